@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test; then the display-free code again under
+# AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded tests under ThreadSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+
+echo "== build and test"
+cmake -S . -B build "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$jobs"
+(cd build && ctest --output-on-failure -j "$jobs")
+
+echo "== display-free code under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVESSAMOR_DISPLAY_FREE_ONLY=ON -DVESSAMOR_SANITIZE=address,undefined -DVESSAMOR_BUILD_BENCH=OFF
+cmake --build build-asan -j "$jobs"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j "$jobs")
+
+echo "== threaded tests under ThreadSanitizer"
+cmake -S . -B build-tsan "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVESSAMOR_DISPLAY_FREE_ONLY=ON -DVESSAMOR_SANITIZE=thread -DVESSAMOR_BUILD_BENCH=OFF
+cmake --build build-tsan -j "$jobs" --target threaded_tests
+(cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j "$jobs" -L threaded --no-tests=ignore)
