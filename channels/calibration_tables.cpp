@@ -142,8 +142,10 @@ std::vector<double> CalibrationTables::MonotoneCurve(std::span<const Calibration
       const double t = (code - points[k].Code) / h;
       const double t2 = t * t;
       const double t3 = t2 * t;
-      value = (2 * t3 - 3 * t2 + 1) * points[k].Value + (t3 - 2 * t2 + t) * h * tangent[k] +
-              (-2 * t3 + 3 * t2) * points[k + 1].Value + (t3 - t2) * h * tangent[k + 1];
+      // Hermite form relative to the piece's start, so a flat piece stays exactly flat.
+      const double rise = points[k + 1].Value - points[k].Value;
+      value = points[k].Value + (3 * t2 - 2 * t3) * rise +
+              h * ((t3 - 2 * t2 + t) * tangent[k] + (t3 - t2) * tangent[k + 1]);
     }
     curve[static_cast<std::size_t>(code)] = value;
   }
