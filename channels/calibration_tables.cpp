@@ -97,7 +97,7 @@ std::vector<double> CalibrationTables::MonotoneCurve(std::span<const Calibration
     return curve;
   }
 
-  // Secants, then tangents: zero at a local extremum or flat piece, the mean of the neighbouring
+  // Secants, then tangents: zero at a local extremum or flat segment, the mean of the neighbouring
   // secants elsewhere, one-sided at the ends.
   std::vector<double> secant(n - 1);
   for (std::size_t k = 0; k + 1 < n; ++k) {
@@ -110,7 +110,7 @@ std::vector<double> CalibrationTables::MonotoneCurve(std::span<const Calibration
     tangent[k] = secant[k - 1] * secant[k] <= 0.0 ? 0.0 : (secant[k - 1] + secant[k]) * 0.5;
   }
   // Fritsch-Carlson limit: tangents inside the circle of radius 3 (in units of the secant) keep
-  // each piece monotone, so the curve never overshoots between two points.
+  // each segment monotone, so the curve never overshoots between two points.
   for (std::size_t k = 0; k + 1 < n; ++k) {
     if (secant[k] == 0.0) {
       tangent[k] = 0.0;
@@ -142,7 +142,7 @@ std::vector<double> CalibrationTables::MonotoneCurve(std::span<const Calibration
       const double t = (code - points[k].Code) / h;
       const double t2 = t * t;
       const double t3 = t2 * t;
-      // Hermite form relative to the piece's start, so a flat piece stays exactly flat.
+      // Hermite form relative to the segment's start, so a flat segment stays exactly flat.
       const double rise = points[k + 1].Value - points[k].Value;
       value = points[k].Value + (3 * t2 - 2 * t3) * rise +
               h * ((t3 - 2 * t2 + t) * tangent[k] + (t3 - t2) * tangent[k + 1]);

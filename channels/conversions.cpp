@@ -14,8 +14,8 @@ float Line(double slope, double offset, double code) {
   return static_cast<float>(slope * code + offset);
 }
 
-// The 10-bit units' two straight pieces meet at code 512, which belongs to the upper piece.
-float TwoPieces(int code, double slope_low, double offset_low, double slope_high,
+// The 10-bit units' two straight segments meet at code 512, which belongs to the upper piece.
+float TwoSegments(int code, double slope_low, double offset_low, double slope_high,
                 double offset_high) {
   return code < 512 ? Line(slope_low, offset_low, code) : Line(slope_high, offset_high, code);
 }
@@ -100,7 +100,7 @@ float VoltsFromCode12(std::int16_t c, const VessamorChannel*) {
 }
 
 float Volts10FromCode10(std::int16_t c, const VessamorChannel*) {
-  return TwoPieces(c, 0.021141649048625, -10.824524312896406, 0.021186440677966, -10.847457627118592);
+  return TwoSegments(c, 0.021141649048625, -10.824524312896406, 0.021186440677966, -10.847457627118592);
 }
 
 float Volts10FromCode12(std::int16_t c, const VessamorChannel*) {
@@ -112,7 +112,7 @@ float Volts20FromCode16(std::int16_t c, const VessamorChannel*) {
 }
 
 float Volts50FromCode10(std::int16_t c, const VessamorChannel*) {
-  return TwoPieces(c, 0.10482180293501048, -53.668763102725364, 0.10504201680672269, -53.78151260504202);
+  return TwoSegments(c, 0.10482180293501048, -53.668763102725364, 0.10504201680672269, -53.78151260504202);
 }
 
 float Volts50FromCode12(std::int16_t c, const VessamorChannel*) {
@@ -166,7 +166,7 @@ float ElectrodeVoltsFromCode12(std::int16_t c, const VessamorChannel*) {
 // --- Pressure ---
 
 float Pressure12FromCode10(std::int16_t c, const VessamorChannel*) {
-  return TwoPieces(c, -0.2061855670103092, 105.56701030927834, -0.2066115702479338, 105.78512396694215);
+  return TwoSegments(c, -0.2061855670103092, 105.56701030927834, -0.2066115702479338, 105.78512396694215);
 }
 
 float Pressure12FromCode12(std::int16_t c, const VessamorChannel*) {
@@ -232,7 +232,7 @@ float Angle1800FromCode12(std::int16_t c, const VessamorChannel*) {
 }
 
 float MagFieldFromCode10(std::int16_t c, const VessamorChannel*) {
-  return TwoPieces(c, 0.1953125, -100.0, 0.1956947162426614, -100.19569471624266);
+  return TwoSegments(c, 0.1953125, -100.0, 0.1956947162426614, -100.19569471624266);
 }
 
 float MagFieldFromCode12(std::int16_t c, const VessamorChannel*) {
@@ -248,7 +248,7 @@ float MagField36FromCode12(std::int16_t c, const VessamorChannel*) {
 // The pH line would stay positive above its zero code; the electrode reads 0 there.
 float PhFromCode10(std::int16_t c, const VessamorChannel*) {
   if (c >= 973) return 0.0f;
-  return TwoPieces(c, -0.01511879049676026, 14.740820734341252, -0.015184381778741865, 14.774403470715836);
+  return TwoSegments(c, -0.01511879049676026, 14.740820734341252, -0.015184381778741865, 14.774403470715836);
 }
 
 float PhFromCode12(std::int16_t c, const VessamorChannel*) {

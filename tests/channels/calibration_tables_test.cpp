@@ -112,8 +112,8 @@ struct CurveCase {
   std::vector<CalibrationPoint> Points;
 };
 
-TEST(CalibrationTables, MonotoneCurveNeverOvershootsBesideASteepPiece) {
-  // Ordinary cubics through these points swing beyond the neighbouring values beside the steep piece.
+TEST(CalibrationTables, MonotoneCurveNeverOvershootsBesideASteepSegment) {
+  // Ordinary cubics through these points swing beyond the neighbouring values beside the steep segment.
   const CurveCase cases[] = {
       {"flat, step, flat", {{0, 0.0}, {10, 0.0}, {12, 10.0}, {30, 10.0}}},
       {"gentle, steep, gentle", {{0, 0.0}, {10, 1.0}, {11, 10.0}, {21, 11.0}}},

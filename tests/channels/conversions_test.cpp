@@ -36,7 +36,7 @@ TEST(Conversions, EdgeCodesGiveTheirDefinedValues) {
       {"PhFromCode12", PhFromCode12, 3896, 0.0f},
       {"PhFromCode12", PhFromCode12, 4095, 0.0f},
       {"PhFromCode10", PhFromCode10, 973, 0.0f},
-      // The 10-bit pieces meet at 512 and the upper one reaches full scale at 1023.
+      // The 10-bit segments meet at 512 and the upper one reaches full scale at 1023.
       {"MagFieldFromCode10", MagFieldFromCode10, 0, -100.0f},
       {"MagFieldFromCode10", MagFieldFromCode10, 1023, 100.0f},
       {"DistanceFromEchoCode", DistanceFromEchoCode, 300, 800.0f},
