@@ -14,7 +14,7 @@ float Line(double slope, double offset, double code) {
   return static_cast<float>(slope * code + offset);
 }
 
-// The 10-bit units' two straight segments meet at code 512, which belongs to the upper piece.
+// The 10-bit units' two straight segments meet at code 512, which belongs to the upper one.
 float TwoSegments(int code, double slope_low, double offset_low, double slope_high,
                 double offset_high) {
   return code < 512 ? Line(slope_low, offset_low, code) : Line(slope_high, offset_high, code);
