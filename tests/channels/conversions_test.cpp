@@ -1,0 +1,335 @@
+// Tests of the conversion library: edge codes, clamping, zero codes, inverses, predicates, axes.
+#include "channels/conversions.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "channels/calibration_tables.h"
+#include "channels/vessamor_channel.h"
+
+namespace {
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+struct CodeCase {
+  const char* Name;
+  RawToValueFnType Fn;
+  int Code;
+  float Expected;
+};
+
+float Convert(RawToValueFnType fn, int code) { return fn(static_cast<std::int16_t>(code), nullptr); }
+
+TEST(Conversions, EdgeCodesGiveTheirDefinedValues) {
+  const CodeCase cases[] = {
+      {"VoltsFromCode12", VoltsFromCode12, 0, 0.0f},
+      {"VoltsFromCode12", VoltsFromCode12, -7, 0.0f},
+      {"VoltsFromCode12", VoltsFromCode12, 1, 0.0008064516f},
+      {"VoltsFromCode12", VoltsFromCode12, 4095, 3.3f},
+      {"VoltsFromCode12", VoltsFromCode12, 20000, 3.3f},
+      {"VoltsFromCode10", VoltsFromCode10, 1023, 3.3f},
+      {"VoltsFromCode10", VoltsFromCode10, 0, 0.0f},
+      {"PhFromCode12", PhFromCode12, 3896, 0.0f},
+      {"PhFromCode12", PhFromCode12, 4095, 0.0f},
+      {"PhFromCode10", PhFromCode10, 973, 0.0f},
+      // The 10-bit segments meet at 512 and the upper one reaches full scale at 1023.
+      {"MagFieldFromCode10", MagFieldFromCode10, 0, -100.0f},
+      {"MagFieldFromCode10", MagFieldFromCode10, 1023, 100.0f},
+      {"DistanceFromEchoCode", DistanceFromEchoCode, 300, 800.0f},
+      {"DistanceFromEchoCode", DistanceFromEchoCode, 0, 0.0f},
+      {"DistanceFromEchoCode", DistanceFromEchoCode, -300, 0.0f},
+      {"TurbidityFromCode12", TurbidityFromCode12, 1, 0.0f},
+      {"TurbidityFromCode12", TurbidityFromCode12, 4095, 0.0f},
+      {"TurbidityFromCode12", TurbidityFromCode12, -1000, 85.79032967f},
+      {"Pressure85FromCode12", Pressure85FromCode12, 163, 0.0f},
+      {"Pressure85FromCode12", Pressure85FromCode12, 4095, 730.0f},
+      {"SpeedFromCode16", SpeedFromCode16, 0, -10.0f},
+      {"SpeedFromCode16", SpeedFromCode16, 16000, 0.0f},
+      {"SpeedFromCode16", SpeedFromCode16, 32000, 10.0f},
+      {"AccelFromCode16", AccelFromCode16, -5, -100.0f},
+      {"AccelFromCode16", AccelFromCode16, 32767, 100.0f},
+      {"FlowFromCode12", FlowFromCode12, 0, 0.0f},
+      {"FlowFromCode12", FlowFromCode12, 9000, FlowFromCode12(4095, nullptr)},
+      {"ConductivityMsFromCode12", ConductivityMsFromCode12, 44, 0.0f},
+      {"ConductivityUsFromCode10", ConductivityUsFromCode10, 11, 0.0f},
+      {"BloodPressureFromCode12", BloodPressureFromCode12, 156, 0.0f},
+      {"RevolutionsFromCode", RevolutionsFromCode, 384, 1.5f},
+      {"RevolutionsFromCode", RevolutionsFromCode, -1, -0.00390625f},
+      {"FractionFromCode12", FractionFromCode12, 4095, 1.0f},
+      {"FractionFromCode10", FractionFromCode10, 1023, 1.0f},
+      {"DistanceCmFromCode", DistanceCmFromCode, 580, 10.0f},
+      // Twelve bits with four low bits: the top codes are large, not negative.
+      {"RawCodeFromCode16", RawCodeFromCode16, static_cast<std::int16_t>(0xFFF0), 4095.0f},
+      {"Volts20FromCode16", Volts20FromCode16, static_cast<std::int16_t>(0xFFFF),
+       static_cast<float>(4095 * 0.004884004884004884 - 0.0024420024420024333)},
+      {"Volts20FromCode16", Volts20FromCode16, 15, Volts20FromCode16(0, nullptr)},
+  };
+  for (const CodeCase& c : cases) {
+    EXPECT_FLOAT_EQ(Convert(c.Fn, c.Code), c.Expected) << c.Name << " at " << c.Code;
+  }
+}
+
+TEST(Conversions, HumidityIsLimitedUnlessTheChannelSaysNoClamp) {
+  VessamorChannel channel;
+  EXPECT_FLOAT_EQ(HumidityFromCode12(4095, &channel), 100.0f);
+  EXPECT_FLOAT_EQ(HumidityFromCode12(0, &channel), 0.0f);
+  EXPECT_FLOAT_EQ(HumidityFromCode12(4095, nullptr), 100.0f);
+  channel.NoClamp = 1;
+  EXPECT_NEAR(HumidityFromCode12(4095, &channel), 135.31783f, 1e-4);
+  EXPECT_LT(HumidityFromCode12(0, &channel), -25.0f);
+}
+
+TEST(Conversions, ClampedMembersHoldTheirEndValuesOutsideTwelveBits) {
+  const RawToValueFnType clamped[] = {
+      Pressure86FromCode12, Pressure87FromCode12, AtmPressureFromCode12,  IlluminanceFromCode12,
+      IlluminanceKlxFromCode12, ForceFromCode12,  Force83FromCode12,      Volts108FromCode12,
+      Volts27FromCode12,    Volts2p7FromCode12,   Volts0p27FromCode12,    ElectrodeVoltsFromCode12,
+  };
+  for (std::size_t i = 0; i < std::size(clamped); ++i) {
+    const RawToValueFnType fn = clamped[i];
+    EXPECT_NE(Convert(fn, 0), Convert(fn, 4095)) << "member " << i;
+    for (int below : {-1, -4000, -32768}) {
+      EXPECT_EQ(Convert(fn, below), Convert(fn, 0)) << "member " << i << " at " << below;
+    }
+    for (int above : {4096, 5000, 32767}) {
+      EXPECT_EQ(Convert(fn, above), Convert(fn, 4095)) << "member " << i << " at " << above;
+    }
+  }
+}
+
+// Zero setting moves the present code onto the code at which the kind reads zero; each member
+// must read (nearly) zero there, within a few code steps.
+TEST(Conversions, EachKindReadsZeroAtItsZeroSettingCode) {
+  const CodeCase cases[] = {
+      {"LookupTable4096", LookupTable4096, 143, 0},
+      {"LookupTable1024", LookupTable1024, 36, 0},
+      {"LookupTemp2Code12", LookupTemp2Code12, 382, 0},
+      {"LookupTemp2Code10", LookupTemp2Code10, 95, 0},
+      {"LookupTemp3Code12", LookupTemp3Code12, 1075, 0},
+      {"LookupTemp3Code10", LookupTemp3Code10, 268, 0},
+      {"LookupTemp4Code12", LookupTemp4Code12, 3784, 0},
+      {"LookupTemp4Code10", LookupTemp4Code10, 945, 0},
+      {"LookupTemp72", LookupTemp72, 964, 0},
+      {"LookupCurrent66", LookupCurrent66, 2047, 0},
+      {"LookupCurrent67", LookupCurrent67, 2047, 0},
+      {"PhFromCode12", PhFromCode12, 3895, 0},
+      {"ConductivityMsFromCode12", ConductivityMsFromCode12, 44, 0},
+      {"ConductivityUsFromCode12", ConductivityUsFromCode12, 45, 0},
+      {"Volts10FromCode12", Volts10FromCode12, 2048, 0},
+      {"Volts10FromCode10", Volts10FromCode10, 512, 0},
+      {"Current2FromCode12", Current2FromCode12, 2048, 0},
+      {"Current2FromCode10", Current2FromCode10, 512, 0},
+      {"Current20FromCode12", Current20FromCode12, 2048, 0},
+      {"Current200FromCode12", Current200FromCode12, 2048, 0},
+      {"Volts50FromCode12", Volts50FromCode12, 2048, 0},
+      {"Volts50FromCode10", Volts50FromCode10, 512, 0},
+      {"Pressure12FromCode12", Pressure12FromCode12, 2048, 0},
+      {"Pressure13FromCode12", Pressure13FromCode12, 3971, 0},
+      {"Pressure13FromCode10", Pressure13FromCode10, 992, 0},
+      {"Pressure26FromCode12", Pressure26FromCode12, 3971, 0},
+      {"MagFieldFromCode12", MagFieldFromCode12, 2048, 0},
+      {"MagFieldFromCode10", MagFieldFromCode10, 512, 0},
+      {"MagField36FromCode12", MagField36FromCode12, 2048, 0},
+      {"Angle372FromCode12", Angle372FromCode12, 2048, 0},
+      {"Angle1800FromCode12", Angle1800FromCode12, 2048, 0},
+      {"Angle1800FromCode10", Angle1800FromCode10, 512, 0},
+      {"HumidityFromCode12", HumidityFromCode12, 658, 0},
+      {"BloodPressureFromCode12", BloodPressureFromCode12, 157, 0},
+      {"ForceFromCode12", ForceFromCode12, 2047, 0},
+      {"Force83FromCode12", Force83FromCode12, 2047, 0},
+      {"Volts108FromCode12", Volts108FromCode12, 2047, 0},
+      {"Volts27FromCode12", Volts27FromCode12, 2047, 0},
+      {"Volts2p7FromCode12", Volts2p7FromCode12, 2047, 0},
+      {"Volts0p27FromCode12", Volts0p27FromCode12, 2047, 0},
+      {"ElectrodeVoltsFromCode12", ElectrodeVoltsFromCode12, 2047, 0},
+      {"Pressure85FromCode12", Pressure85FromCode12, 164, 0},
+      {"Pressure87FromCode12", Pressure87FromCode12, 3971, 0},
+  };
+  for (const CodeCase& c : cases) {
+    const float step = std::max(std::fabs(Convert(c.Fn, c.Code + 1) - Convert(c.Fn, c.Code)),
+                                std::fabs(Convert(c.Fn, c.Code) - Convert(c.Fn, c.Code - 1)));
+    EXPECT_NEAR(Convert(c.Fn, c.Code), 0.0f, 2.5f * step) << c.Name << " at " << c.Code;
+  }
+}
+
+struct LookupCase {
+  RawToValueFnType Fn;
+  CalibrationTableId Table;
+};
+
+TEST(Conversions, LookupsNeverIndexOutsideTheirTable) {
+  const LookupCase cases[] = {
+      {LookupTable4096, CalibrationTableId::Table4096},
+      {LookupTable1024, CalibrationTableId::Table1024},
+      {LookupTemp2Code12, CalibrationTableId::Temp2Code12},
+      {LookupTemp2Code10, CalibrationTableId::Temp2Code10},
+      {LookupTemp3Code12, CalibrationTableId::Temp3Code12},
+      {LookupTemp3Code10, CalibrationTableId::Temp3Code10},
+      {LookupTemp4Code12, CalibrationTableId::Temp4Code12},
+      {LookupTemp4Code10, CalibrationTableId::Temp4Code10},
+      {LookupTemp46, CalibrationTableId::Temp46},
+      {LookupGasVolume, CalibrationTableId::GasVolume},
+      {LookupFlow, CalibrationTableId::Flow},
+      {LookupDistance, CalibrationTableId::Distance},
+      {LookupTemp54, CalibrationTableId::Temp54},
+      {LookupCurrent66, CalibrationTableId::Current66},
+      {LookupCurrent67, CalibrationTableId::Current67},
+      {LookupTemp72, CalibrationTableId::Temp72},
+  };
+  for (const LookupCase& c : cases) {
+    const std::span<const float> table = CalibrationTables::Instance().Table(c.Table);
+    const int last = static_cast<int>(table.size()) - 1;
+    const std::string name(CalibrationTables::Source(c.Table).Name);
+    for (int below : {-1, -5, -32768}) {
+      EXPECT_EQ(Convert(c.Fn, below), table.front()) << name << " at " << below;
+    }
+    for (int above : {last + 1, 5000, 32767}) {
+      EXPECT_EQ(Convert(c.Fn, above), table.back()) << name << " at " << above;
+    }
+    for (int inside : {0, 100, last / 2, last}) {
+      EXPECT_EQ(Convert(c.Fn, inside), table[static_cast<std::size_t>(inside)]) << name << " at " << inside;
+    }
+  }
+  EXPECT_FLOAT_EQ(LookupTable4096(-5, nullptr), -8.011f);
+  EXPECT_FLOAT_EQ(LookupTable4096(5000, nullptr), 111.9f);
+  EXPECT_FLOAT_EQ(LookupTable1024(1023, nullptr), 111.7f);
+  for (int code : {0, 1, 2}) {
+    EXPECT_FLOAT_EQ(Convert(LookupDistance, code), 800.0f) << code;
+  }
+}
+
+TEST(Conversions, FractionalCodesInterpolateBetweenNeighbouringCodes) {
+  const RawToValueFnType members[] = {VoltsFromCode12, LookupTable4096, LookupFlow, PhFromCode12};
+  for (RawToValueFnType fn : members) {
+    const double at100 = Convert(fn, 100);
+    const double at101 = Convert(fn, 101);
+    EXPECT_FLOAT_EQ(ConvertFractionalCode(fn, 25728, nullptr), static_cast<float>((at100 + at101) / 2));
+    EXPECT_FLOAT_EQ(ConvertFractionalCode(fn, 100 * 256 + 64, nullptr),
+                    static_cast<float>(at100 + (at101 - at100) / 4));
+    EXPECT_EQ(ConvertFractionalCode(fn, 100 * 256, nullptr), Convert(fn, 100));
+  }
+  // A fractional code below zero takes its whole part toward minus infinity: -0.5 lies between -1 and 0.
+  EXPECT_FLOAT_EQ(ConvertFractionalCode(RevolutionsFromCode, -128, nullptr), -0.5f / 256.0f);
+  // Whole codes are taken in 16 bits as on the plain path, so the four-low-bit units keep their top.
+  EXPECT_EQ(ConvertFractionalCode(RawCodeFromCode16, 0xFFF0 * 256, nullptr), 4095.0f);
+  // No neighbour above the top code.
+  EXPECT_EQ(ConvertFractionalCode(LookupTable4096, 32767 * 256 + 128, nullptr), LookupTable4096(32767, nullptr));
+}
+
+TEST(Conversions, OpticalDensityReadsTheChannelCalibration) {
+  VessamorChannel channel;
+  channel.p_UD = 100.0f;
+  channel.p_Uz = 1100.0f;
+  EXPECT_EQ(OpticalDensityFromCode(100, &channel), 0.0f);   // no signal above dark
+  EXPECT_EQ(OpticalDensityFromCode(50, &channel), 0.0f);
+  EXPECT_EQ(OpticalDensityFromCode(1100, &channel), 0.0f);  // full scale: nothing absorbed
+  EXPECT_EQ(OpticalDensityFromCode(2000, &channel), 0.0f);
+  EXPECT_FLOAT_EQ(OpticalDensityFromCode(200, &channel), 1.0f);  // a tenth of full scale
+  EXPECT_EQ(OpticalDensityFromCode(200, nullptr), 0.0f);
+}
+
+struct AccelCase {
+  const char* Name;
+  RawToValueFnType FromCode;
+  ValueToRawFnType ToCode;
+  int LastCode;
+  float Bottom;
+};
+
+TEST(Conversions, AccelerometerInverseGivesTheCodeBack) {
+  const AccelCase cases[] = {
+      {"Accel15 12-bit", Accel15FromCode12, Accel15ToCode12, 4095, -20.233125f},
+      {"Accel15 10-bit", Accel15FromCode10, Accel15ToCode10, 1023, -20.233125f},
+      {"Accel6 12-bit", Accel6FromCode12, Accel6ToCode12, 4095, -80.9325f},
+      {"Accel6 10-bit", Accel6FromCode10, Accel6ToCode10, 1023, -80.9325f},
+  };
+  for (const AccelCase& c : cases) {
+    for (int code = 1; code <= c.LastCode; ++code) {
+      const std::int32_t back = c.ToCode(Convert(c.FromCode, code));
+      ASSERT_TRUE(back == code || back == code - 1) << c.Name << " code " << code << " gave " << back;
+    }
+    EXPECT_FLOAT_EQ(Convert(c.FromCode, 0), c.Bottom) << c.Name;
+    EXPECT_FLOAT_EQ(Convert(c.FromCode, -300), c.Bottom) << c.Name;
+    EXPECT_EQ(c.ToCode(c.Bottom), 0) << c.Name;
+    EXPECT_EQ(c.ToCode(-1e30f), 0) << c.Name;
+    EXPECT_EQ(c.ToCode(kNaN), 0) << c.Name;
+    EXPECT_EQ(c.ToCode(1e30f), std::numeric_limits<std::int32_t>::max()) << c.Name;
+    EXPECT_EQ(c.ToCode(std::numeric_limits<float>::infinity()), std::numeric_limits<std::int32_t>::max());
+  }
+}
+
+TEST(Conversions, AccelerometerValueScalesWithTheChannelGain) {
+  VessamorChannel channel;
+  channel.Gain = 2.0f;
+  EXPECT_FLOAT_EQ(Accel15FromCode12(3000, &channel), 2.0f * Accel15FromCode12(3000, nullptr));
+  EXPECT_FLOAT_EQ(Accel6FromCode10(0, &channel), 2.0f * -80.9325f);
+}
+
+struct RangeCase {
+  const char* Name;
+  RangeCheckFnType Fn;
+  float Limit;
+};
+
+TEST(Conversions, RangePredicatesAreStrictAndIgnoreNaN) {
+  const RangeCase cases[] = {
+      {"BeyondRange2", BeyondRange2, 2.0f},     {"BeyondRange10", BeyondRange10, 10.0f},
+      {"BeyondRange20", BeyondRange20, 20.0f},  {"BeyondRange50", BeyondRange50, 50.0f},
+      {"BeyondRange200", BeyondRange200, 200.0f},
+  };
+  const float inf = std::numeric_limits<float>::infinity();
+  for (const RangeCase& c : cases) {
+    EXPECT_FALSE(c.Fn(c.Limit)) << c.Name;
+    EXPECT_FALSE(c.Fn(-c.Limit)) << c.Name;
+    EXPECT_FALSE(c.Fn(0.0f)) << c.Name;
+    EXPECT_FALSE(c.Fn(kNaN)) << c.Name;
+    EXPECT_TRUE(c.Fn(std::nextafter(c.Limit, inf))) << c.Name;
+    EXPECT_TRUE(c.Fn(std::nextafter(-c.Limit, -inf))) << c.Name;
+  }
+  EXPECT_FALSE(NeverBeyondRange(inf));
+  EXPECT_FALSE(NeverBeyondRange(-1e30f));
+}
+
+// "M0p5To1p5" -> -0.5 and 1.5: the name is the axis, so it must agree with the bounds.
+std::pair<double, double> BoundsFromName(std::string name) {
+  for (char& ch : name) {
+    if (ch == 'M') ch = '-';
+    if (ch == 'p') ch = '.';
+  }
+  const std::size_t to = name.find("To");
+  return {std::stod(name.substr(0, to)), std::stod(name.substr(to + 2))};
+}
+
+TEST(Conversions, EveryAxisPairMapsItsEndsAndBack) {
+  ASSERT_EQ(ValueAxes().size(), 44u);
+  for (const ValueAxis& axis : ValueAxes()) {
+    const std::string name(axis.Name);
+    if (name != "Identity") {
+      const auto [lo, hi] = BoundsFromName(name);
+      EXPECT_EQ(lo, axis.Low) << name;
+      EXPECT_EQ(hi, axis.High) << name;
+    }
+    const float low = static_cast<float>(axis.Low);
+    const float high = static_cast<float>(axis.High);
+    const float mid = static_cast<float>((axis.Low + axis.High) / 2);
+    const float zero = 0.0f;
+    const float one = 1.0f;
+    const float half = 0.5f;
+    EXPECT_EQ(axis.Pair.Forward(&low), 0.0f) << name;
+    EXPECT_EQ(axis.Pair.Forward(&high), 1.0f) << name;
+    EXPECT_FLOAT_EQ(axis.Pair.Forward(&mid), 0.5f) << name;
+    EXPECT_EQ(axis.Pair.Inverse(&zero), low) << name;
+    EXPECT_EQ(axis.Pair.Inverse(&one), high) << name;
+    EXPECT_FLOAT_EQ(axis.Pair.Inverse(&half), mid) << name;
+  }
+  const float below = -0.5f;
+  const float above = 1.5f;
+  EXPECT_EQ(AxisFractionM0p5To1p5(&below), 0.0f);
+  EXPECT_EQ(AxisFractionM0p5To1p5(&above), 1.0f);
+}
+
+}  // namespace
