@@ -291,16 +291,4 @@ TEST(GraphViewScaleSpans, TableIsIndexedByKindAndClampsBeyondIt) {
   for (float span : view.ScaleSpans) EXPECT_GT(span, 0.0f);
 }
 
-TEST(GraphViewHistory, ResetEmptiesAFilledHistory) {
-  GraphView view;
-  view.History.CurrentIndex = 5;
-  view.History.NewestIndex = 5;
-  view.History.Wrapped = 1;
-  view.History.Entries[5].FirstShownColumn = 9;
-  view.ResetViewHistory();
-  EXPECT_TRUE(view.History.Empty());
-  EXPECT_EQ(view.History.Wrapped, 0);
-  EXPECT_EQ(view.History.Entries[5].FirstShownColumn, 0);
-}
-
 }  // namespace
