@@ -1,13 +1,241 @@
 // One measurement channel: raw codes, conversions, filter state, column reduction, calibration.
 #pragma once
 
-#include "channels/conversion_types.h"
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
 
-// Placeholder with the fields the conversion library reads; the full channel replaces it.
+#include "channels/column_record.h"
+#include "channels/conversion_types.h"
+#include "channels/pixel_types.h"
+#include "channels/rate_detector.h"
+
+class GraphView;
+class FTRecordDevice;
+class MainWindowServices;
+struct ScaleState;
+
+// One stage of the 50 Hz notch cascade: inputs x[n], x[n-1], x[n-2] and outputs y[n], y[n-1], y[n-2].
+struct NotchStage {
+  std::array<double, 3> X{};
+  std::array<double, 3> Y{};
+};
+
+// Working state of the median, the smoothing and the recursive filters; sized by ConfigureFilter.
+struct ChannelFilterState {
+  // Filtered codes of one piece: plain after the median alone, code x 256 after smoothing.
+  std::vector<std::int32_t> Processed;
+  std::uint32_t ProcessedCount = 0;
+
+  // Sliding median: the sorted window and where each window position sits in it.
+  std::vector<std::int16_t> MedianSorted;
+  std::vector<std::uint16_t> MedianRing;
+  std::uint32_t MedianRingPos = 0;
+  std::uint32_t MedianOutPos = 0;
+  std::int32_t MedianOutValue = 0;
+  std::int32_t MedianLastOutput = 0;
+
+  // Moving mean or RMS.
+  std::int64_t SmoothSum = 0;
+  std::uint32_t SmoothFill = 0;
+  std::vector<std::int64_t> SmoothRing;
+  std::uint32_t SmoothCurrent = 0;
+  std::uint32_t SmoothFirst = 0;
+  std::uint32_t SmoothEnd = 0;
+  std::uint32_t TrailingPos = 0;
+
+  std::array<NotchStage, 3> Notch{};
+  std::uint8_t NotchPrimed = 0;
+
+  std::array<std::int32_t, 23> BandPassHistory{};
+
+  // Mains notch designed for the sampling rate, in 1/4096 units.
+  std::int32_t DesignedGain = 0;
+  std::int32_t DesignedB1 = 0;
+  std::int32_t DesignedA1 = 0;
+  std::int32_t DesignedA2 = 0;
+  std::int32_t DesignedDivisor = 4096;
+  std::array<std::int32_t, 12> DesignedHistory{};
+};
+
+// Box geometry of one indicator line: value, unit and caption boxes as left, top, right, bottom.
+using IndicatorGeometry = std::array<double, 12>;
+
 class VessamorChannel {
  public:
+  VessamorChannel();
+  virtual ~VessamorChannel() = default;
+  VessamorChannel(const VessamorChannel&) = delete;
+  VessamorChannel& operator=(const VessamorChannel&) = delete;
+
+  // Value at a column record; column 0 means the newest raw code.
+  float SampleValue(std::uint16_t column) const;
+  // Value of one sample after the channel's filters (exports, volume integration).
+  float ValueAtIndex(std::uint32_t index) const;
+  // Value of a code as the filters hand it out: plain, or code x 256 when smoothing is on.
+  float ValueOfFilteredCode(std::int32_t code) const;
+  // Code of one sample after the channel's options; code x 256 when smoothing is on.
+  std::int32_t GetSample(std::uint32_t index) const;
+  // MaxCode of the record at the view's cursor column.
+  std::int32_t CursorCode() const;
+  // The newest raw code, 0 while none has arrived.
+  std::int16_t NewestCode() const;
+  void TrackMinMax(std::int16_t code);
+  std::uint8_t DeviceType() const;
+  void RestoreShown() { Shown = SavedShown; }
+  void PlaceLabelBox(std::uint32_t offset);
+  void SetLabelBox(const PixelRect& rect);
+  // Value path for a code: FineOffset from level 1 on, ZeroOffset subtracted from level 2 on.
+  float ChannelValueOfCode(std::int32_t code, std::uint8_t level) const;
+  virtual void ComputePlotPoints(std::uint32_t first, std::uint32_t last);
+
+  // Appends one raw code unless the channel is full; every decoder writes through this.
+  bool AppendCode(std::int16_t code) {
+    if (Codes == nullptr || CodeCount >= CodeCapacity) return false;
+    Codes[CodeCount++] = code;
+    return true;
+  }
+  // Room left for codes; decoders check it before a batch.
+  std::uint32_t CodeRoom() const { return CodeCount < CodeCapacity ? CodeCapacity - CodeCount : 0; }
+
+  // Derives the filter flags from the options and sizes the filter state.
+  void ConfigureFilter();
+  // Clears the reduction and filter state so the next reduction starts afresh.
+  void ResetColumnReduction();
+  void InitSplineNodes();
+
+  GraphView* View = nullptr;
+  FTRecordDevice* Device = nullptr;
+  MainWindowServices* MainWindow = nullptr;
+
+  std::string AxisLabel = "сек";
+  std::string Symbol = "А";
+  std::string TimeUnit;
+  std::string Unit;
+
+  RawToValueFnType RawToValueFn = nullptr;
+  ValueToRawFnType ValueToRawFn = nullptr;
+  RateProcessFnType RateProcessFn = nullptr;
+  RateInitFnType RateInitFn = nullptr;
+  RateValueAtFnType RateValueAtFn = nullptr;
+  RateDisplayFnType RateDisplayFn = nullptr;
+  ScaleMapping ScaleMappingPair;
+
   float Gain = 1.0f;
+  float GainSquared = 1.0f;
+  RateDetectorState RateDetector;
+
+  ScaleState* Scale = nullptr;
+  ColumnRecord* Columns = nullptr;
+  ColumnRecord* TimeBase = nullptr;
+  // Records in Columns and TimeBase; every column index is checked against it.
+  std::uint32_t ColumnCapacity = 0;
+
+  std::int16_t* Codes = nullptr;
+  std::uint32_t CodeCount = 0;
+  // Codes this channel may hold in its slice; 0 for a channel without a slice of its own.
+  std::uint32_t CodeCapacity = 0;
+
+  std::uint8_t Enabled = 0;
+  std::uint8_t Shown = 0;
+  std::uint8_t SavedShown = 0;
+  std::uint8_t PlotGainOn = 0;
+  std::uint8_t IirOn = 0;
+  std::uint8_t FilterOn = 0;
+  std::uint8_t MedianOdd = 0;
+  std::int16_t CodeOffset = 0;
+  std::int16_t CodeOffset2 = 0;
+  std::uint8_t CodeOffsetOn = 0;
+  std::uint8_t OffsetPending = 0;
+  std::uint8_t FineOffsetOn = 0;
+  std::uint8_t FineOffset2On = 0;
+  std::uint8_t ZeroOffsetOn = 0;
+  float ZeroOffset = 0.0f;
+  float ZeroOffset2 = 0.0f;
+  float CalibrationMid = 0.0f;
+  std::int32_t FineOffset = 0;
+  std::int32_t FineOffset2 = 0;
+  float EnteredValue = 0.0f;
+  std::uint16_t AdcZeroCode = 2048;
+  std::uint8_t DeviceTypeCode = 11;
+  // Kept whole: codes above 88 stay as they are, tables indexed by it clamp.
+  std::uint16_t SensorCode = 0;
+
+  std::array<double, 4> SplineNodes{};
+  std::array<double, 4> SplineSpacings{};
+  std::uint8_t CurveMode = 1;
+  std::uint8_t CurveSmoothOn = 0;
+  std::uint8_t FractionalCodes = 0;
   std::uint8_t NoClamp = 0;
   float p_UD = 0.0f;
   float p_Uz = 0.0f;
+
+  std::int32_t RunMax = 0;
+  std::int32_t RunMin = 0;
+  std::uint8_t RunReset = 1;
+
+  PixelBox LabelBox;
+  PixelRect LabelRect;
+  std::uint8_t IndicatorStyle = 0;
+  float IndicatorTextSize = 0.0f;
+
+  std::uint8_t MedianOn = 0;
+  std::uint8_t SmoothingOn = 0;
+  std::uint8_t NotchOn = 0;  // also the fixed-rate option: the channel is sampled at 1000 Hz
+  std::uint8_t BandPassOn = 0;
+  std::uint16_t MedianWindow = 0;
+  std::uint16_t SmoothingWindow = 0;
+  std::uint16_t LeadHalf = 0;
+  std::uint16_t TrailHalf = 0;
+  std::uint16_t InnerHalf = 0;
+  std::uint16_t SmoothRingSize = 0;
+  std::uint8_t RmsMode = 1;
+  std::uint8_t CentredSmoothing = 1;
+  ChannelFilterState Filter;
+
+  float PlotGain = 1.0f;
+  std::uint16_t Decimals = 2;
+  std::int32_t ValueWidth = 6;
+  std::int32_t AxisLabelCount = 10;
+  std::int32_t UnitWidth = 1;
+  float AxisTextScale = 1.0f;
+  float UnitTextScale = 1.0f;
+  IndicatorGeometry ValueLineGeometry{};
+  IndicatorGeometry SecondLineGeometry{};
+  std::uint8_t IndicatorLaidOut = 0;
+  Rgba Colour;
+  std::int32_t PenWidth = 3;
+  RangeCheckFnType RangeCheckFn = nullptr;
+
+  // Binding and display state the window, the information screens and the settings panel use.
+  std::uint8_t ChannelIndex = 0;
+  std::uint8_t HasData = 0;
+  std::uint8_t Bound = 0;
+  std::uint8_t UserHidden = 0;
+  std::uint32_t LocationId = 0;
+  std::uint8_t FirstOfSensor = 0;
+  std::uint8_t OwnScale = 0;
+  float ScaleRatio = 1.0f;
+  std::uint8_t AltConversion = 0;
+  std::uint8_t RateMode = 0;
+  std::uint8_t SymbolCaption = 0;
+  std::uint32_t HistoryStepSeconds = 0;
+  std::uint8_t EnteredValueSet = 0;
+  float ReadingA = 0.0f;
+  float ReadingB = 0.0f;
+  std::int32_t StoredCursorCode = 0;
+  std::uint8_t RangeChanged = 0;
+  // A conversion pair waiting to be swapped in once the range switch is safe to apply.
+  RawToValueFnType PendingRawToValueFn = nullptr;
+  ValueToRawFnType PendingValueToRawFn = nullptr;
+  std::uint8_t SwapPending = 0;
+  // The value axis is redrawn on the next indicator pass even when nothing else changed.
+  std::uint8_t DrawValueAxisForced = 0;
+  std::uint8_t LineStyle = 0;
+
+ private:
+  const ColumnRecord* ColumnAt(std::uint16_t column) const;
+  float ConvertCode(std::int32_t code) const;
+  float InterpolatedValue(std::int32_t fractional_code) const;
 };

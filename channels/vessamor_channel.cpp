@@ -1,0 +1,203 @@
+// Measurement channel: defaults, value paths, min/max tracking, label box and plot points.
+#include "channels/vessamor_channel.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "channels/main_window_services.h"
+#include "graph/graph_view.h"
+#include "graph/scale_state.h"
+
+VessamorChannel::VessamorChannel() {
+  ResetColumnReduction();
+  InitSplineNodes();
+  // The pulse kind's rate hooks are installed by the rate detector once it exists; until a
+  // sensor-kind set-up gives the channel its hooks, the tick finds none and derives no rate.
+}
+
+void VessamorChannel::InitSplineNodes() {
+  SplineNodes = {0.0, 1.0, 2.0, 3.0};
+  SplineSpacings = {1.0, 1.0, 1.0, 1.0};
+}
+
+void VessamorChannel::ResetColumnReduction() {
+  Filter.ProcessedCount = 0;
+  Filter.MedianRingPos = 0;
+  Filter.MedianOutPos = 0;
+  Filter.MedianOutValue = 0;
+  Filter.MedianLastOutput = 0;
+  Filter.SmoothSum = 0;
+  Filter.SmoothFill = 0;
+  Filter.SmoothCurrent = 0;
+  Filter.SmoothFirst = 0;
+  Filter.SmoothEnd = 0;
+  Filter.TrailingPos = 0;
+  std::fill(Filter.SmoothRing.begin(), Filter.SmoothRing.end(), 0);
+  if (SmoothingWindow != 0) {
+    const std::uint16_t n = SmoothingWindow;
+    LeadHalf = static_cast<std::uint16_t>((n % 2 != 0) ? n / 2 + 1 : n / 2);
+    TrailHalf = static_cast<std::uint16_t>(n / 2);
+    InnerHalf = static_cast<std::uint16_t>(n / 2 > 0 ? n / 2 - 1 : 0);
+    SmoothRingSize = static_cast<std::uint16_t>(n + 1);
+  }
+}
+
+void VessamorChannel::ConfigureFilter() {
+  FilterOn = (MedianOn != 0 || SmoothingOn != 0) ? 1 : 0;
+  IirOn = (NotchOn != 0 || BandPassOn != 0) ? 1 : 0;
+  FractionalCodes = SmoothingOn != 0 ? 1 : 0;
+  MedianOdd = (MedianWindow % 2 != 0) ? 1 : 0;
+  // The reduction filters at most this many samples at a time.
+  constexpr std::size_t kProcessedCapacity = 130000;
+  if (FilterOn != 0 && Filter.Processed.size() != kProcessedCapacity) Filter.Processed.assign(kProcessedCapacity, 0);
+  Filter.MedianSorted.assign(MedianWindow, 0);
+  Filter.MedianRing.assign(MedianWindow, 0);
+  Filter.SmoothRing.assign(SmoothingWindow != 0 ? SmoothingWindow + 1u : 0u, 0);
+  // The offset hand-over between whole and fractional codes follows with the calibration code.
+  ResetColumnReduction();
+}
+
+const ColumnRecord* VessamorChannel::ColumnAt(std::uint16_t column) const {
+  if (Columns == nullptr || column >= ColumnCapacity) return nullptr;
+  return &Columns[column];
+}
+
+std::int16_t VessamorChannel::NewestCode() const {
+  std::uint32_t count = View != nullptr ? View->SampleCount : CodeCount;
+  // A channel without a slice of its own has no newest code, whatever the view counts.
+  count = std::min(count, CodeCapacity);
+  if (Codes == nullptr || count == 0) return 0;
+  return Codes[count - 1];
+}
+
+float VessamorChannel::ConvertCode(std::int32_t code) const {
+  if (RawToValueFn == nullptr) return 0.0f;
+  return RawToValueFn(static_cast<std::int16_t>(code), this);
+}
+
+float VessamorChannel::InterpolatedValue(std::int32_t c) const {
+  const std::int32_t whole = c >> 8;  // arithmetic: the sign is kept
+  const std::int32_t fraction = c & 255;
+  const float a = ConvertCode(whole);
+  const float b = ConvertCode(whole + 1);
+  return static_cast<float>(a + (b - a) * fraction * 0.00390625);
+}
+
+float VessamorChannel::SampleValue(std::uint16_t column) const {
+  float value = 0.0f;
+  if (column == 0) {
+    std::int16_t code = NewestCode();
+    if (CodeOffsetOn != 0) code = static_cast<std::int16_t>(code + CodeOffset);
+    value = ConvertCode(code);
+  } else {
+    const ColumnRecord* record = ColumnAt(column);
+    if (record == nullptr) return 0.0f;
+    if (FractionalCodes == 0) {
+      auto code = static_cast<std::uint16_t>(record->MaxCode);
+      if (CodeOffsetOn != 0) code = static_cast<std::uint16_t>(code + CodeOffset);
+      value = ConvertCode(static_cast<std::int16_t>(code));
+    } else {
+      std::int32_t c = record->MaxCode;
+      if (FineOffsetOn != 0) c += FineOffset;
+      value = InterpolatedValue(c);
+    }
+  }
+  if (ZeroOffsetOn != 0) value -= ZeroOffset;
+  if (SensorCode == 47 && value < 0.0f) value = 0.0f;
+  return value;
+}
+
+std::int32_t VessamorChannel::GetSample(std::uint32_t index) const {
+  if (Codes == nullptr || index >= CodeCapacity) return 0;
+  const std::int32_t code = Codes[index];
+  // The median and smoothing of the export path come with the filter code; until then a filtered
+  // channel hands out its raw code in the form its value path expects.
+  return SmoothingOn != 0 ? code * 256 : code;
+}
+
+float VessamorChannel::ValueOfFilteredCode(std::int32_t code) const {
+  float value = 0.0f;
+  if (FractionalCodes == 0) {
+    std::int32_t c = code;
+    if (CodeOffsetOn != 0) c += CodeOffset;
+    value = ConvertCode(static_cast<std::int16_t>(c));
+  } else {
+    std::int32_t c = code;
+    // The whole-code offset is scaled into 1/256 units before it meets a fractional code.
+    if (CodeOffsetOn != 0) c += static_cast<std::int32_t>(CodeOffset) * 256;
+    if (FineOffsetOn != 0) c += FineOffset;
+    value = InterpolatedValue(c);
+  }
+  if (ZeroOffsetOn != 0) value -= ZeroOffset;
+  if (SensorCode == 47 && value < 0.0f) value = 0.0f;
+  return value;
+}
+
+float VessamorChannel::ValueAtIndex(std::uint32_t index) const { return ValueOfFilteredCode(GetSample(index)); }
+
+float VessamorChannel::ChannelValueOfCode(std::int32_t code, std::uint8_t level) const {
+  std::int32_t c = code;
+  if (level >= 1 && FineOffsetOn != 0) c += FractionalCodes != 0 ? FineOffset : (FineOffset >> 8);
+  float value = FractionalCodes != 0 ? InterpolatedValue(c) : ConvertCode(c);
+  if (level >= 2 && ZeroOffsetOn != 0) value -= ZeroOffset;
+  return value;
+}
+
+std::int32_t VessamorChannel::CursorCode() const {
+  if (View == nullptr) return 0;
+  const ColumnRecord* record = ColumnAt(View->CursorColumn);
+  return record != nullptr ? record->MaxCode : 0;
+}
+
+void VessamorChannel::TrackMinMax(std::int16_t code) {
+  if (RunReset != 0) {
+    RunReset = 0;
+    RunMin = code;
+    RunMax = code;
+  } else if (code > RunMax) {
+    RunMax = code;
+  } else if (code < RunMin) {
+    RunMin = code;
+  }
+}
+
+std::uint8_t VessamorChannel::DeviceType() const { return Device != nullptr ? DeviceTypeCode : 0; }
+
+void VessamorChannel::SetLabelBox(const PixelRect& rect) {
+  LabelRect = rect;
+  LabelBox = PixelBox{rect.Left, rect.Top, rect.Width(), rect.Height()};
+}
+
+void VessamorChannel::PlaceLabelBox(std::uint32_t offset) {
+  if (View == nullptr) return;
+  const float s = MainWindow != nullptr ? MainWindow->UiScale() : 1.0f;
+  PixelRect rect;
+  rect.Left = View->ViewRect.Right - static_cast<std::int32_t>(390.0f * s);
+  rect.Right = View->ViewRect.Right - 1;
+  rect.Top = View->ViewRect.Top + static_cast<std::int32_t>(offset) + 5;
+  rect.Bottom = rect.Top + static_cast<std::int32_t>(80.0f * s);
+  SetLabelBox(rect);
+}
+
+void VessamorChannel::ComputePlotPoints(std::uint32_t first, std::uint32_t last) {
+  if (first > last || Shown == 0 || Scale == nullptr || Columns == nullptr || ColumnCapacity == 0) return;
+  const double per_pixel = Scale->ValuePerPixel != 0.0 ? Scale->ValuePerPixel : 1.0;
+  const float gain = PlotGainOn != 0 ? PlotGain : 1.0f;
+  last = std::min(last, ColumnCapacity - 1);
+  for (std::uint32_t i = first; i <= last; ++i) {
+    ColumnRecord& record = Columns[i];
+    if (FractionalCodes == 0) {
+      const float high = ConvertCode(record.MaxCode) * gain;
+      const float low = ConvertCode(record.MinCode) * gain;
+      record.MaxPixel = static_cast<std::int32_t>(high / per_pixel);
+      record.MinPixel = static_cast<std::int32_t>(low / per_pixel);
+    } else {
+      const std::int32_t c = record.MaxCode;
+      const float a = ConvertCode(c >> 8) * gain;
+      const float b = ConvertCode((c >> 8) + 1) * gain;
+      const auto value = static_cast<float>(a + (b - a) * (c & 255) * 0.00390625);
+      record.MaxPixel = static_cast<std::int32_t>(value / per_pixel);
+      record.MinPixel = record.MaxPixel;
+    }
+  }
+}

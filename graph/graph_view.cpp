@@ -1,0 +1,308 @@
+// Graph view: construction, set-up, the shared code buffer and its split, column tables and style.
+#include "graph/graph_view.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+
+#include "channels/main_window_services.h"
+
+namespace {
+
+std::vector<std::int16_t> AllocateCodes(std::size_t codes) { return std::vector<std::int16_t>(codes); }
+
+}  // namespace
+
+GraphView::GraphView(CodeBufferAllocator allocator) : Allocator(allocator != nullptr ? allocator : &AllocateCodes) {
+  Style.Pens[1] = PenSpec{1, Rgba{0, 0, 255, 255}};
+  Style.Pens[2] = PenSpec{1, Rgba{255, 255, 255, 255}};
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    Channels[k] = std::make_unique<VessamorChannel>();
+    Channels[k]->View = this;
+    Channels[k]->ChannelIndex = static_cast<std::uint8_t>(k);
+  }
+  ModeBytes = {1, 1, 0};
+  InitScaleSpans();
+}
+
+bool GraphView::AllocateCodeBuffer(std::uint32_t capacity) {
+  CodeBuffer.clear();
+  CodeBuffer.shrink_to_fit();
+  SampleCapacity = 0;
+  // A short machine still records, just less: halve the request until it fits or is too small to use.
+  std::uint32_t request = capacity;
+  for (;;) {
+    try {
+      CodeBuffer = Allocator(static_cast<std::size_t>(request) + kCodeReserve);
+      SampleCapacity = request;
+      return true;
+    } catch (const std::bad_alloc&) {
+      if (request <= kMinimumSampleCapacity) return false;
+      request = std::max(request / 2, kMinimumSampleCapacity);
+    }
+  }
+}
+
+void GraphView::AllocateColumnTables() {
+  // Sized once from the screen: no plot can be wider than the screen it is shown on.
+  const std::int32_t screen_width = MainWindow != nullptr ? MainWindow->ScreenWidth() : 0;
+  ColumnsPerChannelCount = static_cast<std::uint32_t>(std::clamp<std::int32_t>(screen_width, 1, 65534)) + 1;
+  ColumnTables.assign(kLiveChannels * ColumnsPerChannelCount, ColumnRecord{});
+}
+
+std::uint16_t GraphView::ClampPlotWidth(std::int32_t width) const {
+  const std::int32_t limit = ColumnsPerChannelCount > 0 ? static_cast<std::int32_t>(ColumnsPerChannelCount) - 1 : 0;
+  return static_cast<std::uint16_t>(std::clamp(width, 0, limit));
+}
+
+bool GraphView::Init(std::uint32_t capacity, const PixelRect& rect, std::uint8_t flags,
+                     MainWindowServices* main_window) {
+  MainWindow = main_window;
+  Recording = 0;
+  RecordingState = 0;
+  SampleCount = 0;
+  RateSetting = 1000;
+  RecordRate = 1000;
+  SecondsPerSample = 1.0 / RecordRate;
+  ModeBytes[0] = 2;
+  ModeBytes[1] = 2;
+  ChannelOptions = {1, 1, 1, 1};
+  for (RecordParams& params : Params) params.Clear();
+
+  const bool have_buffer = AllocateCodeBuffer(capacity);
+  AllocateColumnTables();
+
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    VessamorChannel& channel = *Channels[k];
+    channel.MainWindow = main_window;
+    channel.View = this;
+    channel.Codes = CodeBuffer.empty() ? nullptr : CodeBuffer.data();
+    channel.CodeCount = 0;
+    channel.CodeCapacity = 0;
+    channel.PenWidth = 3;
+    channel.Colour = ChannelColours[k];
+    channel.Enabled = 0;
+    channel.Shown = 0;
+    channel.SavedShown = 0;
+    channel.Scale = &Scale;
+    channel.ChannelIndex = static_cast<std::uint8_t>(k);
+    channel.CodeOffset = 0;
+    channel.Columns = ColumnTables.data() + k * ColumnsPerChannelCount;
+    channel.TimeBase = ColumnTables.data();
+    channel.ColumnCapacity = ColumnsPerChannelCount;
+    channel.SensorCode = 0;
+    channel.RateMode = 0;
+    channel.MedianOn = 0;
+    channel.SmoothingOn = 0;
+    channel.NotchOn = 0;
+    channel.BandPassOn = 0;
+    channel.MedianWindow = 0;
+    channel.SmoothingWindow = 0;
+    channel.SmoothingOn = 1;
+    channel.SmoothingWindow = 20;
+    channel.ConfigureFilter();
+    SetupRateDetector(channel);
+  }
+  SetChannelFlags(4, 0);
+
+  Scale.SecondsPerDivision = 0.0;
+  Scale.ValuePerDivision = 0.0;
+  TimeDivisions = 10;
+  ValueDivisions = 8;
+  FirstShownColumn = 1;
+  LastShownColumn = 1;
+  LastSampleIndex = 0;
+  SaveSelection = 0;
+  RecordViewable = 0;
+  // The plot is sized before the scales are derived, so the per-pixel factors never see a zero width.
+  ViewRect = rect;
+  PlotWidth = ClampPlotWidth(rect.Width());
+  PlotHeight = static_cast<std::uint16_t>(std::clamp(rect.Height(), 0, 65535));
+  SetScales(1.0f, 0.5f, 1);
+  Scale.TimeLabelStep = 1.0;
+  Scale.ValueLabelStep = 0.5;
+  Scale.StartTime = 0.0;
+  Scale.EndTime = 10.0;
+  Scale.TopValue = 2.0;
+  Scale.BottomValue = 2.0 - 8 * 0.5;
+  DeriveScales();
+
+  SetStyle();
+  SetViewRect(rect, flags);
+
+  const float scale_x = main_window != nullptr ? main_window->ScaleX() : 1.0f;
+  const std::int32_t margin = main_window != nullptr ? main_window->StripMargin() : 0;
+  StripWidth = static_cast<std::int32_t>((ViewRect.Width() - 20.0f * scale_x - 2 * margin) * 0.25f);
+  StripHeightUnit = static_cast<std::int32_t>(5.0f * scale_x);
+  for (std::size_t k = 0; k < kLiveChannels; ++k) Channels[k]->PlaceLabelBox(static_cast<std::uint32_t>(90 * k));
+
+  FirstShownColumn = 1;
+  LastShownColumn = 1;
+  ResetViewHistory();
+  return have_buffer;
+}
+
+void GraphView::ApplyChannelSettings(const StartupSettings& settings) {
+  RecordRate = settings.Rate;
+  RateSetting = settings.Rate;
+  Continuous = settings.Cyclic;
+  ChannelOptions = settings.ChannelOptions;
+  bool any_enabled = false;
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    Channels[k]->SavedShown = settings.ChannelShown[k];
+    Channels[k]->Enabled = settings.ChannelEnabled[k];
+    any_enabled = any_enabled || settings.ChannelEnabled[k] != 0;
+  }
+  if (!any_enabled) {
+    Channels[0]->Enabled = 1;
+    Channels[0]->SavedShown = 1;
+  }
+  ModeBytes[0] = settings.ModeA;
+  ModeBytes[1] = settings.ModeB;
+  ModeBytes[2] = settings.ModeC;
+  SensorCode = settings.SensorCode;
+  // The slices follow the enabled set, or a newly enabled channel would have no room for codes.
+  SplitCodeBuffer();
+}
+
+bool GraphView::ClampRateToDevices() {
+  if (MainWindow == nullptr) return true;
+  const std::uint32_t before = RateSetting;
+  for (const DeviceSlot& slot : MainWindow->DeviceSlots) {
+    if (slot.Present == 0 || slot.Described == 0 || slot.InUse == 0) continue;
+    std::uint8_t shown = 0;
+    for (const VessamorChannel* channel : slot.Channels) {
+      if (channel != nullptr && channel->SavedShown != 0) ++shown;
+    }
+    MainWindow->ClampUnitRate(slot, RateSetting, shown);
+  }
+  return RateSetting == before;
+}
+
+void GraphView::SetStyle() {
+  const float ui_scale = MainWindow != nullptr ? MainWindow->UiScale() : 1.0f;
+  const float scale_y = MainWindow != nullptr ? MainWindow->ScaleY() : 1.0f;
+  Style.SmallFont = FontSpec{"Tahoma", static_cast<std::int32_t>(20.0f * ui_scale), 0, 400};
+  Style.LargeFont = FontSpec{"Tahoma", static_cast<std::int32_t>(30.0f * scale_y), 0, 400};
+  Style.LineSettings = {1, 1, 3};
+  Style.TextColour = Rgba{0, 0, 0, 255};
+  Style.PanelColour = Rgba{230, 230, 230, 255};
+  Style.BackgroundColour = Rgba{255, 255, 255, 255};
+  Style.Brushes[0] = BrushSpec{Style.BackgroundColour};
+  Style.Brushes[1] = BrushSpec{Style.PanelColour};
+  Style.Brushes[2] = BrushSpec{Style.TextColour};
+  Style.Pens[0] = PenSpec{1, Style.TextColour};
+}
+
+void GraphView::SplitCodeBuffer() {
+  std::uint32_t divisor = 0;
+  for (const auto& channel : Channels) divisor += channel->Enabled != 0 ? 1 : 0;
+  if (divisor == 0) divisor = 1;
+  ChannelCapacity = SampleCapacity / divisor;
+  RecordBytesPerChannel = ChannelCapacity * 2;
+  std::int16_t* const base = CodeBuffer.empty() ? nullptr : CodeBuffer.data();
+  std::uint32_t slice = 0;
+  for (auto& channel : Channels) {
+    if (channel->Enabled != 0 && base != nullptr) {
+      channel->Codes = base + static_cast<std::size_t>(slice) * ChannelCapacity;
+      channel->CodeCapacity = ChannelCapacity;
+      ++slice;
+    } else {
+      // Shares the first slice's start for readers; a capacity of 0 keeps every writer out.
+      channel->Codes = base;
+      channel->CodeCapacity = 0;
+    }
+    channel->CodeCount = std::min(channel->CodeCount, channel->CodeCapacity);
+  }
+}
+
+void GraphView::SetChannelFlags(std::uint8_t /*count*/, std::uint8_t /*rate_flag*/) {
+  // The per-channel rate divisor comes with the mixed-rate recording; every enabled channel counts.
+  for (auto& channel : Channels) channel->Shown = channel->Enabled;
+  SplitCodeBuffer();
+}
+
+void GraphView::DeriveScales() {
+  const std::uint32_t rate = RecordViewable != 0 ? RecordRate : RateSetting;
+  const double width = PlotWidth > 0 ? PlotWidth : 1.0;
+  const double height = PlotHeight > 0 ? PlotHeight : 1.0;
+  Scale.TimeDivisions = TimeDivisions;
+  Scale.ValueDivisions = ValueDivisions;
+  Scale.SamplesPerColumn =
+      static_cast<float>(TimeDivisions * Scale.SecondsPerDivision * rate / width);
+  if (Scale.SamplesPerColumn <= 0.0) Scale.SamplesPerColumn = 1.0;
+  Scale.ValuePerPixel = ValueDivisions * Scale.ValuePerDivision / height;
+  if (Scale.ValuePerPixel <= 0.0) Scale.ValuePerPixel = 1.0;
+  Scale.SecondsPerColumn = TimeDivisions * Scale.SecondsPerDivision / width;
+  Scale.SamplesPerScreen = width * Scale.SamplesPerColumn;
+  SecondsPerSample = rate > 0 ? 1.0 / rate : 0.0;
+
+  Scale.TimeTickCount = static_cast<std::uint8_t>(std::min<std::size_t>(TimeDivisions + 1u, ScaleState::kMaxTicks));
+  for (std::uint8_t i = 0; i < Scale.TimeTickCount; ++i) {
+    const double time = i * Scale.SecondsPerDivision;
+    Scale.TimeTicks[i].Value = static_cast<float>(time);
+    Scale.TimeTicks[i].Pixel = static_cast<std::uint16_t>(time * RecordRate / Scale.SamplesPerColumn);
+  }
+  Scale.ValueTickCount = static_cast<std::uint8_t>(std::min<std::size_t>(ValueDivisions + 1u, ScaleState::kMaxTicks));
+  for (std::uint8_t i = 0; i < Scale.ValueTickCount; ++i) {
+    const double value = Scale.TopValue - i * Scale.ValuePerDivision;
+    Scale.ValueTicks[i].Value = static_cast<float>(value);
+    Scale.ValueTicks[i].Pixel = static_cast<std::uint16_t>((Scale.TopValue - value) / Scale.ValuePerPixel);
+  }
+  Scale.ZeroLinePixel = static_cast<std::int32_t>(Scale.TopValue / Scale.ValuePerPixel);
+  Scale.TopPixel = PlotRect.Top;
+  Scale.BottomPixel = PlotRect.Bottom;
+}
+
+void GraphView::SetScales(float seconds_per_division, float value_per_division, std::uint8_t derive) {
+  if (seconds_per_division == static_cast<float>(Scale.SecondsPerDivision) &&
+      value_per_division == static_cast<float>(Scale.ValuePerDivision)) {
+    return;
+  }
+  Scale.SecondsPerDivision = seconds_per_division;
+  Scale.ValuePerDivision = value_per_division;
+  // Deriving from the stored time range (derive 0) comes with the paging code; both use the divisions.
+  (void)derive;
+  DeriveScales();
+  ColumnRebuildRequest = 1;
+  Scale.TimeGridState = 0;
+}
+
+void GraphView::SetViewRect(const PixelRect& rect, std::uint8_t /*flags*/) {
+  // The tick strips, caption and help areas come with the painting code; the plot fills the view.
+  ViewRect = rect;
+  PlotRect = rect;
+  PlotWidth = ClampPlotWidth(rect.Width());
+  PlotHeight = static_cast<std::uint16_t>(std::clamp(rect.Height(), 0, 65535));
+  ValueOriginPixel = rect.Top;
+  TimeOriginPixel = rect.Left;
+  DeriveScales();
+}
+
+void GraphView::ResetViewState() {
+  SensorCode = 0;
+  FirstOfSensorCount = 1;
+}
+
+void GraphView::SetupRateDetector(VessamorChannel& channel) {
+  // The window lengths come with the rate hooks; the sample period is all the tick needs before them.
+  channel.RateDetector.SecondsPerSample = RateSetting > 0 ? 1.0f / static_cast<float>(RateSetting) : 0.0f;
+}
+
+void GraphView::InitScaleSpans() {
+  static constexpr std::array<float, kScaleSpanCount> kSpans = {
+      4,    120,  140, 200,  1100, 14,  5,   40,  120,  20,    // 0-9
+      4,    20,   200, 100,  200,  4096, 100, 40, 400,  100,   // 10-19
+      20,   20,   100, 100,  3600, 720, 200, 100, 100,  5,     // 20-29
+      100,  800,  600, 6000, 3,    1,   2,   1,   1,    220,   // 30-39
+      1,    2,    20,  2,    1,    300, 100, 300, 1000, 1000,  // 40-49
+      1000, 4,    800, 40,   140,  20,  200, 800, 4,    40,    // 50-59
+      220,  109,  4,   4,    300,  300, 5,   500, 200,  50,    // 60-69
+      5,    0.5f, 250, 5,    2,    5,   250, 10,  1,    1,     // 70-79
+      6000, 150,  6000, 100, 60,   700, 120, 200, 200};        // 80-88
+  ScaleSpans = kSpans;
+}
+
+float GraphView::ScaleSpan(std::uint16_t sensor_code) const {
+  return ScaleSpans[std::min<std::size_t>(sensor_code, kScaleSpanCount - 1)];
+}

@@ -1,0 +1,154 @@
+// The graph view: the live channels, the shared code buffer, column tables, scales, markers and history.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "channels/column_record.h"
+#include "channels/pixel_types.h"
+#include "channels/vessamor_channel.h"
+#include "graph/graph_style.h"
+#include "graph/marker_record.h"
+#include "graph/record_params.h"
+#include "graph/scale_state.h"
+#include "graph/startup_settings.h"
+#include "graph/view_history.h"
+
+class MainWindowServices;
+
+// Allocates the shared code buffer; throws std::bad_alloc when the memory is not there.
+using CodeBufferAllocator = std::vector<std::int16_t> (*)(std::size_t codes);
+
+class GraphView {
+ public:
+  static constexpr std::size_t kLiveChannels = 4;
+  // Codes kept beyond the capacity so a decoder's last frame never lands outside the buffer.
+  static constexpr std::uint32_t kCodeReserve = 4096;
+  // Below this the view would be of no use; the allocation gives up retrying here.
+  static constexpr std::uint32_t kMinimumSampleCapacity = 65536;
+  static constexpr std::size_t kScaleSpanCount = 89;
+
+  explicit GraphView(CodeBufferAllocator allocator = nullptr);
+  GraphView(const GraphView&) = delete;
+  GraphView& operator=(const GraphView&) = delete;
+
+  // Sets the view up for a capacity of codes (smaller when memory is short); false when no buffer
+  // could be had at all, in which case every channel refuses codes.
+  bool Init(std::uint32_t capacity, const PixelRect& rect, std::uint8_t flags, MainWindowServices* main_window);
+  void ApplyChannelSettings(const StartupSettings& settings);
+  // True when every unit can deliver RateSetting as it is.
+  bool ClampRateToDevices();
+  void SetStyle();
+
+  // Shows the enabled channels and divides the shared buffer among them.
+  void SetChannelFlags(std::uint8_t count, std::uint8_t rate_flag);
+  void SetScales(float seconds_per_division, float value_per_division, std::uint8_t derive);
+  void SetViewRect(const PixelRect& rect, std::uint8_t flags);
+  void InitScaleSpans();
+  void ResetViewHistory() { History.Reset(); }
+  void ResetViewState();
+
+  // Span of a kind's default value axis; codes beyond the table take its last entry.
+  float ScaleSpan(std::uint16_t sensor_code) const;
+  // A plot width clamped to what the column tables can hold.
+  std::uint16_t ClampPlotWidth(std::int32_t width) const;
+
+  VessamorChannel& Channel(std::size_t index) { return *Channels[index]; }
+  const VessamorChannel& Channel(std::size_t index) const { return *Channels[index]; }
+  std::size_t CodeBufferSize() const { return CodeBuffer.size(); }
+  const std::int16_t* CodeBufferData() const { return CodeBuffer.data(); }
+  std::uint32_t ColumnsPerChannel() const { return ColumnsPerChannelCount; }
+
+  // Guards the channels, the column tables and the counters between the device worker and the window.
+  mutable std::mutex ViewLock;
+
+  std::array<RecordParams, 2> Params{};
+
+  std::string RecordName;
+  std::string GraphTitle = "Измерение силы тока";
+  std::string FrequencyCaption = "частота 1000Гц";
+  std::int32_t CaptionNumber = 1;
+  std::string TimeAxisLabel = "t,сек";
+  std::string ValueAxisLabel = "U,B";
+  std::uint8_t CaptionFlag = 0;
+  std::uint8_t TwoChannelText = 0;
+
+  MainWindowServices* MainWindow = nullptr;
+
+  std::array<MarkerRecord, 4> Markers{};
+  std::uint8_t MarkerCount = 2;
+  std::array<std::uint8_t, 4> MarkerWasSet{};
+
+  std::array<Rgba, 4> ChannelColours{Rgba{255, 0, 0, 255}, Rgba{0, 66, 255, 255}, Rgba{240, 0, 255, 255},
+                                     Rgba{0, 255, 24, 255}};
+  std::uint8_t DisplayMode = 3;
+  ViewHistory History;
+  PixelRect ViewRect;
+
+  std::uint16_t SensorCode = 0;
+  std::uint16_t FirstOfSensorCount = 1;
+  std::uint8_t AcquisitionMode = 0;
+  std::array<std::uint8_t, 3> ModeBytes{};
+
+  std::uint32_t SampleCapacity = 0;
+  std::uint32_t ChannelCapacity = 0;
+
+  std::uint8_t Recording = 0;
+  std::uint8_t RecordViewable = 0;
+  std::uint8_t TimeDivisions = 10;
+  std::uint8_t ValueDivisions = 8;
+
+  double SecondsPerSample = 0.001;
+  std::uint32_t RecordRate = 1000;
+  std::uint32_t RateSetting = 1000;
+  std::uint8_t Continuous = 0;
+
+  // Plot geometry, derived from the view rectangle.
+  PixelRect PlotRect;
+  std::int32_t StripWidth = 0;
+  std::int32_t StripHeightUnit = 0;
+  std::int32_t ValueOriginPixel = 0;
+  std::int32_t TimeOriginPixel = 0;
+  double FirstColumnFraction = 0.0;
+  std::uint16_t FirstShownColumn = 1;
+  std::uint16_t LastShownColumn = 1;
+  std::uint16_t PlotWidth = 0;  // columns; never above the screen width
+  std::uint16_t PlotHeight = 0;
+  std::uint16_t CursorColumn = 0;
+
+  std::uint32_t LastSampleIndex = 0;
+  // Samples of each channel processed so far; the newest code of a channel is at SampleCount - 1.
+  std::uint32_t SampleCount = 0;
+  std::uint32_t RecordBytesPerChannel = 0;
+  std::uint8_t RecordingState = 0;
+  std::uint8_t ColumnRebuildRequest = 0;
+
+  std::array<std::unique_ptr<VessamorChannel>, kLiveChannels> Channels;
+  std::array<std::unique_ptr<VessamorChannel>, kLiveChannels> ReferenceChannels;
+
+  ScaleState Scale;
+  std::array<float, kScaleSpanCount> ScaleSpans{};
+
+  std::uint8_t SaveSelection = 0;
+  std::array<std::uint8_t, 4> ChannelOptions{};
+  std::uint8_t LiveSetupKept = 0;
+
+  GraphStyle Style;
+
+ private:
+  bool AllocateCodeBuffer(std::uint32_t capacity);
+  void AllocateColumnTables();
+  void SplitCodeBuffer();
+  void DeriveScales();
+  void SetupRateDetector(VessamorChannel& channel);
+
+  CodeBufferAllocator Allocator;
+  std::vector<std::int16_t> CodeBuffer;
+  std::vector<ColumnRecord> ColumnTables;
+  std::uint32_t ColumnsPerChannelCount = 0;
+};

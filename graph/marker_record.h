@@ -1,0 +1,18 @@
+// One of the graph view's markers: its column, its line and caption rectangles and their state.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "channels/pixel_types.h"
+
+struct MarkerRecord {
+  std::uint8_t Set = 0;
+  std::uint8_t Dragging = 0;
+  std::uint16_t Column = 0;  // 1-based from the plot's left edge
+  PixelRect LineRect;
+  PixelRect CaptionRect;
+  std::array<PixelRect, 4> ValueCaptionRects{};
+  std::uint8_t ValueCaptionCount = 0;
+  std::array<std::uint8_t, 4> CaptionState{};
+};

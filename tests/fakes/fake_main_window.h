@@ -1,0 +1,57 @@
+// A headless main window for tests: fixed screen geometry, recorded redraw requests, scripted rate caps.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "channels/main_window_services.h"
+
+class FakeMainWindow : public MainWindowServices {
+ public:
+  explicit FakeMainWindow(std::int32_t width = 1280, std::int32_t height = 994) : Width(width), Height(height) {}
+
+  float ScaleX() const override { return static_cast<float>(Width) / 1280.0f; }
+  float ScaleY() const override { return static_cast<float>(Height) / 994.0f; }
+  float UiScale() const override { return ScaleX() + (ScaleY() - ScaleX()) * 0.5f; }
+  float AspectRatio() const override { return static_cast<float>(Width) / static_cast<float>(Height); }
+  std::int32_t ScreenWidth() const override { return Width; }
+  std::int32_t ScreenHeight() const override { return Height; }
+  std::int32_t StripMargin() const override { return Margin; }
+
+  void InvalidateLocal(const PixelRect& rect) override {
+    std::lock_guard<std::mutex> lock(Mutex);
+    Invalidated.push_back(rect);
+  }
+  void InvalidateLocal() override { InvalidateLocal(PixelRect{0, 0, Width, Height}); }
+
+  // The caps of the ordinary units by shown channel count, raised to 125 Hz at the bottom.
+  void ClampUnitRate(const DeviceSlot& slot, std::uint32_t& rate, std::uint8_t shown) override {
+    ClampCalls.push_back(shown);
+    if (slot.DeviceTypeCode == 3) {
+      rate = 1000;
+      return;
+    }
+    std::uint32_t cap = 1000;
+    if (shown == 1) cap = 25000;
+    else if (shown == 2) cap = 10000;
+    else if (shown == 3 || shown == 4) cap = 5000;
+    if (rate > cap) rate = cap;
+    else rate = std::max<std::uint32_t>(rate, 125);
+  }
+
+  std::size_t InvalidateCount() const {
+    std::lock_guard<std::mutex> lock(Mutex);
+    return Invalidated.size();
+  }
+
+  std::int32_t Width;
+  std::int32_t Height;
+  std::int32_t Margin = 10;
+  std::vector<std::uint8_t> ClampCalls;
+
+ private:
+  mutable std::mutex Mutex;
+  std::vector<PixelRect> Invalidated;
+};
