@@ -40,17 +40,16 @@ const std::vector<std::int32_t>& FractionalCodes() {
 }
 
 // A calibrated channel, so the members that read it take their full path.
-VessamorChannel CalibratedChannel() {
-  VessamorChannel channel;
+void Calibrate(VessamorChannel& channel) {
   channel.Gain = 1.02f;
   channel.p_UD = 50.0f;
   channel.p_Uz = 4000.0f;
-  return channel;
 }
 
 void ConvertRaw(benchmark::State& state, RawToValueFnType convert) {
   const std::vector<std::int16_t>& codes = RawCodes();
-  const VessamorChannel channel = CalibratedChannel();
+  VessamorChannel channel;
+  Calibrate(channel);
   CalibrationTables::Instance();  // generated before timing
   benchmark::DoNotOptimize(convert);
   for (auto _ : state) {
@@ -65,7 +64,8 @@ void ConvertRaw(benchmark::State& state, RawToValueFnType convert) {
 
 void ConvertFractional(benchmark::State& state, RawToValueFnType convert) {
   const std::vector<std::int32_t>& codes = FractionalCodes();
-  const VessamorChannel channel = CalibratedChannel();
+  VessamorChannel channel;
+  Calibrate(channel);
   CalibrationTables::Instance();
   benchmark::DoNotOptimize(convert);
   for (auto _ : state) {
