@@ -41,6 +41,10 @@ class HostServices {
 
   virtual HostWindow& Window() = 0;
   virtual void SetWindowTitle(std::string_view title) = 0;
+  virtual void ShowWindow() = 0;
+  // Shows the window when it is not yet shown and runs until it has been destroyed; returns the
+  // exit code.
+  virtual int RunEventLoop() = 0;
 
   // A modal box with one OK button; returns once the user has closed it.
   virtual void ShowMessage(std::string_view text, std::string_view caption) = 0;

@@ -136,7 +136,8 @@ HostWindow::HostWindow(int width, int height, const Clock& clock)
       height_(std::max(height, 0)),
       clock_(clock),
       windowThread_(std::this_thread::get_id()),
-      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), 0xFF000000u) {}
+      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), 0xFF000000u),
+      dirty_{0, 0, width_, height_} {}  // a new window has never been painted
 
 HostWindow::~HostWindow() {
   for (Control* control : controls_) {

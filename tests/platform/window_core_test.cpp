@@ -322,6 +322,15 @@ TEST_F(WindowCoreTest, TimerKilledByAnEarlierTickOfTheSameRoundStaysSilent) {
   EXPECT_EQ(killer.timers, (std::vector<unsigned>{1}));
 }
 
+TEST_F(WindowCoreTest, NewWindowPaintsItsWholeClientAreaOnce) {
+  EXPECT_TRUE(host.NeedsUpdate());
+  host.UpdateNow();
+  ASSERT_EQ(handler.paints.size(), 1u);
+  EXPECT_EQ(handler.paints[0], host.ClientRect());
+  host.UpdateNow();
+  EXPECT_EQ(handler.paints.size(), 1u);
+}
+
 TEST_F(WindowCoreTest, InvalidatePaintsMainWindowThenControlsOnTop) {
   std::string order;
   RecordingControl lower, upper, away;

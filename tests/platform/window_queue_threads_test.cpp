@@ -37,6 +37,9 @@ TEST(WindowQueueThreads, InvalidateFromAnotherThreadIsQueuedAndPaintsOnTheWindow
   host.SetBackend(&backend);
   RecordingControl button;
   ASSERT_TRUE(button.Create(host, 75004, WindowRect::FromSize(10, 10, 40, 20)));
+  host.UpdateNow();  // the first paint of the new window
+  handler.paints.clear();
+  handler.paintThreads.clear();
 
   std::thread worker([&] {
     host.Invalidate(WindowRect::FromSize(100, 50, 30, 30));
