@@ -72,6 +72,7 @@ void Control::Show() {
   OnWindowThread([](Control& c) {
     if (c.visible_.load(std::memory_order_relaxed)) return;
     c.visible_.store(true, std::memory_order_release);
+    c.OnShowChanged(true);
     c.Invalidate();
   });
 }
@@ -82,6 +83,7 @@ void Control::Hide() {
     c.visible_.store(false, std::memory_order_release);
     c.dirty_ = false;
     c.Host()->AddDirty(c.rect_);  // what lay under it shows again
+    c.OnShowChanged(false);
   });
 }
 
@@ -366,6 +368,7 @@ void HostWindow::SetCursor(CursorShape shape) {
 }
 
 void HostWindow::ReleaseCapture() {
+  if (!IsWindowThread()) return;
   captureReceiver_.reset();
   buttonsDown_ = 0;
 }

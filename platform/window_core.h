@@ -101,6 +101,8 @@ class Control {
   // control holds the capture.
   virtual void OnMouse(const MouseEvent& event) { (void)event; }
   virtual void OnTimer(unsigned id) { (void)id; }
+  // The control has just been shown or hidden (window thread).
+  virtual void OnShowChanged(bool visible) { (void)visible; }
 
  private:
   friend class HostWindow;
@@ -167,7 +169,7 @@ class HostWindow {
   void DeliverKeyDown(unsigned virtualKey, unsigned repeat, unsigned flags);
   void DeliverActivate(bool active);
   void SetCursor(CursorShape shape);
-  // Ends a capture early (a menu closing while a button is held).
+  // Window thread: ends a capture early (a menu closing while a button is held).
   void ReleaseCapture();
 
   // Window thread: the topmost visible control under the point, or none.

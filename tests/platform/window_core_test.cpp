@@ -213,6 +213,14 @@ TEST_F(WindowCoreTest, ControlsAreCreatedHidden) {
   EXPECT_EQ(host.ControlAt({10, 10}), nullptr);
   EXPECT_FALSE(button.Create(host, 1, {}));  // once only
   EXPECT_EQ(button.Id(), 75163);
+  EXPECT_TRUE(button.shows.empty());
+
+  // Showing or hiding twice tells the control once.
+  button.Show();
+  button.Show();
+  button.Hide();
+  button.Hide();
+  EXPECT_EQ(button.shows, (std::vector<bool>{true, false}));
 }
 
 TEST_F(WindowCoreTest, OperationsOnUncreatedControlsDoNothing) {

@@ -40,6 +40,7 @@ class RecordingControl : public platform::Control {
  public:
   std::vector<Received> mouse;
   std::vector<unsigned> timers;
+  std::vector<bool> shows;
   std::vector<platform::PaintContext> paints;
   int clicks = 0;
   bool armed = false;
@@ -60,6 +61,7 @@ class RecordingControl : public platform::Control {
     }
   }
   void OnTimer(unsigned id) override { timers.push_back(id); }
+  void OnShowChanged(bool visible) override { shows.push_back(visible); }
 };
 
 }  // namespace window_test
