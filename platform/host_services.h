@@ -1,5 +1,4 @@
-// What the host system offers the program besides the window: message boxes, file dialogs,
-// opening an address, the user's language, the screen and the command line. Free of Qt.
+// The host system's services besides the window (dialogs, address, language, screen, command line), free of Qt.
 #pragma once
 
 #include <optional>

@@ -1,5 +1,4 @@
-// The window core: one host window with owner-drawn child controls, input routing, capture,
-// timers, invalidation and the queue that brings other threads' requests to the window thread.
+// The window core: host window, owner-drawn child controls, input routing, capture, timers, invalidation, queue.
 #pragma once
 
 #include <atomic>

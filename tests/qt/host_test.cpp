@@ -1,5 +1,4 @@
-// The Qt host under the offscreen platform: window set-up, clicks through Qt events, keys, timers,
-// the cross-thread queue, services, and a grab of the window to a PNG.
+// Tests of the Qt host under the offscreen platform: set-up, Qt input, timers, queue, services, a PNG grab.
 #include <gtest/gtest.h>
 
 #include <QApplication>
