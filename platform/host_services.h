@@ -1,0 +1,63 @@
+// The host system's services besides the window (dialogs, address, language, screen, command line), free of Qt.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+class HostWindow;
+
+struct ScreenInfo {
+  int width = 0;   // the work area: the screen less panels and docks
+  int height = 0;
+  int depth = 0;   // bits per pixel as the display reports them
+};
+
+struct FileFilter {
+  std::string name;     // "Record"
+  std::string pattern;  // "*.out"
+};
+
+struct FileDialogRequest {
+  std::string title;
+  std::vector<FileFilter> filters;
+  int filterIndex = 1;            // 1-based, as the dialogs have always counted
+  std::string initialName;        // pre-filled file name (save)
+  std::string defaultExtension;   // without the dot; added to a typed name that has none
+};
+
+struct FileDialogResult {
+  std::string path;  // UTF-8
+  int filterIndex = 1;
+};
+
+class HostServices {
+ public:
+  virtual ~HostServices() = default;
+
+  virtual HostWindow& Window() = 0;
+  virtual void SetWindowTitle(std::string_view title) = 0;
+  virtual void ShowWindow() = 0;
+  // Shows the window when it is not yet shown and runs until it has been destroyed; returns the
+  // exit code.
+  virtual int RunEventLoop() = 0;
+
+  // A modal box with one OK button; returns once the user has closed it.
+  virtual void ShowMessage(std::string_view text, std::string_view caption) = 0;
+  // Modal; none when the user cancels.
+  virtual std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) = 0;
+  virtual std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) = 0;
+  // Opens a web address or file with the desktop's handler; false when nothing took it.
+  virtual bool OpenAddress(std::string_view address) = 0;
+
+  // The user's locale language is Russian (the one thing the program asks of it).
+  virtual bool UserLocaleIsRussian() const = 0;
+  virtual ScreenInfo Screen() const = 0;
+  // The command-line arguments after the program name, joined by single spaces.
+  virtual std::string CommandLine() const = 0;
+};
+
+}  // namespace platform

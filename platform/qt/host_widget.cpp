@@ -1,0 +1,128 @@
+// The one real window: a frameless QWidget that shows the window core's pixels and feeds it input.
+#include "platform/qt/host_widget.h"
+
+#include <QCloseEvent>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include "platform/qt/key_map.h"
+
+namespace platform::qt {
+
+namespace {
+
+unsigned MouseFlags(const QMouseEvent* event) {
+  unsigned flags = 0;
+  const Qt::MouseButtons buttons = event->buttons();
+  if (buttons & Qt::LeftButton) flags |= kMouseLeft;
+  if (buttons & Qt::RightButton) flags |= kMouseRight;
+  if (buttons & Qt::MiddleButton) flags |= kMouseMiddle;
+  if (event->modifiers() & Qt::ShiftModifier) flags |= kMouseShift;
+  if (event->modifiers() & Qt::ControlModifier) flags |= kMouseControl;
+  return flags;
+}
+
+// The core's kind for a press, double-click or release of a Qt button; Move for other buttons.
+MouseKind KindOf(Qt::MouseButton button, QEvent::Type type) {
+  const int column = type == QEvent::MouseButtonPress ? 0 : type == QEvent::MouseButtonDblClick ? 1 : 2;
+  static constexpr MouseKind kLeft[] = {MouseKind::LeftDown, MouseKind::LeftDoubleClick, MouseKind::LeftUp};
+  static constexpr MouseKind kRight[] = {MouseKind::RightDown, MouseKind::RightDoubleClick, MouseKind::RightUp};
+  static constexpr MouseKind kMiddle[] = {MouseKind::MiddleDown, MouseKind::MiddleDoubleClick,
+                                          MouseKind::MiddleUp};
+  switch (button) {
+    case Qt::LeftButton: return kLeft[column];
+    case Qt::RightButton: return kRight[column];
+    case Qt::MiddleButton: return kMiddle[column];
+    default: return MouseKind::Move;
+  }
+}
+
+}  // namespace
+
+HostWidget::HostWidget(HostWindow& core) : core_(core) {
+  setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_NoSystemBackground);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  resize(core.Width(), core.Height());
+}
+
+void HostWidget::Present(const QRect& rect) {
+  if (painting_) {
+    presentedWhilePainting_ += rect;
+    return;
+  }
+  update(rect);
+}
+
+void HostWidget::paintEvent(QPaintEvent* event) {
+  painting_ = true;
+  presentedWhilePainting_ = QRegion();
+  core_.UpdateNow();
+  painting_ = false;
+
+  const BackBuffer pixels = core_.Pixels();
+  // Wraps the core's BGRA bytes, which are RGB32 on a little-endian machine; nothing is copied.
+  const QImage image(pixels.pixels, pixels.width, pixels.height, pixels.stride, QImage::Format_RGB32);
+  QPainter painter(this);
+  for (const QRect& rect : event->region()) painter.drawImage(rect.topLeft(), image, rect);
+
+  // The core may have repainted more than this event covers (it repaints a bounding box).
+  const QRegion rest = presentedWhilePainting_ - event->region();
+  if (!rest.isEmpty()) update(rest);
+}
+
+void HostWidget::Forward(QMouseEvent* event, MouseKind kind) {
+  const QPoint p = event->position().toPoint();
+  core_.DeliverMouse(kind, WindowPoint{p.x(), p.y()}, MouseFlags(event));
+  event->accept();
+}
+
+void HostWidget::mousePressEvent(QMouseEvent* event) {
+  const MouseKind kind = KindOf(event->button(), QEvent::MouseButtonPress);
+  if (kind != MouseKind::Move) Forward(event, kind);
+}
+
+void HostWidget::mouseReleaseEvent(QMouseEvent* event) {
+  const MouseKind kind = KindOf(event->button(), QEvent::MouseButtonRelease);
+  if (kind != MouseKind::Move) Forward(event, kind);
+}
+
+void HostWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+  const MouseKind kind = KindOf(event->button(), QEvent::MouseButtonDblClick);
+  if (kind != MouseKind::Move) Forward(event, kind);
+}
+
+void HostWidget::mouseMoveEvent(QMouseEvent* event) { Forward(event, MouseKind::Move); }
+
+// The wheel is accepted and does nothing.
+void HostWidget::wheelEvent(QWheelEvent* event) { event->accept(); }
+
+void HostWidget::keyPressEvent(QKeyEvent* event) {
+  const unsigned key = VirtualKeyFromQt(event->key(), event->modifiers());
+  if (key != 0) core_.DeliverKeyDown(key, 1, event->isAutoRepeat() ? key::kFlagRepeat : 0);
+  event->accept();
+}
+
+void HostWidget::closeEvent(QCloseEvent* event) {
+  // A close from the desktop takes the program's own way out first.
+  if (!allowClose_ && !core_.IsClosed()) core_.Close();
+  if (allowClose_ || core_.IsClosed()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+bool HostWidget::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) core_.DeliverActivate(true);
+  if (event->type() == QEvent::WindowDeactivate) core_.DeliverActivate(false);
+  return QWidget::event(event);
+}
+
+}  // namespace platform::qt

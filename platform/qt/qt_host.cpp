@@ -1,0 +1,164 @@
+// The Qt host: the real window around the window core, and the host services built on Qt.
+#include "platform/qt/qt_host.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStringList>
+#include <QUrl>
+
+#include "platform/host_entry.h"
+#include "platform/qt/host_widget.h"
+#include "platform/qt/qt_environment.h"
+
+namespace platform::qt {
+
+namespace {
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QRect ToQRect(const WindowRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+QRect WorkArea() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->availableGeometry() : QRect(0, 0, 1280, 994);
+}
+
+}  // namespace
+
+QtHost::QtHost(const Clock& clock) {
+  const QRect area = WorkArea();
+  window_ = std::make_unique<HostWindow>(area.width(), area.height(), clock);
+  widget_ = std::make_unique<HostWidget>(*window_);
+  widget_->setGeometry(area);
+  timer_.setSingleShot(true);
+  timer_.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&timer_, &QTimer::timeout, widget_.get(), [this] { window_->RunDueTimers(); });
+  window_->SetBackend(this);
+}
+
+QtHost::~QtHost() {
+  timer_.stop();
+  window_->SetBackend(nullptr);
+  widget_.reset();
+}
+
+QWidget& QtHost::Widget() { return *widget_; }
+
+void QtHost::SetWindowTitle(std::string_view title) { widget_->setWindowTitle(FromUtf8(title)); }
+
+void QtHost::ShowWindow() {
+  if (widget_->isVisible() || window_->IsClosed()) return;
+  widget_->setGeometry(WorkArea());
+  widget_->show();
+  widget_->activateWindow();
+}
+
+int QtHost::RunEventLoop() {
+  if (window_->IsClosed()) return 0;
+  ShowWindow();
+  return QApplication::exec();
+}
+
+void QtHost::ShowMessage(std::string_view text, std::string_view caption) {
+  QMessageBox box(QMessageBox::NoIcon, FromUtf8(caption), FromUtf8(text), QMessageBox::Ok,
+                  widget_.get());
+  box.exec();
+}
+
+std::optional<FileDialogResult> QtHost::RunFileDialog(const FileDialogRequest& request, bool save) {
+  QFileDialog dialog(widget_.get(), FromUtf8(request.title));
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  QStringList filters;
+  for (const FileFilter& f : request.filters) {
+    filters << FromUtf8(f.name) + QStringLiteral(" (") + FromUtf8(f.pattern) + QStringLiteral(")");
+  }
+  if (!filters.isEmpty()) {
+    dialog.setNameFilters(filters);
+    const int index = std::clamp(request.filterIndex, 1, static_cast<int>(filters.size()));
+    dialog.selectNameFilter(filters[index - 1]);
+  }
+  if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(FromUtf8(request.defaultExtension));
+  if (!request.initialName.empty()) dialog.selectFile(FromUtf8(request.initialName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  FileDialogResult result;
+  result.path = dialog.selectedFiles().front().toStdString();
+  result.filterIndex = std::max(1, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1);
+  return result;
+}
+
+std::optional<FileDialogResult> QtHost::OpenFileDialog(const FileDialogRequest& request) {
+  return RunFileDialog(request, false);
+}
+
+std::optional<FileDialogResult> QtHost::SaveFileDialog(const FileDialogRequest& request) {
+  return RunFileDialog(request, true);
+}
+
+bool QtHost::OpenAddress(std::string_view address) {
+  return QDesktopServices::openUrl(QUrl::fromUserInput(FromUtf8(address)));
+}
+
+bool QtHost::UserLocaleIsRussian() const { return QLocale::system().language() == QLocale::Russian; }
+
+ScreenInfo QtHost::Screen() const {
+  const QRect area = WorkArea();
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return ScreenInfo{area.width(), area.height(), screen ? screen->depth() : 0};
+}
+
+std::string QtHost::CommandLine() const {
+  QStringList args = QCoreApplication::arguments();
+  if (!args.isEmpty()) args.removeFirst();
+  return args.join(QLatin1Char(' ')).toStdString();
+}
+
+void QtHost::RequestUpdate(const WindowRect& rect) { widget_->update(ToQRect(rect)); }
+
+void QtHost::Present(const WindowRect& rect) { widget_->Present(ToQRect(rect)); }
+
+void QtHost::WakeWindowThread() {
+  // Posts an event to the widget's thread; safe from any thread and never waits.
+  QMetaObject::invokeMethod(widget_.get(), [this] { window_->DrainQueue(); }, Qt::QueuedConnection);
+}
+
+void QtHost::TimersChanged() {
+  const std::optional<std::int64_t> wait = window_->MsUntilNextTimer();
+  if (!wait) {
+    timer_.stop();
+    return;
+  }
+  timer_.start(static_cast<int>(std::min<std::int64_t>(*wait, 1 << 30)));
+}
+
+void QtHost::SetCursor(CursorShape shape) {
+  widget_->setCursor(shape == CursorShape::Hand ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void QtHost::DestroyWindow() {
+  timer_.stop();
+  widget_->AllowClose();
+  widget_->hide();
+  QCoreApplication::quit();
+}
+
+}  // namespace platform::qt
+
+namespace platform {
+
+int RunHost(int argc, char** argv, const std::function<int(HostServices&)>& program) {
+  qt::PrepareQtEnvironment();
+  QApplication application(argc, argv);
+  SteadyClock clock;
+  qt::QtHost host(clock);
+  return program(host);
+}
+
+}  // namespace platform

@@ -1,0 +1,54 @@
+// The Qt host: the real window around the window core, and the host services built on Qt.
+#pragma once
+
+#include <memory>
+
+#include <QTimer>
+
+#include "platform/host_services.h"
+#include "platform/window_core.h"
+
+class QWidget;
+
+namespace platform::qt {
+
+class HostWidget;
+
+class QtHost final : public HostServices, private HostBackend {
+ public:
+  // The QApplication must exist; the calling thread becomes the window thread. The window covers
+  // the primary screen's work area.
+  explicit QtHost(const Clock& clock);
+  ~QtHost() override;
+
+  QWidget& Widget();
+
+  HostWindow& Window() override { return *window_; }
+  void SetWindowTitle(std::string_view title) override;
+  void ShowWindow() override;
+  int RunEventLoop() override;
+  void ShowMessage(std::string_view text, std::string_view caption) override;
+  std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override;
+  std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override;
+  bool OpenAddress(std::string_view address) override;
+  bool UserLocaleIsRussian() const override;
+  ScreenInfo Screen() const override;
+  std::string CommandLine() const override;
+
+ private:
+  // HostBackend
+  void RequestUpdate(const WindowRect& rect) override;
+  void Present(const WindowRect& rect) override;
+  void WakeWindowThread() override;
+  void TimersChanged() override;
+  void SetCursor(CursorShape shape) override;
+  void DestroyWindow() override;
+
+  std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, bool save);
+
+  std::unique_ptr<HostWindow> window_;
+  std::unique_ptr<HostWidget> widget_;
+  QTimer timer_;
+};
+
+}  // namespace platform::qt

@@ -1,0 +1,67 @@
+// Recording main-window handler and control for the window core tests.
+#pragma once
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/window_core.h"
+
+namespace window_test {
+
+struct Received {
+  platform::MouseKind kind;
+  platform::WindowPoint point;
+  unsigned flags;
+};
+
+class RecordingHandler : public platform::MainWindowHandler {
+ public:
+  void OnPaint(const platform::PaintContext& context) override {
+    paints.push_back(context.clip);
+    paintThreads.push_back(std::this_thread::get_id());
+  }
+  void OnMouse(const platform::MouseEvent& e) override { mouse.push_back({e.kind, e.point, e.flags}); }
+  void OnKeyDown(unsigned key, unsigned, unsigned) override { keys.push_back(key); }
+  void OnTimer(unsigned id) override { timers.push_back(id); }
+  void OnClose() override { ++closes; }
+
+  std::vector<platform::WindowRect> paints;
+  std::vector<std::thread::id> paintThreads;
+  std::vector<Received> mouse;
+  std::vector<unsigned> keys;
+  std::vector<unsigned> timers;
+  int closes = 0;
+};
+
+// Behaves as the owner-drawn buttons do: a press arms it, and a release counts as a click only
+// when it was armed and the pointer is back inside its own rectangle.
+class RecordingControl : public platform::Control {
+ public:
+  std::vector<Received> mouse;
+  std::vector<unsigned> timers;
+  std::vector<bool> shows;
+  std::vector<platform::PaintContext> paints;
+  int clicks = 0;
+  bool armed = false;
+  std::string* paintLog = nullptr;  // shared log of paint order
+  char name = '?';
+
+ protected:
+  void OnPaint(const platform::PaintContext& context) override {
+    paints.push_back(context);
+    if (paintLog) paintLog->push_back(name);
+  }
+  void OnMouse(const platform::MouseEvent& e) override {
+    mouse.push_back({e.kind, e.point, e.flags});
+    if (e.kind == platform::MouseKind::LeftDown) armed = true;
+    if (e.kind == platform::MouseKind::LeftUp) {
+      if (armed && ClientRect().Contains(e.point)) ++clicks;
+      armed = false;
+    }
+  }
+  void OnTimer(unsigned id) override { timers.push_back(id); }
+  void OnShowChanged(bool visible) override { shows.push_back(visible); }
+};
+
+}  // namespace window_test

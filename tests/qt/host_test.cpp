@@ -1,0 +1,282 @@
+// Tests of the Qt host under the offscreen platform: set-up, Qt input, timers, queue, services, a PNG grab.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QMouseEvent>
+#include <QKeyEvent>
+#include <QPixmap>
+#include <QScreen>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "platform/qt/host_widget.h"
+#include "platform/qt/key_map.h"
+#include "platform/qt/qt_environment.h"
+#include "platform/qt/qt_host.h"
+#include "platform/window_core.h"
+
+namespace {
+
+using platform::MouseKind;
+using platform::WindowRect;
+
+// One QApplication for the whole program, gone before static destruction begins (Qt's own
+// globals do not survive it).
+class QtApplicationEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+    platform::qt::PrepareQtEnvironment();
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 3;
+  char arg0_[10] = "host_test";
+  char arg1_[4] = "-en";
+  char arg2_[8] = "lang=ru";
+  char* argv_[4] = {arg0_, arg1_, arg2_, nullptr};
+  std::unique_ptr<QApplication> app_;
+};
+
+// Google Test owns the environment it is given.
+const ::testing::Environment* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
+constexpr std::uint32_t kBackground = 0xFF203040;  // BGRA bytes 40 30 20 FF
+constexpr std::uint32_t kButtonUp = 0xFFC03020;
+constexpr std::uint32_t kButtonDown = 0xFF30C020;
+
+void Fill(const platform::BackBuffer& target, const WindowRect& rect, std::uint32_t colour) {
+  const WindowRect r = rect.Intersect({0, 0, target.width, target.height});
+  for (int y = r.top; y < r.bottom; ++y) {
+    std::uint32_t* row = target.Row(y);
+    for (int x = r.left; x < r.right; ++x) row[x] = colour;
+  }
+}
+
+class MainWindow : public platform::MainWindowHandler {
+ public:
+  void OnPaint(const platform::PaintContext& c) override {
+    Fill(c.target, c.clip, kBackground);
+    paintedOnThread = std::this_thread::get_id();
+    ++paints;
+  }
+  void OnMouse(const platform::MouseEvent& e) override { mouse.push_back(e.kind); }
+  void OnKeyDown(unsigned key, unsigned, unsigned) override { keys.push_back(key); }
+  void OnTimer(unsigned id) override { timers.push_back(id); }
+  void OnClose() override { ++closes; }
+  void OnButtonPress(int id) { clicked.push_back(id); }
+
+  std::vector<MouseKind> mouse;
+  std::vector<unsigned> keys;
+  std::vector<unsigned> timers;
+  std::vector<int> clicked;
+  std::thread::id paintedOnThread;
+  int paints = 0;
+  int closes = 0;
+};
+
+// A button as the owner-drawn ones behave: it reports a click to its owner on a release inside.
+class Button : public platform::Control {
+ public:
+  explicit Button(MainWindow& owner) : owner_(owner) {}
+  bool down = false;
+  int hovers = 0;
+
+ protected:
+  void OnPaint(const platform::PaintContext& c) override { Fill(c.target, c.clip, down ? kButtonDown : kButtonUp); }
+  void OnMouse(const platform::MouseEvent& e) override {
+    if (e.kind == MouseKind::Move) ++hovers;
+    if (e.kind == MouseKind::LeftDown) {
+      down = true;
+      Invalidate();
+    }
+    if (e.kind == MouseKind::LeftUp && down) {
+      down = false;
+      Invalidate();
+      if (ClientRect().Contains(e.point)) owner_.OnButtonPress(Id());
+    }
+  }
+
+ private:
+  MainWindow& owner_;
+};
+
+void SendMouse(QWidget& w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons held) {
+  QMouseEvent event(type, QPointF(p), QPointF(w.mapToGlobal(p)), button, held, Qt::NoModifier);
+  QApplication::sendEvent(&w, &event);
+}
+
+void Click(QWidget& w, QPoint down, QPoint up) {
+  SendMouse(w, QEvent::MouseButtonPress, down, Qt::LeftButton, Qt::LeftButton);
+  SendMouse(w, QEvent::MouseButtonRelease, up, Qt::LeftButton, Qt::NoButton);
+}
+
+template <typename Done>
+bool ProcessUntil(Done done) {
+  QElapsedTimer guard;
+  guard.start();
+  while (!done() && guard.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  return done();
+}
+
+class QtHostTest : public ::testing::Test {
+ protected:
+  QtHostTest() {
+    host = std::make_unique<platform::qt::QtHost>(clock);
+    host->Window().SetHandler(&main);
+    EXPECT_TRUE(button.Create(host->Window(), 75004, WindowRect::FromSize(100, 80, 120, 40)));
+    button.Show();
+    host->ShowWindow();
+    QApplication::processEvents();
+  }
+  ~QtHostTest() override {
+    button.Destroy();
+    host.reset();
+  }
+
+  platform::SteadyClock clock;
+  MainWindow main;
+  Button button{main};
+  std::unique_ptr<platform::qt::QtHost> host;
+};
+
+TEST_F(QtHostTest, WindowIsFramelessAtTheWorkAreaWithMouseTracking) {
+  QWidget& w = host->Widget();
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_EQ(w.geometry(), area);
+  EXPECT_TRUE(w.windowFlags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_TRUE(w.hasMouseTracking());
+  EXPECT_EQ(host->Window().Width(), area.width());
+  EXPECT_EQ(host->Window().Height(), area.height());
+  EXPECT_EQ(qgetenv("QT_ENABLE_HIGHDPI_SCALING"), QByteArray("0"));
+  EXPECT_DOUBLE_EQ(w.devicePixelRatioF(), 1.0);
+}
+
+TEST_F(QtHostTest, ClickThroughQtEventsReachesTheOwner) {
+  QWidget& w = host->Widget();
+  Click(w, QPoint(150, 100), QPoint(150, 100));
+  EXPECT_EQ(main.clicked, (std::vector<int>{75004}));
+
+  // Dragged off before the release: no click. Released without a press: no click either.
+  Click(w, QPoint(150, 100), QPoint(400, 300));
+  SendMouse(w, QEvent::MouseButtonRelease, QPoint(150, 100), Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(main.clicked.size(), 1u);
+
+  // Outside every control the main window gets the press.
+  Click(w, QPoint(10, 10), QPoint(10, 10));
+  ASSERT_GE(main.mouse.size(), 2u);
+  EXPECT_EQ(main.mouse[main.mouse.size() - 2], MouseKind::LeftDown);
+}
+
+TEST_F(QtHostTest, MovesAndDoubleClicksAreTranslated) {
+  QWidget& w = host->Widget();
+  SendMouse(w, QEvent::MouseMove, QPoint(150, 100), Qt::NoButton, Qt::NoButton);
+  SendMouse(w, QEvent::MouseMove, QPoint(150, 100), Qt::NoButton, Qt::NoButton);
+  SendMouse(w, QEvent::MouseMove, QPoint(151, 100), Qt::NoButton, Qt::NoButton);
+  EXPECT_EQ(button.hovers, 2);
+
+  SendMouse(w, QEvent::MouseButtonDblClick, QPoint(10, 10), Qt::RightButton, Qt::RightButton);
+  SendMouse(w, QEvent::MouseButtonRelease, QPoint(10, 10), Qt::RightButton, Qt::NoButton);
+  ASSERT_GE(main.mouse.size(), 2u);
+  EXPECT_EQ(main.mouse[main.mouse.size() - 2], MouseKind::RightDoubleClick);
+  EXPECT_EQ(main.mouse.back(), MouseKind::RightUp);
+}
+
+TEST_F(QtHostTest, KeysReachTheMainWindowAsVirtualKeys) {
+  QWidget& w = host->Widget();
+  const struct {
+    int qtKey;
+    Qt::KeyboardModifiers mods;
+    unsigned vk;
+  } cases[] = {
+      {Qt::Key_Escape, Qt::NoModifier, platform::key::kEscape},
+      {Qt::Key_Space, Qt::NoModifier, platform::key::kSpace},
+      {Qt::Key_Return, Qt::NoModifier, platform::key::kEnter},
+      {Qt::Key_Enter, Qt::KeypadModifier, platform::key::kEnter},
+      {Qt::Key_F5, Qt::NoModifier, platform::key::kF1 + 4},
+      {Qt::Key_F11, Qt::NoModifier, platform::key::kF1 + 10},
+      {Qt::Key_7, Qt::NoModifier, platform::key::kDigit0 + 7},
+      {Qt::Key_7, Qt::KeypadModifier, platform::key::kNumpad0 + 7},
+      {Qt::Key_Comma, Qt::NoModifier, platform::key::kComma},
+      {Qt::Key_Period, Qt::NoModifier, platform::key::kPeriod},
+      {Qt::Key_Minus, Qt::NoModifier, platform::key::kMinus},
+      {Qt::Key_Backspace, Qt::NoModifier, platform::key::kBackspace},
+      {Qt::Key_Delete, Qt::NoModifier, platform::key::kDelete},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform::qt::VirtualKeyFromQt(c.qtKey, c.mods), c.vk) << c.qtKey;
+    QKeyEvent event(QEvent::KeyPress, c.qtKey, c.mods);
+    QApplication::sendEvent(&w, &event);
+    ASSERT_FALSE(main.keys.empty());
+    EXPECT_EQ(main.keys.back(), c.vk);
+  }
+  EXPECT_EQ(platform::qt::VirtualKeyFromQt(Qt::Key_unknown, Qt::NoModifier), 0u);
+}
+
+TEST_F(QtHostTest, QtTimerDrivesTheCoreTimers) {
+  host->Window().SetTimer(6, 20);
+  EXPECT_TRUE(ProcessUntil([&] { return main.timers.size() >= 2; }));
+  host->Window().KillTimer(6);
+  EXPECT_EQ(main.timers.front(), 6u);
+}
+
+TEST_F(QtHostTest, InvalidateFromAWorkerIsPaintedOnTheWindowThread) {
+  ProcessUntil([&] { return main.paints > 0; });
+  const int before = main.paints;
+  main.paintedOnThread = {};
+  std::thread worker([&] { host->Window().Invalidate(WindowRect::FromSize(300, 200, 50, 50)); });
+  worker.join();
+  EXPECT_TRUE(ProcessUntil([&] { return main.paints > before; }));
+  EXPECT_EQ(main.paintedOnThread, std::this_thread::get_id());
+}
+
+TEST_F(QtHostTest, ServicesReportScreenCommandLineAndLanguage) {
+  const platform::ScreenInfo screen = host->Screen();
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_EQ(screen.width, area.width());
+  EXPECT_EQ(screen.height, area.height());
+  EXPECT_TRUE(platform::DisplayDepthSupported(screen.depth)) << screen.depth;
+  EXPECT_EQ(host->CommandLine(), "-en lang=ru");
+  EXPECT_EQ(host->UserLocaleIsRussian(), QLocale::system().language() == QLocale::Russian);
+}
+
+TEST_F(QtHostTest, CloseRequestFromAWorkerRunsTheOwnersCloseAndHidesTheWindow) {
+  std::thread worker([&] { host->Window().PostClose(); });
+  worker.join();
+  EXPECT_TRUE(ProcessUntil([&] { return main.closes == 1; }));
+  EXPECT_FALSE(host->Widget().isVisible());
+  EXPECT_TRUE(host->Window().IsClosed());
+}
+
+TEST_F(QtHostTest, DesktopCloseTakesTheProgramsWay) {
+  host->Widget().close();
+  EXPECT_EQ(main.closes, 1);
+  EXPECT_FALSE(host->Widget().isVisible());
+}
+
+TEST_F(QtHostTest, GrabShowsTheControlOverTheMainWindow) {
+  QWidget& w = host->Widget();
+  SendMouse(w, QEvent::MouseButtonPress, QPoint(150, 100), Qt::LeftButton, Qt::LeftButton);
+  const QImage image = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  SendMouse(w, QEvent::MouseButtonRelease, QPoint(150, 100), Qt::LeftButton, Qt::NoButton);
+  const QString dir = QStringLiteral(VESSAMOR_TEST_OUTPUT_DIR);
+  QDir().mkpath(dir);
+  ASSERT_TRUE(image.save(dir + QStringLiteral("/qt_host_window.png")));
+
+  ASSERT_EQ(image.size(), w.size());
+  EXPECT_EQ(image.pixel(10, 10), kBackground);
+  EXPECT_EQ(image.pixel(100, 80), kButtonDown);    // the pressed button's top-left pixel
+  EXPECT_EQ(image.pixel(219, 119), kButtonDown);   // and its bottom-right one
+  EXPECT_EQ(image.pixel(220, 119), kBackground);
+  EXPECT_EQ(image.pixel(100, 120), kBackground);
+}
+
+}  // namespace
