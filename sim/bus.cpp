@@ -24,6 +24,7 @@ struct Bus::Unit {
   bool Stalled = false;
   std::uint64_t Overrun = 0;
   std::uint8_t Modem = 0;
+  std::uint8_t ModelModem = 0;  // the model's last reported bits; a test may set Modem apart
   std::vector<std::uint8_t> UserArea = std::vector<std::uint8_t>(64, 0);
   std::uint8_t BitMode = 0;
 };
@@ -130,7 +131,7 @@ UnitId Bus::Plug(UnitInfo info, std::unique_ptr<UnitModel> model, std::optional<
   }
   unit->Info = std::move(info);
   unit->Model = std::move(model);
-  unit->Modem = unit->Model ? unit->Model->ModemStatus() : 0;
+  unit->Modem = unit->ModelModem = unit->Model ? unit->Model->ModemStatus() : 0;
   UnitId id = unit->Id;
   size_t at = std::min(position.value_or(units_.size()), units_.size());
   units_.insert(units_.begin() + static_cast<std::ptrdiff_t>(at), std::move(unit));
@@ -258,7 +259,8 @@ void Bus::Pump(Unit& unit, Pending& pending) {
       unit.InFlight.insert(unit.InFlight.end(), sent.begin(), sent.end());
     }
     std::uint8_t modem = unit.Model->ModemStatus();
-    if (modem != unit.Modem) {
+    if (modem != unit.ModelModem) {
+      unit.ModelModem = modem;
       unit.Modem = modem;
       RaiseEvent(unit, FT_EVENT_MODEM_STATUS, pending);
     }
