@@ -1,7 +1,7 @@
 // Binding of the D2XX driver library: the entry-point table filled by name, stubs for absent names.
 #include "acquisition/ftdi_binding.h"
 
-#include <cstddef>
+#include <type_traits>
 #include <memory>
 
 #include "platform/dynamic_library.h"

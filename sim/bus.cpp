@@ -2,6 +2,7 @@
 #include "sim/bus.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
