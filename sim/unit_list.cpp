@@ -1,0 +1,116 @@
+// Unit lists: parsing the simulator's variable, the unit families and the default units.
+#include "sim/unit_list.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "sim/description.h"
+#include "sim/wired_unit.h"
+
+namespace sim {
+
+namespace {
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (true) {
+    size_t at = text.find(separator, start);
+    parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+    if (at == std::string::npos) return parts;
+    start = at + 1;
+  }
+}
+
+std::optional<std::string> DescriptionFromId(const std::string& id) {
+  if (id.rfind("desc=", 0) == 0) {
+    std::string text = id.substr(5);
+    if (text.empty() || text.size() >= FtDescriptionSize) return std::nullopt;
+    return text;
+  }
+  if (id.size() < 4 || id[2] != '/') return std::nullopt;
+  char* end = nullptr;
+  long sum = std::strtol(id.c_str() + 3, &end, 10);
+  if (*end != '\0' || sum < 0 || sum > 0xFFFF) return std::nullopt;
+  return DescriptionForKey(id.substr(0, 2), static_cast<std::uint16_t>(sum));
+}
+
+}  // namespace
+
+std::unique_ptr<UnitModel> MakeUnitModel(const std::string& family, const std::vector<Signal>& signals) {
+  if (family == "wired") return std::make_unique<WiredUnitModel>(signals);
+  return nullptr;
+}
+
+std::vector<UnitSpec> ParseUnitList(const std::string& text, std::vector<std::string>* errors) {
+  std::vector<UnitSpec> units;
+  auto fail = [&](const std::string& entry, const char* why) {
+    if (errors != nullptr) errors->push_back(entry + ": " + why);
+  };
+  for (const std::string& entry : Split(text, ';')) {
+    if (entry.empty()) continue;
+    std::vector<std::string> fields = Split(entry, ':');
+    if (fields.size() < 2 || fields.size() > 4) {
+      fail(entry, "expected FAMILY:ID[:SIGNALS[:SERIAL]]");
+      continue;
+    }
+    UnitSpec spec;
+    spec.Family = fields[0];
+    if (!MakeUnitModel(spec.Family, {})) {
+      fail(entry, "unknown family");
+      continue;
+    }
+    std::optional<std::string> description = DescriptionFromId(fields[1]);
+    if (!description) {
+      fail(entry, "bad identity (NN/SUM or desc=TEXT)");
+      continue;
+    }
+    spec.Description = *description;
+    bool signals_ok = true;
+    if (fields.size() >= 3 && !fields[2].empty()) {
+      for (const std::string& part : Split(fields[2], '|')) {
+        std::optional<Signal> signal = ParseSignal(part);
+        if (!signal) signals_ok = false;
+        else spec.Signals.push_back(*signal);
+      }
+    }
+    if (!signals_ok) {
+      fail(entry, "bad signal");
+      continue;
+    }
+    if (fields.size() == 4) {
+      if (fields[3].size() >= FtSerialNumberSize) {
+        fail(entry, "serial longer than 15 characters");
+        continue;
+      }
+      spec.SerialNumber = fields[3];
+    }
+    units.push_back(std::move(spec));
+  }
+  return units;
+}
+
+std::vector<UnitSpec> DefaultUnits() {
+  // "15"/1063 identifies as the -20..+110 °C temperature sensor, "04"/1195 as the ±10 V voltage sensor.
+  return ParseUnitList("wired:15/1063:sine=2000,300,0.1;wired:04/1195:sine=2048,1500,1");
+}
+
+bool AttachUnit(Bus& bus, const UnitSpec& spec) {
+  std::unique_ptr<UnitModel> model = MakeUnitModel(spec.Family, spec.Signals);
+  if (!model) return false;
+  UnitInfo info;
+  info.Description = spec.Description;
+  info.SerialNumber = spec.SerialNumber;
+  bus.Plug(std::move(info), std::move(model));
+  return true;
+}
+
+void AttachUnitsFromEnvironment(Bus& bus) {
+  const char* text = std::getenv(UnitsVariable);
+  std::vector<std::string> errors;
+  std::vector<UnitSpec> units = text != nullptr ? ParseUnitList(text, &errors) : DefaultUnits();
+  for (const std::string& error : errors) std::fprintf(stderr, "%s: %s\n", UnitsVariable, error.c_str());
+  for (const UnitSpec& spec : units) AttachUnit(bus, spec);
+}
+
+}  // namespace sim

@@ -1,0 +1,118 @@
+// Tests of the D2XX binding: look-up order, required and optional names, stubs for absent names.
+#include "acquisition/ftdi_binding.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "sim/bus.h"
+#include "sim/d2xx.h"
+#include "sim/wired_unit.h"
+
+namespace {
+
+// Resolves through the simulator but hides the names in `missing` and notes every look-up.
+struct RecordingResolver {
+  std::set<std::string> missing;
+  std::vector<std::string> looked_up;
+  FtdiResolver Get() {
+    return [this](const char* name) -> void* {
+      looked_up.push_back(name);
+      return missing.count(name) ? nullptr : sim::d2xx::Resolve(name);
+    };
+  }
+};
+
+class FtdiBindingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    bus_.Reset(sim::ClockMode::Virtual);
+    sim::UnitInfo info;
+    info.Description = "15 unit";
+    bus_.Plug(info, std::make_unique<sim::WiredUnitModel>(std::vector<sim::Signal>{}));
+  }
+  void TearDown() override {
+    ASSERT_TRUE(BindFtdiLibrary(sim::d2xx::Resolve));
+    bus_.Reset(sim::ClockMode::Virtual);
+  }
+  sim::Bus& bus_ = sim::Bus::Instance();
+};
+
+TEST_F(FtdiBindingTest, BindsEveryNameInTableOrderAndCallsGoThrough) {
+  RecordingResolver resolver;
+  ASSERT_TRUE(BindFtdiLibrary(resolver.Get()));
+  ASSERT_EQ(resolver.looked_up.size(), std::size(FtdiEntryPointTable));
+  for (size_t i = 0; i < resolver.looked_up.size(); ++i) {
+    EXPECT_EQ(resolver.looked_up[i], FtdiEntryPointTable[i].Name) << i;
+  }
+  DWORD count = 0;
+  EXPECT_EQ(Ftdi.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_OK);
+  EXPECT_EQ(count, 1u);
+}
+
+TEST_F(FtdiBindingTest, FifteenNamesAreRequired) {
+  int required = 0;
+  for (const FtdiEntryPointInfo& entry : FtdiEntryPointTable) required += entry.Required ? 1 : 0;
+  EXPECT_EQ(required, 15);
+  EXPECT_STREQ(FtdiEntryPointTable[38].Name, "FT_SetDivisor");
+  EXPECT_TRUE(FtdiEntryPointTable[38].Required);
+}
+
+TEST_F(FtdiBindingTest, MissingRequiredNameStopsTheLookUps) {
+  for (size_t i = 0; i < std::size(FtdiEntryPointTable); ++i) {
+    if (!FtdiEntryPointTable[i].Required) continue;
+    SCOPED_TRACE(FtdiEntryPointTable[i].Name);
+    RecordingResolver resolver;
+    resolver.missing = {FtdiEntryPointTable[i].Name};
+    EXPECT_FALSE(BindFtdiLibrary(resolver.Get()));
+    // The missing name is the last one asked for.
+    ASSERT_EQ(resolver.looked_up.size(), i + 1);
+    EXPECT_EQ(resolver.looked_up.back(), FtdiEntryPointTable[i].Name);
+  }
+}
+
+TEST_F(FtdiBindingTest, MissingOptionalNamesBindAndTheirCallsFail) {
+  RecordingResolver resolver;
+  for (const FtdiEntryPointInfo& entry : FtdiEntryPointTable) {
+    if (!entry.Required) resolver.missing.insert(entry.Name);
+  }
+  ASSERT_TRUE(BindFtdiLibrary(resolver.Get()));
+  EXPECT_EQ(resolver.looked_up.size(), std::size(FtdiEntryPointTable));
+
+  FT_HANDLE handle = nullptr;
+  ASSERT_EQ(Ftdi.FT_Open(0, &handle), FT_OK);
+  char manufacturer[64], manufacturer_id[64], description[64], serial[16];
+  std::memset(description, 'x', sizeof description);
+  FT_PROGRAM_DATA data{};
+  data.Signature2 = 0xFFFFFFFFu;
+  data.Manufacturer = manufacturer;
+  data.ManufacturerId = manufacturer_id;
+  data.Description = description;
+  data.SerialNumber = serial;
+  EXPECT_NE(Ftdi.FT_EE_Read(handle, &data), FT_OK);
+  EXPECT_EQ(description[0], 'x');  // nothing was written
+  EXPECT_NE(Ftdi.FT_SetRts(handle), FT_OK);
+  EXPECT_NE(Ftdi.FT_ClrRts(handle), FT_OK);
+  EXPECT_NE(Ftdi.FT_SetLatencyTimer(handle, 16), FT_OK);
+  EXPECT_NE(Ftdi.FT_SetEventNotification(handle, FT_EVENT_MODEM_STATUS, nullptr), FT_OK);
+  DWORD rx = 0, tx = 0, events = 0;
+  EXPECT_NE(Ftdi.FT_GetStatus(handle, &rx, &tx, &events), FT_OK);
+  // Required calls still reach the library.
+  EXPECT_EQ(Ftdi.FT_SetDivisor(handle, 0), FT_OK);
+  EXPECT_EQ(Ftdi.FT_Close(handle), FT_OK);
+}
+
+TEST_F(FtdiBindingTest, FailedBindingLeavesTheTableAsItWas) {
+  ASSERT_TRUE(BindFtdiLibrary(sim::d2xx::Resolve));
+  RecordingResolver resolver;
+  resolver.missing = {"FT_SetDivisor"};
+  EXPECT_FALSE(BindFtdiLibrary(resolver.Get()));
+  DWORD count = 0;
+  EXPECT_EQ(Ftdi.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_OK);
+  EXPECT_EQ(count, 1u);
+}
+
+}  // namespace
