@@ -9,6 +9,7 @@
 #include <array>
 #include <cctype>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <tuple>
 
@@ -43,7 +44,19 @@ const Substitution* FindSubstitution(std::string_view family) {
   return nullptr;
 }
 
+// Our own fontconfig configuration, released at exit so that nothing stays allocated behind it.
+struct ConfigDeleter {
+  void operator()(FcConfig* config) const { FcConfigDestroy(config); }
+};
+
+FcConfig* Config() {
+  static std::unique_ptr<FcConfig, ConfigDeleter> config(FcInitLoadConfigAndFonts());
+  return config.get();
+}
+
 FontFile QueryFontconfig(std::string_view family, int weight, bool italic) {
+  FcConfig* config = Config();
+  if (!config) return {};
   const Substitution* sub = FindSubstitution(family);
   const std::string name(sub ? sub->installed : family);
   FcPattern* pattern = FcPatternCreate();
@@ -57,10 +70,10 @@ FontFile QueryFontconfig(std::string_view family, int weight, bool italic) {
   }
   FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcConfigSubstitute(config, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPattern* match = FcFontMatch(config, pattern, &result);
   FontFile file;
   if (match) {
     FcChar8* path = nullptr;
