@@ -1,0 +1,178 @@
+// agg_ren's life cycle: construction, attach and detach, text engines, clearing, point animation.
+#include "render/agg_ren.h"
+
+#include <agg_gamma_functions.h>
+
+#include "render/agg_ren_pipeline.h"
+
+namespace {
+
+void BuildProfile(CubicSpline& spline, std::initializer_list<double> x, std::initializer_list<double> y) {
+  spline.Build(x.begin(), y.begin(), static_cast<std::uint32_t>(x.size()));
+}
+
+}  // namespace
+
+agg_ren::agg_ren() {
+  // Profile A shapes the gradient fill of panels.
+  BuildProfile(profile_a, {0.0, 0.3, 0.5, 0.7, 1.0}, {0.0, 0.8, 1.0, 0.8, 0.0});
+  InitDefaults();
+}
+
+agg_ren::~agg_ren() { Detach(); }
+
+void agg_ren::Attach(platform::Surface& surface) {
+  Attach(surface.Pixels(), surface.Width(), surface.Height(), surface.Stride(), surface.Width(),
+         surface.Height(), 0);
+}
+
+void agg_ren::Attach(std::uint8_t* pixels, int width, int height, int stride, int limit_width, int limit_height,
+                     std::uint32_t option) {
+  // Attaching over an attachment would orphan the old objects' buffer; start clean instead.
+  if (Attached()) Detach();
+  right_limit_ = limit_width;
+  bottom_limit_ = limit_height;
+  option_ = option;
+  InitDefaults();
+
+  polygons_[0] = std::make_unique<interactive_polygon>(6, 5.0);
+  polygons_[1] = std::make_unique<interactive_polygon>(2, 2.0);
+  polygons_[2] = std::make_unique<interactive_polygon>(40, 5.0);
+  polygons_[3] = std::make_unique<interactive_polygon>(6, 5.0);
+
+  if (pixels == nullptr || width <= 0 || height <= 0) {
+    width = height = 0;
+    pixels = nullptr;
+  }
+  buffer_.attach(pixels, static_cast<unsigned>(width), static_cast<unsigned>(height), stride);
+  pixfmt_ = std::make_unique<PixFmt>(buffer_);
+  base_ = std::make_unique<RendererBase>(*pixfmt_);
+  base_->clip_box(0, 0, width - 1, height - 1);
+  solid_ = std::make_unique<RendererSolid>(*base_);
+  solid2_ = std::make_unique<RendererSolid>(*base_);
+
+  CreatePrimaryFont();
+  style.corner_radius = 15.0;
+  // Profiles B and C fade the shadow rings and the glow rings.
+  BuildProfile(profile_b, {0.0, 0.3, 0.7, 1.0}, {1.0, 0.5, 0.1, 0.0});
+  BuildProfile(profile_c, {0.0, 0.8, 1.0}, {1.0, 0.1, 0.0});
+  InitDefaults();
+}
+
+void agg_ren::Detach() {
+  DestroyPrimaryFont();
+  alt_cache_.reset();
+  alt_engine_.reset();
+  for (auto& p : polygons_) p.reset();
+  solid2_.reset();
+  solid_.reset();
+  base_.reset();
+  pixfmt_.reset();
+  buffer_.attach(nullptr, 0, 0, 0);
+  rasterizer_.reset();
+  rasterizer_.reset_clipping();
+}
+
+interactive_polygon* agg_ren::Polygon(int number) {
+  if (number >= 1 && number <= 4) return polygons_[number - 1].get();
+  if (number == 5) return polygon5.get();
+  return nullptr;
+}
+
+void agg_ren::CreatePrimaryFont() {
+  engine_ = std::make_unique<FontEngine>(32);
+  cache_ = std::make_unique<FontCache>(*engine_, 32);
+  curves_ = std::make_unique<GlyphCurves>(cache_->path_adaptor());
+  contour_ = std::make_unique<GlyphContour>(*curves_);
+  // The outlines come flipped for a top-down buffer; let the contour find their orientation so a
+  // positive width always thickens.
+  contour_->auto_detect_orientation(true);
+  engine_width_ = static_cast<int>(style.font_width);
+  engine_height_ = static_cast<int>(style.font_height);
+  platform::SelectFont(*engine_, style.typeface, engine_height_, engine_width_, style.font_weight, false);
+  if (style.precache_count >= 32) cache_->precache(32, static_cast<unsigned>(style.precache_count));
+}
+
+void agg_ren::DestroyPrimaryFont() {
+  contour_.reset();
+  curves_.reset();
+  cache_.reset();
+  engine_.reset();
+}
+
+void agg_ren::ResetFont() {
+  if (!Attached()) return;
+  DestroyPrimaryFont();
+  CreatePrimaryFont();
+}
+
+void agg_ren::CreateAltFont(std::string_view typeface, double width, double height, int weight) {
+  if (!Attached()) return;
+  alt_cache_.reset();
+  alt_engine_ = std::make_unique<FontEngine>(32);
+  alt_cache_ = std::make_unique<FontCache>(*alt_engine_, 32);
+  alt_engine_width_ = static_cast<int>(width);
+  platform::SelectFont(*alt_engine_, typeface, static_cast<int>(height), alt_engine_width_, weight, false);
+}
+
+void agg_ren::RenderWith(const rgba8& colour) {
+  if (!solid2_) return;
+  solid2_->color(colour);
+  agg::render_scanlines(rasterizer_, scanline_, *solid2_);
+}
+
+void agg_ren::RenderScanlines() {
+  if (!solid_) return;
+  agg::render_scanlines(rasterizer_, scanline_, *solid_);
+}
+
+void agg_ren::Clear(const rgba8& colour) {
+  if (!Attached()) return;
+  for (unsigned y = 0; y < buffer_.height(); ++y) {
+    std::uint8_t* p = buffer_.row_ptr(static_cast<int>(y));
+    for (unsigned x = 0; x < buffer_.width(); ++x, p += 4) {
+      p[0] = colour.b;
+      p[1] = colour.g;
+      p[2] = colour.r;
+      p[3] = colour.a;
+    }
+  }
+}
+
+void agg_ren::ClearWhite() { Clear(rgba8(agg::rgba(1.0, 1.0, 1.0, 1.0))); }
+
+bool agg_ren::InitDefaults() {
+  style.bspline_steps = 200.0;
+  style.closed = 1;
+  style.mode = 0;
+  return false;
+}
+
+void agg_ren::AnimatePoints() {
+  interactive_polygon* polygon = polygons_[0].get();
+  if (!polygon) return;
+  for (std::uint32_t i = 0; i < polygon->num_points() && 2 * i + 1 < style.velocities.size(); ++i) {
+    double& x = polygon->xn(i);
+    double& y = polygon->yn(i);
+    double& vx = style.velocities[2 * i];
+    double& vy = style.velocities[2 * i + 1];
+    if (x < 0.0) {
+      x = 0.0;
+      vx = -vx;
+    }
+    if (x > right_limit_) {
+      x = right_limit_;
+      vx = -vx;
+    }
+    if (y < 0.0) {
+      y = 0.0;
+      vy = -vy;
+    }
+    if (y > bottom_limit_) {
+      y = bottom_limit_;
+      vy = -vy;
+    }
+    x += vx;
+    y += vy;
+  }
+}

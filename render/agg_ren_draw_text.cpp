@@ -1,0 +1,228 @@
+// agg_ren's text: box text in twelve alignment modes, text along a curve and between two curves.
+#include <agg_conv_bspline.h>
+#include <agg_conv_segmentator.h>
+#include <agg_conv_stroke.h>
+#include <agg_conv_transform.h>
+#include <agg_trans_double_path.h>
+#include <agg_trans_single_path.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "platform/cp1251.h"
+#include "render/agg_ren.h"
+#include "render/agg_ren_pipeline.h"
+#include "render/text_layout.h"
+
+namespace {
+
+// Limits the base renderer to the columns left of `limit` for the life of the object.
+class RightClip {
+ public:
+  RightClip(agg_ren::RendererBase* base, double limit) : base_(base) {
+    if (!base_) return;
+    saved_ = base_->clip_box();
+    const int last = static_cast<int>(std::ceil(limit)) - 1;
+    base_->clip_box(saved_.x1, saved_.y1, std::min(saved_.x2, last), saved_.y2);
+  }
+  ~RightClip() {
+    if (base_) base_->clip_box(saved_.x1, saved_.y1, saved_.x2, saved_.y2);
+  }
+  RightClip(const RightClip&) = delete;
+  RightClip& operator=(const RightClip&) = delete;
+
+ private:
+  agg_ren::RendererBase* base_;
+  agg::rect_i saved_;
+};
+
+unsigned GlyphCode(char c) { return platform::Cp1251ToUnicode(static_cast<std::uint8_t>(c)); }
+
+}  // namespace
+
+void agg_ren::DrawTextInBox(const char* text, double x, double y, double width, double height, double scale,
+                            const rgba8& colour, const rgba8* fill, std::uint8_t mode, std::span<const double> points) {
+  if (!Attached()) return;
+
+  // 1. The optional polygon behind the text, from at most the point-list length of coordinates.
+  if (!points.empty()) {
+    const std::size_t count =
+        std::min(points.size(), static_cast<std::size_t>(std::max(0, style.point_list_length))) / 2;
+    if (count > 0) {
+      agg::path_storage path;
+      path.move_to(points[0], points[1]);
+      for (std::size_t i = 1; i < count; ++i) path.line_to(points[2 * i], points[2 * i + 1]);
+      path.close_polygon();
+      FillPath(path, fill ? *fill : rgba8(agg::rgba(0.9, 0.9, 1.0, 0.75)));
+    }
+  }
+
+  // 2. Glyph set-up.
+  if (text == nullptr || !cache_) return;
+  const double line_height = engine_height_ * scale;
+  contour_->width(style.glyph_contour_factor * line_height);
+  engine_->flip_y(true);
+
+  // 3. Where the first line starts.
+  const int n = static_cast<int>(std::strlen(text));
+  const TextOrigin origin = TextStart(mode, {x, y, width, height}, n, scale,
+                                      {engine_width_, engine_height_, style.box_factor_x, style.box_factor_y});
+  // 4.
+  style.text_origin_x = origin.x;
+  style.text_origin_y = origin.baseline;
+  if (!style.keep_line_scale) style.line_scale = scale;
+
+  // 5. The glyphs. The "^" works on this local scale, never on the caller's value.
+  RightClip clip(base_.get(), right_limit_);
+  double glyph_scale = scale;
+  bool raised = false;
+  double pen_x = origin.x, baseline = origin.baseline;
+  double half_first_advance = 0.0;
+  bool first_glyph = true;
+  cache_->reset_last_glyph();
+  for (int i = 0; i < n; ++i) {
+    const char c = text[i];
+    if (c == '^') {
+      if (i + 1 == n) break;
+      if (!raised) {
+        glyph_scale = scale * 0.5;
+        baseline -= line_height / 3.0;
+        raised = true;
+      }
+      continue;
+    }
+    const agg::glyph_cache* glyph = cache_->glyph(GlyphCode(c));
+    if (!glyph) continue;
+    if (pen_x > right_limit_) break;
+    if (c == '#') {
+      baseline += line_height * 1.3;
+      pen_x = origin.x;
+      continue;
+    }
+    if (style.kerning) {
+      double dx = 0.0, dy = 0.0;
+      if (cache_->add_kerning(&dx, &dy)) pen_x += dx * glyph_scale;
+    }
+    const bool combined_plus = style.combined_plus && c == '+';
+    if (combined_plus) baseline -= 2.0 * style.line_scale;
+
+    cache_->init_embedded_adaptors(glyph, pen_x, baseline, glyph_scale);
+    rasterizer_.reset();
+    if (style.glyph_curves_only) {
+      rasterizer_.add_path(*curves_);
+    } else {
+      rasterizer_.add_path(*contour_);
+    }
+    RenderWith(colour);
+
+    const double advance = glyph_scale * glyph->advance_x;
+    if (first_glyph) {
+      half_first_advance = advance * 0.5;
+      first_glyph = false;
+    }
+    pen_x += advance + style.letter_spacing * glyph_scale;
+    baseline += glyph->advance_y * style.line_scale;
+    if (combined_plus) {
+      // The bar under a raised plus, drawn with the underline at the end.
+      SetStraightPath(pen_x + advance / 3.0, baseline + 2.0 * glyph_scale, pen_x + advance / 2.0);
+      style.underline_mode = 1;
+      baseline += 2.0 * style.line_scale;
+    }
+    if (raised) {
+      // Back to full size on the line's own baseline after the one raised character.
+      glyph_scale = scale;
+      baseline += line_height / 3.0;
+      raised = false;
+    }
+  }
+
+  // 6. End point and underline.
+  style.text_end_x = pen_x;
+  style.text_end_y = baseline;
+  if (style.underline_mode != 0) {
+    static constexpr double kInsetFactor[] = {0.0, 0.0, 1.0, 2.0, 1.5};
+    const std::uint8_t m = style.underline_mode;
+    if (m >= 2 && m <= 4) {
+      const double k = half_first_advance * kInsetFactor[m];
+      SetStraightPath(origin.x + k, origin.baseline + 3.0, pen_x - k);
+    }
+    if (m >= 1 && m <= 4) {
+      agg::path_storage path = render_detail::PolygonPath(*polygons_[0], style.closed != 0);
+      agg::conv_bspline<agg::path_storage> spline(path);
+      spline.interpolation_step(1.0 / std::max(1.0, style.bspline_steps));
+      agg::conv_stroke<agg::conv_bspline<agg::path_storage>> stroke(spline);
+      stroke.width(style.underline_width);
+      FillPath(stroke, colour);
+    }
+    style.underline_mode = 0;
+  }
+  // 7.
+  rasterizer_.reset();
+}
+
+template <class Transform>
+void agg_ren::DrawPathGlyphs(const PathText& record, Transform& transform) {
+  if (!alt_cache_ || !Attached()) return;
+  alt_engine_->flip_y(true);
+  using Curves = agg::conv_curve<FontCache::path_adaptor_type>;
+  using Segments = agg::conv_segmentator<Curves>;
+  Curves curves(alt_cache_->path_adaptor());
+  Segments segments(curves);
+  agg::conv_transform<Segments, Transform> warped(segments, transform);
+  curves.approximation_scale(3.0);
+  segments.approximation_scale(5.0);
+
+  const double n = static_cast<double>(record.text.size());
+  double x = 50.0 - n * record.size_scale * engine_width_ * 0.5;
+  double y = 0.0;
+  alt_cache_->reset_last_glyph();
+  for (char c : record.text) {
+    const agg::glyph_cache* glyph = alt_cache_->glyph(GlyphCode(c));
+    if (!glyph) continue;
+    if (x > right_limit_) break;
+    if (style.kerning) {
+      double dx = 0.0, dy = 0.0;
+      if (alt_cache_->add_kerning(&dx, &dy)) x += dx * record.size_scale;
+    }
+    alt_cache_->init_embedded_adaptors(glyph, x, y, record.size_scale);
+    FillPath(warped, record.colour);
+    x += glyph->advance_x * record.size_scale;
+    y += glyph->advance_y * record.size_scale;
+  }
+  rasterizer_.reset();
+}
+
+namespace {
+
+// A B-spline through a polygon, sampled 1/steps apart.
+struct PolygonSpline {
+  agg::path_storage path;
+  agg::conv_bspline<agg::path_storage> spline{path};
+  PolygonSpline(const interactive_polygon& p, double steps) : path(render_detail::PolygonPath(p, false)) {
+    spline.interpolation_step(1.0 / std::max(1.0, steps));
+  }
+};
+
+}  // namespace
+
+void agg_ren::DrawTextAlongPath(const PathText& record) {
+  if (!polygons_[1]) return;
+  PolygonSpline baseline(*polygons_[1], style.bspline_steps);
+  agg::trans_single_path path;
+  path.add_path(baseline.spline);
+  path.preserve_x_scale(true);
+  if (record.base_length > 0.0) path.base_length(record.base_length);
+  DrawPathGlyphs(record, path);
+}
+
+void agg_ren::DrawTextBetweenPaths(const PathText& record) {
+  if (!polygons_[3] || !polygon5) return;
+  PolygonSpline lower(*polygons_[3], style.bspline_steps);
+  PolygonSpline upper(*polygon5, style.bspline_steps);
+  agg::trans_double_path path;
+  path.add_paths(lower.spline, upper.spline);
+  path.preserve_x_scale(true);
+  path.base_height(20.0);
+  path.base_length(180.0);
+  DrawPathGlyphs(record, path);
+}
