@@ -104,6 +104,8 @@ class VessamorChannel {
   // Clears the reduction and filter state so the next reduction starts afresh.
   void ResetColumnReduction();
   void InitSplineNodes();
+  // Re-sets the channel for the other range of its sensor (codes 6, 19 and 40); other codes do nothing.
+  void SwitchSensorRange(std::uint8_t sensor_code);
 
   GraphView* View = nullptr;
   FTRecordDevice* Device = nullptr;

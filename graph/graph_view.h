@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "channels/column_record.h"
 #include "channels/pixel_types.h"
+#include "channels/sensor_setup.h"
 #include "channels/vessamor_channel.h"
 #include "graph/graph_style.h"
 #include "graph/marker_record.h"
@@ -133,6 +135,16 @@ class GraphView {
 
   ScaleState Scale;
   std::array<float, kScaleSpanCount> ScaleSpans{};
+
+  // Sensor-kind set-up of the channels and the default sampling rate of a kind.
+  void SetupChannels(std::uint8_t take_view_code, std::int32_t channel_index);
+  void ResetChannelDisplay(VessamorChannel* channel, bool all);
+  void DefaultSampleRate(std::uint8_t device_type_code);
+  // RateSetting, and RecordRate unless a record is being viewed.
+  void SetKindRate(std::uint32_t rate);
+  ChannelSetupRequest SetupRequest;
+  // The number of open units (the device layer's CountDevices); none counts as no unit open.
+  std::function<std::uint32_t()> CountDevices;
 
   std::uint8_t SaveSelection = 0;
   std::array<std::uint8_t, 4> ChannelOptions{};
