@@ -111,10 +111,9 @@ std::vector<std::uint8_t> RadioReceiverUnit::BuildPacket(std::uint64_t index, in
   if (layout_ == RadioLayout::Accelerometer) {
     // Block b repeats packet index - b; before the first packet the receiver repeats sample 0.
     for (int block = 0; block < RadioBlocksPerPacket; ++block) {
-      std::uint64_t source = index >= static_cast<std::uint64_t>(block) ? index - block : 0;
       bool before_start = index < static_cast<std::uint64_t>(block);
       for (int group = 0; group < RadioGroupsPerBlock; ++group) {
-        std::uint64_t sample = before_start ? 0 : source * RadioGroupsPerBlock + group;
+        std::uint64_t sample = before_start ? 0 : (index - block) * RadioGroupsPerBlock + group;
         auto codes = SampleAt(sample);
         auto bytes = EncodeAccelerometerGroup(codes[0], codes[1], codes[2]);
         std::copy(bytes.begin(), bytes.end(), packet.begin() + 2 + block * RadioBlockBytes + group * 4);
