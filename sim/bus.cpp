@@ -180,6 +180,17 @@ std::optional<UnitInfo> Bus::Info(UnitId id) const {
   return unit->Info;
 }
 
+bool Bus::VisitModel(UnitId id, const std::function<bool(UnitModel&)>& visit) {
+  Pending pending;
+  std::lock_guard lock(mutex_);
+  Unit* unit = FindUnit(id);
+  if (unit == nullptr || !unit->Model) return false;
+  Pump(*unit, pending);
+  bool visited = visit(*unit->Model);
+  Pump(*unit, pending);
+  return visited;
+}
+
 // --- Time and delivery ---
 
 ClockMode Bus::Mode() const {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -63,6 +64,7 @@ class Bus {
   std::vector<UnitId> Units() const;
   std::optional<UnitInfo> Info(UnitId unit) const;
   // Runs `action` on the unit's model under the bus lock; false when absent or of another family.
+  // What the unit sent before now is delivered first, and what the action queues follows at once.
   template <typename Model, typename Action>
   bool WithModel(UnitId unit, Action&& action);
 
@@ -151,6 +153,7 @@ class Bus {
   FT_STATUS OnHandle(FT_HANDLE handle, const char* name, std::vector<std::uint32_t> args, Body&& body,
                      std::vector<std::uint8_t> bytes = {});
   FT_STATUS OpenUnit(Unit* unit, FT_HANDLE* handle);
+  bool VisitModel(UnitId unit, const std::function<bool(UnitModel&)>& visit);
 
   mutable std::mutex mutex_;
   ClockMode mode_;
@@ -167,11 +170,12 @@ class Bus {
 
 template <typename Model, typename Action>
 bool Bus::WithModel(UnitId unit, Action&& action) {
-  std::lock_guard lock(mutex_);
-  Model* model = dynamic_cast<Model*>(ModelOf(unit));
-  if (model == nullptr) return false;
-  action(*model);
-  return true;
+  return VisitModel(unit, [&](UnitModel& base) {
+    Model* model = dynamic_cast<Model*>(&base);
+    if (model == nullptr) return false;
+    action(*model);
+    return true;
+  });
 }
 
 }  // namespace sim

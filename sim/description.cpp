@@ -1,6 +1,8 @@
 // Building EEPROM descriptions from identification keys.
 #include "sim/description.h"
 
+#include "acquisition/sensor_identification.h"
+
 namespace sim {
 
 std::uint32_t DescriptionKey(const std::string& description) {
@@ -35,6 +37,20 @@ std::optional<std::string> DescriptionForKey(const std::string& first_two, std::
     return text;
   }
   return std::nullopt;
+}
+
+std::optional<std::string> DescriptionForSensorKey(std::uint32_t key) { return MakeDescriptionForKey(key); }
+
+std::optional<std::uint32_t> KeyForSensorKind(int sensor_code, std::optional<int> device_type) {
+  for (const SensorKeyEntry& entry : SensorKeyTable()) {
+    if (entry.SensorCode == sensor_code && (!device_type || entry.DeviceTypeCode == *device_type)) return entry.Key;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> DescriptionForSensorKind(int sensor_code, std::optional<int> device_type) {
+  std::optional<std::uint32_t> key = KeyForSensorKind(sensor_code, device_type);
+  return key ? DescriptionForSensorKey(*key) : std::nullopt;
 }
 
 }  // namespace sim

@@ -4,7 +4,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "acquisition/sensor_identification.h"
+#include "sim/control_unit.h"
 #include "sim/description.h"
+#include "sim/event_timer_unit.h"
+#include "sim/radio_receiver_unit.h"
+#include "sim/type_six_unit.h"
 #include "sim/wired_unit.h"
 
 namespace sim {
@@ -28,6 +33,19 @@ std::optional<std::string> DescriptionFromId(const std::string& id) {
     if (text.empty() || text.size() >= FtDescriptionSize) return std::nullopt;
     return text;
   }
+  if (id.rfind("kind=", 0) == 0) {
+    char* end = nullptr;
+    long code = std::strtol(id.c_str() + 5, &end, 10);
+    if (end == id.c_str() + 5 || code < 0 || code > 255) return std::nullopt;
+    std::optional<int> type;
+    if (*end == '/') {
+      const char* type_text = end + 1;
+      type = static_cast<int>(std::strtol(type_text, &end, 10));
+      if (end == type_text) return std::nullopt;
+    }
+    if (*end != '\0') return std::nullopt;
+    return DescriptionForSensorKind(static_cast<int>(code), type);
+  }
   if (id.size() < 4 || id[2] != '/') return std::nullopt;
   char* end = nullptr;
   long sum = std::strtol(id.c_str() + 3, &end, 10);
@@ -37,8 +55,34 @@ std::optional<std::string> DescriptionFromId(const std::string& id) {
 
 }  // namespace
 
-std::unique_ptr<UnitModel> MakeUnitModel(const std::string& family, const std::vector<Signal>& signals) {
+std::string FamilyForTypeCode(int device_type) {
+  switch (device_type) {
+    case 3: return "radio";
+    case 5: return "control";
+    case 6: return "typesix";
+    case 8: return "timer";
+    default: return "wired";
+  }
+}
+
+std::string FamilyForKey(std::uint32_t key) {
+  const SensorKeyEntry* entry = FindSensorKey(key);
+  return entry != nullptr ? FamilyForTypeCode(entry->DeviceTypeCode) : "wired";
+}
+
+std::unique_ptr<UnitModel> MakeUnitModel(const std::string& family, const std::vector<Signal>& signals,
+                                         std::uint32_t key) {
+  if (family == AutoFamily) return MakeUnitModel(FamilyForKey(key), signals, key);
   if (family == "wired") return std::make_unique<WiredUnitModel>(signals);
+  if (family == "radio") {
+    constexpr int kPulseSensorCode = 35;
+    const SensorKeyEntry* entry = FindSensorKey(key);
+    bool pulse = entry != nullptr && entry->SensorCode == kPulseSensorCode;
+    return std::make_unique<RadioReceiverUnit>(pulse ? RadioLayout::Pulse : RadioLayout::Accelerometer, signals);
+  }
+  if (family == "timer") return std::make_unique<EventTimerUnit>(signals);
+  if (family == "typesix") return std::make_unique<TypeSixUnit>();
+  if (family == "control") return std::make_unique<ControlUnit>();
   return nullptr;
 }
 
@@ -96,7 +140,7 @@ std::vector<UnitSpec> DefaultUnits() {
 }
 
 bool AttachUnit(Bus& bus, const UnitSpec& spec) {
-  std::unique_ptr<UnitModel> model = MakeUnitModel(spec.Family, spec.Signals);
+  std::unique_ptr<UnitModel> model = MakeUnitModel(spec.Family, spec.Signals, sim::DescriptionKey(spec.Description));
   if (!model) return false;
   UnitInfo info;
   info.Description = spec.Description;

@@ -192,7 +192,7 @@ TEST_F(BusTest, SignalsFollowTheirShapes) {
 TEST(UnitList, ParsesEntriesAndReportsBadOnes) {
   std::vector<std::string> errors;
   std::vector<sim::UnitSpec> units = sim::ParseUnitList(
-      "wired:15/1063:sine|ramp=0,4095,2;wired:desc=04 plain::AB12;radio:15/1063;wired:1;wired:15/1063:wobble",
+      "wired:15/1063:sine|ramp=0,4095,2;wired:desc=04 plain::AB12;laser:15/1063;wired:1;wired:15/1063:wobble",
       &errors);
   ASSERT_EQ(units.size(), 2u);
   EXPECT_EQ(sim::DescriptionKey(units[0].Description), (1063u << 16) | ('1' << 8) | '5');
