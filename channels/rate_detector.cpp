@@ -65,6 +65,12 @@ float DisplayOfWindow(const VessamorChannel& channel, std::uint16_t column, std:
 
 }  // namespace
 
+std::uint16_t RateHistoryEntry(float rate) {
+  if (!(rate > 0.0f)) return 0;
+  // nearbyint rounds in the default mode: to nearest, ties to even.
+  return static_cast<std::uint16_t>(std::min(std::nearbyint(static_cast<double>(rate)), 65535.0));
+}
+
 void PulseInit(VessamorChannel* channel) {
   if (channel == nullptr) return;
   InitWindows(*channel, 5, ViewRate(*channel) / 100);
@@ -166,9 +172,7 @@ void PulseProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_t l
       d.RecentRateIndex = 0;
       d.RecentRatesFull = 1;
     }
-    // Rounded to nearest, ties to even.
-    const double rounded = std::nearbyint(static_cast<double>(d.Rate));
-    d.SetEntry(d.HistoryCount, static_cast<std::uint32_t>(std::clamp(rounded, 0.0, 65535.0)));
+    d.SetEntry(d.HistoryCount, RateHistoryEntry(d.Rate));
     if (!d.History.empty()) d.HistoryCount = (d.HistoryCount + 1) % static_cast<std::uint32_t>(d.History.size());
     if (d.WindowEnd == last) return;
     f = d.WindowEnd + 1;

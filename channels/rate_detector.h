@@ -129,6 +129,9 @@ struct RateDetectorState {
   }
 };
 
+// A window's rate as its history entry: rounded to nearest with ties to even, within 0..65535.
+std::uint16_t RateHistoryEntry(float rate);
+
 // Pulse kind (SensorCode 35; the blood-pressure kind carries the same hooks).
 void PulseInit(VessamorChannel* channel);
 void PulseProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_t last);
