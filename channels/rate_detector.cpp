@@ -267,7 +267,8 @@ void RadiationProcess(VessamorChannel* channel, std::uint32_t first, std::uint32
       UpdateWindowRange(d, code);
       pulse = pulse || code > 999;
     }
-    if (pulse) {
+    // A pulse whose fall lands in a batch of low codes is still counted there.
+    if (pulse || (d.CountPrimed != 0 && d.Rising != 0)) {
       d.SetEntry(d.HistoryCount, d.Entry(d.HistoryCount) + CountPulses(channel, f, end));
     } else if (d.Rising == 0) {
       d.WindowMin = 0;

@@ -393,7 +393,8 @@ float VessamorChannel::IntegrateBetweenMarkers(std::uint32_t pair) const {
   if (a.Set == 0 || b.Set == 0 || rate == 0) return 0.0f;
   const std::uint16_t low = std::min(a.Column, b.Column);
   const std::uint16_t high = std::max(a.Column, b.Column);
-  if (high >= ColumnCapacity) return 0.0f;
+  // Two markers on one column enclose no time.
+  if (low == high || high >= ColumnCapacity) return 0.0f;
   const std::int64_t s = TimeBase[low].FirstSample;
   std::int64_t e = static_cast<std::int64_t>(TimeBase[high].FirstSample) + TimeBase[high].SampleCount - 1;
   // No sample beyond the record counts, however the columns read.
