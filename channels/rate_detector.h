@@ -1,4 +1,4 @@
-// State of the derived-rate detector of a channel (pulse and radioactivity kinds) and its hook types.
+// State of the derived-rate detectors of a channel (pulse, radioactivity, breathing, rotation) and their hooks.
 #pragma once
 
 #include <array>
@@ -22,6 +22,61 @@ struct RateExtremum {
   std::uint32_t Index = 0;
 };
 
+// A turn of the breathing signal: kind 0 minimum, 1 maximum.
+struct BreathTurn {
+  std::uint8_t Kind = 0;
+  float Value = 0.0f;
+  float Difference = 0.0f;
+  std::uint32_t Distance = 0;
+  std::uint32_t Index = 0;
+};
+
+// Breathing detector: 15-second steps, cycles counted by a hysteresis on the normalised signal.
+struct BreathDetectorState {
+  std::uint32_t StepLength = 0;  // samples; 0 keeps the detector off
+  std::uint8_t StepStarted = 0;
+  std::uint32_t StepFirst = 0;
+  std::uint32_t StepLast = 0;
+  std::int32_t Lo = 0;
+  std::int32_t Hi = 0;
+  float Hysteresis = 0.5f;
+  std::uint8_t Phase = 0;  // 0 looking for a rise, 1 looking for a fall
+  float Max = 0.0f;
+  std::uint32_t MaxIndex = 0;
+  float Min = 0.0f;
+  std::uint32_t MinIndex = 0;
+  std::array<BreathTurn, 6> Turns{};
+  std::int32_t TurnCount = 0;
+  std::int32_t StepCycles = 0;
+  float Accumulator = 0.0f;
+  std::uint32_t LastSecondsMark = 1;
+  std::array<std::uint16_t, 16> SecondCounters{};
+  std::uint16_t LastEntry = 0;
+};
+
+// A rotation rate and the sample at which it was measured.
+struct RotationRingEntry {
+  double Rate = 0.0;
+  std::int64_t Index = 0;
+};
+
+// Rotation detector: pulses above code 1000, the rate written back into the codes as 8.8 fixed point.
+struct RotationDetectorState {
+  std::uint8_t StepStarted = 0;
+  std::uint8_t Stopped = 0;  // set, the detector leaves the codes alone
+  std::uint8_t InPulse = 0;
+  std::uint8_t Ramp = 0;  // a rate is being written
+  std::int64_t LastPulse = 0;
+  std::int64_t PulseStart = 0;
+  double PreviousRate = 0.0;
+  double CurrentRate = 0.0;
+  std::array<RotationRingEntry, 4> Ring{};
+  std::uint8_t RingPos = 0;
+  std::uint32_t HalfSecond = 0;
+  std::int32_t HighestCode = 4095;
+  float Threshold = 0.5f;
+};
+
 struct RateDetectorState {
   std::array<RateExtremum, 6> Extrema{};
   std::int32_t ExtremaCount = 0;
@@ -33,7 +88,7 @@ struct RateDetectorState {
   float TurnThreshold = 0.5f;
   float BeatThreshold = 0.65f;
   std::int32_t Rising = 0;
-  std::uint32_t WindowLength = 0;
+  std::uint32_t WindowLength = 0;  // 0 keeps the pulse and radioactivity detectors off
   std::uint32_t Step = 1;
   float SecondsPerSample = 0.0f;
   std::array<float, 5> RecentRates{};
@@ -49,4 +104,70 @@ struct RateDetectorState {
   // One entry per window; HistoryCount wraps at History.size().
   std::vector<std::uint16_t> History;
   std::uint32_t HistoryCount = 0;
+
+  // Set by every init hook; the acquisition tick runs the init hook while it is clear.
+  std::uint8_t Started = 0;
+  // The radioactivity caption has a new completed window to show.
+  std::uint8_t NewRate = 0;
+  // The pulse counter of the radioactivity window has its starting point.
+  std::uint8_t CountPrimed = 0;
+  BreathDetectorState Breath;
+  RotationDetectorState Rotation;
+
+  // Entry i, or 0 when the history is empty or i lies beyond it.
+  std::uint16_t Entry(std::uint32_t i) const { return i < History.size() ? History[i] : 0; }
+  // Writes entry i; a write beyond the history (or into an empty one) is skipped.
+  void SetEntry(std::uint32_t i, std::uint32_t value) {
+    if (i < History.size()) History[i] = static_cast<std::uint16_t>(value > 0xFFFF ? 0xFFFF : value);
+  }
+  // Takes a count from outside (a record file): it must name an entry of the history as sized
+  // here. A count that does not is refused and the count becomes 0.
+  bool AcceptHistoryCount(std::uint32_t count) {
+    const bool valid = count < History.size() || count == 0;
+    HistoryCount = valid ? count : 0;
+    return valid;
+  }
 };
+
+// A window's rate as its history entry: rounded to nearest with ties to even, within 0..65535.
+std::uint16_t RateHistoryEntry(float rate);
+
+// Pulse kind (SensorCode 35; the blood-pressure kind carries the same hooks).
+void PulseInit(VessamorChannel* channel);
+void PulseProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_t last);
+float PulseValueAt(const VessamorChannel* channel, std::uint32_t entry);
+float PulseDisplay(const VessamorChannel* channel, std::uint16_t column);
+// Beats per minute over the samples a..b of the current window.
+float DetectPulse(VessamorChannel* channel, std::uint32_t a, std::uint32_t b);
+
+// Radioactivity kind (SensorCode 37).
+void RadiationInit(VessamorChannel* channel);
+void RadiationProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_t last);
+float RadiationValueAt(const VessamorChannel* channel, std::uint32_t entry);
+float RadiationDisplay(const VessamorChannel* channel, std::uint16_t column);
+// Pulses whose fall ends within a..b, the hysteresis carried on through the window.
+std::uint16_t CountPulses(VessamorChannel* channel, std::uint32_t a, std::uint32_t b);
+
+// Breathing kind (SensorCode 40).
+void BreathRateInit(VessamorChannel* channel);
+void BreathRateProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_t last);
+float BreathRateAt(const VessamorChannel* channel, std::uint32_t entry);
+float BreathRateDisplay(const VessamorChannel* channel, std::uint16_t column);
+std::int32_t BreathFindTurns(VessamorChannel* channel, std::uint32_t first, std::uint32_t last);
+
+// Rotation kinds (SensorCode 73 and 77).
+void RotationInit(VessamorChannel* channel);
+void RotationProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_t last);
+float RotationValueAt(const VessamorChannel* channel, std::uint32_t entry);
+float RotationDisplay(const VessamorChannel* channel, std::uint16_t column);
+std::uint32_t RotationPulses(VessamorChannel* channel, std::uint32_t first, std::uint32_t last);
+void RotationFillRamp(VessamorChannel* channel, std::uint32_t up_to);
+
+// Flow kinds: the value hook is the volume between the markers of pair p.
+float IntegrateBetweenMarkersHook(const VessamorChannel* channel, std::uint32_t pair);
+
+// Hook sets, each installing all four hooks.
+void InstallPulseHooks(VessamorChannel& channel);
+void InstallRadiationHooks(VessamorChannel& channel);
+void InstallBreathingHooks(VessamorChannel& channel);
+void InstallRotationHooks(VessamorChannel& channel);

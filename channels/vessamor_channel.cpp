@@ -11,8 +11,10 @@
 VessamorChannel::VessamorChannel() {
   ResetColumnReduction();
   InitSplineNodes();
-  // The pulse kind's rate hooks are installed by the rate detector once it exists; until a
-  // sensor-kind set-up gives the channel its hooks, the tick finds none and derives no rate.
+  // The pulse kind's hooks without its value hook, until a sensor-kind set-up installs its own.
+  RateInitFn = &PulseInit;
+  RateProcessFn = &PulseProcess;
+  RateDisplayFn = &PulseDisplay;
 }
 
 void VessamorChannel::InitSplineNodes() {
@@ -53,7 +55,7 @@ void VessamorChannel::ConfigureFilter() {
   Filter.MedianSorted.assign(MedianWindow, 0);
   Filter.MedianRing.assign(MedianWindow, 0);
   Filter.SmoothRing.assign(SmoothingWindow != 0 ? SmoothingWindow + 1u : 0u, 0);
-  // The offset hand-over between whole and fractional codes follows with the calibration code.
+  ApplyOffsetHandOver();
   ResetColumnReduction();
 }
 

@@ -236,6 +236,17 @@ class VessamorChannel {
   std::uint8_t DrawValueAxisForced = 0;
   std::uint8_t LineStyle = 0;
 
+  // Zero setting, two-position calibration, flow volume and the rate history fill.
+  void SetZeroOffset(std::int32_t reading, bool second);
+  void StoreZeroOffset(std::int32_t reference, std::int32_t reading, bool second);
+  std::uint32_t ResetZeroOffset();
+  void ResetCalibration();
+  bool CalibrateTwoPositions(bool fourth_channel);
+  void ApplyOffsetHandOver();
+  float IntegrateBetweenMarkers(std::uint32_t pair) const;
+  void FillRateHistory();
+  std::array<std::int16_t, 3> AxisZeroCodes{};
+
  private:
   const ColumnRecord* ColumnAt(std::uint16_t column) const;
   float ConvertCode(std::int32_t code) const;

@@ -152,6 +152,13 @@ class GraphView {
 
   GraphStyle Style;
 
+  // Rate detectors: captions on and due, a redraw request, the rotation pulse age and the screen's first sample.
+  std::uint8_t RateLabelsOn = 0;
+  std::uint8_t RateRefresh = 0;
+  std::uint8_t RedrawRequested = 0;
+  std::int32_t PulseAge = 0;
+  std::uint32_t DisplayStart = 0;
+
  private:
   bool AllocateCodeBuffer(std::uint32_t capacity);
   void AllocateColumnTables();

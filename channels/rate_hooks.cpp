@@ -1,0 +1,424 @@
+// Breathing and rotation detectors, the rate history fill and the flow volume between two markers.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "channels/main_window_services.h"
+#include "channels/rate_detector.h"
+#include "channels/vessamor_channel.h"
+#include "graph/graph_view.h"
+
+namespace {
+
+constexpr std::uint32_t kBreathStepSeconds = 15;
+constexpr std::int32_t kRotationPulseCode = 1000;
+// Rates are written back as 8.8 fixed point; the top of the 16-bit codes bounds them.
+constexpr std::int32_t kLargestCode = 32767;
+
+std::uint32_t RecordRateOf(const VessamorChannel& channel) {
+  return channel.View != nullptr ? channel.View->RecordRate : 0;
+}
+
+bool ClampBatch(const VessamorChannel& channel, std::uint32_t first, std::uint32_t& last) {
+  if (channel.Codes == nullptr || channel.CodeCapacity == 0) return false;
+  last = std::min(last, channel.CodeCapacity - 1);
+  return first <= last;
+}
+
+std::int32_t CodeAt(const VessamorChannel& channel, std::int64_t i) {
+  if (channel.Codes == nullptr || i < 0 || i >= static_cast<std::int64_t>(channel.CodeCapacity)) return 0;
+  return channel.Codes[i];
+}
+
+void SetCode(VessamorChannel& channel, std::int64_t i, std::int32_t code) {
+  if (channel.Codes == nullptr || i < 0 || i >= static_cast<std::int64_t>(channel.CodeCapacity)) return;
+  channel.Codes[i] = static_cast<std::int16_t>(code);
+}
+
+// A rate as a code: 8.8 fixed point, 0 for a rate that is not above 0, at most the largest code.
+std::int32_t RateCode(double rate) {
+  if (!(rate > 0.0)) return 0;
+  return static_cast<std::int32_t>(std::min(rate * 256.0, static_cast<double>(kLargestCode)));
+}
+
+// Codes after..to take the straight line from `from` (at `after`) to `to_rate` (at `to`).
+void WriteRateLine(VessamorChannel& channel, std::int64_t after, std::int64_t to, double from, double to_rate) {
+  const std::int64_t span = to - after;
+  if (span <= 0) return;
+  const std::int64_t begin = std::max<std::int64_t>(after + 1, 0);
+  const std::int64_t end = std::min<std::int64_t>(to, static_cast<std::int64_t>(channel.CodeCapacity) - 1);
+  for (std::int64_t j = begin; j <= end; ++j) {
+    const double t = static_cast<double>(j - after) / static_cast<double>(span);
+    const std::int32_t code = RateCode(from + (to_rate - from) * t);
+    SetCode(channel, j, code);
+    channel.TrackMinMax(static_cast<std::int16_t>(code));
+  }
+}
+
+// The entry of step s (1..14) from the per-second counters, or of the full step (s = 15).
+std::uint32_t BreathStepEntry(const BreathDetectorState& b, std::uint32_t s) {
+  if (s == 15) {
+    if (b.StepCycles == 0) return 0;
+    const std::int64_t cycles = 4LL * b.StepCycles;
+    return static_cast<std::uint32_t>(std::max<std::int64_t>(b.LastEntry == 0 ? cycles : (b.LastEntry + cycles) / 2, 0));
+  }
+  const float cycles = 4.0f * (static_cast<float>(b.SecondCounters[s]) + b.Accumulator);
+  const float entry = b.LastEntry == 0 ? cycles : (cycles + b.LastEntry) / 2.0f;
+  return static_cast<std::uint32_t>(std::max(std::trunc(entry), 0.0f));
+}
+
+// Folds the cycles of an active batch into the history entry of the current step.
+void BreathUpdateEntry(VessamorChannel& channel, std::int32_t n, std::uint32_t end) {
+  RateDetectorState& d = channel.RateDetector;
+  BreathDetectorState& b = d.Breath;
+  b.Accumulator += static_cast<float>(n);
+  b.StepCycles += n;
+  const std::uint32_t seconds = (end - b.StepFirst + 1) / RecordRateOf(channel);
+  const std::uint32_t cur = d.HistoryCount;
+  if (cur == 0) {
+    if (b.LastSecondsMark == 1) {
+      b.SecondCounters.fill(0);
+      b.LastSecondsMark = 2;
+    }
+    d.SetEntry(0, static_cast<std::uint32_t>(std::max<std::int64_t>(d.Entry(0) + 4LL * n, 0)));
+    b.LastEntry = d.Entry(0);
+    for (std::uint32_t k = 1; k <= std::min<std::uint32_t>(seconds, 15); ++k) {
+      b.SecondCounters[k] = static_cast<std::uint16_t>(std::clamp<std::int32_t>(b.SecondCounters[k] + n, 0, 0xFFFF));
+    }
+  } else if (seconds == 0) {
+    d.SetEntry(cur, d.Entry(cur - 1));
+  } else {
+    const std::uint32_t s = std::min<std::uint32_t>(seconds, 15);
+    if (s == b.LastSecondsMark) return;
+    const std::uint32_t entry = BreathStepEntry(b, s);
+    d.SetEntry(cur, entry);
+    b.LastEntry = d.Entry(cur);
+    if (b.Accumulator != 0.0f) {
+      for (std::size_t k = 1; k <= 15; ++k) {
+        const float sum = std::trunc(static_cast<float>(b.SecondCounters[k]) + b.Accumulator);
+        b.SecondCounters[k] = static_cast<std::uint16_t>(std::clamp(sum, 0.0f, 65535.0f));
+      }
+    }
+    b.SecondCounters[s] = 0;
+    b.Accumulator = 0.0f;
+    b.LastSecondsMark = s;
+  }
+}
+
+}  // namespace
+
+void BreathRateInit(VessamorChannel* channel) {
+  if (channel == nullptr) return;
+  RateDetectorState& d = channel->RateDetector;
+  const std::uint32_t rate = channel->View != nullptr ? channel->View->RateSetting : 0;
+  d.Breath = BreathDetectorState{};
+  d.Breath.StepLength = rate * kBreathStepSeconds;
+  d.Breath.Hysteresis = 0.5f;
+  channel->HistoryStepSeconds = kBreathStepSeconds;
+  d.Started = 1;
+  if (d.Breath.StepLength > 0) {
+    // A capacity below one step keeps the old history.
+    const std::uint32_t size = channel->View->ChannelCapacity / d.Breath.StepLength;
+    if (size > 0 && size != d.History.size()) d.History.assign(size, 0);
+  }
+  d.SetEntry(0, 0);
+  d.HistoryCount = 0;
+}
+
+std::int32_t BreathFindTurns(VessamorChannel* channel, std::uint32_t first, std::uint32_t last) {
+  BreathDetectorState& b = channel->RateDetector.Breath;
+  const std::int32_t span = b.Hi - b.Lo;
+  if (span <= 0) return 0;
+  std::int32_t count = 0;
+  bool first_maximum = true;
+  std::uint32_t previous_maximum = 0;
+  for (std::uint32_t i = first; i <= last; ++i) {
+    const float x = static_cast<float>(CodeAt(*channel, i) + b.Lo) / static_cast<float>(span);
+    if (x > b.Max) {
+      b.Max = x;
+      b.MaxIndex = i;
+    } else if (x < b.Min) {
+      b.Min = x;
+      b.MinIndex = i;
+    } else if (b.Phase == 0) {
+      if (x - b.Min > b.Hysteresis) {
+        b.Turns[b.TurnCount++] = BreathTurn{0, b.Min, 0.0f, 0, b.MinIndex};
+        b.Max = x;
+        b.MaxIndex = i;
+        b.Phase = 1;
+      }
+    } else if (b.Max - x > b.Hysteresis && b.TurnCount > 0 && b.Turns[b.TurnCount - 1].Kind == 0) {
+      const BreathTurn& before = b.Turns[b.TurnCount - 1];
+      const std::uint32_t distance = first_maximum ? b.MaxIndex : b.MaxIndex - previous_maximum;
+      b.Turns[b.TurnCount++] = BreathTurn{1, b.Max, b.Max - before.Value, distance, b.MaxIndex};
+      first_maximum = false;
+      previous_maximum = b.MaxIndex;
+      b.Min = x;
+      b.MinIndex = i;
+      b.Phase = 0;
+      ++count;
+    }
+    if (b.TurnCount == static_cast<std::int32_t>(b.Turns.size())) {
+      b.Turns[0] = b.Turns[4];
+      b.Turns[1] = b.Turns[5];
+      b.TurnCount = 2;
+    }
+  }
+  return count;
+}
+
+void BreathRateProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_t last) {
+  if (channel == nullptr) return;
+  RateDetectorState& d = channel->RateDetector;
+  BreathDetectorState& b = d.Breath;
+  if (b.StepLength == 0 || RecordRateOf(*channel) == 0 || !ClampBatch(*channel, first, last)) return;
+  std::uint32_t f = first;
+  for (;;) {
+    if (b.StepStarted == 0) {
+      b.Hysteresis = 0.08f;
+      b.Max = b.Min = 0.0f;
+      b.MaxIndex = b.MinIndex = 0;
+      b.StepCycles = 0;
+      b.Accumulator = 0.0f;
+      b.LastSecondsMark = 1;
+      b.Lo = b.Hi = 0;
+      d.SetEntry(d.HistoryCount, 0);
+      b.StepFirst = f;
+      b.StepLast = f + b.StepLength - 1;
+      b.Phase = 0;
+      b.TurnCount = 0;
+      b.StepStarted = 1;
+    }
+    const std::uint32_t end = std::min(last, b.StepLast);
+    bool active = false;
+    for (std::uint32_t i = f; i <= end; ++i) {
+      const std::int32_t code = CodeAt(*channel, i);
+      // The span starts at the first code after a reset, so a flat signal spans nothing.
+      if (b.Lo == 0 && b.Hi == 0) {
+        b.Lo = b.Hi = code;
+      } else if (code > b.Hi) {
+        b.Hi = code;
+      } else if (code < b.Lo) {
+        b.Lo = code;
+      }
+      active = active || b.Hi - b.Lo > 50;
+    }
+    if (!active) {
+      if (b.Phase == 0) b.Lo = b.Hi = 0;
+    } else {
+      BreathUpdateEntry(*channel, BreathFindTurns(channel, f, end), end);
+    }
+    if (last < b.StepLast) return;
+
+    if (!d.History.empty()) d.HistoryCount = (d.HistoryCount + 1) % static_cast<std::uint32_t>(d.History.size());
+    b.StepStarted = 0;
+    b.Accumulator = 0.0f;
+    b.LastSecondsMark = 1;
+    d.SetEntry(d.HistoryCount, 0);
+    if (last == b.StepLast) return;
+    f = b.StepLast + 1;
+  }
+}
+
+float BreathRateAt(const VessamorChannel* channel, std::uint32_t entry) {
+  if (channel == nullptr) return 0.0f;
+  const RateDetectorState& d = channel->RateDetector;
+  if (entry == 0 || entry > d.HistoryCount) return d.Entry(0);
+  return d.Entry(entry);
+}
+
+float BreathRateDisplay(const VessamorChannel* channel, std::uint16_t column) {
+  if (channel == nullptr) return 0.0f;
+  const MainWindowServices* window = channel->MainWindow;
+  const bool rate_shown = window != nullptr &&
+                          window->Bytes.BreathingDisplayMode.load(std::memory_order_relaxed) == 1 &&
+                          window->Bytes.MeasureScreenActive.load(std::memory_order_relaxed) != 0;
+  if (!rate_shown) return channel->SampleValue(column);
+  const RateDetectorState& d = channel->RateDetector;
+  const std::uint32_t step_samples = RecordRateOf(*channel) * kBreathStepSeconds;
+  if (step_samples == 0 || channel->TimeBase == nullptr || column >= channel->ColumnCapacity) return d.Entry(0);
+  const std::uint32_t step = channel->TimeBase[column].FirstSample / step_samples;
+  if (step > 0 && step < d.History.size() && step <= d.HistoryCount) return BreathRateAt(channel, step);
+  return d.Entry(0);
+}
+
+void VessamorChannel::FillRateHistory() {
+  const std::uint32_t current = RateDetector.HistoryCount;
+  const std::uint16_t value = RateDetector.Entry(current);
+  for (std::uint32_t i = 0; i < current; ++i) RateDetector.SetEntry(i, value);
+}
+
+void RotationInit(VessamorChannel* channel) {
+  if (channel == nullptr) return;
+  RateDetectorState& d = channel->RateDetector;
+  RotationDetectorState& r = d.Rotation;
+  const std::uint32_t rate = RecordRateOf(*channel);
+  r = RotationDetectorState{};
+  channel->HistoryStepSeconds = 40;
+  r.HalfSecond = rate / 2;
+  for (RotationRingEntry& entry : r.Ring) entry = RotationRingEntry{0.0, -2 - static_cast<std::int64_t>(rate)};
+  r.Threshold = 0.5f;
+  d.Started = 1;
+  d.HistoryCount = 0;
+  d.History.clear();
+  if (channel->View != nullptr) channel->View->RateLabelsOn = 1;
+}
+
+void RotationFillRamp(VessamorChannel* channel, std::uint32_t up_to) {
+  if (channel == nullptr) return;
+  const RotationDetectorState& r = channel->RateDetector.Rotation;
+  WriteRateLine(*channel, r.LastPulse, up_to, r.CurrentRate, 0.0);
+}
+
+std::uint32_t RotationPulses(VessamorChannel* channel, std::uint32_t first, std::uint32_t last) {
+  if (channel == nullptr) return 0;
+  RotationDetectorState& r = channel->RateDetector.Rotation;
+  GraphView* view = channel->View;
+  const std::uint32_t rate = RecordRateOf(*channel);
+  const std::int64_t half = rate / 2;
+  const std::int64_t min_gap = rate / 500;
+  std::uint32_t count = 0;
+  for (std::uint32_t i = first; i <= last; ++i) {
+    // Decided on the code as it came from the unit, before any rate is written over it.
+    const std::int32_t code = CodeAt(*channel, i);
+    if (r.InPulse != 0) {
+      if (code < kRotationPulseCode && r.HighestCode - code > kRotationPulseCode && i - r.PulseStart > min_gap) {
+        r.InPulse = 0;
+        r.PulseStart = i;
+      }
+    } else if (code > kRotationPulseCode && i - r.PulseStart > min_gap) {
+      r.InPulse = 1;
+      r.PulseStart = i;
+      ++count;
+      if (r.Ramp == 0) {
+        SetCode(*channel, i, 0);
+      } else {
+        const std::int64_t interval = i - r.LastPulse;
+        if (interval > 0 && interval < half) {
+          double rate_now = 0.0;
+          if (channel->SensorCode == 77) {
+            rate_now = rate / (4.0 * static_cast<double>(interval));
+            r.Ring[r.RingPos] = RotationRingEntry{rate_now, i};
+            r.RingPos = static_cast<std::uint8_t>((r.RingPos + 1) % r.Ring.size());
+            if (r.PreviousRate > 0.01) {
+              double sum = 0.0;
+              int n = 0;
+              for (const RotationRingEntry& entry : r.Ring) {
+                if (entry.Index <= i && i - entry.Index <= half) {
+                  sum += entry.Rate;
+                  ++n;
+                }
+              }
+              if (n > 0) rate_now = sum / n;
+            }
+          } else {
+            rate_now = rate / (20.0 * static_cast<double>(interval));
+            if (r.PreviousRate > 0.01) rate_now = std::sqrt((rate_now * rate_now + r.PreviousRate * r.PreviousRate) * 0.5);
+          }
+          WriteRateLine(*channel, r.LastPulse, i, r.PreviousRate, rate_now);
+          r.PreviousRate = rate_now;
+          r.CurrentRate = rate_now;
+        } else {
+          RotationFillRamp(channel, i);
+          r.PreviousRate = 0.0;
+          r.CurrentRate = 0.0;
+          r.Ramp = 0;
+        }
+      }
+      r.Ramp = 1;
+      r.LastPulse = i;
+      if (view != nullptr) view->PulseAge = static_cast<std::int32_t>(static_cast<std::int64_t>(i) - view->DisplayStart);
+    }
+    if (r.Ramp != 0 && i - r.LastPulse >= half) {
+      RotationFillRamp(channel, i);
+      r.PreviousRate = 0.0;
+      r.CurrentRate = 0.0;
+      r.LastPulse = i;
+      r.Ramp = 0;
+    } else if (r.Ramp == 0) {
+      SetCode(*channel, i, 0);
+    }
+  }
+  return count;
+}
+
+void RotationProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_t last) {
+  if (channel == nullptr) return;
+  RotationDetectorState& r = channel->RateDetector.Rotation;
+  const std::uint32_t rate = RecordRateOf(*channel);
+  if (r.Stopped != 0 || rate == 0 || !ClampBatch(*channel, first, last)) return;
+  if (r.StepStarted == 0) {
+    r.Threshold = 0.5f;
+    r.HighestCode = 4095;
+    r.RingPos = 0;
+    r.InPulse = 0;
+    r.Ramp = 0;
+    r.LastPulse = 0;
+    r.PulseStart = 0;
+    r.StepStarted = 1;
+  }
+  bool pulse_codes = false;
+  for (std::uint32_t i = first; i <= last && !pulse_codes; ++i) pulse_codes = CodeAt(*channel, i) > 999;
+  if (pulse_codes) {
+    if (RotationPulses(channel, first, last) == 0 && channel->View != nullptr) channel->View->PulseAge = 0;
+    return;
+  }
+  if (static_cast<std::int64_t>(last) - r.LastPulse < static_cast<std::int64_t>(rate / 2)) {
+    if (r.Ramp != 0) {
+      if (channel->View != nullptr) channel->View->PulseAge = 0;
+    } else {
+      for (std::uint32_t i = first; i <= last; ++i) SetCode(*channel, i, 0);
+    }
+    return;
+  }
+  RotationFillRamp(channel, last);
+  r.LastPulse = last;
+  r.PreviousRate = 0.0;
+  r.CurrentRate = 0.0;
+  r.InPulse = 0;
+  r.Ramp = 0;
+}
+
+float RotationValueAt(const VessamorChannel*, std::uint32_t) { return 0.0f; }
+
+float RotationDisplay(const VessamorChannel* channel, std::uint16_t column) {
+  return channel != nullptr ? channel->SampleValue(column) : 0.0f;
+}
+
+float VessamorChannel::IntegrateBetweenMarkers(std::uint32_t pair) const {
+  if (View == nullptr || TimeBase == nullptr || pair + 1 >= View->Markers.size()) return 0.0f;
+  const MarkerRecord& a = View->Markers[pair];
+  const MarkerRecord& b = View->Markers[pair + 1];
+  const std::uint32_t rate = View->RecordRate;
+  if (a.Set == 0 || b.Set == 0 || rate == 0) return 0.0f;
+  const std::uint16_t low = std::min(a.Column, b.Column);
+  const std::uint16_t high = std::max(a.Column, b.Column);
+  // Two markers on one column enclose no time.
+  if (low == high || high >= ColumnCapacity) return 0.0f;
+  const std::int64_t s = TimeBase[low].FirstSample;
+  std::int64_t e = static_cast<std::int64_t>(TimeBase[high].FirstSample) + TimeBase[high].SampleCount - 1;
+  // No sample beyond the record counts, however the columns read.
+  e = std::min<std::int64_t>(e, CodeCapacity);
+  if (s >= e) return 0.0f;
+  float volume = 0.0f;
+  for (std::int64_t i = s; i < e; ++i) volume += ValueAtIndex(static_cast<std::uint32_t>(i)) / static_cast<float>(rate);
+  return volume;
+}
+
+float IntegrateBetweenMarkersHook(const VessamorChannel* channel, std::uint32_t pair) {
+  return channel != nullptr ? channel->IntegrateBetweenMarkers(pair) : 0.0f;
+}
+
+void InstallBreathingHooks(VessamorChannel& channel) {
+  channel.RateInitFn = &BreathRateInit;
+  channel.RateProcessFn = &BreathRateProcess;
+  channel.RateValueAtFn = &BreathRateAt;
+  channel.RateDisplayFn = &BreathRateDisplay;
+}
+
+void InstallRotationHooks(VessamorChannel& channel) {
+  channel.RateInitFn = &RotationInit;
+  channel.RateProcessFn = &RotationProcess;
+  channel.RateValueAtFn = &RotationValueAt;
+  channel.RateDisplayFn = &RotationDisplay;
+}
