@@ -66,7 +66,7 @@ void GraphView::ResetChannelDisplay(VessamorChannel* channel, bool all) {
     c.ConfigureFilter();
     // The indicator is laid out again for the new texts, and a rate detector starts afresh.
     c.IndicatorLaidOut = 0;
-    c.RateDetector.WindowStarted = 0;
+    c.RateDetector.Started = 0;
   };
   if (all) {
     for (auto& live : Channels) reset(*live);
