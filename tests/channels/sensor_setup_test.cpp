@@ -49,12 +49,12 @@ void MarkDisplay(VessamorChannel& channel) {
   channel.SymbolCaption = 1;
   channel.SmoothingOn = 0;
   channel.IndicatorLaidOut = 1;
-  channel.RateDetector.WindowStarted = 1;
+  channel.RateDetector.Started = 1;
 }
 
 bool WasReset(const VessamorChannel& channel) {
   return channel.RateMode == 0 && channel.SymbolCaption == 0 && channel.SmoothingOn == 1 &&
-         channel.FractionalCodes == 1 && channel.IndicatorLaidOut == 0 && channel.RateDetector.WindowStarted == 0;
+         channel.FractionalCodes == 1 && channel.IndicatorLaidOut == 0 && channel.RateDetector.Started == 0;
 }
 
 // ---- the default voltage row ----
