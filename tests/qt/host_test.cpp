@@ -53,10 +53,10 @@ constexpr std::uint32_t kBackground = 0xFF203040;  // BGRA bytes 40 30 20 FF
 constexpr std::uint32_t kButtonUp = 0xFFC03020;
 constexpr std::uint32_t kButtonDown = 0xFF30C020;
 
-void Fill(const platform::BackBuffer& target, const WindowRect& rect, std::uint32_t colour) {
-  const WindowRect r = rect.Intersect({0, 0, target.width, target.height});
+void Fill(platform::Surface& target, const WindowRect& rect, std::uint32_t colour) {
+  const WindowRect r = rect.Intersect({0, 0, target.Width(), target.Height()});
   for (int y = r.top; y < r.bottom; ++y) {
-    std::uint32_t* row = target.Row(y);
+    auto* row = reinterpret_cast<std::uint32_t*>(target.Row(y));
     for (int x = r.left; x < r.right; ++x) row[x] = colour;
   }
 }
