@@ -138,8 +138,10 @@ HostWindow::HostWindow(int width, int height, const Clock& clock)
       height_(std::max(height, 0)),
       clock_(clock),
       windowThread_(std::this_thread::get_id()),
-      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), 0xFF000000u),
-      dirty_{0, 0, width_, height_} {}  // a new window has never been painted
+      pixels_(width_, height_),
+      dirty_{0, 0, width_, height_} {  // a new window has never been painted
+  pixels_.Fill(Colour{0, 0, 0, 255});
+}
 
 HostWindow::~HostWindow() {
   for (Control* control : controls_) {
@@ -148,10 +150,6 @@ HostWindow::~HostWindow() {
     control->host_.store(nullptr, std::memory_order_release);
     control->serial_.store(0, std::memory_order_release);
   }
-}
-
-BackBuffer HostWindow::Pixels() {
-  return BackBuffer{reinterpret_cast<std::uint8_t*>(pixels_.data()), width_, height_, width_ * 4};
 }
 
 void HostWindow::Invalidate() { Invalidate(ClientRect()); }
@@ -195,7 +193,7 @@ void HostWindow::UpdateNow() {
     return;
   }
   if (closed_) return;
-  const BackBuffer target = Pixels();
+  Surface& target = pixels_;
   const WindowRect clip = dirty_.Intersect(ClientRect());
   dirty_ = {};
   WindowRect presented;

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/back_buffer.h"
 #include "platform/clock.h"
+#include "platform/surface.h"
 #include "platform/window_events.h"
 #include "platform/window_geometry.h"
 #include "platform/window_timers.h"
@@ -23,7 +23,7 @@ class HostWindow;
 // What a paint handler gets: the window's pixels, the area that must be redrawn (window
 // coordinates) and where the receiver's own top-left corner lies in those pixels.
 struct PaintContext {
-  BackBuffer target;
+  Surface& target;
   WindowRect clip;
   WindowPoint origin;
 };
@@ -132,8 +132,8 @@ class HostWindow {
   int Width() const { return width_; }
   int Height() const { return height_; }
   WindowRect ClientRect() const { return {0, 0, width_, height_}; }
-  // The window's pixels as shown: BGRA, top-down.
-  BackBuffer Pixels();
+  // The window's pixels as shown: BGRA, top-down; window thread.
+  Surface& Pixels() { return pixels_; }
   const Clock& GetClock() const { return clock_; }
   bool IsWindowThread() const { return std::this_thread::get_id() == windowThread_; }
 
@@ -199,7 +199,7 @@ class HostWindow {
   const int height_;
   const Clock& clock_;
   const std::thread::id windowThread_;
-  std::vector<std::uint32_t> pixels_;
+  Surface pixels_;
   MainWindowHandler* handler_ = nullptr;
   std::atomic<HostBackend*> backend_{nullptr};
 

@@ -66,9 +66,9 @@ void HostWidget::paintEvent(QPaintEvent* event) {
   core_.UpdateNow();
   painting_ = false;
 
-  const BackBuffer pixels = core_.Pixels();
+  const Surface& pixels = core_.Pixels();
   // Wraps the core's BGRA bytes, which are RGB32 on a little-endian machine; nothing is copied.
-  const QImage image(pixels.pixels, pixels.width, pixels.height, pixels.stride, QImage::Format_RGB32);
+  const QImage image(pixels.Pixels(), pixels.Width(), pixels.Height(), pixels.Stride(), QImage::Format_RGB32);
   QPainter painter(this);
   for (const QRect& rect : event->region()) painter.drawImage(rect.topLeft(), image, rect);
 

@@ -1,4 +1,4 @@
-// Tests of the Qt host under the offscreen platform: set-up, Qt input, timers, queue, services, a PNG grab.
+// Tests of the Qt host under the offscreen platform: set-up, Qt input, timers, queue, services, a frame control, PNG grabs.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -14,6 +14,7 @@
 #include <memory>
 #include <thread>
 
+#include "controls/control_test_support.h"
 #include "platform/qt/host_widget.h"
 #include "platform/qt/key_map.h"
 #include "platform/qt/qt_environment.h"
@@ -53,10 +54,10 @@ constexpr std::uint32_t kBackground = 0xFF203040;  // BGRA bytes 40 30 20 FF
 constexpr std::uint32_t kButtonUp = 0xFFC03020;
 constexpr std::uint32_t kButtonDown = 0xFF30C020;
 
-void Fill(const platform::BackBuffer& target, const WindowRect& rect, std::uint32_t colour) {
-  const WindowRect r = rect.Intersect({0, 0, target.width, target.height});
+void Fill(platform::Surface& target, const WindowRect& rect, std::uint32_t colour) {
+  const WindowRect r = rect.Intersect({0, 0, target.Width(), target.Height()});
   for (int y = r.top; y < r.bottom; ++y) {
-    std::uint32_t* row = target.Row(y);
+    auto* row = reinterpret_cast<std::uint32_t*>(target.Row(y));
     for (int x = r.left; x < r.right; ++x) row[x] = colour;
   }
 }
@@ -277,6 +278,43 @@ TEST_F(QtHostTest, GrabShowsTheControlOverTheMainWindow) {
   EXPECT_EQ(image.pixel(219, 119), kButtonDown);   // and its bottom-right one
   EXPECT_EQ(image.pixel(220, 119), kBackground);
   EXPECT_EQ(image.pixel(100, 120), kBackground);
+}
+
+QRgb ToQRgb(platform::Colour c) { return qRgb(c.r, c.g, c.b); }
+
+TEST_F(QtHostTest, FrameControlIsClickedThroughQtEventsAndDrawnOverTheOwnersBuffer) {
+  QWidget& w = host->Widget();
+  platform::HostWindow& window = host->Window();
+  control_test::RecordingOwner owner(window.Width(), window.Height());
+  control_test::ProbeButton frame(owner);
+  frame.drawsSquare = true;
+  const WindowRect place = WindowRect::FromSize(300, 200, 120, 40);
+  ASSERT_TRUE(frame.Create(window, 75006, place));
+  frame.Show();
+  QApplication::processEvents();
+
+  Click(w, QPoint(320, 210), QPoint(419, 239));
+  EXPECT_EQ(owner.calls, (std::vector<control_test::OwnerCall>{{"press", 0, 0, 75006}}));
+  EXPECT_EQ(frame.State, ControlFrame::kStateDown);
+  // Released off the control: cancelled, no click.
+  Click(w, QPoint(320, 210), QPoint(600, 100));
+  EXPECT_EQ(owner.Count("press"), 1u);
+  EXPECT_EQ(frame.State, ControlFrame::kStateDown);
+  EXPECT_TRUE(main.clicked.empty());
+
+  const QImage image = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QString dir = QStringLiteral(VESSAMOR_TEST_OUTPUT_DIR);
+  QDir().mkpath(dir);
+  ASSERT_TRUE(image.save(dir + QStringLiteral("/qt_control_frame.png")));
+
+  const int inset = frame.inset;
+  EXPECT_EQ(image.pixel(place.left, place.top), ToQRgb(owner.composition.GetPixel(place.left, place.top)));
+  EXPECT_EQ(image.pixel(place.right - 1, place.bottom - 1),
+            ToQRgb(owner.composition.GetPixel(place.right - 1, place.bottom - 1)));
+  EXPECT_EQ(image.pixel(place.left + inset, place.top + inset), ToQRgb(control_test::ProbeButton::kDown));
+  EXPECT_EQ(image.pixel(place.right - inset - 1, place.bottom - inset - 1), ToQRgb(control_test::ProbeButton::kDown));
+  EXPECT_EQ(image.pixel(place.left - 1, place.top), kBackground);
+  EXPECT_EQ(image.pixel(place.left, place.bottom), kBackground);
 }
 
 }  // namespace
