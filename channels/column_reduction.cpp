@@ -104,22 +104,26 @@ class FilterPass {
   }
 
   // Takes the outgoing code out of the sorted window and puts the incoming one in its place,
-  // shifting the codes between the two slots by one. False when the window does not hold the
+  // moving the codes between the two slots by one. False when the window does not hold the
   // outgoing code (the codes changed under it): the caller sorts afresh.
   static bool ReplaceInWindow(std::vector<std::int16_t>& window, std::int16_t outgoing, std::int16_t incoming) {
-    const auto begin = window.begin();
-    const auto end = window.end();
-    const auto slot = std::lower_bound(begin, end, outgoing, UnsignedCodeLess);
-    if (slot == end || *slot != outgoing) return false;
-    if (UnsignedCodeLess(outgoing, incoming)) {
-      const auto place = std::lower_bound(slot + 1, end, incoming, UnsignedCodeLess);
-      std::copy(slot + 1, place, slot);
-      *(place - 1) = incoming;
-    } else {
-      const auto place = std::upper_bound(begin, slot, incoming, UnsignedCodeLess);
-      std::copy_backward(place, slot, slot + 1);
-      *place = incoming;
+    const std::size_t n = window.size();
+    std::int16_t* w = window.data();
+    // Branch-free lower bound: noisy codes make the branches of a plain binary search unpredictable.
+    const std::int16_t* base = w;
+    for (std::size_t len = n; len > 1;) {
+      const std::size_t half = len / 2;
+      base = UnsignedCodeLess(base[half], outgoing) ? base + half : base;
+      len -= half;
     }
+    std::size_t slot = static_cast<std::size_t>(base - w) + (UnsignedCodeLess(*base, outgoing) ? 1 : 0);
+    if (slot == n || w[slot] != outgoing) return false;
+    if (UnsignedCodeLess(outgoing, incoming)) {
+      for (; slot + 1 < n && UnsignedCodeLess(w[slot + 1], incoming); ++slot) w[slot] = w[slot + 1];
+    } else {
+      for (; slot > 0 && UnsignedCodeLess(incoming, w[slot - 1]); --slot) w[slot] = w[slot - 1];
+    }
+    w[slot] = incoming;
     return true;
   }
 
