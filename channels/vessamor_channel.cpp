@@ -22,28 +22,6 @@ void VessamorChannel::InitSplineNodes() {
   SplineSpacings = {1.0, 1.0, 1.0, 1.0};
 }
 
-void VessamorChannel::ResetColumnReduction() {
-  Filter.ProcessedCount = 0;
-  Filter.MedianRingPos = 0;
-  Filter.MedianOutPos = 0;
-  Filter.MedianOutValue = 0;
-  Filter.MedianLastOutput = 0;
-  Filter.SmoothSum = 0;
-  Filter.SmoothFill = 0;
-  Filter.SmoothCurrent = 0;
-  Filter.SmoothFirst = 0;
-  Filter.SmoothEnd = 0;
-  Filter.TrailingPos = 0;
-  std::fill(Filter.SmoothRing.begin(), Filter.SmoothRing.end(), 0);
-  if (SmoothingWindow != 0) {
-    const std::uint16_t n = SmoothingWindow;
-    LeadHalf = static_cast<std::uint16_t>((n % 2 != 0) ? n / 2 + 1 : n / 2);
-    TrailHalf = static_cast<std::uint16_t>(n / 2);
-    InnerHalf = static_cast<std::uint16_t>(n / 2 > 0 ? n / 2 - 1 : 0);
-    SmoothRingSize = static_cast<std::uint16_t>(n + 1);
-  }
-}
-
 void VessamorChannel::ConfigureFilter() {
   FilterOn = (MedianOn != 0 || SmoothingOn != 0) ? 1 : 0;
   IirOn = (NotchOn != 0 || BandPassOn != 0) ? 1 : 0;
@@ -53,7 +31,6 @@ void VessamorChannel::ConfigureFilter() {
   constexpr std::size_t kProcessedCapacity = 130000;
   if (FilterOn != 0 && Filter.Processed.size() != kProcessedCapacity) Filter.Processed.assign(kProcessedCapacity, 0);
   Filter.MedianSorted.assign(MedianWindow, 0);
-  Filter.MedianRing.assign(MedianWindow, 0);
   Filter.SmoothRing.assign(SmoothingWindow != 0 ? SmoothingWindow + 1u : 0u, 0);
   ApplyOffsetHandOver();
   ResetColumnReduction();
@@ -107,14 +84,6 @@ float VessamorChannel::SampleValue(std::uint16_t column) const {
   if (ZeroOffsetOn != 0) value -= ZeroOffset;
   if (SensorCode == 47 && value < 0.0f) value = 0.0f;
   return value;
-}
-
-std::int32_t VessamorChannel::GetSample(std::uint32_t index) const {
-  if (Codes == nullptr || index >= CodeCapacity) return 0;
-  const std::int32_t code = Codes[index];
-  // The median and smoothing of the export path come with the filter code; until then a filtered
-  // channel hands out its raw code in the form its value path expects.
-  return SmoothingOn != 0 ? code * 256 : code;
 }
 
 float VessamorChannel::ValueOfFilteredCode(std::int32_t code) const {

@@ -28,26 +28,26 @@ struct ChannelFilterState {
   std::vector<std::int32_t> Processed;
   std::uint32_t ProcessedCount = 0;
 
-  // Sliding median: the sorted window and where each window position sits in it.
+  // Sliding median: the window sorted as unsigned codes; it continues only at sample MedianNext.
   std::vector<std::int16_t> MedianSorted;
-  std::vector<std::uint16_t> MedianRing;
-  std::uint32_t MedianRingPos = 0;
-  std::uint32_t MedianOutPos = 0;
-  std::int32_t MedianOutValue = 0;
-  std::int32_t MedianLastOutput = 0;
+  std::uint32_t MedianNext = 0;
+  std::uint8_t MedianFull = 0;
 
-  // Moving mean or RMS.
+  // Moving mean or RMS over the inputs SmoothFrom..SmoothTo-1, held in the ring from SmoothFirst;
+  // the state continues only at output sample SmoothNext.
   std::int64_t SmoothSum = 0;
   std::uint32_t SmoothFill = 0;
   std::vector<std::int64_t> SmoothRing;
-  std::uint32_t SmoothCurrent = 0;
   std::uint32_t SmoothFirst = 0;
-  std::uint32_t SmoothEnd = 0;
-  std::uint32_t TrailingPos = 0;
+  std::uint32_t SmoothFrom = 0;
+  std::uint32_t SmoothTo = 0;
+  std::uint32_t SmoothNext = 0;
+  std::uint8_t SmoothValid = 0;
 
   std::array<NotchStage, 3> Notch{};
   std::uint8_t NotchPrimed = 0;
 
+  // Code history x1, x2, then y0, y1, y2 of each of the seven sections.
   std::array<std::int32_t, 23> BandPassHistory{};
 
   // Mains notch designed for the sampling rate, in 1/4096 units.
@@ -57,6 +57,17 @@ struct ChannelFilterState {
   std::int32_t DesignedA2 = 0;
   std::int32_t DesignedDivisor = 4096;
   std::array<std::int32_t, 12> DesignedHistory{};
+};
+
+// Window of the sparse-column interpolation: the last sampled columns and the gap after them.
+struct ColumnInterpolationWindow {
+  std::array<std::int32_t, 4> Values{};
+  std::uint8_t WritePos = 0;
+  std::uint8_t Waiting = 0;
+  std::uint16_t GapFirst = 1;
+  std::uint16_t GapLast = 1;
+  std::uint16_t LastSampledColumn = 1;
+  std::uint16_t Distance = 0;
 };
 
 // Box geometry of one indicator line: value, unit and caption boxes as left, top, right, bottom.
@@ -106,6 +117,21 @@ class VessamorChannel {
   void InitSplineNodes();
   // Re-sets the channel for the other range of its sensor (codes 6, 19 and 40); other codes do nothing.
   void SwitchSensorRange(std::uint8_t sensor_code);
+
+  // Column reduction, the reduction filters and the recursive filters on incoming samples.
+  void UpdateChannelColumns(std::uint16_t first, std::uint16_t last);
+  void BuildColumnMinMax(std::uint16_t first, std::uint16_t last);
+  void InterpolateColumns(ColumnRecord& record);
+  std::int32_t FilterNewestSample();
+  void FilterIncomingSamples(std::uint32_t first, std::uint32_t end);
+  void PrimeNotchCascade();
+  std::int32_t NotchCascade(std::int16_t code, std::uint8_t stages);
+  void ResetNotchCascade();
+  void PrepareBandPass();
+  std::int32_t BandPass(std::int16_t code, std::uint8_t level);
+  void ResetBandPass();
+  void DesignMainsNotch(std::uint32_t rate);
+  ColumnInterpolationWindow Interpolation;
 
   GraphView* View = nullptr;
   FTRecordDevice* Device = nullptr;

@@ -130,6 +130,11 @@ class GraphView {
   std::uint8_t RecordingState = 0;
   std::uint8_t ColumnRebuildRequest = 0;
 
+  // Filter switches of the view, and the present filtered code of one channel (calibration steps).
+  std::uint8_t MedianSwitch = 1;
+  std::uint8_t CentredSmoothingSwitch = 1;
+  std::int32_t RunChannelFilterOnce(std::size_t channel_index);
+
   std::array<std::unique_ptr<VessamorChannel>, kLiveChannels> Channels;
   std::array<std::unique_ptr<VessamorChannel>, kLiveChannels> ReferenceChannels;
 

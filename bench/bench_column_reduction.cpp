@@ -1,0 +1,83 @@
+// Benchmark of the column reduction: ten million samples onto a screen of columns, for each filter form.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "channels/column_record.h"
+#include "channels/vessamor_channel.h"
+
+namespace {
+
+constexpr std::uint32_t kSamples = 10'000'000;
+constexpr std::uint32_t kColumns = 1280;
+
+struct Form {
+  std::uint8_t median_on;
+  std::uint16_t median_window;
+  std::uint8_t smoothing_on;
+  std::uint16_t smoothing_window;
+  std::uint8_t centred;
+  std::uint8_t rms;
+};
+
+// Forms by benchmark argument: plain, median 20, trailing RMS 20, centred mean 20, centred RMS 20,
+// median 20 then centred mean 20.
+constexpr Form kForms[] = {
+    {0, 0, 0, 0, 1, 0}, {1, 20, 0, 0, 1, 0}, {0, 0, 1, 20, 0, 0},
+    {0, 0, 1, 20, 1, 0}, {0, 0, 1, 20, 1, 1}, {1, 20, 1, 20, 1, 0},
+};
+
+const std::vector<std::int16_t>& NoisyCodes() {
+  static const std::vector<std::int16_t> codes = [] {
+    std::mt19937 generator(42);
+    std::normal_distribution<double> noise(0.0, 40.0);
+    std::vector<std::int16_t> c(kSamples);
+    for (std::uint32_t i = 0; i < kSamples; ++i) {
+      c[i] = static_cast<std::int16_t>(2048 + 1000 * ((i / 5000) % 2) + noise(generator));
+    }
+    return c;
+  }();
+  return codes;
+}
+
+void BM_BuildColumnMinMax(benchmark::State& state) {
+  const Form& form = kForms[state.range(0)];
+  std::vector<std::int16_t> codes = NoisyCodes();
+  std::vector<ColumnRecord> base(kColumns + 1);
+  std::vector<ColumnRecord> records(kColumns + 1);
+  const double per_column = static_cast<double>(kSamples) / kColumns;
+  for (std::uint32_t c = 1; c <= kColumns; ++c) {
+    base[c].FirstSample = static_cast<std::uint32_t>((c - 1) * per_column);
+    base[c].SampleCount = static_cast<std::uint32_t>(c * per_column) - base[c].FirstSample;
+  }
+  VessamorChannel channel;
+  channel.Codes = codes.data();
+  channel.CodeCapacity = kSamples;
+  channel.CodeCount = kSamples;
+  channel.TimeBase = base.data();
+  channel.Columns = records.data();
+  channel.ColumnCapacity = kColumns + 1;
+  channel.MedianOn = form.median_on;
+  channel.MedianWindow = form.median_window;
+  channel.SmoothingOn = form.smoothing_on;
+  channel.SmoothingWindow = form.smoothing_window;
+  channel.CentredSmoothing = form.centred;
+  channel.RmsMode = form.rms;
+  channel.ConfigureFilter();
+  for (auto _ : state) {
+    channel.ResetColumnReduction();
+    channel.BuildColumnMinMax(1, kColumns);
+    benchmark::DoNotOptimize(records.data());
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kSamples);
+}
+
+}  // namespace
+
+BENCHMARK(BM_BuildColumnMinMax)
+    ->ArgName("form")
+    ->DenseRange(0, 5)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();

@@ -1,0 +1,327 @@
+// Column reduction of a channel: per-column extremes of its codes after the sliding median and the moving mean or RMS.
+#include "channels/column_reduction.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "channels/channel_filters.h"
+#include "channels/vessamor_channel.h"
+#include "graph/graph_view.h"
+
+namespace {
+
+// Samples that exist for the reduction: the view's count, never beyond the channel's slice.
+std::uint32_t SampleLimit(const VessamorChannel& channel) {
+  const std::uint32_t count = channel.View != nullptr ? channel.View->SampleCount : channel.CodeCount;
+  return std::min(count, channel.CodeCapacity);
+}
+
+// How far the centred smoothing may look ahead: while recording, every code the decoders have
+// written; otherwise only the record's samples.
+std::uint32_t LookaheadLimit(const VessamorChannel& channel, std::uint32_t limit) {
+  if (channel.View == nullptr || channel.View->Recording == 0) return limit;
+  return std::max(limit, std::min(channel.CodeCount, channel.CodeCapacity));
+}
+
+// Samples [First, End) that one column reduces, within the samples that exist (limit > 0).
+struct SampleSpan {
+  std::uint32_t First;
+  std::uint32_t End;
+};
+
+SampleSpan ColumnSpan(const ColumnRecord& base, std::uint32_t limit) {
+  // A column without a sample of its own shows the sample at its start; one past the newest
+  // sample shows the newest.
+  const std::uint64_t end = std::uint64_t{base.FirstSample} + std::max<std::uint32_t>(base.SampleCount, 1);
+  SampleSpan span{std::min(base.FirstSample, limit - 1),
+                  static_cast<std::uint32_t>(std::min<std::uint64_t>(end, limit))};
+  if (span.End <= span.First) span.End = span.First + 1;
+  return span;
+}
+
+// One pass of the channel's reduction filters. Each stage keeps its state in the channel and
+// continues it only at the sample it expects next; anywhere else it starts afresh, so an output
+// depends only on the codes, however the samples are split into calls and pieces.
+class FilterPass {
+ public:
+  explicit FilterPass(VessamorChannel& channel)
+      : State(channel.Filter), Codes(channel.Codes), Limit(SampleLimit(channel)) {
+    Lookahead = LookaheadLimit(channel, Limit);
+    const bool median_switch = channel.View == nullptr || channel.View->MedianSwitch != 0;
+    Median = channel.MedianOn != 0 && channel.MedianWindow != 0 && median_switch;
+    Smoothing = channel.SmoothingOn != 0;
+    Centred = channel.CentredSmoothing != 0;
+    Rms = channel.RmsMode != 0;
+    MedianWindow = channel.MedianWindow;
+    SmoothWindow = channel.SmoothingWindow;
+    const SmoothingHalves halves = HalvesOfWindow(SmoothWindow);
+    Lead = halves.Lead;
+    Trail = halves.Trail;
+    // The windows can come from a record file without a new configuration: size the state to them.
+    if (Median && State.MedianSorted.size() != MedianWindow) {
+      State.MedianSorted.assign(MedianWindow, 0);
+      State.MedianFull = 0;
+    }
+    RingSize = halves.RingSize;
+    if (Smoothing && SmoothWindow != 0 && State.SmoothRing.size() != RingSize) {
+      State.SmoothRing.assign(RingSize, 0);
+      State.SmoothValid = 0;
+    }
+  }
+
+  bool Filters() const { return Median || Smoothing; }
+  std::uint32_t SampleCount() const { return Limit; }
+
+  std::int32_t OutputAt(std::uint32_t k) { return Smoothing ? SmoothedAt(k) : MedianAt(k); }
+
+ private:
+  std::int32_t InputAt(std::uint32_t t) { return Median ? MedianAt(t) : Codes[t]; }
+
+  std::int32_t MedianAt(std::uint32_t t) {
+    const std::uint32_t n = MedianWindow;
+    if (t + 1 < n) {
+      // Until the window first fills the raw code passes.
+      State.MedianFull = 0;
+      State.MedianNext = t + 1;
+      return Codes[t];
+    }
+    std::vector<std::int16_t>& window = State.MedianSorted;
+    bool stepped = false;
+    if (State.MedianFull != 0 && State.MedianNext == t) {
+      const std::int16_t outgoing = Codes[t - n];
+      const std::int16_t incoming = Codes[t];
+      stepped = incoming == outgoing || ReplaceInWindow(window, outgoing, incoming);
+    }
+    if (!stepped) {
+      std::copy(Codes + (t + 1 - n), Codes + t + 1, window.begin());
+      std::sort(window.begin(), window.end(),
+                [](const std::int16_t& a, const std::int16_t& b) { return CompareSamples(&a, &b) < 0; });
+      State.MedianFull = 1;
+    }
+    State.MedianNext = t + 1;
+    return window[n / 2];
+  }
+
+  // Takes the outgoing code out of the sorted window and puts the incoming one in its place,
+  // moving the codes between the two slots by one. False when the window does not hold the
+  // outgoing code (the codes changed under it): the caller sorts afresh.
+  static bool ReplaceInWindow(std::vector<std::int16_t>& window, std::int16_t outgoing, std::int16_t incoming) {
+    const std::size_t n = window.size();
+    std::int16_t* w = window.data();
+    // Branch-free lower bound: noisy codes make the branches of a plain binary search unpredictable.
+    const std::int16_t* base = w;
+    for (std::size_t len = n; len > 1;) {
+      const std::size_t half = len / 2;
+      base = UnsignedCodeLess(base[half], outgoing) ? base + half : base;
+      len -= half;
+    }
+    std::size_t slot = static_cast<std::size_t>(base - w) + (UnsignedCodeLess(*base, outgoing) ? 1 : 0);
+    if (slot == n || w[slot] != outgoing) return false;
+    if (UnsignedCodeLess(outgoing, incoming)) {
+      for (; slot + 1 < n && UnsignedCodeLess(w[slot + 1], incoming); ++slot) w[slot] = w[slot + 1];
+    } else {
+      for (; slot > 0 && UnsignedCodeLess(incoming, w[slot - 1]); --slot) w[slot] = w[slot - 1];
+    }
+    w[slot] = incoming;
+    return true;
+  }
+
+  std::int32_t SmoothedAt(std::uint32_t k) {
+    // Without a window the smoothing passes the code, in the fractional form the value path reads.
+    if (SmoothWindow == 0) return InputAt(k) * 256;
+    std::uint32_t from = 0;
+    std::uint32_t to = 0;
+    bool cut = false;
+    if (Centred) {
+      from = k >= Lead ? k - Lead : 0;
+      const std::uint64_t wanted = std::uint64_t{k} + Trail + 1;
+      to = static_cast<std::uint32_t>(std::min<std::uint64_t>(wanted, Lookahead));
+      cut = to < wanted;
+    } else {
+      from = k + 1 >= SmoothWindow ? k + 1 - SmoothWindow : 0;
+      to = k + 1;
+    }
+    if (State.SmoothValid == 0 || State.SmoothNext != k || State.SmoothFrom > from || State.SmoothTo > to) {
+      State.SmoothSum = 0;
+      State.SmoothFill = 0;
+      State.SmoothFirst = 0;
+      State.SmoothFrom = from;
+      State.SmoothTo = from;
+      State.SmoothValid = 1;
+    }
+    while (State.SmoothFrom < from && State.SmoothFill > 0) Leave();
+    while (State.SmoothTo < to) {
+      const std::int64_t v = InputAt(State.SmoothTo);
+      Enter(!Centred || Rms ? v * v : v);
+      ++State.SmoothTo;
+    }
+    State.SmoothNext = k + 1;
+
+    const std::int64_t m = std::max<std::int64_t>(State.SmoothFill, 1);
+    const std::int64_t sum = State.SmoothSum;
+    if (!Centred) return static_cast<std::int32_t>(std::sqrt(static_cast<double>(sum / m)) * 256.0);
+    if (!cut) {
+      const std::int64_t q = sum / m;
+      return Rms ? static_cast<std::int32_t>(std::sqrt(static_cast<double>(q)) * 256.0)
+                 : static_cast<std::int32_t>(q * 256);
+    }
+    // At the end of the samples the window shrinks: the quotient is taken in floating point.
+    const double mean = static_cast<double>(sum) / static_cast<double>(m);
+    return static_cast<std::int32_t>((Rms ? std::sqrt(mean) : mean) * 256.0);
+  }
+
+  void Enter(std::int64_t v) {
+    if (State.SmoothFill == RingSize) Leave();
+    std::uint32_t slot = State.SmoothFirst + State.SmoothFill;
+    if (slot >= RingSize) slot -= RingSize;
+    State.SmoothRing[slot] = v;
+    ++State.SmoothFill;
+    State.SmoothSum += v;
+  }
+
+  void Leave() {
+    State.SmoothSum -= State.SmoothRing[State.SmoothFirst];
+    if (++State.SmoothFirst == RingSize) State.SmoothFirst = 0;
+    --State.SmoothFill;
+    ++State.SmoothFrom;
+  }
+
+  ChannelFilterState& State;
+  const std::int16_t* Codes;
+  std::uint32_t Limit;
+  std::uint32_t Lookahead = 0;
+  bool Median = false;
+  bool Smoothing = false;
+  bool Centred = false;
+  bool Rms = false;
+  std::uint16_t MedianWindow = 0;
+  std::uint16_t SmoothWindow = 0;
+  std::uint32_t Lead = 0;
+  std::uint32_t Trail = 0;
+  std::uint32_t RingSize = 0;
+};
+
+void FoldInto(ColumnRecord& record, std::int32_t value) {
+  if (value > record.MaxCode) {
+    record.MaxCode = value;
+  } else if (value < record.MinCode) {
+    record.MinCode = value;
+  }
+}
+
+// Reduces columns first..last of a time base into the given records; with_filters false is the
+// plain reduction. hand_on passes each finished record to the column interpolation.
+void ReduceColumns(VessamorChannel& channel, const ColumnRecord* time_base, ColumnRecord* columns,
+                   std::uint32_t capacity, std::uint16_t first, std::uint16_t last, bool with_filters,
+                   bool hand_on) {
+  if (time_base == nullptr || columns == nullptr || channel.Codes == nullptr || capacity == 0) return;
+  if (last >= capacity) last = static_cast<std::uint16_t>(capacity - 1);
+  if (first > last) return;
+  FilterPass pass(channel);
+  const std::uint32_t limit = pass.SampleCount();
+  if (limit == 0) return;
+  const std::int16_t* codes = channel.Codes;
+
+  if (!with_filters || !pass.Filters()) {
+    for (std::uint32_t c = first; c <= last; ++c) {
+      const SampleSpan span = ColumnSpan(time_base[c], limit);
+      ColumnRecord& record = columns[c];
+      record.MaxCode = record.MinCode = codes[span.First];
+      for (std::uint32_t j = span.First + 1; j < span.End; ++j) FoldInto(record, codes[j]);
+    }
+  } else {
+    std::uint32_t a = limit;
+    std::uint32_t b = 0;
+    for (std::uint32_t c = first; c <= last; ++c) {
+      const SampleSpan span = ColumnSpan(time_base[c], limit);
+      a = std::min(a, span.First);
+      b = std::max(b, span.End);
+    }
+    if (first != last && time_base[first].SampleCount == 0 && a > 0) --a;
+
+    std::vector<std::int32_t>& processed = channel.Filter.Processed;
+    if (processed.size() < kReductionPieceSamples) processed.assign(kReductionPieceSamples, 0);
+    // Each piece's outputs are folded into the columns before the next piece overwrites them; a
+    // column that spans two pieces starts in the first and is extended in the next.
+    for (std::uint32_t piece_first = a; piece_first < b;) {
+      const std::uint32_t piece_end = b - piece_first > kReductionPieceSamples ? piece_first + kReductionPieceSamples : b;
+      for (std::uint32_t j = piece_first; j < piece_end; ++j) processed[j - piece_first] = pass.OutputAt(j);
+      channel.Filter.ProcessedCount = piece_end - piece_first;
+      for (std::uint32_t c = first; c <= last; ++c) {
+        const SampleSpan span = ColumnSpan(time_base[c], limit);
+        const std::uint32_t from = std::max(span.First, piece_first);
+        const std::uint32_t to = std::min(span.End, piece_end);
+        if (from >= to) continue;
+        ColumnRecord& record = columns[c];
+        std::uint32_t j = from;
+        if (span.First >= piece_first) {
+          record.MaxCode = record.MinCode = processed[span.First - piece_first];
+          j = span.First + 1;
+        }
+        for (; j < to; ++j) FoldInto(record, processed[j - piece_first]);
+      }
+      piece_first = piece_end;
+    }
+  }
+  if (hand_on) {
+    for (std::uint32_t c = first; c <= last; ++c) channel.InterpolateColumns(columns[c]);
+  }
+}
+
+}  // namespace
+
+void VessamorChannel::ResetColumnReduction() {
+  Interpolation = ColumnInterpolationWindow{};
+  Filter.ProcessedCount = 0;
+  Filter.MedianNext = 0;
+  Filter.MedianFull = 0;
+  Filter.SmoothSum = 0;
+  Filter.SmoothFill = 0;
+  Filter.SmoothFirst = 0;
+  Filter.SmoothFrom = 0;
+  Filter.SmoothTo = 0;
+  Filter.SmoothNext = 0;
+  Filter.SmoothValid = 0;
+  std::fill(Filter.SmoothRing.begin(), Filter.SmoothRing.end(), 0);
+  if (SmoothingWindow != 0) {
+    const SmoothingHalves halves = HalvesOfWindow(SmoothingWindow);
+    LeadHalf = halves.Lead;
+    TrailHalf = halves.Trail;
+    InnerHalf = halves.Inner;
+    SmoothRingSize = static_cast<std::uint16_t>(halves.RingSize);
+    // The smoothing form (centred, or trailing RMS) follows the view's switch.
+    if (View != nullptr) CentredSmoothing = View->CentredSmoothingSwitch;
+  }
+}
+
+void VessamorChannel::UpdateChannelColumns(std::uint16_t first, std::uint16_t last) {
+  ReduceColumns(*this, TimeBase, Columns, ColumnCapacity, first, last, FilterOn != 0, true);
+}
+
+void VessamorChannel::BuildColumnMinMax(std::uint16_t first, std::uint16_t last) {
+  ReduceColumns(*this, TimeBase, Columns, ColumnCapacity, first, last, true, true);
+}
+
+void VessamorChannel::InterpolateColumns(ColumnRecord& record) {
+  // Until the sparse-column interpolation exists every column is plotted from its own codes.
+  if (Columns == nullptr || &record < Columns || &record >= Columns + ColumnCapacity) return;
+  const auto index = static_cast<std::uint32_t>(&record - Columns);
+  ComputePlotPoints(index, index);
+}
+
+std::int32_t VessamorChannel::FilterNewestSample() {
+  const std::uint32_t count = SampleLimit(*this);
+  if (Codes == nullptr || count == 0) return 0;
+  // A private column over the newest sample: the live display's time base and records stay as they are.
+  std::array<ColumnRecord, 2> time_base{};
+  time_base[1].FirstSample = count - 1;
+  time_base[1].SampleCount = 1;
+  std::array<ColumnRecord, 2> scratch{};
+  ReduceColumns(*this, time_base.data(), scratch.data(), 2, 1, 1, true, false);
+  return scratch[1].MaxCode;
+}
+
+std::int32_t GraphView::RunChannelFilterOnce(std::size_t channel_index) {
+  return Channel(std::min(channel_index, kLiveChannels - 1)).FilterNewestSample();
+}
