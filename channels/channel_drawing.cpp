@@ -173,9 +173,8 @@ void VessamorChannel::DrawCurve(agg_ren& surface, std::uint32_t first, std::uint
   // Paths someone left pending would otherwise come out in the curve's colour.
   surface.Rasterizer().reset();
 
-
-  // Each column is a bar on whole pixels, so the curve stays crisp and adjacent bars merge.
-  // A pen is a few pixels wide; the bound keeps a corrupt width from reaching the rasterizer.
+  // Each column is a bar on whole pixels, so the curve stays crisp and adjacent bars merge. A pen
+  // is a few pixels wide; the bound keeps a corrupt width from reaching the rasterizer.
   const std::int64_t width = std::clamp(PenWidth, 1, 64);
   agg::rasterizer_scanline_aa<>& raster = surface.Rasterizer();
   for (std::uint32_t i = first; i <= last; ++i) {
@@ -210,7 +209,12 @@ void VessamorChannel::DrawCurve(agg_ren& surface, std::uint32_t first, std::uint
   surface.Solid()->color(rgba8(Colour.R, Colour.G, Colour.B, Colour.A));
   surface.RenderScanlines();
   surface.Rasterizer().reset();
-  target.clip_box(kept_clip.x1, kept_clip.y1, kept_clip.x2, kept_clip.y2);
+  // An empty clip box stays empty: one lying off the buffer is how the renderer keeps it so.
+  if (kept_clip.x1 > kept_clip.x2 || kept_clip.y1 > kept_clip.y2) {
+    target.clip_box(-2, -2, -1, -1);
+  } else {
+    target.clip_box(kept_clip.x1, kept_clip.y1, kept_clip.x2, kept_clip.y2);
+  }
 }
 
 void VessamorChannel::LayoutIndicator(const PixelRect& strip, std::uint16_t column) {
