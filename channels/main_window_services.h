@@ -72,6 +72,10 @@ class MainWindowServices {
 
   bool EnglishUi() const { return Bytes.EnglishUi.load(std::memory_order_relaxed) != 0; }
 
+  // The indicator font's character cell in pixels, and the line spacing the indicator layout sets.
+  double IndicatorCharWidth = 9.0;
+  double IndicatorCharHeight = 17.0;
+  double LineSpacing = 15.0;
   std::array<DeviceSlot, 4> DeviceSlots{};
   MainWindowBytes Bytes;
 };

@@ -12,6 +12,7 @@
 #include "channels/rate_detector.h"
 
 class GraphView;
+class agg_ren;
 class FTRecordDevice;
 class MainWindowServices;
 struct ScaleState;
@@ -97,6 +98,14 @@ class VessamorChannel {
   void RestoreShown() { Shown = SavedShown; }
   void PlaceLabelBox(std::uint32_t offset);
   void SetLabelBox(const PixelRect& rect);
+  // Drawing: the curve and the value indicator's layout (channel_drawing.cpp).
+  // Draws columns first..last of the curve through `surface`, which is attached to the target buffer.
+  void DrawCurve(agg_ren& surface, std::uint32_t first, std::uint32_t last) const;
+  void LayoutIndicator(const PixelRect& strip, std::uint16_t column);
+  std::uint8_t IndicatorTwoLines = 0;  // a second line under the value (the large display)
+  std::uint8_t IndicatorAtColumn = 0;  // the boxes start at the column's pixel rather than the strip's left
+  std::string IndicatorCaption;        // time caption of the last layout, empty without one
+  double IndicatorScale = 0.0;         // text size of the last layout
   // Value path for a code: FineOffset from level 1 on, ZeroOffset subtracted from level 2 on.
   float ChannelValueOfCode(std::int32_t code, std::uint8_t level) const;
   virtual void ComputePlotPoints(std::uint32_t first, std::uint32_t last);

@@ -1,0 +1,419 @@
+// Tests of the channel's drawing: the curve probed in pixels, and the value indicator's box layout.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <limits>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "channels/vessamor_channel.h"
+#include "fakes/fake_main_window.h"
+#include "graph/graph_view.h"
+#include "platform/gdi.h"
+#include "platform/png_writer.h"
+#include "render/agg_ren.h"
+#include "render/render_probe.h"
+
+namespace {
+
+constexpr platform::Colour kWhite{255, 255, 255, 255};
+constexpr PixelRect kPlot{40, 30, 340, 230};
+constexpr std::uint32_t kColumns = 321;  // more records than the plot has columns
+
+// Half a unit per code; with half a unit per pixel a code's plot coordinate is the code itself.
+float HalfPerCode(std::int16_t code, const VessamorChannel*) { return code * 0.5f; }
+
+std::int32_t Ramp(std::uint32_t i) { return static_cast<std::int32_t>(i / 3) - 40; }
+std::int32_t Square(std::uint32_t i) {
+  if (i >= 200 && i < 206) return 300;   // a spike above the plot
+  if (i >= 250 && i < 256) return -300;  // and one below it
+  return (i / 50) % 2 == 0 ? 60 : -60;
+}
+std::int32_t Flat(std::uint32_t) { return 20; }
+
+platform::Colour AsColour(const Rgba& c) { return {c.R, c.G, c.B, c.A}; }
+
+struct CurveTest : ::testing::Test {
+  platform::Surface surface{400, 260};
+  agg_ren ren;
+  GraphView view;
+  std::array<std::vector<ColumnRecord>, 4> tables;
+
+  void SetUp() override {
+    ren.Attach(surface);
+    Configure();
+  }
+
+  void Configure() {
+    surface.Fill(kWhite);
+    view.ViewRect = PixelRect{0, 0, 400, 260};
+    view.PlotRect = kPlot;
+    view.PlotWidth = static_cast<std::uint16_t>(kPlot.Width());
+    view.TimeOriginPixel = kPlot.Left;
+    view.ValueOriginPixel = kPlot.Top;
+    view.Scale.ValuePerPixel = 0.5;
+    view.Scale.TopValue = 50.0;
+    view.Scale.ZeroLinePixel = static_cast<std::int32_t>(view.Scale.TopValue / view.Scale.ValuePerPixel) + kPlot.Top;
+    view.Scale.TopPixel = kPlot.Top;
+    view.Scale.BottomPixel = kPlot.Bottom;
+  }
+
+  // Gives channel k a column table of one code per column, reduced to plot coordinates by the
+  // channel itself.
+  VessamorChannel& Link(std::size_t k, const std::function<std::int32_t(std::uint32_t)>& code_of) {
+    VessamorChannel& ch = view.Channel(k);
+    tables[k].assign(kColumns, ColumnRecord{});
+    for (std::uint32_t i = 0; i < kColumns; ++i) {
+      tables[k][i].MaxCode = code_of(i);
+      tables[k][i].MinCode = code_of(i);
+      tables[k][i].FirstSample = i * 10;
+    }
+    ch.RawToValueFn = &HalfPerCode;
+    ch.View = &view;
+    ch.Scale = &view.Scale;
+    ch.Columns = tables[k].data();
+    ch.TimeBase = tables[0].empty() ? tables[k].data() : tables[0].data();
+    ch.ColumnCapacity = kColumns;
+    ch.CodeCount = 1;
+    ch.Shown = 1;
+    ch.PenWidth = 3;
+    ch.Colour = view.ChannelColours[k];
+    ch.ComputePlotPoints(0, kColumns - 1);
+    return ch;
+  }
+
+  int X(std::uint32_t column) const { return view.TimeOriginPixel - 1 + static_cast<int>(column); }
+  int Row(std::int32_t pixel) const { return view.Scale.ZeroLinePixel - pixel; }
+  bool AnyInk() const { return probe::Ink(surface).Any(); }
+};
+
+TEST_F(CurveTest, PassesEachColumnsRowJoinsJumpsAndStaysInThePlot) {
+  const VessamorChannel& ramp = Link(0, Ramp);
+  const VessamorChannel& square = Link(1, Square);
+  // Ranges past the tables and the plot are cut back to them.
+  ramp.DrawCurve(ren, 0, 100000);
+  square.DrawCurve(ren, 0, 100000);
+  const std::pair<const VessamorChannel*, std::uint32_t> probes[] = {
+      {&ramp, 1}, {&ramp, 77}, {&ramp, 140}, {&ramp, 280}, {&square, 1}, {&square, 25}, {&square, 180}, {&square, 290}};
+  for (const auto& [channel, column] : probes) {
+    EXPECT_EQ(surface.GetPixel(X(column), Row(channel->Columns[column].MaxPixel)), AsColour(channel->Colour))
+        << "column " << column << " of channel " << int{channel->ChannelIndex};
+  }
+  // Column 50 drops from +60 to -60 and reaches up to one pixel below the previous column.
+  for (int y = Row(square.Columns[49].MinPixel - 1); y <= Row(square.Columns[50].MinPixel); ++y) {
+    EXPECT_EQ(surface.GetPixel(X(50), y), AsColour(square.Colour)) << "row " << y;
+  }
+  // The ink fills the plot's width and, with the spikes held at the strip, its height; none outside.
+  const probe::Bounds ink = probe::Ink(surface);
+  const platform::Rect inked{ink.left, ink.top, ink.right + 1, ink.bottom + 1};
+  EXPECT_EQ(inked, (platform::Rect{kPlot.Left, kPlot.Top, kPlot.Right, kPlot.Bottom}));
+}
+
+// Rows the pen covers round one pixel row: its width, centred.
+struct PenRows {
+  int first, last;
+};
+PenRows CoveredRows(int row, int pen_width) { return {row - (pen_width - 1) / 2, row - (pen_width - 1) / 2 + pen_width - 1}; }
+
+TEST_F(CurveTest, ColumnWithEqualExtremesShowsOnePenWideDot) {
+  for (int pen : {1, 2, 3, 5}) {
+    surface.Fill(kWhite);
+    VessamorChannel& flat = Link(2, Flat);
+    flat.PenWidth = pen;
+    flat.DrawCurve(ren, 120, 120);
+    const PenRows rows = CoveredRows(Row(flat.Columns[120].MaxPixel), pen);
+    for (int y = rows.first - 1; y <= rows.last + 1; ++y) {
+      const bool covered = y >= rows.first && y <= rows.last;
+      EXPECT_EQ(surface.GetPixel(X(120), y), covered ? AsColour(flat.Colour) : kWhite) << "pen " << pen << " row " << y;
+    }
+  }
+}
+
+TEST_F(CurveTest, LeavesTheSurfacesClipAndPendingPathsAlone) {
+  Link(0, Ramp).DrawCurve(ren, 1, 300);
+  ren.DrawLine(0, 5.5, 400, 5.5, 0, 0, 0, 255, 1.0f);
+  ren.RenderScanlines();
+  EXPECT_EQ(surface.GetPixel(10, 5), (platform::Colour{0, 0, 0, 255}));
+}
+
+TEST_F(CurveTest, EmptyOrUnlinkedChannelDrawsNothing) {
+  struct Case {
+    const char* name;
+    std::function<void(VessamorChannel&, GraphView&)> spoil;
+    std::uint32_t first, last;
+  };
+  const Case cases[] = {
+      {"no codes", [](VessamorChannel& c, GraphView&) { c.CodeCount = 0; }, 1, 300},
+      {"no column table", [](VessamorChannel& c, GraphView&) { c.Columns = nullptr; }, 1, 300},
+      {"one record", [](VessamorChannel& c, GraphView&) { c.ColumnCapacity = 1; }, 1, 300},
+      {"no scale", [](VessamorChannel& c, GraphView&) { c.Scale = nullptr; }, 1, 300},
+      {"no view", [](VessamorChannel& c, GraphView&) { c.View = nullptr; }, 1, 300},
+      {"empty range", [](VessamorChannel&, GraphView&) {}, 10, 5},
+      {"plot without width", [](VessamorChannel&, GraphView& v) { v.PlotWidth = 0; }, 1, 300},
+      {"strip without height", [](VessamorChannel&, GraphView& v) { v.Scale.BottomPixel = v.Scale.TopPixel; }, 1, 300},
+  };
+  for (const Case& c : cases) {
+    Configure();
+    VessamorChannel& ch = Link(0, Ramp);
+    c.spoil(ch, view);
+    ch.DrawCurve(ren, c.first, c.last);
+    EXPECT_FALSE(AnyInk()) << c.name;
+  }
+  agg_ren detached;
+  Link(0, Ramp).DrawCurve(detached, 1, 300);
+}
+
+// Maps of the axes, with values that must never reach a pixel.
+float Hundredth(const float* v) { return *v / 100.0f; }
+float FortyTimes(const float* f) { return *f * 40.0f; }
+float NotANumber(const float*) { return std::numeric_limits<float>::quiet_NaN(); }
+float Infinite(const float*) { return std::numeric_limits<float>::infinity(); }
+float Huge(const float*) { return 1.0e30f; }
+
+TEST_F(CurveTest, GainedChannelTakesTheTopValueThroughBothAxes) {
+  struct Case {
+    ScaleMapFnType forward, inverse;
+    float gain;
+  };
+  const Case cases[] = {{nullptr, nullptr, 0.5f}, {&Hundredth, &FortyTimes, 1.0f}, {&Hundredth, &FortyTimes, 0.75f}};
+  for (const Case& c : cases) {
+    surface.Fill(kWhite);
+    VessamorChannel& shown = Link(0, Flat);
+    shown.ScaleMappingPair.Forward = c.forward;
+    VessamorChannel& gained = Link(1, [](std::uint32_t) { return 0; });
+    gained.ScaleMappingPair.Inverse = c.inverse;
+    gained.PlotGainOn = 1;
+    gained.PlotGain = c.gain;
+    float top = static_cast<float>(view.Scale.TopValue);
+    const float fraction = c.forward != nullptr ? c.forward(&top) : top;
+    const float mapped = c.inverse != nullptr ? c.inverse(&fraction) : fraction;
+    const auto base = static_cast<int>(mapped * c.gain / view.Scale.ValuePerPixel + view.ValueOriginPixel);
+    gained.DrawCurve(ren, 1, 300);
+    const PenRows rows = CoveredRows(base, gained.PenWidth);
+    EXPECT_EQ(surface.GetPixel(X(100), rows.first), AsColour(gained.Colour)) << "gain " << c.gain;
+    EXPECT_EQ(surface.GetPixel(X(100), rows.last), AsColour(gained.Colour)) << "gain " << c.gain;
+    EXPECT_EQ(surface.GetPixel(X(100), rows.first - 1), kWhite) << "gain " << c.gain;
+    EXPECT_EQ(surface.GetPixel(X(100), rows.last + 1), kWhite) << "gain " << c.gain;
+  }
+}
+
+TEST_F(CurveTest, UnusableNumbersNeverReachAPixel) {
+  struct Case {
+    const char* name;
+    ScaleMapFnType inverse;
+    double value_per_pixel;
+    bool draws;
+  };
+  const Case cases[] = {{"NaN top", &NotANumber, 0.5, false},
+                        {"infinite top", &Infinite, 0.5, false},
+                        {"no value per pixel", nullptr, 0.0, false},
+                        {"huge top", &Huge, 0.5, true}};
+  for (const Case& c : cases) {
+    surface.Fill(kWhite);
+    view.Scale.ValuePerPixel = 0.5;
+    VessamorChannel& ch = Link(0, Ramp);
+    ch.PlotGainOn = 1;
+    ch.ScaleMappingPair.Inverse = c.inverse;
+    view.Scale.ValuePerPixel = c.value_per_pixel;
+    ch.DrawCurve(ren, 1, 300);
+    EXPECT_EQ(AnyInk(), c.draws) << c.name;
+  }
+}
+
+TEST_F(CurveTest, ExtremePlotCoordinatesAreHeldAtTheStrip) {
+  VessamorChannel& ch = Link(0, Flat);
+  tables[0][100].MaxPixel = std::numeric_limits<std::int32_t>::max();
+  tables[0][100].MinPixel = std::numeric_limits<std::int32_t>::min();
+  tables[0][101].MaxPixel = std::numeric_limits<std::int32_t>::min();
+  tables[0][101].MinPixel = std::numeric_limits<std::int32_t>::min();
+  ch.DrawCurve(ren, 1, 300);
+  for (int y = kPlot.Top; y < kPlot.Bottom; ++y) EXPECT_EQ(surface.GetPixel(X(100), y), AsColour(ch.Colour));
+}
+
+TEST_F(CurveTest, RampAndSquareWaveToPng) {
+  // The frame round the plot, as the grid draws it, so a person can see the curves stay inside.
+  platform::FillRect(surface, {kPlot.Left - 2, kPlot.Top - 2, kPlot.Right + 2, kPlot.Bottom + 2},
+                     platform::Brush{{0, 0, 0, 255}});
+  platform::FillRect(surface, {kPlot.Left, kPlot.Top, kPlot.Right, kPlot.Bottom},
+                     platform::Brush{{250, 250, 250, 255}});
+  Link(0, Ramp).DrawCurve(ren, 1, kColumns);
+  Link(1, Square).DrawCurve(ren, 1, kColumns);
+  Link(2, Flat).DrawCurve(ren, 1, kColumns);
+  const std::string path = std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/channel_curves.png";
+  EXPECT_TRUE(platform::WritePng(surface, path));
+}
+
+// The indicator layout, from the main window's scale and indicator font.
+struct IndicatorTest : ::testing::Test {
+  FakeMainWindow window{1280, 994};
+  GraphView view;
+  std::vector<ColumnRecord> table = std::vector<ColumnRecord>(kColumns);
+
+  VessamorChannel& Channel() {
+    VessamorChannel& ch = view.Channel(0);
+    ch.MainWindow = &window;
+    ch.Columns = table.data();
+    ch.TimeBase = table.data();
+    ch.ColumnCapacity = kColumns;
+    view.ViewRect = PixelRect{0, 0, 1280, 700};
+    view.PlotRect = PixelRect{60, 40, 1260, 640};
+    view.PlotWidth = 1200 > kColumns - 1 ? kColumns - 1 : 1200;
+    view.TimeOriginPixel = 60;
+    for (std::uint32_t i = 0; i < kColumns; ++i) table[i].FirstSample = i * 300;
+    return ch;
+  }
+  double S() const { return window.UiScale(); }
+};
+
+struct BoxD {
+  double left, top, right, bottom;
+};
+BoxD Slot(const IndicatorGeometry& g, int slot) {
+  return BoxD{g[slot * 4], g[slot * 4 + 1], g[slot * 4 + 2], g[slot * 4 + 3]};
+}
+
+TEST_F(IndicatorTest, StandardStripEndsAtTheStripsRightEdge) {
+  struct Case {
+    std::int32_t screen_width, screen_height;
+    std::int32_t value_width, unit_width;
+    std::uint16_t sensor_code;
+    float axis_text_scale;
+  };
+  const Case cases[] = {{1280, 994, 6, 1, 0, 1.0f},
+                        {1920, 1080, 5, 2, 0, 1.0f},
+                        {1024, 768, 5, 6, 0, 0.6f},
+                        {1280, 994, 6, 2, 31, 1.0f}};
+  for (const Case& c : cases) {
+    window.Width = c.screen_width;
+    window.Height = c.screen_height;
+    VessamorChannel& ch = Channel();
+    ch.ValueWidth = c.value_width;
+    ch.UnitWidth = c.unit_width;
+    ch.SensorCode = c.sensor_code;
+    ch.AxisTextScale = c.axis_text_scale;
+    ch.PlaceLabelBox(90);
+    const PixelRect strip = ch.LabelRect;
+    window.LineSpacing = 3.0;
+    ch.LayoutIndicator(strip, 0);
+
+    const double size = 4.1 * S();
+    const double h = window.IndicatorCharHeight * size;
+    const double unit_w = (c.unit_width + 1) * window.IndicatorCharWidth * size * c.axis_text_scale;
+    const double unit_h = h * (c.unit_width < 6 ? 0.7 : 0.64);
+    const BoxD value = Slot(ch.ValueLineGeometry, 0);
+    const BoxD unit = Slot(ch.ValueLineGeometry, 1);
+    EXPECT_NEAR(unit.right, strip.Right, 1e-9);
+    EXPECT_NEAR(unit.right - unit.left, unit_w, 1e-9);
+    EXPECT_NEAR(value.right, unit.left, 1e-9);
+    EXPECT_NEAR(value.right - value.left, c.value_width * window.IndicatorCharWidth * size, 1e-9);
+    EXPECT_NEAR(value.bottom - value.top, h, 1e-9);
+    EXPECT_NEAR(unit.bottom - unit.top, unit_h, 1e-9);
+    // The unit shares the value's baseline, except kind 31's, which rides at 0.4 of the free height.
+    const double free = h - unit_h;
+    EXPECT_NEAR(unit.top - value.top, c.sensor_code == 31 ? free * 0.4 : free, 1e-9);
+    // Everything fits the strip, so the kept box is the strip itself.
+    EXPECT_EQ(ch.LabelRect, strip);
+    EXPECT_EQ(window.LineSpacing, 15.0);
+    EXPECT_EQ(ch.IndicatorLaidOut, 1);
+  }
+}
+
+TEST_F(IndicatorTest, TwoLineStripHalvesTheTextAndWidensTheSecondValue) {
+  VessamorChannel& ch = Channel();
+  ch.IndicatorTwoLines = 1;
+  const PixelRect strip{880, 45, 1270, 45 + 160};
+  ch.LayoutIndicator(strip, 0);
+  const double size = 4.1 * S() * 0.5;
+  const BoxD first = Slot(ch.ValueLineGeometry, 0);
+  const BoxD second = Slot(ch.SecondLineGeometry, 0);
+  EXPECT_NEAR(first.bottom - first.top, window.IndicatorCharHeight * size, 1e-9);
+  EXPECT_NEAR(second.top - first.bottom, 20.0 * S(), 1e-9);
+  EXPECT_NEAR(second.right - second.left, (ch.ValueWidth + 1) * window.IndicatorCharWidth * size, 1e-9);
+  EXPECT_EQ(ch.LabelRect, strip);
+}
+
+TEST_F(IndicatorTest, CaptionedStylesFollowOnFromTheLeftWithTheColumnsTime) {
+  struct Case {
+    std::uint8_t style;
+    std::uint32_t rate;
+    std::uint16_t column;
+    float text_size;
+  };
+  // Column 0 has no caption and keeps the large text.
+  const Case cases[] = {{1, 1000, 5, 0.0f}, {1, 1001, 5, 0.0f}, {2, 10000, 7, 2.0f},  {3, 10001, 9, 1.2f},
+                        {1, 0, 5, 0.0f},    {1, 125, 300, 0.0f}, {1, 1000, 0, 0.0f}};
+  for (const Case& c : cases) {
+    VessamorChannel& ch = Channel();
+    ch.IndicatorStyle = c.style;
+    ch.IndicatorTextSize = c.text_size;
+    view.RateSetting = c.rate;
+    const PixelRect strip{300, 100, 690, 180};
+    ch.LayoutIndicator(strip, c.column);
+
+    const int decimals = c.rate >= 10001 ? 5 : (c.rate >= 1001 ? 4 : 3);
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%.*f", decimals,
+                  c.rate > 0 ? table[c.column].FirstSample / static_cast<double>(c.rate) : 0.0);
+    EXPECT_EQ(ch.IndicatorCaption, c.column != 0 ? std::string(expected) : std::string());
+
+    const double size = c.column == 0 ? 4.1 * S() : (c.style == 1 ? 1.5 * S() : c.text_size);
+    const double spacing = 8.0 * S();
+    const double h = window.IndicatorCharHeight * (size + 0.05);
+    const BoxD value = Slot(ch.ValueLineGeometry, 0);
+    const BoxD unit = Slot(ch.ValueLineGeometry, 1);
+    const BoxD caption = Slot(ch.ValueLineGeometry, 2);
+    EXPECT_NEAR(ch.IndicatorScale, size, 1e-6);
+    EXPECT_NEAR(value.left, strip.Left + 5.0 * S(), 1e-9);
+    EXPECT_NEAR(value.bottom - value.top, h, 1e-6);
+    EXPECT_NEAR(unit.left - value.right, spacing, 1e-9);
+    EXPECT_NEAR(caption.left - unit.right, 2.0 * spacing, 1e-9);
+    EXPECT_NEAR(caption.right - caption.left, ch.IndicatorCaption.size() * window.IndicatorCharWidth * size, 1e-6);
+    EXPECT_EQ(window.LineSpacing, 15.0);
+  }
+}
+
+TEST_F(IndicatorTest, ColumnOptionStartsAtTheColumnsPixelWithinThePlot) {
+  struct Case {
+    std::uint16_t column;
+    std::uint32_t expected_column;
+  };
+  // Columns past the tables and the plot take the last one there is.
+  const Case cases[] = {{1, 1}, {150, 150}, {65535, kColumns - 1}};
+  for (const Case& c : cases) {
+    VessamorChannel& ch = Channel();
+    ch.IndicatorStyle = 1;
+    ch.IndicatorAtColumn = 1;
+    view.RateSetting = 1000;
+    const PixelRect strip{300, 100, 690, 180};
+    ch.LayoutIndicator(strip, c.column);
+    const int origin = view.TimeOriginPixel - 1 + static_cast<int>(c.expected_column);
+    EXPECT_NEAR(Slot(ch.ValueLineGeometry, 0).left, origin + 5.0 * S(), 1e-9);
+    EXPECT_EQ(ch.LabelRect.Left, origin);
+    EXPECT_GE(ch.LabelRect.Right, origin + strip.Width());
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%.3f", table[c.expected_column].FirstSample / 1000.0);
+    EXPECT_EQ(ch.IndicatorCaption, expected);
+  }
+}
+
+TEST_F(IndicatorTest, UnusableSizesLeaveFiniteBoxes) {
+  const float sizes[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), -3.0f};
+  for (float size : sizes) {
+    VessamorChannel& ch = Channel();
+    ch.IndicatorStyle = 2;
+    ch.IndicatorTextSize = size;
+    ch.AxisTextScale = std::numeric_limits<float>::quiet_NaN();
+    ch.ValueWidth = -4;
+    const PixelRect strip{300, 100, 690, 180};
+    ch.LayoutIndicator(strip, 3);
+    for (double v : ch.ValueLineGeometry) EXPECT_TRUE(std::isfinite(v));
+    EXPECT_EQ(ch.LabelRect, strip);
+  }
+}
+
+}  // namespace
