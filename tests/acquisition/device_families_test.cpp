@@ -166,26 +166,5 @@ TEST_F(DeviceFamiliesTest, TypeSixProbeReplyEndsTheWait) {
   EXPECT_EQ(Queued(unit.Handle), 0u);
 }
 
-TEST_F(DeviceFamiliesTest, StartPacketsOfTheBuildersWithoutALiveCaller) {
-  view.RateSetting = 1000;
-  view.AcquisitionMode = 1;
-  DeviceTri radio;
-  radio.View = &view;
-  radio.BuildStartPacket();
-  EXPECT_EQ(radio.StartPacket, (std::array<std::uint8_t, 6>{0xA7, 0xE8, 0x03, 0x00, 0x01, 0x00}));
-  DeviceQEMod timer;
-  timer.View = &view;
-  timer.BuildStartPacket();
-  EXPECT_EQ(timer.StartPacket, (std::array<std::uint8_t, 6>{0xA7, 0x05, 0xA3, 0xE8, 0x03, 0xA5}));
-  FTRecordDevice wired;
-  wired.View = &view;
-  VessamorChannel& a = NewChannel(4);
-  VessamorChannel& b = NewChannel(4);
-  wired.BindChannel(0, &a);
-  wired.BindChannel(1, &b);
-  wired.BuildStartPacket();
-  EXPECT_EQ(wired.StartPacket, (std::array<std::uint8_t, 6>{0xA7, 0x02, 0xA3, 0xE8, 0x03, 0xB3}));
-}
-
 }  // namespace
 }  // namespace unittest

@@ -32,17 +32,6 @@ TEST(FTRecordDeviceRates, ClampRateAtItsBoundaries) {
   }
 }
 
-TEST(FTRecordDeviceRates, ConstructionDefaults) {
-  FTRecordDevice unit;
-  EXPECT_EQ(unit.Handle, nullptr);
-  EXPECT_EQ(unit.DeviceTypeCode, 0);
-  EXPECT_EQ(unit.LinkQuality, 50);
-  EXPECT_EQ(unit.ChannelCount, 1);
-  EXPECT_EQ(unit.NameLine1, "датчик");
-  EXPECT_EQ(unit.StopCommand, kWiredStopByte);
-  EXPECT_EQ(unit.StartPacket[5], 0xA5);
-}
-
 class UnitPollTest : public UnitTestBase {};
 
 TEST_F(UnitPollTest, DecodesTheSimulatedStreamPerChannel) {
@@ -420,27 +409,6 @@ TEST_F(UnitPollTest, OpenByIndexSetsOnlySlotBitsAndTakesTheListedLocation) {
   manager.Close(0);
   EXPECT_EQ(ConnectedMask.load(), 0x04);
   EXPECT_EQ(events.Stops, 0);
-}
-
-TEST_F(UnitPollTest, SelectModeFollowsTheViewAndSendsOnlyWhileRecording) {
-  sim::UnitId id = PlugWired({});
-  FTRecordDevice& unit = OpenUnit();
-  struct Case {
-    std::uint8_t recording;
-    std::uint8_t mode;
-    std::uint8_t expected;
-    bool sent;
-  } cases[] = {{0, 0, 0x00, false}, {0, 1, 0xB3, false}, {0, 2, 0xD5, false},
-               {1, 1, 0x55, true},  {1, 0, 0x00, true},  {1, 2, 0x00, true}};
-  for (const Case& c : cases) {
-    view.Recording = c.recording;
-    view.AcquisitionMode = c.mode;
-    const std::size_t before = bus.Written(bus.HandlesOf(id).at(0)).size();
-    EXPECT_EQ(unit.SelectMode(), c.expected);
-    EXPECT_EQ(bus.Written(bus.HandlesOf(id).at(0)).size(), before + (c.sent ? 1 : 0));
-  }
-  FTRecordDevice loose;
-  EXPECT_EQ(loose.SelectMode(), 0x00);
 }
 
 }  // namespace
