@@ -211,6 +211,13 @@ class VessamorChannel {
   std::int32_t RunMax = 0;
   std::int32_t RunMin = 0;
   std::uint8_t RunReset = 1;
+  // Decoder state while recording: min/max tracking on, pulse integration on, pulse level and sum.
+  std::uint8_t TrackingOn = 0;
+  std::uint8_t PulseOn = 0;
+  std::uint8_t PulseHigh = 0;
+  double PulseSum = 0.0;
+  // Zero codes of the three accelerometer axes, held by the magnitude channel (channel 3).
+  std::array<std::int16_t, 3> AxisZeroCodes{};
 
   PixelBox LabelBox;
   PixelRect LabelRect;

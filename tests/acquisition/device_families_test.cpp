@@ -1,0 +1,170 @@
+// Tests of the unit families' port set-up, stop bytes, the control unit's close and the type-6 probe.
+#include "acquisition/device_families.h"
+
+#include <functional>
+#include <string>
+
+#include "unit_test_support.h"
+
+namespace unittest {
+namespace {
+
+struct Call {
+  std::string Name;
+  std::vector<std::uint32_t> Args;
+};
+
+std::vector<Call> SerialSetUp(std::uint32_t in, std::uint32_t out, std::uint32_t stop_bits, std::uint32_t baud) {
+  return {{"FT_SetUSBParameters", {in, out}},
+          {"FT_SetTimeouts", {500, 500}},
+          {"FT_SetDataCharacteristics", {FT_BITS_8, stop_bits, FT_PARITY_NONE}},
+          {"FT_SetFlowControl", {FT_FLOW_NONE, 0, 0}},
+          {"FT_SetBaudRate", {baud}}};
+}
+
+struct Family {
+  const char* Name;
+  std::function<std::unique_ptr<FTRecordDevice>()> Make;
+  std::vector<Call> Calls;
+  std::uint32_t PacketLength;
+};
+
+template <typename T>
+std::function<std::unique_ptr<FTRecordDevice>()> Maker() {
+  return [] { return std::make_unique<T>(); };
+}
+
+std::vector<Family> Families() {
+  std::vector<Call> six = SerialSetUp(256, 128, FT_STOP_BITS_1, kTypeSixBaudRate);
+  six.push_back({"FT_Purge", {FT_PURGE_RX}});
+  six.push_back({"FT_Write", {5}});
+  return {
+      {"base", Maker<FTRecordDevice>(), {{"FT_SetDivisor", {0}}}, 6},
+      {"DeviceOne", Maker<DeviceOne>(), {{"FT_SetDivisor", {0}}}, 6},
+      {"DeviceTwo", Maker<DeviceTwo>(), SerialSetUp(256, 128, FT_STOP_BITS_1, kWiredBaudRate), 6},
+      {"DeviceTri", Maker<DeviceTri>(), SerialSetUp(256, 128, FT_STOP_BITS_1, 1220000), 5},
+      {"DeviceFour", Maker<DeviceFour>(), SerialSetUp(256, 128, FT_STOP_BITS_1, kFastWiredBaudRate), 6},
+      {"DeviceFive", Maker<DeviceFive>(), SerialSetUp(64, 64, FT_STOP_BITS_2, kControlBaudRate), 6},
+      {"DeviceSix", Maker<DeviceSix>(), six, 5},
+      {"DeviceQEMod", Maker<DeviceQEMod>(), SerialSetUp(256, 128, FT_STOP_BITS_1, kTimerBaudRate), 6},
+  };
+}
+
+class DeviceFamiliesTest : public UnitTestBase {
+ protected:
+  FTRecordDevice& Open(const Family& family) {
+    units.push_back(family.Make());
+    FTRecordDevice& unit = *units.back();
+    Attach(unit);
+    EXPECT_TRUE(unit.OpenByIndex(0));
+    unit.StartPacketLength = 0;
+    return unit;
+  }
+  // The calls the unit made through its handle after the open, an FT_Write's count standing for its bytes.
+  std::vector<Call> LoggedCalls(FT_HANDLE handle) {
+    std::vector<Call> calls;
+    for (const sim::CallRecord& record : bus.Log(handle)) {
+      if (record.Call == "FT_Open") continue;
+      calls.push_back({record.Call, record.Call == "FT_Write"
+                                        ? std::vector<std::uint32_t>{static_cast<std::uint32_t>(record.Bytes.size())}
+                                        : record.Args});
+    }
+    return calls;
+  }
+};
+
+void ExpectCalls(const std::vector<Call>& logged, const std::vector<Call>& expected) {
+  ASSERT_EQ(logged.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(logged[i].Name, expected[i].Name) << i;
+    EXPECT_EQ(logged[i].Args, expected[i].Args) << expected[i].Name;
+  }
+}
+
+TEST_F(DeviceFamiliesTest, PortSetUpMakesEachFamilysCallsInOrder) {
+  for (const Family& family : Families()) {
+    SCOPED_TRACE(family.Name);
+    bus.Reset(sim::ClockMode::Virtual);
+    PlugScripted();
+    FTRecordDevice& unit = Open(family);
+    FT_HANDLE handle = unit.Handle;
+    ASSERT_TRUE(unit.ConfigurePort());
+    EXPECT_TRUE(unit.IsOpen());
+    ExpectCalls(LoggedCalls(handle), family.Calls);
+    if (family.Name != std::string("base")) {
+      EXPECT_EQ(unit.StartPacketLength, family.PacketLength);
+    }
+  }
+}
+
+TEST_F(DeviceFamiliesTest, FailedCallStopsThePortSetUpAndClosesTheUnit) {
+  for (const Family& family : Families()) {
+    for (std::size_t failing = 0; failing < family.Calls.size(); ++failing) {
+      SCOPED_TRACE(std::string(family.Name) + " failing at " + family.Calls[failing].Name);
+      bus.Reset(sim::ClockMode::Virtual);
+      ConnectedMask = 0;
+      PlugScripted();
+      FTRecordDevice& unit = Open(family);
+      FT_HANDLE handle = unit.Handle;
+      bus.FailCall(family.Calls[failing].Name, 1);
+      EXPECT_FALSE(unit.ConfigurePort());
+      EXPECT_FALSE(unit.IsOpen());
+      std::vector<Call> expected(family.Calls.begin(), family.Calls.begin() + static_cast<std::ptrdiff_t>(failing) + 1);
+      expected.push_back({"FT_Close", {}});
+      ExpectCalls(LoggedCalls(handle), expected);
+    }
+  }
+}
+
+TEST_F(DeviceFamiliesTest, StopBytes) {
+  for (const Family& family : Families()) {
+    SCOPED_TRACE(family.Name);
+    bus.Reset(sim::ClockMode::Virtual);
+    sim::UnitId id = PlugScripted();
+    FTRecordDevice& unit = Open(family);
+    unit.StopCommand = 0x77;
+    unit.SetStopCommand();
+    const std::uint8_t expected = family.Name == std::string("DeviceTri") ? kRadioStopByte : kWiredStopByte;
+    EXPECT_EQ(unit.StopCommand, expected);
+    EXPECT_TRUE(unit.SendStop());
+    EXPECT_EQ(bus.Written(bus.HandlesOf(id).at(0)), std::vector<std::uint8_t>{expected});
+  }
+}
+
+TEST_F(DeviceFamiliesTest, ControlUnitClosesWithoutTouchingTheSlotsOrTheRecording) {
+  PlugScripted();
+  DeviceFive& control = OpenUnit<DeviceFive>();
+  ConnectedMask = 0x01;
+  bus.FailCall("FT_SetTimeouts", 1);
+  EXPECT_FALSE(control.ConfigurePort());
+  EXPECT_FALSE(control.IsOpen());
+  EXPECT_EQ(ConnectedMask.load(), 0x01);
+  EXPECT_EQ(events.Stops, 0);
+}
+
+TEST_F(DeviceFamiliesTest, TypeSixProbeWaitsAtMostItsLimitForAReply) {
+  PlugScripted();
+  DeviceSix& unit = OpenUnit<DeviceSix>();
+  FT_HANDLE handle = unit.Handle;
+  const std::uint32_t start = clock.Now;
+  ASSERT_TRUE(unit.ConfigurePort());
+  EXPECT_EQ(bus.Written(handle), std::vector<std::uint8_t>(kTypeSixProbe.begin(), kTypeSixProbe.end()));
+  EXPECT_TRUE(std::equal(kTypeSixProbe.begin(), kTypeSixProbe.end(), unit.StartPacket.begin()));
+  EXPECT_EQ(unit.ProbeAnswered, 0);
+  EXPECT_GE(clock.Now - start, kProbeReplyWaitMs);
+  EXPECT_LT(clock.Now - start, kProbeReplyWaitMs + 2 * kProbePollMs);
+  EXPECT_TRUE(unit.IsOpen());
+}
+
+TEST_F(DeviceFamiliesTest, TypeSixProbeReplyEndsTheWait) {
+  PlugScripted({0x3B, 0x3C});
+  DeviceSix& unit = OpenUnit<DeviceSix>();
+  const std::uint32_t start = clock.Now;
+  ASSERT_TRUE(unit.ConfigurePort());
+  EXPECT_EQ(unit.ProbeAnswered, 1);
+  EXPECT_LT(clock.Now - start, kProbeReplyWaitMs);
+  EXPECT_EQ(Queued(unit.Handle), 0u);
+}
+
+}  // namespace
+}  // namespace unittest

@@ -1,0 +1,184 @@
+// Helpers of the sensor unit tests: the simulated bus bound in process, a recording control that
+// keeps what it is told, a stepped clock, channels with guarded storage and hand-built streams.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "acquisition/device_status.h"
+#include "acquisition/ft_record_device.h"
+#include "acquisition/ftdi_binding.h"
+#include "acquisition/unit_events.h"
+#include "channels/vessamor_channel.h"
+#include "graph/graph_view.h"
+#include "sim/bus.h"
+#include "sim/d2xx.h"
+#include "sim/unit_model.h"
+#include "sim/wired_unit.h"
+
+namespace unittest {
+
+// The recording control as the units see it; resets the channels it is given, as the view does.
+class RecordingEvents : public UnitEvents {
+ public:
+  void ResetRecordingBuffers() override {
+    ++Resets;
+    for (VessamorChannel* channel : Live) {
+      channel->CodeCount = 0;
+      channel->RunReset = 1;
+    }
+  }
+  void SetReceivedBytes(std::uint32_t bytes) override { ReceivedMirror = bytes; }
+  void StopRecordingOnDeviceEnd() override { ++Stops; }
+  void OnRadioLinkMessage(std::uint8_t first, std::uint8_t second) override { Messages.push_back({first, second}); }
+  RadioLinkState& RadioLink() override { return Link; }
+
+  std::vector<VessamorChannel*> Live;
+  int Resets = 0;
+  std::uint32_t ReceivedMirror = 0;
+  int Stops = 0;
+  std::vector<std::pair<std::uint8_t, std::uint8_t>> Messages;
+  RadioLinkState Link;
+};
+
+// Time that passes only when a unit sleeps; it moves the simulated bus's clock along with it.
+class SteppedClock : public UnitClock {
+ public:
+  std::uint32_t NowMs() override { return Now; }
+  void SleepMs(std::uint32_t ms) override {
+    Now += ms;
+    Slept += ms;
+    sim::Bus::Instance().Advance(std::chrono::milliseconds(ms));
+  }
+  std::uint32_t Now = 1000;
+  std::uint32_t Slept = 0;
+};
+
+// A unit that sends nothing by itself: tests put bytes on its stream, and it may answer each write.
+class ScriptedUnit : public sim::UnitModel {
+ public:
+  explicit ScriptedUnit(std::vector<std::uint8_t> reply = {}) : reply_(std::move(reply)) {}
+  std::string Family() const override { return "scripted"; }
+  void OnWrite(std::span<const std::uint8_t>, std::int64_t) override { owed_ += reply_.size() > 0 ? 1 : 0; }
+  void Produce(std::int64_t, std::vector<std::uint8_t>& out) override {
+    for (; owed_ > 0; --owed_) out.insert(out.end(), reply_.begin(), reply_.end());
+  }
+
+ private:
+  std::vector<std::uint8_t> reply_;
+  int owed_ = 0;
+};
+
+inline constexpr std::int16_t kGuard = 0x5A5A;
+
+inline std::array<std::uint8_t, 2> WiredFrame(int channel, std::uint16_t value) {
+  return sim::EncodeWiredFrame(channel, value);
+}
+
+class UnitTestBase : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(BindFtdiLibrary(sim::d2xx::Resolve));
+    bus.Reset(sim::ClockMode::Virtual);
+    ResetDeviceStatus();
+    buffer.assign(FTRecordDevice::kReceiveBufferSize, 0);
+  }
+  void TearDown() override {
+    units.clear();
+    bus.Reset(sim::ClockMode::Virtual);
+    ResetDeviceStatus();
+  }
+
+  // A channel holding `capacity` codes, followed by guard codes that must stay untouched.
+  VessamorChannel& NewChannel(std::uint32_t capacity, std::uint32_t guard = 64) {
+    storage.emplace_back(capacity + guard, kGuard);
+    channels.push_back(std::make_unique<VessamorChannel>());
+    VessamorChannel& channel = *channels.back();
+    channel.Codes = storage.back().data();
+    channel.CodeCapacity = capacity;
+    events.Live.push_back(&channel);
+    return channel;
+  }
+  bool GuardIntact(const VessamorChannel& channel) const {
+    for (const auto& codes : storage) {
+      if (codes.data() != channel.Codes) continue;
+      for (std::size_t i = channel.CodeCapacity; i < codes.size(); ++i) {
+        if (codes[i] != kGuard) return false;
+      }
+      return true;
+    }
+    return false;
+  }
+  std::vector<std::int16_t> CodesOf(const VessamorChannel& channel) const {
+    return {channel.Codes, channel.Codes + channel.CodeCount};
+  }
+
+  sim::UnitId PlugWired(std::vector<sim::Signal> signals, const std::string& description = "15 unit") {
+    sim::UnitInfo info;
+    info.Description = description;
+    return bus.Plug(info, std::make_unique<sim::WiredUnitModel>(std::move(signals)));
+  }
+  sim::UnitId PlugScripted(std::vector<std::uint8_t> reply = {}, const std::string& description = "15 unit") {
+    sim::UnitInfo info;
+    info.Description = description;
+    return bus.Plug(info, std::make_unique<ScriptedUnit>(std::move(reply)));
+  }
+
+  // Opens the unit at a listing index and gives it the test's view, recording control, clock and buffer.
+  template <typename Unit = FTRecordDevice>
+  Unit& OpenUnit(int index = 0) {
+    auto unit = std::make_unique<Unit>();
+    Unit& ref = *unit;
+    units.push_back(std::move(unit));
+    Attach(ref);
+    EXPECT_TRUE(ref.OpenByIndex(index));
+    ref.SlotIndex = static_cast<std::uint8_t>(index);
+    return ref;
+  }
+  void Attach(FTRecordDevice& unit) {
+    unit.View = &view;
+    unit.Events = &events;
+    unit.Clock = &clock;
+    unit.SetReceiveBuffer(buffer.data(), &fill);
+  }
+  // Starts a wired stream of `count` channels at the period, as the device worker's start does.
+  void StartWired(FTRecordDevice& unit, int count, int period_us) {
+    const std::uint8_t packet[6] = {0xA7, static_cast<std::uint8_t>(count), 0xA3,
+                                    static_cast<std::uint8_t>(period_us & 0xFF),
+                                    static_cast<std::uint8_t>(period_us >> 8), 0xA5};
+    DWORD written = 0;
+    ASSERT_EQ(Ftdi.FT_Write(unit.Handle, const_cast<std::uint8_t*>(packet), 6, &written), FT_OK);
+    unit.Running = 1;
+  }
+  // Puts hand-built bytes into the receive buffer after what is there and decodes them.
+  void Feed(FTRecordDevice& unit, std::span<const std::uint8_t> bytes) {
+    std::copy(bytes.begin(), bytes.end(), buffer.begin() + fill);
+    fill += static_cast<std::uint32_t>(bytes.size());
+    unit.ParseStream();
+  }
+  DWORD Queued(FT_HANDLE handle) {
+    DWORD count = 0;
+    EXPECT_EQ(Ftdi.FT_GetQueueStatus(handle, &count), FT_OK);
+    return count;
+  }
+  void AdvanceUs(std::int64_t us) { bus.Advance(std::chrono::microseconds(us)); }
+
+  sim::Bus& bus = sim::Bus::Instance();
+  GraphView view;
+  RecordingEvents events;
+  SteppedClock clock;
+  std::vector<std::uint8_t> buffer;
+  std::uint32_t fill = 0;
+  std::deque<std::vector<std::int16_t>> storage;
+  std::vector<std::unique_ptr<VessamorChannel>> channels;
+  std::vector<std::unique_ptr<FTRecordDevice>> units;
+};
+
+}  // namespace unittest
