@@ -287,7 +287,6 @@ class VessamorChannel {
   void ApplyOffsetHandOver();
   float IntegrateBetweenMarkers(std::uint32_t pair) const;
   void FillRateHistory();
-  std::array<std::int16_t, 3> AxisZeroCodes{};
 
  private:
   const ColumnRecord* ColumnAt(std::uint16_t column) const;
