@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "channels/main_window_services.h"
+#include "channels/multi_kind_setup.h"
 #include "channels/sensor_kind_table.h"
 #include "channels/vessamor_channel.h"
 #include "graph/graph_view.h"
@@ -15,15 +16,7 @@ std::size_t LiveIndex(std::int32_t index) {
   return static_cast<std::size_t>(std::clamp<std::int32_t>(index, 0, GraphView::kLiveChannels - 1));
 }
 
-// What one call sets up, settled before any channel is written.
-struct SetupTarget {
-  std::uint16_t Kind = 0;
-  std::size_t Channel = 0;
-  bool RequestPending = false;
-  // The two-quantity kinds also set up the second requested channel.
-  bool SecondChannelOn = false;
-  bool English = false;
-};
+using SetupTarget = SensorSetupTarget;
 
 void ApplyRow(GraphView& view, const SetupTarget& target, const SensorKindRow& row) {
   const std::size_t index = row.FirstRequestedChannel && target.RequestPending
@@ -44,7 +37,48 @@ void ApplyRow(GraphView& view, const SetupTarget& target, const SensorKindRow& r
 
 void SetupKind(GraphView& view, const SetupTarget& target) {
   switch (target.Kind) {
-    // The kinds that set up several channels or install rate hooks take their own branches here.
+    case 7:
+    case 8:
+      SetupAccelerometer(view, target);
+      break;
+    case 11:
+    case 20:
+    case 21:
+    case 22:
+    case 23:
+    case 25:
+    case 42:
+    case 51:
+    case 80:
+    case 88:
+      SetupTwoQuantityKind(view, target);
+      break;
+    case 35:
+    case 37:
+    case 39:
+    case 40:
+    case 73:
+    case 77:
+      SetupRateKind(view, target);
+      break;
+    case 44:
+    case 78:
+    case 79:
+      SetupHighRateSignal(view, target);
+      break;
+    case 45:
+      SetupGasVolume(view, target);
+      break;
+    case 48:
+    case 49:
+      SetupFlow(view, target);
+      break;
+    case 52:
+    case 55:
+    case 56:
+    case 57:
+      SetupMotion(view, target);
+      break;
     default:
       ApplyRow(view, target, SensorKindRowFor(target.Kind));
       break;
@@ -62,6 +96,7 @@ void GraphView::ResetChannelDisplay(VessamorChannel* channel, bool all) {
   auto reset = [](VessamorChannel& c) {
     c.RateMode = 0;
     c.SymbolCaption = 0;
+    c.ExtraValueShown = 0;
     c.SmoothingOn = 1;
     c.ConfigureFilter();
     // The indicator is laid out again for the new texts, and a rate detector starts afresh.

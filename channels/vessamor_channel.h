@@ -265,6 +265,8 @@ class VessamorChannel {
   std::uint8_t RateMode = 0;
   std::uint8_t SymbolCaption = 0;
   std::uint32_t HistoryStepSeconds = 0;
+  // The indicator and the marker captions add the rate detector's running value (rotation kinds).
+  std::uint8_t ExtraValueShown = 0;
   std::uint8_t EnteredValueSet = 0;
   float ReadingA = 0.0f;
   float ReadingB = 0.0f;

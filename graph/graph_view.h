@@ -148,6 +148,10 @@ class GraphView {
   // RateSetting, and RecordRate unless a record is being viewed.
   void SetKindRate(std::uint32_t rate);
   ChannelSetupRequest SetupRequest;
+  // Live channels of the distance, speed and acceleration of a motion sensor; kept between set-ups.
+  std::array<std::uint8_t, 3> MotionChannels{0, 1, 2};
+  // The continuous flag's kept copy, which the pulse kind switches on with the flag itself.
+  std::uint8_t ContinuousKept = 0;
   // The number of open units (the device layer's CountDevices); none counts as no unit open.
   std::function<std::uint32_t()> CountDevices;
 
