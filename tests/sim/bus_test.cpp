@@ -177,10 +177,14 @@ TEST_F(BusTest, DescriptionsIdentifyAsTheirKeys) {
     EXPECT_EQ(sim::DescriptionKey(*text), expected);
     for (char ch : *text) EXPECT_TRUE(ch >= 0x20 && ch < 0x7F);
   }
-  // Bytes above 0x7F count as negative; a sum too large for 63 printable characters has no text.
+  // Bytes above 0x7F count as negative, so a sum past 0x7FFF is reached with such bytes; one
+  // beyond what 61 bytes can carry has no text.
   EXPECT_EQ(sim::DescriptionKey("12\xFF") >> 16, 0xFFFFu);
   EXPECT_EQ(sim::DescriptionKey("1"), 0x3100u);
-  EXPECT_FALSE(sim::DescriptionForKey("15", 60000).has_value());
+  const std::optional<std::string> negative = sim::DescriptionForKey("15", 60000);
+  ASSERT_TRUE(negative.has_value());
+  EXPECT_EQ(sim::DescriptionKey(*negative) >> 16, 60000u);
+  EXPECT_FALSE(sim::DescriptionForKey("15", 20000).has_value());
 }
 
 TEST_F(BusTest, LogsPortSetUpAndWrittenBytesWithTimes) {
