@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -37,7 +36,6 @@ struct RateCaptionTest : ::testing::Test {
     ren.Attach(surface);
     Configure();
   }
-
   void Configure() {
     surface.Fill(kWhite);
     view.PlotRect = kPlot;
@@ -50,6 +48,7 @@ struct RateCaptionTest : ::testing::Test {
     view.Scale.ZeroLinePixel = 130;
     view.Scale.TopPixel = kPlot.Top;
     view.Scale.BottomPixel = kPlot.Bottom;
+    view.RateRefresh = 0;
     // A curve rising one pixel per four columns.
     table.assign(kColumns, ColumnRecord{});
     for (std::uint32_t i = 0; i < kColumns; ++i) {
@@ -65,6 +64,8 @@ struct RateCaptionTest : ::testing::Test {
     ch.ColumnCapacity = kColumns;
     ch.CodeCount = 1;
     ch.Colour = view.ChannelColours[0];
+    ch.AxisTextScale = 1.0f;
+    ch.PlotGainOn = 0;
     ch.Shown = ch.Enabled = ch.RateMode = ch.SymbolCaption = 1;
     ch.ComputePlotPoints(0, kColumns - 1);
     ch.SensorCode = 37;
@@ -106,6 +107,11 @@ TEST_F(RateCaptionTest, PanelAndDigitsSitLeftOfTheCurvesEnd) {
     EXPECT_GT(dark, 4 * digits) << entry;
     EXPECT_EQ(Radiation().RateDetector.NewRate, 0) << entry;
   }
+  // A picture to look at: the caption over its curve.
+  Configure();
+  Radiation().DrawCurve(ren, 1, kLastColumn);
+  view.DrawRateLabels(ren);
+  EXPECT_TRUE(platform::WritePng(surface, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/rate_caption.png"));
 }
 
 TEST_F(RateCaptionTest, CurveEndBeyondThePlotHoldsTheCaptionAtItsEdge) {
@@ -171,14 +177,6 @@ TEST_F(RateCaptionTest, LeavesTheSurfacesSettingsAsAgreed) {
   EXPECT_TRUE(ren.style.outline_after_fill);
   // The panel is at least as tall as its outline, whose width follows the UI scale.
   EXPECT_GE(probe::Ink(surface).Height(), static_cast<int>(20.0f * window.UiScale()) - 1);
-}
-
-TEST_F(RateCaptionTest, PictureWithTheCurve) {
-  Radiation().PenWidth = 3;
-  Radiation().DrawCurve(ren, 1, kLastColumn);
-  view.DrawRateLabels(ren);
-  const std::string path = std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/rate_caption.png";
-  EXPECT_TRUE(platform::WritePng(surface, path));
 }
 
 }  // namespace
