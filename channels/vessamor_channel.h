@@ -106,6 +106,8 @@ class VessamorChannel {
   std::uint8_t IndicatorAtColumn = 0;  // the boxes start at the column's pixel rather than the strip's left
   std::string IndicatorCaption;        // time caption of the last layout, empty without one
   double IndicatorScale = 0.0;         // text size of the last layout
+  // The rate caption at the curve's right end (rate_caption_drawing.cpp).
+  void DrawRateCaption(agg_ren& surface);
   // Value path for a code: FineOffset from level 1 on, ZeroOffset subtracted from level 2 on.
   float ChannelValueOfCode(std::int32_t code, std::uint8_t level) const;
   virtual void ComputePlotPoints(std::uint32_t first, std::uint32_t last);

@@ -167,6 +167,8 @@ class GraphView {
   std::uint8_t RedrawRequested = 0;
   std::int32_t PulseAge = 0;
   std::uint32_t DisplayStart = 0;
+  // Draws the due rate captions of the radioactivity channels (channels/rate_caption_drawing.cpp).
+  void DrawRateLabels(agg_ren& surface);
 
  private:
   bool AllocateCodeBuffer(std::uint32_t capacity);

@@ -116,6 +116,8 @@ struct AggStyle {
   bool extra_line = false;
   std::array<double, 4> extra_line_coords{};
   float extra_line_width = 3.0f;
+  // Outline width the main window's captions pass to their panels; each caption puts it back to 15.
+  float panel_line_width = 15.0f;
   bool shadow_shift = false;
   double shadow_shift_x = 0.0, shadow_shift_y = 0.0;
 
