@@ -28,27 +28,6 @@ double Tame(double v) {
 // A size factor from a caller's field: negative or not a number counts as 0.
 double NonNegative(double v) { return std::isfinite(v) && v > 0.0 ? v : 0.0; }
 
-// The channel whose value axis the view shows: the first shown live channel, else `self`.
-const VessamorChannel& AxisChannel(const VessamorChannel& self) {
-  for (const auto& channel : self.View->Channels) {
-    if (channel != nullptr && channel->Shown != 0) return *channel;
-  }
-  return self;
-}
-
-// Pixel row of the value 0 of the plotted values; nothing when it cannot be had as a number.
-std::optional<std::int64_t> CurveBasePixel(const VessamorChannel& ch) {
-  if (ch.PlotGainOn == 0) return ch.Scale->ZeroLinePixel;
-  // The view's top value carried onto this channel's axis; a missing map leaves it as it is.
-  const ScaleMapping& shown = AxisChannel(ch).ScaleMappingPair;
-  const float top = static_cast<float>(ch.Scale->TopValue);
-  const float fraction = shown.Forward != nullptr ? shown.Forward(&top) : top;
-  const float mapped = ch.ScaleMappingPair.Inverse != nullptr ? ch.ScaleMappingPair.Inverse(&fraction) : fraction;
-  const double base = static_cast<double>(mapped) * ch.PlotGain / ch.Scale->ValuePerPixel + ch.View->ValueOriginPixel;
-  if (!std::isfinite(base)) return std::nullopt;
-  return static_cast<std::int64_t>(Tame(base));
-}
-
 // The sampling rate the view's time axis follows.
 std::uint32_t ViewRate(const GraphView& view) { return view.RecordViewable != 0 ? view.RecordRate : view.RateSetting; }
 
@@ -148,6 +127,28 @@ void Enclose(Box& r, const IndicatorGeometry& g) {
 
 }  // namespace
 
+// Pixel row of the value 0 of the plotted values, the base every drawing of the curve starts from;
+// nothing when it cannot be had as a number.
+std::optional<double> VessamorChannel::CurveBasePixel() const {
+  if (PlotGainOn == 0) return Scale->ZeroLinePixel;
+  // The axis shown is that of the first shown live channel (else this one); its top value is
+  // carried onto this channel's axis, and a missing map leaves it as it is.
+  const VessamorChannel* axis = this;
+  for (const auto& channel : View->Channels) {
+    if (channel != nullptr && channel->Shown != 0) {
+      axis = channel.get();
+      break;
+    }
+  }
+  const ScaleMapping& shown = axis->ScaleMappingPair;
+  const float top = static_cast<float>(Scale->TopValue);
+  const float fraction = shown.Forward != nullptr ? shown.Forward(&top) : top;
+  const float mapped = ScaleMappingPair.Inverse != nullptr ? ScaleMappingPair.Inverse(&fraction) : fraction;
+  const double base = static_cast<double>(mapped) * PlotGain / Scale->ValuePerPixel + View->ValueOriginPixel;
+  if (!std::isfinite(base)) return std::nullopt;
+  return base;
+}
+
 void VessamorChannel::DrawCurve(agg_ren& surface, std::uint32_t first, std::uint32_t last) const {
   if (View == nullptr || Scale == nullptr || Columns == nullptr || ColumnCapacity < 2 || CodeCount == 0 ||
       !surface.Attached()) {
@@ -158,7 +159,9 @@ void VessamorChannel::DrawCurve(agg_ren& surface, std::uint32_t first, std::uint
   last = std::min({last, ColumnCapacity - 1, static_cast<std::uint32_t>(View->PlotWidth)});
   if (first > last) return;
 
-  const std::optional<std::int64_t> base = CurveBasePixel(*this);
+  const std::optional<double> base_value = CurveBasePixel();
+  const std::optional<std::int64_t> base =
+      base_value ? std::optional<std::int64_t>(static_cast<std::int64_t>(Tame(*base_value))) : std::nullopt;
   if (!base) return;
 
   // The strip's rows, and nothing outside the plot: a wide pen would otherwise paint the frame.

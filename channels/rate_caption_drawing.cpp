@@ -56,26 +56,6 @@ class CaptionSettings {
   std::array<std::uint8_t, kCoverMask + 1> gamma_{};
 };
 
-// The channel whose value axis the view shows: the first shown live channel, else `self`.
-const VessamorChannel& AxisChannel(const VessamorChannel& self) {
-  for (const auto& channel : self.View->Channels) {
-    if (channel != nullptr && channel->Shown != 0) return *channel;
-  }
-  return self;
-}
-
-// Pixel row of the value 0 of the plotted values, the same base the curve is drawn from.
-std::optional<double> CurveBasePixel(const VessamorChannel& ch) {
-  if (ch.PlotGainOn == 0) return ch.Scale->ZeroLinePixel;
-  const ScaleMapping& shown = AxisChannel(ch).ScaleMappingPair;
-  const float top = static_cast<float>(ch.Scale->TopValue);
-  const float fraction = shown.Forward != nullptr ? shown.Forward(&top) : top;
-  const float mapped = ch.ScaleMappingPair.Inverse != nullptr ? ch.ScaleMappingPair.Inverse(&fraction) : fraction;
-  const double base = static_cast<double>(mapped) * ch.PlotGain / ch.Scale->ValuePerPixel + ch.View->ValueOriginPixel;
-  if (!std::isfinite(base)) return std::nullopt;
-  return std::clamp(base, -kPixelLimit, kPixelLimit);
-}
-
 struct Point {
   double x = 0.0, y = 0.0;
 };
@@ -86,7 +66,8 @@ std::optional<Point> CurveEnd(const VessamorChannel& ch) {
   const std::uint32_t last = std::min({static_cast<std::uint32_t>(view.LastShownColumn), ch.ColumnCapacity - 1,
                                        static_cast<std::uint32_t>(view.PlotWidth)});
   if (last < 1) return std::nullopt;
-  const std::optional<double> base = CurveBasePixel(ch);
+  std::optional<double> base = ch.CurveBasePixel();
+  if (base) base = std::clamp(*base, -kPixelLimit, kPixelLimit);
   if (!base) return std::nullopt;
   const PixelRect& plot = view.PlotRect;
   const double top = std::max(plot.Top, ch.Scale->TopPixel);

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,7 @@ class VessamorChannel {
   // Drawing: the curve and the value indicator's layout (channel_drawing.cpp).
   // Draws columns first..last of the curve through `surface`, which is attached to the target buffer.
   void DrawCurve(agg_ren& surface, std::uint32_t first, std::uint32_t last) const;
+  std::optional<double> CurveBasePixel() const;
   void LayoutIndicator(const PixelRect& strip, std::uint16_t column);
   std::uint8_t IndicatorTwoLines = 0;  // a second line under the value (the large display)
   std::uint8_t IndicatorAtColumn = 0;  // the boxes start at the column's pixel rather than the strip's left
