@@ -27,6 +27,10 @@ inline constexpr std::array<std::uint8_t, 5> kTypeSixProbe = {0xA7, 0x00, 0x88, 
 inline constexpr std::uint32_t kProbeReplyWaitMs = 500;
 inline constexpr std::uint32_t kProbePollMs = 10;
 
+// What the control worker writes to the control unit once RTS has raised its modem-status event.
+inline constexpr std::array<std::uint8_t, 11> kControlResetMessage = {0x01, 0x01, 0x01, 0x01, 0x01, 0x01,
+                                                                      0x01, 0x01, 0x01, 0x01, 0xFF};
+
 // A wired unit of the first kind: the divisor set-up only.
 class DeviceOne : public FTRecordDevice {
  public:
