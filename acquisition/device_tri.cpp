@@ -104,7 +104,9 @@ void DeviceTri::ParseStream() {
       continue;
     }
     // Anything but a packet while the link is up: the stream is broken; drop it and let the
-    // receiver settle before the next poll.
+    // receiver settle before the next poll. A link-down message among it still ends the
+    // recording: the receiver sends it once, and a recording left running would wait forever.
+    if ((first == 0x01 || first == 0x02) && second == 0x00) Report(first, second);
     pos = fill;
     link.FullPacket = 0;
     link.LinkUp = 0;

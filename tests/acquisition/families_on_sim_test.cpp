@@ -273,26 +273,30 @@ TEST_F(RadioOnSimTest, LinkDownWithDataBehindItStopsTheRecording) {
   EXPECT_EQ(axes[0]->CodeCount, 0u);
 }
 
-TEST_F(RadioOnSimTest, LinkDownInTheStreamTakesTheLinkDownAndTheNextOneStops) {
+TEST_F(RadioOnSimTest, LinkDownInTheStreamTakesTheLinkDownAndStops) {
   DeviceTri& radio = StartAccelerometer();
   radio.Poll();
   AdvanceUs(2 * kAccelerometerPacketUs);
   radio.Poll();
   ASSERT_EQ(axes[0]->CodeCount, 10u);
 
-  // While the link is up anything but a packet is a broken stream: the link goes down, the
-  // receiver is given time to settle, nothing is reported yet.
+  // While the link is up anything but a packet is a broken stream: the link goes down and the
+  // receiver is given time to settle; the receiver's one link-down message is still reported, so
+  // the recording ends instead of waiting for data that never comes.
   With<sim::RadioReceiverUnit>(unit, [](sim::RadioReceiverUnit& model) { model.QueueLinkDown(); });
   radio.Poll();
   EXPECT_EQ(events.Link.LinkUp, 0);
   EXPECT_EQ(clock.Slept, 100u);
-  EXPECT_EQ(events.Messages, (Messages{{0x02, 0x01}}));
-
-  // With the link down the receiver's link-down message is reported and ends the recording.
-  With<sim::RadioReceiverUnit>(unit, [](sim::RadioReceiverUnit& model) { model.QueueLinkDown(); });
-  radio.Poll();
   EXPECT_EQ(events.Messages, (Messages{{0x02, 0x01}, {0x02, 0x00}}));
   ExpectAxes(Range(0, 1));
+
+  // Other broken bytes take the link down without a report.
+  With<sim::RadioReceiverUnit>(unit, [](sim::RadioReceiverUnit& model) { model.QueueLinkUp(); });
+  radio.Poll();
+  With<sim::RadioReceiverUnit>(unit, [](sim::RadioReceiverUnit& model) { model.QueueGarbage({0x7E, 0x11, 0x22}); });
+  radio.Poll();
+  EXPECT_EQ(events.Link.LinkUp, 0);
+  EXPECT_EQ(events.Messages, (Messages{{0x02, 0x01}, {0x02, 0x00}, {0x02, 0x01}}));
 }
 
 TEST_F(RadioOnSimTest, GarbageWhileTheLinkIsDownIsReportedAsTheLostLinkMarker) {
