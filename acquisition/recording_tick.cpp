@@ -459,7 +459,8 @@ void GraphView::ResetRecordingBuffers() {
   DisplayStart = 0;
   if (ColumnTables.size() > 1) {
     ColumnTables[1].FirstSample = 0;
-    ColumnTables[1].SampleCount = static_cast<std::uint32_t>(std::min(GuardedSamplesPerColumn(), 4.0e9));
+    // No sample of the new cycle exists yet: the column claims none until the sweep fills it.
+    ColumnTables[1].SampleCount = 0;
     ColumnTables[1].SampleFraction = 0.0;
   }
   PlaceTimeTicks();
