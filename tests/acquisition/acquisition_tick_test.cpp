@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "acquisition/acquisition_tick.h"
+#include "acquisition/device_families.h"
 #include "acquisition/device_status.h"
 #include "acquisition/ft_record_device.h"
 #include "channels/channel_filters.h"
@@ -419,6 +420,56 @@ TEST_F(AcquisitionTickTest, ThreeCyclicWrapsStayConsistent) {
     }
   }
   EXPECT_EQ(wraps, 3);
+}
+
+TEST_F(AcquisitionTickTest, EventTimerPositionRestartsWithTheRecordAndItsWraps) {
+  DeviceQEMod timer;
+  timer.DeviceTypeCode = 8;
+  Enable({0});
+  view.Channel(0).Device = &timer;
+  timer.Position = 123.5;
+  Start();
+  EXPECT_EQ(timer.Position, 0.0);
+  timer.Position = 77.25;
+  timer.LastCount = 9;
+  view.Events().ResetRecordingBuffers();
+  EXPECT_EQ(timer.Position, 0.0);
+  EXPECT_EQ(timer.LastCount, 0u);
+  view.Channel(0).Device = nullptr;
+}
+
+TEST_F(AcquisitionTickTest, DegenerateScalesAndAnEmptyPlotAreHarmless) {
+  struct Case {
+    PixelRect plot;
+    double samples_per_column;
+  };
+  const std::array<Case, 5> cases{{
+      {kPlot, 0.0},
+      {kPlot, std::nan("")},
+      {kPlot, -4.0},
+      {kPlot, 1e-12},
+      {PixelRect{0, 0, 0, 800}, 10.0},
+  }};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "width " << c.plot.Width() << " spc " << c.samples_per_column);
+    ASSERT_TRUE(view.Init(kCapacity, c.plot, 0, &window));
+    view.TickClock = &clock;
+    written = {};
+    Enable({0});
+    Start();
+    view.Scale.SamplesPerColumn = c.samples_per_column;
+    for (int tick = 0; tick < 4; ++tick) {
+      Feed(0, 3000, Sawtooth);
+      view.AcquisitionTick();
+    }
+    EXPECT_EQ(view.SampleCount, 12000u);
+    EXPECT_EQ(view.Sweep.FirstUnprocessed, 12000u);
+    EXPECT_LE(view.Sweep.LastDrawnColumn, std::max<std::uint16_t>(view.PlotWidth, 1));
+    const ColumnRecord* base = view.Channel(0).TimeBase;
+    for (std::uint16_t col = 1; col <= view.Sweep.LastDrawnColumn; ++col) {
+      ASSERT_LE(base[col].FirstSample + base[col].SampleCount, view.SampleCount);
+    }
+  }
 }
 
 TEST_F(AcquisitionTickTest, RedrawsAreThrottledPerScreen) {
