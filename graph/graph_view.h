@@ -212,7 +212,6 @@ class GraphView {
   void PlaceTimeTicks();
   double GuardedSamplesPerColumn() const;
   bool RedrawDue(std::uint32_t now, std::uint32_t interval);
-  void RequestRedraws();
   RecordingEvents UnitEventSink{*this};
 
   CodeBufferAllocator Allocator;

@@ -11,8 +11,6 @@
 #include "acquisition/acquisition_tick.h"
 #include "acquisition/device_families.h"
 #include "acquisition/device_status.h"
-#include "acquisition/ft_record_device.h"
-#include "channels/channel_filters.h"
 #include "channels/mains_filters.h"
 #include "fakes/fake_main_window.h"
 #include "graph/graph_view.h"
@@ -173,21 +171,6 @@ TEST_F(AcquisitionTickTest, NothingNewDoesNothing) {
   EXPECT_EQ(view.Sweep.LastDrawnColumn, 10);
 }
 
-TEST_F(AcquisitionTickTest, ColumnsWaitForTheSmoothingLookAhead) {
-  Enable({0});
-  VessamorChannel& channel = view.Channel(0);
-  channel.SmoothingOn = 1;
-  channel.SmoothingWindow = 20;
-  channel.ConfigureFilter();
-  Start();
-  Feed(0, 1000, Sawtooth);
-  view.AcquisitionTick();
-  const std::uint32_t delay = HalvesOfWindow(20).Trail;
-  EXPECT_EQ(view.SampleCount, 1000u);
-  EXPECT_EQ(view.Sweep.FirstUnprocessed, 1000u - delay);
-  EXPECT_EQ(view.Sweep.LastDrawnColumn, (1000 - delay) / 10);
-}
-
 TEST_F(AcquisitionTickTest, TimedBreathingRecordEndsAfterTwentySecondsOfSamples) {
   struct Case {
     std::uint8_t range_mode;
@@ -274,20 +257,6 @@ TEST_F(AcquisitionTickTest, MagnitudeChannelFromThreeAxes) {
     for (std::uint32_t i = 0; i < 100; ++i) ASSERT_EQ(magnitude.Codes[i], expected) << "sample " << i;
     EXPECT_EQ(magnitude.RunMax, expected);
   }
-}
-
-TEST_F(AcquisitionTickTest, WirelessAccelerometerBringsItsOwnMagnitude) {
-  Enable({0, 1, 2, 3});
-  for (std::size_t j = 0; j < 3; ++j) {
-    view.Channel(j).SensorCode = 8;
-    view.Channel(j).DeviceTypeCode = 3;
-  }
-  Start();
-  EXPECT_EQ(view.Derived.MagnitudeOn, 0);
-  EXPECT_EQ(view.Derived.PairOn, 0);
-  for (std::size_t j = 0; j < 4; ++j) Feed(j, 50, [](std::uint32_t) { return std::int16_t{700}; });
-  view.AcquisitionTick();
-  EXPECT_EQ(view.Channel(3).Codes[0], 700);
 }
 
 TEST_F(AcquisitionTickTest, DerivedSpeedAndAccelerationFromDistance) {
@@ -512,20 +481,6 @@ TEST_F(AcquisitionTickTest, RedrawsAreThrottledPerScreen) {
   }
 }
 
-TEST_F(AcquisitionTickTest, PreparationStepRunsInsteadOfARedrawOffTheGraphScreen) {
-  int steps = 0;
-  view.Hooks.ApplyPreparationStep = [&] { ++steps; };
-  view.Sweep.GraphScreen = 0;
-  Enable({0});
-  Start();
-  for (int tick = 0; tick < 3; ++tick) {
-    Feed(0, 20, Sawtooth);
-    view.AcquisitionTick();
-  }
-  EXPECT_EQ(steps, 3);
-  EXPECT_EQ(window.InvalidateCount(), 0u);
-}
-
 TEST_F(AcquisitionTickTest, HeldAndRestartedTicks) {
   Enable({0});
   Start();
@@ -594,54 +549,6 @@ TEST_F(AcquisitionTickTest, LinkMessagesAndDeviceEndStopOnlyARunningRecording) {
   EXPECT_EQ(stops, 0);
   EXPECT_EQ(page_ends, 1);
   EXPECT_EQ(StopOnAnyDeviceClose.load(), 0);
-}
-
-TEST_F(AcquisitionTickTest, StartClearsTheRadioLinkAndTheSweep) {
-  RadioLinkState& link = view.Events().RadioLink();
-  link.LinkUp = 1;
-  link.LastSequence = 3;
-  link.FullPacket = 1;
-  view.Events().SetReceivedBytes(1234);
-  EXPECT_EQ(view.Sweep.ReceivedBytes.load(), 1234u);
-  Enable({0});
-  view.RateSetting = 2000;
-  Start();
-  EXPECT_EQ(link.LinkUp, 0);
-  EXPECT_EQ(link.LastSequence, 15);
-  EXPECT_EQ(link.FullPacket, 0);
-  EXPECT_EQ(view.Sweep.ReceivedBytes.load(), 0u);
-  EXPECT_EQ(view.RecordRate, 2000u);
-  EXPECT_DOUBLE_EQ(view.Scale.EndTime, view.PlotWidth * view.Scale.SamplesPerColumn / 2000.0);
-}
-
-TEST_F(AcquisitionTickTest, DevicesInUseFollowTheUnitsAndThePreparedSensors) {
-  std::array<FTRecordDevice, 2> units;
-  for (std::size_t k = 0; k < 2; ++k) {
-    units[k].LocationId = 0x100 + static_cast<std::uint32_t>(k);
-    units[k].DeviceTypeCode = 11;
-    units[k].Serial = k == 0 ? "A1" : "B2";
-    DeviceSlot& slot = window.DeviceSlots[k];
-    slot.LocationId = units[k].LocationId;
-    slot.DeviceTypeCode = 11;
-    slot.Serial = units[k].Serial;
-    slot.InUse = 1;
-    slot.NewSlot = 1;
-    slot.DeviceIndex = static_cast<std::int32_t>(k);
-    slot.Unit = &units[k];
-  }
-  view.MarkDeviceInUse(units[1]);
-  EXPECT_EQ(window.DeviceSlots[0].NewSlot, 0);
-  EXPECT_EQ(window.DeviceSlots[1].NewSlot, 1);
-
-  window.Bytes.SensorPrepared[0] = 1;
-  window.Bytes.SensorPrepared[1] = 0;
-  view.MarkDevicesInUse(true);  // only on the information screens
-  EXPECT_EQ(window.DeviceSlots[0].NewSlot, 0);
-  window.Bytes.InfoScreenActive = 1;
-  view.MarkDevicesInUse(true);
-  EXPECT_EQ(window.DeviceSlots[0].NewSlot, 1);
-  EXPECT_EQ(window.DeviceSlots[0].FirstFlags, 1);
-  EXPECT_EQ(window.DeviceSlots[1].NewSlot, 0);
 }
 
 }  // namespace
