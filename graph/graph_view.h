@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -10,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/acquisition_tick.h"
+#include "acquisition/recording_events.h"
+#include "acquisition/unit_events.h"
 #include "channels/column_record.h"
 #include "channels/pixel_types.h"
 #include "channels/sensor_setup.h"
@@ -21,6 +25,7 @@
 #include "graph/startup_settings.h"
 #include "graph/view_history.h"
 
+class FTRecordDevice;
 class MainWindowServices;
 
 // Allocates the shared code buffer; throws std::bad_alloc when the memory is not there.
@@ -100,7 +105,8 @@ class GraphView {
   std::uint32_t SampleCapacity = 0;
   std::uint32_t ChannelCapacity = 0;
 
-  std::uint8_t Recording = 0;
+  // Written by the window thread (start, stop) and read by the device worker.
+  std::atomic<std::uint8_t> Recording{0};
   std::uint8_t RecordViewable = 0;
   std::uint8_t TimeDivisions = 10;
   std::uint8_t ValueDivisions = 8;
@@ -127,7 +133,8 @@ class GraphView {
   // Samples of each channel processed so far; the newest code of a channel is at SampleCount - 1.
   std::uint32_t SampleCount = 0;
   std::uint32_t RecordBytesPerChannel = 0;
-  std::uint8_t RecordingState = 0;
+  // 0 idle or running, 1 running timed, 2 record full, 3 full seen by the poll.
+  std::atomic<std::uint8_t> RecordingState{0};
   std::uint8_t ColumnRebuildRequest = 0;
 
   // Filter switches of the view, and the present filtered code of one channel (calibration steps).
@@ -170,12 +177,48 @@ class GraphView {
   // Draws the due rate captions of the radioactivity channels (channels/rate_caption_drawing.cpp).
   void DrawRateLabels(agg_ren& surface);
 
+  // Recording control and the acquisition tick (acquisition/recording_tick.cpp). Unless said
+  // otherwise the caller holds ViewLock.
+  // The start set-up of the view and the channels; the device worker is paused.
+  void ComputeStartIndexes();
+  // Device worker, after a poll that brought data; takes ViewLock for its batch.
+  void AcquisitionTick();
+  // True when new samples were processed and the display advanced.
+  bool ProcessNewSamples();
+  void ShowFullScreenTicks();
+  // Recomputes channel 0's column records first..last and every enabled channel's extremes.
+  void RebuildColumnTable(std::uint16_t first, std::uint16_t last);
+  // A cyclic wrap: every live channel and the sweep start again at sample 0. Takes ViewLock.
+  void ResetRecordingBuffers();
+  void SetReceivedBytes(std::uint32_t bytes);
+  // Called without ViewLock held (from a unit's close or a radio link message).
+  void StopRecordingOnDeviceEnd();
+  void OnRadioLinkMessage(std::uint8_t first, std::uint8_t second);
+  void MarkDeviceInUse(const FTRecordDevice& unit);
+  void MarkDevicesInUse(bool with_first);
+  // What the units hold to reach the recording control.
+  UnitEvents& Events() { return UnitEventSink; }
+  RecordingSweep Sweep;
+  DerivedChannels Derived;
+  RecordingHooks Hooks;
+  // The redraw throttle's and the sweep restart's clock; tests step their own.
+  UnitClock* TickClock = &SystemUnitClock();
+
  private:
   bool AllocateCodeBuffer(std::uint32_t capacity);
   void AllocateColumnTables();
   void SplitCodeBuffer();
   void DeriveScales();
   void SetupRateDetector(VessamorChannel& channel);
+  // Parts of the acquisition tick (acquisition/recording_tick.cpp).
+  std::uint32_t NewestInputCount() const;
+  void FillMagnitude(std::uint32_t first, std::uint32_t end);
+  void FillDerivedPair(std::uint32_t first, std::uint32_t end);
+  void RestartSweep();
+  void PlaceTimeTicks();
+  double GuardedSamplesPerColumn() const;
+  bool RedrawDue(std::uint32_t now, std::uint32_t interval);
+  RecordingEvents UnitEventSink{*this};
 
   CodeBufferAllocator Allocator;
   std::vector<std::int16_t> CodeBuffer;

@@ -22,3 +22,10 @@ struct RecordParams {
 
   void Clear() { *this = RecordParams{}; }
 };
+
+// Clears the whole block and sets what the live start reads: the owner and the record length.
+inline void InitRecordParams(RecordParams& params, GraphView* owner, std::uint32_t record_bytes_per_channel) {
+  params.Clear();
+  params.Owner = owner;
+  params.RecordBytesPerChannel = record_bytes_per_channel;
+}
