@@ -24,18 +24,6 @@ class DeviceManagerTest : public ManagerTestBase {
       EXPECT_EQ(unit->Present, 1);
     }
   }
-  // A fresh manager on an empty bus.
-  void Renew() {
-    manager.reset();
-    bus.Reset(sim::ClockMode::Virtual);
-    ResetDeviceStatus();
-    ResetWorkerStatus();
-    manager = std::make_unique<DeviceManager>();
-    manager->MainWindow = &window;
-    manager->Window = &side;
-    manager->View = &view;
-    manager->Clock = &clock;
-  }
   std::uint32_t LocationOf(sim::UnitId id) { return bus.Info(id)->LocationId; }
   // The window reconciles with the table as it is now, which lets retired units go.
   void Reconcile() {

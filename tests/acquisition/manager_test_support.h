@@ -142,6 +142,19 @@ class ManagerTestBase : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(BindFtdiLibrary(sim::d2xx::Resolve));
     bus.Reset(sim::ClockMode::Virtual);
+    Renew();
+  }
+  void TearDown() override {
+    manager.reset();
+    bus.Reset(sim::ClockMode::Virtual);
+    ResetDeviceStatus();
+    ResetWorkerStatus();
+  }
+
+  // A fresh manager on an empty bus, every status byte back at its start.
+  void Renew() {
+    manager.reset();
+    bus.Reset(sim::ClockMode::Virtual);
     ResetDeviceStatus();
     ResetWorkerStatus();
     manager = std::make_unique<DeviceManager>();
@@ -152,12 +165,6 @@ class ManagerTestBase : public ::testing::Test {
     manager->View = &view;
     manager->Clock = &clock;
     recording.Manager = manager.get();
-  }
-  void TearDown() override {
-    manager.reset();
-    bus.Reset(sim::ClockMode::Virtual);
-    ResetDeviceStatus();
-    ResetWorkerStatus();
   }
 
   sim::UnitId PlugWired(const std::string& description, std::vector<sim::Signal> signals = {}) {
