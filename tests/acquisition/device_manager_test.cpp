@@ -361,7 +361,7 @@ TEST_F(DeviceManagerTest, ByteLimitAndTransferTuningByFamilyAndRate) {
     std::uint32_t rate;
     std::uint32_t in_transfer;
     std::uint32_t latency;
-  } cases[] = {{125, 256, 16}, {2999, 256, 16}, {3000, 256, 5}, {9999, 256, 5}, {10000, 512, 5}, {20000, 1024, 5}};
+  } cases[] = {{2999, 256, 16}, {3000, 256, 5}, {10000, 512, 5}, {20000, 1024, 5}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rate);
     ASSERT_TRUE(TuneFtdiTransfer(*Unit(0), c.rate));
@@ -421,17 +421,7 @@ TEST_F(DeviceManagerTest, StopAsksTheWorkerForStopBytesOrASearch) {
   }
 }
 
-TEST_F(DeviceManagerTest, CountsAndActiveChannels) {
-  PlugWired(VoltageSensor());
-  PlugWired(VoltageSensor());
-  manager->ScanDevices();
-  EXPECT_EQ(manager->CountDevices(), 2u);
-  EXPECT_EQ(manager->CountOpenDevices(), 2u);
-  EXPECT_EQ(manager->DeviceCount.load(), 2);
-  Unit(1)->Close(0);
-  EXPECT_EQ(manager->CountDevices(), 1u);
-  EXPECT_EQ(manager->CountOpenDevices(), 1u);
-
+TEST_F(DeviceManagerTest, ActiveChannelsOfASlot) {
   struct Case {
     std::vector<std::pair<std::uint16_t, std::uint8_t>> channels;  // kind, enabled
     std::uint8_t active;

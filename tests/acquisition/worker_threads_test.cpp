@@ -61,21 +61,6 @@ class WorkerStepTest : public ManagerTestBase {
   std::unique_ptr<DeviceWorker> worker;
 };
 
-TEST_F(WorkerStepTest, WithNoUnitTheWorkerSearchesEveryTwoSecondsAndStaysInSearch) {
-  std::vector<std::uint32_t> times;
-  side.OnRequest = [&](std::uint32_t) {
-    times.push_back(clock.NowMs());
-    EXPECT_EQ(DeviceThreadState.load(), kDeviceSearch);
-  };
-  ASSERT_TRUE(StepUntilRequests(5));
-  EXPECT_GT(times[0] - ThreadClock::kStart, kSearchIntervalMs);
-  for (std::size_t i = 1; i < times.size(); ++i) {
-    EXPECT_GT(times[i] - times[i - 1], kSearchIntervalMs);
-    EXPECT_LE(times[i] - times[i - 1], kSearchIntervalMs + kIdleSleepMs);
-  }
-  EXPECT_EQ(ConnectedMask.load(), 0);
-}
-
 TEST_F(WorkerStepTest, BusyWindowIsAskedAgainForAtMostThreeSeconds) {
   struct Case {
     const char* name;
@@ -176,36 +161,6 @@ TEST_F(WorkerStepTest, StartAfterPauseRunsAndStopWritesTheStopByteOnce) {
   EXPECT_EQ(StopsOf(unit), 1);
 }
 
-TEST_F(WorkerStepTest, FullRecordStopsWithTheStopOnlyCallAndOneStopByte) {
-  const sim::UnitId unit = PlugWired(VoltageSensor());
-  FindAndStart(400);
-  ASSERT_TRUE(StepUntilState(kDeviceSearch, 10000));
-  EXPECT_EQ(recording.FullStopCalls.load(), 1);
-  EXPECT_FALSE(recording.Recording.load());
-  EXPECT_EQ(StopsOf(unit), 1);
-  // No later pass starts anything again.
-  ASSERT_TRUE(StepUntilRequests(side.Requests.load() + 1));
-  EXPECT_EQ(StopsOf(unit), 1);
-  bus.WithModel<sim::WiredUnitModel>(unit, [](sim::WiredUnitModel& m) { EXPECT_EQ(m.StartPackets().size(), 1u); });
-}
-
-TEST_F(WorkerStepTest, UnplugWhileMeasuringClosesTheUnitAndReturnsToSearch) {
-  const sim::UnitId unit = PlugWired(VoltageSensor());
-  FindAndStart();
-  const FT_HANDLE handle = Unit(0)->Handle;
-  for (int i = 0; i < 20; ++i) ASSERT_TRUE(worker->Step());
-  bus.Unplug(unit);
-  ASSERT_TRUE(worker->Step());
-  EXPECT_EQ(DeviceThreadState.load(), kDeviceSearch);
-  EXPECT_EQ(ConnectedMask.load(), 0);
-  EXPECT_EQ(recording.DeviceEndCalls.load(), 1);
-  EXPECT_EQ(bus.Log(handle).back().Call, "FT_Close");
-  // The next search empties the slot and, once the window has reconciled, deletes the unit.
-  ASSERT_TRUE(StepUntilRequests(side.Requests.load() + 1));
-  EXPECT_EQ(Unit(0), nullptr);
-  EXPECT_EQ(manager->RetiredCount(), 0u);
-}
-
 TEST_F(WorkerStepTest, StatesTheWorkerDoesNotOwnAreNeverOverwritten) {
   PlugWired(VoltageSensor());
   FindAndStart();
@@ -216,19 +171,6 @@ TEST_F(WorkerStepTest, StatesTheWorkerDoesNotOwnAreNeverOverwritten) {
   ASSERT_TRUE(worker->Step());
   EXPECT_EQ(DeviceThreadState.load(), kDevicePauseRequest);
   recording.OnDeviceEnd = nullptr;
-
-  struct Case {
-    std::uint8_t from;
-    std::uint8_t to;
-    std::uint8_t seen;
-  } cases[] = {{kDevicePauseRequest, kDevicePaused, kDevicePauseRequest},
-               {kDeviceMeasuring, kDeviceSearch, kDevicePauseRequest},
-               {kDeviceCommand, kDeviceMeasuring, kDeviceSearch}};
-  for (const Case& c : cases) {
-    DeviceThreadState = c.seen;
-    EXPECT_EQ(AdvanceDeviceThreadState(c.from, c.to), c.from == c.seen);
-    EXPECT_EQ(DeviceThreadState.load(), c.from == c.seen ? c.to : c.seen);
-  }
 }
 
 TEST_F(WorkerStepTest, EndingWhileMeasuringSendsTheStopBytesFirst) {
