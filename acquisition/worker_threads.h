@@ -1,0 +1,146 @@
+// The device worker and the control worker, the status bytes they share with the window thread, and the pause hand-over.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "acquisition/ftdi_api.h"
+
+class DeviceManager;
+class UnitClock;
+
+// DeviceThreadState values.
+inline constexpr std::uint8_t kDeviceSearch = 0;
+inline constexpr std::uint8_t kDeviceCommand = 1;
+inline constexpr std::uint8_t kDeviceStopRequest = 2;
+inline constexpr std::uint8_t kDeviceEnded = 3;
+inline constexpr std::uint8_t kDeviceMeasuring = 4;
+inline constexpr std::uint8_t kDevicePauseRequest = 5;
+inline constexpr std::uint8_t kDevicePaused = 51;
+
+// ControlCommand values.
+inline constexpr std::uint8_t kControlIdle = 0;
+inline constexpr std::uint8_t kControlPurge = 1;
+inline constexpr std::uint8_t kControlResetCycle = 2;
+inline constexpr std::uint8_t kControlIdleToo = 3;
+inline constexpr std::uint8_t kControlStopRequest = 100;
+inline constexpr std::uint8_t kControlEnded = 101;
+
+// The manager's request byte: what the device worker does in the command state.
+inline constexpr std::uint8_t kRequestStart = 1;
+inline constexpr std::uint8_t kRequestStop = 2;
+inline constexpr std::uint8_t kRequestModeBytesMeasure = 3;
+inline constexpr std::uint8_t kRequestModeBytesIdle = 4;
+
+// Timing of the workers, in milliseconds.
+inline constexpr std::uint32_t kSearchIntervalMs = 2000;
+inline constexpr std::uint32_t kIdleSleepMs = 20;
+inline constexpr std::uint32_t kStartScreenWaitMs = 3000;
+inline constexpr std::uint32_t kPollSleepMs = 10;
+inline constexpr std::uint32_t kPollPauseEveryMs = 200;
+inline constexpr std::uint32_t kPauseSleepMs = 10;
+// How far the search tick is set back when a pause is answered, so a search follows the pause.
+inline constexpr std::uint32_t kPauseSearchRewindMs = 3000;
+inline constexpr std::uint32_t kControlPassSleepMs = 50;
+inline constexpr std::uint32_t kResetCycleSleepMs = 100;
+inline constexpr std::uint32_t kModemEventWaitMs = 1000;
+inline constexpr std::uint32_t kModemEventPollMs = 10;
+inline constexpr std::uint32_t kAckPollMs = 10;
+inline constexpr std::uint32_t kAckWaitMs = 1000;
+inline constexpr std::uint32_t kAckShortWaitMs = 250;
+
+// The device worker's state: 0 search, 1 command, 2 stop request, 3 ended, 4 measuring,
+// 5 pause request, 51 paused. A thread that does not own the current state changes it only by
+// compare-exchange, so no request is lost.
+extern std::atomic<std::uint8_t> DeviceThreadState;
+// The control worker's command: 0 idle, 1 purge, 2 reset cycle, 3 idle, 100 stop request, 101 ended.
+extern std::atomic<std::uint8_t> ControlCommand;
+// Set: the device worker ends after the current stop.
+extern std::atomic<std::uint8_t> StopAfterRecording;
+// Latch of the device-arrival check; a search clears it.
+extern std::atomic<std::uint8_t> SearchOnDemand;
+// Set while the worker may run.
+extern std::atomic<std::uint8_t> DeviceRunFlag;
+extern std::atomic<std::uint8_t> ControlRunFlag;
+
+// Back to the values at start-up (tests).
+void ResetWorkerStatus();
+
+// Window side: asks the device worker for a state, unless it has ended or is being asked to end.
+bool RequestDeviceThreadState(std::uint8_t state);
+// The worker's own change of state: only when the state still reads `from`.
+bool AdvanceDeviceThreadState(std::uint8_t from, std::uint8_t to);
+
+// Pauses the device worker before the window touches the tables or the channels: sets the pause
+// request (unless the worker is already paused or has ended) and polls every 10 ms until it answers,
+// giving up after 1000 ms, or 250 ms with the short wait.
+void WaitAcquisitionAck(bool short_wait, UnitClock& clock);
+
+// Writes every running unit's start packet (the worker, on the start request).
+void SendStartCommands(DeviceManager& manager);
+// Writes the stop byte of every running unit, and the switch-back mode byte where one is due.
+// With set_idle the worker goes back to searching.
+void SendStopCommands(DeviceManager& manager, bool set_idle);
+// Polls every running unit once; after data the acquisition tick, after a full record its stop.
+void PollAllDevices(DeviceManager& manager);
+// Prepares and sends the mode byte of every open unit.
+void ResendModeBytes(DeviceManager& manager);
+
+// The device worker's loop, one pass at a time, so tests can step it with their own clock.
+class DeviceWorker {
+ public:
+  explicit DeviceWorker(DeviceManager& manager);
+  // Search state; the first search follows 2 s later.
+  void Begin();
+  // One pass of the loop; false once the worker has ended (state 3).
+  bool Step();
+
+ private:
+  bool Search();
+  bool Command();
+  bool Measure();
+  bool Pause();
+  bool Paused();
+  // Stops whatever still runs, then state 3.
+  bool End();
+  // Asks the window to reconcile its slots with the search's result and waits for the answer.
+  void ReconcileWindow();
+
+  DeviceManager& manager_;
+  UnitClock& clock_;
+  std::uint32_t search_tick_ = 0;
+  std::uint32_t sleep_tick_ = 0;
+};
+
+// The control worker's loop: purge, the control unit's RTS reset cycle, stop.
+class ControlWorker {
+ public:
+  explicit ControlWorker(DeviceManager& manager);
+  ~ControlWorker();
+  ControlWorker(const ControlWorker&) = delete;
+  ControlWorker& operator=(const ControlWorker&) = delete;
+
+  // One pass; false once the worker has ended (command 101).
+  bool Step();
+  // Cycles run so far, and how many of them saw the modem-status event in time.
+  std::uint32_t Cycles() const { return cycles_; }
+  std::uint32_t EventsSeen() const { return events_seen_; }
+
+ private:
+  void Purge();
+  void ResetCycle();
+  // Waits for the modem-status event at most 1 s, less when the worker is asked to stop.
+  bool WaitModemEvent();
+  void End();
+
+  DeviceManager& manager_;
+  UnitClock& clock_;
+  // Created once for the worker's life; registered with the control unit for each cycle.
+  EVENT_HANDLE event_{};
+  std::uint32_t cycles_ = 0;
+  std::uint32_t events_seen_ = 0;
+};
+
+// Thread procedures, started by the manager with itself as the argument.
+void DeviceWorkerThread(DeviceManager& manager);
+int ControlWorkerThread(DeviceManager& manager);
