@@ -98,9 +98,9 @@ std::vector<UnitSpec> ParseUnitList(const std::string& text, std::vector<std::st
       fail(entry, "expected FAMILY:ID[:SIGNALS[:SERIAL]]");
       continue;
     }
-    UnitSpec spec;
-    spec.Family = fields[0];
-    if (!MakeUnitModel(spec.Family, {})) {
+    UnitSpec unit_entry;
+    unit_entry.Family = fields[0];
+    if (!MakeUnitModel(unit_entry.Family, {})) {
       fail(entry, "unknown family");
       continue;
     }
@@ -109,13 +109,13 @@ std::vector<UnitSpec> ParseUnitList(const std::string& text, std::vector<std::st
       fail(entry, "bad identity (NN/SUM or desc=TEXT)");
       continue;
     }
-    spec.Description = *description;
+    unit_entry.Description = *description;
     bool signals_ok = true;
     if (fields.size() >= 3 && !fields[2].empty()) {
       for (const std::string& part : Split(fields[2], '|')) {
         std::optional<Signal> signal = ParseSignal(part);
         if (!signal) signals_ok = false;
-        else spec.Signals.push_back(*signal);
+        else unit_entry.Signals.push_back(*signal);
       }
     }
     if (!signals_ok) {
@@ -127,9 +127,9 @@ std::vector<UnitSpec> ParseUnitList(const std::string& text, std::vector<std::st
         fail(entry, "serial longer than 15 characters");
         continue;
       }
-      spec.SerialNumber = fields[3];
+      unit_entry.SerialNumber = fields[3];
     }
-    units.push_back(std::move(spec));
+    units.push_back(std::move(unit_entry));
   }
   return units;
 }
@@ -139,12 +139,12 @@ std::vector<UnitSpec> DefaultUnits() {
   return ParseUnitList("wired:15/1063:sine=2000,300,0.1;wired:04/1195:sine=2048,1500,1");
 }
 
-bool AttachUnit(Bus& bus, const UnitSpec& spec) {
-  std::unique_ptr<UnitModel> model = MakeUnitModel(spec.Family, spec.Signals, sim::DescriptionKey(spec.Description));
+bool AttachUnit(Bus& bus, const UnitSpec& unit_entry) {
+  std::unique_ptr<UnitModel> model = MakeUnitModel(unit_entry.Family, unit_entry.Signals, sim::DescriptionKey(unit_entry.Description));
   if (!model) return false;
   UnitInfo info;
-  info.Description = spec.Description;
-  info.SerialNumber = spec.SerialNumber;
+  info.Description = unit_entry.Description;
+  info.SerialNumber = unit_entry.SerialNumber;
   bus.Plug(std::move(info), std::move(model));
   return true;
 }
@@ -154,7 +154,7 @@ void AttachUnitsFromEnvironment(Bus& bus) {
   std::vector<std::string> errors;
   std::vector<UnitSpec> units = text != nullptr ? ParseUnitList(text, &errors) : DefaultUnits();
   for (const std::string& error : errors) std::fprintf(stderr, "%s: %s\n", UnitsVariable, error.c_str());
-  for (const UnitSpec& spec : units) AttachUnit(bus, spec);
+  for (const UnitSpec& unit_entry : units) AttachUnit(bus, unit_entry);
 }
 
 }  // namespace sim

@@ -50,6 +50,6 @@ std::vector<UnitSpec> DefaultUnits();
 void AttachUnitsFromEnvironment(Bus& bus);
 
 // Plugs one unit; false when its family is unknown.
-bool AttachUnit(Bus& bus, const UnitSpec& spec);
+bool AttachUnit(Bus& bus, const UnitSpec& unit_entry);
 
 }  // namespace sim

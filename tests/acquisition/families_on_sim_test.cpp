@@ -45,11 +45,11 @@ class FamiliesOnSimTest : public UnitTestBase {
   sim::UnitId PlugKind(int code, int type, std::vector<sim::Signal> signals = {}) {
     std::optional<std::string> description = sim::DescriptionForSensorKind(code, type);
     EXPECT_TRUE(description.has_value());
-    sim::UnitSpec spec;
-    spec.Family = sim::AutoFamily;
-    spec.Description = description.value_or("");
-    spec.Signals = std::move(signals);
-    EXPECT_TRUE(sim::AttachUnit(bus, spec));
+    sim::UnitSpec unit_entry;
+    unit_entry.Family = sim::AutoFamily;
+    unit_entry.Description = description.value_or("");
+    unit_entry.Signals = std::move(signals);
+    EXPECT_TRUE(sim::AttachUnit(bus, unit_entry));
     return bus.Units().back();
   }
 

@@ -441,10 +441,10 @@ TEST_F(FamiliesTest, EveryKeyPlugsInAndListsWithItsDescription) {
   for (const SensorKeyEntry& entry : table) {
     std::optional<std::string> description = sim::DescriptionForSensorKey(entry.Key);
     ASSERT_TRUE(description.has_value()) << std::hex << entry.Key;
-    sim::UnitSpec spec;
-    spec.Family = sim::AutoFamily;
-    spec.Description = *description;
-    ASSERT_TRUE(sim::AttachUnit(bus, spec));
+    sim::UnitSpec unit_entry;
+    unit_entry.Family = sim::AutoFamily;
+    unit_entry.Description = *description;
+    ASSERT_TRUE(sim::AttachUnit(bus, unit_entry));
     keys.push_back(entry.Key);
   }
   DWORD count = 0;
