@@ -334,7 +334,8 @@ TEST_F(IndicatorTest, CaptionedStylesFollowOnFromTheLeftWithTheColumnsTime) {
     float text_size;
   };
   // Column 0 has no caption and keeps the large text.
-  const Case cases[] = {{1, 1000, 5, 0.0f}, {2, 10000, 7, 2.0f}, {3, 10001, 9, 1.2f}, {1, 0, 5, 0.0f}, {1, 1000, 0, 0.0f}};
+  const Case cases[] = {
+      {1, 1000, 5, 0.0f}, {2, 10000, 7, 2.0f}, {3, 10001, 9, 1.2f}, {1, 0, 5, 0.0f}, {1, 1000, 0, 0.0f}};
   for (const Case& c : cases) {
     VessamorChannel& ch = Channel();
     ch.IndicatorStyle = c.style;

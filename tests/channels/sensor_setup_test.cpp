@@ -387,7 +387,8 @@ TEST(SensorRangeSwitch, BreathingShowsTheRateOnlyInDisplayMode1) {
     std::int32_t unit_width;
   };
   const std::array<Case, 4> cases{
-      {{1, false, 0, 3, "цикл/мин", 8}, {1, true, 0, 3, "cycle/min", 8}, {0, false, 2, 4, " ", 1}, {7, true, 2, 4, " ", 1}}};
+      {{1, false, 0, 3, "цикл/мин", 8}, {1, true, 0, 3, "cycle/min", 8},
+       {0, false, 2, 4, " ", 1}, {7, true, 2, 4, " ", 1}}};
   for (const Case& c : cases) {
     SetupFixture f(c.english);
     f.window.Bytes.BreathingDisplayMode = c.mode;

@@ -40,30 +40,6 @@ TEST(AggRenAttach, ClearStoresBlueGreenRedAlpha) {
   EXPECT_EQ(s.Row(1)[3], 40);
 }
 
-TEST(AggRenAttach, AttachCreatesPolygonsWhosePointsStartAtZero) {
-  platform::Surface s(8, 8);
-  agg_ren ren;
-  EXPECT_EQ(ren.Polygon(1), nullptr);
-  ren.Attach(s);
-  const std::uint32_t counts[] = {6, 2, 40, 6};
-  const double radii[] = {5.0, 2.0, 5.0, 5.0};
-  for (int i = 1; i <= 4; ++i) {
-    interactive_polygon* p = ren.Polygon(i);
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->num_points(), counts[i - 1]);
-    EXPECT_DOUBLE_EQ(p->point_radius(), radii[i - 1]);
-    EXPECT_EQ(p->node(), -1);
-    EXPECT_EQ(p->edge(), -1);
-    for (std::uint32_t k = 0; k < p->num_points(); ++k) {
-      EXPECT_EQ(p->xn(k), 0.0);
-      EXPECT_EQ(p->yn(k), 0.0);
-    }
-  }
-  EXPECT_EQ(ren.Polygon(5), nullptr);
-  ren.Detach();
-  EXPECT_EQ(ren.Polygon(1), nullptr);
-}
-
 TEST(AggRenAttach, AttachSetsLimitsRadiusAndSplineDefaultsButKeepsStyle) {
   platform::Surface s(8, 8);
   agg_ren ren;
