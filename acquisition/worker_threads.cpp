@@ -9,6 +9,7 @@
 #include "acquisition/ftdi_binding.h"
 #include "acquisition/unit_events.h"
 #include "channels/main_window_services.h"
+#include "channels/vessamor_channel.h"
 
 std::atomic<std::uint8_t> DeviceThreadState{kDeviceSearch};
 std::atomic<std::uint8_t> ControlCommand{kControlIdle};
@@ -109,8 +110,51 @@ void SendStopCommands(DeviceManager& manager, bool set_idle) {
   if (set_idle) AdvanceDeviceThreadState(kDeviceCommand, kDeviceSearch);
 }
 
+namespace {
+thread_local PollPass* current_pass = nullptr;
+}  // namespace
+
+PollPass::PollPass(DeviceManager& manager) : manager_(manager), outer_(current_pass) { current_pass = this; }
+
+PollPass::~PollPass() { current_pass = outer_; }
+
+PollPass* PollPass::Current() { return current_pass; }
+
+void PollPass::DeferWrap() { manager_.WrapDue = 1; }
+
+void PollPass::WrapNow(FTRecordDevice& unit, std::uint32_t bytes_kept) { WrapAllUnits(manager_, &unit, bytes_kept); }
+
+void WrapAllUnits(DeviceManager& manager, FTRecordDevice* keeper, std::uint32_t bytes_kept) {
+  manager.WrapDue = 0;
+  // Read without the lock: only the device worker changes the table, and it is the caller.
+  UnitEvents* events = nullptr;
+  for (auto& unit : manager.DeviceTable) {
+    if (unit && unit->Running != 0 && unit->Events != nullptr) {
+      events = unit->Events;
+      break;
+    }
+  }
+  if (events != nullptr) {
+    events->ResetRecordingBuffers();
+  } else {
+    for (auto& unit : manager.DeviceTable) {
+      if (!unit || unit->Running == 0) continue;
+      for (VessamorChannel* channel : unit->Channels) {
+        if (channel != nullptr) channel->CodeCount = 0;
+      }
+    }
+  }
+  for (auto& unit : manager.DeviceTable) {
+    if (!unit || unit->Running == 0) continue;
+    const std::uint32_t staged = unit->ReceiveFill != nullptr ? *unit->ReceiveFill : 0;
+    unit->RestartCycle(unit.get() == keeper ? bytes_kept : staged);
+  }
+}
+
 void PollAllDevices(DeviceManager& manager) {
   PollResult = 0;
+  if (manager.WrapDue != 0) WrapAllUnits(manager, nullptr, 0);
+  PollPass pass(manager);
   // Only this thread changes the table while it polls, so the entries are read without the lock.
   for (auto& unit : manager.DeviceTable) {
     if (unit && unit->Running != 0) unit->Poll();
