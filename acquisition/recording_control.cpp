@@ -64,7 +64,7 @@ void GraphView::ToggleRecording() {
   std::lock_guard toggle(ToggleLock);
   ToggleScope scope(ToggleOwner);
   if (Recording.load() != 0) {
-    StopRecordingLocked(false);
+    if (StopRecordingLocked(false)) AfterToggle();
   } else {
     StartRecordingLocked();
   }
@@ -76,7 +76,9 @@ bool GraphView::StopRecording() {
   std::unique_lock toggle(ToggleLock, std::try_to_lock);
   if (!toggle.owns_lock()) return false;
   ToggleScope scope(ToggleOwner);
-  return StopRecordingLocked(false);
+  if (!StopRecordingLocked(false)) return false;
+  AfterToggle();
+  return true;
 }
 
 void GraphView::StartRecordingLocked() {
@@ -122,11 +124,19 @@ void GraphView::StartRecordingLocked() {
 }
 
 bool GraphView::StopRecordingLocked(bool converted_order) {
+  if (Recording.load() == 0) return false;
+  // Away from the device worker the record is finished only once the worker has stopped
+  // decoding; the last samples it decoded have then been through the tick.
+  const bool paused = Devices != nullptr && !IsDeviceWorkerThread();
+  if (paused) WaitAcquisitionAck(false, *Devices->Clock);
   std::uint8_t running = 1;
-  if (!Recording.compare_exchange_strong(running, 0)) return false;
-  if (Devices != nullptr) Devices->StopAllDevices();
+  if (!Recording.compare_exchange_strong(running, 0)) {
+    if (paused) ReleaseDeviceWorker();
+    return false;
+  }
   FinishRecord(converted_order);
-  AfterToggle();
+  // Ends the pause: the worker writes the stop bytes, or searches when no unit is connected.
+  if (Devices != nullptr) Devices->StopAllDevices();
   return true;
 }
 
@@ -160,10 +170,7 @@ void GraphView::StopRecordKeepData() {
   if (ToggleOwner.load() == std::this_thread::get_id()) return;
   std::lock_guard toggle(ToggleLock);
   ToggleScope scope(ToggleOwner);
-  std::uint8_t running = 1;
-  if (!Recording.compare_exchange_strong(running, 0)) return;
-  if (Devices != nullptr) Devices->StopAllDevices();
-  FinishRecord(true);
+  if (!StopRecordingLocked(true)) return;
   if (MainWindow != nullptr && Sweep.GraphScreen.load() != 0) MainWindow->InvalidateLocal(ViewRect);
   StopOnAnyDeviceClose = 0;
 }

@@ -170,6 +170,9 @@ class ControlWorker {
   std::uint32_t events_seen_ = 0;
 };
 
+// True on the device worker's thread (set by DeviceWorkerThread).
+bool IsDeviceWorkerThread();
+
 // Thread procedures, started by the manager with itself as the argument.
 void DeviceWorkerThread(DeviceManager& manager);
 int ControlWorkerThread(DeviceManager& manager);

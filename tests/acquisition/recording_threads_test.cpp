@@ -1,6 +1,7 @@
 // A measurement from end to end: simulated units, the real device worker, the graph view's recording control and tick.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <functional>
@@ -63,6 +64,9 @@ class RecordingWindow : public FakeMainWindow {
   mutable std::mutex mutex_;
   std::vector<std::uint32_t> worker_times_;
 };
+
+// How many samples apart two units' streams may start (their start packets go out a few ms apart).
+constexpr std::uint64_t kStartSkew = 150;
 
 const sim::Signal kRamp = sim::Signal::Ramp(100, 4000, 0.5);
 const sim::Signal kSine = sim::Signal::Sine(2048, 1500, 3.0);
@@ -352,12 +356,22 @@ TEST_F(RecordingThreadsTest, ThreeCyclicWrapsKeepBothUnitsInStepAndTheColumnsCon
   EXPECT_EQ(bad, 0u);
 
   std::lock_guard lock(view.ViewLock);
-  // Both units wrapped together three times: each cycle continues its own stream with no gap.
+  // Three wraps, each of a whole record; both units wrapped together, and each channel's present
+  // cycle continues its unit's stream without a gap (the units started a moment apart).
   EXPECT_NEAR(view.Sweep.CycleStartTime, three_cycles, 1e-9);
-  EXPECT_EQ(view.Channel(0).CodeCount, view.Channel(1).CodeCount);
-  ExpectStream(0, kRamp, 1000, view.Channel(0).CodeCount, 3ull * capacity);
-  ExpectStream(1, kSine, 1000, view.Channel(1).CodeCount, 3ull * capacity);
-  EXPECT_EQ(view.SampleCount, view.Channel(0).CodeCount);
+  EXPECT_EQ(view.SampleCount, std::min(view.Channel(0).CodeCount, view.Channel(1).CodeCount));
+  const std::array<sim::Signal, 2> signals{kRamp, kSine};
+  for (std::size_t k = 0; k < 2; ++k) {
+    const VessamorChannel& channel = view.Channel(k);
+    ASSERT_GE(channel.CodeCount, 500u);
+    bool found = false;
+    for (std::uint64_t first = 3ull * capacity - kStartSkew; first <= 3ull * capacity + kStartSkew && !found; ++first) {
+      std::uint32_t i = 0;
+      while (i < channel.CodeCount && channel.Codes[i] == ExpectedCode(signals[k], 1000, first + i)) ++i;
+      found = i == channel.CodeCount;
+    }
+    EXPECT_TRUE(found) << "channel " << k;
+  }
 }
 
 TEST_F(RecordingThreadsTest, ClosingWhileRecordingPausesTheWorkerAndStopsEachUnitOnce) {
