@@ -76,7 +76,7 @@ TEST_F(ArrivalCheckTest, TwoArrivalsBetweenSearchesStopTheRecordingOnce) {
   EXPECT_EQ(view.Recording.load(), 0);
   EXPECT_EQ(view.RecordingState.load(), 0);
   EXPECT_EQ(SearchOnDemand.load(), kInterfaceArrival);
-  EXPECT_EQ(clock.Now - before, kArrivalSettleMs);
+  EXPECT_GE(clock.Now - before, kArrivalSettleMs);
 
   // A recording started again before the next search is left alone.
   Record();
