@@ -417,9 +417,22 @@ bool DeviceManager::PrepareUnit(FTRecordDevice& unit, const DeviceSlot& slot, st
   return true;
 }
 
-void DeviceManager::StartAllDevices(const RecordParams& params) {
+std::uint32_t DeviceManager::CountReadyDevices() {
+  if (MainWindow == nullptr || Window == nullptr) return 0;
+  const bool info_screen = MainWindow->Bytes.InfoScreenActive.load() != 0;
+  std::uint32_t ready = 0;
+  std::lock_guard lock(TableLock);
+  for (const auto& unit : DeviceTable) {
+    if (!unit || !unit->IsOpen()) continue;
+    const std::uint8_t status = Window->FindDeviceSlot(*unit, 5);
+    if ((status & kReadyMask) >= (info_screen ? kReadyOnInfoScreen : kReady)) ++ready;
+  }
+  return ready;
+}
+
+bool DeviceManager::StartAllDevices(const RecordParams& params) {
   ByteLimit = params.RecordBytesPerChannel;
-  if (MainWindow == nullptr || Window == nullptr) return;
+  if (MainWindow == nullptr || Window == nullptr) return false;
   const bool info_screen = MainWindow->Bytes.InfoScreenActive.load() != 0;
   const std::uint32_t rate = View != nullptr ? View->RateSetting : 0;
   bool started = false;
@@ -434,10 +447,11 @@ void DeviceManager::StartAllDevices(const RecordParams& params) {
       started = PrepareUnit(*unit, slot, rate, info_screen) || started;
     }
   }
-  if (!started) return;
+  if (!started) return false;
   RequestCode = kRequestStart;
   RequestDeviceThreadState(kDeviceCommand);
   Clock->SleepMs(kStartSettleMs);
+  return true;
 }
 
 void DeviceManager::StopAllDevices(int /*unused*/) {

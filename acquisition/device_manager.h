@@ -44,8 +44,11 @@ class DeviceManager final : public FTRecordDevice {
   bool ScanDevices();
   // Identifies the unit behind the manager's handle and gives it a slot object (from the search).
   bool CreateDeviceForType(std::uint8_t slot);
-  // Builds every ready unit's start packet, binds its channels and asks the worker to start (window thread).
-  void StartAllDevices(const RecordParams& params);
+  // Builds every ready unit's start packet, binds its channels and asks the worker to start (window
+  // thread); false when no unit started, and the worker was not asked.
+  bool StartAllDevices(const RecordParams& params);
+  // Open units whose slot is ready to take part in a start (the window side's slot status, detail 5).
+  std::uint32_t CountReadyDevices();
   // Asks the worker to write the stop bytes, or to search when no unit is connected.
   void StopAllDevices(int unused = 0);
   // Units connected (set bits of ConnectedMask).
@@ -77,6 +80,8 @@ class DeviceManager final : public FTRecordDevice {
   std::atomic<std::uint8_t> PreviousMask{0};
   // 1 from the start of a search until the worker has finished it.
   std::atomic<std::uint8_t> Searching{0};
+  // A cyclic wrap is due at the start of the next poll pass (device worker only).
+  std::uint8_t WrapDue = 0;
 
   WindowSide* Window = nullptr;
   AcquisitionSink* Sink = nullptr;

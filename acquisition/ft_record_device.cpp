@@ -6,6 +6,7 @@
 
 #include "acquisition/device_status.h"
 #include "acquisition/ftdi_binding.h"
+#include "acquisition/worker_threads.h"
 #include "channels/vessamor_channel.h"
 #include "graph/graph_view.h"
 
@@ -130,6 +131,23 @@ void FTRecordDevice::Poll() {
   fill += got;
   BytesReceived += got;
 
+  if (BytesReceived > ByteLimit && CyclicRecording() && PollPass::Current() != nullptr) {
+    // The bytes within the limit end this cycle; the rest waits in the buffer for the wrap that
+    // the next pass makes for every unit at once.
+    const std::uint32_t overflow = std::min(BytesReceived - ByteLimit, fill);
+    *ReceiveFill = fill - overflow;
+    if (PollResult.load() != 2) PollResult = 1;
+    ParseStream();
+    const std::uint32_t left = std::min(*ReceiveFill, fill - overflow);
+    std::memmove(ReceiveBuffer + left, ReceiveBuffer + (fill - overflow), overflow);
+    *ReceiveFill = left + overflow;
+    PollPass::Current()->DeferWrap();
+    if (View != nullptr && View->RecordingState > 1) {
+      PollResult = 2;
+      View->RecordingState = 3;
+    }
+    return;
+  }
   if (BytesReceived > ByteLimit) {
     if (CyclicRecording()) {
       std::uint32_t overflow = BytesReceived - ByteLimit;
@@ -272,7 +290,18 @@ bool FTRecordDevice::ConfigureSerialPort(const PortSettings& settings) {
 
 bool FTRecordDevice::CyclicRecording() const { return View != nullptr && View->Continuous != 0; }
 
+void FTRecordDevice::RestartCycle(std::uint32_t bytes_kept) {
+  BytesReceived = bytes_kept;
+  if (Events != nullptr) Events->SetReceivedBytes(bytes_kept);
+  OnCyclicWrap();
+}
+
 void FTRecordDevice::WrapRecording(std::uint32_t bytes_kept) {
+  // Within a poll pass every running unit wraps with this one.
+  if (PollPass* pass = PollPass::Current()) {
+    pass->WrapNow(*this, bytes_kept);
+    return;
+  }
   if (Events != nullptr) {
     Events->ResetRecordingBuffers();
   } else {

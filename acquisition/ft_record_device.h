@@ -64,6 +64,8 @@ class FTRecordDevice {
   void BindChannel(std::size_t index, VessamorChannel* channel);
   void SetReceiveBuffer(std::uint8_t* buffer, std::uint32_t* fill, std::uint32_t capacity = kReceiveBufferSize);
   bool IsOpen() const { return Handle != nullptr; }
+  // A new cycle of a cyclic record: the byte count at what is kept, and the family's decoding state.
+  void RestartCycle(std::uint32_t bytes_kept);
 
   GraphView* View = nullptr;
   std::array<VessamorChannel*, kChannels> Channels{};

@@ -9,6 +9,8 @@
 #include "acquisition/ftdi_binding.h"
 #include "acquisition/unit_events.h"
 #include "channels/main_window_services.h"
+#include "channels/vessamor_channel.h"
+#include "graph/graph_view.h"
 
 std::atomic<std::uint8_t> DeviceThreadState{kDeviceSearch};
 std::atomic<std::uint8_t> ControlCommand{kControlIdle};
@@ -109,8 +111,79 @@ void SendStopCommands(DeviceManager& manager, bool set_idle) {
   if (set_idle) AdvanceDeviceThreadState(kDeviceCommand, kDeviceSearch);
 }
 
+namespace {
+thread_local PollPass* current_pass = nullptr;
+thread_local bool device_worker_thread = false;
+}  // namespace
+
+bool IsDeviceWorkerThread() { return device_worker_thread; }
+
+PollPass::PollPass(DeviceManager& manager) : manager_(manager), outer_(current_pass) { current_pass = this; }
+
+PollPass::~PollPass() { current_pass = outer_; }
+
+PollPass* PollPass::Current() { return current_pass; }
+
+void PollPass::DeferWrap() { manager_.WrapDue = 1; }
+
+void PollPass::WrapNow(FTRecordDevice& unit, std::uint32_t bytes_kept) { WrapAllUnits(manager_, &unit, bytes_kept); }
+
+void WrapAllUnits(DeviceManager& manager, FTRecordDevice* keeper, std::uint32_t bytes_kept) {
+  manager.WrapDue = 0;
+  // Read without the lock: only the device worker changes the table, and it is the caller.
+  UnitEvents* events = nullptr;
+  for (auto& unit : manager.DeviceTable) {
+    if (unit && unit->Running != 0 && unit->Events != nullptr) {
+      events = unit->Events;
+      break;
+    }
+  }
+  if (events != nullptr) {
+    events->ResetRecordingBuffers();
+  } else {
+    for (auto& unit : manager.DeviceTable) {
+      if (!unit || unit->Running == 0) continue;
+      for (VessamorChannel* channel : unit->Channels) {
+        if (channel != nullptr) channel->CodeCount = 0;
+      }
+    }
+  }
+  for (auto& unit : manager.DeviceTable) {
+    if (!unit || unit->Running == 0) continue;
+    const std::uint32_t staged = unit->ReceiveFill != nullptr ? *unit->ReceiveFill : 0;
+    unit->RestartCycle(unit.get() == keeper ? bytes_kept : staged);
+  }
+}
+
+namespace {
+
+// A unit has all its record: its byte limit is reached or a channel it feeds is full.
+bool UnitFull(const FTRecordDevice& unit) {
+  if (!unit.HasRoom()) return true;
+  for (const VessamorChannel* channel : unit.Channels) {
+    if (channel != nullptr && channel->Codes != nullptr && channel->CodeCapacity > 0 && channel->CodeRoom() == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// A full record ends the recording once every open running unit has sent its record (units
+// started a moment apart each still deliver all their samples); a timed record ends at its limit.
+bool RecordComplete(const DeviceManager& manager) {
+  if (manager.View != nullptr && manager.View->RecordingState.load() > 1) return true;
+  for (const auto& unit : manager.DeviceTable) {
+    if (unit && unit->Running != 0 && unit->IsOpen() && !UnitFull(*unit)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 void PollAllDevices(DeviceManager& manager) {
   PollResult = 0;
+  if (manager.WrapDue != 0) WrapAllUnits(manager, nullptr, 0);
+  PollPass pass(manager);
   // Only this thread changes the table while it polls, so the entries are read without the lock.
   for (auto& unit : manager.DeviceTable) {
     if (unit && unit->Running != 0) unit->Poll();
@@ -118,7 +191,7 @@ void PollAllDevices(DeviceManager& manager) {
   const std::uint8_t result = PollResult.load();
   if (result == 0 || manager.Sink == nullptr) return;
   manager.Sink->AcquisitionTick();
-  if (result == 2) manager.Sink->StopFullRecord();
+  if (result == 2 && RecordComplete(manager)) manager.Sink->StopFullRecord();
 }
 
 void ResendModeBytes(DeviceManager& manager) {
@@ -255,6 +328,7 @@ bool DeviceWorker::End() {
 }
 
 void DeviceWorkerThread(DeviceManager& manager) {
+  device_worker_thread = true;
   DeviceWorker worker(manager);
   worker.Begin();
   while (worker.Step()) {

@@ -7,6 +7,7 @@
 #include "acquisition/ftdi_api.h"
 
 class DeviceManager;
+class FTRecordDevice;
 class UnitClock;
 
 // DeviceThreadState values.
@@ -83,6 +84,34 @@ void SendStartCommands(DeviceManager& manager);
 void SendStopCommands(DeviceManager& manager, bool set_idle);
 // Polls every running unit once; after data the acquisition tick, after a full record its stop.
 void PollAllDevices(DeviceManager& manager);
+// One pass of PollAllDevices, current on the device worker while it polls. A cyclic record wraps
+// for all running units together, so no unit's wrap cuts the samples of another: a unit that
+// reaches its byte limit holds its further bytes and the wrap follows at the start of the next
+// pass, once the tick has seen every unit's samples; a unit that must store into a full channel
+// wraps them all at once.
+class PollPass {
+ public:
+  explicit PollPass(DeviceManager& manager);
+  ~PollPass();
+  PollPass(const PollPass&) = delete;
+  PollPass& operator=(const PollPass&) = delete;
+
+  // The pass running on this thread, or null outside PollAllDevices.
+  static PollPass* Current();
+  // A unit reached its byte limit: the wrap follows at the start of the next pass.
+  void DeferWrap();
+  // Wraps every running unit now; `unit` starts the new cycle with `bytes_kept` bytes.
+  void WrapNow(FTRecordDevice& unit, std::uint32_t bytes_kept);
+
+ private:
+  DeviceManager& manager_;
+  PollPass* outer_;
+};
+
+// Every running unit starts a new cycle: the view's channels once, then each unit's byte count at
+// the bytes it still holds unparsed (`keeper` at `bytes_kept`).
+void WrapAllUnits(DeviceManager& manager, FTRecordDevice* keeper, std::uint32_t bytes_kept);
+
 // Prepares and sends the mode byte of every open unit.
 void ResendModeBytes(DeviceManager& manager);
 
@@ -140,6 +169,9 @@ class ControlWorker {
   std::uint32_t cycles_ = 0;
   std::uint32_t events_seen_ = 0;
 };
+
+// True on the device worker's thread (set by DeviceWorkerThread).
+bool IsDeviceWorkerThread();
 
 // Thread procedures, started by the manager with itself as the argument.
 void DeviceWorkerThread(DeviceManager& manager);

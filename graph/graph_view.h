@@ -9,11 +9,13 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "acquisition/acquisition_tick.h"
 #include "acquisition/recording_events.h"
 #include "acquisition/unit_events.h"
+#include "acquisition/view_sink.h"
 #include "channels/column_record.h"
 #include "channels/pixel_types.h"
 #include "channels/sensor_setup.h"
@@ -25,8 +27,10 @@
 #include "graph/startup_settings.h"
 #include "graph/view_history.h"
 
+class DeviceManager;
 class FTRecordDevice;
 class MainWindowServices;
+class WindowSide;
 
 // Allocates the shared code buffer; throws std::bad_alloc when the memory is not there.
 using CodeBufferAllocator = std::vector<std::int16_t> (*)(std::size_t codes);
@@ -198,6 +202,29 @@ class GraphView {
   void MarkDevicesInUse(bool with_first);
   // What the units hold to reach the recording control.
   UnitEvents& Events() { return UnitEventSink; }
+
+  // Recording control (acquisition/recording_control.cpp). Start and the user's stop run on the
+  // window thread; the stops of a full record and of a lost unit on the device worker. One start or
+  // stop runs at a time (ToggleLock); the stops change the recording flag by compare-exchange.
+  // The device layer the recording drives, and the view as its sink and unit events (window
+  // thread, before the workers start).
+  void AttachDevices(DeviceManager& manager, WindowSide& window_side);
+  // Window thread: starts a recording when none runs, else stops it.
+  void ToggleRecording();
+  // Any thread: stops a running recording and keeps it viewable; never starts one. False when
+  // none ran, or when a start or stop is under way elsewhere (that one decides).
+  bool StopRecording();
+  // Window thread: the stop of StopAcquisition; the min/max ordering compares converted values.
+  void StopRecordKeepData();
+  // Window thread, on close and screen changes: pauses the worker, then writes the stop bytes
+  // itself. With return_to_search the worker is released to search; otherwise the caller ends the pause.
+  void StopRecordingOnExit(bool return_to_search);
+  AcquisitionSink& Sink() { return SinkAdapter; }
+  DeviceManager* Devices = nullptr;
+  WindowSide* Window = nullptr;
+  // The main window's toolbar refresh after a start or stop (Start/Stop caption, page buttons).
+  std::function<void()> RefreshToolbar;
+  std::mutex ToggleLock;
   RecordingSweep Sweep;
   DerivedChannels Derived;
   RecordingHooks Hooks;
@@ -219,6 +246,13 @@ class GraphView {
   double GuardedSamplesPerColumn() const;
   bool RedrawDue(std::uint32_t now, std::uint32_t interval);
   RecordingEvents UnitEventSink{*this};
+  ViewSink SinkAdapter{*this};
+  // Recording control helpers; the caller holds ToggleLock.
+  void StartRecordingLocked();
+  bool StopRecordingLocked(bool converted_order);
+  void FinishRecord(bool converted_order);
+  void AfterToggle();
+  std::atomic<std::thread::id> ToggleOwner{};
 
   CodeBufferAllocator Allocator;
   std::vector<std::int16_t> CodeBuffer;

@@ -1,6 +1,7 @@
 // The host system's services besides the window (dialogs, address, language, screen, command line), free of Qt.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,9 +35,17 @@ struct FileDialogResult {
   int filterIndex = 1;
 };
 
+// A device interface arrived (state 1) or departed (state 3); the name holds
+// "vid_XXXX&pid_YYYY" in lower case. Called on the window thread.
+using DeviceArrivalHandler = std::function<void(const std::string& interface_name, int state)>;
+
 class HostServices {
  public:
   virtual ~HostServices() = default;
+
+  // Reports the USB devices that come and go to the handler (an empty one stops the reports);
+  // false when the host has no source of such events, and the periodic search must find them.
+  virtual bool SetDeviceArrivalHandler(DeviceArrivalHandler handler) = 0;
 
   virtual HostWindow& Window() = 0;
   virtual void SetWindowTitle(std::string_view title) = 0;

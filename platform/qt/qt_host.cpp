@@ -8,6 +8,9 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSocketNotifier>
+
+#include <utility>
 #include <QStringList>
 #include <QUrl>
 
@@ -44,6 +47,7 @@ QtHost::QtHost(const Clock& clock) {
 }
 
 QtHost::~QtHost() {
+  arrival_notifier_.reset();
   timer_.stop();
   window_->SetBackend(nullptr);
   widget_.reset();
@@ -118,6 +122,23 @@ std::string QtHost::CommandLine() const {
   QStringList args = QCoreApplication::arguments();
   if (!args.isEmpty()) args.removeFirst();
   return args.join(QLatin1Char(' ')).toStdString();
+}
+
+bool QtHost::SetDeviceArrivalHandler(DeviceArrivalHandler handler) {
+  arrival_handler_ = std::move(handler);
+  if (!arrival_handler_) {
+    arrival_notifier_.reset();
+    return true;
+  }
+  if (arrival_notifier_) return true;
+  if (!arrivals_.Start()) return false;
+  arrival_notifier_ = std::make_unique<QSocketNotifier>(arrivals_.Descriptor(), QSocketNotifier::Read);
+  QObject::connect(arrival_notifier_.get(), &QSocketNotifier::activated, widget_.get(), [this] {
+    arrivals_.Drain([this](const std::string& name, int state) {
+      if (arrival_handler_) arrival_handler_(name, state);
+    });
+  });
+  return true;
 }
 
 void QtHost::RequestUpdate(const WindowRect& rect) { widget_->update(ToQRect(rect)); }

@@ -6,8 +6,10 @@
 #include <QTimer>
 
 #include "platform/host_services.h"
+#include "platform/usb_arrivals.h"
 #include "platform/window_core.h"
 
+class QSocketNotifier;
 class QWidget;
 
 namespace platform::qt {
@@ -34,6 +36,7 @@ class QtHost final : public HostServices, private HostBackend {
   bool UserLocaleIsRussian() const override;
   ScreenInfo Screen() const override;
   std::string CommandLine() const override;
+  bool SetDeviceArrivalHandler(DeviceArrivalHandler handler) override;
 
  private:
   // HostBackend
@@ -49,6 +52,10 @@ class QtHost final : public HostServices, private HostBackend {
   std::unique_ptr<HostWindow> window_;
   std::unique_ptr<HostWidget> widget_;
   QTimer timer_;
+  // The kernel's USB events, read on the window thread when the monitor's socket is readable.
+  UsbArrivalMonitor arrivals_;
+  std::unique_ptr<QSocketNotifier> arrival_notifier_;
+  DeviceArrivalHandler arrival_handler_;
 };
 
 }  // namespace platform::qt

@@ -1,0 +1,109 @@
+// Tests of the device-arrival check: the watched interface names, the latch between searches, removals.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+
+#include "acquisition/arrival_check.h"
+#include "acquisition/device_manager.h"
+#include "acquisition/device_status.h"
+#include "acquisition/ftdi_binding.h"
+#include "acquisition/worker_threads.h"
+#include "fakes/fake_main_window.h"
+#include "fakes/fake_window_side.h"
+#include "graph/graph_view.h"
+#include "platform/usb_arrivals.h"
+#include "sim/bus.h"
+#include "sim/d2xx.h"
+
+namespace {
+
+class SteppedClock : public UnitClock {
+ public:
+  std::uint32_t NowMs() override { return Now; }
+  void SleepMs(std::uint32_t ms) override { Now += ms; }
+  std::uint32_t Now = 1000;
+};
+
+TEST(ArrivalCheck, WatchedInterfaceNames) {
+  struct Case {
+    std::string name;
+    bool watched;
+  };
+  const std::array<Case, 7> cases{{
+      {"\\\\?\\USB#VID_15A2&PID_005A#5&2a1b&0&1#{a5dcbf10-6530-11d2-901f-00c04fb951ed}", true},
+      {"usb#vid_15a2&pid_005a#0001", true},
+      {platform::UsbInterfaceName(0x15A2, 0x005A), true},
+      {platform::UsbInterfaceName(0x15A2, 0x005E), false},
+      {platform::UsbInterfaceName(0x0403, 0x6001), false},
+      {"vid_15a2&pid_005", false},
+      {"", false},
+  }};
+  for (const Case& c : cases) EXPECT_EQ(IsWatchedInterface(c.name), c.watched) << c.name;
+}
+
+class ArrivalCheckTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(BindFtdiLibrary(sim::d2xx::Resolve));
+    sim::Bus::Instance().Reset(sim::ClockMode::Virtual);
+    ResetDeviceStatus();
+    ResetWorkerStatus();
+    ASSERT_TRUE(view.Init(70000, PixelRect{0, 0, 1000, 800}, 0, &window));
+    manager.Clock = &clock;
+    view.AttachDevices(manager, side);
+  }
+  void TearDown() override {
+    ResetDeviceStatus();
+    ResetWorkerStatus();
+  }
+  // A running recording as the check sees it.
+  void Record() { view.Recording = 1; }
+  bool Arrive() { return OnDeviceInterfaceChange(manager, platform::UsbInterfaceName(0x15A2, 0x005A), kInterfaceArrival); }
+  bool Remove() { return OnDeviceInterfaceChange(manager, platform::UsbInterfaceName(0x15A2, 0x005A), kInterfaceRemoval); }
+
+  SteppedClock clock;
+  FakeMainWindow window;
+  FakeWindowSide side;
+  GraphView view;
+  DeviceManager manager;
+};
+
+TEST_F(ArrivalCheckTest, TwoArrivalsBetweenSearchesStopTheRecordingOnce) {
+  Record();
+  const std::uint32_t before = clock.Now;
+  EXPECT_TRUE(Arrive());
+  EXPECT_EQ(view.Recording.load(), 0);
+  EXPECT_EQ(view.RecordingState.load(), 0);
+  EXPECT_EQ(SearchOnDemand.load(), kInterfaceArrival);
+  EXPECT_GE(clock.Now - before, kArrivalSettleMs);
+
+  // A recording started again before the next search is left alone.
+  Record();
+  EXPECT_FALSE(Arrive());
+  EXPECT_EQ(view.Recording.load(), 1);
+
+  // The search clears the latch: the next arrival acts again.
+  ASSERT_TRUE(manager.ScanDevices());
+  EXPECT_EQ(SearchOnDemand.load(), 0);
+  EXPECT_TRUE(Arrive());
+  EXPECT_EQ(view.Recording.load(), 0);
+}
+
+TEST_F(ArrivalCheckTest, RemovalsAndOtherDevicesNeverAct) {
+  Record();
+  EXPECT_FALSE(Remove());
+  EXPECT_FALSE(OnDeviceInterfaceChange(manager, platform::UsbInterfaceName(0x0403, 0x6001), kInterfaceArrival));
+  EXPECT_FALSE(OnDeviceInterfaceChange(manager, platform::UsbInterfaceName(0x15A2, 0x005A), 2));
+  EXPECT_EQ(view.Recording.load(), 1);
+  EXPECT_EQ(SearchOnDemand.load(), 0);
+
+  // An arrival with no recording still takes the latch, so a start right after is not stopped.
+  view.Recording = 0;
+  EXPECT_TRUE(Arrive());
+  Record();
+  EXPECT_FALSE(Arrive());
+  EXPECT_EQ(view.Recording.load(), 1);
+}
+
+}  // namespace
