@@ -26,7 +26,9 @@ TEST(AcquisitionTickThreads, WindowReadsConsistentColumnsWhileTheWorkerTicksAndW
   view.ComputeStartIndexes();
 
   std::atomic<bool> done{false};
+  std::atomic<bool> reader_ready{false};
   std::thread worker([&] {
+    while (!reader_ready.load()) std::this_thread::yield();
     std::uint32_t i = 0;
     for (int pass = 0; pass < 400; ++pass) {
       // A decoder's frames; a full channel wraps the record as a unit does.
@@ -47,7 +49,11 @@ TEST(AcquisitionTickThreads, WindowReadsConsistentColumnsWhileTheWorkerTicksAndW
   // What a paint reads: every drawn column within the samples that exist, extremes in order.
   std::uint64_t reads = 0;
   std::uint64_t bad = 0;
-  while (!done.load()) {
+  // The reader looks at least once after the worker has begun, however the threads are scheduled.
+  reader_ready = true;
+  bool last_look = false;
+  while (!last_look) {
+    last_look = done.load();
     std::this_thread::yield();
     std::lock_guard<std::mutex> lock(view.ViewLock);
     const ColumnRecord* base = view.Channel(0).TimeBase;
