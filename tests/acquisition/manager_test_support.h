@@ -1,5 +1,4 @@
-// Helpers of the device manager and worker tests: a recording that stops like the view, a clock per
-// thread, slots with channels and staging buffers, and units of each family on the simulated bus.
+// Helpers of the device manager, worker and recording tests: a fake recording, a per-thread clock, slots, units on the bus.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "acquisition/acquisition_sink.h"
+#include "acquisition/device_families.h"
 #include "acquisition/device_manager.h"
 #include "acquisition/device_status.h"
 #include "acquisition/ftdi_binding.h"
@@ -29,14 +29,22 @@
 #include "sim/control_unit.h"
 #include "sim/d2xx.h"
 #include "sim/radio_receiver_unit.h"
-#include "sim/event_timer_unit.h"
 #include "sim/type_six_unit.h"
 #include "sim/wired_unit.h"
 
 namespace managertest {
 
-// The recording as the device layer sees it: the tick counts, and a stop (full record or last unit
-// gone) stops all units the way the view's stop does.
+// Waits for a condition another thread brings about; the limit is generous so a loaded machine never fails it.
+inline bool WaitFor(const std::function<bool()>& condition) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+// The recording as the device layer sees it: a stop (full record or last unit gone) stops all units as the view does.
 class FakeRecording : public AcquisitionSink, public UnitEvents {
  public:
   void AcquisitionTick() override { Ticks.fetch_add(1); }
@@ -44,9 +52,8 @@ class FakeRecording : public AcquisitionSink, public UnitEvents {
     FullStopCalls.fetch_add(1);
     if (Recording.exchange(false) && Manager != nullptr) Manager->StopAllDevices();
   }
-  void MarkDevicesInUse(bool) override { Marks.fetch_add(1); }
+  void MarkDevicesInUse(bool) override {}
   bool IsRecording() const override { return Recording.load(); }
-
   void ResetRecordingBuffers() override {}
   void SetReceivedBytes(std::uint32_t) override {}
   void StopRecordingOnDeviceEnd() override {
@@ -62,19 +69,15 @@ class FakeRecording : public AcquisitionSink, public UnitEvents {
   std::atomic<int> Ticks{0};
   std::atomic<int> FullStopCalls{0};
   std::atomic<int> DeviceEndCalls{0};
-  std::atomic<int> Marks{0};
   std::function<void()> OnDeviceEnd;
   RadioLinkState Link;
 };
 
-// Milliseconds that pass only when a thread sleeps, counted per thread so that one worker's time
-// never depends on how another was scheduled. Every sleep also moves the bus on and, for threaded
-// tests, yields for a moment of real time.
+// Milliseconds that pass only when a thread sleeps, per thread, so one worker's time never depends on
+// another's scheduling. A sleep moves the bus on and, for threaded tests, yields a moment of real time.
 class ThreadClock : public UnitClock {
  public:
-  explicit ThreadClock(std::chrono::microseconds real_pause = std::chrono::microseconds(0)) : pause_(real_pause) {
-    Own() = kStart;
-  }
+  explicit ThreadClock(std::chrono::microseconds real_pause = std::chrono::microseconds(0)) : pause_(real_pause) {}
   std::uint32_t NowMs() override { return Own(); }
   void SleepMs(std::uint32_t ms) override {
     Own() += ms;
@@ -84,46 +87,41 @@ class ThreadClock : public UnitClock {
   }
   // Called on the sleeping thread after its time has moved; set before any worker starts.
   std::function<void(std::uint32_t)> OnSleep;
-  static constexpr std::uint32_t kStart = 100000;
 
  private:
   static std::uint32_t& Own() {
-    thread_local std::uint32_t now = kStart;
+    thread_local std::uint32_t now = 100000;
     return now;
   }
   std::chrono::microseconds pause_;
 };
 
-// A description that identifies as the sensor kind (and device type).
+// A description that identifies as the sensor kind.
 inline std::string DescriptionOf(char c0, char c1, std::uint16_t sum) {
   const std::optional<std::string> text = MakeDescriptionForKey(SensorKey(c0, c1, sum));
   EXPECT_TRUE(text.has_value());
   return text.value_or("");
 }
+// clang-format off
+inline const std::string& VoltageSensor() { static const std::string s = DescriptionOf('0', '0', 1246); return s; }
+inline const std::string& WiredAccelerometer() { static const std::string s = DescriptionOf('4', '9', 1133); return s; }
+inline const std::string& RadioPulse() { static const std::string s = DescriptionOf('5', '8', 1476); return s; }
+inline const std::string& LongRangeTimer() { static const std::string s = DescriptionOf('6', '4', 1212); return s; }
+inline const std::string& TypeSix() { static const std::string s = DescriptionOf('5', '9', 1306); return s; }
+inline const std::string& DemoMechanics() { static const std::string s = DescriptionOf('7', '4', 1383); return s; }
+// clang-format on
 
-inline const std::string& VoltageSensor() {
-  static const std::string text = DescriptionOf('0', '0', 1246);
-  return text;
+template <typename Model, typename Read>
+auto ReadModel(sim::UnitId id, Read read) {
+  decltype(read(std::declval<Model&>())) value{};
+  sim::Bus::Instance().WithModel<Model>(id, [&](Model& m) { value = read(m); });
+  return value;
 }
-inline const std::string& WiredAccelerometer() {
-  static const std::string text = DescriptionOf('4', '9', 1133);
-  return text;
+inline int WiredStops(sim::UnitId id) {
+  return ReadModel<sim::WiredUnitModel>(id, [](sim::WiredUnitModel& m) { return m.StopCount(); });
 }
-inline const std::string& RadioPulse() {
-  static const std::string text = DescriptionOf('5', '8', 1476);
-  return text;
-}
-inline const std::string& LongRangeTimer() {
-  static const std::string text = DescriptionOf('6', '4', 1212);
-  return text;
-}
-inline const std::string& TypeSix() {
-  static const std::string text = DescriptionOf('5', '9', 1306);
-  return text;
-}
-inline const std::string& DemoMechanics() {
-  static const std::string text = DescriptionOf('7', '4', 1383);
-  return text;
+inline std::size_t WiredStarts(sim::UnitId id) {
+  return ReadModel<sim::WiredUnitModel>(id, [](sim::WiredUnitModel& m) { return m.StartPackets().size(); });
 }
 
 // One main-window slot's channels, code storage and staging buffer.
@@ -136,12 +134,10 @@ struct SlotStorage {
 
 class ManagerTestBase : public ::testing::Test {
  protected:
-  explicit ManagerTestBase(std::chrono::microseconds real_pause = std::chrono::microseconds(0))
-      : clock(real_pause) {}
+  explicit ManagerTestBase(std::chrono::microseconds real_pause = std::chrono::microseconds(0)) : clock(real_pause) {}
 
   void SetUp() override {
     ASSERT_TRUE(BindFtdiLibrary(sim::d2xx::Resolve));
-    bus.Reset(sim::ClockMode::Virtual);
     Renew();
   }
   void TearDown() override {
@@ -153,10 +149,8 @@ class ManagerTestBase : public ::testing::Test {
 
   // A fresh manager on an empty bus, every status byte back at its start.
   void Renew() {
-    manager.reset();
-    bus.Reset(sim::ClockMode::Virtual);
-    ResetDeviceStatus();
-    ResetWorkerStatus();
+    ManagerTestBase::TearDown();
+    window.DeviceSlots = {};
     manager = std::make_unique<DeviceManager>();
     manager->MainWindow = &window;
     manager->Window = &side;
@@ -167,11 +161,11 @@ class ManagerTestBase : public ::testing::Test {
     recording.Manager = manager.get();
   }
 
-  sim::UnitId PlugWired(const std::string& description, std::vector<sim::Signal> signals = {}) {
+  sim::UnitId PlugWired(const std::string& description) {
     sim::UnitInfo info;
     info.Description = description;
-    if (signals.empty()) signals = {sim::Signal::Constant(100), sim::Signal::Constant(200), sim::Signal::Constant(300)};
-    return bus.Plug(info, std::make_unique<sim::WiredUnitModel>(std::move(signals)));
+    return bus.Plug(info, std::make_unique<sim::WiredUnitModel>(std::vector<sim::Signal>{
+                              sim::Signal::Constant(100), sim::Signal::Constant(200), sim::Signal::Constant(300)}));
   }
   template <typename Model, typename... Args>
   sim::UnitId PlugModel(const std::string& description, Args&&... args) {
@@ -179,17 +173,30 @@ class ManagerTestBase : public ::testing::Test {
     info.Description = description;
     return bus.Plug(info, std::make_unique<Model>(std::forward<Args>(args)...));
   }
+  // A control unit that answers RTS or not, opened into the control table as the factory would.
+  sim::UnitId PlugControl(bool answers, int index) {
+    sim::UnitInfo info;
+    info.Description = "CONTROL";
+    auto model = std::make_unique<sim::ControlUnit>();
+    model->SetAnswersRts(answers);
+    const sim::UnitId id = bus.Plug(info, std::move(model));
+    auto unit = std::make_unique<DeviceFive>();
+    unit->Clock = &clock;
+    EXPECT_TRUE(unit->OpenByIndex(index));
+    manager->ControlDeviceTable[0] = std::move(unit);
+    return id;
+  }
 
-  // Gives main-window slot s `count` enabled channels of the sensor kind, each holding `capacity` codes.
-  SlotStorage& FillSlot(std::size_t s, std::size_t count, std::uint16_t sensor_code = 0, std::uint32_t capacity = 4096) {
+  // Gives main-window slot s `count` enabled channels of the sensor kind.
+  SlotStorage& FillSlot(std::size_t s, std::size_t count, std::uint16_t sensor_code = 0) {
     auto storage = std::make_unique<SlotStorage>();
     DeviceSlot& slot = window.DeviceSlots[s];
     for (std::size_t i = 0; i < count; ++i) {
       storage->Channels[i] = std::make_unique<VessamorChannel>();
-      storage->Codes[i].assign(capacity, 0);
+      storage->Codes[i].assign(4096, 0);
       VessamorChannel& channel = *storage->Channels[i];
       channel.Codes = storage->Codes[i].data();
-      channel.CodeCapacity = capacity;
+      channel.CodeCapacity = 4096;
       channel.Enabled = 1;
       channel.SensorCode = sensor_code;
       slot.Channels[i] = &channel;
@@ -209,7 +216,6 @@ class ManagerTestBase : public ::testing::Test {
     std::lock_guard lock(manager->TableLock);
     return manager->DeviceTable[slot].get();
   }
-  std::vector<std::uint8_t> WrittenBy(const FTRecordDevice& unit) { return bus.Written(unit.Handle); }
 
   sim::Bus& bus = sim::Bus::Instance();
   ThreadClock clock;
