@@ -117,9 +117,7 @@ TEST_F(DeviceManagerTest, FactoryCreatesTheFamilyOfTheType) {
   manager->ScanDevices();
   ExpectInvariant(0b1111);
   for (std::size_t s = 0; s < 4; ++s) {
-    FTRecordDevice& unit = *Unit(s);
-    EXPECT_EQ(typeid(unit), *cases[s].family) << s;
-    EXPECT_EQ(unit.SensorCode, cases[s].sensor) << s;
+    EXPECT_TRUE(typeid(*Unit(s)) == *cases[s].family && Unit(s)->SensorCode == cases[s].sensor) << s;
   }
   // A fifth unit finds no slot and is left closed.
   const sim::UnitId fifth = PlugWired(VoltageSensor());
@@ -154,7 +152,7 @@ TEST_F(DeviceManagerTest, StartPacketPerFamily) {
     std::uint16_t sensor;  // the kind of the slot's channels
     std::uint32_t rate;
     std::vector<std::uint8_t> packet;
-  } cases[] = {
+  } cases[] = {  // the active channels: kind 7 counts three, 52 (distance) one
       {"wired, two channels", &VoltageSensor(), 2, 0, 1000, {0xA7, 0x02, 0xA3, 0xE8, 0x03, 0xA5}},
       {"wired, four channels", &VoltageSensor(), 4, 0, 5000, {0xA7, 0x04, 0xA3, 0xC8, 0x00, 0xA5}},
       {"wired accelerometer", &WiredAccelerometer(), 4, 7, 1000, {0xA7, 0x03, 0xA3, 0xE8, 0x03, 0xA5}},
@@ -218,8 +216,7 @@ TEST_F(DeviceManagerTest, AccelerometerAxesSwapBetweenUnitAndSlot) {
 TEST_F(DeviceManagerTest, WhoTakesPartInAStart) {
   struct Case {
     const char* name;
-    std::uint8_t status;
-    std::uint8_t info_screen;
+    std::uint8_t status, info_screen;
     std::size_t channels;
     bool starts;
   } cases[] = {
@@ -301,23 +298,7 @@ TEST_F(DeviceManagerTest, StopAsksTheWorkerForStopBytesOrASearch) {
   }
 }
 
-TEST_F(DeviceManagerTest, ActiveChannelsAndPeriodGuards) {
-  struct Case {
-    std::vector<std::pair<std::uint16_t, std::uint8_t>> channels;  // kind, enabled
-    std::uint8_t active;
-  } cases[] = {{{}, 0},       {{{0, 1}, {0, 1}, {0, 0}, {0, 1}}, 3}, {{{7, 0}}, 3}, {{{8, 1}, {8, 1}, {8, 1}, {8, 1}}, 3},
-               {{{0, 1}, {52, 1}}, 1}, {{{57, 1}}, 1}, {{{52, 0}, {0, 1}}, 1}};
-  for (const Case& c : cases) {
-    DeviceSlot slot;
-    std::vector<std::unique_ptr<VessamorChannel>> owned;
-    for (std::size_t i = 0; i < c.channels.size(); ++i) {
-      owned.push_back(std::make_unique<VessamorChannel>());
-      owned.back()->SensorCode = c.channels[i].first;
-      owned.back()->Enabled = c.channels[i].second;
-      slot.Channels[i] = owned.back().get();
-    }
-    EXPECT_EQ(CountActiveChannels(slot), c.active);
-  }
+TEST_F(DeviceManagerTest, PeriodGuards) {
   const std::pair<std::uint32_t, std::uint16_t> periods[] = {{0, 65535},    {15, 65535},  {16, 62500},
                                                             {1000, 1000}, {1000000, 1}, {3000000, 1}};
   for (const auto& [rate, period] : periods) EXPECT_EQ(StartPeriodUs(rate), period) << rate;

@@ -48,9 +48,7 @@ class RecordingThreadsTest : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_TRUE(BindFtdiLibrary(sim::d2xx::Resolve));
-    bus.Reset(sim::ClockMode::Virtual);
-    ResetDeviceStatus();
-    ResetWorkerStatus();
+    TearDown();
   }
   void TearDown() override {
     Close();
@@ -151,10 +149,7 @@ class RecordingThreadsTest : public ::testing::Test {
   FakeWindowSide side;
   GraphView view;
   std::unique_ptr<DeviceManager> manager;
-  std::array<std::vector<std::uint8_t>, 4> staging{std::vector<std::uint8_t>(FTRecordDevice::kReceiveBufferSize),
-                                                   std::vector<std::uint8_t>(FTRecordDevice::kReceiveBufferSize),
-                                                   std::vector<std::uint8_t>(FTRecordDevice::kReceiveBufferSize),
-                                                   std::vector<std::uint8_t>(FTRecordDevice::kReceiveBufferSize)};
+  std::vector<std::vector<std::uint8_t>> staging{4, std::vector<std::uint8_t>(FTRecordDevice::kReceiveBufferSize)};
   std::array<std::uint32_t, 4> fills{};
   sim::UnitId a{}, b{};
 };

@@ -199,10 +199,8 @@ TEST_F(ControlWorkerTest, CommandsAndTheirAnswers) {
   struct Case {
     std::uint8_t command, after;
     bool goes_on;
-  } cases[] = {{kControlIdle, kControlIdle, true},
-               {kControlPurge, kControlIdle, true},
-               {kControlIdleToo, kControlIdle, true},
-               {kControlStopRequest, kControlEnded, false}};
+  } cases[] = {{kControlIdle, kControlIdle, true}, {kControlPurge, kControlIdle, true},
+               {kControlIdleToo, kControlIdle, true}, {kControlStopRequest, kControlEnded, false}};
   for (const Case& c : cases) {
     ControlWorker worker(*manager);
     ControlCommand = c.command;
