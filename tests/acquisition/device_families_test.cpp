@@ -78,7 +78,7 @@ TEST_F(DeviceFamiliesTest, PortSetUpMakesEachFamilysCallsInOrder) {
   for (const Family& family : Families()) {
     SCOPED_TRACE(family.Name);
     Fresh();
-    PlugScripted();
+    PlugWired();
     FTRecordDevice& unit = Open(family);
     FT_HANDLE handle = unit.Handle;
     ASSERT_TRUE(unit.ConfigurePort());
@@ -94,7 +94,7 @@ TEST_F(DeviceFamiliesTest, FailedCallStopsThePortSetUpAndClosesTheUnit) {
     for (std::size_t failing = 0; failing < family.Calls.size(); ++failing) {
       SCOPED_TRACE(std::string(family.Name) + " failing at " + family.Calls[failing].Name);
       Fresh();
-      PlugScripted();
+      PlugWired();
       FTRecordDevice& unit = Open(family);
       FT_HANDLE handle = unit.Handle;
       bus.FailCall(family.Calls[failing].Name, 1);
@@ -111,7 +111,7 @@ TEST_F(DeviceFamiliesTest, StopBytes) {
   for (const Family& family : Families()) {
     SCOPED_TRACE(family.Name);
     Fresh();
-    sim::UnitId id = PlugScripted();
+    sim::UnitId id = PlugWired();
     FTRecordDevice& unit = Open(family);
     unit.StopCommand = 0x77;
     unit.SetStopCommand();
@@ -123,7 +123,7 @@ TEST_F(DeviceFamiliesTest, StopBytes) {
 }
 
 TEST_F(DeviceFamiliesTest, ControlUnitClosesWithoutTouchingTheSlotsOrTheRecording) {
-  PlugScripted();
+  PlugWired();
   DeviceFive& control = OpenUnit<DeviceFive>();
   ConnectedMask = 0x01;
   bus.FailCall("FT_SetTimeouts", 1);

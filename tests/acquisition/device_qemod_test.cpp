@@ -1,4 +1,4 @@
-// Tests of the event timer's decoder on hand-built frames: range limits, fractional intervals, split frames, capacity.
+// Tests of the event timer's decoder on hand-built frames: fractional intervals, split frames, capacity.
 #include "acquisition/device_families.h"
 #include "unit_test_support.h"
 
@@ -24,28 +24,6 @@ class DeviceQEModTest : public UnitTestBase {
   }
   DeviceQEMod timer;
 };
-
-TEST_F(DeviceQEModTest, EchoDelaysAtTheEdgesOfTheRange) {
-  struct Case {
-    const char* name;
-    std::uint16_t t1, t2, t3;
-    std::int16_t value;
-    std::uint32_t entries;
-  } cases[] = {
-      {"longest echo", 100, 30090, 9776, 29990, 10},
-      {"no echo", 100, 30091, 500, 0, 10},
-      {"late by one count", 1000, 3000, 9777, 8921, 20},
-      {"late by two scales", 1000, 3000, 29776, 28920, 30},
-      {"late, no echo", 0, 31000, 20000, 0, 30},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    fill = 0;
-    VessamorChannel& channel = Bind(100);
-    Feed(timer, TimerFrame(c.t1, c.t2, c.t3));
-    EXPECT_EQ(CodesOf(channel), Codes(c.entries, c.value));
-  }
-}
 
 TEST_F(DeviceQEModTest, FractionalIntervalsAddUp) {
   view.RateSetting = 250;  // 2.5 entries per frame

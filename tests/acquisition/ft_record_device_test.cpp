@@ -48,34 +48,24 @@ class UnitPollTest : public UnitTestBase {
   VessamorChannel* channel = nullptr;
 };
 
-TEST_F(UnitPollTest, DecodesTheSimulatedStreamPerChannel) {
+TEST_F(UnitPollTest, DecodesPerChannelAndALeadingStrayByteCostsOneResync) {
   FTRecordDevice& unit = Stream({sim::Signal::Constant(100), sim::Signal::Constant(2000)}, 1000, 1u << 20);
   VessamorChannel& second = NewChannel(1000);
   unit.BindChannel(1, &second);
+  bus.InjectBytes(id, {0xC5});
   AdvanceUs(10000);
   unit.Poll();
-  EXPECT_EQ(PollResult.load(), 1);
-  EXPECT_EQ(unit.BytesReceived, 40u);
+  EXPECT_EQ(unit.ResyncCount, 1u);
   EXPECT_EQ(CodesOf(*channel), Codes(10, 100));
   EXPECT_EQ(CodesOf(second), Codes(10, 2000));
 }
 
 TEST_F(UnitPollTest, FewerThanTwoBytesQueuedIsNoData) {
-  id = PlugScripted();
-  FTRecordDevice& unit = OpenUnit();
+  FTRecordDevice& unit = Stream({}, 1000, 1000);
   bus.InjectBytes(id, {0x11});
   unit.Poll();
   EXPECT_EQ(NoDataFlag.load(), 1);
   EXPECT_EQ(Queued(unit.Handle), 1u);
-}
-
-TEST_F(UnitPollTest, LeadingStrayByteCostsOneResync) {
-  FTRecordDevice& unit = Stream({sim::Signal::Constant(1234)}, 1000, 1000);
-  bus.InjectBytes(id, {0xC5});
-  AdvanceUs(5000);
-  unit.Poll();
-  EXPECT_EQ(unit.ResyncCount, 1u);
-  EXPECT_EQ(CodesOf(*channel), Codes(5, 1234));
 }
 
 TEST_F(UnitPollTest, FramesOfAnAbsentChannelAreDroppedByteByByte) {
@@ -197,34 +187,23 @@ TEST_F(UnitPollTest, MinMaxTrackingAndPulseIntegration) {
   FTRecordDevice unit;
   Attach(unit);
   VessamorChannel& plain = NewChannel(100);
-  plain.TrackingOn = 1;
-  plain.PulseOn = 1;
+  plain.TrackingOn = plain.PulseOn = 1;
   plain.PulseSum = 99.0;
   VessamorChannel& offset = NewChannel(100);
-  offset.PulseOn = 1;
-  offset.FineOffsetOn = 1;
+  offset.PulseOn = offset.FineOffsetOn = 1;
   offset.FineOffset = -256 * 2;  // codes are read 2 lower
   unit.BindChannel(0, &plain);
   unit.BindChannel(1, &offset);
-  struct Step {
-    int channel;
-    std::uint16_t code;
-    double sum;
-    std::uint8_t high;
-  } steps[] = {
-      // Plain mode: a sample above 9 is high; a new pulse restarts the sum.
-      {0, 5, 0, 0}, {0, 20, 20, 1}, {0, 30, 50, 1}, {0, 4, 50, 0}, {0, 15, 15, 1},
-      // Offset mode: the pulse holds while the mean of the last three samples stays above 9.
-      {1, 32, 30, 1}, {1, 32, 60, 1}, {1, 7, 65, 1}, {1, 2, 65, 1}, {1, 2, 65, 0}, {1, 14, 12, 1},
-  };
-  for (const Step& s : steps) {
-    Feed(unit, sim::EncodeWiredFrame(s.channel, s.code));
-    const VessamorChannel& channel = s.channel == 0 ? plain : offset;
-    EXPECT_DOUBLE_EQ(channel.PulseSum, s.sum) << s.code;
-    EXPECT_EQ(channel.PulseHigh, s.high) << s.code;
+  // Channel 0: a sample above 9 is high; a new pulse restarts the sum. Channel 1: the pulse holds
+  // while the mean of the last three samples stays above 9.
+  const int steps[][4] = {{0, 5, 0, 0},   {0, 20, 20, 1}, {0, 30, 50, 1}, {0, 4, 50, 0}, {0, 15, 15, 1}, {1, 32, 30, 1},
+                          {1, 32, 60, 1}, {1, 7, 65, 1},  {1, 2, 65, 1},  {1, 2, 65, 0}, {1, 14, 12, 1}};
+  for (const auto& [index, code, sum, high] : steps) {
+    Feed(unit, sim::EncodeWiredFrame(index, static_cast<std::uint16_t>(code)));
+    const VessamorChannel& channel = index == 0 ? plain : offset;
+    EXPECT_EQ(std::pair(channel.PulseSum, int(channel.PulseHigh)), std::pair(double(sum), high)) << code;
   }
-  EXPECT_EQ(plain.RunMin, 4);
-  EXPECT_EQ(plain.RunMax, 30);
+  EXPECT_EQ(std::pair(plain.RunMin, plain.RunMax), std::pair(4, 30));
 }
 
 TEST_F(UnitPollTest, FailedDriverCallsCloseTheUnit) {
@@ -249,15 +228,6 @@ TEST_F(UnitPollTest, FailedDriverCallsCloseTheUnit) {
     EXPECT_EQ(ConnectedMask.load(), 0);
     EXPECT_EQ(events.Stops, 1);  // it was the last open unit
   }
-}
-
-TEST_F(UnitPollTest, StopAndResetWritesTheStopByteAndEmptiesTheBuffer) {
-  FTRecordDevice& unit = Stream({sim::Signal::Constant(5)}, 1000, 1000);
-  fill = 7;
-  unit.StopAndReset();
-  EXPECT_EQ(fill, 0u);
-  EXPECT_EQ(unit.Running, 0);
-  EXPECT_EQ(bus.Written(bus.HandlesOf(id).at(0)).back(), kWiredStopByte);
 }
 
 TEST_F(UnitPollTest, CloseStopsTheRecordingWithTheLastUnitOrAnyWhenAsked) {

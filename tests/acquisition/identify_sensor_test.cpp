@@ -26,7 +26,7 @@ TEST_F(IdentifySensorTest, EveryKeyIdentifiesThroughTheEepromInTheWindowsLanguag
     for (const SensorKeyEntry& entry : SensorKeyTable()) {
       Fresh();
       const std::string description = MakeDescriptionForKey(entry.Key).value_or("");
-      PlugScripted(description);
+      PlugWired({}, description);
       FTRecordDevice& manager = Manager();
       ASSERT_TRUE(manager.IdentifySensor(true)) << description;
       const SensorIdentity expected = IdentifyKey(entry.Key, english != 0);
@@ -58,7 +58,7 @@ TEST_F(IdentifySensorTest, RefusesWhatIsNoSensor) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Fresh();
-    PlugScripted(c.description);
+    PlugWired({}, c.description);
     FTRecordDevice& manager = Manager();
     manager.SensorCode = 99;
     if (c.failing_call != nullptr) bus.FailCall(c.failing_call, 1);
@@ -70,8 +70,8 @@ TEST_F(IdentifySensorTest, RefusesWhatIsNoSensor) {
 }
 
 TEST_F(IdentifySensorTest, ChannelCountStartsAgainForEachUnit) {
-  PlugScripted(*MakeDescriptionForKey(SensorKey('5', '1', 1384)));
-  PlugScripted(*MakeDescriptionForKey(SensorKey('1', '6', 1300)));
+  PlugWired({}, *MakeDescriptionForKey(SensorKey('5', '1', 1384)));
+  PlugWired({}, *MakeDescriptionForKey(SensorKey('1', '6', 1300)));
   FTRecordDevice& manager = Manager();
   ASSERT_TRUE(manager.IdentifySensor(true));
   EXPECT_EQ(manager.ChannelCount, 4);
@@ -83,7 +83,7 @@ TEST_F(IdentifySensorTest, ChannelCountStartsAgainForEachUnit) {
 }
 
 TEST_F(IdentifySensorTest, LibraryWithoutEepromReadFindsNothing) {
-  PlugScripted(*MakeDescriptionForKey(SensorKey('1', '6', 1300)));
+  PlugWired({}, *MakeDescriptionForKey(SensorKey('1', '6', 1300)));
   ASSERT_TRUE(BindFtdiLibrary([](const char* name) -> void* {
     return std::string(name) == "FT_EE_Read" ? nullptr : sim::d2xx::Resolve(name);
   }));
