@@ -40,7 +40,7 @@ std::vector<Family> Families() {
   six.push_back({"FT_Purge", {FT_PURGE_RX}});
   six.push_back({"FT_Write", {5}});
   return {
-      {"base", Maker<FTRecordDevice>(), {{"FT_SetDivisor", {0}}}, 6},
+      {"base", Maker<FTRecordDevice>(), {{"FT_SetDivisor", {0}}}, 0},
       {"DeviceOne", Maker<DeviceOne>(), {{"FT_SetDivisor", {0}}}, 6},
       {"DeviceTwo", Maker<DeviceTwo>(), SerialSetUp(256, 128, FT_STOP_BITS_1, kWiredBaudRate), 6},
       {"DeviceTri", Maker<DeviceTri>(), SerialSetUp(256, 128, FT_STOP_BITS_1, 1220000), 5},
@@ -74,7 +74,7 @@ class DeviceFamiliesTest : public UnitTestBase {
   }
 };
 
-TEST_F(DeviceFamiliesTest, PortSetUpMakesEachFamilysCallsInOrder) {
+TEST_F(DeviceFamiliesTest, PortSetUpCallsInOrderAndTheFamilysStopByte) {
   for (const Family& family : Families()) {
     SCOPED_TRACE(family.Name);
     Fresh();
@@ -83,9 +83,11 @@ TEST_F(DeviceFamiliesTest, PortSetUpMakesEachFamilysCallsInOrder) {
     FT_HANDLE handle = unit.Handle;
     ASSERT_TRUE(unit.ConfigurePort());
     EXPECT_EQ(LoggedCalls(handle), family.Calls);
-    if (family.Name != std::string("base")) {
-      EXPECT_EQ(unit.StartPacketLength, family.PacketLength);
-    }
+    EXPECT_EQ(unit.StartPacketLength, family.PacketLength);
+    unit.StopCommand = 0x77;
+    unit.SetStopCommand();
+    ASSERT_TRUE(unit.SendStop());
+    EXPECT_EQ(bus.Written(handle).back(), family.Name == std::string("DeviceTri") ? kRadioStopByte : kWiredStopByte);
   }
 }
 
@@ -104,21 +106,6 @@ TEST_F(DeviceFamiliesTest, FailedCallStopsThePortSetUpAndClosesTheUnit) {
       expected.push_back({"FT_Close", {}});
       EXPECT_EQ(LoggedCalls(handle), expected);
     }
-  }
-}
-
-TEST_F(DeviceFamiliesTest, StopBytes) {
-  for (const Family& family : Families()) {
-    SCOPED_TRACE(family.Name);
-    Fresh();
-    sim::UnitId id = PlugWired();
-    FTRecordDevice& unit = Open(family);
-    unit.StopCommand = 0x77;
-    unit.SetStopCommand();
-    const std::uint8_t expected = family.Name == std::string("DeviceTri") ? kRadioStopByte : kWiredStopByte;
-    EXPECT_EQ(unit.StopCommand, expected);
-    EXPECT_TRUE(unit.SendStop());
-    EXPECT_EQ(bus.Written(bus.HandlesOf(id).at(0)), std::vector<std::uint8_t>{expected});
   }
 }
 

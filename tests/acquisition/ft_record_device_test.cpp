@@ -2,6 +2,7 @@
 #include "acquisition/ft_record_device.h"
 
 #include <string>
+#include <tuple>
 
 #include "unit_test_support.h"
 
@@ -231,8 +232,8 @@ TEST_F(UnitPollTest, FailedDriverCallsCloseTheUnit) {
 }
 
 TEST_F(UnitPollTest, CloseStopsTheRecordingWithTheLastUnitOrAnyWhenAsked) {
-  PlugWired({});
-  PlugWired({});
+  PlugWired();
+  PlugWired();
   FTRecordDevice& first = OpenUnit(0);
   FTRecordDevice& second = OpenUnit(1);
   first.Close(0);
@@ -251,24 +252,18 @@ TEST_F(UnitPollTest, CloseStopsTheRecordingWithTheLastUnitOrAnyWhenAsked) {
 }
 
 TEST_F(UnitPollTest, OpenByIndexSetsOnlySlotBitsAndTakesTheListedLocation) {
-  for (int i = 0; i < 6; ++i) PlugWired({});
+  for (int i = 0; i < 6; ++i) PlugWired();
   DeviceListing = {0x111, 0x222, 0x333, 0x444, 0x555};
-  struct Case {
-    int index;
-    std::uint8_t mask;
-    std::uint32_t location;
-  } cases[] = {{0, 0x01, 0x111}, {3, 0x08, 0x444}, {4, 0x00, 0x555}, {5, 0x00, 0}};
-  for (const Case& c : cases) {
+  // Listing index, slot bit, location: only the first four indices are slots.
+  for (const auto& [index, mask, location] : {std::tuple{0, 0x01, 0x111u}, {3, 0x08, 0x444u}, {4, 0, 0x555u}, {5, 0, 0u}}) {
     ConnectedMask = 0;
     FTRecordDevice unit;
-    ASSERT_TRUE(unit.OpenByIndex(c.index));
-    EXPECT_EQ(ConnectedMask.load(), c.mask) << c.index;
-    EXPECT_EQ(unit.LocationId, c.location) << c.index;
+    ASSERT_TRUE(unit.OpenByIndex(index));
+    EXPECT_EQ(std::pair(int(ConnectedMask.load()), unit.LocationId), std::pair(mask, location)) << index;
   }
   FTRecordDevice unit;
   EXPECT_FALSE(unit.OpenByIndex(6));
   EXPECT_FALSE(unit.OpenByIndex(-1));
-
   // The manager borrows handles during a search and leaves the slot bits alone.
   ConnectedMask = 0x04;
   FTRecordDevice manager;

@@ -49,16 +49,13 @@ TEST(SensorIdentification, KnownKeysGiveTheirUnits) {
     const char *ru1, *ru2, *en1, *en2;
   } cases[] = {
       {'0', '0', 1246, 11, 0, 1, "Датчик напряжения 3.3V", "", "Sensor voltage 3.3V", ""},
-      {'5', '0', 1549, 1, 0, 1, "Датчик напряжения 3.3V", "", "Sensor voltage 3.3V", ""},
       {'1', '8', 1098, 11, 0, 1, "Датчик", "оптической плотности", "Датчик", "оптической плотности"},
       {'4', '9', 1133, 11, 7, 4, "Датчик ускорения 1.5g", "", "Датчик ускорения 1.5g", ""},
       {'5', '2', 1384, 3, 8, 4, "Датчик ускорения 6g", "беспроводной", "Датчик ускорения 6g", "беспроводной"},
       {'5', '8', 1476, 3, 35, 1, "Датчик пульса", "беспроводной", "Pulse sensor", "wireless"},
       {'5', '9', 1306, 6, 59, 1, "Датчик силы", "", "Weight sensor", ""},
-      {'6', '4', 1212, 8, 64, 1, "Датчик расстояния 3м", "(ультразвуковой)", "Ultrasonic sensor", ""},
       {'6', '5', 1357, 8, 65, 1, "Датчик расстояния 0.8м", "(ультразвуковой)", "Ultrasonic sensor", ""},
       {'6', '5', 1366, 1, 2, 1, "Датчик", "температуры -20...+110°С", "Temperature sensor", " -20...+110°С"},
-      {'5', '4', 1234, 11, 52, 3, "ИК датчик расстояния", "", "IR sensor (distance)", ""},
       {'3', '9', 987, 11, 37, 1, "Датчик радиоактивности", "", "Radioactivity sensor", ""},
       {'8', '0', 1832, 1, 22, 1, "Датчик напряжения ±50V", "и силы тока ±20мA", "Sensor voltage ±50V",
        "and current ±20mA"},
@@ -120,33 +117,6 @@ TEST(SensorIdentification, FullDescriptionWithoutTerminator) {
   EXPECT_EQ(IdentifyDescription(buffer.data(), kDescriptionMaxLength, true).NameLine1, "Sensor voltage 3.3V");
   // The first 63 bytes drop the last 0x9C (-100): 1346.
   EXPECT_EQ(DescriptionKey(buffer.data(), 63), SensorKey('0', '0', 1346));
-}
-
-// The inverse over keys outside the table: the reach of 61 filler bytes and keys no description can have.
-TEST(SensorIdentification, DescriptionForArbitraryKeys) {
-  struct Case {
-    std::uint32_t key;
-    bool possible;
-  } cases[] = {
-      {0, true},
-      {SensorKey('7', '\0', 5), false},  // one character cannot carry a sum
-      {SensorKey('\0', '7', 0), false},  // nothing follows a leading terminator
-      {SensorKey('0', '0', 1), true},    // below a space: one control byte
-      {SensorKey('0', '0', 61 * 127), true},
-      {SensorKey('0', '0', 61 * 127 + 1), false},
-      {SensorKey('0', '0', 0x8000), false},
-      {SensorKey('0', '0', static_cast<std::uint16_t>(-61 * 128)), true},
-      {SensorKey('0', '0', static_cast<std::uint16_t>(-61 * 128 - 1)), false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "key 0x" << std::hex << c.key);
-    const std::optional<std::string> description = MakeDescriptionForKey(c.key);
-    ASSERT_EQ(description.has_value(), c.possible);
-    if (!description) continue;
-    EXPECT_LE(description->size(), kDescriptionMaxLength - 1);
-    EXPECT_EQ(description->find('\0'), std::string::npos);
-    EXPECT_EQ(DescriptionKey(*description), c.key);
-  }
 }
 
 }  // namespace
