@@ -129,7 +129,8 @@ class RadioOnSimTest : public FamiliesOnSimTest {
     EXPECT_EQ(axes[3]->CodeCount, expected[0].size());
     for (const VessamorChannel* channel : axes) EXPECT_TRUE(GuardIntact(*channel));
   }
-  static std::vector<std::uint64_t> Range(std::uint64_t first, std::uint64_t last, std::vector<std::uint64_t> range = {}) {
+  using Packets = std::vector<std::uint64_t>;
+  static Packets Range(std::uint64_t first, std::uint64_t last, Packets range = {}) {
     for (std::uint64_t i = first; i <= last; ++i) range.push_back(i);
     return range;
   }
@@ -303,7 +304,7 @@ class TimerOnSimTest : public FamiliesOnSimTest {
 };
 
 TEST_F(TimerOnSimTest, FramesOfEitherRangeFillTheirIntervalWithTheEchoDelay) {
-  for (auto [code, entries_per_frame] : {std::pair{kLongRangeCode, kRate / 20}, std::pair{kShortRangeCode, kRate / 100}}) {
+  for (auto [code, entries_per_frame] : {std::pair{kLongRangeCode, kRate / 20}, {kShortRangeCode, kRate / 100}}) {
     SCOPED_TRACE(code);
     Fresh();
     DeviceQEMod& timer = StartTimer(code);

@@ -152,7 +152,9 @@ TEST_F(UnitPollTest, CyclicWrapKeepsTheNewestOverflowBytes) {
     EXPECT_EQ(events.Resets, 1);
     EXPECT_EQ(events.ReceivedMirror, kept_bytes);
     Codes newest;
-    for (std::uint64_t i = 55 - kept_bytes / 2; i < 55; ++i) newest.push_back(static_cast<std::int16_t>(ramp.CodeAt(i * 1e-3, i)));
+    for (std::uint64_t i = 55 - kept_bytes / 2; i < 55; ++i) {
+      newest.push_back(static_cast<std::int16_t>(ramp.CodeAt(i * 1e-3, i)));
+    }
     EXPECT_EQ(CodesOf(*channel), newest);
   }
 }
@@ -255,7 +257,8 @@ TEST_F(UnitPollTest, OpenByIndexSetsOnlySlotBitsAndTakesTheListedLocation) {
   for (int i = 0; i < 6; ++i) PlugWired();
   DeviceListing = {0x111, 0x222, 0x333, 0x444, 0x555};
   // Listing index, slot bit, location: only the first four indices are slots.
-  for (const auto& [index, mask, location] : {std::tuple{0, 0x01, 0x111u}, {3, 0x08, 0x444u}, {4, 0, 0x555u}, {5, 0, 0u}}) {
+  const std::tuple<int, int, std::uint32_t> cases[] = {{0, 0x01, 0x111}, {3, 0x08, 0x444}, {4, 0, 0x555}, {5, 0, 0}};
+  for (const auto& [index, mask, location] : cases) {
     ConnectedMask = 0;
     FTRecordDevice unit;
     ASSERT_TRUE(unit.OpenByIndex(index));

@@ -10,7 +10,9 @@
 
 namespace {
 
-std::string Lines(std::string_view first, std::string_view second) { return std::string(first) + "|" + std::string(second); }
+std::string Lines(std::string_view first, std::string_view second) {
+  return std::string(first) + "|" + std::string(second);
+}
 
 // Every row, through a description made for its key, comes back as that row in both languages;
 // the same description with its last byte moved by one is refused.
