@@ -53,8 +53,7 @@ class FamiliesOnSimTest : public UnitTestBase {
     manager.Manager = 1;
     EXPECT_TRUE(manager.OpenByIndex(0));
     EXPECT_TRUE(manager.IdentifySensor(true));
-    EXPECT_EQ(manager.DeviceTypeCode, type);
-    EXPECT_EQ(manager.SensorCode, code);
+    EXPECT_EQ(std::pair(int(manager.DeviceTypeCode), int(manager.SensorCode)), std::pair(type, code));
     units.push_back(std::make_unique<Unit>());
     Unit& ref = static_cast<Unit&>(*units.back());
     Attach(ref);

@@ -46,15 +46,6 @@ class FtdiBindingTest : public ::testing::Test {
   sim::Bus& bus_ = sim::Bus::Instance();
 };
 
-TEST_F(FtdiBindingTest, BindsEveryNameInTableOrderAndCallsGoThrough) {
-  RecordingResolver resolver;
-  ASSERT_TRUE(BindFtdiLibrary(resolver.Get()));
-  std::vector<std::string> names;
-  for (const FtdiEntryPointInfo& entry : FtdiEntryPointTable) names.push_back(entry.Name);
-  EXPECT_EQ(resolver.looked_up, names);
-  EXPECT_EQ(Listed(), 1u);
-}
-
 TEST_F(FtdiBindingTest, MissingRequiredNameStopsTheLookUpsAndKeepsTheOldBinding) {
   ASSERT_TRUE(BindFtdiLibrary(sim::d2xx::Resolve));
   int required = 0;
@@ -78,7 +69,10 @@ TEST_F(FtdiBindingTest, MissingOptionalNamesBindAndTheirCallsFail) {
     if (!entry.Required) resolver.missing.insert(entry.Name);
   }
   ASSERT_TRUE(BindFtdiLibrary(resolver.Get()));
-  EXPECT_EQ(resolver.looked_up.size(), std::size(FtdiEntryPointTable));
+  std::vector<std::string> names;  // every name is asked for, in table order
+  for (const FtdiEntryPointInfo& entry : FtdiEntryPointTable) names.push_back(entry.Name);
+  EXPECT_EQ(resolver.looked_up, names);
+  EXPECT_EQ(Listed(), 1u);
 
   FT_HANDLE handle = nullptr;
   ASSERT_EQ(Ftdi.FT_Open(0, &handle), FT_OK);
