@@ -38,11 +38,11 @@ class FamiliesOnSimTest : public UnitTestBase {
   // Plugs a unit whose EEPROM description identifies as the sensor kind; the simulator picks the
   // family from that description's key.
   void PlugKind(int type, int code, std::vector<sim::Signal> signals = {}) {
-    sim::UnitSpec spec;
-    spec.Family = sim::AutoFamily;
-    spec.Description = sim::DescriptionForSensorKind(code, type).value_or("");
-    spec.Signals = std::move(signals);
-    ASSERT_TRUE(sim::AttachUnit(bus, spec));
+    sim::UnitSpec entry;
+    entry.Family = sim::AutoFamily;
+    entry.Description = sim::DescriptionForSensorKind(code, type).value_or("");
+    entry.Signals = std::move(signals);
+    ASSERT_TRUE(sim::AttachUnit(bus, entry));
     unit = bus.Units().back();
   }
   // Identifies listing index 0 on a device manager and hands its handle to a new unit of the
