@@ -1,4 +1,4 @@
-// Tests of the unit families' port set-up, stop bytes, the control unit's close and the type-6 probe.
+// Tests of the unit families' port set-up, stop bytes and the control unit's close.
 #include "acquisition/device_families.h"
 
 #include <functional>
@@ -12,6 +12,7 @@ namespace {
 struct Call {
   std::string Name;
   std::vector<std::uint32_t> Args;
+  bool operator==(const Call&) const = default;
 };
 
 std::vector<Call> SerialSetUp(std::uint32_t in, std::uint32_t out, std::uint32_t stop_bits, std::uint32_t baud) {
@@ -39,7 +40,7 @@ std::vector<Family> Families() {
   six.push_back({"FT_Purge", {FT_PURGE_RX}});
   six.push_back({"FT_Write", {5}});
   return {
-      {"base", Maker<FTRecordDevice>(), {{"FT_SetDivisor", {0}}}, 6},
+      {"base", Maker<FTRecordDevice>(), {{"FT_SetDivisor", {0}}}, 0},
       {"DeviceOne", Maker<DeviceOne>(), {{"FT_SetDivisor", {0}}}, 6},
       {"DeviceTwo", Maker<DeviceTwo>(), SerialSetUp(256, 128, FT_STOP_BITS_1, kWiredBaudRate), 6},
       {"DeviceTri", Maker<DeviceTri>(), SerialSetUp(256, 128, FT_STOP_BITS_1, 1220000), 5},
@@ -73,27 +74,20 @@ class DeviceFamiliesTest : public UnitTestBase {
   }
 };
 
-void ExpectCalls(const std::vector<Call>& logged, const std::vector<Call>& expected) {
-  ASSERT_EQ(logged.size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(logged[i].Name, expected[i].Name) << i;
-    EXPECT_EQ(logged[i].Args, expected[i].Args) << expected[i].Name;
-  }
-}
-
-TEST_F(DeviceFamiliesTest, PortSetUpMakesEachFamilysCallsInOrder) {
+TEST_F(DeviceFamiliesTest, PortSetUpCallsInOrderAndTheFamilysStopByte) {
   for (const Family& family : Families()) {
     SCOPED_TRACE(family.Name);
-    bus.Reset(sim::ClockMode::Virtual);
-    PlugScripted();
+    Fresh();
+    PlugWired();
     FTRecordDevice& unit = Open(family);
     FT_HANDLE handle = unit.Handle;
     ASSERT_TRUE(unit.ConfigurePort());
-    EXPECT_TRUE(unit.IsOpen());
-    ExpectCalls(LoggedCalls(handle), family.Calls);
-    if (family.Name != std::string("base")) {
-      EXPECT_EQ(unit.StartPacketLength, family.PacketLength);
-    }
+    EXPECT_EQ(LoggedCalls(handle), family.Calls);
+    EXPECT_EQ(unit.StartPacketLength, family.PacketLength);
+    unit.StopCommand = 0x77;
+    unit.SetStopCommand();
+    ASSERT_TRUE(unit.SendStop());
+    EXPECT_EQ(bus.Written(handle).back(), family.Name == std::string("DeviceTri") ? kRadioStopByte : kWiredStopByte);
   }
 }
 
@@ -101,9 +95,8 @@ TEST_F(DeviceFamiliesTest, FailedCallStopsThePortSetUpAndClosesTheUnit) {
   for (const Family& family : Families()) {
     for (std::size_t failing = 0; failing < family.Calls.size(); ++failing) {
       SCOPED_TRACE(std::string(family.Name) + " failing at " + family.Calls[failing].Name);
-      bus.Reset(sim::ClockMode::Virtual);
-      ConnectedMask = 0;
-      PlugScripted();
+      Fresh();
+      PlugWired();
       FTRecordDevice& unit = Open(family);
       FT_HANDLE handle = unit.Handle;
       bus.FailCall(family.Calls[failing].Name, 1);
@@ -111,28 +104,13 @@ TEST_F(DeviceFamiliesTest, FailedCallStopsThePortSetUpAndClosesTheUnit) {
       EXPECT_FALSE(unit.IsOpen());
       std::vector<Call> expected(family.Calls.begin(), family.Calls.begin() + static_cast<std::ptrdiff_t>(failing) + 1);
       expected.push_back({"FT_Close", {}});
-      ExpectCalls(LoggedCalls(handle), expected);
+      EXPECT_EQ(LoggedCalls(handle), expected);
     }
   }
 }
 
-TEST_F(DeviceFamiliesTest, StopBytes) {
-  for (const Family& family : Families()) {
-    SCOPED_TRACE(family.Name);
-    bus.Reset(sim::ClockMode::Virtual);
-    sim::UnitId id = PlugScripted();
-    FTRecordDevice& unit = Open(family);
-    unit.StopCommand = 0x77;
-    unit.SetStopCommand();
-    const std::uint8_t expected = family.Name == std::string("DeviceTri") ? kRadioStopByte : kWiredStopByte;
-    EXPECT_EQ(unit.StopCommand, expected);
-    EXPECT_TRUE(unit.SendStop());
-    EXPECT_EQ(bus.Written(bus.HandlesOf(id).at(0)), std::vector<std::uint8_t>{expected});
-  }
-}
-
 TEST_F(DeviceFamiliesTest, ControlUnitClosesWithoutTouchingTheSlotsOrTheRecording) {
-  PlugScripted();
+  PlugWired();
   DeviceFive& control = OpenUnit<DeviceFive>();
   ConnectedMask = 0x01;
   bus.FailCall("FT_SetTimeouts", 1);
@@ -140,30 +118,6 @@ TEST_F(DeviceFamiliesTest, ControlUnitClosesWithoutTouchingTheSlotsOrTheRecordin
   EXPECT_FALSE(control.IsOpen());
   EXPECT_EQ(ConnectedMask.load(), 0x01);
   EXPECT_EQ(events.Stops, 0);
-}
-
-TEST_F(DeviceFamiliesTest, TypeSixProbeWaitsAtMostItsLimitForAReply) {
-  PlugScripted();
-  DeviceSix& unit = OpenUnit<DeviceSix>();
-  FT_HANDLE handle = unit.Handle;
-  const std::uint32_t start = clock.Now;
-  ASSERT_TRUE(unit.ConfigurePort());
-  EXPECT_EQ(bus.Written(handle), std::vector<std::uint8_t>(kTypeSixProbe.begin(), kTypeSixProbe.end()));
-  EXPECT_TRUE(std::equal(kTypeSixProbe.begin(), kTypeSixProbe.end(), unit.StartPacket.begin()));
-  EXPECT_EQ(unit.ProbeAnswered, 0);
-  EXPECT_GE(clock.Now - start, kProbeReplyWaitMs);
-  EXPECT_LT(clock.Now - start, kProbeReplyWaitMs + 2 * kProbePollMs);
-  EXPECT_TRUE(unit.IsOpen());
-}
-
-TEST_F(DeviceFamiliesTest, TypeSixProbeReplyEndsTheWait) {
-  PlugScripted({0x3B, 0x3C});
-  DeviceSix& unit = OpenUnit<DeviceSix>();
-  const std::uint32_t start = clock.Now;
-  ASSERT_TRUE(unit.ConfigurePort());
-  EXPECT_EQ(unit.ProbeAnswered, 1);
-  EXPECT_LT(clock.Now - start, kProbeReplyWaitMs);
-  EXPECT_EQ(Queued(unit.Handle), 0u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -20,10 +21,12 @@
 #include "graph/graph_view.h"
 #include "sim/bus.h"
 #include "sim/d2xx.h"
-#include "sim/unit_model.h"
 #include "sim/wired_unit.h"
 
 namespace unittest {
+
+using Codes = std::vector<std::int16_t>;
+using Messages = std::vector<std::pair<std::uint8_t, std::uint8_t>>;
 
 // The recording control as the units see it; resets the channels it is given, as the view does.
 class RecordingEvents : public UnitEvents {
@@ -44,7 +47,7 @@ class RecordingEvents : public UnitEvents {
   int Resets = 0;
   std::uint32_t ReceivedMirror = 0;
   int Stops = 0;
-  std::vector<std::pair<std::uint8_t, std::uint8_t>> Messages;
+  unittest::Messages Messages;
   RadioLinkState Link;
 };
 
@@ -61,44 +64,29 @@ class SteppedClock : public UnitClock {
   std::uint32_t Slept = 0;
 };
 
-// A unit that sends nothing by itself: tests put bytes on its stream, and it may answer each write.
-class ScriptedUnit : public sim::UnitModel {
- public:
-  explicit ScriptedUnit(std::vector<std::uint8_t> reply = {}) : reply_(std::move(reply)) {}
-  std::string Family() const override { return "scripted"; }
-  void OnWrite(std::span<const std::uint8_t>, std::int64_t) override { owed_ += reply_.size() > 0 ? 1 : 0; }
-  void Produce(std::int64_t, std::vector<std::uint8_t>& out) override {
-    for (; owed_ > 0; --owed_) out.insert(out.end(), reply_.begin(), reply_.end());
-  }
-
- private:
-  std::vector<std::uint8_t> reply_;
-  int owed_ = 0;
-};
-
 inline constexpr std::int16_t kGuard = 0x5A5A;
-
-inline std::array<std::uint8_t, 2> WiredFrame(int channel, std::uint16_t value) {
-  return sim::EncodeWiredFrame(channel, value);
-}
 
 class UnitTestBase : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(BindFtdiLibrary(sim::d2xx::Resolve));
-    bus.Reset(sim::ClockMode::Virtual);
-    ResetDeviceStatus();
+    Fresh();
     buffer.assign(FTRecordDevice::kReceiveBufferSize, 0);
   }
-  void TearDown() override {
+  void TearDown() override { Fresh(); }
+  // A fresh bus, status and recording, for the next case of a table.
+  void Fresh() {
     units.clear();
     bus.Reset(sim::ClockMode::Virtual);
     ResetDeviceStatus();
+    fill = 0;
+    events = RecordingEvents{};
+    clock = SteppedClock{};
   }
 
   // A channel holding `capacity` codes, followed by guard codes that must stay untouched.
-  VessamorChannel& NewChannel(std::uint32_t capacity, std::uint32_t guard = 64) {
-    storage.emplace_back(capacity + guard, kGuard);
+  VessamorChannel& NewChannel(std::uint32_t capacity) {
+    storage.emplace_back(capacity + 64, kGuard);
     channels.push_back(std::make_unique<VessamorChannel>());
     VessamorChannel& channel = *channels.back();
     channel.Codes = storage.back().data();
@@ -108,39 +96,30 @@ class UnitTestBase : public ::testing::Test {
   }
   bool GuardIntact(const VessamorChannel& channel) const {
     for (const auto& codes : storage) {
-      if (codes.data() != channel.Codes) continue;
-      for (std::size_t i = channel.CodeCapacity; i < codes.size(); ++i) {
-        if (codes[i] != kGuard) return false;
+      if (codes.data() == channel.Codes) {
+        return std::all_of(codes.begin() + channel.CodeCapacity, codes.end(), [](auto c) { return c == kGuard; });
       }
-      return true;
     }
     return false;
   }
-  std::vector<std::int16_t> CodesOf(const VessamorChannel& channel) const {
-    return {channel.Codes, channel.Codes + channel.CodeCount};
-  }
+  static Codes CodesOf(const VessamorChannel& channel) { return {channel.Codes, channel.Codes + channel.CodeCount}; }
 
-  sim::UnitId PlugWired(std::vector<sim::Signal> signals, const std::string& description = "15 unit") {
+  // A wired unit; until started it sends nothing but what a test puts on its stream.
+  sim::UnitId PlugWired(std::vector<sim::Signal> signals = {}, const std::string& description = "15 unit") {
     sim::UnitInfo info;
     info.Description = description;
     return bus.Plug(info, std::make_unique<sim::WiredUnitModel>(std::move(signals)));
-  }
-  sim::UnitId PlugScripted(std::vector<std::uint8_t> reply = {}, const std::string& description = "15 unit") {
-    sim::UnitInfo info;
-    info.Description = description;
-    return bus.Plug(info, std::make_unique<ScriptedUnit>(std::move(reply)));
   }
 
   // Opens the unit at a listing index and gives it the test's view, recording control, clock and buffer.
   template <typename Unit = FTRecordDevice>
   Unit& OpenUnit(int index = 0) {
-    auto unit = std::make_unique<Unit>();
-    Unit& ref = *unit;
-    units.push_back(std::move(unit));
-    Attach(ref);
-    EXPECT_TRUE(ref.OpenByIndex(index));
-    ref.SlotIndex = static_cast<std::uint8_t>(index);
-    return ref;
+    units.push_back(std::make_unique<Unit>());
+    Unit& unit = static_cast<Unit&>(*units.back());
+    Attach(unit);
+    EXPECT_TRUE(unit.OpenByIndex(index));
+    unit.SlotIndex = static_cast<std::uint8_t>(index);
+    return unit;
   }
   void Attach(FTRecordDevice& unit) {
     unit.View = &view;
@@ -150,11 +129,10 @@ class UnitTestBase : public ::testing::Test {
   }
   // Starts a wired stream of `count` channels at the period, as the device worker's start does.
   void StartWired(FTRecordDevice& unit, int count, int period_us) {
-    const std::uint8_t packet[6] = {0xA7, static_cast<std::uint8_t>(count), 0xA3,
-                                    static_cast<std::uint8_t>(period_us & 0xFF),
-                                    static_cast<std::uint8_t>(period_us >> 8), 0xA5};
+    std::uint8_t packet[6] = {0xA7, static_cast<std::uint8_t>(count), 0xA3, static_cast<std::uint8_t>(period_us & 0xFF),
+                              static_cast<std::uint8_t>(period_us >> 8), 0xA5};
     DWORD written = 0;
-    ASSERT_EQ(Ftdi.FT_Write(unit.Handle, const_cast<std::uint8_t*>(packet), 6, &written), FT_OK);
+    ASSERT_EQ(Ftdi.FT_Write(unit.Handle, packet, 6, &written), FT_OK);
     unit.Running = 1;
   }
   // Puts hand-built bytes into the receive buffer after what is there and decodes them.
@@ -163,9 +141,9 @@ class UnitTestBase : public ::testing::Test {
     fill += static_cast<std::uint32_t>(bytes.size());
     unit.ParseStream();
   }
-  DWORD Queued(FT_HANDLE handle) {
+  static DWORD Queued(FT_HANDLE handle) {
     DWORD count = 0;
-    EXPECT_EQ(Ftdi.FT_GetQueueStatus(handle, &count), FT_OK);
+    Ftdi.FT_GetQueueStatus(handle, &count);
     return count;
   }
   void AdvanceUs(std::int64_t us) { bus.Advance(std::chrono::microseconds(us)); }
