@@ -9,24 +9,16 @@
 #include <utility>
 #include <vector>
 
-#include "channels/vessamor_channel.h"
-#include "fakes/fake_main_window.h"
-#include "graph/graph_view.h"
-#include "platform/gdi.h"
+#include "channel_fixtures.h"
 #include "platform/png_writer.h"
-#include "render/agg_ren.h"
-#include "render/render_probe.h"
 
 namespace {
 
 constexpr platform::Colour kWhite{255, 255, 255, 255};
-constexpr PixelRect kPlot{40, 30, 340, 230};
-constexpr std::uint32_t kColumns = 321;  // more records than the plot has columns
+constexpr PixelRect kPlot = PlotSurface::kPlot;
+constexpr std::uint32_t kColumns = PlotSurface::kColumns;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
-
-// Half a unit per code; with half a unit per pixel a code's plot coordinate is the code itself.
-float HalfPerCode(std::int16_t code, const VessamorChannel*) { return code * 0.5f; }
 
 std::int32_t Ramp(std::uint32_t i) { return static_cast<std::int32_t>(i / 3) - 40; }
 std::int32_t Square(std::uint32_t i) {
@@ -41,53 +33,7 @@ platform::Colour AsColour(const Rgba& c) { return {c.R, c.G, c.B, c.A}; }
 // Rows the pen covers round one pixel row: its width, centred.
 std::pair<int, int> CoveredRows(int row, int pen) { return {row - (pen - 1) / 2, row - (pen - 1) / 2 + pen - 1}; }
 
-struct CurveTest : ::testing::Test {
-  platform::Surface surface{400, 260};
-  agg_ren ren;
-  GraphView view;
-  std::vector<ColumnRecord> tables[4];
-
-  void SetUp() override {
-    ren.Attach(surface);
-    Configure();
-  }
-  void Configure() {
-    surface.Fill(kWhite);
-    view.ViewRect = PixelRect{0, 0, 400, 260};
-    view.PlotRect = kPlot;
-    view.PlotWidth = static_cast<std::uint16_t>(kPlot.Width());
-    view.TimeOriginPixel = kPlot.Left;
-    view.ValueOriginPixel = kPlot.Top;
-    view.Scale.ValuePerPixel = 0.5;
-    view.Scale.TopValue = 50.0;
-    view.Scale.ZeroLinePixel = 100 + kPlot.Top;
-    view.Scale.TopPixel = kPlot.Top;
-    view.Scale.BottomPixel = kPlot.Bottom;
-  }
-  // Gives channel k a column table of one code per column, reduced to plot coordinates by the channel.
-  VessamorChannel& Link(std::size_t k, std::int32_t (*code_of)(std::uint32_t)) {
-    VessamorChannel& ch = view.Channel(k);
-    tables[k].assign(kColumns, ColumnRecord{});
-    for (std::uint32_t i = 0; i < kColumns; ++i) {
-      tables[k][i].MaxCode = tables[k][i].MinCode = code_of(i);
-      tables[k][i].FirstSample = i * 10;
-    }
-    ch.RawToValueFn = &HalfPerCode;
-    ch.View = &view;
-    ch.Scale = &view.Scale;
-    ch.Columns = tables[k].data();
-    ch.TimeBase = tables[0].empty() ? tables[k].data() : tables[0].data();
-    ch.ColumnCapacity = kColumns;
-    ch.CodeCount = ch.Shown = 1;
-    ch.PenWidth = 3;
-    ch.Colour = view.ChannelColours[k];
-    ch.ComputePlotPoints(0, kColumns - 1);
-    return ch;
-  }
-  int X(std::uint32_t column) const { return view.TimeOriginPixel - 1 + static_cast<int>(column); }
-  int Row(std::int32_t pixel) const { return view.Scale.ZeroLinePixel - pixel; }
-  bool AnyInk() const { return probe::Ink(surface).Any(); }
-};
+using CurveTest = PlotSurface;
 
 TEST_F(CurveTest, PassesEachColumnsRowJoinsJumpsAndStaysInThePlot) {
   const VessamorChannel& ramp = Link(0, Ramp);
@@ -278,16 +224,6 @@ TEST_F(IndicatorTest, StandardStripEndsAtTheStripsRightEdge) {
     EXPECT_EQ(ch.LabelRect, label);  // everything fits, so the kept box is the strip itself
     EXPECT_EQ(window.LineSpacing, 15.0);
   }
-}
-
-TEST_F(IndicatorTest, TwoLineStripHalvesTheTextAndWidensTheSecondValue) {
-  VessamorChannel& ch = Channel();
-  ch.IndicatorTwoLines = 1;
-  ch.LayoutIndicator(PixelRect{880, 45, 1270, 205}, 0);
-  const double size = 4.1 * S() * 0.5;
-  const BoxD first = Slot(ch.ValueLineGeometry, 0), second = Slot(ch.SecondLineGeometry, 0);
-  EXPECT_NEAR(first.bottom - first.top, window.IndicatorCharHeight * size, 1e-9);
-  EXPECT_NEAR(second.right - second.left, (ch.ValueWidth + 1) * window.IndicatorCharWidth * size, 1e-9);
 }
 
 TEST_F(IndicatorTest, CaptionedStylesFollowOnFromTheLeftWithTheColumnsTime) {

@@ -1,5 +1,7 @@
-// Small shared helpers for the channel tests: a lone channel over its own codes and a set-up view.
+// Small shared helpers for the channel tests: a lone channel, a set-up view, a plot surface.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -9,6 +11,9 @@
 #include "fakes/fake_main_window.h"
 #include "graph/graph_view.h"
 #include "graph/scale_state.h"
+#include "platform/gdi.h"
+#include "render/agg_ren.h"
+#include "render/render_probe.h"
 
 inline float LinearHundredths(std::int16_t code, const VessamorChannel*) { return code * 0.01f; }
 inline float Identity(std::int16_t code, const VessamorChannel*) { return code; }
@@ -79,4 +84,57 @@ struct SetupView {
   }
   FakeMainWindow window;
   GraphView view;
+};
+
+// A 400 x 260 surface round a plot at (40, 30)-(340, 230): half a unit per pixel, zero at row 130.
+struct PlotSurface : ::testing::Test {
+  static constexpr PixelRect kPlot{40, 30, 340, 230};
+  static constexpr std::uint32_t kColumns = 321;  // more records than the plot has columns
+
+  void SetUp() override {
+    ren.Attach(surface);
+    Configure();
+  }
+  void Configure() {
+    surface.Fill({255, 255, 255, 255});
+    view.ViewRect = PixelRect{0, 0, 400, 260};
+    view.PlotRect = kPlot;
+    view.PlotWidth = static_cast<std::uint16_t>(kPlot.Width());
+    view.TimeOriginPixel = kPlot.Left;
+    view.ValueOriginPixel = view.Scale.TopPixel = kPlot.Top;
+    view.Scale.BottomPixel = kPlot.Bottom;
+    view.Scale.ValuePerPixel = 0.5;
+    view.Scale.TopValue = 50.0;
+    view.Scale.ZeroLinePixel = 130;
+  }
+  // Gives channel k a column table of one code per column, reduced to plot coordinates by the channel.
+  VessamorChannel& Link(std::size_t k, std::int32_t (*code_of)(std::uint32_t)) {
+    VessamorChannel& ch = view.Channel(k);
+    tables[k].assign(kColumns, ColumnRecord{});
+    for (std::uint32_t i = 0; i < kColumns; ++i) {
+      tables[k][i].MaxCode = tables[k][i].MinCode = code_of(i);
+      tables[k][i].FirstSample = i * 10;
+    }
+    ch.RawToValueFn = [](std::int16_t code, const VessamorChannel*) { return code * 0.5f; };
+    ch.View = &view;
+    ch.Scale = &view.Scale;
+    ch.Columns = tables[k].data();
+    ch.TimeBase = tables[0].empty() ? tables[k].data() : tables[0].data();
+    ch.ColumnCapacity = kColumns;
+    ch.CodeCount = ch.Shown = 1;
+    ch.PlotGainOn = 0;
+    ch.PenWidth = 3;
+    ch.Colour = view.ChannelColours[k];
+    ch.ComputePlotPoints(0, kColumns - 1);
+    return ch;
+  }
+  int X(std::uint32_t column) const { return view.TimeOriginPixel - 1 + static_cast<int>(column); }
+  int Row(std::int32_t pixel) const { return view.Scale.ZeroLinePixel - pixel; }
+  bool AnyInk() const { return probe::Ink(surface).Any(); }
+
+  platform::Surface surface{400, 260};
+  agg_ren ren;
+  FakeMainWindow window;
+  GraphView view;
+  std::vector<ColumnRecord> tables[4];
 };
