@@ -52,6 +52,10 @@ TEST_F(CurveTest, PassesEachColumnsRowJoinsJumpsAndStaysInThePlot) {
   const probe::Bounds ink = probe::Ink(surface);
   EXPECT_EQ((platform::Rect{ink.left, ink.top, ink.right + 1, ink.bottom + 1}),
             (platform::Rect{kPlot.Left, kPlot.Top, kPlot.Right, kPlot.Bottom}));
+  // The surface's clip and pending paths are left alone.
+  ren.DrawLine(0, 5.5, 400, 5.5, 0, 0, 0, 255, 1.0f);
+  ren.RenderScanlines();
+  EXPECT_EQ(surface.GetPixel(10, 5), (platform::Colour{0, 0, 0, 255}));
 }
 
 TEST_F(CurveTest, ColumnWithEqualExtremesShowsOnePenWideDot) {
@@ -65,13 +69,6 @@ TEST_F(CurveTest, ColumnWithEqualExtremesShowsOnePenWideDot) {
       EXPECT_EQ(surface.GetPixel(X(120), y), y >= first && y <= last ? AsColour(flat.Colour) : kWhite) << pen << " " << y;
     }
   }
-}
-
-TEST_F(CurveTest, LeavesTheSurfacesClipAndPendingPathsAlone) {
-  Link(0, Ramp).DrawCurve(ren, 1, 300);
-  ren.DrawLine(0, 5.5, 400, 5.5, 0, 0, 0, 255, 1.0f);
-  ren.RenderScanlines();
-  EXPECT_EQ(surface.GetPixel(10, 5), (platform::Colour{0, 0, 0, 255}));
 }
 
 TEST_F(CurveTest, EmptyOrUnlinkedChannelDrawsNothing) {

@@ -96,30 +96,6 @@ TEST(ChannelTrackMinMax, ResetStartsAfreshThenExtremesGrow) {
   }
 }
 
-TEST(ChannelFilterConfig, DerivedFlagsAndSmoothingHalves) {
-  struct Case {
-    std::uint8_t median_on;
-    std::uint16_t median_window;
-    std::uint8_t smoothing_on;
-    std::uint16_t smoothing_window;
-    std::uint8_t notch_on, filter_on, iir_on, fractional;
-    std::uint16_t lead, trail;
-  };
-  const Case cases[] = {{0, 0, 1, 20, 0, 1, 0, 1, 10, 10}, {1, 7, 0, 7, 0, 1, 0, 0, 4, 3}, {0, 4, 0, 0, 1, 0, 1, 0, 0, 0}};
-  for (const Case& c : cases) {
-    VessamorChannel channel;
-    channel.MedianOn = c.median_on;
-    channel.MedianWindow = c.median_window;
-    channel.SmoothingOn = c.smoothing_on;
-    channel.SmoothingWindow = c.smoothing_window;
-    channel.NotchOn = c.notch_on;
-    channel.ConfigureFilter();
-    const std::array<int, 5> got{channel.FilterOn, channel.IirOn, channel.FractionalCodes, channel.LeadHalf,
-                                 channel.TrailHalf};
-    EXPECT_EQ(got, (std::array<int, 5>{c.filter_on, c.iir_on, c.fractional, c.lead, c.trail})) << c.smoothing_window;
-  }
-}
-
 TEST(ChannelPlotPoints, RecordsBecomePixelsWithinTheRange) {
   LoneChannel f;
   f.scale.ValuePerPixel = 0.25;

@@ -175,24 +175,4 @@ TEST(MultiKindHighRate, SoundAndTimingRatesAndTheSoundKindsSecondChannel) {
   f.Ch(1).Device = nullptr;
 }
 
-TEST(MultiKindTexts, SymbolsUnitsAndDecimalsInBothLanguages) {
-  struct Case {
-    std::uint8_t kind;
-    std::size_t channel;
-    const char *ru, *en;
-    std::uint16_t decimals;
-  };
-  const Case cases[] = {{80, 1, "E клк", "E klx", 1}, {45, 0, "V мл", "V мл", 2}, {7, 3, "As м/с^2", "As m/s^2", 2},
-                        {35, 0, "Y уд.мин", "Y bpm", 0}, {73, 0, "Y об/сек", "Y ", 2}};
-  for (const Case& c : cases) {
-    for (bool english : {false, true}) {
-      SetupView f(english);
-      f.SetupUnit(c.kind, {0, 1});
-      const VessamorChannel& ch = f.Ch(c.channel);
-      EXPECT_EQ(ch.Symbol + " " + ch.Unit, english ? c.en : c.ru) << int(c.kind);
-      EXPECT_EQ(ch.Decimals, c.decimals) << int(c.kind);
-    }
-  }
-}
-
 }  // namespace
