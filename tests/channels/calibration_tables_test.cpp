@@ -20,22 +20,26 @@ TEST(CalibrationTables, EachTableHitsItsPointsAndIsMonotone) {
     const std::span<const float> table = CalibrationTables::Instance().Table(id);
     ASSERT_EQ(table.size(), static_cast<std::size_t>(source.Entries)) << source.Name;
     for (int known : {0, source.Entries / 4, source.Entries / 2, source.Entries - 1}) {
-      EXPECT_TRUE(std::any_of(source.Points.begin(), source.Points.end(), [&](const CalibrationPoint& p) { return p.Code == known; }))
+      EXPECT_TRUE(std::any_of(source.Points.begin(), source.Points.end(),
+                              [&](const CalibrationPoint& p) { return p.Code == known; }))
           << source.Name << " lacks " << known;
     }
     const double tolerance = 1e-3 * source.FullScale;
     for (const CalibrationPoint& point : source.Points) {
-      EXPECT_NEAR(table[static_cast<std::size_t>(point.Code)], static_cast<float>(point.Value), tolerance) << source.Name << " at " << point.Code;
+      EXPECT_NEAR(table[static_cast<std::size_t>(point.Code)], static_cast<float>(point.Value), tolerance)
+          << source.Name << " at " << point.Code;
     }
     const bool rising = source.Direction == TableDirection::Rising;
-    for (std::size_t i = 1; i < table.size(); ++i) ASSERT_TRUE(Ordered(table[i - 1], table[i], rising)) << source.Name << " at " << i;
+    for (std::size_t i = 1; i < table.size(); ++i)
+      ASSERT_TRUE(Ordered(table[i - 1], table[i], rising)) << source.Name << " at " << i;
     EXPECT_NE(table.front(), table.back()) << source.Name;
   }
 }
 
 TEST(CalibrationTables, StatedValuesOfTheCurrentFlowAndDistanceTables) {
   const CalibrationTables& t = CalibrationTables::Instance();
-  for (const auto& [id, full] : {std::pair{CalibrationTableId::Current66, 2.7785}, {CalibrationTableId::Current67, 277.85}}) {
+  for (const auto& [id, full] :
+       {std::pair{CalibrationTableId::Current66, 2.7785}, {CalibrationTableId::Current67, 277.85}}) {
     EXPECT_EQ(t.Table(id)[2047], 0.0f);
     EXPECT_EQ(t.Table(id)[0], static_cast<float>(-full));
     EXPECT_EQ(t.Table(id)[4095], static_cast<float>(full));
@@ -74,7 +78,8 @@ TEST(CalibrationTables, MonotoneCurveNeverOvershootsBesideASteepSegment) {
 TEST(CalibrationTables, FirstUseFromManyThreadsSharesOneInstance) {
   std::vector<const CalibrationTables*> seen(8, nullptr);
   std::vector<std::thread> threads;
-  for (std::size_t i = 0; i < seen.size(); ++i) threads.emplace_back([&seen, i] { seen[i] = &CalibrationTables::Instance(); });
+  for (std::size_t i = 0; i < seen.size(); ++i)
+    threads.emplace_back([&seen, i] { seen[i] = &CalibrationTables::Instance(); });
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(std::count(seen.begin(), seen.end(), seen.front()), 8);
 }

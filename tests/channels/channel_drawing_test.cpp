@@ -40,7 +40,8 @@ TEST_F(CurveTest, PassesEachColumnsRowJoinsJumpsAndStaysInThePlot) {
   const VessamorChannel& square = Link(1, Square);
   ramp.DrawCurve(ren, 0, 100000);  // ranges past the tables and the plot are cut back to them
   square.DrawCurve(ren, 0, 100000);
-  const std::pair<const VessamorChannel*, std::uint32_t> probes[] = {{&ramp, 1}, {&ramp, 280}, {&square, 25}, {&square, 290}};
+  const std::pair<const VessamorChannel*, std::uint32_t> probes[] = {
+      {&ramp, 1}, {&ramp, 280}, {&square, 25}, {&square, 290}};
   for (const auto& [channel, column] : probes) {
     EXPECT_EQ(surface.GetPixel(X(column), Row(channel->Columns[column].MaxPixel)), AsColour(channel->Colour)) << column;
   }
@@ -66,7 +67,8 @@ TEST_F(CurveTest, ColumnWithEqualExtremesShowsOnePenWideDot) {
     flat.DrawCurve(ren, 120, 120);
     const auto [first, last] = CoveredRows(Row(flat.Columns[120].MaxPixel), pen);
     for (int y = first - 1; y <= last + 1; ++y) {
-      EXPECT_EQ(surface.GetPixel(X(120), y), y >= first && y <= last ? AsColour(flat.Colour) : kWhite) << pen << " " << y;
+      EXPECT_EQ(surface.GetPixel(X(120), y), y >= first && y <= last ? AsColour(flat.Colour) : kWhite)
+          << pen << " " << y;
     }
   }
 }
@@ -132,8 +134,10 @@ TEST_F(CurveTest, UnusableNumbersNeverReachAPixel) {
     double value_per_pixel;
     bool draws;
   };
-  const Case cases[] = {{"NaN top", &NotANumber, 0.5, false}, {"infinite top", &Infinite, 0.5, false},
-                        {"no value per pixel", nullptr, 0.0, false}, {"huge top", &Huge, 0.5, true}};
+  const Case cases[] = {{"NaN top", &NotANumber, 0.5, false},
+                        {"infinite top", &Infinite, 0.5, false},
+                        {"no value per pixel", nullptr, 0.0, false},
+                        {"huge top", &Huge, 0.5, true}};
   for (const Case& c : cases) {
     surface.Fill(kWhite);
     view.Scale.ValuePerPixel = 0.5;
@@ -149,15 +153,18 @@ TEST_F(CurveTest, UnusableNumbersNeverReachAPixel) {
 TEST_F(CurveTest, ExtremePlotCoordinatesAreHeldAtTheStrip) {
   VessamorChannel& ch = Link(0, Flat);
   tables[0][100].MaxPixel = std::numeric_limits<std::int32_t>::max();
-  tables[0][100].MinPixel = tables[0][101].MaxPixel = tables[0][101].MinPixel = std::numeric_limits<std::int32_t>::min();
+  tables[0][100].MinPixel = tables[0][101].MaxPixel = tables[0][101].MinPixel =
+      std::numeric_limits<std::int32_t>::min();
   ch.DrawCurve(ren, 1, 300);
   for (int y = kPlot.Top; y < kPlot.Bottom; ++y) EXPECT_EQ(surface.GetPixel(X(100), y), AsColour(ch.Colour));
 }
 
 TEST_F(CurveTest, RampAndSquareWaveToPng) {
   // The frame round the plot, as the grid draws it, so a person can see the curves stay inside.
-  platform::FillRect(surface, {kPlot.Left - 2, kPlot.Top - 2, kPlot.Right + 2, kPlot.Bottom + 2}, platform::Brush{{0, 0, 0, 255}});
-  platform::FillRect(surface, {kPlot.Left, kPlot.Top, kPlot.Right, kPlot.Bottom}, platform::Brush{{250, 250, 250, 255}});
+  platform::FillRect(surface, {kPlot.Left - 2, kPlot.Top - 2, kPlot.Right + 2, kPlot.Bottom + 2},
+                     platform::Brush{{0, 0, 0, 255}});
+  platform::FillRect(surface, {kPlot.Left, kPlot.Top, kPlot.Right, kPlot.Bottom},
+                     platform::Brush{{250, 250, 250, 255}});
   Link(0, Ramp).DrawCurve(ren, 1, kColumns);
   Link(1, Square).DrawCurve(ren, 1, kColumns);
   Link(2, Flat).DrawCurve(ren, 1, kColumns);
@@ -189,7 +196,9 @@ struct IndicatorTest : ::testing::Test {
 struct BoxD {
   double left, top, right, bottom;
 };
-BoxD Slot(const IndicatorGeometry& g, int slot) { return BoxD{g[slot * 4], g[slot * 4 + 1], g[slot * 4 + 2], g[slot * 4 + 3]}; }
+BoxD Slot(const IndicatorGeometry& g, int slot) {
+  return BoxD{g[slot * 4], g[slot * 4 + 1], g[slot * 4 + 2], g[slot * 4 + 3]};
+}
 
 TEST_F(IndicatorTest, StandardStripEndsAtTheStripsRightEdge) {
   struct Case {
@@ -213,7 +222,8 @@ TEST_F(IndicatorTest, StandardStripEndsAtTheStripsRightEdge) {
     const double unit_h = h * (c.unit_width < 6 ? 0.7 : 0.64);
     const BoxD value = Slot(ch.ValueLineGeometry, 0), unit = Slot(ch.ValueLineGeometry, 1);
     EXPECT_NEAR(unit.right, label.Right, 1e-9);
-    EXPECT_NEAR(unit.right - unit.left, (c.unit_width + 1) * window.IndicatorCharWidth * 4.1 * S() * c.axis_text_scale, 1e-9);
+    EXPECT_NEAR(unit.right - unit.left, (c.unit_width + 1) * window.IndicatorCharWidth * 4.1 * S() * c.axis_text_scale,
+                1e-9);
     EXPECT_NEAR(value.right, unit.left, 1e-9);
     EXPECT_NEAR(unit.bottom - unit.top, unit_h, 1e-9);
     // The unit shares the value's baseline, except kind 31's, which rides at 0.4 of the free height.

@@ -1,4 +1,6 @@
 // Tests of the column reduction: sliding median, moving mean and RMS, pieces, plain extremes, the calibration read.
+#include "channels/column_reduction.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 
 #include "channel_fixtures.h"
 #include "channels/channel_filters.h"
-#include "channels/column_reduction.h"
 
 namespace {
 
@@ -49,7 +50,8 @@ std::vector<std::int32_t> CentredOracle(const std::vector<std::int32_t>& in, std
 std::vector<std::int32_t> TrailingRmsOracle(const std::vector<std::int32_t>& in, std::uint32_t n) {
   std::vector<std::int32_t> out(in.size());
   for (std::size_t k = 0; k < in.size(); ++k) {
-    out[k] = MeanOf(in, k + 1 >= n ? static_cast<std::int64_t>(k + 1 - n) : 0, static_cast<std::int64_t>(k + 1), true, true);
+    out[k] =
+        MeanOf(in, k + 1 >= n ? static_cast<std::int64_t>(k + 1 - n) : 0, static_cast<std::int64_t>(k + 1), true, true);
   }
   return out;
 }
@@ -89,7 +91,8 @@ struct Reduction : LoneChannel {
 
 TEST(SlidingMedian, EqualsSortedWindowMedianForEveryWindow) {
   // Full signed range (so the unsigned ordering shows), ADC codes, and few values.
-  for (const auto& codes : {RandomCodes(3000, -32768, 32767, 1), RandomCodes(3000, 0, 4095, 2), RandomCodes(3000, 0, 2, 3)}) {
+  for (const auto& codes :
+       {RandomCodes(3000, -32768, 32767, 1), RandomCodes(3000, 0, 4095, 2), RandomCodes(3000, 0, 2, 3)}) {
     for (std::uint16_t n : {1, 2, 3, 7, 64, 255}) {
       Reduction f(codes, 1);
       f.Configure(1, n, 0, 0, 1, 1);

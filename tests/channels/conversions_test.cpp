@@ -27,18 +27,20 @@ struct CodeCase {
 
 float Convert(RawToValueFnType fn, int code) { return fn(static_cast<std::int16_t>(code), nullptr); }
 
+// RawCodeFromCode16 and Volts20FromCode16 take twelve bits with four low bits: the top codes are large,
+// not negative.
 TEST(Conversions, EdgeCodesGiveTheirDefinedValues) {
   const CodeCase cases[] = {
       C(VoltsFromCode12, 0, 0.0f), C(VoltsFromCode12, -7, 0.0f), C(VoltsFromCode12, 4095, 3.3f),
       C(VoltsFromCode12, 20000, 3.3f), C(VoltsFromCode10, 1023, 3.3f), C(PhFromCode12, 3896, 0.0f),
       C(PhFromCode12, 4095, 0.0f), C(PhFromCode10, 973, 0.0f), C(MagFieldFromCode10, 1023, 100.0f),
       C(DistanceFromEchoCode, 300, 800.0f), C(DistanceFromEchoCode, -300, 0.0f), C(TurbidityFromCode12, 4095, 0.0f),
-      C(TurbidityFromCode12, -1000, 85.79032967f), C(Pressure85FromCode12, 4095, 730.0f), C(SpeedFromCode16, 16000, 0.0f),
-      C(SpeedFromCode16, 32000, 10.0f), C(AccelFromCode16, -5, -100.0f), C(FlowFromCode12, 9000, FlowFromCode12(4095, nullptr)),
-      C(RevolutionsFromCode, 384, 1.5f), C(RevolutionsFromCode, -1, -0.00390625f), C(FractionFromCode10, 1023, 1.0f),
-      C(DistanceCmFromCode, 580, 10.0f),
-      // Twelve bits with four low bits: the top codes are large, not negative.
-      C(RawCodeFromCode16, static_cast<std::int16_t>(0xFFF0), 4095.0f), C(Volts20FromCode16, 15, Volts20FromCode16(0, nullptr)),
+      C(TurbidityFromCode12, -1000, 85.79032967f), C(Pressure85FromCode12, 4095, 730.0f),
+      C(SpeedFromCode16, 16000, 0.0f), C(SpeedFromCode16, 32000, 10.0f), C(AccelFromCode16, -5, -100.0f),
+      C(FlowFromCode12, 9000, FlowFromCode12(4095, nullptr)), C(RevolutionsFromCode, 384, 1.5f),
+      C(RevolutionsFromCode, -1, -0.00390625f), C(FractionFromCode10, 1023, 1.0f), C(DistanceCmFromCode, 580, 10.0f),
+      C(RawCodeFromCode16, static_cast<std::int16_t>(0xFFF0), 4095.0f),
+      C(Volts20FromCode16, 15, Volts20FromCode16(0, nullptr)),
   };
   for (const CodeCase& c : cases) EXPECT_FLOAT_EQ(Convert(c.Fn, c.Code), c.Expected) << c.Name << " at " << c.Code;
 }
@@ -53,9 +55,10 @@ TEST(Conversions, HumidityIsLimitedUnlessTheChannelSaysNoClamp) {
 }
 
 TEST(Conversions, ClampedMembersHoldTheirEndValuesOutsideTwelveBits) {
-  for (const RawToValueFnType fn : {Pressure86FromCode12, Pressure87FromCode12, AtmPressureFromCode12, IlluminanceFromCode12,
-                                    IlluminanceKlxFromCode12, ForceFromCode12, Force83FromCode12, Volts108FromCode12,
-                                    Volts27FromCode12, Volts2p7FromCode12, Volts0p27FromCode12, ElectrodeVoltsFromCode12}) {
+  for (const RawToValueFnType fn :
+       {Pressure86FromCode12, Pressure87FromCode12, AtmPressureFromCode12, IlluminanceFromCode12,
+        IlluminanceKlxFromCode12, ForceFromCode12, Force83FromCode12, Volts108FromCode12, Volts27FromCode12, Volts2p7FromCode12,
+        Volts0p27FromCode12, ElectrodeVoltsFromCode12}) {
     EXPECT_NE(Convert(fn, 0), Convert(fn, 4095));
     for (int below : {-1, -32768}) EXPECT_EQ(Convert(fn, below), Convert(fn, 0)) << below;
     for (int above : {4096, 32767}) EXPECT_EQ(Convert(fn, above), Convert(fn, 4095)) << above;
@@ -66,14 +69,13 @@ TEST(Conversions, ClampedMembersHoldTheirEndValuesOutsideTwelveBits) {
 // must read (nearly) zero there, within a few code steps.
 TEST(Conversions, EachKindReadsZeroAtItsZeroSettingCode) {
   const CodeCase cases[] = {
-      C(LookupTable4096, 143, 0), C(LookupTable1024, 36, 0), C(LookupTemp2Code12, 382, 0),
-      C(LookupTemp3Code10, 268, 0), C(LookupTemp4Code12, 3784, 0), C(LookupTemp72, 964, 0),
-      C(LookupCurrent66, 2047, 0), C(PhFromCode12, 3895, 0), C(ConductivityMsFromCode12, 44, 0),
-      C(ConductivityUsFromCode12, 45, 0), C(Volts10FromCode10, 512, 0), C(Current2FromCode12, 2048, 0),
-      C(Volts50FromCode12, 2048, 0), C(Pressure13FromCode12, 3971, 0), C(Pressure13FromCode10, 992, 0),
-      C(MagFieldFromCode10, 512, 0), C(Angle372FromCode12, 2048, 0), C(HumidityFromCode12, 658, 0),
-      C(BloodPressureFromCode12, 157, 0), C(Force83FromCode12, 2047, 0), C(Volts0p27FromCode12, 2047, 0),
-      C(Pressure85FromCode12, 164, 0),
+      C(LookupTable4096, 143, 0), C(LookupTable1024, 36, 0), C(LookupTemp2Code12, 382, 0), C(LookupTemp3Code10, 268, 0),
+      C(LookupTemp4Code12, 3784, 0), C(LookupTemp72, 964, 0), C(LookupCurrent66, 2047, 0), C(PhFromCode12, 3895, 0),
+      C(ConductivityMsFromCode12, 44, 0), C(ConductivityUsFromCode12, 45, 0), C(Volts10FromCode10, 512, 0),
+      C(Current2FromCode12, 2048, 0), C(Volts50FromCode12, 2048, 0), C(Pressure13FromCode12, 3971, 0),
+      C(Pressure13FromCode10, 992, 0), C(MagFieldFromCode10, 512, 0), C(Angle372FromCode12, 2048, 0),
+      C(HumidityFromCode12, 658, 0), C(BloodPressureFromCode12, 157, 0), C(Force83FromCode12, 2047, 0),
+      C(Volts0p27FromCode12, 2047, 0), C(Pressure85FromCode12, 164, 0),
   };
   for (const CodeCase& c : cases) {
     const float step = std::max(std::fabs(Convert(c.Fn, c.Code + 1) - Convert(c.Fn, c.Code)),
@@ -98,7 +100,9 @@ TEST(Conversions, LookupsNeverIndexOutsideTheirTable) {
     const std::string name(CalibrationTables::Source(id).Name);
     for (int below : {-5, -32768}) EXPECT_EQ(Convert(fn, below), table.front()) << name << " at " << below;
     for (int above : {last + 1, 32767}) EXPECT_EQ(Convert(fn, above), table.back()) << name << " at " << above;
-    for (int inside : {100, last}) EXPECT_EQ(Convert(fn, inside), table[static_cast<std::size_t>(inside)]) << name << " at " << inside;
+    for (int inside : {100, last}) {
+      EXPECT_EQ(Convert(fn, inside), table[static_cast<std::size_t>(inside)]) << name << " at " << inside;
+    }
   }
   EXPECT_FLOAT_EQ(LookupTable4096(-5, nullptr), -8.011f);
   EXPECT_FLOAT_EQ(LookupTable4096(5000, nullptr), 111.9f);
@@ -108,7 +112,7 @@ TEST(Conversions, FractionalCodesInterpolateBetweenNeighbouringCodes) {
   for (RawToValueFnType fn : {VoltsFromCode12, LookupTable4096, LookupFlow, PhFromCode12}) {
     const double at100 = Convert(fn, 100), at101 = Convert(fn, 101);
     EXPECT_FLOAT_EQ(ConvertFractionalCode(fn, 25728, nullptr), static_cast<float>((at100 + at101) / 2));
-    EXPECT_FLOAT_EQ(ConvertFractionalCode(fn, 100 * 256 + 64, nullptr), static_cast<float>(at100 + (at101 - at100) / 4));
+    EXPECT_FLOAT_EQ(ConvertFractionalCode(fn, 25664, nullptr), static_cast<float>(at100 + (at101 - at100) / 4));
   }
   // Below zero the whole part goes toward minus infinity: -0.5 lies between -1 and 0.
   EXPECT_FLOAT_EQ(ConvertFractionalCode(RevolutionsFromCode, -128, nullptr), -0.5f / 256.0f);
@@ -135,8 +139,10 @@ TEST(Conversions, AccelerometerInverseGivesTheCodeBack) {
     int last_code;
     float bottom;
   };
-  const Case cases[] = {{Accel15FromCode12, Accel15ToCode12, 4095, -20.233125f}, {Accel15FromCode10, Accel15ToCode10, 1023, -20.233125f},
-                        {Accel6FromCode12, Accel6ToCode12, 4095, -80.9325f}, {Accel6FromCode10, Accel6ToCode10, 1023, -80.9325f}};
+  const Case cases[] = {{Accel15FromCode12, Accel15ToCode12, 4095, -20.233125f},
+                        {Accel15FromCode10, Accel15ToCode10, 1023, -20.233125f},
+                        {Accel6FromCode12, Accel6ToCode12, 4095, -80.9325f},
+                        {Accel6FromCode10, Accel6ToCode10, 1023, -80.9325f}};
   for (const Case& c : cases) {
     for (int code = 1; code <= c.last_code; ++code) {
       const std::int32_t back = c.to(Convert(c.from, code));
@@ -151,7 +157,8 @@ TEST(Conversions, AccelerometerInverseGivesTheCodeBack) {
 
 TEST(Conversions, RangePredicatesAreStrictAndIgnoreNaN) {
   const std::pair<RangeCheckFnType, float> cases[] = {
-      {BeyondRange2, 2.0f}, {BeyondRange10, 10.0f}, {BeyondRange20, 20.0f}, {BeyondRange50, 50.0f}, {BeyondRange200, 200.0f}};
+      {BeyondRange2, 2.0f}, {BeyondRange10, 10.0f}, {BeyondRange20, 20.0f}, {BeyondRange50, 50.0f},
+      {BeyondRange200, 200.0f}};
   for (const auto& [fn, limit] : cases) {
     for (float quiet : {limit, -limit, 0.0f, kNaN}) EXPECT_FALSE(fn(quiet)) << limit << " " << quiet;
     EXPECT_TRUE(fn(std::nextafter(limit, kInf))) << limit;

@@ -1,4 +1,5 @@
-// Tests of the channel filters: median ordering, the export read, the 50 Hz notch cascade, the band-pass chain, the designed notch.
+// Tests of the channel filters: median ordering, the export read, the 50 Hz notch cascade, the band-pass chain, the
+// designed notch.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -40,7 +41,8 @@ TEST(ExportRead, TrailingRmsOfTheLastSamplesAndNothingPastTheSlice) {
       const std::uint32_t from = i + 1 >= w ? i + 1 - w : 0;
       double sum = 0.0;
       for (std::uint32_t k = from; k <= i; ++k) sum += static_cast<double>(codes[k]) * codes[k];
-      EXPECT_EQ(f.channel.GetSample(i), static_cast<std::int32_t>(std::sqrt(sum / (i - from + 1)) * 256.0)) << w << " " << i;
+      EXPECT_EQ(f.channel.GetSample(i), static_cast<std::int32_t>(std::sqrt(sum / (i - from + 1)) * 256.0))
+          << w << " " << i;
     }
   }
   // A steady code reads back as code x 256, without a window as well.
@@ -118,7 +120,8 @@ TEST(IncomingSamples, FilterOutputsSaturateInsteadOfWrapping) {
   for (const bool notch : {true, false}) {
     std::vector<std::int16_t> codes(400);
     for (std::size_t i = 0; i < codes.size(); ++i) {
-      codes[i] = notch ? (i < 5 ? std::int16_t{0} : std::int16_t{32000}) : (i % 2 != 0 ? std::int16_t{32767} : std::int16_t{-32768});
+      codes[i] = notch ? (i < 5 ? std::int16_t{0} : std::int16_t{32000})
+                       : (i % 2 != 0 ? std::int16_t{32767} : std::int16_t{-32768});
     }
     const std::vector<std::int16_t> input = codes;
     VessamorChannel channel;

@@ -29,7 +29,8 @@ TEST(MultiKindTwoQuantities, BothChannelsGetTheirCodesAndOnlyTheSecondItsGain) {
     std::uint16_t first, second;
     float gain;  // 0: the second channel's gain is left alone
   };
-  const Case cases[] = {{11, 9, 10, 5.0f}, {23, 16, 18, 5.0f}, {42, 42, 42, 0.0f}, {80, 82, 81, 0.025f}, {88, 14, 14, 0.0f}};
+  const Case cases[] = {
+      {11, 9, 10, 5.0f}, {23, 16, 18, 5.0f}, {42, 42, 42, 0.0f}, {80, 82, 81, 0.025f}, {88, 14, 14, 0.0f}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "kind " << int(c.kind));
     SetupView f;
@@ -116,9 +117,11 @@ TEST(MultiKindMotion, KindFiftySixRebuildsItsRequestFromTheMotionChannels) {
   f.SetupUnit(56, {1});
   const auto& request = f.view.SetupRequest;
   EXPECT_EQ(request.SetupRequestCount, 3);
-  EXPECT_EQ((std::array<int, 3>{request.SetupRequestChannels[0], request.SetupRequestChannels[1], request.SetupRequestChannels[2]}),
+  EXPECT_EQ((std::array<int, 3>{request.SetupRequestChannels[0], request.SetupRequestChannels[1],
+                                request.SetupRequestChannels[2]}),
             (std::array<int, 3>{3, 2, 1}));
-  EXPECT_EQ((std::array<int, 3>{f.Ch(3).SensorCode, f.Ch(2).SensorCode, f.Ch(1).SensorCode}), (std::array<int, 3>{57, 55, 56}));
+  EXPECT_EQ((std::array<int, 3>{f.Ch(3).SensorCode, f.Ch(2).SensorCode, f.Ch(1).SensorCode}),
+            (std::array<int, 3>{57, 55, 56}));
   EXPECT_EQ(f.Ch(3).RawToValueFn, DistanceFromEchoCode);
   // Entries beyond the live channels name the last one.
   f.view.MotionChannels = {200, 9, 0};

@@ -1,4 +1,6 @@
 // Tests of the rate detectors: pulse, radioactivity, breathing and rotation, their histories and the flow volume.
+#include "channels/rate_detector.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,13 +11,13 @@
 
 #include "channel_fixtures.h"
 #include "channels/conversions.h"
-#include "channels/rate_detector.h"
 
 namespace {
 
 // A channel of a view that is not set up: the test owns the codes and the time base.
 struct RateFixture : LoneChannel {
-  RateFixture(std::uint32_t rate, void (*install)(VessamorChannel&), std::uint32_t samples = 100000, std::uint16_t kind = 0)
+  RateFixture(std::uint32_t rate, void (*install)(VessamorChannel&), std::uint32_t samples = 100000,
+              std::uint16_t kind = 0)
       : LoneChannel(std::vector<std::int16_t>(samples, 0), 0, 64) {
     view.RecordRate = view.RateSetting = rate;
     view.SampleCapacity = view.ChannelCapacity = samples;
@@ -42,7 +44,8 @@ struct RateFixture : LoneChannel {
 std::vector<std::int16_t> Sine(std::size_t samples, double hertz, std::uint32_t rate, double amplitude) {
   std::vector<std::int16_t> out(samples);
   for (std::size_t i = 0; i < samples; ++i) {
-    out[i] = static_cast<std::int16_t>(2048 + amplitude * std::sin(2 * std::numbers::pi * hertz * static_cast<double>(i) / rate));
+    out[i] = static_cast<std::int16_t>(
+        2048 + amplitude * std::sin(2 * std::numbers::pi * hertz * static_cast<double>(i) / rate));
   }
   return out;
 }
@@ -159,7 +162,7 @@ TEST(BreathingDetector, FlatSignalGivesZeroAndOneCycleInTheFirstStepFour) {
   std::copy(cycle.begin(), cycle.end(), signal.begin() + 200);
   f.Feed(signal, 1499);
   EXPECT_EQ(f.D().History[0], 4);
-  EXPECT_EQ(f.D().HistoryCount, 1u);  // the last sample closed the 1500-sample step
+  EXPECT_EQ(f.D().HistoryCount, 1u);                   // the last sample closed the 1500-sample step
   EXPECT_FLOAT_EQ(BreathRateAt(&f.channel, 5), 4.0f);  // beyond the current step
 }
 
@@ -238,7 +241,7 @@ TEST(FlowVolume, IntegratesBetweenTheMarkersOfAPair) {
   // Samples 100 to 648: 549 samples at 20 ml/s and 100 Hz.
   EXPECT_NEAR(f.channel.IntegrateBetweenMarkers(1), 549 * 20.0f / 100.0f, 1e-2);
   EXPECT_FLOAT_EQ(f.channel.IntegrateBetweenMarkers(3), 0.0f);  // no marker after the last
-  for (std::uint16_t column : {12, 60000}) {  // one column; beyond the column table
+  for (std::uint16_t column : {12, 60000}) {                    // one column; beyond the column table
     view.Markers[2].Column = column;
     EXPECT_FLOAT_EQ(f.channel.IntegrateBetweenMarkers(1), 0.0f) << column;
   }

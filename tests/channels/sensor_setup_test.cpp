@@ -26,7 +26,8 @@ bool WasReset(const VessamorChannel& channel) {
 
 TEST(SensorSetupDefaultRow, KindsWithoutARowBecomeTheVoltageSensorWithTheirOwnCode) {
   for (std::uint16_t kind : {0, 28, 200}) {
-    for (const auto& [type, expected] : {std::pair{std::uint8_t{1}, RawToValueFnType{VoltsFromCode10}}, {std::uint8_t{2}, VoltsFromCode12},
+    for (const auto& [type, expected] : {std::pair{std::uint8_t{1}, RawToValueFnType{VoltsFromCode10}},
+                                         {std::uint8_t{2}, VoltsFromCode12},
                                          {std::uint8_t{3}, VoltsFromCode12}}) {
       // The three ways a kind reaches the set-up: the view's code, the channel's own code, a request.
       for (int path : {0, 1, 2}) {
@@ -62,7 +63,8 @@ TEST(SensorSetupConversions, TheUnitTypeChoosesTheConversionMember) {
       {74, FractionFromCode10, FractionFromCode12, FractionFromCode12},
   };
   for (const Case& c : cases) {
-    for (const auto& [type, expected] : {std::pair{std::uint8_t{1}, c.type1}, {std::uint8_t{2}, c.type2}, {std::uint8_t{11}, c.type11}}) {
+    for (const auto& [type, expected] :
+         {std::pair{std::uint8_t{1}, c.type1}, {std::uint8_t{2}, c.type2}, {std::uint8_t{11}, c.type11}}) {
       SetupView f;
       f.SetDeviceType(type);
       f.SetupAll(c.kind);
@@ -78,9 +80,9 @@ TEST(SensorSetupChannels, WithoutARequestTheIndexChoosesWhichChannelsAreReset) {
     std::array<bool, 4> reset;
   };
   const Case cases[] = {
-      {-1, 0, {true, true, true, true}},   {0, 0, {true, true, false, false}}, {1, 1, {false, true, true, false}},
-      {2, 2, {false, false, true, true}},  {3, 3, {false, false, false, true}},
-      {9, 3, {false, false, false, true}},  // held to the last live channel
+      {-1, 0, {true, true, true, true}},   {0, 0, {true, true, false, false}},
+      {1, 1, {false, true, true, false}},  {2, 2, {false, false, true, true}},
+      {3, 3, {false, false, false, true}}, {9, 3, {false, false, false, true}},  // held to the last live channel
   };
   for (const Case& c : cases) {
     SetupView f;
@@ -168,7 +170,8 @@ TEST(SensorSetupRows, SymbolsUnitsAndWidthsFollowTheInterfaceLanguage) {
     f.SetupAll(c.kind);
     const VessamorChannel& ch = f.Ch(0);
     SCOPED_TRACE(testing::Message() << "kind " << c.kind << (c.english ? " en" : " ru"));
-    EXPECT_EQ(ch.Symbol + "|" + ch.Unit + "|" + ch.TimeUnit, std::string(c.symbol) + "|" + c.unit + (c.english ? "|s" : "|сек"));
+    EXPECT_EQ(ch.Symbol + "|" + ch.Unit + "|" + ch.TimeUnit,
+              std::string(c.symbol) + "|" + c.unit + (c.english ? "|s" : "|сек"));
     EXPECT_EQ((std::array<int, 3>{ch.Decimals, ch.ValueWidth, ch.UnitWidth}),
               (std::array<int, 3>{c.decimals, c.value_width, c.unit_width}));
     EXPECT_FLOAT_EQ(AxisAt(ch, 0.0f), c.bottom);
@@ -211,7 +214,8 @@ TEST(SensorSetupRows, SmoothingOptionsRatesAndCaptions) {
     std::uint8_t symbol_caption;
   };
   constexpr std::uint16_t kKept = 33;
-  for (const Case& c : {Case{27, 1, 100, 125, 0}, Case{38, 1, kKept, 0, 1}, Case{41, 0, kKept, 10000, 1}, Case{65, 1, 10, 1000, 0}}) {
+  for (const Case& c :
+       {Case{27, 1, 100, 125, 0}, Case{38, 1, kKept, 0, 1}, Case{41, 0, kKept, 10000, 1}, Case{65, 1, 10, 1000, 0}}) {
     SetupView f;
     f.view.RateSetting = f.view.RecordRate = 777;
     f.Ch(0).SmoothingWindow = kKept;
@@ -252,7 +256,8 @@ TEST(SensorRangeSwitch, ConductivityRangesWriteTheirRussianTextsInEitherLanguage
     const char* unit;
     float top;
   };
-  for (const Case& c : {Case{6, 1, ConductivityMsFromCode10, 3, "мСм/см", 5}, Case{19, 2, ConductivityUsFromCode12, 2, "мкСм/см", 100}}) {
+  for (const Case& c : {Case{6, 1, ConductivityMsFromCode10, 3, "мСм/см", 5},
+                        Case{19, 2, ConductivityUsFromCode12, 2, "мкСм/см", 100}}) {
     for (bool english : {false, true}) {
       SetupView f(english);
       VessamorChannel& ch = f.Ch(0);
@@ -305,9 +310,9 @@ TEST(DefaultSampleRate, RatesByKindAndUnitType) {
     std::uint8_t device_type;
     std::uint32_t rate;
   };
-  const Case cases[] = {{27, 11, 125},   {46, 1, 125},     {84, 11, 125},    {41, 11, 10000}, {74, 2, 10000},
-                        {77, 11, 10000}, {44, 7, 100000},  {44, 11, 25000},  {78, 7, 100000}, {78, 11, 10000},
-                        {79, 3, 10000},  {64, 11, 1000},   {0, 7, 1000},     {200, 11, 1000}};
+  const Case cases[] = {{27, 11, 125},   {46, 1, 125},    {84, 11, 125},   {41, 11, 10000}, {74, 2, 10000},
+                        {77, 11, 10000}, {44, 7, 100000}, {44, 11, 25000}, {78, 7, 100000}, {78, 11, 10000},
+                        {79, 3, 10000},  {64, 11, 1000},  {0, 7, 1000},    {200, 11, 1000}};
   for (const Case& c : cases) {
     GraphView view;
     view.RecordRate = 333;
@@ -319,8 +324,8 @@ TEST(DefaultSampleRate, RatesByKindAndUnitType) {
 }
 
 TEST(ScaleSpans, GivenEntriesHaveTheirDefaultSpan) {
-  const std::pair<std::size_t, float> given[] = {{0, 4},     {1, 120},  {4, 1100}, {15, 4096}, {24, 3600}, {35, 1},
-                                                 {48, 1000}, {71, 0.5f}, {80, 6000}, {85, 700}, {88, 200}};
+  const std::pair<std::size_t, float> given[] = {{0, 4},     {1, 120},   {4, 1100},  {15, 4096}, {24, 3600}, {35, 1},
+                                                 {48, 1000}, {71, 0.5f}, {80, 6000}, {85, 700},  {88, 200}};
   GraphView view;
   view.ScaleSpans.fill(-1.0f);
   view.InitScaleSpans();

@@ -1,4 +1,6 @@
 // Tests of zero setting, the zero-reference table, the offset hand-over and the two-position calibration.
+#include "channels/zero_calibration.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -6,7 +8,6 @@
 
 #include "channel_fixtures.h"
 #include "channels/conversions.h"
-#include "channels/zero_calibration.h"
 
 namespace {
 
