@@ -57,8 +57,8 @@ TEST(Conversions, HumidityIsLimitedUnlessTheChannelSaysNoClamp) {
 TEST(Conversions, ClampedMembersHoldTheirEndValuesOutsideTwelveBits) {
   for (const RawToValueFnType fn :
        {Pressure86FromCode12, Pressure87FromCode12, AtmPressureFromCode12, IlluminanceFromCode12,
-        IlluminanceKlxFromCode12, ForceFromCode12, Force83FromCode12, Volts108FromCode12, Volts27FromCode12, Volts2p7FromCode12,
-        Volts0p27FromCode12, ElectrodeVoltsFromCode12}) {
+        IlluminanceKlxFromCode12, ForceFromCode12, Force83FromCode12, Volts108FromCode12, Volts27FromCode12,
+        Volts2p7FromCode12, Volts0p27FromCode12, ElectrodeVoltsFromCode12}) {
     EXPECT_NE(Convert(fn, 0), Convert(fn, 4095));
     for (int below : {-1, -32768}) EXPECT_EQ(Convert(fn, below), Convert(fn, 0)) << below;
     for (int above : {4096, 32767}) EXPECT_EQ(Convert(fn, above), Convert(fn, 4095)) << above;
