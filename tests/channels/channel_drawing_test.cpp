@@ -1,32 +1,24 @@
 // Tests of the channel's drawing: the curve probed in pixels, and the value indicator's box layout.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <limits>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "channels/vessamor_channel.h"
-#include "fakes/fake_main_window.h"
-#include "graph/graph_view.h"
-#include "platform/gdi.h"
+#include "channel_fixtures.h"
 #include "platform/png_writer.h"
-#include "render/agg_ren.h"
-#include "render/render_probe.h"
 
 namespace {
 
 constexpr platform::Colour kWhite{255, 255, 255, 255};
-constexpr PixelRect kPlot{40, 30, 340, 230};
-constexpr std::uint32_t kColumns = 321;  // more records than the plot has columns
-
-// Half a unit per code; with half a unit per pixel a code's plot coordinate is the code itself.
-float HalfPerCode(std::int16_t code, const VessamorChannel*) { return code * 0.5f; }
+constexpr PixelRect kPlot = PlotSurface::kPlot;
+constexpr std::uint32_t kColumns = PlotSurface::kColumns;
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
 
 std::int32_t Ramp(std::uint32_t i) { return static_cast<std::int32_t>(i / 3) - 40; }
 std::int32_t Square(std::uint32_t i) {
@@ -38,71 +30,20 @@ std::int32_t Flat(std::uint32_t) { return 20; }
 
 platform::Colour AsColour(const Rgba& c) { return {c.R, c.G, c.B, c.A}; }
 
-struct CurveTest : ::testing::Test {
-  platform::Surface surface{400, 260};
-  agg_ren ren;
-  GraphView view;
-  std::array<std::vector<ColumnRecord>, 4> tables;
+// Rows the pen covers round one pixel row: its width, centred.
+std::pair<int, int> CoveredRows(int row, int pen) { return {row - (pen - 1) / 2, row - (pen - 1) / 2 + pen - 1}; }
 
-  void SetUp() override {
-    ren.Attach(surface);
-    Configure();
-  }
-
-  void Configure() {
-    surface.Fill(kWhite);
-    view.ViewRect = PixelRect{0, 0, 400, 260};
-    view.PlotRect = kPlot;
-    view.PlotWidth = static_cast<std::uint16_t>(kPlot.Width());
-    view.TimeOriginPixel = kPlot.Left;
-    view.ValueOriginPixel = kPlot.Top;
-    view.Scale.ValuePerPixel = 0.5;
-    view.Scale.TopValue = 50.0;
-    view.Scale.ZeroLinePixel = static_cast<std::int32_t>(view.Scale.TopValue / view.Scale.ValuePerPixel) + kPlot.Top;
-    view.Scale.TopPixel = kPlot.Top;
-    view.Scale.BottomPixel = kPlot.Bottom;
-  }
-
-  // Gives channel k a column table of one code per column, reduced to plot coordinates by the
-  // channel itself.
-  VessamorChannel& Link(std::size_t k, const std::function<std::int32_t(std::uint32_t)>& code_of) {
-    VessamorChannel& ch = view.Channel(k);
-    tables[k].assign(kColumns, ColumnRecord{});
-    for (std::uint32_t i = 0; i < kColumns; ++i) {
-      tables[k][i].MaxCode = code_of(i);
-      tables[k][i].MinCode = code_of(i);
-      tables[k][i].FirstSample = i * 10;
-    }
-    ch.RawToValueFn = &HalfPerCode;
-    ch.View = &view;
-    ch.Scale = &view.Scale;
-    ch.Columns = tables[k].data();
-    ch.TimeBase = tables[0].empty() ? tables[k].data() : tables[0].data();
-    ch.ColumnCapacity = kColumns;
-    ch.CodeCount = 1;
-    ch.Shown = 1;
-    ch.PenWidth = 3;
-    ch.Colour = view.ChannelColours[k];
-    ch.ComputePlotPoints(0, kColumns - 1);
-    return ch;
-  }
-
-  int X(std::uint32_t column) const { return view.TimeOriginPixel - 1 + static_cast<int>(column); }
-  int Row(std::int32_t pixel) const { return view.Scale.ZeroLinePixel - pixel; }
-  bool AnyInk() const { return probe::Ink(surface).Any(); }
-};
+using CurveTest = PlotSurface;
 
 TEST_F(CurveTest, PassesEachColumnsRowJoinsJumpsAndStaysInThePlot) {
   const VessamorChannel& ramp = Link(0, Ramp);
   const VessamorChannel& square = Link(1, Square);
-  // Ranges past the tables and the plot are cut back to them.
-  ramp.DrawCurve(ren, 0, 100000);
+  ramp.DrawCurve(ren, 0, 100000);  // ranges past the tables and the plot are cut back to them
   square.DrawCurve(ren, 0, 100000);
   const std::pair<const VessamorChannel*, std::uint32_t> probes[] = {
-      {&ramp, 1}, {&ramp, 140}, {&ramp, 280}, {&square, 25}, {&square, 180}, {&square, 290}};
+      {&ramp, 1}, {&ramp, 280}, {&square, 25}, {&square, 290}};
   for (const auto& [channel, column] : probes) {
-    EXPECT_EQ(surface.GetPixel(X(column), Row(channel->Columns[column].MaxPixel)), AsColour(channel->Colour))
-        << "column " << column << " of channel " << int{channel->ChannelIndex};
+    EXPECT_EQ(surface.GetPixel(X(column), Row(channel->Columns[column].MaxPixel)), AsColour(channel->Colour)) << column;
   }
   // Column 50 drops from +60 to -60 and reaches up to one pixel below the previous column.
   for (int y = Row(square.Columns[49].MinPixel - 1); y <= Row(square.Columns[50].MinPixel); ++y) {
@@ -110,59 +51,47 @@ TEST_F(CurveTest, PassesEachColumnsRowJoinsJumpsAndStaysInThePlot) {
   }
   // The ink fills the plot's width and, with the spikes held at the strip, its height; none outside.
   const probe::Bounds ink = probe::Ink(surface);
-  const platform::Rect inked{ink.left, ink.top, ink.right + 1, ink.bottom + 1};
-  EXPECT_EQ(inked, (platform::Rect{kPlot.Left, kPlot.Top, kPlot.Right, kPlot.Bottom}));
-}
-
-// Rows the pen covers round one pixel row: its width, centred.
-struct PenRows {
-  int first, last;
-};
-PenRows CoveredRows(int row, int pen_width) { return {row - (pen_width - 1) / 2, row - (pen_width - 1) / 2 + pen_width - 1}; }
-
-TEST_F(CurveTest, ColumnWithEqualExtremesShowsOnePenWideDot) {
-  for (int pen : {1, 2, 3, 5}) {
-    surface.Fill(kWhite);
-    VessamorChannel& flat = Link(2, Flat);
-    flat.PenWidth = pen;
-    flat.DrawCurve(ren, 120, 120);
-    const PenRows rows = CoveredRows(Row(flat.Columns[120].MaxPixel), pen);
-    for (int y = rows.first - 1; y <= rows.last + 1; ++y) {
-      const bool covered = y >= rows.first && y <= rows.last;
-      EXPECT_EQ(surface.GetPixel(X(120), y), covered ? AsColour(flat.Colour) : kWhite) << "pen " << pen << " row " << y;
-    }
-  }
-}
-
-TEST_F(CurveTest, LeavesTheSurfacesClipAndPendingPathsAlone) {
-  Link(0, Ramp).DrawCurve(ren, 1, 300);
+  EXPECT_EQ((platform::Rect{ink.left, ink.top, ink.right + 1, ink.bottom + 1}),
+            (platform::Rect{kPlot.Left, kPlot.Top, kPlot.Right, kPlot.Bottom}));
+  // The surface's clip and pending paths are left alone.
   ren.DrawLine(0, 5.5, 400, 5.5, 0, 0, 0, 255, 1.0f);
   ren.RenderScanlines();
   EXPECT_EQ(surface.GetPixel(10, 5), (platform::Colour{0, 0, 0, 255}));
 }
 
+TEST_F(CurveTest, ColumnWithEqualExtremesShowsOnePenWideDot) {
+  for (int pen : {1, 2, 5}) {
+    surface.Fill(kWhite);
+    VessamorChannel& flat = Link(2, Flat);
+    flat.PenWidth = pen;
+    flat.DrawCurve(ren, 120, 120);
+    const auto [first, last] = CoveredRows(Row(flat.Columns[120].MaxPixel), pen);
+    for (int y = first - 1; y <= last + 1; ++y) {
+      EXPECT_EQ(surface.GetPixel(X(120), y), y >= first && y <= last ? AsColour(flat.Colour) : kWhite)
+          << pen << " " << y;
+    }
+  }
+}
+
 TEST_F(CurveTest, EmptyOrUnlinkedChannelDrawsNothing) {
-  struct Case {
-    const char* name;
-    std::function<void(VessamorChannel&, GraphView&)> spoil;
-    std::uint32_t first, last;
+  using Spoil = void (*)(VessamorChannel&, GraphView&);
+  const std::pair<const char*, Spoil> cases[] = {
+      {"empty range", [](VessamorChannel&, GraphView&) {}},
+      {"no codes", [](VessamorChannel& c, GraphView&) { c.CodeCount = 0; }},
+      {"no column table", [](VessamorChannel& c, GraphView&) { c.Columns = nullptr; }},
+      {"one record", [](VessamorChannel& c, GraphView&) { c.ColumnCapacity = 1; }},
+      {"no scale", [](VessamorChannel& c, GraphView&) { c.Scale = nullptr; }},
+      {"no view", [](VessamorChannel& c, GraphView&) { c.View = nullptr; }},
+      {"plot without width", [](VessamorChannel&, GraphView& v) { v.PlotWidth = 0; }},
+      {"strip without height", [](VessamorChannel&, GraphView& v) { v.Scale.BottomPixel = v.Scale.TopPixel; }},
   };
-  const Case cases[] = {
-      {"no codes", [](VessamorChannel& c, GraphView&) { c.CodeCount = 0; }, 1, 300},
-      {"no column table", [](VessamorChannel& c, GraphView&) { c.Columns = nullptr; }, 1, 300},
-      {"one record", [](VessamorChannel& c, GraphView&) { c.ColumnCapacity = 1; }, 1, 300},
-      {"no scale", [](VessamorChannel& c, GraphView&) { c.Scale = nullptr; }, 1, 300},
-      {"no view", [](VessamorChannel& c, GraphView&) { c.View = nullptr; }, 1, 300},
-      {"empty range", [](VessamorChannel&, GraphView&) {}, 10, 5},
-      {"plot without width", [](VessamorChannel&, GraphView& v) { v.PlotWidth = 0; }, 1, 300},
-      {"strip without height", [](VessamorChannel&, GraphView& v) { v.Scale.BottomPixel = v.Scale.TopPixel; }, 1, 300},
-  };
-  for (const Case& c : cases) {
+  for (const auto& [name, spoil] : cases) {
     Configure();
     VessamorChannel& ch = Link(0, Ramp);
-    c.spoil(ch, view);
-    ch.DrawCurve(ren, c.first, c.last);
-    EXPECT_FALSE(AnyInk()) << c.name;
+    spoil(ch, view);
+    ch.DrawCurve(ren, 10, 5);
+    if (name != cases[0].first) ch.DrawCurve(ren, 1, 300);
+    EXPECT_FALSE(AnyInk()) << name;
   }
   agg_ren detached;
   Link(0, Ramp).DrawCurve(detached, 1, 300);
@@ -171,8 +100,8 @@ TEST_F(CurveTest, EmptyOrUnlinkedChannelDrawsNothing) {
 // Maps of the axes, with values that must never reach a pixel.
 float Hundredth(const float* v) { return *v / 100.0f; }
 float FortyTimes(const float* f) { return *f * 40.0f; }
-float NotANumber(const float*) { return std::numeric_limits<float>::quiet_NaN(); }
-float Infinite(const float*) { return std::numeric_limits<float>::infinity(); }
+float NotANumber(const float*) { return kNaN; }
+float Infinite(const float*) { return kInf; }
 float Huge(const float*) { return 1.0e30f; }
 
 TEST_F(CurveTest, GainedChannelTakesTheTopValueThroughBothAxes) {
@@ -180,11 +109,9 @@ TEST_F(CurveTest, GainedChannelTakesTheTopValueThroughBothAxes) {
     ScaleMapFnType forward, inverse;
     float gain;
   };
-  const Case cases[] = {{nullptr, nullptr, 0.5f}, {&Hundredth, &FortyTimes, 0.75f}};
-  for (const Case& c : cases) {
+  for (const Case& c : {Case{nullptr, nullptr, 0.5f}, Case{&Hundredth, &FortyTimes, 0.75f}}) {
     surface.Fill(kWhite);
-    VessamorChannel& shown = Link(0, Flat);
-    shown.ScaleMappingPair.Forward = c.forward;
+    Link(0, Flat).ScaleMappingPair.Forward = c.forward;
     VessamorChannel& gained = Link(1, [](std::uint32_t) { return 0; });
     gained.ScaleMappingPair.Inverse = c.inverse;
     gained.PlotGainOn = 1;
@@ -194,9 +121,9 @@ TEST_F(CurveTest, GainedChannelTakesTheTopValueThroughBothAxes) {
     const float mapped = c.inverse != nullptr ? c.inverse(&fraction) : fraction;
     const auto base = static_cast<int>(mapped * c.gain / view.Scale.ValuePerPixel + view.ValueOriginPixel);
     gained.DrawCurve(ren, 1, 300);
-    const PenRows rows = CoveredRows(base, gained.PenWidth);
-    EXPECT_EQ(surface.GetPixel(X(100), rows.first), AsColour(gained.Colour)) << "gain " << c.gain;
-    EXPECT_EQ(surface.GetPixel(X(100), rows.last + 1), kWhite) << "gain " << c.gain;
+    const auto [first, last] = CoveredRows(base, gained.PenWidth);
+    EXPECT_EQ(surface.GetPixel(X(100), first), AsColour(gained.Colour)) << c.gain;
+    EXPECT_EQ(surface.GetPixel(X(100), last + 1), kWhite) << c.gain;
   }
 }
 
@@ -226,9 +153,8 @@ TEST_F(CurveTest, UnusableNumbersNeverReachAPixel) {
 TEST_F(CurveTest, ExtremePlotCoordinatesAreHeldAtTheStrip) {
   VessamorChannel& ch = Link(0, Flat);
   tables[0][100].MaxPixel = std::numeric_limits<std::int32_t>::max();
-  tables[0][100].MinPixel = std::numeric_limits<std::int32_t>::min();
-  tables[0][101].MaxPixel = std::numeric_limits<std::int32_t>::min();
-  tables[0][101].MinPixel = std::numeric_limits<std::int32_t>::min();
+  tables[0][100].MinPixel = tables[0][101].MaxPixel = tables[0][101].MinPixel =
+      std::numeric_limits<std::int32_t>::min();
   ch.DrawCurve(ren, 1, 300);
   for (int y = kPlot.Top; y < kPlot.Bottom; ++y) EXPECT_EQ(surface.GetPixel(X(100), y), AsColour(ch.Colour));
 }
@@ -242,8 +168,7 @@ TEST_F(CurveTest, RampAndSquareWaveToPng) {
   Link(0, Ramp).DrawCurve(ren, 1, kColumns);
   Link(1, Square).DrawCurve(ren, 1, kColumns);
   Link(2, Flat).DrawCurve(ren, 1, kColumns);
-  const std::string path = std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/channel_curves.png";
-  EXPECT_TRUE(platform::WritePng(surface, path));
+  EXPECT_TRUE(platform::WritePng(surface, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/channel_curves.png"));
 }
 
 // The indicator layout, from the main window's scale and indicator font.
@@ -251,16 +176,16 @@ struct IndicatorTest : ::testing::Test {
   FakeMainWindow window{1280, 994};
   GraphView view;
   std::vector<ColumnRecord> table = std::vector<ColumnRecord>(kColumns);
+  const PixelRect strip{300, 100, 690, 180};
 
   VessamorChannel& Channel() {
     VessamorChannel& ch = view.Channel(0);
     ch.MainWindow = &window;
-    ch.Columns = table.data();
-    ch.TimeBase = table.data();
+    ch.Columns = ch.TimeBase = table.data();
     ch.ColumnCapacity = kColumns;
     view.ViewRect = PixelRect{0, 0, 1280, 700};
     view.PlotRect = PixelRect{60, 40, 1260, 640};
-    view.PlotWidth = 1200 > kColumns - 1 ? kColumns - 1 : 1200;
+    view.PlotWidth = kColumns - 1;
     view.TimeOriginPixel = 60;
     for (std::uint32_t i = 0; i < kColumns; ++i) table[i].FirstSample = i * 300;
     return ch;
@@ -277,13 +202,11 @@ BoxD Slot(const IndicatorGeometry& g, int slot) {
 
 TEST_F(IndicatorTest, StandardStripEndsAtTheStripsRightEdge) {
   struct Case {
-    std::int32_t screen_width, screen_height;
-    std::int32_t value_width, unit_width;
+    std::int32_t screen_width, screen_height, value_width, unit_width;
     std::uint16_t sensor_code;
     float axis_text_scale;
   };
-  const Case cases[] = {{1920, 1080, 5, 2, 0, 1.0f}, {1024, 768, 5, 6, 0, 0.6f}, {1280, 994, 6, 2, 31, 1.0f}};
-  for (const Case& c : cases) {
+  for (const Case& c : {Case{1024, 768, 5, 6, 0, 0.6f}, Case{1280, 994, 6, 2, 31, 1.0f}}) {
     window.Width = c.screen_width;
     window.Height = c.screen_height;
     VessamorChannel& ch = Channel();
@@ -292,38 +215,22 @@ TEST_F(IndicatorTest, StandardStripEndsAtTheStripsRightEdge) {
     ch.SensorCode = c.sensor_code;
     ch.AxisTextScale = c.axis_text_scale;
     ch.PlaceLabelBox(90);
-    const PixelRect strip = ch.LabelRect;
+    const PixelRect label = ch.LabelRect;
     window.LineSpacing = 3.0;
-    ch.LayoutIndicator(strip, 0);
-
-    const double size = 4.1 * S();
-    const double h = window.IndicatorCharHeight * size;
-    const double unit_w = (c.unit_width + 1) * window.IndicatorCharWidth * size * c.axis_text_scale;
+    ch.LayoutIndicator(label, 0);
+    const double h = window.IndicatorCharHeight * 4.1 * S();
     const double unit_h = h * (c.unit_width < 6 ? 0.7 : 0.64);
-    const BoxD value = Slot(ch.ValueLineGeometry, 0);
-    const BoxD unit = Slot(ch.ValueLineGeometry, 1);
-    EXPECT_NEAR(unit.right, strip.Right, 1e-9);
-    EXPECT_NEAR(unit.right - unit.left, unit_w, 1e-9);
+    const BoxD value = Slot(ch.ValueLineGeometry, 0), unit = Slot(ch.ValueLineGeometry, 1);
+    EXPECT_NEAR(unit.right, label.Right, 1e-9);
+    EXPECT_NEAR(unit.right - unit.left, (c.unit_width + 1) * window.IndicatorCharWidth * 4.1 * S() * c.axis_text_scale,
+                1e-9);
     EXPECT_NEAR(value.right, unit.left, 1e-9);
     EXPECT_NEAR(unit.bottom - unit.top, unit_h, 1e-9);
     // The unit shares the value's baseline, except kind 31's, which rides at 0.4 of the free height.
-    const double free = h - unit_h;
-    EXPECT_NEAR(unit.top - value.top, c.sensor_code == 31 ? free * 0.4 : free, 1e-9);
-    EXPECT_EQ(ch.LabelRect, strip);  // everything fits, so the kept box is the strip itself
+    EXPECT_NEAR(unit.top - value.top, (h - unit_h) * (c.sensor_code == 31 ? 0.4 : 1.0), 1e-9);
+    EXPECT_EQ(ch.LabelRect, label);  // everything fits, so the kept box is the strip itself
     EXPECT_EQ(window.LineSpacing, 15.0);
   }
-}
-
-TEST_F(IndicatorTest, TwoLineStripHalvesTheTextAndWidensTheSecondValue) {
-  VessamorChannel& ch = Channel();
-  ch.IndicatorTwoLines = 1;
-  const PixelRect strip{880, 45, 1270, 45 + 160};
-  ch.LayoutIndicator(strip, 0);
-  const double size = 4.1 * S() * 0.5;
-  const BoxD first = Slot(ch.ValueLineGeometry, 0);
-  const BoxD second = Slot(ch.SecondLineGeometry, 0);
-  EXPECT_NEAR(first.bottom - first.top, window.IndicatorCharHeight * size, 1e-9);
-  EXPECT_NEAR(second.right - second.left, (ch.ValueWidth + 1) * window.IndicatorCharWidth * size, 1e-9);
 }
 
 TEST_F(IndicatorTest, CaptionedStylesFollowOnFromTheLeftWithTheColumnsTime) {
@@ -334,61 +241,43 @@ TEST_F(IndicatorTest, CaptionedStylesFollowOnFromTheLeftWithTheColumnsTime) {
     float text_size;
   };
   // Column 0 has no caption and keeps the large text.
-  const Case cases[] = {
-      {1, 1000, 5, 0.0f}, {2, 10000, 7, 2.0f}, {3, 10001, 9, 1.2f}, {1, 0, 5, 0.0f}, {1, 1000, 0, 0.0f}};
-  for (const Case& c : cases) {
+  for (const Case& c : {Case{1, 1000, 5, 0.0f}, Case{2, 10000, 7, 2.0f}, Case{3, 10001, 9, 1.2f}, Case{1, 0, 5, 0.0f},
+                        Case{1, 1000, 0, 0.0f}}) {
     VessamorChannel& ch = Channel();
     ch.IndicatorStyle = c.style;
     ch.IndicatorTextSize = c.text_size;
     view.RateSetting = c.rate;
-    const PixelRect strip{300, 100, 690, 180};
     ch.LayoutIndicator(strip, c.column);
-
-    const int decimals = c.rate >= 10001 ? 5 : (c.rate >= 1001 ? 4 : 3);
     char expected[64];
-    std::snprintf(expected, sizeof expected, "%.*f", decimals,
+    std::snprintf(expected, sizeof expected, "%.*f", c.rate >= 10001 ? 5 : (c.rate >= 1001 ? 4 : 3),
                   c.rate > 0 ? table[c.column].FirstSample / static_cast<double>(c.rate) : 0.0);
     EXPECT_EQ(ch.IndicatorCaption, c.column != 0 ? std::string(expected) : std::string());
-
-    const double size = c.column == 0 ? 4.1 * S() : (c.style == 1 ? 1.5 * S() : c.text_size);
-    const BoxD value = Slot(ch.ValueLineGeometry, 0);
-    const BoxD unit = Slot(ch.ValueLineGeometry, 1);
-    const BoxD caption = Slot(ch.ValueLineGeometry, 2);
-    EXPECT_NEAR(ch.IndicatorScale, size, 1e-6);
-    EXPECT_NEAR(value.left, strip.Left + 5.0 * S(), 1e-9);
-    EXPECT_NEAR(caption.left - unit.right, 16.0 * S(), 1e-9);
+    EXPECT_NEAR(ch.IndicatorScale, c.column == 0 ? 4.1 * S() : (c.style == 1 ? 1.5 * S() : c.text_size), 1e-6);
+    EXPECT_NEAR(Slot(ch.ValueLineGeometry, 0).left, strip.Left + 5.0 * S(), 1e-9);
+    EXPECT_NEAR(Slot(ch.ValueLineGeometry, 2).left - Slot(ch.ValueLineGeometry, 1).right, 16.0 * S(), 1e-9);
   }
 }
 
 TEST_F(IndicatorTest, ColumnOptionStartsAtTheColumnsPixelWithinThePlot) {
-  struct Case {
-    std::uint16_t column;
-    std::uint32_t expected_column;
-  };
   // Columns past the tables and the plot take the last one there is.
-  const Case cases[] = {{150, 150}, {65535, kColumns - 1}};
-  for (const Case& c : cases) {
+  for (const auto& [column, expected] : {std::pair<std::uint16_t, std::uint32_t>{150, 150}, {65535, kColumns - 1}}) {
     VessamorChannel& ch = Channel();
-    ch.IndicatorStyle = 1;
-    ch.IndicatorAtColumn = 1;
+    ch.IndicatorStyle = ch.IndicatorAtColumn = 1;
     view.RateSetting = 1000;
-    const PixelRect strip{300, 100, 690, 180};
-    ch.LayoutIndicator(strip, c.column);
-    const int origin = view.TimeOriginPixel - 1 + static_cast<int>(c.expected_column);
+    ch.LayoutIndicator(strip, column);
+    const int origin = view.TimeOriginPixel - 1 + static_cast<int>(expected);
     EXPECT_NEAR(Slot(ch.ValueLineGeometry, 0).left, origin + 5.0 * S(), 1e-9);
     EXPECT_EQ(ch.LabelRect.Left, origin);
   }
 }
 
 TEST_F(IndicatorTest, UnusableSizesLeaveFiniteBoxes) {
-  const float sizes[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), -3.0f};
-  for (float size : sizes) {
+  for (float size : {kNaN, kInf, -3.0f}) {
     VessamorChannel& ch = Channel();
     ch.IndicatorStyle = 2;
     ch.IndicatorTextSize = size;
-    ch.AxisTextScale = std::numeric_limits<float>::quiet_NaN();
+    ch.AxisTextScale = kNaN;
     ch.ValueWidth = -4;
-    const PixelRect strip{300, 100, 690, 180};
     ch.LayoutIndicator(strip, 3);
     for (double v : ch.ValueLineGeometry) EXPECT_TRUE(std::isfinite(v));
     EXPECT_EQ(ch.LabelRect, strip);

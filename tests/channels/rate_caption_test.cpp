@@ -3,98 +3,54 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <limits>
 #include <string>
 #include <utility>
-#include <vector>
 
-#include "channels/vessamor_channel.h"
-#include "fakes/fake_main_window.h"
-#include "graph/graph_view.h"
+#include "channel_fixtures.h"
 #include "platform/png_writer.h"
-#include "render/agg_ren.h"
-#include "render/render_probe.h"
 
 namespace {
 
-constexpr platform::Colour kWhite{255, 255, 255, 255};
-constexpr PixelRect kPlot{40, 30, 340, 230};
-constexpr std::uint32_t kColumns = 321;
 constexpr std::uint16_t kLastColumn = 250;
+constexpr float kInf = std::numeric_limits<float>::infinity();
 
-float HalfPerCode(std::int16_t code, const VessamorChannel*) { return code * 0.5f; }
-
-struct RateCaptionTest : ::testing::Test {
-  platform::Surface surface{400, 260};
-  agg_ren ren;
-  FakeMainWindow window;
-  GraphView view;
-  std::vector<ColumnRecord> table;
-
+// A radioactivity channel whose curve rises one pixel per four columns, with a new rate of 72.
+struct RateCaptionTest : PlotSurface {
   void SetUp() override {
     ren.Attach(surface);
-    Configure();
+    Reset();
   }
-  void Configure() {
-    surface.Fill(kWhite);
-    view.PlotRect = kPlot;
-    view.PlotWidth = static_cast<std::uint16_t>(kPlot.Width());
-    view.TimeOriginPixel = kPlot.Left;
-    view.ValueOriginPixel = kPlot.Top;
+  void Reset() {
+    Configure();
     view.LastShownColumn = kLastColumn;
-    view.Scale.ValuePerPixel = 0.5;
-    view.Scale.TopValue = 50.0;
-    view.Scale.ZeroLinePixel = 130;
-    view.Scale.TopPixel = kPlot.Top;
-    view.Scale.BottomPixel = kPlot.Bottom;
     view.RateRefresh = 0;
-    // A curve rising one pixel per four columns.
-    table.assign(kColumns, ColumnRecord{});
-    for (std::uint32_t i = 0; i < kColumns; ++i) {
-      table[i].MaxCode = table[i].MinCode = static_cast<std::int32_t>(i / 4);
-      table[i].FirstSample = i * 10;
-    }
-    VessamorChannel& ch = Radiation();
-    ch.RawToValueFn = &HalfPerCode;
-    ch.View = &view;
+    VessamorChannel& ch = Link(0, [](std::uint32_t i) { return static_cast<std::int32_t>(i / 4); });
     ch.MainWindow = &window;
-    ch.Scale = &view.Scale;
-    ch.Columns = ch.TimeBase = table.data();
-    ch.ColumnCapacity = kColumns;
-    ch.CodeCount = 1;
-    ch.Colour = view.ChannelColours[0];
     ch.AxisTextScale = 1.0f;
-    ch.PlotGainOn = 0;
-    ch.Shown = ch.Enabled = ch.RateMode = ch.SymbolCaption = 1;
-    ch.ComputePlotPoints(0, kColumns - 1);
+    ch.Enabled = ch.RateMode = ch.SymbolCaption = 1;
     ch.SensorCode = 37;
     ch.RateDetector.History = {0, 72, 0, 0};
     ch.RateDetector.HistoryCount = 2;
     ch.RateDetector.NewRate = 1;
   }
-
   VessamorChannel& Radiation() { return view.Channel(0); }
-  double Unit() { return ren.EngineHeight() * Radiation().AxisTextScale * 1.2; }
   double EndX() const { return kPlot.Left - 1.0 + kLastColumn; }
-  double EndY() { return view.Scale.ZeroLinePixel - Radiation().Columns[kLastColumn].MaxPixel; }
-  bool AnyInk() const { return probe::Ink(surface).Any(); }
 };
 
 TEST_F(RateCaptionTest, PanelAndDigitsSitLeftOfTheCurvesEnd) {
   // Each digit takes one unit; the cells start two units left of the curve's end.
-  for (std::uint16_t entry : {7, 72, 720, 65535}) {
-    surface.Fill(kWhite);
+  for (std::uint16_t entry : {7, 65535}) {
+    Reset();
     Radiation().RateDetector.History[1] = entry;
-    Radiation().RateDetector.NewRate = 1;
     view.DrawRateLabels(ren);
-    const double u = Unit();
+    const double u = ren.EngineHeight() * Radiation().AxisTextScale * 1.2;
     const double digits = static_cast<double>(std::to_string(entry).size());
     const probe::Bounds ink = probe::Ink(surface);
     ASSERT_TRUE(ink.Any()) << entry;
     EXPECT_NEAR(ink.right, EndX() - u / 2.0, 1.5) << entry;
     EXPECT_NEAR(ink.left, EndX() - (digits + 1.5) * u, 1.5) << entry;
-    EXPECT_NEAR((ink.top + ink.bottom) / 2.0, EndY(), 1.5) << entry;
+    EXPECT_NEAR((ink.top + ink.bottom) / 2.0, Row(tables[0][kLastColumn].MaxPixel), 1.5) << entry;
     // The digits: glyphs in the channel's own colour over black rims, which darken their edges.
     int coloured = 0, dark = 0;
     for (int y = ink.top; y <= ink.bottom; ++y) {
@@ -108,7 +64,7 @@ TEST_F(RateCaptionTest, PanelAndDigitsSitLeftOfTheCurvesEnd) {
     EXPECT_EQ(Radiation().RateDetector.NewRate, 0) << entry;
   }
   // A picture to look at: the caption over its curve.
-  Configure();
+  Reset();
   Radiation().DrawCurve(ren, 1, kLastColumn);
   view.DrawRateLabels(ren);
   EXPECT_TRUE(platform::WritePng(surface, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/rate_caption.png"));
@@ -116,8 +72,8 @@ TEST_F(RateCaptionTest, PanelAndDigitsSitLeftOfTheCurvesEnd) {
 
 TEST_F(RateCaptionTest, CurveEndBeyondThePlotHoldsTheCaptionAtItsEdge) {
   for (const auto& [pixel, row] : {std::pair{100000, kPlot.Top}, std::pair{-100000, kPlot.Bottom - 1}}) {
-    Configure();
-    table[kLastColumn].MaxPixel = table[kLastColumn].MinPixel = pixel;
+    Reset();
+    tables[0][kLastColumn].MaxPixel = tables[0][kLastColumn].MinPixel = pixel;
     view.DrawRateLabels(ren);
     const probe::Bounds ink = probe::Ink(surface);
     ASSERT_TRUE(ink.Any()) << pixel;
@@ -125,40 +81,31 @@ TEST_F(RateCaptionTest, CurveEndBeyondThePlotHoldsTheCaptionAtItsEdge) {
   }
 }
 
-TEST_F(RateCaptionTest, RefreshFlagMakesTheCaptionDue) {
-  Radiation().RateDetector.NewRate = 0;
-  view.DrawRateLabels(ren);
-  EXPECT_FALSE(AnyInk());
-  view.RateRefresh = 1;
-  view.DrawRateLabels(ren);
-  EXPECT_TRUE(AnyInk());
-  EXPECT_EQ(Radiation().RateDetector.NewRate, 0);
-}
-
 TEST_F(RateCaptionTest, OnlyDueRadioactivityChannelsWithAHistoryDraw) {
-  const std::pair<const char*, std::function<void(VessamorChannel&)>> cases[] = {
+  using Spoil = void (*)(VessamorChannel&);
+  const std::pair<const char*, Spoil> cases[] = {
+      {"no new rate", [](VessamorChannel& c) { c.RateDetector.NewRate = 0; }},
       {"pulse kind", [](VessamorChannel& c) { c.SensorCode = 35; }},
-      {"hidden", [](VessamorChannel& c) { c.Shown = 0; }},
       {"disabled", [](VessamorChannel& c) { c.Enabled = 0; }},
-      {"rate display off", [](VessamorChannel& c) { c.RateMode = 0; }},
       {"caption off", [](VessamorChannel& c) { c.SymbolCaption = 0; }},
-      {"no window complete", [](VessamorChannel& c) { c.RateDetector.HistoryCount = 0; }},
       {"empty history", [](VessamorChannel& c) { c.RateDetector.History.clear(); }},
       {"index past the history", [](VessamorChannel& c) { c.RateDetector.HistoryCount = 9; }},
-      {"text scale not a number", [](VessamorChannel& c) { c.AxisTextScale = std::numeric_limits<float>::quiet_NaN(); }},
-      {"text scale infinite", [](VessamorChannel& c) { c.AxisTextScale = std::numeric_limits<float>::infinity(); }},
-      {"plot gain infinite",
-       [](VessamorChannel& c) {
-         c.PlotGainOn = 1;
-         c.PlotGain = std::numeric_limits<float>::infinity();
-       }},
+      {"text scale NaN", [](VessamorChannel& c) { c.AxisTextScale = std::numeric_limits<float>::quiet_NaN(); }},
+      {"text scale infinite", [](VessamorChannel& c) { c.AxisTextScale = kInf; }},
+      {"plot gain infinite", [](VessamorChannel& c) { c.PlotGainOn = 1, c.PlotGain = kInf; }},
   };
   for (const auto& [name, spoil] : cases) {
-    Configure();
+    Reset();
     spoil(Radiation());
     view.DrawRateLabels(ren);
     EXPECT_FALSE(AnyInk()) << name;
   }
+  // The refresh flag makes a caption due without a new rate.
+  Reset();
+  Radiation().RateDetector.NewRate = 0;
+  view.RateRefresh = 1;
+  view.DrawRateLabels(ren);
+  EXPECT_TRUE(AnyInk());
 }
 
 TEST_F(RateCaptionTest, LeavesTheSurfacesSettingsAsAgreed) {
