@@ -1,6 +1,7 @@
 // A recording owner with patterned back buffers and a probe button on the control frame, for the control tests.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -70,9 +71,7 @@ class RecordingOwner : public ControlOwner, public platform::MainWindowHandler {
   }
 
   std::size_t Count(const std::string& name) const {
-    std::size_t n = 0;
-    for (const OwnerCall& call : calls) n += call.name == name;
-    return n;
+    return std::count_if(calls.begin(), calls.end(), [&](const OwnerCall& call) { return call.name == name; });
   }
 
   platform::Surface composition;

@@ -41,18 +41,6 @@ TEST(GraphViewInit, BufferHistoryAndColumnTablesFollowCapacityAndScreen) {
   }
 }
 
-TEST(GraphViewInit, DefaultViewSpansFourUnitsOverTenSeconds) {
-  FakeMainWindow window;
-  GraphView view;
-  view.Init(100000, kGraphRect, 0xFF, &window);
-  const ScaleState& s = view.Scale;
-  EXPECT_DOUBLE_EQ(s.ValuePerPixel, 8 * 0.5 / kGraphRect.Height());
-  EXPECT_NEAR(s.SamplesPerColumn, 10.0 * 1000 / kGraphRect.Width(), 1e-4);
-  ASSERT_EQ(s.ValueTickCount, 9);
-  EXPECT_EQ(s.ValueTicks[8].Pixel, kGraphRect.Height());
-  EXPECT_EQ(s.ZeroLinePixel, kGraphRect.Height() / 2);
-}
-
 TEST(GraphViewAllocation, ShortMemoryHalvesTheCapacityDownToTheMinimum) {
   const std::uint32_t min = GraphView::kMinimumSampleCapacity;
   const struct {

@@ -185,9 +185,7 @@ TEST_F(QtHostTest, KeysReachTheMainWindowAsVirtualKeys) {
       {Qt::Key_Escape, Qt::NoModifier, platform::key::kEscape},
       {Qt::Key_Enter, Qt::KeypadModifier, platform::key::kEnter},
       {Qt::Key_F11, Qt::NoModifier, platform::key::kF1 + 10},
-      {Qt::Key_7, Qt::NoModifier, platform::key::kDigit0 + 7},
       {Qt::Key_7, Qt::KeypadModifier, platform::key::kNumpad0 + 7},
-      {Qt::Key_Minus, Qt::NoModifier, platform::key::kMinus},
       {Qt::Key_Delete, Qt::NoModifier, platform::key::kDelete},
   };
   for (const auto& c : cases) {
