@@ -78,6 +78,7 @@ TEST_F(AggRen, RightLimitStopsTheLineAndTheCallersScaleSurvivesACutCaret) {
   const probe::Bounds ink = probe::Ink(surface);
   EXPECT_LT(ink.right, 100);
   EXPECT_GT(ink.right, 85);
+  EXPECT_LE(limited.style.text_end_x, 100 + 9 * 1.5);  // the pen stops within one glyph past the limit
 
   double scale = 1.0;
   limited.Attach(surface.Pixels(), surface.Width(), surface.Height(), surface.Stride(), 60, 200, 0);
