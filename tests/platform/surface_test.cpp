@@ -46,13 +46,6 @@ TEST(Gdi, ShapesLandWhereAsked) {
   EXPECT_EQ(s.GetPixel(7, 6), kRed);
   EXPECT_EQ(s.GetPixel(8, 6), kNone);
   EXPECT_EQ(s.GetPixel(4, 4), kBlue);
-
-  Surface e(40, 40);
-  platform::DrawEllipse(e, {0, 0, 40, 40}, {kRed, 2}, {kBlue});
-  EXPECT_EQ(e.GetPixel(20, 1), kRed);
-  EXPECT_EQ(e.GetPixel(1, 1), kNone);
-  platform::DrawLine(e, 2, 30, 15, 30, {kBlue, 1});
-  EXPECT_EQ(e.GetPixel(8, 30), kBlue);
 }
 
 TEST(Gdi, BlitClipsToBothSurfaces) {

@@ -149,7 +149,6 @@ TEST_F(QtHostTest, WindowAndServicesFollowTheScreen) {
   EXPECT_EQ(w.geometry(), area);
   EXPECT_TRUE(w.windowFlags().testFlag(Qt::FramelessWindowHint));
   EXPECT_TRUE(w.hasMouseTracking());
-  EXPECT_EQ(host->Window().Width(), area.width());
   EXPECT_DOUBLE_EQ(w.devicePixelRatioF(), 1.0);
   const platform::ScreenInfo screen = host->Screen();
   EXPECT_EQ(screen.height, area.height());

@@ -1,5 +1,4 @@
 // Tests of the wired unit's stream on the virtual clock: rate, frames, stop, mode bytes, delivery.
-#include "sim/description.h"
 #include "sim/unit_list.h"
 #include "sim_test_support.h"
 
@@ -117,7 +116,7 @@ TEST_F(BusTest, SignalsClampAndNoiseStaysInItsBandRepeatably) {
   }
 }
 
-TEST(UnitList, ParsesEntriesReportsBadOnesAndDefaults) {
+TEST(UnitList, ParsesEntriesAndReportsBadOnes) {
   std::vector<std::string> errors;
   std::vector<sim::UnitSpec> units = sim::ParseUnitList(
       "wired:15/1063:sine|ramp=0,4095,2;wired:desc=04 plain::AB12;laser:15/1063;wired:1;wired:15/1063:wobble",
@@ -128,11 +127,6 @@ TEST(UnitList, ParsesEntriesReportsBadOnesAndDefaults) {
   EXPECT_EQ(units[0].Signals[1].Shape, sim::SignalShape::Ramp);
   EXPECT_EQ(units[1].SerialNumber, "AB12");
   EXPECT_TRUE(sim::ParseUnitList("").empty());
-  // The defaults: the -20..+110 °C temperature sensor and the ±10 V voltage sensor.
-  units = sim::DefaultUnits();
-  ASSERT_EQ(units.size(), 2u);
-  EXPECT_EQ(sim::DescriptionKey(units[0].Description), (1063u << 16) | ('1' << 8) | '5');
-  EXPECT_EQ(sim::DescriptionKey(units[1].Description), (1195u << 16) | ('0' << 8) | '4');
 }
 
 }  // namespace
