@@ -18,25 +18,23 @@ TEST(ControlFrameThreads, WorkerResetsStateRedrawsAndHidesThroughTheQueue) {
   button.Show();
   button.State = ControlFrame::kStateDown;
   host.UpdateNow();
-  ASSERT_EQ(host.Pixels().GetPixel(30, 25), control_test::ProbeButton::kDown);
+  const auto pixel = [&] { return host.Pixels().GetPixel(30, 25); };
+  ASSERT_EQ(pixel(), control_test::ProbeButton::kDown);
 
-  std::thread worker([&] {
+  std::thread([&] {
     button.State = ControlFrame::kStateUp;
     button.Invalidate();
-  });
-  worker.join();
-  EXPECT_EQ(host.Pixels().GetPixel(30, 25), control_test::ProbeButton::kDown);  // nothing painted off-thread
+  }).join();
+  EXPECT_EQ(pixel(), control_test::ProbeButton::kDown);  // nothing painted off the window thread
   host.DrainQueue();
   host.UpdateNow();
-  EXPECT_EQ(host.Pixels().GetPixel(30, 25), control_test::ProbeButton::kUp);
-
-  std::thread hider([&] { button.Hide(); });
-  hider.join();
+  EXPECT_EQ(pixel(), control_test::ProbeButton::kUp);
+  std::thread([&] { button.Hide(); }).join();
   EXPECT_TRUE(button.IsVisible());
   host.DrainQueue();
   EXPECT_FALSE(button.IsVisible());
   host.UpdateNow();
-  EXPECT_EQ(host.Pixels().GetPixel(30, 25), control_test::kMainWindowGrey);
+  EXPECT_EQ(pixel(), control_test::kMainWindowGrey);
 }
 
 }  // namespace

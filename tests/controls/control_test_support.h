@@ -1,6 +1,7 @@
 // A recording owner with patterned back buffers and a probe button on the control frame, for the control tests.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -48,7 +49,6 @@ class RecordingOwner : public ControlOwner, public platform::MainWindowHandler {
 
   // The composition buffer unless the id is mapped elsewhere (nullptr: nothing behind it).
   platform::Surface* BackBufferForButton(const ControlFrame& control) override {
-    ++backBufferQueries;
     auto it = buffers.find(control.ControlId());
     return it == buffers.end() ? &composition : it->second;
   }
@@ -61,10 +61,8 @@ class RecordingOwner : public ControlOwner, public platform::MainWindowHandler {
   void OnButtonHover(std::int32_t a, std::int32_t b, std::int32_t id) override {
     calls.push_back({"hover", a, b, id});
   }
-  void HideHintAndSlideLogo(std::int32_t id) override { calls.push_back({"hide hint", 0, 0, id}); }
-  void FillRangeMenu(std::int32_t kind, std::int32_t item, std::int32_t id) override {
-    calls.push_back({"range menu", kind, item, id});
-  }
+  void HideHintAndSlideLogo(std::int32_t) override {}
+  void FillRangeMenu(std::int32_t, std::int32_t, std::int32_t) override {}
   void OnButtonRightClick(std::int32_t id) override { calls.push_back({"right click", 0, 0, id}); }
 
   void OnPaint(const platform::PaintContext& context) override {
@@ -73,16 +71,13 @@ class RecordingOwner : public ControlOwner, public platform::MainWindowHandler {
   }
 
   std::size_t Count(const std::string& name) const {
-    std::size_t n = 0;
-    for (const OwnerCall& call : calls) n += call.name == name;
-    return n;
+    return std::count_if(calls.begin(), calls.end(), [&](const OwnerCall& call) { return call.name == name; });
   }
 
   platform::Surface composition;
   platform::Surface startScreen;
   std::map<std::int32_t, platform::Surface*> buffers;
   bool holdBack = false;
-  int backBufferQueries = 0;
   std::vector<OwnerCall> calls;
 };
 

@@ -12,7 +12,6 @@ namespace window_test {
 struct Received {
   platform::MouseKind kind;
   platform::WindowPoint point;
-  unsigned flags;
 };
 
 class RecordingHandler : public platform::MainWindowHandler {
@@ -21,7 +20,7 @@ class RecordingHandler : public platform::MainWindowHandler {
     paints.push_back(context.clip);
     paintThreads.push_back(std::this_thread::get_id());
   }
-  void OnMouse(const platform::MouseEvent& e) override { mouse.push_back({e.kind, e.point, e.flags}); }
+  void OnMouse(const platform::MouseEvent& e) override { mouse.push_back({e.kind, e.point}); }
   void OnKeyDown(unsigned key, unsigned, unsigned) override { keys.push_back(key); }
   void OnTimer(unsigned id) override { timers.push_back(id); }
   void OnClose() override { ++closes; }
@@ -34,13 +33,12 @@ class RecordingHandler : public platform::MainWindowHandler {
   int closes = 0;
 };
 
-// Behaves as the owner-drawn buttons do: a press arms it, and a release counts as a click only
-// when it was armed and the pointer is back inside its own rectangle.
+// Behaves as the owner-drawn buttons do: a release counts as a click only after a press on it,
+// with the pointer back inside its own rectangle.
 class RecordingControl : public platform::Control {
  public:
   std::vector<Received> mouse;
   std::vector<unsigned> timers;
-  std::vector<bool> shows;
   std::vector<platform::PaintContext> paints;
   int clicks = 0;
   bool armed = false;
@@ -53,7 +51,7 @@ class RecordingControl : public platform::Control {
     if (paintLog) paintLog->push_back(name);
   }
   void OnMouse(const platform::MouseEvent& e) override {
-    mouse.push_back({e.kind, e.point, e.flags});
+    mouse.push_back({e.kind, e.point});
     if (e.kind == platform::MouseKind::LeftDown) armed = true;
     if (e.kind == platform::MouseKind::LeftUp) {
       if (armed && ClientRect().Contains(e.point)) ++clicks;
@@ -61,7 +59,6 @@ class RecordingControl : public platform::Control {
     }
   }
   void OnTimer(unsigned id) override { timers.push_back(id); }
-  void OnShowChanged(bool visible) override { shows.push_back(visible); }
 };
 
 }  // namespace window_test

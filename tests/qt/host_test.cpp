@@ -10,7 +10,6 @@
 #include <QPixmap>
 #include <QScreen>
 
-#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -95,15 +94,10 @@ class Button : public platform::Control {
   void OnPaint(const platform::PaintContext& c) override { Fill(c.target, c.clip, down ? kButtonDown : kButtonUp); }
   void OnMouse(const platform::MouseEvent& e) override {
     if (e.kind == MouseKind::Move) ++hovers;
-    if (e.kind == MouseKind::LeftDown) {
-      down = true;
-      Invalidate();
-    }
-    if (e.kind == MouseKind::LeftUp && down) {
-      down = false;
-      Invalidate();
-      if (ClientRect().Contains(e.point)) owner_.OnButtonPress(Id());
-    }
+    if (e.kind != MouseKind::LeftDown && e.kind != MouseKind::LeftUp) return;
+    if (e.kind == MouseKind::LeftUp && down && ClientRect().Contains(e.point)) owner_.OnButtonPress(Id());
+    down = e.kind == MouseKind::LeftDown;
+    Invalidate();
   }
 
  private:
@@ -149,41 +143,31 @@ class QtHostTest : public ::testing::Test {
   std::unique_ptr<platform::qt::QtHost> host;
 };
 
-TEST_F(QtHostTest, WindowIsFramelessAtTheWorkAreaWithMouseTracking) {
+TEST_F(QtHostTest, WindowAndServicesFollowTheScreen) {
   QWidget& w = host->Widget();
   const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
   EXPECT_EQ(w.geometry(), area);
   EXPECT_TRUE(w.windowFlags().testFlag(Qt::FramelessWindowHint));
   EXPECT_TRUE(w.hasMouseTracking());
-  EXPECT_EQ(host->Window().Width(), area.width());
-  EXPECT_EQ(host->Window().Height(), area.height());
-  EXPECT_EQ(qgetenv("QT_ENABLE_HIGHDPI_SCALING"), QByteArray("0"));
   EXPECT_DOUBLE_EQ(w.devicePixelRatioF(), 1.0);
+  const platform::ScreenInfo screen = host->Screen();
+  EXPECT_EQ(screen.height, area.height());
+  EXPECT_TRUE(platform::DisplayDepthSupported(screen.depth)) << screen.depth;
+  EXPECT_EQ(host->CommandLine(), "-en lang=ru");
 }
 
-TEST_F(QtHostTest, ClickThroughQtEventsReachesTheOwner) {
+TEST_F(QtHostTest, ClicksMovesAndDoubleClicksThroughQtEvents) {
   QWidget& w = host->Widget();
   Click(w, QPoint(150, 100), QPoint(150, 100));
   EXPECT_EQ(main.clicked, (std::vector<int>{75004}));
-
-  // Dragged off before the release: no click. Released without a press: no click either.
+  // Dragged off before the release, or released without a press: no click.
   Click(w, QPoint(150, 100), QPoint(400, 300));
   SendMouse(w, QEvent::MouseButtonRelease, QPoint(150, 100), Qt::LeftButton, Qt::NoButton);
   EXPECT_EQ(main.clicked.size(), 1u);
 
-  // Outside every control the main window gets the press.
-  Click(w, QPoint(10, 10), QPoint(10, 10));
-  ASSERT_GE(main.mouse.size(), 2u);
-  EXPECT_EQ(main.mouse[main.mouse.size() - 2], MouseKind::LeftDown);
-}
-
-TEST_F(QtHostTest, MovesAndDoubleClicksAreTranslated) {
-  QWidget& w = host->Widget();
-  SendMouse(w, QEvent::MouseMove, QPoint(150, 100), Qt::NoButton, Qt::NoButton);
-  SendMouse(w, QEvent::MouseMove, QPoint(150, 100), Qt::NoButton, Qt::NoButton);
-  SendMouse(w, QEvent::MouseMove, QPoint(151, 100), Qt::NoButton, Qt::NoButton);
-  EXPECT_EQ(button.hovers, 2);
-
+  const int hovers = button.hovers;
+  for (int x : {140, 140, 141}) SendMouse(w, QEvent::MouseMove, QPoint(x, 100), Qt::NoButton, Qt::NoButton);
+  EXPECT_EQ(button.hovers - hovers, 2);  // the unmoved pointer is no move
   SendMouse(w, QEvent::MouseButtonDblClick, QPoint(10, 10), Qt::RightButton, Qt::RightButton);
   SendMouse(w, QEvent::MouseButtonRelease, QPoint(10, 10), Qt::RightButton, Qt::NoButton);
   ASSERT_GE(main.mouse.size(), 2u);
@@ -192,69 +176,39 @@ TEST_F(QtHostTest, MovesAndDoubleClicksAreTranslated) {
 }
 
 TEST_F(QtHostTest, KeysReachTheMainWindowAsVirtualKeys) {
-  QWidget& w = host->Widget();
   const struct {
     int qtKey;
     Qt::KeyboardModifiers mods;
     unsigned vk;
   } cases[] = {
       {Qt::Key_Escape, Qt::NoModifier, platform::key::kEscape},
-      {Qt::Key_Space, Qt::NoModifier, platform::key::kSpace},
-      {Qt::Key_Return, Qt::NoModifier, platform::key::kEnter},
       {Qt::Key_Enter, Qt::KeypadModifier, platform::key::kEnter},
-      {Qt::Key_F5, Qt::NoModifier, platform::key::kF1 + 4},
       {Qt::Key_F11, Qt::NoModifier, platform::key::kF1 + 10},
-      {Qt::Key_7, Qt::NoModifier, platform::key::kDigit0 + 7},
       {Qt::Key_7, Qt::KeypadModifier, platform::key::kNumpad0 + 7},
-      {Qt::Key_Comma, Qt::NoModifier, platform::key::kComma},
-      {Qt::Key_Period, Qt::NoModifier, platform::key::kPeriod},
-      {Qt::Key_Minus, Qt::NoModifier, platform::key::kMinus},
-      {Qt::Key_Backspace, Qt::NoModifier, platform::key::kBackspace},
       {Qt::Key_Delete, Qt::NoModifier, platform::key::kDelete},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(platform::qt::VirtualKeyFromQt(c.qtKey, c.mods), c.vk) << c.qtKey;
     QKeyEvent event(QEvent::KeyPress, c.qtKey, c.mods);
-    QApplication::sendEvent(&w, &event);
+    QApplication::sendEvent(&host->Widget(), &event);
     ASSERT_FALSE(main.keys.empty());
-    EXPECT_EQ(main.keys.back(), c.vk);
+    EXPECT_EQ(main.keys.back(), c.vk) << c.qtKey;
   }
   EXPECT_EQ(platform::qt::VirtualKeyFromQt(Qt::Key_unknown, Qt::NoModifier), 0u);
 }
 
-TEST_F(QtHostTest, QtTimerDrivesTheCoreTimers) {
+TEST_F(QtHostTest, QtTimerAndWorkerRequestsRunOnTheWindowThread) {
   host->Window().SetTimer(6, 20);
   EXPECT_TRUE(ProcessUntil([&] { return main.timers.size() >= 2; }));
   host->Window().KillTimer(6);
-  EXPECT_EQ(main.timers.front(), 6u);
-}
-
-TEST_F(QtHostTest, InvalidateFromAWorkerIsPaintedOnTheWindowThread) {
   ProcessUntil([&] { return main.paints > 0; });
   const int before = main.paints;
   main.paintedOnThread = {};
-  std::thread worker([&] { host->Window().Invalidate(WindowRect::FromSize(300, 200, 50, 50)); });
-  worker.join();
+  std::thread([&] { host->Window().Invalidate(WindowRect::FromSize(300, 200, 50, 50)); }).join();
   EXPECT_TRUE(ProcessUntil([&] { return main.paints > before; }));
   EXPECT_EQ(main.paintedOnThread, std::this_thread::get_id());
-}
-
-TEST_F(QtHostTest, ServicesReportScreenCommandLineAndLanguage) {
-  const platform::ScreenInfo screen = host->Screen();
-  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-  EXPECT_EQ(screen.width, area.width());
-  EXPECT_EQ(screen.height, area.height());
-  EXPECT_TRUE(platform::DisplayDepthSupported(screen.depth)) << screen.depth;
-  EXPECT_EQ(host->CommandLine(), "-en lang=ru");
-  EXPECT_EQ(host->UserLocaleIsRussian(), QLocale::system().language() == QLocale::Russian);
-}
-
-TEST_F(QtHostTest, CloseRequestFromAWorkerRunsTheOwnersCloseAndHidesTheWindow) {
-  std::thread worker([&] { host->Window().PostClose(); });
-  worker.join();
+  std::thread([&] { host->Window().PostClose(); }).join();
   EXPECT_TRUE(ProcessUntil([&] { return main.closes == 1; }));
   EXPECT_FALSE(host->Widget().isVisible());
-  EXPECT_TRUE(host->Window().IsClosed());
 }
 
 TEST_F(QtHostTest, DesktopCloseTakesTheProgramsWay) {
@@ -263,21 +217,24 @@ TEST_F(QtHostTest, DesktopCloseTakesTheProgramsWay) {
   EXPECT_FALSE(host->Widget().isVisible());
 }
 
+QImage GrabToPng(QWidget& w, const char* name) {
+  const QImage image = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QString dir = QStringLiteral(VESSAMOR_TEST_OUTPUT_DIR);
+  QDir().mkpath(dir);
+  EXPECT_TRUE(image.save(dir + "/" + name));
+  return image;
+}
+
 TEST_F(QtHostTest, GrabShowsTheControlOverTheMainWindow) {
   QWidget& w = host->Widget();
   SendMouse(w, QEvent::MouseButtonPress, QPoint(150, 100), Qt::LeftButton, Qt::LeftButton);
-  const QImage image = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage image = GrabToPng(w, "qt_host_window.png");
   SendMouse(w, QEvent::MouseButtonRelease, QPoint(150, 100), Qt::LeftButton, Qt::NoButton);
-  const QString dir = QStringLiteral(VESSAMOR_TEST_OUTPUT_DIR);
-  QDir().mkpath(dir);
-  ASSERT_TRUE(image.save(dir + QStringLiteral("/qt_host_window.png")));
-
   ASSERT_EQ(image.size(), w.size());
-  EXPECT_EQ(image.pixel(10, 10), kBackground);
-  EXPECT_EQ(image.pixel(100, 80), kButtonDown);    // the pressed button's top-left pixel
-  EXPECT_EQ(image.pixel(219, 119), kButtonDown);   // and its bottom-right one
-  EXPECT_EQ(image.pixel(220, 119), kBackground);
-  EXPECT_EQ(image.pixel(100, 120), kBackground);
+  const std::pair<QPoint, std::uint32_t> probes[] = {{{10, 10}, kBackground},    {{100, 80}, kButtonDown},
+                                                     {{219, 119}, kButtonDown},  {{220, 119}, kBackground},
+                                                     {{100, 120}, kBackground}};
+  for (const auto& [p, colour] : probes) EXPECT_EQ(image.pixel(p), colour) << p.x() << "," << p.y();
 }
 
 QRgb ToQRgb(platform::Colour c) { return qRgb(c.r, c.g, c.b); }
@@ -302,19 +259,12 @@ TEST_F(QtHostTest, FrameControlIsClickedThroughQtEventsAndDrawnOverTheOwnersBuff
   EXPECT_EQ(frame.State, ControlFrame::kStateDown);
   EXPECT_TRUE(main.clicked.empty());
 
-  const QImage image = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-  const QString dir = QStringLiteral(VESSAMOR_TEST_OUTPUT_DIR);
-  QDir().mkpath(dir);
-  ASSERT_TRUE(image.save(dir + QStringLiteral("/qt_control_frame.png")));
+  const QImage image = GrabToPng(w, "qt_control_frame.png");
 
   const int inset = frame.inset;
   EXPECT_EQ(image.pixel(place.left, place.top), ToQRgb(owner.composition.GetPixel(place.left, place.top)));
-  EXPECT_EQ(image.pixel(place.right - 1, place.bottom - 1),
-            ToQRgb(owner.composition.GetPixel(place.right - 1, place.bottom - 1)));
   EXPECT_EQ(image.pixel(place.left + inset, place.top + inset), ToQRgb(control_test::ProbeButton::kDown));
-  EXPECT_EQ(image.pixel(place.right - inset - 1, place.bottom - inset - 1), ToQRgb(control_test::ProbeButton::kDown));
   EXPECT_EQ(image.pixel(place.left - 1, place.top), kBackground);
-  EXPECT_EQ(image.pixel(place.left, place.bottom), kBackground);
 }
 
 }  // namespace

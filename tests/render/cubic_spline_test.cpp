@@ -15,84 +15,47 @@ double Cubic(const SplineNode& n, double t) {
   return n.a + n.b * dt + n.c / 2 * dt * dt + n.d / 6 * dt * dt * dt;
 }
 
-TEST(CubicSpline, EmptySplineGivesQuietNaN) {
-  CubicSpline s;
-  EXPECT_TRUE(std::isnan(s.Evaluate(0.5)));
-  s.Build(kX, kY, 1);  // too few nodes: stays empty
-  EXPECT_TRUE(std::isnan(s.Evaluate(0.5)));
-}
-
-TEST(CubicSpline, PassesThroughEveryNodeWithNaturalEnds) {
+TEST(CubicSpline, PassesThroughEveryNodeSmoothlyWithNaturalEnds) {
   CubicSpline s;
   s.Build(kX, kY, 5);
   for (int i = 0; i < 5; ++i) EXPECT_NEAR(s.Evaluate(kX[i]), kY[i], 1e-12) << i;
   EXPECT_DOUBLE_EQ(s.Node(0).c, 0.0);
   EXPECT_DOUBLE_EQ(s.Node(4).c, 0.0);
-  // First and second derivatives agree across every inner node.
-  for (std::uint32_t i = 1; i + 1 < 5; ++i) {
-    const SplineNode& left = s.Node(i);
-    const SplineNode& right = s.Node(i + 1);
+  for (std::uint32_t i = 1; i + 1 < 5; ++i) {  // first and second derivatives agree at inner nodes
+    const SplineNode &left = s.Node(i), &right = s.Node(i + 1);
     const double h = right.x - left.x;
-    const double slope_right = right.b - right.c * h + right.d / 2 * h * h;
-    EXPECT_NEAR(left.b, slope_right, 1e-9) << i;
+    EXPECT_NEAR(left.b, right.b - right.c * h + right.d / 2 * h * h, 1e-9) << i;
     EXPECT_NEAR(left.c, right.c - right.d * h, 1e-9) << i;
   }
+  // Outside the nodes the outer cubics continue; between them the interval ending above is used.
+  const std::pair<double, std::uint32_t> picks[] = {{-0.1, 1}, {0.3, 1}, {0.4, 2}, {0.7, 3}, {1.2, 4}};
+  for (const auto& [t, node] : picks) EXPECT_DOUBLE_EQ(s.Evaluate(t), Cubic(s.Node(node), t)) << t;
 }
 
-TEST(CubicSpline, OutsideTheNodesTheOuterCubicsContinue) {
+TEST(CubicSpline, EmptyRebuiltAndDecreasingSplines) {
   CubicSpline s;
-  s.Build(kX, kY, 5);
-  EXPECT_DOUBLE_EQ(s.Evaluate(-0.1), Cubic(s.Node(1), -0.1));
-  EXPECT_DOUBLE_EQ(s.Evaluate(1.2), Cubic(s.Node(4), 1.2));
-}
-
-TEST(CubicSpline, InnerAbscissaSelectsTheIntervalEndingThere) {
-  CubicSpline s;
-  s.Build(kX, kY, 5);
-  for (std::uint32_t i = 1; i < 4; ++i) EXPECT_DOUBLE_EQ(s.Evaluate(kX[i]), Cubic(s.Node(i), kX[i]));
-  EXPECT_DOUBLE_EQ(s.Evaluate(0.4), Cubic(s.Node(2), 0.4));
-}
-
-TEST(CubicSpline, RebuildReplacesAndFreeTwiceIsHarmless) {
-  CubicSpline s;
-  s.Build(kX, kY, 5);
-  const double x2[] = {0.0, 1.0};
-  const double y2[] = {2.0, 4.0};
+  EXPECT_TRUE(std::isnan(s.Evaluate(0.5)));
+  s.Build(kX, kY, 1);  // too few nodes: stays empty
+  EXPECT_TRUE(std::isnan(s.Evaluate(0.5)));
+  const double x2[] = {0.0, 1.0}, y2[] = {2.0, 4.0};
   s.Build(x2, y2, 2);
-  EXPECT_EQ(s.NodeCount(), 2u);
   EXPECT_DOUBLE_EQ(s.Evaluate(0.25), 2.5);
   s.Free();
   s.Free();
   EXPECT_TRUE(std::isnan(s.Evaluate(0.25)));
-}
-
-TEST(CubicSpline, DecreasingAbscissaeTakeTheFirstIntervalAtOrBelowTheFirstNode) {
-  const double x[] = {10.0, 5.0, 0.0};
-  const double y[] = {0.0, 1.0, 0.0};
-  CubicSpline s;
+  const double x[] = {10.0, 5.0, 0.0}, y[] = {0.0, 1.0, 0.0};
   s.Build(x, y, 3);
   for (double t : {10.0, 7.0, 0.0}) EXPECT_NEAR(s.Evaluate(t), Cubic(s.Node(1), t), 1e-12) << t;
 }
 
-struct LerpIntCase {
-  std::int32_t x2, x1, y2, y1, x, expected;
-};
-
-TEST(Lerp, IntTruncatesTowardZero) {
-  const LerpIntCase cases[] = {
-      {10, 0, 100, 0, 5, 50}, {2, 0, 5, 0, 1, 2}, {2, 0, -5, 0, 1, -2}, {4, 2, 10, 20, 3, 15}, {10, 0, 10, 0, 15, 15},
-  };
+TEST(Lerp, IntTruncatesFloatKeepsFractionsAndEqualAbscissaeDoNotDivide) {
+  const struct {
+    std::int32_t x2, x1, y2, y1, x, expected;
+  } cases[] = {{10, 0, 100, 0, 5, 50}, {2, 0, 5, 0, 1, 2}, {2, 0, -5, 0, 1, -2}, {4, 2, 10, 20, 3, 15},
+               {10, 0, 10, 0, 15, 15}, {3, 3, 9, 7, 3, 7}};
   for (const auto& c : cases) EXPECT_EQ(LerpInt(c.x2, c.x1, c.y2, c.y1, c.x), c.expected) << c.x2 << " " << c.y2;
-}
-
-TEST(Lerp, FloatKeepsFractions) {
-  EXPECT_FLOAT_EQ(LerpFloat(10, 0, 1.0f, 0.0f, 5), 0.5f);
   EXPECT_FLOAT_EQ(LerpFloat(2, 0, -5.0f, 0.0f, 1), -2.5f);
   EXPECT_FLOAT_EQ(LerpFloat(20, 10, 3.0f, 1.0f, 25), 4.0f);
-}
-
-TEST(Lerp, EqualAbscissaeGiveTheFirstValueInsteadOfDividingByZero) {
-  EXPECT_EQ(LerpInt(3, 3, 9, 7, 3), 7);
   EXPECT_FLOAT_EQ(LerpFloat(3, 3, 9.0f, 7.0f, 3), 7.0f);
 }
 

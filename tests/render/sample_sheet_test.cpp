@@ -1,5 +1,5 @@
 // Renders a sheet of panels, gradients, box text in every mode and splines to a PNG for a person.
-#include <agg_path_storage.h>
+#include <agg_rounded_rect.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -36,10 +36,10 @@ TEST(SampleSheet, RendersEveryKindOfPictureToPng) {
   const std::string sample = platform::Utf8ToCp1251("Скорость м/с^2");
   for (int i = 0; i < 12; ++i) {
     const double x = 250.0 + (i % 4) * 160.0, y = 170.0 + (i / 4) * 60.0;
-    ren.DrawLine(x, y, x + 150, y, 120, 120, 120, 255, 1.0f);
-    ren.DrawLine(x + 150, y, x + 150, y + 50, 120, 120, 120, 255, 1.0f);
-    ren.DrawLine(x + 150, y + 50, x, y + 50, 120, 120, 120, 255, 1.0f);
-    ren.DrawLine(x, y + 50, x, y, 120, 120, 120, 255, 1.0f);
+    const double corners[] = {x, y, x + 150, y, x + 150, y + 50, x, y + 50, x, y};
+    for (int k = 0; k < 8; k += 2) {
+      ren.DrawLine(corners[k], corners[k + 1], corners[k + 2], corners[k + 3], 120, 120, 120, 255, 1.0f);
+    }
     ren.RenderScanlines();
     ren.Rasterizer().reset();
     const std::string label = std::to_string(kModes[i]) + " " + sample;
@@ -52,12 +52,7 @@ TEST(SampleSheet, RendersEveryKindOfPictureToPng) {
   ren.DrawTextInBox("Polygon behind", 20, 400, 200, 50, 1.2, rgba8(0, 0, 0, 255), nullptr, 1, box);
 
   // A horizontal gradient in a rectangle and a spline shape.
-  agg::path_storage strip;
-  strip.move_to(20, 480);
-  strip.line_to(860, 480);
-  strip.line_to(860, 520);
-  strip.line_to(20, 520);
-  strip.close_polygon();
+  agg::rounded_rect strip(20, 480, 860, 520, 0);
   ren.Rasterizer().reset();
   ren.Rasterizer().add_path(strip);
   ren.FillGradient(1.0f, 0.0f, ren.profile_a);
@@ -74,10 +69,7 @@ TEST(SampleSheet, RendersEveryKindOfPictureToPng) {
 
   // Text along a curve.
   interactive_polygon* baseline = ren.Polygon(2);
-  baseline->xn(0) = 420;
-  baseline->yn(0) = 660;
-  baseline->xn(1) = 860;
-  baseline->yn(1) = 560;
+  baseline->xn(0) = 420, baseline->yn(0) = 660, baseline->xn(1) = 860, baseline->yn(1) = 560;
   ren.CreateAltFont("Arial", 10, 22, 700);
   PathText along{platform::Utf8ToCp1251("Текст вдоль пути"), 1.0, rgba8(120, 20, 120, 255), 0.0};
   ren.DrawTextAlongPath(along);

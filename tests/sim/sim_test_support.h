@@ -14,14 +14,15 @@
 namespace simtest {
 
 using namespace sim::d2xx;
+using Bytes = std::vector<std::uint8_t>;
 
 struct Frame {
   int Channel;
   int Code;
 };
 
-// Decodes whole two-byte frames; a byte with bit 7 set is not a frame start.
-inline std::vector<Frame> DecodeFrames(const std::vector<std::uint8_t>& bytes) {
+// Decodes whole two-byte frames.
+inline std::vector<Frame> DecodeFrames(const Bytes& bytes) {
   std::vector<Frame> frames;
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
     frames.push_back({(bytes[i + 1] >> 5) & 3, bytes[i] | ((bytes[i + 1] & 0x1F) << 7)});
@@ -29,7 +30,7 @@ inline std::vector<Frame> DecodeFrames(const std::vector<std::uint8_t>& bytes) {
   return frames;
 }
 
-inline std::array<std::uint8_t, 6> StartPacket(int channels, int period_us, std::uint8_t mode = 0xA5) {
+inline Bytes StartPacket(int channels, int period_us, std::uint8_t mode = 0xA5) {
   return {sim::WiredStartByte, static_cast<std::uint8_t>(channels), sim::WiredStartMarker,
           static_cast<std::uint8_t>(period_us & 0xFF), static_cast<std::uint8_t>(period_us >> 8), mode};
 }
@@ -49,19 +50,18 @@ class BusTest : public ::testing::Test {
     EXPECT_EQ(FT_Open(index, &handle), FT_OK);
     return handle;
   }
-  template <size_t N>
-  void WriteBytes(FT_HANDLE handle, std::array<std::uint8_t, N> bytes) {
+  void Write(FT_HANDLE handle, Bytes bytes) {
     DWORD written = 0;
-    ASSERT_EQ(FT_Write(handle, bytes.data(), N, &written), FT_OK);
-    ASSERT_EQ(written, N);
+    ASSERT_EQ(FT_Write(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written), FT_OK);
+    ASSERT_EQ(written, bytes.size());
   }
   DWORD Queued(FT_HANDLE handle) {
     DWORD count = 0;
     EXPECT_EQ(FT_GetQueueStatus(handle, &count), FT_OK);
     return count;
   }
-  std::vector<std::uint8_t> ReadAll(FT_HANDLE handle) {
-    std::vector<std::uint8_t> bytes(Queued(handle));
+  Bytes ReadAll(FT_HANDLE handle) {
+    Bytes bytes(Queued(handle));
     DWORD got = 0;
     EXPECT_EQ(FT_Read(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &got), FT_OK);
     bytes.resize(got);
