@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "channels/main_window_services.h"
 #include "graph/graph_view.h"
 
@@ -16,28 +17,8 @@ constexpr std::uint32_t kBatch = kRate / 100;  // one 10 ms poll of one channel
 constexpr std::uint32_t kChannels = 4;
 constexpr std::uint32_t kCapacity = 8'000'000;
 
-class HeadlessWindow : public MainWindowServices {
- public:
-  float ScaleX() const override { return 1.0f; }
-  float ScaleY() const override { return 1.0f; }
-  float UiScale() const override { return 1.0f; }
-  float AspectRatio() const override { return 1280.0f / 994.0f; }
-  std::int32_t ScreenWidth() const override { return 1280; }
-  std::int32_t ScreenHeight() const override { return 994; }
-  std::int32_t StripMargin() const override { return 10; }
-  void InvalidateLocal(const PixelRect&) override { Redraws.fetch_add(1, std::memory_order_relaxed); }
-  void InvalidateLocal() override { Redraws.fetch_add(1, std::memory_order_relaxed); }
-  void ClampUnitRate(const DeviceSlot&, std::uint32_t&, std::uint8_t) override {}
-  std::atomic<std::uint64_t> Redraws{0};
-};
-
-// Ten milliseconds pass with every tick, as they would between polls.
-class PollClock : public UnitClock {
- public:
-  std::uint32_t NowMs() override { return Now += 10; }
-  void SleepMs(std::uint32_t ms) override { Now += ms; }
-  std::uint32_t Now = 0;
-};
+using bench_support::HeadlessWindow;
+using bench_support::PollClock;
 
 const std::vector<std::int16_t>& NoisyCodes() {
   static const std::vector<std::int16_t> codes = [] {

@@ -9,6 +9,7 @@
 
 #include "acquisition/device_status.h"
 #include "acquisition/ft_record_device.h"
+#include "bench/bench_support.h"
 #include "channels/main_window_services.h"
 #include "channels/sensor_kind_table.h"
 #include "graph/graph_view.h"
@@ -26,28 +27,8 @@ constexpr std::uint32_t kCapacity = 8'000'000;
 // Sensor kind 0 with its 12-bit conversion, as a voltage sensor's channel is set up.
 constexpr std::uint16_t kKind = 0;
 
-class HeadlessWindow : public MainWindowServices {
- public:
-  float ScaleX() const override { return 1.0f; }
-  float ScaleY() const override { return 1.0f; }
-  float UiScale() const override { return 1.0f; }
-  float AspectRatio() const override { return 1280.0f / 994.0f; }
-  std::int32_t ScreenWidth() const override { return 1280; }
-  std::int32_t ScreenHeight() const override { return 994; }
-  std::int32_t StripMargin() const override { return 10; }
-  void InvalidateLocal(const PixelRect&) override { Redraws.fetch_add(1, std::memory_order_relaxed); }
-  void InvalidateLocal() override { Redraws.fetch_add(1, std::memory_order_relaxed); }
-  void ClampUnitRate(const DeviceSlot&, std::uint32_t&, std::uint8_t) override {}
-  std::atomic<std::uint64_t> Redraws{0};
-};
-
-// Ten milliseconds pass with every tick, as they would between polls.
-class PollClock : public UnitClock {
- public:
-  std::uint32_t NowMs() override { return Now += 10; }
-  void SleepMs(std::uint32_t ms) override { Now += ms; }
-  std::uint32_t Now = 0;
-};
+using bench_support::HeadlessWindow;
+using bench_support::PollClock;
 
 // One second of a unit's byte stream, from the simulated signal through the wire encoding.
 std::vector<std::uint8_t> UnitSecond(const sim::Signal& signal) {

@@ -279,10 +279,10 @@ TEST_F(FamiliesTest, EveryKeyPlugsInAndListsWithItsDescriptionAndFamily) {
   for (const SensorKeyEntry& entry : table) {
     std::optional<std::string> description = sim::DescriptionForSensorKey(entry.Key);
     ASSERT_TRUE(description.has_value()) << std::hex << entry.Key;
-    sim::UnitSpec spec;
-    spec.Family = sim::AutoFamily;
-    spec.Description = *description;
-    ASSERT_TRUE(sim::AttachUnit(bus, spec));
+    sim::UnitSpec unit_entry;
+    unit_entry.Family = sim::AutoFamily;
+    unit_entry.Description = *description;
+    ASSERT_TRUE(sim::AttachUnit(bus, unit_entry));
   }
   std::vector<sim::UnitId> units = bus.Units();
   ASSERT_EQ(units.size(), table.size());
