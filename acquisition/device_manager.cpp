@@ -49,12 +49,14 @@ std::uint8_t High(std::uint16_t word) { return static_cast<std::uint8_t>(word >>
 }  // namespace
 
 std::uint8_t CountActiveChannels(const DeviceSlot& slot) {
+  // A channel takes part when the window chose it for the record (its kept shown flag).
   const VessamorChannel* first = slot.Channels[0];
-  if (first != nullptr && IsAccelerometer(static_cast<std::uint8_t>(first->SensorCode))) return 3;
+  if (first == nullptr) return 0;
+  if (IsAccelerometer(static_cast<std::uint8_t>(first->SensorCode))) return 3;
   std::uint8_t active = 0;
   bool distance = false;
   for (const VessamorChannel* channel : slot.Channels) {
-    if (channel == nullptr || channel->Enabled == 0) continue;
+    if (channel == nullptr || channel->SavedShown == 0) continue;
     ++active;
     distance = distance || channel->SensorCode == kDistanceA || channel->SensorCode == kDistanceB;
   }

@@ -198,6 +198,7 @@ class ManagerTestBase : public ::testing::Test {
       channel.Codes = storage->Codes[i].data();
       channel.CodeCapacity = 4096;
       channel.Enabled = 1;
+      channel.SavedShown = 1;  // chosen for the record, as the window marks it
       channel.SensorCode = sensor_code;
       slot.Channels[i] = &channel;
     }

@@ -65,6 +65,7 @@ class RecordingThreadsTest : public ::testing::Test {
     view.Continuous = continuous ? 1 : 0;
     for (std::size_t k : enabled) {
       view.Channel(k).Enabled = 1;
+      view.Channel(k).SavedShown = 1;
       view.Channel(k).SmoothingOn = 0;
       view.Channel(k).ConfigureFilter();
     }
