@@ -15,7 +15,8 @@
 std::atomic<std::uint8_t> DeviceThreadState{kDeviceSearch};
 std::atomic<std::uint8_t> ControlCommand{kControlIdle};
 std::atomic<std::uint8_t> StopAfterRecording{0};
-std::atomic<std::uint8_t> SearchOnDemand{0};
+// Set until the first search: an arrival acts only once a search has cleared it.
+std::atomic<std::uint8_t> SearchOnDemand{1};
 std::atomic<std::uint8_t> DeviceRunFlag{0};
 std::atomic<std::uint8_t> ControlRunFlag{0};
 
@@ -42,7 +43,7 @@ void ResetWorkerStatus() {
   DeviceThreadState = kDeviceSearch;
   ControlCommand = kControlIdle;
   StopAfterRecording = 0;
-  SearchOnDemand = 0;
+  SearchOnDemand = 1;
   DeviceRunFlag = 0;
   ControlRunFlag = 0;
 }

@@ -66,6 +66,10 @@ class ArrivalCheckTest : public ::testing::Test {
 
 TEST_F(ArrivalCheckTest, TwoArrivalsBetweenSearchesStopTheRecordingOnce) {
   view.Recording = 1;
+  // Until the first search the latch is set: an arrival waits for it.
+  EXPECT_FALSE(Arrive());
+  EXPECT_EQ(view.Recording.load(), 1);
+  ASSERT_TRUE(manager.ScanDevices());
   const std::uint32_t before = clock.Now;
   EXPECT_TRUE(Arrive());
   EXPECT_EQ(view.Recording.load(), 0);
@@ -81,6 +85,7 @@ TEST_F(ArrivalCheckTest, TwoArrivalsBetweenSearchesStopTheRecordingOnce) {
 }
 
 TEST_F(ArrivalCheckTest, RemovalsAndOtherDevicesNeverAct) {
+  ASSERT_TRUE(manager.ScanDevices());
   view.Recording = 1;
   EXPECT_FALSE(Change(kInterfaceRemoval));
   EXPECT_FALSE(Change(kInterfaceArrival, 0x005E));
