@@ -15,6 +15,7 @@
 #include "channels/vessamor_channel.h"
 #include "graph/graph_view.h"
 #include "platform/cp1251.h"
+#include "render/agg_ren.h"
 
 namespace {
 
@@ -445,14 +446,15 @@ void DialView::DrawDialHub(agg_ren& ren) {
   agg::ellipse disc(DialPivotX, DialPivotY, d, d, 64);
   ras.add_path(disc);
   RenderIn(ren, Background);
-  // The rims are left whole: the outer ones rise above the disc's clip box.
-  ras.reset_clipping();
+  // The outer rims rise a little above the disc's box; they are cut only at its bottom.
+  ras.clip_box(DialPivotX - d - 1, DialPivotY - d - 10.0 * DesignFactor, DialPivotX + d + 1, HubBottomY() + 1);
   for (std::size_t c = 0; c < DialHubPolygons.size() && c < DialRimStyles.size(); ++c) {
     std::vector<Pt> points;
     const interactive_polygon& p = DialHubPolygons[c];
     for (std::uint32_t i = 0; i < p.num_points(); ++i) points.push_back({p.xn(i), p.yn(i)});
     StrokeSpline(ren, points, false, DialRimStyles[c].Colour, DialRimStyles[c].Width);
   }
+  ras.reset_clipping();
 }
 
 void DialView::RotateShapes(agg_ren& ren, float angle) {

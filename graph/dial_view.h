@@ -5,11 +5,14 @@
 #include <cstdint>
 #include <vector>
 
+#include <agg_color_rgba.h>
+
 #include "channels/pixel_types.h"
 #include "graph/scale_state.h"
 #include "platform/surface.h"
-#include "render/agg_ren.h"
+#include "render/path_polygon.h"
 
+class agg_ren;
 class GraphView;
 class VessamorChannel;
 
@@ -33,7 +36,7 @@ struct DialPoint {
 };
 
 struct DialRimStyle {
-  rgba8 Colour{0, 0, 0, 255};
+  agg::rgba8 Colour{0, 0, 0, 255};
   std::uint8_t Flag = 0;
   float Width = 0.0f;
 };
@@ -102,7 +105,7 @@ class DialView {
   float DialAngleMax = 89.0f, DialAngleMin = -90.0f, DialAngleSpan = 179.0f;
   float DialAngle = -0.5f;
   std::array<std::uint8_t, ScaleState::kMaxTicks> ValueTickDialTicks{};
-  rgba8 Background{250, 250, 255, 255};
+  agg::rgba8 Background{250, 250, 255, 255};
 
  private:
   float HubTopDistance() const;

@@ -9,6 +9,7 @@
 #include "graph/dial_view.h"
 #include "graph/graph_view.h"
 #include "platform/png_writer.h"
+#include "render/agg_ren.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ class DialPaint : public ::testing::Test {
   DialScreen screen{1280, 994, window.ScaleX(), window.ScaleY(), window.UiScale(), {0, 0, 1280, 994}, 954, 0};
   platform::Surface back{1280, 994};
   agg_ren ren;
-  DialView dial;
+  DialView& dial = view.Dial;
 };
 
 TEST_F(DialPaint, NeedlePointsAtTheValueOnTheScaleAndBeyondIt) {
