@@ -97,14 +97,36 @@ TEST_F(DialPaint, NeedlePointsAtTheValueOnTheScaleAndBeyondIt) {
   EXPECT_LT(dial.NeedleDegrees(dial.DialAngle), DialView::TickDegrees(199) - 20.0);
 }
 
-TEST_F(DialPaint, FlatAxisOrNoHeightKeepsTheNeedleAndDrawsNoLabels) {
-  PaintAt(1.0, "dial_flat_before.png");
-  const float angle = dial.DialAngle;
-  view.Scale.TopValue = view.Scale.BottomValue;
+TEST_F(DialPaint, NeedleHoldsItsAngleWhenThereIsNothingNewToShow) {
+  const struct {
+    const char* what;
+    void (*change)(GraphView&, DialScreen&);
+  } cases[] = {
+      {"flat axis", [](GraphView& v, DialScreen&) { v.Scale.TopValue = v.Scale.BottomValue; }},
+      {"not recording", [](GraphView& v, DialScreen&) { v.Recording = 0; }},
+      {"no channel shown", [](GraphView& v, DialScreen&) { v.Channel(0).Shown = 0; }},
+      {"within 200 ms", [](GraphView&, DialScreen& s) { s.NowMs -= 900; }},
+  };
+  for (const auto& c : cases) {
+    PaintAt(1.0, "dial_hold_before.png");
+    const float angle = dial.DialAngle;
+    c.change(view, screen);
+    PaintAt(-1.0, "dial_hold.png");
+    EXPECT_EQ(dial.DialAngle, angle) << c.what;
+    view.Scale.TopValue = 2.0, view.Recording = 1, view.Channel(0).Shown = 1;
+  }
+  // An axis without height places no labels.
   view.PlotHeight = 0;
-  PaintAt(-1.0, "dial_flat.png");
-  EXPECT_EQ(dial.DialAngle, angle);
+  PaintAt(0.0, "dial_no_labels.png");
   for (std::size_t t = 1; t + 1 < DialView::kTicks; ++t) EXPECT_EQ(dial.DialTickMarks[t], 0) << t;
+}
+
+TEST_F(DialPaint, FractionalCodesInterpolateBetweenNeighbouringValues) {
+  view.Channel(0).FractionalCodes = 1;
+  view.Channel(0).Columns[view.LastShownColumn].MaxCode = 150 * 256 + 128;  // 1.505
+  screen.NowMs += 1000;
+  dial.Paint(ren, back, {0, 0, 1280, 994}, view, screen);
+  EXPECT_NEAR(dial.DialAngle, (1.505 + 2.0) / 4.0 * 179.0 - 89.0, 1e-3);
 }
 
 }  // namespace
