@@ -5,9 +5,6 @@
 #include <QElapsedTimer>
 #include <QMediaDevices>
 
-#include <string>
-#include <vector>
-
 #include "app/test_tone.h"
 #include "platform/qt/qt_audio_output.h"
 
@@ -16,9 +13,7 @@ namespace {
 struct QueuedToneHost : TestToneHost {
   void ShowToneMessage(std::string_view text) override { messages.emplace_back(text); }
   bool EnglishUi() const override { return true; }
-  void PostToWindow(std::function<void()> call) override {
-    QMetaObject::invokeMethod(qApp, std::move(call), Qt::QueuedConnection);
-  }
+  void PostToWindow(std::function<void()> call) override { QMetaObject::invokeMethod(qApp, std::move(call)); }
   std::vector<std::string> messages;
 };
 
@@ -29,29 +24,22 @@ TEST(QtAudioOutputTest, LoopSourceWrapsThePassesAndEndsAfterTheLast) {
   EXPECT_EQ(source.read(reinterpret_cast<char*>(out), 8), 8);  // across the join
   EXPECT_EQ(source.read(reinterpret_cast<char*>(out + 4), 16), 4);
   EXPECT_EQ(std::vector<std::int16_t>(out, out + 6), (std::vector<std::int16_t>{1, 2, 3, 1, 2, 3}));
-  EXPECT_TRUE(source.Exhausted());
   EXPECT_EQ(source.read(reinterpret_cast<char*>(out), 8), 0);
 }
 
-TEST(QtAudioOutputTest, WithoutADeviceTheUserIsToldAndNothingPlays) {
-  if (!QMediaDevices::audioOutputs().isEmpty()) GTEST_SKIP() << "an audio output device exists";
+TEST(QtAudioOutputTest, WithADeviceTheSinkPlaysElseTheUserIsTold) {
   platform::qt::QtAudioOutput output;
   QueuedToneHost host;
   TestTone tone(&output, host);
-  EXPECT_FALSE(tone.ToggleTestTone(0));
-  EXPECT_EQ(tone.State(), TestTone::kIdle);
-  EXPECT_EQ(host.messages, std::vector<std::string>{"No audio output device"});
-}
-
-TEST(QtAudioOutputTest, TheSinkPlaysTheToneAndStops) {
-  if (QMediaDevices::audioOutputs().isEmpty()) GTEST_SKIP() << "no audio output device: nothing to play on";
-  platform::qt::QtAudioOutput output;
-  QueuedToneHost host;
-  TestTone tone(&output, host);
-  ASSERT_TRUE(tone.ToggleTestTone(0)) << (host.messages.empty() ? "" : host.messages.front());
+  if (QMediaDevices::audioOutputs().isEmpty()) {
+    EXPECT_FALSE(tone.ToggleTestTone(0));
+    EXPECT_EQ(tone.State(), TestTone::kIdle);
+    EXPECT_EQ(host.messages, std::vector<std::string>{"No audio output device"});
+    GTEST_SKIP() << "no audio output device: the 200 ms play was not tried";
+  }
+  ASSERT_TRUE(tone.ToggleTestTone(0));
   QElapsedTimer played;
-  played.start();
-  while (played.elapsed() < 200) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  for (played.start(); played.elapsed() < 200;) QApplication::processEvents(QEventLoop::AllEvents, 10);
   EXPECT_EQ(tone.State(), TestTone::kPlaying);
   tone.ToggleTestTone(0);
   EXPECT_EQ(tone.State(), TestTone::kIdle);
