@@ -46,6 +46,7 @@ bool TestTone::ToggleTestTone(std::int32_t rate) {
   // Idle or finished: a finished play still holds the output open.
   if (output_) output_->Close();
   const std::uint32_t r = rate > 0 ? static_cast<std::uint32_t>(rate) : kDefaultRate;
+  if (r > kMaxRate) return FailStart();
   // The buffer holds exactly what the output reads per pass: one second at the rate it plays.
   FillSamples(samples_, r);
   shared_->play.fetch_add(1, std::memory_order_acq_rel);

@@ -28,6 +28,8 @@ class TestTone {
   static constexpr std::uint8_t kPlaying = 1;
   static constexpr std::uint8_t kFinished = 2;  // the output ended by itself and is still open
   static constexpr std::uint32_t kDefaultRate = 44100;
+  // No output device plays faster; a larger rate would only ask for a huge buffer.
+  static constexpr std::uint32_t kMaxRate = 384000;
   static constexpr double kFrequency = 60.0;
   // About three years of one-second passes.
   static constexpr std::uint32_t kLoops = 100'000'000;
@@ -39,7 +41,8 @@ class TestTone {
   TestTone& operator=(const TestTone&) = delete;
 
   // Window thread (F5 passes 0, the default rate): starts the tone when none plays, else stops
-  // it. False when the output refused (no device: the user is told, the tone stays idle).
+  // it. False when the output refused or the rate is above kMaxRate (the user is told that there is
+  // no device for it; the tone stays idle).
   bool ToggleTestTone(std::int32_t rate);
   // Window thread, also on the program's close: silences and closes the output; idle after.
   void StopTestTone();

@@ -82,6 +82,8 @@ TEST_F(TestToneOnFake, OtherRatesPlayInsideTheirBufferAndCloseStopsThePlay) {
     tone.StopTestTone();
     EXPECT_FALSE(output.IsOpen);
   }
+  EXPECT_FALSE(tone.ToggleTestTone(1 << 30));
+  EXPECT_EQ(tone.State(), TestTone::kIdle);
   std::optional<TestTone> closing(std::in_place, &output, host);
   closing->ToggleTestTone(0);
   closing.reset();
