@@ -5,17 +5,10 @@
 #include <QElapsedTimer>
 #include <QMediaDevices>
 
-#include "app/test_tone.h"
+#include "fakes/fake_audio_output.h"
 #include "platform/qt/qt_audio_output.h"
 
 namespace {
-
-struct QueuedToneHost : TestToneHost {
-  void ShowToneMessage(std::string_view text) override { messages.emplace_back(text); }
-  bool EnglishUi() const override { return true; }
-  void PostToWindow(std::function<void()> call) override { QMetaObject::invokeMethod(qApp, std::move(call)); }
-  std::vector<std::string> messages;
-};
 
 TEST(QtAudioOutputTest, LoopSourceWrapsThePassesAndEndsAfterTheLast) {
   const std::int16_t samples[] = {1, 2, 3};
@@ -29,12 +22,12 @@ TEST(QtAudioOutputTest, LoopSourceWrapsThePassesAndEndsAfterTheLast) {
 
 TEST(QtAudioOutputTest, WithADeviceTheSinkPlaysElseTheUserIsTold) {
   platform::qt::QtAudioOutput output;
-  QueuedToneHost host;
+  FakeToneHost host;
   TestTone tone(&output, host);
   if (QMediaDevices::audioOutputs().isEmpty()) {
     EXPECT_FALSE(tone.ToggleTestTone(0));
     EXPECT_EQ(tone.State(), TestTone::kIdle);
-    EXPECT_EQ(host.messages, std::vector<std::string>{"No audio output device"});
+    EXPECT_EQ(host.messages, std::vector<std::string>{"Нет устройства вывода звука"});
     GTEST_SKIP() << "no audio output device: the 200 ms play was not tried";
   }
   ASSERT_TRUE(tone.ToggleTestTone(0));
