@@ -60,7 +60,7 @@ class DialPaint : public ::testing::Test {
   void PaintAt(double value, const char* png) {
     view.Channel(0).Columns[view.LastShownColumn].MaxCode = static_cast<std::int32_t>(std::lround(value * 100));
     screen.NowMs += 1000;
-    dial.Paint(ren, back, {0, 0, 1280, 994}, view, screen);
+    dial.Paint(ren, back, {0, 0, back.Width(), back.Height()}, view, screen);
     ASSERT_TRUE(platform::WritePng(back, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/" + png));
   }
   // The pixel `r` pixels from the pivot in `degrees` (counter-clockwise from the positive x axis).
@@ -95,6 +95,22 @@ TEST_F(DialPaint, NeedlePointsAtTheValueOnTheScaleAndBeyondIt) {
   }
   // The needle past the top ends beyond the scale's right end (44.95 degrees).
   EXPECT_LT(dial.NeedleDegrees(dial.DialAngle), DialView::TickDegrees(199) - 20.0);
+}
+
+TEST_F(DialPaint, OtherScreensKeepTheDialCentredAndTheNeedleOnTheValue) {
+  const struct {
+    std::int32_t w, h;
+    const char* png;
+  } cases[] = {{1024, 768, "dial_4x3.png"}, {1920, 1080, "dial_wide.png"}};
+  for (const auto& c : cases) {
+    back = platform::Surface(c.w, c.h);
+    ren.Attach(back);
+    screen = {c.w, c.h, c.w / 1280.0f, c.h / 994.0f, 1.0f, {0, 0, c.w, c.h}, c.h - 40, screen.NowMs};
+    dial.DialPrepared = 0;
+    PaintAt(1.0, c.png);
+    EXPECT_FLOAT_EQ(dial.DialPivotX, c.w / 2.0f);
+    EXPECT_EQ(At(DialView::TickDegrees(0.75 * 199.0), 0.5 * dial.NeedleLength), (platform::Colour{170, 75, 50, 255}));
+  }
 }
 
 TEST_F(DialPaint, NeedleHoldsItsAngleWhenThereIsNothingNewToShow) {
