@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "platform/host_services.h"
+#include "platform/instance_channel.h"
 #include "platform/usb_arrivals.h"
 #include "platform/window_core.h"
 
@@ -37,6 +38,7 @@ class QtHost final : public HostServices, private HostBackend {
   ScreenInfo Screen() const override;
   std::string CommandLine() const override;
   bool SetDeviceArrivalHandler(DeviceArrivalHandler handler) override;
+  bool ListenForCloseRequests(std::string_view window_class) override;
 
  private:
   // HostBackend
@@ -56,6 +58,9 @@ class QtHost final : public HostServices, private HostBackend {
   UsbArrivalMonitor arrivals_;
   std::unique_ptr<QSocketNotifier> arrival_notifier_;
   DeviceArrivalHandler arrival_handler_;
+  // Close requests of a later start, read on the window thread.
+  std::unique_ptr<InstanceListener> instance_;
+  std::unique_ptr<QSocketNotifier> instance_notifier_;
 };
 
 }  // namespace platform::qt
