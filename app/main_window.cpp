@@ -147,7 +147,8 @@ void MainWindow::StopWorkers() {
   }
   DeviceRunFlag = 0;
   ControlRunFlag = 0;
-  for (std::uint32_t waited = 0; DeviceThreadState.load() != kDeviceEnded && waited < kCloseWaitMs;
+  // Without the library no worker runs, and nothing answers.
+  for (std::uint32_t waited = 0; LibraryBound != 0 && DeviceThreadState.load() != kDeviceEnded && waited < kCloseWaitMs;
        waited += kCloseWaitStepMs) {
     environment_.Clock->SleepMs(kCloseWaitStepMs);
   }
