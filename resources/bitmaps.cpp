@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "acquisition/sensor_identification.h"
 #include "channels/sensor_kind_table.h"
 #include "platform/gdi.h"
 
@@ -102,11 +103,24 @@ void Label(Surface& s, int x, int y, std::string_view text, int height, Colour c
   platform::DrawText(s, x, y, text, Font{"Arial", height, 0, 700}, colour);
 }
 
+// The quantity's symbol and unit, for the kinds that have a row of their own.
 std::string QuantityOf(std::uint16_t code) {
   const SensorKindRow& row = SensorKindRowFor(code);
+  if (row.Kind != code && row.AlsoKind != code) return {};
   std::string text(row.Symbol.Ru);
   if (!row.Unit.Ru.empty()) text += ", " + std::string(row.Unit.Ru);
   return text;
+}
+
+// The sensor's name as its unit shows it (the bitmaps exist in Russian only). Several units share
+// kind 0; its pictures show the voltage sensor, which the other kinds fall back to.
+const SensorNames* NamesOf(std::uint16_t code) {
+  for (const SensorKeyEntry& entry : SensorKeyTable()) {
+    if (entry.SensorCode != code) continue;
+    const SensorNames& names = SensorNamesOf(entry);
+    if (code != 0 || names.Line1Ru.find("напряжения") != std::string_view::npos) return &names;
+  }
+  return nullptr;
 }
 
 void DrawPlot(Surface& s, const Rect& r, Colour line) {
@@ -193,6 +207,11 @@ void DrawSensor(Surface& s, Picture kind, std::uint16_t code) {
       break;
   }
   Label(s, unit.left + uw / 3, unit.top + uh / 4, QuantityOf(code), std::max(12, uh / 3));
+  if (const SensorNames* names = NamesOf(code)) {
+    const int size = std::max(12, h / 12);
+    Label(s, 12, h - 2 * size - 14, names->Line1Ru, size);
+    if (!names->Line2Ru.empty()) Label(s, 12, h - size - 10, names->Line2Ru, size);
+  }
 }
 
 void DrawStartBackground(Surface& s) {
