@@ -99,6 +99,13 @@ void MainWindow::InitMainWindow() {
                             Metrics.ScreenHeight - Metrics.BottomBarHeight};
   View->Init(SampleCapacity, view_rect, 255, this);
   View->AttachDevices(*Devices, *this);
+  // The tick's calls into the window run on the window thread.
+  View->Hooks.ApplyPreparationStep = [this] { ApplyPreparationStep(); };
+  View->Hooks.EndSensorPageMeasurement = [this] {
+    PostToWindow([this] {
+      if (Hooks.EndSensorPageMeasurement) Hooks.EndSensorPageMeasurement(*this);
+    });
+  };
   Settings.ChannelShown = {1, 1, 1, 1};
   View->ApplyChannelSettings(Settings);
   View->ClampRateToDevices();
@@ -154,6 +161,16 @@ void MainWindow::StopWorkers() {
   }
   // The teardown joins both workers before it closes and deletes a unit.
   Devices.reset();
+}
+
+void MainWindow::StopAcquisition() {
+  if (View && View->Recording.load() != 0) {
+    StopAfterRecording = 1;
+    View->StopRecordKeepData();
+  } else {
+    DeviceRunFlag = 0;
+    ControlRunFlag = 0;
+  }
 }
 
 void MainWindow::OnClose() {

@@ -109,6 +109,11 @@ class MainWindow final : public MainWindowServices,
                        std::uint32_t pause_ms);
   void QueueInfoPanelReveal();
   void MainButtonsShow();
+  // Before the program's own close requests: a running recording is stopped and the device worker
+  // ends after it; otherwise both workers are asked to end.
+  void StopAcquisition();
+  // The box shown while the graph view prepares a record, into buffer 0 (always in Russian).
+  void DrawPreparingDataBox();
 
   // The parts of the window that others build hook in here; each may stay empty.
   struct Parts {
@@ -121,6 +126,8 @@ class MainWindow final : public MainWindowServices,
     std::function<bool(MainWindow&)> ReconcileSlots;
     // Window thread: the preparation page's pending calibration step.
     std::function<void(MainWindow&)> PreparationStep;
+    // Window thread: a full record ended a sensor page's measurement.
+    std::function<void(MainWindow&)> EndSensorPageMeasurement;
     // The start screen's title band and translucent panel, into buffer 0.
     std::function<void(MainWindow&)> PaintStartTitle;
     // The information panel's contents into buffer 0, once revealed.

@@ -108,8 +108,24 @@ void MainWindow::RefuseDisplayDepth(int) {
   const std::string text = EnglishUi() ? kDepthMessageEn : kDepthMessageRu;
   PostToWindow([this, text] {
     host_.ShowMessage(text, LoadString(kStringTitle, UiLanguage));
+    StopAcquisition();
     Window().PostClose();
   });
+}
+
+void MainWindow::DrawPreparingDataBox() {
+  if (BackBuffersReady == 0 || !View) return;
+  const double ui = Metrics.UiScale;
+  const PixelRect& view = View->ViewRect;
+  const double width = std::trunc(ui * 350.0), height = std::trunc(ui * 40.0);
+  PanelRect box{view.Width() / 2 - ui * 70.0, width, view.Height() / 2.0, height};
+  const PanelRect text_at = box;
+  renderer0_.style.highlight = rgba8(90, 90, 90, 255);
+  renderer0_.DrawRoundedPanel(box, PanelStyle{0, 0, 0, 1, 100}, 1.0f, static_cast<float>(ui * 3.0),
+                              rgba8(245, 245, 245, 255), 1.0f);
+  const std::string text = platform::Utf8ToCp1251("Подготовка данных...");
+  renderer0_.DrawTextInBox(text.c_str(), text_at.x + text_at.width / 10.0, text_at.y + text_at.height / 10.0,
+                           text_at.width, text_at.height, 1.0, rgba8(0, 0, 0, 255), nullptr, 0);
 }
 
 void MainWindow::PaintIntro(const platform::PaintContext& context) {

@@ -121,7 +121,10 @@ void MainWindow::MainButtonsShow() {
 
 void MainWindow::OnKeyDown(unsigned virtual_key, unsigned, unsigned) {
   // On the start and sensor pages Escape ends the program; the measurement screen's keys are its own.
-  if (virtual_key == platform::key::kEscape && Bytes.InfoScreenActive.load() != 0) Window().PostClose();
+  if (virtual_key == platform::key::kEscape && Bytes.InfoScreenActive.load() != 0) {
+    StopAcquisition();
+    Window().PostClose();
+  }
 }
 
 void MainWindow::OnActivate(bool) {

@@ -5,6 +5,7 @@
 
 #include "acquisition/worker_threads.h"
 #include "app_test_support.h"
+#include "platform/png_writer.h"
 
 namespace {
 
@@ -141,6 +142,23 @@ TEST(MainWindowChecks, MissingLibraryShowsOneMessageStartsNoWorkerAndCloses) {
   // No worker answered the close's stop request.
   EXPECT_EQ(DeviceThreadState.load(), kDeviceStopRequest);
   EXPECT_EQ(rig.window->View, nullptr);
+}
+
+TEST(MainWindowChecks, PreparingDataBoxInRussianAlsoInEnglish) {
+  Rig rig(1280, 994, true, 32, false);
+  MainWindow& w = rig.Create();
+  ASSERT_TRUE(w.EnglishUi());
+  rig.host.Window().UpdateNow();
+  w.DrawPreparingDataBox();
+  const platform::Surface& buffer = w.BackBuffer(0);
+  // Dark text on the pale box, within its first line.
+  int dark = 0;
+  const int left = w.View->ViewRect.Width() / 2 - 70, top = w.View->ViewRect.Height() / 2;
+  for (int y = top; y < top + 40; ++y) {
+    for (int x = left + 35; x < left + 350; ++x) dark += buffer.GetPixel(x, y).r < 60 ? 1 : 0;
+  }
+  EXPECT_GT(dark, 200);
+  EXPECT_TRUE(platform::WritePng(buffer, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/preparing_data_box.png"));
 }
 
 TEST(MainWindowChecks, WatchedArrivalReachesTheDeviceLayer) {
