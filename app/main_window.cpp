@@ -52,12 +52,11 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::CreateMainWindow(bool command_line_english) {
-  const platform::ScreenInfo screen = host_.Screen();
   platform::HostWindow& window = host_.Window();
   if (window.Width() <= 0 || window.Height() <= 0) return false;
   // The window covers the work area; its size is the base of every scale factor.
   Metrics = MeasureScreen(window.Width(), window.Height());
-  (void)screen;
+  ClientRect = window.ClientRect();
   const bool english = !host_.UserLocaleIsRussian() || command_line_english;
   Bytes.EnglishUi = english ? 1 : 0;
   UiLanguage = english ? kLanguageEnglish : kLanguageRussian;

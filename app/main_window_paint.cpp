@@ -60,6 +60,7 @@ void MainWindow::OnPaint(const platform::PaintContext& context) {
   }
   // 7. A foreign paint of the measurement screen redraws the whole graph.
   if (LocalPaint[0] == 0 && Bytes.MeasureScreenActive.load() != 0 && View && View->Sweep.GraphScreen.load() != 0) {
+    std::lock_guard lock(View->ViewLock);
     View->Sweep.FullRedraw = 1;
   }
   // 8-9.

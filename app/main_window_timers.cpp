@@ -75,7 +75,10 @@ void MainWindow::EndStep(unsigned id) {
 void MainWindow::GraphRedrawStep() {
   EndStep(kTimerGraphRedraw);
   if (View && View->Sweep.GraphScreen.load() != 0) {
-    View->RedrawRequested = 1;
+    {
+      std::lock_guard lock(View->ViewLock);
+      View->RedrawRequested = 1;
+    }
     InvalidateLocal(View->ViewRect);
   }
 }
