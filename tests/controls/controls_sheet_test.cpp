@@ -9,6 +9,7 @@
 #include "controls/aimage_button.h"
 #include "controls/group_button.h"
 #include "controls/menu_buttton.h"
+#include "controls/simple_buttons.h"
 #include "controls/stick_button.h"
 #include "platform/png_writer.h"
 
@@ -76,6 +77,19 @@ TEST(ControlsSheet, EveryControlInEveryStateDrawsOverTheOwnersBackground) {
     g->Slim = i == 2;
     g->SetState(i == 1 ? ControlFrame::kStateDown : ControlFrame::kStateUp, true);
   }
+
+  // The simple buttons: caption button, mark button at rest and checked, the plain rectangle.
+  auto* caption = add(std::make_unique<SimpleButton2>(h.owner), WindowRect::FromSize(300, 260, 130, 40));
+  caption->Setup("Пуск", 75160);
+  caption->Invalidate();
+  for (int i = 0; i < 2; ++i) {
+    auto* b = add(std::make_unique<SimpleButton>(h.owner), WindowRect::FromSize(440 + i * 140, 260, 130, 40));
+    b->Setup("Запись", 75161 + i, true);
+    b->Invalidate();
+    if (i == 1) b->Press();
+  }
+  add(std::make_unique<StButton>(h.owner), WindowRect::FromSize(720, 260, 40, 40))->Setup();
+  h.Tick(8);
 
   // A list with a checked row, a highlighted row, swatches, a two-line row and a sub-menu row.
   auto* menu = add(std::make_unique<MenuButtton>(h.owner), WindowRect::FromSize(10, 260, 260, 220));
