@@ -79,7 +79,7 @@ void AImageButton::Release() {
 }
 
 void AImageButton::SetStateAndCaption(std::uint8_t state, const std::string& text, bool force) {
-  if (State == state && !force) return;
+  if (!IsCreated() || (State == state && !force)) return;
   State = state;
   caption_ = text;
   Invalidate();
@@ -117,7 +117,7 @@ void AImageButton::SetBaseColour(std::uint32_t colour) {
 }
 
 void AImageButton::SetAnimation(std::uint8_t target) {
-  if (target > kPressed || target == target_ || current_ == nullptr) return;
+  if (!IsCreated() || target > kPressed || target == target_ || current_ == nullptr) return;
   const std::uint8_t source = target_;
   if (running_) {
     StopAnimationTimer();

@@ -80,7 +80,7 @@ class AImageButton : public ControlFrame {
   std::uint8_t ColourLevel = 2;
   ColourPair NormalColours{};
   ColourPair ShadedColours{};
-  // Placement used by PaintToBuffer instead of the window rectangle, when set.
+  // Where PaintToBuffer puts the button instead of its window rectangle, when set (top-left only).
   bool UsePlacement = false;
   platform::WindowRect Placement;
   // The painted flag: the button has drawn itself at least once.
@@ -88,6 +88,10 @@ class AImageButton : public ControlFrame {
 
  protected:
   PaintStep NextPaint() override;
+  platform::WindowRect BufferPlace() const override {
+    return UsePlacement ? platform::WindowRect::FromSize(Placement.left, Placement.top, Rect().Width(), Rect().Height())
+                        : Rect();
+  }
   void Draw(agg_ren& renderer, platform::Surface& screen) override;
   void OnLButtonDown(platform::WindowPoint point) override;
   void OnLButtonUp(platform::WindowPoint point) override;

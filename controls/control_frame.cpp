@@ -73,10 +73,11 @@ void ControlFrame::PaintToBuffer(platform::Surface& target, const platform::Surf
   platform::HostWindow* host = Host();
   if (!IsCreated() || host == nullptr || !host->IsWindowThread()) return;
   if (rebuild_ || !SurfacesFit()) RebuildSurfaces(Rect().Width(), Rect().Height());
-  CopyFromSource(screen_, background != nullptr ? *background : target);
+  const WindowRect place = BufferPlace();
+  platform::Blit(screen_, 0, 0, screen_.Width(), screen_.Height(), background != nullptr ? *background : target,
+                 place.left, place.top);
   Draw(renderer_, screen_);
-  const WindowRect place = Rect();
-  platform::Blit(target, place.left, place.top, place.Width(), place.Height(), screen_, 0, 0);
+  platform::Blit(target, place.left, place.top, screen_.Width(), screen_.Height(), screen_, 0, 0);
 }
 
 void ControlFrame::OnPaint(const platform::PaintContext& context) {

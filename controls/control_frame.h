@@ -64,6 +64,9 @@ class ControlFrame : public platform::Control {
   std::atomic<std::uint8_t> State{kStateUp};
 
  protected:
+  // Where PaintToBuffer puts the control in the owner's buffer; its window rectangle unless a
+  // control keeps a placement of its own (same size).
+  virtual platform::WindowRect BufferPlace() const { return Rect(); }
   // What the next paint does: all steps, only the copy of the drawn surface to the window, or nothing.
   enum class PaintStep { Full, CopyOnly, Nothing };
   virtual PaintStep NextPaint() { return PaintStep::Full; }

@@ -55,34 +55,27 @@ TEST_F(AImageButtonTest, PressesToggleAndReportOnReleaseWhileAPressReleasedOutsi
 
 TEST_F(AImageButtonTest, LookMovesRunAtMostSixFramesEndingOnTheExactTarget) {
   const struct {
-    float normalFade, hoverFade;
-    std::uint8_t level;
-    bool slotsDiffer;
-    int ticksToEnd;  // -1: nothing moves
+    float hoverFade;
+    std::uint8_t level, frames;  // colour level; frames of the hover-normal step
+    int ticksToEnd;              // -1: nothing moves
   } cases[] = {
-      {1.0f, 0.7f, 1, false, 0},   // one frame of 0.3: shown at once, no timer
-      {1.0f, 1.0f, 1, false, -1},  // equal fades, no colour slots
-      {1.0f, 1.0f, 2, true, 5},    // equal fades, differing slots: six frames
-      {1.0f, 0.0f, 1, false, 5},   // a step of 0.1 would make ten frames: cut to six
+      {0.7f, 1, 1, 0},   // one frame of 0.3: shown at once, no timer
+      {1.0f, 1, 1, -1},  // equal fades, no colour slots
+      {1.0f, 2, 1, 5},   // equal fades, differing colour slots: six frames
+      {0.0f, 1, 10, 5},  // ten frames of 0.1 are cut to six
   };
   for (const auto& c : cases) {
     AImageButton b(h.owner);
     h.Place(b, 75021, WindowRect::FromSize(200, 30, 100, 50));
-    b.Looks[0].Fade = c.normalFade;
     b.Looks[1] = {c.hoverFade, rgba8(1, 2, 3, 255), kInk, 6, 0};
     b.ColourLevel = c.level;
-    if (c.slotsDiffer) b.NormalColours.active[0] = rgba8(9, 9, 9, 255);
-    b.SetAnimationSteps(1, c.ticksToEnd == 5 && c.hoverFade == 0.0f ? 10 : 1, 1, 0);
+    b.NormalColours.active[0] = rgba8(9, 9, 9, 255);
+    b.SetAnimationSteps(1, c.frames, 1, 0);
     b.SelectNormalColours();
     b.SetAnimation(AImageButton::kHover);
-    if (c.ticksToEnd < 0) {
-      EXPECT_EQ(b.Current(), &b.Looks[0]);
-      continue;
-    }
-    h.Tick(c.ticksToEnd);
+    h.Tick(std::max(c.ticksToEnd, 0));
     EXPECT_FALSE(b.Animating());
-    EXPECT_EQ(b.Current()->Fade, c.hoverFade);
-    EXPECT_EQ(b.Current()->ColourA.r, 1);
+    EXPECT_EQ(b.Current()->ColourA.r, c.ticksToEnd < 0 ? 255 : 1);  // still the normal look, or the hover one
   }
 }
 
@@ -112,6 +105,12 @@ TEST_F(AImageButtonTest, HoverAndPressLooksShowTheirPanelColours) {
   EXPECT_EQ(h.owner.Count("hover"), 1u);
   h.Mouse(MouseKind::LeftDown, {50, 38}, platform::kMouseLeft);
   EXPECT_EQ(At(0.1, 0.2), (platform::Colour{20, 20, 90, 255}));
+  // Into a buffer of the owner's, at the button's own placement.
+  platform::Surface start(400, 300);
+  button.UsePlacement = true;
+  button.Placement = WindowRect::FromSize(200, 150, 1, 1);
+  button.PaintToBuffer(start);
+  EXPECT_EQ(start.GetPixel(212, 162), (platform::Colour{20, 20, 90, 255}));
 }
 
 }  // namespace

@@ -17,14 +17,6 @@ namespace {
 
 using platform::WindowRect;
 
-void StyleButton(AImageButton& b) {
-  b.Panel = PanelStyle{0, 1, 0, 1, 3};
-  b.Looks[AImageButton::kNormal] = {1.0f, rgba8(70, 90, 160, 255), rgba8(255, 255, 255, 255), 6, 0};
-  b.Looks[AImageButton::kHover] = {0.6f, rgba8(90, 130, 210, 255), rgba8(255, 255, 255, 255), 6, 0};
-  b.Looks[AImageButton::kPressed] = {0.2f, rgba8(40, 50, 110, 255), rgba8(255, 230, 120, 255), 6, 0};
-  b.SetAnimationSteps(3, 3, 3, 0);
-}
-
 TEST(ControlsSheet, EveryControlInEveryStateDrawsOverTheOwnersBackground) {
   control_test::Harness h(980, 560);
   platform::FillRect(h.owner.composition, h.owner.composition.Bounds(), platform::Brush{{228, 232, 238, 255}});
@@ -64,7 +56,11 @@ TEST(ControlsSheet, EveryControlInEveryStateDrawsOverTheOwnersBackground) {
     b->TextY = 0.2f;
     b->GlyphMode = static_cast<std::uint8_t>(i >= 10 ? i - 9 : 0);
     b->GlyphFlag2 = i == 12;
-    StyleButton(*b);
+    b->Panel = PanelStyle{0, 1, 0, 1, 3};
+    b->Looks = {{{1.0f, rgba8(70, 90, 160, 255), rgba8(255, 255, 255, 255), 6, 0},
+                 {0.6f, rgba8(90, 130, 210, 255), rgba8(255, 255, 255, 255), 6, 0},
+                 {0.2f, rgba8(40, 50, 110, 255), rgba8(255, 230, 120, 255), 6, 0}}};
+    b->SetAnimationSteps(3, 3, 3, 0);
     b->Invalidate();
     if (look) b->SetAnimation(static_cast<std::uint8_t>(i));
   }

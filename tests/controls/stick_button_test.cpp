@@ -42,6 +42,10 @@ TEST_F(StickButtonTest, BreakpointsSpanTheTrackInProportionToTheRangeAndCarryThe
   EXPECT_FALSE(slider.Layout(StickButton::kHorizontal, 75003, 10, 4, kValues, kSteps, 50, 50));
   EXPECT_FALSE(slider.Layout(StickButton::kHorizontal, 75003, 10, 0, kValues, kSteps, 0, 200));
   EXPECT_EQ(s.Count, StickScale::kMaxBreakpoints);
+  StickButton loose(h.owner);  // never created: every call does nothing
+  EXPECT_FALSE(loose.Layout(StickButton::kHorizontal, 75003, 10, 4, kValues, kSteps, 0, 200));
+  loose.SetValue(5.0f);
+  EXPECT_EQ(loose.GetValue(), 0.0f);
 }
 
 TEST_F(StickButtonTest, SetValueAtABreakpointReadsBackExactlyAndBeyondTheLastStopsThere) {
