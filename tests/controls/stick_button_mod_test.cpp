@@ -102,6 +102,9 @@ TEST_F(PanelTest, HelpButtonsToggleTheirHelpAndACheckBoxHidesIt) {
   EXPECT_TRUE(window.hints.back().starts_with("Сглаживание"));
   Press(At(at.checks[Panel::kMedianGroup]));
   EXPECT_EQ(panel.HelpShown, Panel::kNoHelp);
+  h.Mouse(MouseKind::Move, At(at.close));  // the close button lights up, and the owner hears of it
+  EXPECT_TRUE(panel.CloseHovered);
+  EXPECT_EQ(panel.ActionCode, Panel::kCloseHover);
 }
 
 TEST_F(PanelTest, SlidersFollowTheirTrackAndStopAtItsEnds) {
