@@ -270,9 +270,14 @@ void StickButton::OnTimer(unsigned id) {
   if (IsVisible()) Invalidate();
 }
 
+double StickButton::Profile(double at) const {
+  const double p = profile_.Evaluate(at);
+  return std::isfinite(p) ? p : 0.0;
+}
+
 std::uint8_t StickButton::ProfileAlpha(double at) const {
-  const double alpha = profile_.Evaluate(at) * 255.0 * brightness_ / 255.0;
-  return static_cast<std::uint8_t>(std::clamp(std::isfinite(alpha) ? std::trunc(alpha) : 0.0, 0.0, 255.0));
+  const double alpha = Profile(at) * 255.0 * brightness_ / 255.0;
+  return static_cast<std::uint8_t>(std::clamp(std::trunc(alpha), 0.0, 255.0));
 }
 
 void StickButton::Draw(agg_ren& r, platform::Surface& screen) {
@@ -292,7 +297,7 @@ void StickButton::DrawTrack(agg_ren& r) {
   if (orientation_ == kHorizontal) {
     const double lift = 20 * Owner().ScaleY();
     for (int x = static_cast<int>(s.ExactPositions[0]); x <= s.ExactPositions[n]; ++x) {
-      const double p = profile_.Evaluate(x);
+      const double p = Profile(x);
       r.DrawLine(x, base_, x, base_ - p * lift, ink.r, ink.g, ink.b, ProfileAlpha(x), 1.0f);
       r.RenderScanlines();
     }
@@ -305,7 +310,7 @@ void StickButton::DrawTrack(agg_ren& r) {
   } else {
     const double reach = 20 * Owner().UiScale();
     for (int y = static_cast<int>(s.ExactPositions[n]); y < s.ExactPositions[0]; ++y) {
-      const double p = profile_.Evaluate(y);
+      const double p = Profile(y);
       r.DrawLine(base_, y, base_ + p * reach, y, ink.r, ink.g, ink.b, ProfileAlpha(y), 1.0f);
       r.RenderScanlines();
     }

@@ -79,6 +79,8 @@ class StickButton : public ControlFrame {
   void DrawTrack(agg_ren& r);
   void DrawLabels(agg_ren& r);
   void DrawMarker(agg_ren& r);
+  // The track profile; 0 where it has no value.
+  double Profile(double at) const;
   std::uint8_t ProfileAlpha(double at) const;
 
   StickScale scale_;

@@ -77,6 +77,11 @@ void StickButtonMod::Hide() {
   });
 }
 
+void StickButtonMod::OnShowChanged(bool visible) {
+  ControlFrame::OnShowChanged(visible);
+  if (visible) Redraw();
+}
+
 void StickButtonMod::HideIfVisible() {
   if (IsVisible()) Hide();
 }

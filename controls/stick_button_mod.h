@@ -85,6 +85,7 @@ class StickButtonMod : public ControlFrame {
 
  protected:
   PaintStep NextPaint() override { return PaintStep::Nothing; }
+  void OnShowChanged(bool visible) override;
   void OnLButtonDown(platform::WindowPoint point) override;
   void OnLButtonUp(platform::WindowPoint point) override { Release(point); }
   void OnPressCancelled() override;
