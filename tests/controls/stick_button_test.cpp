@@ -33,6 +33,9 @@ TEST_F(StickButtonTest, BreakpointsSpanTheTrackInProportionToTheRangeAndCarryThe
   EXPECT_FLOAT_EQ(s.ExactPositions[4], 300.0f - 35.0f);
   EXPECT_EQ((std::vector<std::string>{s.Labels.begin(), s.Labels.begin() + 5}),
             (std::vector<std::string>{"min", ".05", ".5", "5", "max"}));
+  // Only a leading zero goes: a negative fraction keeps its sign.
+  ASSERT_TRUE(slider.Layout(StickButton::kHorizontal, 75003, 10, 2, std::vector<float>{-5, -0.5f, 1}, kSteps, 0, 200));
+  EXPECT_EQ(s.Labels[1], "-0.50");
   ASSERT_TRUE(slider.Layout(StickButton::kHorizontal, 75003, 10, 4, kValues, kSteps, 0, 100));
   EXPECT_FLOAT_EQ(s.ExactPositions[4], 30.0f + (265.0f - 30.0f) / 2);
   // At most sixteen breakpoints; no layout whose segments would have no length.
