@@ -75,15 +75,13 @@ TEST(ControlsSheet, EveryControlInEveryStateDrawsOverTheOwnersBackground) {
   }
 
   // The simple buttons: caption button, mark button at rest and checked, the plain rectangle.
-  auto* caption = add(std::make_unique<SimpleButton2>(h.owner), WindowRect::FromSize(300, 260, 130, 40));
-  caption->Setup("Пуск", 75160);
-  caption->Invalidate();
+  add(std::make_unique<SimpleButton2>(h.owner), WindowRect::FromSize(300, 260, 130, 40))->Setup("Пуск", 75160);
   for (int i = 0; i < 2; ++i) {
     auto* b = add(std::make_unique<SimpleButton>(h.owner), WindowRect::FromSize(440 + i * 140, 260, 130, 40));
     b->Setup("Запись", 75161 + i, true);
-    b->Invalidate();
     if (i == 1) b->Press();
   }
+  for (auto& control : all) control->Invalidate();
   add(std::make_unique<StButton>(h.owner), WindowRect::FromSize(720, 260, 40, 40))->Setup();
   h.Tick(8);
 
@@ -103,14 +101,11 @@ TEST(ControlsSheet, EveryControlInEveryStateDrawsOverTheOwnersBackground) {
 
   // Each control painted its place over the copied background and drew something on it.
   const platform::Colour light{228, 232, 238, 255};
-  for (const WindowRect& place : places) {
+  for (const WindowRect& p : places) {
     int drawn = 0;
-    for (int y = place.top; y < place.bottom; y += 2)
-      for (int x = place.left; x < place.right; x += 2) {
-        const platform::Colour c = h.Pixel(x, y);
-        drawn += c != light && c != control_test::kMainWindowGrey;
-      }
-    EXPECT_GT(drawn, 20) << place.left << "," << place.top;
+    for (int y = p.top; y < p.bottom; y += 2)
+      for (int x = p.left; x < p.right; x += 2) drawn += h.Pixel(x, y) != light && h.Pixel(x, y) != control_test::kMainWindowGrey;
+    EXPECT_GT(drawn, 20) << p.left << "," << p.top;
   }
   ASSERT_TRUE(platform::WritePng(h.host.Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/controls_sheet.png"));
 }

@@ -18,7 +18,6 @@ TEST(OwnerDrawnThreads, WorkerValueResetAndHideAreQueuedToTheWindowThread) {
   h.Place(button, 75030, platform::WindowRect::FromSize(10, 100, 100, 40));
   const std::vector<float> values{1, 2, 3}, steps{1, 1};
   ASSERT_TRUE(slider.Layout(StickButton::kHorizontal, 75001, 10, 2, values, steps, 0, 200));
-  button.SetAnimationSteps(1, 1, 1, 0);
   button.Looks[1].Fade = 0.5f;
   button.SetAnimationSteps(1, 1, 1, 0);
   h.Mouse(platform::MouseKind::Move, {30, 120});
