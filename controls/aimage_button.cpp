@@ -44,6 +44,7 @@ void AImageButton::Setup(const std::string& firstText, std::int32_t controlId, s
 
 void AImageButton::Show() {
   if (IsVisible()) {
+    RefreshBackgroundSource();
     Invalidate();
   } else {
     ControlFrame::Show();
