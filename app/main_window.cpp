@@ -182,6 +182,7 @@ void MainWindow::OnClose() {
 }
 
 void MainWindow::ReleaseMainWindowObjects() {
+  OwnedControls.clear();
   for (auto& panel : Panels) panel.reset();
   SlotBinder.reset();
   renderer0_.Detach();
