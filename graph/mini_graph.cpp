@@ -14,12 +14,31 @@ namespace {
 constexpr double kPlotStart = 0.1;
 constexpr double kPlotEnd = 0.9;
 
-struct ColumnPair {
-  std::int32_t Max = 0;
-  std::int32_t Min = 0;
-};
-
 }  // namespace
+
+std::pair<std::int32_t, std::int32_t> MiniColumnRows(const MiniGraphState& m, MiniColumn column,
+                                                     const MiniColumn* previous) {
+  std::int32_t p = column.Max, q = column.Min;
+  // Join to the previous column, so the curve has no gaps.
+  if (previous != nullptr) {
+    if (p >= previous->Min && q > previous->Max) {
+      q = previous->Max + 1;
+    } else if (p < previous->Min) {
+      p = previous->Min - 1;
+    }
+  }
+  std::int32_t h1 = m.Base - p, h2 = m.Base - q;
+  if (h1 < m.Low) {
+    h1 = m.Low;
+    h2 = std::clamp(h2, m.Low, std::max(m.Low, m.High));
+  } else if (h1 > m.High) {
+    h1 = h2 = m.High;
+  } else {
+    h2 = h2 > m.High ? m.High : h2 + 1;
+  }
+  if (std::abs(h1 - h2) < 3) (h1 <= h2 ? h1 : h2) = std::max(h1, h2) - 3;
+  return {h1, h2};
+}
 
 void GraphView::HandOverMiniGraph(const PictureGrid& grid) {
   MiniGraphState& m = MiniGraph;
@@ -46,7 +65,7 @@ void GraphView::PlotDeviceChannelCurves(agg_ren& renderer, const PictureGrid& gr
   if (last < first || !grid.Built()) return;
   const MiniGraphState& m = MiniGraph;
   const double rows = grid.Rows;
-  std::vector<ColumnPair> pairs;
+  std::vector<MiniColumn> pairs;
   for (std::size_t index = 0; index < kLiveChannels; ++index) {
     Rgba colour;
     pairs.clear();
@@ -66,26 +85,7 @@ void GraphView::PlotDeviceChannelCurves(agg_ren& renderer, const PictureGrid& gr
     const rgba8 ink(colour.R, colour.G, colour.B, colour.A);
     for (std::size_t k = 1; k < pairs.size(); ++k) {
       const std::uint32_t c = first + static_cast<std::uint32_t>(k) - 1u;
-      std::int32_t p = pairs[k].Max, q = pairs[k].Min;
-      // Join to the previous column, so the curve has no gaps.
-      if (c >= 2) {
-        const ColumnPair& prev = pairs[k - 1];
-        if (p >= prev.Min && q > prev.Max) {
-          q = prev.Max + 1;
-        } else if (p < prev.Min) {
-          p = prev.Min - 1;
-        }
-      }
-      std::int32_t h1 = m.Base - p, h2 = m.Base - q;
-      if (h1 < m.Low) {
-        h1 = m.Low;
-        h2 = std::clamp(h2, m.Low, std::max(m.Low, m.High));
-      } else if (h1 > m.High) {
-        h1 = h2 = m.High;
-      } else {
-        h2 = h2 > m.High ? m.High : h2 + 1;
-      }
-      if (std::abs(h1 - h2) < 3) (h1 <= h2 ? h1 : h2) = std::max(h1, h2) - 3;
+      const auto [h1, h2] = MiniColumnRows(m, pairs[k], c >= 2 ? &pairs[k - 1] : nullptr);
       const std::int32_t line = m.FirstColumnLine + static_cast<std::int32_t>(c) - 1;
       const auto a = grid.ColumnPoint(line, h1 / rows);
       const auto b = grid.ColumnPoint(line, h2 / rows);

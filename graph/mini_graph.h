@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 struct MiniGraphState {
   static constexpr std::size_t kMaxGridLines = 32;
@@ -26,3 +27,14 @@ struct MiniGraphState {
   std::uint16_t PlottedFirst = 0;
   std::uint16_t PlottedLast = 0;
 };
+
+// A column's extremes in plot units (value / value per pixel), maximum first.
+struct MiniColumn {
+  std::int32_t Max = 0;
+  std::int32_t Min = 0;
+};
+
+// The rows from the picture's top of a column's segment, joined to the previous column when there
+// is one, kept within the graph area and at least 3 rows long.
+std::pair<std::int32_t, std::int32_t> MiniColumnRows(const MiniGraphState& area, MiniColumn column,
+                                                     const MiniColumn* previous);
