@@ -160,8 +160,8 @@ class MainWindow final : public MainWindowServices,
     // One step of the graph view's automatic scroll; it sets timer 10 again, and
     // ScrollPaintPending, while more steps are due.
     std::function<void(MainWindow&)> AutoScrollStep;
-    // Builds the start screen's title band once the background is composed.
-    std::function<void(MainWindow&)> SetupStartScreenTitle;
+    // The information panel's progress overlay while its frame slides in, into buffer 0.
+    std::function<void(MainWindow&)> DrawRevealOverlay;
   } Hooks;
 
   // --- State other parts read and write ---
@@ -255,6 +255,7 @@ class MainWindow final : public MainWindowServices,
   void DrawIntroPanel(PanelAnimation& intro, std::int32_t frame);
   void DrawIntroTexts(const platform::WindowRect& area, std::int32_t frame, std::int32_t target);
   void ComposeStartBackground();
+  void DrawStartName();
   void PaintMainScreen(const platform::PaintContext& context);
   void ShowStartScreenButtons();
   void FinishIntro();

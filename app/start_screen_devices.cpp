@@ -1,12 +1,10 @@
 // The start screen's sensor buttons: slots reconciled after each search, tick boxes, and the readiness of "Measurements".
 #include <algorithm>
-#include <cstring>
 #include <mutex>
 
 #include "acquisition/worker_threads.h"
 #include "app/main_window.h"
 #include "controls/aimage_button.h"
-#include "platform/cp1251.h"
 
 namespace {
 
@@ -132,7 +130,7 @@ std::uint8_t MainWindow::RefreshDevices(std::uint8_t mode) {
     }
     platform::Control* control = FindControl(kFirstSensorButton + static_cast<std::int32_t>(i));
     auto* button = dynamic_cast<AImageButton*>(control);
-    const std::string description = platform::Cp1251ToUtf8(std::string(unit.Description.data(), strnlen(unit.Description.data(), unit.Description.size())));
+    const std::string& description = unit.NameLine1;
     const std::string second = unit.TwoLines != 0 ? unit.NameLine2 : std::string();
     state.Unit = &unit;
     state.SensorCode = unit.SensorCode;
