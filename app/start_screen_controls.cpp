@@ -88,5 +88,7 @@ void CreateStartScreenControls(MainWindow& window) {
   const Looks minimise{1.1f, 0.9f, 0.8f, rgba8(180, 182, 226, 255), white, rgba8(180, 182, 226, 255), white,
                        rgba8(180, 182, 226, 255), white};
   make(75167, WindowRect::FromSize(t(m.ScreenWidth - s - 8 * sx), t(4 * sy), s, s), 1, "x", close);
-  make(75169, WindowRect::FromSize(t(m.ScreenWidth - 2 * s - 4 * sx), t(4 * sy), s, s), 1, "_", minimise);
+  // Minimise keeps a gap of 4 design pixels to the left of close instead of reaching under it.
+  const std::int32_t close_left = t(m.ScreenWidth - s - 8 * sx);
+  make(75169, WindowRect::FromSize(close_left - s - t(4 * sx), t(4 * sy), s, s), 1, "_", minimise);
 }
