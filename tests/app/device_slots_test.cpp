@@ -216,3 +216,59 @@ TEST(AdjustState, StepsRestartByKindGroupAndCalibrationClears) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DeviceSlots, ScaleRatiosAgainstTheLeadSensor) {
+  GraphView view;
+  view.ScaleSpans[1] = 100.0f;
+  view.ScaleSpans[2] = 100.005f;
+  view.ScaleSpans[3] = 50.0f;
+  view.ScaleSpans[4] = 0.0f;  // a kind without a known span
+  view.ScaleSpans[26] = 200.0f;
+  view.ScaleSpans[60] = 400.0f;
+  const struct {
+    std::uint16_t lead, own;
+    std::uint8_t own_alt, lead_alt;
+    float ratio;
+    std::uint8_t own_scale;
+  } cases[] = {{1, 1, 0, 0, 1.0f, 0},    {2, 1, 0, 0, 1.0f, 0},  {1, 3, 0, 0, 2.0f, 1},   {1, 4, 0, 0, 1.0f, 0},
+               {4, 1, 0, 0, 1.0f, 0},    {1, 26, 1, 0, 0.25f, 1}, {26, 1, 0, 1, 4.0f, 1}, {1, 26, 0, 0, 0.5f, 1}};
+  for (const auto& c : cases) {
+    VessamorChannel lead, channel;
+    lead.SensorCode = c.lead;
+    lead.AltConversion = c.lead_alt;
+    channel.SensorCode = c.own;
+    channel.AltConversion = c.own_alt;
+    ApplyScaleRatio(channel, lead, view);
+    EXPECT_FLOAT_EQ(channel.ScaleRatio, c.ratio) << c.lead << " " << c.own;
+    EXPECT_EQ(channel.OwnScale, c.own_scale) << c.lead << " " << c.own;
+  }
+}
+
+TEST(DeviceSlots, PreparingForTheGraphMarksOneFirstChannelPerKind) {
+  SlotRig r;
+  FTRecordDevice& a = r.Unit(0x11, 3);
+  FTRecordDevice& b = r.Unit(0x21, 3);
+  FTRecordDevice& c = r.Unit(0x31, 1);
+  for (FTRecordDevice* unit : {&a, &b, &c}) r.Ready(*unit, 3);
+  int headers = 0;
+  r.binder.PrepareSlotsForGraph(2, true, [&] { ++headers; });
+  EXPECT_EQ(headers, 1);
+  EXPECT_EQ(r.view.LeadChannel, 0);
+  EXPECT_EQ(r.view.SensorCode, 3);
+  EXPECT_EQ(r.Live(0).FirstOfSensor, 1);
+  EXPECT_EQ(r.Live(1).FirstOfSensor, 0);
+  EXPECT_EQ(r.Live(2).FirstOfSensor, 1);
+  EXPECT_EQ(r.view.FirstOfSensorCount, 2);
+  EXPECT_EQ(r.view.GraphTitle, "Measurement");
+  // Unticked, a slot's channels leave the record.
+  r.slots[2].SelectedForRecord = 0;
+  r.binder.PrepareSlotsForGraph(1, true, {});
+  EXPECT_EQ(r.Live(2).SavedShown, 0);
+  r.binder.PrepareSlotsForGraph(0, true, {});
+  EXPECT_EQ(r.view.LeadChannel, 255);
+  EXPECT_EQ(r.slots[0].InUse, 0);
+}
+
+}  // namespace
