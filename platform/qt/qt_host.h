@@ -7,6 +7,7 @@
 
 #include "platform/host_services.h"
 #include "platform/instance_channel.h"
+#include "platform/qt/qt_audio_output.h"
 #include "platform/usb_arrivals.h"
 #include "platform/window_core.h"
 
@@ -39,6 +40,7 @@ class QtHost final : public HostServices, private HostBackend {
   std::string CommandLine() const override;
   bool SetDeviceArrivalHandler(DeviceArrivalHandler handler) override;
   bool ListenForCloseRequests(std::string_view window_class) override;
+  AudioOutput* Audio() override { return &audio_; }
 
  private:
   // HostBackend
@@ -61,6 +63,7 @@ class QtHost final : public HostServices, private HostBackend {
   // Close requests of a later start, read on the window thread.
   std::unique_ptr<InstanceListener> instance_;
   std::unique_ptr<QSocketNotifier> instance_notifier_;
+  QtAudioOutput audio_;
 };
 
 }  // namespace platform::qt
