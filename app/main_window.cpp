@@ -61,6 +61,7 @@ bool MainWindow::CreateMainWindow(bool command_line_english) {
   Bytes.EnglishUi = english ? 1 : 0;
   UiLanguage = english ? kLanguageEnglish : kLanguageRussian;
   host_.SetWindowTitle(LoadString(kStringTitle, UiLanguage));
+  host_.SetWindowIcon(LoadIconResource(kMainIcon));
   window.SetHandler(this);
   InitMainWindow();
   LayoutSuspended = 0;

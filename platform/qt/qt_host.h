@@ -29,6 +29,7 @@ class QtHost final : public HostServices, private HostBackend {
 
   HostWindow& Window() override { return *window_; }
   void SetWindowTitle(std::string_view title) override;
+  void SetWindowIcon(const Surface& icon) override;
   void ShowWindow() override;
   int RunEventLoop() override;
   void ShowMessage(std::string_view text, std::string_view caption) override;
