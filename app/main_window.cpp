@@ -140,8 +140,9 @@ void MainWindow::InitMainWindow() {
   intro.WaveGradientWidth = static_cast<std::int32_t>(static_cast<float>(static_cast<std::int32_t>(Metrics.ScaleX * 73.0f)) * Metrics.ScaleX);
   intro.PanelGradientWidth = static_cast<std::int32_t>(Metrics.ScaleX * 19.0f);
   if (LibraryBound == 0) Window().PostClose();
-  // 18.
+  // 18. The intro's first frame paints the whole window.
   StartIntroTimer(0, 50, 1000, kTimerIntro);
+  InvalidateLocal();
   // 19.
   for (std::size_t k = 0; k < IndicatorPanes.size(); ++k) IndicatorPanes[k] = View->Channel(k).SavedShown;
 }

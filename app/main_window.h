@@ -239,6 +239,7 @@ class MainWindow final : public MainWindowServices,
   // Queued calls hold a weak copy; once it has expired they do nothing.
   std::shared_ptr<int> life_ = std::make_shared<int>(0);
   bool depth_refused_ = false;
+  bool intro_prepared_ = false;
 
   agg_ren renderer0_;
   agg_ren renderer3_;

@@ -145,7 +145,8 @@ void MainWindow::TitleStep() {
 
 void MainWindow::FallbackStep(unsigned tick_id) {
   KillWindowTimer(tick_id);
-  if (CurrentTimerId != 0) return;
+  // The queue runs on its own timer's tick, or on any tick while no step is current.
+  if (CurrentTimerId != 0 && tick_id != kTimerIntro) return;
   if (RevealQueue == 1) {
     RevealQueue = 0;
     StartPanelTimer(0, 2, 1000, kTimerPanelContent, 0);
