@@ -134,8 +134,6 @@ class MainWindow final : public MainWindowServices,
     std::function<void(MainWindow&)> PaintInfoPanel;
     // The information panel goes to its start page; returns its picture's size (0 when none).
     std::function<platform::Size(MainWindow&)> ShowInfoStartPage;
-    // Whether an image button is in its pressed state.
-    std::function<bool(const MainWindow&, std::int32_t)> ButtonPressed;
     // The channel settings panel has had its first paint.
     std::function<bool(MainWindow&)> SettingsPanelPainted;
     // One step of the title's slide; the step ends timer 8 itself when done.
