@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,7 +16,7 @@
 
 namespace recordtest {
 
-// Dialog answers come from the test; messages are collected.
+// Dialogs answer what the test says; messages are collected.
 class FakeHost : public platform::HostServices {
  public:
   bool SetDeviceArrivalHandler(platform::DeviceArrivalHandler) override { return false; }
@@ -27,8 +26,7 @@ class FakeHost : public platform::HostServices {
   int RunEventLoop() override { return 0; }
   void ShowMessage(std::string_view text, std::string_view) override { Messages.emplace_back(text); }
   std::optional<platform::FileDialogResult> OpenFileDialog(const platform::FileDialogRequest& r) override {
-    LastRequest = r;
-    return Answer;
+    return SaveFileDialog(r);
   }
   std::optional<platform::FileDialogResult> SaveFileDialog(const platform::FileDialogRequest& r) override {
     LastRequest = r;
@@ -46,17 +44,16 @@ class FakeHost : public platform::HostServices {
 
 inline constexpr std::uint32_t kCapacity = 40000;
 
-// A view after a recording: the given channels shown with `samples` codes each (code = channel
-// * 1000 + index % 1000), of the given kinds.
+// A view after a recording: channels 0.. of the given kinds shown, each with `samples` codes
+// (channel * 1000 + index % 1000).
 struct RecordedView {
-  explicit RecordedView(std::vector<std::uint16_t> kinds, std::uint32_t samples, std::uint32_t capacity = kCapacity) {
+  RecordedView(std::vector<std::uint16_t> kinds, std::uint32_t samples, std::uint32_t capacity = kCapacity) {
     view.Init(capacity, PixelRect{0, 0, 1000, 600}, 0, &window);
     for (std::size_t k = 0; k < kinds.size(); ++k) view.Channel(k).Enabled = 1;
     view.SetChannelFlags(static_cast<std::uint8_t>(kinds.size()), 0);
     for (std::size_t k = 0; k < kinds.size(); ++k) {
-      VessamorChannel& ch = view.Channel(k);
-      ch.SensorCode = kinds[k];
-      for (std::uint32_t i = 0; i < samples; ++i) ch.AppendCode(static_cast<std::int16_t>(k * 1000 + i % 1000));
+      view.Channel(k).SensorCode = kinds[k];
+      for (std::uint32_t i = 0; i < samples; ++i) view.Channel(k).AppendCode(static_cast<std::int16_t>(k * 1000 + i % 1000));
     }
     view.SampleCount = samples;
     view.LastSampleIndex = samples - 1;
@@ -68,20 +65,12 @@ struct RecordedView {
 
 // A fresh folder under the test output folder, removed with its files at the end.
 struct ScratchFolder {
-  explicit ScratchFolder(const std::string& name)
-      : path(std::filesystem::path(VESSAMOR_TEST_OUTPUT_DIR) / ("records-" + name)) {
+  explicit ScratchFolder(const std::string& name) : path(std::filesystem::path(VESSAMOR_TEST_OUTPUT_DIR) / name) {
     std::filesystem::remove_all(path);
     std::filesystem::create_directories(path);
   }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::permissions(path, std::filesystem::perms::owner_all, ignored);
-    std::filesystem::remove_all(path, ignored);
-  }
+  ~ScratchFolder() { std::filesystem::remove_all(path); }
   std::string File(const std::string& name) const { return (path / name).string(); }
-  std::size_t FileCount() const {
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path), {}));
-  }
   std::filesystem::path path;
 };
 
@@ -91,7 +80,7 @@ inline std::vector<std::uint8_t> ReadAll(const std::string& path) {
 }
 
 inline void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
 }
 
 }  // namespace recordtest
