@@ -3,14 +3,16 @@
 #include <linux/capability.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
-#include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 
 #include "acquisition/device_manager.h"
 #include "acquisition/device_status.h"
 #include "acquisition/worker_threads.h"
 #include "fakes/fake_window_side.h"
+#include "platform/host_services.h"
 #include "record_test_support.h"
 #include "records/binary_record.h"
 #include "records/record_commands.h"
@@ -18,6 +20,29 @@
 namespace {
 
 using namespace recordtest;
+namespace fs = std::filesystem;
+
+// Dialogs answer what the test says; messages are collected.
+class FakeHost : public platform::HostServices {
+ public:
+  bool SetDeviceArrivalHandler(platform::DeviceArrivalHandler) override { return false; }
+  platform::HostWindow& Window() override { std::abort(); }
+  void SetWindowTitle(std::string_view) override {}
+  void ShowWindow() override {}
+  int RunEventLoop() override { return 0; }
+  void ShowMessage(std::string_view text, std::string_view) override { Messages.emplace_back(text); }
+  std::optional<platform::FileDialogResult> OpenFileDialog(const platform::FileDialogRequest& r) override { return SaveFileDialog(r); }
+  std::optional<platform::FileDialogResult> SaveFileDialog(const platform::FileDialogRequest& r) override {
+    return OfferedName = r.initialName, Answer;
+  }
+  bool OpenAddress(std::string_view) override { return false; }
+  bool UserLocaleIsRussian() const override { return true; }
+  platform::ScreenInfo Screen() const override { return {}; }
+  std::string CommandLine() const override { return {}; }
+  std::optional<platform::FileDialogResult> Answer;
+  std::string OfferedName;
+  std::vector<std::string> Messages;
+};
 
 bool FakeText(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) { return out = {'T'}, true; }
 bool FakeSheet(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) { return out = {'S'}, true; }
@@ -26,15 +51,10 @@ std::uint32_t FakeImport(GraphView& view, std::span<const std::uint8_t> file, co
 }
 const records::RecordFormats kFakeFormats{&FakeText, &FakeSheet, &FakeImport};
 
+// The commands on a view, with the file the dialog names (none: cancelled).
 struct Commands {
-  explicit Commands(GraphView& view) : context{view, host, range, title, false, &kFakeFormats, {}} {}
-  void Save(const std::string& path, int filter = 1) {
-    host.Answer = platform::FileDialogResult{path, filter};
-    records::SaveRecord(context);
-  }
-  void Open(const std::string& path) {
-    host.Answer = platform::FileDialogResult{path, 1};
-    records::OpenRecord(context);
+  Commands(GraphView& view, const std::optional<fs::path>& file, int filter = 1) : context{view, host, range, title, false, &kFakeFormats, {}} {
+    if (file) host.Answer = platform::FileDialogResult{file->string(), filter};
   }
   FakeHost host;
   records::SaveRange range;
@@ -42,15 +62,27 @@ struct Commands {
   records::RecordCommandContext context;
 };
 
-std::size_t FilesIn(const ScratchFolder& folder) {
-  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder.path), {}));
+// A fresh folder under the test output folder, removed with its files at the end.
+struct Folder {
+  explicit Folder(const char* name) : path(fs::path(VESSAMOR_TEST_OUTPUT_DIR) / name) { fs::remove_all(path), fs::create_directories(path); }
+  ~Folder() { fs::remove_all(path); }
+  std::size_t Files() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(path), {})); }
+  fs::path path;
+};
+
+std::vector<std::uint8_t> ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+void WriteAll(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
 }
 
 // Three channels of 1000 samples need 3 x 999 x 2 = 5994 bytes of a binary file: 70 % of 8600
 // free bytes is room enough, of 8563 not.
 TEST(SaveRecordCommand, TheLastExtensionChoosesTheWriterOnceTheRecordAndTheSpaceAllowIt) {
   const struct {
-    const char* typed;
+    const char* typed;  // none: cancelled
     int filter;
     const char* written;  // "none": nothing written
     char first_byte;
@@ -59,77 +91,58 @@ TEST(SaveRecordCommand, TheLastExtensionChoosesTheWriterOnceTheRecordAndTheSpace
   } cases[] = {{"a.out", 2, "a.out", 'P'},         {"b.OUT", 1, "b.OUT", 'P'}, {"c.out.txt", 1, "c.out.txt", 'T'},
                {"d.txt.xls", 1, "d.txt.xls", 'S'}, {"e.dat", 1, "e.dat", 'S'}, {"f", 3, "f.txt", 'T'},
                {"g", 2, "g.xls", 'S'},             {"h", 1, "h.out", 'P'},     {"i.out", 1, "none", 0, 1000, 8563},
-               {"j.out", 1, "none", 0, 11},            {"k.out", 1, "k.out", 'P', 12}, {"l.out", 1, "l.out", 'P', 1000, 8600},
+               {"j.out", 1, "none", 0, 11},        {"k.out", 1, "k.out", 'P', 12}, {"l.out", 1, "l.out", 'P', 1000, 8600},
                {nullptr, 1, "none", 0}};
-  ScratchFolder folder("records-save");
+  Folder folder("records-save");
   for (const auto& c : cases) {
     RecordedView rec({1, 1, 1}, c.samples);
     rec.view.RecordName = "old.out";
     rec.view.SaveSelection = 1;
-    Commands commands(rec.view);
+    Commands commands(rec.view, c.typed != nullptr ? std::optional(folder.path / c.typed) : std::nullopt, c.filter);
     commands.context.FreeBytes = [&](const std::string&) { return std::optional(c.free_bytes); };
-    commands.host.Answer = platform::FileDialogResult{folder.File(c.typed != nullptr ? c.typed : ""), c.filter};
-    if (c.typed == nullptr) commands.host.Answer.reset();  // cancelled
     records::SaveRecord(commands.context);
-    const auto bytes = ReadAll(folder.File(c.written));
+    const auto bytes = ReadAll(folder.path / c.written);
     EXPECT_EQ(bytes.empty() ? 0 : bytes[0], c.first_byte) << c.written;
     EXPECT_EQ(commands.host.Messages.size(), c.free_bytes == 8563 ? 1u : 0u);
-    EXPECT_EQ(commands.host.LastRequest.initialName, "old");  // offered without its extension
-    EXPECT_EQ(rec.view.SaveSelection, 0);
+    EXPECT_EQ(std::tie(commands.host.OfferedName, rec.view.SaveSelection), std::tuple("old", 0));
     EXPECT_EQ(rec.view.RecordName, c.first_byte == 'P' ? c.written : "old.out");  // a whole binary record takes its file's name
   }
-  EXPECT_EQ(FilesIn(folder), 10u);
+  EXPECT_EQ(folder.Files(), 10u);
 }
 
-// Takes the override of file permissions from this thread while it lives, so that a privileged
-// run meets a read-only folder as a user does.
-struct NoPermissionOverride {
-  NoPermissionOverride() {
-    syscall(SYS_capget, &header, saved);
-    __user_cap_data_struct reduced[2] = {saved[0], saved[1]};
+// A full disk (file sizes limited), then a read-only folder met without the privilege that
+// overrides permissions, as a user meets it.
+struct Obstacle {
+  explicit Obstacle(bool full, const fs::path& folder) {
+    getrlimit(RLIMIT_FSIZE, &saved_limit);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{full ? 1000 : saved_limit.rlim_cur, saved_limit.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    if (full) return;
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    syscall(SYS_capget, &header, saved_caps);
+    __user_cap_data_struct reduced[2] = {saved_caps[0], saved_caps[1]};
     reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
     syscall(SYS_capset, &header, reduced);
   }
-  ~NoPermissionOverride() { syscall(SYS_capset, &header, saved); }
+  ~Obstacle() { setrlimit(RLIMIT_FSIZE, &saved_limit), syscall(SYS_capset, &header, saved_caps); }
+  rlimit saved_limit{};
   __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-  __user_cap_data_struct saved[2]{};
-};
-
-// Files beyond a few bytes fail to grow, as on a full disk, while it lives.
-struct FullDisk {
-  FullDisk() {
-    getrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{1000, saved.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FullDisk() { setrlimit(RLIMIT_FSIZE, &saved); }
-  rlimit saved{};
+  __user_cap_data_struct saved_caps[2]{};
 };
 
 TEST(SaveRecordCommand, AFailedWriteLeavesTheOldFileAsItWasAndSaysSo) {
-  namespace fs = std::filesystem;
-  ScratchFolder folder("records-failures");
-  const std::string path = folder.File("old.out");
+  Folder folder("records-failures");
   RecordedView rec({1, 1}, 5000);
-  for (const bool english : {false, true}) {
-    for (const bool full : {true, false}) {
-      WriteAll(path, {'o', 'l', 'd'});
-      Commands commands(rec.view);
-      commands.context.EnglishUi = english;
-      if (full) {
-        FullDisk disk;
-        commands.Save(path);
-      } else {
-        fs::permissions(folder.path, fs::perms::owner_read | fs::perms::owner_exec);
-        NoPermissionOverride no_override;
-        commands.Save(path);
-      }
-      fs::permissions(folder.path, fs::perms::owner_all);
-      EXPECT_EQ(ReadAll(path), std::vector<std::uint8_t>({'o', 'l', 'd'}));
-      EXPECT_EQ(FilesIn(folder), 1u);  // no temporary file left behind
-      EXPECT_EQ(commands.host.Messages, std::vector<std::string>{english ? "File write error" : "Ошибка записи файла"});
-    }
+  for (const bool full : {true, false}) {
+    WriteAll(folder.path / "old.out", {'o', 'l', 'd'});
+    Commands commands(rec.view, folder.path / "old.out");
+    commands.context.EnglishUi = full;
+    Obstacle(full, folder.path), records::SaveRecord(commands.context);  // saved while the obstacle stands
+    fs::permissions(folder.path, fs::perms::owner_all);
+    EXPECT_EQ(ReadAll(folder.path / "old.out"), std::vector<std::uint8_t>({'o', 'l', 'd'}));
+    EXPECT_EQ(folder.Files(), 1u);  // no temporary file left behind
+    EXPECT_EQ(commands.host.Messages, std::vector<std::string>{full ? "File write error" : "Ошибка записи файла"});
   }
 }
 
@@ -152,7 +165,7 @@ TEST(SaveRecordCommand, TheSelectionRunsFromTheEarlierMarkersColumnToTheLaterOne
 }
 
 TEST(OpenRecordCommand, ADamagedFileSaysSoAndARefusedOrForeignOneLeavesTheViewUntouched) {
-  ScratchFolder folder("records-open");
+  Folder folder("records-open");
   RecordedView source({1, 1}, 1000);
   const auto good = records::WriteBinaryRecord(source.view, {0, 1000});
   auto cut = good, nan = good, no_magic = good;
@@ -168,11 +181,10 @@ TEST(OpenRecordCommand, ADamagedFileSaysSoAndARefusedOrForeignOneLeavesTheViewUn
                {"magic.out", no_magic, 0, 4999}, {"text.txt", {1, 2, 3}, 0, 3}, {"missing.out", {}, 0, 4999}};
   for (const auto& c : cases) {
     RecordedView rec({5}, 5000);
-    if (!c.bytes.empty()) WriteAll(folder.File(c.name), c.bytes);
-    Commands commands(rec.view);
-    commands.Open(folder.File(c.name));
-    EXPECT_EQ(commands.host.Messages.size(), c.messages) << c.name;
-    EXPECT_EQ(rec.view.LastSampleIndex, c.last_index) << c.name;
+    if (!c.bytes.empty()) WriteAll(folder.path / c.name, c.bytes);
+    Commands commands(rec.view, folder.path / c.name);
+    records::OpenRecord(commands.context);
+    EXPECT_EQ(std::tuple(commands.host.Messages.size(), rec.view.LastSampleIndex), std::tie(c.messages, c.last_index)) << c.name;
     if (c.last_index == 4999) {
       EXPECT_EQ(std::tie(rec.view.SensorCode, rec.view.Channel(0).SensorCode, rec.view.LiveSetupKept), std::tuple(0, 5, 0));
     }
@@ -202,11 +214,9 @@ TEST(RecordingStartAfterALoad, GivesTheLiveSetUpBackAndRebuildsTheHeaderOnlyForA
     rec.view.AttachDevices(manager, side);
     DeviceThreadState = kDevicePaused;
     rec.view.ToggleRecording();  // no unit: nothing starts, but the live set-up is back
-    ResetDeviceStatus();
-    ResetWorkerStatus();
-    std::vector<std::string> expected{"setup", "caption", "panes"};
-    if (!same_kind) expected.push_back("header");
-    EXPECT_EQ(calls, expected);
+    ResetDeviceStatus(), ResetWorkerStatus();
+    EXPECT_EQ(calls, (same_kind ? std::vector<std::string>{"setup", "caption", "panes"}
+                                : std::vector<std::string>{"setup", "caption", "panes", "header"}));
     EXPECT_EQ(&rec.view.BindingTarget(2), &rec.view.Channel(2));
   }
 }

@@ -1,51 +1,17 @@
-// Helpers of the record file tests: a scripted host, a view with a record in it, a scratch folder.
+// The record tests' view with a record in it, as a recording leaves it.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <optional>
-#include <string>
+#include <cstdint>
 #include <vector>
 
 #include "fakes/fake_main_window.h"
 #include "graph/graph_view.h"
-#include "platform/host_services.h"
 
 namespace recordtest {
 
-// Dialogs answer what the test says; messages are collected.
-class FakeHost : public platform::HostServices {
- public:
-  bool SetDeviceArrivalHandler(platform::DeviceArrivalHandler) override { return false; }
-  platform::HostWindow& Window() override { std::abort(); }
-  void SetWindowTitle(std::string_view) override {}
-  void ShowWindow() override {}
-  int RunEventLoop() override { return 0; }
-  void ShowMessage(std::string_view text, std::string_view) override { Messages.emplace_back(text); }
-  std::optional<platform::FileDialogResult> OpenFileDialog(const platform::FileDialogRequest& r) override {
-    return SaveFileDialog(r);
-  }
-  std::optional<platform::FileDialogResult> SaveFileDialog(const platform::FileDialogRequest& r) override {
-    LastRequest = r;
-    return Answer;
-  }
-  bool OpenAddress(std::string_view) override { return false; }
-  bool UserLocaleIsRussian() const override { return true; }
-  platform::ScreenInfo Screen() const override { return {}; }
-  std::string CommandLine() const override { return {}; }
-
-  std::optional<platform::FileDialogResult> Answer;
-  platform::FileDialogRequest LastRequest;
-  std::vector<std::string> Messages;
-};
-
 inline constexpr std::uint32_t kCapacity = 40000;
 
-// A view after a recording: channels 0.. of the given kinds shown, each with `samples` codes
-// (channel * 1000 + index % 1000).
+// Channels 0.. of the given kinds shown, each with `samples` codes (channel * 1000 + index % 1000).
 struct RecordedView {
   RecordedView(std::vector<std::uint16_t> kinds, std::uint32_t samples, std::uint32_t capacity = kCapacity) {
     view.Init(capacity, PixelRect{0, 0, 1000, 600}, 0, &window);
@@ -62,25 +28,5 @@ struct RecordedView {
   FakeMainWindow window;
   GraphView view;
 };
-
-// A fresh folder under the test output folder, removed with its files at the end.
-struct ScratchFolder {
-  explicit ScratchFolder(const std::string& name) : path(std::filesystem::path(VESSAMOR_TEST_OUTPUT_DIR) / name) {
-    std::filesystem::remove_all(path);
-    std::filesystem::create_directories(path);
-  }
-  ~ScratchFolder() { std::filesystem::remove_all(path); }
-  std::string File(const std::string& name) const { return (path / name).string(); }
-  std::filesystem::path path;
-};
-
-inline std::vector<std::uint8_t> ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-inline void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
-}
 
 }  // namespace recordtest
