@@ -153,11 +153,10 @@ TEST(SaveRecordCommand, TheSelectionRunsFromTheEarlierMarkersColumnToTheLaterOne
   const struct {
     std::array<std::uint16_t, 4> columns;  // 0: not set
     std::uint32_t selection, first, count;
-  } cases[] = {{{0, 100, 0, 0}, 1, 1000, 4000}, {{300, 0, 0, 100}, 1, 1000, 2010}, {{0, 0, 0, 0}, 1, 0, 5000},
-               {{100, 300, 0, 0}, 0, 0, 5000}};
+  } cases[] = {{{0, 100, 0, 0}, 1, 1000, 4000}, {{300, 0, 0, 100}, 1, 1000, 2010}, {{}, 1, 0, 5000}, {{100, 300}, 0, 0, 5000}};
   for (const auto& c : cases) {
     for (std::size_t m = 0; m < 4; ++m) rec.view.Markers[m].Set = c.columns[m] != 0, rec.view.Markers[m].Column = c.columns[m];
-    rec.view.SaveSelection = c.selection;
+    rec.view.SaveSelection = static_cast<std::uint8_t>(c.selection);
     const records::SaveRange range = records::ChooseSaveRange(rec.view);
     EXPECT_EQ(std::tie(range.First, range.Count), std::tie(c.first, c.count));
   }

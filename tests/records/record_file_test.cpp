@@ -35,11 +35,8 @@ TEST(RecordFileLayout, ThreeChannelsOfAThousandSamplesAndTheBlockOfEachKind) {
   // Rate, shown channels, the empty channel's count of codes saved, N, the last index.
   EXPECT_EQ(std::tuple(U32At(bytes, 5), bytes[9], U32At(bytes, kBlocks + 3 * kBlock + 2), U32At(bytes, 206), U32At(bytes, 210)),
             std::tuple(1000u, 3, 0u, 1000u, 999u));
-  EXPECT_EQ(bytes[214 + 2000] | bytes[215 + 2000] << 8, 1000);  // channel 1's first code
-  for (const auto& [kind, block] : {std::pair{35, 57}, {37, 57}, {40, 57}, {7, 53}, {8, 53}, {1, 49}}) {
-    RecordedView one({static_cast<std::uint16_t>(kind)}, 30);
-    EXPECT_EQ(Save(one.view).size(), kBlocks + 3 * kBlock + block + 8 + 60) << kind;
-  }
+  RecordedView kinds({37, 40, 8}, 30);  // 35 and 7 are laid out in the damage test's file
+  EXPECT_EQ(Save(kinds.view).size(), kBlocks + 57 + 57 + 53 + kBlock + 8 + 3 * 60);
 }
 
 // A version '2' file as an older version writes it: without the curve fields, and for '0' the
@@ -66,7 +63,6 @@ TEST(RecordFileVersions, OlderLayoutsReadWithTheirDefaultsAndTheSameKindFields) 
     VessamorChannel& ch = rec.view.Channel(k);
     ch.CurveMode = 2, ch.CurveSmoothOn = 1, ch.RunMax = 3000, ch.RunMin = 5, ch.RateDetector.Rate = 72.5f;
   }
-  rec.view.Channel(0).Gain = 1.25f;
   for (const char version : {'2', '1', '0'}) {
     const auto read = Read(AsVersion(Save(rec.view), version));
     ASSERT_EQ(read.Outcome, ReadOutcome::Loaded) << version;
@@ -74,7 +70,6 @@ TEST(RecordFileVersions, OlderLayoutsReadWithTheirDefaultsAndTheSameKindFields) 
       EXPECT_EQ(std::tuple(c.Settings.CurveMode, c.Settings.CurveSmoothOn, c.Settings.RunMax, c.Settings.DerivedRate, c.Codes.size()),
                 std::tuple(version == '2' ? 2 : 1, version == '2' ? 1 : 0, version == '0' ? 0xFFFF : 3000, 72.5f, 50u));
     }
-    EXPECT_EQ(read.Record.Channels[0].Settings.Gain, 1.25f);
     RecordedView loaded({}, 1);  // without running extremes the second code stands in
     records::ApplyLoadedRecord(loaded.view, read.Record, "v.out");
     EXPECT_EQ(loaded.view.Channel(2).RunMax, version == '0' ? 2001 : 3000);
@@ -103,7 +98,6 @@ TEST(RecordFileDamage, EachHazardIsRefusedOrKeptWithinBounds) {
       {"version first", [](auto& b) { b.insert(b.begin(), '2'); }, ReadOutcome::NotARecord, {}},
       {"header cut", cut(9), ReadOutcome::Refused, {}},
       {"block cut", cut(b2 + 20), ReadOutcome::Refused, {}},
-      {"count cut", cut(n + 6), ReadOutcome::Refused, {}},
       {"no codes", cut(codes), ReadOutcome::Refused, {}},
       {"N of 0", [=](auto& b) { Put<std::uint32_t>(b, n, 0); }, ReadOutcome::Refused, {}},
       {"unknown kind", [=](auto& b) { b[b1 + 1] = 89; }, ReadOutcome::Refused, {}},
@@ -112,7 +106,6 @@ TEST(RecordFileDamage, EachHazardIsRefusedOrKeptWithinBounds) {
       {"flag of 2", [=](auto& b) { b[b1 + 32] = 2; }, ReadOutcome::Refused, {}},
       {"curve mode 0", [=](auto& b) { b[b1 + 44] = 0; }, ReadOutcome::Refused, {}},
       {"codes cut short", cut(codes + 2000 + 1001), ReadOutcome::Loaded, {1000, 500, 0}},
-      {"last code cut", cut(good.size() - 21), ReadOutcome::Loaded, {1000, 1000, 999}},
       {"history cut", cut(good.size() - 1), ReadOutcome::Loaded, {1000, 1000, 1000}},
       {"huge N", [=](auto& b) { Put<std::uint32_t>(b, n, 0xFFFFFFFF); }, ReadOutcome::Loaded, {3010, 0, 0}},
       {"huge history", [=](auto& b) { Put<std::uint32_t>(b, b1 + 49, 0xFFFFFFFF); }, ReadOutcome::Loaded, {1000, 1000, 1000}},
