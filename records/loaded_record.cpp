@@ -139,8 +139,10 @@ void SetUpView(GraphView& view) {
   view.Sweep.FirstUnprocessed = view.SampleCount;
   const double spc = view.Scale.SamplesPerColumn > 0.0 ? view.Scale.SamplesPerColumn : 1.0;
   const double columns = std::ceil(view.SampleCount / spc);
-  const std::uint32_t limit = std::min<std::uint32_t>(view.PlotWidth, view.ColumnsPerChannel() > 0 ? view.ColumnsPerChannel() - 1 : 0);
-  const auto last = static_cast<std::uint16_t>(std::clamp<double>(columns, 1.0, std::max<std::uint32_t>(limit, 1)));
+  // The column that holds the last sample, within the plot and the column tables.
+  const std::uint32_t tables = view.ColumnsPerChannel() > 0 ? view.ColumnsPerChannel() - 1 : 0;
+  const std::uint32_t limit = std::max<std::uint32_t>(std::min<std::uint32_t>(view.PlotWidth, tables), 1);
+  const auto last = static_cast<std::uint16_t>(std::clamp<double>(columns, 1.0, limit));
   view.FirstShownColumn = 1;
   view.LastShownColumn = last;
   view.RebuildColumnTable(1, last);
