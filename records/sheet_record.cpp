@@ -73,7 +73,7 @@ void SheetRecord::Cell(std::uint16_t type, std::uint16_t length, std::uint16_t r
 }
 
 void SheetRecord::WriteBofRecord() {
-  for (const std::uint16_t w : {0x0809, 8, 0x0500, 0x0010, 0, 0}) Word(w);
+  for (const std::uint16_t w : {0x0809, 8, 0x0005, 0x0010, 0, 0}) Word(w);
   for (const std::uint16_t w : {0x0042, 2, 1251}) Word(w);
 }
 

@@ -31,6 +31,6 @@ struct TextRecordImport {
 std::optional<TextRecordImport> ParseTextRecord(std::string_view bytes, std::uint32_t sample_capacity);
 
 // Loads a text record into the view; the number of channels read, 0 when nothing was changed.
-std::uint8_t ReadTextRecord(GraphView& view, std::string_view bytes);
+std::uint8_t ReadTextRecord(GraphView& view, std::string_view bytes, const std::string& title);
 
 }  // namespace records

@@ -4,9 +4,11 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <mutex>
 #include <string_view>
 
 #include "graph/graph_view.h"
+#include "records/loaded_record.h"
 #include "records/text_record.h"
 
 namespace records {
@@ -137,6 +139,26 @@ std::optional<TextRecordImport> ParseTextRecord(std::string_view bytes, std::uin
   }
   if (record.Codes[0].empty()) return std::nullopt;
   return record;
+}
+
+std::uint8_t ReadTextRecord(GraphView& view, std::string_view bytes, const std::string& title) {
+  const std::optional<TextRecordImport> text = ParseTextRecord(bytes, view.SampleCapacity);
+  if (!text) return 0;
+  LoadedRecord record;
+  record.Rate = text->Rate;
+  record.ChannelCount = static_cast<std::uint8_t>(text->Codes.size());
+  record.ViewSensorCode = text->SensorCode;
+  record.AcquisitionMode = text->SensorCode == 7 || text->SensorCode == 8 ? 2 : 1;
+  for (std::size_t c = 0; c < text->Codes.size(); ++c) {
+    record.Channels[c].Present = true;
+    record.Channels[c].Settings.SensorCode = text->SensorCode;
+    record.Channels[c].Codes = text->Codes[c];
+  }
+  if (!ValidateLoadedRecord(record, view.SampleCapacity)) return 0;
+  ApplyLoadedRecord(view, record, title);
+  std::lock_guard lock(view.ViewLock);
+  view.RateSetting = record.Rate;
+  return record.ChannelCount;
 }
 
 }  // namespace records
