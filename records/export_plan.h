@@ -5,16 +5,12 @@
 #include <optional>
 #include <vector>
 
+#include "records/record_writers.h"
+
 class GraphView;
 class VessamorChannel;
 
 namespace records {
-
-// The part of the record to save: its first sample and its sample count.
-struct SaveRange {
-  std::uint32_t First = 0;
-  std::uint32_t Count = 0;
-};
 
 // How the shown channels shape an export.
 struct ExportPlan {
