@@ -2,6 +2,7 @@
 #include "records/export_plan.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "graph/graph_view.h"
 
@@ -45,8 +46,8 @@ std::uint32_t FrequencySeconds(const GraphView& view, const ExportPlan& plan) {
 
 std::uint32_t CountMarkedPoints(const GraphView& view) {
   const std::size_t used = std::min<std::size_t>(view.MarkerCount, view.Markers.size());
-  return static_cast<std::uint32_t>(
-      std::count_if(view.Markers.begin(), view.Markers.begin() + used, [](const MarkerRecord& m) { return m.Set != 0; }));
+  const auto set = [](const MarkerRecord& m) { return m.Set != 0; };
+  return static_cast<std::uint32_t>(std::count_if(view.Markers.begin(), view.Markers.begin() + used, set));
 }
 
 ExportPlan ClassifyChannels(const GraphView& view) {
@@ -111,6 +112,12 @@ ExportRows PlanRows(const GraphView& view, const ExportPlan& plan, SaveRange ran
   return rows;
 }
 
+std::string FixedText(double value, int decimals) {
+  char buffer[400];  // the widest double in fixed notation, with room for the decimals
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  return std::string(buffer, result.ec == std::errc{} ? result.ptr : buffer);
+}
+
 double RowTime(const GraphView& view, const ExportPlan& plan, const ExportRows& rows, std::uint32_t at) {
   switch (rows.RowKind) {
     case ExportRows::Kind::History:
@@ -139,8 +146,8 @@ float CellValue(const GraphView& view, std::uint8_t index, const ExportRows& row
   if (!HasRateHistory(channel)) return channel.ValueAtIndex(at);
   if (channel.RateValueAtFn == nullptr) return 0.0f;
   const std::uint32_t entry = rows.RowKind == ExportRows::Kind::History ? at : at / SamplesPerEntry(channel);
-  const std::size_t size = channel.RateDetector.History.size();
-  return channel.RateValueAtFn(&channel, static_cast<std::uint32_t>(std::min<std::size_t>(entry, size > 0 ? size - 1 : 0)));
+  const std::size_t last = std::max<std::size_t>(channel.RateDetector.History.size(), 1) - 1;
+  return channel.RateValueAtFn(&channel, static_cast<std::uint32_t>(std::min<std::size_t>(entry, last)));
 }
 
 }  // namespace records

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "records/record_writers.h"
@@ -57,6 +58,9 @@ std::uint32_t SecondsPerEntry(const VessamorChannel& channel);
 // The seconds per entry of the plan's frequency channel, 0 without one.
 std::uint32_t FrequencySeconds(const GraphView& view, const ExportPlan& plan);
 std::uint32_t CountMarkedPoints(const GraphView& view);
+
+// "%.*f" in the "C" convention, whatever the locale.
+std::string FixedText(double value, int decimals);
 
 // Column 0 of a row: the sample's time, the second's end or the history entry's end.
 double RowTime(const GraphView& view, const ExportPlan& plan, const ExportRows& rows, std::uint32_t at);

@@ -1,11 +1,7 @@
 // The spreadsheet export: heads in rows 0 to 4, the time in column 0, each shown channel c in column c + 1.
 #include "records/sheet_record.h"
 
-#include <algorithm>
 #include <bit>
-#include <charconv>
-#include <cstring>
-#include <limits>
 
 #include "graph/graph_view.h"
 #include "platform/cp1251.h"
@@ -16,32 +12,16 @@ namespace {
 constexpr std::uint32_t kRowLimit = 65530;
 constexpr std::size_t kLabelLimit = 255;
 
-std::string ChannelLabel(std::string_view word, std::uint32_t number) {
-  char digits[12];
-  return std::string(word) + std::string(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
-}
-
-std::string VolumeLabel(float volume, bool english) {
-  char digits[400];
-  const auto result = std::to_chars(digits, digits + sizeof digits, volume, std::chars_format::fixed, 3);
-  const std::string number(digits, result.ec == std::errc{} ? result.ptr : digits);
-  return english ? "Volume " + number + " ml" : "Объём " + number + " мл";
-}
-
-SaveRange SheetRange(const GraphView& view, SaveRange range) {
-  if (view.SaveSelection != 0) return range;
-  return {0, view.LastSampleIndex == std::numeric_limits<std::uint32_t>::max() ? view.LastSampleIndex
-                                                                                 : view.LastSampleIndex + 1};
-}
+std::string Say(bool english, const char* russian, const char* in_english) { return english ? in_english : russian; }
 
 // Rows 2 and 3: the channel numbers, the time head and each channel's quantity with its unit.
 void WriteColumnHeads(SheetRecord& sheet, const GraphView& view, const ExportPlan& plan, bool english) {
   for (const std::uint8_t c : plan.Shown) {
     const std::uint16_t column = c + 1;
-    sheet.WriteLabelCell(2, column, ChannelLabel(english ? "Channel " : "Канал ", column));
+    sheet.WriteLabelCell(2, column, Say(english, "Канал ", "Channel ") + std::to_string(column));
     sheet.WriteLabelCell(3, column, view.Channel(c).Symbol + "," + view.Channel(c).Unit);
   }
-  sheet.WriteLabelCell(3, 0, english ? "time,s" : "время,сек");
+  sheet.WriteLabelCell(3, 0, Say(english, "время,сек", "time,s"));
 }
 
 void WriteColumns(SheetRecord& sheet, const GraphView& view, const ExportPlan& plan, const ExportRows& rows,
@@ -102,7 +82,7 @@ std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool englis
   SheetRecord sheet;
   sheet.WriteBofRecord();
   const bool seconds = (plan.OtherCount == 0 && plan.RateCount <= 1) || plan.PerSecond;
-  sheet.WriteLabelCell(0, 4, seconds ? (english ? "Frequency,s" : "Частота,сек") : (english ? "Frequency,Hz" : "Частота,Гц"));
+  sheet.WriteLabelCell(0, 4, seconds ? Say(english, "Частота,сек", "Frequency,s") : Say(english, "Частота,Гц", "Frequency,Hz"));
   if (plan.HistorySheet() || (plan.OtherCount != 0 && plan.PerSecond)) {
     sheet.WriteNumberCell(1, 4, FrequencySeconds(view, plan));
   } else if (plan.OtherCount != 0 || plan.RateCount != 0) {
@@ -113,12 +93,14 @@ std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool englis
   if (plan.Volume && CountMarkedPoints(view) >= 2) {
     for (const std::uint8_t c : plan.Shown) {
       const VessamorChannel& channel = view.Channel(c);
-      if (channel.SensorCode == 49) sheet.WriteLabelCell(4, c + 1, VolumeLabel(channel.IntegrateBetweenMarkers(0), english));
+      if (channel.SensorCode != 49) continue;
+      const std::string volume = FixedText(channel.IntegrateBetweenMarkers(0), 3);
+      sheet.WriteLabelCell(4, c + 1, Say(english, "Объём ", "Volume ") + volume + Say(english, " мл", " ml"));
     }
     first_row = 6;
   }
   const bool whole_history = view.SaveSelection == 0 && plan.HistorySheet();
-  WriteColumns(sheet, view, plan, PlanRows(view, plan, SheetRange(view, range), kRowLimit, whole_history), first_row);
+  WriteColumns(sheet, view, plan, PlanRows(view, plan, range, kRowLimit, whole_history), first_row);
   sheet.WriteEofRecord();
   return std::move(sheet.Bytes);
 }
@@ -127,10 +109,10 @@ std::string WriteSheetRecordAlt(const GraphView& view, SaveRange range, bool eng
   const ExportPlan plan = ClassifyTwoChannel(view, per_sample);
   SheetRecord sheet;
   sheet.WriteBofRecord();
-  sheet.WriteLabelCell(0, 4, english ? "Frequency,s" : "Частота,сек");
+  sheet.WriteLabelCell(0, 4, Say(english, "Частота,сек", "Frequency,s"));
   sheet.WriteNumberCell(1, 4, FrequencySeconds(view, plan));
   WriteColumnHeads(sheet, view, plan, english);
-  WriteColumns(sheet, view, plan, PlanRows(view, plan, SheetRange(view, range), kRowLimit, false), 5);
+  WriteColumns(sheet, view, plan, PlanRows(view, plan, range, kRowLimit, false), 5);
   sheet.WriteEofRecord();
   return std::move(sheet.Bytes);
 }

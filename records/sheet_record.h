@@ -28,7 +28,7 @@ class SheetRecord {
   void Cell(std::uint16_t type, std::uint16_t length, std::uint16_t row, std::uint16_t column);
 };
 
-// The sheet export: the whole record, or `range` when the view's SaveSelection is set.
+// The sheet export of `range`; without SaveSelection a history sheet holds the whole rate history.
 std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool english);
 // The two-channel record's sheet: per-second rows, or (per_sample) one row per sample.
 std::string WriteSheetRecordAlt(const GraphView& view, SaveRange range, bool english, bool per_sample);

@@ -27,9 +27,7 @@ class CodePageText {
     return *this;
   }
   CodePageText& Fixed(double value, int decimals) {
-    char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    Bytes.append(buffer, result.ec == std::errc{} ? result.ptr : buffer);
+    Bytes += FixedText(value, decimals);
     return *this;
   }
   // An integer of at least five digits, zero-filled.

@@ -96,7 +96,8 @@ Number LeadingNumber(std::string_view token) {
 
 // A value held in single precision; beyond its range it becomes an infinity.
 float Single(double value) {
-  if (std::fabs(value) > std::numeric_limits<float>::max()) return std::copysign(std::numeric_limits<float>::infinity(), value);
+  constexpr float kLargest = std::numeric_limits<float>::max();
+  if (std::fabs(value) > kLargest) return std::copysign(std::numeric_limits<float>::infinity(), value);
   return static_cast<float>(value);
 }
 
@@ -112,7 +113,8 @@ std::int16_t RawCode(float value, const CodeFormula& f) {
 std::optional<TextRecordImport> ParseTextRecord(std::string_view bytes, std::uint32_t sample_capacity) {
   TokenReader tokens(bytes);
   const std::string_view word = tokens.Next();
-  const auto entry = std::find_if(kCodeWords.begin(), kCodeWords.end(), [&](const CodeWord& w) { return w.Word == word; });
+  const auto entry =
+      std::find_if(kCodeWords.begin(), kCodeWords.end(), [&](const CodeWord& w) { return w.Word == word; });
   if (entry == kCodeWords.end()) return std::nullopt;
   tokens.Next();
   const std::int64_t rate = LeadingNumber<std::int64_t>(tokens.Next());

@@ -46,7 +46,7 @@ TEST(SheetExport, TwentySamplesGiveHeadsAndEveryRow) {
   RecordView r;
   r.Add(0, 0);
   r.Fill(20, 1000, [](std::size_t, std::uint32_t i) { return i * 10; });
-  const ReadSheet sheet(records::WriteSheetRecord(r.view, {}, false));
+  const ReadSheet sheet(records::WriteSheetRecord(r.view, {0, 20}, false));
   const std::map<std::pair<int, int>, std::string> labels{
       {{0, 4}, "Частота,Гц"}, {{2, 1}, "Канал 1"}, {{3, 0}, "время,сек"}, {{3, 1}, "U,В"}};
   ASSERT_EQ(sheet.labels.size(), labels.size());
@@ -69,7 +69,7 @@ TEST(SheetExport, ColumnsFollowChannelsRowsStopAtTheCapAndLabelsStayWhole) {
     RecordView r(140000);
     r.Add(0, c.code);
     r.Fill(c.samples, c.rate, [](std::size_t, std::uint32_t i) { return i % 1000; });
-    const ReadSheet sheet(records::WriteSheetRecord(r.view, {}, true));
+    const ReadSheet sheet(records::WriteSheetRecord(r.view, {0, c.samples}, true));
     EXPECT_EQ(sheet.numbers.size(), 1 + 2 * c.rows) << c.samples;
     EXPECT_EQ(sheet.numbers.rbegin()->first.first, 4 + c.rows);
   }
@@ -78,7 +78,7 @@ TEST(SheetExport, ColumnsFollowChannelsRowsStopAtTheCapAndLabelsStayWhole) {
   for (std::size_t k : {0, 1, 2}) r.Add(k, 1, "Q", unit);
   r.Fill(30, 100, [](std::size_t k, std::uint32_t i) { return k * 100 + i; });
   r.view.Channel(1).Shown = 0;
-  const ReadSheet sheet(records::WriteSheetRecord(r.view, {}, false));
+  const ReadSheet sheet(records::WriteSheetRecord(r.view, {0, 30}, false));
   EXPECT_EQ(sheet.labels.at({3, 3}), Utf8ToCp1251("Q," + unit));
   for (int row = 0; row < 40; ++row) EXPECT_FALSE(sheet.numbers.count({row, 2}) || sheet.labels.count({row, 2}));
   EXPECT_EQ(sheet.numbers.at({5 + 29, 3}), 2.29f);
@@ -94,7 +94,7 @@ TEST(SheetExport, LibreOfficeReadsTheLabelsAndNumbers) {
   const std::filesystem::path dir = std::filesystem::path(VESSAMOR_TEST_OUTPUT_DIR) / "sheet_round_trip";
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
-  std::ofstream(dir / "record.xls", std::ios::binary) << records::WriteSheetRecord(r.view, {}, false);
+  std::ofstream(dir / "record.xls", std::ios::binary) << records::WriteSheetRecord(r.view, {0, 20}, false);
   const std::string command = "cd '" + dir.string() + "' && LC_ALL=C.UTF-8 timeout 120 soffice -env:UserInstallation=file://" +
                               dir.string() + "/profile --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76' "
                               "record.xls > soffice.log 2>&1";
