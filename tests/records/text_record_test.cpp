@@ -5,19 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "export_test_support.h"
 #include "platform/cp1251.h"
-#include "record_view.h"
 #include "records/text_record.h"
 
 namespace {
 
 using platform::Utf8ToCp1251;
+using recordtest::RecordedView;
 
 TEST(TextExport, RussianRecordIsCodePage1251WithCrLfAndEveryRowWhateverTheLocale) {
   RussianLocale locale;
-  RecordView r;
-  r.Add(0, 0);
-  r.Fill(20, 1000, [](std::size_t, std::uint32_t i) { return i * 10; });
+  RecordedView r({0}, 20);
+  MakePlain(r.view, 1000, [](std::size_t, std::uint32_t i) { return i * 10; });
   std::string expected = "Частота 1000Гц\n\nвремя,сек  кан.1   \n           U,В     \n";
   for (int i = 0; i < 20; ++i) {
     const std::string ms = std::to_string(100 + i).substr(1);
@@ -39,15 +39,16 @@ TEST(TextExport, LongUnitsAndValuesKeepTheirColumnsApart) {
     std::uint16_t decimals;
     std::string head_end, row_end;
   } cases[] = {
-      {"мл/сек", 5, 2, "Q,мл/сек \r\n", "0.050   \r\n"},
-      {"мл", 6614, 2, "Q,мл    \r\n", "66.140  \r\n"},
-      {"В", 30000, 3, "Q,В     \r\n", "300.0000\r\n"},
-      {"В", 30000, 4, "Q,В     \r\n", "300.00000\r\n"},
+      {"мл/сек", 5, 2, "U,мл/сек \r\n", "0.050   \r\n"},
+      {"мл", 6614, 2, "U,мл    \r\n", "66.140  \r\n"},
+      {"В", 30000, 3, "U,В     \r\n", "300.0000\r\n"},
+      {"В", 30000, 4, "U,В     \r\n", "300.00000\r\n"},
   };
   for (const auto& c : cases) {
-    RecordView r;
-    r.Add(0, 1, "Q", c.unit).Decimals = c.decimals;
-    r.Fill(2, 1000, [&](std::size_t, std::uint32_t) { return c.code; });
+    RecordedView r({1}, 2);
+    MakePlain(r.view, 1000, [&](std::size_t, std::uint32_t) { return c.code; });
+    r.view.Channel(0).Unit = c.unit;
+    r.view.Channel(0).Decimals = c.decimals;
     const std::string text = records::WriteTextRecord(r.view, {0, 1}, false);
     EXPECT_NE(text.find(Utf8ToCp1251(c.head_end)), std::string::npos) << c.unit;
     EXPECT_NE(text.find("0.00000    " + c.row_end), std::string::npos) << c.code;
@@ -55,23 +56,20 @@ TEST(TextExport, LongUnitsAndValuesKeepTheirColumnsApart) {
 }
 
 TEST(TextExport, PerSecondRowsAverageTheSecondsSamplesTheRecordHolds) {
-  RecordView r;
-  r.Add(0, 46, "T", "°C").HistoryStepSeconds = 1;
+  RecordedView r({46}, 4500);
   // Second 0 is negative; second k > 0 averages k.
-  r.Fill(4500, 1000, [](std::size_t, std::uint32_t i) { return i < 1000 ? -50 : (i / 1000) * 100 + (i % 2 ? 10 : -10); });
-  const struct {
-    records::SaveRange range;
-    std::string rows;
-  } cases[] = {
+  MakePlain(r.view, 1000, [](std::size_t, std::uint32_t i) { return i < 1000 ? -50 : i / 1000 * 100 + i % 2 * 20 - 10; });
+  r.view.Channel(0).HistoryStepSeconds = 1;
+  const std::pair<records::SaveRange, std::string> cases[] = {
       {{2000, 2500}, "3.00000    2.000   \r\n4.00000    3.000   \r\n"},
       {{0, 4500}, "1.00000    0.000   \r\n2.00000    1.000   \r\n3.00000    2.000   \r\n4.00000    3.000   \r\n"},
       {{4100, 300}, "5.00000    4.000   \r\n"},
   };
-  for (const auto& c : cases) {
-    const std::string text = records::WriteTextRecord(r.view, c.range, true);
+  for (const auto& [range, rows] : cases) {
+    const std::string text = records::WriteTextRecord(r.view, range, true);
     EXPECT_EQ(text.substr(0, 18), "Frequency 1 s\r\n\r\nt");
-    const std::size_t start = text.find("\r\n", text.find("T,")) + 2;
-    EXPECT_EQ(text.substr(start), c.rows + "end of record\r\n") << c.range.First;
+    const std::size_t start = text.find("\r\n", text.find("U,")) + 2;
+    EXPECT_EQ(text.substr(start), rows + "end of record\r\n") << range.First;
   }
 }
 
@@ -95,7 +93,7 @@ TEST(TextImport, CodeWordRateAndHeadsGiveChannelsOfTruncatedCodes) {
       EXPECT_EQ(std::vector<std::uint16_t>(record->Codes[k].begin(), record->Codes[k].end()), c.codes[k]);
     }
   }
-  RecordView r;
+  RecordedView r({7, 7, 7}, 30);
   ASSERT_EQ(records::ReadTextRecord(r.view, Utf8ToCp1251(cases[0].file), "r"), 2);
   EXPECT_EQ(r.view.LastSampleIndex, 1u);
   EXPECT_EQ(r.view.RateSetting, 1000u);
@@ -106,13 +104,11 @@ TEST(TextImport, CodeWordRateAndHeadsGiveChannelsOfTruncatedCodes) {
 TEST(TextImport, ForeignOrEmptyFilesChangeNothing) {
   for (const std::string file : {"T120 x 1000 y кан.1 z 0 1", "U3.3 x 1000 y chn.1 z 0 1", "U3.3 x 1000 y кан.1 z",
                                  "U3.3 x 1000 y кан.1 z Кoнец 1", "", "U3.3"}) {
-    RecordView r;
-    r.Add(2, 7);
-    r.Fill(30, 500, [](std::size_t, std::uint32_t i) { return i; });
+    RecordedView r({7}, 30);
     EXPECT_EQ(records::ReadTextRecord(r.view, Utf8ToCp1251(file), "r"), 0) << file;
     EXPECT_EQ(r.view.LastSampleIndex, 29u);
     EXPECT_EQ(r.view.SensorCode, 0);
-    EXPECT_EQ(r.view.Channel(2).CodeCount, 30u);
+    EXPECT_EQ(r.view.Channel(0).CodeCount, 30u);
   }
 }
 
