@@ -43,7 +43,8 @@ void BM_Export(benchmark::State& state) {
   }
   // The sheet holds at most 65530 data rows.
   const std::uint32_t rows = Write == &records::WriteSheetRecord ? 65530 : kSamples;
-  state.counters["rows/s"] = benchmark::Counter(static_cast<double>(rows) * state.iterations(), benchmark::Counter::kIsRate);
+  const double written = static_cast<double>(rows) * static_cast<double>(state.iterations());
+  state.counters["rows/s"] = benchmark::Counter(written, benchmark::Counter::kIsRate);
   state.counters["bytes"] = static_cast<double>(bytes);
 }
 

@@ -82,7 +82,8 @@ std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool englis
   SheetRecord sheet;
   sheet.WriteBofRecord();
   const bool seconds = (plan.OtherCount == 0 && plan.RateCount <= 1) || plan.PerSecond;
-  sheet.WriteLabelCell(0, 4, seconds ? Say(english, "Частота,сек", "Frequency,s") : Say(english, "Частота,Гц", "Frequency,Hz"));
+  sheet.WriteLabelCell(0, 4, seconds ? Say(english, "Частота,сек", "Frequency,s")
+                                     : Say(english, "Частота,Гц", "Frequency,Hz"));
   if (plan.HistorySheet() || (plan.OtherCount != 0 && plan.PerSecond)) {
     sheet.WriteNumberCell(1, 4, FrequencySeconds(view, plan));
   } else if (plan.OtherCount != 0 || plan.RateCount != 0) {

@@ -22,12 +22,13 @@ struct ReadSheet {
   explicit ReadSheet(const std::string& bytes) {
     EXPECT_EQ(bytes.substr(0, 18), std::string("\x09\x08\x08\x00\x05\x00\x10\x00\0\0\0\0\x42\x00\x02\x00\xE3\x04", 18));
     EXPECT_EQ(bytes.substr(bytes.size() - 4), std::string("\x0A\x00\x00\x00", 4));
-    const auto word = [&](std::size_t at) { return static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8; };
+    const auto byte = [&](std::size_t at) { return static_cast<std::uint8_t>(bytes[at]); };
+    const auto word = [&](std::size_t at) { return byte(at) | byte(at + 1) << 8; };
     for (std::size_t at = 18; at + 4 < bytes.size(); at += 4 + word(at + 2)) {
       const Cell cell{word(at + 4), word(at + 6)};
       if (word(at) == 3) std::memcpy(&numbers[cell], bytes.data() + at + 11, 8);
       else labels[cell] = bytes.substr(at + 12, word(at + 2) - 8);
-      EXPECT_EQ(word(at + 2), word(at) == 3 ? 15 : static_cast<std::uint8_t>(bytes[at + 11]) + 8);
+      EXPECT_EQ(word(at + 2), word(at) == 3 ? 15 : byte(at + 11) + 8);
     }
   }
   std::map<Cell, std::string> labels;

@@ -58,7 +58,8 @@ TEST(TextExport, LongUnitsAndValuesKeepTheirColumnsApart) {
 TEST(TextExport, PerSecondRowsAverageTheSecondsSamplesTheRecordHolds) {
   RecordedView r({46}, 4500);
   // Second 0 is negative; second k > 0 averages k.
-  MakePlain(r.view, 1000, [](std::size_t, std::uint32_t i) { return i < 1000 ? -50 : i / 1000 * 100 + i % 2 * 20 - 10; });
+  MakePlain(r.view, 1000,
+            [](std::size_t, std::uint32_t i) { return i < 1000 ? -50 : i / 1000 * 100 + i % 2 * 20 - 10; });
   r.view.Channel(0).HistoryStepSeconds = 1;
   const std::pair<records::SaveRange, std::string> cases[] = {
       {{2000, 2500}, "3.00000    2.000   \r\n4.00000    3.000   \r\n"},
