@@ -156,6 +156,9 @@ SaveRange ChooseSaveRange(GraphView& view) {
   }
   if (first == nullptr) view.SaveSelection = 0;
   if (view.SaveSelection == 0) return {0, view.LastSampleIndex + 1};
+  // The part runs from the earlier marker's column to the end of the later one's, in whichever
+  // order they were set.
+  if (second != nullptr && second->Column < first->Column) std::swap(first, second);
 
   const VessamorChannel& time_base = view.Channel(0);
   auto column = [&](const MarkerRecord& marker) -> const ColumnRecord* {
@@ -171,7 +174,7 @@ SaveRange ChooseSaveRange(GraphView& view) {
   }
   start = std::min(start, view.LastSampleIndex);
   end = std::min(end, view.LastSampleIndex);
-  if (end < start) std::swap(start, end);
+  if (end < start) std::swap(start, end);  // a column table that no longer matches the markers
   return {start, end + 1 - start};
 }
 
