@@ -68,9 +68,11 @@ TEST(SheetExport, ColumnsFollowChannelsRowsStopAtTheCapAndLabelsStayWhole) {
   MakePlain(r.view, 100, [](std::size_t k, std::uint32_t i) { return k * 100 + i; });
   const std::string unit = "абвгдежзийклмнопрстуфхцчшщъыьэюяABCDEF";  // 38 letters
   r.view.Channel(2).Unit = unit;
+  r.view.Channel(0).Unit = std::string(300, 'x');
   r.view.Channel(1).Shown = 0;
   const ReadSheet sheet(records::WriteSheetRecord(r.view, {0, 30}, false));
   EXPECT_EQ(sheet.labels.at({3, 3}), Utf8ToCp1251("U," + unit));
+  EXPECT_EQ(sheet.labels.at({3, 1}), "U," + std::string(253, 'x'));
   for (int row = 0; row < 40; ++row) EXPECT_FALSE(sheet.numbers.count({row, 2}) || sheet.labels.count({row, 2}));
   EXPECT_EQ(sheet.numbers.at({5 + 29, 3}), 2.29f);
 }

@@ -40,7 +40,7 @@ TEST(TextExport, LongUnitsAndValuesKeepTheirColumnsApart) {
     std::string head_end, row_end;
   } cases[] = {
       {"мл/сек", 5, 2, "U,мл/сек \r\n", "0.050   \r\n"},
-      {"мл", 6614, 2, "U,мл    \r\n", "66.140  \r\n"},
+      {"м²", 6614, 2, "U,м?    \r\n", "66.140  \r\n"},  // no "²" in the code page
       {"В", 30000, 3, "U,В     \r\n", "300.0000\r\n"},
       {"В", 30000, 4, "U,В     \r\n", "300.00000\r\n"},
   };
