@@ -34,10 +34,11 @@ std::uint32_t SamplesPerEntry(const VessamorChannel& channel) {
 }
 
 std::uint32_t SecondsPerEntry(const VessamorChannel& channel) {
-  if (channel.HistoryStepSeconds != 0) return channel.HistoryStepSeconds;
-  // The pulse and radioactivity windows carry no step of their own: their length in seconds is it.
-  const std::uint32_t rate = channel.View != nullptr ? ExportRate(*channel.View) : 1;
-  return SamplesPerEntry(channel) / rate;
+  // A rate kind's entry spans its window, whatever step an earlier kind of the channel left behind.
+  const RateDetectorState& d = channel.RateDetector;
+  const bool windowed = d.WindowLength != 0 || d.Breath.StepLength != 0;
+  if (!IsRateKind(channel.SensorCode) || !windowed || channel.View == nullptr) return channel.HistoryStepSeconds;
+  return SamplesPerEntry(channel) / ExportRate(*channel.View);
 }
 
 std::uint32_t FrequencySeconds(const GraphView& view, const ExportPlan& plan) {

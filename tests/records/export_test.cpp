@@ -101,6 +101,7 @@ TEST(SheetExport, ARateChannelAloneGivesItsHistoryEntriesAtTheirEndSeconds) {
   VessamorChannel& ch = r.view.Channel(0);
   ch.RateMode = 1;
   ch.RateDetector.WindowLength = 5000;  // 5 s at 1000 Hz
+  ch.HistoryStepSeconds = 15;            // left by an earlier kind
   ch.RateDetector.History.assign(2, 0);
   ch.RateDetector.HistoryCount = 2;
   ch.RateValueAtFn = [](const VessamorChannel*, std::uint32_t entry) { return 60.0f + entry; };
