@@ -251,8 +251,8 @@ TEST(RecordingStartAfterALoad, GivesTheLiveSetUpBackAndRebuildsTheHeaderOnlyForA
     EXPECT_EQ(&rec.view.BindingTarget(2), rec.view.ReferenceChannels[2].get());
 
     calls.clear();
+    FakeWindowSide side;  // outlives the manager, which tells it of its end
     DeviceManager manager;
-    FakeWindowSide side;
     rec.view.AttachDevices(manager, side);
     DeviceThreadState = kDevicePaused;
     rec.view.ToggleRecording();  // no unit: nothing starts, but the live set-up is back
