@@ -1,16 +1,18 @@
-// Tests of the save and load commands: the writer chosen, the checks before writing, failed writes, loads.
+// Tests of the save and load commands: the writer chosen, the checks before writing, failed writes, loads, the start after.
 #include <gtest/gtest.h>
 #include <linux/capability.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
-#include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 
 #include "acquisition/device_manager.h"
 #include "acquisition/device_status.h"
 #include "acquisition/worker_threads.h"
 #include "fakes/fake_window_side.h"
+#include "platform/host_services.h"
 #include "record_test_support.h"
 #include "records/binary_record.h"
 #include "records/record_commands.h"
@@ -18,30 +20,41 @@
 namespace {
 
 using namespace recordtest;
+namespace fs = std::filesystem;
 
-bool FakeText(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) {
-  out = {'T'};
-  return true;
-}
-bool FakeSheet(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) {
-  out = {'S'};
-  return true;
-}
+// Dialogs answer what the test says; messages are collected.
+class FakeHost : public platform::HostServices {
+ public:
+  bool SetDeviceArrivalHandler(platform::DeviceArrivalHandler) override { return false; }
+  platform::HostWindow& Window() override { std::abort(); }
+  void SetWindowTitle(std::string_view) override {}
+  void ShowWindow() override {}
+  int RunEventLoop() override { return 0; }
+  void ShowMessage(std::string_view text, std::string_view) override { Messages.emplace_back(text); }
+  std::optional<platform::FileDialogResult> OpenFileDialog(const platform::FileDialogRequest& r) override { return SaveFileDialog(r); }
+  std::optional<platform::FileDialogResult> SaveFileDialog(const platform::FileDialogRequest& r) override {
+    return OfferedName = r.initialName, Answer;
+  }
+  bool OpenAddress(std::string_view) override { return false; }
+  bool UserLocaleIsRussian() const override { return true; }
+  platform::ScreenInfo Screen() const override { return {}; }
+  std::string CommandLine() const override { return {}; }
+  std::optional<platform::FileDialogResult> Answer;
+  std::string OfferedName;
+  std::vector<std::string> Messages;
+};
+
+bool FakeText(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) { return out = {'T'}, true; }
+bool FakeSheet(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) { return out = {'S'}, true; }
 std::uint32_t FakeImport(GraphView& view, std::span<const std::uint8_t> file, const std::string&) {
-  view.LastSampleIndex = static_cast<std::uint32_t>(file.size());
-  return 1;
+  return view.LastSampleIndex = static_cast<std::uint32_t>(file.size()), 1;
 }
 const records::RecordFormats kFakeFormats{&FakeText, &FakeSheet, &FakeImport};
 
+// The commands on a view, with the file the dialog names (none: cancelled).
 struct Commands {
-  explicit Commands(GraphView& view) : context{view, host, range, title, false, &kFakeFormats, {}} {}
-  void Save(const std::string& path, int filter = 1) {
-    host.Answer = platform::FileDialogResult{path, filter};
-    records::SaveRecord(context);
-  }
-  void Open(const std::string& path) {
-    host.Answer = platform::FileDialogResult{path, 1};
-    records::OpenRecord(context);
+  Commands(GraphView& view, const std::optional<fs::path>& file, int filter = 1) : context{view, host, range, title, false, &kFakeFormats, {}} {
+    if (file) host.Answer = platform::FileDialogResult{file->string(), filter};
   }
   FakeHost host;
   records::SaveRange range;
@@ -49,182 +62,131 @@ struct Commands {
   records::RecordCommandContext context;
 };
 
-TEST(SaveRecordCommand, TheLastExtensionChoosesTheWriterAndABareNameTakesTheFiltersOwn) {
-  const struct {
-    const char* typed;
-    int filter;
-    const char* written;
-    char first_byte;
-  } cases[] = {{"a.out", 2, "a.out", 'P'}, {"b.OUT", 1, "b.OUT", 'P'}, {"c.out.txt", 1, "c.out.txt", 'T'},
-               {"d.txt.xls", 1, "d.txt.xls", 'S'}, {"e.dat", 1, "e.dat", 'S'}, {"f", 1, "f.out", 'P'},
-               {"g", 2, "g.xls", 'S'}, {"h", 3, "h.txt", 'T'}};
-  ScratchFolder folder("writers");
-  RecordedView rec({1, 1}, 100);
-  Commands commands(rec.view);
-  for (const auto& c : cases) {
-    commands.Save(folder.File(c.typed), c.filter);
-    const auto bytes = ReadAll(folder.File(c.written));
-    ASSERT_FALSE(bytes.empty()) << c.typed;
-    EXPECT_EQ(bytes[0], c.first_byte) << c.typed;
-  }
-  EXPECT_EQ(folder.FileCount(), std::size(cases));
-  EXPECT_TRUE(commands.host.Messages.empty());
-  EXPECT_EQ(rec.view.RecordName, "f.out");  // a whole binary record takes its file's name
-  EXPECT_EQ(commands.host.LastRequest.initialName, "f");  // offered without its extension
-}
-
-TEST(SaveRecordCommand, NothingIsWrittenForAShortRecordACancelOrTooLittleSpace) {
-  ScratchFolder folder("refusals");
-  // Three channels of 1000 samples need 3 x 999 x 2 = 5994 bytes, within 70 % of the free space.
-  const struct {
-    std::uint32_t samples;
-    bool cancel;
-    std::uint64_t free_bytes;
-    bool written;
-    std::size_t messages;
-  } cases[] = {{1000, false, 8600, true, 0}, {1000, false, 8563, false, 1}, {11, false, 1u << 30, false, 0},
-               {12, false, 1u << 30, true, 0},  {1000, true, 1u << 30, false, 0}};
-  for (const auto& c : cases) {
-    RecordedView rec({1, 1, 1}, c.samples);
-    rec.view.SaveSelection = 1;
-    Commands commands(rec.view);
-    commands.context.FreeBytes = [&](const std::string&) { return std::optional<std::uint64_t>(c.free_bytes); };
-    const std::string path = folder.File("r" + std::to_string(c.free_bytes) + "-" + std::to_string(c.samples) + ".out");
-    commands.host.Answer = platform::FileDialogResult{path, 1};
-    if (c.cancel) commands.host.Answer.reset();
-    records::SaveRecord(commands.context);
-    EXPECT_EQ(std::filesystem::exists(path), c.written) << path;
-    EXPECT_EQ(commands.host.Messages.size(), c.messages) << path;
-    EXPECT_EQ(rec.view.SaveSelection, 0);
-  }
-}
-
-// Drops the override of file permissions from this thread while it lives, so even a privileged
-// test run meets a read-only folder as a user does.
-class WithoutPermissionOverride {
- public:
-  WithoutPermissionOverride() {
-    syscall(SYS_capget, &header_, saved_);
-    __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
-    reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
-    syscall(SYS_capset, &header_, reduced);
-  }
-  ~WithoutPermissionOverride() { syscall(SYS_capset, &header_, saved_); }
-
- private:
-  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
-  __user_cap_data_struct saved_[2]{};
+// A fresh folder under the test output folder, removed with its files at the end.
+struct Folder {
+  explicit Folder(const char* name) : path(fs::path(VESSAMOR_TEST_OUTPUT_DIR) / name) { fs::remove_all(path), fs::create_directories(path); }
+  ~Folder() { fs::remove_all(path); }
+  std::size_t Files() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(path), {})); }
+  fs::path path;
 };
 
-// File sizes beyond the limit fail as on a full disk while it lives.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    previous_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previous_);
-  }
+std::vector<std::uint8_t> ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+void WriteAll(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+}
 
- private:
-  rlimit saved_{};
-  void (*previous_)(int) = nullptr;
+// Three channels of 1000 samples need 3 x 999 x 2 = 5994 bytes of a binary file: 70 % of 8600
+// free bytes is room enough, of 8563 not.
+TEST(SaveRecordCommand, TheLastExtensionChoosesTheWriterOnceTheRecordAndTheSpaceAllowIt) {
+  const struct {
+    const char* typed;  // none: cancelled
+    int filter;
+    const char* written;  // "none": nothing written
+    char first_byte;
+    std::uint32_t samples = 1000;
+    std::uint64_t free_bytes = 1ull << 40;
+  } cases[] = {{"a.out", 2, "a.out", 'P'},         {"b.OUT", 1, "b.OUT", 'P'}, {"c.out.txt", 1, "c.out.txt", 'T'},
+               {"d.txt.xls", 1, "d.txt.xls", 'S'}, {"e.dat", 1, "e.dat", 'S'}, {"f", 3, "f.txt", 'T'},
+               {"g", 2, "g.xls", 'S'},             {"h", 1, "h.out", 'P'},     {"i.out", 1, "none", 0, 1000, 8563},
+               {"j.out", 1, "none", 0, 11},        {"k.out", 1, "k.out", 'P', 12}, {"l.out", 1, "l.out", 'P', 1000, 8600},
+               {nullptr, 1, "none", 0}};
+  Folder folder("records-save");
+  for (const auto& c : cases) {
+    RecordedView rec({1, 1, 1}, c.samples);
+    rec.view.RecordName = "old.out";
+    rec.view.SaveSelection = 1;
+    Commands commands(rec.view, c.typed != nullptr ? std::optional(folder.path / c.typed) : std::nullopt, c.filter);
+    commands.context.FreeBytes = [&](const std::string&) { return std::optional(c.free_bytes); };
+    records::SaveRecord(commands.context);
+    const auto bytes = ReadAll(folder.path / c.written);
+    EXPECT_EQ(bytes.empty() ? 0 : bytes[0], c.first_byte) << c.written;
+    EXPECT_EQ(commands.host.Messages.size(), c.free_bytes == 8563 ? 1u : 0u);
+    EXPECT_EQ(std::tie(commands.host.OfferedName, rec.view.SaveSelection), std::tuple("old", 0));
+    EXPECT_EQ(rec.view.RecordName, c.first_byte == 'P' ? c.written : "old.out");  // a whole binary record takes its file's name
+  }
+  EXPECT_EQ(folder.Files(), 10u);
+}
+
+// A full disk (file sizes limited), then a read-only folder met without the privilege that
+// overrides permissions, as a user meets it.
+struct Obstacle {
+  explicit Obstacle(bool full, const fs::path& folder) {
+    getrlimit(RLIMIT_FSIZE, &saved_limit);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{full ? 1000 : saved_limit.rlim_cur, saved_limit.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    if (full) return;
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    syscall(SYS_capget, &header, saved_caps);
+    __user_cap_data_struct reduced[2] = {saved_caps[0], saved_caps[1]};
+    reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+    syscall(SYS_capset, &header, reduced);
+  }
+  ~Obstacle() { setrlimit(RLIMIT_FSIZE, &saved_limit), syscall(SYS_capset, &header, saved_caps); }
+  rlimit saved_limit{};
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct saved_caps[2]{};
 };
 
 TEST(SaveRecordCommand, AFailedWriteLeavesTheOldFileAsItWasAndSaysSo) {
-  ScratchFolder folder("failures");
-  const std::string path = folder.File("old.out");
-  const std::vector<std::uint8_t> old_bytes{'o', 'l', 'd'};
+  Folder folder("records-failures");
   RecordedView rec({1, 1}, 5000);
-  for (const bool english : {false, true}) {
-    for (const bool full : {true, false}) {
-      WriteAll(path, old_bytes);
-      Commands commands(rec.view);
-      commands.context.EnglishUi = english;
-      {
-        std::optional<FileSizeLimit> limit;
-        std::optional<WithoutPermissionOverride> no_override;
-        if (full) limit.emplace(1000);
-        if (!full) {
-          std::filesystem::permissions(folder.path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-          no_override.emplace();
-        }
-        commands.Save(path);
-      }
-      std::filesystem::permissions(folder.path, std::filesystem::perms::owner_all);
-      EXPECT_EQ(ReadAll(path), old_bytes);
-      EXPECT_EQ(folder.FileCount(), 1u);  // no temporary file left behind
-      ASSERT_EQ(commands.host.Messages.size(), 1u);
-      EXPECT_EQ(commands.host.Messages[0], english ? "File write error" : "Ошибка записи файла");
-    }
+  for (const bool full : {true, false}) {
+    WriteAll(folder.path / "old.out", {'o', 'l', 'd'});
+    Commands commands(rec.view, folder.path / "old.out");
+    commands.context.EnglishUi = full;
+    Obstacle(full, folder.path), records::SaveRecord(commands.context);  // saved while the obstacle stands
+    fs::permissions(folder.path, fs::perms::owner_all);
+    EXPECT_EQ(ReadAll(folder.path / "old.out"), std::vector<std::uint8_t>({'o', 'l', 'd'}));
+    EXPECT_EQ(folder.Files(), 1u);  // no temporary file left behind
+    EXPECT_EQ(commands.host.Messages, std::vector<std::string>{full ? "File write error" : "Ошибка записи файла"});
   }
 }
 
-TEST(SaveRecordCommand, TheSelectionRunsBetweenTheSetMarkersInAscendingOrder) {
+TEST(SaveRecordCommand, TheSelectionRunsFromTheEarlierMarkersColumnToTheLaterOnesEnd) {
   RecordedView rec({1}, 5000);
-  ColumnRecord* columns = rec.view.Channel(0).Columns;
-  columns[100] = ColumnRecord{0, 0, 0, 0, 10, 1000, 0.0};
-  columns[300] = ColumnRecord{0, 0, 0, 0, 10, 3000, 0.0};
+  rec.view.Channel(0).Columns[100] = ColumnRecord{0, 0, 0, 0, 10, 1000, 0.0};
+  rec.view.Channel(0).Columns[300] = ColumnRecord{0, 0, 0, 0, 10, 3000, 0.0};
   const struct {
-    std::array<std::uint16_t, 4> columns;  // 0: marker not set
+    std::array<std::uint16_t, 4> columns;  // 0: not set
     std::uint8_t selection;
-    records::SaveRange range;
-  } cases[] = {{{0, 100, 0, 0}, 1, {1000, 4000}}, {{300, 0, 0, 100}, 1, {1000, 2010}},
-               {{0, 0, 0, 0}, 1, {0, 5000}},       {{100, 300, 0, 0}, 0, {0, 5000}}};
+    std::uint32_t first, count;
+  } cases[] = {{{0, 100, 0, 0}, 1, 1000, 4000}, {{300, 0, 0, 100}, 1, 1000, 2010}, {{0, 0, 0, 0}, 1, 0, 5000},
+               {{100, 300, 0, 0}, 0, 0, 5000}};
   for (const auto& c : cases) {
-    for (std::size_t m = 0; m < 4; ++m) {
-      rec.view.Markers[m].Set = c.columns[m] != 0;
-      rec.view.Markers[m].Column = c.columns[m];
-    }
+    for (std::size_t m = 0; m < 4; ++m) rec.view.Markers[m].Set = c.columns[m] != 0, rec.view.Markers[m].Column = c.columns[m];
     rec.view.SaveSelection = c.selection;
     const records::SaveRange range = records::ChooseSaveRange(rec.view);
-    EXPECT_EQ(range.First, c.range.First);
-    EXPECT_EQ(range.Count, c.range.Count);
+    EXPECT_EQ(std::tie(range.First, range.Count), std::tie(c.first, c.count));
   }
-  // A selection's file holds its codes only; the view keeps its name.
-  ScratchFolder folder("selection");
-  Commands commands(rec.view);
-  rec.view.SaveSelection = 1;
-  commands.Save(folder.File("part.out"));
-  const auto read = records::ReadBinaryRecord(records::MemorySource(ReadAll(folder.File("part.out"))), kCapacity);
-  ASSERT_EQ(read.Record.Channels[0].Codes.size(), 2010u);
-  EXPECT_EQ(read.Record.Channels[0].Codes[0], 0);  // sample 1000
-  EXPECT_EQ(rec.view.RecordName, "");
 }
 
-TEST(OpenRecordCommand, ADamagedFileSaysSoAndOnlyARefusedOneLeavesTheViewUntouched) {
-  ScratchFolder folder("open");
+TEST(OpenRecordCommand, ADamagedFileSaysSoAndARefusedOrForeignOneLeavesTheViewUntouched) {
+  Folder folder("records-open");
   RecordedView source({1, 1}, 1000);
   const auto good = records::WriteBinaryRecord(source.view, {0, 1000});
-  auto truncated = good;
-  truncated.resize(good.size() - 1000);
-  auto nan = good;
+  auto cut = good, nan = good, no_magic = good;
+  cut.resize(good.size() - 1000);
   nan[16] = nan[17] = 0xFF, nan[18] = 0xC0, nan[19] = 0x7F;
-  auto no_magic = good;
   no_magic[0] = '2';
   const struct {
     const char* name;
     std::vector<std::uint8_t> bytes;
     std::size_t messages;
-    std::uint32_t last_index;  // after the load; 4999 is the view's own record
-  } cases[] = {{"good.out", good, 0, 999},   {"cut.out", truncated, 1, 499}, {"nan.out", nan, 1, 4999},
-               {"magic.out", no_magic, 0, 4999}, {"text.txt", {1, 2, 3}, 0, 3},  {"missing.out", {}, 0, 4999}};
+    std::uint32_t last_index;  // 4999: the view's own record
+  } cases[] = {{"good.out", good, 0, 999},        {"cut.out", cut, 1, 499},      {"nan.out", nan, 1, 4999},
+               {"magic.out", no_magic, 0, 4999}, {"text.txt", {1, 2, 3}, 0, 3}, {"missing.out", {}, 0, 4999}};
   for (const auto& c : cases) {
     RecordedView rec({5}, 5000);
-    if (!c.bytes.empty()) WriteAll(folder.File(c.name), c.bytes);
-    Commands commands(rec.view);
-    commands.Open(folder.File(c.name));
-    EXPECT_EQ(commands.host.Messages.size(), c.messages) << c.name;
-    EXPECT_EQ(rec.view.LastSampleIndex, c.last_index) << c.name;
+    if (!c.bytes.empty()) WriteAll(folder.path / c.name, c.bytes);
+    Commands commands(rec.view, folder.path / c.name);
+    records::OpenRecord(commands.context);
+    EXPECT_EQ(std::tuple(commands.host.Messages.size(), rec.view.LastSampleIndex), std::tie(c.messages, c.last_index)) << c.name;
     if (c.last_index == 4999) {
-      EXPECT_EQ(rec.view.SensorCode, 0);
-      EXPECT_EQ(rec.view.Channel(0).SensorCode, 5);
-      EXPECT_EQ(rec.view.LiveSetupKept, 0);
+      EXPECT_EQ(std::tie(rec.view.SensorCode, rec.view.Channel(0).SensorCode, rec.view.LiveSetupKept), std::tuple(0, 5, 0));
     }
   }
 }
@@ -235,33 +197,26 @@ TEST(RecordingStartAfterALoad, GivesTheLiveSetUpBackAndRebuildsTheHeaderOnlyForA
     std::vector<std::string> calls;
     ViewSetupHooks& hooks = rec.view.SetupHooks;
     hooks.RestoreSetupFromReference = [&] { calls.push_back("setup"); };
-    hooks.RestoreCaption = [&] {
-      calls.push_back("caption");
-      if (!same_kind) rec.view.SensorCode = 9;
-    };
+    hooks.RestoreCaption = [&] { calls.push_back("caption"), rec.view.SensorCode = same_kind ? 1 : 9; };
     hooks.SyncIndicatorPanes = [&] { calls.push_back("panes"); };
     hooks.SetupGraphHeader = [&] { calls.push_back("header"); };
     records::LoadedRecord loaded;
     loaded.Channels[0].Present = true;
+    loaded.Channels[0].Settings.SensorCode = 1;
     loaded.Channels[0].Codes.assign(100, 7);
     ASSERT_TRUE(records::ValidateLoadedRecord(loaded, kCapacity));
     records::ApplyLoadedRecord(rec.view, loaded, "r.out");
-    ASSERT_EQ(rec.view.LiveSetupKept, 1);
     // A unit bound meanwhile sets up the kept live channel, not the loaded one.
     EXPECT_EQ(&rec.view.BindingTarget(2), rec.view.ReferenceChannels[2].get());
-
     calls.clear();
     FakeWindowSide side;  // outlives the manager, which tells it of its end
     DeviceManager manager;
     rec.view.AttachDevices(manager, side);
     DeviceThreadState = kDevicePaused;
     rec.view.ToggleRecording();  // no unit: nothing starts, but the live set-up is back
-    ResetDeviceStatus();
-    ResetWorkerStatus();
-    std::vector<std::string> expected{"setup", "caption", "panes"};
-    if (!same_kind) expected.push_back("header");
-    EXPECT_EQ(calls, expected);
-    EXPECT_EQ(rec.view.LiveSetupKept, 0);
+    ResetDeviceStatus(), ResetWorkerStatus();
+    EXPECT_EQ(calls, (same_kind ? std::vector<std::string>{"setup", "caption", "panes"}
+                                : std::vector<std::string>{"setup", "caption", "panes", "header"}));
     EXPECT_EQ(&rec.view.BindingTarget(2), &rec.view.Channel(2));
   }
 }
