@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -121,15 +124,17 @@ TEST(SheetExport, LibreOfficeReadsTheLabelsAndNumbers) {
   }
   RecordedView r({0}, 20);
   MakePlain(r.view, 1000, [](std::size_t, std::uint32_t i) { return i * 10; });
-  const std::string bytes = records::WriteSheetRecord(r.view, {0, 20}, false);
-  const recordtest::ScratchFolder dir("sheet-round-trip");
-  recordtest::WriteAll(dir.File("record.xls"), {bytes.begin(), bytes.end()});
-  const std::string command = "cd '" + dir.path.string() + "' && LC_ALL=C.UTF-8 timeout 120 soffice --headless "
-                              "-env:UserInstallation=file://" + dir.File("profile") +
-                              " --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76' record.xls > /dev/null 2>&1";
+  const std::string dir = std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/records-sheet-round-trip";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir + "/record.xls", std::ios::binary) << records::WriteSheetRecord(r.view, {0, 20}, false);
+  const std::string command = "cd '" + dir + "' && LC_ALL=C.UTF-8 timeout 120 soffice --headless " +
+                              "-env:UserInstallation=file://" + dir + "/profile --convert-to " +
+                              "'csv:Text - txt - csv (StarCalc):44,34,76' record.xls > /dev/null 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0);
-  const std::vector<std::uint8_t> csv_bytes = recordtest::ReadAll(dir.File("record.csv"));
-  const std::string csv(csv_bytes.begin(), csv_bytes.end());
+  std::stringstream read;
+  read << std::ifstream(dir + "/record.csv").rdbuf();
+  const std::string csv = read.str();
   for (const char* expected : {"Частота,Гц", "Канал 1", "\"время,сек\",\"U,В\"", "1000", "0.019,1.89999997"}) {
     EXPECT_NE(csv.find(expected), std::string::npos) << expected << " in\n" << csv;
   }
