@@ -261,7 +261,8 @@ AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, con
     for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
       VessamorChannel& ch = view.Channel(k);
       const LoadedChannel& loaded = record.Channels[k];
-      const std::size_t count = loaded.Present && ch.Codes != nullptr ? std::min<std::size_t>(loaded.Codes.size(), ch.CodeCapacity) : 0;
+      const std::size_t count =
+          loaded.Present && ch.Codes != nullptr ? std::min<std::size_t>(loaded.Codes.size(), ch.CodeCapacity) : 0;
       std::copy_n(loaded.Codes.begin(), count, ch.Codes);
       ch.CodeCount = static_cast<std::uint32_t>(count);
       if (loaded.HasSettings && !loaded.Settings.HasRunRange && count > 1) {

@@ -31,6 +31,8 @@ constexpr std::uint64_t kSheetBytesPerSample = 19;
 constexpr std::uint64_t kUsableSpacePercent = 70;
 // A record of this many samples or fewer is not worth a file.
 constexpr std::uint32_t kShortestSavedLastIndex = 10;
+// The text import reads no further than this: far more rows than any view holds.
+constexpr std::uint64_t kTextImportLimit = 256ull << 20;
 
 std::string Lower(std::string_view text) {
   std::string out(text);
@@ -194,6 +196,8 @@ void SaveRecord(RecordCommandContext& context) {
 
 void OpenRecord(RecordCommandContext& context) {
   GraphView& view = context.View;
+  // The units write into the channels while they record: a load would pull the buffer from under them.
+  if (view.Recording.load() != 0) return;
   platform::FileDialogRequest request;
   request.title = "Load record";
   request.filters = {{"Record", "*.out"}};
@@ -207,7 +211,7 @@ void OpenRecord(RecordCommandContext& context) {
 
   if (LastExtension(chosen->path) != ".out") {
     const TextImportFn import = FormatsOf(context).ImportText;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min(file.Size(), kTextImportLimit)));
     if (import == nullptr || !file.ReadAt(0, bytes.data(), bytes.size())) return;
     if (import(view, bytes, title) != 0) RedrawView(view);
     return;
