@@ -6,6 +6,7 @@
 #include <limits>
 #include <mutex>
 #include <string_view>
+#include <utility>
 
 #include "graph/graph_view.h"
 #include "records/loaded_record.h"
@@ -64,8 +65,6 @@ constexpr std::string_view kChannelHead = "\xEA\xE0\xED";
 constexpr std::string_view kEndWord = "\xCAo\xED\xE5\xF6";
 // What the token buffer holds; the rest of a longer token is skipped.
 constexpr std::size_t kTokenLimit = 259;
-constexpr std::uint32_t kMaxRate = 200000;
-constexpr std::uint32_t kFallbackRate = 1000;
 
 class TokenReader {
  public:
@@ -125,7 +124,7 @@ std::optional<TextRecordImport> ParseTextRecord(std::string_view bytes, std::uin
 
   TextRecordImport record;
   record.SensorCode = entry->Code;
-  record.Rate = rate <= 0 || rate > kMaxRate ? kFallbackRate : static_cast<std::uint32_t>(rate);
+  record.Rate = rate <= 0 || rate > kHighestRecordRate ? kDefaultRecordRate : static_cast<std::uint32_t>(rate);
   record.Codes.resize(channels);
   const std::uint32_t row_limit = sample_capacity / channels;
   bool ended = false;
@@ -144,7 +143,7 @@ std::optional<TextRecordImport> ParseTextRecord(std::string_view bytes, std::uin
 }
 
 std::uint8_t ReadTextRecord(GraphView& view, std::string_view bytes, const std::string& title) {
-  const std::optional<TextRecordImport> text = ParseTextRecord(bytes, view.SampleCapacity);
+  std::optional<TextRecordImport> text = ParseTextRecord(bytes, view.SampleCapacity);
   if (!text) return 0;
   LoadedRecord record;
   record.Rate = text->Rate;
@@ -154,7 +153,7 @@ std::uint8_t ReadTextRecord(GraphView& view, std::string_view bytes, const std::
   for (std::size_t c = 0; c < text->Codes.size(); ++c) {
     record.Channels[c].Present = true;
     record.Channels[c].Settings.SensorCode = text->SensorCode;
-    record.Channels[c].Codes = text->Codes[c];
+    record.Channels[c].Codes = std::move(text->Codes[c]);
   }
   if (!ValidateLoadedRecord(record, view.SampleCapacity)) return 0;
   ApplyLoadedRecord(view, record, title);
