@@ -61,6 +61,7 @@ bool MainWindow::CreateMainWindow(bool command_line_english) {
   Bytes.EnglishUi = english ? 1 : 0;
   UiLanguage = english ? kLanguageEnglish : kLanguageRussian;
   host_.SetWindowTitle(LoadString(kStringTitle, UiLanguage));
+  host_.SetWindowIcon(LoadIconResource(kMainIcon));
   window.SetHandler(this);
   InitMainWindow();
   LayoutSuspended = 0;
@@ -68,6 +69,7 @@ bool MainWindow::CreateMainWindow(bool command_line_english) {
 }
 
 void MainWindow::InitMainWindow() {
+  Tone = std::make_unique<TestTone>(host_.Audio(), static_cast<TestToneHost&>(*this));
   // 1. Device notifications: arrivals come on the window thread.
   host_.SetDeviceArrivalHandler(
       [this](const std::string& name, int state) { OnDeviceInterfaceChange(name, state); });
@@ -140,8 +142,9 @@ void MainWindow::InitMainWindow() {
   intro.WaveGradientWidth = static_cast<std::int32_t>(static_cast<float>(static_cast<std::int32_t>(Metrics.ScaleX * 73.0f)) * Metrics.ScaleX);
   intro.PanelGradientWidth = static_cast<std::int32_t>(Metrics.ScaleX * 19.0f);
   if (LibraryBound == 0) Window().PostClose();
-  // 18.
+  // 18. The intro's first frame paints the whole window.
   StartIntroTimer(0, 50, 1000, kTimerIntro);
+  InvalidateLocal();
   // 19.
   for (std::size_t k = 0; k < IndicatorPanes.size(); ++k) IndicatorPanes[k] = View->Channel(k).SavedShown;
 }
@@ -174,6 +177,7 @@ void MainWindow::StopAcquisition() {
 }
 
 void MainWindow::OnClose() {
+  if (Tone) Tone->StopTestTone();
   Closing[0] = 1;
   Closing[1] = 1;
   host_.SetDeviceArrivalHandler({});
