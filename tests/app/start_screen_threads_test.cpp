@@ -21,13 +21,10 @@ using platform::WindowRect;
 
 // Per-thread milliseconds that pass when a thread sleeps; the bus follows, with a breath of real time.
 struct FastClock : UnitClock {
-  static std::uint32_t& Own() {
-    thread_local std::uint32_t now = 100000;
-    return now;
-  }
-  std::uint32_t NowMs() override { return Own(); }
+  static inline thread_local std::uint32_t now = 100000;
+  std::uint32_t NowMs() override { return now; }
   void SleepMs(std::uint32_t ms) override {
-    Own() += ms;
+    now += ms;
     sim::Bus::Instance().Advance(std::chrono::milliseconds(ms));
     std::this_thread::sleep_for(std::chrono::microseconds(200));
   }
@@ -51,9 +48,9 @@ struct StartScreenSensors : ::testing::Test {
     return w;
   }
   std::vector<std::uint32_t> OnBus() {
-    std::vector<std::uint32_t> locations;
-    for (sim::UnitId id : bus.Units()) locations.push_back(bus.Info(id)->LocationId);
-    return locations;
+    std::vector<std::uint32_t> at;
+    for (sim::UnitId id : bus.Units()) at.push_back(bus.Info(id)->LocationId);
+    return at;
   }
   // The table lists `expected`; button i shows table unit i, the rest are hidden; no slot holds a
   // unit twice or one the table no longer lists.
