@@ -94,6 +94,10 @@ TEST(DeviceSlots, StatusBitsTwinsAndReattaching) {
   ASSERT_TRUE(r.binder.AttachDeviceToSlot(a, 2));
   EXPECT_EQ(r.slots[0].Prepared, 0);
   EXPECT_EQ(r.binder.CountUsedSlots(), 1);
+  // Rebound after a search that dropped it: neither the slot nor its channel keeps the unit.
+  r.binder.RebindSlotDevices({&twin}, 0);
+  EXPECT_EQ(r.slots[0].Device, nullptr);
+  EXPECT_EQ(r.slots[0].Channels[0]->Device, nullptr);
 }
 
 TEST(DeviceSlots, ReconcileKeepsListedUnitsPacksWithoutDuplicatesAndTakesReplacedObjects) {
