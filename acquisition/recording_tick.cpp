@@ -81,6 +81,8 @@ void GraphView::ComputeStartIndexes() {
   Derived.SpeedChannel = speed_channel;
   Derived.AccelChannel = accel_channel;
 
+  // The rate detectors' start routines below size their windows from the record's rate.
+  RecordRate = RateSetting;
   bool timed = false;
   for (auto& live : Channels) {
     VessamorChannel& channel = *live;
@@ -130,7 +132,6 @@ void GraphView::ComputeStartIndexes() {
 
   Markers.fill(MarkerRecord{});
   MarkerWasSet.fill(0);
-  RecordRate = RateSetting;
 
   SampleCount = 0;
   Sweep.PreviousSampleCount = 0;
