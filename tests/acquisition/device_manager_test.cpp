@@ -1,6 +1,7 @@
 // Tests of the device manager over the simulated bus: the slot table through searches, the factory, start packets and stop.
 #include <algorithm>
 #include <map>
+#include <string_view>
 #include <typeinfo>
 
 #include "manager_test_support.h"
@@ -290,6 +291,18 @@ TEST_F(DeviceManagerTest, ByteLimitAndTransferTuning) {
     EXPECT_EQ(last("FT_SetUSBParameters"), (std::vector<std::uint32_t>{c.in_transfer, 128}));
     EXPECT_EQ(last("FT_SetLatencyTimer"), (std::vector<std::uint32_t>{c.latency}));
   }
+  // The latency pair's status is not tested: failing, or missing from the library, the unit measures.
+  bus.FailCall("FT_SetLatencyTimer", 1);
+  bus.FailCall("FT_GetLatencyTimer", 1);
+  EXPECT_TRUE(TuneFtdiTransfer(*Unit(1), 1000));
+  ASSERT_TRUE(BindFtdiLibrary([](const char* name) -> void* {
+    return std::string_view(name).ends_with("LatencyTimer") ? nullptr : sim::d2xx::Resolve(name);
+  }));
+  StartAll(1000, 5000);
+  EXPECT_TRUE(Unit(1)->IsOpen());
+  bus.Advance(std::chrono::milliseconds(50));
+  Unit(1)->Poll();
+  EXPECT_GT(slots[1]->Channels[0]->CodeCount, 0u);
 }
 
 TEST_F(DeviceManagerTest, StopAsksTheWorkerForStopBytesOrASearch) {

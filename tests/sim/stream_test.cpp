@@ -119,10 +119,12 @@ TEST_F(BusTest, SignalsClampAndNoiseStaysInItsBandRepeatably) {
 TEST(UnitList, ParsesEntriesAndReportsBadOnes) {
   std::vector<std::string> errors;
   std::vector<sim::UnitSpec> units = sim::ParseUnitList(
-      "wired:15/1063:sine|ramp=0,4095,2;wired:desc=04 plain::AB12;laser:15/1063;wired:1;wired:15/1063:wobble",
+      "wired:15/1063:sine|ramp=0,4095,2;wired:desc=04 plain::AB12;laser:15/1063;wired:1;wired:15/1063:wobble;"
+      "wired:15/1063:noise=0,0,-1;wired:15/1063:noise=0,0,1e30;wired:15/1063:noise=0,0,nan;wired:15/1063:noise=1,2,3",
       &errors);
-  ASSERT_EQ(units.size(), 2u);
-  EXPECT_EQ(errors.size(), 3u);
+  ASSERT_EQ(units.size(), 3u);
+  EXPECT_EQ(errors.size(), 6u);
+  EXPECT_EQ(errors[3], "wired:15/1063:noise=0,0,-1: bad signal");
   ASSERT_EQ(units[0].Signals.size(), 2u);
   EXPECT_EQ(units[0].Signals[1].Shape, sim::SignalShape::Ramp);
   EXPECT_EQ(units[1].SerialNumber, "AB12");
