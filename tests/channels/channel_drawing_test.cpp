@@ -98,34 +98,9 @@ TEST_F(CurveTest, EmptyOrUnlinkedChannelDrawsNothing) {
 }
 
 // Maps of the axes, with values that must never reach a pixel.
-float Hundredth(const float* v) { return *v / 100.0f; }
-float FortyTimes(const float* f) { return *f * 40.0f; }
 float NotANumber(const float*) { return kNaN; }
 float Infinite(const float*) { return kInf; }
 float Huge(const float*) { return 1.0e30f; }
-
-TEST_F(CurveTest, GainedChannelTakesTheTopValueThroughBothAxes) {
-  struct Case {
-    ScaleMapFnType forward, inverse;
-    float gain;
-  };
-  for (const Case& c : {Case{nullptr, nullptr, 0.5f}, Case{&Hundredth, &FortyTimes, 0.75f}}) {
-    surface.Fill(kWhite);
-    Link(0, Flat).ScaleMappingPair.Forward = c.forward;
-    VessamorChannel& gained = Link(1, [](std::uint32_t) { return 0; });
-    gained.ScaleMappingPair.Inverse = c.inverse;
-    gained.PlotGainOn = 1;
-    gained.PlotGain = c.gain;
-    float top = static_cast<float>(view.Scale.TopValue);
-    const float fraction = c.forward != nullptr ? c.forward(&top) : top;
-    const float mapped = c.inverse != nullptr ? c.inverse(&fraction) : fraction;
-    const auto base = static_cast<int>(mapped * c.gain / view.Scale.ValuePerPixel + view.ValueOriginPixel);
-    gained.DrawCurve(ren, 1, 300);
-    const auto [first, last] = CoveredRows(base, gained.PenWidth);
-    EXPECT_EQ(surface.GetPixel(X(100), first), AsColour(gained.Colour)) << c.gain;
-    EXPECT_EQ(surface.GetPixel(X(100), last + 1), kWhite) << c.gain;
-  }
-}
 
 TEST_F(CurveTest, UnusableNumbersNeverReachAPixel) {
   struct Case {
@@ -230,31 +205,6 @@ TEST_F(IndicatorTest, StandardStripEndsAtTheStripsRightEdge) {
     EXPECT_NEAR(unit.top - value.top, (h - unit_h) * (c.sensor_code == 31 ? 0.4 : 1.0), 1e-9);
     EXPECT_EQ(ch.LabelRect, label);  // everything fits, so the kept box is the strip itself
     EXPECT_EQ(window.LineSpacing, 15.0);
-  }
-}
-
-TEST_F(IndicatorTest, CaptionedStylesFollowOnFromTheLeftWithTheColumnsTime) {
-  struct Case {
-    std::uint8_t style;
-    std::uint32_t rate;
-    std::uint16_t column;
-    float text_size;
-  };
-  // Column 0 has no caption and keeps the large text.
-  for (const Case& c : {Case{1, 1000, 5, 0.0f}, Case{2, 10000, 7, 2.0f}, Case{3, 10001, 9, 1.2f}, Case{1, 0, 5, 0.0f},
-                        Case{1, 1000, 0, 0.0f}}) {
-    VessamorChannel& ch = Channel();
-    ch.IndicatorStyle = c.style;
-    ch.IndicatorTextSize = c.text_size;
-    view.RateSetting = c.rate;
-    ch.LayoutIndicator(strip, c.column);
-    char expected[64];
-    std::snprintf(expected, sizeof expected, "%.*f", c.rate >= 10001 ? 5 : (c.rate >= 1001 ? 4 : 3),
-                  c.rate > 0 ? table[c.column].FirstSample / static_cast<double>(c.rate) : 0.0);
-    EXPECT_EQ(ch.IndicatorCaption, c.column != 0 ? std::string(expected) : std::string());
-    EXPECT_NEAR(ch.IndicatorScale, c.column == 0 ? 4.1 * S() : (c.style == 1 ? 1.5 * S() : c.text_size), 1e-6);
-    EXPECT_NEAR(Slot(ch.ValueLineGeometry, 0).left, strip.Left + 5.0 * S(), 1e-9);
-    EXPECT_NEAR(Slot(ch.ValueLineGeometry, 2).left - Slot(ch.ValueLineGeometry, 1).right, 16.0 * S(), 1e-9);
   }
 }
 

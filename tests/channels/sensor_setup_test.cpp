@@ -150,35 +150,6 @@ TEST(SensorSetupChannels, TheRequestIsNeverLeftPending) {
   }
 }
 
-TEST(SensorSetupRows, SymbolsUnitsAndWidthsFollowTheInterfaceLanguage) {
-  struct Case {
-    std::uint16_t kind;
-    bool english;
-    const char *symbol, *unit;
-    std::uint16_t decimals;
-    std::int32_t value_width, unit_width;
-    float bottom, top;
-  };
-  const Case cases[] = {
-      {1, false, "T", "°C", 2, 6, 2, -10, 110},
-      {31, false, "\xD0\x90", "град", 1, 6, 4, -400, 400},  // Cyrillic A
-      {76, true, "Y", "", 1, 5, 4, 0, 250},
-      {84, false, "P", "мм рт.ст.", 0, 4, 8, 0, 60},
-  };
-  for (const Case& c : cases) {
-    SetupView f(c.english);
-    f.SetupAll(c.kind);
-    const VessamorChannel& ch = f.Ch(0);
-    SCOPED_TRACE(testing::Message() << "kind " << c.kind << (c.english ? " en" : " ru"));
-    EXPECT_EQ(ch.Symbol + "|" + ch.Unit + "|" + ch.TimeUnit,
-              std::string(c.symbol) + "|" + c.unit + (c.english ? "|s" : "|сек"));
-    EXPECT_EQ((std::array<int, 3>{ch.Decimals, ch.ValueWidth, ch.UnitWidth}),
-              (std::array<int, 3>{c.decimals, c.value_width, c.unit_width}));
-    EXPECT_FLOAT_EQ(AxisAt(ch, 0.0f), c.bottom);
-    EXPECT_FLOAT_EQ(AxisAt(ch, 1.0f), c.top);
-  }
-}
-
 TEST(SensorSetupRows, EveryRowsAxisMatchesTheKindsScaleSpan) {
   GraphView view;
   for (const SensorKindRow& row : SensorKindRows()) {
@@ -286,35 +257,6 @@ TEST(SensorRangeSwitch, BreathingShowsTheRateOnlyInDisplayMode1AndOtherCodesAreS
   VessamorChannel loose;  // no main window: the signal display, Russian texts
   loose.SwitchSensorRange(40);
   EXPECT_EQ(loose.Unit + loose.TimeUnit, " сек");
-}
-
-TEST(DefaultSampleRate, RatesByKindAndUnitType) {
-  struct Case {
-    std::uint16_t kind;
-    std::uint8_t device_type;
-    std::uint32_t rate;
-  };
-  const Case cases[] = {{27, 11, 125},   {46, 1, 125},    {84, 11, 125},   {41, 11, 10000}, {74, 2, 10000},
-                        {77, 11, 10000}, {44, 7, 100000}, {44, 11, 25000}, {78, 7, 100000}, {78, 11, 10000},
-                        {79, 3, 10000},  {64, 11, 1000},  {0, 7, 1000},    {200, 11, 1000}};
-  for (const Case& c : cases) {
-    GraphView view;
-    view.RecordRate = 333;
-    view.SensorCode = c.kind;
-    view.DefaultSampleRate(c.device_type);
-    EXPECT_EQ(view.RateSetting, c.rate) << c.kind << " type " << int(c.device_type);
-    EXPECT_EQ(view.RecordRate, 333u) << c.kind;
-  }
-}
-
-TEST(ScaleSpans, GivenEntriesHaveTheirDefaultSpan) {
-  const std::pair<std::size_t, float> given[] = {{0, 4},     {1, 120},   {4, 1100},  {15, 4096}, {24, 3600}, {35, 1},
-                                                 {48, 1000}, {71, 0.5f}, {80, 6000}, {85, 700},  {88, 200}};
-  GraphView view;
-  view.ScaleSpans.fill(-1.0f);
-  view.InitScaleSpans();
-  for (const auto& [k, span] : given) EXPECT_FLOAT_EQ(view.ScaleSpans[k], span) << k;
-  for (float span : view.ScaleSpans) EXPECT_GT(span, 0.0f);
 }
 
 }  // namespace
