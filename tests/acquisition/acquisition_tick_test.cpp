@@ -307,32 +307,6 @@ TEST_F(AcquisitionTickTest, DegenerateScalesAndAnEmptyPlotAreHarmless) {
   }
 }
 
-TEST_F(AcquisitionTickTest, RedrawsAreThrottledPerScreen) {
-  struct Case {
-    std::uint8_t graph_screen, display_mode, sensor_page_pending;
-    std::uint32_t interval;
-  } cases[] = {{1, 3, 0, kGraphRedrawMs}, {1, 4, 0, kOtherRedrawMs}, {0, 3, 1, kPictureRedrawMs}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "graph " << int{c.graph_screen} << " mode " << int{c.display_mode});
-    FakeMainWindow fresh;
-    ASSERT_TRUE(view.Init(kCapacity, kPlot, 0, &fresh));
-    view.TickClock = &clock;
-    view.DisplayMode = c.display_mode;
-    view.Sweep.GraphScreen = c.graph_screen;
-    fresh.Bytes.SensorPagePending = c.sensor_page_pending;
-    written = {};
-    Enable({0});
-    Start();
-    for (int tick = 0; tick < 300; ++tick) {
-      clock.Now += 7;
-      Feed(0, 20, Sawtooth);
-      view.AcquisitionTick();
-    }
-    // Steps of 7 ms: a redraw at the first step, then at the first step at or past each interval.
-    EXPECT_EQ(fresh.InvalidateCount(), (300u * 7 - 7) / ((c.interval + 6) / 7 * 7) + 1);
-  }
-}
-
 TEST_F(AcquisitionTickTest, ARestartWaitsMoreThan200MsThenSweepsFromTheNewestSample) {
   Enable({0});
   Start();

@@ -68,22 +68,6 @@ TEST_F(DeviceManagerTest, NonSensorBetweenTwoSensorsLeavesNoPhantomBit) {
   EXPECT_EQ(bus.Log(bus.HandlesOf(other).back()).back().Call, "FT_Close");
 }
 
-TEST_F(DeviceManagerTest, ReorderedListingKeepsTheInvariantAndTheObjects) {
-  const sim::UnitId a = PlugWired(VoltageSensor());
-  const sim::UnitId b = PlugWired(WiredAccelerometer());
-  const sim::UnitId c = PlugWired(VoltageSensor());
-  manager->ScanDevices();
-  std::map<std::uint32_t, FTRecordDevice*> by_location;
-  for (std::size_t s = 0; s < 3; ++s) by_location[Unit(s)->LocationId] = Unit(s);
-  for (const auto& order : std::vector<std::vector<sim::UnitId>>{{c, a, b}, {b, c, a}, {a, b, c}}) {
-    ASSERT_TRUE(bus.Reorder(order));
-    manager->ScanDevices();
-    ExpectInvariant(0b111);
-    for (std::size_t s = 0; s < 3; ++s) EXPECT_EQ(Unit(s), by_location[LocationOf(order[s])]) << "slot " << s;
-  }
-  EXPECT_EQ(manager->RetiredCount(), 0u);
-}
-
 TEST_F(DeviceManagerTest, UnitWhosePortSetUpFailsIsNotPresent) {
   for (int failing : {1, 2}) {  // which unit's port set-up fails
     SCOPED_TRACE(failing);
@@ -103,27 +87,6 @@ TEST_F(DeviceManagerTest, UnitWhosePortSetUpFailsIsNotPresent) {
   manager->ScanDevices();
   ExpectInvariant(0);
   EXPECT_EQ(manager->CountOpenDevices(), 0u);
-}
-
-TEST_F(DeviceManagerTest, FactoryCreatesTheFamilyOfTheType) {
-  struct Case {
-    const std::string* description;
-    const std::type_info* family;
-    std::uint8_t sensor;
-  } cases[] = {{&VoltageSensor(), &typeid(DeviceTwo), 0},
-               {&RadioPulse(), &typeid(DeviceTri), 35},
-               {&LongRangeTimer(), &typeid(DeviceQEMod), 64},
-               {&TypeSix(), &typeid(DeviceSix), 59}};
-  for (const Case& c : cases) PlugWired(*c.description);
-  manager->ScanDevices();
-  ExpectInvariant(0b1111);
-  for (std::size_t s = 0; s < 4; ++s) {
-    EXPECT_TRUE(typeid(*Unit(s)) == *cases[s].family && Unit(s)->SensorCode == cases[s].sensor) << s;
-  }
-  // A fifth unit finds no slot and is left closed.
-  const sim::UnitId fifth = PlugWired(VoltageSensor());
-  manager->ScanDevices();
-  EXPECT_TRUE(bus.HandlesOf(fifth).empty());
 }
 
 TEST_F(DeviceManagerTest, UnitsLeaveOnlyAfterTheWindowHasReconciledWithoutThem) {

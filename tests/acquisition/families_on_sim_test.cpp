@@ -302,23 +302,6 @@ class TimerOnSimTest : public FamiliesOnSimTest {
   std::int64_t period_us = 0;
 };
 
-TEST_F(TimerOnSimTest, FramesOfEitherRangeFillTheirIntervalWithTheEchoDelay) {
-  for (auto [code, entries_per_frame] : {std::pair{kLongRangeCode, kRate / 20}, {kShortRangeCode, kRate / 100}}) {
-    SCOPED_TRACE(code);
-    Fresh();
-    DeviceQEMod& timer = StartTimer(code);
-    // First a frame whose echo count wrapped past 65535: 65000 -> 1000 is 1536 counts.
-    With<Timer>([](Timer& model) { model.QueueFrames({{65000, 1000, 2000}}); });
-    AdvanceUs(4 * period_us);
-    timer.Poll();
-    Codes expected(entries_per_frame, 1536);
-    const Codes rest = Generated(1, 4, entries_per_frame);
-    expected.insert(expected.end(), rest.begin(), rest.end());
-    EXPECT_EQ(CodesOf(*channel), expected);
-    With<Timer>([&](Timer& model) { EXPECT_EQ(model.Threshold(), timer.LowerThreshold); });
-  }
-}
-
 TEST_F(TimerOnSimTest, EchoDelaysAtTheEdgesOfTheRangeAndLateEchoes) {
   // Short range: lower threshold 9776, ten entries per interval; a late echo stands for one more
   // interval per scale of 10000 counts beyond the threshold.
@@ -350,49 +333,7 @@ TEST_F(TimerOnSimTest, EchoDelaysAtTheEdgesOfTheRangeAndLateEchoes) {
   EXPECT_DOUBLE_EQ(timer.Position, static_cast<double>(expected.size()));
 }
 
-TEST_F(TimerOnSimTest, CyclicWrapStartsThePositionOverWithTheRecord) {
-  view.Continuous = 1;
-  DeviceQEMod& timer = StartTimer(kShortRangeCode);
-  const std::uint32_t interval = kRate / 100;
-  timer.ByteLimit = 10 * kTimerFrameSize;
-  AdvanceUs(12 * period_us);
-  timer.Poll();
-  // The two frames past the limit start the record again at sample 0.
-  EXPECT_EQ(events.Resets, 1);
-  EXPECT_EQ(CodesOf(*channel), Generated(10, 12, interval));
-  EXPECT_DOUBLE_EQ(timer.Position, 2.0 * interval);
-  AdvanceUs(period_us);
-  timer.Poll();
-  EXPECT_EQ(CodesOf(*channel), Generated(10, 13, interval));
-  EXPECT_EQ(events.Resets, 1);
-}
-
 // --- Type-6 unit ---
-
-TEST_F(FamiliesOnSimTest, TypeSixProbeWaitsABoundedTimeForAReplyOrSilence) {
-  struct Case {
-    const char* name;
-    std::optional<std::vector<std::uint8_t>> reply;
-    std::int64_t delay_us;
-    bool answered;
-  } cases[] = {
-      {"prompt reply", std::vector<std::uint8_t>{0x3B, 0x3C}, 20000, true},
-      {"silent", std::nullopt, 0, false},
-      {"reply after the wait", std::vector<std::uint8_t>{0x3B, 0x3C}, (kProbeReplyWaitMs + 100) * 1000, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Fresh();
-    PlugKind(kTypeSix, kTypeSixCode);
-    With<sim::TypeSixUnit>([&](sim::TypeSixUnit& model) { model.SetProbeReply(c.reply, c.delay_us); });
-    const std::int64_t before = bus.NowUs();
-    DeviceSix& six = TakeOver<DeviceSix>(kTypeSix, kTypeSixCode);
-    EXPECT_EQ(six.ProbeAnswered, c.answered ? 1 : 0);
-    // Virtual time: a reply ends the wait when it arrives, silence when the limit is reached.
-    EXPECT_EQ(bus.NowUs() - before, c.answered ? c.delay_us : std::int64_t{kProbeReplyWaitMs} * 1000);
-    EXPECT_EQ(bus.Written(six.Handle), std::vector<std::uint8_t>(kTypeSixProbe.begin(), kTypeSixProbe.end()));
-  }
-}
 
 }  // namespace
 }  // namespace unittest

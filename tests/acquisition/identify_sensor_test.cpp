@@ -66,16 +66,5 @@ TEST_F(IdentifySensorTest, EachUnitIsIdentifiedAfreshInTheWindowsLanguage) {
   EXPECT_EQ(std::string(manager.Description.data()), *MakeDescriptionForKey(SensorKey('1', '6', 1300)));
 }
 
-TEST_F(IdentifySensorTest, LibraryWithoutEepromReadFindsNothing) {
-  PlugWired({}, *MakeDescriptionForKey(SensorKey('1', '6', 1300)));
-  ASSERT_TRUE(BindFtdiLibrary([](const char* name) -> void* {
-    return std::string(name) == "FT_EE_Read" ? nullptr : sim::d2xx::Resolve(name);
-  }));
-  FTRecordDevice& manager = Manager();
-  EXPECT_FALSE(manager.IdentifySensor(true));
-  EXPECT_TRUE(manager.IsOpen());
-  ASSERT_TRUE(BindFtdiLibrary(sim::d2xx::Resolve));
-}
-
 }  // namespace
 }  // namespace unittest

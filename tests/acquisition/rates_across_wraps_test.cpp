@@ -11,8 +11,6 @@ namespace unittest {
 namespace {
 
 constexpr std::uint32_t kRate = 100;
-constexpr std::uint32_t kPeriodUs = 1000000 / kRate;
-constexpr std::uint32_t kSeconds = 130;
 
 struct RateKind {
   const char* name;
@@ -30,7 +28,7 @@ struct RateRun {
 
 class RatesAcrossWrapsTest : public UnitTestBase {
  protected:
-  // Records the signal for kSeconds into one channel of `capacity` codes, a poll and a tick every 0.1 s.
+  // Records 130 s of the signal into one channel of `capacity` codes, a poll and a tick every 0.1 s.
   RateRun Record(const RateKind& kind, std::uint32_t capacity) {
     Fresh();
     FakeMainWindow window;
@@ -40,12 +38,11 @@ class RatesAcrossWrapsTest : public UnitTestBase {
     recording.Continuous = 1;
     recording.RateSetting = kRate;
     VessamorChannel& channel = recording.Channel(0);
-    channel.Enabled = 1;
+    channel.Enabled = channel.RateMode = 1;
     channel.SmoothingOn = 0;
     channel.ConfigureFilter();
     recording.SetChannelFlags(4, 0);
     channel.SensorCode = kind.sensor_code;
-    channel.RateMode = 1;
     kind.install(channel);
     recording.Recording = 1;
     recording.ComputeStartIndexes();
@@ -56,13 +53,13 @@ class RatesAcrossWrapsTest : public UnitTestBase {
     unit.Events = &recording.Events();
     unit.BindChannel(0, &channel);
     unit.ByteLimit = 2 * recording.ChannelCapacity;
-    StartWired(unit, 1, kPeriodUs);
+    StartWired(unit, 1, 1000000 / kRate);
 
     RateRun run;
     const RateDetectorState& d = channel.RateDetector;
     std::uint32_t seen = 0;
     double cycle_start = 0.0;
-    for (std::uint32_t step = 0; step < kSeconds * 10; ++step) {
+    for (std::uint32_t step = 0; step < 1300; ++step) {
       AdvanceUs(100000);
       unit.Poll();
       recording.AcquisitionTick();

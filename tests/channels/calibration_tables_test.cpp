@@ -36,20 +36,6 @@ TEST(CalibrationTables, EachTableHitsItsPointsAndIsMonotone) {
   }
 }
 
-TEST(CalibrationTables, StatedValuesOfTheCurrentFlowAndDistanceTables) {
-  const CalibrationTables& t = CalibrationTables::Instance();
-  for (const auto& [id, full] :
-       {std::pair{CalibrationTableId::Current66, 2.7785}, {CalibrationTableId::Current67, 277.85}}) {
-    EXPECT_EQ(t.Table(id)[2047], 0.0f);
-    EXPECT_EQ(t.Table(id)[0], static_cast<float>(-full));
-    EXPECT_EQ(t.Table(id)[4095], static_cast<float>(full));
-  }
-  EXPECT_EQ(t.Table(CalibrationTableId::Flow)[1], 3.779f);
-  EXPECT_EQ(t.Table(CalibrationTableId::Flow)[100], 380.0f);
-  EXPECT_EQ(t.Table(CalibrationTableId::Distance)[2], 800.0f);
-  EXPECT_LT(t.Table(CalibrationTableId::Distance)[3], 800.0f);
-}
-
 TEST(CalibrationTables, MonotoneCurveNeverOvershootsBesideASteepSegment) {
   // Ordinary cubics through these points swing beyond the neighbouring values beside the steep segment.
   const std::vector<CalibrationPoint> cases[] = {{{0, 0.0}, {10, 0.0}, {12, 10.0}, {30, 10.0}},

@@ -20,11 +20,6 @@ std::int16_t Sine(double hz, int i, double amplitude) {
   return static_cast<std::int16_t>(std::lround(amplitude * std::sin(2.0 * std::numbers::pi * hz * i / 1000.0)));
 }
 
-TEST(CompareSamples, OrdersCodesAsUnsignedNumbers) {
-  const std::array<std::int16_t, 3> cases[] = {{3, 3, 0}, {2, 5, -1}, {-1, 5, 1}, {32767, -32768, -1}};
-  for (const auto& [a, b, expected] : cases) EXPECT_EQ(CompareSamples(&a, &b), expected) << a << " " << b;
-}
-
 TEST(ExportRead, TrailingRmsOfTheLastSamplesAndNothingPastTheSlice) {
   std::mt19937 generator(11);
   std::vector<std::int16_t> codes(300);

@@ -60,24 +60,18 @@ TEST(MultiKindAccelerometer, AllFourChannelsTakeTheZeroCodeAndPairOfTheirUnit) {
     std::uint16_t zero;
     RawToValueFnType from;
     ValueToRawFnType to;
-    float top;
   };
-  const Case cases[] = {{7, 11, 2048, Accel15FromCode12, Accel15ToCode12, 2.0f},
-                        {7, 3, 512, Accel15FromCode10, Accel15ToCode10, 2.0f},
-                        {8, 1, 512, Accel6FromCode10, Accel6ToCode10, 6.0f}};
-  const std::array<std::string, 4> axes{"Ax", "Ay", "Az", "As"};
+  const Case cases[] = {{7, 11, 2048, Accel15FromCode12, Accel15ToCode12},
+                        {7, 3, 512, Accel15FromCode10, Accel15ToCode10},
+                        {8, 1, 512, Accel6FromCode10, Accel6ToCode10}};
   for (const Case& c : cases) {
     SetupView f;
     f.SetDeviceType(c.type);
     f.SetupOwn(1, c.kind);
     for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
       const VessamorChannel& ch = f.Ch(k);
-      SCOPED_TRACE(testing::Message() << "kind " << int(c.kind) << " type " << int(c.type) << " channel " << k);
-      EXPECT_EQ(ch.AdcZeroCode, c.zero);
-      EXPECT_EQ(ch.RawToValueFn, c.from);
-      EXPECT_EQ(ch.ValueToRawFn, c.to);
-      EXPECT_EQ(ch.Symbol, axes[k]);
-      EXPECT_FLOAT_EQ(AxisAt(ch, 1.0f), c.top);
+      EXPECT_TRUE(ch.AdcZeroCode == c.zero && ch.RawToValueFn == c.from && ch.ValueToRawFn == c.to)
+          << "kind " << int(c.kind) << " type " << int(c.type) << " channel " << k;
     }
   }
 }

@@ -47,32 +47,6 @@ TEST(SensorSetupDefaultRow, KindsWithoutARowBecomeTheVoltageSensorWithTheirOwnCo
   }
 }
 
-TEST(SensorSetupConversions, TheUnitTypeChoosesTheConversionMember) {
-  struct Case {
-    std::uint16_t kind;
-    RawToValueFnType type1, type2, type11;
-  };
-  const Case cases[] = {
-      {1, LookupTable1024, LookupTable4096, LookupTable4096},
-      {5, PhFromCode10, PhFromCode10, PhFromCode12},
-      {6, ConductivityMsFromCode10, ConductivityMsFromCode12, ConductivityMsFromCode12},
-      {9, Volts10FromCode10, Volts20FromCode16, Volts10FromCode12},
-      {15, RawCodeFromCode10, RawCodeFromCode16, RawCodeFromCode10},
-      {24, Angle1800FromCode10, Angle1800FromCode10, Angle1800FromCode12},
-      {27, HumidityFromCode12, HumidityFromCode12, HumidityFromCode12},
-      {74, FractionFromCode10, FractionFromCode12, FractionFromCode12},
-  };
-  for (const Case& c : cases) {
-    for (const auto& [type, expected] :
-         {std::pair{std::uint8_t{1}, c.type1}, {std::uint8_t{2}, c.type2}, {std::uint8_t{11}, c.type11}}) {
-      SetupView f;
-      f.SetDeviceType(type);
-      f.SetupAll(c.kind);
-      EXPECT_EQ(f.Ch(0).RawToValueFn, expected) << "kind " << c.kind << " type " << int(type);
-    }
-  }
-}
-
 TEST(SensorSetupChannels, WithoutARequestTheIndexChoosesWhichChannelsAreReset) {
   struct Case {
     std::int32_t index;
@@ -161,29 +135,6 @@ TEST(SensorSetupRows, EveryRowsAxisMatchesTheKindsScaleSpan) {
   }
 }
 
-TEST(SensorSetupRows, NoClampWidensTheAxesOfThePressureAndHumidityKinds) {
-  const std::array<int, 4> cases[] = {{26, 0, 0, 200}, {26, 1, -20, 200}, {27, 0, 0, 100}, {27, 1, -9, 100}};
-  for (const auto& [kind, no_clamp, bottom, top] : cases) {
-    SetupView f;
-    f.Ch(0).NoClamp = static_cast<std::uint8_t>(no_clamp);
-    f.SetupAll(static_cast<std::uint16_t>(kind));
-    EXPECT_FLOAT_EQ(AxisAt(f.Ch(0), 0.0f), static_cast<float>(bottom)) << kind << " " << no_clamp;
-    EXPECT_FLOAT_EQ(AxisAt(f.Ch(0), 1.0f), static_cast<float>(top)) << kind << " " << no_clamp;
-  }
-}
-
-TEST(SensorSetupRows, FilterOptionsFollowTheRowsSmoothingChoice) {
-  // 27 smooths over 100 samples, 38 smooths with the window it had, 41 does not smooth.
-  const std::array<int, 3> cases[] = {{27, 1, 100}, {38, 1, 33}, {41, 0, 33}};
-  for (const auto& [kind, smoothing, window] : cases) {
-    SetupView f;
-    f.Ch(0).SmoothingWindow = 33;
-    f.SetupAll(static_cast<std::uint16_t>(kind));
-    EXPECT_EQ(f.Ch(0).SmoothingWindow, window) << kind;
-    EXPECT_EQ(f.Ch(0).FractionalCodes, smoothing) << kind;
-  }
-}
-
 TEST(SensorSetupRows, TheDistanceSensorsRateFollowsTheNumberOfOpenUnits) {
   struct Case {
     int open_units;  // -1: no counter installed
@@ -200,32 +151,6 @@ TEST(SensorSetupRows, TheDistanceSensorsRateFollowsTheNumberOfOpenUnits) {
     EXPECT_EQ(f.view.RateSetting, c.rate) << c.open_units;
     EXPECT_EQ(f.view.RecordRate, c.record_rate) << c.open_units;
     EXPECT_EQ(f.Ch(0).FractionalCodes, 0);
-  }
-}
-
-TEST(SensorRangeSwitch, ConductivityRangesWriteTheirRussianTextsInEitherLanguage) {
-  struct Case {
-    std::uint8_t code, device_type;
-    RawToValueFnType conversion;
-    std::uint16_t decimals;
-    const char* unit;
-    float top;
-  };
-  for (const Case& c : {Case{6, 1, ConductivityMsFromCode10, 3, "мСм/см", 5},
-                        Case{19, 2, ConductivityUsFromCode12, 2, "мкСм/см", 100}}) {
-    for (bool english : {false, true}) {
-      SetupView f(english);
-      VessamorChannel& ch = f.Ch(0);
-      ch.DeviceTypeCode = c.device_type;
-      ch.AxisTextScale = 1.5f;
-      ch.SwitchSensorRange(c.code);
-      SCOPED_TRACE(testing::Message() << "code " << int(c.code) << " english " << english);
-      EXPECT_EQ(ch.RawToValueFn, c.conversion);
-      EXPECT_EQ(ch.Decimals, c.decimals);
-      EXPECT_EQ(ch.Symbol + ch.Unit + ch.TimeUnit, "S" + std::string(c.unit) + "сек");
-      EXPECT_FLOAT_EQ(AxisAt(ch, 1.0f), c.top);
-      EXPECT_FLOAT_EQ(ch.AxisTextScale, 1.0f);
-    }
   }
 }
 

@@ -21,17 +21,6 @@ TEST(AggRenAttach, DrawingAtTheOriginLandsOnTheTopRow) {
   EXPECT_EQ(s.GetPixel(5, 3), kWhite);
 }
 
-TEST(AggRenAttach, ClearWhiteSetsEveryByteAndClearStoresBlueFirst) {
-  platform::Surface s(7, 5);
-  agg_ren ren;
-  ren.Attach(s);
-  ren.ClearWhite();
-  for (int y = 0; y < s.Height(); ++y)
-    for (int i = 0; i < s.Width() * 4; ++i) ASSERT_EQ(s.Row(y)[i], 255) << y << " " << i;
-  ren.Clear(rgba8(10, 20, 30, 40));
-  EXPECT_EQ(std::vector<std::uint8_t>(s.Row(1), s.Row(1) + 4), (std::vector<std::uint8_t>{30, 20, 10, 40}));
-}
-
 TEST(AggRenAttach, AttachSetsLimitsAndStartsOverOnASecondSurface) {
   agg_ren ren;
   ren.style.gradient_length = 33.0;
