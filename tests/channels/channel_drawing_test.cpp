@@ -175,39 +175,6 @@ BoxD Slot(const IndicatorGeometry& g, int slot) {
   return BoxD{g[slot * 4], g[slot * 4 + 1], g[slot * 4 + 2], g[slot * 4 + 3]};
 }
 
-TEST_F(IndicatorTest, StandardStripEndsAtTheStripsRightEdge) {
-  struct Case {
-    std::int32_t screen_width, screen_height, value_width, unit_width;
-    std::uint16_t sensor_code;
-    float axis_text_scale;
-  };
-  for (const Case& c : {Case{1024, 768, 5, 6, 0, 0.6f}, Case{1280, 994, 6, 2, 31, 1.0f}}) {
-    window.Width = c.screen_width;
-    window.Height = c.screen_height;
-    VessamorChannel& ch = Channel();
-    ch.ValueWidth = c.value_width;
-    ch.UnitWidth = c.unit_width;
-    ch.SensorCode = c.sensor_code;
-    ch.AxisTextScale = c.axis_text_scale;
-    ch.PlaceLabelBox(90);
-    const PixelRect label = ch.LabelRect;
-    window.LineSpacing = 3.0;
-    ch.LayoutIndicator(label, 0);
-    const double h = window.IndicatorCharHeight * 4.1 * S();
-    const double unit_h = h * (c.unit_width < 6 ? 0.7 : 0.64);
-    const BoxD value = Slot(ch.ValueLineGeometry, 0), unit = Slot(ch.ValueLineGeometry, 1);
-    EXPECT_NEAR(unit.right, label.Right, 1e-9);
-    EXPECT_NEAR(unit.right - unit.left, (c.unit_width + 1) * window.IndicatorCharWidth * 4.1 * S() * c.axis_text_scale,
-                1e-9);
-    EXPECT_NEAR(value.right, unit.left, 1e-9);
-    EXPECT_NEAR(unit.bottom - unit.top, unit_h, 1e-9);
-    // The unit shares the value's baseline, except kind 31's, which rides at 0.4 of the free height.
-    EXPECT_NEAR(unit.top - value.top, (h - unit_h) * (c.sensor_code == 31 ? 0.4 : 1.0), 1e-9);
-    EXPECT_EQ(ch.LabelRect, label);  // everything fits, so the kept box is the strip itself
-    EXPECT_EQ(window.LineSpacing, 15.0);
-  }
-}
-
 TEST_F(IndicatorTest, ColumnOptionStartsAtTheColumnsPixelWithinThePlot) {
   // Columns past the tables and the plot take the last one there is.
   for (const auto& [column, expected] : {std::pair<std::uint16_t, std::uint32_t>{150, 150}, {65535, kColumns - 1}}) {

@@ -6,7 +6,6 @@
 #include <limits>
 #include <string>
 
-#include "platform/cp1251.h"
 #include "render/agg_ren.h"
 #include "render_probe.h"
 
@@ -15,7 +14,6 @@ namespace {
 constexpr platform::Colour kWhite{255, 255, 255, 255};
 constexpr platform::Colour kOpaqueBlack{0, 0, 0, 255};
 const rgba8 kBlack(0, 0, 0, 255);
-constexpr double kH = 17;  // the engine's text height at scale 1
 
 platform::Colour AsColour(const rgba8& c) { return {c.r, c.g, c.b, c.a}; }
 
@@ -26,20 +24,6 @@ struct AggRen : ::testing::Test {
     surface.Fill(kWhite);
     ren.Attach(surface);
   }
-  void Text(const std::string& t, double x, double y, double scale = 1.0) {
-    ren.DrawTextInBox(t.c_str(), x, y, 300, 100, scale, kBlack, nullptr, 0);
-  }
-  // The same surface drawn by `draw` on a fresh white sheet with a fresh renderer.
-  template <typename Draw>
-  bool SameAs(Draw draw) {
-    platform::Surface expected(surface.Width(), surface.Height());
-    expected.Fill(kWhite);
-    agg_ren other;
-    other.Attach(expected);
-    other.style.glyph_curves_only = true;
-    draw(other);
-    return probe::SamePixels(surface, expected);
-  }
 };
 
 TEST_F(AggRen, TwoLinesRenderedOnceAreBothInTheLastColour) {
@@ -49,25 +33,6 @@ TEST_F(AggRen, TwoLinesRenderedOnceAreBothInTheLastColour) {
   ren.RenderScanlines();
   EXPECT_EQ(surface.GetPixel(50, 20), (platform::Colour{0, 0, 255, 255}));
   EXPECT_EQ(surface.GetPixel(50, 60), (platform::Colour{0, 0, 255, 255}));
-}
-
-TEST_F(AggRen, HashAndCaretPlaceTheNextLettersAsTheLineRulesSay) {
-  Text("H", 20, 30);
-  EXPECT_EQ(ren.style.text_origin_y, 30 + kH);  // mode 0: the baseline one height below the top
-  EXPECT_NEAR(probe::Ink(surface).bottom, 46, 1);
-
-  surface.Fill(kWhite);
-  ren.style.glyph_curves_only = true;
-  Text("A#B", 20, 30);  // "#": the next line 1.3 H lower, at the start
-  EXPECT_TRUE(SameAs([](agg_ren& r) {
-    r.DrawTextInBox("A", 20, 30, 300, 100, 1.0, kBlack, nullptr, 0);
-    r.DrawTextInBox("B", 20, 30 + kH * 1.3, 300, 100, 1.0, kBlack, nullptr, 0);
-  }));
-  surface.Fill(kWhite);
-  Text("^H", 20, 30);  // "^": half size, H / 3 above the baseline (half scale's own baseline is y + H / 2)
-  EXPECT_TRUE(SameAs([](agg_ren& r) {
-    r.DrawTextInBox("H", 20, 30 + kH - kH / 3.0 - kH / 2, 300, 100, 0.5, kBlack, nullptr, 0);
-  }));
 }
 
 TEST_F(AggRen, RightLimitStopsTheLineAndTheCallersScaleSurvivesACutCaret) {
@@ -92,18 +57,6 @@ TEST_F(AggRen, RightLimitStopsTheLineAndTheCallersScaleSurvivesACutCaret) {
   fresh.Attach(surface);
   fresh.DrawTextInBox("H", 10, 10, 300, 100, 1.0, kBlack, nullptr, 0);
   EXPECT_EQ(after, probe::Ink(surface).Height());
-}
-
-TEST_F(AggRen, MeanAdvanceMatchesTheFontWidthAndCyrillicLeavesInk) {
-  for (double width : {6.0, 9.0, 13.0}) {
-    ren.style.font_width = width;
-    ren.ResetFont();
-    Text("abcdefghijklmnopqrstuvwxyz", 0, 0);
-    EXPECT_NEAR((ren.style.text_end_x - ren.style.text_origin_x) / 26.0, width, width * 0.15) << width;
-  }
-  surface.Fill(kWhite);
-  Text(platform::Utf8ToCp1251("Ёжик в тумане"), 10, 10);
-  EXPECT_GT(probe::Ink(surface).Width(), 60);
 }
 
 TEST_F(AggRen, NullTextFillsOnlyThePolygonReadWithinItsLength) {
