@@ -200,40 +200,6 @@ TEST_F(RadioOnSimTest, PulsePacketAddsItsSamplesAndStatus) {
   }
 }
 
-TEST_F(RadioOnSimTest, LinkMessagesWhileTheLinkIsDown) {
-  struct Case {
-    const char* name;
-    std::function<void(Radio&)> send;
-    Messages messages;
-    std::uint8_t link_up, auto_mode;
-    std::uint32_t samples;
-  } cases[] = {
-      {"link up, then data", [](Radio& m) { m.QueueLinkUp(); }, {{0x02, 0x01}}, 1, 0, 5},
-      // Each message reports its own two bytes: the link-down is seen even with bytes behind it.
-      {"link down, bytes behind", [](Radio& m) { m.QueueLinkDown(); m.QueueGarbage({0x05, 0x10, 0x20}); },
-       {{0x02, 0x00}}, 0, 0, 0},
-      {"unit gone", [](Radio& m) { m.QueueMessage(0x01, 0x00); m.QueueMessage(0x02, 0x01); },
-       {{0x01, 0x00}, {0x02, 0x01}}, 1, 0, 0},
-      {"auto mode on", [](Radio& m) { m.QueueMessage(0x04, 0x01); }, {{0x04, 0x01}}, 0, 1, 0},
-      {"auto mode off", [](Radio& m) { m.QueueMessage(0x04, 0x01); m.QueueMessage(0x04, 0x02); },
-       {{0x04, 0x01}, {0x04, 0x02}}, 0, 0, 0},
-      {"garbage", [](Radio& m) { m.QueueGarbage({0x77, 0x12, 0x02, 0x01}); }, {{0x03, 0x0A}}, 0, 0, 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Fresh();
-    DeviceTri& radio = StartAccelerometer(/*auto_link_up=*/false);
-    With<Radio>(c.send);
-    AdvanceUs(kAccelerometerPacketUs);
-    radio.Poll();
-    EXPECT_EQ(events.Messages, c.messages);
-    EXPECT_EQ(events.Link.LinkUp, c.link_up);
-    EXPECT_EQ(events.Link.AutoMode, c.auto_mode);
-    EXPECT_EQ(axes[0]->CodeCount, c.samples);
-    EXPECT_EQ(fill, 0u);
-  }
-}
-
 TEST_F(RadioOnSimTest, BadFirstByteWhileTheLinkIsUpDropsTheStreamUntilTheNextLinkUp) {
   DeviceTri& radio = StartAccelerometer();
   radio.Poll();

@@ -216,21 +216,6 @@ TEST_F(RecordingThreadsTest, ThreeCyclicWrapsKeepBothUnitsInStepAndTheColumnsCon
   }
 }
 
-TEST_F(RecordingThreadsTest, ClosingWhileRecordingPausesTheWorkerAndStopsEachUnitOnce) {
-  RecordTwo(400000);
-  ASSERT_TRUE(WaitFor([&] { return ViewSamples() >= 500; }));
-  ClosingFlag = 1;
-  view.StopRecordingOnExit(false);
-  // The stop bytes went out from this thread while the worker held still, and it still does.
-  EXPECT_EQ(DeviceThreadState.load(), kDevicePaused);
-  EXPECT_EQ(WiredStops(a), 1);
-  EXPECT_EQ(WiredStops(b), 1);
-  Close();
-  EXPECT_EQ(DeviceThreadState.load(), kDeviceEnded);
-  EXPECT_EQ(WiredStops(a), 1);
-  EXPECT_EQ(WiredStops(b), 1);
-}
-
 TEST_F(RecordingThreadsTest, StartWithNoReadySensorLeavesTheWorkerSearchingAndKeepsThePreviousRecord) {
   const sim::UnitId unit = PlugWired(kRamp);
   Begin(1000, {0});

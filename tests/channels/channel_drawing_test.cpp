@@ -30,8 +30,6 @@ std::int32_t Flat(std::uint32_t) { return 20; }
 
 platform::Colour AsColour(const Rgba& c) { return {c.R, c.G, c.B, c.A}; }
 
-// Rows the pen covers round one pixel row: its width, centred.
-std::pair<int, int> CoveredRows(int row, int pen) { return {row - (pen - 1) / 2, row - (pen - 1) / 2 + pen - 1}; }
 
 using CurveTest = PlotSurface;
 
@@ -57,20 +55,6 @@ TEST_F(CurveTest, PassesEachColumnsRowJoinsJumpsAndStaysInThePlot) {
   ren.DrawLine(0, 5.5, 400, 5.5, 0, 0, 0, 255, 1.0f);
   ren.RenderScanlines();
   EXPECT_EQ(surface.GetPixel(10, 5), (platform::Colour{0, 0, 0, 255}));
-}
-
-TEST_F(CurveTest, ColumnWithEqualExtremesShowsOnePenWideDot) {
-  for (int pen : {1, 2, 5}) {
-    surface.Fill(kWhite);
-    VessamorChannel& flat = Link(2, Flat);
-    flat.PenWidth = pen;
-    flat.DrawCurve(ren, 120, 120);
-    const auto [first, last] = CoveredRows(Row(flat.Columns[120].MaxPixel), pen);
-    for (int y = first - 1; y <= last + 1; ++y) {
-      EXPECT_EQ(surface.GetPixel(X(120), y), y >= first && y <= last ? AsColour(flat.Colour) : kWhite)
-          << pen << " " << y;
-    }
-  }
 }
 
 TEST_F(CurveTest, EmptyOrUnlinkedChannelDrawsNothing) {

@@ -23,37 +23,6 @@ TEST(MultiKindTwoQuantities, KindElevenAloneIsOneVoltageChannelThatStaysOne) {
   EXPECT_EQ(f.Ch(0).RawToValueFn, Volts20FromCode16);  // the voltage kind itself has one
 }
 
-TEST(MultiKindTwoQuantities, BothChannelsGetTheirCodesAndOnlyTheSecondItsGain) {
-  struct Case {
-    std::uint8_t kind;
-    std::uint16_t first, second;
-    float gain;  // 0: the second channel's gain is left alone
-  };
-  const Case cases[] = {
-      {11, 9, 10, 5.0f}, {23, 16, 18, 5.0f}, {42, 42, 42, 0.0f}, {80, 82, 81, 0.025f}, {88, 14, 14, 0.0f}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "kind " << int(c.kind));
-    SetupView f;
-    f.SetupUnit(c.kind, {2, 3});
-    EXPECT_EQ(f.Ch(2).SensorCode, c.first);
-    EXPECT_EQ(f.Ch(3).SensorCode, c.second);
-    EXPECT_EQ(f.Ch(2).PlotGainOn, 0);
-    EXPECT_EQ(f.Ch(3).PlotGainOn, c.gain != 0.0f ? 1 : 0);
-    if (c.gain != 0.0f) {
-      EXPECT_FLOAT_EQ(f.Ch(3).PlotGain, c.gain);
-    }
-    EXPECT_EQ(f.Ch(0).SensorCode + f.Ch(1).SensorCode, 0);
-    EXPECT_EQ(f.view.SetupRequest.SetupRequestPending, 0);
-  }
-  // The illuminance codes lead to the voltage row when set up again.
-  SetupView f;
-  f.SetupUnit(80, {0, 1});
-  EXPECT_EQ(f.Ch(1).RawToValueFn, IlluminanceKlxFromCode12);
-  f.view.SetupChannels(0, 1);
-  EXPECT_EQ(f.Ch(1).SensorCode, 81);
-  EXPECT_EQ(f.Ch(1).Symbol + f.Ch(1).Unit, "UВ");
-}
-
 TEST(MultiKindAccelerometer, AllFourChannelsTakeTheZeroCodeAndPairOfTheirUnit) {
   struct Case {
     std::uint8_t kind, type;
@@ -74,28 +43,6 @@ TEST(MultiKindAccelerometer, AllFourChannelsTakeTheZeroCodeAndPairOfTheirUnit) {
           << "kind " << int(c.kind) << " type " << int(c.type) << " channel " << k;
     }
   }
-}
-
-TEST(MultiKindFlowAndGas, FlowCarriesFortyNineThenFiftyAndGasItsTemperature) {
-  for (std::uint8_t kind : {48, 49}) {
-    SetupView f;
-    f.SetupUnit(kind, {0, 1, 2, 3}, 9);  // a count beyond the live channels is held to four
-    EXPECT_EQ(f.Ch(0).SensorCode, 49);
-    EXPECT_EQ(f.Ch(0).RawToValueFn, LookupFlow);
-    for (std::size_t k = 1; k < 4; ++k) EXPECT_EQ(f.Ch(k).SensorCode, 50);
-    EXPECT_EQ(f.Ch(3).RawToValueFn, FlowFromCode12);
-    EXPECT_EQ(f.Ch(3).RateValueAtFn, IntegrateBetweenMarkersHook);
-    EXPECT_EQ(f.view.RecordRate, 125u);
-  }
-  SetupView f(true);
-  f.view.RecordViewable = 1;
-  f.SetupUnit(45, {1, 0});
-  EXPECT_EQ(f.Ch(1).SensorCode, 47);
-  EXPECT_EQ(f.Ch(0).SensorCode, 46);
-  EXPECT_FLOAT_EQ(f.Ch(0).PlotGain, 3.0f);
-  EXPECT_EQ(f.Ch(1).TimeUnit + f.Ch(0).TimeUnit, "сексек");  // Russian in either language
-  EXPECT_EQ(f.view.RateSetting, 125u);
-  EXPECT_EQ(f.view.RecordRate, 1000u);
 }
 
 TEST(MultiKindMotion, KindFiftySixRebuildsItsRequestFromTheMotionChannels) {

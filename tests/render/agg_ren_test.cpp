@@ -21,23 +21,6 @@ TEST(AggRenAttach, DrawingAtTheOriginLandsOnTheTopRow) {
   EXPECT_EQ(s.GetPixel(5, 3), kWhite);
 }
 
-TEST(AggRenAttach, AttachSetsLimitsAndStartsOverOnASecondSurface) {
-  agg_ren ren;
-  ren.style.gradient_length = 33.0;
-  std::vector<std::uint8_t> pixels(40 * 30 * 4);
-  ren.Attach(pixels.data(), 40, 30, 160, 25, 20, 7);
-  EXPECT_DOUBLE_EQ(ren.RightLimit(), 25.0);
-  EXPECT_DOUBLE_EQ(ren.BottomLimit(), 20.0);
-  EXPECT_DOUBLE_EQ(ren.style.gradient_length, 33.0);  // the style is the caller's
-  ren.Polygon(1)->xn(0) = 5.0;
-  platform::Surface b(16, 16);
-  ren.Attach(b);
-  EXPECT_EQ(ren.Polygon(1)->xn(0), 0.0);
-  ren.ClearWhite();
-  EXPECT_EQ(b.GetPixel(15, 15), kWhite);
-  EXPECT_EQ(pixels[0], 0);
-}
-
 TEST(AggRenAttach, FontCallsOnADetachedSurfaceDoNothing) {
   agg_ren ren;
   ren.ResetFont();
