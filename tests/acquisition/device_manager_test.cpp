@@ -297,21 +297,5 @@ TEST_F(DeviceManagerTest, PeriodGuards) {
   for (const auto& [rate, period] : periods) EXPECT_EQ(StartPeriodUs(rate), period) << rate;
 }
 
-TEST_F(DeviceManagerTest, DeletionForgetsTheWindowPointersBeforeTheUnitsGo) {
-  PlugWired(VoltageSensor());
-  manager->ScanDevices();
-  const FT_HANDLE handle = Unit(0)->Handle;
-  bool open_when_forgotten = false;
-  DeviceManager* going = manager.get();
-  side.OnForget = [&] {
-    std::lock_guard lock(going->TableLock);
-    open_when_forgotten = going->DeviceTable[0] != nullptr && going->DeviceTable[0]->IsOpen();
-  };
-  manager.reset();
-  side.OnForget = nullptr;
-  EXPECT_TRUE(open_when_forgotten);
-  EXPECT_EQ(bus.Log(handle).back().Call, "FT_Close");
-}
-
 }  // namespace
 }  // namespace managertest

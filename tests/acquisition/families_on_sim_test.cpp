@@ -1,6 +1,4 @@
 // Each unit family identified, set up, started and polled by the program's own classes against its simulated unit.
-#include <functional>
-#include <optional>
 #include <string>
 #include <utility>
 
@@ -9,7 +7,6 @@
 #include "sim/description.h"
 #include "sim/event_timer_unit.h"
 #include "sim/radio_receiver_unit.h"
-#include "sim/type_six_unit.h"
 #include "sim/unit_list.h"
 #include "unit_test_support.h"
 
@@ -22,8 +19,6 @@ constexpr int kRadioType = 3;
 constexpr int kTimerType = 8;
 constexpr int kLongRangeCode = 64;
 constexpr int kShortRangeCode = 65;
-constexpr int kTypeSixCode = 59;
-constexpr int kTypeSix = 6;
 constexpr std::uint32_t kRate = 1000;
 constexpr std::uint16_t kPeriodUs = 1000000 / kRate;
 constexpr std::int64_t kAccelerometerPacketUs = kPeriodUs * sim::RadioGroupsPerBlock;
@@ -298,8 +293,6 @@ TEST_F(TimerOnSimTest, EchoDelaysAtTheEdgesOfTheRangeAndLateEchoes) {
   EXPECT_EQ(CodesOf(*channel), expected);
   EXPECT_DOUBLE_EQ(timer.Position, static_cast<double>(expected.size()));
 }
-
-// --- Type-6 unit ---
 
 }  // namespace
 }  // namespace unittest

@@ -84,22 +84,6 @@ TEST(NotchCascade, RemovesMainsAndPassesSlowSignals) {
   }
 }
 
-TEST(NotchCascade, NoStagesPassTheCodeAndPrimingStartsAtTheNewestCode) {
-  VessamorChannel channel;
-  EXPECT_EQ(channel.NotchCascade(-77, 0), -77);
-  std::vector<std::int16_t> codes{900, 900, 2000};
-  channel.Codes = codes.data();
-  channel.CodeCapacity = channel.CodeCount = 3;
-  channel.PrimeNotchCascade();
-  for (const NotchStage& stage : channel.Filter.Notch) {
-    EXPECT_EQ(stage.X[0] + stage.X[1] + stage.Y[0] + stage.Y[1], 4 * 2000.0);
-  }
-  // Primed once: a later prime keeps the running state.
-  channel.NotchCascade(0, 3);
-  channel.PrimeNotchCascade();
-  EXPECT_EQ(channel.Filter.Notch[0].X[1], 0.0);
-}
-
 TEST(BandPass, LevelZeroPassesTheCodeAndStillShiftsEveryHistory) {
   VessamorChannel channel;
   channel.Filter.BandPassHistory.fill(9);
