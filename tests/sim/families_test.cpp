@@ -96,14 +96,8 @@ TEST_F(FamiliesTest, TimerSendsChosenFramesMostSignificantByteFirst) {
   EXPECT_EQ(ReadAll(handle), (Bytes{0x00, 0xC8, 0x00, 0x96, 0xCB, 0x20}));
 }
 
-TEST(FamilySelection, TypeCodesKindsAndUnitListsChooseTheirModels) {
+TEST(FamilySelection, KindsInAUnitListChooseTheirModels) {
   EXPECT_EQ(sim::FamilyForKey(0x12345678), "wired");  // a key of no sensor
-  // A kind names the first of its keys in key order, or the one of the type given.
-  EXPECT_EQ(sim::KeyForSensorKind(7), SensorKey('4', '9', 1133));
-  EXPECT_EQ(sim::KeyForSensorKind(7, 3), SensorKey('5', '1', 1384));
-  EXPECT_FALSE(sim::KeyForSensorKind(15).has_value());
-  EXPECT_FALSE(sim::KeyForSensorKind(64, 11).has_value());
-
   std::vector<std::string> errors;
   std::vector<sim::UnitSpec> units = sim::ParseUnitList(
       "auto:kind=35/3;auto:kind=64;auto:kind=59;auto:kind=7;auto:65/1357;control:desc=CONTROL;"
