@@ -267,20 +267,6 @@ TEST_F(AcquisitionTickTest, NotchFiltersEachIncomingSampleOnce) {
   }
 }
 
-TEST_F(AcquisitionTickTest, EventTimerPositionRestartsWithTheRecordAndItsWraps) {
-  DeviceQEMod timer;
-  timer.DeviceTypeCode = 8;
-  Enable({0});
-  view.Channel(0).Device = &timer;
-  timer.Position = 123.5;
-  Start();
-  EXPECT_EQ(timer.Position, 0.0);
-  timer.Position = 77.25;
-  view.Events().ResetRecordingBuffers();
-  EXPECT_EQ(timer.Position, 0.0);
-  view.Channel(0).Device = nullptr;
-}
-
 TEST_F(AcquisitionTickTest, DegenerateScalesAndAnEmptyPlotAreHarmless) {
   struct Case {
     PixelRect plot;

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -59,15 +58,6 @@ TEST(CalibrationTables, MonotoneCurveNeverOvershootsBesideASteepSegment) {
   const std::vector<double> curve = CalibrationTables::MonotoneCurve(line, 120);
   for (int i = 0; i <= 100; ++i) EXPECT_NEAR(curve[static_cast<std::size_t>(i)], 1.0 + 2.0 * i, 1e-9) << i;
   EXPECT_EQ(curve[119], 201.0);
-}
-
-TEST(CalibrationTables, FirstUseFromManyThreadsSharesOneInstance) {
-  std::vector<const CalibrationTables*> seen(8, nullptr);
-  std::vector<std::thread> threads;
-  for (std::size_t i = 0; i < seen.size(); ++i)
-    threads.emplace_back([&seen, i] { seen[i] = &CalibrationTables::Instance(); });
-  for (std::thread& thread : threads) thread.join();
-  EXPECT_EQ(std::count(seen.begin(), seen.end(), seen.front()), 8);
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "channel_fixtures.h"
-#include "platform/png_writer.h"
 
 namespace {
 
@@ -116,18 +115,6 @@ TEST_F(CurveTest, ExtremePlotCoordinatesAreHeldAtTheStrip) {
       std::numeric_limits<std::int32_t>::min();
   ch.DrawCurve(ren, 1, 300);
   for (int y = kPlot.Top; y < kPlot.Bottom; ++y) EXPECT_EQ(surface.GetPixel(X(100), y), AsColour(ch.Colour));
-}
-
-TEST_F(CurveTest, RampAndSquareWaveToPng) {
-  // The frame round the plot, as the grid draws it, so a person can see the curves stay inside.
-  platform::FillRect(surface, {kPlot.Left - 2, kPlot.Top - 2, kPlot.Right + 2, kPlot.Bottom + 2},
-                     platform::Brush{{0, 0, 0, 255}});
-  platform::FillRect(surface, {kPlot.Left, kPlot.Top, kPlot.Right, kPlot.Bottom},
-                     platform::Brush{{250, 250, 250, 255}});
-  Link(0, Ramp).DrawCurve(ren, 1, kColumns);
-  Link(1, Square).DrawCurve(ren, 1, kColumns);
-  Link(2, Flat).DrawCurve(ren, 1, kColumns);
-  EXPECT_TRUE(platform::WritePng(surface, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/channel_curves.png"));
 }
 
 // The indicator layout, from the main window's scale and indicator font.

@@ -1,7 +1,6 @@
 // Tests of the radioactivity rate captions: where they are drawn, when, and what they leave on the surface.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -53,17 +52,6 @@ TEST_F(RateCaptionTest, PanelSitsLeftOfTheCurvesEndAndTheNewRateIsTaken) {
   EXPECT_TRUE(platform::WritePng(surface, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/rate_caption.png"));
 }
 
-TEST_F(RateCaptionTest, CurveEndBeyondThePlotHoldsTheCaptionAtItsEdge) {
-  for (const auto& [pixel, row] : {std::pair{100000, kPlot.Top}, std::pair{-100000, kPlot.Bottom - 1}}) {
-    Reset();
-    tables[0][kLastColumn].MaxPixel = tables[0][kLastColumn].MinPixel = pixel;
-    view.DrawRateLabels(ren);
-    const probe::Bounds ink = probe::Ink(surface);
-    ASSERT_TRUE(ink.Any()) << pixel;
-    EXPECT_NEAR((ink.top + ink.bottom) / 2.0, row, 1.5) << pixel;
-  }
-}
-
 TEST_F(RateCaptionTest, OnlyDueRadioactivityChannelsWithAHistoryDraw) {
   using Spoil = void (*)(VessamorChannel&);
   const std::pair<const char*, Spoil> cases[] = {
@@ -89,24 +77,6 @@ TEST_F(RateCaptionTest, OnlyDueRadioactivityChannelsWithAHistoryDraw) {
   view.RateRefresh = 1;
   view.DrawRateLabels(ren);
   EXPECT_TRUE(AnyInk());
-}
-
-TEST_F(RateCaptionTest, LeavesTheSurfacesSettingsAsAgreed) {
-  // Aliased drawing set by the caller, and values a caption must not keep.
-  ren.Rasterizer().gamma(agg::gamma_threshold(0.5));
-  std::array<unsigned, 256> before{};
-  for (unsigned i = 0; i < before.size(); ++i) before[i] = ren.Rasterizer().apply_gamma(i);
-  ren.style.panel_line_width = 4.0f;
-  ren.style.glyph_contour_factor = 0.03;
-  window.Width = 2560;  // twice the design width: a wider outline while drawing
-  view.DrawRateLabels(ren);
-  ASSERT_TRUE(AnyInk());
-  for (unsigned i = 0; i < before.size(); ++i) EXPECT_EQ(ren.Rasterizer().apply_gamma(i), before[i]) << i;
-  EXPECT_EQ(ren.style.panel_line_width, 15.0f);
-  EXPECT_EQ(ren.style.glyph_contour_factor, 0.01);
-  EXPECT_TRUE(ren.style.outline_after_fill);
-  // The panel is at least as tall as its outline, whose width follows the UI scale.
-  EXPECT_GE(probe::Ink(surface).Height(), static_cast<int>(20.0f * window.UiScale()) - 1);
 }
 
 }  // namespace

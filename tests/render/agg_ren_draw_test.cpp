@@ -67,30 +67,6 @@ TEST_F(AggRen, NullTextFillsOnlyThePolygonReadWithinItsLength) {
   EXPECT_EQ(surface.GetPixel(100, 100), kOpaqueBlack);
 }
 
-TEST_F(AggRen, PanelWriteBackSolidCentreAndInsetPastTheMiddle) {
-  const struct {
-    std::uint8_t inset;
-    float width, fade;
-    PanelRect in, out;
-  } cases[] = {
-      {100, 4.0f, 1.0f, {0, 100, 0, 50}, {2, 96, 2, 46}},
-      {7, 4.0f, 1.0f, {10, 100, 20, 50}, {19, 82, 29, 32}},
-      {0, 2.0f, 1.0f, {0, 100, 0, 50}, {15, 70, 15, 20}},
-      {0, 2.0f, 0.0f, {0, 100, 0, 50}, {20, 60, 20, 10}},
-      {0, 2.0f, 0.0f, {0, 30, 0, 30}, {20, 0, 20, 0}},  // size 0, not negative
-  };
-  for (const auto& c : cases) {
-    PanelRect r = c.in;
-    ren.DrawRoundedPanel(r, {0, 0, 0, 1, c.inset}, 1.0f, c.width, kBlack, c.fade);
-    EXPECT_EQ(r, c.out) << int(c.inset);
-  }
-  surface.Fill(kWhite);
-  PanelRect r{50, 200, 20, 120};
-  ren.DrawRoundedPanel(r, {0, 0, 0, 1, 100}, 1.0f, 2.0f, rgba8(10, 200, 30, 255), 1.0f);
-  EXPECT_EQ(surface.GetPixel(150, 80), (platform::Colour{10, 200, 30, 255}));
-  EXPECT_EQ(surface.GetPixel(49, 80), kWhite);
-}
-
 TEST_F(AggRen, GradientsSurviveEmptyOrZeroProfiles) {
   agg::rounded_rect strip(0, 0, 400, 50, 0);
   ren.Rasterizer().add_path(strip);
@@ -102,20 +78,6 @@ TEST_F(AggRen, GradientsSurviveEmptyOrZeroProfiles) {
   PanelRect small{0, 100, 0, 100};
   ren.DrawRoundedPanel(small, {0, 0, 0, 2, 100}, 1.0f, 1.0f, kBlack, 1.0f);
   EXPECT_NE(surface.GetPixel(50, 50), kWhite);
-}
-
-TEST_F(AggRen, ShadowAlphaSaturatesInsteadOfWrapping) {
-  // With fade 0 the product passes 255 on the inner rings: they must be the darkest, not pale.
-  const auto darkest = [&](float fade) {
-    surface.Fill(kWhite);
-    PanelRect r{40, 200, 20, 120};
-    ren.DrawRoundedPanel(r, {0, 1, 0, 0, 100}, 1.0f, 0.0f, kBlack, fade);
-    int d = 255;
-    for (int x = 230; x < 252; ++x) d = std::min<int>(d, surface.GetPixel(x, 80).r);
-    return d;
-  };
-  EXPECT_LE(darkest(0.0f), darkest(0.5f));
-  EXPECT_LT(darkest(0.0f), 100);
 }
 
 TEST_F(AggRen, PanelStepsSurviveShortRecordsTinyPanelsAndNaNFade) {
