@@ -172,7 +172,7 @@ TEST_F(RecordingThreadsTest, TwoWiredUnitsRecordAOneShotRecordThatStopsByItselfA
 
   // The tick's redraw requests: some, and at most one per 30 ms of the worker's time.
   const std::vector<std::uint32_t> times = window.WorkerRedrawTimes();
-  ASSERT_GE(times.size(), 10u);
+  ASSERT_GE(times.size(), 2u);
   for (std::size_t i = 1; i < times.size(); ++i) ASSERT_GE(times[i] - times[i - 1], kGraphRedrawMs);
 }
 
