@@ -154,8 +154,8 @@ void GraphView::FinishRecord(bool converted_order) {
                  channel.RawToValueFn(static_cast<std::int16_t>(channel.RunMin), &channel);
         }
         if (swap) std::swap(channel.RunMax, channel.RunMin);
-        // Pulse channels keep their rate settings as they stand: the detector's window, history and
-        // recent rates are what the indicator and the exports read after the stop.
+        // The stop sets nothing further on pulse channels: their rate settings stay as the recording
+        // left them, since the indicator and the exports read the detector's history after the stop.
         if (!converted_order && channel.SensorCode == kBreathingCode) channel.FillRateHistory();
       }
     }
