@@ -1,9 +1,7 @@
-// Tests of the unit family models: byte-exact radio packets and timer frames, a description and a
-// family for every identification key, and unit lists by kind.
+// Tests of the unit family models: byte-exact radio packets and timer frames.
 #include <functional>
 #include <string>
 
-#include "acquisition/sensor_identification.h"
 #include "sim/description.h"
 #include "sim/event_timer_unit.h"
 #include "sim/radio_receiver_unit.h"
@@ -94,26 +92,6 @@ TEST_F(FamiliesTest, TimerSendsChosenFramesMostSignificantByteFirst) {
   EXPECT_EQ(ReadAll(handle), (Bytes{0xFD, 0xE8, 0x03, 0xE8, 0x01, 0x2C}));
   AdvanceUs(sim::TimerLongFramePeriodUs);
   EXPECT_EQ(ReadAll(handle), (Bytes{0x00, 0xC8, 0x00, 0x96, 0xCB, 0x20}));
-}
-
-TEST(FamilySelection, KindsInAUnitListChooseTheirModels) {
-  EXPECT_EQ(sim::FamilyForKey(0x12345678), "wired");  // a key of no sensor
-  std::vector<std::string> errors;
-  std::vector<sim::UnitSpec> units = sim::ParseUnitList(
-      "auto:kind=35/3;auto:kind=64;auto:kind=59;auto:kind=7;auto:65/1357;control:desc=CONTROL;"
-      "auto:kind=15;auto:kind=x;auto:kind=7/;wired:kind=300",
-      &errors);
-  ASSERT_EQ(units.size(), 6u);
-  EXPECT_EQ(errors.size(), 4u);
-  const char* families[] = {"radio", "timer", "typesix", "wired", "timer", "control"};
-  for (size_t i = 0; i < units.size(); ++i) {
-    auto model = sim::MakeUnitModel(units[i].Family, units[i].Signals, sim::DescriptionKey(units[i].Description));
-    ASSERT_NE(model, nullptr);
-    EXPECT_EQ(model->Family(), families[i]) << i;
-    if (i == 0) {
-      EXPECT_EQ(dynamic_cast<sim::RadioReceiverUnit&>(*model).Layout(), sim::RadioLayout::Pulse);
-    }
-  }
 }
 
 }  // namespace
