@@ -17,11 +17,8 @@ struct SlotRig {
   FTRecordDevice& Unit(std::uint32_t location, std::uint8_t code = 1, std::uint8_t channels = 1, std::uint8_t type = 11) {
     FTRecordDevice& unit = units.emplace_back();
     std::snprintf(unit.Description.data(), unit.Description.size(), "unit %u", location);
-    unit.Serial = "A1";
-    unit.LocationId = location;
-    unit.SensorCode = code;
-    unit.ChannelCount = channels;
-    unit.DeviceTypeCode = type;
+    std::tie(unit.Serial, unit.LocationId, unit.SensorCode, unit.ChannelCount, unit.DeviceTypeCode) =
+        std::tuple("A1", location, code, channels, type);
     return unit;
   }
   // Attached and prepared (ticked for the record after a reset).
@@ -86,8 +83,7 @@ TEST(DeviceSlots, StatusBitsTwinsAndReattaching) {
   r.Ready(twin, 2);
   const std::uint8_t by_detail[] = {1, 1 | 4, 1 | 4 | 8, 1 | 4 | 8 | 16, 1 | 4 | 8 | 16 | 32, 1 | 4 | 8 | 16 | 32 | 64};
   for (std::uint8_t detail = 0; detail <= 5; ++detail) EXPECT_EQ(r.binder.FindDeviceSlot(twin, detail), by_detail[detail]);
-  r.slots[1].SelectedForRecord = 0;
-  r.slots[1].Channels = {};
+  std::tie(r.slots[1].SelectedForRecord, r.slots[1].Channels) = std::tuple(0, std::array<VessamorChannel*, 4>{});
   EXPECT_EQ(r.binder.FindDeviceSlot(twin, 5), 1 | 4 | 8 | 16);
   // Attached again, a unit must be prepared again.
   EXPECT_EQ(r.binder.CountUsedSlots(), 2);
@@ -139,8 +135,7 @@ TEST(DeviceSlots, ActiveChannelsOfAccelerometersAndDistanceSensors) {
   a.SavedShown = c.SavedShown = 1;
   const std::tuple<std::uint16_t, std::uint16_t, int> cases[] = {{1, 1, 2}, {7, 1, 3}, {8, 1, 3}, {1, 52, 1}, {1, 57, 1}};
   for (const auto& [first, third, active] : cases) {
-    a.SensorCode = first;
-    c.SensorCode = third;
+    std::tie(a.SensorCode, c.SensorCode) = std::tuple(first, third);
     EXPECT_EQ(slot.CountActiveChannels(), active) << first << " " << third;
   }
   slot.Channels[0] = nullptr;
