@@ -135,6 +135,9 @@ TEST_F(StartScreenSensors, FirstPaintComposesLaterOnesDoNotAndMeasurementsShowsR
   EXPECT_EQ(w.BackBuffer(1).GetPixel(2, 2), (platform::Colour{1, 2, 3, 255}));
   // The start screen's set: "Measurements", the caption, "Open file", close and minimise; no sensor button.
   for (platform::Control* c : w.Window().Controls()) EXPECT_EQ(c->IsVisible(), c->Id() < 75163 || c->Id() > 75166);
+  DeviceThreadState = kDevicePauseRequest;  // while the worker pauses the window answers busy
+  EXPECT_FALSE(w.ChooseSlotsAfterSearch());
+  DeviceThreadState = kDeviceSearch;
   // "Measurements" by readiness; the window is not pumped, so no search changes the bytes set here.
   auto* button = dynamic_cast<AImageButton*>(w.Window().Controls()[0]);  // "Measurements", created first
   w.UpdateMeasureButton();
