@@ -53,8 +53,7 @@ struct StartScreenSensors : ::testing::Test {
     for (sim::UnitId id : bus.Units()) at.push_back(bus.Info(id)->LocationId);
     return at;
   }
-  // The table lists `expected`; button i shows table unit i, the rest are hidden; no slot holds a
-  // unit twice or one the table no longer lists.
+  // Button i shows table unit i (at `expected`[i]), the rest are hidden; no slot holds a unit twice or unlisted.
   bool Follows(MainWindow& w, const std::vector<std::uint32_t>& expected) {
     std::lock_guard lock(w.Devices->TableLock);
     const auto& table = w.Devices->DeviceTable;
