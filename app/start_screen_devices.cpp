@@ -39,6 +39,9 @@ bool MainWindow::ChooseSlotsAfterSearch() {
   if (!View || !SlotBinder || !Devices) return true;
   const std::uint8_t state = DeviceThreadState.load();
   if (state == kDevicePauseRequest || state == kDevicePaused) return false;
+  // A request that waited past the next search's start would find the table and the connected
+  // units half rebuilt (none connected at all): the worker asks again once the search is done.
+  if (Devices->Searching.load() != 0) return false;
   if (Bytes.MeasureScreenActive.load() != 0) {
     for (std::int32_t k = 0; k < 4; ++k) ShowControl(kFirstSensorButton + k, false);
     for (SensorButtonState& button : SensorButtons) button.Unit = nullptr;
