@@ -45,6 +45,8 @@ TEST(MainWindowTimers, LateTickSkipsAFrameAndTitleTickLeavesTheHint) {
   // The intro is over; a hint waits while the title's timer ticks beside it.
   rig.host.Window().KillTimer(kTimerIntro);
   w.StartupInProgress = 0;
+  // The start screen is already composed, so the hint's repaints start no reveal.
+  w.StartBackgroundComposed = 1;
   w.Bytes.InfoScreenActive = 1;
   w.HintId = 2;
   w.CurrentTimerId = kTimerHintDelay;
