@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "controls/control_frame.h"
+
 void MainWindow::SetWindowTimer(unsigned id, unsigned period_ms) {
   Window().SetTimer(id, std::max(period_ms, kShortestTimerMs));
 }
@@ -91,7 +93,8 @@ void MainWindow::ShowHint(std::uint32_t lifetime_ms) {
 }
 
 bool MainWindow::ButtonPressed(std::int32_t id) const {
-  return Hooks.ButtonPressed && Hooks.ButtonPressed(*this, id);
+  const auto* button = dynamic_cast<const ControlFrame*>(FindControl(id));
+  return button != nullptr && button->State.load() == ControlFrame::kStateDown;
 }
 
 void MainWindow::HintDelayStep() {

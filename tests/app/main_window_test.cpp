@@ -5,6 +5,8 @@
 
 #include "acquisition/worker_threads.h"
 #include "app_test_support.h"
+#include "fakes/fake_audio_output.h"
+#include "controls/aimage_button.h"
 #include "platform/png_writer.h"
 
 namespace {
@@ -71,10 +73,12 @@ TEST(MainWindowTimers, HintDelayConditions) {
     std::uint8_t hint_id;
     bool shown;
     std::int64_t lifetime;
+    bool toolbar_pressed = false;
   };
   const Case cases[] = {{false, false, 0, 0, 1, true, 8000},    {false, false, 0, 0, 5, true, 5000},
                         {false, true, 0, 0, 1, false, 0},       {true, false, 1, 75017, 0, true, 5000},
-                        {true, false, 1, 75010, 0, false, 0},   {true, true, 0, 0, 0, false, 0}};
+                        {true, false, 1, 75010, 0, false, 0},   {true, true, 0, 0, 0, false, 0},
+                        {true, false, 0, 0, 0, false, 0, true}};
   for (const Case& c : cases) {
     Rig rig;
     MainWindow& w = rig.Create();
@@ -87,6 +91,11 @@ TEST(MainWindowTimers, HintDelayConditions) {
     w.PanelMode = c.panel_mode;
     w.HoveredControlId = c.hovered;
     w.HintId = c.hint_id;
+    AImageButton toolbar(w);
+    if (c.toolbar_pressed) {
+      ASSERT_TRUE(toolbar.Create(rig.host.Window(), 75010, platform::WindowRect::FromSize(0, 0, 120, 40)));
+      toolbar.State = ControlFrame::kStateDown;
+    }
     w.CurrentTimerId = kTimerHintDelay;
     rig.host.Window().SetTimer(kTimerHintDelay, 1000);
     rig.Step(1000);
@@ -177,3 +186,18 @@ TEST(MainWindowChecks, WatchedArrivalReachesTheDeviceLayer) {
 }
 
 }  // namespace
+
+TEST(MainWindowChecks, F5TogglesTheToneAndTheCloseSilencesIt) {
+  FakeAudioOutput audio;  // outlives the window, whose tone closes it
+  Rig rig;
+  rig.host.AudioDevice = &audio;
+  MainWindow& w = rig.Create();
+  w.OnKeyDown(platform::key::kF5, 1, 0);
+  EXPECT_TRUE(audio.IsOpen);
+  w.OnKeyDown(platform::key::kF5, 1, 0);
+  EXPECT_FALSE(audio.IsOpen);
+  w.OnKeyDown(platform::key::kF5, 1, 0);
+  w.OnClose();
+  EXPECT_FALSE(audio.IsOpen);
+  EXPECT_EQ(audio.Closes, 2);
+}
