@@ -7,6 +7,7 @@
 #include "app_test_support.h"
 #include "fakes/fake_audio_output.h"
 #include "controls/aimage_button.h"
+#include "layout/main_controls.h"
 #include "platform/png_writer.h"
 
 namespace {
@@ -91,11 +92,7 @@ TEST(MainWindowTimers, HintDelayConditions) {
     w.PanelMode = c.panel_mode;
     w.HoveredControlId = c.hovered;
     w.HintId = c.hint_id;
-    AImageButton toolbar(w);
-    if (c.toolbar_pressed) {
-      ASSERT_TRUE(toolbar.Create(rig.host.Window(), 75010, platform::WindowRect::FromSize(0, 0, 120, 40)));
-      toolbar.State = ControlFrame::kStateDown;
-    }
+    if (c.toolbar_pressed) FindImageButton(rig.host.Window(), 75010)->State = ControlFrame::kStateDown;
     w.CurrentTimerId = kTimerHintDelay;
     rig.host.Window().SetTimer(kTimerHintDelay, 1000);
     rig.Step(1000);
