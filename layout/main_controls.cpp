@@ -45,7 +45,11 @@ void SetUp(ControlFrame& control, const ControlRow& row, const MainWindow& windo
       break;
     case ControlClass::Slider:
       control.SetControlId(row.ControlId);
-      if (row.ControlId != 75008) static_cast<StickButton&>(control).SetRange(0, 10);
+      if (row.ControlId != 75008) {
+        auto& slider = static_cast<StickButton&>(control);
+        slider.SetRange(0, 10);
+        slider.SetBrightness(StickButton::kDimmest);
+      }
       break;
     case ControlClass::SettingsPanel: {
       auto& panel = static_cast<StickButtonMod&>(control);

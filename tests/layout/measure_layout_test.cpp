@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_test_support.h"
+#include "controls/stick_button.h"
 #include "layout/display_modes.h"
 #include "layout/hover_panels.h"
 #include "layout/main_controls.h"
@@ -42,6 +43,7 @@ TEST(MeasureLayout, DesignSizePlacesAndTheSliderL) {
       {75049, R(0, 0, 120, 40)},      {75008, R(200, 200, 290, 54)}};
   for (const auto& [id, rect] : cases) EXPECT_EQ(s.Rect(id), rect) << id;
   EXPECT_EQ(s.w.Controls.ClientBounds, (std::array<std::int32_t, 4>{0, 0, 1280, 994}));
+  EXPECT_EQ(static_cast<StickButton*>(FindMainControl(s.w.Window(), 75001))->Brightness(), StickButton::kDimmest);
 }
 
 TEST(MeasureLayout, StopsEarlyOutsideTheMeasurementScreen) {
@@ -53,6 +55,12 @@ TEST(MeasureLayout, StopsEarlyOutsideTheMeasurementScreen) {
   unready.w.Bytes.MeasureScreenActive = 1;
   LayoutControls(unready.w);
   EXPECT_EQ(unready.Rect(75016), WindowRect::FromSize(0, 0, 40, 40));
+  // The dial screen's mode places only the window buttons and the top bar.
+  unready.w.View->Ready = 1;
+  unready.w.View->DisplayMode = 4;
+  LayoutControls(unready.w);
+  EXPECT_EQ(unready.Rect(75016), WindowRect::FromSize(1238, 0, 40, 40));
+  EXPECT_EQ(unready.Rect(75004), WindowRect::FromSize(0, 0, 148, 75));
 }
 
 TEST(MeasureLayout, NothingOverlapsOrLeavesTheClientAtAnySize) {
