@@ -2,6 +2,7 @@
 #include "graph/graph_view.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <new>
 
@@ -249,7 +250,10 @@ void GraphView::DeriveScales() {
     Scale.ValueTicks[i].Value = static_cast<float>(value);
     Scale.ValueTicks[i].Pixel = static_cast<std::uint16_t>((Scale.TopValue - value) / Scale.ValuePerPixel);
   }
-  Scale.ZeroLinePixel = static_cast<std::int32_t>(Scale.TopValue / Scale.ValuePerPixel);
+  // The row of value 0 on the screen: the curve's rows are counted up from it.
+  const double zero_row = ValueOriginPixel + Scale.TopValue / Scale.ValuePerPixel;
+  Scale.ZeroLinePixel =
+      std::isfinite(zero_row) ? static_cast<std::int32_t>(std::clamp(zero_row, -1.0e9, 1.0e9)) : ValueOriginPixel;
   Scale.TopPixel = PlotRect.Top;
   Scale.BottomPixel = PlotRect.Bottom;
 }

@@ -231,8 +231,35 @@ class GraphView {
   // The redraw throttle's and the sweep restart's clock; tests step their own.
   UnitClock* TickClock = &SystemUnitClock();
 
+  // Graph header per sensor kind and the kept live set-up (graph/graph_header.cpp).
+  // The title, labels, value range and scales of the view's SensorCode; then the channels, layout
+  // and counters. A request record (when given and flagged) names the channels to set up.
+  void SetupGraphHeader(bool keep_time, const ChannelSetupRequest* request, bool request_flag);
+  void SetCaption(std::int32_t number, const std::string& title, const std::string& first);
+  void SetAxisLabels(const std::string& value_label, const std::string& time_label);
+  void SaveSetupToReference();
+  void RestoreSetupFromReference();
+  void SaveCaption();
+  void RestoreCaption();
+  std::uint8_t TwoQuantityAxis = 0;
+  std::uint16_t PreviousSensorCode = 0;
+  // The unit family of the counter kind, whose range depends on it.
+  std::uint8_t KindDeviceType = 0;
+  std::uint8_t SuppressChannelSetup = 0;
+  std::uint8_t IsochoricView = 0;
+  std::uint8_t KeepChannelMarks = 0;
+  struct CaptionCopy {
+    std::string Title;
+    std::string First;
+    std::uint16_t Kind = 0;
+    std::uint32_t Rate = 0;
+    std::uint8_t Mode = 3;
+    std::uint8_t Kept = 0;
+  } KeptCaption;
+
  private:
   bool AllocateCodeBuffer(std::uint32_t capacity);
+  bool UnclampedChannelShown() const;
   void AllocateColumnTables();
   void SplitCodeBuffer();
   void DeriveScales();
