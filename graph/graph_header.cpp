@@ -239,11 +239,13 @@ void GraphView::SetupGraphHeader(bool keep_time, const ChannelSetupRequest* requ
     Scale.EndTime = 20.0;
     TimeDivisions = 20;
     SetScales(1.0f, 0.1f, 1);
+    UpdateTimeGrid();
     PlaceTimeTicks();
   } else if (row.Tail == kAtmosphereRow) {
     Scale.EndTime = 50.0;
     TimeDivisions = 10;
     SetScales(5.0f, 5.0f, 1);
+    UpdateTimeGrid();
     PlaceTimeTicks();
   } else if (set_scales) {
     SetScales(static_cast<float>(time_step), static_cast<float>(range.Step), 1);
@@ -297,7 +299,7 @@ void GraphView::SetupGraphHeader(bool keep_time, const ChannelSetupRequest* requ
   PreviousSensorCode = kind;
   ResetViewHistory();
   if (KeepChannelMarks == 0 && MainWindow != nullptr) MainWindow->MarkFirstChannelPerSensor();
-  DeriveScales();
+  ReapplyScales();
 }
 
 namespace {

@@ -59,7 +59,8 @@ class GraphView {
   // Shows the enabled channels and divides the shared buffer among them.
   void SetChannelFlags(std::uint8_t count, std::uint8_t rate_flag);
   void SetScales(float seconds_per_division, float value_per_division, std::uint8_t derive);
-  void SetViewRect(const PixelRect& rect, std::uint8_t flags);
+  // The view's layout: caption, label and tick strips, the plot, the help panel's rectangle.
+  void SetViewRect(const PixelRect& rect, std::uint8_t flags, bool alternate = false);
   void InitScaleSpans();
   void ResetViewHistory() { History.Reset(); }
   void ResetViewState();
@@ -181,6 +182,81 @@ class GraphView {
   // Draws the due rate captions of the radioactivity channels (channels/rate_caption_drawing.cpp).
   void DrawRateLabels(agg_ren& surface);
 
+
+  // Scales, paging, fit, grids and view housekeeping (graph_view_scales.cpp, graph_view_paging.cpp,
+  // graph_view_layout.cpp). Commands from the window take ViewLock themselves; the rest expect
+  // the caller to hold it.
+  void ChooseTimeGridStep();
+  void ReapplyScales();
+  void SetupTestRecord();
+  void PageForward();
+  void PageBack();
+  void AutoScrollView();
+  void SetTimeScale(float seconds_per_division);
+  void SetValueScale(float value_per_division);
+  void UpdateTimeGrid();
+  void UpdateValueGrid(bool keep_range);
+  void PlaceValueTicks();
+  float TwoSamplePeriods() const;
+  float ValueResolution(bool none) const;
+  std::uint8_t CountShownChannels() const;
+  // Zooms to the selection rectangle; with keep_range the value range stays as it is.
+  void ApplySelection(bool keep_range);
+  // Lays channel 0's time base from column `first` (whose record holds the start) forward while
+  // samples last; returns the last column laid.
+  std::uint16_t LayColumnsFrom(std::uint16_t first);
+  // Puts the view's first column at a sample position (with its fraction) and the time range with it.
+  void SetViewStart(double start);
+  // Window thread: an empty record; refused while a recording runs.
+  void NewRecord();
+  void SyncIndicatorPanes();
+  // Time of the marker's column, and its caption width and side (marker captions).
+  std::string FormatSampleTime(MarkerRecord& marker);
+  void DrawChannels(agg_ren& surface);
+  void LayoutIndicatorStrips();
+  void ResetIndicatorStrips();
+  void ResetFont(agg_ren& surface);
+  void PaintLiveIndicators(agg_ren& surface);
+
+  // Layout derived by SetViewRect.
+  std::int32_t CaptionHeight = 0;
+  std::int32_t FrameWidth = 2;
+  std::int32_t GridLineWidth = 1;
+  PixelRect GridRect;        // the plot with its frame and tick margins
+  PixelRect ValueTickStrip;  // left of the plot
+  PixelRect TimeTickStrip;   // below the plot
+  PixelRect CaptionRect;
+  PixelRect ValueNameRect;
+  PixelRect TimeNameRect;
+  PixelRect HelpPanelRect;
+  PixelRect SelectionRect;
+  std::array<std::int32_t, kLiveChannels> LabelColumnWidths{};
+  std::uint8_t PanelLayoutFlag = 0;
+  std::uint8_t FontSet = 0;
+  // Screen-entry flag: the scales are applied again without deriving the ranges.
+  std::uint8_t ScreenEntry = 0;
+  std::uint8_t ValueRangeLock = 0;
+  std::uint8_t FullRedraw = 0;
+  std::uint8_t ViewChanged = 0;
+  // Fit of a long record: the first step ran, the window's timer brings the second.
+  std::uint8_t FitPending = 0;
+  static constexpr std::uint32_t kFitTimerId = 10;
+  static constexpr std::uint32_t kFitTimerMs = 33;
+  static constexpr std::uint32_t kTwoStepFitSamples = 4000000;
+  // Curves drawn by the last DrawChannels, and the column limit a pan sets (0: none).
+  std::uint16_t DrawnFirstColumn = 1;
+  std::uint16_t DrawnLastColumn = 1;
+  std::uint16_t ColumnLimit = 0;
+  // Value strips of the live channels, stacked by LayoutIndicatorStrips.
+  std::array<PixelRect, kLiveChannels> IndicatorStrips{};
+  std::array<std::uint8_t, kLiveChannels> IndicatorShown{};
+  std::array<std::uint8_t, kLiveChannels> IndicatorOn{1, 1, 1, 1};
+  std::array<std::uint8_t, kLiveChannels> LargeIndicator{};
+  std::array<std::uint8_t, kLiveChannels> StripSaved{};
+  std::uint32_t LastIndicatorPaint = 0;
+  std::uint8_t IndicatorPaintValid = 0;
+  static constexpr std::uint32_t kIndicatorPaintMs = 240;
+
   // Recording control and the acquisition tick (acquisition/recording_tick.cpp). Unless said
   // otherwise the caller holds ViewLock.
   // The start set-up of the view and the channels; the device worker is paused.
@@ -190,8 +266,9 @@ class GraphView {
   // True when new samples were processed and the display advanced.
   bool ProcessNewSamples();
   void ShowFullScreenTicks();
-  // Recomputes channel 0's column records first..last and every enabled channel's extremes.
-  void RebuildColumnTable(std::uint16_t first, std::uint16_t last);
+  // Recomputes channel 0's column records first..last and every enabled channel's extremes;
+  // backward keeps the last column's start and lays the columns before it down to the first.
+  void RebuildColumnTable(std::uint16_t first, std::uint16_t last, bool backward = false);
   // A cyclic wrap: every live channel and the sweep start again at sample 0. Takes ViewLock.
   void ResetRecordingBuffers();
   void SetReceivedBytes(std::uint32_t bytes);
@@ -270,6 +347,7 @@ class GraphView {
   void FillDerivedPair(std::uint32_t first, std::uint32_t end);
   void RestartSweep();
   void PlaceTimeTicks();
+  void PlaceSweepTicks();
   double GuardedSamplesPerColumn() const;
   bool RedrawDue(std::uint32_t now, std::uint32_t interval);
   RecordingEvents UnitEventSink{*this};

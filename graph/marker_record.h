@@ -14,5 +14,6 @@ struct MarkerRecord {
   PixelRect CaptionRect;
   std::array<PixelRect, 4> ValueCaptionRects{};
   std::uint8_t ValueCaptionCount = 0;
-  std::array<std::uint8_t, 4> CaptionState{};
+  std::array<std::uint8_t, 4> CaptionState{};  // per channel: 1 when the caption stands left of the line
+  std::int32_t CaptionWidth = 0;
 };

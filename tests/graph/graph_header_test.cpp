@@ -52,8 +52,8 @@ TEST(GraphHeader, EachKindGetsItsTitleLabelsAndRange) {
     EXPECT_EQ(h.view.GraphTitle, c.title);
     EXPECT_EQ(h.view.ValueAxisLabel, c.value_label);
     EXPECT_EQ(h.view.TimeAxisLabel, c.time_label);
-    EXPECT_DOUBLE_EQ(h.view.Scale.TopValue, c.top);
-    EXPECT_DOUBLE_EQ(h.view.Scale.BottomValue, c.bottom);
+    EXPECT_NEAR(h.view.Scale.TopValue, c.top, 1e-6 * c.top);
+    EXPECT_NEAR(h.view.Scale.BottomValue, c.bottom, 1e-6 * c.top);
     EXPECT_EQ(h.view.ValueDivisions, c.divisions);
     EXPECT_FLOAT_EQ(static_cast<float>(h.view.Scale.ValuePerDivision), static_cast<float>(c.step));
     EXPECT_EQ(h.view.FrequencyCaption, "частота 1000");
