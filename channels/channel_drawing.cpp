@@ -150,8 +150,13 @@ std::optional<double> VessamorChannel::CurveBasePixel() const {
 }
 
 void VessamorChannel::DrawCurve(agg_ren& surface, std::uint32_t first, std::uint32_t last) const {
-  if (View == nullptr || Scale == nullptr || Columns == nullptr || ColumnCapacity < 2 || CodeCount == 0 ||
-      !surface.Attached()) {
+  if (CodeCount == 0) return;
+  DrawCurveFrom(surface, Columns, first, last);
+}
+
+void VessamorChannel::DrawCurveFrom(agg_ren& surface, const ColumnRecord* columns, std::uint32_t first,
+                                    std::uint32_t last) const {
+  if (View == nullptr || Scale == nullptr || columns == nullptr || ColumnCapacity < 2 || !surface.Attached()) {
     return;
   }
   // Column 0 only serves as the neighbour of column 1; no column lies right of the plot.
@@ -181,8 +186,8 @@ void VessamorChannel::DrawCurve(agg_ren& surface, std::uint32_t first, std::uint
   const std::int64_t width = std::clamp(PenWidth, 1, 64);
   agg::rasterizer_scanline_aa<>& raster = surface.Rasterizer();
   for (std::uint32_t i = first; i <= last; ++i) {
-    const ColumnRecord& here = Columns[i];
-    const ColumnRecord& before = Columns[i - 1];
+    const ColumnRecord& here = columns[i];
+    const ColumnRecord& before = columns[i - 1];
     std::int64_t high = here.MaxPixel;
     std::int64_t low = here.MinPixel;
     // Reach over to the previous column so that consecutive columns join.

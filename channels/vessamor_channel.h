@@ -102,6 +102,8 @@ class VessamorChannel {
   // Drawing: the curve and the value indicator's layout (channel_drawing.cpp).
   // Draws columns first..last of the curve through `surface`, which is attached to the target buffer.
   void DrawCurve(agg_ren& surface, std::uint32_t first, std::uint32_t last) const;
+  // The same from a copy of the column table (indexed as the table), which the paint takes under the view lock.
+  void DrawCurveFrom(agg_ren& surface, const ColumnRecord* columns, std::uint32_t first, std::uint32_t last) const;
   std::optional<double> CurveBasePixel() const;
   void LayoutIndicator(const PixelRect& strip, std::uint16_t column);
   std::uint8_t IndicatorTwoLines = 0;  // a second line under the value (the large display)

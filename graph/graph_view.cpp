@@ -186,15 +186,16 @@ bool GraphView::ClampRateToDevices() {
 void GraphView::SetStyle() {
   const float ui_scale = MainWindow != nullptr ? MainWindow->UiScale() : 1.0f;
   const float scale_y = MainWindow != nullptr ? MainWindow->ScaleY() : 1.0f;
-  Style.SmallFont = FontSpec{"Tahoma", static_cast<std::int32_t>(20.0f * ui_scale), 0, 400};
-  Style.LargeFont = FontSpec{"Tahoma", static_cast<std::int32_t>(30.0f * scale_y), 0, 400};
+  SetSmallFont(static_cast<std::int32_t>(20.0f * ui_scale));
+  SetLargeFont(static_cast<std::int32_t>(30.0f * scale_y));
   Style.LineSettings = {1, 1, 3};
-  Style.TextColour = Rgba{0, 0, 0, 255};
-  Style.PanelColour = Rgba{230, 230, 230, 255};
-  Style.BackgroundColour = Rgba{255, 255, 255, 255};
-  Style.Brushes[0] = BrushSpec{Style.BackgroundColour};
-  Style.Brushes[1] = BrushSpec{Style.PanelColour};
-  Style.Brushes[2] = BrushSpec{Style.TextColour};
+  SetStyleColorA(Rgba{0, 0, 0, 255});
+  SetStyleColorB(Rgba{0, 0, 0, 255});
+  SetStyleColorC(Rgba{255, 0, 0, 255});
+  SetPanelBrush(Rgba{230, 230, 230, 255});
+  SetViewBackground(Rgba{255, 255, 255, 255});
+  SetDarkBrush(Rgba{0, 0, 0, 255});
+  SetExtraBrush(Rgba{0, 0, 0, 255});
   Style.Pens[0] = PenSpec{1, Style.TextColour};
 }
 

@@ -22,12 +22,17 @@
 #include "channels/vessamor_channel.h"
 #include "graph/graph_style.h"
 #include "graph/marker_record.h"
+#include "graph/paint_state.h"
 #include "graph/record_params.h"
 #include "graph/scale_state.h"
 #include "graph/startup_settings.h"
 #include "graph/view_history.h"
 
 class DeviceManager;
+class GraphPaintHost;
+namespace platform {
+class Surface;
+}
 class FTRecordDevice;
 class MainWindowServices;
 class WindowSide;
@@ -212,7 +217,8 @@ class GraphView {
   void SyncIndicatorPanes();
   // Time of the marker's column, and its caption width and side (marker captions).
   std::string FormatSampleTime(MarkerRecord& marker);
-  void DrawChannels(agg_ren& surface);
+  // Draws from copies of the column tables when given (the paint's, taken under ViewLock).
+  void DrawChannels(agg_ren& surface, const std::array<const ColumnRecord*, kLiveChannels>* copies = nullptr);
   void LayoutIndicatorStrips();
   void ResetIndicatorStrips();
   void ResetFont(agg_ren& surface);
@@ -334,9 +340,44 @@ class GraphView {
     std::uint8_t Kept = 0;
   } KeptCaption;
 
+  // Painting of the graph screen on the window thread (graph/graph_view_paint.cpp). The paint takes
+  // the column range, scales and the columns to draw under ViewLock, then draws without it.
+  void Paint();
+  void DrawGrid(std::uint8_t mode, platform::Surface& target);
+  void DrawAxisLabels(platform::Surface& target);
+  void PaintPanelCaptions(std::uint8_t mode);
+  void DrawCaptionLine();
+  void DrawAxisNames();
+  bool RestoreIndicatorBackground();
+  void RestoreIndicatorAreas();
+  void DrawIndicators(bool moved);
+  void RestoreChannelStrips(platform::Surface& target);
+  void SetViewBackground(const Rgba& colour);
+  void SetPanelBrush(const Rgba& colour);
+  void SetDarkBrush(const Rgba& colour);
+  void SetExtraBrush(const Rgba& colour);
+  void SetStyleColorA(const Rgba& colour);
+  void SetStyleColorB(const Rgba& colour);
+  void SetStyleColorC(const Rgba& colour);
+  void SetLargeFont(std::int32_t height);
+  void SetSmallFont(std::int32_t height);
+  GraphPaintHost* PaintHost = nullptr;
+  PaintState Painting;
+
  private:
   bool AllocateCodeBuffer(std::uint32_t capacity);
   bool UnclampedChannelShown() const;
+  void TakePaintSnapshot();
+  void GridLinesWithin(platform::Surface& target, const PixelRect& area);
+  void DrawSelection(platform::Surface& target);
+  void SaveIndicatorBackground(const IndicatorBox& box);
+  void PutIndicatorBackground(const IndicatorBox& box, std::int32_t from_x);
+  // What the paint took under ViewLock.
+  ScaleState PaintScale;
+  bool PaintRecording = false;
+  std::uint32_t PaintLastSample = 0;
+  std::vector<ColumnRecord> PaintColumns;
+  std::array<std::uint32_t, kLiveChannels> PaintCodeCounts{};
   void AllocateColumnTables();
   void SplitCodeBuffer();
   void DeriveScales();

@@ -128,14 +128,20 @@ void GraphView::ResetFont(agg_ren& surface) {
                            rgba8(c.R, c.G, c.B, c.A));
 }
 
-void GraphView::DrawChannels(agg_ren& surface) {
+void GraphView::DrawChannels(agg_ren& surface, const std::array<const ColumnRecord*, kLiveChannels>* copies) {
   std::uint16_t start = FirstShownColumn;
   if (ColumnLimit != 0) start = std::min(start, ColumnLimit);
   if (start <= 1) start = 2;
   const std::uint16_t end = LastShownColumn;
   if (end > PlotWidth) return;
-  for (const auto& channel : Channels) {
-    if (channel->Enabled != 0 && channel->Shown != 0) channel->DrawCurve(surface, start, end);
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    const VessamorChannel& channel = *Channels[k];
+    if (channel.Enabled == 0 || channel.Shown == 0) continue;
+    if (copies != nullptr) {
+      channel.DrawCurveFrom(surface, (*copies)[k], start, end);
+    } else {
+      channel.DrawCurve(surface, start, end);
+    }
   }
   DrawnFirstColumn = start;
   DrawnLastColumn = end;
