@@ -343,7 +343,7 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
       const Rgba colour = coloured ? channel.Colour : Style.TextColour;
       const std::int32_t width = platform::TextExtent(text, font).cx;
       platform::DrawText(target, x_right - width, top, text, font, Colour(colour));
-      x_right -= std::max(LabelColumnWidths[drawn[n]], width + 8);
+      x_right -= LabelColumnWidths[drawn[n]];
     }
   }
 
@@ -423,7 +423,8 @@ void GraphView::DrawAxisNames() {
   const auto name = [](const std::string& quantity, const std::string& unit) {
     return platform::Utf8ToCp1251(unit.empty() ? quantity : quantity + "," + unit);
   };
-  double y = ValueNameRect.Top;
+  // Below the caption strip, which is painted after the names.
+  double y = std::max(ValueNameRect.Top, ViewRect.Top + CaptionHeight + 2);
   for (const VessamorChannel* channel : named) {
     const std::string text = name(channel->Symbol, channel->Unit);
     const double x = ValueNameRect.Left;
@@ -482,9 +483,9 @@ void GraphView::PaintPanelCaptions(std::uint8_t mode) {
     renderer.DrawRoundedPanel(filled, PanelStyle{0, 0, 0, 2, 0}, 1.0f, 1.0f, Agg(kPanelFill), 0.4f);
     renderer.DrawRoundedPanel(outline, PanelStyle{0, 0, 0, 0, 0}, 1.0f, 4.0f, Agg(kPanelFill), 0.4f);
     const std::string caption = platform::Utf8ToCp1251(PanelCaption(id, english));
-    const double x = r.Left + (15.0 + (id == 166 ? 10.0 : 0.0)) * sx;
-    renderer.DrawTextInBox(caption.c_str(), x, r.Top + 4.0 * s, r.Right - x, 30.0 * s, 0.9 * s, rgba8(0, 0, 0, 255),
-                           nullptr, 0);
+    const double x = filled.x + (15.0 + (id == 166 ? 10.0 : 0.0)) * sx;
+    renderer.DrawTextInBox(caption.c_str(), x, filled.y + 6.0 * s, filled.x + filled.width - x, 30.0 * s, 0.9 * s,
+                           rgba8(0, 0, 0, 255), nullptr, 0);
     if (id == 168) Painting.DifferencePanel = r;
   }
   renderer.style.panel_line_width = static_cast<float>(12.0 * s);
