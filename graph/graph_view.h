@@ -376,6 +376,7 @@ class GraphView {
   ScaleState PaintScale;
   bool PaintRecording = false;
   std::uint32_t PaintLastSample = 0;
+  double PaintScreenStart = -1.0;
   std::vector<ColumnRecord> PaintColumns;
   std::array<std::uint32_t, kLiveChannels> PaintCodeCounts{};
   void AllocateColumnTables();

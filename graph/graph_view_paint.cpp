@@ -93,13 +93,14 @@ void GraphView::SetSmallFont(std::int32_t height) { Style.SmallFont = FontSpec{"
 void GraphView::TakePaintSnapshot() {
   std::lock_guard lock(ViewLock);
   if (Recording.load() != 0) {
-    // The tick hands over the columns it added, or a new screen to be drawn whole.
-    if (Sweep.FullRedraw != 0) {
-      Painting.ClearRequest = 1;
-      Sweep.FullRedraw = 0;
-    }
-    FirstShownColumn = Sweep.FirstRedrawColumn;
-    LastShownColumn = Sweep.LastRedrawColumn;
+    // The tick hands over the columns it added; a new screen is drawn on a clean grid. The last
+    // column painted before may have been partial, so it is drawn again.
+    const bool new_screen = Sweep.ScreenStart != PaintScreenStart || Sweep.LastRedrawColumn < Painting.PaintedLast;
+    PaintScreenStart = Sweep.ScreenStart;
+    if (new_screen) Painting.ClearRequest = 1;
+    FirstShownColumn = new_screen ? 1 : std::min(Painting.PaintedLast, Sweep.FirstRedrawColumn);
+    LastShownColumn = std::max(Sweep.LastRedrawColumn, FirstShownColumn);
+    Sweep.FullRedraw = 0;
   }
   const std::uint32_t limit = std::min<std::uint32_t>(PlotWidth, ColumnsPerChannelCount > 0 ? ColumnsPerChannelCount - 1 : 0);
   FirstShownColumn = static_cast<std::uint16_t>(std::clamp<std::uint32_t>(FirstShownColumn, 1, std::max(limit, 1u)));
@@ -123,7 +124,8 @@ void GraphView::TakePaintSnapshot() {
   PaintColumns.resize(kLiveChannels * ColumnsPerChannelCount);
   for (std::size_t k = 0; k < kLiveChannels; ++k) {
     const VessamorChannel& channel = *Channels[k];
-    PaintCodeCounts[k] = channel.CodeCount;
+    // The decoders count codes outside the lock; the samples the tick has taken tell whether any exist.
+    PaintCodeCounts[k] = SampleCount;
     if (channel.Columns == nullptr || ColumnsPerChannelCount < 2) continue;
     const std::size_t from = FirstShownColumn - 1u;
     const std::size_t to = LastShownColumn;
