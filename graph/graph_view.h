@@ -27,12 +27,10 @@
 #include "graph/scale_state.h"
 #include "graph/startup_settings.h"
 #include "graph/view_history.h"
+#include "platform/surface.h"
 
 class DeviceManager;
 class GraphPaintHost;
-namespace platform {
-class Surface;
-}
 class FTRecordDevice;
 class MainWindowServices;
 class WindowSide;
@@ -377,6 +375,20 @@ class GraphView {
   bool PaintRecording = false;
   std::uint32_t PaintLastSample = 0;
   double PaintScreenStart = -1.0;
+  std::uint8_t ViewJustFilled = 0;
+  struct PanelCacheKey {
+    PixelRect Column;
+    PixelRect Below;
+    std::uint8_t Mode = 0;
+    bool English = false;
+    friend bool operator==(const PanelCacheKey&, const PanelCacheKey&) = default;
+  };
+  struct {
+    PanelCacheKey Key;
+    platform::Surface Column;
+    platform::Surface Below;
+    bool Valid = false;
+  } PanelCache;
   std::vector<ColumnRecord> PaintColumns;
   std::array<std::uint32_t, kLiveChannels> PaintCodeCounts{};
   void AllocateColumnTables();

@@ -151,6 +151,7 @@ void GraphView::Paint() {
     Painting.ClearRequest = 0;
     Painting.FullRedrawRunning = 1;
     Fill(picture, ViewRect, Style.BackgroundColour);
+    ViewJustFilled = 1;
     Painting.RestoreRequest = 0;
     restore = Painting.AltRestoreRequest != 0 && !recording;
     if (DisplayMode == 3) PaintPanelCaptions(0);
@@ -158,6 +159,7 @@ void GraphView::Paint() {
 
   // 4.
   if (Painting.DragCopy != 0) {
+    ViewJustFilled = 0;
     Copy(picture, Painting.DragToX, Painting.DragToY, picture, Painting.DragSource);
     Painting.DragCopy = 0;
     if (RecordViewable != 0) RedrawRequested = 1;
@@ -268,7 +270,9 @@ void GraphView::GridLinesWithin(platform::Surface& target, const PixelRect& area
 
 void GraphView::DrawGrid(std::uint8_t mode, platform::Surface& target) {
   if (mode == 0) {
-    Fill(target, ViewRect, Style.BackgroundColour);
+    // A clear request of this paint has just filled it.
+    if (ViewJustFilled == 0) Fill(target, ViewRect, Style.BackgroundColour);
+    ViewJustFilled = 0;
     GridLinesWithin(target, ViewRect);
     return;
   }
@@ -453,6 +457,14 @@ void GraphView::PaintPanelCaptions(std::uint8_t mode) {
 
   const PixelRect column = PaintHost->PanelColumn();
   const PixelRect below = PaintHost->BelowGraph();
+  // The side column comes out the same every time its place and language stay: it is drawn once
+  // and copied afterwards.
+  const PanelCacheKey key{column, below, DisplayMode, english};
+  if (mode == 0 && PanelCache.Valid && PanelCache.Key == key) {
+    Copy(picture, column.Left, column.Top, PanelCache.Column, PixelRect{0, 0, column.Width(), column.Height()});
+    Copy(picture, below.Left, below.Top, PanelCache.Below, PixelRect{0, 0, below.Width(), below.Height()});
+    return;
+  }
   if (const platform::Surface* strip = PaintHost->PanelColumnStrip()) {
     platform::StretchBlit(picture, platform::Rect{column.Left, column.Top, column.Right, column.Bottom}, *strip,
                           strip->Bounds());
@@ -489,6 +501,14 @@ void GraphView::PaintPanelCaptions(std::uint8_t mode) {
     renderer.DrawTextInBox(caption.c_str(), x, filled.y + 6.0 * s, filled.x + filled.width - x, 30.0 * s, 0.9 * s,
                            rgba8(0, 0, 0, 255), nullptr, 0);
     if (id == 168) Painting.DifferencePanel = r;
+  }
+  if (mode == 0) {
+    PanelCache.Column = platform::Surface(std::max(column.Width(), 0), std::max(column.Height(), 0));
+    PanelCache.Below = platform::Surface(std::max(below.Width(), 0), std::max(below.Height(), 0));
+    Copy(PanelCache.Column, 0, 0, picture, column);
+    Copy(PanelCache.Below, 0, 0, picture, below);
+    PanelCache.Key = key;
+    PanelCache.Valid = true;
   }
   renderer.style.panel_line_width = static_cast<float>(12.0 * s);
   renderer.style.spare_grey = rgba8(190, 190, 190, 255);

@@ -13,9 +13,9 @@
 #include <agg_scanline_u.h>
 
 #include <algorithm>
-#include <vector>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "platform/cp1251.h"
 #include "platform/fonts.h"

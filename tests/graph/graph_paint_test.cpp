@@ -133,8 +133,10 @@ TEST(GraphPaint, FourChannelRecordWithTwoMarkersAndPhRecord) {
   LoadWaveRecord(four.view, 9, 4, 8000, 1000, [](std::size_t k, std::uint32_t i) {
     return static_cast<std::int16_t>(2048 + (400 + 300 * k) * std::sin(i * (0.003 + 0.002 * k)));
   });
-  four.view.Markers[0] = MarkerRecord{.Set = 1, .Column = 200};
-  four.view.Markers[1] = MarkerRecord{.Set = 1, .Column = 700};
+  for (const auto& [marker, column] : {std::pair{0, 200}, std::pair{1, 700}}) {
+    four.view.Markers[marker].Set = 1;
+    four.view.Markers[marker].Column = static_cast<std::uint16_t>(column);
+  }
   four.Paint("graph_four_channels");
   for (std::size_t k = 0; k < 4; ++k) EXPECT_TRUE(four.Has(four.view.Channel(k).Colour, four.view.PlotRect)) << k;
 
@@ -158,11 +160,36 @@ TEST(GraphPaint, IndicatorsHoldStillBetweenPaintsWithin240Ms) {
     EXPECT_EQ(s.view.Painting.LastIndicatorMove == s.clock.Now, moves) << after;
   }
   EXPECT_GT(s.window.IndicatorDraws, 0);
+  // A box at the left edge keeps its background left of the buffer: the copies are clipped.
+  s.view.IndicatorStrips[0] = PixelRect{2, s.view.PlotRect.Top, 202, s.view.PlotRect.Top + 80};
+  s.view.Painting.ClearRequest = 1;
+  s.view.Paint();
+  s.view.Paint();
   // The boxes come back into a target from the picture.
   platform::Surface target(1280, 994);
   s.view.RestoreChannelStrips(target);
-  const PixelRect box = s.view.Painting.Indicators[0].Box;
+  const PixelRect box = s.view.Painting.Indicators[1].Box;
   EXPECT_EQ(target.GetPixel(box.Left + 1, box.Top + 1), s.At(box.Left + 1, box.Top + 1));
+}
+
+TEST(GraphPaint, ADragRepaintsOnlyTheSelectionAndTheStripsBesideThePlot) {
+  Screen s(1280, 994);
+  LoadWaveRecord(s.view, 9, 1, 20000, 1000, Sine);
+  s.Paint("graph_drag");
+  const PixelRect p = s.view.PlotRect;
+  s.view.SelectionRect = PixelRect{p.Left + 100, p.Top + 50, p.Left + 300, p.Top + 200};
+  const platform::Colour mark{1, 2, 3, 255};
+  const std::pair<int, int> inside{p.Left + 150, p.Top + 60}, outside{p.Left + 500, p.Top + 60};
+  s.window.Picture().SetPixel(inside.first, inside.second, mark);
+  s.window.Picture().SetPixel(outside.first, outside.second, mark);
+  s.view.Painting.FullRedrawRunning = 1;
+  s.view.Painting.GridMode = 1;
+  s.view.Painting.SelectionShown = 1;
+  s.view.Paint();
+  EXPECT_NE(s.At(inside.first, inside.second), mark);
+  EXPECT_EQ(s.At(outside.first, outside.second), mark);
+  EXPECT_EQ(s.At(s.view.SelectionRect.Left, s.view.SelectionRect.Top + 20), (platform::Colour{0, 0, 255, 255}));
+  EXPECT_EQ(s.view.Painting.GridMode, 0);
 }
 
 }  // namespace
