@@ -95,6 +95,7 @@ class GraphView {
   std::array<MarkerRecord, 4> Markers{};
   std::uint8_t MarkerCount = 2;
   std::array<std::uint8_t, 4> MarkerWasSet{};
+  std::array<std::uint8_t, 4> MarkerState{};
 
   std::array<Rgba, 4> ChannelColours{Rgba{255, 0, 0, 255}, Rgba{0, 66, 255, 255}, Rgba{240, 0, 255, 255},
                                      Rgba{0, 255, 24, 255}};
@@ -207,6 +208,9 @@ class GraphView {
   std::uint16_t LayColumnsFrom(std::uint16_t first);
   // Puts the view's first column at a sample position (with its fraction) and the time range with it.
   void SetViewStart(double start);
+  // Markers in use that are set, and clearing them (graph/marker_drawing.cpp).
+  std::uint32_t CountMarkedPoints() const;
+  void ClearMarkedPoints();
   // Window thread: an empty record; refused while a recording runs.
   void NewRecord();
   void SyncIndicatorPanes();
@@ -217,6 +221,13 @@ class GraphView {
   void ResetIndicatorStrips();
   void ResetFont(agg_ren& surface);
   void PaintLiveIndicators(agg_ren& surface);
+
+  // A viewable record while no recording runs.
+  bool Reviewable() const;
+  // Lays the view from a sample position and rebuilds its columns.
+  void ShowFromStart(double start);
+  // The redraw after a page, fit or scale change: the markers' captions, the window or the view.
+  void RedrawAfterMove(std::uint32_t markers);
 
   // Layout derived by SetViewRect.
   std::int32_t CaptionHeight = 0;
