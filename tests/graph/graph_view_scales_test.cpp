@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "render/agg_ren.h"
 #include "review_fixture.h"
@@ -108,6 +109,24 @@ TEST_F(GraphScales, PagingByHalfAScreen) {
     EXPECT_EQ(view.LastShownColumn, c.last_column) << c.samples << " " << c.start;
     EXPECT_LE(LastShownSample(), view.LastSampleIndex);
   }
+}
+
+TEST_F(GraphScales, BackwardRebuildKeepsTheLastColumnAndMatchesTheForwardLayout) {
+  Record(30000, 1000, 1234.5);
+  view.Scale.SecondsPerDivision = 0.0;
+  view.SetScales(0.37f, 0.5f, 1);  // a fractional 3.7 samples a column
+  view.RebuildColumnTable(1, 1000);
+  std::vector<ColumnRecord> forward(view.Channel(0).TimeBase, view.Channel(0).TimeBase + 1001);
+  view.Sweep.ScreenStart = 0.0;
+  view.RebuildColumnTable(1, 1000, true);
+  for (std::uint16_t c : {1, 2, 500, 999, 1000}) {
+    EXPECT_EQ(view.Channel(0).TimeBase[c].FirstSample, forward[c].FirstSample) << c;
+    EXPECT_EQ(view.Channel(0).TimeBase[c].SampleCount, forward[c].SampleCount) << c;
+  }
+  // Anchored too close to the start, the screen begins at sample 0.
+  view.Channel(0).TimeBase[1000].FirstSample = 100;
+  view.RebuildColumnTable(1, 1000, true);
+  EXPECT_EQ(view.Channel(0).TimeBase[1].FirstSample, 0u);
 }
 
 TEST_F(GraphScales, FitShowsTheWholeRecordWithMargins) {
