@@ -268,6 +268,65 @@ class GraphView {
   std::uint8_t IndicatorPaintValid = 0;
   static constexpr std::uint32_t kIndicatorPaintMs = 240;
 
+  // Mouse handling (graph/graph_view_mouse.cpp): button flags as the window passes them, the
+  // pointer in the main window's client coordinates. Window thread; each takes ViewLock.
+  static constexpr std::uint32_t kLeftButton = 0x0001;
+  static constexpr std::uint32_t kRightButton = 0x0002;
+  static constexpr std::uint32_t kMiddleButton = 0x0010;
+  void OnRButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnRButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnLButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnLButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnMButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnMButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnMouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  // A right or middle click outside the graph: the markers go.
+  void ClearMarkerFlags(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  // Sets a marker's column and the line and caption rectangles that go with it.
+  void PlaceMarker(MarkerRecord& marker, std::uint16_t column);
+  bool FindViewDevice();
+  // Parts of the handlers; false when nothing needs redrawing.
+  bool RightDrag(std::int32_t x, std::int32_t y, PixelRect& redraw);
+  bool VerticalPan(std::int32_t x, std::int32_t y, PixelRect& redraw);
+  void ShowNextDevice(std::uint32_t devices);
+
+  // View history (graph/view_history.cpp); the caller holds ViewLock.
+  void PushViewHistory() { History.Push(); }
+  void SaveViewHistory();
+  void RestoreViewHistory(std::int32_t index);
+  void StepViewHistory(bool forward);
+
+  // Marker drawing (graph/marker_drawing.cpp), window thread, into the first back buffer.
+  void PreDrawMarkers(agg_ren& target);
+  void DrawMarkerCaptions(agg_ren& target);
+  // The "Difference values" side panel, kept by the panel painting for the difference rows.
+  PixelRect DifferencePanelRect;
+  // Copies of the moving marker's caption and badge areas for the next restore.
+  PixelRect MovingCaptionRect;
+  PixelRect MovingBadgeRect;
+
+  // Mouse state.
+  struct PointerPoint {
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+  };
+  PointerPoint PressPoint;
+  PointerPoint DragPoint;
+  PointerPoint LastPoint;
+  std::uint8_t MarkerCaptionsSaved = 0;
+  std::uint8_t DataDragArmed = 0;
+  std::uint8_t DataMoved = 0;
+  std::uint8_t SelectionDrawn = 0;
+  std::uint8_t SelectionStarted = 0;
+  std::uint8_t MarkerDragActive = 0;
+  // Set by a vertical pan, cleared by the paint that shows it; movement meanwhile is carried.
+  std::uint8_t MoveInProgress = 0;
+  std::int32_t PanResidueY = 0;
+  std::uint8_t RedrawOnly = 0;
+  std::uint8_t StartFlags = 1;
+  std::uint8_t ViewDeviceSlot = 0;
+  std::uint8_t ViewChannelIndex = 0;
+
   // Recording control and the acquisition tick (acquisition/recording_tick.cpp). Unless said
   // otherwise the caller holds ViewLock.
   // The start set-up of the view and the channels; the device worker is paused.
