@@ -299,6 +299,11 @@ class GraphView {
   // Marker drawing (graph/marker_drawing.cpp), window thread, into the first back buffer.
   void PreDrawMarkers(agg_ren& target);
   void DrawMarkerCaptions(agg_ren& target);
+  // One set marker with its value captions; partner is the pair's second marker (none: past the end).
+  void DrawMarker(agg_ren& surface, std::size_t index, std::size_t partner, std::uint32_t shown);
+  void DrawDifferenceRows(agg_ren& surface, std::size_t index, std::size_t partner);
+  void DrawVolumeBox(agg_ren& surface, const VessamorChannel& flow, std::size_t index);
+  double DifferenceRowHeight() const;
   // The "Difference values" side panel, kept by the panel painting for the difference rows.
   PixelRect DifferencePanelRect;
   // Copies of the moving marker's caption and badge areas for the next restore.
