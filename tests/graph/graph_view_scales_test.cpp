@@ -39,18 +39,10 @@ TEST_F(GraphScales, TimeGridStepsAndTheRecordingSnap) {
 TEST_F(GraphScales, HostileScalesNeverPlaceMoreThan95Ticks) {
   Record(5000);
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const struct {
-    double start, end, step;
-  } cases[] = {{0, 1e9, 1e-9}, {0, 1e6, 0.001}, {0, 10, 0.0}, {0, 10, nan}, {-1e12, 1e12, 1e-3}};
-  for (const auto& c : cases) {
-    view.Scale.StartTime = c.start;
-    view.Scale.EndTime = c.end;
-    view.Scale.TimeLabelStep = c.step;
-    view.Scale.TopValue = c.end;
-    view.Scale.BottomValue = -c.end;
-    view.Scale.ValueLabelStep = c.step;
-    view.UpdateValueGrid(true);
-    view.Scale.ValueLabelStep = c.step;
+  for (const double step : {1e-9, 0.001, 0.0, nan}) {
+    view.Scale.EndTime = view.Scale.TopValue = 1e9;
+    view.Scale.BottomValue = -1e9;
+    view.Scale.TimeLabelStep = view.Scale.ValueLabelStep = step;
     view.PlaceValueTicks();
     view.UpdateTimeGrid();
     EXPECT_LE(view.Scale.TimeTickCount, ScaleState::kMaxTickCount);
@@ -59,9 +51,7 @@ TEST_F(GraphScales, HostileScalesNeverPlaceMoreThan95Ticks) {
   // A rate of 0 and a zero plot leave every factor finite.
   view.RecordRate = view.RateSetting = 0;
   view.PlotWidth = 0;
-  view.Scale.SecondsPerDivision = 0.0;
-  view.SetScales(1.0f, 0.0f, 1);
-  view.UpdateTimeGrid();
+  view.SetScales(1.5f, 0.0f, 1);
   for (double f : {view.Scale.SamplesPerColumn, view.Scale.ValuePerPixel, view.Scale.SecondsPerColumn}) {
     EXPECT_TRUE(std::isfinite(f) && f > 0.0);
   }
@@ -109,6 +99,10 @@ TEST_F(GraphScales, PagingByHalfAScreen) {
     EXPECT_EQ(view.LastShownColumn, c.last_column) << c.samples << " " << c.start;
     EXPECT_LE(LastShownSample(), view.LastSampleIndex);
   }
+  // A new time scale keeps the middle column's sample (14,990) in the middle of the wider screen.
+  Record(30000, 1000, 10000);
+  view.SetTimeScale(2.0f);
+  EXPECT_EQ(FirstShownSample(), 4990u);
 }
 
 TEST_F(GraphScales, BackwardRebuildKeepsTheLastColumnAndMatchesTheForwardLayout) {
@@ -176,25 +170,22 @@ TEST_F(GraphScales, TestRecordFitAndTwoPages) {
 
 TEST_F(GraphScales, LongLabelsOnASmallScreenKeepThePlotInsideTheTables) {
   FakeMainWindow small(1024, 600);
-  GraphView tight;
-  ASSERT_TRUE(tight.Init(100000, PixelRect{0, 0, 1024, 600}, 0, &small));
+  ASSERT_TRUE(view.Init(100000, PixelRect{0, 0, 1024, 600}, 0, &small));
   for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
-    tight.Channel(k).FirstOfSensor = 1;
-    tight.Channel(k).ValueWidth = 22;
-    tight.Channel(k).Enabled = 1;
+    view.Channel(k).FirstOfSensor = view.Channel(k).Enabled = 1;
+    view.Channel(k).ValueWidth = 22;
   }
-  tight.SetChannelFlags(4, 0);
-  tight.SetViewRect(PixelRect{0, 0, 1024, 600}, 0);
-  EXPECT_GE(tight.PlotWidth, 1);
-  EXPECT_LE(tight.PlotWidth, 1024);
-  tight.SampleCount = 20000;
-  tight.LastSampleIndex = 19999;
-  tight.RecordViewable = 1;
-  tight.ShowFromStart(0.0);
-  tight.SelectionRect = PixelRect{0, 0, 5000, 600};
-  tight.ApplySelection(false);
-  tight.PageForward();
-  EXPECT_LE(tight.LastShownColumn, tight.Channel(0).ColumnCapacity - 1);
+  view.SetChannelFlags(4, 0);
+  view.SetViewRect(PixelRect{0, 0, 1024, 600}, 0);
+  EXPECT_TRUE(view.PlotWidth >= 1 && view.PlotWidth <= 1024);
+  view.SampleCount = 20000;
+  view.LastSampleIndex = 19999;
+  view.RecordViewable = 1;
+  view.ShowFromStart(0.0);
+  view.SelectionRect = PixelRect{0, 0, 5000, 600};
+  view.ApplySelection(false);
+  view.PageForward();
+  EXPECT_LE(view.LastShownColumn, view.Channel(0).ColumnCapacity - 1);
 }
 
 TEST_F(GraphScales, MarkerTimeDecimalsFollowTheRate) {
@@ -231,24 +222,19 @@ TEST_F(GraphScales, NewRecordsCountFromTwoAndNeverInterruptARecording) {
 
 TEST_F(GraphScales, LiveIndicatorsRedrawAtMostEvery240Ms) {
   Record(5000);
-  struct Clock : UnitClock {
-    std::uint32_t NowMs() override { return Now; }
-    void SleepMs(std::uint32_t ms) override { Now += ms; }
-    std::uint32_t Now = 1000;
-  } clock;
+  SteppedClock clock;
   view.TickClock = &clock;
   view.Recording = 1;
   view.LastShownColumn = 50;
   view.LayoutIndicatorStrips();
   agg_ren surface;
-  const std::uint32_t steps[] = {0, 100, 139, 1};
-  const std::uint32_t draws[] = {1, 1, 1, 2};
-  for (std::size_t i = 0; i < std::size(steps); ++i) {
-    clock.Now += steps[i];
+  const std::pair<std::uint32_t, std::uint32_t> steps[] = {{0, 1}, {100, 1}, {139, 1}, {1, 2}};  // ms on, draws
+  for (const auto& [ms, draws] : steps) {
+    clock.Now += ms;
     view.PaintLiveIndicators(surface);
-    EXPECT_EQ(window.IndicatorDraws, draws[i]) << i;
+    EXPECT_EQ(window.IndicatorDraws, draws) << ms;
   }
-  EXPECT_EQ(window.Restored.size(), 2u);
+  EXPECT_EQ(window.Restored.size(), 2u);  // the kept strips went back in between
 }
 
 }  // namespace

@@ -10,6 +10,12 @@
 
 inline float Hundredths(std::int16_t code, const VessamorChannel*) { return code * 0.01f; }
 
+struct SteppedClock : UnitClock {
+  std::uint32_t NowMs() override { return Now; }
+  void SleepMs(std::uint32_t ms) override { Now += ms; }
+  std::uint32_t Now = 1000;
+};
+
 class ReviewFixture : public ::testing::Test {
  protected:
   static constexpr std::uint16_t kColumns = 1000;
