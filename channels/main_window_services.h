@@ -93,6 +93,16 @@ class MainWindowServices {
   virtual void RestoreArea(agg_ren& /*target*/, const PixelRect& /*rect*/) {}
   // The File menu's new-record command: the drop-down menu closes and the File button returns up.
   virtual void CloseFileMenu() {}
+  // What the graph's mouse handling reaches: the measurement screen's popups, the toolbar's toggle
+  // buttons (id 0: all of them), the zoom button, the two scale sliders, the help panel's page and
+  // the channel record buttons (mode 1 compute, 2 show, 12 both).
+  virtual void ClosePopups() {}
+  virtual void ReleaseButtonsExcept(std::uint32_t /*id*/) {}
+  virtual void ReleaseZoomButton() {}
+  virtual void ShowScaleSliders(bool /*shown*/) {}
+  virtual void SetScaleSliders(float /*value_per_division*/, float /*seconds_per_division*/) {}
+  virtual void NextHelpPage() {}
+  virtual void UpdateChannelRecordButtons(std::uint8_t /*mode*/) {}
 
   bool EnglishUi() const { return Bytes.EnglishUi.load(std::memory_order_relaxed) != 0; }
 
@@ -108,4 +118,18 @@ class MainWindowServices {
   std::uint8_t WholeWindowRedraw = 1;
   std::uint8_t FontResetPending = 0;
   float FontScale = 1.0f;
+  // No marker work while the information overlay is shown; the help panel turns pages on a click.
+  std::uint8_t InfoOverlayShown = 0;
+  std::uint8_t HelpPanelShown = 0;
+  PixelRect HelpPanel;
+  std::uint8_t ScalePanelPressed = 0;
+  // The box over the graph that names the shown device; a click in its inner part shows the next.
+  struct DeviceCaptionBox {
+    PixelRect Rect;
+    PixelRect Inner;
+    std::uint8_t Shown = 0;
+    std::uint8_t Pressed = 0;
+    std::string Caption1;
+    std::string Caption2;
+  } CaptionBox;
 };

@@ -98,6 +98,7 @@ class GraphView {
   std::array<MarkerRecord, 4> Markers{};
   std::uint8_t MarkerCount = 2;
   std::array<std::uint8_t, 4> MarkerWasSet{};
+  std::array<std::uint8_t, 4> MarkerState{};
 
   std::array<Rgba, 4> ChannelColours{Rgba{255, 0, 0, 255}, Rgba{0, 66, 255, 255}, Rgba{240, 0, 255, 255},
                                      Rgba{0, 255, 24, 255}};
@@ -210,6 +211,9 @@ class GraphView {
   std::uint16_t LayColumnsFrom(std::uint16_t first);
   // Puts the view's first column at a sample position (with its fraction) and the time range with it.
   void SetViewStart(double start);
+  // Markers in use that are set, and clearing them (graph/marker_drawing.cpp).
+  std::uint32_t CountMarkedPoints() const;
+  void ClearMarkedPoints();
   // Window thread: an empty record; refused while a recording runs.
   void NewRecord();
   void SyncIndicatorPanes();
@@ -221,6 +225,13 @@ class GraphView {
   void ResetIndicatorStrips();
   void ResetFont(agg_ren& surface);
   void PaintLiveIndicators(agg_ren& surface);
+
+  // A viewable record while no recording runs.
+  bool Reviewable() const;
+  // Lays the view from a sample position and rebuilds its columns.
+  void ShowFromStart(double start);
+  // The redraw after a page, fit or scale change: the markers' captions, the window or the view.
+  void RedrawAfterMove(std::uint32_t markers);
 
   // Layout derived by SetViewRect.
   std::int32_t CaptionHeight = 0;
@@ -260,6 +271,70 @@ class GraphView {
   std::uint32_t LastIndicatorPaint = 0;
   std::uint8_t IndicatorPaintValid = 0;
   static constexpr std::uint32_t kIndicatorPaintMs = 240;
+
+  // Mouse handling (graph/graph_view_mouse.cpp): button flags as the window passes them, the
+  // pointer in the main window's client coordinates. Window thread; each takes ViewLock.
+  static constexpr std::uint32_t kLeftButton = 0x0001;
+  static constexpr std::uint32_t kRightButton = 0x0002;
+  static constexpr std::uint32_t kMiddleButton = 0x0010;
+  void OnRButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnRButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnLButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnLButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnMButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnMButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnMouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  // A right or middle click outside the graph: the markers go.
+  void ClearMarkerFlags(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  // Sets a marker's column and the line and caption rectangles that go with it.
+  void PlaceMarker(MarkerRecord& marker, std::uint16_t column);
+  bool FindViewDevice();
+  // Parts of the handlers; false when nothing needs redrawing.
+  bool RightDrag(std::int32_t x, std::int32_t y, PixelRect& redraw);
+  bool VerticalPan(std::int32_t x, std::int32_t y, PixelRect& redraw);
+  void ShowNextDevice(std::uint32_t devices);
+
+  // View history (graph/view_history.cpp); the caller holds ViewLock.
+  void PushViewHistory() { History.Push(); }
+  void SaveViewHistory();
+  void RestoreViewHistory(std::int32_t index);
+  void StepViewHistory(bool forward);
+
+  // Marker drawing (graph/marker_drawing.cpp), window thread, into the first back buffer.
+  void PreDrawMarkers(agg_ren& target);
+  void DrawMarkerCaptions(agg_ren& target);
+  // One set marker with its value captions; partner is the pair's second marker (none: past the end).
+  void DrawMarker(agg_ren& surface, std::size_t index, std::size_t partner, std::uint32_t shown);
+  void DrawDifferenceRows(agg_ren& surface, std::size_t index, std::size_t partner);
+  void DrawVolumeBox(agg_ren& surface, const VessamorChannel& flow, std::size_t index);
+  double DifferenceRowHeight() const;
+  // The "Difference values" side panel, kept by the panel painting for the difference rows.
+  PixelRect DifferencePanelRect;
+  // Copies of the moving marker's caption and badge areas for the next restore.
+  PixelRect MovingCaptionRect;
+  PixelRect MovingBadgeRect;
+
+  // Mouse state.
+  struct PointerPoint {
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+  };
+  PointerPoint PressPoint;
+  PointerPoint DragPoint;
+  PointerPoint LastPoint;
+  std::uint8_t MarkerCaptionsSaved = 0;
+  std::uint8_t DataDragArmed = 0;
+  std::uint8_t DataMoved = 0;
+  std::uint8_t SelectionDrawn = 0;
+  std::uint8_t SelectionStarted = 0;
+  std::uint8_t MarkerDragActive = 0;
+  // Set by a vertical pan, cleared by the paint that shows it; movement meanwhile is carried.
+  std::uint8_t MoveInProgress = 0;
+  std::int32_t PanResidueY = 0;
+  std::uint8_t RedrawOnly = 0;
+  std::uint8_t StartFlags = 1;
+  std::uint8_t ViewDeviceSlot = 0;
+  std::uint8_t ViewChannelIndex = 0;
 
   // Recording control and the acquisition tick (acquisition/recording_tick.cpp). Unless said
   // otherwise the caller holds ViewLock.
