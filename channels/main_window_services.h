@@ -72,8 +72,6 @@ class MainWindowServices {
   // Lets the slot's unit lower or raise the rate to what it can deliver for that many shown channels.
   virtual void ClampUnitRate(const DeviceSlot& slot, std::uint32_t& rate, std::uint8_t shown_channels) = 0;
 
-  // The time-scale and value-scale sliders take the view's seconds and value per division.
-  virtual void SetScaleSliders(double /*seconds_per_division*/, double /*value_per_division*/) {}
   // Marks the first channel of each sensor among the used slots.
   virtual void MarkFirstChannelPerSensor() {}
   // What the graph view asks of the window; each does nothing until the window provides it.

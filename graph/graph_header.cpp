@@ -270,7 +270,7 @@ void GraphView::SetupGraphHeader(bool keep_time, const ChannelSetupRequest* requ
     }
   }
   if (MainWindow != nullptr && !(kind == 40 && FirstOfSensorCount <= 1)) MainWindow->Bytes.BreathingDisplayMode = 0;
-  if (MainWindow != nullptr) MainWindow->SetScaleSliders(Scale.SecondsPerDivision, Scale.ValuePerDivision);
+  if (MainWindow != nullptr) MainWindow->SetScaleSliders(static_cast<float>(Scale.ValuePerDivision), static_cast<float>(Scale.SecondsPerDivision));
 
   ColumnRecord* time_base = ColumnTables.empty() ? nullptr : ColumnTables.data();
   if (request_flag) {

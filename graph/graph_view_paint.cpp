@@ -139,6 +139,19 @@ void GraphView::Paint() {
   agg_ren& renderer = PaintHost->Renderer();
   TakePaintSnapshot();
   const bool recording = PaintRecording;
+  // What the commands and the mouse asked for: a new view is painted afresh; a moved value axis
+  // repaints the grid; a selection being dragged repaints round itself, and one let go is wiped.
+  if (FullRedraw != 0) {
+    FullRedraw = 0;
+    Painting.ClearRequest = 1;
+  }
+  if (MoveInProgress != 0) Painting.FullRedrawRunning = 1;
+  if (SelectionDrawn != 0 && Painting.ClearRequest == 0) {
+    Painting.FullRedrawRunning = 1;
+    Painting.GridMode = Painting.SelectionPainted != 0 ? 2 : 1;
+  } else if (Painting.SelectionPainted != 0 && SelectionDrawn == 0) {
+    Painting.ClearRequest = 1;
+  }
 
   // 1, 2.
   bool restore = paint_rules::RestoreIndicators(Painting.RestoreRequest != 0, Painting.AltRestoreRequest != 0,
@@ -209,7 +222,8 @@ void GraphView::Paint() {
   }
 
   // 9.
-  if (Painting.SelectionShown != 0) DrawSelection(picture);
+  if (SelectionDrawn != 0) DrawSelection(picture);
+  Painting.SelectionPainted = SelectionDrawn;
 
   // 10.
   if (Painting.AxisNames != 0 && (!recording || Painting.FullRedrawRunning != 0)) DrawAxisNames();
@@ -244,7 +258,8 @@ void GraphView::Paint() {
       marker.Dragging = 0;
     }
   }
-  if (Painting.DragStart != 0) Painting.DataMoved = 1;
+  if (Painting.DragStart != 0) DataMoved = 1;
+  MoveInProgress = 0;
 }
 
 void GraphView::GridLinesWithin(platform::Surface& target, const PixelRect& area) {
@@ -500,7 +515,7 @@ void GraphView::PaintPanelCaptions(std::uint8_t mode) {
     const double x = filled.x + (15.0 + (id == 166 ? 10.0 : 0.0)) * sx;
     renderer.DrawTextInBox(caption.c_str(), x, filled.y + 6.0 * s, filled.x + filled.width - x, 30.0 * s, 0.9 * s,
                            rgba8(0, 0, 0, 255), nullptr, 0);
-    if (id == 168) Painting.DifferencePanel = r;
+    if (id == 168) DifferencePanelRect = r;
   }
   if (mode == 0) {
     PanelCache.Column = platform::Surface(std::max(column.Width(), 0), std::max(column.Height(), 0));

@@ -28,8 +28,6 @@ struct PaintState {
   std::int32_t DragToY = 0;
   std::uint8_t DragStart = 0;
   std::uint8_t DragEnd = 0;
-  std::uint8_t DataMoved = 0;
-  std::uint8_t SelectionShown = 0;
   PixelRect PreviousSelection;
   std::uint8_t PanFirst = 0;
   std::uint8_t PanSecond = 0;
@@ -46,5 +44,6 @@ struct PaintState {
   std::uint32_t LastIndicatorMove = 0;
   std::uint8_t IndicatorMoveValid = 0;
   std::array<IndicatorBox, 4> Indicators{};
-  PixelRect DifferencePanel;
+  // The selection as the last paint drew it.
+  std::uint8_t SelectionPainted = 0;
 };

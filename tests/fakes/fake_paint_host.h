@@ -8,7 +8,7 @@
 #include "fakes/fake_main_window.h"
 #include "graph/graph_paint_host.h"
 #include "graph/graph_view.h"
-#include "platform/cp1251.h"
+#include "platform/gdi.h"
 #include "platform/surface.h"
 #include "render/agg_ren.h"
 
@@ -49,6 +49,14 @@ class FakePaintWindow : public FakeMainWindow, public GraphPaintHost {
     surface.Base()->copy_bar(r.Left, r.Top, r.Right - 1, r.Bottom - 1, colour);
     surface.Base()->copy_bar(r.Left + 3, r.Top + 3, r.Right - 4, r.Bottom - 4, rgba8(250, 250, 255, 255));
     ++IndicatorDraws;
+  }
+
+  // The second back buffer keeps areas of the picture at their own places.
+  void KeepArea(const PixelRect& r) override {
+    platform::Blit(copies_, r.Left, r.Top, r.Width(), r.Height(), picture_, r.Left, r.Top);
+  }
+  void RestoreArea(agg_ren&, const PixelRect& r) override {
+    platform::Blit(picture_, r.Left, r.Top, r.Width(), r.Height(), copies_, r.Left, r.Top);
   }
 
   int IndicatorDraws = 0;

@@ -80,9 +80,11 @@ struct Screen {
     view.Init(400000, window.GraphRect(), 0xFF, &window);
     view.PaintHost = &window;
   }
+  // As the window paints: the graph afresh, then the markers over it.
   void Paint(const std::string& name) {
     view.Painting.ClearRequest = 1;
     view.Paint();
+    view.DrawMarkerCaptions(window.Renderer());
     EXPECT_TRUE(platform::WritePng(window.Picture(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/" + name + ".png"));
   }
   platform::Colour At(int x, int y) { return window.Picture().GetPixel(x, y); }
@@ -133,12 +135,15 @@ TEST(GraphPaint, FourChannelRecordWithTwoMarkersAndPhRecord) {
   LoadWaveRecord(four.view, 9, 4, 8000, 1000, [](std::size_t k, std::uint32_t i) {
     return static_cast<std::int16_t>(2048 + (400 + 300 * k) * std::sin(i * (0.003 + 0.002 * k)));
   });
-  for (const auto& [marker, column] : {std::pair{0, 200}, std::pair{1, 700}}) {
+  for (const auto& [marker, column] : {std::pair{0, 120}, std::pair{1, 380}}) {
+    four.view.PlaceMarker(four.view.Markers[marker], static_cast<std::uint16_t>(column));
     four.view.Markers[marker].Set = 1;
-    four.view.Markers[marker].Column = static_cast<std::uint16_t>(column);
   }
   four.Paint("graph_four_channels");
   for (std::size_t k = 0; k < 4; ++k) EXPECT_TRUE(four.Has(four.view.Channel(k).Colour, four.view.PlotRect)) << k;
+  // The difference rows stand in the panel the side column keeps for them.
+  EXPECT_GT(four.view.DifferencePanelRect.Height(), 0);
+  EXPECT_TRUE(four.Has(four.view.Channel(0).Colour, four.view.DifferencePanelRect));
 
   Screen ph(1920, 1080);
   LoadWaveRecord(ph.view, 5, 1, 10000, 1000, [](std::size_t, std::uint32_t i) { return Ramp(0, i); });
@@ -182,9 +187,7 @@ TEST(GraphPaint, ADragRepaintsOnlyTheSelectionAndTheStripsBesideThePlot) {
   const std::pair<int, int> inside{p.Left + 150, p.Top + 60}, outside{p.Left + 500, p.Top + 60};
   s.window.Picture().SetPixel(inside.first, inside.second, mark);
   s.window.Picture().SetPixel(outside.first, outside.second, mark);
-  s.view.Painting.FullRedrawRunning = 1;
-  s.view.Painting.GridMode = 1;
-  s.view.Painting.SelectionShown = 1;
+  s.view.SelectionDrawn = 1;
   s.view.Paint();
   EXPECT_NE(s.At(inside.first, inside.second), mark);
   EXPECT_EQ(s.At(outside.first, outside.second), mark);
