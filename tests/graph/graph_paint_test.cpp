@@ -130,26 +130,47 @@ TEST(GraphPaint, TwoChannelRecordAtBothScreenSizes) {
   }
 }
 
-TEST(GraphPaint, FourChannelRecordWithTwoMarkersAndPhRecord) {
-  Screen four(1280, 994);
-  LoadWaveRecord(four.view, 9, 4, 8000, 1000, [](std::size_t k, std::uint32_t i) {
-    return static_cast<std::int16_t>(2048 + (400 + 300 * k) * std::sin(i * (0.003 + 0.002 * k)));
-  });
-  for (const auto& [marker, column] : {std::pair{0, 120}, std::pair{1, 380}}) {
-    four.view.PlaceMarker(four.view.Markers[marker], static_cast<std::uint16_t>(column));
-    four.view.Markers[marker].Set = 1;
-  }
-  four.Paint("graph_four_channels");
-  for (std::size_t k = 0; k < 4; ++k) EXPECT_TRUE(four.Has(four.view.Channel(k).Colour, four.view.PlotRect)) << k;
-  // The difference rows stand in the panel the side column keeps for them.
-  EXPECT_GT(four.view.DifferencePanelRect.Height(), 0);
-  EXPECT_TRUE(four.Has(four.view.Channel(0).Colour, four.view.DifferencePanelRect));
+TEST(GraphPaint, FourChannelRecordWithTwoMarkersAndPhRecordAtBothScreenSizes) {
+  for (const auto& [w, h] : {std::pair{1280, 994}, std::pair{1920, 1080}}) {
+    SCOPED_TRACE(w);
+    Screen four(w, h);
+    LoadWaveRecord(four.view, 9, 4, 8000, 1000, [](std::size_t k, std::uint32_t i) {
+      return static_cast<std::int16_t>(2048 + (400 + 300 * k) * std::sin(i * (0.003 + 0.002 * k)));
+    });
+    for (const auto& [marker, column] : {std::pair{0, 120}, std::pair{1, 380}}) {
+      four.view.PlaceMarker(four.view.Markers[marker], static_cast<std::uint16_t>(column));
+      four.view.Markers[marker].Set = 1;
+    }
+    four.Paint("graph_four_channels_" + std::to_string(w));
+    for (std::size_t k = 0; k < 4; ++k) EXPECT_TRUE(four.Has(four.view.Channel(k).Colour, four.view.PlotRect)) << k;
+    // The difference rows stand in the panel the side column keeps for them.
+    EXPECT_GT(four.view.DifferencePanelRect.Height(), 0);
+    EXPECT_TRUE(four.Has(four.view.Channel(0).Colour, four.view.DifferencePanelRect));
 
-  Screen ph(1920, 1080);
-  LoadWaveRecord(ph.view, 5, 1, 10000, 1000, [](std::size_t, std::uint32_t i) { return Ramp(0, i); });
-  ph.Paint("graph_ph");
-  EXPECT_TRUE(ph.Has(ph.view.Channel(0).Colour, ph.view.PlotRect));
-  EXPECT_DOUBLE_EQ(ph.view.Scale.TopValue, 14.0);
+    Screen ph(w, h);
+    LoadWaveRecord(ph.view, 5, 1, 10000, 1000, [](std::size_t, std::uint32_t i) { return Ramp(0, i); });
+    ph.Paint("graph_ph_" + std::to_string(w));
+    EXPECT_TRUE(ph.Has(ph.view.Channel(0).Colour, ph.view.PlotRect));
+    EXPECT_DOUBLE_EQ(ph.view.Scale.TopValue, 14.0);
+  }
+}
+
+TEST(GraphPaint, TickCountsBeyondThePlotAreLoweredButNeverBelowZero) {
+  Screen s(1280, 994);
+  LoadWaveRecord(s.view, 9, 1, 2000, 1000, Sine);
+  const struct {
+    std::uint8_t count;
+    std::uint16_t last, before;
+    std::uint8_t expected;
+  } cases[] = {{8, 60000, 10, 7}, {8, 10, 60000, 6}, {1, 10, 60000, 0}, {0, 60000, 0, 0}, {8, 10, 10, 8}};
+  for (const auto& c : cases) {
+    ScaleState& scale = s.view.Scale;
+    scale.ValueTickCount = c.count;
+    scale.ValueTicks[c.count].Pixel = c.last;
+    if (c.count > 0) scale.ValueTicks[c.count - 1].Pixel = c.before;
+    s.view.Paint();
+    EXPECT_EQ(scale.ValueTickCount, c.expected) << int(c.count) << " " << c.before;
+  }
 }
 
 TEST(GraphPaint, IndicatorsHoldStillBetweenPaintsWithin240Ms) {
