@@ -284,7 +284,8 @@ void GraphView::SetupGraphHeader(bool keep_time, const ChannelSetupRequest* requ
   }
   if (!keep_time) {
     if (time_base != nullptr && ColumnsPerChannelCount >= 2) time_base[1].FirstSample = 0;
-    if (kind != PreviousSensorCode) {
+    // A loaded record of another kind than the live sensor is what the user opened: it stays.
+    if (kind != PreviousSensorCode && LiveSetupKept == 0) {
       for (auto& channel : Channels) channel->CodeCount = 0;
       SampleCount = 0;
       LastSampleIndex = 0;
@@ -387,4 +388,19 @@ void GraphView::RestoreCaption() {
     DisplayMode = KeptCaption.Mode;
   }
   KeptCaption.Kept = 0;
+}
+
+void GraphView::InstallSetupHooks() {
+  SetupHooks.SaveSetupToReference = [this] { SaveSetupToReference(); };
+  SetupHooks.SaveCaption = [this] { SaveCaption(); };
+  SetupHooks.RestoreSetupFromReference = [this] { RestoreSetupFromReference(); };
+  SetupHooks.RestoreCaption = [this] { RestoreCaption(); };
+  SetupHooks.SyncIndicatorPanes = [this] { SyncIndicatorPanes(); };
+  // A loaded record's channels bring their set-up from the file; the header leaves them as loaded.
+  SetupHooks.SetupGraphHeader = [this] {
+    if (LiveSetupKept != 0) SuppressChannelSetup = 1;
+    SetupGraphHeader(false, nullptr, false);
+  };
+  SetupHooks.CountMarkedPoints = [this] { return CountMarkedPoints(); };
+  SetupHooks.ClearMarkedPoints = [this] { ClearMarkedPoints(); };
 }

@@ -24,6 +24,7 @@ GraphView::GraphView(CodeBufferAllocator allocator) : Allocator(allocator != nul
   }
   ModeBytes = {1, 1, 0};
   InitScaleSpans();
+  InstallSetupHooks();
 }
 
 bool GraphView::AllocateCodeBuffer(std::uint32_t capacity) {

@@ -20,6 +20,7 @@
 #include "channels/pixel_types.h"
 #include "channels/sensor_setup.h"
 #include "channels/vessamor_channel.h"
+#include "graph/dial_view.h"
 #include "graph/graph_style.h"
 #include "graph/marker_record.h"
 #include "graph/paint_state.h"
@@ -27,6 +28,7 @@
 #include "graph/scale_state.h"
 #include "graph/startup_settings.h"
 #include "graph/view_history.h"
+#include "graph/view_setup_hooks.h"
 #include "platform/surface.h"
 
 class DeviceManager;
@@ -174,8 +176,13 @@ class GraphView {
   std::uint8_t SaveSelection = 0;
   std::array<std::uint8_t, 4> ChannelOptions{};
   std::uint8_t LiveSetupKept = 0;
+  ViewSetupHooks SetupHooks;
+  // The channel a unit's binding sets up: the kept live one while a loaded record is shown.
+  VessamorChannel& BindingTarget(std::size_t index);
 
   GraphStyle Style;
+  // The analog dial of display mode 4; its Paint draws the whole view in that mode.
+  DialView Dial;
 
   // Rate detectors: captions on and due, a redraw request, the rotation pulse age and the screen's first sample.
   std::uint8_t RateLabelsOn = 0;
@@ -397,6 +404,8 @@ class GraphView {
   void RestoreSetupFromReference();
   void SaveCaption();
   void RestoreCaption();
+  // Fills the set-up hooks with the view's own operations.
+  void InstallSetupHooks();
   std::uint8_t TwoQuantityAxis = 0;
   std::uint16_t PreviousSensorCode = 0;
   // The unit family of the counter kind, whose range depends on it.

@@ -71,11 +71,13 @@ TEST(GraphHeader, CounterKindOnAnUnknownFamilyKeepsItsRange) {
   EXPECT_EQ(h.view.ValueDivisions, 8);
 }
 
-TEST(GraphHeader, AKindChangeEmptiesTheRecordAndTheSameKindDoesNot) {
+TEST(GraphHeader, AKindChangeEmptiesTheRecordButNotTheSameKindNorALoadedRecord) {
   HeaderView h;
   h.view.SensorCode = 9;
   h.view.SetupGraphHeader(false, nullptr, false);
-  for (const auto& [kind, emptied] : {std::pair{9, false}, std::pair{10, true}}) {
+  // A loaded record of another kind keeps its samples.
+  for (const auto& [kind, emptied] : {std::pair{9, false}, std::pair{10, true}, std::pair{11, false}}) {
+    h.view.LiveSetupKept = kind == 11 ? 1 : 0;
     h.view.SampleCount = h.view.LastSampleIndex = 500;
     h.view.RecordViewable = 1;
     h.view.SensorCode = static_cast<std::uint16_t>(kind);
