@@ -92,6 +92,19 @@ void GraphView::SetSmallFont(std::int32_t height) { Style.SmallFont = FontSpec{"
 
 void GraphView::TakePaintSnapshot() {
   std::lock_guard lock(ViewLock);
+  // What the commands and the mouse asked for: a new view is painted afresh; a moved value axis
+  // repaints the grid; a selection being dragged repaints round itself, and one let go is wiped.
+  if (FullRedraw != 0) {
+    FullRedraw = 0;
+    Painting.ClearRequest = 1;
+  }
+  if (MoveInProgress != 0) Painting.FullRedrawRunning = 1;
+  if (SelectionDrawn != 0 && Painting.ClearRequest == 0) {
+    Painting.FullRedrawRunning = 1;
+    Painting.GridMode = Painting.SelectionPainted != 0 ? 2 : 1;
+  } else if (Painting.SelectionPainted != 0 && SelectionDrawn == 0) {
+    Painting.ClearRequest = 1;
+  }
   if (Recording.load() != 0) {
     // The tick hands over the columns it added; a new screen is drawn on a clean grid. The last
     // column painted before may have been partial, so it is drawn again.
@@ -101,6 +114,8 @@ void GraphView::TakePaintSnapshot() {
     FirstShownColumn = new_screen ? 1 : std::min(Painting.PaintedLast, Sweep.FirstRedrawColumn);
     LastShownColumn = std::max(Sweep.LastRedrawColumn, FirstShownColumn);
     Sweep.FullRedraw = 0;
+    // A grid painted again covers the curves: every column of the screen is drawn over it.
+    if (Painting.ClearRequest != 0 || Painting.FullRedrawRunning != 0) FirstShownColumn = 1;
   }
   const std::uint32_t limit = std::min<std::uint32_t>(PlotWidth, ColumnsPerChannelCount > 0 ? ColumnsPerChannelCount - 1 : 0);
   FirstShownColumn = static_cast<std::uint16_t>(std::clamp<std::uint32_t>(FirstShownColumn, 1, std::max(limit, 1u)));
@@ -139,19 +154,6 @@ void GraphView::Paint() {
   agg_ren& renderer = PaintHost->Renderer();
   TakePaintSnapshot();
   const bool recording = PaintRecording;
-  // What the commands and the mouse asked for: a new view is painted afresh; a moved value axis
-  // repaints the grid; a selection being dragged repaints round itself, and one let go is wiped.
-  if (FullRedraw != 0) {
-    FullRedraw = 0;
-    Painting.ClearRequest = 1;
-  }
-  if (MoveInProgress != 0) Painting.FullRedrawRunning = 1;
-  if (SelectionDrawn != 0 && Painting.ClearRequest == 0) {
-    Painting.FullRedrawRunning = 1;
-    Painting.GridMode = Painting.SelectionPainted != 0 ? 2 : 1;
-  } else if (Painting.SelectionPainted != 0 && SelectionDrawn == 0) {
-    Painting.ClearRequest = 1;
-  }
 
   // 1, 2.
   bool restore = paint_rules::RestoreIndicators(Painting.RestoreRequest != 0, Painting.AltRestoreRequest != 0,
