@@ -18,6 +18,12 @@ void BM_FullGraphPaint(benchmark::State& state) {
   LoadWaveRecord(view, 9, 4, 60000, 1000, [](std::size_t k, std::uint32_t i) {
     return static_cast<std::int16_t>(2048 + (400 + 300 * k) * std::sin(i * (0.003 + 0.002 * k)) + 60 * std::sin(i * 0.9));
   });
+  if (state.range(2) == 1) {
+    // One sensor of four channels: one column of value labels, a wider plot.
+    for (std::size_t k = 1; k < GraphView::kLiveChannels; ++k) view.Channel(k).FirstOfSensor = 0;
+    view.SetViewRect(view.ViewRect, 0xFF);
+    view.ReapplyScales();
+  }
   for (auto _ : state) {
     view.Painting.ClearRequest = 1;
     view.Paint();
@@ -25,7 +31,12 @@ void BM_FullGraphPaint(benchmark::State& state) {
   }
   state.counters["columns"] = view.PlotWidth;
 }
-BENCHMARK(BM_FullGraphPaint)->Args({1280, 994})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+// Screen width, height, and 1 for one sensor of four channels or 4 for four sensors.
+BENCHMARK(BM_FullGraphPaint)
+    ->Args({1280, 994, 4})
+    ->Args({1920, 1080, 4})
+    ->Args({1920, 1080, 1})
+    ->Unit(benchmark::kMillisecond);
 
 // The curves alone over the same plots.
 void BM_FourCurves(benchmark::State& state) {
