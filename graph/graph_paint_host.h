@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 #include "channels/pixel_types.h"
 
@@ -30,6 +31,9 @@ class GraphPaintHost {
   // The control groups that the panels of the control layout go round: sensor control, view
   // record, channels, difference values.
   virtual std::array<PixelRect, 4> ControlGroups() const = 0;
+
+  // A side panel's caption from the string table (ids 165 to 168) in the interface language.
+  virtual std::string_view PanelCaption(int id) const = 0;
 
   // Set by the window when its renderer's text font is to be built again before the caption.
   std::uint8_t FontResetPending = 0;

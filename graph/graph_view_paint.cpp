@@ -51,16 +51,6 @@ std::string Format(const char* format, int decimals, double value) {
   return text;
 }
 
-// The side panels' captions in the interface language, by string id.
-const char* PanelCaption(int id, bool english) {
-  switch (id) {
-    case 165: return english ? "Sensor control" : "Управление";
-    case 166: return english ? "View record" : "Просмотр записи";
-    case 167: return english ? "Channels" : "Каналы";
-    default: return english ? "Difference values" : "Разности параметров";
-  }
-}
-
 constexpr Rgba kStripFill{240, 235, 244, 255};
 constexpr Rgba kStripEdge{45, 45, 75, 255};
 constexpr Rgba kStripLines{10, 10, 45, 255};
@@ -116,6 +106,10 @@ void GraphView::TakePaintSnapshot() {
     Sweep.FullRedraw = 0;
     // A grid painted again covers the curves: every column of the screen is drawn over it.
     if (Painting.ClearRequest != 0 || Painting.FullRedrawRunning != 0) FirstShownColumn = 1;
+  } else if (Sweep.FullRedraw != 0) {
+    // The window asks for the whole graph again (a paint it did not start).
+    Sweep.FullRedraw = 0;
+    Painting.ClearRequest = 1;
   }
   const std::uint32_t limit = std::min<std::uint32_t>(PlotWidth, ColumnsPerChannelCount > 0 ? ColumnsPerChannelCount - 1 : 0);
   FirstShownColumn = static_cast<std::uint16_t>(std::clamp<std::uint32_t>(FirstShownColumn, 1, std::max(limit, 1u)));
@@ -513,7 +507,7 @@ void GraphView::PaintPanelCaptions(std::uint8_t mode) {
     renderer.style.gradient2 = rgba8(225, 220, 240, 255);
     renderer.DrawRoundedPanel(filled, PanelStyle{0, 0, 0, 2, 0}, 1.0f, 1.0f, Agg(kPanelFill), 0.4f);
     renderer.DrawRoundedPanel(outline, PanelStyle{0, 0, 0, 0, 0}, 1.0f, 4.0f, Agg(kPanelFill), 0.4f);
-    const std::string caption = platform::Utf8ToCp1251(PanelCaption(id, english));
+    const std::string caption = platform::Utf8ToCp1251(PaintHost->PanelCaption(id));
     const double x = filled.x + (15.0 + (id == 166 ? 10.0 : 0.0)) * sx;
     renderer.DrawTextInBox(caption.c_str(), x, filled.y + 6.0 * s, filled.x + filled.width - x, 30.0 * s, 0.9 * s,
                            rgba8(0, 0, 0, 255), nullptr, 0);

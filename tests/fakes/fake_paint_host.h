@@ -11,6 +11,7 @@
 #include "platform/gdi.h"
 #include "platform/surface.h"
 #include "render/agg_ren.h"
+#include "resources/string_table.h"
 
 class FakePaintWindow : public FakeMainWindow, public GraphPaintHost {
  public:
@@ -34,6 +35,7 @@ class FakePaintWindow : public FakeMainWindow, public GraphPaintHost {
   PixelRect PanelColumn() const override { return {GraphRect().Right, 0, Width, Height}; }
   PixelRect BelowGraph() const override { return {0, GraphRect().Bottom, GraphRect().Right, Height}; }
   std::array<PixelRect, 4> ControlGroups() const override { return {}; }
+  std::string_view PanelCaption(int id) const override { return LoadString(id, EnglishUi() ? 1033 : 1049); }
 
   // The graph area: the window less the panel column and the area below.
   PixelRect GraphRect() const {
