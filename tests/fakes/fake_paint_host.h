@@ -18,12 +18,8 @@ class FakePaintWindow : public FakeMainWindow, public GraphPaintHost {
   FakePaintWindow(std::int32_t width, std::int32_t height)
       : FakeMainWindow(width, height), picture_(width, height), copies_(width, height), column_strip_(2, 28),
         below_strip_(2, 147) {
-    for (int y = 0; y < 28; ++y) {
-      for (int x = 0; x < 2; ++x) column_strip_.SetPixel(x, y, {static_cast<std::uint8_t>(200 + y), 205, 225, 255});
-    }
-    for (int y = 0; y < 147; ++y) {
-      for (int x = 0; x < 2; ++x) below_strip_.SetPixel(x, y, {210, 212, static_cast<std::uint8_t>(230 - y / 8), 255});
-    }
+    column_strip_.Fill({205, 205, 225, 255});
+    below_strip_.Fill({210, 212, 225, 255});
     renderer_.Attach(picture_);
   }
 

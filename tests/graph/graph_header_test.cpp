@@ -25,9 +25,7 @@ TEST(GraphHeader, EachKindGetsItsTitleLabelsAndRange) {
     bool english;
     std::uint8_t family;
     bool unclamped;
-    const char* title;
-    const char* value_label;
-    const char* time_label;
+    const char *title, *value_label, *time_label;
     double top, bottom;
     int divisions;
     double step;

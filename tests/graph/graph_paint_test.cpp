@@ -12,13 +12,9 @@
 namespace {
 
 TEST(PaintRules, ValueLabelsThinToEverySecondOrThirdTick) {
-  const struct {
-    double h;
-    int count;
-    double height;
-    int stride;
-  } cases[] = {{20, 10, 400, 1}, {20, 21, 400, 2}, {20, 33, 400, 3}, {20, 20, 390, 1}, {20, 20, 389, 2}};
-  for (const auto& c : cases) EXPECT_EQ(paint_rules::ValueLabelStride(c.h, c.count, c.height), c.stride) << c.count;
+  // Labels 20 high: ticks, grid height, stride.
+  const int cases[][3] = {{10, 400, 1}, {21, 400, 2}, {33, 400, 3}, {20, 390, 1}, {20, 389, 2}};
+  for (const auto& c : cases) EXPECT_EQ(paint_rules::ValueLabelStride(20, c[0], c[1]), c[2]) << c[0];
 }
 
 TEST(PaintRules, TimeLabelEndsStayAndTheirNeighboursGiveWayWhenCrowded) {
@@ -27,9 +23,7 @@ TEST(PaintRules, TimeLabelEndsStayAndTheirNeighboursGiveWayWhenCrowded) {
   for (int i = 0; i <= 10; ++i) lefts.push_back(i * 100.0);
   EXPECT_EQ(paint_rules::TimeLabelsShown(lefts, widths, 1000), std::vector<bool>(11, true));
   // Tick 1 right after label 0, and the last pushed back onto the one before it.
-  lefts[1] = 45;
-  lefts[10] = 945;
-  lefts[9] = 900;
+  lefts[1] = 45, lefts[9] = 900, lefts[10] = 945;
   const std::vector<bool> crowded = paint_rules::TimeLabelsShown(lefts, widths, 1000);
   EXPECT_TRUE(crowded[0] && crowded[10]);
   EXPECT_FALSE(crowded[1] || crowded[9]);
@@ -37,8 +31,7 @@ TEST(PaintRules, TimeLabelEndsStayAndTheirNeighboursGiveWayWhenCrowded) {
   widths.assign(11, 90.0);
   const std::vector<bool> second = paint_rules::TimeLabelsShown(lefts, widths, 1000);
   EXPECT_TRUE(second[2] && !second[3] && second[4]);
-  widths.assign(11, 160.0);
-  const std::vector<bool> third = paint_rules::TimeLabelsShown(lefts, widths, 1000);
+  const std::vector<bool> third = paint_rules::TimeLabelsShown(lefts, std::vector<double>(11, 160.0), 1000);
   EXPECT_TRUE(third[3] && !third[4] && !third[5] && third[6]);
 }
 
@@ -48,19 +41,11 @@ TEST(PaintRules, RecordNamesOf31CharactersAreCutOnCharacters) {
   EXPECT_EQ(paint_rules::CaptionRecordName(thirty + "6"), "Запись температуры воды, 12...");
 }
 
-TEST(PaintRules, IndicatorRestoreDecisionAndHold) {
-  const struct {
-    bool request, alt, recording;
-    std::uint32_t last;
-    bool restore;
-  } cases[] = {{true, false, true, 10, true},  {true, false, true, 0, false}, {true, false, false, 10, false},
-               {false, true, false, 0, true},  {true, true, true, 10, false}, {false, false, true, 10, false}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(paint_rules::RestoreIndicators(c.request, c.alt, c.recording, c.last), c.restore);
-  }
-  EXPECT_FALSE(paint_rules::IndicatorsMove(1240, 1000, true));
-  EXPECT_TRUE(paint_rules::IndicatorsMove(1241, 1000, true));
-  EXPECT_TRUE(paint_rules::IndicatorsMove(0, 0, false));
+TEST(PaintRules, IndicatorRestoreDecision) {
+  // Request, alternate request, recording, last sample index: restore.
+  const int cases[][5] = {{1, 0, 1, 10, 1}, {1, 0, 1, 0, 0}, {1, 0, 0, 10, 0},
+                          {0, 1, 0, 0, 1},  {1, 1, 1, 10, 0}, {0, 0, 1, 10, 0}};
+  for (const auto& c : cases) EXPECT_EQ(paint_rules::RestoreIndicators(c[0], c[1], c[2], c[3]), c[4] != 0);
 }
 
 class SteppedClock : public UnitClock {
@@ -90,9 +75,7 @@ struct Screen {
   platform::Colour At(int x, int y) { return window.Picture().GetPixel(x, y); }
   bool Has(const Rgba& c, const PixelRect& r) {
     for (int y = r.Top; y < r.Bottom; ++y) {
-      for (int x = r.Left; x < r.Right; ++x) {
-        if (At(x, y) == platform::Colour{c.R, c.G, c.B, 255}) return true;
-      }
+      for (int x = r.Left; x < r.Right; ++x) if (At(x, y) == platform::Colour{c.R, c.G, c.B, 255}) return true;
     }
     return false;
   }
@@ -158,18 +141,15 @@ TEST(GraphPaint, FourChannelRecordWithTwoMarkersAndPhRecordAtBothScreenSizes) {
 TEST(GraphPaint, TickCountsBeyondThePlotAreLoweredButNeverBelowZero) {
   Screen s(1280, 994);
   LoadWaveRecord(s.view, 9, 1, 2000, 1000, Sine);
-  const struct {
-    std::uint8_t count;
-    std::uint16_t last, before;
-    std::uint8_t expected;
-  } cases[] = {{8, 60000, 10, 7}, {8, 10, 60000, 6}, {1, 10, 60000, 0}, {0, 60000, 0, 0}, {8, 10, 10, 8}};
+  // Count, pixel of the last tick and of the one before it, count after the paint.
+  const int cases[][4] = {{8, 60000, 10, 7}, {8, 10, 60000, 6}, {1, 10, 60000, 0}, {0, 60000, 0, 0}, {8, 10, 10, 8}};
+  ScaleState& scale = s.view.Scale;
   for (const auto& c : cases) {
-    ScaleState& scale = s.view.Scale;
-    scale.ValueTickCount = c.count;
-    scale.ValueTicks[c.count].Pixel = c.last;
-    if (c.count > 0) scale.ValueTicks[c.count - 1].Pixel = c.before;
+    scale.ValueTickCount = static_cast<std::uint8_t>(c[0]);
+    scale.ValueTicks[c[0]].Pixel = static_cast<std::uint16_t>(c[1]);
+    if (c[0] > 0) scale.ValueTicks[c[0] - 1].Pixel = static_cast<std::uint16_t>(c[2]);
     s.view.Paint();
-    EXPECT_EQ(scale.ValueTickCount, c.expected) << int(c.count) << " " << c.before;
+    EXPECT_EQ(scale.ValueTickCount, c[3]) << c[0] << " " << c[2];
   }
 }
 
@@ -178,9 +158,8 @@ TEST(GraphPaint, IndicatorsHoldStillBetweenPaintsWithin240Ms) {
   LoadWaveRecord(s.view, 9, 2, 20000, 1000, Sine);
   s.view.Painting.AltRestoreRequest = 1;
   s.Paint("graph_indicators");
-  const std::pair<std::uint32_t, bool> steps[] = {{100, false}, {240, false}, {241, true}};
   const std::uint32_t start = s.clock.Now;
-  for (const auto& [after, moves] : steps) {
+  for (const auto& [after, moves] : {std::pair{100u, false}, {240u, false}, {241u, true}}) {
     s.clock.Now = start + after;
     s.view.Paint();
     EXPECT_EQ(s.view.Painting.LastIndicatorMove == s.clock.Now, moves) << after;

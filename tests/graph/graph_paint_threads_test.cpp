@@ -24,11 +24,7 @@ TEST(GraphPaintThreads, PaintsWhileTheTickRunsFourChannelsAt25kHz) {
   view.TickClock = &clock;
   ASSERT_TRUE(view.Init(2000000, window.GraphRect(), 0xFF, &window));
   view.PaintHost = &window;
-  for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
-    view.Channel(k).Enabled = view.Channel(k).SavedShown = 1;
-    view.Channel(k).SmoothingOn = 0;
-    view.Channel(k).ConfigureFilter();
-  }
+  for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) view.Channel(k).Enabled = view.Channel(k).SavedShown = 1;
   view.SetChannelFlags(4, 0);
   view.RateSetting = view.RecordRate = 25000;
   view.SetScales(0.01f, 0.5f, 1);
@@ -39,10 +35,8 @@ TEST(GraphPaintThreads, PaintsWhileTheTickRunsFourChannelsAt25kHz) {
   std::atomic<bool> done{false};
   std::thread worker([&] {
     for (std::uint32_t poll = 0; poll < 150; ++poll) {
-      for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
-        for (std::uint32_t n = 0; n < 250; ++n) {
-          view.Channel(k).AppendCode(static_cast<std::int16_t>(2048 + 1000 * std::sin((poll * 250 + n) * 0.01 * (k + 1))));
-        }
+      for (std::uint32_t n = 0; n < 4 * 250; ++n) {
+        view.Channel(n / 250).AppendCode(static_cast<std::int16_t>(2048 + 1000 * std::sin((poll * 250 + n) * 0.01)));
       }
       clock.SleepMs(10);
       view.AcquisitionTick();
@@ -58,17 +52,10 @@ TEST(GraphPaintThreads, PaintsWhileTheTickRunsFourChannelsAt25kHz) {
   worker.join();
   view.Paint();
   EXPECT_GE(paints, 2);  // paints came between the ticks
-
-  EXPECT_TRUE(view.Painting.PaintedLast <= view.PlotWidth);
-  // The newest columns are on the screen (the channels without a conversion lie on one line, the last on top).
-  bool curve = false;
-  const PixelRect plot = view.PlotRect;
-  for (int y = plot.Top; y < plot.Bottom && !curve; ++y) {
-    for (int x = plot.Left; x < plot.Left + view.Painting.PaintedLast && !curve; ++x) {
-      curve = window.Picture().GetPixel(x, y) == platform::Colour{0, 255, 24, 255};
-    }
-  }
-  EXPECT_TRUE(curve);
+  EXPECT_LE(view.Painting.PaintedLast, view.PlotWidth);
+  // The newest column is on the screen (the channels without a conversion lie on one line, the last on top).
+  const std::int32_t x = view.PlotRect.Left + view.Painting.PaintedLast - 2;
+  EXPECT_EQ(window.Picture().GetPixel(x, view.Scale.ZeroLinePixel), (platform::Colour{0, 255, 24, 255}));
 }
 
 }  // namespace
