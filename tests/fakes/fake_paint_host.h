@@ -2,13 +2,9 @@
 // scripted layout of the graph, the panel column and the area below, and value boxes it draws itself.
 #pragma once
 
-#include <cstdio>
-#include <string>
-
 #include "fakes/fake_main_window.h"
 #include "graph/graph_paint_host.h"
 #include "graph/graph_view.h"
-#include "platform/gdi.h"
 #include "platform/surface.h"
 #include "render/agg_ren.h"
 #include "resources/string_table.h"
@@ -49,14 +45,6 @@ class FakePaintWindow : public FakeMainWindow, public GraphPaintHost {
     ++IndicatorDraws;
   }
 
-  // The second back buffer keeps areas of the picture at their own places.
-  void KeepArea(const PixelRect& r) override {
-    platform::Blit(copies_, r.Left, r.Top, r.Width(), r.Height(), picture_, r.Left, r.Top);
-  }
-  void RestoreArea(agg_ren&, const PixelRect& r) override {
-    platform::Blit(picture_, r.Left, r.Top, r.Width(), r.Height(), copies_, r.Left, r.Top);
-  }
-
   int IndicatorDraws = 0;
 
  private:
@@ -74,10 +62,8 @@ void LoadWaveRecord(GraphView& view, std::uint16_t kind, std::size_t channels, s
                     std::uint32_t rate, Wave wave) {
   for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
     VessamorChannel& channel = view.Channel(k);
-    channel.SensorCode = kind;
-    channel.DeviceTypeCode = 11;
-    channel.Enabled = channel.SavedShown = k < channels ? 1 : 0;
-    channel.FirstOfSensor = k < channels ? 1 : 0;  // one sensor per channel
+    channel.SensorCode = kind, channel.DeviceTypeCode = 11;
+    channel.Enabled = channel.SavedShown = channel.FirstOfSensor = k < channels ? 1 : 0;  // a sensor each
   }
   view.SensorCode = kind;
   view.FirstOfSensorCount = static_cast<std::uint16_t>(channels);
@@ -90,9 +76,7 @@ void LoadWaveRecord(GraphView& view, std::uint16_t kind, std::size_t channels, s
     for (std::uint32_t i = 0; i < channel.CodeCount; ++i) channel.Codes[i] = wave(k, i);
   }
   view.RecordRate = view.RateSetting = rate;
-  view.SampleCount = samples;
-  view.LastSampleIndex = samples - 1;
-  view.RecordViewable = 1;
+  view.SampleCount = samples, view.LastSampleIndex = samples - 1, view.RecordViewable = 1;
   view.Scale.SecondsPerDivision = static_cast<double>(samples) / rate / view.TimeDivisions;
   view.ReapplyScales();
 }

@@ -107,9 +107,8 @@ TEST(GraphPaint, TwoChannelRecordAtBothScreenSizes) {
     const std::int32_t tick_row = plot.Top + s.view.Scale.ValueTicks[1].Pixel;
     EXPECT_EQ(s.At(plot.Left + 7, tick_row), (platform::Colour{230, 230, 230, 255}));
     EXPECT_EQ(s.At(plot.Left - 1, plot.Top + 20), (platform::Colour{0, 0, 0, 255}));
-    EXPECT_TRUE(s.Has(Rgba{0, 0, 0, 255}, PixelRect{20, 8, 200, s.view.CaptionHeight - 4}));
-    EXPECT_TRUE(s.Has(Rgba{0, 0, 0, 255}, PixelRect{s.view.ViewRect.Width() * 65 / 100, 8, s.view.ViewRect.Right,
-                                                    s.view.CaptionHeight - 4}));
+    const std::int32_t rate_left = s.view.ViewRect.Width() * 65 / 100, strip = s.view.CaptionHeight - 4;
+    for (const std::int32_t left : {20, rate_left}) EXPECT_TRUE(s.Has({0, 0, 0, 255}, {left, 8, left + 150, strip}));
   }
 }
 
@@ -185,8 +184,7 @@ TEST(GraphPaint, ADragRepaintsOnlyTheSelectionAndTheStripsBesideThePlot) {
   s.view.SelectionRect = PixelRect{p.Left + 100, p.Top + 50, p.Left + 300, p.Top + 200};
   const platform::Colour mark{1, 2, 3, 255};
   const std::pair<int, int> inside{p.Left + 150, p.Top + 60}, outside{p.Left + 500, p.Top + 60};
-  s.window.Picture().SetPixel(inside.first, inside.second, mark);
-  s.window.Picture().SetPixel(outside.first, outside.second, mark);
+  for (const auto& [x, y] : {inside, outside}) s.window.Picture().SetPixel(x, y, mark);
   s.view.SelectionDrawn = 1;
   s.view.Paint();
   platform::WritePng(s.window.Picture(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/graph_drag_selection.png");
