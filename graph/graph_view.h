@@ -20,6 +20,7 @@
 #include "channels/pixel_types.h"
 #include "channels/sensor_setup.h"
 #include "channels/vessamor_channel.h"
+#include "graph/dial_view.h"
 #include "graph/graph_style.h"
 #include "graph/marker_record.h"
 #include "graph/record_params.h"
@@ -173,6 +174,8 @@ class GraphView {
   std::uint8_t LiveSetupKept = 0;
 
   GraphStyle Style;
+  // The analog dial of display mode 4; its Paint draws the whole view in that mode.
+  DialView Dial;
 
   // Rate detectors: captions on and due, a redraw request, the rotation pulse age and the screen's first sample.
   std::uint8_t RateLabelsOn = 0;

@@ -9,6 +9,7 @@
 
 namespace platform {
 
+class AudioOutput;
 class HostWindow;
 
 struct ScreenInfo {
@@ -67,6 +68,8 @@ class HostServices {
   virtual ScreenInfo Screen() const = 0;
   // The command-line arguments after the program name, joined by single spaces.
   virtual std::string CommandLine() const = 0;
+  // The default sound output; none when the host has no audio.
+  virtual AudioOutput* Audio() { return nullptr; }
 };
 
 }  // namespace platform

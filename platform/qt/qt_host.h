@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "platform/host_services.h"
+#include "platform/qt/qt_audio_output.h"
 #include "platform/usb_arrivals.h"
 #include "platform/window_core.h"
 
@@ -37,6 +38,7 @@ class QtHost final : public HostServices, private HostBackend {
   ScreenInfo Screen() const override;
   std::string CommandLine() const override;
   bool SetDeviceArrivalHandler(DeviceArrivalHandler handler) override;
+  AudioOutput* Audio() override { return &audio_; }
 
  private:
   // HostBackend
@@ -56,6 +58,7 @@ class QtHost final : public HostServices, private HostBackend {
   UsbArrivalMonitor arrivals_;
   std::unique_ptr<QSocketNotifier> arrival_notifier_;
   DeviceArrivalHandler arrival_handler_;
+  QtAudioOutput audio_;
 };
 
 }  // namespace platform::qt

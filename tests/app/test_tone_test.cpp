@@ -1,0 +1,82 @@
+// Tests of the test tone: its one-second buffer, and toggling, failing, finishing and closing on a fake output.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <optional>
+#include <thread>
+
+#include "fakes/fake_audio_output.h"
+
+namespace {
+
+TEST(TestToneBuffer, OneSecondOfSixtyWholePeriodsThatLoopsWithoutAClick) {
+  std::vector<std::int16_t> s;
+  TestTone::FillSamples(s, 44100);
+  ASSERT_EQ(s.size(), 44100u);
+  int largest_step = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    EXPECT_EQ(s[i], static_cast<std::int16_t>(std::sin(i * 2.0 * std::numbers::pi * 60.0 / 44100.0) * 32767.0));
+    if (i > 0) largest_step = std::max(largest_step, std::abs(s[i] - s[i - 1]));
+  }
+  for (std::size_t k = 0; k < 60; ++k) EXPECT_LE(std::abs(s[735 * k]), 1) << k;
+  EXPECT_LE(std::abs(s.front() - s.back()), largest_step);
+}
+
+struct TestToneOnFake : ::testing::Test {
+  FakeAudioOutput output;
+  FakeToneHost host;
+  TestTone tone{&output, host};
+};
+
+TEST_F(TestToneOnFake, ToggleStartsStopsAndStartsAfreshFromTheFirstSample) {
+  for (std::uint8_t state : {TestTone::kPlaying, TestTone::kIdle, TestTone::kPlaying}) {
+    EXPECT_TRUE(tone.ToggleTestTone(0));
+    EXPECT_EQ(tone.State(), state);
+    EXPECT_EQ(output.IsOpen, state == TestTone::kPlaying);
+  }
+  EXPECT_EQ(output.Rate, TestTone::kDefaultRate);
+  EXPECT_EQ(output.Loop[0], 0);
+  EXPECT_EQ(output.PlayPass(), 0);  // whole periods
+}
+
+TEST_F(TestToneOnFake, NoDeviceLeavesTheToneIdleWithOneMessagePerPress) {
+  output.DeviceExists = false;
+  EXPECT_FALSE(tone.ToggleTestTone(0));
+  host.english = true;
+  EXPECT_FALSE(tone.ToggleTestTone(0));
+  EXPECT_EQ(tone.State(), TestTone::kIdle);
+  EXPECT_EQ(host.messages, (std::vector<std::string>{"Нет устройства вывода звука", "No audio output device"}));
+}
+
+TEST_F(TestToneOnFake, FinishedToneReopensAndAStaleEndNoticeIsDropped) {
+  tone.ToggleTestTone(0);
+  std::thread([&] { output.End(); }).join();  // the audio service's own thread
+  EXPECT_EQ(tone.State(), TestTone::kPlaying);  // until the window thread runs the notice
+  host.Drain();
+  EXPECT_EQ(tone.State(), TestTone::kFinished);
+  EXPECT_TRUE(tone.ToggleTestTone(0));
+  EXPECT_EQ(tone.State(), TestTone::kPlaying);
+  EXPECT_EQ(output.Opens - output.Closes, 1);
+  output.End();  // ends just as the user stops it
+  tone.ToggleTestTone(0);
+  host.Drain();
+  EXPECT_EQ(tone.State(), TestTone::kIdle);
+}
+
+TEST_F(TestToneOnFake, OtherRatesPlayInsideTheirBufferAndCloseStopsThePlay) {
+  for (std::int32_t rate : {96000, 65536}) {
+    tone.ToggleTestTone(rate);
+    output.PlayPass();  // the sanitizers watch the buffer
+    tone.StopTestTone();
+    EXPECT_FALSE(output.IsOpen);
+  }
+  EXPECT_FALSE(tone.ToggleTestTone(1 << 30));
+  EXPECT_EQ(tone.State(), TestTone::kIdle);
+  std::optional<TestTone> closing(std::in_place, &output, host);
+  closing->ToggleTestTone(0);
+  closing.reset();
+  EXPECT_FALSE(output.IsOpen);
+}
+
+}  // namespace
