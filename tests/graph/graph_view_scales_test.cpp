@@ -150,6 +150,9 @@ TEST_F(GraphScales, LongLabelsOnASmallScreenKeepThePlotInsideTheTables) {
   view.SetChannelFlags(4, 0);
   view.SetViewRect(PixelRect{0, 0, 1024, 600}, 0);
   EXPECT_TRUE(view.PlotWidth >= 1 && view.PlotWidth <= 1024);
+  view.Channel(0).ValueWidth = 200;  // labels wider than the screen
+  view.SetViewRect(PixelRect{0, 0, 1024, 600}, 0);
+  EXPECT_EQ(view.PlotWidth, 1);
   view.SampleCount = 20000;
   view.LastSampleIndex = 19999;
   view.RecordViewable = 1;
