@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/surface.h"
+
 namespace platform {
 
 class AudioOutput;
@@ -48,8 +50,17 @@ class HostServices {
   // false when the host has no source of such events, and the periodic search must find them.
   virtual bool SetDeviceArrivalHandler(DeviceArrivalHandler handler) = 0;
 
+  // Lets a later start of the program ask this window to close (CloseOtherInstance); false when
+  // the host cannot listen, or another window of the class listens already.
+  virtual bool ListenForCloseRequests(std::string_view window_class) {
+    (void)window_class;
+    return false;
+  }
+
   virtual HostWindow& Window() = 0;
   virtual void SetWindowTitle(std::string_view title) = 0;
+  // The window's small icon; the host copies the pixels.
+  virtual void SetWindowIcon(const Surface& icon) { (void)icon; }
   virtual void ShowWindow() = 0;
   // Shows the window when it is not yet shown and runs until it has been destroyed; returns the
   // exit code.

@@ -5,6 +5,9 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
@@ -47,6 +50,7 @@ QtHost::QtHost(const Clock& clock) {
 }
 
 QtHost::~QtHost() {
+  instance_notifier_.reset();
   arrival_notifier_.reset();
   timer_.stop();
   window_->SetBackend(nullptr);
@@ -56,6 +60,12 @@ QtHost::~QtHost() {
 QWidget& QtHost::Widget() { return *widget_; }
 
 void QtHost::SetWindowTitle(std::string_view title) { widget_->setWindowTitle(FromUtf8(title)); }
+
+void QtHost::SetWindowIcon(const Surface& icon) {
+  if (icon.Empty()) return;
+  const QImage image(icon.Pixels(), icon.Width(), icon.Height(), icon.Stride(), QImage::Format_ARGB32);
+  widget_->setWindowIcon(QIcon(QPixmap::fromImage(image.copy())));
+}
 
 void QtHost::ShowWindow() {
   if (widget_->isVisible() || window_->IsClosed()) return;
@@ -138,6 +148,17 @@ bool QtHost::SetDeviceArrivalHandler(DeviceArrivalHandler handler) {
       if (arrival_handler_) arrival_handler_(name, state);
     });
   });
+  return true;
+}
+
+bool QtHost::ListenForCloseRequests(std::string_view window_class) {
+  if (instance_) return true;
+  auto listener = std::make_unique<InstanceListener>(window_class);
+  if (!listener->Start()) return false;
+  instance_ = std::move(listener);
+  instance_notifier_ = std::make_unique<QSocketNotifier>(instance_->Descriptor(), QSocketNotifier::Read);
+  QObject::connect(instance_notifier_.get(), &QSocketNotifier::activated, widget_.get(),
+                   [this] { instance_->Drain([this] { window_->PostClose(); }); });
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "platform/host_services.h"
+#include "platform/instance_channel.h"
 #include "platform/qt/qt_audio_output.h"
 #include "platform/usb_arrivals.h"
 #include "platform/window_core.h"
@@ -28,6 +29,7 @@ class QtHost final : public HostServices, private HostBackend {
 
   HostWindow& Window() override { return *window_; }
   void SetWindowTitle(std::string_view title) override;
+  void SetWindowIcon(const Surface& icon) override;
   void ShowWindow() override;
   int RunEventLoop() override;
   void ShowMessage(std::string_view text, std::string_view caption) override;
@@ -38,6 +40,7 @@ class QtHost final : public HostServices, private HostBackend {
   ScreenInfo Screen() const override;
   std::string CommandLine() const override;
   bool SetDeviceArrivalHandler(DeviceArrivalHandler handler) override;
+  bool ListenForCloseRequests(std::string_view window_class) override;
   AudioOutput* Audio() override { return &audio_; }
 
  private:
@@ -58,6 +61,9 @@ class QtHost final : public HostServices, private HostBackend {
   UsbArrivalMonitor arrivals_;
   std::unique_ptr<QSocketNotifier> arrival_notifier_;
   DeviceArrivalHandler arrival_handler_;
+  // Close requests of a later start, read on the window thread.
+  std::unique_ptr<InstanceListener> instance_;
+  std::unique_ptr<QSocketNotifier> instance_notifier_;
   QtAudioOutput audio_;
 };
 
