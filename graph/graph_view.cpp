@@ -23,6 +23,10 @@ GraphView::GraphView(CodeBufferAllocator allocator) : Allocator(allocator != nul
   }
   ModeBytes = {1, 1, 0};
   InitScaleSpans();
+  // The view's own marker and indicator operations, for a record load.
+  SetupHooks.CountMarkedPoints = [this] { return CountMarkedPoints(); };
+  SetupHooks.ClearMarkedPoints = [this] { ClearMarkedPoints(); };
+  SetupHooks.SyncIndicatorPanes = [this] { SyncIndicatorPanes(); };
 }
 
 bool GraphView::AllocateCodeBuffer(std::uint32_t capacity) {
