@@ -45,6 +45,23 @@ class ToggleScope {
   std::atomic<std::thread::id>& owner_;
 };
 
+// A loaded record was shown: the kept live set-up and caption come back, and with them the live
+// sensor kind, whose header is rebuilt when it is not the loaded record's.
+void GiveBackLiveSetup(GraphView& view) {
+  const std::uint16_t loaded_kind = view.SensorCode;
+  const ViewSetupHooks& hooks = view.SetupHooks;
+  if (hooks.RestoreSetupFromReference) hooks.RestoreSetupFromReference();
+  if (hooks.RestoreCaption) hooks.RestoreCaption();
+  if (hooks.SyncIndicatorPanes) hooks.SyncIndicatorPanes();
+  view.LiveSetupKept = 0;
+  if (view.SensorCode != loaded_kind && hooks.SetupGraphHeader) {
+    hooks.SetupGraphHeader();
+    return;
+  }
+  std::lock_guard lock(view.ViewLock);
+  view.SetViewRect(view.ViewRect, 0);
+}
+
 }  // namespace
 
 void GraphView::AttachDevices(DeviceManager& manager, WindowSide& window_side) {
@@ -85,12 +102,7 @@ void GraphView::StartRecordingLocked() {
   if (Devices == nullptr) return;
   WaitAcquisitionAck(false, *Devices->Clock);
   const std::uint32_t connected = Devices->CountDevices();
-  if (LiveSetupKept != 0) {
-    // A loaded record was shown: the live set-up comes back with the view rectangle.
-    LiveSetupKept = 0;
-    std::lock_guard lock(ViewLock);
-    SetViewRect(ViewRect, 0);
-  }
+  if (LiveSetupKept != 0) GiveBackLiveSetup(*this);
   const std::uint32_t ready = connected != 0 ? Devices->CountReadyDevices() : 0;
   if (ready == 0) {
     // Nothing is sent; the previous record stays as it was, and the worker searches again.

@@ -240,6 +240,8 @@ class VessamorChannel {
   std::uint16_t SmoothRingSize = 0;
   std::uint8_t RmsMode = 1;
   std::uint8_t CentredSmoothing = 1;
+  // The value indicator shows the volume accumulated while recording (flow kinds).
+  std::uint8_t VolumeOn = 0;
   ChannelFilterState Filter;
 
   float PlotGain = 1.0f;

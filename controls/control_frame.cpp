@@ -69,11 +69,26 @@ void ControlFrame::CaptureBackground() {
   copyBackground_ = false;
 }
 
+void ControlFrame::PaintToBuffer(platform::Surface& target, const platform::Surface* background) {
+  platform::HostWindow* host = Host();
+  if (!IsCreated() || host == nullptr || !host->IsWindowThread()) return;
+  if (rebuild_ || !SurfacesFit()) RebuildSurfaces(Rect().Width(), Rect().Height());
+  const WindowRect place = BufferPlace();
+  platform::Blit(screen_, 0, 0, screen_.Width(), screen_.Height(), background != nullptr ? *background : target,
+                 place.left, place.top);
+  Draw(renderer_, screen_);
+  platform::Blit(target, place.left, place.top, screen_.Width(), screen_.Height(), screen_, 0, 0);
+}
+
 void ControlFrame::OnPaint(const platform::PaintContext& context) {
+  const PaintStep step = NextPaint();
+  if (step == PaintStep::Nothing) return;
   const WindowRect place = Rect();
   if (rebuild_ || !SurfacesFit()) RebuildSurfaces(place.Width(), place.Height());
 
-  if (options_.background == BackgroundSource::EveryPaint) {
+  if (step == PaintStep::CopyOnly) {
+    // Only the existing picture goes to the window.
+  } else if (options_.background == BackgroundSource::EveryPaint) {
     if (const platform::Surface* source = FetchSource()) CopyFromSource(screen_, *source);
   } else {
     // Without a source the last copy stays (blank at first).
@@ -87,7 +102,7 @@ void ControlFrame::OnPaint(const platform::PaintContext& context) {
     platform::Blit(screen_, 0, 0, screen_.Width(), screen_.Height(), background_, 0, 0);
   }
 
-  Draw(renderer_, screen_);
+  if (step == PaintStep::Full) Draw(renderer_, screen_);
 
   if (options_.honoursHoldBack && owner_.HoldsBackControlCopies()) return;
   const WindowRect area = place.Intersect(context.clip);

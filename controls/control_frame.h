@@ -52,6 +52,10 @@ class ControlFrame : public platform::Control {
   // The surfaces are made again at the next paint (a new bitmap, a new size).
   void MarkForRebuild() { rebuild_ = true; }
 
+  // Window thread: draws the control at its place into `target`, over `background` at that place
+  // (over `target` itself without one), whether or not it is shown.
+  void PaintToBuffer(platform::Surface& target, const platform::Surface* background = nullptr);
+
   // The surface that is drawn and shown, and the kept background; empty until the first paint.
   const platform::Surface& Screen() const { return screen_; }
   const platform::Surface& Background() const { return background_; }
@@ -60,6 +64,12 @@ class ControlFrame : public platform::Control {
   std::atomic<std::uint8_t> State{kStateUp};
 
  protected:
+  // Where PaintToBuffer puts the control in the owner's buffer; its window rectangle unless a
+  // control keeps a placement of its own (same size).
+  virtual platform::WindowRect BufferPlace() const { return Rect(); }
+  // What the next paint does: all steps, only the copy of the drawn surface to the window, or nothing.
+  enum class PaintStep { Full, CopyOnly, Nothing };
+  virtual PaintStep NextPaint() { return PaintStep::Full; }
   // Draws the control over its background into `screen`, to which `renderer` is attached.
   virtual void Draw(agg_ren& renderer, platform::Surface& screen) { (void)renderer, (void)screen; }
 
@@ -95,6 +105,10 @@ class ControlFrame : public platform::Control {
   void ForgetMousePosition() { lastMouse_.reset(); }
 
   agg_ren& Renderer() { return renderer_; }
+  // Asks the owner again which buffer lies behind the control (kept-copy controls).
+  void RefreshBackgroundSource() {
+    if (options_.background == BackgroundSource::KeptCopy) source_ = owner_.BackBufferForButton(*this);
+  }
 
   void OnShowChanged(bool visible) override;
 

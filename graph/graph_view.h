@@ -28,6 +28,7 @@
 #include "graph/scale_state.h"
 #include "graph/startup_settings.h"
 #include "graph/view_history.h"
+#include "graph/view_setup_hooks.h"
 
 class DeviceManager;
 class FTRecordDevice;
@@ -173,6 +174,9 @@ class GraphView {
   std::uint8_t SaveSelection = 0;
   std::array<std::uint8_t, 4> ChannelOptions{};
   std::uint8_t LiveSetupKept = 0;
+  ViewSetupHooks SetupHooks;
+  // The channel a unit's binding sets up: the kept live one while a loaded record is shown.
+  VessamorChannel& BindingTarget(std::size_t index);
 
   GraphStyle Style;
   // The analog dial of display mode 4; its Paint draws the whole view in that mode.

@@ -68,6 +68,8 @@ void Control::OnWindowThread(Op op) {
   });
 }
 
+void Control::RunOnWindowThread(std::function<void(Control&)> op) { OnWindowThread(std::move(op)); }
+
 void Control::Show() {
   OnWindowThread([](Control& c) {
     if (c.visible_.load(std::memory_order_relaxed)) return;

@@ -102,6 +102,9 @@ class Control {
   virtual void OnTimer(unsigned id) { (void)id; }
   // The control has just been shown or hidden (window thread).
   virtual void OnShowChanged(bool visible) { (void)visible; }
+  // Runs `op` with this control on the window thread: at once there, else queued; a control
+  // destroyed meanwhile is left alone.
+  void RunOnWindowThread(std::function<void(Control&)> op);
 
  private:
   friend class HostWindow;

@@ -25,3 +25,13 @@ cmake -S . -B build-tsan "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVESSAMOR_DISPLAY_FREE_ONLY=ON -DVESSAMOR_SANITIZE=thread -DVESSAMOR_BUILD_BENCH=OFF
 cmake --build build-tsan -j "$jobs" --target threaded_tests
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j "$jobs" -L threaded --no-tests=ignore)
+
+if command -v clang++ >/dev/null; then
+  echo "== record reader under libFuzzer (clang), a short run from the seed corpus"
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVESSAMOR_DISPLAY_FREE_ONLY=ON -DVESSAMOR_SANITIZE=address,undefined -DVESSAMOR_FUZZ=ON -DVESSAMOR_BUILD_BENCH=OFF
+  cmake --build build-fuzz -j "$jobs" --target record_reader_fuzzer
+  fuzz_work=$(mktemp -d)
+  build-fuzz/fuzz/record_reader_fuzzer -max_total_time=10 "$fuzz_work" fuzz/corpus
+  rm -rf "$fuzz_work"
+fi

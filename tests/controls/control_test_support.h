@@ -61,8 +61,10 @@ class RecordingOwner : public ControlOwner, public platform::MainWindowHandler {
   void OnButtonHover(std::int32_t a, std::int32_t b, std::int32_t id) override {
     calls.push_back({"hover", a, b, id});
   }
-  void HideHintAndSlideLogo(std::int32_t) override {}
-  void FillRangeMenu(std::int32_t, std::int32_t, std::int32_t) override {}
+  void HideHintAndSlideLogo(std::int32_t id) override { calls.push_back({"passive", 0, 0, id}); }
+  void FillRangeMenu(std::int32_t kind, std::int32_t item, std::int32_t id) override {
+    calls.push_back({"range menu", kind, item, id});
+  }
   void OnButtonRightClick(std::int32_t id) override { calls.push_back({"right click", 0, 0, id}); }
 
   void OnPaint(const platform::PaintContext& context) override {
@@ -121,6 +123,39 @@ class ProbeButton : public ControlFrame {
 
  private:
   void Toggle() { State = State == kStateUp ? kStateDown : kStateUp; }
+};
+
+// A host window with the recording owner behind it, and the steps every control test takes.
+struct Harness {
+  Harness(int width = 400, int height = 300) : host(width, height, clock), owner(width, height) {
+    host.SetHandler(&owner);
+  }
+  void Place(platform::Control& c, int id, platform::WindowRect rect) {
+    c.Create(host, id, rect);
+    c.Show();
+    host.UpdateNow();
+  }
+  void Mouse(platform::MouseKind kind, platform::WindowPoint p, unsigned flags = 0) {
+    host.DeliverMouse(kind, p, flags);
+    host.UpdateNow();
+  }
+  void Click(platform::WindowPoint p) {
+    Mouse(platform::MouseKind::LeftDown, p, platform::kMouseLeft);
+    Mouse(platform::MouseKind::LeftUp, p);
+  }
+  // Steps the fake clock one animation period and fires what is due.
+  void Tick(int periods = 1) {
+    for (int i = 0; i < periods; ++i) {
+      clock.Advance(33);
+      host.RunDueTimers();
+    }
+    host.UpdateNow();
+  }
+  platform::Colour Pixel(int x, int y) { return host.Pixels().GetPixel(x, y); }
+
+  platform::FakeClock clock;
+  platform::HostWindow host;
+  RecordingOwner owner;
 };
 
 }  // namespace control_test

@@ -1,0 +1,93 @@
+// Benchmark of saving and loading a long ".out" record, beside a plain copy of the same bytes.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bench_support.h"
+#include "graph/graph_view.h"
+#include "records/binary_record.h"
+#include "records/file_write.h"
+
+namespace {
+
+// Four channels sharing eight million codes: a 16 MB file.
+constexpr std::uint32_t kCapacity = 8'000'000;
+
+struct Record {
+  Record() {
+    view.Init(kCapacity, PixelRect{0, 0, 1200, 800}, 0, &window);
+    for (std::size_t k = 0; k < 4; ++k) view.Channel(k).Enabled = 1;
+    view.SetChannelFlags(4, 0);
+    for (std::size_t k = 0; k < 4; ++k) {
+      VessamorChannel& ch = view.Channel(k);
+      ch.SensorCode = 1;
+      while (ch.AppendCode(static_cast<std::int16_t>((ch.CodeCount * 7 + k) & 4095))) {
+      }
+    }
+    view.SampleCount = view.ChannelCapacity;
+    view.LastSampleIndex = view.ChannelCapacity - 1;
+    const auto folder = std::filesystem::temp_directory_path() / "vessamor-bench-records";
+    std::filesystem::create_directories(folder);
+    path = (folder / "long.out").string();
+    copy_path = (folder / "copy.out").string();
+    bytes = records::WriteBinaryRecord(view, {0, view.ChannelCapacity});
+    records::WriteFileAtomically(path, bytes, nullptr);
+  }
+  ~Record() { std::filesystem::remove_all(std::filesystem::path(path).parent_path()); }
+  bench_support::HeadlessWindow window;
+  GraphView view;
+  std::string path;
+  std::string copy_path;
+  std::vector<std::uint8_t> bytes;
+};
+
+Record& TheRecord() {
+  static Record record;
+  return record;
+}
+
+void BM_SaveRecord(benchmark::State& state) {
+  Record& r = TheRecord();
+  for (auto _ : state) {
+    const auto bytes = records::WriteBinaryRecord(r.view, {0, r.view.ChannelCapacity});
+    if (!records::WriteFileAtomically(r.path, bytes, nullptr)) state.SkipWithError("write failed");
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * r.bytes.size()));
+}
+
+void BM_LoadRecord(benchmark::State& state) {
+  Record& r = TheRecord();
+  for (auto _ : state) {
+    const records::FileSource file(r.path);
+    auto read = records::ReadBinaryRecord(file, kCapacity);
+    benchmark::DoNotOptimize(read.Record.Channels[3].Codes.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * r.bytes.size()));
+}
+
+// The same bytes read whole and written to another file, with nothing in between.
+void BM_PlainCopy(benchmark::State& state) {
+  Record& r = TheRecord();
+  std::vector<std::uint8_t> buffer(r.bytes.size());
+  for (auto _ : state) {
+    const int in = ::open(r.path.c_str(), O_RDONLY);
+    const ssize_t got = ::read(in, buffer.data(), buffer.size());
+    ::close(in);
+    const int out = ::open(r.copy_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const ssize_t put = ::write(out, buffer.data(), buffer.size());
+    ::close(out);
+    if (got != static_cast<ssize_t>(buffer.size()) || put != got) state.SkipWithError("copy failed");
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * r.bytes.size()));
+}
+
+}  // namespace
+
+// Throughput by the clock on the wall: the file system's time counts as much as our own.
+BENCHMARK(BM_SaveRecord)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoadRecord)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainCopy)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -1,0 +1,268 @@
+// The program's own binary record file (".out"): its writer and its checked reader.
+#include "records/binary_record.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+#include "graph/graph_view.h"
+
+namespace records {
+
+namespace {
+
+// Codes are copied to and from the file in bulk, which holds them little-endian.
+static_assert(std::endian::native == std::endian::little, "record files are read and written little-endian");
+
+constexpr char kMagic[4] = {'P', 'E', 'L', 'N'};
+constexpr std::uint16_t kAccelerometerKinds[] = {7, 8};
+constexpr std::size_t kHeaderBytes = 10;
+constexpr std::size_t kLargestBlockBytes = 57;
+
+bool IsAccelerometer(std::uint16_t code) {
+  return code == kAccelerometerKinds[0] || code == kAccelerometerKinds[1];
+}
+
+class ByteWriter {
+ public:
+  explicit ByteWriter(std::vector<std::uint8_t>& out) : out_(out) {}
+  void U8(std::uint32_t v) { out_.push_back(static_cast<std::uint8_t>(v)); }
+  void U16(std::uint32_t v) {
+    U8(v);
+    U8(v >> 8);
+  }
+  void U32(std::uint32_t v) {
+    U16(v);
+    U16(v >> 16);
+  }
+  void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
+  // A value that is not finite would make the file unreadable: it is written as 0.
+  void F32(float v) { U32(std::bit_cast<std::uint32_t>(std::isfinite(v) ? v : 0.0f)); }
+  void Flag(std::uint32_t v) { U8(v != 0 ? 1 : 0); }
+  void Bytes(const void* data, std::size_t size) {
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    out_.insert(out_.end(), p, p + size);
+  }
+
+ private:
+  std::vector<std::uint8_t>& out_;
+};
+
+class ByteReader {
+ public:
+  explicit ByteReader(const ByteSource& source) : source_(source) {}
+  bool Bytes(void* out, std::size_t size) {
+    if (!source_.ReadAt(pos_, out, size)) return false;
+    pos_ += size;
+    return true;
+  }
+  bool U8(std::uint8_t& v) { return Bytes(&v, 1); }
+  bool U16(std::uint16_t& v) {
+    std::uint8_t b[2];
+    if (!Bytes(b, 2)) return false;
+    v = static_cast<std::uint16_t>(b[0] | b[1] << 8);
+    return true;
+  }
+  bool U32(std::uint32_t& v) {
+    std::uint8_t b[4];
+    if (!Bytes(b, 4)) return false;
+    v = static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
+        static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
+    return true;
+  }
+  bool I32(std::int32_t& v) {
+    std::uint32_t u = 0;
+    if (!U32(u)) return false;
+    v = static_cast<std::int32_t>(u);
+    return true;
+  }
+  bool F32(float& v) {
+    std::uint32_t u = 0;
+    if (!U32(u)) return false;
+    v = std::bit_cast<float>(u);
+    return true;
+  }
+  // Reads up to count 16-bit values; the number read (fewer when the file ends first).
+  template <typename T>
+  std::size_t Words(std::vector<T>& out, std::uint64_t count) {
+    const std::uint64_t left = Remaining() / 2;
+    const auto n = static_cast<std::size_t>(std::min(count, left));
+    out.resize(n);
+    if (n > 0 && !Bytes(out.data(), n * 2)) out.clear();
+    return out.size();
+  }
+  void Skip(std::uint64_t bytes) { pos_ = bytes > Remaining() ? source_.Size() : pos_ + bytes; }
+  std::uint64_t Remaining() const { return pos_ < source_.Size() ? source_.Size() - pos_ : 0; }
+
+ private:
+  const ByteSource& source_;
+  std::uint64_t pos_ = 0;
+};
+
+bool SavedChannel(const VessamorChannel& ch) { return ch.Shown != 0 && ch.CodeCount > 0; }
+
+struct HistoryPart {
+  std::uint32_t First = 0;
+  std::uint32_t Count = 0;
+};
+
+// The history entries a save writes: all for a whole record, else those of the range's windows.
+HistoryPart HistoryToSave(const GraphView& view, const VessamorChannel& ch, const SaveRange& range, bool whole) {
+  if (!SavedChannel(ch)) return {};
+  if (whole) return {0, ch.RateDetector.HistoryCount};
+  const std::uint32_t window = view.RecordRate * RateWindowSeconds(ch.SensorCode);
+  if (window == 0) return {};
+  return {range.First / window, range.Count / window};
+}
+
+void WriteBlock(ByteWriter& w, const GraphView& view, const VessamorChannel& ch, const SaveRange& range, bool whole) {
+  w.U8(ch.DeviceTypeCode);
+  w.U8(std::min<std::uint16_t>(ch.SensorCode, 255));
+  w.U32(SavedChannel(ch) ? ch.CodeCount : 0);
+  w.F32(ch.ZeroOffset);
+  w.F32(ch.ZeroOffset2);
+  w.F32(ch.EnteredValue);
+  w.I32(ch.FineOffset);
+  w.I32(ch.FineOffset2);
+  w.Flag(ch.FineOffsetOn);
+  w.Flag(ch.FineOffset2On);
+  w.Flag(ch.ZeroOffsetOn);
+  // The channel keeps no switch for these two values: a value that is there is in force.
+  w.Flag(ch.ZeroOffset2 != 0.0f);
+  w.Flag(ch.EnteredValueSet != 0 || ch.EnteredValue != 0.0f);
+  w.Flag(0);
+  w.Flag(ch.MedianOn);
+  w.Flag(ch.SmoothingOn);
+  w.U16(ch.MedianWindow);
+  w.U16(ch.SmoothingWindow);
+  w.Flag(ch.NoClamp);
+  w.U16(static_cast<std::uint32_t>(ch.RunMax));
+  w.U16(static_cast<std::uint32_t>(ch.RunMin));
+  w.Flag(ch.CurveSmoothOn);
+  w.U8(ch.CurveMode == 2 ? 2 : 1);
+  w.F32(ch.RateDetector.Rate);
+  if (RateWindowSeconds(ch.SensorCode) != 0) {
+    const HistoryPart part = HistoryToSave(view, ch, range, whole);
+    w.U32(part.Count);
+    w.U32(SavedChannel(ch) ? static_cast<std::uint32_t>(ch.RateDetector.History.size()) : 0);
+  } else if (IsAccelerometer(ch.SensorCode)) {
+    w.F32(ch.Gain);
+  }
+}
+
+// Reads one channel block of the given version; false when the file ends inside it.
+bool ReadBlock(ByteReader& r, std::uint8_t version, LoadedChannel& channel, std::uint32_t& sample_count) {
+  RecordChannelSettings& s = channel.Settings;
+  std::uint8_t code = 0;
+  bool ok = r.U8(s.DeviceTypeCode) && r.U8(code) && r.U32(sample_count) && r.F32(s.ZeroOffset) &&
+            r.F32(s.ZeroOffset2) && r.F32(s.EnteredValue) && r.I32(s.FineOffset) && r.I32(s.FineOffset2) &&
+            r.U8(s.FineOffsetOn) && r.U8(s.FineOffset2On) && r.U8(s.ZeroOffsetOn) && r.U8(s.ZeroOffset2On) &&
+            r.U8(s.EnteredValueOn) && r.U8(s.CalibrationOn) && r.U8(s.MedianOn) && r.U8(s.SmoothingOn) &&
+            r.U16(s.MedianWindow) && r.U16(s.SmoothingWindow) && r.U8(s.AltRange);
+  s.SensorCode = code;
+  s.HasRunRange = version >= '1';
+  if (ok && s.HasRunRange) ok = r.U16(s.RunMax) && r.U16(s.RunMin);
+  if (ok && version >= '2') ok = r.U8(s.CurveSmoothOn) && r.U8(s.CurveMode);
+  ok = ok && r.F32(s.DerivedRate);
+  if (ok && RateWindowSeconds(code) != 0) ok = r.U32(s.HistoryCount) && r.U32(s.HistoryCapacity);
+  if (ok && IsAccelerometer(code)) ok = r.F32(s.Gain);
+  channel.HasSettings = true;
+  channel.Present = sample_count != 0;
+  return ok;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> WriteBinaryRecord(const GraphView& view, const SaveRange& requested) {
+  SaveRange range = requested;
+  std::uint8_t shown = 0;
+  for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+    const VessamorChannel& ch = view.Channel(k);
+    shown += ch.Shown != 0 ? 1 : 0;
+    // Every saved channel gives the same count, and none reads past its codes.
+    if (SavedChannel(ch)) {
+      const std::uint32_t held = ch.CodeCount > range.First ? ch.CodeCount - range.First : 0;
+      range.Count = std::min(range.Count, std::min(held, ch.CodeCapacity));
+    }
+  }
+  const bool whole = requested.First == 0 && requested.Count == view.LastSampleIndex + 1;
+  std::vector<std::uint8_t> out;
+  std::size_t size = kHeaderBytes + GraphView::kLiveChannels * kLargestBlockBytes + 8;
+  for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+    const VessamorChannel& ch = view.Channel(k);
+    if (SavedChannel(ch)) size += 2u * range.Count + 2u * HistoryToSave(view, ch, range, whole).Count;
+  }
+  out.reserve(size);
+  ByteWriter w(out);
+  w.Bytes(kMagic, sizeof kMagic);
+  w.U8(kBinaryRecordVersion);
+  w.U32(view.RecordRate);
+  w.U8(shown);
+  for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) WriteBlock(w, view, view.Channel(k), range, whole);
+  w.U32(range.Count);
+  w.U32(view.LastSampleIndex);
+  for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+    const VessamorChannel& ch = view.Channel(k);
+    if (SavedChannel(ch)) w.Bytes(ch.Codes + range.First, 2u * range.Count);
+  }
+  for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+    const VessamorChannel& ch = view.Channel(k);
+    if (RateWindowSeconds(ch.SensorCode) == 0) continue;
+    const HistoryPart part = HistoryToSave(view, ch, range, whole);
+    for (std::uint32_t i = 0; i < part.Count; ++i) w.U16(ch.RateDetector.Entry(part.First + i));
+  }
+  return out;
+}
+
+BinaryRead ReadBinaryRecord(const ByteSource& source, std::uint32_t sample_capacity) {
+  BinaryRead result;
+  ByteReader r(source);
+  char magic[4] = {};
+  std::uint8_t version = 0;
+  if (!r.Bytes(magic, sizeof magic) || std::memcmp(magic, kMagic, sizeof magic) != 0 || !r.U8(version) ||
+      version < '0' || version > '2') {
+    return result;
+  }
+  result.Outcome = ReadOutcome::Refused;
+  LoadedRecord& record = result.Record;
+  if (!r.U32(record.Rate) || !r.U8(record.ChannelCount)) return result;
+  std::array<std::uint32_t, 4> counts{};
+  std::uint32_t present = 0;
+  for (std::size_t k = 0; k < record.Channels.size(); ++k) {
+    if (!ReadBlock(r, version, record.Channels[k], counts[k])) return result;
+    present += record.Channels[k].Present ? 1 : 0;
+  }
+  std::uint32_t n = 0;
+  std::uint32_t last_index = 0;
+  if (!r.U32(n) || !r.U32(last_index)) return result;
+  if (record.Rate == 0 || record.Rate > kHighestRecordRate) record.Rate = kDefaultRecordRate;
+
+  // Each channel's share of the buffer bounds what is kept; the rest of its codes is passed over.
+  const std::uint32_t capacity = sample_capacity / std::max<std::uint32_t>(present, 1);
+  const std::uint32_t keep = n <= capacity ? n : (capacity > 0 ? capacity - 1 : 0);
+  bool short_read = false;
+  for (LoadedChannel& c : record.Channels) {
+    if (!c.Present) continue;
+    if (short_read || n == 0) {
+      c.Present = false;
+      continue;
+    }
+    short_read = r.Words(c.Codes, keep) < keep;
+    r.Skip(2ull * (n - keep));
+  }
+  for (LoadedChannel& c : record.Channels) {
+    const std::uint32_t count = c.Settings.HistoryCount;
+    const std::uint32_t window = record.Rate * RateWindowSeconds(c.Settings.SensorCode);
+    if (short_read || !c.Present || window == 0 || count == 0) continue;
+    const std::uint32_t entries = capacity / window;
+    const std::uint32_t wanted = std::min(count, entries > 0 ? entries - 1 : 0);
+    short_read = r.Words(c.History, wanted) < wanted;
+    r.Skip(2ull * (count - wanted));
+  }
+  record.Damaged = short_read;
+  if (ValidateLoadedRecord(record, sample_capacity)) result.Outcome = ReadOutcome::Loaded;
+  return result;
+}
+
+}  // namespace records

@@ -1,0 +1,37 @@
+// The program's own binary record file (".out"): its writer and its checked reader.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "records/byte_source.h"
+#include "records/loaded_record.h"
+#include "records/record_writers.h"
+
+class GraphView;
+
+namespace records {
+
+// The version this program writes; '0' and '1' are read as well.
+inline constexpr std::uint8_t kBinaryRecordVersion = '2';
+
+// The file of the view's shown channels with codes, samples range.First onwards, range.Count of
+// them (fewer when a channel holds fewer). The caller holds ViewLock or the view is idle.
+std::vector<std::uint8_t> WriteBinaryRecord(const GraphView& view, const SaveRange& range);
+
+enum class ReadOutcome {
+  NotARecord,  // no magic or an unknown version: ignored without a word
+  Refused,     // damaged beyond use: the user is told, and nothing changes
+  Loaded,      // checked; Record.Damaged says whether a section ended early
+};
+
+struct BinaryRead {
+  ReadOutcome Outcome = ReadOutcome::NotARecord;
+  LoadedRecord Record;
+};
+
+// Reads and checks a record for a view of sample_capacity codes. Never reads past the source's
+// end and never keeps more codes or history entries than the view could hold.
+BinaryRead ReadBinaryRecord(const ByteSource& source, std::uint32_t sample_capacity);
+
+}  // namespace records

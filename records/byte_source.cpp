@@ -1,0 +1,50 @@
+// Random-access reading of a file's bytes, from memory or from an open file, never past its end.
+#include "records/byte_source.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace records {
+
+bool MemorySource::ReadAt(std::uint64_t offset, void* out, std::size_t size) const {
+  if (offset > bytes_.size() || size > bytes_.size() - offset) return false;
+  if (size > 0) std::memcpy(out, bytes_.data() + offset, size);
+  return true;
+}
+
+FileSource::FileSource(const std::string& path) {
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) return;
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    return;
+  }
+  size_ = static_cast<std::uint64_t>(info.st_size);
+}
+
+FileSource::~FileSource() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool FileSource::ReadAt(std::uint64_t offset, void* out, std::size_t size) const {
+  if (fd_ < 0 || offset > size_ || size > size_ - offset) return false;
+  auto* p = static_cast<std::uint8_t*>(out);
+  while (size > 0) {
+    const ssize_t n = ::pread(fd_, p, size, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    // A file that shrank while being read ends the read like a short file.
+    if (n <= 0) return false;
+    p += n;
+    offset += static_cast<std::uint64_t>(n);
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace records

@@ -1,0 +1,70 @@
+// What the text and spreadsheet exports share: channel classification, the rows to write and each cell's value.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "records/record_writers.h"
+
+class GraphView;
+class VessamorChannel;
+
+namespace records {
+
+// How the shown channels shape an export.
+struct ExportPlan {
+  std::vector<std::uint8_t> Shown;  // live-channel indexes, ascending
+  std::uint32_t RateCount = 0;      // shown channels with a rate history
+  std::uint32_t OtherCount = 0;
+  bool PerSecond = false;
+  std::uint8_t Decimation = 0;  // 1: rows at rate / 20, 2: at rate / 100
+  bool Volume = false;
+  std::optional<std::uint8_t> FrequencyChannel;
+
+  bool HistorySheet() const { return OtherCount == 0 && RateCount == 1; }
+};
+
+// The rows of an export: history entries, whole seconds or samples (every Step-th).
+struct ExportRows {
+  enum class Kind { History, Seconds, Samples };
+  Kind RowKind = Kind::Samples;
+  std::uint32_t First = 0;
+  std::uint32_t End = 0;  // exclusive
+  std::uint32_t Step = 1;
+};
+
+// Calls visit(at, row) for each row: `at` the entry, second or sample, `row` counted from 0.
+template <class Visit>
+void ForEachRow(const ExportRows& rows, Visit visit) {
+  std::uint32_t row = 0;
+  for (std::uint64_t at = rows.First; at < rows.End; at += rows.Step) visit(static_cast<std::uint32_t>(at), row++);
+}
+
+ExportPlan ClassifyChannels(const GraphView& view);
+// The two-channel record: every shown channel averaged per second, or one row per sample.
+ExportPlan ClassifyTwoChannel(const GraphView& view, bool per_sample);
+
+// Rows for `range`, at most `row_limit` of them; a whole-record history sheet takes the history's length.
+ExportRows PlanRows(const GraphView& view, const ExportPlan& plan, SaveRange range, std::uint32_t row_limit,
+                    bool whole_history);
+
+// The sampling rate the exports divide by; never 0.
+std::uint32_t ExportRate(const GraphView& view);
+bool HasRateHistory(const VessamorChannel& channel);
+std::uint32_t SamplesPerEntry(const VessamorChannel& channel);
+std::uint32_t SecondsPerEntry(const VessamorChannel& channel);
+// The seconds per entry of the plan's frequency channel, 0 without one.
+std::uint32_t FrequencySeconds(const GraphView& view, const ExportPlan& plan);
+std::uint32_t CountMarkedPoints(const GraphView& view);
+
+// "%.*f" in the "C" convention, whatever the locale.
+std::string FixedText(double value, int decimals);
+
+// Column 0 of a row: the sample's time, the second's end or the history entry's end.
+double RowTime(const GraphView& view, const ExportPlan& plan, const ExportRows& rows, std::uint32_t at);
+// A channel's value in a row, as both exports write it.
+float CellValue(const GraphView& view, std::uint8_t channel, const ExportRows& rows, std::uint32_t at);
+
+}  // namespace records

@@ -1,0 +1,100 @@
+// A record read from a file, held apart from the view until it is checked, and its hand-over to the graph view.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class GraphView;
+
+namespace records {
+
+// Rates a record may carry; anything else is taken as this default.
+inline constexpr std::uint32_t kHighestRecordRate = 200000;
+inline constexpr std::uint32_t kDefaultRecordRate = 1000;
+// Sensor kinds the program knows; a channel with codes of a higher kind is refused.
+inline constexpr std::uint16_t kHighestSensorCode = 88;
+// The settings panel's sliders reach 100, raised by one for an odd centred smoothing window.
+inline constexpr std::uint16_t kLargestFilterWindow = 101;
+
+// The settings of one channel as a record carries them.
+struct RecordChannelSettings {
+  std::uint8_t DeviceTypeCode = 11;
+  std::uint16_t SensorCode = 0;
+  float ZeroOffset = 0.0f;
+  float ZeroOffset2 = 0.0f;
+  float EnteredValue = 0.0f;
+  std::int32_t FineOffset = 0;
+  std::int32_t FineOffset2 = 0;
+  std::uint8_t FineOffsetOn = 0;
+  std::uint8_t FineOffset2On = 0;
+  std::uint8_t ZeroOffsetOn = 0;
+  std::uint8_t ZeroOffset2On = 0;
+  std::uint8_t EnteredValueOn = 0;
+  std::uint8_t CalibrationOn = 0;  // cleared by every load
+  std::uint8_t MedianOn = 0;
+  std::uint8_t SmoothingOn = 0;
+  std::uint16_t MedianWindow = 0;
+  std::uint16_t SmoothingWindow = 0;
+  std::uint8_t AltRange = 0;  // the extended axis of kinds 26 and 27 (NoClamp)
+  // Records of the first layout carry no running extremes; the second code stands in.
+  bool HasRunRange = true;
+  std::uint16_t RunMax = 0xFFFF;
+  std::uint16_t RunMin = 0xFFFF;
+  std::uint8_t CurveSmoothOn = 0;
+  std::uint8_t CurveMode = 1;  // 1 straight lines, 2 spline
+  float DerivedRate = 0.0f;
+  std::uint32_t HistoryCount = 0;     // rate kinds only
+  std::uint32_t HistoryCapacity = 0;  // as saved; the load sizes the history afresh
+  float Gain = 1.0f;                  // accelerometer kinds only
+};
+
+struct LoadedChannel {
+  // The record carries this channel's settings; without them only its codes (and kind) are taken.
+  bool HasSettings = false;
+  RecordChannelSettings Settings;
+  // The record holds codes of this channel.
+  bool Present = false;
+  std::vector<std::int16_t> Codes;
+  std::vector<std::uint16_t> History;  // rate kinds only
+};
+
+struct LoadedRecord {
+  std::uint32_t Rate = kDefaultRecordRate;
+  std::uint8_t ChannelCount = 1;
+  // The view's kind; none takes the kind of the first channel with codes.
+  std::optional<std::uint16_t> ViewSensorCode;
+  // The units' acquisition mode the record was taken with; none leaves the view's.
+  std::optional<std::uint8_t> AcquisitionMode;
+  // A section ended early: what was read is kept, and the user is told the file is damaged.
+  bool Damaged = false;
+  std::array<LoadedChannel, 4> Channels;
+};
+
+// Seconds of one rate window of a rate kind (pulse, radioactivity, breathing); 0 for other kinds.
+std::uint32_t RateWindowSeconds(std::uint16_t sensor_code);
+
+// Checks a record against what the view can take and brings what may be mended into range: the
+// rate, the channel count, the filter windows, codes beyond the per-channel capacity (which is
+// SampleCapacity shared among the channels with codes) and history beyond the history a load
+// sizes. False when the record must be refused: a kind beyond the known ones for a channel with
+// codes, a float that is not finite, a flag other than 0 or 1, a curve mode other than 1 or 2, or
+// no codes at all. Nothing but the record is touched.
+bool ValidateLoadedRecord(LoadedRecord& record, std::uint32_t sample_capacity);
+
+// What the hand-over found that the caller shows.
+struct AppliedRecord {
+  std::uint32_t MarkersCleared = 0;  // markers set on the view before the load
+  bool ViewSetUp = false;            // the record was long enough to be shown (20 samples or more)
+};
+
+// Puts a validated record on the view: keeps the live set-up first (once, until a recording gives
+// it back), then the rate, each channel's settings, flags and codes, the buffer split by the
+// channels with codes, the last sample index, and, for a record long enough, the view set-up of
+// a freshly loaded record under the given title. Takes ViewLock for the channel changes; the
+// view's set-up hooks run outside it.
+AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, const std::string& title);
+
+}  // namespace records

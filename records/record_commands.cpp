@@ -1,0 +1,239 @@
+// The save and load commands of the measurement screen, with their dialogs, checks and messages.
+#include "records/record_commands.h"
+
+#include <sys/statvfs.h>
+
+#include <algorithm>
+#include <cctype>
+#include <mutex>
+#include <vector>
+
+#include "channels/main_window_services.h"
+#include "graph/graph_view.h"
+#include "platform/host_services.h"
+#include "records/binary_record.h"
+#include "records/byte_source.h"
+#include "records/file_write.h"
+
+namespace records {
+
+namespace {
+
+enum class RecordKind { Binary, Text, Sheet };
+
+// The save dialog's filters in order; a name typed without an extension takes the chosen one's.
+const char* const kFilterExtensions[] = {".out", ".xls", ".txt"};
+// Bytes per sample of each shown channel, to judge the free space before writing.
+constexpr std::uint64_t kBinaryBytesPerSample = 2;
+constexpr std::uint64_t kTextBytesPerSample = 40;
+constexpr std::uint64_t kSheetBytesPerSample = 19;
+// Only this share of the free space may be used, in percent.
+constexpr std::uint64_t kUsableSpacePercent = 70;
+// A record of this many samples or fewer is not worth a file.
+constexpr std::uint32_t kShortestSavedLastIndex = 10;
+// The text import reads no further than this: far more rows than any view holds.
+constexpr std::uint64_t kTextImportLimit = 256ull << 20;
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string FileTitle(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The last extension of the file name, lower case with its dot; empty when there is none.
+std::string LastExtension(const std::string& path) {
+  const std::string title = FileTitle(path);
+  const std::size_t dot = title.find_last_of('.');
+  if (dot == std::string::npos || dot == 0) return {};
+  return Lower(title.substr(dot));
+}
+
+RecordKind KindOf(const std::string& path) {
+  const std::string extension = LastExtension(path);
+  if (extension == ".out") return RecordKind::Binary;
+  if (extension == ".txt") return RecordKind::Text;
+  return RecordKind::Sheet;
+}
+
+std::uint64_t BytesPerSample(RecordKind kind) {
+  switch (kind) {
+    case RecordKind::Binary: return kBinaryBytesPerSample;
+    case RecordKind::Text: return kTextBytesPerSample;
+    case RecordKind::Sheet: return kSheetBytesPerSample;
+  }
+  return kSheetBytesPerSample;
+}
+
+std::optional<std::uint64_t> FileSystemFreeBytes(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  struct statvfs info {};
+  if (::statvfs(folder.c_str(), &info) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(info.f_bavail) * static_cast<std::uint64_t>(info.f_frsize);
+}
+
+void RedrawView(GraphView& view) {
+  if (view.MainWindow != nullptr) view.MainWindow->InvalidateLocal(view.ViewRect);
+}
+
+const RecordFormats& FormatsOf(const RecordCommandContext& context) {
+  return context.Formats != nullptr ? *context.Formats : InstalledFormats();
+}
+
+// The name the save dialog offers: the record's, without the extension of a record file.
+std::string OfferedName(const std::string& record_name) {
+  const std::string extension = LastExtension(record_name);
+  if (extension == ".out" || extension == ".txt") return record_name.substr(0, record_name.size() - extension.size());
+  return record_name;
+}
+
+// The bytes of the chosen kind of file; false when this build has no writer for it.
+bool BuildFile(const RecordCommandContext& context, RecordKind kind, const SaveRange& range,
+               std::vector<std::uint8_t>& bytes) {
+  GraphView& view = context.View;
+  std::lock_guard lock(view.ViewLock);
+  // The filters restart on the next pass, so the saved record's columns are drawn afresh.
+  for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+    VessamorChannel& ch = view.Channel(k);
+    if (ch.BandPassOn != 0) ch.ResetBandPass();
+    if (ch.NotchOn != 0) ch.ResetNotchCascade();
+    ch.ResetColumnReduction();
+  }
+  if (kind == RecordKind::Binary) {
+    bytes = WriteBinaryRecord(view, range);
+    return true;
+  }
+  const RecordWriterFn writer = kind == RecordKind::Text ? FormatsOf(context).WriteText : FormatsOf(context).WriteSheet;
+  return writer != nullptr && writer(view, range, context.EnglishUi, bytes);
+}
+
+void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_index) {
+  GraphView& view = context.View;
+  if (view.LastSampleIndex <= kShortestSavedLastIndex) return;
+  if (LastExtension(path).empty() && filter_index >= 1 && filter_index <= 3) path += kFilterExtensions[filter_index - 1];
+  const RecordKind kind = KindOf(path);
+
+  std::uint8_t shown = 0;
+  for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) shown += view.Channel(k).Shown != 0 ? 1 : 0;
+  const std::uint64_t estimate = shown * static_cast<std::uint64_t>(view.LastSampleIndex) * BytesPerSample(kind);
+  const auto free_bytes = context.FreeBytes ? context.FreeBytes(path) : FileSystemFreeBytes(path);
+  if (free_bytes && estimate > *free_bytes / 100 * kUsableSpacePercent) {
+    context.Host.ShowMessage(kNoRoomMessage, "");
+    RedrawView(view);
+    return;
+  }
+
+  std::vector<std::uint8_t> bytes;
+  std::string error;
+  if (!BuildFile(context, kind, context.Range, bytes) || !WriteFileAtomically(path, bytes, &error)) {
+    context.Host.ShowMessage(context.EnglishUi ? kWriteErrorMessageEnglish : kWriteErrorMessage, "");
+    RedrawView(view);
+    return;
+  }
+  // The record takes the name of the file that now holds all of it.
+  if (kind == RecordKind::Binary && view.SaveSelection == 0) {
+    context.RecordFileTitle = FileTitle(path);
+    view.RecordName = context.RecordFileTitle;
+  }
+  RedrawView(view);
+}
+
+}  // namespace
+
+SaveRange ChooseSaveRange(GraphView& view) {
+  const MarkerRecord* first = nullptr;
+  const MarkerRecord* second = nullptr;
+  for (const MarkerRecord& marker : view.Markers) {
+    if (marker.Set == 0) continue;
+    if (first == nullptr) {
+      first = &marker;
+    } else if (second == nullptr) {
+      second = &marker;
+    }
+  }
+  if (first == nullptr) view.SaveSelection = 0;
+  if (view.SaveSelection == 0) return {0, view.LastSampleIndex + 1};
+  // The part runs from the earlier marker's column to the end of the later one's, in whichever
+  // order they were set.
+  if (second != nullptr && second->Column < first->Column) std::swap(first, second);
+
+  const VessamorChannel& time_base = view.Channel(0);
+  auto column = [&](const MarkerRecord& marker) -> const ColumnRecord* {
+    if (time_base.Columns == nullptr || marker.Column >= time_base.ColumnCapacity) return nullptr;
+    return &time_base.Columns[marker.Column];
+  };
+  const ColumnRecord* from = column(*first);
+  std::uint32_t start = from != nullptr ? from->FirstSample : 0;
+  std::uint32_t end = view.LastSampleIndex;
+  if (second != nullptr) {
+    const ColumnRecord* to = column(*second);
+    if (to != nullptr) end = to->FirstSample + (to->SampleCount > 0 ? to->SampleCount - 1 : 0);
+  }
+  start = std::min(start, view.LastSampleIndex);
+  end = std::min(end, view.LastSampleIndex);
+  if (end < start) std::swap(start, end);  // a column table that no longer matches the markers
+  return {start, end + 1 - start};
+}
+
+void SaveRecord(RecordCommandContext& context) {
+  GraphView& view = context.View;
+  if (view.RecordViewable != 0) {
+    context.Range = ChooseSaveRange(view);
+    platform::FileDialogRequest request;
+    request.title = "Save record";
+    request.filters = {{"Record", "*.out"}, {"Excel", "*.xls"}, {"Text", "*.txt"}};
+    request.filterIndex = 1;
+    request.initialName = OfferedName(view.RecordName);
+    if (const auto chosen = context.Host.SaveFileDialog(request)) SaveChosenFile(context, chosen->path, chosen->filterIndex);
+  }
+  view.SaveSelection = 0;
+}
+
+void OpenRecord(RecordCommandContext& context) {
+  GraphView& view = context.View;
+  // The units write into the channels while they record: a load would pull the buffer from under them.
+  if (view.Recording.load() != 0) return;
+  platform::FileDialogRequest request;
+  request.title = "Load record";
+  request.filters = {{"Record", "*.out"}};
+  request.filterIndex = 1;
+  request.defaultExtension = "out";
+  const auto chosen = context.Host.OpenFileDialog(request);
+  if (!chosen) return;
+  FileSource file(chosen->path);
+  if (!file.Ok()) return;
+  const std::string title = FileTitle(chosen->path);
+
+  if (LastExtension(chosen->path) != ".out") {
+    const TextImportFn import = FormatsOf(context).ImportText;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min(file.Size(), kTextImportLimit)));
+    if (import == nullptr || !file.ReadAt(0, bytes.data(), bytes.size())) return;
+    if (import(view, bytes, title) != 0) RedrawView(view);
+    return;
+  }
+
+  BinaryRead read = ReadBinaryRecord(file, view.SampleCapacity);
+  if (read.Outcome == ReadOutcome::NotARecord) return;
+  if (read.Outcome == ReadOutcome::Refused) {
+    context.Host.ShowMessage(kDamagedMessage, "");
+    return;
+  }
+  if (read.Record.Damaged) context.Host.ShowMessage(kDamagedMessage, "");
+  const AppliedRecord applied = ApplyLoadedRecord(view, read.Record, title);
+  if (!applied.ViewSetUp) return;
+  context.RecordFileTitle = title;
+  if (view.MainWindow == nullptr) return;
+  if (applied.MarkersCleared < 2) {
+    view.MainWindow->InvalidateLocal(view.ViewRect);
+  } else {
+    view.Sweep.FullRedraw = 1;
+    view.MainWindow->InvalidateLocal();
+  }
+}
+
+}  // namespace records

@@ -1,0 +1,30 @@
+// The record writers and the text import that the save and load commands choose among, by file name.
+#include "records/record_writers.h"
+
+#include <string_view>
+
+#include "records/sheet_record.h"
+#include "records/text_record.h"
+
+namespace records {
+namespace {
+
+template <std::string (*Write)(const GraphView&, SaveRange, bool)>
+bool WriteBytes(const GraphView& view, const SaveRange& range, bool english, std::vector<std::uint8_t>& out) {
+  const std::string bytes = Write(view, range, english);
+  out.assign(bytes.begin(), bytes.end());
+  return true;
+}
+
+std::uint32_t ImportText(GraphView& view, std::span<const std::uint8_t> file, const std::string& title) {
+  return ReadTextRecord(view, std::string_view(reinterpret_cast<const char*>(file.data()), file.size()), title);
+}
+
+}  // namespace
+
+const RecordFormats& InstalledFormats() {
+  static const RecordFormats formats{&WriteBytes<&WriteTextRecord>, &WriteBytes<&WriteSheetRecord>, &ImportText};
+  return formats;
+}
+
+}  // namespace records

@@ -1,0 +1,36 @@
+// The record writers and the text import that the save and load commands choose among, by file name.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+class GraphView;
+
+namespace records {
+
+// The part of the record a save writes: first sample and sample count.
+struct SaveRange {
+  std::uint32_t First = 0;
+  std::uint32_t Count = 0;
+};
+
+// Builds a record file's bytes from the view; false when nothing can be written.
+using RecordWriterFn = bool (*)(const GraphView& view, const SaveRange& range, bool english,
+                                std::vector<std::uint8_t>& out);
+// Reads a text record into the view; the number of channels read, 0 when nothing changed.
+using TextImportFn = std::uint32_t (*)(GraphView& view, std::span<const std::uint8_t> file, const std::string& title);
+
+// The text and spreadsheet formats; an empty entry is a format this build cannot handle, whose
+// save reports a write error and whose load changes nothing.
+struct RecordFormats {
+  RecordWriterFn WriteText = nullptr;
+  RecordWriterFn WriteSheet = nullptr;
+  TextImportFn ImportText = nullptr;
+};
+
+// The formats the save and load commands use (records/record_writers.cpp fills them).
+const RecordFormats& InstalledFormats();
+
+}  // namespace records

@@ -1,0 +1,121 @@
+// The spreadsheet export: heads in rows 0 to 4, the time in column 0, each shown channel c in column c + 1.
+#include "records/sheet_record.h"
+
+#include <bit>
+
+#include "graph/graph_view.h"
+#include "platform/cp1251.h"
+
+namespace records {
+namespace {
+
+constexpr std::uint32_t kRowLimit = 65530;
+constexpr std::size_t kLabelLimit = 255;
+
+std::string Say(bool english, const char* russian, const char* in_english) { return english ? in_english : russian; }
+
+// Rows 2 and 3: the channel numbers, the time head and each channel's quantity with its unit.
+void WriteColumnHeads(SheetRecord& sheet, const GraphView& view, const ExportPlan& plan, bool english) {
+  for (const std::uint8_t c : plan.Shown) {
+    const std::uint16_t column = c + 1;
+    sheet.WriteLabelCell(2, column, Say(english, "Канал ", "Channel ") + std::to_string(column));
+    sheet.WriteLabelCell(3, column, view.Channel(c).Symbol + "," + view.Channel(c).Unit);
+  }
+  sheet.WriteLabelCell(3, 0, Say(english, "время,сек", "time,s"));
+}
+
+void WriteColumns(SheetRecord& sheet, const GraphView& view, const ExportPlan& plan, const ExportRows& rows,
+                  std::uint16_t first_row) {
+  if (plan.Shown.empty()) return;
+  ForEachRow(rows, [&](std::uint32_t at, std::uint32_t row) {
+    sheet.WriteNumberCell(static_cast<std::uint16_t>(first_row + row), 0, RowTime(view, plan, rows, at));
+  });
+  for (const std::uint8_t c : plan.Shown) {
+    ForEachRow(rows, [&](std::uint32_t at, std::uint32_t row) {
+      sheet.WriteNumberCell(static_cast<std::uint16_t>(first_row + row), c + 1, CellValue(view, c, rows, at));
+    });
+  }
+}
+
+}  // namespace
+
+void SheetRecord::Word(std::uint16_t value) {
+  Bytes.push_back(static_cast<char>(value & 0xFF));
+  Bytes.push_back(static_cast<char>(value >> 8));
+}
+
+void SheetRecord::Cell(std::uint16_t type, std::uint16_t length, std::uint16_t row, std::uint16_t column) {
+  Word(type);
+  Word(length);
+  Word(row);
+  Word(column);
+  Bytes.append(3, '\0');  // cell attributes
+}
+
+void SheetRecord::WriteBofRecord() {
+  for (const std::uint16_t w : {0x0809, 8, 0x0005, 0x0010, 0, 0}) Word(w);
+  for (const std::uint16_t w : {0x0042, 2, 1251}) Word(w);
+}
+
+void SheetRecord::WriteEofRecord() {
+  Word(0x000A);
+  Word(0);
+}
+
+void SheetRecord::WriteNumberCell(std::uint16_t row, std::uint16_t column, double value) {
+  Cell(0x0003, 15, row, column);
+  std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+  for (int i = 0; i < 8; ++i, bits >>= 8) Bytes.push_back(static_cast<char>(bits & 0xFF));
+}
+
+void SheetRecord::WriteLabelCell(std::uint16_t row, std::uint16_t column, std::string_view utf8) {
+  std::string text = platform::Utf8ToCp1251(utf8);
+  if (text.size() > kLabelLimit) text.resize(kLabelLimit);
+  Cell(0x0004, static_cast<std::uint16_t>(text.size() + 8), row, column);
+  Bytes.push_back(static_cast<char>(text.size()));
+  Bytes += text;
+}
+
+std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool english) {
+  if (view.TwoChannelText != 0) return WriteSheetRecordAlt(view, range, english, false);
+  const ExportPlan plan = ClassifyChannels(view);
+  SheetRecord sheet;
+  sheet.WriteBofRecord();
+  const bool seconds = (plan.OtherCount == 0 && plan.RateCount <= 1) || plan.PerSecond;
+  sheet.WriteLabelCell(0, 4, seconds ? Say(english, "Частота,сек", "Frequency,s")
+                                     : Say(english, "Частота,Гц", "Frequency,Hz"));
+  if (plan.HistorySheet() || (plan.OtherCount != 0 && plan.PerSecond)) {
+    sheet.WriteNumberCell(1, 4, FrequencySeconds(view, plan));
+  } else if (plan.OtherCount != 0 || plan.RateCount != 0) {
+    sheet.WriteNumberCell(1, 4, plan.Decimation == 1 ? 20 : plan.Decimation == 2 ? 100 : view.RecordRate);
+  }
+  WriteColumnHeads(sheet, view, plan, english);
+  std::uint16_t first_row = 5;
+  if (plan.Volume && CountMarkedPoints(view) >= 2) {
+    for (const std::uint8_t c : plan.Shown) {
+      const VessamorChannel& channel = view.Channel(c);
+      if (channel.SensorCode != 49) continue;
+      const std::string volume = FixedText(channel.IntegrateBetweenMarkers(0), 3);
+      sheet.WriteLabelCell(4, c + 1, Say(english, "Объём ", "Volume ") + volume + Say(english, " мл", " ml"));
+    }
+    first_row = 6;
+  }
+  const bool whole_history = view.SaveSelection == 0 && plan.HistorySheet();
+  WriteColumns(sheet, view, plan, PlanRows(view, plan, range, kRowLimit, whole_history), first_row);
+  sheet.WriteEofRecord();
+  return std::move(sheet.Bytes);
+}
+
+std::string WriteSheetRecordAlt(const GraphView& view, SaveRange range, bool english, bool per_sample) {
+  const ExportPlan plan = ClassifyTwoChannel(view, per_sample);
+  SheetRecord sheet;
+  sheet.WriteBofRecord();
+  sheet.WriteLabelCell(0, 4, Say(english, "Частота,сек", "Frequency,s"));
+  sheet.WriteNumberCell(1, 4, FrequencySeconds(view, plan));
+  WriteColumnHeads(sheet, view, plan, english);
+  WriteColumns(sheet, view, plan, PlanRows(view, plan, range, kRowLimit, false), 5);
+  sheet.WriteEofRecord();
+  return std::move(sheet.Bytes);
+}
+
+}  // namespace records

@@ -1,0 +1,36 @@
+// The spreadsheet record: BIFF records built in memory, and the sheet export of the record.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "records/export_plan.h"
+
+class GraphView;
+
+namespace records {
+
+// One sheet's records, one after the other, as the file holds them (little-endian throughout).
+class SheetRecord {
+ public:
+  // BOF, then the code page of the labels, so that the Cyrillic ones read right everywhere.
+  void WriteBofRecord();
+  void WriteEofRecord();
+  void WriteNumberCell(std::uint16_t row, std::uint16_t column, double value);
+  // The text in code page 1251, cut to the 255 bytes that the length byte can count.
+  void WriteLabelCell(std::uint16_t row, std::uint16_t column, std::string_view utf8);
+
+  std::string Bytes;
+
+ private:
+  void Word(std::uint16_t value);
+  void Cell(std::uint16_t type, std::uint16_t length, std::uint16_t row, std::uint16_t column);
+};
+
+// The sheet export of `range`; without SaveSelection a history sheet holds the whole rate history.
+std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool english);
+// The two-channel record's sheet: per-second rows, or (per_sample) one row per sample.
+std::string WriteSheetRecordAlt(const GraphView& view, SaveRange range, bool english, bool per_sample);
+
+}  // namespace records

@@ -1,0 +1,36 @@
+// The text record: the bilingual column export and the import of the older code-word layout.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "records/export_plan.h"
+
+class GraphView;
+
+namespace records {
+
+// The export of `range` as code page 1251 text with CR LF line ends, ready to be written as it is.
+std::string WriteTextRecord(const GraphView& view, SaveRange range, bool english);
+// The two-channel record's export: per-second rows, or (per_sample) one row per sample.
+std::string WriteTextRecordAlt(const GraphView& view, SaveRange range, bool english, bool per_sample);
+
+// A text record as read, before it touches the view.
+struct TextRecordImport {
+  std::uint16_t SensorCode = 0;
+  std::uint32_t Rate = 0;
+  // One code array per channel, all of the same length.
+  std::vector<std::vector<std::int16_t>> Codes;
+};
+
+// Reads a record of the older layout; none for a file that is not one. At most `sample_capacity`
+// codes are read in all.
+std::optional<TextRecordImport> ParseTextRecord(std::string_view bytes, std::uint32_t sample_capacity);
+
+// Loads a text record into the view; the number of channels read, 0 when nothing was changed.
+std::uint8_t ReadTextRecord(GraphView& view, std::string_view bytes, const std::string& title);
+
+}  // namespace records

@@ -1,0 +1,210 @@
+// Tests of the save and load commands: the writer chosen, the checks before writing, failed writes, loads, the start after.
+#include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+#include "acquisition/device_manager.h"
+#include "acquisition/device_status.h"
+#include "acquisition/worker_threads.h"
+#include "fakes/fake_window_side.h"
+#include "platform/host_services.h"
+#include "record_test_support.h"
+#include "records/binary_record.h"
+#include "records/record_commands.h"
+
+namespace {
+
+using namespace recordtest;
+namespace fs = std::filesystem;
+
+// Dialogs answer what the test says; messages are collected.
+class FakeHost : public platform::HostServices {
+ public:
+  bool SetDeviceArrivalHandler(platform::DeviceArrivalHandler) override { return false; }
+  platform::HostWindow& Window() override { std::abort(); }
+  void SetWindowTitle(std::string_view) override {}
+  void ShowWindow() override {}
+  int RunEventLoop() override { return 0; }
+  void ShowMessage(std::string_view text, std::string_view) override { Messages.emplace_back(text); }
+  std::optional<platform::FileDialogResult> OpenFileDialog(const platform::FileDialogRequest& r) override { return SaveFileDialog(r); }
+  std::optional<platform::FileDialogResult> SaveFileDialog(const platform::FileDialogRequest& r) override { return OfferedName = r.initialName, Answer; }
+  bool OpenAddress(std::string_view) override { return false; }
+  bool UserLocaleIsRussian() const override { return true; }
+  platform::ScreenInfo Screen() const override { return {}; }
+  std::string CommandLine() const override { return {}; }
+  std::optional<platform::FileDialogResult> Answer;
+  std::string OfferedName;
+  std::vector<std::string> Messages;
+};
+
+bool FakeText(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) { return out = {'T'}, true; }
+bool FakeSheet(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) { return out = {'S'}, true; }
+std::uint32_t FakeImport(GraphView& v, std::span<const std::uint8_t> f, const std::string&) { return v.LastSampleIndex = f.size(), 1; }
+const records::RecordFormats kFakeFormats{&FakeText, &FakeSheet, &FakeImport};
+
+// The commands on a view, with the file the dialog names (none: cancelled).
+struct Commands {
+  Commands(GraphView& view, const std::optional<fs::path>& file, int filter = 1)
+      : context{view, host, range, title, false, &kFakeFormats, {}} {
+    if (file) host.Answer = platform::FileDialogResult{file->string(), filter};
+  }
+  FakeHost host;
+  records::SaveRange range;
+  std::string title;
+  records::RecordCommandContext context;
+};
+
+// A fresh folder under the test output folder, removed with its files at the end.
+struct Folder {
+  explicit Folder(const char* n) : path(fs::path(VESSAMOR_TEST_OUTPUT_DIR) / n) { fs::remove_all(path), fs::create_directories(path); }
+  ~Folder() { fs::remove_all(path); }
+  std::size_t Files() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(path), {})); }
+  fs::path path;
+};
+
+std::vector<std::uint8_t> ReadAll(const fs::path& path) {
+  return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
+}
+void WriteAll(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+}
+
+// Three channels of 1000 samples need 3 x 999 x 2 = 5994 bytes of a binary file: 70 % of 8600
+// free bytes is room enough, of 8563 not.
+TEST(SaveRecordCommand, TheLastExtensionChoosesTheWriterOnceTheRecordAndTheSpaceAllowIt) {
+  const struct {
+    const char *typed, *written;  // typed none: cancelled; written "none": nothing written
+    int filter;
+    char first_byte;
+    std::uint32_t samples = 1000;
+    std::uint64_t free_bytes = 1ull << 40;
+  } cases[] = {{"a.out", "a.out", 2, 'P'},         {"b.OUT", "b.OUT", 1, 'P'}, {"c.out.txt", "c.out.txt", 1, 'T'},
+               {"d.txt.xls", "d.txt.xls", 1, 'S'}, {"e.dat", "e.dat", 1, 'S'}, {"f", "f.txt", 3, 'T'},
+               {"g", "g.xls", 2, 'S'},             {"h", "h.out", 1, 'P'},     {"i.out", "none", 1, 0, 1000, 8563},
+               {"j.out", "none", 1, 0, 11},        {"k.out", "k.out", 1, 'P', 12}, {"l.out", "l.out", 1, 'P', 1000, 8600},
+               {nullptr, "none", 1, 0}};
+  Folder folder("records-save");
+  for (const auto& c : cases) {
+    RecordedView rec({1, 1, 1}, c.samples);
+    rec.view.RecordName = "old.out", rec.view.SaveSelection = 1;
+    Commands commands(rec.view, c.typed != nullptr ? std::optional(folder.path / c.typed) : std::nullopt, c.filter);
+    commands.context.FreeBytes = [&](const std::string&) { return std::optional(c.free_bytes); };
+    records::SaveRecord(commands.context);
+    const auto bytes = ReadAll(folder.path / c.written);
+    EXPECT_EQ(bytes.empty() ? 0 : bytes[0], c.first_byte) << c.written;
+    EXPECT_EQ(commands.host.Messages.size(), c.free_bytes == 8563 ? 1u : 0u);
+    EXPECT_EQ(std::tie(commands.host.OfferedName, rec.view.SaveSelection), std::tuple("old", 0));
+    EXPECT_EQ(rec.view.RecordName, c.first_byte == 'P' ? c.written : "old.out");  // a whole binary record takes its file's name
+  }
+}
+
+// A full disk (file sizes limited), or a read-only folder met as a user meets it (no override).
+struct Obstacle {
+  explicit Obstacle(bool full, const fs::path& folder) {
+    getrlimit(RLIMIT_FSIZE, &saved_limit);
+    syscall(SYS_capget, &header, saved_caps);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{full ? 1000 : saved_limit.rlim_cur, saved_limit.rlim_max};
+    __user_cap_data_struct reduced[2] = {saved_caps[0], saved_caps[1]};
+    reduced[0].effective &= full ? ~0u : ~(1u << CAP_DAC_OVERRIDE);
+    if (!full) fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    setrlimit(RLIMIT_FSIZE, &limit), syscall(SYS_capset, &header, reduced);
+  }
+  ~Obstacle() { setrlimit(RLIMIT_FSIZE, &saved_limit), syscall(SYS_capset, &header, saved_caps); }
+  rlimit saved_limit{};
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct saved_caps[2]{};
+};
+
+TEST(SaveRecordCommand, AFailedWriteLeavesTheOldFileAsItWasAndSaysSo) {
+  Folder folder("records-failures");
+  RecordedView rec({1, 1}, 5000);
+  for (const bool full : {true, false}) {
+    WriteAll(folder.path / "old.out", {'o', 'l', 'd'});
+    Commands commands(rec.view, folder.path / "old.out");
+    commands.context.EnglishUi = full;
+    Obstacle(full, folder.path), records::SaveRecord(commands.context);  // saved while the obstacle stands
+    fs::permissions(folder.path, fs::perms::owner_all);
+    EXPECT_EQ(ReadAll(folder.path / "old.out"), std::vector<std::uint8_t>({'o', 'l', 'd'}));
+    EXPECT_EQ(folder.Files(), 1u);  // no temporary file left behind
+    EXPECT_EQ(commands.host.Messages, std::vector<std::string>{full ? "File write error" : "Ошибка записи файла"});
+  }
+}
+
+TEST(SaveRecordCommand, TheSelectionRunsFromTheEarlierMarkersColumnToTheLaterOnesEnd) {
+  RecordedView rec({1}, 5000);
+  rec.view.Channel(0).Columns[100] = ColumnRecord{0, 0, 0, 0, 10, 1000, 0.0};
+  rec.view.Channel(0).Columns[300] = ColumnRecord{0, 0, 0, 0, 10, 3000, 0.0};
+  const struct {
+    std::array<std::uint16_t, 4> columns;  // 0: not set
+    std::uint32_t selection, first, count;
+  } cases[] = {{{0, 100, 0, 0}, 1, 1000, 4000}, {{300, 0, 0, 100}, 1, 1000, 2010}, {{}, 1, 0, 5000}, {{100, 300}, 0, 0, 5000}};
+  for (const auto& c : cases) {
+    for (std::size_t m = 0; m < 4; ++m) rec.view.Markers[m].Set = c.columns[m] != 0, rec.view.Markers[m].Column = c.columns[m];
+    rec.view.SaveSelection = static_cast<std::uint8_t>(c.selection);
+    const records::SaveRange range = records::ChooseSaveRange(rec.view);
+    EXPECT_EQ(std::tie(range.First, range.Count), std::tie(c.first, c.count));
+  }
+}
+
+TEST(OpenRecordCommand, ADamagedFileSaysSoAndARefusedOrForeignOneLeavesTheViewUntouched) {
+  Folder folder("records-open");
+  RecordedView source({1, 1}, 1000);
+  const auto good = records::WriteBinaryRecord(source.view, {0, 1000});
+  auto cut = good, nan = good, no_magic = good;
+  cut.resize(good.size() - 1000), no_magic[0] = '2';
+  nan[16] = nan[17] = 0xFF, nan[18] = 0xC0, nan[19] = 0x7F;
+  const struct {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    std::size_t messages, last_index;  // 4999: the view's own record
+    bool recording = false;
+  } cases[] = {{"good.out", good, 0, 999},        {"cut.out", cut, 1, 499},      {"nan.out", nan, 1, 4999},
+               {"magic.out", no_magic, 0, 4999}, {"text.txt", {1, 2, 3}, 0, 3}, {"missing.out", {}, 0, 4999},
+               {"busy.out", good, 0, 4999, true}};
+  for (const auto& c : cases) {
+    RecordedView rec({5}, 5000);
+    rec.view.Recording = c.recording ? 1 : 0;
+    if (!c.bytes.empty()) WriteAll(folder.path / c.name, c.bytes);
+    Commands commands(rec.view, folder.path / c.name);
+    records::OpenRecord(commands.context);
+    EXPECT_EQ(std::tuple(commands.host.Messages.size(), std::size_t{rec.view.LastSampleIndex}), std::tie(c.messages, c.last_index))
+        << c.name;
+    EXPECT_TRUE(c.last_index != 4999 ||
+                (rec.view.SensorCode == 0 && rec.view.Channel(0).SensorCode == 5 && rec.view.LiveSetupKept == 0));
+  }
+}
+
+TEST(RecordingStartAfterALoad, GivesTheLiveSetUpBackAndRebuildsTheHeaderOnlyForAnotherKind) {
+  for (const bool same_kind : {true, false}) {
+    RecordedView rec({1}, 500);
+    std::vector<std::string> calls;
+    ViewSetupHooks& hooks = rec.view.SetupHooks;
+    hooks.RestoreSetupFromReference = [&] { calls.push_back("setup"); };
+    hooks.RestoreCaption = [&] { calls.push_back("caption"), rec.view.SensorCode = same_kind ? 1 : 9; };
+    hooks.SyncIndicatorPanes = [&] { calls.push_back("panes"); };
+    hooks.SetupGraphHeader = [&] { calls.push_back("header"); };
+    RecordedView source({1}, 100);
+    const auto bytes = records::WriteBinaryRecord(source.view, {0, 100});
+    records::ApplyLoadedRecord(rec.view, records::ReadBinaryRecord(records::MemorySource(bytes), kCapacity).Record, "r.out");
+    // A unit bound meanwhile sets up the kept live channel, not the loaded one.
+    EXPECT_EQ(&rec.view.BindingTarget(2), rec.view.ReferenceChannels[2].get());
+    calls.clear();
+    FakeWindowSide side;  // outlives the manager, which tells it of its end
+    DeviceManager manager;
+    rec.view.AttachDevices(manager, side);
+    DeviceThreadState = kDevicePaused;
+    rec.view.ToggleRecording();  // no unit: nothing starts, but the live set-up is back
+    ResetDeviceStatus(), ResetWorkerStatus();
+    EXPECT_EQ(calls, (same_kind ? std::vector<std::string>{"setup", "caption", "panes"}
+                                : std::vector<std::string>{"setup", "caption", "panes", "header"}));
+    EXPECT_EQ(&rec.view.BindingTarget(2), &rec.view.Channel(2));
+  }
+}
+
+}  // namespace
