@@ -99,6 +99,7 @@ void MainWindow::InitMainWindow() {
   const PixelRect view_rect{0, Metrics.ToolbarButtonHeight, Metrics.ScreenWidth,
                             Metrics.ScreenHeight - Metrics.BottomBarHeight};
   View->Init(SampleCapacity, view_rect, 255, this);
+  View->Ready = 1;
   View->AttachDevices(*Devices, *this);
   SlotBinder = std::make_unique<DeviceSlotBinder>(DeviceSlots, *View);
   // The tick's calls into the window run on the window thread.
@@ -112,8 +113,9 @@ void MainWindow::InitMainWindow() {
   View->ApplyChannelSettings(Settings);
   View->ClampRateToDevices();
   View->Continuous = 1;
-  // 14. Controls.
-  if (Hooks.CreateMainControls) Hooks.CreateMainControls(*this);
+  // 14. Controls; the first sensor button's height is the designed one.
+  CreateMainControls(*this);
+  if (Controls.SensorButtons[0] != nullptr) SensorButtonHeight = Controls.SensorButtons[0]->Rect().Height();
   // 15.
   View->RecordName = EnglishUi() ? "Record 1" : "Запись 1";
   Window().SetCursor(platform::CursorShape::Arrow);
@@ -186,7 +188,6 @@ void MainWindow::OnClose() {
 }
 
 void MainWindow::ReleaseMainWindowObjects() {
-  OwnedControls.clear();
   for (auto& panel : Panels) panel.reset();
   SlotBinder.reset();
   renderer0_.Detach();

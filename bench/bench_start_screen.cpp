@@ -10,7 +10,6 @@
 #include "acquisition/ftdi_binding.h"
 #include "acquisition/worker_threads.h"
 #include "app/main_window.h"
-#include "app/start_screen_controls.h"
 #include "platform/clock.h"
 #include "platform/headless_host.h"
 #include "sim/bus.h"
@@ -30,7 +29,6 @@ struct StartScreen {
     MainWindowEnvironment environment = SystemEnvironment();
     environment.BindLibrary = [] { return BindFtdiLibrary(sim::d2xx::Resolve); };
     window = std::make_unique<MainWindow>(host, environment);
-    window->Hooks.CreateMainControls = CreateStartScreenControls;
     window->CreateMainWindow(false);
     for (int k = 0; k < 2000 && (window->Panels[1]->ContentShown == 0 || window->Devices->CountDevices() < 2); ++k) {
       clock.Advance(33);

@@ -6,10 +6,10 @@
 #include <set>
 #include <thread>
 
-#include "app/start_screen_controls.h"
 #include "app/start_screen_parts.h"
 #include "app_test_support.h"
 #include "controls/aimage_button.h"
+#include "layout/main_controls.h"
 #include "platform/png_writer.h"
 #include "sim/bus.h"
 #include "sim/description.h"
@@ -42,7 +42,6 @@ struct StartScreenSensors : ::testing::Test {
     rig = std::make_unique<apptest::Rig>(width, height);
     rig->environment.Clock = &clock;
     MainWindow& w = rig->Create(english, [this](MainWindow& created) {
-      created.Hooks.CreateMainControls = CreateStartScreenControls;
       parts = InstallStartScreenParts(created);
     });
     for (int k = 0; k < 400 && (w.StartupInProgress != 0 || (!intro_only && w.Panels[1]->ContentShown == 0)); ++k) rig->Step(33);
@@ -65,7 +64,7 @@ struct StartScreenSensors : ::testing::Test {
     for (std::size_t i = 0; i < 4; ++i) {
       const FTRecordDevice* unit = table[i].get();
       if ((unit != nullptr ? unit->LocationId : 0u) != (i < expected.size() ? expected[i] : 0u)) return false;
-      const auto* button = dynamic_cast<const AImageButton*>(w.Window().Controls()[2 + i]);
+      const AImageButton* button = w.Controls.SensorButtons[i];
       if (w.SensorButtons[i].Unit != unit || button->IsVisible() != (unit != nullptr)) return false;
       if (unit != nullptr && button->Caption() != unit->NameLine1) return false;
     }
@@ -130,12 +129,14 @@ TEST_F(StartScreenSensors, FirstPaintComposesLaterOnesDoNotAndMeasurementsShowsR
   EXPECT_EQ(w.CurrentTimerId, 0);
   EXPECT_EQ(w.BackBuffer(1).GetPixel(2, 2), (platform::Colour{1, 2, 3, 255}));
   // The start screen's set: "Measurements", the caption, "Open file", close and minimise; no sensor button.
-  for (platform::Control* c : w.Window().Controls()) EXPECT_EQ(c->IsVisible(), c->Id() < 75163 || c->Id() > 75166);
+  for (std::int32_t id : {75172, 75171, 75185, 75167, 75169, 75163, 75166}) {
+    EXPECT_EQ(FindMainControl(w.Window(), id)->IsVisible(), id < 75163 || id > 75166) << id;
+  }
   DeviceThreadState = kDevicePauseRequest;  // while the worker pauses the window answers busy
   EXPECT_FALSE(w.ChooseSlotsAfterSearch());
   DeviceThreadState = kDeviceSearch;
   // "Measurements" by readiness; the window is not pumped, so no search changes the bytes set here.
-  auto* button = dynamic_cast<AImageButton*>(w.Window().Controls()[0]);  // "Measurements", created first
+  AImageButton* button = FindImageButton(w.Window(), 75172);
   w.UpdateMeasureButton();
   EXPECT_EQ(w.MeasureButtonReady + w.MeasureColours[0].r, 209);
   EXPECT_FALSE(w.SetMeasureButtonNotReady());  // already in that set: nothing changes
