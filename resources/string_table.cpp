@@ -11,7 +11,7 @@ struct StringRow {
   std::string_view En;
 };
 
-constexpr std::array<StringRow, 8> kStrings = {{
+constexpr std::array<StringRow, 13> kStrings = {{
     {kStringTitle, "Вессамор Лаборатория", "Vessamor Laboratory"},
     {kStringMaker, "Проект Вессамор", "Vessamor Project"},
     {kStringNameFirst, "Вессамор", "Vessamor"},
@@ -20,6 +20,11 @@ constexpr std::array<StringRow, 8> kStrings = {{
     {kStringSensorsConnected, "Подключённые датчики :", "Embeddable Sensors :"},
     {kStringNoSensors, "Датчики не обнаружены", "No sensors found"},
     {kStringOpenFile, "Открыть файл", "Open file"},
+    {kStringChooseSensor, "Выберите датчик для измерений", "Select a sensor for measuring"},
+    {kStringSetZero, "Установить 0", "Set 0"},
+    {kStringCurrentValue, "Текущее значение", "Current value"},
+    {kStringCurrentValue1, "Текущее значение 1", "Current value 1"},
+    {kStringCurrentValue2, "Текущее значение 2", "Current value 2"},
 }};
 
 }  // namespace

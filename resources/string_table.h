@@ -14,6 +14,12 @@ inline constexpr int kStringMeasurements = 171;
 inline constexpr int kStringSensorsConnected = 172;
 inline constexpr int kStringNoSensors = 173;
 inline constexpr int kStringOpenFile = 175;
+// The start page and the preparation pages.
+inline constexpr int kStringChooseSensor = 174;
+inline constexpr int kStringSetZero = 176;
+inline constexpr int kStringCurrentValue = 179;
+inline constexpr int kStringCurrentValue1 = 188;
+inline constexpr int kStringCurrentValue2 = 189;
 
 // The text of `id` in the language (1049 Russian, anything else English); empty for an unknown id.
 std::string_view LoadString(int id, std::uint16_t language);
