@@ -1,0 +1,82 @@
+// Preparation pages rendered headless at two sizes in both languages: one box, two boxes, temperature, breathing options, wireless quality.
+#include <gtest/gtest.h>
+
+#include "acquisition/ft_record_device.h"
+#include "app/preparation_steps.h"
+#include "platform/png_writer.h"
+#include "start_screen_rig.h"
+
+namespace {
+
+using infotest::StartScreenRig;
+
+int CountColour(const platform::Surface& s, const platform::WindowRect& r, platform::Colour c, int tolerance) {
+  int n = 0;
+  for (int y = std::max(0, r.top); y < std::min(s.Height(), r.bottom); ++y) {
+    for (int x = std::max(0, r.left); x < std::min(s.Width(), r.right); ++x) {
+      const platform::Colour p = s.GetPixel(x, y);
+      n += std::abs(p.r - c.r) + std::abs(p.g - c.g) + std::abs(p.b - c.b) <= tolerance ? 1 : 0;
+    }
+  }
+  return n;
+}
+
+struct Page {
+  std::uint16_t code;
+  std::uint8_t unit_type;
+  const char* name;
+};
+
+TEST(PreparationScreens, BoxesOptionsAndQualityBarAtTwoSizesInBothLanguages) {
+  const Page pages[] = {{12, 11, "onebox"}, {20, 11, "twoboxes"}, {1, 11, "temperature"}, {40, 11, "breathing"},
+                        {12, 3, "wireless"}};
+  for (const auto& [width, height] : {std::pair{1366, 768}, std::pair{1920, 1080}}) {
+    for (const bool english : {false, true}) {
+      StartScreenRig s(width, height, english);
+      InstallPreparationSteps(s.Window(), s.parts);
+      s.Reveal();
+      MainWindow& w = s.Window();
+      FTRecordDevice unit;
+      unit.LinkQuality = 170;
+      for (const Page& page : pages) {
+        const std::string name = std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/preparation_" + page.name + "_" +
+                                 std::to_string(width) + "x" + std::to_string(height) + (english ? "_en" : "_ru") + ".png";
+        SCOPED_TRACE(name);
+        DeviceSlot& slot = w.DeviceSlots[0];
+        slot.Channels = {&w.View->Channel(0), &w.View->Channel(1)};
+        slot.SensorCode = static_cast<std::uint8_t>(page.code);
+        slot.DeviceTypeCode = page.unit_type;
+        slot.Device = &unit;
+        slot.InUse = 1;
+        w.View->Channel(0).SensorCode = page.code;
+        w.View->Channel(0).Unit = page.code == 1 ? "°C" : "В";
+        OpenPreparationPage(w, *s.parts, 0, 0);
+        s.Feed(600, 1000);
+        s.rig.clock.Advance(200);
+        w.Hooks.PreparationStep(w);
+        s.PaintAll();
+        const platform::Surface& shown = s.rig.host.Window().Pixels();
+        EXPECT_TRUE(platform::WritePng(shown, name));
+        const InfoPanel& panel = s.Panel();
+        // Each shown box has its light field and its violet label.
+        for (const ValueInputBox* box : {&panel.Box1, &panel.Box2}) {
+          if (box->Shown == 0) continue;
+          EXPECT_GT(CountColour(shown, box->Rect, {250, 250, 255, 255}, 3), box->Rect.Width() * box->Rect.Height() / 4);
+          EXPECT_GT(CountColour(shown, box->Rect, {50, 0, 200, 255}, 90), 5);
+        }
+        EXPECT_EQ(panel.Box2.Shown, page.code == 20 ? 1 : 0);
+        if (page.code == 40) {
+          const platform::WindowRect& mark = panel.OptionRects[0];
+          EXPECT_GT(CountColour(shown, {mark.left, mark.top, mark.left + mark.Height(), mark.bottom}, {0, 0, 0, 255}, 60), 20);
+        }
+        if (page.unit_type == 3) {
+          EXPECT_EQ(panel.Box1.Wireless, 1);
+          // The quality bar is green-yellow over the field.
+          EXPECT_GT(CountColour(shown, panel.Box1.Rect, {217, 255, 102, 255}, 60), 20);
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
