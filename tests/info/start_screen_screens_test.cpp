@@ -46,6 +46,11 @@ TEST(StartScreenScreens, PanelComputerMiniGraphAndTitleAtTwoSizesInBothLanguages
     ASSERT_TRUE(panel.Grid.Built());
     EXPECT_GT(panel.PictureRect.Width(), 0);
     EXPECT_EQ(panel.Heading.Count(), 2);
+    // A chosen menu item lays the overlay over the body.
+    s.Panel().MenuSelection = 1;
+    s.PaintAll();
+    EXPECT_TRUE(platform::WritePng(shown, name + "_menu.png"));
+    s.Panel().MenuSelection = 0;
 
     s.OpenTwoChannelPage(51);
     s.PaintAll();
