@@ -2,6 +2,7 @@
 #include "app/device_slots.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <mutex>
 
@@ -271,6 +272,100 @@ std::uint8_t DeviceSlotBinder::ReconcileDeviceSlots(const UnitList& table, std::
     if (!held) Idle(channel);
   }
   return kept;
+}
+
+void ApplyScaleRatio(VessamorChannel& channel, const VessamorChannel& lead, const GraphView& view) {
+  const std::uint16_t l = lead.SensorCode, c = channel.SensorCode;
+  double ratio = 1.0;
+  if (c != l) {
+    const double fs_lead = view.ScaleSpan(l), fs_own = view.ScaleSpan(c);
+    double numerator = fs_lead, denominator = fs_own;
+    // The pressure and humidity kinds read on their second conversion against their own spans.
+    const bool pressure = l == 26 || c == 26;
+    if (pressure || l == 27 || c == 27) {
+      const double alternative = view.ScaleSpan(pressure ? 60 : 61);
+      if (channel.AltConversion != 0) denominator = alternative;
+      else if (lead.AltConversion != 0) numerator = alternative;
+    }
+    ratio = numerator / denominator;
+    if (!(numerator > 0.0) || !(denominator > 0.0) || !std::isfinite(ratio)) ratio = 1.0;
+  }
+  const bool own = ratio < 0.9999 || ratio > 1.0001;
+  channel.ScaleRatio = own ? static_cast<float>(ratio) : 1.0f;
+  channel.OwnScale = own ? 1 : 0;
+}
+
+std::uint8_t DeviceSlotBinder::MarkFirstChannelPerSensor() {
+  view_.FirstOfSensorCount = 0;
+  for (std::size_t k = 0; k < kSlots; ++k) view_.Channel(k).FirstOfSensor = 0;
+  const auto chosen = [](const DeviceSlot& slot) { return slot.Complete() && slot.SelectedForRecord != 0; };
+  int lead = -1;
+  for (const DeviceSlot& slot : slots_) {
+    if (!chosen(slot)) continue;
+    for (std::size_t p = 0; p < kSlots; ++p) {
+      VessamorChannel* channel = slot.Channels[p];
+      if (channel == nullptr) continue;
+      if (lead < 0) lead = channel->ChannelIndex;
+      // A kind already marked, on another channel or at this place of a slot, is not marked again.
+      bool marked = false;
+      for (const DeviceSlot& other : slots_) {
+        if (!chosen(other)) continue;
+        const VessamorChannel* same_place = other.Channels[p];
+        for (const VessamorChannel* o : other.Channels) {
+          if (o == nullptr || o == channel || o->SensorCode != channel->SensorCode) continue;
+          marked = marked || o->FirstOfSensor != 0 || (same_place != nullptr && same_place->FirstOfSensor != 0);
+        }
+      }
+      channel->FirstOfSensor = marked ? 0 : 1;
+      view_.FirstOfSensorCount += marked ? 0 : 1;
+    }
+  }
+  const std::uint8_t index = lead < 0 || lead > 3 ? 0 : static_cast<std::uint8_t>(lead);
+  view_.LeadChannel = index;
+  if (view_.FirstOfSensorCount == 0) {
+    view_.Channel(index).FirstOfSensor = 1;
+    view_.FirstOfSensorCount = 1;
+  }
+  return index;
+}
+
+void DeviceSlotBinder::PrepareSlotsForGraph(std::uint8_t mode, bool english, const std::function<void()>& setup_header) {
+  if (mode == 0) {
+    ResetAll();
+    view_.ResetViewState();
+    view_.LeadChannel = 255;
+    if (setup_header) setup_header();
+    return;
+  }
+  {
+    std::lock_guard lock(view_.ViewLock);
+    for (std::size_t k = 0; k < kSlots; ++k) view_.Channel(k).SavedShown = 0;
+    const VessamorChannel* first = nullptr;
+    for (const DeviceSlot& slot : slots_) {
+      if (slot.InUse != 0 && first == nullptr) first = slot.Channels[0];  // packed: the first bound one
+      if (!slot.Complete() || slot.SelectedForRecord == 0) continue;
+      for (VessamorChannel* channel : slot.Channels) {
+        if (channel != nullptr) channel->SavedShown = 1;
+      }
+    }
+    if (first != nullptr) view_.SensorCode = first->SensorCode;
+    else view_.ResetViewState();
+    const VessamorChannel& lead = view_.Channel(MarkFirstChannelPerSensor());
+    view_.SensorCode = lead.SensorCode;
+    view_.FirstOfSensorCount = std::min<std::uint16_t>(view_.FirstOfSensorCount, 4);
+    for (const DeviceSlot& slot : slots_) {
+      if (!slot.Complete() || slot.SelectedForRecord == 0) continue;
+      for (VessamorChannel* channel : slot.Channels) {
+        if (channel != nullptr) ApplyScaleRatio(*channel, lead, view_);
+      }
+    }
+  }
+  if (setup_header) setup_header();
+  const std::uint16_t needed = view_.TwoChannelText != 0 ? 3 : 2;
+  if (view_.FirstOfSensorCount >= needed && mode >= 2) {
+    view_.CaptionNumber = 256;
+    view_.GraphTitle = english ? "Measurement" : "Измерение";
+  }
 }
 
 void DeviceSlotBinder::RebindSlotDevices(const UnitList& table, int which) {

@@ -3,11 +3,13 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "channels/device_slot.h"
 
 class FTRecordDevice;
 class GraphView;
+class VessamorChannel;
 
 // The device layer's table as the slots read it, entry by entry (null = none), under its lock.
 using UnitList = std::array<FTRecordDevice*, 4>;
@@ -33,6 +35,12 @@ class DeviceSlotBinder {
   // slot 0 and idles the live channels no slot holds. `unlink_live`: with no unit connected the
   // live channels forget their unit too. Returns the slots kept with their binding.
   std::uint8_t ReconcileDeviceSlots(const UnitList& table, std::uint32_t connected, bool unlink_live);
+  // Before the measurement screen. Mode 0 frees every slot; otherwise the channels of the ticked,
+  // prepared slots are chosen, the lead sensor found and each channel scaled against it.
+  // `setup_header` rebuilds the view's header for its sensor kind.
+  void PrepareSlotsForGraph(std::uint8_t mode, bool english, const std::function<void()>& setup_header);
+  // Marks the first channel of each sensor kind among those slots; the lead channel's index.
+  std::uint8_t MarkFirstChannelPerSensor();
   // `slot` 0 stands for all four.
   void RebindSlotDevices(const UnitList& table, int slot);
   void ResetAll();
@@ -48,6 +56,10 @@ class DeviceSlotBinder {
   std::array<DeviceSlot, 4>& slots_;
   GraphView& view_;
 };
+
+// The channel's scale against the lead channel's, from the view's full-scale table; a ratio within
+// 0.0001 of 1, or one that an unknown full scale leaves undefined, is 1 with no scale of its own.
+void ApplyScaleRatio(VessamorChannel& channel, const VessamorChannel& lead, const GraphView& view);
 
 // Codes of sensors that stream two or more channels.
 bool IsTwoChannelCode(std::uint8_t code);

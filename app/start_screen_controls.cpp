@@ -53,7 +53,8 @@ void CreateStartScreenControls(MainWindow& window) {
 
   const std::int32_t r58_top = m.WideScreen ? t(120 * sy) : t(150 * sy);
   const WindowRect r58 = WindowRect::FromSize(t(45 * sx), r58_top, t(425 * sx), t(lerp(140, 120) * ui));
-  make(75172, r58, 1, LoadString(kStringMeasurements, language), measurements);
+  // A solid panel, so that its colours show whether a prepared sensor is ticked.
+  make(75172, r58, 1, LoadString(kStringMeasurements, language), measurements)->Panel = PanelStyle{0, 0, 0, 1, 0};
   const std::int32_t r59_top = t(r58.bottom + 50 * sy + (m.WideScreen ? 30 * sy : 0.0));
   const WindowRect r59 = WindowRect::FromSize(t(r58.right - 350 * sx), r59_top, t(350 * sx), t(lerp(75, 60) * ui));
   make(75171, r59, 1, LoadString(kStringSensorsConnected, language), caption);
@@ -88,5 +89,7 @@ void CreateStartScreenControls(MainWindow& window) {
   const Looks minimise{1.1f, 0.9f, 0.8f, rgba8(180, 182, 226, 255), white, rgba8(180, 182, 226, 255), white,
                        rgba8(180, 182, 226, 255), white};
   make(75167, WindowRect::FromSize(t(m.ScreenWidth - s - 8 * sx), t(4 * sy), s, s), 1, "x", close);
-  make(75169, WindowRect::FromSize(t(m.ScreenWidth - 2 * s - 4 * sx), t(4 * sy), s, s), 1, "_", minimise);
+  // Minimise keeps a gap of 4 design pixels to the left of close instead of reaching under it.
+  const std::int32_t close_left = t(m.ScreenWidth - s - 8 * sx);
+  make(75169, WindowRect::FromSize(close_left - s - t(4 * sx), t(4 * sy), s, s), 1, "_", minimise);
 }

@@ -140,7 +140,7 @@ std::uint8_t MainWindow::RefreshDevices(std::uint8_t mode) {
     }
     state.Style = unit.TwoLines != 0 ? 4 : 6;
     if (button != nullptr) {
-      button->SetStateAndCaption(button->State, description, false);
+      button->SetStateAndCaption(button->State, description, true);
       button->LayoutStyle = state.Style;
       button->SecondLine = second;
     }
@@ -239,7 +239,7 @@ void MainWindow::PaintTickBoxes() {
     for (int pass = 0; pass < 2; ++pass) {
       const double shift = pass == 0 ? 1.0 : 0.0;
       PanelRect panel{rect.left + shift, static_cast<double>(rect.Width()), rect.top + shift, static_cast<double>(rect.Height())};
-      r.DrawRoundedPanel(panel, PanelStyle{0, 0, 0, 1, 0}, 1.0f, 1.2f * ui, FromWord(pass == 0 ? 0xFFCCA39C : 0xFFFFFBF7), 1.0f);
+      r.DrawRoundedPanel(panel, PanelStyle{0, 0, 0, 1, 100}, 1.0f, 1.2f * ui, FromWord(pass == 0 ? 0xFFCCA39C : 0xFFFFFBF7), 1.0f);
     }
     if (shape == nullptr) return;
     for (int pass = 0; pass < 2; ++pass) {

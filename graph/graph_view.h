@@ -108,6 +108,8 @@ class GraphView {
 
   std::uint16_t SensorCode = 0;
   std::uint16_t FirstOfSensorCount = 1;
+  // The live channel whose sensor kind leads the view's scale; 255 while none is chosen.
+  std::uint8_t LeadChannel = 255;
   std::uint8_t AcquisitionMode = 0;
   std::array<std::uint8_t, 3> ModeBytes{};
 
