@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/start_screen_parts.h"
 #include "controls/aimage_button.h"
+#include "channels/vessamor_channel.h"
 #include "info/info_panel.h"
 
 namespace {
@@ -121,6 +122,49 @@ bool ChooseStartPageAfterSearch(MainWindow& window, StartScreenParts& parts) {
   return true;
 }
 
+bool PreparationKey(MainWindow& window, StartScreenParts& parts, unsigned key) {
+  if (!parts.Panel || parts.Panel->ScreenNumber() != InfoPanel::kPreparation || !parts.Panel->IsTemperatureSensor()) return false;
+  InfoPanel& panel = *parts.Panel;
+  if (key == platform::key::kEnter) {
+    panel.InputKey(nullptr);
+    return true;
+  }
+  const bool digit = key >= platform::key::kDigit0 && key <= platform::key::kDigit0 + 9;
+  if (!digit && key != platform::key::kBackspace && key != platform::key::kDelete && key != platform::key::kMinus &&
+      key != platform::key::kComma && key != platform::key::kPeriod) {
+    return false;
+  }
+  panel.InputKey(&key);
+  (void)window;
+  return true;
+}
+
+bool PreparationMouseDown(MainWindow& window, StartScreenParts& parts, platform::WindowPoint point) {
+  if (!parts.Panel || parts.Panel->ScreenNumber() != InfoPanel::kPreparation) return false;
+  InfoPanel& panel = *parts.Panel;
+  if (const std::uint8_t option = panel.OptionAt(point); option != 0 && panel.SensorCode == 40) {
+    panel.BreathingMode = option;
+    window.Bytes.BreathingDisplayMode = option;
+    VessamorChannel* channel = panel.Slot != nullptr ? panel.Slot->Channels[0] : nullptr;
+    if (channel != nullptr && window.View) {
+      std::lock_guard lock(window.View->ViewLock);
+      channel->SwitchSensorRange(40);
+    }
+    RedrawInfoPanel(window);
+    return true;
+  }
+  if (!panel.IsTemperatureSensor()) return false;
+  for (ValueInputBox* box : {&panel.Box1, &panel.Box2}) {
+    if (box->Shown != 0 && box->Rect.Contains(point)) {
+      box->EditState = 1;
+      box->Text.clear();
+      window.InvalidateLocal(box->Rect);
+      return true;
+    }
+  }
+  return false;
+}
+
 void InstallPreparationSteps(MainWindow& window, const std::shared_ptr<StartScreenParts>& parts) {
   auto host = std::make_shared<WindowPreparationHost>(window, *parts);
   MainWindow::Parts& hooks = window.Hooks;
@@ -128,6 +172,10 @@ void InstallPreparationSteps(MainWindow& window, const std::shared_ptr<StartScre
     if (parts->Panel && w.View) ApplyPreparationStep(*parts->Panel, *w.View, *host);
   };
   hooks.ReconcileSlots = [parts](MainWindow& w) { return ChooseStartPageAfterSearch(w, *parts); };
+  hooks.InfoPanelKey = [parts](MainWindow& w, unsigned key) { return PreparationKey(w, *parts, key); };
+  hooks.InfoPanelMouse = [parts](MainWindow& w, const platform::MouseEvent& event) {
+    return event.kind == platform::MouseKind::LeftDown && PreparationMouseDown(w, *parts, event.point);
+  };
   parts->PlaceActionButton = [&window](const platform::WindowRect& rect, const std::string& caption) {
     AImageButton* button = ActionButton(window);
     if (button == nullptr) return;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "info/preparation_step.h"
+#include "platform/window_events.h"
 
 class MainWindow;
 struct StartScreenParts;
@@ -36,5 +37,9 @@ class WindowPreparationHost final : public PreparationHost {
 void InstallPreparationSteps(MainWindow& window, const std::shared_ptr<StartScreenParts>& parts);
 // Opens the preparation page of the unit on sensor button `button` (0..3) bound to device slot `slot`.
 void OpenPreparationPage(MainWindow& window, StartScreenParts& parts, std::uint8_t button, std::uint8_t slot);
+// A key on a temperature sensor's preparation page goes to the box being edited; Enter finishes it.
+bool PreparationKey(MainWindow& window, StartScreenParts& parts, unsigned key);
+// A left press on the preparation page: into a value box of a temperature sensor, or on a breathing option.
+bool PreparationMouseDown(MainWindow& window, StartScreenParts& parts, platform::WindowPoint point);
 // After a search: the start page follows the units found; false while the window is busy.
 bool ChooseStartPageAfterSearch(MainWindow& window, StartScreenParts& parts);
