@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "app/start_screen_controls.h"
+#include "app/preparation_steps.h"
 #include "app/start_screen_parts.h"
 #include "app_test_support.h"
 #include "controls/aimage_button.h"
@@ -56,6 +57,7 @@ class StartScreenSensors : public ::testing::Test {
     MainWindow& w = rig->Create(english, [this](MainWindow& created) {
       created.Hooks.CreateMainControls = CreateStartScreenControls;
       parts = InstallStartScreenParts(created);
+      InstallPreparationSteps(created, parts);
     });
     for (int k = 0; k < 400 && w.Panels[1]->ContentShown == 0; ++k) rig->Step(33);
     EXPECT_EQ(w.Panels[1]->ContentShown, 1);
