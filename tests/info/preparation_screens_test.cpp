@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "acquisition/ft_record_device.h"
+#include "acquisition/device_status.h"
 #include "app/preparation_steps.h"
 #include "platform/png_writer.h"
 #include "start_screen_rig.h"
@@ -21,15 +22,12 @@ int CountColour(const platform::Surface& s, const platform::WindowRect& r, platf
   return n;
 }
 
-struct Page {
-  std::uint16_t code;
-  std::uint8_t unit_type;
-  const char* name;
-};
-
 TEST(PreparationScreens, BoxesOptionsAndQualityBarAtTwoSizesInBothLanguages) {
-  const Page pages[] = {{12, 11, "onebox"}, {20, 11, "twoboxes"}, {1, 11, "temperature"}, {40, 11, "breathing"},
-                        {12, 3, "wireless"}};
+  const struct {
+    std::uint16_t code;
+    std::uint8_t unit_type;
+    const char* name;
+  } pages[] = {{12, 11, "onebox"}, {20, 11, "twoboxes"}, {1, 11, "temperature"}, {40, 11, "breathing"}, {12, 3, "wireless"}};
   for (const auto& [width, height] : {std::pair{1366, 768}, std::pair{1920, 1080}}) {
     for (const bool english : {false, true}) {
       StartScreenRig s(width, height, english);
@@ -38,16 +36,14 @@ TEST(PreparationScreens, BoxesOptionsAndQualityBarAtTwoSizesInBothLanguages) {
       MainWindow& w = s.Window();
       FTRecordDevice unit;
       unit.LinkQuality = 170;
-      for (const Page& page : pages) {
+      for (const auto& page : pages) {
         const std::string name = std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/preparation_" + page.name + "_" +
                                  std::to_string(width) + "x" + std::to_string(height) + (english ? "_en" : "_ru") + ".png";
         SCOPED_TRACE(name);
-        DeviceSlot& slot = w.DeviceSlots[0];
-        slot.Channels = {&w.View->Channel(0), &w.View->Channel(1)};
-        slot.SensorCode = static_cast<std::uint8_t>(page.code);
-        slot.DeviceTypeCode = page.unit_type;
-        slot.Device = &unit;
-        slot.InUse = 1;
+        w.DeviceSlots[0].Channels = {&w.View->Channel(0), &w.View->Channel(1)};
+        w.DeviceSlots[0].SensorCode = static_cast<std::uint8_t>(page.code);
+        w.DeviceSlots[0].DeviceTypeCode = page.unit_type;
+        w.DeviceSlots[0].Device = &unit;
         w.View->Channel(0).SensorCode = page.code;
         w.View->Channel(0).Unit = page.code == 1 ? "°C" : "В";
         OpenPreparationPage(w, *s.parts, 0, 0);
@@ -77,6 +73,22 @@ TEST(PreparationScreens, BoxesOptionsAndQualityBarAtTwoSizesInBothLanguages) {
       }
     }
   }
+}
+
+TEST(PreparationScreens, SearchWithoutUnitsReturnsToTheStartPageUnlessBusy) {
+  StartScreenRig s(1366, 768, true);
+  InstallPreparationSteps(s.Window(), s.parts);
+  s.Reveal();
+  MainWindow& w = s.Window();
+  OpenPreparationPage(w, *s.parts, 0, 0);
+  DeviceThreadState = kDevicePaused;
+  EXPECT_FALSE(ChooseStartPageAfterSearch(w, *s.parts));
+  EXPECT_EQ(s.Panel().ScreenNumber(), InfoPanel::kPreparation);
+  DeviceThreadState = kDeviceSearch;
+  EXPECT_TRUE(ChooseStartPageAfterSearch(w, *s.parts));
+  s.PaintAll();
+  EXPECT_EQ(s.Panel().ScreenNumber(), InfoPanel::kStartPage);
+  EXPECT_STREQ(s.Panel().Heading.Text(0), "For the measurements,");
 }
 
 }  // namespace

@@ -1,55 +1,26 @@
 // The preparation steps on a fake clock: throttle, prepared on entry, ranges, typed values, pending steps, live text, pairs, six positions.
 #include <gtest/gtest.h>
 
-#include <map>
-#include <vector>
-
 #include "channels/sensor_kind_table.h"
 #include "channels/vessamor_channel.h"
 #include "fakes/fake_main_window.h"
 #include "graph/graph_view.h"
 #include "info/info_panel.h"
-#include "info/preparation_step.h"
+#include "preparation_fakes.h"
 
 namespace {
 
 float Thousandths(std::int16_t code, const VessamorChannel*) { return static_cast<float>(code) / 1000.0f; }
 
-struct FakeHost : PreparationHost {
-  std::int64_t NowMs() const override { return now; }
-  bool SendModeByte(const FTRecordDevice*, std::uint8_t mode) override {
-    modes.push_back(mode);
-    return send_ok;
-  }
-  int FindUnitSlot(const std::string& serial, std::uint32_t) override {
-    const auto found = units.find(serial);
-    return found != units.end() ? found->second : -1;
-  }
-  std::uint8_t SlotSensorCode(int slot) override { return codes[static_cast<std::size_t>(slot)]; }
-  void MarkPrepared(int slot, std::uint8_t) override { prepared.push_back(slot); }
-  void SetMeasureButtonReady() override { ++ready; }
-  bool ActionButtonVisible() override { return true; }
-  void ResetActionButton() override {}
-  void RangeSwitched() override {}
-  void RedrawPanel() override { ++redraws; }
-
-  std::int64_t now = 1000;
-  bool send_ok = true;
-  std::vector<std::uint8_t> modes;
-  std::map<std::string, int> units;
-  std::array<std::uint8_t, 4> codes{};
-  std::vector<int> prepared;
-  int ready = 0, redraws = 0;
-};
-
 class PreparationStepTest : public ::testing::Test {
  protected:
   PreparationStepTest() : panel(InfoPanel::kPreparation, InfoPanelOwner{}) {
     view.Init(20000, PixelRect{40, 60, 1240, 860}, 0xFF, &window);
-    for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) view.Channel(k).RawToValueFn = Thousandths;
+    for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+      view.Channel(k).RawToValueFn = Thousandths;
+      view.Channel(k).Enabled = 1;
+    }
     view.Scale.TopValue = 100.0;
-    view.Scale.BottomValue = -50.0;
-    for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) view.Channel(k).Enabled = 1;
     view.SetChannelFlags(4, 0);
   }
   // Every channel's newest code.
@@ -66,46 +37,43 @@ class PreparationStepTest : public ::testing::Test {
     panel.Box1.Shown = 1;
     ResetPreparationPage(panel);
   }
-  void Step() {
-    host.now += 151;
+  void Step(int ms = 151) {
+    host.now += ms;
     ApplyPreparationStep(panel, view, host);
   }
 
   FakeMainWindow window;
   GraphView view;
   InfoPanel panel;
-  FakeHost host;
+  FakePreparationHost host;
 };
 
-TEST_F(PreparationStepTest, RunsAtMostEvery151Ms) {
-  Open(28);
-  Step();
-  host.now += 150;
-  ApplyPreparationStep(panel, view, host);
-  EXPECT_EQ(host.redraws, 1);
-  host.now += 1;
-  ApplyPreparationStep(panel, view, host);
-  EXPECT_EQ(host.redraws, 2);
-}
-
-TEST_F(PreparationStepTest, KindPreparedOnEntryIsPreparedInOneCall) {
+TEST_F(PreparationStepTest, PreparedOnEntryInOneCallThrottledAndPendingForItsOwnPage) {
   Open(1);
   Step();
   EXPECT_EQ(host.prepared, std::vector<int>{0});
   EXPECT_EQ(host.ready, 1);
-  EXPECT_EQ(panel.Steps.StepPending, 0);
+  Step(150);
+  EXPECT_EQ(host.redraws, 1);
+  Step(1);
+  EXPECT_EQ(host.redraws, 2);
+  // A step armed on another sensor's page waits for that page.
+  panel.Steps.StepPending = 1;
+  panel.Steps.StepButton = 1;
+  Step();
+  EXPECT_EQ(panel.Steps.StepPending, 1);
+  EXPECT_EQ(host.prepared.size(), 1u);
 }
 
 TEST_F(PreparationStepTest, ConductivityAlternatesItsRanges) {
   Open(6);
   view.Channel(0).DeviceTypeCode = 11;
-  struct Expect {
+  const struct {
     std::uint8_t mode, acquisition;
     std::uint16_t code;
     std::size_t prepared;
-  };
-  const Expect expected[] = {{0x55, 1, 19, 0}, {0x57, 2, 6, 1}, {0x55, 1, 19, 1}, {0x57, 2, 6, 2}};
-  for (const Expect& e : expected) {
+  } expected[] = {{0x55, 1, 19, 0}, {0x57, 2, 6, 1}, {0x55, 1, 19, 1}, {0x57, 2, 6, 2}};
+  for (const auto& e : expected) {
     PressActionButton(panel);
     Step();
     EXPECT_EQ(host.modes.back(), e.mode);
@@ -138,15 +106,6 @@ TEST_F(PreparationStepTest, TypedReferenceSetsTheOffsetUnlessZero) {
   }
 }
 
-TEST_F(PreparationStepTest, StepArmedForAnotherButtonWaits) {
-  Open(28, 0);
-  panel.Steps.StepPending = 1;
-  panel.Steps.StepButton = 1;
-  Step();
-  EXPECT_EQ(panel.Steps.StepPending, 1);
-  EXPECT_TRUE(host.prepared.empty());
-}
-
 TEST_F(PreparationStepTest, LiveTextDropsTheLastDigitInsteadOfRounding) {
   const std::pair<std::int16_t, std::string_view> cases[] = {{1239, "1.23"}, {-1239, "-1.23"}, {-1, "0.00"}};
   for (const auto& [code, text] : cases) {
@@ -158,13 +117,11 @@ TEST_F(PreparationStepTest, LiveTextDropsTheLastDigitInsteadOfRounding) {
 }
 
 TEST_F(PreparationStepTest, GasLawUnitsPair) {
-  struct Case {
-    bool partner_present_first;
-    bool partner_unplugged;
+  const struct {
+    bool partner_present_first, partner_unplugged;
     std::vector<int> prepared;
-  };
-  const Case cases[] = {{true, false, {0}}, {false, false, {1, 0}}, {false, true, {1}}};
-  for (const Case& c : cases) {
+  } cases[] = {{true, false, {0}}, {false, false, {1, 0}}, {false, true, {1}}};
+  for (const auto& c : cases) {
     host.prepared.clear();
     host.units.clear();
     host.codes = {46, static_cast<std::uint8_t>(c.partner_present_first ? 26 : 0), 0, 0};

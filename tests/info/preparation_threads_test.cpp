@@ -7,27 +7,12 @@
 #include "fakes/fake_main_window.h"
 #include "graph/graph_view.h"
 #include "info/info_panel.h"
-#include "info/preparation_step.h"
+#include "preparation_fakes.h"
 #include "render/agg_ren.h"
 
 namespace {
 
 float Millivolts(std::int16_t code, const VessamorChannel*) { return code * 0.001f; }
-
-struct Host : PreparationHost {
-  std::int64_t NowMs() const override { return now; }
-  bool SendModeByte(const FTRecordDevice*, std::uint8_t) override { return true; }
-  int FindUnitSlot(const std::string&, std::uint32_t) override { return -1; }
-  std::uint8_t SlotSensorCode(int) override { return 0; }
-  void MarkPrepared(int, std::uint8_t) override { ++prepared; }
-  void SetMeasureButtonReady() override {}
-  bool ActionButtonVisible() override { return false; }
-  void ResetActionButton() override {}
-  void RangeSwitched() override {}
-  void RedrawPanel() override {}
-  std::int64_t now = 0;
-  int prepared = 0;
-};
 
 TEST(PreparationThreads, StepsAndPaintsWhileTheTickRuns) {
   FakeMainWindow window;
@@ -61,7 +46,7 @@ TEST(PreparationThreads, StepsAndPaintsWhileTheTickRuns) {
     }
     done = true;
   });
-  Host host;
+  FakePreparationHost host;
   int paints = 0;
   while (!done.load() || paints < 5) {
     host.now += 151;
@@ -72,7 +57,7 @@ TEST(PreparationThreads, StepsAndPaintsWhileTheTickRuns) {
     ++paints;
   }
   worker.join();
-  EXPECT_EQ(host.prepared, 1);
+  EXPECT_EQ(host.prepared.size(), 1u);
   EXPECT_EQ(panel.Box2.Shown, 1);
 }
 

@@ -22,8 +22,7 @@ void Type(ValueInputBox& box, std::string_view keys) {
 }
 
 struct EditCase {
-  std::string_view keys;
-  std::string_view text;
+  std::string_view keys, text;
   Refusal refusal;
 };
 
@@ -63,68 +62,47 @@ TEST(ValueInputBox, FinishWritesTheChannelOrRefusesChangingNothing) {
       {"", true, Refusal::Empty, 7.0f},        {"-", true, Refusal::NotANumber, 7.0f},
       {".", false, Refusal::NotANumber, 7.0f}, {"150", true, Refusal::OutOfRange, 7.0f},
       {"-21", true, Refusal::OutOfRange, 7.0f}, {"99999", false, Refusal::OutOfRange, 7.0f},
-      {"9999", false, Refusal::None, 9999.0f},
+      {"9999", false, Refusal::None, 9999.0f}, {"0.0", true, Refusal::None, 0.0f},
   };
-  for (const FinishCase& c : cases) {
-    VessamorChannel channel;
-    channel.Scale = &axis;
-    channel.EnteredValue = 7.0f;
-    channel.EnteredValueSet = 1;
-    std::uint8_t entered = 0;
-    ValueInputBox box;
-    box.Value = 7.0f;
-    box.Channel = c.bound ? &channel : nullptr;
-    box.ValueEnteredFlag = &entered;
-    box.Text.clear();
-    Type(box, c.keys);
-    EXPECT_EQ(box.Input(nullptr), c.refusal == Refusal::None) << c.keys;
-    EXPECT_EQ(box.LastRefusal, c.refusal) << c.keys;
-    EXPECT_FLOAT_EQ(box.Value, c.value) << c.keys;
-    EXPECT_EQ(entered, c.refusal == Refusal::None ? 1 : 0) << c.keys;
-    EXPECT_FLOAT_EQ(channel.EnteredValue, c.bound ? c.value : 7.0f) << c.keys;
-    EXPECT_EQ(box.Text, c.keys) << "the text stays for correction";
-    EXPECT_EQ(box.RefusalText(true).empty(), c.refusal == Refusal::None);
-  }
-}
-
-TEST(ValueInputBox, FinishedZeroClearsTheReferenceButCounts) {
-  VessamorChannel channel;
-  channel.EnteredValue = 4.0f;
-  channel.EnteredValueSet = 1;
-  std::uint8_t entered = 0;
-  ValueInputBox box;
-  box.Channel = &channel;
-  box.ValueEnteredFlag = &entered;
-  ASSERT_TRUE(box.Input(nullptr));  // "0.0" as constructed
-  EXPECT_EQ(channel.EnteredValueSet, 0);
-  EXPECT_EQ(channel.EnteredValue, 0.0f);
-  EXPECT_EQ(entered, 1);
-}
-
-TEST(ValueInputBox, NumbersIgnoreACommaDecimalLocale) {
+  // The same in the "C" locale and, where installed, in a comma-decimal one.
   const std::string saved = std::setlocale(LC_ALL, nullptr);
-  if (std::setlocale(LC_ALL, "ru_RU.UTF-8") == nullptr && std::setlocale(LC_ALL, "ru_RU.utf8") == nullptr) {
-    GTEST_SKIP() << "no comma-decimal locale installed";
+  for (const char* locale : {"C", "ru_RU.utf8"}) {
+    if (std::setlocale(LC_ALL, locale) == nullptr) continue;
+    for (const FinishCase& c : cases) {
+      VessamorChannel channel;
+      channel.Scale = &axis;
+      channel.EnteredValue = 7.0f;
+      channel.EnteredValueSet = 1;
+      std::uint8_t entered = 0;
+      ValueInputBox box;
+      box.Value = 7.0f;
+      box.Channel = c.bound ? &channel : nullptr;
+      box.ValueEnteredFlag = &entered;
+      box.Text.clear();
+      Type(box, c.keys);
+      EXPECT_EQ(box.Input(nullptr), c.refusal == Refusal::None) << c.keys;
+      EXPECT_EQ(box.LastRefusal, c.refusal) << c.keys;
+      EXPECT_FLOAT_EQ(box.Value, c.value) << c.keys;
+      EXPECT_EQ(entered, c.refusal == Refusal::None ? 1 : 0) << c.keys;
+      EXPECT_FLOAT_EQ(channel.EnteredValue, c.bound ? c.value : 7.0f) << c.keys;
+      // A finished zero clears the reference, yet still counts as entered.
+      EXPECT_EQ(channel.EnteredValueSet, c.bound && c.value == 0.0f ? 0 : 1) << c.keys;
+      EXPECT_EQ(box.Text, c.keys) << "the text stays for correction";
+      EXPECT_EQ(box.RefusalText(true).empty(), c.refusal == Refusal::None);
+      EXPECT_EQ(FormatFixed(c.value, 2).find(','), std::string::npos);
+    }
   }
-  ValueInputBox box;
-  box.Text.clear();
-  Type(box, "2.75");
-  EXPECT_TRUE(box.Input(nullptr));
-  EXPECT_FLOAT_EQ(box.Value, 2.75f);
-  EXPECT_EQ(FormatFixed(1.5, 2), "1.50");
   std::setlocale(LC_ALL, saved.c_str());
 }
 
-TEST(ValueInputBox, FormattingClampsDecimalsAndDropsTheSignOfZero) {
+TEST(ValueInputBox, FormattingQualityAndUnit) {
   const std::pair<std::pair<double, int>, std::string_view> cases[] = {
       {{-0.001, 2}, "0.00"}, {{-1.239, 2}, "-1.24"}, {{2.5, 9}, "2.500000"}, {{2.5, -3}, "2"}, {{-0.4, 0}, "0"}};
   for (const auto& [in, out] : cases) EXPECT_EQ(FormatFixed(in.first, in.second), out);
   EXPECT_FLOAT_EQ(LinkQualityLevel(135), 127.5f);
   EXPECT_EQ(LinkQualityLevel(20), 0.0f);
   EXPECT_EQ(LinkQualityLevel(250), 255.0f);
-}
-
-TEST(ValueInputBox, UnitIsBoundedAndCountedInCharacters) {
+  // The unit is cut at whole characters, and its layout counts them.
   VessamorChannel channel;
   channel.Unit = "мкСм/смабвгд";
   channel.UnitWidth = 0;
