@@ -165,6 +165,7 @@ class InfoPanel {
   void PlaceBoxes(bool two, bool optical_density);
   void PlaceActionButton(const std::string& caption);
   void HideBox2();
+  void FinishBox(ValueInputBox& box);
   void SetUpSmallGraph();
   void DrawBodyLines(std::int32_t& y, std::int32_t end_line);
   void DrawMenuRow(std::int32_t first_line, std::int32_t bottom);

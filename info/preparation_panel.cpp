@@ -2,11 +2,13 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <mutex>
 #include <utility>
 
 #include "acquisition/ft_record_device.h"
 #include "channels/device_slot.h"
 #include "channels/vessamor_channel.h"
+#include "graph/graph_view.h"
 #include "info/info_panel.h"
 #include "platform/gdi.h"
 #include "render/agg_ren.h"
@@ -289,12 +291,22 @@ void InfoPanel::PlaceActionButton(const std::string& caption) {
   if (Owner.PlaceActionButton) Owner.PlaceActionButton(ButtonRect, caption);
 }
 
+void InfoPanel::FinishBox(ValueInputBox& box) {
+  // A finish writes the channel's entered value, which the tick's readers share under the view lock.
+  if (Owner.View == nullptr) {
+    box.Input(nullptr);
+    return;
+  }
+  std::lock_guard lock(Owner.View->ViewLock);
+  box.Input(nullptr);
+}
+
 bool InfoPanel::FinishValueInputs() {
   if (CurrentScreen != kPreparation) return false;
   bool finished = false;
   for (ValueInputBox* box : {&Box1, &Box2}) {
     if (box->Shown != 0 && box->EditState != 0) {
-      box->Input(nullptr);
+      FinishBox(*box);
       finished = true;
       if (Owner.Invalidate) Owner.Invalidate(box->Rect);
     }
@@ -311,7 +323,11 @@ bool InfoPanel::FinishValueInputs() {
 void InfoPanel::InputKey(const unsigned* key) {
   ValueInputBox* box = Box1.EditState != 0 ? &Box1 : Box2.EditState != 0 ? &Box2 : nullptr;
   if (box == nullptr) return;
-  box->Input(key);
+  if (key == nullptr) {
+    FinishBox(*box);
+  } else {
+    box->Input(key);
+  }
   if (Steps.ValueEntered != 0) {
     Steps.ValueEntered = 0;
     Steps.StepPending = 1;
