@@ -345,7 +345,7 @@ void InfoPanel::RenderValueBoxes() {
   for (ValueInputBox* box : {&Box1, &Box2}) {
     if (box->Shown == 0) continue;
     box->Wireless = unit != nullptr && box->Device == unit && Slot->DeviceTypeCode == 3 ? 1 : 0;
-    if (box->Wireless != 0) box->LinkQuality = unit->LinkQuality;
+    if (box->Wireless != 0) box->LinkQuality = unit->LinkQuality.load(std::memory_order_relaxed);
     box->Render(*Owner.Buffer, style);
   }
 }
