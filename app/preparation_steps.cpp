@@ -114,7 +114,7 @@ bool ChooseStartPageAfterSearch(MainWindow& window, StartScreenParts& parts) {
     if (panel.ScreenNumber() != InfoPanel::kStartPage || panel.Steps.PreparedShown != 0) {
       panel.Steps.PreparedShown = 0;
       panel.SetScreen(InfoPanel::kStartPage);
-      if (parts.Panel->Owner.HideActionButton) parts.Panel->Owner.HideActionButton();
+      if (panel.Calls.HideActionButton) panel.Calls.HideActionButton();
     }
   }
   // The heading follows the units found at the next build of the start page.
@@ -176,7 +176,8 @@ void InstallPreparationSteps(MainWindow& window, const std::shared_ptr<StartScre
   hooks.InfoPanelMouse = [parts](MainWindow& w, const platform::MouseEvent& event) {
     return event.kind == platform::MouseKind::LeftDown && PreparationMouseDown(w, *parts, event.point);
   };
-  parts->PlaceActionButton = [&window](const platform::WindowRect& rect, const std::string& caption) {
+  PreparationCalls calls;
+  calls.PlaceActionButton = [&window](const platform::WindowRect& rect, const std::string& caption) {
     AImageButton* button = ActionButton(window);
     if (button == nullptr) return;
     button->SetStateAndCaption(button->State, caption, true);
@@ -185,7 +186,13 @@ void InstallPreparationSteps(MainWindow& window, const std::shared_ptr<StartScre
       button->Show();
     }
   };
-  parts->HideActionButton = [&window] {
+  calls.HideActionButton = [&window] {
     if (AImageButton* button = ActionButton(window); button != nullptr && button->IsVisible()) button->Hide();
+  };
+  calls.Invalidate = [&window](const platform::WindowRect& rect) { window.InvalidateLocal(rect); };
+  // The panel is made while the window is created; it gets the calls then.
+  hooks.CreateInfoPanel = [create = hooks.CreateInfoPanel, parts, calls](MainWindow& w) {
+    if (create) create(w);
+    if (parts->Panel) parts->Panel->Calls = calls;
   };
 }

@@ -45,11 +45,6 @@ InfoPanelOwner StartScreenParts::OwnerFromWindow() {
   owner.View = w.View.get();
   owner.Bytes = &w.Bytes;
   owner.SetupGraphHeader = SetupGraphHeader;
-  owner.ScreenWidth = w.Metrics.ScreenWidth;
-  owner.ScreenHeight = w.Metrics.ScreenHeight;
-  owner.PlaceActionButton = PlaceActionButton;
-  owner.HideActionButton = HideActionButton;
-  owner.Invalidate = [&w](const platform::WindowRect& rect) { w.InvalidateLocal(rect); };
   return owner;
 }
 

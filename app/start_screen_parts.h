@@ -29,9 +29,6 @@ struct StartScreenParts {
   std::unique_ptr<InfoPanel> Panel;
   // Sets the view's header and channels up for its SetupRequest; empty: the channels alone.
   std::function<void(GraphView&)> SetupGraphHeader;
-  // The preparation page's action button: placed with a caption, or hidden.
-  std::function<void(const platform::WindowRect&, const std::string&)> PlaceActionButton;
-  std::function<void()> HideActionButton;
   StartScreenTitle Title;
   std::uint8_t TitleReady = 0;
 

@@ -36,8 +36,11 @@ struct InfoPanelOwner {
   MainWindowBytes* Bytes = nullptr;
   // Sets the view's header and channels up for its SetupRequest; empty: the channels alone.
   std::function<void(GraphView&)> SetupGraphHeader;
-  std::int32_t ScreenWidth = 1280, ScreenHeight = 994;
-  // The preparation page's action button: placed with its caption, or hidden; empty: no button.
+};
+
+// What the preparation page asks of the window beside the owner; each may stay empty.
+struct PreparationCalls {
+  // The action button: placed with its caption (two lines split by a newline), or hidden.
   std::function<void(const platform::WindowRect&, const std::string&)> PlaceActionButton;
   std::function<void()> HideActionButton;
   // Redraws a part of the window (a box being edited).
@@ -135,6 +138,7 @@ class InfoPanel {
   // The sensor button whose pages are shown (0..3), and the step and pairing state of its page.
   std::uint8_t SensorButton = 0;
   PreparationState Steps;
+  PreparationCalls Calls;
 
   // The pictured computer: 0 nothing, 1 build the grid at the next picture paint, 2 built.
   std::uint8_t PcScreenState = 0;

@@ -149,7 +149,7 @@ void InfoPanel::SetupPreparationButtons() {
     if (SensorCode == 59) SpecialMode = 2;
     SetupLabelledValueBox();
   }
-  if (ActionButton == 0 && Owner.HideActionButton) Owner.HideActionButton();
+  if (ActionButton == 0 && Calls.HideActionButton) Calls.HideActionButton();
 }
 
 void InfoPanel::SetupSimpleValueBox() {
@@ -248,8 +248,10 @@ void InfoPanel::ShowTwoValueBoxes() {
 void InfoPanel::PlaceBoxes(bool two, bool optical_density) {
   const platform::WindowRect& c = Owner.Content;
   const float sx = Owner.ScaleX, ui = Owner.UiScale;
-  const bool wide = Owner.ScreenHeight > 0 && static_cast<double>(Owner.ScreenWidth) / Owner.ScreenHeight > 1.5;
-  const bool low = Owner.ScreenHeight < 801;
+  // The scales are the screen's size against the 1280 x 994 design.
+  const int screen_height = static_cast<int>(std::lround(994.0 * Owner.ScaleY));
+  const bool wide = 1280.0 * Owner.ScaleX > 1.5 * 994.0 * Owner.ScaleY;
+  const bool low = screen_height < 801;
   const int x = c.left + Trunc(20 * sx);
   const int w = Trunc(300 * sx);
   const int bottom_gap = Trunc(20 * ui);
@@ -275,12 +277,12 @@ void InfoPanel::PlaceBoxes(bool two, bool optical_density) {
     Box1.SetRect(x, Box2.Rect.top - gap - h, w, h);
   }
   for (ValueInputBox* box : {&Box1, &Box2}) {
-    box->Layout(box->Rect, char_width * (box->UseOwnSize != 0 ? box->OwnSize / 3.2 : 1.0), 8.0 * ui, Owner.ScreenHeight, wide);
+    box->Layout(box->Rect, char_width * (box->UseOwnSize != 0 ? box->OwnSize / 3.2 : 1.0), 8.0 * ui, screen_height, wide);
   }
   // The action button beside the boxes, never narrower than a pixel.
   const int bx = x + w + Trunc(20 * sx);
   const int bw = std::max(1, c.right - bx - Trunc(20 * sx));
-  const int b = Trunc(LerpInt(1000, 600, 90, 110, Owner.ScreenHeight) * ui);
+  const int b = Trunc(LerpInt(1000, 600, 90, 110, screen_height) * ui);
   const int by = two ? Box1.Rect.bottom - b / 2 : Trunc(Box1.Rect.top + (c.bottom - 10 * ui - Box1.Rect.top - b) * 0.5);
   ButtonRect = platform::WindowRect::FromSize(bx, by, bw, b);
 }
@@ -288,7 +290,7 @@ void InfoPanel::PlaceBoxes(bool two, bool optical_density) {
 void InfoPanel::PlaceActionButton(const std::string& caption) {
   ActionButton = 1;
   ActionCaption = caption;
-  if (Owner.PlaceActionButton) Owner.PlaceActionButton(ButtonRect, caption);
+  if (Calls.PlaceActionButton) Calls.PlaceActionButton(ButtonRect, caption);
 }
 
 void InfoPanel::FinishBox(ValueInputBox& box) {
@@ -308,7 +310,7 @@ bool InfoPanel::FinishValueInputs() {
     if (box->Shown != 0 && box->EditState != 0) {
       FinishBox(*box);
       finished = true;
-      if (Owner.Invalidate) Owner.Invalidate(box->Rect);
+      if (Calls.Invalidate) Calls.Invalidate(box->Rect);
     }
   }
   // An accepted input arms the step for this page's sensor.
@@ -334,7 +336,7 @@ void InfoPanel::InputKey(const unsigned* key) {
     Steps.StepButton = SensorButton;
   }
   // The refusal line lies under the box.
-  if (Owner.Invalidate) Owner.Invalidate(box->Rect.Union(box->Rect.Offset(0, Trunc(16 * Owner.UiScale))));
+  if (Calls.Invalidate) Calls.Invalidate(box->Rect.Union(box->Rect.Offset(0, Trunc(16 * Owner.UiScale))));
 }
 
 void InfoPanel::RenderValueBoxes() {

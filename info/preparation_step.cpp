@@ -154,7 +154,7 @@ void ApplyPreparationStep(InfoPanel& panel, GraphView& view, PreparationHost& ho
           box2.DigitByDigit = 1;
         } else {
           panel.ActionCaption = "Signal in the absence of\n absorption";
-          if (panel.Owner.PlaceActionButton) panel.Owner.PlaceActionButton(panel.ButtonRect, panel.ActionCaption);
+          if (panel.Calls.PlaceActionButton) panel.Calls.PlaceActionButton(panel.ButtonRect, panel.ActionCaption);
         }
       } else {
         box1.Channel->p_UD = v;
@@ -163,7 +163,7 @@ void ApplyPreparationStep(InfoPanel& panel, GraphView& view, PreparationHost& ho
           box2.DigitByDigit = 0;
         } else {
           panel.ActionCaption = "Backlight";
-          if (panel.Owner.PlaceActionButton) panel.Owner.PlaceActionButton(panel.ButtonRect, panel.ActionCaption);
+          if (panel.Calls.PlaceActionButton) panel.Calls.PlaceActionButton(panel.ButtonRect, panel.ActionCaption);
         }
       }
     } else if (Accelerometer(code) && box1.Channel != nullptr && s.StepFromButton == 0 && s.StepIndex >= 1) {

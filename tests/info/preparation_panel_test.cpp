@@ -10,13 +10,14 @@ namespace {
 
 class PreparationPanelTest : public ::testing::Test {
  protected:
-  PreparationPanelTest() : panel(InfoPanel::kPreparation, Owner()) {}
+  PreparationPanelTest() : panel(InfoPanel::kPreparation, Owner()) {
+    panel.Calls.PlaceActionButton = [this](const platform::WindowRect&, const std::string& caption) { placed = caption; };
+    panel.Calls.HideActionButton = [this] { placed = "(none)"; };
+  }
   InfoPanelOwner Owner() {
     InfoPanelOwner owner;
     owner.Content = {100, 200, 700, 900};
     owner.Bytes = &bytes;
-    owner.PlaceActionButton = [this](const platform::WindowRect&, const std::string& caption) { placed = caption; };
-    owner.HideActionButton = [this] { placed = "(none)"; };
     return owner;
   }
   void SetUp(std::uint16_t code, bool english = false) {

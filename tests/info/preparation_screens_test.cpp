@@ -5,11 +5,9 @@
 #include "acquisition/device_status.h"
 #include "app/preparation_steps.h"
 #include "platform/png_writer.h"
-#include "start_screen_rig.h"
+#include "preparation_rig.h"
 
 namespace {
-
-using infotest::StartScreenRig;
 
 int CountColour(const platform::Surface& s, const platform::WindowRect& r, platform::Colour c, int tolerance) {
   int n = 0;
@@ -30,9 +28,7 @@ TEST(PreparationScreens, BoxesOptionsAndQualityBarAtTwoSizesInBothLanguages) {
   } pages[] = {{12, 11, "onebox"}, {20, 11, "twoboxes"}, {1, 11, "temperature"}, {40, 11, "breathing"}, {12, 3, "wireless"}};
   for (const auto& [width, height] : {std::pair{1366, 768}, std::pair{1920, 1080}}) {
     for (const bool english : {false, true}) {
-      StartScreenRig s(width, height, english);
-      InstallPreparationSteps(s.Window(), s.parts);
-      s.Reveal();
+      PreparationRig s(width, height, english);
       MainWindow& w = s.Window();
       FTRecordDevice unit;
       unit.LinkQuality = 170;
@@ -47,7 +43,7 @@ TEST(PreparationScreens, BoxesOptionsAndQualityBarAtTwoSizesInBothLanguages) {
         w.View->Channel(0).SensorCode = page.code;
         w.View->Channel(0).Unit = page.code == 1 ? "°C" : "В";
         OpenPreparationPage(w, *s.parts, 0, 0);
-        s.Feed(600, 1000);
+        s.Feed(600);
         s.rig.clock.Advance(200);
         w.Hooks.PreparationStep(w);
         s.PaintAll();
@@ -76,9 +72,7 @@ TEST(PreparationScreens, BoxesOptionsAndQualityBarAtTwoSizesInBothLanguages) {
 }
 
 TEST(PreparationScreens, SearchWithoutUnitsReturnsToTheStartPageUnlessBusy) {
-  StartScreenRig s(1366, 768, true);
-  InstallPreparationSteps(s.Window(), s.parts);
-  s.Reveal();
+  PreparationRig s(1366, 768, true);
   MainWindow& w = s.Window();
   OpenPreparationPage(w, *s.parts, 0, 0);
   DeviceThreadState = kDevicePaused;
