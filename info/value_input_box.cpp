@@ -241,7 +241,10 @@ void ValueInputBox::Render(platform::Surface& target, const ValueBoxStyle& style
     for (auto it = text.rbegin(); it != text.rend(); ++it) {
       const bool point = *it == '.' || *it == ',';
       x -= point ? CharStep * 0.5 : CharStep;
-      platform::DrawText(target, Trunc(x), text_top, std::string_view(&*it, 1), font, kInk);
+      // Each character stands at the right of its cell, so a narrow sign keeps to its digits.
+      const std::string_view glyph(&*it, 1);
+      const int inset = point ? 0 : std::max(0, Trunc(CharStep) - platform::TextExtent(glyph, font).cx);
+      platform::DrawText(target, Trunc(x) + inset, text_top, glyph, font, kInk);
     }
   } else {
     const int width = platform::TextExtent(text, font).cx;
