@@ -1,13 +1,41 @@
 // Preparation pages rendered headless at two sizes in both languages: one box, two boxes, temperature, breathing options, wireless quality.
 #include <gtest/gtest.h>
 
-#include "acquisition/ft_record_device.h"
+#include "../app/app_test_support.h"
 #include "acquisition/device_status.h"
+#include "acquisition/ft_record_device.h"
 #include "app/preparation_steps.h"
+#include "app/start_screen_parts.h"
 #include "platform/png_writer.h"
-#include "preparation_rig.h"
 
 namespace {
+
+// A revealed window with the start screen's parts and the preparation steps; a placeholder stands
+// where the "Measurements" button, which places the panel, will be.
+struct PreparationRig {
+  PreparationRig(int width, int height, bool english) : rig(width, height) {
+    rig.window = std::make_unique<MainWindow>(rig.host, rig.environment);
+    parts = InstallStartScreenParts(*rig.window);
+    InstallPreparationSteps(*rig.window, parts);
+    rig.window->Hooks.CreateMainControls = [this](MainWindow& w) {
+      const ScreenMetrics& m = w.Metrics;
+      button.Create(w.Window(), 75172, platform::WindowRect::FromSize(static_cast<int>(45 * m.ScaleX), static_cast<int>(150 * m.ScaleY),
+                                                                      static_cast<int>(425 * m.ScaleX), static_cast<int>(130 * m.UiScale)));
+    };
+    rig.window->CreateMainWindow(english);
+    for (int i = 0; i < 30; ++i) rig.Step(100);
+  }
+  MainWindow& Window() { return *rig.window; }
+  InfoPanel& Panel() { return *parts->Panel; }
+  void PaintAll() {
+    Window().StartScreenDirty = 1;
+    Window().InvalidateLocal();
+    rig.host.Window().UpdateNow();
+  }
+  apptest::Rig rig;
+  platform::Control button;
+  std::shared_ptr<StartScreenParts> parts;
+};
 
 int CountColour(const platform::Surface& s, const platform::WindowRect& r, platform::Colour c, int tolerance) {
   int n = 0;
@@ -43,7 +71,11 @@ TEST(PreparationScreens, BoxesOptionsAndQualityBarAtTwoSizesInBothLanguages) {
         w.View->Channel(0).SensorCode = page.code;
         w.View->Channel(0).Unit = page.code == 1 ? "°C" : "В";
         OpenPreparationPage(w, *s.parts, 0, 0);
-        s.Feed(600);
+        GraphView& view = *w.View;
+        view.Recording = 1;
+        view.ComputeStartIndexes();
+        for (int n = 0; n < 600; ++n) view.Channel(0).AppendCode(static_cast<std::int16_t>(2048 + n % 400 - width / 4));
+        view.AcquisitionTick();
         s.rig.clock.Advance(200);
         w.Hooks.PreparationStep(w);
         s.PaintAll();
