@@ -8,7 +8,7 @@
 
 struct FakePreparationHost : PreparationHost {
   std::int64_t NowMs() const override { return now; }
-  bool SendModeByte(const FTRecordDevice*, std::uint8_t mode) override { modes.push_back(mode); return send_ok; }
+  bool SendModeByte(const FTRecordDevice*, std::uint8_t mode) override { return modes.push_back(mode), send_ok; }
   int FindUnitSlot(const std::string& serial, std::uint32_t) override { return units.contains(serial) ? units[serial] : -1; }
   std::uint8_t SlotSensorCode(int slot) override { return codes[static_cast<std::size_t>(slot)]; }
   void MarkPrepared(int slot, std::uint8_t) override { prepared.push_back(slot); }
@@ -17,7 +17,6 @@ struct FakePreparationHost : PreparationHost {
   void ResetActionButton() override {}
   void RangeSwitched() override {}
   void RedrawPanel() override { ++redraws; }
-
   std::int64_t now = 1000;
   bool send_ok = true;
   std::vector<std::uint8_t> modes;

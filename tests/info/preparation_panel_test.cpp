@@ -32,21 +32,17 @@ class PreparationPanelTest : public ::testing::Test {
   std::string placed;
 };
 
-TEST_F(PreparationPanelTest, BoxSetsLabelsAndButtonByKind) {
+TEST_F(PreparationPanelTest, BoxSetsLabelsAndButtonsByKind) {
   const struct {
     std::uint16_t code;
     bool english;
     std::uint8_t set, box2_shown;
     std::string_view label, caption;
   } cases[] = {
-      {1, false, 3, 0, "Текущее значение", "Установить 0"},
-      {20, true, 2, 1, "Current value 1", "Set 0"},
-      {34, false, 2, 1, "Минимальный отклик", "Ввести значение"},
-      {34, true, 1, 0, "Optical density", "Backlight"},
-      {78, false, 2, 1, "Текущее значение 1", "(none)"},
-      {79, false, 2, 1, "Текущее значение 1", "(none)"},
-      {35, true, 1, 0, "Current value", "(none)"},
-      {12, true, 1, 0, "Current value", "Set 0"},
+      {1, false, 3, 0, "Текущее значение", "Установить 0"},        {20, true, 2, 1, "Current value 1", "Set 0"},
+      {34, false, 2, 1, "Минимальный отклик", "Ввести значение"}, {34, true, 1, 0, "Optical density", "Backlight"},
+      {78, false, 2, 1, "Текущее значение 1", "(none)"},         {79, false, 2, 1, "Текущее значение 1", "(none)"},
+      {35, true, 1, 0, "Current value", "(none)"},                {12, true, 1, 0, "Current value", "Set 0"},
   };
   for (const auto& c : cases) {
     SetUp(c.code, c.english);
@@ -58,9 +54,7 @@ TEST_F(PreparationPanelTest, BoxSetsLabelsAndButtonByKind) {
   SetUp(40);
   EXPECT_EQ(panel.SpecialMode, 1);
   EXPECT_EQ(panel.BreathingMode, 1);
-}
-
-TEST_F(PreparationPanelTest, ConductivityAndAccelerometerLabels) {
+  // The conductivity label follows the channel's range, the accelerometer's its step.
   VessamorChannel channel;
   panel.BindValueBoxes(nullptr, &channel, nullptr);
   const std::pair<std::uint16_t, std::string_view> ranges[] = {{6, "Диапазон 5 мСм/см"}, {19, "Диапазон 100 мкСм/см"}};
