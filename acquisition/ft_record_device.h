@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -100,7 +101,8 @@ class FTRecordDevice {
   std::uint8_t SwitchBack = 0;
   // The ConnectedMask bit of the unit.
   std::uint8_t SlotIndex = 0;
-  std::uint8_t LinkQuality = 50;
+  // Written by the device worker's decoding, read by the preparation page's paint.
+  std::atomic<std::uint8_t> LinkQuality{50};
   std::uint8_t ChannelCount = 1;
   std::string NameLine1 = "датчик";
   std::string NameLine2;

@@ -1,6 +1,7 @@
 // The program's start-up and exit around its one window.
 #include "app/application.h"
 
+#include "app/preparation_steps.h"
 #include "app/screen_metrics.h"
 #include "app/start_screen_parts.h"
 
@@ -9,7 +10,7 @@ int RunVessamor(platform::HostServices& host, MainWindowEnvironment environment)
   // Two programs may run side by side; only the first one listens for close requests.
   host.ListenForCloseRequests(kWindowClass);
   MainWindow window(host, std::move(environment));
-  InstallStartScreenParts(window);
+  InstallPreparationSteps(window, InstallStartScreenParts(window));
   if (!window.CreateMainWindow(command_line_english)) return 1;
   const int code = host.RunEventLoop();
   // A window the loop did not see closed (the host went away) still stops its workers here.

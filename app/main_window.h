@@ -105,6 +105,7 @@ class MainWindow final : public MainWindowServices,
   // --- Window messages ---
   void OnPaint(const platform::PaintContext& context) override;
   void OnKeyDown(unsigned virtual_key, unsigned repeat, unsigned flags) override;
+  void OnMouse(const platform::MouseEvent& event) override;
   void OnTimer(unsigned id) override;
   void OnActivate(bool active) override;
   void OnClose() override;
@@ -163,6 +164,9 @@ class MainWindow final : public MainWindowServices,
     // One step of the graph view's automatic scroll; it sets timer 10 again, and
     // ScrollPaintPending, while more steps are due.
     std::function<void(MainWindow&)> AutoScrollStep;
+    // A key or a mouse event for the information panel's page; true when the page took it.
+    std::function<bool(MainWindow&, unsigned)> InfoPanelKey;
+    std::function<bool(MainWindow&, const platform::MouseEvent&)> InfoPanelMouse;
     // The information panel's progress overlay while its frame slides in, into buffer 0.
     std::function<void(MainWindow&)> DrawRevealOverlay;
   } Hooks;

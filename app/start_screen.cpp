@@ -188,6 +188,7 @@ void MainWindow::MainButtonsShow() {
 }
 
 void MainWindow::OnKeyDown(unsigned virtual_key, unsigned, unsigned) {
+  if (Bytes.InfoScreenActive.load() != 0 && Hooks.InfoPanelKey && Hooks.InfoPanelKey(*this, virtual_key)) return;
   // F5 switches the test tone on either screen.
   if (virtual_key == platform::key::kF5) {
     if (View && Tone) Tone->ToggleTestTone(0);
@@ -198,6 +199,10 @@ void MainWindow::OnKeyDown(unsigned virtual_key, unsigned, unsigned) {
     StopAcquisition();
     Window().PostClose();
   }
+}
+
+void MainWindow::OnMouse(const platform::MouseEvent& event) {
+  if (Bytes.InfoScreenActive.load() != 0 && Hooks.InfoPanelMouse) Hooks.InfoPanelMouse(*this, event);
 }
 
 void MainWindow::OnActivate(bool) {

@@ -57,4 +57,23 @@ void BM_RebuildPreparationPage(benchmark::State& state) {
 }
 BENCHMARK(BM_RebuildPreparationPage)->Unit(benchmark::kMillisecond);
 
+// The preparation page of a two-channel sensor with both value boxes drawn.
+void BM_RebuildTwoBoxPreparationPage(benchmark::State& state) {
+  PanelBench b(InfoPanel::kPreparation);
+  b.panel->SensorCode = 20;
+  b.panel->BindValueBoxes(nullptr, &b.view.Channel(0), &b.view.Channel(1));
+  for (auto _ : state) b.Rebuild();
+}
+BENCHMARK(BM_RebuildTwoBoxPreparationPage)->Unit(benchmark::kMillisecond);
+
+// One value box alone, as a partial paint of the page redraws it.
+void BM_RenderValueBox(benchmark::State& state) {
+  PanelBench b(InfoPanel::kPreparation);
+  ValueInputBox box;
+  box.SetRect(800, 900, 450, 135);
+  box.Label = "Текущее значение";
+  for (auto _ : state) box.Render(b.back, ValueBoxStyle{1.09f, 1.3f, false});
+}
+BENCHMARK(BM_RenderValueBox)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

@@ -78,15 +78,6 @@ void InfoPanel::PrepareScreenPaint() {
   SpecialMode = 0;
 }
 
-// The sensor pictures by kind come with the kinds' own pages; meanwhile the computer shows the
-// live graph on every preparation page, as the voltage page asks.
-void InfoPanel::ChoosePreparationPictures() {
-  Picture1 = Owner.Picture ? Owner.Picture(kComputerElement) : nullptr;
-  PictureAddMode = 2;
-}
-
-void InfoPanel::ChooseIntroPicture() { Picture1 = Picture2 = nullptr; }
-
 bool InfoPanel::RebuildScreen() {
   WorkRect = Owner.Content;
   switch (CurrentScreen) {
@@ -99,7 +90,10 @@ bool InfoPanel::RebuildScreen() {
       Body.Clear(true);
       Body.LineCount = 0;
       break;
-    case kPreparation: BuildPreparationPage(*this); break;
+    case kPreparation:
+      BuildPreparationPage(*this);
+      SetupPreparationButtons();
+      break;
     default: return false;
   }
   FinishPage();
@@ -362,6 +356,7 @@ void InfoPanel::Compose() {
   if (SpecialMode == 1) DrawBreathingOptions(y);
   // 5.
   if (end_line < count) DrawMenuRow(end_line, bottom);
+  RenderValueBoxes();
 }
 
 void InfoPanel::DrawBodyLines(std::int32_t& y, std::int32_t end_line) {
@@ -413,12 +408,9 @@ void InfoPanel::DrawBreathingOptions(std::int32_t y) {
   for (int option = 0; option < 2; ++option) {
     const std::int32_t top = y + option * (h + Trunc(10 * s));
     const platform::WindowRect mark = platform::WindowRect::FromSize(static_cast<int>(x), top + Trunc(4 * s),
-                                                                     Trunc(14 * s), Trunc(14 * s));
-    const bool chosen = BreathingMode == option + 1;
-    platform::DrawEllipse(*Owner.Buffer, {mark.left, mark.top, mark.right, mark.bottom},
-                          platform::Pen{platform::Colour{60, 60, 90, 255}, 1},
-                          platform::Brush{chosen ? platform::Colour{90, 110, 220, 255} : kWhite});
-    DrawLine(BreathingOptionText(option, English()), x + 20 * s, top, WorkRect.right - x, s, 0, 0, 0, 0);
+                                                                     Trunc(20 * s), Trunc(20 * s));
+    DrawOptionMark(mark.left + 10 * s, mark.top + 10 * s, BreathingMode == option + 1);
+    DrawLine(BreathingOptionText(option, English()), x + 28 * s, top, WorkRect.right - x, s, 0, 0, 0, 0);
     OptionRects[static_cast<std::size_t>(option)] = {mark.left, top, WorkRect.right, top + h};
   }
 }

@@ -8,12 +8,16 @@
 #include <string>
 
 #include "graph/picture_grid.h"
+#include "info/preparation_state.h"
 #include "info/text_block.h"
+#include "info/value_input_box.h"
 #include "platform/surface.h"
 #include "platform/window_geometry.h"
 
 class agg_ren;
+class FTRecordDevice;
 class GraphView;
+class VessamorChannel;
 struct DeviceSlot;
 struct MainWindowBytes;
 
@@ -34,6 +38,15 @@ struct InfoPanelOwner {
   std::function<void(GraphView&)> SetupGraphHeader;
 };
 
+// What the preparation page asks of the window beside the owner; each may stay empty.
+struct PreparationCalls {
+  // The action button: placed with its caption (two lines split by a newline), or hidden.
+  std::function<void(const platform::WindowRect&, const std::string&)> PlaceActionButton;
+  std::function<void()> HideActionButton;
+  // Redraws a part of the window (a box being edited).
+  std::function<void(const platform::WindowRect&)> Invalidate;
+};
+
 // Picture elements the panel uses.
 inline constexpr int kComputerElement = 0;
 inline constexpr int kMenuOverlayElement = 3;
@@ -42,6 +55,13 @@ inline constexpr int kStartPictureElement = 5;
 // A picture fitted into the panel: even sizes, keeping its aspect; none for a picture without size.
 std::optional<platform::Size> FitPanelPicture(int bitmap_width, int bitmap_height, int content_width, float scale_x,
                                               float scale_y);
+
+// Picture elements by sensor kind: the information page's picture, and the preparation page's
+// picture beside the live small graph (0 none, -1 the pictured computer alone).
+int IntroPictureElement(std::uint16_t code, std::uint8_t unit_type, bool wireless);
+int PreparationPictureElement(std::uint16_t code, std::uint8_t unit_type);
+// The accelerometer's axis caption for a step; an index beyond the six positions names X.
+const char* AccelerometerLabel(std::uint8_t step_index);
 
 class InfoPanel {
  public:
@@ -65,6 +85,21 @@ class InfoPanel {
   void PaintPictureGrid();
 
   bool English() const;
+
+  // --- Preparation page: value boxes, action button, option marks (preparation_panel.cpp) ---
+  // The kinds whose preparation page takes typed values.
+  bool IsTemperatureSensor() const;
+  void BindValueBoxes(FTRecordDevice* device, VessamorChannel* first, VessamorChannel* second);
+  void SetupPreparationButtons();
+  // Finishes every shown box being edited; true when one was.
+  bool FinishValueInputs();
+  // A key for the box being edited (null: finish); nothing when none is.
+  void InputKey(const unsigned* key);
+  void RenderValueBoxes();
+  void DrawOptionMark(double x, double y, bool selected);
+  // The breathing option under the point (1 or 2), 0 for none.
+  std::uint8_t OptionAt(platform::WindowPoint point) const;
+
   // The device type of the unit whose pages are shown, 0 for none.
   std::uint8_t UnitType() const;
 
@@ -95,6 +130,15 @@ class InfoPanel {
   std::array<platform::WindowRect, 2> OptionRects{};
   // 1 breathing rate, 2 breath-holding time.
   std::uint8_t BreathingMode = 0;
+  ValueInputBox Box1, Box2;
+  platform::WindowRect ButtonRect;
+  // The page's action button is wanted, with this caption (two lines split by a newline).
+  std::uint8_t ActionButton = 0;
+  std::string ActionCaption;
+  // The sensor button whose pages are shown (0..3), and the step and pairing state of its page.
+  std::uint8_t SensorButton = 0;
+  PreparationState Steps;
+  PreparationCalls Calls;
 
   // The pictured computer: 0 nothing, 1 build the grid at the next picture paint, 2 built.
   std::uint8_t PcScreenState = 0;
@@ -113,6 +157,19 @@ class InfoPanel {
   void FinishPage();
   void ChoosePreparationPictures();
   void ChooseIntroPicture();
+  void SetupTemperatureBoxes();
+  void SetupTwoChannelBoxes();
+  void SetupSimpleValueBox();
+  void SetupLabelledValueBox();
+  void ShowSingleValueBox();
+  void ShowLabelledValueBox();
+  void ShowOpticalDensityBoxes();
+  void ShowTwoValueBoxes();
+  // One box (`two` false) or two, placed at the content's bottom left.
+  void PlaceBoxes(bool two, bool optical_density);
+  void PlaceActionButton(const std::string& caption);
+  void HideBox2();
+  void FinishBox(ValueInputBox& box);
   void SetUpSmallGraph();
   void DrawBodyLines(std::int32_t& y, std::int32_t end_line);
   void DrawMenuRow(std::int32_t first_line, std::int32_t bottom);

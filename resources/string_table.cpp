@@ -11,7 +11,7 @@ struct StringRow {
   std::string_view En;
 };
 
-constexpr std::array<StringRow, 21> kStrings = {{
+constexpr std::array<StringRow, 25> kStrings = {{
     {kStringTitle, "Вессамор Лаборатория", "Vessamor Laboratory"},
     {kStringMaker, "Проект Вессамор", "Vessamor Project"},
     {kStringNameFirst, "Вессамор", "Vessamor"},
@@ -33,6 +33,10 @@ constexpr std::array<StringRow, 21> kStrings = {{
     {kStringViewRecord, "Просмотр записи", "View record"},
     {kStringChannels, "Каналы", "Channels"},
     {kStringDifferences, "Разности параметров", "Difference values"},
+    {kStringChooseSensor, "Выберите датчик для измерений", "Select a sensor for measuring"},
+    {kStringCurrentValue, "Текущее значение", "Current value"},
+    {kStringCurrentValue1, "Текущее значение 1", "Current value 1"},
+    {kStringCurrentValue2, "Текущее значение 2", "Current value 2"},
 }};
 
 }  // namespace

@@ -19,6 +19,12 @@ inline constexpr int kStringSensorControl = 165;
 inline constexpr int kStringViewRecord = 166;
 inline constexpr int kStringChannels = 167;
 inline constexpr int kStringDifferences = 168;
+// The start page and the preparation pages.
+inline constexpr int kStringChooseSensor = 174;
+inline constexpr int kStringSetZero = 176;
+inline constexpr int kStringCurrentValue = 179;
+inline constexpr int kStringCurrentValue1 = 188;
+inline constexpr int kStringCurrentValue2 = 189;
 
 // The text of `id` in the language (1049 Russian, anything else English); empty for an unknown id.
 std::string_view LoadString(int id, std::uint16_t language);

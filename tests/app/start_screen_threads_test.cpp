@@ -6,6 +6,7 @@
 #include <set>
 #include <thread>
 
+#include "app/preparation_steps.h"
 #include "app/start_screen_parts.h"
 #include "app_test_support.h"
 #include "controls/aimage_button.h"
@@ -43,6 +44,7 @@ struct StartScreenSensors : ::testing::Test {
     rig->environment.Clock = &clock;
     MainWindow& w = rig->Create(english, [this](MainWindow& created) {
       parts = InstallStartScreenParts(created);
+      InstallPreparationSteps(created, parts);
     });
     for (int k = 0; k < 400 && (w.StartupInProgress != 0 || (!intro_only && w.Panels[1]->ContentShown == 0)); ++k) rig->Step(33);
     return w;

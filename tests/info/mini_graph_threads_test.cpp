@@ -1,4 +1,4 @@
-// The device worker's tick writes columns of four channels at 25 kHz while the window rebuilds the panel and plots the mini-graph.
+// The device worker's tick writes columns of four channels at 25 kHz while the window runs preparation steps, rebuilds the panel with its value boxes and plots the mini-graph.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,6 +7,7 @@
 #include "fakes/fake_main_window.h"
 #include "graph/graph_view.h"
 #include "info/info_panel.h"
+#include "preparation_fakes.h"
 #include "render/agg_ren.h"
 #include "resources/bitmaps.h"
 #include "sim/signals.h"
@@ -32,6 +33,9 @@ TEST(MiniGraphThreads, TickWritesColumnsWhileThePictureIsPainted) {
                      v.SetScales(0.1f, 0.5f, 1);
                    }});
   panel.Slot = &slot;
+  panel.SensorCode = 20;
+  panel.BindValueBoxes(nullptr, &view.Channel(0), &view.Channel(1));
+  ResetPreparationPage(panel);
   panel.PcScreenState = panel.FirstChannelSetPending = 1;
   // The first paint sets the small graph up before the recording starts.
   panel.PrepareScreenPaint();
@@ -54,12 +58,18 @@ TEST(MiniGraphThreads, TickWritesColumnsWhileThePictureIsPainted) {
     }
     done = true;
   });
+  FakePreparationHost host;
   for (int paints = 0; !done.load() || paints < 5; ++paints) {
+    host.now += 151;
+    if (paints == 3) PressActionButton(panel);
+    ApplyPreparationStep(panel, view, host);
     panel.PrepareScreenPaint();
     panel.RebuildScreen();
     view.PlotDeviceChannelCurves(renderer, panel.Grid, 1, 4000);
   }
   worker.join();
+  EXPECT_EQ(host.prepared.size(), 1u);
+  EXPECT_EQ(panel.Box2.Shown, 1);
   std::lock_guard<std::mutex> lock(view.ViewLock);
   EXPECT_EQ(view.SampleCount, 50000u);
 }

@@ -1,0 +1,198 @@
+// The preparation pages and the start page's text hooked into the main window: steps, action button, page opening.
+#include "app/preparation_steps.h"
+
+#include <mutex>
+
+#include "acquisition/device_status.h"
+#include "app/main_window.h"
+#include "app/start_screen_parts.h"
+#include "controls/aimage_button.h"
+#include "channels/vessamor_channel.h"
+#include "info/info_panel.h"
+
+namespace {
+
+AImageButton* ActionButton(MainWindow& window) {
+  for (platform::Control* control : window.Window().Controls()) {
+    if (control->Id() == kActionButtonId) return dynamic_cast<AImageButton*>(control);
+  }
+  return nullptr;
+}
+
+void RedrawInfoPanel(MainWindow& window) {
+  window.StartScreenDirty = 1;
+  if (window.Panels[1]) window.InvalidateLocal(window.Panels[1]->Area);
+}
+
+}  // namespace
+
+std::int64_t WindowPreparationHost::NowMs() const { return window_.Window().GetClock().NowMs(); }
+
+bool WindowPreparationHost::SendModeByte(const FTRecordDevice* unit, std::uint8_t mode) {
+  if (unit == nullptr || !window_.Devices) return false;
+  DeviceManager& devices = *window_.Devices;
+  std::lock_guard lock(devices.TableLock);
+  for (auto& entry : devices.DeviceTable) {
+    if (entry.get() != unit) continue;
+    entry->ModeCommand = mode;
+    // A failed write has closed the unit; the step goes on only with a unit that took the byte.
+    return entry->SendModeByte();
+  }
+  return false;
+}
+
+int WindowPreparationHost::FindUnitSlot(const std::string& serial, std::uint32_t location) {
+  for (std::size_t k = 0; k < window_.DeviceSlots.size(); ++k) {
+    const DeviceSlot& slot = window_.DeviceSlots[k];
+    if (slot.InUse != 0 && slot.Device != nullptr && slot.Device->Serial == serial && slot.Device->LocationId == location) {
+      return static_cast<int>(k);
+    }
+  }
+  return -1;
+}
+
+std::uint8_t WindowPreparationHost::SlotSensorCode(int slot) {
+  if (slot < 0 || slot >= 4) return 0;
+  const DeviceSlot& s = window_.DeviceSlots[static_cast<std::size_t>(slot)];
+  return s.InUse != 0 && s.Device != nullptr ? s.SensorCode : 0;
+}
+
+void WindowPreparationHost::MarkPrepared(int slot, std::uint8_t) {
+  if (slot < 0 || slot >= 4) return;
+  const auto k = static_cast<std::size_t>(slot);
+  DeviceSlot& s = window_.DeviceSlots[k];
+  if (s.Device != nullptr && window_.SlotBinder) window_.SlotBinder->MarkSlotForDevice(*s.Device);
+  s.Prepared = 1;
+  window_.Bytes.SensorPrepared[k] = 1;
+  window_.StartButtonsDirty = 1;
+}
+
+void WindowPreparationHost::SetMeasureButtonReady() { window_.UpdateMeasureButton(); }
+
+bool WindowPreparationHost::ActionButtonVisible() {
+  const AImageButton* button = ActionButton(window_);
+  return button != nullptr && button->IsVisible();
+}
+
+void WindowPreparationHost::ResetActionButton() {
+  if (AImageButton* button = ActionButton(window_)) button->ResetButtonState();
+}
+
+void WindowPreparationHost::RangeSwitched() {
+  GraphView* view = window_.View.get();
+  if (view != nullptr && parts_.SetupGraphHeader) parts_.SetupGraphHeader(*view);
+}
+
+void WindowPreparationHost::RedrawPanel() { RedrawInfoPanel(window_); }
+
+void OpenPreparationPage(MainWindow& window, StartScreenParts& parts, std::uint8_t button, std::uint8_t slot) {
+  if (!parts.Panel || slot >= window.DeviceSlots.size()) return;
+  InfoPanel& panel = *parts.Panel;
+  DeviceSlot& s = window.DeviceSlots[slot];
+  panel.Slot = &s;
+  panel.DeviceIndex = slot;
+  panel.SensorButton = button;
+  panel.SensorCode = s.SensorCode;
+  panel.Wireless = s.DeviceTypeCode == 3 ? 1 : 0;
+  panel.BindValueBoxes(s.Device, s.Channels[0], s.Channels[1]);
+  ResetPreparationPage(panel);
+  panel.SetScreen(InfoPanel::kPreparation);
+  panel.PcScreenState = 1;
+  panel.FirstChannelSetPending = 1;
+  RedrawInfoPanel(window);
+}
+
+bool ChooseStartPageAfterSearch(MainWindow& window, StartScreenParts& parts) {
+  if (!window.ChooseSlotsAfterSearch()) return false;
+  if (!parts.Panel || !window.Devices || window.Bytes.InfoScreenActive.load() == 0 ||
+      window.Bytes.MeasureScreenActive.load() != 0) {
+    return true;
+  }
+  InfoPanel& panel = *parts.Panel;
+  if (window.Devices->CountDevices() == 0) {
+    // Nothing connected: back to the start page, which asks for a sensor.
+    if (panel.ScreenNumber() != InfoPanel::kStartPage || panel.Steps.PreparedShown != 0) {
+      panel.Steps.PreparedShown = 0;
+      panel.SetScreen(InfoPanel::kStartPage);
+      if (panel.Calls.HideActionButton) panel.Calls.HideActionButton();
+    }
+  }
+  // The heading follows the units found at the next build of the start page.
+  if (panel.ScreenNumber() == InfoPanel::kStartPage) RedrawInfoPanel(window);
+  return true;
+}
+
+bool PreparationKey(MainWindow& window, StartScreenParts& parts, unsigned key) {
+  if (!parts.Panel || parts.Panel->ScreenNumber() != InfoPanel::kPreparation || !parts.Panel->IsTemperatureSensor()) return false;
+  InfoPanel& panel = *parts.Panel;
+  if (key == platform::key::kEnter) {
+    panel.InputKey(nullptr);
+    return true;
+  }
+  const bool digit = key >= platform::key::kDigit0 && key <= platform::key::kDigit0 + 9;
+  if (!digit && key != platform::key::kBackspace && key != platform::key::kDelete && key != platform::key::kMinus &&
+      key != platform::key::kComma && key != platform::key::kPeriod) {
+    return false;
+  }
+  panel.InputKey(&key);
+  (void)window;
+  return true;
+}
+
+bool PreparationMouseDown(MainWindow& window, StartScreenParts& parts, platform::WindowPoint point) {
+  if (!parts.Panel || parts.Panel->ScreenNumber() != InfoPanel::kPreparation) return false;
+  InfoPanel& panel = *parts.Panel;
+  if (const std::uint8_t option = panel.OptionAt(point); option != 0 && panel.SensorCode == 40) {
+    panel.BreathingMode = option;
+    window.Bytes.BreathingDisplayMode = option;
+    VessamorChannel* channel = panel.Slot != nullptr ? panel.Slot->Channels[0] : nullptr;
+    if (channel != nullptr && window.View) {
+      std::lock_guard lock(window.View->ViewLock);
+      channel->SwitchSensorRange(40);
+    }
+    RedrawInfoPanel(window);
+    return true;
+  }
+  if (!panel.IsTemperatureSensor()) return false;
+  for (ValueInputBox* box : {&panel.Box1, &panel.Box2}) {
+    if (box->Shown != 0 && box->Rect.Contains(point)) {
+      box->EditState = 1;
+      box->Text.clear();
+      window.InvalidateLocal(box->Rect);
+      return true;
+    }
+  }
+  return false;
+}
+
+void InstallPreparationSteps(MainWindow& window, const std::shared_ptr<StartScreenParts>& parts) {
+  auto host = std::make_shared<WindowPreparationHost>(window, *parts);
+  MainWindow::Parts& hooks = window.Hooks;
+  hooks.PreparationStep = [parts, host](MainWindow& w) {
+    if (parts->Panel && w.View) ApplyPreparationStep(*parts->Panel, *w.View, *host);
+  };
+  hooks.ReconcileSlots = [parts](MainWindow& w) { return ChooseStartPageAfterSearch(w, *parts); };
+  hooks.InfoPanelKey = [parts](MainWindow& w, unsigned key) { return PreparationKey(w, *parts, key); };
+  hooks.InfoPanelMouse = [parts](MainWindow& w, const platform::MouseEvent& event) {
+    return event.kind == platform::MouseKind::LeftDown && PreparationMouseDown(w, *parts, event.point);
+  };
+  PreparationCalls calls;
+  calls.PlaceActionButton = [&window](const platform::WindowRect& rect, const std::string& caption) {
+    AImageButton* button = ActionButton(window);
+    if (button == nullptr) return;
+    button->SetStateAndCaption(button->State, caption, true);
+    if (!button->IsVisible()) {
+      button->Move(rect);
+      button->Show();
+    }
+  };
+  calls.HideActionButton = [&window] {
+    if (AImageButton* button = ActionButton(window); button != nullptr && button->IsVisible()) button->Hide();
+  };
+  calls.Invalidate = [&window](const platform::WindowRect& rect) { window.InvalidateLocal(rect); };
+  // The panel is made while the window is created; it gets the calls then.
+  hooks.CreateInfoPanel = [create = hooks.CreateInfoPanel, parts, calls](MainWindow& w) {
+    if (create) create(w);
+    if (parts->Panel) parts->Panel->Calls = calls;
+  };
+}

@@ -1,0 +1,118 @@
+// The numeric field's editing: accepted and refused keys, finishing, refusals that change nothing, formatting.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <string>
+
+#include "graph/scale_state.h"
+#include "channels/vessamor_channel.h"
+#include "info/value_input_box.h"
+
+namespace {
+
+using Refusal = ValueInputBox::Refusal;
+
+// Keys as typed: digits, '-', ',', '.', and 'b' for backspace.
+void Type(ValueInputBox& box, std::string_view keys) {
+  for (char c : keys) {
+    const unsigned key = c == '-' ? kKeyMinus : c == ',' ? kKeyComma : c == '.' ? kKeyPeriod : c == 'b' ? kKeyBackspace
+                                                                                               : static_cast<unsigned>(c);
+    box.Input(&key);
+  }
+}
+
+struct EditCase {
+  std::string_view keys, text;
+  Refusal refusal;
+};
+
+TEST(ValueInputBox, KeysKeepToSignSeparatorAndLength) {
+  const EditCase cases[] = {
+      {"12.345", "12.34", Refusal::TooLong},       // no third decimal
+      {"1234.5", "1234.", Refusal::TooLong},       // the separator stands at the limit of whole digits
+      {"1-2", "12", Refusal::None},                // a minus only first
+      {"1.2,3", "1.23", Refusal::None},            // one separator
+      {"-1234567", "-123456", Refusal::TooLong},   // at most MaxLength + 1 characters
+      {"-1234567b", "-12345", Refusal::None},      // backspace works at every length
+      {"5bb", "", Refusal::None},
+  };
+  for (const EditCase& c : cases) {
+    ValueInputBox box;
+    box.Text.clear();
+    Type(box, c.keys);
+    EXPECT_EQ(box.Text, c.text) << c.keys;
+    EXPECT_EQ(box.LastRefusal, c.refusal) << c.keys;
+    EXPECT_EQ(box.EditState, c.text.empty() ? 1 : 2) << c.keys;
+  }
+}
+
+struct FinishCase {
+  std::string_view keys;
+  bool bound;
+  Refusal refusal;
+  float value;
+};
+
+TEST(ValueInputBox, FinishWritesTheChannelOrRefusesChangingNothing) {
+  ScaleState axis;
+  axis.TopValue = 100.0;
+  axis.BottomValue = -20.0;
+  const FinishCase cases[] = {
+      {"3,5", true, Refusal::None, 3.5f},      {"-12.5", true, Refusal::None, -12.5f},
+      {"", true, Refusal::Empty, 7.0f},        {"-", true, Refusal::NotANumber, 7.0f},
+      {".", false, Refusal::NotANumber, 7.0f}, {"150", true, Refusal::OutOfRange, 7.0f},
+      {"-21", true, Refusal::OutOfRange, 7.0f}, {"99999", false, Refusal::OutOfRange, 7.0f},
+      {"9999", false, Refusal::None, 9999.0f}, {"0.0", true, Refusal::None, 0.0f},
+  };
+  // The same in the "C" locale and, where installed, in a comma-decimal one.
+  const std::string saved = std::setlocale(LC_ALL, nullptr);
+  for (const char* locale : {"C", "ru_RU.utf8"}) {
+    if (std::setlocale(LC_ALL, locale) == nullptr) continue;
+    for (const FinishCase& c : cases) {
+      VessamorChannel channel;
+      channel.Scale = &axis;
+      channel.EnteredValue = 7.0f;
+      channel.EnteredValueSet = 1;
+      std::uint8_t entered = 0;
+      ValueInputBox box;
+      box.Value = 7.0f;
+      box.Channel = c.bound ? &channel : nullptr;
+      box.ValueEnteredFlag = &entered;
+      box.Text.clear();
+      Type(box, c.keys);
+      EXPECT_EQ(box.Input(nullptr), c.refusal == Refusal::None) << c.keys;
+      EXPECT_EQ(box.LastRefusal, c.refusal) << c.keys;
+      EXPECT_FLOAT_EQ(box.Value, c.value) << c.keys;
+      EXPECT_EQ(entered, c.refusal == Refusal::None ? 1 : 0) << c.keys;
+      EXPECT_FLOAT_EQ(channel.EnteredValue, c.bound ? c.value : 7.0f) << c.keys;
+      // A finished zero clears the reference, yet still counts as entered.
+      EXPECT_EQ(channel.EnteredValueSet, c.bound && c.value == 0.0f ? 0 : 1) << c.keys;
+      EXPECT_EQ(box.Text, c.keys) << "the text stays for correction";
+      EXPECT_EQ(box.RefusalText(true).empty(), c.refusal == Refusal::None);
+      EXPECT_EQ(FormatFixed(c.value, 2).find(','), std::string::npos);
+    }
+  }
+  std::setlocale(LC_ALL, saved.c_str());
+}
+
+TEST(ValueInputBox, FormattingQualityAndUnit) {
+  const std::pair<std::pair<double, int>, std::string_view> cases[] = {
+      {{-0.001, 2}, "0.00"}, {{-1.239, 2}, "-1.24"}, {{2.5, 9}, "2.500000"}, {{2.5, -3}, "2"}, {{-0.4, 0}, "0"}};
+  for (const auto& [in, out] : cases) EXPECT_EQ(FormatFixed(in.first, in.second), out);
+  EXPECT_FLOAT_EQ(LinkQualityLevel(135), 127.5f);
+  EXPECT_EQ(LinkQualityLevel(20), 0.0f);
+  EXPECT_EQ(LinkQualityLevel(250), 255.0f);
+  // The unit is cut at whole characters, and its layout counts them.
+  VessamorChannel channel;
+  channel.Unit = "мкСм/смабвгд";
+  channel.UnitWidth = 0;
+  ValueInputBox box;
+  box.FillFromChannel(&channel);
+  EXPECT_EQ(box.Unit, "мкСм/сма");
+  EXPECT_EQ(box.UnitLayout, 8u);
+  box.FillFromChannel(nullptr);
+  EXPECT_EQ(box.Unit, "В");
+  EXPECT_EQ(box.Text, "0.00");
+}
+
+}  // namespace
