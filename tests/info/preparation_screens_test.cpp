@@ -10,18 +10,12 @@
 
 namespace {
 
-// A revealed window with the start screen's parts and the preparation steps; a placeholder stands
-// where the "Measurements" button, which places the panel, will be.
+// A revealed window with the start screen's parts, its controls and the preparation steps.
 struct PreparationRig {
   PreparationRig(int width, int height, bool english) : rig(width, height) {
     rig.window = std::make_unique<MainWindow>(rig.host, rig.environment);
     parts = InstallStartScreenParts(*rig.window);
     InstallPreparationSteps(*rig.window, parts);
-    rig.window->Hooks.CreateMainControls = [this](MainWindow& w) {
-      const ScreenMetrics& m = w.Metrics;
-      button.Create(w.Window(), 75172, platform::WindowRect::FromSize(static_cast<int>(45 * m.ScaleX), static_cast<int>(150 * m.ScaleY),
-                                                                      static_cast<int>(425 * m.ScaleX), static_cast<int>(130 * m.UiScale)));
-    };
     rig.window->CreateMainWindow(english);
     for (int i = 0; i < 30; ++i) rig.Step(100);
   }
@@ -33,7 +27,6 @@ struct PreparationRig {
     rig.host.Window().UpdateNow();
   }
   apptest::Rig rig;
-  platform::Control button;
   std::shared_ptr<StartScreenParts> parts;
 };
 
