@@ -48,6 +48,13 @@ class HostServices {
   // false when the host has no source of such events, and the periodic search must find them.
   virtual bool SetDeviceArrivalHandler(DeviceArrivalHandler handler) = 0;
 
+  // Lets a later start of the program ask this window to close (CloseOtherInstance); false when
+  // the host cannot listen, or another window of the class listens already.
+  virtual bool ListenForCloseRequests(std::string_view window_class) {
+    (void)window_class;
+    return false;
+  }
+
   virtual HostWindow& Window() = 0;
   virtual void SetWindowTitle(std::string_view title) = 0;
   virtual void ShowWindow() = 0;

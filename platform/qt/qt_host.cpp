@@ -47,6 +47,7 @@ QtHost::QtHost(const Clock& clock) {
 }
 
 QtHost::~QtHost() {
+  instance_notifier_.reset();
   arrival_notifier_.reset();
   timer_.stop();
   window_->SetBackend(nullptr);
@@ -138,6 +139,17 @@ bool QtHost::SetDeviceArrivalHandler(DeviceArrivalHandler handler) {
       if (arrival_handler_) arrival_handler_(name, state);
     });
   });
+  return true;
+}
+
+bool QtHost::ListenForCloseRequests(std::string_view window_class) {
+  if (instance_) return true;
+  auto listener = std::make_unique<InstanceListener>(window_class);
+  if (!listener->Start()) return false;
+  instance_ = std::move(listener);
+  instance_notifier_ = std::make_unique<QSocketNotifier>(instance_->Descriptor(), QSocketNotifier::Read);
+  QObject::connect(instance_notifier_.get(), &QSocketNotifier::activated, widget_.get(),
+                   [this] { instance_->Drain([this] { window_->PostClose(); }); });
   return true;
 }
 

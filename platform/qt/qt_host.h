@@ -7,6 +7,7 @@
 
 #include "platform/host_services.h"
 #include "platform/qt/qt_audio_output.h"
+#include "platform/instance_channel.h"
 #include "platform/usb_arrivals.h"
 #include "platform/window_core.h"
 
@@ -39,6 +40,7 @@ class QtHost final : public HostServices, private HostBackend {
   std::string CommandLine() const override;
   bool SetDeviceArrivalHandler(DeviceArrivalHandler handler) override;
   AudioOutput* Audio() override { return &audio_; }
+  bool ListenForCloseRequests(std::string_view window_class) override;
 
  private:
   // HostBackend
@@ -59,6 +61,9 @@ class QtHost final : public HostServices, private HostBackend {
   std::unique_ptr<QSocketNotifier> arrival_notifier_;
   DeviceArrivalHandler arrival_handler_;
   QtAudioOutput audio_;
+  // Close requests of a later start, read on the window thread.
+  std::unique_ptr<InstanceListener> instance_;
+  std::unique_ptr<QSocketNotifier> instance_notifier_;
 };
 
 }  // namespace platform::qt

@@ -1,0 +1,274 @@
+// The main window's construction, initialisation, close and release, and the services it offers the other layers.
+#include "app/main_window.h"
+
+#include <algorithm>
+
+#include "acquisition/arrival_check.h"
+#include "acquisition/device_status.h"
+#include "acquisition/ftdi_binding.h"
+#include "acquisition/worker_threads.h"
+#include "controls/control_frame.h"
+#include "platform/memory_status.h"
+#include "resources/bitmaps.h"
+#include "resources/string_table.h"
+
+namespace {
+
+// The close's own wait for the device worker before the manager's teardown.
+constexpr std::uint32_t kCloseWaitMs = 300;
+constexpr std::uint32_t kCloseWaitStepMs = 20;
+
+constexpr char kLibraryMissing[] =
+    "Библиотека для работы с датчиками libftd2xx.so не найдена .\n Подключите любой датчик и перезапустите программу";
+
+void BuildEasing(CubicSpline& curve, double middle_x, double middle_y) {
+  const double x[] = {0.0, middle_x, 1.0};
+  const double y[] = {0.0, middle_y, 1.0};
+  curve.Build(x, y, 3);
+}
+
+}  // namespace
+
+MainWindowEnvironment SystemEnvironment() {
+  MainWindowEnvironment environment;
+  environment.BindLibrary = [] { return BindFtdiLibrary(); };
+  environment.AvailableMemory = [] { return platform::AvailablePhysicalMemory(); };
+  return environment;
+}
+
+MainWindow::MainWindow(platform::HostServices& host, MainWindowEnvironment environment)
+    : host_(host), environment_(std::move(environment)) {
+  BuildEasing(easing_[0], 0.5, 0.5);
+  BuildEasing(easing_[1], 0.5, 0.7);
+  BuildEasing(easing_[2], 0.2, 0.35);
+}
+
+MainWindow::~MainWindow() {
+  // A window that was never closed (start-up failed, or a test ends) still stops its workers first.
+  if (Devices) StopWorkers();
+  ReleaseMainWindowObjects();
+  renderer0_.Detach();
+  renderer3_.Detach();
+}
+
+bool MainWindow::CreateMainWindow(bool command_line_english) {
+  const platform::ScreenInfo screen = host_.Screen();
+  platform::HostWindow& window = host_.Window();
+  if (window.Width() <= 0 || window.Height() <= 0) return false;
+  // The window covers the work area; its size is the base of every scale factor.
+  Metrics = MeasureScreen(window.Width(), window.Height());
+  (void)screen;
+  const bool english = !host_.UserLocaleIsRussian() || command_line_english;
+  Bytes.EnglishUi = english ? 1 : 0;
+  UiLanguage = english ? kLanguageEnglish : kLanguageRussian;
+  host_.SetWindowTitle(LoadString(kStringTitle, UiLanguage));
+  window.SetHandler(this);
+  InitMainWindow();
+  LayoutSuspended = 0;
+  return true;
+}
+
+void MainWindow::InitMainWindow() {
+  // 1. Device notifications: arrivals come on the window thread.
+  host_.SetDeviceArrivalHandler(
+      [this](const std::string& name, int state) { OnDeviceInterfaceChange(name, state); });
+  // 2-3. The device manager and the driver library.
+  Devices = std::make_unique<DeviceManager>();
+  Devices->Clock = environment_.Clock;
+  DeviceThreadState = kDeviceSearch;
+  DeviceRunFlag = 1;
+  LibraryBound = environment_.BindLibrary && environment_.BindLibrary() ? 1 : 0;
+  if (LibraryBound == 0) host_.ShowMessage(kLibraryMissing, LoadString(kStringTitle, UiLanguage));
+  // 4. The tables start empty.
+  {
+    std::lock_guard lock(Devices->TableLock);
+    for (auto& unit : Devices->DeviceTable) unit.reset();
+    for (auto& unit : Devices->ControlDeviceTable) unit.reset();
+  }
+  Devices->Window = this;
+  Devices->MainWindow = this;
+  // The host is a current system: the radio receiver takes its newer baud rate.
+  Bytes.OsMajorVersion = 6;
+  // 7. Bitmaps (they exist in one language only).
+  for (int id : kMainWindowBitmaps) bitmaps_.emplace_back(id, LoadBitmapResource(id));
+  // 9. The record's capacity from the memory the system has free.
+  SampleCapacity = SampleCapacityFor(environment_.AvailableMemory ? environment_.AvailableMemory() : 0);
+  // 12-13. The graph view and its channels.
+  View = std::make_unique<GraphView>();
+  const PixelRect view_rect{0, Metrics.ToolbarButtonHeight, Metrics.ScreenWidth,
+                            Metrics.ScreenHeight - Metrics.BottomBarHeight};
+  View->Init(SampleCapacity, view_rect, 255, this);
+  View->AttachDevices(*Devices, *this);
+  // The tick's calls into the window run on the window thread.
+  View->Hooks.ApplyPreparationStep = [this] { ApplyPreparationStep(); };
+  View->Hooks.EndSensorPageMeasurement = [this] {
+    PostToWindow([this] {
+      if (Hooks.EndSensorPageMeasurement) Hooks.EndSensorPageMeasurement(*this);
+    });
+  };
+  Settings.ChannelShown = {1, 1, 1, 1};
+  View->ApplyChannelSettings(Settings);
+  View->ClampRateToDevices();
+  View->Continuous = 1;
+  // 14. Controls.
+  if (Hooks.CreateMainControls) Hooks.CreateMainControls(*this);
+  // 15.
+  View->RecordName = EnglishUi() ? "Record 1" : "Запись 1";
+  Window().SetCursor(platform::CursorShape::Arrow);
+  // 16. Animations and the information panel; the intro runs.
+  for (auto& panel : Panels) panel = std::make_unique<PanelAnimation>();
+  if (Hooks.CreateInfoPanel) Hooks.CreateInfoPanel(*this);
+  StartupInProgress = 1;
+  Bytes.MeasureScreenActive = 0;
+  Bytes.InfoScreenActive = 0;
+  View->Sweep.GraphScreen = 0;
+  // The workers start once the view, the controls and the information panel they reach exist.
+  if (LibraryBound != 0) Devices->StartWorkers();
+  // 17. The intro's panel in the middle of the screen.
+  PanelAnimation& intro = *Panels[0];
+  const std::int32_t w = static_cast<std::int32_t>(Metrics.UiScale * 350.0f);
+  const std::int32_t h = static_cast<std::int32_t>(Metrics.UiScale * 175.0f);
+  intro.Area.left = (Metrics.ScreenWidth - w) / 2;
+  intro.Area.top = (Metrics.ScreenHeight - h) / 2;
+  intro.Area.right = intro.Area.left + w;
+  intro.Area.bottom = intro.Area.top + h;
+  intro.FrameColour = 0xFF969696;
+  intro.TargetFrame = 50;
+  intro.Frame = 0;
+  intro.WaveGradientFactor = WaveGradientFactorFor(Metrics.ScreenWidth);
+  intro.PanelGradientFactor = PanelGradientFactorFor(Metrics.ScreenWidth);
+  intro.WaveGradientWidth = static_cast<std::int32_t>(static_cast<float>(static_cast<std::int32_t>(Metrics.ScaleX * 73.0f)) * Metrics.ScaleX);
+  intro.PanelGradientWidth = static_cast<std::int32_t>(Metrics.ScaleX * 19.0f);
+  if (LibraryBound == 0) Window().PostClose();
+  // 18.
+  StartIntroTimer(0, 50, 1000, kTimerIntro);
+  // 19.
+  for (std::size_t k = 0; k < IndicatorPanes.size(); ++k) IndicatorPanes[k] = View->Channel(k).SavedShown;
+}
+
+void MainWindow::StopWorkers() {
+  ClosingFlag = 1;
+  if (View && View->Recording.load() != 0) {
+    View->StopRecordingOnExit(false);
+    StopAfterRecording = 1;
+  }
+  DeviceRunFlag = 0;
+  ControlRunFlag = 0;
+  // Without the library no worker runs, and nothing answers.
+  for (std::uint32_t waited = 0; LibraryBound != 0 && DeviceThreadState.load() != kDeviceEnded && waited < kCloseWaitMs;
+       waited += kCloseWaitStepMs) {
+    environment_.Clock->SleepMs(kCloseWaitStepMs);
+  }
+  // The teardown joins both workers before it closes and deletes a unit.
+  Devices.reset();
+}
+
+void MainWindow::StopAcquisition() {
+  if (View && View->Recording.load() != 0) {
+    StopAfterRecording = 1;
+    View->StopRecordKeepData();
+  } else {
+    DeviceRunFlag = 0;
+    ControlRunFlag = 0;
+  }
+}
+
+void MainWindow::OnClose() {
+  Closing[0] = 1;
+  Closing[1] = 1;
+  host_.SetDeviceArrivalHandler({});
+  if (Devices) StopWorkers();
+  ReleaseMainWindowObjects();
+}
+
+void MainWindow::ReleaseMainWindowObjects() {
+  for (auto& panel : Panels) panel.reset();
+  renderer0_.Detach();
+  View.reset();
+  Closing[1] = 0;
+}
+
+// --- Services ---
+
+void MainWindow::InvalidateLocal(const platform::WindowRect& rect) {
+  // Only the window thread reads these; from a worker the flag rides with the queued request.
+  if (Window().IsWindowThread()) {
+    LocalPaint = {1, 1};
+    Window().Invalidate(rect);
+    return;
+  }
+  PostToWindow([this, rect] {
+    LocalPaint = {1, 1};
+    Window().Invalidate(rect);
+  });
+}
+
+void MainWindow::InvalidateLocal(const PixelRect& rect) {
+  InvalidateLocal(platform::WindowRect{rect.Left, rect.Top, rect.Right, rect.Bottom});
+}
+
+void MainWindow::InvalidateLocal() { InvalidateLocal(Window().ClientRect()); }
+
+void MainWindow::ClampUnitRate(const DeviceSlot& slot, std::uint32_t& rate, std::uint8_t shown_channels) {
+  if (slot.Unit != nullptr) slot.Unit->ClampRate(rate, shown_channels);
+}
+
+platform::Surface* MainWindow::BackBufferForButton(const ControlFrame& control) {
+  const std::optional<int> index = BackBufferIndexFor(control.ControlId());
+  if (!index || BackBuffersReady == 0) return nullptr;
+  return &BackBuffer(*index);
+}
+
+platform::Surface* MainWindow::GetBackBufferDC() { return BackBuffersReady != 0 ? &BackBuffer(0) : nullptr; }
+
+platform::Surface& MainWindow::BackBuffer(int index) { return buffers_[static_cast<std::size_t>(index)]; }
+
+const platform::Surface* MainWindow::Bitmap(int id) const {
+  for (const auto& [bitmap_id, surface] : bitmaps_) {
+    if (bitmap_id == id) return &surface;
+  }
+  return nullptr;
+}
+
+// The commands of the controls are routed by the screens that handle them.
+void MainWindow::OnButtonPress(std::int32_t, std::int32_t, std::int32_t) {}
+void MainWindow::OnButtonHover(std::int32_t, std::int32_t, std::int32_t) {}
+void MainWindow::HideHintAndSlideLogo(std::int32_t) {}
+void MainWindow::FillRangeMenu(std::int32_t, std::int32_t, std::int32_t) {}
+void MainWindow::OnButtonRightClick(std::int32_t) {}
+
+void MainWindow::PostToWindow(std::function<void()> call) {
+  std::weak_ptr<int> alive = life_;
+  Window().Post([this, alive, call = std::move(call)] {
+    if (alive.expired() || Closing[0].load() != 0) return;
+    call();
+  });
+}
+
+void MainWindow::ChooseStartScreenText(std::uint32_t ticket, WindowAnswer& answer) {
+  PostToWindow([this, ticket, &answer] {
+    const bool done = !Hooks.ReconcileSlots || Hooks.ReconcileSlots(*this);
+    answer.Store(ticket, done);
+  });
+}
+
+void MainWindow::ApplyPreparationStep() {
+  PostToWindow([this] {
+    if (Hooks.PreparationStep) Hooks.PreparationStep(*this);
+  });
+}
+
+std::uint8_t MainWindow::FindDeviceSlot(const FTRecordDevice& unit, std::uint8_t) {
+  for (std::size_t s = 0; s < DeviceSlots.size(); ++s) {
+    if (DeviceSlots[s].Unit == &unit) return static_cast<std::uint8_t>(s | 4);
+  }
+  return 0;
+}
+
+void MainWindow::ForgetUnits() {
+  for (DeviceSlot& slot : DeviceSlots) slot.Unit = nullptr;
+}
+
+void MainWindow::OnDeviceInterfaceChange(const std::string& interface_name, int state) {
+  if (Devices) ::OnDeviceInterfaceChange(*Devices, interface_name, state);
+}

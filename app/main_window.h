@@ -1,0 +1,248 @@
+// The program's one window: start-up, close, paint and back buffers, timers, keys and device notifications.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "acquisition/device_manager.h"
+#include "acquisition/window_side.h"
+#include "app/panel_animation.h"
+#include "app/screen_metrics.h"
+#include "channels/main_window_services.h"
+#include "controls/control_owner.h"
+#include "graph/graph_view.h"
+#include "graph/startup_settings.h"
+#include "platform/host_services.h"
+#include "platform/surface.h"
+#include "platform/window_core.h"
+#include "render/agg_ren.h"
+#include "render/cubic_spline.h"
+
+// What the window takes from the system at start-up; tests replace each.
+struct MainWindowEnvironment {
+  // Binds the D2XX entry points; false when the library or a required name is missing.
+  std::function<bool()> BindLibrary;
+  // Available physical memory in bytes.
+  std::function<std::uint64_t()> AvailableMemory;
+  // The device layer's clock (the workers' sleeps and the close's waits).
+  UnitClock* Clock = &SystemUnitClock();
+};
+MainWindowEnvironment SystemEnvironment();
+
+// Timer ids of the main window.
+inline constexpr unsigned kTimerIntro = 1;
+inline constexpr unsigned kTimerPanelSlide = 2;
+inline constexpr unsigned kTimerPanelContent = 3;
+inline constexpr unsigned kTimerPanelClose = 4;
+inline constexpr unsigned kTimerGraphRedraw = 5;
+inline constexpr unsigned kTimerHintDelay = 6;
+inline constexpr unsigned kTimerSettingsPanel = 7;
+inline constexpr unsigned kTimerTitle = 8;
+inline constexpr unsigned kTimerAutoScroll = 10;
+inline constexpr unsigned kTimerHintEnd = 61;
+inline constexpr unsigned kAnimationPeriodMs = 33;
+// The window core's timers run no faster than this.
+inline constexpr unsigned kShortestTimerMs = 10;
+// Controls the timer steps show and hide.
+inline constexpr std::int32_t kHintWindowId = 75175;
+inline constexpr std::int32_t kSettingsPanelId = 74998;
+
+class MainWindow final : public MainWindowServices,
+                         public WindowSide,
+                         public ControlOwner,
+                         public platform::MainWindowHandler {
+ public:
+  MainWindow(platform::HostServices& host, MainWindowEnvironment environment);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Measures the screen, chooses the language, titles the window and initialises it; false when
+  // the window cannot be used.
+  bool CreateMainWindow(bool command_line_english);
+
+  // --- MainWindowServices and ControlOwner ---
+  float ScaleX() const override { return Metrics.ScaleX; }
+  float ScaleY() const override { return Metrics.ScaleY; }
+  float UiScale() const override { return Metrics.UiScale; }
+  float AspectRatio() const override { return Metrics.AspectRatio; }
+  std::int32_t ScreenWidth() const override { return Metrics.ScreenWidth; }
+  std::int32_t ScreenHeight() const override { return Metrics.ScreenHeight; }
+  std::int32_t StripMargin() const override { return 10; }
+  // Any thread: marks the paint as the program's own and invalidates without erasing.
+  void InvalidateLocal(const PixelRect& rect) override;
+  void InvalidateLocal() override;
+  void InvalidateLocal(const platform::WindowRect& rect);
+  void ClampUnitRate(const DeviceSlot& slot, std::uint32_t& rate, std::uint8_t shown_channels) override;
+  bool EnglishUi() const override { return Bytes.EnglishUi.load(std::memory_order_relaxed) != 0; }
+  platform::Surface* BackBufferForButton(const ControlFrame& control) override;
+  platform::Surface* GetBackBufferDC() override;
+  bool HoldsBackControlCopies() const override { return false; }
+  void OnButtonPress(std::int32_t a, std::int32_t b, std::int32_t control_id) override;
+  void OnButtonHover(std::int32_t a, std::int32_t b, std::int32_t control_id) override;
+  void HideHintAndSlideLogo(std::int32_t control_id) override;
+  void FillRangeMenu(std::int32_t menu_kind, std::int32_t item, std::int32_t notification_id) override;
+  void OnButtonRightClick(std::int32_t control_id) override;
+
+  // --- WindowSide ---
+  void ChooseStartScreenText(std::uint32_t ticket, WindowAnswer& answer) override;
+  void ApplyPreparationStep() override;
+  std::uint8_t FindDeviceSlot(const FTRecordDevice& unit, std::uint8_t detail) override;
+  void ForgetUnits() override;
+
+  // --- Window messages ---
+  void OnPaint(const platform::PaintContext& context) override;
+  void OnKeyDown(unsigned virtual_key, unsigned repeat, unsigned flags) override;
+  void OnTimer(unsigned id) override;
+  void OnActivate(bool active) override;
+  void OnClose() override;
+  // A device interface came or went (1 arrival, 3 removal); window thread.
+  void OnDeviceInterfaceChange(const std::string& interface_name, int state);
+
+  // --- Timers and start screen ---
+  void StartIntroTimer(std::int32_t frame, std::int32_t target, std::uint32_t unused, unsigned id);
+  void StartPanelTimer(std::int32_t frame, std::int32_t target, std::uint32_t unused, unsigned id,
+                       std::uint32_t pause_ms);
+  void QueueInfoPanelReveal();
+  void MainButtonsShow();
+  // Before the program's own close requests: a running recording is stopped and the device worker
+  // ends after it; otherwise both workers are asked to end.
+  void StopAcquisition();
+  // The box shown while the graph view prepares a record, into buffer 0 (always in Russian).
+  void DrawPreparingDataBox();
+
+  // The parts of the window that others build hook in here; each may stay empty.
+  struct Parts {
+    // Creates and lays out every control (after the graph view exists).
+    std::function<void(MainWindow&)> CreateMainControls;
+    // Creates the information panel.
+    std::function<void(MainWindow&)> CreateInfoPanel;
+    // Window thread, after each search: reconciles the device slots with the manager's table and
+    // chooses the start page's text; false while busy.
+    std::function<bool(MainWindow&)> ReconcileSlots;
+    // Window thread: the preparation page's pending calibration step.
+    std::function<void(MainWindow&)> PreparationStep;
+    // Window thread: a full record ended a sensor page's measurement.
+    std::function<void(MainWindow&)> EndSensorPageMeasurement;
+    // The start screen's title band and translucent panel, into buffer 0.
+    std::function<void(MainWindow&)> PaintStartTitle;
+    // The information panel's contents into buffer 0, once revealed.
+    std::function<void(MainWindow&)> PaintInfoPanel;
+    // The information panel goes to its start page; returns its picture's size (0 when none).
+    std::function<platform::Size(MainWindow&)> ShowInfoStartPage;
+    // Whether an image button is in its pressed state.
+    std::function<bool(const MainWindow&, std::int32_t)> ButtonPressed;
+    // The channel settings panel has had its first paint.
+    std::function<bool(MainWindow&)> SettingsPanelPainted;
+    // One step of the title's slide; the step ends timer 8 itself when done.
+    std::function<void(MainWindow&)> TitleStep;
+    // One step of the graph view's automatic scroll; it sets timer 10 again, and
+    // ScrollPaintPending, while more steps are due.
+    std::function<void(MainWindow&)> AutoScrollStep;
+  } Hooks;
+
+  // --- State other parts read and write ---
+  ScreenMetrics Metrics;
+  std::uint16_t UiLanguage = kLanguageRussian;
+  std::uint8_t StartupInProgress = 0;
+  std::uint8_t StartScreenDirty = 0;
+  std::uint8_t CurrentTimerId = 0;
+  std::uint8_t PanelMode = 0;
+  std::array<std::uint8_t, 2> LocalPaint{};
+  std::array<std::atomic<std::uint8_t>, 2> Closing{};
+  std::uint8_t FullRepaint = 0;
+  std::uint8_t Reactivated = 0;
+  std::uint8_t BackBuffersReady = 0;
+  std::uint8_t LayoutSuspended = 1;
+  std::uint8_t RevealQueue = 0;
+  std::uint8_t IntroPaintPending = 0;
+  std::uint8_t InfoPanelRevealed = 0;
+  std::uint8_t TitleOnlyPaint = 0;
+  std::uint8_t StartBackgroundComposed = 0;
+  std::uint8_t ForceFullPaint = 0;
+  std::uint8_t BlitToWindow = 0;
+  std::uint8_t FullPaintPending = 0;
+  std::uint8_t InfoPanelOnly = 0;
+  std::uint8_t LibraryBound = 0;
+  std::uint8_t HintShown = 0;
+  // The hint the pointer rests on (1 to 3: the sensor buttons) and the control under the pointer.
+  std::uint8_t HintId = 0;
+  std::int32_t HoveredControlId = 0;
+  std::uint32_t SettingsPanelTicks = 0;
+  // Set by a scroll step, cleared by the paint that follows it.
+  std::uint8_t ScrollPaintPending = 0;
+  std::uint32_t SampleCapacity = 0;
+  platform::WindowRect ClientRect;
+  platform::WindowRect ClientArea;
+  platform::WindowRect PaintArea;
+  platform::WindowRect LastClipRect;
+  platform::WindowRect TopBand;
+  platform::WindowRect BottomBand;
+  std::int64_t PaintStartTick = 0;
+  StartupSettings Settings;
+  std::array<std::uint8_t, 4> IndicatorPanes{};
+
+  std::unique_ptr<DeviceManager> Devices;
+  std::unique_ptr<GraphView> View;
+  std::array<std::unique_ptr<PanelAnimation>, 3> Panels;
+
+  // Back buffers 0 (composition), 1 (saved background) and 3 (cached graph background).
+  platform::Surface& BackBuffer(int index);
+  // The bitmaps by resource id, as loaded by the initialisation.
+  const platform::Surface* Bitmap(int id) const;
+
+  platform::HostServices& Host() { return host_; }
+  platform::HostWindow& Window() { return host_.Window(); }
+
+ private:
+  void InitMainWindow();
+  void ReleaseMainWindowObjects();
+  void StopWorkers();
+  bool BuildBackBuffers();
+  void RefuseDisplayDepth(int depth);
+  void PaintIntro(const platform::PaintContext& context);
+  void DrawIntroPanel(PanelAnimation& intro, std::int32_t frame);
+  void DrawIntroTexts(const platform::WindowRect& area, std::int32_t frame, std::int32_t target);
+  void ComposeStartBackground();
+  void PaintMainScreen(const platform::PaintContext& context);
+  void ShowStartScreenButtons();
+  void FinishIntro();
+  void FinishInfoPanelReveal();
+  void IntroStep();
+  void PanelStep(unsigned id);
+  void FallbackStep(unsigned tick_id);
+  // Ends the timer of `id`; CurrentTimerId is cleared only while it holds that id.
+  void EndStep(unsigned id);
+  void GraphRedrawStep();
+  void HintDelayStep();
+  void SettingsPanelStep();
+  void HintEndStep();
+  void TitleStep();
+  void ShowHint(std::uint32_t lifetime_ms);
+  bool ButtonPressed(std::int32_t id) const;
+  // Sets a main-window timer, never shorter than the core's shortest period.
+  void SetWindowTimer(unsigned id, unsigned period_ms);
+  void KillWindowTimer(unsigned id);
+  void ShowControl(std::int32_t id, bool show);
+  platform::Control* FindControl(std::int32_t id) const;
+  void Copy(platform::Surface& to, const platform::Surface& from, const platform::WindowRect& rect);
+  // Runs `call` on the window thread unless the window has gone or is closing by then.
+  void PostToWindow(std::function<void()> call);
+  std::int64_t NowMs() const;
+
+  platform::HostServices& host_;
+  MainWindowEnvironment environment_;
+  // Queued calls hold a weak copy; once it has expired they do nothing.
+  std::shared_ptr<int> life_ = std::make_shared<int>(0);
+  bool depth_refused_ = false;
+
+  agg_ren renderer0_;
+  agg_ren renderer3_;
+  std::array<CubicSpline, 3> easing_;
+  std::array<platform::Surface, 4> buffers_;
+  std::vector<std::pair<int, platform::Surface>> bitmaps_;
+};

@@ -1,0 +1,277 @@
+// The main window's paint: back buffers, the skip rule, the intro animation and the display-depth check.
+#include "app/main_window.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "platform/cp1251.h"
+#include "platform/gdi.h"
+#include "resources/bitmaps.h"
+#include "resources/string_table.h"
+
+namespace {
+
+constexpr char kDepthMessageRu[] =
+    "Недостаточное качество цветопередачи.   \nДля работы программы необходимо в свойствах\nэкрана установить режим 32 бита.";
+constexpr char kDepthMessageEn[] = "Not enough colors.   \nPlease, set 32bit color mode for display.";
+
+// The intro's stages: the panel fades in until this frame, and its area is restored before this one.
+constexpr std::int32_t kIntroFadeEnd = 45;
+constexpr std::int32_t kIntroRestoreEnd = 41;
+
+rgba8 WithAlpha(rgba8 colour, double alpha) {
+  colour.a = static_cast<std::uint8_t>(std::clamp(alpha, 0.0, 255.0));
+  return colour;
+}
+
+// A colour word 0xAABBGGRR as a colour record.
+rgba8 FromWord(std::uint32_t word) {
+  return rgba8(word & 0xFF, (word >> 8) & 0xFF, (word >> 16) & 0xFF, (word >> 24) & 0xFF);
+}
+
+}  // namespace
+
+std::int64_t MainWindow::NowMs() const { return host_.Window().GetClock().NowMs(); }
+
+void MainWindow::Copy(platform::Surface& to, const platform::Surface& from, const platform::WindowRect& rect) {
+  if (rect.IsEmpty()) return;
+  platform::Blit(to, rect.left, rect.top, rect.Width(), rect.Height(), from, rect.left, rect.top);
+}
+
+void MainWindow::OnPaint(const platform::PaintContext& context) {
+  // 2. A paint the system asked for while a sensor page is being built is dropped.
+  if (PaintIsSkipped(Bytes.InfoScreenActive.load() != 0, Bytes.SensorPagePending.load() != 0, LocalPaint[0] != 0)) {
+    return;
+  }
+  // 3.
+  platform::WindowRect clip = context.clip;
+  if (clip.IsEmpty()) clip = ClientRect;
+  LastClipRect = clip;
+  // 4.
+  if (Bytes.InfoScreenActive.load() != 0 && Reactivated != 0) StartScreenDirty = 1;
+  // 5.
+  Bytes.PaintInProgress = 1;
+  PaintStartTick = NowMs();
+  // 6.
+  if (BackBuffersReady == 0 && !BuildBackBuffers()) {
+    Bytes.PaintInProgress = 0;
+    return;
+  }
+  // 7. A foreign paint of the measurement screen redraws the whole graph.
+  if (LocalPaint[0] == 0 && Bytes.MeasureScreenActive.load() != 0 && View && View->Sweep.GraphScreen.load() != 0) {
+    View->Sweep.FullRedraw = 1;
+  }
+  // 8-9.
+  LocalPaint[0] = 0;
+  if (Reactivated != 0) {
+    ClientRect = Window().ClientRect();
+    TopBand = {ClientRect.left, ClientRect.top, ClientRect.right, 48};
+    BottomBand = {ClientRect.left, ClientRect.bottom - 100, ClientRect.right, ClientRect.bottom};
+    Reactivated = 0;
+  }
+  // 10. The measurement screen's paint belongs to the graph view's painter.
+  const platform::PaintContext clipped{context.target, clip, context.origin};
+  if (StartupInProgress != 0) {
+    PaintIntro(clipped);
+  } else if (Bytes.InfoScreenActive.load() != 0 && Bytes.MeasureScreenActive.load() == 0) {
+    PaintMainScreen(clipped);
+  }
+  // 11. During the close the flag stays, so the worker asks for no further paint.
+  FullRepaint = 0;
+  ScrollPaintPending = 0;
+  if (Closing[0].load() == 0) Bytes.PaintInProgress = 0;
+}
+
+bool MainWindow::BuildBackBuffers() {
+  const int depth = host_.Screen().depth;
+  if (!platform::DisplayDepthSupported(depth)) {
+    RefuseDisplayDepth(depth);
+    return false;
+  }
+  for (int index : {0, 1, 3}) {
+    buffers_[static_cast<std::size_t>(index)] = platform::Surface(Metrics.ScreenWidth, Metrics.ScreenHeight);
+  }
+  BackBuffersReady = 1;
+  renderer0_.Attach(buffers_[0]);
+  renderer3_.Attach(buffers_[3]);
+  renderer0_.CreateAltFont("Verdana", 20, 24, 900);
+  return true;
+}
+
+void MainWindow::RefuseDisplayDepth(int) {
+  // Every later paint tries again until the close takes effect; the message shows once, and not
+  // from inside the paint.
+  if (depth_refused_) return;
+  depth_refused_ = true;
+  if (CurrentTimerId != 0) KillWindowTimer(CurrentTimerId);
+  const std::string text = EnglishUi() ? kDepthMessageEn : kDepthMessageRu;
+  PostToWindow([this, text] {
+    host_.ShowMessage(text, LoadString(kStringTitle, UiLanguage));
+    StopAcquisition();
+    Window().PostClose();
+  });
+}
+
+void MainWindow::DrawPreparingDataBox() {
+  if (BackBuffersReady == 0 || !View) return;
+  const double ui = Metrics.UiScale;
+  const PixelRect& view = View->ViewRect;
+  const double width = std::trunc(ui * 350.0), height = std::trunc(ui * 40.0);
+  PanelRect box{view.Width() / 2 - ui * 70.0, width, view.Height() / 2.0, height};
+  const PanelRect text_at = box;
+  renderer0_.style.highlight = rgba8(90, 90, 90, 255);
+  renderer0_.DrawRoundedPanel(box, PanelStyle{0, 0, 0, 1, 100}, 1.0f, static_cast<float>(ui * 3.0),
+                              rgba8(245, 245, 245, 255), 1.0f);
+  const std::string text = platform::Utf8ToCp1251("Подготовка данных...");
+  renderer0_.DrawTextInBox(text.c_str(), text_at.x + text_at.width / 10.0, text_at.y + text_at.height / 10.0,
+                           text_at.width, text_at.height, 1.0, rgba8(0, 0, 0, 255), nullptr, 0);
+}
+
+void MainWindow::PaintIntro(const platform::PaintContext& context) {
+  if (!Panels[0]) return;
+  PanelAnimation& intro = *Panels[0];
+  const std::int32_t f = intro.Frame;
+  const std::int32_t target = intro.TargetFrame;
+  const platform::WindowRect area = intro.Area;
+  platform::Surface& buffer0 = buffers_[0];
+  platform::Surface& buffer1 = buffers_[1];
+  const platform::WindowRect client = Window().ClientRect();
+
+  if (f == 0) {
+    renderer0_.style.font_weight = 700;
+    renderer0_.style.font_width = Metrics.UiScale * 16.2;
+    renderer0_.style.font_height = Metrics.UiScale * 30.6;
+    renderer0_.ResetFont();
+    // The intro plays over the start background.
+    if (const platform::Surface* background = Bitmap(kStartBackgroundBitmap)) {
+      platform::StretchBlit(buffer0, {0, 0, client.right, client.bottom}, *background, background->Bounds());
+    }
+    Copy(buffer1, buffer0, client);
+    intro.LastTick = intro.FirstTick = NowMs();
+  }
+  if (f < kIntroRestoreEnd) Copy(buffer0, buffer1, area);
+
+  platform::WindowRect shown = area;
+  if (f < kIntroFadeEnd) {
+    DrawIntroPanel(intro, f);
+  } else {
+    // Grow-out: a pale translucent panel widens to the client edges.
+    const std::int32_t d = f - (kIntroFadeEnd - 1);
+    auto grow = [d](int distance) {
+      const int step = d * static_cast<int>(std::sqrt(static_cast<double>(std::max(0, distance))) / 5.0);
+      return step * step;
+    };
+    platform::WindowRect grown{area.left - grow(area.left), area.top - grow(area.top),
+                               area.right + grow(client.right - area.right), area.bottom + grow(client.bottom - area.bottom)};
+    grown = f >= target - 1 ? client : grown.Intersect(client);
+    if (intro.RestorePending != 0) {
+      intro.RestorePending = 0;
+      Copy(buffer1, buffer0, area);
+      Copy(buffer0, buffer1, client);
+    }
+    auto channel = [d](double k) { return static_cast<std::uint8_t>(std::clamp(255.0 - d * k, 0.0, 255.0)); };
+    renderer0_.style.corner_radius = std::max(0.0, (15.0 - 1.5 * d) * Metrics.ScaleY);
+    renderer0_.style.highlight = rgba8(channel(27.6), channel(27.2), channel(11.8), 0x19);
+    PanelRect rect{static_cast<double>(grown.left), static_cast<double>(grown.Width()),
+                   static_cast<double>(grown.top), static_cast<double>(grown.Height())};
+    renderer0_.DrawRoundedPanel(rect, PanelStyle{0, 0, 0, 1, 100}, 1.0f, 1.0f,
+                                rgba8(channel(27.6), channel(27.2), channel(11.8), 0x19), 1.0f);
+    shown = grown;
+  }
+  const platform::Surface& source = f >= target - 1 && f >= kIntroFadeEnd ? buffer1 : buffer0;
+  // The first frame shows the whole background the intro plays over.
+  if (f == 0) shown = shown.Union(context.clip);
+  Copy(context.target, source, shown.Intersect(client));
+}
+
+void MainWindow::DrawIntroPanel(PanelAnimation& intro, std::int32_t f) {
+  const platform::WindowRect a = intro.Area;
+  const double ui = Metrics.UiScale;
+  const double t = intro.TargetFrame - 10;  // this stage's own target
+  const double fade = std::min(1.0, f / (t - 1.0 - t / 2.3));
+
+  // a. The panel.
+  const rgba8 panel = FromWord(0xFF641414);
+  renderer0_.style.corner_radius = Metrics.ScaleY * 15.0;
+  renderer0_.style.highlight = WithAlpha(panel, fade * 255.0);
+  PanelRect rect{static_cast<double>(a.left), static_cast<double>(a.Width()), static_cast<double>(a.top),
+                 static_cast<double>(a.Height())};
+  renderer0_.DrawRoundedPanel(rect, PanelStyle{0, 0, 0, 1, 100}, 1.0f, 2.0f, WithAlpha(panel, fade * 155.0),
+                              static_cast<float>(fade));
+
+  // b. The measuring grid, shaded from dark blue towards white.
+  if (f >= t / 4.0) {
+    auto& raster = renderer0_.Rasterizer();
+    raster.reset();
+    const float width = static_cast<float>(std::trunc(2.0 * ui));
+    const double x0 = a.left + ui * 155.0;
+    const double step_x = (a.right - x0) / 7.18;
+    for (int i = 0; i < 8; ++i) {
+      const double x = x0 + i * step_x;
+      renderer0_.DrawLineRgba({x, static_cast<double>(a.top), x, static_cast<double>(a.bottom)}, rgba8(0, 0, 150, 255), width);
+    }
+    const double y1 = a.bottom - ui * 50.0;
+    for (int i = 0; i < 6; ++i) {
+      const double y = a.top + (y1 - a.top) * i / 5.0;
+      renderer0_.DrawLineRgba({static_cast<double>(a.left), y, static_cast<double>(a.right), y}, rgba8(0, 0, 150, 255), width);
+    }
+    renderer0_.style.gradient1 = rgba8(255, 255, 255, static_cast<std::uint8_t>(fade * 255.0));
+    renderer0_.style.gradient2 = rgba8(0, 0, 150, static_cast<std::uint8_t>(fade * 255.0));
+    renderer0_.style.gradient_length = 5.0 * std::max(1, intro.PanelGradientWidth);
+    renderer0_.FillGradient(intro.PanelGradientFactor, static_cast<float>(-a.left * intro.PanelGradientFactor),
+                            easing_[0]);
+    raster.reset();
+  }
+
+  // c. The wave: its end slides right with the eased progress; its amplitude grows with the
+  // distance from the panel's left edge.
+  interactive_polygon* wave = renderer0_.Polygon(3);
+  if (wave != nullptr && wave->num_points() > 1) {
+    const double progress = easing_[2].Evaluate(std::clamp(f / (t - 1.0), 0.0, 1.0));
+    const double span = std::max(0.0, (a.Width() - ui * 32.0) * progress);
+    const double middle = a.top + a.Height() * 0.45;
+    const std::uint32_t n = wave->num_points();
+    for (std::uint32_t i = 0; i < n; ++i) {
+      const double x = a.left + span * i / (n - 1);
+      wave->xn(i) = x;
+      wave->yn(i) = middle - (x - a.left) / 6.0 * std::sin(i * 4.0 * std::numbers::pi / (n - 1) + f * 0.35);
+    }
+    auto& raster = renderer0_.Rasterizer();
+    raster.reset();
+    const std::uint8_t alpha = static_cast<std::uint8_t>(fade * 255.0);
+    renderer0_.DrawSplineShape(rgba8(195, 35, 35, alpha), static_cast<float>(ui * 5.0), 0);
+    renderer0_.style.gradient1 = rgba8(255, 255, 255, alpha);
+    renderer0_.style.gradient2 = rgba8(195, 35, 35, alpha);
+    renderer0_.style.gradient_length = std::max(1, intro.WaveGradientWidth);
+    renderer0_.FillGradient(intro.WaveGradientFactor, static_cast<float>(-a.left * intro.WaveGradientFactor),
+                            easing_[1]);
+    raster.reset();
+  }
+
+  // d. The texts.
+  if (f >= t / 3.0) DrawIntroTexts(a, f, intro.TargetFrame);
+}
+
+void MainWindow::DrawIntroTexts(const platform::WindowRect& a, std::int32_t f, std::int32_t target) {
+  const double ui = Metrics.UiScale;
+  const double start = (target - 10) / 3.0;
+  const double level = std::clamp((f - start) / std::max(1.0, (kIntroFadeEnd - 1) - start), 0.0, 1.0);
+  struct Placed {
+    int Id;
+    double X;
+    double Y;
+  };
+  const Placed texts[] = {{kStringMaker, a.left + ui * 10.0, a.top + ui * 3.0},
+                          {kStringNameFirst, a.left + ui * 10.0, a.bottom - ui * 70.0},
+                          {kStringNameSecond, a.left + ui * 90.0, a.bottom - ui * 45.0}};
+  const double box_w = a.Width(), box_h = ui * 40.0;
+  for (const Placed& text : texts) {
+    const std::string line = platform::Utf8ToCp1251(LoadString(text.Id, UiLanguage));
+    const double scale = 1.0;
+    renderer0_.DrawTextInBox(line.c_str(), text.X + 2, text.Y + 2, box_w, box_h, scale,
+                             rgba8(0, 0, 0, static_cast<std::uint8_t>(level * 128.0)), nullptr, 0);
+    renderer0_.DrawTextInBox(line.c_str(), text.X, text.Y, box_w, box_h, scale,
+                             rgba8(255, 255, 255, static_cast<std::uint8_t>(level * 255.0)), nullptr, 0);
+  }
+}

@@ -1,0 +1,137 @@
+// The start screen: its background composed once, its paint from two back buffers, its button set, Escape and activation.
+#include "app/main_window.h"
+
+#include <array>
+
+#include "platform/gdi.h"
+#include "platform/window_events.h"
+#include "resources/bitmaps.h"
+
+namespace {
+
+// The "Measurements" button; the information panel's place is derived from it.
+constexpr std::int32_t kMeasurementsButton = 75172;
+
+// The start screen's button set: shown, then hidden.
+constexpr std::array<std::int32_t, 2> kStartShown = {75169, 75167};
+constexpr std::array<std::int32_t, 30> kStartHidden = {
+    75004, 74999, 75049, 75010, 75011, 75012, 75050, 75051, 75186, 75163, 75164, 75165, 75166, 75173, 75174, 75175,
+    75038, 75039, 75040, 75041, 75042, 75016, 75045, 75046, 75037, 75013, 75014, 75003, 75001, kSettingsPanelId};
+
+}  // namespace
+
+platform::Control* MainWindow::FindControl(std::int32_t id) const {
+  for (platform::Control* control : host_.Window().Controls()) {
+    if (control->Id() == id) return control;
+  }
+  return nullptr;
+}
+
+void MainWindow::ShowControl(std::int32_t id, bool show) {
+  if (platform::Control* control = FindControl(id)) show ? control->Show() : control->Hide();
+}
+
+void MainWindow::ComposeStartBackground() {
+  if (StartBackgroundComposed != 0) return;
+  platform::Surface& a = buffers_[0];
+  platform::Surface& b = buffers_[1];
+  // 1. The background picture over the whole client area of buffer B.
+  ClientArea = Window().ClientRect();
+  if (const platform::Surface* background = Bitmap(kStartBackgroundBitmap)) {
+    platform::StretchBlit(b, {0, 0, ClientArea.right, ClientArea.bottom}, *background, background->Bounds());
+  }
+  // 3. Buffer A starts as the background.
+  Copy(a, b, ClientArea);
+  // 4. The information panel's regions, from the "Measurements" button's place.
+  PanelAnimation& panel = *Panels[1];
+  if (const platform::Control* button = FindControl(kMeasurementsButton)) {
+    const platform::WindowRect r = button->Rect();
+    const float sx = Metrics.ScaleX, sy = Metrics.ScaleY;
+    auto x = [sx](float v) { return static_cast<int>(v * sx); };
+    auto y = [sy](float v) { return static_cast<int>(v * sy); };
+    const int bottom_margin = Metrics.WideScreen ? (Metrics.AspectRatio >= 1.5f ? 70 : 100) : 110;
+    panel.Area.left = r.right - r.Width() / 2;
+    panel.Area.top = r.top + r.Height() / 2;
+    panel.Area.right = panel.Area.left + x(900);
+    panel.Area.bottom = ClientArea.bottom - y(static_cast<float>(bottom_margin));
+    panel.ContentArea = {r.right + x(40), panel.Area.top + y(15), panel.Area.right - x(10), panel.Area.bottom - y(15)};
+    panel.InnerArea = {r.right, panel.Area.top + y(15), panel.Area.right - x(15), panel.Area.bottom - y(15)};
+    panel.SlideArea = {panel.Area.left - x(30), panel.Area.top - y(30), panel.Area.right + x(30),
+                       panel.Area.bottom + y(30)};
+  }
+  // 7. The reveal of the information panel follows.
+  StartBackgroundComposed = 1;
+  StartPanelTimer(0, 1, 1000, kTimerPanelSlide, 1);
+  // 8.
+  const double nodes_x[] = {0.0, 0.5, 1.0};
+  const double nodes_y[] = {0.0, 0.5, 1.0};
+  renderer0_.profile_a.Build(nodes_x, nodes_y, 3);
+}
+
+void MainWindow::PaintMainScreen(const platform::PaintContext& context) {
+  platform::Surface& a = buffers_[0];
+  platform::Surface& b = buffers_[1];
+  // 1.
+  ClientArea = Window().ClientRect();
+  ComposeStartBackground();
+  // 2.
+  if (ForceFullPaint != 0) {
+    PaintArea = ClientArea;
+    InfoPanelOnly = 0;
+    BlitToWindow = 1;
+  }
+  if (FullPaintPending != 0) InfoPanelOnly = 0;
+  // 3.
+  if (TitleOnlyPaint != 0) {
+    TitleOnlyPaint = 0;
+  } else {
+    if (StartScreenDirty != 0) {
+      Copy(a, b, PaintArea);
+      StartScreenDirty = 0;
+    }
+    if (Panels[1]->ContentShown != 0 && Hooks.PaintInfoPanel) Hooks.PaintInfoPanel(*this);
+  }
+  // 4.
+  if (InfoPanelOnly == 0 && Hooks.PaintStartTitle) Hooks.PaintStartTitle(*this);
+  // 5. Only what this paint covers goes to the window.
+  if (BlitToWindow != 0) Copy(context.target, a, PaintArea.Intersect(context.clip));
+  // 6.
+  FullPaintPending = 0;
+  if (Bytes.SensorPageOpening.load() == 0) Bytes.SensorPagePending = 0;
+}
+
+void MainWindow::ShowStartScreenButtons() {
+  if (Panels[1]->ContentShown != 0) {
+    for (std::int32_t id : {75172, 75171, 75185}) ShowControl(id, true);
+  }
+  for (std::int32_t id : kStartHidden) ShowControl(id, false);
+  for (std::int32_t id : kStartShown) ShowControl(id, true);
+}
+
+void MainWindow::MainButtonsShow() {
+  if (PanelMode != 0) PanelMode = 0;
+  ShowStartScreenButtons();
+  StartScreenDirty = 1;
+  ForceFullPaint = 1;
+  FullPaintPending = 0;
+  InfoPanelOnly = 0;
+  TitleOnlyPaint = 0;
+  InvalidateLocal(ClientArea.IsEmpty() ? Window().ClientRect() : ClientArea);
+}
+
+void MainWindow::OnKeyDown(unsigned virtual_key, unsigned, unsigned) {
+  // On the start and sensor pages Escape ends the program; the measurement screen's keys are its own.
+  if (virtual_key == platform::key::kEscape && Bytes.InfoScreenActive.load() != 0) {
+    StopAcquisition();
+    Window().PostClose();
+  }
+}
+
+void MainWindow::OnActivate(bool) {
+  if (Closing[1].load() != 0) return;
+  Reactivated = 1;
+  if (!(View && Bytes.MeasureScreenActive.load() != 0)) StartScreenDirty = 1;
+  LocalPaint = {1, 1};
+  FullRepaint = 1;
+  Window().Invalidate(ClientRect.IsEmpty() ? Window().ClientRect() : ClientRect);
+}

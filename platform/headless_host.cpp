@@ -1,0 +1,23 @@
+// A host without a display: the window core over a chosen screen, messages recorded, for tests and benchmarks.
+#include "platform/headless_host.h"
+
+#include <chrono>
+#include <thread>
+
+namespace platform {
+
+void HeadlessHost::Pump() {
+  window_.DrainQueue();
+  window_.RunDueTimers();
+  window_.UpdateNow();
+}
+
+int HeadlessHost::RunEventLoop() {
+  while (!window_.IsClosed()) {
+    Pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,48 @@
+// A host without a display: the window core over a chosen screen, messages recorded, for tests and benchmarks.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/host_services.h"
+#include "platform/window_core.h"
+
+namespace platform {
+
+class HeadlessHost final : public HostServices {
+ public:
+  // The calling thread becomes the window thread.
+  HeadlessHost(ScreenInfo screen, const Clock& clock) : screen_(screen), window_(screen.width, screen.height, clock) {}
+
+  bool SetDeviceArrivalHandler(DeviceArrivalHandler handler) override {
+    ArrivalHandler = std::move(handler);
+    return true;
+  }
+  HostWindow& Window() override { return window_; }
+  void SetWindowTitle(std::string_view title) override { Title = title; }
+  void ShowWindow() override {}
+  // Drains the queue, runs due timers and paints until the window has gone; returns 0.
+  int RunEventLoop() override;
+  void ShowMessage(std::string_view text, std::string_view) override { Messages.emplace_back(text); }
+  std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest&) override { return std::nullopt; }
+  bool OpenAddress(std::string_view) override { return false; }
+  bool UserLocaleIsRussian() const override { return LocaleRussian; }
+  ScreenInfo Screen() const override { return screen_; }
+  std::string CommandLine() const override { return Arguments; }
+
+  // One pass of the loop: queued calls, due timers, then the paint.
+  void Pump();
+
+  bool LocaleRussian = true;
+  std::string Arguments;
+  std::string Title;
+  std::vector<std::string> Messages;
+  DeviceArrivalHandler ArrivalHandler;
+
+ private:
+  ScreenInfo screen_;
+  HostWindow window_;
+};
+
+}  // namespace platform

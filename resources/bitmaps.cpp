@@ -1,0 +1,333 @@
+// The program's bitmaps by resource id, each drawn in code at load time.
+#include "resources/bitmaps.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "acquisition/sensor_identification.h"
+#include "channels/sensor_kind_table.h"
+#include "platform/gdi.h"
+
+using platform::Brush;
+using platform::Colour;
+using platform::Font;
+using platform::Pen;
+using platform::Rect;
+using platform::Surface;
+
+namespace {
+
+enum class Picture {
+  StartBackground,  // a calm blue gradient with faint measuring grid and a curve
+  Computer,         // a monitor showing a graph
+  StartPicture,     // a laptop with a sensor plugged in
+  HelpPicture,      // a question mark in a speech bubble
+  Composition,      // a sensor beside a graph card
+  Strip,            // a vertical shading strip
+  ArrowLeft,        // small arrows
+  ArrowRight,
+  Leads,            // a sensor box with two measuring leads and clips
+  Circuit,          // the voltage sensor across a battery
+  Rod,              // a temperature probe
+  Electrode,        // a glass electrode
+  ElectrodeInBeaker,
+  Gauge,            // a sensor box with a dial
+  Axes,             // a sensor box with three axis arrows
+  Box,              // a sensor box with its quantity
+};
+
+struct BitmapRow {
+  int Id;
+  int Width;
+  int Height;
+  Picture Kind;
+  std::uint16_t SensorCode;  // the kind whose symbol and unit the picture carries
+};
+
+constexpr BitmapRow kBitmaps[] = {
+    {50057, 640, 480, Picture::StartBackground, 0}, {50058, 640, 240, Picture::Computer, 0},
+    {50064, 365, 240, Picture::StartPicture, 0},    {50065, 180, 173, Picture::HelpPicture, 0},
+    {50075, 200, 200, Picture::Composition, 0},     {50059, 2, 28, Picture::Strip, 0},
+    {50060, 2, 147, Picture::Strip, 0},             {50078, 32, 20, Picture::ArrowLeft, 0},
+    {50079, 32, 20, Picture::ArrowRight, 0},        {50062, 504, 240, Picture::Leads, 0},
+    {50085, 504, 240, Picture::Box, 27},            {50063, 365, 240, Picture::Circuit, 0},
+    {50067, 365, 240, Picture::ElectrodeInBeaker, 6}, {50074, 365, 240, Picture::ElectrodeInBeaker, 5},
+    {50096, 365, 240, Picture::Axes, 7},            {50097, 365, 240, Picture::Axes, 8},
+    {50068, 640, 240, Picture::Box, 0},             {50069, 640, 240, Picture::Rod, 4},
+    {50070, 640, 240, Picture::Rod, 3},             {50071, 640, 240, Picture::Rod, 1},
+    {50072, 640, 240, Picture::Box, 14},            {50073, 640, 240, Picture::Electrode, 6},
+    {50076, 640, 240, Picture::Electrode, 5},       {50077, 640, 240, Picture::Leads, 11},
+    {50080, 640, 240, Picture::Gauge, 24},          {50081, 640, 240, Picture::Gauge, 12},
+    {50082, 640, 240, Picture::Box, 34},            {50083, 640, 240, Picture::Box, 35},
+    {50084, 640, 240, Picture::Box, 32},            {50086, 640, 240, Picture::Box, 37},
+    {50087, 640, 240, Picture::Box, 39},            {50088, 640, 240, Picture::Box, 40},
+    {50089, 640, 240, Picture::Box, 41},            {50090, 640, 240, Picture::Box, 43},
+    {50091, 640, 240, Picture::Box, 44},            {50092, 640, 240, Picture::Box, 38},
+    {50093, 640, 240, Picture::Box, 45},            {50094, 640, 240, Picture::Box, 28},
+    {50095, 640, 240, Picture::Axes, 7},            {50098, 640, 240, Picture::Axes, 8},
+    {50099, 640, 240, Picture::Box, 64},            {50100, 640, 240, Picture::Gauge, 74},
+    {50101, 640, 240, Picture::Box, 53},            {50102, 640, 240, Picture::Box, 78},
+    {50103, 640, 240, Picture::Box, 77},            {50104, 640, 240, Picture::Box, 73},
+    {50105, 640, 240, Picture::Box, 83},
+};
+
+constexpr Colour kInk{40, 40, 50, 255};
+constexpr Colour kUnitBody{235, 200, 60, 255};
+constexpr Colour kCable{60, 60, 70, 255};
+
+Colour Mix(Colour a, Colour b, double t) {
+  auto m = [t](std::uint8_t x, std::uint8_t y) { return static_cast<std::uint8_t>(x + (y - x) * t); };
+  return {m(a.r, b.r), m(a.g, b.g), m(a.b, b.b), 255};
+}
+
+void VerticalGradient(Surface& s, Colour top, Colour bottom) {
+  const int h = std::max(1, s.Height() - 1);
+  for (int y = 0; y < s.Height(); ++y) {
+    platform::FillRect(s, {0, y, s.Width(), y + 1}, Brush{Mix(top, bottom, static_cast<double>(y) / h)});
+  }
+}
+
+Pen Line(Colour c, int width) { return Pen{c, width}; }
+
+// The unit every sensor picture shows: a rounded yellow case with the USB cable leaving left.
+Rect DrawUnit(Surface& s, int x, int y, int w, int h) {
+  platform::DrawLine(s, 0, y + h / 2, x, y + h / 2, Line(kCable, std::max(2, h / 12)));
+  const Rect body{x, y, x + w, y + h};
+  platform::DrawRoundRect(s, body, h / 3, h / 3, Line(kInk, 2), Brush{kUnitBody});
+  platform::FillRect(s, {x + w / 8, y + h / 4, x + w / 8 + h / 5, y + h / 4 + h / 5}, Brush{Colour{60, 190, 80, 255}});
+  return body;
+}
+
+void Label(Surface& s, int x, int y, std::string_view text, int height, Colour colour = kInk) {
+  platform::DrawText(s, x, y, text, Font{"Arial", height, 0, 700}, colour);
+}
+
+// The quantity's symbol and unit, for the kinds that have a row of their own.
+std::string QuantityOf(std::uint16_t code) {
+  const SensorKindRow& row = SensorKindRowFor(code);
+  if (row.Kind != code && row.AlsoKind != code) return {};
+  std::string text(row.Symbol.Ru);
+  if (!row.Unit.Ru.empty()) text += ", " + std::string(row.Unit.Ru);
+  return text;
+}
+
+// The sensor's name as its unit shows it (the bitmaps exist in Russian only). Several units share
+// kind 0; its pictures show the voltage sensor, which the other kinds fall back to.
+const SensorNames* NamesOf(std::uint16_t code) {
+  for (const SensorKeyEntry& entry : SensorKeyTable()) {
+    if (entry.SensorCode != code) continue;
+    const SensorNames& names = SensorNamesOf(entry);
+    if (code != 0 || names.Line1Ru.find("напряжения") != std::string_view::npos) return &names;
+  }
+  return nullptr;
+}
+
+void DrawPlot(Surface& s, const Rect& r, Colour line) {
+  platform::DrawRectangle(s, r, Line(Colour{90, 90, 110, 255}, 1), Brush{Colour{250, 250, 255, 255}});
+  for (int i = 1; i < 4; ++i) {
+    const int gy = r.top + r.Height() * i / 4;
+    platform::DrawLine(s, r.left, gy, r.right - 1, gy, Line(Colour{210, 210, 225, 255}, 1));
+  }
+  int px = r.left, py = r.top + r.Height() / 2;
+  for (int x = r.left; x < r.right; x += 3) {
+    const double t = static_cast<double>(x - r.left) / std::max(1, r.Width());
+    const int y = r.top + static_cast<int>(r.Height() * (0.5 - 0.35 * std::sin(t * 9.0) * (1.0 - 0.5 * t)));
+    platform::DrawLine(s, px, py, x, y, Line(line, 2));
+    px = x, py = y;
+  }
+}
+
+void DrawSensor(Surface& s, Picture kind, std::uint16_t code) {
+  VerticalGradient(s, Colour{250, 250, 252, 255}, Colour{215, 222, 235, 255});
+  const int w = s.Width(), h = s.Height();
+  const int uw = w * 2 / 7, uh = h / 3;
+  const Rect unit = DrawUnit(s, w / 10, h / 3, uw, uh);
+  const int mid = unit.top + uh / 2;
+  const int lx = unit.right;
+  switch (kind) {
+    case Picture::Leads:
+    case Picture::Circuit: {
+      const Colour red{200, 30, 30, 255}, black{30, 30, 30, 255};
+      platform::DrawLine(s, lx, mid - 10, w * 3 / 4, h / 5, Line(red, 4));
+      platform::DrawLine(s, lx, mid + 10, w * 3 / 4, h * 4 / 5, Line(black, 4));
+      platform::DrawRectangle(s, {w * 3 / 4, h / 5 - 8, w * 3 / 4 + 30, h / 5 + 8}, Line(kInk, 1), Brush{red});
+      platform::DrawRectangle(s, {w * 3 / 4, h * 4 / 5 - 8, w * 3 / 4 + 30, h * 4 / 5 + 8}, Line(kInk, 1), Brush{black});
+      if (kind == Picture::Circuit) {
+        const Rect cell{w * 3 / 4 + 40, h / 5 - 10, w * 3 / 4 + 75, h * 4 / 5 + 10};
+        platform::DrawRectangle(s, cell, Line(kInk, 2), Brush{Colour{90, 140, 220, 255}});
+        Label(s, cell.left + 8, cell.top + 4, "+", 20, Colour{255, 255, 255, 255});
+      }
+      break;
+    }
+    case Picture::Rod: {
+      platform::DrawLine(s, lx, mid, lx + w / 8, mid, Line(kCable, 5));
+      const Rect handle{lx + w / 8, mid - 14, lx + w / 8 + w / 10, mid + 14};
+      platform::DrawRoundRect(s, handle, 10, 10, Line(kInk, 2), Brush{Colour{70, 70, 80, 255}});
+      platform::DrawRectangle(s, {handle.right, mid - 5, w * 9 / 10, mid + 5}, Line(kInk, 1),
+                              Brush{Colour{200, 205, 215, 255}});
+      break;
+    }
+    case Picture::Electrode:
+    case Picture::ElectrodeInBeaker: {
+      const int ex = std::min(w - 40, lx + w / 4);
+      platform::DrawLine(s, lx, mid, ex, h / 8, Line(kCable, 5));
+      if (kind == Picture::ElectrodeInBeaker) {
+        const Rect beaker{ex - 45, h / 2, ex + 45, h - 12};
+        platform::DrawRectangle(s, {beaker.left, beaker.top + 25, beaker.right, beaker.bottom},
+                                Pen{Colour{}, 0, true}, Brush{Colour{170, 210, 245, 255}});
+        platform::DrawRectangle(s, beaker, Line(kInk, 2), Brush{Colour{}, true});
+      }
+      platform::DrawRectangle(s, {ex - 9, h / 8, ex + 9, h * 3 / 4}, Line(kInk, 2), Brush{Colour{225, 240, 250, 255}});
+      platform::DrawEllipse(s, {ex - 14, h * 3 / 4 - 8, ex + 14, h * 3 / 4 + 20}, Line(kInk, 2),
+                            Brush{Colour{225, 240, 250, 255}});
+      break;
+    }
+    case Picture::Gauge: {
+      const int r = std::min(h / 3, w / 8);
+      const int cx = std::min(w - r - 10, lx + w / 4), cy = mid;
+      platform::DrawLine(s, lx, mid, cx - r, cy, Line(kCable, 5));
+      platform::DrawEllipse(s, {cx - r, cy - r, cx + r, cy + r}, Line(kInk, 3), Brush{Colour{255, 255, 255, 255}});
+      platform::DrawLine(s, cx, cy, cx + r * 2 / 3, cy - r / 2, Line(Colour{200, 30, 30, 255}, 3));
+      break;
+    }
+    case Picture::Axes: {
+      const int ox = lx + w / 8, oy = mid;
+      const int len = std::min(h / 3, w / 6);
+      platform::DrawLine(s, lx, mid, ox, oy, Line(kCable, 3));
+      platform::DrawLine(s, ox, oy, ox + len, oy, Line(Colour{200, 30, 30, 255}, 4));
+      platform::DrawLine(s, ox, oy, ox, oy - len, Line(Colour{30, 150, 40, 255}, 4));
+      platform::DrawLine(s, ox, oy, ox - len / 2, oy + len / 2, Line(Colour{30, 60, 200, 255}, 4));
+      Label(s, ox + len + 4, oy - 10, "X", 18);
+      Label(s, ox - 6, oy - len - 24, "Y", 18);
+      Label(s, ox - len / 2 - 18, oy + len / 2 - 4, "Z", 18);
+      break;
+    }
+    default:
+      break;
+  }
+  Label(s, unit.left + uw / 3, unit.top + uh / 4, QuantityOf(code), std::max(12, uh / 3));
+  if (const SensorNames* names = NamesOf(code)) {
+    const int size = std::max(12, h / 12);
+    Label(s, 12, h - 2 * size - 14, names->Line1Ru, size);
+    if (!names->Line2Ru.empty()) Label(s, 12, h - size - 10, names->Line2Ru, size);
+  }
+}
+
+void DrawStartBackground(Surface& s) {
+  VerticalGradient(s, Colour{30, 70, 130, 255}, Colour{150, 195, 235, 255});
+  const int w = s.Width(), h = s.Height();
+  for (int x = 0; x < w; x += 32) platform::DrawLine(s, x, 0, x, h - 1, Line(Colour{90, 130, 185, 255}, 1));
+  for (int y = 0; y < h; y += 32) platform::DrawLine(s, 0, y, w - 1, y, Line(Colour{90, 130, 185, 255}, 1));
+  int px = 0, py = h * 2 / 3;
+  for (int x = 0; x < w; x += 4) {
+    const int y = h * 2 / 3 + static_cast<int>(h / 10.0 * std::sin(x / 55.0) * std::exp(-x / 700.0));
+    platform::DrawLine(s, px, py, x, y, Line(Colour{235, 245, 255, 255}, 2));
+    px = x, py = y;
+  }
+}
+
+// Fills a convex polygon row by row: each row spans between the edges that cross its centre.
+void FillConvex(Surface& s, std::initializer_list<std::pair<double, double>> corners, Colour colour) {
+  const std::vector<std::pair<double, double>> p(corners);
+  double top = p[0].second, bottom = p[0].second;
+  for (const auto& c : p) top = std::min(top, c.second), bottom = std::max(bottom, c.second);
+  for (int y = static_cast<int>(top); y <= static_cast<int>(bottom); ++y) {
+    const double cy = y + 0.5;
+    double left = 1e9, right = -1e9;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+      const auto& [x0, y0] = p[i];
+      const auto& [x1, y1] = p[(i + 1) % p.size()];
+      if ((cy < std::min(y0, y1)) || (cy > std::max(y0, y1)) || y0 == y1) continue;
+      const double x = x0 + (cy - y0) * (x1 - x0) / (y1 - y0);
+      left = std::min(left, x), right = std::max(right, x);
+    }
+    if (left < right) platform::FillRect(s, {static_cast<int>(left + 0.5), y, static_cast<int>(right + 0.5), y + 1}, Brush{colour});
+  }
+}
+
+// A monitor seen from the left: its screen is the quadrilateral the information panel lights and
+// draws the live graph on, (393, 24), (601, 32), (592, 163), (386, 147); the sensor waits on the desk.
+void DrawComputer(Surface& s) {
+  VerticalGradient(s, Colour{245, 245, 250, 255}, Colour{210, 215, 230, 255});
+  const Colour bezel{55, 60, 72, 255}, edge{95, 100, 115, 255}, stand{120, 124, 135, 255};
+  // Desk line, stand and foot.
+  platform::FillRect(s, {0, 214, s.Width(), 216}, Brush{Colour{190, 196, 212, 255}});
+  FillConvex(s, {{478, 150}, {500, 152}, {506, 205}, {480, 205}}, stand);
+  FillConvex(s, {{430, 203}, {560, 203}, {575, 216}, {418, 216}}, edge);
+  // The case's side, then its face around the screen.
+  FillConvex(s, {{372, 14}, {383, 9}, {377, 160}, {366, 158}}, edge);
+  FillConvex(s, {{383, 9}, {612, 20}, {603, 176}, {377, 160}}, bezel);
+  FillConvex(s, {{393, 24}, {601, 32}, {592, 163}, {386, 147}}, Colour{22, 26, 34, 255});
+  // A little glare across the dark screen.
+  FillConvex(s, {{393, 24}, {450, 26}, {418, 151}, {388, 148}}, Colour{34, 39, 50, 255});
+  platform::FillRect(s, {485, 168, 495, 171}, Brush{Colour{80, 200, 110, 255}});
+  // The sensor unit on the desk, its cable running to the computer.
+  const Rect unit = DrawUnit(s, 40, 150, 150, 48);
+  platform::DrawLine(s, unit.right, unit.top + 24, 366, 150, Line(kCable, 4));
+  // A keyboard in front.
+  FillConvex(s, {{250, 222}, {470, 222}, {490, 238}, {232, 238}}, Colour{170, 175, 188, 255});
+  for (int row = 0; row < 3; ++row) {
+    platform::FillRect(s, {256 + row * 3, 225 + row * 4, 470 + row * 4, 226 + row * 4}, Brush{Colour{140, 145, 160, 255}});
+  }
+}
+
+void DrawStartPicture(Surface& s) {
+  VerticalGradient(s, Colour{250, 250, 252, 255}, Colour{220, 225, 240, 255});
+  const int w = s.Width(), h = s.Height();
+  const Rect lid{w / 3, h / 8, w - 20, h * 2 / 3};
+  platform::DrawRoundRect(s, lid, 10, 10, Line(kInk, 3), Brush{Colour{50, 55, 65, 255}});
+  DrawPlot(s, {lid.left + 8, lid.top + 8, lid.right - 8, lid.bottom - 8}, Colour{30, 80, 200, 255});
+  platform::DrawRectangle(s, {lid.left - 20, lid.bottom, lid.right + 10, lid.bottom + 14}, Line(kInk, 2),
+                          Brush{Colour{160, 165, 175, 255}});
+  DrawUnit(s, 10, h * 2 / 3, w / 4, h / 6);
+  platform::DrawLine(s, 10 + w / 4, h * 2 / 3 + h / 12, lid.left - 20, lid.bottom + 7, Line(kCable, 3));
+}
+
+void DrawHelpPicture(Surface& s) {
+  s.Fill(Colour{0, 0, 0, 0});
+  const int w = s.Width(), h = s.Height();
+  platform::DrawEllipse(s, {8, 8, w - 8, h - 30}, Line(Colour{30, 60, 140, 255}, 4), Brush{Colour{120, 170, 240, 255}});
+  platform::DrawLine(s, w / 3, h - 40, w / 5, h - 8, Line(Colour{30, 60, 140, 255}, 6));
+  Label(s, w / 2 - h / 8, h / 6, "?", h / 2, Colour{255, 255, 255, 255});
+}
+
+void DrawComposition(Surface& s) {
+  VerticalGradient(s, Colour{250, 250, 252, 255}, Colour{220, 225, 240, 255});
+  const int w = s.Width(), h = s.Height();
+  DrawPlot(s, {w / 3, h / 8, w - 10, h / 2}, Colour{220, 30, 30, 255});
+  DrawUnit(s, 10, h * 5 / 8, w / 2, h / 5);
+}
+
+void DrawArrow(Surface& s, bool right) {
+  s.Fill(Colour{230, 230, 235, 255});
+  const int w = s.Width(), h = s.Height();
+  const int tip = right ? w - 4 : 4, tail = right ? 4 : w - 4, head = right ? w - 12 : 12;
+  const Pen pen = Line(kInk, 3);
+  platform::DrawLine(s, tail, h / 2, tip, h / 2, pen);
+  platform::DrawLine(s, head, 3, tip, h / 2, pen);
+  platform::DrawLine(s, head, h - 4, tip, h / 2, pen);
+}
+
+}  // namespace
+
+Surface LoadBitmapResource(int id) {
+  const auto row = std::ranges::find(kBitmaps, id, &BitmapRow::Id);
+  if (row == std::end(kBitmaps)) return {};
+  Surface s(row->Width, row->Height);
+  switch (row->Kind) {
+    case Picture::StartBackground: DrawStartBackground(s); break;
+    case Picture::Computer: DrawComputer(s); break;
+    case Picture::StartPicture: DrawStartPicture(s); break;
+    case Picture::HelpPicture: DrawHelpPicture(s); break;
+    case Picture::Composition: DrawComposition(s); break;
+    case Picture::Strip: VerticalGradient(s, Colour{225, 228, 236, 255}, Colour{180, 186, 200, 255}); break;
+    case Picture::ArrowLeft: DrawArrow(s, false); break;
+    case Picture::ArrowRight: DrawArrow(s, true); break;
+    default: DrawSensor(s, row->Kind, row->SensorCode); break;
+  }
+  return s;
+}

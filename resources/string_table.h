@@ -1,0 +1,14 @@
+// The program's string table: texts by string id in Russian and English.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+// Ids of the window title and the intro's texts.
+inline constexpr int kStringTitle = 170;
+inline constexpr int kStringMaker = 180;
+inline constexpr int kStringNameFirst = 181;
+inline constexpr int kStringNameSecond = 182;
+
+// The text of `id` in the language (1049 Russian, anything else English); empty for an unknown id.
+std::string_view LoadString(int id, std::uint16_t language);

@@ -1,0 +1,80 @@
+// The intro rendered headless at two screen sizes in both languages, written to PNG and probed.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app_test_support.h"
+#include "platform/png_writer.h"
+
+namespace {
+
+using apptest::Rig;
+
+int Difference(platform::Colour a, platform::Colour b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b); }
+
+// Near-white pixels in a band: the intro's texts are drawn white.
+int WhitePixels(const platform::Surface& s, const platform::WindowRect& band) {
+  int count = 0;
+  for (int y = band.top; y < band.bottom; ++y) {
+    for (int x = band.left; x < band.right; ++x) {
+      const platform::Colour c = s.GetPixel(x, y);
+      count += c.r > 235 && c.g > 235 && c.b > 235 ? 1 : 0;
+    }
+  }
+  return count;
+}
+
+TEST(IntroFrames, FramesAtTwoSizesInBothLanguages) {
+  struct Case {
+    int width, height;
+    bool english;
+  };
+  const Case cases[] = {{1366, 768, false}, {1366, 768, true}, {1920, 1080, false}, {1920, 1080, true}};
+  for (const Case& c : cases) {
+    Rig rig(c.width, c.height);
+    MainWindow& w = rig.Create(c.english);
+    rig.host.Window().KillTimer(kTimerIntro);
+    platform::Surface& shown = rig.host.Window().Pixels();
+    const platform::WindowRect a = w.Panels[0]->Area;
+    const platform::WindowPoint centre{(a.left + a.right) / 2, (a.top + a.bottom) / 2};
+    const std::string name = std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/intro_" + std::to_string(c.width) + "x" +
+                             std::to_string(c.height) + (c.english ? "_en" : "_ru");
+    SCOPED_TRACE(name);
+    for (int f = 0; f <= 49; ++f) {
+      w.Panels[0]->Frame = f;
+      w.InvalidateLocal(f == 0 ? rig.host.Window().ClientRect() : a);
+      if (f >= 45) w.InvalidateLocal();
+      rig.host.Window().UpdateNow();
+      const platform::Surface& background = w.BackBuffer(1);
+      if (f == 0) {
+        // The intro starts over the start background, all over the window.
+        EXPECT_EQ(shown.GetPixel(centre.x, centre.y), background.GetPixel(centre.x, centre.y));
+        EXPECT_EQ(shown.GetPixel(5, c.height - 5), background.GetPixel(5, c.height - 5));
+        EXPECT_GT(Difference(shown.GetPixel(5, 5), platform::Colour{0, 0, 0, 255}), 60);
+      }
+      if (f == 20) {
+        EXPECT_GT(Difference(shown.GetPixel(centre.x, centre.y), background.GetPixel(centre.x, centre.y)), 30);
+        EXPECT_EQ(shown.GetPixel(a.left - 5, centre.y), background.GetPixel(a.left - 5, centre.y));
+      }
+      if (f == 44) {
+        const int name_band = WhitePixels(shown, {a.left, a.bottom - static_cast<int>(w.UiScale() * 70), a.right, a.bottom});
+        EXPECT_GT(name_band, 100);
+      }
+      if (f == 48) {
+        // The grow-out tints the background beyond the panel.
+        EXPECT_GT(Difference(shown.GetPixel(a.left - 40, centre.y), background.GetPixel(a.left - 40, centre.y)), 3);
+      }
+      if (f == 49) {
+        // The last frame shows the saved background with the finished panel.
+        EXPECT_EQ(shown.GetPixel(a.left - 40, centre.y), background.GetPixel(a.left - 40, centre.y));
+        EXPECT_EQ(shown.GetPixel(centre.x, centre.y), background.GetPixel(centre.x, centre.y));
+        EXPECT_GT(Difference(background.GetPixel(centre.x, centre.y), w.Bitmap(50057)->GetPixel(320, 240)), 30);
+      }
+      if (f == 0 || f == 20 || f == 44 || f == 49) {
+        EXPECT_TRUE(platform::WritePng(shown, name + "_" + std::to_string(f) + ".png"));
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,177 @@
+// The main window on a headless host: timer steps, the depth and library checks, device arrivals.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "acquisition/worker_threads.h"
+#include "app_test_support.h"
+#include "platform/png_writer.h"
+
+namespace {
+
+using apptest::Rig;
+
+TEST(MainWindowTimers, IntroThenStartScreenThenReveal) {
+  Rig rig;
+  MainWindow& w = rig.Create();
+  rig.host.Window().UpdateNow();
+  std::vector<int> ids{w.CurrentTimerId};
+  int intro_ticks = 0;
+  while (w.StartupInProgress != 0 && intro_ticks < 100) {
+    rig.Step(33);
+    ++intro_ticks;
+  }
+  EXPECT_EQ(intro_ticks, 40);
+  EXPECT_EQ(w.Bytes.InfoScreenActive.load(), 1);
+  for (int i = 0; i < 40 && !(w.CurrentTimerId == 0 && w.Panels[1]->ContentShown != 0); ++i) {
+    if (ids.back() != w.CurrentTimerId) ids.push_back(w.CurrentTimerId);
+    rig.Step(10);
+  }
+  ids.push_back(w.CurrentTimerId);
+  EXPECT_EQ(ids, (std::vector<int>{1, 2, 0, 3, 0}));
+  EXPECT_EQ(w.Panels[1]->ContentShown, 1);
+  EXPECT_FALSE(rig.host.Window().MsUntilNextTimer().has_value());
+}
+
+TEST(MainWindowTimers, LateTickSkipsAFrameAndTitleTickLeavesTheHint) {
+  Rig rig;
+  MainWindow& w = rig.Create();
+  rig.host.Window().UpdateNow();
+  rig.Step(33);
+  EXPECT_EQ(w.Panels[0]->Frame, 1);
+  rig.Step(60);
+  EXPECT_EQ(w.Panels[0]->Frame, 3);
+
+  // The intro is over; a hint waits while the title's timer ticks beside it.
+  rig.host.Window().KillTimer(kTimerIntro);
+  w.StartupInProgress = 0;
+  w.Bytes.InfoScreenActive = 1;
+  w.HintId = 2;
+  w.CurrentTimerId = kTimerHintDelay;
+  rig.host.Window().SetTimer(kTimerHintDelay, 1000);
+  rig.host.Window().SetTimer(kTimerTitle, 33);
+  rig.Step(33);
+  EXPECT_EQ(w.CurrentTimerId, kTimerHintDelay);
+  EXPECT_EQ(w.HintShown, 0);
+  rig.Step(967);
+  EXPECT_EQ(w.CurrentTimerId, kTimerHintEnd);
+  EXPECT_EQ(rig.host.Window().MsUntilNextTimer(), 8000);
+  rig.Step(8000);
+  EXPECT_EQ(w.CurrentTimerId, 0);
+  EXPECT_EQ(w.HintShown, 0);
+}
+
+TEST(MainWindowTimers, HintDelayConditions) {
+  struct Case {
+    bool measure_screen, recording;
+    std::uint8_t panel_mode;
+    std::int32_t hovered;
+    std::uint8_t hint_id;
+    bool shown;
+    std::int64_t lifetime;
+  };
+  const Case cases[] = {{false, false, 0, 0, 1, true, 8000},    {false, false, 0, 0, 5, true, 5000},
+                        {false, true, 0, 0, 1, false, 0},       {true, false, 1, 75017, 0, true, 5000},
+                        {true, false, 1, 75010, 0, false, 0},   {true, true, 0, 0, 0, false, 0}};
+  for (const Case& c : cases) {
+    Rig rig;
+    MainWindow& w = rig.Create();
+    rig.host.Window().KillTimer(kTimerIntro);
+    w.StartupInProgress = 0;
+    w.StartBackgroundComposed = 1;  // no reveal beside the hint
+    w.Bytes.InfoScreenActive = c.measure_screen ? 0 : 1;
+    w.View->Sweep.GraphScreen = c.measure_screen ? 1 : 0;
+    w.View->Recording = c.recording ? 1 : 0;
+    w.PanelMode = c.panel_mode;
+    w.HoveredControlId = c.hovered;
+    w.HintId = c.hint_id;
+    w.CurrentTimerId = kTimerHintDelay;
+    rig.host.Window().SetTimer(kTimerHintDelay, 1000);
+    rig.Step(1000);
+    w.View->Recording = 0;
+    SCOPED_TRACE(&c - cases);
+    EXPECT_EQ(w.HintShown, c.shown ? 1 : 0);
+    EXPECT_EQ(w.CurrentTimerId, c.shown ? kTimerHintEnd : 0u);
+    EXPECT_EQ(rig.host.Window().MsUntilNextTimer().value_or(0), c.lifetime);
+  }
+}
+
+TEST(MainWindowTimers, ScrollStepWaitsForThePaint) {
+  Rig rig;
+  MainWindow& w = rig.Create();
+  int steps = 0;
+  w.Hooks.AutoScrollStep = [&steps](MainWindow&) { ++steps; };
+  rig.host.Window().KillTimer(kTimerIntro);
+  rig.host.Window().UpdateNow();
+  w.ScrollPaintPending = 1;
+  rig.host.Window().SetTimer(kTimerAutoScroll, 33);
+  rig.Step(33);
+  EXPECT_EQ(steps, 0);
+  w.InvalidateLocal();
+  rig.Step(33);
+  EXPECT_EQ(steps, 0);
+  rig.Step(33);
+  EXPECT_EQ(steps, 1);
+  rig.Step(33);
+  EXPECT_EQ(steps, 1);
+}
+
+TEST(MainWindowChecks, ShallowDisplayRefusedOnceThenClosed) {
+  Rig rig(1280, 994, true, 16);
+  MainWindow& w = rig.Create();
+  rig.host.Window().UpdateNow();
+  EXPECT_TRUE(rig.host.Messages.empty());
+  w.InvalidateLocal();
+  rig.host.Window().UpdateNow();
+  EXPECT_EQ(w.BackBuffersReady, 0);
+  rig.host.Pump();
+  rig.host.Pump();
+  ASSERT_EQ(rig.host.Messages.size(), 1u);
+  EXPECT_NE(rig.host.Messages[0].find("32"), std::string::npos);
+  EXPECT_TRUE(rig.host.Window().IsClosed());
+  EXPECT_EQ(DeviceThreadState.load(), kDeviceEnded);
+}
+
+TEST(MainWindowChecks, MissingLibraryShowsOneMessageStartsNoWorkerAndCloses) {
+  Rig rig(1280, 994, false);
+  rig.Create();
+  ASSERT_EQ(rig.host.Messages.size(), 1u);
+  EXPECT_NE(rig.host.Messages[0].find("libftd2xx.so"), std::string::npos);
+  rig.host.Pump();
+  EXPECT_TRUE(rig.host.Window().IsClosed());
+  // No worker answered the close's stop request.
+  EXPECT_EQ(DeviceThreadState.load(), kDeviceStopRequest);
+  EXPECT_EQ(rig.window->View, nullptr);
+}
+
+TEST(MainWindowChecks, PreparingDataBoxInRussianAlsoInEnglish) {
+  Rig rig(1280, 994, true, 32, false);
+  MainWindow& w = rig.Create();
+  ASSERT_TRUE(w.EnglishUi());
+  rig.host.Window().UpdateNow();
+  w.DrawPreparingDataBox();
+  const platform::Surface& buffer = w.BackBuffer(0);
+  // Dark text on the pale box, within its first line.
+  int dark = 0;
+  const int left = w.View->ViewRect.Width() / 2 - 70, top = w.View->ViewRect.Height() / 2;
+  for (int y = top; y < top + 40; ++y) {
+    for (int x = left + 35; x < left + 350; ++x) dark += buffer.GetPixel(x, y).r < 60 ? 1 : 0;
+  }
+  EXPECT_GT(dark, 200);
+  EXPECT_TRUE(platform::WritePng(buffer, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/preparing_data_box.png"));
+}
+
+TEST(MainWindowChecks, WatchedArrivalReachesTheDeviceLayer) {
+  Rig rig;
+  rig.Create();
+  ASSERT_TRUE(rig.host.ArrivalHandler);
+  SearchOnDemand = 0;
+  rig.host.ArrivalHandler("vid_0403&pid_6001", 1);
+  EXPECT_EQ(SearchOnDemand.load(), 0);
+  rig.host.ArrivalHandler("\\\\?\\usb#vid_15a2&pid_005a#5&1", 1);
+  EXPECT_EQ(SearchOnDemand.load(), 1);
+  rig.host.Window().Close();
+  EXPECT_FALSE(rig.host.ArrivalHandler);
+}
+
+}  // namespace

@@ -1,0 +1,75 @@
+// Start-up numbers: language choice, screen scales and sizes, record capacity, buffer roles, the paint's skip rule.
+#include <gtest/gtest.h>
+
+#include "app/screen_metrics.h"
+#include "platform/memory_status.h"
+
+namespace {
+
+TEST(StartOptions, LanguageFromLocaleAndCommandLine) {
+  struct Case {
+    bool locale_russian;
+    const char* command_line;
+    bool english;
+  };
+  const Case cases[] = {{true, "-en", true},  {true, "open", true},  {true, "lang=en", true}, {true, "xen", true},
+                        {true, "EN", false},  {true, "e n", false},  {true, "", false},       {true, "test", false},
+                        {false, "", true},    {false, "EN", true}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(ChooseEnglishUi(c.locale_russian, c.command_line), c.english) << c.command_line;
+  }
+}
+
+TEST(StartOptions, ScreenSizesAgainstTheDesign) {
+  struct Case {
+    int width, height;
+    bool wide;
+    int toolbar_height, menu_width, font_height, bottom_bar;
+  };
+  const Case cases[] = {{1280, 994, false, 40, 160, 40, 159},
+                        {1366, 768, true, 30, 170, 36, 138},
+                        {1024, 768, true, 30, 128, 31, 123},
+                        {1280, 1024, false, 41, 160, 40, 164},
+                        {1200, 801, false, 32, 150, 34, 128}};
+  for (const Case& c : cases) {
+    const ScreenMetrics m = MeasureScreen(c.width, c.height);
+    SCOPED_TRACE(c.width * 10000 + c.height);
+    EXPECT_EQ(m.WideScreen, c.wide);
+    EXPECT_EQ(m.ToolbarButtonHeight, c.toolbar_height);
+    EXPECT_EQ(m.ToolbarButtonWidth, c.toolbar_height * 3);
+    EXPECT_EQ(m.MenuWidth, c.menu_width);
+    EXPECT_EQ(m.ToolFontHeight, c.font_height);
+    EXPECT_EQ(m.BottomBarHeight, c.bottom_bar);
+  }
+  const ScreenMetrics design = MeasureScreen(1280, 994);
+  EXPECT_EQ(design.ScaleX, 1.0f);
+  EXPECT_EQ(design.ScaleY, 1.0f);
+  EXPECT_EQ(design.UiScale, 1.0f);
+}
+
+TEST(StartOptions, CapacityFromAvailableMemory) {
+  EXPECT_EQ(SampleCapacityFor(100'000'000), 30'000'000u);
+  EXPECT_EQ(SampleCapacityFor(120'262'143), 36'078'630u);
+  EXPECT_EQ(SampleCapacityFor(120'262'144), 60'000'000u);
+  EXPECT_EQ(SampleCapacityFor(64ull << 30), 60'000'000u);
+  EXPECT_EQ(platform::ParseMemAvailable("MemTotal: 9 kB\nMemAvailable:   117443 kB\n"), 117443ull * 1024);
+  EXPECT_EQ(platform::ParseMemAvailable("MemAvailable: 8589934592 kB\n"), 8589934592ull * 1024);
+  EXPECT_FALSE(platform::ParseMemAvailable("MemFree: 5 kB\n").has_value());
+  EXPECT_FALSE(platform::ParseMemAvailable("MemAvailable: 99999999999999999999 kB\n").has_value());
+}
+
+TEST(StartOptions, BufferBehindAButtonAndTheSkipRule) {
+  EXPECT_FALSE(BackBufferIndexFor(75000).has_value());
+  EXPECT_EQ(BackBufferIndexFor(75185), 1);
+  EXPECT_EQ(BackBufferIndexFor(75172), 1);
+  EXPECT_EQ(BackBufferIndexFor(75175), 0);
+  EXPECT_EQ(BackBufferIndexFor(74999), 0);
+  // Only a foreign paint while a sensor page is being built on the start screen is dropped.
+  EXPECT_TRUE(PaintIsSkipped(true, true, false));
+  EXPECT_FALSE(PaintIsSkipped(true, true, true));
+  EXPECT_FALSE(PaintIsSkipped(true, false, false));
+  EXPECT_FALSE(PaintIsSkipped(false, true, false));
+  EXPECT_FALSE(FitInfoPicture(900, 0, 0, 1.0f, 1.0f).has_value());
+}
+
+}  // namespace

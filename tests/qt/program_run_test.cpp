@@ -1,0 +1,88 @@
+// The program on the Qt host and the simulated bus: the intro, the start screen, and Escape or the desktop's close.
+#include <gtest/gtest.h>
+
+// The simulator's headers come before Qt's, whose keyword macros would rename their words.
+#include "sim/bus.h"
+#include "sim/d2xx.h"
+#include "sim/unit_list.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QKeyEvent>
+#include <QTimer>
+#include <QWidget>
+
+#include <string>
+
+#include "acquisition/device_status.h"
+#include "acquisition/ftdi_binding.h"
+#include "acquisition/worker_threads.h"
+#include "app/application.h"
+#include "platform/qt/qt_host.h"
+
+namespace {
+
+struct Grabs {
+  QImage intro;
+  QImage start;
+  qint64 close_ms = -1;
+};
+
+// Runs the program, grabs the window during the intro and on the start screen, then ends it the
+// way `close` does and measures how long the program takes to go.
+Grabs RunProgram(const std::function<void(QWidget&)>& close) {
+  sim::Bus& bus = sim::Bus::Instance();
+  bus.Reset(sim::ClockMode::RealTime);
+  for (const sim::UnitSpec& unit : sim::DefaultUnits()) sim::AttachUnit(bus, unit);
+  ResetDeviceStatus();
+  ResetWorkerStatus();
+  platform::SteadyClock clock;
+  platform::qt::QtHost host(clock);
+  MainWindowEnvironment environment = SystemEnvironment();
+  environment.BindLibrary = [] { return BindFtdiLibrary(sim::d2xx::Resolve); };
+  environment.AvailableMemory = [] { return std::uint64_t{10'000'000}; };
+  Grabs run;
+  QElapsedTimer closing;
+  QWidget& widget = host.Widget();
+  QTimer::singleShot(500, &widget, [&] { run.intro = widget.grab().toImage(); });
+  QTimer::singleShot(2500, &widget, [&] {
+    run.start = widget.grab().toImage();
+    closing.start();
+    close(widget);
+  });
+  EXPECT_EQ(RunVessamor(host, environment), 0);
+  run.close_ms = closing.isValid() ? closing.elapsed() : -1;
+  bus.Reset(sim::ClockMode::Virtual);
+  ResetDeviceStatus();
+  ResetWorkerStatus();
+  return run;
+}
+
+int Brightness(QRgb c) { return qRed(c) + qGreen(c) + qBlue(c); }
+
+TEST(ProgramRun, EscapeOnTheStartScreenEndsTheProgram) {
+  const Grabs run = RunProgram([](QWidget& w) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&w, &press);
+  });
+  ASSERT_FALSE(run.intro.isNull());
+  ASSERT_FALSE(run.start.isNull());
+  EXPECT_GE(run.close_ms, 0);
+  EXPECT_LT(run.close_ms, 1500);
+  const QPoint centre(run.intro.width() / 2, run.intro.height() / 2);
+  // The intro's dark panel in the middle, gone on the start screen's background.
+  EXPECT_LT(Brightness(run.intro.pixel(centre)) + 60, Brightness(run.start.pixel(centre)));
+  EXPECT_EQ(run.intro.pixel(5, 5), run.start.pixel(5, 5));
+  const std::string dir = VESSAMOR_TEST_OUTPUT_DIR;
+  run.intro.save(QString::fromStdString(dir + "/program_intro.png"));
+  run.start.save(QString::fromStdString(dir + "/program_start.png"));
+}
+
+TEST(ProgramRun, TheDesktopsCloseEndsTheProgram) {
+  const Grabs run = RunProgram([](QWidget& w) { w.close(); });
+  EXPECT_GE(run.close_ms, 0);
+  EXPECT_LT(run.close_ms, 1500);
+}
+
+}  // namespace
