@@ -8,6 +8,7 @@
 #include "channels/main_window_services.h"
 #include "graph/graph_view.h"
 #include "info/info_pages.h"
+#include "info/start_page.h"
 #include "platform/cp1251.h"
 #include "platform/gdi.h"
 #include "render/agg_ren.h"
@@ -89,16 +90,11 @@ void InfoPanel::ChooseIntroPicture() { Picture1 = Picture2 = nullptr; }
 
 bool InfoPanel::RebuildScreen() {
   WorkRect = Owner.Content;
+  LineBoxes.clear();
   switch (CurrentScreen) {
     case kStartPage: ShowStartPage(); return true;
     case kSensorInformation: BuildInformationPage(*this, true); break;
-    case kDetectedSensors:
-      // The detected-sensors list comes with the start page's menu; its frame is drawn already.
-      Heading.Clear(true);
-      Heading.LineCount = 0;
-      Body.Clear(true);
-      Body.LineCount = 0;
-      break;
+    case kDetectedSensors: BuildDetectedSensorsPage(*this); break;
     case kPreparation: BuildPreparationPage(*this); break;
     default: return false;
   }
@@ -107,7 +103,7 @@ bool InfoPanel::RebuildScreen() {
 }
 
 void InfoPanel::ShowStartPage() {
-  BuildStartHeading(*this, Owner.UnitFound);
+  BuildStartPage(*this);
   LayoutTextBlocks();
   if (!(MenuSelection != 0 && Body.MenuLevel == 0 && Body.SubSelection == 0)) PaintScreenPictures();
   Compose();
@@ -123,8 +119,12 @@ void InfoPanel::DrawLine(const char* text, double x, double y, double width, dou
                          std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   const std::string line = platform::Utf8ToCp1251(text != nullptr ? text : "");
   // A null text with points would fill a polygon; an empty line draws nothing.
-  Owner.Renderer->DrawTextInBox(line.c_str(), x, y, width, kEmHeight * size * kLinePitch, size, rgba8(r, g, b, 255),
-                                nullptr, mode);
+  const double height = kEmHeight * size * kLinePitch;
+  Owner.Renderer->DrawTextInBox(line.c_str(), x, y, width, height, size, rgba8(r, g, b, 255), nullptr, mode);
+  if (!line.empty()) {
+    LineBoxes.push_back({static_cast<int>(std::floor(Owner.Renderer->style.text_origin_x)), static_cast<int>(y), static_cast<int>(std::ceil(Owner.Renderer->style.text_end_x)),
+                         static_cast<int>(y + height)});
+  }
 }
 
 void InfoPanel::LayoutTextBlocks() {

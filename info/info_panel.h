@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "graph/picture_grid.h"
 #include "info/text_block.h"
@@ -13,6 +14,7 @@
 #include "platform/window_geometry.h"
 
 class agg_ren;
+class DeviceManager;
 class GraphView;
 struct DeviceSlot;
 struct MainWindowBytes;
@@ -32,6 +34,16 @@ struct InfoPanelOwner {
   MainWindowBytes* Bytes = nullptr;
   // Sets the view's header and channels up for its SetupRequest; empty: the channels alone.
   std::function<void(GraphView&)> SetupGraphHeader;
+  // The screen's shape as the pages adapt to it, and the panel's animated rectangle's height.
+  std::int32_t ScreenHeight = 994;
+  float AspectRatio = 1280.0f / 994.0f;
+  bool WideScreen = false;
+  std::int32_t PanelHeight = 0;
+  // The units detected now; null before the device layer exists.
+  DeviceManager* Devices = nullptr;
+  // The preparation's step, and whether the unit bound to the first value box reports ready.
+  std::uint8_t StepIndex = 0;
+  bool StepUnitReady = false;
 };
 
 // Picture elements the panel uses.
@@ -107,6 +119,10 @@ class InfoPanel {
   PictureGrid Grid;
   // The computer picture's place on the last paint.
   platform::WindowRect PictureRect;
+  // The detected-sensors list's lines.
+  std::array<std::array<char, 256>, 4> DetectedLines{};
+  // Every text line's box on the last paint: where it starts, to where its glyphs reached.
+  std::vector<platform::WindowRect> LineBoxes;
 
  private:
   void ShowStartPage();
