@@ -119,11 +119,14 @@ void InfoPanel::DrawLine(const char* text, double x, double y, double width, dou
                          std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   const std::string line = platform::Utf8ToCp1251(text != nullptr ? text : "");
   // A null text with points would fill a polygon; an empty line draws nothing.
-  const double height = kEmHeight * size * kLinePitch;
-  Owner.Renderer->DrawTextInBox(line.c_str(), x, y, width, height, size, rgba8(r, g, b, 255), nullptr, mode);
+  Owner.Renderer->DrawTextInBox(line.c_str(), x, y, width, kEmHeight * size * kLinePitch, size, rgba8(r, g, b, 255),
+                                nullptr, mode);
   if (!line.empty()) {
-    LineBoxes.push_back({static_cast<int>(std::floor(Owner.Renderer->style.text_origin_x)), static_cast<int>(y), static_cast<int>(std::ceil(Owner.Renderer->style.text_end_x)),
-                         static_cast<int>(y + height)});
+    // The glyphs' reach: from the start to the pen's end, ascent above and descent below the baseline.
+    const auto& st = Owner.Renderer->style;
+    const double em = kEmHeight * size;
+    LineBoxes.push_back({static_cast<int>(std::floor(st.text_origin_x)), static_cast<int>(std::floor(st.text_origin_y - 0.8 * em)),
+                         static_cast<int>(std::ceil(st.text_end_x)), static_cast<int>(std::ceil(st.text_origin_y + 0.25 * em))});
   }
 }
 
