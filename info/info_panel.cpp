@@ -105,9 +105,26 @@ bool InfoPanel::RebuildScreen() {
 void InfoPanel::ShowStartPage() {
   BuildStartPage(*this);
   LayoutTextBlocks();
-  if (!(MenuSelection != 0 && Body.MenuLevel == 0 && Body.SubSelection == 0)) PaintScreenPictures();
+  // The contacts and the catalogue's rows fill the body: no pictures above them.
+  const bool text_only = MenuSelection != 0 && Body.SubSelection == 0;
+  if (!text_only) PaintScreenPictures();
+  if (text_only && Owner.Buffer != nullptr) {
+    const std::int32_t room = Owner.Content.bottom - Trunc(12 * Owner.ScaleY) - MenuRowHeight() -
+                              (WorkRect.top + Trunc(8 * Owner.ScaleY));
+    // Sized to the room measured now; the next builds keep it.
+    if (room != StartBodyRoom) {
+      StartBodyRoom = room;
+      BuildStartPage(*this);
+    }
+  }
   Compose();
 }
+
+std::int32_t InfoPanel::BodyLinePitch(double font_size) const {
+  return Trunc(kEmHeight * font_size * Owner.UiScale * kLinePitch);
+}
+
+std::int32_t InfoPanel::MenuRowHeight() const { return Trunc(kEmHeight * Owner.UiScale * kLinePitch * 1.2); }
 
 void InfoPanel::FinishPage() {
   LayoutTextBlocks();
@@ -373,9 +390,7 @@ void InfoPanel::DrawBodyLines(std::int32_t& y, std::int32_t end_line) {
   const double factor = HeadingTextFactor * (Body.StyleFlags[2] != 0 ? 2.5 : 1.5);
   const double x = WorkRect.left + ContentIndent + Trunc(12 * Owner.ScaleX);
   const double width = WorkRect.right - x;
-  const auto pitch = [&](std::int32_t i) {
-    return Trunc(kEmHeight * Body.FontSize[static_cast<std::size_t>(i)] * ui * kLinePitch);
-  };
+  const auto pitch = [&](std::int32_t i) { return BodyLinePitch(Body.FontSize[static_cast<std::size_t>(i)]); };
   for (std::int32_t i = 0; i < end_line; ++i) {
     const auto k = static_cast<std::size_t>(i);
     const double size = Body.FontSize[k] * ui;
@@ -430,7 +445,7 @@ void InfoPanel::DrawMenuRow(std::int32_t first_line, std::int32_t bottom) {
   const std::int32_t items = count - first_line;
   const double width = static_cast<double>(WorkRect.Width()) / items;
   const float ui = Owner.UiScale;
-  const std::int32_t h = Trunc(kEmHeight * ui * kLinePitch * 1.2);
+  const std::int32_t h = MenuRowHeight();
   const std::int32_t top = bottom - h - Trunc(12 * Owner.ScaleY);
   const std::uint8_t saved_style = r.style.underline_mode;
   for (std::int32_t i = 0; i < items; ++i) {

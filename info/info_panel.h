@@ -76,6 +76,10 @@ class InfoPanel {
   void DrawPcScreen(std::int32_t offset_y);
   void PaintPictureGrid();
 
+  // A body line's pitch at a size factor, and the menu row's height.
+  std::int32_t BodyLinePitch(double font_size) const;
+  std::int32_t MenuRowHeight() const;
+
   bool English() const;
   // The device type of the unit whose pages are shown, 0 for none.
   std::uint8_t UnitType() const;
@@ -119,6 +123,8 @@ class InfoPanel {
   PictureGrid Grid;
   // The computer picture's place on the last paint.
   platform::WindowRect PictureRect;
+  // Pixels the start page's body lines may fill above the menu row, measured by the last layout; 0 unknown.
+  std::int32_t StartBodyRoom = 0;
   // The detected-sensors list's lines.
   std::array<std::array<char, 256>, 4> DetectedLines{};
   // Every text line's box on the last paint: where it starts, to where its glyphs reached.

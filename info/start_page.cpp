@@ -22,6 +22,7 @@ constexpr int kCatalogueRows = 69;
 // Lines of a catalogue that holds every row: the heading, the upper marker and 69 rows.
 constexpr int kCatalogueLines = kCatalogueRows + 2;
 constexpr double kCatalogueLinePitch = 18.4;
+constexpr double kHeadingSize = 0.95, kRowSize = 0.92;
 
 // Row 1..69 to sensor code; the wireless rows carry the flag.
 constexpr std::array<CatalogueKind, kCatalogueRows> kRowKinds = {{
@@ -112,6 +113,13 @@ void BuildContacts(InfoPanel& panel) {
   for (std::size_t i = 0; i < ru.InviteRest.size(); ++i) body.SetLine(static_cast<std::int32_t>(i + 2), ru.InviteRest[i], 1.0);
   // The invitation line's rectangle is kept as the contacts' click zone; it opens nothing.
   body.CurrentStep[4] = 1;
+  // Sixteen lines shrink together to the room above the menu row.
+  const std::int32_t lines = body.LineCount;
+  const double full = lines * panel.BodyLinePitch(1.0);
+  if (panel.StartBodyRoom > 0 && full > panel.StartBodyRoom) {
+    const double factor = std::floor(100.0 * panel.StartBodyRoom / full) / 100.0;
+    for (std::int32_t i = 0; i < lines; ++i) body.FontSize[static_cast<std::size_t>(i)] = factor;
+  }
   AppendMenu(panel);
   body.StyleFlags[0] = 4;
   panel.MenuStyle = 3;
@@ -125,8 +133,14 @@ std::int32_t ShownLines(std::int32_t n, std::int32_t k) { return k > 0 ? std::mi
 void BuildCatalogue(InfoPanel& panel) {
   TextBlock& body = panel.Body;
   body.Clear(false);
-  const std::uint8_t n = CatalogueLineCount(panel.Owner.PanelHeight, panel.Owner.ScaleY, panel.Owner.AspectRatio,
-                                            panel.Heading.Count() > 1);
+  std::uint8_t n = CatalogueLineCount(panel.Owner.PanelHeight, panel.Owner.ScaleY, panel.Owner.AspectRatio,
+                                      panel.Heading.Count() > 1);
+  // Never more lines than the body holds above the menu row.
+  const std::int32_t row_pitch = panel.BodyLinePitch(kRowSize);
+  if (panel.StartBodyRoom > 0 && row_pitch > 0) {
+    const std::int32_t fit = 1 + (panel.StartBodyRoom - panel.BodyLinePitch(kHeadingSize)) / row_pitch;
+    n = static_cast<std::uint8_t>(std::clamp<std::int32_t>(std::min<std::int32_t>(n, fit), 3, kCatalogueLines));
+  }
   body.MenuLevel = n;
   // A marker line scrolls; any other line opens its row.
   std::int32_t k = body.CatalogueFirstRow;
@@ -211,7 +225,7 @@ void BuildSensorCataloguePage(InfoPanel& panel) {
   const std::int32_t k = body.CatalogueFirstRow;
   const std::int32_t n = ShownLines(std::max<std::int32_t>(body.MenuLevel, 3), k);
   body.LineCount = 0;
-  body.SetLine(0, t.CatalogueHeading, 0.95);
+  body.SetLine(0, t.CatalogueHeading, kHeadingSize);
   for (std::int32_t i = 1; i < n; ++i) {
     body.CatalogueRows[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(std::max(0, k - 1 + i));
     const int row = k > 0 ? k - 1 + i : i;
@@ -221,7 +235,7 @@ void BuildSensorCataloguePage(InfoPanel& panel) {
     const char* text = upper || lower                ? t.CatalogueMarker
                        : named < t.CatalogueRows.size() ? t.CatalogueRows[named]
                                                         : t.CatalogueRowFallback;
-    body.SetLine(i, text, 0.92);
+    body.SetLine(i, text, kRowSize);
     body.Clickable[static_cast<std::size_t>(i)] = 1;
   }
   body.StyleFlags[2] = 1;

@@ -25,10 +25,8 @@ constexpr const char* kIncrement = " - to measure a change of pressure";
 constexpr const char* kIncrementZero = "   click «Set 0»,";
 constexpr const char* kIncrementThen = "   then «Measurements».";
 constexpr const char* kTempFree = " - temperature needs no preparation:";
-constexpr const char* kTempDelta = " - to measure a change of temperature";
-constexpr const char* kTempPlace = "   place the sensor in the medium,";
-constexpr const char* kTempZero = "   click «Set 0», then";
-constexpr const char* kTempThen = "   «Measurements».";
+constexpr const char* kTempDelta = " - to measure its change, place the sensor";
+constexpr const char* kTempZero = "   in the medium and click «Set 0».";
 constexpr const char* kRinse = " - rinse the electrode with distilled water;";
 constexpr const char* kAway = " - keep the sensor away from magnets;";
 constexpr const char* kShortVoltage = " - short-circuit the voltage inputs;";
@@ -40,7 +38,7 @@ constexpr const char* kTempAggressive2 = " aggressive liquids and gases.";
 #define VS_FIVE_STEPS kOrder, kDisconnect, kShort, kSetZero, kReconnect, kMeasure
 #define VS_PRESSURE_STEPS kOrder, kAirOff, kSetZero, kAirOn, kMeasure
 #define VS_ABSOLUTE_STEPS kOrder, kAbsolute, kThenMeasure, kIncrement, kIncrementZero, kIncrementThen
-#define VS_TEMP_STEPS kOrder, kTempFree, kThenMeasure, kTempDelta, kTempPlace, kTempZero, kTempThen
+#define VS_TEMP_STEPS kOrder, kTempFree, kThenMeasure, kTempDelta, kTempZero
 #define VS_HOT_STEPS kOrder, kSetZero, " - place the sensor in the medium;", kMeasure
 #define VS_TWO_CHANNEL_STEPS kOrder, kDisconnect, kShortVoltage, kSetZero, kConnect, kMeasure
 

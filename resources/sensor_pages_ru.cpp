@@ -26,12 +26,9 @@ constexpr const char* kIncrement = " - для измерения прираще�
 constexpr const char* kIncrementZero = "   нажмите кнопку «Установить 0»,";
 constexpr const char* kIncrementThen = "   затем «Проведение измерений».";
 constexpr const char* kTempFree = " - температура измеряется без подготовки:";
-constexpr const char* kTempDelta = " - для измерения изменения температуры";
-constexpr const char* kTempPlace = "   поместите датчик в среду и нажмите";
-constexpr const char* kTempZero = "   кнопку «Установить 0», затем";
-constexpr const char* kTempThen = "   «Проведение измерений».";
+constexpr const char* kTempDelta = " - для измерения её изменения поместите датчик";
+constexpr const char* kTempZero = "   в среду и нажмите кнопку «Установить 0».";
 constexpr const char* kRinse = " - промойте электрод дистиллированной водой;";
-constexpr const char* kStandFix = " - закрепите датчик на штативе;";
 constexpr const char* kZeroOptional = " - нажмите «Установить 0» (не обязательно);";
 constexpr const char* kAway = " - уберите датчик от источников магнитного поля;";
 constexpr const char* kShortVoltage = " - замкните накоротко входы напряжения;";
@@ -42,7 +39,7 @@ constexpr const char* kShortTwo = " - замкните накоротко вхо
 #define VS_FIVE_STEPS kOrder, kDisconnect, kShort, kSetZero, kReconnect, kMeasure
 #define VS_PRESSURE_STEPS kOrder, kAirOff, kSetZero, kAirOn, kMeasure
 #define VS_ABSOLUTE_STEPS kOrder, kAbsolute, kThenMeasure, kIncrement, kIncrementZero, kIncrementThen
-#define VS_TEMP_STEPS kOrder, kTempFree, kThenMeasure, kTempDelta, kTempPlace, kTempZero, kTempThen
+#define VS_TEMP_STEPS kOrder, kTempFree, kThenMeasure, kTempDelta, kTempZero
 #define VS_HOT_STEPS kOrder, kSetZero, " - поместите датчик в исследуемую среду;", kMeasure
 #define VS_TWO_CHANNEL_STEPS kOrder, kDisconnect, kShortVoltage, kSetZero, kConnect, kMeasure
 
@@ -130,7 +127,7 @@ const PageRecord kPages[] = {
     {{88}, K::Information, "Датчик магнитного поля ±100мТл и ±100мТл", nullptr, 1.2,
      {kSpec, " два канала, диапазон  ±100 мТл", " разрешающая способность  0.1 мТл", " основная погрешность  ±5 мТл",
       kRate25}},
-    {{14}, K::Preparation, "Подготовка датчика магнитного поля ±100мТл к работе", nullptr, 1.2,
+    {{14}, K::Preparation, "Подготовка датчика магнитного поля ±100мТл к работе", nullptr, 1.0,
      {kOrder, kAway, kSetZero, kMeasure}},
     {{88}, K::Preparation, "Подготовка датчика магнитного поля ±100мТл и ±100мТл к работе", nullptr, 0.95,
      {kOrder, kAway, kSetZero, kMeasure}},
@@ -145,8 +142,8 @@ const PageRecord kPages[] = {
       kRate25},
      true},
     {{25}, K::Preparation, "Подготовка датчика угла к работе", nullptr, 1.2,
-     {kOrder, " - ознакомьтесь с паспортом датчика;", " - поверните ось датчика в положение около 0;", kStandFix,
-      kSetZero, kMeasure},
+     {kOrder, " - ознакомьтесь с паспортом датчика;", " - закрепите датчик на штативе, ось около 0;", kSetZero,
+      kMeasure},
      true, false},
     {{31}, K::Information, "Датчик угла ±360°", nullptr, 1.3,
      {kSpec, " диапазон измерений  ±360°", " разрешающая способность  0.1°", " основная погрешность  ±2°",
@@ -221,11 +218,9 @@ const PageRecord kPages[] = {
       " диапазон выбирается кнопкой «Диапазон»", "   в меню «Опции датчика»;", kRate25},
      true},
     {{6}, K::Preparation, "Подготовка датчика электропроводности к работе", nullptr, 1.15,
-     {kOrder, " - промойте электрод дистиллированной водой", "   и стряхните капли;",
-      " - нажмите кнопку «Установка 0» и дождитесь", "   смены названия диапазона;",
+     {kOrder, kRinse, " - нажмите кнопку «Установка 0» и дождитесь", "   смены названия диапазона;",
       " - снова нажмите кнопку «Установить 0»;", " - погрузите электрод в раствор;",
-      " - нажмите кнопку «Проведение измерений»;", " - диапазон переключается кнопкой «Диапазон»",
-      "   в меню «Опции датчика»."},
+      " - нажмите кнопку «Проведение измерений»;", " - диапазон: «Диапазон» в меню «Опции датчика»."},
      true, false},
     {{29}, K::Information, "Датчик электропроводности 5мСм/см", nullptr, 1.25,
      {kSpec, " диапазон измерений  0...5 мСм/см", " разрешающая способность  1 мкСм/см", kError2, kRate25}},
