@@ -52,16 +52,16 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::CreateMainWindow(bool command_line_english) {
-  const platform::ScreenInfo screen = host_.Screen();
   platform::HostWindow& window = host_.Window();
   if (window.Width() <= 0 || window.Height() <= 0) return false;
   // The window covers the work area; its size is the base of every scale factor.
   Metrics = MeasureScreen(window.Width(), window.Height());
-  (void)screen;
+  ClientRect = window.ClientRect();
   const bool english = !host_.UserLocaleIsRussian() || command_line_english;
   Bytes.EnglishUi = english ? 1 : 0;
   UiLanguage = english ? kLanguageEnglish : kLanguageRussian;
   host_.SetWindowTitle(LoadString(kStringTitle, UiLanguage));
+  host_.SetWindowIcon(LoadIconResource(kMainIcon));
   window.SetHandler(this);
   InitMainWindow();
   LayoutSuspended = 0;
@@ -140,8 +140,9 @@ void MainWindow::InitMainWindow() {
   intro.WaveGradientWidth = static_cast<std::int32_t>(static_cast<float>(static_cast<std::int32_t>(Metrics.ScaleX * 73.0f)) * Metrics.ScaleX);
   intro.PanelGradientWidth = static_cast<std::int32_t>(Metrics.ScaleX * 19.0f);
   if (LibraryBound == 0) Window().PostClose();
-  // 18.
+  // 18. The intro's first frame paints the whole window.
   StartIntroTimer(0, 50, 1000, kTimerIntro);
+  InvalidateLocal();
   // 19.
   for (std::size_t k = 0; k < IndicatorPanes.size(); ++k) IndicatorPanes[k] = View->Channel(k).SavedShown;
 }

@@ -134,8 +134,6 @@ class MainWindow final : public MainWindowServices,
     std::function<void(MainWindow&)> PaintInfoPanel;
     // The information panel goes to its start page; returns its picture's size (0 when none).
     std::function<platform::Size(MainWindow&)> ShowInfoStartPage;
-    // Whether an image button is in its pressed state.
-    std::function<bool(const MainWindow&, std::int32_t)> ButtonPressed;
     // The channel settings panel has had its first paint.
     std::function<bool(MainWindow&)> SettingsPanelPainted;
     // One step of the title's slide; the step ends timer 8 itself when done.
@@ -239,6 +237,7 @@ class MainWindow final : public MainWindowServices,
   // Queued calls hold a weak copy; once it has expired they do nothing.
   std::shared_ptr<int> life_ = std::make_shared<int>(0);
   bool depth_refused_ = false;
+  bool intro_prepared_ = false;
 
   agg_ren renderer0_;
   agg_ren renderer3_;

@@ -60,6 +60,7 @@ void MainWindow::OnPaint(const platform::PaintContext& context) {
   }
   // 7. A foreign paint of the measurement screen redraws the whole graph.
   if (LocalPaint[0] == 0 && Bytes.MeasureScreenActive.load() != 0 && View && View->Sweep.GraphScreen.load() != 0) {
+    std::lock_guard lock(View->ViewLock);
     View->Sweep.FullRedraw = 1;
   }
   // 8-9.
@@ -138,7 +139,10 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
   platform::Surface& buffer1 = buffers_[1];
   const platform::WindowRect client = Window().ClientRect();
 
-  if (f == 0) {
+  // The first frame, or the first paint of the intro should a tick have come before it.
+  const bool first = f == 0 || !intro_prepared_;
+  if (first) {
+    intro_prepared_ = true;
     renderer0_.style.font_weight = 700;
     renderer0_.style.font_width = Metrics.UiScale * 16.2;
     renderer0_.style.font_height = Metrics.UiScale * 30.6;
@@ -181,7 +185,7 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
   }
   const platform::Surface& source = f >= target - 1 && f >= kIntroFadeEnd ? buffer1 : buffer0;
   // The first frame shows the whole background the intro plays over.
-  if (f == 0) shown = shown.Union(context.clip);
+  if (first) shown = shown.Union(context.clip);
   Copy(context.target, source, shown.Intersect(client));
 }
 

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "controls/control_frame.h"
+
 void MainWindow::SetWindowTimer(unsigned id, unsigned period_ms) {
   Window().SetTimer(id, std::max(period_ms, kShortestTimerMs));
 }
@@ -75,7 +77,10 @@ void MainWindow::EndStep(unsigned id) {
 void MainWindow::GraphRedrawStep() {
   EndStep(kTimerGraphRedraw);
   if (View && View->Sweep.GraphScreen.load() != 0) {
-    View->RedrawRequested = 1;
+    {
+      std::lock_guard lock(View->ViewLock);
+      View->RedrawRequested = 1;
+    }
     InvalidateLocal(View->ViewRect);
   }
 }
@@ -88,7 +93,8 @@ void MainWindow::ShowHint(std::uint32_t lifetime_ms) {
 }
 
 bool MainWindow::ButtonPressed(std::int32_t id) const {
-  return Hooks.ButtonPressed && Hooks.ButtonPressed(*this, id);
+  const auto* button = dynamic_cast<const ControlFrame*>(FindControl(id));
+  return button != nullptr && button->State.load() == ControlFrame::kStateDown;
 }
 
 void MainWindow::HintDelayStep() {
@@ -142,7 +148,8 @@ void MainWindow::TitleStep() {
 
 void MainWindow::FallbackStep(unsigned tick_id) {
   KillWindowTimer(tick_id);
-  if (CurrentTimerId != 0) return;
+  // The queue runs on its own timer's tick, or on any tick while no step is current.
+  if (CurrentTimerId != 0 && tick_id != kTimerIntro) return;
   if (RevealQueue == 1) {
     RevealQueue = 0;
     StartPanelTimer(0, 2, 1000, kTimerPanelContent, 0);

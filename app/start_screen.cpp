@@ -3,6 +3,10 @@
 
 #include <array>
 
+#include "controls/aimage_button.h"
+#include "controls/control_frame.h"
+#include "controls/group_button.h"
+#include "controls/stick_button_mod.h"
 #include "platform/gdi.h"
 #include "platform/window_events.h"
 #include "resources/bitmaps.h"
@@ -22,13 +26,25 @@ constexpr std::array<std::int32_t, 30> kStartHidden = {
 
 platform::Control* MainWindow::FindControl(std::int32_t id) const {
   for (platform::Control* control : host_.Window().Controls()) {
-    if (control->Id() == id) return control;
+    const auto* frame = dynamic_cast<const ControlFrame*>(control);
+    if ((frame != nullptr ? frame->ControlId() : control->Id()) == id) return control;
   }
   return nullptr;
 }
 
+// Each kind of control shows and hides in its own way (a button also drops its pressed state).
 void MainWindow::ShowControl(std::int32_t id, bool show) {
-  if (platform::Control* control = FindControl(id)) show ? control->Show() : control->Hide();
+  platform::Control* control = FindControl(id);
+  if (control == nullptr) return;
+  if (auto* button = dynamic_cast<AImageButton*>(control)) {
+    show ? button->Show() : button->Hide();
+  } else if (auto* group = dynamic_cast<GroupButton*>(control); group != nullptr && !show) {
+    group->Hide();
+  } else if (auto* panel = dynamic_cast<StickButtonMod*>(control); panel != nullptr && !show) {
+    panel->Hide();
+  } else {
+    show ? control->Show() : control->Hide();
+  }
 }
 
 void MainWindow::ComposeStartBackground() {

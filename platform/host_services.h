@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/surface.h"
+
 namespace platform {
 
 class AudioOutput;
@@ -57,6 +59,8 @@ class HostServices {
 
   virtual HostWindow& Window() = 0;
   virtual void SetWindowTitle(std::string_view title) = 0;
+  // The window's small icon; the host copies the pixels.
+  virtual void SetWindowIcon(const Surface& icon) { (void)icon; }
   virtual void ShowWindow() = 0;
   // Shows the window when it is not yet shown and runs until it has been destroyed; returns the
   // exit code.

@@ -331,3 +331,18 @@ Surface LoadBitmapResource(int id) {
   }
   return s;
 }
+
+Surface LoadIconResource(int id) {
+  if (id != kMainIcon) return {};
+  // A small graph: a blue rounded tile with a white curve.
+  Surface s(32, 32);
+  s.Fill(Colour{0, 0, 0, 0});
+  platform::DrawRoundRect(s, {1, 1, 31, 31}, 8, 8, Line(Colour{20, 50, 110, 255}, 1), Brush{Colour{50, 100, 180, 255}});
+  int px = 4, py = 16;
+  for (int x = 4; x <= 28; x += 2) {
+    const int y = 16 - static_cast<int>(9.0 * std::sin((x - 4) / 4.0));
+    platform::DrawLine(s, px, py, x, y, Line(Colour{255, 255, 255, 255}, 2));
+    px = x, py = y;
+  }
+  return s;
+}

@@ -16,3 +16,8 @@ inline constexpr int kStartBackgroundBitmap = 50057;
 
 // The picture of `id` at its own size; an empty surface for an id the program does not have.
 platform::Surface LoadBitmapResource(int id);
+
+// The window's icon.
+inline constexpr int kMainIcon = 128;
+// The icon of `id` at 32 x 32 pixels; an empty surface for an id the program does not have.
+platform::Surface LoadIconResource(int id);

@@ -5,6 +5,9 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
@@ -57,6 +60,12 @@ QtHost::~QtHost() {
 QWidget& QtHost::Widget() { return *widget_; }
 
 void QtHost::SetWindowTitle(std::string_view title) { widget_->setWindowTitle(FromUtf8(title)); }
+
+void QtHost::SetWindowIcon(const Surface& icon) {
+  if (icon.Empty()) return;
+  const QImage image(icon.Pixels(), icon.Width(), icon.Height(), icon.Stride(), QImage::Format_ARGB32);
+  widget_->setWindowIcon(QIcon(QPixmap::fromImage(image.copy())));
+}
 
 void QtHost::ShowWindow() {
   if (widget_->isVisible() || window_->IsClosed()) return;

@@ -6,8 +6,8 @@
 #include <QTimer>
 
 #include "platform/host_services.h"
-#include "platform/qt/qt_audio_output.h"
 #include "platform/instance_channel.h"
+#include "platform/qt/qt_audio_output.h"
 #include "platform/usb_arrivals.h"
 #include "platform/window_core.h"
 
@@ -29,6 +29,7 @@ class QtHost final : public HostServices, private HostBackend {
 
   HostWindow& Window() override { return *window_; }
   void SetWindowTitle(std::string_view title) override;
+  void SetWindowIcon(const Surface& icon) override;
   void ShowWindow() override;
   int RunEventLoop() override;
   void ShowMessage(std::string_view text, std::string_view caption) override;
@@ -39,8 +40,8 @@ class QtHost final : public HostServices, private HostBackend {
   ScreenInfo Screen() const override;
   std::string CommandLine() const override;
   bool SetDeviceArrivalHandler(DeviceArrivalHandler handler) override;
-  AudioOutput* Audio() override { return &audio_; }
   bool ListenForCloseRequests(std::string_view window_class) override;
+  AudioOutput* Audio() override { return &audio_; }
 
  private:
   // HostBackend
@@ -60,10 +61,10 @@ class QtHost final : public HostServices, private HostBackend {
   UsbArrivalMonitor arrivals_;
   std::unique_ptr<QSocketNotifier> arrival_notifier_;
   DeviceArrivalHandler arrival_handler_;
-  QtAudioOutput audio_;
   // Close requests of a later start, read on the window thread.
   std::unique_ptr<InstanceListener> instance_;
   std::unique_ptr<QSocketNotifier> instance_notifier_;
+  QtAudioOutput audio_;
 };
 
 }  // namespace platform::qt

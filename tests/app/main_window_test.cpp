@@ -5,6 +5,7 @@
 
 #include "acquisition/worker_threads.h"
 #include "app_test_support.h"
+#include "controls/aimage_button.h"
 #include "platform/png_writer.h"
 
 namespace {
@@ -69,10 +70,12 @@ TEST(MainWindowTimers, HintDelayConditions) {
     std::uint8_t hint_id;
     bool shown;
     std::int64_t lifetime;
+    bool toolbar_pressed = false;
   };
   const Case cases[] = {{false, false, 0, 0, 1, true, 8000},    {false, false, 0, 0, 5, true, 5000},
                         {false, true, 0, 0, 1, false, 0},       {true, false, 1, 75017, 0, true, 5000},
-                        {true, false, 1, 75010, 0, false, 0},   {true, true, 0, 0, 0, false, 0}};
+                        {true, false, 1, 75010, 0, false, 0},   {true, true, 0, 0, 0, false, 0},
+                        {true, false, 0, 0, 0, false, 0, true}};
   for (const Case& c : cases) {
     Rig rig;
     MainWindow& w = rig.Create();
@@ -85,6 +88,11 @@ TEST(MainWindowTimers, HintDelayConditions) {
     w.PanelMode = c.panel_mode;
     w.HoveredControlId = c.hovered;
     w.HintId = c.hint_id;
+    AImageButton toolbar(w);
+    if (c.toolbar_pressed) {
+      ASSERT_TRUE(toolbar.Create(rig.host.Window(), 75010, platform::WindowRect::FromSize(0, 0, 120, 40)));
+      toolbar.State = ControlFrame::kStateDown;
+    }
     w.CurrentTimerId = kTimerHintDelay;
     rig.host.Window().SetTimer(kTimerHintDelay, 1000);
     rig.Step(1000);

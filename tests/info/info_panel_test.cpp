@@ -109,6 +109,12 @@ TEST_F(InfoPanelTest, ZeroSizedPictureIsPassedOver) {
   const std::int32_t top = panel->WorkRect.top;
   panel->PaintScreenPictures();
   EXPECT_EQ(panel->WorkRect.top, top);
+  // A panel reaching past the buffer's edge draws only what lies on it.
+  panel->Owner.Content = {700, 500, 1400, 900};
+  panel->Picture1 = &computer;
+  panel->LayoutTextBlocks();
+  panel->PaintScreenPictures();
+  EXPECT_GT(panel->PictureRect.bottom, buffer.Height());
 }
 
 TEST_F(InfoPanelTest, TextBlocksClampNullAndClear) {

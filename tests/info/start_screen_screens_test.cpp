@@ -51,6 +51,11 @@ TEST(StartScreenScreens, PanelComputerMiniGraphAndTitleAtTwoSizesInBothLanguages
     s.PaintAll();
     EXPECT_EQ(s.Window().View->SetupRequest.SetupRequestPending, 0);
     EXPECT_EQ(s.Window().View->MiniGraph.SmallGraph, 1);
+    // The tick redraws the picture's rectangle, and the page is no longer opening.
+    const PixelRect& redrawn = s.Window().View->Sweep.InfoPanelRect;
+    EXPECT_EQ(redrawn, (PixelRect{panel.PictureRect.left, panel.PictureRect.top, panel.PictureRect.right,
+                                  panel.PictureRect.bottom}));
+    EXPECT_EQ(s.Window().Bytes.SensorPageOpening.load(), 0);
     s.Feed(6000, 1000);
     s.PaintAll();
     EXPECT_TRUE(platform::WritePng(shown, name + "_minigraph.png"));
@@ -76,6 +81,7 @@ TEST(StartScreenScreens, PanelComputerMiniGraphAndTitleAtTwoSizesInBothLanguages
     }
     EXPECT_EQ(title.Frame, 15);
     EXPECT_EQ(s.Window().CurrentTimerId, 0);
+    EXPECT_FALSE(s.rig.host.Window().MsUntilNextTimer().has_value());
     // At the last frame the caption's white letters stand in the band.
     EXPECT_GT(CountColour(shown, title.TitleArea, {255, 255, 255, 255}, 30), 30);
   }
