@@ -15,8 +15,8 @@ using pages::PageRecord;
 
 // Codes served by one builder; the first code of a row names the group.
 const std::initializer_list<std::initializer_list<std::uint16_t>> kSharedGroups = {
-    {3, 72}, {4, 54}, {9, 68, 69, 70, 71}, {10, 66, 67}, {14, 88}, {26, 85, 86, 87}, {33, 80},
-    {34, 76}, {43, 74}, {44, 78, 79}, {52, 57}, {53, 83}, {64, 65}, {73, 77}};
+    {3, 72},  {4, 54},  {9, 68, 69, 70, 71}, {10, 66, 67}, {14, 88}, {26, 85, 86, 87}, {33, 80},
+    {34, 76}, {43, 74}, {44, 78, 79},        {52, 57},     {53, 83}, {64, 65},         {73, 77}};
 constexpr std::array<std::uint16_t, 36> kSingleCodes = {1,  2,  5,  6,  7,  8,  11, 12, 13, 16, 17, 18,
                                                         20, 21, 22, 23, 25, 27, 29, 30, 31, 32, 35, 36,
                                                         37, 38, 39, 40, 41, 42, 45, 46, 48, 59, 75, 84};
@@ -164,7 +164,10 @@ void AdaptPreparation(InfoPanel& panel, bool english) {
   if (code == 45) set_heading(base * (s.Aspect <= 1.5f ? 0.82 : 0.92));
   for (const LongPageShrink& shrink : kLongPageShrinks) {
     if (!Among(code, shrink.Codes)) continue;
-    Scale(body, s.Height < 751 ? shrink.Low : s.Height < 801 ? shrink.Middle : s.Aspect <= 1.5f ? shrink.Narrow : shrink.Wide);
+    Scale(body, s.Height < 751     ? shrink.Low
+                : s.Height < 801   ? shrink.Middle
+                : s.Aspect <= 1.5f ? shrink.Narrow
+                                   : shrink.Wide);
   }
 }
 
@@ -207,12 +210,13 @@ void BuildInformationPage(InfoPanel& panel, bool clear_catalogue) {
   panel.Heading.LineCount = 0;
   panel.Heading.SetLine(0, page.Texts->InformationLead, base * r.LeadFactor);
   const char* title = wireless && r.WirelessTitle != nullptr ? r.WirelessTitle
-                      : fast && r.FastTitle != nullptr        ? r.FastTitle
-                                                              : r.Heading;
+                      : fast && r.FastTitle != nullptr       ? r.FastTitle
+                                                             : r.Heading;
   panel.Heading.SetLine(1, title, base * r.HeadingFactor);
   FillBody(panel.Body, r);
   const char* rate = wireless ? r.WirelessRate : fast ? r.FastRate : nullptr;
-  if (rate != nullptr && panel.Body.LineCount > 0) panel.Body.Lines[static_cast<std::size_t>(panel.Body.LineCount - 1)] = rate;
+  if (rate != nullptr && panel.Body.LineCount > 0)
+    panel.Body.Lines[static_cast<std::size_t>(panel.Body.LineCount - 1)] = rate;
   panel.Extra.LineCount = 0;
   AdaptInformation(panel);
 }

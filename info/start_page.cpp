@@ -25,13 +25,15 @@ constexpr double kCatalogueLinePitch = 18.4;
 constexpr double kHeadingSize = 0.95, kRowSize = 0.92;
 
 // Row 1..69 to sensor code; the wireless rows carry the flag.
+// clang-format off
 constexpr std::array<CatalogueKind, kCatalogueRows> kRowKinds = {{
-    {10}, {18}, {17}, {9},  {16}, {11}, {20}, {21}, {22}, {23}, {13}, {12},       {26}, {14}, {36},
-    {31}, {27}, {1},  {4},  {3},  {3},  {5},  {29}, {30}, {32}, {33}, {34},       {35}, {35, true},
-    {37}, {39}, {40}, {42}, {41}, {43}, {38}, {44}, {45}, {48}, {7},  {8},        {7, true}, {8, true},
-    {52}, {64}, {65}, {54}, {72}, {66}, {67}, {68}, {69}, {70}, {71}, {73},       {77}, {74}, {75},
-    {76}, {78}, {79, true}, {80}, {53}, {83}, {84}, {85}, {86}, {87}, {88},
+    {10}, {18}, {17}, {9}, {16},        {11}, {20}, {21}, {22}, {23},       {13}, {12}, {26}, {14}, {36},
+    {31}, {27}, {1}, {4},               {3}, {3},                           {5}, {29}, {30},
+    {32}, {33}, {34}, {35}, {35, true}, {37}, {39}, {40}, {42}, {41},       {43}, {38}, {44}, {45}, {48},
+    {7}, {8}, {7, true}, {8, true},     {52}, {64}, {65}, {54}, {72},       {66}, {67}, {68}, {69}, {70}, {71},
+    {73}, {77}, {74}, {75}, {76},       {78}, {79, true}, {80}, {53}, {83}, {84}, {85}, {86}, {87}, {88},
 }};
+// clang-format on
 
 const pages::CommonTexts& TextsFor(const InfoPanel& panel) {
   return panel.English() ? pages::EnglishTexts() : pages::RussianTexts();
@@ -79,7 +81,8 @@ void AppendMenu(InfoPanel& panel) {
   body.SetLine(first, DisplayName(Language(panel)), 1.0);
   body.SetLine(first + 1, t.Composition, 1.0);
   body.SetLine(first + 2, t.Contacts, 1.0);
-  for (std::int32_t i = first; i < first + 3 && i < TextBlock::kMaxLines; ++i) body.ColumnEnd[static_cast<std::size_t>(i)] = 1;
+  for (std::int32_t i = first; i < first + 3 && i < TextBlock::kMaxLines; ++i)
+    body.ColumnEnd[static_cast<std::size_t>(i)] = 1;
 }
 
 void BuildAbout(InfoPanel& panel) {
@@ -91,7 +94,8 @@ void BuildAbout(InfoPanel& panel) {
   body.LineCount = 0;
   body.StyleFlags[2] = 1;
   body.SetLine(0, Joined(Language(panel), true, t.AllowsSuffix), 1.0);
-  for (std::size_t i = 0; i < t.AboutLines.size(); ++i) body.SetLine(static_cast<std::int32_t>(i + 1), t.AboutLines[i], 1.0);
+  for (std::size_t i = 0; i < t.AboutLines.size(); ++i)
+    body.SetLine(static_cast<std::int32_t>(i + 1), t.AboutLines[i], 1.0);
   body.SetLine(8, "", 1.0);
   AppendMenu(panel);
   body.StyleFlags[0] = 3;
@@ -110,7 +114,8 @@ void BuildContacts(InfoPanel& panel) {
   body.LineCount = 0;
   body.SetLine(0, ru.InviteFirst, 1.0);
   body.SetLine(1, Joined(1049, false, ru.InviteProgramPrefix), 1.0);
-  for (std::size_t i = 0; i < ru.InviteRest.size(); ++i) body.SetLine(static_cast<std::int32_t>(i + 2), ru.InviteRest[i], 1.0);
+  for (std::size_t i = 0; i < ru.InviteRest.size(); ++i)
+    body.SetLine(static_cast<std::int32_t>(i + 2), ru.InviteRest[i], 1.0);
   // The invitation line's rectangle is kept as the contacts' click zone; it opens nothing.
   body.CurrentStep[4] = 1;
   // Sixteen lines shrink together to the room above the menu row.
@@ -232,7 +237,7 @@ void BuildSensorCataloguePage(InfoPanel& panel) {
     const bool upper = k > 0 && i == 1;
     const bool lower = i == n - 1 && (k == 0 || n != kCatalogueLines - k);
     const auto named = static_cast<std::size_t>(row - 1);
-    const char* text = upper || lower                ? t.CatalogueMarker
+    const char* text = upper || lower                   ? t.CatalogueMarker
                        : named < t.CatalogueRows.size() ? t.CatalogueRows[named]
                                                         : t.CatalogueRowFallback;
     body.SetLine(i, text, kRowSize);
@@ -284,4 +289,3 @@ void BuildDetectedSensorsPage(InfoPanel& panel) {
   }
   body.StyleFlags[1] = 1;
 }
-

@@ -1,4 +1,4 @@
-// Page records of the sensor kinds' information and preparation pages and the start page's texts, one table per language.
+// Page records of every sensor kind's two pages and the start page's texts, one table per language.
 #pragma once
 
 #include <array>

@@ -1,10 +1,13 @@
 // The English page records of the sensor kinds that have English pages, and the start page's English texts.
 #include "resources/sensor_pages.h"
 
+#include <array>
+
 namespace pages {
 namespace {
 
 using K = PageKind;
+using Lines = std::array<const char*, kMaxBodyLines>;
 
 constexpr const char* kSpec = "Specifications:";
 constexpr const char* kOrder = "Order of preparing the sensor to work :";
@@ -35,12 +38,12 @@ constexpr const char* kShortTwo = " - short-circuit the inputs of both channels;
 constexpr const char* kTempAggressive1 = "sensor designed to measure the temperature of a chemically";
 constexpr const char* kTempAggressive2 = " aggressive liquids and gases.";
 
-#define VS_FIVE_STEPS kOrder, kDisconnect, kShort, kSetZero, kReconnect, kMeasure
-#define VS_PRESSURE_STEPS kOrder, kAirOff, kSetZero, kAirOn, kMeasure
-#define VS_ABSOLUTE_STEPS kOrder, kAbsolute, kThenMeasure, kIncrement, kIncrementZero, kIncrementThen
-#define VS_TEMP_STEPS kOrder, kTempFree, kThenMeasure, kTempDelta, kTempZero
-#define VS_HOT_STEPS kOrder, kSetZero, " - place the sensor in the medium;", kMeasure
-#define VS_TWO_CHANNEL_STEPS kOrder, kDisconnect, kShortVoltage, kSetZero, kConnect, kMeasure
+constexpr Lines kFiveSteps = {kOrder, kDisconnect, kShort, kSetZero, kReconnect, kMeasure};
+constexpr Lines kPressureSteps = {kOrder, kAirOff, kSetZero, kAirOn, kMeasure};
+constexpr Lines kAbsoluteSteps = {kOrder, kAbsolute, kThenMeasure, kIncrement, kIncrementZero, kIncrementThen};
+constexpr Lines kTempSteps = {kOrder, kTempFree, kThenMeasure, kTempDelta, kTempZero};
+constexpr Lines kHotSteps = {kOrder, kSetZero, " - place the sensor in the medium;", kMeasure};
+constexpr Lines kTwoChannelSteps = {kOrder, kDisconnect, kShortVoltage, kSetZero, kConnect, kMeasure};
 
 const PageRecord kPages[] = {
     {{0}, K::Information, "Sensor voltage 3.3V", nullptr, 1.3,
@@ -60,15 +63,15 @@ const PageRecord kPages[] = {
      {kSpec, " range  ±2.5 A", " resolution  1.25 mA", kError2, kRate25}},
     {{67}, K::Information, "Sensor current ±0.25А", nullptr, 1.3,
      {kSpec, " range  ±0.25 A", " resolution  0.125 mA", kError2, kRate25}},
-    {{10}, K::Preparation, "Preparation of the sensor current ±2А to work", nullptr, 1.2, {VS_FIVE_STEPS}},
-    {{66}, K::Preparation, "Preparation of the sensor current ±2.5А to work", nullptr, 1.2, {VS_FIVE_STEPS}},
-    {{67}, K::Preparation, "Preparation of the sensor current ±0.25А to work", nullptr, 1.2, {VS_FIVE_STEPS}},
+    {{10}, K::Preparation, "Preparation of the sensor current ±2А to work", nullptr, 1.2, kFiveSteps},
+    {{66}, K::Preparation, "Preparation of the sensor current ±2.5А to work", nullptr, 1.2, kFiveSteps},
+    {{67}, K::Preparation, "Preparation of the sensor current ±0.25А to work", nullptr, 1.2, kFiveSteps},
     {{17}, K::Information, "Sensor current ±20mA", nullptr, 1.3,
      {kSpec, " range  ±20 mA", " resolution  0.01 mA", kError2, kRate25}},
-    {{17}, K::Preparation, "Preparation of the sensor current ±20mA to work", nullptr, 1.2, {VS_FIVE_STEPS}},
+    {{17}, K::Preparation, "Preparation of the sensor current ±20mA to work", nullptr, 1.2, kFiveSteps},
     {{18}, K::Information, "Sensor current ±200mA", nullptr, 1.3,
      {kSpec, " range  ±200 mA", " resolution  0.1 mA", kError2, kRate25}},
-    {{18}, K::Preparation, "Preparation of the sensor current ±200mA to work", nullptr, 1.2, {VS_FIVE_STEPS}},
+    {{18}, K::Preparation, "Preparation of the sensor current ±200mA to work", nullptr, 1.2, kFiveSteps},
 
     {{9}, K::Information, "Sensor voltage ±10V", nullptr, 1.3,
      {kSpec, " range  ±10 V", " resolution  5 mV", kError1, kRate25}},
@@ -80,23 +83,23 @@ const PageRecord kPages[] = {
      {kSpec, " range  ±2.5 V", " resolution  1.25 mV", kError1, kRate25}},
     {{71}, K::Information, "Sensor voltage ±0.25V", nullptr, 1.3,
      {kSpec, " range  ±0.25 V", " resolution  0.125 mV", kError1, kRate25}},
-    {{9}, K::Preparation, "Preparation of the sensor voltage ±10V to work", nullptr, 1.2, {VS_FIVE_STEPS}},
-    {{68}, K::Preparation, "Preparation of the sensor voltage ±100V to work", nullptr, 1.2, {VS_FIVE_STEPS}},
-    {{69}, K::Preparation, "Preparation of the sensor voltage ±25V to work", nullptr, 1.2, {VS_FIVE_STEPS}},
-    {{70}, K::Preparation, "Preparation of the sensor voltage ±2.5V to work", nullptr, 1.2, {VS_FIVE_STEPS}},
-    {{71}, K::Preparation, "Preparation of the sensor voltage ±0.25V to work", nullptr, 1.2, {VS_FIVE_STEPS}},
+    {{9}, K::Preparation, "Preparation of the sensor voltage ±10V to work", nullptr, 1.2, kFiveSteps},
+    {{68}, K::Preparation, "Preparation of the sensor voltage ±100V to work", nullptr, 1.2, kFiveSteps},
+    {{69}, K::Preparation, "Preparation of the sensor voltage ±25V to work", nullptr, 1.2, kFiveSteps},
+    {{70}, K::Preparation, "Preparation of the sensor voltage ±2.5V to work", nullptr, 1.2, kFiveSteps},
+    {{71}, K::Preparation, "Preparation of the sensor voltage ±0.25V to work", nullptr, 1.2, kFiveSteps},
     {{16}, K::Information, "Sensor voltage ±50V", nullptr, 1.3,
      {kSpec, " range  ±50 V", " resolution  25 mV", kError1, kRate25}},
-    {{16}, K::Preparation, "Preparation of the sensor voltage ±50V to work", nullptr, 1.2, {VS_FIVE_STEPS}},
+    {{16}, K::Preparation, "Preparation of the sensor voltage ±50V to work", nullptr, 1.2, kFiveSteps},
 
     {{13}, K::Information, "Relative pressure sensor 100kPa", nullptr, 1.2,
      {kSpec, " range  0...100 kPa", " resolution  0.1 kPa", " gas temperature  10° to 60°C", kError2,
       " pressure limit  200 kPa", kRate25}},
-    {{13}, K::Preparation, "Preparation of", " the relative pressure sensor 100kPa to work", 1.2, {VS_PRESSURE_STEPS}},
+    {{13}, K::Preparation, "Preparation of", " the relative pressure sensor 100kPa to work", 1.2, kPressureSteps},
     {{12}, K::Information, "Relative pressure sensor ±100kPa", nullptr, 1.2,
      {kSpec, " range  ±100 kPa", " resolution  0.1 kPa", " gas temperature  10° to 60°C", kError2,
       " pressure limit  200 kPa", kRate25}},
-    {{12}, K::Preparation, "Preparation of", " the relative pressure sensor ±100kPa to work", 1.2, {VS_PRESSURE_STEPS}},
+    {{12}, K::Preparation, "Preparation of", " the relative pressure sensor ±100kPa to work", 1.2, kPressureSteps},
     {{26}, K::Information, "Absolute pressure sensor 200kPa", nullptr, 1.2,
      {kSpec, " range  0...200 kPa", " resolution  0.1 kPa", kError2, " pressure limit  400 kPa", kRate25}},
     {{85}, K::Information, "Absolute pressure sensor 200kPa", nullptr, 1.2,
@@ -105,9 +108,9 @@ const PageRecord kPages[] = {
      {kSpec, " range  15...115 kPa", " resolution  0.05 kPa", kError2, kRate25}},
     {{87}, K::Information, "Absolute pressure sensor 200kPa", nullptr, 1.2,
      {kSpec, " differential range  0...200 kPa", " resolution  0.1 kPa", kError2, " pressure limit  300 kPa", kRate25}},
-    {{26}, K::Preparation, "Preparation of", " the absolute pressure sensor 200kPa to work", 1.2, {VS_ABSOLUTE_STEPS}},
-    {{85}, K::Preparation, "Preparation of", " the absolute pressure sensor 700kPa to work", 1.2, {VS_ABSOLUTE_STEPS}},
-    {{86}, K::Preparation, "Preparation of", " the absolute pressure sensor 115kPa to work", 1.2, {VS_ABSOLUTE_STEPS}},
+    {{26}, K::Preparation, "Preparation of", " the absolute pressure sensor 200kPa to work", 1.2, kAbsoluteSteps},
+    {{85}, K::Preparation, "Preparation of", " the absolute pressure sensor 700kPa to work", 1.2, kAbsoluteSteps},
+    {{86}, K::Preparation, "Preparation of", " the absolute pressure sensor 115kPa to work", 1.2, kAbsoluteSteps},
     {{87}, K::Preparation, "Preparation of", " the differential pressure sensor 200kPa to work", 1.2,
      {kOrder, " - a pressure difference needs no preparation:", kThenMeasure, kIncrement, kIncrementZero,
       kIncrementThen}},
@@ -138,11 +141,11 @@ const PageRecord kPages[] = {
 
     {{1}, K::Information, "Temperature sensor -5...+105°С", nullptr, 1.3,
      {kSpec, " range  -5...+105°C", " resolution  0.1°", " basic error  ±1°", kRate25}},
-    {{1}, K::Preparation, "Preparation of", " the temperature sensor -5...+105°С to work", 1.15, {VS_TEMP_STEPS},
+    {{1}, K::Preparation, "Preparation of", " the temperature sensor -5...+105°С to work", 1.15, kTempSteps,
      false, false},
     {{2}, K::Information, "Temperature sensor -20...+110°С", nullptr, 1.3,
      {kSpec, " range  -20...+110°C", " resolution  0.1°", " basic error  ±1°", kRate25}},
-    {{2}, K::Preparation, "Preparation of", " the temperature sensor -20...+110°С to work", 1.15, {VS_TEMP_STEPS},
+    {{2}, K::Preparation, "Preparation of", " the temperature sensor -20...+110°С to work", 1.15, kTempSteps,
      false, false},
     {{3}, K::Information, "Temperature sensor -50...+150°С", nullptr, 1.3,
      {kTempAggressive1, kTempAggressive2, kSpec, " range  -50...+150°C", " resolution  0.1°", " basic error  ±1°",
@@ -150,17 +153,17 @@ const PageRecord kPages[] = {
     {{72}, K::Information, "Temperature sensor -50...+180°С", nullptr, 1.3,
      {kTempAggressive1, kTempAggressive2, kSpec, " range  -50...+180°C", " resolution  0.1°", " basic error  ±1°",
       kRate25}},
-    {{3}, K::Preparation, "Preparation of", " the temperature sensor -50...+150°С to work", 1.15, {VS_TEMP_STEPS},
+    {{3}, K::Preparation, "Preparation of", " the temperature sensor -50...+150°С to work", 1.15, kTempSteps,
      false, false},
-    {{72}, K::Preparation, "Preparation of", " the temperature sensor -50...+180°С to work", 1.15, {VS_TEMP_STEPS},
+    {{72}, K::Preparation, "Preparation of", " the temperature sensor -50...+180°С to work", 1.15, kTempSteps,
      false, false},
     {{4}, K::Information, "Temperature sensor -50...+1000°С", nullptr, 1.3,
      {kSpec, " range  -50...+1000°C", " resolution  1°", " basic error  ±10°", kRate25}},
     {{54}, K::Information, "Temperature sensor +15...125°С", nullptr, 1.3,
      {kSpec, " range  +15...+125°C", " resolution  1°", " basic error  ±10°", kRate25}},
-    {{4}, K::Preparation, "Preparation of", " the temperature sensor -50...+1000°С to work", 1.15, {VS_HOT_STEPS},
+    {{4}, K::Preparation, "Preparation of", " the temperature sensor -50...+1000°С to work", 1.15, kHotSteps,
      false, false},
-    {{54}, K::Preparation, "Preparation of", " the temperature sensor +15...125°С to work", 1.15, {VS_HOT_STEPS},
+    {{54}, K::Preparation, "Preparation of", " the temperature sensor +15...125°С to work", 1.15, kHotSteps,
      false, false},
 
     {{5}, K::Information, "pH sensor", nullptr, 1.3,
@@ -191,16 +194,17 @@ const PageRecord kPages[] = {
     {{23}, K::Information, "Sensor voltage ±50V and current ±200mA", nullptr, 1.2,
      {kSpec, " range  ±50V ±200mA", " basic error  1% (U), 2% (I)", " sampling rate up to 25kHz"}},
     {{11}, K::Preparation, "Preparation of the sensor voltage ±10V and current ±2A to work", nullptr, 0.9,
-     {VS_TWO_CHANNEL_STEPS}},
+     kTwoChannelSteps},
     {{20}, K::Preparation, "Preparation of the sensor voltage ±10V and current ±20mA to work", nullptr, 0.85,
-     {VS_TWO_CHANNEL_STEPS}},
+     kTwoChannelSteps},
     {{21}, K::Preparation, "Preparation of the sensor voltage ±10V and current ±200mA to work", nullptr, 0.85,
-     {VS_TWO_CHANNEL_STEPS}},
+     kTwoChannelSteps},
     {{22}, K::Preparation, "Preparation of the sensor voltage ±50V and current ±20mA to work", nullptr, 0.85,
-     {VS_TWO_CHANNEL_STEPS}},
+     kTwoChannelSteps},
     {{23}, K::Preparation, "Preparation of the sensor voltage ±50V and current ±200mA to work", nullptr, 0.85,
-     {VS_TWO_CHANNEL_STEPS}},
-    {{42}, K::Information, "Sensor voltage ±10V and ±10V", nullptr, 1.3, {kSpec, " two channels  ±10V", kError1, kRate10},
+     kTwoChannelSteps},
+    {{42}, K::Information, "Sensor voltage ±10V and ±10V", nullptr, 1.3,
+     {kSpec, " two channels  ±10V", kError1, kRate10},
      false, true, 0.95, nullptr, nullptr, nullptr, " sampling rate up to 100 kHz"},
     {{42}, K::Preparation, "Preparation of the sensor voltage ±10V and ±10V to work", nullptr, 1.0,
      {kOrder, kDisconnect, kShortTwo, kSetZero, kConnect, kMeasure}},
@@ -289,13 +293,6 @@ const PageRecord kPages[] = {
     {{84}, K::Preparation, "Preparation of the sensor to work", nullptr, 1.2,
      {kOrder, " - the sensor needs no preparation;", kMeasure}},
 };
-
-#undef VS_FIVE_STEPS
-#undef VS_PRESSURE_STEPS
-#undef VS_ABSOLUTE_STEPS
-#undef VS_TEMP_STEPS
-#undef VS_HOT_STEPS
-#undef VS_TWO_CHANNEL_STEPS
 
 // Catalogue rows 1..42; the rows after them read the fallback.
 constexpr const char* kCatalogue[] = {

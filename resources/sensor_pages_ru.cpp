@@ -1,10 +1,13 @@
 // The Russian page records of every sensor kind and the start page's Russian texts.
 #include "resources/sensor_pages.h"
 
+#include <array>
+
 namespace pages {
 namespace {
 
 using K = PageKind;
+using Lines = std::array<const char*, kMaxBodyLines>;
 
 constexpr const char* kSpec = "Технические характеристики:";
 constexpr const char* kOrder = "Порядок подготовки датчика к работе :";
@@ -35,13 +38,13 @@ constexpr const char* kShortVoltage = " - замкните накоротко в
 constexpr const char* kConnect = " - включите датчик в измерительную цепь;";
 constexpr const char* kShortTwo = " - замкните накоротко входы обоих каналов;";
 
-// The five zero steps of the current and voltage pages.
-#define VS_FIVE_STEPS kOrder, kDisconnect, kShort, kSetZero, kReconnect, kMeasure
-#define VS_PRESSURE_STEPS kOrder, kAirOff, kSetZero, kAirOn, kMeasure
-#define VS_ABSOLUTE_STEPS kOrder, kAbsolute, kThenMeasure, kIncrement, kIncrementZero, kIncrementThen
-#define VS_TEMP_STEPS kOrder, kTempFree, kThenMeasure, kTempDelta, kTempZero
-#define VS_HOT_STEPS kOrder, kSetZero, " - поместите датчик в исследуемую среду;", kMeasure
-#define VS_TWO_CHANNEL_STEPS kOrder, kDisconnect, kShortVoltage, kSetZero, kConnect, kMeasure
+// Step lists that several pages share; the five zero steps of the current and voltage pages first.
+constexpr Lines kFiveSteps = {kOrder, kDisconnect, kShort, kSetZero, kReconnect, kMeasure};
+constexpr Lines kPressureSteps = {kOrder, kAirOff, kSetZero, kAirOn, kMeasure};
+constexpr Lines kAbsoluteSteps = {kOrder, kAbsolute, kThenMeasure, kIncrement, kIncrementZero, kIncrementThen};
+constexpr Lines kTempSteps = {kOrder, kTempFree, kThenMeasure, kTempDelta, kTempZero};
+constexpr Lines kHotSteps = {kOrder, kSetZero, " - поместите датчик в исследуемую среду;", kMeasure};
+constexpr Lines kTwoChannelSteps = {kOrder, kDisconnect, kShortVoltage, kSetZero, kConnect, kMeasure};
 
 const PageRecord kPages[] = {
     // The 3.3 V voltage pages, shown by every code without pages of its own.
@@ -63,15 +66,15 @@ const PageRecord kPages[] = {
      {kSpec, " диапазон измерений  ±2.5 А", "разрешающая способность  1.25 мA", kRate25}},
     {{67}, K::Information, "Датчик силы тока ±0.25А", nullptr, 1.3,
      {kSpec, " диапазон измерений  ±0.25 А", "разрешающая способность  0.125 мA", kRate25}},
-    {{10}, K::Preparation, "Подготовка датчика силы тока ±2А к работе", nullptr, 1.2, {VS_FIVE_STEPS}},
-    {{66}, K::Preparation, "Подготовка датчика силы тока ±2.5А к работе", nullptr, 1.2, {VS_FIVE_STEPS}},
-    {{67}, K::Preparation, "Подготовка датчика силы тока ±0.25А к работе", nullptr, 1.2, {VS_FIVE_STEPS}},
+    {{10}, K::Preparation, "Подготовка датчика силы тока ±2А к работе", nullptr, 1.2, kFiveSteps},
+    {{66}, K::Preparation, "Подготовка датчика силы тока ±2.5А к работе", nullptr, 1.2, kFiveSteps},
+    {{67}, K::Preparation, "Подготовка датчика силы тока ±0.25А к работе", nullptr, 1.2, kFiveSteps},
     {{17}, K::Information, "Датчик силы тока ±20mА", nullptr, 1.3,
      {kSpec, " диапазон измерений  ±20 мА", " разрешающая способность  0.01 мА", kError2, kRate25}},
-    {{17}, K::Preparation, "Подготовка датчика силы тока ±20mA к работе", nullptr, 1.2, {VS_FIVE_STEPS}},
+    {{17}, K::Preparation, "Подготовка датчика силы тока ±20mA к работе", nullptr, 1.2, kFiveSteps},
     {{18}, K::Information, "Датчик силы тока ±200mА", nullptr, 1.3,
      {kSpec, " диапазон измерений  ±200 мА", " разрешающая способность  0.1 мА", kError2, kRate25}},
-    {{18}, K::Preparation, "Подготовка датчика силы тока ±200mA к работе", nullptr, 1.2, {VS_FIVE_STEPS}},
+    {{18}, K::Preparation, "Подготовка датчика силы тока ±200mA к работе", nullptr, 1.2, kFiveSteps},
 
     // Voltage.
     {{9}, K::Information, "Датчик напряжения ±10V", nullptr, 1.3,
@@ -84,24 +87,24 @@ const PageRecord kPages[] = {
      {kSpec, " диапазон измерений  ±2.5 В", " разрешающая способность  1.25 мВ", kError1, kRate25}},
     {{71}, K::Information, "Датчик напряжения ±0.25V", nullptr, 1.3,
      {kSpec, " диапазон измерений  ±0.25 В", " разрешающая способность  0.125 мВ", kError1, kRate25}},
-    {{9}, K::Preparation, "Подготовка датчика напряжения ±10V к работе", nullptr, 1.2, {VS_FIVE_STEPS}},
-    {{68}, K::Preparation, "Подготовка датчика напряжения ±100V к работе", nullptr, 1.2, {VS_FIVE_STEPS}},
-    {{69}, K::Preparation, "Подготовка датчика напряжения ±25V к работе", nullptr, 1.2, {VS_FIVE_STEPS}},
-    {{70}, K::Preparation, "Подготовка датчика напряжения ±2.5V к работе", nullptr, 1.2, {VS_FIVE_STEPS}},
-    {{71}, K::Preparation, "Подготовка датчика напряжения ±0.25V к работе", nullptr, 1.2, {VS_FIVE_STEPS}},
+    {{9}, K::Preparation, "Подготовка датчика напряжения ±10V к работе", nullptr, 1.2, kFiveSteps},
+    {{68}, K::Preparation, "Подготовка датчика напряжения ±100V к работе", nullptr, 1.2, kFiveSteps},
+    {{69}, K::Preparation, "Подготовка датчика напряжения ±25V к работе", nullptr, 1.2, kFiveSteps},
+    {{70}, K::Preparation, "Подготовка датчика напряжения ±2.5V к работе", nullptr, 1.2, kFiveSteps},
+    {{71}, K::Preparation, "Подготовка датчика напряжения ±0.25V к работе", nullptr, 1.2, kFiveSteps},
     {{16}, K::Information, "Датчик напряжения ±50V", nullptr, 1.3,
      {kSpec, " диапазон измерений  ±50 В", " разрешающая способность  25 мВ", kError1, kRate25}},
-    {{16}, K::Preparation, "Подготовка датчика напряжения ±50V к работе", nullptr, 1.2, {VS_FIVE_STEPS}},
+    {{16}, K::Preparation, "Подготовка датчика напряжения ±50V к работе", nullptr, 1.2, kFiveSteps},
 
     // Relative and absolute pressure.
     {{13}, K::Information, "Датчик относительного давления 100кПа", nullptr, 1.2,
-     {kSpec, " диапазон измерений  0...100кПа", " разрешающая способность  0.1 кПа", " температура газа  от 10° до 60°С",
-      kError2, " предельное давление  200кПа", kRate25}},
-    {{13}, K::Preparation, "Подготовка датчика", " относительного давления 100кПа к работе", 1.2, {VS_PRESSURE_STEPS}},
+     {kSpec, " диапазон измерений  0...100кПа", " разрешающая способность  0.1 кПа",
+      " температура газа  от 10° до 60°С", kError2, " предельное давление  200кПа", kRate25}},
+    {{13}, K::Preparation, "Подготовка датчика", " относительного давления 100кПа к работе", 1.2, kPressureSteps},
     {{12}, K::Information, "Датчик относительного давления ±100кПа", nullptr, 1.2,
      {kSpec, " диапазон измерений  ±100кПа", " разрешающая способность  0.1 кПа", " температура газа  от 10° до 60°С",
       kError2, " предельное давление  200кПа", kRate25}},
-    {{12}, K::Preparation, "Подготовка датчика", " относительного давления ±100кПа к работе", 1.2, {VS_PRESSURE_STEPS}},
+    {{12}, K::Preparation, "Подготовка датчика", " относительного давления ±100кПа к работе", 1.2, kPressureSteps},
     {{26}, K::Information, "Датчик абсолютного давления 200кПа", nullptr, 1.2,
      {kSpec, " диапазон измерений  0...200 кПа", " разрешающая способность  0.1 кПа", kError2,
       " предельное давление  400кПа", kRate25}},
@@ -113,9 +116,9 @@ const PageRecord kPages[] = {
     {{87}, K::Information, "Датчик дифференциального давления 200кПа", nullptr, 1.2,
      {kSpec, " диапазон измерений  0...200 кПа", " разрешающая способность  0.1 кПа", kError2,
       " предельное давление  300кПа", kRate25}},
-    {{26}, K::Preparation, "Подготовка датчика", " абсолютного давления 200кПа к работе", 1.2, {VS_ABSOLUTE_STEPS}},
-    {{85}, K::Preparation, "Подготовка датчика", " абсолютного давления 700кПа к работе", 1.2, {VS_ABSOLUTE_STEPS}},
-    {{86}, K::Preparation, "Подготовка датчика", " абсолютного давления 115кПа к работе", 1.2, {VS_ABSOLUTE_STEPS}},
+    {{26}, K::Preparation, "Подготовка датчика", " абсолютного давления 200кПа к работе", 1.2, kAbsoluteSteps},
+    {{85}, K::Preparation, "Подготовка датчика", " абсолютного давления 700кПа к работе", 1.2, kAbsoluteSteps},
+    {{86}, K::Preparation, "Подготовка датчика", " абсолютного давления 115кПа к работе", 1.2, kAbsoluteSteps},
     {{87}, K::Preparation, "Подготовка датчика", " дифференциального давления 200кПа к работе", 1.2,
      {kOrder, " - разность давлений измеряется без подготовки:", kThenMeasure, kIncrement, kIncrementZero,
       kIncrementThen}},
@@ -167,12 +170,12 @@ const PageRecord kPages[] = {
     {{1}, K::Information, "Датчик температуры -5...+105°С", nullptr, 1.3,
      {kSpec, " диапазон измерений  -5...+105°С", " разрешающая способность  0.1°", " основная погрешность  ±1°",
       kRate25}},
-    {{1}, K::Preparation, "Подготовка датчика температуры -5...+105°С к работе", nullptr, 1.1, {VS_TEMP_STEPS}, false,
+    {{1}, K::Preparation, "Подготовка датчика температуры -5...+105°С к работе", nullptr, 1.1, kTempSteps, false,
      false},
     {{2}, K::Information, "Датчик температуры -20...+110°С", nullptr, 1.3,
      {kSpec, " диапазон измерений  -20...+110°С", " разрешающая способность  0.1°", " основная погрешность  ±1°",
       kRate25}},
-    {{2}, K::Preparation, "Подготовка датчика температуры -20...+110°С к работе", nullptr, 1.1, {VS_TEMP_STEPS}, false,
+    {{2}, K::Preparation, "Подготовка датчика температуры -20...+110°С к работе", nullptr, 1.1, kTempSteps, false,
      false},
     {{3}, K::Information, "Датчик температуры -50...+150°С", nullptr, 1.3,
      {"Датчик предназначен для измерения температуры химически", " агрессивных жидкостей и газов.", kSpec,
@@ -180,9 +183,9 @@ const PageRecord kPages[] = {
     {{72}, K::Information, "Датчик температуры -50...+180°С", nullptr, 1.3,
      {"Датчик предназначен для измерения температуры химически", " агрессивных жидкостей и газов.", kSpec,
       " диапазон измерений  -50...+180°С", " разрешающая способность  0.1°", " основная погрешность  ±1°", kRate25}},
-    {{3}, K::Preparation, "Подготовка датчика температуры -50...+150°С к работе", nullptr, 1.1, {VS_TEMP_STEPS}, false,
+    {{3}, K::Preparation, "Подготовка датчика температуры -50...+150°С к работе", nullptr, 1.1, kTempSteps, false,
      false},
-    {{72}, K::Preparation, "Подготовка датчика температуры -50...+180°С к работе", nullptr, 1.1, {VS_TEMP_STEPS}, false,
+    {{72}, K::Preparation, "Подготовка датчика температуры -50...+180°С к работе", nullptr, 1.1, kTempSteps, false,
      false},
     {{4}, K::Information, "Датчик температуры -50...+1000°С", nullptr, 1.3,
      {kSpec, " диапазон измерений  -50...+1000°С", " разрешающая способность  1°", " основная погрешность  ±10°",
@@ -190,9 +193,9 @@ const PageRecord kPages[] = {
     {{54}, K::Information, "Датчик термопара +15...+125°С", nullptr, 1.3,
      {kSpec, " диапазон измерений  +15...+125°С", " разрешающая способность  1°", " основная погрешность  ±10°",
       kRate25}},
-    {{4}, K::Preparation, "Подготовка датчика температуры -50...+1000°С к работе", nullptr, 1.1, {VS_HOT_STEPS}, false,
+    {{4}, K::Preparation, "Подготовка датчика температуры -50...+1000°С к работе", nullptr, 1.1, kHotSteps, false,
      false},
-    {{54}, K::Preparation, "Подготовка датчика термопара +15...+125°С к работе", nullptr, 1.1, {VS_HOT_STEPS}, false,
+    {{54}, K::Preparation, "Подготовка датчика термопара +15...+125°С к работе", nullptr, 1.1, kHotSteps, false,
      false},
     {{46}, K::Information, "Датчик температуры +10...+80°С", nullptr, 1.3,
      {kSpec, " диапазон измерений  +10...+80°С", " разрешающая способность  0.1°", " основная погрешность  ±1°",
@@ -205,8 +208,8 @@ const PageRecord kPages[] = {
 
     // pH and conductivity.
     {{5}, K::Information, "Датчик pH", nullptr, 1.3,
-     {kSpec, " диапазон измерений  от 0 до 14 pH", " разрешающая способность  0.01 pH", " основная погрешность  ±0.2 pH",
-      kRate25}},
+     {kSpec, " диапазон измерений  от 0 до 14 pH", " разрешающая способность  0.01 pH",
+      " основная погрешность  ±0.2 pH", kRate25}},
     {{5}, K::Preparation, "Подготовка датчика pH к работе", nullptr, 1.2,
      {kOrder, " - ознакомьтесь с паспортом датчика;", " - снимите колпачок и промойте электрод",
       "   дистиллированной водой;", " - погрузите электрод в раствор;", kMeasure},
@@ -247,15 +250,15 @@ const PageRecord kPages[] = {
     {{23}, K::Information, "Датчик напряжения ±50V и силы тока ±200mА", nullptr, 1.2,
      {kSpec, " диапазон  ±50V ±200мА", " основная погрешность  1% (U), 2% (I)", kRate10}},
     {{11}, K::Preparation, "Подготовка датчика напряжения ±10V и силы тока ±2А к работе", nullptr, 0.9,
-     {VS_TWO_CHANNEL_STEPS}},
+     kTwoChannelSteps},
     {{20}, K::Preparation, "Подготовка датчика напряжения ±10V и силы тока ±20мА к работе", nullptr, 0.85,
-     {VS_TWO_CHANNEL_STEPS}},
+     kTwoChannelSteps},
     {{21}, K::Preparation, "Подготовка датчика напряжения ±10V и силы тока ±200мА к работе", nullptr, 0.85,
-     {VS_TWO_CHANNEL_STEPS}},
+     kTwoChannelSteps},
     {{22}, K::Preparation, "Подготовка датчика напряжения ±50V и силы тока ±20мА к работе", nullptr, 0.85,
-     {VS_TWO_CHANNEL_STEPS}},
+     kTwoChannelSteps},
     {{23}, K::Preparation, "Подготовка датчика напряжения ±50V и силы тока ±200мА к работе", nullptr, 0.85,
-     {VS_TWO_CHANNEL_STEPS}},
+     kTwoChannelSteps},
     {{42}, K::Information, "Датчик напряжения ±10V и ±10V", nullptr, 1.3,
      {kSpec, " два канала  ±10V", kError1, kRate10}, false, true, 0.95, nullptr, nullptr, nullptr,
      " частота опроса датчика до 100 кГц"},
@@ -278,8 +281,8 @@ const PageRecord kPages[] = {
     {{80}, K::Preparation, "Подготовка датчика освещённости к работе", nullptr, 1.2,
      {kOrder, " - закройте окна датчика непрозрачной крышкой;", kSetZero, " - откройте окна датчика;", kMeasure}},
     {{34}, K::Information, "Датчик оптической плотности", nullptr, 1.3,
-     {kSpec, " диапазон измерения  D не менее 2", " максимумы излучения четырёх исполнений:", "   590, 525, 475 и 405 нм",
-      kRate25}},
+     {kSpec, " диапазон измерения  D не менее 2", " максимумы излучения четырёх исполнений:",
+      "   590, 525, 475 и 405 нм", kRate25}},
     {{34}, K::Preparation, "Подготовка датчика оптической плотности к работе", nullptr, 0.95,
      {kOrder, " - налейте раствор в кювету и вставьте её в датчик;", " - закройте излучатель и введите минимальный",
       "   отклик кнопкой «Ввести значение»;", " - откройте излучатель и введите максимальный",
@@ -333,7 +336,8 @@ const PageRecord kPages[] = {
     {{41}, K::Preparation, "Подготовка датчика положения (магнитозатвор) к работе", nullptr, 1.0, {kOrder, kMeasure}},
     {{43}, K::Information, "Датчик положения", nullptr, 1.3,
      {kSpec, " два канала (два оптозатвора)", " разрешающая способность  1 мс", kRate25}},
-    {{74}, K::Information, "Демонстрационная механика", nullptr, 1.3, {kSpec, " разрешающая способность  1 мс", kRate25}},
+    {{74}, K::Information, "Демонстрационная механика", nullptr, 1.3,
+     {kSpec, " разрешающая способность  1 мс", kRate25}},
     {{43}, K::Preparation, "Подготовка датчика положения (оптозатвор) к работе", nullptr, 1.0,
      {kOrder, " - установите оптозатворы на пути тела;", kMeasure}},
     {{74}, K::Preparation, "Демонстрационная механика: Подготовка  к работе", nullptr, 1.0,
@@ -383,7 +387,8 @@ const PageRecord kPages[] = {
       kRate25},
      true, true, 0.92, "Датчик ускорения 1.5g беспроводной", kWirelessRate},
     {{8}, K::Information, "Датчик ускорения 6g", nullptr, 1.2,
-     {kSpec, " диапазон измерений ускорений 0-6g;", " число осей  3 (X, Y, Z);", " основная погрешность  10%;", kRate25},
+     {kSpec, " диапазон измерений ускорений 0-6g;", " число осей  3 (X, Y, Z);",
+      " основная погрешность  10%;", kRate25},
      true, true, 0.92, "Датчик ускорения 6g беспроводной", kWirelessRate},
     {{7}, K::Preparation, "Подготовка датчика ускорения 1.5g к работе", nullptr, 0.92, {kOrder}, true},
     {{8}, K::Preparation, "Подготовка датчика ускорения 6g к работе", nullptr, 0.92, {kOrder}, true},
@@ -422,13 +427,6 @@ const PageRecord kPages[] = {
       "   нажмите «Калибровка полной шкалы»;", " - снимите груз и нажмите «Установить 0»;", kMeasure},
      true},
 };
-
-#undef VS_FIVE_STEPS
-#undef VS_PRESSURE_STEPS
-#undef VS_ABSOLUTE_STEPS
-#undef VS_TEMP_STEPS
-#undef VS_HOT_STEPS
-#undef VS_TWO_CHANNEL_STEPS
 
 // Catalogue rows 1..69, each a kind as the row-to-code table orders them.
 constexpr const char* kCatalogue[] = {

@@ -1,4 +1,4 @@
-// Every sensor page, the start page's menu items and the detected list painted headless at four screen sizes: text boxes inside their panels, none overlapping; contact sheets.
+// Every page painted headless at four screen sizes: text inside its panels, no overlaps, room for the controls.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -32,7 +32,8 @@ std::vector<PageCase> Cases() {
   for (auto table : {pages::RussianPages(), pages::EnglishPages()}) {
     for (const pages::PageRecord& r : table) {
       for (std::uint8_t code : r.Codes) {
-        codes.insert({r.Kind == pages::PageKind::Preparation ? InfoPanel::kPreparation : InfoPanel::kSensorInformation, code});
+        codes.insert(
+            {r.Kind == pages::PageKind::Preparation ? InfoPanel::kPreparation : InfoPanel::kSensorInformation, code});
       }
     }
   }
@@ -102,7 +103,8 @@ TEST(SensorPagesScreens, EveryPageFitsItsPanelAtFourSizesInBothLanguages) {
     bool sheets;
   };
   const std::vector<PageCase> cases = Cases();
-  for (const Size& size : {Size{1366, 768, true}, Size{1920, 1080, true}, Size{1280, 994, false}, Size{1024, 600, false}}) {
+  for (const Size& size :
+       {Size{1366, 768, true}, Size{1920, 1080, true}, Size{1280, 994, false}, Size{1024, 600, false}}) {
     for (bool english : {false, true}) {
       StartScreenRig s(size.width, size.height, english);
       const std::string name = std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/pages_" + std::to_string(size.width) + "x" +
@@ -116,8 +118,9 @@ TEST(SensorPagesScreens, EveryPageFitsItsPanelAtFourSizesInBothLanguages) {
       platform::Blit(clean, 0, 0, buffer.Width(), buffer.Height(), buffer, 0, 0);
       const InfoPanelOwner window_owner = panel.Owner;
       const platform::WindowRect content = window_owner.Content;
-      const int picture_height =
-          FitPanelPicture(640, 240, content.Width(), window_owner.ScaleX, window_owner.ScaleY).value_or(platform::Size{}).cy;
+      const int picture_height = FitPanelPicture(640, 240, content.Width(), window_owner.ScaleX, window_owner.ScaleY)
+                                     .value_or(platform::Size{})
+                                     .cy;
       Sheets sheets(name, s.Window().Panels[1]->Area);
       DeviceManager one_unit;
       one_unit.DeviceTable[0] = std::make_unique<FTRecordDevice>();
@@ -172,7 +175,9 @@ TEST(SensorPagesScreens, EveryPageFitsItsPanelAtFourSizesInBothLanguages) {
           for (std::size_t j = 0; j < i; ++j) EXPECT_FALSE(Overlap(b, boxes[j])) << "lines " << j << " and " << i;
         }
         // Room for the value boxes and the action button below the steps.
-        if (c.screen == InfoPanel::kPreparation) EXPECT_LE(last_bottom, ControlsTop(c.code, window_owner, english));
+        if (c.screen == InfoPanel::kPreparation) {
+          EXPECT_LE(last_bottom, ControlsTop(c.code, window_owner, english));
+        }
         // The kind's picture above the body still leaves room for it.
         if (c.screen == InfoPanel::kSensorInformation) {
           EXPECT_LE(last_bottom + picture_height + 1, content.bottom);

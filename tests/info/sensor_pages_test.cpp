@@ -1,4 +1,6 @@
 // Sensor pages by code, language, unit and step; the start page's menu, catalogue scrolling and detected-sensors list.
+#include "resources/sensor_pages.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,7 +11,6 @@
 #include "info/info_pages.h"
 #include "info/info_panel.h"
 #include "info/start_page.h"
-#include "resources/sensor_pages.h"
 
 namespace {
 
@@ -136,7 +137,8 @@ TEST_F(SensorPages, EnglishTableCoversEveryPageNotKeptRussian) {
       for (const pages::PageRecord& en : pages::EnglishPages()) {
         english |= en.Kind == ru.Kind && std::ranges::find(en.Codes, code) != en.Codes.end();
       }
-      EXPECT_EQ(english, !ru.RussianOnly) << int{code} << (ru.Kind == pages::PageKind::Preparation ? " preparation" : "");
+      EXPECT_EQ(english, !ru.RussianOnly)
+          << int{code} << (ru.Kind == pages::PageKind::Preparation ? " preparation" : "");
     }
   }
 }
@@ -178,10 +180,10 @@ TEST_F(SensorPages, CatalogueRowsChooseKinds) {
     std::uint8_t code;
     bool wireless;
   };
-  for (const Case& c : {Case{1, 10, false}, Case{20, 3, false}, Case{21, 3, false}, Case{29, 35, true},
-                        Case{42, 7, true}, Case{43, 8, true}, Case{44, 52, false}, Case{61, 79, true},
-                        Case{62, 80, false}, Case{69, 88, false}, Case{0, 0, false}, Case{70, 0, false},
-                        Case{-1, 0, false}}) {
+  for (const Case& c :
+       {Case{1, 10, false}, Case{20, 3, false}, Case{21, 3, false}, Case{29, 35, true}, Case{42, 7, true},
+        Case{43, 8, true}, Case{44, 52, false}, Case{61, 79, true}, Case{62, 80, false}, Case{69, 88, false},
+        Case{0, 0, false}, Case{70, 0, false}, Case{-1, 0, false}}) {
     EXPECT_EQ(CatalogueRowKind(c.row).Code, c.code) << c.row;
     EXPECT_EQ(CatalogueRowKind(c.row).Wireless, c.wireless) << c.row;
   }
@@ -208,7 +210,8 @@ TEST_F(SensorPages, CatalogueScrollsThroughItsRowsAndOpensOne) {
   EXPECT_EQ(Text(panel.Body, 1), " ...........................");
   EXPECT_EQ(panel.Body.CatalogueRows[2], n - 1);
   // Down to the end: the last row in view and no lower marker.
-  for (int page = 0; page < 10 && Text(panel.Body, panel.Body.LineCount - 4) == " ..........................."; ++page) {
+  for (int page = 0; page < 10 && Text(panel.Body, panel.Body.LineCount - 4) == " ...........................";
+       ++page) {
     const std::int32_t last = panel.Body.LineCount - 4;
     SelectMenuItem(panel, static_cast<std::uint8_t>(last));
     BuildStartPage(panel);
@@ -241,7 +244,7 @@ TEST_F(SensorPages, EnglishCatalogueNamesFortyTwoRowsAndContactsStayRussian) {
   panel.Body.CatalogueFirstRow = 40;
   BuildStartPage(panel);
   EXPECT_EQ(Text(panel.Body, 3), "- USB Acceleration sensor 1.5g wireless");  // row 42
-  EXPECT_EQ(Text(panel.Body, 4), "- USB sensor");                              // row 43
+  EXPECT_EQ(Text(panel.Body, 4), "- USB sensor");                             // row 43
   panel.Body.MenuLevel = 0;
   EXPECT_TRUE(SelectMenuItem(panel, 2).Changed);
   BuildStartPage(panel);
