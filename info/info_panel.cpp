@@ -142,8 +142,10 @@ void InfoPanel::DrawLine(const char* text, double x, double y, double width, dou
     // The glyphs' reach: from the start to the pen's end, ascent above and descent below the baseline.
     const auto& st = Owner.Renderer->style;
     const double em = kEmHeight * size;
-    LineBoxes.push_back({static_cast<int>(std::floor(st.text_origin_x)), static_cast<int>(std::floor(st.text_origin_y - 0.8 * em)),
-                         static_cast<int>(std::ceil(st.text_end_x)), static_cast<int>(std::ceil(st.text_origin_y + 0.25 * em))});
+    const auto down = [](double v) { return static_cast<int>(std::floor(v)); };
+    const auto up = [](double v) { return static_cast<int>(std::ceil(v)); };
+    LineBoxes.push_back(
+        {down(st.text_origin_x), down(st.text_origin_y - 0.8 * em), up(st.text_end_x), up(st.text_origin_y + 0.25 * em)});
   }
 }
 
