@@ -115,6 +115,8 @@ const PageRecord kPages[] = {
      {kOrder, " - a pressure difference needs no preparation:", kThenMeasure, kIncrement, kIncrementZero,
       kIncrementThen}},
 
+    // The ±100 mT titles stand at the base size: the bare cleared size falls below the lead line's on
+    // large screens, and the heading's closer pitch then runs the two lines into each other.
     {{14}, K::Information, "Magnetic field sensor ± 100mT", nullptr, 1.0,
      {kSpec, " range  ±100 mT", " resolution  0.1 mT", " basic error  ±5 mT", kRate25}},
     {{88}, K::Information, "Magnetic field sensor ± 100mT", nullptr, 1.0,
