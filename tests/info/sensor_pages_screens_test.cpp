@@ -122,7 +122,8 @@ TEST(SensorPagesScreens, EveryPageFitsItsPanelAtFourSizesInBothLanguages) {
                                      .value_or(platform::Size{})
                                      .cy;
       Sheets sheets(name, s.Window().Panels[1]->Area);
-      DeviceManager one_unit;
+      // The start page's heading follows these tables, not the simulated bus the window searches.
+      DeviceManager no_unit, one_unit;
       one_unit.DeviceTable[0] = std::make_unique<FTRecordDevice>();
       DeviceSlot slot;
       FTRecordDevice unit;
@@ -134,7 +135,7 @@ TEST(SensorPagesScreens, EveryPageFitsItsPanelAtFourSizesInBothLanguages) {
         panel.Owner = window_owner;
         panel.Owner.StepIndex = c.step;
         panel.Owner.StepUnitReady = c.ready;
-        if (c.unit_first) panel.Owner.Devices = &one_unit;
+        panel.Owner.Devices = c.unit_first ? &one_unit : &no_unit;
         slot.DeviceTypeCode = c.type;
         slot.Unit = c.type != 0 ? &unit : nullptr;
         panel.Slot = &slot;
