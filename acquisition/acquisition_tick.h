@@ -1,7 +1,9 @@
 // State of a running recording's sweep, the derived channels and the seams the acquisition tick calls.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 
@@ -13,9 +15,18 @@ inline constexpr std::uint32_t kOtherRedrawMs = 250;
 inline constexpr std::uint32_t kPictureRedrawMs = 100;
 // A preparation step's restart of the sweep waits this long for the units to settle.
 inline constexpr std::uint32_t kSweepRestartMs = 200;
-// The wired units deliver 12-bit codes; a computed magnitude stays within them.
-inline constexpr std::int32_t kWiredCodeMax = 4095;
+// A computed magnitude may exceed its axes' 12-bit codes (three axes at full scale give 5593), so
+// it is bounded only by the largest code the buffer holds.
+inline constexpr std::int32_t kMagnitudeCodeMax = 32767;
 inline constexpr std::int32_t kMagnitudeZeroCode = 2048;
+// A magnitude's code: trunc(√sum + zero) within zero..kMagnitudeCodeMax. A NaN or negative sum
+// (a bad calibration) gives the zero code, so the conversion to 16 bits is always defined.
+inline std::int16_t MagnitudeCode(double sum, double zero) {
+  const double magnitude = std::sqrt(std::max(sum, 0.0)) + zero;
+  if (std::isnan(magnitude)) return static_cast<std::int16_t>(zero);
+  return static_cast<std::int16_t>(std::min(magnitude, double{kMagnitudeCodeMax}));
+}
+
 // Derived speed and acceleration codes: offset and range.
 inline constexpr std::int32_t kDerivedZeroCode = 16000;
 inline constexpr std::int32_t kDerivedCodeMax = 32000;

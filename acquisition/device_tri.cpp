@@ -158,7 +158,7 @@ void DeviceTri::DecodeAccelerometerBlock(const std::uint8_t* block) {
       sum += channel->GainSquared * centred * centred;
     }
     if (magnitude != nullptr) {
-      StoreSample(*magnitude, static_cast<std::int16_t>(std::trunc(std::sqrt(sum) + kAxisCentre)));
+      StoreSample(*magnitude, MagnitudeCode(sum, kAxisCentre));
     }
   }
 }

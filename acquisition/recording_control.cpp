@@ -166,6 +166,8 @@ void GraphView::FinishRecord(bool converted_order) {
                  channel.RawToValueFn(static_cast<std::int16_t>(channel.RunMin), &channel);
         }
         if (swap) std::swap(channel.RunMax, channel.RunMin);
+        // The stop sets nothing further on pulse channels: their rate settings stay as the recording
+        // left them, since the indicator and the exports read the detector's history after the stop.
         if (!converted_order && channel.SensorCode == kBreathingCode) channel.FillRateHistory();
       }
     }

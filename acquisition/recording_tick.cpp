@@ -81,6 +81,8 @@ void GraphView::ComputeStartIndexes() {
   Derived.SpeedChannel = speed_channel;
   Derived.AccelChannel = accel_channel;
 
+  // The rate detectors' start routines below size their windows from the record's rate.
+  RecordRate = RateSetting;
   bool timed = false;
   for (auto& live : Channels) {
     VessamorChannel& channel = *live;
@@ -130,7 +132,6 @@ void GraphView::ComputeStartIndexes() {
 
   Markers.fill(MarkerRecord{});
   MarkerWasSet.fill(0);
-  RecordRate = RateSetting;
 
   SampleCount = 0;
   Sweep.PreviousSampleCount = 0;
@@ -189,10 +190,7 @@ void GraphView::FillMagnitude(std::uint32_t first, std::uint32_t end) {
       const double d = static_cast<double>(axis.Codes[i]) - out.AxisZeroCodes[j] - axis.AdcZeroCode;
       sum += axis.GainSquared * d * d;
     }
-    // A negative or huge sum (bad calibration) must not leave the code range.
-    const double magnitude = std::sqrt(std::max(sum, 0.0)) + kMagnitudeZeroCode;
-    const double bounded = std::isnan(magnitude) ? kMagnitudeZeroCode : std::min(magnitude, double{kWiredCodeMax});
-    const auto code = static_cast<std::int16_t>(bounded);
+    const std::int16_t code = MagnitudeCode(sum, kMagnitudeZeroCode);
     out.Codes[i] = code;
     out.TrackMinMax(code);
   }
@@ -428,6 +426,8 @@ void GraphView::ResetRecordingBuffers() {
     if (channel->Enabled != 0) cycle = std::max(cycle, channel->CodeCount);
   }
   for (auto& channel : Channels) {
+    // Rates carry on across the wrap: the detectors see the cycle's last samples and move along.
+    CarryRateDetectorOverWrap(*channel, Sweep.FirstUnprocessed);
     channel->CodeCount = 0;
     channel->RunReset = 1;
     // The event timer places its samples by a running position that must start again with them.

@@ -69,6 +69,7 @@ bool MainWindow::CreateMainWindow(bool command_line_english) {
 }
 
 void MainWindow::InitMainWindow() {
+  Tone = std::make_unique<TestTone>(host_.Audio(), static_cast<TestToneHost&>(*this));
   // 1. Device notifications: arrivals come on the window thread.
   host_.SetDeviceArrivalHandler(
       [this](const std::string& name, int state) { OnDeviceInterfaceChange(name, state); });
@@ -175,6 +176,7 @@ void MainWindow::StopAcquisition() {
 }
 
 void MainWindow::OnClose() {
+  if (Tone) Tone->StopTestTone();
   Closing[0] = 1;
   Closing[1] = 1;
   host_.SetDeviceArrivalHandler({});

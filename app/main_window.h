@@ -12,6 +12,7 @@
 #include "acquisition/window_side.h"
 #include "app/panel_animation.h"
 #include "app/screen_metrics.h"
+#include "app/test_tone.h"
 #include "channels/main_window_services.h"
 #include "controls/control_owner.h"
 #include "graph/graph_view.h"
@@ -54,7 +55,8 @@ inline constexpr std::int32_t kSettingsPanelId = 74998;
 class MainWindow final : public MainWindowServices,
                          public WindowSide,
                          public ControlOwner,
-                         public platform::MainWindowHandler {
+                         public platform::MainWindowHandler,
+                         public TestToneHost {
  public:
   MainWindow(platform::HostServices& host, MainWindowEnvironment environment);
   ~MainWindow() override;
@@ -79,6 +81,10 @@ class MainWindow final : public MainWindowServices,
   void InvalidateLocal(const platform::WindowRect& rect);
   void ClampUnitRate(const DeviceSlot& slot, std::uint32_t& rate, std::uint8_t shown_channels) override;
   bool EnglishUi() const override { return Bytes.EnglishUi.load(std::memory_order_relaxed) != 0; }
+  // --- TestToneHost ---
+  void ShowToneMessage(std::string_view text) override { host_.ShowMessage(text, ""); }
+  // Any thread: runs `call` on the window thread unless the window has gone or is closing by then.
+  void PostToWindow(std::function<void()> call) override;
   platform::Surface* BackBufferForButton(const ControlFrame& control) override;
   platform::Surface* GetBackBufferDC() override;
   bool HoldsBackControlCopies() const override { return false; }
@@ -187,6 +193,8 @@ class MainWindow final : public MainWindowServices,
   std::unique_ptr<DeviceManager> Devices;
   std::unique_ptr<GraphView> View;
   std::array<std::unique_ptr<PanelAnimation>, 3> Panels;
+  // F5's test tone; stopped before the window goes.
+  std::unique_ptr<TestTone> Tone;
 
   // Back buffers 0 (composition), 1 (saved background) and 3 (cached graph background).
   platform::Surface& BackBuffer(int index);
@@ -228,8 +236,6 @@ class MainWindow final : public MainWindowServices,
   void ShowControl(std::int32_t id, bool show);
   platform::Control* FindControl(std::int32_t id) const;
   void Copy(platform::Surface& to, const platform::Surface& from, const platform::WindowRect& rect);
-  // Runs `call` on the window thread unless the window has gone or is closing by then.
-  void PostToWindow(std::function<void()> call);
   std::int64_t NowMs() const;
 
   platform::HostServices& host_;

@@ -136,6 +136,11 @@ void MainWindow::MainButtonsShow() {
 }
 
 void MainWindow::OnKeyDown(unsigned virtual_key, unsigned, unsigned) {
+  // F5 switches the test tone on either screen.
+  if (virtual_key == platform::key::kF5) {
+    if (View && Tone) Tone->ToggleTestTone(0);
+    return;
+  }
   // On the start and sensor pages Escape ends the program; the measurement screen's keys are its own.
   if (virtual_key == platform::key::kEscape && Bytes.InfoScreenActive.load() != 0) {
     StopAcquisition();

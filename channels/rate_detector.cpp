@@ -300,6 +300,42 @@ float RadiationDisplay(const VessamorChannel* channel, std::uint16_t column) {
   return DisplayOfWindow(*channel, column, 40, &RadiationValueAt);
 }
 
+void CarryRateDetectorOverWrap(VessamorChannel& channel, std::uint32_t first) {
+  if (channel.Enabled == 0 || channel.RateMode == 0 || channel.RateProcessFn == nullptr) return;
+  RateDetectorState& d = channel.RateDetector;
+  if (d.Started == 0 && channel.RateInitFn != nullptr) channel.RateInitFn(&channel);
+  const std::uint32_t cycle = channel.CodeCount;
+  if (first < cycle) channel.RateProcessFn(&channel, first, cycle - 1);
+
+  const auto back = [cycle](std::uint32_t& index) { index = index > cycle ? index - cycle : 0; };
+  if (channel.RateProcessFn == &PulseProcess) {
+    d.WindowStarted = 0;
+    d.WindowFill = 0;
+    d.WindowMin = 0;
+    d.WindowMax = 0;
+  } else if (d.WindowStarted != 0) {
+    // An open window ends beyond the ending cycle, so its end stays a valid index.
+    back(d.WindowStart);
+    back(d.WindowEnd);
+    back(d.PauseEnd);
+    back(d.PeakIndex);
+    back(d.ValleyIndex);
+  }
+  BreathDetectorState& b = d.Breath;
+  if (b.StepStarted != 0) {
+    b.StepFirst -= cycle;
+    back(b.StepLast);
+    back(b.MaxIndex);
+    back(b.MinIndex);
+  }
+  RotationDetectorState& r = d.Rotation;
+  if (r.StepStarted != 0) {
+    r.LastPulse -= cycle;
+    r.PulseStart -= cycle;
+    for (RotationRingEntry& entry : r.Ring) entry.Index -= cycle;
+  }
+}
+
 void InstallPulseHooks(VessamorChannel& channel) {
   channel.RateInitFn = &PulseInit;
   channel.RateProcessFn = &PulseProcess;

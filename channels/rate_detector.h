@@ -35,7 +35,8 @@ struct BreathTurn {
 struct BreathDetectorState {
   std::uint32_t StepLength = 0;  // samples; 0 keeps the detector off
   std::uint8_t StepStarted = 0;
-  std::uint32_t StepFirst = 0;
+  // Negative once a cyclic wrap has moved the step's start out of the present cycle.
+  std::int64_t StepFirst = 0;
   std::uint32_t StepLast = 0;
   std::int32_t Lo = 0;
   std::int32_t Hi = 0;
@@ -162,6 +163,12 @@ float RotationValueAt(const VessamorChannel* channel, std::uint32_t entry);
 float RotationDisplay(const VessamorChannel* channel, std::uint16_t column);
 std::uint32_t RotationPulses(VessamorChannel* channel, std::uint32_t first, std::uint32_t last);
 void RotationFillRamp(VessamorChannel* channel, std::uint32_t up_to);
+
+// A cyclic wrap starts the channel's samples again at 0. The detector first takes the samples of
+// the ending cycle it has not seen (from `first` on), then moves its positions back by the cycle's
+// length so its windows carry on; a pulse window, which needs its samples again at its end, starts
+// afresh. History and recent rates stay.
+void CarryRateDetectorOverWrap(VessamorChannel& channel, std::uint32_t first);
 
 // Flow kinds: the value hook is the volume between the markers of pair p.
 float IntegrateBetweenMarkersHook(const VessamorChannel* channel, std::uint32_t pair);

@@ -73,7 +73,7 @@ void BreathUpdateEntry(VessamorChannel& channel, std::int32_t n, std::uint32_t e
   BreathDetectorState& b = d.Breath;
   b.Accumulator += static_cast<float>(n);
   b.StepCycles += n;
-  const std::uint32_t seconds = (end - b.StepFirst + 1) / RecordRateOf(channel);
+  const auto seconds = static_cast<std::uint32_t>((end - b.StepFirst + 1) / RecordRateOf(channel));
   const std::uint32_t cur = d.HistoryCount;
   if (cur == 0) {
     if (b.LastSecondsMark == 1) {

@@ -30,6 +30,7 @@ class HeadlessHost final : public HostServices {
   bool UserLocaleIsRussian() const override { return LocaleRussian; }
   ScreenInfo Screen() const override { return screen_; }
   std::string CommandLine() const override { return Arguments; }
+  AudioOutput* Audio() override { return AudioDevice; }
 
   // One pass of the loop: queued calls, due timers, then the paint.
   void Pump();
@@ -39,6 +40,7 @@ class HeadlessHost final : public HostServices {
   std::string Title;
   std::vector<std::string> Messages;
   DeviceArrivalHandler ArrivalHandler;
+  AudioOutput* AudioDevice = nullptr;
 
  private:
   ScreenInfo screen_;

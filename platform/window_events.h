@@ -69,6 +69,7 @@ inline constexpr unsigned kSubtract = 109;
 inline constexpr unsigned kDecimal = 110;
 inline constexpr unsigned kDivide = 111;
 inline constexpr unsigned kF1 = 112;      // through 135 for F24
+inline constexpr unsigned kF5 = 116;
 inline constexpr unsigned kComma = 188;
 inline constexpr unsigned kMinus = 189;
 inline constexpr unsigned kPeriod = 190;

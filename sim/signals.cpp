@@ -72,7 +72,10 @@ std::optional<Signal> ParseSignal(const std::string& text) {
   if (name == "sine") return Signal::Sine(arg(0, 2048.0), arg(1, 1500.0), arg(2, 1.0));
   if (name == "square") return Signal::Square(arg(0, 1024.0), arg(1, 3072.0), arg(2, 1.0));
   if (name == "noise") {
-    return Signal::Noise(arg(0, 2048.0), arg(1, 200.0), static_cast<std::uint64_t>(arg(2, 1.0)));
+    // A seed is a whole number of 64 bits; anything else (negative, too large, NaN) does not parse.
+    const double seed = arg(2, 1.0);
+    if (!(seed >= 0.0 && seed < 0x1.0p64) || seed != std::trunc(seed)) return std::nullopt;
+    return Signal::Noise(arg(0, 2048.0), arg(1, 200.0), static_cast<std::uint64_t>(seed));
   }
   return std::nullopt;
 }

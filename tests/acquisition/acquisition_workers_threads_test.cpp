@@ -36,23 +36,6 @@ class WorkersThreadsTest : public ManagerTestBase {
   }
 };
 
-TEST_F(WorkersThreadsTest, WithNoUnitTheWorkerStaysInSearchAndSearchesEveryTwoSeconds) {
-  std::mutex mutex;
-  std::vector<std::uint32_t> times;
-  side.OnRequest = [&](std::uint32_t) {
-    EXPECT_EQ(DeviceThreadState.load(), kDeviceSearch);
-    std::lock_guard lock(mutex);
-    times.push_back(clock.NowMs());
-  };
-  manager->StartWorkers();
-  ASSERT_TRUE(WaitFor([&] { return side.Requests.load() >= 4; }));
-  Close();
-  for (std::size_t i = 1; i < times.size(); ++i) {
-    EXPECT_GT(times[i] - times[i - 1], kSearchIntervalMs);
-    EXPECT_LE(times[i] - times[i - 1], kSearchIntervalMs + kIdleSleepMs);
-  }
-}
-
 TEST_F(WorkersThreadsTest, PauseDuringSearchIsAnsweredAfterItAndAStartAfterThePauseRuns) {
   // The type-6 unit's probe keeps the search waiting on the clock; the pause request comes then.
   PlugModel<sim::TypeSixUnit>(TypeSix());
@@ -94,19 +77,6 @@ TEST_F(WorkersThreadsTest, UnplugDuringMeasuringClosesTheUnitAndReturnsToSearch)
   EXPECT_EQ(recording.DeviceEndCalls.load(), 1);
   EXPECT_EQ(ConnectedMask.load(), 0);
   EXPECT_EQ(bus.Log(handle).back().Call, "FT_Close");
-}
-
-TEST_F(WorkersThreadsTest, FullRecordWritesTheStopBytesExactlyOnce) {
-  const sim::UnitId wired = PlugWired(VoltageSensor());
-  manager->StartWorkers();
-  StartMeasuring(400);
-  ASSERT_TRUE(WaitFor([] { return DeviceThreadState.load() == kDeviceSearch; }));
-  // Two more searches: nothing starts or stops the unit again.
-  const int requests = side.Requests.load();
-  ASSERT_TRUE(WaitFor([&] { return side.Requests.load() >= requests + 2; }));
-  EXPECT_EQ(recording.FullStopCalls.load(), 1);
-  EXPECT_EQ(WiredStops(wired), 1);
-  EXPECT_EQ(WiredStarts(wired), 1u);
 }
 
 TEST_F(WorkersThreadsTest, ClosingWhileMeasuringEndsBothWorkersBeforeAnyUnitIsDeleted) {

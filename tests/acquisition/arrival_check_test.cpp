@@ -32,7 +32,6 @@ TEST(ArrivalCheck, WatchedInterfaceNames) {
       {platform::UsbInterfaceName(0x15A2, 0x005E), false},
       {platform::UsbInterfaceName(0x0403, 0x6001), false},
       {"vid_15a2&pid_005", false},
-      {"", false},
   };
   for (const auto& [name, watched] : cases) EXPECT_EQ(IsWatchedInterface(name), watched) << name;
 }

@@ -91,24 +91,6 @@ TEST_F(DeviceFamiliesTest, PortSetUpCallsInOrderAndTheFamilysStopByte) {
   }
 }
 
-TEST_F(DeviceFamiliesTest, FailedCallStopsThePortSetUpAndClosesTheUnit) {
-  for (const Family& family : Families()) {
-    for (std::size_t failing = 0; failing < family.Calls.size(); ++failing) {
-      SCOPED_TRACE(std::string(family.Name) + " failing at " + family.Calls[failing].Name);
-      Fresh();
-      PlugWired();
-      FTRecordDevice& unit = Open(family);
-      FT_HANDLE handle = unit.Handle;
-      bus.FailCall(family.Calls[failing].Name, 1);
-      EXPECT_FALSE(unit.ConfigurePort());
-      EXPECT_FALSE(unit.IsOpen());
-      std::vector<Call> expected(family.Calls.begin(), family.Calls.begin() + static_cast<std::ptrdiff_t>(failing) + 1);
-      expected.push_back({"FT_Close", {}});
-      EXPECT_EQ(LoggedCalls(handle), expected);
-    }
-  }
-}
-
 TEST_F(DeviceFamiliesTest, ControlUnitClosesWithoutTouchingTheSlotsOrTheRecording) {
   PlugWired();
   DeviceFive& control = OpenUnit<DeviceFive>();

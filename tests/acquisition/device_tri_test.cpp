@@ -1,4 +1,6 @@
 // Tests of the wireless receiver's decoder on hand-built packets: magnitude, split packets, full records.
+#include <limits>
+
 #include "acquisition/device_families.h"
 #include "sim/radio_receiver_unit.h"
 #include "unit_test_support.h"
@@ -46,6 +48,9 @@ TEST_F(DeviceTriTest, MagnitudeChannelTakesTheGainWeightedLengthAroundTheZeroCod
       {{542, 532, 512}, {1, 4, 1}, {0, 0, 0}, 562},   // sqrt(900 + 4 x 400) = 50
       {{542, 532, 512}, {1, 4, 1}, {10, 0, 0}, 556},  // sqrt(400 + 1600) = 44.7
       {{482, 512, 472}, {1, 1, 1}, {0, 0, 0}, 562},
+      // A two-position calibration from close readings gives a gain near 45: the code stops at the top.
+      {{1023, 0, 1023}, {2000, 2000, 2000}, {0, 0, 0}, 32767},
+      {{1023, 0, 1023}, {std::numeric_limits<float>::quiet_NaN(), 1, 1}, {0, 0, 0}, 512},
   };
   for (const Case& c : cases) {
     axes[3]->CodeCount = 0;

@@ -1,6 +1,4 @@
 // Each unit family identified, set up, started and polled by the program's own classes against its simulated unit.
-#include <functional>
-#include <optional>
 #include <string>
 #include <utility>
 
@@ -9,7 +7,6 @@
 #include "sim/description.h"
 #include "sim/event_timer_unit.h"
 #include "sim/radio_receiver_unit.h"
-#include "sim/type_six_unit.h"
 #include "sim/unit_list.h"
 #include "unit_test_support.h"
 
@@ -22,8 +19,6 @@ constexpr int kRadioType = 3;
 constexpr int kTimerType = 8;
 constexpr int kLongRangeCode = 64;
 constexpr int kShortRangeCode = 65;
-constexpr int kTypeSixCode = 59;
-constexpr int kTypeSix = 6;
 constexpr std::uint32_t kRate = 1000;
 constexpr std::uint16_t kPeriodUs = 1000000 / kRate;
 constexpr std::int64_t kAccelerometerPacketUs = kPeriodUs * sim::RadioGroupsPerBlock;
@@ -200,40 +195,6 @@ TEST_F(RadioOnSimTest, PulsePacketAddsItsSamplesAndStatus) {
   }
 }
 
-TEST_F(RadioOnSimTest, LinkMessagesWhileTheLinkIsDown) {
-  struct Case {
-    const char* name;
-    std::function<void(Radio&)> send;
-    Messages messages;
-    std::uint8_t link_up, auto_mode;
-    std::uint32_t samples;
-  } cases[] = {
-      {"link up, then data", [](Radio& m) { m.QueueLinkUp(); }, {{0x02, 0x01}}, 1, 0, 5},
-      // Each message reports its own two bytes: the link-down is seen even with bytes behind it.
-      {"link down, bytes behind", [](Radio& m) { m.QueueLinkDown(); m.QueueGarbage({0x05, 0x10, 0x20}); },
-       {{0x02, 0x00}}, 0, 0, 0},
-      {"unit gone", [](Radio& m) { m.QueueMessage(0x01, 0x00); m.QueueMessage(0x02, 0x01); },
-       {{0x01, 0x00}, {0x02, 0x01}}, 1, 0, 0},
-      {"auto mode on", [](Radio& m) { m.QueueMessage(0x04, 0x01); }, {{0x04, 0x01}}, 0, 1, 0},
-      {"auto mode off", [](Radio& m) { m.QueueMessage(0x04, 0x01); m.QueueMessage(0x04, 0x02); },
-       {{0x04, 0x01}, {0x04, 0x02}}, 0, 0, 0},
-      {"garbage", [](Radio& m) { m.QueueGarbage({0x77, 0x12, 0x02, 0x01}); }, {{0x03, 0x0A}}, 0, 0, 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Fresh();
-    DeviceTri& radio = StartAccelerometer(/*auto_link_up=*/false);
-    With<Radio>(c.send);
-    AdvanceUs(kAccelerometerPacketUs);
-    radio.Poll();
-    EXPECT_EQ(events.Messages, c.messages);
-    EXPECT_EQ(events.Link.LinkUp, c.link_up);
-    EXPECT_EQ(events.Link.AutoMode, c.auto_mode);
-    EXPECT_EQ(axes[0]->CodeCount, c.samples);
-    EXPECT_EQ(fill, 0u);
-  }
-}
-
 TEST_F(RadioOnSimTest, BadFirstByteWhileTheLinkIsUpDropsTheStreamUntilTheNextLinkUp) {
   DeviceTri& radio = StartAccelerometer();
   radio.Poll();
@@ -302,23 +263,6 @@ class TimerOnSimTest : public FamiliesOnSimTest {
   std::int64_t period_us = 0;
 };
 
-TEST_F(TimerOnSimTest, FramesOfEitherRangeFillTheirIntervalWithTheEchoDelay) {
-  for (auto [code, entries_per_frame] : {std::pair{kLongRangeCode, kRate / 20}, {kShortRangeCode, kRate / 100}}) {
-    SCOPED_TRACE(code);
-    Fresh();
-    DeviceQEMod& timer = StartTimer(code);
-    // First a frame whose echo count wrapped past 65535: 65000 -> 1000 is 1536 counts.
-    With<Timer>([](Timer& model) { model.QueueFrames({{65000, 1000, 2000}}); });
-    AdvanceUs(4 * period_us);
-    timer.Poll();
-    Codes expected(entries_per_frame, 1536);
-    const Codes rest = Generated(1, 4, entries_per_frame);
-    expected.insert(expected.end(), rest.begin(), rest.end());
-    EXPECT_EQ(CodesOf(*channel), expected);
-    With<Timer>([&](Timer& model) { EXPECT_EQ(model.Threshold(), timer.LowerThreshold); });
-  }
-}
-
 TEST_F(TimerOnSimTest, EchoDelaysAtTheEdgesOfTheRangeAndLateEchoes) {
   // Short range: lower threshold 9776, ten entries per interval; a late echo stands for one more
   // interval per scale of 10000 counts beyond the threshold.
@@ -348,50 +292,6 @@ TEST_F(TimerOnSimTest, EchoDelaysAtTheEdgesOfTheRangeAndLateEchoes) {
   timer.Poll();
   EXPECT_EQ(CodesOf(*channel), expected);
   EXPECT_DOUBLE_EQ(timer.Position, static_cast<double>(expected.size()));
-}
-
-TEST_F(TimerOnSimTest, CyclicWrapStartsThePositionOverWithTheRecord) {
-  view.Continuous = 1;
-  DeviceQEMod& timer = StartTimer(kShortRangeCode);
-  const std::uint32_t interval = kRate / 100;
-  timer.ByteLimit = 10 * kTimerFrameSize;
-  AdvanceUs(12 * period_us);
-  timer.Poll();
-  // The two frames past the limit start the record again at sample 0.
-  EXPECT_EQ(events.Resets, 1);
-  EXPECT_EQ(CodesOf(*channel), Generated(10, 12, interval));
-  EXPECT_DOUBLE_EQ(timer.Position, 2.0 * interval);
-  AdvanceUs(period_us);
-  timer.Poll();
-  EXPECT_EQ(CodesOf(*channel), Generated(10, 13, interval));
-  EXPECT_EQ(events.Resets, 1);
-}
-
-// --- Type-6 unit ---
-
-TEST_F(FamiliesOnSimTest, TypeSixProbeWaitsABoundedTimeForAReplyOrSilence) {
-  struct Case {
-    const char* name;
-    std::optional<std::vector<std::uint8_t>> reply;
-    std::int64_t delay_us;
-    bool answered;
-  } cases[] = {
-      {"prompt reply", std::vector<std::uint8_t>{0x3B, 0x3C}, 20000, true},
-      {"silent", std::nullopt, 0, false},
-      {"reply after the wait", std::vector<std::uint8_t>{0x3B, 0x3C}, (kProbeReplyWaitMs + 100) * 1000, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Fresh();
-    PlugKind(kTypeSix, kTypeSixCode);
-    With<sim::TypeSixUnit>([&](sim::TypeSixUnit& model) { model.SetProbeReply(c.reply, c.delay_us); });
-    const std::int64_t before = bus.NowUs();
-    DeviceSix& six = TakeOver<DeviceSix>(kTypeSix, kTypeSixCode);
-    EXPECT_EQ(six.ProbeAnswered, c.answered ? 1 : 0);
-    // Virtual time: a reply ends the wait when it arrives, silence when the limit is reached.
-    EXPECT_EQ(bus.NowUs() - before, c.answered ? c.delay_us : std::int64_t{kProbeReplyWaitMs} * 1000);
-    EXPECT_EQ(bus.Written(six.Handle), std::vector<std::uint8_t>(kTypeSixProbe.begin(), kTypeSixProbe.end()));
-  }
 }
 
 }  // namespace

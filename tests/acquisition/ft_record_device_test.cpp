@@ -64,14 +64,6 @@ TEST_F(UnitPollTest, DecodesPerChannelWithOffsetsWrappingAt16BitsAndOneResyncFor
   EXPECT_EQ(CodesOf(second), Codes(10, -31536));
 }
 
-TEST_F(UnitPollTest, FewerThanTwoBytesQueuedIsNoData) {
-  FTRecordDevice& unit = Stream({}, 1000, 1000);
-  bus.InjectBytes(id, {0x11});
-  unit.Poll();
-  EXPECT_EQ(NoDataFlag.load(), 1);
-  EXPECT_EQ(Queued(unit.Handle), 1u);
-}
-
 TEST_F(UnitPollTest, FramesOfAnAbsentChannelAreDroppedByteByByte) {
   // Channel 0's low byte 0x20 names channel 1 itself, so a misaligned read never takes it as a start.
   FTRecordDevice& unit = Stream({sim::Signal::Constant(0x20), sim::Signal::Constant(3000)}, 1000, 1000);

@@ -20,37 +20,14 @@ class IdentifySensorTest : public UnitTestBase {
   FakeMainWindow window;
 };
 
-TEST_F(IdentifySensorTest, EveryKeyIdentifiesThroughTheEepromInTheWindowsLanguage) {
-  for (std::uint8_t english : {0, 1}) {
-    window.Bytes.EnglishUi = english;
-    for (const SensorKeyEntry& entry : SensorKeyTable()) {
-      Fresh();
-      const std::string description = MakeDescriptionForKey(entry.Key).value_or("");
-      PlugWired({}, description);
-      FTRecordDevice& manager = Manager();
-      ASSERT_TRUE(manager.IdentifySensor(true)) << description;
-      const SensorIdentity expected = IdentifyKey(entry.Key, english != 0);
-      EXPECT_EQ(manager.DeviceTypeCode, entry.DeviceTypeCode);
-      EXPECT_EQ(manager.SensorCode, entry.SensorCode);
-      EXPECT_EQ(manager.ChannelCount, entry.ChannelCount);
-      EXPECT_EQ(manager.NameLine1, expected.NameLine1);
-      EXPECT_EQ(manager.NameLine2, expected.NameLine2);
-      EXPECT_EQ(std::string(manager.Description.data()), description);
-    }
-  }
-}
-
 TEST_F(IdentifySensorTest, RefusesWhatIsNoSensor) {
   const std::string accelerometer = *MakeDescriptionForKey(SensorKey('4', '9', 1133));
-  std::string changed = *MakeDescriptionForKey(SensorKey('0', '0', 1246));
-  changed.back() = static_cast<char>(changed.back() + 1);
   struct Case {
     const char* name;
     std::string description;
     const char* failing_call;
     bool closing;
   } cases[] = {
-      {"changed sum", changed, nullptr, false},
       {"other device", "USB Serial Converter", nullptr, false},
       {"EEPROM read fails", accelerometer, "FT_EE_Read", false},
       {"window closing", accelerometer, nullptr, true},
@@ -69,28 +46,21 @@ TEST_F(IdentifySensorTest, RefusesWhatIsNoSensor) {
   }
 }
 
-TEST_F(IdentifySensorTest, ChannelCountStartsAgainForEachUnit) {
+TEST_F(IdentifySensorTest, EachUnitIsIdentifiedAfreshInTheWindowsLanguage) {
   PlugWired({}, *MakeDescriptionForKey(SensorKey('5', '1', 1384)));
   PlugWired({}, *MakeDescriptionForKey(SensorKey('1', '6', 1300)));
   FTRecordDevice& manager = Manager();
   ASSERT_TRUE(manager.IdentifySensor(true));
   EXPECT_EQ(manager.ChannelCount, 4);
+  EXPECT_EQ(manager.NameLine1, "Датчик ускорения 1.5g");
   manager.Close(0);
   ASSERT_TRUE(manager.OpenByIndex(1));
+  window.Bytes.EnglishUi = 1;  // the names come in the window's language
   ASSERT_TRUE(manager.IdentifySensor(true));
   EXPECT_EQ(manager.ChannelCount, 1);
   EXPECT_EQ(manager.SensorCode, 3);
-}
-
-TEST_F(IdentifySensorTest, LibraryWithoutEepromReadFindsNothing) {
-  PlugWired({}, *MakeDescriptionForKey(SensorKey('1', '6', 1300)));
-  ASSERT_TRUE(BindFtdiLibrary([](const char* name) -> void* {
-    return std::string(name) == "FT_EE_Read" ? nullptr : sim::d2xx::Resolve(name);
-  }));
-  FTRecordDevice& manager = Manager();
-  EXPECT_FALSE(manager.IdentifySensor(true));
-  EXPECT_TRUE(manager.IsOpen());
-  ASSERT_TRUE(BindFtdiLibrary(sim::d2xx::Resolve));
+  EXPECT_EQ(manager.NameLine1, IdentifyKey(SensorKey('1', '6', 1300), true).NameLine1);
+  EXPECT_EQ(std::string(manager.Description.data()), *MakeDescriptionForKey(SensorKey('1', '6', 1300)));
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ class WorkerStepTest : public ManagerTestBase {
   std::unique_ptr<DeviceWorker> worker;
 };
 
-TEST_F(WorkerStepTest, BusyWindowIsAskedAgainForAtMostThreeSeconds) {
+TEST_F(WorkerStepTest, BusyWindowIsAskedAgainForAtMostThreeSecondsAndSearchesComeEveryTwo) {
   struct Case {
     const char* name;
     int busy;
@@ -71,6 +71,16 @@ TEST_F(WorkerStepTest, BusyWindowIsAskedAgainForAtMostThreeSeconds) {
     EXPECT_EQ(side.Requests.load() - before, c.requests);
     EXPECT_EQ(clock.NowMs() - first_request, c.waited);
   }
+  // The next search comes one search interval after the last one ended.
+  side.BusyAnswers = 0;
+  side.Answering = true;
+  const std::uint32_t ended = clock.NowMs();
+  std::uint32_t next = 0;
+  side.OnRequest = [&](std::uint32_t) { next = clock.NowMs(); };
+  ASSERT_TRUE(StepUntilNextRequest());
+  side.OnRequest = nullptr;
+  EXPECT_GT(next - ended, kSearchIntervalMs);
+  EXPECT_LE(next - ended, kSearchIntervalMs + kIdleSleepMs);
 }
 
 TEST_F(WorkerStepTest, APauseRequestDuringADeviceEndIsNotOverwritten) {
@@ -211,8 +221,7 @@ TEST_F(ControlWorkerTest, CommandsAndTheirAnswers) {
   manager->ControlDeviceTable[0].reset();
   ControlWorker worker(*manager);
   ControlCommand = kControlResetCycle;
-  EXPECT_TRUE(worker.Step());
-  EXPECT_EQ(worker.Cycles(), 0u);
+  EXPECT_TRUE(worker.Step() && worker.Cycles() == 0u);
   ControlRunFlag = 0;
   EXPECT_FALSE(worker.Step());
   EXPECT_EQ(ControlCommand.load(), kControlEnded);

@@ -5,6 +5,7 @@
 
 #include "acquisition/worker_threads.h"
 #include "app_test_support.h"
+#include "fakes/fake_audio_output.h"
 #include "controls/aimage_button.h"
 #include "platform/png_writer.h"
 
@@ -183,3 +184,18 @@ TEST(MainWindowChecks, WatchedArrivalReachesTheDeviceLayer) {
 }
 
 }  // namespace
+
+TEST(MainWindowChecks, F5TogglesTheToneAndTheCloseSilencesIt) {
+  FakeAudioOutput audio;  // outlives the window, whose tone closes it
+  Rig rig;
+  rig.host.AudioDevice = &audio;
+  MainWindow& w = rig.Create();
+  w.OnKeyDown(platform::key::kF5, 1, 0);
+  EXPECT_TRUE(audio.IsOpen);
+  w.OnKeyDown(platform::key::kF5, 1, 0);
+  EXPECT_FALSE(audio.IsOpen);
+  w.OnKeyDown(platform::key::kF5, 1, 0);
+  w.OnClose();
+  EXPECT_FALSE(audio.IsOpen);
+  EXPECT_EQ(audio.Closes, 2);
+}

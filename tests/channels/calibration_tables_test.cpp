@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -36,20 +35,6 @@ TEST(CalibrationTables, EachTableHitsItsPointsAndIsMonotone) {
   }
 }
 
-TEST(CalibrationTables, StatedValuesOfTheCurrentFlowAndDistanceTables) {
-  const CalibrationTables& t = CalibrationTables::Instance();
-  for (const auto& [id, full] :
-       {std::pair{CalibrationTableId::Current66, 2.7785}, {CalibrationTableId::Current67, 277.85}}) {
-    EXPECT_EQ(t.Table(id)[2047], 0.0f);
-    EXPECT_EQ(t.Table(id)[0], static_cast<float>(-full));
-    EXPECT_EQ(t.Table(id)[4095], static_cast<float>(full));
-  }
-  EXPECT_EQ(t.Table(CalibrationTableId::Flow)[1], 3.779f);
-  EXPECT_EQ(t.Table(CalibrationTableId::Flow)[100], 380.0f);
-  EXPECT_EQ(t.Table(CalibrationTableId::Distance)[2], 800.0f);
-  EXPECT_LT(t.Table(CalibrationTableId::Distance)[3], 800.0f);
-}
-
 TEST(CalibrationTables, MonotoneCurveNeverOvershootsBesideASteepSegment) {
   // Ordinary cubics through these points swing beyond the neighbouring values beside the steep segment.
   const std::vector<CalibrationPoint> cases[] = {{{0, 0.0}, {10, 0.0}, {12, 10.0}, {30, 10.0}},
@@ -73,15 +58,6 @@ TEST(CalibrationTables, MonotoneCurveNeverOvershootsBesideASteepSegment) {
   const std::vector<double> curve = CalibrationTables::MonotoneCurve(line, 120);
   for (int i = 0; i <= 100; ++i) EXPECT_NEAR(curve[static_cast<std::size_t>(i)], 1.0 + 2.0 * i, 1e-9) << i;
   EXPECT_EQ(curve[119], 201.0);
-}
-
-TEST(CalibrationTables, FirstUseFromManyThreadsSharesOneInstance) {
-  std::vector<const CalibrationTables*> seen(8, nullptr);
-  std::vector<std::thread> threads;
-  for (std::size_t i = 0; i < seen.size(); ++i)
-    threads.emplace_back([&seen, i] { seen[i] = &CalibrationTables::Instance(); });
-  for (std::thread& thread : threads) thread.join();
-  EXPECT_EQ(std::count(seen.begin(), seen.end(), seen.front()), 8);
 }
 
 }  // namespace

@@ -3,14 +3,12 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <limits>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "channel_fixtures.h"
-#include "platform/png_writer.h"
 
 namespace {
 
@@ -30,8 +28,6 @@ std::int32_t Flat(std::uint32_t) { return 20; }
 
 platform::Colour AsColour(const Rgba& c) { return {c.R, c.G, c.B, c.A}; }
 
-// Rows the pen covers round one pixel row: its width, centred.
-std::pair<int, int> CoveredRows(int row, int pen) { return {row - (pen - 1) / 2, row - (pen - 1) / 2 + pen - 1}; }
 
 using CurveTest = PlotSurface;
 
@@ -59,20 +55,6 @@ TEST_F(CurveTest, PassesEachColumnsRowJoinsJumpsAndStaysInThePlot) {
   EXPECT_EQ(surface.GetPixel(10, 5), (platform::Colour{0, 0, 0, 255}));
 }
 
-TEST_F(CurveTest, ColumnWithEqualExtremesShowsOnePenWideDot) {
-  for (int pen : {1, 2, 5}) {
-    surface.Fill(kWhite);
-    VessamorChannel& flat = Link(2, Flat);
-    flat.PenWidth = pen;
-    flat.DrawCurve(ren, 120, 120);
-    const auto [first, last] = CoveredRows(Row(flat.Columns[120].MaxPixel), pen);
-    for (int y = first - 1; y <= last + 1; ++y) {
-      EXPECT_EQ(surface.GetPixel(X(120), y), y >= first && y <= last ? AsColour(flat.Colour) : kWhite)
-          << pen << " " << y;
-    }
-  }
-}
-
 TEST_F(CurveTest, EmptyOrUnlinkedChannelDrawsNothing) {
   using Spoil = void (*)(VessamorChannel&, GraphView&);
   const std::pair<const char*, Spoil> cases[] = {
@@ -98,34 +80,9 @@ TEST_F(CurveTest, EmptyOrUnlinkedChannelDrawsNothing) {
 }
 
 // Maps of the axes, with values that must never reach a pixel.
-float Hundredth(const float* v) { return *v / 100.0f; }
-float FortyTimes(const float* f) { return *f * 40.0f; }
 float NotANumber(const float*) { return kNaN; }
 float Infinite(const float*) { return kInf; }
 float Huge(const float*) { return 1.0e30f; }
-
-TEST_F(CurveTest, GainedChannelTakesTheTopValueThroughBothAxes) {
-  struct Case {
-    ScaleMapFnType forward, inverse;
-    float gain;
-  };
-  for (const Case& c : {Case{nullptr, nullptr, 0.5f}, Case{&Hundredth, &FortyTimes, 0.75f}}) {
-    surface.Fill(kWhite);
-    Link(0, Flat).ScaleMappingPair.Forward = c.forward;
-    VessamorChannel& gained = Link(1, [](std::uint32_t) { return 0; });
-    gained.ScaleMappingPair.Inverse = c.inverse;
-    gained.PlotGainOn = 1;
-    gained.PlotGain = c.gain;
-    float top = static_cast<float>(view.Scale.TopValue);
-    const float fraction = c.forward != nullptr ? c.forward(&top) : top;
-    const float mapped = c.inverse != nullptr ? c.inverse(&fraction) : fraction;
-    const auto base = static_cast<int>(mapped * c.gain / view.Scale.ValuePerPixel + view.ValueOriginPixel);
-    gained.DrawCurve(ren, 1, 300);
-    const auto [first, last] = CoveredRows(base, gained.PenWidth);
-    EXPECT_EQ(surface.GetPixel(X(100), first), AsColour(gained.Colour)) << c.gain;
-    EXPECT_EQ(surface.GetPixel(X(100), last + 1), kWhite) << c.gain;
-  }
-}
 
 TEST_F(CurveTest, UnusableNumbersNeverReachAPixel) {
   struct Case {
@@ -159,18 +116,6 @@ TEST_F(CurveTest, ExtremePlotCoordinatesAreHeldAtTheStrip) {
   for (int y = kPlot.Top; y < kPlot.Bottom; ++y) EXPECT_EQ(surface.GetPixel(X(100), y), AsColour(ch.Colour));
 }
 
-TEST_F(CurveTest, RampAndSquareWaveToPng) {
-  // The frame round the plot, as the grid draws it, so a person can see the curves stay inside.
-  platform::FillRect(surface, {kPlot.Left - 2, kPlot.Top - 2, kPlot.Right + 2, kPlot.Bottom + 2},
-                     platform::Brush{{0, 0, 0, 255}});
-  platform::FillRect(surface, {kPlot.Left, kPlot.Top, kPlot.Right, kPlot.Bottom},
-                     platform::Brush{{250, 250, 250, 255}});
-  Link(0, Ramp).DrawCurve(ren, 1, kColumns);
-  Link(1, Square).DrawCurve(ren, 1, kColumns);
-  Link(2, Flat).DrawCurve(ren, 1, kColumns);
-  EXPECT_TRUE(platform::WritePng(surface, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/channel_curves.png"));
-}
-
 // The indicator layout, from the main window's scale and indicator font.
 struct IndicatorTest : ::testing::Test {
   FakeMainWindow window{1280, 994};
@@ -198,64 +143,6 @@ struct BoxD {
 };
 BoxD Slot(const IndicatorGeometry& g, int slot) {
   return BoxD{g[slot * 4], g[slot * 4 + 1], g[slot * 4 + 2], g[slot * 4 + 3]};
-}
-
-TEST_F(IndicatorTest, StandardStripEndsAtTheStripsRightEdge) {
-  struct Case {
-    std::int32_t screen_width, screen_height, value_width, unit_width;
-    std::uint16_t sensor_code;
-    float axis_text_scale;
-  };
-  for (const Case& c : {Case{1024, 768, 5, 6, 0, 0.6f}, Case{1280, 994, 6, 2, 31, 1.0f}}) {
-    window.Width = c.screen_width;
-    window.Height = c.screen_height;
-    VessamorChannel& ch = Channel();
-    ch.ValueWidth = c.value_width;
-    ch.UnitWidth = c.unit_width;
-    ch.SensorCode = c.sensor_code;
-    ch.AxisTextScale = c.axis_text_scale;
-    ch.PlaceLabelBox(90);
-    const PixelRect label = ch.LabelRect;
-    window.LineSpacing = 3.0;
-    ch.LayoutIndicator(label, 0);
-    const double h = window.IndicatorCharHeight * 4.1 * S();
-    const double unit_h = h * (c.unit_width < 6 ? 0.7 : 0.64);
-    const BoxD value = Slot(ch.ValueLineGeometry, 0), unit = Slot(ch.ValueLineGeometry, 1);
-    EXPECT_NEAR(unit.right, label.Right, 1e-9);
-    EXPECT_NEAR(unit.right - unit.left, (c.unit_width + 1) * window.IndicatorCharWidth * 4.1 * S() * c.axis_text_scale,
-                1e-9);
-    EXPECT_NEAR(value.right, unit.left, 1e-9);
-    EXPECT_NEAR(unit.bottom - unit.top, unit_h, 1e-9);
-    // The unit shares the value's baseline, except kind 31's, which rides at 0.4 of the free height.
-    EXPECT_NEAR(unit.top - value.top, (h - unit_h) * (c.sensor_code == 31 ? 0.4 : 1.0), 1e-9);
-    EXPECT_EQ(ch.LabelRect, label);  // everything fits, so the kept box is the strip itself
-    EXPECT_EQ(window.LineSpacing, 15.0);
-  }
-}
-
-TEST_F(IndicatorTest, CaptionedStylesFollowOnFromTheLeftWithTheColumnsTime) {
-  struct Case {
-    std::uint8_t style;
-    std::uint32_t rate;
-    std::uint16_t column;
-    float text_size;
-  };
-  // Column 0 has no caption and keeps the large text.
-  for (const Case& c : {Case{1, 1000, 5, 0.0f}, Case{2, 10000, 7, 2.0f}, Case{3, 10001, 9, 1.2f}, Case{1, 0, 5, 0.0f},
-                        Case{1, 1000, 0, 0.0f}}) {
-    VessamorChannel& ch = Channel();
-    ch.IndicatorStyle = c.style;
-    ch.IndicatorTextSize = c.text_size;
-    view.RateSetting = c.rate;
-    ch.LayoutIndicator(strip, c.column);
-    char expected[64];
-    std::snprintf(expected, sizeof expected, "%.*f", c.rate >= 10001 ? 5 : (c.rate >= 1001 ? 4 : 3),
-                  c.rate > 0 ? table[c.column].FirstSample / static_cast<double>(c.rate) : 0.0);
-    EXPECT_EQ(ch.IndicatorCaption, c.column != 0 ? std::string(expected) : std::string());
-    EXPECT_NEAR(ch.IndicatorScale, c.column == 0 ? 4.1 * S() : (c.style == 1 ? 1.5 * S() : c.text_size), 1e-6);
-    EXPECT_NEAR(Slot(ch.ValueLineGeometry, 0).left, strip.Left + 5.0 * S(), 1e-9);
-    EXPECT_NEAR(Slot(ch.ValueLineGeometry, 2).left - Slot(ch.ValueLineGeometry, 1).right, 16.0 * S(), 1e-9);
-  }
 }
 
 TEST_F(IndicatorTest, ColumnOptionStartsAtTheColumnsPixelWithinThePlot) {

@@ -83,19 +83,6 @@ TEST(ChannelValueAtIndex, WholeAndFractionalOffsets) {
   EXPECT_NEAR(f.channel.ValueOfFilteredCode(25728), 1.02f, 1e-6f);
 }
 
-TEST(ChannelTrackMinMax, ResetStartsAfreshThenExtremesGrow) {
-  VessamorChannel channel;
-  channel.RunMin = -500;
-  channel.RunMax = 500;
-  channel.RunReset = 1;
-  const std::array<std::array<std::int32_t, 3>, 3> steps{{{10, 10, 10}, {-3, -3, 10}, {-32768, -32768, 10}}};
-  for (const auto& [code, min, max] : steps) {
-    channel.TrackMinMax(static_cast<std::int16_t>(code));
-    EXPECT_EQ(channel.RunMin, min) << code;
-    EXPECT_EQ(channel.RunMax, max) << code;
-  }
-}
-
 TEST(ChannelPlotPoints, RecordsBecomePixelsWithinTheRange) {
   LoneChannel f;
   f.scale.ValuePerPixel = 0.25;

@@ -228,18 +228,6 @@ TEST(PlainReduction, EmptyColumnShowsTheSampleAtItsStartAndRangesAreClipped) {
   EXPECT_NE(g.columns[3].MaxCode, 0);
 }
 
-TEST(ReductionHandOn, EveryColumnGetsItsPlotCoordinates) {
-  Reduction f({10, 20, 30, 40}, 2);
-  f.scale.ValuePerPixel = 0.5;
-  f.channel.Shown = 1;
-  f.channel.RawToValueFn = &Identity;
-  f.Configure(0, 0, 0, 0, 1, 1);
-  f.channel.UpdateChannelColumns(1, 2);
-  EXPECT_EQ(f.columns[1].MaxPixel, 40);
-  EXPECT_EQ(f.columns[1].MinPixel, 20);
-  EXPECT_EQ(f.columns[2].MaxPixel, 80);
-}
-
 TEST(ReductionWhileRecording, CentredSmoothingLooksAheadIntoWrittenCodes) {
   GraphView view;
   Reduction f(std::vector<std::int16_t>(30, 50), 1);

@@ -41,6 +41,7 @@ TEST(Conversions, EdgeCodesGiveTheirDefinedValues) {
       C(RevolutionsFromCode, -1, -0.00390625f), C(FractionFromCode10, 1023, 1.0f), C(DistanceCmFromCode, 580, 10.0f),
       C(RawCodeFromCode16, static_cast<std::int16_t>(0xFFF0), 4095.0f),
       C(Volts20FromCode16, 15, Volts20FromCode16(0, nullptr)),
+      C(Accel15FromCode12, 5593, 35.103157f),  // the magnitude of three full-scale axes
   };
   for (const CodeCase& c : cases) EXPECT_FLOAT_EQ(Convert(c.Fn, c.Code), c.Expected) << c.Name << " at " << c.Code;
 }
@@ -99,7 +100,7 @@ TEST(Conversions, LookupsNeverIndexOutsideTheirTable) {
     const int last = static_cast<int>(table.size()) - 1;
     const std::string name(CalibrationTables::Source(id).Name);
     for (int below : {-5, -32768}) EXPECT_EQ(Convert(fn, below), table.front()) << name << " at " << below;
-    for (int above : {last + 1, 32767}) EXPECT_EQ(Convert(fn, above), table.back()) << name << " at " << above;
+    for (int above : {last + 1, 5593, 32767}) EXPECT_EQ(Convert(fn, above), table.back()) << name << " at " << above;
     for (int inside : {100, last}) {
       EXPECT_EQ(Convert(fn, inside), table[static_cast<std::size_t>(inside)]) << name << " at " << inside;
     }

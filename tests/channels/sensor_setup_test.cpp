@@ -47,32 +47,6 @@ TEST(SensorSetupDefaultRow, KindsWithoutARowBecomeTheVoltageSensorWithTheirOwnCo
   }
 }
 
-TEST(SensorSetupConversions, TheUnitTypeChoosesTheConversionMember) {
-  struct Case {
-    std::uint16_t kind;
-    RawToValueFnType type1, type2, type11;
-  };
-  const Case cases[] = {
-      {1, LookupTable1024, LookupTable4096, LookupTable4096},
-      {5, PhFromCode10, PhFromCode10, PhFromCode12},
-      {6, ConductivityMsFromCode10, ConductivityMsFromCode12, ConductivityMsFromCode12},
-      {9, Volts10FromCode10, Volts20FromCode16, Volts10FromCode12},
-      {15, RawCodeFromCode10, RawCodeFromCode16, RawCodeFromCode10},
-      {24, Angle1800FromCode10, Angle1800FromCode10, Angle1800FromCode12},
-      {27, HumidityFromCode12, HumidityFromCode12, HumidityFromCode12},
-      {74, FractionFromCode10, FractionFromCode12, FractionFromCode12},
-  };
-  for (const Case& c : cases) {
-    for (const auto& [type, expected] :
-         {std::pair{std::uint8_t{1}, c.type1}, {std::uint8_t{2}, c.type2}, {std::uint8_t{11}, c.type11}}) {
-      SetupView f;
-      f.SetDeviceType(type);
-      f.SetupAll(c.kind);
-      EXPECT_EQ(f.Ch(0).RawToValueFn, expected) << "kind " << c.kind << " type " << int(type);
-    }
-  }
-}
-
 TEST(SensorSetupChannels, WithoutARequestTheIndexChoosesWhichChannelsAreReset) {
   struct Case {
     std::int32_t index;
@@ -150,35 +124,6 @@ TEST(SensorSetupChannels, TheRequestIsNeverLeftPending) {
   }
 }
 
-TEST(SensorSetupRows, SymbolsUnitsAndWidthsFollowTheInterfaceLanguage) {
-  struct Case {
-    std::uint16_t kind;
-    bool english;
-    const char *symbol, *unit;
-    std::uint16_t decimals;
-    std::int32_t value_width, unit_width;
-    float bottom, top;
-  };
-  const Case cases[] = {
-      {1, false, "T", "°C", 2, 6, 2, -10, 110},
-      {31, false, "\xD0\x90", "град", 1, 6, 4, -400, 400},  // Cyrillic A
-      {76, true, "Y", "", 1, 5, 4, 0, 250},
-      {84, false, "P", "мм рт.ст.", 0, 4, 8, 0, 60},
-  };
-  for (const Case& c : cases) {
-    SetupView f(c.english);
-    f.SetupAll(c.kind);
-    const VessamorChannel& ch = f.Ch(0);
-    SCOPED_TRACE(testing::Message() << "kind " << c.kind << (c.english ? " en" : " ru"));
-    EXPECT_EQ(ch.Symbol + "|" + ch.Unit + "|" + ch.TimeUnit,
-              std::string(c.symbol) + "|" + c.unit + (c.english ? "|s" : "|сек"));
-    EXPECT_EQ((std::array<int, 3>{ch.Decimals, ch.ValueWidth, ch.UnitWidth}),
-              (std::array<int, 3>{c.decimals, c.value_width, c.unit_width}));
-    EXPECT_FLOAT_EQ(AxisAt(ch, 0.0f), c.bottom);
-    EXPECT_FLOAT_EQ(AxisAt(ch, 1.0f), c.top);
-  }
-}
-
 TEST(SensorSetupRows, EveryRowsAxisMatchesTheKindsScaleSpan) {
   GraphView view;
   for (const SensorKindRow& row : SensorKindRows()) {
@@ -187,29 +132,6 @@ TEST(SensorSetupRows, EveryRowsAxisMatchesTheKindsScaleSpan) {
       float zero = 0.0f, one = 1.0f;
       EXPECT_FLOAT_EQ(view.ScaleSpan(kind), row.Axis.Inverse(&one) - row.Axis.Inverse(&zero)) << kind;
     }
-  }
-}
-
-TEST(SensorSetupRows, NoClampWidensTheAxesOfThePressureAndHumidityKinds) {
-  const std::array<int, 4> cases[] = {{26, 0, 0, 200}, {26, 1, -20, 200}, {27, 0, 0, 100}, {27, 1, -9, 100}};
-  for (const auto& [kind, no_clamp, bottom, top] : cases) {
-    SetupView f;
-    f.Ch(0).NoClamp = static_cast<std::uint8_t>(no_clamp);
-    f.SetupAll(static_cast<std::uint16_t>(kind));
-    EXPECT_FLOAT_EQ(AxisAt(f.Ch(0), 0.0f), static_cast<float>(bottom)) << kind << " " << no_clamp;
-    EXPECT_FLOAT_EQ(AxisAt(f.Ch(0), 1.0f), static_cast<float>(top)) << kind << " " << no_clamp;
-  }
-}
-
-TEST(SensorSetupRows, FilterOptionsFollowTheRowsSmoothingChoice) {
-  // 27 smooths over 100 samples, 38 smooths with the window it had, 41 does not smooth.
-  const std::array<int, 3> cases[] = {{27, 1, 100}, {38, 1, 33}, {41, 0, 33}};
-  for (const auto& [kind, smoothing, window] : cases) {
-    SetupView f;
-    f.Ch(0).SmoothingWindow = 33;
-    f.SetupAll(static_cast<std::uint16_t>(kind));
-    EXPECT_EQ(f.Ch(0).SmoothingWindow, window) << kind;
-    EXPECT_EQ(f.Ch(0).FractionalCodes, smoothing) << kind;
   }
 }
 
@@ -229,32 +151,6 @@ TEST(SensorSetupRows, TheDistanceSensorsRateFollowsTheNumberOfOpenUnits) {
     EXPECT_EQ(f.view.RateSetting, c.rate) << c.open_units;
     EXPECT_EQ(f.view.RecordRate, c.record_rate) << c.open_units;
     EXPECT_EQ(f.Ch(0).FractionalCodes, 0);
-  }
-}
-
-TEST(SensorRangeSwitch, ConductivityRangesWriteTheirRussianTextsInEitherLanguage) {
-  struct Case {
-    std::uint8_t code, device_type;
-    RawToValueFnType conversion;
-    std::uint16_t decimals;
-    const char* unit;
-    float top;
-  };
-  for (const Case& c : {Case{6, 1, ConductivityMsFromCode10, 3, "мСм/см", 5},
-                        Case{19, 2, ConductivityUsFromCode12, 2, "мкСм/см", 100}}) {
-    for (bool english : {false, true}) {
-      SetupView f(english);
-      VessamorChannel& ch = f.Ch(0);
-      ch.DeviceTypeCode = c.device_type;
-      ch.AxisTextScale = 1.5f;
-      ch.SwitchSensorRange(c.code);
-      SCOPED_TRACE(testing::Message() << "code " << int(c.code) << " english " << english);
-      EXPECT_EQ(ch.RawToValueFn, c.conversion);
-      EXPECT_EQ(ch.Decimals, c.decimals);
-      EXPECT_EQ(ch.Symbol + ch.Unit + ch.TimeUnit, "S" + std::string(c.unit) + "сек");
-      EXPECT_FLOAT_EQ(AxisAt(ch, 1.0f), c.top);
-      EXPECT_FLOAT_EQ(ch.AxisTextScale, 1.0f);
-    }
   }
 }
 
@@ -286,35 +182,6 @@ TEST(SensorRangeSwitch, BreathingShowsTheRateOnlyInDisplayMode1AndOtherCodesAreS
   VessamorChannel loose;  // no main window: the signal display, Russian texts
   loose.SwitchSensorRange(40);
   EXPECT_EQ(loose.Unit + loose.TimeUnit, " сек");
-}
-
-TEST(DefaultSampleRate, RatesByKindAndUnitType) {
-  struct Case {
-    std::uint16_t kind;
-    std::uint8_t device_type;
-    std::uint32_t rate;
-  };
-  const Case cases[] = {{27, 11, 125},   {46, 1, 125},    {84, 11, 125},   {41, 11, 10000}, {74, 2, 10000},
-                        {77, 11, 10000}, {44, 7, 100000}, {44, 11, 25000}, {78, 7, 100000}, {78, 11, 10000},
-                        {79, 3, 10000},  {64, 11, 1000},  {0, 7, 1000},    {200, 11, 1000}};
-  for (const Case& c : cases) {
-    GraphView view;
-    view.RecordRate = 333;
-    view.SensorCode = c.kind;
-    view.DefaultSampleRate(c.device_type);
-    EXPECT_EQ(view.RateSetting, c.rate) << c.kind << " type " << int(c.device_type);
-    EXPECT_EQ(view.RecordRate, 333u) << c.kind;
-  }
-}
-
-TEST(ScaleSpans, GivenEntriesHaveTheirDefaultSpan) {
-  const std::pair<std::size_t, float> given[] = {{0, 4},     {1, 120},   {4, 1100},  {15, 4096}, {24, 3600}, {35, 1},
-                                                 {48, 1000}, {71, 0.5f}, {80, 6000}, {85, 700},  {88, 200}};
-  GraphView view;
-  view.ScaleSpans.fill(-1.0f);
-  view.InitScaleSpans();
-  for (const auto& [k, span] : given) EXPECT_FLOAT_EQ(view.ScaleSpans[k], span) << k;
-  for (float span : view.ScaleSpans) EXPECT_GT(span, 0.0f);
 }
 
 }  // namespace

@@ -55,18 +55,6 @@ TEST(ZeroSetting, FractionalCodesAndTheSecondOffset) {
   EXPECT_EQ(g.channel.CodeOffset, 0);
 }
 
-TEST(ZeroSetting, KindsWithoutZeroSettingKeepEveryOffset) {
-  for (std::uint16_t kind : {7, 8, 34, 46, 84}) {
-    LoneChannel f;
-    f.channel.SensorCode = kind;
-    f.channel.CodeOffset = 5;
-    f.channel.FineOffset = 77;
-    f.channel.SetZeroOffset(1000, false);
-    f.channel.SetZeroOffset(1000, true);
-    EXPECT_EQ(f.channel.CodeOffset + f.channel.CodeOffset2 + f.channel.FineOffset, 82) << kind;
-  }
-}
-
 TEST(ZeroSetting, ValueOffsetKindsSubtractThePresentValueOnceHoweverOftenSet) {
   SetupView v;
   VessamorChannel& channel = v.Ch(0);

@@ -21,34 +21,6 @@ TEST(AggRenAttach, DrawingAtTheOriginLandsOnTheTopRow) {
   EXPECT_EQ(s.GetPixel(5, 3), kWhite);
 }
 
-TEST(AggRenAttach, ClearWhiteSetsEveryByteAndClearStoresBlueFirst) {
-  platform::Surface s(7, 5);
-  agg_ren ren;
-  ren.Attach(s);
-  ren.ClearWhite();
-  for (int y = 0; y < s.Height(); ++y)
-    for (int i = 0; i < s.Width() * 4; ++i) ASSERT_EQ(s.Row(y)[i], 255) << y << " " << i;
-  ren.Clear(rgba8(10, 20, 30, 40));
-  EXPECT_EQ(std::vector<std::uint8_t>(s.Row(1), s.Row(1) + 4), (std::vector<std::uint8_t>{30, 20, 10, 40}));
-}
-
-TEST(AggRenAttach, AttachSetsLimitsAndStartsOverOnASecondSurface) {
-  agg_ren ren;
-  ren.style.gradient_length = 33.0;
-  std::vector<std::uint8_t> pixels(40 * 30 * 4);
-  ren.Attach(pixels.data(), 40, 30, 160, 25, 20, 7);
-  EXPECT_DOUBLE_EQ(ren.RightLimit(), 25.0);
-  EXPECT_DOUBLE_EQ(ren.BottomLimit(), 20.0);
-  EXPECT_DOUBLE_EQ(ren.style.gradient_length, 33.0);  // the style is the caller's
-  ren.Polygon(1)->xn(0) = 5.0;
-  platform::Surface b(16, 16);
-  ren.Attach(b);
-  EXPECT_EQ(ren.Polygon(1)->xn(0), 0.0);
-  ren.ClearWhite();
-  EXPECT_EQ(b.GetPixel(15, 15), kWhite);
-  EXPECT_EQ(pixels[0], 0);
-}
-
 TEST(AggRenAttach, FontCallsOnADetachedSurfaceDoNothing) {
   agg_ren ren;
   ren.ResetFont();

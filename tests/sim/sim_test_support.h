@@ -1,50 +1,24 @@
-// Helpers shared by the simulator tests: a fresh virtual-clock bus, frame decoding, start packets.
+// Helpers shared by the simulator tests: a fresh virtual-clock bus, opening, writing and reading a unit.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
 #include "sim/bus.h"
 #include "sim/d2xx.h"
-#include "sim/wired_unit.h"
 
 namespace simtest {
 
 using namespace sim::d2xx;
 using Bytes = std::vector<std::uint8_t>;
 
-struct Frame {
-  int Channel;
-  int Code;
-};
-
-// Decodes whole two-byte frames.
-inline std::vector<Frame> DecodeFrames(const Bytes& bytes) {
-  std::vector<Frame> frames;
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    frames.push_back({(bytes[i + 1] >> 5) & 3, bytes[i] | ((bytes[i + 1] & 0x1F) << 7)});
-  }
-  return frames;
-}
-
-inline Bytes StartPacket(int channels, int period_us, std::uint8_t mode = 0xA5) {
-  return {sim::WiredStartByte, static_cast<std::uint8_t>(channels), sim::WiredStartMarker,
-          static_cast<std::uint8_t>(period_us & 0xFF), static_cast<std::uint8_t>(period_us >> 8), mode};
-}
-
 class BusTest : public ::testing::Test {
  protected:
   void SetUp() override { bus.Reset(sim::ClockMode::Virtual); }
   void TearDown() override { bus.Reset(sim::ClockMode::Virtual); }
 
-  sim::UnitId PlugWired(std::vector<sim::Signal> signals = {}, const char* description = "15 unit") {
-    sim::UnitInfo info;
-    info.Description = description;
-    return bus.Plug(info, std::make_unique<sim::WiredUnitModel>(std::move(signals)));
-  }
   FT_HANDLE OpenAt(int index) {
     FT_HANDLE handle = nullptr;
     EXPECT_EQ(FT_Open(index, &handle), FT_OK);
