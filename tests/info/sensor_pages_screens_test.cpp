@@ -10,12 +10,34 @@
 #include "info/start_page.h"
 #include "platform/gdi.h"
 #include "platform/png_writer.h"
+#include "../app/app_test_support.h"
+#include "app/start_screen_parts.h"
 #include "resources/sensor_pages.h"
-#include "start_screen_rig.h"
 
 namespace {
 
-using infotest::StartScreenRig;
+// The window with its start screen revealed; a placeholder stands where the "Measurements"
+// button sets the panel's place.
+struct StartScreen {
+  StartScreen(int width, int height, bool english) : rig(width, height) {
+    rig.window = std::make_unique<MainWindow>(rig.host, rig.environment);
+    parts = InstallStartScreenParts(*rig.window);
+    rig.window->Hooks.CreateMainControls = [this](MainWindow& w) {
+      const ScreenMetrics& m = w.Metrics;
+      const auto at = [](double v) { return static_cast<int>(v); };
+      button.Create(w.Window(), 75172,
+                    platform::WindowRect::FromSize(at(45 * m.ScaleX), at((m.WideScreen ? 120 : 150) * m.ScaleY),
+                                                   at(425 * m.ScaleX),
+                                                   at(LerpInt(1000, 600, 120, 140, m.ScreenHeight) * m.UiScale)));
+    };
+    rig.window->CreateMainWindow(english);
+    for (int i = 0; i < 60; ++i) rig.Step(33);
+    for (int i = 0; i < 10; ++i) rig.Step(100);
+  }
+  apptest::Rig rig;
+  platform::Control button;
+  std::shared_ptr<StartScreenParts> parts;
+};
 
 struct PageCase {
   std::uint8_t screen;
@@ -106,14 +128,14 @@ TEST(SensorPagesScreens, EveryPageFitsItsPanelAtFourSizesInBothLanguages) {
   for (const Size& size :
        {Size{1366, 768, true}, Size{1920, 1080, true}, Size{1280, 994, false}, Size{1024, 600, false}}) {
     for (bool english : {false, true}) {
-      StartScreenRig s(size.width, size.height, english);
+      StartScreen s(size.width, size.height, english);
       const std::string name = std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/pages_" + std::to_string(size.width) + "x" +
                                std::to_string(size.height) + (english ? "_en" : "_ru");
-      s.Reveal();
-      s.PaintAll();
+      MainWindow& w = *s.rig.window;
+      ASSERT_EQ(w.Panels[1]->ContentShown, 1);
       s.parts->RebuildInfoPanel();
-      InfoPanel& panel = s.Panel();
-      platform::Surface& buffer = s.Window().BackBuffer(0);
+      InfoPanel& panel = *s.parts->Panel;
+      platform::Surface& buffer = w.BackBuffer(0);
       platform::Surface clean(buffer.Width(), buffer.Height());
       platform::Blit(clean, 0, 0, buffer.Width(), buffer.Height(), buffer, 0, 0);
       const InfoPanelOwner window_owner = panel.Owner;
@@ -121,7 +143,7 @@ TEST(SensorPagesScreens, EveryPageFitsItsPanelAtFourSizesInBothLanguages) {
       const int picture_height = FitPanelPicture(640, 240, content.Width(), window_owner.ScaleX, window_owner.ScaleY)
                                      .value_or(platform::Size{})
                                      .cy;
-      Sheets sheets(name, s.Window().Panels[1]->Area);
+      Sheets sheets(name, w.Panels[1]->Area);
       // The start page's heading follows these tables, not the simulated bus the window searches.
       DeviceManager no_unit, one_unit;
       one_unit.DeviceTable[0] = std::make_unique<FTRecordDevice>();
