@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "acquisition/device_manager.h"
@@ -16,12 +15,9 @@ namespace {
 
 class SensorPages : public ::testing::Test {
  protected:
-  SensorPages() : panel(InfoPanel::kStartPage, Owner()) {}
-  InfoPanelOwner Owner() {
-    InfoPanelOwner owner;
-    owner.Bytes = &bytes;
-    owner.PanelHeight = 700;
-    return owner;
+  SensorPages() : panel(InfoPanel::kStartPage, {}) {
+    panel.Owner.Bytes = &bytes;
+    panel.Owner.PanelHeight = 700;
   }
   void Language(bool english) { bytes.EnglishUi = english ? 1 : 0; }
   void Unit(std::uint8_t type) {
@@ -144,13 +140,7 @@ TEST_F(SensorPages, EnglishTableCoversEveryPageNotKeptRussian) {
 }
 
 TEST_F(SensorPages, AccelerationWalksSixPositions) {
-  struct Case {
-    std::uint8_t step;
-    bool ready;
-    char axis;
-    std::int32_t lines;
-    std::size_t marked_first, marked_last;
-  };
+  struct Case { std::uint8_t step; bool ready; char axis; std::int32_t lines; std::size_t marked_first, marked_last; };
   const Case cases[] = {{0, false, 'X', 7, 1, 2}, {1, false, 'X', 7, 3, 4}, {2, false, 'Y', 7, 1, 2},
                         {3, false, 'Y', 7, 3, 4}, {4, false, 'Z', 6, 1, 2}, {5, false, 'Z', 6, 3, 4},
                         {6, false, 'X', 7, 1, 2}, {0, true, 'X', 7, 6, 6},  {200, true, 'X', 7, 6, 6}};
@@ -175,11 +165,7 @@ TEST_F(SensorPages, AccelerationWalksSixPositions) {
 }
 
 TEST_F(SensorPages, CatalogueRowsChooseKinds) {
-  struct Case {
-    int row;
-    std::uint8_t code;
-    bool wireless;
-  };
+  struct Case { int row; std::uint8_t code; bool wireless; };
   for (const Case& c :
        {Case{1, 10, false}, Case{20, 3, false}, Case{21, 3, false}, Case{29, 35, true}, Case{42, 7, true},
         Case{43, 8, true}, Case{44, 52, false}, Case{61, 79, true}, Case{62, 80, false}, Case{69, 88, false},
@@ -272,12 +258,9 @@ TEST_F(SensorPages, DetectedSensorsInBothFormatsBoundedAndNone) {
   BuildDetectedSensorsPage(panel);
   EXPECT_EQ(Text(panel.Body, 0), "Датчики не обнаружены");
   const std::string long_name(300, 'x');
-  struct Unit {
-    const char* first;
-    std::string second;
-    const char* model;
-  };
-  const Unit units[] = {{"датчик", "", "M1"}, {"датчик", "температуры", "M2"}, {"ж", long_name.substr(0, 245), "M3"}};
+  struct Unit { const char* first; std::string second; const char* model; };
+  // The third line's 255th byte falls inside a letter: "ж " + 245 + "  " + two-byte letters.
+  const Unit units[] = {{"датчик", "", "M1"}, {"датчик", "температуры", "M2"}, {"ж", long_name.substr(0, 245), "жжжжжж"}};
   for (std::size_t i = 0; i < 3; ++i) {
     auto unit = std::make_unique<FTRecordDevice>();
     unit->NameLine1 = units[i].first;
@@ -287,8 +270,6 @@ TEST_F(SensorPages, DetectedSensorsInBothFormatsBoundedAndNone) {
     unit->Present = 1;
     devices.DeviceTable[i] = std::move(unit);
   }
-  // A line whose 255th byte falls inside a letter: "ж " + 245 + "  " + two-byte letters.
-  devices.DeviceTable[2]->Model = "жжжжжж";
   ConnectedMask = 0b111;
   BuildDetectedSensorsPage(panel);
   ConnectedMask = 0;
