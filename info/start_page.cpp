@@ -266,26 +266,31 @@ void BuildDetectedSensorsPage(InfoPanel& panel) {
   body.LineCount = 0;
   panel.Extra.LineCount = 0;
   DeviceManager* devices = panel.Owner.Devices;
-  if (devices == nullptr || devices->CountDevices() == 0) {
+  std::int32_t line = 0;
+  if (devices != nullptr) {
+    // A search on the device worker may replace the units meanwhile. It writes a kept unit's
+    // Present byte outside the lock, so presence is read from the slots' mask bits.
+    std::lock_guard<std::recursive_mutex> lock(devices->TableLock);
+    const std::uint32_t count = std::min<std::uint32_t>(devices->CountDevices(), devices->DeviceTable.size());
+    const std::uint8_t present = ConnectedMask.load();
+    for (std::uint32_t i = 0; i < count; ++i) {
+      const FTRecordDevice* unit = devices->DeviceTable[i].get();
+      if (unit == nullptr || (present & (1u << i)) == 0) continue;
+      auto& buffer = panel.DetectedLines[static_cast<std::size_t>(line)];
+      if (unit->TwoLines != 0) {
+        std::snprintf(buffer.data(), buffer.size(), "%s %s  %s", unit->NameLine1.c_str(), unit->NameLine2.c_str(),
+                      unit->Model.c_str());
+      } else {
+        std::snprintf(buffer.data(), buffer.size(), "%s  %s", unit->NameLine1.c_str(), unit->Model.c_str());
+      }
+      TrimToCharacter(buffer.data());
+      body.SetLine(line++, buffer.data(), 1.0);
+    }
+  }
+  // None counted, or every counted unit left while the list was read.
+  if (line == 0) {
     body.SetLine(0, t.NoneDetected, 1.0);
     return;
-  }
-  // A search on the device worker may replace the units meanwhile.
-  std::lock_guard<std::recursive_mutex> lock(devices->TableLock);
-  const std::uint32_t count = std::min<std::uint32_t>(devices->CountDevices(), devices->DeviceTable.size());
-  std::int32_t line = 0;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const FTRecordDevice* unit = devices->DeviceTable[i].get();
-    if (unit == nullptr || unit->Present == 0) continue;
-    auto& buffer = panel.DetectedLines[static_cast<std::size_t>(line)];
-    if (unit->TwoLines != 0) {
-      std::snprintf(buffer.data(), buffer.size(), "%s %s  %s", unit->NameLine1.c_str(), unit->NameLine2.c_str(),
-                    unit->Model.c_str());
-    } else {
-      std::snprintf(buffer.data(), buffer.size(), "%s  %s", unit->NameLine1.c_str(), unit->Model.c_str());
-    }
-    TrimToCharacter(buffer.data());
-    body.SetLine(line++, buffer.data(), 1.0);
   }
   body.StyleFlags[1] = 1;
 }

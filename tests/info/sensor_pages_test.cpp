@@ -267,7 +267,6 @@ TEST_F(SensorPages, DetectedSensorsInBothFormatsBoundedAndNone) {
     unit->NameLine2 = units[i].second;
     unit->TwoLines = units[i].second.empty() ? 0 : 1;
     unit->Model = units[i].model;
-    unit->Present = 1;
     devices.DeviceTable[i] = std::move(unit);
   }
   ConnectedMask = 0b111;
