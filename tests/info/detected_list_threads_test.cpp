@@ -11,11 +11,9 @@ namespace {
 class DetectedListThreadsTest : public ManagerTestBase {
  protected:
   DetectedListThreadsTest() : ManagerTestBase(std::chrono::microseconds(300)) {}
+  // The window's close: nothing searches any more, then the manager ends the workers.
   void TearDown() override {
-    ClosingFlag = 1;
-    DeviceRunFlag = 0;
-    ControlRunFlag = 0;
-    manager.reset();
+    ClosingFlag = 1, DeviceRunFlag = 0, ControlRunFlag = 0;
     ManagerTestBase::TearDown();
   }
 };

@@ -2,11 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <set>
 
 #include "acquisition/device_manager.h"
-#include "info/info_pages.h"
 #include "info/start_page.h"
 #include "platform/gdi.h"
 #include "platform/png_writer.h"
@@ -40,12 +38,8 @@ struct StartScreen {
 };
 
 struct PageCase {
-  std::uint8_t screen;
-  std::uint16_t code;
-  std::uint8_t wireless = 0, type = 0, step = 0;
-  bool ready = false;
-  std::uint8_t menu = 0;
-  bool unit_first = false;
+  std::uint8_t screen; std::uint16_t code; std::uint8_t wireless = 0, type = 0, step = 0; bool ready = false;
+  std::uint8_t menu = 0; bool unit_first = false;
 };
 
 // Every page each table holds, the unit and step variants, the menu items and the detected list.
@@ -90,40 +84,29 @@ int ControlsTop(std::uint16_t code, const InfoPanelOwner& o, bool english) {
   return std::min(box, trunc(box + (bottom - 10 * o.UiScale - box - b) * 0.5));
 }
 
-bool Overlap(const platform::WindowRect& a, const platform::WindowRect& b) {
-  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
 // Contact sheets of the panel's area, 4 × 3 pages at half size each.
-class Sheets {
- public:
-  Sheets(std::string name, platform::WindowRect area) : name_(std::move(name)), area_(area) {}
+struct Sheets {
   ~Sheets() { Flush(); }
   void Add(const platform::Surface& buffer) {
-    const int w = area_.Width() / 2, h = area_.Height() / 2;
-    if (tiles_ == 0) sheet_ = platform::Surface(4 * w, 3 * h);
-    platform::StretchBlit(sheet_, {tiles_ % 4 * w, tiles_ / 4 * h, tiles_ % 4 * w + w, tiles_ / 4 * h + h}, buffer,
-                          {area_.left, area_.top, area_.right, area_.bottom});
-    if (++tiles_ == 12) Flush();
+    const int w = area.Width() / 2, h = area.Height() / 2, x = tiles % 4 * w, y = tiles / 4 * h;
+    if (tiles == 0) sheet = platform::Surface(4 * w, 3 * h);
+    platform::StretchBlit(sheet, {x, y, x + w, y + h}, buffer, {area.left, area.top, area.right, area.bottom});
+    if (++tiles == 12) Flush();
   }
-
- private:
   void Flush() {
-    if (tiles_ == 0) return;
-    EXPECT_TRUE(platform::WritePng(sheet_, name_ + "_" + std::to_string(sheet_number_++) + ".png"));
-    tiles_ = 0;
+    if (tiles != 0) {
+      EXPECT_TRUE(platform::WritePng(sheet, name + "_" + std::to_string(number++) + ".png"));
+    }
+    tiles = 0;
   }
-  std::string name_;
-  platform::WindowRect area_;
-  platform::Surface sheet_;
-  int tiles_ = 0, sheet_number_ = 0;
+  std::string name;
+  platform::WindowRect area;
+  platform::Surface sheet;
+  int tiles = 0, number = 0;
 };
 
 TEST(SensorPagesScreens, EveryPageFitsItsPanelAtFourSizesInBothLanguages) {
-  struct Size {
-    int width, height;
-    bool sheets;
-  };
+  struct Size { int width, height; bool sheets; };
   const std::vector<PageCase> cases = Cases();
   for (const Size& size :
        {Size{1366, 768, true}, Size{1920, 1080, true}, Size{1280, 994, false}, Size{1024, 600, false}}) {
@@ -143,7 +126,7 @@ TEST(SensorPagesScreens, EveryPageFitsItsPanelAtFourSizesInBothLanguages) {
       const int picture_height = FitPanelPicture(640, 240, content.Width(), window_owner.ScaleX, window_owner.ScaleY)
                                      .value_or(platform::Size{})
                                      .cy;
-      Sheets sheets(name, w.Panels[1]->Area);
+      Sheets sheets{name, w.Panels[1]->Area, {}};
       // The start page's heading follows these tables, not the simulated bus the window searches.
       DeviceManager no_unit, one_unit;
       one_unit.DeviceTable[0] = std::make_unique<FTRecordDevice>();
@@ -195,7 +178,7 @@ TEST(SensorPagesScreens, EveryPageFitsItsPanelAtFourSizesInBothLanguages) {
             EXPECT_LE(b.bottom, content.bottom) << "body line " << i;
             last_bottom = std::max(last_bottom, b.bottom);
           }
-          for (std::size_t j = 0; j < i; ++j) EXPECT_FALSE(Overlap(b, boxes[j])) << "lines " << j << " and " << i;
+          for (std::size_t j = 0; j < i; ++j) EXPECT_FALSE(b.Intersects(boxes[j])) << "lines " << j << " and " << i;
         }
         // Room for the value boxes and the action button below the steps.
         if (c.screen == InfoPanel::kPreparation) {

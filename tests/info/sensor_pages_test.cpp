@@ -70,14 +70,8 @@ TEST_F(SensorPages, EveryCodeLanguageUnitAndStepFillsEveryCountedLine) {
 }
 
 TEST_F(SensorPages, TitlesAndLinesByCodeLanguageAndUnit) {
-  struct Case {
-    std::uint16_t code;
-    bool english, preparation;
-    std::uint8_t type, wireless;
-    std::int32_t line;  // heading line, or body line when `body`
-    bool body;
-    const char* text;
-  };
+  // `line` is a heading line, or a body line when `body` is set.
+  struct Case { std::uint16_t code; bool english, preparation; std::uint8_t type, wireless; std::int32_t line; bool body; const char* text; };
   const Case cases[] = {
       {0, false, false, 0, 0, 1, false, "Датчик напряжения 3.3V"},
       {15, true, false, 0, 0, 1, false, "Sensor voltage 3.3V"},
