@@ -11,11 +11,28 @@ struct StringRow {
   std::string_view En;
 };
 
-constexpr std::array<StringRow, 4> kStrings = {{
+constexpr std::array<StringRow, 21> kStrings = {{
     {kStringTitle, "Вессамор Лаборатория", "Vessamor Laboratory"},
     {kStringMaker, "Проект Вессамор", "Vessamor Project"},
     {kStringNameFirst, "Вессамор", "Vessamor"},
     {kStringNameSecond, "Лаборатория", "Laboratory"},
+    {132, "Старт", "Start"},
+    {133, "Стоп", "Stop"},
+    {134, "Датчики", " Sensors"},
+    {136, "Обзор", "Overview"},
+    {137, "Маштаб", "Scale"},
+    {139, "Вид", "View"},
+    {140, "Файл", "File"},
+    {169, "Подсказка", "Help"},
+    {171, "Проведение измерений", "Measurements"},
+    {172, "Подключённые датчики :", "Embeddable Sensors :"},
+    {173, "Датчики не обнаружены", "No sensors found"},
+    {175, "Открыть файл", "Open file"},
+    {176, "Установить 0", "Set 0"},
+    {kStringSensorControl, "Управление", "Sensor control"},
+    {kStringViewRecord, "Просмотр записи", "View record"},
+    {kStringChannels, "Каналы", "Channels"},
+    {kStringDifferences, "Разности параметров", "Difference values"},
 }};
 
 }  // namespace

@@ -21,7 +21,7 @@ int CountColour(const platform::Surface& s, const platform::WindowRect& r, platf
   return n;
 }
 
-// The window with the start screen's parts and, where the "Measurements" button will stand, a placeholder.
+// The window with the start screen's parts and its controls.
 struct StartScreen {
   StartScreen(int width, int height, bool english) : rig(width, height) {
     rig.window = std::make_unique<MainWindow>(rig.host, rig.environment);
@@ -32,13 +32,6 @@ struct StartScreen {
       view.Scale.TopValue = 3.5;
       view.ValueDivisions = 8;
       view.SetScales(0.2f, 0.5f, 1);
-    };
-    rig.window->Hooks.CreateMainControls = [this](MainWindow& w) {
-      const ScreenMetrics& m = w.Metrics;
-      const int h = LerpInt(1000, 600, 120, 140, m.ScreenHeight);
-      button.Create(w.Window(), 75172,
-                    platform::WindowRect::FromSize(static_cast<int>(45 * m.ScaleX), static_cast<int>((m.WideScreen ? 120 : 150) * m.ScaleY),
-                                                   static_cast<int>(425 * m.ScaleX), static_cast<int>(h * m.UiScale)));
     };
     rig.window->CreateMainWindow(english);
     for (int i = 0; i < 60; ++i) rig.Step(33);
@@ -51,7 +44,6 @@ struct StartScreen {
   }
 
   apptest::Rig rig;
-  platform::Control button;
   std::shared_ptr<StartScreenParts> parts;
 };
 
