@@ -14,26 +14,16 @@
 
 namespace {
 
-// The window with its start screen revealed; a placeholder stands where the "Measurements"
-// button sets the panel's place.
+// The window with its controls and start screen, revealed.
 struct StartScreen {
   StartScreen(int width, int height, bool english) : rig(width, height) {
     rig.window = std::make_unique<MainWindow>(rig.host, rig.environment);
     parts = InstallStartScreenParts(*rig.window);
-    rig.window->Hooks.CreateMainControls = [this](MainWindow& w) {
-      const ScreenMetrics& m = w.Metrics;
-      const auto at = [](double v) { return static_cast<int>(v); };
-      button.Create(w.Window(), 75172,
-                    platform::WindowRect::FromSize(at(45 * m.ScaleX), at((m.WideScreen ? 120 : 150) * m.ScaleY),
-                                                   at(425 * m.ScaleX),
-                                                   at(LerpInt(1000, 600, 120, 140, m.ScreenHeight) * m.UiScale)));
-    };
     rig.window->CreateMainWindow(english);
     for (int i = 0; i < 60; ++i) rig.Step(33);
     for (int i = 0; i < 10; ++i) rig.Step(100);
   }
   apptest::Rig rig;
-  platform::Control button;
   std::shared_ptr<StartScreenParts> parts;
 };
 
