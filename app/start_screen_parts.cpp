@@ -45,6 +45,11 @@ InfoPanelOwner StartScreenParts::OwnerFromWindow() {
   owner.View = w.View.get();
   owner.Bytes = &w.Bytes;
   owner.SetupGraphHeader = SetupGraphHeader;
+  owner.ScreenHeight = w.Metrics.ScreenHeight;
+  owner.AspectRatio = w.Metrics.AspectRatio;
+  owner.WideScreen = w.Metrics.WideScreen;
+  owner.PanelHeight = w.Panels[1] ? w.Panels[1]->Area.Height() : 0;
+  owner.Devices = w.Devices.get();
   return owner;
 }
 

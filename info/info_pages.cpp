@@ -1,4 +1,4 @@
-// The page builders chosen by sensor code; until a kind's own pages exist every code shows the 3.3 V voltage pages.
+// The page builders chosen by sensor code: the records copied into the panel, then the unit, step and screen variants.
 #include "info/info_pages.h"
 
 #include <algorithm>
@@ -6,79 +6,57 @@
 #include <initializer_list>
 
 #include "info/info_panel.h"
+#include "resources/sensor_pages.h"
 
 namespace {
 
+using pages::PageKind;
+using pages::PageRecord;
+
 // Codes served by one builder; the first code of a row names the group.
 const std::initializer_list<std::initializer_list<std::uint16_t>> kSharedGroups = {
-    {3, 72}, {4, 54}, {9, 68, 69, 70, 71}, {10, 66, 67}, {14, 88}, {26, 85, 86, 87}, {33, 80},
-    {34, 76}, {43, 74}, {44, 78, 79}, {52, 57}, {53, 83}, {64, 65}, {73, 77}};
+    {3, 72},  {4, 54},  {9, 68, 69, 70, 71}, {10, 66, 67}, {14, 88}, {26, 85, 86, 87}, {33, 80},
+    {34, 76}, {43, 74}, {44, 78, 79},        {52, 57},     {53, 83}, {64, 65},         {73, 77}};
 constexpr std::array<std::uint16_t, 36> kSingleCodes = {1,  2,  5,  6,  7,  8,  11, 12, 13, 16, 17, 18,
                                                         20, 21, 22, 23, 25, 27, 29, 30, 31, 32, 35, 36,
                                                         37, 38, 39, 40, 41, 42, 45, 46, 48, 59, 75, 84};
 constexpr std::uint16_t kOwnInformationOnly = 28;
-
-struct Bilingual {
-  const char* Ru;
-  const char* En;
-  const char* In(bool english) const { return english ? En : Ru; }
-};
-
-constexpr Bilingual kInfoLead = {"    Для проведения подготовки к работе нажмите на кнопку",
-                                 "    To provide training to work click on button"};
-constexpr Bilingual kVoltageTitle = {"Датчик напряжения 3.3V", "Sensor voltage 3.3V"};
-constexpr Bilingual kVoltageTitleTwo = {"Датчик напряжения 2x3.3V", "Sensor voltage 2x3.3V"};
-constexpr Bilingual kSpecifications = {"Технические характеристики:", "Specifications:"};
-constexpr Bilingual kVoltageRange = {" диапазон  3.3V", " range  3.3V"};
-constexpr Bilingual kVoltageError = {" основная погрешность  2%", " basic error  2%"};
-constexpr Bilingual kRate25k = {" частота опроса датчика до 25кГц", " sampling rate up to 25kHz"};
-constexpr Bilingual kRate200k = {" частота опроса датчика до 200кГц", " sampling rate up to 200кГц"};
-constexpr Bilingual kVoltagePreparation = {"Подготовка датчика напряжения 3.3V к работе",
-                                           "Preparation of the sensor voltage 3.3V to work"};
-constexpr Bilingual kVoltagePreparationTwo = {"Подготовка датчика напряжения 2x3.3V к работе",
-                                              "Preparation of the sensor voltage 2x3.3V to work"};
-constexpr std::array<Bilingual, 3> kVoltageSteps = {{
-    {"Порядок подготовки датчика к работе :", "Order of preparing the sensor to work :"},
-    {" - включите датчик в измерительную цепь и ", " - turn on the sensor measuring circuit"},
-    {"   нажмите кнопку «Проведение измерений».", "   and then click «Measurements»"},
-}};
-constexpr Bilingual kConnectFirst = {"Для проведения измерений", "For the measurements,"};
-constexpr Bilingual kConnectSecond = {"подключите датчик к USB-порту компьютера", "connect the sensor to the USB-port"};
-constexpr Bilingual kChooseSensor = {"Выберите датчик для измерений", "Select a sensor for measuring"};
-
-// The unit family whose voltage sensor samples at up to 200 kHz.
+// The default pages name a two-channel 3.3 V unit by its own code.
+constexpr std::uint16_t kTwoChannelVoltage = 51;
+constexpr std::uint8_t kWirelessUnitType = 3;
 constexpr std::uint8_t kFastUnitType = 7;
+constexpr std::uint8_t kLastAccelerationStep = 5;
 
-void DefaultInformationPage(InfoPanel& panel, bool clear_catalogue) {
-  const bool en = panel.English();
-  const double base = panel.BaseFontSize;
-  panel.Heading.Clear(true);
-  panel.Body.Clear(clear_catalogue);
-  panel.Heading.LineCount = 0;
-  panel.Heading.SetLine(0, kInfoLead.In(en), base * 0.95);
-  panel.Heading.SetLine(1, (panel.SensorCode == 51 ? kVoltageTitleTwo : kVoltageTitle).In(en), base * 1.3);
-  panel.Body.LineCount = 0;
-  panel.Body.SetLine(0, kSpecifications.In(en), 1.0);
-  panel.Body.SetLine(1, kVoltageRange.In(en), 1.0);
-  panel.Body.SetLine(2, kVoltageError.In(en), 1.0);
-  panel.Body.SetLine(3, (panel.UnitType() == kFastUnitType ? kRate200k : kRate25k).In(en), 1.0);
-  panel.Body.StyleFlags[2] = 1;
-  panel.Extra.LineCount = 0;
+bool Among(std::uint16_t code, std::initializer_list<std::uint16_t> codes) {
+  return std::ranges::find(codes, code) != codes.end();
 }
 
-void DefaultPreparationPage(InfoPanel& panel) {
-  const bool en = panel.English();
-  panel.Heading.Clear(true);
-  panel.Body.Clear(true);
-  panel.Heading.LineCount = 0;
-  panel.Heading.SetLine(0, (panel.SensorCode == 51 ? kVoltagePreparationTwo : kVoltagePreparation).In(en),
-                        panel.BaseFontSize * 1.2);
-  panel.Body.LineCount = 0;
-  for (std::size_t i = 0; i < kVoltageSteps.size(); ++i) {
-    panel.Body.SetLine(static_cast<std::int32_t>(i), kVoltageSteps[i].In(en), 1.0);
+const PageRecord* FindIn(std::span<const PageRecord> table, std::uint16_t code, PageKind kind) {
+  for (const PageRecord& record : table) {
+    if (record.Kind == kind && std::ranges::find(record.Codes, code) != record.Codes.end()) {
+      return &record;
+    }
   }
-  panel.Body.StyleFlags[2] = 1;
-  panel.Extra.LineCount = 0;
+  return nullptr;
+}
+
+// A page record and the shared texts of its language.
+struct ChosenPage {
+  const PageRecord* Record;
+  const pages::CommonTexts* Texts;
+};
+
+// A code without pages of its own shows the voltage pages; an English page missing from its table,
+// or one kept Russian, shows the Russian record.
+ChosenPage FindPage(std::uint16_t code, PageKind kind, bool english) {
+  std::uint16_t key = code;
+  if (PageGroupOf(code, kind == PageKind::Preparation) == 0) key = code == kTwoChannelVoltage ? code : 0;
+  const PageRecord* russian = FindIn(pages::RussianPages(), key, kind);
+  if (russian == nullptr) russian = FindIn(pages::RussianPages(), 0, kind);
+  const ChosenPage ru{russian, &pages::RussianTexts()};
+  if (!english || russian->RussianOnly) return ru;
+  const PageRecord* own = FindIn(pages::EnglishPages(), key, kind);
+  return own != nullptr ? ChosenPage{own, &pages::EnglishTexts()} : ru;
 }
 
 }  // namespace
@@ -92,36 +70,185 @@ std::uint16_t PageGroupOf(std::uint16_t code, bool preparation) {
   return 0;
 }
 
-// Every group shows the default pages until its own builder is written; the group is chosen here
-// so that a new builder only adds a case.
-void BuildInformationPage(InfoPanel& panel, bool clear_catalogue) {
-  switch (PageGroupOf(panel.SensorCode, false)) {
-    default: DefaultInformationPage(panel, clear_catalogue); break;
+namespace {
+
+ChosenPage Choose(const InfoPanel& panel, PageKind kind) { return FindPage(panel.SensorCode, kind, panel.English()); }
+
+// The page's screen: its height and shape, as the adaptations read them.
+struct ScreenShape {
+  std::int32_t Height;
+  float Aspect;
+  bool Wide;
+};
+
+ScreenShape ShapeOf(const InfoPanel& panel) {
+  return {panel.Owner.ScreenHeight, panel.Owner.AspectRatio, panel.Owner.WideScreen};
+}
+
+void Scale(TextBlock& block, double factor, std::int32_t first = 0, std::int32_t last = TextBlock::kMaxLines - 1) {
+  for (std::int32_t i = std::max(first, 0); i <= std::min(last, TextBlock::kMaxLines - 1); ++i) {
+    block.FontSize[static_cast<std::size_t>(i)] *= factor;
   }
+}
+
+void FillBody(TextBlock& body, const PageRecord& record) {
+  body.LineCount = 0;
+  for (std::size_t i = 0; i < record.Body.size() && record.Body[i] != nullptr; ++i) {
+    body.SetLine(static_cast<std::int32_t>(i), record.Body[i], 1.0);
+  }
+  body.StyleFlags[2] = record.LargeBody ? 1 : 0;
+}
+
+// The long preparation pages' body shrink by screen: below 751 and 801 pixels high, then by shape.
+struct LongPageShrink {
+  std::initializer_list<std::uint16_t> Codes;
+  double Low, Middle, Narrow, Wide;
+};
+const LongPageShrink kLongPageShrinks[] = {
+    {{31, 37, 39, 41, 43, 74, 73, 77}, 0.85, 0.9, 0.9, 0.9},
+    {{34, 76}, 0.82, 0.85, 0.9, 0.9},
+    {{38, 45, 46, 48}, 0.78, 0.82, 0.85, 0.85},
+    {{42}, 0.85, 0.9, 0.88, 0.9},
+};
+
+void AdaptInformation(InfoPanel& panel) {
+  const ScreenShape s = ShapeOf(panel);
+  const std::uint16_t code = panel.SensorCode;
+  if (Among(code, {1, 2, 3, 4, 54, 72, 27, 29, 30})) {
+    if (s.Aspect <= 1.5f) {
+      Scale(panel.Heading, 0.9);
+      Scale(panel.Body, 0.9);
+    } else {
+      Scale(panel.Body, 0.95);
+    }
+  } else if (code == 6) {
+    Scale(panel.Body, 0.9, 0, 10);
+  }
+}
+
+void AdaptPreparation(InfoPanel& panel, bool english) {
+  const ScreenShape s = ShapeOf(panel);
+  const std::uint16_t code = panel.SensorCode;
+  const double base = panel.BaseFontSize;
+  const bool low = s.Height < 751;
+  TextBlock& heading = panel.Heading;
+  TextBlock& body = panel.Body;
+  const auto set_heading = [&heading](double size) {
+    for (std::int32_t i = 0; i < heading.Count(); ++i) heading.FontSize[static_cast<std::size_t>(i)] = size;
+  };
+  if (Among(code, {1, 2, 3, 4, 54, 72, 27, 29, 30})) {
+    if (s.Aspect <= 1.5f) {
+      Scale(heading, 0.9);
+      Scale(body, 0.9);
+    } else {
+      Scale(body, 0.95);
+    }
+  } else if (Among(code, {26, 85, 86, 87})) {
+    if (low && s.Wide) Scale(body, 0.95);
+  } else if (code == 25) {
+    if (low && s.Aspect > 1.5f) Scale(body, 0.85, 0, 7);
+  } else if (code == 6) {
+    Scale(body, low && s.Aspect > 1.5f ? 0.85 : 0.9, 0, 11);
+  } else if (Among(code, {11, 20, 21, 22, 23})) {
+    const bool narrow = s.Aspect <= 1.5f;
+    set_heading(base * (narrow ? (code == 11 ? 0.9 : 0.85) : 0.92));
+    Scale(body, narrow ? 0.9 : 0.95);
+  } else if (Among(code, {7, 8, 52, 53, 57, 59, 64, 65, 83})) {
+    set_heading(base * 0.92);
+    Scale(body, 0.9);
+  } else if (Among(code, {32, 33, 80})) {
+    set_heading(base * 1.2 * (s.Aspect <= 1.5f ? 0.9 : 1.0));
+  } else if (Among(code, {75, 84}) && !english) {
+    set_heading(base * (s.Aspect >= 1.5f ? 1.02 : 0.93));
+  }
+  if (code == 45) set_heading(base * (s.Aspect <= 1.5f ? 0.82 : 0.92));
+  for (const LongPageShrink& shrink : kLongPageShrinks) {
+    if (!Among(code, shrink.Codes)) continue;
+    Scale(body, s.Height < 751     ? shrink.Low
+                : s.Height < 801   ? shrink.Middle
+                : s.Aspect <= 1.5f ? shrink.Narrow
+                                   : shrink.Wide);
+  }
+}
+
+// The accelerometer's six positions: each axis up, then turned over, a value entered at each.
+void AccelerationWalk(InfoPanel& panel, const pages::CommonTexts& t) {
+  const std::uint8_t step = panel.Owner.StepIndex > kLastAccelerationStep ? 0 : panel.Owner.StepIndex;
+  TextBlock& body = panel.Body;
+  body.LineCount = 0;
+  body.SetLine(0, t.PreparationOrder, 1.0);
+  body.SetLine(1, t.AxisSteps[step / 2], 1.0);
+  body.SetLine(2, t.EnterValue, 1.0);
+  body.SetLine(3, t.TurnOver, 1.0);
+  body.SetLine(4, t.EnterValue, 1.0);
+  body.SetLine(5, step < 2 ? t.RepeatTwo : step < 4 ? t.RepeatLast : t.MeasureLast, 1.0);
+  if (step < 4) body.SetLine(6, t.MeasureLast, 1.0);
+  // The current action's two lines; at the start, the closing line once the unit is ready.
+  std::array<std::size_t, 2> current = {1, 2};
+  if (step == 0 && panel.Owner.StepUnitReady) {
+    current = {6, 6};
+  } else if (step % 2 == 1) {
+    current = {3, 4};
+  }
+  for (std::size_t i : current) {
+    body.StepStyle[i] = 1;
+    body.FontSize[i] = 1.1;
+  }
+}
+
+}  // namespace
+
+void BuildInformationPage(InfoPanel& panel, bool clear_catalogue) {
+  const ChosenPage page = Choose(panel, PageKind::Information);
+  const PageRecord& r = *page.Record;
+  const std::uint8_t unit = panel.UnitType();
+  const bool wireless = panel.Wireless != 0 || unit == kWirelessUnitType;
+  const bool fast = unit == kFastUnitType;
+  const double base = panel.BaseFontSize;
+  panel.Heading.Clear(true);
+  panel.Body.Clear(clear_catalogue);
+  panel.Heading.LineCount = 0;
+  panel.Heading.SetLine(0, page.Texts->InformationLead, base * r.LeadFactor);
+  const char* title = wireless && r.WirelessTitle != nullptr ? r.WirelessTitle
+                      : fast && r.FastTitle != nullptr       ? r.FastTitle
+                                                             : r.Heading;
+  panel.Heading.SetLine(1, title, base * r.HeadingFactor);
+  FillBody(panel.Body, r);
+  const char* rate = wireless ? r.WirelessRate : fast ? r.FastRate : nullptr;
+  if (rate != nullptr && panel.Body.LineCount > 0)
+    panel.Body.Lines[static_cast<std::size_t>(panel.Body.LineCount - 1)] = rate;
+  panel.Extra.LineCount = 0;
+  AdaptInformation(panel);
 }
 
 void BuildPreparationPage(InfoPanel& panel) {
-  switch (PageGroupOf(panel.SensorCode, true)) {
-    default: DefaultPreparationPage(panel); break;
-  }
-}
-
-void BuildStartHeading(InfoPanel& panel, bool unit_connected) {
-  const bool en = panel.English();
+  const ChosenPage page = Choose(panel, PageKind::Preparation);
+  const PageRecord& r = *page.Record;
+  const double base = panel.BaseFontSize;
   panel.Heading.Clear(true);
+  panel.Body.Clear(true);
   panel.Heading.LineCount = 0;
-  if (!unit_connected) {
-    panel.Heading.SetLine(0, kConnectFirst.In(en), panel.BaseFontSize * 1.2);
-    panel.Heading.SetLine(1, kConnectSecond.In(en), panel.BaseFontSize * 1.2);
+  panel.Heading.SetLine(0, r.Heading, base * r.HeadingFactor);
+  if (r.Heading2 != nullptr) panel.Heading.SetLine(1, r.Heading2, base * r.HeadingFactor);
+  if (Among(panel.SensorCode, {7, 8})) {
+    AccelerationWalk(panel, *page.Texts);
+    panel.Body.StyleFlags[2] = r.LargeBody ? 1 : 0;
   } else {
-    panel.Heading.SetLine(0, kChooseSensor.In(en), panel.BaseFontSize * 1.3);
+    FillBody(panel.Body, r);
   }
+  panel.Extra.LineCount = 0;
+  AdaptPreparation(panel, page.Texts == &pages::EnglishTexts());
 }
 
 const char* BreathingOptionText(int option, bool english) {
+  struct Bilingual {
+    const char* Ru;
+    const char* En;
+  };
   static constexpr std::array<Bilingual, 2> kOptions = {{
       {"Измерение частоты дыхания", "Breathing rate measurement"},
       {"Измерение времени задержки дыхания", "Breath-holding time measurement"},
   }};
-  return kOptions[option == 0 ? 0 : 1].In(english);
+  const Bilingual& text = kOptions[option == 0 ? 0 : 1];
+  return english ? text.En : text.Ru;
 }

@@ -1,4 +1,4 @@
-// The pages of the information panel: which builder serves a sensor code, the default voltage pages and the start page's heading.
+// The pages of the information panel: which builder serves a sensor code, and the builders of every kind's two pages.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,5 @@ std::uint16_t PageGroupOf(std::uint16_t code, bool preparation);
 // The builders fill the panel's heading, body and extra blocks.
 void BuildInformationPage(InfoPanel& panel, bool clear_catalogue);
 void BuildPreparationPage(InfoPanel& panel);
-// The start page's heading: connect a sensor, or choose one.
-void BuildStartHeading(InfoPanel& panel, bool unit_connected);
 // The breathing sensor's two options below the body (0 rate, 1 breath-holding time).
 const char* BreathingOptionText(int option, bool english);

@@ -8,6 +8,7 @@
 #include "channels/main_window_services.h"
 #include "graph/graph_view.h"
 #include "info/info_pages.h"
+#include "info/start_page.h"
 #include "platform/cp1251.h"
 #include "platform/gdi.h"
 #include "render/agg_ren.h"
@@ -80,16 +81,11 @@ void InfoPanel::PrepareScreenPaint() {
 
 bool InfoPanel::RebuildScreen() {
   WorkRect = Owner.Content;
+  LineBoxes.clear();
   switch (CurrentScreen) {
     case kStartPage: ShowStartPage(); return true;
     case kSensorInformation: BuildInformationPage(*this, true); break;
-    case kDetectedSensors:
-      // The detected-sensors list comes with the start page's menu; its frame is drawn already.
-      Heading.Clear(true);
-      Heading.LineCount = 0;
-      Body.Clear(true);
-      Body.LineCount = 0;
-      break;
+    case kDetectedSensors: BuildDetectedSensorsPage(*this); break;
     case kPreparation:
       BuildPreparationPage(*this);
       SetupPreparationButtons();
@@ -101,11 +97,28 @@ bool InfoPanel::RebuildScreen() {
 }
 
 void InfoPanel::ShowStartPage() {
-  BuildStartHeading(*this, Owner.UnitFound);
+  BuildStartPage(*this);
   LayoutTextBlocks();
-  if (!(MenuSelection != 0 && Body.MenuLevel == 0 && Body.SubSelection == 0)) PaintScreenPictures();
+  // The contacts and the catalogue's rows fill the body: no pictures above them.
+  const bool text_only = MenuSelection != 0 && Body.SubSelection == 0;
+  if (!text_only) PaintScreenPictures();
+  if (text_only && Owner.Buffer != nullptr) {
+    const std::int32_t room = Owner.Content.bottom - Trunc(12 * Owner.ScaleY) - MenuRowHeight() -
+                              (WorkRect.top + Trunc(8 * Owner.ScaleY));
+    // Sized to the room measured now; the next builds keep it.
+    if (room != StartBodyRoom) {
+      StartBodyRoom = room;
+      BuildStartPage(*this);
+    }
+  }
   Compose();
 }
+
+std::int32_t InfoPanel::BodyLinePitch(double font_size) const {
+  return Trunc(kEmHeight * font_size * Owner.UiScale * kLinePitch);
+}
+
+std::int32_t InfoPanel::MenuRowHeight() const { return Trunc(kEmHeight * Owner.UiScale * kLinePitch * 1.2); }
 
 void InfoPanel::FinishPage() {
   LayoutTextBlocks();
@@ -119,6 +132,15 @@ void InfoPanel::DrawLine(const char* text, double x, double y, double width, dou
   // A null text with points would fill a polygon; an empty line draws nothing.
   Owner.Renderer->DrawTextInBox(line.c_str(), x, y, width, kEmHeight * size * kLinePitch, size, rgba8(r, g, b, 255),
                                 nullptr, mode);
+  if (!line.empty()) {
+    // The glyphs' reach: from the start to the pen's end, ascent above and descent below the baseline.
+    const auto& st = Owner.Renderer->style;
+    const double em = kEmHeight * size;
+    const auto down = [](double v) { return static_cast<int>(std::floor(v)); };
+    const auto up = [](double v) { return static_cast<int>(std::ceil(v)); };
+    LineBoxes.push_back(
+        {down(st.text_origin_x), down(st.text_origin_y - 0.8 * em), up(st.text_end_x), up(st.text_origin_y + 0.25 * em)});
+  }
 }
 
 void InfoPanel::LayoutTextBlocks() {
@@ -367,9 +389,7 @@ void InfoPanel::DrawBodyLines(std::int32_t& y, std::int32_t end_line) {
   const double factor = HeadingTextFactor * (Body.StyleFlags[2] != 0 ? 2.5 : 1.5);
   const double x = WorkRect.left + ContentIndent + Trunc(12 * Owner.ScaleX);
   const double width = WorkRect.right - x;
-  const auto pitch = [&](std::int32_t i) {
-    return Trunc(kEmHeight * Body.FontSize[static_cast<std::size_t>(i)] * ui * kLinePitch);
-  };
+  const auto pitch = [&](std::int32_t i) { return BodyLinePitch(Body.FontSize[static_cast<std::size_t>(i)]); };
   for (std::int32_t i = 0; i < end_line; ++i) {
     const auto k = static_cast<std::size_t>(i);
     const double size = Body.FontSize[k] * ui;
@@ -421,7 +441,7 @@ void InfoPanel::DrawMenuRow(std::int32_t first_line, std::int32_t bottom) {
   const std::int32_t items = count - first_line;
   const double width = static_cast<double>(WorkRect.Width()) / items;
   const float ui = Owner.UiScale;
-  const std::int32_t h = Trunc(kEmHeight * ui * kLinePitch * 1.2);
+  const std::int32_t h = MenuRowHeight();
   const std::int32_t top = bottom - h - Trunc(12 * Owner.ScaleY);
   const std::uint8_t saved_style = r.style.underline_mode;
   for (std::int32_t i = 0; i < items; ++i) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "graph/picture_grid.h"
 #include "info/preparation_state.h"
@@ -16,6 +17,7 @@
 
 class agg_ren;
 class FTRecordDevice;
+class DeviceManager;
 class GraphView;
 class VessamorChannel;
 struct DeviceSlot;
@@ -36,6 +38,16 @@ struct InfoPanelOwner {
   MainWindowBytes* Bytes = nullptr;
   // Sets the view's header and channels up for its SetupRequest; empty: the channels alone.
   std::function<void(GraphView&)> SetupGraphHeader;
+  // The screen's shape as the pages adapt to it, and the panel's animated rectangle's height.
+  std::int32_t ScreenHeight = 994;
+  float AspectRatio = 1280.0f / 994.0f;
+  bool WideScreen = false;
+  std::int32_t PanelHeight = 0;
+  // The units detected now; null before the device layer exists.
+  DeviceManager* Devices = nullptr;
+  // The preparation's step, and whether the unit bound to the first value box reports ready.
+  std::uint8_t StepIndex = 0;
+  bool StepUnitReady = false;
 };
 
 // What the preparation page asks of the window beside the owner; each may stay empty.
@@ -83,6 +95,10 @@ class InfoPanel {
   // The pictured computer's screen and its mini-graph axes (window thread).
   void DrawPcScreen(std::int32_t offset_y);
   void PaintPictureGrid();
+
+  // A body line's pitch at a size factor, and the menu row's height.
+  std::int32_t BodyLinePitch(double font_size) const;
+  std::int32_t MenuRowHeight() const;
 
   bool English() const;
 
@@ -151,6 +167,12 @@ class InfoPanel {
   PictureGrid Grid;
   // The computer picture's place on the last paint.
   platform::WindowRect PictureRect;
+  // Pixels the start page's body lines may fill above the menu row, measured by the last layout; 0 unknown.
+  std::int32_t StartBodyRoom = 0;
+  // The detected-sensors list's lines.
+  std::array<std::array<char, 256>, 4> DetectedLines{};
+  // Every text line's box on the last paint: where it starts, to where its glyphs reached.
+  std::vector<platform::WindowRect> LineBoxes;
 
  private:
   void ShowStartPage();

@@ -1,0 +1,278 @@
+// Sensor pages by code, language, unit and step; the start page's menu, catalogue scrolling and detected-sensors list.
+#include "resources/sensor_pages.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "acquisition/device_manager.h"
+#include "channels/main_window_services.h"
+#include "info/info_pages.h"
+#include "info/info_panel.h"
+#include "info/start_page.h"
+
+namespace {
+
+class SensorPages : public ::testing::Test {
+ protected:
+  SensorPages() : panel(InfoPanel::kStartPage, {}) {
+    panel.Owner.Bytes = &bytes;
+    panel.Owner.PanelHeight = 700;
+  }
+  void Language(bool english) { bytes.EnglishUi = english ? 1 : 0; }
+  void Unit(std::uint8_t type) {
+    slot.DeviceTypeCode = type;
+    slot.Unit = type != 0 ? &unit : nullptr;
+    panel.Slot = &slot;
+  }
+  std::string Text(const TextBlock& block, std::int32_t line) { return block.Text(line); }
+
+  MainWindowBytes bytes;
+  FTRecordDevice unit;
+  DeviceSlot slot;
+  InfoPanel panel;
+};
+
+constexpr const char* kStale = "stale";
+
+TEST_F(SensorPages, EveryCodeLanguageUnitAndStepFillsEveryCountedLine) {
+  for (int code = 0; code < 256; ++code) {
+    for (bool english : {false, true}) {
+      for (std::uint8_t type : {0, 3, 7}) {
+        for (std::uint8_t step = 0; step <= 6; ++step) {
+          for (bool preparation : {false, true}) {
+            SCOPED_TRACE(testing::Message() << code << (english ? " en" : " ru") << " type " << int{type} << " step "
+                                            << int{step} << (preparation ? " preparation" : " information"));
+            Language(english);
+            Unit(type);
+            panel.Owner.StepIndex = step;
+            panel.SensorCode = static_cast<std::uint16_t>(code);
+            for (TextBlock* block : {&panel.Heading, &panel.Body, &panel.Extra}) block->Lines.fill(kStale);
+            panel.Extra.LineCount = 5;
+            preparation ? BuildPreparationPage(panel) : BuildInformationPage(panel, true);
+            const std::int32_t body = panel.Body.LineCount;
+            EXPECT_GE(panel.Heading.LineCount, 1);
+            EXPECT_LE(panel.Heading.LineCount, 2);
+            EXPECT_GE(body, preparation ? 1 : 3);
+            EXPECT_LE(body, preparation ? 12 : 11);
+            EXPECT_EQ(panel.Extra.LineCount, 0);
+            for (const TextBlock* block : {&panel.Heading, &panel.Body}) {
+              for (std::int32_t i = 0; i < block->LineCount; ++i) {
+                const char* line = block->Lines[static_cast<std::size_t>(i)];
+                EXPECT_TRUE(line != nullptr && line != kStale) << "line " << i;
+              }
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST_F(SensorPages, TitlesAndLinesByCodeLanguageAndUnit) {
+  // `line` is a heading line, or a body line when `body` is set.
+  struct Case { std::uint16_t code; bool english, preparation; std::uint8_t type, wireless; std::int32_t line; bool body; const char* text; };
+  const Case cases[] = {
+      {0, false, false, 0, 0, 1, false, "Датчик напряжения 3.3V"},
+      {15, true, false, 0, 0, 1, false, "Sensor voltage 3.3V"},
+      {89, false, true, 0, 0, 0, false, "Подготовка датчика напряжения 3.3V к работе"},
+      {255, true, true, 0, 0, 0, false, "Preparation of the sensor voltage 3.3V to work"},
+      {51, false, false, 0, 0, 1, false, "Датчик напряжения 2x3.3V"},
+      {51, true, true, 0, 0, 0, false, "Preparation of the sensor voltage 2x3.3V to work"},
+      {28, false, false, 0, 0, 1, false, "Датчик влажности"},
+      {28, true, false, 0, 0, 1, false, "Датчик влажности"},
+      {28, false, true, 0, 0, 0, false, "Подготовка датчика напряжения 3.3V к работе"},
+      {0, false, false, 7, 0, 3, true, " частота опроса датчика до 200кГц"},
+      {0, true, false, 7, 0, 3, true, " sampling rate up to 200кГц"},
+      // Kept Russian in the English interface.
+      {6, true, false, 0, 0, 1, false, "Датчик электропроводности"},
+      {25, true, true, 0, 0, 0, false, "Подготовка датчика угла к работе"},
+      {46, true, false, 0, 0, 1, false, "Датчик температуры +10...+80°С"},
+      {59, true, true, 0, 0, 0, false, "Подготовка датчика силы к работе"},
+      {65, true, false, 0, 0, 1, false, "Датчик расстояния 0.8м"},
+      {83, true, false, 0, 0, 1, false, "Датчик силы"},
+      {76, true, false, 0, 0, 1, false, "Датчик мутности"},
+      {76, true, false, 0, 0, 1, true, " диапазон измерения: от 1 до 200 FNU (FTU, ЕМФ);"},
+      {76, true, true, 0, 0, 0, false, "Подготовка датчика мутности к работе"},
+      {87, true, false, 0, 0, 1, false, "Absolute pressure sensor 200kPa"},
+      {87, true, true, 0, 0, 1, false, " the differential pressure sensor 200kPa to work"},
+      {43, false, false, 0, 0, 1, false, "Датчик положения"},
+      {42, false, false, 0, 0, 3, true, " частота опроса датчика до 10 кГц"},
+      {42, false, false, 7, 0, 3, true, " частота опроса датчика до 100 кГц"},
+      {42, true, false, 7, 0, 3, true, " sampling rate up to 100 kHz"},
+      {35, false, false, 0, 1, 1, false, "Датчик пульса беспроводной"},
+      {35, true, false, 3, 0, 1, false, "Pulse sensor wireless"},
+      {35, true, false, 3, 0, 3, true, "sampling rate sensor 1kHz"},
+      {8, true, false, 0, 1, 1, false, "Датчик ускорения 6g беспроводной"},
+      {8, false, false, 0, 1, 4, true, "частота опроса датчика 1 кГц."},
+      {79, false, false, 7, 0, 1, false, "Датчик звука"},
+      {79, false, false, 7, 0, 3, true, "частота дискретизации до 200кГц"},
+      {78, false, false, 7, 0, 3, true, "частота дискретизации до 100кГц"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.code << (c.english ? " en" : " ru") << " type " << int{c.type});
+    Language(c.english);
+    Unit(c.type);
+    panel.Wireless = c.wireless;
+    panel.SensorCode = c.code;
+    c.preparation ? BuildPreparationPage(panel) : BuildInformationPage(panel, true);
+    EXPECT_EQ(Text(c.body ? panel.Body : panel.Heading, c.line), c.text);
+  }
+}
+
+TEST_F(SensorPages, EnglishTableCoversEveryPageNotKeptRussian) {
+  for (const pages::PageRecord& ru : pages::RussianPages()) {
+    for (std::uint8_t code : ru.Codes) {
+      bool english = false;
+      for (const pages::PageRecord& en : pages::EnglishPages()) {
+        english |= en.Kind == ru.Kind && std::ranges::find(en.Codes, code) != en.Codes.end();
+      }
+      EXPECT_EQ(english, !ru.RussianOnly)
+          << int{code} << (ru.Kind == pages::PageKind::Preparation ? " preparation" : "");
+    }
+  }
+}
+
+TEST_F(SensorPages, AccelerationWalksSixPositions) {
+  struct Case { std::uint8_t step; bool ready; char axis; std::int32_t lines; std::size_t marked_first, marked_last; };
+  const Case cases[] = {{0, false, 'X', 7, 1, 2}, {1, false, 'X', 7, 3, 4}, {2, false, 'Y', 7, 1, 2},
+                        {3, false, 'Y', 7, 3, 4}, {4, false, 'Z', 6, 1, 2}, {5, false, 'Z', 6, 3, 4},
+                        {6, false, 'X', 7, 1, 2}, {0, true, 'X', 7, 6, 6},  {200, true, 'X', 7, 6, 6}};
+  for (bool english : {false, true}) {
+    Language(english);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << "step " << int{c.step} << (c.ready ? " ready" : ""));
+      panel.SensorCode = 7;
+      panel.Owner.StepIndex = c.step;
+      panel.Owner.StepUnitReady = c.ready;
+      BuildPreparationPage(panel);
+      EXPECT_EQ(panel.Body.LineCount, c.lines);
+      EXPECT_NE(Text(panel.Body, 1).find(std::string("осью ") + c.axis), std::string::npos);
+      EXPECT_EQ(Text(panel.Body, c.lines - 1), " - нажмите кнопку «Проведение измерений».");
+      for (std::size_t i = 0; i < 7; ++i) {
+        const bool marked = i >= c.marked_first && i <= c.marked_last;
+        EXPECT_EQ(panel.Body.StepStyle[i], marked ? 1 : 0) << i;
+        EXPECT_DOUBLE_EQ(panel.Body.FontSize[i], marked ? 1.1 * 0.9 : 0.9) << i;
+      }
+    }
+  }
+}
+
+TEST_F(SensorPages, CatalogueRowsChooseKinds) {
+  struct Case { int row; std::uint8_t code; bool wireless; };
+  for (const Case& c :
+       {Case{1, 10, false}, Case{20, 3, false}, Case{21, 3, false}, Case{29, 35, true}, Case{42, 7, true},
+        Case{43, 8, true}, Case{44, 52, false}, Case{61, 79, true}, Case{62, 80, false}, Case{69, 88, false},
+        Case{0, 0, false}, Case{70, 0, false}, Case{-1, 0, false}}) {
+    EXPECT_EQ(CatalogueRowKind(c.row).Code, c.code) << c.row;
+    EXPECT_EQ(CatalogueRowKind(c.row).Wireless, c.wireless) << c.row;
+  }
+  EXPECT_EQ(CatalogueLineCount(0, 1.0f, 1.2f, false), 3);
+  EXPECT_EQ(CatalogueLineCount(100000, 1.0f, 1.2f, false), 71);
+  // A second heading line costs two rows.
+  EXPECT_EQ(CatalogueLineCount(700, 1.0f, 1.2f, false) - 2, CatalogueLineCount(700, 1.0f, 1.2f, true));
+}
+
+TEST_F(SensorPages, CatalogueScrollsThroughItsRowsAndOpensOne) {
+  Language(false);
+  panel.MenuSelection = 1;
+  BuildStartPage(panel);
+  const std::int32_t n = panel.Body.MenuLevel;
+  ASSERT_GT(n, 5);
+  EXPECT_EQ(panel.Body.LineCount, n + 3);
+  EXPECT_EQ(Text(panel.Body, 1), "- USB Датчик силы тока ±2А");
+  EXPECT_EQ(Text(panel.Body, n - 1), " ...........................");
+  EXPECT_EQ(panel.Body.ColumnEnd[static_cast<std::size_t>(n)], 1);
+  // The lower marker at the top: the next row comes second, under the upper marker.
+  ASSERT_TRUE(SelectMenuItem(panel, static_cast<std::uint8_t>(n - 1)).Changed);
+  BuildStartPage(panel);
+  EXPECT_EQ(panel.Body.CatalogueFirstRow, n - 2);
+  EXPECT_EQ(Text(panel.Body, 1), " ...........................");
+  EXPECT_EQ(panel.Body.CatalogueRows[2], n - 1);
+  // Down to the end: the last row in view and no lower marker.
+  for (int page = 0; page < 10 && Text(panel.Body, panel.Body.LineCount - 4) == " ...........................";
+       ++page) {
+    const std::int32_t last = panel.Body.LineCount - 4;
+    SelectMenuItem(panel, static_cast<std::uint8_t>(last));
+    BuildStartPage(panel);
+  }
+  const std::int32_t k = panel.Body.CatalogueFirstRow;
+  const std::int32_t shown = panel.Body.LineCount - 3;
+  EXPECT_EQ(shown, 71 - k);
+  EXPECT_EQ(Text(panel.Body, shown - 1), "- USB Датчик магнитного поля ±100мТл и ±100мТл");
+  // The upper marker goes back a page.
+  SelectMenuItem(panel, 1);
+  BuildStartPage(panel);
+  EXPECT_EQ(panel.Body.CatalogueFirstRow, std::max(0, k - n + 3));
+  // A row opens its kind's information page; the menu follows it and the catalogue state stays.
+  const std::int32_t row_line = 3;
+  const int row = panel.Body.CatalogueRows[row_line];
+  SelectMenuItem(panel, row_line);
+  BuildStartPage(panel);
+  EXPECT_EQ(panel.SensorCode, CatalogueRowKind(row).Code);
+  EXPECT_EQ(panel.Body.MenuLevel, n);
+  EXPECT_EQ(Text(panel.Body, panel.Body.LineCount - 1), "Контакты");
+  EXPECT_EQ(panel.Wireless, 0);
+  // The same page from the sensor button clears the catalogue's count.
+  BuildInformationPage(panel, true);
+  EXPECT_EQ(panel.Body.MenuLevel, 0);
+}
+
+TEST_F(SensorPages, EnglishCatalogueNamesFortyTwoRowsAndContactsStayRussian) {
+  Language(true);
+  panel.MenuSelection = 1;
+  panel.Body.CatalogueFirstRow = 40;
+  BuildStartPage(panel);
+  EXPECT_EQ(Text(panel.Body, 3), "- USB Acceleration sensor 1.5g wireless");  // row 42
+  EXPECT_EQ(Text(panel.Body, 4), "- USB sensor");                             // row 43
+  panel.Body.MenuLevel = 0;
+  EXPECT_TRUE(SelectMenuItem(panel, 2).Changed);
+  BuildStartPage(panel);
+  EXPECT_EQ(Text(panel.Body, 0), "Приглашаем к сотрудничеству учителей и методистов,");
+  EXPECT_EQ(Text(panel.Body, 18), "Contacts");
+  EXPECT_EQ(panel.Body.CurrentStep[4], 1);
+  EXPECT_EQ(panel.Body.LineCount, 19);
+}
+
+TEST_F(SensorPages, AboutAfterCatalogueIsAChange) {
+  panel.MenuSelection = 1;
+  const MenuChoice about = SelectMenuItem(panel, 0);
+  EXPECT_TRUE(about.Changed);
+  EXPECT_EQ(about.Index, 0);
+  EXPECT_FALSE(SelectMenuItem(panel, 0).Changed);
+  BuildStartPage(panel);
+  EXPECT_EQ(panel.Body.LineCount, 12);
+  EXPECT_EQ(Text(panel.Body, 0), "Вессамор Лаборатория позволяет:");
+  EXPECT_EQ(panel.Heading.LineCount, 2);
+}
+
+TEST_F(SensorPages, DetectedSensorsInBothFormatsBoundedAndNone) {
+  DeviceManager devices;
+  panel.Owner.Devices = &devices;
+  BuildDetectedSensorsPage(panel);
+  EXPECT_EQ(Text(panel.Body, 0), "Датчики не обнаружены");
+  const std::string long_name(300, 'x');
+  struct Unit { const char* first; std::string second; const char* model; };
+  // The third line's 255th byte falls inside a letter: "ж " + 245 + "  " + two-byte letters.
+  const Unit units[] = {{"датчик", "", "M1"}, {"датчик", "температуры", "M2"}, {"ж", long_name.substr(0, 245), "жжжжжж"}};
+  for (std::size_t i = 0; i < 3; ++i) {
+    auto unit = std::make_unique<FTRecordDevice>();
+    unit->NameLine1 = units[i].first;
+    unit->NameLine2 = units[i].second;
+    unit->TwoLines = units[i].second.empty() ? 0 : 1;
+    unit->Model = units[i].model;
+    devices.DeviceTable[i] = std::move(unit);
+  }
+  ConnectedMask = 0b111;
+  BuildDetectedSensorsPage(panel);
+  ConnectedMask = 0;
+  EXPECT_EQ(Text(panel.Heading, 0), "Обнаруженные датчики :");
+  EXPECT_EQ(Text(panel.Body, 0), "датчик  M1");
+  EXPECT_EQ(Text(panel.Body, 1), "датчик температуры  M2");
+  const std::string cut = Text(panel.Body, 2);
+  EXPECT_EQ(cut.size(), 254u);
+  EXPECT_EQ(cut.substr(cut.size() - 2), "ж");
+  EXPECT_EQ(panel.Body.StyleFlags[1], 1);
+}
+
+}  // namespace
