@@ -113,9 +113,6 @@ TEST(SensorPagesScreens, EveryPageFitsItsPanelAtFourSizesInBothLanguages) {
       platform::Blit(clean, 0, 0, buffer.Width(), buffer.Height(), buffer, 0, 0);
       const InfoPanelOwner window_owner = panel.Owner;
       const platform::WindowRect content = window_owner.Content;
-      const int picture_height = FitPanelPicture(640, 240, content.Width(), window_owner.ScaleX, window_owner.ScaleY)
-                                     .value_or(platform::Size{})
-                                     .cy;
       Sheets sheets{name, w.Panels[1]->Area, {}};
       // The start page's heading follows these tables, not the simulated bus the window searches.
       DeviceManager no_unit, one_unit;
@@ -132,7 +129,7 @@ TEST(SensorPagesScreens, EveryPageFitsItsPanelAtFourSizesInBothLanguages) {
         panel.Owner.StepUnitReady = c.ready;
         panel.Owner.Devices = c.unit_first ? &one_unit : &no_unit;
         slot.DeviceTypeCode = c.type;
-        slot.Unit = c.type != 0 ? &unit : nullptr;
+        slot.Device = c.type != 0 ? &unit : nullptr;
         panel.Slot = &slot;
         panel.SensorCode = c.code;
         panel.Wireless = c.wireless;
@@ -174,9 +171,9 @@ TEST(SensorPagesScreens, EveryPageFitsItsPanelAtFourSizesInBothLanguages) {
         if (c.screen == InfoPanel::kPreparation) {
           EXPECT_LE(last_bottom, ControlsTop(c.code, window_owner, english));
         }
-        // The kind's picture above the body still leaves room for it.
-        if (c.screen == InfoPanel::kSensorInformation) {
-          EXPECT_LE(last_bottom + picture_height + 1, content.bottom);
+        // The kind's picture and the body's lines keep apart.
+        if (c.screen == InfoPanel::kSensorInformation && !panel.PictureRect.IsEmpty()) {
+          for (std::size_t i = heading; i < boxes.size(); ++i) EXPECT_FALSE(boxes[i].Intersects(panel.PictureRect)) << "line " << i;
         }
       }
       // The catalogue shows two rows fewer under a two-line heading.

@@ -22,7 +22,7 @@ class SensorPages : public ::testing::Test {
   void Language(bool english) { bytes.EnglishUi = english ? 1 : 0; }
   void Unit(std::uint8_t type) {
     slot.DeviceTypeCode = type;
-    slot.Unit = type != 0 ? &unit : nullptr;
+    slot.Device = type != 0 ? &unit : nullptr;
     panel.Slot = &slot;
   }
   std::string Text(const TextBlock& block, std::int32_t line) { return block.Text(line); }
