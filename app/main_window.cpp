@@ -100,6 +100,7 @@ void MainWindow::InitMainWindow() {
                             Metrics.ScreenHeight - Metrics.BottomBarHeight};
   View->Init(SampleCapacity, view_rect, 255, this);
   View->AttachDevices(*Devices, *this);
+  SlotBinder = std::make_unique<DeviceSlotBinder>(DeviceSlots, *View);
   // The tick's calls into the window run on the window thread.
   View->Hooks.ApplyPreparationStep = [this] { ApplyPreparationStep(); };
   View->Hooks.EndSensorPageMeasurement = [this] {
@@ -185,7 +186,9 @@ void MainWindow::OnClose() {
 }
 
 void MainWindow::ReleaseMainWindowObjects() {
+  OwnedControls.clear();
   for (auto& panel : Panels) panel.reset();
+  SlotBinder.reset();
   renderer0_.Detach();
   View.reset();
   Closing[1] = 0;
@@ -213,7 +216,7 @@ void MainWindow::InvalidateLocal(const PixelRect& rect) {
 void MainWindow::InvalidateLocal() { InvalidateLocal(Window().ClientRect()); }
 
 void MainWindow::ClampUnitRate(const DeviceSlot& slot, std::uint32_t& rate, std::uint8_t shown_channels) {
-  if (slot.Unit != nullptr) slot.Unit->ClampRate(rate, shown_channels);
+  if (slot.Device != nullptr) slot.Device->ClampRate(rate, shown_channels);
 }
 
 platform::Surface* MainWindow::BackBufferForButton(const ControlFrame& control) {
@@ -250,7 +253,7 @@ void MainWindow::PostToWindow(std::function<void()> call) {
 
 void MainWindow::ChooseStartScreenText(std::uint32_t ticket, WindowAnswer& answer) {
   PostToWindow([this, ticket, &answer] {
-    const bool done = !Hooks.ReconcileSlots || Hooks.ReconcileSlots(*this);
+    const bool done = Hooks.ReconcileSlots ? Hooks.ReconcileSlots(*this) : ChooseSlotsAfterSearch();
     answer.Store(ticket, done);
   });
 }
@@ -261,15 +264,17 @@ void MainWindow::ApplyPreparationStep() {
   });
 }
 
-std::uint8_t MainWindow::FindDeviceSlot(const FTRecordDevice& unit, std::uint8_t) {
-  for (std::size_t s = 0; s < DeviceSlots.size(); ++s) {
-    if (DeviceSlots[s].Unit == &unit) return static_cast<std::uint8_t>(s | 4);
-  }
-  return 0;
+std::uint8_t MainWindow::FindDeviceSlot(const FTRecordDevice& unit, std::uint8_t detail) {
+  return SlotBinder ? SlotBinder->FindDeviceSlot(unit, detail) : 0;
 }
 
 void MainWindow::ForgetUnits() {
-  for (DeviceSlot& slot : DeviceSlots) slot.Unit = nullptr;
+  for (DeviceSlot& slot : DeviceSlots) slot.Device = nullptr;
+  for (SensorButtonState& button : SensorButtons) button.Unit = nullptr;
+  if (View) {
+    std::lock_guard lock(View->ViewLock);
+    for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) View->Channel(k).Device = nullptr;
+  }
 }
 
 void MainWindow::OnDeviceInterfaceChange(const std::string& interface_name, int state) {

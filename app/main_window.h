@@ -10,6 +10,7 @@
 
 #include "acquisition/device_manager.h"
 #include "acquisition/window_side.h"
+#include "app/device_slots.h"
 #include "app/panel_animation.h"
 #include "app/screen_metrics.h"
 #include "app/test_tone.h"
@@ -115,6 +116,22 @@ class MainWindow final : public MainWindowServices,
                        std::uint32_t pause_ms);
   void QueueInfoPanelReveal();
   void MainButtonsShow();
+
+  // --- Device slots and the start screen's sensor buttons ---
+  // Reconciles the slots with the device table and gives the sensor buttons their units; mode 1
+  // lays them out too. Flags: 1 a tick changed, 2 some unit is complete, 4 the layout was resized.
+  std::uint8_t RefreshDevices(std::uint8_t mode);
+  // The slot steps of the start page's text after a search; false while the window is busy.
+  bool ChooseSlotsAfterSearch();
+  bool AttachDeviceToSlot(FTRecordDevice& unit);
+  void UpdateMeasureButton();
+  // False, changing nothing, when the button already has that colour set.
+  bool SetMeasureButtonReady();
+  bool SetMeasureButtonNotReady();
+  void ReleaseStartButtonsExcept(std::int32_t control_id);
+  // The tick boxes beside the sensor buttons and the "Measurements" button, into buffer 0.
+  void PaintTickBoxes();
+  void PaintStartButtons();
   // Before the program's own close requests: a running recording is stopped and the device worker
   // ends after it; otherwise both workers are asked to end.
   void StopAcquisition();
@@ -147,6 +164,8 @@ class MainWindow final : public MainWindowServices,
     // One step of the graph view's automatic scroll; it sets timer 10 again, and
     // ScrollPaintPending, while more steps are due.
     std::function<void(MainWindow&)> AutoScrollStep;
+    // The information panel's progress overlay while its frame slides in, into buffer 0.
+    std::function<void(MainWindow&)> DrawRevealOverlay;
   } Hooks;
 
   // --- State other parts read and write ---
@@ -190,7 +209,35 @@ class MainWindow final : public MainWindowServices,
   StartupSettings Settings;
   std::array<std::uint8_t, 4> IndicatorPanes{};
 
+  // What the window keeps of each start-screen sensor button beside the control itself.
+  struct SensorButtonState {
+    std::uint8_t TickBox = 0;
+    // Set by a click on the tick box; the next refresh reports it.
+    std::uint8_t TickChangePending = 0;
+    FTRecordDevice* Unit = nullptr;
+    std::uint8_t SensorCode = 0;
+    std::uint8_t Style = 6;
+    float FontFactor = 0.4f;
+    float SecondLineFactor = 0.5f;
+  };
+  std::array<SensorButtonState, 4> SensorButtons{};
+  std::array<std::uint8_t, 4> SensorChosen{};
+  // The designed sensor-button height; 0 until the controls are created.
+  std::int32_t SensorButtonHeight = 0;
+  std::uint8_t LayoutResized = 0;
+  std::uint8_t MeasureButtonReady = 0;
+  std::array<rgba8, 6> MeasureColours{};
+  std::uint8_t TickBoxCount = 0;
+  platform::WindowRect MainTickRect;
+  std::array<platform::WindowRect, 4> SensorTickRects{};
+  std::uint8_t StartButtonsDirty = 0;
+  // Where the start screen's buttons begin, taken from the "Measurements" button at composition.
+  platform::WindowRect StartButtonArea;
+
+  // The window's own controls; released before the view.
+  std::vector<std::unique_ptr<platform::Control>> OwnedControls;
   std::unique_ptr<DeviceManager> Devices;
+  std::unique_ptr<DeviceSlotBinder> SlotBinder;
   std::unique_ptr<GraphView> View;
   std::array<std::unique_ptr<PanelAnimation>, 3> Panels;
   // F5's test tone; stopped before the window goes.
@@ -214,6 +261,7 @@ class MainWindow final : public MainWindowServices,
   void DrawIntroPanel(PanelAnimation& intro, std::int32_t frame);
   void DrawIntroTexts(const platform::WindowRect& area, std::int32_t frame, std::int32_t target);
   void ComposeStartBackground();
+  void DrawStartName();
   void PaintMainScreen(const platform::PaintContext& context);
   void ShowStartScreenButtons();
   void FinishIntro();

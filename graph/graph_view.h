@@ -23,6 +23,7 @@
 #include "graph/dial_view.h"
 #include "graph/graph_style.h"
 #include "graph/marker_record.h"
+#include "graph/mini_graph.h"
 #include "graph/record_params.h"
 #include "graph/scale_state.h"
 #include "graph/startup_settings.h"
@@ -32,6 +33,8 @@
 class DeviceManager;
 class FTRecordDevice;
 class MainWindowServices;
+class PictureGrid;
+class agg_ren;
 class WindowSide;
 
 // Allocates the shared code buffer; throws std::bad_alloc when the memory is not there.
@@ -105,6 +108,8 @@ class GraphView {
 
   std::uint16_t SensorCode = 0;
   std::uint16_t FirstOfSensorCount = 1;
+  // The live channel whose sensor kind leads the view's scale; 255 while none is chosen.
+  std::uint8_t LeadChannel = 255;
   std::uint8_t AcquisitionMode = 0;
   std::array<std::uint8_t, 3> ModeBytes{};
 
@@ -237,6 +242,13 @@ class GraphView {
   RecordingHooks Hooks;
   // The redraw throttle's and the sweep restart's clock; tests step their own.
   UnitClock* TickClock = &SystemUnitClock();
+
+  // The pictured computer's mini-graph (graph/mini_graph.cpp), on the window thread.
+  // Lays the view out on the grid's plot rows and columns and hands over its area and grid lines.
+  void HandOverMiniGraph(const PictureGrid& grid);
+  // Columns first..last (0 counts as 1) of every enabled, shown live channel, read under ViewLock.
+  void PlotDeviceChannelCurves(agg_ren& renderer, const PictureGrid& grid, std::uint16_t first, std::uint16_t last);
+  MiniGraphState MiniGraph;
 
  private:
   bool AllocateCodeBuffer(std::uint32_t capacity);

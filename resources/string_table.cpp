@@ -11,11 +11,15 @@ struct StringRow {
   std::string_view En;
 };
 
-constexpr std::array<StringRow, 4> kStrings = {{
+constexpr std::array<StringRow, 8> kStrings = {{
     {kStringTitle, "Вессамор Лаборатория", "Vessamor Laboratory"},
     {kStringMaker, "Проект Вессамор", "Vessamor Project"},
     {kStringNameFirst, "Вессамор", "Vessamor"},
     {kStringNameSecond, "Лаборатория", "Laboratory"},
+    {kStringMeasurements, "Проведение измерений", "Measurements"},
+    {kStringSensorsConnected, "Подключённые датчики :", "Embeddable Sensors :"},
+    {kStringNoSensors, "Датчики не обнаружены", "No sensors found"},
+    {kStringOpenFile, "Открыть файл", "Open file"},
 }};
 
 }  // namespace
