@@ -99,6 +99,7 @@ void MainWindow::InitMainWindow() {
   const PixelRect view_rect{0, Metrics.ToolbarButtonHeight, Metrics.ScreenWidth,
                             Metrics.ScreenHeight - Metrics.BottomBarHeight};
   View->Init(SampleCapacity, view_rect, 255, this);
+  View->Ready = 1;
   View->AttachDevices(*Devices, *this);
   SlotBinder = std::make_unique<DeviceSlotBinder>(DeviceSlots, *View);
   // The tick's calls into the window run on the window thread.
@@ -113,7 +114,7 @@ void MainWindow::InitMainWindow() {
   View->ClampRateToDevices();
   View->Continuous = 1;
   // 14. Controls.
-  if (Hooks.CreateMainControls) Hooks.CreateMainControls(*this);
+  CreateMainControls(*this);
   // 15.
   View->RecordName = EnglishUi() ? "Record 1" : "Запись 1";
   Window().SetCursor(platform::CursorShape::Arrow);

@@ -18,6 +18,7 @@
 #include "controls/control_owner.h"
 #include "graph/graph_view.h"
 #include "graph/startup_settings.h"
+#include "layout/main_controls.h"
 #include "platform/host_services.h"
 #include "platform/surface.h"
 #include "platform/window_core.h"
@@ -140,8 +141,6 @@ class MainWindow final : public MainWindowServices,
 
   // The parts of the window that others build hook in here; each may stay empty.
   struct Parts {
-    // Creates and lays out every control (after the graph view exists).
-    std::function<void(MainWindow&)> CreateMainControls;
     // Creates the information panel.
     std::function<void(MainWindow&)> CreateInfoPanel;
     // Window thread, after each search: reconciles the device slots with the manager's table and
@@ -242,6 +241,10 @@ class MainWindow final : public MainWindowServices,
   std::array<std::unique_ptr<PanelAnimation>, 3> Panels;
   // F5's test tone; stopped before the window goes.
   std::unique_ptr<TestTone> Tone;
+  MainControls Controls;
+  // Puts the two scale sliders into the plot's bottom-left corner; the graph view calls it when it
+  // sets its view.
+  void LayoutPanels();
 
   // Back buffers 0 (composition), 1 (saved background) and 3 (cached graph background).
   platform::Surface& BackBuffer(int index);

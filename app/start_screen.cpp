@@ -30,13 +30,8 @@ constexpr std::array<std::int32_t, 30> kStartHidden = {
 
 }  // namespace
 
-platform::Control* MainWindow::FindControl(std::int32_t id) const {
-  for (platform::Control* control : host_.Window().Controls()) {
-    const auto* frame = dynamic_cast<const ControlFrame*>(control);
-    if ((frame != nullptr ? frame->ControlId() : control->Id()) == id) return control;
-  }
-  return nullptr;
-}
+// The window core's registry: control ids, "GPS" under its window id.
+platform::Control* MainWindow::FindControl(std::int32_t id) const { return FindMainControl(host_.Window(), id); }
 
 // Each kind of control shows and hides in its own way (a button also drops its pressed state).
 void MainWindow::ShowControl(std::int32_t id, bool show) {

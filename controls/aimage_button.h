@@ -54,6 +54,9 @@ class AImageButton : public ControlFrame {
   const ColourSlots& CurrentSlots() const { return slots_; }
   const std::array<rgba8, 3>& Shades() const { return shades_; }
 
+  // The embedded renderer, whose panel colours and gradient profile the owner sets.
+  using ControlFrame::Renderer;
+
   // Style fields the owner writes directly.
   std::string SecondLine;
   std::uint8_t LayoutStyle = 1;

@@ -52,6 +52,8 @@ class StickButton : public ControlFrame {
   float GetValue();
 
   void StartFadeOut();
+  // The faded or full level at once, without a fade (the owner's set-up starts sliders faded).
+  void SetBrightness(std::uint8_t level) { brightness_ = level; }
   void StartFadeIn();
 
   const StickScale& Scale() const { return scale_; }

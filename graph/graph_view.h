@@ -188,6 +188,12 @@ class GraphView {
   std::uint8_t RateLabelsOn = 0;
   std::uint8_t RateRefresh = 0;
   std::uint8_t RedrawRequested = 0;
+  // Set once the main window has initialised the view; the measurement screen is laid out only then.
+  std::uint8_t Ready = 0;
+  // The hover groups: the top group is shown, the side group's area and the top band's height.
+  std::uint8_t TopPanelShown = 0;
+  PixelRect SideArea;
+  std::int32_t TopBandHeight = 0;
   std::int32_t PulseAge = 0;
   std::uint32_t DisplayStart = 0;
   // Draws the due rate captions of the radioactivity channels (channels/rate_caption_drawing.cpp).

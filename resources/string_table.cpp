@@ -11,15 +11,24 @@ struct StringRow {
   std::string_view En;
 };
 
-constexpr std::array<StringRow, 8> kStrings = {{
+constexpr std::array<StringRow, 17> kStrings = {{
     {kStringTitle, "Вессамор Лаборатория", "Vessamor Laboratory"},
     {kStringMaker, "Проект Вессамор", "Vessamor Project"},
     {kStringNameFirst, "Вессамор", "Vessamor"},
     {kStringNameSecond, "Лаборатория", "Laboratory"},
+    {132, "Старт", "Start"},
+    {133, "Стоп", "Stop"},
+    {134, "Датчики", " Sensors"},
+    {136, "Обзор", "Overview"},
+    {137, "Маштаб", "Scale"},
+    {139, "Вид", "View"},
+    {140, "Файл", "File"},
+    {169, "Подсказка", "Help"},
     {kStringMeasurements, "Проведение измерений", "Measurements"},
     {kStringSensorsConnected, "Подключённые датчики :", "Embeddable Sensors :"},
     {kStringNoSensors, "Датчики не обнаружены", "No sensors found"},
     {kStringOpenFile, "Открыть файл", "Open file"},
+    {176, "Установить 0", "Set 0"},
 }};
 
 }  // namespace

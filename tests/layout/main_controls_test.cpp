@@ -1,0 +1,187 @@
+// The control table as created: rectangles, ids, hidden state, captions, styles and the hover groups.
+#include <gtest/gtest.h>
+
+#include "app/app_test_support.h"
+#include "layout/button_styles.h"
+#include "layout/display_modes.h"
+#include "layout/hover_panels.h"
+#include "layout/main_controls.h"
+
+using platform::WindowRect;
+
+namespace {
+
+// Colours compared by their components.
+std::array<int, 4> C(const rgba8& c) { return {c.r, c.g, c.b, c.a}; }
+
+struct Screen {
+  apptest::Rig rig;
+  MainWindow& w;
+  explicit Screen(int width = 1280, int height = 994, bool russian = true)
+      : rig(width, height, false, 32, russian), w(rig.Create()) {}
+  AImageButton& Button(std::int32_t id) { return *FindImageButton(w.Window(), id); }
+  WindowRect Rect(std::int32_t id) { return FindMainControl(w.Window(), id)->Rect(); }
+};
+
+}  // namespace
+
+TEST(MainControls, CreationRectanglesAtThreeScreenSizes) {
+  struct Case {
+    int width, height;
+    std::int32_t id;
+    WindowRect rect;
+  };
+  const auto R = WindowRect::FromSize;
+  const Case cases[] = {
+      {1280, 994, 75172, R(45, 150, 425, 120)}, {1280, 994, 75171, R(120, 320, 350, 60)},
+      {1280, 994, 75163, R(190, 390, 330, 95)}, {1280, 994, 75164, R(100, 610, 330, 95)},
+      {1280, 994, 75166, R(100, 810, 330, 95)}, {1280, 994, 75185, R(258, 794, 210, 80)},
+      {1280, 994, 75167, R(1207, 4, 65, 65)},   {1280, 994, 75169, R(1146, 4, 65, 65)},
+      {1280, 994, 75173, R(720, 10, 270, 90)},  {1280, 994, 75174, R(1020, 10, 270, 90)},
+      {1280, 994, 75175, R(0, 0, 600, 600)},    {1280, 994, 75001, R(200, 200, 290, 60)},
+      {1280, 994, 75003, R(200, 200, 70, 230)}, {1280, 994, 75008, R(200, 200, 290, 54)},
+      {1280, 994, 75010, R(0, 0, 120, 40)},     {1280, 994, 75017, R(0, 0, 60, 50)},
+      // A wide screen: shorter channel buttons, the open-file button from the bottom.
+      {1920, 1080, 75017, R(0, 0, 90, 58)},     {1920, 1080, 75185, R(386, 906, 315, 90)},
+      {1920, 1080, 75172, R(67, 130, 637, 150)},
+      // Short but 4:3: the open-file button's height follows ScaleY.
+      {1024, 768, 75185, R(206, 628, 168, 54)},
+      // The third slider may stay below 40 while the first is raised by half.
+      {800, 600, 75001, R(200, 200, 181, 55)},  {800, 600, 75008, R(200, 200, 181, 34)},
+  };
+  for (const Case& c : cases) {
+    Screen s(c.width, c.height);
+    EXPECT_EQ(s.Rect(c.id), c.rect) << c.width << "x" << c.height << " control " << c.id;
+  }
+}
+
+TEST(MainControls, EveryControlHiddenUpAndFoundByControlId) {
+  Screen s;
+  const auto& owned = s.w.Controls.Owned;
+  ASSERT_EQ(owned.size(), 69u);
+  for (const auto& control : owned) {
+    EXPECT_TRUE(control->IsCreated());
+    EXPECT_FALSE(control->IsVisible()) << control->ControlId();
+    EXPECT_EQ(control->State, ControlFrame::kStateUp);
+  }
+  // The four buttons whose window id is not their control id.
+  EXPECT_EQ(s.Button(75054).Caption(), "_");
+  EXPECT_EQ(s.Button(75172).ControlId(), 75172);
+  EXPECT_EQ(s.Button(75171).ControlId(), 75171);
+  EXPECT_EQ(s.Button(75042).ControlId(), 75181);
+  EXPECT_EQ(FindMainControl(s.w.Window(), 75181)->ControlId(), 75181);
+  EXPECT_NE(FindMainControl(s.w.Window(), 75181), FindMainControl(s.w.Window(), 75042));
+  EXPECT_EQ(s.w.Controls.SensorButtons[2], &s.Button(75165));
+  EXPECT_EQ(s.w.ClientArea, (WindowRect{0, 0, 1280, 994}));
+}
+
+TEST(MainControls, CaptionsInBothLanguagesAndStopWhileRecording) {
+  Screen ru(1280, 994, true), en(1280, 994, false);
+  const std::tuple<std::int32_t, const char*, const char*> cases[] = {
+      {75004, "Старт", "Start"},   {75013, "Обзор", "Overview"}, {75186, "Подсказка", "Help"},
+      {75052, "Маштаб", "Scale"},  {75012, "Вид", "View"},       {75010, "Файл", "File"},
+      {75011, "Датчики", " Sensors"}, {75172, "Проведение измерений", "Measurements"},
+      {75171, "Подключённые датчики :", "Embeddable Sensors :"}, {75173, "Установить 0", "Set 0"},
+      {75185, "Открыть файл", "Open file"}};
+  for (const auto& [id, russian, english] : cases) {
+    EXPECT_EQ(ru.Button(id).Caption(), russian);
+    EXPECT_EQ(en.Button(id).Caption(), english);
+  }
+  for (Screen* s : {&ru, &en}) {
+    s->w.View->Recording = 1;
+    LoadLanguageCaptions(s->w);
+    s->w.View->Recording = 0;
+  }
+  EXPECT_EQ(ru.Button(75004).Caption(), "Стоп");
+  EXPECT_EQ(en.Button(75004).Caption(), "Stop");
+}
+
+TEST(ButtonStyles, GraphStyleValuesAndIdempotence) {
+  Screen s;
+  const auto snapshot = [&s] {
+    std::vector<std::tuple<double, double, int, int, int, float, int>> v;
+    for (std::int32_t id : kGraphButtons) {
+      const AImageButton& b = s.Button(id);
+      v.emplace_back(b.CornerRadius, b.BaseTextScale, b.AlignMode, b.GlyphMode, b.LayoutStyle,
+                     b.Looks[AImageButton::kHover].Fade, b.CurrentSlots()[0].r);
+    }
+    return v;
+  };
+  SetDisplayModeGraph(s.w);
+  const auto once = snapshot();
+  SetDisplayModeGraph(s.w);
+  EXPECT_EQ(snapshot(), once);
+  EXPECT_EQ(s.Button(75004).CornerRadius, 20.0);
+  EXPECT_FLOAT_EQ(s.Button(75004).BaseTextScale, 1.4);
+  EXPECT_EQ(s.Button(75013).CornerRadius, 12.0);
+  EXPECT_EQ(s.Button(75013).BaseTextScale, 1.0);
+  EXPECT_EQ(s.Button(74999).GlyphMode, 5);
+  EXPECT_EQ(s.Button(75004).LayoutStyle, 2);
+}
+
+TEST(ButtonStyles, ScaleCaptionModeAndSensorButtonReds) {
+  EXPECT_EQ(ScaleButtonCaptionMode(1920.0f / 1080.0f), 21);
+  EXPECT_EQ(ScaleButtonCaptionMode(1.5f), 10);
+  EXPECT_EQ(ScaleButtonCaptionMode(1280.0f / 994.0f), 10);
+  Screen wide(1920, 1080);
+  EXPECT_EQ(wide.Button(75052).AlignMode, 21);
+  // The sensor buttons after the first redden its colour pairs by 10, the last by 15.
+  const std::pair<std::int32_t, int> reds[] = {{75163, 157}, {75164, 167}, {75165, 167}, {75166, 172}};
+  for (const auto& [id, red] : reds) {
+    EXPECT_EQ(wide.Button(id).NormalColours.rest[0].r, red) << id;
+    EXPECT_EQ(wide.Button(id).ShadedColours.rest[1].r, (id == 75163 ? 87 : 87 + red - 157)) << id;
+  }
+}
+
+TEST(HoverPanels, SideGroupFormsAndClosing) {
+  Screen s;
+  s.w.View->Channel(1).Enabled = 1;
+  s.w.View->Channel(2).Enabled = 0;
+  ShowSideHoverPanelA(s.w);
+  EXPECT_EQ(s.w.Controls.SidePanelState, 1);
+  EXPECT_EQ(s.Button(75039).State, 2);
+  EXPECT_EQ(C(s.Button(75039).CurrentSlots()[0]), C(s.Button(75039).ShadedColours.rest[0]));
+  EXPECT_EQ(s.Button(75040).State, 1);
+  EXPECT_EQ(C(s.Button(75040).CurrentSlots()[0]), C(s.Button(75040).NormalColours.rest[0]));
+  for (std::int32_t id : {75039, 75182, 75045, 75052}) EXPECT_TRUE(s.Button(id).IsVisible()) << id;
+
+  HideSideHoverPanel(s.w);
+  EXPECT_FALSE(s.Button(75045).IsVisible());
+  ShowSideHoverPanelB(s.w);
+  EXPECT_EQ(s.w.Controls.SidePanelState, 2);
+  for (std::int32_t id : {75038, 75181, 75037}) EXPECT_TRUE(s.Button(id).IsVisible()) << id;
+  for (std::int32_t id : {75045, 75046, 75013, 75052}) EXPECT_FALSE(s.Button(id).IsVisible()) << id;
+
+  CloseSideHoverPanel(s.w);
+  EXPECT_FALSE(s.Button(75038).IsVisible());
+  EXPECT_TRUE(s.Button(75037).IsVisible());
+  s.w.PanelMode = 2;
+  CloseSideHoverPanel(s.w);
+  EXPECT_EQ(s.w.PanelMode, 0);
+  EXPECT_EQ(s.w.Controls.SidePanelOpen, 0);
+}
+
+TEST(HoverPanels, TopGroupOpensOnceAndClosesAlways) {
+  Screen s;
+  ShowTopHoverPanel(s.w);
+  ShowTopHoverPanel(s.w);
+  EXPECT_TRUE(s.Button(75054).IsVisible());
+  EXPECT_EQ(s.w.View->TopPanelShown, 1);
+  HideTopHoverPanel(s.w);
+  EXPECT_FALSE(s.Button(75010).IsVisible());
+  EXPECT_EQ(s.w.View->RedrawRequested, 1);
+  EXPECT_EQ(s.w.Controls.TopPanelOpen, 0);
+}
+
+TEST(DisplayModes, UnreachableModesStillSwitch) {
+  Screen s;
+  SetDisplayModeDemonstration(s.w);
+  EXPECT_EQ(s.w.View->DisplayMode, 2);
+  EXPECT_EQ(s.w.View->ViewRect, (PixelRect{0, 0, 1280, 994}));
+  ApplyControlStyle(s.w);
+  EXPECT_EQ(s.Button(75172).Renderer().style.typeface, "Verdana");
+  SetDisplayModeDigital(s.w);
+  EXPECT_EQ(s.w.View->DisplayMode, 1);
+  for (std::int32_t id : {75004, 74999, 75037}) EXPECT_TRUE(s.Button(id).IsVisible());
+  EXPECT_FALSE(s.Button(75013).IsVisible());
+}

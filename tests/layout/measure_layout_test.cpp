@@ -1,0 +1,146 @@
+// The measurement screen's layout at the design size and across screen sizes, and headless pictures of the screens' buttons.
+#include <gtest/gtest.h>
+
+#include "app/app_test_support.h"
+#include "controls/stick_button.h"
+#include "layout/display_modes.h"
+#include "layout/hover_panels.h"
+#include "layout/main_controls.h"
+#include "layout/measure_layout.h"
+#include "platform/png_writer.h"
+
+using platform::WindowRect;
+
+namespace {
+
+struct Measure {
+  apptest::Rig rig;
+  MainWindow& w;
+  Measure(int width, int height, bool enter = true) : rig(width, height, false), w(rig.Create()) {
+    w.Bytes.MeasureScreenActive = enter ? 1 : 0;
+    SetDisplayModeGraph(w);
+    LayoutControls(w);
+  }
+  WindowRect Rect(std::int32_t id) { return FindMainControl(w.Window(), id)->Rect(); }
+};
+
+constexpr std::int32_t kBottomBar[] = {75037, 75004, 74999, 75013, 75045, 75046, 75052, 75014, 75053,
+                                       75038, 75039, 75040, 75041, 75181, 75182, 75183, 75184};
+constexpr std::int32_t kTopBar[] = {75016, 75054, 75050, 75010, 75011, 75012, 75186};
+
+}  // namespace
+
+TEST(MeasureLayout, DesignSizePlacesAndTheSliderL) {
+  Measure s(1280, 994);
+  const auto R = WindowRect::FromSize;
+  const std::pair<std::int32_t, WindowRect> cases[] = {
+      {75037, R(12, 870, 63, 75)},    {75004, R(75, 870, 148, 75)},   {74999, R(223, 870, 83, 75)},
+      {75013, R(316, 865, 115, 55)},  {75045, R(433, 865, 85, 55)},   {75053, R(520, 921, 85, 55)},
+      {75038, R(615, 865, 75, 67)},   {75184, R(840, 932, 75, 45)},   {75016, R(1238, 0, 40, 40)},
+      {75054, R(1196, 0, 40, 40)},    {75186, R(1052, 0, 120, 40)},   {75050, R(0, 0, 120, 40)},
+      {75012, R(360, 0, 120, 40)},    {75003, R(5, 540, 70, 230)},    {75001, R(75, 770, 290, 60)},
+      // Left where they were created.
+      {75049, R(0, 0, 120, 40)},      {75008, R(200, 200, 290, 54)}};
+  for (const auto& [id, rect] : cases) EXPECT_EQ(s.Rect(id), rect) << id;
+  EXPECT_EQ(s.w.Controls.ClientBounds, (std::array<std::int32_t, 4>{0, 0, 1280, 994}));
+  EXPECT_EQ(static_cast<StickButton*>(FindMainControl(s.w.Window(), 75001))->Brightness(), StickButton::kDimmest);
+}
+
+TEST(MeasureLayout, StopsEarlyOutsideTheMeasurementScreen) {
+  Measure off(1280, 994, false);
+  EXPECT_EQ(off.Rect(75004), WindowRect::FromSize(0, 0, 148, 75));
+  EXPECT_EQ(off.w.Controls.ClientBounds[2], 1280);
+  Measure unready(1280, 994, false);
+  unready.w.View->Ready = 0;
+  unready.w.Bytes.MeasureScreenActive = 1;
+  LayoutControls(unready.w);
+  EXPECT_EQ(unready.Rect(75016), WindowRect::FromSize(0, 0, 40, 40));
+  // The dial screen's mode places only the window buttons and the top bar.
+  unready.w.View->Ready = 1;
+  unready.w.View->DisplayMode = 4;
+  LayoutControls(unready.w);
+  EXPECT_EQ(unready.Rect(75016), WindowRect::FromSize(1238, 0, 40, 40));
+  EXPECT_EQ(unready.Rect(75004), WindowRect::FromSize(0, 0, 148, 75));
+}
+
+TEST(MeasureLayout, NothingOverlapsOrLeavesTheClientAtAnySize) {
+  const std::pair<int, int> sizes[] = {{1024, 768}, {1280, 994}, {1366, 768}, {1920, 1080}, {2560, 1440}, {3840, 2160}};
+  for (const auto& [width, height] : sizes) {
+    Measure s(width, height);
+    const WindowRect client{0, 0, width, height};
+    const int graph_bottom = s.w.View->ViewRect.Bottom;
+    std::vector<std::pair<std::int32_t, WindowRect>> placed;
+    for (std::int32_t id : kTopBar) placed.emplace_back(id, s.Rect(id));
+    for (std::int32_t id : kBottomBar) {
+      placed.emplace_back(id, s.Rect(id));
+      EXPECT_GE(s.Rect(id).top, graph_bottom) << width << " " << id;
+    }
+    for (std::int32_t id : {75001, 75003}) {
+      placed.emplace_back(id, s.Rect(id));
+      EXPECT_EQ(s.Rect(id).Intersect(client), s.Rect(id));
+      EXPECT_LE(s.Rect(id).bottom, graph_bottom) << width << " " << id;
+    }
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+      EXPECT_EQ(placed[i].second.Intersect(client), placed[i].second) << width << " " << placed[i].first;
+      for (std::size_t j = i + 1; j < placed.size(); ++j) {
+        EXPECT_FALSE(placed[i].second.Intersects(placed[j].second))
+            << width << "x" << height << ": " << placed[i].first << " and " << placed[j].first;
+      }
+    }
+    // The start screen's main buttons.
+    const WindowRect start[] = {s.Rect(75172), s.Rect(75171), s.Rect(75185)};
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(start[i].Intersect(client), start[i]) << width << " start " << i;
+      EXPECT_FALSE(start[i].Intersects(start[(i + 1) % 3])) << width << " start " << i;
+    }
+  }
+}
+
+namespace {
+
+// Paints the shown controls over a plain background, bottom first, and writes the picture.
+platform::Surface Picture(MainWindow& w, const std::string& name) {
+  platform::Surface s(w.Metrics.ScreenWidth, w.Metrics.ScreenHeight);
+  s.Fill({96, 84, 140, 255});
+  for (platform::Control* control : w.Window().Controls()) {
+    if (control->IsVisible()) static_cast<ControlFrame*>(control)->PaintToBuffer(s);
+  }
+  EXPECT_TRUE(platform::WritePng(s, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/" + name));
+  return s;
+}
+
+// Something of the button is drawn across its middle row.
+bool Drawn(const platform::Surface& s, const WindowRect& r) {
+  const int y = (r.top + r.bottom) / 2;
+  for (int x = r.left; x < r.right; ++x) {
+    if (!(s.GetPixel(x, y) == platform::Colour{96, 84, 140, 255})) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST(MeasureLayout, PicturesOfTheMeasurementScreensButtons) {
+  for (const auto& [width, height] : {std::pair{1366, 768}, {1920, 1080}, {3840, 2160}}) {
+    Measure s(width, height);
+    ShowTopHoverPanel(s.w);
+    ShowSideHoverPanelA(s.w);
+    for (std::int32_t id : {75004, 74999, 75186}) FindImageButton(s.w.Window(), id)->Show();
+    const platform::Surface picture =
+        Picture(s.w, "measure_controls_" + std::to_string(width) + "x" + std::to_string(height) + ".png");
+    for (std::int32_t id : kBottomBar) EXPECT_TRUE(Drawn(picture, s.Rect(id))) << width << " " << id;
+    for (std::int32_t id : kTopBar) EXPECT_TRUE(Drawn(picture, s.Rect(id))) << width << " " << id;
+  }
+}
+
+TEST(MeasureLayout, PictureOfTheStartScreensButtons) {
+  apptest::Rig rig(1280, 994, false);
+  MainWindow& w = rig.Create();
+  for (std::int32_t id : {75172, 75171, 75163, 75164, 75165, 75166, 75185, 75167, 75169}) {
+    FindImageButton(w.Window(), id)->Show();
+  }
+  const platform::Surface picture = Picture(w, "start_buttons_1280x994.png");
+  for (std::int32_t id : {75172, 75171, 75163, 75185, 75167}) {
+    EXPECT_TRUE(Drawn(picture, FindMainControl(w.Window(), id)->Rect())) << id;
+  }
+}
