@@ -11,7 +11,7 @@ struct StringRow {
   std::string_view En;
 };
 
-constexpr std::array<StringRow, 17> kStrings = {{
+constexpr std::array<StringRow, 21> kStrings = {{
     {kStringTitle, "Вессамор Лаборатория", "Vessamor Laboratory"},
     {kStringMaker, "Проект Вессамор", "Vessamor Project"},
     {kStringNameFirst, "Вессамор", "Vessamor"},
@@ -29,6 +29,10 @@ constexpr std::array<StringRow, 17> kStrings = {{
     {kStringNoSensors, "Датчики не обнаружены", "No sensors found"},
     {kStringOpenFile, "Открыть файл", "Open file"},
     {176, "Установить 0", "Set 0"},
+    {kStringSensorControl, "Управление", "Sensor control"},
+    {kStringViewRecord, "Просмотр записи", "View record"},
+    {kStringChannels, "Каналы", "Channels"},
+    {kStringDifferences, "Разности параметров", "Difference values"},
 }};
 
 }  // namespace

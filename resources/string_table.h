@@ -14,6 +14,11 @@ inline constexpr int kStringMeasurements = 171;
 inline constexpr int kStringSensorsConnected = 172;
 inline constexpr int kStringNoSensors = 173;
 inline constexpr int kStringOpenFile = 175;
+// Captions of the graph screen's side panels.
+inline constexpr int kStringSensorControl = 165;
+inline constexpr int kStringViewRecord = 166;
+inline constexpr int kStringChannels = 167;
+inline constexpr int kStringDifferences = 168;
 
 // The text of `id` in the language (1049 Russian, anything else English); empty for an unknown id.
 std::string_view LoadString(int id, std::uint16_t language);
