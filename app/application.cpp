@@ -2,7 +2,6 @@
 #include "app/application.h"
 
 #include "app/screen_metrics.h"
-#include "app/start_screen_controls.h"
 #include "app/start_screen_parts.h"
 
 int RunVessamor(platform::HostServices& host, MainWindowEnvironment environment) {
@@ -10,7 +9,6 @@ int RunVessamor(platform::HostServices& host, MainWindowEnvironment environment)
   // Two programs may run side by side; only the first one listens for close requests.
   host.ListenForCloseRequests(kWindowClass);
   MainWindow window(host, std::move(environment));
-  window.Hooks.CreateMainControls = CreateStartScreenControls;
   InstallStartScreenParts(window);
   if (!window.CreateMainWindow(command_line_english)) return 1;
   const int code = host.RunEventLoop();

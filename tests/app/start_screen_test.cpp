@@ -1,7 +1,6 @@
 // The start screen's composition: panel geometry from the "Measurements" button, composed once, and the button's readiness colours.
 #include <gtest/gtest.h>
 
-#include "app/start_screen_controls.h"
 #include "app_test_support.h"
 #include "controls/aimage_button.h"
 #include "sim/bus.h"
@@ -12,7 +11,7 @@ using apptest::Rig;
 using platform::WindowRect;
 
 MainWindow& OpenStartScreen(Rig& rig) {
-  MainWindow& w = rig.Create(false, [](MainWindow& created) { created.Hooks.CreateMainControls = CreateStartScreenControls; });
+  MainWindow& w = rig.Create(false);
   for (int k = 0; k < 100 && w.StartupInProgress != 0; ++k) rig.Step(33);
   return w;
 }

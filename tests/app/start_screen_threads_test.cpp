@@ -7,7 +7,6 @@
 #include <set>
 #include <thread>
 
-#include "app/start_screen_controls.h"
 #include "app/start_screen_parts.h"
 #include "app_test_support.h"
 #include "controls/aimage_button.h"
@@ -54,7 +53,6 @@ class StartScreenSensors : public ::testing::Test {
     rig = std::make_unique<Rig>(width, height);
     rig->environment.Clock = &clock;
     MainWindow& w = rig->Create(english, [this](MainWindow& created) {
-      created.Hooks.CreateMainControls = CreateStartScreenControls;
       parts = InstallStartScreenParts(created);
     });
     for (int k = 0; k < 400 && w.Panels[1]->ContentShown == 0; ++k) rig->Step(33);

@@ -151,7 +151,7 @@ TEST_F(GraphMouse, DeviceCaptionBoxCyclesTheUsableSlots) {
   box.Shown = 1;
   box.Rect = box.Inner = PixelRect{0, 0, 100, 30};
   for (std::size_t i : {1, 2}) {
-    window.DeviceSlots[i].InUse = window.DeviceSlots[i].Described = 1;
+    window.DeviceSlots[i].InUse = window.DeviceSlots[i].Prepared = 1;
     window.DeviceSlots[i].Channels[0] = &view.Channel(i);
     window.DeviceSlots[i].SensorName1 = i == 1 ? "one" : "two";
   }

@@ -11,9 +11,6 @@
 
 namespace infotest {
 
-// Stands where the "Measurements" button is; the panel's place follows it.
-class Placeholder : public platform::Control {};
-
 struct StartScreenRig {
   StartScreenRig(int width, int height, bool english) : rig(width, height) {
     rig.window = std::make_unique<MainWindow>(rig.host, rig.environment);
@@ -26,13 +23,6 @@ struct StartScreenRig {
       view.Scale.BottomValue = -0.5;
       view.ValueDivisions = 8;
       view.SetScales(0.2f, 0.5f, 1);
-    };
-    w.Hooks.CreateMainControls = [this](MainWindow& window) {
-      const float sx = window.Metrics.ScaleX, sy = window.Metrics.ScaleY, ui = window.Metrics.UiScale;
-      const int h = LerpInt(1000, 600, 120, 140, window.Metrics.ScreenHeight);
-      button.Create(window.Window(), 75172,
-                    platform::WindowRect::FromSize(static_cast<int>(45 * sx), static_cast<int>((window.Metrics.WideScreen ? 120 : 150) * sy),
-                                                   static_cast<int>(425 * sx), static_cast<int>(h * ui)));
     };
     w.CreateMainWindow(english);
   }
@@ -77,7 +67,6 @@ struct StartScreenRig {
   }
 
   apptest::Rig rig;
-  Placeholder button;
   std::shared_ptr<StartScreenParts> parts;
   sim::Signal sine = sim::Signal::Sine(2048, 1500, 1.0);
   sim::Signal ramp = sim::Signal::Ramp(400, 3600, 0.7);
