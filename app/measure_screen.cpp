@@ -58,13 +58,22 @@ void MainWindow::GotoGraphScreen() {
   view->Sweep.GraphScreen = 1;
   // The slots are reconciled with the device table and prepared for the graph; with no sensor the
   // view takes the default header.
-  const std::uint8_t found = RefreshDevices(0);
-  bool header_set = false;
-  if (SlotBinder) {
-    SlotBinder->PrepareSlotsForGraph(found, EnglishUi(), [&] { header_set = true; });
+  std::uint8_t found = 0;
+  bool default_header = true;
+  if (SlotBinder && Devices) {
+    UnitList table{};
+    {
+      std::lock_guard lock(Devices->TableLock);
+      for (std::size_t i = 0; i < table.size(); ++i) table[i] = Devices->DeviceTable[i].get();
+    }
+    found = SlotBinder->ReconcileDeviceSlots(table, Devices->CountDevices(), false);
+    SlotBinder->PrepareSlotsForGraph(found, EnglishUi(), [&] {
+      view->SetupGraphHeader(ExtendedMode != 0, nullptr, false);
+      default_header = false;
+    });
   }
   view->MarkDevicesInUse(false);
-  if (!header_set && SlotBinder && SlotBinder->CountUsedSlots() == 0) {
+  if (found == 0 && default_header) {
     view->SensorCode = 0;
     view->SetupGraphHeader(ExtendedMode != 0, nullptr, false);
   }
@@ -74,11 +83,21 @@ void MainWindow::GotoGraphScreen() {
   LayoutControls(*this);
   view->PreviousSensorCode = 255;
   view->FindViewDevice();
-  for (auto& channel : view->Channels) channel->Shown = channel->Bound;
+  {
+    // A channel is bound while its unit is attached; the channels of the slots ticked for the
+    // record are the ones in use.
+    std::lock_guard lock(view->ViewLock);
+    for (auto& channel : view->Channels) {
+      channel->Bound = channel->Device != nullptr ? 1 : 0;
+      channel->HasData = channel->Bound;
+      channel->Enabled = channel->Bound != 0 && channel->SavedShown != 0 ? 1 : 0;
+      channel->Shown = channel->Bound;
+    }
+  }
   SetupSlider(view->Scale.ValueSpan, view->ValueResolution(true));
   {
     std::lock_guard lock(view->ViewLock);
-    view->UpdateValueGrid(found != 0 || header_set);
+    view->UpdateValueGrid(found != 0 || !default_header);
     view->UpdateTimeGrid();
   }
   CacheUpdateRequest = 2;

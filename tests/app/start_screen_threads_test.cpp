@@ -9,6 +9,7 @@
 
 #include "app/start_screen_parts.h"
 #include "app_test_support.h"
+#include "fast_clock.h"
 #include "controls/aimage_button.h"
 #include "platform/png_writer.h"
 #include "sim/bus.h"
@@ -21,22 +22,7 @@ using apptest::Rig;
 using SensorButtonState = MainWindow::SensorButtonState;
 using platform::WindowRect;
 
-// Per-thread milliseconds that pass when a thread sleeps; the bus follows, with a breath of real time.
-class FastClock : public UnitClock {
- public:
-  std::uint32_t NowMs() override { return Own(); }
-  void SleepMs(std::uint32_t ms) override {
-    Own() += ms;
-    sim::Bus::Instance().Advance(std::chrono::milliseconds(ms));
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-
- private:
-  static std::uint32_t& Own() {
-    thread_local std::uint32_t now = 100000;
-    return now;
-  }
-};
+using apptest::FastClock;
 
 class StartScreenSensors : public ::testing::Test {
  protected:
