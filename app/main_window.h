@@ -309,6 +309,9 @@ class MainWindow final : public MainWindowServices,
   void DrawStartName();
   void PaintMainScreen(const platform::PaintContext& context);
   void PaintMeasureScreen(const platform::PaintContext& context);
+  // The channel options panel into buffer 0 while shown; where it stood is restored once it goes.
+  void DrawOptionsPanel(platform::WindowRect& clip);
+  platform::WindowRect OptionsPanelDrawn;
   void ApplyToolbarSnapshot(struct ToolbarSnapshot& toolbar);
   void ShowStartScreenButtons();
   void FinishIntro();

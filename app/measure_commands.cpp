@@ -177,6 +177,8 @@ void MainWindow::OnMeasureCommand(std::int32_t, std::int32_t, std::int32_t contr
     if (std::find(std::begin(kWhileRecording), std::end(kWhileRecording), control_id) == std::end(kWhileRecording)) return;
   }
   if (CurrentTimerId != 0) {
+    // The options panel's hidden first paint is cut short with its timer; it must not stay up.
+    if (CurrentTimerId == kTimerSettingsPanel) ShowControl(kSettingsPanelId, false);
     KillWindowTimer(CurrentTimerId);
     CurrentTimerId = 0;
   }

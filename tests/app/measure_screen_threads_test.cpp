@@ -123,12 +123,16 @@ TEST_F(MeasureScreen, PngsWithTwoLiveChannelsAtTwoSizesInBothLanguages) {
     MainWindow& w = Open(c.width, c.height, c.english);
     Choose(w, 1);
     Choose(w, 0);
+    // Both sensors ticked for the record, as a click on each tick box does.
+    for (DeviceSlot& slot : w.DeviceSlots) slot.SelectedForRecord = 1;
     Click(w, 75172);
     ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+    for (int k = 0; k < 10; ++k) rig->Step(33);
     w.OnKeyDown(key::kSpace, 1, 0);
     Until(w, [&] { return w.View->SampleCount > 3000; });
     for (int k = 0; k < 10; ++k) rig->Step(33);
     w.OnKeyDown(key::kSpace, 1, 0);
+    rig->host.Pump();
     w.FullRepaint = 1;
     w.InvalidateLocal();
     rig->host.Window().UpdateNow();
