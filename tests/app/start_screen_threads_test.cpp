@@ -120,12 +120,13 @@ TEST_F(StartScreenSensors, FirstPaintComposesLaterOnesDoNotAndMeasurementsShowsR
   EXPECT_EQ(w.CurrentTimerId, 0);
   EXPECT_EQ(w.BackBuffer(1).GetPixel(2, 2), (platform::Colour{1, 2, 3, 255}));
   // The start screen's set: "Measurements", the caption, "Open file", close and minimise; no sensor button.
-  for (platform::Control* c : w.Window().Controls()) EXPECT_EQ(c->IsVisible(), c->Id() < 75163 || c->Id() > 75166);
+  const std::set<int> start_set = {75172, 75171, 75185, 75167, 75169};
+  for (platform::Control* c : w.Window().Controls()) EXPECT_EQ(c->IsVisible(), start_set.count(c->Id()) == 1) << c->Id();
   DeviceThreadState = kDevicePauseRequest;  // while the worker pauses the window answers busy
   EXPECT_FALSE(w.ChooseSlotsAfterSearch());
   DeviceThreadState = kDeviceSearch;
   // "Measurements" by readiness; the window is not pumped, so no search changes the bytes set here.
-  auto* button = dynamic_cast<AImageButton*>(w.Window().Controls()[0]);  // "Measurements", created first
+  AImageButton* button = FindImageButton(w.Window(), 75172);
   w.UpdateMeasureButton();
   EXPECT_EQ(w.MeasureButtonReady + w.MeasureColours[0].r, 209);
   EXPECT_FALSE(w.SetMeasureButtonNotReady());  // already in that set: nothing changes
