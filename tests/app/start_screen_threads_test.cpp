@@ -55,7 +55,7 @@ struct StartScreenSensors : ::testing::Test {
     for (std::size_t i = 0; i < 4; ++i) {
       const FTRecordDevice* unit = table[i].get();
       if ((unit != nullptr ? unit->LocationId : 0u) != (i < expected.size() ? expected[i] : 0u)) return false;
-      const auto* button = dynamic_cast<const AImageButton*>(w.Window().Controls()[2 + i]);
+      const AImageButton* button = w.Controls.SensorButtons[i];
       if (w.SensorButtons[i].Unit != unit || button->IsVisible() != (unit != nullptr)) return false;
       if (unit != nullptr && button->Caption() != unit->NameLine1) return false;
     }
