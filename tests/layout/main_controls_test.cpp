@@ -1,11 +1,14 @@
 // The control table as created: rectangles, ids, hidden state, captions, styles and the hover groups.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "app/app_test_support.h"
 #include "layout/button_styles.h"
 #include "layout/display_modes.h"
 #include "layout/hover_panels.h"
 #include "layout/main_controls.h"
+#include "layout/measure_layout.h"
 
 using platform::WindowRect;
 
@@ -73,6 +76,24 @@ TEST(MainControls, EveryControlHiddenUpAndFoundByControlId) {
   EXPECT_NE(FindMainControl(s.w.Window(), 75181), FindMainControl(s.w.Window(), 75042));
   EXPECT_EQ(s.w.Controls.SensorButtons[2], &s.Button(75165));
   EXPECT_EQ(s.w.ClientArea, (WindowRect{0, 0, 1280, 994}));
+}
+
+TEST(MainControls, ControlsWithoutAWindowAreInert) {
+  Screen s;
+  s.w.Controls.Owned.clear();
+  // Off the window thread no creation succeeds; every row is still built.
+  std::thread([&s] { CreateMainControls(s.w); }).join();
+  ASSERT_EQ(s.w.Controls.Owned.size(), 69u);
+  EXPECT_EQ(FindMainControl(s.w.Window(), 75004), nullptr);
+  s.w.Bytes.MeasureScreenActive = 1;
+  SetDisplayModeGraph(s.w);
+  LayoutControls(s.w);
+  ShowSideHoverPanelA(s.w);
+  CloseSideHoverPanel(s.w);
+  for (const auto& control : s.w.Controls.Owned) {
+    control->Show();
+    EXPECT_FALSE(control->IsCreated() || control->IsVisible());
+  }
 }
 
 TEST(MainControls, CaptionsInBothLanguagesAndStopWhileRecording) {
