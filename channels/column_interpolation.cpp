@@ -77,9 +77,14 @@ void VessamorChannel::InterpolateColumns(ColumnRecord& record) {
       const std::uint32_t limit = std::min(View->SampleCount, CodeCapacity);
       for (std::uint32_t back = 2; back >= 1; --back) {
         if (Codes == nullptr || base.FirstSample < back || base.FirstSample - back >= limit) continue;
-        const std::int32_t code = Codes[base.FirstSample - back];
-        AddInterpolationPoint(FractionalCodes != 0 ? code * 256 : code,
-                              static_cast<std::int32_t>(c) - static_cast<std::int32_t>(std::lround(back * w.RecordedSpan)));
+        const std::int32_t code = FractionalCodes != 0 ? Codes[base.FirstSample - back] * 256 : Codes[base.FirstSample - back];
+        const std::int32_t at = static_cast<std::int32_t>(c) - static_cast<std::int32_t>(std::lround(back * w.RecordedSpan));
+        AddInterpolationPoint(code, at);
+        // A point that falls on a column of the table shows there, like every other point.
+        if (at >= 1) {
+          Columns[at].MaxCode = Columns[at].MinCode = code;
+          ComputePlotPoints(static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(at));
+        }
       }
     }
     AddInterpolationPoint(record.MaxCode, static_cast<std::int32_t>(c));

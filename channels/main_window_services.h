@@ -90,6 +90,7 @@ class MainWindowServices {
   // Window state the graph view reads and sets: the marker-redraw request (3: captions shown), the
   // layout flag choosing a whole-window redraw, and the renderer's pending font reset.
   std::uint8_t MarkerRedraw = 0;
+  std::uint8_t MarkerCaptionsShown = 0;
   std::uint8_t WholeWindowRedraw = 1;
   std::uint8_t FontResetPending = 0;
   float FontScale = 1.0f;

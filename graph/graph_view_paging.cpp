@@ -73,6 +73,8 @@ void GraphView::PageBack() {
     }
   }
   RedrawAfterMove(markers);
+  // Without markers the window's own marker captions are drawn again.
+  if (markers == 0 && MainWindow != nullptr && MainWindow->MarkerCaptionsShown != 0) MainWindow->MarkerRedraw = 3;
 }
 
 void GraphView::AutoScrollView() {

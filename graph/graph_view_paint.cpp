@@ -1,6 +1,7 @@
 // Painting of the graph screen: grid, axis labels, curves, selection, axis names, caption strip,
 // side panels and the value indicators kept between the two back buffers; the style setters.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -45,10 +46,11 @@ void Copy(platform::Surface& to, std::int32_t x, std::int32_t y, const platform:
   platform::Blit(to, x, y, r.Width(), r.Height(), kept, 0, 0);
 }
 
-std::string Format(const char* format, int decimals, double value) {
+// A value as "%.*f" in the "C" convention, whatever the user's locale.
+std::string Fixed(double value, int decimals) {
   char text[64];
-  std::snprintf(text, sizeof text, format, decimals, value);
-  return text;
+  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  return result.ec == std::errc() ? std::string(text, result.ptr) : std::string("0");
 }
 
 constexpr Rgba kStripFill{240, 235, 244, 255};
@@ -331,7 +333,7 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
     if (Channels[k]->Enabled != 0 && Channels[k]->Shown != 0) drawn.push_back(k);
   }
   const bool coloured = drawn.size() > 1;
-  const std::string step_text = Format("%.*f", 1, s.ValueLabelStep);
+  const std::string step_text = Fixed(s.ValueLabelStep, 1);
   const std::int32_t h = std::max(platform::TextExtent("0", font).cy, platform::TextExtent(step_text, font).cy);
   const int count = std::min<int>(s.ValueTickCount, static_cast<int>(s.ValueTicks.size()) - 1);
   const int stride = paint_rules::ValueLabelStride(h, count, GridRect.Height());
@@ -348,14 +350,14 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
       if (channel.SensorCode == 5) {
         // The pH scale has no values outside 0..14.
         if (tick < 0.0f || tick > 14.0f) continue;
-        text = tick == 0.0f ? "0" : Format("%.*f", std::max<int>(channel.Decimals, 1), tick);
+        text = tick == 0.0f ? "0" : Fixed(tick, std::max<int>(channel.Decimals, 1));
       } else if (n == 0) {
-        text = Format("%.*f", std::max<int>(s.ValueLabelDecimals, 1), tick);
+        text = Fixed(tick, std::max<int>(s.ValueLabelDecimals, 1));
       } else {
         float fraction = axis->ScaleMappingPair.Forward != nullptr ? axis->ScaleMappingPair.Forward(&tick) : tick;
         const float own =
             channel.ScaleMappingPair.Inverse != nullptr ? channel.ScaleMappingPair.Inverse(&fraction) : fraction;
-        text = own == 0.0f ? "0.0" : Format("%.*f", std::max<int>(channel.Decimals, 1), own);
+        text = own == 0.0f ? "0.0" : Fixed(own, std::max<int>(channel.Decimals, 1));
       }
       const Rgba colour = coloured ? channel.Colour : Style.TextColour;
       const std::int32_t width = platform::TextExtent(text, font).cx;
@@ -370,7 +372,7 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
   std::vector<double> lefts(texts.size());
   std::vector<double> widths(texts.size());
   for (int i = 0; i <= last; ++i) {
-    texts[i] = Format("%.*f", std::max<int>(s.TimeLabelDecimals, 1), s.TimeTicks[i].Value);
+    texts[i] = Fixed(s.TimeTicks[i].Value, std::max<int>(s.TimeLabelDecimals, 1));
     widths[i] = platform::TextExtent(texts[i], font).cx;
     double left = std::max<double>(PlotRect.Left + s.TimeTicks[i].Pixel - 10, ViewRect.Left + 10);
     if (left + widths[i] > GridRect.Right) left = GridRect.Right - widths[i];

@@ -23,6 +23,7 @@ class ReviewFixture : public ::testing::Test {
   // A record of `samples` codes at `rate` Hz, shown from sample `start` at 1 s per division.
   void Record(std::uint32_t samples, std::uint32_t rate = 1000, double start = 0.0) {
     ASSERT_TRUE(view.Init(200000, PixelRect{0, 0, 1100, 800}, 0, &window));
+    view.TickClock = &clock;
     view.SetViewRect(PixelRect{0, 0, 1100 + kColumns - view.PlotWidth, 800}, 0);
     ASSERT_EQ(view.PlotWidth, kColumns);
     VessamorChannel& channel = view.Channel(0);
@@ -52,4 +53,5 @@ class ReviewFixture : public ::testing::Test {
 
   FakeMainWindow window{1280, 994};
   GraphView view;
+  SteppedClock clock;
 };
