@@ -49,7 +49,8 @@ InfoPanelOwner StartScreenParts::OwnerFromWindow() {
 }
 
 void StartScreenParts::RebuildInfoPanel() {
-  if (!Panel || Window.BackBuffersReady == 0) return;
+  // Without its place (the "Measurements" button places it) the panel has nowhere to go.
+  if (!Panel || Window.BackBuffersReady == 0 || !Window.Panels[1] || Window.Panels[1]->ContentArea.IsEmpty()) return;
   // A partial paint of a preparation page with value boxes redraws the boxes alone.
   if (Window.InfoPanelOnly != 0 && Panel->ScreenNumber() == InfoPanel::kPreparation && Panel->ButtonSet != 0) return;
   Panel->Owner = OwnerFromWindow();
@@ -58,7 +59,7 @@ void StartScreenParts::RebuildInfoPanel() {
 }
 
 void StartScreenParts::DrawInfoPanelFrame() {
-  if (!Window.Panels[1] || Window.BackBuffersReady == 0) return;
+  if (!Window.Panels[1] || Window.BackBuffersReady == 0 || Window.Panels[1]->Area.IsEmpty()) return;
   const PanelAnimation& panel = *Window.Panels[1];
   agg_ren& r = RendererFor(0);
   const float ui = Window.Metrics.UiScale;

