@@ -147,6 +147,8 @@ void StartScreenParts::StartTitleTimer(std::uint8_t receding) {
 
 std::shared_ptr<StartScreenParts> InstallStartScreenParts(MainWindow& window) {
   auto parts = std::make_shared<StartScreenParts>(window);
+  // The small graph gets its kind's header and the channels its request names.
+  parts->SetupGraphHeader = [](GraphView& view) { view.SetupGraphHeader(false, &view.SetupRequest, true); };
   MainWindow::Parts& hooks = window.Hooks;
   hooks.CreateInfoPanel = [parts](MainWindow& w) {
     parts->Panel = std::make_unique<InfoPanel>(InfoPanel::kStartPage, InfoPanelOwner{});

@@ -410,13 +410,6 @@ class GraphView {
   // The redraw throttle's and the sweep restart's clock; tests step their own.
   UnitClock* TickClock = &SystemUnitClock();
 
-  // The pictured computer's mini-graph (graph/mini_graph.cpp), on the window thread.
-  // Lays the view out on the grid's plot rows and columns and hands over its area and grid lines;
-  // the caller holds ViewLock.
-  void HandOverMiniGraph(const PictureGrid& grid);
-  // Columns first..last (0 counts as 1) of every enabled, shown live channel, read under ViewLock.
-  void PlotDeviceChannelCurves(agg_ren& renderer, const PictureGrid& grid, std::uint16_t first, std::uint16_t last);
-  MiniGraphState MiniGraph;
   // Graph header per sensor kind and the kept live set-up (graph/graph_header.cpp).
   // The title, labels, value range and scales of the view's SensorCode; then the channels, layout
   // and counters. A request record (when given and flagged) names the channels to set up.
@@ -468,6 +461,14 @@ class GraphView {
   void SetSmallFont(std::int32_t height);
   GraphPaintHost* PaintHost = nullptr;
   PaintState Painting;
+
+  // The pictured computer's mini-graph (graph/mini_graph.cpp), on the window thread.
+  // Lays the view out on the grid's plot rows and columns and hands over its area and grid lines;
+  // the caller holds ViewLock.
+  void HandOverMiniGraph(const PictureGrid& grid);
+  // Columns first..last (0 counts as 1) of every enabled, shown live channel, read under ViewLock.
+  void PlotDeviceChannelCurves(agg_ren& renderer, const PictureGrid& grid, std::uint16_t first, std::uint16_t last);
+  MiniGraphState MiniGraph;
 
  private:
   bool AllocateCodeBuffer(std::uint32_t capacity);

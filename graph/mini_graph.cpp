@@ -49,7 +49,19 @@ void GraphView::HandOverMiniGraph(const PictureGrid& grid) {
   m.High = static_cast<std::int32_t>(kPlotEnd * grid.Rows);
   m.FirstColumnLine = first_line;
   // The view's pixels become grid rows and columns: one column per column line of the plot.
-  SetViewRect(PixelRect{0, 0, std::max(1, last_line - first_line), std::max(1, m.High - m.Low)}, 0);
+  const PixelRect plot{0, 0, std::max(1, last_line - first_line), std::max(1, m.High - m.Low)};
+  SetViewRect(plot, 0);
+  // The small graph has no caption or label strips: its plot is the whole rectangle.
+  PlotWidth = static_cast<std::uint16_t>(std::min(plot.Width(), 65535));
+  PlotHeight = static_cast<std::uint16_t>(std::min(plot.Height(), 65535));
+  PlotRect = plot;
+  ValueOriginPixel = plot.Top;
+  TimeOriginPixel = plot.Left;
+  const auto seconds = static_cast<float>(Scale.SecondsPerDivision);
+  const auto value = static_cast<float>(Scale.ValuePerDivision);
+  Scale.SecondsPerDivision = 0.0;
+  Scale.ValuePerDivision = 0.0;
+  SetScales(seconds, value, 1);
   const double per_row = Scale.ValuePerPixel != 0.0 ? Scale.ValuePerPixel : 1.0;
   m.Base = m.Low + static_cast<std::int32_t>(Scale.TopValue / per_row);
   const std::uint8_t divisions = std::max<std::uint8_t>(ValueDivisions, 1);

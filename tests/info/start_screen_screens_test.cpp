@@ -21,7 +21,7 @@ int CountColour(const platform::Surface& s, const platform::WindowRect& r, platf
   return n;
 }
 
-// The window with the start screen's parts.
+// The window with the start screen's parts and its controls.
 struct StartScreen {
   StartScreen(int width, int height, bool english) : rig(width, height) {
     rig.window = std::make_unique<MainWindow>(rig.host, rig.environment);
