@@ -1,5 +1,6 @@
 // The main window's construction, initialisation, close and release, and the services it offers the other layers.
 #include "app/main_window.h"
+#include "app/measure_paint_host.h"
 
 #include <algorithm>
 
@@ -106,9 +107,26 @@ void MainWindow::InitMainWindow() {
   View->Hooks.ApplyPreparationStep = [this] { ApplyPreparationStep(); };
   View->Hooks.EndSensorPageMeasurement = [this] {
     PostToWindow([this] {
-      if (Hooks.EndSensorPageMeasurement) Hooks.EndSensorPageMeasurement(*this);
+      if (Hooks.EndSensorPageMeasurement) {
+        Hooks.EndSensorPageMeasurement(*this);
+        return;
+      }
+      // The pressed sensor button lets go, and its press ends the page's measurement.
+      for (std::size_t i = 0; i < Controls.SensorButtons.size(); ++i) {
+        AImageButton* sensor = Controls.SensorButtons[i];
+        if (sensor == nullptr || sensor->State.load() != ControlFrame::kStateDown) continue;
+        sensor->State = ControlFrame::kStateUp;
+        DispatchButtonPress(0, 0, 75163 + static_cast<std::int32_t>(i));
+        break;
+      }
     });
   };
+  // A start or stop on the device worker (a full record, a lost unit) refreshes the toolbar here.
+  View->RefreshToolbar = [this] { PostToWindow([this] { RefreshToolbar(); }); };
+  ViewSlots = {View.get(), nullptr, nullptr, nullptr};
+  CurrentView = View.get();
+  PaintHost = std::make_unique<MeasurePaintHost>(*this);
+  View->PaintHost = PaintHost.get();
   Settings.ChannelShown = {1, 1, 1, 1};
   View->ApplyChannelSettings(Settings);
   View->ClampRateToDevices();
@@ -188,6 +206,10 @@ void MainWindow::OnClose() {
 }
 
 void MainWindow::ReleaseMainWindowObjects() {
+  if (View) View->PaintHost = nullptr;
+  PaintHost.reset();
+  ViewSlots = {};
+  CurrentView = nullptr;
   for (auto& panel : Panels) panel.reset();
   SlotBinder.reset();
   renderer0_.Detach();
@@ -238,7 +260,6 @@ const platform::Surface* MainWindow::Bitmap(int id) const {
 }
 
 // The commands of the controls are routed by the screens that handle them.
-void MainWindow::OnButtonPress(std::int32_t, std::int32_t, std::int32_t) {}
 void MainWindow::OnButtonHover(std::int32_t, std::int32_t, std::int32_t) {}
 void MainWindow::HideHintAndSlideLogo(std::int32_t) {}
 void MainWindow::FillRangeMenu(std::int32_t, std::int32_t, std::int32_t) {}

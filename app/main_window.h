@@ -54,6 +54,8 @@ inline constexpr unsigned kShortestTimerMs = 10;
 inline constexpr std::int32_t kHintWindowId = 75175;
 inline constexpr std::int32_t kSettingsPanelId = 74998;
 
+class MeasurePaintHost;
+
 class MainWindow final : public MainWindowServices,
                          public WindowSide,
                          public ControlOwner,
@@ -140,6 +142,40 @@ class MainWindow final : public MainWindowServices,
   // The box shown while the graph view prepares a record, into buffer 0 (always in Russian).
   void DrawPreparingDataBox();
 
+  // --- Commands, the measurement screen and its keys (app/measure_commands.cpp, app/measure_screen.cpp) ---
+  // The start and sensor pages' command table.
+  void DispatchButtonPress(std::int32_t a, std::int32_t b, std::int32_t control_id);
+  void SensorButtonPress(std::int32_t slot);
+  // The first view slot holding an active view becomes the current view; false when none does.
+  bool SelectActiveView();
+  void OnMeasureCommand(std::int32_t a, std::int32_t b, std::int32_t control_id);
+  void GotoGraphScreen();
+  void ShowMeasureScreen();
+  // Lays the value-scale slider out for a maximum and minimum value per division.
+  void SetupSlider(float maximum, float minimum);
+  void SetupChannelButtons(bool show);
+  // Window thread; the view's hook queues it here from wherever a recording starts or stops.
+  void RefreshToolbar();
+  void ToggleChannelOptions(std::int32_t slot);
+  void LeaveMeasureScreen();
+  void ReleaseButtonsExcept(std::uint32_t control_id) override { ReleaseButtonsExcept(control_id, false); }
+  void ReleaseButtonsExcept(std::uint32_t control_id, bool keep_help);
+  void ClosePanel();
+  void ClosePopups() override;
+  void ToggleRecordingFromButton();
+  // The view slots; slot 0 holds View, the others stay empty.
+  std::array<GraphView*, 4> ViewSlots{};
+  GraphView* CurrentView = nullptr;
+  std::uint8_t SensorPageLeft = 0;
+  std::uint8_t ReturnToStart = 0;
+  // No path of the interface sets it.
+  std::uint8_t ExtendedMode = 0;
+  // What the next measurement-screen paint copies into the cached background (buffer 3): 2 the
+  // client area, 1 the plot, any other non-zero value the scale sliders.
+  std::uint8_t CacheUpdateRequest = 0;
+  // The last key that acted, so that its auto-repeat does not act again.
+  unsigned HeldKey = 0;
+
   // The parts of the window that others build hook in here; each may stay empty.
   struct Parts {
     // Creates the information panel.
@@ -169,6 +205,10 @@ class MainWindow final : public MainWindowServices,
     std::function<bool(MainWindow&, const platform::MouseEvent&)> InfoPanelMouse;
     // The information panel's progress overlay while its frame slides in, into buffer 0.
     std::function<void(MainWindow&)> DrawRevealOverlay;
+    // The information panel's screen (0 start page, 1 sensor information, 11 preparation); -1 without a panel.
+    std::function<int(MainWindow&)> InfoScreen;
+    // The information panel shows a screen; for the preparation page of the unit of slot `slot`.
+    std::function<void(MainWindow&, std::uint8_t screen, std::int32_t slot, FTRecordDevice* unit)> SetInfoScreen;
   } Hooks;
 
   // --- State other parts read and write ---
@@ -240,6 +280,7 @@ class MainWindow final : public MainWindowServices,
   std::unique_ptr<DeviceManager> Devices;
   std::unique_ptr<DeviceSlotBinder> SlotBinder;
   std::unique_ptr<GraphView> View;
+  std::unique_ptr<MeasurePaintHost> PaintHost;
   std::array<std::unique_ptr<PanelAnimation>, 3> Panels;
   // F5's test tone; stopped before the window goes.
   std::unique_ptr<TestTone> Tone;
@@ -255,6 +296,7 @@ class MainWindow final : public MainWindowServices,
 
   platform::HostServices& Host() { return host_; }
   platform::HostWindow& Window() { return host_.Window(); }
+  agg_ren& Renderer0() { return renderer0_; }
 
  private:
   void InitMainWindow();
@@ -269,6 +311,11 @@ class MainWindow final : public MainWindowServices,
   void ComposeStartBackground();
   void DrawStartName();
   void PaintMainScreen(const platform::PaintContext& context);
+  void PaintMeasureScreen(const platform::PaintContext& context);
+  // The channel options panel into buffer 0 while shown; where it stood is restored once it goes.
+  void DrawOptionsPanel(platform::WindowRect& clip);
+  platform::WindowRect OptionsPanelDrawn;
+  void ApplyToolbarSnapshot(struct ToolbarSnapshot& toolbar);
   void ShowStartScreenButtons();
   void FinishIntro();
   void FinishInfoPanelReveal();

@@ -79,6 +79,8 @@ void MainWindow::OnPaint(const platform::PaintContext& context) {
     PaintIntro(clipped);
   } else if (Bytes.InfoScreenActive.load() != 0 && Bytes.MeasureScreenActive.load() == 0) {
     PaintMainScreen(clipped);
+  } else if (Bytes.MeasureScreenActive.load() != 0 && View) {
+    PaintMeasureScreen(clipped);
   }
   // 11. During the close the flag stays, so the worker asks for no further paint.
   FullRepaint = 0;

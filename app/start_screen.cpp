@@ -187,17 +187,60 @@ void MainWindow::MainButtonsShow() {
   InvalidateLocal(ClientArea.IsEmpty() ? Window().ClientRect() : ClientArea);
 }
 
-void MainWindow::OnKeyDown(unsigned virtual_key, unsigned, unsigned) {
-  if (Bytes.InfoScreenActive.load() != 0 && Hooks.InfoPanelKey && Hooks.InfoPanelKey(*this, virtual_key)) return;
+void MainWindow::OnKeyDown(unsigned virtual_key, unsigned, unsigned flags) {
+  namespace key = platform::key;
   // F5 switches the test tone on either screen.
-  if (virtual_key == platform::key::kF5) {
+  if (virtual_key == key::kF5) {
     if (View && Tone) Tone->ToggleTestTone(0);
     return;
   }
-  // On the start and sensor pages Escape ends the program; the measurement screen's keys are its own.
-  if (virtual_key == platform::key::kEscape && Bytes.InfoScreenActive.load() != 0) {
-    StopAcquisition();
-    Window().PostClose();
+  // A held key acts once: it neither toggles a recording twice nor leaves the measurement screen
+  // and then closes the program.
+  const bool repeated = (flags & key::kFlagRepeat) != 0;
+  const bool start_pages = Bytes.InfoScreenActive.load() != 0;
+  if (virtual_key == key::kEscape) {
+    if (repeated) return;
+    if (start_pages || !SelectActiveView()) {
+      StopAcquisition();
+      Window().PostClose();
+    } else {
+      LeaveMeasureScreen();
+    }
+    return;
+  }
+  // On a preparation page the other keys go to its value input first.
+  if (start_pages && Hooks.InfoPanelKey && Hooks.InfoPanelKey(*this, virtual_key)) return;
+  if (virtual_key == key::kSpace) {
+    if (repeated || Bytes.MeasureScreenActive.load() == 0 || !SelectActiveView()) return;
+    AImageButton* start = FindImageButton(Window(), 75004);
+    if (start != nullptr) {
+      if (CurrentView->Recording.load() != 0) {
+        start->State = ControlFrame::kStateUp;
+        start->ResetButtonState();
+        if (AImageButton* pause = FindImageButton(Window(), 74999); pause != nullptr && pause->State.load() == ControlFrame::kStateDown) {
+          pause->Release();
+          CurrentView->DisplayHold = 0;
+        }
+      } else {
+        start->State = ControlFrame::kStateDown;
+        start->SetAnimation(ControlFrame::kStateDown);
+      }
+    }
+    OnMeasureCommand(0, 0, 75004);
+    return;
+  }
+  if (virtual_key == key::kEnter && !start_pages) {
+    if (repeated || !View || View->Recording.load() == 0 || !SelectActiveView()) return;
+    if (AImageButton* pause = FindImageButton(Window(), 74999)) {
+      if (pause->State.load() == ControlFrame::kStateUp) {
+        pause->State = ControlFrame::kStateDown;
+        pause->SetAnimation(ControlFrame::kStateDown);
+      } else {
+        pause->State = ControlFrame::kStateUp;
+        pause->ResetButtonState();
+      }
+    }
+    OnMeasureCommand(0, 0, 74999);
   }
 }
 

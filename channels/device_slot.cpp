@@ -28,6 +28,8 @@ void DeviceSlot::Clear() {
   FillCounter = nullptr;
   ReceiveBuffer = nullptr;
   SelectedForRecord = 1;
+  SensorName1.clear();
+  SensorName2.clear();
 }
 
 void DeviceSlot::Reset() {

@@ -48,4 +48,7 @@ struct DeviceSlot {
   // Both point into the receive bookkeeping of the slot's first channel; a unit takes them when it starts.
   std::uint32_t* FillCounter = nullptr;
   std::uint8_t* ReceiveBuffer = nullptr;
+  // The graph's caption box: the first channel's sensor name, the second only when the sensor has one.
+  std::string SensorName1;
+  std::string SensorName2;
 };

@@ -10,6 +10,7 @@
 #include "channels/device_slot.h"
 #include "channels/pixel_types.h"
 
+class VessamorChannel;
 class agg_ren;
 
 // Main-window status bytes the device worker reads while the window thread writes them.

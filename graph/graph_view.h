@@ -398,6 +398,11 @@ class GraphView {
   WindowSide* Window = nullptr;
   // The main window's toolbar refresh after a start or stop (Start/Stop caption, page buttons).
   std::function<void()> RefreshToolbar;
+  // A view slot of the main window is used only while its view is active.
+  std::uint8_t Active = 1;
+  // The pause button holds the live display; the hold began at this sample count.
+  std::uint8_t DisplayHold = 0;
+  std::uint32_t HoldPosition = 0;
   std::mutex ToggleLock;
   RecordingSweep Sweep;
   DerivedChannels Derived;

@@ -9,6 +9,7 @@
 #include "app/preparation_steps.h"
 #include "app/start_screen_parts.h"
 #include "app_test_support.h"
+#include "fast_clock.h"
 #include "controls/aimage_button.h"
 #include "layout/main_controls.h"
 #include "platform/png_writer.h"
@@ -20,16 +21,7 @@ namespace {
 
 using platform::WindowRect;
 
-// Per-thread milliseconds that pass when a thread sleeps; the bus follows, with a breath of real time.
-struct FastClock : UnitClock {
-  static inline thread_local std::uint32_t now = 100000;
-  std::uint32_t NowMs() override { return now; }
-  void SleepMs(std::uint32_t ms) override {
-    now += ms;
-    sim::Bus::Instance().Advance(std::chrono::milliseconds(ms));
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-};
+using apptest::FastClock;
 
 struct StartScreenSensors : ::testing::Test {
   void SetUp() override {
