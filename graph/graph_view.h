@@ -104,6 +104,8 @@ class GraphView {
   PixelRect ViewRect;
 
   std::uint16_t SensorCode = 0;
+  // The device slot (0 to 3) whose unit the settings panel and the device caption show.
+  std::uint8_t ViewDeviceSlot = 0;
   std::uint16_t FirstOfSensorCount = 1;
   std::uint8_t AcquisitionMode = 0;
   std::array<std::uint8_t, 3> ModeBytes{};
