@@ -157,6 +157,7 @@ void GraphView::FinishRecord(bool converted_order) {
     std::lock_guard lock(ViewLock);
     if (SampleCount > 1) {
       RecordViewable = 1;
+      LastSampleIndex = SampleCount - 1;
       for (auto& live : Channels) {
         VessamorChannel& channel = *live;
         if (channel.Enabled == 0) continue;

@@ -60,18 +60,10 @@ double GraphView::GuardedSamplesPerColumn() const {
   return std::max(spc, kSmallestSamplesPerColumn);
 }
 
-void GraphView::PlaceTimeTicks() {
-  const double spc = GuardedSamplesPerColumn();
-  const double rate = RecordRate;
+void GraphView::PlaceSweepTicks() {
   Scale.StartTime = Sweep.TimeOrigin;
-  if (rate > 0.0) Scale.EndTime = Sweep.TimeOrigin + PlotWidth * spc / rate;
-  const std::size_t count = std::min<std::size_t>(Scale.TimeTickCount, ScaleState::kMaxTicks);
-  for (std::size_t i = 0; i < count; ++i) {
-    const double offset = static_cast<double>(i) * Scale.SecondsPerDivision;
-    Scale.TimeTicks[i].Value = static_cast<float>(Sweep.TimeOrigin + offset);
-    const double pixel = rate > 0.0 ? offset * rate / spc : 0.0;
-    Scale.TimeTicks[i].Pixel = static_cast<std::uint16_t>(std::clamp(pixel, 0.0, 65535.0));
-  }
+  if (RecordRate > 0) Scale.EndTime = Sweep.TimeOrigin + PlotWidth * GuardedSamplesPerColumn() / RecordRate;
+  PlaceTimeTicks();
 }
 
 void GraphView::ComputeStartIndexes() {
@@ -158,7 +150,7 @@ void GraphView::ComputeStartIndexes() {
     ColumnTables[1].SampleCount = 0;
     ColumnTables[1].SampleFraction = 0.0;
   }
-  PlaceTimeTicks();
+  PlaceSweepTicks();
 }
 
 std::uint32_t GraphView::NewestInputCount() const {
@@ -312,7 +304,7 @@ void GraphView::ShowFullScreenTicks() {
     Sweep.ScreenStart += static_cast<double>(screens) * width * spc;
     if (RecordRate > 0) Sweep.TimeOrigin = Sweep.CycleStartTime + Sweep.ScreenStart / RecordRate;
     DisplayStart = static_cast<std::uint32_t>(Sweep.ScreenStart);
-    PlaceTimeTicks();
+    PlaceSweepTicks();
     Sweep.ColumnPosition = static_cast<std::uint32_t>(position);
     Sweep.FullRedraw = 1;
     const auto last = static_cast<std::uint16_t>(std::max<std::uint64_t>(position, 1));
@@ -328,15 +320,23 @@ void GraphView::ShowFullScreenTicks() {
   Sweep.LastDrawnColumn = last;
 }
 
-void GraphView::RebuildColumnTable(std::uint16_t first, std::uint16_t last) {
+void GraphView::RebuildColumnTable(std::uint16_t first, std::uint16_t last, bool backward) {
   if (ColumnsPerChannelCount < 2 || ColumnTables.empty()) return;
   first = std::max<std::uint16_t>(first, 1);
   last = static_cast<std::uint16_t>(std::min<std::uint32_t>(last, ColumnsPerChannelCount - 1));
   if (first > last) return;
   ColumnRecord* base = ColumnTables.data();
   const double spc = GuardedSamplesPerColumn();
-  const double newest = SampleCount;
-  for (std::uint32_t c = first; c <= last; ++c) {
+  double newest = SampleCount;
+  // A record under review ends at its last sample, whatever was decoded beyond it.
+  if (Recording.load() == 0 && LastSampleIndex > 0) newest = std::min(newest, LastSampleIndex + 1.0);
+  if (backward) {
+    // The last column keeps its start; the screen begins that many columns before it, not before sample 0.
+    const ColumnRecord& anchor = base[last];
+    Sweep.ScreenStart = std::max(anchor.FirstSample + anchor.SampleFraction - (last - 1) * spc, 0.0);
+  }
+  for (std::uint32_t step = 0; step <= static_cast<std::uint32_t>(last - first); ++step) {
+    const std::uint32_t c = backward ? last - step : first + step;
     // Each column's edges come from the screen's start, which carries the fraction along the table.
     const double start = std::min(Sweep.ScreenStart + (c - 1) * spc, newest);
     const double end = std::min(Sweep.ScreenStart + c * spc, newest);
@@ -364,7 +364,7 @@ void GraphView::RestartSweep() {
   Sweep.ScreenStart = SampleCount;
   if (RecordRate > 0) Sweep.TimeOrigin = Sweep.CycleStartTime + Sweep.ScreenStart / RecordRate;
   DisplayStart = SampleCount;
-  PlaceTimeTicks();
+  PlaceSweepTicks();
 }
 
 bool GraphView::RedrawDue(std::uint32_t now, std::uint32_t interval) {
@@ -463,7 +463,7 @@ void GraphView::ResetRecordingBuffers() {
     ColumnTables[1].SampleCount = 0;
     ColumnTables[1].SampleFraction = 0.0;
   }
-  PlaceTimeTicks();
+  PlaceSweepTicks();
 }
 
 void GraphView::SetReceivedBytes(std::uint32_t bytes) { Sweep.ReceivedBytes = bytes; }

@@ -198,9 +198,11 @@ class MainWindow final : public MainWindowServices,
   // F5's test tone; stopped before the window goes.
   std::unique_ptr<TestTone> Tone;
   MainControls Controls;
-  HelpPanel Help;
+  ::HelpPanel Help;
   // The graph view's help area: the help panel starts again on page 0 there.
-  void InitHelpPanel(const PixelRect& rect) { Help.Init(this, {rect.Left, rect.Top, rect.Right, rect.Bottom}); }
+  void InitHelpPanel(const PixelRect& rect) override { Help.Init(this, {rect.Left, rect.Top, rect.Right, rect.Bottom}); }
+  // A click on the shown help panel.
+  void NextHelpPage() override { Help.NextPage(); }
   // Puts the two scale sliders into the plot's bottom-left corner; the graph view calls it when it
   // sets its view.
   void LayoutPanels();

@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,34 @@ void BM_FourChannelCurve(benchmark::State& state) {
   state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_FourChannelCurve)->Unit(benchmark::kMillisecond);
+
+// The same curves, each channel stroked as one polyline.
+void BM_FourChannelPolyline(benchmark::State& state) {
+  const int width = static_cast<int>(state.range(0));
+  platform::Surface surface(width, kHeight);
+  agg_ren ren;
+  ren.Attach(surface);
+  std::vector<double> points(4 * 2 * width);
+  for (int c = 0; c < 4; ++c) {
+    for (int x = 0; x < width; ++x) {
+      points[2 * (c * width + x)] = x;
+      points[2 * (c * width + x) + 1] = 100 + c * 170 + 70 * std::sin(x * (0.01 + 0.007 * c)) + 10 * std::sin(x * 0.37);
+    }
+  }
+  const rgba8 colours[4] = {rgba8(200, 30, 30, 255), rgba8(30, 150, 30, 255), rgba8(30, 30, 200, 255),
+                            rgba8(150, 100, 0, 255)};
+  for (auto _ : state) {
+    ren.ClearWhite();
+    for (int c = 0; c < 4; ++c) {
+      ren.Rasterizer().reset();
+      ren.DrawPolyline(std::span<const double>(points).subspan(2 * c * width, 2 * width), colours[c], 2.0f);
+      ren.RenderScanlines();
+    }
+    benchmark::DoNotOptimize(surface.Pixels());
+  }
+  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FourChannelPolyline)->Arg(1280)->Arg(1920)->Unit(benchmark::kMillisecond);
 
 // Forty gradient panels with shadows and two lines of text each, as an information screen.
 void BM_TextPanelScreen(benchmark::State& state) {

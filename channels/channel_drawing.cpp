@@ -150,8 +150,13 @@ std::optional<double> VessamorChannel::CurveBasePixel() const {
 }
 
 void VessamorChannel::DrawCurve(agg_ren& surface, std::uint32_t first, std::uint32_t last) const {
-  if (View == nullptr || Scale == nullptr || Columns == nullptr || ColumnCapacity < 2 || CodeCount == 0 ||
-      !surface.Attached()) {
+  if (CodeCount == 0) return;
+  DrawCurveFrom(surface, Columns, first, last);
+}
+
+void VessamorChannel::DrawCurveFrom(agg_ren& surface, const ColumnRecord* columns, std::uint32_t first,
+                                    std::uint32_t last) const {
+  if (View == nullptr || Scale == nullptr || columns == nullptr || ColumnCapacity < 2 || !surface.Attached()) {
     return;
   }
   // Column 0 only serves as the neighbour of column 1; no column lies right of the plot.
@@ -180,9 +185,11 @@ void VessamorChannel::DrawCurve(agg_ren& surface, std::uint32_t first, std::uint
   // is a few pixels wide; the bound keeps a corrupt width from reaching the rasterizer.
   const std::int64_t width = std::clamp(PenWidth, 1, 64);
   agg::rasterizer_scanline_aa<>& raster = surface.Rasterizer();
+  const rgba8 colour(Colour.R, Colour.G, Colour.B, Colour.A);
+  const bool opaque = Colour.A == 255;
   for (std::uint32_t i = first; i <= last; ++i) {
-    const ColumnRecord& here = Columns[i];
-    const ColumnRecord& before = Columns[i - 1];
+    const ColumnRecord& here = columns[i];
+    const ColumnRecord& before = columns[i - 1];
     std::int64_t high = here.MaxPixel;
     std::int64_t low = here.MinPixel;
     // Reach over to the previous column so that consecutive columns join.
@@ -199,6 +206,13 @@ void VessamorChannel::DrawCurve(agg_ren& surface, std::uint32_t first, std::uint
     const std::int64_t x = static_cast<std::int64_t>(View->TimeOriginPixel) - 1 + i;
     if (x + width <= plot.Left || x - width >= plot.Right) continue;
     const std::int64_t half = (width - 1) / 2;
+    if (opaque) {
+      // Whole-pixel bars of an opaque colour come out the same filled straight away, without
+      // the rasterizer's cell sorting, which long curves of tall columns spend most time in.
+      target.copy_bar(static_cast<int>(x - half), static_cast<int>(y1 - half), static_cast<int>(x - half + width - 1),
+                      static_cast<int>(y2 - half + width - 1), colour);
+      continue;
+    }
     const auto left = static_cast<double>(x - half);
     const auto right = static_cast<double>(x - half + width);
     const auto upper = static_cast<double>(y1 - half);
@@ -209,7 +223,7 @@ void VessamorChannel::DrawCurve(agg_ren& surface, std::uint32_t first, std::uint
     raster.line_to_d(left, lower);
     raster.close_polygon();
   }
-  surface.Solid()->color(rgba8(Colour.R, Colour.G, Colour.B, Colour.A));
+  surface.Solid()->color(colour);
   surface.RenderScanlines();
   surface.Rasterizer().reset();
   // An empty clip box stays empty: one lying off the buffer is how the renderer keeps it so.

@@ -303,13 +303,6 @@ void VessamorChannel::BuildColumnMinMax(std::uint16_t first, std::uint16_t last)
   ReduceColumns(*this, TimeBase, Columns, ColumnCapacity, first, last, true, true);
 }
 
-void VessamorChannel::InterpolateColumns(ColumnRecord& record) {
-  // Until the sparse-column interpolation exists every column is plotted from its own codes.
-  if (Columns == nullptr || &record < Columns || &record >= Columns + ColumnCapacity) return;
-  const auto index = static_cast<std::uint32_t>(&record - Columns);
-  ComputePlotPoints(index, index);
-}
-
 std::int32_t VessamorChannel::FilterNewestSample() {
   const std::uint32_t count = SampleLimit(*this);
   if (Codes == nullptr || count == 0) return 0;

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -10,6 +11,7 @@
 
 class FTRecordDevice;
 class VessamorChannel;
+class agg_ren;
 
 // One of the main window's four sensor slots, binding a unit to up to four channels.
 struct DeviceSlot {
@@ -70,6 +72,36 @@ class MainWindowServices {
   // Lets the slot's unit lower or raise the rate to what it can deliver for that many shown channels.
   virtual void ClampUnitRate(const DeviceSlot& slot, std::uint32_t& rate, std::uint8_t shown_channels) = 0;
 
+  // Marks the first channel of each sensor among the used slots.
+  virtual void MarkFirstChannelPerSensor() {}
+  // What the graph view asks of the window; each does nothing until the window provides it.
+  // The view may hold ViewLock while it calls them: none of them may call back into the view.
+  // Starts (replacing) a window timer; timer 10 brings the second step of fitting a long record.
+  virtual void SetWindowTimer(std::uint32_t /*id*/, std::uint32_t /*interval_ms*/) {}
+  // The help panel takes its rectangle from the view's layout.
+  virtual void InitHelpPanel(const PixelRect& /*rect*/) {}
+  virtual void LayoutPanels() {}
+  // The channel button and its twin: state (1 up, 2 down, animated on a change) and shown flag.
+  virtual void SetChannelButton(std::size_t /*channel*/, std::uint8_t /*state*/, std::uint8_t /*shown*/) {}
+  // Draws a channel's value box at the vertical offset; mode 2 clips it to the painted columns.
+  virtual void DrawValueIndicator(VessamorChannel& /*channel*/, agg_ren& /*surface*/, std::int32_t /*offset*/,
+                                  std::uint8_t /*mode*/, std::uint16_t /*column*/) {}
+  // The second back buffer: keeps copies of areas of the first and puts them back into a target.
+  virtual void KeepArea(const PixelRect& /*rect*/) {}
+  virtual void RestoreArea(agg_ren& /*target*/, const PixelRect& /*rect*/) {}
+  // The File menu's new-record command: the drop-down menu closes and the File button returns up.
+  virtual void CloseFileMenu() {}
+  // What the graph's mouse handling reaches: the measurement screen's popups, the toolbar's toggle
+  // buttons (id 0: all of them), the zoom button, the two scale sliders, the help panel's page and
+  // the channel record buttons (mode 1 compute, 2 show, 12 both).
+  virtual void ClosePopups() {}
+  virtual void ReleaseButtonsExcept(std::uint32_t /*id*/) {}
+  virtual void ReleaseZoomButton() {}
+  virtual void ShowScaleSliders(bool /*shown*/) {}
+  virtual void SetScaleSliders(float /*value_per_division*/, float /*seconds_per_division*/) {}
+  virtual void NextHelpPage() {}
+  virtual void UpdateChannelRecordButtons(std::uint8_t /*mode*/) {}
+
   bool EnglishUi() const { return Bytes.EnglishUi.load(std::memory_order_relaxed) != 0; }
 
   // The indicator font's character cell in pixels, and the line spacing the indicator layout sets.
@@ -78,4 +110,25 @@ class MainWindowServices {
   double LineSpacing = 15.0;
   std::array<DeviceSlot, 4> DeviceSlots{};
   MainWindowBytes Bytes;
+  // Window state the graph view reads and sets: the marker-redraw request (3: captions shown), the
+  // layout flag choosing a whole-window redraw, and the renderer's pending font reset.
+  std::uint8_t MarkerRedraw = 0;
+  std::uint8_t MarkerCaptionsShown = 0;
+  std::uint8_t WholeWindowRedraw = 1;
+  std::uint8_t FontResetPending = 0;
+  float FontScale = 1.0f;
+  // No marker work while the information overlay is shown; the help panel turns pages on a click.
+  std::uint8_t InfoOverlayShown = 0;
+  std::uint8_t HelpPanelShown = 0;
+  PixelRect HelpPanel;
+  std::uint8_t ScalePanelPressed = 0;
+  // The box over the graph that names the shown device; a click in its inner part shows the next.
+  struct DeviceCaptionBox {
+    PixelRect Rect;
+    PixelRect Inner;
+    std::uint8_t Shown = 0;
+    std::uint8_t Pressed = 0;
+    std::string Caption1;
+    std::string Caption2;
+  } CaptionBox;
 };

@@ -150,25 +150,3 @@ void VessamorChannel::PlaceLabelBox(std::uint32_t offset) {
   SetLabelBox(rect);
 }
 
-void VessamorChannel::ComputePlotPoints(std::uint32_t first, std::uint32_t last) {
-  if (first > last || Shown == 0 || Scale == nullptr || Columns == nullptr || ColumnCapacity == 0) return;
-  const double per_pixel = Scale->ValuePerPixel != 0.0 ? Scale->ValuePerPixel : 1.0;
-  const float gain = PlotGainOn != 0 ? PlotGain : 1.0f;
-  last = std::min(last, ColumnCapacity - 1);
-  for (std::uint32_t i = first; i <= last; ++i) {
-    ColumnRecord& record = Columns[i];
-    if (FractionalCodes == 0) {
-      const float high = ConvertCode(record.MaxCode) * gain;
-      const float low = ConvertCode(record.MinCode) * gain;
-      record.MaxPixel = static_cast<std::int32_t>(high / per_pixel);
-      record.MinPixel = static_cast<std::int32_t>(low / per_pixel);
-    } else {
-      const std::int32_t c = record.MaxCode;
-      const float a = ConvertCode(c >> 8) * gain;
-      const float b = ConvertCode((c >> 8) + 1) * gain;
-      const auto value = static_cast<float>(a + (b - a) * (c & 255) * 0.00390625);
-      record.MaxPixel = static_cast<std::int32_t>(value / per_pixel);
-      record.MinPixel = record.MaxPixel;
-    }
-  }
-}

@@ -61,15 +61,19 @@ struct ChannelFilterState {
   std::array<std::int32_t, 12> DesignedHistory{};
 };
 
-// Window of the sparse-column interpolation: the last sampled columns and the gap after them.
+// Window of the sparse-column interpolation: the last sampled columns (value and column) and the
+// gap after them. Columns before the table's first (primed from earlier samples) may be negative.
 struct ColumnInterpolationWindow {
   std::array<std::int32_t, 4> Values{};
-  std::uint8_t WritePos = 0;
-  std::uint8_t Waiting = 0;
+  std::array<std::int32_t, 4> Points{};
+  std::uint8_t WritePos = 0;  // values held
+  std::uint8_t Waiting = 0;   // empty columns passed while the window was filling
   std::uint16_t GapFirst = 1;
   std::uint16_t GapLast = 1;
   std::uint16_t LastSampledColumn = 1;
   std::uint16_t Distance = 0;
+  std::uint8_t AtViewEnd = 0;
+  double RecordedSpan = 0.0;  // columns one sample spans, for the gap at the view's end
 };
 
 // Box geometry of one indicator line: value, unit and caption boxes as left, top, right, bottom.
@@ -102,6 +106,8 @@ class VessamorChannel {
   // Drawing: the curve and the value indicator's layout (channel_drawing.cpp).
   // Draws columns first..last of the curve through `surface`, which is attached to the target buffer.
   void DrawCurve(agg_ren& surface, std::uint32_t first, std::uint32_t last) const;
+  // The same from a copy of the column table (indexed as the table), which the paint takes under the view lock.
+  void DrawCurveFrom(agg_ren& surface, const ColumnRecord* columns, std::uint32_t first, std::uint32_t last) const;
   std::optional<double> CurveBasePixel() const;
   void LayoutIndicator(const PixelRect& strip, std::uint16_t column);
   std::uint8_t IndicatorTwoLines = 0;  // a second line under the value (the large display)
@@ -137,6 +143,10 @@ class VessamorChannel {
   void UpdateChannelColumns(std::uint16_t first, std::uint16_t last);
   void BuildColumnMinMax(std::uint16_t first, std::uint16_t last);
   void InterpolateColumns(ColumnRecord& record);
+  // Parts of the interpolation (channels/column_interpolation.cpp).
+  void AddInterpolationPoint(std::int32_t value, std::int32_t column);
+  void FillGap(std::int32_t from, std::int32_t to, double span);
+  void FinishViewEnd();
   std::int32_t FilterNewestSample();
   void FilterIncomingSamples(std::uint32_t first, std::uint32_t end);
   void PrimeNotchCascade();

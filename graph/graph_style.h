@@ -31,5 +31,9 @@ struct GraphStyle {
   Rgba TextColour;
   Rgba PanelColour;
   Rgba BackgroundColour;
+  Rgba FrameColour;
+  Rgba ExtraColour;
+  Rgba ColourB;
+  Rgba ColourC{255, 0, 0, 255};
   std::array<std::int32_t, 3> LineSettings{1, 1, 3};
 };

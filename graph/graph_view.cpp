@@ -2,6 +2,7 @@
 #include "graph/graph_view.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <new>
 
@@ -23,6 +24,7 @@ GraphView::GraphView(CodeBufferAllocator allocator) : Allocator(allocator != nul
   }
   ModeBytes = {1, 1, 0};
   InitScaleSpans();
+  InstallSetupHooks();
 }
 
 bool GraphView::AllocateCodeBuffer(std::uint32_t capacity) {
@@ -125,9 +127,12 @@ bool GraphView::Init(std::uint32_t capacity, const PixelRect& rect, std::uint8_t
   Scale.EndTime = 10.0;
   Scale.TopValue = 2.0;
   Scale.BottomValue = 2.0 - 8 * 0.5;
-  DeriveScales();
+  Scale.TimeLabelDecimals = 1;
+  Scale.ValueLabelDecimals = 1;
+  ScreenEntry = 0;
 
   SetStyle();
+  // Derives the factors for the laid-out plot and places both axes' ticks.
   SetViewRect(rect, flags);
 
   const float scale_x = main_window != nullptr ? main_window->ScaleX() : 1.0f;
@@ -182,15 +187,16 @@ bool GraphView::ClampRateToDevices() {
 void GraphView::SetStyle() {
   const float ui_scale = MainWindow != nullptr ? MainWindow->UiScale() : 1.0f;
   const float scale_y = MainWindow != nullptr ? MainWindow->ScaleY() : 1.0f;
-  Style.SmallFont = FontSpec{"Tahoma", static_cast<std::int32_t>(20.0f * ui_scale), 0, 400};
-  Style.LargeFont = FontSpec{"Tahoma", static_cast<std::int32_t>(30.0f * scale_y), 0, 400};
+  SetSmallFont(static_cast<std::int32_t>(20.0f * ui_scale));
+  SetLargeFont(static_cast<std::int32_t>(30.0f * scale_y));
   Style.LineSettings = {1, 1, 3};
-  Style.TextColour = Rgba{0, 0, 0, 255};
-  Style.PanelColour = Rgba{230, 230, 230, 255};
-  Style.BackgroundColour = Rgba{255, 255, 255, 255};
-  Style.Brushes[0] = BrushSpec{Style.BackgroundColour};
-  Style.Brushes[1] = BrushSpec{Style.PanelColour};
-  Style.Brushes[2] = BrushSpec{Style.TextColour};
+  SetStyleColorA(Rgba{0, 0, 0, 255});
+  SetStyleColorB(Rgba{0, 0, 0, 255});
+  SetStyleColorC(Rgba{255, 0, 0, 255});
+  SetPanelBrush(Rgba{230, 230, 230, 255});
+  SetViewBackground(Rgba{255, 255, 255, 255});
+  SetDarkBrush(Rgba{0, 0, 0, 255});
+  SetExtraBrush(Rgba{0, 0, 0, 255});
   Style.Pens[0] = PenSpec{1, Style.TextColour};
 }
 
@@ -220,63 +226,6 @@ void GraphView::SetChannelFlags(std::uint8_t /*count*/, std::uint8_t /*rate_flag
   // The per-channel rate divisor comes with the mixed-rate recording; every enabled channel counts.
   for (auto& channel : Channels) channel->Shown = channel->Enabled;
   SplitCodeBuffer();
-}
-
-void GraphView::DeriveScales() {
-  const std::uint32_t rate = RecordViewable != 0 ? RecordRate : RateSetting;
-  const double width = PlotWidth > 0 ? PlotWidth : 1.0;
-  const double height = PlotHeight > 0 ? PlotHeight : 1.0;
-  Scale.TimeDivisions = TimeDivisions;
-  Scale.ValueDivisions = ValueDivisions;
-  Scale.SamplesPerColumn =
-      static_cast<float>(TimeDivisions * Scale.SecondsPerDivision * rate / width);
-  if (Scale.SamplesPerColumn <= 0.0) Scale.SamplesPerColumn = 1.0;
-  Scale.ValuePerPixel = ValueDivisions * Scale.ValuePerDivision / height;
-  if (Scale.ValuePerPixel <= 0.0) Scale.ValuePerPixel = 1.0;
-  Scale.SecondsPerColumn = TimeDivisions * Scale.SecondsPerDivision / width;
-  Scale.SamplesPerScreen = width * Scale.SamplesPerColumn;
-  SecondsPerSample = rate > 0 ? 1.0 / rate : 0.0;
-
-  Scale.TimeTickCount = static_cast<std::uint8_t>(std::min<std::size_t>(TimeDivisions + 1u, ScaleState::kMaxTicks));
-  for (std::uint8_t i = 0; i < Scale.TimeTickCount; ++i) {
-    const double time = i * Scale.SecondsPerDivision;
-    Scale.TimeTicks[i].Value = static_cast<float>(time);
-    Scale.TimeTicks[i].Pixel = static_cast<std::uint16_t>(time * RecordRate / Scale.SamplesPerColumn);
-  }
-  Scale.ValueTickCount = static_cast<std::uint8_t>(std::min<std::size_t>(ValueDivisions + 1u, ScaleState::kMaxTicks));
-  for (std::uint8_t i = 0; i < Scale.ValueTickCount; ++i) {
-    const double value = Scale.TopValue - i * Scale.ValuePerDivision;
-    Scale.ValueTicks[i].Value = static_cast<float>(value);
-    Scale.ValueTicks[i].Pixel = static_cast<std::uint16_t>((Scale.TopValue - value) / Scale.ValuePerPixel);
-  }
-  Scale.ZeroLinePixel = static_cast<std::int32_t>(Scale.TopValue / Scale.ValuePerPixel);
-  Scale.TopPixel = PlotRect.Top;
-  Scale.BottomPixel = PlotRect.Bottom;
-}
-
-void GraphView::SetScales(float seconds_per_division, float value_per_division, std::uint8_t derive) {
-  if (seconds_per_division == static_cast<float>(Scale.SecondsPerDivision) &&
-      value_per_division == static_cast<float>(Scale.ValuePerDivision)) {
-    return;
-  }
-  Scale.SecondsPerDivision = seconds_per_division;
-  Scale.ValuePerDivision = value_per_division;
-  // Deriving from the stored time range (derive 0) comes with the paging code; both use the divisions.
-  (void)derive;
-  DeriveScales();
-  ColumnRebuildRequest = 1;
-  Scale.TimeGridState = 0;
-}
-
-void GraphView::SetViewRect(const PixelRect& rect, std::uint8_t /*flags*/) {
-  // The tick strips, caption and help areas come with the painting code; the plot fills the view.
-  ViewRect = rect;
-  PlotRect = rect;
-  PlotWidth = ClampPlotWidth(rect.Width());
-  PlotHeight = static_cast<std::uint16_t>(std::clamp(rect.Height(), 0, 65535));
-  ValueOriginPixel = rect.Top;
-  TimeOriginPixel = rect.Left;
-  DeriveScales();
 }
 
 void GraphView::ResetViewState() {

@@ -23,13 +23,16 @@
 #include "graph/dial_view.h"
 #include "graph/graph_style.h"
 #include "graph/marker_record.h"
+#include "graph/paint_state.h"
 #include "graph/record_params.h"
 #include "graph/scale_state.h"
 #include "graph/startup_settings.h"
 #include "graph/view_history.h"
 #include "graph/view_setup_hooks.h"
+#include "platform/surface.h"
 
 class DeviceManager;
+class GraphPaintHost;
 class FTRecordDevice;
 class MainWindowServices;
 class WindowSide;
@@ -61,7 +64,8 @@ class GraphView {
   // Shows the enabled channels and divides the shared buffer among them.
   void SetChannelFlags(std::uint8_t count, std::uint8_t rate_flag);
   void SetScales(float seconds_per_division, float value_per_division, std::uint8_t derive);
-  void SetViewRect(const PixelRect& rect, std::uint8_t flags);
+  // The view's layout: caption, label and tick strips, the plot, the help panel's rectangle.
+  void SetViewRect(const PixelRect& rect, std::uint8_t flags, bool alternate = false);
   void InitScaleSpans();
   void ResetViewHistory() { History.Reset(); }
   void ResetViewState();
@@ -96,6 +100,7 @@ class GraphView {
   std::array<MarkerRecord, 4> Markers{};
   std::uint8_t MarkerCount = 2;
   std::array<std::uint8_t, 4> MarkerWasSet{};
+  std::array<std::uint8_t, 4> MarkerState{};
 
   std::array<Rgba, 4> ChannelColours{Rgba{255, 0, 0, 255}, Rgba{0, 66, 255, 255}, Rgba{240, 0, 255, 255},
                                      Rgba{0, 255, 24, 255}};
@@ -104,8 +109,6 @@ class GraphView {
   PixelRect ViewRect;
 
   std::uint16_t SensorCode = 0;
-  // The device slot (0 to 3) whose unit the settings panel and the device caption show.
-  std::uint8_t ViewDeviceSlot = 0;
   std::uint16_t FirstOfSensorCount = 1;
   std::uint8_t AcquisitionMode = 0;
   std::array<std::uint8_t, 3> ModeBytes{};
@@ -196,6 +199,156 @@ class GraphView {
   // Draws the due rate captions of the radioactivity channels (channels/rate_caption_drawing.cpp).
   void DrawRateLabels(agg_ren& surface);
 
+
+  // Scales, paging, fit, grids and view housekeeping (graph_view_scales.cpp, graph_view_paging.cpp,
+  // graph_view_layout.cpp). Commands from the window take ViewLock themselves; the rest expect
+  // the caller to hold it.
+  void ChooseTimeGridStep();
+  void ReapplyScales();
+  void SetupTestRecord();
+  void PageForward();
+  void PageBack();
+  void AutoScrollView();
+  void SetTimeScale(float seconds_per_division);
+  void SetValueScale(float value_per_division);
+  void UpdateTimeGrid();
+  void UpdateValueGrid(bool keep_range);
+  void PlaceValueTicks();
+  float TwoSamplePeriods() const;
+  float ValueResolution(bool none) const;
+  std::uint8_t CountShownChannels() const;
+  // Zooms to the selection rectangle; with keep_range the value range stays as it is.
+  void ApplySelection(bool keep_range);
+  // Lays channel 0's time base from column `first` (whose record holds the start) forward while
+  // samples last; returns the last column laid.
+  std::uint16_t LayColumnsFrom(std::uint16_t first);
+  // Puts the view's first column at a sample position (with its fraction) and the time range with it.
+  void SetViewStart(double start);
+  // Markers in use that are set, and clearing them (graph/marker_drawing.cpp).
+  std::uint32_t CountMarkedPoints() const;
+  void ClearMarkedPoints();
+  // Window thread: an empty record; refused while a recording runs.
+  void NewRecord();
+  void SyncIndicatorPanes();
+  // Time of the marker's column, and its caption width and side (marker captions).
+  std::string FormatSampleTime(MarkerRecord& marker);
+  // Draws from copies of the column tables when given (the paint's, taken under ViewLock).
+  void DrawChannels(agg_ren& surface, const std::array<const ColumnRecord*, kLiveChannels>* copies = nullptr);
+  void LayoutIndicatorStrips();
+  void ResetIndicatorStrips();
+  void ResetFont(agg_ren& surface);
+  void PaintLiveIndicators(agg_ren& surface);
+
+  // A viewable record while no recording runs.
+  bool Reviewable() const;
+  // Lays the view from a sample position and rebuilds its columns.
+  void ShowFromStart(double start);
+  // The redraw after a page, fit or scale change: the markers' captions, the window or the view.
+  void RedrawAfterMove(std::uint32_t markers);
+
+  // Layout derived by SetViewRect.
+  std::int32_t CaptionHeight = 0;
+  std::int32_t FrameWidth = 2;
+  std::int32_t GridLineWidth = 1;
+  PixelRect GridRect;        // the plot with its frame and tick margins
+  PixelRect ValueTickStrip;  // left of the plot
+  PixelRect TimeTickStrip;   // below the plot
+  PixelRect CaptionRect;
+  PixelRect ValueNameRect;
+  PixelRect TimeNameRect;
+  PixelRect HelpPanelRect;
+  PixelRect SelectionRect;
+  std::array<std::int32_t, kLiveChannels> LabelColumnWidths{};
+  std::uint8_t PanelLayoutFlag = 0;
+  std::uint8_t FontSet = 0;
+  // Screen-entry flag: the scales are applied again without deriving the ranges.
+  std::uint8_t ScreenEntry = 0;
+  std::uint8_t ValueRangeLock = 0;
+  std::uint8_t FullRedraw = 0;
+  std::uint8_t ViewChanged = 0;
+  // Fit of a long record: the first step ran, the window's timer brings the second.
+  std::uint8_t FitPending = 0;
+  static constexpr std::uint32_t kFitTimerId = 10;
+  static constexpr std::uint32_t kFitTimerMs = 33;
+  static constexpr std::uint32_t kTwoStepFitSamples = 4000000;
+  // Curves drawn by the last DrawChannels, and the column limit a pan sets (0: none).
+  std::uint16_t DrawnFirstColumn = 1;
+  std::uint16_t DrawnLastColumn = 1;
+  std::uint16_t ColumnLimit = 0;
+  // Value strips of the live channels, stacked by LayoutIndicatorStrips.
+  std::array<PixelRect, kLiveChannels> IndicatorStrips{};
+  std::array<std::uint8_t, kLiveChannels> IndicatorShown{};
+  std::array<std::uint8_t, kLiveChannels> IndicatorOn{1, 1, 1, 1};
+  std::array<std::uint8_t, kLiveChannels> LargeIndicator{};
+  std::array<std::uint8_t, kLiveChannels> StripSaved{};
+  std::uint32_t LastIndicatorPaint = 0;
+  std::uint8_t IndicatorPaintValid = 0;
+  static constexpr std::uint32_t kIndicatorPaintMs = 240;
+
+  // Mouse handling (graph/graph_view_mouse.cpp): button flags as the window passes them, the
+  // pointer in the main window's client coordinates. Window thread; each takes ViewLock.
+  static constexpr std::uint32_t kLeftButton = 0x0001;
+  static constexpr std::uint32_t kRightButton = 0x0002;
+  static constexpr std::uint32_t kMiddleButton = 0x0010;
+  void OnRButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnRButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnLButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnLButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnMButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnMButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  void OnMouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  // A right or middle click outside the graph: the markers go.
+  void ClearMarkerFlags(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  // Sets a marker's column and the line and caption rectangles that go with it.
+  void PlaceMarker(MarkerRecord& marker, std::uint16_t column);
+  bool FindViewDevice();
+  // Parts of the handlers; false when nothing needs redrawing.
+  bool RightDrag(std::int32_t x, std::int32_t y, PixelRect& redraw);
+  bool VerticalPan(std::int32_t x, std::int32_t y, PixelRect& redraw);
+  void ShowNextDevice(std::uint32_t devices);
+
+  // View history (graph/view_history.cpp); the caller holds ViewLock.
+  void PushViewHistory() { History.Push(); }
+  void SaveViewHistory();
+  void RestoreViewHistory(std::int32_t index);
+  void StepViewHistory(bool forward);
+
+  // Marker drawing (graph/marker_drawing.cpp), window thread, into the first back buffer.
+  void PreDrawMarkers(agg_ren& target);
+  void DrawMarkerCaptions(agg_ren& target);
+  // One set marker with its value captions; partner is the pair's second marker (none: past the end).
+  void DrawMarker(agg_ren& surface, std::size_t index, std::size_t partner, std::uint32_t shown);
+  void DrawDifferenceRows(agg_ren& surface, std::size_t index, std::size_t partner);
+  void DrawVolumeBox(agg_ren& surface, const VessamorChannel& flow, std::size_t index);
+  double DifferenceRowHeight() const;
+  // The "Difference values" side panel, kept by the panel painting for the difference rows.
+  PixelRect DifferencePanelRect;
+  // Copies of the moving marker's caption and badge areas for the next restore.
+  PixelRect MovingCaptionRect;
+  PixelRect MovingBadgeRect;
+
+  // Mouse state.
+  struct PointerPoint {
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+  };
+  PointerPoint PressPoint;
+  PointerPoint DragPoint;
+  PointerPoint LastPoint;
+  std::uint8_t MarkerCaptionsSaved = 0;
+  std::uint8_t DataDragArmed = 0;
+  std::uint8_t DataMoved = 0;
+  std::uint8_t SelectionDrawn = 0;
+  std::uint8_t SelectionStarted = 0;
+  std::uint8_t MarkerDragActive = 0;
+  // Set by a vertical pan, cleared by the paint that shows it; movement meanwhile is carried.
+  std::uint8_t MoveInProgress = 0;
+  std::int32_t PanResidueY = 0;
+  std::uint8_t RedrawOnly = 0;
+  std::uint8_t StartFlags = 1;
+  std::uint8_t ViewDeviceSlot = 0;
+  std::uint8_t ViewChannelIndex = 0;
+
   // Recording control and the acquisition tick (acquisition/recording_tick.cpp). Unless said
   // otherwise the caller holds ViewLock.
   // The start set-up of the view and the channels; the device worker is paused.
@@ -205,8 +358,9 @@ class GraphView {
   // True when new samples were processed and the display advanced.
   bool ProcessNewSamples();
   void ShowFullScreenTicks();
-  // Recomputes channel 0's column records first..last and every enabled channel's extremes.
-  void RebuildColumnTable(std::uint16_t first, std::uint16_t last);
+  // Recomputes channel 0's column records first..last and every enabled channel's extremes;
+  // backward keeps the last column's start and lays the columns before it down to the first.
+  void RebuildColumnTable(std::uint16_t first, std::uint16_t last, bool backward = false);
   // A cyclic wrap: every live channel and the sweep start again at sample 0. Takes ViewLock.
   void ResetRecordingBuffers();
   void SetReceivedBytes(std::uint32_t bytes);
@@ -246,8 +400,87 @@ class GraphView {
   // The redraw throttle's and the sweep restart's clock; tests step their own.
   UnitClock* TickClock = &SystemUnitClock();
 
+  // Graph header per sensor kind and the kept live set-up (graph/graph_header.cpp).
+  // The title, labels, value range and scales of the view's SensorCode; then the channels, layout
+  // and counters. A request record (when given and flagged) names the channels to set up.
+  void SetupGraphHeader(bool keep_time, const ChannelSetupRequest* request, bool request_flag);
+  void SetCaption(std::int32_t number, const std::string& title, const std::string& first);
+  void SetAxisLabels(const std::string& value_label, const std::string& time_label);
+  void SaveSetupToReference();
+  void RestoreSetupFromReference();
+  void SaveCaption();
+  void RestoreCaption();
+  // Fills the set-up hooks with the view's own operations.
+  void InstallSetupHooks();
+  std::uint8_t TwoQuantityAxis = 0;
+  std::uint16_t PreviousSensorCode = 0;
+  // The unit family of the counter kind, whose range depends on it.
+  std::uint8_t KindDeviceType = 0;
+  std::uint8_t SuppressChannelSetup = 0;
+  std::uint8_t IsochoricView = 0;
+  std::uint8_t KeepChannelMarks = 0;
+  struct CaptionCopy {
+    std::string Title;
+    std::string First;
+    std::uint16_t Kind = 0;
+    std::uint32_t Rate = 0;
+    std::uint8_t Mode = 3;
+    std::uint8_t Kept = 0;
+  } KeptCaption;
+
+  // Painting of the graph screen on the window thread (graph/graph_view_paint.cpp). The paint takes
+  // the column range, scales and the columns to draw under ViewLock, then draws without it.
+  void Paint();
+  void DrawGrid(std::uint8_t mode, platform::Surface& target);
+  void DrawAxisLabels(platform::Surface& target);
+  void PaintPanelCaptions(std::uint8_t mode);
+  void DrawCaptionLine();
+  void DrawAxisNames();
+  bool RestoreIndicatorBackground();
+  void RestoreIndicatorAreas();
+  void DrawIndicators(bool moved);
+  void RestoreChannelStrips(platform::Surface& target);
+  void SetViewBackground(const Rgba& colour);
+  void SetPanelBrush(const Rgba& colour);
+  void SetDarkBrush(const Rgba& colour);
+  void SetExtraBrush(const Rgba& colour);
+  void SetStyleColorA(const Rgba& colour);
+  void SetStyleColorB(const Rgba& colour);
+  void SetStyleColorC(const Rgba& colour);
+  void SetLargeFont(std::int32_t height);
+  void SetSmallFont(std::int32_t height);
+  GraphPaintHost* PaintHost = nullptr;
+  PaintState Painting;
+
  private:
   bool AllocateCodeBuffer(std::uint32_t capacity);
+  bool UnclampedChannelShown() const;
+  void TakePaintSnapshot();
+  void GridLinesWithin(platform::Surface& target, const PixelRect& area);
+  void DrawSelection(platform::Surface& target);
+  void SaveIndicatorBackground(const IndicatorBox& box);
+  void PutIndicatorBackground(const IndicatorBox& box, std::int32_t from_x);
+  // What the paint took under ViewLock.
+  ScaleState PaintScale;
+  bool PaintRecording = false;
+  std::uint32_t PaintLastSample = 0;
+  double PaintScreenStart = -1.0;
+  std::uint8_t ViewJustFilled = 0;
+  struct PanelCacheKey {
+    PixelRect Column;
+    PixelRect Below;
+    std::uint8_t Mode = 0;
+    bool English = false;
+    friend bool operator==(const PanelCacheKey&, const PanelCacheKey&) = default;
+  };
+  struct {
+    PanelCacheKey Key;
+    platform::Surface Column;
+    platform::Surface Below;
+    bool Valid = false;
+  } PanelCache;
+  std::vector<ColumnRecord> PaintColumns;
+  std::array<std::uint32_t, kLiveChannels> PaintCodeCounts{};
   void AllocateColumnTables();
   void SplitCodeBuffer();
   void DeriveScales();
@@ -258,6 +491,7 @@ class GraphView {
   void FillDerivedPair(std::uint32_t first, std::uint32_t end);
   void RestartSweep();
   void PlaceTimeTicks();
+  void PlaceSweepTicks();
   double GuardedSamplesPerColumn() const;
   bool RedrawDue(std::uint32_t now, std::uint32_t interval);
   RecordingEvents UnitEventSink{*this};

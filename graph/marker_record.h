@@ -14,5 +14,13 @@ struct MarkerRecord {
   PixelRect CaptionRect;
   std::array<PixelRect, 4> ValueCaptionRects{};
   std::uint8_t ValueCaptionCount = 0;
-  std::array<std::uint8_t, 4> CaptionState{};
+  std::array<std::uint8_t, 4> CaptionState{};  // per channel: 1 when the caption stands left of the line
+  std::int32_t CaptionWidth = 0;
+  // What the drawing kept: the badge, the union of the value captions, and per channel the value
+  // and time at the marker's sample.
+  PixelRect BadgeRect;
+  PixelRect CaptionArea;
+  std::array<float, 4> Values{};
+  std::array<double, 4> Times{};
+  std::uint8_t Drawn = 0;
 };

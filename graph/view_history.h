@@ -15,6 +15,8 @@ struct ViewHistoryEntry {
   std::uint16_t FirstShownColumn = 0;
 };
 
+// A ring: once all entries are used the oldest is the one after the newest. Stepping never leaves
+// the entries between the oldest and the newest, and a push drops the entries after the current one.
 struct ViewHistory {
   static constexpr std::int32_t kEntries = 32;
 
@@ -22,16 +24,41 @@ struct ViewHistory {
   std::int32_t LastIndex = kEntries - 1;
   std::int32_t CurrentIndex = -1;  // -1 while empty
   std::uint8_t Wrapped = 0;
-  std::int32_t PushesSinceWrap = 0;
-  std::int32_t NewestIndex = -1;
+  std::int32_t Count = 0;  // entries in use
+  std::int32_t NewestIndex = 0;
 
   bool Empty() const { return CurrentIndex < 0; }
+  std::int32_t OldestIndex() const { return (NewestIndex - Count + 1 + kEntries) % kEntries; }
+  // The entry before an index, in ring order.
+  std::int32_t Before(std::int32_t index) const { return (index + kEntries - 1) % kEntries; }
   void Reset() {
     Entries.fill(ViewHistoryEntry{});
     LastIndex = kEntries - 1;
     CurrentIndex = -1;
     Wrapped = 0;
-    PushesSinceWrap = 0;
-    NewestIndex = -1;
+    Count = 0;
+    NewestIndex = 0;
+  }
+  void Push() {
+    if (Empty()) {
+      CurrentIndex = NewestIndex = 0;
+      Count = 1;
+      return;
+    }
+    const std::int32_t kept = (CurrentIndex - OldestIndex() + kEntries) % kEntries + 1;
+    CurrentIndex = (CurrentIndex + 1) % kEntries;
+    NewestIndex = CurrentIndex;
+    Count = kept < kEntries ? kept + 1 : kEntries;
+    Wrapped = Count == kEntries ? 1 : Wrapped;
+  }
+  bool StepBack() {
+    if (Empty() || CurrentIndex == OldestIndex()) return false;
+    CurrentIndex = Before(CurrentIndex);
+    return true;
+  }
+  bool StepForward() {
+    if (Empty() || CurrentIndex == NewestIndex) return false;
+    CurrentIndex = (CurrentIndex + 1) % kEntries;
+    return true;
   }
 };

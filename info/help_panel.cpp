@@ -129,13 +129,19 @@ void HelpPanel::Invalidate() {
   if (Owner != nullptr) Owner->InvalidateLocal(Rect);
 }
 
+// The window keeps the shown flag and the rectangle that the graph view's click tests.
 void HelpPanel::Show() {
   Shown = 1;
+  if (Owner != nullptr) {
+    Owner->HelpPanelShown = 1;
+    Owner->HelpPanel = PixelRect{Rect.left, Rect.top, Rect.right, Rect.bottom};
+  }
   Invalidate();
 }
 
 void HelpPanel::Hide() {
   Shown = 0;
+  if (Owner != nullptr) Owner->HelpPanelShown = 0;
   if (Owner != nullptr && Owner->View) Owner->View->RedrawRequested = 1;
   Invalidate();
 }

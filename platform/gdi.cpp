@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "platform/cp1251.h"
 #include "platform/fonts.h"
@@ -65,15 +66,21 @@ void ForEachMappedPixel(Surface& dst, const Rect& dst_rect, const Surface& src, 
   if (dst_rect.Empty() || src_rect.Empty() || dst.Empty() || src.Empty()) return;
   const int x0 = std::max(dst_rect.left, 0), x1 = std::min(dst_rect.right, dst.Width());
   const int y0 = std::max(dst_rect.top, 0), y1 = std::min(dst_rect.bottom, dst.Height());
+  if (x0 >= x1) return;
+  // The source column of every destination column, once for all rows (-1: off the source).
+  std::vector<int> columns(static_cast<std::size_t>(x1 - x0));
+  for (int x = x0; x < x1; ++x) {
+    const long long sx = src_rect.left + (static_cast<long long>(x - dst_rect.left) * src_rect.Width()) / dst_rect.Width();
+    columns[static_cast<std::size_t>(x - x0)] = sx < 0 || sx >= src.Width() ? -1 : static_cast<int>(sx);
+  }
   for (int y = y0; y < y1; ++y) {
     const long long sy = src_rect.top + (static_cast<long long>(y - dst_rect.top) * src_rect.Height()) / dst_rect.Height();
     if (sy < 0 || sy >= src.Height()) continue;
     std::uint8_t* drow = dst.Row(y);
     const std::uint8_t* srow = src.Row(static_cast<int>(sy));
     for (int x = x0; x < x1; ++x) {
-      const long long sx = src_rect.left + (static_cast<long long>(x - dst_rect.left) * src_rect.Width()) / dst_rect.Width();
-      if (sx < 0 || sx >= src.Width()) continue;
-      fn(drow + x * 4, srow + sx * 4);
+      const int sx = columns[static_cast<std::size_t>(x - x0)];
+      if (sx >= 0) fn(drow + x * 4, srow + sx * 4);
     }
   }
 }
@@ -106,15 +113,17 @@ void FillRect(Surface& s, const Rect& r, const Brush& brush) {
   const int x0 = std::max(r.left, 0), x1 = std::min(r.right, s.Width());
   const int y0 = std::max(r.top, 0), y1 = std::min(r.bottom, s.Height());
   const std::uint8_t src[4] = {brush.colour.b, brush.colour.g, brush.colour.r, brush.colour.a};
+  if (x0 >= x1 || y0 >= y1) return;
+  if (brush.colour.a == 255) {
+    // One row pixel by pixel, the others copied from it.
+    std::uint8_t* first = s.Row(y0) + x0 * 4;
+    for (int x = x0; x < x1; ++x) std::copy(src, src + 4, first + (x - x0) * 4);
+    for (int y = y0 + 1; y < y1; ++y) std::copy(first, first + (x1 - x0) * 4, s.Row(y) + x0 * 4);
+    return;
+  }
   for (int y = y0; y < y1; ++y) {
     std::uint8_t* p = s.Row(y) + x0 * 4;
-    for (int x = x0; x < x1; ++x, p += 4) {
-      if (brush.colour.a == 255) {
-        std::copy(src, src + 4, p);
-      } else {
-        BlendPixel(p, src, brush.colour.a);
-      }
-    }
+    for (int x = x0; x < x1; ++x, p += 4) BlendPixel(p, src, brush.colour.a);
   }
 }
 

@@ -3,6 +3,8 @@
 
 #include <agg_gamma_functions.h>
 
+#include <cstring>
+
 #include "render/agg_ren_pipeline.h"
 
 namespace {
@@ -127,15 +129,13 @@ void agg_ren::RenderScanlines() {
 }
 
 void agg_ren::Clear(const rgba8& colour) {
-  if (!Attached()) return;
-  for (unsigned y = 0; y < buffer_.height(); ++y) {
-    std::uint8_t* p = buffer_.row_ptr(static_cast<int>(y));
-    for (unsigned x = 0; x < buffer_.width(); ++x, p += 4) {
-      p[0] = colour.b;
-      p[1] = colour.g;
-      p[2] = colour.r;
-      p[3] = colour.a;
-    }
+  if (!Attached() || buffer_.width() == 0) return;
+  const std::uint8_t pixel[4] = {colour.b, colour.g, colour.r, colour.a};
+  // One row pixel by pixel, the others copied from it.
+  std::uint8_t* first = buffer_.row_ptr(0);
+  for (unsigned x = 0; x < buffer_.width(); ++x) std::memcpy(first + 4u * x, pixel, 4);
+  for (unsigned y = 1; y < buffer_.height(); ++y) {
+    std::memcpy(buffer_.row_ptr(static_cast<int>(y)), first, buffer_.width() * 4u);
   }
 }
 

@@ -5,6 +5,11 @@
 #include <agg_color_rgba.h>
 #include <agg_conv_contour.h>
 #include <agg_conv_curve.h>
+#include <agg_conv_stroke.h>
+#include <agg_curves.h>
+#include <agg_path_storage.h>
+#include <agg_rasterizer_outline_aa.h>
+#include <agg_renderer_outline_aa.h>
 #include <agg_pixfmt_rgba.h>
 #include <agg_rasterizer_scanline_aa.h>
 #include <agg_renderer_base.h>
@@ -173,6 +178,10 @@ class agg_ren {
   void DrawLineRgba(const std::array<double, 4>& coords, const rgba8& colour, float width);
   void DrawLineCurrentColour(const std::array<double, 4>& coords, float width);
 
+  // Draws the polyline through the points x0, y0, x1, y1, ... anti-aliased, as one path whose
+  // segments share their ends; renders itself and leaves the rasterizer as it was.
+  void DrawPolyline(std::span<const double> points, const rgba8& colour, float width);
+
   void SetStraightPath(double x1, double y, double x2);
 
   // Fills the polygon of `points` (when given) in `fill` or a pale blue, then draws 8-bit code
@@ -240,6 +249,14 @@ class agg_ren {
   std::unique_ptr<RendererBase> base_;
   std::unique_ptr<RendererSolid> solid_;
   std::unique_ptr<RendererSolid> solid2_;
+
+  // Reused by every line and polyline, so stroking allocates only while its storage grows.
+  agg::curve3 line_curve_;
+  agg::conv_stroke<agg::curve3> line_stroke_{line_curve_};
+  agg::path_storage polyline_;
+  // The polyline's line profile, rebuilt only when the width changes.
+  agg::line_profile_aa polyline_profile_;
+  double polyline_width_ = -1.0;
 
   agg::rendering_buffer buffer_;
   agg::rasterizer_scanline_aa<> rasterizer_;

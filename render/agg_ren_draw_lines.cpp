@@ -1,20 +1,11 @@
 // agg_ren's stroked paths: the line family, the straight text path and the spline shape.
 #include <agg_conv_bspline.h>
-#include <agg_conv_stroke.h>
-#include <agg_curves.h>
+
+#include <algorithm>
+#include <cmath>
 
 #include "render/agg_ren.h"
 #include "render/agg_ren_pipeline.h"
-
-namespace {
-
-// A quadratic curve whose control point sits just short of the end: a straight stroke that
-// keeps AGG's curve-based joins.
-agg::curve3 LineCurve(double x1, double y1, double x2, double y2) {
-  return agg::curve3(x1, y1, x2 - 0.01, y2 - 0.01, x2, y2);
-}
-
-}  // namespace
 
 void agg_ren::DrawLine(double x1, double y1, double x2, double y2, std::uint8_t r, std::uint8_t g,
                        std::uint8_t b, std::uint8_t a, float width) {
@@ -27,12 +18,50 @@ void agg_ren::DrawLineRgba(const std::array<double, 4>& c, const rgba8& colour, 
 }
 
 void agg_ren::DrawLineCurrentColour(const std::array<double, 4>& c, float width) {
-  agg::curve3 curve = LineCurve(c[0], c[1], c[2], c[3]);
-  agg::conv_stroke<agg::curve3> stroke(curve);
-  stroke.width(width);
-  stroke.line_cap(agg::butt_cap);
-  stroke.line_join(agg::miter_join);
-  rasterizer_.add_path(stroke);
+  // A quadratic curve whose control point sits just short of the end: a straight stroke that
+  // keeps AGG's curve-based joins.
+  line_curve_.init(c[0], c[1], c[2] - 0.01, c[3] - 0.01, c[2], c[3]);
+  line_stroke_.width(width);
+  line_stroke_.line_cap(agg::butt_cap);
+  line_stroke_.line_join(agg::miter_join);
+  rasterizer_.add_path(line_stroke_);
+}
+
+void agg_ren::DrawPolyline(std::span<const double> points, const rgba8& colour, float width) {
+  if (points.size() < 4 || !base_) return;
+  // AGG's outline renderer draws thin anti-aliased lines straight into the pixels, without the
+  // cell sorting of the scan-line rasterizer, which dominates long curves.
+  const double w = std::clamp(static_cast<double>(width), 0.1, 64.0);
+  if (w != polyline_width_) {
+    polyline_profile_.width(w);
+    polyline_width_ = w;
+  }
+  // The renderer counts in 1/256 pixel ints: far points are held where that cannot overflow, and
+  // a point that is not a number breaks the line.
+  constexpr double kFar = 1.0e6;
+  polyline_.remove_all();
+  bool pen_down = false;
+  for (std::size_t i = 0; i + 1 < points.size(); i += 2) {
+    if (!std::isfinite(points[i]) || !std::isfinite(points[i + 1])) {
+      pen_down = false;
+      continue;
+    }
+    const double x = std::clamp(points[i], -kFar, kFar);
+    const double y = std::clamp(points[i + 1], -kFar, kFar);
+    if (pen_down) {
+      polyline_.line_to(x, y);
+    } else {
+      polyline_.move_to(x, y);
+      pen_down = true;
+    }
+  }
+  agg::renderer_outline_aa<RendererBase> outline(*base_, polyline_profile_);
+  const agg::rect_i clip = base_->clip_box();
+  outline.clip_box(clip.x1, clip.y1, clip.x2 + 1, clip.y2 + 1);
+  outline.color(colour);
+  agg::rasterizer_outline_aa<agg::renderer_outline_aa<RendererBase>> raster(outline);
+  raster.line_join(agg::outline_miter_accurate_join);
+  raster.add_path(polyline_);
 }
 
 void agg_ren::SetStraightPath(double x1, double y, double x2) {

@@ -11,7 +11,7 @@ struct StringRow {
   std::string_view En;
 };
 
-constexpr std::array<StringRow, 20> kStrings = {{
+constexpr std::array<StringRow, 24> kStrings = {{
     {kStringTitle, "Вессамор Лаборатория", "Vessamor Laboratory"},
     {kStringMaker, "Проект Вессамор", "Vessamor Project"},
     {kStringNameFirst, "Вессамор", "Vessamor"},
@@ -32,6 +32,10 @@ constexpr std::array<StringRow, 20> kStrings = {{
     {177, "Настройки датчика", "Configure the sensor"},
     {178, "Диапазон", "Range"},
     {187, "Настройки датчиков", "Configure the sensors"},
+    {kStringSensorControl, "Управление", "Sensor control"},
+    {kStringViewRecord, "Просмотр записи", "View record"},
+    {kStringChannels, "Каналы", "Channels"},
+    {kStringDifferences, "Разности параметров", "Difference values"},
 }};
 
 }  // namespace

@@ -9,6 +9,11 @@ inline constexpr int kStringTitle = 170;
 inline constexpr int kStringMaker = 180;
 inline constexpr int kStringNameFirst = 181;
 inline constexpr int kStringNameSecond = 182;
+// Captions of the graph screen's side panels.
+inline constexpr int kStringSensorControl = 165;
+inline constexpr int kStringViewRecord = 166;
+inline constexpr int kStringChannels = 167;
+inline constexpr int kStringDifferences = 168;
 
 // The text of `id` in the language (1049 Russian, anything else English); empty for an unknown id.
 std::string_view LoadString(int id, std::uint16_t language);

@@ -35,6 +35,8 @@ class AcquisitionTickTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(view.Init(kCapacity, kPlot, 0, &window));
+    // The view keeps margins round its plot: widen it until the plot is 1000 columns.
+    view.SetViewRect(PixelRect{0, 0, 2 * kPlot.Right - view.PlotWidth, kPlot.Bottom}, 0);
     view.TickClock = &clock;
   }
 

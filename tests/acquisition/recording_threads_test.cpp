@@ -60,6 +60,8 @@ class RecordingThreadsTest : public ::testing::Test {
   // The view with `capacity` codes and the manager around it; the workers start at once.
   void Begin(std::uint32_t capacity, std::initializer_list<std::size_t> enabled, bool continuous = false) {
     ASSERT_TRUE(view.Init(capacity, PixelRect{0, 0, 1000, 800}, 0, &window));
+    // A plot of 1000 columns inside the view's margins.
+    view.SetViewRect(PixelRect{0, 0, 2000 - view.PlotWidth, 800}, 0);
     window.Recording = &view.Recording;
     view.TickClock = &clock;
     view.Continuous = continuous ? 1 : 0;

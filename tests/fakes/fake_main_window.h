@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "channels/main_window_services.h"
@@ -41,6 +42,12 @@ class FakeMainWindow : public MainWindowServices {
     else rate = std::max<std::uint32_t>(rate, 125);
   }
 
+  void SetWindowTimer(std::uint32_t id, std::uint32_t interval_ms) override { Timers.push_back({id, interval_ms}); }
+  void DrawValueIndicator(VessamorChannel&, agg_ren&, std::int32_t, std::uint8_t, std::uint16_t) override {
+    ++IndicatorDraws;
+  }
+  void RestoreArea(agg_ren&, const PixelRect& rect) override { Restored.push_back(rect); }
+
   std::size_t InvalidateCount() const {
     std::lock_guard<std::mutex> lock(Mutex);
     return Invalidated.size();
@@ -50,6 +57,9 @@ class FakeMainWindow : public MainWindowServices {
   std::int32_t Height;
   std::int32_t Margin = 10;
   std::vector<std::uint8_t> ClampCalls;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> Timers;
+  std::uint32_t IndicatorDraws = 0;
+  std::vector<PixelRect> Restored;
 
  private:
   mutable std::mutex Mutex;

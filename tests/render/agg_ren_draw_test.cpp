@@ -35,6 +35,18 @@ TEST_F(AggRen, TwoLinesRenderedOnceAreBothInTheLastColour) {
   EXPECT_EQ(surface.GetPixel(50, 60), (platform::Colour{0, 0, 255, 255}));
 }
 
+TEST_F(AggRen, PolylineRendersItselfAlongItsPointsAndSkipsWhatIsNotANumber) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double points[] = {10, 20, 100, 20, 100, 120, nan, 5, 200, 150, 1e300, 150};
+  ren.DrawPolyline(points, rgba8(255, 0, 0, 255), 3.0f);
+  EXPECT_EQ(surface.GetPixel(50, 20), (platform::Colour{255, 0, 0, 255}));
+  EXPECT_EQ(surface.GetPixel(100, 70), (platform::Colour{255, 0, 0, 255}));
+  EXPECT_EQ(surface.GetPixel(300, 150), (platform::Colour{255, 0, 0, 255}));  // on to the far point
+  EXPECT_EQ(surface.GetPixel(150, 135), kWhite);                              // no join across the gap
+  EXPECT_LE(probe::Ink(surface).top, 20);
+  EXPECT_GE(probe::Ink(surface).top, 17);
+}
+
 TEST_F(AggRen, RightLimitStopsTheLineAndTheCallersScaleSurvivesACutCaret) {
   agg_ren limited;
   limited.Attach(surface.Pixels(), surface.Width(), surface.Height(), surface.Stride(), 100, 200, 0);

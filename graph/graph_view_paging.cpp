@@ -1,0 +1,247 @@
+// Graph view review commands: paging by half a screen, fit to record, selection zoom, the scale sliders.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "channels/main_window_services.h"
+#include "graph/graph_view.h"
+
+namespace {
+
+// Value of a raw code (a recorded extreme) on the channel's full value path.
+float RawValue(const VessamorChannel& channel, std::int32_t code) {
+  if (channel.CodeOffsetOn != 0) code += channel.CodeOffset;
+  return channel.ChannelValueOfCode(channel.FractionalCodes != 0 ? code * 256 : code, 2);
+}
+
+}  // namespace
+
+void GraphView::RedrawAfterMove(std::uint32_t markers) {
+  if (MainWindow == nullptr) return;
+  if (markers > 0) MainWindow->MarkerRedraw = 1;
+  if (markers >= 2) {
+    MainWindow->InvalidateLocal();
+  } else {
+    MainWindow->InvalidateLocal(ViewRect);
+  }
+}
+
+void GraphView::ShowFromStart(double start) {
+  SetViewStart(start);
+  FirstShownColumn = 1;
+  LastShownColumn = LayColumnsFrom(1);
+  for (auto& channel : Channels) channel->ResetColumnReduction();
+  RebuildColumnTable(1, LastShownColumn);
+}
+
+bool GraphView::Reviewable() const { return RecordViewable != 0 && Recording.load() == 0 && !ColumnTables.empty(); }
+
+void GraphView::PageForward() {
+  std::uint32_t markers = 0;
+  {
+    std::lock_guard lock(ViewLock);
+    if (!Reviewable()) return;
+    markers = CountMarkedPoints();
+    ClearMarkedPoints();
+    const double half = Scale.SamplesPerScreen / 2.0;
+    if (LastSampleIndex >= half && LastShownColumn == PlotWidth) {
+      const ColumnRecord& last = ColumnTables[LastShownColumn];
+      const double end = last.FirstSample + (last.SampleCount > 0 ? last.SampleCount - 1.0 : 0.0);
+      // A record that ends inside the next half screen still moves, as long as one more column follows.
+      if (end + half <= LastSampleIndex || end + Scale.SamplesPerColumn <= LastSampleIndex) {
+        const ColumnRecord& middle = ColumnTables[std::max<std::uint16_t>(PlotWidth / 2, 1)];
+        ShowFromStart(middle.FirstSample + middle.SampleFraction);
+        PlaceTimeTicks();
+      }
+    }
+  }
+  RedrawAfterMove(markers);
+}
+
+void GraphView::PageBack() {
+  std::uint32_t markers = 0;
+  {
+    std::lock_guard lock(ViewLock);
+    if (!Reviewable()) return;
+    markers = CountMarkedPoints();
+    ClearMarkedPoints();
+    const double half = Scale.SamplesPerScreen / 2.0;
+    const double start = ColumnTables[1].FirstSample + ColumnTables[1].SampleFraction;
+    if (LastSampleIndex >= half && start > 0.0) {
+      ShowFromStart(start < half ? 0.0 : start - half);
+      PlaceTimeTicks();
+    }
+  }
+  RedrawAfterMove(markers);
+  // Without markers the window's own marker captions are drawn again.
+  if (markers == 0 && MainWindow != nullptr && MainWindow->MarkerCaptionsShown != 0) MainWindow->MarkerRedraw = 3;
+}
+
+void GraphView::AutoScrollView() {
+  std::uint32_t markers = 0;
+  {
+    std::lock_guard lock(ViewLock);
+    if (!Reviewable() || LastSampleIndex <= 20 || ColumnsPerChannelCount < 3) return;
+    if (LastSampleIndex >= kTwoStepFitSamples && FitPending == 0) {
+      // A long record is fitted from the window's timer, so the window can show the wait first.
+      FitPending = 1;
+      if (MainWindow != nullptr) {
+        MainWindow->InvalidateLocal(ViewRect);
+        MainWindow->SetWindowTimer(kFitTimerId, kFitTimerMs);
+      }
+      return;
+    }
+    FitPending = 0;
+    SelectionRect = PixelRect{PlotRect.Left + 1, PlotRect.Top, PlotRect.Left + 2, PlotRect.Bottom};
+    ColumnRecord* base = ColumnTables.data();
+    base[1].FirstSample = 0;
+    base[1].SampleFraction = 0.0;
+    base[2].FirstSample = LastSampleIndex - 1;
+    base[2].SampleCount = 0;
+
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    const VessamorChannel* axis = nullptr;
+    for (const auto& channel : Channels) {
+      if (channel->Enabled == 0 || channel->Shown == 0 || channel->RunMax <= 0) continue;
+      if (axis == nullptr) axis = channel.get();
+      for (const std::int32_t code : {channel->RunMax, channel->RunMin}) {
+        double value = RawValue(*channel, code);
+        // A channel on another scale is shown on the axis channel's scale.
+        if (channel->ScaleRatio != axis->ScaleRatio && channel->ValueToRawFn != nullptr && axis->RawToValueFn != nullptr) {
+          const std::int32_t raw = channel->ValueToRawFn(static_cast<float>(value));
+          value = axis->RawToValueFn(static_cast<std::int16_t>(std::clamp(raw, -32768, 32767)), axis);
+        }
+        low = std::min(low, value);
+        high = std::max(high, value);
+      }
+    }
+    if (std::isfinite(low) && std::isfinite(high)) {
+      const double margin = ScaleSpan(SensorCode) / 100.0;
+      const double span = high - low;
+      if (span >= margin) {
+        low -= span / 10.0;
+        high += span / 10.0;
+      } else {
+        const double middle = (high + low) / 2.0;
+        low = middle - margin / 2.0;
+        high = middle + margin / 2.0;
+      }
+      if (high > low) {
+        Scale.TopValue = high;
+        Scale.BottomValue = low;
+        Scale.ValuePerDivision = (high - low) / std::max<std::uint8_t>(ValueDivisions, 1);
+      }
+    }
+    ApplySelection(true);
+    markers = CountMarkedPoints();
+    ClearMarkedPoints();
+  }
+  RedrawAfterMove(markers);
+}
+
+void GraphView::ApplySelection(bool keep_range) {
+  if (ColumnTables.empty() || ColumnsPerChannelCount < 2) return;
+  const std::int64_t limit = std::min<std::int64_t>(std::max<std::uint16_t>(PlotWidth, 1), ColumnsPerChannelCount - 1);
+  const std::int64_t left = std::clamp<std::int64_t>(std::int64_t{SelectionRect.Left} - PlotRect.Left, 1, limit);
+  const std::int64_t right = std::clamp<std::int64_t>(std::int64_t{SelectionRect.Right} - PlotRect.Left, left, limit);
+  const ColumnRecord& from = ColumnTables[static_cast<std::size_t>(left)];
+  const ColumnRecord& to = ColumnTables[static_cast<std::size_t>(right)];
+  const std::int64_t record = std::int64_t{LastSampleIndex} + 1;
+  std::int64_t samples = std::int64_t{to.FirstSample} - from.FirstSample + to.SampleCount;
+  samples = std::min<std::int64_t>(std::max<std::int64_t>(samples, 20), record);
+  // The zoomed span lies wholly inside the record.
+  const std::int64_t first = std::clamp<std::int64_t>(from.FirstSample, 0, record - samples);
+
+  double value_per_division = Scale.ValuePerDivision;
+  if (!keep_range) {
+    const double per_pixel = Scale.ValuePerPixel;
+    double top = (Scale.ZeroLinePixel - SelectionRect.Top) * per_pixel;
+    double bottom = (Scale.ZeroLinePixel - SelectionRect.Bottom) * per_pixel;
+    const double minimum = std::trunc(ValueResolution(false));
+    if (top - bottom < minimum) {
+      const double widen = (minimum - (top - bottom)) / 2.0;
+      top += widen;
+      bottom -= widen;
+    }
+    Scale.TopValue = top;
+    Scale.BottomValue = bottom;
+    value_per_division = std::fabs(bottom - top) / std::max<std::uint8_t>(ValueDivisions, 1);
+  }
+  const double seconds = SecondsPerSample * static_cast<double>(samples) / std::max<std::uint8_t>(TimeDivisions, 1);
+  Scale.SamplesPerScreen = static_cast<double>(samples);
+  Scale.SecondsPerDivision = 0.0;
+  Scale.ValuePerDivision = 0.0;
+  SetScales(static_cast<float>(seconds), static_cast<float>(value_per_division), 0);
+
+  SetViewStart(static_cast<double>(first));
+  const double spc = GuardedSamplesPerColumn();
+  if (RecordRate > 0) {
+    Scale.StartTime = std::max(first - (spc - std::floor(spc)), 0.0) / RecordRate;
+    Scale.EndTime = Scale.StartTime + PlotWidth * spc / RecordRate;
+  }
+  FirstShownColumn = 1;
+  LastShownColumn = LayColumnsFrom(1);
+  UpdateTimeGrid();
+  UpdateValueGrid(true);
+  for (auto& channel : Channels) channel->ResetColumnReduction();
+  RebuildColumnTable(1, LastShownColumn);
+  ViewChanged = 1;
+  FullRedraw = 1;
+}
+
+void GraphView::SetTimeScale(float seconds_per_division) {
+  std::uint32_t markers = 0;
+  {
+    // Also while recording: the tick reads these factors, so they change under the lock.
+    std::lock_guard lock(ViewLock);
+    if (seconds_per_division == static_cast<float>(Scale.SecondsPerDivision)) return;
+    SetScales(seconds_per_division, static_cast<float>(Scale.ValuePerDivision), 1);
+    markers = CountMarkedPoints();
+    ClearMarkedPoints();
+    if (RecordViewable == 0 || Recording.load() != 0 || ColumnTables.empty()) {
+      if (Recording.load() == 0) {
+        Scale.StartTime = 0.0;
+        Scale.EndTime = PlotWidth * Scale.SecondsPerColumn;
+      }
+      UpdateTimeGrid();
+    } else {
+      // The view stays centred on its middle column.
+      const ColumnRecord& middle = ColumnTables[std::max<std::uint16_t>(PlotWidth / 2, 1)];
+      ShowFromStart(std::max(middle.FirstSample + middle.SampleFraction - Scale.SamplesPerScreen / 2.0, 0.0));
+      UpdateTimeGrid();
+    }
+  }
+  RedrawAfterMove(markers);
+}
+
+void GraphView::SetValueScale(float value_per_division) {
+  std::uint32_t markers = 0;
+  {
+    std::lock_guard lock(ViewLock);
+    if (value_per_division == static_cast<float>(Scale.ValuePerDivision)) return;
+    markers = CountMarkedPoints();
+    ClearMarkedPoints();
+    SetScales(static_cast<float>(Scale.SecondsPerDivision), value_per_division, 1);
+    UpdateValueGrid(ValueRangeLock != 0);
+    if (Reviewable()) {
+      for (auto& channel : Channels) channel->ResetColumnReduction();
+      RebuildColumnTable(FirstShownColumn, LastShownColumn);
+    }
+  }
+  RedrawAfterMove(markers);
+}
+
+float GraphView::TwoSamplePeriods() const { return RecordRate > 0 ? 2.0f / static_cast<float>(RecordRate) : 0.0f; }
+
+float GraphView::ValueResolution(bool none) const {
+  if (none) return 0.0f;
+  const float resolution = ScaleSpan(SensorCode) / 4096.0f;
+  const double limit = 10.0 * Scale.ValuePerDivision * ValueDivisions / std::max<std::uint16_t>(PlotHeight, 1);
+  return resolution < limit ? resolution : 0.0f;
+}
+
+std::uint8_t GraphView::CountShownChannels() const {
+  return static_cast<std::uint8_t>(
+      std::count_if(Channels.begin(), Channels.end(), [](const auto& channel) { return channel->Shown != 0; }));
+}

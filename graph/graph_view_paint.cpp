@@ -1,0 +1,622 @@
+// Painting of the graph screen: grid, axis labels, curves, selection, axis names, caption strip,
+// side panels and the value indicators kept between the two back buffers; the style setters.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "channels/main_window_services.h"
+#include "graph/graph_paint_host.h"
+#include "graph/graph_view.h"
+#include "graph/paint_rules.h"
+#include "platform/cp1251.h"
+#include "platform/gdi.h"
+#include "render/agg_ren.h"
+
+namespace {
+
+platform::Colour Colour(const Rgba& c) { return {c.R, c.G, c.B, c.A}; }
+rgba8 Agg(const Rgba& c) { return rgba8(c.R, c.G, c.B, c.A); }
+std::int32_t Px(double v) { return static_cast<std::int32_t>(v); }
+
+void Fill(platform::Surface& s, std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
+          const Rgba& c) {
+  platform::FillRect(s, platform::Rect{left, top, right, bottom}, platform::Brush{Colour(c)});
+}
+void Fill(platform::Surface& s, const PixelRect& r, const Rgba& c) { Fill(s, r.Left, r.Top, r.Right, r.Bottom, c); }
+
+PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
+  return PixelRect{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+                   std::min(a.Bottom, b.Bottom)};
+}
+bool Empty(const PixelRect& r) { return r.Right <= r.Left || r.Bottom <= r.Top; }
+
+// Copies a rectangle of one surface to a place of another (or of the same one), clipped to both.
+void Copy(platform::Surface& to, std::int32_t x, std::int32_t y, const platform::Surface& from, const PixelRect& r) {
+  if (Empty(r)) return;
+  if (&to != &from) {
+    platform::Blit(to, x, y, r.Width(), r.Height(), from, r.Left, r.Top);
+    return;
+  }
+  // Within one surface the rows may overlap: go through a copy.
+  platform::Surface kept(r.Width(), r.Height());
+  platform::Blit(kept, 0, 0, r.Width(), r.Height(), from, r.Left, r.Top);
+  platform::Blit(to, x, y, r.Width(), r.Height(), kept, 0, 0);
+}
+
+// A value as "%.*f" in the "C" convention, whatever the user's locale.
+std::string Fixed(double value, int decimals) {
+  char text[64];
+  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  return result.ec == std::errc() ? std::string(text, result.ptr) : std::string("0");
+}
+
+constexpr Rgba kStripFill{240, 235, 244, 255};
+constexpr Rgba kStripEdge{45, 45, 75, 255};
+constexpr Rgba kStripLines{10, 10, 45, 255};
+constexpr Rgba kPanelFill{243, 240, 250, 255};
+
+}  // namespace
+
+void GraphView::SetViewBackground(const Rgba& colour) {
+  Style.BackgroundColour = colour;
+  Style.Brushes[0] = BrushSpec{colour};
+}
+void GraphView::SetPanelBrush(const Rgba& colour) {
+  Style.PanelColour = colour;
+  Style.Brushes[1] = BrushSpec{colour};
+}
+void GraphView::SetDarkBrush(const Rgba& colour) {
+  Style.FrameColour = colour;
+  Style.Brushes[2] = BrushSpec{colour};
+}
+void GraphView::SetExtraBrush(const Rgba& colour) {
+  Style.ExtraColour = colour;
+  Style.Brushes[3] = BrushSpec{colour};
+}
+void GraphView::SetStyleColorA(const Rgba& colour) { Style.TextColour = colour; }
+void GraphView::SetStyleColorB(const Rgba& colour) { Style.ColourB = colour; }
+void GraphView::SetStyleColorC(const Rgba& colour) { Style.ColourC = colour; }
+void GraphView::SetLargeFont(std::int32_t height) { Style.LargeFont = FontSpec{"Tahoma", height, height / 2, 400}; }
+void GraphView::SetSmallFont(std::int32_t height) { Style.SmallFont = FontSpec{"Tahoma", height, height / 2, 400}; }
+
+void GraphView::TakePaintSnapshot() {
+  std::lock_guard lock(ViewLock);
+  // What the commands and the mouse asked for: a new view is painted afresh; a moved value axis
+  // repaints the grid; a selection being dragged repaints round itself, and one let go is wiped.
+  if (FullRedraw != 0) {
+    FullRedraw = 0;
+    Painting.ClearRequest = 1;
+  }
+  if (MoveInProgress != 0) Painting.FullRedrawRunning = 1;
+  if (SelectionDrawn != 0 && Painting.ClearRequest == 0) {
+    Painting.FullRedrawRunning = 1;
+    Painting.GridMode = Painting.SelectionPainted != 0 ? 2 : 1;
+  } else if (Painting.SelectionPainted != 0 && SelectionDrawn == 0) {
+    Painting.ClearRequest = 1;
+  }
+  if (Recording.load() != 0) {
+    // The tick hands over the columns it added; a new screen is drawn on a clean grid. The last
+    // column painted before may have been partial, so it is drawn again.
+    const bool new_screen = Sweep.ScreenStart != PaintScreenStart || Sweep.LastRedrawColumn < Painting.PaintedLast;
+    PaintScreenStart = Sweep.ScreenStart;
+    if (new_screen) Painting.ClearRequest = 1;
+    FirstShownColumn = new_screen ? 1 : std::min(Painting.PaintedLast, Sweep.FirstRedrawColumn);
+    LastShownColumn = std::max(Sweep.LastRedrawColumn, FirstShownColumn);
+    Sweep.FullRedraw = 0;
+    // A grid painted again covers the curves: every column of the screen is drawn over it.
+    if (Painting.ClearRequest != 0 || Painting.FullRedrawRunning != 0) FirstShownColumn = 1;
+  } else if (Sweep.FullRedraw != 0) {
+    // The window asks for the whole graph again (a paint it did not start).
+    Sweep.FullRedraw = 0;
+    Painting.ClearRequest = 1;
+  }
+  const std::uint32_t limit = std::min<std::uint32_t>(PlotWidth, ColumnsPerChannelCount > 0 ? ColumnsPerChannelCount - 1 : 0);
+  FirstShownColumn = static_cast<std::uint16_t>(std::clamp<std::uint32_t>(FirstShownColumn, 1, std::max(limit, 1u)));
+  LastShownColumn = static_cast<std::uint16_t>(std::clamp<std::uint32_t>(LastShownColumn, 1, std::max(limit, 1u)));
+
+  // A last tick beyond the plot is not drawn; the counts never fall below 0.
+  const auto trim = [](std::uint8_t& count, const auto& ticks, std::uint32_t extent) {
+    const std::size_t last = std::min<std::size_t>(count, ticks.size() - 1);
+    if (ticks[last].Pixel > extent) {
+      count = static_cast<std::uint8_t>(last >= 1 ? last - 1 : 0);
+    } else if (last >= 1 && ticks[last - 1].Pixel > extent) {
+      count = static_cast<std::uint8_t>(last >= 2 ? last - 2 : 0);
+    }
+  };
+  trim(Scale.ValueTickCount, Scale.ValueTicks, PlotHeight);
+  trim(Scale.TimeTickCount, Scale.TimeTicks, PlotWidth);
+
+  PaintScale = Scale;
+  PaintRecording = Recording.load() != 0;
+  PaintLastSample = LastSampleIndex;
+  PaintColumns.resize(kLiveChannels * ColumnsPerChannelCount);
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    const VessamorChannel& channel = *Channels[k];
+    // The decoders count codes outside the lock; the samples the tick has taken tell whether any exist.
+    PaintCodeCounts[k] = SampleCount;
+    if (channel.Columns == nullptr || ColumnsPerChannelCount < 2) continue;
+    const std::size_t from = FirstShownColumn - 1u;
+    const std::size_t to = LastShownColumn;
+    std::copy(channel.Columns + from, channel.Columns + to + 1, PaintColumns.begin() + k * ColumnsPerChannelCount + from);
+  }
+}
+
+void GraphView::Paint() {
+  if (PaintHost == nullptr) return;
+  platform::Surface& picture = PaintHost->Picture();
+  agg_ren& renderer = PaintHost->Renderer();
+  TakePaintSnapshot();
+  const bool recording = PaintRecording;
+
+  // 1, 2.
+  bool restore = paint_rules::RestoreIndicators(Painting.RestoreRequest != 0, Painting.AltRestoreRequest != 0,
+                                                recording, PaintLastSample);
+  Painting.PaintedFirst = FirstShownColumn;
+  Painting.PaintedLast = LastShownColumn;
+
+  // 3.
+  if (Painting.ClearRequest != 0) {
+    Painting.ClearRequest = 0;
+    Painting.FullRedrawRunning = 1;
+    Fill(picture, ViewRect, Style.BackgroundColour);
+    ViewJustFilled = 1;
+    Painting.RestoreRequest = 0;
+    restore = Painting.AltRestoreRequest != 0 && !recording;
+    if (DisplayMode == 3) PaintPanelCaptions(0);
+  }
+
+  // 4.
+  if (Painting.DragCopy != 0) {
+    ViewJustFilled = 0;
+    Copy(picture, Painting.DragToX, Painting.DragToY, picture, Painting.DragSource);
+    Painting.DragCopy = 0;
+    if (RecordViewable != 0) RedrawRequested = 1;
+  }
+
+  // 6.
+  if (Painting.FullRedrawRunning != 0) {
+    if (recording) Painting.GridMode = 0;
+    DrawGrid(Painting.GridMode, picture);
+    DrawAxisLabels(picture);
+    Painting.GridMode = 0;
+    LayoutIndicatorStrips();
+    if (LastShownColumn > FirstShownColumn) {
+      if (recording) {
+        FirstShownColumn = 1;
+        RedrawRequested = 1;
+      } else {
+        for (auto& channel : Channels) channel->ResetColumnReduction();
+      }
+    }
+  }
+
+  // 7.
+  bool moved = false;
+  if (restore) moved = RestoreIndicatorBackground();
+
+  // 8.
+  if (RedrawRequested != 0 || RecordViewable != 0 || recording) {
+    const bool both = Painting.PanFirst != 0 && Painting.PanSecond != 0;
+    const auto pan = [&] {
+      if (Painting.PanCount < 2) {
+        FirstShownColumn = 1;
+      } else {
+        LastShownColumn = std::min<std::uint16_t>(Painting.PanCount, LastShownColumn);
+      }
+    };
+    if (both) pan();
+    std::array<const ColumnRecord*, kLiveChannels> copies{};
+    for (std::size_t k = 0; k < kLiveChannels; ++k) {
+      copies[k] = PaintCodeCounts[k] > 0 && !PaintColumns.empty() ? PaintColumns.data() + k * ColumnsPerChannelCount
+                                                                   : nullptr;
+    }
+    DrawChannels(renderer, &copies);
+    if (Painting.PanFirst != 0 && !both) pan();
+    Painting.PanFirst = Painting.PanSecond = 0;
+    RedrawRequested = 0;
+  }
+
+  // 9.
+  if (SelectionDrawn != 0) DrawSelection(picture);
+  Painting.SelectionPainted = SelectionDrawn;
+
+  // 10.
+  if (Painting.AxisNames != 0 && (!recording || Painting.FullRedrawRunning != 0)) DrawAxisNames();
+
+  // 11.
+  if (Painting.CaptionStrip != 0 && (!recording || Painting.FullRedrawRunning != 0)) {
+    const PixelRect strip{ViewRect.Left, ViewRect.Top, ViewRect.Right, ViewRect.Top + CaptionHeight};
+    platform::DrawRectangle(picture, platform::Rect{strip.Left, strip.Top, strip.Right, strip.Bottom},
+                            platform::Pen{Colour(kStripEdge), 1}, platform::Brush{Colour(kStripFill)});
+    Fill(picture, strip.Left, strip.Top + 2, strip.Right, strip.Top + 3, kStripLines);
+    Fill(picture, strip.Left, strip.Bottom - 4, strip.Right, strip.Bottom - 3, kStripLines);
+    DrawCaptionLine();
+  }
+
+  // 12.
+  if (restore) {
+    RestoreIndicatorAreas();
+    DrawIndicators(moved);
+  }
+
+  // 13.
+  if (Painting.FullRedrawRunning != 0) Painting.IndicatorPhase = 0;
+  if (recording && (Painting.FullRedrawRunning != 0 || RateRefresh != 0)) DrawRateLabels(renderer);
+  Painting.FullRedrawRunning = 0;
+
+  // 14.
+  if (Painting.DragEnd != 0) {
+    Painting.DragEnd = 0;
+    Painting.DragStart = 0;
+    for (MarkerRecord& marker : Markers) {
+      if (marker.Column >= LastShownColumn) marker.Set = 0;
+      marker.Dragging = 0;
+    }
+  }
+  if (Painting.DragStart != 0) DataMoved = 1;
+  MoveInProgress = 0;
+}
+
+void GraphView::GridLinesWithin(platform::Surface& target, const PixelRect& area) {
+  const ScaleState& s = PaintScale;
+  const std::int32_t w = std::max(GridLineWidth, 1);
+  for (std::size_t i = 0; i <= std::min<std::size_t>(s.ValueTickCount, s.ValueTicks.size() - 1); ++i) {
+    const std::int32_t y = PlotRect.Top + s.ValueTicks[i].Pixel - w / 2;
+    Fill(target, Intersect(PixelRect{GridRect.Left, y, GridRect.Right, y + w}, area), Style.PanelColour);
+  }
+  for (std::size_t i = 0; i <= std::min<std::size_t>(s.TimeTickCount, s.TimeTicks.size() - 1); ++i) {
+    const std::int32_t x = PlotRect.Left + s.TimeTicks[i].Pixel - w / 2;
+    Fill(target, Intersect(PixelRect{x, GridRect.Top + 1, x + w, GridRect.Bottom}, area), Style.PanelColour);
+  }
+  const std::int32_t f = FrameWidth;
+  const PixelRect& p = PlotRect;
+  const std::int32_t top = std::max(p.Top - f, 0);
+  for (const PixelRect& bar : {PixelRect{p.Left - f, top, p.Right + f, top + f}, PixelRect{p.Left - f, p.Bottom, p.Right + f, p.Bottom + f},
+                               PixelRect{p.Left - f, p.Top - f, p.Left, p.Bottom + f},
+                               PixelRect{p.Right, p.Top - f, p.Right + f, p.Bottom + f}}) {
+    Fill(target, Intersect(bar, area), Style.FrameColour);
+  }
+}
+
+void GraphView::DrawGrid(std::uint8_t mode, platform::Surface& target) {
+  if (mode == 0) {
+    // A clear request of this paint has just filled it.
+    if (ViewJustFilled == 0) Fill(target, ViewRect, Style.BackgroundColour);
+    ViewJustFilled = 0;
+    GridLinesWithin(target, ViewRect);
+    return;
+  }
+  // During a drag only the selection and the strips beside the plot are painted again.
+  const PixelRect& s = SelectionRect;
+  const PixelRect& p = PlotRect;
+  std::vector<PixelRect> areas;
+  if (p.Top < s.Top || s.Bottom < p.Bottom) {
+    areas.push_back(PixelRect{ViewRect.Left, p.Top, p.Left + 1, p.Bottom + 1});
+  } else {
+    areas.push_back(PixelRect{p.Left, p.Bottom, p.Right, ViewRect.Bottom});
+  }
+  areas.push_back(s);
+  if (mode == 2) {
+    areas.push_back(PixelRect{p.Right - 3, p.Top, p.Right, p.Bottom});
+    areas.push_back(PixelRect{GridRect.Left, s.Top, s.Right, s.Bottom});
+    PixelRect previous = Painting.PreviousSelection;
+    if (previous.Bottom >= p.Bottom) previous.Bottom = GridRect.Bottom;
+    areas.push_back(previous);
+    areas.push_back(PixelRect{ViewRect.Left, p.Top, p.Left + 1, p.Bottom + 1});
+    areas.push_back(PixelRect{p.Left, p.Bottom, p.Right, ViewRect.Bottom});
+  }
+  if (Painting.TopStrip != 0) {
+    areas.push_back(PixelRect{ViewRect.Left, ViewRect.Top, ViewRect.Right, p.Top});
+    Painting.TopStrip = 0;
+  }
+  for (const PixelRect& area : areas) {
+    const PixelRect within = Intersect(area, ViewRect);
+    if (Empty(within)) continue;
+    Fill(target, within, Style.BackgroundColour);
+    GridLinesWithin(target, within);
+  }
+  Painting.PreviousSelection = s;
+}
+
+void GraphView::DrawAxisLabels(platform::Surface& target) {
+  Fill(target, ValueTickStrip, Style.BackgroundColour);
+  Fill(target, TimeTickStrip, Style.BackgroundColour);
+  const ScaleState& s = PaintScale;
+  const platform::Font font{Style.SmallFont.Face, std::max(Style.SmallFont.Height, 1), Style.SmallFont.Width, 400};
+
+  // The channels whose labels are written: the shown axis first, then the others further left.
+  std::vector<std::size_t> drawn;
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    if (Channels[k]->Enabled != 0 && Channels[k]->Shown != 0) drawn.push_back(k);
+  }
+  const bool coloured = drawn.size() > 1;
+  const std::string step_text = Fixed(s.ValueLabelStep, 1);
+  const std::int32_t h = std::max(platform::TextExtent("0", font).cy, platform::TextExtent(step_text, font).cy);
+  const int count = std::min<int>(s.ValueTickCount, static_cast<int>(s.ValueTicks.size()) - 1);
+  const int stride = paint_rules::ValueLabelStride(h, count, GridRect.Height());
+  const std::int32_t right = PlotRect.Left - FrameWidth - 8;
+  const VessamorChannel* axis = drawn.empty() ? nullptr : Channels[drawn.front()].get();
+  for (int i = 0; i <= count; i += stride) {
+    std::int32_t top = std::max(PlotRect.Top + s.ValueTicks[i].Pixel - h / 2, PlotRect.Top - 10);
+    if (top + h > PlotRect.Bottom + 10) top = PlotRect.Bottom - h;
+    const float tick = s.ValueTicks[i].Value;
+    std::int32_t x_right = right;
+    for (std::size_t n = 0; n < drawn.size(); ++n) {
+      const VessamorChannel& channel = *Channels[drawn[n]];
+      std::string text;
+      if (channel.SensorCode == 5) {
+        // The pH scale has no values outside 0..14.
+        if (tick < 0.0f || tick > 14.0f) continue;
+        text = tick == 0.0f ? "0" : Fixed(tick, std::max<int>(channel.Decimals, 1));
+      } else if (n == 0) {
+        text = Fixed(tick, std::max<int>(s.ValueLabelDecimals, 1));
+      } else {
+        float fraction = axis->ScaleMappingPair.Forward != nullptr ? axis->ScaleMappingPair.Forward(&tick) : tick;
+        const float own =
+            channel.ScaleMappingPair.Inverse != nullptr ? channel.ScaleMappingPair.Inverse(&fraction) : fraction;
+        text = own == 0.0f ? "0.0" : Fixed(own, std::max<int>(channel.Decimals, 1));
+      }
+      const Rgba colour = coloured ? channel.Colour : Style.TextColour;
+      const std::int32_t width = platform::TextExtent(text, font).cx;
+      platform::DrawText(target, x_right - width, top, text, font, Colour(colour));
+      x_right -= LabelColumnWidths[drawn[n]];
+    }
+  }
+
+  // Time labels.
+  const int last = std::min<int>(s.TimeTickCount, static_cast<int>(s.TimeTicks.size()) - 1);
+  std::vector<std::string> texts(static_cast<std::size_t>(last) + 1);
+  std::vector<double> lefts(texts.size());
+  std::vector<double> widths(texts.size());
+  for (int i = 0; i <= last; ++i) {
+    texts[i] = Fixed(s.TimeTicks[i].Value, std::max<int>(s.TimeLabelDecimals, 1));
+    widths[i] = platform::TextExtent(texts[i], font).cx;
+    double left = std::max<double>(PlotRect.Left + s.TimeTicks[i].Pixel - 10, ViewRect.Left + 10);
+    if (left + widths[i] > GridRect.Right) left = GridRect.Right - widths[i];
+    lefts[i] = left;
+  }
+  const std::vector<bool> shown =
+      paint_rules::TimeLabelsShown(lefts, widths, static_cast<double>(GridRect.Right) - PlotRect.Left);
+  const std::int32_t y = PlotRect.Bottom + 2 * FrameWidth + 4;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (shown[i]) platform::DrawText(target, Px(lefts[i]), y, texts[i], font, Colour(Style.TextColour));
+  }
+}
+
+void GraphView::DrawSelection(platform::Surface& target) {
+  const PixelRect& s = SelectionRect;
+  const platform::Pen pen{Colour(Style.Pens[1].Colour), 1};
+  platform::DrawLine(target, s.Left, s.Top, s.Right + 1, s.Top, pen);
+  platform::DrawLine(target, s.Left, s.Bottom, s.Right + 1, s.Bottom, pen);
+  platform::DrawLine(target, s.Left, s.Top, s.Left, s.Bottom, pen);
+  platform::DrawLine(target, s.Right, s.Top, s.Right, s.Bottom, pen);
+  const platform::Brush brush{Colour(Style.BackgroundColour)};
+  platform::DrawEllipse(target, platform::Rect{s.Left - 2, s.Top - 2, s.Left + 3, s.Top + 3}, pen, brush);
+  platform::DrawEllipse(target, platform::Rect{s.Right - 2, s.Bottom - 2, s.Right + 3, s.Bottom + 3}, pen, brush);
+}
+
+void GraphView::DrawCaptionLine() {
+  if (Painting.CaptionText == 0 || PaintHost == nullptr) return;
+  agg_ren& renderer = PaintHost->Renderer();
+  if (PaintHost->FontResetPending != 0) {
+    renderer.ResetFont();
+    PaintHost->FontResetPending = 0;
+  }
+  const bool english = MainWindow != nullptr && MainWindow->EnglishUi();
+  const double sx = MainWindow != nullptr ? MainWindow->ScaleX() : 1.0;
+  const double sy = MainWindow != nullptr ? MainWindow->ScaleY() : 1.0;
+  const double aspect = MainWindow != nullptr ? MainWindow->AspectRatio() : 1.0;
+  const double top = ViewRect.Top + (aspect > 1.5 ? 9.0 : 6.0) * sy;
+  const double bottom = ViewRect.Top + CaptionHeight;
+  const std::uint32_t rate = RecordViewable != 0 ? RecordRate : RateSetting;
+  char frequency[96];
+  std::snprintf(frequency, sizeof frequency, english ? "Sampling frequency : %u Hz" : "Частота дискретизации %u Гц",
+                rate);
+  const double width = ViewRect.Width();
+  const std::pair<double, std::string> texts[] = {
+      {ViewRect.Left + 20.0 * sx, GraphTitle},
+      {ViewRect.Left + 0.4 * width, paint_rules::CaptionRecordName(RecordName)},
+      {ViewRect.Left + 0.65 * width, frequency},
+  };
+  for (const auto& [x, text] : texts) {
+    const std::string cp1251 = platform::Utf8ToCp1251(text);
+    renderer.DrawTextInBox(cp1251.c_str(), x, top, ViewRect.Right - x, bottom - top, 1.2 * sy, rgba8(0, 0, 0, 255),
+                           nullptr, 0);
+  }
+}
+
+void GraphView::DrawAxisNames() {
+  if (PaintHost == nullptr) return;
+  agg_ren& renderer = PaintHost->Renderer();
+  const double s = MainWindow != nullptr ? MainWindow->UiScale() : 1.0;
+  const bool all = Channels[0]->SensorCode == 7 || Channels[0]->SensorCode == 8;
+  std::vector<const VessamorChannel*> named;
+  for (const auto& channel : Channels) {
+    if (all || (channel->Enabled != 0 && channel->Shown != 0)) named.push_back(channel.get());
+  }
+  if (named.empty()) return;
+  const bool coloured = named.size() > 1 || all;
+  const auto name = [](const std::string& quantity, const std::string& unit) {
+    return platform::Utf8ToCp1251(unit.empty() ? quantity : quantity + "," + unit);
+  };
+  // Below the caption strip, which is painted after the names.
+  double y = std::max(ValueNameRect.Top, ViewRect.Top + CaptionHeight + 2);
+  for (const VessamorChannel* channel : named) {
+    const std::string text = name(channel->Symbol, channel->Unit);
+    const double x = ValueNameRect.Left;
+    renderer.DrawTextInBox(text.c_str(), x, y, ValueNameRect.Width() * 2.0, ValueNameRect.Height(), 1.5 * s,
+                           rgba8(0, 0, 0, 255), nullptr, 0);
+    if (coloured) {
+      renderer.DrawTextInBox(text.c_str(), x - 1, y - 1, ValueNameRect.Width() * 2.0, ValueNameRect.Height(),
+                             1.5 * s, Agg(channel->Colour), nullptr, 0);
+    }
+    y += 30.0 * s;
+  }
+  const std::string time = name(named.front()->AxisLabel, named.front()->TimeUnit);
+  renderer.DrawTextInBox(time.c_str(), TimeNameRect.Left, TimeNameRect.Top, TimeNameRect.Width(),
+                         TimeNameRect.Height(), 1.5 * s, rgba8(0, 0, 0, 255), nullptr, 0);
+}
+
+void GraphView::PaintPanelCaptions(std::uint8_t mode) {
+  if (PaintHost == nullptr) return;
+  platform::Surface& picture = PaintHost->Picture();
+  agg_ren& renderer = PaintHost->Renderer();
+  const double sx = MainWindow != nullptr ? MainWindow->ScaleX() : 1.0;
+  const double s = MainWindow != nullptr ? MainWindow->UiScale() : 1.0;
+  const bool english = MainWindow != nullptr && MainWindow->EnglishUi();
+
+  const PixelRect column = PaintHost->PanelColumn();
+  const PixelRect below = PaintHost->BelowGraph();
+  // The side column comes out the same every time its place and language stay: it is drawn once
+  // and copied afterwards.
+  const PanelCacheKey key{column, below, DisplayMode, english};
+  if (mode == 0 && PanelCache.Valid && PanelCache.Key == key) {
+    Copy(picture, column.Left, column.Top, PanelCache.Column, PixelRect{0, 0, column.Width(), column.Height()});
+    Copy(picture, below.Left, below.Top, PanelCache.Below, PixelRect{0, 0, below.Width(), below.Height()});
+    return;
+  }
+  if (const platform::Surface* strip = PaintHost->PanelColumnStrip()) {
+    platform::StretchBlit(picture, platform::Rect{column.Left, column.Top, column.Right, column.Bottom}, *strip,
+                          strip->Bounds());
+  }
+  if (const platform::Surface* strip = PaintHost->BelowGraphStrip(); strip != nullptr && DisplayMode == 3) {
+    platform::StretchBlit(picture, platform::Rect{below.Left, below.Top, below.Right, below.Bottom}, *strip,
+                          strip->Bounds());
+  }
+
+  // Mode 0 stacks three panels in the side column; mode 1 puts four round the control groups.
+  std::vector<std::pair<int, PixelRect>> panels;
+  if (mode == 0) {
+    const std::int32_t margin = Px(8.0 * s);
+    const std::int32_t height = (column.Height() - 4 * margin) / 3;
+    for (int n = 0; n < 3; ++n) {
+      const std::int32_t top = column.Top + margin + n * (height + margin);
+      panels.emplace_back(166 + n, PixelRect{column.Left + margin, top, column.Right - margin, top + height});
+    }
+  } else {
+    const auto groups = PaintHost->ControlGroups();
+    for (int n = 0; n < 4; ++n) panels.emplace_back(165 + n, groups[static_cast<std::size_t>(n)]);
+  }
+  for (const auto& [id, r] : panels) {
+    if (Empty(r)) continue;
+    PanelRect filled{static_cast<double>(r.Left), static_cast<double>(r.Width()), static_cast<double>(r.Top),
+                     static_cast<double>(r.Height())};
+    PanelRect outline = filled;
+    renderer.style.gradient1 = mode == 0 ? rgba8(250, 248, 255, 255) : rgba8(235, 232, 248, 255);
+    renderer.style.gradient2 = rgba8(225, 220, 240, 255);
+    renderer.DrawRoundedPanel(filled, PanelStyle{0, 0, 0, 2, 0}, 1.0f, 1.0f, Agg(kPanelFill), 0.4f);
+    renderer.DrawRoundedPanel(outline, PanelStyle{0, 0, 0, 0, 0}, 1.0f, 4.0f, Agg(kPanelFill), 0.4f);
+    const std::string caption = platform::Utf8ToCp1251(PaintHost->PanelCaption(id));
+    const double x = filled.x + (15.0 + (id == 166 ? 10.0 : 0.0)) * sx;
+    renderer.DrawTextInBox(caption.c_str(), x, filled.y + 6.0 * s, filled.x + filled.width - x, 30.0 * s, 0.9 * s,
+                           rgba8(0, 0, 0, 255), nullptr, 0);
+    if (id == 168) DifferencePanelRect = r;
+  }
+  if (mode == 0) {
+    PanelCache.Column = platform::Surface(std::max(column.Width(), 0), std::max(column.Height(), 0));
+    PanelCache.Below = platform::Surface(std::max(below.Width(), 0), std::max(below.Height(), 0));
+    Copy(PanelCache.Column, 0, 0, picture, column);
+    Copy(PanelCache.Below, 0, 0, picture, below);
+    PanelCache.Key = key;
+    PanelCache.Valid = true;
+  }
+  renderer.style.panel_line_width = static_cast<float>(12.0 * s);
+  renderer.style.spare_grey = rgba8(190, 190, 190, 255);
+  renderer.style.highlight = rgba8(255, 255, 255, 255);
+  renderer.style.shadow_offset = 5.0;
+}
+
+void GraphView::SaveIndicatorBackground(const IndicatorBox& box) {
+  const std::int32_t offset = box.Box.Width() + 5;
+  Copy(PaintHost->Copies(), box.Box.Left - offset, box.Box.Top, PaintHost->Picture(), box.Box);
+}
+
+void GraphView::PutIndicatorBackground(const IndicatorBox& box, std::int32_t from_x) {
+  const std::int32_t offset = box.Box.Width() + 5;
+  const std::int32_t left = std::max(box.Box.Left, from_x);
+  const PixelRect kept{left - offset, box.Box.Top, box.Box.Right - offset, box.Box.Bottom};
+  Copy(PaintHost->Picture(), left, box.Box.Top, PaintHost->Copies(), kept);
+}
+
+bool GraphView::RestoreIndicatorBackground() {
+  const std::uint32_t now = TickClock != nullptr ? TickClock->NowMs() : 0;
+  const bool moved = paint_rules::IndicatorsMove(now, Painting.LastIndicatorMove, Painting.IndicatorMoveValid != 0);
+  if (moved) {
+    Painting.LastIndicatorMove = now;
+    Painting.IndicatorMoveValid = 1;
+  }
+  Painting.IndicatorPhase = moved ? 2 : 5;
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    IndicatorBox& box = Painting.Indicators[k];
+    if (IndicatorShown[k] != 0) box.Box = IndicatorStrips[k];
+    box.State = 0;
+  }
+  bool handled = false;
+  const std::int32_t first_x = TimeOriginPixel - 1 + Painting.PaintedFirst;
+  const std::int32_t last_x = TimeOriginPixel - 1 + Painting.PaintedLast;
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    IndicatorBox& box = Painting.Indicators[k];
+    if (IndicatorShown[k] == 0) continue;
+    if (Painting.FullRedrawRunning != 0) {
+      SaveIndicatorBackground(box);
+      box.Drawn = 0;
+      box.State = moved ? 3 : 4;
+      handled = true;
+    } else if (box.Drawn != 0) {
+      if (box.Box.Left < last_x) {
+        box.State = moved ? 1 : 2;
+        PutIndicatorBackground(box, moved ? box.Box.Left : first_x);
+        box.SaveMarked = 1;
+        handled = true;
+      } else if (moved) {
+        box.State = 1;
+        PutIndicatorBackground(box, box.Box.Left);
+        handled = true;
+      }
+    }
+  }
+  if (Painting.FullRedrawRunning == 0) Painting.IndicatorPhase = handled ? 3 : 5;
+  return moved;
+}
+
+void GraphView::RestoreIndicatorAreas() {
+  for (IndicatorBox& box : Painting.Indicators) {
+    if (box.SaveMarked == 0) continue;
+    SaveIndicatorBackground(box);
+    box.SaveMarked = 0;
+  }
+}
+
+void GraphView::DrawIndicators(bool /*moved*/) {
+  platform::Surface& picture = PaintHost->Picture();
+  platform::Surface& copies = PaintHost->Copies();
+  agg_ren& renderer = PaintHost->Renderer();
+  const std::int32_t first_x = TimeOriginPixel - 1 + Painting.PaintedFirst;
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    IndicatorBox& box = Painting.Indicators[k];
+    if (box.State == 0 || IndicatorShown[k] == 0) {
+      if (IndicatorShown[k] != 0) Painting.IndicatorPhase = 4;
+      continue;
+    }
+    const std::int32_t offset = box.Box.Top - PlotRect.Top;
+    if (box.State == 1 && box.Drawn == 0) SaveIndicatorBackground(box);
+    const std::uint8_t mode = box.State == 2 ? 2 : 0;
+    if (MainWindow != nullptr) MainWindow->DrawValueIndicator(*Channels[k], renderer, offset, mode, Painting.PaintedLast);
+    PixelRect kept = box.Box;
+    if (box.State == 2) kept.Right = std::min(kept.Right, first_x);
+    Copy(copies, kept.Left, kept.Top, picture, kept);
+    Painting.IndicatorPhase = box.State == 1 ? 1 : box.State == 2 ? 2 : 3;
+    box.Drawn = 1;
+    box.State = 0;
+  }
+}
+
+void GraphView::RestoreChannelStrips(platform::Surface& target) {
+  if (PaintHost == nullptr) return;
+  for (const IndicatorBox& box : Painting.Indicators) {
+    if (box.Drawn != 0) Copy(target, box.Box.Left, box.Box.Top, PaintHost->Picture(), box.Box);
+  }
+}

@@ -1,0 +1,285 @@
+// Graph view markers: counting and clearing them, restoring the areas they covered, drawing them with their captions.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "channels/main_window_services.h"
+#include "graph/graph_view.h"
+#include "platform/cp1251.h"
+#include "render/agg_ren.h"
+
+std::uint32_t GraphView::CountMarkedPoints() const {
+  const std::size_t used = std::min<std::size_t>(MarkerCount, Markers.size());
+  return static_cast<std::uint32_t>(
+      std::count_if(Markers.begin(), Markers.begin() + used, [](const MarkerRecord& m) { return m.Set != 0; }));
+}
+
+void GraphView::ClearMarkedPoints() {
+  const std::size_t used = std::min<std::size_t>(MarkerCount, Markers.size());
+  for (std::size_t i = 0; i < used; ++i) {
+    Markers[i].Set = 0;
+    Markers[i].Dragging = 0;
+    MarkerState[i] = 0;
+  }
+}
+
+namespace {
+
+constexpr std::uint16_t kBreathingKind = 40;
+constexpr std::uint16_t kFlowKind = 49;
+
+// The panel style values a marker panel changes, put back when it is drawn.
+class PanelScope {
+ public:
+  explicit PanelScope(agg_ren& surface)
+      : surface_(surface), highlight_(surface.style.highlight), radius_(surface.style.corner_radius),
+        after_(surface.style.outline_after_fill) {}
+  ~PanelScope() {
+    surface_.style.highlight = highlight_;
+    surface_.style.corner_radius = radius_;
+    surface_.style.outline_after_fill = after_;
+  }
+  PanelScope(const PanelScope&) = delete;
+  PanelScope& operator=(const PanelScope&) = delete;
+
+ private:
+  agg_ren& surface_;
+  rgba8 highlight_;
+  double radius_;
+  bool after_;
+};
+
+// A filled rounded panel with a border of the given colour and width.
+void Panel(agg_ren& surface, double x, double y, double width, double height, const rgba8& fill, const rgba8& border,
+           double line_width, double radius) {
+  PanelScope scope(surface);
+  surface.style.highlight = border;
+  surface.style.corner_radius = radius;
+  surface.style.outline_after_fill = true;
+  PanelRect rect{x, width, y, height};
+  surface.DrawRoundedPanel(rect, PanelStyle{0, 0, 0, 1, 100}, 1.0f, static_cast<float>(line_width), fill, 1.0f);
+}
+
+void Triangle(agg_ren& surface, const std::array<double, 6>& points, const rgba8& colour) {
+  surface.DrawTextInBox(nullptr, 0, 0, 0, 0, 1.0, colour, &colour, 0, points);
+}
+
+std::string Format(const char* format, const char* name, int decimals, double value, const std::string& unit) {
+  char text[128];
+  std::snprintf(text, sizeof text, format, name, decimals, value, unit.c_str());
+  return text;
+}
+
+void Text(agg_ren& surface, const std::string& utf8, double x, double y, double width, double height, double scale) {
+  const std::string bytes = platform::Utf8ToCp1251(utf8);
+  surface.DrawTextInBox(bytes.c_str(), x, y, width, height, scale, rgba8(0, 0, 0, 255), nullptr, 0);
+}
+
+PixelRect Union(const PixelRect& a, const PixelRect& b) {
+  if (a.Width() <= 0 || a.Height() <= 0) return b;
+  return PixelRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+                   std::max(a.Bottom, b.Bottom)};
+}
+
+std::int32_t Px(double value) { return static_cast<std::int32_t>(value); }
+
+}  // namespace
+
+void GraphView::PreDrawMarkers(agg_ren& target) {
+  if (RecordViewable == 0) return;
+  const std::size_t used = std::min<std::size_t>(MarkerCount, Markers.size());
+  if (used == 0) {
+    MovingCaptionRect = MovingBadgeRect = PixelRect{};
+    return;
+  }
+  for (std::size_t i = 0; i < used; ++i) {
+    MarkerRecord& marker = Markers[i];
+    if (marker.Set == 0) continue;
+    if (marker.Column > LastShownColumn) {
+      marker.Column = LastShownColumn;
+      marker.Set = 0;
+      marker.Dragging = 0;
+      continue;
+    }
+    if (MainWindow != nullptr) {
+      for (const PixelRect& area : {marker.LineRect, marker.CaptionArea, marker.BadgeRect}) {
+        if (area.Width() > 0 && area.Height() > 0) MainWindow->RestoreArea(target, area);
+      }
+    }
+    if (marker.Dragging != 0) {
+      MovingCaptionRect = marker.CaptionArea;
+      MovingBadgeRect = marker.BadgeRect;
+    }
+  }
+}
+
+void GraphView::DrawMarkerCaptions(agg_ren& target) {
+  const std::size_t used = std::min<std::size_t>(MarkerCount, Markers.size());
+  if (RecordViewable == 0 || used == 0 || !target.Attached() || ColumnTables.empty()) return;
+  for (std::size_t i = 0; i < used; ++i) {
+    if (Markers[i].Set != 0 && Markers[i].Column > LastShownColumn) {
+      Markers[i].Column = LastShownColumn;
+      Markers[i].Set = 0;
+    }
+  }
+  const std::uint32_t set = CountMarkedPoints();
+  if (set == 0) return;
+  std::uint32_t shown = 0;
+  for (const auto& channel : Channels) shown += channel->Shown != 0 && channel->Enabled != 0 ? 1 : 0;
+
+  for (std::size_t i = used; i-- > 0;) {
+    if (Markers[i].Set == 0) continue;
+    // A pair's first marker shows the differences to the next set marker.
+    std::size_t partner = used;
+    for (std::size_t j = i + 1; j < used && partner == used; ++j) {
+      if (Markers[j].Set != 0) partner = j;
+    }
+    bool pair = false;
+    if (MarkerCount == 2) pair = i == 0 && set == 2;
+    if (MarkerCount == 4) pair = (i == 0 && set >= 2) || (i == 2 && set == 4);
+    DrawMarker(target, i, pair ? partner : used, shown);
+  }
+  target.style.panel_line_width = 15.0f;
+}
+
+void GraphView::DrawMarker(agg_ren& surface, std::size_t index, std::size_t partner, std::uint32_t shown) {
+  MarkerRecord& marker = Markers[index];
+  const double s = MainWindow != nullptr ? MainWindow->UiScale() : 1.0;
+  const double top = PlotRect.Top;
+  const double bottom = PlotRect.Bottom;
+  // The line stands on the column's left edge: one to the left of the column's own pixel.
+  const double x = PlotRect.Left + marker.Column - 1;
+
+  const rgba8 ink(10, 10, 70, 255);
+  Triangle(surface, {x - 7 * s, top - 14 * s, x + 7 * s, top - 14 * s, x, top}, rgba8(0, 0, 160, 255));
+  Triangle(surface, {x, bottom, x - 7 * s, bottom + 10 * s, x + 7 * s, bottom + 10 * s}, rgba8(0, 0, 160, 255));
+  const double bx = x + 10 * s;
+  const double by = top - 26 * s;
+  const double side = 12 * s;
+  Panel(surface, bx, by, side, side, rgba8(255, 255, 255, 255), rgba8(10, 10, 70, 155), 2 * s, 3 * s);
+  surface.DrawLine(bx + 2, by + 2, bx + side - 2, by + side - 2, ink.r, ink.g, ink.b, ink.a, 1.0f);
+  surface.DrawLine(bx + side - 2, by + 2, bx + 2, by + side - 2, ink.r, ink.g, ink.b, ink.a, 1.0f);
+  // On the pixel's centre, so the one-pixel line covers its column whole.
+  surface.DrawLine(x + 0.5, top, x + 0.5, bottom, ink.r, ink.g, ink.b, ink.a, 1.0f);
+  surface.RenderScanlines();
+  marker.BadgeRect = PixelRect{Px(bx) - 2, Px(by) - 2, Px(bx + side) + 3, Px(by + side) + 3};
+
+  // Value captions, one box per shown channel, stacked down from the plot's top.
+  const std::string time = FormatSampleTime(marker);
+  const double char_height = MainWindow != nullptr ? MainWindow->IndicatorCharHeight : 17.0;
+  const double box_height = 2.0 * char_height * s + 6.0;
+  const double width = std::max(marker.CaptionWidth, 1);
+  const double left = marker.CaptionState[0] != 0 ? x - width : x + 1;
+  const std::uint32_t column = std::min<std::uint32_t>(marker.Column, ColumnsPerChannelCount - 1);
+  const std::uint32_t sample = ColumnTables[column].FirstSample;
+  marker.CaptionArea = PixelRect{};
+  marker.ValueCaptionCount = 0;
+  double y = top + 2.0;
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    VessamorChannel& channel = *Channels[k];
+    if (channel.Shown == 0 || channel.Enabled == 0) continue;
+    const bool has_sample = sample < std::min(SampleCount, channel.CodeCapacity);
+    marker.Values[k] = has_sample ? channel.ValueAtIndex(sample) : 0.0f;
+    marker.Times[k] = RecordRate > 0 ? sample / static_cast<double>(RecordRate) : 0.0;
+    const Rgba c = channel.Colour;
+    Panel(surface, left, y, width, box_height, rgba8(255, 255, 255, 230), rgba8(c.R, c.G, c.B, 255), 2 * s, 4 * s);
+    Text(surface, Format("%s=%.*f %s", channel.Symbol.c_str(), channel.Decimals, marker.Values[k], channel.Unit),
+         left + 4, y + 2, width - 6, box_height / 2, 0.8 * s);
+    Text(surface, channel.AxisLabel + "=" + time + " " + channel.TimeUnit, left + 4, y + box_height / 2, width - 6,
+         box_height / 2, 0.8 * s);
+    const PixelRect box{Px(left), Px(y), Px(left + width) + 1, Px(y + box_height) + 1};
+    marker.ValueCaptionRects[marker.ValueCaptionCount++] = box;
+    marker.CaptionArea = Union(marker.CaptionArea, box);
+    y += box_height + 2.0;
+  }
+  if (partner < Markers.size()) DrawDifferenceRows(surface, index, partner);
+  if (shown == 1) {
+    const VessamorChannel* flow = nullptr;
+    for (const auto& channel : Channels) {
+      if (channel->Shown != 0 && channel->Enabled != 0 && channel->SensorCode == kFlowKind) flow = channel.get();
+    }
+    if (flow != nullptr && (MarkerCount == 4 || partner < Markers.size())) DrawVolumeBox(surface, *flow, index);
+  }
+  marker.Drawn = 1;
+  if (marker.Dragging != 0) {
+    MovingCaptionRect = marker.CaptionArea;
+    MovingBadgeRect = marker.BadgeRect;
+  }
+}
+
+double GraphView::DifferenceRowHeight() const {
+  return DifferencePanelRect.Height() / (5.0 * std::max<std::uint8_t>(MarkerCount, 2) / 2.0);
+}
+
+void GraphView::DrawDifferenceRows(agg_ren& surface, std::size_t index, std::size_t partner) {
+  const PixelRect& panel = DifferencePanelRect;
+  if (panel.Width() <= 0 || panel.Height() <= 0) return;
+  const double s = MainWindow != nullptr ? MainWindow->UiScale() : 1.0;
+  const double row = DifferenceRowHeight();
+  const double left = panel.Left + panel.Width() / 30.0;
+  const double width = panel.Width() - panel.Width() / 15.0;
+  // The second pair of four markers takes the lower half of the panel.
+  const double first_row = panel.Top + panel.Height() / 6.0 + (index >= 2 ? panel.Height() * 0.4 : 0.0);
+  std::vector<std::size_t> rows;
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    if (Channels[k]->Shown != 0 && Channels[k]->Enabled != 0) rows.push_back(k);
+  }
+  if (rows.empty()) return;
+  Panel(surface, left - 4 * s, first_row - 4 * s, width + 8 * s, row * rows.size() + 8 * s, rgba8(250, 250, 255, 220),
+        rgba8(10, 10, 70, 75), 6 * s, 6 * s);
+  const MarkerRecord& here = Markers[index];
+  const MarkerRecord& there = Markers[partner];
+  const int time_decimals = RecordRate > 10000 ? 5 : RecordRate > 1000 ? 4 : 3;
+  double y = first_row;
+  for (const std::size_t k : rows) {
+    const VessamorChannel& channel = *Channels[k];
+    double dv = std::fabs(static_cast<double>(here.Values[k]) - there.Values[k]);
+    const double dt = std::fabs(here.Times[k] - there.Times[k]);
+    // Below one unit of the last shown decimal the difference is shown as none.
+    if (channel.Decimals >= 1 && dv < std::pow(10.0, -channel.Decimals)) dv = 0.0;
+    const Rgba c = channel.Colour;
+    Panel(surface, left, y + 1, width, row - 2, rgba8(c.R, c.G, c.B, 60), rgba8(c.R, c.G, c.B, 255), 4 * s, 4 * s);
+    const double glyph = row * 0.3;
+    const double gx = left + 6 * s;
+    const double gy = y + row / 2;
+    for (const double inset : {0.0, 1.0}) {
+      const rgba8 colour = inset == 0.0 ? rgba8(0, 0, 0, 255) : rgba8(255, 255, 255, 255);
+      Triangle(surface, {gx + inset, gy - glyph + inset, gx + glyph - inset, gy, gx + inset, gy + glyph - inset}, colour);
+    }
+    const std::string value =
+        channel.SensorCode == kBreathingKind
+            ? Format("%s =%.*f %s", "", channel.Decimals, dv, channel.Unit)
+            : Format("%s=%.*f %s", channel.Symbol.c_str(), channel.Decimals, dv, channel.Unit);
+    const double text_scale = 0.9 * s;
+    const double value_scale = channel.ValueWidth >= 6 ? text_scale * 0.85 : text_scale;
+    const double text_left = gx + glyph + 4 * s;
+    // Both texts stand on the row's middle line.
+    const double line = surface.EngineHeight();
+    Text(surface, value, text_left, y + (row - line * value_scale) / 2, width / 2, row, value_scale);
+    Text(surface, Format("%s=%.*f %s", channel.AxisLabel.c_str(), time_decimals, dt, channel.TimeUnit),
+         text_left + width / 2 - glyph, y + (row - line * text_scale) / 2, width / 2 - glyph, row, text_scale);
+    y += row;
+  }
+}
+
+void GraphView::DrawVolumeBox(agg_ren& surface, const VessamorChannel& flow, std::size_t index) {
+  const PixelRect& panel = DifferencePanelRect;
+  if (panel.Width() <= 0 || panel.Height() <= 0) return;
+  const double s = MainWindow != nullptr ? MainWindow->UiScale() : 1.0;
+  const bool english = MainWindow != nullptr && MainWindow->EnglishUi();
+  const double row = DifferenceRowHeight();
+  const double left = panel.Left + panel.Width() / 30.0;
+  const double width = panel.Width() - panel.Width() / 15.0;
+  const double y = panel.Top + panel.Height() / 6.0 + (index >= 2 ? panel.Height() * 0.4 : 0.0) + row + 10 * s;
+  Panel(surface, left, y, width, 2.8 * row, rgba8(252, 252, 255, 230), rgba8(10, 10, 70, 75), 6 * s, 6 * s);
+  char text[48];
+  std::snprintf(text, sizeof text, english ? "%.2f ml" : "%.2f мл", flow.IntegrateBetweenMarkers(0));
+  const double length = std::max<std::size_t>(std::string(text).size(), 1);
+  const bool wide = MainWindow != nullptr && MainWindow->AspectRatio() > 1.5;
+  const double scale = std::min(11.0 / length * (wide ? 2.7 : 2.5) * s, (wide ? 2.8 : 2.6) * s);
+  Text(surface, english ? "Volume" : "Объём", left + 8 * s, y + 4 * s, width, row, 0.9 * s);
+  Text(surface, text, left + 8 * s, y + row, width, 1.6 * row, scale);
+}

@@ -1,0 +1,30 @@
+// The decisions of the graph painting that are plain arithmetic: label thinning, the record name
+// in the caption, the indicator background restore and its throttle.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace paint_rules {
+
+// Every how many value ticks a label is written (1, 2 or 3): labels of height h over count ticks
+// in a grid area of the given height.
+int ValueLabelStride(double label_height, int tick_count, double grid_height);
+
+// Which of the time ticks 0..n-1 get their label; `lefts` and `widths` are the label boxes as
+// placed, `span` the width from the plot's left edge to the grid area's right edge.
+std::vector<bool> TimeLabelsShown(std::span<const double> lefts, std::span<const double> widths, double span);
+
+// A name of 31 or more characters becomes its first 27 and "..."; characters are UTF-8 ones.
+std::string CaptionRecordName(const std::string& name);
+
+// Whether the indicator boxes' background is restored in this paint.
+bool RestoreIndicators(bool restore_request, bool alt_request, bool recording, std::uint32_t last_sample_index);
+
+// The boxes move once 241 ms have passed since they last moved; between, they stay.
+constexpr std::uint32_t kIndicatorHoldMs = 241;
+bool IndicatorsMove(std::uint32_t now_ms, std::uint32_t last_move_ms, bool moved_before);
+
+}  // namespace paint_rules

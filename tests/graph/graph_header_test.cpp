@@ -1,0 +1,104 @@
+// Tests of the graph header per sensor kind and of the kept live set-up and caption.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fakes/fake_main_window.h"
+#include "graph/graph_view.h"
+
+namespace {
+
+constexpr PixelRect kGraphRect{40, 60, 1240, 860};
+
+struct HeaderView {
+  explicit HeaderView(bool english = false) {
+    window.Bytes.EnglishUi = english ? 1 : 0;
+    view.Init(100000, kGraphRect, 0xFF, &window);
+  }
+  FakeMainWindow window;
+  GraphView view;
+};
+
+TEST(GraphHeader, EachKindGetsItsTitleLabelsAndRange) {
+  const struct {
+    std::uint16_t kind;
+    bool english;
+    std::uint8_t family;
+    bool unclamped;
+    const char *title, *value_label, *time_label;
+    double top, bottom;
+    int divisions;
+    double step;
+  } cases[] = {
+      {1, false, 0, false, "Измерение температуры", "T,°C", "t,сек", 110, -10, 12, 10},
+      {5, true, 0, false, "pH measurement", "pH", "t,s", 14, 0, 7, 2},
+      {28, true, 0, false, "Measurement of voltage", "U,V", "t,s", 4, 0, 8, 0.5},
+      {7, true, 0, false, "Измерение ускорения", "g,a", "t,сек", 20, -20, 8, 5},
+      {47, true, 0, false, "Измерение объёма и температуры", "U,В", "t,сек", 300, 0, 12, 25},
+      {15, false, 11, false, "Измерение", "N", "t,сек", 4096, 0, 40, 100},
+      {26, false, 0, true, "Измерение давления", "P,кПа", "t,сек", 200, -20, 8, 27.5},
+      {27, true, 0, false, "Humidity measurement", "RH,%%", "t,s", 100, 0, 10, 10},
+  };
+  for (const auto& c : cases) {
+    HeaderView h(c.english);
+    h.view.SensorCode = c.kind;
+    h.view.KindDeviceType = c.family;
+    h.view.Channel(1).SavedShown = 1;
+    h.view.Channel(1).NoClamp = c.unclamped ? 1 : 0;
+    h.view.SetupGraphHeader(false, nullptr, false);
+    SCOPED_TRACE(c.kind);
+    EXPECT_EQ(h.view.GraphTitle, c.title);
+    EXPECT_EQ(h.view.ValueAxisLabel, c.value_label);
+    EXPECT_EQ(h.view.TimeAxisLabel, c.time_label);
+    EXPECT_NEAR(h.view.Scale.TopValue, c.top, 1e-6 * c.top);
+    EXPECT_NEAR(h.view.Scale.BottomValue, c.bottom, 1e-6 * c.top);
+    EXPECT_EQ(h.view.ValueDivisions, c.divisions);
+    EXPECT_FLOAT_EQ(static_cast<float>(h.view.Scale.ValuePerDivision), static_cast<float>(c.step));
+    EXPECT_EQ(h.view.FrequencyCaption, "частота 1000");
+  }
+}
+
+TEST(GraphHeader, AKindChangeEmptiesTheRecordButNotTheSameKindNorALoadedRecord) {
+  HeaderView h;
+  h.view.SensorCode = 9;
+  h.view.SetupGraphHeader(false, nullptr, false);
+  // Kind 16 comes as a loaded record; kind 15 on a family without a range keeps the one before.
+  for (const auto& [kind, emptied] : {std::pair{9, false}, {10, true}, {16, false}, {15, true}}) {
+    h.view.LiveSetupKept = kind == 16 ? 1 : 0;
+    h.view.KindDeviceType = 6;
+    h.view.SampleCount = h.view.LastSampleIndex = 500;
+    h.view.RecordViewable = 1;
+    h.view.SensorCode = static_cast<std::uint16_t>(kind);
+    h.view.SetupGraphHeader(false, nullptr, false);
+    EXPECT_EQ(h.view.SampleCount == 0, emptied);
+    EXPECT_EQ(h.view.RecordViewable == 0, emptied);
+  }
+  EXPECT_EQ(h.view.ValueDivisions, 10);  // kind 16's
+}
+
+TEST(GraphHeader, ReferenceSaveThenRestoreGivesBackSetUpAndCaption) {
+  HeaderView h;
+  h.view.SensorCode = h.view.Channel(0).SensorCode = 5;
+  h.view.SetupGraphHeader(false, nullptr, false);
+  h.view.RecordName = "Запись 2";
+  h.view.RestoreCaption();  // nothing kept yet: nothing changes
+  const std::string live_symbol = h.view.Channel(0).Symbol;
+  const auto live_conversion = h.view.Channel(0).RawToValueFn;
+  h.view.SaveSetupToReference();
+  h.view.SaveCaption();
+
+  h.view.SensorCode = h.view.Channel(0).SensorCode = 1;
+  h.view.SetupGraphHeader(false, nullptr, false);
+  h.view.RecordName = "loaded.out";
+  ASSERT_NE(h.view.Channel(0).Symbol, live_symbol);
+
+  h.view.RestoreSetupFromReference();
+  h.view.RestoreCaption();
+  EXPECT_EQ(h.view.Channel(0).Symbol, live_symbol);
+  EXPECT_EQ(h.view.Channel(0).RawToValueFn, live_conversion);
+  EXPECT_EQ(h.view.GraphTitle, "Измерение pH");
+  EXPECT_EQ(h.view.RecordName, "Запись 2");
+  EXPECT_EQ(h.view.SensorCode, 5);
+}
+
+}  // namespace
