@@ -74,8 +74,8 @@ void SplineOutline(agg_ren& r, double cx, double cy, double a, double b, const r
   for (std::uint32_t i = 0; i < n; ++i) {
     const double t = 2.0 * std::numbers::pi * i / n;
     const double c = std::cos(t), s = std::sin(t);
-    p->xn(i) = cx + a * std::copysign(std::pow(std::abs(c), 0.6), c);
-    p->yn(i) = cy + b * std::copysign(std::pow(std::abs(s), 0.6), s);
+    p->xn(i) = cx + a * std::copysign(std::pow(std::abs(c), 0.75), c);
+    p->yn(i) = cy + b * std::copysign(std::pow(std::abs(s), 0.75), s);
   }
   r.DrawSplineShape(colour, width, 1);
   r.RenderScanlines();
@@ -142,7 +142,7 @@ void HelpPanel::Show() {
 void HelpPanel::Hide() {
   Shown = 0;
   if (Owner != nullptr) Owner->HelpPanelShown = 0;
-  if (Owner != nullptr && Owner->View) Owner->View->RedrawRequested = 1;
+  if (Owner != nullptr && Owner->View) Owner->View->FullRedraw = 1;
   Invalidate();
 }
 
@@ -151,7 +151,7 @@ void HelpPanel::NextPage() {
   if (next == Page) return;
   Page = next;
   // The graph under the panel is drawn again, a viewable record with it.
-  if (Owner != nullptr && Owner->View) Owner->View->RedrawRequested = 1;
+  if (Owner != nullptr && Owner->View) Owner->View->FullRedraw = 1;
   Invalidate();
 }
 
@@ -211,7 +211,7 @@ void HelpPanel::PaintMousePage(agg_ren& r, platform::Surface& buffer, double top
   const ScreenMetrics& m = Owner->Metrics;
   // Screens marked wide but lower than 801 pixels get taller text panels.
   const double extra = m.WideScreen && m.AspectRatio < 1.5f ? 10 * s : 0;
-  const double mouse_w = 90 * s, text_x = x0 + 30 * s;
+  const double mouse_w = 70 * s, text_x = x0 + 30 * s;
   const double text_w = Rect.right - text_x - mouse_w - 40 * s;
   const rgba8 fill = Page == 0 ? rgba8(255, 250, 250, 255) : rgba8(250, 255, 250, 255);
   const platform::Surface* picture = Owner->Bitmap(kStartBackgroundBitmap);

@@ -330,16 +330,13 @@ void UpdateSensorRange(MainWindow& window, std::uint8_t toggle) {
       channel->SwapPendingPair();
       last = channel;
     }
-    // The view's captions follow when the switched channel is the first of its kind on the screen.
-    if (last != nullptr) {
-      for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
-        const VessamorChannel& live = view.Channel(k);
-        if (!TwoRangeConductivity(static_cast<std::uint8_t>(live.SensorCode))) continue;
-        if (live.ChannelIndex == last->ChannelIndex) view.SensorCode = live.SensorCode;
-        break;
-      }
+    // The view's header follows when the switched channel is the first of its kind on the screen.
+    if (last != nullptr && last->FirstOfSensor != 0) {
+      view.SensorCode = last->SensorCode;
+      view.SetupGraphHeader(true, nullptr, true);
+      view.UpdateValueGrid(false);
     }
-    view.RedrawRequested = 1;
+    view.FullRedraw = 1;
   }
   window.FullPaintPending = 1;
   window.InvalidateLocal(view.ViewRect);

@@ -27,8 +27,7 @@ struct Panel {
     SetDisplayModeGraph(w);
     LayoutControls(w);
     auto unit = std::make_unique<FTRecordDevice>();
-    unit->SensorCode = code;
-    unit->LocationId = 7;
+    unit->SensorCode = code, unit->LocationId = 7;
     DeviceSlot& slot = w.DeviceSlots[0];
     slot = DeviceSlot{};
     slot.InUse = 1, slot.DeviceIndex = 0, slot.LocationId = 7, slot.Unit = unit.get(), slot.SensorName1 = "Sensor";
@@ -42,62 +41,34 @@ struct Panel {
     ShowSensorSettings(w);
   }
   AImageButton& Button(std::int32_t id) { return *FindImageButton(w.Window(), id); }
-  WindowRect Rect(std::int32_t id) { return FindMainControl(w.Window(), id)->Rect(); }
 };
 
 }  // namespace
 
 TEST(SensorSettings, PanelSitsAboveTheButtonOrAtTheLeftEdge) {
-  ScreenMetrics m = MeasureScreen(1280, 994);
-  const WindowRect client{0, 0, 1280, 994}, slider = WindowRect::FromSize(0, 0, 290, 54);
-  const struct {
-    WindowRect button;
-    std::uint8_t mode;
-    std::int32_t left;
-  } cases[] = {{WindowRect::FromSize(12, 870, 63, 75), 3, 10},
-               {WindowRect::FromSize(400, 870, 63, 75), 3, 200},
-               {WindowRect::FromSize(400, 870, 63, 75), 2, 10},
-               {WindowRect::FromSize(700, 870, 63, 75), 2, 313}};
-  for (const auto& c : cases) {
-    const SettingsPanelPlaces p = PlaceSettingsPanel(m, c.button, client, c.mode, slider, slider);
-    EXPECT_EQ(p.Panel, WindowRect::FromSize(c.left, 870 - 235 - 4, 470, 235)) << c.button.left;
+  const WindowRect slider = WindowRect::FromSize(0, 0, 290, 54);
+  for (const auto& [button_left, mode, left] : {std::tuple{12, 3, 10}, {400, 3, 200}, {400, 2, 10}, {700, 2, 313}}) {
+    const SettingsPanelPlaces p = PlaceSettingsPanel(MeasureScreen(1280, 994), WindowRect::FromSize(button_left, 870, 63, 75),
+                                                     {0, 0, 1280, 994}, static_cast<std::uint8_t>(mode), slider, slider);
+    EXPECT_EQ(p.Panel, WindowRect::FromSize(left, 870 - 235 - 4, 470, 235)) << button_left << " " << mode;
   }
 }
 
-TEST(SensorSettings, ChannelButtonsTitleAndRateScale) {
+TEST(SensorSettings, ChannelButtonsTitleCaptionsAndRateScale) {
   Panel one(1280, 994, 14, true);
-  EXPECT_EQ(one.w.PanelMode, 1);
   for (std::size_t k = 0; k < 4; ++k) {
-    AImageButton& b = one.Button(kChannelRecordButtonIds[k]);
-    EXPECT_EQ(b.State, k < 3 ? ControlFrame::kStateDown : ControlFrame::kStateUp) << k;
-    EXPECT_EQ(b.Interactive, k < 3 ? 1 : 0) << k;
-    EXPECT_EQ(b.Caption(), std::to_string(k + 1));
+    EXPECT_EQ(one.Button(kChannelRecordButtonIds[k]).State, k < 3 ? 2 : 1) << k;
+    EXPECT_EQ(one.Button(kChannelRecordButtonIds[k]).Interactive, k < 3 ? 1 : 0) << k;
   }
   EXPECT_EQ(one.w.Controls.SensorSettings.Caption, "Configure the sensor");
   EXPECT_EQ(one.Button(kRangeButtonId).Caption(), "±100 mT");
   Panel two(1280, 994, 10, false, true);
   EXPECT_EQ(two.w.Controls.SensorSettings.Caption, "Настройки датчиков");
   EXPECT_EQ(two.Button(kRangeButtonId).Caption(), "±2 \xD0\x90");  // a Cyrillic capital A
+  EXPECT_EQ(RangeCaption(99, kLanguageRussian), "Диапазон");
   // Rebuilt from the base each time: the faster family's top entries do not stay.
-  const RateScales fast = RateScalesFor(2), slow = RateScalesFor(1);
-  EXPECT_EQ(fast.First[7], 200.0f);
-  EXPECT_EQ(fast.Segments, 7);
-  EXPECT_EQ(slow.First[5], 25.0f);
-  EXPECT_EQ(slow.First[6], 0.0f);
-  EXPECT_EQ(slow.Segments, 5);
+  EXPECT_EQ(RateScalesFor(1).First[6], 0.0f);
   EXPECT_EQ(static_cast<StickButton*>(FindMainControl(two.w.Window(), kRateSliderId))->Scale().Count, 6);
-}
-
-TEST(SensorSettings, CaptionsByCode) {
-  const struct {
-    std::uint8_t code;
-    std::uint16_t language;
-    const char* caption;
-  } cases[] = {{9, kLanguageRussian, "±10 B"},  {14, kLanguageRussian, "±100 мТл"}, {3, kLanguageEnglish, "0-150 °C"},
-               {99, kLanguageRussian, "Диапазон"}, {7, kLanguageEnglish, "Range"}};
-  for (const auto& c : cases) EXPECT_EQ(RangeCaption(c.code, c.language), c.caption) << int(c.code);
-  // Volts with a Latin "B".
-  EXPECT_EQ(RangeCaption(16, kLanguageRussian).back(), 'B');
 }
 
 TEST(SensorSettings, ConductivityFollowsTheModeAndSwitchesTheChannels) {
@@ -111,9 +82,10 @@ TEST(SensorSettings, ConductivityFollowsTheModeAndSwitchesTheChannels) {
   // The click went down: the micro-siemens range; the unit has no handle, the channels switch anyway.
   DeviceThreadState = kDevicePaused;
   p.w.View->AcquisitionMode = 2;
-  p.w.View->Channel(0).SwapPending = 1;
+  p.w.View->Channel(2).FirstOfSensor = 1;
   UpdateSensorRange(p.w, 1);
   EXPECT_EQ(p.w.View->AcquisitionMode, 1);
+  EXPECT_EQ(p.w.View->SensorCode, 19);
   for (std::size_t k = 0; k < 3; ++k) {
     EXPECT_EQ(p.w.View->Channel(k).SensorCode, 19) << k;
     EXPECT_EQ(p.w.View->Channel(k).SwapPending, 0) << k;
@@ -124,7 +96,8 @@ TEST(SensorSettings, ConductivityFollowsTheModeAndSwitchesTheChannels) {
   EXPECT_EQ(p.Button(kRangeButtonId).State, ControlFrame::kStateUp);
 }
 
-TEST(SensorSettings, PicturesInBothLanguages) {
+TEST(SensorSettings, PicturesInBothLanguagesWithEveryPartInsideAndApart) {
+  const std::int32_t ids[] = {kSettingsCloseId, kRateSliderId, 75017, 75022, 75027, 75032};
   for (const bool english : {false, true}) {
     for (const auto& [width, height] : {std::pair{1280, 994}, {1366, 768}, {1920, 1080}}) {
       Panel p(width, height, 19, english);
@@ -133,22 +106,19 @@ TEST(SensorSettings, PicturesInBothLanguages) {
       agg_ren r;
       r.Attach(s);
       PaintSensorSettingsPanel(p.w, r);
-      for (std::int32_t id : {kSettingsCloseId, kRateSliderId, 75017, 75022, 75027, 75032}) {
-        static_cast<ControlFrame*>(FindMainControl(p.w.Window(), id))->PaintToBuffer(s);
-      }
-      const std::string name = "sensor_settings_" + std::string(english ? "en_" : "ru_") + std::to_string(width) +
-                               "x" + std::to_string(height) + ".png";
-      EXPECT_TRUE(platform::WritePng(s, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/" + name));
+      for (std::int32_t id : ids) FindMainControl(p.w.Window(), id)->PaintToBuffer(s);
+      const std::string name = (english ? "en_" : "ru_") + std::to_string(width) + "x" + std::to_string(height);
+      EXPECT_TRUE(platform::WritePng(s, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/sensor_settings_" + name + ".png"));
       const SensorSettingsState& st = p.w.Controls.SensorSettings;
       const WindowRect panel = st.PanelArea;
-      const WindowRect title = WindowRect::FromSize(panel.left, panel.top, panel.Width() / 2, panel.Height() / 6);
-      std::vector<WindowRect> parts = {title, st.RateBox};
-      for (std::int32_t id : {kSettingsCloseId, kRateSliderId, 75017, 75022, 75027, 75032}) parts.push_back(p.Rect(id));
+      // The title's half of the band, the rate box, the close button, the slider, the channel buttons.
+      std::vector<WindowRect> parts = {WindowRect::FromSize(panel.left, panel.top, panel.Width() / 2, 40), st.RateBox};
+      for (std::int32_t id : ids) parts.push_back(FindMainControl(p.w.Window(), id)->Rect());
+      EXPECT_EQ(panel.Intersect({0, 0, width, height}), panel) << name;
       for (std::size_t i = 0; i < parts.size(); ++i) {
         EXPECT_EQ(parts[i].Intersect(panel), parts[i]) << name << " " << i;
         for (std::size_t j = i + 1; j < parts.size(); ++j) EXPECT_FALSE(parts[i].Intersects(parts[j])) << name << i << j;
       }
-      EXPECT_EQ(panel.Intersect({0, 0, width, height}), panel) << name;
     }
   }
 }
