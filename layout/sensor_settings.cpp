@@ -269,6 +269,7 @@ void SetupSensorSettingsPanel(MainWindow& window) {
     const bool down = k < pressed;
     b->SetStateAndCaption(down ? ControlFrame::kStateDown : ControlFrame::kStateUp, std::to_string(k + 1), true);
     b->Interactive = down ? 1 : 0;
+    down ? b->SelectShadedColours() : b->SelectNormalColours();
     b->Move(p.Channels[k]);
   }
   range->State = ControlFrame::kStateUp;

@@ -13,20 +13,16 @@ class UnitRangeSwitch : public managertest::ManagerTestBase {
   FTRecordDevice& Conductivity() {
     PlugWired(managertest::VoltageSensor());
     EXPECT_TRUE(manager->ScanDevices());
-    Unit(0)->SensorCode = 6;
-    handle = Unit(0)->Handle;
-    logged = bus.Log(handle).size();
+    Unit(0)->SensorCode = 6, handle = Unit(0)->Handle, logged = bus.Log(handle).size();
     return *Unit(0);
   }
   std::vector<sim::CallRecord> Writes() {
     std::vector<sim::CallRecord> log = bus.Log(handle), writes;
-    for (std::size_t i = logged; i < log.size(); ++i) {
-      if (log[i].Call == "FT_Write") writes.push_back(log[i]);
-    }
+    for (std::size_t i = logged; i < log.size(); ++i) log[i].Call == "FT_Write" ? writes.push_back(log[i]) : void();
     return writes;
   }
   FT_HANDLE handle = nullptr;
-  std::size_t logged = 0;
+  std::size_t logged = 0;  // log entries before the switch
 };
 
 TEST_F(UnitRangeSwitch, ModeByteThenTheNewPacketThenTheStopAfterTheRun) {

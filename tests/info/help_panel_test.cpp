@@ -9,22 +9,7 @@
 
 using platform::WindowRect;
 
-TEST(HelpPanel, PagesCycleAndInitStartsOver) {
-  apptest::Rig rig(1280, 994, false);
-  MainWindow& w = rig.Create();
-  w.Help.Init(&w, {100, 100, 900, 600});
-  for (std::int32_t expected : {1, 2, 3, 0}) {
-    w.View->FullRedraw = 0;
-    w.Help.NextPage();
-    EXPECT_EQ(w.Help.Page, expected);
-    EXPECT_EQ(w.View->FullRedraw, 1);
-  }
-  w.Help.NextPage();
-  w.InitHelpPanel({0, 0, 800, 500});
-  EXPECT_EQ(w.Help.Page, 0);
-}
-
-TEST(HelpPanel, NextFieldAtEachScaleAndPicturesOfEveryPage) {
+TEST(HelpPanel, NextFieldPagingInitAndPicturesOfEveryPage) {
   const struct {
     int width, height;
     WindowRect next;  // for the panel at (100, 100, 900, 600)
@@ -40,6 +25,14 @@ TEST(HelpPanel, NextFieldAtEachScaleAndPicturesOfEveryPage) {
       w.Help.Init(&w, {100, 100, 900, 600});
       w.Help.Paint(r, picture);
       EXPECT_TRUE(c.next.right == 0 || w.Help.NextRect == c.next) << c.width;
+      for (std::int32_t expected : {1, 2, 3, 0}) {  // "next" on the last page comes back to the first
+        w.View->FullRedraw = 0;
+        w.Help.NextPage();
+        EXPECT_TRUE(w.Help.Page == expected && w.View->FullRedraw == 1) << expected;
+      }
+      w.Help.NextPage();
+      w.InitHelpPanel({0, 0, 800, 500});
+      EXPECT_EQ(w.Help.Page, 0);
       const float s = w.Metrics.UiScale;
       w.Help.Init(&w, WindowRect::FromSize(60, 50, static_cast<int>(760 * s), static_cast<int>(480 * s)));
       for (int page = 0; page < 4; ++page, w.Help.NextPage()) {

@@ -54,7 +54,7 @@ TEST(RangeMenu, BuiltOncePerRowPlacedAtTheRowAndChecked) {
   EXPECT_EQ(l.w.View->SensorCode, 3);
 }
 
-TEST(RangeMenu, OtherKindsAndRowsWithoutAListAndPictures) {
+TEST(RangeMenu, OnlyTheSensorListBuildsAndPictures) {
   for (const auto& [width, height] : {std::pair{1280, 994}, {1366, 768}, {1920, 1080}}) {
     Lists l(width, height);
     FillRangeMenu(l.w, 4, 6);
