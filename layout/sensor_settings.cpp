@@ -292,9 +292,14 @@ void UpdateSensorRange(MainWindow& window, std::uint8_t toggle) {
   // The buttons' own copies wait until the paint has drawn the sliders over the new caption.
   window.HoldBackCopies = 1;
   const bool english = window.EnglishUi();
-  auto lock = TableGuard(window);
-  const DeviceSlot& slot = ShownSlot(window);
-  const std::uint8_t code = SlotSensorCode(slot);
+  std::uint8_t code = 0;
+  std::uint32_t location = 0;
+  std::array<VessamorChannel*, 4> channels{};
+  {
+    auto lock = TableGuard(window);
+    const DeviceSlot& slot = ShownSlot(window);
+    code = SlotSensorCode(slot), location = slot.LocationId, channels = slot.Channels;
+  }
   if (!TwoRangeConductivity(code)) {
     range->SetStateAndCaption(ControlFrame::kStateUp, RangeCaption(code, window.UiLanguage), true);
     range->ResetButtonState();
@@ -311,8 +316,9 @@ void UpdateSensorRange(MainWindow& window, std::uint8_t toggle) {
   const ConductivityRangeChoice& choice = micro ? kMicroSiemensRange : kMilliSiemensRange;
   bool found = false;
   if (window.Devices) {
+    // The worker is paused before the table is taken: it may need the table to reach its pause.
     WaitAcquisitionAck(false, *window.Devices->Clock);
-    found = SwitchUnitRange(*window.Devices, slot.LocationId, code, choice, view.RateSetting, *window.Devices->Clock);
+    found = SwitchUnitRange(*window.Devices, location, code, choice, view.RateSetting, *window.Devices->Clock);
   }
   if (!found) {
     range->State = ControlFrame::kStateUp;
@@ -324,7 +330,7 @@ void UpdateSensorRange(MainWindow& window, std::uint8_t toggle) {
     std::lock_guard view_lock(view.ViewLock);
     view.AcquisitionMode = choice.AcquisitionMode;
     const VessamorChannel* last = nullptr;
-    for (VessamorChannel* channel : slot.Channels) {
+    for (VessamorChannel* channel : channels) {
       if (channel == nullptr) continue;
       channel->SwitchSensorRange(choice.SensorCode);
       channel->SwapPending = 1;
