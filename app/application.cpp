@@ -2,12 +2,14 @@
 #include "app/application.h"
 
 #include "app/screen_metrics.h"
+#include "app/start_screen_parts.h"
 
 int RunVessamor(platform::HostServices& host, MainWindowEnvironment environment) {
   const bool command_line_english = CommandLineEnglish(host.CommandLine());
   // Two programs may run side by side; only the first one listens for close requests.
   host.ListenForCloseRequests(kWindowClass);
   MainWindow window(host, std::move(environment));
+  InstallStartScreenParts(window);
   if (!window.CreateMainWindow(command_line_english)) return 1;
   const int code = host.RunEventLoop();
   // A window the loop did not see closed (the host went away) still stops its workers here.

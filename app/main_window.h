@@ -205,7 +205,7 @@ class MainWindow final : public MainWindowServices,
   void NextHelpPage() override { Help.NextPage(); }
   // Puts the two scale sliders into the plot's bottom-left corner; the graph view calls it when it
   // sets its view.
-  void LayoutPanels();
+  void LayoutPanels() override;
 
   // Back buffers 0 (composition), 1 (saved background) and 3 (cached graph background).
   platform::Surface& BackBuffer(int index);

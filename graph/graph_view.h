@@ -23,6 +23,7 @@
 #include "graph/dial_view.h"
 #include "graph/graph_style.h"
 #include "graph/marker_record.h"
+#include "graph/mini_graph.h"
 #include "graph/paint_state.h"
 #include "graph/record_params.h"
 #include "graph/scale_state.h"
@@ -35,6 +36,8 @@ class DeviceManager;
 class GraphPaintHost;
 class FTRecordDevice;
 class MainWindowServices;
+class PictureGrid;
+class agg_ren;
 class WindowSide;
 
 // Allocates the shared code buffer; throws std::bad_alloc when the memory is not there.
@@ -451,6 +454,14 @@ class GraphView {
   void SetSmallFont(std::int32_t height);
   GraphPaintHost* PaintHost = nullptr;
   PaintState Painting;
+
+  // The pictured computer's mini-graph (graph/mini_graph.cpp), on the window thread.
+  // Lays the view out on the grid's plot rows and columns and hands over its area and grid lines;
+  // the caller holds ViewLock.
+  void HandOverMiniGraph(const PictureGrid& grid);
+  // Columns first..last (0 counts as 1) of every enabled, shown live channel, read under ViewLock.
+  void PlotDeviceChannelCurves(agg_ren& renderer, const PictureGrid& grid, std::uint16_t first, std::uint16_t last);
+  MiniGraphState MiniGraph;
 
  private:
   bool AllocateCodeBuffer(std::uint32_t capacity);

@@ -86,7 +86,7 @@ void GraphView::SetViewRect(const PixelRect& rect, std::uint8_t /*flags*/, bool 
   if (MainWindow != nullptr) {
     MainWindow->InitHelpPanel(HelpPanelRect);
     MainWindow->FontScale = s;
-    if (PanelLayoutFlag != 0) MainWindow->LayoutPanels();
+    MainWindow->LayoutPanels();  // a no-op until the scale sliders exist
   }
   for (MarkerRecord& marker : Markers) {
     marker.Set = 0;

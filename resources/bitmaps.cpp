@@ -2,8 +2,11 @@
 #include "resources/bitmaps.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "acquisition/sensor_identification.h"
 #include "channels/sensor_kind_table.h"
@@ -227,14 +230,49 @@ void DrawStartBackground(Surface& s) {
   }
 }
 
+// Fills a convex polygon row by row: each row spans between the edges that cross its centre.
+void FillConvex(Surface& s, std::initializer_list<std::pair<double, double>> corners, Colour colour) {
+  const std::vector<std::pair<double, double>> p(corners);
+  double top = p[0].second, bottom = p[0].second;
+  for (const auto& c : p) top = std::min(top, c.second), bottom = std::max(bottom, c.second);
+  for (int y = static_cast<int>(top); y <= static_cast<int>(bottom); ++y) {
+    const double cy = y + 0.5;
+    double left = 1e9, right = -1e9;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+      const auto& [x0, y0] = p[i];
+      const auto& [x1, y1] = p[(i + 1) % p.size()];
+      if ((cy < std::min(y0, y1)) || (cy > std::max(y0, y1)) || y0 == y1) continue;
+      const double x = x0 + (cy - y0) * (x1 - x0) / (y1 - y0);
+      left = std::min(left, x), right = std::max(right, x);
+    }
+    if (left < right) platform::FillRect(s, {static_cast<int>(left + 0.5), y, static_cast<int>(right + 0.5), y + 1}, Brush{colour});
+  }
+}
+
+// A monitor seen from the left: its screen is the quadrilateral the information panel lights and
+// draws the live graph on, (393, 24), (601, 32), (592, 163), (386, 147); the sensor waits on the desk.
 void DrawComputer(Surface& s) {
   VerticalGradient(s, Colour{245, 245, 250, 255}, Colour{210, 215, 230, 255});
-  const int w = s.Width(), h = s.Height();
-  const Rect screen{w / 4, h / 12, w * 3 / 4, h * 3 / 4};
-  platform::DrawRoundRect(s, screen, 12, 12, Line(kInk, 3), Brush{Colour{50, 55, 65, 255}});
-  DrawPlot(s, {screen.left + 10, screen.top + 10, screen.right - 10, screen.bottom - 10}, Colour{220, 30, 30, 255});
-  platform::FillRect(s, {w / 2 - 12, screen.bottom, w / 2 + 12, h * 7 / 8}, Brush{Colour{90, 90, 100, 255}});
-  platform::FillRect(s, {w / 2 - 60, h * 7 / 8, w / 2 + 60, h * 7 / 8 + 8}, Brush{Colour{90, 90, 100, 255}});
+  const Colour bezel{55, 60, 72, 255}, edge{95, 100, 115, 255}, stand{120, 124, 135, 255};
+  // Desk line, stand and foot.
+  platform::FillRect(s, {0, 214, s.Width(), 216}, Brush{Colour{190, 196, 212, 255}});
+  FillConvex(s, {{478, 150}, {500, 152}, {506, 205}, {480, 205}}, stand);
+  FillConvex(s, {{430, 203}, {560, 203}, {575, 216}, {418, 216}}, edge);
+  // The case's side, then its face around the screen.
+  FillConvex(s, {{372, 14}, {383, 9}, {377, 160}, {366, 158}}, edge);
+  FillConvex(s, {{383, 9}, {612, 20}, {603, 176}, {377, 160}}, bezel);
+  FillConvex(s, {{393, 24}, {601, 32}, {592, 163}, {386, 147}}, Colour{22, 26, 34, 255});
+  // A little glare across the dark screen.
+  FillConvex(s, {{393, 24}, {450, 26}, {418, 151}, {388, 148}}, Colour{34, 39, 50, 255});
+  platform::FillRect(s, {485, 168, 495, 171}, Brush{Colour{80, 200, 110, 255}});
+  // The sensor unit on the desk, its cable running to the computer.
+  const Rect unit = DrawUnit(s, 40, 150, 150, 48);
+  platform::DrawLine(s, unit.right, unit.top + 24, 366, 150, Line(kCable, 4));
+  // A keyboard in front.
+  FillConvex(s, {{250, 222}, {470, 222}, {490, 238}, {232, 238}}, Colour{170, 175, 188, 255});
+  for (int row = 0; row < 3; ++row) {
+    platform::FillRect(s, {256 + row * 3, 225 + row * 4, 470 + row * 4, 226 + row * 4}, Brush{Colour{140, 145, 160, 255}});
+  }
 }
 
 void DrawStartPicture(Surface& s) {
@@ -257,11 +295,19 @@ void DrawHelpPicture(Surface& s) {
   Label(s, w / 2 - h / 8, h / 6, "?", h / 2, Colour{255, 255, 255, 255});
 }
 
+// The start page's menu lays this over its body at partial alpha: a pale page of graph paper with a
+// faint curve, light enough for the menu's text to stay readable over it.
 void DrawComposition(Surface& s) {
-  VerticalGradient(s, Colour{250, 250, 252, 255}, Colour{220, 225, 240, 255});
+  VerticalGradient(s, Colour{252, 252, 255, 255}, Colour{232, 238, 250, 255});
   const int w = s.Width(), h = s.Height();
-  DrawPlot(s, {w / 3, h / 8, w - 10, h / 2}, Colour{220, 30, 30, 255});
-  DrawUnit(s, 10, h * 5 / 8, w / 2, h / 5);
+  for (int x = 0; x < w; x += 20) platform::DrawLine(s, x, 0, x, h - 1, Line(Colour{226, 232, 246, 255}, 1));
+  for (int y = 0; y < h; y += 20) platform::DrawLine(s, 0, y, w - 1, y, Line(Colour{226, 232, 246, 255}, 1));
+  int px = 0, py = h * 3 / 5;
+  for (int x = 0; x < w; x += 2) {
+    const int y = h * 3 / 5 - static_cast<int>(h / 6.0 * std::sin(x / 22.0) * std::exp(-x / 260.0));
+    platform::DrawLine(s, px, py, x, y, Line(Colour{200, 212, 240, 255}, 2));
+    px = x, py = y;
+  }
 }
 
 void DrawArrow(Surface& s, bool right) {

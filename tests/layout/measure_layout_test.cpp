@@ -38,14 +38,10 @@ TEST(MeasureLayout, DesignSizePlacesAndTheSliderL) {
       {75013, R(316, 865, 115, 55)},  {75045, R(433, 865, 85, 55)},   {75053, R(520, 921, 85, 55)},
       {75038, R(615, 865, 75, 67)},   {75184, R(840, 932, 75, 45)},   {75016, R(1238, 0, 40, 40)},
       {75054, R(1196, 0, 40, 40)},    {75186, R(1052, 0, 120, 40)},   {75050, R(0, 0, 120, 40)},
-      {75012, R(360, 0, 120, 40)},
+      {75012, R(360, 0, 120, 40)},    {75003, R(16, 449, 70, 230)},   {75001, R(86, 679, 290, 60)},
       // Left where they were created.
       {75049, R(0, 0, 120, 40)},      {75008, R(200, 200, 290, 54)}};
   for (const auto& [id, rect] : cases) EXPECT_EQ(s.Rect(id), rect) << id;
-  // The scale sliders' L stands 5 pixels inside the plot's bottom-left corner.
-  const PixelRect& plot = s.w.View->PlotRect;
-  EXPECT_EQ(s.Rect(75001), R(plot.Left + 75, plot.Bottom - 65, 290, 60));
-  EXPECT_EQ(s.Rect(75003), R(plot.Left + 5, plot.Bottom - 65 - 230, 70, 230));
   EXPECT_EQ(s.w.Controls.ClientBounds, (std::array<std::int32_t, 4>{0, 0, 1280, 994}));
   EXPECT_EQ(static_cast<StickButton*>(FindMainControl(s.w.Window(), 75001))->Brightness(), StickButton::kDimmest);
 }

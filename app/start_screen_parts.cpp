@@ -1,0 +1,170 @@
+// The start screen's panel, pictured computer and title: their per-paint steps and the window hooks that run them.
+#include "app/start_screen_parts.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "app/main_window.h"
+#include "platform/gdi.h"
+#include "resources/picture_elements.h"
+
+namespace {
+
+// The "Measurements" button, whose place the panel frame follows.
+constexpr std::int32_t kMeasurementsButton = 75172;
+
+}  // namespace
+
+float InfoFrameFade(std::int32_t frame, std::int32_t count) {
+  if (frame < count - 4) return 0.0f;
+  return static_cast<float>(frame - count + 4) / 3.0f;
+}
+
+agg_ren& StartScreenParts::RendererFor(int buffer) {
+  platform::Surface& surface = Window.BackBuffer(buffer);
+  agg_ren& renderer = buffer == 0 ? renderer_ : background_renderer_;
+  const std::uint8_t*& attached = buffer == 0 ? attached_ : background_attached_;
+  if (attached != surface.Pixels()) {
+    renderer.Attach(surface);
+    attached = surface.Pixels();
+  }
+  return renderer;
+}
+
+InfoPanelOwner StartScreenParts::OwnerFromWindow() {
+  MainWindow& w = Window;
+  InfoPanelOwner owner;
+  owner.Buffer = &w.BackBuffer(0);
+  owner.Renderer = &RendererFor(0);
+  owner.ScaleX = w.Metrics.ScaleX;
+  owner.ScaleY = w.Metrics.ScaleY;
+  owner.UiScale = w.Metrics.UiScale;
+  owner.Content = w.Panels[1] ? w.Panels[1]->ContentArea : platform::WindowRect{};
+  owner.Picture = [&w](int element) { return w.Bitmap(PictureElementResource(element)); };
+  owner.UnitFound = w.Devices && w.Devices->PreviousMask.load() != 0;
+  owner.View = w.View.get();
+  owner.Bytes = &w.Bytes;
+  owner.SetupGraphHeader = SetupGraphHeader;
+  return owner;
+}
+
+void StartScreenParts::RebuildInfoPanel() {
+  // Without its place (the "Measurements" button places it) the panel has nowhere to go.
+  if (!Panel || Window.BackBuffersReady == 0 || !Window.Panels[1] || Window.Panels[1]->ContentArea.IsEmpty()) return;
+  // A partial paint of a preparation page with value boxes redraws the boxes alone.
+  if (Window.InfoPanelOnly != 0 && Panel->ScreenNumber() == InfoPanel::kPreparation && Panel->ButtonSet != 0) return;
+  Panel->Owner = OwnerFromWindow();
+  Panel->PrepareScreenPaint();
+  Panel->RebuildScreen();
+}
+
+void StartScreenParts::DrawInfoPanelFrame() {
+  if (!Window.Panels[1] || Window.BackBuffersReady == 0 || Window.Panels[1]->Area.IsEmpty()) return;
+  const PanelAnimation& panel = *Window.Panels[1];
+  agg_ren& r = RendererFor(0);
+  const float ui = Window.Metrics.UiScale;
+  const float fade = InfoFrameFade(panel.Frame, panel.TargetFrame);
+  r.style.corner_radius = 15.0 * ui;
+  r.style.gradient1 = rgba8(0x8E, 0xAE, 0xD5, 255);
+  r.style.gradient2 = rgba8(0x73, 0x92, 0xC9, 125);
+  r.style.highlight = rgba8(0x3F, 0x3C, 0x73, 255);
+  // The frame is an outline around the contents: its fill stays out of the content area.
+  const platform::WindowRect& a = panel.Area;
+  PanelRect outer{static_cast<double>(a.left), static_cast<double>(a.Width()), static_cast<double>(a.top),
+                  static_cast<double>(a.Height())};
+  r.DrawRoundedPanel(outer, PanelStyle{0, 0, 0, 0, 100}, 1.0f, 3.0f, rgba8(0xDB, 0xE2, 0xFF, 255), fade);
+  const platform::Control* button = nullptr;
+  for (const platform::Control* control : Window.Window().Controls()) {
+    if (control->Id() == kMeasurementsButton) button = control;
+  }
+  if (button != nullptr) {
+    const platform::WindowRect b = button->Rect();
+    const double right = b.right - 35.0 * Window.Metrics.ScaleX;
+    PanelRect around{b.left - 1.5, right - b.left + 3.0, b.top - 1.5, b.Height() + 3.0};
+    r.style.gradient1 = rgba8(0x58, 0x8E, 0xCA, 105);
+    r.style.gradient2 = rgba8(0x60, 0x7D, 0xBF, 145);
+    r.style.highlight = rgba8(0x58, 0x8E, 0xCA, 105);
+    r.DrawRoundedPanel(around, PanelStyle{0, 0, 0, 0, 100}, 1.0f, 2.0f, rgba8(0xD0, 0xDA, 0xFE, 255), fade);
+    r.DrawLineRgba({right, b.top + 2.0, right, b.bottom - 2.0}, rgba8(0xA3, 0xD2, 0xFE, 55), 5.0f);
+    r.RenderScanlines();
+    r.Rasterizer().reset();
+  }
+  r.style.corner_radius = 15.0;
+  r.style.panel_line_width = 5.0f;
+}
+
+void StartScreenParts::PlotMiniGraph() {
+  GraphView* view = Window.View.get();
+  if (!Panel || view == nullptr || view->MiniGraph.SmallGraph == 0 || !Panel->Grid.Built()) return;
+  std::uint32_t columns = 0;
+  {
+    std::lock_guard<std::mutex> lock(view->ViewLock);
+    columns = view->Sweep.ColumnPosition;
+  }
+  // The panel was rebuilt under the curve, so the whole sweep is plotted again.
+  if (columns == 0) return;
+  const auto last = static_cast<std::uint16_t>(std::min<std::uint32_t>(columns, view->PlotWidth));
+  view->PlotDeviceChannelCurves(RendererFor(0), Panel->Grid, 1, last);
+  view->MiniGraph.PlottedFirst = 1;
+  view->MiniGraph.PlottedLast = last;
+  view->MiniGraph.Refresh = 0;
+}
+
+void StartScreenParts::PaintTitle() {
+  if (Window.BackBuffersReady == 0) return;
+  const float ui = Window.Metrics.UiScale;
+  if (TitleReady == 0) {
+    Title.Setup(ui);
+    DrawProductTitle(RendererFor(1), Title, ui, Window.Metrics.ScaleY);
+    TitleReady = 1;
+  }
+  const platform::WindowRect& band = Title.TitleArea;
+  platform::Blit(Window.BackBuffer(0), band.left, band.top, band.Width(), band.Height(), Window.BackBuffer(1), band.left,
+                 band.top);
+  agg_ren& r = RendererFor(0);
+  Title.DrawMakerCaption(r, Window.EnglishUi(), ui);
+  DrawTranslucentPanel(r, Title, Window.Metrics.ScaleY);
+  Title.PanelPending = 0;
+}
+
+void StartScreenParts::OnTitleAnimationTimer() {
+  if (Title.Step()) {
+    Window.Window().KillTimer(kTimerTitle);
+    if (Window.CurrentTimerId == kTimerTitle) Window.CurrentTimerId = 0;
+    Window.TitleOnlyPaint = 0;
+    return;
+  }
+  Window.TitleOnlyPaint = 1;
+  Window.InvalidateLocal(Title.TitleArea);
+}
+
+void StartScreenParts::StartTitleTimer(std::uint8_t receding) {
+  Title.Start(receding);
+  if (Window.CurrentTimerId == kTimerTitle) Window.Window().KillTimer(kTimerTitle);
+  Window.Window().SetTimer(kTimerTitle, kAnimationPeriodMs);
+  Window.CurrentTimerId = kTimerTitle;
+}
+
+std::shared_ptr<StartScreenParts> InstallStartScreenParts(MainWindow& window) {
+  auto parts = std::make_shared<StartScreenParts>(window);
+  // The small graph gets its kind's header and the channels its request names.
+  parts->SetupGraphHeader = [](GraphView& view) { view.SetupGraphHeader(false, &view.SetupRequest, true); };
+  MainWindow::Parts& hooks = window.Hooks;
+  hooks.CreateInfoPanel = [parts](MainWindow& w) {
+    parts->Panel = std::make_unique<InfoPanel>(InfoPanel::kStartPage, InfoPanelOwner{});
+    parts->Panel->BaseFontSize = 1.1 * w.Metrics.UiScale;
+  };
+  hooks.PaintInfoPanel = [parts](MainWindow&) {
+    parts->RebuildInfoPanel();
+    parts->DrawInfoPanelFrame();
+    parts->PlotMiniGraph();
+  };
+  hooks.PaintStartTitle = [parts](MainWindow&) { parts->PaintTitle(); };
+  hooks.TitleStep = [parts](MainWindow&) { parts->OnTitleAnimationTimer(); };
+  hooks.ShowInfoStartPage = [parts](MainWindow& w) {
+    if (parts->Panel) parts->Panel->SetScreen(InfoPanel::kStartPage);
+    const platform::Surface* computer = w.Bitmap(PictureElementResource(kComputerElement));
+    return computer != nullptr ? platform::Size{computer->Width(), computer->Height()} : platform::Size{};
+  };
+  return parts;
+}

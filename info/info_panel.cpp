@@ -1,0 +1,444 @@
+// The information panel's screens: picture choice, heading band, pictures with the pictured computer, body and menu row.
+#include "info/info_panel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+#include "channels/main_window_services.h"
+#include "graph/graph_view.h"
+#include "info/info_pages.h"
+#include "platform/cp1251.h"
+#include "platform/gdi.h"
+#include "render/agg_ren.h"
+
+namespace {
+
+const rgba8 kBandColour{248, 247, 255, 255};
+constexpr platform::Colour kSeparator{210, 210, 215, 255};
+constexpr platform::Colour kWhite{255, 255, 255, 255};
+// The engine's em height at text size 1; a line's pitch is this much of its size.
+constexpr double kEmHeight = 17.0;
+constexpr double kLinePitch = 1.45;
+
+int Trunc(double v) { return static_cast<int>(v); }
+
+void FillPolygon(agg_ren& r, std::span<const double> points, const rgba8& colour) {
+  if (r.Solid() == nullptr || points.size() < 6) return;
+  auto& ras = r.Rasterizer();
+  ras.reset();
+  ras.move_to_d(points[0], points[1]);
+  for (std::size_t i = 2; i + 1 < points.size(); i += 2) ras.line_to_d(points[i], points[i + 1]);
+  ras.close_polygon();
+  r.Solid()->color(colour);
+  r.RenderScanlines();
+  ras.reset();
+}
+
+}  // namespace
+
+std::optional<platform::Size> FitPanelPicture(int bitmap_width, int bitmap_height, int content_width, float scale_x,
+                                              float scale_y) {
+  if (bitmap_width <= 0 || bitmap_height <= 0) return std::nullopt;
+  const double aspect = static_cast<double>(bitmap_width) / bitmap_height;
+  const double available = content_width - 20.0 * scale_x;
+  double height = (bitmap_height + 15.0) * scale_y;
+  double width = height * aspect;
+  if (width > available) {
+    width = available;
+    height = available / aspect;
+  }
+  const auto even = [](double v) { return std::max(0, Trunc(v) / 2 * 2); };
+  return platform::Size{even(width), even(height)};
+}
+
+InfoPanel::InfoPanel(std::uint8_t initial_screen, InfoPanelOwner owner) : Owner(std::move(owner)) {
+  WorkRect = Owner.Content;
+  CurrentScreen = initial_screen;
+}
+
+bool InfoPanel::English() const { return Owner.Bytes != nullptr && Owner.Bytes->EnglishUi.load() != 0; }
+
+std::uint8_t InfoPanel::UnitType() const { return Slot != nullptr && Slot->Unit != nullptr ? Slot->DeviceTypeCode : 0; }
+
+void InfoPanel::PrepareScreenPaint() {
+  ButtonSet = 0;
+  Picture1 = Picture2 = nullptr;
+  PictureAddMode = 0;
+  const auto picture = [this](int element) { return Owner.Picture ? Owner.Picture(element) : nullptr; };
+  switch (CurrentScreen) {
+    case kPreparation: ChoosePreparationPictures(); break;
+    case kSensorInformation: ChooseIntroPicture(); break;
+    case kStartPage:
+      Picture1 = picture(kComputerElement);
+      Picture2 = Owner.UnitFound ? nullptr : picture(kStartPictureElement);
+      break;
+    default: Picture1 = picture(kComputerElement); break;
+  }
+  SpecialMode = 0;
+}
+
+// The sensor pictures by kind come with the kinds' own pages; meanwhile the computer shows the
+// live graph on every preparation page, as the voltage page asks.
+void InfoPanel::ChoosePreparationPictures() {
+  Picture1 = Owner.Picture ? Owner.Picture(kComputerElement) : nullptr;
+  PictureAddMode = 2;
+}
+
+void InfoPanel::ChooseIntroPicture() { Picture1 = Picture2 = nullptr; }
+
+bool InfoPanel::RebuildScreen() {
+  WorkRect = Owner.Content;
+  switch (CurrentScreen) {
+    case kStartPage: ShowStartPage(); return true;
+    case kSensorInformation: BuildInformationPage(*this, true); break;
+    case kDetectedSensors:
+      // The detected-sensors list comes with the start page's menu; its frame is drawn already.
+      Heading.Clear(true);
+      Heading.LineCount = 0;
+      Body.Clear(true);
+      Body.LineCount = 0;
+      break;
+    case kPreparation: BuildPreparationPage(*this); break;
+    default: return false;
+  }
+  FinishPage();
+  return true;
+}
+
+void InfoPanel::ShowStartPage() {
+  BuildStartHeading(*this, Owner.UnitFound);
+  LayoutTextBlocks();
+  if (!(MenuSelection != 0 && Body.MenuLevel == 0 && Body.SubSelection == 0)) PaintScreenPictures();
+  Compose();
+}
+
+void InfoPanel::FinishPage() {
+  LayoutTextBlocks();
+  PaintScreenPictures();
+  Compose();
+}
+
+void InfoPanel::DrawLine(const char* text, double x, double y, double width, double size, std::uint8_t mode,
+                         std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+  const std::string line = platform::Utf8ToCp1251(text != nullptr ? text : "");
+  // A null text with points would fill a polygon; an empty line draws nothing.
+  Owner.Renderer->DrawTextInBox(line.c_str(), x, y, width, kEmHeight * size * kLinePitch, size, rgba8(r, g, b, 255),
+                                nullptr, mode);
+}
+
+void InfoPanel::LayoutTextBlocks() {
+  const platform::WindowRect& c = Owner.Content;
+  const float sx = Owner.ScaleX, sy = Owner.ScaleY, ui = Owner.UiScale;
+  WorkRect = {c.left + Trunc(8 * sx), c.top + Trunc(4 * sy), c.right - Trunc(8 * sx), c.bottom};
+  if (Owner.Renderer == nullptr || Owner.Buffer == nullptr) return;
+  agg_ren& r = *Owner.Renderer;
+  int h = Trunc(25 * ui);
+  const std::int32_t lines = Heading.Count();
+  PanelRect band{static_cast<double>(WorkRect.left), static_cast<double>(WorkRect.Width()),
+                 static_cast<double>(WorkRect.top + Trunc(5 * sy)), static_cast<double>((lines + 1) * h + Trunc(15 * ui))};
+  r.style.highlight = rgba8(218, 222, 255, 255);
+  r.style.corner_radius = 6.0 * ui;
+  r.DrawRoundedPanel(band, PanelStyle{0, 0, 0, 1, 100}, 1.0f, 1.0f, kBandColour, 1.0f);
+  if (lines > 1 && Heading.FontSize[1] < Heading.FontSize[0]) h = Trunc(20 * ui);
+  const double saved_factor = r.style.glyph_contour_factor, saved_line = r.style.line_scale;
+  const std::uint8_t saved_style = r.style.underline_mode;
+  const double x = c.left + Trunc(25 * sx) + ContentIndent / 3;
+  int y = WorkRect.top + Trunc(15 * sy);
+  for (std::int32_t i = 0; i < lines; ++i, y += h) {
+    r.style.glyph_contour_factor = HeadingTextFactor * 5.0;
+    r.style.underline_mode = Heading.StyleFlags[1];
+    r.style.line_scale = 2.2 * sy;
+    DrawLine(Heading.Text(i), x, y, WorkRect.right - x, Heading.FontSize[static_cast<std::size_t>(i)], 0, 0, 0, 0);
+  }
+  r.style.glyph_contour_factor = saved_factor;
+  r.style.line_scale = saved_line;
+  r.style.underline_mode = saved_style;
+  WorkRect.top = y + Trunc(20 * sy);
+  platform::FillRect(*Owner.Buffer, {WorkRect.left - 1, WorkRect.top - 3, WorkRect.right, WorkRect.top - 1},
+                     platform::Brush{kSeparator});
+}
+
+void InfoPanel::PaintScreenPictures() {
+  if (Owner.Buffer == nullptr) return;
+  platform::Surface& buffer = *Owner.Buffer;
+  const platform::Surface* computer = Owner.Picture ? Owner.Picture(kComputerElement) : nullptr;
+  const int content_width = Owner.Content.Width();
+  int left = WorkRect.left + ContentIndent;
+  int right_of_first = left;
+  if (Picture1 != nullptr) {
+    const platform::Surface& picture = *Picture1;
+    // A picture of no size is passed over: its fit would divide by its height.
+    if (const auto fit = FitPanelPicture(picture.Width(), picture.Height(), content_width, Owner.ScaleX, Owner.ScaleY)) {
+      const int top = WorkRect.top;
+      PictureRect = platform::WindowRect::FromSize(left, top, fit->cx, fit->cy);
+      platform::StretchBlit(buffer, {left, top, left + fit->cx, top + fit->cy}, picture, picture.Bounds());
+      const int edge = std::max(0, picture.Width() - 5);
+      if (left + fit->cx < WorkRect.right) {
+        platform::StretchBlit(buffer, {left + fit->cx, top, WorkRect.right, top + fit->cy}, picture,
+                              {edge, 0, edge + 4, picture.Height()});
+      }
+      if (ContentIndent > 0) {
+        platform::StretchBlit(buffer, {WorkRect.left, top, left, top + fit->cy}, picture, {0, 0, 4, picture.Height()});
+      }
+      right_of_first = left + fit->cx;
+      WorkRect.top += fit->cy + 1;
+      WorkRect.bottom += fit->cy + 1;
+      // 3. The pictured computer's screen grid follows the picture's size and place.
+      if (Picture1 == computer) {
+        Grid.BuildPcScreenGrid(static_cast<float>(picture.Width()) / static_cast<float>(fit->cx), left, top);
+        if (PcScreenState == 1) {
+          PcScreenState = 2;
+          PcScreenTop = top;
+          // A page entered anew lays the small graph out again.
+          if (Owner.View != nullptr) Owner.View->MiniGraph.SetUp = 0;
+        }
+        if (PcScreenState == 2 && CurrentScreen == kPreparation) SetUpSmallGraph();
+        // 4.
+        if (PictureAddMode == 1) {
+          PcScreenLit = 1;
+          DrawPcScreen(top - PcScreenTop);
+          if (Owner.View != nullptr) Owner.View->MiniGraph.SmallGraph = 0;
+        } else if (PictureAddMode == 2) {
+          PcScreenLit = 1;
+          DrawPcScreen(0);
+          PaintPictureGrid();
+          KeepCleanScreen = 1;
+          if (Owner.View != nullptr) {
+            Owner.View->MiniGraph.SmallGraph = 1;
+            Owner.View->Sweep.InfoLiveGraph = 1;
+          }
+        }
+        // The tick redraws this rectangle while a sensor page measures.
+        if (Owner.View != nullptr) {
+          std::lock_guard<std::mutex> lock(Owner.View->ViewLock);
+          Owner.View->Sweep.InfoPanelRect = {PictureRect.left, PictureRect.top, PictureRect.right, PictureRect.bottom};
+        }
+      }
+    }
+  }
+  if (Owner.Bytes != nullptr) Owner.Bytes->SensorPageOpening = 0;
+  // 5.
+  if (Picture2 != nullptr) {
+    const platform::Surface& picture = *Picture2;
+    if (const auto fit = FitPanelPicture(picture.Width(), picture.Height(), content_width, Owner.ScaleX, Owner.ScaleY)) {
+      int top = WorkRect.top;
+      int x = left;
+      if (Picture1 == nullptr) {
+        platform::FillRect(buffer, {WorkRect.left, top, WorkRect.right, top + fit->cy}, platform::Brush{kWhite});
+        WorkRect.top += fit->cy + 1;
+      } else {
+        // Beside the first picture, at its height.
+        const int height = PictureRect.Height();
+        const int width = std::min(WorkRect.right - right_of_first, picture.Width() * height / picture.Height());
+        x = right_of_first;
+        top = PictureRect.top;
+        if (width > 0) platform::StretchBlit(buffer, {x, top, x + width, top + height}, picture, picture.Bounds());
+        return;
+      }
+      platform::StretchBlit(buffer, {x, top, x + fit->cx, top + fit->cy}, picture, picture.Bounds());
+      const int edge = std::max(0, picture.Width() - 2);
+      if (ContentIndent > 0) {
+        platform::StretchBlit(buffer, {WorkRect.left, top, left, top + fit->cy}, picture,
+                              {edge, 0, picture.Width(), picture.Height()});
+      }
+    }
+  }
+}
+
+void InfoPanel::SetUpSmallGraph() {
+  GraphView* view = Owner.View;
+  if (view == nullptr || FirstChannelSetPending == 0 || Slot == nullptr || Slot->Channels[0] == nullptr) return;
+  ChannelSetupRequest& request = view->SetupRequest;
+  std::uint8_t count = 0;
+  for (const VessamorChannel* channel : Slot->Channels) {
+    if (channel != nullptr && count < request.SetupRequestChannels.size()) {
+      request.SetupRequestChannels[count++] = channel->ChannelIndex;
+    }
+  }
+  request.SetupRequestCode = static_cast<std::uint8_t>(Slot->Channels[0] != nullptr ? Slot->Channels[0]->SensorCode : 0);
+  request.SetupRequestCount = count;
+  request.SetupRequestPending = 1;
+  {
+    std::lock_guard<std::mutex> lock(view->ViewLock);
+    view->SensorCode = request.SetupRequestCode;
+    if (Owner.SetupGraphHeader) {
+      Owner.SetupGraphHeader(*view);
+    } else {
+      view->SetupChannels(request.SetupRequestCount, request.SetupRequestChannels[0]);
+    }
+    request.SetupRequestPending = 0;
+    for (std::uint8_t k = 0; k < count; ++k) {
+      VessamorChannel& channel = view->Channel(request.SetupRequestChannels[k] % GraphView::kLiveChannels);
+      channel.Enabled = 1;
+    }
+    // The enables are back in force and the code buffer is divided among them.
+    view->SetChannelFlags(count, 0);
+    if (view->MiniGraph.SetUp == 0) {
+      view->HandOverMiniGraph(Grid);
+      view->ResetViewHistory();
+      view->MiniGraph.SetUp = 1;
+    }
+  }
+  FirstChannelSetPending = 0;
+}
+
+void InfoPanel::DrawPcScreen(std::int32_t offset_y) {
+  if (Owner.Renderer == nullptr || !Grid.Built()) return;
+  std::array<double, 8> points = Grid.Quad;
+  for (std::size_t i = 1; i < points.size(); i += 2) points[i] += offset_y;
+  FillPolygon(*Owner.Renderer, points, PcScreenLit != 0 ? rgba8(0xFA, 0xFA, 0xFF, 255) : rgba8(0, 0, 0, 255));
+}
+
+void InfoPanel::PaintPictureGrid() {
+  if (Owner.Renderer == nullptr || !Grid.Built()) return;
+  agg_ren& r = *Owner.Renderer;
+  const std::int32_t rows = Grid.Rows, columns = Grid.Columns;
+  const auto row = [&](std::int32_t index, double from, double to, const rgba8& ink, float width) {
+    const auto a = Grid.RowPoint(index, from), b = Grid.RowPoint(index, to);
+    if (a && b) r.DrawLineRgba({a->x, a->y, b->x, b->y}, ink, width);
+  };
+  const auto column = [&](std::int32_t index, double from, double to, const rgba8& ink, float width) {
+    const auto a = Grid.ColumnPoint(index, from), b = Grid.ColumnPoint(index, to);
+    if (a && b) r.DrawLineRgba({a->x, a->y, b->x, b->y}, ink, width);
+  };
+  const auto render = [&r] {
+    r.RenderScanlines();
+    r.Rasterizer().reset();
+    r.Rasterizer().reset_clipping();
+  };
+  const rgba8 black(0, 0, 0, 255), grey(0x78, 0x78, 0x78, 255);
+  row(static_cast<std::int32_t>(0.9 * rows), 0.06, 0.9, black, 1.5f);
+  render();
+  column(static_cast<std::int32_t>(0.1 * columns), 0.1, 0.96, black, 1.5f);
+  render();
+  row(static_cast<std::int32_t>(0.1 * rows), 0.1, 0.9, grey, 0.5f);
+  column(static_cast<std::int32_t>(0.9 * columns), 0.1, 0.9, grey, 0.5f);
+  if (Owner.View != nullptr) {
+    const MiniGraphState& m = Owner.View->MiniGraph;
+    const std::uint8_t step = m.GridLineCount > 10 ? 2 : 1;
+    for (std::uint8_t k = 0; k < m.GridLineCount && k < m.Positions.size(); k += step) {
+      row(m.Positions[k] + m.PositionBase, 0.07, 0.9, grey, 0.5f);
+    }
+  }
+  render();
+}
+
+void InfoPanel::Compose() {
+  if (Owner.Renderer == nullptr || Owner.Buffer == nullptr) return;
+  agg_ren& r = *Owner.Renderer;
+  platform::Surface& buffer = *Owner.Buffer;
+  const float ui = Owner.UiScale;
+  const std::int32_t bottom = Owner.Content.bottom;
+  // 1.
+  if (WorkRect.top < bottom) {
+    PanelRect body{static_cast<double>(WorkRect.left), static_cast<double>(WorkRect.Width()),
+                   static_cast<double>(WorkRect.top), static_cast<double>(bottom - WorkRect.top)};
+    r.style.corner_radius = 6.0 * ui;
+    r.style.highlight = rgba8(218, 222, 255, 255);
+    r.DrawRoundedPanel(body, PanelStyle{0, 0, 0, 1, 100}, 1.0f, 1.0f, rgba8(249, 252, 255, 255), 1.0f);
+    platform::FillRect(buffer, {WorkRect.left, WorkRect.top, WorkRect.right, WorkRect.top + 2},
+                       platform::Brush{kSeparator});
+  }
+  // 2.
+  if (CurrentScreen == kStartPage && MenuSelection != 0 && Owner.Picture) {
+    if (const platform::Surface* overlay = Owner.Picture(kMenuOverlayElement); overlay != nullptr && !overlay->Empty()) {
+      platform::AlphaBlend(buffer, {WorkRect.left, WorkRect.top, WorkRect.right, bottom}, *overlay, overlay->Bounds(), 132,
+                           false);
+    }
+  }
+  // 3.
+  const std::int32_t count = Body.Count();
+  std::int32_t end_line = count;
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (Body.ColumnEnd[static_cast<std::size_t>(i)] != 0) {
+      end_line = i;
+      break;
+    }
+  }
+  std::int32_t y = WorkRect.top + Trunc(8 * Owner.ScaleY);
+  DrawBodyLines(y, end_line);
+  // 4.
+  if (SpecialMode == 1) DrawBreathingOptions(y);
+  // 5.
+  if (end_line < count) DrawMenuRow(end_line, bottom);
+}
+
+void InfoPanel::DrawBodyLines(std::int32_t& y, std::int32_t end_line) {
+  agg_ren& r = *Owner.Renderer;
+  const float ui = Owner.UiScale;
+  const double saved_factor = r.style.glyph_contour_factor;
+  const std::uint8_t saved_style = r.style.underline_mode;
+  const double factor = HeadingTextFactor * (Body.StyleFlags[2] != 0 ? 2.5 : 1.5);
+  const double x = WorkRect.left + ContentIndent + Trunc(12 * Owner.ScaleX);
+  const double width = WorkRect.right - x;
+  const auto pitch = [&](std::int32_t i) {
+    return Trunc(kEmHeight * Body.FontSize[static_cast<std::size_t>(i)] * ui * kLinePitch);
+  };
+  for (std::int32_t i = 0; i < end_line; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const double size = Body.FontSize[k] * ui;
+    const std::int32_t h = pitch(i);
+    const platform::WindowRect rect{static_cast<int>(x), y, WorkRect.right, y + h};
+    if (Body.StepStyle[k] != 0) {
+      // One white band behind a run of up to three step lines; the first line never has one.
+      if (i > 0 && Body.StepStyle[k - 1] == 0) {
+        std::int32_t run = 0, band = 0;
+        while (run < 3 && i + run < end_line && Body.StepStyle[k + static_cast<std::size_t>(run)] != 0) band += pitch(i + run++);
+        platform::FillRect(*Owner.Buffer, {WorkRect.left + ContentIndent / 2, y, WorkRect.right, y + band},
+                           platform::Brush{kWhite});
+      }
+      r.style.underline_mode = Body.StyleFlags[1];
+      r.style.glyph_contour_factor = 0.06;
+      DrawLine(Body.Text(i), x, y, width, size, 0, 150, 150, 255);
+      r.style.glyph_contour_factor = 0.01;
+      DrawLine(Body.Text(i), x, y, width, size, 0, 0, 0, 0);
+    } else {
+      r.style.underline_mode = Body.StyleFlags[1];
+      r.style.glyph_contour_factor = factor;
+      DrawLine(Body.Text(i), x, y, width, size, 0, 0, 0, 0);
+    }
+    if (Body.CurrentStep[k] != 0) StepLineRect = rect;
+    if (Body.Clickable[k] != 0) Body.LineRects[k] = rect;
+    y += h;
+  }
+  r.style.glyph_contour_factor = saved_factor;
+  r.style.underline_mode = saved_style;
+}
+
+void InfoPanel::DrawBreathingOptions(std::int32_t y) {
+  const double s = Owner.UiScale;
+  const double x = WorkRect.left + ContentIndent + Trunc(12 * Owner.ScaleX);
+  const std::int32_t h = Trunc(kEmHeight * s * kLinePitch);
+  for (int option = 0; option < 2; ++option) {
+    const std::int32_t top = y + option * (h + Trunc(10 * s));
+    const platform::WindowRect mark = platform::WindowRect::FromSize(static_cast<int>(x), top + Trunc(4 * s),
+                                                                     Trunc(14 * s), Trunc(14 * s));
+    const bool chosen = BreathingMode == option + 1;
+    platform::DrawEllipse(*Owner.Buffer, {mark.left, mark.top, mark.right, mark.bottom},
+                          platform::Pen{platform::Colour{60, 60, 90, 255}, 1},
+                          platform::Brush{chosen ? platform::Colour{90, 110, 220, 255} : kWhite});
+    DrawLine(BreathingOptionText(option, English()), x + 20 * s, top, WorkRect.right - x, s, 0, 0, 0, 0);
+    OptionRects[static_cast<std::size_t>(option)] = {mark.left, top, WorkRect.right, top + h};
+  }
+}
+
+void InfoPanel::DrawMenuRow(std::int32_t first_line, std::int32_t bottom) {
+  agg_ren& r = *Owner.Renderer;
+  const std::int32_t count = Body.Count();
+  const std::int32_t items = count - first_line;
+  const double width = static_cast<double>(WorkRect.Width()) / items;
+  const float ui = Owner.UiScale;
+  const std::int32_t h = Trunc(kEmHeight * ui * kLinePitch * 1.2);
+  const std::int32_t top = bottom - h - Trunc(12 * Owner.ScaleY);
+  const std::uint8_t saved_style = r.style.underline_mode;
+  for (std::int32_t i = 0; i < items; ++i) {
+    const auto k = static_cast<std::size_t>(first_line + i);
+    const double x = WorkRect.left + i * width;
+    r.style.underline_mode = i == 0 ? (English() ? 4 : 3) : 2;
+    DrawLine(Body.Text(first_line + i), x, top, width, Body.FontSize[k] * ui, 2, 0, 0, 0);
+    const platform::WindowRect rect{static_cast<int>(x), top, static_cast<int>(x + width), top + h};
+    if (i > 0 || Body.StyleFlags[0] != 0) MenuRowRects[k] = rect;
+  }
+  r.style.underline_mode = saved_style;
+}

@@ -1,0 +1,173 @@
+// The information panel: screens, builders by code, picture fit, text blocks, body bands and the menu row, the picture grid.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/start_screen_parts.h"
+#include "channels/main_window_services.h"
+#include "graph/graph_view.h"
+#include "info/info_pages.h"
+#include "info/info_panel.h"
+#include "render/agg_ren.h"
+#include "resources/bitmaps.h"
+
+namespace {
+
+class InfoPanelTest : public ::testing::Test {
+ protected:
+  InfoPanelTest() : buffer(1000, 700), computer(LoadBitmapResource(50058)) {
+    renderer.Attach(buffer);
+    const auto picture = [this](int element) { return element == kComputerElement ? &computer : nullptr; };
+    panel = std::make_unique<InfoPanel>(
+        InfoPanel::kStartPage, InfoPanelOwner{&buffer, &renderer, 1.0f, 1.0f, 1.0f, {100, 50, 900, 650}, picture, false, nullptr, &bytes, {}});
+  }
+  std::vector<std::uint8_t> Pixels() const { return {buffer.Pixels(), buffer.Pixels() + buffer.Stride() * buffer.Height()}; }
+  // A body of `count` lines, each recording its rectangle.
+  void Body(std::int32_t count) {
+    panel->Body.Clear(true);
+    for (std::int32_t i = 0; i < count; ++i) panel->Body.SetLine(i, "line", 1.0);
+    std::fill_n(panel->Body.Clickable.begin(), count, 1);
+  }
+
+  platform::Surface buffer;
+  platform::Surface computer;
+  agg_ren renderer;
+  MainWindowBytes bytes;
+  std::unique_ptr<InfoPanel> panel;
+};
+
+TEST_F(InfoPanelTest, OnlyTheFourScreensBuild) {
+  for (std::uint8_t screen : {3, 10, 12, 255, 0, 1, 2, 11}) {
+    const bool known = screen <= 2 || screen == 11;
+    panel->SetScreen(screen);
+    panel->PrepareScreenPaint();
+    const auto before = Pixels();
+    EXPECT_EQ(panel->RebuildScreen(), known) << int{screen};
+    EXPECT_EQ(Pixels() == before, !known) << int{screen};
+  }
+}
+
+TEST(InfoPages, CodesChooseTheirGroupsAndTheRestTheVoltagePages) {
+  struct Case { std::uint16_t code, information, preparation; };
+  const Case cases[] = {{28, 28, 0}, {0, 0, 0},    {15, 0, 0},   {89, 0, 0},   {255, 0, 0},  {19, 0, 0},
+                        {72, 3, 3},  {54, 4, 4},   {71, 9, 9},   {67, 10, 10}, {88, 14, 14}, {87, 26, 26},
+                        {80, 33, 33}, {76, 34, 34}, {74, 43, 43}, {79, 44, 44}, {57, 52, 52}, {83, 53, 53},
+                        {65, 64, 64}, {77, 73, 73}, {1, 1, 1},    {84, 84, 84}, {40, 40, 40}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(PageGroupOf(c.code, false), c.information) << c.code;
+    EXPECT_EQ(PageGroupOf(c.code, true), c.preparation) << c.code;
+  }
+}
+
+TEST(InfoPicture, FitKeepsTheAspectInEvenSizes) {
+  struct Case { int width, height, content; float sx, sy; platform::Size fit; };
+  const Case cases[] = {
+      {640, 240, 1200, 1.0f, 1.0f, {680, 254}},  // (240 + 15) x 2.667, rounded down to even sizes
+      {640, 240, 300, 1.0f, 1.0f, {280, 104}},   // wider than the panel: the panel's width
+      {365, 240, 900, 1.5f, 1.2f, {464, 306}},
+  };
+  for (const Case& c : cases) {
+    const auto fit = FitPanelPicture(c.width, c.height, c.content, c.sx, c.sy);
+    ASSERT_TRUE(fit.has_value());
+    EXPECT_EQ(*fit, c.fit) << c.width << "x" << c.height << " in " << c.content;
+  }
+  EXPECT_FALSE(FitPanelPicture(640, 0, 900, 1.0f, 1.0f).has_value());
+  EXPECT_FALSE(FitPanelPicture(0, 240, 900, 1.0f, 1.0f).has_value());
+}
+
+TEST_F(InfoPanelTest, ZeroSizedPictureIsPassedOver) {
+  const platform::Surface empty;
+  panel->Picture1 = &empty;
+  panel->LayoutTextBlocks();
+  const std::int32_t top = panel->WorkRect.top;
+  panel->PaintScreenPictures();
+  EXPECT_EQ(panel->WorkRect.top, top);
+  // A panel reaching past the buffer's edge draws only what lies on it.
+  panel->Owner.Content = {700, 500, 1400, 900};
+  panel->Picture1 = &computer;
+  panel->LayoutTextBlocks();
+  panel->PaintScreenPictures();
+  EXPECT_GT(panel->PictureRect.bottom, buffer.Height());
+}
+
+TEST_F(InfoPanelTest, TextBlocksClampNullAndClear) {
+  TextBlock block;
+  block.SetLine(0, "a", 1.2);
+  block.SetLine(TextBlock::kMaxLines, "beyond", 1.0);
+  EXPECT_EQ(block.Count(), 1);
+  for (auto [count, kept] : {std::pair{500, TextBlock::kMaxLines}, std::pair{-3, 0}}) {
+    block.LineCount = count;
+    EXPECT_EQ(block.Count(), kept);
+  }
+  block.Clear(false);
+  EXPECT_EQ(block.Lines[0], nullptr);
+  EXPECT_STREQ(block.Text(0), "");
+  // A block that claims more lines than it has, with a null among them, still paints.
+  Body(3);
+  panel->Body.Lines[1] = nullptr;
+  panel->Body.LineCount = 400;
+  panel->LayoutTextBlocks();
+  panel->Compose();
+  EXPECT_GT(panel->Body.LineRects[1].Height(), 0);
+}
+
+TEST_F(InfoPanelTest, ColumnEndOnTheFirstLineGivesOnlyAMenuRow) {
+  Body(3);
+  panel->Body.ColumnEnd[0] = 1;
+  panel->Body.StyleFlags[0] = 1;
+  panel->LayoutTextBlocks();
+  panel->Compose();
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(panel->Body.LineRects[static_cast<std::size_t>(i)].IsEmpty());
+    EXPECT_FALSE(panel->MenuRowRects[static_cast<std::size_t>(i)].IsEmpty());
+  }
+  // Equal columns across the body.
+  EXPECT_NEAR(panel->MenuRowRects[0].Width(), panel->MenuRowRects[2].Width(), 1);
+}
+
+TEST_F(InfoPanelTest, ThreeStepLinesShareOneBandAndTheFirstLineHasNone) {
+  Body(6);
+  for (std::size_t i : {0u, 2u, 3u, 4u}) panel->Body.StepStyle[i] = 1;
+  panel->LayoutTextBlocks();
+  panel->Compose();
+  const auto& rects = panel->Body.LineRects;
+  const int x = panel->WorkRect.right - 3;
+  const auto white = [&](const platform::WindowRect& r) {
+    return buffer.GetPixel(x, (r.top + r.bottom) / 2) == platform::Colour{255, 255, 255, 255};
+  };
+  EXPECT_FALSE(white(rects[0]));
+  EXPECT_FALSE(white(rects[1]));
+  for (std::size_t i : {2u, 3u, 4u}) EXPECT_TRUE(white(rects[i])) << i;
+  EXPECT_FALSE(white(rects[5]));
+}
+
+TEST_F(InfoPanelTest, EveryGridLineUpToTenThenEverySecond) {
+  GraphView view;
+  panel->Owner.View = &view;
+  panel->Grid.BuildPcScreenGrid(1.0f, 200, 300);
+  const auto drawn = [&](std::int32_t row) {
+    const auto p = panel->Grid.RowPoint(row, 0.5);
+    // A thin line shares its ink between the two pixel rows it crosses.
+    const int x = static_cast<int>(p->x), y = static_cast<int>(p->y);
+    const int ink = 510 - buffer.GetPixel(x, y).r - buffer.GetPixel(x, y + 1).r;
+    return ink > 40 && ink <= 2 * (255 - 0x78) + 40;
+  };
+  for (std::uint8_t count : {6, 12}) {
+    buffer.Fill({255, 255, 255, 255});
+    view.MiniGraph.GridLineCount = count;
+    view.MiniGraph.PositionBase = 30;
+    for (std::uint8_t k = 0; k < count; ++k) view.MiniGraph.Positions[k] = 10 * k;
+    panel->PaintPictureGrid();
+    for (std::uint8_t k = 0; k < count; ++k) EXPECT_EQ(drawn(30 + 10 * k), count <= 10 || k % 2 == 0) << int{count} << " " << int{k};
+  }
+}
+
+TEST(InfoFrame, FadeOverTheLastFrames) {
+  struct Case { std::int32_t frame, count; float fade; };
+  for (const Case& c : {Case{0, 7, 0.0f}, Case{2, 7, 0.0f}, Case{3, 7, 0.0f}, Case{4, 7, 1.0f / 3}, Case{7, 7, 4.0f / 3},
+                        Case{2, 2, 4.0f / 3}}) {
+    EXPECT_FLOAT_EQ(InfoFrameFade(c.frame, c.count), c.fade) << c.frame << "/" << c.count;
+  }
+}
+
+}  // namespace

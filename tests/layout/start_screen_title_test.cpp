@@ -1,0 +1,117 @@
+// The title band: geometry, shape design bounds and timing, eased fade, receding mirror, caption anchor, fonts.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+
+#include "layout/start_screen_title.h"
+#include "render/agg_ren.h"
+
+namespace {
+
+std::vector<std::uint8_t> Pixels(const platform::Surface& s) {
+  return {s.Pixels(), s.Pixels() + s.Stride() * s.Height()};
+}
+
+TEST(StartScreenTitle, GeometryShapeBoundsAndTiming) {
+  StartScreenTitle title;
+  title.Setup(1.0f);
+  EXPECT_EQ(title.TitleArea, (platform::WindowRect{18, 16, 507, 107}));
+  EXPECT_EQ(title.PanelArea, (platform::WindowRect{38, 18, 490, 55}));
+  title.BuildTitleShapes(1.0f, 1.0f, 0.0f, 0.0f);
+  for (const TitleShape& shape : title.Shapes) {
+    for (const auto& points : {shape.BasePoints, shape.EndPoints}) {
+      for (const auto& [x, y] : points) EXPECT_TRUE(x >= 47 && x <= 605 && y >= 30 && y <= 100) << x << "," << y;
+    }
+  }
+  // The start order's shapes start from frame 0 to 9 and never earlier than the one before.
+  title.Setup(1.0f);
+  std::uint16_t previous = 0;
+  for (std::size_t k = 0; k < title.ShapeOrder.size(); ++k) {
+    const TitleShape& shape = title.Shapes[title.ShapeOrder[k]];
+    EXPECT_GE(shape.StartFrame, previous);
+    EXPECT_EQ(shape.EndFrame, std::min(shape.StartFrame + 6, 15));
+    previous = shape.StartFrame;
+    // Invisible at its start frame, whole at its end frame.
+    EXPECT_DOUBLE_EQ(shape.Progress(shape.StartFrame, title.EaseSpline), 0.0);
+    EXPECT_NEAR(shape.Progress(shape.EndFrame, title.EaseSpline), 1.0, 1e-9);
+  }
+  EXPECT_EQ(title.Shapes[title.ShapeOrder.front()].StartFrame, 0);
+  EXPECT_EQ(title.Shapes[title.ShapeOrder.back()].StartFrame, 9);
+}
+
+class TitleDrawing : public ::testing::Test {
+ protected:
+  TitleDrawing() : surface(560, 140) {
+    renderer.Attach(surface);
+    title.Setup(1.0f);
+  }
+  std::vector<std::uint8_t> Frame(std::uint8_t frame, std::uint8_t receding) {
+    surface.Fill({255, 255, 255, 255});
+    title.Frame = frame;
+    title.Receding = receding;
+    title.DrawMakerCaption(renderer, false, 1.0f);
+    return Pixels(surface);
+  }
+  platform::Surface surface;
+  agg_ren renderer;
+  StartScreenTitle title;
+};
+
+TEST_F(TitleDrawing, RecedingMirrorsTheSlideIn) {
+  for (std::uint8_t f : {0, 4, 9, 15}) EXPECT_EQ(Frame(f, 1), Frame(static_cast<std::uint8_t>(15 - f), 0)) << int{f};
+}
+
+TEST_F(TitleDrawing, ShapesFadeInAtSeventyTimesTheEase) {
+  // The hexagon is large enough to hold a pixel of pure fill at its centre.
+  const TitleShape& hexagon = title.Shapes[17];
+  for (std::uint8_t f : {9, 11, 13}) {
+    Frame(f, 0);
+    const auto alpha = static_cast<int>(70.0 * hexagon.Progress(f, title.EaseSpline));
+    const platform::Colour c = surface.GetPixel(static_cast<int>((hexagon.DrawPoints[0] + hexagon.DrawPoints[6]) / 2),
+                                                static_cast<int>((hexagon.DrawPoints[1] + hexagon.DrawPoints[7]) / 2));
+    EXPECT_NEAR(c.r, 255 - alpha, 2) << int{f};
+    EXPECT_NEAR(c.b, 255 - alpha * 155 / 255, 2) << int{f};
+  }
+}
+
+TEST_F(TitleDrawing, CaptionFollowsItsAnchorAndStaysInTheBand) {
+  // Whole units of the travel done, over the travel.
+  title.Frame = 15;
+  const auto& rising = title.Shapes[StartScreenTitle::kAnchorShape];
+  const double travel = rising.EndPoints[3].second - rising.BasePoints[3].second;
+  EXPECT_DOUBLE_EQ(title.CaptionProgress(), std::trunc(travel) / travel);
+  // An anchor that does not travel leaves the caption at nothing.
+  auto& anchor = title.Shapes[StartScreenTitle::kAnchorShape];
+  anchor.EndPoints = anchor.BasePoints;
+  anchor.PointDelta.assign(anchor.PointCount, {0.0f, 0.0f});
+  EXPECT_DOUBLE_EQ(title.CaptionProgress(), 0.0);
+  // Nothing is drawn outside the band, whatever the frame.
+  title.Setup(1.0f);
+  for (std::uint8_t f : {8, 15}) {
+    Frame(f, 0);
+    int outside = 0;
+    for (int y = 0; y < surface.Height(); ++y) {
+      for (int x = 0; x < surface.Width(); ++x) {
+        outside += !title.TitleArea.Contains({x, y}) && surface.GetPixel(x, y) != platform::Colour{255, 255, 255, 255};
+      }
+    }
+    EXPECT_EQ(outside, 0) << int{f};
+  }
+}
+
+TEST_F(TitleDrawing, ProductTitleRestoresTheDefaultFont) {
+  DrawProductTitle(renderer, title, 1.0f, 1.0f);
+  const AggStyle& font = renderer.style;
+  EXPECT_EQ(std::tie(font.typeface, font.font_height, font.font_width, font.font_weight),
+            std::make_tuple(std::string("Tahoma"), 17.0, 9.0, 400));
+  // A face no font file serves falls back to a substitute and still draws.
+  surface.Fill({255, 255, 255, 255});
+  const auto blank = Pixels(surface);
+  SetTextFont(renderer, "No Such Face", 12, 10, 400);
+  renderer.DrawTextInBox("Test", 10, 10, 200, 40, 1.0, rgba8(0, 0, 0, 255), nullptr, 0);
+  EXPECT_NE(Pixels(surface), blank);
+}
+
+}  // namespace
