@@ -77,8 +77,12 @@ void SplineOutline(agg_ren& r, double cx, double cy, double a, double b, const r
     p->xn(i) = cx + a * std::copysign(std::pow(std::abs(c), 0.75), c);
     p->yn(i) = cy + b * std::copysign(std::pow(std::abs(s), 0.75), s);
   }
+  // A few vertices per node are smooth enough at this size; the surface's default is meant for long curves.
+  const double kept_steps = r.style.bspline_steps;
+  r.style.bspline_steps = 6.0;
   r.DrawSplineShape(colour, width, 1);
   r.RenderScanlines();
+  r.style.bspline_steps = kept_steps;
 }
 
 void Text(agg_ren& r, std::string_view text, double x, double y, double w, double h, double scale) {
