@@ -109,6 +109,9 @@ void DrawSensorSettingsPanel(MainWindow& window, agg_ren& r) {
   PanelRect band{left, width, top, 40 * ui};
   r.DrawRoundedPanel(band, PanelStyle{0, 0, 0, 1, static_cast<std::uint8_t>(8 * ui)}, 1.0f, 1.0f,
                      rgba8(245, 245, 255, 255), 1.0f);
+  if (AImageButton* range = FindImageButton(window.Window(), kRangeButtonId)) {
+    range->Looks[AImageButton::kNormal].ColourA = rgba8(80, 80, 153, 155);
+  }
   // 3. Title with its shadow.
   const double tx = left + 20 * sx, ty = top + 6 * ui;
   Text(r, s.Caption, tx + 1, ty + 1, width, 40 * ui, 1.1 * ui, rgba8(0, 0, 0, 55));
