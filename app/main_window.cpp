@@ -9,6 +9,7 @@
 #include "acquisition/ftdi_binding.h"
 #include "acquisition/worker_threads.h"
 #include "controls/control_frame.h"
+#include "layout/range_menu.h"
 #include "platform/memory_status.h"
 #include "resources/bitmaps.h"
 #include "resources/string_table.h"
@@ -262,7 +263,9 @@ const platform::Surface* MainWindow::Bitmap(int id) const {
 // The commands of the controls are routed by the screens that handle them.
 void MainWindow::OnButtonHover(std::int32_t, std::int32_t, std::int32_t) {}
 void MainWindow::HideHintAndSlideLogo(std::int32_t) {}
-void MainWindow::FillRangeMenu(std::int32_t, std::int32_t, std::int32_t) {}
+void MainWindow::FillRangeMenu(std::int32_t menu_kind, std::int32_t item, std::int32_t) {
+  ::FillRangeMenu(*this, menu_kind, item);
+}
 void MainWindow::OnButtonRightClick(std::int32_t) {}
 
 void MainWindow::PostToWindow(std::function<void()> call) {

@@ -18,6 +18,7 @@
 #include "controls/control_owner.h"
 #include "graph/graph_view.h"
 #include "graph/startup_settings.h"
+#include "info/help_panel.h"
 #include "layout/main_controls.h"
 #include "platform/host_services.h"
 #include "platform/surface.h"
@@ -91,7 +92,7 @@ class MainWindow final : public MainWindowServices,
   void PostToWindow(std::function<void()> call) override;
   platform::Surface* BackBufferForButton(const ControlFrame& control) override;
   platform::Surface* GetBackBufferDC() override;
-  bool HoldsBackControlCopies() const override { return false; }
+  bool HoldsBackControlCopies() const override { return HoldBackCopies != 0; }
   void OnButtonPress(std::int32_t a, std::int32_t b, std::int32_t control_id) override;
   void OnButtonHover(std::int32_t a, std::int32_t b, std::int32_t control_id) override;
   void HideHintAndSlideLogo(std::int32_t control_id) override;
@@ -221,6 +222,8 @@ class MainWindow final : public MainWindowServices,
   std::array<std::uint8_t, 2> LocalPaint{};
   std::array<std::atomic<std::uint8_t>, 2> Closing{};
   std::uint8_t FullRepaint = 0;
+  // Holds back the image buttons' own screen copies until the paint has drawn the sliders.
+  std::uint8_t HoldBackCopies = 0;
   std::uint8_t Reactivated = 0;
   std::uint8_t BackBuffersReady = 0;
   std::uint8_t LayoutSuspended = 1;
@@ -285,6 +288,11 @@ class MainWindow final : public MainWindowServices,
   // F5's test tone; stopped before the window goes.
   std::unique_ptr<TestTone> Tone;
   MainControls Controls;
+  ::HelpPanel Help;
+  // The graph view's help area: the help panel starts again on page 0 there.
+  void InitHelpPanel(const PixelRect& rect) override { Help.Init(this, {rect.Left, rect.Top, rect.Right, rect.Bottom}); }
+  // A click on the shown help panel.
+  void NextHelpPage() override { Help.NextPage(); }
   // Puts the two scale sliders into the plot's bottom-left corner; the graph view calls it when it
   // sets its view.
   void LayoutPanels() override;

@@ -1,4 +1,4 @@
-// Entering the measurement screen: the graph screen's styles and the layout of its controls, and painting its buttons.
+// Entering the measurement screen: the graph screen's styles and the layout of its controls, painting its buttons, panels and help.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -10,6 +10,8 @@
 #include "layout/hover_panels.h"
 #include "layout/main_controls.h"
 #include "layout/measure_layout.h"
+#include "layout/sensor_settings.h"
+#include "render/agg_ren.h"
 #include "platform/clock.h"
 #include "platform/headless_host.h"
 
@@ -54,5 +56,25 @@ void BM_PaintMeasureButtons(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PaintMeasureButtons)->Args({1366, 768})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
+
+// The settings panel's background and texts (third argument 1) or the first help page (2), into a screen-sized buffer.
+void BM_PaintSettingsPanelOrHelpPage(benchmark::State& state) {
+  Window w(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  MainWindow& m = *w.window;
+  m.DeviceSlots[0].InUse = 1;
+  m.DeviceSlots[0].DeviceIndex = 0;
+  SetupSensorSettingsPanel(m);
+  const float s = m.Metrics.UiScale;
+  m.Help.Init(&m, platform::WindowRect::FromSize(60, 50, static_cast<int>(760 * s), static_cast<int>(480 * s)));
+  platform::Surface target(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  agg_ren r;
+  r.Attach(target);
+  for (auto _ : state) {
+    if (state.range(2) & 1) PaintSensorSettingsPanel(m, r);
+    if (state.range(2) & 2) m.Help.Paint(r, target);
+    benchmark::DoNotOptimize(target.Pixels());
+  }
+}
+BENCHMARK(BM_PaintSettingsPanelOrHelpPage)->Args({1366, 768, 1})->Args({1366, 768, 2})->Args({3840, 2160, 1})->Args({3840, 2160, 2})->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,5 +1,6 @@
 // A channel's switch to the other range of its sensor, and the default sampling rate of each kind.
 #include <string>
+#include <utility>
 
 #include "channels/conversions.h"
 #include "channels/main_window_services.h"
@@ -102,4 +103,12 @@ void GraphView::DefaultSampleRate(std::uint8_t device_type_code) {
       break;
   }
   RateSetting = rate;
+}
+
+void VessamorChannel::SwapPendingPair() {
+  if (SwapPending == 0) return;
+  SwapPending = 0;
+  // Only a waiting conversion replaces the present one; an empty slot keeps it.
+  if (PendingRawToValueFn != nullptr) std::swap(RawToValueFn, PendingRawToValueFn);
+  if (PendingValueToRawFn != nullptr) std::swap(ValueToRawFn, PendingValueToRawFn);
 }

@@ -136,6 +136,8 @@ class VessamorChannel {
   void InitSplineNodes();
   // Re-sets the channel for the other range of its sensor (codes 6, 19 and 40); other codes do nothing.
   void SwitchSensorRange(std::uint8_t sensor_code);
+  // With the swap-pending flag set: clears it and swaps the waiting conversion pair in.
+  void SwapPendingPair();
 
   // Column reduction, the reduction filters and the recursive filters on incoming samples.
   void UpdateChannelColumns(std::uint16_t first, std::uint16_t last);

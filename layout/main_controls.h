@@ -8,6 +8,7 @@
 
 #include "controls/aimage_button.h"
 #include "controls/control_frame.h"
+#include "layout/sensor_settings.h"
 #include "platform/window_core.h"
 
 class MainWindow;
@@ -29,6 +30,9 @@ struct MainControls {
   std::uint8_t SidePanelOpen = 0;
   // 0 closed, 1 opened in the first form, 2 in the second.
   std::uint8_t SidePanelState = 0;
+  SensorSettingsState SensorSettings;
+  // The toolbar list's row whose range list stands; -1 after each opening of a toolbar list.
+  std::int32_t HoveredMenuRow = -1;
 };
 
 // Creates every control of the main window once, hidden, at its creation rectangle, with its ids,

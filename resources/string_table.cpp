@@ -11,7 +11,7 @@ struct StringRow {
   std::string_view En;
 };
 
-constexpr std::array<StringRow, 25> kStrings = {{
+constexpr std::array<StringRow, 28> kStrings = {{
     {kStringTitle, "Вессамор Лаборатория", "Vessamor Laboratory"},
     {kStringMaker, "Проект Вессамор", "Vessamor Project"},
     {kStringNameFirst, "Вессамор", "Vessamor"},
@@ -29,6 +29,9 @@ constexpr std::array<StringRow, 25> kStrings = {{
     {kStringNoSensors, "Датчики не обнаружены", "No sensors found"},
     {kStringOpenFile, "Открыть файл", "Open file"},
     {176, "Установить 0", "Set 0"},
+    {177, "Настройки датчика", "Configure the sensor"},
+    {178, "Диапазон", "Range"},
+    {187, "Настройки датчиков", "Configure the sensors"},
     {kStringSensorControl, "Управление", "Sensor control"},
     {kStringViewRecord, "Просмотр записи", "View record"},
     {kStringChannels, "Каналы", "Channels"},

@@ -1,0 +1,42 @@
+// The four-page help overlay of the measurement screen: mouse, markers, keys and sensors, paged by its "next" field.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/surface.h"
+#include "platform/window_geometry.h"
+
+class MainWindow;
+class agg_ren;
+
+class HelpPanel {
+ public:
+  // Places the panel on page 0 at the scale the window has now.
+  void Init(MainWindow* owner, const platform::WindowRect& rect);
+  void Show();
+  void Hide();
+  // The next page, after the last one the first; redraws the graph under it.
+  void NextPage();
+  void PrevPage();
+  // Draws the current page into `buffer` (the renderer is attached to it) and stores NextRect.
+  void Paint(agg_ren& renderer, platform::Surface& buffer);
+
+  MainWindow* Owner = nullptr;
+  platform::WindowRect Rect;
+  platform::WindowRect NextRect;
+  std::uint8_t Shown = 0;
+  double Scale = 1.0;
+  std::int32_t Page = 0;
+  std::int32_t LastPage = 3;
+
+ private:
+  void Invalidate();
+  void PaintKeys(agg_ren& r, double top);
+  void PaintMousePage(agg_ren& r, platform::Surface& buffer, double top);
+  void PaintSensors(agg_ren& r, double top);
+};
+
+// The pictured mouse in a w x h box at (x, y): body and three buttons outlined with splines, the
+// buttons of `lit` (bit 0 left, 1 middle, 2 right) in colour, the others in their darker companions.
+void DrawHelpMouse(agg_ren& r, platform::Surface& buffer, const platform::Surface* picture, double x, double y,
+                   double w, double h, unsigned lit);

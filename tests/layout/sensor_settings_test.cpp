@@ -1,0 +1,114 @@
+// The sensor settings panel: placement, channel buttons, range captions and switch, rate scale, title, pictures.
+#include "layout/sensor_settings.h"
+
+#include <gtest/gtest.h>
+
+#include "acquisition/worker_threads.h"
+#include "app/app_test_support.h"
+#include "controls/stick_button.h"
+#include "layout/display_modes.h"
+#include "layout/main_controls.h"
+#include "layout/measure_layout.h"
+#include "platform/png_writer.h"
+#include "render/agg_ren.h"
+
+using platform::WindowRect;
+
+namespace {
+
+// The measurement screen with one unit in slot 0 (three enabled channels of `code`) and a second
+// usable slot when asked.
+struct Panel {
+  apptest::Rig rig;
+  MainWindow& w;
+  Panel(int width, int height, std::uint8_t code, bool english = false, bool two_slots = false)
+      : rig(width, height, false, 32, !english), w(rig.Create()) {
+    w.Bytes.MeasureScreenActive = 1;
+    SetDisplayModeGraph(w), LayoutControls(w);
+    auto unit = std::make_unique<FTRecordDevice>();
+    unit->SensorCode = code, unit->LocationId = 7;
+    DeviceSlot& slot = w.DeviceSlots[0];
+    slot = DeviceSlot{};
+    slot.InUse = 1, slot.DeviceIndex = 0, slot.LocationId = 7, slot.Unit = unit.get(), slot.SensorName1 = "Sensor";
+    for (std::size_t k = 0; k < 3; ++k) {
+      VessamorChannel& c = w.View->Channel(k);
+      c.Enabled = 1, c.SensorCode = code, c.ChannelIndex = static_cast<std::uint8_t>(k);
+      slot.Channels[k] = &c;
+    }
+    w.Devices->DeviceTable[0] = std::move(unit);
+    if (two_slots) w.DeviceSlots[2].InUse = 1, w.DeviceSlots[2].DeviceIndex = 1;
+    ShowSensorSettings(w);
+  }
+  AImageButton& Button(std::int32_t id) { return *FindImageButton(w.Window(), id); }
+};
+
+}  // namespace
+
+TEST(SensorSettings, ChannelButtonsTitleCaptionsAndRateScale) {
+  Panel one(1280, 994, 14, true);
+  for (std::size_t k = 0; k < 4; ++k) {
+    EXPECT_EQ(one.Button(kChannelRecordButtonIds[k]).State, k < 3 ? 2 : 1) << k;
+    EXPECT_EQ(one.Button(kChannelRecordButtonIds[k]).Interactive, k < 3 ? 1 : 0) << k;
+  }
+  EXPECT_EQ(one.w.Controls.SensorSettings.Caption, "Configure the sensor");
+  EXPECT_EQ(one.Button(kRangeButtonId).Caption(), "±100 mT");
+  Panel two(1280, 994, 10, false, true);
+  EXPECT_EQ(two.w.Controls.SensorSettings.Caption, "Настройки датчиков");
+  EXPECT_EQ(two.Button(kRangeButtonId).Caption(), "±2 \xD0\x90");  // a Cyrillic capital A
+  EXPECT_EQ(RangeCaption(99, kLanguageRussian), "Диапазон");
+  // Rebuilt from the base each time: the faster family's top entries do not stay.
+  EXPECT_EQ(RateScalesFor(1).First[6], 0.0f);
+  EXPECT_EQ(static_cast<StickButton*>(FindMainControl(two.w.Window(), kRateSliderId))->Scale().Count, 6);
+}
+
+TEST(SensorSettings, ConductivityFollowsTheModeAndSwitchesTheChannels) {
+  Panel p(1280, 994, 6);
+  EXPECT_EQ(p.Button(kRangeButtonId).Caption(), "5 мСм/см");
+  p.w.View->AcquisitionMode = 1;
+  UpdateSensorRange(p.w, 0);
+  EXPECT_EQ(p.Button(kRangeButtonId).Caption(), "100 мкСм/см");
+  EXPECT_EQ(p.Button(kRangeButtonId).State, ControlFrame::kStateDown);
+  EXPECT_EQ(p.w.HoldBackCopies, 1);
+  // The click went down: the micro-siemens range; the unit has no handle, the channels switch anyway.
+  DeviceThreadState = kDevicePaused;
+  p.w.View->AcquisitionMode = 2;
+  p.w.View->Channel(2).FirstOfSensor = 1;
+  UpdateSensorRange(p.w, 1);
+  EXPECT_EQ(p.w.View->AcquisitionMode, 1);
+  EXPECT_EQ(p.w.View->SensorCode, 19);
+  for (std::size_t k = 0; k < 3; ++k) {
+    EXPECT_EQ(p.w.View->Channel(k).SensorCode, 19) << k;
+    EXPECT_EQ(p.w.View->Channel(k).SwapPending, 0) << k;
+  }
+  // No unit at the slot's place: the button goes back up.
+  p.w.Devices->DeviceTable[0]->LocationId = 8;
+  UpdateSensorRange(p.w, 1);
+  EXPECT_EQ(p.Button(kRangeButtonId).State, ControlFrame::kStateUp);
+}
+
+TEST(SensorSettings, PicturesInBothLanguagesWithEveryPartInsideAndApart) {
+  const std::int32_t ids[] = {kSettingsCloseId, kRateSliderId, 75017, 75022, 75027, 75032};
+  for (const bool english : {false, true}) {
+    for (const auto& [width, height] : {std::pair{1280, 994}, {1366, 768}, {1920, 1080}}) {
+      Panel p(width, height, 19, english);
+      platform::Surface s(width, height);
+      agg_ren r;
+      r.Attach(s);
+      PaintSensorSettingsPanel(p.w, r);
+      for (std::int32_t id : ids) FindMainControl(p.w.Window(), id)->PaintToBuffer(s);
+      const std::string name = (english ? "en_" : "ru_") + std::to_string(width) + "x" + std::to_string(height);
+      EXPECT_TRUE(platform::WritePng(s, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/sensor_settings_" + name + ".png"));
+      const SensorSettingsState& st = p.w.Controls.SensorSettings;
+      const WindowRect panel = st.PanelArea;
+      // The title's half of the band, the rate box, the close button, the slider, the channel buttons.
+      std::vector<WindowRect> parts = {WindowRect::FromSize(panel.left, panel.top, panel.Width() / 2, 40), st.RateBox};
+      for (std::int32_t id : ids) parts.push_back(FindMainControl(p.w.Window(), id)->Rect());
+      EXPECT_EQ(panel.Intersect({0, 0, width, height}), panel) << name;
+      EXPECT_EQ(panel.left, 10) << name;  // the settings button is at the screen's left edge
+      for (std::size_t i = 0; i < parts.size(); ++i) {
+        EXPECT_EQ(parts[i].Intersect(panel), parts[i]) << name << " " << i;
+        for (std::size_t j = i + 1; j < parts.size(); ++j) EXPECT_FALSE(parts[i].Intersects(parts[j])) << name << i << j;
+      }
+    }
+  }
+}
