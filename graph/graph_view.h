@@ -113,6 +113,8 @@ class GraphView {
 
   std::uint16_t SensorCode = 0;
   std::uint16_t FirstOfSensorCount = 1;
+  // The live channel whose sensor kind leads the view's scale; 255 while none is chosen.
+  std::uint8_t LeadChannel = 255;
   std::uint8_t AcquisitionMode = 0;
   std::array<std::uint8_t, 3> ModeBytes{};
 
@@ -396,6 +398,11 @@ class GraphView {
   WindowSide* Window = nullptr;
   // The main window's toolbar refresh after a start or stop (Start/Stop caption, page buttons).
   std::function<void()> RefreshToolbar;
+  // A view slot of the main window is used only while its view is active.
+  std::uint8_t Active = 1;
+  // The pause button holds the live display; the hold began at this sample count.
+  std::uint8_t DisplayHold = 0;
+  std::uint32_t HoldPosition = 0;
   std::mutex ToggleLock;
   RecordingSweep Sweep;
   DerivedChannels Derived;
@@ -403,6 +410,15 @@ class GraphView {
   // The redraw throttle's and the sweep restart's clock; tests step their own.
   UnitClock* TickClock = &SystemUnitClock();
 
+<<<<<<< HEAD
+=======
+  // The pictured computer's mini-graph (graph/mini_graph.cpp), on the window thread.
+  // Lays the view out on the grid's plot rows and columns and hands over its area and grid lines.
+  void HandOverMiniGraph(const PictureGrid& grid);
+  // Columns first..last (0 counts as 1) of every enabled, shown live channel, read under ViewLock.
+  void PlotDeviceChannelCurves(agg_ren& renderer, const PictureGrid& grid, std::uint16_t first, std::uint16_t last);
+  MiniGraphState MiniGraph;
+>>>>>>> i26
   // Graph header per sensor kind and the kept live set-up (graph/graph_header.cpp).
   // The title, labels, value range and scales of the view's SensorCode; then the channels, layout
   // and counters. A request record (when given and flagged) names the channels to set up.
@@ -454,6 +470,7 @@ class GraphView {
   void SetSmallFont(std::int32_t height);
   GraphPaintHost* PaintHost = nullptr;
   PaintState Painting;
+<<<<<<< HEAD
 
   // The pictured computer's mini-graph (graph/mini_graph.cpp), on the window thread.
   // Lays the view out on the grid's plot rows and columns and hands over its area and grid lines;
@@ -462,6 +479,8 @@ class GraphView {
   // Columns first..last (0 counts as 1) of every enabled, shown live channel, read under ViewLock.
   void PlotDeviceChannelCurves(agg_ren& renderer, const PictureGrid& grid, std::uint16_t first, std::uint16_t last);
   MiniGraphState MiniGraph;
+=======
+>>>>>>> i26
 
  private:
   bool AllocateCodeBuffer(std::uint32_t capacity);
