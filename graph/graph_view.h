@@ -410,15 +410,6 @@ class GraphView {
   // The redraw throttle's and the sweep restart's clock; tests step their own.
   UnitClock* TickClock = &SystemUnitClock();
 
-<<<<<<< HEAD
-=======
-  // The pictured computer's mini-graph (graph/mini_graph.cpp), on the window thread.
-  // Lays the view out on the grid's plot rows and columns and hands over its area and grid lines.
-  void HandOverMiniGraph(const PictureGrid& grid);
-  // Columns first..last (0 counts as 1) of every enabled, shown live channel, read under ViewLock.
-  void PlotDeviceChannelCurves(agg_ren& renderer, const PictureGrid& grid, std::uint16_t first, std::uint16_t last);
-  MiniGraphState MiniGraph;
->>>>>>> i26
   // Graph header per sensor kind and the kept live set-up (graph/graph_header.cpp).
   // The title, labels, value range and scales of the view's SensorCode; then the channels, layout
   // and counters. A request record (when given and flagged) names the channels to set up.
@@ -470,7 +461,6 @@ class GraphView {
   void SetSmallFont(std::int32_t height);
   GraphPaintHost* PaintHost = nullptr;
   PaintState Painting;
-<<<<<<< HEAD
 
   // The pictured computer's mini-graph (graph/mini_graph.cpp), on the window thread.
   // Lays the view out on the grid's plot rows and columns and hands over its area and grid lines;
@@ -479,8 +469,6 @@ class GraphView {
   // Columns first..last (0 counts as 1) of every enabled, shown live channel, read under ViewLock.
   void PlotDeviceChannelCurves(agg_ren& renderer, const PictureGrid& grid, std::uint16_t first, std::uint16_t last);
   MiniGraphState MiniGraph;
-=======
->>>>>>> i26
 
  private:
   bool AllocateCodeBuffer(std::uint32_t capacity);
