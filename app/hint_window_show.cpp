@@ -74,7 +74,7 @@ void MainWindow::ShowSensorHint(std::int32_t id, const platform::WindowRect& anc
       zone ? PlaceAtAnchor(anchor, std::max(CodePoints(lines->First), CodePoints(second)), m)
            : PlaceNextToControl(anchor, id, lines->First, context.English, m);
   hint->SecondLine = second;
-  hint->SetStateAndCaption(hint->State.load(), lines->First, false);
+  hint->SetStateAndCaption(hint->State.load(), lines->First, true);
   hint->Move(place);
   hint->BaseTextScale = m.TextSize;
   HintId = zone ? static_cast<std::uint8_t>(id) : 0;
