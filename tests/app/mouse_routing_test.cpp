@@ -43,7 +43,7 @@ TEST(MouseRouting, HoverShowsTheHintAfterASecondForItsLifetimeAndAMoveHidesIt) {
     EXPECT_GT(place.left, 0);
     EXPECT_LE(place.right, 1356);
     rig.host.Window().UpdateNow();
-    EXPECT_TRUE(platform::WritePng(w.BackBuffer(0), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/hint_measure_" +
+    EXPECT_TRUE(platform::WritePng(rig.host.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/hint_measure_" +
                                                         (english ? "en" : "ru") + ".png"));
     rig.Step(5000);
     EXPECT_EQ(w.HintShown, 0);
@@ -56,3 +56,34 @@ TEST(MouseRouting, HoverShowsTheHintAfterASecondForItsLifetimeAndAMoveHidesIt) {
 }
 
 }  // namespace
+
+TEST(MouseRouting, ATickZoneHintOnTheStartScreenLastsEightSeconds) {
+  for (const bool english : {false, true}) {
+    Rig rig(1366, 768);
+    MainWindow& w = rig.Create(english);
+    for (int k = 0; k < 200; ++k) rig.Step(33);
+    w.CurrentTimerId = 0;
+    w.Bytes.InfoScreenActive = 1;
+    w.InfoPanelRevealed = 1;
+    w.StartScreenDirty = 0;
+    w.SetHintStyleB();
+    w.SensorChosen = {1, 0, 0, 0};
+    w.Bytes.SensorPrepared[0] = 1;
+    w.SensorTickRects[0] = {300, 300, 330, 330};
+    w.OnMouseMove(0, 310, 310);
+    EXPECT_EQ(w.CurrentTimerId, kTimerHintDelay);
+    EXPECT_EQ(w.HintId, kHintSensorUsed);
+    rig.Step(1000);
+    ASSERT_EQ(w.HintShown, 1);
+    auto* hint = FindImageButton(rig.host.Window(), kHintWindowId);
+    EXPECT_EQ(hint->Caption(), HintTextFor(kHintSensorUsed, {english})->First);
+    EXPECT_EQ(hint->Rect().left, 330 + static_cast<int>(10 * w.Metrics.UiScale));
+    rig.host.Window().UpdateNow();
+    EXPECT_TRUE(platform::WritePng(rig.host.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/hint_start_" +
+                                                                   (english ? "en" : "ru") + ".png"));
+    rig.Step(7999);
+    EXPECT_EQ(w.HintShown, 1);
+    rig.Step(1);
+    EXPECT_EQ(w.HintShown, 0);
+  }
+}
