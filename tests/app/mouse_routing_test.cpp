@@ -4,6 +4,8 @@
 #include "app/hint_window.h"
 #include "app_test_support.h"
 #include "controls/aimage_button.h"
+#include "layout/main_controls.h"
+#include "layout/start_screen_title.h"
 #include "platform/png_writer.h"
 
 namespace {
@@ -86,4 +88,77 @@ TEST(MouseRouting, ATickZoneHintOnTheStartScreenLastsEightSeconds) {
     rig.Step(1);
     EXPECT_EQ(w.HintShown, 0);
   }
+}
+
+TEST(MouseRouting, SequencesOnBothScreens) {
+  Rig rig(1366, 768);
+  MainWindow& w = rig.Create();
+  for (int k = 0; k < 200; ++k) rig.Step(33);
+  w.CurrentTimerId = 0;
+  // Measurement screen: presses inside the view rectangle reach the graph view, others end its drag.
+  w.Bytes.MeasureScreenActive = 1;
+  w.ViewSlots[0] = w.View.get();
+  w.View->Active = 1;
+  w.View->RecordViewable = 1;
+  const PixelRect v = w.View->ViewRect;
+  const std::int32_t cx = (v.Left + v.Right) / 2, cy = (v.Top + v.Bottom) / 2;
+  struct Step { platform::MouseKind kind; std::int32_t x, y; std::uint8_t armed; };
+  const Step steps[] = {{platform::MouseKind::LeftDown, cx, cy, 1},         {platform::MouseKind::LeftUp, cx, cy, 0},
+                        {platform::MouseKind::LeftDown, cx, v.Bottom + 5, 0}, {platform::MouseKind::LeftDown, cx, v.Top, 1},
+                        {platform::MouseKind::LeftUp, v.Right + 5, cy, 0}};
+  for (const Step& s : steps) {
+    w.OnMouse({s.kind, {s.x, s.y}, 0});
+    EXPECT_EQ(w.View->DataDragArmed, s.armed) << (&s - steps);
+  }
+  // Near the sliders at the corners of the widened box, not past its top-right corner.
+  ASSERT_TRUE(FindMainControl(rig.host.Window(), 75001) && FindMainControl(rig.host.Window(), 75003));
+  const platform::WindowRect a = FindMainControl(rig.host.Window(), 75001)->Rect();
+  const platform::WindowRect b = FindMainControl(rig.host.Window(), 75003)->Rect();
+  const auto mx = static_cast<std::int32_t>(40 * w.Metrics.ScaleX), my = static_cast<std::int32_t>(40 * w.Metrics.ScaleY);
+  EXPECT_TRUE(w.NearScaleSliders(b.left - mx + 1, a.bottom + my - 1));
+  EXPECT_FALSE(w.NearScaleSliders(b.left - mx - 2, a.bottom));
+
+  // Start screen: a tick click flips the sensor and its slot; the title band animates in and out.
+  w.Bytes.MeasureScreenActive = 0;
+  w.Bytes.InfoScreenActive = 1;
+  w.InfoPanelRevealed = 1;
+  w.SensorChosen = {0, 1, 0, 0};
+  w.SensorTickRects[1] = {300, 300, 330, 330};
+  {
+    std::lock_guard lock(w.Devices->TableLock);
+    w.Devices->DeviceTable[1] = std::make_unique<FTRecordDevice>();
+    w.Devices->DeviceTable[1]->LocationId = 0x21;
+  }
+  const DeviceSlot probe = w.SlotBinder->Probe(*w.Devices->DeviceTable[1]);
+  w.DeviceSlots[2].InUse = 1;
+  w.DeviceSlots[2].Location = probe.Location;
+  w.DeviceSlots[2].SerialNumber = probe.SerialNumber;
+  w.OnMouse({platform::MouseKind::LeftDown, {330, 330}, 0});
+  EXPECT_EQ(w.Bytes.SensorPrepared[1].load(), 1);
+  EXPECT_EQ(w.DeviceSlots[2].SelectedForRecord, 1);
+  EXPECT_EQ(w.Mouse.PartialRect, w.SensorTickRects[1]);
+  {
+    std::lock_guard lock(w.Devices->TableLock);
+    w.Devices->DeviceTable[1].reset();
+  }
+  w.OnMouse({platform::MouseKind::LeftDown, {310, 310}, 0});  // the unit has gone: the slot stays
+  EXPECT_EQ(w.Bytes.SensorPrepared[1].load(), 0);
+  EXPECT_EQ(w.DeviceSlots[2].SelectedForRecord, 1);
+
+  StartScreenTitle title;
+  title.TitleArea = {20, 20, 600, 130};
+  std::vector<int> started;
+  w.MouseParts.Title = [&title] { return &title; };
+  w.MouseParts.StartTitleTimer = [&](std::uint8_t receding) {
+    title.Receding = receding;
+    started.push_back(receding);
+    w.CurrentTimerId = kTimerTitle;
+  };
+  w.StartScreenDirty = 0;
+  w.OnMouse({platform::MouseKind::Move, {100, 100}, 0});
+  w.OnMouse({platform::MouseKind::Move, {100, 100}, 0});  // the same point does nothing
+  w.CurrentTimerId = 0;
+  w.OnMouse({platform::MouseKind::Move, {100, 400}, 0});
+  EXPECT_EQ(started, (std::vector<int>{0, 1}));
+  EXPECT_EQ(w.CurrentTimerId, kTimerTitle);
 }
