@@ -110,6 +110,15 @@ TEST(MouseRouting, SequencesOnBothScreens) {
     w.OnMouse({s.kind, {s.x, s.y}, 0});
     EXPECT_EQ(w.View->DataDragArmed, s.armed) << (&s - steps);
   }
+  // The menu chain: a pressed Marker stays while hovered itself, and goes when another menu button is.
+  AImageButton* marker = FindImageButton(rig.host.Window(), 75051);
+  ASSERT_NE(marker, nullptr);
+  marker->State = ControlFrame::kStateDown;
+  w.OnButtonHover(0, 0, 75051);
+  EXPECT_EQ(marker->State.load(), ControlFrame::kStateDown);
+  w.OnButtonHover(0, 0, 75012);
+  EXPECT_EQ(marker->State.load(), ControlFrame::kStateUp);
+  EXPECT_EQ(w.CurrentTimerId, 0);  // a chain that found a pressed button starts no hint
   // Near the sliders at the corners of the widened box, not past its top-right corner.
   ASSERT_TRUE(FindMainControl(rig.host.Window(), 75001) && FindMainControl(rig.host.Window(), 75003));
   const platform::WindowRect a = FindMainControl(rig.host.Window(), 75001)->Rect();
