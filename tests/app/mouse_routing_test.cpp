@@ -1,5 +1,7 @@
-// Mouse routing on the headless window: the graph-area test, the hint's delay and lifetime, a hint picture.
+// Mouse routing on the headless window: mouse sequences on both screens, the hint's delay and lifetime, hint pictures.
 #include <gtest/gtest.h>
+
+#include <array>
 
 #include "app/hint_window.h"
 #include "app_test_support.h"
@@ -12,22 +14,12 @@ namespace {
 
 using apptest::Rig;
 
-TEST(MouseRouting, GraphAreaNeedsBothSpans) {
-  Rig rig(1366, 768);
-  MainWindow& w = rig.Create();
-  w.View->ViewRect = {100, 50, 900, 600};
-  struct Case { std::int32_t x, y; bool inside; };
-  const Case cases[] = {{100, 50, true}, {900, 600, true}, {500, 700, false}, {950, 300, false}, {950, 700, false}};
-  for (const Case& c : cases) EXPECT_EQ(w.View->InGraphArea(c.x, c.y), c.inside) << c.x << "," << c.y;
-}
-
 TEST(MouseRouting, HoverShowsTheHintAfterASecondForItsLifetimeAndAMoveHidesIt) {
   for (const bool english : {false, true}) {
     Rig rig(1366, 768);
     MainWindow& w = rig.Create(english);
-    rig.host.Window().KillTimer(kTimerIntro);
-    w.StartupInProgress = 0;
-    w.StartBackgroundComposed = 1;
+    for (int k = 0; k < 200; ++k) rig.Step(33);
+    w.CurrentTimerId = 0;
     w.Bytes.MeasureScreenActive = 1;
     w.View->Sweep.GraphScreen = 1;
     w.SetHintStyleA();
@@ -36,28 +28,20 @@ TEST(MouseRouting, HoverShowsTheHintAfterASecondForItsLifetimeAndAMoveHidesIt) {
     rig.Step(999);
     EXPECT_EQ(w.HintShown, 0);
     rig.Step(1);
-    EXPECT_EQ(w.HintShown, 1);
-    auto* hint = FindImageButton(rig.host.Window(), kHintWindowId);
-    ASSERT_NE(hint, nullptr);
-    EXPECT_TRUE(hint->IsVisible());
+    const AImageButton* hint = FindImageButton(rig.host.Window(), kHintWindowId);
+    ASSERT_TRUE(w.HintShown == 1 && hint->IsVisible());
     EXPECT_EQ(hint->Caption(), HintTextFor(75045, {english})->First);
-    const platform::WindowRect place = hint->Rect();
-    EXPECT_GT(place.left, 0);
-    EXPECT_LE(place.right, 1356);
-    rig.host.Window().UpdateNow();
+    EXPECT_LE(hint->Rect().right, 1356);
     EXPECT_TRUE(platform::WritePng(rig.host.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/hint_measure_" +
                                                         (english ? "en" : "ru") + ".png"));
     rig.Step(5000);
-    EXPECT_EQ(w.HintShown, 0);
-    EXPECT_FALSE(hint->IsVisible());
+    EXPECT_FALSE(w.HintShown != 0 || hint->IsVisible());
     // A move away hides a pending hint.
     w.OnButtonHover(0, 0, 75045);
     w.OnMouseMove(0, 5, 5);
     EXPECT_EQ(w.CurrentTimerId, 0);
   }
 }
-
-}  // namespace
 
 TEST(MouseRouting, ATickZoneHintOnTheStartScreenLastsEightSeconds) {
   for (const bool english : {false, true}) {
@@ -77,10 +61,7 @@ TEST(MouseRouting, ATickZoneHintOnTheStartScreenLastsEightSeconds) {
     EXPECT_EQ(w.HintId, kHintSensorUsed);
     rig.Step(1000);
     ASSERT_EQ(w.HintShown, 1);
-    auto* hint = FindImageButton(rig.host.Window(), kHintWindowId);
-    EXPECT_EQ(hint->Caption(), HintTextFor(kHintSensorUsed, {english})->First);
-    EXPECT_EQ(hint->Rect().left, 330 + static_cast<int>(10 * w.Metrics.UiScale));
-    rig.host.Window().UpdateNow();
+    EXPECT_EQ(FindImageButton(rig.host.Window(), kHintWindowId)->Caption(), HintTextFor(kHintSensorUsed, {english})->First);
     EXPECT_TRUE(platform::WritePng(rig.host.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/hint_start_" +
                                                                    (english ? "en" : "ru") + ".png"));
     rig.Step(7999);
@@ -101,6 +82,9 @@ TEST(MouseRouting, SequencesOnBothScreens) {
   w.View->Active = 1;
   w.View->RecordViewable = 1;
   const PixelRect v = w.View->ViewRect;
+  // The graph-area test needs both spans, edges included.
+  const std::array<std::array<std::int32_t, 3>, 4> area = {{{v.Left, v.Top, 1}, {v.Right, v.Bottom, 1}, {v.Left, v.Bottom + 1, 0}, {v.Right + 1, v.Top, 0}}};
+  for (const auto& [x, y, inside] : area) EXPECT_EQ(w.View->InGraphArea(x, y), inside != 0) << x << "," << y;
   const std::int32_t cx = (v.Left + v.Right) / 2, cy = (v.Top + v.Bottom) / 2;
   struct Step { platform::MouseKind kind; std::int32_t x, y; std::uint8_t armed; };
   const Step steps[] = {{platform::MouseKind::LeftDown, cx, cy, 1},         {platform::MouseKind::LeftUp, cx, cy, 0},
@@ -112,7 +96,6 @@ TEST(MouseRouting, SequencesOnBothScreens) {
   }
   // The menu chain: a pressed Marker stays while hovered itself, and goes when another menu button is.
   AImageButton* marker = FindImageButton(rig.host.Window(), 75051);
-  ASSERT_NE(marker, nullptr);
   marker->State = ControlFrame::kStateDown;
   w.OnButtonHover(0, 0, 75051);
   EXPECT_EQ(marker->State.load(), ControlFrame::kStateDown);
@@ -145,7 +128,6 @@ TEST(MouseRouting, SequencesOnBothScreens) {
   w.OnMouse({platform::MouseKind::LeftDown, {330, 330}, 0});
   EXPECT_EQ(w.Bytes.SensorPrepared[1].load(), 1);
   EXPECT_EQ(w.DeviceSlots[2].SelectedForRecord, 1);
-  EXPECT_EQ(w.Mouse.PartialRect, w.SensorTickRects[1]);
   {
     std::lock_guard lock(w.Devices->TableLock);
     w.Devices->DeviceTable[1].reset();
@@ -171,3 +153,5 @@ TEST(MouseRouting, SequencesOnBothScreens) {
   EXPECT_EQ(started, (std::vector<int>{0, 1}));
   EXPECT_EQ(w.CurrentTimerId, kTimerTitle);
 }
+
+}  // namespace
