@@ -66,6 +66,11 @@ class MeasureScreen : public ::testing::Test {
     w.RefreshDevices(1);
     w.UpdateMeasureButton();
   }
+  // The worker's tick writes the count under the view lock.
+  static std::uint32_t Samples(MainWindow& w) {
+    std::lock_guard lock(w.View->ViewLock);
+    return w.View->SampleCount;
+  }
   std::set<std::int32_t> Visible(MainWindow& w) {
     std::set<std::int32_t> shown;
     for (platform::Control* c : w.Window().Controls()) {
@@ -95,10 +100,10 @@ TEST_F(MeasureScreen, ChooseEnterRecordBySpaceAndLeaveByEscape) {
   w.OnKeyDown(key::kSpace, 1, 0);
   w.OnKeyDown(key::kSpace, 1, key::kFlagRepeat);
   EXPECT_EQ(w.View->Recording.load(), 1);
-  Until(w, [&] { return w.View->SampleCount > 200; });
+  Until(w, [&] { return Samples(w) > 200; });
   w.OnKeyDown(key::kSpace, 1, 0);
   EXPECT_EQ(w.View->Recording.load(), 0);
-  const std::uint32_t kept = w.View->SampleCount;
+  const std::uint32_t kept = Samples(w);
   EXPECT_GT(kept, 200u);
 
   // A held Escape returns once and does not close the program.
@@ -107,7 +112,7 @@ TEST_F(MeasureScreen, ChooseEnterRecordBySpaceAndLeaveByEscape) {
   EXPECT_FALSE(w.Window().IsClosed());
   rig->host.Pump();
   EXPECT_EQ(w.Bytes.InfoScreenActive.load(), 1);
-  EXPECT_EQ(w.View->SampleCount, kept);
+  EXPECT_EQ(Samples(w), kept);
   for (AImageButton* sensor : w.Controls.SensorButtons) EXPECT_EQ(sensor->State.load(), 1);
   EXPECT_EQ(w.MeasureButtonReady, 1);
   EXPECT_EQ(Visible(w), start_set);
@@ -129,7 +134,7 @@ TEST_F(MeasureScreen, PngsWithTwoLiveChannelsAtTwoSizesInBothLanguages) {
     ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
     for (int k = 0; k < 10; ++k) rig->Step(33);
     w.OnKeyDown(key::kSpace, 1, 0);
-    Until(w, [&] { return w.View->SampleCount > 3000; });
+    Until(w, [&] { return Samples(w) > 3000; });
     for (int k = 0; k < 10; ++k) rig->Step(33);
     w.OnKeyDown(key::kSpace, 1, 0);
     rig->host.Pump();
