@@ -261,8 +261,6 @@ const platform::Surface* MainWindow::Bitmap(int id) const {
 }
 
 // The commands of the controls are routed by the screens that handle them.
-void MainWindow::OnButtonHover(std::int32_t, std::int32_t, std::int32_t) {}
-void MainWindow::HideHintAndSlideLogo(std::int32_t) {}
 void MainWindow::FillRangeMenu(std::int32_t menu_kind, std::int32_t item, std::int32_t) {
   ::FillRangeMenu(*this, menu_kind, item);
 }

@@ -11,6 +11,7 @@
 #include "acquisition/device_manager.h"
 #include "acquisition/window_side.h"
 #include "app/device_slots.h"
+#include "app/mouse_routing.h"
 #include "app/panel_animation.h"
 #include "app/screen_metrics.h"
 #include "app/test_tone.h"
@@ -296,6 +297,23 @@ class MainWindow final : public MainWindowServices,
   // Puts the two scale sliders into the plot's bottom-left corner; the graph view calls it when it
   // sets its view.
   void LayoutPanels() override;
+
+  // --- Mouse routing, hover and the hint window (app/mouse_routing.cpp, app/hint_window_show.cpp) ---
+  void OnMouse(const platform::MouseEvent& event) override;
+  void OnLButtonDown(unsigned flags, std::int32_t x, std::int32_t y);
+  void OnLButtonUp(unsigned flags, std::int32_t x, std::int32_t y);
+  void OnOtherButton(platform::MouseKind kind, unsigned flags, std::int32_t x, std::int32_t y);
+  void OnMouseMove(unsigned flags, std::int32_t x, std::int32_t y);
+  bool NearScaleSliders(std::int32_t x, std::int32_t y);
+  std::uint8_t CountTickBoxes();
+  void HideHint();
+  void ReleaseMenuButtonsExcept(std::int32_t control_id);
+  // Sets the hint's lines and place for a control id or zone hint; the delay timer shows it.
+  void ShowSensorHint(std::int32_t id, const platform::WindowRect& anchor);
+  void SetHintStyleA();
+  void SetHintStyleB();
+  MouseRoutingState Mouse;
+  MouseSeams MouseParts;
 
   // Back buffers 0 (composition), 1 (saved background) and 3 (cached graph background).
   platform::Surface& BackBuffer(int index);

@@ -166,6 +166,8 @@ std::shared_ptr<StartScreenParts> InstallStartScreenParts(MainWindow& window) {
   };
   hooks.PaintStartTitle = [parts](MainWindow&) { parts->PaintTitle(); };
   hooks.TitleStep = [parts](MainWindow&) { parts->OnTitleAnimationTimer(); };
+  window.MouseParts.Title = [parts] { return &parts->Title; };
+  window.MouseParts.StartTitleTimer = [parts](std::uint8_t receding) { parts->StartTitleTimer(receding); };
   hooks.ShowInfoStartPage = [parts](MainWindow& w) {
     if (parts->Panel) parts->Panel->SetScreen(InfoPanel::kStartPage);
     const platform::Surface* computer = w.Bitmap(PictureElementResource(kComputerElement));

@@ -304,6 +304,8 @@ class GraphView {
   void OnMouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y);
   // A right or middle click outside the graph: the markers go.
   void ClearMarkerFlags(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  // The point lies within the view rectangle, edges included (app/mouse_routing.cpp).
+  bool InGraphArea(std::int32_t x, std::int32_t y) const;
   // Sets a marker's column and the line and caption rectangles that go with it.
   void PlaceMarker(MarkerRecord& marker, std::uint16_t column);
   bool FindViewDevice();

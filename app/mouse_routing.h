@@ -1,0 +1,35 @@
+// What the mouse routing keeps between messages, and the seams to the start screen's parts.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "platform/window_geometry.h"
+
+class StartScreenTitle;
+
+// The maker's web page, opened by the web link and the panel's fourth menu item; empty: nothing opens.
+inline constexpr std::string_view kMakerWebAddress = "";
+
+struct MouseRoutingState {
+  platform::WindowPoint Last{-1, -1};
+  platform::WindowRect WebLinkRect;
+  // The start screen's partial repaint after a tick click.
+  platform::WindowRect PartialRect;
+  std::uint8_t PartialPending = 0;
+  std::array<std::uint8_t, 4> TickChanged{};
+};
+
+// Parts of the start screen the routing reaches; each may stay empty.
+struct MouseSeams {
+  std::function<StartScreenTitle*()> Title;
+  std::function<void(std::uint8_t receding)> StartTitleTimer;
+  // A left press on the information panel after the tick boxes: menu items, lines, options, value boxes.
+  std::function<void(platform::WindowPoint point, bool recording)> PanelPress;
+  // A move over the information panel: its hand cursor and highlights; true over something clickable.
+  std::function<bool(platform::WindowPoint point)> PanelMove;
+  // A sensor button (slot) or the sensor-list caption (-1) was hovered.
+  std::function<void(std::int32_t slot)> SensorButtonHover;
+};
