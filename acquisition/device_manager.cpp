@@ -27,8 +27,6 @@ constexpr std::uint8_t kReadyOnInfoScreen = 116;
 
 constexpr std::uint8_t kAccelerometerA = 7;
 constexpr std::uint8_t kAccelerometerB = 8;
-constexpr std::uint16_t kDistanceA = 52;
-constexpr std::uint16_t kDistanceB = 57;
 constexpr std::uint16_t kPulseSensor = 35;
 constexpr std::uint16_t kLongRangeTimer = 64;
 constexpr std::uint8_t kDemoMechanics = 74;
@@ -47,21 +45,6 @@ std::uint8_t Low(std::uint16_t word) { return static_cast<std::uint8_t>(word & 0
 std::uint8_t High(std::uint16_t word) { return static_cast<std::uint8_t>(word >> 8); }
 
 }  // namespace
-
-std::uint8_t CountActiveChannels(const DeviceSlot& slot) {
-  // A channel takes part when the window chose it for the record (its kept shown flag).
-  const VessamorChannel* first = slot.Channels[0];
-  if (first == nullptr) return 0;
-  if (IsAccelerometer(static_cast<std::uint8_t>(first->SensorCode))) return 3;
-  std::uint8_t active = 0;
-  bool distance = false;
-  for (const VessamorChannel* channel : slot.Channels) {
-    if (channel == nullptr || channel->SavedShown == 0) continue;
-    ++active;
-    distance = distance || channel->SensorCode == kDistanceA || channel->SensorCode == kDistanceB;
-  }
-  return distance ? 1 : active;
-}
 
 std::uint16_t StartPeriodUs(std::uint32_t rate) {
   if (rate == 0) return std::numeric_limits<std::uint16_t>::max();
@@ -340,7 +323,7 @@ std::size_t DeviceManager::RetiredCount() const {
 // --- Start and stop ---
 
 bool DeviceManager::PrepareUnit(FTRecordDevice& unit, const DeviceSlot& slot, std::uint32_t rate, bool info_screen) {
-  if (slot.ReceiveBuffer == nullptr || slot.ReceiveFill == nullptr) return false;
+  if (slot.ReceiveBuffer == nullptr || slot.FillCounter == nullptr) return false;
   std::uint16_t period = StartPeriodUs(rate);
   auto& packet = unit.StartPacket;
   std::uint8_t bound = 0;
@@ -360,7 +343,7 @@ bool DeviceManager::PrepareUnit(FTRecordDevice& unit, const DeviceSlot& slot, st
     case 8: {
       const VessamorChannel* own = unit.Channels[0];
       const std::uint8_t selector = own != nullptr && own->SensorCode == kLongRangeTimer ? 5 : 7;
-      packet = {kStartByte, selector, kStartMarker, Low(period), High(period), slot.ModeCommand};
+      packet = {kStartByte, selector, kStartMarker, Low(period), High(period), static_cast<std::uint8_t>(slot.DefaultB)};
       bound = slot.Channels[0] != nullptr ? 1 : 0;
       break;
     }
@@ -369,7 +352,7 @@ bool DeviceManager::PrepareUnit(FTRecordDevice& unit, const DeviceSlot& slot, st
       break;
     default: {
       packet[0] = kStartByte;
-      packet[1] = CountActiveChannels(slot);
+      packet[1] = slot.CountActiveChannels();
       packet[2] = kStartMarker;
       packet[3] = Low(period);
       packet[4] = High(period);
@@ -398,10 +381,10 @@ bool DeviceManager::PrepareUnit(FTRecordDevice& unit, const DeviceSlot& slot, st
   }
 
   unit.Running = 1;
-  unit.SetReceiveBuffer(slot.ReceiveBuffer, slot.ReceiveFill);
+  unit.SetReceiveBuffer(slot.ReceiveBuffer, slot.FillCounter);
   unit.ResyncCount = 0;
   unit.BytesReceived = 0;
-  *slot.ReceiveFill = 0;
+  *slot.FillCounter = 0;
   // The wired count byte is the number of two-byte streams; the other families' byte 1 is no
   // channel count, and their records end when the channels are full.
   const bool counted = unit.DeviceTypeCode != 3 && unit.DeviceTypeCode != 6 && unit.DeviceTypeCode != 8;

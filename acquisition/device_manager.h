@@ -17,10 +17,6 @@ class AcquisitionSink;
 struct DeviceSlot;
 struct RecordParams;
 
-// Number of active channels of a slot: 3 for an accelerometer, 1 for a distance sensor, else the
-// enabled channels; byte 1 of a wired unit's start packet.
-std::uint8_t CountActiveChannels(const DeviceSlot& slot);
-
 // Period of a start packet in microseconds for a sampling rate, kept to what the packet's 16 bits
 // carry: rate 0 and rates below 16 Hz give the slowest period, 65535.
 std::uint16_t StartPeriodUs(std::uint32_t rate);

@@ -42,7 +42,7 @@ std::int16_t DerivedCode(double value) {
 }
 
 bool SlotMatches(const DeviceSlot& slot, const FTRecordDevice& unit) {
-  return slot.LocationId == unit.LocationId && slot.DeviceTypeCode == unit.DeviceTypeCode && slot.Serial == unit.Serial;
+  return slot.Location == unit.LocationId && slot.DeviceTypeCode == unit.DeviceTypeCode && slot.SerialNumber == unit.Serial;
 }
 
 // What the tick asks of the window once the view lock is released.
@@ -485,11 +485,11 @@ void GraphView::OnRadioLinkMessage(std::uint8_t first, std::uint8_t second) {
 void GraphView::MarkDeviceInUse(const FTRecordDevice& unit) {
   if (MainWindow == nullptr) return;
   for (DeviceSlot& slot : MainWindow->DeviceSlots) {
-    if (slot.InUse != 0) slot.NewSlot = 0;
+    if (slot.InUse != 0) slot.SelectedForRecord = 0;
   }
   for (DeviceSlot& slot : MainWindow->DeviceSlots) {
     if (SlotMatches(slot, unit)) {
-      slot.NewSlot = 1;
+      slot.SelectedForRecord = 1;
       return;
     }
   }
@@ -498,11 +498,11 @@ void GraphView::MarkDeviceInUse(const FTRecordDevice& unit) {
 void GraphView::MarkDevicesInUse(bool with_first) {
   if (MainWindow == nullptr || MainWindow->Bytes.InfoScreenActive.load() == 0) return;
   for (DeviceSlot& slot : MainWindow->DeviceSlots) {
-    if (slot.InUse == 0 || slot.DeviceIndex < 0 || slot.Unit == nullptr || !SlotMatches(slot, *slot.Unit)) continue;
-    const auto index = static_cast<std::size_t>(slot.DeviceIndex);
+    if (slot.InUse == 0 || slot.AssignIndex < 0 || slot.Device == nullptr || !SlotMatches(slot, *slot.Device)) continue;
+    const auto index = static_cast<std::size_t>(slot.AssignIndex);
     if (index >= MainWindow->Bytes.SensorPrepared.size()) continue;
     const std::uint8_t prepared = MainWindow->Bytes.SensorPrepared[index].load();
-    slot.NewSlot = prepared;
-    if (with_first) slot.FirstFlags = prepared;
+    slot.SelectedForRecord = prepared;
+    if (with_first) slot.ChannelFlags[0] = prepared;
   }
 }

@@ -1,5 +1,6 @@
 // The main window's construction, initialisation, close and release, and the services it offers the other layers.
 #include "app/main_window.h"
+#include "app/measure_paint_host.h"
 
 #include <algorithm>
 
@@ -101,19 +102,38 @@ void MainWindow::InitMainWindow() {
   View->Init(SampleCapacity, view_rect, 255, this);
   View->Ready = 1;
   View->AttachDevices(*Devices, *this);
+  SlotBinder = std::make_unique<DeviceSlotBinder>(DeviceSlots, *View);
   // The tick's calls into the window run on the window thread.
   View->Hooks.ApplyPreparationStep = [this] { ApplyPreparationStep(); };
   View->Hooks.EndSensorPageMeasurement = [this] {
     PostToWindow([this] {
-      if (Hooks.EndSensorPageMeasurement) Hooks.EndSensorPageMeasurement(*this);
+      if (Hooks.EndSensorPageMeasurement) {
+        Hooks.EndSensorPageMeasurement(*this);
+        return;
+      }
+      // The pressed sensor button lets go, and its press ends the page's measurement.
+      for (std::size_t i = 0; i < Controls.SensorButtons.size(); ++i) {
+        AImageButton* sensor = Controls.SensorButtons[i];
+        if (sensor == nullptr || sensor->State.load() != ControlFrame::kStateDown) continue;
+        sensor->State = ControlFrame::kStateUp;
+        DispatchButtonPress(0, 0, 75163 + static_cast<std::int32_t>(i));
+        break;
+      }
     });
   };
+  // A start or stop on the device worker (a full record, a lost unit) refreshes the toolbar here.
+  View->RefreshToolbar = [this] { PostToWindow([this] { RefreshToolbar(); }); };
+  ViewSlots = {View.get(), nullptr, nullptr, nullptr};
+  CurrentView = View.get();
+  PaintHost = std::make_unique<MeasurePaintHost>(*this);
+  View->PaintHost = PaintHost.get();
   Settings.ChannelShown = {1, 1, 1, 1};
   View->ApplyChannelSettings(Settings);
   View->ClampRateToDevices();
   View->Continuous = 1;
   // 14. Controls.
   CreateMainControls(*this);
+  if (const platform::Control* sensor = FindControl(75164)) SensorButtonHeight = sensor->Rect().Height();
   // 15.
   View->RecordName = EnglishUi() ? "Record 1" : "Запись 1";
   Window().SetCursor(platform::CursorShape::Arrow);
@@ -186,7 +206,13 @@ void MainWindow::OnClose() {
 }
 
 void MainWindow::ReleaseMainWindowObjects() {
+  OwnedControls.clear();
+  if (View) View->PaintHost = nullptr;
+  PaintHost.reset();
+  ViewSlots = {};
+  CurrentView = nullptr;
   for (auto& panel : Panels) panel.reset();
+  SlotBinder.reset();
   renderer0_.Detach();
   View.reset();
   Closing[1] = 0;
@@ -214,7 +240,7 @@ void MainWindow::InvalidateLocal(const PixelRect& rect) {
 void MainWindow::InvalidateLocal() { InvalidateLocal(Window().ClientRect()); }
 
 void MainWindow::ClampUnitRate(const DeviceSlot& slot, std::uint32_t& rate, std::uint8_t shown_channels) {
-  if (slot.Unit != nullptr) slot.Unit->ClampRate(rate, shown_channels);
+  if (slot.Device != nullptr) slot.Device->ClampRate(rate, shown_channels);
 }
 
 platform::Surface* MainWindow::BackBufferForButton(const ControlFrame& control) {
@@ -235,7 +261,6 @@ const platform::Surface* MainWindow::Bitmap(int id) const {
 }
 
 // The commands of the controls are routed by the screens that handle them.
-void MainWindow::OnButtonPress(std::int32_t, std::int32_t, std::int32_t) {}
 void MainWindow::OnButtonHover(std::int32_t, std::int32_t, std::int32_t) {}
 void MainWindow::HideHintAndSlideLogo(std::int32_t) {}
 void MainWindow::FillRangeMenu(std::int32_t, std::int32_t, std::int32_t) {}
@@ -251,7 +276,7 @@ void MainWindow::PostToWindow(std::function<void()> call) {
 
 void MainWindow::ChooseStartScreenText(std::uint32_t ticket, WindowAnswer& answer) {
   PostToWindow([this, ticket, &answer] {
-    const bool done = !Hooks.ReconcileSlots || Hooks.ReconcileSlots(*this);
+    const bool done = Hooks.ReconcileSlots ? Hooks.ReconcileSlots(*this) : ChooseSlotsAfterSearch();
     answer.Store(ticket, done);
   });
 }
@@ -262,15 +287,17 @@ void MainWindow::ApplyPreparationStep() {
   });
 }
 
-std::uint8_t MainWindow::FindDeviceSlot(const FTRecordDevice& unit, std::uint8_t) {
-  for (std::size_t s = 0; s < DeviceSlots.size(); ++s) {
-    if (DeviceSlots[s].Unit == &unit) return static_cast<std::uint8_t>(s | 4);
-  }
-  return 0;
+std::uint8_t MainWindow::FindDeviceSlot(const FTRecordDevice& unit, std::uint8_t detail) {
+  return SlotBinder ? SlotBinder->FindDeviceSlot(unit, detail) : 0;
 }
 
 void MainWindow::ForgetUnits() {
-  for (DeviceSlot& slot : DeviceSlots) slot.Unit = nullptr;
+  for (DeviceSlot& slot : DeviceSlots) slot.Device = nullptr;
+  for (SensorButtonState& button : SensorButtons) button.Unit = nullptr;
+  if (View) {
+    std::lock_guard lock(View->ViewLock);
+    for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) View->Channel(k).Device = nullptr;
+  }
 }
 
 void MainWindow::OnDeviceInterfaceChange(const std::string& interface_name, int state) {

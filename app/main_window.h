@@ -10,6 +10,7 @@
 
 #include "acquisition/device_manager.h"
 #include "acquisition/window_side.h"
+#include "app/device_slots.h"
 #include "app/panel_animation.h"
 #include "app/screen_metrics.h"
 #include "app/test_tone.h"
@@ -52,6 +53,8 @@ inline constexpr unsigned kShortestTimerMs = 10;
 // Controls the timer steps show and hide.
 inline constexpr std::int32_t kHintWindowId = 75175;
 inline constexpr std::int32_t kSettingsPanelId = 74998;
+
+class MeasurePaintHost;
 
 class MainWindow final : public MainWindowServices,
                          public WindowSide,
@@ -116,11 +119,61 @@ class MainWindow final : public MainWindowServices,
                        std::uint32_t pause_ms);
   void QueueInfoPanelReveal();
   void MainButtonsShow();
+
+  // --- Device slots and the start screen's sensor buttons ---
+  // Reconciles the slots with the device table and gives the sensor buttons their units; mode 1
+  // lays them out too. Flags: 1 a tick changed, 2 some unit is complete, 4 the layout was resized.
+  std::uint8_t RefreshDevices(std::uint8_t mode);
+  // The slot steps of the start page's text after a search; false while the window is busy.
+  bool ChooseSlotsAfterSearch();
+  bool AttachDeviceToSlot(FTRecordDevice& unit);
+  void UpdateMeasureButton();
+  // False, changing nothing, when the button already has that colour set.
+  bool SetMeasureButtonReady();
+  bool SetMeasureButtonNotReady();
+  void ReleaseStartButtonsExcept(std::int32_t control_id);
+  // The tick boxes beside the sensor buttons and the "Measurements" button, into buffer 0.
+  void PaintTickBoxes();
+  void PaintStartButtons();
   // Before the program's own close requests: a running recording is stopped and the device worker
   // ends after it; otherwise both workers are asked to end.
   void StopAcquisition();
   // The box shown while the graph view prepares a record, into buffer 0 (always in Russian).
   void DrawPreparingDataBox();
+
+  // --- Commands, the measurement screen and its keys (app/measure_commands.cpp, app/measure_screen.cpp) ---
+  // The start and sensor pages' command table.
+  void DispatchButtonPress(std::int32_t a, std::int32_t b, std::int32_t control_id);
+  void SensorButtonPress(std::int32_t slot);
+  // The first view slot holding an active view becomes the current view; false when none does.
+  bool SelectActiveView();
+  void OnMeasureCommand(std::int32_t a, std::int32_t b, std::int32_t control_id);
+  void GotoGraphScreen();
+  void ShowMeasureScreen();
+  // Lays the value-scale slider out for a maximum and minimum value per division.
+  void SetupSlider(float maximum, float minimum);
+  void SetupChannelButtons(bool show);
+  // Window thread; the view's hook queues it here from wherever a recording starts or stops.
+  void RefreshToolbar();
+  void ToggleChannelOptions(std::int32_t slot);
+  void LeaveMeasureScreen();
+  void ReleaseButtonsExcept(std::uint32_t control_id) override { ReleaseButtonsExcept(control_id, false); }
+  void ReleaseButtonsExcept(std::uint32_t control_id, bool keep_help);
+  void ClosePanel();
+  void ClosePopups() override;
+  void ToggleRecordingFromButton();
+  // The view slots; slot 0 holds View, the others stay empty.
+  std::array<GraphView*, 4> ViewSlots{};
+  GraphView* CurrentView = nullptr;
+  std::uint8_t SensorPageLeft = 0;
+  std::uint8_t ReturnToStart = 0;
+  // No path of the interface sets it.
+  std::uint8_t ExtendedMode = 0;
+  // What the next measurement-screen paint copies into the cached background (buffer 3): 2 the
+  // client area, 1 the plot, any other non-zero value the scale sliders.
+  std::uint8_t CacheUpdateRequest = 0;
+  // The last key that acted, so that its auto-repeat does not act again.
+  unsigned HeldKey = 0;
 
   // The parts of the window that others build hook in here; each may stay empty.
   struct Parts {
@@ -146,6 +199,12 @@ class MainWindow final : public MainWindowServices,
     // One step of the graph view's automatic scroll; it sets timer 10 again, and
     // ScrollPaintPending, while more steps are due.
     std::function<void(MainWindow&)> AutoScrollStep;
+    // The information panel's progress overlay while its frame slides in, into buffer 0.
+    std::function<void(MainWindow&)> DrawRevealOverlay;
+    // The information panel's screen (0 start page, 1 sensor information, 11 preparation); -1 without a panel.
+    std::function<int(MainWindow&)> InfoScreen;
+    // The information panel shows a screen; for the preparation page of the unit of slot `slot`.
+    std::function<void(MainWindow&, std::uint8_t screen, std::int32_t slot, FTRecordDevice* unit)> SetInfoScreen;
   } Hooks;
 
   // --- State other parts read and write ---
@@ -189,8 +248,37 @@ class MainWindow final : public MainWindowServices,
   StartupSettings Settings;
   std::array<std::uint8_t, 4> IndicatorPanes{};
 
+  // What the window keeps of each start-screen sensor button beside the control itself.
+  struct SensorButtonState {
+    std::uint8_t TickBox = 0;
+    // Set by a click on the tick box; the next refresh reports it.
+    std::uint8_t TickChangePending = 0;
+    FTRecordDevice* Unit = nullptr;
+    std::uint8_t SensorCode = 0;
+    std::uint8_t Style = 6;
+    float FontFactor = 0.4f;
+    float SecondLineFactor = 0.5f;
+  };
+  std::array<SensorButtonState, 4> SensorButtons{};
+  std::array<std::uint8_t, 4> SensorChosen{};
+  // The designed sensor-button height; 0 until the controls are created.
+  std::int32_t SensorButtonHeight = 0;
+  std::uint8_t LayoutResized = 0;
+  std::uint8_t MeasureButtonReady = 0;
+  std::array<rgba8, 6> MeasureColours{};
+  std::uint8_t TickBoxCount = 0;
+  platform::WindowRect MainTickRect;
+  std::array<platform::WindowRect, 4> SensorTickRects{};
+  std::uint8_t StartButtonsDirty = 0;
+  // Where the start screen's buttons begin, taken from the "Measurements" button at composition.
+  platform::WindowRect StartButtonArea;
+
+  // The window's own controls; released before the view.
+  std::vector<std::unique_ptr<platform::Control>> OwnedControls;
   std::unique_ptr<DeviceManager> Devices;
+  std::unique_ptr<DeviceSlotBinder> SlotBinder;
   std::unique_ptr<GraphView> View;
+  std::unique_ptr<MeasurePaintHost> PaintHost;
   std::array<std::unique_ptr<PanelAnimation>, 3> Panels;
   // F5's test tone; stopped before the window goes.
   std::unique_ptr<TestTone> Tone;
@@ -206,6 +294,7 @@ class MainWindow final : public MainWindowServices,
 
   platform::HostServices& Host() { return host_; }
   platform::HostWindow& Window() { return host_.Window(); }
+  agg_ren& Renderer0() { return renderer0_; }
 
  private:
   void InitMainWindow();
@@ -217,7 +306,13 @@ class MainWindow final : public MainWindowServices,
   void DrawIntroPanel(PanelAnimation& intro, std::int32_t frame);
   void DrawIntroTexts(const platform::WindowRect& area, std::int32_t frame, std::int32_t target);
   void ComposeStartBackground();
+  void DrawStartName();
   void PaintMainScreen(const platform::PaintContext& context);
+  void PaintMeasureScreen(const platform::PaintContext& context);
+  // The channel options panel into buffer 0 while shown; where it stood is restored once it goes.
+  void DrawOptionsPanel(platform::WindowRect& clip);
+  platform::WindowRect OptionsPanelDrawn;
+  void ApplyToolbarSnapshot(struct ToolbarSnapshot& toolbar);
   void ShowStartScreenButtons();
   void FinishIntro();
   void FinishInfoPanelReveal();

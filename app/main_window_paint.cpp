@@ -35,8 +35,10 @@ rgba8 FromWord(std::uint32_t word) {
 std::int64_t MainWindow::NowMs() const { return host_.Window().GetClock().NowMs(); }
 
 void MainWindow::Copy(platform::Surface& to, const platform::Surface& from, const platform::WindowRect& rect) {
-  if (rect.IsEmpty()) return;
-  platform::Blit(to, rect.left, rect.top, rect.Width(), rect.Height(), from, rect.left, rect.top);
+  // Every copy stays inside both buffers, whatever region a step names.
+  const platform::WindowRect inside = rect.Intersect({0, 0, std::min(to.Width(), from.Width()), std::min(to.Height(), from.Height())});
+  if (inside.IsEmpty()) return;
+  platform::Blit(to, inside.left, inside.top, inside.Width(), inside.Height(), from, inside.left, inside.top);
 }
 
 void MainWindow::OnPaint(const platform::PaintContext& context) {
@@ -77,6 +79,8 @@ void MainWindow::OnPaint(const platform::PaintContext& context) {
     PaintIntro(clipped);
   } else if (Bytes.InfoScreenActive.load() != 0 && Bytes.MeasureScreenActive.load() == 0) {
     PaintMainScreen(clipped);
+  } else if (Bytes.MeasureScreenActive.load() != 0 && View) {
+    PaintMeasureScreen(clipped);
   }
   // 11. During the close the flag stays, so the worker asks for no further paint.
   FullRepaint = 0;

@@ -9,9 +9,15 @@
 #include "controls/stick_button_mod.h"
 #include "platform/gdi.h"
 #include "platform/window_events.h"
+#include "platform/cp1251.h"
+#include "render/cubic_spline.h"
 #include "resources/bitmaps.h"
+#include "resources/string_table.h"
 
 namespace {
+
+// No web address is shipped; the program's own name stands under the panel instead.
+constexpr std::string_view kMakerAddress = "";
 
 // The "Measurements" button; the information panel's place is derived from it.
 constexpr std::int32_t kMeasurementsButton = 75172;
@@ -57,6 +63,7 @@ void MainWindow::ComposeStartBackground() {
   PanelAnimation& panel = *Panels[1];
   if (const platform::Control* button = FindControl(kMeasurementsButton)) {
     const platform::WindowRect r = button->Rect();
+    StartButtonArea = {ClientArea.left, r.top, r.right, ClientArea.bottom};
     const float sx = Metrics.ScaleX, sy = Metrics.ScaleY;
     auto x = [sx](float v) { return static_cast<int>(v * sx); };
     auto y = [sy](float v) { return static_cast<int>(v * sy); };
@@ -69,7 +76,16 @@ void MainWindow::ComposeStartBackground() {
     panel.InnerArea = {r.right, panel.Area.top + y(15), panel.Area.right - x(15), panel.Area.bottom - y(15)};
     panel.SlideArea = {panel.Area.left - x(30), panel.Area.top - y(30), panel.Area.right + x(30),
                        panel.Area.bottom + y(30)};
+    // The frame's outline: bevelled at the two right-hand corners.
+    const double x0 = r.right + x(40), y0 = panel.Area.top + y(30);
+    const double cl = panel.ContentArea.left, cr = panel.ContentArea.right, cb = panel.ContentArea.bottom;
+    const double dx = x(20), dy = y(20);
+    panel.Outline = {x0, y0, cr - dx, y0, cr, y0 + dy, cr, panel.Area.bottom - static_cast<double>(y(60)),
+                     cr - dx, cb, cl, cb, cl, y0 + dy, x0, y0 + dy};
   }
+  // 5-6. The program's name in the bottom-left strip, shadowed, kept in the background; panel 3
+  // takes that strip.
+  DrawStartName();
   // 7. The reveal of the information panel follows.
   StartBackgroundComposed = 1;
   StartPanelTimer(0, 1, 1000, kTimerPanelSlide, 1);
@@ -77,6 +93,25 @@ void MainWindow::ComposeStartBackground() {
   const double nodes_x[] = {0.0, 0.5, 1.0};
   const double nodes_y[] = {0.0, 0.5, 1.0};
   renderer0_.profile_a.Build(nodes_x, nodes_y, 3);
+}
+
+void MainWindow::DrawStartName() {
+  const std::int32_t height = Metrics.ScreenHeight;
+  const double ui = Metrics.UiScale;
+  const double size = LerpFloat(1000, 600, 1.2f, 1.3f, height) * ui;
+  const double run = LerpInt(1000, 600, 18, 18, height) * ui;
+  const std::int32_t band = static_cast<std::int32_t>(40.0 * size) + 20;
+  const platform::WindowRect strip{ClientArea.left, ClientArea.bottom - band, ClientArea.left + static_cast<std::int32_t>(run * 20.0),
+                                   ClientArea.bottom};
+  const std::string name = platform::Utf8ToCp1251(LoadString(kStringNameFirst, UiLanguage));
+  const std::string text = std::string(kMakerAddress).empty() ? name : std::string(kMakerAddress);
+  const double x = strip.left + run, y = strip.top + 10.0;
+  renderer0_.DrawTextInBox(text.c_str(), x + 1, y + 1, strip.Width(), band, size, rgba8(0, 0, 0, 255), nullptr, 0);
+  renderer0_.DrawTextInBox(text.c_str(), x, y, strip.Width(), band, size, rgba8(255, 255, 255, 255), nullptr, 0);
+  Copy(buffers_[1], buffers_[0], strip);
+  PanelAnimation& maker = *Panels[2];
+  maker.Area = strip;
+  maker.Frame = maker.TargetFrame = 0;
 }
 
 void MainWindow::PaintMainScreen(const platform::PaintContext& context) {
@@ -96,11 +131,33 @@ void MainWindow::PaintMainScreen(const platform::PaintContext& context) {
   if (TitleOnlyPaint != 0) {
     TitleOnlyPaint = 0;
   } else {
+    PanelAnimation& panel = *Panels[1];
     if (StartScreenDirty != 0) {
-      Copy(a, b, PaintArea);
+      Copy(a, b, InfoPanelOnly != 0 ? panel.Area : PaintArea);
       StartScreenDirty = 0;
     }
-    if (Panels[1]->ContentShown != 0 && Hooks.PaintInfoPanel) Hooks.PaintInfoPanel(*this);
+    // The reveal's overlay is drawn over the background and kept in it.
+    if (panel.SlideDone != 0) {
+      Copy(a, b, panel.SlideArea);
+      if (Hooks.DrawRevealOverlay) Hooks.DrawRevealOverlay(*this);
+      Copy(b, a, panel.SlideArea);
+      InfoPanelRevealed = 0;
+    }
+    if (panel.ContentPending != 0) {
+      Copy(b, a, panel.ContentArea);
+      if (InfoPanelRevealed != 0) {
+        Copy(b, a, panel.ContentArea);
+        InfoPanelRevealed = 0;
+      }
+    }
+    if (panel.ContentShown != 0) {
+      if (Hooks.PaintInfoPanel) Hooks.PaintInfoPanel(*this);
+      PaintTickBoxes();
+      if (StartButtonsDirty != 0) {
+        StartButtonsDirty = 0;
+        PaintStartButtons();
+      }
+    }
   }
   // 4.
   if (InfoPanelOnly == 0 && Hooks.PaintStartTitle) Hooks.PaintStartTitle(*this);
@@ -130,16 +187,58 @@ void MainWindow::MainButtonsShow() {
   InvalidateLocal(ClientArea.IsEmpty() ? Window().ClientRect() : ClientArea);
 }
 
-void MainWindow::OnKeyDown(unsigned virtual_key, unsigned, unsigned) {
+void MainWindow::OnKeyDown(unsigned virtual_key, unsigned, unsigned flags) {
+  namespace key = platform::key;
   // F5 switches the test tone on either screen.
-  if (virtual_key == platform::key::kF5) {
+  if (virtual_key == key::kF5) {
     if (View && Tone) Tone->ToggleTestTone(0);
     return;
   }
-  // On the start and sensor pages Escape ends the program; the measurement screen's keys are its own.
-  if (virtual_key == platform::key::kEscape && Bytes.InfoScreenActive.load() != 0) {
-    StopAcquisition();
-    Window().PostClose();
+  // A held key acts once: it neither toggles a recording twice nor leaves the measurement screen
+  // and then closes the program.
+  const bool repeated = (flags & key::kFlagRepeat) != 0;
+  const bool start_pages = Bytes.InfoScreenActive.load() != 0;
+  if (virtual_key == key::kEscape) {
+    if (repeated) return;
+    if (start_pages || !SelectActiveView()) {
+      StopAcquisition();
+      Window().PostClose();
+    } else {
+      LeaveMeasureScreen();
+    }
+    return;
+  }
+  if (virtual_key == key::kSpace) {
+    if (repeated || Bytes.MeasureScreenActive.load() == 0 || !SelectActiveView()) return;
+    AImageButton* start = FindImageButton(Window(), 75004);
+    if (start != nullptr) {
+      if (CurrentView->Recording.load() != 0) {
+        start->State = ControlFrame::kStateUp;
+        start->ResetButtonState();
+        if (AImageButton* pause = FindImageButton(Window(), 74999); pause != nullptr && pause->State.load() == ControlFrame::kStateDown) {
+          pause->Release();
+          CurrentView->DisplayHold = 0;
+        }
+      } else {
+        start->State = ControlFrame::kStateDown;
+        start->SetAnimation(ControlFrame::kStateDown);
+      }
+    }
+    OnMeasureCommand(0, 0, 75004);
+    return;
+  }
+  if (virtual_key == key::kEnter && !start_pages) {
+    if (repeated || !View || View->Recording.load() == 0 || !SelectActiveView()) return;
+    if (AImageButton* pause = FindImageButton(Window(), 74999)) {
+      if (pause->State.load() == ControlFrame::kStateUp) {
+        pause->State = ControlFrame::kStateDown;
+        pause->SetAnimation(ControlFrame::kStateDown);
+      } else {
+        pause->State = ControlFrame::kStateUp;
+        pause->ResetButtonState();
+      }
+    }
+    OnMeasureCommand(0, 0, 74999);
   }
 }
 

@@ -166,5 +166,17 @@ std::shared_ptr<StartScreenParts> InstallStartScreenParts(MainWindow& window) {
     const platform::Surface* computer = w.Bitmap(PictureElementResource(kComputerElement));
     return computer != nullptr ? platform::Size{computer->Width(), computer->Height()} : platform::Size{};
   };
+  hooks.InfoScreen = [parts](MainWindow&) { return parts->Panel ? static_cast<int>(parts->Panel->ScreenNumber()) : -1; };
+  hooks.SetInfoScreen = [parts](MainWindow& w, std::uint8_t screen, std::int32_t slot, FTRecordDevice* unit) {
+    if (!parts->Panel) return;
+    InfoPanel& panel = *parts->Panel;
+    panel.SetScreen(screen);
+    if (unit == nullptr) return;
+    const auto n = static_cast<std::size_t>(slot);
+    panel.SensorCode = w.SensorButtons[n].SensorCode;
+    panel.DeviceIndex = static_cast<std::uint8_t>(slot);
+    panel.Slot = &w.DeviceSlots[n];
+    panel.PcScreenState = 1;
+  };
   return parts;
 }

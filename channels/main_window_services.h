@@ -7,34 +7,11 @@
 #include <cstdint>
 #include <string>
 
+#include "channels/device_slot.h"
 #include "channels/pixel_types.h"
 
-class FTRecordDevice;
 class VessamorChannel;
 class agg_ren;
-
-// One of the main window's four sensor slots, binding a unit to up to four channels.
-struct DeviceSlot {
-  std::string Serial;
-  std::uint8_t DeviceTypeCode = 0;
-  std::uint32_t LocationId = 0;
-  std::int32_t DeviceIndex = -1;  // -1 while the slot is free
-  std::uint8_t InUse = 0;
-  std::uint8_t Present = 0;
-  std::uint8_t Described = 0;
-  std::uint8_t NewSlot = 0;
-  std::uint8_t FirstFlags = 0;
-  std::uint8_t ModeCommand = 0xA5;
-  std::uint8_t SelectedForRecord = 0;
-  FTRecordDevice* Unit = nullptr;
-  std::array<VessamorChannel*, 4> Channels{};
-  // Sensor names of the first channel; the second only when the sensor has one.
-  std::string SensorName1;
-  std::string SensorName2;
-  // Both point into the staging buffer of the slot's first channel; a unit takes them when it starts.
-  std::uint8_t* ReceiveBuffer = nullptr;
-  std::uint32_t* ReceiveFill = nullptr;
-};
 
 // Main-window status bytes the device worker reads while the window thread writes them.
 struct MainWindowBytes {

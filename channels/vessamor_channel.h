@@ -295,6 +295,9 @@ class VessamorChannel {
   // The value axis is redrawn on the next indicator pass even when nothing else changed.
   std::uint8_t DrawValueAxisForced = 0;
   std::uint8_t LineStyle = 0;
+  // A unit's receive buffer and byte count, kept with the first channel it feeds.
+  std::vector<std::uint8_t> ReceiveBytes;
+  std::uint32_t ReceivedCount = 0;
 
   // Zero setting, two-position calibration, flow volume and the rate history fill.
   void SetZeroOffset(std::int32_t reading, bool second);

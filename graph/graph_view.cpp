@@ -174,7 +174,7 @@ bool GraphView::ClampRateToDevices() {
   if (MainWindow == nullptr) return true;
   const std::uint32_t before = RateSetting;
   for (const DeviceSlot& slot : MainWindow->DeviceSlots) {
-    if (slot.Present == 0 || slot.Described == 0 || slot.InUse == 0) continue;
+    if (slot.Device == nullptr || slot.Prepared == 0 || slot.InUse == 0) continue;
     std::uint8_t shown = 0;
     for (const VessamorChannel* channel : slot.Channels) {
       if (channel != nullptr && channel->SavedShown != 0) ++shown;

@@ -286,7 +286,7 @@ void GraphView::ShowNextDevice(std::uint32_t devices) {
   std::uint32_t next = ViewDeviceSlot + 1u;
   if (next >= 4 || next >= devices) next = 0;
   const DeviceSlot& slot = MainWindow->DeviceSlots[next];
-  if (slot.InUse == 0 || slot.Channels[0] == nullptr || slot.Described == 0) return;
+  if (slot.InUse == 0 || slot.Channels[0] == nullptr || slot.Prepared == 0) return;
   ViewDeviceSlot = static_cast<std::uint8_t>(next);
   box.Caption1 = slot.SensorName1;
   box.Caption2 = slot.SensorName2;
@@ -342,7 +342,7 @@ void GraphView::ClearMarkerFlags(std::uint32_t /*flags*/, std::int32_t /*x*/, st
 bool GraphView::FindViewDevice() {
   if (MainWindow == nullptr) return false;
   const auto usable = [](const DeviceSlot& slot) {
-    return slot.InUse != 0 && slot.Present != 0 && slot.Described != 0;
+    return slot.InUse != 0 && slot.Device != nullptr && slot.Prepared != 0;
   };
   if (ViewDeviceSlot < 4 && usable(MainWindow->DeviceSlots[ViewDeviceSlot])) return false;
   for (std::size_t i = 0; i < MainWindow->DeviceSlots.size(); ++i) {

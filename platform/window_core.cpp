@@ -362,6 +362,16 @@ void HostWindow::DeliverActivate(bool active) {
   if (handler_ != nullptr) handler_->OnActivate(active);
 }
 
+void HostWindow::Minimise() {
+  if (!IsWindowThread()) return;
+  if (HostBackend* backend = backend_.load(std::memory_order_acquire)) backend->ShowMinimisedOrMaximised(true);
+}
+
+void HostWindow::Maximise() {
+  if (!IsWindowThread()) return;
+  if (HostBackend* backend = backend_.load(std::memory_order_acquire)) backend->ShowMinimisedOrMaximised(false);
+}
+
 void HostWindow::SetCursor(CursorShape shape) {
   if (!IsWindowThread()) return;
   if (HostBackend* backend = backend_.load(std::memory_order_acquire)) backend->SetCursor(shape);

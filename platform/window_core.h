@@ -60,6 +60,8 @@ class HostBackend {
   virtual void SetCursor(CursorShape shape) = 0;
   // Window thread: the main window handled the close request; take the window down.
   virtual void DestroyWindow() = 0;
+  // Window thread: shows the window minimised (true) or maximised; a host without a desktop ignores it.
+  virtual void ShowMinimisedOrMaximised(bool minimised) { (void)minimised; }
 };
 
 // A child control: an owner-drawn rectangle of the host window. It is created hidden; every
@@ -162,6 +164,9 @@ class HostWindow {
   void DrainQueue();
   // Any thread: a close request, always queued.
   void PostClose();
+  // Window thread: the window shown minimised or maximised.
+  void Minimise();
+  void Maximise();
   // Window thread: the main window's close handler, then the window goes down.
   void Close();
   bool IsClosed() const { return closed_; }

@@ -9,6 +9,11 @@ inline constexpr int kStringTitle = 170;
 inline constexpr int kStringMaker = 180;
 inline constexpr int kStringNameFirst = 181;
 inline constexpr int kStringNameSecond = 182;
+// The start screen's buttons.
+inline constexpr int kStringMeasurements = 171;
+inline constexpr int kStringSensorsConnected = 172;
+inline constexpr int kStringNoSensors = 173;
+inline constexpr int kStringOpenFile = 175;
 // Captions of the graph screen's side panels.
 inline constexpr int kStringSensorControl = 165;
 inline constexpr int kStringViewRecord = 166;

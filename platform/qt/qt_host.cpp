@@ -184,6 +184,14 @@ void QtHost::SetCursor(CursorShape shape) {
   widget_->setCursor(shape == CursorShape::Hand ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
+void QtHost::ShowMinimisedOrMaximised(bool minimised) {
+  if (minimised) {
+    widget_->showMinimized();
+  } else {
+    widget_->showMaximized();
+  }
+}
+
 void QtHost::DestroyWindow() {
   timer_.stop();
   widget_->AllowClose();

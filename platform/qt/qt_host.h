@@ -51,6 +51,7 @@ class QtHost final : public HostServices, private HostBackend {
   void TimersChanged() override;
   void SetCursor(CursorShape shape) override;
   void DestroyWindow() override;
+  void ShowMinimisedOrMaximised(bool minimised) override;
 
   std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, bool save);
 

@@ -207,23 +207,6 @@ TEST_F(DeviceManagerTest, WhoTakesPartInAStart) {
   }
 }
 
-TEST(CountActiveChannels, CountsTheChannelsChosenForTheRecord) {
-  VessamorChannel a, b, c;
-  DeviceSlot slot;
-  EXPECT_EQ(CountActiveChannels(slot), 0);
-  slot.Channels = {&a, &b, &c, nullptr};
-  a.SavedShown = 1;
-  b.Enabled = 1;  // in use on the screen, but not chosen for the record
-  c.SavedShown = 1;
-  EXPECT_EQ(CountActiveChannels(slot), 2);
-  c.SensorCode = 52;  // a distance sensor streams one channel
-  EXPECT_EQ(CountActiveChannels(slot), 1);
-  a.SensorCode = 7;  // an accelerometer always streams its three axes
-  EXPECT_EQ(CountActiveChannels(slot), 3);
-  slot.Channels[0] = nullptr;  // no first channel: nothing takes part
-  EXPECT_EQ(CountActiveChannels(slot), 0);
-}
-
 TEST_F(DeviceManagerTest, ByteLimitAndTransferTuning) {
   PlugWired(VoltageSensor());
   PlugWired(VoltageSensor());

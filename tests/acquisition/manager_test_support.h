@@ -203,7 +203,7 @@ class ManagerTestBase : public ::testing::Test {
       slot.Channels[i] = &channel;
     }
     slot.ReceiveBuffer = storage->Staging.data();
-    slot.ReceiveFill = &storage->Fill;
+    slot.FillCounter = &storage->Fill;
     slots.push_back(std::move(storage));
     return *slots.back();
   }

@@ -90,7 +90,7 @@ class RecordingThreadsTest : public ::testing::Test {
     slot.Channels = {};
     slot.Channels[0] = &view.Channel(k);
     slot.ReceiveBuffer = staging[s].data();
-    slot.ReceiveFill = &fills[s];
+    slot.FillCounter = &fills[s];
   }
   // As the window does before it touches the tables: the worker is paused.
   void Pause() {

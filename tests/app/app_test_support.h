@@ -1,6 +1,7 @@
 // A main window on a headless host with a stepped clock, bound to the in-process simulated bus.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "acquisition/device_status.h"
@@ -27,8 +28,10 @@ struct Rig {
     ResetDeviceStatus();
     ResetWorkerStatus();
   }
-  MainWindow& Create(bool command_line_english = false) {
+  // `prepare` sets the window's hooks before it is created.
+  MainWindow& Create(bool command_line_english = false, const std::function<void(MainWindow&)>& prepare = {}) {
     window = std::make_unique<MainWindow>(host, environment);
+    if (prepare) prepare(*window);
     window->CreateMainWindow(command_line_english);
     return *window;
   }

@@ -127,7 +127,7 @@ TEST_F(GraphMouse, DeviceCaptionBoxCyclesTheUsableSlots) {
   window.CaptionBox.Shown = 1;
   window.CaptionBox.Rect = window.CaptionBox.Inner = PixelRect{0, 0, 100, 30};
   for (std::size_t i : {1, 2}) {
-    window.DeviceSlots[i].InUse = window.DeviceSlots[i].Described = 1;
+    window.DeviceSlots[i].InUse = window.DeviceSlots[i].Prepared = 1;
     window.DeviceSlots[i].Channels[0] = &view.Channel(i);
     window.DeviceSlots[i].SensorName1 = std::to_string(i);
   }

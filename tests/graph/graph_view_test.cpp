@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "acquisition/ft_record_device.h"
 #include "fakes/fake_main_window.h"
 #include "graph/graph_view.h"
 
@@ -141,15 +142,17 @@ TEST(GraphViewRateClamp, UnitsInUseLimitTheRateByTheirShownChannels) {
       {8000, 3, 1, 5000, false},
       {100, 2, 1, 125, false},
       {1000, 2, 1, 1000, true},
-      {8000, 3, 0, 8000, true},  // a slot not yet described is not asked
+      {8000, 3, 0, 8000, true},  // a slot not yet prepared is not asked
   };
   for (const auto& c : cases) {
     FakeMainWindow window;
     GraphView view;
     view.Init(100000, kGraphRect, 0xFF, &window);
     DeviceSlot& slot = window.DeviceSlots[1];
-    slot.Present = slot.InUse = 1;
-    slot.Described = c.described;
+    FTRecordDevice unit;
+    slot.Device = &unit;
+    slot.InUse = 1;
+    slot.Prepared = c.described;
     slot.DeviceTypeCode = 11;
     for (std::uint8_t k = 0; k < 4; ++k) {
       slot.Channels[k] = &view.Channel(k);

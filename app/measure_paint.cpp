@@ -1,0 +1,107 @@
+// The measurement screen's paint: the graph into buffer 0, the cached background, the recording's
+// stripe and the copy to the window.
+#include <algorithm>
+
+#include "app/measure_paint_host.h"
+#include "controls/stick_button_mod.h"
+#include "platform/gdi.h"
+#include "resources/bitmaps.h"
+#include "resources/string_table.h"
+
+PixelRect MeasurePaintHost::BelowGraph() const {
+  if (!window_.View) return {};
+  const PixelRect& view = window_.View->ViewRect;
+  return {view.Left, view.Bottom, view.Right, window_.Metrics.ScreenHeight};
+}
+
+std::string_view MeasurePaintHost::PanelCaption(int id) const { return LoadString(id, window_.UiLanguage); }
+
+platform::WindowRect SweepStripe(std::uint16_t first_changed, std::uint16_t last_changed, const PixelRect& plot) {
+  const platform::WindowRect whole{plot.Left, plot.Top, plot.Right, plot.Bottom};
+  if (last_changed < first_changed) return whole;
+  const std::int32_t left = std::clamp(plot.Left + first_changed - 1, plot.Left, plot.Right);
+  const std::int32_t right = std::clamp(plot.Left + last_changed + 1, plot.Left, plot.Right);
+  return {left, plot.Top, right, plot.Bottom};
+}
+
+void MainWindow::DrawOptionsPanel(platform::WindowRect& clip) {
+  auto* options = dynamic_cast<StickButtonMod*>(FindControl(kSettingsPanelId));
+  const bool shown = options != nullptr && options->IsVisible();
+  // A panel that has gone leaves the background where it stood, and the graph is drawn again over it.
+  if (!OptionsPanelDrawn.IsEmpty() && (!shown || options->Rect() != OptionsPanelDrawn)) {
+    Copy(buffers_[0], buffers_[1], OptionsPanelDrawn);
+    if (View) {
+      std::lock_guard lock(View->ViewLock);
+      View->Painting.ClearRequest = 1;
+    }
+    InvalidateLocal();
+    clip = clip.Union(OptionsPanelDrawn);
+    OptionsPanelDrawn = {};
+  }
+  if (!shown) return;
+  options->DrawChannelOptions(buffers_[0]);
+  OptionsPanelDrawn = options->Rect();
+}
+
+void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
+  GraphView& view = *View;
+  platform::Surface& buffer0 = buffers_[0];
+  platform::Surface& buffer3 = buffers_[3];
+  if (view.FontSet == 0) {
+    renderer0_.ResetFont();
+    view.FontSet = 1;
+  }
+  std::uint16_t first_changed = 1, last_changed = 1;
+  PixelRect plot;
+  bool recording = false;
+  {
+    std::lock_guard lock(view.ViewLock);
+    recording = view.Recording.load() != 0;
+  }
+  // On entry the start screen's panels and buttons leave buffer 0: the plain background goes under the graph.
+  if (CacheUpdateRequest == 2) {
+    // Buffer 1 keeps the plain background while the measurement screen is up.
+    if (const platform::Surface* background = Bitmap(kStartBackgroundBitmap)) {
+      platform::StretchBlit(buffers_[1], {0, 0, Metrics.ScreenWidth, Metrics.ScreenHeight}, *background, background->Bounds());
+      Copy(buffer0, buffers_[1], {0, 0, Metrics.ScreenWidth, Metrics.ScreenHeight});
+    }
+    std::lock_guard lock(view.ViewLock);
+    view.Painting.ClearRequest = 1;
+  }
+  if (view.MarkerDragActive == 0) view.Paint();
+  {
+    // The changed columns are read once, together with the plot they belong to.
+    std::lock_guard lock(view.ViewLock);
+    first_changed = view.Sweep.FirstRedrawColumn;
+    last_changed = view.Sweep.LastRedrawColumn;
+    plot = view.PlotRect;
+  }
+  platform::WindowRect clip = context.clip;
+  if (!recording) {
+    const platform::WindowRect client{0, 0, Metrics.ScreenWidth, Metrics.ScreenHeight};
+    if (CacheUpdateRequest == 2) {
+      Copy(buffer3, buffer0, client);
+    } else if (CacheUpdateRequest == 1) {
+      Copy(buffer3, buffer0, {plot.Left, plot.Top, plot.Right, plot.Bottom});
+    } else if (CacheUpdateRequest != 0) {
+      for (std::int32_t id : {75001, 75003}) {
+        if (const platform::Control* slider = FindControl(id)) Copy(buffer3, buffer0, slider->Rect());
+      }
+    }
+    CacheUpdateRequest = 0;
+    DrawOptionsPanel(clip);
+    Copy(context.target, buffer0, clip);
+    return;
+  }
+  DrawOptionsPanel(clip);
+  if (FullRepaint != 0) {
+    Copy(context.target, buffer0, ClientRect.IsEmpty() ? clip : ClientRect);
+    return;
+  }
+  // A sweep paints a stripe of new columns; only that stripe goes to the window.
+  const platform::WindowRect stripe = SweepStripe(first_changed, last_changed, plot);
+  const platform::WindowRect plot_rect{plot.Left, plot.Top, plot.Right, plot.Bottom};
+  Copy(context.target, buffer0, stripe);
+  // What else was invalidated (a control that went, a strip) is copied as asked.
+  if (clip.Intersect(plot_rect) != clip) Copy(context.target, buffer0, clip);
+}

@@ -1,0 +1,26 @@
+// The main window as the graph painting's host: its back buffers, renderer and side-panel places.
+#pragma once
+
+#include "app/main_window.h"
+#include "graph/graph_paint_host.h"
+
+class MeasurePaintHost final : public GraphPaintHost {
+ public:
+  explicit MeasurePaintHost(MainWindow& window) : window_(window) {}
+  platform::Surface& Picture() override { return window_.BackBuffer(0); }
+  platform::Surface& Copies() override { return window_.BackBuffer(3); }
+  agg_ren& Renderer() override { return window_.Renderer0(); }
+  const platform::Surface* PanelColumnStrip() override { return nullptr; }
+  const platform::Surface* BelowGraphStrip() override { return nullptr; }
+  PixelRect PanelColumn() const override { return {}; }
+  PixelRect BelowGraph() const override;
+  std::array<PixelRect, 4> ControlGroups() const override { return {}; }
+  std::string_view PanelCaption(int id) const override;
+
+ private:
+  MainWindow& window_;
+};
+
+// The window columns a recording's paint copies: the changed columns from one before the first to
+// the last, clamped to the plot, over its height; a wrap (last before first) copies the whole plot.
+platform::WindowRect SweepStripe(std::uint16_t first_changed, std::uint16_t last_changed, const PixelRect& plot);
