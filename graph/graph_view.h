@@ -113,6 +113,8 @@ class GraphView {
 
   std::uint16_t SensorCode = 0;
   std::uint16_t FirstOfSensorCount = 1;
+  // The live channel whose sensor kind leads the view's scale; 255 while none is chosen.
+  std::uint8_t LeadChannel = 255;
   std::uint8_t AcquisitionMode = 0;
   std::array<std::uint8_t, 3> ModeBytes{};
 
@@ -396,6 +398,11 @@ class GraphView {
   WindowSide* Window = nullptr;
   // The main window's toolbar refresh after a start or stop (Start/Stop caption, page buttons).
   std::function<void()> RefreshToolbar;
+  // A view slot of the main window is used only while its view is active.
+  std::uint8_t Active = 1;
+  // The pause button holds the live display; the hold began at this sample count.
+  std::uint8_t DisplayHold = 0;
+  std::uint32_t HoldPosition = 0;
   std::mutex ToggleLock;
   RecordingSweep Sweep;
   DerivedChannels Derived;
