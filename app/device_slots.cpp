@@ -376,6 +376,11 @@ void DeviceSlotBinder::RebindSlotDevices(const UnitList& table, int which) {
     for (FTRecordDevice* unit : table) {
       if (unit != nullptr && slot.Device == nullptr && Matches(slot, *unit)) slot.Device = unit;
     }
+    // The channels follow, so none keeps a unit the device layer has dropped.
+    std::lock_guard lock(view_.ViewLock);
+    for (VessamorChannel* channel : slot.Channels) {
+      if (channel != nullptr) channel->Device = slot.Device;
+    }
   }
 }
 

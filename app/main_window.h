@@ -335,6 +335,7 @@ class MainWindow final : public MainWindowServices,
   void PaintIntro(const platform::PaintContext& context);
   void DrawIntroPanel(PanelAnimation& intro, std::int32_t frame);
   void DrawIntroTexts(const platform::WindowRect& area, std::int32_t frame, std::int32_t target);
+  UnitList ListedUnits() const;
   void ComposeStartBackground();
   void DrawStartName();
   void PaintMainScreen(const platform::PaintContext& context);

@@ -41,7 +41,10 @@ bool MainWindow::ChooseSlotsAfterSearch() {
   if (state == kDevicePauseRequest || state == kDevicePaused) return false;
   if (Bytes.MeasureScreenActive.load() != 0) {
     for (std::int32_t k = 0; k < 4; ++k) ShowControl(kFirstSensorButton + k, false);
+    for (SensorButtonState& button : SensorButtons) button.Unit = nullptr;
+    // The answer lets the device layer delete the units it dropped: no slot may keep one.
     if (Devices->CountDevices() == 0) SlotBinder->ResetAll();
+    else SlotBinder->RebindSlotDevices(ListedUnits(), 0);
     return true;
   }
   // Before the information panel stands the sensor buttons have no place yet.
@@ -60,15 +63,18 @@ bool MainWindow::AttachDeviceToSlot(FTRecordDevice& unit) {
   return SlotBinder->AttachDeviceToSlot(unit, Devices->CountDevices());
 }
 
+UnitList MainWindow::ListedUnits() const {
+  // Copied under the table's lock; a unit leaves the table before the window has reconciled, but is
+  // deleted only after that.
+  UnitList table{};
+  std::lock_guard lock(Devices->TableLock);
+  for (std::size_t i = 0; i < table.size(); ++i) table[i] = Devices->DeviceTable[i].get();
+  return table;
+}
+
 std::uint8_t MainWindow::RefreshDevices(std::uint8_t mode) {
   if (!SlotBinder || !Devices) return 0;
-  UnitList table{};
-  {
-    // The table is copied under its lock; a unit leaves it before the window has reconciled, but
-    // is deleted only after that.
-    std::lock_guard lock(Devices->TableLock);
-    for (std::size_t i = 0; i < table.size(); ++i) table[i] = Devices->DeviceTable[i].get();
-  }
+  const UnitList table = ListedUnits();
   std::size_t units = 0;
   while (units < table.size() && table[units] != nullptr) ++units;
 

@@ -2,6 +2,7 @@
 #include "sim/signals.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -57,9 +58,11 @@ std::optional<Signal> ParseSignal(const std::string& text) {
     while (start <= rest.size()) {
       size_t comma = rest.find(',', start);
       std::string part = rest.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+      // Read the same whatever the user's locale: a point is the decimal separator.
       double number = 0.0;
-      char tail = 0;
-      if (std::sscanf(part.c_str(), "%lf%c", &number, &tail) != 1) return std::nullopt;
+      const char* end = part.data() + part.size();
+      const auto [stop, error] = std::from_chars(part.data(), end, number);
+      if (error != std::errc() || stop != end) return std::nullopt;
       args.push_back(number);
       if (comma == std::string::npos) break;
       start = comma + 1;

@@ -9,19 +9,13 @@
 
 namespace apptest {
 
-class FastClock : public UnitClock {
- public:
-  std::uint32_t NowMs() override { return Own(); }
+struct FastClock : UnitClock {
+  static inline thread_local std::uint32_t now = 100000;
+  std::uint32_t NowMs() override { return now; }
   void SleepMs(std::uint32_t ms) override {
-    Own() += ms;
+    now += ms;
     sim::Bus::Instance().Advance(std::chrono::milliseconds(ms));
     std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-
- private:
-  static std::uint32_t& Own() {
-    thread_local std::uint32_t now = 100000;
-    return now;
   }
 };
 

@@ -1,9 +1,8 @@
-// The start screen's sensor buttons on the simulated bus with real workers: they follow plugging, unplugging and reordering.
+// The start screen on the simulated bus with real workers: panel geometry, composition once, readiness colours,
+// sensor buttons that follow plugging, unplugging and reordering, and PNGs.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <mutex>
 #include <set>
 #include <thread>
 
@@ -18,100 +17,66 @@
 
 namespace {
 
-using apptest::Rig;
-using SensorButtonState = MainWindow::SensorButtonState;
 using platform::WindowRect;
 
 using apptest::FastClock;
 
-class StartScreenSensors : public ::testing::Test {
- protected:
+struct StartScreenSensors : ::testing::Test {
   void SetUp() override {
     bus.Reset(sim::ClockMode::Virtual);
     for (const sim::UnitSpec& unit : sim::DefaultUnits()) ASSERT_TRUE(sim::AttachUnit(bus, unit));
   }
-  void TearDown() override {
-    rig.reset();
-    bus.Reset(sim::ClockMode::Virtual);
-  }
-  // The window through its intro until the information panel stands.
-  MainWindow& Open(int width = 1280, int height = 994, bool english = false) {
-    rig = std::make_unique<Rig>(width, height);
+  void TearDown() override { rig.reset(); }
+  // The window through its intro, and on until the information panel stands.
+  MainWindow& Open(int width = 1280, int height = 994, bool english = false, bool intro_only = false) {
+    rig.reset();  // the previous window's workers end before the status bytes are reset
+    rig = std::make_unique<apptest::Rig>(width, height);
     rig->environment.Clock = &clock;
     MainWindow& w = rig->Create(english, [this](MainWindow& created) {
       parts = InstallStartScreenParts(created);
     });
-    for (int k = 0; k < 400 && w.Panels[1]->ContentShown == 0; ++k) rig->Step(33);
-    EXPECT_EQ(w.Panels[1]->ContentShown, 1);
+    for (int k = 0; k < 400 && (w.StartupInProgress != 0 || (!intro_only && w.Panels[1]->ContentShown == 0)); ++k) rig->Step(33);
     return w;
   }
-  // The table's units as locations, under its lock.
-  std::vector<std::uint32_t> Listed(MainWindow& w) {
-    std::vector<std::uint32_t> listed;
-    std::lock_guard lock(w.Devices->TableLock);
-    for (const auto& unit : w.Devices->DeviceTable) {
-      if (unit) listed.push_back(unit->LocationId);
-    }
-    return listed;
-  }
   std::vector<std::uint32_t> OnBus() {
-    std::vector<std::uint32_t> locations;
-    for (sim::UnitId id : bus.Units()) locations.push_back(bus.Info(id)->LocationId);
-    return locations;
+    std::vector<std::uint32_t> at;
+    for (sim::UnitId id : bus.Units()) at.push_back(bus.Info(id)->LocationId);
+    return at;
   }
-  // Button i shows table unit i, the rest are hidden; no slot holds a unit twice or one not listed.
-  bool Follows(MainWindow& w) {
+  // Button i shows table unit i (at `expected`[i]), the rest are hidden; no slot holds a unit twice or unlisted.
+  bool Follows(MainWindow& w, const std::vector<std::uint32_t>& expected) {
     std::lock_guard lock(w.Devices->TableLock);
+    const auto& table = w.Devices->DeviceTable;
     std::set<const FTRecordDevice*> held;
     for (const DeviceSlot& slot : w.DeviceSlots) {
-      if (slot.Device == nullptr) continue;
-      if (!held.insert(slot.Device).second) return false;
-      bool listed = false;
-      for (const auto& unit : w.Devices->DeviceTable) listed = listed || unit.get() == slot.Device;
-      if (!listed) return false;
+      const bool listed = std::any_of(table.begin(), table.end(), [&](const auto& u) { return u.get() == slot.Device; });
+      if (slot.Device != nullptr && (!held.insert(slot.Device).second || !listed)) return false;
     }
     for (std::size_t i = 0; i < 4; ++i) {
-      const FTRecordDevice* unit = w.Devices->DeviceTable[i].get();
-      const AImageButton* button = nullptr;
-      for (platform::Control* control : w.Window().Controls()) {
-        if (control->Id() == 75163 + static_cast<int>(i)) button = dynamic_cast<const AImageButton*>(control);
-      }
-      if (button == nullptr || w.SensorButtons[i].Unit != unit || button->IsVisible() != (unit != nullptr)) return false;
+      const FTRecordDevice* unit = table[i].get();
+      if ((unit != nullptr ? unit->LocationId : 0u) != (i < expected.size() ? expected[i] : 0u)) return false;
+      const AImageButton* button = w.Controls.SensorButtons[i];
+      if (w.SensorButtons[i].Unit != unit || button->IsVisible() != (unit != nullptr)) return false;
       if (unit != nullptr && button->Caption() != unit->NameLine1) return false;
     }
     return true;
   }
-  // Pumps the window until the table lists `expected` and the buttons follow it.
-  ::testing::AssertionResult Settles(MainWindow& w, const std::vector<std::uint32_t>& expected) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::chrono::steady_clock::now() < deadline) {
+  bool Settles(MainWindow& w, const std::vector<std::uint32_t>& expected) {
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60); std::chrono::steady_clock::now() < end;) {
       rig->host.Pump();
-      if (Listed(w) == expected && Follows(w)) return ::testing::AssertionSuccess();
+      if (Follows(w, expected)) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    auto failure = ::testing::AssertionFailure() << "listed " << Listed(w).size() << " of " << expected.size();
-    for (std::uint32_t l : Listed(w)) failure << " " << l;
-    for (std::uint32_t l : expected) failure << " e" << l;
-    for (platform::Control* c : w.Window().Controls()) {
-      if (auto* b = dynamic_cast<AImageButton*>(c); b != nullptr && c->Id() >= 75163 && c->Id() <= 75166) {
-        failure << "; " << c->Id() << " vis " << c->IsVisible() << " '" << b->Caption() << "'";
-      }
-    }
-    return failure << "; state " << int(DeviceThreadState.load());
+    return false;
   }
   // As the sensor button's press does: the worker pauses while the window binds the unit.
   void AttachAndPrepare(MainWindow& w, std::size_t entry) {
     ASSERT_TRUE(RequestDeviceThreadState(kDevicePauseRequest));
-    for (int k = 0; k < 60000 && DeviceThreadState.load() != kDevicePaused; ++k) {
-      rig->host.Pump();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_EQ(DeviceThreadState.load(), kDevicePaused);
+    for (int k = 0; k < 60000 && DeviceThreadState.load() != kDevicePaused; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     {
       std::lock_guard lock(w.Devices->TableLock);
-      FTRecordDevice& unit = *w.Devices->DeviceTable[entry];
-      ASSERT_TRUE(w.AttachDeviceToSlot(unit));
-      w.SlotBinder->MarkSlotForDevice(unit);
+      ASSERT_TRUE(w.AttachDeviceToSlot(*w.Devices->DeviceTable[entry]));
+      w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[entry]);
     }
     w.RefreshDevices(1);
     w.UpdateMeasureButton();
@@ -120,9 +85,63 @@ class StartScreenSensors : public ::testing::Test {
 
   sim::Bus& bus = sim::Bus::Instance();
   FastClock clock;
-  std::unique_ptr<Rig> rig;
+  std::unique_ptr<apptest::Rig> rig;
   std::shared_ptr<StartScreenParts> parts;
 };
+
+TEST_F(StartScreenSensors, PanelGeometryAtThreeSizes) {
+  // Derived by hand from the "Measurements" button's place and the panel's offsets (and the outline's bevel).
+  const struct {
+    int width, height;
+    WindowRect area, content, inner, slide;
+  } cases[] = {
+      {1280, 994, {258, 210, 1158, 884}, {510, 225, 1148, 869}, {470, 225, 1143, 869}, {228, 180, 1188, 914}},
+      {1366, 768, {275, 152, 1235, 714}, {543, 163, 1225, 703}, {501, 163, 1219, 703}, {243, 129, 1267, 737}},
+      {1920, 1080, {386, 205, 1736, 1004}, {764, 221, 1721, 988}, {704, 221, 1714, 988}, {341, 173, 1781, 1036}},
+  };
+  for (const auto& c : cases) {
+    const PanelAnimation& panel = *Open(c.width, c.height, false, true).Panels[1];
+    EXPECT_EQ(std::vector<WindowRect>({panel.Area, panel.ContentArea, panel.InnerArea, panel.SlideArea}),
+              std::vector<WindowRect>({c.area, c.content, c.inner, c.slide})) << c.width;
+  }
+  EXPECT_EQ(rig->window->Panels[1]->Outline[6], 1736 - 15);  // the bevel's right edge
+}
+
+TEST_F(StartScreenSensors, FirstPaintComposesLaterOnesDoNotAndMeasurementsShowsReadiness) {
+  MainWindow& w = Open(1280, 994, false, true);
+  EXPECT_EQ(w.StartBackgroundComposed, 1);
+  EXPECT_EQ(w.CurrentTimerId, kTimerPanelSlide);
+  for (int k = 0; k < 60 && w.Panels[1]->ContentShown == 0; ++k) rig->Step(33);
+  ASSERT_EQ(w.CurrentTimerId, 0);
+  // A mark in the composed background survives later paints: nothing composes it again.
+  w.BackBuffer(1).SetPixel(2, 2, platform::Colour{1, 2, 3, 255});
+  w.MainButtonsShow();
+  rig->host.Window().UpdateNow();
+  EXPECT_EQ(w.CurrentTimerId, 0);
+  EXPECT_EQ(w.BackBuffer(1).GetPixel(2, 2), (platform::Colour{1, 2, 3, 255}));
+  // The start screen's set: "Measurements", the caption, "Open file", close and minimise; no sensor button.
+  const std::set<int> start_set = {75172, 75171, 75185, 75167, 75169};
+  for (platform::Control* c : w.Window().Controls()) EXPECT_EQ(c->IsVisible(), start_set.count(c->Id()) == 1) << c->Id();
+  DeviceThreadState = kDevicePauseRequest;  // while the worker pauses the window answers busy
+  EXPECT_FALSE(w.ChooseSlotsAfterSearch());
+  DeviceThreadState = kDeviceSearch;
+  // "Measurements" by readiness; the window is not pumped, so no search changes the bytes set here.
+  AImageButton* button = FindImageButton(w.Window(), 75172);
+  w.UpdateMeasureButton();
+  EXPECT_EQ(w.MeasureButtonReady + w.MeasureColours[0].r, 209);
+  EXPECT_FALSE(w.SetMeasureButtonNotReady());  // already in that set: nothing changes
+  w.SensorChosen[2] = 1;
+  w.Bytes.SensorPrepared[2] = 1;
+  w.UpdateMeasureButton();
+  EXPECT_EQ(w.MeasureButtonReady + w.MeasureColours[0].r + w.MeasureColours[3].b, 1 + 142 + 255);
+  EXPECT_EQ(button->TargetLook(), 1);
+  // Again ready: the setter refuses and the button is only reset, back to its normal look.
+  w.UpdateMeasureButton();
+  EXPECT_EQ(button->TargetLook(), AImageButton::kNormal);
+  w.Bytes.SensorPrepared[2] = 0;
+  w.UpdateMeasureButton();
+  EXPECT_EQ(w.MeasureButtonReady + w.MeasureColours[5].r, 171);
+}
 
 TEST_F(StartScreenSensors, ButtonsFollowPlugUnplugReplugElsewhereAndReorder) {
   MainWindow& w = Open();
@@ -131,101 +150,54 @@ TEST_F(StartScreenSensors, ButtonsFollowPlugUnplugReplugElsewhereAndReorder) {
   ASSERT_TRUE(Settles(w, both));
   AttachAndPrepare(w, 0);
   AttachAndPrepare(w, 1);
-  EXPECT_EQ(w.MeasureButtonReady, 1);
-
   // Unplugged: its button goes, its slot is freed, the other unit moves up.
-  const sim::UnitInfo first = *bus.Info(ids[0]);
+  sim::UnitInfo moved = *bus.Info(ids[0]);
   ASSERT_TRUE(bus.Unplug(ids[0]));
   ASSERT_TRUE(Settles(w, {both[1]}));
   EXPECT_EQ(w.DeviceSlots[0].Location, both[1]);
   EXPECT_EQ(w.DeviceSlots[1].InUse, 0);
-
-  // The same unit in another port is another unit: a new button, an unprepared slot.
-  sim::UnitInfo moved = first;
+  // The same unit in another port is another unit: a new button without a tick box.
   moved.LocationId = 0x7771;
   const sim::UnitSpec spec = sim::DefaultUnits()[0];
   bus.Plug(moved, sim::MakeUnitModel(spec.Family, spec.Signals, sim::DescriptionKey(spec.Description)));
   ASSERT_TRUE(Settles(w, {both[1], 0x7771}));
   EXPECT_EQ(w.SensorButtons[1].TickBox, 0);
-
-  // Reordered on the bus: the buttons follow the table's new order.
   std::vector<sim::UnitId> order = bus.Units();
   std::swap(order[0], order[1]);
   ASSERT_TRUE(bus.Reorder(order));
   ASSERT_TRUE(Settles(w, {0x7771, both[1]}));
-
-  // All gone: every slot free, every button hidden.
   for (sim::UnitId id : bus.Units()) bus.Unplug(id);
   ASSERT_TRUE(Settles(w, {}));
   EXPECT_EQ(w.SlotBinder->NextFreeSlot, 0);
   for (const DeviceSlot& slot : w.DeviceSlots) EXPECT_EQ(slot.AssignIndex, -1);
 }
 
-// What a start-screen control must not overlap, and where the panel must lie.
-void CheckLayout(MainWindow& w, const StartScreenParts& parts) {
-  const WindowRect client = w.Window().ClientRect();
-  std::vector<WindowRect> placed;
-  for (platform::Control* control : w.Window().Controls()) {
-    if (!control->IsVisible()) continue;
-    const WindowRect r = control->Rect();
-    EXPECT_EQ(r.Intersect(client), r) << control->Id();
-    placed.push_back(r);
-  }
-  placed.push_back(w.MainTickRect);
-  for (std::size_t i = 0; i < 4; ++i) {
-    if (w.SensorButtons[i].TickBox != 0) placed.push_back(w.SensorTickRects[i]);
-  }
-  for (std::size_t a = 0; a < placed.size(); ++a) {
-    for (std::size_t b = a + 1; b < placed.size(); ++b) {
-      const WindowRect x = placed[a], y = placed[b];
-      EXPECT_TRUE(x.Intersect(y).IsEmpty()) << x.left << "," << x.top << "," << x.right << "," << x.bottom << " / " << y.left << ","
-                                            << y.top << "," << y.right << "," << y.bottom;
-    }
-  }
-  const PanelAnimation& panel = *w.Panels[1];
-  for (const WindowRect& r : placed) {
-    if (r.right <= client.right / 2) {
-      EXPECT_LE(r.right, panel.ContentArea.left);
-    }
-  }
-  EXPECT_GE(panel.Area.top, parts.Title.TitleArea.bottom);
-}
-
 TEST_F(StartScreenSensors, StartScreenPngsWithOneUnitPreparedAndTicked) {
-  const struct {
-    int width, height;
-    bool english;
-  } cases[] = {{1366, 768, false}, {1366, 768, true}, {1920, 1080, false}, {1920, 1080, true}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.width) + (c.english ? " en" : " ru"));
-    MainWindow& w = Open(c.width, c.height, c.english);
+  for (const auto& [width, height, english] : {std::tuple{1366, 768, false}, {1366, 768, true}, {1920, 1080, false}, {1920, 1080, true}}) {
+    MainWindow& w = Open(width, height, english);
     ASSERT_TRUE(Settles(w, OnBus()));
     AttachAndPrepare(w, 0);
     ASSERT_TRUE(Settles(w, OnBus()));
-    for (int k = 0; k < 30; ++k) rig->Step(33);
-    w.MainButtonsShow();
+    w.MainButtonsShow();  // hides the sensor buttons until the next refresh
     w.RefreshDevices(1);
     w.StartButtonsDirty = 1;
     rig->host.Window().UpdateNow();
-    EXPECT_EQ(w.SensorButtons[0].TickBox, 1);
-    EXPECT_EQ(w.SensorButtons[1].TickBox, 0);
-    EXPECT_EQ(w.TickBoxCount, 1);
-    EXPECT_EQ(w.MeasureButtonReady, 1);
-    CheckLayout(w, *parts);
-    // The tick is drawn green inside its box.
-    const WindowRect tick = w.SensorTickRects[0];
-    int green = 0;
-    for (int y = tick.top; y < tick.bottom; ++y) {
-      for (int x = tick.left; x < tick.right; ++x) {
-        const platform::Colour p = rig->host.Window().Pixels().GetPixel(x, y);
-        green += p.g > p.r + 40 && p.g > p.b + 40 ? 1 : 0;
-      }
+    EXPECT_EQ(w.TickBoxCount + w.SensorButtons[1].TickBox + w.MeasureButtonReady, 2);
+    // Visible controls and tick boxes inside the client area and apart; the panel right of the
+    // left-hand buttons and below the title band.
+    const WindowRect client = w.Window().ClientRect();
+    std::vector<WindowRect> placed{w.MainTickRect, w.SensorTickRects[0]};
+    for (platform::Control* control : w.Window().Controls()) {
+      if (control->IsVisible()) placed.push_back(control->Rect());
     }
-    EXPECT_GT(green, tick.Width() * tick.Height() / 10);
-    const std::string name = std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/start_screen_" + std::to_string(c.width) + "x" +
-                             std::to_string(c.height) + (c.english ? "_en" : "_ru") + ".png";
-    EXPECT_TRUE(platform::WritePng(rig->host.Window().Pixels(), name));
-    rig.reset();
+    for (std::size_t a = 0; a < placed.size(); ++a) {
+      EXPECT_EQ(placed[a].Intersect(client), placed[a]);
+      EXPECT_TRUE(placed[a].right >= client.right / 2 || placed[a].right <= w.Panels[1]->ContentArea.left);
+      for (std::size_t b = a + 1; b < placed.size(); ++b) EXPECT_TRUE(placed[a].Intersect(placed[b]).IsEmpty()) << a << b;
+    }
+    EXPECT_GE(w.Panels[1]->Area.top, parts->Title.TitleArea.bottom);
+    const std::string name = "/start_screen_" + std::to_string(width) + "x" + std::to_string(height) + (english ? "_en" : "_ru");
+    EXPECT_TRUE(platform::WritePng(rig->host.Window().Pixels(), VESSAMOR_TEST_OUTPUT_DIR + name + ".png"));
   }
 }
 

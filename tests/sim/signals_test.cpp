@@ -1,4 +1,6 @@
 // Tests of the signal generators and of the unit list the simulator reads from its variable.
+#include <clocale>
+
 #include "sim/description.h"
 #include "sim/radio_receiver_unit.h"
 #include "sim/unit_list.h"
@@ -42,6 +44,10 @@ TEST(UnitList, ParsesEntriesChoosesFamiliesByKindAndReportsBadOnes) {
   }
   EXPECT_EQ(sim::FamilyForKey(0x12345678), "wired");  // a key of no sensor
   EXPECT_TRUE(sim::ParseUnitList("").empty());
+  // A locale with a decimal comma reads the default list alike.
+  std::setlocale(LC_NUMERIC, "ru_RU.UTF-8");
+  EXPECT_EQ(sim::DefaultUnits().size(), 2u);
+  std::setlocale(LC_NUMERIC, "C");
 }
 
 }  // namespace
