@@ -70,6 +70,11 @@ class MeasureScreen : public ::testing::Test {
     w.RefreshDevices(1);
     w.UpdateMeasureButton();
   }
+  // The worker writes the count under the view lock.
+  static std::uint32_t Samples(MainWindow& w) {
+    std::lock_guard lock(w.View->ViewLock);
+    return w.View->SampleCount;
+  }
   std::set<std::int32_t> Visible(MainWindow& w) {
     std::set<std::int32_t> shown;
     for (platform::Control* c : w.Window().Controls()) {
@@ -99,10 +104,10 @@ TEST_F(MeasureScreen, ChooseEnterRecordBySpaceAndLeaveByEscape) {
   w.OnKeyDown(key::kSpace, 1, 0);
   w.OnKeyDown(key::kSpace, 1, key::kFlagRepeat);
   EXPECT_EQ(w.View->Recording.load(), 1);
-  Until(w, [&] { return w.View->SampleCount > 200; });
+  Until(w, [&] { return Samples(w) > 200; });
   w.OnKeyDown(key::kSpace, 1, 0);
   EXPECT_EQ(w.View->Recording.load(), 0);
-  const std::uint32_t kept = w.View->SampleCount;
+  const std::uint32_t kept = Samples(w);
   EXPECT_GT(kept, 200u);
 
   // A held Escape returns once and does not close the program.
@@ -111,7 +116,7 @@ TEST_F(MeasureScreen, ChooseEnterRecordBySpaceAndLeaveByEscape) {
   EXPECT_FALSE(w.Window().IsClosed());
   rig->host.Pump();
   EXPECT_EQ(w.Bytes.InfoScreenActive.load(), 1);
-  EXPECT_EQ(w.View->SampleCount, kept);
+  EXPECT_EQ(Samples(w), kept);
   for (AImageButton* sensor : w.Controls.SensorButtons) EXPECT_EQ(sensor->State.load(), 1);
   EXPECT_EQ(w.MeasureButtonReady, 1);
   EXPECT_EQ(Visible(w), start_set);
@@ -133,7 +138,7 @@ TEST_F(MeasureScreen, PngsWithTwoLiveChannelsAtTwoSizesInBothLanguages) {
     ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
     for (int k = 0; k < 10; ++k) rig->Step(33);
     w.OnKeyDown(key::kSpace, 1, 0);
-    Until(w, [&] { return w.View->SampleCount > 3000; });
+    Until(w, [&] { return Samples(w) > 3000; });
     for (int k = 0; k < 10; ++k) rig->Step(33);
     w.OnKeyDown(key::kSpace, 1, 0);
     rig->host.Pump();
@@ -209,7 +214,7 @@ TEST_F(MeasureScreen, CloseDuringARecordingSavesNothingAndEndsQuickly) {
   Choose(w, 0);
   Click(w, 75172);
   w.OnKeyDown(key::kSpace, 1, 0);
-  Until(w, [&] { return w.View->SampleCount > 500; });
+  Until(w, [&] { return Samples(w) > 500; });
   const auto before = std::filesystem::directory_iterator(VESSAMOR_TEST_OUTPUT_DIR);
   const std::size_t files = std::distance(before, std::filesystem::directory_iterator{});
   const auto start = std::chrono::steady_clock::now();
@@ -229,7 +234,7 @@ TEST_F(MeasureScreen, AUnitPulledDuringARecordingLosesNothingRecordedBefore) {
   for (DeviceSlot& slot : w.DeviceSlots) slot.SelectedForRecord = 1;
   Click(w, 75172);
   w.OnKeyDown(key::kSpace, 1, 0);
-  Until(w, [&] { return w.View->SampleCount > 1000; });
+  Until(w, [&] { return Samples(w) > 1000; });
   std::vector<float> kept;
   std::uint32_t pulled_at = 0;
   {
