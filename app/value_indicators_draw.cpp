@@ -27,7 +27,7 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
   if (r.Right <= r.Left || r.Bottom <= r.Top) return;
   const rgba8 colour(channel.Colour.R, channel.Colour.G, channel.Colour.B, 255);
   // The frame: the panel's colour round a white face.
-  surface.Base()->copy_bar(r.Left, r.Top, r.Right - 1, r.Bottom - 1, rgba8(0x0A, 0x0A, 0x46, 0x9B));
+  surface.Base()->blend_bar(r.Left, r.Top, r.Right - 1, r.Bottom - 1, rgba8(0x0A, 0x0A, 0x46, 0x9B), 255);
   surface.Base()->copy_bar(r.Left + 2, r.Top + 2, r.Right - 3, r.Bottom - 3, rgba8(255, 255, 255, 255));
   if (mode == 2) return;
 

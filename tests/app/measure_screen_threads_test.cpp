@@ -257,4 +257,35 @@ TEST_F(MeasureScreen, AUnitPulledDuringARecordingLosesNothingRecordedBefore) {
   EXPECT_NE(w.View->RecordViewable, 0);
 }
 
+TEST_F(MeasureScreen, IndicatorWithValueUnitAndTimeLineToPng) {
+  MainWindow& w = Open(1366, 768, false);
+  Choose(w, 0);
+  Click(w, 75172);
+  w.OnKeyDown(key::kSpace, 1, 0);
+  Until(w, [&] { return Samples(w) > 1500; });
+  w.OnKeyDown(key::kSpace, 1, 0);
+  rig->host.Pump();
+  platform::Surface& picture = w.BackBuffer(0);
+  picture.Fill(platform::Colour{255, 255, 255, 255});
+  VessamorChannel& channel = w.View->Channel(0);
+  w.View->IndicatorStrips[0] = PixelRect{400, 200, 900, 320};
+  channel.IndicatorStyle = 1;
+  w.DrawValueIndicator(channel, w.Renderer0(), 0, 0, 20);
+  const PixelRect box = channel.LabelRect;
+  ASSERT_GT(box.Right, box.Left);
+  const platform::Colour frame = picture.GetPixel(box.Left, box.Top);  // translucent navy over white
+  EXPECT_TRUE(frame.b > frame.r && frame.r < 140) << int(frame.r) << " " << int(frame.b);
+  int coloured = 0, grey = 0;
+  for (int y = box.Top; y < box.Bottom; ++y) {
+    for (int x = box.Left; x < box.Right; ++x) {
+      const platform::Colour c = picture.GetPixel(x, y);
+      coloured += c.r > 200 && c.g < 60 && c.b < 60;
+      grey += c.r == 100 && c.g == 100 && c.b == 100;
+    }
+  }
+  EXPECT_GT(coloured, 20);  // the value's digits in the channel's red
+  EXPECT_GT(grey, 5);       // the separator and the time line
+  EXPECT_TRUE(platform::WritePng(picture, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/value_indicator.png"));
+}
+
 }  // namespace
