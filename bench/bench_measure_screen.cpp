@@ -1,0 +1,92 @@
+// The measurement screen's paint at 1920x1080 with four live channels: a full repaint, and one recording's stripe.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+
+#include "acquisition/device_status.h"
+#include "acquisition/ftdi_binding.h"
+#include "acquisition/worker_threads.h"
+#include "app/main_window.h"
+#include "platform/clock.h"
+#include "platform/headless_host.h"
+#include "sim/bus.h"
+#include "sim/d2xx.h"
+
+namespace {
+
+// The window on the measurement screen with no unit on the bus; its four channels fed as the tick would be.
+struct MeasureScreen {
+  MeasureScreen() : host(platform::ScreenInfo{1920, 1080, 32}, clock) {
+    ResetDeviceStatus();
+    ResetWorkerStatus();
+    MainWindowEnvironment environment = SystemEnvironment();
+    // The simulated bus, empty: the channels are fed here, not by units.
+    sim::Bus::Instance().Reset(sim::ClockMode::Virtual);
+    environment.BindLibrary = [] { return BindFtdiLibrary(sim::d2xx::Resolve); };
+    environment.AvailableMemory = [] { return std::uint64_t{40'000'000}; };
+    window = std::make_unique<MainWindow>(host, environment);
+    window->CreateMainWindow(false);
+    for (int k = 0; k < 300 && window->StartupInProgress != 0; ++k) {
+      clock.Advance(33);
+      host.Pump();
+    }
+    window->GotoGraphScreen();
+    GraphView& view = *window->View;
+    {
+      std::lock_guard lock(view.ViewLock);
+      for (auto& channel : view.Channels) channel->Enabled = channel->Shown = channel->SavedShown = 1;
+      view.SetChannelFlags(4, 0);
+    }
+    view.Recording = 1;
+    view.ComputeStartIndexes();
+    Feed(3000);
+    host.Window().UpdateNow();
+  }
+  ~MeasureScreen() {
+    window->View->Recording = 0;
+    host.Window().Close();
+    window.reset();
+  }
+  void Feed(std::uint32_t samples) {
+    GraphView& view = *window->View;
+    for (std::uint32_t n = 0; n < samples; ++n, ++fed) {
+      for (std::size_t k = 0; k < 4; ++k) {
+        view.Channel(k).AppendCode(static_cast<std::int16_t>(2048 + 1500 * std::sin(0.004 * fed + k)));
+      }
+      if (n % 100 == 99) view.AcquisitionTick();
+    }
+  }
+  platform::FakeClock clock;
+  platform::HeadlessHost host;
+  std::unique_ptr<MainWindow> window;
+  std::uint64_t fed = 0;
+};
+
+void BM_MeasureScreenFullRepaint(benchmark::State& state) {
+  MeasureScreen screen;
+  for (auto _ : state) {
+    {
+      std::lock_guard lock(screen.window->View->ViewLock);
+      screen.window->View->Painting.ClearRequest = 1;
+    }
+    screen.window->FullRepaint = 1;
+    screen.window->InvalidateLocal();
+    screen.host.Window().UpdateNow();
+    benchmark::DoNotOptimize(screen.host.Window().Pixels().Pixels());
+  }
+}
+BENCHMARK(BM_MeasureScreenFullRepaint)->Unit(benchmark::kMillisecond);
+
+void BM_MeasureScreenRecordingStripe(benchmark::State& state) {
+  MeasureScreen screen;
+  for (auto _ : state) {
+    screen.Feed(100);
+    screen.window->InvalidateLocal();
+    screen.host.Window().UpdateNow();
+    benchmark::DoNotOptimize(screen.host.Window().Pixels().Pixels());
+  }
+}
+BENCHMARK(BM_MeasureScreenRecordingStripe)->Unit(benchmark::kMillisecond);
+
+}  // namespace
