@@ -131,9 +131,9 @@ void MainWindow::InitMainWindow() {
   View->ApplyChannelSettings(Settings);
   View->ClampRateToDevices();
   View->Continuous = 1;
-  // 14. Controls.
+  // 14. Controls; the first sensor button's height is the designed one.
   CreateMainControls(*this);
-  if (const platform::Control* sensor = FindControl(75164)) SensorButtonHeight = sensor->Rect().Height();
+  if (Controls.SensorButtons[0] != nullptr) SensorButtonHeight = Controls.SensorButtons[0]->Rect().Height();
   // 15.
   View->RecordName = EnglishUi() ? "Record 1" : "Запись 1";
   Window().SetCursor(platform::CursorShape::Arrow);
@@ -206,7 +206,6 @@ void MainWindow::OnClose() {
 }
 
 void MainWindow::ReleaseMainWindowObjects() {
-  OwnedControls.clear();
   if (View) View->PaintHost = nullptr;
   PaintHost.reset();
   ViewSlots = {};

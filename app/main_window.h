@@ -303,8 +303,6 @@ class MainWindow final : public MainWindowServices,
   // Where the start screen's buttons begin, taken from the "Measurements" button at composition.
   platform::WindowRect StartButtonArea;
 
-  // The window's own controls; released before the view.
-  std::vector<std::unique_ptr<platform::Control>> OwnedControls;
   std::unique_ptr<DeviceManager> Devices;
   std::unique_ptr<DeviceSlotBinder> SlotBinder;
   std::unique_ptr<GraphView> View;

@@ -39,6 +39,9 @@ bool MainWindow::ChooseSlotsAfterSearch() {
   if (!View || !SlotBinder || !Devices) return true;
   const std::uint8_t state = DeviceThreadState.load();
   if (state == kDevicePauseRequest || state == kDevicePaused) return false;
+  // A request that waited past the next search's start would find the table and the connected
+  // units half rebuilt (none connected at all): the worker asks again once the search is done.
+  if (Devices->Searching.load() != 0) return false;
   if (Bytes.MeasureScreenActive.load() != 0) {
     for (std::int32_t k = 0; k < 4; ++k) ShowControl(kFirstSensorButton + k, false);
     for (SensorButtonState& button : SensorButtons) button.Unit = nullptr;
@@ -196,11 +199,14 @@ bool ApplyMeasureColours(std::array<rgba8, 6>& held, const ColourSet& set, AImag
   if (SameRgb(held[0], set[0])) return false;
   held = set;
   if (button != nullptr) {
-    // The panel colours of the three looks follow the set; the animation shows the change.
-    button->Looks[AImageButton::kNormal].ColourA = set[0];
-    button->Looks[AImageButton::kHover].ColourA = set[2];
-    button->Looks[AImageButton::kPressed].ColourA = set[1];
-    button->SetAnimationSteps(6, 6, 6, 1);
+    // The six colours are the button's normal, alternative and shaded pairs; the animation shows them.
+    button->NormalColours.rest[0] = button->ShadedColours.rest[0] = set[0];
+    button->NormalColours.rest[1] = button->ShadedColours.rest[1] = set[1];
+    button->NormalColours.active[0] = button->ShadedColours.active[0] = set[2];
+    button->NormalColours.active[1] = button->ShadedColours.active[1] = set[3];
+    button->ShadedColours.rest[0] = set[4];
+    button->ShadedColours.rest[1] = set[5];
+    button->SelectNormalColours();
     button->SetAnimation(target);
   }
   return true;

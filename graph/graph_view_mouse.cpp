@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "acquisition/ft_record_device.h"
 #include "channels/main_window_services.h"
 #include "graph/graph_view.h"
 
@@ -288,8 +289,9 @@ void GraphView::ShowNextDevice(std::uint32_t devices) {
   const DeviceSlot& slot = MainWindow->DeviceSlots[next];
   if (slot.InUse == 0 || slot.Channels[0] == nullptr || slot.Prepared == 0) return;
   ViewDeviceSlot = static_cast<std::uint8_t>(next);
-  box.Caption1 = slot.SensorName1;
-  box.Caption2 = slot.SensorName2;
+  // The unit's sensor names; the second only when it has one.
+  box.Caption1 = slot.Device != nullptr ? slot.Device->NameLine1 : std::string();
+  box.Caption2 = slot.Device != nullptr && slot.Device->TwoLines != 0 ? slot.Device->NameLine2 : std::string();
   MainWindow->InvalidateLocal(box.Rect);
   MainWindow->UpdateChannelRecordButtons(12);
 }

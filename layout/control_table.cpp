@@ -153,7 +153,7 @@ constexpr std::array kTable = std::to_array<ControlRow>({
     {75166, 75166, I, "", "Цифровой индикатор", 1, kToolBitmap, StyleFamily::F, PLACE(SensorButton(g, 810))},
     {75185, 75185, I, "Открыть файл", "Открыть файл", 2, 50050, StyleFamily::G, PLACE(OpenFile(g))},
     {75167, 75167, I, "x", "", 1, 50034, StyleFamily::Close, PLACE(Corner(g, 1, 8))},
-    // Minimise keeps 4 design pixels left of close instead of reaching under it.
+    // Minimise keeps 4 design pixels to the left of close rather than reaching under it.
     {75169, 75169, I, "_", "", 1, 50036, StyleFamily::Close, PLACE(Corner(g, 2, 12))},
     {75173, 75173, I, "", "Обнулить", 2, 50050, StyleFamily::SetZero,
      PLACE(At(T(RightOfMeasurements(g) + 100.0 * g.m.ScaleX), g.X(10), g.X(270),

@@ -70,7 +70,7 @@ class MeasureScreen : public ::testing::Test {
     w.RefreshDevices(1);
     w.UpdateMeasureButton();
   }
-  // The worker writes the count under the view lock.
+  // The worker's tick writes the count under the view lock.
   static std::uint32_t Samples(MainWindow& w) {
     std::lock_guard lock(w.View->ViewLock);
     return w.View->SampleCount;

@@ -1,10 +1,12 @@
 // Tests of the graph view's mouse handling, markers, selection zoom and view history.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "acquisition/ft_record_device.h"
 #include "review_fixture.h"
 
 namespace {
@@ -126,10 +128,12 @@ TEST_F(GraphMouse, DeviceCaptionBoxCyclesTheUsableSlots) {
   view.CountDevices = [&devices] { return devices; };
   window.CaptionBox.Shown = 1;
   window.CaptionBox.Rect = window.CaptionBox.Inner = PixelRect{0, 0, 100, 30};
+  std::array<FTRecordDevice, 3> units;
   for (std::size_t i : {1, 2}) {
     window.DeviceSlots[i].InUse = window.DeviceSlots[i].Prepared = 1;
     window.DeviceSlots[i].Channels[0] = &view.Channel(i);
-    window.DeviceSlots[i].SensorName1 = std::to_string(i);
+    window.DeviceSlots[i].Device = &units[i];
+    units[i].NameLine1 = std::to_string(i);
   }
   // Slot 0 is not in use: a press that would show it ends where it is.
   for (const std::uint8_t slot : {1, 2, 2}) {
