@@ -57,6 +57,7 @@ inline constexpr std::int32_t kHintWindowId = 75175;
 inline constexpr std::int32_t kSettingsPanelId = 74998;
 
 class MeasurePaintHost;
+struct MenuModel;
 
 class MainWindow final : public MainWindowServices,
                          public WindowSide,
@@ -165,6 +166,35 @@ class MainWindow final : public MainWindowServices,
   void ClosePanel();
   void ClosePopups() override;
   void ToggleRecordingFromButton();
+  // The toolbar's other commands, the drop-down menus and the record buttons (app/measure_toolbar.cpp).
+  void OnToolbarCommand(std::int32_t kind, std::int32_t item, std::int32_t control_id, GraphView& view);
+  void ScaleSliderCommand(std::int32_t control_id, GraphView& view);
+  void RateSliderCommand(GraphView& view);
+  void MenuNotification(std::int32_t kind, std::int32_t item, GraphView& view);
+  // Opens the drop-down under its toolbar button with the rows of `model`; nothing while recording.
+  void ApplyMenu(std::int32_t button_id, const MenuModel& model);
+  void FillDeviceListMenu();
+  // Every slot takes its unit from the device table again.
+  void RebindAllSlots();
+  void SensorSettingsCommand(AImageButton* button, GraphView& view);
+  void RedrawSettingsPanelArea(GraphView& view);
+  void ShowHideChannel(std::size_t channel, AImageButton* button, GraphView& view);
+  void UpdateChannelRecordButtons(std::uint8_t mode) override;
+  void ShowScaleSliders(bool shown) override;
+  // A channel's value box at the vertical offset (app/value_indicators_draw.cpp).
+  void DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, std::int32_t offset, std::uint8_t mode,
+                          std::uint16_t column) override;
+  // What the sensor settings panel, the range menu and the help panel give the toolbar; each may stay empty.
+  struct ToolbarSeams {
+    std::function<void(MainWindow&, std::int32_t kind, std::int32_t item)> FilterPanelCommand;
+    std::function<void(MainWindow&)> UpdateSensorRange;
+    std::function<void(MainWindow&)> ShowSensorSettings;
+    std::function<void(MainWindow&, bool shown)> ShowHelp;
+  } Seams;
+  PixelRect SettingsPanelRect;
+  std::int32_t LastSliderCommand = 0;
+  // The quantity menu's row whose range sub-menu is open; -1 none.
+  std::int32_t SensorSubMenuRow = -1;
   // The view slots; slot 0 holds View, the others stay empty.
   std::array<GraphView*, 4> ViewSlots{};
   GraphView* CurrentView = nullptr;

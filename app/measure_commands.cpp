@@ -167,7 +167,7 @@ void MainWindow::SensorButtonPress(std::int32_t n) {
   }
 }
 
-void MainWindow::OnMeasureCommand(std::int32_t, std::int32_t, std::int32_t control_id) {
+void MainWindow::OnMeasureCommand(std::int32_t a, std::int32_t b, std::int32_t control_id) {
   GraphView* view = CurrentView;
   if (view == nullptr) return;
   const bool recording = view->Recording.load() != 0;
@@ -218,6 +218,7 @@ void MainWindow::OnMeasureCommand(std::int32_t, std::int32_t, std::int32_t contr
       ToggleChannelOptions(control_id - 75181);
       return;
     default:
+      OnToolbarCommand(a, b, control_id, *view);
       return;
   }
 }

@@ -2,12 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 
 #include "app/start_screen_parts.h"
+#include "app/measure_toolbar.h"
 #include "app/toolbar_rules.h"
 #include "app_test_support.h"
 #include "controls/aimage_button.h"
+#include "controls/menu_buttton.h"
+#include "controls/stick_button.h"
 #include "fast_clock.h"
 #include "platform/png_writer.h"
 #include "sim/unit_list.h"
@@ -162,6 +166,126 @@ TEST_F(MeasureScreen, PngsWithTwoLiveChannelsAtTwoSizesInBothLanguages) {
     EXPECT_TRUE(platform::WritePng(rig->host.Window().Pixels(), name));
     rig.reset();
   }
+}
+
+TEST_F(MeasureScreen, ToolbarCommandsOnTheLiveScreen) {
+  MainWindow& w = Open(1366, 768, false);
+  Choose(w, 0);
+  Click(w, 75172);
+  ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+  auto* rate = dynamic_cast<StickButton*>(FindMainControl(w.Window(), 75008));
+  ASSERT_NE(rate, nullptr);
+  // The unit may narrow the slider's rate, but a slider at 0 never gives a rate of 0.
+  for (float khz : {0.7f, 0.0f}) {
+    rate->SetValue(khz);
+    w.OnButtonPress(0, 0, 75008);
+    EXPECT_GE(w.View->RateSetting, kLowestSliderRate);
+  }
+  // A fixed-rate channel ends at 1000 Hz and the slider at 1.0.
+  w.DeviceSlots[w.View->ViewDeviceSlot].Channels[0]->NotchOn = 1;
+  rate->SetValue(0.5f);
+  w.OnButtonPress(0, 0, 75008);
+  EXPECT_EQ(w.View->RateSetting, 1000u);
+  EXPECT_FLOAT_EQ(rate->GetValue(), 1.0f);
+  w.DeviceSlots[w.View->ViewDeviceSlot].Channels[0]->NotchOn = 0;
+
+  // One channel: record buttons 2 to 4 pop back up.
+  for (std::int32_t id : {75022, 75027, 75032}) {
+    Click(w, id);
+    EXPECT_EQ(FindImageButton(w.Window(), id)->State.load(), 1) << id;
+  }
+  // File opens the menu of five rows; during a recording it does nothing.
+  auto* menu = dynamic_cast<MenuButtton*>(FindMainControl(w.Window(), 75009));
+  Click(w, 75010);
+  EXPECT_TRUE(menu->IsVisible());
+  EXPECT_EQ(menu->Count(), 5);
+  Click(w, 75010);
+  w.OnKeyDown(key::kSpace, 1, 0);
+  menu->HideAndClear();
+  Click(w, 75010);
+  EXPECT_FALSE(menu->IsVisible());
+  w.OnKeyDown(key::kSpace, 1, 0);
+  EXPECT_EQ(w.View->Recording.load(), 0);
+}
+
+TEST_F(MeasureScreen, CloseDuringARecordingSavesNothingAndEndsQuickly) {
+  MainWindow& w = Open(1366, 768, false);
+  Choose(w, 1);
+  Choose(w, 0);
+  Click(w, 75172);
+  w.OnKeyDown(key::kSpace, 1, 0);
+  Until(w, [&] { return Samples(w) > 500; });
+  const auto before = std::filesystem::directory_iterator(VESSAMOR_TEST_OUTPUT_DIR);
+  const std::size_t files = std::distance(before, std::filesystem::directory_iterator{});
+  const auto start = std::chrono::steady_clock::now();
+  w.OnButtonPress(0, 0, 75016);
+  Until(w, [&] { return w.Window().IsClosed(); }, 1500);
+  rig.reset();  // both workers joined
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+  const std::size_t after = std::distance(std::filesystem::directory_iterator(VESSAMOR_TEST_OUTPUT_DIR),
+                                          std::filesystem::directory_iterator{});
+  EXPECT_EQ(after, files);
+}
+
+TEST_F(MeasureScreen, AUnitPulledDuringARecordingLosesNothingRecordedBefore) {
+  MainWindow& w = Open(1366, 768, false);
+  Choose(w, 1);
+  Choose(w, 0);
+  for (DeviceSlot& slot : w.DeviceSlots) slot.SelectedForRecord = 1;
+  Click(w, 75172);
+  w.OnKeyDown(key::kSpace, 1, 0);
+  Until(w, [&] { return Samples(w) > 1000; });
+  std::vector<float> kept;
+  std::uint32_t pulled_at = 0;
+  {
+    std::lock_guard lock(w.View->ViewLock);
+    pulled_at = w.View->SampleCount;
+    for (std::uint32_t i = 0; i < pulled_at; ++i) kept.push_back(w.View->Channel(0).ValueAtIndex(i));
+  }
+  const std::vector<sim::UnitId> units = bus.Units();
+  ASSERT_EQ(units.size(), 2u);
+  ASSERT_TRUE(bus.Unplug(units[1]));
+  for (int k = 0; k < 300; ++k) {
+    rig->host.Pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  if (w.View->Recording.load() != 0) w.OnKeyDown(key::kSpace, 1, 0);
+  rig->host.Pump();
+  std::lock_guard lock(w.View->ViewLock);
+  ASSERT_GE(w.View->SampleCount, pulled_at);
+  for (std::uint32_t i = 0; i < pulled_at; ++i) ASSERT_EQ(w.View->Channel(0).ValueAtIndex(i), kept[i]) << i;
+  EXPECT_NE(w.View->RecordViewable, 0);
+}
+
+TEST_F(MeasureScreen, IndicatorWithValueUnitAndTimeLineToPng) {
+  MainWindow& w = Open(1366, 768, false);
+  Choose(w, 0);
+  Click(w, 75172);
+  w.OnKeyDown(key::kSpace, 1, 0);
+  Until(w, [&] { return Samples(w) > 1500; });
+  w.OnKeyDown(key::kSpace, 1, 0);
+  rig->host.Pump();
+  platform::Surface& picture = w.BackBuffer(0);
+  picture.Fill(platform::Colour{255, 255, 255, 255});
+  VessamorChannel& channel = w.View->Channel(0);
+  w.View->IndicatorStrips[0] = PixelRect{400, 200, 900, 320};
+  channel.IndicatorStyle = 1;
+  w.DrawValueIndicator(channel, w.Renderer0(), 0, 0, 20);
+  const PixelRect box = channel.LabelRect;
+  ASSERT_GT(box.Right, box.Left);
+  const platform::Colour frame = picture.GetPixel(box.Left, box.Top);  // translucent navy over white
+  EXPECT_TRUE(frame.b > frame.r && frame.r < 140) << int(frame.r) << " " << int(frame.b);
+  int coloured = 0, grey = 0;
+  for (int y = box.Top; y < box.Bottom; ++y) {
+    for (int x = box.Left; x < box.Right; ++x) {
+      const platform::Colour c = picture.GetPixel(x, y);
+      coloured += c.r > 200 && c.g < 60 && c.b < 60;
+      grey += c.r == 100 && c.g == 100 && c.b == 100;
+    }
+  }
+  EXPECT_GT(coloured, 20);  // the value's digits in the channel's red
+  EXPECT_GT(grey, 5);       // the separator and the time line
+  EXPECT_TRUE(platform::WritePng(picture, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/value_indicator.png"));
 }
 
 }  // namespace

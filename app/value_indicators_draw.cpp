@@ -1,0 +1,67 @@
+// The value indicator a shown channel draws in its box on the graph screen, and the scale sliders' showing.
+#include <cmath>
+
+#include "app/main_window.h"
+#include "app/value_indicators.h"
+#include "channels/vessamor_channel.h"
+#include "controls/stick_button.h"
+#include "platform/cp1251.h"
+
+namespace {
+
+// Text drawn twice in place: a black outline, then the colour.
+void DrawTwice(agg_ren& surface, const std::string& text, double x, double y, double w, double h, const rgba8& colour) {
+  const std::string bytes = platform::Utf8ToCp1251(text);
+  surface.DrawTextInBox(bytes.c_str(), x, y, w, h, 1.0, rgba8(0, 0, 0, 255), nullptr, 0);
+  surface.DrawTextInBox(bytes.c_str(), x, y, w, h, 1.0, colour, nullptr, 0);
+}
+
+}  // namespace
+
+void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, std::int32_t, std::uint8_t mode,
+                                    std::uint16_t column) {
+  GraphView* view = channel.View;
+  if (view == nullptr || channel.ChannelIndex >= GraphView::kLiveChannels || !surface.Attached()) return;
+  channel.LayoutIndicator(view->IndicatorStrips[channel.ChannelIndex], column);
+  const PixelRect& r = channel.LabelRect;
+  if (r.Right <= r.Left || r.Bottom <= r.Top) return;
+  const rgba8 colour(channel.Colour.R, channel.Colour.G, channel.Colour.B, 255);
+  // The frame: the panel's colour round a white face.
+  surface.Base()->blend_bar(r.Left, r.Top, r.Right - 1, r.Bottom - 1, rgba8(0x0A, 0x0A, 0x46, 0x9B), 255);
+  surface.Base()->copy_bar(r.Left + 2, r.Top + 2, r.Right - 3, r.Bottom - 3, rgba8(255, 255, 255, 255));
+  if (mode == 2) return;
+
+  const bool volume = channel.SensorCode == 49 && view->Recording.load() != 0 && channel.VolumeOn != 0;
+  const double value = channel.SampleValue(column);
+  const IndicatorText shown = IndicatorValueText(value, channel.Decimals);
+  const IndicatorGeometry& g = channel.ValueLineGeometry;
+  DrawTwice(surface, shown.Text, g[0], g[1], g[2] - g[0], g[3] - g[1], colour);
+  const std::string unit = volume ? std::string("мл") : channel.Unit;
+  const bool time_line = channel.IndicatorStyle != 0;
+  DrawTwice(surface, unit, g[4], g[5], g[6] - g[4], g[7] - g[5], time_line ? rgba8(100, 100, 100, 255) : rgba8(0, 0, 0, 255));
+  if (!time_line) return;
+  const ColumnRecord* base = view->Channels[0] ? view->Channels[0]->TimeBase : nullptr;
+  const bool inside = base != nullptr && column < view->Channels[0]->ColumnCapacity;
+  const IndicatorText time = IndicatorTimeText(view->RecordRate, inside ? base[column].FirstSample : 0, inside);
+  if (time.Text.empty()) return;
+  const double x0 = g[8] - 4.0;
+  surface.Base()->copy_vline(static_cast<int>(x0), r.Top + 1, r.Bottom - 1, rgba8(100, 100, 100, 255));
+  DrawTwice(surface, time.Text + " " + channel.TimeUnit, g[8], g[9], g[10] - g[8] + 200.0, g[11] - g[9],
+            rgba8(100, 100, 100, 255));
+}
+
+void MainWindow::ShowScaleSliders(bool shown) {
+  const std::pair<std::int32_t, double> scales[] = {{75001, View ? View->Scale.SecondsPerDivision : 0.0},
+                                                    {75003, View ? View->Scale.ValuePerDivision : 0.0}};
+  for (const auto& [id, value] : scales) {
+    auto* slider = dynamic_cast<StickButton*>(FindControl(id));
+    if (slider == nullptr) continue;
+    if (shown) {
+      slider->SetValue(static_cast<float>(value));
+      slider->Show();
+      slider->StartFadeIn();
+    } else {
+      slider->Hide();
+    }
+  }
+}
