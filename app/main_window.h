@@ -110,7 +110,6 @@ class MainWindow final : public MainWindowServices,
   // --- Window messages ---
   void OnPaint(const platform::PaintContext& context) override;
   void OnKeyDown(unsigned virtual_key, unsigned repeat, unsigned flags) override;
-  void OnMouse(const platform::MouseEvent& event) override;
   void OnTimer(unsigned id) override;
   void OnActivate(bool active) override;
   void OnClose() override;

@@ -33,6 +33,8 @@ bool GraphView::InGraphArea(std::int32_t x, std::int32_t y) const {
 
 void MainWindow::OnMouse(const platform::MouseEvent& event) {
   const std::int32_t x = event.point.x, y = event.point.y;
+  // The information panel's value boxes and options see the start pages' events first.
+  if (Bytes.InfoScreenActive.load() != 0 && Hooks.InfoPanelMouse) Hooks.InfoPanelMouse(*this, event);
   switch (event.kind) {
     case platform::MouseKind::Move: OnMouseMove(event.flags, x, y); break;
     case platform::MouseKind::LeftDown:

@@ -244,10 +244,6 @@ void MainWindow::OnKeyDown(unsigned virtual_key, unsigned, unsigned flags) {
   }
 }
 
-void MainWindow::OnMouse(const platform::MouseEvent& event) {
-  if (Bytes.InfoScreenActive.load() != 0 && Hooks.InfoPanelMouse) Hooks.InfoPanelMouse(*this, event);
-}
-
 void MainWindow::OnActivate(bool) {
   if (Closing[1].load() != 0) return;
   Reactivated = 1;

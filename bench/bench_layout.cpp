@@ -62,7 +62,7 @@ void BM_PaintSettingsPanelOrHelpPage(benchmark::State& state) {
   Window w(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   MainWindow& m = *w.window;
   m.DeviceSlots[0].InUse = 1;
-  m.DeviceSlots[0].DeviceIndex = 0;
+  m.DeviceSlots[0].AssignIndex = 0;
   SetupSensorSettingsPanel(m);
   const float s = m.Metrics.UiScale;
   m.Help.Init(&m, platform::WindowRect::FromSize(60, 50, static_cast<int>(760 * s), static_cast<int>(480 * s)));

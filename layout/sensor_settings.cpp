@@ -61,14 +61,14 @@ std::uint8_t CountUsableSlots(const MainWindow& window) {
 DeviceSlot& ShownSlot(MainWindow& window) { return window.DeviceSlots[window.View->ViewDeviceSlot % 4]; }
 
 std::uint8_t SlotSensorCode(const DeviceSlot& slot) {
-  if (slot.Unit != nullptr) return slot.Unit->SensorCode;
+  if (slot.Device != nullptr) return slot.Device->SensorCode;
   return slot.Channels[0] != nullptr ? static_cast<std::uint8_t>(slot.Channels[0]->SensorCode) : 0xFF;
 }
 
 // Channels the buttons show pressed: the slot's active ones, or for a loaded record the slot
 // channels whose reference twin was shown when it was saved.
 std::uint8_t PressedChannels(MainWindow& window, const DeviceSlot& slot) {
-  if (window.View->LiveSetupKept == 0) return std::min<std::uint8_t>(CountActiveChannels(slot), 4);
+  if (window.View->LiveSetupKept == 0) return std::min<std::uint8_t>(slot.CountActiveChannels(), 4);
   std::uint8_t n = 0;
   for (const VessamorChannel* channel : slot.Channels) {
     if (channel == nullptr) continue;
@@ -214,7 +214,7 @@ void ShowSensorSettings(MainWindow& window) {
       }
     }
     const DeviceSlot& slot = window.DeviceSlots[shown];
-    if (slot.InUse == 0 || slot.Unit == nullptr) {
+    if (slot.InUse == 0 || slot.Device == nullptr) {
       if (AImageButton* button = FindImageButton(window.Window(), kSensorSettingsButtonId)) {
         button->State = ControlFrame::kStateUp;
         button->ResetButtonState();
@@ -248,13 +248,13 @@ void SetupSensorSettingsPanel(MainWindow& window) {
     s.Caption = LoadString(CountUsableSlots(window) == 1 ? 177 : 187, window.UiLanguage);
     DeviceSlot& slot = ShownSlot(window);
     const bool english = window.EnglishUi();
-    s.SensorName = slot.Unit != nullptr ? slot.SensorName1 : (english ? "no sensor" : "датчик отсутствует");
+    s.SensorName = slot.Device != nullptr ? slot.SensorName1 : (english ? "no sensor" : "датчик отсутствует");
     s.TwoNames = 0;
     if (window.Devices) {
       for (auto& unit : window.Devices->DeviceTable) {
-        if (unit && unit->LocationId == slot.LocationId && unit->DeviceTypeCode == slot.DeviceTypeCode &&
-            slot.Serial == unit->SerialNumber.data()) {
-          slot.Unit = unit.get();
+        if (unit && unit->LocationId == slot.Location && unit->DeviceTypeCode == slot.DeviceTypeCode &&
+            slot.SerialNumber == unit->SerialNumber.data()) {
+          slot.Device = unit.get();
           if (unit->TwoLines != 0 && !unit->NameLine2.empty()) {
             s.TwoNames = 1;
             s.SensorName2 = unit->NameLine2;
@@ -301,7 +301,7 @@ void UpdateSensorRange(MainWindow& window, std::uint8_t toggle) {
   {
     auto lock = TableGuard(window);
     const DeviceSlot& slot = ShownSlot(window);
-    code = SlotSensorCode(slot), location = slot.LocationId, channels = slot.Channels;
+    code = SlotSensorCode(slot), location = slot.Location, channels = slot.Channels;
   }
   if (!TwoRangeConductivity(code)) {
     range->SetStateAndCaption(ControlFrame::kStateUp, RangeCaption(code, window.UiLanguage), true);

@@ -48,7 +48,7 @@ std::string RangeCaption(std::uint8_t sensor_code, std::uint16_t language);
 std::string ConductivityCaption(bool micro_siemens, bool english);
 
 // A slot the panel may show: in use and assigned to a unit.
-inline bool SlotUsable(const DeviceSlot& slot) { return slot.InUse != 0 && slot.DeviceIndex >= 0; }
+inline bool SlotUsable(const DeviceSlot& slot) { return slot.InUse != 0 && slot.AssignIndex >= 0; }
 
 // What the panel keeps between its set-up and its paints.
 struct SensorSettingsState {

@@ -29,14 +29,14 @@ struct Panel {
     unit->SensorCode = code, unit->LocationId = 7;
     DeviceSlot& slot = w.DeviceSlots[0];
     slot = DeviceSlot{};
-    slot.InUse = 1, slot.DeviceIndex = 0, slot.LocationId = 7, slot.Unit = unit.get(), slot.SensorName1 = "Sensor";
+    slot.InUse = 1, slot.AssignIndex = 0, slot.Location = 7, slot.Device = unit.get(), slot.SensorName1 = "Sensor";
     for (std::size_t k = 0; k < 3; ++k) {
       VessamorChannel& c = w.View->Channel(k);
       c.Enabled = 1, c.SensorCode = code, c.ChannelIndex = static_cast<std::uint8_t>(k);
       slot.Channels[k] = &c;
     }
     w.Devices->DeviceTable[0] = std::move(unit);
-    if (two_slots) w.DeviceSlots[2].InUse = 1, w.DeviceSlots[2].DeviceIndex = 1;
+    if (two_slots) w.DeviceSlots[2].InUse = 1, w.DeviceSlots[2].AssignIndex = 1;
     ShowSensorSettings(w);
   }
   AImageButton& Button(std::int32_t id) { return *FindImageButton(w.Window(), id); }
