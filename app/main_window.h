@@ -183,12 +183,9 @@ class MainWindow final : public MainWindowServices,
   // A channel's value box at the vertical offset (app/value_indicators_draw.cpp).
   void DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, std::int32_t offset, std::uint8_t mode,
                           std::uint16_t column) override;
-  // What the sensor settings panel, the range menu and the help panel give the toolbar; each may stay empty.
+  // The channel settings panel's command; it may stay empty.
   struct ToolbarSeams {
     std::function<void(MainWindow&, std::int32_t kind, std::int32_t item)> FilterPanelCommand;
-    std::function<void(MainWindow&)> UpdateSensorRange;
-    std::function<void(MainWindow&)> ShowSensorSettings;
-    std::function<void(MainWindow&, bool shown)> ShowHelp;
   } Seams;
   PixelRect SettingsPanelRect;
   std::int32_t LastSliderCommand = 0;

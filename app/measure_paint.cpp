@@ -4,6 +4,7 @@
 
 #include "app/measure_paint_host.h"
 #include "controls/stick_button_mod.h"
+#include "layout/sensor_settings.h"
 #include "platform/gdi.h"
 #include "resources/bitmaps.h"
 #include "resources/string_table.h"
@@ -69,6 +70,12 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
     view.Painting.ClearRequest = 1;
   }
   if (view.MarkerDragActive == 0) view.Paint();
+  // The panels that stand over the graph: the help overlay and, while its button is down, the sensor settings.
+  if (Help.Shown != 0) Help.Paint(renderer0_, buffer0);
+  if (const AImageButton* settings = FindImageButton(Window(), 75037);
+      settings != nullptr && settings->State.load() == ControlFrame::kStateDown) {
+    PaintSensorSettingsPanel(*this, renderer0_);
+  }
   {
     // The changed columns are read once, together with the plot they belong to.
     std::lock_guard lock(view.ViewLock);

@@ -12,6 +12,7 @@
 #include "controls/aimage_button.h"
 #include "controls/menu_buttton.h"
 #include "controls/stick_button.h"
+#include "layout/sensor_settings.h"
 #include "records/record_commands.h"
 
 std::uint32_t RateFromSlider(float kilohertz) {
@@ -75,7 +76,7 @@ void MainWindow::OnToolbarCommand(std::int32_t kind, std::int32_t item, std::int
       ScaleSliderCommand(control_id, view);
       return;
     case 75006:
-      if (Seams.UpdateSensorRange) Seams.UpdateSensorRange(*this);
+      UpdateSensorRange(*this, 1);
       return;
     case 75008:
       RateSliderCommand(view);
@@ -176,8 +177,12 @@ void MainWindow::OnToolbarCommand(std::int32_t kind, std::int32_t item, std::int
       return;
     case 75186:
       release();
-      if (Seams.ShowHelp) Seams.ShowHelp(*this, Down(button));
-      HelpPanelShown = Down(button) ? 1 : 0;
+      // Showing and hiding also set the window's help flag and rectangle.
+      if (Down(button)) {
+        Help.Show();
+      } else {
+        Help.Hide();
+      }
       return;
     default:
       return;
@@ -323,7 +328,7 @@ void MainWindow::SensorSettingsCommand(AImageButton* button, GraphView& view) {
     const bool scale_down = Down(FindImageButton(Window(), 75052));
     if (scale_down) ShowScaleSliders(false);
     RebindAllSlots();
-    if (Seams.ShowSensorSettings) Seams.ShowSensorSettings(*this);
+    ShowSensorSettings(*this);
   } else {
     DeviceThreadState = 0;
     ClosePanel();

@@ -162,8 +162,16 @@ TEST_F(MeasureScreen, PngsWithTwoLiveChannelsAtTwoSizesInBothLanguages) {
       for (std::size_t b = a + 1; b < toolbar.size(); ++b) EXPECT_TRUE(toolbar[a].Intersect(toolbar[b]).IsEmpty());
     }
     const std::string name = std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/measure_screen_" + std::to_string(c.width) + "x" +
-                             std::to_string(c.height) + (c.english ? "_en" : "_ru") + ".png";
-    EXPECT_TRUE(platform::WritePng(rig->host.Window().Pixels(), name));
+                             std::to_string(c.height) + (c.english ? "_en" : "_ru");
+    EXPECT_TRUE(platform::WritePng(rig->host.Window().Pixels(), name + ".png"));
+    // Help lays its overlay over the graph; pressed again it goes.
+    Click(w, 75186);
+    w.InvalidateLocal();
+    rig->host.Window().UpdateNow();
+    EXPECT_EQ(w.Help.Shown, 1);
+    EXPECT_TRUE(platform::WritePng(rig->host.Window().Pixels(), name + "_help.png"));
+    Click(w, 75186);
+    EXPECT_EQ(w.Help.Shown, 0);
     rig.reset();
   }
 }
