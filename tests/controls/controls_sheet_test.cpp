@@ -91,7 +91,7 @@ TEST(ControlsSheet, EveryControlInEveryStateDrawsOverTheOwnersBackground) {
                                         {"Диапазон", 0, 0}, {"Открыть", 0, 0}, {"Сохранить", 0, 0}};
   menu->SetItems(items, 6, 2, 75009);
   for (int i = 0; i < 3; ++i) menu->Items[i].Swatch = 1;
-  menu->SwatchColours = {rgba8(255, 0, 0, 255), rgba8(0, 66, 255, 255), rgba8(240, 0, 255, 255), rgba8()};
+  menu->SwatchColours = {rgba8(255, 0, 0, 255), rgba8(0, 66, 255, 255), rgba8(240, 0, 255, 255), rgba8(0, 0, 0, 0)};
   menu->Items[3].HoverNotify = 1;
   menu->Items[5].TwoLine = 1;
   menu->Items[5].SecondText = "как .txt";
