@@ -8,6 +8,15 @@
 #include "graph/graph_view.h"
 #include "graph/scale_state.h"
 
+namespace {
+
+// Offsets come from files too: a hostile one must not overflow the code it shifts.
+std::int32_t ShiftedCode(std::int32_t code, std::int64_t offset) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{code} + offset, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
 VessamorChannel::VessamorChannel() {
   ResetColumnReduction();
   InitSplineNodes();
@@ -77,7 +86,7 @@ float VessamorChannel::SampleValue(std::uint16_t column) const {
       value = ConvertCode(static_cast<std::int16_t>(code));
     } else {
       std::int32_t c = record->MaxCode;
-      if (FineOffsetOn != 0) c += FineOffset;
+      if (FineOffsetOn != 0) c = ShiftedCode(c, FineOffset);
       value = InterpolatedValue(c);
     }
   }
@@ -95,8 +104,8 @@ float VessamorChannel::ValueOfFilteredCode(std::int32_t code) const {
   } else {
     std::int32_t c = code;
     // The whole-code offset is scaled into 1/256 units before it meets a fractional code.
-    if (CodeOffsetOn != 0) c += static_cast<std::int32_t>(CodeOffset) * 256;
-    if (FineOffsetOn != 0) c += FineOffset;
+    if (CodeOffsetOn != 0) c = ShiftedCode(c, std::int64_t{CodeOffset} * 256);
+    if (FineOffsetOn != 0) c = ShiftedCode(c, FineOffset);
     value = InterpolatedValue(c);
   }
   if (ZeroOffsetOn != 0) value -= ZeroOffset;
@@ -108,7 +117,7 @@ float VessamorChannel::ValueAtIndex(std::uint32_t index) const { return ValueOfF
 
 float VessamorChannel::ChannelValueOfCode(std::int32_t code, std::uint8_t level) const {
   std::int32_t c = code;
-  if (level >= 1 && FineOffsetOn != 0) c += FractionalCodes != 0 ? FineOffset : (FineOffset >> 8);
+  if (level >= 1 && FineOffsetOn != 0) c = ShiftedCode(c, FractionalCodes != 0 ? FineOffset : (FineOffset >> 8));
   float value = FractionalCodes != 0 ? InterpolatedValue(c) : ConvertCode(c);
   if (level >= 2 && ZeroOffsetOn != 0) value -= ZeroOffset;
   return value;
