@@ -22,7 +22,9 @@
 
 // AGG's add_path leaves its vertex variables unset until the source yields one; GCC cannot see
 // that through agg::ellipse and warns once it inlines the loop here.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 namespace platform {
 namespace {
