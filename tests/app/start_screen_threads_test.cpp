@@ -162,8 +162,8 @@ TEST_F(StartScreenSensors, ButtonsFollowPlugUnplugReplugElsewhereAndReorder) {
   EXPECT_EQ(w.DeviceSlots[1].InUse, 0);
   // The same unit in another port is another unit: a new button without a tick box.
   moved.LocationId = 0x7771;
-  const sim::UnitSpec spec = sim::DefaultUnits()[0];
-  bus.Plug(moved, sim::MakeUnitModel(spec.Family, spec.Signals, sim::DescriptionKey(spec.Description)));
+  const sim::UnitSpec first = sim::DefaultUnits()[0];
+  bus.Plug(moved, sim::MakeUnitModel(first.Family, first.Signals, sim::DescriptionKey(first.Description)));
   ASSERT_TRUE(Settles(w, {both[1], 0x7771}));
   EXPECT_EQ(w.SensorButtons[1].TickBox, 0);
   std::vector<sim::UnitId> order = bus.Units();
