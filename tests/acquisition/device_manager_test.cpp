@@ -1,8 +1,6 @@
 // Tests of the device manager over the simulated bus: the slot table through searches, the factory, start packets and stop.
 #include <algorithm>
-#include <map>
 #include <string_view>
-#include <typeinfo>
 
 #include "manager_test_support.h"
 
@@ -224,19 +222,6 @@ TEST_F(DeviceManagerTest, ByteLimitAndTransferTuning) {
   // The radio stream is no two-byte stream; its record ends when the channels are full.
   EXPECT_EQ(Unit(2)->ByteLimit, std::numeric_limits<std::uint32_t>::max());
 
-  struct Case {
-    std::uint32_t rate, in_transfer, latency;
-  } cases[] = {{2999, 256, 16}, {3000, 256, 5}, {10000, 512, 5}, {20000, 1024, 5}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.rate);
-    ASSERT_TRUE(TuneFtdiTransfer(*Unit(1), c.rate));
-    const std::vector<sim::CallRecord> log = bus.Log(Unit(1)->Handle);
-    auto last = [&](const char* call) {
-      return std::find_if(log.rbegin(), log.rend(), [&](const sim::CallRecord& r) { return r.Call == call; })->Args;
-    };
-    EXPECT_EQ(last("FT_SetUSBParameters"), (std::vector<std::uint32_t>{c.in_transfer, 128}));
-    EXPECT_EQ(last("FT_SetLatencyTimer"), (std::vector<std::uint32_t>{c.latency}));
-  }
   // The latency pair's status is not tested: failing, or missing from the library, the unit measures.
   bus.FailCall("FT_SetLatencyTimer", 1);
   bus.FailCall("FT_GetLatencyTimer", 1);
