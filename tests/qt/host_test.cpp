@@ -1,4 +1,4 @@
-// Tests of the Qt host under the offscreen platform: set-up, Qt input, timers, queue, services, a frame control, PNG grabs.
+// Tests of the Qt host under the offscreen platform: set-up, Qt input, timers, queue, services, a PNG grab.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,7 +13,6 @@
 #include <memory>
 #include <thread>
 
-#include "controls/control_test_support.h"
 #include "platform/qt/host_widget.h"
 #include "platform/qt/key_map.h"
 #include "platform/qt/qt_environment.h"
@@ -235,36 +234,6 @@ TEST_F(QtHostTest, GrabShowsTheControlOverTheMainWindow) {
                                                      {{219, 119}, kButtonDown},  {{220, 119}, kBackground},
                                                      {{100, 120}, kBackground}};
   for (const auto& [p, colour] : probes) EXPECT_EQ(image.pixel(p), colour) << p.x() << "," << p.y();
-}
-
-QRgb ToQRgb(platform::Colour c) { return qRgb(c.r, c.g, c.b); }
-
-TEST_F(QtHostTest, FrameControlIsClickedThroughQtEventsAndDrawnOverTheOwnersBuffer) {
-  QWidget& w = host->Widget();
-  platform::HostWindow& window = host->Window();
-  control_test::RecordingOwner owner(window.Width(), window.Height());
-  control_test::ProbeButton frame(owner);
-  frame.drawsSquare = true;
-  const WindowRect place = WindowRect::FromSize(300, 200, 120, 40);
-  ASSERT_TRUE(frame.Create(window, 75006, place));
-  frame.Show();
-  QApplication::processEvents();
-
-  Click(w, QPoint(320, 210), QPoint(419, 239));
-  EXPECT_EQ(owner.calls, (std::vector<control_test::OwnerCall>{{"press", 0, 0, 75006}}));
-  EXPECT_EQ(frame.State, ControlFrame::kStateDown);
-  // Released off the control: cancelled, no click.
-  Click(w, QPoint(320, 210), QPoint(600, 100));
-  EXPECT_EQ(owner.Count("press"), 1u);
-  EXPECT_EQ(frame.State, ControlFrame::kStateDown);
-  EXPECT_TRUE(main.clicked.empty());
-
-  const QImage image = GrabToPng(w, "qt_control_frame.png");
-
-  const int inset = frame.inset;
-  EXPECT_EQ(image.pixel(place.left, place.top), ToQRgb(owner.composition.GetPixel(place.left, place.top)));
-  EXPECT_EQ(image.pixel(place.left + inset, place.top + inset), ToQRgb(control_test::ProbeButton::kDown));
-  EXPECT_EQ(image.pixel(place.left - 1, place.top), kBackground);
 }
 
 }  // namespace
