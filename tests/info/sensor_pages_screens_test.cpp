@@ -56,24 +56,6 @@ std::vector<PageCase> Cases() {
   return cases;
 }
 
-// Top of the value boxes and the action button that a preparation page places at the panel's
-// bottom: two boxes for the two-channel and temperature pages, one box elsewhere.
-int ControlsTop(std::uint16_t code, const InfoPanelOwner& o, bool english) {
-  const std::set<std::uint16_t> two = {1, 2, 3, 4, 54, 72, 11, 20, 21, 22, 23, 25, 42, 45, 51, 78, 79, 80, 88};
-  const auto trunc = [](double v) { return static_cast<int>(v); };
-  const int bottom = o.Content.bottom;
-  const int w = trunc(300 * o.ScaleX);
-  const int b = trunc(LerpInt(1000, 600, 90, 110, o.ScreenHeight) * o.UiScale);
-  if (two.contains(code) || (code == 34 && !english)) {
-    const double d = o.AspectRatio > 1.5f ? (code == 34 ? 5.0 : 4.6153846) : 4.285714;
-    const int h = trunc(w / d);
-    const int box1 = bottom - h - trunc(20 * o.UiScale) - trunc(4 * o.ScaleX) - h;
-    return std::min(box1, box1 + h - b / 2);
-  }
-  const int box = bottom - trunc(0.3 * w) - trunc(20 * o.UiScale);
-  return std::min(box, trunc(box + (bottom - 10 * o.UiScale - box - b) * 0.5));
-}
-
 // Contact sheets of the panel's area, 4 × 3 pages at half size each.
 struct Sheets {
   ~Sheets() { Flush(); }
@@ -169,7 +151,8 @@ TEST(SensorPagesScreens, EveryPageFitsItsPanelAtFourSizesInBothLanguages) {
         }
         // Room for the value boxes and the action button below the steps.
         if (c.screen == InfoPanel::kPreparation) {
-          EXPECT_LE(last_bottom, ControlsTop(c.code, window_owner, english));
+          panel.SetupPreparationButtons();
+          EXPECT_LE(last_bottom, std::min(panel.Box1.Rect.top, panel.ButtonRect.top));
         }
         // The kind's picture and the body's lines keep apart.
         if (c.screen == InfoPanel::kSensorInformation && !panel.PictureRect.IsEmpty()) {
