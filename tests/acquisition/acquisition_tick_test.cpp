@@ -14,6 +14,7 @@
 #include "acquisition/device_status.h"
 #include "channels/mains_filters.h"
 #include "fakes/fake_main_window.h"
+#include "fakes/stepped_clock.h"
 #include "graph/graph_view.h"
 
 namespace {
@@ -21,13 +22,6 @@ namespace {
 // 1000 plot columns; with the view's initial scales (10 divisions of 1 s at 1000 Hz) a column is 10 samples.
 constexpr PixelRect kPlot{0, 0, 1000, 800};
 constexpr std::uint32_t kCapacity = 400000;
-
-class SteppedClock : public UnitClock {
- public:
-  std::uint32_t NowMs() override { return Now; }
-  void SleepMs(std::uint32_t ms) override { Now += ms; }
-  std::uint32_t Now = 5000;
-};
 
 float Hundredths(std::int16_t code, const VessamorChannel*) { return code * 0.01f; }
 
@@ -63,7 +57,7 @@ class AcquisitionTickTest : public ::testing::Test {
 
   FakeMainWindow window{1280, 994};
   GraphView view;
-  SteppedClock clock;
+  SteppedClock clock{5000};
   std::array<std::uint32_t, 4> written{};
 };
 

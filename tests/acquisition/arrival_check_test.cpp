@@ -11,19 +11,13 @@
 #include "acquisition/worker_threads.h"
 #include "fakes/fake_main_window.h"
 #include "fakes/fake_window_side.h"
+#include "fakes/stepped_clock.h"
 #include "graph/graph_view.h"
 #include "platform/usb_arrivals.h"
 #include "sim/bus.h"
 #include "sim/d2xx.h"
 
 namespace {
-
-class SteppedClock : public UnitClock {
- public:
-  std::uint32_t NowMs() override { return Now; }
-  void SleepMs(std::uint32_t ms) override { Now += ms; }
-  std::uint32_t Now = 1000;
-};
 
 TEST(ArrivalCheck, WatchedInterfaceNames) {
   const std::pair<std::string, bool> cases[] = {

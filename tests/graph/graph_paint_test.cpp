@@ -1,4 +1,4 @@
-// Tests of the graph painting: label thinning, caption name, indicator restore and throttle, and
+// Tests of the graph painting: label thinning, caption name, the indicators' throttle, and
 // whole graph screens rendered headless and probed in pixels.
 #include <gtest/gtest.h>
 
@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fakes/fake_paint_host.h"
+#include "fakes/stepped_clock.h"
 #include "graph/paint_rules.h"
 #include "platform/png_writer.h"
 
@@ -41,20 +42,6 @@ TEST(PaintRules, RecordNamesOf31CharactersAreCutOnCharacters) {
   EXPECT_EQ(paint_rules::CaptionRecordName(thirty + "6"), "Запись температуры воды, 12...");
 }
 
-TEST(PaintRules, IndicatorRestoreDecision) {
-  // Request, alternate request, recording, last sample index: restore.
-  const int cases[][5] = {{1, 0, 1, 10, 1}, {1, 0, 1, 0, 0}, {1, 0, 0, 10, 0},
-                          {0, 1, 0, 0, 1},  {1, 1, 1, 10, 0}, {0, 0, 1, 10, 0}};
-  for (const auto& c : cases) EXPECT_EQ(paint_rules::RestoreIndicators(c[0], c[1], c[2], c[3]), c[4] != 0);
-}
-
-class SteppedClock : public UnitClock {
- public:
-  std::uint32_t NowMs() override { return Now; }
-  void SleepMs(std::uint32_t ms) override { Now += ms; }
-  std::uint32_t Now = 5000;
-};
-
 // 12-bit codes round the middle of the range.
 std::int16_t Sine(std::size_t, std::uint32_t i) { return static_cast<std::int16_t>(2048 + 1500 * std::sin(i * 0.004)); }
 std::int16_t Ramp(std::size_t, std::uint32_t i) { return static_cast<std::int16_t>(600 + (i % 5000) * 0.6); }
@@ -79,7 +66,7 @@ struct Screen {
     }
     return false;
   }
-  SteppedClock clock;
+  SteppedClock clock{5000};
   FakePaintWindow window;
   GraphView view;
 };

@@ -6,15 +6,10 @@
 #include <cstdint>
 
 #include "fakes/fake_main_window.h"
+#include "fakes/stepped_clock.h"
 #include "graph/graph_view.h"
 
 inline float Hundredths(std::int16_t code, const VessamorChannel*) { return code * 0.01f; }
-
-struct SteppedClock : UnitClock {
-  std::uint32_t NowMs() override { return Now; }
-  void SleepMs(std::uint32_t ms) override { Now += ms; }
-  std::uint32_t Now = 1000;
-};
 
 class ReviewFixture : public ::testing::Test {
  protected:

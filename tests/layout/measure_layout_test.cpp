@@ -34,11 +34,9 @@ TEST(MeasureLayout, DesignSizePlacesAndTheSliderL) {
   Measure s(1280, 994);
   const auto R = WindowRect::FromSize;
   const std::pair<std::int32_t, WindowRect> cases[] = {
-      {75037, R(12, 870, 63, 75)},    {75004, R(75, 870, 148, 75)},   {74999, R(223, 870, 83, 75)},
-      {75013, R(316, 865, 115, 55)},  {75045, R(433, 865, 85, 55)},   {75053, R(520, 921, 85, 55)},
-      {75038, R(615, 865, 75, 67)},   {75184, R(840, 932, 75, 45)},   {75016, R(1238, 0, 40, 40)},
-      {75054, R(1196, 0, 40, 40)},    {75186, R(1052, 0, 120, 40)},   {75050, R(0, 0, 120, 40)},
-      {75012, R(360, 0, 120, 40)},    {75003, R(16, 449, 70, 230)},   {75001, R(86, 679, 290, 60)},
+      {75037, R(12, 870, 63, 75)},    {75013, R(316, 865, 115, 55)},  {75053, R(520, 921, 85, 55)},
+      {75184, R(840, 932, 75, 45)},   {75016, R(1238, 0, 40, 40)},    {75186, R(1052, 0, 120, 40)},
+      {75003, R(16, 449, 70, 230)},   {75001, R(86, 679, 290, 60)},
       // Left where they were created.
       {75049, R(0, 0, 120, 40)},      {75008, R(200, 200, 290, 54)}};
   for (const auto& [id, rect] : cases) EXPECT_EQ(s.Rect(id), rect) << id;
@@ -130,17 +128,5 @@ TEST(MeasureLayout, PicturesOfTheMeasurementScreensButtons) {
         Picture(s.w, "measure_controls_" + std::to_string(width) + "x" + std::to_string(height) + ".png");
     for (std::int32_t id : kBottomBar) EXPECT_TRUE(Drawn(picture, s.Rect(id))) << width << " " << id;
     for (std::int32_t id : kTopBar) EXPECT_TRUE(Drawn(picture, s.Rect(id))) << width << " " << id;
-  }
-}
-
-TEST(MeasureLayout, PictureOfTheStartScreensButtons) {
-  apptest::Rig rig(1280, 994, false);
-  MainWindow& w = rig.Create();
-  for (std::int32_t id : {75172, 75171, 75163, 75164, 75165, 75166, 75185, 75167, 75169}) {
-    FindImageButton(w.Window(), id)->Show();
-  }
-  const platform::Surface picture = Picture(w, "start_buttons_1280x994.png");
-  for (std::int32_t id : {75172, 75171, 75163, 75185, 75167}) {
-    EXPECT_TRUE(Drawn(picture, FindMainControl(w.Window(), id)->Rect())) << id;
   }
 }
