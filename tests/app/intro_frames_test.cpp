@@ -5,24 +5,13 @@
 
 #include "app_test_support.h"
 #include "platform/png_writer.h"
+#include "render/render_probe.h"
 
 namespace {
 
 using apptest::Rig;
 
 int Difference(platform::Colour a, platform::Colour b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b); }
-
-// Near-white pixels in a band: the intro's texts are drawn white.
-int WhitePixels(const platform::Surface& s, const platform::WindowRect& band) {
-  int count = 0;
-  for (int y = band.top; y < band.bottom; ++y) {
-    for (int x = band.left; x < band.right; ++x) {
-      const platform::Colour c = s.GetPixel(x, y);
-      count += c.r > 235 && c.g > 235 && c.b > 235 ? 1 : 0;
-    }
-  }
-  return count;
-}
 
 TEST(IntroFrames, FramesAtTwoSizesInBothLanguages) {
   struct Case {
@@ -57,8 +46,9 @@ TEST(IntroFrames, FramesAtTwoSizesInBothLanguages) {
         EXPECT_EQ(shown.GetPixel(a.left - 5, centre.y), background.GetPixel(a.left - 5, centre.y));
       }
       if (f == 44) {
-        const int name_band = WhitePixels(shown, {a.left, a.bottom - static_cast<int>(w.UiScale() * 70), a.right, a.bottom});
-        EXPECT_GT(name_band, 100);
+        // The texts are drawn white.
+        const platform::WindowRect name_band{a.left, a.bottom - static_cast<int>(w.UiScale() * 70), a.right, a.bottom};
+        EXPECT_GT(probe::Count(shown, name_band, {255, 255, 255, 255}, 45), 100);
       }
       if (f == 48) {
         // The grow-out tints the background beyond the panel.

@@ -41,10 +41,6 @@ TEST(StartOptions, ScreenSizesAgainstTheDesign) {
     EXPECT_EQ(m.ToolFontHeight, c.font_height);
     EXPECT_EQ(m.BottomBarHeight, c.bottom_bar);
   }
-  const ScreenMetrics design = MeasureScreen(1280, 994);
-  EXPECT_EQ(design.ScaleX, 1.0f);
-  EXPECT_EQ(design.ScaleY, 1.0f);
-  EXPECT_EQ(design.UiScale, 1.0f);
 }
 
 TEST(StartOptions, CapacityFromAvailableMemory) {

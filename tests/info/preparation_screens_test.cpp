@@ -7,6 +7,7 @@
 #include "app/preparation_steps.h"
 #include "app/start_screen_parts.h"
 #include "platform/png_writer.h"
+#include "render/render_probe.h"
 
 namespace {
 
@@ -29,17 +30,6 @@ struct PreparationRig {
   apptest::Rig rig;
   std::shared_ptr<StartScreenParts> parts;
 };
-
-int CountColour(const platform::Surface& s, const platform::WindowRect& r, platform::Colour c, int tolerance) {
-  int n = 0;
-  for (int y = std::max(0, r.top); y < std::min(s.Height(), r.bottom); ++y) {
-    for (int x = std::max(0, r.left); x < std::min(s.Width(), r.right); ++x) {
-      const platform::Colour p = s.GetPixel(x, y);
-      n += std::abs(p.r - c.r) + std::abs(p.g - c.g) + std::abs(p.b - c.b) <= tolerance ? 1 : 0;
-    }
-  }
-  return n;
-}
 
 TEST(PreparationScreens, BoxesOptionsAndQualityBarAtTwoSizesInBothLanguages) {
   const struct {
@@ -78,18 +68,18 @@ TEST(PreparationScreens, BoxesOptionsAndQualityBarAtTwoSizesInBothLanguages) {
         // Each shown box has its light field and its violet label.
         for (const ValueInputBox* box : {&panel.Box1, &panel.Box2}) {
           if (box->Shown == 0) continue;
-          EXPECT_GT(CountColour(shown, box->Rect, {250, 250, 255, 255}, 3), box->Rect.Width() * box->Rect.Height() / 4);
-          EXPECT_GT(CountColour(shown, box->Rect, {50, 0, 200, 255}, 90), 5);
+          EXPECT_GT(probe::Count(shown, box->Rect, {250, 250, 255, 255}, 3), box->Rect.Width() * box->Rect.Height() / 4);
+          EXPECT_GT(probe::Count(shown, box->Rect, {50, 0, 200, 255}, 90), 5);
         }
         EXPECT_EQ(panel.Box2.Shown, page.code == 20 ? 1 : 0);
         if (page.code == 40) {
           const platform::WindowRect& mark = panel.OptionRects[0];
-          EXPECT_GT(CountColour(shown, {mark.left, mark.top, mark.left + mark.Height(), mark.bottom}, {0, 0, 0, 255}, 60), 20);
+          EXPECT_GT(probe::Count(shown, {mark.left, mark.top, mark.left + mark.Height(), mark.bottom}, {0, 0, 0, 255}, 60), 20);
         }
         if (page.unit_type == 3) {
           EXPECT_EQ(panel.Box1.Wireless, 1);
           // The quality bar is green-yellow over the field.
-          EXPECT_GT(CountColour(shown, panel.Box1.Rect, {217, 255, 102, 255}, 60), 20);
+          EXPECT_GT(probe::Count(shown, panel.Box1.Rect, {217, 255, 102, 255}, 60), 20);
         }
       }
     }

@@ -1,10 +1,11 @@
-// Pixel-probe helpers for the drawing tests: ink bounds and colour comparisons on surfaces.
+// Pixel-probe helpers for the drawing tests: ink bounds, colour comparisons and counts on surfaces.
 #pragma once
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "platform/surface.h"
+#include "platform/window_geometry.h"
 
 namespace probe {
 
@@ -35,13 +36,16 @@ inline bool Near(platform::Colour a, platform::Colour b, int tolerance) {
   return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
 }
 
-inline bool SamePixels(const platform::Surface& a, const platform::Surface& b) {
-  for (int y = 0; y < a.Height(); ++y) {
-    for (int x = 0; x < a.Width(); ++x) {
-      if (!(a.GetPixel(x, y) == b.GetPixel(x, y))) return false;
+// Pixels of rectangle r (clipped to the surface) within `tolerance` of c, summed over the channels.
+inline int Count(const platform::Surface& s, const platform::WindowRect& r, platform::Colour c, int tolerance) {
+  int n = 0;
+  for (int y = std::max(0, r.top); y < std::min(s.Height(), r.bottom); ++y) {
+    for (int x = std::max(0, r.left); x < std::min(s.Width(), r.right); ++x) {
+      const platform::Colour p = s.GetPixel(x, y);
+      n += std::abs(p.r - c.r) + std::abs(p.g - c.g) + std::abs(p.b - c.b) <= tolerance ? 1 : 0;
     }
   }
-  return true;
+  return n;
 }
 
 }  // namespace probe
