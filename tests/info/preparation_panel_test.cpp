@@ -1,4 +1,4 @@
-// The preparation page's set-ups by kind: box sets, binding, labels, action button, geometry and pictures.
+// The preparation page's set-ups by kind: box sets, binding, labels and the action button.
 #include <gtest/gtest.h>
 
 #include "acquisition/ft_record_device.h"
@@ -95,33 +95,10 @@ TEST_F(PreparationPanelTest, BindingByKind) {
   EXPECT_EQ(panel.Box2.Channel, &first);
 }
 
-TEST_F(PreparationPanelTest, GeometryAtTheDesignSize) {
-  SetUp(20);
-  // Two boxes 300 wide, 300 / 4.285714 high, 4 px apart, the lower one 20 px above the content's bottom.
-  EXPECT_EQ(panel.Box2.Rect, platform::WindowRect::FromSize(120, 900 - 70 - 20, 300, 70));
-  EXPECT_EQ(panel.Box1.Rect, platform::WindowRect::FromSize(120, 810 - 4 - 70, 300, 70));
-  EXPECT_EQ(panel.ButtonRect, platform::WindowRect::FromSize(440, 806 - 45, 240, 90));
-  SetUp(12);
-  EXPECT_EQ(panel.Box1.Rect, platform::WindowRect::FromSize(120, 790, 300, 90));
-  EXPECT_EQ(panel.ButtonRect.top, 790 + (900 - 10 - 790 - 90) / 2);
-  // A content too narrow for the button still leaves it a pixel.
+TEST_F(PreparationPanelTest, AContentTooNarrowForTheButtonStillLeavesItAPixel) {
   panel.Owner.Content = {100, 200, 400, 900};
   SetUp(12);
   EXPECT_EQ(panel.ButtonRect.Width(), 1);
-}
-
-TEST_F(PreparationPanelTest, PicturesByKind) {
-  const struct {
-    std::uint16_t code;
-    std::uint8_t type;
-    bool wireless;
-    int intro, preparation;
-  } cases[] = {{3, 11, false, 14, 0},  {7, 3, false, 35, 36},  {7, 11, false, 33, 34}, {79, 7, false, 30, 0},
-               {79, 11, false, 40, 0}, {8, 11, true, 35, 34},  {15, 11, false, 12, -1}, {5, 11, false, 4, 11}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(IntroPictureElement(c.code, c.type, c.wireless), c.intro) << c.code;
-    EXPECT_EQ(PreparationPictureElement(c.code, c.type), c.preparation) << c.code;
-  }
 }
 
 }  // namespace

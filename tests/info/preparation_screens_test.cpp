@@ -14,10 +14,7 @@ namespace {
 // A revealed window with the start screen's parts, its controls and the preparation steps.
 struct PreparationRig {
   PreparationRig(int width, int height, bool english) : rig(width, height) {
-    rig.window = std::make_unique<MainWindow>(rig.host, rig.environment);
-    parts = InstallStartScreenParts(*rig.window);
-    InstallPreparationSteps(*rig.window, parts);
-    rig.window->CreateMainWindow(english);
+    rig.Create(english, [this](MainWindow& w) { InstallPreparationSteps(w, parts = InstallStartScreenParts(w)); });
     for (int i = 0; i < 30; ++i) rig.Step(100);
   }
   MainWindow& Window() { return *rig.window; }

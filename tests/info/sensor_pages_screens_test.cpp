@@ -17,9 +17,7 @@ namespace {
 // The window with its controls and start screen, revealed.
 struct StartScreen {
   StartScreen(int width, int height, bool english) : rig(width, height) {
-    rig.window = std::make_unique<MainWindow>(rig.host, rig.environment);
-    parts = InstallStartScreenParts(*rig.window);
-    rig.window->CreateMainWindow(english);
+    rig.Create(english, [this](MainWindow& w) { parts = InstallStartScreenParts(w); });
     for (int i = 0; i < 60; ++i) rig.Step(33);
     for (int i = 0; i < 10; ++i) rig.Step(100);
   }
