@@ -1,12 +1,12 @@
-// A headless main window for tests: fixed screen geometry, recorded redraw requests, scripted rate caps.
+// A headless main window for tests: fixed screen geometry, recorded redraw requests, rate caps by the slot's unit.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <mutex>
 #include <utility>
 #include <vector>
 
+#include "acquisition/ft_record_device.h"
 #include "channels/main_window_services.h"
 
 class FakeMainWindow : public MainWindowServices {
@@ -27,21 +27,10 @@ class FakeMainWindow : public MainWindowServices {
   }
   void InvalidateLocal() override { InvalidateLocal(PixelRect{0, 0, Width, Height}); }
 
-  // The caps of the ordinary units by shown channel count, raised to 125 Hz at the bottom.
+  // As the main window does: the unit in the slot caps the rate.
   void ClampUnitRate(const DeviceSlot& slot, std::uint32_t& rate, std::uint8_t shown) override {
-    ClampCalls.push_back(shown);
-    if (slot.DeviceTypeCode == 3) {
-      rate = 1000;
-      return;
-    }
-    std::uint32_t cap = 1000;
-    if (shown == 1) cap = 25000;
-    else if (shown == 2) cap = 10000;
-    else if (shown == 3 || shown == 4) cap = 5000;
-    if (rate > cap) rate = cap;
-    else rate = std::max<std::uint32_t>(rate, 125);
+    if (slot.Device != nullptr) slot.Device->ClampRate(rate, shown);
   }
-
   void SetWindowTimer(std::uint32_t id, std::uint32_t interval_ms) override { Timers.push_back({id, interval_ms}); }
   void DrawValueIndicator(VessamorChannel&, agg_ren&, std::int32_t, std::uint8_t, std::uint16_t) override {
     ++IndicatorDraws;
@@ -56,7 +45,6 @@ class FakeMainWindow : public MainWindowServices {
   std::int32_t Width;
   std::int32_t Height;
   std::int32_t Margin = 10;
-  std::vector<std::uint8_t> ClampCalls;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> Timers;
   std::uint32_t IndicatorDraws = 0;
   std::vector<PixelRect> Restored;

@@ -153,7 +153,7 @@ TEST(GraphViewRateClamp, UnitsInUseLimitTheRateByTheirShownChannels) {
     slot.Device = &unit;
     slot.InUse = 1;
     slot.Prepared = c.described;
-    slot.DeviceTypeCode = 11;
+    slot.DeviceTypeCode = unit.DeviceTypeCode = 11;
     for (std::uint8_t k = 0; k < 4; ++k) {
       slot.Channels[k] = &view.Channel(k);
       view.Channel(k).SavedShown = k < c.shown ? 1 : 0;
