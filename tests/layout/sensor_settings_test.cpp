@@ -23,20 +23,20 @@ struct Panel {
   MainWindow& w;
   Panel(int width, int height, std::uint8_t code, bool english = false, bool two_slots = false)
       : rig(width, height, false, 32, !english), w(rig.Create()) {
-    w.Bytes.MeasureScreenActive = 1;
-    SetDisplayModeGraph(w), LayoutControls(w);
+    rig.Step(33);
+    w.GotoGraphScreen();
     auto unit = std::make_unique<FTRecordDevice>();
     unit->SensorCode = code, unit->LocationId = 7;
     DeviceSlot& slot = w.DeviceSlots[0];
     slot = DeviceSlot{};
-    slot.InUse = 1, slot.AssignIndex = 0, slot.Location = 7, slot.Device = unit.get(), slot.SensorName1 = "Sensor";
+    slot.InUse = slot.Prepared = 1, slot.AssignIndex = 0, slot.Location = 7, slot.Device = unit.get(), slot.SensorName1 = "Sensor";
     for (std::size_t k = 0; k < 3; ++k) {
       VessamorChannel& c = w.View->Channel(k);
       c.Enabled = 1, c.SensorCode = code, c.ChannelIndex = static_cast<std::uint8_t>(k);
       slot.Channels[k] = &c;
     }
     w.Devices->DeviceTable[0] = std::move(unit);
-    if (two_slots) w.DeviceSlots[2].InUse = 1, w.DeviceSlots[2].AssignIndex = 1;
+    if (two_slots) w.DeviceSlots[2].InUse = w.DeviceSlots[2].Prepared = 1, w.DeviceSlots[2].AssignIndex = 1;
     ShowSensorSettings(w);
   }
   AImageButton& Button(std::int32_t id) { return *FindImageButton(w.Window(), id); }
@@ -58,7 +58,9 @@ TEST(SensorSettings, ChannelButtonsTitleCaptionsAndRateScale) {
   EXPECT_EQ(RangeCaption(99, kLanguageRussian), "Диапазон");
   // Rebuilt from the base each time: the faster family's top entries do not stay.
   EXPECT_EQ(RateScalesFor(1).First[6], 0.0f);
-  EXPECT_EQ(static_cast<StickButton*>(FindMainControl(two.w.Window(), kRateSliderId))->Scale().Count, 6);
+  auto* rate = static_cast<StickButton*>(FindMainControl(two.w.Window(), kRateSliderId));
+  EXPECT_EQ(rate->Scale().Count, 6);
+  EXPECT_FLOAT_EQ(rate->GetValue(), static_cast<float>(two.w.View->RateSetting) / 1000.0f);
 }
 
 TEST(SensorSettings, ConductivityFollowsTheModeAndSwitchesTheChannels) {
@@ -69,6 +71,9 @@ TEST(SensorSettings, ConductivityFollowsTheModeAndSwitchesTheChannels) {
   EXPECT_EQ(p.Button(kRangeButtonId).Caption(), "100 мкСм/см");
   EXPECT_EQ(p.Button(kRangeButtonId).State, ControlFrame::kStateDown);
   EXPECT_EQ(p.w.HoldBackCopies, 1);
+  p.w.InvalidateLocal();
+  p.w.Window().UpdateNow();
+  EXPECT_EQ(p.w.HoldBackCopies, 0);  // the measurement paint lets the buttons show themselves again
   // The click went down: the micro-siemens range; the unit has no handle, the channels switch anyway.
   DeviceThreadState = kDevicePaused;
   p.w.View->AcquisitionMode = 2;
@@ -91,18 +96,20 @@ TEST(SensorSettings, PicturesInBothLanguagesWithEveryPartInsideAndApart) {
   for (const bool english : {false, true}) {
     for (const auto& [width, height] : {std::pair{1280, 994}, {1366, 768}, {1920, 1080}}) {
       Panel p(width, height, 19, english);
-      platform::Surface s(width, height);
-      agg_ren r;
-      r.Attach(s);
-      PaintSensorSettingsPanel(p.w, r);
-      for (std::int32_t id : ids) FindMainControl(p.w.Window(), id)->PaintToBuffer(s);
+      // Drawn by the window's own paint while the settings button is down.
+      p.Button(kSensorSettingsButtonId).State = ControlFrame::kStateDown;
+      p.w.InvalidateLocal();
+      for (int k = 0; k < 20; ++k) p.rig.Step(33);  // the buttons' animations run out
       const std::string name = (english ? "en_" : "ru_") + std::to_string(width) + "x" + std::to_string(height);
-      EXPECT_TRUE(platform::WritePng(s, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/sensor_settings_" + name + ".png"));
+      EXPECT_TRUE(platform::WritePng(p.w.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/sensor_settings_" + name + ".png"));
       const SensorSettingsState& st = p.w.Controls.SensorSettings;
       const WindowRect panel = st.PanelArea;
       // The title's half of the band, the rate box, the close button, the slider, the channel buttons.
       std::vector<WindowRect> parts = {WindowRect::FromSize(panel.left, panel.top, panel.Width() / 2, 40), st.RateBox};
-      for (std::int32_t id : ids) parts.push_back(FindMainControl(p.w.Window(), id)->Rect());
+      for (std::int32_t id : ids) {
+        EXPECT_TRUE(FindMainControl(p.w.Window(), id)->IsVisible()) << name << " " << id;
+        parts.push_back(FindMainControl(p.w.Window(), id)->Rect());
+      }
       EXPECT_EQ(panel.Intersect({0, 0, width, height}), panel) << name;
       EXPECT_EQ(panel.left, 10) << name;  // the settings button is at the screen's left edge
       for (std::size_t i = 0; i < parts.size(); ++i) {
