@@ -63,8 +63,6 @@ TEST(RangeMenu, OnlyTheSensorListBuildsAndPictures) {
     EXPECT_EQ(l.ranges.Count(), 5);
     FillRangeMenu(l.w, 2, 2);
     EXPECT_FALSE(l.ranges.IsVisible());
-    FillRangeMenu(l.w, 4, 1);  // "pH": no list
-    EXPECT_FALSE(l.ranges.IsVisible());
     l.w.View->SensorCode = 19;
     FillRangeMenu(l.w, 4, 2);
     platform::Surface s(width, height);
