@@ -183,10 +183,8 @@ class MainWindow final : public MainWindowServices,
   // A channel's value box at the vertical offset (app/value_indicators_draw.cpp).
   void DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, std::int32_t offset, std::uint8_t mode,
                           std::uint16_t column) override;
-  // The channel settings panel's command; it may stay empty.
-  struct ToolbarSeams {
-    std::function<void(MainWindow&, std::int32_t kind, std::int32_t item)> FilterPanelCommand;
-  } Seams;
+  // The channel settings panel's last choice acts on the view (app/filter_panel_window.cpp).
+  void FilterPanelCommand(GraphView& view);
   PixelRect SettingsPanelRect;
   std::int32_t LastSliderCommand = 0;
   // The quantity menu's row whose range sub-menu is open; -1 none.
@@ -351,6 +349,7 @@ class MainWindow final : public MainWindowServices,
   agg_ren& Renderer0() { return renderer0_; }
 
  private:
+  friend class MainWindowFilterPanel;
   void InitMainWindow();
   void ReleaseMainWindowObjects();
   void StopWorkers();
