@@ -237,6 +237,8 @@ class MainWindow final : public MainWindowServices,
     std::function<int(MainWindow&)> InfoScreen;
     // The information panel shows a screen; for the preparation page of the unit of slot `slot`.
     std::function<void(MainWindow&, std::uint8_t screen, std::int32_t slot, FTRecordDevice* unit)> SetInfoScreen;
+    // The preparation page's zero-setting button ("Set 0") was pressed.
+    std::function<void(MainWindow&)> AdjustButton;
   } Hooks;
 
   // --- State other parts read and write ---

@@ -67,7 +67,13 @@ void WindowPreparationHost::MarkPrepared(int slot, std::uint8_t) {
   window_.StartButtonsDirty = 1;
 }
 
-void WindowPreparationHost::SetMeasureButtonReady() { window_.UpdateMeasureButton(); }
+void WindowPreparationHost::SetMeasureButtonReady() {
+  // The step that prepared the sensor makes the button ready at once: the sensor's tick box comes
+  // only with the next search, which waits while the page measures.
+  window_.MeasureButtonReady = 1;
+  if (window_.SetMeasureButtonReady()) return;
+  if (AImageButton* button = FindImageButton(window_.Window(), 75172)) button->ResetButtonState();
+}
 
 bool WindowPreparationHost::ActionButtonVisible() {
   const AImageButton* button = ActionButton(window_);
@@ -170,6 +176,18 @@ void InstallPreparationSteps(MainWindow& window, const std::shared_ptr<StartScre
   MainWindow::Parts& hooks = window.Hooks;
   hooks.PreparationStep = [parts, host](MainWindow& w) {
     if (parts->Panel && w.View) ApplyPreparationStep(*parts->Panel, *w.View, *host);
+  };
+  // A sensor just selected opens its preparation page on the slot its unit was bound to, which
+  // need not be the button's number; the page sets up its small graph from that slot's channels.
+  hooks.SetInfoScreen = [set = hooks.SetInfoScreen, parts](MainWindow& w, std::uint8_t screen, std::int32_t button,
+                                                           FTRecordDevice* unit) {
+    if (set) set(w, screen, button, unit);
+    if (unit == nullptr || screen != InfoPanel::kPreparation || !w.SlotBinder) return;
+    const std::uint8_t slot = w.SlotBinder->FindDeviceSlot(*unit, 0) & 3;
+    OpenPreparationPage(w, *parts, static_cast<std::uint8_t>(button), slot);
+  };
+  hooks.AdjustButton = [parts](MainWindow&) {
+    if (parts->Panel) PressActionButton(*parts->Panel);
   };
   hooks.ReconcileSlots = [parts](MainWindow& w) { return ChooseStartPageAfterSearch(w, *parts); };
   hooks.InfoPanelKey = [parts](MainWindow& w, unsigned key) { return PreparationKey(w, *parts, key); };
