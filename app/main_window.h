@@ -332,6 +332,9 @@ class MainWindow final : public MainWindowServices,
   void OnMouseMove(unsigned flags, std::int32_t x, std::int32_t y);
   bool NearScaleSliders(std::int32_t x, std::int32_t y);
   std::uint8_t CountTickBoxes();
+  // Over the start page's web-address line; and between the sensor-list caption and the last sensor button.
+  bool OnWebLink(std::int32_t x, std::int32_t y) const;
+  bool InSensorButtonColumn(std::int32_t x, std::int32_t y) const;
   void HideHint();
   void ReleaseMenuButtonsExcept(std::int32_t control_id);
   // Sets the hint's lines and place for a control id or zone hint; the delay timer shows it.

@@ -19,11 +19,6 @@ AImageButton* ActionButton(MainWindow& window) {
   return nullptr;
 }
 
-void RedrawInfoPanel(MainWindow& window) {
-  window.StartScreenDirty = 1;
-  if (window.Panels[1]) window.InvalidateLocal(window.Panels[1]->Area);
-}
-
 }  // namespace
 
 std::int64_t WindowPreparationHost::NowMs() const { return window_.Window().GetClock().NowMs(); }
@@ -153,16 +148,7 @@ bool PreparationMouseDown(MainWindow& window, StartScreenParts& parts, platform:
     RedrawInfoPanel(window);
     return true;
   }
-  if (!panel.IsTemperatureSensor()) return false;
-  for (ValueInputBox* box : {&panel.Box1, &panel.Box2}) {
-    if (box->Shown != 0 && box->Rect.Contains(point)) {
-      box->EditState = 1;
-      box->Text.clear();
-      window.InvalidateLocal(box->Rect);
-      return true;
-    }
-  }
-  return false;
+  return panel.IsTemperatureSensor() && panel.ClickValueBox(point);
 }
 
 void InstallPreparationSteps(MainWindow& window, const std::shared_ptr<StartScreenParts>& parts) {
