@@ -183,10 +183,8 @@ class MainWindow final : public MainWindowServices,
   // A channel's value box at the vertical offset (app/value_indicators_draw.cpp).
   void DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, std::int32_t offset, std::uint8_t mode,
                           std::uint16_t column) override;
-  // The channel settings panel's command; it may stay empty.
-  struct ToolbarSeams {
-    std::function<void(MainWindow&, std::int32_t kind, std::int32_t item)> FilterPanelCommand;
-  } Seams;
+  // The channel settings panel's last choice acts on the view (app/filter_panel_window.cpp).
+  void FilterPanelCommand(GraphView& view);
   PixelRect SettingsPanelRect;
   std::int32_t LastSliderCommand = 0;
   // The quantity menu's row whose range sub-menu is open; -1 none.
@@ -237,6 +235,8 @@ class MainWindow final : public MainWindowServices,
     std::function<int(MainWindow&)> InfoScreen;
     // The information panel shows a screen; for the preparation page of the unit of slot `slot`.
     std::function<void(MainWindow&, std::uint8_t screen, std::int32_t slot, FTRecordDevice* unit)> SetInfoScreen;
+    // The preparation page's zero-setting button ("Set 0") was pressed.
+    std::function<void(MainWindow&)> AdjustButton;
   } Hooks;
 
   // --- State other parts read and write ---
@@ -332,6 +332,9 @@ class MainWindow final : public MainWindowServices,
   void OnMouseMove(unsigned flags, std::int32_t x, std::int32_t y);
   bool NearScaleSliders(std::int32_t x, std::int32_t y);
   std::uint8_t CountTickBoxes();
+  // Over the start page's web-address line; and between the sensor-list caption and the last sensor button.
+  bool OnWebLink(std::int32_t x, std::int32_t y) const;
+  bool InSensorButtonColumn(std::int32_t x, std::int32_t y) const;
   void HideHint();
   void ReleaseMenuButtonsExcept(std::int32_t control_id);
   // Sets the hint's lines and place for a control id or zone hint; the delay timer shows it.
@@ -351,6 +354,7 @@ class MainWindow final : public MainWindowServices,
   agg_ren& Renderer0() { return renderer0_; }
 
  private:
+  friend class MainWindowFilterPanel;
   void InitMainWindow();
   void ReleaseMainWindowObjects();
   void StopWorkers();

@@ -81,6 +81,8 @@ void MainWindow::OnPaint(const platform::PaintContext& context) {
     PaintMainScreen(clipped);
   } else if (Bytes.MeasureScreenActive.load() != 0 && View) {
     PaintMeasureScreen(clipped);
+    // The sliders and the panel under the buttons are drawn now: the buttons may show themselves again.
+    HoldBackCopies = 0;
   }
   // 11. During the close the flag stays, so the worker asks for no further paint.
   FullRepaint = 0;

@@ -70,6 +70,9 @@ void MainWindow::DispatchButtonPress(std::int32_t, std::int32_t, std::int32_t co
         button->ResetButtonState();
       }
       return;
+    case 75173:
+      if (Hooks.AdjustButton) Hooks.AdjustButton(*this);
+      return;
     case 75185:
       GotoGraphScreen();
       if (View && Bytes.MeasureScreenActive.load() != 0) {
@@ -133,7 +136,7 @@ void MainWindow::SensorButtonPress(std::int32_t n) {
         View->DefaultSampleRate(unit->DeviceTypeCode);
         View->MarkDeviceInUse(*unit);
         View->Sweep.RestartPending = 0;
-        if (Hooks.PreparationStep) Hooks.PreparationStep(*this);
+        // The page's step state was restarted as it opened; the step itself waits for the tick.
         ToggleRecordingFromButton();
         // The worker stays paused: the preparation page's recording drives it from here.
       } else {

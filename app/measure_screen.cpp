@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "acquisition/worker_threads.h"
+#include "app/filter_panel_window.h"
 #include "app/main_window.h"
 #include "app/toolbar_rules.h"
 #include "controls/menu_buttton.h"
@@ -230,10 +231,7 @@ void MainWindow::ToggleChannelOptions(std::int32_t n) {
   panel->SetMode(0);
   const float rows = channel.SensorCode == 49 ? 420.0f : 340.0f;
   const auto height = static_cast<std::int32_t>(Metrics.UiScale * rows);
-  panel->SetRangeA(5, 100, 5);
-  panel->SetRangeB(5, 100, 5);
-  panel->SetRangeC(5, 100, 5);
-  panel->SetRangeD(5, 100, 5);
+  LoadChannelOptions(*panel, channel, static_cast<std::uint8_t>(n), View->CentredSmoothingSwitch != 0);
   panel->Move(platform::WindowRect::FromSize(x, View->ViewRect.Bottom - height, width, height));
   panel->Show();
   InvalidateLocal(panel->Rect());

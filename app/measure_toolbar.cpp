@@ -68,7 +68,7 @@ void MainWindow::OnToolbarCommand(std::int32_t kind, std::int32_t item, std::int
   const auto release = [&] { ReleaseButtonsExcept(static_cast<std::uint32_t>(control_id), false); };
   switch (control_id) {
     case 74998:
-      if (Seams.FilterPanelCommand) Seams.FilterPanelCommand(*this, kind, item);
+      FilterPanelCommand(view);
       return;
     case 75001:
     case 75003:

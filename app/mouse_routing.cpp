@@ -59,7 +59,7 @@ void MainWindow::OnLButtonDown(unsigned flags, std::int32_t x, std::int32_t y) {
   }
   if (Bytes.InfoScreenActive.load() == 0 || InfoPanelRevealed == 0) return;
   const bool recording = View && View->Recording.load() != 0;
-  if (Holds(Mouse.WebLinkRect, x, y) && !kMakerWebAddress.empty()) host_.OpenAddress(kMakerWebAddress);
+  if (OnWebLink(x, y)) OpenMakerWebPage(host_);
   const int screen = Hooks.InfoScreen ? Hooks.InfoScreen(*this) : -1;
   if (screen != 11) {
     if (CountTickBoxes() != 0 && !recording) {
@@ -138,6 +138,21 @@ bool MainWindow::NearScaleSliders(std::int32_t x, std::int32_t y) {
          (fx < rb.right + mx || fy > ra.top - my);
 }
 
+bool MainWindow::OnWebLink(std::int32_t x, std::int32_t y) const {
+  return !Mouse.WebLinkRect.IsEmpty() && Holds(Mouse.WebLinkRect, x, y);
+}
+
+bool MainWindow::InSensorButtonColumn(std::int32_t x, std::int32_t y) const {
+  const platform::Control* caption = FindControl(75171);
+  const platform::Control* last = nullptr;
+  for (const AImageButton* button : Controls.SensorButtons) {
+    if (button != nullptr && button->IsVisible()) last = button;
+  }
+  if (caption == nullptr || last == nullptr) return false;
+  const platform::WindowRect b = last->Rect();
+  return x >= b.left && x <= b.right && y >= caption->Rect().top && y <= b.top;
+}
+
 std::uint8_t MainWindow::CountTickBoxes() {
   TickBoxCount = static_cast<std::uint8_t>(std::count_if(SensorChosen.begin(), SensorChosen.end(), [](std::uint8_t c) { return c != 0; }));
   return TickBoxCount;
@@ -191,8 +206,9 @@ void MainWindow::OnMouseMove(unsigned flags, std::int32_t x, std::int32_t y) {
   }
   if (Bytes.InfoScreenActive.load() == 0 || InfoPanelRevealed == 0 || StartScreenDirty != 0) return;
   ReleaseStartButtonsExcept(0);
-  if (Holds(Mouse.WebLinkRect, x, y)) window.SetCursor(platform::CursorShape::Hand);
-  if (!recording && MouseParts.PanelMove && MouseParts.PanelMove({x, y})) window.SetCursor(platform::CursorShape::Hand);
+  if (OnWebLink(x, y)) window.SetCursor(platform::CursorShape::Hand);
+  if (InSensorButtonColumn(x, y)) return;
+  if (MouseParts.PanelMove && MouseParts.PanelMove({x, y}, recording)) window.SetCursor(platform::CursorShape::Hand);
   // The title band.
   if (StartScreenTitle* title = MouseParts.Title ? MouseParts.Title() : nullptr) {
     if (Holds(title->TitleArea, x, y)) {

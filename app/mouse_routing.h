@@ -6,12 +6,16 @@
 #include <functional>
 #include <string_view>
 
+#include "platform/host_services.h"
 #include "platform/window_geometry.h"
 
 class StartScreenTitle;
 
 // The maker's web page, opened by the web link and the panel's fourth menu item; empty: nothing opens.
 inline constexpr std::string_view kMakerWebAddress = "";
+inline void OpenMakerWebPage(platform::HostServices& host) {
+  if (!kMakerWebAddress.empty()) host.OpenAddress(kMakerWebAddress);
+}
 
 struct MouseRoutingState {
   platform::WindowPoint Last{-1, -1};
@@ -29,7 +33,7 @@ struct MouseSeams {
   // A left press on the information panel after the tick boxes: menu items, lines, options, value boxes.
   std::function<void(platform::WindowPoint point, bool recording)> PanelPress;
   // A move over the information panel: its hand cursor and highlights; true over something clickable.
-  std::function<bool(platform::WindowPoint point)> PanelMove;
+  std::function<bool(platform::WindowPoint point, bool recording)> PanelMove;
   // A sensor button (slot) or the sensor-list caption (-1) was hovered.
   std::function<void(std::int32_t slot)> SensorButtonHover;
 };

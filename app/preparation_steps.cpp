@@ -19,11 +19,6 @@ AImageButton* ActionButton(MainWindow& window) {
   return nullptr;
 }
 
-void RedrawInfoPanel(MainWindow& window) {
-  window.StartScreenDirty = 1;
-  if (window.Panels[1]) window.InvalidateLocal(window.Panels[1]->Area);
-}
-
 }  // namespace
 
 std::int64_t WindowPreparationHost::NowMs() const { return window_.Window().GetClock().NowMs(); }
@@ -67,7 +62,13 @@ void WindowPreparationHost::MarkPrepared(int slot, std::uint8_t) {
   window_.StartButtonsDirty = 1;
 }
 
-void WindowPreparationHost::SetMeasureButtonReady() { window_.UpdateMeasureButton(); }
+void WindowPreparationHost::SetMeasureButtonReady() {
+  // The step that prepared the sensor makes the button ready at once: the sensor's tick box comes
+  // only with the next search, which waits while the page measures.
+  window_.MeasureButtonReady = 1;
+  if (window_.SetMeasureButtonReady()) return;
+  if (AImageButton* button = FindImageButton(window_.Window(), 75172)) button->ResetButtonState();
+}
 
 bool WindowPreparationHost::ActionButtonVisible() {
   const AImageButton* button = ActionButton(window_);
@@ -153,16 +154,7 @@ bool PreparationMouseDown(MainWindow& window, StartScreenParts& parts, platform:
     RedrawInfoPanel(window);
     return true;
   }
-  if (!panel.IsTemperatureSensor()) return false;
-  for (ValueInputBox* box : {&panel.Box1, &panel.Box2}) {
-    if (box->Shown != 0 && box->Rect.Contains(point)) {
-      box->EditState = 1;
-      box->Text.clear();
-      window.InvalidateLocal(box->Rect);
-      return true;
-    }
-  }
-  return false;
+  return panel.IsTemperatureSensor() && panel.ClickValueBox(point);
 }
 
 void InstallPreparationSteps(MainWindow& window, const std::shared_ptr<StartScreenParts>& parts) {
@@ -170,6 +162,18 @@ void InstallPreparationSteps(MainWindow& window, const std::shared_ptr<StartScre
   MainWindow::Parts& hooks = window.Hooks;
   hooks.PreparationStep = [parts, host](MainWindow& w) {
     if (parts->Panel && w.View) ApplyPreparationStep(*parts->Panel, *w.View, *host);
+  };
+  // A sensor just selected opens its preparation page on the slot its unit was bound to, which
+  // need not be the button's number; the page sets up its small graph from that slot's channels.
+  hooks.SetInfoScreen = [set = hooks.SetInfoScreen, parts](MainWindow& w, std::uint8_t screen, std::int32_t button,
+                                                           FTRecordDevice* unit) {
+    if (set) set(w, screen, button, unit);
+    if (unit == nullptr || screen != InfoPanel::kPreparation || !w.SlotBinder) return;
+    const std::uint8_t slot = w.SlotBinder->FindDeviceSlot(*unit, 0) & 3;
+    OpenPreparationPage(w, *parts, static_cast<std::uint8_t>(button), slot);
+  };
+  hooks.AdjustButton = [parts](MainWindow&) {
+    if (parts->Panel) PressActionButton(*parts->Panel);
   };
   hooks.ReconcileSlots = [parts](MainWindow& w) { return ChooseStartPageAfterSearch(w, *parts); };
   hooks.InfoPanelKey = [parts](MainWindow& w, unsigned key) { return PreparationKey(w, *parts, key); };

@@ -1,6 +1,7 @@
 // The start screen's sensor buttons: slots reconciled after each search, tick boxes, and the readiness of "Measurements".
 #include <algorithm>
 #include <mutex>
+#include <tuple>
 
 #include "acquisition/worker_threads.h"
 #include "app/main_window.h"
@@ -160,6 +161,9 @@ std::uint8_t MainWindow::RefreshDevices(std::uint8_t mode) {
       state.FontFactor = font_first - (low_two_line ? 0.05f : 0.0f);
       if (low_two_line) state.SecondLineFactor = font_second;
     }
+    // The two factors place the caption's lines in the button's height (the caption's at 0.4 of it
+    // and the second line's at half at the designed height), so they stay centred as it shrinks.
+    if (button != nullptr) std::tie(button->TextY, button->SecondLineY) = std::tuple(state.FontFactor, state.SecondLineFactor);
     if (control->IsVisible()) control->Invalidate();
     else if (button != nullptr) button->Show();
     else control->Show();
@@ -207,6 +211,7 @@ bool ApplyMeasureColours(std::array<rgba8, 6>& held, const ColourSet& set, AImag
     button->ShadedColours.rest[0] = set[4];
     button->ShadedColours.rest[1] = set[5];
     button->SelectNormalColours();
+    button->Invalidate();  // the animation below does not run when the button already shows that look
     button->SetAnimation(target);
   }
   return true;

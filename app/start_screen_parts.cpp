@@ -15,6 +15,11 @@ constexpr std::int32_t kMeasurementsButton = 75172;
 
 }  // namespace
 
+void RedrawInfoPanel(MainWindow& window) {
+  window.StartScreenDirty = 1;
+  if (window.Panels[1]) window.InvalidateLocal(window.Panels[1]->Area);
+}
+
 float InfoFrameFade(std::int32_t frame, std::int32_t count) {
   if (frame < count - 4) return 0.0f;
   return static_cast<float>(frame - count + 4) / 3.0f;
@@ -159,8 +164,9 @@ std::shared_ptr<StartScreenParts> InstallStartScreenParts(MainWindow& window) {
     parts->Panel = std::make_unique<InfoPanel>(InfoPanel::kStartPage, InfoPanelOwner{});
     parts->Panel->BaseFontSize = 1.1 * w.Metrics.UiScale;
   };
-  hooks.PaintInfoPanel = [parts](MainWindow&) {
+  hooks.PaintInfoPanel = [parts](MainWindow& w) {
     parts->RebuildInfoPanel();
+    if (parts->Panel) w.Mouse.WebLinkRect = parts->Panel->WebLinkRect();
     parts->DrawInfoPanelFrame();
     parts->PlotMiniGraph();
   };
@@ -168,6 +174,7 @@ std::shared_ptr<StartScreenParts> InstallStartScreenParts(MainWindow& window) {
   hooks.TitleStep = [parts](MainWindow&) { parts->OnTitleAnimationTimer(); };
   window.MouseParts.Title = [parts] { return &parts->Title; };
   window.MouseParts.StartTitleTimer = [parts](std::uint8_t receding) { parts->StartTitleTimer(receding); };
+  InstallStartScreenMouse(window, parts);
   hooks.ShowInfoStartPage = [parts](MainWindow& w) {
     if (parts->Panel) parts->Panel->SetScreen(InfoPanel::kStartPage);
     const platform::Surface* computer = w.Bitmap(PictureElementResource(kComputerElement));

@@ -44,6 +44,10 @@ struct StartScreenParts {
 
 // Builds the parts and hooks them into the window before it is created; the hooks keep them alive.
 std::shared_ptr<StartScreenParts> InstallStartScreenParts(MainWindow& window);
+// The panel's clicks, moves and the sensor buttons' hovers (app/start_screen_mouse.cpp).
+void InstallStartScreenMouse(MainWindow& window, const std::shared_ptr<StartScreenParts>& parts);
+// The panel is built again at the next start-screen paint.
+void RedrawInfoPanel(MainWindow& window);
 
 // The frame's fade over the panel's last frames: 0 until count - 4, then a third per frame.
 float InfoFrameFade(std::int32_t frame, std::int32_t count);

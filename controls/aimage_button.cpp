@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "controls/control_drawing.h"
 
@@ -249,7 +250,10 @@ void AImageButton::Draw(agg_ren& r, platform::Surface& screen) {
   r.style.panel_line_width = DrawingWidth;
   const double width = screen.Width();
   PanelRect box{0, width, 0, static_cast<double>(screen.Height())};
+  const rgba8 gradient1 = r.style.gradient1, gradient2 = r.style.gradient2;
+  if (GradientFromColourSet && ColourLevel >= 2) std::tie(r.style.gradient1, r.style.gradient2) = std::tie(slots_[0], slots_[1]);
   r.DrawRoundedPanel(box, Panel, ShadowScale, LineWidth, look.ColourA, look.Fade);
+  std::tie(r.style.gradient1, r.style.gradient2) = std::tie(gradient1, gradient2);
   const double scale = TextScale(width, look.Fade);
   if (GlyphMode == 0) {
     DrawCaption(r, box.x, box.y, box.width, box.height, scale, look.ColourB);

@@ -81,6 +81,9 @@ class AImageButton : public ControlFrame {
   float ZoomFactor = 1.0f;
   std::array<Appearance, 3> Looks{};
   std::uint8_t ColourLevel = 2;
+  // The panel's gradient follows the animated colour set instead of the renderer's two gradient
+  // colours (the "Measurements" button shows its readiness this way).
+  bool GradientFromColourSet = false;
   ColourPair NormalColours{};
   ColourPair ShadedColours{};
   // Where PaintToBuffer puts the button instead of its window rectangle, when set (top-left only).

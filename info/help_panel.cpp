@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <string>
 #include <string_view>
 
 #include "app/main_window.h"
 #include "controls/control_drawing.h"
+#include "platform/cp1251.h"
 #include "platform/gdi.h"
 #include "render/agg_ren.h"
 #include "resources/bitmaps.h"
@@ -85,9 +87,17 @@ void SplineOutline(agg_ren& r, double cx, double cy, double a, double b, const r
   r.style.bspline_steps = kept_steps;
 }
 
-void Text(agg_ren& r, std::string_view text, double x, double y, double w, double h, double scale) {
-  control_draw::Text(r, text, x, y, w, h, scale, kBlack, 0);
+platform::WindowRect Box(double x, double y, double w, double h) {
+  return {static_cast<int>(x), static_cast<int>(y), static_cast<int>(x + w), static_cast<int>(y + h)};
 }
+
+// Lines step 1.3 em apart; a glyph reaches 0.8 em above its baseline and 0.25 em below.
+constexpr double kLineStep = 1.3, kAscent = 0.8, kDescent = 0.25;
+
+// How far the glyphs of `lines` lines reach down from the top of their box, in em.
+double TextDepth(std::size_t lines) { return 1.0 + kDescent + kLineStep * static_cast<double>(lines - 1); }
+
+std::size_t LineCount(std::string_view text) { return 1 + static_cast<std::size_t>(std::ranges::count(text, '#')); }
 
 }  // namespace
 
@@ -165,8 +175,24 @@ void HelpPanel::PrevPage() {
   Invalidate();
 }
 
+void HelpPanel::TextIn(agg_ren& r, std::string_view text, double x, double y, const platform::WindowRect& box) {
+  const double scale = 1.1 * Scale, em = r.EngineHeight() * scale;
+  for (std::size_t start = 0, k = 0; start <= text.size(); ++k) {
+    const std::size_t end = std::min(text.find('#', start), text.size());
+    const std::string line = platform::Utf8ToCp1251(text.substr(start, end - start));
+    start = end + 1;
+    const double top = y + static_cast<double>(k) * kLineStep * em;
+    r.DrawTextInBox(line.c_str(), x, top, box.Width(), em, scale, kBlack, nullptr, 0);
+    const double baseline = top + em;
+    Lines.push_back({{static_cast<int>(std::floor(x)), static_cast<int>(std::floor(baseline - kAscent * em)),
+                      static_cast<int>(std::ceil(r.style.text_end_x)), static_cast<int>(std::ceil(baseline + kDescent * em))},
+                     box});
+  }
+}
+
 void HelpPanel::Paint(agg_ren& r, platform::Surface& buffer) {
   if (Owner == nullptr) return;
+  Lines.clear();
   const double s = Scale, x0 = Rect.left, y0 = Rect.top, w = Rect.Width(), h = Rect.Height();
   const bool english = Owner->EnglishUi();
   // 1. The panel, with a piece of the start picture blended over it (the piece kept inside the picture).
@@ -184,11 +210,13 @@ void HelpPanel::Paint(agg_ren& r, platform::Surface& buffer) {
   FlatPanel(r, x0 + 2, y0 + 2, w - 4, band, 4 * s, kWhite, rgba8(126, 130, 191, 255));
   const double nx = x0 + 2 + 0.67 * (w - 4), ny = y0 + 2 + 0.125 * band, nw = 100 * s, nh = 0.75 * band;
   FlatPanel(r, nx, ny, nw, nh, 4 * s, kWhite, rgba8(126, 130, 191, 255));
-  Text(r, kNext.Of(english), nx + 0.2 * nw, ny, nw, nh, 1.1 * s);
-  NextRect = {static_cast<int>(nx), static_cast<int>(ny), static_cast<int>(nx + nw), static_cast<int>(ny + nh)};
-  // 4. Page title.
+  NextRect = Box(nx, ny, nw, nh);
+  const double em = r.EngineHeight() * 1.1 * s;
+  // One line set in the middle of the field's height, as the title beside it.
+  TextIn(r, kNext.Of(english), nx + 0.2 * nw, ny + (nh - TextDepth(1) * em) / 2, NextRect);
+  // 4. Page title, left of the "next" field.
   const std::size_t page = static_cast<std::size_t>(std::clamp(Page, 0, 3));
-  Text(r, kTitles[page].Of(english), x0 + 15 * s, y0 + 2 + 0.15 * band, w, band, 1.1 * s);
+  TextIn(r, kTitles[page].Of(english), x0 + 15 * s, y0 + 2 + (band - TextDepth(1) * em) / 2, Box(x0 + 2, y0 + 2, nx - x0 - 2, band));
   const double below_band = y0 + 2 + band;
   if (Page == 2) PaintKeys(r, below_band);
   else if (Page == 3) PaintSensors(r, below_band);
@@ -198,14 +226,17 @@ void HelpPanel::Paint(agg_ren& r, platform::Surface& buffer) {
 void HelpPanel::PaintKeys(agg_ren& r, double top) {
   const double s = Scale, x0 = Rect.left;
   const bool english = Owner->EnglishUi();
-  const double cap_w = 110 * s, cap_h = 50 * s, cap_x = x0 + 30 * s;
+  const double cap_w = 110 * s, cap_h = 50 * s, cap_x = x0 + 30 * s, em = r.EngineHeight() * 1.1 * s;
   for (std::size_t k = 0; k < std::size(kKeys); ++k) {
     const double y = top + 20 + static_cast<double>(k) * 60 * s;
+    // Texts sit in the middle of the caps' height: the two-line description fills it.
+    const auto middle = [&](std::string_view text) { return y + (cap_h - TextDepth(LineCount(text)) * em) / 2; };
     FlatPanel(r, cap_x, y, cap_w, cap_h, 6 * s, kWhite, rgba8(125, 125, 125, 255));
-    Text(r, kKeys[k].Name, cap_x + kKeys[k].NameAt * cap_w, y + 0.2 * cap_h, cap_w, cap_h, 1.1 * s);
+    TextIn(r, kKeys[k].Name, cap_x + kKeys[k].NameAt * cap_w, middle(kKeys[k].Name), Box(cap_x, y, cap_w, cap_h));
     const double dx = cap_x + cap_w + 10 * s, dw = Rect.right - 10 * s - dx;
     FlatPanel(r, dx, y, dw, cap_h, 6 * s, kWhite, rgba8(125, 125, 125, 255));
-    Text(r, kKeys[k].Description.Of(english), dx + 10 * s, y + 0.1 * cap_h, dw, cap_h, 1.1 * s);
+    const std::string_view description = kKeys[k].Description.Of(english);
+    TextIn(r, description, dx + 10 * s, middle(description), Box(dx, y, dw, cap_h));
   }
 }
 
@@ -221,7 +252,7 @@ void HelpPanel::PaintMousePage(agg_ren& r, platform::Surface& buffer, double top
   const platform::Surface* picture = Owner->Bitmap(kStartBackgroundBitmap);
   const auto block = [&](double y, double height, std::string_view text, unsigned lit) {
     FlatPanel(r, text_x, y, text_w, height, 6 * s, fill, rgba8(125, 125, 125, 255));
-    Text(r, text, text_x + 10 * s, y + 5 * s, text_w, height, 1.1 * s);
+    TextIn(r, text, text_x + 10 * s, y + 5 * s, Box(text_x, y, text_w, height));
     DrawHelpMouse(r, buffer, picture, text_x + text_w + 20 * s, y, mouse_w, std::min(height, 130 * s), lit);
   };
   if (Page == 1) {
@@ -239,5 +270,5 @@ void HelpPanel::PaintMousePage(agg_ren& r, platform::Surface& buffer, double top
 void HelpPanel::PaintSensors(agg_ren& r, double top) {
   const double s = Scale, x = Rect.left + 20 * s, w = Rect.Width() - 40 * s;
   FlatPanel(r, x, top + 10, w, 220 * s, 6 * s, kWhite, rgba8(125, 125, 125, 255));
-  Text(r, kSensorText.Of(Owner->EnglishUi()), x + 10 * s, top + 15, w, 220 * s, 1.1 * s);
+  TextIn(r, kSensorText.Of(Owner->EnglishUi()), x + 10 * s, top + 15, Box(x, top + 10, w, 220 * s));
 }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 #include "platform/surface.h"
 #include "platform/window_geometry.h"
@@ -29,8 +31,16 @@ class HelpPanel {
   std::int32_t Page = 0;
   std::int32_t LastPage = 3;
 
+  // Each text line of the last paint: the glyphs' reach and the panel it belongs in.
+  struct LineFit {
+    platform::WindowRect Line, Box;
+  };
+  std::vector<LineFit> Lines;
+
  private:
   void Invalidate();
+  // `text` from (x, y), a line per "#", each line's reach kept against `box`.
+  void TextIn(agg_ren& r, std::string_view text, double x, double y, const platform::WindowRect& box);
   void PaintKeys(agg_ren& r, double top);
   void PaintMousePage(agg_ren& r, platform::Surface& buffer, double top);
   void PaintSensors(agg_ren& r, double top);

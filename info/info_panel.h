@@ -119,6 +119,25 @@ class InfoPanel {
   // The device type of the unit whose pages are shown, 0 for none.
   std::uint8_t UnitType() const;
 
+  // --- The start page under the mouse (info_panel_mouse.cpp); hit rectangles of the last paint ---
+  // The menu-row item under the point (0 the first), -1 none; only the start page has a menu row.
+  std::int32_t MenuItemAt(platform::WindowPoint point) const;
+  // The clickable body line under the point, -1 none.
+  std::int32_t ClickableLineAt(platform::WindowPoint point) const;
+  // A catalogue row's page is open over the catalogue (the start page's sub-menu).
+  bool SubMenuOpen() const;
+  // Back to the catalogue's list: the catalogue item stays chosen.
+  void CloseSubMenu();
+  // Chooses a menu item from the menu row; a catalogue row's page open over it closes.
+  void ChooseMenuItem(std::uint8_t item);
+  // The line under the mouse takes the highlight; lines before the first highlighted one lose theirs.
+  void HighlightLine(std::int32_t line);
+  // The contacts text's web-address line on the start page; empty elsewhere.
+  platform::WindowRect WebLinkRect() const;
+  // A click on a temperature sensor's value box (the second first): opens it for typing, or
+  // finishes the typing in it; false when no shown box holds the point.
+  bool ClickValueBox(platform::WindowPoint point);
+
   InfoPanelOwner Owner;
   // Where the page's slot binds its unit: the pages' unit and the small graph's channels.
   const DeviceSlot* Slot = nullptr;
@@ -192,6 +211,8 @@ class InfoPanel {
   void PlaceActionButton(const std::string& caption);
   void HideBox2();
   void FinishBox(ValueInputBox& box);
+  // A key for `box` (null: finish); an accepted value arms the page's step.
+  void InputInto(ValueInputBox& box, const unsigned* key);
   void SetUpSmallGraph();
   void DrawBodyLines(std::int32_t& y, std::int32_t end_line);
   void DrawMenuRow(std::int32_t first_line, std::int32_t bottom);

@@ -324,11 +324,14 @@ bool InfoPanel::FinishValueInputs() {
 
 void InfoPanel::InputKey(const unsigned* key) {
   ValueInputBox* box = Box1.EditState != 0 ? &Box1 : Box2.EditState != 0 ? &Box2 : nullptr;
-  if (box == nullptr) return;
+  if (box != nullptr) InputInto(*box, key);
+}
+
+void InfoPanel::InputInto(ValueInputBox& box, const unsigned* key) {
   if (key == nullptr) {
-    FinishBox(*box);
+    FinishBox(box);
   } else {
-    box->Input(key);
+    box.Input(key);
   }
   if (Steps.ValueEntered != 0) {
     Steps.ValueEntered = 0;
@@ -336,7 +339,7 @@ void InfoPanel::InputKey(const unsigned* key) {
     Steps.StepButton = SensorButton;
   }
   // The refusal line lies under the box.
-  if (Calls.Invalidate) Calls.Invalidate(box->Rect.Union(box->Rect.Offset(0, Trunc(16 * Owner.UiScale))));
+  if (Calls.Invalidate) Calls.Invalidate(box.Rect.Union(box.Rect.Offset(0, Trunc(16 * Owner.UiScale))));
 }
 
 void InfoPanel::RenderValueBoxes() {

@@ -65,20 +65,6 @@ std::uint8_t SlotSensorCode(const DeviceSlot& slot) {
   return slot.Channels[0] != nullptr ? static_cast<std::uint8_t>(slot.Channels[0]->SensorCode) : 0xFF;
 }
 
-// Channels the buttons show pressed: the slot's active ones, or for a loaded record the slot
-// channels whose reference twin was shown when it was saved.
-std::uint8_t PressedChannels(MainWindow& window, const DeviceSlot& slot) {
-  if (window.View->LiveSetupKept == 0) return std::min<std::uint8_t>(slot.CountActiveChannels(), 4);
-  std::uint8_t n = 0;
-  for (const VessamorChannel* channel : slot.Channels) {
-    if (channel == nullptr) continue;
-    for (const auto& reference : window.View->ReferenceChannels) {
-      if (reference && reference->ChannelIndex == channel->ChannelIndex && reference->SavedShown != 0) ++n;
-    }
-  }
-  return std::min<std::uint8_t>(n, 4);
-}
-
 template <typename T>
 T* Find(MainWindow& window, std::int32_t id) {
   return dynamic_cast<T*>(FindMainControl(window.Window(), id));
@@ -230,6 +216,9 @@ void ShowSensorSettings(MainWindow& window) {
   for (std::int32_t id : kChannelRecordButtonIds) {
     if (AImageButton* b = FindImageButton(window.Window(), id)) b->Show();
   }
+  // The slider shows the view's rate; the channel buttons are drawn pressed or up by their states.
+  if (auto* slider = Find<StickButton>(window, kRateSliderId)) slider->SetValue(static_cast<float>(window.View->RateSetting) / 1000.0f);
+  window.UpdateChannelRecordButtons(2);
 }
 
 void SetupSensorSettingsPanel(MainWindow& window) {
@@ -242,7 +231,7 @@ void SetupSensorSettingsPanel(MainWindow& window) {
   const SettingsPanelPlaces p = PlaceSettingsPanel(window.Metrics, button->Rect(), window.Window().ClientRect(),
                                                    window.View->DisplayMode, slider->Rect(), range->Rect());
   s.Left = p.Panel.left, s.Top = p.Panel.top, s.Width = p.Panel.Width(), s.Height = p.Panel.Height();
-  std::uint8_t pressed = 0, device_type = 0;
+  std::uint8_t device_type = 0;
   {
     auto lock = TableGuard(window);
     s.Caption = LoadString(CountUsableSlots(window) == 1 ? 177 : 187, window.UiLanguage);
@@ -263,16 +252,14 @@ void SetupSensorSettingsPanel(MainWindow& window) {
         }
       }
     }
-    pressed = PressedChannels(window, slot);
     device_type = slot.DeviceTypeCode;
   }
+  // Pressed and pressable for the slot's active channels (a loaded record's shown ones).
+  window.UpdateChannelRecordButtons(1);
   for (std::size_t k = 0; k < kChannelRecordButtonIds.size(); ++k) {
     AImageButton* b = FindImageButton(window.Window(), kChannelRecordButtonIds[k]);
     if (b == nullptr) continue;
-    const bool down = k < pressed;
-    b->SetStateAndCaption(down ? ControlFrame::kStateDown : ControlFrame::kStateUp, std::to_string(k + 1), true);
-    b->Interactive = down ? 1 : 0;
-    down ? b->SelectShadedColours() : b->SelectNormalColours();
+    b->SetStateAndCaption(b->State, std::to_string(k + 1), true);
     b->Move(p.Channels[k]);
   }
   range->State = ControlFrame::kStateUp;

@@ -47,8 +47,8 @@ RateScales RateScalesFor(std::uint8_t device_type);
 std::string RangeCaption(std::uint8_t sensor_code, std::uint16_t language);
 std::string ConductivityCaption(bool micro_siemens, bool english);
 
-// A slot the panel may show: in use and assigned to a unit.
-inline bool SlotUsable(const DeviceSlot& slot) { return slot.InUse != 0 && slot.AssignIndex >= 0; }
+// A slot the panel may show: in use, assigned to a unit and prepared.
+inline bool SlotUsable(const DeviceSlot& slot) { return slot.Complete(); }
 
 // What the panel keeps between its set-up and its paints.
 struct SensorSettingsState {

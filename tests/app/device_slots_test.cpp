@@ -69,9 +69,7 @@ TEST(DeviceSlots, RefusalsChangeNothing) {
   for (std::uint32_t k = 0; k < 3; ++k) three.Ready(three.Unit(0x11 + 0x10 * k), 4);
   FTRecordDevice& pair = three.Unit(0x41, 20, 2);
   EXPECT_FALSE(three.binder.AttachDeviceToSlot(pair, 4));
-  EXPECT_EQ(three.slots[3].InUse, 0);
-  EXPECT_EQ(three.Live(3).Device, nullptr);
-  EXPECT_EQ(pair.Channels[0], nullptr);
+  EXPECT_EQ(three.slots[3].InUse + (three.Live(3).Device != nullptr) + (pair.Channels[0] != nullptr), 0);
 }
 
 TEST(DeviceSlots, StatusBitsTwinsAndReattaching) {

@@ -1,9 +1,11 @@
-// The measurement toolbar's rules: the rate from its slider, the scale limits, the record buttons to press.
+// The measurement toolbar's rules: the rate from its slider, the scale limits, the record buttons to press,
+// and its menus' row models.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 
+#include "acquisition/ft_record_device.h"
+#include "app/measure_menus.h"
 #include "app/measure_toolbar.h"
 #include "channels/device_slot.h"
 #include "channels/vessamor_channel.h"
@@ -19,30 +21,88 @@ TEST(MeasureToolbar, RateIsRoundedToTheHertzAndNeverBelowTheLowestMark) {
 TEST(MeasureToolbar, ScaleIsRaisedToItsLimitOrTheSmallestStep) {
   const float steps[] = {0.5f, 0.0f, 0.1f, 2.0f};
   EXPECT_FLOAT_EQ(SmallestStep(steps), 0.1f);
-  const struct {
-    float value, limit, step, result;
-  } cases[] = {{0.001f, 0.002f, 0.1f, 0.002f}, {0.0f, 0.0f, 0.1f, 0.1f}, {3.0f, 0.002f, 0.1f, 3.0f},
-               {std::nanf(""), 0.0f, 0.1f, 0.1f}};
-  for (const auto& c : cases) EXPECT_FLOAT_EQ(ClampScale(c.value, c.limit, c.step), c.result) << c.value;
+  const float cases[][4] = {{0.001f, 0.002f, 0.1f, 0.002f}, {0.0f, 0.0f, 0.1f, 0.1f}, {3.0f, 0.002f, 0.1f, 3.0f},
+                            {std::nanf(""), 0.0f, 0.1f, 0.1f}};
+  for (const auto& c : cases) EXPECT_FLOAT_EQ(ClampScale(c[0], c[1], c[2]), c[3]) << c[0];
 }
 
 TEST(MeasureToolbar, RecordButtonsFollowTheSlotOrTheLoadedRecord) {
   std::array<VessamorChannel, 4> channels;
   DeviceSlot two, accelerometer;
-  for (std::size_t i = 0; i < 2; ++i) {
-    channels[i].ChannelIndex = static_cast<std::uint8_t>(i);
+  for (std::uint8_t i = 0; i < 2; ++i) {
+    channels[i].ChannelIndex = i;
     channels[i].SavedShown = 1;
     two.Channels[i] = &channels[i];
   }
-  channels[2].SensorCode = 7;
+  EXPECT_EQ(CountRecordButtons(two, {}, false), 2);
   accelerometer.Channels[0] = &channels[2];
-  const std::array<const VessamorChannel*, 4> none{};
-  EXPECT_EQ(CountRecordButtons(two, none, false), 2);
-  EXPECT_EQ(CountRecordButtons(accelerometer, none, false), 3);
+  for (std::uint16_t code : {7, 8}) {
+    channels[2].SensorCode = code;
+    EXPECT_EQ(CountRecordButtons(accelerometer, {}, false), 3) << code;
+  }
+  // A loaded record: only the slot's channels whose saved reference was shown.
   channels[3].ChannelIndex = 1;
   channels[3].SavedShown = 1;
-  const std::array<const VessamorChannel*, 4> saved{&channels[3], nullptr, nullptr, nullptr};
+  const std::array<const VessamorChannel*, 1> saved{&channels[3]};
   EXPECT_EQ(CountRecordButtons(two, saved, true), 1);
+}
+
+std::string Marked(const MenuModel& m) {
+  std::string rows;
+  for (const MenuRow& r : m.Rows) rows += r.Marked != 0 ? r.Caption + ";" : "";
+  return rows;
+}
+
+TEST(MeasureMenus, MenusMarkTheirStateAndOnlyTheFileMenuTakesClicks) {
+  const struct {
+    MenuModel model;
+    std::int32_t width;
+    bool clickable;
+    const char* marked;
+  } cases[] = {{FileMenuModel(false, true), 250, true, "Циклическая. запись;"},
+               {FileMenuModel(false, false), 250, true, ""},
+               {FileMenuModel(true, true), 200, true, "Cyclic record;"},
+               {ViewMenuModel(false, 3), 300, false, "График;"},
+               {ViewMenuModel(true, 4), 300, false, "Bargraph;"},
+               {MarkerMenuModel(2), 200, false, "2 маркера;"},
+               {MarkerMenuModel(4), 200, false, "4 маркера;"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.model.Width, c.width);
+    EXPECT_EQ(c.model.Clickable, c.clickable);
+    EXPECT_EQ(Marked(c.model), c.marked);
+  }
+}
+
+TEST(MeasureMenus, QuantityMenuMarksEveryCodeGroupAndHoversTheRangedOnes) {
+  const std::pair<std::vector<std::uint16_t>, const char*> groups[] = {
+      {{1, 2, 3, 4}, "T;"}, {{5}, "pH;"}, {{6, 19}, "G;"}, {{7, 8}, "A;"}, {{0, 9, 16}, "U;"}, {{10, 17, 18}, "I;"},
+      {{11, 20, 21, 22, 23}, "UI;"}, {{12, 13}, "P;"}, {{14}, "B 100;"}, {{15}, "N;"}, {{25}, "Ф;"}, {{24, 49, 300}, ""}};
+  for (const auto& [codes, caption] : groups) {
+    for (std::uint16_t code : codes) {
+      const MenuModel m = SensorMenuModel(code);
+      ASSERT_EQ(m.Rows.size(), 11u);
+      EXPECT_EQ(Marked(m), caption) << code;
+      EXPECT_EQ(m.Kind, code == 12 || code == 13 ? 5 : 4) << code;
+    }
+  }
+  std::string hovered;
+  for (const MenuRow& r : SensorMenuModel(1).Rows) hovered += r.HoverNotify ? r.Caption + " " : "";
+  EXPECT_EQ(hovered, "T G A U I UI P ");
+}
+
+TEST(MeasureMenus, SensorListTakesPreparedSlotsInUseAndOneRowIsTaller) {
+  FTRecordDevice first, second;
+  second.NameLine2 = "3 оси";
+  std::array<DeviceSlot, 4> slots{};
+  slots[1].Device = &first;
+  slots[2].Device = &second;
+  slots[1].Prepared = slots[1].InUse = slots[2].InUse = 1;  // slot 2 not prepared
+  EXPECT_EQ(DeviceListMenuModel(slots).ExtraHeight, 5);
+  slots[2].Prepared = 1;
+  const MenuModel m = DeviceListMenuModel(slots);
+  ASSERT_EQ(m.Rows.size(), 2u);
+  EXPECT_EQ(m.ExtraHeight, 0);
+  EXPECT_EQ(m.Rows[1].SecondLine, "3 оси");
 }
 
 }  // namespace

@@ -3,9 +3,8 @@
 
 #include <charconv>
 #include <clocale>
-#include <cstring>
 #include <cmath>
-#include <limits>
+#include <cstring>
 
 #include "app/value_indicators.h"
 
@@ -18,14 +17,13 @@ class IndicatorTexts : public ::testing::Test {
   void TearDown() override { std::setlocale(LC_NUMERIC, "C"); }
 };
 
-TEST_F(IndicatorTexts, ValuesAreCutToTheirDecimals) {
-  const double nan = std::numeric_limits<double>::quiet_NaN();
+TEST_F(IndicatorTexts, ValuesAreCutToTheirDecimalsAndTimesNeedARateAndAColumn) {
   const struct {
     double value;
     int decimals;
     const char* text;
-  } cases[] = {{1.999, 2, "1.99"},    {12.7, 0, "12"},        {-0.0004, 3, "0.000"}, {1.9996, 2, "2.00"},
-               {-3.25, 1, "-3.2"},    {0.5, 65535, "0.500000000"}, {nan, 2, "--"},  {3.4e38, 9, nullptr}};
+  } cases[] = {{1.999, 2, "1.99"}, {12.7, 0, "12"},   {-0.0004, 3, "0.000"},       {1.9996, 2, "2.00"},
+               {-3.25, 1, "-3.2"}, {0.5, 65535, "0.500000000"}, {std::nan(""), 2, "--"}, {3.4e38, 9, nullptr}};
   for (const auto& c : cases) {
     const IndicatorText t = IndicatorValueText(c.value, c.decimals);
     if (c.text == nullptr) {
@@ -33,22 +31,19 @@ TEST_F(IndicatorTexts, ValuesAreCutToTheirDecimals) {
       continue;
     }
     EXPECT_EQ(t.Text, c.text) << c.value;
+    double expected = std::nan("");
+    std::from_chars(c.text, c.text + std::strlen(c.text), expected);
     if (!std::isnan(c.value)) {
-      double expected = 0.0;
-      std::from_chars(c.text, c.text + std::strlen(c.text), expected);
       EXPECT_DOUBLE_EQ(t.Parsed, expected) << c.value;
     }
   }
-}
-
-TEST_F(IndicatorTexts, TimesTakeDecimalsFromTheRateAndNeedARateAndAColumn) {
   const struct {
     std::uint32_t rate, sample;
     bool inside;
     const char* text;
-  } cases[] = {{1000, 1234, true, "1.234"}, {1001, 1001, true, "1.0000"}, {10001, 10001, true, "1.00000"},
+  } times[] = {{1000, 1234, true, "1.234"}, {1001, 1001, true, "1.0000"}, {10001, 10001, true, "1.00000"},
                {0, 10, true, ""},           {1000, 10, false, ""}};
-  for (const auto& c : cases) EXPECT_EQ(IndicatorTimeText(c.rate, c.sample, c.inside).Text, c.text) << c.rate;
+  for (const auto& c : times) EXPECT_EQ(IndicatorTimeText(c.rate, c.sample, c.inside).Text, c.text) << c.rate;
 }
 
 TEST_F(IndicatorTexts, BoxesRoundAndCopyLabelsOnCharacterBoundaries) {
