@@ -68,7 +68,8 @@ void MainWindowFilterPanel::ShowHint(std::string_view text, float textScale, std
   const platform::WindowRect client = window_.Window().ClientRect();
   const platform::WindowRect anchor = panel->Rect();
   const double u = window_.Metrics.UiScale;
-  const auto width = std::clamp(static_cast<std::int32_t>(CodePoints(line) * 1.3 * 9.0 * textScale), 1,
+  // As wide as a control hint of that many characters.
+  const auto width = std::clamp(static_cast<std::int32_t>(CodePoints(line) * 9.0 * textScale * 1.05 * 1.05), 1,
                                 std::max(1, client.Width() - 20));
   const auto height = static_cast<std::int32_t>(2 * 18 * u);
   const std::int32_t left = std::clamp(anchor.left, client.left + 10, std::max(client.left + 10, client.right - 10 - width));
