@@ -87,12 +87,17 @@ void MainWindow::GotoGraphScreen() {
     // A channel is bound while its unit is attached; the channels of the slots ticked for the
     // record are the ones in use.
     std::lock_guard lock(view->ViewLock);
+    std::uint8_t enabled = 0;
     for (auto& channel : view->Channels) {
       channel->Bound = channel->Device != nullptr ? 1 : 0;
       channel->HasData = channel->Bound;
       channel->Enabled = channel->Bound != 0 && channel->SavedShown != 0 ? 1 : 0;
-      channel->Shown = channel->Bound;
+      enabled = static_cast<std::uint8_t>(enabled + channel->Enabled);
     }
+    // The record's code buffer is shared out among the channels in use; a channel left without
+    // its slice would hold back every other one.
+    view->SetChannelFlags(enabled, 0);
+    for (auto& channel : view->Channels) channel->Shown = channel->Bound;
   }
   SetupSlider(view->Scale.ValueSpan, view->ValueResolution(true));
   {
