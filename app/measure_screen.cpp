@@ -113,6 +113,7 @@ void MainWindow::ShowMeasureScreen() {
   ShowControl(75051, false);
   for (std::int32_t id : kStartControls) ShowControl(id, false);
   ShowControl(kHintWindowId, false);
+  SetHintStyleA();
   SetupChannelButtons(true);
   for (std::int32_t id : {75016, 75045, 75046, 75037, 75013, 75014, 75053, 75052, 75054}) ShowControl(id, true);
   // The options panel paints once hidden from view, so its first opening is ready; timer 7 hides it.

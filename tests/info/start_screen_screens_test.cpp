@@ -61,10 +61,6 @@ TEST(StartScreenScreens, PanelComputerMiniGraphAndTitleAtTwoSizesInBothLanguages
     s.PaintAll();
     EXPECT_TRUE(platform::WritePng(shown, name + "_start.png"));
     EXPECT_EQ(panel.Heading.Count(), 2);
-    panel.MenuSelection = 1;
-    s.PaintAll();
-    EXPECT_TRUE(platform::WritePng(shown, name + "_menu.png"));
-    panel.MenuSelection = 0;
 
     // A two-channel unit's preparation page: the computer lights up and sets its small graph up.
     DeviceSlot& slot = w.DeviceSlots[0];
