@@ -197,16 +197,20 @@ TEST(MouseRouting, SequencesOnBothScreens) {
   EXPECT_EQ(w.DeviceSlots[2].SelectedForRecord, 1);
   EXPECT_EQ(w.MeasureButtonReady, 0);
 
-  // Entering the title band starts timer 8 with Receding 0, the same point again does nothing, leaving it 1.
+  // Entering the title band slides it in on timer 8 with Receding 0 until frame 15; the same point again does
+  // nothing; leaving starts timer 8 with Receding 1.
   const StartScreenTitle& title = s.parts->Title;
   const platform::WindowPoint in{title.TitleArea.left + 5, title.TitleArea.top + 5};
   w.CurrentTimerId = w.StartScreenDirty = 0;
-  for (const auto& [y, receding, timer] : {std::tuple{in.y, 0, kTimerTitle}, std::tuple{in.y, 0, 0u},
-                                           std::tuple{title.TitleArea.bottom + 5, 1, kTimerTitle}}) {
-    w.OnMouse({platform::MouseKind::Move, {in.x, y}, 0});
-    EXPECT_TRUE(title.Receding == receding && w.CurrentTimerId == timer) << y;
-    w.CurrentTimerId = 0;
-  }
+  w.OnMouse({platform::MouseKind::Move, in, 0});
+  EXPECT_TRUE(title.Receding == 0 && w.CurrentTimerId == kTimerTitle);
+  for (int k = 0; k < 16; ++k) rig.Step(33);
+  EXPECT_TRUE(title.Frame == 15 && w.CurrentTimerId == 0);
+  EXPECT_TRUE(platform::WritePng(rig.host.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/start_title_in.png"));
+  w.OnMouse({platform::MouseKind::Move, in, 0});
+  EXPECT_EQ(w.CurrentTimerId, 0);
+  w.OnMouse({platform::MouseKind::Move, {in.x, title.TitleArea.bottom + 5}, 0});
+  EXPECT_TRUE(title.Receding == 1 && w.CurrentTimerId == kTimerTitle);
 }
 
 }  // namespace

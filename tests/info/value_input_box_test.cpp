@@ -1,4 +1,4 @@
-// The numeric field's editing: accepted and refused keys, finishing, refusals that change nothing, formatting.
+// The numeric field's editing: accepted and refused keys, finishing, refusals that change nothing, formatting, clicks.
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -6,6 +6,7 @@
 
 #include "graph/scale_state.h"
 #include "channels/vessamor_channel.h"
+#include "info/info_panel.h"
 #include "info/value_input_box.h"
 
 namespace {
@@ -112,6 +113,18 @@ TEST(ValueInputBox, FormattingQualityAndUnit) {
   box.FillFromChannel(nullptr);
   EXPECT_EQ(box.Unit, "В");
   EXPECT_EQ(box.Text, "0.00");
+}
+
+TEST(ValueInputBox, AClickOpensTheSecondBoxFirstAndAnotherFinishesIt) {
+  InfoPanel panel(InfoPanel::kPreparation, {});
+  panel.BindValueBoxes(nullptr, nullptr, nullptr);
+  for (ValueInputBox* box : {&panel.Box1, &panel.Box2}) box->Shown = 1, box->SetRect(10, 10, 100, 40);
+  EXPECT_FALSE(panel.ClickValueBox({5, 5}));
+  ASSERT_TRUE(panel.ClickValueBox({20, 20}));
+  EXPECT_TRUE(panel.Box2.EditState == 1 && panel.Box2.Text.empty() && panel.Box1.EditState == 0);
+  Type(panel.Box2, "5");
+  ASSERT_TRUE(panel.ClickValueBox({20, 20}));
+  EXPECT_TRUE(panel.Box2.Value == 5.0f && panel.Steps.StepPending == 1);
 }
 
 }  // namespace
