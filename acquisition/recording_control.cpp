@@ -158,6 +158,10 @@ void GraphView::FinishRecord(bool converted_order) {
     if (SampleCount > 1) {
       RecordViewable = 1;
       LastSampleIndex = SampleCount - 1;
+      // The record stays on its last screen, whole: every column the sweep has laid, however few
+      // of them a paint had reached.
+      FirstShownColumn = 1;
+      LastShownColumn = std::max<std::uint16_t>(Sweep.LastDrawnColumn, 1);
       for (auto& live : Channels) {
         VessamorChannel& channel = *live;
         if (channel.Enabled == 0) continue;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <string>
 
 #include "app/hint_window.h"
 #include "app/main_window.h"
@@ -18,8 +19,7 @@ StickButtonMod* OptionsPanel(MainWindow& window) {
   return dynamic_cast<StickButtonMod*>(FindMainControl(window.Window(), kSettingsPanelId));
 }
 
-}  // namespace
-
+// The help text's '#'-separated pieces as the hint window's one line, runs of spaces made one.
 std::string HintLineFromPieces(std::string_view text) {
   std::string line;
   for (char c : text) {
@@ -31,6 +31,8 @@ std::string HintLineFromPieces(std::string_view text) {
   return line;
 }
 
+}  // namespace
+
 void LoadChannelOptions(StickButtonMod& panel, const VessamorChannel& channel, std::uint8_t index, bool centred_smoothing) {
   panel.ChannelNumber = index;
   panel.HelpShown = StickButtonMod::kNoHelp;
@@ -38,6 +40,8 @@ void LoadChannelOptions(StickButtonMod& panel, const VessamorChannel& channel, s
   panel.AveragingOn = channel.SmoothingOn;
   panel.MainsOn = channel.NotchOn;
   panel.SmoothingOn = channel.CurveSmoothOn;
+  // Only a flow channel offers the volume: the panel is taller for that row.
+  panel.Enables[StickButtonMod::kVolumeOption] = channel.SensorCode == 49 ? 1 : 0;
   panel.VolumeOn = channel.VolumeOn;
   panel.CurveChoice = channel.RmsMode != 0 ? 0 : 1;
   panel.DrawingChoice = channel.CurveMode == 2 ? 1 : 0;
@@ -68,7 +72,8 @@ void MainWindowFilterPanel::ShowHint(std::string_view text, float textScale, std
   const platform::WindowRect client = window_.Window().ClientRect();
   const platform::WindowRect anchor = panel->Rect();
   const double u = window_.Metrics.UiScale;
-  const auto width = std::clamp(static_cast<std::int32_t>(CodePoints(line) * 1.3 * 9.0 * textScale), 1,
+  // As wide as a control hint of that many characters.
+  const auto width = std::clamp(static_cast<std::int32_t>(CodePoints(line) * 9.0 * textScale * 1.05 * 1.05), 1,
                                 std::max(1, client.Width() - 20));
   const auto height = static_cast<std::int32_t>(2 * 18 * u);
   const std::int32_t left = std::clamp(anchor.left, client.left + 10, std::max(client.left + 10, client.right - 10 - width));

@@ -2,9 +2,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
-#include <utility>
 
 #include "channels/filter_panel_command.h"
 
@@ -28,9 +26,6 @@ class MainWindowFilterPanel final : public FilterPanelWindow {
   MainWindow& window_;
   GraphView& view_;
 };
-
-// The help text's '#'-separated pieces as the hint window's one line, runs of spaces made one.
-std::string HintLineFromPieces(std::string_view text);
 
 // The panel shows channel `index`'s filter options, drawing choices and filter lengths. The smoothing
 // length may go down to 2 while the view smooths centred.

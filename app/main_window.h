@@ -320,6 +320,7 @@ class MainWindow final : public MainWindowServices,
   void InitHelpPanel(const PixelRect& rect) override { Help.Init(this, {rect.Left, rect.Top, rect.Right, rect.Bottom}); }
   // A click on the shown help panel.
   void NextHelpPage() override { Help.NextPage(); }
+  bool CycleSettingsDevice(std::int32_t x, std::int32_t y) override { return CycleSensorSettingsDevice(*this, x, y); }
   // Puts the two scale sliders into the plot's bottom-left corner; the graph view calls it when it
   // sets its view.
   void LayoutPanels() override;

@@ -39,7 +39,9 @@ void MainWindow::DrawOptionsPanel(platform::WindowRect& clip) {
     clip = clip.Union(OptionsPanelDrawn);
     OptionsPanelDrawn = {};
   }
-  if (!shown) return;
+  // The panel's showing on entry, which timer 7 ends, is not an opening: nothing is drawn, so
+  // neither the screen nor the buttons that copy their background from buffer 0 ever see it.
+  if (!shown || CurrentTimerId == kTimerSettingsPanel) return;
   options->DrawChannelOptions(buffers_[0]);
   OptionsPanelDrawn = options->Rect();
 }
@@ -62,6 +64,10 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   {
     std::lock_guard lock(view.ViewLock);
     recording = view.Recording.load() != 0;
+    // The value indicators ride with the curves: during a recording on every paint, afterwards
+    // over the record that stays.
+    view.Painting.RestoreRequest = recording ? 1 : 0;
+    view.Painting.AltRestoreRequest = !recording && view.RecordViewable != 0 ? 1 : 0;
   }
   // On entry the start screen's panels and buttons leave buffer 0: the plain background goes under the graph.
   if (CacheUpdateRequest == 2) {

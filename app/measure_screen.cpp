@@ -88,12 +88,17 @@ void MainWindow::GotoGraphScreen() {
     // A channel is bound while its unit is attached; the channels of the slots ticked for the
     // record are the ones in use.
     std::lock_guard lock(view->ViewLock);
+    std::uint8_t enabled = 0;
     for (auto& channel : view->Channels) {
       channel->Bound = channel->Device != nullptr ? 1 : 0;
       channel->HasData = channel->Bound;
       channel->Enabled = channel->Bound != 0 && channel->SavedShown != 0 ? 1 : 0;
-      channel->Shown = channel->Bound;
+      enabled = static_cast<std::uint8_t>(enabled + channel->Enabled);
     }
+    // The record's code buffer is shared out among the channels in use; a channel left without
+    // its slice would hold back every other one.
+    view->SetChannelFlags(enabled, 0);
+    for (auto& channel : view->Channels) channel->Shown = channel->Bound;
   }
   SetupSlider(view->Scale.ValueSpan, view->ValueResolution(true));
   {
@@ -114,6 +119,7 @@ void MainWindow::ShowMeasureScreen() {
   ShowControl(75051, false);
   for (std::int32_t id : kStartControls) ShowControl(id, false);
   ShowControl(kHintWindowId, false);
+  SetHintStyleA();
   SetupChannelButtons(true);
   for (std::int32_t id : {75016, 75045, 75046, 75037, 75013, 75014, 75053, 75052, 75054}) ShowControl(id, true);
   // The options panel paints once hidden from view, so its first opening is ready; timer 7 hides it.

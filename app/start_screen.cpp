@@ -174,6 +174,7 @@ void MainWindow::ShowStartScreenButtons() {
   }
   for (std::int32_t id : kStartHidden) ShowControl(id, false);
   for (std::int32_t id : kStartShown) ShowControl(id, true);
+  SetHintStyleB();
 }
 
 void MainWindow::MainButtonsShow() {

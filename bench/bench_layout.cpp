@@ -61,7 +61,7 @@ BENCHMARK(BM_PaintMeasureButtons)->Args({1366, 768})->Args({3840, 2160})->Unit(b
 void BM_PaintSettingsPanelOrHelpPage(benchmark::State& state) {
   Window w(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   MainWindow& m = *w.window;
-  m.DeviceSlots[0].InUse = 1;
+  m.DeviceSlots[0].InUse = m.DeviceSlots[0].Prepared = 1;
   m.DeviceSlots[0].AssignIndex = 0;
   SetupSensorSettingsPanel(m);
   const float s = m.Metrics.UiScale;

@@ -45,11 +45,25 @@ void VessamorChannel::ComputePlotPoints(std::uint32_t first, std::uint32_t last)
   const double per_pixel = Scale->ValuePerPixel != 0.0 ? Scale->ValuePerPixel : 1.0;
   const float gain = PlotGainOn != 0 ? PlotGain : 1.0f;
   const std::int32_t offset = CodeOffsetOn != 0 ? (FractionalCodes != 0 ? CodeOffset * 256 : CodeOffset) : 0;
+  // Another kind beside the axis channel is plotted where its own value axis, labelled beside the
+  // axis channel's, puts it: its fraction of its axis read as a value of the axis channel's.
+  const VessamorChannel* axis = nullptr;
+  for (std::size_t k = 0; View != nullptr && k < GraphView::kLiveChannels && axis == nullptr; ++k) {
+    const VessamorChannel& channel = View->Channel(k);
+    if (channel.Enabled != 0 && channel.Shown != 0) axis = &channel;
+  }
+  const bool mapped = axis != nullptr && axis != this && PlotGainOn == 0 && axis->SensorCode != SensorCode &&
+                      ScaleMappingPair.Forward != nullptr && axis->ScaleMappingPair.Inverse != nullptr;
   const auto value_of = [&](std::int32_t code) {
     float value = ChannelValueOfCode(code + offset, 2);
     // The gas volume of kind 47 never goes below zero once its zero is set.
     if (SensorCode == 47 && ZeroOffsetOn != 0 && value < 0.0f) value = 0.0f;
-    return value * gain;
+    value *= gain;
+    if (mapped) {
+      float fraction = ScaleMappingPair.Forward(&value);
+      value = axis->ScaleMappingPair.Inverse(&fraction);
+    }
+    return value;
   };
   last = std::min(last, ColumnCapacity - 1);
   for (std::uint32_t i = first; i <= last; ++i) {

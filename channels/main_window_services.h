@@ -77,6 +77,9 @@ class MainWindowServices {
   virtual void ShowScaleSliders(bool /*shown*/) {}
   virtual void SetScaleSliders(float /*value_per_division*/, float /*seconds_per_division*/) {}
   virtual void NextHelpPage() {}
+  // A click on the open sensor settings panel's name row: the panel shows the next unit. False when
+  // the click is elsewhere or nothing changed.
+  virtual bool CycleSettingsDevice(std::int32_t /*x*/, std::int32_t /*y*/) { return false; }
   virtual void UpdateChannelRecordButtons(std::uint8_t /*mode*/) {}
 
   bool EnglishUi() const { return Bytes.EnglishUi.load(std::memory_order_relaxed) != 0; }

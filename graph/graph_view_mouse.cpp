@@ -234,6 +234,7 @@ void GraphView::OnLButtonDown(std::uint32_t /*flags*/, std::int32_t x, std::int3
     MainWindow->InvalidateLocal(ViewRect);
     return;
   }
+  if (MainWindow->CycleSettingsDevice(x, y)) return;
   MainWindowServices::DeviceCaptionBox& box = MainWindow->CaptionBox;
   if (box.Shown == 0) {
     if (MainWindow->HelpPanelShown != 0) {

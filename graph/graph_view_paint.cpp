@@ -131,7 +131,8 @@ void GraphView::TakePaintSnapshot() {
 
   PaintScale = Scale;
   PaintRecording = Recording.load() != 0;
-  PaintLastSample = LastSampleIndex;
+  // While recording the record's last sample is the newest one the tick has taken.
+  PaintLastSample = Recording.load() != 0 ? (SampleCount > 0 ? SampleCount - 1 : 0) : LastSampleIndex;
   PaintColumns.resize(kLiveChannels * ColumnsPerChannelCount);
   for (std::size_t k = 0; k < kLiveChannels; ++k) {
     const VessamorChannel& channel = *Channels[k];
@@ -604,7 +605,10 @@ void GraphView::DrawIndicators(bool /*moved*/) {
     const std::int32_t offset = box.Box.Top - PlotRect.Top;
     if (box.State == 1 && box.Drawn == 0) SaveIndicatorBackground(box);
     const std::uint8_t mode = box.State == 2 ? 2 : 0;
+    // Over freshly painted columns only their part of the box is framed again; the rest keeps its text.
+    if (mode == 2) renderer.Base()->clip_box(std::max(first_x, box.Box.Left), box.Box.Top, box.Box.Right - 1, box.Box.Bottom - 1);
     if (MainWindow != nullptr) MainWindow->DrawValueIndicator(*Channels[k], renderer, offset, mode, Painting.PaintedLast);
+    if (mode == 2) renderer.Base()->reset_clipping(true);
     PixelRect kept = box.Box;
     if (box.State == 2) kept.Right = std::min(kept.Right, first_x);
     Copy(copies, kept.Left, kept.Top, picture, kept);

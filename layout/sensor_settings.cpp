@@ -70,6 +70,27 @@ T* Find(MainWindow& window, std::int32_t id) {
   return dynamic_cast<T*>(FindMainControl(window.Window(), id));
 }
 
+// The shown slot's unit found again in the device table (same place, type and serial number), and
+// its names. The caller holds the table lock.
+void RefreshSensorNames(MainWindow& window) {
+  SensorSettingsState& s = window.Controls.SensorSettings;
+  DeviceSlot& slot = ShownSlot(window);
+  s.SensorName = slot.Device != nullptr ? slot.SensorName1 : (window.EnglishUi() ? "no sensor" : "датчик отсутствует");
+  s.TwoNames = 0;
+  if (!window.Devices) return;
+  for (auto& unit : window.Devices->DeviceTable) {
+    if (unit && unit->LocationId == slot.Location && unit->DeviceTypeCode == slot.DeviceTypeCode &&
+        slot.SerialNumber == unit->SerialNumber.data()) {
+      slot.Device = unit.get();
+      if (unit->TwoLines != 0 && !unit->NameLine2.empty()) {
+        s.TwoNames = 1;
+        s.SensorName2 = unit->NameLine2;
+      }
+      return;
+    }
+  }
+}
+
 void Text(agg_ren& r, std::string_view utf8, double x, double y, double w, double h, double scale,
           const rgba8& colour) {
   control_draw::Text(r, utf8, x, y, w, h, scale, colour, 0);
@@ -235,24 +256,8 @@ void SetupSensorSettingsPanel(MainWindow& window) {
   {
     auto lock = TableGuard(window);
     s.Caption = LoadString(CountUsableSlots(window) == 1 ? 177 : 187, window.UiLanguage);
-    DeviceSlot& slot = ShownSlot(window);
-    const bool english = window.EnglishUi();
-    s.SensorName = slot.Device != nullptr ? slot.SensorName1 : (english ? "no sensor" : "датчик отсутствует");
-    s.TwoNames = 0;
-    if (window.Devices) {
-      for (auto& unit : window.Devices->DeviceTable) {
-        if (unit && unit->LocationId == slot.Location && unit->DeviceTypeCode == slot.DeviceTypeCode &&
-            slot.SerialNumber == unit->SerialNumber.data()) {
-          slot.Device = unit.get();
-          if (unit->TwoLines != 0 && !unit->NameLine2.empty()) {
-            s.TwoNames = 1;
-            s.SensorName2 = unit->NameLine2;
-          }
-          break;
-        }
-      }
-    }
-    device_type = slot.DeviceTypeCode;
+    RefreshSensorNames(window);
+    device_type = ShownSlot(window).DeviceTypeCode;
   }
   // Pressed and pressable for the slot's active channels (a loaded record's shown ones).
   window.UpdateChannelRecordButtons(1);
@@ -337,6 +342,22 @@ void UpdateSensorRange(MainWindow& window, std::uint8_t toggle) {
   }
   window.FullPaintPending = 1;
   window.InvalidateLocal(view.ViewRect);
+}
+
+bool CycleSensorSettingsDevice(MainWindow& window, std::int32_t x, std::int32_t y) {
+  const SensorSettingsState& s = window.Controls.SensorSettings;
+  if (!window.View || window.PanelMode != 1 || !window.Devices || !s.NextSensorZone.Contains({x, y})) return false;
+  {
+    auto lock = TableGuard(window);
+    const std::uint32_t units = window.Devices->CountDevices();
+    if (units < 2) return false;
+    std::uint8_t& shown = window.View->ViewDeviceSlot;
+    shown = shown + 1u >= 4 || shown + 1u >= units ? 0 : static_cast<std::uint8_t>(shown + 1);
+    RefreshSensorNames(window);
+  }
+  UpdateSensorRange(window, 0);
+  window.InvalidateLocal(s.PanelArea);
+  return true;
 }
 
 void PaintSensorSettingsPanel(MainWindow& window, agg_ren& renderer) {

@@ -70,5 +70,8 @@ void SetupSensorSettingsPanel(MainWindow& window);
 // The range button's caption from the shown slot's sensor; with `toggle` the two-range
 // conductivity unit switches to the range the button's state chooses.
 void UpdateSensorRange(MainWindow& window, std::uint8_t toggle);
+// Window thread. A click at (x, y) in the open panel's name-row zone while two or more units are
+// connected: the panel shows the next slot (wrapping at 4 and at the unit count). True when it did.
+bool CycleSensorSettingsDevice(MainWindow& window, std::int32_t x, std::int32_t y);
 // The panel's background and texts into the renderer's buffer while the shown slot is usable.
 void PaintSensorSettingsPanel(MainWindow& window, agg_ren& renderer);

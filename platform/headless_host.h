@@ -26,7 +26,10 @@ class HeadlessHost final : public HostServices {
   void ShowMessage(std::string_view text, std::string_view) override { Messages.emplace_back(text); }
   std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest&) override { return std::nullopt; }
   std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest&) override { return std::nullopt; }
-  bool OpenAddress(std::string_view) override { return false; }
+  bool OpenAddress(std::string_view address) override {
+    Opened.emplace_back(address);
+    return false;
+  }
   bool UserLocaleIsRussian() const override { return LocaleRussian; }
   ScreenInfo Screen() const override { return screen_; }
   std::string CommandLine() const override { return Arguments; }
@@ -39,6 +42,8 @@ class HeadlessHost final : public HostServices {
   std::string Arguments;
   std::string Title;
   std::vector<std::string> Messages;
+  // Addresses the program asked the desktop to open.
+  std::vector<std::string> Opened;
   DeviceArrivalHandler ArrivalHandler;
   AudioOutput* AudioDevice = nullptr;
 

@@ -22,10 +22,7 @@ TEST(ToolbarOnTheBus, PanelFiltersThenAPullLosesNothingRecordedThenSettingsAreRe
   std::shared_ptr<StartScreenParts> parts;
   MainWindow& w = rig.Create(false, [&](MainWindow& created) { parts = InstallStartScreenParts(created); });
   const auto until = [&](const std::function<bool()>& done) {
-    for (int k = 0; k < 20000 && !done(); ++k) {
-      rig.host.Pump();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    for (int k = 0; k < 20000 && !done(); ++k) rig.host.Pump(), std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_TRUE(done());
   };
   // A click as the button reports it: its state toggled, then the press.

@@ -4,6 +4,8 @@
 #include <array>
 
 #include "app/hint_window.h"
+#include "app/start_screen_parts.h"
+#include "info/start_page.h"
 #include "app_test_support.h"
 #include "controls/aimage_button.h"
 #include "layout/main_controls.h"
@@ -14,82 +16,129 @@ namespace {
 
 using apptest::Rig;
 
-TEST(MouseRouting, HoverShowsTheHintAfterASecondForItsLifetimeAndAMoveHidesIt) {
-  for (const bool english : {false, true}) {
-    Rig rig(1366, 768);
-    MainWindow& w = rig.Create(english);
-    for (int k = 0; k < 200; ++k) rig.Step(33);
-    w.CurrentTimerId = 0;
-    w.Bytes.MeasureScreenActive = 1;
-    w.View->Sweep.GraphScreen = 1;
-    w.SetHintStyleA();
-    w.OnButtonHover(0, 0, 75045);
-    EXPECT_EQ(w.CurrentTimerId, kTimerHintDelay);
-    rig.Step(999);
-    EXPECT_EQ(w.HintShown, 0);
-    rig.Step(1);
-    const AImageButton* hint = FindImageButton(rig.host.Window(), kHintWindowId);
-    ASSERT_TRUE(w.HintShown == 1 && hint->IsVisible());
-    EXPECT_EQ(hint->Caption(), HintTextFor(75045, {english})->First);
-    EXPECT_LE(hint->Rect().right, 1356);
-    EXPECT_TRUE(platform::WritePng(rig.host.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/hint_measure_" +
-                                                        (english ? "en" : "ru") + ".png"));
-    rig.Step(5000);
-    EXPECT_FALSE(w.HintShown != 0 || hint->IsVisible());
-    // A move away hides a pending hint.
-    w.OnButtonHover(0, 0, 75045);
-    w.OnMouseMove(0, 5, 5);
-    EXPECT_EQ(w.CurrentTimerId, 0);
+// The window with the start screen's parts, its panel revealed and painted.
+struct StartRig {
+  explicit StartRig(bool english = false) {
+    rig.Create(english, [this](MainWindow& w) { parts = InstallStartScreenParts(w); });
+    for (int k = 0; k < 100; ++k) rig.Step(33);
+    Paint();
   }
+  void Paint() {
+    rig.window->StartScreenDirty = 1;
+    rig.window->InvalidateLocal();
+    rig.host.Window().UpdateNow();
+  }
+  Rig rig{1366, 768};
+  std::shared_ptr<StartScreenParts> parts;
+};
+
+// The text ends inside the hint's window: no dark ink within 4 px of its sides.
+bool TextFits(const platform::Surface& s, const platform::WindowRect& r) {
+  int ink = 0;
+  for (int y = r.top + 3; y < r.bottom - 3; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
+      const platform::Colour c = s.GetPixel(x, y);
+      if (c.r < 90 && c.g < 90 && c.b < 90 && (++ink, x <= r.left + 4 || x >= r.right - 4)) return false;
+    }
+  }
+  return ink > 0;
 }
 
-TEST(MouseRouting, ATickZoneHintOnTheStartScreenLastsEightSeconds) {
+TEST(MouseRouting, HintsShowAfterASecondForTheirLifetimeAndTheirTextFits) {
   for (const bool english : {false, true}) {
-    Rig rig(1366, 768);
-    MainWindow& w = rig.Create(english);
-    for (int k = 0; k < 200; ++k) rig.Step(33);
-    w.CurrentTimerId = 0;
-    w.Bytes.InfoScreenActive = 1;
-    w.InfoPanelRevealed = 1;
-    w.StartScreenDirty = 0;
-    w.SetHintStyleB();
+    StartRig s(english);
+    MainWindow& w = *s.rig.window;
+    const AImageButton* hint = FindImageButton(s.rig.host.Window(), kHintWindowId);
+    // Hidden for 999 ms, then shown with its text for `lifetime` ms; pictured once faded in.
+    const auto lifecycle = [&](std::int32_t id, int lifetime, const char* screen) {
+      s.rig.Step(999);
+      EXPECT_EQ(w.HintShown, 0);
+      s.rig.Step(1);
+      ASSERT_TRUE(w.HintShown == 1 && hint->IsVisible());
+      EXPECT_EQ(hint->Caption(), HintTextFor(id, {english})->First);
+      for (int k = 0; k < 10; ++k) s.rig.Step(30);
+      EXPECT_TRUE(TextFits(s.rig.host.Window().Pixels(), hint->Rect()));
+      EXPECT_TRUE(platform::WritePng(s.rig.host.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/hint_" +
+                                                                       (english ? "en_" : "ru_") + screen + ".png"));
+      s.rig.Step(lifetime - 301);
+      EXPECT_EQ(w.HintShown, 1);
+      s.rig.Step(1);
+      EXPECT_FALSE(w.HintShown != 0 || hint->IsVisible());
+    };
+    // The start screen: a zone hint beside the "Measurements" button.
+    const platform::WindowRect measure = FindMainControl(s.rig.host.Window(), 75172)->Rect();
+    w.MainTickRect = platform::WindowRect::FromSize(measure.right, measure.top, 30, 30);
     w.SensorChosen = {1, 0, 0, 0};
-    w.Bytes.SensorPrepared[0] = 1;
-    w.SensorTickRects[0] = {300, 300, 330, 330};
-    w.OnMouseMove(0, 310, 310);
-    EXPECT_EQ(w.CurrentTimerId, kTimerHintDelay);
-    EXPECT_EQ(w.HintId, kHintSensorUsed);
-    rig.Step(1000);
-    ASSERT_EQ(w.HintShown, 1);
-    EXPECT_EQ(FindImageButton(rig.host.Window(), kHintWindowId)->Caption(), HintTextFor(kHintSensorUsed, {english})->First);
-    EXPECT_TRUE(platform::WritePng(rig.host.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/hint_start_" +
-                                                                   (english ? "en" : "ru") + ".png"));
-    rig.Step(7999);
-    EXPECT_EQ(w.HintShown, 1);
-    rig.Step(1);
-    EXPECT_EQ(w.HintShown, 0);
+    w.OnMouseMove(0, measure.right + 10, measure.top + 10);
+    lifecycle(kHintMainZone, 8000, "start");
+    // The measurement screen, once the settings panel's hidden first paint has ended; a press on the
+    // button or a move away ends its hint.
+    ASSERT_TRUE(w.SelectActiveView());
+    w.GotoGraphScreen();
+    for (int k = 0; k < 20; ++k) s.rig.Step(33);
+    w.OnButtonHover(0, 0, 75045);
+    lifecycle(75045, 5000, "measure");
+    for (const bool press : {true, false}) {
+      w.OnButtonHover(0, 0, 75045);
+      s.rig.Step(1000);
+      press ? w.OnButtonPress(0, 0, 75045) : w.OnMouse({platform::MouseKind::Move, {5, 5}, 0});
+      EXPECT_FALSE(hint->IsVisible());
+    }
   }
 }
 
 TEST(MouseRouting, SequencesOnBothScreens) {
-  Rig rig(1366, 768);
-  MainWindow& w = rig.Create();
-  for (int k = 0; k < 200; ++k) rig.Step(33);
-  w.CurrentTimerId = 0;
+  StartRig s;
+  MainWindow& w = *s.rig.window;
+  Rig& rig = s.rig;
+  InfoPanel& panel = *s.parts->Panel;
+  const auto centre = [](const platform::WindowRect& r) { return platform::WindowPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
+  const auto item = [&](int i) { return centre(panel.MenuRowRects[static_cast<std::size_t>(panel.Body.Count() - 3 + i)]); };
+  const auto press = [&](platform::WindowPoint p) { w.OnMouse({platform::MouseKind::LeftDown, p, 0}); };
+  // Start screen: the menu row and the catalogue's lines take the hand cursor and the click; the first click
+  // after a row's page opened goes back to the list.
+  EXPECT_TRUE(w.MouseParts.PanelMove(item(1), false) && !w.MouseParts.PanelMove({5, 700}, false));
+  press(item(1));
+  EXPECT_EQ(panel.MenuSelection, 1);
+  s.Paint();
+  EXPECT_TRUE(platform::WritePng(rig.host.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/start_catalogue.png"));
+  const platform::WindowPoint row = centre(panel.Body.LineRects[3]);
+  EXPECT_TRUE(w.MouseParts.PanelMove(row, false));
+  press(row);
+  s.Paint();
+  EXPECT_TRUE(panel.SubMenuOpen());
+  EXPECT_EQ(panel.SensorCode, CatalogueRowKind(3).Code);
+  press({5, 700});
+  EXPECT_FALSE(panel.SubMenuOpen());
+  // The contacts' web-address line is the link: a hand over it, and with no address a click opens nothing.
+  press(item(2));
+  s.Paint();
+  EXPECT_TRUE(w.Mouse.WebLinkRect == panel.StepLineRect && w.OnWebLink(centre(panel.StepLineRect).x, centre(panel.StepLineRect).y));
+  press(centre(panel.StepLineRect));
+  EXPECT_TRUE(rig.host.Opened.empty());
+  // A hovered sensor button shows its page, not twice; a move onto the window returns to the start page.
+  w.SensorButtons[1].SensorCode = 18;
+  w.OnButtonHover(0, 0, 75164);
+  EXPECT_TRUE(panel.ScreenNumber() == InfoPanel::kSensorInformation && panel.SensorCode == 18);
+  s.Paint();
+  w.OnButtonHover(0, 0, 75164);
+  EXPECT_EQ(w.StartScreenDirty, 0);
+  w.OnMouse({platform::MouseKind::Move, {700, 400}, 0});
+  EXPECT_EQ(panel.ScreenNumber(), InfoPanel::kStartPage);
+
   // Measurement screen: presses inside the view rectangle reach the graph view, others end its drag.
   w.Bytes.MeasureScreenActive = 1;
   w.ViewSlots[0] = w.View.get();
   w.View->Active = 1;
   w.View->RecordViewable = 1;
   const PixelRect v = w.View->ViewRect;
-  // The graph-area test needs both spans, edges included.
-  const std::array<std::array<std::int32_t, 3>, 4> area = {{{v.Left, v.Top, 1}, {v.Right, v.Bottom, 1}, {v.Left, v.Bottom + 1, 0}, {v.Right + 1, v.Top, 0}}};
-  for (const auto& [x, y, inside] : area) EXPECT_EQ(w.View->InGraphArea(x, y), inside != 0) << x << "," << y;
+  // The graph-area test needs both spans, edges included: a press below the graph is not forwarded.
   const std::int32_t cx = (v.Left + v.Right) / 2, cy = (v.Top + v.Bottom) / 2;
   struct Step { platform::MouseKind kind; std::int32_t x, y; std::uint8_t armed; };
-  const Step steps[] = {{platform::MouseKind::LeftDown, cx, cy, 1},         {platform::MouseKind::LeftUp, cx, cy, 0},
-                        {platform::MouseKind::LeftDown, cx, v.Bottom + 5, 0}, {platform::MouseKind::LeftDown, cx, v.Top, 1},
-                        {platform::MouseKind::LeftUp, v.Right + 5, cy, 0}};
+  const Step steps[] = {{platform::MouseKind::LeftDown, cx, cy, 1},           {platform::MouseKind::LeftUp, cx, cy, 0},
+                        {platform::MouseKind::LeftDown, cx, v.Bottom + 1, 0}, {platform::MouseKind::LeftDown, cx, v.Top, 1},
+                        {platform::MouseKind::LeftUp, v.Right + 1, cy, 0}};
+  EXPECT_TRUE(w.View->InGraphArea(v.Right, v.Bottom) && !w.View->InGraphArea(v.Right + 1, v.Bottom));
   for (const Step& s : steps) {
     w.OnMouse({s.kind, {s.x, s.y}, 0});
     EXPECT_EQ(w.View->DataDragArmed, s.armed) << (&s - steps);
@@ -102,6 +151,13 @@ TEST(MouseRouting, SequencesOnBothScreens) {
   w.OnButtonHover(0, 0, 75012);
   EXPECT_EQ(marker->State.load(), ControlFrame::kStateUp);
   EXPECT_EQ(w.CurrentTimerId, 0);  // a chain that found a pressed button starts no hint
+  // With a panel open only the channel record buttons start a hint.
+  w.PanelMode = 1;
+  for (const auto& [id, timer] : {std::pair{75045, 0}, std::pair{75022, int{kTimerHintDelay}}}) {
+    w.OnButtonHover(0, 0, id);
+    EXPECT_EQ(w.CurrentTimerId, timer) << id;
+  }
+  w.PanelMode = 0;
   // Near the sliders at the corners of the widened box, not past its top-right corner.
   ASSERT_TRUE(FindMainControl(rig.host.Window(), 75001) && FindMainControl(rig.host.Window(), 75003));
   const platform::WindowRect a = FindMainControl(rig.host.Window(), 75001)->Rect();
@@ -113,7 +169,6 @@ TEST(MouseRouting, SequencesOnBothScreens) {
   // Start screen: a tick click flips the sensor and its slot; the title band animates in and out.
   w.Bytes.MeasureScreenActive = 0;
   w.Bytes.InfoScreenActive = 1;
-  w.InfoPanelRevealed = 1;
   w.SensorChosen = {0, 1, 0, 0};
   w.SensorTickRects[1] = {300, 300, 330, 330};
   {
@@ -125,9 +180,14 @@ TEST(MouseRouting, SequencesOnBothScreens) {
   w.DeviceSlots[2].InUse = 1;
   w.DeviceSlots[2].Location = probe.Location;
   w.DeviceSlots[2].SerialNumber = probe.SerialNumber;
+  w.View->Recording = 1;  // no tick during a recording
+  w.OnMouse({platform::MouseKind::LeftDown, {330, 330}, 0});
+  EXPECT_EQ(w.Bytes.SensorPrepared[1].load(), 0);
+  w.View->Recording = 0;
   w.OnMouse({platform::MouseKind::LeftDown, {330, 330}, 0});
   EXPECT_EQ(w.Bytes.SensorPrepared[1].load(), 1);
   EXPECT_EQ(w.DeviceSlots[2].SelectedForRecord, 1);
+  EXPECT_EQ(w.MeasureButtonReady, 1);
   {
     std::lock_guard lock(w.Devices->TableLock);
     w.Devices->DeviceTable[1].reset();
@@ -135,23 +195,22 @@ TEST(MouseRouting, SequencesOnBothScreens) {
   w.OnMouse({platform::MouseKind::LeftDown, {310, 310}, 0});  // the unit has gone: the slot stays
   EXPECT_EQ(w.Bytes.SensorPrepared[1].load(), 0);
   EXPECT_EQ(w.DeviceSlots[2].SelectedForRecord, 1);
+  EXPECT_EQ(w.MeasureButtonReady, 0);
 
-  StartScreenTitle title;
-  title.TitleArea = {20, 20, 600, 130};
-  std::vector<int> started;
-  w.MouseParts.Title = [&title] { return &title; };
-  w.MouseParts.StartTitleTimer = [&](std::uint8_t receding) {
-    title.Receding = receding;
-    started.push_back(receding);
-    w.CurrentTimerId = kTimerTitle;
-  };
-  w.StartScreenDirty = 0;
-  w.OnMouse({platform::MouseKind::Move, {100, 100}, 0});
-  w.OnMouse({platform::MouseKind::Move, {100, 100}, 0});  // the same point does nothing
-  w.CurrentTimerId = 0;
-  w.OnMouse({platform::MouseKind::Move, {100, 400}, 0});
-  EXPECT_EQ(started, (std::vector<int>{0, 1}));
-  EXPECT_EQ(w.CurrentTimerId, kTimerTitle);
+  // Entering the title band slides it in on timer 8 with Receding 0 until frame 15; the same point again does
+  // nothing; leaving starts timer 8 with Receding 1.
+  const StartScreenTitle& title = s.parts->Title;
+  const platform::WindowPoint in{title.TitleArea.left + 5, title.TitleArea.top + 5};
+  w.CurrentTimerId = w.StartScreenDirty = 0;
+  w.OnMouse({platform::MouseKind::Move, in, 0});
+  EXPECT_TRUE(title.Receding == 0 && w.CurrentTimerId == kTimerTitle);
+  for (int k = 0; k < 16; ++k) rig.Step(33);
+  EXPECT_TRUE(title.Frame == 15 && w.CurrentTimerId == 0);
+  EXPECT_TRUE(platform::WritePng(rig.host.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/start_title_in.png"));
+  w.OnMouse({platform::MouseKind::Move, in, 0});
+  EXPECT_EQ(w.CurrentTimerId, 0);
+  w.OnMouse({platform::MouseKind::Move, {in.x, title.TitleArea.bottom + 5}, 0});
+  EXPECT_TRUE(title.Receding == 1 && w.CurrentTimerId == kTimerTitle);
 }
 
 }  // namespace

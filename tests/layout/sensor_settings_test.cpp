@@ -50,8 +50,7 @@ TEST(SensorSettings, ChannelButtonsTitleCaptionsAndRateScale) {
     const AImageButton& b = one.Button(kChannelRecordButtonIds[k]);
     EXPECT_TRUE(b.State == (k < 3 ? 2 : 1) && b.Interactive == (k < 3 ? 1 : 0)) << k;
   }
-  EXPECT_EQ(one.w.Controls.SensorSettings.Caption, "Configure the sensor");
-  EXPECT_EQ(one.Button(kRangeButtonId).Caption(), "±100 mT");
+  EXPECT_TRUE(one.w.Controls.SensorSettings.Caption == "Configure the sensor" && one.Button(kRangeButtonId).Caption() == "±100 mT");
   Panel two(1280, 994, 10, false, true);
   EXPECT_EQ(two.w.Controls.SensorSettings.Caption, "Настройки датчиков");
   EXPECT_EQ(two.Button(kRangeButtonId).Caption(), "±2 \xD0\x90");  // a Cyrillic capital A
@@ -67,8 +66,7 @@ TEST(SensorSettings, ConductivityFollowsTheModeAndSwitchesTheChannels) {
   EXPECT_EQ(p.Button(kRangeButtonId).Caption(), "5 мСм/см");
   p.w.View->AcquisitionMode = 1;
   UpdateSensorRange(p.w, 0);
-  EXPECT_EQ(p.Button(kRangeButtonId).Caption(), "100 мкСм/см");
-  EXPECT_EQ(p.Button(kRangeButtonId).State, ControlFrame::kStateDown);
+  EXPECT_TRUE(p.Button(kRangeButtonId).Caption() == "100 мкСм/см" && p.Button(kRangeButtonId).State == ControlFrame::kStateDown);
   EXPECT_EQ(p.w.HoldBackCopies, 1);
   p.w.InvalidateLocal(), p.w.Window().UpdateNow();
   EXPECT_EQ(p.w.HoldBackCopies, 0);  // the measurement paint lets the buttons show themselves again
@@ -77,8 +75,7 @@ TEST(SensorSettings, ConductivityFollowsTheModeAndSwitchesTheChannels) {
   p.w.View->AcquisitionMode = 2;
   p.w.View->Channel(2).FirstOfSensor = 1;
   UpdateSensorRange(p.w, 1);
-  EXPECT_EQ(p.w.View->AcquisitionMode, 1);
-  EXPECT_EQ(p.w.View->SensorCode, 19);
+  EXPECT_TRUE(p.w.View->AcquisitionMode == 1 && p.w.View->SensorCode == 19);
   for (std::size_t k = 0; k < 3; ++k) EXPECT_TRUE(p.w.View->Channel(k).SensorCode == 19 && p.w.View->Channel(k).SwapPending == 0) << k;
   // No unit at the slot's place: the button goes back up.
   p.w.Devices->DeviceTable[0]->LocationId = 8;
@@ -102,12 +99,15 @@ TEST(SensorSettings, PicturesInBothLanguagesWithEveryPartInsideAndApart) {
       std::vector<WindowRect> parts = {WindowRect::FromSize(panel.left, panel.top, panel.Width() / 2, 40), st.RateBox};
       for (std::int32_t id : ids) parts.push_back(FindMainControl(p.w.Window(), id)->Rect());
       EXPECT_TRUE(std::ranges::all_of(ids, [&](std::int32_t id) { return FindMainControl(p.w.Window(), id)->IsVisible(); }));
-      EXPECT_EQ(panel.Intersect({0, 0, width, height}), panel) << name;
-      EXPECT_EQ(panel.left, 10) << name;  // the settings button is at the screen's left edge
+      // On the screen, at x 10: the settings button is at the screen's left edge.
+      EXPECT_TRUE(panel.Intersect({0, 0, width, height}) == panel && panel.left == 10) << name;
       for (std::size_t i = 0; i < parts.size(); ++i) {
         EXPECT_EQ(parts[i].Intersect(panel), parts[i]) << name << " " << i;
         for (std::size_t j = i + 1; j < parts.size(); ++j) EXPECT_FALSE(parts[i].Intersects(parts[j])) << name << i << j;
       }
+      ConnectedMask = 0b11;  // a second unit: a click on the name row's zone shows the next slot, which has none
+      p.w.View->OnLButtonDown(0, st.NextSensorZone.left + 1, st.NextSensorZone.top + 1);
+      EXPECT_TRUE(p.w.View->ViewDeviceSlot == 1 && st.SensorName == (english ? "no sensor" : "датчик отсутствует")) << name;
     }
   }
 }
