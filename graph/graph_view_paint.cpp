@@ -167,7 +167,9 @@ void GraphView::Paint() {
     if (!full_grid_follows) Fill(picture, ViewRect, Style.BackgroundColour);
     ViewJustFilled = full_grid_follows ? 0 : 1;
     Painting.RestoreRequest = 0;
-    restore = Painting.AltRestoreRequest != 0 && !recording;
+    // A new screen of a recording has just wiped the indicators: they are laid again over it, or
+    // no later paint of the recording would bring them back.
+    restore = (Painting.AltRestoreRequest != 0 && !recording) || (recording && restore);
     if (DisplayMode == 3) PaintPanelCaptions(0);
   }
 
