@@ -372,6 +372,8 @@ class MainWindow final : public MainWindowServices,
   // The channel options panel into buffer 0 while shown; where it stood is restored once it goes.
   void DrawOptionsPanel(platform::WindowRect& clip);
   platform::WindowRect OptionsPanelDrawn;
+  // Set on entering the measurement screen: its first paint lays the plain background under the graph.
+  std::uint8_t MeasureBackgroundPending = 0;
   void ApplyToolbarSnapshot(struct ToolbarSnapshot& toolbar);
   void ShowStartScreenButtons();
   void FinishIntro();

@@ -69,8 +69,10 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
     view.Painting.RestoreRequest = recording ? 1 : 0;
     view.Painting.AltRestoreRequest = !recording && view.RecordViewable != 0 ? 1 : 0;
   }
-  // On entry the start screen's panels and buttons leave buffer 0: the plain background goes under the graph.
-  if (CacheUpdateRequest == 2) {
+  // On entry the start screen's panels and buttons leave buffer 0: the plain background goes under
+  // the graph, once, whether or not a recording has begun meanwhile.
+  if (MeasureBackgroundPending != 0) {
+    MeasureBackgroundPending = 0;
     // Buffer 1 keeps the plain background while the measurement screen is up.
     if (const platform::Surface* background = Bitmap(kStartBackgroundBitmap)) {
       platform::StretchBlit(buffers_[1], {0, 0, Metrics.ScreenWidth, Metrics.ScreenHeight}, *background, background->Bounds());

@@ -107,6 +107,7 @@ void MainWindow::GotoGraphScreen() {
     view->UpdateTimeGrid();
   }
   CacheUpdateRequest = 2;
+  MeasureBackgroundPending = 1;
   InvalidateLocal();
   ShowMeasureScreen();
   DeviceThreadState = 0;

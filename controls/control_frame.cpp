@@ -1,6 +1,8 @@
 // The owner-drawn control frame: surfaces, background copies, paint steps and the mouse protocol.
 #include "controls/control_frame.h"
 
+#include <cstring>
+
 #include "platform/gdi.h"
 
 using platform::MouseKind;
@@ -25,6 +27,7 @@ bool ControlFrame::SurfacesFit() const {
 }
 
 void ControlFrame::RebuildSurfaces(int width, int height) {
+  pictureValid_ = false;
   renderer_.Detach();
   screen_ = CreateScreenDib(width, height);
   background_ = CreateScreenDib(width, height);
@@ -67,6 +70,7 @@ void ControlFrame::CaptureBackground() {
   CopyFromSource(background_, *source);
   platform::Blit(screen_, 0, 0, screen_.Width(), screen_.Height(), background_, 0, 0);
   copyBackground_ = false;
+  pictureValid_ = false;
 }
 
 void ControlFrame::PaintToBuffer(platform::Surface& target, const platform::Surface* background) {
@@ -77,19 +81,46 @@ void ControlFrame::PaintToBuffer(platform::Surface& target, const platform::Surf
   platform::Blit(screen_, 0, 0, screen_.Width(), screen_.Height(), background != nullptr ? *background : target,
                  place.left, place.top);
   Draw(renderer_, screen_);
+  pictureValid_ = false;
   platform::Blit(target, place.left, place.top, screen_.Width(), screen_.Height(), screen_, 0, 0);
 }
 
+bool ControlFrame::PictureStillFits() {
+  if (!pictureValid_ || rebuild_ || !SurfacesFit()) return false;
+  if (options_.background != BackgroundSource::EveryPaint) return !copyBackground_;
+  const platform::Surface* source = FetchSource();
+  if (source == nullptr || lastBackground_.Width() != screen_.Width() || lastBackground_.Height() != screen_.Height()) {
+    return false;
+  }
+  const WindowRect place = Rect();
+  if (place.left < 0 || place.top < 0 || place.right > source->Width() || place.bottom > source->Height()) return false;
+  const auto bytes = static_cast<std::size_t>(place.Width()) * 4;
+  for (int y = 0; y < place.Height(); ++y) {
+    if (std::memcmp(lastBackground_.Row(y), source->Row(place.top + y) + place.left * 4, bytes) != 0) return false;
+  }
+  return true;
+}
+
 void ControlFrame::OnPaint(const platform::PaintContext& context) {
-  const PaintStep step = NextPaint();
+  PaintStep step = NextPaint();
   if (step == PaintStep::Nothing) return;
+  // Painted over by the owner only, on the same background: the picture it has is still right.
+  if (step == PaintStep::Full && context.covered && PictureStillFits()) step = PaintStep::CopyOnly;
   const WindowRect place = Rect();
   if (rebuild_ || !SurfacesFit()) RebuildSurfaces(place.Width(), place.Height());
 
   if (step == PaintStep::CopyOnly) {
     // Only the existing picture goes to the window.
   } else if (options_.background == BackgroundSource::EveryPaint) {
-    if (const platform::Surface* source = FetchSource()) CopyFromSource(screen_, *source);
+    if (const platform::Surface* source = FetchSource()) {
+      CopyFromSource(screen_, *source);
+      if (step == PaintStep::Full) {
+        if (lastBackground_.Width() != screen_.Width() || lastBackground_.Height() != screen_.Height()) {
+          lastBackground_ = platform::Surface(screen_.Width(), screen_.Height());
+        }
+        platform::Blit(lastBackground_, 0, 0, screen_.Width(), screen_.Height(), screen_, 0, 0);
+      }
+    }
   } else {
     // Without a source the last copy stays (blank at first).
     if (copyBackground_) {
@@ -102,7 +133,10 @@ void ControlFrame::OnPaint(const platform::PaintContext& context) {
     platform::Blit(screen_, 0, 0, screen_.Width(), screen_.Height(), background_, 0, 0);
   }
 
-  if (step == PaintStep::Full) Draw(renderer_, screen_);
+  if (step == PaintStep::Full) {
+    Draw(renderer_, screen_);
+    pictureValid_ = true;
+  }
 
   if (options_.honoursHoldBack && owner_.HoldsBackControlCopies()) return;
   const WindowRect area = place.Intersect(context.clip);

@@ -131,6 +131,11 @@ class ControlFrame : public platform::Control {
   platform::Surface* source_ = nullptr;
   bool rebuild_ = true;
   bool copyBackground_ = true;
+  // screen_ holds the control's finished picture over lastBackground_ (the owner's pixels it was
+  // drawn on, for controls that take them at every paint).
+  bool pictureValid_ = false;
+  platform::Surface lastBackground_;
+  bool PictureStillFits();
 
   bool mouseDown_ = false;
   std::optional<platform::WindowPoint> lastMouse_;

@@ -499,6 +499,13 @@ class GraphView {
     platform::Surface Below;
     bool Valid = false;
   } PanelCache;
+  // The grid with its labels, as the last full grid left the view rectangle, and what it was drawn from.
+  struct {
+    std::vector<std::uint8_t> Key;
+    platform::Surface Picture;
+  } GridCache;
+  std::vector<std::uint8_t> GridCacheKey() const;
+  void DrawFullGrid(platform::Surface& target);
   std::vector<ColumnRecord> PaintColumns;
   std::array<std::uint32_t, kLiveChannels> PaintCodeCounts{};
   void AllocateColumnTables();

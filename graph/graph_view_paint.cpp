@@ -162,10 +162,14 @@ void GraphView::Paint() {
   if (Painting.ClearRequest != 0) {
     Painting.ClearRequest = 0;
     Painting.FullRedrawRunning = 1;
-    Fill(picture, ViewRect, Style.BackgroundColour);
-    ViewJustFilled = 1;
+    // A full grid follows below and covers the whole view itself.
+    const bool full_grid_follows = Painting.DragCopy == 0 && (recording || Painting.GridMode == 0);
+    if (!full_grid_follows) Fill(picture, ViewRect, Style.BackgroundColour);
+    ViewJustFilled = full_grid_follows ? 0 : 1;
     Painting.RestoreRequest = 0;
-    restore = Painting.AltRestoreRequest != 0 && !recording;
+    // A new screen of a recording has just wiped the indicators: they are laid again over it, or
+    // no later paint of the recording would bring them back.
+    restore = (Painting.AltRestoreRequest != 0 && !recording) || (recording && restore);
     if (DisplayMode == 3) PaintPanelCaptions(0);
   }
 
@@ -180,8 +184,12 @@ void GraphView::Paint() {
   // 6.
   if (Painting.FullRedrawRunning != 0) {
     if (recording) Painting.GridMode = 0;
-    DrawGrid(Painting.GridMode, picture);
-    DrawAxisLabels(picture);
+    if (Painting.GridMode == 0) {
+      DrawFullGrid(picture);
+    } else {
+      DrawGrid(Painting.GridMode, picture);
+      DrawAxisLabels(picture);
+    }
     Painting.GridMode = 0;
     LayoutIndicatorStrips();
     if (LastShownColumn > FirstShownColumn) {

@@ -105,6 +105,7 @@ void Control::Invalidate() {
     HostWindow& host = *c.Host();
     host.MarkControlsDirty(c.rect_, host.IndexOf(c));
     c.dirty_ = true;
+    c.ownDirty_ = true;
     if (HostBackend* backend = host.backend_.load(std::memory_order_acquire)) {
       backend->RequestUpdate(c.rect_.Intersect(host.ClientRect()));
     }
@@ -213,9 +214,11 @@ void HostWindow::UpdateNow() {
     Control* c = FindControl(serial);
     if (c == nullptr || !c->dirty_) continue;
     c->dirty_ = false;
+    const bool covered = !c->ownDirty_;
+    c->ownDirty_ = false;
     const WindowRect area = c->rect_.Intersect(ClientRect());
     if (!c->IsVisible() || area.IsEmpty()) continue;
-    c->OnPaint(PaintContext{target, area, {c->rect_.left, c->rect_.top}});
+    c->OnPaint(PaintContext{target, area, {c->rect_.left, c->rect_.top}, covered});
     presented = presented.Union(area);
   }
   if (HostBackend* backend = backend_.load(std::memory_order_acquire); backend && !presented.IsEmpty()) {

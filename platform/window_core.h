@@ -26,6 +26,9 @@ struct PaintContext {
   Surface& target;
   WindowRect clip;
   WindowPoint origin;
+  // A control painted only because what lies below it was painted over it: its own look was not
+  // invalidated, so a picture it still holds may go to the window again as it is.
+  bool covered = false;
 };
 
 enum class CursorShape { Arrow, Hand };
@@ -120,6 +123,8 @@ class Control {
   int id_ = 0;
   WindowRect rect_;
   bool dirty_ = false;
+  // Invalidated itself (shown, moved, changed), not only painted over.
+  bool ownDirty_ = false;
 };
 
 class HostWindow {

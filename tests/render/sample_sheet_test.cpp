@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/cp1251.h"
+#include "platform/gdi.h"
 #include "platform/png_writer.h"
 #include "render/agg_ren.h"
 
@@ -27,13 +28,18 @@ TEST(SampleSheet, RendersEveryKindOfPictureToPng) {
     ren.DrawRoundedPanel(rect, styles[i], 1.0f, 2.0f, rgba8(250, 220, 120, 255), 0.5f);
   }
   ren.style.frame = false;
+  ren.style.glow = true;
+  PanelRect glow{20.0, 200.0, 170.0, 90.0};
+  ren.DrawRoundedPanel(glow, {0, 0, 0, 1, 0}, 1.0f, 2.0f, rgba8(60, 160, 90, 255), 1.6f);
+  ren.style.glow = false;
 
   // Text in every alignment mode, two lines with underlines, text over a polygon.
   const std::string sample = platform::Utf8ToCp1251("Скорость м/с^2");
   for (int i = 0; i < 12; ++i) {
+    const int x = 250 + (i % 4) * 160, y = 170 + (i / 4) * 60;
+    platform::DrawRectangle(surface, {x, y, x + 151, y + 51}, {{120, 120, 120, 255}}, {{}, true});
     const std::string label = std::to_string(kModes[i]) + " " + sample;
-    ren.DrawTextInBox(label.c_str(), 250.0 + (i % 4) * 160.0, 170.0 + (i / 4) * 60.0, 150, 50, 0.8,
-                      rgba8(20, 20, 60, 255), nullptr, kModes[i]);
+    ren.DrawTextInBox(label.c_str(), x, y, 150, 50, 0.8, rgba8(20, 20, 60, 255), nullptr, kModes[i]);
   }
   const std::string two_lines = platform::Utf8ToCp1251("Первая строка#Second line");
   ren.style.underline_mode = 2;
