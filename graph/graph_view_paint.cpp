@@ -615,7 +615,11 @@ void GraphView::DrawIndicators(bool /*moved*/) {
     const std::uint8_t mode = box.State == 2 ? 2 : 0;
     // Over freshly painted columns only their part of the box is framed again; the rest keeps its text.
     if (mode == 2) renderer.Base()->clip_box(std::max(first_x, box.Box.Left), box.Box.Top, box.Box.Right - 1, box.Box.Bottom - 1);
-    if (MainWindow != nullptr) MainWindow->DrawValueIndicator(*Channels[k], renderer, offset, mode, Painting.PaintedLast);
+    if (MainWindow != nullptr) {
+      // The value comes from the live columns, which the tick writes meanwhile.
+      std::lock_guard lock(ViewLock);
+      MainWindow->DrawValueIndicator(*Channels[k], renderer, offset, mode, Painting.PaintedLast);
+    }
     if (mode == 2) renderer.Base()->reset_clipping(true);
     PixelRect kept = box.Box;
     if (box.State == 2) kept.Right = std::min(kept.Right, first_x);
