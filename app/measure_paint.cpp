@@ -51,6 +51,10 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   platform::Surface& buffer0 = buffers_[0];
   platform::Surface& buffer3 = buffers_[3];
   if (view.FontSet == 0) {
+    // The intro left its large bold face on this renderer; the graph's captions take their own.
+    renderer0_.style.font_width = 9.0;
+    renderer0_.style.font_height = 17.0;
+    renderer0_.style.font_weight = 400;
     renderer0_.ResetFont();
     view.FontSet = 1;
   }

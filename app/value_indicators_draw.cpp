@@ -9,11 +9,13 @@
 
 namespace {
 
-// Text drawn twice in place: a black outline, then the colour.
+// Text drawn twice in place: a black outline, then the colour; its height follows the box, whatever
+// face the renderer has for the graph's captions.
 void DrawTwice(agg_ren& surface, const std::string& text, double x, double y, double w, double h, const rgba8& colour) {
   const std::string bytes = platform::Utf8ToCp1251(text);
-  surface.DrawTextInBox(bytes.c_str(), x, y, w, h, 1.0, rgba8(0, 0, 0, 255), nullptr, 0);
-  surface.DrawTextInBox(bytes.c_str(), x, y, w, h, 1.0, colour, nullptr, 0);
+  const double scale = surface.style.font_height > 0.0 && h > 0.0 ? 0.9 * h / surface.style.font_height : 1.0;
+  surface.DrawTextInBox(bytes.c_str(), x, y, w, h, scale, rgba8(0, 0, 0, 255), nullptr, 0);
+  surface.DrawTextInBox(bytes.c_str(), x, y, w, h, scale, colour, nullptr, 0);
 }
 
 }  // namespace
