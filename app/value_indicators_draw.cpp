@@ -29,8 +29,14 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
   if (r.Right <= r.Left || r.Bottom <= r.Top) return;
   const rgba8 colour(channel.Colour.R, channel.Colour.G, channel.Colour.B, 255);
   // The frame: the panel's colour round a white face.
-  surface.Base()->blend_bar(r.Left, r.Top, r.Right - 1, r.Bottom - 1, rgba8(0x0A, 0x0A, 0x46, 0x9B), 255);
-  surface.Base()->copy_bar(r.Left + 2, r.Top + 2, r.Right - 3, r.Bottom - 3, rgba8(255, 255, 255, 255));
+  // Only the two-pixel rim is blended: the face covers the rest.
+  const rgba8 rim(0x0A, 0x0A, 0x46, 0x9B);
+  auto& target = *surface.Base();
+  target.blend_bar(r.Left, r.Top, r.Right - 1, r.Top + 1, rim, 255);
+  target.blend_bar(r.Left, r.Bottom - 2, r.Right - 1, r.Bottom - 1, rim, 255);
+  target.blend_bar(r.Left, r.Top + 2, r.Left + 1, r.Bottom - 3, rim, 255);
+  target.blend_bar(r.Right - 2, r.Top + 2, r.Right - 1, r.Bottom - 3, rim, 255);
+  target.copy_bar(r.Left + 2, r.Top + 2, r.Right - 3, r.Bottom - 3, rgba8(255, 255, 255, 255));
   if (mode == 2) return;
 
   const bool volume = channel.SensorCode == 49 && view->Recording.load() != 0 && channel.VolumeOn != 0;
