@@ -259,6 +259,8 @@ class MainWindow final : public MainWindowServices,
   std::uint8_t InfoPanelRevealed = 0;
   std::uint8_t TitleOnlyPaint = 0;
   std::uint8_t StartBackgroundComposed = 0;
+  // Counts the compositions of the start background: what is drawn into it once is drawn again after each.
+  std::uint32_t StartBackgroundCount = 0;
   std::uint8_t ForceFullPaint = 0;
   std::uint8_t BlitToWindow = 0;
   std::uint8_t FullPaintPending = 0;

@@ -360,6 +360,8 @@ void MainWindow::LeaveMeasureScreen() {
     view->Sweep.FirstRedrawColumn = 1;
     view->RecordViewable = 0;
     view->ContinuousKept = view->Continuous;
+    // The start page's pictured computer shows no live graph until a sensor page measures again.
+    view->MiniGraph.SmallGraph = 0;
   }
   HintId = 0;
   ShowControl(kHintWindowId, false);

@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include <array>
+#include <tuple>
 
 #include "controls/aimage_button.h"
 #include "controls/control_frame.h"
@@ -88,6 +89,7 @@ void MainWindow::ComposeStartBackground() {
   DrawStartName();
   // 7. The reveal of the information panel follows.
   StartBackgroundComposed = 1;
+  ++StartBackgroundCount;
   StartPanelTimer(0, 1, 1000, kTimerPanelSlide, 1);
   // 8.
   const double nodes_x[] = {0.0, 0.5, 1.0};
@@ -106,8 +108,16 @@ void MainWindow::DrawStartName() {
   const std::string name = platform::Utf8ToCp1251(LoadString(kStringNameFirst, UiLanguage));
   const std::string text = std::string(kMakerAddress).empty() ? name : std::string(kMakerAddress);
   const double x = strip.left + run, y = strip.top + 10.0;
+  // The name keeps the intro's bold face, also when the background is composed again after the
+  // measurement screen, which leaves its own smaller face on the renderer.
+  auto& style = renderer0_.style;
+  const auto saved = std::tuple(style.font_weight, style.font_width, style.font_height);
+  std::tie(style.font_weight, style.font_width, style.font_height) = std::tuple(700, ui * 16.2, ui * 30.6);
+  renderer0_.ResetFont();
   renderer0_.DrawTextInBox(text.c_str(), x + 1, y + 1, strip.Width(), band, size, rgba8(0, 0, 0, 255), nullptr, 0);
   renderer0_.DrawTextInBox(text.c_str(), x, y, strip.Width(), band, size, rgba8(255, 255, 255, 255), nullptr, 0);
+  std::tie(style.font_weight, style.font_width, style.font_height) = saved;
+  renderer0_.ResetFont();
   Copy(buffers_[1], buffers_[0], strip);
   PanelAnimation& maker = *Panels[2];
   maker.Area = strip;

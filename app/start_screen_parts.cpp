@@ -125,8 +125,11 @@ void StartScreenParts::PaintTitle() {
   const float ui = Window.Metrics.UiScale;
   if (TitleReady == 0) {
     Title.Setup(ui);
-    DrawProductTitle(RendererFor(1), Title, ui, Window.Metrics.ScaleY);
     TitleReady = 1;
+  }
+  if (TitleBackground != Window.StartBackgroundCount) {
+    DrawProductTitle(RendererFor(1), Title, ui, Window.Metrics.ScaleY);
+    TitleBackground = Window.StartBackgroundCount;
   }
   const platform::WindowRect& band = Title.TitleArea;
   platform::Blit(Window.BackBuffer(0), band.left, band.top, band.Width(), band.Height(), Window.BackBuffer(1), band.left,
