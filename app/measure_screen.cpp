@@ -368,6 +368,8 @@ void MainWindow::LeaveMeasureScreen() {
   if (AImageButton* open = FindImageButton(Window(), 75185)) open->State = 1;
   StartupInProgress = 0;
   Bytes.MeasureScreenActive = 0;
+  // The tick serves the sensor pages again: their preparation step and small graph, not the plot.
+  view->Sweep.GraphScreen = 0;
   Bytes.InfoScreenActive = 1;
   if (Hooks.ShowInfoStartPage) Hooks.ShowInfoStartPage(*this);
   StartScreenDirty = 1;

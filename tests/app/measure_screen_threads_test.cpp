@@ -114,6 +114,7 @@ TEST_F(MeasureScreen, ChooseEnterRecordBySpaceAndLeaveByEscape) {
   EXPECT_FALSE(w.Window().IsClosed());
   rig->host.Pump();
   EXPECT_EQ(w.Bytes.InfoScreenActive.load(), 1);
+  EXPECT_EQ(w.View->Sweep.GraphScreen.load(), 0);
   EXPECT_EQ(Samples(w), kept);
   for (AImageButton* sensor : w.Controls.SensorButtons) EXPECT_EQ(sensor->State.load(), 1);
   EXPECT_EQ(w.MeasureButtonReady, 1);
