@@ -252,6 +252,8 @@ void SetupSensorSettingsPanel(MainWindow& window) {
   const SettingsPanelPlaces p = PlaceSettingsPanel(window.Metrics, button->Rect(), window.Window().ClientRect(),
                                                    window.View->DisplayMode, slider->Rect(), range->Rect());
   s.Left = p.Panel.left, s.Top = p.Panel.top, s.Width = p.Panel.Width(), s.Height = p.Panel.Height();
+  // Opening and closing redraw this area of the window.
+  window.SettingsPanelRect = PixelRect{p.Panel.left, p.Panel.top, p.Panel.right, p.Panel.bottom};
   std::uint8_t device_type = 0;
   {
     auto lock = TableGuard(window);

@@ -70,6 +70,13 @@ TEST(ToolbarOnTheBus, PanelFiltersThenAPullLosesNothingRecordedThenSettingsAreRe
   EXPECT_FALSE(panel->IsVisible());
   EXPECT_EQ(w.Controls.ChannelOptionButtons[0]->State.load(), ControlFrame::kStateUp);
 
+  // The sensor settings panel asks the window to paint where it opens.
+  rig.host.Pump();
+  click(75037);
+  const PixelRect opened = w.SettingsPanelRect;
+  EXPECT_TRUE(opened.Right > opened.Left && w.Window().DirtyBounds().Contains({opened.Left, opened.Top}));
+  click(75037);
+
   // One unit pulled while recording: every sample before is the unit's ramp, and the record stays viewable.
   w.OnKeyDown(platform::key::kSpace, 1, 0);
   ASSERT_EQ(view.Recording.load(), 1);
