@@ -29,7 +29,6 @@ TEST(StartOptions, ScreenSizesAgainstTheDesign) {
   const Case cases[] = {{1280, 994, false, 40, 160, 40, 159},
                         {1366, 768, true, 30, 170, 36, 138},
                         {1024, 768, true, 30, 128, 31, 123},
-                        {1280, 1024, false, 41, 160, 40, 164},
                         {1200, 801, false, 32, 150, 34, 128}};
   for (const Case& c : cases) {
     const ScreenMetrics m = MeasureScreen(c.width, c.height);

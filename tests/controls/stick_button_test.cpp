@@ -83,16 +83,6 @@ TEST_F(StickButtonTest, DragFollowsThePointerWithinTheTrackAndEveryStepNotifies)
   EXPECT_EQ(slider.MarkerPosition(), 265);
 }
 
-TEST_F(StickButtonTest, MarkerIsGreyAtRestSolidWhilePressedWithAWhiteCore) {
-  // The triangle spans rows 40 to 60 of the slider around its tip at the marker.
-  const int x = WindowX(slider.MarkerPosition()), core = kPlace.top + 55, rim = kPlace.top + 59;
-  const platform::Colour restCore = h.Pixel(x, core), restRim = h.Pixel(x, rim);
-  EXPECT_LT(restCore.r, 160);
-  h.Mouse(MouseKind::LeftDown, {x, core}, platform::kMouseLeft);
-  EXPECT_EQ(h.Pixel(x, core), (platform::Colour{255, 255, 255, 255}));
-  EXPECT_LT(h.Pixel(x, rim).r, restRim.r);
-}
-
 TEST_F(StickButtonTest, FadeOutStepsDownToFortyThenStopsAndFadeInReturns) {
   slider.StartFadeOut();
   std::vector<int> seen{slider.Brightness()};

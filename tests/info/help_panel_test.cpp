@@ -1,4 +1,4 @@
-// The help overlay: the "next" field's place, paging with its redraws, re-initialisation, every page on the live screen.
+// The help overlay: paging with its redraws, re-initialisation, every page on the live screen.
 #include "info/help_panel.h"
 
 #include <gtest/gtest.h>
@@ -6,20 +6,6 @@
 #include "app/app_test_support.h"
 #include "platform/png_writer.h"
 #include "render/agg_ren.h"
-
-TEST(HelpPanel, NextFieldAtScales1And15) {
-  for (const auto& [width, height, next] : {std::tuple{1280, 994, platform::WindowRect{635, 106, 735, 132}},
-                                            std::tuple{1920, 1491, platform::WindowRect{635, 108, 785, 147}}}) {
-    apptest::Rig rig(width, height, false);
-    MainWindow& w = rig.Create();
-    platform::Surface picture(width, height);
-    agg_ren r;
-    r.Attach(picture);
-    w.Help.Init(&w, {100, 100, 900, 600});
-    w.Help.Paint(r, picture);
-    EXPECT_EQ(w.Help.NextRect, next) << width;
-  }
-}
 
 // Painted by the window itself after the intro began, so with the font the measurement screen sets.
 TEST(HelpPanel, EveryPageInTurnWithEveryLineInsideItsPanel) {
