@@ -168,7 +168,6 @@ TEST(GraphPaint, ADragRepaintsOnlyTheSelectionAndTheStripsBesideThePlot) {
   for (const auto& [x, y] : {inside, outside}) s.window.Picture().SetPixel(x, y, mark);
   s.view.SelectionDrawn = 1;
   s.view.Paint();
-  platform::WritePng(s.window.Picture(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/graph_drag_selection.png");
   EXPECT_NE(s.At(inside.first, inside.second), mark);
   EXPECT_EQ(s.At(outside.first, outside.second), mark);
   EXPECT_EQ(s.At(s.view.SelectionRect.Left, s.view.SelectionRect.Top + 20), (platform::Colour{0, 0, 255, 255}));
