@@ -20,28 +20,6 @@ TEST(StartOptions, LanguageFromLocaleAndCommandLine) {
   }
 }
 
-TEST(StartOptions, ScreenSizesAgainstTheDesign) {
-  struct Case {
-    int width, height;
-    bool wide;
-    int toolbar_height, menu_width, font_height, bottom_bar;
-  };
-  const Case cases[] = {{1280, 994, false, 40, 160, 40, 159},
-                        {1366, 768, true, 30, 170, 36, 138},
-                        {1024, 768, true, 30, 128, 31, 123},
-                        {1200, 801, false, 32, 150, 34, 128}};
-  for (const Case& c : cases) {
-    const ScreenMetrics m = MeasureScreen(c.width, c.height);
-    SCOPED_TRACE(c.width * 10000 + c.height);
-    EXPECT_EQ(m.WideScreen, c.wide);
-    EXPECT_EQ(m.ToolbarButtonHeight, c.toolbar_height);
-    EXPECT_EQ(m.ToolbarButtonWidth, c.toolbar_height * 3);
-    EXPECT_EQ(m.MenuWidth, c.menu_width);
-    EXPECT_EQ(m.ToolFontHeight, c.font_height);
-    EXPECT_EQ(m.BottomBarHeight, c.bottom_bar);
-  }
-}
-
 TEST(StartOptions, CapacityFromAvailableMemory) {
   EXPECT_EQ(SampleCapacityFor(100'000'000), 30'000'000u);
   EXPECT_EQ(SampleCapacityFor(120'262'143), 36'078'630u);

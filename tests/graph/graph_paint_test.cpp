@@ -99,7 +99,7 @@ TEST(GraphPaint, TwoChannelRecordAtBothScreenSizes) {
   }
 }
 
-TEST(GraphPaint, FourChannelRecordWithTwoMarkersAndPhRecordAtBothScreenSizes) {
+TEST(GraphPaint, FourChannelRecordWithTwoMarkersAtBothScreenSizes) {
   for (const auto& [w, h] : {std::pair{1280, 994}, std::pair{1920, 1080}}) {
     SCOPED_TRACE(w);
     Screen four(w, h);
@@ -115,12 +115,6 @@ TEST(GraphPaint, FourChannelRecordWithTwoMarkersAndPhRecordAtBothScreenSizes) {
     // The difference rows stand in the panel the side column keeps for them.
     EXPECT_GT(four.view.DifferencePanelRect.Height(), 0);
     EXPECT_TRUE(four.Has(four.view.Channel(0).Colour, four.view.DifferencePanelRect));
-
-    Screen ph(w, h);
-    LoadWaveRecord(ph.view, 5, 1, 10000, 1000, [](std::size_t, std::uint32_t i) { return Ramp(0, i); });
-    ph.Paint("graph_ph_" + std::to_string(w));
-    EXPECT_TRUE(ph.Has(ph.view.Channel(0).Colour, ph.view.PlotRect));
-    EXPECT_DOUBLE_EQ(ph.view.Scale.TopValue, 14.0);
   }
 }
 
