@@ -1,4 +1,4 @@
-// The measurement screen's layout at the design size and across screen sizes, and headless pictures of the screens' buttons.
+// The measurement screen's layout at the design size and across screen sizes.
 #include <gtest/gtest.h>
 
 #include "app/app_test_support.h"
@@ -7,7 +7,6 @@
 #include "layout/hover_panels.h"
 #include "layout/main_controls.h"
 #include "layout/measure_layout.h"
-#include "platform/png_writer.h"
 
 using platform::WindowRect;
 
@@ -89,42 +88,5 @@ TEST(MeasureLayout, NothingOverlapsOrLeavesTheClientAtAnySize) {
       EXPECT_EQ(start[i].Intersect(client), start[i]) << width << " start " << i;
       EXPECT_FALSE(start[i].Intersects(start[(i + 1) % 3])) << width << " start " << i;
     }
-  }
-}
-
-namespace {
-
-// Paints the shown controls over a plain background, bottom first, and writes the picture.
-platform::Surface Picture(MainWindow& w, const std::string& name) {
-  platform::Surface s(w.Metrics.ScreenWidth, w.Metrics.ScreenHeight);
-  s.Fill({96, 84, 140, 255});
-  for (platform::Control* control : w.Window().Controls()) {
-    if (control->IsVisible()) static_cast<ControlFrame*>(control)->PaintToBuffer(s);
-  }
-  EXPECT_TRUE(platform::WritePng(s, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/" + name));
-  return s;
-}
-
-// Something of the button is drawn across its middle row.
-bool Drawn(const platform::Surface& s, const WindowRect& r) {
-  const int y = (r.top + r.bottom) / 2;
-  for (int x = r.left; x < r.right; ++x) {
-    if (!(s.GetPixel(x, y) == platform::Colour{96, 84, 140, 255})) return true;
-  }
-  return false;
-}
-
-}  // namespace
-
-TEST(MeasureLayout, PicturesOfTheMeasurementScreensButtons) {
-  for (const auto& [width, height] : {std::pair{1366, 768}, {1920, 1080}, {3840, 2160}}) {
-    Measure s(width, height);
-    ShowTopHoverPanel(s.w);
-    ShowSideHoverPanelA(s.w);
-    for (std::int32_t id : {75004, 74999, 75186}) FindImageButton(s.w.Window(), id)->Show();
-    const platform::Surface picture =
-        Picture(s.w, "measure_controls_" + std::to_string(width) + "x" + std::to_string(height) + ".png");
-    for (std::int32_t id : kBottomBar) EXPECT_TRUE(Drawn(picture, s.Rect(id))) << width << " " << id;
-    for (std::int32_t id : kTopBar) EXPECT_TRUE(Drawn(picture, s.Rect(id))) << width << " " << id;
   }
 }
