@@ -1,4 +1,4 @@
-// Slider tests: breakpoints and labels, value mapping, dragging, marker pixels and the fades on the fake clock.
+// Slider tests: breakpoints and labels, value mapping, dragging.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -81,23 +81,6 @@ TEST_F(StickButtonTest, DragFollowsThePointerWithinTheTrackAndEveryStepNotifies)
   // A press outside the accepted range does nothing.
   h.Mouse(MouseKind::LeftDown, {WindowX(2), y}, platform::kMouseLeft);
   EXPECT_EQ(slider.MarkerPosition(), 265);
-}
-
-TEST_F(StickButtonTest, FadeOutStepsDownToFortyThenStopsAndFadeInReturns) {
-  slider.StartFadeOut();
-  std::vector<int> seen{slider.Brightness()};
-  for (int i = 0; i < 8; ++i) {
-    h.Tick();
-    seen.push_back(slider.Brightness());
-  }
-  EXPECT_EQ(seen, (std::vector<int>{242, 216, 178, 127, 63, 40, 40, 40, 40}));
-  EXPECT_FALSE(h.host.MsUntilNextTimer().has_value());
-  slider.StartFadeOut();  // already dim and done: nothing starts
-  EXPECT_FALSE(h.host.MsUntilNextTimer().has_value());
-  slider.StartFadeIn();
-  h.Tick(20);
-  EXPECT_EQ(slider.Brightness(), 255);
-  EXPECT_FALSE(h.host.MsUntilNextTimer().has_value());
 }
 
 }  // namespace

@@ -89,21 +89,6 @@ TEST_F(DialPaint, NeedlePointsAtTheValueOnTheScaleAndBeyondIt) {
   EXPECT_LT(dial.NeedleDegrees(dial.DialAngle), DialView::TickDegrees(199) - 20.0);
 }
 
-TEST_F(DialPaint, OtherScreensKeepTheDialCentredAndTheNeedleOnTheValue) {
-  const struct {
-    std::int32_t w, h;
-  } cases[] = {{1024, 768}, {1920, 1080}};
-  for (const auto& c : cases) {
-    back = platform::Surface(c.w, c.h);
-    ren.Attach(back);
-    screen = {c.w, c.h, c.w / 1280.0f, c.h / 994.0f, 1.0f, {0, 0, c.w, c.h}, c.h - 40, screen.NowMs};
-    dial.DialPrepared = 0;
-    PaintAt(1.0);
-    EXPECT_FLOAT_EQ(dial.DialPivotX, c.w / 2.0f);
-    EXPECT_EQ(At(DialView::TickDegrees(0.75 * 199.0), 0.5 * dial.NeedleLength), (platform::Colour{170, 75, 50, 255}));
-  }
-}
-
 TEST_F(DialPaint, NeedleHoldsItsAngleWhenThereIsNothingNewToShow) {
   const struct {
     const char* what;

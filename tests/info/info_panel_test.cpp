@@ -1,4 +1,4 @@
-// The information panel: screens, builders by code, picture fit, text blocks, body bands and the menu row, the picture grid.
+// The information panel: screens, builders by code, picture fit, text blocks, body bands and the menu row.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -126,27 +126,6 @@ TEST_F(InfoPanelTest, ThreeStepLinesShareOneBandAndTheFirstLineHasNone) {
   EXPECT_FALSE(white(rects[1]));
   for (std::size_t i : {2u, 3u, 4u}) EXPECT_TRUE(white(rects[i])) << i;
   EXPECT_FALSE(white(rects[5]));
-}
-
-TEST_F(InfoPanelTest, EveryGridLineUpToTenThenEverySecond) {
-  GraphView view;
-  panel->Owner.View = &view;
-  panel->Grid.BuildPcScreenGrid(1.0f, 200, 300);
-  const auto drawn = [&](std::int32_t row) {
-    const auto p = panel->Grid.RowPoint(row, 0.5);
-    // A thin line shares its ink between the two pixel rows it crosses.
-    const int x = static_cast<int>(p->x), y = static_cast<int>(p->y);
-    const int ink = 510 - buffer.GetPixel(x, y).r - buffer.GetPixel(x, y + 1).r;
-    return ink > 40 && ink <= 2 * (255 - 0x78) + 40;
-  };
-  for (std::uint8_t count : {6, 12}) {
-    buffer.Fill({255, 255, 255, 255});
-    view.MiniGraph.GridLineCount = count;
-    view.MiniGraph.PositionBase = 30;
-    for (std::uint8_t k = 0; k < count; ++k) view.MiniGraph.Positions[k] = 10 * k;
-    panel->PaintPictureGrid();
-    for (std::uint8_t k = 0; k < count; ++k) EXPECT_EQ(drawn(30 + 10 * k), count <= 10 || k % 2 == 0) << int{count} << " " << int{k};
-  }
 }
 
 }  // namespace
