@@ -77,15 +77,12 @@ TEST_F(SensorPages, TitlesAndLinesByCodeLanguageAndUnit) {
       {89, false, true, 0, 0, 0, false, "Подготовка датчика напряжения 3.3V к работе"},
       {51, true, true, 0, 0, 0, false, "Preparation of the sensor voltage 2x3.3V to work"},
       {28, true, false, 0, 0, 1, false, "Датчик влажности"},
-      {28, false, true, 0, 0, 0, false, "Подготовка датчика напряжения 3.3V к работе"},
       {0, true, false, 7, 0, 3, true, " sampling rate up to 200кГц"},
       // Kept Russian in the English interface.
-      {25, true, true, 0, 0, 0, false, "Подготовка датчика угла к работе"},
       {76, true, false, 0, 0, 1, true, " диапазон измерения: от 1 до 200 FNU (FTU, ЕМФ);"},
       {87, true, true, 0, 0, 1, false, " the differential pressure sensor 200kPa to work"},
       {42, false, false, 0, 0, 3, true, " частота опроса датчика до 10 кГц"},
       {35, false, false, 0, 1, 1, false, "Датчик пульса беспроводной"},
-      {35, true, false, 3, 0, 3, true, "sampling rate sensor 1kHz"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.code << (c.english ? " en" : " ru") << " type " << int{c.type});
@@ -161,7 +158,6 @@ TEST_F(SensorPages, CatalogueScrollsThroughItsRowsAndOpensOne) {
   const std::int32_t k = panel.Body.CatalogueFirstRow;
   const std::int32_t shown = panel.Body.LineCount - 3;
   EXPECT_EQ(shown, 71 - k);
-  EXPECT_EQ(Text(panel.Body, shown - 1), "- USB Датчик магнитного поля ±100мТл и ±100мТл");
   // The upper marker goes back a page.
   SelectMenuItem(panel, 1);
   BuildStartPage(panel);

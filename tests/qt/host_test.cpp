@@ -159,11 +159,6 @@ TEST_F(QtHostTest, ClicksMovesAndDoubleClicksThroughQtEvents) {
   QWidget& w = host->Widget();
   Click(w, QPoint(150, 100), QPoint(150, 100));
   EXPECT_EQ(main.clicked, (std::vector<int>{75004}));
-  // Dragged off before the release, or released without a press: no click.
-  Click(w, QPoint(150, 100), QPoint(400, 300));
-  SendMouse(w, QEvent::MouseButtonRelease, QPoint(150, 100), Qt::LeftButton, Qt::NoButton);
-  EXPECT_EQ(main.clicked.size(), 1u);
-
   const int hovers = button.hovers;
   for (int x : {140, 140, 141}) SendMouse(w, QEvent::MouseMove, QPoint(x, 100), Qt::NoButton, Qt::NoButton);
   EXPECT_EQ(button.hovers - hovers, 2);  // the unmoved pointer is no move
