@@ -32,10 +32,6 @@ TEST(StartOptions, CapacityFromAvailableMemory) {
 
 TEST(StartOptions, BufferBehindAButtonAndTheSkipRule) {
   EXPECT_FALSE(BackBufferIndexFor(75000).has_value());
-  EXPECT_EQ(BackBufferIndexFor(75185), 1);
-  EXPECT_EQ(BackBufferIndexFor(75172), 1);
-  EXPECT_EQ(BackBufferIndexFor(75175), 0);
-  EXPECT_EQ(BackBufferIndexFor(74999), 0);
   // Only a foreign paint while a sensor page is being built on the start screen is dropped.
   EXPECT_TRUE(PaintIsSkipped(true, true, false));
   EXPECT_FALSE(PaintIsSkipped(true, true, true));

@@ -119,19 +119,6 @@ TEST_F(SensorPages, AccelerationWalksSixPositions) {
   }
 }
 
-TEST_F(SensorPages, CatalogueRowsChooseKinds) {
-  struct Case { int row; std::uint8_t code; bool wireless; };
-  for (const Case& c :
-       {Case{1, 10, false}, Case{29, 35, true}, Case{69, 88, false}, Case{0, 0, false}, Case{70, 0, false}}) {
-    EXPECT_EQ(CatalogueRowKind(c.row).Code, c.code) << c.row;
-    EXPECT_EQ(CatalogueRowKind(c.row).Wireless, c.wireless) << c.row;
-  }
-  EXPECT_EQ(CatalogueLineCount(0, 1.0f, 1.2f, false), 3);
-  EXPECT_EQ(CatalogueLineCount(100000, 1.0f, 1.2f, false), 71);
-  // A second heading line costs two rows.
-  EXPECT_EQ(CatalogueLineCount(700, 1.0f, 1.2f, false) - 2, CatalogueLineCount(700, 1.0f, 1.2f, true));
-}
-
 TEST_F(SensorPages, CatalogueScrollsThroughItsRowsAndOpensOne) {
   Language(false);
   panel.MenuSelection = 1;

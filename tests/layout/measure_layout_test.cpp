@@ -1,4 +1,4 @@
-// The measurement screen's layout at the design size and across screen sizes.
+// The measurement screen's layout across screen sizes.
 #include <gtest/gtest.h>
 
 #include "app/app_test_support.h"
@@ -28,18 +28,6 @@ constexpr std::int32_t kBottomBar[] = {75037, 75004, 74999, 75013, 75045, 75046,
 constexpr std::int32_t kTopBar[] = {75016, 75054, 75050, 75010, 75011, 75012, 75186};
 
 }  // namespace
-
-TEST(MeasureLayout, DesignSizePlacesAndTheSliderL) {
-  Measure s(1280, 994);
-  const auto R = WindowRect::FromSize;
-  const std::pair<std::int32_t, WindowRect> cases[] = {
-      {75037, R(12, 870, 63, 75)}, {75016, R(1238, 0, 40, 40)}, {75003, R(16, 449, 70, 230)}, {75001, R(86, 679, 290, 60)},
-      // Left where they were created.
-      {75049, R(0, 0, 120, 40)},      {75008, R(200, 200, 290, 54)}};
-  for (const auto& [id, rect] : cases) EXPECT_EQ(s.Rect(id), rect) << id;
-  EXPECT_EQ(s.w.Controls.ClientBounds, (std::array<std::int32_t, 4>{0, 0, 1280, 994}));
-  EXPECT_EQ(static_cast<StickButton*>(FindMainControl(s.w.Window(), 75001))->Brightness(), StickButton::kDimmest);
-}
 
 TEST(MeasureLayout, StopsEarlyOutsideTheMeasurementScreen) {
   Measure off(1280, 994, false);

@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QMouseEvent>
-#include <QKeyEvent>
 #include <QPixmap>
 #include <QScreen>
 
@@ -14,7 +13,6 @@
 #include <thread>
 
 #include "platform/qt/host_widget.h"
-#include "platform/qt/key_map.h"
 #include "platform/qt/qt_environment.h"
 #include "platform/qt/qt_host.h"
 #include "platform/window_core.h"
@@ -167,25 +165,6 @@ TEST_F(QtHostTest, ClicksMovesAndDoubleClicksThroughQtEvents) {
   ASSERT_GE(main.mouse.size(), 2u);
   EXPECT_EQ(main.mouse[main.mouse.size() - 2], MouseKind::RightDoubleClick);
   EXPECT_EQ(main.mouse.back(), MouseKind::RightUp);
-}
-
-TEST_F(QtHostTest, KeysReachTheMainWindowAsVirtualKeys) {
-  const struct {
-    int qtKey;
-    Qt::KeyboardModifiers mods;
-    unsigned vk;
-  } cases[] = {
-      {Qt::Key_Enter, Qt::KeypadModifier, platform::key::kEnter},
-      {Qt::Key_F11, Qt::NoModifier, platform::key::kF1 + 10},
-      {Qt::Key_7, Qt::KeypadModifier, platform::key::kNumpad0 + 7},
-  };
-  for (const auto& c : cases) {
-    QKeyEvent event(QEvent::KeyPress, c.qtKey, c.mods);
-    QApplication::sendEvent(&host->Widget(), &event);
-    ASSERT_FALSE(main.keys.empty());
-    EXPECT_EQ(main.keys.back(), c.vk) << c.qtKey;
-  }
-  EXPECT_EQ(platform::qt::VirtualKeyFromQt(Qt::Key_unknown, Qt::NoModifier), 0u);
 }
 
 TEST_F(QtHostTest, QtTimerAndWorkerRequestsRunOnTheWindowThread) {
