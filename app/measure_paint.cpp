@@ -121,6 +121,8 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   const platform::WindowRect stripe = SweepStripe(first_changed, last_changed, plot);
   const platform::WindowRect plot_rect{plot.Left, plot.Top, plot.Right, plot.Bottom};
   Copy(context.target, buffer0, stripe);
+  // The value indicators beside the curves go with it.
+  view.RestoreChannelStrips(context.target);
   // What else was invalidated (a control that went, a strip) is copied as asked.
   if (clip.Intersect(plot_rect) != clip) Copy(context.target, buffer0, clip);
 }

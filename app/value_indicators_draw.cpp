@@ -9,11 +9,13 @@
 
 namespace {
 
-// Text drawn twice in place: a black outline, then the colour.
+// Text drawn twice in place: a black outline, then the colour; its height follows the box, whatever
+// face the renderer has for the graph's captions.
 void DrawTwice(agg_ren& surface, const std::string& text, double x, double y, double w, double h, const rgba8& colour) {
   const std::string bytes = platform::Utf8ToCp1251(text);
-  surface.DrawTextInBox(bytes.c_str(), x, y, w, h, 1.0, rgba8(0, 0, 0, 255), nullptr, 0);
-  surface.DrawTextInBox(bytes.c_str(), x, y, w, h, 1.0, colour, nullptr, 0);
+  const double scale = surface.style.font_height > 0.0 && h > 0.0 ? 0.9 * h / surface.style.font_height : 1.0;
+  surface.DrawTextInBox(bytes.c_str(), x, y, w, h, scale, rgba8(0, 0, 0, 255), nullptr, 0);
+  surface.DrawTextInBox(bytes.c_str(), x, y, w, h, scale, colour, nullptr, 0);
 }
 
 }  // namespace
@@ -27,8 +29,14 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
   if (r.Right <= r.Left || r.Bottom <= r.Top) return;
   const rgba8 colour(channel.Colour.R, channel.Colour.G, channel.Colour.B, 255);
   // The frame: the panel's colour round a white face.
-  surface.Base()->blend_bar(r.Left, r.Top, r.Right - 1, r.Bottom - 1, rgba8(0x0A, 0x0A, 0x46, 0x9B), 255);
-  surface.Base()->copy_bar(r.Left + 2, r.Top + 2, r.Right - 3, r.Bottom - 3, rgba8(255, 255, 255, 255));
+  // Only the two-pixel rim is blended: the face covers the rest.
+  const rgba8 rim(0x0A, 0x0A, 0x46, 0x9B);
+  auto& target = *surface.Base();
+  target.blend_bar(r.Left, r.Top, r.Right - 1, r.Top + 1, rim, 255);
+  target.blend_bar(r.Left, r.Bottom - 2, r.Right - 1, r.Bottom - 1, rim, 255);
+  target.blend_bar(r.Left, r.Top + 2, r.Left + 1, r.Bottom - 3, rim, 255);
+  target.blend_bar(r.Right - 2, r.Top + 2, r.Right - 1, r.Bottom - 3, rim, 255);
+  target.copy_bar(r.Left + 2, r.Top + 2, r.Right - 3, r.Bottom - 3, rgba8(255, 255, 255, 255));
   if (mode == 2) return;
 
   const bool volume = channel.SensorCode == 49 && view->Recording.load() != 0 && channel.VolumeOn != 0;

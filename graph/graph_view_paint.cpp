@@ -167,6 +167,7 @@ void GraphView::Paint() {
     if (!full_grid_follows) Fill(picture, ViewRect, Style.BackgroundColour);
     ViewJustFilled = full_grid_follows ? 0 : 1;
     Painting.RestoreRequest = 0;
+    for (IndicatorBox& box : Painting.Indicators) box.Drawn = 0;  // the fill has wiped them
     // A new screen of a recording has just wiped the indicators: they are laid again over it, or
     // no later paint of the recording would bring them back.
     restore = (Painting.AltRestoreRequest != 0 && !recording) || (recording && restore);
@@ -564,20 +565,25 @@ bool GraphView::RestoreIndicatorBackground() {
     box.State = 0;
   }
   bool handled = false;
-  const std::int32_t first_x = TimeOriginPixel - 1 + Painting.PaintedFirst;
   const std::int32_t last_x = TimeOriginPixel - 1 + Painting.PaintedLast;
   for (std::size_t k = 0; k < kLiveChannels; ++k) {
     IndicatorBox& box = Painting.Indicators[k];
     if (IndicatorShown[k] == 0) continue;
-    if (Painting.FullRedrawRunning != 0) {
+    // A box not drawn yet (the recording's first screen began before its first sample) is laid now.
+    if (Painting.FullRedrawRunning != 0 || box.Drawn == 0) {
       SaveIndicatorBackground(box);
       box.Drawn = 0;
       box.State = moved ? 3 : 4;
       handled = true;
-    } else if (box.Drawn != 0) {
-      if (box.Box.Left < last_x) {
-        box.State = moved ? 1 : 2;
-        PutIndicatorBackground(box, moved ? box.Box.Left : first_x);
+    } else {
+      if (box.Box.Left < last_x && !moved) {
+        // The box is opaque: between two moves the new columns under it are only framed over, so
+        // its value stays readable; the background it keeps is taken again at the next move.
+        box.State = 2;
+        handled = true;
+      } else if (box.Box.Left < last_x) {
+        box.State = 1;
+        PutIndicatorBackground(box, box.Box.Left);
         box.SaveMarked = 1;
         handled = true;
       } else if (moved) {
@@ -614,8 +620,16 @@ void GraphView::DrawIndicators(bool /*moved*/) {
     if (box.State == 1 && box.Drawn == 0) SaveIndicatorBackground(box);
     const std::uint8_t mode = box.State == 2 ? 2 : 0;
     // Over freshly painted columns only their part of the box is framed again; the rest keeps its text.
-    if (mode == 2) renderer.Base()->clip_box(std::max(first_x, box.Box.Left), box.Box.Top, box.Box.Right - 1, box.Box.Bottom - 1);
-    if (MainWindow != nullptr) MainWindow->DrawValueIndicator(*Channels[k], renderer, offset, mode, Painting.PaintedLast);
+    if (mode == 2) {
+      const std::int32_t last_x = TimeOriginPixel + Painting.PaintedLast + 2;  // and the pen's reach
+      renderer.Base()->clip_box(std::max(first_x - 3, box.Box.Left), box.Box.Top, std::min(last_x, box.Box.Right - 1),
+                                box.Box.Bottom - 1);
+    }
+    if (MainWindow != nullptr) {
+      // The value comes from the live columns, which the tick writes meanwhile.
+      std::lock_guard lock(ViewLock);
+      MainWindow->DrawValueIndicator(*Channels[k], renderer, offset, mode, Painting.PaintedLast);
+    }
     if (mode == 2) renderer.Base()->reset_clipping(true);
     PixelRect kept = box.Box;
     if (box.State == 2) kept.Right = std::min(kept.Right, first_x);
@@ -632,3 +646,4 @@ void GraphView::RestoreChannelStrips(platform::Surface& target) {
     if (box.Drawn != 0) Copy(target, box.Box.Left, box.Box.Top, PaintHost->Picture(), box.Box);
   }
 }
+

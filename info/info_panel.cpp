@@ -390,6 +390,13 @@ void InfoPanel::DrawBodyLines(std::int32_t& y, std::int32_t end_line) {
   const double x = WorkRect.left + ContentIndent + Trunc(12 * Owner.ScaleX);
   const double width = WorkRect.right - x;
   const auto pitch = [&](std::int32_t i) { return BodyLinePitch(Body.FontSize[static_cast<std::size_t>(i)]); };
+  // Underline style 1 strokes whatever path the renderer holds; a list drawn after the menu row
+  // would otherwise repeat the last menu item's underline. The path starts empty (one point).
+  if (Body.StyleFlags[1] == 1) {
+    if (interactive_polygon* path = r.Polygon(1)) {
+      for (std::uint32_t n = 0; n < path->num_points(); ++n) path->xn(n) = path->yn(n) = 0.0;
+    }
+  }
   for (std::int32_t i = 0; i < end_line; ++i) {
     const auto k = static_cast<std::size_t>(i);
     const double size = Body.FontSize[k] * ui;

@@ -71,12 +71,4 @@ TEST_F(MainWindowClose, WhileTheWorkerAwaitsAnAnswer) {
   CloseAndCheck();
 }
 
-TEST_F(MainWindowClose, WhileRecording) {
-  StartAndAwaitTheSearch();
-  window->View->Recording = 1;
-  ASSERT_TRUE(RequestDeviceThreadState(kDeviceMeasuring));
-  CloseAndCheck();
-  EXPECT_EQ(StopAfterRecording.load(), 1);
-}
-
 }  // namespace

@@ -1,30 +1,30 @@
 // The value-scale slider's segment choice, the channel options panel's place and the release rules.
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include "app/toolbar_rules.h"
 
 namespace {
 
 TEST(ValueSlider, StaysInsideTheTablesAndKeepsEveryCaseThatFitted) {
-  struct Case {
-    float M, m;
-    std::int32_t first, last;
-  };
-  // 1000 asked for breakpoint 12 of 11; 5000 too; the rest fitted and are as before.
-  const Case cases[] = {{0, 0, 0, 7},   {0, 0.1f, 1, 7},   {0, 0.3f, 1, 7},  {0.5f, 0, 0, 6},   {0.5f, 0.3f, 1, 6},
-                        {10, 0, 0, 6},  {10, 0.1f, 1, 6},  {500, 0, 0, 10}, {500, 0.3f, 1, 9},  {1000, 0, 0, 10},
-                        {1000, 0.1f, 1, 9}, {5000, 0.3f, 1, 9}};
-  for (const Case& c : cases) {
-    const ValueSliderLayout layout = ChooseValueSlider(c.M, c.m);
-    EXPECT_EQ(layout.First, c.first) << c.M << " " << c.m;
-    EXPECT_EQ(layout.Last, c.last) << c.M << " " << c.m;
-    ASSERT_EQ(layout.Breakpoints.size(), static_cast<std::size_t>(layout.Last) + 1);
-    ASSERT_EQ(layout.Steps.size(), static_cast<std::size_t>(layout.Last));
-    // Reading every point is what ASan checks against the table's end.
-    float sum = 0;
-    for (float v : layout.Breakpoints) sum += v;
-    for (float v : layout.Steps) sum += v;
-    EXPECT_GE(sum, 0.0f);
+  // First and last point for m = 0, 0.1, 0.3 per M; 500 and above asked for up to breakpoint 12 of
+  // 11 and now end at the table; the rest fitted and are as before.
+  const float minimums[] = {0, 0.1f, 0.3f};
+  const struct { float M; std::int32_t first_last[3][2]; } rows[] = {
+      {0, {{0, 7}, {1, 7}, {1, 7}}},   {0.5f, {{0, 6}, {1, 6}, {1, 6}}}, {10, {{0, 6}, {1, 6}, {1, 6}}},
+      {500, {{0, 10}, {1, 9}, {1, 9}}}, {1000, {{0, 10}, {1, 9}, {1, 9}}}, {5000, {{0, 10}, {1, 9}, {1, 9}}}};
+  for (const auto& row : rows) {
+    for (std::size_t k = 0; k < 3; ++k) {
+      const ValueSliderLayout layout = ChooseValueSlider(row.M, minimums[k]);
+      EXPECT_EQ(layout.First, row.first_last[k][0]) << row.M << " " << minimums[k];
+      EXPECT_EQ(layout.Last, row.first_last[k][1]) << row.M << " " << minimums[k];
+      ASSERT_EQ(layout.Breakpoints.size(), static_cast<std::size_t>(layout.Last) + 1);
+      ASSERT_EQ(layout.Steps.size(), static_cast<std::size_t>(layout.Last));
+      // Reading every point is what ASan checks against the table's end.
+      const auto sum = [](std::span<const float> t) { return std::accumulate(t.begin(), t.end(), 0.0f); };
+      EXPECT_GE(sum(layout.Breakpoints) + sum(layout.Steps), 0.0f);
+    }
   }
 }
 

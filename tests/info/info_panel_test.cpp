@@ -112,6 +112,23 @@ TEST_F(InfoPanelTest, ColumnEndOnTheFirstLineGivesOnlyAMenuRow) {
   EXPECT_NEAR(panel->MenuRowRects[0].Width(), panel->MenuRowRects[2].Width(), 1);
 }
 
+TEST_F(InfoPanelTest, AListInUnderlineStyleOneAfterTheMenuRowRepeatsNoUnderline) {
+  Body(3);
+  panel->Body.ColumnEnd[0] = 1;
+  panel->LayoutTextBlocks();
+  panel->Compose();
+  const platform::WindowRect row = panel->MenuRowRects[2];
+  Body(1);
+  panel->Body.StyleFlags[1] = 1;
+  panel->LayoutTextBlocks();
+  panel->Compose();
+  int dark = 0;
+  for (int y = row.top; y < row.bottom; ++y) {
+    for (int x = row.left; x < row.right; ++x) dark += buffer.GetPixel(x, y).r < 128 ? 1 : 0;
+  }
+  EXPECT_EQ(dark, 0);
+}
+
 TEST_F(InfoPanelTest, ThreeStepLinesShareOneBandAndTheFirstLineHasNone) {
   Body(6);
   for (std::size_t i : {0u, 2u, 3u, 4u}) panel->Body.StepStyle[i] = 1;
