@@ -1,5 +1,5 @@
-// The start screen on the simulated bus with real workers: composition once, readiness colours, sensor
-// buttons that follow plugging, unplugging and reordering, and every part inside and apart.
+// The start screen on the simulated bus with real workers: panel geometry, composition once, readiness colours,
+// sensor buttons that follow plugging, unplugging and reordering, and every part inside and apart.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -90,6 +90,24 @@ struct StartScreenSensors : ::testing::Test {
   std::unique_ptr<apptest::Rig> rig;
   std::shared_ptr<StartScreenParts> parts;
 };
+
+TEST_F(StartScreenSensors, PanelGeometryAtThreeSizes) {
+  // Derived by hand from the "Measurements" button's place and the panel's offsets (and the outline's bevel).
+  const struct {
+    int width, height;
+    WindowRect area, content, inner, slide;
+  } cases[] = {
+      {1280, 994, {258, 210, 1158, 884}, {510, 225, 1148, 869}, {470, 225, 1143, 869}, {228, 180, 1188, 914}},
+      {1366, 768, {275, 152, 1235, 714}, {543, 163, 1225, 703}, {501, 163, 1219, 703}, {243, 129, 1267, 737}},
+      {1920, 1080, {386, 205, 1736, 1004}, {764, 221, 1721, 988}, {704, 221, 1714, 988}, {341, 173, 1781, 1036}},
+  };
+  for (const auto& c : cases) {
+    const PanelAnimation& panel = *Open(c.width, c.height, false, true).Panels[1];
+    EXPECT_EQ(std::vector<WindowRect>({panel.Area, panel.ContentArea, panel.InnerArea, panel.SlideArea}),
+              std::vector<WindowRect>({c.area, c.content, c.inner, c.slide})) << c.width;
+  }
+  EXPECT_EQ(rig->window->Panels[1]->Outline[6], 1736 - 15);  // the bevel's right edge
+}
 
 TEST_F(StartScreenSensors, FirstPaintComposesLaterOnesDoNotAndMeasurementsShowsReadiness) {
   MainWindow& w = Open(1280, 994, false, true);
