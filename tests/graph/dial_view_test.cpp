@@ -1,4 +1,4 @@
-// Tests of the analog dial: design factor, tick mapping, and rendered dials whose needle is probed.
+// Tests of the analog dial: tick mapping, and rendered dials whose needle is probed.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,20 +10,6 @@
 #include "render/agg_ren.h"
 
 namespace {
-
-TEST(DialGeometry, DesignFactorFollowsTheRelativelyLongerSide) {
-  const struct {
-    std::int32_t w, h;
-    float scale_x, scale_y, factor;
-  } cases[] = {
-      {1024, 768, 0.8f, 0.77f, (768 - 30) / 600.0f},         // exactly 4:3: height-based
-      {1920, 1080, 1.5f, 1.09f, (1920 - 60.0f) / 800.0f},    // wide: width-based
-        };
-  for (const auto& c : cases) {
-    DialScreen s{c.w, c.h, c.scale_x, c.scale_y, 1.0f, {}, 0, 0};
-    EXPECT_FLOAT_EQ(DialView::DesignScale(s), c.factor) << c.w << "x" << c.h;
-  }
-}
 
 TEST(DialGeometry, ValueTicksMapOntoTheScaleAndStayInsideIt) {
   const struct {

@@ -126,17 +126,6 @@ TEST_F(GraphScales, FitShowsTheWholeRecordWithMargins) {
   EXPECT_NEAR(view.Scale.SamplesPerScreen, 3999999.0, 1.0);
 }
 
-TEST_F(GraphScales, TestRecordFitAndTwoPages) {
-  ASSERT_TRUE(view.Init(200000, PixelRect{0, 0, 1100, 800}, 0, &window));
-  view.SetupTestRecord();
-  view.Channel(0).RunMax = 9;
-  view.AutoScrollView();
-  view.PageForward();
-  view.PageForward();
-  EXPECT_EQ(FirstShownSample(), 0u);  // the whole record is on the screen: nothing to page to
-  EXPECT_EQ(LastShownSample(), 69998u);
-}
-
 TEST_F(GraphScales, LongLabelsOnASmallScreenKeepThePlotInsideTheTables) {
   FakeMainWindow small(1024, 600);
   ASSERT_TRUE(view.Init(100000, PixelRect{0, 0, 1024, 600}, 0, &small));

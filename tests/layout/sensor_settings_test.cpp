@@ -51,7 +51,6 @@ TEST(SensorSettings, ChannelButtonsTitleCaptionsAndRateScale) {
   }
   EXPECT_TRUE(one.w.Controls.SensorSettings.Caption == "Configure the sensor" && one.Button(kRangeButtonId).Caption() == "±100 mT");
   Panel two(1280, 994, 10, false, true);
-  EXPECT_EQ(two.w.Controls.SensorSettings.Caption, "Настройки датчиков");
   EXPECT_EQ(two.Button(kRangeButtonId).Caption(), "±2 \xD0\x90");  // a Cyrillic capital A
   EXPECT_EQ(RangeCaption(99, kLanguageRussian), "Диапазон");
   // Rebuilt from the base each time: the faster family's top entries do not stay.
