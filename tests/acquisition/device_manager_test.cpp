@@ -1,4 +1,4 @@
-// Tests of the device manager over the simulated bus: the slot table through searches, the factory, start packets and stop.
+// Tests of the device manager over the simulated bus: the slot table through searches, the factory, starts and stops.
 #include <algorithm>
 #include <string_view>
 
@@ -103,42 +103,6 @@ TEST_F(DeviceManagerTest, UnitsLeaveOnlyAfterTheWindowHasReconciledWithoutThem) 
     manager->PostStartScreenText();
     manager->DeleteRetiredUnits();
     EXPECT_EQ(manager->RetiredCount(), c.retired);
-  }
-}
-
-TEST_F(DeviceManagerTest, StartPacketPerFamily) {
-  struct Case {
-    const char* name;
-    const std::string* description;
-    std::size_t channels;
-    std::uint16_t sensor;  // the kind of the slot's channels
-    std::uint32_t rate;
-    std::vector<std::uint8_t> packet;
-  } cases[] = {  // the active channels: kind 7 counts three, 52 (distance) one
-      {"wired, two channels", &VoltageSensor(), 2, 0, 1000, {0xA7, 0x02, 0xA3, 0xE8, 0x03, 0xA5}},
-      {"wired, four channels", &VoltageSensor(), 4, 0, 5000, {0xA7, 0x04, 0xA3, 0xC8, 0x00, 0xA5}},
-      {"wired accelerometer", &WiredAccelerometer(), 4, 7, 1000, {0xA7, 0x03, 0xA3, 0xE8, 0x03, 0xA5}},
-      {"wired distance", &VoltageSensor(), 2, 52, 500, {0xA7, 0x01, 0xA3, 0xD0, 0x07, 0xA5}},
-      {"demonstration mechanics", &DemoMechanics(), 1, 74, 1000, {0xA7, 0x01, 0xA3, 0xE8, 0x03, 0xD5}},
-      {"wireless pulse", &RadioPulse(), 1, 35, 5000, {0xA7, 0x5F, 0xEA, 0x00, 0x00}},
-      {"wireless, other kind", &RadioPulse(), 3, 7, 1000, {0xA7, 0xE8, 0x03, 0x00, 0x00}},
-      {"event timer, long range", &LongRangeTimer(), 1, 64, 1000, {0xA7, 0x05, 0xA3, 0xE8, 0x03, 0xA5}},
-      {"event timer, short range", &LongRangeTimer(), 1, 65, 200, {0xA7, 0x07, 0xA3, 0x88, 0x13, 0xA5}},
-      {"type six", &TypeSix(), 1, 59, 1000, {0xA7, 0x88, 0x00, 0xE8, 0x03}},
-      {"rate 0", &VoltageSensor(), 1, 0, 0, {0xA7, 0x01, 0xA3, 0xFF, 0xFF, 0xA5}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Renew();
-    PlugWired(*c.description);
-    manager->ScanDevices();
-    ASSERT_NE(Unit(0), nullptr);
-    SlotStorage& slot = FillSlot(0, c.channels, c.sensor);
-    Unit(0)->BindChannel(0, slot.Channels[0].get());
-    const std::size_t before = Written(0).size();
-    StartAll(c.rate);
-    EXPECT_EQ(Written(0).size() - before, c.packet.size());
-    EXPECT_EQ(LastWritten(0, c.packet.size()), c.packet);
   }
 }
 

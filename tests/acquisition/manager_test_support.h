@@ -106,7 +106,6 @@ inline std::string DescriptionOf(char c0, char c1, std::uint16_t sum) {
 inline const std::string& VoltageSensor() { static const std::string s = DescriptionOf('0', '0', 1246); return s; }
 inline const std::string& WiredAccelerometer() { static const std::string s = DescriptionOf('4', '9', 1133); return s; }
 inline const std::string& RadioPulse() { static const std::string s = DescriptionOf('5', '8', 1476); return s; }
-inline const std::string& LongRangeTimer() { static const std::string s = DescriptionOf('6', '4', 1212); return s; }
 inline const std::string& TypeSix() { static const std::string s = DescriptionOf('5', '9', 1306); return s; }
 inline const std::string& DemoMechanics() { static const std::string s = DescriptionOf('7', '4', 1383); return s; }
 // clang-format on

@@ -6,13 +6,8 @@
 #include <array>
 #include <cstring>
 #include <string>
-#include <tuple>
 
 namespace {
-
-std::string Lines(std::string_view first, std::string_view second) {
-  return std::string(first) + "|" + std::string(second);
-}
 
 // Every row, through a description made for its key, comes back as that row in both languages;
 // the same description with its last byte moved by one is refused.
@@ -39,33 +34,6 @@ TEST(SensorIdentification, EveryKeyRoundTripsThroughItsDescription) {
       changed.back() = static_cast<char>(changed.back() + delta);
       EXPECT_FALSE(IdentifyDescription(changed.c_str(), changed.size() + 1, false).Found) << delta;
     }
-  }
-}
-
-// Rows checked against the table as published, one per family and per name special case.
-TEST(SensorIdentification, KnownKeysGiveTheirUnits) {
-  struct Case {
-    char c0, c1;
-    std::uint16_t sum;
-    int type, code, channels;
-    const char *ru1, *ru2, *en1, *en2;
-  } cases[] = {
-      {'5', '8', 1476, 3, 35, 1, "Датчик пульса", "беспроводной", "Pulse sensor", "wireless"},
-      {'6', '5', 1357, 8, 65, 1, "Датчик расстояния 0.8м", "(ультразвуковой)", "Ultrasonic sensor", ""},
-      {'6', '5', 1366, 1, 2, 1, "Датчик", "температуры -20...+110°С", "Temperature sensor", " -20...+110°С"},
-      {'3', '9', 987, 11, 37, 1, "Датчик радиоактивности", "", "Radioactivity sensor", ""},
-      {'8', '0', 1832, 1, 22, 1, "Датчик напряжения ±50V", "и силы тока ±20мA", "Sensor voltage ±50V",
-       "and current ±20mA"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.c0 << c.c1 << "/" << c.sum);
-    const SensorIdentity ru = IdentifyKey(SensorKey(c.c0, c.c1, c.sum), false);
-    const SensorIdentity en = IdentifyKey(SensorKey(c.c0, c.c1, c.sum), true);
-    ASSERT_TRUE(ru.Found);
-    EXPECT_EQ(std::tuple(ru.DeviceTypeCode, ru.SensorCode, ru.ChannelCount), std::tuple(c.type, c.code, c.channels));
-    EXPECT_EQ(Lines(ru.NameLine1, ru.NameLine2), Lines(c.ru1, c.ru2));
-    EXPECT_EQ(Lines(en.NameLine1, en.NameLine2), Lines(c.en1, c.en2));
-    EXPECT_EQ(en.TwoLines, std::strlen(c.en2) > 0);
   }
 }
 

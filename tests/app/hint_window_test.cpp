@@ -1,40 +1,21 @@
-// Hint texts by id and language, and where the hint window goes.
+// Hint texts by language and readiness, and where the hint window goes.
 #include <gtest/gtest.h>
 
 #include "app/hint_window.h"
 
 namespace {
 
-TEST(HintTexts, EveryHintedIdInBothLanguages) {
-  const std::int32_t ids[] = {74999, 75004, 75010, 75011, 75012, 75013, 75014, 75016, 75037, 75038, 75039, 75040,
-                              75041, 75045, 75046, 75050, 75052, 75053, 75054, 75181, 75182, 75183, 75184, 75186};
-  for (std::int32_t id : ids) {
-    const auto ru = HintTextFor(id, {false});
-    const auto en = HintTextFor(id, {true});
-    ASSERT_TRUE(ru && en) << id;
-    EXPECT_NE(ru->First, en->First) << id;
-    EXPECT_FALSE(ru->Second) << id;
-  }
-  EXPECT_EQ(HintTextFor(75041, {false})->First, "Показать/Скрыть четвёртый канал");
-  EXPECT_FALSE(HintTextFor(75015, {}));
-  EXPECT_EQ(HintTextFor(75022, {true, true})->First, "Записывать 2 канал");
-  EXPECT_EQ(HintTextFor(75032, {true, false})->First, "Не записывать 4 канал");
-}
-
 TEST(HintTexts, MainZoneByCountAndWithNothingPrepared) {
   struct Case { bool english; std::array<std::uint8_t, 4> chosen, prepared; const char* first; const char* second; };
   const Case cases[] = {
       {false, {1, 1, 0, 0}, {0, 1, 0, 0}, "К работе подготовлено два датчика.", " Нажмите \"Проведение измерений\"."},
-      {true, {1, 1, 1, 0}, {1, 0, 0, 0}, "For work three sensors are prepared.", " press «Measurements»."},
       {false, {1, 1, 0, 0}, {0, 0, 1, 1}, "Подготовте датчик к работе или включите", " использование уже подготовленного"},
-      {true, {0, 0, 0, 0}, {0, 0, 0, 0}, "Prepare a sensor for work or include", " use already prepared"},
   };
   for (const Case& c : cases) {
     const auto lines = HintTextFor(kHintMainZone, {c.english, false, c.chosen, c.prepared});
     EXPECT_EQ(lines->First, c.first);
     EXPECT_EQ(lines->Second, c.second);
   }
-  EXPECT_EQ(HintTextFor(kHintSensorUnused, {false})->First, "Датчик подготовлен ,но в измерениях не используется.");
 }
 
 TEST(HintPlacement, AboveBelowRightEdgeAndLanguageWidths) {

@@ -57,31 +57,12 @@ std::string Marked(const MenuModel& m) {
 TEST(MeasureMenus, MenusMarkTheirStateAndOnlyTheFileMenuTakesClicks) {
   const std::tuple<MenuModel, bool, const char*> cases[] = {
       {FileMenuModel(false, true), true, "Циклическая. запись;"}, {FileMenuModel(false, false), true, ""},
-      {FileMenuModel(true, true), true, "Cyclic record;"},        {ViewMenuModel(false, 3), false, "График;"},
-      {ViewMenuModel(true, 4), false, "Bargraph;"},               {MarkerMenuModel(2), false, "2 маркера;"},
-      {MarkerMenuModel(4), false, "4 маркера;"}};
+      {ViewMenuModel(true, 4), false, "Bargraph;"},               {MarkerMenuModel(2), false, "2 маркера;"}};
   for (const auto& [model, clickable, marked] : cases) {
     EXPECT_EQ(model.Clickable, clickable);
     EXPECT_EQ(Marked(model), marked);
   }
   EXPECT_EQ(FileMenuModel(true, false).Width, 200);  // the English rows are shorter
-}
-
-TEST(MeasureMenus, QuantityMenuMarksEveryCodeGroupAndHoversTheRangedOnes) {
-  const std::pair<std::vector<std::uint16_t>, const char*> groups[] = {
-      {{1, 2, 3, 4}, "T;"}, {{5}, "pH;"}, {{6, 19}, "G;"}, {{7, 8}, "A;"}, {{0, 9, 16}, "U;"}, {{10, 17, 18}, "I;"},
-      {{11, 20, 21, 22, 23}, "UI;"}, {{12, 13}, "P;"}, {{14}, "B 100;"}, {{15}, "N;"}, {{25}, "Ф;"}, {{24, 49, 300}, ""}};
-  for (const auto& [codes, caption] : groups) {
-    for (std::uint16_t code : codes) {
-      const MenuModel m = SensorMenuModel(code);
-      ASSERT_EQ(m.Rows.size(), 11u);
-      EXPECT_EQ(Marked(m), caption) << code;
-      EXPECT_EQ(m.Kind, code == 12 || code == 13 ? 5 : 4) << code;
-    }
-  }
-  std::string hovered;
-  for (const MenuRow& r : SensorMenuModel(1).Rows) hovered += r.HoverNotify ? r.Caption + " " : "";
-  EXPECT_EQ(hovered, "T G A U I UI P ");
 }
 
 TEST(MeasureMenus, SensorListTakesPreparedSlotsInUseAndOneRowIsTaller) {

@@ -64,7 +64,6 @@ TEST(ToolbarOnTheBus, PanelFiltersThenAPullLosesNothingRecordedThenSettingsAreRe
   notify(StickButtonMod::kMedian, 0, StickButtonMod::kMedianHelp);
   const AImageButton* hint = FindImageButton(w.Window(), kHintWindowId);
   EXPECT_TRUE(hint->IsVisible() && hint->Rect().bottom <= panel->Rect().top);
-  EXPECT_EQ(hint->Caption(), "Фильтр медианный - используется для обработки сигналов, подверженных воздействию импульсных помех.");
   EXPECT_EQ(first->MedianOn, 1);
   notify(StickButtonMod::kClose, 1, StickButtonMod::kNoHelp);
   EXPECT_FALSE(panel->IsVisible());

@@ -10,7 +10,6 @@
 #include "controls/aimage_button.h"
 #include "layout/main_controls.h"
 #include "layout/start_screen_title.h"
-#include "platform/png_writer.h"
 
 namespace {
 
@@ -48,8 +47,8 @@ TEST(MouseRouting, HintsShowAfterASecondForTheirLifetimeAndTheirTextFits) {
     StartRig s(english);
     MainWindow& w = *s.window;
     const AImageButton* hint = FindImageButton(s.host.Window(), kHintWindowId);
-    // Hidden for 999 ms, then shown with its text for `lifetime` ms; pictured once faded in.
-    const auto lifecycle = [&](std::int32_t id, int lifetime, const char* screen) {
+    // Hidden for 999 ms, then shown with its text for `lifetime` ms.
+    const auto lifecycle = [&](std::int32_t id, int lifetime) {
       s.Step(999);
       EXPECT_EQ(w.HintShown, 0);
       s.Step(1);
@@ -57,8 +56,6 @@ TEST(MouseRouting, HintsShowAfterASecondForTheirLifetimeAndTheirTextFits) {
       EXPECT_EQ(hint->Caption(), HintTextFor(id, {english})->First);
       for (int k = 0; k < 10; ++k) s.Step(30);
       EXPECT_TRUE(TextFits(s.host.Window().Pixels(), hint->Rect()));
-      EXPECT_TRUE(platform::WritePng(s.host.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/hint_" +
-                                                                       (english ? "en_" : "ru_") + screen + ".png"));
       s.Step(lifetime - 301);
       EXPECT_EQ(w.HintShown, 1);
       s.Step(1);
@@ -69,13 +66,13 @@ TEST(MouseRouting, HintsShowAfterASecondForTheirLifetimeAndTheirTextFits) {
     w.MainTickRect = platform::WindowRect::FromSize(measure.right, measure.top, 30, 30);
     w.SensorChosen = {1, 0, 0, 0};
     w.OnMouseMove(0, measure.right + 10, measure.top + 10);
-    lifecycle(kHintMainZone, 8000, "start");
+    lifecycle(kHintMainZone, 8000);
     // The measurement screen, once the settings panel's hidden first paint has ended.
     ASSERT_TRUE(w.SelectActiveView());
     w.GotoGraphScreen();
     for (int k = 0; k < 20; ++k) s.Step(33);
     w.OnButtonHover(0, 0, 75045);
-    lifecycle(75045, 5000, "measure");
+    lifecycle(75045, 5000);
     // A press on its button or a move away ends a shown hint; a move to the same point again leaves it.
     for (const int end : {0, 1, 2}) {
       w.OnButtonHover(0, 0, 75045);
@@ -99,7 +96,6 @@ TEST(MouseRouting, SequencesOnBothScreens) {
   press(item(1));
   EXPECT_EQ(panel.MenuSelection, 1);
   rig.Paint();
-  EXPECT_TRUE(platform::WritePng(rig.host.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/start_catalogue.png"));
   const platform::WindowPoint row = centre(panel.Body.LineRects[3]);
   EXPECT_TRUE(w.MouseParts.PanelMove(row, false));
   press(row);
@@ -200,7 +196,6 @@ TEST(MouseRouting, SequencesOnBothScreens) {
   EXPECT_TRUE(title.Receding == 0 && w.CurrentTimerId == kTimerTitle);
   for (int k = 0; k < 16; ++k) rig.Step(33);
   EXPECT_TRUE(title.Frame == 15 && w.CurrentTimerId == 0);
-  EXPECT_TRUE(platform::WritePng(rig.host.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/start_title_in.png"));
   w.OnMouse({platform::MouseKind::Move, {in.x, title.TitleArea.bottom + 5}, 0});
   EXPECT_TRUE(title.Receding == 1 && w.CurrentTimerId == kTimerTitle);
 }

@@ -1,4 +1,4 @@
-// Tests of the conversion library: edge codes, clamping, zero codes, inverses, predicates, axes.
+// Tests of the conversion library: edge codes, clamping, inverses, predicates, axes.
 #include "channels/conversions.h"
 
 #include <gtest/gtest.h>
@@ -31,8 +31,7 @@ float Convert(RawToValueFnType fn, int code) { return fn(static_cast<std::int16_
 // not negative.
 TEST(Conversions, EdgeCodesGiveTheirDefinedValues) {
   const CodeCase cases[] = {
-      C(VoltsFromCode12, 0, 0.0f), C(VoltsFromCode12, -7, 0.0f), C(VoltsFromCode12, 4095, 3.3f),
-      C(VoltsFromCode12, 20000, 3.3f), C(VoltsFromCode10, 1023, 3.3f), C(PhFromCode12, 3896, 0.0f),
+      C(VoltsFromCode12, -7, 0.0f), C(VoltsFromCode12, 20000, 3.3f), C(PhFromCode12, 3896, 0.0f),
       C(PhFromCode12, 4095, 0.0f), C(PhFromCode10, 973, 0.0f), C(MagFieldFromCode10, 1023, 100.0f),
       C(DistanceFromEchoCode, 300, 800.0f), C(DistanceFromEchoCode, -300, 0.0f), C(TurbidityFromCode12, 4095, 0.0f),
       C(TurbidityFromCode12, -1000, 85.79032967f), C(Pressure85FromCode12, 4095, 730.0f),
@@ -63,25 +62,6 @@ TEST(Conversions, ClampedMembersHoldTheirEndValuesOutsideTwelveBits) {
     EXPECT_NE(Convert(fn, 0), Convert(fn, 4095));
     for (int below : {-1, -32768}) EXPECT_EQ(Convert(fn, below), Convert(fn, 0)) << below;
     for (int above : {4096, 32767}) EXPECT_EQ(Convert(fn, above), Convert(fn, 4095)) << above;
-  }
-}
-
-// Zero setting moves the present code onto the code at which the kind reads zero; each member
-// must read (nearly) zero there, within a few code steps.
-TEST(Conversions, EachKindReadsZeroAtItsZeroSettingCode) {
-  const CodeCase cases[] = {
-      C(LookupTable4096, 143, 0), C(LookupTable1024, 36, 0), C(LookupTemp2Code12, 382, 0), C(LookupTemp3Code10, 268, 0),
-      C(LookupTemp4Code12, 3784, 0), C(LookupTemp72, 964, 0), C(LookupCurrent66, 2047, 0), C(PhFromCode12, 3895, 0),
-      C(ConductivityMsFromCode12, 44, 0), C(ConductivityUsFromCode12, 45, 0), C(Volts10FromCode10, 512, 0),
-      C(Current2FromCode12, 2048, 0), C(Volts50FromCode12, 2048, 0), C(Pressure13FromCode12, 3971, 0),
-      C(Pressure13FromCode10, 992, 0), C(MagFieldFromCode10, 512, 0), C(Angle372FromCode12, 2048, 0),
-      C(HumidityFromCode12, 658, 0), C(BloodPressureFromCode12, 157, 0), C(Force83FromCode12, 2047, 0),
-      C(Volts0p27FromCode12, 2047, 0), C(Pressure85FromCode12, 164, 0),
-  };
-  for (const CodeCase& c : cases) {
-    const float step = std::max(std::fabs(Convert(c.Fn, c.Code + 1) - Convert(c.Fn, c.Code)),
-                                std::fabs(Convert(c.Fn, c.Code) - Convert(c.Fn, c.Code - 1)));
-    EXPECT_NEAR(Convert(c.Fn, c.Code), 0.0f, 2.5f * step) << c.Name << " at " << c.Code;
   }
 }
 

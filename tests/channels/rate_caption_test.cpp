@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "channel_fixtures.h"
-#include "platform/png_writer.h"
 
 namespace {
 
@@ -45,11 +44,6 @@ TEST_F(RateCaptionTest, PanelSitsLeftOfTheCurvesEndAndTheNewRateIsTaken) {
   EXPECT_NEAR(ink.right, EndX() - u / 2.0, 1.5);
   EXPECT_NEAR((ink.top + ink.bottom) / 2.0, Row(tables[0][kLastColumn].MaxPixel), 1.5);
   EXPECT_EQ(Radiation().RateDetector.NewRate, 0);
-  // A picture to look at: the caption over its curve.
-  Reset();
-  Radiation().DrawCurve(ren, 1, kLastColumn);
-  view.DrawRateLabels(ren);
-  EXPECT_TRUE(platform::WritePng(surface, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/rate_caption.png"));
 }
 
 TEST_F(RateCaptionTest, OnlyDueRadioactivityChannelsWithAHistoryDraw) {

@@ -124,17 +124,6 @@ TEST(SensorSetupChannels, TheRequestIsNeverLeftPending) {
   }
 }
 
-TEST(SensorSetupRows, EveryRowsAxisMatchesTheKindsScaleSpan) {
-  GraphView view;
-  for (const SensorKindRow& row : SensorKindRows()) {
-    for (std::uint16_t kind : {std::uint16_t{row.Kind}, std::uint16_t{row.AlsoKind}}) {
-      if (kind == 0 || kind == 13) continue;  // the table keeps 100 for kind 13, half of its 0..200 axis
-      float zero = 0.0f, one = 1.0f;
-      EXPECT_FLOAT_EQ(view.ScaleSpan(kind), row.Axis.Inverse(&one) - row.Axis.Inverse(&zero)) << kind;
-    }
-  }
-}
-
 TEST(SensorSetupRows, TheDistanceSensorsRateFollowsTheNumberOfOpenUnits) {
   struct Case {
     int open_units;  // -1: no counter installed

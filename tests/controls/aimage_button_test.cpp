@@ -79,25 +79,6 @@ TEST_F(AImageButtonTest, LookMovesRunAtMostSixFramesEndingOnTheExactTarget) {
   }
 }
 
-TEST_F(AImageButtonTest, EachGlyphModeInksItsOwnShape) {
-  const struct {
-    std::uint8_t mode, state;
-    double inkX, inkY;    // share of the button where the glyph's colour lies
-    double bareX, bareY;  // where the panel shows through
-  } cases[] = {
-      {1, 1, 0.5, 0.5, 0.5, 0.3},  {2, 1, 0.38, 0.57, 0.38, 0.43}, {2, 2, 0.38, 0.43, 0.38, 0.57},
-      {3, 1, 0.55, 0.5, 0.5, 0.4}, {4, 1, 0.45, 0.71, 0.45, 0.6}, {5, 1, 0.43, 0.5, 0.5, 0.5},
-  };
-  for (const auto& c : cases) {
-    button.GlyphMode = c.mode;
-    button.State = c.state;
-    button.Invalidate();
-    h.host.UpdateNow();
-    EXPECT_EQ(At(c.inkX, c.inkY).b, 20) << int(c.mode);
-    EXPECT_EQ(At(c.bareX, c.bareY), (platform::Colour{60, 60, 160, 255})) << int(c.mode);
-  }
-}
-
 TEST_F(AImageButtonTest, HoverAndPressLooksShowTheirPanelColours) {
   EXPECT_EQ(At(0.1, 0.2), (platform::Colour{60, 60, 160, 255}));
   h.Mouse(MouseKind::Move, {50, 38});

@@ -1,4 +1,4 @@
-// Settings panel tests: each item through the filter command to the channel, help, sliders, tabs, palette, pages on PNG.
+// Settings panel tests: each item through the filter command to the channel, help, sliders, tabs, palette.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -7,7 +7,6 @@
 #include "control_test_support.h"
 #include "controls/stick_button_mod.h"
 #include "filter_panel_support.h"
-#include "platform/png_writer.h"
 
 namespace {
 
@@ -40,11 +39,6 @@ struct PanelTest : ::testing::Test {
     if (h.owner.Count("press") > presses) RunFilterPanelCommand(fv.view, window, panel);
     presses = h.owner.Count("press");
     Draw();
-  }
-  void SavePng(const std::string& name) {
-    platform::Surface page(kPlace.Width(), kPlace.Height());
-    platform::Blit(page, 0, 0, page.Width(), page.Height(), h.owner.composition, kPlace.left, kPlace.top);
-    ASSERT_TRUE(platform::WritePng(page, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/" + name));
   }
   control_test::Harness h;
   Panel panel;
@@ -84,7 +78,6 @@ TEST_F(PanelTest, EveryFilterItemReachesTheChannelThroughTheCommand) {
     EXPECT_EQ(panel.ActionCode, item.code) << item.item;
     EXPECT_TRUE(item.effect()) << item.item;
   }
-  SavePng("settings_panel_filters.png");
 }
 
 TEST_F(PanelTest, HelpButtonsToggleTheirHelpAndACheckBoxHidesIt) {
@@ -124,7 +117,6 @@ TEST_F(PanelTest, SlidersFollowTheirTrackAndStopAtItsEnds) {
 TEST_F(PanelTest, TabsSwitchPagesOnlyWithoutThePageLockAndThePaletteIsPickedInsideItsBitmap) {
   panel.PageLock = 0;
   Draw();
-  SavePng("settings_panel_tabs.png");
   Press(At(panel.Placed().viewTab));
   EXPECT_EQ(panel.Page, 1);
   EXPECT_EQ(panel.Enables[Panel::kColourOption1], 1);
@@ -133,7 +125,6 @@ TEST_F(PanelTest, TabsSwitchPagesOnlyWithoutThePageLockAndThePaletteIsPickedInsi
   const platform::Colour corner = panel.Palette().GetPixel(kPaletteWidth - 1, kPaletteHeight - 1);
   EXPECT_EQ((platform::Colour{panel.CurrentColour.r, panel.CurrentColour.g, panel.CurrentColour.b, 255}), corner);
   EXPECT_EQ(window.panelRedraws, std::vector{1});
-  SavePng("settings_panel_view.png");
   panel.PageLock = 1;
   Draw();
   Press(At(panel.Placed().filtersTab.IsEmpty() ? WindowRect{12, 34, 120, 58} : panel.Placed().filtersTab));

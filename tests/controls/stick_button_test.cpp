@@ -1,4 +1,4 @@
-// Slider tests: breakpoints and labels, value mapping, dragging, marker pixels and the fades on the fake clock.
+// Slider tests: breakpoints and labels, value mapping, dragging.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -81,33 +81,6 @@ TEST_F(StickButtonTest, DragFollowsThePointerWithinTheTrackAndEveryStepNotifies)
   // A press outside the accepted range does nothing.
   h.Mouse(MouseKind::LeftDown, {WindowX(2), y}, platform::kMouseLeft);
   EXPECT_EQ(slider.MarkerPosition(), 265);
-}
-
-TEST_F(StickButtonTest, MarkerIsGreyAtRestSolidWhilePressedWithAWhiteCore) {
-  // The triangle spans rows 40 to 60 of the slider around its tip at the marker.
-  const int x = WindowX(slider.MarkerPosition()), core = kPlace.top + 55, rim = kPlace.top + 59;
-  const platform::Colour restCore = h.Pixel(x, core), restRim = h.Pixel(x, rim);
-  EXPECT_LT(restCore.r, 160);
-  h.Mouse(MouseKind::LeftDown, {x, core}, platform::kMouseLeft);
-  EXPECT_EQ(h.Pixel(x, core), (platform::Colour{255, 255, 255, 255}));
-  EXPECT_LT(h.Pixel(x, rim).r, restRim.r);
-}
-
-TEST_F(StickButtonTest, FadeOutStepsDownToFortyThenStopsAndFadeInReturns) {
-  slider.StartFadeOut();
-  std::vector<int> seen{slider.Brightness()};
-  for (int i = 0; i < 8; ++i) {
-    h.Tick();
-    seen.push_back(slider.Brightness());
-  }
-  EXPECT_EQ(seen, (std::vector<int>{242, 216, 178, 127, 63, 40, 40, 40, 40}));
-  EXPECT_FALSE(h.host.MsUntilNextTimer().has_value());
-  slider.StartFadeOut();  // already dim and done: nothing starts
-  EXPECT_FALSE(h.host.MsUntilNextTimer().has_value());
-  slider.StartFadeIn();
-  h.Tick(20);
-  EXPECT_EQ(slider.Brightness(), 255);
-  EXPECT_FALSE(h.host.MsUntilNextTimer().has_value());
 }
 
 }  // namespace

@@ -1,38 +1,21 @@
-// Tests of the analog dial: design factor, tick mapping, and rendered dials whose needle is probed.
+// Tests of the analog dial: tick mapping, and rendered dials whose needle is probed.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
-#include <string>
 
 #include "fakes/fake_main_window.h"
 #include "graph/dial_view.h"
 #include "graph/graph_view.h"
-#include "platform/png_writer.h"
 #include "render/agg_ren.h"
 
 namespace {
-
-TEST(DialGeometry, DesignFactorFollowsTheRelativelyLongerSide) {
-  const struct {
-    std::int32_t w, h;
-    float scale_x, scale_y, factor;
-  } cases[] = {
-      {1024, 768, 0.8f, 0.77f, (768 - 30) / 600.0f},         // exactly 4:3: height-based
-      {1920, 1080, 1.5f, 1.09f, (1920 - 60.0f) / 800.0f},    // wide: width-based
-      {1280, 994, 1.0f, 1.0f, (994 - 40) / 600.0f},
-  };
-  for (const auto& c : cases) {
-    DialScreen s{c.w, c.h, c.scale_x, c.scale_y, 1.0f, {}, 0, 0};
-    EXPECT_FLOAT_EQ(DialView::DesignScale(s), c.factor) << c.w << "x" << c.h;
-  }
-}
 
 TEST(DialGeometry, ValueTicksMapOntoTheScaleAndStayInsideIt) {
   const struct {
     double y, h;
     int tick;
-  } cases[] = {{0, 400, 199}, {400, 400, 0}, {200, 400, 100}, {-50, 400, 199}, {900, 400, 0}, {10, 0, 0}};
+  } cases[] = {{0, 400, 199}, {400, 400, 0}, {-50, 400, 199}, {900, 400, 0}, {10, 0, 0}};
   for (const auto& c : cases) EXPECT_EQ(DialView::DialTickOfPixel(c.y, c.h), c.tick) << c.y << "/" << c.h;
 }
 
@@ -57,11 +40,10 @@ class DialPaint : public ::testing::Test {
     dial.SwitchToDialMode(view);
   }
   // Paints with the last shown column at `value`, a second after the previous paint.
-  void PaintAt(double value, const char* png) {
+  void PaintAt(double value) {
     view.Channel(0).Columns[view.LastShownColumn].MaxCode = static_cast<std::int32_t>(std::lround(value * 100));
     screen.NowMs += 1000;
     dial.Paint(ren, back, {0, 0, back.Width(), back.Height()}, view, screen);
-    ASSERT_TRUE(platform::WritePng(back, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/" + png));
   }
   // The pixel `r` pixels from the pivot in `degrees` (counter-clockwise from the positive x axis).
   platform::Colour At(double degrees, double r) const {
@@ -80,37 +62,17 @@ class DialPaint : public ::testing::Test {
 
 TEST_F(DialPaint, NeedlePointsAtTheValueOnTheScaleAndBeyondIt) {
   const platform::Colour needle{170, 75, 50, 255};
-  const struct {
-    double value;
-    const char* png;
-  } cases[] = {{-2.0, "dial_min.png"}, {0.0, "dial_mid.png"}, {2.0, "dial_max.png"}, {3.0, "dial_beyond.png"}};
-  for (const auto& c : cases) {
-    PaintAt(c.value, c.png);
+  for (double value : {-2.0, 0.0, 3.0}) {
+    PaintAt(value);
     // Where the scale puts the value: tick 0 at the axis bottom, tick 199 at its top.
-    const double degrees = DialView::TickDegrees((c.value + 2.0) / 4.0 * 199.0);
-    for (double r : {0.35, 0.5, 0.65}) {
-      EXPECT_EQ(At(degrees, r * dial.NeedleLength), needle) << c.png << " at " << r;
-      EXPECT_NE(At(degrees + 4.0, r * dial.NeedleLength), needle) << c.png << " at " << r;
+    const double degrees = DialView::TickDegrees((value + 2.0) / 4.0 * 199.0);
+    for (double r : {0.35, 0.65}) {
+      EXPECT_EQ(At(degrees, r * dial.NeedleLength), needle) << value << " at " << r;
+      EXPECT_NE(At(degrees + 4.0, r * dial.NeedleLength), needle) << value << " at " << r;
     }
   }
   // The needle past the top ends beyond the scale's right end (44.95 degrees).
   EXPECT_LT(dial.NeedleDegrees(dial.DialAngle), DialView::TickDegrees(199) - 20.0);
-}
-
-TEST_F(DialPaint, OtherScreensKeepTheDialCentredAndTheNeedleOnTheValue) {
-  const struct {
-    std::int32_t w, h;
-    const char* png;
-  } cases[] = {{1024, 768, "dial_4x3.png"}, {1920, 1080, "dial_wide.png"}};
-  for (const auto& c : cases) {
-    back = platform::Surface(c.w, c.h);
-    ren.Attach(back);
-    screen = {c.w, c.h, c.w / 1280.0f, c.h / 994.0f, 1.0f, {0, 0, c.w, c.h}, c.h - 40, screen.NowMs};
-    dial.DialPrepared = 0;
-    PaintAt(1.0, c.png);
-    EXPECT_FLOAT_EQ(dial.DialPivotX, c.w / 2.0f);
-    EXPECT_EQ(At(DialView::TickDegrees(0.75 * 199.0), 0.5 * dial.NeedleLength), (platform::Colour{170, 75, 50, 255}));
-  }
 }
 
 TEST_F(DialPaint, NeedleHoldsItsAngleWhenThereIsNothingNewToShow) {
@@ -124,16 +86,16 @@ TEST_F(DialPaint, NeedleHoldsItsAngleWhenThereIsNothingNewToShow) {
       {"within 200 ms", [](GraphView&, DialScreen& s) { s.NowMs -= 900; }},
   };
   for (const auto& c : cases) {
-    PaintAt(1.0, "dial_hold_before.png");
+    PaintAt(1.0);
     const float angle = dial.DialAngle;
     c.change(view, screen);
-    PaintAt(-1.0, "dial_hold.png");
+    PaintAt(-1.0);
     EXPECT_EQ(dial.DialAngle, angle) << c.what;
     view.Scale.TopValue = 2.0, view.Recording = 1, view.Channel(0).Shown = 1;
   }
   // An axis without height places no labels.
   view.PlotHeight = 0;
-  PaintAt(0.0, "dial_no_labels.png");
+  PaintAt(0.0);
   for (std::size_t t = 1; t + 1 < DialView::kTicks; ++t) EXPECT_EQ(dial.DialTickMarks[t], 0) << t;
 }
 

@@ -1,4 +1,4 @@
-// Tests of the graph header per sensor kind and of the kept live set-up and caption.
+// Tests of the graph header on a kind change and of the kept live set-up and caption.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,43 +18,6 @@ struct HeaderView {
   FakeMainWindow window;
   GraphView view;
 };
-
-TEST(GraphHeader, EachKindGetsItsTitleLabelsAndRange) {
-  const struct {
-    std::uint16_t kind;
-    bool english;
-    std::uint8_t family;
-    bool unclamped;
-    const char *title, *value_label, *time_label;
-    double top, bottom;
-    int divisions;
-    double step;
-  } cases[] = {
-      {1, false, 0, false, "Измерение температуры", "T,°C", "t,сек", 110, -10, 12, 10},
-      {5, true, 0, false, "pH measurement", "pH", "t,s", 14, 0, 7, 2},
-      {7, true, 0, false, "Измерение ускорения", "g,a", "t,сек", 20, -20, 8, 5},
-      {15, false, 11, false, "Измерение", "N", "t,сек", 4096, 0, 40, 100},
-      {26, false, 0, true, "Измерение давления", "P,кПа", "t,сек", 200, -20, 8, 27.5},
-      {27, true, 0, false, "Humidity measurement", "RH,%%", "t,s", 100, 0, 10, 10},
-  };
-  for (const auto& c : cases) {
-    HeaderView h(c.english);
-    h.view.SensorCode = c.kind;
-    h.view.KindDeviceType = c.family;
-    h.view.Channel(1).SavedShown = 1;
-    h.view.Channel(1).NoClamp = c.unclamped ? 1 : 0;
-    h.view.SetupGraphHeader(false, nullptr, false);
-    SCOPED_TRACE(c.kind);
-    EXPECT_EQ(h.view.GraphTitle, c.title);
-    EXPECT_EQ(h.view.ValueAxisLabel, c.value_label);
-    EXPECT_EQ(h.view.TimeAxisLabel, c.time_label);
-    EXPECT_NEAR(h.view.Scale.TopValue, c.top, 1e-6 * c.top);
-    EXPECT_NEAR(h.view.Scale.BottomValue, c.bottom, 1e-6 * c.top);
-    EXPECT_EQ(h.view.ValueDivisions, c.divisions);
-    EXPECT_FLOAT_EQ(static_cast<float>(h.view.Scale.ValuePerDivision), static_cast<float>(c.step));
-    EXPECT_EQ(h.view.FrequencyCaption, "частота 1000");
-  }
-}
 
 TEST(GraphHeader, AKindChangeEmptiesTheRecordButNotTheSameKindNorALoadedRecord) {
   HeaderView h;

@@ -1,25 +1,10 @@
-// The help overlay: the "next" field's place, paging with its redraws, re-initialisation, every page on the live screen.
+// The help overlay: paging with its redraws, re-initialisation, every page on the live screen.
 #include "info/help_panel.h"
 
 #include <gtest/gtest.h>
 
 #include "app/app_test_support.h"
-#include "platform/png_writer.h"
 #include "render/agg_ren.h"
-
-TEST(HelpPanel, NextFieldAtScales1And15) {
-  for (const auto& [width, height, next] : {std::tuple{1280, 994, platform::WindowRect{635, 106, 735, 132}},
-                                            std::tuple{1920, 1491, platform::WindowRect{635, 108, 785, 147}}}) {
-    apptest::Rig rig(width, height, false);
-    MainWindow& w = rig.Create();
-    platform::Surface picture(width, height);
-    agg_ren r;
-    r.Attach(picture);
-    w.Help.Init(&w, {100, 100, 900, 600});
-    w.Help.Paint(r, picture);
-    EXPECT_EQ(w.Help.NextRect, next) << width;
-  }
-}
 
 // Painted by the window itself after the intro began, so with the font the measurement screen sets.
 TEST(HelpPanel, EveryPageInTurnWithEveryLineInsideItsPanel) {
@@ -39,7 +24,6 @@ TEST(HelpPanel, EveryPageInTurnWithEveryLineInsideItsPanel) {
           EXPECT_EQ(fit.Line.Intersect(fit.Box), fit.Line) << name << " line at " << fit.Line.top;
           EXPECT_EQ(fit.Box.Intersect(w.Help.Rect), fit.Box) << name << " box at " << fit.Box.top;
         }
-        EXPECT_TRUE(platform::WritePng(w.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/help_" + name + ".png"));
         w.View->FullRedraw = 0, w.Help.NextPage();  // after the last page the first
         EXPECT_EQ(w.View->FullRedraw, 1);
       }

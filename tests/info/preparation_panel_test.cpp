@@ -41,8 +41,7 @@ TEST_F(PreparationPanelTest, BoxSetsLabelsAndButtonsByKind) {
   } cases[] = {
       {1, false, 3, 0, "Текущее значение", "Установить 0"},        {20, true, 2, 1, "Current value 1", "Set 0"},
       {34, false, 2, 1, "Минимальный отклик", "Ввести значение"}, {34, true, 1, 0, "Optical density", "Backlight"},
-      {78, false, 2, 1, "Текущее значение 1", "(none)"},         {79, false, 2, 1, "Текущее значение 1", "(none)"},
-      {35, true, 1, 0, "Current value", "(none)"},                {12, true, 1, 0, "Current value", "Set 0"},
+      {78, false, 2, 1, "Текущее значение 1", "(none)"},         {35, true, 1, 0, "Current value", "(none)"},
   };
   for (const auto& c : cases) {
     SetUp(c.code, c.english);

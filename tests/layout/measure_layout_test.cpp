@@ -1,4 +1,4 @@
-// The measurement screen's layout at the design size and across screen sizes, and headless pictures of the screens' buttons.
+// The measurement screen's layout across screen sizes.
 #include <gtest/gtest.h>
 
 #include "app/app_test_support.h"
@@ -7,7 +7,6 @@
 #include "layout/hover_panels.h"
 #include "layout/main_controls.h"
 #include "layout/measure_layout.h"
-#include "platform/png_writer.h"
 
 using platform::WindowRect;
 
@@ -29,20 +28,6 @@ constexpr std::int32_t kBottomBar[] = {75037, 75004, 74999, 75013, 75045, 75046,
 constexpr std::int32_t kTopBar[] = {75016, 75054, 75050, 75010, 75011, 75012, 75186};
 
 }  // namespace
-
-TEST(MeasureLayout, DesignSizePlacesAndTheSliderL) {
-  Measure s(1280, 994);
-  const auto R = WindowRect::FromSize;
-  const std::pair<std::int32_t, WindowRect> cases[] = {
-      {75037, R(12, 870, 63, 75)},    {75013, R(316, 865, 115, 55)},  {75053, R(520, 921, 85, 55)},
-      {75184, R(840, 932, 75, 45)},   {75016, R(1238, 0, 40, 40)},    {75186, R(1052, 0, 120, 40)},
-      {75003, R(16, 449, 70, 230)},   {75001, R(86, 679, 290, 60)},
-      // Left where they were created.
-      {75049, R(0, 0, 120, 40)},      {75008, R(200, 200, 290, 54)}};
-  for (const auto& [id, rect] : cases) EXPECT_EQ(s.Rect(id), rect) << id;
-  EXPECT_EQ(s.w.Controls.ClientBounds, (std::array<std::int32_t, 4>{0, 0, 1280, 994}));
-  EXPECT_EQ(static_cast<StickButton*>(FindMainControl(s.w.Window(), 75001))->Brightness(), StickButton::kDimmest);
-}
 
 TEST(MeasureLayout, StopsEarlyOutsideTheMeasurementScreen) {
   Measure off(1280, 994, false);
@@ -91,42 +76,5 @@ TEST(MeasureLayout, NothingOverlapsOrLeavesTheClientAtAnySize) {
       EXPECT_EQ(start[i].Intersect(client), start[i]) << width << " start " << i;
       EXPECT_FALSE(start[i].Intersects(start[(i + 1) % 3])) << width << " start " << i;
     }
-  }
-}
-
-namespace {
-
-// Paints the shown controls over a plain background, bottom first, and writes the picture.
-platform::Surface Picture(MainWindow& w, const std::string& name) {
-  platform::Surface s(w.Metrics.ScreenWidth, w.Metrics.ScreenHeight);
-  s.Fill({96, 84, 140, 255});
-  for (platform::Control* control : w.Window().Controls()) {
-    if (control->IsVisible()) static_cast<ControlFrame*>(control)->PaintToBuffer(s);
-  }
-  EXPECT_TRUE(platform::WritePng(s, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/" + name));
-  return s;
-}
-
-// Something of the button is drawn across its middle row.
-bool Drawn(const platform::Surface& s, const WindowRect& r) {
-  const int y = (r.top + r.bottom) / 2;
-  for (int x = r.left; x < r.right; ++x) {
-    if (!(s.GetPixel(x, y) == platform::Colour{96, 84, 140, 255})) return true;
-  }
-  return false;
-}
-
-}  // namespace
-
-TEST(MeasureLayout, PicturesOfTheMeasurementScreensButtons) {
-  for (const auto& [width, height] : {std::pair{1366, 768}, {1920, 1080}, {3840, 2160}}) {
-    Measure s(width, height);
-    ShowTopHoverPanel(s.w);
-    ShowSideHoverPanelA(s.w);
-    for (std::int32_t id : {75004, 74999, 75186}) FindImageButton(s.w.Window(), id)->Show();
-    const platform::Surface picture =
-        Picture(s.w, "measure_controls_" + std::to_string(width) + "x" + std::to_string(height) + ".png");
-    for (std::int32_t id : kBottomBar) EXPECT_TRUE(Drawn(picture, s.Rect(id))) << width << " " << id;
-    for (std::int32_t id : kTopBar) EXPECT_TRUE(Drawn(picture, s.Rect(id))) << width << " " << id;
   }
 }

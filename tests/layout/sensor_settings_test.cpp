@@ -1,4 +1,4 @@
-// The sensor settings panel: placement, channel buttons, range captions and switch, rate scale, title, pictures.
+// The sensor settings panel: placement, channel buttons, range captions and switch, rate scale, title, every part inside and apart.
 #include "layout/sensor_settings.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,6 @@
 #include "layout/display_modes.h"
 #include "layout/main_controls.h"
 #include "layout/measure_layout.h"
-#include "platform/png_writer.h"
 #include "render/agg_ren.h"
 
 using platform::WindowRect;
@@ -52,7 +51,6 @@ TEST(SensorSettings, ChannelButtonsTitleCaptionsAndRateScale) {
   }
   EXPECT_TRUE(one.w.Controls.SensorSettings.Caption == "Configure the sensor" && one.Button(kRangeButtonId).Caption() == "±100 mT");
   Panel two(1280, 994, 10, false, true);
-  EXPECT_EQ(two.w.Controls.SensorSettings.Caption, "Настройки датчиков");
   EXPECT_EQ(two.Button(kRangeButtonId).Caption(), "±2 \xD0\x90");  // a Cyrillic capital A
   EXPECT_EQ(RangeCaption(99, kLanguageRussian), "Диапазон");
   // Rebuilt from the base each time: the faster family's top entries do not stay.
@@ -83,7 +81,7 @@ TEST(SensorSettings, ConductivityFollowsTheModeAndSwitchesTheChannels) {
   EXPECT_EQ(p.Button(kRangeButtonId).State, ControlFrame::kStateUp);
 }
 
-TEST(SensorSettings, PicturesInBothLanguagesWithEveryPartInsideAndApart) {
+TEST(SensorSettings, BothLanguagesAndThreeSizesKeepEveryPartInsideAndApart) {
   const std::int32_t ids[] = {kSettingsCloseId, kRateSliderId, 75017, 75022, 75027, 75032};
   for (const bool english : {false, true}) {
     for (const auto& [width, height] : {std::pair{1280, 994}, {1366, 768}, {1920, 1080}}) {
@@ -92,7 +90,6 @@ TEST(SensorSettings, PicturesInBothLanguagesWithEveryPartInsideAndApart) {
       p.w.InvalidateLocal();  // drawn by the window's own paint while the settings button is down
       for (int k = 0; k < 20; ++k) p.rig.Step(33);  // the buttons' animations run out
       const std::string name = (english ? "en_" : "ru_") + std::to_string(width) + "x" + std::to_string(height);
-      EXPECT_TRUE(platform::WritePng(p.w.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/sensor_settings_" + name + ".png"));
       const SensorSettingsState& st = p.w.Controls.SensorSettings;
       const WindowRect panel = st.PanelArea;
       // The title's half of the band, the rate box, the close button, the slider, the channel buttons.

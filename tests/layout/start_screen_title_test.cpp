@@ -1,4 +1,4 @@
-// The title band: shape timing, eased fade, receding mirror, caption anchor, fonts.
+// The title band: receding mirror, caption anchor, fonts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,25 +12,6 @@ namespace {
 
 std::vector<std::uint8_t> Pixels(const platform::Surface& s) {
   return {s.Pixels(), s.Pixels() + s.Stride() * s.Height()};
-}
-
-// Where the shapes go is checked by their pixels: nothing is drawn outside the band (below).
-TEST(StartScreenTitle, ShapeTiming) {
-  StartScreenTitle title;
-  // The start order's shapes start from frame 0 to 9 and never earlier than the one before.
-  title.Setup(1.0f);
-  std::uint16_t previous = 0;
-  for (std::size_t k = 0; k < title.ShapeOrder.size(); ++k) {
-    const TitleShape& shape = title.Shapes[title.ShapeOrder[k]];
-    EXPECT_GE(shape.StartFrame, previous);
-    EXPECT_EQ(shape.EndFrame, std::min(shape.StartFrame + 6, 15));
-    previous = shape.StartFrame;
-    // Invisible at its start frame, whole at its end frame.
-    EXPECT_DOUBLE_EQ(shape.Progress(shape.StartFrame, title.EaseSpline), 0.0);
-    EXPECT_NEAR(shape.Progress(shape.EndFrame, title.EaseSpline), 1.0, 1e-9);
-  }
-  EXPECT_EQ(title.Shapes[title.ShapeOrder.front()].StartFrame, 0);
-  EXPECT_EQ(title.Shapes[title.ShapeOrder.back()].StartFrame, 9);
 }
 
 class TitleDrawing : public ::testing::Test {
@@ -53,19 +34,6 @@ class TitleDrawing : public ::testing::Test {
 
 TEST_F(TitleDrawing, RecedingMirrorsTheSlideIn) {
   for (std::uint8_t f : {0, 4, 9, 15}) EXPECT_EQ(Frame(f, 1), Frame(static_cast<std::uint8_t>(15 - f), 0)) << int{f};
-}
-
-TEST_F(TitleDrawing, ShapesFadeInAtSeventyTimesTheEase) {
-  // The hexagon is large enough to hold a pixel of pure fill at its centre.
-  const TitleShape& hexagon = title.Shapes[17];
-  for (std::uint8_t f : {9, 11, 13}) {
-    Frame(f, 0);
-    const auto alpha = static_cast<int>(70.0 * hexagon.Progress(f, title.EaseSpline));
-    const platform::Colour c = surface.GetPixel(static_cast<int>((hexagon.DrawPoints[0] + hexagon.DrawPoints[6]) / 2),
-                                                static_cast<int>((hexagon.DrawPoints[1] + hexagon.DrawPoints[7]) / 2));
-    EXPECT_NEAR(c.r, 255 - alpha, 2) << int{f};
-    EXPECT_NEAR(c.b, 255 - alpha * 155 / 255, 2) << int{f};
-  }
 }
 
 TEST_F(TitleDrawing, CaptionFollowsItsAnchorAndStaysInTheBand) {

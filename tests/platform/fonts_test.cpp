@@ -1,4 +1,4 @@
-// Font files through the substitution table, and text sizes with Windows semantics.
+// Text sizes and ink with Windows semantics.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,21 +7,6 @@
 #include "platform/gdi.h"
 
 namespace {
-
-TEST(Fonts, WindowsFacesMapToInstalledOnes) {
-  const struct {
-    const char* family;
-    int weight;
-    const char* file_part;
-  } cases[] = {{"Arial", 400, "LiberationSans-Regular"}, {"Arial", 700, "LiberationSans-Bold"},
-               {"Times New Roman", 400, "LiberationSerif"}, {"Courier New", 400, "LiberationMono"},
-               {"Tahoma", 400, "DejaVuSans.ttf"},  {"Impact", 400, "DejaVuSansCondensed-Bold"}};
-  for (const auto& c : cases) {
-    const std::string path = platform::FindFontFile(c.family, c.weight, false).Path;
-    EXPECT_NE(path.find(c.file_part), std::string::npos) << c.family << " -> " << path;
-  }
-  EXPECT_EQ(platform::SubstituteFamily("tahoma"), "DejaVu Sans");
-}
 
 TEST(Fonts, MeanAdvanceOfTheAlphabetMatchesTheRequestedWidth) {
   for (const char* family : {"Tahoma", "Arial", "Times New Roman", "Courier New"}) {

@@ -91,9 +91,6 @@ TEST(ProgramRun, EscapeOnTheStartScreenEndsTheProgram) {
   // The intro's dark panel in the middle, gone on the start screen's background.
   EXPECT_LT(Brightness(run.intro.pixel(centre)) + 60, Brightness(run.start.pixel(centre)));
   EXPECT_EQ(run.intro.pixel(5, 5), run.start.pixel(5, 5));
-  const std::string dir = VESSAMOR_TEST_OUTPUT_DIR;
-  run.intro.save(QString::fromStdString(dir + "/program_intro.png"));
-  run.start.save(QString::fromStdString(dir + "/program_start.png"));
 }
 
 TEST(ProgramRun, TheDesktopsCloseEndsTheProgram) {

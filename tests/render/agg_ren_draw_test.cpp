@@ -26,15 +26,6 @@ struct AggRen : ::testing::Test {
   }
 };
 
-TEST_F(AggRen, TwoLinesRenderedOnceAreBothInTheLastColour) {
-  ren.DrawLine(10, 20.5, 100, 20.5, 255, 0, 0, 255, 3.0f);
-  ren.DrawLine(10, 60.5, 100, 60.5, 0, 0, 255, 255, 3.0f);
-  EXPECT_FALSE(probe::Ink(surface).Any());  // nothing drawn before the render
-  ren.RenderScanlines();
-  EXPECT_EQ(surface.GetPixel(50, 20), (platform::Colour{0, 0, 255, 255}));
-  EXPECT_EQ(surface.GetPixel(50, 60), (platform::Colour{0, 0, 255, 255}));
-}
-
 TEST_F(AggRen, PolylineRendersItselfAlongItsPointsAndSkipsWhatIsNotANumber) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double points[] = {10, 20, 100, 20, 100, 120, nan, 5, 200, 150, 1e300, 150};
