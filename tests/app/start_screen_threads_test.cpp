@@ -128,8 +128,12 @@ TEST_F(StartScreenSensors, FirstPaintComposesLaterOnesDoNotAndMeasurementsShowsR
   DeviceThreadState = kDevicePauseRequest;  // while the worker pauses the window answers busy
   EXPECT_FALSE(w.ChooseSlotsAfterSearch());
   DeviceThreadState = kDeviceSearch;
-  // "Measurements" by readiness, its panel red or blue beside the caption once the animation has run;
-  // the window is not pumped, so no search changes the bytes set here.
+  // "Measurements" by readiness, its panel red or blue beside the caption once the animation has run.
+  // The worker is held paused and what its searches posted is run first, so nothing changes the
+  // bytes set here, nor leaves the button's colours changed without its repaint.
+  ASSERT_TRUE(RequestDeviceThreadState(kDevicePauseRequest));
+  for (int k = 0; k < 60000 && DeviceThreadState.load() != kDevicePaused; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  rig->host.Pump();
   AImageButton* button = FindImageButton(w.Window(), 75172);
   const auto blue = [&] {
     for (int k = 0; k < 8; ++k) rig->Step(33);
@@ -137,6 +141,8 @@ TEST_F(StartScreenSensors, FirstPaintComposesLaterOnesDoNotAndMeasurementsShowsR
     const platform::Colour c = rig->host.Window().Pixels().GetPixel(at.left + at.Width() / 10, at.top + at.Height() / 2);
     return c.b > c.r + 40 ? 1 : c.r > c.b + 40 ? 0 : -1;
   };
+  // From the other set, so the change itself is what repaints the button.
+  w.SetMeasureButtonReady();
   w.UpdateMeasureButton();
   EXPECT_EQ(w.MeasureButtonReady + w.MeasureColours[0].r + blue(), 209);
   EXPECT_FALSE(w.SetMeasureButtonNotReady());  // already in that set: nothing changes
