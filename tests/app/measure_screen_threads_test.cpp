@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -135,9 +136,12 @@ TEST_F(MeasureScreen, PngsWithTwoLiveChannelsAtTwoSizesInBothLanguages) {
     ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
     for (int k = 0; k < 10; ++k) rig->Step(33);
     w.OnKeyDown(key::kSpace, 1, 0);
-    Until(w, [&] { return Samples(w) > 3000; });
-    for (int k = 0; k < 10; ++k) rig->Step(33);
+    // Stopped past 3 s of the 5 s screen, before the sweep starts a new one (the bus runs on
+    // virtual time, far faster than the window's steps under a sanitizer).
+    // The window is not pumped meanwhile: a paint under a sanitizer lasts seconds of bus time.
+    for (int k = 0; k < 20000 && Samples(w) <= 3000; ++k) std::this_thread::sleep_for(std::chrono::microseconds(200));
     w.OnKeyDown(key::kSpace, 1, 0);
+    ASSERT_LT(Samples(w), 5000u);
     rig->host.Pump();
     // A paint the system asks for (the window uncovered) draws the whole graph with its indicators.
     rig->host.Window().Invalidate();
@@ -161,11 +165,17 @@ TEST_F(MeasureScreen, PngsWithTwoLiveChannelsAtTwoSizesInBothLanguages) {
     const PixelRect& plot = w.View->PlotRect;
     for (std::size_t k = 0; k < 2; ++k) {
       const Rgba c = w.View->Channel(k).Colour;
+      // Columns that the curve crosses in about its colour (its edges are blended into the grid).
       int drawn = 0;
-      for (int y = plot.Top; y < plot.Bottom; ++y)
-        for (int x = plot.Left; x < plot.Left + plot.Width() / 2; ++x)
-          drawn += rig->host.Window().Pixels().GetPixel(x, y) == platform::Colour{c.R, c.G, c.B, 255};
-      EXPECT_GT(drawn, plot.Width() / 2) << k;
+      for (int x = plot.Left; x < plot.Left + plot.Width() / 2; ++x) {
+        bool hit = false;
+        for (int y = plot.Top; y < plot.Bottom && !hit; ++y) {
+          const platform::Colour p = rig->host.Window().Pixels().GetPixel(x, y);
+          hit = std::abs(p.r - c.R) + std::abs(p.g - c.G) + std::abs(p.b - c.B) < 60;
+        }
+        drawn += hit ? 1 : 0;
+      }
+      EXPECT_GT(drawn, plot.Width() / 2 * 9 / 10) << k;
     }
     const std::string name = std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/measure_screen_" + std::to_string(c.width) + "x" +
                              std::to_string(c.height) + (c.english ? "_en" : "_ru");
