@@ -10,6 +10,7 @@
 #include "controls/aimage_button.h"
 #include "layout/main_controls.h"
 #include "layout/start_screen_title.h"
+#include "platform/png_writer.h"
 
 namespace {
 
@@ -56,6 +57,8 @@ TEST(MouseRouting, HintsShowAfterASecondForTheirLifetimeAndTheirTextFits) {
       EXPECT_EQ(hint->Caption(), HintTextFor(id, {english})->First);
       for (int k = 0; k < 10; ++k) s.Step(30);
       EXPECT_TRUE(TextFits(s.host.Window().Pixels(), hint->Rect()));
+      EXPECT_TRUE(platform::WritePng(s.host.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/hint_" +
+                                                                       (english ? "en_" : "ru_") + (id == kHintMainZone ? "start" : "measure") + ".png"));
       s.Step(lifetime - 301);
       EXPECT_EQ(w.HintShown, 1);
       s.Step(1);

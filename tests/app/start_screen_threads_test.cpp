@@ -15,6 +15,7 @@
 #include "sim/bus.h"
 #include "sim/description.h"
 #include "sim/unit_list.h"
+#include "platform/png_writer.h"
 
 namespace {
 
@@ -206,6 +207,8 @@ TEST_F(StartScreenSensors, OneUnitPreparedAndTickedKeepsEveryPartInsideAndApart)
       for (std::size_t b = a + 1; b < placed.size(); ++b) EXPECT_TRUE(placed[a].Intersect(placed[b]).IsEmpty()) << a << b;
     }
     EXPECT_GE(w.Panels[1]->Area.top, parts->Title.TitleArea.bottom);
+    const std::string name = "/start_screen_" + std::to_string(width) + "x" + std::to_string(height) + (english ? "_en" : "_ru");
+    EXPECT_TRUE(platform::WritePng(rig->host.Window().Pixels(), VESSAMOR_TEST_OUTPUT_DIR + name + ".png"));
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/app_test_support.h"
 #include "render/agg_ren.h"
+#include "platform/png_writer.h"
 
 // Painted by the window itself after the intro began, so with the font the measurement screen sets.
 TEST(HelpPanel, EveryPageInTurnWithEveryLineInsideItsPanel) {
@@ -24,6 +25,7 @@ TEST(HelpPanel, EveryPageInTurnWithEveryLineInsideItsPanel) {
           EXPECT_EQ(fit.Line.Intersect(fit.Box), fit.Line) << name << " line at " << fit.Line.top;
           EXPECT_EQ(fit.Box.Intersect(w.Help.Rect), fit.Box) << name << " box at " << fit.Box.top;
         }
+        EXPECT_TRUE(platform::WritePng(w.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/help_" + name + ".png"));
         w.View->FullRedraw = 0, w.Help.NextPage();  // after the last page the first
         EXPECT_EQ(w.View->FullRedraw, 1);
       }

@@ -6,6 +6,7 @@
 #include "app/app_test_support.h"
 #include "controls/menu_buttton.h"
 #include "layout/main_controls.h"
+#include "platform/png_writer.h"
 
 namespace {
 
@@ -64,5 +65,11 @@ TEST(RangeMenu, OnlyTheSensorListBuildsOne) {
     l.w.View->SensorCode = 19, l.w.Controls.HoveredMenuRow = -1;  // as the sensor list's filler leaves it
     FillRangeMenu(l.w, 4, 2);
     EXPECT_EQ(l.Checked(), std::vector<std::string>{"G 0.1"});
+    platform::Surface s(width, height);
+    s.Fill({96, 84, 140, 255});
+    l.toolbar.PaintToBuffer(s);
+    l.ranges.PaintToBuffer(s);
+    EXPECT_TRUE(platform::WritePng(s, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/range_menu_" + std::to_string(width) + "x" +
+                                          std::to_string(height) + ".png"));
   }
 }

@@ -12,6 +12,7 @@
 #include "layout/main_controls.h"
 #include "layout/measure_layout.h"
 #include "render/agg_ren.h"
+#include "platform/png_writer.h"
 
 using platform::WindowRect;
 
@@ -90,6 +91,7 @@ TEST(SensorSettings, BothLanguagesAndThreeSizesKeepEveryPartInsideAndApart) {
       p.w.InvalidateLocal();  // drawn by the window's own paint while the settings button is down
       for (int k = 0; k < 20; ++k) p.rig.Step(33);  // the buttons' animations run out
       const std::string name = (english ? "en_" : "ru_") + std::to_string(width) + "x" + std::to_string(height);
+      EXPECT_TRUE(platform::WritePng(p.w.Window().Pixels(), std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/sensor_settings_" + name + ".png"));
       const SensorSettingsState& st = p.w.Controls.SensorSettings;
       const WindowRect panel = st.PanelArea;
       // The title's half of the band, the rate box, the close button, the slider, the channel buttons.
