@@ -14,6 +14,11 @@ namespace {
 
 constexpr int kWidth = 1280;
 constexpr int kHeight = 800;
+const rgba8 kColours[4] = {rgba8(200, 30, 30, 255), rgba8(30, 150, 30, 255), rgba8(30, 30, 200, 255),
+                           rgba8(150, 100, 0, 255)};
+
+// Channel c's curve at column x.
+double CurveY(int c, int x) { return 100 + c * 170 + 70 * std::sin(x * (0.01 + 0.007 * c)) + 10 * std::sin(x * 0.37); }
 
 // Each channel's curve drawn as the graph does: one short line per column, rendered per channel.
 void BM_FourChannelCurve(benchmark::State& state) {
@@ -23,18 +28,16 @@ void BM_FourChannelCurve(benchmark::State& state) {
   std::vector<double> values(4 * kWidth);
   for (int c = 0; c < 4; ++c) {
     for (int x = 0; x < kWidth; ++x) {
-      values[c * kWidth + x] = 100 + c * 170 + 70 * std::sin(x * (0.01 + 0.007 * c)) + 10 * std::sin(x * 0.37);
+      values[c * kWidth + x] = CurveY(c, x);
     }
   }
-  const rgba8 colours[4] = {rgba8(200, 30, 30, 255), rgba8(30, 150, 30, 255), rgba8(30, 30, 200, 255),
-                            rgba8(150, 100, 0, 255)};
   for (auto _ : state) {
     ren.ClearWhite();
     for (int c = 0; c < 4; ++c) {
       ren.Rasterizer().reset();
       for (int x = 1; x < kWidth; ++x) {
         ren.DrawLineRgba({x - 1.0, values[c * kWidth + x - 1], static_cast<double>(x), values[c * kWidth + x]},
-                         colours[c], 2.0f);
+                         kColours[c], 2.0f);
       }
       ren.RenderScanlines();
     }
@@ -54,16 +57,14 @@ void BM_FourChannelPolyline(benchmark::State& state) {
   for (int c = 0; c < 4; ++c) {
     for (int x = 0; x < width; ++x) {
       points[2 * (c * width + x)] = x;
-      points[2 * (c * width + x) + 1] = 100 + c * 170 + 70 * std::sin(x * (0.01 + 0.007 * c)) + 10 * std::sin(x * 0.37);
+      points[2 * (c * width + x) + 1] = CurveY(c, x);
     }
   }
-  const rgba8 colours[4] = {rgba8(200, 30, 30, 255), rgba8(30, 150, 30, 255), rgba8(30, 30, 200, 255),
-                            rgba8(150, 100, 0, 255)};
   for (auto _ : state) {
     ren.ClearWhite();
     for (int c = 0; c < 4; ++c) {
       ren.Rasterizer().reset();
-      ren.DrawPolyline(std::span<const double>(points).subspan(2 * c * width, 2 * width), colours[c], 2.0f);
+      ren.DrawPolyline(std::span<const double>(points).subspan(2 * c * width, 2 * width), kColours[c], 2.0f);
       ren.RenderScanlines();
     }
     benchmark::DoNotOptimize(surface.Pixels());
