@@ -210,7 +210,6 @@ TEST_F(DeviceManagerTest, StopAsksTheWorkerForStopBytesOrASearch) {
       {"units connected", 0b1, kDeviceMeasuring, kDeviceCommand},
       {"none connected", 0, kDeviceMeasuring, kDeviceSearch},
       {"worker ended", 0b1, kDeviceEnded, kDeviceEnded},
-      {"worker asked to end", 0b1, kDeviceStopRequest, kDeviceStopRequest},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -30,20 +30,17 @@ class FamiliesOnSimTest : public UnitTestBase {
     view.RateSetting = kRate;
   }
 
-  // Plugs a unit whose EEPROM description identifies as the sensor kind; the simulator picks the
-  // family from that description's key.
-  void PlugKind(int type, int code, std::vector<sim::Signal> signals = {}) {
+  // Plugs a unit whose EEPROM description identifies as the sensor kind (the simulator picks the
+  // family from its key), identifies it on a device manager and hands its handle to a new unit of
+  // the family, as the factory does, which then sets up its port.
+  template <typename Unit>
+  Unit& PlugAndTakeOver(int type, int code, std::vector<sim::Signal> signals = {}) {
     sim::UnitSpec entry;
     entry.Family = sim::AutoFamily;
     entry.Description = sim::DescriptionForSensorKind(code, type).value_or("");
     entry.Signals = std::move(signals);
-    ASSERT_TRUE(sim::AttachUnit(bus, entry));
+    EXPECT_TRUE(sim::AttachUnit(bus, entry));
     unit = bus.Units().back();
-  }
-  // Identifies listing index 0 on a device manager and hands its handle to a new unit of the
-  // family, as the factory does, which then sets up its port.
-  template <typename Unit>
-  Unit& TakeOver(int type, int code) {
     FTRecordDevice manager;
     manager.Manager = 1;
     EXPECT_TRUE(manager.OpenByIndex(0));
@@ -60,11 +57,6 @@ class FamiliesOnSimTest : public UnitTestBase {
     ref.ByteLimit = 1u << 24;
     EXPECT_TRUE(ref.ConfigurePort());
     return ref;
-  }
-  template <typename Unit>
-  Unit& PlugAndTakeOver(int type, int code, std::vector<sim::Signal> signals = {}) {
-    PlugKind(type, code, std::move(signals));
-    return TakeOver<Unit>(type, code);
   }
 
   // Writes the start packet as the device worker does: its first StartPacketLength bytes.

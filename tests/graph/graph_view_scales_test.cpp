@@ -51,16 +51,6 @@ TEST_F(GraphScales, HostileScalesNeverPlaceMoreThan95Ticks) {
   }
 }
 
-TEST_F(GraphScales, SetScalesSkipsTheStoredScalesAndRecomputesOnAnyChange) {
-  Record(5000);
-  view.ColumnRebuildRequest = 0;
-  view.SetScales(1.0f, 0.5f, 1);
-  EXPECT_EQ(view.ColumnRebuildRequest, 0);
-  view.SetScales(2.0f, 0.25f, 1);
-  EXPECT_EQ(view.ColumnRebuildRequest, 1);
-  EXPECT_FLOAT_EQ(view.Scale.SamplesPerColumn, 20.0f);
-}
-
 TEST_F(GraphScales, PagingByHalfAScreen) {
   // 10 samples a column, 10,000 a screen; the middle column 500 starts at sample 4990.
   const struct {
@@ -161,18 +151,15 @@ TEST_F(GraphScales, MarkerTimeDecimalsFollowTheRate) {
 }
 
 TEST_F(GraphScales, NewRecordsCountFromTwoAndNeverInterruptARecording) {
-  for (const std::uint8_t english : {1, 0}) {
-    window.Bytes.EnglishUi = english;
-    GraphView fresh;
-    ASSERT_TRUE(fresh.Init(100000, PixelRect{0, 0, 1000, 800}, 0, &window));
-    fresh.SampleCount = fresh.RecordViewable = 1;
-    fresh.NewRecord();
-    EXPECT_EQ(fresh.RecordName, english != 0 ? "Record 2" : "Запись 2");
-    EXPECT_EQ(fresh.RecordViewable + fresh.SampleCount, 0u);
-    fresh.Recording = 1;
-    fresh.NewRecord();
-    EXPECT_EQ(fresh.RecordName, english != 0 ? "Record 2" : "Запись 2");
-  }
+  GraphView fresh;
+  ASSERT_TRUE(fresh.Init(100000, PixelRect{0, 0, 1000, 800}, 0, &window));
+  fresh.SampleCount = fresh.RecordViewable = 1;
+  fresh.NewRecord();
+  EXPECT_EQ(fresh.RecordName, "Запись 2");
+  EXPECT_EQ(fresh.RecordViewable + fresh.SampleCount, 0u);
+  fresh.Recording = 1;
+  fresh.NewRecord();
+  EXPECT_EQ(fresh.RecordName, "Запись 2");
 }
 
 TEST_F(GraphScales, LiveIndicatorsRedrawAtMostEvery240Ms) {

@@ -76,12 +76,9 @@ TEST_F(SensorPages, TitlesAndLinesByCodeLanguageAndUnit) {
       {0, false, false, 0, 0, 1, false, "Датчик напряжения 3.3V"},
       {89, false, true, 0, 0, 0, false, "Подготовка датчика напряжения 3.3V к работе"},
       {51, true, true, 0, 0, 0, false, "Preparation of the sensor voltage 2x3.3V to work"},
-      {28, true, false, 0, 0, 1, false, "Датчик влажности"},
       {0, true, false, 7, 0, 3, true, " sampling rate up to 200кГц"},
       // Kept Russian in the English interface.
       {76, true, false, 0, 0, 1, true, " диапазон измерения: от 1 до 200 FNU (FTU, ЕМФ);"},
-      {87, true, true, 0, 0, 1, false, " the differential pressure sensor 200kPa to work"},
-      {42, false, false, 0, 0, 3, true, " частота опроса датчика до 10 кГц"},
       {35, false, false, 0, 1, 1, false, "Датчик пульса беспроводной"},
   };
   for (const Case& c : cases) {

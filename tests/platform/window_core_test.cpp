@@ -1,4 +1,4 @@
-// Tests of the window core: routing, hover, capture, timers, painting and uncreated controls.
+// Tests of the window core: routing, capture, timers, painting and uncreated controls.
 #include <gtest/gtest.h>
 
 #include "platform/window_core.h"
@@ -34,25 +34,6 @@ class WindowCoreTest : public ::testing::Test {
   platform::HostWindow host;
   RecordingHandler handler;
 };
-
-TEST_F(WindowCoreTest, MoveReportsOnlyAChangeOfPosition) {
-  RecordingControl button;
-  Create(button, 75004, WindowRect::FromSize(100, 100, 50, 20));
-  const struct {
-    WindowPoint start;
-    int dx, dy, reports;
-  } cases[] = {{{110, 110}, 0, 0, 0}, {{110, 110}, 1, 0, 1}, {{110, 110}, -1, -1, 1},
-               {{10, 10}, 0, 0, 0},   {{10, 10}, 0, 1, 1}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.start.x << "," << c.start.y << " +" << c.dx << "," << c.dy);
-    Mouse(MouseKind::Move, {0, 479});  // a different place first
-    Mouse(MouseKind::Move, c.start);
-    const std::size_t before = button.mouse.size() + handler.mouse.size();
-    Mouse(MouseKind::Move, {c.start.x + c.dx, c.start.y + c.dy});
-    EXPECT_EQ(button.mouse.size() + handler.mouse.size() - before, std::size_t(c.reports));
-  }
-  EXPECT_EQ(button.mouse.back().point, (WindowPoint{9, 9}));  // local to the control
-}
 
 TEST_F(WindowCoreTest, ClickGoesToTopmostVisibleControlAndThroughHiddenOnes) {
   RecordingControl lower, upper;
