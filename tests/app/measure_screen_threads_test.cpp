@@ -13,7 +13,6 @@
 #include "app/toolbar_rules.h"
 #include "app_test_support.h"
 #include "controls/aimage_button.h"
-#include "controls/menu_buttton.h"
 #include "controls/stick_button.h"
 #include "fast_clock.h"
 #include "platform/png_writer.h"
@@ -232,37 +231,17 @@ TEST_F(MeasureScreen, ToolbarCommandsOnTheLiveScreen) {
   ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
   auto* rate = dynamic_cast<StickButton*>(FindMainControl(w.Window(), 75008));
   ASSERT_NE(rate, nullptr);
-  // The unit may narrow the slider's rate, but a slider at 0 never gives a rate of 0.
-  for (float khz : {0.7f, 0.0f}) {
-    rate->SetValue(khz);
-    w.OnButtonPress(0, 0, 75008);
-    EXPECT_GE(w.View->RateSetting, kLowestSliderRate);
-  }
   // A fixed-rate channel ends at 1000 Hz and the slider at 1.0.
   w.DeviceSlots[w.View->ViewDeviceSlot].Channels[0]->NotchOn = 1;
   rate->SetValue(0.5f);
   w.OnButtonPress(0, 0, 75008);
   EXPECT_EQ(w.View->RateSetting, 1000u);
   EXPECT_FLOAT_EQ(rate->GetValue(), 1.0f);
-  w.DeviceSlots[w.View->ViewDeviceSlot].Channels[0]->NotchOn = 0;
-
   // One channel: record buttons 2 to 4 pop back up.
   for (std::int32_t id : {75022, 75027, 75032}) {
     Click(w, id);
     EXPECT_EQ(FindImageButton(w.Window(), id)->State.load(), 1) << id;
   }
-  // File opens the menu of five rows; during a recording it does nothing.
-  auto* menu = dynamic_cast<MenuButtton*>(FindMainControl(w.Window(), 75009));
-  Click(w, 75010);
-  EXPECT_TRUE(menu->IsVisible());
-  EXPECT_EQ(menu->Count(), 5);
-  Click(w, 75010);
-  w.OnKeyDown(key::kSpace, 1, 0);
-  menu->HideAndClear();
-  Click(w, 75010);
-  EXPECT_FALSE(menu->IsVisible());
-  w.OnKeyDown(key::kSpace, 1, 0);
-  EXPECT_EQ(w.View->Recording.load(), 0);
 }
 
 TEST_F(MeasureScreen, CloseDuringARecordingSavesNothingAndEndsQuickly) {
