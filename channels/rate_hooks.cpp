@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "channels/channel_filters.h"
 #include "channels/main_window_services.h"
 #include "channels/rate_detector.h"
 #include "channels/vessamor_channel.h"
@@ -401,7 +402,10 @@ float VessamorChannel::IntegrateBetweenMarkers(std::uint32_t pair) const {
   e = std::min<std::int64_t>(e, CodeCapacity);
   if (s >= e) return 0.0f;
   float volume = 0.0f;
-  for (std::int64_t i = s; i < e; ++i) volume += ValueAtIndex(static_cast<std::uint32_t>(i)) / static_cast<float>(rate);
+  FilteredSampleReader samples(*this);
+  for (std::int64_t i = s; i < e; ++i) {
+    volume += ValueOfFilteredCode(samples.At(static_cast<std::uint32_t>(i))) / static_cast<float>(rate);
+  }
   return volume;
 }
 

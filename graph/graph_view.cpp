@@ -10,7 +10,7 @@
 
 namespace {
 
-std::vector<std::int16_t> AllocateCodes(std::size_t codes) { return std::vector<std::int16_t>(codes); }
+CodeVector AllocateCodes(std::size_t codes) { return CodeVector(codes); }
 
 }  // namespace
 

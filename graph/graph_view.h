@@ -5,11 +5,14 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "acquisition/acquisition_tick.h"
@@ -40,8 +43,36 @@ class PictureGrid;
 class agg_ren;
 class WindowSide;
 
+// Hands out zeroed memory without writing it: large blocks come as fresh pages from the system, so a
+// buffer sized for a long recording costs resident memory only as samples are written into it.
+template <class T>
+struct ZeroPagesAllocator {
+  using value_type = T;
+  ZeroPagesAllocator() = default;
+  template <class U>
+  ZeroPagesAllocator(const ZeroPagesAllocator<U>&) {}
+  T* allocate(std::size_t n) {
+    void* p = std::calloc(n, sizeof(T));
+    if (p == nullptr) throw std::bad_alloc();
+    return static_cast<T*>(p);
+  }
+  void deallocate(T* p, std::size_t) { std::free(p); }
+  // The memory is zero already: elements are left as they are.
+  template <class U>
+  void construct(U* p) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+  friend bool operator==(const ZeroPagesAllocator&, const ZeroPagesAllocator&) { return true; }
+};
+
+using CodeVector = std::vector<std::int16_t, ZeroPagesAllocator<std::int16_t>>;
+
 // Allocates the shared code buffer; throws std::bad_alloc when the memory is not there.
-using CodeBufferAllocator = std::vector<std::int16_t> (*)(std::size_t codes);
+using CodeBufferAllocator = CodeVector (*)(std::size_t codes);
 
 class GraphView {
  public:
@@ -531,7 +562,7 @@ class GraphView {
   std::atomic<std::thread::id> ToggleOwner{};
 
   CodeBufferAllocator Allocator;
-  std::vector<std::int16_t> CodeBuffer;
+  CodeVector CodeBuffer;
   std::vector<ColumnRecord> ColumnTables;
   std::uint32_t ColumnsPerChannelCount = 0;
 };

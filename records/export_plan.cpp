@@ -131,7 +131,15 @@ double RowTime(const GraphView& view, const ExportPlan& plan, const ExportRows& 
   return static_cast<double>(at) / ExportRate(view);
 }
 
-float CellValue(const GraphView& view, std::uint8_t index, const ExportRows& rows, std::uint32_t at) {
+float CellReader::Filtered(std::uint8_t index, std::uint32_t sample) {
+  const VessamorChannel& channel = View.Channel(index);
+  std::unique_ptr<FilteredSampleReader>& reader = Readers.at(index);
+  if (!reader) reader = std::make_unique<FilteredSampleReader>(channel);
+  return channel.ValueOfFilteredCode(reader->At(sample));
+}
+
+float CellReader::Value(std::uint8_t index, const ExportRows& rows, std::uint32_t at) {
+  const GraphView& view = View;
   const VessamorChannel& channel = view.Channel(index);
   if (rows.RowKind == ExportRows::Kind::Seconds) {
     // The mean of the second's samples that the record holds; a negative mean is written as 0.
@@ -140,11 +148,11 @@ float CellValue(const GraphView& view, std::uint8_t index, const ExportRows& row
     const std::uint64_t to = std::min<std::uint64_t>(from + rate, RecordEnd(view));
     if (from >= to) return 0.0f;
     float sum = 0.0f;
-    for (std::uint64_t i = from; i < to; ++i) sum += channel.ValueAtIndex(static_cast<std::uint32_t>(i));
+    for (std::uint64_t i = from; i < to; ++i) sum += Filtered(index, static_cast<std::uint32_t>(i));
     const float mean = sum / static_cast<float>(to - from);
     return mean < 0.0f ? 0.0f : mean;
   }
-  if (!HasRateHistory(channel)) return channel.ValueAtIndex(at);
+  if (!HasRateHistory(channel)) return Filtered(index, at);
   if (channel.RateValueAtFn == nullptr) return 0.0f;
   const std::uint32_t entry = rows.RowKind == ExportRows::Kind::History ? at : at / SamplesPerEntry(channel);
   const std::size_t last = std::max<std::size_t>(channel.RateDetector.History.size(), 1) - 1;

@@ -1,11 +1,14 @@
 // What the text and spreadsheet exports share: channel classification, the rows to write and each cell's value.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "channels/channel_filters.h"
 #include "records/record_writers.h"
 
 class GraphView;
@@ -64,7 +67,19 @@ std::string FixedText(double value, int decimals);
 
 // Column 0 of a row: the sample's time, the second's end or the history entry's end.
 double RowTime(const GraphView& view, const ExportPlan& plan, const ExportRows& rows, std::uint32_t at);
-// A channel's value in a row, as both exports write it.
-float CellValue(const GraphView& view, std::uint8_t channel, const ExportRows& rows, std::uint32_t at);
+// Reads the cells of an export row after row; each channel's filter windows are carried from one
+// sample to the next.
+class CellReader {
+ public:
+  explicit CellReader(const GraphView& view) : View(view) {}
+  // A channel's value in a row, as both exports write it.
+  float Value(std::uint8_t channel, const ExportRows& rows, std::uint32_t at);
+
+ private:
+  float Filtered(std::uint8_t channel, std::uint32_t index);
+
+  const GraphView& View;
+  std::array<std::unique_ptr<FilteredSampleReader>, 4> Readers;
+};
 
 }  // namespace records

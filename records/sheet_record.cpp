@@ -30,9 +30,10 @@ void WriteColumns(SheetRecord& sheet, const GraphView& view, const ExportPlan& p
   ForEachRow(rows, [&](std::uint32_t at, std::uint32_t row) {
     sheet.WriteNumberCell(static_cast<std::uint16_t>(first_row + row), 0, RowTime(view, plan, rows, at));
   });
+  CellReader cells(view);
   for (const std::uint8_t c : plan.Shown) {
     ForEachRow(rows, [&](std::uint32_t at, std::uint32_t row) {
-      sheet.WriteNumberCell(static_cast<std::uint16_t>(first_row + row), c + 1, CellValue(view, c, rows, at));
+      sheet.WriteNumberCell(static_cast<std::uint16_t>(first_row + row), c + 1, cells.Value(c, rows, at));
     });
   }
 }

@@ -92,13 +92,14 @@ void WriteVolumeLines(CodePageText& out, const GraphView& view, const ExportPlan
 }
 
 void WriteRows(CodePageText& out, const GraphView& view, const ExportPlan& plan, const ExportRows& rows) {
+  CellReader cells(view);
   ForEachRow(rows, [&](std::uint32_t at, std::uint32_t) {
     const double time = RowTime(view, plan, rows, at);
     if (rows.RowKind == ExportRows::Kind::History) out.Padded(static_cast<std::uint64_t>(time)).Blanks(6);
     else if (plan.Decimation == 0 || plan.PerSecond) out.Time(time);
     for (const std::uint8_t c : plan.Shown) {
       if (rows.RowKind == ExportRows::Kind::Samples && plan.Decimation != 0) out.Time(time);
-      out.ValueCell(view.Channel(c), CellValue(view, c, rows, at));
+      out.ValueCell(view.Channel(c), cells.Value(c, rows, at));
     }
     out.LineEnd();
   });

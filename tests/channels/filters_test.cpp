@@ -70,6 +70,41 @@ TEST(ExportRead, MedianStandInPicksTheCodeNearestTheMiddleOfTheRange) {
   }
 }
 
+// The reader that carries the windows along a record gives, sample for sample, what the one-off read
+// gives: each filter form over random records of narrow (many ties) and wide code ranges, read in
+// order, every 7th sample, and backwards.
+TEST(ExportRead, CarriedWindowsReadAsTheOneOffRead) {
+  struct Form {
+    std::uint8_t median_on;
+    std::uint16_t median_window;
+    std::uint8_t smoothing_on;
+    std::uint16_t smoothing_window;
+  };
+  const Form forms[] = {{1, 1, 0, 0},  {1, 5, 0, 0},   {1, 4, 0, 0},  {1, 100, 0, 0}, {0, 0, 1, 0},
+                        {0, 0, 1, 20}, {0, 0, 1, 100}, {1, 3, 1, 4},  {1, 20, 1, 7},  {1, 100, 1, 100}};
+  std::mt19937 generator(5);
+  for (const int spread : {3, 40, 4095}) {
+    std::vector<std::int16_t> codes(1500);
+    for (auto& c : codes) c = static_cast<std::int16_t>(std::uniform_int_distribution<int>(-spread, spread)(generator));
+    LoneChannel f(codes, 0);
+    f.channel.CodeCount = static_cast<std::uint32_t>(codes.size());
+    for (const Form& form : forms) {
+      f.channel.MedianOn = form.median_on;
+      f.channel.MedianWindow = form.median_window;
+      f.channel.SmoothingOn = form.smoothing_on;
+      f.channel.SmoothingWindow = form.smoothing_window;
+      for (const int step : {1, 7, -13}) {
+        FilteredSampleReader reader(f.channel);
+        for (int k = 0; k < 1500; k += std::abs(step)) {
+          const auto i = static_cast<std::uint32_t>(step > 0 ? k : 1499 - k);
+          ASSERT_EQ(reader.At(i), f.channel.GetSample(i)) << "spread " << spread << " median " << form.median_window
+                                                          << " smoothing " << form.smoothing_window << " at " << i;
+        }
+      }
+    }
+  }
+}
+
 TEST(NotchCascade, RemovesMainsAndPassesSlowSignals) {
   // After the cascade has settled: 50 Hz within a few codes of zero, 10 Hz nearly whole.
   for (const auto& [hz, low, high] : {std::array<int, 3>{50, 0, 3}, {10, 475, 525}}) {

@@ -17,9 +17,9 @@ constexpr PixelRect kGraphRect{40, 60, 1240, 860};
 // Allocation limit for the fallback tests, in codes.
 std::size_t g_allocation_limit = 0;
 
-std::vector<std::int16_t> LimitedAllocator(std::size_t codes) {
+CodeVector LimitedAllocator(std::size_t codes) {
   if (codes > g_allocation_limit) throw std::bad_alloc();
-  return std::vector<std::int16_t>(codes);
+  return CodeVector(codes);
 }
 
 TEST(GraphViewInit, BufferHistoryAndColumnTablesFollowCapacityAndScreen) {
