@@ -80,6 +80,22 @@ class FilterPass {
 
   std::int32_t OutputAt(std::uint32_t k) { return Smoothing ? SmoothedAt(k) : MedianAt(k); }
 
+  // Outputs of samples [first, end) into out. Where the centred window runs full over raw codes, the
+  // sum moves along the codes themselves, outside the ring, and the ring is laid again at the end.
+  void Outputs(std::uint32_t first, std::uint32_t end, std::int32_t* out) {
+    std::uint32_t k = first;
+    while (k < end) {
+      if (SteadyAt(k)) {
+        const std::uint32_t stop = SteadyEnd(k, end);
+        RunSteady(k, stop, out + (k - first));
+        k = stop;
+      } else {
+        out[k - first] = OutputAt(k);
+        ++k;
+      }
+    }
+  }
+
  private:
   std::int32_t InputAt(std::uint32_t t) { return Median ? MedianAt(t) : Codes[t]; }
 
@@ -174,6 +190,52 @@ class FilterPass {
     // At the end of the samples the window shrinks: the quotient is taken in floating point.
     const double mean = static_cast<double>(sum) / static_cast<double>(m);
     return static_cast<std::int32_t>((Rms ? std::sqrt(mean) : mean) * 256.0);
+  }
+
+  // The centred window over raw codes is full and continues at sample k without being cut.
+  bool SteadyAt(std::uint32_t k) const {
+    return Smoothing && Centred && !Median && SmoothWindow != 0 && State.SmoothValid != 0 && State.SmoothNext == k &&
+           State.SmoothFill == RingSize && k >= Lead + 1 && State.SmoothFrom == k - 1 - Lead &&
+           State.SmoothTo == k + Trail && std::uint64_t{k} + Trail + 1 <= Lookahead;
+  }
+  std::uint32_t SteadyEnd(std::uint32_t k, std::uint32_t end) const {
+    const std::uint64_t uncut = std::uint64_t{Lookahead} - Trail;  // samples before it keep the whole window
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(end, uncut));
+  }
+
+  // Samples [k, stop) of a steady centred window. The quotients are exact: the sums stay far below
+  // 2^53, where a double division truncates to the integer quotient.
+  void RunSteady(std::uint32_t k, std::uint32_t stop, std::int32_t* out) {
+    const double m = RingSize;
+    std::int64_t sum = State.SmoothSum;
+    const std::int16_t* entering = Codes + k + Trail;
+    const std::int16_t* leaving = Codes + (k - 1 - Lead);
+    const std::uint32_t n = stop - k;
+    if (Rms) {
+      for (std::uint32_t t = 0; t < n; ++t) {
+        const std::int64_t in = entering[t];
+        const std::int64_t gone = leaving[t];
+        sum += in * in - gone * gone;
+        const double q = std::trunc(static_cast<double>(sum) / m);
+        out[t] = static_cast<std::int32_t>(std::sqrt(q) * 256.0);
+      }
+    } else {
+      for (std::uint32_t t = 0; t < n; ++t) {
+        sum += std::int64_t{entering[t]} - leaving[t];
+        out[t] = static_cast<std::int32_t>(static_cast<std::int64_t>(static_cast<double>(sum) / m) * 256);
+      }
+    }
+    // The ring again holds the window of the last sample, oldest first.
+    const std::uint32_t last = stop - 1;
+    State.SmoothSum = sum;
+    State.SmoothFirst = 0;
+    State.SmoothFrom = last - Lead;
+    State.SmoothTo = last + Trail + 1;
+    State.SmoothNext = stop;
+    for (std::uint32_t i = 0; i < RingSize; ++i) {
+      const std::int64_t v = Codes[State.SmoothFrom + i];
+      State.SmoothRing[i] = Rms ? v * v : v;
+    }
   }
 
   void Enter(std::int64_t v) {
@@ -281,7 +343,7 @@ void ReduceColumns(VessamorChannel& channel, const ColumnRecord* time_base, Colu
     // column that spans two pieces starts in the first and is extended in the next.
     for (std::uint32_t piece_first = a; piece_first < b;) {
       const std::uint32_t piece_end = b - piece_first > kReductionPieceSamples ? piece_first + kReductionPieceSamples : b;
-      for (std::uint32_t j = piece_first; j < piece_end; ++j) processed[j - piece_first] = pass.OutputAt(j);
+      pass.Outputs(piece_first, piece_end, processed.data());
       channel.Filter.ProcessedCount = piece_end - piece_first;
       for (std::uint32_t c = first; c <= last; ++c) {
         const SampleSpan span = ColumnSpan(time_base[c], limit);

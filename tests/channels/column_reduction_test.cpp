@@ -119,17 +119,19 @@ TEST(SlidingMedian, EqualsSortedWindowMedianForEveryWindow) {
 }
 
 TEST(MovingMean, CentredAndTrailingMeanAndRmsEqualDirectSums) {
-  const std::vector<std::int16_t> codes = RandomCodes(1500, -2048, 4095, 5);
-  for (std::uint8_t median_on : {0, 1}) {
-    const std::vector<std::int32_t> input = median_on != 0 ? MedianOracle(codes, 5) : Widen(codes);
-    for (std::uint16_t n : {1, 2, 21, 300}) {
-      for (int form : {0, 1, 2}) {  // centred mean, centred RMS, trailing RMS
-        Reduction f(codes, 3);
-        f.Configure(median_on, 5, 1, n, form != 2, form == 1);
-        f.channel.BuildColumnMinMax(1, 200);
-        f.channel.BuildColumnMinMax(201, f.LastColumn());
-        SCOPED_TRACE(::testing::Message() << "median " << int{median_on} << " window " << n << " form " << form);
-        f.ExpectColumnsMatch(form == 2 ? TrailingRmsOracle(input, n) : CentredOracle(input, n, form == 1));
+  // ADC codes, and the full signed range, whose squares make the largest sums.
+  for (const auto& codes : {RandomCodes(1500, -2048, 4095, 5), RandomCodes(1500, -32768, 32767, 6)}) {
+    for (std::uint8_t median_on : {0, 1}) {
+      const std::vector<std::int32_t> input = median_on != 0 ? MedianOracle(codes, 5) : Widen(codes);
+      for (std::uint16_t n : {1, 2, 21, 300}) {
+        for (int form : {0, 1, 2}) {  // centred mean, centred RMS, trailing RMS
+          Reduction f(codes, 3);
+          f.Configure(median_on, 5, 1, n, form != 2, form == 1);
+          f.channel.BuildColumnMinMax(1, 200);
+          f.channel.BuildColumnMinMax(201, f.LastColumn());
+          SCOPED_TRACE(::testing::Message() << "median " << int{median_on} << " window " << n << " form " << form);
+          f.ExpectColumnsMatch(form == 2 ? TrailingRmsOracle(input, n) : CentredOracle(input, n, form == 1));
+        }
       }
     }
   }
