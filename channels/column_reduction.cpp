@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -45,6 +46,60 @@ SampleSpan ColumnSpan(const ColumnRecord& base, std::uint32_t limit) {
   return span;
 }
 
+// The integer quotients sum / m of non-negative sums below 2^46. Each comes from a multiplication
+// by 1/m in double precision, which holds such sums exactly and can land one below the quotient
+// only where m divides the sum; one comparison puts that right.
+void Quotients(const std::int64_t* sums, std::uint32_t n, double m, std::int32_t* out) {
+  const double inverse = 1.0 / m;
+  std::uint32_t t = 0;
+#if defined(__SSE2__)
+  // A sum below 2^52 becomes a double by setting the exponent of 2^52 over it and taking 2^52 away.
+  const __m128i exponent = _mm_set1_epi64x(0x4330000000000000);
+  const __m128d two_52 = _mm_set1_pd(4503599627370496.0);
+  const __m128d to_quotient = _mm_set1_pd(inverse);
+  const __m128d divisor = _mm_set1_pd(m);
+  const __m128d one = _mm_set1_pd(1.0);
+  for (; t + 2 <= n; t += 2) {
+    const __m128i whole = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sums + t));
+    const __m128d sum = _mm_sub_pd(_mm_castsi128_pd(_mm_or_si128(whole, exponent)), two_52);
+    __m128d q = _mm_cvtepi32_pd(_mm_cvttpd_epi32(_mm_mul_pd(sum, to_quotient)));
+    q = _mm_add_pd(q, _mm_and_pd(_mm_cmple_pd(_mm_mul_pd(_mm_add_pd(q, one), divisor), sum), one));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + t), _mm_cvttpd_epi32(q));
+  }
+#endif
+  for (; t < n; ++t) {
+    const auto sum = static_cast<double>(sums[t]);
+    double q = std::trunc(sum * inverse);
+    if ((q + 1.0) * m <= sum) q += 1.0;
+    out[t] = static_cast<std::int32_t>(q);
+  }
+}
+
+// Differences of squares a[t]^2 - b[t]^2, exact in 32 bits.
+void SquareSteps(const std::int16_t* a, const std::int16_t* b, std::uint32_t n, std::int32_t* out) {
+  std::uint32_t t = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const auto squares = [zero](__m128i v, bool high) {
+    const __m128i spread = high ? _mm_unpackhi_epi16(v, zero) : _mm_unpacklo_epi16(v, zero);
+    return _mm_madd_epi16(spread, spread);
+  };
+  for (; t + 8 <= n; t += 8) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + t));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + t));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + t), _mm_sub_epi32(squares(x, false), squares(y, false)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + t + 4), _mm_sub_epi32(squares(x, true), squares(y, true)));
+  }
+#endif
+  for (; t < n; ++t) out[t] = std::int32_t{a[t]} * a[t] - std::int32_t{b[t]} * b[t];
+}
+
+// Samples [First, End) of a pass whose outputs stand as the window's integer quotients.
+struct QuotientRun {
+  std::uint32_t First;
+  std::uint32_t End;
+};
+
 // One pass of the channel's reduction filters. Each stage keeps its state in the channel and
 // continues it only at the sample it expects next; anywhere else it starts afresh, so an output
 // depends only on the codes, however the samples are split into calls and pieces.
@@ -79,15 +134,23 @@ class FilterPass {
   std::uint32_t SampleCount() const { return Limit; }
 
   std::int32_t OutputAt(std::uint32_t k) { return Smoothing ? SmoothedAt(k) : MedianAt(k); }
+  // The output of a steady window whose integer quotient is q.
+  std::int32_t OutputOfQuotient(std::int32_t q) const {
+    return Rms ? static_cast<std::int32_t>(std::sqrt(static_cast<double>(q)) * 256.0) : q * 256;
+  }
 
   // Outputs of samples [first, end) into out. Where the centred window runs full over raw codes, the
-  // sum moves along the codes themselves, outside the ring, and the ring is laid again at the end.
-  void Outputs(std::uint32_t first, std::uint32_t end, std::int32_t* out) {
+  // sum moves along the codes themselves, outside the ring, and the ring is laid again at the end;
+  // those samples get the window's integer quotient instead of the output, and their run is added
+  // to `runs`: the output grows with the quotient, so a column's extremes can be taken over the
+  // quotients and turned into outputs once (OutputOfQuotient).
+  void Outputs(std::uint32_t first, std::uint32_t end, std::int32_t* out, std::vector<QuotientRun>& runs) {
     std::uint32_t k = first;
     while (k < end) {
       if (SteadyAt(k)) {
-        const std::uint32_t stop = SteadyEnd(k, end);
+        const std::uint32_t stop = SteadyEnd(end);
         RunSteady(k, stop, out + (k - first));
+        runs.push_back({k, stop});
         k = stop;
       } else {
         out[k - first] = OutputAt(k);
@@ -198,13 +261,13 @@ class FilterPass {
            State.SmoothFill == RingSize && k >= Lead + 1 && State.SmoothFrom == k - 1 - Lead &&
            State.SmoothTo == k + Trail && std::uint64_t{k} + Trail + 1 <= Lookahead;
   }
-  std::uint32_t SteadyEnd(std::uint32_t k, std::uint32_t end) const {
+  std::uint32_t SteadyEnd(std::uint32_t end) const {
     const std::uint64_t uncut = std::uint64_t{Lookahead} - Trail;  // samples before it keep the whole window
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(end, uncut));
   }
 
-  // Samples [k, stop) of a steady centred window. The quotients are exact: the sums stay far below
-  // 2^53, where a double division truncates to the integer quotient.
+  // Samples [k, stop) of a steady centred window: their integer quotients into out. The sums are
+  // whole numbers far below 2^53, so a double holds them exactly.
   void RunSteady(std::uint32_t k, std::uint32_t stop, std::int32_t* out) {
     const double m = RingSize;
     std::int64_t sum = State.SmoothSum;
@@ -212,17 +275,20 @@ class FilterPass {
     const std::int16_t* leaving = Codes + (k - 1 - Lead);
     const std::uint32_t n = stop - k;
     if (Rms) {
-      for (std::uint32_t t = 0; t < n; ++t) {
-        const std::int64_t in = entering[t];
-        const std::int64_t gone = leaving[t];
-        sum += in * in - gone * gone;
-        const double q = std::trunc(static_cast<double>(sum) / m);
-        out[t] = static_cast<std::int32_t>(std::sqrt(q) * 256.0);
+      // Block by block: the changes of the sum side by side, the sums in order, the quotients side by side.
+      std::array<std::int32_t, 1024> steps;
+      std::array<std::int64_t, 1024> sums;
+      for (std::uint32_t done = 0; done < n; done += sums.size()) {
+        const std::uint32_t count = std::min<std::uint32_t>(n - done, sums.size());
+        SquareSteps(entering + done, leaving + done, count, steps.data());
+        for (std::uint32_t t = 0; t < count; ++t) sums[t] = sum += steps[t];
+        Quotients(sums.data(), count, m, out + done);
       }
     } else {
+      // A mean's sum can be negative; the double quotient truncates towards zero as the integer one.
       for (std::uint32_t t = 0; t < n; ++t) {
         sum += std::int64_t{entering[t]} - leaving[t];
-        out[t] = static_cast<std::int32_t>(static_cast<std::int64_t>(static_cast<double>(sum) / m) * 256);
+        out[t] = static_cast<std::int32_t>(static_cast<double>(sum) / m);
       }
     }
     // The ring again holds the window of the last sample, oldest first.
@@ -299,12 +365,35 @@ std::pair<std::int16_t, std::int16_t> Extremes(const std::int16_t* codes, std::u
   return {high, low};
 }
 
-void FoldInto(ColumnRecord& record, std::int32_t value) {
-  if (value > record.MaxCode) {
-    record.MaxCode = value;
-  } else if (value < record.MinCode) {
-    record.MinCode = value;
+// The same for filtered outputs, without branches per sample.
+std::pair<std::int32_t, std::int32_t> Extremes32(const std::int32_t* values, std::uint32_t n) {
+  std::int32_t high = values[0];
+  std::int32_t low = values[0];
+  std::uint32_t j = 1;
+#if defined(__SSE2__)
+  if (n >= 8) {
+    __m128i highs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values));
+    __m128i lows = highs;
+    for (j = 4; j + 4 <= n; j += 4) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + j));
+      const __m128i above = _mm_cmpgt_epi32(v, highs);
+      const __m128i below = _mm_cmplt_epi32(v, lows);
+      highs = _mm_or_si128(_mm_and_si128(above, v), _mm_andnot_si128(above, highs));
+      lows = _mm_or_si128(_mm_and_si128(below, v), _mm_andnot_si128(below, lows));
+    }
+    alignas(16) std::array<std::int32_t, 4> h{};
+    alignas(16) std::array<std::int32_t, 4> l{};
+    _mm_store_si128(reinterpret_cast<__m128i*>(h.data()), highs);
+    _mm_store_si128(reinterpret_cast<__m128i*>(l.data()), lows);
+    high = *std::max_element(h.begin(), h.end());
+    low = *std::min_element(l.begin(), l.end());
   }
+#endif
+  for (; j < n; ++j) {
+    high = std::max(high, values[j]);
+    low = std::min(low, values[j]);
+  }
+  return {high, low};
 }
 
 // Reduces columns first..last of a time base into the given records; with_filters false is the
@@ -338,25 +427,52 @@ void ReduceColumns(VessamorChannel& channel, const ColumnRecord* time_base, Colu
     if (first != last && time_base[first].SampleCount == 0 && a > 0) --a;
 
     std::vector<std::int32_t>& processed = channel.Filter.Processed;
+    std::vector<QuotientRun> runs;
     if (processed.size() < kReductionPieceSamples) processed.assign(kReductionPieceSamples, 0);
     // Each piece's outputs are folded into the columns before the next piece overwrites them; a
     // column that spans two pieces starts in the first and is extended in the next.
     for (std::uint32_t piece_first = a; piece_first < b;) {
       const std::uint32_t piece_end = b - piece_first > kReductionPieceSamples ? piece_first + kReductionPieceSamples : b;
-      pass.Outputs(piece_first, piece_end, processed.data());
+      runs.clear();
+      pass.Outputs(piece_first, piece_end, processed.data(), runs);
       channel.Filter.ProcessedCount = piece_end - piece_first;
+      // Extremes of samples [from, to) of the piece, quotient runs turned into outputs.
+      const auto extremes = [&](std::uint32_t from, std::uint32_t to) {
+        std::int32_t high = std::numeric_limits<std::int32_t>::min();
+        std::int32_t low = std::numeric_limits<std::int32_t>::max();
+        const auto take = [&](std::uint32_t part_from, std::uint32_t part_to, bool quotients) {
+          if (part_from >= part_to) return;
+          auto [h, l] = Extremes32(processed.data() + (part_from - piece_first), part_to - part_from);
+          if (quotients) h = pass.OutputOfQuotient(h), l = pass.OutputOfQuotient(l);
+          high = std::max(high, h);
+          low = std::min(low, l);
+        };
+        std::uint32_t at = from;
+        for (const QuotientRun& run : runs) {
+          if (run.End <= at || run.First >= to) continue;
+          take(at, std::max(at, run.First), false);
+          at = std::max(at, run.First);
+          take(at, std::min(to, run.End), true);
+          at = std::min(to, run.End);
+        }
+        take(at, to, false);
+        return std::pair{high, low};
+      };
       for (std::uint32_t c = first; c <= last; ++c) {
         const SampleSpan span = ColumnSpan(time_base[c], limit);
         const std::uint32_t from = std::max(span.First, piece_first);
         const std::uint32_t to = std::min(span.End, piece_end);
         if (from >= to) continue;
         ColumnRecord& record = columns[c];
-        std::uint32_t j = from;
+        const auto [high, low] = extremes(from, to);
+        // A column that starts in this piece starts afresh; one from the piece before is extended.
         if (span.First >= piece_first) {
-          record.MaxCode = record.MinCode = processed[span.First - piece_first];
-          j = span.First + 1;
+          record.MaxCode = high;
+          record.MinCode = low;
+        } else {
+          record.MaxCode = std::max(record.MaxCode, high);
+          record.MinCode = std::min(record.MinCode, low);
         }
-        for (; j < to; ++j) FoldInto(record, processed[j - piece_first]);
       }
       piece_first = piece_end;
     }

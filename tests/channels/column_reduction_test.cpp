@@ -177,16 +177,19 @@ TEST(ReductionPieces, ThreePiecesGiveTheSameColumnsAsOne) {
   const std::vector<std::int16_t> codes = RandomCodes(300000, 0, 4095, 8);
   // 300 samples a column: some columns straddle the piece boundaries.
   ASSERT_NE(kReductionPieceSamples % 300, 0u);
-  Reduction whole(codes, 300);
-  whole.Configure(1, 7, 1, 20, 1, 0);
-  whole.channel.BuildColumnMinMax(1, whole.LastColumn());
-  whole.ExpectColumnsMatch(CentredOracle(MedianOracle(codes, 7), 20, false));
-  Reduction by_column(codes, 300);
-  by_column.Configure(1, 7, 1, 20, 1, 0);
-  for (std::uint16_t c = 1; c <= by_column.LastColumn(); ++c) by_column.channel.BuildColumnMinMax(c, c);
-  for (std::size_t c = 1; c < whole.columns.size(); ++c) {
-    ASSERT_EQ(by_column.columns[c].MaxCode, whole.columns[c].MaxCode) << c;
-    ASSERT_EQ(by_column.columns[c].MinCode, whole.columns[c].MinCode) << c;
+  // A median before a centred mean, and a centred RMS straight over the codes.
+  for (const auto& [median, rms] : {std::pair<std::uint8_t, std::uint8_t>{1, 0}, {0, 1}}) {
+    Reduction whole(codes, 300);
+    whole.Configure(median, 7, 1, 20, 1, rms);
+    whole.channel.BuildColumnMinMax(1, whole.LastColumn());
+    whole.ExpectColumnsMatch(CentredOracle(median != 0 ? MedianOracle(codes, 7) : Widen(codes), 20, rms != 0));
+    Reduction by_column(codes, 300);
+    by_column.Configure(median, 7, 1, 20, 1, rms);
+    for (std::uint16_t c = 1; c <= by_column.LastColumn(); ++c) by_column.channel.BuildColumnMinMax(c, c);
+    for (std::size_t c = 1; c < whole.columns.size(); ++c) {
+      ASSERT_EQ(by_column.columns[c].MaxCode, whole.columns[c].MaxCode) << c;
+      ASSERT_EQ(by_column.columns[c].MinCode, whole.columns[c].MinCode) << c;
+    }
   }
 }
 
