@@ -20,6 +20,7 @@ namespace {
 constexpr std::int32_t kStartControls[] = {75171, 75172, 75163, 75164, 75165, 75166, 75185, 75167, 75169, 75173, 75174};
 constexpr std::int32_t kScaleSliders[] = {75001, 75003};
 constexpr std::int32_t kChannelRecordButtons[] = {75017, 75022, 75027, 75032};
+constexpr std::uint16_t kBloodPressureSensor = 39;
 // Every control the release rules look at.
 constexpr std::int32_t kToolbarControls[] = {75010, 75011, 75012, 75049, 75050, 75051, 75186, 75016, 75014, 75053,
                                              75054, 75013, 75004, 75037, 74999, 75045, 75046, 75043, 75006, 75017,
@@ -111,6 +112,16 @@ void MainWindow::GotoGraphScreen() {
   InvalidateLocal();
   ShowMeasureScreen();
   DeviceThreadState = 0;
+  // The help has three pages; a blood pressure sensor on a live channel adds its own, shown first.
+  bool pressure = false;
+  {
+    std::lock_guard lock(view->ViewLock);
+    for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+      pressure = pressure || (view->Channel(k).Device != nullptr && view->Channel(k).SensorCode == kBloodPressureSensor);
+    }
+  }
+  Help.LastPage = pressure ? 3 : 2;
+  Help.Page = Help.FirstPage();
 }
 
 void MainWindow::ShowMeasureScreen() {

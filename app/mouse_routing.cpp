@@ -46,6 +46,12 @@ void MainWindow::OnMouse(const platform::MouseEvent& event) {
 
 void MainWindow::OnLButtonDown(unsigned flags, std::int32_t x, std::int32_t y) {
   if (Bytes.MeasureScreenActive.load() != 0) {
+    // The help panel, drawn while nothing records, turns its page at a click on it, with or without
+    // a record to view.
+    if (Help.Shown != 0 && Help.Rect.Contains({x, y}) && !(View && View->Recording.load() != 0)) {
+      Help.NextPage();
+      return;
+    }
     if (!View || !SelectActiveView() || View->Recording.load() != 0) return;
     if (View->RecordViewable != 0 && View->InGraphArea(x, y)) {
       View->OnLButtonDown(flags, x, y);

@@ -6,6 +6,7 @@
 #include "acquisition/worker_threads.h"
 #include "app/main_window.h"
 #include "controls/aimage_button.h"
+#include "resources/string_table.h"
 
 namespace {
 
@@ -13,6 +14,7 @@ constexpr std::int32_t kFirstSensorButton = 75163;
 constexpr std::int32_t kSensorListCaption = 75171;
 constexpr std::int32_t kMeasurementsButton = 75172;
 constexpr std::int32_t kOpenFileButton = 75185;
+constexpr std::int32_t kSensorMenu = 75011;
 constexpr std::int32_t kStartButtons[] = {75172, 75171, 75163, 75164, 75165, 75166, 75173, 75174, 75167, 75169, 75185};
 
 using ColourSet = std::array<rgba8, 6>;
@@ -32,6 +34,29 @@ rgba8 FromWord(std::uint32_t argb) {
 constexpr double kArrow[] = {0.2, 0.5, 0.4, 0.2, 0.4, 0.4, 0.8, 0.4, 0.8, 0.6, 0.4, 0.6, 0.4, 0.8};
 constexpr double kTick[] = {0.15, 0.5, 0.5, 0.72, 0.75, 0.2, 0.9, 0.2, 0.5, 0.9};
 
+// The caption above the sensor buttons says whether any unit is connected, in red when none is.
+void ShowSensorListCaption(MainWindow& w, bool units) {
+  AImageButton* caption = FindImageButton(w.Window(), kSensorListCaption);
+  if (caption == nullptr) return;
+  const std::string text(LoadString(units ? kStringSensorsConnected : kStringNoSensors, w.UiLanguage));
+  if (caption->Caption() == text) return;
+  AggStyle& style = caption->Renderer().style;
+  style.gradient1 = units ? rgba8(159, 138, 194, 255) : rgba8(203, 72, 78, 255);
+  style.gradient2 = units ? rgba8(198, 201, 244, 255) : rgba8(183, 67, 78, 255);
+  caption->SetStateAndCaption(caption->State, text, true);
+}
+
+// The measurement screen's sensor menu says so, smaller, when no unit is connected.
+void ShowSensorMenuCaption(MainWindow& w, bool units) {
+  AImageButton* menu = FindImageButton(w.Window(), kSensorMenu);
+  if (menu == nullptr) return;
+  const std::string text(LoadString(units ? kStringSensors : kStringNoSensorsShort, w.UiLanguage));
+  if (menu->Caption() == text) return;
+  menu->BaseTextScale = (units ? 1.1 : 0.85) * w.Metrics.ScaleY;
+  menu->AlignMode = units ? 1 : 2;
+  menu->SetStateAndCaption(menu->State, text, true);
+}
+
 }  // namespace
 
 // --- Slots after a search ---
@@ -49,11 +74,13 @@ bool MainWindow::ChooseSlotsAfterSearch() {
     // The answer lets the device layer delete the units it dropped: no slot may keep one.
     if (Devices->CountDevices() == 0) SlotBinder->ResetAll();
     else SlotBinder->RebindSlotDevices(ListedUnits(), 0);
+    ShowSensorMenuCaption(*this, Devices->CountDevices() != 0);
     return true;
   }
   // Before the information panel stands the sensor buttons have no place yet.
   if (StartupInProgress != 0 || Bytes.InfoScreenActive.load() == 0 || Panels[1]->ContentShown == 0) return false;
   const std::uint8_t flags = RefreshDevices(1);
+  ShowSensorListCaption(*this, Devices->CountDevices() != 0);
   if ((flags & 1) != 0) StartScreenDirty = 1;
   if ((flags & 4) != 0) FullPaintPending = 1;
   UpdateMeasureButton();

@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "app/start_screen_parts.h"
+#include "acquisition/ft_record_device.h"
 #include "controls/aimage_button.h"
 #include "info/start_page.h"
 #include "layout/main_controls.h"
@@ -14,6 +15,7 @@ constexpr std::int32_t kFirstSensorButton = 75163;
 // The preparation page's two buttons, hidden when the panel goes back to its start page.
 constexpr std::int32_t kPreparationButtons[] = {75173, 75174};
 constexpr std::int32_t kWebPageItem = 3;
+constexpr std::uint8_t kWirelessReceiver = 3;
 
 bool SensorButtonPressed(const MainWindow& w) {
   return std::any_of(w.Controls.SensorButtons.begin(), w.Controls.SensorButtons.end(), [](const AImageButton* b) {
@@ -78,7 +80,10 @@ void SensorButtonHover(MainWindow& w, InfoPanel& panel, std::int32_t slot) {
   }
   const MainWindow::SensorButtonState& button = w.SensorButtons[static_cast<std::size_t>(slot)];
   // The page shown already is not built again.
-  if (panel.ScreenNumber() == InfoPanel::kSensorInformation && panel.SensorCode == button.SensorCode) return;
+  if (panel.ScreenNumber() == InfoPanel::kSensorInformation && panel.SensorCode == button.SensorCode &&
+      panel.SensorButton == slot) {
+    return;
+  }
   panel.SensorButton = static_cast<std::uint8_t>(slot);
   panel.DeviceIndex = static_cast<std::uint8_t>(slot);
   // The slot bound to the button's unit gives the page its unit type (wireless, fast).
@@ -87,7 +92,9 @@ void SensorButtonHover(MainWindow& w, InfoPanel& panel, std::int32_t slot) {
   });
   panel.Slot = bound != w.DeviceSlots.end() ? &*bound : nullptr;
   panel.SensorCode = button.SensorCode;
-  panel.Wireless = 0;
+  // Before its press the unit has no slot: the page takes its type from the unit itself.
+  panel.UnitTypeCode = button.Unit != nullptr ? button.Unit->DeviceTypeCode : 0;
+  panel.Wireless = panel.UnitTypeCode == kWirelessReceiver ? 1 : 0;
   panel.SetScreen(InfoPanel::kSensorInformation);
   RedrawInfoPanel(w);
   w.ReleaseStartButtonsExcept(kFirstSensorButton + slot);

@@ -134,8 +134,7 @@ void DrawHelpMouse(agg_ren& r, platform::Surface& buffer, const platform::Surfac
 void HelpPanel::Init(MainWindow* owner, const platform::WindowRect& rect) {
   Owner = owner;
   Rect = rect;
-  Page = 0;
-  LastPage = 3;
+  Page = FirstPage();
   if (owner != nullptr) Scale = owner->Metrics.UiScale;
 }
 

@@ -13,7 +13,7 @@ class agg_ren;
 
 class HelpPanel {
  public:
-  // Places the panel on page 0 at the scale the window has now.
+  // Places the panel on its first page at the scale the window has now; the page count stays.
   void Init(MainWindow* owner, const platform::WindowRect& rect);
   void Show();
   void Hide();
@@ -28,8 +28,10 @@ class HelpPanel {
   platform::WindowRect NextRect;
   std::uint8_t Shown = 0;
   double Scale = 1.0;
+  // Pages 0..LastPage in turn: three pages, or with the sensors page (3) four, that page first.
   std::int32_t Page = 0;
-  std::int32_t LastPage = 3;
+  std::int32_t LastPage = 2;
+  std::int32_t FirstPage() const { return LastPage == 3 ? 3 : 0; }
 
   // Each text line of the last paint: the glyphs' reach and the panel it belongs in.
   struct LineFit {

@@ -60,7 +60,9 @@ InfoPanel::InfoPanel(std::uint8_t initial_screen, InfoPanelOwner owner) : Owner(
 
 bool InfoPanel::English() const { return Owner.Bytes != nullptr && Owner.Bytes->EnglishUi.load() != 0; }
 
-std::uint8_t InfoPanel::UnitType() const { return Slot != nullptr && Slot->Device != nullptr ? Slot->DeviceTypeCode : 0; }
+std::uint8_t InfoPanel::UnitType() const {
+  return Slot != nullptr && Slot->Device != nullptr ? Slot->DeviceTypeCode : UnitTypeCode;
+}
 
 void InfoPanel::PrepareScreenPaint() {
   ButtonSet = 0;

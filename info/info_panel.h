@@ -116,7 +116,7 @@ class InfoPanel {
   // The breathing option under the point (1 or 2), 0 for none.
   std::uint8_t OptionAt(platform::WindowPoint point) const;
 
-  // The device type of the unit whose pages are shown, 0 for none.
+  // The device type of the unit whose pages are shown: its slot's, else UnitTypeCode.
   std::uint8_t UnitType() const;
 
   // --- The start page under the mouse (info_panel_mouse.cpp); hit rectangles of the last paint ---
@@ -142,6 +142,8 @@ class InfoPanel {
   // Where the page's slot binds its unit: the pages' unit and the small graph's channels.
   const DeviceSlot* Slot = nullptr;
   std::uint8_t DeviceIndex = 0;
+  // The device type of the pages' unit while no slot binds it (a hovered button's unit), 0 none.
+  std::uint8_t UnitTypeCode = 0;
   std::uint8_t CurrentScreen = 0;
   platform::WindowRect WorkRect;
   std::int32_t ContentIndent = 0;

@@ -1,8 +1,10 @@
 // The preparation page's value boxes, action button and option marks, and the pictures of each sensor kind.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <initializer_list>
 #include <mutex>
+#include <tuple>
 #include <utility>
 
 #include "acquisition/ft_record_device.h"
@@ -132,6 +134,9 @@ void InfoPanel::BindValueBoxes(FTRecordDevice* device, VessamorChannel* first, V
 }
 
 void InfoPanel::SetupPreparationButtons() {
+  // The page is built again at every paint; a box the user is typing into keeps its text and
+  // caret through it (opening a page clears them in BindValueBoxes).
+  const std::array<std::pair<std::uint8_t, std::string>, 2> typing{{{Box1.EditState, Box1.Text}, {Box2.EditState, Box2.Text}}};
   for (ValueInputBox* box : {&Box1, &Box2}) box->Shown = box->EditState = 0;
   SpecialMode = 0;
   ActionButton = 0;
@@ -150,6 +155,11 @@ void InfoPanel::SetupPreparationButtons() {
     SetupLabelledValueBox();
   }
   if (ActionButton == 0 && Calls.HideActionButton) Calls.HideActionButton();
+  for (std::size_t k = 0; k < typing.size(); ++k) {
+    ValueInputBox& box = k == 0 ? Box1 : Box2;
+    if (typing[k].first == 0 || box.Shown == 0) continue;
+    std::tie(box.EditState, box.Text) = typing[k];
+  }
 }
 
 void InfoPanel::SetupSimpleValueBox() {

@@ -253,6 +253,7 @@ void ShowCatalogueEntry(InfoPanel& panel) {
   const CatalogueKind kind = CatalogueRowKind(row);
   panel.SensorCode = kind.Code;
   panel.Wireless = kind.Wireless ? 1 : 0;
+  panel.UnitTypeCode = 0;
   BuildInformationPage(panel, false);
 }
 

@@ -142,6 +142,11 @@ void LoadLanguageCaptions(MainWindow& window) {
         button->Caption() != LoadString(172, kLanguageEnglish)) {
       string = 173;
     }
+    // So does the sensor menu's caption on the measurement screen.
+    if (entry.Id == 75011 && (button->Caption() == LoadString(kStringNoSensorsShort, kLanguageRussian) ||
+                              button->Caption() == LoadString(kStringNoSensorsShort, kLanguageEnglish))) {
+      string = kStringNoSensorsShort;
+    }
     button->SetStateAndCaption(button->State, std::string(LoadString(string, language)), true);
   }
 }

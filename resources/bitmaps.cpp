@@ -37,6 +37,7 @@ enum class Picture {
   ElectrodeInBeaker,
   Gauge,            // a sensor box with a dial
   Axes,             // a sensor box with three axis arrows
+  WirelessAxes,     // the same without its cable, with an aerial
   Box,              // a sensor box with its quantity
 };
 
@@ -56,7 +57,7 @@ constexpr BitmapRow kBitmaps[] = {
     {50079, 32, 20, Picture::ArrowRight, 0},        {50062, 504, 240, Picture::Leads, 0},
     {50085, 504, 240, Picture::Box, 27},            {50063, 365, 240, Picture::Circuit, 0},
     {50067, 365, 240, Picture::ElectrodeInBeaker, 6}, {50074, 365, 240, Picture::ElectrodeInBeaker, 5},
-    {50096, 365, 240, Picture::Axes, 7},            {50097, 365, 240, Picture::Axes, 8},
+    {50096, 365, 240, Picture::Axes, 7},            {50097, 365, 240, Picture::WirelessAxes, 7},
     {50068, 640, 240, Picture::Box, 0},             {50069, 640, 240, Picture::Rod, 4},
     {50070, 640, 240, Picture::Rod, 3},             {50071, 640, 240, Picture::Rod, 1},
     {50072, 640, 240, Picture::Box, 14},            {50073, 640, 240, Picture::Electrode, 6},
@@ -68,7 +69,7 @@ constexpr BitmapRow kBitmaps[] = {
     {50089, 640, 240, Picture::Box, 41},            {50090, 640, 240, Picture::Box, 43},
     {50091, 640, 240, Picture::Box, 44},            {50092, 640, 240, Picture::Box, 38},
     {50093, 640, 240, Picture::Box, 45},            {50094, 640, 240, Picture::Box, 28},
-    {50095, 640, 240, Picture::Axes, 7},            {50098, 640, 240, Picture::Axes, 8},
+    {50095, 640, 240, Picture::Axes, 7},            {50098, 640, 240, Picture::WirelessAxes, 7},
     {50099, 640, 240, Picture::Box, 64},            {50100, 640, 240, Picture::Gauge, 74},
     {50101, 640, 240, Picture::Box, 53},            {50102, 640, 240, Picture::Box, 78},
     {50103, 640, 240, Picture::Box, 77},            {50104, 640, 240, Picture::Box, 73},
@@ -94,8 +95,8 @@ void VerticalGradient(Surface& s, Colour top, Colour bottom) {
 Pen Line(Colour c, int width) { return Pen{c, width}; }
 
 // The unit every sensor picture shows: a rounded yellow case with the USB cable leaving left.
-Rect DrawUnit(Surface& s, int x, int y, int w, int h) {
-  platform::DrawLine(s, 0, y + h / 2, x, y + h / 2, Line(kCable, std::max(2, h / 12)));
+Rect DrawUnit(Surface& s, int x, int y, int w, int h, bool cable = true) {
+  if (cable) platform::DrawLine(s, 0, y + h / 2, x, y + h / 2, Line(kCable, std::max(2, h / 12)));
   const Rect body{x, y, x + w, y + h};
   platform::DrawRoundRect(s, body, h / 3, h / 3, Line(kInk, 2), Brush{kUnitBody});
   platform::FillRect(s, {x + w / 8, y + h / 4, x + w / 8 + h / 5, y + h / 4 + h / 5}, Brush{Colour{60, 190, 80, 255}});
@@ -145,7 +146,17 @@ void DrawSensor(Surface& s, Picture kind, std::uint16_t code) {
   VerticalGradient(s, Colour{250, 250, 252, 255}, Colour{215, 222, 235, 255});
   const int w = s.Width(), h = s.Height();
   const int uw = w * 2 / 7, uh = h / 3;
-  const Rect unit = DrawUnit(s, w / 10, h / 3, uw, uh);
+  const bool wireless = kind == Picture::WirelessAxes;
+  const Rect unit = DrawUnit(s, w / 10, h / 3, uw, uh, !wireless);
+  if (wireless) {
+    // An aerial on the unit's top with two arcs of its signal.
+    const int ax = unit.right - uw / 6;
+    platform::DrawLine(s, ax, unit.top, ax, unit.top - uh / 2, Line(kInk, 3));
+    for (int r : {uh / 5, uh / 3}) {
+      platform::DrawEllipse(s, {ax - r, unit.top - uh / 2 - r, ax + r, unit.top - uh / 2 + r}, Line(Colour{60, 120, 200, 255}, 2),
+                            Brush{Colour{}, true});
+    }
+  }
   const int mid = unit.top + uh / 2;
   const int lx = unit.right;
   switch (kind) {
@@ -194,7 +205,8 @@ void DrawSensor(Surface& s, Picture kind, std::uint16_t code) {
       platform::DrawLine(s, cx, cy, cx + r * 2 / 3, cy - r / 2, Line(Colour{200, 30, 30, 255}, 3));
       break;
     }
-    case Picture::Axes: {
+    case Picture::Axes:
+    case Picture::WirelessAxes: {
       const int ox = lx + w / 8, oy = mid;
       const int len = std::min(h / 3, w / 6);
       platform::DrawLine(s, lx, mid, ox, oy, Line(kCable, 3));
@@ -213,7 +225,8 @@ void DrawSensor(Surface& s, Picture kind, std::uint16_t code) {
   if (const SensorNames* names = NamesOf(code)) {
     const int size = std::max(12, h / 12);
     Label(s, 12, h - 2 * size - 14, names->Line1Ru, size);
-    if (!names->Line2Ru.empty()) Label(s, 12, h - size - 10, names->Line2Ru, size);
+    const std::string_view second = wireless ? std::string_view("беспроводной") : std::string_view(names->Line2Ru);
+    if (!second.empty()) Label(s, 12, h - size - 10, second, size);
   }
 }
 

@@ -11,14 +11,15 @@ struct StringRow {
   std::string_view En;
 };
 
-constexpr std::array<StringRow, 28> kStrings = {{
+constexpr std::array<StringRow, 29> kStrings = {{
     {kStringTitle, "Вессамор Лаборатория", "Vessamor Laboratory"},
     {kStringMaker, "Проект Вессамор", "Vessamor Project"},
     {kStringNameFirst, "Вессамор", "Vessamor"},
     {kStringNameSecond, "Лаборатория", "Laboratory"},
     {132, "Старт", "Start"},
     {133, "Стоп", "Stop"},
-    {134, "Датчики", " Sensors"},
+    {kStringSensors, "Датчики", " Sensors"},
+    {kStringNoSensorsShort, "нет датчиков", "no sensors"},
     {136, "Обзор", "Overview"},
     {137, "Маштаб", "Scale"},
     {139, "Вид", "View"},

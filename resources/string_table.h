@@ -14,6 +14,9 @@ inline constexpr int kStringMeasurements = 171;
 inline constexpr int kStringSensorsConnected = 172;
 inline constexpr int kStringNoSensors = 173;
 inline constexpr int kStringOpenFile = 175;
+// The measurement screen's sensor menu: its caption, and the caption while no unit is connected.
+inline constexpr int kStringSensors = 134;
+inline constexpr int kStringNoSensorsShort = 1351;
 // Captions of the graph screen's side panels.
 inline constexpr int kStringSensorControl = 165;
 inline constexpr int kStringViewRecord = 166;

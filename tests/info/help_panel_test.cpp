@@ -15,6 +15,8 @@ TEST(HelpPanel, EveryPageInTurnWithEveryLineInsideItsPanel) {
       MainWindow& w = rig.Create();
       rig.Step(33), rig.Step(33);  // the intro's first frames set its own large font
       w.GotoGraphScreen(), w.Help.Show();
+      EXPECT_EQ(w.Help.LastPage, 2);  // no blood pressure sensor: three pages
+      w.Help.LastPage = 3;
       for (int page = 0; page < 4; ++page) {
         const std::string name = (english ? "en_" : "ru_") + std::to_string(page) + "_" + std::to_string(width) + "x" + std::to_string(height);
         EXPECT_EQ(w.Help.Page, page);
@@ -31,7 +33,7 @@ TEST(HelpPanel, EveryPageInTurnWithEveryLineInsideItsPanel) {
       }
       EXPECT_EQ(w.Help.Page, 0);
       w.Help.NextPage(), w.InitHelpPanel({0, 0, 800, 500});
-      EXPECT_EQ(w.Help.Page, 0);
+      EXPECT_EQ(w.Help.Page, 3);  // back to the first page, the sensors page of a four-page panel
     }
   }
 }
