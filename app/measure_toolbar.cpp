@@ -249,6 +249,17 @@ void MainWindow::MenuNotification(std::int32_t kind, std::int32_t item, GraphVie
     records::SaveRange range;
     std::string title;
     records::RecordCommandContext context{view, host_, range, title, EnglishUi(), nullptr, {}};
+    // A command of the list is the list's end: it closes, and File goes up, before any dialog or
+    // message of the command shows over it. The cyclic row only ticks and the list stays.
+    if (item >= 0 && item <= 3) {
+      for (std::int32_t id : {75009, 50060}) {
+        if (auto* list = dynamic_cast<MenuButtton*>(FindControl(id))) list->HideAndClear();
+      }
+      if (AImageButton* file = FindImageButton(Window(), 75010)) {
+        file->State = ControlFrame::kStateUp;
+        file->ResetButtonState();
+      }
+    }
     if (item == 0) {
       view.NewRecord();
     } else if (item == 1) {
@@ -292,7 +303,11 @@ void MainWindow::ApplyMenu(std::int32_t button_id, const MenuModel& model) {
   }
   menu->Clickable = model.Clickable;
   const platform::WindowRect at = button->Rect();
-  const std::int32_t row_height = menu->RowHeight > 0 ? menu->RowHeight : static_cast<std::int32_t>(30 * ScaleY());
+  std::int32_t row_height = menu->RowHeight > 0 ? menu->RowHeight : static_cast<std::int32_t>(30 * ScaleY());
+  // A row with a second caption line (a sensor's two name lines) needs the room of two.
+  if (std::any_of(model.Rows.begin(), model.Rows.end(), [](const MenuRow& row) { return !row.SecondLine.empty(); })) {
+    row_height *= 2;
+  }
   menu->Move({at.left, at.bottom + 1, at.left + static_cast<std::int32_t>(ScaleX() * static_cast<float>(model.Width)),
               at.bottom + 1 + row_height * count + model.ExtraHeight});
   menu->Show();
