@@ -5,6 +5,8 @@
 #include "controls/aimage_button.h"
 #include "graph/graph_paint_host.h"
 #include "platform/gdi.h"
+#include "records/record_commands.h"
+#include "controls/stick_button.h"
 #include "review_rig.h"
 #include "platform/png_writer.h"
 
@@ -140,17 +142,17 @@ TEST(ReviewScreen, ListsCloseWithTheirCommand) {
   EXPECT_EQ(StateOf(w, 75011), 1);
 }
 
-// The bands of rows holding ink in `r`, separated by rows without.
-int InkBands(const Picture& p, const platform::WindowRect& r) {
-  int bands = 0;
-  bool inside = false;
+// The narrowest gap of rows without ink between two bands of inked rows of `r`; -1 with one band.
+int NarrowestGap(const Picture& p, const platform::WindowRect& r) {
+  int narrowest = -1, last = -1;
   for (int y = r.top; y < r.bottom; ++y) {
     bool ink = false;
     for (int x = r.left; x < r.right && !ink; ++x) ink = p.At(x, y)[0] < 90 && p.At(x, y)[1] < 90 && p.At(x, y)[2] < 90;
-    if (ink && !inside) ++bands;
-    inside = ink;
+    if (!ink) continue;
+    if (last >= 0 && y - last > 1) narrowest = narrowest < 0 ? y - last - 1 : std::min(narrowest, y - last - 1);
+    last = y;
   }
-  return bands;
+  return narrowest;
 }
 
 // A sensor's row in the sensors' list shows its two name lines apart, at both sizes.
@@ -162,9 +164,9 @@ TEST(ReviewScreen, SensorListRowsKeepTheirTwoLinesApart) {
     MainWindow& w = rig.Window();
     ASSERT_TRUE(Shown(w, 75009));
     const platform::WindowRect r = FindMainControl(w.Window(), 75009)->Rect();
-    const int inset = r.Height() / 10;
-    EXPECT_GE(InkBands(rig.Screen(), {r.left + r.Width() / 8, r.top + inset, r.right - r.Width() / 4, r.bottom - inset}), 2)
-        << width;
+    // Inside the frame, the two lines stand apart by a few rows of the face.
+    const int gap = NarrowestGap(rig.Screen(), {r.left + r.Width() / 8, r.top + 3, r.right - r.Width() / 4, r.bottom - 3});
+    EXPECT_GE(gap, 3) << width;
   }
 }
 
@@ -249,6 +251,75 @@ TEST(ReviewScreen, ValueAxesOfEveryKindStayInside) {
     EXPECT_EQ(bands, c.columns);
     for (int x = first; x < plot.left - 4; ++x) EXPECT_FALSE(Inked(p, x, caption_bottom + 1)) << x;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The rig's host, with file dialogs that name one file.
+class NamingHost final : public platform::HostServices {
+ public:
+  NamingHost(platform::HostServices& host, std::string path) : host_(host), path_(std::move(path)) {}
+  bool SetDeviceArrivalHandler(platform::DeviceArrivalHandler handler) override {
+    return host_.SetDeviceArrivalHandler(std::move(handler));
+  }
+  platform::HostWindow& Window() override { return host_.Window(); }
+  void SetWindowTitle(std::string_view title) override { host_.SetWindowTitle(title); }
+  void ShowWindow() override { host_.ShowWindow(); }
+  int RunEventLoop() override { return 0; }
+  void ShowMessage(std::string_view text, std::string_view caption) override { host_.ShowMessage(text, caption); }
+  std::optional<platform::FileDialogResult> OpenFileDialog(const platform::FileDialogRequest&) override {
+    return platform::FileDialogResult{path_};
+  }
+  std::optional<platform::FileDialogResult> SaveFileDialog(const platform::FileDialogRequest&) override {
+    return platform::FileDialogResult{path_};
+  }
+  bool OpenAddress(std::string_view) override { return false; }
+  bool UserLocaleIsRussian() const override { return host_.UserLocaleIsRussian(); }
+  platform::ScreenInfo Screen() const override { return host_.Screen(); }
+  std::string CommandLine() const override { return host_.CommandLine(); }
+
+ private:
+  platform::HostServices& host_;
+  std::string path_;
+};
+
+// The sampling-rate slider of the settings panel moves with a record loaded from a file as it
+// does live, also when the record has fewer channels than the sensors plugged: the new rate is
+// for the next recording, which the live set-up makes; the record keeps its own rate.
+TEST(ReviewScreen, RateSliderWorksWithALoadedRecord) {
+  const std::string path = std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/rate_slider.out";
+  records::SaveRange range;
+  std::string title;
+  {
+    ReviewRig rig(1366, 768, false);
+    rig.EnterMeasureScreen();
+    rig.Record(1.0);
+    NamingHost host(rig.Host(), path);
+    records::RecordCommandContext context{rig.View(), host, range, title, false, nullptr, {}};
+    records::SaveRecord(context);
+  }
+  ReviewRig rig(1366, 768, false, "wired:15/1063:sine;wired:04/1195:sine");
+  EnterWithAllUnits(rig, 2);
+  GraphView& view = rig.View();
+  NamingHost host(rig.Host(), path);
+  records::RecordCommandContext context{view, host, range, title, false, nullptr, {}};
+  records::OpenRecord(context);
+  rig.Settle();
+  ASSERT_EQ(view.RecordViewable, 1);
+  const std::uint32_t record_rate = view.RecordRate;
+  rig.Press(75037);
+  ASSERT_TRUE(Shown(rig.Window(), 75008));
+  const platform::WindowRect r = FindMainControl(rig.Window().Window(), 75008)->Rect();
+  auto* slider = dynamic_cast<StickButton*>(FindMainControl(rig.Window().Window(), 75008));
+  const std::int32_t before = slider->MarkerPosition();
+  rig.Drag(platform::MouseButton::Left, r.left + r.Width() / 5, (r.top + r.bottom) / 2, r.left + 3 * r.Width() / 5,
+           (r.top + r.bottom) / 2);
+  EXPECT_NE(slider->MarkerPosition(), before);
+  EXPECT_NE(view.RateSetting, 1000u);
+  EXPECT_FLOAT_EQ(slider->GetValue(), static_cast<float>(view.RateSetting) / 1000.0f);
+  EXPECT_EQ(view.RecordRate, record_rate);
 }
 
 }  // namespace
