@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "acquisition/worker_threads.h"
 #include "app/main_window.h"
+#include "app/hint_window.h"
 #include "app/measure_menus.h"
 #include "channels/device_slot.h"
 #include "channels/vessamor_channel.h"
@@ -225,7 +227,8 @@ void MainWindow::RateSliderCommand(GraphView& view) {
   auto* slider = dynamic_cast<StickButton*>(FindControl(75008));
   if (slider == nullptr) return;
   std::uint32_t remembered = view.RateSetting;
-  view.RateSetting = RateFromSlider(slider->GetValue());
+  const std::uint32_t asked = RateFromSlider(slider->GetValue());
+  view.RateSetting = asked;
   if (!view.ClampRateToDevices()) remembered = 0;
   if (view.RecordViewable == 0) view.RecordRate = view.RateSetting;
   if (view.RateSetting != remembered) {
@@ -238,6 +241,30 @@ void MainWindow::RateSliderCommand(GraphView& view) {
       if (view.RecordViewable == 0) view.RecordRate = 1000;
     }
     slider->SetValue(static_cast<float>(view.RateSetting) / 1000.0f);
+  }
+  // The units would not take the rate asked (a fixed-rate channel, too many channels for it, or a
+  // unit in use with no channel to record): the slider goes back, and the hint above it says why.
+  // The release ends the drag: it says again what the drag was refused, as its own command has
+  // just hidden the hint.
+  const bool released = slider->State.load() == ControlFrame::kStateUp;
+  if (view.RateSetting != asked) RateRefused = 1;
+  if (view.RateSetting != asked || (released && RateRefused != 0)) {
+    if (released) RateRefused = 0;
+    if (auto* hint = FindImageButton(Window(), kHintWindowId)) {
+      char line[96];
+      std::snprintf(line, sizeof line, EnglishUi() ? "The sensors in use allow %u Hz"
+                                                   : "Допустимая для датчиков частота: %u Гц",
+                    view.RateSetting);
+      const double u = Metrics.UiScale;
+      const platform::WindowRect at = slider->Rect();
+      const auto width = static_cast<std::int32_t>(CodePoints(line) * 9.0 * u * 1.1);
+      const auto height = static_cast<std::int32_t>(36 * u);
+      hint->SetStateAndCaption(hint->State.load(), line, true);
+      hint->Move(platform::WindowRect::FromSize(at.left, std::max(0, at.top - height - static_cast<std::int32_t>(8 * u)),
+                                                width, height));
+      hint->BaseTextScale = u;
+      ShowHint(5000);
+    }
   }
   LastSliderCommand = 75008;
   InvalidateLocal(view.ViewRect);

@@ -298,12 +298,21 @@ TEST(ReviewScreen, RateSliderWorksWithALoadedRecord) {
   const platform::WindowRect r = FindMainControl(rig.Window().Window(), 75008)->Rect();
   auto* slider = dynamic_cast<StickButton*>(FindMainControl(rig.Window().Window(), 75008));
   const std::int32_t before = slider->MarkerPosition();
-  rig.Drag(platform::MouseButton::Left, r.left + r.Width() / 5, (r.top + r.bottom) / 2, r.left + 3 * r.Width() / 5,
+  rig.Drag(platform::MouseButton::Left, r.left + 2 * r.Width() / 5, (r.top + r.bottom) / 2, r.left + 3 * r.Width() / 5,
            (r.top + r.bottom) / 2);
   EXPECT_NE(slider->MarkerPosition(), before);
   EXPECT_NE(view.RateSetting, 1000u);
   EXPECT_FLOAT_EQ(slider->GetValue(), static_cast<float>(view.RateSetting) / 1000.0f);
   EXPECT_EQ(view.RecordRate, record_rate);
+  EXPECT_FALSE(Shown(rig.Window(), kHintWindowId));
+  // A unit in use with no channel to record takes its fixed rate only: the slider goes back to it
+  // and the hint says so.
+  for (auto& kept : view.ReferenceChannels) kept->SavedShown = 0;
+  rig.Drag(platform::MouseButton::Left, r.left + r.Width() / 5, (r.top + r.bottom) / 2, r.left + 4 * r.Width() / 5,
+           (r.top + r.bottom) / 2);
+  EXPECT_EQ(view.RateSetting, 1000u);
+  EXPECT_FLOAT_EQ(slider->GetValue(), 1.0f);
+  EXPECT_TRUE(Shown(rig.Window(), kHintWindowId));
   std::filesystem::remove(file);
 }
 
