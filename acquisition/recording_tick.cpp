@@ -285,7 +285,9 @@ bool GraphView::ProcessNewSamples() {
   }
   Sweep.NewSamples = count;
   Sweep.FirstUnprocessed = end;
-  if (Sweep.GraphScreen.load() != 0 || Sweep.InfoLiveGraph.load() != 0) ShowFullScreenTicks();
+  // A held graph screen keeps its columns; the sweep catches up when the hold ends.
+  const bool held = Sweep.GraphScreen.load() != 0 && DisplayHold.load() != 0;
+  if ((Sweep.GraphScreen.load() != 0 || Sweep.InfoLiveGraph.load() != 0) && !held) ShowFullScreenTicks();
   return true;
 }
 
@@ -401,6 +403,8 @@ void GraphView::AcquisitionTick() {
         action.Invalidate = true;
         action.Rect = Sweep.InfoPanelRect;
       }
+    } else if (DisplayHold.load() != 0) {
+      // Held: nothing new to show.
     } else if (DisplayMode == 2 || DisplayMode == 3) {
       if (RedrawDue(now, kGraphRedrawMs)) {
         if (SampleCount != Sweep.LastProcessedCount) {

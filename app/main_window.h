@@ -187,6 +187,8 @@ class MainWindow final : public MainWindowServices,
   void FilterPanelCommand(GraphView& view);
   PixelRect SettingsPanelRect;
   std::int32_t LastSliderCommand = 0;
+  // The units refused the rate of the sampling-rate slider's drag: its release says so again.
+  std::uint8_t RateRefused = 0;
   // The quantity menu's row whose range sub-menu is open; -1 none.
   std::int32_t SensorSubMenuRow = -1;
   // The view slots; slot 0 holds View, the others stay empty.

@@ -290,7 +290,7 @@ void MainWindow::ReleaseButtonsExcept(std::uint32_t control_id, bool keep_help) 
   toolbar.ViewExists = View != nullptr;
   toolbar.Recording = View && View->Recording.load() != 0;
   toolbar.PanelMode = PanelMode;
-  toolbar.DisplayHold = View ? View->DisplayHold : 0;
+  toolbar.DisplayHold = View ? View->DisplayHold.load() : 0;
   const std::uint8_t panel_before = PanelMode;
   ApplyReleaseRules(toolbar, static_cast<std::int32_t>(control_id), keep_help);
   ApplyToolbarSnapshot(toolbar);

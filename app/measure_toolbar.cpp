@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "acquisition/worker_threads.h"
 #include "app/main_window.h"
+#include "app/hint_window.h"
 #include "app/measure_menus.h"
 #include "channels/device_slot.h"
 #include "channels/vessamor_channel.h"
@@ -225,7 +227,8 @@ void MainWindow::RateSliderCommand(GraphView& view) {
   auto* slider = dynamic_cast<StickButton*>(FindControl(75008));
   if (slider == nullptr) return;
   std::uint32_t remembered = view.RateSetting;
-  view.RateSetting = RateFromSlider(slider->GetValue());
+  const std::uint32_t asked = RateFromSlider(slider->GetValue());
+  view.RateSetting = asked;
   if (!view.ClampRateToDevices()) remembered = 0;
   if (view.RecordViewable == 0) view.RecordRate = view.RateSetting;
   if (view.RateSetting != remembered) {
@@ -239,6 +242,30 @@ void MainWindow::RateSliderCommand(GraphView& view) {
     }
     slider->SetValue(static_cast<float>(view.RateSetting) / 1000.0f);
   }
+  // The units would not take the rate asked (a fixed-rate channel, too many channels for it, or a
+  // unit in use with no channel to record): the slider goes back, and the hint above it says why.
+  // The release ends the drag: it says again what the drag was refused, as its own command has
+  // just hidden the hint.
+  const bool released = slider->State.load() == ControlFrame::kStateUp;
+  if (view.RateSetting != asked) RateRefused = 1;
+  if (view.RateSetting != asked || (released && RateRefused != 0)) {
+    if (released) RateRefused = 0;
+    if (auto* hint = FindImageButton(Window(), kHintWindowId)) {
+      char line[96];
+      std::snprintf(line, sizeof line, EnglishUi() ? "The sensors in use allow %u Hz"
+                                                   : "Допустимая для датчиков частота: %u Гц",
+                    view.RateSetting);
+      const double u = Metrics.UiScale;
+      const platform::WindowRect at = slider->Rect();
+      const auto width = static_cast<std::int32_t>(CodePoints(line) * 9.0 * u * 1.1);
+      const auto height = static_cast<std::int32_t>(36 * u);
+      hint->SetStateAndCaption(hint->State.load(), line, true);
+      hint->Move(platform::WindowRect::FromSize(at.left, std::max(0, at.top - height - static_cast<std::int32_t>(8 * u)),
+                                                width, height));
+      hint->BaseTextScale = u;
+      ShowHint(5000);
+    }
+  }
   LastSliderCommand = 75008;
   InvalidateLocal(view.ViewRect);
 }
@@ -249,6 +276,17 @@ void MainWindow::MenuNotification(std::int32_t kind, std::int32_t item, GraphVie
     records::SaveRange range;
     std::string title;
     records::RecordCommandContext context{view, host_, range, title, EnglishUi(), nullptr, {}};
+    // A command of the list is the list's end: it closes, and File goes up, before any dialog or
+    // message of the command shows over it. The cyclic row only ticks and the list stays.
+    if (item >= 0 && item <= 3) {
+      for (std::int32_t id : {75009, 50060}) {
+        if (auto* list = dynamic_cast<MenuButtton*>(FindControl(id))) list->HideAndClear();
+      }
+      if (AImageButton* file = FindImageButton(Window(), 75010)) {
+        file->State = ControlFrame::kStateUp;
+        file->ResetButtonState();
+      }
+    }
     if (item == 0) {
       view.NewRecord();
     } else if (item == 1) {
@@ -292,7 +330,11 @@ void MainWindow::ApplyMenu(std::int32_t button_id, const MenuModel& model) {
   }
   menu->Clickable = model.Clickable;
   const platform::WindowRect at = button->Rect();
-  const std::int32_t row_height = menu->RowHeight > 0 ? menu->RowHeight : static_cast<std::int32_t>(30 * ScaleY());
+  std::int32_t row_height = menu->RowHeight > 0 ? menu->RowHeight : static_cast<std::int32_t>(30 * ScaleY());
+  // A row with a second caption line (a sensor's two name lines) needs the room of two.
+  if (std::any_of(model.Rows.begin(), model.Rows.end(), [](const MenuRow& row) { return !row.SecondLine.empty(); })) {
+    row_height *= 2;
+  }
   menu->Move({at.left, at.bottom + 1, at.left + static_cast<std::int32_t>(ScaleX() * static_cast<float>(model.Width)),
               at.bottom + 1 + row_height * count + model.ExtraHeight});
   menu->Show();

@@ -95,7 +95,6 @@ void ApplyReleaseRules(ToolbarSnapshot& t, std::int32_t id, bool keep_help) {
     }
   };
 
-  const bool menu_pressed = pressed(75010) || pressed(75011) || pressed(75012) || pressed(75049) || pressed(75051);
   each({75010, 75011, 75012, 75049, 75050, 75051}, [&](ToolbarControl& c) {
     if (id_pressed) c.State = 1;
     reset(&c);
@@ -156,6 +155,9 @@ void ApplyReleaseRules(ToolbarSnapshot& t, std::int32_t id, bool keep_help) {
       c.State = 1;
     }
   });
+  // The list stays only for a menu button still down after the ones above went up: pressing
+  // another button (Help among them) closes a list whose button it released.
+  const bool menu_pressed = pressed(75010) || pressed(75011) || pressed(75012) || pressed(75049) || pressed(75051);
   each({75009}, [&](ToolbarControl& c) {
     if (!menu_pressed) c.Visible = false;
   });

@@ -37,10 +37,18 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
   target.blend_bar(r.Left, r.Top + 2, r.Left + 1, r.Bottom - 3, rim, 255);
   target.blend_bar(r.Right - 2, r.Top + 2, r.Right - 1, r.Bottom - 3, rim, 255);
   target.copy_bar(r.Left + 2, r.Top + 2, r.Right - 3, r.Bottom - 3, rgba8(255, 255, 255, 255));
-  if (mode == 2) return;
+  // A reframe (mode 2, clipped by the caller to the columns newly drawn under the box) puts back
+  // the texts the box already shows, so no stripe of the face cuts through them; a new value
+  // waits for the next full draw.
+  const bool reframe = mode == 2;
+  if (reframe && channel.IndicatorShownValid == 0) return;
+  if (reframe) column = channel.IndicatorShownColumn;
 
   const bool volume = channel.SensorCode == 49 && view->Recording.load() != 0 && channel.VolumeOn != 0;
-  const double value = channel.SampleValue(column);
+  const double value = reframe ? channel.IndicatorShownValue : channel.SampleValue(column);
+  channel.IndicatorShownValue = value;
+  channel.IndicatorShownColumn = column;
+  channel.IndicatorShownValid = 1;
   const IndicatorText shown = IndicatorValueText(value, channel.Decimals);
   const IndicatorGeometry& g = channel.ValueLineGeometry;
   DrawTwice(surface, shown.Text, g[0], g[1], g[2] - g[0], g[3] - g[1], colour);

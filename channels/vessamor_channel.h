@@ -179,6 +179,11 @@ class VessamorChannel {
   float GainSquared = 1.0f;
   RateDetectorState RateDetector;
 
+  // What the value indicator last showed (value and column of its time), so a reframe draws it again.
+  double IndicatorShownValue = 0.0;
+  std::uint16_t IndicatorShownColumn = 0;
+  std::uint8_t IndicatorShownValid = 0;
+
   ScaleState* Scale = nullptr;
   ColumnRecord* Columns = nullptr;
   ColumnRecord* TimeBase = nullptr;

@@ -347,7 +347,14 @@ void AImageButton::DrawGlyph(agg_ren& r, double x, double y, double w, double h,
       break;
     }
     case 5: {
+      // A button held down shows a triangle (go on) in place of its bars: the panel's pressed look
+      // alone hardly differs from its normal one.
       const double barW = w / 15, barH = 0.4 * h, top = y + 0.3 * h;
+      if (State == kStateDown) {
+        const double left = x + 0.4 * w;
+        ShadowedPolygon(r, {left, top, left + 3 * barW, top + barH / 2, left, top + barH}, inverted, b);
+        break;
+      }
       for (const double left : {x + 0.4 * w, x + 0.4 * w + 2 * barW}) {
         ShadowedPolygon(r, {left, top, left + barW, top, left + barW, top + barH, left, top + barH}, inverted, b);
       }

@@ -175,9 +175,16 @@ bool GraphView::ClampRateToDevices() {
   const std::uint32_t before = RateSetting;
   for (const DeviceSlot& slot : MainWindow->DeviceSlots) {
     if (slot.Device == nullptr || slot.Prepared == 0 || slot.InUse == 0) continue;
+    // The rate is for the next recording, which the live set-up makes: while a loaded record is
+    // shown its channels hold the record's layout, and the live one is kept aside.
     std::uint8_t shown = 0;
     for (const VessamorChannel* channel : slot.Channels) {
-      if (channel != nullptr && channel->SavedShown != 0) ++shown;
+      if (channel == nullptr) continue;
+      const VessamorChannel* live = channel;
+      for (std::size_t k = 0; k < kLiveChannels && LiveSetupKept != 0; ++k) {
+        if (Channels[k].get() == channel && ReferenceChannels[k]) live = ReferenceChannels[k].get();
+      }
+      if (live->SavedShown != 0) ++shown;
     }
     MainWindow->ClampUnitRate(slot, RateSetting, shown);
   }

@@ -433,8 +433,9 @@ class GraphView {
   std::function<void()> RefreshToolbar;
   // A view slot of the main window is used only while its view is active.
   std::uint8_t Active = 1;
-  // The pause button holds the live display; the hold began at this sample count.
-  std::uint8_t DisplayHold = 0;
+  // The pause button holds the live display: the recording goes on, the sweep stands still until
+  // the hold ends (read by the device worker's tick). The hold began at this sample count.
+  std::atomic<std::uint8_t> DisplayHold{0};
   std::uint32_t HoldPosition = 0;
   std::mutex ToggleLock;
   RecordingSweep Sweep;

@@ -337,10 +337,21 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
   const ScaleState& s = PaintScale;
   const platform::Font font{Style.SmallFont.Face, std::max(Style.SmallFont.Height, 1), Style.SmallFont.Width, 400};
 
-  // The channels whose labels are written: the shown axis first, then the others further left.
+  // The channels whose labels are written: the shown axis first, then one further left for each
+  // other sensor kind shown. Channels of a kind already written share its labels: the layout gave
+  // each kind one column (its first channel's), and only those columns lie left of the plot.
   std::vector<std::size_t> drawn;
+  std::vector<std::int32_t> columns;
   for (std::size_t k = 0; k < kLiveChannels; ++k) {
-    if (Channels[k]->Enabled != 0 && Channels[k]->Shown != 0) drawn.push_back(k);
+    if (Channels[k]->Enabled == 0 || Channels[k]->Shown == 0) continue;
+    const auto same_kind = [&](std::size_t j) { return Channels[j]->SensorCode == Channels[k]->SensorCode; };
+    if (std::any_of(drawn.begin(), drawn.end(), same_kind)) continue;
+    std::int32_t column = LabelColumnWidths[k];
+    for (std::size_t j = 0; j < kLiveChannels && column == 0; ++j) {
+      if (same_kind(j) && Channels[j]->FirstOfSensor != 0) column = LabelColumnWidths[j];
+    }
+    drawn.push_back(k);
+    columns.push_back(column);
   }
   const bool coloured = drawn.size() > 1;
   const std::string step_text = Fixed(s.ValueLabelStep, 1);
@@ -350,7 +361,9 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
   const std::int32_t right = PlotRect.Left - FrameWidth - 8;
   const VessamorChannel* axis = drawn.empty() ? nullptr : Channels[drawn.front()].get();
   for (int i = 0; i <= count; i += stride) {
-    std::int32_t top = std::max(PlotRect.Top + s.ValueTicks[i].Pixel - h / 2, PlotRect.Top - 10);
+    // The top label stays below the caption strip, which is painted over this area afterwards.
+    std::int32_t top = std::max(PlotRect.Top + s.ValueTicks[i].Pixel - h / 2,
+                                std::max(PlotRect.Top - 10, ViewRect.Top + CaptionHeight + 1));
     if (top + h > PlotRect.Bottom + 10) top = PlotRect.Bottom - h;
     const float tick = s.ValueTicks[i].Value;
     std::int32_t x_right = right;
@@ -371,8 +384,10 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
       }
       const Rgba colour = coloured ? channel.Colour : Style.TextColour;
       const std::int32_t width = platform::TextExtent(text, font).cx;
+      // A column with no room left of the view is not written at all rather than cut.
+      if (x_right - width < ViewRect.Left) break;
       platform::DrawText(target, x_right - width, top, text, font, Colour(colour));
-      x_right -= LabelColumnWidths[drawn[n]];
+      x_right -= columns[n];
     }
   }
 

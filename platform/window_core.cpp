@@ -322,6 +322,17 @@ void HostWindow::DeliverMouse(MouseKind kind, WindowPoint point, unsigned flags)
   const unsigned bit = ButtonBit(ButtonOf(kind));
   std::uint64_t receiver = kMainWindow;
   if (IsPress(kind)) {
+    // A press of a button still held down means its release never came (a modal dialog opened
+    // by the press took it), and a capture by a control hidden since is of no use: either ends
+    // here, so this press goes where the pointer is rather than to the stale receiver.
+    if (captureReceiver_ && *captureReceiver_ != kMainWindow) {
+      const Control* held = FindControl(*captureReceiver_);
+      if (held == nullptr || !held->IsVisible()) buttonsDown_ |= bit;
+    }
+    if ((buttonsDown_ & bit) != 0) {
+      captureReceiver_.reset();
+      buttonsDown_ = 0;
+    }
     if (captureReceiver_) {
       receiver = *captureReceiver_;
     } else {
