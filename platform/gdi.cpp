@@ -88,15 +88,35 @@ void ForEachMappedPixel(Surface& dst, const Rect& dst_rect, const Surface& src, 
 }
 
 struct TextEngine {
+  // AGG's cache pool makes room for a font past its size by moving its table over itself with
+  // memcpy (undefined behaviour); the cache starts afresh before that could happen.
+  static constexpr unsigned kCachedFonts = 32;
+
   FontEngine engine;
-  FontCache cache{engine};
+  std::unique_ptr<FontCache> cache;
+  std::vector<Font> cached;  // the fonts whose glyphs the cache may hold
   Font selected;
   bool loaded = false;
 
+  TextEngine() {
+    // Set before any font, so each font has one signature and one place in the cache.
+    engine.flip_y(true);
+    NewCache();
+  }
+
+  void NewCache() {
+    cache.reset();
+    cache = std::make_unique<FontCache>(engine, kCachedFonts);
+    cached.clear();
+  }
+
   bool Select(const Font& font) {
     if (loaded && selected == font) return true;
+    if (std::find(cached.begin(), cached.end(), font) == cached.end()) {
+      if (cached.size() == kCachedFonts) NewCache();
+      cached.push_back(font);
+    }
     loaded = SelectFont(engine, font.Family, font.Height, font.Width, font.Weight, font.Italic);
-    engine.flip_y(true);
     selected = font;
     return loaded;
   }
@@ -205,14 +225,14 @@ namespace {
 // Walks the glyphs of a UTF-8 string with kerning; calls fn(glyph, pen_x) for each one.
 template <class Fn>
 double LayOut(TextEngine& te, std::string_view utf8, double x, Fn fn) {
-  te.cache.reset_last_glyph();
+  te.cache->reset_last_glyph();
   std::size_t pos = 0;
   double pen_x = x, pen_y = 0;
   while (pos < utf8.size()) {
     const char32_t cp = NextCodePoint(utf8, pos);
-    const agg::glyph_cache* glyph = te.cache.glyph(cp);
+    const agg::glyph_cache* glyph = te.cache->glyph(cp);
     if (!glyph) continue;
-    te.cache.add_kerning(&pen_x, &pen_y);
+    te.cache->add_kerning(&pen_x, &pen_y);
     fn(glyph, pen_x);
     pen_x += glyph->advance_x;
   }
@@ -226,9 +246,9 @@ int DrawText(Surface& s, int x, int y, std::string_view utf8, const Font& font, 
   if (s.Empty() || !te.Select(font)) return 0;
   Canvas canvas(s);
   const double baseline = y + std::ceil(te.engine.ascender());
-  agg::conv_curve<FontCache::path_adaptor_type> curves(te.cache.path_adaptor());
+  agg::conv_curve<FontCache::path_adaptor_type> curves(te.cache->path_adaptor());
   const double advance = LayOut(te, utf8, x, [&](const agg::glyph_cache* glyph, double pen_x) {
-    te.cache.init_embedded_adaptors(glyph, pen_x, baseline);
+    te.cache->init_embedded_adaptors(glyph, pen_x, baseline);
     canvas.Fill(curves, colour);
   });
   return static_cast<int>(std::lround(advance));

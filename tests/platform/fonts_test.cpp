@@ -1,7 +1,9 @@
 // Text sizes and ink with Windows semantics.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/fonts.h"
 #include "platform/gdi.h"
@@ -47,6 +49,19 @@ TEST(Fonts, TextTopSitsAtTheRequestedYAndExtentHasTheCellHeight) {
   EXPECT_EQ(platform::TextExtent("Hello", font).cy, m.Height);
   EXPECT_EQ(platform::TextExtent("", font), (platform::Size{0, m.Height}));
   EXPECT_GE(InkRows("H", font, 10).first, 10);
+}
+
+TEST(Fonts, AHundredFontsInTurnLeaveEachFontDrawingAsBefore) {
+  const auto picture = [](const platform::Font& font) {
+    platform::Surface s(120, 60);
+    s.Fill({255, 255, 255, 255});
+    platform::DrawText(s, 2, 2, "Ag", font, {0, 0, 0, 255});
+    return std::vector<std::uint8_t>(s.Pixels(), s.Pixels() + s.Stride() * s.Height());
+  };
+  const platform::Font first{"Arial", 8};
+  const auto before = picture(first);
+  for (int i = 0; i < 100; ++i) picture({i % 2 ? "Arial" : "Tahoma", 8 + i / 2, 0, i % 4 < 2 ? 400 : 700});
+  EXPECT_EQ(picture(first), before);
 }
 
 }  // namespace
