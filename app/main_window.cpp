@@ -62,6 +62,7 @@ bool MainWindow::CreateMainWindow(bool command_line_english) {
   const bool english = !host_.UserLocaleIsRussian() || command_line_english;
   Bytes.EnglishUi = english ? 1 : 0;
   UiLanguage = english ? kLanguageEnglish : kLanguageRussian;
+  host_.SetInterfaceLanguage(!english);
   host_.SetWindowTitle(LoadString(kStringTitle, UiLanguage));
   host_.SetWindowIcon(LoadIconResource(kMainIcon));
   window.SetHandler(this);
