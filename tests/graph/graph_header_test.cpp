@@ -62,4 +62,18 @@ TEST(GraphHeader, ReferenceSaveThenRestoreGivesBackSetUpAndCaption) {
   EXPECT_EQ(h.view.SensorCode, 5);
 }
 
+TEST(GraphHeader, EveryKindsHeaderInTheEnglishInterfaceIsEnglish) {
+  HeaderView h(true);
+  for (int kind = 0; kind < 256; ++kind) {
+    for (const std::uint8_t breathing : {0, 1}) {
+      h.view.SensorCode = static_cast<std::uint16_t>(kind);
+      h.window.Bytes.BreathingDisplayMode = breathing;
+      h.view.SetupGraphHeader(false, nullptr, false);
+      for (const std::string& text : {h.view.GraphTitle, h.view.ValueAxisLabel, h.view.TimeAxisLabel}) {
+        EXPECT_EQ(text.find_first_of("\xD0\xD1"), std::string::npos) << kind << ": " << text;  // no Cyrillic
+      }
+    }
+  }
+}
+
 }  // namespace
