@@ -94,7 +94,7 @@ void MainWindow::InitMainWindow() {
   // The host is a current system: the radio receiver takes its newer baud rate.
   Bytes.OsMajorVersion = 6;
   // 7. Bitmaps (they exist in one language only).
-  for (int id : kMainWindowBitmaps) bitmaps_.emplace_back(id, LoadBitmapResource(id));
+  for (int id : kMainWindowBitmaps) bitmaps_.emplace_back(id, LoadBitmapResource(id, EnglishUi()));
   // 9. The record's capacity from the memory the system has free.
   SampleCapacity = SampleCapacityFor(environment_.AvailableMemory ? environment_.AvailableMemory() : 0);
   // 12-13. The graph view and its channels.

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <set>
+#include <string>
 
 #include "channels/main_window_services.h"
 #include "graph/graph_view.h"
@@ -9,12 +12,13 @@
 #include "info/info_panel.h"
 #include "render/agg_ren.h"
 #include "resources/bitmaps.h"
+#include "resources/picture_elements.h"
 
 namespace {
 
 class InfoPanelTest : public ::testing::Test {
  protected:
-  InfoPanelTest() : buffer(1000, 700), computer(LoadBitmapResource(50058)) {
+  InfoPanelTest() : buffer(1000, 700), computer(LoadBitmapResource(50058, false)) {
     renderer.Attach(buffer);
     const auto picture = [this](int element) { return element == kComputerElement ? &computer : nullptr; };
     panel = std::make_unique<InfoPanel>(
@@ -52,6 +56,30 @@ TEST(InfoPages, CodesChooseTheirGroupsAndTheRestTheVoltagePages) {
   for (const Case& c : cases) {
     EXPECT_EQ(PageGroupOf(c.code, false), c.information) << c.code;
     EXPECT_EQ(PageGroupOf(c.code, true), c.preparation) << c.code;
+  }
+}
+
+TEST(InfoPicture, APictureSeveralKindsShareNamesNoRangeAndSpeaksTheInterfacesLanguage) {
+  std::map<int, std::set<std::uint16_t>> kinds;  // the kinds whose pages show each sensor picture
+  for (std::uint16_t code = 0; code < 256; ++code) {
+    for (const bool wireless : {false, true}) kinds[PictureElementResource(IntroPictureElement(code, 3, wireless))].insert(code);
+    kinds[PictureElementResource(PreparationPictureElement(code, 3))].insert(code);
+    kinds[PictureElementResource(PreparationPictureElement(code, 0))].insert(code);
+  }
+  for (const auto& [id, codes] : kinds) {
+    if (PictureName(id, false).empty()) continue;  // the computer, the start pictures
+    SCOPED_TRACE(id);
+    for (const bool english : {false, true}) {
+      const std::string name(PictureName(id, english));
+      EXPECT_TRUE(codes.size() == 1 || name.find_first_of("0123456789") == std::string::npos) << name;
+      EXPECT_TRUE(!english || name.find_first_of("\xD0\xD1") == std::string::npos) << name;  // no Cyrillic
+    }
+    // The words drawn are the interface's: the two languages' pictures differ below the drawing.
+    const platform::Surface ru = LoadBitmapResource(id, false), en = LoadBitmapResource(id, true);
+    int differing = 0;
+    for (int y = ru.Height() * 3 / 4; y < ru.Height(); ++y)
+      for (int x = 0; x < ru.Width(); ++x) differing += ru.GetPixel(x, y) != en.GetPixel(x, y);
+    EXPECT_GT(differing, 100);
   }
 }
 
