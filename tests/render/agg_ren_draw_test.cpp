@@ -63,48 +63,38 @@ TEST_F(AggRen, RightLimitStopsTheLineAndTheCallersScaleSurvivesACutCaret) {
   EXPECT_EQ(after, probe::Ink(surface).Height());
 }
 
-// Mean width of the dark runs on one row between two columns: the stem width a reader sees there.
-double StemWidth(const platform::Surface& s, int row, double from, double to) {
+// Mean width of the dark runs on row y between two columns: the stem width a reader sees there.
+double StemWidth(const platform::Surface& s, int y, double from, double to) {
   double ink = 0.0;
   int runs = 0;
-  bool dark = false;
   for (int x = static_cast<int>(from); x < static_cast<int>(to); ++x) {
-    const int g = s.GetPixel(x, row).g;
-    ink += (255 - g) / 255.0;
-    if (g < 128 && !dark) ++runs;
-    dark = g < 128;
+    ink += (255 - s.GetPixel(x, y).g) / 255.0;
+    runs += s.GetPixel(x, y).g < 128 && s.GetPixel(x - 1, y).g >= 128;
   }
   return runs > 0 ? ink / runs : 0.0;
 }
 
 TEST_F(AggRen, TheContourThickensEveryGlyphAlikeAloneAndInAWord) {
-  // "и" "о" "т" in code page 1251, and figures with and without a counter.
-  const std::string word = "\xE8\xEE\xF2" "01";
+  const std::string word = "\xE8\xEE\xF2" "01";  // "и" "о" "т" in code page 1251; figures with and without a counter
   const double scale = 3.0;
-  // A row through the middle of the small letters, the same for every glyph.
   const auto row = [&] { return static_cast<int>(ren.style.text_origin_y - 0.25 * ren.EngineHeight() * scale); };
-  std::vector<double> edges{10.0};
-  const auto alone = [&](double factor) {
+  std::vector<double> edges, plain, thick;
+  for (const double factor : {0.0, 0.04}) {
     ren.style.glyph_contour_factor = factor;
-    std::vector<double> widths;
-    edges.resize(1);
-    for (char c : word) {
-      surface.Fill(kWhite);
+    edges = {10.0};
+    for (const char c : word) {
       const char one[2] = {c, 0};
+      surface.Fill(kWhite);
       ren.DrawTextInBox(one, edges.back(), 20, 380, 100, scale, kBlack, nullptr, 0);
-      widths.push_back(StemWidth(surface, row(), edges.back(), ren.style.text_end_x));
+      (factor > 0 ? thick : plain).push_back(StemWidth(surface, row(), edges.back(), ren.style.text_end_x));
       edges.push_back(ren.style.text_end_x);
     }
-    return widths;
-  };
-  const std::vector<double> plain = alone(0.0), thick = alone(0.04);
+  }
   surface.Fill(kWhite);
   ren.DrawTextInBox(word.c_str(), edges[0], 20, 380, 100, scale, kBlack, nullptr, 0);
-  const double gain = 0.04 * ren.EngineHeight() * scale;  // half the contour width on each side of a stem
   for (std::size_t i = 0; i < word.size(); ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_NEAR(thick[i] - plain[i], gain, 0.5);
-    EXPECT_NEAR(StemWidth(surface, row(), edges[i], edges[i + 1]), thick[i], 0.25);
+    EXPECT_NEAR(thick[i] - plain[i], 0.04 * ren.EngineHeight() * scale, 0.5) << i;  // half the width each side
+    EXPECT_NEAR(StemWidth(surface, row(), edges[i], edges[i + 1]), thick[i], 0.25) << i;
   }
 }
 
