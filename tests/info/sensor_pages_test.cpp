@@ -170,6 +170,14 @@ TEST_F(SensorPages, AboutAfterCatalogueIsAChange) {
   EXPECT_FALSE(SelectMenuItem(panel, 0).Changed);
 }
 
+TEST_F(SensorPages, ContactsInTheEnglishInterfaceAreEnglish) {
+  Language(true);
+  panel.MenuSelection = 2;
+  BuildStartPage(panel);
+  EXPECT_GE(panel.Body.Count(), 16);
+  for (std::int32_t i = 0; i < panel.Body.Count(); ++i) EXPECT_EQ(Text(panel.Body, i).find_first_of("\xD0\xD1"), std::string::npos) << i;
+}
+
 TEST_F(SensorPages, DetectedSensorsInBothFormatsBoundedAndNone) {
   DeviceManager devices;
   panel.Owner.Devices = &devices;
