@@ -58,8 +58,11 @@ TEST(Fonts, AHundredFontsInTurnLeaveEachFontDrawingAsBefore) {
     platform::DrawText(s, 2, 2, "Ag", font, {0, 0, 0, 255});
     return std::vector<std::uint8_t>(s.Pixels(), s.Pixels() + s.Stride() * s.Height());
   };
+  // More faces and fonts than the text engine keeps at a time.
+  const char* families[] = {"Arial", "Times New Roman", "Courier New", "Tahoma", "DejaVu Sans Mono", "DejaVu Serif",
+                            "Liberation Sans Narrow", "DejaVu Sans Condensed", "DejaVu Serif Condensed", "DejaVu Sans Light"};
   const auto before = picture({"Arial", 8});
-  for (int i = 0; i < 100; ++i) picture({i % 2 ? "Arial" : "Tahoma", 8 + i / 2, 0, i % 4 < 2 ? 400 : 700});
+  for (int i = 0; i < 100; ++i) picture({families[i % 10], 8 + i / 10, 0, (i / 10) % 2 ? 700 : 400, (i / 20) % 2 == 1});
   EXPECT_EQ(picture({"Arial", 8}), before);
 }
 
