@@ -62,6 +62,7 @@ bool MainWindow::CreateMainWindow(bool command_line_english) {
   const bool english = !host_.UserLocaleIsRussian() || command_line_english;
   Bytes.EnglishUi = english ? 1 : 0;
   UiLanguage = english ? kLanguageEnglish : kLanguageRussian;
+  host_.SetInterfaceLanguage(!english);
   host_.SetWindowTitle(LoadString(kStringTitle, UiLanguage));
   host_.SetWindowIcon(LoadIconResource(kMainIcon));
   window.SetHandler(this);
@@ -93,7 +94,7 @@ void MainWindow::InitMainWindow() {
   // The host is a current system: the radio receiver takes its newer baud rate.
   Bytes.OsMajorVersion = 6;
   // 7. Bitmaps (they exist in one language only).
-  for (int id : kMainWindowBitmaps) bitmaps_.emplace_back(id, LoadBitmapResource(id));
+  for (int id : kMainWindowBitmaps) bitmaps_.emplace_back(id, LoadBitmapResource(id, EnglishUi()));
   // 9. The record's capacity from the memory the system has free.
   SampleCapacity = SampleCapacityFor(environment_.AvailableMemory ? environment_.AvailableMemory() : 0);
   // 12-13. The graph view and its channels.

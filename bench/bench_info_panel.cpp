@@ -36,8 +36,8 @@ struct PanelBench {
     panel->RebuildScreen();
   }
   platform::Surface back{1920, 1080};
-  platform::Surface computer = LoadBitmapResource(50058);
-  platform::Surface start = LoadBitmapResource(50064);
+  platform::Surface computer = LoadBitmapResource(50058, false);
+  platform::Surface start = LoadBitmapResource(50064, false);
   agg_ren renderer;
   GraphView view;
   MainWindowBytes bytes;

@@ -33,7 +33,9 @@ void ShowFilterHelp(FilterPanelWindow& window, int item) {
   std::string_view text;
   switch (item) {
     case 3:
-      text = "Фильтр медианный -  # используется для обработки сигналов, # подверженных воздействию импульсных# помех.";
+      text = window.EnglishUi()
+                 ? "Median filter  - # it is used for processing of the signals# subject to impulse noise."
+                 : "Фильтр медианный -  # используется для обработки сигналов, # подверженных воздействию импульсных# помех.";
       break;
     case 4:
       text = window.EnglishUi()
@@ -41,7 +43,8 @@ void ShowFilterHelp(FilterPanelWindow& window, int item) {
                  : "Фильтр усредняющий  - # используется для сглаживания сигналов, # подверженных воздействию помех.";
       break;
     case 5:
-      text = "Сглаживание -  # используется для сглаживания линий # между отсчетами.";
+      text = window.EnglishUi() ? "Smoothing  - # it is used for smoothing the lines# between the samples."
+                                : "Сглаживание -  # используется для сглаживания линий # между отсчетами.";
       break;
     default:
       return;

@@ -139,16 +139,16 @@ void SetupAnglePair(GraphView& view, const SensorSetupTarget& target) {
 void WriteSpeedOrAcceleration(GraphView& view, std::size_t k, bool english) {
   const std::size_t index = RequestedChannel(view, k);
   const bool speed = k == 1;
-  const SensorKindRow row = speed ? SensorKindRow{.Symbol = Same("v"), .Unit = Same("м/с"),
+  const SensorKindRow row = speed ? SensorKindRow{.Symbol = Same("v"), .Unit = {"м/с", "m/s"},
                                                   .Conversion = One(SpeedFromCode16), .Decimals = 3,
                                                   .ValueWidth = 7, .UnitWidthRu = 3, .UnitWidthEn = 3,
                                                   .Axis = VESSAMOR_AXIS(M10To10)}
-                                  : SensorKindRow{.Symbol = Same("a"), .Unit = Same("м/с^2"),
+                                  : SensorKindRow{.Symbol = Same("a"), .Unit = {"м/с^2", "m/s^2"},
                                                   .Conversion = One(AccelFromCode16), .Decimals = 2,
                                                   .ValueWidth = 7, .UnitWidthRu = 3, .UnitWidthEn = 3,
                                                   .Axis = VESSAMOR_AXIS(M100To100)};
   VessamorChannel& channel = ApplyRow(view, index, row, speed ? 55 : 56, english);
-  channel.TimeUnit = "сек";
+  channel.TimeUnit = english ? "s" : "сек";
   SetPlotGain(channel, speed ? 40.0f : 4.0f);
   view.MotionChannels[speed ? 1 : 2] = static_cast<std::uint8_t>(index);
 }
@@ -184,7 +184,7 @@ RateKind RateKindFor(std::uint16_t kind) {
                .SymbolCaption = 1},
               1, InstallBreathingHooks};
     default:  // 73 and 77
-      return {{.Symbol = Same("Y"), .Unit = {"об/сек", ""}, .Conversion = One(RevolutionsFromCode), .Decimals = 2,
+      return {{.Symbol = Same("Y"), .Unit = {"об/сек", "rev/s"}, .Conversion = One(RevolutionsFromCode), .Decimals = 2,
                .ValueWidth = 5, .UnitWidthRu = 6, .UnitWidthEn = 6,
                .Axis = kind == 73 ? VESSAMOR_AXIS(0To5) : VESSAMOR_AXIS(0To10),
                .Smoothing = SmoothingChoice::Off, .Filter = true, .Rate = 10000},
@@ -230,33 +230,34 @@ void SetupAccelerometer(GraphView& view, const SensorSetupTarget& target) {
 }
 
 void SetupGasVolume(GraphView& view, const SensorSetupTarget& target) {
-  const SensorKindRow volume{.Symbol = Same("V"), .Unit = Same("мл"), .Conversion = One(LookupGasVolume),
+  const SensorKindRow volume{.Symbol = Same("V"), .Unit = {"мл", "ml"}, .Conversion = One(LookupGasVolume),
                              .Decimals = 2, .ValueWidth = 6, .UnitWidthRu = 2, .UnitWidthEn = 2,
                              .Axis = VESSAMOR_AXIS(0To300), .HistoryStepSeconds = 1};
-  ApplyRow(view, target.Channel, volume, 47, target.English).TimeUnit = "сек";
+  const char* seconds = target.English ? "s" : "сек";
+  ApplyRow(view, target.Channel, volume, 47, target.English).TimeUnit = seconds;
   if (target.SecondChannelOn) {
     const SensorKindRow temperature{.Symbol = Same("T"), .Unit = Same("°C"), .Conversion = One(LookupTemp46),
                                     .Decimals = 2, .ValueWidth = 5, .UnitWidthRu = 2, .UnitWidthEn = 2,
                                     .Axis = VESSAMOR_AXIS(0To100), .HistoryStepSeconds = 1};
     VessamorChannel& second = ApplyRow(view, RequestedChannel(view, 1), temperature, 46, target.English);
-    second.TimeUnit = "сек";
+    second.TimeUnit = seconds;
     SetPlotGain(second, 3.0f);
   }
   view.SetKindRate(125);
 }
 
 void SetupFlow(GraphView& view, const SensorSetupTarget& target) {
-  SensorKindRow flow{.Symbol = Same("Q"), .Unit = Same("мл/сек"), .Conversion = One(LookupFlow), .Decimals = 1,
+  SensorKindRow flow{.Symbol = Same("Q"), .Unit = {"мл/сек", "ml/s"}, .Conversion = One(LookupFlow), .Decimals = 1,
                      .ValueWidth = 6, .UnitWidthRu = 6, .UnitWidthEn = 6, .Axis = VESSAMOR_AXIS(0To1000),
                      .HistoryStepSeconds = 1};
   VessamorChannel& channel = ApplyRow(view, target.Channel, flow, 49, target.English);
-  channel.TimeUnit = "сек";
+  channel.TimeUnit = target.English ? "s" : "сек";
   channel.RateValueAtFn = IntegrateBetweenMarkersHook;
   if (target.RequestPending && target.SecondChannelOn) {
     flow.Conversion = One(FlowFromCode12);
     for (std::size_t k = 1; k < RequestCount(view); ++k) {
       VessamorChannel& further = ApplyRow(view, RequestedChannel(view, k), flow, 50, target.English);
-      further.TimeUnit = "сек";
+      further.TimeUnit = channel.TimeUnit;
       further.PlotGainOn = 0;
       further.PlotGain = 1.0f;
       further.RateValueAtFn = IntegrateBetweenMarkersHook;

@@ -16,13 +16,14 @@ struct ConductivityRange {
   RawToValueFnType Code10;
   std::uint16_t Decimals;
   std::int32_t UnitWidth;
-  const char* Unit;
+  const char* UnitRu;
+  const char* UnitEn;
   ScaleMapping Axis;
 };
 
-constexpr ConductivityRange kMilliSiemens{ConductivityMsFromCode12, ConductivityMsFromCode10, 3, 6, "мСм/см",
+constexpr ConductivityRange kMilliSiemens{ConductivityMsFromCode12, ConductivityMsFromCode10, 3, 6, "мСм/см", "mS/cm",
                                           {AxisFraction0To5, AxisValue0To5}};
-constexpr ConductivityRange kMicroSiemens{ConductivityUsFromCode12, ConductivityUsFromCode10, 2, 7, "мкСм/см",
+constexpr ConductivityRange kMicroSiemens{ConductivityUsFromCode12, ConductivityUsFromCode10, 2, 7, "мкСм/см", "µS/cm",
                                           {AxisFraction0To100, AxisValue0To100}};
 
 void SwitchConductivity(VessamorChannel& channel, std::uint8_t code, const ConductivityRange& range) {
@@ -35,8 +36,9 @@ void SwitchConductivity(VessamorChannel& channel, std::uint8_t code, const Condu
   channel.SensorCode = code;
   channel.Symbol = "S";
   channel.AxisLabel = "t";
-  channel.Unit = range.Unit;
-  channel.TimeUnit = "сек";
+  const bool english = channel.MainWindow != nullptr && channel.MainWindow->EnglishUi();
+  channel.Unit = english ? range.UnitEn : range.UnitRu;
+  channel.TimeUnit = english ? "s" : "сек";
   channel.ScaleMappingPair = range.Axis;
   channel.AxisTextScale = 1.0f;
   channel.UnitTextScale = 1.0f;

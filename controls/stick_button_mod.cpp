@@ -357,20 +357,21 @@ void StickButtonMod::DrawChannelOptions(platform::Surface& backBuffer) {
 
   // 2. The heading.
   char heading[64];
-  std::snprintf(heading, sizeof heading, english ? "Options %d-th channel" : "Настройки %dго канала",
+  std::snprintf(heading, sizeof heading, english ? "Options for channel %d" : "Настройки %dго канала",
                 ChannelNumber + 1);
   control_draw::ShadowedText(r, heading, 10 * sx, 4 * sy, w - 40 * sx, 26 * ui, 1.1 * ui, kBlack, kWhite, 0);
 
   // 3. Tabs, or the page's title over its area.
   const char* filters = english ? "Filters" : "Фильтры";
+  const char* view_page = english ? "View" : "Вид";
   if (PageLock == 0) {
     const WindowRect& chosen = Page == 0 ? at.filtersTab : at.viewTab;
     control_draw::FlatPanel(r, chosen.left, chosen.top, chosen.Width(), chosen.Height(), 6 * ui,
                             rgba8(210, 210, 255, 255), kCheckOutline);
     Caption(r, filters, at.filtersTab.left + 8, at.filtersTab.top + 1);
-    Caption(r, "Вид", at.viewTab.left + 8, at.viewTab.top + 1);
+    Caption(r, view_page, at.viewTab.left + 8, at.viewTab.top + 1);
   } else {
-    Caption(r, PageLock == 1 ? filters : "Вид", static_cast<int>(12 * sx), static_cast<int>(35 * sy));
+    Caption(r, PageLock == 1 ? filters : view_page, static_cast<int>(12 * sx), static_cast<int>(35 * sy));
     control_draw::FlatPanel(r, at.page.left, at.page.top, at.page.Width(), at.page.Height(), 8 * ui,
                             rgba8(255, 255, 255, 145), Argb(0x9BDCB4B4));
   }
@@ -390,22 +391,23 @@ void StickButtonMod::DrawRows(agg_ren& r, const Layout& at) {
   const auto swatch = [&](int x, int y, std::uint32_t colour) {
     control_draw::FlatPanel(r, x, y, 40 * sx, 14 * ui, 3 * ui, FromGdi(colour), kBlack);
   };
+  const char* colour = english ? "Colour" : "Цвет";
   if (Enables[kColourOption1] != 0) {
-    Caption(r, ColourCaption1, m + 2, at.palette.top - 4);
+    Caption(r, colour, m + 2, at.palette.top - 4);
     swatch(m + 2, at.palette.top + 22, Colours[0]);
   }
   if (Enables[kColourOption2] != 0) {
-    Caption(r, ColourCaption2, at.colour2.left + 2, at.colour2.top);
+    Caption(r, colour, at.colour2.left + 2, at.colour2.top);
     swatch(static_cast<int>(60 * sx), at.colour2.top + 4, Colours[1]);
   }
   if (Enables[kWidthOption] != 0) {
-    Caption(r, WidthCaption, m + 2, at.sliders[2].top - static_cast<int>(22 * ui));
+    Caption(r, english ? "Width" : "Ширина", m + 2, at.sliders[2].top - static_cast<int>(22 * ui));
     DrawSlider(r, 2, at.sliders[2]);
   } else {
     if (Enables[kMedianGroup] != 0) {
       DrawCheck(r, at.checks[kMedianGroup], MedianOn != 0);
       DrawHelpButton(r, at.helps[kMedianGroup], HelpShown == kMedianHelp);
-      Caption(r, "Медианный", captionX(kMedianGroup), at.checks[kMedianGroup].top - 3);
+      Caption(r, english ? "Median" : "Медианный", captionX(kMedianGroup), at.checks[kMedianGroup].top - 3);
       DrawSlider(r, 0, at.sliders[0]);
     }
     if (Enables[kAveragingGroup] != 0) {
@@ -434,8 +436,8 @@ void StickButtonMod::DrawRows(agg_ren& r, const Layout& at) {
   if (Enables[kSmoothingOption] != 0) {
     DrawCheck(r, at.checks[kSmoothingOption], SmoothingOn != 0);
     DrawHelpButton(r, at.helps[kSmoothingOption], HelpShown == kSmoothingHelpShown);
-    Caption(r, english ? "subsmooth" : "Сглаживание", captionX(kSmoothingOption), at.checks[kSmoothingOption].top - 3);
-    DrawChoice(r, at.drawingChoice, "линия", "сплайн", DrawingChoice);
+    Caption(r, english ? "Smoothing" : "Сглаживание", captionX(kSmoothingOption), at.checks[kSmoothingOption].top - 3);
+    DrawChoice(r, at.drawingChoice, english ? "line" : "линия", english ? "spline" : "сплайн", DrawingChoice);
   }
 }
 

@@ -81,7 +81,6 @@ class StickButtonMod : public ControlFrame {
   rgba8 CurrentColour{0, 0, 0, 255};
   std::uint8_t ActionCode = 0;
   bool CloseHovered = false;
-  std::string ColourCaption1 = "Цвет", ColourCaption2 = "Цвет", WidthCaption = "Ширина";
 
  protected:
   PaintStep NextPaint() override { return PaintStep::Nothing; }

@@ -25,10 +25,9 @@ struct HeaderRow {
   std::array<std::uint8_t, 4> Kinds;  // unused places 0, which no row claims
   std::int32_t Number;
   const char* TitleRu;
-  const char* TitleEn;  // null: the Russian title in both languages
+  const char* TitleEn;
   const char* ValueRu;
-  const char* ValueEn;  // null: the Russian label in both languages
-  bool RussianTime;     // "t,сек" in both languages
+  const char* ValueEn;  // null: the same label in both languages
   double Top, Bottom;
   std::uint8_t Divisions;
   double Step;
@@ -59,77 +58,77 @@ constexpr const char* kAngleEn = "Angle measurement";
 // The header of each kind as the teacher's worksheets know it; labels that look borrowed from
 // another row ("g,a" for distance and force, "U,В" for gas volume) are kept on purpose.
 const HeaderRow kHeaderRows[] = {
-    {{1}, 17, kTemperatureRu, kTemperatureEn, "T,°C", nullptr, false, 110, -10, 12, 10},
-    {{2}, 18, kTemperatureRu, kTemperatureEn, "T,°C", nullptr, false, 120, -20, 14, 10},
-    {{3}, 19, kTemperatureRu, kTemperatureEn, "T,°C", nullptr, false, 150, -50, 8, 25},
-    {{4}, 20, kTemperatureRu, kTemperatureEn, "T,°C", nullptr, false, 1000, -100, 22, 50},
-    {{5}, 16, "Измерение pH", "pH measurement", "pH", nullptr, false, 14, 0, 7, 2},
-    {{6, 29}, 8, kConductivityRu, kConductivityEn, "G", nullptr, true, 5, 0, 5, 1},
-    {{7}, 10, "Измерение ускорения", nullptr, "g,a", nullptr, true, 20, -20, 8, 5},
-    {{8}, 11, "Измерение ускорения", nullptr, "g,a", nullptr, true, 60, -60, 6, 20},
-    {{9}, 4, kVoltageRu, kVoltageEn, "U,В", "U,V", false, 10, -10, 8, 2.5},
-    {{68}, 4, kVoltageRu, kVoltageEn, "U,В", "U,V", false, 100, -100, 10, 20},
-    {{69}, 4, kVoltageRu, kVoltageEn, "U,В", "U,V", false, 25, -25, 10, 5},
-    {{70}, 4, kVoltageRu, kVoltageEn, "U,В", "U,V", false, 2.5, -2.5, 10, 0.5},
-    {{71}, 4, kVoltageRu, kVoltageEn, "U,В", "U,V", false, 0.25, -0.25, 10, 0.05},
-    {{10}, 1, kCurrentRu, kCurrentEn, "I,A", nullptr, false, 2, -2, 8, 0.5},
-    {{66}, 1, kCurrentRu, kCurrentEn, "I,A", nullptr, false, 2.5, -2.5, 10, 0.5},
-    {{67}, 1, kCurrentRu, kCurrentEn, "I,A", nullptr, false, 250, -250, 10, 50},
-    {{11}, 21, kTwoQuantityRu, kTwoQuantityEn, "U,В", "U,V", false, 10, -10, 8, 2.5, true},
-    {{12}, 5, kPressureRu, kPressureEn, "P,кПа", "P,kPa", false, 100, -100, 8, 25},
-    {{13}, 6, kPressureRu, kPressureEn, "P,кПа", "P,kPa", false, 100, 0, 10, 10},
-    {{85}, 6, kPressureRu, kPressureEn, "P,кПа", "P,kPa", false, 700, 0, 14, 50},
-    {{86}, 6, kPressureRu, kPressureEn, "P,кПа", "P,kPa", false, 120, 0, 12, 10},
-    {{26, 87}, 26, kPressureRu, kPressureEn, "P,кПа", "P,kPa", false, 200, 0, 10, 20, false, kPressureRow},
-    {{14, 88}, 13, kFieldRu, kFieldEn, "B,мТл", "B,mT", false, 100, -100, 8, 25},
-    {{36}, 13, kFieldRu, kFieldEn, "B,мТл", "B,mT", false, 1, -1, 8, 0.25},
-    {{15}, 14, "Измерение", nullptr, "N", nullptr, true, 0, 0, 0, 0, false, kCountRow},
-    {{16}, 15, kVoltageRu, kVoltageEn, "U,В", "U,V", false, 50, -50, 10, 10},
-    {{17}, 2, kCurrentRu, kCurrentEn, "I,мА", "I,mA", false, 20, -20, 8, 5, false, kPlainRow, 1},
-    {{18}, 3, kCurrentRu, kCurrentEn, "I,мА", "I,mA", false, 200, -200, 8, 50, false, kPlainRow, 1},
-    {{19, 30}, 9, kConductivityRu, kConductivityEn, "G", nullptr, true, 100, 0, 5, 20},
-    {{20}, 22, kTwoQuantityRu, kTwoQuantityEn, "U,В", "U,V", false, 10, -10, 8, 2.5, true},
-    {{21}, 23, kTwoQuantityRu, kTwoQuantityEn, "U,В", "U,V", false, 10, -10, 8, 2.5, true},
-    {{22}, 24, kTwoQuantityRu, kTwoQuantityEn, "U,В", "U,V", false, 50, -50, 10, 10, true},
-    {{23}, 2, kTwoQuantityRu, kTwoQuantityEn, "U,В", "U,V", false, 50, -50, 10, 10, true},
-    {{24}, 12, kAngleRu, nullptr, "Ф,град", nullptr, true, 1800, -1800, 18, 200, true},
-    {{25}, 12, kAngleRu, kAngleEn, "Ф,град", "F,°", false, 360, -360, 16, 50, false, kAngleRow},
-    {{31}, 12, kAngleRu, kAngleEn, "А,град", "A,degr", false, 400, -400, 16, 50},
-    {{27}, 3, "Измерение  влажности", "Humidity measurement", "RH,%%", nullptr, false, 100, 0, 10, 10, false,
+    {{1}, 17, kTemperatureRu, kTemperatureEn, "T,°C", nullptr, 110, -10, 12, 10},
+    {{2}, 18, kTemperatureRu, kTemperatureEn, "T,°C", nullptr, 120, -20, 14, 10},
+    {{3}, 19, kTemperatureRu, kTemperatureEn, "T,°C", nullptr, 150, -50, 8, 25},
+    {{4}, 20, kTemperatureRu, kTemperatureEn, "T,°C", nullptr, 1000, -100, 22, 50},
+    {{5}, 16, "Измерение pH", "pH measurement", "pH", nullptr, 14, 0, 7, 2},
+    {{6, 29}, 8, kConductivityRu, kConductivityEn, "G", nullptr, 5, 0, 5, 1},
+    {{7}, 10, "Измерение ускорения", "Acceleration measurement", "g,a", nullptr, 20, -20, 8, 5},
+    {{8}, 11, "Измерение ускорения", "Acceleration measurement", "g,a", nullptr, 60, -60, 6, 20},
+    {{9}, 4, kVoltageRu, kVoltageEn, "U,В", "U,V", 10, -10, 8, 2.5},
+    {{68}, 4, kVoltageRu, kVoltageEn, "U,В", "U,V", 100, -100, 10, 20},
+    {{69}, 4, kVoltageRu, kVoltageEn, "U,В", "U,V", 25, -25, 10, 5},
+    {{70}, 4, kVoltageRu, kVoltageEn, "U,В", "U,V", 2.5, -2.5, 10, 0.5},
+    {{71}, 4, kVoltageRu, kVoltageEn, "U,В", "U,V", 0.25, -0.25, 10, 0.05},
+    {{10}, 1, kCurrentRu, kCurrentEn, "I,A", nullptr, 2, -2, 8, 0.5},
+    {{66}, 1, kCurrentRu, kCurrentEn, "I,A", nullptr, 2.5, -2.5, 10, 0.5},
+    {{67}, 1, kCurrentRu, kCurrentEn, "I,A", nullptr, 250, -250, 10, 50},
+    {{11}, 21, kTwoQuantityRu, kTwoQuantityEn, "U,В", "U,V", 10, -10, 8, 2.5, true},
+    {{12}, 5, kPressureRu, kPressureEn, "P,кПа", "P,kPa", 100, -100, 8, 25},
+    {{13}, 6, kPressureRu, kPressureEn, "P,кПа", "P,kPa", 100, 0, 10, 10},
+    {{85}, 6, kPressureRu, kPressureEn, "P,кПа", "P,kPa", 700, 0, 14, 50},
+    {{86}, 6, kPressureRu, kPressureEn, "P,кПа", "P,kPa", 120, 0, 12, 10},
+    {{26, 87}, 26, kPressureRu, kPressureEn, "P,кПа", "P,kPa", 200, 0, 10, 20, false, kPressureRow},
+    {{14, 88}, 13, kFieldRu, kFieldEn, "B,мТл", "B,mT", 100, -100, 8, 25},
+    {{36}, 13, kFieldRu, kFieldEn, "B,мТл", "B,mT", 1, -1, 8, 0.25},
+    {{15}, 14, "Измерение", "Measurement", "N", nullptr, 0, 0, 0, 0, false, kCountRow},
+    {{16}, 15, kVoltageRu, kVoltageEn, "U,В", "U,V", 50, -50, 10, 10},
+    {{17}, 2, kCurrentRu, kCurrentEn, "I,мА", "I,mA", 20, -20, 8, 5, false, kPlainRow, 1},
+    {{18}, 3, kCurrentRu, kCurrentEn, "I,мА", "I,mA", 200, -200, 8, 50, false, kPlainRow, 1},
+    {{19, 30}, 9, kConductivityRu, kConductivityEn, "G", nullptr, 100, 0, 5, 20},
+    {{20}, 22, kTwoQuantityRu, kTwoQuantityEn, "U,В", "U,V", 10, -10, 8, 2.5, true},
+    {{21}, 23, kTwoQuantityRu, kTwoQuantityEn, "U,В", "U,V", 10, -10, 8, 2.5, true},
+    {{22}, 24, kTwoQuantityRu, kTwoQuantityEn, "U,В", "U,V", 50, -50, 10, 10, true},
+    {{23}, 2, kTwoQuantityRu, kTwoQuantityEn, "U,В", "U,V", 50, -50, 10, 10, true},
+    {{24}, 12, kAngleRu, kAngleEn, "Ф,град", "F,°", 1800, -1800, 18, 200, true},
+    {{25}, 12, kAngleRu, kAngleEn, "Ф,град", "F,°", 360, -360, 16, 50, false, kAngleRow},
+    {{31}, 12, kAngleRu, kAngleEn, "А,град", "A,degr", 400, -400, 16, 50},
+    {{27}, 3, "Измерение  влажности", "Humidity measurement", "RH,%%", nullptr, 100, 0, 10, 10, false,
      kHumidityRow, 1},
-    {{32}, 7, kLightRu, kLightEn, "E,лк", "E,lx", false, 600, 0, 12, 50},
-    {{33, 80, 81, 82}, 7, kLightRu, kLightEn, "E,лк", "E,lx", false, 6000, 0, 12, 500},
-    {{34}, 7, "Измерение оптической плотности", "Optical density measurement", "D", nullptr, false, 3, 0, 12, 0.25},
-    {{76}, 7, "Измерение мутности", "Optical density measurement", "D", nullptr, false, 250, 0, 10, 25},
-    {{35}, 12, "Измерение пульса", "Heart rate measurement", "Y", nullptr, false, 1, 0, 10, 0.1},
-    {{37}, 12, "Измерение мощности дозы излучения", "Measurement of the radiation dose power", "Y", nullptr, false, 1,
+    {{32}, 7, kLightRu, kLightEn, "E,лк", "E,lx", 600, 0, 12, 50},
+    {{33, 80, 81, 82}, 7, kLightRu, kLightEn, "E,лк", "E,lx", 6000, 0, 12, 500},
+    {{34}, 7, "Измерение оптической плотности", "Optical density measurement", "D", nullptr, 3, 0, 12, 0.25},
+    {{76}, 7, "Измерение мутности", "Turbidity measurement", "D", nullptr, 250, 0, 10, 25},
+    {{35}, 12, "Измерение пульса", "Heart rate measurement", "Y", nullptr, 1, 0, 10, 0.1},
+    {{37}, 12, "Измерение мощности дозы излучения", "Measurement of the radiation dose power", "Y", nullptr, 1,
      0, 10, 0.1},
-    {{38}, 12, "Измерение электрокардиограммы", "Electrocardiogram measurement", "Y", nullptr, false, 1, 0, 10, 0.1},
-    {{39}, 12, "Измерение артериального давления", "Blood pressure measurement", "P", nullptr, false, 220, 0, 11, 20},
-    {{40}, 12, "Измерение частоты дыхания", "Measurement of the frequency of breath ", "Y", nullptr, false, 1, 0, 10,
+    {{38}, 12, "Измерение электрокардиограммы", "Electrocardiogram measurement", "Y", nullptr, 1, 0, 10, 0.1},
+    {{39}, 12, "Измерение артериального давления", "Blood pressure measurement", "P", nullptr, 220, 0, 11, 20},
+    {{40}, 12, "Измерение частоты дыхания", "Measurement of the frequency of breath ", "Y", nullptr, 1, 0, 10,
      0.1, false, kBreathingRow},
-    {{41, 43, 74}, 12, "Измерение положения", "Measurement of the position", "Y", nullptr, false, 1.5, -0.5, 8, 0.25},
-    {{42}, 4, kVoltageRu, kVoltageEn, "U,В", "U,V", false, 10, -10, 8, 2.5},
-    {{44, 78, 79}, 12, "Измерение звука", "Measurement of the sound", "Y", nullptr, false, 1, 0, 10, 0.1, false,
+    {{41, 43, 74}, 12, "Измерение положения", "Measurement of the position", "Y", nullptr, 1.5, -0.5, 8, 0.25},
+    {{42}, 4, kVoltageRu, kVoltageEn, "U,В", "U,V", 10, -10, 8, 2.5},
+    {{44, 78, 79}, 12, "Измерение звука", "Measurement of the sound", "Y", nullptr, 1, 0, 10, 0.1, false,
      kSoundRow},
-    {{45, 47}, 21, "Измерение объёма и температуры", nullptr, "U,В", nullptr, true, 300, 0, 12, 25, true},
-    {{46}, 12, "Изохорный процесс", "measurement", "Y", nullptr, false, 100, 0, 10, 10},
-    {{48, 49, 50}, 6, "Измерение параметров дыхания", "Measurement of the breath parameters", "P,кПа", "P,kPa", false,
+    {{45, 47}, 21, "Измерение объёма и температуры", "Volume and temperature measurement", "U,В", "U,V", 300, 0, 12, 25, true},
+    {{46}, 12, "Изохорный процесс", "Isochoric process", "Y", nullptr, 100, 0, 10, 10},
+    {{48, 49, 50}, 6, "Измерение параметров дыхания", "Measurement of the breath parameters", "P,кПа", "P,kPa",
      1000, 0, 10, 100},
-    {{52, 57}, 11, "Измерение расстояния", nullptr, "g,a", nullptr, true, 800, 0, 16, 50},
-    {{64, 65}, 12, "Измерение расстояния", "Measurement of the distance", "Y", nullptr, false, 300, 0, 12, 25},
-    {{53}, 11, "Измерение силы", nullptr, "g,a", nullptr, true, 20, -20, 16, 2.5},
-    {{59, 83}, 11, "Измерение силы", nullptr, "g,a", nullptr, true, 50, -50, 10, 10},
-    {{54}, 20, kTemperatureRu, kTemperatureEn, "T,°C", nullptr, false, 140, 0, 7, 20},
-    {{72}, 19, kTemperatureRu, kTemperatureEn, "T,°C", nullptr, false, 200, -50, 10, 25},
-    {{73}, 12, "Измерение угловой скорости", "Measurement of the rotation", "Y", nullptr, false, 5, 0, 10, 0.5},
-    {{77}, 12, "Измерение частоты вращения", "Measurement of the rotation", "Y", nullptr, false, 10, 0, 10, 1},
-    {{75}, 11, "Измерение электрохимического потенциала", nullptr, nullptr, nullptr, false, 2.5, -2.5, 10, 0.5, false,
+    {{52, 57}, 11, "Измерение расстояния", "Measurement of the distance", "g,a", nullptr, 800, 0, 16, 50},
+    {{64, 65}, 12, "Измерение расстояния", "Measurement of the distance", "Y", nullptr, 300, 0, 12, 25},
+    {{53}, 11, "Измерение силы", "Force measurement", "g,a", nullptr, 20, -20, 16, 2.5},
+    {{59, 83}, 11, "Измерение силы", "Force measurement", "g,a", nullptr, 50, -50, 10, 10},
+    {{54}, 20, kTemperatureRu, kTemperatureEn, "T,°C", nullptr, 140, 0, 7, 20},
+    {{72}, 19, kTemperatureRu, kTemperatureEn, "T,°C", nullptr, 200, -50, 10, 25},
+    {{73}, 12, "Измерение угловой скорости", "Measurement of the rotation", "Y", nullptr, 5, 0, 10, 0.5},
+    {{77}, 12, "Измерение частоты вращения", "Measurement of the rotation", "Y", nullptr, 10, 0, 10, 1},
+    {{75}, 11, "Измерение электрохимического потенциала", "Electrochemical potential measurement", nullptr, nullptr, 2.5, -2.5, 10, 0.5, false,
      kLabelsKept},
-    {{84}, 11, "Измерение атмосферного давления", nullptr, nullptr, nullptr, false, 780, 720, 12, 0, false,
+    {{84}, 11, "Измерение атмосферного давления", "Atmospheric pressure measurement", nullptr, nullptr, 780, 720, 12, 0, false,
      kAtmosphereRow},
     // Kinds without a row of their own read as the 0..4 V voltage sensor.
-    {{}, 7, kVoltageRu, "Measurement of voltage", "U,В", "U,V", false, 4, 0, 8, 0.5},
+    {{}, 7, kVoltageRu, "Measurement of voltage", "U,В", "U,V", 4, 0, 8, 0.5},
 };
 
 const HeaderRow& RowOfKind(std::uint16_t kind) {
@@ -193,10 +192,10 @@ void GraphView::SetupGraphHeader(bool keep_time, const ChannelSetupRequest* requ
   const std::uint16_t kind = SensorCode;
   const HeaderRow& row = RowOfKind(kind);
   const std::int32_t number = english && row.NumberEn != 0 ? row.NumberEn : row.Number;
-  SetCaption(number, english && row.TitleEn != nullptr ? row.TitleEn : row.TitleRu, RecordName);
+  SetCaption(number, english ? row.TitleEn : row.TitleRu, RecordName);
   if (row.ValueRu != nullptr) {
     SetAxisLabels(english && row.ValueEn != nullptr ? row.ValueEn : row.ValueRu,
-                  english && !row.RussianTime ? "t,s" : "t,сек");
+                  english ? "t,s" : "t,сек");
   }
   RangeChoice range{row.Top, row.Bottom, row.Divisions, row.Step};
   TwoQuantityAxis = row.Axis ? 1 : 0;
@@ -235,7 +234,11 @@ void GraphView::SetupGraphHeader(bool keep_time, const ChannelSetupRequest* requ
 
   if (row.Tail == kBreathingRow) {
     const bool rate_shown = MainWindow != nullptr && MainWindow->Bytes.BreathingDisplayMode.load() == 1;
-    GraphTitle = rate_shown ? "Измерение частоты дыхания" : "Измерение времени задержки дыхания";
+    if (english) {
+      GraphTitle = rate_shown ? "Breathing rate measurement" : "Breath-holding time measurement";
+    } else {
+      GraphTitle = rate_shown ? "Измерение частоты дыхания" : "Измерение времени задержки дыхания";
+    }
     Scale.EndTime = 20.0;
     TimeDivisions = 20;
     SetScales(1.0f, 0.1f, 1);

@@ -73,7 +73,9 @@ std::optional<platform::Size> FitPanelPicture(int bitmap_width, int bitmap_heigh
 int IntroPictureElement(std::uint16_t code, std::uint8_t unit_type, bool wireless);
 int PreparationPictureElement(std::uint16_t code, std::uint8_t unit_type);
 // The accelerometer's axis caption for a step; an index beyond the six positions names X.
-const char* AccelerometerLabel(std::uint8_t step_index);
+const char* AccelerometerLabel(std::uint8_t step_index, bool english);
+// The conductivity value box's caption for its range (micro: 100 µS/cm, else 5 mS/cm).
+const char* ConductivityRangeLabel(bool micro, bool english);
 
 class InfoPanel {
  public:

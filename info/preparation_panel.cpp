@@ -29,9 +29,12 @@ constexpr std::uint16_t kLanguageRu = 1049;
 
 std::string Str(int id, bool english) { return std::string(LoadString(id, english ? 1033 : kLanguageRu)); }
 
-constexpr const char* kAxisLabels[] = {"ускорение по оси X", "ускорение по оси X (180°)", "ускорение по оси Y",
-                                       "ускорение по оси Y (180°)", "ускорение по оси Z", "ускорение по оси Z (180°)"};
-constexpr const char* kEnterValue = "Ввести значение";
+constexpr const char* kAxisLabels[2][6] = {
+    {"ускорение по оси X", "ускорение по оси X (180°)", "ускорение по оси Y", "ускорение по оси Y (180°)",
+     "ускорение по оси Z", "ускорение по оси Z (180°)"},
+    {"acceleration along X", "acceleration along X (180°)", "acceleration along Y", "acceleration along Y (180°)",
+     "acceleration along Z", "acceleration along Z (180°)"}};
+const char* EnterValue(bool english) { return english ? "Enter value" : "Ввести значение"; }
 
 // Picture elements of the information page by code; codes not listed show element 12.
 struct PictureRow {
@@ -74,8 +77,14 @@ constexpr int kDefaultIntroPicture = 12;
 
 }  // namespace
 
-const char* AccelerometerLabel(std::uint8_t step_index) {
-  return kAxisLabels[step_index < std::size(kAxisLabels) ? step_index : 0];
+const char* AccelerometerLabel(std::uint8_t step_index, bool english) {
+  const auto& labels = kAxisLabels[english ? 1 : 0];
+  return labels[step_index < std::size(labels) ? step_index : 0];
+}
+
+const char* ConductivityRangeLabel(bool micro, bool english) {
+  if (english) return micro ? "Range 100 µS/cm" : "Range 5 mS/cm";
+  return micro ? "Диапазон 100 мкСм/см" : "Диапазон 5 мСм/см";
 }
 
 int IntroPictureElement(std::uint16_t code, std::uint8_t unit_type, bool wireless) {
@@ -218,14 +227,14 @@ void InfoPanel::ShowLabelledValueBox() {
   std::string caption = Str(kStringSetZero, en);
   if (SensorCode == 6) {
     const bool micro = Box1.Channel != nullptr && Box1.Channel->SensorCode == 19;
-    Box1.Label = micro ? "Диапазон 100 мкСм/см" : "Диапазон 5 мСм/см";
+    Box1.Label = ConductivityRangeLabel(micro, en);
   } else if (SensorCode == 34) {
     Box1.Label = "Optical density";
     caption = en ? "Backlight" : "Фоновая засветка";
   } else if (SensorCode == 7 || SensorCode == 8) {
     if (Steps.StepIndex > Steps.StepCount) Steps.StepIndex = 0;
-    Box1.Label = AccelerometerLabel(Steps.StepIndex);
-    caption = kEnterValue;
+    Box1.Label = AccelerometerLabel(Steps.StepIndex, en);
+    caption = EnterValue(en);
   } else {
     Box1.Label = Str(kStringCurrentValue, en);
   }
@@ -241,7 +250,7 @@ void InfoPanel::ShowOpticalDensityBoxes() {
     box->Shown = 1;
     box->SizeFactor = 0.75;
   }
-  PlaceActionButton(kEnterValue);
+  PlaceActionButton(EnterValue(English()));
 }
 
 void InfoPanel::ShowTwoValueBoxes() {

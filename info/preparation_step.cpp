@@ -185,7 +185,7 @@ void ApplyPreparationStep(InfoPanel& panel, GraphView& view, PreparationHost& ho
           if (step != 6) box1.Channel->ResetCalibration();
         }
       }
-      box1.Label = AccelerometerLabel(step % 6);
+      box1.Label = AccelerometerLabel(step % 6, english);
       s.PartialPaint = 0;
       s.StepMade = 1;
     }
@@ -208,7 +208,7 @@ void ApplyPreparationStep(InfoPanel& panel, GraphView& view, PreparationHost& ho
         }
         lock.lock();
         VessamorChannel& channel = *box1.Channel;
-        box1.Label = to_milli ? "Диапазон 5 мСм/см" : "Диапазон 100 мкСм/см";
+        box1.Label = ConductivityRangeLabel(!to_milli, english);
         view.AcquisitionMode = to_milli ? 2 : 1;
         view.SensorCode = to_milli ? kConductivity : kConductivityMicro;
         channel.SetZeroOffset(box1.LiveCode, false);

@@ -104,18 +104,17 @@ void BuildAbout(InfoPanel& panel) {
   panel.MenuFactorB = -820.0 * panel.Owner.ScaleX;
 }
 
-// The contacts text stays Russian in both languages; only its menu follows the interface.
 void BuildContacts(InfoPanel& panel) {
-  const pages::CommonTexts& ru = pages::RussianTexts();
+  const pages::CommonTexts& t = TextsFor(panel);
   TextBlock& body = panel.Body;
   body.SubSelection = 0;
   body.CatalogueFirstRow = 0;
   body.Clear(true);
   body.LineCount = 0;
-  body.SetLine(0, ru.InviteFirst, 1.0);
-  body.SetLine(1, Joined(1049, false, ru.InviteProgramPrefix), 1.0);
-  for (std::size_t i = 0; i < ru.InviteRest.size(); ++i)
-    body.SetLine(static_cast<std::int32_t>(i + 2), ru.InviteRest[i], 1.0);
+  body.SetLine(0, t.InviteFirst, 1.0);
+  body.SetLine(1, Joined(Language(panel), false, t.InviteProgramPrefix), 1.0);
+  for (std::size_t i = 0; i < t.InviteRest.size(); ++i)
+    body.SetLine(static_cast<std::int32_t>(i + 2), t.InviteRest[i], 1.0);
   // The invitation line's rectangle is kept as the contacts' click zone; it opens nothing.
   body.CurrentStep[4] = 1;
   // Sixteen lines shrink together to the room above the menu row.

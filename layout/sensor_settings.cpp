@@ -202,8 +202,8 @@ std::string RangeCaption(std::uint8_t sensor_code, std::uint16_t language) {
 }
 
 std::string ConductivityCaption(bool micro_siemens, bool english) {
-  if (micro_siemens) return english ? "100 mkSm/sm" : "100 мкСм/см";
-  return english ? "5 mSm/sm" : "5 мСм/см";
+  if (micro_siemens) return english ? "100 µS/cm" : "100 мкСм/см";
+  return english ? "5 mS/cm" : "5 мСм/см";
 }
 
 void ShowSensorSettings(MainWindow& window) {

@@ -88,15 +88,36 @@ void ForEachMappedPixel(Surface& dst, const Rect& dst_rect, const Surface& src, 
 }
 
 struct TextEngine {
-  FontEngine engine;
-  FontCache cache{engine};
+  // AGG's font cache pool and its engine's face list make room for one entry past their size by
+  // moving their tables over themselves with memcpy (undefined behaviour). Both start afresh
+  // before that could happen: a font needs at most one face and one cache entry.
+  static constexpr unsigned kCachedFonts = 32;
+
+  std::unique_ptr<FontEngine> engine;
+  std::unique_ptr<FontCache> cache;
+  std::vector<Font> cached;  // the fonts whose faces and glyphs the engine and cache may hold
   Font selected;
   bool loaded = false;
 
+  TextEngine() { Restart(); }
+
+  void Restart() {
+    cache.reset();
+    engine = std::make_unique<FontEngine>(kCachedFonts);
+    // Set before any font, so each font has one signature and one place in the cache.
+    engine->flip_y(true);
+    cache = std::make_unique<FontCache>(*engine, kCachedFonts);
+    cached.clear();
+    loaded = false;
+  }
+
   bool Select(const Font& font) {
     if (loaded && selected == font) return true;
-    loaded = SelectFont(engine, font.Family, font.Height, font.Width, font.Weight, font.Italic);
-    engine.flip_y(true);
+    if (std::find(cached.begin(), cached.end(), font) == cached.end()) {
+      if (cached.size() == kCachedFonts) Restart();
+      cached.push_back(font);
+    }
+    loaded = SelectFont(*engine, font.Family, font.Height, font.Width, font.Weight, font.Italic);
     selected = font;
     return loaded;
   }
@@ -194,8 +215,8 @@ TextMetrics GetTextMetrics(const Font& font) {
   TextEngine& te = ThreadTextEngine();
   if (!te.Select(font)) return {};
   TextMetrics m;
-  m.Ascent = static_cast<int>(std::ceil(te.engine.ascender()));
-  m.Descent = static_cast<int>(std::ceil(-te.engine.descender()));
+  m.Ascent = static_cast<int>(std::ceil(te.engine->ascender()));
+  m.Descent = static_cast<int>(std::ceil(-te.engine->descender()));
   m.Height = m.Ascent + m.Descent;
   return m;
 }
@@ -205,14 +226,14 @@ namespace {
 // Walks the glyphs of a UTF-8 string with kerning; calls fn(glyph, pen_x) for each one.
 template <class Fn>
 double LayOut(TextEngine& te, std::string_view utf8, double x, Fn fn) {
-  te.cache.reset_last_glyph();
+  te.cache->reset_last_glyph();
   std::size_t pos = 0;
   double pen_x = x, pen_y = 0;
   while (pos < utf8.size()) {
     const char32_t cp = NextCodePoint(utf8, pos);
-    const agg::glyph_cache* glyph = te.cache.glyph(cp);
+    const agg::glyph_cache* glyph = te.cache->glyph(cp);
     if (!glyph) continue;
-    te.cache.add_kerning(&pen_x, &pen_y);
+    te.cache->add_kerning(&pen_x, &pen_y);
     fn(glyph, pen_x);
     pen_x += glyph->advance_x;
   }
@@ -225,10 +246,10 @@ int DrawText(Surface& s, int x, int y, std::string_view utf8, const Font& font, 
   TextEngine& te = ThreadTextEngine();
   if (s.Empty() || !te.Select(font)) return 0;
   Canvas canvas(s);
-  const double baseline = y + std::ceil(te.engine.ascender());
-  agg::conv_curve<FontCache::path_adaptor_type> curves(te.cache.path_adaptor());
+  const double baseline = y + std::ceil(te.engine->ascender());
+  agg::conv_curve<FontCache::path_adaptor_type> curves(te.cache->path_adaptor());
   const double advance = LayOut(te, utf8, x, [&](const agg::glyph_cache* glyph, double pen_x) {
-    te.cache.init_embedded_adaptors(glyph, pen_x, baseline);
+    te.cache->init_embedded_adaptors(glyph, pen_x, baseline);
     canvas.Fill(curves, colour);
   });
   return static_cast<int>(std::lround(advance));

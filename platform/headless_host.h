@@ -1,6 +1,7 @@
 // A host without a display: the window core over a chosen screen, messages recorded, for tests and benchmarks.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ class HeadlessHost final : public HostServices {
     return false;
   }
   bool UserLocaleIsRussian() const override { return LocaleRussian; }
+  void SetInterfaceLanguage(bool russian) override { InterfaceRussian = russian; }
   ScreenInfo Screen() const override { return screen_; }
   std::string CommandLine() const override { return Arguments; }
   AudioOutput* Audio() override { return AudioDevice; }
@@ -39,6 +41,7 @@ class HeadlessHost final : public HostServices {
   void Pump();
 
   bool LocaleRussian = true;
+  std::optional<bool> InterfaceRussian;  // as the program last set it
   std::string Arguments;
   std::string Title;
   std::vector<std::string> Messages;

@@ -76,6 +76,8 @@ class HostServices {
 
   // The user's locale language is Russian (the one thing the program asks of it).
   virtual bool UserLocaleIsRussian() const = 0;
+  // The language the program chose for its interface; the host's own dialogs and buttons follow it.
+  virtual void SetInterfaceLanguage(bool russian) { (void)russian; }
   virtual ScreenInfo Screen() const = 0;
   // The command-line arguments after the program name, joined by single spaces.
   virtual std::string CommandLine() const = 0;

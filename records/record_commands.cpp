@@ -123,7 +123,7 @@ void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
   const std::uint64_t estimate = shown * static_cast<std::uint64_t>(view.LastSampleIndex) * BytesPerSample(kind);
   const auto free_bytes = context.FreeBytes ? context.FreeBytes(path) : FileSystemFreeBytes(path);
   if (free_bytes && estimate > *free_bytes / 100 * kUsableSpacePercent) {
-    context.Host.ShowMessage(kNoRoomMessage, "");
+    context.Host.ShowMessage(context.EnglishUi ? kNoRoomMessageEnglish : kNoRoomMessage, "");
     RedrawView(view);
     return;
   }
@@ -219,11 +219,12 @@ void OpenRecord(RecordCommandContext& context) {
 
   BinaryRead read = ReadBinaryRecord(file, view.SampleCapacity);
   if (read.Outcome == ReadOutcome::NotARecord) return;
+  const char* damaged = context.EnglishUi ? kDamagedMessageEnglish : kDamagedMessage;
   if (read.Outcome == ReadOutcome::Refused) {
-    context.Host.ShowMessage(kDamagedMessage, "");
+    context.Host.ShowMessage(damaged, "");
     return;
   }
-  if (read.Record.Damaged) context.Host.ShowMessage(kDamagedMessage, "");
+  if (read.Record.Damaged) context.Host.ShowMessage(damaged, "");
   const AppliedRecord applied = ApplyLoadedRecord(view, read.Record, title);
   if (!applied.ViewSetUp) return;
   context.RecordFileTitle = title;

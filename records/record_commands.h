@@ -17,7 +17,9 @@ class HostServices;
 namespace records {
 
 inline constexpr const char* kNoRoomMessage = "недостаточно места для записи";
+inline constexpr const char* kNoRoomMessageEnglish = "not enough disk space for the record";
 inline constexpr const char* kDamagedMessage = "Ошибка - файл повреждён";
+inline constexpr const char* kDamagedMessageEnglish = "Error - the file is damaged";
 inline constexpr const char* kWriteErrorMessage = "Ошибка записи файла";
 inline constexpr const char* kWriteErrorMessageEnglish = "File write error";
 

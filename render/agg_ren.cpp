@@ -86,11 +86,13 @@ void agg_ren::CreatePrimaryFont() {
   cache_ = std::make_unique<FontCache>(*engine_, 32);
   curves_ = std::make_unique<GlyphCurves>(cache_->path_adaptor());
   contour_ = std::make_unique<GlyphContour>(*curves_);
-  // The outlines come flipped for a top-down buffer; let the contour find their orientation so a
-  // positive width always thickens.
-  contour_->auto_detect_orientation(true);
+  // Each glyph's orientation is found as a whole when it is drawn: detected contour by contour, a
+  // counter would widen into its letter instead of narrowing.
+  contour_->auto_detect_orientation(false);
   engine_width_ = static_cast<int>(style.font_width);
   engine_height_ = static_cast<int>(style.font_height);
+  // Flipped before anything is cached, so the engine keeps one signature and its cache one font.
+  engine_->flip_y(true);
   platform::SelectFont(*engine_, style.typeface, engine_height_, engine_width_, style.font_weight, false);
   if (style.precache_count >= 32) cache_->precache(32, static_cast<unsigned>(style.precache_count));
 }
@@ -114,6 +116,7 @@ void agg_ren::CreateAltFont(std::string_view typeface, double width, double heig
   alt_engine_ = std::make_unique<FontEngine>(32);
   alt_cache_ = std::make_unique<FontCache>(*alt_engine_, 32);
   alt_engine_width_ = static_cast<int>(width);
+  alt_engine_->flip_y(true);
   platform::SelectFont(*alt_engine_, typeface, static_cast<int>(height), alt_engine_width_, weight, false);
 }
 

@@ -38,6 +38,26 @@ class RightClip {
 
 unsigned GlyphCode(char c) { return platform::Cp1251ToUnicode(static_cast<std::uint8_t>(c)); }
 
+// Twice the signed area of all the contours of a path. Counters run against the outer outlines and
+// lie inside them, so the sign is the outer outlines' orientation (positive: counter-clockwise).
+template <class Path>
+double SignedArea(Path& path) {
+  double area = 0.0, x = 0.0, y = 0.0, first_x = 0.0, first_y = 0.0, last_x = 0.0, last_y = 0.0;
+  path.rewind(0);
+  for (unsigned cmd = path.vertex(&x, &y); !agg::is_stop(cmd); cmd = path.vertex(&x, &y)) {
+    if (agg::is_move_to(cmd)) {
+      area += last_x * first_y - first_x * last_y;
+      first_x = last_x = x;
+      first_y = last_y = y;
+    } else if (agg::is_vertex(cmd)) {
+      area += last_x * y - x * last_y;
+      last_x = x;
+      last_y = y;
+    }
+  }
+  return area + last_x * first_y - first_x * last_y;
+}
+
 }  // namespace
 
 void agg_ren::DrawTextInBox(const char* text, double x, double y, double width, double height, double scale,
@@ -60,8 +80,7 @@ void agg_ren::DrawTextInBox(const char* text, double x, double y, double width, 
   // 2. Glyph set-up.
   if (text == nullptr || !cache_) return;
   const double line_height = engine_height_ * scale;
-  contour_->width(style.glyph_contour_factor * line_height);
-  engine_->flip_y(true);
+  const double contour_width = style.glyph_contour_factor * line_height;
 
   // 3. Where the first line starts.
   const int n = static_cast<int>(std::strlen(text));
@@ -111,6 +130,8 @@ void agg_ren::DrawTextInBox(const char* text, double x, double y, double width, 
     if (style.glyph_curves_only) {
       rasterizer_.add_path(*curves_);
     } else {
+      // Outward for the whole glyph, so every letter of a line gains the same stem width.
+      contour_->width(SignedArea(*curves_) >= 0.0 ? contour_width : -contour_width);
       rasterizer_.add_path(*contour_);
     }
     RenderWith(colour);
@@ -163,7 +184,6 @@ void agg_ren::DrawTextInBox(const char* text, double x, double y, double width, 
 template <class Transform>
 void agg_ren::DrawPathGlyphs(const PathText& record, Transform& transform) {
   if (!alt_cache_ || !Attached()) return;
-  alt_engine_->flip_y(true);
   using Curves = agg::conv_curve<FontCache::path_adaptor_type>;
   using Segments = agg::conv_segmentator<Curves>;
   Curves curves(alt_cache_->path_adaptor());

@@ -5,11 +5,10 @@
 #include <initializer_list>
 #include <cmath>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
-#include "acquisition/sensor_identification.h"
-#include "channels/sensor_kind_table.h"
 #include "platform/gdi.h"
 
 using platform::Brush;
@@ -41,39 +40,84 @@ enum class Picture {
   Box,              // a sensor box with its quantity
 };
 
+// A text of a picture in both languages.
+struct Words {
+  std::string_view Ru, En;
+  std::string_view In(bool english) const { return english ? En : Ru; }
+};
+
+// A sensor picture serves every kind whose pages show it, so it names the family and the quantity,
+// never one kind's range.
 struct BitmapRow {
   int Id;
   int Width;
   int Height;
   Picture Kind;
-  std::uint16_t SensorCode;  // the kind whose symbol and unit the picture carries
+  Words Name = {};      // under the picture
+  Words Quantity = {};  // on the unit's case
 };
 
+constexpr Words kTemperature{"Датчик температуры", "Temperature sensor"};
+constexpr Words kDegrees{"T, °C", "T, °C"};
+constexpr Words kConductivity{"Датчик электропроводности", "Conductivity sensor"};
+constexpr Words kPh{"Датчик pH", "pH sensor"};
+constexpr Words kAcceleration{"Датчик ускорения", "Acceleration sensor"};
+constexpr Words kWirelessAcceleration{"Беспроводной датчик ускорения", "Wireless acceleration sensor"};
+constexpr Words kAccelerationSymbol{"a, g", "a, g"};
+constexpr Words kVoltageCurrent{"Датчики напряжения и силы тока", "Voltage and current sensors"};
+constexpr Words kSensor{"Датчик", "Sensor"};
+constexpr Words kSound{"Датчик звука", "Sound sensor"};
+constexpr Words kForce{"Датчик силы", "Force sensor"};
+constexpr Words kNewtons{"F, Н", "F, N"};
+
 constexpr BitmapRow kBitmaps[] = {
-    {50057, 640, 480, Picture::StartBackground, 0}, {50058, 640, 240, Picture::Computer, 0},
-    {50064, 365, 240, Picture::StartPicture, 0},    {50065, 180, 173, Picture::HelpPicture, 0},
-    {50075, 200, 200, Picture::Composition, 0},     {50059, 2, 28, Picture::Strip, 0},
-    {50060, 2, 147, Picture::Strip, 0},             {50078, 32, 20, Picture::ArrowLeft, 0},
-    {50079, 32, 20, Picture::ArrowRight, 0},        {50062, 504, 240, Picture::Leads, 0},
-    {50085, 504, 240, Picture::Box, 27},            {50063, 365, 240, Picture::Circuit, 0},
-    {50067, 365, 240, Picture::ElectrodeInBeaker, 6}, {50074, 365, 240, Picture::ElectrodeInBeaker, 5},
-    {50096, 365, 240, Picture::Axes, 7},            {50097, 365, 240, Picture::WirelessAxes, 7},
-    {50068, 640, 240, Picture::Box, 0},             {50069, 640, 240, Picture::Rod, 4},
-    {50070, 640, 240, Picture::Rod, 3},             {50071, 640, 240, Picture::Rod, 1},
-    {50072, 640, 240, Picture::Box, 14},            {50073, 640, 240, Picture::Electrode, 6},
-    {50076, 640, 240, Picture::Electrode, 5},       {50077, 640, 240, Picture::Leads, 11},
-    {50080, 640, 240, Picture::Gauge, 24},          {50081, 640, 240, Picture::Gauge, 12},
-    {50082, 640, 240, Picture::Box, 34},            {50083, 640, 240, Picture::Box, 35},
-    {50084, 640, 240, Picture::Box, 32},            {50086, 640, 240, Picture::Box, 37},
-    {50087, 640, 240, Picture::Box, 39},            {50088, 640, 240, Picture::Box, 40},
-    {50089, 640, 240, Picture::Box, 41},            {50090, 640, 240, Picture::Box, 43},
-    {50091, 640, 240, Picture::Box, 44},            {50092, 640, 240, Picture::Box, 38},
-    {50093, 640, 240, Picture::Box, 45},            {50094, 640, 240, Picture::Box, 28},
-    {50095, 640, 240, Picture::Axes, 7},            {50098, 640, 240, Picture::WirelessAxes, 7},
-    {50099, 640, 240, Picture::Box, 64},            {50100, 640, 240, Picture::Gauge, 74},
-    {50101, 640, 240, Picture::Box, 53},            {50102, 640, 240, Picture::Box, 78},
-    {50103, 640, 240, Picture::Box, 77},            {50104, 640, 240, Picture::Box, 73},
-    {50105, 640, 240, Picture::Box, 83},
+    {50057, 640, 480, Picture::StartBackground},
+    {50058, 640, 240, Picture::Computer},
+    {50064, 365, 240, Picture::StartPicture},
+    {50065, 180, 173, Picture::HelpPicture},
+    {50075, 200, 200, Picture::Composition},
+    {50059, 2, 28, Picture::Strip},
+    {50060, 2, 147, Picture::Strip},
+    {50078, 32, 20, Picture::ArrowLeft},
+    {50079, 32, 20, Picture::ArrowRight},
+    {50062, 504, 240, Picture::Leads, kVoltageCurrent},
+    {50085, 504, 240, Picture::Box, {"Датчик влажности", "Humidity sensor"}, {"RH, %", "RH, %"}},
+    {50063, 365, 240, Picture::Circuit, kVoltageCurrent},
+    {50067, 365, 240, Picture::ElectrodeInBeaker, kConductivity, {"G", "G"}},
+    {50074, 365, 240, Picture::ElectrodeInBeaker, kPh, {"pH", "pH"}},
+    {50096, 365, 240, Picture::Axes, kAcceleration, kAccelerationSymbol},
+    {50097, 365, 240, Picture::WirelessAxes, kWirelessAcceleration, kAccelerationSymbol},
+    {50068, 640, 240, Picture::Box, kSensor},
+    {50069, 640, 240, Picture::Rod, kTemperature, kDegrees},
+    {50070, 640, 240, Picture::Rod, kTemperature, kDegrees},
+    {50071, 640, 240, Picture::Rod, kTemperature, kDegrees},
+    {50072, 640, 240, Picture::Box, {"Датчик магнитного поля", "Magnetic field sensor"}, {"B, мТл", "B, mT"}},
+    {50073, 640, 240, Picture::Electrode, kConductivity, {"G", "G"}},
+    {50076, 640, 240, Picture::Electrode, kPh, {"pH", "pH"}},
+    {50077, 640, 240, Picture::Leads, {"Двухканальные датчики", "Two-channel sensors"}},
+    {50080, 640, 240, Picture::Gauge, {"Датчик угла", "Angle sensor"}},
+    {50081, 640, 240, Picture::Gauge, {"Датчик давления", "Pressure sensor"}, {"P, кПа", "P, kPa"}},
+    {50082, 640, 240, Picture::Box, {"Датчик оптической плотности и мутности", "Optical density and turbidity sensor"}},
+    {50083, 640, 240, Picture::Box, {"Датчик пульса", "Pulse sensor"}},
+    {50084, 640, 240, Picture::Box, kSensor},
+    {50086, 640, 240, Picture::Box, {"Датчик радиоактивности", "Radioactivity sensor"}},
+    {50087, 640, 240, Picture::Box, {"Датчик артериального давления", "Blood pressure sensor"}},
+    {50088, 640, 240, Picture::Box, {"Датчик частоты дыхания", "Breathing rate sensor"}},
+    {50089, 640, 240, Picture::Box, {"Датчик положения", "Position sensor"}},
+    {50090, 640, 240, Picture::Box, {"Датчик положения", "Position sensor"}},
+    {50091, 640, 240, Picture::Box, kSound},
+    {50092, 640, 240, Picture::Box, {"Датчик электрокардиограммы", "Electrocardiogram sensor"}},
+    {50093, 640, 240, Picture::Box, {"Газовые законы", "Gas laws"}},
+    {50094, 640, 240, Picture::Box, kSensor},
+    {50095, 640, 240, Picture::Axes, kAcceleration, kAccelerationSymbol},
+    {50098, 640, 240, Picture::WirelessAxes, kWirelessAcceleration, kAccelerationSymbol},
+    {50099, 640, 240, Picture::Box, {"Датчик расстояния", "Distance sensor"}},
+    {50100, 640, 240, Picture::Gauge, {"Демонстрационная механика", "Demonstration mechanics"}},
+    {50101, 640, 240, Picture::Box, kForce, kNewtons},
+    {50102, 640, 240, Picture::Box, kSound},
+    {50103, 640, 240, Picture::Box, {"Датчик частоты вращения", "Rotation speed sensor"}},
+    {50104, 640, 240, Picture::Box, {"Вращательное движение", "Rotational motion"}},
+    {50105, 640, 240, Picture::Box, kForce, kNewtons},
 };
 
 constexpr Colour kInk{40, 40, 50, 255};
@@ -107,26 +151,6 @@ void Label(Surface& s, int x, int y, std::string_view text, int height, Colour c
   platform::DrawText(s, x, y, text, Font{"Arial", height, 0, 700}, colour);
 }
 
-// The quantity's symbol and unit, for the kinds that have a row of their own.
-std::string QuantityOf(std::uint16_t code) {
-  const SensorKindRow& row = SensorKindRowFor(code);
-  if (row.Kind != code && row.AlsoKind != code) return {};
-  std::string text(row.Symbol.Ru);
-  if (!row.Unit.Ru.empty()) text += ", " + std::string(row.Unit.Ru);
-  return text;
-}
-
-// The sensor's name as its unit shows it (the bitmaps exist in Russian only). Several units share
-// kind 0; its pictures show the voltage sensor, which the other kinds fall back to.
-const SensorNames* NamesOf(std::uint16_t code) {
-  for (const SensorKeyEntry& entry : SensorKeyTable()) {
-    if (entry.SensorCode != code) continue;
-    const SensorNames& names = SensorNamesOf(entry);
-    if (code != 0 || names.Line1Ru.find("напряжения") != std::string_view::npos) return &names;
-  }
-  return nullptr;
-}
-
 void DrawPlot(Surface& s, const Rect& r, Colour line) {
   platform::DrawRectangle(s, r, Line(Colour{90, 90, 110, 255}, 1), Brush{Colour{250, 250, 255, 255}});
   for (int i = 1; i < 4; ++i) {
@@ -142,7 +166,8 @@ void DrawPlot(Surface& s, const Rect& r, Colour line) {
   }
 }
 
-void DrawSensor(Surface& s, Picture kind, std::uint16_t code) {
+void DrawSensor(Surface& s, const BitmapRow& row, bool english) {
+  const Picture kind = row.Kind;
   VerticalGradient(s, Colour{250, 250, 252, 255}, Colour{215, 222, 235, 255});
   const int w = s.Width(), h = s.Height();
   const int uw = w * 2 / 7, uh = h / 3;
@@ -187,13 +212,13 @@ void DrawSensor(Surface& s, Picture kind, std::uint16_t code) {
       const int ex = std::min(w - 40, lx + w / 4);
       platform::DrawLine(s, lx, mid, ex, h / 8, Line(kCable, 5));
       if (kind == Picture::ElectrodeInBeaker) {
-        const Rect beaker{ex - 45, h / 2, ex + 45, h - 12};
+        const Rect beaker{ex - 45, h / 2, ex + 45, h * 5 / 6};
         platform::DrawRectangle(s, {beaker.left, beaker.top + 25, beaker.right, beaker.bottom},
                                 Pen{Colour{}, 0, true}, Brush{Colour{170, 210, 245, 255}});
         platform::DrawRectangle(s, beaker, Line(kInk, 2), Brush{Colour{}, true});
       }
-      platform::DrawRectangle(s, {ex - 9, h / 8, ex + 9, h * 3 / 4}, Line(kInk, 2), Brush{Colour{225, 240, 250, 255}});
-      platform::DrawEllipse(s, {ex - 14, h * 3 / 4 - 8, ex + 14, h * 3 / 4 + 20}, Line(kInk, 2),
+      platform::DrawRectangle(s, {ex - 9, h / 8, ex + 9, h * 2 / 3}, Line(kInk, 2), Brush{Colour{225, 240, 250, 255}});
+      platform::DrawEllipse(s, {ex - 14, h * 2 / 3 - 8, ex + 14, h * 2 / 3 + 20}, Line(kInk, 2),
                             Brush{Colour{225, 240, 250, 255}});
       break;
     }
@@ -221,13 +246,12 @@ void DrawSensor(Surface& s, Picture kind, std::uint16_t code) {
     default:
       break;
   }
-  Label(s, unit.left + uw / 3, unit.top + uh / 4, QuantityOf(code), std::max(12, uh / 3));
-  if (const SensorNames* names = NamesOf(code)) {
-    const int size = std::max(12, h / 12);
-    Label(s, 12, h - 2 * size - 14, names->Line1Ru, size);
-    const std::string_view second = wireless ? std::string_view("беспроводной") : std::string_view(names->Line2Ru);
-    if (!second.empty()) Label(s, 12, h - size - 10, second, size);
-  }
+  Label(s, unit.left + uw / 3, unit.top + uh / 4, row.Quantity.In(english), std::max(12, uh / 3));
+  // The name in the band below the drawing, smaller where it would not fit the width.
+  const std::string_view name = row.Name.In(english);
+  int size = std::max(12, h / 12);
+  while (size > 10 && platform::TextExtent(name, Font{"Arial", size, 0, 700}).cx > w - 24) --size;
+  Label(s, 12, h - h / 12 - 14, name, size);
 }
 
 void DrawStartBackground(Surface& s) {
@@ -335,7 +359,12 @@ void DrawArrow(Surface& s, bool right) {
 
 }  // namespace
 
-Surface LoadBitmapResource(int id) {
+std::string_view PictureName(int id, bool english) {
+  const auto row = std::ranges::find(kBitmaps, id, &BitmapRow::Id);
+  return row == std::end(kBitmaps) ? std::string_view{} : row->Name.In(english);
+}
+
+Surface LoadBitmapResource(int id, bool english) {
   const auto row = std::ranges::find(kBitmaps, id, &BitmapRow::Id);
   if (row == std::end(kBitmaps)) return {};
   Surface s(row->Width, row->Height);
@@ -348,7 +377,7 @@ Surface LoadBitmapResource(int id) {
     case Picture::Strip: VerticalGradient(s, Colour{225, 228, 236, 255}, Colour{180, 186, 200, 255}); break;
     case Picture::ArrowLeft: DrawArrow(s, false); break;
     case Picture::ArrowRight: DrawArrow(s, true); break;
-    default: DrawSensor(s, row->Kind, row->SensorCode); break;
+    default: DrawSensor(s, *row, english); break;
   }
   return s;
 }

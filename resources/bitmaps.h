@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <string_view>
 
 #include "platform/surface.h"
 
@@ -14,8 +15,11 @@ inline constexpr std::array<int, 47> kMainWindowBitmaps = {
 
 inline constexpr int kStartBackgroundBitmap = 50057;
 
-// The picture of `id` at its own size; an empty surface for an id the program does not have.
-platform::Surface LoadBitmapResource(int id);
+// The picture of `id` at its own size, its words in the interface's language; an empty surface
+// for an id the program does not have.
+platform::Surface LoadBitmapResource(int id, bool english);
+// The sensor family a sensor picture names below its drawing; empty for the other pictures.
+std::string_view PictureName(int id, bool english);
 
 // The window's icon.
 inline constexpr int kMainIcon = 128;

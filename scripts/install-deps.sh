@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-multimedia-dev libgl-dev
+  qt6-base-dev qt6-multimedia-dev qt6-translations-l10n libgl-dev
   libagg-dev libfreetype-dev libfontconfig-dev libpng-dev libudev-dev
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
@@ -15,6 +16,7 @@
 
 #include <utility>
 #include <QStringList>
+#include <QTranslator>
 #include <QUrl>
 
 #include "platform/host_entry.h"
@@ -121,6 +123,21 @@ bool QtHost::OpenAddress(std::string_view address) {
 }
 
 bool QtHost::UserLocaleIsRussian() const { return QLocale::system().language() == QLocale::Russian; }
+
+void QtHost::SetInterfaceLanguage(bool russian) {
+  if (!russian) {
+    qt_russian_.reset();  // a translator leaves the application as it goes
+    return;
+  }
+  if (qt_russian_) return;
+  auto translator = std::make_unique<QTranslator>();
+  // Without the translations installed, Qt's texts stay English.
+  if (translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+      QCoreApplication::installTranslator(translator.get())) {
+    qt_russian_ = std::move(translator);
+  }
+}
 
 ScreenInfo QtHost::Screen() const {
   const QRect area = WorkArea();

@@ -12,6 +12,7 @@
 #include "platform/window_core.h"
 
 class QSocketNotifier;
+class QTranslator;
 class QWidget;
 
 namespace platform::qt {
@@ -37,6 +38,8 @@ class QtHost final : public HostServices, private HostBackend {
   std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override;
   bool OpenAddress(std::string_view address) override;
   bool UserLocaleIsRussian() const override;
+  // Russian loads Qt's own Russian texts (its dialogs, standard buttons); English removes them.
+  void SetInterfaceLanguage(bool russian) override;
   ScreenInfo Screen() const override;
   std::string CommandLine() const override;
   bool SetDeviceArrivalHandler(DeviceArrivalHandler handler) override;
@@ -66,6 +69,7 @@ class QtHost final : public HostServices, private HostBackend {
   std::unique_ptr<InstanceListener> instance_;
   std::unique_ptr<QSocketNotifier> instance_notifier_;
   QtAudioOutput audio_;
+  std::unique_ptr<QTranslator> qt_russian_;
 };
 
 }  // namespace platform::qt

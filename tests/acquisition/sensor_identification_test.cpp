@@ -28,6 +28,7 @@ TEST(SensorIdentification, EveryKeyRoundTripsThroughItsDescription) {
       EXPECT_EQ(id.NameLine1, english ? names.Line1En : names.Line1Ru);
       EXPECT_EQ(id.NameLine2, english ? names.Line2En : names.Line2Ru);
       EXPECT_EQ(id.TwoLines, !id.NameLine2.empty());
+      EXPECT_TRUE(!english || (std::string(id.NameLine1) + std::string(id.NameLine2)).find_first_of("\xD0\xD1") == std::string::npos);
     }
     for (int delta : {1, -1}) {
       std::string changed = *description;

@@ -17,6 +17,7 @@ using apptest::Rig;
 TEST(MainWindowTimers, IntroThenStartScreenThenReveal) {
   Rig rig;
   MainWindow& w = rig.Create();
+  EXPECT_EQ(rig.host.InterfaceRussian, true);  // Qt's dialogs are told the language chosen
   rig.host.Window().UpdateNow();
   std::vector<int> ids{w.CurrentTimerId};
   int intro_ticks = 0;
@@ -156,6 +157,7 @@ TEST(MainWindowChecks, PreparingDataBoxInRussianAlsoInEnglish) {
   Rig rig(1280, 994, true, 32, false);
   MainWindow& w = rig.Create();
   ASSERT_TRUE(w.EnglishUi());
+  EXPECT_EQ(rig.host.InterfaceRussian, false);  // the host's own dialogs stay English
   rig.host.Window().UpdateNow();
   w.DrawPreparingDataBox();
   const platform::Surface& buffer = w.BackBuffer(0);

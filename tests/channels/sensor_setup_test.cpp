@@ -173,4 +173,16 @@ TEST(SensorRangeSwitch, BreathingShowsTheRateOnlyInDisplayMode1AndOtherCodesAreS
   EXPECT_EQ(loose.Unit + loose.TimeUnit, " сек");
 }
 
+TEST(SensorSetup, TheEnglishInterfaceGivesEveryKindEnglishUnits) {
+  SetupView s(true);
+  for (int code = 0; code < 256; ++code) {
+    s.SetupUnit(static_cast<std::uint8_t>(code), {0, 1, 2, 3});
+    for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+      s.Ch(k).SwitchSensorRange(static_cast<std::uint8_t>(code));  // the conductivity ranges' own units
+      for (const std::string& text : {s.Ch(k).Unit, s.Ch(k).TimeUnit})
+        EXPECT_EQ(text.find_first_of("\xD0\xD1"), std::string::npos) << code << ": " << text;  // no Cyrillic
+    }
+  }
+}
+
 }  // namespace

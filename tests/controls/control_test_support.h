@@ -45,7 +45,7 @@ class RecordingOwner : public ControlOwner, public platform::MainWindowHandler {
   float ScaleX() const override { return 1.0f; }
   float ScaleY() const override { return 1.0f; }
   float UiScale() const override { return 1.0f; }
-  bool EnglishUi() const override { return false; }
+  bool EnglishUi() const override { return english; }
 
   // The composition buffer unless the id is mapped elsewhere (nullptr: nothing behind it).
   platform::Surface* BackBufferForButton(const ControlFrame& control) override {
@@ -80,6 +80,7 @@ class RecordingOwner : public ControlOwner, public platform::MainWindowHandler {
   platform::Surface startScreen;
   std::map<std::int32_t, platform::Surface*> buffers;
   bool holdBack = false;
+  bool english = false;
   std::vector<OwnerCall> calls;
 };
 

@@ -131,4 +131,29 @@ TEST_F(PanelTest, TabsSwitchPagesOnlyWithoutThePageLockAndThePaletteIsPickedInsi
   EXPECT_EQ(panel.Page, 1);
 }
 
+TEST_F(PanelTest, TheEnglishInterfaceHasEnglishCaptionsAndHelp) {
+  const Panel::Layout& at = panel.Placed();
+  // The panel's pixels, full width, over the rows of its captions.
+  const auto rows = [&](bool english) {
+    h.owner.english = window.english = english;
+    control_test::PaintPattern(h.owner.composition, 0);
+    Draw();
+    std::vector<std::vector<platform::Colour>> bands;
+    for (const WindowRect& r : {at.checks[Panel::kMedianGroup], at.checks[Panel::kAveragingGroup], at.checks[Panel::kMainsOption],
+                                at.checks[Panel::kVolumeOption], at.checks[Panel::kSmoothingOption], at.drawingChoice}) {
+      std::vector<platform::Colour>& band = bands.emplace_back();
+      for (int y = r.top - 3; y < r.bottom + 3; ++y)
+        for (int x = 0; x < kPlace.Width(); ++x) band.push_back(h.owner.composition.GetPixel(kPlace.left + x, kPlace.top + y));
+    }
+    return bands;
+  };
+  const auto russian = rows(false), english = rows(true);
+  for (std::size_t i = 0; i < russian.size(); ++i) EXPECT_TRUE(russian[i] != english[i]) << "caption row " << i;
+  for (const Panel::Option group : {Panel::kMedianGroup, Panel::kAveragingGroup, Panel::kSmoothingOption}) {
+    Press(At(at.helps[group]));
+    EXPECT_EQ(window.hints.back().find_first_of("\xD0\xD1"), std::string::npos) << window.hints.back();  // no Cyrillic
+    Press(At(at.helps[group]));
+  }
+}
+
 }  // namespace

@@ -62,4 +62,15 @@ TEST(GraphHeader, ReferenceSaveThenRestoreGivesBackSetUpAndCaption) {
   EXPECT_EQ(h.view.SensorCode, 5);
 }
 
+TEST(GraphHeader, EveryKindsHeaderInTheEnglishInterfaceIsEnglish) {
+  HeaderView h(true);
+  for (int kind = 0; kind < 512; ++kind) {
+    h.view.SensorCode = static_cast<std::uint16_t>(kind % 256);
+    h.window.Bytes.BreathingDisplayMode = static_cast<std::uint8_t>(kind / 256);  // both breathing titles
+    h.view.SetupGraphHeader(false, nullptr, false);
+    for (const std::string& text : {h.view.GraphTitle, h.view.ValueAxisLabel, h.view.TimeAxisLabel})
+      EXPECT_EQ(text.find_first_of("\xD0\xD1"), std::string::npos) << kind << ": " << text;  // no Cyrillic
+  }
+}
+
 }  // namespace

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <set>
+#include <string>
 
 #include "channels/main_window_services.h"
 #include "graph/graph_view.h"
@@ -9,12 +12,13 @@
 #include "info/info_panel.h"
 #include "render/agg_ren.h"
 #include "resources/bitmaps.h"
+#include "resources/picture_elements.h"
 
 namespace {
 
 class InfoPanelTest : public ::testing::Test {
  protected:
-  InfoPanelTest() : buffer(1000, 700), computer(LoadBitmapResource(50058)) {
+  InfoPanelTest() : buffer(1000, 700), computer(LoadBitmapResource(50058, false)) {
     renderer.Attach(buffer);
     const auto picture = [this](int element) { return element == kComputerElement ? &computer : nullptr; };
     panel = std::make_unique<InfoPanel>(
@@ -52,6 +56,27 @@ TEST(InfoPages, CodesChooseTheirGroupsAndTheRestTheVoltagePages) {
   for (const Case& c : cases) {
     EXPECT_EQ(PageGroupOf(c.code, false), c.information) << c.code;
     EXPECT_EQ(PageGroupOf(c.code, true), c.preparation) << c.code;
+  }
+}
+
+TEST(InfoPicture, APictureSeveralKindsShareNamesNoRangeAndSpeaksTheInterfacesLanguage) {
+  std::map<int, std::set<std::uint16_t>> kinds;  // the kinds whose pages show each picture
+  for (std::uint16_t code = 0; code < 256; ++code) {
+    for (const int element : {IntroPictureElement(code, 3, false), IntroPictureElement(code, 3, true),
+                              PreparationPictureElement(code, 3), PreparationPictureElement(code, 0)})
+      kinds[PictureElementResource(element)].insert(code);
+  }
+  for (const auto& [id, codes] : kinds) {
+    const std::string ru(PictureName(id, false)), en(PictureName(id, true));
+    EXPECT_TRUE(codes.size() == 1 || ru.find_first_of("0123456789") == std::string::npos) << ru;
+    EXPECT_EQ(en.find_first_of("\xD0\xD1"), std::string::npos) << en;  // no Cyrillic
+    if (ru.empty()) continue;  // the computer and the start pictures carry no words
+    // The words drawn are the interface's: the two languages' pictures differ below the drawing.
+    const platform::Surface ru_picture = LoadBitmapResource(id, false), en_picture = LoadBitmapResource(id, true);
+    int differing = 0;
+    for (int y = ru_picture.Height() * 3 / 4; y < ru_picture.Height(); ++y)
+      for (int x = 0; x < ru_picture.Width(); ++x) differing += ru_picture.GetPixel(x, y) != en_picture.GetPixel(x, y);
+    EXPECT_GT(differing, 100) << id;
   }
 }
 

@@ -19,7 +19,7 @@ TEST(MiniGraphThreads, TickWritesColumnsWhileThePictureIsPainted) {
   GraphView view;
   ASSERT_TRUE(view.Init(800000, PixelRect{0, 0, 1000, 800}, 0, &window));
   platform::Surface back(1280, 994);
-  const platform::Surface computer = LoadBitmapResource(50058);
+  const platform::Surface computer = LoadBitmapResource(50058, false);
   agg_ren renderer;
   renderer.Attach(back);
   DeviceSlot slot;

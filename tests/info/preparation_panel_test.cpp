@@ -1,6 +1,8 @@
 // The preparation page's set-ups by kind: box sets, binding, labels and the action button.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "acquisition/ft_record_device.h"
 #include "channels/main_window_services.h"
 #include "channels/vessamor_channel.h"
@@ -56,10 +58,11 @@ TEST_F(PreparationPanelTest, BoxSetsLabelsAndButtonsByKind) {
   // The conductivity label follows the channel's range, the accelerometer's its step.
   VessamorChannel channel;
   panel.BindValueBoxes(nullptr, &channel, nullptr);
-  const std::pair<std::uint16_t, std::string_view> ranges[] = {{6, "Диапазон 5 мСм/см"}, {19, "Диапазон 100 мкСм/см"}};
-  for (const auto& [channel_code, label] : ranges) {
+  const std::tuple<std::uint16_t, bool, std::string_view> ranges[] = {
+      {6, false, "Диапазон 5 мСм/см"}, {19, false, "Диапазон 100 мкСм/см"}, {6, true, "Range 5 mS/cm"}, {19, true, "Range 100 µS/cm"}};
+  for (const auto& [channel_code, english, label] : ranges) {
     channel.SensorCode = channel_code;
-    SetUp(6);
+    SetUp(6, english);
     EXPECT_EQ(panel.Box1.Label, label);
   }
   panel.Steps.StepCount = 5;
@@ -69,6 +72,9 @@ TEST_F(PreparationPanelTest, BoxSetsLabelsAndButtonsByKind) {
     SetUp(7);
     EXPECT_EQ(panel.Box1.Label, "ускорение по оси " + std::string(axes[index])) << int{index};
     EXPECT_EQ(placed, "Ввести значение");
+    SetUp(7, true);
+    EXPECT_EQ(panel.Box1.Label, "acceleration along " + std::string(axes[index])) << int{index};
+    EXPECT_EQ(placed, "Enter value");
   }
 }
 

@@ -147,7 +147,7 @@ TEST_F(PreparationStepTest, SixPositionsCalibrateTheAxesAndPrepareOnce) {
     Feed(static_cast<std::int16_t>(press % 2 == 1 ? 1000 : -1000));
     PressActionButton(panel);
     Step();
-    EXPECT_EQ(panel.Box1.Label, AccelerometerLabel(static_cast<std::uint8_t>(press % 6)));
+    EXPECT_EQ(panel.Box1.Label, AccelerometerLabel(static_cast<std::uint8_t>(press % 6), false));
   }
   for (std::size_t k = 0; k < 3; ++k) EXPECT_NE(view.Channel(k).Gain, 1.0f) << k;
   EXPECT_EQ(host.prepared, std::vector<int>{0});

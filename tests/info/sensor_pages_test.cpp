@@ -60,6 +60,9 @@ TEST_F(SensorPages, EveryCodeLanguageUnitAndStepFillsEveryCountedLine) {
               for (std::int32_t i = 0; i < block->LineCount; ++i) {
                 const char* line = block->Lines[static_cast<std::size_t>(i)];
                 EXPECT_TRUE(line != nullptr && line != kStale) << "line " << i;
+                if (english && line != nullptr) {
+                  EXPECT_EQ(std::string(line).find_first_of("\xD0\xD1"), std::string::npos) << line;  // no Cyrillic
+                }
               }
             }
           }
@@ -76,9 +79,8 @@ TEST_F(SensorPages, TitlesAndLinesByCodeLanguageAndUnit) {
       {0, false, false, 0, 0, 1, false, "Датчик напряжения 3.3V"},
       {89, false, true, 0, 0, 0, false, "Подготовка датчика напряжения 3.3V к работе"},
       {51, true, true, 0, 0, 0, false, "Preparation of the sensor voltage 2x3.3V to work"},
-      {0, true, false, 7, 0, 3, true, " sampling rate up to 200кГц"},
-      // Kept Russian in the English interface.
-      {76, true, false, 0, 0, 1, true, " диапазон измерения: от 1 до 200 FNU (FTU, ЕМФ);"},
+      {0, true, false, 7, 0, 3, true, " sampling rate up to 200kHz"},
+      {76, true, false, 0, 0, 1, true, " range  1 to 200 FNU (FTU);"},
       {35, false, false, 0, 1, 1, false, "Датчик пульса беспроводной"},
   };
   for (const Case& c : cases) {
@@ -105,8 +107,8 @@ TEST_F(SensorPages, AccelerationWalksSixPositions) {
       panel.Owner.StepUnitReady = c.ready;
       BuildPreparationPage(panel);
       EXPECT_EQ(panel.Body.LineCount, c.lines);
-      EXPECT_NE(Text(panel.Body, 1).find(std::string("осью ") + c.axis), std::string::npos);
-      EXPECT_EQ(Text(panel.Body, c.lines - 1), " - нажмите кнопку «Проведение измерений».");
+      EXPECT_NE(Text(panel.Body, 1).find(english ? c.axis + std::string(" axis") : std::string("осью ") + c.axis), std::string::npos);
+      EXPECT_EQ(Text(panel.Body, c.lines - 1), english ? " - click «Measurements»." : " - нажмите кнопку «Проведение измерений».");
       for (std::size_t i = 0; i < 7; ++i) {
         const bool marked = i >= c.marked_first && i <= c.marked_last;
         EXPECT_EQ(panel.Body.StepStyle[i], marked ? 1 : 0) << i;
@@ -166,6 +168,14 @@ TEST_F(SensorPages, AboutAfterCatalogueIsAChange) {
   EXPECT_TRUE(about.Changed);
   EXPECT_EQ(about.Index, 0);
   EXPECT_FALSE(SelectMenuItem(panel, 0).Changed);
+}
+
+TEST_F(SensorPages, ContactsInTheEnglishInterfaceAreEnglish) {
+  Language(true);
+  panel.MenuSelection = 2;
+  BuildStartPage(panel);
+  EXPECT_GE(panel.Body.Count(), 16);
+  for (std::int32_t i = 0; i < panel.Body.Count(); ++i) EXPECT_EQ(Text(panel.Body, i).find_first_of("\xD0\xD1"), std::string::npos) << i;
 }
 
 TEST_F(SensorPages, DetectedSensorsInBothFormatsBoundedAndNone) {

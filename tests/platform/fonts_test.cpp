@@ -1,7 +1,9 @@
 // Text sizes and ink with Windows semantics.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/fonts.h"
 #include "platform/gdi.h"
@@ -47,6 +49,21 @@ TEST(Fonts, TextTopSitsAtTheRequestedYAndExtentHasTheCellHeight) {
   EXPECT_EQ(platform::TextExtent("Hello", font).cy, m.Height);
   EXPECT_EQ(platform::TextExtent("", font), (platform::Size{0, m.Height}));
   EXPECT_GE(InkRows("H", font, 10).first, 10);
+}
+
+TEST(Fonts, AHundredFontsInTurnLeaveEachFontDrawingAsBefore) {
+  platform::Surface s(120, 60);
+  const auto picture = [&](const platform::Font& font) {
+    s.Fill({255, 255, 255, 255});
+    platform::DrawText(s, 2, 2, "Ag", font, {0, 0, 0, 255});
+    return std::vector<std::uint8_t>(s.Pixels(), s.Pixels() + s.Stride() * s.Height());
+  };
+  // More faces and fonts than the text engine keeps at a time.
+  const char* families[] = {"Arial", "Times New Roman", "Courier New", "Tahoma", "DejaVu Sans Mono", "DejaVu Serif",
+                            "Liberation Sans Narrow", "DejaVu Sans Condensed", "DejaVu Serif Condensed", "DejaVu Sans Light"};
+  const auto before = picture({"Arial", 8});
+  for (int i = 0; i < 100; ++i) picture({families[i % 10], 8 + i / 10, 0, (i / 10) % 2 ? 700 : 400, (i / 20) % 2 == 1});
+  EXPECT_EQ(picture({"Arial", 8}), before);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QPushButton>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QMouseEvent>
@@ -149,6 +151,14 @@ TEST_F(QtHostTest, WindowAndServicesFollowTheScreen) {
   EXPECT_EQ(screen.height, area.height());
   EXPECT_TRUE(platform::DisplayDepthSupported(screen.depth)) << screen.depth;
   EXPECT_EQ(host->CommandLine(), "-en lang=ru");
+}
+
+TEST_F(QtHostTest, QtsOwnButtonsSpeakTheInterfaceLanguage) {
+  for (const bool russian : {true, false}) {
+    host->SetInterfaceLanguage(russian);
+    EXPECT_EQ(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(),
+              QString::fromUtf8(russian ? "Отмена" : "Cancel"));
+  }
 }
 
 TEST_F(QtHostTest, ClicksMovesAndDoubleClicksThroughQtEvents) {

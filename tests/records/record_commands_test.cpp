@@ -94,10 +94,12 @@ TEST(SaveRecordCommand, TheLastExtensionChoosesTheWriterOnceTheRecordAndTheSpace
     rec.view.RecordName = "old.out", rec.view.SaveSelection = 1;
     Commands commands(rec.view, c.typed != nullptr ? std::optional(folder.path / c.typed) : std::nullopt, c.filter);
     commands.context.FreeBytes = [&](const std::string&) { return std::optional(c.free_bytes); };
+    commands.context.EnglishUi = true;
     records::SaveRecord(commands.context);
     const auto bytes = ReadAll(folder.path / c.written);
     EXPECT_EQ(bytes.empty() ? 0 : bytes[0], c.first_byte) << c.written;
-    EXPECT_EQ(commands.host.Messages.size(), c.free_bytes == 8563 ? 1u : 0u);
+    EXPECT_EQ(commands.host.Messages, c.free_bytes == 8563 ? std::vector<std::string>{"not enough disk space for the record"}
+                                                           : std::vector<std::string>{});
     EXPECT_EQ(std::tie(commands.host.OfferedName, rec.view.SaveSelection), std::tuple("old", 0));
     EXPECT_EQ(rec.view.RecordName, c.first_byte == 'P' ? c.written : "old.out");  // a whole binary record takes its file's name
   }
@@ -172,9 +174,13 @@ TEST(OpenRecordCommand, ADamagedFileSaysSoAndARefusedOrForeignOneLeavesTheViewUn
     rec.view.Recording = c.recording ? 1 : 0;
     if (!c.bytes.empty()) WriteAll(folder.path / c.name, c.bytes);
     Commands commands(rec.view, folder.path / c.name);
+    commands.context.EnglishUi = c.name[0] == 'c';  // the damaged file's message in the interface's language
     records::OpenRecord(commands.context);
     EXPECT_EQ(std::tuple(commands.host.Messages.size(), std::size_t{rec.view.LastSampleIndex}), std::tie(c.messages, c.last_index))
         << c.name;
+    if (c.messages != 0) {
+      EXPECT_EQ(commands.host.Messages[0], c.name[0] == 'c' ? "Error - the file is damaged" : "Ошибка - файл повреждён");
+    }
     EXPECT_TRUE(c.last_index != 4999 ||
                 (rec.view.SensorCode == 0 && rec.view.Channel(0).SensorCode == 5 && rec.view.LiveSetupKept == 0));
   }

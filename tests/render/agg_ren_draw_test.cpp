@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "render/agg_ren.h"
 #include "render_probe.h"
@@ -60,6 +61,41 @@ TEST_F(AggRen, RightLimitStopsTheLineAndTheCallersScaleSurvivesACutCaret) {
   fresh.Attach(surface);
   fresh.DrawTextInBox("H", 10, 10, 300, 100, 1.0, kBlack, nullptr, 0);
   EXPECT_EQ(after, probe::Ink(surface).Height());
+}
+
+// Mean width of the dark runs on row y between two columns: the stem width a reader sees there.
+double StemWidth(const platform::Surface& s, int y, double from, double to) {
+  double ink = 0.0;
+  int runs = 0;
+  for (int x = static_cast<int>(from); x < static_cast<int>(to); ++x) {
+    ink += (255 - s.GetPixel(x, y).g) / 255.0;
+    runs += s.GetPixel(x, y).g < 128 && s.GetPixel(x - 1, y).g >= 128;
+  }
+  return runs > 0 ? ink / runs : 0.0;
+}
+
+TEST_F(AggRen, TheContourThickensEveryGlyphAlikeAloneAndInAWord) {
+  const std::string word = "\xE8\xEE\xF2" "01";  // "и" "о" "т" in code page 1251; figures with and without a counter
+  const double scale = 3.0;
+  const auto row = [&] { return static_cast<int>(ren.style.text_origin_y - 0.25 * ren.EngineHeight() * scale); };
+  std::vector<double> edges, plain, thick;
+  for (const double factor : {0.0, 0.04}) {
+    ren.style.glyph_contour_factor = factor;
+    edges = {10.0};
+    for (const char c : word) {
+      const char one[2] = {c, 0};
+      surface.Fill(kWhite);
+      ren.DrawTextInBox(one, edges.back(), 20, 380, 100, scale, kBlack, nullptr, 0);
+      (factor > 0 ? thick : plain).push_back(StemWidth(surface, row(), edges.back(), ren.style.text_end_x));
+      edges.push_back(ren.style.text_end_x);
+    }
+  }
+  surface.Fill(kWhite);
+  ren.DrawTextInBox(word.c_str(), edges[0], 20, 380, 100, scale, kBlack, nullptr, 0);
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    EXPECT_NEAR(thick[i] - plain[i], 0.04 * ren.EngineHeight() * scale, 0.5) << i;  // half the width each side
+    EXPECT_NEAR(StemWidth(surface, row(), edges[i], edges[i + 1]), thick[i], 0.25) << i;
+  }
 }
 
 TEST_F(AggRen, NullTextFillsOnlyThePolygonReadWithinItsLength) {
