@@ -94,6 +94,7 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   // the graph, once, whether or not a recording has begun meanwhile.
   if (MeasureBackgroundPending != 0) {
     MeasureBackgroundPending = 0;
+    MarkerAreas.clear();  // what lay under the markers belongs to the screen left
     // Buffer 1 keeps the plain background while the measurement screen is up.
     if (const platform::Surface* background = Bitmap(kStartBackgroundBitmap)) {
       platform::StretchBlit(buffers_[1], {0, 0, Metrics.ScreenWidth, Metrics.ScreenHeight}, *background, background->Bounds());
