@@ -376,6 +376,12 @@ class MainWindow final : public MainWindowServices,
   // The channel options panel into buffer 0 while shown; where it stood is restored once it goes.
   void DrawOptionsPanel(platform::WindowRect& clip);
   platform::WindowRect OptionsPanelDrawn;
+  // The record's markers lie over the graph as a layer: what they cover in buffer 0 is kept and put
+  // back before the next paint, so a moved or removed marker leaves nothing behind.
+  void LiftMarkers();
+  void LayMarkers(GraphView& view);
+  platform::Surface MarkerUnder;
+  std::vector<platform::WindowRect> MarkerAreas;
   // Set on entering the measurement screen: its first paint lays the plain background under the graph.
   std::uint8_t MeasureBackgroundPending = 0;
   void ApplyToolbarSnapshot(struct ToolbarSnapshot& toolbar);

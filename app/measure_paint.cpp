@@ -46,6 +46,27 @@ void MainWindow::DrawOptionsPanel(platform::WindowRect& clip) {
   OptionsPanelDrawn = options->Rect();
 }
 
+void MainWindow::LiftMarkers() {
+  for (const platform::WindowRect& area : MarkerAreas) Copy(buffers_[0], MarkerUnder, area);
+  MarkerAreas.clear();
+}
+
+void MainWindow::LayMarkers(GraphView& view) {
+  std::lock_guard lock(view.ViewLock);
+  MarkerRedraw = 0;
+  if (view.CountMarkedPoints() == 0) return;
+  // The lines and their badges stand above and below the plot, their captions inside it, the
+  // differences in the side panel.
+  for (const PixelRect& r : {view.ViewRect, view.DifferencePanelRect}) {
+    if (r.Width() > 0 && r.Height() > 0) MarkerAreas.push_back({r.Left, r.Top, r.Right, r.Bottom});
+  }
+  if (MarkerUnder.Width() != buffers_[0].Width() || MarkerUnder.Height() != buffers_[0].Height()) {
+    MarkerUnder = platform::Surface(buffers_[0].Width(), buffers_[0].Height());
+  }
+  for (const platform::WindowRect& area : MarkerAreas) Copy(MarkerUnder, buffers_[0], area);
+  view.DrawMarkerCaptions(renderer0_);
+}
+
 void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   GraphView& view = *View;
   platform::Surface& buffer0 = buffers_[0];
@@ -73,6 +94,7 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   // the graph, once, whether or not a recording has begun meanwhile.
   if (MeasureBackgroundPending != 0) {
     MeasureBackgroundPending = 0;
+    MarkerAreas.clear();  // what lay under the markers belongs to the screen left
     // Buffer 1 keeps the plain background while the measurement screen is up.
     if (const platform::Surface* background = Bitmap(kStartBackgroundBitmap)) {
       platform::StretchBlit(buffers_[1], {0, 0, Metrics.ScreenWidth, Metrics.ScreenHeight}, *background, background->Bounds());
@@ -81,7 +103,25 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
     std::lock_guard lock(view.ViewLock);
     view.Painting.ClearRequest = 1;
   }
+  // The graph paints over what it left last time, without the markers.
+  LiftMarkers();
   if (view.MarkerDragActive == 0) view.Paint();
+  if (!recording) {
+    // The cached background is the graph alone: nothing drawn over it is restored from it later.
+    const platform::WindowRect client{0, 0, Metrics.ScreenWidth, Metrics.ScreenHeight};
+    const PixelRect& plot_now = view.PlotRect;
+    if (CacheUpdateRequest == 2) {
+      Copy(buffer3, buffer0, client);
+    } else if (CacheUpdateRequest == 1) {
+      Copy(buffer3, buffer0, {plot_now.Left, plot_now.Top, plot_now.Right, plot_now.Bottom});
+    } else if (CacheUpdateRequest != 0) {
+      for (std::int32_t id : {75001, 75003}) {
+        if (const platform::Control* slider = FindControl(id)) Copy(buffer3, buffer0, slider->Rect());
+      }
+    }
+    CacheUpdateRequest = 0;
+    LayMarkers(view);
+  }
   // The panels that stand over the graph: the help overlay and, while its button is down, the sensor settings.
   if (Help.Shown != 0) Help.Paint(renderer0_, buffer0);
   if (const AImageButton* settings = FindImageButton(Window(), 75037);
@@ -97,17 +137,6 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   }
   platform::WindowRect clip = context.clip;
   if (!recording) {
-    const platform::WindowRect client{0, 0, Metrics.ScreenWidth, Metrics.ScreenHeight};
-    if (CacheUpdateRequest == 2) {
-      Copy(buffer3, buffer0, client);
-    } else if (CacheUpdateRequest == 1) {
-      Copy(buffer3, buffer0, {plot.Left, plot.Top, plot.Right, plot.Bottom});
-    } else if (CacheUpdateRequest != 0) {
-      for (std::int32_t id : {75001, 75003}) {
-        if (const platform::Control* slider = FindControl(id)) Copy(buffer3, buffer0, slider->Rect());
-      }
-    }
-    CacheUpdateRequest = 0;
     DrawOptionsPanel(clip);
     Copy(context.target, buffer0, clip);
     return;

@@ -279,6 +279,8 @@ class GraphView {
   bool Reviewable() const;
   // Lays the view from a sample position and rebuilds its columns.
   void ShowFromStart(double start);
+  double HalfScreenSamples() const;
+  static double PageStart(double start);
   // The redraw after a page, fit or scale change: the markers' captions, the window or the view.
   void RedrawAfterMove(std::uint32_t markers);
 

@@ -146,7 +146,12 @@ void GraphView::OnMouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y)
       return;
     }
   }
-  if (MainWindow != nullptr) MainWindow->InvalidateLocal(redraw);
+  if (MainWindow == nullptr) return;
+  if (redraw.Width() > 0) {
+    MainWindow->InvalidateLocal(redraw);
+  } else {
+    MainWindow->InvalidateLocal();
+  }
 }
 
 bool GraphView::RightDrag(std::int32_t x, std::int32_t y, PixelRect& redraw) {
@@ -177,6 +182,8 @@ bool GraphView::RightDrag(std::int32_t x, std::int32_t y, PixelRect& redraw) {
       if (&other != dragged) other.Dragging = 0;
     }
     DragPoint = {x, y};
+    // The differences beside the graph follow the marker.
+    if (DifferencePanelRect.Width() > 0 && CountMarkedPoints() >= 2) redraw = PixelRect{};
     return true;
   }
   const std::int32_t dx = std::abs(x - PressPoint.X);
@@ -252,8 +259,11 @@ void GraphView::OnLButtonDown(std::uint32_t /*flags*/, std::int32_t x, std::int3
     }
   }
   bool redraw = false;
+  bool hidden = false;
   {
     std::lock_guard lock(ViewLock);
+    hidden = CountMarkedPoints() > 0;
+    if (hidden) FullRedraw = 1;
     for (std::size_t i = 0; i < Markers.size(); ++i) {
       MarkerWasSet[i] = Markers[i].Set;
       Markers[i].Set = 0;
@@ -275,6 +285,8 @@ void GraphView::OnLButtonDown(std::uint32_t /*flags*/, std::int32_t x, std::int3
   }
   MainWindow->ClosePopups();
   MainWindow->ShowScaleSliders(false);
+  // The markers are hidden while the data are dragged.
+  if (hidden) MainWindow->InvalidateLocal();
   if (!redraw) return;
   if (MainWindow->WholeWindowRedraw != 0) {
     MainWindow->InvalidateLocal();
@@ -303,6 +315,7 @@ void GraphView::OnLButtonUp(std::uint32_t /*flags*/, std::int32_t /*x*/, std::in
     return;
   }
   bool redraw = false;
+  bool shown = false;
   {
     std::lock_guard lock(ViewLock);
     if (DataMoved == 0 && MoveInProgress == 0) {
@@ -315,10 +328,16 @@ void GraphView::OnLButtonUp(std::uint32_t /*flags*/, std::int32_t /*x*/, std::in
       if (MarkerWasSet[i] != 0 && Markers[i].Column < LastShownColumn) Markers[i].Set = 1;
       MarkerWasSet[i] = 0;
     }
+    shown = CountMarkedPoints() > 0;
+    if (shown) FullRedraw = 1;
     StartFlags = 1;
   }
   if (MainWindow == nullptr) return;
-  if (redraw) MainWindow->InvalidateLocal(ViewRect);
+  if (shown) {
+    MainWindow->InvalidateLocal();
+  } else if (redraw) {
+    MainWindow->InvalidateLocal(ViewRect);
+  }
   MainWindow->MarkerRedraw = 1;
   if (MainWindow->ScalePanelPressed != 0) MainWindow->ShowScaleSliders(true);
 }
@@ -334,12 +353,19 @@ void GraphView::OnMButtonDown(std::uint32_t /*flags*/, std::int32_t /*x*/, std::
 void GraphView::OnMButtonUp(std::uint32_t /*flags*/, std::int32_t /*x*/, std::int32_t /*y*/) {}
 
 void GraphView::ClearMarkerFlags(std::uint32_t /*flags*/, std::int32_t /*x*/, std::int32_t /*y*/) {
-  std::lock_guard lock(ViewLock);
-  for (std::size_t i = 0; i < std::min<std::size_t>(MarkerCount, Markers.size()); ++i) {
-    Markers[i].Set = 0;
-    Markers[i].Dragging = 0;
+  bool removed = false;
+  {
+    std::lock_guard lock(ViewLock);
+    removed = CountMarkedPoints() > 0;
+    if (removed) FullRedraw = 1;
+    for (std::size_t i = 0; i < std::min<std::size_t>(MarkerCount, Markers.size()); ++i) {
+      Markers[i].Set = 0;
+      Markers[i].Dragging = 0;
+    }
+    SelectionStarted = 0;
   }
-  SelectionStarted = 0;
+  // The removed markers go from the screen at once.
+  if (removed && MainWindow != nullptr) MainWindow->InvalidateLocal();
 }
 
 bool GraphView::FindViewDevice() {

@@ -34,6 +34,16 @@ void GraphView::ShowFromStart(double start) {
   RebuildColumnTable(1, LastShownColumn);
 }
 
+// Half a screen in whole columns, so that a page back undoes a page forward column for column.
+double GraphView::HalfScreenSamples() const { return (PlotWidth / 2) * GuardedSamplesPerColumn(); }
+
+// A page start that only the rounding of adding and taking away half a screen has moved off a
+// whole sample is put back on it.
+double GraphView::PageStart(double start) {
+  const double whole = std::round(start);
+  return std::fabs(start - whole) < 1e-6 ? whole : start;
+}
+
 bool GraphView::Reviewable() const { return RecordViewable != 0 && Recording.load() == 0 && !ColumnTables.empty(); }
 
 void GraphView::PageForward() {
@@ -43,15 +53,17 @@ void GraphView::PageForward() {
     if (!Reviewable()) return;
     markers = CountMarkedPoints();
     ClearMarkedPoints();
-    const double half = Scale.SamplesPerScreen / 2.0;
+    const double half = HalfScreenSamples();
     if (LastSampleIndex >= half && LastShownColumn == PlotWidth) {
       const ColumnRecord& last = ColumnTables[LastShownColumn];
       const double end = last.FirstSample + (last.SampleCount > 0 ? last.SampleCount - 1.0 : 0.0);
       // A record that ends inside the next half screen still moves, as long as one more column follows.
       if (end + half <= LastSampleIndex || end + Scale.SamplesPerColumn <= LastSampleIndex) {
-        const ColumnRecord& middle = ColumnTables[std::max<std::uint16_t>(PlotWidth / 2, 1)];
-        ShowFromStart(middle.FirstSample + middle.SampleFraction);
+        // The middle column, half a screen in, becomes the first.
+        ShowFromStart(PageStart(ColumnTables[1].FirstSample + ColumnTables[1].SampleFraction + half));
         PlaceTimeTicks();
+        // A new stretch of the record: the old curve and time labels go.
+        FullRedraw = 1;
       }
     }
   }
@@ -65,11 +77,12 @@ void GraphView::PageBack() {
     if (!Reviewable()) return;
     markers = CountMarkedPoints();
     ClearMarkedPoints();
-    const double half = Scale.SamplesPerScreen / 2.0;
+    const double half = HalfScreenSamples();
     const double start = ColumnTables[1].FirstSample + ColumnTables[1].SampleFraction;
     if (LastSampleIndex >= half && start > 0.0) {
-      ShowFromStart(start < half ? 0.0 : start - half);
+      ShowFromStart(start < half ? 0.0 : PageStart(start - half));
       PlaceTimeTicks();
+      FullRedraw = 1;
     }
   }
   RedrawAfterMove(markers);
@@ -174,12 +187,9 @@ void GraphView::ApplySelection(bool keep_range) {
   Scale.ValuePerDivision = 0.0;
   SetScales(static_cast<float>(seconds), static_cast<float>(value_per_division), 0);
 
+  // The time axis starts at the first column's sample, as after a page: paging there and back
+  // gives the same axis.
   SetViewStart(static_cast<double>(first));
-  const double spc = GuardedSamplesPerColumn();
-  if (RecordRate > 0) {
-    Scale.StartTime = std::max(first - (spc - std::floor(spc)), 0.0) / RecordRate;
-    Scale.EndTime = Scale.StartTime + PlotWidth * spc / RecordRate;
-  }
   FirstShownColumn = 1;
   LastShownColumn = LayColumnsFrom(1);
   UpdateTimeGrid();

@@ -90,6 +90,12 @@ void GraphView::TakePaintSnapshot() {
     FullRedraw = 0;
     Painting.ClearRequest = 1;
   }
+  // A record under review shown over another stretch of time is never painted over the old one.
+  if (Recording.load() == 0 && RecordViewable != 0 &&
+      (PaintScale.StartTime != Scale.StartTime || PaintScale.EndTime != Scale.EndTime ||
+       PaintScale.SecondsPerDivision != Scale.SecondsPerDivision)) {
+    Painting.ClearRequest = 1;
+  }
   if (MoveInProgress != 0) Painting.FullRedrawRunning = 1;
   if (SelectionDrawn != 0 && Painting.ClearRequest == 0) {
     Painting.FullRedrawRunning = 1;

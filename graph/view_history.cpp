@@ -47,7 +47,9 @@ void GraphView::RestoreViewHistory(std::int32_t index) {
   Scale = entry.Scale;
   Scale.SecondsPerDivision = 0.0;
   Scale.ValuePerDivision = 0.0;
-  SetScales(static_cast<float>(entry.Scale.SecondsPerDivision), static_cast<float>(entry.Scale.ValuePerDivision), 1);
+  // The saved samples per screen, not the float seconds per division, lay the columns: the view
+  // comes back column for column as it was saved.
+  SetScales(static_cast<float>(entry.Scale.SecondsPerDivision), static_cast<float>(entry.Scale.ValuePerDivision), 0);
   UpdateTimeGrid();
   UpdateValueGrid(true);
   if (viewable) {
@@ -55,6 +57,8 @@ void GraphView::RestoreViewHistory(std::int32_t index) {
     FirstColumnFraction = ColumnTables[first].SampleFraction;
     for (auto& channel : Channels) channel->ResetColumnReduction();
     RebuildColumnTable(FirstShownColumn, LastShownColumn);
+    // The saved view is painted afresh, nothing of the one it replaces left on the screen.
+    FullRedraw = 1;
   }
   const std::uint32_t markers = CountMarkedPoints();
   ClearMarkedPoints();

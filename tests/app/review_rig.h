@@ -1,78 +1,71 @@
-// The assembled main window driven as a user does: a sensor chosen, the measurement screen entered,
-// a record taken on the simulated bus (virtual time), then controls, mouse and keys, and what the
-// window shows read back as pictures.
+// The assembled main window driven as a user does: sensors chosen, the measurement screen entered,
+// a record taken on the simulated bus (virtual time), then controls, mouse and keys through the
+// window core, and what the window shows read back as pictures.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/start_screen_parts.h"
-#include "layout/main_controls.h"
 #include "app_test_support.h"
 #include "fast_clock.h"
+#include "layout/main_controls.h"
 #include "sim/unit_list.h"
 
 namespace apptest {
 
-// A copy of the window's pixels.
+// A copy of the window's pixels (4 bytes each: blue, green, red, alpha).
 struct Picture {
   int Width = 0, Height = 0;
-  std::vector<std::uint8_t> Bytes;  // rows of Width * 4 bytes
-
+  std::vector<std::uint8_t> Bytes;
   const std::uint8_t* At(int x, int y) const { return Bytes.data() + (static_cast<std::size_t>(y) * Width + x) * 4; }
-  bool Same(const Picture& other, int x, int y) const {
-    const std::uint8_t *a = At(x, y), *b = other.At(x, y);
-    return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
-  }
-  // Pixels of `r` that differ from `other`.
-  int Differences(const Picture& other, const platform::WindowRect& r) const {
+  bool Same(const Picture& o, int x, int y) const { return std::equal(At(x, y), At(x, y) + 3, o.At(x, y)); }
+  int Differences(const Picture& o, const platform::WindowRect& r) const {
     int n = 0;
     for (int y = std::max(r.top, 0); y < std::min(r.bottom, Height); ++y)
-      for (int x = std::max(r.left, 0); x < std::min(r.right, Width); ++x) n += Same(other, x, y) ? 0 : 1;
+      for (int x = std::max(r.left, 0); x < std::min(r.right, Width); ++x) n += Same(o, x, y) ? 0 : 1;
     return n;
   }
 };
 
 class ReviewRig {
  public:
-  // `units` in the simulator's list syntax; the default is one voltage sensor giving a 1 Hz sine.
+  // `units` in the simulator's list syntax; by default one voltage sensor giving a 1 Hz sine.
   explicit ReviewRig(int width = 1366, int height = 768, bool english = false,
                      const std::string& units = "wired:04/1195:sine=2048,1500,1")
-      : rig_(std::make_unique<Rig>(width, height, true, 32, !english)) {
+      : units_(sim::ParseUnitList(units).size()) {
     bus_.Reset(sim::ClockMode::Virtual);
     for (const sim::UnitSpec& unit : sim::ParseUnitList(units)) sim::AttachUnit(bus_, unit);
-    unit_count_ = sim::ParseUnitList(units).size();
+    rig_ = std::make_unique<Rig>(width, height, true, 32, !english);
     rig_->environment.Clock = &clock_;
-    MainWindow& w = rig_->Create(english, [this](MainWindow& created) { parts_ = InstallStartScreenParts(created); });
-    for (int k = 0; k < 400 && w.Panels[1]->ContentShown == 0; ++k) rig_->Step(33);
-    Until([&] {
-      for (std::size_t i = 0; i < unit_count_; ++i)
-        if (w.SensorButtons[i].Unit == nullptr) return false;
-      return true;
-    });
+    MainWindow& w = rig_->Create(english, [this](MainWindow& m) { parts_ = InstallStartScreenParts(m); });
+    for (int k = 0; k < 400 && w.Panels[1]->ContentShown == 0; ++k) Step(33);
+    Until([&] { return w.SensorButtons[units_ - 1].Unit != nullptr; });
   }
   ~ReviewRig() {
     rig_.reset();
     bus_.Reset(sim::ClockMode::Virtual);
   }
-  ReviewRig(const ReviewRig&) = delete;
-  ReviewRig& operator=(const ReviewRig&) = delete;
 
   MainWindow& Window() { return *rig_->window; }
   GraphView& View() { return *rig_->window->View; }
   platform::HeadlessHost& Host() { return rig_->host; }
+  platform::WindowRect Plot() { return Rect(View().PlotRect); }
+  platform::WindowRect ViewArea() { return Rect(View().ViewRect); }
 
   // Every unit chosen and ticked for the record, then "Measurements".
   void EnterMeasureScreen() {
     MainWindow& w = Window();
-    for (std::size_t i = unit_count_; i-- > 0;) {
-      Press(75163 + static_cast<std::int32_t>(i));
+    for (std::size_t i = units_; i-- > 0;) {
+      // Prepared before the window runs anything queued: a search's reconciling leaves a prepared slot bound.
+      Press(75163 + static_cast<std::int32_t>(i), false);
       {
         std::lock_guard lock(w.Devices->TableLock);
         w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[i]);
@@ -83,14 +76,13 @@ class ReviewRig {
     w.UpdateMeasureButton();
     Press(75172);
     ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
-    for (int k = 0; k < 10; ++k) Step(33);
   }
-  // Space, `seconds` of the bus's time, Space; then the window settles on the stopped record.
+  // Space, `seconds` of the bus's time (the window left alone meanwhile), Space.
   void Record(double seconds) {
+    Until([&] { return Window().Devices->CountReadyDevices() > 0; });
     Key(platform::key::kSpace);
     ASSERT_EQ(View().Recording.load(), 1);
     const double wanted = seconds * View().RateSetting;
-    // The window is left alone meanwhile: the bus runs on the worker's sleeps.
     for (int k = 0; k < 200000 && Samples() < wanted; ++k) std::this_thread::sleep_for(std::chrono::microseconds(100));
     Key(platform::key::kSpace);
     ASSERT_EQ(View().Recording.load(), 0);
@@ -102,36 +94,29 @@ class ReviewRig {
     return View().SampleCount;
   }
 
-  // A left click in the middle of a control, through the window core as the pointer gives it.
-  void Press(std::int32_t id) {
+  // A left click in the middle of a shown control.
+  void Press(std::int32_t id, bool settle = true) {
     const platform::Control* control = FindMainControl(Host().Window(), id);
-    ASSERT_NE(control, nullptr) << id;
-    ASSERT_TRUE(control->IsVisible()) << id;
+    ASSERT_TRUE(control != nullptr && control->IsVisible()) << id;
     const platform::WindowRect r = control->Rect();
-    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
-    Mouse(platform::MouseKind::Move, x, y);
-    Mouse(platform::MouseKind::LeftDown, x, y);
-    Mouse(platform::MouseKind::LeftUp, x, y);
+    for (const platform::MouseKind kind : {platform::MouseKind::Move, platform::MouseKind::LeftDown, platform::MouseKind::LeftUp})
+      Mouse(kind, (r.left + r.right) / 2, (r.top + r.bottom) / 2, settle);
   }
-  // One mouse event at a client point; the buttons held are tracked as the host reports them.
-  void Mouse(platform::MouseKind kind, int x, int y) {
-    const unsigned bit = Bit(kind);
-    if (platform::IsPress(kind)) held_ |= bit;
-    if (platform::IsRelease(kind)) held_ &= ~bit;
+  // One mouse event at a client point, with the buttons held as a host reports them; then the window settles.
+  void Mouse(platform::MouseKind kind, int x, int y, bool settle = true) {
+    const unsigned bit = Bit(platform::ButtonOf(kind));
+    held_ = platform::IsPress(kind) ? held_ | bit : platform::IsRelease(kind) ? held_ & ~bit : held_;
     Host().Window().DeliverMouse(kind, {x, y}, held_);
-    Settle();
+    if (settle) Settle();
   }
-  // A press at one point, moves in steps to another, and the release there.
+  // A press, moves in `steps` to the second point, the release there.
   void Drag(platform::MouseButton button, int x0, int y0, int x1, int y1, int steps = 8) {
-    using platform::MouseKind;
-    const MouseKind down = button == platform::MouseButton::Right ? MouseKind::RightDown
-                           : button == platform::MouseButton::Middle ? MouseKind::MiddleDown : MouseKind::LeftDown;
-    const MouseKind up = button == platform::MouseButton::Right ? MouseKind::RightUp
-                         : button == platform::MouseButton::Middle ? MouseKind::MiddleUp : MouseKind::LeftUp;
-    Mouse(MouseKind::Move, x0, y0);
-    Mouse(down, x0, y0);
-    for (int k = 1; k <= steps; ++k) Mouse(MouseKind::Move, x0 + (x1 - x0) * k / steps, y0 + (y1 - y0) * k / steps);
-    Mouse(up, x1, y1);
+    using K = platform::MouseKind;
+    const int b = button == platform::MouseButton::Right ? 1 : button == platform::MouseButton::Middle ? 2 : 0;
+    Mouse(K::Move, x0, y0);
+    Mouse(std::array{K::LeftDown, K::RightDown, K::MiddleDown}[b], x0, y0);
+    for (int k = 1; k <= steps; ++k) Mouse(K::Move, x0 + (x1 - x0) * k / steps, y0 + (y1 - y0) * k / steps);
+    Mouse(std::array{K::LeftUp, K::RightUp, K::MiddleUp}[b], x1, y1);
   }
   void Click(platform::MouseButton button, int x, int y) { Drag(button, x, y, x, y, 0); }
   void Key(unsigned virtual_key) {
@@ -139,54 +124,41 @@ class ReviewRig {
     Settle();
   }
 
-  // Queued calls, due timers and the paint, as the host's loop runs them.
+  // Queued calls, due timers and the paint, as one pass of the host's loop.
   void Settle() { Host().Pump(); }
-  // The clock moves on by `ms`; due timers run and the window paints.
   void Step(int ms) {
     rig_->Step(ms);
-    Host().Pump();
+    Settle();
   }
   Picture Screen() {
     Settle();
     const platform::Surface& s = Host().Window().Pixels();
-    Picture p{s.Width(), s.Height(), {}};
-    p.Bytes.resize(static_cast<std::size_t>(p.Width) * p.Height * 4);
+    Picture p{s.Width(), s.Height(), std::vector<std::uint8_t>(static_cast<std::size_t>(s.Width()) * s.Height() * 4)};
     for (int y = 0; y < p.Height; ++y) std::copy_n(s.Row(y), p.Width * 4, p.Bytes.data() + static_cast<std::size_t>(y) * p.Width * 4);
     return p;
   }
-  platform::WindowRect Plot() const {
-    const PixelRect& r = rig_->window->View->PlotRect;
-    return {r.Left, r.Top, r.Right, r.Bottom};
-  }
-  platform::WindowRect ViewArea() const {
-    const PixelRect& r = rig_->window->View->ViewRect;
-    return {r.Left, r.Top, r.Right, r.Bottom};
-  }
-
   template <typename Done>
-  void Until(Done done, int ms = 20000) {
-    for (int k = 0; k < ms && !done(); ++k) {
-      Host().Pump();
+  void Until(Done done) {
+    for (int k = 0; k < 20000 && !done(); ++k) {
+      Settle();
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     ASSERT_TRUE(done());
   }
 
  private:
-  static unsigned Bit(platform::MouseKind kind) {
-    switch (platform::ButtonOf(kind)) {
-      case platform::MouseButton::Left: return platform::kMouseLeft;
-      case platform::MouseButton::Right: return platform::kMouseRight;
-      case platform::MouseButton::Middle: return platform::kMouseMiddle;
-      default: return 0;
-    }
+  static platform::WindowRect Rect(const PixelRect& r) { return {r.Left, r.Top, r.Right, r.Bottom}; }
+  static unsigned Bit(platform::MouseButton b) {
+    return b == platform::MouseButton::Left ? platform::kMouseLeft
+           : b == platform::MouseButton::Right ? platform::kMouseRight
+           : b == platform::MouseButton::Middle ? platform::kMouseMiddle : 0u;
   }
 
   sim::Bus& bus_ = sim::Bus::Instance();
   FastClock clock_;
+  std::size_t units_;
   std::unique_ptr<Rig> rig_;
   std::shared_ptr<StartScreenParts> parts_;
-  std::size_t unit_count_ = 0;
   unsigned held_ = 0;
 };
 

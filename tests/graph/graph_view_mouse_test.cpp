@@ -23,7 +23,7 @@ struct Step {
 constexpr std::uint32_t kR = GraphView::kRightButton;
 constexpr std::uint32_t kL = GraphView::kLeftButton;
 constexpr Handler kDownR = &GraphView::OnRButtonDown, kUpR = &GraphView::OnRButtonUp, kMove = &GraphView::OnMouseMove,
-                  kDownL = &GraphView::OnLButtonDown, kDownM = &GraphView::OnMButtonDown;
+                  kDownL = &GraphView::OnLButtonDown;
 
 // The zero line's row before any pan: the value range starts at a top of 2.
 std::int32_t StartZeroLine(const GraphView& v) {
@@ -78,9 +78,6 @@ TEST_F(GraphMouse, SequencesOfPressMoveAndRelease) {
        [](const GraphView& v) { EXPECT_EQ(v.Scale.ZeroLinePixel, StartZeroLine(v) + 2); }},
       {"pan capped at 0.66 of the plot", 30000, 1.0f, {{kDownL, kL, 100, 0}, {kMove, kL, 100, 900}},
        [](const GraphView& v) { EXPECT_EQ(v.Scale.ZeroLinePixel, StartZeroLine(v) + static_cast<int>(0.66 * v.PlotHeight)); }},
-      {"middle button undoes a zoom", 30000, 1.0f,
-       {{kDownR, kR, 100, 100}, {kMove, kR, 300, 300}, {kUpR, kR, 300, 300}, {kDownM, GraphView::kMiddleButton, 0, 0}},
-       [](const GraphView& v) { EXPECT_EQ(v.Channel(0).TimeBase[2].FirstSample, 10u); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -52,7 +52,7 @@ TEST_F(GraphScales, HostileScalesNeverPlaceMoreThan95Ticks) {
 }
 
 TEST_F(GraphScales, PagingByHalfAScreen) {
-  // 10 samples a column, 10,000 a screen; the middle column 500 starts at sample 4990.
+  // 10 samples a column, 10,000 a screen; the middle column 501 starts at sample 5000.
   const struct {
     std::uint32_t samples;
     double start;
@@ -60,7 +60,7 @@ TEST_F(GraphScales, PagingByHalfAScreen) {
     std::uint32_t first_after;
     std::uint16_t last_column;
   } cases[] = {
-      {30000, 0, true, 4990, 1000},     {12000, 0, true, 4990, 701},  {8000, 0, true, 0, 800},
+      {30000, 0, true, 5000, 1000},     {12000, 0, true, 5000, 700},  {8000, 0, true, 0, 800},
       {30000, 3000, false, 0, 1000},    {30000, 20000, false, 15000, 1000}, {30000, 0, false, 0, 1000},
       {30000, 25000, true, 25000, 500},
   };
