@@ -235,6 +235,7 @@ void InfoPanel::PaintScreenPictures() {
   }
   if (Owner.Bytes != nullptr) Owner.Bytes->SensorPageOpening = 0;
   // 5.
+  SecondPictureRect = {};
   if (Picture2 != nullptr) {
     const platform::Surface& picture = *Picture2;
     if (const auto fit = FitPanelPicture(picture.Width(), picture.Height(), content_width, Owner.ScaleX, Owner.ScaleY)) {
@@ -244,12 +245,22 @@ void InfoPanel::PaintScreenPictures() {
         platform::FillRect(buffer, {WorkRect.left, top, WorkRect.right, top + fit->cy}, platform::Brush{kWhite});
         WorkRect.top += fit->cy + 1;
       } else {
-        // Beside the first picture, at its height.
-        const int height = PictureRect.Height();
-        const int width = std::min(WorkRect.right - right_of_first, picture.Width() * height / picture.Height());
+        // Beside the first picture, at its height, or narrower and lower where the room runs out:
+        // the picture keeps its shape, centred in the first one's height.
+        int height = PictureRect.Height();
+        int width = picture.Width() * height / std::max(1, picture.Height());
+        // Where less than a third of it would fit, it is left out rather than shown as a sliver.
+        if (WorkRect.right - right_of_first < width / 3) return;
+        if (width > WorkRect.right - right_of_first) {
+          width = WorkRect.right - right_of_first;
+          height = width * picture.Height() / std::max(1, picture.Width());
+        }
         x = right_of_first;
-        top = PictureRect.top;
-        if (width > 0) platform::StretchBlit(buffer, {x, top, x + width, top + height}, picture, picture.Bounds());
+        top = PictureRect.top + (PictureRect.Height() - height) / 2;
+        if (width > 0 && height > 0) {
+          platform::StretchBlit(buffer, {x, top, x + width, top + height}, picture, picture.Bounds());
+          SecondPictureRect = platform::WindowRect::FromSize(x, top, width, height);
+        }
         return;
       }
       platform::StretchBlit(buffer, {x, top, x + fit->cx, top + fit->cy}, picture, picture.Bounds());

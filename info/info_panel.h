@@ -186,6 +186,8 @@ class InfoPanel {
   PictureGrid Grid;
   // The computer picture's place on the last paint.
   platform::WindowRect PictureRect;
+  // The second picture beside the first, as last drawn (empty when it stands alone or is absent).
+  platform::WindowRect SecondPictureRect;
   // Pixels the start page's body lines may fill above the menu row, measured by the last layout; 0 unknown.
   std::int32_t StartBodyRoom = 0;
   // The detected-sensors list's lines.
