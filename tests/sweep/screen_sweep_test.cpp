@@ -171,6 +171,25 @@ class Sweep {
     std::vector<WindowRect> boxes = panel.LineBoxes;
     boxes.erase(std::unique(boxes.begin(), boxes.end()), boxes.end());
     for (const WindowRect& b : boxes) EXPECT_TRUE(Inside(b, content)) << "panel line " << Show(b) << " outside " << Show(content);
+    // The frame's left edge runs down the button column unbroken: no more than a few rows together (where an
+    // outline's edge or a rule crosses it) show neither its colour nor a button's body.
+    const PanelAnimation& frame = *w.Panels[1];
+    const int x = frame.Area.left + 1, radius = static_cast<int>(15 * w.Metrics.UiScale) + 2;
+    int run = 0, longest = 0;
+    for (int y = frame.Area.top + radius; y < frame.Area.bottom - radius; ++y) {
+      bool body = false;
+      for (platform::Control* c : w.Window().Controls()) {
+        auto* b = dynamic_cast<AImageButton*>(c);
+        if (b == nullptr || !b->IsVisible()) continue;
+        const WindowRect r = c->Rect();
+        body = body || WindowRect{r.left + b->BodyBox.left, r.top + b->BodyBox.top, r.left + b->BodyBox.right,
+                                  r.top + b->BodyBox.bottom}.Contains({x, y});
+      }
+      const platform::Colour p = rig->host.Window().Pixels().GetPixel(x, y);
+      run = !body && std::abs(p.r - 0x3F) + std::abs(p.g - 0x3C) + std::abs(p.b - 0x73) > 30 ? run + 1 : 0;
+      longest = std::max(longest, run);
+    }
+    EXPECT_LE(longest, 3) << "rows together where the frame's left edge is broken";
     // The title's two lines inside their translucent panel.
     const StartScreenTitle& title = parts->Title;
     EXPECT_TRUE(Inside(title.TitleTextBox, title.PanelArea, 1))
