@@ -32,23 +32,25 @@ struct ShapeDesign {
 };
 constexpr std::array<ShapeDesign, StartScreenTitle::kShapeCount> kDesigns = {{
     {},  // the first shape is listed above
-    {66.0f, 34.0f, 3.5f, 3.5f, 1.5f, -4.0f, 0.0f, Move::All},
-    {76.0f, 34.0f, 3.0f, 3.5f, 1.5f, -3.5f, 0.0f, Move::All},
-    {86.0f, 34.0f, 3.0f, 3.5f, 1.5f, -3.0f, 0.0f, Move::All},
-    {430.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -6.0f, Move::Upper},
-    {444.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -7.0f, Move::Upper},
-    {458.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -5.0f, Move::Upper},
-    {472.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -8.0f, Move::Upper},
-    {486.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -6.0f, Move::Upper},
-    {500.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -4.0f, Move::Upper},
-    {514.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -7.0f, Move::Upper},
-    {528.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -5.0f, Move::Upper},
-    {542.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -6.0f, Move::Upper},
-    {556.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -3.0f, Move::Upper},
-    {570.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -5.0f, Move::Upper},
-    {584.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -4.0f, Move::Upper},
-    {500.0f, 81.0f, 100.0f, 17.0f, 0.0f, 0.0f, -32.0f, Move::Upper},  // the caption's strip
-    {360.0f, 84.0f, 10.0f, 10.0f, 0.0f, 4.0f, -4.0f, Move::All},
+    // The shapes keep under the title's panel: the title's letters and the panel's empty right
+    // part stay clear of them.
+    {66.0f, 80.0f, 3.5f, 3.5f, 1.5f, -4.0f, 0.0f, Move::All},
+    {76.0f, 80.0f, 3.0f, 3.5f, 1.5f, -3.5f, 0.0f, Move::All},
+    {86.0f, 80.0f, 3.0f, 3.5f, 1.5f, -3.0f, 0.0f, Move::All},
+    {430.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -6.0f, Move::Upper},
+    {444.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -7.0f, Move::Upper},
+    {458.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -5.0f, Move::Upper},
+    {472.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -8.0f, Move::Upper},
+    {486.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -6.0f, Move::Upper},
+    {500.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -4.0f, Move::Upper},
+    {514.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -7.0f, Move::Upper},
+    {528.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -5.0f, Move::Upper},
+    {542.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -6.0f, Move::Upper},
+    {556.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -3.0f, Move::Upper},
+    {570.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -5.0f, Move::Upper},
+    {584.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -4.0f, Move::Upper},
+    {510.0f, 90.0f, 90.0f, 8.0f, 0.0f, 0.0f, -8.0f, Move::Upper},  // the caption's strip
+    {360.0f, 90.0f, 10.0f, 8.0f, 0.0f, 4.0f, -4.0f, Move::All},
     {80.0f, 93.0f, 6.0f, 4.0f, 2.0f, 0.0f, -6.0f, Move::All},
     {108.0f, 93.0f, 6.0f, 4.0f, 2.0f, 0.0f, -5.0f, Move::All},
     {136.0f, 93.0f, 6.0f, 4.0f, 2.0f, 0.0f, -4.0f, Move::All},

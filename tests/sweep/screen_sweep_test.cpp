@@ -207,10 +207,43 @@ class Sweep {
     }
   }
 
+  // The title band while the pointer rests on it, and after it has left: the shapes keep off the title's
+  // letters, and leaving gives back the band as it was.
+  void TitleHover() {
+    const platform::Surface& shown = rig->host.Window().Pixels();
+    const WindowRect band = parts->Title.TitleArea;
+    const auto copy = [&] {
+      std::vector<platform::Colour> pixels;
+      for (int y = band.top; y < band.bottom; ++y)
+        for (int x = band.left; x < band.right; ++x) pixels.push_back(shown.GetPixel(x, y));
+      return pixels;
+    };
+    const std::vector<platform::Colour> before = copy();
+    parts->StartTitleTimer(0);
+    Settle(20);
+    Shot("title-hover");
+    for (const TitleShape& shape : parts->Title.Shapes) {
+      WindowRect reach{1 << 20, 1 << 20, -(1 << 20), -(1 << 20)};
+      for (std::size_t i = 0; i < shape.PointCount; ++i) {
+        const int x = static_cast<int>(shape.DrawPoints[2 * i]), y = static_cast<int>(shape.DrawPoints[2 * i + 1]);
+        reach = {std::min(reach.left, x), std::min(reach.top, y), std::max(reach.right, x + 1), std::max(reach.bottom, y + 1)};
+      }
+      EXPECT_FALSE(reach.Intersects(parts->Title.TitleTextBox)) << "a shape " << Show(reach) << " over the title";
+    }
+    parts->StartTitleTimer(1);
+    Settle(20);
+    Shot("title-left");
+    const std::vector<platform::Colour> after = copy();
+    int changed = 0;
+    for (std::size_t i = 0; i < before.size(); ++i) changed += before[i] != after[i];
+    EXPECT_EQ(changed, 0) << "pixels of the title band changed by hovering it";
+  }
+
   // The start screen, its menu items, the detected list and the pages of each unit family.
   void StartScreens(bool catalogue) {
     PaintAll();
     Shot("start");
+    TitleHover();
     InfoPanel& panel = Panel();
     for (std::size_t i = 0; i < unit_count_; ++i) {
       const std::string unit = "unit-" + std::to_string(Window().SensorButtons[i].SensorCode);
