@@ -2,6 +2,7 @@
 #include "info/info_panel.h"
 
 #include <algorithm>
+#include <limits>
 #include <cmath>
 #include <mutex>
 
@@ -82,6 +83,7 @@ void InfoPanel::PrepareScreenPaint() {
 bool InfoPanel::RebuildScreen() {
   WorkRect = Owner.Content;
   LineBoxes.clear();
+  MenuRowFirstBox = std::numeric_limits<std::size_t>::max();
   switch (CurrentScreen) {
     case kStartPage: ShowStartPage(); return true;
     case kSensorInformation: BuildInformationPage(*this, true); break;
@@ -103,8 +105,9 @@ void InfoPanel::ShowStartPage() {
   const bool text_only = MenuSelection != 0 && Body.SubSelection == 0;
   if (!text_only) PaintScreenPictures();
   if (text_only && Owner.Buffer != nullptr) {
+    // The lines end a small gap above the menu row, whose glyphs reach up to its top.
     const std::int32_t room = Owner.Content.bottom - Trunc(12 * Owner.ScaleY) - MenuRowHeight() -
-                              (WorkRect.top + Trunc(8 * Owner.ScaleY));
+                              (WorkRect.top + Trunc(8 * Owner.ScaleY)) - Trunc(6 * Owner.ScaleY);
     // Sized to the room measured now; the next builds keep it.
     if (room != StartBodyRoom) {
       StartBodyRoom = room;
@@ -462,11 +465,22 @@ void InfoPanel::DrawMenuRow(std::int32_t first_line, std::int32_t bottom) {
   const std::int32_t h = MenuRowHeight();
   const std::int32_t top = bottom - h - Trunc(12 * Owner.ScaleY);
   const std::uint8_t saved_style = r.style.underline_mode;
+  const double margin = Trunc(10 * Owner.ScaleX);
+  MenuRowFirstBox = LineBoxes.size();
   for (std::int32_t i = 0; i < items; ++i) {
     const auto k = static_cast<std::size_t>(first_line + i);
-    const double x = WorkRect.left + i * width;
+    double x = WorkRect.left + i * width;
+    // An item wider than its share of the row keeps clear of the panel's edges: its centred
+    // place is measured by a drawing that leaves no ink, and moved in where it would reach out.
+    const std::string measured = platform::Utf8ToCp1251(Body.Text(first_line + i) != nullptr ? Body.Text(first_line + i) : "");
+    const double size = Body.FontSize[k] * ui;
+    r.style.underline_mode = 0;
+    r.DrawTextInBox(measured.c_str(), x, top, width, kEmHeight * size * kLinePitch, size, rgba8(0, 0, 0, 0), nullptr, 2);
+    const double start = r.style.text_origin_x, end = r.style.text_end_x;
+    if (start < WorkRect.left + margin) x += WorkRect.left + margin - start;
+    else if (end > WorkRect.right - margin) x -= end - (WorkRect.right - margin);
     r.style.underline_mode = i == 0 ? (English() ? 4 : 3) : 2;
-    DrawLine(Body.Text(first_line + i), x, top, width, Body.FontSize[k] * ui, 2, 0, 0, 0);
+    DrawLine(Body.Text(first_line + i), x, top, width, size, 2, 0, 0, 0);
     const platform::WindowRect rect{static_cast<int>(x), top, static_cast<int>(x + width), top + h};
     if (i > 0 || Body.StyleFlags[0] != 0) MenuRowRects[k] = rect;
   }

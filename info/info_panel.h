@@ -194,6 +194,8 @@ class InfoPanel {
   std::array<std::array<char, 256>, 4> DetectedLines{};
   // Every text line's box on the last paint: where it starts, to where its glyphs reached.
   std::vector<platform::WindowRect> LineBoxes;
+  // The first of LineBoxes that belongs to the menu row (past the end when there is none).
+  std::size_t MenuRowFirstBox = 0;
 
  private:
   void ShowStartPage();

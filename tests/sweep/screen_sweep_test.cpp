@@ -171,6 +171,17 @@ class Sweep {
     std::vector<WindowRect> boxes = panel.LineBoxes;
     boxes.erase(std::unique(boxes.begin(), boxes.end()), boxes.end());
     for (const WindowRect& b : boxes) EXPECT_TRUE(Inside(b, content)) << "panel line " << Show(b) << " outside " << Show(content);
+    // The menu row's items keep off the panel's edges, and the lines above keep off the row.
+    const std::size_t menu = std::min(panel.MenuRowFirstBox, panel.LineBoxes.size());
+    int menu_top = content.bottom;
+    for (std::size_t i = menu; i < panel.LineBoxes.size(); ++i) {
+      const WindowRect& b = panel.LineBoxes[i];
+      menu_top = std::min(menu_top, b.top);
+      EXPECT_TRUE(b.left >= panel.WorkRect.left + 3 && b.right <= panel.WorkRect.right - 3)
+          << "menu item " << Show(b) << " at the edge of " << Show(panel.WorkRect);
+    }
+    for (std::size_t i = 0; i < menu; ++i)
+      EXPECT_LE(panel.LineBoxes[i].bottom + 2, menu_top) << "line " << Show(panel.LineBoxes[i]) << " on the menu row";
     // The frame's left edge runs down the button column unbroken: no more than a few rows together (where an
     // outline's edge or a rule crosses it) show neither its colour nor a button's body.
     const PanelAnimation& frame = *w.Panels[1];
@@ -245,6 +256,17 @@ class Sweep {
     Shot("start");
     TitleHover();
     InfoPanel& panel = Panel();
+    for (std::uint8_t item = 0; item < (catalogue ? 3 : 0); ++item) {
+      panel.MenuSelection = item;
+      panel.SetScreen(InfoPanel::kStartPage);
+      PaintAll();
+      Shot("start-menu" + std::to_string(item));
+    }
+    if (catalogue) {
+      panel.SetScreen(InfoPanel::kDetectedSensors);
+      PaintAll();
+      Shot("detected");
+    }
     for (std::size_t i = 0; i < unit_count_; ++i) {
       const std::string unit = "unit-" + std::to_string(Window().SensorButtons[i].SensorCode);
       Click(75163 + static_cast<std::int32_t>(i));
@@ -258,18 +280,8 @@ class Sweep {
       Window().RefreshDevices(1);
       Window().UpdateMeasureButton();
     }
-    if (!catalogue) return;
-    for (std::uint8_t item = 0; item < 3; ++item) {
-      panel.MenuSelection = item;
-      panel.SetScreen(InfoPanel::kStartPage);
-      PaintAll();
-      Shot("start-menu" + std::to_string(item));
-    }
-    panel.SetScreen(InfoPanel::kDetectedSensors);
-    PaintAll();
-    Shot("detected");
     // The other families' pages from the catalogue: voltage, pH, conductivity, distance, pulse.
-    for (std::uint16_t code : {9, 5, 6, 64, 35}) {
+    for (std::uint16_t code : catalogue ? std::vector<std::uint16_t>{9, 5, 6, 64, 35} : std::vector<std::uint16_t>{}) {
       for (std::uint8_t screen : {InfoPanel::kSensorInformation, InfoPanel::kPreparation}) {
         panel.SensorCode = code;
         panel.Slot = nullptr;
