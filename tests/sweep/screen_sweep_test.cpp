@@ -131,6 +131,16 @@ class Sweep {
     EXPECT_TRUE(platform::WritePng(rig->host.Window().Pixels(), dir_ + "/" + name + ".png"));
     CheckControls(w);
     if (w.Bytes.InfoScreenActive.load() != 0) CheckStartScreen(w);
+    if (w.Bytes.MeasureScreenActive.load() != 0) {
+      // The time axis's name keeps a gap from the last time label.
+      const PixelRect& label = w.View->LastTimeLabel;
+      const PixelRect& name = w.View->TimeNameReach;
+      const bool apart = label.Right <= label.Left || name.Right <= name.Left || name.Left >= label.Right + 2 ||
+                         name.Top >= label.Bottom + 2 || name.Bottom + 2 <= label.Top;
+      EXPECT_TRUE(apart) << "time name (" << name.Left << "," << name.Top << ")-(" << name.Right << "," << name.Bottom
+                         << ") on the last time label (" << label.Left << "," << label.Top << ")-(" << label.Right << ","
+                         << label.Bottom << ")";
+    }
     if (w.Help.Shown != 0) {
       for (const HelpPanel::LineFit& line : w.Help.Lines)
         EXPECT_TRUE(Inside(line.Line, line.Box, 1)) << "help line " << Show(line.Line) << " outside " << Show(line.Box);
