@@ -132,10 +132,10 @@ class Sweep {
     CheckControls(w);
     if (w.Bytes.InfoScreenActive.load() != 0) CheckStartScreen(w);
     if (w.Bytes.MeasureScreenActive.load() != 0) {
-      // The time axis's name keeps a gap from the last time label.
+      // The time axis's name keeps a clear gap (six pixels) from the last time label.
       const PixelRect& label = w.View->LastTimeLabel;
       const PixelRect& name = w.View->TimeNameReach;
-      const bool apart = label.Right <= label.Left || name.Right <= name.Left || name.Left >= label.Right + 2 ||
+      const bool apart = label.Right <= label.Left || name.Right <= name.Left || name.Left >= label.Right + 6 ||
                          name.Top >= label.Bottom + 2 || name.Bottom + 2 <= label.Top;
       EXPECT_TRUE(apart) << "time name (" << name.Left << "," << name.Top << ")-(" << name.Right << "," << name.Bottom
                          << ") on the last time label (" << label.Left << "," << label.Top << ")-(" << label.Right << ","
