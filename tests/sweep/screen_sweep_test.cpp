@@ -11,6 +11,7 @@
 
 #include "../app/app_test_support.h"
 #include "../app/fast_clock.h"
+#include "acquisition/device_status.h"
 #include "app/preparation_steps.h"
 #include "app/start_screen_parts.h"
 #include "controls/aimage_button.h"
@@ -50,7 +51,10 @@ struct Sweep {
           std::to_string(height) + (english ? "-en" : "-ru");
     std::filesystem::create_directories(dir);
     bus.Reset(sim::ClockMode::Virtual);
-    for (const sim::UnitSpec& unit : sim::ParseUnitList(units)) EXPECT_TRUE(sim::AttachUnit(bus, unit)), ++count;
+    for (const sim::UnitSpec& unit : sim::ParseUnitList(units)) {
+      EXPECT_TRUE(sim::AttachUnit(bus, unit));
+      ++count;
+    }
     rig = std::make_unique<apptest::Rig>(width, height, true, 32, !english);
     rig->environment.Clock = &clock;
     MainWindow& w = rig->Create(english, [this](MainWindow& created) { InstallPreparationSteps(created, parts = InstallStartScreenParts(created)); });
@@ -220,18 +224,7 @@ struct Sweep {
       PaintAll();
       Shot(item < 3 ? "start-menu" + std::to_string(item) : "detected");
     }
-    for (std::size_t i = 0; i < count; ++i) {
-      Click(75163 + static_cast<std::int32_t>(i));
-      Settle();
-      PaintAll();
-      Shot("unit-" + std::to_string(W().SensorButtons[i].SensorCode) + "-preparation");
-      {
-        std::lock_guard lock(W().Devices->TableLock);
-        W().SlotBinder->MarkSlotForDevice(*W().Devices->DeviceTable[i]);
-      }
-      W().RefreshDevices(1);
-      W().UpdateMeasureButton();
-    }
+    for (std::size_t i = 0; i < count; ++i) Choose(i, true);
     // Voltage, pH, conductivity, distance and pulse.
     for (std::uint16_t code : catalogue ? std::vector<std::uint16_t>{9, 5, 6, 64, 35} : std::vector<std::uint16_t>{}) {
       for (std::uint8_t screen : {InfoPanel::kSensorInformation, InfoPanel::kPreparation}) {
@@ -247,10 +240,26 @@ struct Sweep {
     Settle();
   }
 
-  // The measurement screen recording the units of `prepared`; with `everything` its menus, the settings panel,
+  // Unit `i`'s preparation page opened by its button (unless open already), and the unit marked prepared.
+  void Choose(std::size_t i, bool shot) {
+    const auto id = 75163 + static_cast<std::int32_t>(i);
+    if (FindImageButton(W().Window(), id)->State.load() != ControlFrame::kStateDown) Click(id);
+    Settle();
+    PaintAll();
+    if (shot) Shot("unit-" + std::to_string(W().SensorButtons[i].SensorCode) + "-preparation");
+    {
+      std::lock_guard lock(W().Devices->TableLock);
+      W().SlotBinder->MarkSlotForDevice(*W().Devices->DeviceTable[i]);
+    }
+    W().RefreshDevices(1);
+    W().UpdateMeasureButton();
+  }
+
+  // The measurement screen recording the units of `prepared` (the first one's page opened last); with `everything` its menus, the settings panel,
   // the help pages and a hint.
   void MeasureScreen(const std::vector<std::size_t>& prepared, const std::string& name, bool everything) {
     MainWindow& w = W();
+    Choose(prepared.front(), false);
     for (std::size_t i = 0; i < 4; ++i) w.Bytes.SensorPrepared[i] = 0;
     for (std::size_t i : prepared) w.SensorChosen[i] = w.Bytes.SensorPrepared[i] = 1;
     w.UpdateMeasureButton();
@@ -285,6 +294,7 @@ struct Sweep {
       Settle(20);
       Shot(name + "-settings");
       Click(75037);
+      Settle(20);
       Click(75186);  // the help panel, page by page
       for (int page = 0; page < 4; ++page, w.Help.NextPage()) {
         Settle();
@@ -292,6 +302,7 @@ struct Sweep {
         Shot(name + "-help" + std::to_string(page));
       }
       Click(75186);
+      Settle();
       const WindowRect file = FindImageButton(w.Window(), 75010)->Rect();
       rig->host.Window().DeliverMouse(platform::MouseKind::Move, {file.left + file.Width() / 2, file.top + file.Height() / 2}, 0);
       Settle(40);
@@ -323,13 +334,17 @@ TEST(ScreenSweep, EveryScreenAtEachSizeInBothLanguages) {
     ASSERT_EQ(std::sscanf(item.c_str(), "%dx%d", &width, &height), 2) << item;
     for (bool english : {false, true}) {
       {
-        // A temperature sensor and a two-channel voltage sensor.
-        Sweep sweep(width, height, english, "wired:15/1063:sine;auto:kind=51:ramp|sine");
+        // A two-channel voltage sensor and a temperature sensor, whose page is opened last.
+        Sweep sweep(width, height, english, "auto:kind=51:ramp|sine;wired:15/1063:sine");
         sweep.StartScreens(true);
-        sweep.MeasureScreen({0}, "measure-1ch", true);
-        sweep.MeasureScreen({1}, "measure-2ch", false);
+        sweep.MeasureScreen({1}, "measure-1ch", true);
         sweep.MeasureScreen({0, 1}, "measure-3ch", false);
         EXPECT_GE(sweep.shots, 25);
+      }
+      {
+        Sweep sweep(width, height, english, "auto:kind=51:ramp|sine");
+        sweep.StartScreens(false);
+        sweep.MeasureScreen({0}, "measure-2ch", false);
       }
       // A wireless accelerometer (three channels) and a temperature sensor.
       Sweep sweep(width, height, english, "auto:kind=7/3;wired:15/1063:sine");
