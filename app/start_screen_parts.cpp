@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "app/main_window.h"
+#include "layout/main_controls.h"
 #include "platform/gdi.h"
 #include "resources/picture_elements.h"
 
@@ -74,15 +75,36 @@ void StartScreenParts::DrawInfoPanelFrame() {
   agg_ren& r = RendererFor(0);
   const float ui = Window.Metrics.UiScale;
   const float fade = InfoFrameFade(panel.Frame, panel.TargetFrame);
-  r.style.corner_radius = 15.0 * ui;
-  r.style.gradient1 = rgba8(0x8E, 0xAE, 0xD5, 255);
-  r.style.gradient2 = rgba8(0x73, 0x92, 0xC9, 125);
-  r.style.highlight = rgba8(0x3F, 0x3C, 0x73, 255);
   // The frame is an outline around the contents: its fill stays out of the content area.
   const platform::WindowRect& a = panel.Area;
-  PanelRect outer{static_cast<double>(a.left), static_cast<double>(a.Width()), static_cast<double>(a.top),
-                  static_cast<double>(a.Height())};
-  r.DrawRoundedPanel(outer, PanelStyle{0, 0, 0, 0, 100}, 1.0f, 3.0f, rgba8(0xDB, 0xE2, 0xFF, 255), fade);
+  const auto frame = [&](agg_ren& on) {
+    on.style.corner_radius = 15.0 * ui;
+    on.style.gradient1 = rgba8(0x8E, 0xAE, 0xD5, 255);
+    on.style.gradient2 = rgba8(0x73, 0x92, 0xC9, 125);
+    on.style.highlight = rgba8(0x3F, 0x3C, 0x73, 255);
+    PanelRect outer{static_cast<double>(a.left), static_cast<double>(a.Width()), static_cast<double>(a.top),
+                    static_cast<double>(a.Height())};
+    on.DrawRoundedPanel(outer, PanelStyle{0, 0, 0, 0, 100}, 1.0f, 3.0f, rgba8(0xDB, 0xE2, 0xFF, 255), fade);
+  };
+  frame(r);
+  // The frame's left edge runs down the column of start buttons, which copy the saved background
+  // behind them: once the frame stands, its part left of the contents is kept in that background
+  // too, so the edge runs unbroken between the buttons.
+  if (panel.ContentShown != 0 && FrameKept != Window.StartBackgroundCount) {
+    agg_ren& kept = RendererFor(1);
+    kept.style.clip = true;
+    kept.style.clip_rect = {0.0, 0.0, static_cast<double>(panel.ContentArea.left - 1),
+                            static_cast<double>(Window.BackBuffer(1).Height())};
+    frame(kept);
+    kept.style.clip = false;
+    FrameKept = Window.StartBackgroundCount;
+    for (std::int32_t id : {75163, 75164, 75165, 75166, 75171, 75172, 75185}) {
+      if (auto* control = dynamic_cast<ControlFrame*>(FindMainControl(Window.Window(), id)); control != nullptr && control->IsVisible()) {
+        control->CaptureBackground();
+        control->Invalidate();
+      }
+    }
+  }
   const platform::Control* button = nullptr;
   for (const platform::Control* control : Window.Window().Controls()) {
     if (control->Id() == kMeasurementsButton) button = control;

@@ -33,6 +33,8 @@ struct StartScreenParts {
   std::uint8_t TitleReady = 0;
   // The start background the product title was drawn into; a new one (after the measurement screen) needs it again.
   std::uint32_t TitleBackground = 0;
+  // The background composition whose saved copy holds the frame's left-hand part.
+  std::uint32_t FrameKept = 0;
 
  private:
   // The renderers of buffer 0 and of the background buffer, attached on first use.

@@ -223,7 +223,7 @@ void AImageButton::OnRButtonDown(WindowPoint) { NotifyRightClick(); }
 
 double AImageButton::TextScale(double width, float fade) const {
   const auto inset = [&](double f) {
-    if (Panel.inset == 0) return (1.0 - f) * 5.0 + 15.0;
+    if (Panel.inset == 0) return ((1.0 - f) * 5.0 + 15.0) * Renderer().style.inset_scale;
     if (Panel.inset == 100) return LineWidth * 0.5;
     return Panel.inset + LineWidth * 0.5;
   };
@@ -254,6 +254,9 @@ void AImageButton::Draw(agg_ren& r, platform::Surface& screen) {
   if (GradientFromColourSet && ColourLevel >= 2) std::tie(r.style.gradient1, r.style.gradient2) = std::tie(slots_[0], slots_[1]);
   r.DrawRoundedPanel(box, Panel, ShadowScale, LineWidth, look.ColourA, look.Fade);
   std::tie(r.style.gradient1, r.style.gradient2) = std::tie(gradient1, gradient2);
+  BodyBox = {static_cast<int>(std::floor(box.x)), static_cast<int>(std::floor(box.y)),
+             static_cast<int>(std::ceil(box.x + box.width)), static_cast<int>(std::ceil(box.y + box.height))};
+  CaptionBox = {};
   const double scale = TextScale(width, look.Fade);
   if (GlyphMode == 0) {
     DrawCaption(r, box.x, box.y, box.width, box.height, scale, look.ColourB);
@@ -264,8 +267,26 @@ void AImageButton::Draw(agg_ren& r, platform::Surface& screen) {
 }
 
 void AImageButton::DrawCaption(agg_ren& r, double x, double y, double w, double h, double s, const rgba8& b) {
-  using control_draw::ShadowedText;
-  using control_draw::Text;
+  // Each line drawn widens the caption's reach: from the pen's start to its end, ascent to descent.
+  const auto note = [&](std::string_view text, double scale) {
+    if (text.empty()) return;
+    const double em = r.EngineHeight() * scale;
+    const platform::WindowRect line{static_cast<int>(std::floor(r.style.text_origin_x)),
+                                    static_cast<int>(std::floor(r.style.text_origin_y - 0.8 * em)),
+                                    static_cast<int>(std::ceil(r.style.text_end_x)),
+                                    static_cast<int>(std::ceil(r.style.text_end_y + 0.25 * em))};
+    CaptionBox = CaptionBox.IsEmpty() ? line : CaptionBox.Union(line);
+  };
+  const auto Text = [&](agg_ren& rr, std::string_view text, double tx, double ty, double tw, double th, double ts,
+                        const rgba8& colour, std::uint8_t mode) {
+    control_draw::Text(rr, text, tx, ty, tw, th, ts, colour, mode);
+    note(text, ts);
+  };
+  const auto ShadowedText = [&](agg_ren& rr, std::string_view text, double tx, double ty, double tw, double th, double ts,
+                                const rgba8& shadow, const rgba8& colour, std::uint8_t mode) {
+    control_draw::ShadowedText(rr, text, tx, ty, tw, th, ts, shadow, colour, mode);
+    note(text, ts);
+  };
   const rgba8 inverted = control_draw::Inverted(b);
   switch (LayoutStyle) {
     case 1:

@@ -91,6 +91,9 @@ class AImageButton : public ControlFrame {
   platform::WindowRect Placement;
   // The painted flag: the button has drawn itself at least once.
   bool Painted = false;
+  // What the last paint drew, in the button's own coordinates: the panel's body and the caption's
+  // reach (empty without a caption).
+  platform::WindowRect BodyBox, CaptionBox;
 
  protected:
   PaintStep NextPaint() override;

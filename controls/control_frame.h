@@ -105,6 +105,7 @@ class ControlFrame : public platform::Control {
   void ForgetMousePosition() { lastMouse_.reset(); }
 
   agg_ren& Renderer() { return renderer_; }
+  const agg_ren& Renderer() const { return renderer_; }
   // Asks the owner again which buffer lies behind the control (kept-copy controls).
   void RefreshBackgroundSource() {
     if (options_.background == BackgroundSource::KeptCopy) source_ = owner_.BackBufferForButton(*this);

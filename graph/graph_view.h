@@ -294,6 +294,9 @@ class GraphView {
   PixelRect CaptionRect;
   PixelRect ValueNameRect;
   PixelRect TimeNameRect;
+  // Where the last time label and the time axis's name were last drawn; the name keeps right of the label.
+  PixelRect LastTimeLabel;
+  PixelRect TimeNameReach;
   PixelRect HelpPanelRect;
   PixelRect SelectionRect;
   std::array<std::int32_t, kLiveChannels> LabelColumnWidths{};

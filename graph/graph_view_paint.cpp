@@ -412,8 +412,11 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
   const std::vector<bool> shown =
       paint_rules::TimeLabelsShown(lefts, widths, static_cast<double>(GridRect.Right) - PlotRect.Left);
   const std::int32_t y = PlotRect.Bottom + 2 * FrameWidth + 4;
+  LastTimeLabel = {};
   for (std::size_t i = 0; i < texts.size(); ++i) {
-    if (shown[i]) platform::DrawText(target, Px(lefts[i]), y, texts[i], font, Colour(Style.TextColour));
+    if (!shown[i]) continue;
+    platform::DrawText(target, Px(lefts[i]), y, texts[i], font, Colour(Style.TextColour));
+    LastTimeLabel = PixelRect{Px(lefts[i]), y, Px(lefts[i] + widths[i]), y + font.Height};
   }
 }
 
@@ -487,8 +490,16 @@ void GraphView::DrawAxisNames() {
     y += 30.0 * s;
   }
   const std::string time = name(named.front()->AxisLabel, named.front()->TimeUnit);
-  renderer.DrawTextInBox(time.c_str(), TimeNameRect.Left, TimeNameRect.Top, TimeNameRect.Width(),
-                         TimeNameRect.Height(), 1.5 * s, rgba8(0, 0, 0, 255), nullptr, 0);
+  // The name starts a gap right of the last time label where its place would touch that label.
+  const double gap = 8.0 * s;
+  const double x = LastTimeLabel.Right > LastTimeLabel.Left
+                       ? std::max<double>(TimeNameRect.Left, LastTimeLabel.Right + gap)
+                       : static_cast<double>(TimeNameRect.Left);
+  renderer.DrawTextInBox(time.c_str(), x, TimeNameRect.Top, TimeNameRect.Width(), TimeNameRect.Height(), 1.5 * s,
+                         rgba8(0, 0, 0, 255), nullptr, 0);
+  const double em = renderer.EngineHeight() * 1.5 * s;
+  TimeNameReach = PixelRect{Px(renderer.style.text_origin_x), Px(renderer.style.text_origin_y - 0.8 * em),
+                            Px(std::ceil(renderer.style.text_end_x)), Px(std::ceil(renderer.style.text_origin_y + 0.25 * em))};
 }
 
 void GraphView::PaintPanelCaptions(std::uint8_t mode) {

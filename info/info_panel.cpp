@@ -2,6 +2,7 @@
 #include "info/info_panel.h"
 
 #include <algorithm>
+#include <limits>
 #include <cmath>
 #include <mutex>
 
@@ -84,6 +85,7 @@ void InfoPanel::PrepareScreenPaint() {
 bool InfoPanel::RebuildScreen() {
   WorkRect = Owner.Content;
   LineBoxes.clear();
+  MenuRowFirstBox = std::numeric_limits<std::size_t>::max();
   switch (CurrentScreen) {
     case kStartPage: ShowStartPage(); return true;
     case kSensorInformation: BuildInformationPage(*this, true); break;
@@ -105,8 +107,9 @@ void InfoPanel::ShowStartPage() {
   const bool text_only = MenuSelection != 0 && Body.SubSelection == 0;
   if (!text_only) PaintScreenPictures();
   if (text_only && Owner.Buffer != nullptr) {
+    // The lines end a small gap above the menu row, whose glyphs reach up to its top.
     const std::int32_t room = Owner.Content.bottom - Trunc(12 * Owner.ScaleY) - MenuRowHeight() -
-                              (WorkRect.top + Trunc(8 * Owner.ScaleY));
+                              (WorkRect.top + Trunc(8 * Owner.ScaleY)) - Trunc(6 * Owner.ScaleY);
     // Sized to the room measured now; the next builds keep it.
     if (room != StartBodyRoom) {
       StartBodyRoom = room;
@@ -237,6 +240,7 @@ void InfoPanel::PaintScreenPictures() {
   }
   if (Owner.Bytes != nullptr) Owner.Bytes->SensorPageOpening = 0;
   // 5.
+  SecondPictureRect = {};
   if (Picture2 != nullptr) {
     const platform::Surface& picture = *Picture2;
     if (const auto fit = FitPanelPicture(picture.Width(), picture.Height(), content_width, Owner.ScaleX, Owner.ScaleY)) {
@@ -246,12 +250,22 @@ void InfoPanel::PaintScreenPictures() {
         platform::FillRect(buffer, {WorkRect.left, top, WorkRect.right, top + fit->cy}, platform::Brush{kWhite});
         WorkRect.top += fit->cy + 1;
       } else {
-        // Beside the first picture, at its height.
-        const int height = PictureRect.Height();
-        const int width = std::min(WorkRect.right - right_of_first, picture.Width() * height / picture.Height());
+        // Beside the first picture, at its height, or narrower and lower where the room runs out:
+        // the picture keeps its shape, centred in the first one's height.
+        int height = PictureRect.Height();
+        int width = picture.Width() * height / std::max(1, picture.Height());
+        // Where less than a third of it would fit, it is left out rather than shown as a sliver.
+        if (WorkRect.right - right_of_first < width / 3) return;
+        if (width > WorkRect.right - right_of_first) {
+          width = WorkRect.right - right_of_first;
+          height = width * picture.Height() / std::max(1, picture.Width());
+        }
         x = right_of_first;
-        top = PictureRect.top;
-        if (width > 0) platform::StretchBlit(buffer, {x, top, x + width, top + height}, picture, picture.Bounds());
+        top = PictureRect.top + (PictureRect.Height() - height) / 2;
+        if (width > 0 && height > 0) {
+          platform::StretchBlit(buffer, {x, top, x + width, top + height}, picture, picture.Bounds());
+          SecondPictureRect = platform::WindowRect::FromSize(x, top, width, height);
+        }
         return;
       }
       platform::StretchBlit(buffer, {x, top, x + fit->cx, top + fit->cy}, picture, picture.Bounds());
@@ -453,11 +467,22 @@ void InfoPanel::DrawMenuRow(std::int32_t first_line, std::int32_t bottom) {
   const std::int32_t h = MenuRowHeight();
   const std::int32_t top = bottom - h - Trunc(12 * Owner.ScaleY);
   const std::uint8_t saved_style = r.style.underline_mode;
+  const double margin = Trunc(10 * Owner.ScaleX);
+  MenuRowFirstBox = LineBoxes.size();
   for (std::int32_t i = 0; i < items; ++i) {
     const auto k = static_cast<std::size_t>(first_line + i);
-    const double x = WorkRect.left + i * width;
+    double x = WorkRect.left + i * width;
+    // An item wider than its share of the row keeps clear of the panel's edges: its centred
+    // place is measured by a drawing that leaves no ink, and moved in where it would reach out.
+    const std::string measured = platform::Utf8ToCp1251(Body.Text(first_line + i) != nullptr ? Body.Text(first_line + i) : "");
+    const double size = Body.FontSize[k] * ui;
+    r.style.underline_mode = 0;
+    r.DrawTextInBox(measured.c_str(), x, top, width, kEmHeight * size * kLinePitch, size, rgba8(0, 0, 0, 0), nullptr, 2);
+    const double start = r.style.text_origin_x, end = r.style.text_end_x;
+    if (start < WorkRect.left + margin) x += WorkRect.left + margin - start;
+    else if (end > WorkRect.right - margin) x -= end - (WorkRect.right - margin);
     r.style.underline_mode = i == 0 ? (English() ? 4 : 3) : 2;
-    DrawLine(Body.Text(first_line + i), x, top, width, Body.FontSize[k] * ui, 2, 0, 0, 0);
+    DrawLine(Body.Text(first_line + i), x, top, width, size, 2, 0, 0, 0);
     const platform::WindowRect rect{static_cast<int>(x), top, static_cast<int>(x + width), top + h};
     if (i > 0 || Body.StyleFlags[0] != 0) MenuRowRects[k] = rect;
   }

@@ -190,12 +190,16 @@ class InfoPanel {
   PictureGrid Grid;
   // The computer picture's place on the last paint.
   platform::WindowRect PictureRect;
+  // The second picture beside the first, as last drawn (empty when it stands alone or is absent).
+  platform::WindowRect SecondPictureRect;
   // Pixels the start page's body lines may fill above the menu row, measured by the last layout; 0 unknown.
   std::int32_t StartBodyRoom = 0;
   // The detected-sensors list's lines.
   std::array<std::array<char, 256>, 4> DetectedLines{};
   // Every text line's box on the last paint: where it starts, to where its glyphs reached.
   std::vector<platform::WindowRect> LineBoxes;
+  // The first of LineBoxes that belongs to the menu row (past the end when there is none).
+  std::size_t MenuRowFirstBox = 0;
 
  private:
   void ShowStartPage();

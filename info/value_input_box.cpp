@@ -256,9 +256,18 @@ void ValueInputBox::Render(platform::Surface& target, const ValueBoxStyle& style
   }
   // 4. The unit and the label.
   const double unit_scale = Channel != nullptr ? Channel->UnitTextScale : 1.0;
-  const platform::Font unit_font{"Arial", std::max(6, Trunc(font.Height * 0.6 * UnitSize * unit_scale)), 0, 400};
+  platform::Font unit_font{"Arial", std::max(6, Trunc(font.Height * 0.6 * UnitSize * unit_scale)), 0, 400};
+  // The unit keeps inside the field, and left of a wireless unit's bar: a long unit is drawn smaller.
+  UnitLimit = Wireless != 0 ? field.right - Trunc(20 * ui) - 2 : field.right - Trunc(8 * ui);
+  const std::string unit = Prefix + Unit;
+  const int room = UnitLimit - UnitArea.left;
+  for (int width = platform::TextExtent(unit, unit_font).cx; width > room && unit_font.Height > 6;
+       width = platform::TextExtent(unit, unit_font).cx) {
+    unit_font.Height = std::max(6, std::min(unit_font.Height - 1, unit_font.Height * room / std::max(1, width)));
+  }
   const int unit_top = Trunc(text_top + font.Height - unit_font.Height - std::max(0.0, UnitRaise) * 0.25);
-  platform::DrawText(target, UnitArea.left, unit_top, Prefix + Unit, unit_font, kInk);
+  platform::DrawText(target, UnitArea.left, unit_top, unit, unit_font, kInk);
+  UnitBox = platform::WindowRect::FromSize(UnitArea.left, unit_top, platform::TextExtent(unit, unit_font).cx, unit_font.Height);
   platform::DrawText(target, field.left + Trunc(12 * ui), field.top + Trunc(3 * ui), label,
                      platform::Font{"Arial", label_height, 0, 400}, kLabel);
   // A refused input says why under the box; the typed text stays for correction.

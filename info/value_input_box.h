@@ -60,6 +60,10 @@ class ValueInputBox {
   platform::WindowRect Rect;
   // Text area, unit area and their baselines from Layout.
   platform::WindowRect TextArea, UnitArea;
+  // The unit as the last render drew it, and the right edge it must keep within (the field's, or the
+  // link-quality bar's left).
+  platform::WindowRect UnitBox;
+  int UnitLimit = 0;
   double TextTop = 0.0, TextHeight = 0.0, UnitHeight = 0.0, UnitRaise = 0.0;
   FTRecordDevice* Device = nullptr;
   VessamorChannel* Channel = nullptr;

@@ -1,6 +1,7 @@
 // The image buttons' style values: the look families given at creation and the graph screen's seventeen buttons.
 #include "layout/button_styles.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -136,6 +137,14 @@ struct CaptionValues {
   std::optional<std::pair<Colour, Colour>> Gradient;
 };
 
+// The panel's inset at the designed size and above is the designed one. On a smaller screen it
+// shrinks with the square of the scale: the designed inset takes two thirds of a 40-pixel button's
+// height, so shrinking it only as fast as the button would leave a strip under the caption.
+void ScalePanelInset(AImageButton& b, const ScreenMetrics& m) {
+  const double s = std::min({1.0f, m.ScaleX, m.ScaleY});
+  b.Renderer().style.inset_scale = s * s;
+}
+
 void SetCaption(AImageButton& b, const CaptionValues& v) {
   b.BaseTextScale = v.Scale;
   b.CornerRadius = v.Radius;
@@ -253,6 +262,7 @@ void StyleGraphButton(AImageButton& b, const ScreenMetrics& m) {
   const std::uint16_t mode = id == 75052 ? ScaleButtonCaptionMode(m.AspectRatio) : v->Mode;
   SetCaption(b, {v->Scale * u, v->Radius * u, mode, Colour(224, 232, 255, 255), static_cast<int>(10 * u),
                  Colour(118, 80, 153, 155), gradient});
+  ScalePanelInset(b, m);
   b.Renderer().profile_a.Build(kGraphProfileX, kGraphProfileY, 5);
   b.GlyphFlag1 = v->GlyphFlag1;
   b.GlyphFlag2 = v->GlyphFlag2;
@@ -279,6 +289,7 @@ void ApplyCreationStyle(AImageButton& b, StyleFamily family, const ScreenMetrics
   if (looks.Pairs) SetPairs(b, *looks.Pairs);
   b.SetAnimationSteps(6, 6, 6, 1);
   SetCaption(b, CreationCaption(b, family, m));
+  ScalePanelInset(b, m);
   if (id == 75171 || id == 75185) b.Renderer().profile_a.Build(kRiseProfileX, kRiseProfileY, 3);
   // "Measurements" shows its readiness colours, which the main window writes into its colour set.
   b.GradientFromColourSet = family == StyleFamily::D;

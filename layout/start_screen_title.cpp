@@ -32,23 +32,25 @@ struct ShapeDesign {
 };
 constexpr std::array<ShapeDesign, StartScreenTitle::kShapeCount> kDesigns = {{
     {},  // the first shape is listed above
-    {66.0f, 34.0f, 3.5f, 3.5f, 1.5f, -4.0f, 0.0f, Move::All},
-    {76.0f, 34.0f, 3.0f, 3.5f, 1.5f, -3.5f, 0.0f, Move::All},
-    {86.0f, 34.0f, 3.0f, 3.5f, 1.5f, -3.0f, 0.0f, Move::All},
-    {430.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -6.0f, Move::Upper},
-    {444.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -7.0f, Move::Upper},
-    {458.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -5.0f, Move::Upper},
-    {472.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -8.0f, Move::Upper},
-    {486.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -6.0f, Move::Upper},
-    {500.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -4.0f, Move::Upper},
-    {514.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -7.0f, Move::Upper},
-    {528.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -5.0f, Move::Upper},
-    {542.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -6.0f, Move::Upper},
-    {556.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -3.0f, Move::Upper},
-    {570.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -5.0f, Move::Upper},
-    {584.0f, 42.0f, 4.0f, 5.0f, 0.0f, 0.0f, -4.0f, Move::Upper},
-    {500.0f, 81.0f, 100.0f, 17.0f, 0.0f, 0.0f, -32.0f, Move::Upper},  // the caption's strip
-    {360.0f, 84.0f, 10.0f, 10.0f, 0.0f, 4.0f, -4.0f, Move::All},
+    // The shapes keep under the title's panel: the title's letters and the panel's empty right
+    // part stay clear of them.
+    {66.0f, 80.0f, 3.5f, 3.5f, 1.5f, -4.0f, 0.0f, Move::All},
+    {76.0f, 80.0f, 3.0f, 3.5f, 1.5f, -3.5f, 0.0f, Move::All},
+    {86.0f, 80.0f, 3.0f, 3.5f, 1.5f, -3.0f, 0.0f, Move::All},
+    {430.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -6.0f, Move::Upper},
+    {444.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -7.0f, Move::Upper},
+    {458.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -5.0f, Move::Upper},
+    {472.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -8.0f, Move::Upper},
+    {486.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -6.0f, Move::Upper},
+    {500.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -4.0f, Move::Upper},
+    {514.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -7.0f, Move::Upper},
+    {528.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -5.0f, Move::Upper},
+    {542.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -6.0f, Move::Upper},
+    {556.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -3.0f, Move::Upper},
+    {570.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -5.0f, Move::Upper},
+    {584.0f, 95.0f, 4.0f, 3.0f, 0.0f, 0.0f, -4.0f, Move::Upper},
+    {510.0f, 90.0f, 90.0f, 8.0f, 0.0f, 0.0f, -8.0f, Move::Upper},  // the caption's strip
+    {360.0f, 90.0f, 10.0f, 8.0f, 0.0f, 4.0f, -4.0f, Move::All},
     {80.0f, 93.0f, 6.0f, 4.0f, 2.0f, 0.0f, -6.0f, Move::All},
     {108.0f, 93.0f, 6.0f, 4.0f, 2.0f, 0.0f, -5.0f, Move::All},
     {136.0f, 93.0f, 6.0f, 4.0f, 2.0f, 0.0f, -4.0f, Move::All},
@@ -273,25 +275,40 @@ void DrawTranslucentPanel(agg_ren& renderer, const StartScreenTitle& title, floa
   renderer.DrawRoundedPanel(rect, PanelStyle{0, 0, 0, 1, 100}, 1.0f, 3.0f, FromWord(0x37FFFAFA), 1.0f);
 }
 
-void DrawProductTitle(agg_ren& renderer, const StartScreenTitle& title, float ui_scale, float scale_y) {
+void DrawProductTitle(agg_ren& renderer, StartScreenTitle& title, float ui_scale, float scale_y) {
   SetTextFont(renderer, "Impact", 12, 10, 400);
-  const double size = 1.6 * ui_scale;
   const platform::WindowRect& a = title.PanelArea;
   PanelRect rect{static_cast<double>(a.left), static_cast<double>(a.Width()), static_cast<double>(a.top),
                  static_cast<double>(a.Height())};
   renderer.style.highlight = FromWord(0x9B5A0A0A);
   renderer.style.corner_radius = 8.0 * scale_y;
   renderer.DrawRoundedPanel(rect, PanelStyle{0, 0, 0, 1, 100}, 1.0f, 3.0f, FromWord(0x37FFFAFA), 1.0f);
-  // Russian and English forms, one line each ("#" breaks the line).
-  const std::string text = platform::Utf8ToCp1251(std::string(LoadString(kStringTitle, 1049)) + "#" +
-                                                  std::string(LoadString(kStringTitle, 1033)));
+  // Russian and English forms, one line each, both inside the panel: the designed size where the
+  // panel holds two lines of it, else as large as it does (ascent, line step and descent in ems).
+  constexpr double kAscent = 0.8, kStep = 1.1, kDescent = 0.25, kMargin = 3.0;
+  const double unit = renderer.EngineHeight();
+  const double fit = unit > 0.0 ? (a.Height() - 2.0 * kMargin) / ((kAscent + kStep + kDescent) * unit) : 0.0;
+  const double size = std::min(1.6 * ui_scale, fit);
+  const double em = unit * size;
   const double x = a.left + 12.0 * ui_scale;
-  const double y = a.top + (a.Height() - renderer.EngineHeight() * size) / 2.0 - 2.0;
+  const double first_baseline = a.top + (a.Height() - (kAscent + kStep + kDescent) * em) / 2.0 + kAscent * em;
+  const std::string lines[] = {platform::Utf8ToCp1251(LoadString(kStringTitle, 1049)),
+                               platform::Utf8ToCp1251(LoadString(kStringTitle, 1033))};
   const double saved = renderer.style.glyph_contour_factor;
-  renderer.style.glyph_contour_factor = 0.17;
-  renderer.DrawTextInBox(text.c_str(), x + 1, y + 1, a.Width(), a.Height(), size, FromWord(0x9B5A0A0A), nullptr, 0);
-  renderer.style.glyph_contour_factor = 0.15;
-  renderer.DrawTextInBox(text.c_str(), x, y, a.Width(), a.Height(), size, FromWord(0xF5FFFFFF), nullptr, 0);
+  title.TitleTextBox = {};
+  for (std::size_t k = 0; k < 2; ++k) {
+    // Mode 0 puts the baseline one em below the box's top.
+    const double top = first_baseline + static_cast<double>(k) * kStep * em - em;
+    renderer.style.glyph_contour_factor = 0.17;
+    renderer.DrawTextInBox(lines[k].c_str(), x + 1, top + 1, a.Width(), em, size, FromWord(0x9B5A0A0A), nullptr, 0);
+    renderer.style.glyph_contour_factor = 0.15;
+    renderer.DrawTextInBox(lines[k].c_str(), x, top, a.Width(), em, size, FromWord(0xF5FFFFFF), nullptr, 0);
+    const double baseline = top + em;
+    const platform::WindowRect reach{static_cast<int>(std::floor(x)), static_cast<int>(std::floor(baseline - kAscent * em)),
+                                     static_cast<int>(std::ceil(renderer.style.text_end_x + 1)),
+                                     static_cast<int>(std::ceil(baseline + kDescent * em + 1))};
+    title.TitleTextBox = title.TitleTextBox.Union(reach);
+  }
   renderer.style.glyph_contour_factor = saved;
   SetTextFont(renderer, "Tahoma", 17, 9, 400);
 }

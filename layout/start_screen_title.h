@@ -61,6 +61,8 @@ class StartScreenTitle {
   platform::WindowRect TitleArea;
   platform::WindowRect CaptionArea;
   platform::WindowRect PanelArea;
+  // Where the product title's two lines reach, from its last drawing.
+  platform::WindowRect TitleTextBox;
   std::uint8_t Receding = 0;
   std::uint8_t PanelPending = 0;
   std::uint8_t SlideArmed = 0;
@@ -71,4 +73,4 @@ void SetTextFont(agg_ren& renderer, const char* face, std::uint8_t height, std::
 // The translucent panel behind the caption.
 void DrawTranslucentPanel(agg_ren& renderer, const StartScreenTitle& title, float scale_y);
 // The product title in both languages, once, into the background.
-void DrawProductTitle(agg_ren& renderer, const StartScreenTitle& title, float ui_scale, float scale_y);
+void DrawProductTitle(agg_ren& renderer, StartScreenTitle& title, float ui_scale, float scale_y);

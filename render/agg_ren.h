@@ -99,6 +99,8 @@ struct AggStyle {
   // Panels.
   double corner_radius = 15.0;
   double inset_base = 15.0;
+  // Inset mode 0 scales its whole inset by this: a control drawn smaller than designed keeps its body.
+  double inset_scale = 1.0;
   double shadow_offset = 5.0;
   double shadow_growth = 3.0;
   double shadow_alpha_base = 185.0;

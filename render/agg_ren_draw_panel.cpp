@@ -81,7 +81,7 @@ void agg_ren::DrawRoundedPanel(PanelRect& rect, const PanelStyle& panel, float s
   // 2. The panel inside the caller's rectangle.
   double d;
   if (panel.inset == 0) {
-    d = (1.0 - f) * 5.0 + style.inset_base;
+    d = ((1.0 - f) * 5.0 + style.inset_base) * style.inset_scale;
   } else if (panel.inset == 100) {
     d = w * 0.5;
   } else {

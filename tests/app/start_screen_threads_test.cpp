@@ -1,5 +1,5 @@
 // The start screen on the simulated bus with real workers: panel geometry, composition once, readiness colours,
-// sensor buttons that follow plugging, unplugging and reordering, and every part inside and apart.
+// sensor buttons that follow plugging, unplugging and reordering (every part inside and apart: the screen sweep).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,7 +15,6 @@
 #include "sim/bus.h"
 #include "sim/description.h"
 #include "sim/unit_list.h"
-#include "platform/png_writer.h"
 
 namespace {
 
@@ -181,35 +180,6 @@ TEST_F(StartScreenSensors, ButtonsFollowPlugUnplugReplugElsewhereAndReorder) {
   ASSERT_TRUE(Settles(w, {0x7771, both[1]}));
   for (sim::UnitId id : bus.Units()) bus.Unplug(id);
   ASSERT_TRUE(Settles(w, {}));
-}
-
-TEST_F(StartScreenSensors, OneUnitPreparedAndTickedKeepsEveryPartInsideAndApart) {
-  for (const auto& [width, height, english] : {std::tuple{1366, 768, false}, {1366, 768, true}, {1920, 1080, false}, {1920, 1080, true}}) {
-    MainWindow& w = Open(width, height, english);
-    ASSERT_TRUE(Settles(w, OnBus()));
-    AttachAndPrepare(w, 0);
-    ASSERT_TRUE(Settles(w, OnBus()));
-    w.MainButtonsShow();  // hides the sensor buttons until the next refresh
-    w.RefreshDevices(1);
-    w.StartButtonsDirty = 1;
-    rig->host.Window().UpdateNow();
-    EXPECT_EQ(w.TickBoxCount + w.SensorButtons[1].TickBox + w.MeasureButtonReady, 2);
-    // Visible controls and tick boxes inside the client area and apart; the panel right of the
-    // left-hand buttons and below the title band.
-    const WindowRect client = w.Window().ClientRect();
-    std::vector<WindowRect> placed{w.MainTickRect, w.SensorTickRects[0]};
-    for (platform::Control* control : w.Window().Controls()) {
-      if (control->IsVisible()) placed.push_back(control->Rect());
-    }
-    for (std::size_t a = 0; a < placed.size(); ++a) {
-      EXPECT_EQ(placed[a].Intersect(client), placed[a]);
-      EXPECT_TRUE(placed[a].right >= client.right / 2 || placed[a].right <= w.Panels[1]->ContentArea.left);
-      for (std::size_t b = a + 1; b < placed.size(); ++b) EXPECT_TRUE(placed[a].Intersect(placed[b]).IsEmpty()) << a << b;
-    }
-    EXPECT_GE(w.Panels[1]->Area.top, parts->Title.TitleArea.bottom);
-    const std::string name = "/start_screen_" + std::to_string(width) + "x" + std::to_string(height) + (english ? "_en" : "_ru");
-    EXPECT_TRUE(platform::WritePng(rig->host.Window().Pixels(), VESSAMOR_TEST_OUTPUT_DIR + name + ".png"));
-  }
 }
 
 }  // namespace

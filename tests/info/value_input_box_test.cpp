@@ -113,6 +113,18 @@ TEST(ValueInputBox, FormattingQualityAndUnit) {
   box.FillFromChannel(nullptr);
   EXPECT_EQ(box.Unit, "В");
   EXPECT_EQ(box.Text, "0.00");
+  // A wireless accelerometer's unit on a 1366 x 768 screen keeps inside its field, left of the bar.
+  channel.Unit = "м/с^2";
+  channel.UnitWidth = 1;
+  box.FillFromChannel(&channel);
+  box.Wireless = 1;
+  box.LinkQuality = 230;
+  box.SetRect(564, 589, 320, 96);
+  box.Layout(box.Rect, 7.0, 4.0, 768, true);
+  platform::Surface surface(1000, 800);
+  box.Render(surface, ValueBoxStyle{0.77f, 0.85f, false});
+  EXPECT_FALSE(box.UnitBox.IsEmpty());
+  EXPECT_LE(box.UnitBox.right, box.UnitLimit);
 }
 
 TEST(ValueInputBox, AClickOpensTheSecondBoxFirstAndAnotherFinishesIt) {

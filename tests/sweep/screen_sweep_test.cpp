@@ -1,0 +1,357 @@
+// The screen sweep: every screen of the window on the simulated bus, at common sizes in both languages, written to
+// PNGs (<VESSAMOR_SWEEP_DIR>/<size>-<lang>/<screen>.png) and checked on what the window knows: texts inside their
+// boxes, controls inside the client area and apart, buttons with bodies. VESSAMOR_SWEEP_SIZES ("1280x720,...")
+// chooses the sizes; scripts/sweep.sh runs all five, the test run two.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+#include "../app/app_test_support.h"
+#include "../app/fast_clock.h"
+#include "acquisition/device_status.h"
+#include "app/preparation_steps.h"
+#include "app/start_screen_parts.h"
+#include "controls/aimage_button.h"
+#include "controls/menu_buttton.h"
+#include "controls/stick_button.h"
+#include "controls/stick_button_mod.h"
+#include "layout/main_controls.h"
+#include "platform/png_writer.h"
+#include "sim/unit_list.h"
+
+namespace {
+
+using platform::WindowRect;
+
+std::string Env(const char* name, std::string fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != 0 ? value : fallback;
+}
+
+std::string Show(const WindowRect& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+         std::to_string(r.bottom) + ")";
+}
+
+bool Inside(const WindowRect& in, const WindowRect& out, int slack = 0) {
+  return in.left >= out.left - slack && in.top >= out.top - slack && in.right <= out.right + slack &&
+         in.bottom <= out.bottom + slack;
+}
+
+WindowRect Moved(const WindowRect& r, const WindowRect& by) { return {r.left + by.left, r.top + by.top, r.right + by.left, r.bottom + by.top}; }
+
+int Distance(platform::Colour p, int r, int g, int b) { return std::abs(p.r - r) + std::abs(p.g - g) + std::abs(p.b - b); }
+
+struct Sweep {
+  Sweep(int width, int height, bool english, const std::string& units) {
+    dir = Env("VESSAMOR_SWEEP_DIR", std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/sweep") + "/" + std::to_string(width) + "x" +
+          std::to_string(height) + (english ? "-en" : "-ru");
+    std::filesystem::create_directories(dir);
+    bus.Reset(sim::ClockMode::Virtual);
+    for (const sim::UnitSpec& unit : sim::ParseUnitList(units)) {
+      EXPECT_TRUE(sim::AttachUnit(bus, unit));
+      ++count;
+    }
+    rig = std::make_unique<apptest::Rig>(width, height, true, 32, !english);
+    rig->environment.Clock = &clock;
+    MainWindow& w = rig->Create(english, [this](MainWindow& created) { InstallPreparationSteps(created, parts = InstallStartScreenParts(created)); });
+    for (int k = 0; k < 400 && (w.StartupInProgress != 0 || w.Panels[1]->ContentShown == 0); ++k) rig->Step(33);
+    Until([&] { return std::all_of(w.SensorButtons.begin(), w.SensorButtons.begin() + count, [](auto& b) { return b.Unit != nullptr; }); });
+    Settle(10);
+  }
+  ~Sweep() {
+    rig.reset();
+    bus.Reset(sim::ClockMode::Virtual);
+  }
+  MainWindow& W() { return *rig->window; }
+  template <typename Done>
+  void Until(Done done) {
+    for (int k = 0; k < 20000 && !done(); ++k) rig->host.Pump(), std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(done());
+  }
+  void Settle(int steps = 12) {
+    rig->host.Pump();
+    for (int k = 0; k < steps; ++k) rig->Step(33);
+  }
+  // A click as the button reports it: its state toggled, then the press.
+  void Click(std::int32_t id) {
+    AImageButton* button = FindImageButton(W().Window(), id);
+    ASSERT_NE(button, nullptr) << id;
+    button->State = button->State.load() == ControlFrame::kStateUp ? ControlFrame::kStateDown : ControlFrame::kStateUp;
+    W().OnButtonPress(0, 0, id);
+  }
+  void PaintAll() {
+    W().StartScreenDirty = W().ForceFullPaint = 1;
+    rig->host.Window().Invalidate();
+    rig->host.Window().UpdateNow();
+  }
+  const platform::Surface& Shown() { return rig->host.Window().Pixels(); }
+
+  // The picture and the checks of one screen.
+  void Shot(const std::string& name) {
+    SCOPED_TRACE(dir + "/" + name);
+    MainWindow& w = W();
+    rig->host.Window().UpdateNow();
+    EXPECT_TRUE(platform::WritePng(Shown(), dir + "/" + name + ".png"));
+    CheckControls(w);
+    if (w.Bytes.InfoScreenActive.load() != 0) CheckStartScreen(w);
+    if (w.Bytes.MeasureScreenActive.load() != 0) {
+      // The time axis's name keeps a clear gap (six pixels) from the last time label.
+      const PixelRect &label = w.View->LastTimeLabel, &time = w.View->TimeNameReach;
+      EXPECT_TRUE(label.Right <= label.Left || time.Left >= label.Right + 6 || time.Top >= label.Bottom + 2 ||
+                  time.Bottom + 2 <= label.Top)
+          << "time name at " << time.Left << " on the last time label ending at " << label.Right;
+    }
+    for (const HelpPanel::LineFit& line : w.Help.Shown != 0 ? w.Help.Lines : std::vector<HelpPanel::LineFit>{})
+      EXPECT_TRUE(Inside(line.Line, line.Box, 1)) << "help line " << Show(line.Line) << " outside " << Show(line.Box);
+    ++shots;
+  }
+
+  void CheckControls(MainWindow& w) {
+    const WindowRect client = w.Window().ClientRect();
+    std::vector<std::pair<std::int32_t, WindowRect>> placed;
+    if (w.Bytes.InfoScreenActive.load() != 0 && w.TickBoxCount != 0) placed.push_back({0, w.MainTickRect});
+    for (platform::Control* c : w.Window().Controls()) {
+      if (!c->IsVisible()) continue;
+      const WindowRect r = c->Rect();
+      EXPECT_TRUE(Inside(r, client)) << "control " << c->Id() << " " << Show(r) << " outside the client area";
+      // The hint, menus, the settings panel and the sliders lie over other controls by design.
+      const bool overlay = c->Id() == 75175 || dynamic_cast<MenuButtton*>(c) || dynamic_cast<StickButtonMod*>(c) ||
+                           dynamic_cast<StickButton*>(c);
+      if (!overlay) placed.push_back({c->Id(), r});
+      if (c->Id() == 75001 || c->Id() == 75003) {
+        const PixelRect& v = w.View->ViewRect;
+        EXPECT_TRUE(Inside(r, {v.Left, v.Top, v.Right, v.Bottom})) << "scale slider " << c->Id() << " off the graph";
+      }
+      auto* b = dynamic_cast<AImageButton*>(c);
+      if (b == nullptr || !b->Painted || r.IsEmpty()) continue;
+      // A body at least a fifth of the button's height; the caption inside the button, its middle on the body.
+      EXPECT_GE(b->BodyBox.Height() * 5, r.Height()) << "button " << c->Id() << " body " << Show(b->BodyBox);
+      if (const WindowRect& cap = b->CaptionBox; !cap.IsEmpty()) {
+        EXPECT_TRUE(Inside(cap, {0, 0, r.Width(), r.Height()}, 1)) << "button " << c->Id() << " caption " << Show(cap);
+        const int middle = (cap.top + cap.bottom) / 2;
+        EXPECT_TRUE(middle >= b->BodyBox.top && middle <= b->BodyBox.bottom)
+            << "button " << c->Id() << " caption " << Show(cap) << " off its body " << Show(b->BodyBox);
+      }
+    }
+    for (std::size_t a = 0; a < placed.size(); ++a)
+      for (std::size_t b = a + 1; b < placed.size(); ++b)
+        EXPECT_FALSE(placed[a].second.Intersects(placed[b].second)) << "controls " << placed[a].first << " and " << placed[b].first << " overlap";
+  }
+
+  void CheckStartScreen(MainWindow& w) {
+    InfoPanel& panel = *parts->Panel;
+    const WindowRect content = w.Panels[1]->ContentArea;
+    const std::vector<WindowRect>& boxes = panel.LineBoxes;
+    // Lines inside the panel; the menu row's items off its edges, the lines above a gap short of the row.
+    const std::size_t menu = std::min(panel.MenuRowFirstBox, boxes.size());
+    int menu_top = content.bottom;
+    for (std::size_t i = menu; i < boxes.size(); ++i) {
+      menu_top = std::min(menu_top, boxes[i].top);
+      EXPECT_TRUE(boxes[i].left >= panel.WorkRect.left + 3 && boxes[i].right <= panel.WorkRect.right - 3)
+          << "menu item " << Show(boxes[i]) << " at the edge of " << Show(panel.WorkRect);
+    }
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+      EXPECT_TRUE(Inside(boxes[i], content)) << "panel line " << Show(boxes[i]) << " outside " << Show(content);
+      EXPECT_TRUE(i >= menu || boxes[i].bottom + 2 <= menu_top) << "line " << Show(boxes[i]) << " on the menu row";
+    }
+    // The frame's left edge runs down the button column unbroken: at most a few rows together (where an
+    // outline's edge or a rule crosses it) show neither its colour nor a button's body.
+    const PanelAnimation& frame = *w.Panels[1];
+    const int x = frame.Area.left + 1, radius = static_cast<int>(15 * w.Metrics.UiScale) + 2;
+    int run = 0, longest = 0;
+    for (int y = frame.Area.top + radius; y < frame.Area.bottom - radius; ++y) {
+      bool body = false;
+      for (platform::Control* c : w.Window().Controls()) {
+        auto* b = dynamic_cast<AImageButton*>(c);
+        body = body || (b != nullptr && b->IsVisible() && Moved(b->BodyBox, c->Rect()).Contains({x, y}));
+      }
+      run = !body && Distance(Shown().GetPixel(x, y), 0x3F, 0x3C, 0x73) > 30 ? run + 1 : 0;
+      longest = std::max(longest, run);
+    }
+    EXPECT_LE(longest, 3) << "rows together where the frame's left edge is broken";
+    const StartScreenTitle& title = parts->Title;
+    EXPECT_GE(frame.Area.top, title.TitleArea.bottom) << "the panel under the title band";
+    EXPECT_TRUE(Inside(title.TitleTextBox, title.PanelArea, 1)) << "title " << Show(title.TitleTextBox) << " outside its panel";
+    // A value box's unit inside its field, left of the link-quality bar; a second picture in its shape.
+    for (const ValueInputBox* box : {&panel.Box1, &panel.Box2})
+      EXPECT_TRUE(box->Rect.IsEmpty() || box->UnitBox.right <= box->UnitLimit) << "unit " << Show(box->UnitBox);
+    if (const WindowRect& p = panel.SecondPictureRect; !p.IsEmpty() && panel.Picture2 != nullptr) {
+      const double ratio = static_cast<double>(p.Width()) * panel.Picture2->Height() / (p.Height() * panel.Picture2->Width());
+      EXPECT_NEAR(ratio, 1.0, 0.05) << "second picture " << Show(p);
+    }
+  }
+
+  // The title band hovered, then left: the shapes keep off the title's letters; leaving gives the band back.
+  void TitleHover() {
+    const WindowRect band = parts->Title.TitleArea;
+    const auto copy = [&] {
+      std::vector<platform::Colour> pixels;
+      for (int y = band.top; y < band.bottom; ++y)
+        for (int x = band.left; x < band.right; ++x) pixels.push_back(Shown().GetPixel(x, y));
+      return pixels;
+    };
+    const std::vector<platform::Colour> before = copy();
+    parts->StartTitleTimer(0);
+    Settle(20);
+    Shot("title-hover");
+    for (const TitleShape& shape : parts->Title.Shapes) {
+      for (std::size_t i = 0; i < shape.PointCount; ++i) {
+        const WindowRect& title = parts->Title.TitleTextBox;
+        const double x = shape.DrawPoints[2 * i], y = shape.DrawPoints[2 * i + 1];
+        EXPECT_FALSE(x >= title.left && x <= title.right && y >= title.top && y <= title.bottom) << "a shape over the title";
+      }
+    }
+    parts->StartTitleTimer(1);
+    Settle(20);
+    Shot("title-left");
+    EXPECT_TRUE(copy() == before) << "the title band changed by hovering it";
+  }
+
+  // The start screen, its menu items and the detected list; each unit's preparation page as its button opens it;
+  // the information and preparation pages of the other families.
+  void StartScreens(bool catalogue) {
+    PaintAll();
+    Shot("start");
+    TitleHover();
+    InfoPanel& panel = *parts->Panel;
+    for (std::uint8_t item = 0; catalogue && item < 4; ++item) {
+      panel.MenuSelection = item % 3;
+      panel.SetScreen(item < 3 ? InfoPanel::kStartPage : InfoPanel::kDetectedSensors);
+      PaintAll();
+      Shot(item < 3 ? "start-menu" + std::to_string(item) : "detected");
+    }
+    for (std::size_t i = 0; i < count; ++i) Choose(i, true);
+    // Voltage, pH, conductivity, distance and pulse.
+    for (std::uint16_t code : catalogue ? std::vector<std::uint16_t>{9, 5, 6, 64, 35} : std::vector<std::uint16_t>{}) {
+      for (std::uint8_t screen : {InfoPanel::kSensorInformation, InfoPanel::kPreparation}) {
+        panel.SensorCode = code;
+        panel.Slot = nullptr;
+        panel.SetScreen(screen);
+        PaintAll();
+        Shot((screen == InfoPanel::kPreparation ? "preparation-" : "information-") + std::to_string(code));
+      }
+    }
+    panel.SetScreen(InfoPanel::kStartPage);
+    W().MainButtonsShow();
+    Settle();
+  }
+
+  // Unit `i`'s preparation page opened by its button (unless open already), and the unit marked prepared.
+  void Choose(std::size_t i, bool shot) {
+    const auto id = 75163 + static_cast<std::int32_t>(i);
+    if (FindImageButton(W().Window(), id)->State.load() != ControlFrame::kStateDown) Click(id);
+    Settle();
+    PaintAll();
+    if (shot) Shot("unit-" + std::to_string(W().SensorButtons[i].SensorCode) + "-preparation");
+    {
+      std::lock_guard lock(W().Devices->TableLock);
+      W().SlotBinder->MarkSlotForDevice(*W().Devices->DeviceTable[i]);
+    }
+    W().RefreshDevices(1);
+    W().UpdateMeasureButton();
+  }
+
+  // The measurement screen recording the units of `prepared` (the first one's page opened last); with `everything` its menus, the settings panel,
+  // the help pages and a hint.
+  void MeasureScreen(const std::vector<std::size_t>& prepared, const std::string& name, bool everything) {
+    MainWindow& w = W();
+    Choose(prepared.front(), false);
+    for (std::size_t i = 0; i < 4; ++i) w.Bytes.SensorPrepared[i] = 0;
+    for (std::size_t i : prepared) w.SensorChosen[i] = w.Bytes.SensorPrepared[i] = 1;
+    w.UpdateMeasureButton();
+    Click(75172);
+    Until([&] { return w.Bytes.MeasureScreenActive.load() == 1; });
+    Settle();
+    w.OnKeyDown(platform::key::kSpace, 1, 0);
+    for (int k = 0; k < 2000 && w.View->SampleCount < 1500; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    w.OnKeyDown(platform::key::kSpace, 1, 0);
+    Settle();
+    PaintAll();
+    Shot(name);
+    // Every recorded channel's curve is drawn in its colour on the plot.
+    const PixelRect& plot = w.View->PlotRect;
+    for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+      const VessamorChannel& channel = w.View->Channel(k);
+      if (channel.Enabled == 0 || channel.Shown == 0) continue;
+      int inked = 0;
+      for (int y = plot.Top; y < plot.Bottom; y += 2)
+        for (int x = plot.Left; x < plot.Left + plot.Width() / 4; x += 2) inked += Distance(Shown().GetPixel(x, y), channel.Colour.R, channel.Colour.G, channel.Colour.B) < 60;
+      EXPECT_GT(inked, 20) << "channel " << k << "'s curve";
+    }
+    for (std::int32_t id : everything ? std::vector<std::int32_t>{75010, 75011, 75012} : std::vector<std::int32_t>{}) {
+      Click(id);
+      Settle();
+      Shot(name + "-menu" + std::to_string(id));
+      Click(id);
+      Settle();
+    }
+    if (everything) {
+      Click(75037);  // the sensor settings panel
+      Settle(20);
+      Shot(name + "-settings");
+      Click(75037);
+      Settle(20);
+      Click(75186);  // the help panel, page by page
+      for (int page = 0; page < 4; ++page, w.Help.NextPage()) {
+        Settle();
+        PaintAll();
+        Shot(name + "-help" + std::to_string(page));
+      }
+      Click(75186);
+      Settle();
+      const WindowRect file = FindImageButton(w.Window(), 75010)->Rect();
+      rig->host.Window().DeliverMouse(platform::MouseKind::Move, {file.left + file.Width() / 2, file.top + file.Height() / 2}, 0);
+      Settle(40);
+      Shot(name + "-hint");
+    }
+    w.OnKeyDown(platform::key::kEscape, 1, 0);
+    Until([&] { return w.Bytes.InfoScreenActive.load() == 1; });
+    Settle();
+  }
+
+  sim::Bus& bus = sim::Bus::Instance();
+  apptest::FastClock clock;
+  std::unique_ptr<apptest::Rig> rig;
+  std::shared_ptr<StartScreenParts> parts;
+  std::string dir;
+  std::size_t count = 0;
+  int shots = 0;
+};
+
+TEST(ScreenSweep, EveryScreenAtEachSizeInBothLanguages) {
+#ifdef __SANITIZE_ADDRESS__
+  const char* fallback = "1366x768";  // the sanitizers' run keeps to one size
+#else
+  const char* fallback = "1366x768,1280x1024";
+#endif
+  std::stringstream sizes(Env("VESSAMOR_SWEEP_SIZES", fallback));
+  for (std::string item; std::getline(sizes, item, ',');) {
+    int width = 0, height = 0;
+    ASSERT_EQ(std::sscanf(item.c_str(), "%dx%d", &width, &height), 2) << item;
+    for (bool english : {false, true}) {
+      {
+        // A two-channel voltage sensor and a temperature sensor, whose page is opened last.
+        Sweep sweep(width, height, english, "auto:kind=51:ramp|sine;wired:15/1063:sine");
+        sweep.StartScreens(true);
+        sweep.MeasureScreen({1}, "measure-1ch", true);
+        sweep.MeasureScreen({0, 1}, "measure-3ch", false);
+        EXPECT_GE(sweep.shots, 25);
+      }
+      {
+        Sweep sweep(width, height, english, "auto:kind=51:ramp|sine");
+        sweep.StartScreens(false);
+        sweep.MeasureScreen({0}, "measure-2ch", false);
+      }
+      // A wireless accelerometer (three channels) and a temperature sensor.
+      Sweep sweep(width, height, english, "auto:kind=7/3;wired:15/1063:sine");
+      sweep.StartScreens(false);
+      sweep.MeasureScreen({0, 1}, "measure-4ch", false);
+    }
+  }
+}
+
+}  // namespace
