@@ -147,6 +147,11 @@ void MainWindow::SensorButtonPress(std::int32_t n) {
     }
     View->Sweep.TickHold = 0;
     SensorPageLeft = 0;
+    // A refused unit's button stays up; its information page, kept like a released sensor's, says why.
+    if (pressed->State.load() == ControlFrame::kStateUp && SensorButtons[slot].Unit != nullptr && Hooks.SensorRefused) {
+      Hooks.SensorRefused(*this, n);
+      SensorPageLeft = 1;
+    }
   } else {
     View->StopRecordingOnExit(true);
     ShowControl(75173, false);
