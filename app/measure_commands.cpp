@@ -138,6 +138,9 @@ void MainWindow::SensorButtonPress(std::int32_t n) {
         View->Sweep.RestartPending = 0;
         // The page's step state was restarted as it opened; the step itself waits for the tick.
         ToggleRecordingFromButton();
+        // A type-6 unit binds no channel and sends no sample, so no acquisition tick runs its page's
+        // step: that step runs once from here.
+        if (unit->DeviceTypeCode == 6) ApplyPreparationStep();
         // The worker stays paused: the preparation page's recording drives it from here.
       } else {
         pressed->State = ControlFrame::kStateUp;

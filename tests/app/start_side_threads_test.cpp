@@ -87,6 +87,12 @@ TEST_F(StartSide, WiredAccelerometerWalksItsSixPositions) {
   EXPECT_EQ(w.MeasureButtonReady, 1);
 }
 
+TEST_F(StartSide, SilentTypeSixUnitIsPreparedOnEntry) {
+  MainWindow& w = Open("auto:kind=59");
+  Click(75163);
+  Until([&] { return w.MeasureButtonReady == 1; });
+}
+
 TEST_F(StartSide, PressedLookRefusalAndNoCurveLeftOnOtherPages) {
   MainWindow& w = Open("auto:kind=53;auto:kind=12;auto:kind=7;wired:15/1063");
   InfoPanel& panel = *parts->Panel;
