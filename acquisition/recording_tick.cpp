@@ -66,12 +66,33 @@ void GraphView::PlaceSweepTicks() {
   PlaceTimeTicks();
 }
 
-void GraphView::ComputeStartIndexes() {
+void GraphView::ChooseDerivedChannels() {
   const std::uint8_t speed_channel = Derived.SpeedChannel;
   const std::uint8_t accel_channel = Derived.AccelChannel;
   Derived = DerivedChannels{};
   Derived.SpeedChannel = speed_channel;
   Derived.AccelChannel = accel_channel;
+  for (const auto& live : Channels) {
+    const VessamorChannel& channel = *live;
+    if (channel.Enabled == 0) continue;
+    if (IsAccelerometer(channel.SensorCode)) {
+      // The wireless receiver sends the magnitude itself.
+      if (UnitTypeOf(channel) == kWirelessReceiverType) {
+        Derived.MagnitudeOn = 0;
+        Derived.PairOn = 0;
+      } else {
+        Derived.MagnitudeOn = 1;
+      }
+    }
+    if (IsDistance(channel.SensorCode)) {
+      Derived.PairOn = 1;
+      Derived.PairSource = channel.ChannelIndex;
+    }
+  }
+}
+
+void GraphView::ComputeStartIndexes() {
+  ChooseDerivedChannels();
 
   // The rate detectors' start routines below size their windows from the record's rate.
   RecordRate = RateSetting;
@@ -92,20 +113,6 @@ void GraphView::ComputeStartIndexes() {
     channel.ResetBandPass();
     channel.ConfigureFilter();
     if (channel.Enabled == 0) continue;
-
-    if (IsAccelerometer(channel.SensorCode)) {
-      // The wireless receiver sends the magnitude itself.
-      if (UnitTypeOf(channel) == kWirelessReceiverType) {
-        Derived.MagnitudeOn = 0;
-        Derived.PairOn = 0;
-      } else {
-        Derived.MagnitudeOn = 1;
-      }
-    }
-    if (IsDistance(channel.SensorCode)) {
-      Derived.PairOn = 1;
-      Derived.PairSource = channel.ChannelIndex;
-    }
     if (channel.Device != nullptr && channel.Device->DeviceTypeCode == kEventTimerType) {
       if (auto* timer = dynamic_cast<DeviceQEMod*>(channel.Device)) timer->ResetTimingState();
     }

@@ -239,6 +239,8 @@ class MainWindow final : public MainWindowServices,
     std::function<void(MainWindow&, std::uint8_t screen, std::int32_t slot, FTRecordDevice* unit)> SetInfoScreen;
     // The preparation page's zero-setting button ("Set 0") was pressed.
     std::function<void(MainWindow&)> AdjustButton;
+    // The unit of sensor button `button` was refused a slot: its information page says why.
+    std::function<void(MainWindow&, std::int32_t button)> SensorRefused;
   } Hooks;
 
   // --- State other parts read and write ---

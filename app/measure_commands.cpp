@@ -138,6 +138,9 @@ void MainWindow::SensorButtonPress(std::int32_t n) {
         View->Sweep.RestartPending = 0;
         // The page's step state was restarted as it opened; the step itself waits for the tick.
         ToggleRecordingFromButton();
+        // A type-6 unit binds no channel and sends no sample, so no acquisition tick runs its page's
+        // step: that step runs once from here.
+        if (unit->DeviceTypeCode == 6) ApplyPreparationStep();
         // The worker stays paused: the preparation page's recording drives it from here.
       } else {
         pressed->State = ControlFrame::kStateUp;
@@ -147,6 +150,11 @@ void MainWindow::SensorButtonPress(std::int32_t n) {
     }
     View->Sweep.TickHold = 0;
     SensorPageLeft = 0;
+    // A refused unit's button stays up; its information page, kept like a released sensor's, says why.
+    if (pressed->State.load() == ControlFrame::kStateUp && SensorButtons[slot].Unit != nullptr && Hooks.SensorRefused) {
+      Hooks.SensorRefused(*this, n);
+      SensorPageLeft = 1;
+    }
   } else {
     View->StopRecordingOnExit(true);
     ShowControl(75173, false);

@@ -79,6 +79,9 @@ bool MainWindow::ChooseSlotsAfterSearch() {
   }
   // Before the information panel stands the sensor buttons have no place yet.
   if (StartupInProgress != 0 || Bytes.InfoScreenActive.load() == 0 || Panels[1]->ContentShown == 0) return false;
+  // A search's request that reaches the window after a sensor was chosen finds its page measuring:
+  // reconciling then would unbind the unit just bound, before its page could prepare it.
+  if (View->Recording.load() != 0) return false;
   const std::uint8_t flags = RefreshDevices(1);
   ShowSensorListCaption(*this, Devices->CountDevices() != 0);
   if ((flags & 1) != 0) StartScreenDirty = 1;

@@ -8,6 +8,7 @@
 #include "controls/aimage_button.h"
 #include "info/start_page.h"
 #include "layout/main_controls.h"
+#include "resources/string_table.h"
 
 namespace {
 
@@ -42,15 +43,19 @@ void PanelPress(MainWindow& w, InfoPanel& panel, platform::WindowPoint point, bo
   if (line >= 0 && SelectMenuItem(panel, static_cast<std::uint8_t>(line)).Changed) RedrawInfoPanel(w);
 }
 
+void HidePreparationButtons(MainWindow& w) {
+  for (std::int32_t id : kPreparationButtons) {
+    if (ControlFrame* button = FindMainControl(w.Window(), id); button != nullptr && button->IsVisible()) button->Hide();
+  }
+}
+
 // True over something clickable.
 bool PanelMove(MainWindow& w, InfoPanel& panel, platform::WindowPoint point, bool recording) {
   if (recording) return panel.ScreenNumber() == InfoPanel::kPreparation && panel.OptionAt(point) != 0;
   // A pressed sensor button's page, or a released one's information page, stays.
   if (SensorButtonPressed(w) || w.SensorPageLeft != 0) return false;
   if (panel.ScreenNumber() != InfoPanel::kStartPage) {
-    for (std::int32_t id : kPreparationButtons) {
-      if (ControlFrame* button = FindMainControl(w.Window(), id); button != nullptr && button->IsVisible()) button->Hide();
-    }
+    HidePreparationButtons(w);
     panel.SetScreen(InfoPanel::kStartPage);
     RedrawInfoPanel(w);
     return false;
@@ -84,6 +89,16 @@ void SensorButtonHover(MainWindow& w, InfoPanel& panel, std::int32_t slot) {
       panel.SensorButton == slot) {
     return;
   }
+  ShowSensorInformation(w, panel, slot, {});
+  w.ReleaseStartButtonsExcept(kFirstSensorButton + slot);
+}
+
+}  // namespace
+
+// A sensor's information page; no button of a preparation page stays on it.
+void ShowSensorInformation(MainWindow& w, InfoPanel& panel, std::int32_t slot, std::string_view notice) {
+  const MainWindow::SensorButtonState& button = w.SensorButtons[static_cast<std::size_t>(slot)];
+  HidePreparationButtons(w);
   panel.SensorButton = static_cast<std::uint8_t>(slot);
   panel.DeviceIndex = static_cast<std::uint8_t>(slot);
   // The slot bound to the button's unit gives the page its unit type (wireless, fast).
@@ -96,11 +111,9 @@ void SensorButtonHover(MainWindow& w, InfoPanel& panel, std::int32_t slot) {
   panel.UnitTypeCode = button.Unit != nullptr ? button.Unit->DeviceTypeCode : 0;
   panel.Wireless = panel.UnitTypeCode == kWirelessReceiver ? 1 : 0;
   panel.SetScreen(InfoPanel::kSensorInformation);
+  panel.Notice = notice;
   RedrawInfoPanel(w);
-  w.ReleaseStartButtonsExcept(kFirstSensorButton + slot);
 }
-
-}  // namespace
 
 void InstallStartScreenMouse(MainWindow& window, const std::shared_ptr<StartScreenParts>& parts) {
   MouseSeams& seams = window.MouseParts;
@@ -113,5 +126,9 @@ void InstallStartScreenMouse(MainWindow& window, const std::shared_ptr<StartScre
   };
   seams.SensorButtonHover = [w, parts](std::int32_t slot) {
     if (parts->Panel) SensorButtonHover(*w, *parts->Panel, slot);
+  };
+  window.Hooks.SensorRefused = [parts](MainWindow& w, std::int32_t button) {
+    if (!parts->Panel || button < 0 || button > 3) return;
+    ShowSensorInformation(w, *parts->Panel, button, LoadString(kStringTooFewChannels, w.EnglishUi() ? 1033 : 1049));
   };
 }

@@ -128,6 +128,9 @@ void StartScreenParts::DrawInfoPanelFrame() {
 void StartScreenParts::PlotMiniGraph() {
   GraphView* view = Window.View.get();
   if (!Panel || view == nullptr || view->MiniGraph.SmallGraph == 0 || !Panel->Grid.Built()) return;
+  // Only a running measurement is plotted, and only on the page of the pictured computer whose grid
+  // it was set up on: a released sensor's curve would lie across any other page's picture.
+  if (view->Recording.load() == 0 || Panel->ScreenNumber() != InfoPanel::kPreparation) return;
   std::uint32_t columns = 0;
   {
     std::lock_guard<std::mutex> lock(view->ViewLock);

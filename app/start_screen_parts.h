@@ -50,6 +50,8 @@ struct StartScreenParts {
 std::shared_ptr<StartScreenParts> InstallStartScreenParts(MainWindow& window);
 // The panel's clicks, moves and the sensor buttons' hovers (app/start_screen_mouse.cpp).
 void InstallStartScreenMouse(MainWindow& window, const std::shared_ptr<StartScreenParts>& parts);
+// The information page of sensor button `slot` (0..3), with `notice` in place of the lead to its button.
+void ShowSensorInformation(MainWindow& window, InfoPanel& panel, std::int32_t slot, std::string_view notice);
 // The panel is built again at the next start-screen paint.
 void RedrawInfoPanel(MainWindow& window);
 

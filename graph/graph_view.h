@@ -396,6 +396,8 @@ class GraphView {
   // otherwise the caller holds ViewLock.
   // The start set-up of the view and the channels; the device worker is paused.
   void ComputeStartIndexes();
+  // The magnitude channel and the derived pair follow the enabled channels; the caller holds the view lock.
+  void ChooseDerivedChannels();
   // Device worker, after a poll that brought data; takes ViewLock for its batch.
   void AcquisitionTick();
   // True when new samples were processed and the display advanced.

@@ -208,7 +208,7 @@ void BuildInformationPage(InfoPanel& panel, bool clear_catalogue) {
   panel.Heading.Clear(true);
   panel.Body.Clear(clear_catalogue);
   panel.Heading.LineCount = 0;
-  panel.Heading.SetLine(0, page.Texts->InformationLead, base * r.LeadFactor);
+  panel.Heading.SetLine(0, panel.Notice.empty() ? page.Texts->InformationLead : panel.Notice.c_str(), base * r.LeadFactor);
   const char* title = wireless && r.WirelessTitle != nullptr ? r.WirelessTitle
                       : fast && r.FastTitle != nullptr       ? r.FastTitle
                                                              : r.Heading;

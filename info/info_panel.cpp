@@ -304,8 +304,11 @@ void InfoPanel::SetUpSmallGraph() {
       VessamorChannel& channel = view->Channel(request.SetupRequestChannels[k] % GraphView::kLiveChannels);
       channel.Enabled = 1;
     }
-    // The enables are back in force and the code buffer is divided among them.
+    // The enables are back in force and the code buffer is divided among them. A recording that
+    // started before the enables counts the units' samples by them: a wired accelerometer's fourth
+    // channel is the magnitude the tick computes, else it would hold every sample back.
     view->SetChannelFlags(count, 0);
+    view->ChooseDerivedChannels();
     if (view->MiniGraph.SetUp == 0) {
       view->HandOverMiniGraph(Grid);
       view->ResetViewHistory();

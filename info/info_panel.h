@@ -83,7 +83,11 @@ class InfoPanel {
 
   InfoPanel(std::uint8_t initial_screen, InfoPanelOwner owner);
 
-  void SetScreen(std::uint8_t screen) { CurrentScreen = screen; }
+  // Every new screen starts without a notice.
+  void SetScreen(std::uint8_t screen) {
+    CurrentScreen = screen;
+    Notice.clear();
+  }
   std::uint8_t ScreenNumber() const { return CurrentScreen; }
   // The start-screen paint: pictures chosen, then the current screen built; false when the
   // screen number builds nothing.
@@ -174,6 +178,8 @@ class InfoPanel {
   // The page's action button is wanted, with this caption (two lines split by a newline).
   std::uint8_t ActionButton = 0;
   std::string ActionCaption;
+  // Why the sensor of an information page was not taken; shown there in place of the lead to its button.
+  std::string Notice;
   // The sensor button whose pages are shown (0..3), and the step and pairing state of its page.
   std::uint8_t SensorButton = 0;
   PreparationState Steps;

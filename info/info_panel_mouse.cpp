@@ -6,7 +6,6 @@
 namespace {
 
 constexpr std::uint8_t kCatalogueItem = 1;
-constexpr std::uint8_t kContactsItem = 2;
 
 }  // namespace
 
@@ -55,9 +54,8 @@ void InfoPanel::HighlightLine(std::int32_t line) {
   Body.Marked[static_cast<std::size_t>(line)] = 1;
 }
 
-platform::WindowRect InfoPanel::WebLinkRect() const {
-  return CurrentScreen == kStartPage && MenuSelection == kContactsItem ? StepLineRect : platform::WindowRect{};
-}
+// No page names a web address, so none has a link zone.
+platform::WindowRect InfoPanel::WebLinkRect() const { return {}; }
 
 bool InfoPanel::ClickValueBox(platform::WindowPoint point) {
   for (ValueInputBox* box : {&Box2, &Box1}) {

@@ -113,11 +113,9 @@ void BuildContacts(InfoPanel& panel) {
   body.LineCount = 0;
   body.SetLine(0, t.InviteFirst, 1.0);
   body.SetLine(1, Joined(Language(panel), false, t.InviteProgramPrefix), 1.0);
-  for (std::size_t i = 0; i < t.InviteRest.size(); ++i)
+  for (std::size_t i = 0; i < t.InviteRest.size() && t.InviteRest[i] != nullptr; ++i)
     body.SetLine(static_cast<std::int32_t>(i + 2), t.InviteRest[i], 1.0);
-  // The invitation line's rectangle is kept as the contacts' click zone; it opens nothing.
-  body.CurrentStep[4] = 1;
-  // Sixteen lines shrink together to the room above the menu row.
+  // The lines shrink together to the room above the menu row.
   const std::int32_t lines = body.LineCount;
   const double full = lines * panel.BodyLinePitch(1.0);
   if (panel.StartBodyRoom > 0 && full > panel.StartBodyRoom) {

@@ -291,8 +291,9 @@ void ApplyCreationStyle(AImageButton& b, StyleFamily family, const ScreenMetrics
   SetCaption(b, CreationCaption(b, family, m));
   ScalePanelInset(b, m);
   if (id == 75171 || id == 75185) b.Renderer().profile_a.Build(kRiseProfileX, kRiseProfileY, 3);
-  // "Measurements" shows its readiness colours, which the main window writes into its colour set.
-  b.GradientFromColourSet = family == StyleFamily::D;
+  // "Measurements" shows its readiness colours, which the main window writes into its colour set; a
+  // sensor button its normal or its alternative pair, so the chosen sensor stands out while pressed.
+  b.GradientFromColourSet = family == StyleFamily::D || family == StyleFamily::F;
   // A sensor's caption keeps clear of the panel's rounded left edge; the device refresh places it in height.
   if (family == StyleFamily::F) b.TextX = 0.04f;
   if (looks.Pairs) b.SelectNormalColours();

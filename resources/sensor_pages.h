@@ -57,7 +57,8 @@ struct CommonTexts {
   std::array<const char*, 7> AboutLines;
   const char* Composition;
   const char* Contacts;
-  // Contacts page lines 0 and 2..15; line 1 names the program.
+  // Contacts page line 0 and the lines from 2 up to the first null; line 1 names the program. The
+  // project has no web address, so the page neither names a site nor has a link zone.
   const char* InviteFirst;
   const char* InviteProgramPrefix;
   std::array<const char*, 14> InviteRest;

@@ -11,7 +11,7 @@ struct StringRow {
   std::string_view En;
 };
 
-constexpr std::array<StringRow, 29> kStrings = {{
+constexpr std::array<StringRow, 30> kStrings = {{
     {kStringTitle, "Вессамор Лаборатория", "Vessamor Laboratory"},
     {kStringMaker, "Проект Вессамор", "Vessamor Project"},
     {kStringNameFirst, "Вессамор", "Vessamor"},
@@ -41,6 +41,8 @@ constexpr std::array<StringRow, 29> kStrings = {{
     {kStringCurrentValue, "Текущее значение", "Current value"},
     {kStringCurrentValue1, "Текущее значение 1", "Current value 1"},
     {kStringCurrentValue2, "Текущее значение 2", "Current value 2"},
+    {kStringTooFewChannels, "    Датчик нельзя выбрать: не хватает свободных каналов",
+     "    The sensor cannot be chosen: not enough free channels"},
 }};
 
 }  // namespace

@@ -28,6 +28,8 @@ inline constexpr int kStringSetZero = 176;
 inline constexpr int kStringCurrentValue = 179;
 inline constexpr int kStringCurrentValue1 = 188;
 inline constexpr int kStringCurrentValue2 = 189;
+// A sensor button whose unit finds too few free channels beside the sensors already taken.
+inline constexpr int kStringTooFewChannels = 190;
 
 // The text of `id` in the language (1049 Russian, anything else English); empty for an unknown id.
 std::string_view LoadString(int id, std::uint16_t language);
