@@ -335,54 +335,32 @@ class FilterPass {
   std::uint32_t RingSize = 0;
 };
 
-// Largest and smallest of n > 0 codes, eight at a time where the processor has 128-bit integer
-// vectors: the per-sample branches of a fold would keep the columns of a long record slow.
-std::pair<std::int16_t, std::int16_t> Extremes(const std::int16_t* codes, std::uint32_t n) {
-  std::int16_t high = codes[0];
-  std::int16_t low = codes[0];
+// Largest and smallest of n > 0 values (16- or 32-bit), a 128-bit vector of them at a time where
+// the processor has one: the per-sample branches of a fold would keep the columns of a long record slow.
+template <class T>
+std::pair<T, T> Extremes(const T* values, std::uint32_t n) {
+  T high = values[0];
+  T low = values[0];
   std::uint32_t j = 1;
 #if defined(__SSE2__)
-  if (n >= 16) {
-    __m128i highs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(codes));
-    __m128i lows = highs;
-    for (j = 8; j + 8 <= n; j += 8) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(codes + j));
-      highs = _mm_max_epi16(highs, v);
-      lows = _mm_min_epi16(lows, v);
-    }
-    alignas(16) std::array<std::int16_t, 8> h{};
-    alignas(16) std::array<std::int16_t, 8> l{};
-    _mm_store_si128(reinterpret_cast<__m128i*>(h.data()), highs);
-    _mm_store_si128(reinterpret_cast<__m128i*>(l.data()), lows);
-    high = *std::max_element(h.begin(), h.end());
-    low = *std::min_element(l.begin(), l.end());
-  }
-#endif
-  for (; j < n; ++j) {
-    high = std::max(high, codes[j]);
-    low = std::min(low, codes[j]);
-  }
-  return {high, low};
-}
-
-// The same for filtered outputs, without branches per sample.
-std::pair<std::int32_t, std::int32_t> Extremes32(const std::int32_t* values, std::uint32_t n) {
-  std::int32_t high = values[0];
-  std::int32_t low = values[0];
-  std::uint32_t j = 1;
-#if defined(__SSE2__)
-  if (n >= 8) {
+  constexpr std::uint32_t kLanes = 16 / sizeof(T);
+  if (n >= 2 * kLanes) {
     __m128i highs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values));
     __m128i lows = highs;
-    for (j = 4; j + 4 <= n; j += 4) {
+    for (j = kLanes; j + kLanes <= n; j += kLanes) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + j));
-      const __m128i above = _mm_cmpgt_epi32(v, highs);
-      const __m128i below = _mm_cmplt_epi32(v, lows);
-      highs = _mm_or_si128(_mm_and_si128(above, v), _mm_andnot_si128(above, highs));
-      lows = _mm_or_si128(_mm_and_si128(below, v), _mm_andnot_si128(below, lows));
+      if constexpr (sizeof(T) == 2) {
+        highs = _mm_max_epi16(highs, v);
+        lows = _mm_min_epi16(lows, v);
+      } else {
+        const __m128i above = _mm_cmpgt_epi32(v, highs);
+        const __m128i below = _mm_cmplt_epi32(v, lows);
+        highs = _mm_or_si128(_mm_and_si128(above, v), _mm_andnot_si128(above, highs));
+        lows = _mm_or_si128(_mm_and_si128(below, v), _mm_andnot_si128(below, lows));
+      }
     }
-    alignas(16) std::array<std::int32_t, 4> h{};
-    alignas(16) std::array<std::int32_t, 4> l{};
+    alignas(16) std::array<T, kLanes> h{};
+    alignas(16) std::array<T, kLanes> l{};
     _mm_store_si128(reinterpret_cast<__m128i*>(h.data()), highs);
     _mm_store_si128(reinterpret_cast<__m128i*>(l.data()), lows);
     high = *std::max_element(h.begin(), h.end());
@@ -442,7 +420,7 @@ void ReduceColumns(VessamorChannel& channel, const ColumnRecord* time_base, Colu
         std::int32_t low = std::numeric_limits<std::int32_t>::max();
         const auto take = [&](std::uint32_t part_from, std::uint32_t part_to, bool quotients) {
           if (part_from >= part_to) return;
-          auto [h, l] = Extremes32(processed.data() + (part_from - piece_first), part_to - part_from);
+          auto [h, l] = Extremes(processed.data() + (part_from - piece_first), part_to - part_from);
           if (quotients) h = pass.OutputOfQuotient(h), l = pass.OutputOfQuotient(l);
           high = std::max(high, h);
           low = std::min(low, l);
