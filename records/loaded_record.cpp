@@ -29,19 +29,19 @@ constexpr double kLoadValueTickStep = 5.0;
 // A record shorter than this is taken in but not set up for viewing.
 constexpr std::uint32_t kViewableLastIndex = 20;
 
-bool IsFlag(std::uint8_t value) { return value <= 1; }
-
-bool SettingsAreSound(const RecordChannelSettings& s) {
+// Only a value that is not finite is beyond use; any other byte of a flag or a curve mode is read
+// as the writer meant it: a non-zero flag is set, a curve mode other than 2 draws straight lines.
+bool SettingsAreSound(RecordChannelSettings& s) {
   const float floats[] = {s.ZeroOffset, s.ZeroOffset2, s.EnteredValue, s.DerivedRate, s.Gain};
   for (float f : floats) {
     if (!std::isfinite(f)) return false;
   }
-  const std::uint8_t flags[] = {s.FineOffsetOn, s.FineOffset2On, s.ZeroOffsetOn, s.ZeroOffset2On, s.EnteredValueOn,
-                                s.CalibrationOn, s.MedianOn,     s.SmoothingOn,  s.AltRange,      s.CurveSmoothOn};
-  for (std::uint8_t f : flags) {
-    if (!IsFlag(f)) return false;
+  for (std::uint8_t* flag : {&s.FineOffsetOn, &s.FineOffset2On, &s.ZeroOffsetOn, &s.ZeroOffset2On, &s.EnteredValueOn,
+                             &s.CalibrationOn, &s.MedianOn, &s.SmoothingOn, &s.AltRange, &s.CurveSmoothOn}) {
+    *flag = *flag != 0 ? 1 : 0;
   }
-  return s.CurveMode == 1 || s.CurveMode == 2;
+  if (s.CurveMode != 2) s.CurveMode = 1;
+  return true;
 }
 
 // Codes per channel once the buffer is shared among the channels with codes.
@@ -223,7 +223,7 @@ bool ValidateLoadedRecord(LoadedRecord& record, std::uint32_t sample_capacity) {
     any = true;
     const std::uint32_t window = record.Rate * RateWindowSeconds(c.Settings.SensorCode);
     const std::size_t entries = window != 0 ? capacity / window : 0;
-    if (c.History.size() >= entries) c.History.resize(entries > 0 ? entries - 1 : 0);
+    if (c.History.size() > entries) c.History.resize(entries);
   }
   return any;
 }

@@ -1,8 +1,10 @@
 // The Qt host: the real window around the window core, and the host services built on Qt.
 #include "platform/qt/qt_host.h"
 
+#include <QAbstractFileIconProvider>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QIcon>
@@ -37,6 +39,23 @@ QRect WorkArea() {
 }
 
 }  // namespace
+
+QIcon ListingIconProvider::icon(IconType type) const { return QAbstractFileIconProvider::icon(type); }
+
+QIcon ListingIconProvider::icon(const QFileInfo& info) const {
+  return QAbstractFileIconProvider::icon(info.isDir() ? Folder : File);
+}
+
+QString ListingIconProvider::type(const QFileInfo& info) const {
+  if (info.isDir()) return QStringLiteral("Folder");
+  return info.suffix().isEmpty() ? QStringLiteral("File") : info.suffix().toUpper() + QStringLiteral(" File");
+}
+
+void ConfigureFileDialog(QFileDialog& dialog) {
+  static ListingIconProvider provider;
+  dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontUseCustomDirectoryIcons);
+  dialog.setIconProvider(&provider);
+}
 
 QtHost::QtHost(const Clock& clock) {
   const QRect area = WorkArea();
@@ -88,6 +107,7 @@ void QtHost::ShowMessage(std::string_view text, std::string_view caption) {
 
 std::optional<FileDialogResult> QtHost::RunFileDialog(const FileDialogRequest& request, bool save) {
   QFileDialog dialog(widget_.get(), FromUtf8(request.title));
+  ConfigureFileDialog(dialog);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   QStringList filters;

@@ -2,16 +2,19 @@
 #include <gtest/gtest.h>
 #include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "acquisition/device_manager.h"
 #include "acquisition/device_status.h"
 #include "acquisition/worker_threads.h"
 #include "fakes/fake_window_side.h"
+#include "platform/cp1251.h"
 #include "platform/host_services.h"
 #include "record_test_support.h"
 #include "records/binary_record.h"
@@ -20,6 +23,7 @@
 namespace {
 
 using namespace recordtest;
+using records::RecordMessage;
 namespace fs = std::filesystem;
 
 // Dialogs answer what the test says; messages are collected.
@@ -44,8 +48,7 @@ class FakeHost : public platform::HostServices {
 
 bool FakeText(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) { return out = {'T'}, true; }
 bool FakeSheet(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) { return out = {'S'}, true; }
-std::uint32_t FakeImport(GraphView& v, std::span<const std::uint8_t> f, const std::string&) { return v.LastSampleIndex = f.size(), 1; }
-const records::RecordFormats kFakeFormats{&FakeText, &FakeSheet, &FakeImport};
+const records::RecordFormats kFakeFormats{&FakeText, &FakeSheet, nullptr};
 
 // The commands on a view, with the file the dialog names (none: cancelled).
 struct Commands {
@@ -121,18 +124,58 @@ struct Obstacle {
   __user_cap_data_struct saved_caps[2]{};
 };
 
-TEST(SaveRecordCommand, AFailedWriteLeavesTheOldFileAsItWasAndSaysSo) {
+// The message box's text: what failed, with the file under it.
+std::string Told(RecordMessage message, bool english, const fs::path& file) {
+  return std::string(records::RecordMessageText(message, english)) + "\n" + file.string();
+}
+
+TEST(SaveRecordCommand, EveryFailedSaveSaysWhatFailedAndLeavesTheOldFileAsItWas) {
   Folder folder("records-failures");
   RecordedView rec({1, 1}, 5000);
-  for (const bool full : {true, false}) {
-    WriteAll(folder.path / "old.out", {'o', 'l', 'd'});
-    Commands commands(rec.view, folder.path / "old.out");
-    commands.context.EnglishUi = full;
-    Obstacle(full, folder.path), records::SaveRecord(commands.context);  // saved while the obstacle stands
+  fs::create_directory(folder.path / "dir.out");
+  ASSERT_EQ(mkfifo((folder.path / "pipe.out").c_str(), 0600), 0);  // a special file is never opened
+  const struct {
+    const char* name;
+    int obstacle;  // 1 a full disk, 2 a read-only folder
+    RecordMessage message;
+  } cases[] = {{"old.out", 1, RecordMessage::DiskFull},   {"old.txt", 2, RecordMessage::FolderNotWritable},
+               {"none/a.out", 0, RecordMessage::NoFolder}, {"old.out/a.out", 0, RecordMessage::NoFolder},
+               {"dir.out", 0, RecordMessage::NotAFile},    {"pipe.out", 0, RecordMessage::NotAFile}};
+  for (const auto& c : cases) {
+    for (const char* old : {"old.out", "old.txt"}) WriteAll(folder.path / old, {'o', 'l', 'd'});
+    Commands commands(rec.view, folder.path / c.name);
+    commands.context.EnglishUi = c.obstacle != 2;
+    if (c.obstacle != 0) {
+      Obstacle(c.obstacle == 1, folder.path), records::SaveRecord(commands.context);  // saved while it stands
+    } else {
+      records::SaveRecord(commands.context);
+    }
     fs::permissions(folder.path, fs::perms::owner_all);
-    EXPECT_EQ(ReadAll(folder.path / "old.out"), std::vector<std::uint8_t>({'o', 'l', 'd'}));
-    EXPECT_EQ(folder.Files(), 1u);  // no temporary file left behind
-    EXPECT_EQ(commands.host.Messages, std::vector<std::string>{full ? "File write error" : "Ошибка записи файла"});
+    for (const char* old : {"old.out", "old.txt"}) EXPECT_EQ(ReadAll(folder.path / old), std::vector<std::uint8_t>({'o', 'l', 'd'}));
+    EXPECT_EQ(folder.Files(), 4u);  // no temporary file left behind
+    EXPECT_EQ(commands.host.Messages, std::vector{Told(c.message, c.obstacle != 2, folder.path / c.name)});
+  }
+}
+
+// A sensor left unticked at the start is shown but holds no samples: no save writes it.
+TEST(SaveRecordCommand, AChannelThatWasNotRecordedIsInNoFile) {
+  Folder folder("records-unrecorded");
+  RecordedView rec({9, 1}, 1000);
+  rec.view.Channel(2).Shown = 1, rec.view.Channel(2).SensorCode = 9;
+  std::map<std::string, std::string> files;
+  for (const char* name : {"r.out", "r.txt", "r.xls"}) {
+    Commands commands(rec.view, folder.path / name);
+    commands.context.Formats = nullptr;  // the program's own writers
+    records::SaveRecord(commands.context);
+    const auto bytes = ReadAll(folder.path / name);
+    files[name] = std::string(bytes.begin(), bytes.end());
+  }
+  EXPECT_EQ(files["r.out"].at(9), 2);  // the channel count
+  EXPECT_EQ(files["r.out"].size(), 10 + 4 * 49 + 8 + 2 * 2000u);
+  for (const char* name : {"r.txt", "r.xls"}) {
+    const std::string second = platform::Utf8ToCp1251(name[2] == 't' ? "кан.2" : "Канал 2");
+    EXPECT_NE(files[name].find(second), std::string::npos) << name;
+    EXPECT_EQ(files[name].find(second.substr(0, second.size() - 1) + "3"), std::string::npos) << name;
   }
 }
 
@@ -152,29 +195,42 @@ TEST(SaveRecordCommand, TheSelectionRunsFromTheEarlierMarkersColumnToTheLaterOne
   }
 }
 
-TEST(OpenRecordCommand, ADamagedFileSaysSoAndARefusedOrForeignOneLeavesTheViewUntouched) {
+TEST(OpenRecordCommand, AFileThatGivesNoRecordSaysWhyAndLeavesTheViewUntouched) {
   Folder folder("records-open");
   RecordedView source({1, 1}, 1000);
   const auto good = records::WriteBinaryRecord(source.view, {0, 1000});
   auto cut = good, nan = good, no_magic = good;
   cut.resize(good.size() - 1000), no_magic[0] = '2';
   nan[16] = nan[17] = 0xFF, nan[18] = 0xC0, nan[19] = 0x7F;
+  std::vector<std::uint8_t> noise(3000);
+  for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<std::uint8_t>(i * 7919 >> 3);
+  const std::string text = platform::Utf8ToCp1251("U3.3 x 1000 y кан.1 z 0 1.0 1 2.0 2 3.0"), words = "Dear parents, the lab is on Monday";
   const struct {
     const char* name;
-    std::vector<std::uint8_t> bytes;
-    std::size_t messages, last_index;  // 4999: the view's own record
+    std::optional<std::vector<std::uint8_t>> bytes;  // none: no such file
+    std::optional<RecordMessage> message;
+    std::size_t last_index;  // 4999: the view's own record
     bool recording = false;
-  } cases[] = {{"good.out", good, 0, 999},        {"cut.out", cut, 1, 499},      {"nan.out", nan, 1, 4999},
-               {"magic.out", no_magic, 0, 4999}, {"text.txt", {1, 2, 3}, 0, 3}, {"missing.out", {}, 0, 4999},
-               {"busy.out", good, 0, 4999, true}};
+  } cases[] = {{"good.out", good, {}, 999},
+               {"cut.out", cut, RecordMessage::Damaged, 499},
+               {"nan.out", nan, RecordMessage::Damaged, 4999},
+               {"magic.out", no_magic, RecordMessage::NotARecord, 4999},
+               {"noise.out", noise, RecordMessage::NotARecord, 4999},
+               {"empty.out", std::vector<std::uint8_t>{}, RecordMessage::NotARecord, 4999},
+               {"text.txt", std::vector<std::uint8_t>(text.begin(), text.end()), {}, 2},
+               {"letter.txt", std::vector<std::uint8_t>(words.begin(), words.end()), RecordMessage::NotARecord, 4999},
+               {"missing.out", {}, RecordMessage::CannotOpen, 4999},
+               {"busy.out", good, {}, 4999, true}};
   for (const auto& c : cases) {
     RecordedView rec({5}, 5000);
     rec.view.Recording = c.recording ? 1 : 0;
-    if (!c.bytes.empty()) WriteAll(folder.path / c.name, c.bytes);
+    if (c.bytes) WriteAll(folder.path / c.name, *c.bytes);
     Commands commands(rec.view, folder.path / c.name);
+    commands.context.Formats = nullptr;
     records::OpenRecord(commands.context);
-    EXPECT_EQ(std::tuple(commands.host.Messages.size(), std::size_t{rec.view.LastSampleIndex}), std::tie(c.messages, c.last_index))
-        << c.name;
+    const auto told = c.message ? std::vector{Told(*c.message, false, folder.path / c.name)} : std::vector<std::string>{};
+    EXPECT_EQ(commands.host.Messages, told) << c.name;
+    EXPECT_EQ(rec.view.LastSampleIndex, c.last_index) << c.name;
     EXPECT_TRUE(c.last_index != 4999 ||
                 (rec.view.SensorCode == 0 && rec.view.Channel(0).SensorCode == 5 && rec.view.LiveSetupKept == 0));
   }
