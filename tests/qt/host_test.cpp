@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -204,6 +207,22 @@ TEST_F(QtHostTest, GrabShowsTheControlOverTheMainWindow) {
                                                      {{219, 119}, kButtonDown},  {{220, 119}, kBackground},
                                                      {{100, 120}, kBackground}};
   for (const auto& [p, colour] : probes) EXPECT_EQ(image.pixel(p), colour) << p.x() << "," << p.y();
+}
+
+// The file dialogs name and draw a file from the folder listing alone: its contents are never read
+// (a read of /proc/kmsg, typed into the save dialog, held the window thread for good).
+TEST_F(QtHostTest, FileDialogsListFilesWithoutReadingThem) {
+  const QString dir = QStringLiteral(VESSAMOR_TEST_OUTPUT_DIR);
+  QDir().mkpath(dir);
+  QFile file(dir + "/picture-without-extension");
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + QByteArray(200, '\0'));  // a PNG by its contents
+  file.close();
+  QFileDialog dialog;
+  platform::qt::ConfigureFileDialog(dialog);
+  ASSERT_NE(dialog.iconProvider(), nullptr);
+  EXPECT_EQ(dialog.iconProvider()->type(QFileInfo(file.fileName())), QStringLiteral("File"));
+  EXPECT_EQ(dialog.iconProvider()->type(QFileInfo(dir + "/r.out")), QStringLiteral("OUT File"));
 }
 
 }  // namespace
