@@ -241,6 +241,16 @@ AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, con
   bool long_enough = false;
   {
     std::lock_guard lock(view.ViewLock);
+    // Each channel converts its codes as its kind in the record does, whatever unit is plugged
+    // into its slot here: the kind's set-up first, then the record's own settings over it.
+    for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+      VessamorChannel& ch = view.Channel(k);
+      const LoadedChannel& loaded = record.Channels[k];
+      if (!loaded.HasSettings && !loaded.Present) continue;
+      ch.SensorCode = loaded.Settings.SensorCode;
+      if (loaded.HasSettings) ch.DeviceTypeCode = loaded.Settings.DeviceTypeCode;
+      view.SetupChannels(0, static_cast<std::int32_t>(k));
+    }
     view.RecordRate = record.Rate;
     if (record.AcquisitionMode) view.AcquisitionMode = *record.AcquisitionMode;
     for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
@@ -248,11 +258,7 @@ AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, con
       const LoadedChannel& loaded = record.Channels[k];
       const std::uint8_t present = loaded.Present ? 1 : 0;
       ch.Enabled = ch.Shown = ch.SavedShown = present;
-      if (loaded.HasSettings) {
-        ApplySettings(ch, loaded.Settings);
-      } else if (loaded.Present) {
-        ch.SensorCode = loaded.Settings.SensorCode;
-      }
+      if (loaded.HasSettings) ApplySettings(ch, loaded.Settings);
     }
     // The slices follow the channels with codes, so each has room for what it brings.
     view.SetChannelFlags(record.ChannelCount, 0);

@@ -121,7 +121,12 @@ std::optional<RecordMessage> TargetProblem(const std::string& path) {
   }
   const std::string folder = FolderOf(path);
   if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return RecordMessage::NoFolder;
-  if (::faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) != 0) return RecordMessage::FolderNotWritable;
+  // A folder of the kernel's own (/proc, /sys) sits on a file system without room for any file.
+  struct statvfs space {};
+  const bool no_room_at_all = ::statvfs(folder.c_str(), &space) == 0 && space.f_blocks == 0;
+  if (no_room_at_all || ::faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) != 0) {
+    return RecordMessage::FolderNotWritable;
+  }
   return std::nullopt;
 }
 

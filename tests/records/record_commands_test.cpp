@@ -140,7 +140,8 @@ TEST(SaveRecordCommand, EveryFailedSaveSaysWhatFailedAndLeavesTheOldFileAsItWas)
     RecordMessage message;
   } cases[] = {{"old.out", 1, RecordMessage::DiskFull},   {"old.txt", 2, RecordMessage::FolderNotWritable},
                {"none/a.out", 0, RecordMessage::NoFolder}, {"old.out/a.out", 0, RecordMessage::NoFolder},
-               {"dir.out", 0, RecordMessage::NotAFile},    {"pipe.out", 0, RecordMessage::NotAFile}};
+               {"dir.out", 0, RecordMessage::NotAFile},    {"pipe.out", 0, RecordMessage::NotAFile},
+               {"/proc/r.out", 0, RecordMessage::FolderNotWritable}};
   for (const auto& c : cases) {
     for (const char* old : {"old.out", "old.txt"}) WriteAll(folder.path / old, {'o', 'l', 'd'});
     Commands commands(rec.view, folder.path / c.name);

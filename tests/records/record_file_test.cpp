@@ -143,18 +143,24 @@ auto Settings(const VessamorChannel& c) {
 TEST(LoadedRecord, AFullFourChannelRecordComesBackWithEveryCodeAndSetting) {
   RecordedView rec({7, 35, 26, 40}, kCapacity / 4);
   rec.view.RecordRate = 100;
+  for (std::uint8_t k = 0; k < 4; ++k) {  // each kind's conversion, as the kinds' own set-up gives it
+    rec.view.Channel(k).SensorCode = std::array{7, 35, 26, 40}[k], rec.view.Channel(k).DeviceTypeCode = k + 1;
+    rec.view.SetupChannels(0, k);
+  }
   for (std::uint8_t k = 0; k < 4; ++k) {
     VessamorChannel& ch = rec.view.Channel(k);
     ch.DeviceTypeCode = k + 1, ch.ZeroOffset = k + 0.5f, ch.ZeroOffset2 = k + 1.5f, ch.EnteredValue = k + 2.5f;
     ch.FineOffset = -256 * (k + 1), ch.FineOffset2 = 512, ch.FineOffsetOn = ch.FineOffset2On = 1;
     ch.ZeroOffsetOn = ch.EnteredValueSet = ch.MedianOn = ch.CurveSmoothOn = 1, ch.CurveMode = 2;
     ch.MedianWindow = 5 + k, ch.SmoothingOn = k % 2, ch.SmoothingWindow = 20 + k, ch.NoClamp = k == 2;
+    ch.ConfigureFilter();
     ch.RunMax = 4000 + k, ch.RunMin = k, ch.RateDetector.Rate = 60.5f + k;
     ch.RateDetector.History.resize(20), ch.RateDetector.HistoryCount = k == 1 ? 20 : 12;
     std::iota(ch.RateDetector.History.begin(), ch.RateDetector.History.end(), static_cast<std::uint16_t>(k * 100));
   }
   rec.view.Channel(0).Gain = 1.5f;
   RecordedView loaded({}, 1);
+  for (std::uint8_t k = 0; k < 4; ++k) loaded.view.Channel(k).SensorCode = 1, loaded.view.SetupChannels(0, k);  // live units of another kind
   records::ApplyLoadedRecord(loaded.view, ReadBack(rec.view), "full.out");
   EXPECT_EQ(std::tie(loaded.view.RecordRate, loaded.view.LastSampleIndex), std::tuple(100u, kCapacity / 4 - 1));
   for (std::size_t k = 0; k < 4; ++k) {
@@ -163,6 +169,7 @@ TEST(LoadedRecord, AFullFourChannelRecordComesBackWithEveryCodeAndSetting) {
     ASSERT_EQ(b.CodeCount, a.CodeCount);
     EXPECT_TRUE(std::equal(a.Codes, a.Codes + a.CodeCount, b.Codes)) << k;
     EXPECT_EQ(Settings(b), Settings(a)) << k;
+    for (const std::uint32_t i : {0u, 4321u, a.CodeCount - 1}) EXPECT_EQ(b.ValueAtIndex(i), a.ValueAtIndex(i)) << k;  // the record's kinds
   }
   // Rate kinds restart with their rate and as much history as a share holds (20 windows of 5 s,
   // 6 of 15 s at 100 Hz): a full history comes back whole.
