@@ -8,7 +8,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <map>
 
 #include "acquisition/device_manager.h"
 #include "acquisition/device_status.h"
@@ -23,7 +22,7 @@
 namespace {
 
 using namespace recordtest;
-using records::RecordMessage;
+using M = records::RecordMessage;
 namespace fs = std::filesystem;
 
 // Dialogs answer what the test says; messages are collected.
@@ -52,8 +51,8 @@ const records::RecordFormats kFakeFormats{&FakeText, &FakeSheet, nullptr};
 
 // The commands on a view, with the file the dialog names (none: cancelled).
 struct Commands {
-  Commands(GraphView& view, const std::optional<fs::path>& file, int filter = 1)
-      : context{view, host, range, title, false, &kFakeFormats, {}} {
+  Commands(GraphView& view, const std::optional<fs::path>& file, int filter = 1, const records::RecordFormats* formats = &kFakeFormats)
+      : context{view, host, range, title, false, formats, {}} {
     if (file) host.Answer = platform::FileDialogResult{file->string(), filter};
   }
   FakeHost host;
@@ -106,16 +105,16 @@ TEST(SaveRecordCommand, TheLastExtensionChoosesTheWriterOnceTheRecordAndTheSpace
   }
 }
 
-// A full disk (file sizes limited), or a read-only folder met as a user meets it (no override).
+// 1: a full disk (file sizes limited); 2: a read-only folder met as a user meets it (no override).
 struct Obstacle {
-  explicit Obstacle(bool full, const fs::path& folder) {
+  explicit Obstacle(int kind, const fs::path& folder) {
     getrlimit(RLIMIT_FSIZE, &saved_limit);
     syscall(SYS_capget, &header, saved_caps);
     std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{full ? 1000 : saved_limit.rlim_cur, saved_limit.rlim_max};
+    rlimit limit{kind == 1 ? 1000 : saved_limit.rlim_cur, saved_limit.rlim_max};
     __user_cap_data_struct reduced[2] = {saved_caps[0], saved_caps[1]};
-    reduced[0].effective &= full ? ~0u : ~(1u << CAP_DAC_OVERRIDE);
-    if (!full) fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    reduced[0].effective &= kind == 2 ? ~(1u << CAP_DAC_OVERRIDE) : ~0u;
+    if (kind == 2) fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
     setrlimit(RLIMIT_FSIZE, &limit), syscall(SYS_capset, &header, reduced);
   }
   ~Obstacle() { setrlimit(RLIMIT_FSIZE, &saved_limit), syscall(SYS_capset, &header, saved_caps); }
@@ -124,37 +123,27 @@ struct Obstacle {
   __user_cap_data_struct saved_caps[2]{};
 };
 
-// The message box's text: what failed, with the file under it.
-std::string Told(RecordMessage message, bool english, const fs::path& file) {
-  return std::string(records::RecordMessageText(message, english)) + "\n" + file.string();
+std::string Told(M m, bool english, const fs::path& file) {  // what failed, the file under it
+  return std::string(records::RecordMessageText(m, english)) + "\n" + file.string();
 }
 
 TEST(SaveRecordCommand, EveryFailedSaveSaysWhatFailedAndLeavesTheOldFileAsItWas) {
   Folder folder("records-failures");
   RecordedView rec({1, 1}, 5000);
-  fs::create_directory(folder.path / "dir.out");
-  ASSERT_EQ(mkfifo((folder.path / "pipe.out").c_str(), 0600), 0);  // a special file is never opened
-  const struct {
-    const char* name;
-    int obstacle;  // 1 a full disk, 2 a read-only folder
-    RecordMessage message;
-  } cases[] = {{"old.out", 1, RecordMessage::DiskFull},   {"old.txt", 2, RecordMessage::FolderNotWritable},
-               {"none/a.out", 0, RecordMessage::NoFolder}, {"old.out/a.out", 0, RecordMessage::NoFolder},
-               {"dir.out", 0, RecordMessage::NotAFile},    {"pipe.out", 0, RecordMessage::NotAFile},
-               {"/proc/r.out", 0, RecordMessage::FolderNotWritable}};
-  for (const auto& c : cases) {
-    for (const char* old : {"old.out", "old.txt"}) WriteAll(folder.path / old, {'o', 'l', 'd'});
-    Commands commands(rec.view, folder.path / c.name);
-    commands.context.EnglishUi = c.obstacle != 2;
-    if (c.obstacle != 0) {
-      Obstacle(c.obstacle == 1, folder.path), records::SaveRecord(commands.context);  // saved while it stands
-    } else {
-      records::SaveRecord(commands.context);
-    }
+  ASSERT_TRUE(fs::create_directory(folder.path / "dir.out") && mkfifo((folder.path / "pipe.out").c_str(), 0600) == 0);
+  const std::tuple<const char*, int, M> cases[] = {
+      {"old.out", 1, M::DiskFull},     {"old.out", 2, M::FolderNotWritable}, {"none/a.out", 0, M::NoFolder},
+      {"old.out/a.out", 0, M::NoFolder}, {"dir.out", 0, M::NotAFile},        {"pipe.out", 0, M::NotAFile},
+      {"/proc/r.out", 0, M::FolderNotWritable}};
+  for (const auto& [name, obstacle, message] : cases) {
+    WriteAll(folder.path / "old.out", {'o', 'l', 'd'});
+    Commands commands(rec.view, folder.path / name);
+    commands.context.EnglishUi = obstacle != 2;
+    Obstacle(obstacle, folder.path), records::SaveRecord(commands.context);  // saved while the obstacle stands
     fs::permissions(folder.path, fs::perms::owner_all);
-    for (const char* old : {"old.out", "old.txt"}) EXPECT_EQ(ReadAll(folder.path / old), std::vector<std::uint8_t>({'o', 'l', 'd'}));
-    EXPECT_EQ(folder.Files(), 4u);  // no temporary file left behind
-    EXPECT_EQ(commands.host.Messages, std::vector{Told(c.message, c.obstacle != 2, folder.path / c.name)});
+    EXPECT_EQ(ReadAll(folder.path / "old.out"), std::vector<std::uint8_t>({'o', 'l', 'd'}));
+    EXPECT_EQ(folder.Files(), 3u);  // no temporary file left behind
+    EXPECT_EQ(commands.host.Messages, std::vector{Told(message, obstacle != 2, folder.path / name)});
   }
 }
 
@@ -163,21 +152,14 @@ TEST(SaveRecordCommand, AChannelThatWasNotRecordedIsInNoFile) {
   Folder folder("records-unrecorded");
   RecordedView rec({9, 1}, 1000);
   rec.view.Channel(2).Shown = 1, rec.view.Channel(2).SensorCode = 9;
-  std::map<std::string, std::string> files;
   for (const char* name : {"r.out", "r.txt", "r.xls"}) {
-    Commands commands(rec.view, folder.path / name);
-    commands.context.Formats = nullptr;  // the program's own writers
+    Commands commands(rec.view, folder.path / name, 1, nullptr);  // the program's own writers
     records::SaveRecord(commands.context);
-    const auto bytes = ReadAll(folder.path / name);
-    files[name] = std::string(bytes.begin(), bytes.end());
   }
-  EXPECT_EQ(files["r.out"].at(9), 2);  // the channel count
-  EXPECT_EQ(files["r.out"].size(), 10 + 4 * 49 + 8 + 2 * 2000u);
-  for (const char* name : {"r.txt", "r.xls"}) {
-    const std::string second = platform::Utf8ToCp1251(name[2] == 't' ? "кан.2" : "Канал 2");
-    EXPECT_NE(files[name].find(second), std::string::npos) << name;
-    EXPECT_EQ(files[name].find(second.substr(0, second.size() - 1) + "3"), std::string::npos) << name;
-  }
+  const auto file = [&](const char* name) { const auto b = ReadAll(folder.path / name); return std::string(b.begin(), b.end()); };
+  EXPECT_EQ(std::tuple(file("r.out").size(), file("r.out").at(9)), std::tuple(10 + 4 * 49 + 8 + 4000u, 2));  // two channels
+  const auto has = [&](const char* name, const char* text) { return file(name).find(platform::Utf8ToCp1251(text)) != std::string::npos; };
+  EXPECT_TRUE(has("r.txt", "кан.2") && !has("r.txt", "кан.3") && has("r.xls", "Канал 2") && !has("r.xls", "Канал 3"));
 }
 
 TEST(SaveRecordCommand, TheSelectionRunsFromTheEarlierMarkersColumnToTheLaterOnesEnd) {
@@ -203,37 +185,24 @@ TEST(OpenRecordCommand, AFileThatGivesNoRecordSaysWhyAndLeavesTheViewUntouched) 
   auto cut = good, nan = good, no_magic = good;
   cut.resize(good.size() - 1000), no_magic[0] = '2';
   nan[16] = nan[17] = 0xFF, nan[18] = 0xC0, nan[19] = 0x7F;
-  std::vector<std::uint8_t> noise(3000);
-  for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<std::uint8_t>(i * 7919 >> 3);
-  const std::string text = platform::Utf8ToCp1251("U3.3 x 1000 y кан.1 z 0 1.0 1 2.0 2 3.0"), words = "Dear parents, the lab is on Monday";
-  const struct {
-    const char* name;
-    std::optional<std::vector<std::uint8_t>> bytes;  // none: no such file
-    std::optional<RecordMessage> message;
-    std::size_t last_index;  // 4999: the view's own record
-    bool recording = false;
-  } cases[] = {{"good.out", good, {}, 999},
-               {"cut.out", cut, RecordMessage::Damaged, 499},
-               {"nan.out", nan, RecordMessage::Damaged, 4999},
-               {"magic.out", no_magic, RecordMessage::NotARecord, 4999},
-               {"noise.out", noise, RecordMessage::NotARecord, 4999},
-               {"empty.out", std::vector<std::uint8_t>{}, RecordMessage::NotARecord, 4999},
-               {"text.txt", std::vector<std::uint8_t>(text.begin(), text.end()), {}, 2},
-               {"letter.txt", std::vector<std::uint8_t>(words.begin(), words.end()), RecordMessage::NotARecord, 4999},
-               {"missing.out", {}, RecordMessage::CannotOpen, 4999},
-               {"busy.out", good, {}, 4999, true}};
-  for (const auto& c : cases) {
+  const auto text = [](const auto& bytes) { return std::string(bytes.begin(), bytes.end()); };
+  const std::string noise(good.rbegin(), good.rend());  // a record's bytes backwards
+  const std::tuple<std::string, std::string, std::optional<M>, std::size_t> cases[] = {  // 4999: the view's own record
+      {"good.out", text(good), {}, 999},        {"cut.out", text(cut), M::Damaged, 499},
+      {"nan.out", text(nan), M::Damaged, 4999},  {"magic.out", text(no_magic), M::NotARecord, 4999},
+      {"noise.out", noise, M::NotARecord, 4999},  {"empty.out", "", M::NotARecord, 4999},
+      {"text.txt", platform::Utf8ToCp1251("U3.3 x 1000 y кан.1 z 0 1.0 1 2.0 2 3.0"), {}, 2},
+      {"letter.txt", "Dear parents, the lab is on Monday", M::NotARecord, 4999},
+      {"missing.out", "", M::CannotOpen, 4999},  {"busy.out", text(good), {}, 4999}};
+  for (const auto& [name, bytes, message, last_index] : cases) {
     RecordedView rec({5}, 5000);
-    rec.view.Recording = c.recording ? 1 : 0;
-    if (c.bytes) WriteAll(folder.path / c.name, *c.bytes);
-    Commands commands(rec.view, folder.path / c.name);
-    commands.context.Formats = nullptr;
+    rec.view.Recording = name == "busy.out" ? 1 : 0;
+    if (name != "missing.out") WriteAll(folder.path / name, {bytes.begin(), bytes.end()});
+    Commands commands(rec.view, folder.path / name, 1, nullptr);  // the program's own formats
     records::OpenRecord(commands.context);
-    const auto told = c.message ? std::vector{Told(*c.message, false, folder.path / c.name)} : std::vector<std::string>{};
-    EXPECT_EQ(commands.host.Messages, told) << c.name;
-    EXPECT_EQ(rec.view.LastSampleIndex, c.last_index) << c.name;
-    EXPECT_TRUE(c.last_index != 4999 ||
-                (rec.view.SensorCode == 0 && rec.view.Channel(0).SensorCode == 5 && rec.view.LiveSetupKept == 0));
+    const auto told = message ? std::vector{Told(*message, false, folder.path / name)} : std::vector<std::string>{};
+    EXPECT_EQ(std::tie(commands.host.Messages, rec.view.LastSampleIndex), std::tie(told, last_index)) << name;
+    EXPECT_TRUE(last_index != 4999 || (rec.view.SensorCode == 0 && rec.view.Channel(0).SensorCode == 5 && rec.view.LiveSetupKept == 0));
   }
 }
 

@@ -98,7 +98,6 @@ TEST(RecordFileDamage, EachHazardIsRefusedOrKeptWithinBounds) {
       {"unknown kind", [=](auto& b) { b[b1 + 1] = 89; }, ReadOutcome::Refused, {}},
       {"NaN offset", [=](auto& b) { Put(b, b1 + 6, std::nanf("")); }, ReadOutcome::Refused, {}},
       {"infinite gain", [=](auto& b) { Put(b, b2 + 49, INFINITY); }, ReadOutcome::Refused, {}},
-      {"flag of 2, curve mode 0", [=](auto& b) { b[b1 + 32] = 2, b[b1 + 44] = 0; }, ReadOutcome::Loaded, {1000, 1000, 1000}},
       {"codes cut short", cut(codes + 2000 + 1001), ReadOutcome::Loaded, {1000, 500, 0}},
       {"history cut", cut(good.size() - 1), ReadOutcome::Loaded, {1000, 1000, 1000}},
       {"huge N", [=](auto& b) { Put<std::uint32_t>(b, n, 0xFFFFFFFF); }, ReadOutcome::Loaded, {3010, 0, 0}},
@@ -124,11 +123,9 @@ TEST(RecordFileDamage, EachHazardIsRefusedOrKeptWithinBounds) {
       EXPECT_LE(ch.History.size(), c.capacity / 3 / 500);
     }
   }
-  // An unusual flag byte is taken as set, an unknown curve mode as straight lines.
   auto odd = good;
-  odd[b1 + 32] = 2, odd[b1 + 44] = 7;
-  const auto s = Read(odd).Record.Channels[1].Settings;
-  EXPECT_EQ(std::tuple(s.MedianOn, s.CurveMode), std::tuple(1, 1));
+  odd[b1 + 32] = 2, odd[b1 + 44] = 7;  // a flag byte of 2 is set, an unknown curve mode draws straight lines
+  EXPECT_EQ(std::tuple(Read(odd).Record.Channels[1].Settings.MedianOn, Read(odd).Record.Channels[1].Settings.CurveMode), std::tuple(1, 1));
 }
 
 records::LoadedRecord ReadBack(const GraphView& source) { return Read(Save(source)).Record; }
@@ -143,13 +140,10 @@ auto Settings(const VessamorChannel& c) {
 TEST(LoadedRecord, AFullFourChannelRecordComesBackWithEveryCodeAndSetting) {
   RecordedView rec({7, 35, 26, 40}, kCapacity / 4);
   rec.view.RecordRate = 100;
-  for (std::uint8_t k = 0; k < 4; ++k) {  // each kind's conversion, as the kinds' own set-up gives it
-    rec.view.Channel(k).SensorCode = std::array{7, 35, 26, 40}[k], rec.view.Channel(k).DeviceTypeCode = k + 1;
-    rec.view.SetupChannels(0, k);
-  }
   for (std::uint8_t k = 0; k < 4; ++k) {
     VessamorChannel& ch = rec.view.Channel(k);
-    ch.DeviceTypeCode = k + 1, ch.ZeroOffset = k + 0.5f, ch.ZeroOffset2 = k + 1.5f, ch.EnteredValue = k + 2.5f;
+    ch.SensorCode = std::array{7, 35, 26, 40}[k], ch.DeviceTypeCode = k + 1, rec.view.SetupChannels(0, k);  // the kind's conversion
+    ch.ZeroOffset = k + 0.5f, ch.ZeroOffset2 = k + 1.5f, ch.EnteredValue = k + 2.5f;
     ch.FineOffset = -256 * (k + 1), ch.FineOffset2 = 512, ch.FineOffsetOn = ch.FineOffset2On = 1;
     ch.ZeroOffsetOn = ch.EnteredValueSet = ch.MedianOn = ch.CurveSmoothOn = 1, ch.CurveMode = 2;
     ch.MedianWindow = 5 + k, ch.SmoothingOn = k % 2, ch.SmoothingWindow = 20 + k, ch.NoClamp = k == 2;
