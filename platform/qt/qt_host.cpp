@@ -1,7 +1,6 @@
 // The Qt host: the real window around the window core, and the host services built on Qt.
 #include "platform/qt/qt_host.h"
 
-#include <QAbstractFileIconProvider>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -40,10 +39,10 @@ QRect WorkArea() {
 
 }  // namespace
 
-QIcon ListingIconProvider::icon(IconType type) const { return QAbstractFileIconProvider::icon(type); }
+QIcon ListingIconProvider::icon(IconType type) const { return QFileIconProvider::icon(type); }
 
 QIcon ListingIconProvider::icon(const QFileInfo& info) const {
-  return QAbstractFileIconProvider::icon(info.isDir() ? Folder : File);
+  return QFileIconProvider::icon(info.isDir() ? Folder : File);
 }
 
 QString ListingIconProvider::type(const QFileInfo& info) const {

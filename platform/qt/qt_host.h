@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include <QAbstractFileIconProvider>
+#include <QFileIconProvider>
 #include <QTimer>
 
 #include "platform/host_services.h"
@@ -18,10 +18,10 @@ class QWidget;
 
 namespace platform::qt {
 
-// Icons and type names of a file dialog from what the folder listing tells (folder or file, the
-// name's extension), never from a file's contents: reading a special file such as /proc/kmsg or
+// Icons and type names of a file dialog from what the folder listing tells (the style's folder or
+// file icon, the name's extension), never from a file's contents: reading a special file such as /proc/kmsg or
 // a pipe would hold the window thread for good.
-class ListingIconProvider final : public QAbstractFileIconProvider {
+class ListingIconProvider final : public QFileIconProvider {
  public:
   QIcon icon(IconType type) const override;
   QIcon icon(const QFileInfo& info) const override;
