@@ -44,7 +44,6 @@ void VessamorChannel::ComputePlotPoints(std::uint32_t first, std::uint32_t last)
   if (first > last || Shown == 0 || Scale == nullptr || Columns == nullptr || ColumnCapacity == 0) return;
   const double per_pixel = Scale->ValuePerPixel != 0.0 ? Scale->ValuePerPixel : 1.0;
   const float gain = PlotGainOn != 0 ? PlotGain : 1.0f;
-  const std::int32_t offset = CodeOffsetOn != 0 ? (FractionalCodes != 0 ? CodeOffset * 256 : CodeOffset) : 0;
   // Another kind beside the axis channel is plotted where its own value axis, labelled beside the
   // axis channel's, puts it: its fraction of its axis read as a value of the axis channel's.
   const VessamorChannel* axis = nullptr;
@@ -55,7 +54,7 @@ void VessamorChannel::ComputePlotPoints(std::uint32_t first, std::uint32_t last)
   const bool mapped = axis != nullptr && axis != this && PlotGainOn == 0 && axis->SensorCode != SensorCode &&
                       ScaleMappingPair.Forward != nullptr && axis->ScaleMappingPair.Inverse != nullptr;
   const auto value_of = [&](std::int32_t code) {
-    float value = ChannelValueOfCode(code + offset, 2);
+    float value = ChannelValueOfCode(code, 2);
     // The gas volume of kind 47 never goes below zero once its zero is set.
     if (SensorCode == 47 && ZeroOffsetOn != 0 && value < 0.0f) value = 0.0f;
     value *= gain;

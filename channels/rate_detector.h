@@ -121,10 +121,10 @@ struct RateDetectorState {
   void SetEntry(std::uint32_t i, std::uint32_t value) {
     if (i < History.size()) History[i] = static_cast<std::uint16_t>(value > 0xFFFF ? 0xFFFF : value);
   }
-  // Takes a count from outside (a record file): it must name an entry of the history as sized
-  // here. A count that does not is refused and the count becomes 0.
+  // Takes a count from outside (a record file): at most the history as sized here, which a full
+  // history fills. A larger count is refused and the count becomes 0.
   bool AcceptHistoryCount(std::uint32_t count) {
-    const bool valid = count < History.size() || count == 0;
+    const bool valid = count <= History.size();
     HistoryCount = valid ? count : 0;
     return valid;
   }

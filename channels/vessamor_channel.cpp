@@ -71,53 +71,42 @@ float VessamorChannel::InterpolatedValue(std::int32_t c) const {
   return static_cast<float>(a + (b - a) * fraction * 0.00390625);
 }
 
-float VessamorChannel::SampleValue(std::uint16_t column) const {
-  float value = 0.0f;
-  if (column == 0) {
-    std::int16_t code = NewestCode();
-    if (CodeOffsetOn != 0) code = static_cast<std::int16_t>(code + CodeOffset);
-    value = ConvertCode(code);
-  } else {
-    const ColumnRecord* record = ColumnAt(column);
-    if (record == nullptr) return 0.0f;
-    if (FractionalCodes == 0) {
-      auto code = static_cast<std::uint16_t>(record->MaxCode);
-      if (CodeOffsetOn != 0) code = static_cast<std::uint16_t>(code + CodeOffset);
-      value = ConvertCode(static_cast<std::int16_t>(code));
-    } else {
-      std::int32_t c = record->MaxCode;
-      if (FineOffsetOn != 0) c = ShiftedCode(c, FineOffset);
-      value = InterpolatedValue(c);
-    }
-  }
+std::int32_t VessamorChannel::ZeroedCode(std::int32_t code) const {
+  // Switching the averaging off hands the fine offset over to the whole-code one and leaves its
+  // flag set: plain codes take the whole-code offset alone, so the zero is applied once.
+  if (FractionalCodes == 0) return CodeOffsetOn != 0 ? code + CodeOffset : code;
+  std::int32_t c = code;
+  // A whole-code offset that a shown record keeps while averaging is on, in 1/256 code.
+  if (CodeOffsetOn != 0) c = ShiftedCode(c, std::int64_t{CodeOffset} * 256);
+  if (FineOffsetOn != 0) c = ShiftedCode(c, FineOffset);
+  return c;
+}
+
+float VessamorChannel::ValueOfZeroedCode(std::int32_t code) const {
+  float value = FractionalCodes != 0 ? InterpolatedValue(code) : ConvertCode(code);
   if (ZeroOffsetOn != 0) value -= ZeroOffset;
   if (SensorCode == 47 && value < 0.0f) value = 0.0f;
   return value;
 }
 
-float VessamorChannel::ValueOfFilteredCode(std::int32_t code) const {
-  float value = 0.0f;
-  if (FractionalCodes == 0) {
-    std::int32_t c = code;
-    if (CodeOffsetOn != 0) c += CodeOffset;
-    value = ConvertCode(static_cast<std::int16_t>(c));
+float VessamorChannel::SampleValue(std::uint16_t column) const {
+  std::int32_t code = 0;
+  if (column == 0) {
+    code = NewestCode() * (FractionalCodes != 0 ? 256 : 1);
   } else {
-    std::int32_t c = code;
-    // The whole-code offset is scaled into 1/256 units before it meets a fractional code.
-    if (CodeOffsetOn != 0) c = ShiftedCode(c, std::int64_t{CodeOffset} * 256);
-    if (FineOffsetOn != 0) c = ShiftedCode(c, FineOffset);
-    value = InterpolatedValue(c);
+    const ColumnRecord* record = ColumnAt(column);
+    if (record == nullptr) return 0.0f;
+    code = record->MaxCode;
   }
-  if (ZeroOffsetOn != 0) value -= ZeroOffset;
-  if (SensorCode == 47 && value < 0.0f) value = 0.0f;
-  return value;
+  return ValueOfZeroedCode(ZeroedCode(code));
 }
+
+float VessamorChannel::ValueOfFilteredCode(std::int32_t code) const { return ValueOfZeroedCode(ZeroedCode(code)); }
 
 float VessamorChannel::ValueAtIndex(std::uint32_t index) const { return ValueOfFilteredCode(GetSample(index)); }
 
 float VessamorChannel::ChannelValueOfCode(std::int32_t code, std::uint8_t level) const {
-  std::int32_t c = code;
-  if (level >= 1 && FineOffsetOn != 0) c = ShiftedCode(c, FractionalCodes != 0 ? FineOffset : (FineOffset >> 8));
+  const std::int32_t c = level >= 1 ? ZeroedCode(code) : code;
   float value = FractionalCodes != 0 ? InterpolatedValue(c) : ConvertCode(c);
   if (level >= 2 && ZeroOffsetOn != 0) value -= ZeroOffset;
   return value;

@@ -92,6 +92,8 @@ class VessamorChannel {
   float ValueAtIndex(std::uint32_t index) const;
   // Value of a code as the filters hand it out: plain, or code x 256 when smoothing is on.
   float ValueOfFilteredCode(std::int32_t code) const;
+  // Value of a code that carries its zero offset already: converted, ZeroOffset subtracted.
+  float ValueOfZeroedCode(std::int32_t code) const;
   // Code of one sample after the channel's options; code x 256 when smoothing is on.
   std::int32_t GetSample(std::uint32_t index) const;
   // MaxCode of the record at the view's cursor column.
@@ -116,8 +118,12 @@ class VessamorChannel {
   double IndicatorScale = 0.0;         // text size of the last layout
   // The rate caption at the curve's right end (rate_caption_drawing.cpp).
   void DrawRateCaption(agg_ren& surface);
-  // Value path for a code: FineOffset from level 1 on, ZeroOffset subtracted from level 2 on.
+  // Value path for a code: the zero offset of the code (ZeroedCode) from level 1 on, ZeroOffset
+  // subtracted from level 2 on.
   float ChannelValueOfCode(std::int32_t code, std::uint8_t level) const;
+  // A code (x 256 when smoothing is on) with the channel's zero offset applied once, whichever of
+  // the whole-code and the fine offset the filters have put in force.
+  std::int32_t ZeroedCode(std::int32_t code) const;
   virtual void ComputePlotPoints(std::uint32_t first, std::uint32_t last);
 
   // Appends one raw code unless the channel is full; every decoder writes through this.

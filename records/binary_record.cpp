@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "graph/graph_view.h"
+#include "records/export_plan.h"
 
 namespace records {
 
@@ -100,8 +101,6 @@ class ByteReader {
   std::uint64_t pos_ = 0;
 };
 
-bool SavedChannel(const VessamorChannel& ch) { return ch.Shown != 0 && ch.CodeCount > 0; }
-
 struct HistoryPart {
   std::uint32_t First = 0;
   std::uint32_t Count = 0;
@@ -179,7 +178,7 @@ std::vector<std::uint8_t> WriteBinaryRecord(const GraphView& view, const SaveRan
   std::uint8_t shown = 0;
   for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
     const VessamorChannel& ch = view.Channel(k);
-    shown += ch.Shown != 0 ? 1 : 0;
+    shown += SavedChannel(ch) ? 1 : 0;
     // Every saved channel gives the same count, and none reads past its codes.
     if (SavedChannel(ch)) {
       const std::uint32_t held = ch.CodeCount > range.First ? ch.CodeCount - range.First : 0;
@@ -256,7 +255,7 @@ BinaryRead ReadBinaryRecord(const ByteSource& source, std::uint32_t sample_capac
     const std::uint32_t window = record.Rate * RateWindowSeconds(c.Settings.SensorCode);
     if (short_read || !c.Present || window == 0 || count == 0) continue;
     const std::uint32_t entries = capacity / window;
-    const std::uint32_t wanted = std::min(count, entries > 0 ? entries - 1 : 0);
+    const std::uint32_t wanted = std::min(count, entries);
     short_read = r.Words(c.History, wanted) < wanted;
     r.Skip(2ull * (count - wanted));
   }

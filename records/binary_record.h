@@ -20,7 +20,7 @@ inline constexpr std::uint8_t kBinaryRecordVersion = '2';
 std::vector<std::uint8_t> WriteBinaryRecord(const GraphView& view, const SaveRange& range);
 
 enum class ReadOutcome {
-  NotARecord,  // no magic or an unknown version: ignored without a word
+  NotARecord,  // no magic or an unknown version: the user is told, and nothing changes
   Refused,     // damaged beyond use: the user is told, and nothing changes
   Loaded,      // checked; Record.Damaged says whether a section ended early
 };

@@ -17,7 +17,8 @@ bool MemorySource::ReadAt(std::uint64_t offset, void* out, std::size_t size) con
 }
 
 FileSource::FileSource(const std::string& path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // A pipe would hold the open until a writer comes: it is opened without waiting, then refused.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd_ < 0) return;
   struct stat info {};
   if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {

@@ -51,11 +51,13 @@ std::uint32_t CountMarkedPoints(const GraphView& view) {
   return static_cast<std::uint32_t>(std::count_if(view.Markers.begin(), view.Markers.begin() + used, set));
 }
 
+bool SavedChannel(const VessamorChannel& channel) { return channel.Shown != 0 && channel.CodeCount > 0; }
+
 ExportPlan ClassifyChannels(const GraphView& view) {
   ExportPlan plan;
   for (std::uint8_t c = 0; c < GraphView::kLiveChannels; ++c) {
     const VessamorChannel& channel = view.Channel(c);
-    if (channel.Shown == 0) continue;
+    if (!SavedChannel(channel)) continue;
     plan.Shown.push_back(c);
     const std::uint16_t code = channel.SensorCode;
     IsRateKind(code) ? ++plan.RateCount : ++plan.OtherCount;
@@ -75,7 +77,7 @@ ExportPlan ClassifyTwoChannel(const GraphView& view, bool per_sample) {
   ExportPlan plan;
   for (std::uint8_t c = 0; c < GraphView::kLiveChannels; ++c) {
     const VessamorChannel& channel = view.Channel(c);
-    if (channel.Shown == 0) continue;
+    if (!SavedChannel(channel)) continue;
     plan.Shown.push_back(c);
     ++plan.OtherCount;
     if (channel.SensorCode == 48 || channel.SensorCode == 46) plan.FrequencyChannel = c;

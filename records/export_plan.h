@@ -45,6 +45,9 @@ void ForEachRow(const ExportRows& rows, Visit visit) {
   for (std::uint64_t at = rows.First; at < rows.End; at += rows.Step) visit(static_cast<std::uint32_t>(at), row++);
 }
 
+// A channel every save writes: shown and holding samples (a sensor left out of the recording holds none).
+bool SavedChannel(const VessamorChannel& channel);
+
 ExportPlan ClassifyChannels(const GraphView& view);
 // The two-channel record: every shown channel averaged per second, or one row per sample.
 ExportPlan ClassifyTwoChannel(const GraphView& view, bool per_sample);

@@ -41,6 +41,7 @@ AtomicFileWriter::~AtomicFileWriter() {
 
 void AtomicFileWriter::Fail(const char* what, int error_number) {
   if (!error_.empty()) return;
+  error_number_ = error_number;
   error_ = std::string(what) + " " + (temp_path_.empty() ? path_ : temp_path_) + ": " + std::strerror(error_number);
 }
 

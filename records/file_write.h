@@ -21,6 +21,8 @@ class AtomicFileWriter {
   // False once anything failed; Error() then says what.
   bool Ok() const { return error_.empty(); }
   const std::string& Error() const { return error_; }
+  // The system's error number of the first failure; 0 while Ok().
+  int ErrorNumber() const { return error_number_; }
 
   // Appends bytes; a short or failed write makes the writer fail. Returns Ok().
   bool Write(std::span<const std::uint8_t> bytes);
@@ -38,6 +40,7 @@ class AtomicFileWriter {
   int fd_ = -1;
   bool committed_ = false;
   std::string error_;
+  int error_number_ = 0;
 };
 
 // Writes bytes as the whole content of path; false with *error (when given) set on failure, the

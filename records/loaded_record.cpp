@@ -29,19 +29,19 @@ constexpr double kLoadValueTickStep = 5.0;
 // A record shorter than this is taken in but not set up for viewing.
 constexpr std::uint32_t kViewableLastIndex = 20;
 
-bool IsFlag(std::uint8_t value) { return value <= 1; }
-
-bool SettingsAreSound(const RecordChannelSettings& s) {
+// Only a value that is not finite is beyond use; any other byte of a flag or a curve mode is read
+// as the writer meant it: a non-zero flag is set, a curve mode other than 2 draws straight lines.
+bool SettingsAreSound(RecordChannelSettings& s) {
   const float floats[] = {s.ZeroOffset, s.ZeroOffset2, s.EnteredValue, s.DerivedRate, s.Gain};
   for (float f : floats) {
     if (!std::isfinite(f)) return false;
   }
-  const std::uint8_t flags[] = {s.FineOffsetOn, s.FineOffset2On, s.ZeroOffsetOn, s.ZeroOffset2On, s.EnteredValueOn,
-                                s.CalibrationOn, s.MedianOn,     s.SmoothingOn,  s.AltRange,      s.CurveSmoothOn};
-  for (std::uint8_t f : flags) {
-    if (!IsFlag(f)) return false;
+  for (std::uint8_t* flag : {&s.FineOffsetOn, &s.FineOffset2On, &s.ZeroOffsetOn, &s.ZeroOffset2On, &s.EnteredValueOn,
+                             &s.CalibrationOn, &s.MedianOn, &s.SmoothingOn, &s.AltRange, &s.CurveSmoothOn}) {
+    *flag = *flag != 0 ? 1 : 0;
   }
-  return s.CurveMode == 1 || s.CurveMode == 2;
+  if (s.CurveMode != 2) s.CurveMode = 1;
+  return true;
 }
 
 // Codes per channel once the buffer is shared among the channels with codes.
@@ -223,7 +223,7 @@ bool ValidateLoadedRecord(LoadedRecord& record, std::uint32_t sample_capacity) {
     any = true;
     const std::uint32_t window = record.Rate * RateWindowSeconds(c.Settings.SensorCode);
     const std::size_t entries = window != 0 ? capacity / window : 0;
-    if (c.History.size() >= entries) c.History.resize(entries > 0 ? entries - 1 : 0);
+    if (c.History.size() > entries) c.History.resize(entries);
   }
   return any;
 }
@@ -241,6 +241,16 @@ AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, con
   bool long_enough = false;
   {
     std::lock_guard lock(view.ViewLock);
+    // Each channel converts its codes as its kind in the record does, whatever unit is plugged
+    // into its slot here: the kind's set-up first, then the record's own settings over it.
+    for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+      VessamorChannel& ch = view.Channel(k);
+      const LoadedChannel& loaded = record.Channels[k];
+      if (!loaded.HasSettings && !loaded.Present) continue;
+      ch.SensorCode = loaded.Settings.SensorCode;
+      if (loaded.HasSettings) ch.DeviceTypeCode = loaded.Settings.DeviceTypeCode;
+      view.SetupChannels(0, static_cast<std::int32_t>(k));
+    }
     view.RecordRate = record.Rate;
     if (record.AcquisitionMode) view.AcquisitionMode = *record.AcquisitionMode;
     for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
@@ -248,11 +258,7 @@ AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, con
       const LoadedChannel& loaded = record.Channels[k];
       const std::uint8_t present = loaded.Present ? 1 : 0;
       ch.Enabled = ch.Shown = ch.SavedShown = present;
-      if (loaded.HasSettings) {
-        ApplySettings(ch, loaded.Settings);
-      } else if (loaded.Present) {
-        ch.SensorCode = loaded.Settings.SensorCode;
-      }
+      if (loaded.HasSettings) ApplySettings(ch, loaded.Settings);
     }
     // The slices follow the channels with codes, so each has room for what it brings.
     view.SetChannelFlags(record.ChannelCount, 0);

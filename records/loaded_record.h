@@ -79,9 +79,9 @@ std::uint32_t RateWindowSeconds(std::uint16_t sensor_code);
 // Checks a record against what the view can take and brings what may be mended into range: the
 // rate, the channel count, the filter windows, codes beyond the per-channel capacity (which is
 // SampleCapacity shared among the channels with codes) and history beyond the history a load
-// sizes. False when the record must be refused: a kind beyond the known ones for a channel with
-// codes, a float that is not finite, a flag other than 0 or 1, a curve mode other than 1 or 2, or
-// no codes at all. Nothing but the record is touched.
+// sizes; a non-zero flag byte is taken as set and an unknown curve mode as straight lines. False
+// when the record must be refused: a kind beyond the known ones for a channel with codes, a float
+// that is not finite, or no codes at all. Nothing but the record is touched.
 bool ValidateLoadedRecord(LoadedRecord& record, std::uint32_t sample_capacity);
 
 // What the hand-over found that the caller shows.

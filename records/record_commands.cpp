@@ -1,10 +1,14 @@
 // The save and load commands of the measurement screen, with their dialogs, checks and messages.
 #include "records/record_commands.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <mutex>
 #include <vector>
 
@@ -13,6 +17,7 @@
 #include "platform/host_services.h"
 #include "records/binary_record.h"
 #include "records/byte_source.h"
+#include "records/export_plan.h"
 #include "records/file_write.h"
 
 namespace records {
@@ -69,12 +74,75 @@ std::uint64_t BytesPerSample(RecordKind kind) {
   return kSheetBytesPerSample;
 }
 
-std::optional<std::uint64_t> FileSystemFreeBytes(const std::string& path) {
+std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+}
+
+std::optional<std::uint64_t> FileSystemFreeBytes(const std::string& path) {
+  const std::string folder = FolderOf(path);
   struct statvfs info {};
   if (::statvfs(folder.c_str(), &info) != 0) return std::nullopt;
   return static_cast<std::uint64_t>(info.f_bavail) * static_cast<std::uint64_t>(info.f_frsize);
+}
+
+struct MessageRow {
+  RecordMessage Id;
+  std::string_view Ru;
+  std::string_view En;
+};
+
+constexpr MessageRow kMessages[] = {
+    {RecordMessage::NoRoom, "недостаточно места для записи", "Not enough room on the disk for the record"},
+    {RecordMessage::WriteFailed, "Ошибка записи файла", "File write error"},
+    {RecordMessage::NoFolder, "Ошибка записи файла: папка не существует", "File write error: the folder does not exist"},
+    {RecordMessage::FolderNotWritable, "Ошибка записи файла: нет права записи в папку",
+     "File write error: the folder may not be written"},
+    {RecordMessage::DiskFull, "Ошибка записи файла: диск заполнен", "File write error: the disk is full"},
+    {RecordMessage::NotAFile, "Ошибка записи файла: это не файл", "File write error: this is not a file"},
+    {RecordMessage::CannotOpen, "Ошибка - файл не открывается", "Error - the file cannot be opened"},
+    {RecordMessage::NotARecord, "Ошибка - в файле нет записи", "Error - the file holds no record"},
+    {RecordMessage::Damaged, "Ошибка - файл повреждён", "Error - the file is damaged"},
+};
+
+// Tells the user what failed, with the file's name under the message.
+void Tell(RecordCommandContext& context, RecordMessage message, const std::string& path) {
+  context.Host.ShowMessage(std::string(RecordMessageText(message, context.EnglishUi)) + "\n" + path, "");
+}
+
+// Why a save to path cannot be tried: a name that is there must be a regular file, and a new
+// name needs a folder that exists and may be written. Nothing of a file is read.
+std::optional<RecordMessage> TargetProblem(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) {
+    if (!S_ISREG(info.st_mode)) return RecordMessage::NotAFile;
+  } else if (errno != ENOENT) {
+    return errno == ENOTDIR ? RecordMessage::NoFolder : RecordMessage::WriteFailed;
+  }
+  const std::string folder = FolderOf(path);
+  if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return RecordMessage::NoFolder;
+  // A folder of the kernel's own (/proc, /sys) sits on a file system without room for any file.
+  struct statvfs space {};
+  const bool no_room_at_all = ::statvfs(folder.c_str(), &space) == 0 && space.f_blocks == 0;
+  if (no_room_at_all || ::faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) != 0) {
+    return RecordMessage::FolderNotWritable;
+  }
+  return std::nullopt;
+}
+
+RecordMessage WriteProblem(int error_number) {
+  switch (error_number) {
+    case ENOENT:
+    case ENOTDIR: return RecordMessage::NoFolder;
+    case EACCES:
+    case EPERM:
+    case EROFS: return RecordMessage::FolderNotWritable;
+    case ENOSPC:
+    case EFBIG:
+    case EDQUOT: return RecordMessage::DiskFull;
+    case EISDIR: return RecordMessage::NotAFile;
+    default: return RecordMessage::WriteFailed;
+  }
 }
 
 void RedrawView(GraphView& view) {
@@ -117,21 +185,32 @@ void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
   if (view.LastSampleIndex <= kShortestSavedLastIndex) return;
   if (LastExtension(path).empty() && filter_index >= 1 && filter_index <= 3) path += kFilterExtensions[filter_index - 1];
   const RecordKind kind = KindOf(path);
+  if (const auto problem = TargetProblem(path)) {
+    Tell(context, *problem, path);
+    RedrawView(view);
+    return;
+  }
 
   std::uint8_t shown = 0;
-  for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) shown += view.Channel(k).Shown != 0 ? 1 : 0;
+  for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) shown += SavedChannel(view.Channel(k)) ? 1 : 0;
   const std::uint64_t estimate = shown * static_cast<std::uint64_t>(view.LastSampleIndex) * BytesPerSample(kind);
   const auto free_bytes = context.FreeBytes ? context.FreeBytes(path) : FileSystemFreeBytes(path);
   if (free_bytes && estimate > *free_bytes / 100 * kUsableSpacePercent) {
-    context.Host.ShowMessage(context.EnglishUi ? kNoRoomMessageEnglish : kNoRoomMessage, "");
+    Tell(context, RecordMessage::NoRoom, path);
     RedrawView(view);
     return;
   }
 
   std::vector<std::uint8_t> bytes;
-  std::string error;
-  if (!BuildFile(context, kind, context.Range, bytes) || !WriteFileAtomically(path, bytes, &error)) {
-    context.Host.ShowMessage(context.EnglishUi ? kWriteErrorMessageEnglish : kWriteErrorMessage, "");
+  if (!BuildFile(context, kind, context.Range, bytes)) {
+    Tell(context, RecordMessage::WriteFailed, path);
+    RedrawView(view);
+    return;
+  }
+  AtomicFileWriter writer(path);
+  writer.Write(bytes);
+  if (!writer.Commit()) {
+    Tell(context, WriteProblem(writer.ErrorNumber()), path);
     RedrawView(view);
     return;
   }
@@ -144,6 +223,13 @@ void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
 }
 
 }  // namespace
+
+std::string_view RecordMessageText(RecordMessage message, bool english) {
+  for (const MessageRow& row : kMessages) {
+    if (row.Id == message) return english ? row.En : row.Ru;
+  }
+  return {};
+}
 
 SaveRange ChooseSaveRange(GraphView& view) {
   const MarkerRecord* first = nullptr;
@@ -205,26 +291,24 @@ void OpenRecord(RecordCommandContext& context) {
   request.defaultExtension = "out";
   const auto chosen = context.Host.OpenFileDialog(request);
   if (!chosen) return;
-  FileSource file(chosen->path);
-  if (!file.Ok()) return;
-  const std::string title = FileTitle(chosen->path);
+  const std::string& path = chosen->path;
+  FileSource file(path);
+  if (!file.Ok()) return Tell(context, RecordMessage::CannotOpen, path);
+  const std::string title = FileTitle(path);
 
-  if (LastExtension(chosen->path) != ".out") {
+  if (LastExtension(path) != ".out") {
     const TextImportFn import = FormatsOf(context).ImportText;
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min(file.Size(), kTextImportLimit)));
-    if (import == nullptr || !file.ReadAt(0, bytes.data(), bytes.size())) return;
-    if (import(view, bytes, title) != 0) RedrawView(view);
+    if (!file.ReadAt(0, bytes.data(), bytes.size())) return Tell(context, RecordMessage::CannotOpen, path);
+    if (import == nullptr || import(view, bytes, title) == 0) return Tell(context, RecordMessage::NotARecord, path);
+    RedrawView(view);
     return;
   }
 
   BinaryRead read = ReadBinaryRecord(file, view.SampleCapacity);
-  if (read.Outcome == ReadOutcome::NotARecord) return;
-  const char* damaged = context.EnglishUi ? kDamagedMessageEnglish : kDamagedMessage;
-  if (read.Outcome == ReadOutcome::Refused) {
-    context.Host.ShowMessage(damaged, "");
-    return;
-  }
-  if (read.Record.Damaged) context.Host.ShowMessage(damaged, "");
+  if (read.Outcome == ReadOutcome::NotARecord) return Tell(context, RecordMessage::NotARecord, path);
+  if (read.Outcome == ReadOutcome::Refused) return Tell(context, RecordMessage::Damaged, path);
+  if (read.Record.Damaged) Tell(context, RecordMessage::Damaged, path);
   const AppliedRecord applied = ApplyLoadedRecord(view, read.Record, title);
   if (!applied.ViewSetUp) return;
   context.RecordFileTitle = title;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "records/record_writers.h"
 
@@ -16,12 +17,21 @@ class HostServices;
 
 namespace records {
 
-inline constexpr const char* kNoRoomMessage = "недостаточно места для записи";
-inline constexpr const char* kNoRoomMessageEnglish = "not enough disk space for the record";
-inline constexpr const char* kDamagedMessage = "Ошибка - файл повреждён";
-inline constexpr const char* kDamagedMessageEnglish = "Error - the file is damaged";
-inline constexpr const char* kWriteErrorMessage = "Ошибка записи файла";
-inline constexpr const char* kWriteErrorMessageEnglish = "File write error";
+// What a save or a load tells the user when it cannot do what was asked.
+enum class RecordMessage {
+  NoRoom,             // the free space is too small for the record
+  WriteFailed,        // the file could not be written, for a reason not named below
+  NoFolder,           // the folder of the named file does not exist
+  FolderNotWritable,  // the folder may not be written
+  DiskFull,           // the disk filled while the file was written
+  NotAFile,           // the name is a folder or a special file, not a file that can hold a record
+  CannotOpen,         // the file to load could not be opened
+  NotARecord,         // the file holds no record this program reads
+  Damaged,            // the record is damaged: nothing, or only what was read, is loaded
+};
+
+// The message in the interface's language.
+std::string_view RecordMessageText(RecordMessage message, bool english);
 
 // What the commands need of the main window. The menu closes its drop-down list before it calls
 // a command and lets its File button up after it.
@@ -40,10 +50,12 @@ struct RecordCommandContext {
 
 // Saves the record, or with the view's SaveSelection the part between the markers, as the file
 // the user names: ".out" in the binary layout, ".txt" as text, any other name as a spreadsheet.
-// Ends with SaveSelection cleared, whatever happened.
+// Only a regular file or a new name in a folder that exists is written, and every failure is
+// told; the file is replaced whole or not at all. Ends with SaveSelection cleared, whatever happened.
 void SaveRecord(RecordCommandContext& context);
 
-// Loads the file the user names: a binary record, or any other name through the text import.
+// Loads the file the user names: a binary record, or any other name through the text import. A
+// file that cannot be opened, holds no record or is damaged is told, and the view keeps its record.
 void OpenRecord(RecordCommandContext& context);
 
 // The part of the record a save covers: the whole record, or with SaveSelection the samples from

@@ -2,6 +2,7 @@
 #include "records/sheet_record.h"
 
 #include <bit>
+#include <charconv>
 
 #include "graph/graph_view.h"
 #include "platform/cp1251.h"
@@ -24,6 +25,16 @@ void WriteColumnHeads(SheetRecord& sheet, const GraphView& view, const ExportPla
   sheet.WriteLabelCell(3, 0, Say(english, "время,сек", "time,s"));
 }
 
+// The double a cell holds for a single-precision value: the one nearest to the shortest decimal
+// that reads back as the same float, so the sheet shows 9.99 where the float is 9.99f.
+double CellNumber(float value) {
+  char buffer[32];
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+  double number = value;
+  if (written.ec == std::errc{}) std::from_chars(buffer, written.ptr, number);
+  return number;
+}
+
 void WriteColumns(SheetRecord& sheet, const GraphView& view, const ExportPlan& plan, const ExportRows& rows,
                   std::uint16_t first_row) {
   if (plan.Shown.empty()) return;
@@ -33,7 +44,7 @@ void WriteColumns(SheetRecord& sheet, const GraphView& view, const ExportPlan& p
   CellReader cells(view);
   for (const std::uint8_t c : plan.Shown) {
     ForEachRow(rows, [&](std::uint32_t at, std::uint32_t row) {
-      sheet.WriteNumberCell(static_cast<std::uint16_t>(first_row + row), c + 1, cells.Value(c, rows, at));
+      sheet.WriteNumberCell(static_cast<std::uint16_t>(first_row + row), c + 1, CellNumber(cells.Value(c, rows, at)));
     });
   }
 }

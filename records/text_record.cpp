@@ -48,13 +48,13 @@ class CodePageText {
     Bytes += "\r\n";
     return *this;
   }
-  // A value with one decimal more than the display shows, filled to eight characters.
+  // A value with one decimal more than the display shows, filled to eight characters; a longer
+  // one still gets a blank, so that the next cell stands apart from it.
   CodePageText& ValueCell(const VessamorChannel& channel, float value) {
     const std::size_t before = Bytes.size();
     Fixed(value, std::min<int>(channel.Decimals, 8) + 1);
     const std::size_t written = Bytes.size() - before;
-    if (written < 8) Blanks(8 - written);
-    return *this;
+    return Blanks(written < 8 ? 8 - written : 1);
   }
   CodePageText& Time(double seconds) { return Fixed(seconds, 5).Blanks(4); }
 

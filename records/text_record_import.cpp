@@ -100,10 +100,12 @@ float Single(double value) {
   return static_cast<float>(value);
 }
 
+// The 16-bit code of a value, truncated toward zero: a negative code stays negative, and a code
+// beyond what 16 bits carry stops at their ends.
 std::int16_t RawCode(float value, const CodeFormula& f) {
   double raw = f.B == 0.0 ? value : (static_cast<double>(value) + f.A) / f.B;
   if (std::isnan(raw)) raw = 0.0;
-  const double code = std::clamp(std::trunc(raw), 0.0, 65535.0);
+  const auto code = static_cast<std::int32_t>(std::clamp(std::trunc(raw), -32768.0, 65535.0));
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(code));
 }
 

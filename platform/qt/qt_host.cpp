@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QIcon>
@@ -39,6 +40,23 @@ QRect WorkArea() {
 }
 
 }  // namespace
+
+QIcon ListingIconProvider::icon(IconType type) const { return QFileIconProvider::icon(type); }
+
+QIcon ListingIconProvider::icon(const QFileInfo& info) const {
+  return QFileIconProvider::icon(info.isDir() ? Folder : File);
+}
+
+QString ListingIconProvider::type(const QFileInfo& info) const {
+  if (info.isDir()) return QStringLiteral("Folder");
+  return info.suffix().isEmpty() ? QStringLiteral("File") : info.suffix().toUpper() + QStringLiteral(" File");
+}
+
+void ConfigureFileDialog(QFileDialog& dialog) {
+  static ListingIconProvider provider;
+  dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontUseCustomDirectoryIcons);
+  dialog.setIconProvider(&provider);
+}
 
 QtHost::QtHost(const Clock& clock) {
   const QRect area = WorkArea();
@@ -90,6 +108,7 @@ void QtHost::ShowMessage(std::string_view text, std::string_view caption) {
 
 std::optional<FileDialogResult> QtHost::RunFileDialog(const FileDialogRequest& request, bool save) {
   QFileDialog dialog(widget_.get(), FromUtf8(request.title));
+  ConfigureFileDialog(dialog);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   QStringList filters;

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include <QFileIconProvider>
 #include <QTimer>
 
 #include "platform/host_services.h"
@@ -11,11 +12,26 @@
 #include "platform/usb_arrivals.h"
 #include "platform/window_core.h"
 
+class QFileDialog;
 class QSocketNotifier;
 class QTranslator;
 class QWidget;
 
 namespace platform::qt {
+
+// Icons and type names of a file dialog from what the folder listing tells (the style's folder or
+// file icon, the name's extension), never from a file's contents: reading a special file such as /proc/kmsg or
+// a pipe would hold the window thread for good.
+class ListingIconProvider final : public QFileIconProvider {
+ public:
+  QIcon icon(IconType type) const override;
+  QIcon icon(const QFileInfo& info) const override;
+  QString type(const QFileInfo& info) const override;
+};
+
+// Sets up the program's file dialogs: Qt's own dialog with the listing icon provider, no icons
+// of the folders' own.
+void ConfigureFileDialog(QFileDialog& dialog);
 
 class HostWidget;
 

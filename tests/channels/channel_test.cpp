@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 #include "channel_fixtures.h"
@@ -104,6 +105,26 @@ TEST(ChannelPlotPoints, RecordsBecomePixelsWithinTheRange) {
   f.columns[2].MaxCode = 1000 * 256 + 128;  // 1000.5 codes = 10.005
   f.channel.ComputePlotPoints(2, 2);
   EXPECT_EQ(f.columns[2].MaxPixel, 40);
+}
+
+// "Set 0" taken with averaging on, then every filter combination, twice over: the curve shows the
+// indicator's value, with the zero applied once (switching averaging off used to apply it twice).
+TEST(ChannelZeroOffset, AppliedOnceInTheCurveWhateverTheFilters) {
+  std::vector<std::int16_t> sine(400);
+  for (std::size_t i = 0; i < sine.size(); ++i) sine[i] = static_cast<std::int16_t>(2048 + 1500 * std::sin(i * 0.08));
+  LoneChannel f(sine, 10);
+  f.scale.ValuePerPixel = 0.01;  // a pixel per code
+  VessamorChannel& ch = f.channel;
+  ch.Shown = 1, ch.SensorCode = 9, ch.MedianWindow = 5, ch.SmoothingWindow = 4, ch.SmoothingOn = 1;
+  ch.ConfigureFilter(), ch.SetZeroOffset(1800 * 256, false);  // the zero code is 2048: 248 codes up
+  for (int filters = 0; filters < 8; ++filters) {  // median and averaging in every combination, twice
+    ch.MedianOn = filters & 1, ch.SmoothingOn = filters >> 1 & 1;
+    ch.ConfigureFilter(), ch.UpdateChannelColumns(1, f.LastColumn()), ch.ComputePlotPoints(1, f.LastColumn());
+    for (std::uint16_t c = 1; c <= f.LastColumn(); ++c) {
+      EXPECT_NEAR(f.columns[c].MaxPixel * 0.01, ch.SampleValue(c), 0.0101) << filters << " " << c;
+      EXPECT_TRUE((filters & 3) != 0 || ch.SampleValue(c) == (f.columns[c].MaxCode + 248) * 0.01f);  // the zero, once
+    }
+  }
 }
 
 }  // namespace

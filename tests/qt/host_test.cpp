@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QPushButton>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -214,6 +217,17 @@ TEST_F(QtHostTest, GrabShowsTheControlOverTheMainWindow) {
                                                      {{219, 119}, kButtonDown},  {{220, 119}, kBackground},
                                                      {{100, 120}, kBackground}};
   for (const auto& [p, colour] : probes) EXPECT_EQ(image.pixel(p), colour) << p.x() << "," << p.y();
+}
+
+// The file dialogs name a file from the folder listing alone, never from its contents (a read of
+// /proc/kmsg, typed into the save dialog, held the window thread for good).
+TEST_F(QtHostTest, FileDialogsListFilesWithoutReadingThem) {
+  QFile file(QStringLiteral(VESSAMOR_TEST_OUTPUT_DIR "/picture-without-extension"));
+  const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + QByteArray(200, '\0');  // a PNG by its contents
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(png) > 0 && file.flush());
+  QFileDialog dialog;
+  platform::qt::ConfigureFileDialog(dialog);
+  EXPECT_EQ(dialog.iconProvider()->type(QFileInfo(file.fileName())), QStringLiteral("File"));
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ TEST(SheetExport, ColumnsFollowChannelsRowsStopAtTheCapAndLabelsStayWhole) {
   EXPECT_EQ(sheet.labels.at({3, 3}), Utf8ToCp1251("U," + unit));
   EXPECT_EQ(sheet.labels.at({3, 1}), "U," + std::string(253, 'x'));
   for (int row = 0; row < 40; ++row) EXPECT_FALSE(sheet.numbers.count({row, 2}) || sheet.labels.count({row, 2}));
-  EXPECT_EQ(sheet.numbers.at({5 + 29, 3}), 2.29f);
+  EXPECT_EQ(sheet.numbers.at({5 + 29, 3}), 2.29);  // the float's shortest decimal, no float noise
 }
 
 TEST(SheetExport, ARateChannelAloneGivesItsHistoryEntriesAtTheirEndSeconds) {
@@ -139,7 +139,7 @@ TEST(TextExport, LongUnitsAndValuesKeepTheirColumnsApart) {
   } cases[] = {
       {"мл/сек", 5, 2, "U,мл/сек \r\n", "0.050   \r\n"},
       {"м²", 6614, 2, "U,м?    \r\n", "66.140  \r\n"},  // no "²" in the code page
-      {"В", 30000, 3, "U,В     \r\n", "300.0000\r\n"},
+      {"В", 30000, 3, "U,В     \r\n", "300.0000 \r\n"},  // a blank still ends a full cell
   };
   for (const auto& c : cases) {
     RecordedView r({1}, 2);
@@ -175,18 +175,18 @@ TEST(TextImport, CodeWordRateAndHeadsGiveChannelsOfTruncatedCodes) {
   const struct {
     std::string file;
     std::uint32_t rate;
-    std::vector<std::vector<std::uint16_t>> codes;
+    std::vector<std::vector<std::int16_t>> codes;
   } cases[] = {
       {"U3.3 x 1000 y кан.1 кан.2 z\r\n0 1.0 2.0\r\n1 0.5 3.3\r\nКoнец", 1000, {{310, 155}, {620, 1022}}},
-      {"F x 100 y кан.1 кан.2 z 0 10 10", 100, {{0}, {525}}},
-      {"N x 0 y кан.1 z 0 nan 1 1e30 2 -5 3 " + std::string(10000, '7') + " 4 12", 1000, {{0, 65535, 0, 65535, 12}}},
+      {"F x 100 y кан.1 кан.2 z 0 10 10", 100, {{-514}, {525}}},
+      {"N x 0 y кан.1 z 0 nan 1 1e30 2 -5 3 " + std::string(10000, '7') + " 4 12", 1000, {{0, -1, -5, -1, 12}}},
       {"N x 250000 y кан.1 кан.2 кан.3 кан.4 0 1 2 3 4 1 5", 1000, {{1, 5}, {2, 0}, {3, 0}, {4, 0}}},
   };
   for (const auto& c : cases) {
     const auto record = records::ParseTextRecord(Utf8ToCp1251(c.file), 100000);
     ASSERT_TRUE(record.has_value()) << c.file.substr(0, 20);
     EXPECT_EQ(record->Rate, c.rate);
-    std::vector<std::vector<std::uint16_t>> codes;
+    std::vector<std::vector<std::int16_t>> codes;
     for (const auto& channel : record->Codes) codes.emplace_back(channel.begin(), channel.end());
     EXPECT_EQ(codes, c.codes);
   }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 
 #include <csignal>
@@ -12,6 +13,7 @@
 #include "acquisition/device_status.h"
 #include "acquisition/worker_threads.h"
 #include "fakes/fake_window_side.h"
+#include "platform/cp1251.h"
 #include "platform/host_services.h"
 #include "record_test_support.h"
 #include "records/binary_record.h"
@@ -20,6 +22,7 @@
 namespace {
 
 using namespace recordtest;
+using M = records::RecordMessage;
 namespace fs = std::filesystem;
 
 // Dialogs answer what the test says; messages are collected.
@@ -44,13 +47,12 @@ class FakeHost : public platform::HostServices {
 
 bool FakeText(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) { return out = {'T'}, true; }
 bool FakeSheet(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) { return out = {'S'}, true; }
-std::uint32_t FakeImport(GraphView& v, std::span<const std::uint8_t> f, const std::string&) { return v.LastSampleIndex = f.size(), 1; }
-const records::RecordFormats kFakeFormats{&FakeText, &FakeSheet, &FakeImport};
+const records::RecordFormats kFakeFormats{&FakeText, &FakeSheet, nullptr};
 
 // The commands on a view, with the file the dialog names (none: cancelled).
 struct Commands {
-  Commands(GraphView& view, const std::optional<fs::path>& file, int filter = 1)
-      : context{view, host, range, title, false, &kFakeFormats, {}} {
+  Commands(GraphView& view, const std::optional<fs::path>& file, int filter = 1, const records::RecordFormats* formats = &kFakeFormats)
+      : context{view, host, range, title, false, formats, {}} {
     if (file) host.Answer = platform::FileDialogResult{file->string(), filter};
   }
   FakeHost host;
@@ -94,27 +96,25 @@ TEST(SaveRecordCommand, TheLastExtensionChoosesTheWriterOnceTheRecordAndTheSpace
     rec.view.RecordName = "old.out", rec.view.SaveSelection = 1;
     Commands commands(rec.view, c.typed != nullptr ? std::optional(folder.path / c.typed) : std::nullopt, c.filter);
     commands.context.FreeBytes = [&](const std::string&) { return std::optional(c.free_bytes); };
-    commands.context.EnglishUi = true;
     records::SaveRecord(commands.context);
     const auto bytes = ReadAll(folder.path / c.written);
     EXPECT_EQ(bytes.empty() ? 0 : bytes[0], c.first_byte) << c.written;
-    EXPECT_EQ(commands.host.Messages, c.free_bytes == 8563 ? std::vector<std::string>{"not enough disk space for the record"}
-                                                           : std::vector<std::string>{});
+    EXPECT_EQ(commands.host.Messages.size(), c.free_bytes == 8563 ? 1u : 0u);
     EXPECT_EQ(std::tie(commands.host.OfferedName, rec.view.SaveSelection), std::tuple("old", 0));
     EXPECT_EQ(rec.view.RecordName, c.first_byte == 'P' ? c.written : "old.out");  // a whole binary record takes its file's name
   }
 }
 
-// A full disk (file sizes limited), or a read-only folder met as a user meets it (no override).
+// 1: a full disk (file sizes limited); 2: a read-only folder met as a user meets it (no override).
 struct Obstacle {
-  explicit Obstacle(bool full, const fs::path& folder) {
+  explicit Obstacle(int kind, const fs::path& folder) {
     getrlimit(RLIMIT_FSIZE, &saved_limit);
     syscall(SYS_capget, &header, saved_caps);
     std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{full ? 1000 : saved_limit.rlim_cur, saved_limit.rlim_max};
+    rlimit limit{kind == 1 ? 1000 : saved_limit.rlim_cur, saved_limit.rlim_max};
     __user_cap_data_struct reduced[2] = {saved_caps[0], saved_caps[1]};
-    reduced[0].effective &= full ? ~0u : ~(1u << CAP_DAC_OVERRIDE);
-    if (!full) fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    reduced[0].effective &= kind == 2 ? ~(1u << CAP_DAC_OVERRIDE) : ~0u;
+    if (kind == 2) fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
     setrlimit(RLIMIT_FSIZE, &limit), syscall(SYS_capset, &header, reduced);
   }
   ~Obstacle() { setrlimit(RLIMIT_FSIZE, &saved_limit), syscall(SYS_capset, &header, saved_caps); }
@@ -123,19 +123,43 @@ struct Obstacle {
   __user_cap_data_struct saved_caps[2]{};
 };
 
-TEST(SaveRecordCommand, AFailedWriteLeavesTheOldFileAsItWasAndSaysSo) {
+std::string Told(M m, bool english, const fs::path& file) {  // what failed, the file under it
+  return std::string(records::RecordMessageText(m, english)) + "\n" + file.string();
+}
+
+TEST(SaveRecordCommand, EveryFailedSaveSaysWhatFailedAndLeavesTheOldFileAsItWas) {
   Folder folder("records-failures");
   RecordedView rec({1, 1}, 5000);
-  for (const bool full : {true, false}) {
+  ASSERT_TRUE(fs::create_directory(folder.path / "dir.out") && mkfifo((folder.path / "pipe.out").c_str(), 0600) == 0);
+  const std::tuple<const char*, int, M> cases[] = {
+      {"old.out", 1, M::DiskFull},     {"old.out", 2, M::FolderNotWritable}, {"none/a.out", 0, M::NoFolder},
+      {"old.out/a.out", 0, M::NoFolder}, {"dir.out", 0, M::NotAFile},        {"pipe.out", 0, M::NotAFile},
+      {"/proc/r.out", 0, M::FolderNotWritable}};
+  for (const auto& [name, obstacle, message] : cases) {
     WriteAll(folder.path / "old.out", {'o', 'l', 'd'});
-    Commands commands(rec.view, folder.path / "old.out");
-    commands.context.EnglishUi = full;
-    Obstacle(full, folder.path), records::SaveRecord(commands.context);  // saved while the obstacle stands
+    Commands commands(rec.view, folder.path / name);
+    commands.context.EnglishUi = obstacle != 2;
+    Obstacle(obstacle, folder.path), records::SaveRecord(commands.context);  // saved while the obstacle stands
     fs::permissions(folder.path, fs::perms::owner_all);
     EXPECT_EQ(ReadAll(folder.path / "old.out"), std::vector<std::uint8_t>({'o', 'l', 'd'}));
-    EXPECT_EQ(folder.Files(), 1u);  // no temporary file left behind
-    EXPECT_EQ(commands.host.Messages, std::vector<std::string>{full ? "File write error" : "Ошибка записи файла"});
+    EXPECT_EQ(folder.Files(), 3u);  // no temporary file left behind
+    EXPECT_EQ(commands.host.Messages, std::vector{Told(message, obstacle != 2, folder.path / name)});
   }
+}
+
+// A sensor left unticked at the start is shown but holds no samples: no save writes it.
+TEST(SaveRecordCommand, AChannelThatWasNotRecordedIsInNoFile) {
+  Folder folder("records-unrecorded");
+  RecordedView rec({9, 1}, 1000);
+  rec.view.Channel(2).Shown = 1, rec.view.Channel(2).SensorCode = 9;
+  for (const char* name : {"r.out", "r.txt", "r.xls"}) {
+    Commands commands(rec.view, folder.path / name, 1, nullptr);  // the program's own writers
+    records::SaveRecord(commands.context);
+  }
+  const auto file = [&](const char* name) { const auto b = ReadAll(folder.path / name); return std::string(b.begin(), b.end()); };
+  EXPECT_EQ(std::tuple(file("r.out").size(), file("r.out").at(9)), std::tuple(10 + 4 * 49 + 8 + 4000u, 2));  // two channels
+  const auto has = [&](const char* name, const char* text) { return file(name).find(platform::Utf8ToCp1251(text)) != std::string::npos; };
+  EXPECT_TRUE(has("r.txt", "кан.2") && !has("r.txt", "кан.3") && has("r.xls", "Канал 2") && !has("r.xls", "Канал 3"));
 }
 
 TEST(SaveRecordCommand, TheSelectionRunsFromTheEarlierMarkersColumnToTheLaterOnesEnd) {
@@ -154,35 +178,31 @@ TEST(SaveRecordCommand, TheSelectionRunsFromTheEarlierMarkersColumnToTheLaterOne
   }
 }
 
-TEST(OpenRecordCommand, ADamagedFileSaysSoAndARefusedOrForeignOneLeavesTheViewUntouched) {
+TEST(OpenRecordCommand, AFileThatGivesNoRecordSaysWhyAndLeavesTheViewUntouched) {
   Folder folder("records-open");
   RecordedView source({1, 1}, 1000);
   const auto good = records::WriteBinaryRecord(source.view, {0, 1000});
   auto cut = good, nan = good, no_magic = good;
   cut.resize(good.size() - 1000), no_magic[0] = '2';
   nan[16] = nan[17] = 0xFF, nan[18] = 0xC0, nan[19] = 0x7F;
-  const struct {
-    const char* name;
-    std::vector<std::uint8_t> bytes;
-    std::size_t messages, last_index;  // 4999: the view's own record
-    bool recording = false;
-  } cases[] = {{"good.out", good, 0, 999},        {"cut.out", cut, 1, 499},      {"nan.out", nan, 1, 4999},
-               {"magic.out", no_magic, 0, 4999}, {"text.txt", {1, 2, 3}, 0, 3}, {"missing.out", {}, 0, 4999},
-               {"busy.out", good, 0, 4999, true}};
-  for (const auto& c : cases) {
+  const auto text = [](const auto& bytes) { return std::string(bytes.begin(), bytes.end()); };
+  const std::string noise(good.rbegin(), good.rend());  // a record's bytes backwards
+  const std::tuple<std::string, std::string, std::optional<M>, std::size_t> cases[] = {  // 4999: the view's own record
+      {"good.out", text(good), {}, 999},        {"cut.out", text(cut), M::Damaged, 499},
+      {"nan.out", text(nan), M::Damaged, 4999},  {"magic.out", text(no_magic), M::NotARecord, 4999},
+      {"noise.out", noise, M::NotARecord, 4999},  {"empty.out", "", M::NotARecord, 4999},
+      {"text.txt", platform::Utf8ToCp1251("U3.3 x 1000 y кан.1 z 0 1.0 1 2.0 2 3.0"), {}, 2},
+      {"letter.txt", "Dear parents, the lab is on Monday", M::NotARecord, 4999},
+      {"missing.out", "", M::CannotOpen, 4999},  {"busy.out", text(good), {}, 4999}};
+  for (const auto& [name, bytes, message, last_index] : cases) {
     RecordedView rec({5}, 5000);
-    rec.view.Recording = c.recording ? 1 : 0;
-    if (!c.bytes.empty()) WriteAll(folder.path / c.name, c.bytes);
-    Commands commands(rec.view, folder.path / c.name);
-    commands.context.EnglishUi = c.name[0] == 'c';  // the damaged file's message in the interface's language
+    rec.view.Recording = name == "busy.out" ? 1 : 0;
+    if (name != "missing.out") WriteAll(folder.path / name, {bytes.begin(), bytes.end()});
+    Commands commands(rec.view, folder.path / name, 1, nullptr);  // the program's own formats
     records::OpenRecord(commands.context);
-    EXPECT_EQ(std::tuple(commands.host.Messages.size(), std::size_t{rec.view.LastSampleIndex}), std::tie(c.messages, c.last_index))
-        << c.name;
-    if (c.messages != 0) {
-      EXPECT_EQ(commands.host.Messages[0], c.name[0] == 'c' ? "Error - the file is damaged" : "Ошибка - файл повреждён");
-    }
-    EXPECT_TRUE(c.last_index != 4999 ||
-                (rec.view.SensorCode == 0 && rec.view.Channel(0).SensorCode == 5 && rec.view.LiveSetupKept == 0));
+    const auto told = message ? std::vector{Told(*message, false, folder.path / name)} : std::vector<std::string>{};
+    EXPECT_EQ(std::tie(commands.host.Messages, rec.view.LastSampleIndex), std::tie(told, last_index)) << name;
+    EXPECT_TRUE(last_index != 4999 || (rec.view.SensorCode == 0 && rec.view.Channel(0).SensorCode == 5 && rec.view.LiveSetupKept == 0));
   }
 }
 
