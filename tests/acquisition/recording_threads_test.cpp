@@ -179,7 +179,17 @@ TEST_F(RecordingThreadsTest, TwoWiredUnitsRecordAOneShotRecordThatStopsByItselfA
 }
 
 TEST_F(RecordingThreadsTest, ThreeCyclicWrapsKeepBothUnitsInStepAndTheColumnsConsistent) {
-  RecordTwo(4000, true);
+  a = PlugWired(kRamp);
+  b = PlugWired(kSine);
+  Begin(4000, {0, 1}, true);
+  BindSlot(0, 0);
+  BindSlot(1, 1);
+  // The bus stands still until both units have been started, then gives them 7.2 s: the stop comes
+  // within the fourth cycle of 2 s, however the threads are scheduled.
+  clock.HoldBusAt(bus.NowUs());
+  StartRecording();
+  ASSERT_TRUE(WaitFor([] { return DeviceThreadState.load() == kDeviceMeasuring; }));
+  clock.HoldBusAt(bus.NowUs() + 7'200'000);
   const std::uint32_t capacity = view.ChannelCapacity;
   ASSERT_EQ(capacity, 2000u);
 
@@ -198,6 +208,7 @@ TEST_F(RecordingThreadsTest, ThreeCyclicWrapsKeepBothUnitsInStepAndTheColumnsCon
   }));
   view.ToggleRecording();
   ASSERT_TRUE(WaitForStop());
+  clock.ReleaseBus();
   EXPECT_EQ(bad, 0u);
 
   std::lock_guard lock(view.ViewLock);
