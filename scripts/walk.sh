@@ -104,12 +104,20 @@ answer_dialog() {
   key Return
   wait_no_window "$1"
 }
-# A record saved through the File menu's "Save" under the name typed into its dialog.
+# A File menu item clicked, the menu opened first unless a dialog left it open.
+file_menu() {
+  if ! pixel 250 139 | awk "{ r = \$1; g = \$2; b = \$3; exit !($menu) }"; then
+    click 124 10
+    wait_pixel 250 139 "$menu" "the File menu"
+  fi
+  click 150 "$1"
+}
+# A record saved through the File menu's "Save" under the name typed into its dialog, which opens
+# in the program's working folder.
 save_as() {
-  click 124 10
-  click 127 92
+  file_menu 92
   answer_dialog "Save record" "$1"
-  wait_file "$1"
+  wait_file "$records/$1"
 }
 report() {
   if compgen -G "$work/sanitizer.*" >/dev/null; then
@@ -126,13 +134,16 @@ export UBSAN_OPTIONS="log_path=$work/sanitizer:print_stacktrace=1:halt_on_error=
 export LSAN_OPTIONS="suppressions=$repo/scripts/lsan.supp:print_suppressions=0"
 export LD_LIBRARY_PATH="$build/sim${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
 unset VESSAMOR_SIM_UNITS
-LANG=en_US.UTF-8 "$build/vessamor" en >"$work/program.log" 2>&1 &
+records="$work/records"
+mkdir -p "$records"
+(cd "$records" && LANG=en_US.UTF-8 exec "$build/vessamor" en) >"$work/program.log" 2>&1 &
 app_pid=$!
 echo "walk: the program (pid $app_pid) on $DISPLAY"
 
 purple='r > 120 && b > 150 && g < r'       # a sensor button
 blue='b > 180 && b > r + 50'              # a ready button ("Set 0", "Measurements")
 pale='r > 220 && g > 220 && b > 220'       # the measurement screen's caption strip
+menu='r > 240 && g > 180 && g < 215 && b > 165 && b < 200'  # the File menu's items
 voltage_page='b > r + 80'                  # the blue battery in the voltage sensor's picture
 
 # Start screen: both sensors' buttons once the search has found the units.
@@ -169,14 +180,11 @@ click 392 727
 click 392 727
 
 # Saved in the three formats, then loaded.
-records="$work/records"
-mkdir -p "$records"
-save_as "$records/walk.out"
-save_as "$records/text.txt"
-save_as "$records/sheet.xls"
-click 124 10
-click 129 69
-answer_dialog "Load record" "$records/walk.out"
+save_as walk.out
+save_as text.txt
+save_as sheet.xls
+file_menu 69
+answer_dialog "Load record" walk.out
 sleep 1
 
 # Back to the start screen; the temperature sensor ticked too, and both recorded.
