@@ -184,13 +184,14 @@ TEST_F(RecordingThreadsTest, ThreeCyclicWrapsKeepBothUnitsInStepAndTheColumnsCon
   Begin(4000, {0, 1}, true);
   BindSlot(0, 0);
   BindSlot(1, 1);
-  // The bus moves on 100 ms at a time, each step given once the threads have used up the last and
-  // the view has taken in what it brought: the stop comes within the fourth cycle of 2 s, however
-  // the threads are scheduled.
+  // The bus stands still until the units have been started, then moves on 100 ms at a time, each
+  // step given once the threads have used up the last and the view has taken in what it brought:
+  // the stop comes within the fourth cycle of 2 s, however the threads are scheduled.
   const std::int64_t started_at = bus.NowUs();
   std::int64_t held_at = started_at;
   clock.HoldBusAt(held_at);
   StartRecording();
+  ASSERT_TRUE(WaitFor([] { return DeviceThreadState.load() == kDeviceMeasuring; }));
   const std::uint32_t capacity = view.ChannelCapacity;
   ASSERT_EQ(capacity, 2000u);
 
