@@ -68,15 +68,15 @@ std::string CopyBounded(std::string_view text, std::size_t capacity) {
   return std::string(text.substr(0, length));
 }
 
-void FormatIndicatorValue(ValueInputBox& box, float value, std::string_view label, std::string_view unit,
+void FormatIndicatorValue(IndicatorValueBox& box, float value, std::string_view label, std::string_view unit,
                           std::int32_t decimals) {
-  box.Label = CopyBounded(label, ValueInputBox::kLabelCapacity);
-  box.Unit = CopyBounded(unit, ValueInputBox::kUnitCapacity);
+  box.Label = CopyBounded(label, IndicatorValueBox::kLabelCapacity);
+  box.Unit = CopyBounded(unit, IndicatorValueBox::kUnitCapacity);
   box.Decimals = decimals;
   UpdateIndicatorValue(box, value);
 }
 
-void UpdateIndicatorValue(ValueInputBox& box, float value) {
+void UpdateIndicatorValue(IndicatorValueBox& box, float value) {
   box.Value = value;
   box.Text = std::isfinite(value) ? Fixed(value, ClampDecimals(box.Decimals)) : std::string("--");
 }

@@ -25,7 +25,7 @@ IndicatorText IndicatorTimeText(std::uint32_t rate, std::uint32_t first_sample, 
 std::string CopyBounded(std::string_view text, std::size_t capacity);
 
 // A value box of the preparation pages: the value, its decimals, its shown text, label and unit.
-struct ValueInputBox {
+struct IndicatorValueBox {
   static constexpr std::size_t kLabelCapacity = 64;
   static constexpr std::size_t kUnitCapacity = 16;
   float Value = 0.0f;
@@ -36,7 +36,7 @@ struct ValueInputBox {
 };
 
 // Stores the four and formats the shown text, rounded to the decimals.
-void FormatIndicatorValue(ValueInputBox& box, float value, std::string_view label, std::string_view unit,
+void FormatIndicatorValue(IndicatorValueBox& box, float value, std::string_view label, std::string_view unit,
                           std::int32_t decimals);
 // Stores the value and formats the shown text with the stored decimals.
-void UpdateIndicatorValue(ValueInputBox& box, float value);
+void UpdateIndicatorValue(IndicatorValueBox& box, float value);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test; then the display-free code again under
 # AddressSanitizer + UndefinedBehaviorSanitizer (with float-to-integer overflow checks, which GCC's
-# "undefined" leaves out), and the threaded tests under ThreadSanitizer.
+# "undefined" leaves out), the threaded tests under ThreadSanitizer, and the program itself under
+# AddressSanitizer + UndefinedBehaviorSanitizer, linked with link-time optimisation and
+# -Werror=odr, walked for about a minute under Xvfb (scripts/walk.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -27,12 +29,22 @@ cmake -S . -B build-tsan "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build build-tsan -j "$jobs" --target threaded_tests
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j "$jobs" -L threaded --no-tests=ignore)
 
+echo "== the program under AddressSanitizer and UndefinedBehaviorSanitizer, one definition per name (LTO, -Werror=odr), walked under Xvfb"
+# -O1 and line tables only: the link-time optimisation of the whole program stays short.
+cmake -S . -B build-asan-app "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
+  -DVESSAMOR_SANITIZE=address,undefined,float-cast-overflow -DVESSAMOR_BUILD_BENCH=OFF -DVESSAMOR_ODR_CHECK=ON
+cmake --build build-asan-app -j "$jobs" --target vessamor ftd2xx
+bash scripts/walk.sh build-asan-app
+
 if command -v clang++ >/dev/null; then
   echo "== record reader under libFuzzer (clang), a short run from the seed corpus"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVESSAMOR_DISPLAY_FREE_ONLY=ON -DVESSAMOR_SANITIZE=address,undefined -DVESSAMOR_FUZZ=ON -DVESSAMOR_BUILD_BENCH=OFF
   cmake --build build-fuzz -j "$jobs" --target record_reader_fuzzer
+  # What the fuzzer writes (new inputs, logs, a crashing input) stays out of the source tree.
   fuzz_work=$(mktemp -d)
-  build-fuzz/fuzz/record_reader_fuzzer -max_total_time=10 "$fuzz_work" fuzz/corpus
+  mkdir -p build-fuzz/artifacts
+  build-fuzz/fuzz/record_reader_fuzzer -max_total_time=10 -artifact_prefix=build-fuzz/artifacts/ "$fuzz_work" fuzz/corpus
   rm -rf "$fuzz_work"
 fi

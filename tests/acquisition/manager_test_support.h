@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <limits>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -81,12 +84,24 @@ class ThreadClock : public UnitClock {
   std::uint32_t NowMs() override { return Own(); }
   void SleepMs(std::uint32_t ms) override {
     Own() += ms;
-    sim::Bus::Instance().Advance(std::chrono::milliseconds(ms));
+    {
+      std::lock_guard lock(hold_mutex_);
+      sim::Bus& bus = sim::Bus::Instance();
+      const std::int64_t step = std::min<std::int64_t>(std::int64_t{ms} * 1000, held_at_us_ - bus.NowUs());
+      if (step > 0) bus.Advance(std::chrono::microseconds(step));
+    }
     if (OnSleep) OnSleep(Own());
     if (pause_.count() > 0) std::this_thread::sleep_for(pause_);
   }
   // Called on the sleeping thread after its time has moved; set before any worker starts.
   std::function<void(std::uint32_t)> OnSleep;
+  // The bus goes no further than `us` however long the threads sleep on: a test bounds what the
+  // units send, whatever pace the threads are given.
+  void HoldBusAt(std::int64_t us) {
+    std::lock_guard lock(hold_mutex_);
+    held_at_us_ = us;
+  }
+  void ReleaseBus() { HoldBusAt(std::numeric_limits<std::int64_t>::max()); }
 
  private:
   static std::uint32_t& Own() {
@@ -94,6 +109,8 @@ class ThreadClock : public UnitClock {
     return now;
   }
   std::chrono::microseconds pause_;
+  std::mutex hold_mutex_;
+  std::int64_t held_at_us_ = std::numeric_limits<std::int64_t>::max();
 };
 
 // A description that identifies as the sensor kind.

@@ -179,7 +179,19 @@ TEST_F(RecordingThreadsTest, TwoWiredUnitsRecordAOneShotRecordThatStopsByItselfA
 }
 
 TEST_F(RecordingThreadsTest, ThreeCyclicWrapsKeepBothUnitsInStepAndTheColumnsConsistent) {
-  RecordTwo(4000, true);
+  a = PlugWired(kRamp);
+  b = PlugWired(kSine);
+  Begin(4000, {0, 1}, true);
+  BindSlot(0, 0);
+  BindSlot(1, 1);
+  // The bus stands still until the units have been started, then moves on 100 ms at a time, each
+  // step given once the threads have used up the last and the view has taken in what it brought:
+  // the stop comes within the fourth cycle of 2 s, however the threads are scheduled.
+  const std::int64_t started_at = bus.NowUs();
+  std::int64_t held_at = started_at;
+  clock.HoldBusAt(held_at);
+  StartRecording();
+  ASSERT_TRUE(WaitFor([] { return DeviceThreadState.load() == kDeviceMeasuring; }));
   const std::uint32_t capacity = view.ChannelCapacity;
   ASSERT_EQ(capacity, 2000u);
 
@@ -188,6 +200,8 @@ TEST_F(RecordingThreadsTest, ThreeCyclicWrapsKeepBothUnitsInStepAndTheColumnsCon
   std::uint64_t bad = 0;
   ASSERT_TRUE(WaitFor([&] {
     std::lock_guard lock(view.ViewLock);
+    const double taken_ms = view.Sweep.CycleStartTime * 1000.0 + view.SampleCount;
+    if (bus.NowUs() >= held_at && taken_ms + 600.0 >= (held_at - started_at) / 1000.0) clock.HoldBusAt(held_at += 100'000);
     const ColumnRecord* base = view.Channel(0).TimeBase;
     if (view.SampleCount > capacity || view.Sweep.LastDrawnColumn > view.PlotWidth) ++bad;
     for (std::uint16_t c = 1; c <= view.Sweep.LastDrawnColumn && c <= view.PlotWidth; ++c) {
@@ -198,6 +212,7 @@ TEST_F(RecordingThreadsTest, ThreeCyclicWrapsKeepBothUnitsInStepAndTheColumnsCon
   }));
   view.ToggleRecording();
   ASSERT_TRUE(WaitForStop());
+  clock.ReleaseBus();
   EXPECT_EQ(bad, 0u);
 
   std::lock_guard lock(view.ViewLock);

@@ -1,7 +1,11 @@
 // A unit clock whose sleeps pass at once, per thread, moving the simulated bus along.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <limits>
+#include <mutex>
 #include <thread>
 
 #include "acquisition/unit_events.h"
@@ -14,9 +18,26 @@ struct FastClock : UnitClock {
   std::uint32_t NowMs() override { return now; }
   void SleepMs(std::uint32_t ms) override {
     now += ms;
-    sim::Bus::Instance().Advance(std::chrono::milliseconds(ms));
+    {
+      std::lock_guard lock(mutex_);
+      sim::Bus& bus = sim::Bus::Instance();
+      const std::int64_t room = std::max<std::int64_t>(held_at_us_ - bus.NowUs(), 0);
+      const std::int64_t step = std::min<std::int64_t>(std::int64_t{ms} * 1000, room);
+      if (step > 0) bus.Advance(std::chrono::microseconds(step));
+    }
     std::this_thread::sleep_for(std::chrono::microseconds(200));
   }
+  // The bus goes no further than `us`, however long the threads sleep on: a test bounds what the
+  // units send in bus time, whatever pace the threads are given.
+  void HoldBusAt(std::int64_t us) {
+    std::lock_guard lock(mutex_);
+    held_at_us_ = us;
+  }
+  void ReleaseBus() { HoldBusAt(std::numeric_limits<std::int64_t>::max()); }
+
+ private:
+  std::mutex mutex_;
+  std::int64_t held_at_us_ = std::numeric_limits<std::int64_t>::max();
 };
 
 }  // namespace apptest

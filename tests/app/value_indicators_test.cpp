@@ -47,10 +47,10 @@ TEST_F(IndicatorTexts, ValuesAreCutToTheirDecimalsAndTimesNeedARateAndAColumn) {
 }
 
 TEST_F(IndicatorTexts, BoxesRoundAndCopyLabelsOnCharacterBoundaries) {
-  ValueInputBox box;
+  IndicatorValueBox box;
   FormatIndicatorValue(box, 1.996f, std::string(70, 'x'), "мкСм/см", 2);
   EXPECT_EQ(box.Text, "2.00");
-  EXPECT_EQ(box.Label.size(), ValueInputBox::kLabelCapacity - 1);
+  EXPECT_EQ(box.Label.size(), IndicatorValueBox::kLabelCapacity - 1);
   EXPECT_EQ(box.Unit, "мкСм/см");
   UpdateIndicatorValue(box, -7.25f);
   EXPECT_EQ(box.Text, "-7.25");

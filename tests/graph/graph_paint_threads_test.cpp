@@ -31,8 +31,10 @@ TEST(GraphPaintThreads, PaintsWhileTheTickRunsFourChannelsAt25kHz) {
   view.Recording = 1;
   view.ComputeStartIndexes();
 
-  // The device worker: 10 ms of samples per poll, as a decoder writes them, then the tick.
+  // The device worker: 10 ms of samples per poll, as a decoder writes them, then the tick; every 50
+  // polls it lets a paint begin before it goes on (a watchdog against hangs only).
   std::atomic<bool> done{false};
+  std::atomic<int> paints{0};
   std::thread worker([&] {
     for (std::uint32_t poll = 0; poll < 150; ++poll) {
       for (std::uint32_t n = 0; n < 4 * 250; ++n) {
@@ -40,18 +42,20 @@ TEST(GraphPaintThreads, PaintsWhileTheTickRunsFourChannelsAt25kHz) {
       }
       clock.SleepMs(10);
       view.AcquisitionTick();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));  // room for the window's paints
+      if (poll % 50 == 0) {
+        const int seen = paints.load();
+        for (int k = 0; k < 60000 && paints.load() == seen; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
     }
     done = true;
   });
-  int paints = 0;
   while (!done.load()) {
     view.Paint();
     ++paints;
   }
   worker.join();
   view.Paint();
-  EXPECT_GE(paints, 2);  // paints came between the ticks
+  EXPECT_GE(paints.load(), 3);  // paints came between the ticks
   EXPECT_LE(view.Painting.PaintedLast, view.PlotWidth);
   // The newest column is on the screen (the channels without a conversion lie on one line, the last on top).
   const std::int32_t x = view.PlotRect.Left + view.Painting.PaintedLast - 2;
