@@ -79,7 +79,14 @@ class ReviewRig {
   }
   // Space, `seconds` of the bus's time (the window left alone meanwhile), Space.
   void Record(double seconds) {
-    Until([&] { return Window().Devices->CountReadyDevices() > 0; });
+    // A slot ready to record, as the window's own slots tell: the device worker's tables are not read
+    // from here while it searches.
+    Until([&] {
+      const auto& slots = Window().DeviceSlots;
+      return std::any_of(slots.begin(), slots.end(), [](const DeviceSlot& s) {
+        return s.InUse != 0 && s.Prepared != 0 && s.AssignIndex >= 0 && s.SelectedForRecord != 0 && s.CountChannels() > 0;
+      });
+    });
     Key(platform::key::kSpace);
     ASSERT_EQ(View().Recording.load(), 1);
     const double wanted = seconds * View().RateSetting;

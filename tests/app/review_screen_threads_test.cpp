@@ -174,11 +174,9 @@ TEST(ReviewScreen, StartScreenTakesTheFirstClickAfterEscape) {
     rig.Mouse(platform::MouseKind::Move, list.left + 20, y);
     w.Window().DeliverMouse(platform::MouseKind::LeftDown, {list.left + 20, y}, platform::kMouseLeft);
     rig.Key(key::kEscape);
-    for (int k = 0; k < 60; ++k) rig.Step(33);
-    ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 0);
+    rig.Until([&] { return w.Bytes.MeasureScreenActive.load() == 0; });
     rig.Press(id);
-    for (int k = 0; k < 10; ++k) rig.Step(33);
-    EXPECT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+    rig.Until([&] { return w.Bytes.MeasureScreenActive.load() == 1; });
   }
 }
 
