@@ -267,6 +267,9 @@ struct Sweep {
     Until([&] { return w.Bytes.MeasureScreenActive.load() == 1; });
     Settle();
     w.OnKeyDown(platform::key::kSpace, 1, 0);
+    // Enough samples for a curve however slowly the machine runs (a watchdog against hangs only; the
+    // slowest units give a few dozen a second), then what two more seconds bring.
+    for (int k = 0; k < 20000 && w.View->SampleCount < 100; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     for (int k = 0; k < 2000 && w.View->SampleCount < 1500; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     w.OnKeyDown(platform::key::kSpace, 1, 0);
     Settle();
