@@ -266,12 +266,18 @@ struct Sweep {
     Click(75172);
     Until([&] { return w.Bytes.MeasureScreenActive.load() == 1; });
     Settle();
+    // Two and a half seconds of bus time, half a page, whatever pace the threads are given: a longer
+    // record would turn the sweep over and leave the page's left quarter nearly empty.
+    const std::int64_t end = bus.NowUs() + 2'500'000;
+    clock.HoldBusAt(end);
     w.OnKeyDown(platform::key::kSpace, 1, 0);
-    // Enough samples for a curve however slowly the machine runs (a watchdog against hangs only; the
-    // slowest units give a few dozen a second), then what two more seconds bring.
-    for (int k = 0; k < 20000 && w.View->SampleCount < 100; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    for (int k = 0; k < 2000 && w.View->SampleCount < 1500; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto samples = [&] {
+      std::lock_guard lock(w.View->ViewLock);
+      return w.View->SampleCount;
+    };
+    for (int k = 0; k < 60000 && (bus.NowUs() < end || samples() < 100); ++k) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     w.OnKeyDown(platform::key::kSpace, 1, 0);
+    clock.ReleaseBus();
     Settle();
     PaintAll();
     Shot(name);
