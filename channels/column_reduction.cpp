@@ -46,35 +46,6 @@ SampleSpan ColumnSpan(const ColumnRecord& base, std::uint32_t limit) {
   return span;
 }
 
-// The integer quotients sum / m of non-negative sums below 2^46. Each comes from a multiplication
-// by 1/m in double precision, which holds such sums exactly and can land one below the quotient
-// only where m divides the sum; one comparison puts that right.
-void Quotients(const std::int64_t* sums, std::uint32_t n, double m, std::int32_t* out) {
-  const double inverse = 1.0 / m;
-  std::uint32_t t = 0;
-#if defined(__SSE2__)
-  // A sum below 2^52 becomes a double by setting the exponent of 2^52 over it and taking 2^52 away.
-  const __m128i exponent = _mm_set1_epi64x(0x4330000000000000);
-  const __m128d two_52 = _mm_set1_pd(4503599627370496.0);
-  const __m128d to_quotient = _mm_set1_pd(inverse);
-  const __m128d divisor = _mm_set1_pd(m);
-  const __m128d one = _mm_set1_pd(1.0);
-  for (; t + 2 <= n; t += 2) {
-    const __m128i whole = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sums + t));
-    const __m128d sum = _mm_sub_pd(_mm_castsi128_pd(_mm_or_si128(whole, exponent)), two_52);
-    __m128d q = _mm_cvtepi32_pd(_mm_cvttpd_epi32(_mm_mul_pd(sum, to_quotient)));
-    q = _mm_add_pd(q, _mm_and_pd(_mm_cmple_pd(_mm_mul_pd(_mm_add_pd(q, one), divisor), sum), one));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + t), _mm_cvttpd_epi32(q));
-  }
-#endif
-  for (; t < n; ++t) {
-    const auto sum = static_cast<double>(sums[t]);
-    double q = std::trunc(sum * inverse);
-    if ((q + 1.0) * m <= sum) q += 1.0;
-    out[t] = static_cast<std::int32_t>(q);
-  }
-}
-
 // Differences of squares a[t]^2 - b[t]^2, exact in 32 bits.
 void SquareSteps(const std::int16_t* a, const std::int16_t* b, std::uint32_t n, std::int32_t* out) {
   std::uint32_t t = 0;
@@ -94,10 +65,12 @@ void SquareSteps(const std::int16_t* a, const std::int16_t* b, std::uint32_t n, 
   for (; t < n; ++t) out[t] = std::int32_t{a[t]} * a[t] - std::int32_t{b[t]} * b[t];
 }
 
-// Samples [First, End) of a pass whose outputs stand as the window's integer quotients.
-struct QuotientRun {
+// Samples [First, End) of a pass that no column boundary cuts, with the extremes of their outputs.
+struct SteadyRun {
   std::uint32_t First;
   std::uint32_t End;
+  std::int32_t High;
+  std::int32_t Low;
 };
 
 // One pass of the channel's reduction filters. Each stage keeps its state in the channel and
@@ -134,23 +107,19 @@ class FilterPass {
   std::uint32_t SampleCount() const { return Limit; }
 
   std::int32_t OutputAt(std::uint32_t k) { return Smoothing ? SmoothedAt(k) : MedianAt(k); }
-  // The output of a steady window whose integer quotient is q.
-  std::int32_t OutputOfQuotient(std::int32_t q) const {
-    return Rms ? static_cast<std::int32_t>(std::sqrt(static_cast<double>(q)) * 256.0) : q * 256;
-  }
 
   // Outputs of samples [first, end) into out. Where the centred window runs full over raw codes, the
-  // sum moves along the codes themselves, outside the ring, and the ring is laid again at the end;
-  // those samples get the window's integer quotient instead of the output, and their run is added
-  // to `runs`: the output grows with the quotient, so a column's extremes can be taken over the
-  // quotients and turned into outputs once (OutputOfQuotient).
-  void Outputs(std::uint32_t first, std::uint32_t end, std::int32_t* out, std::vector<QuotientRun>& runs) {
+  // sum moves along the codes themselves, outside the ring, and the ring is laid again at the end.
+  // Those samples get no output of their own: the output grows with the sum, so the extremes of
+  // the sum between two neighbouring `cuts` (sorted sample numbers where columns start and end) give
+  // the extremes of the outputs there; each such stretch is added to `runs`.
+  void Outputs(std::uint32_t first, std::uint32_t end, std::int32_t* out, const std::vector<std::uint32_t>& cuts,
+               std::vector<SteadyRun>& runs) {
     std::uint32_t k = first;
     while (k < end) {
       if (SteadyAt(k)) {
         const std::uint32_t stop = SteadyEnd(end);
-        RunSteady(k, stop, out + (k - first));
-        runs.push_back({k, stop});
+        RunSteady(k, stop, cuts, runs);
         k = stop;
       } else {
         out[k - first] = OutputAt(k);
@@ -266,30 +235,41 @@ class FilterPass {
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(end, uncut));
   }
 
-  // Samples [k, stop) of a steady centred window: their integer quotients into out. The sums are
-  // whole numbers far below 2^53, so a double holds them exactly.
-  void RunSteady(std::uint32_t k, std::uint32_t stop, std::int32_t* out) {
-    const double m = RingSize;
+  // The output of a full centred window whose sum is `sum`: the integer quotient over the window,
+  // as SmoothedAt takes it.
+  std::int32_t OutputOfSum(std::int64_t sum) const {
+    const std::int64_t q = sum / static_cast<std::int64_t>(RingSize);
+    return Rms ? static_cast<std::int32_t>(std::sqrt(static_cast<double>(q)) * 256.0) : static_cast<std::int32_t>(q * 256);
+  }
+
+  // Samples [k, stop) of a steady centred window, stretch by stretch between the cuts: the changes
+  // of the sum side by side, then the sums in order with their extremes.
+  void RunSteady(std::uint32_t k, std::uint32_t stop, const std::vector<std::uint32_t>& cuts, std::vector<SteadyRun>& runs) {
     std::int64_t sum = State.SmoothSum;
-    const std::int16_t* entering = Codes + k + Trail;
-    const std::int16_t* leaving = Codes + (k - 1 - Lead);
-    const std::uint32_t n = stop - k;
-    if (Rms) {
-      // Block by block: the changes of the sum side by side, the sums in order, the quotients side by side.
-      std::array<std::int32_t, 1024> steps;
-      std::array<std::int64_t, 1024> sums;
-      for (std::uint32_t done = 0; done < n; done += sums.size()) {
-        const std::uint32_t count = std::min<std::uint32_t>(n - done, sums.size());
-        SquareSteps(entering + done, leaving + done, count, steps.data());
-        for (std::uint32_t t = 0; t < count; ++t) sums[t] = sum += steps[t];
-        Quotients(sums.data(), count, m, out + done);
+    std::array<std::int32_t, 1024> steps;
+    auto cut = std::upper_bound(cuts.begin(), cuts.end(), k);
+    for (std::uint32_t t = k; t < stop;) {
+      const std::uint32_t stretch_end = cut != cuts.end() && *cut < stop ? *cut++ : stop;
+      std::int64_t high = std::numeric_limits<std::int64_t>::min();
+      std::int64_t low = std::numeric_limits<std::int64_t>::max();
+      const std::uint32_t stretch_first = t;
+      while (t < stretch_end) {
+        const std::uint32_t count = std::min<std::uint32_t>(stretch_end - t, steps.size());
+        const std::int16_t* entering = Codes + t + Trail;
+        const std::int16_t* leaving = Codes + (t - 1 - Lead);
+        if (Rms) {
+          SquareSteps(entering, leaving, count, steps.data());
+        } else {
+          for (std::uint32_t i = 0; i < count; ++i) steps[i] = std::int32_t{entering[i]} - leaving[i];
+        }
+        for (std::uint32_t i = 0; i < count; ++i) {
+          sum += steps[i];
+          high = std::max(high, sum);
+          low = std::min(low, sum);
+        }
+        t += count;
       }
-    } else {
-      // A mean's sum can be negative; the double quotient truncates towards zero as the integer one.
-      for (std::uint32_t t = 0; t < n; ++t) {
-        sum += std::int64_t{entering[t]} - leaving[t];
-        out[t] = static_cast<std::int32_t>(static_cast<double>(sum) / m);
-      }
+      runs.push_back({stretch_first, stretch_end, OutputOfSum(high), OutputOfSum(low)});
     }
     // The ring again holds the window of the last sample, oldest first.
     const std::uint32_t last = stop - 1;
@@ -405,35 +385,45 @@ void ReduceColumns(VessamorChannel& channel, const ColumnRecord* time_base, Colu
     if (first != last && time_base[first].SampleCount == 0 && a > 0) --a;
 
     std::vector<std::int32_t>& processed = channel.Filter.Processed;
-    std::vector<QuotientRun> runs;
+    std::vector<SteadyRun> runs;
+    std::vector<std::uint32_t> cuts;
     if (processed.size() < kReductionPieceSamples) processed.assign(kReductionPieceSamples, 0);
     // Each piece's outputs are folded into the columns before the next piece overwrites them; a
     // column that spans two pieces starts in the first and is extended in the next.
     for (std::uint32_t piece_first = a; piece_first < b;) {
       const std::uint32_t piece_end = b - piece_first > kReductionPieceSamples ? piece_first + kReductionPieceSamples : b;
+      // Where the columns of this piece start and end: no steady run crosses one.
+      cuts.clear();
+      for (std::uint32_t c = first; c <= last; ++c) {
+        const SampleSpan span = ColumnSpan(time_base[c], limit);
+        if (span.End <= piece_first || span.First >= piece_end) continue;
+        cuts.push_back(std::max(span.First, piece_first));
+        cuts.push_back(std::min(span.End, piece_end));
+      }
+      std::sort(cuts.begin(), cuts.end());
+      cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
       runs.clear();
-      pass.Outputs(piece_first, piece_end, processed.data(), runs);
+      pass.Outputs(piece_first, piece_end, processed.data(), cuts, runs);
       channel.Filter.ProcessedCount = piece_end - piece_first;
-      // Extremes of samples [from, to) of the piece, quotient runs turned into outputs.
+      // Extremes of samples [from, to) of the piece: the outputs, and the steady runs' extremes.
       const auto extremes = [&](std::uint32_t from, std::uint32_t to) {
         std::int32_t high = std::numeric_limits<std::int32_t>::min();
         std::int32_t low = std::numeric_limits<std::int32_t>::max();
-        const auto take = [&](std::uint32_t part_from, std::uint32_t part_to, bool quotients) {
+        const auto take = [&](std::uint32_t part_from, std::uint32_t part_to) {
           if (part_from >= part_to) return;
-          auto [h, l] = Extremes(processed.data() + (part_from - piece_first), part_to - part_from);
-          if (quotients) h = pass.OutputOfQuotient(h), l = pass.OutputOfQuotient(l);
+          const auto [h, l] = Extremes(processed.data() + (part_from - piece_first), part_to - part_from);
           high = std::max(high, h);
           low = std::min(low, l);
         };
         std::uint32_t at = from;
-        for (const QuotientRun& run : runs) {
-          if (run.End <= at || run.First >= to) continue;
-          take(at, std::max(at, run.First), false);
-          at = std::max(at, run.First);
-          take(at, std::min(to, run.End), true);
-          at = std::min(to, run.End);
+        auto run = std::partition_point(runs.begin(), runs.end(), [from](const SteadyRun& r) { return r.End <= from; });
+        for (; run != runs.end() && run->First < to; ++run) {
+          take(at, run->First);
+          high = std::max(high, run->High);
+          low = std::min(low, run->Low);
+          at = run->End;
         }
-        take(at, to, false);
+        take(at, to);
         return std::pair{high, low};
       };
       for (std::uint32_t c = first; c <= last; ++c) {
