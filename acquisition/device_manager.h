@@ -68,6 +68,11 @@ class DeviceManager final : public FTRecordDevice {
   mutable std::recursive_mutex TableLock;
   // Held by the control worker while it uses the control unit, and by the search to replace it.
   std::mutex ControlLock;
+  // Held by the device worker while its units write codes into the view's channels (a poll pass),
+  // and by the view while it moves the channels' slices of the code buffer: no code lands in a
+  // slice that is moving. The worker lets it go for every call into the view, so it never waits
+  // for a lock of the view while holding this one.
+  std::mutex CodeLayoutLock;
 
   // The manager's request byte pair (both bytes always alike): 1 start, 2 stop.
   std::atomic<std::uint8_t> RequestCode{0};

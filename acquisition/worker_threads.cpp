@@ -119,7 +119,19 @@ thread_local bool device_worker_thread = false;
 
 bool IsDeviceWorkerThread() { return device_worker_thread; }
 
-PollPass::PollPass(DeviceManager& manager) : manager_(manager), outer_(current_pass) { current_pass = this; }
+PollPass::PollPass(DeviceManager& manager)
+    : manager_(manager), outer_(current_pass), layout_(manager.CodeLayoutLock, std::defer_lock) {
+  // A nested pass runs inside the outer one's hold.
+  if (outer_ == nullptr || !outer_->HoldsCodeLayout()) layout_.lock();
+  current_pass = this;
+}
+
+bool HoldsCodeLayout() {
+  for (const PollPass* pass = PollPass::Current(); pass != nullptr; pass = pass->Outer()) {
+    if (pass->HoldsCodeLayout()) return true;
+  }
+  return false;
+}
 
 PollPass::~PollPass() { current_pass = outer_; }
 
@@ -127,7 +139,11 @@ PollPass* PollPass::Current() { return current_pass; }
 
 void PollPass::DeferWrap() { manager_.WrapDue = 1; }
 
-void PollPass::WrapNow(FTRecordDevice& unit, std::uint32_t bytes_kept) { WrapAllUnits(manager_, &unit, bytes_kept); }
+void PollPass::WrapNow(FTRecordDevice& unit, std::uint32_t bytes_kept) {
+  // The wrap resets the view's channels under the view's lock.
+  OutsideCodeLayout outside;
+  WrapAllUnits(manager_, &unit, bytes_kept);
+}
 
 void WrapAllUnits(DeviceManager& manager, FTRecordDevice* keeper, std::uint32_t bytes_kept) {
   manager.WrapDue = 0;
@@ -189,6 +205,8 @@ void PollAllDevices(DeviceManager& manager) {
   for (auto& unit : manager.DeviceTable) {
     if (unit && unit->Running != 0) unit->Poll();
   }
+  // The codes are written; the tick takes the view's lock.
+  pass.LetCodeLayoutGo();
   const std::uint8_t result = PollResult.load();
   if (result == 0 || manager.Sink == nullptr) return;
   manager.Sink->AcquisitionTick();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <mutex>
 #include <cstdint>
 
 #include "acquisition/ftdi_api.h"
@@ -98,15 +99,46 @@ class PollPass {
 
   // The pass running on this thread, or null outside PollAllDevices.
   static PollPass* Current();
+  const PollPass* Outer() const { return outer_; }
   // A unit reached its byte limit: the wrap follows at the start of the next pass.
   void DeferWrap();
   // Wraps every running unit now; `unit` starts the new cycle with `bytes_kept` bytes.
   void WrapNow(FTRecordDevice& unit, std::uint32_t bytes_kept);
+  // The manager's code layout lock, held from the start of the pass until let go.
+  bool HoldsCodeLayout() const { return layout_.owns_lock(); }
+  void LetCodeLayoutGo() {
+    if (layout_.owns_lock()) layout_.unlock();
+  }
+  void TakeCodeLayout() {
+    if (!layout_.owns_lock()) layout_.lock();
+  }
 
  private:
   DeviceManager& manager_;
   PollPass* outer_;
+  std::unique_lock<std::mutex> layout_;
 };
+
+// A call from a poll pass into the view: the code layout lock is let go for its length.
+class OutsideCodeLayout {
+ public:
+  OutsideCodeLayout() : pass_(PollPass::Current()), held_(pass_ != nullptr && pass_->HoldsCodeLayout()) {
+    if (held_) pass_->LetCodeLayoutGo();
+  }
+  ~OutsideCodeLayout() {
+    if (held_) pass_->TakeCodeLayout();
+  }
+  OutsideCodeLayout(const OutsideCodeLayout&) = delete;
+  OutsideCodeLayout& operator=(const OutsideCodeLayout&) = delete;
+
+ private:
+  PollPass* pass_;
+  bool held_;
+};
+
+// Whether this thread may move the channels' slices without taking the code layout lock: it is
+// in a poll pass that holds it.
+bool HoldsCodeLayout();
 
 // Every running unit starts a new cycle: the view's channels once, then each unit's byte count at
 // the bytes it still holds unparsed (`keeper` at `bytes_kept`).

@@ -224,7 +224,10 @@ void MainWindow::UpdateMeasureButton() {
   MeasureButtonReady = ready ? 1 : 0;
   const bool changed = ready ? SetMeasureButtonReady() : SetMeasureButtonNotReady();
   if (changed) return;
-  if (auto* button = dynamic_cast<AImageButton*>(FindControl(kMeasurementsButton))) button->ResetButtonState();
+  // A press under way stays: the search's reconciling comes every second or so, and would
+  // otherwise swallow a click whose release comes after it.
+  auto* button = dynamic_cast<AImageButton*>(FindControl(kMeasurementsButton));
+  if (button != nullptr && !button->PressUnderWay()) button->ResetButtonState();
 }
 
 namespace {

@@ -37,6 +37,8 @@ class AImageButton : public ControlFrame {
   // Any thread: off the window thread these are queued there.
   void Hide();
   void ResetButtonState();
+  // Pressed by the mouse, its release still to come (window thread).
+  bool PressUnderWay() const { return MouseDown(); }
   void SetStateAndCaption(std::uint8_t state, const std::string& text, bool force);
   void SetAnimation(std::uint8_t target);
   void Release();

@@ -6,6 +6,8 @@
 #include <limits>
 #include <new>
 
+#include "acquisition/device_manager.h"
+#include "acquisition/worker_threads.h"
 #include "channels/main_window_services.h"
 
 namespace {
@@ -208,6 +210,9 @@ void GraphView::SetStyle() {
 }
 
 void GraphView::SplitCodeBuffer() {
+  // The units write no code while the slices move.
+  std::unique_lock<std::mutex> layout;
+  if (Devices != nullptr && !HoldsCodeLayout()) layout = std::unique_lock(Devices->CodeLayoutLock);
   std::uint32_t divisor = 0;
   for (const auto& channel : Channels) divisor += channel->Enabled != 0 ? 1 : 0;
   if (divisor == 0) divisor = 1;

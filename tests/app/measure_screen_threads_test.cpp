@@ -37,6 +37,7 @@ class MeasureScreen : public ::testing::Test {
   }
   // The start screen with both units' buttons up; `during_intro` runs before the intro has ended.
   MainWindow& Open(int width, int height, bool english, const std::function<void(MainWindow&)>& during_intro = {}) {
+    rig.reset();  // the old window and its workers gone before the new one starts
     rig = std::make_unique<Rig>(width, height);
     rig->environment.Clock = &clock;
     MainWindow& w = rig->Create(english, [this](MainWindow& created) { parts = InstallStartScreenParts(created); });

@@ -35,6 +35,7 @@ class SensorPages : public ::testing::Test {
     for (const sim::UnitSpec& unit : units.empty() ? sim::DefaultUnits() : sim::ParseUnitList(units)) {
       EXPECT_TRUE(sim::AttachUnit(bus, unit));
     }
+    rig.reset();  // the old window and its workers gone before the new one starts
     rig = std::make_unique<apptest::Rig>(1366, 768);
     rig->environment.Clock = &clock;
     MainWindow& w = rig->Create(english, [this](MainWindow& created) {

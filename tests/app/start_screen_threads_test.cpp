@@ -31,6 +31,7 @@ struct StartScreenSensors : ::testing::Test {
   // The window through its intro, and on until the information panel stands.
   MainWindow& Open(int width = 1280, int height = 994, bool english = false, bool intro_only = false) {
     rig.reset();  // the previous window's workers end before the status bytes are reset
+    rig.reset();  // the old window and its workers gone before the new one starts
     rig = std::make_unique<apptest::Rig>(width, height);
     rig->environment.Clock = &clock;
     MainWindow& w = rig->Create(english, [this](MainWindow& created) {

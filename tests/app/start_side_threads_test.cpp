@@ -25,6 +25,7 @@ struct StartSide : ::testing::Test {
   MainWindow& Open(const std::string& units) {
     bus.Reset(sim::ClockMode::Virtual);
     for (const sim::UnitSpec& unit : sim::ParseUnitList(units)) EXPECT_TRUE(sim::AttachUnit(bus, unit));
+    rig.reset();  // the old window and its workers gone before the new one starts
     rig = std::make_unique<apptest::Rig>(1366, 768);
     rig->environment.Clock = &clock;
     MainWindow& w = rig->Create(false, [this](MainWindow& created) {
@@ -78,7 +79,10 @@ TEST_F(StartSide, WiredAccelerometerWalksItsSixPositions) {
   EXPECT_FALSE(w.ChooseSlotsAfterSearch());
   EXPECT_NE(w.DeviceSlots[0].Channels[3], nullptr);
   // Its samples reach the page: the value box shows them in the sensor's unit.
-  ASSERT_NO_FATAL_FAILURE(Until([&] { return !panel.Box1.Unit.empty() && w.View->SampleCount > 1000; }));
+  ASSERT_NO_FATAL_FAILURE(Until([&] {
+    std::lock_guard lock(w.View->ViewLock);
+    return !panel.Box1.Unit.empty() && w.View->SampleCount > 1000;
+  }));
   for (int k = 0; k < 6; ++k) {
     EXPECT_EQ(w.MeasureButtonReady, 0) << k;
     Click(kActionButtonId);
