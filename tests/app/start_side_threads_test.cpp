@@ -108,7 +108,10 @@ TEST_F(StartSide, PressedLookRefusalAndNoCurveLeftOnOtherPages) {
   // The force sensor chosen: its button stands out from its released look; it is ready at once.
   const platform::Colour released = At(75163, 0.9, 0.75);
   Click(75163);
-  Until([&] { return w.MeasureButtonReady == 1 && w.View->Sweep.ColumnPosition > 20; });
+  Until([&] {
+    std::lock_guard lock(w.View->ViewLock);
+    return w.MeasureButtonReady == 1 && w.View->Sweep.ColumnPosition > 20;
+  });
   rig->Step(600);
   const platform::Colour pressed = At(75163, 0.9, 0.75);
   EXPECT_GT(std::abs(released.r - pressed.r) + std::abs(released.g - pressed.g) + std::abs(released.b - pressed.b), 40);
