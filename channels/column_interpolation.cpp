@@ -68,7 +68,9 @@ void VessamorChannel::ComputePlotPoints(std::uint32_t first, std::uint32_t last)
   for (std::uint32_t i = first; i <= last; ++i) {
     ColumnRecord& record = Columns[i];
     record.MaxPixel = Truncated(value_of(record.MaxCode) / per_pixel);
-    record.MinPixel = FractionalCodes != 0 ? record.MaxPixel : Truncated(value_of(record.MinCode) / per_pixel);
+    // A column of several samples spans their range, smoothed or not: its maxima alone would draw
+    // a false envelope where the samples of a column change faster than the columns.
+    record.MinPixel = Truncated(value_of(record.MinCode) / per_pixel);
   }
 }
 

@@ -125,4 +125,28 @@ TEST(Review, RightClicksSetMarkersWithCaptionsThatLeaveNothingBehind) {
   }
 }
 
+// A minute of a smoothed 5 Hz sine fitted to the screen: columns of fifty samples each span their
+// range, so the band's edges stay level along the plot instead of tracing a false envelope.
+TEST(Review, FittedLongSmoothedRecordShowsItsWholeRangeAlongThePlot) {
+  ReviewRig rig(1366, 768, false, "wired:04/1195:sine=2048,2047,5");
+  rig.EnterMeasureScreen();
+  rig.Record(60.0);
+  rig.Press(kFit);
+  ASSERT_NE(rig.View().Channel(0).FractionalCodes, 0) << "the voltage sensor smooths by default";
+  const Picture p = Settled(rig);
+  const WindowRect plot = rig.Plot();
+  const Rgba ink = rig.View().Channel(0).Colour;
+  // The lowest inked row of every pixel column: most reach the troughs' row.
+  std::vector<int> bottoms;
+  for (int x = plot.left + 2; x < plot.right - 2; ++x) {
+    int bottom = plot.top;
+    for (int y = plot.top; y < plot.bottom; ++y)
+      if (p.At(x, y)[2] == ink.R && p.At(x, y)[1] == ink.G && p.At(x, y)[0] == ink.B) bottom = y;
+    bottoms.push_back(bottom);
+  }
+  const int lowest = *std::max_element(bottoms.begin(), bottoms.end());
+  const auto near = std::count_if(bottoms.begin(), bottoms.end(), [&](int y) { return y >= lowest - 8; });
+  EXPECT_GT(near * 2, static_cast<long>(bottoms.size())) << near << " of " << bottoms.size() << " columns reach the troughs";
+}
+
 }  // namespace
