@@ -40,10 +40,7 @@ std::int32_t Truncated(double value) {
 
 }  // namespace
 
-void VessamorChannel::ComputePlotPoints(std::uint32_t first, std::uint32_t last) {
-  if (first > last || Shown == 0 || Scale == nullptr || Columns == nullptr || ColumnCapacity == 0) return;
-  const double per_pixel = Scale->ValuePerPixel != 0.0 ? Scale->ValuePerPixel : 1.0;
-  const float gain = PlotGainOn != 0 ? PlotGain : 1.0f;
+float VessamorChannel::PlottedValue(float value) const {
   // Another kind beside the axis channel is plotted where its own value axis, labelled beside the
   // axis channel's, puts it: its fraction of its axis read as a value of the axis channel's.
   const VessamorChannel* axis = nullptr;
@@ -51,18 +48,23 @@ void VessamorChannel::ComputePlotPoints(std::uint32_t first, std::uint32_t last)
     const VessamorChannel& channel = View->Channel(k);
     if (channel.Enabled != 0 && channel.Shown != 0) axis = &channel;
   }
-  const bool mapped = axis != nullptr && axis != this && PlotGainOn == 0 && axis->SensorCode != SensorCode &&
-                      ScaleMappingPair.Forward != nullptr && axis->ScaleMappingPair.Inverse != nullptr;
+  if (PlotGainOn != 0) return value * PlotGain;
+  if (axis != nullptr && axis != this && axis->SensorCode != SensorCode && ScaleMappingPair.Forward != nullptr &&
+      axis->ScaleMappingPair.Inverse != nullptr) {
+    float fraction = ScaleMappingPair.Forward(&value);
+    value = axis->ScaleMappingPair.Inverse(&fraction);
+  }
+  return value;
+}
+
+void VessamorChannel::ComputePlotPoints(std::uint32_t first, std::uint32_t last) {
+  if (first > last || Shown == 0 || Scale == nullptr || Columns == nullptr || ColumnCapacity == 0) return;
+  const double per_pixel = Scale->ValuePerPixel != 0.0 ? Scale->ValuePerPixel : 1.0;
   const auto value_of = [&](std::int32_t code) {
     float value = ChannelValueOfCode(code, 2);
     // The gas volume of kind 47 never goes below zero once its zero is set.
     if (SensorCode == 47 && ZeroOffsetOn != 0 && value < 0.0f) value = 0.0f;
-    value *= gain;
-    if (mapped) {
-      float fraction = ScaleMappingPair.Forward(&value);
-      value = axis->ScaleMappingPair.Inverse(&fraction);
-    }
-    return value;
+    return PlottedValue(value);
   };
   last = std::min(last, ColumnCapacity - 1);
   for (std::uint32_t i = first; i <= last; ++i) {

@@ -125,6 +125,10 @@ class VessamorChannel {
   // the whole-code and the fine offset the filters have put in force.
   std::int32_t ZeroedCode(std::int32_t code) const;
   virtual void ComputePlotPoints(std::uint32_t first, std::uint32_t last);
+  // A value of this channel where the plot puts it, on the value axis of the view's first shown
+  // channel: multiplied by the plot gain, or, for another kind of sensor, at its fraction of its
+  // own axis read on the axis channel's.
+  float PlottedValue(float value) const;
 
   // Appends one raw code unless the channel is full; every decoder writes through this.
   bool AppendCode(std::int16_t code) {

@@ -114,17 +114,11 @@ void GraphView::AutoScrollView() {
 
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
-    const VessamorChannel* axis = nullptr;
     for (const auto& channel : Channels) {
       if (channel->Enabled == 0 || channel->Shown == 0 || channel->RunMax <= 0) continue;
-      if (axis == nullptr) axis = channel.get();
+      // Every curve's extremes where the plot puts them, on the axis channel's scale.
       for (const std::int32_t code : {channel->RunMax, channel->RunMin}) {
-        double value = RawValue(*channel, code);
-        // A channel on another scale is shown on the axis channel's scale.
-        if (channel->ScaleRatio != axis->ScaleRatio && channel->ValueToRawFn != nullptr && axis->RawToValueFn != nullptr) {
-          const std::int32_t raw = channel->ValueToRawFn(static_cast<float>(value));
-          value = axis->RawToValueFn(static_cast<std::int16_t>(std::clamp(raw, -32768, 32767)), axis);
-        }
+        const double value = channel->PlottedValue(RawValue(*channel, code));
         low = std::min(low, value);
         high = std::max(high, value);
       }

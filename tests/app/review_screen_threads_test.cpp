@@ -323,4 +323,30 @@ TEST(ReviewScreen, RateSliderWorksWithALoadedRecord) {
   std::filesystem::remove(file);
 }
 
+// Fitted, a voltage and a temperature share the plot: both curves inside it, filling most of its
+// height on the voltage's axis, where the temperature stands at its fraction of its own axis.
+TEST(ReviewScreen, FitKeepsEveryKindOfCurveInsideThePlot) {
+  ReviewRig rig(1920, 1080, true, "wired:15/1063:sine=2000,300,0.1;wired:04/1195:sine=2048,1500,1");
+  EnterWithAllUnits(rig, 2);
+  rig.Record(7.0);
+  rig.Press(75013);
+  const Picture p = rig.Screen();
+  const platform::WindowRect plot = rig.Plot();
+  const auto indicator = [&](int x, int y) {
+    const auto& strips = rig.View().IndicatorStrips;
+    return std::any_of(strips.begin(), strips.end(), [&](const PixelRect& r) { return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom; });
+  };
+  int top = plot.bottom, bottom = plot.top;
+  for (std::size_t k = 0; k < 2; ++k) {
+    const Rgba ink = rig.View().Channel(k).Colour;
+    for (int y = plot.top + 1; y < plot.bottom - 1; ++y)
+      for (int x = plot.left + 1; x < plot.right - 1; ++x)
+        if (p.At(x, y)[2] == ink.R && p.At(x, y)[1] == ink.G && p.At(x, y)[0] == ink.B && !indicator(x, y))
+          top = std::min(top, y), bottom = std::max(bottom, y);
+  }
+  EXPECT_GT(top, plot.top + 3) << "a curve runs along the plot's top";
+  EXPECT_LT(bottom, plot.bottom - 3) << "a curve runs along the plot's bottom";
+  EXPECT_GT(bottom - top, plot.Height() * 7 / 10) << "the curves fill " << bottom - top << " of " << plot.Height() << " rows";
+}
+
 }  // namespace
