@@ -79,7 +79,9 @@ void MainWindow::DispatchButtonPress(std::int32_t, std::int32_t, std::int32_t co
         records::SaveRange range;
         std::string title;
         records::RecordCommandContext context{*View, host_, range, title, EnglishUi(), nullptr, {}};
-        records::OpenRecord(context);
+        // Nothing loaded (the dialog cancelled, or the file refused with its message): back to the
+        // start screen the teacher came from, not an empty graph with nothing to record.
+        if (!records::OpenRecord(context)) OnKeyDown(platform::key::kEscape, 1, 0);
       }
       return;
     default:

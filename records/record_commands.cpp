@@ -110,6 +110,12 @@ void Tell(RecordCommandContext& context, RecordMessage message, const std::strin
   context.Host.ShowMessage(std::string(RecordMessageText(message, context.EnglishUi)) + "\n" + path, "");
 }
 
+// A load that ends with the message: nothing new is shown.
+bool Refuse(RecordCommandContext& context, RecordMessage message, const std::string& path) {
+  Tell(context, message, path);
+  return false;
+}
+
 // Why a save to path cannot be tried: a name that is there must be a regular file, and a new
 // name needs a folder that exists and may be written. Nothing of a file is read.
 std::optional<RecordMessage> TargetProblem(const std::string& path) {
@@ -280,45 +286,46 @@ void SaveRecord(RecordCommandContext& context) {
   view.SaveSelection = 0;
 }
 
-void OpenRecord(RecordCommandContext& context) {
+bool OpenRecord(RecordCommandContext& context) {
   GraphView& view = context.View;
   // The units write into the channels while they record: a load would pull the buffer from under them.
-  if (view.Recording.load() != 0) return;
+  if (view.Recording.load() != 0) return false;
   platform::FileDialogRequest request;
   request.title = "Load record";
   request.filters = {{"Record", "*.out"}};
   request.filterIndex = 1;
   request.defaultExtension = "out";
   const auto chosen = context.Host.OpenFileDialog(request);
-  if (!chosen) return;
+  if (!chosen) return false;
   const std::string& path = chosen->path;
   FileSource file(path);
-  if (!file.Ok()) return Tell(context, RecordMessage::CannotOpen, path);
+  if (!file.Ok()) return Refuse(context, RecordMessage::CannotOpen, path);
   const std::string title = FileTitle(path);
 
   if (LastExtension(path) != ".out") {
     const TextImportFn import = FormatsOf(context).ImportText;
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min(file.Size(), kTextImportLimit)));
-    if (!file.ReadAt(0, bytes.data(), bytes.size())) return Tell(context, RecordMessage::CannotOpen, path);
-    if (import == nullptr || import(view, bytes, title) == 0) return Tell(context, RecordMessage::NotARecord, path);
+    if (!file.ReadAt(0, bytes.data(), bytes.size())) return Refuse(context, RecordMessage::CannotOpen, path);
+    if (import == nullptr || import(view, bytes, title) == 0) return Refuse(context, RecordMessage::NotARecord, path);
     RedrawView(view);
-    return;
+    return true;
   }
 
   BinaryRead read = ReadBinaryRecord(file, view.SampleCapacity);
-  if (read.Outcome == ReadOutcome::NotARecord) return Tell(context, RecordMessage::NotARecord, path);
-  if (read.Outcome == ReadOutcome::Refused) return Tell(context, RecordMessage::Damaged, path);
+  if (read.Outcome == ReadOutcome::NotARecord) return Refuse(context, RecordMessage::NotARecord, path);
+  if (read.Outcome == ReadOutcome::Refused) return Refuse(context, RecordMessage::Damaged, path);
   if (read.Record.Damaged) Tell(context, RecordMessage::Damaged, path);
   const AppliedRecord applied = ApplyLoadedRecord(view, read.Record, title);
-  if (!applied.ViewSetUp) return;
+  if (!applied.ViewSetUp) return false;
   context.RecordFileTitle = title;
-  if (view.MainWindow == nullptr) return;
+  if (view.MainWindow == nullptr) return true;
   if (applied.MarkersCleared < 2) {
     view.MainWindow->InvalidateLocal(view.ViewRect);
   } else {
     view.Sweep.FullRedraw = 1;
     view.MainWindow->InvalidateLocal();
   }
+  return true;
 }
 
 }  // namespace records

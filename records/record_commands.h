@@ -56,7 +56,7 @@ void SaveRecord(RecordCommandContext& context);
 
 // Loads the file the user names: a binary record, or any other name through the text import. A
 // file that cannot be opened, holds no record or is damaged is told, and the view keeps its record.
-void OpenRecord(RecordCommandContext& context);
+bool OpenRecord(RecordCommandContext& context);
 
 // The part of the record a save covers: the whole record, or with SaveSelection the samples from
 // the first set marker's column to the second's (to the record's end with only one), ascending.

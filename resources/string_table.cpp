@@ -21,7 +21,7 @@ constexpr std::array<StringRow, 30> kStrings = {{
     {kStringSensors, "Датчики", " Sensors"},
     {kStringNoSensorsShort, "нет датчиков", "no sensors"},
     {136, "Обзор", "Overview"},
-    {137, "Маштаб", "Scale"},
+    {137, "Масштаб", "Scale"},
     {139, "Вид", "View"},
     {140, "Файл", "File"},
     {169, "Подсказка", "Help"},
