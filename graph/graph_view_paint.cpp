@@ -492,10 +492,17 @@ void GraphView::DrawAxisNames() {
   const std::string time = name(named.front()->AxisLabel, named.front()->TimeUnit);
   // The name starts a gap right of the last time label where its place would touch that label.
   const double gap = 8.0 * s;
-  const double x = LastTimeLabel.Right > LastTimeLabel.Left
-                       ? std::max<double>(TimeNameRect.Left, LastTimeLabel.Right + gap)
-                       : static_cast<double>(TimeNameRect.Left);
-  renderer.DrawTextInBox(time.c_str(), x, TimeNameRect.Top, TimeNameRect.Width(), TimeNameRect.Height(), 1.5 * s,
+  double x = LastTimeLabel.Right > LastTimeLabel.Left ? std::max<double>(TimeNameRect.Left, LastTimeLabel.Right + gap)
+                                                      : static_cast<double>(TimeNameRect.Left);
+  double top = TimeNameRect.Top;
+  // Where a label near the right edge leaves the name no room beside it, the name goes under the
+  // labels, against the view's right edge, rather than off the window.
+  const double reach = static_cast<double>(time.size()) * renderer.EngineWidth() * 1.5 * s;
+  if (x + reach > ViewRect.Right - gap / 2) {
+    x = ViewRect.Right - gap / 2 - reach;
+    top = std::max<double>(top, LastTimeLabel.Bottom + 2);
+  }
+  renderer.DrawTextInBox(time.c_str(), x, top, TimeNameRect.Width(), TimeNameRect.Height(), 1.5 * s,
                          rgba8(0, 0, 0, 255), nullptr, 0);
   const double em = renderer.EngineHeight() * 1.5 * s;
   TimeNameReach = PixelRect{Px(renderer.style.text_origin_x), Px(renderer.style.text_origin_y - 0.8 * em),

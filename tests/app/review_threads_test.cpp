@@ -40,11 +40,12 @@ int Changed(ReviewRig& rig, const Picture& a, Picture b) {
 }
 
 // The screen, checked against a paint of the whole window that the program did not ask for (the
-// window uncovered): nothing of an earlier screen may stay.
+// window uncovered): nothing of an earlier screen may stay. The time axis's name stays on the window.
 Picture Settled(ReviewRig& rig) {
   const Picture shown = rig.Screen();
   rig.Host().Window().Invalidate();
   EXPECT_EQ(Changed(rig, shown, rig.Screen()), 0);
+  EXPECT_LE(rig.View().TimeNameReach.Right, rig.View().ViewRect.Right) << "the time axis's name runs off the window";
   return shown;
 }
 
