@@ -45,6 +45,7 @@ bash scripts/walk.sh build-asan-app
 if command -v clang++ >/dev/null; then
   echo "== record reader under libFuzzer (clang), a short run from the seed corpus"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
     -DVESSAMOR_DISPLAY_FREE_ONLY=ON -DVESSAMOR_SANITIZE=address,undefined -DVESSAMOR_FUZZ=ON -DVESSAMOR_BUILD_BENCH=OFF
   cmake --build build-fuzz -j "$jobs" --target record_reader_fuzzer
   # What the fuzzer writes (new inputs, logs, a crashing input) stays out of the source tree.
