@@ -2,8 +2,8 @@
 #pragma once
 
 #include <atomic>
-#include <mutex>
 #include <cstdint>
+#include <mutex>
 
 #include "acquisition/ftdi_api.h"
 
@@ -99,7 +99,7 @@ class PollPass {
 
   // The pass running on this thread, or null outside PollAllDevices.
   static PollPass* Current();
-  const PollPass* Outer() const { return outer_; }
+  PollPass* Outer() const { return outer_; }
   // A unit reached its byte limit: the wrap follows at the start of the next pass.
   void DeferWrap();
   // Wraps every running unit now; `unit` starts the new cycle with `bytes_kept` bytes.
@@ -122,18 +122,21 @@ class PollPass {
 // A call from a poll pass into the view: the code layout lock is let go for its length.
 class OutsideCodeLayout {
  public:
-  OutsideCodeLayout() : pass_(PollPass::Current()), held_(pass_ != nullptr && pass_->HoldsCodeLayout()) {
-    if (held_) pass_->LetCodeLayoutGo();
+  OutsideCodeLayout() {
+    // The pass that holds it: this one, or the one a nested pass runs in.
+    for (PollPass* pass = PollPass::Current(); pass != nullptr && pass_ == nullptr; pass = pass->Outer()) {
+      if (pass->HoldsCodeLayout()) pass_ = pass;
+    }
+    if (pass_ != nullptr) pass_->LetCodeLayoutGo();
   }
   ~OutsideCodeLayout() {
-    if (held_) pass_->TakeCodeLayout();
+    if (pass_ != nullptr) pass_->TakeCodeLayout();
   }
   OutsideCodeLayout(const OutsideCodeLayout&) = delete;
   OutsideCodeLayout& operator=(const OutsideCodeLayout&) = delete;
 
  private:
-  PollPass* pass_;
-  bool held_;
+  PollPass* pass_ = nullptr;
 };
 
 // Whether this thread may move the channels' slices without taking the code layout lock: it is
