@@ -25,12 +25,15 @@ class HeadlessHost final : public HostServices {
   // Drains the queue, runs due timers and paints until the window has gone; returns 0.
   int RunEventLoop() override;
   void ShowMessage(std::string_view text, std::string_view) override { Messages.emplace_back(text); }
-  // Every file dialog is cancelled; the opening ones are counted.
+  // Every file dialog is cancelled, and counted.
   std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest&) override {
     ++OpenDialogs;
     return std::nullopt;
   }
-  std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest&) override {
+    ++SaveDialogs;
+    return std::nullopt;
+  }
   bool OpenAddress(std::string_view address) override {
     Opened.emplace_back(address);
     return false;
@@ -50,6 +53,7 @@ class HeadlessHost final : public HostServices {
   std::string Title;
   std::vector<std::string> Messages;
   int OpenDialogs = 0;
+  int SaveDialogs = 0;
   // Addresses the program asked the desktop to open.
   std::vector<std::string> Opened;
   DeviceArrivalHandler ArrivalHandler;
