@@ -266,29 +266,45 @@ struct Sweep {
     Click(75172);
     Until([&] { return w.Bytes.MeasureScreenActive.load() == 1; });
     Settle();
-    // Two and a half seconds of bus time, half a page, whatever pace the threads are given: a longer
-    // record would turn the sweep over and leave the page's left quarter nearly empty.
-    const std::int64_t end = bus.NowUs() + 2'500'000;
-    clock.HoldBusAt(end);
+    // Two and a half seconds of bus time and every recorded channel with samples of its own (a slow
+    // unit may start late), the bus let on a tenth of a second at a time, whatever pace the threads
+    // are given: the record stays short of a page, so the sweep never turns over to an empty one.
+    const std::int64_t start = bus.NowUs();
+    std::int64_t held = start + 500'000;
+    clock.HoldBusAt(held);
     w.OnKeyDown(platform::key::kSpace, 1, 0);
-    const auto samples = [&] {
+    const auto recorded = [&] {
       std::lock_guard lock(w.View->ViewLock);
-      return w.View->SampleCount;
+      bool all = w.View->SampleCount >= 100;
+      for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+        const VessamorChannel& channel = w.View->Channel(k);
+        if (channel.Enabled != 0 && channel.Shown != 0) all = all && channel.CodeCount >= 20;
+      }
+      return all;
     };
-    for (int k = 0; k < 60000 && (bus.NowUs() < end || samples() < 100); ++k) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (int k = 0; k < 60000 && (bus.NowUs() < start + 2'500'000 || !recorded()); ++k) {
+      if (bus.NowUs() >= held && held - start < 4'000'000) clock.HoldBusAt(held += 100'000);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     w.OnKeyDown(platform::key::kSpace, 1, 0);
     clock.ReleaseBus();
     Settle();
     PaintAll();
     Shot(name);
-    // Every recorded channel's curve is drawn in its colour on the plot.
+    // Every recorded channel's curve is drawn in its colour on the plot (the value indicators, in the
+    // same colours, left out).
     const PixelRect& plot = w.View->PlotRect;
+    const auto indicator = [&](int x, int y) {
+      const auto& strips = w.View->IndicatorStrips;
+      return std::any_of(strips.begin(), strips.end(), [&](const PixelRect& r) { return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom; });
+    };
     for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
       const VessamorChannel& channel = w.View->Channel(k);
       if (channel.Enabled == 0 || channel.Shown == 0) continue;
       int inked = 0;
       for (int y = plot.Top; y < plot.Bottom; y += 2)
-        for (int x = plot.Left; x < plot.Left + plot.Width() / 4; x += 2) inked += Distance(Shown().GetPixel(x, y), channel.Colour.R, channel.Colour.G, channel.Colour.B) < 60;
+        for (int x = plot.Left; x < plot.Right; x += 2)
+          inked += !indicator(x, y) && Distance(Shown().GetPixel(x, y), channel.Colour.R, channel.Colour.G, channel.Colour.B) < 60;
       EXPECT_GT(inked, 20) << "channel " << k << "'s curve";
     }
     for (std::int32_t id : everything ? std::vector<std::int32_t>{75010, 75011, 75012} : std::vector<std::int32_t>{}) {
