@@ -87,11 +87,19 @@ class ReviewRig {
         return s.InUse != 0 && s.Prepared != 0 && s.AssignIndex >= 0 && s.SelectedForRecord != 0 && s.CountChannels() > 0;
       });
     });
+    // The bus is let on 50 ms at a time as the samples come, so the record ends within a few
+    // hundredths of a second of `seconds` however the threads are paced.
+    std::int64_t held = bus_.NowUs() + 200'000;
+    clock_.HoldBusAt(held);
     Key(platform::key::kSpace);
     ASSERT_EQ(View().Recording.load(), 1);
     const double wanted = seconds * View().RateSetting;
-    for (int k = 0; k < 200000 && Samples() < wanted; ++k) std::this_thread::sleep_for(std::chrono::microseconds(100));
+    for (int k = 0; k < 200000 && Samples() < wanted; ++k) {
+      if (bus_.NowUs() >= held) clock_.HoldBusAt(held += 50'000);
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
     Key(platform::key::kSpace);
+    clock_.ReleaseBus();
     ASSERT_EQ(View().Recording.load(), 0);
     Until([&] { return View().RecordViewable != 0; });
     for (int k = 0; k < 5; ++k) Step(33);
