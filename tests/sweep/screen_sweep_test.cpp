@@ -286,6 +286,18 @@ struct Sweep {
       if (bus.NowUs() >= held && held - start < 4'000'000) clock.HoldBusAt(held += 100'000);
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    if (!recorded()) {
+      // What the record reached, for a run that never got there.
+      std::ostringstream seen;
+      seen << "bus " << (bus.NowUs() - start) / 1000 << " ms on, held at " << (held - start) / 1000 << " ms; recording "
+           << int(w.View->Recording.load()) << ", request " << int(w.Devices->RequestCode.load()) << ", searching "
+           << int(w.Devices->Searching.load()) << ", connected " << int(ConnectedMask.load()) << ", poll " << int(PollResult.load());
+      std::lock_guard lock(w.View->ViewLock);
+      seen << "; " << w.View->SampleCount << " samples";
+      for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k)
+        seen << ", channel " << k << ": enabled " << int(w.View->Channel(k).Enabled) << " codes " << w.View->Channel(k).CodeCount;
+      ADD_FAILURE() << "the record never reached its length: " << seen.str();
+    }
     w.OnKeyDown(platform::key::kSpace, 1, 0);
     clock.ReleaseBus();
     Settle();
