@@ -91,7 +91,7 @@ class ReviewRig {
     // hundredths of a second of `seconds` however the threads are paced.
     std::int64_t held = bus_.NowUs() + 200'000;
     clock_.HoldBusAt(held);
-    Key(platform::key::kSpace);
+    StartRecording();
     ASSERT_EQ(View().Recording.load(), 1);
     const double wanted = seconds * View().RateSetting;
     for (int k = 0; k < 200000 && Samples() < wanted; ++k) {
@@ -103,6 +103,15 @@ class ReviewRig {
     ASSERT_EQ(View().Recording.load(), 0);
     Until([&] { return View().RecordViewable != 0; });
     for (int k = 0; k < 5; ++k) Step(33);
+  }
+  // Space until a recording runs. A press while the device worker is busy with a search (a pause it
+  // could not take in time, which the stepped clock makes short) finds no unit ready and starts
+  // nothing; a user presses again.
+  void StartRecording() {
+    for (int k = 0; k < 20 && View().Recording.load() == 0; ++k) {
+      Until([&] { return Window().Devices->Searching.load() == 0; });
+      Key(platform::key::kSpace);
+    }
   }
   std::uint32_t Samples() {
     std::lock_guard lock(View().ViewLock);

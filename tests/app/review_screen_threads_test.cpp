@@ -26,7 +26,7 @@ TEST(ReviewScreen, HoldFreezesThePlotAndShowsTheButtonDown) {
   ReviewRig rig(1366, 768, false);
   rig.EnterMeasureScreen();
   MainWindow& w = rig.Window();
-  rig.Key(key::kSpace);
+  rig.StartRecording();
   rig.Until([&] { return rig.Samples() > 1500; });
   rig.Step(40);
   for (bool by_key : {true, false}) {
