@@ -52,7 +52,9 @@ struct RecordChannelSettings {
 };
 
 struct LoadedChannel {
-  // The record carries this channel's settings; without them only its codes (and kind) are taken.
+  // The record carries this channel's settings; without them only its codes, its kind and the
+  // unit type of its codes (Settings.DeviceTypeCode) are taken, and the channel shows its values
+  // as they are: no zero offset, calibration or filter of the live channel carries over.
   bool HasSettings = false;
   RecordChannelSettings Settings;
   // The record holds codes of this channel.
@@ -70,6 +72,8 @@ struct LoadedRecord {
   std::optional<std::uint8_t> AcquisitionMode;
   // A section ended early: what was read is kept, and the user is told the file is damaged.
   bool Damaged = false;
+  // The record replaces what the view shows however short it is (a text record).
+  bool ShowAnyLength = false;
   std::array<LoadedChannel, 4> Channels;
 };
 

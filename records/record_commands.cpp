@@ -307,7 +307,11 @@ bool OpenRecord(RecordCommandContext& context) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min(file.Size(), kTextImportLimit)));
     if (!file.ReadAt(0, bytes.data(), bytes.size())) return Refuse(context, RecordMessage::CannotOpen, path);
     if (import == nullptr || import(view, bytes, title) == 0) return Refuse(context, RecordMessage::NotARecord, path);
-    RedrawView(view);
+    context.RecordFileTitle = title;
+    if (view.MainWindow != nullptr) {
+      view.Sweep.FullRedraw = 1;
+      view.MainWindow->InvalidateLocal();
+    }
     return true;
   }
 

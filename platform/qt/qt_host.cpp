@@ -106,11 +106,19 @@ void QtHost::ShowMessage(std::string_view text, std::string_view caption) {
   box.exec();
 }
 
+bool QtHost::AskYesNo(std::string_view text, std::string_view caption) {
+  QMessageBox box(QMessageBox::Question, FromUtf8(caption), FromUtf8(text), QMessageBox::Yes | QMessageBox::No,
+                  widget_.get());
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<FileDialogResult> QtHost::RunFileDialog(const FileDialogRequest& request, bool save) {
   QFileDialog dialog(widget_.get(), FromUtf8(request.title));
   ConfigureFileDialog(dialog);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (save && !request.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   QStringList filters;
   for (const FileFilter& f : request.filters) {
     filters << FromUtf8(f.name) + QStringLiteral(" (") + FromUtf8(f.pattern) + QStringLiteral(")");

@@ -50,6 +50,7 @@ class QtHost final : public HostServices, private HostBackend {
   void ShowWindow() override;
   int RunEventLoop() override;
   void ShowMessage(std::string_view text, std::string_view caption) override;
+  bool AskYesNo(std::string_view text, std::string_view caption) override;
   std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override;
   std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override;
   bool OpenAddress(std::string_view address) override;

@@ -1,0 +1,139 @@
+// Records in and out on the assembled window: text imports, loads, saves and what each tells the user.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+#include "review_rig.h"
+
+namespace {
+
+using apptest::Picture;
+using apptest::ReviewRig;
+namespace fs = std::filesystem;
+
+// A fresh folder under the test output folder, removed with its files at the end.
+struct Folder {
+  explicit Folder(const char* n) : path(fs::path(VESSAMOR_TEST_OUTPUT_DIR) / n) { fs::remove_all(path), fs::create_directories(path); }
+  ~Folder() { fs::remove_all(path); }
+  fs::path path;
+};
+
+void WriteText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+// The older text layout, code page 1251: "U3.3", a word, the rate, a word, the channel heads ("кан1",
+// "кан2") and one more word, then rows of a time and one voltage per channel, then "Кoнец".
+std::string OlderTextRecord(int rows, int channels) {
+  std::ostringstream out;
+  out << "U3.3 rec 100 Hz";
+  for (int c = 1; c <= channels; ++c) out << " \xEA\xE0\xED" << c;
+  out << " t\r\n";
+  for (int i = 0; i < rows; ++i) {
+    out << i * 0.01 << ' ' << 0.65 + 2.0 * i / (rows - 1);
+    if (channels > 1) out << ' ' << 0.25 + 0.5 * std::fabs(std::sin(i * 0.05));
+    out << "\r\n";
+  }
+  out << "\xCAo\xED\xE5\xF6\r\n";
+  return out.str();
+}
+
+// File, then the command of the list's row, with the dialog answering `file`.
+void FileCommand(ReviewRig& rig, int row, const fs::path& file, int filter = 1) {
+  rig.Host().DialogAnswers.push_back({file.string(), filter});
+  rig.Window().MenuNotification(0, row, rig.View());
+  rig.Settle();
+}
+
+struct Range {
+  double Low = 1e9, High = -1e9;
+  void Take(double v) { Low = std::min(Low, v), High = std::max(High, v); }
+};
+
+// What the value indicator shows, column by column, over the record's screen.
+Range IndicatorRange(ReviewRig& rig, std::size_t channel) {
+  GraphView& view = rig.View();
+  std::lock_guard lock(view.ViewLock);
+  Range r;
+  for (std::uint16_t c = view.FirstShownColumn; c <= view.LastShownColumn; ++c) r.Take(view.Channel(channel).SampleValue(c));
+  return r;
+}
+
+// The value columns of a text export's rows ("time value value ...").
+std::vector<Range> ExportedRanges(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<Range> ranges;
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream row(line);
+    std::vector<double> cells;
+    for (double v; row >> v;) cells.push_back(v);
+    if (cells.size() < 2 || !row.eof()) continue;
+    ranges.resize(std::max(ranges.size(), cells.size() - 1));
+    for (std::size_t k = 1; k < cells.size(); ++k) ranges[k - 1].Take(cells[k]);
+  }
+  return ranges;
+}
+
+// A text record holds values, not a unit's codes: after a live session whose channel had a zero offset
+// and filters, its two channels show the file's own voltages on screen and in a text export of them.
+TEST(RecordsInOut, OlderTextRecordShowsItsOwnValuesWhateverTheLiveChannelsHad) {
+  Folder folder("records-in-out-text");
+  ReviewRig rig(1366, 768, false);
+  rig.EnterMeasureScreen();
+  rig.Record(1.0);
+  {
+    std::lock_guard lock(rig.View().ViewLock);
+    VessamorChannel& live = rig.View().Channel(0);
+    live.ZeroOffsetOn = 1, live.ZeroOffset = 0.5f;
+    live.MedianOn = 1, live.MedianWindow = 5, live.SmoothingOn = 1, live.SmoothingWindow = 100;
+    live.ConfigureFilter();
+  }
+  WriteText(folder.path / "older.txt", OlderTextRecord(400, 2));
+  FileCommand(rig, 1, folder.path / "older.txt");
+  ASSERT_EQ(rig.View().LastSampleIndex, 399u);
+  const Range first = IndicatorRange(rig, 0), second = IndicatorRange(rig, 1);
+  EXPECT_NEAR(first.Low, 0.65, 0.02);
+  EXPECT_NEAR(first.High, 2.65, 0.02);
+  EXPECT_NEAR(second.Low, 0.25, 0.02);
+  EXPECT_NEAR(second.High, 0.75, 0.02);
+
+  FileCommand(rig, 2, folder.path / "again.txt", 3);
+  const std::vector<Range> exported = ExportedRanges(folder.path / "again.txt");
+  ASSERT_EQ(exported.size(), 2u);
+  EXPECT_NEAR(exported[0].Low, 0.65, 0.02);
+  EXPECT_NEAR(exported[0].High, 2.65, 0.02);
+  EXPECT_NEAR(exported[1].Low, 0.25, 0.02);
+  EXPECT_NEAR(exported[1].High, 0.75, 0.02);
+  EXPECT_TRUE(rig.Host().Messages.empty());
+}
+
+// However short, an imported record is what the view shows next: the old curves and name go.
+TEST(RecordsInOut, TwoRowTextRecordReplacesTheRecordOnShow) {
+  Folder folder("records-in-out-short");
+  ReviewRig rig(1366, 768, false);
+  rig.EnterMeasureScreen();
+  rig.Record(2.0);
+  rig.View().RecordName = "earlier.out";
+  const platform::WindowRect plot = rig.Plot();
+  const Rgba ink = rig.View().Channel(0).Colour;
+  // Below the value indicator, which shows in the channel's colour too.
+  auto inked_right_of = [&](const Picture& p, int x0) {
+    int n = 0;
+    for (int y = plot.top + plot.Height() / 3; y < plot.bottom; ++y)
+      for (int x = x0; x < plot.right; ++x) n += p.At(x, y)[2] == ink.R && p.At(x, y)[1] == ink.G && p.At(x, y)[0] == ink.B;
+    return n;
+  };
+  ASSERT_GT(inked_right_of(rig.Screen(), plot.left + 40), plot.Width() / 2) << "the recorded curve runs across the plot";
+
+  WriteText(folder.path / "two.txt", OlderTextRecord(2, 1));
+  FileCommand(rig, 1, folder.path / "two.txt");
+  EXPECT_EQ(rig.View().LastSampleIndex, 1u);
+  EXPECT_EQ(rig.View().RecordName, "two.txt");
+  for (int k = 0; k < 3; ++k) rig.Step(33);
+  EXPECT_EQ(inked_right_of(rig.Screen(), plot.left + 40), 0);
+}
+
+}  // namespace
