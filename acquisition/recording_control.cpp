@@ -127,7 +127,7 @@ void GraphView::StartRecordingLocked() {
   // The flag follows the start, as the units' own closes during it must not stop anything.
   if (Devices->StartAllDevices(Params[0])) {
     Recording = 1;
-    if (InfoScreen(MainWindow)) StopOnAnyDeviceClose = 1;
+    StopOnAnyDeviceClose = 1;
   } else {
     RecordingState = 0;
     ReleaseDeviceWorker();

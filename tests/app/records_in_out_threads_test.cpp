@@ -8,7 +8,9 @@
 #include <mutex>
 #include <sstream>
 
+#include "controls/aimage_button.h"
 #include "review_rig.h"
+#include "sim/bus.h"
 
 namespace {
 
@@ -134,6 +136,36 @@ TEST(RecordsInOut, TwoRowTextRecordReplacesTheRecordOnShow) {
   EXPECT_EQ(rig.View().RecordName, "two.txt");
   for (int k = 0; k < 3; ++k) rig.Step(33);
   EXPECT_EQ(inked_right_of(rig.Screen(), plot.left + 40), 0);
+}
+
+// Two units recording, one pulled out: the recording stops there, "Stop" becomes "Start" again,
+// the user is told which sensor went, and the record keeps what was taken up to then.
+TEST(RecordsInOut, PulledCableStopsTheRecordingWithAMessageAndKeepsTheSamples) {
+  ReviewRig rig(1366, 768, false, "wired:04/1195:sine=2048,1500,1;wired:04/1195:sine=2048,1000,2");
+  rig.EnterMeasureScreen();
+  for (DeviceSlot& slot : rig.Window().DeviceSlots) slot.SelectedForRecord = 1;  // both units record
+  rig.Window().GotoGraphScreen();
+  rig.Settle();
+  rig.Key(platform::key::kSpace);
+  ASSERT_EQ(rig.View().Recording.load(), 1);
+  rig.Until([&] { return rig.Samples() > 3000; });
+  const std::uint32_t pulled_at = rig.Samples();
+  sim::Bus& bus = sim::Bus::Instance();
+  ASSERT_TRUE(bus.Unplug(bus.Units()[1]));
+  rig.Until([&] { return rig.View().Recording.load() == 0 && !rig.Host().Messages.empty(); });
+  rig.Settle();
+  ASSERT_EQ(rig.Host().Messages.size(), 1u);
+  EXPECT_NE(rig.Host().Messages[0].find("Отключён датчик"), std::string::npos) << rig.Host().Messages[0];
+  EXPECT_EQ(FindImageButton(rig.Window().Window(), 75004)->State.load(), 1) << "Start is up again";
+  GraphView& view = rig.View();
+  std::lock_guard lock(view.ViewLock);
+  EXPECT_NE(view.RecordViewable, 0);
+  EXPECT_GE(view.LastSampleIndex + 1, pulled_at);
+  for (std::size_t s = 0; s < 2; ++s) {
+    const VessamorChannel* recorded = rig.Window().DeviceSlots[s].Channels[0];
+    ASSERT_NE(recorded, nullptr);
+    EXPECT_GE(recorded->CodeCount, view.LastSampleIndex + 1) << s;
+  }
 }
 
 }  // namespace
