@@ -19,6 +19,7 @@
 #include "records/byte_source.h"
 #include "records/export_plan.h"
 #include "records/file_write.h"
+#include "records/sheet_record.h"
 
 namespace records {
 
@@ -103,6 +104,9 @@ constexpr MessageRow kMessages[] = {
     {RecordMessage::CannotOpen, "Ошибка - файл не открывается", "Error - the file cannot be opened"},
     {RecordMessage::NotARecord, "Ошибка - в файле нет записи", "Error - the file holds no record"},
     {RecordMessage::Damaged, "Ошибка - файл повреждён", "Error - the file is damaged"},
+    {RecordMessage::NothingToSave, "Нет записи для сохранения", "There is no record to save"},
+    {RecordMessage::TooShortToSave, "Запись слишком короткая: сохраняется запись длиннее 11 отсчётов",
+     "The record is too short: only a record of more than 11 samples is saved"},
 };
 
 // Tells the user what failed, with the file's name under the message.
@@ -186,6 +190,16 @@ bool BuildFile(const RecordCommandContext& context, RecordKind kind, const SaveR
   return writer != nullptr && writer(view, range, context.EnglishUi, bytes);
 }
 
+// A file of that name is there: the user says whether it is replaced. Asked about the very name
+// that is written, after the extension is added.
+bool MayReplace(RecordCommandContext& context, const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return true;
+  const std::string question = context.EnglishUi ? "The file " + path + " already exists.\nReplace it?"
+                                                 : "Файл " + path + " уже существует.\nЗаменить его?";
+  return context.Host.AskYesNo(question, "");
+}
+
 void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_index) {
   GraphView& view = context.View;
   if (view.LastSampleIndex <= kShortestSavedLastIndex) return;
@@ -193,6 +207,10 @@ void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
   const RecordKind kind = KindOf(path);
   if (const auto problem = TargetProblem(path)) {
     Tell(context, *problem, path);
+    RedrawView(view);
+    return;
+  }
+  if (!MayReplace(context, path)) {
     RedrawView(view);
     return;
   }
@@ -219,6 +237,18 @@ void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
     Tell(context, WriteProblem(writer.ErrorNumber()), path);
     RedrawView(view);
     return;
+  }
+  if (kind == RecordKind::Sheet) {
+    const SheetRows rows = [&] {
+      std::lock_guard lock(view.ViewLock);
+      return CountSheetRows(view, context.Range);
+    }();
+    if (rows.Kept < rows.Wanted) {
+      const std::string kept = std::to_string(rows.Kept), wanted = std::to_string(rows.Wanted);
+      context.Host.ShowMessage(context.EnglishUi ? "The sheet holds the first " + kept + " rows of " + wanted + ":\n" + path
+                                                 : "В таблицу записаны первые " + kept + " строк из " + wanted + ":\n" + path,
+                               "");
+    }
   }
   // The record takes the name of the file that now holds all of it.
   if (kind == RecordKind::Binary && view.SaveSelection == 0) {
@@ -274,13 +304,18 @@ SaveRange ChooseSaveRange(GraphView& view) {
 
 void SaveRecord(RecordCommandContext& context) {
   GraphView& view = context.View;
-  if (view.RecordViewable != 0) {
+  if (view.RecordViewable == 0 || view.LastSampleIndex <= kShortestSavedLastIndex) {
+    const RecordMessage why = view.RecordViewable == 0 ? RecordMessage::NothingToSave : RecordMessage::TooShortToSave;
+    context.Host.ShowMessage(RecordMessageText(why, context.EnglishUi), "");
+  } else {
     context.Range = ChooseSaveRange(view);
     platform::FileDialogRequest request;
     request.title = "Save record";
     request.filters = {{"Record", "*.out"}, {"Excel", "*.xls"}, {"Text", "*.txt"}};
     request.filterIndex = 1;
     request.initialName = OfferedName(view.RecordName);
+    // The dialog returns the name as typed; the save asks about the file it will write.
+    request.confirmOverwrite = false;
     if (const auto chosen = context.Host.SaveFileDialog(request)) SaveChosenFile(context, chosen->path, chosen->filterIndex);
   }
   view.SaveSelection = 0;

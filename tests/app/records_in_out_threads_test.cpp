@@ -26,6 +26,11 @@ struct Folder {
 };
 
 void WriteText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+std::string ReadText(const fs::path& path) {
+  std::ostringstream out;
+  out << std::ifstream(path, std::ios::binary).rdbuf();
+  return out.str();
+}
 
 // The older text layout, code page 1251: "U3.3", a word, the rate, a word, the channel heads ("кан1",
 // "кан2") and one more word, then rows of a time and one voltage per channel, then "Кoнец".
@@ -136,6 +141,11 @@ TEST(RecordsInOut, TwoRowTextRecordReplacesTheRecordOnShow) {
   EXPECT_EQ(rig.View().RecordName, "two.txt");
   for (int k = 0; k < 3; ++k) rig.Step(33);
   EXPECT_EQ(inked_right_of(rig.Screen(), plot.left + 40), 0);
+  // Too short to save: told, no dialog.
+  const int dialogs = rig.Host().SaveDialogs;
+  rig.Window().MenuNotification(0, 2, rig.View());
+  EXPECT_EQ(rig.Host().SaveDialogs, dialogs);
+  EXPECT_EQ(rig.Host().Messages, std::vector<std::string>{"Запись слишком короткая: сохраняется запись длиннее 11 отсчётов"});
 }
 
 // Two units recording, one pulled out: the recording stops there, "Stop" becomes "Start" again,
@@ -166,6 +176,34 @@ TEST(RecordsInOut, PulledCableStopsTheRecordingWithAMessageAndKeepsTheSamples) {
     ASSERT_NE(recorded, nullptr);
     EXPECT_GE(recorded->CodeCount, view.LastSampleIndex + 1) << s;
   }
+}
+
+// A name typed without its extension is asked about as the file the save writes, and only that
+// file changes; Save and Save selected after New say there is nothing to save.
+TEST(RecordsInOut, SavesAskBeforeReplacingAndSayWhyTheyWriteNothing) {
+  Folder folder("records-in-out-save");
+  ReviewRig rig(1366, 768, false);
+  rig.EnterMeasureScreen();
+  rig.Record(1.0);
+  platform::HeadlessHost& host = rig.Host();
+  WriteText(folder.path / "name.out", "old");
+  WriteText(folder.path / "name", "plain");
+  for (const bool replace : {false, true}) {
+    host.Answers = {replace};
+    FileCommand(rig, 2, folder.path / "name");
+    ASSERT_EQ(host.Questions.size(), replace ? 2u : 1u);
+    EXPECT_NE(host.Questions.back().find((folder.path / "name.out").string()), std::string::npos) << host.Questions.back();
+    EXPECT_FALSE(host.DialogRequests.back().confirmOverwrite) << "the dialog itself does not ask about the name as typed";
+    EXPECT_EQ(ReadText(folder.path / "name.out").substr(0, 4), replace ? "PELN" : "old");
+    EXPECT_EQ(ReadText(folder.path / "name"), "plain");
+  }
+  EXPECT_TRUE(host.Messages.empty());
+
+  rig.Window().MenuNotification(0, 0, rig.View());  // New
+  const int dialogs = host.SaveDialogs;
+  for (const int row : {2, 3}) rig.Window().MenuNotification(0, row, rig.View());
+  EXPECT_EQ(host.SaveDialogs, dialogs);
+  EXPECT_EQ(host.Messages, std::vector<std::string>(2, "Нет записи для сохранения"));
 }
 
 }  // namespace
