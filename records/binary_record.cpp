@@ -235,6 +235,7 @@ BinaryRead ReadBinaryRecord(const ByteSource& source, std::uint32_t sample_capac
   std::uint32_t n = 0;
   std::uint32_t last_index = 0;
   if (!r.U32(n) || !r.U32(last_index)) return result;
+  record.FileSamples = n;
   if (record.Rate == 0 || record.Rate > kHighestRecordRate) record.Rate = kDefaultRecordRate;
 
   // Each channel's share of the buffer bounds what is kept; the rest of its codes is passed over.

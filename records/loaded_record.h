@@ -72,6 +72,8 @@ struct LoadedRecord {
   std::optional<std::uint8_t> AcquisitionMode;
   // A section ended early: what was read is kept, and the user is told the file is damaged.
   bool Damaged = false;
+  // Samples per channel the file holds, whether or not the view has room for all of them.
+  std::uint32_t FileSamples = 0;
   // The record replaces what the view shows however short it is (a text record).
   bool ShowAnyLength = false;
   std::array<LoadedChannel, 4> Channels;

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <mutex>
 #include <vector>
 
@@ -19,6 +21,7 @@
 #include "records/byte_source.h"
 #include "records/export_plan.h"
 #include "records/file_write.h"
+#include "records/loaded_record.h"
 #include "records/sheet_record.h"
 
 namespace records {
@@ -44,6 +47,14 @@ std::string Lower(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return out;
+}
+
+// Seconds with one decimal when they have a fraction, in the "C" convention.
+std::string FixedSeconds(double seconds) {
+  char buffer[32];
+  const bool whole = seconds == std::floor(seconds);
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, seconds, std::chars_format::fixed, whole ? 0 : 1).ptr;
+  return std::string(buffer, end);
 }
 
 std::string FileTitle(const std::string& path) {
@@ -258,6 +269,28 @@ void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
   RedrawView(view);
 }
 
+// A file longer than the view holds is shown from its start as far as the view reaches. The user is
+// told how much, and the record is named as the part it is, so that no save of it offers to
+// replace the whole file.
+void TellPartShown(RecordCommandContext& context, std::uint32_t file_samples, const std::string& path) {
+  GraphView& view = context.View;
+  const std::uint32_t shown = view.LastSampleIndex + 1u;
+  const double rate = view.RecordRate != 0 ? view.RecordRate : kDefaultRecordRate;
+  const auto seconds = [&](std::uint32_t samples) { return FixedSeconds(samples / rate); };
+  const std::string part = seconds(shown), whole = seconds(file_samples);
+  const std::string counts = std::to_string(shown) + (context.EnglishUi ? " of " : " из ") + std::to_string(file_samples);
+  context.Host.ShowMessage(
+      context.EnglishUi ? "The file is longer than the record can hold: the first " + part + " s of " + whole + " s are shown (" +
+                              counts + " samples per channel).\n" + path
+                        : "Файл длиннее, чем вмещает запись: показаны первые " + part + " с из " + whole + " с (" + counts +
+                              " отсчётов на канал).\n" + path,
+      "");
+  const std::string title = FileTitle(path);
+  const std::string extension = LastExtension(title);
+  view.RecordName = title.substr(0, title.size() - extension.size()) + "_0-" + part + "s" + title.substr(title.size() - extension.size());
+  context.RecordFileTitle = view.RecordName;
+}
+
 }  // namespace
 
 std::string_view RecordMessageText(RecordMessage message, bool english) {
@@ -357,6 +390,7 @@ bool OpenRecord(RecordCommandContext& context) {
   const AppliedRecord applied = ApplyLoadedRecord(view, read.Record, title);
   if (!applied.ViewSetUp) return false;
   context.RecordFileTitle = title;
+  if (view.LastSampleIndex + 1u < read.Record.FileSamples) TellPartShown(context, read.Record.FileSamples, path);
   if (view.MainWindow == nullptr) return true;
   if (applied.MarkersCleared < 2) {
     view.MainWindow->InvalidateLocal(view.ViewRect);

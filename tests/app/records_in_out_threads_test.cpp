@@ -206,4 +206,47 @@ TEST(RecordsInOut, SavesAskBeforeReplacingAndSayWhyTheyWriteNothing) {
   EXPECT_EQ(host.Messages, std::vector<std::string>(2, "Нет записи для сохранения"));
 }
 
+// A ".out" header of four 0-3.3 V channels of `samples` codes each at `rate`; the codes are left to
+// the file system as zeros, so the file takes no room on the disk.
+void WriteLongRecord(const fs::path& path, std::uint32_t samples, std::uint32_t rate) {
+  std::string bytes = "PELN2";
+  const auto u8 = [&](std::uint32_t v) { bytes.push_back(static_cast<char>(v & 0xFF)); };
+  const auto u32 = [&](std::uint32_t v) { u8(v), u8(v >> 8), u8(v >> 16), u8(v >> 24); };
+  u32(rate), u8(4);
+  for (int k = 0; k < 4; ++k) {
+    u8(11), u8(0), u32(samples);
+    bytes.append(37, '\0');     // offsets, flags, filter windows, running extremes
+    u8(0), u8(1), u32(0);      // straight lines, no derived rate
+  }
+  u32(samples), u32(samples - 1);
+  WriteText(path, bytes);
+  fs::resize_file(path, bytes.size() + std::uint64_t{4} * samples * 2);
+}
+
+// A file of 4 x 25 M samples (1,000 s) is more than the view holds: what fits is shown, the user is
+// told how much, and the record is no longer named as the whole file, whose save asks first.
+TEST(RecordsInOut, LongerFileThanTheViewHoldsSaysHowMuchIsShown) {
+  Folder folder("records-in-out-long");
+  ReviewRig rig(1366, 768, true);
+  rig.EnterMeasureScreen();
+  rig.Record(1.0);
+  const fs::path big = folder.path / "big.out";
+  WriteLongRecord(big, 25'000'000, 25'000);
+  const auto size = fs::file_size(big);
+  FileCommand(rig, 1, big);
+  platform::HeadlessHost& host = rig.Host();
+  const std::uint32_t shown = rig.View().LastSampleIndex + 1;
+  ASSERT_LT(shown, 25'000'000u);
+  ASSERT_EQ(host.Messages.size(), 1u);
+  EXPECT_EQ(host.Messages[0].rfind("The file is longer than the record can hold", 0), 0u) << host.Messages[0];
+  EXPECT_NE(host.Messages[0].find("of 1000 s are shown (" + std::to_string(shown) + " of 25000000 samples"), std::string::npos)
+      << host.Messages[0];
+  EXPECT_NE(rig.View().RecordName, "big.out");
+  host.Answers = {false};
+  FileCommand(rig, 2, big);
+  EXPECT_NE(host.DialogRequests.back().initialName, "big");
+  EXPECT_EQ(host.Questions.size(), 1u);
+  EXPECT_EQ(fs::file_size(big), size);
+}
+
 }  // namespace
