@@ -390,7 +390,7 @@ bool OpenRecord(RecordCommandContext& context) {
   const AppliedRecord applied = ApplyLoadedRecord(view, read.Record, title);
   if (!applied.ViewSetUp) return false;
   context.RecordFileTitle = title;
-  if (view.LastSampleIndex + 1u < read.Record.FileSamples) TellPartShown(context, read.Record.FileSamples, path);
+  if (!read.Record.Damaged && view.LastSampleIndex + 1u < read.Record.FileSamples) TellPartShown(context, read.Record.FileSamples, path);
   if (view.MainWindow == nullptr) return true;
   if (applied.MarkersCleared < 2) {
     view.MainWindow->InvalidateLocal(view.ViewRect);
