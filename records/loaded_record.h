@@ -41,8 +41,9 @@ struct RecordChannelSettings {
   std::uint8_t AltRange = 0;  // the extended axis of kinds 26 and 27 (NoClamp)
   // Records of the first layout carry no running extremes; the second code stands in.
   bool HasRunRange = true;
-  std::uint16_t RunMax = 0xFFFF;
-  std::uint16_t RunMin = 0xFFFF;
+  // Signed, as the codes they are taken from: a channel with an offset runs below 0.
+  std::int16_t RunMax = -1;
+  std::int16_t RunMin = -1;
   std::uint8_t CurveSmoothOn = 0;
   std::uint8_t CurveMode = 1;  // 1 straight lines, 2 spline
   float DerivedRate = 0.0f;

@@ -249,4 +249,26 @@ TEST(RecordsInOut, LongerFileThanTheViewHoldsSaysHowMuchIsShown) {
   EXPECT_EQ(fs::file_size(big), size);
 }
 
+// A save through a symbolic link replaces the file the link leads to and leaves the link; the
+// replaced file keeps its permissions, and nothing else is left beside it.
+TEST(RecordsInOut, SaveThroughALinkReplacesItsFileAndKeepsLinkAndPermissions) {
+  Folder folder("records-in-out-link");
+  ReviewRig rig(1366, 768, false);
+  rig.EnterMeasureScreen();
+  rig.Record(1.0);
+  const fs::path store = folder.path / "store", real = store / "real.out", link = folder.path / "link.out";
+  fs::create_directories(store);
+  WriteText(real, "old");
+  const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(real, mode);
+  fs::create_symlink("store/real.out", link);
+  rig.Host().Answers = {true};
+  FileCommand(rig, 2, link);
+  EXPECT_TRUE(rig.Host().Messages.empty());
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadText(real).substr(0, 4), "PELN");
+  EXPECT_EQ(fs::status(real).permissions(), mode);
+  EXPECT_EQ(std::distance(fs::directory_iterator(store), {}), 1);
+}
+
 }  // namespace
