@@ -4,6 +4,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/host_services.h"
@@ -26,6 +27,7 @@ class HeadlessHost final : public HostServices {
   // Drains the queue, runs due timers and paints until the window has gone; returns 0.
   int RunEventLoop() override;
   void ShowMessage(std::string_view text, std::string_view) override { Messages.emplace_back(text); }
+  void ShowProgress(std::string_view, std::uint64_t done, std::uint64_t total) override { Progress.emplace_back(done, total); }
   // Questions are recorded and answered from Answers in turn, No once it is empty.
   bool AskYesNo(std::string_view text, std::string_view) override {
     Questions.emplace_back(text);
@@ -67,6 +69,7 @@ class HeadlessHost final : public HostServices {
   std::vector<FileDialogRequest> DialogRequests;
   std::vector<std::string> Questions;
   std::deque<bool> Answers;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> Progress;  // done, total
   // Addresses the program asked the desktop to open.
   std::vector<std::string> Opened;
   DeviceArrivalHandler ArrivalHandler;

@@ -1,6 +1,7 @@
 // The host system's services besides the window (dialogs, address, language, screen, command line), free of Qt.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -71,6 +72,13 @@ class HostServices {
 
   // A modal box with one OK button; returns once the user has closed it.
   virtual void ShowMessage(std::string_view text, std::string_view caption) = 0;
+  // A long task's progress over the window, which stays drawn meanwhile: shown while done is
+  // below total, gone once done reaches it.
+  virtual void ShowProgress(std::string_view text, std::uint64_t done, std::uint64_t total) {
+    (void)text;
+    (void)done;
+    (void)total;
+  }
   // A modal question with Yes and No; true for Yes. A host that cannot ask answers No.
   virtual bool AskYesNo(std::string_view text, std::string_view caption) {
     (void)text;

@@ -182,23 +182,49 @@ std::string OfferedName(const std::string& record_name) {
 }
 
 // The bytes of the chosen kind of file; false when this build has no writer for it.
-bool BuildFile(const RecordCommandContext& context, RecordKind kind, const SaveRange& range,
-               std::vector<std::uint8_t>& bytes) {
-  GraphView& view = context.View;
-  std::lock_guard lock(view.ViewLock);
-  // The filters restart on the next pass, so the saved record's columns are drawn afresh.
+// The filters restart on the next pass, so the saved record's columns are drawn afresh.
+void RestartFilters(GraphView& view) {
   for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
     VessamorChannel& ch = view.Channel(k);
     if (ch.BandPassOn != 0) ch.ResetBandPass();
     if (ch.NotchOn != 0) ch.ResetNotchCascade();
     ch.ResetColumnReduction();
   }
+}
+
+bool BuildFile(const RecordCommandContext& context, RecordKind kind, const SaveRange& range,
+               std::vector<std::uint8_t>& bytes) {
+  GraphView& view = context.View;
+  std::lock_guard lock(view.ViewLock);
+  RestartFilters(view);
   if (kind == RecordKind::Binary) {
     bytes = WriteBinaryRecord(view, range);
     return true;
   }
   const RecordWriterFn writer = kind == RecordKind::Text ? FormatsOf(context).WriteText : FormatsOf(context).WriteSheet;
   return writer != nullptr && writer(view, range, context.EnglishUi, bytes);
+}
+
+// The text export written piece by piece as it is made, the window drawn and the progress shown
+// between pieces (the view lock let go meanwhile), so that a long record's text is never held
+// whole and the window never stands still. False when a piece could not be written.
+bool StreamTextFile(RecordCommandContext& context, RecordStreamFn stream, AtomicFileWriter& writer) {
+  GraphView& view = context.View;
+  const std::string_view text = context.EnglishUi ? "Writing the text file" : "Запись текстового файла";
+  std::unique_lock lock(view.ViewLock);
+  RestartFilters(view);
+  std::uint64_t total = 1;
+  const bool written = stream(view, context.Range, context.EnglishUi, [&](std::string_view piece, std::uint64_t done, std::uint64_t rows) {
+    lock.unlock();
+    const bool ok = writer.Write(piece.data(), piece.size());
+    total = std::max<std::uint64_t>(rows, 1);
+    if (ok && done < total) context.Host.ShowProgress(text, done, total);
+    lock.lock();
+    return ok;
+  });
+  lock.unlock();
+  context.Host.ShowProgress(text, total, total);
+  return written;
 }
 
 // A file of that name is there: the user says whether it is replaced. Asked about the very name
@@ -236,16 +262,23 @@ void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
     return;
   }
 
-  std::vector<std::uint8_t> bytes;
-  if (!BuildFile(context, kind, context.Range, bytes)) {
-    Tell(context, RecordMessage::WriteFailed, path);
-    RedrawView(view);
-    return;
+  const RecordStreamFn stream = kind == RecordKind::Text ? FormatsOf(context).StreamText : nullptr;
+  std::optional<AtomicFileWriter> writer;
+  if (stream != nullptr) {
+    writer.emplace(path);
+    if (writer->Ok()) StreamTextFile(context, stream, *writer);
+  } else {
+    std::vector<std::uint8_t> bytes;
+    if (!BuildFile(context, kind, context.Range, bytes)) {
+      Tell(context, RecordMessage::WriteFailed, path);
+      RedrawView(view);
+      return;
+    }
+    writer.emplace(path);
+    writer->Write(bytes);
   }
-  AtomicFileWriter writer(path);
-  writer.Write(bytes);
-  if (!writer.Commit()) {
-    Tell(context, WriteProblem(writer.ErrorNumber()), path);
+  if (!writer->Commit()) {
+    Tell(context, WriteProblem(writer->ErrorNumber()), path);
     RedrawView(view);
     return;
   }

@@ -12,6 +12,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QSocketNotifier>
 
@@ -104,6 +105,23 @@ void QtHost::ShowMessage(std::string_view text, std::string_view caption) {
   QMessageBox box(QMessageBox::NoIcon, FromUtf8(caption), FromUtf8(text), QMessageBox::Ok,
                   widget_.get());
   box.exec();
+}
+
+void QtHost::ShowProgress(std::string_view text, std::uint64_t done, std::uint64_t total) {
+  if (done >= total) {
+    progress_.reset();
+    return;
+  }
+  if (!progress_) {
+    progress_ = std::make_unique<QProgressDialog>(FromUtf8(text), QString(), 0, 1000, widget_.get());
+    progress_->setWindowModality(Qt::WindowModal);
+    progress_->setMinimumDuration(0);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+  }
+  progress_->setValue(static_cast<int>(done * 1000 / total));
+  // The window under the progress goes on drawing; the dialog keeps its input away meanwhile.
+  QCoreApplication::processEvents();
 }
 
 bool QtHost::AskYesNo(std::string_view text, std::string_view caption) {

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "controls/aimage_button.h"
+#include "records/text_record.h"
 #include "review_rig.h"
 #include "sim/bus.h"
 
@@ -269,6 +270,24 @@ TEST(RecordsInOut, SaveThroughALinkReplacesItsFileAndKeepsLinkAndPermissions) {
   EXPECT_EQ(ReadText(real).substr(0, 4), "PELN");
   EXPECT_EQ(fs::status(real).permissions(), mode);
   EXPECT_EQ(std::distance(fs::directory_iterator(store), {}), 1);
+}
+
+// A minute's record exported as text goes to the file piece by piece with its progress shown, and
+// the file is the whole export.
+TEST(RecordsInOut, LongTextExportShowsItsProgressAndWritesEveryRow) {
+  Folder folder("records-in-out-export");
+  ReviewRig rig(1366, 768, false);
+  rig.EnterMeasureScreen();
+  rig.Record(60.0);
+  FileCommand(rig, 2, folder.path / "minute", 3);
+  platform::HeadlessHost& host = rig.Host();
+  EXPECT_TRUE(host.Messages.empty());
+  ASSERT_GE(host.Progress.size(), 2u);
+  EXPECT_LT(host.Progress.front().first, host.Progress.front().second) << "shown while the rows are written";
+  EXPECT_EQ(host.Progress.back().first, host.Progress.back().second) << "gone at the end";
+  GraphView& view = rig.View();
+  std::lock_guard lock(view.ViewLock);
+  EXPECT_EQ(ReadText(folder.path / "minute.txt"), records::WriteTextRecord(view, {0, view.LastSampleIndex + 1}, false));
 }
 
 }  // namespace
