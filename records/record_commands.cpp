@@ -49,9 +49,10 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
-// Seconds with one decimal when they have a fraction, in the "C" convention.
+// Seconds to a tenth, without the decimal when it is 0, in the "C" convention.
 std::string FixedSeconds(double seconds) {
   char buffer[32];
+  seconds = std::round(seconds * 10.0) / 10.0;
   const bool whole = seconds == std::floor(seconds);
   const auto end = std::to_chars(buffer, buffer + sizeof buffer, seconds, std::chars_format::fixed, whole ? 0 : 1).ptr;
   return std::string(buffer, end);
