@@ -182,7 +182,6 @@ std::string OfferedName(const std::string& record_name) {
   return record_name;
 }
 
-// The bytes of the chosen kind of file; false when this build has no writer for it.
 // The filters restart on the next pass, so the saved record's columns are drawn afresh.
 void RestartFilters(GraphView& view) {
   for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
@@ -193,6 +192,7 @@ void RestartFilters(GraphView& view) {
   }
 }
 
+// The bytes of the chosen kind of file; false when this build has no writer for it.
 bool BuildFile(const RecordCommandContext& context, RecordKind kind, const SaveRange& range,
                std::vector<std::uint8_t>& bytes) {
   GraphView& view = context.View;
