@@ -99,7 +99,10 @@ void ClearLiveSettings(VessamorChannel& ch) {
   ch.ZeroOffset2 = 0.0f;
   ch.EnteredValueSet = 0;
   ch.EnteredValue = 0.0f;
-  ch.ResetCalibration();
+  // The calibration's zero and gain; the live ones come back with the live set-up.
+  ch.ZeroOffsetOn = 0;
+  ch.ZeroOffset = 0.0f;
+  ch.Gain = 1.0f;
   ch.MedianOn = ch.SmoothingOn = 0;
   ch.NotchOn = ch.BandPassOn = 0;
   ch.CodeOffsetOn = 0;
