@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "channels/pixel_types.h"
 
@@ -115,6 +116,8 @@ struct RecordingHooks {
   std::function<void()> RequestStopRecording;
   // On the information screens: releases the pressed sensor button and ends that page's measurement.
   std::function<void()> EndSensorPageMeasurement;
+  // A unit closed while recording: tells the user which sensor it was (the recording has stopped).
+  std::function<void(const std::string&)> UnitLost;
   // The pending calibration step of the preparation page.
   std::function<void()> ApplyPreparationStep;
 };

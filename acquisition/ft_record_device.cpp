@@ -243,7 +243,9 @@ void FTRecordDevice::Close(std::uint8_t /*reason*/) {
   Ftdi.FT_Close(Handle);
   Handle = nullptr;
   if (Manager != 0 || Events == nullptr) return;
+  const bool recording = Running != 0 && StopOnAnyDeviceClose.load() != 0;
   if (ConnectedMask.load() == 0 || StopOnAnyDeviceClose.load() != 0) Events->StopRecordingOnDeviceEnd();
+  if (recording) Events->UnitLostWhileRecording(NameLine2.empty() ? NameLine1 : NameLine1 + " " + NameLine2);
 }
 
 bool FTRecordDevice::OpenByIndex(int index) {

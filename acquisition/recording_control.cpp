@@ -127,7 +127,7 @@ void GraphView::StartRecordingLocked() {
   // The flag follows the start, as the units' own closes during it must not stop anything.
   if (Devices->StartAllDevices(Params[0])) {
     Recording = 1;
-    if (InfoScreen(MainWindow)) StopOnAnyDeviceClose = 1;
+    StopOnAnyDeviceClose = 1;
   } else {
     RecordingState = 0;
     ReleaseDeviceWorker();
@@ -146,6 +146,8 @@ bool GraphView::StopRecordingLocked(bool converted_order) {
     if (paused) ReleaseDeviceWorker();
     return false;
   }
+  // The units' closes from here on (the stop bytes, the next search) end no recording.
+  StopOnAnyDeviceClose = 0;
   FinishRecord(converted_order);
   // Ends the pause: the worker writes the stop bytes, or searches when no unit is connected.
   if (Devices != nullptr) Devices->StopAllDevices();

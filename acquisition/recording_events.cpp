@@ -17,6 +17,10 @@ void RecordingEvents::StopRecordingOnDeviceEnd() {
   View.StopRecordingOnDeviceEnd();
 }
 
+void RecordingEvents::UnitLostWhileRecording(const std::string& name) {
+  if (View.Hooks.UnitLost) View.Hooks.UnitLost(name);
+}
+
 void RecordingEvents::OnRadioLinkMessage(std::uint8_t first, std::uint8_t second) {
   OutsideCodeLayout outside;
   View.OnRadioLinkMessage(first, second);

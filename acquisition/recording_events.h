@@ -17,6 +17,7 @@ class RecordingEvents final : public UnitEvents {
   void ResetRecordingBuffers() override;
   void SetReceivedBytes(std::uint32_t bytes) override;
   void StopRecordingOnDeviceEnd() override;
+  void UnitLostWhileRecording(const std::string& name) override;
   void OnRadioLinkMessage(std::uint8_t first, std::uint8_t second) override;
   RadioLinkState& RadioLink() override { return Link; }
 

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <thread>
 
 // The wireless link as the recording sees it; cleared when a recording starts.
@@ -28,6 +29,8 @@ class UnitEvents {
   virtual void SetReceivedBytes(std::uint32_t bytes) = 0;
   // The last open unit closed (or any unit, when the recording asks for that): stop recording.
   virtual void StopRecordingOnDeviceEnd() = 0;
+  // A unit closed (pulled out, or failing) while it was recording; `name` is its sensor's name.
+  virtual void UnitLostWhileRecording(const std::string& name) { (void)name; }
   // A two-byte link message of the wireless receiver; 01 00 and 02 00 end the recording.
   virtual void OnRadioLinkMessage(std::uint8_t first, std::uint8_t second) = 0;
   virtual RadioLinkState& RadioLink() = 0;

@@ -85,7 +85,9 @@ void SendStartCommands(DeviceManager& manager) {
     }
   }
   const bool recording = manager.Sink != nullptr && manager.Sink->IsRecording();
-  StopOnAnyDeviceClose = InfoScreenActive(manager) && recording ? 1 : 0;
+  // A unit that goes ends the recording: the record's length is its shortest channel's, so the
+  // others would record on unseen and unsaved.
+  StopOnAnyDeviceClose = recording ? 1 : 0;
   for (auto& unit : manager.DeviceTable) {
     if (!unit || unit->Running == 0 || !unit->IsOpen()) continue;
     const DWORD length = std::min<DWORD>(unit->StartPacketLength, static_cast<DWORD>(unit->StartPacket.size()));

@@ -123,6 +123,16 @@ void MainWindow::InitMainWindow() {
       }
     });
   };
+  // A unit pulled out during a recording has stopped it: the user is told which, once the toolbar
+  // shows the stop.
+  View->Hooks.UnitLost = [this](const std::string& name) {
+    PostToWindow([this, name] {
+      if (Bytes.MeasureScreenActive.load() == 0) return;
+      const std::string text = EnglishUi() ? "Sensor disconnected: " + name + "\nThe recording has stopped; the samples taken are kept."
+                                           : "Отключён датчик: " + name + "\nЗапись остановлена, записанное сохранено.";
+      host_.ShowMessage(text, LoadString(kStringTitle, UiLanguage));
+    });
+  };
   // A start or stop on the device worker (a full record, a lost unit) refreshes the toolbar here.
   View->RefreshToolbar = [this] { PostToWindow([this] { RefreshToolbar(); }); };
   ViewSlots = {View.get(), nullptr, nullptr, nullptr};

@@ -291,7 +291,7 @@ void MainWindow::MenuNotification(std::int32_t kind, std::int32_t item, GraphVie
       view.NewRecord();
     } else if (item == 1) {
       records::OpenRecord(context);
-    } else if ((item == 2 || item == 3) && view.RecordViewable != 0) {
+    } else if (item == 2 || item == 3) {  // without a record to save, the save says so
       if (item == 3) view.SaveSelection = 1;
       records::SaveRecord(context);
     } else if (item == 4 && menu != nullptr) {

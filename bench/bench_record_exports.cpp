@@ -2,12 +2,16 @@
 // each filter form, beside a plain std::to_chars writer of the same rows.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <charconv>
 #include <cstdint>
+#include <fstream>
 #include <string>
 
 #include "bench_support.h"
 #include "graph/graph_view.h"
+#include "records/file_write.h"
 #include "records/sheet_record.h"
 #include "records/text_record.h"
 
@@ -97,6 +101,49 @@ void BM_ToCharsRows(benchmark::State& state) {
   state.counters["bytes"] = static_cast<double>(bytes);
 }
 
+// Kibibytes of a /proc/self/status line ("VmRSS", "VmHWM").
+double StatusKiB(const std::string& key) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind(key + ":", 0) == 0) return std::stod(line.substr(key.size() + 1));
+  }
+  return 0.0;
+}
+
+// The full record's text written to a file as a save writes it: whole, then streamed in pieces. The
+// peak of the process's memory beyond what it held with the record made (the kernel's high-water
+// mark, reset before the run) stands beside the file's size.
+void BM_TextFile(benchmark::State& state) {
+  const bool streamed = state.range(1) != 0;
+  ExportRecord record(static_cast<std::uint32_t>(state.range(0)), kForms[0]);
+  const std::string path = "/tmp/vessamor-bench-export-" + std::to_string(::getpid()) + ".txt";
+  std::ofstream("/proc/self/clear_refs") << "5";
+  const double before = StatusKiB("VmRSS");
+  std::uint64_t bytes = 0;
+  for (auto _ : state) {
+    records::AtomicFileWriter writer(path);
+    bytes = 0;
+    if (streamed) {
+      records::StreamTextRecord(record.view, {0, kSamples}, false, [&](std::string_view piece, std::uint64_t, std::uint64_t) {
+        bytes += piece.size();
+        return writer.Write(piece.data(), piece.size());
+      });
+    } else {
+      const std::string out = records::WriteTextRecord(record.view, {0, kSamples}, false);
+      const std::vector<std::uint8_t> copy(out.begin(), out.end());  // as the whole-file save held it
+      bytes = copy.size();
+      writer.Write(copy);
+    }
+    writer.Commit();
+  }
+  ::unlink(path.c_str());
+  state.counters["rows/s"] = benchmark::Counter(static_cast<double>(kSamples) * static_cast<double>(state.iterations()),
+                                                benchmark::Counter::kIsRate);
+  state.counters["file_MiB"] = static_cast<double>(bytes) / (1 << 20);
+  state.counters["peak_beyond_record_MiB"] = (StatusKiB("VmHWM") - before) / 1024;
+}
+
+BENCHMARK(BM_TextFile)->ArgNames({"channels", "streamed"})->ArgsProduct({{4}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ToCharsRows)->ArgName("channels")->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_Export, &records::WriteTextRecord)
     ->ArgNames({"channels", "form"})

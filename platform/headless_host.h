@@ -1,8 +1,10 @@
 // A host without a display: the window core over a chosen screen, messages recorded, for tests and benchmarks.
 #pragma once
 
+#include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/host_services.h"
@@ -25,14 +27,23 @@ class HeadlessHost final : public HostServices {
   // Drains the queue, runs due timers and paints until the window has gone; returns 0.
   int RunEventLoop() override;
   void ShowMessage(std::string_view text, std::string_view) override { Messages.emplace_back(text); }
-  // Every file dialog is cancelled, and counted.
-  std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest&) override {
-    ++OpenDialogs;
-    return std::nullopt;
+  void ShowProgress(std::string_view, std::uint64_t done, std::uint64_t total) override { Progress.emplace_back(done, total); }
+  // Questions are recorded and answered from Answers in turn, No once it is empty.
+  bool AskYesNo(std::string_view text, std::string_view) override {
+    Questions.emplace_back(text);
+    if (Answers.empty()) return false;
+    const bool yes = Answers.front();
+    Answers.pop_front();
+    return yes;
   }
-  std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest&) override {
+  // File dialogs are counted and answered from DialogAnswers in turn; cancelled once it is empty.
+  std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override {
+    ++OpenDialogs;
+    return Answer(request);
+  }
+  std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override {
     ++SaveDialogs;
-    return std::nullopt;
+    return Answer(request);
   }
   bool OpenAddress(std::string_view address) override {
     Opened.emplace_back(address);
@@ -54,6 +65,11 @@ class HeadlessHost final : public HostServices {
   std::vector<std::string> Messages;
   int OpenDialogs = 0;
   int SaveDialogs = 0;
+  std::deque<FileDialogResult> DialogAnswers;
+  std::vector<FileDialogRequest> DialogRequests;
+  std::vector<std::string> Questions;
+  std::deque<bool> Answers;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> Progress;  // done, total
   // Addresses the program asked the desktop to open.
   std::vector<std::string> Opened;
   DeviceArrivalHandler ArrivalHandler;
@@ -62,6 +78,14 @@ class HeadlessHost final : public HostServices {
  private:
   ScreenInfo screen_;
   HostWindow window_;
+
+  std::optional<FileDialogResult> Answer(const FileDialogRequest& request) {
+    DialogRequests.push_back(request);
+    if (DialogAnswers.empty()) return std::nullopt;
+    FileDialogResult result = DialogAnswers.front();
+    DialogAnswers.pop_front();
+    return result;
+  }
 };
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 // The host system's services besides the window (dialogs, address, language, screen, command line), free of Qt.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -31,6 +32,9 @@ struct FileDialogRequest {
   int filterIndex = 1;            // 1-based, as the dialogs have always counted
   std::string initialName;        // pre-filled file name (save)
   std::string defaultExtension;   // without the dot; added to a typed name that has none
+  // The save dialog asks before it returns the name of a file that exists; off when the caller
+  // completes the name and asks about the file it will write itself.
+  bool confirmOverwrite = true;
 };
 
 struct FileDialogResult {
@@ -68,6 +72,19 @@ class HostServices {
 
   // A modal box with one OK button; returns once the user has closed it.
   virtual void ShowMessage(std::string_view text, std::string_view caption) = 0;
+  // A long task's progress over the window, which stays drawn meanwhile: shown while done is
+  // below total, gone once done reaches it.
+  virtual void ShowProgress(std::string_view text, std::uint64_t done, std::uint64_t total) {
+    (void)text;
+    (void)done;
+    (void)total;
+  }
+  // A modal question with Yes and No; true for Yes. A host that cannot ask answers No.
+  virtual bool AskYesNo(std::string_view text, std::string_view caption) {
+    (void)text;
+    (void)caption;
+    return false;
+  }
   // Modal; none when the user cancels.
   virtual std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) = 0;
   virtual std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) = 0;

@@ -65,6 +65,12 @@ class ByteReader {
     v = static_cast<std::uint16_t>(b[0] | b[1] << 8);
     return true;
   }
+  bool I16(std::int16_t& v) {
+    std::uint16_t u = 0;
+    if (!U16(u)) return false;
+    v = static_cast<std::int16_t>(u);
+    return true;
+  }
   bool U32(std::uint32_t& v) {
     std::uint8_t b[4];
     if (!Bytes(b, 4)) return false;
@@ -161,7 +167,7 @@ bool ReadBlock(ByteReader& r, std::uint8_t version, LoadedChannel& channel, std:
             r.U16(s.MedianWindow) && r.U16(s.SmoothingWindow) && r.U8(s.AltRange);
   s.SensorCode = code;
   s.HasRunRange = version >= '1';
-  if (ok && s.HasRunRange) ok = r.U16(s.RunMax) && r.U16(s.RunMin);
+  if (ok && s.HasRunRange) ok = r.I16(s.RunMax) && r.I16(s.RunMin);
   if (ok && version >= '2') ok = r.U8(s.CurveSmoothOn) && r.U8(s.CurveMode);
   ok = ok && r.F32(s.DerivedRate);
   if (ok && RateWindowSeconds(code) != 0) ok = r.U32(s.HistoryCount) && r.U32(s.HistoryCapacity);
@@ -235,6 +241,7 @@ BinaryRead ReadBinaryRecord(const ByteSource& source, std::uint32_t sample_capac
   std::uint32_t n = 0;
   std::uint32_t last_index = 0;
   if (!r.U32(n) || !r.U32(last_index)) return result;
+  record.FileSamples = n;
   if (record.Rate == 0 || record.Rate > kHighestRecordRate) record.Rate = kDefaultRecordRate;
 
   // Each channel's share of the buffer bounds what is kept; the rest of its codes is passed over.

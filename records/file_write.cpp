@@ -2,6 +2,8 @@
 #include "records/file_write.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -20,9 +22,35 @@ std::string TemporaryName(const std::string& path, unsigned attempt) {
          std::to_string(attempt);
 }
 
+// The file a name leads to: a symbolic link is followed (to a target that may not exist yet), so
+// that a save replaces the target and leaves the link as it is.
+std::string FollowLinks(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
+    if (n <= 0) return path;
+    const std::string link(target, static_cast<std::size_t>(n));
+    const std::size_t slash = path.find_last_of('/');
+    path = link.front() == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
+  }
+  return path;
+}
+
+// Flushes the folder's entry of a renamed file; a file system that cannot is left as it is.
+void SyncFolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
 }  // namespace
 
-AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {
+AtomicFileWriter::AtomicFileWriter(std::string path) : path_(FollowLinks(std::move(path))) {
   for (unsigned attempt = 0; attempt < 16; ++attempt) {
     temp_path_ = TemporaryName(path_, attempt);
     // 0666 less the umask, as any new file of the user's would have.
@@ -32,6 +60,16 @@ AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {
   if (fd_ < 0) {
     Fail("cannot create", errno);
     temp_path_.clear();
+    return;
+  }
+  // A file that is replaced keeps its owner and its permissions.
+  struct stat old {};
+  if (::stat(path_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    if (::fchown(fd_, old.st_uid, old.st_gid) != 0) {
+      // Only its owner or the administrator may give a file away; the group alone may still go.
+      [[maybe_unused]] const int ignored = ::fchown(fd_, static_cast<uid_t>(-1), old.st_gid);
+    }
+    [[maybe_unused]] const int kept = ::fchmod(fd_, old.st_mode & 07777);
   }
 }
 
@@ -74,9 +112,17 @@ bool AtomicFileWriter::Write(std::span<const std::uint8_t> bytes) { return Write
 
 bool AtomicFileWriter::Commit() {
   if (!Ok() || committed_) return Ok() && committed_;
-  // A delayed write error shows at the close; the rename waits for it.
+  // The data are on the disk before the name points at them, so a crash leaves the old file or
+  // the new one whole; a delayed write error shows here or at the close, and the rename waits for it.
   const int fd = fd_;
   fd_ = -1;
+  if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
+    const int error = errno;
+    ::close(fd);
+    Fail("cannot write", error);
+    Discard();
+    return false;
+  }
   if (::close(fd) != 0) {
     Fail("cannot close", errno);
     Discard();
@@ -89,6 +135,7 @@ bool AtomicFileWriter::Commit() {
   }
   committed_ = true;
   temp_path_.clear();
+  SyncFolderOf(path_);
   return true;
 }
 

@@ -10,7 +10,9 @@ namespace records {
 
 // A file being written: bytes go to a temporary file in the target's folder; Commit checks the
 // close and renames it over the target. Until then, and after any failure, the target is as it
-// was, and the temporary file is removed when the writer goes.
+// was, and the temporary file is removed when the writer goes. A symbolic link is followed: the
+// file it leads to is replaced and the link stays. A replaced file keeps its owner and
+// permissions, and the data are on the disk before the rename.
 class AtomicFileWriter {
  public:
   explicit AtomicFileWriter(std::string path);

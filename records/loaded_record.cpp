@@ -91,6 +91,25 @@ void ApplySettings(VessamorChannel& ch, const RecordChannelSettings& s) {
   ch.ConfigureFilter();
 }
 
+// A channel taken without settings shows its codes' own values: whatever the live channel had
+// switched on for its unit (zero offsets, a calibration, filters) stays with the live set-up.
+void ClearLiveSettings(VessamorChannel& ch) {
+  ch.FineOffsetOn = ch.FineOffset2On = 0;
+  ch.FineOffset = ch.FineOffset2 = 0;
+  ch.ZeroOffset2 = 0.0f;
+  ch.EnteredValueSet = 0;
+  ch.EnteredValue = 0.0f;
+  // The calibration's zero and gain; the live ones come back with the live set-up.
+  ch.ZeroOffsetOn = 0;
+  ch.ZeroOffset = 0.0f;
+  ch.Gain = 1.0f;
+  ch.MedianOn = ch.SmoothingOn = 0;
+  ch.NotchOn = ch.BandPassOn = 0;
+  ch.CodeOffsetOn = 0;
+  ch.CodeOffset = ch.CodeOffset2 = 0;
+  ch.ConfigureFilter();
+}
+
 // A rate kind restarts its detector from the record's rate, with the history the record holds.
 void ApplyRateKind(VessamorChannel& ch, const LoadedChannel& loaded, std::uint32_t rate, std::uint32_t capacity) {
   RateDetectorState& d = ch.RateDetector;
@@ -248,7 +267,7 @@ AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, con
       const LoadedChannel& loaded = record.Channels[k];
       if (!loaded.HasSettings && !loaded.Present) continue;
       ch.SensorCode = loaded.Settings.SensorCode;
-      if (loaded.HasSettings) ch.DeviceTypeCode = loaded.Settings.DeviceTypeCode;
+      ch.DeviceTypeCode = loaded.Settings.DeviceTypeCode;
       view.SetupChannels(0, static_cast<std::int32_t>(k));
     }
     view.RecordRate = record.Rate;
@@ -258,7 +277,11 @@ AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, con
       const LoadedChannel& loaded = record.Channels[k];
       const std::uint8_t present = loaded.Present ? 1 : 0;
       ch.Enabled = ch.Shown = ch.SavedShown = present;
-      if (loaded.HasSettings) ApplySettings(ch, loaded.Settings);
+      if (loaded.HasSettings) {
+        ApplySettings(ch, loaded.Settings);
+      } else if (loaded.Present) {
+        ClearLiveSettings(ch);
+      }
     }
     // The slices follow the channels with codes, so each has room for what it brings.
     view.SetChannelFlags(record.ChannelCount, 0);
@@ -274,7 +297,12 @@ AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, con
       std::copy_n(loaded.Codes.begin(), count, ch.Codes);
       ch.CodeCount = static_cast<std::uint32_t>(count);
       if (loaded.HasSettings && !loaded.Settings.HasRunRange && count > 1) {
-        ch.RunMax = ch.RunMin = static_cast<std::uint16_t>(ch.Codes[1]);
+        ch.RunMax = ch.RunMin = ch.Codes[1];
+      }
+      if (!loaded.HasSettings && count > 0) {
+        const auto [low, high] = std::minmax_element(ch.Codes, ch.Codes + count);
+        ch.RunMin = *low;
+        ch.RunMax = *high;
       }
       if (loaded.HasSettings) ApplyRateKind(ch, loaded, record.Rate, view.ChannelCapacity);
       if (count == 0) continue;
@@ -289,7 +317,7 @@ AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, con
     view.SampleCount = shortest;
     view.LastSampleIndex = shortest > 0 ? shortest - 1 : 0;
     if (record.ViewSensorCode) view.SensorCode = *record.ViewSensorCode;
-    long_enough = any && view.LastSampleIndex >= kViewableLastIndex;
+    long_enough = any && (view.LastSampleIndex >= kViewableLastIndex || record.ShowAnyLength);
     if (long_enough) {
       SetUpView(view);
       if (record.ViewSensorCode) view.SensorCode = *record.ViewSensorCode;

@@ -41,8 +41,9 @@ struct RecordChannelSettings {
   std::uint8_t AltRange = 0;  // the extended axis of kinds 26 and 27 (NoClamp)
   // Records of the first layout carry no running extremes; the second code stands in.
   bool HasRunRange = true;
-  std::uint16_t RunMax = 0xFFFF;
-  std::uint16_t RunMin = 0xFFFF;
+  // Signed, as the codes they are taken from: a channel with an offset runs below 0.
+  std::int16_t RunMax = -1;
+  std::int16_t RunMin = -1;
   std::uint8_t CurveSmoothOn = 0;
   std::uint8_t CurveMode = 1;  // 1 straight lines, 2 spline
   float DerivedRate = 0.0f;
@@ -52,7 +53,9 @@ struct RecordChannelSettings {
 };
 
 struct LoadedChannel {
-  // The record carries this channel's settings; without them only its codes (and kind) are taken.
+  // The record carries this channel's settings; without them only its codes, its kind and the
+  // unit type of its codes (Settings.DeviceTypeCode) are taken, and the channel shows its values
+  // as they are: no zero offset, calibration or filter of the live channel carries over.
   bool HasSettings = false;
   RecordChannelSettings Settings;
   // The record holds codes of this channel.
@@ -70,6 +73,10 @@ struct LoadedRecord {
   std::optional<std::uint8_t> AcquisitionMode;
   // A section ended early: what was read is kept, and the user is told the file is damaged.
   bool Damaged = false;
+  // Samples per channel the file holds, whether or not the view has room for all of them.
+  std::uint32_t FileSamples = 0;
+  // The record replaces what the view shows however short it is (a text record).
+  bool ShowAnyLength = false;
   std::array<LoadedChannel, 4> Channels;
 };
 

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <mutex>
 #include <vector>
 
@@ -19,6 +21,8 @@
 #include "records/byte_source.h"
 #include "records/export_plan.h"
 #include "records/file_write.h"
+#include "records/loaded_record.h"
+#include "records/sheet_record.h"
 
 namespace records {
 
@@ -43,6 +47,15 @@ std::string Lower(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return out;
+}
+
+// Seconds to a tenth, without the decimal when it is 0, in the "C" convention.
+std::string FixedSeconds(double seconds) {
+  char buffer[32];
+  seconds = std::round(seconds * 10.0) / 10.0;
+  const bool whole = seconds == std::floor(seconds);
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, seconds, std::chars_format::fixed, whole ? 0 : 1).ptr;
+  return std::string(buffer, end);
 }
 
 std::string FileTitle(const std::string& path) {
@@ -103,6 +116,9 @@ constexpr MessageRow kMessages[] = {
     {RecordMessage::CannotOpen, "Ошибка - файл не открывается", "Error - the file cannot be opened"},
     {RecordMessage::NotARecord, "Ошибка - в файле нет записи", "Error - the file holds no record"},
     {RecordMessage::Damaged, "Ошибка - файл повреждён", "Error - the file is damaged"},
+    {RecordMessage::NothingToSave, "Нет записи для сохранения", "There is no record to save"},
+    {RecordMessage::TooShortToSave, "Запись слишком короткая: сохраняется запись длиннее 11 отсчётов",
+     "The record is too short: only a record of more than 11 samples is saved"},
 };
 
 // Tells the user what failed, with the file's name under the message.
@@ -166,24 +182,60 @@ std::string OfferedName(const std::string& record_name) {
   return record_name;
 }
 
-// The bytes of the chosen kind of file; false when this build has no writer for it.
-bool BuildFile(const RecordCommandContext& context, RecordKind kind, const SaveRange& range,
-               std::vector<std::uint8_t>& bytes) {
-  GraphView& view = context.View;
-  std::lock_guard lock(view.ViewLock);
-  // The filters restart on the next pass, so the saved record's columns are drawn afresh.
+// The filters restart on the next pass, so the saved record's columns are drawn afresh.
+void RestartFilters(GraphView& view) {
   for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
     VessamorChannel& ch = view.Channel(k);
     if (ch.BandPassOn != 0) ch.ResetBandPass();
     if (ch.NotchOn != 0) ch.ResetNotchCascade();
     ch.ResetColumnReduction();
   }
+}
+
+// The bytes of the chosen kind of file; false when this build has no writer for it.
+bool BuildFile(const RecordCommandContext& context, RecordKind kind, const SaveRange& range,
+               std::vector<std::uint8_t>& bytes) {
+  GraphView& view = context.View;
+  std::lock_guard lock(view.ViewLock);
+  RestartFilters(view);
   if (kind == RecordKind::Binary) {
     bytes = WriteBinaryRecord(view, range);
     return true;
   }
   const RecordWriterFn writer = kind == RecordKind::Text ? FormatsOf(context).WriteText : FormatsOf(context).WriteSheet;
   return writer != nullptr && writer(view, range, context.EnglishUi, bytes);
+}
+
+// The text export written piece by piece as it is made, the window drawn and the progress shown
+// between pieces (the view lock let go meanwhile), so that a long record's text is never held
+// whole and the window never stands still. False when a piece could not be written.
+bool StreamTextFile(RecordCommandContext& context, RecordStreamFn stream, AtomicFileWriter& writer) {
+  GraphView& view = context.View;
+  const std::string_view text = context.EnglishUi ? "Writing the text file" : "Запись текстового файла";
+  std::unique_lock lock(view.ViewLock);
+  RestartFilters(view);
+  std::uint64_t total = 1;
+  const bool written = stream(view, context.Range, context.EnglishUi, [&](std::string_view piece, std::uint64_t done, std::uint64_t rows) {
+    lock.unlock();
+    const bool ok = writer.Write(piece.data(), piece.size());
+    total = std::max<std::uint64_t>(rows, 1);
+    if (ok && done < total) context.Host.ShowProgress(text, done, total);
+    lock.lock();
+    return ok;
+  });
+  lock.unlock();
+  context.Host.ShowProgress(text, total, total);
+  return written;
+}
+
+// A file of that name is there: the user says whether it is replaced. Asked about the very name
+// that is written, after the extension is added.
+bool MayReplace(RecordCommandContext& context, const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return true;
+  const std::string question = context.EnglishUi ? "The file " + path + " already exists.\nReplace it?"
+                                                 : "Файл " + path + " уже существует.\nЗаменить его?";
+  return context.Host.AskYesNo(question, "");
 }
 
 void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_index) {
@@ -193,6 +245,10 @@ void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
   const RecordKind kind = KindOf(path);
   if (const auto problem = TargetProblem(path)) {
     Tell(context, *problem, path);
+    RedrawView(view);
+    return;
+  }
+  if (!MayReplace(context, path)) {
     RedrawView(view);
     return;
   }
@@ -207,18 +263,37 @@ void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
     return;
   }
 
-  std::vector<std::uint8_t> bytes;
-  if (!BuildFile(context, kind, context.Range, bytes)) {
-    Tell(context, RecordMessage::WriteFailed, path);
+  const RecordStreamFn stream = kind == RecordKind::Text ? FormatsOf(context).StreamText : nullptr;
+  std::optional<AtomicFileWriter> writer;
+  if (stream != nullptr) {
+    writer.emplace(path);
+    if (writer->Ok()) StreamTextFile(context, stream, *writer);
+  } else {
+    std::vector<std::uint8_t> bytes;
+    if (!BuildFile(context, kind, context.Range, bytes)) {
+      Tell(context, RecordMessage::WriteFailed, path);
+      RedrawView(view);
+      return;
+    }
+    writer.emplace(path);
+    writer->Write(bytes);
+  }
+  if (!writer->Commit()) {
+    Tell(context, WriteProblem(writer->ErrorNumber()), path);
     RedrawView(view);
     return;
   }
-  AtomicFileWriter writer(path);
-  writer.Write(bytes);
-  if (!writer.Commit()) {
-    Tell(context, WriteProblem(writer.ErrorNumber()), path);
-    RedrawView(view);
-    return;
+  if (kind == RecordKind::Sheet) {
+    const SheetRows rows = [&] {
+      std::lock_guard lock(view.ViewLock);
+      return CountSheetRows(view, context.Range);
+    }();
+    if (rows.Kept < rows.Wanted) {
+      const std::string kept = std::to_string(rows.Kept), wanted = std::to_string(rows.Wanted);
+      context.Host.ShowMessage(context.EnglishUi ? "The sheet holds the first " + kept + " rows of " + wanted + ":\n" + path
+                                                 : "В таблицу записаны первые " + kept + " строк из " + wanted + ":\n" + path,
+                               "");
+    }
   }
   // The record takes the name of the file that now holds all of it.
   if (kind == RecordKind::Binary && view.SaveSelection == 0) {
@@ -226,6 +301,28 @@ void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
     view.RecordName = context.RecordFileTitle;
   }
   RedrawView(view);
+}
+
+// A file longer than the view holds is shown from its start as far as the view reaches. The user is
+// told how much, and the record is named as the part it is, so that no save of it offers to
+// replace the whole file.
+void TellPartShown(RecordCommandContext& context, std::uint32_t file_samples, const std::string& path) {
+  GraphView& view = context.View;
+  const std::uint32_t shown = view.LastSampleIndex + 1u;
+  const double rate = view.RecordRate != 0 ? view.RecordRate : kDefaultRecordRate;
+  const auto seconds = [&](std::uint32_t samples) { return FixedSeconds(samples / rate); };
+  const std::string part = seconds(shown), whole = seconds(file_samples);
+  const std::string counts = std::to_string(shown) + (context.EnglishUi ? " of " : " из ") + std::to_string(file_samples);
+  context.Host.ShowMessage(
+      context.EnglishUi ? "The file is longer than the record can hold: the first " + part + " s of " + whole + " s are shown (" +
+                              counts + " samples per channel).\n" + path
+                        : "Файл длиннее, чем вмещает запись: показаны первые " + part + " с из " + whole + " с (" + counts +
+                              " отсчётов на канал).\n" + path,
+      "");
+  const std::string title = FileTitle(path);
+  const std::string extension = LastExtension(title);
+  view.RecordName = title.substr(0, title.size() - extension.size()) + "_0-" + part + "s" + title.substr(title.size() - extension.size());
+  context.RecordFileTitle = view.RecordName;
 }
 
 }  // namespace
@@ -274,13 +371,18 @@ SaveRange ChooseSaveRange(GraphView& view) {
 
 void SaveRecord(RecordCommandContext& context) {
   GraphView& view = context.View;
-  if (view.RecordViewable != 0) {
+  if (view.RecordViewable == 0 || view.LastSampleIndex <= kShortestSavedLastIndex) {
+    const RecordMessage why = view.RecordViewable == 0 ? RecordMessage::NothingToSave : RecordMessage::TooShortToSave;
+    context.Host.ShowMessage(RecordMessageText(why, context.EnglishUi), "");
+  } else {
     context.Range = ChooseSaveRange(view);
     platform::FileDialogRequest request;
     request.title = "Save record";
     request.filters = {{"Record", "*.out"}, {"Excel", "*.xls"}, {"Text", "*.txt"}};
     request.filterIndex = 1;
     request.initialName = OfferedName(view.RecordName);
+    // The dialog returns the name as typed; the save asks about the file it will write.
+    request.confirmOverwrite = false;
     if (const auto chosen = context.Host.SaveFileDialog(request)) SaveChosenFile(context, chosen->path, chosen->filterIndex);
   }
   view.SaveSelection = 0;
@@ -307,7 +409,11 @@ bool OpenRecord(RecordCommandContext& context) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min(file.Size(), kTextImportLimit)));
     if (!file.ReadAt(0, bytes.data(), bytes.size())) return Refuse(context, RecordMessage::CannotOpen, path);
     if (import == nullptr || import(view, bytes, title) == 0) return Refuse(context, RecordMessage::NotARecord, path);
-    RedrawView(view);
+    context.RecordFileTitle = title;
+    if (view.MainWindow != nullptr) {
+      view.Sweep.FullRedraw = 1;
+      view.MainWindow->InvalidateLocal();
+    }
     return true;
   }
 
@@ -318,6 +424,7 @@ bool OpenRecord(RecordCommandContext& context) {
   const AppliedRecord applied = ApplyLoadedRecord(view, read.Record, title);
   if (!applied.ViewSetUp) return false;
   context.RecordFileTitle = title;
+  if (!read.Record.Damaged && view.LastSampleIndex + 1u < read.Record.FileSamples) TellPartShown(context, read.Record.FileSamples, path);
   if (view.MainWindow == nullptr) return true;
   if (applied.MarkersCleared < 2) {
     view.MainWindow->InvalidateLocal(view.ViewRect);

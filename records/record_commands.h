@@ -28,6 +28,8 @@ enum class RecordMessage {
   CannotOpen,         // the file to load could not be opened
   NotARecord,         // the file holds no record this program reads
   Damaged,            // the record is damaged: nothing, or only what was read, is loaded
+  NothingToSave,      // no record is on show (none taken yet, or after New)
+  TooShortToSave,     // the record holds too few samples to be worth a file
 };
 
 // The message in the interface's language.
@@ -49,7 +51,7 @@ struct RecordCommandContext {
 };
 
 // Saves the record, or with the view's SaveSelection the part between the markers, as the file
-// the user names: ".out" in the binary layout, ".txt" as text, any other name as a spreadsheet.
+// the user names (a record too short, or none, is told instead of the dialog): ".out" in the binary layout, ".txt" as text, any other name as a spreadsheet.
 // Only a regular file or a new name in a folder that exists is written, and every failure is
 // told; the file is replaced whole or not at all. Ends with SaveSelection cleared, whatever happened.
 void SaveRecord(RecordCommandContext& context);

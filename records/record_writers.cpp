@@ -20,10 +20,15 @@ std::uint32_t ImportText(GraphView& view, std::span<const std::uint8_t> file, co
   return ReadTextRecord(view, std::string_view(reinterpret_cast<const char*>(file.data()), file.size()), title);
 }
 
+bool StreamText(const GraphView& view, const SaveRange& range, bool english, const TextPieceSink& sink) {
+  return StreamTextRecord(view, range, english, sink);
+}
+
 }  // namespace
 
 const RecordFormats& InstalledFormats() {
-  static const RecordFormats formats{&WriteBytes<&WriteTextRecord>, &WriteBytes<&WriteSheetRecord>, &ImportText};
+  static const RecordFormats formats{&WriteBytes<&WriteTextRecord>, &WriteBytes<&WriteSheetRecord>, &ImportText,
+                                     &StreamText};
   return formats;
 }
 

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class GraphView;
@@ -19,6 +21,11 @@ struct SaveRange {
 // Builds a record file's bytes from the view; false when nothing can be written.
 using RecordWriterFn = bool (*)(const GraphView& view, const SaveRange& range, bool english,
                                 std::vector<std::uint8_t>& out);
+// Takes one piece of an export as it is written (about a mebibyte, whole rows), with the rows
+// written so far and the rows in all; false stops the export.
+using TextPieceSink = std::function<bool(std::string_view piece, std::uint64_t rows_done, std::uint64_t rows_total)>;
+// Writes an export piece by piece into the sink; false when the sink refused a piece.
+using RecordStreamFn = bool (*)(const GraphView& view, const SaveRange& range, bool english, const TextPieceSink& sink);
 // Reads a text record into the view; the number of channels read, 0 when nothing changed.
 using TextImportFn = std::uint32_t (*)(GraphView& view, std::span<const std::uint8_t> file, const std::string& title);
 
@@ -28,6 +35,8 @@ struct RecordFormats {
   RecordWriterFn WriteText = nullptr;
   RecordWriterFn WriteSheet = nullptr;
   TextImportFn ImportText = nullptr;
+  // The text export in pieces, so that a long record's text is never held whole; none: WriteText.
+  RecordStreamFn StreamText = nullptr;
 };
 
 // The formats the save and load commands use (records/record_writers.cpp fills them).

@@ -3,6 +3,7 @@
 
 #include <bit>
 #include <charconv>
+#include <limits>
 
 #include "graph/graph_view.h"
 #include "platform/cp1251.h"
@@ -86,6 +87,17 @@ void SheetRecord::WriteLabelCell(std::uint16_t row, std::uint16_t column, std::s
   Cell(0x0004, static_cast<std::uint16_t>(text.size() + 8), row, column);
   Bytes.push_back(static_cast<char>(text.size()));
   Bytes += text;
+}
+
+SheetRows CountSheetRows(const GraphView& view, SaveRange range) {
+  const bool alt = view.TwoChannelText != 0;
+  const ExportPlan plan = alt ? ClassifyTwoChannel(view, false) : ClassifyChannels(view);
+  const bool whole_history = !alt && view.SaveSelection == 0 && plan.HistorySheet();
+  const auto count = [](const ExportRows& rows) {
+    return rows.End > rows.First ? static_cast<std::uint32_t>((std::uint64_t{rows.End} - rows.First + rows.Step - 1) / rows.Step) : 0u;
+  };
+  return {count(PlanRows(view, plan, range, kRowLimit, whole_history)),
+          count(PlanRows(view, plan, range, std::numeric_limits<std::uint32_t>::max(), whole_history))};
 }
 
 std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool english) {

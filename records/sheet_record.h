@@ -28,6 +28,14 @@ class SheetRecord {
   void Cell(std::uint16_t type, std::uint16_t length, std::uint16_t row, std::uint16_t column);
 };
 
+// The rows of data a sheet of `range` holds, and how many the range has: a sheet takes at most
+// 65,530 and keeps the first of them.
+struct SheetRows {
+  std::uint32_t Kept = 0;
+  std::uint32_t Wanted = 0;
+};
+SheetRows CountSheetRows(const GraphView& view, SaveRange range);
+
 // The sheet export of `range`; without SaveSelection a history sheet holds the whole rate history.
 std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool english);
 // The two-channel record's sheet: per-second rows, or (per_sample) one row per sample.

@@ -12,10 +12,21 @@
 namespace records {
 namespace {
 
+// A piece of a streamed export: written out once this much has gathered.
+constexpr std::size_t kPieceBytes = 1u << 20;
+
 // Text in code page 1251 with CR LF line ends; numbers in the "C" convention whatever the locale.
+// With a sink, the text goes out in pieces as rows are finished.
 class CodePageText {
  public:
-  explicit CodePageText(bool english) : English(english) {}
+  explicit CodePageText(bool english, const TextPieceSink* sink = nullptr) : English(english), Sink(sink) {}
+
+  // Hands what has gathered to the sink: a whole piece, or with `last` whatever is left.
+  void Flush(bool last) {
+    if (Sink == nullptr || (!last && Bytes.size() < kPieceBytes)) return;
+    if (!Failed && !(*Sink)(Bytes, RowsDone, RowsTotal)) Failed = true;
+    Bytes.clear();
+  }
 
   CodePageText& Text(std::string_view utf8) {
     Bytes += platform::Utf8ToCp1251(utf8);
@@ -60,6 +71,10 @@ class CodePageText {
 
   bool English;
   std::string Bytes;
+  const TextPieceSink* Sink = nullptr;
+  std::uint64_t RowsDone = 0;
+  std::uint64_t RowsTotal = 0;
+  bool Failed = false;
 };
 
 // Lines 2 to 4: an empty line, the channel numbers and the quantities with their units.
@@ -93,7 +108,9 @@ void WriteVolumeLines(CodePageText& out, const GraphView& view, const ExportPlan
 
 void WriteRows(CodePageText& out, const GraphView& view, const ExportPlan& plan, const ExportRows& rows) {
   CellReader cells(view);
-  ForEachRow(rows, [&](std::uint32_t at, std::uint32_t) {
+  out.RowsTotal = rows.End > rows.First ? (std::uint64_t{rows.End} - rows.First + rows.Step - 1) / rows.Step : 0;
+  ForEachRow(rows, [&](std::uint32_t at, std::uint32_t row) {
+    if (out.Failed) return;
     const double time = RowTime(view, plan, rows, at);
     if (rows.RowKind == ExportRows::Kind::History) out.Padded(static_cast<std::uint64_t>(time)).Blanks(6);
     else if (plan.Decimation == 0 || plan.PerSecond) out.Time(time);
@@ -102,15 +119,13 @@ void WriteRows(CodePageText& out, const GraphView& view, const ExportPlan& plan,
       out.ValueCell(view.Channel(c), cells.Value(c, rows, at));
     }
     out.LineEnd();
+    out.RowsDone = std::uint64_t{row} + 1;
+    out.Flush(false);
   });
 }
 
-}  // namespace
-
-std::string WriteTextRecord(const GraphView& view, SaveRange range, bool english) {
-  if (view.TwoChannelText != 0) return WriteTextRecordAlt(view, range, english, false);
+void WriteText(CodePageText& out, const GraphView& view, SaveRange range) {
   const ExportPlan plan = ClassifyChannels(view);
-  CodePageText out(english);
   const bool no_channel = plan.OtherCount == 0 && plan.RateCount == 0;
   if (plan.HistorySheet() || plan.PerSecond) {
     out.Say("Частота ", "Frequency ").Number(FrequencySeconds(view, plan)).Say(" сек", " s").LineEnd();
@@ -124,18 +139,42 @@ std::string WriteTextRecord(const GraphView& view, SaveRange range, bool english
     WriteRows(out, view, plan, PlanRows(view, plan, range, std::numeric_limits<std::uint32_t>::max(), false));
   }
   out.Say("конец записи", "end of record").LineEnd();
-  return std::move(out.Bytes);
 }
 
-std::string WriteTextRecordAlt(const GraphView& view, SaveRange range, bool english, bool per_sample) {
+void WriteTextAlt(CodePageText& out, const GraphView& view, SaveRange range, bool per_sample) {
   const ExportPlan plan = ClassifyTwoChannel(view, per_sample);
-  CodePageText out(english);
   if (per_sample) out.Say("Частота 125Гц", "Frequency 125Hz").LineEnd();
   else out.Say("Частота ", "Frequency ").Number(FrequencySeconds(view, plan)).Say(" сек", " s").LineEnd();
   WriteHeads(out, view, plan);
   WriteRows(out, view, plan, PlanRows(view, plan, range, std::numeric_limits<std::uint32_t>::max(), false));
   out.Say("конец записи", "end of record").LineEnd();
+}
+
+}  // namespace
+
+std::string WriteTextRecord(const GraphView& view, SaveRange range, bool english) {
+  if (view.TwoChannelText != 0) return WriteTextRecordAlt(view, range, english, false);
+  CodePageText out(english);
+  WriteText(out, view, range);
   return std::move(out.Bytes);
+}
+
+std::string WriteTextRecordAlt(const GraphView& view, SaveRange range, bool english, bool per_sample) {
+  CodePageText out(english);
+  WriteTextAlt(out, view, range, per_sample);
+  return std::move(out.Bytes);
+}
+
+bool StreamTextRecord(const GraphView& view, SaveRange range, bool english, const TextPieceSink& sink) {
+  CodePageText out(english, &sink);
+  if (view.TwoChannelText != 0) {
+    WriteTextAlt(out, view, range, false);
+  } else {
+    WriteText(out, view, range);
+  }
+  out.RowsDone = out.RowsTotal;
+  out.Flush(true);
+  return !out.Failed;
 }
 
 }  // namespace records

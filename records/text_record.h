@@ -18,6 +18,10 @@ std::string WriteTextRecord(const GraphView& view, SaveRange range, bool english
 // The two-channel record's export: per-second rows, or (per_sample) one row per sample.
 std::string WriteTextRecordAlt(const GraphView& view, SaveRange range, bool english, bool per_sample);
 
+// The export of `range` (the two-channel record's when the view holds one) handed over piece by
+// piece in order, so that no more than a piece of it is held; false when the sink refused a piece.
+bool StreamTextRecord(const GraphView& view, SaveRange range, bool english, const TextPieceSink& sink);
+
 // A text record as read, before it touches the view.
 struct TextRecordImport {
   std::uint16_t SensorCode = 0;

@@ -63,6 +63,8 @@ constexpr std::array<CodeWord, 21> kCodeWords{{
 // "кан" and "Кoнец" (with a Latin o) as the code page 1251 bytes the files hold.
 constexpr std::string_view kChannelHead = "\xEA\xE0\xED";
 constexpr std::string_view kEndWord = "\xCAo\xED\xE5\xF6";
+// The unit type whose conversions read the 10-bit codes the formulas give.
+constexpr std::uint8_t kTextRecordDeviceType = 1;
 // What the token buffer holds; the rest of a longer token is skipped.
 constexpr std::size_t kTokenLimit = 259;
 
@@ -152,9 +154,12 @@ std::uint8_t ReadTextRecord(GraphView& view, std::string_view bytes, const std::
   record.ChannelCount = static_cast<std::uint8_t>(text->Codes.size());
   record.ViewSensorCode = text->SensorCode;
   record.AcquisitionMode = text->SensorCode == 7 || text->SensorCode == 8 ? 2 : 1;
+  record.ShowAnyLength = true;
   for (std::size_t c = 0; c < text->Codes.size(); ++c) {
     record.Channels[c].Present = true;
     record.Channels[c].Settings.SensorCode = text->SensorCode;
+    // Every formula of the layout turns a value into a 10-bit code, as the units of type 1 give them.
+    record.Channels[c].Settings.DeviceTypeCode = kTextRecordDeviceType;
     record.Channels[c].Codes = std::move(text->Codes[c]);
   }
   if (!ValidateLoadedRecord(record, view.SampleCapacity)) return 0;

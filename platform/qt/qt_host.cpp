@@ -12,6 +12,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QSocketNotifier>
 
@@ -106,11 +107,36 @@ void QtHost::ShowMessage(std::string_view text, std::string_view caption) {
   box.exec();
 }
 
+void QtHost::ShowProgress(std::string_view text, std::uint64_t done, std::uint64_t total) {
+  if (done >= total) {
+    progress_.reset();
+    return;
+  }
+  if (!progress_) {
+    progress_ = std::make_unique<QProgressDialog>(FromUtf8(text), QString(), 0, 1000, widget_.get());
+    progress_->setWindowModality(Qt::WindowModal);
+    progress_->setMinimumDuration(0);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+  }
+  progress_->setValue(static_cast<int>(done * 1000 / total));
+  // The window under the progress goes on drawing; the dialog keeps its input away meanwhile.
+  QCoreApplication::processEvents();
+}
+
+bool QtHost::AskYesNo(std::string_view text, std::string_view caption) {
+  QMessageBox box(QMessageBox::Question, FromUtf8(caption), FromUtf8(text), QMessageBox::Yes | QMessageBox::No,
+                  widget_.get());
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<FileDialogResult> QtHost::RunFileDialog(const FileDialogRequest& request, bool save) {
   QFileDialog dialog(widget_.get(), FromUtf8(request.title));
   ConfigureFileDialog(dialog);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (save && !request.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   QStringList filters;
   for (const FileFilter& f : request.filters) {
     filters << FromUtf8(f.name) + QStringLiteral(" (") + FromUtf8(f.pattern) + QStringLiteral(")");

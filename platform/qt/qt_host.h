@@ -4,6 +4,7 @@
 #include <memory>
 
 #include <QFileIconProvider>
+#include <QProgressDialog>
 #include <QTimer>
 
 #include "platform/host_services.h"
@@ -50,6 +51,8 @@ class QtHost final : public HostServices, private HostBackend {
   void ShowWindow() override;
   int RunEventLoop() override;
   void ShowMessage(std::string_view text, std::string_view caption) override;
+  bool AskYesNo(std::string_view text, std::string_view caption) override;
+  void ShowProgress(std::string_view text, std::uint64_t done, std::uint64_t total) override;
   std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override;
   std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override;
   bool OpenAddress(std::string_view address) override;
@@ -86,6 +89,7 @@ class QtHost final : public HostServices, private HostBackend {
   std::unique_ptr<QSocketNotifier> instance_notifier_;
   QtAudioOutput audio_;
   std::unique_ptr<QTranslator> qt_russian_;
+  std::unique_ptr<QProgressDialog> progress_;
 };
 
 }  // namespace platform::qt

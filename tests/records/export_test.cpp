@@ -2,6 +2,7 @@
 // sheet's cells, row cap and labels, and the text import's checks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdint>
 #include <cstring>
@@ -128,6 +129,35 @@ TEST(TextExport, RussianRecordIsCodePage1251WithCrLfAndEveryRowWhateverTheLocale
   EXPECT_EQ(text, Utf8ToCp1251(expected + "конец записи\r\n"));
   EXPECT_EQ(text.substr(0, 9), "\xD7\xE0\xF1\xF2\xEE\xF2\xE0 1");
   std::setlocale(LC_ALL, locale.c_str());
+}
+
+// A long record's text goes out in pieces of whole rows, a mebibyte or so each, that together are
+// the export made whole; the rows counted rise to the total; a refused piece ends it.
+TEST(TextExport, StreamedPiecesOfWholeRowsMakeTheWholeExport) {
+  for (const bool two_channel : {false, true}) {
+    RecordedView r({1, 1}, 100000, 200000);
+    MakePlain(r.view, 1000, [](std::size_t k, std::uint32_t i) { return (i * 7 + k * 300) % 4000; });
+    r.view.TwoChannelText = two_channel ? 1 : 0;
+    std::string joined;
+    std::vector<std::uint64_t> done;
+    std::uint64_t total = 0;
+    EXPECT_TRUE(records::StreamTextRecord(r.view, {0, 100000}, true, [&](std::string_view piece, std::uint64_t rows, std::uint64_t all) {
+      EXPECT_LE(piece.size(), (1u << 20) + 200);
+      EXPECT_TRUE(piece.ends_with("\r\n"));
+      joined += piece, done.push_back(rows), total = all;
+      return true;
+    }));
+    EXPECT_EQ(joined, two_channel ? records::WriteTextRecordAlt(r.view, {0, 100000}, true, false)
+                                  : records::WriteTextRecord(r.view, {0, 100000}, true));
+    EXPECT_GE(done.size(), two_channel ? 1u : 2u);
+    EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+    EXPECT_EQ(done.back(), total);
+    int pieces = 0;
+    EXPECT_FALSE(records::StreamTextRecord(r.view, {0, 100000}, true, [&](std::string_view, std::uint64_t, std::uint64_t) {
+      return ++pieces, false;
+    }));
+    EXPECT_EQ(pieces, 1);
+  }
 }
 
 TEST(TextExport, LongUnitsAndValuesKeepTheirColumnsApart) {

@@ -34,6 +34,7 @@ class FakeHost : public platform::HostServices {
   void ShowWindow() override {}
   int RunEventLoop() override { return 0; }
   void ShowMessage(std::string_view text, std::string_view) override { Messages.emplace_back(text); }
+  bool AskYesNo(std::string_view text, std::string_view) override { return Questions.emplace_back(text), Yes; }
   std::optional<platform::FileDialogResult> OpenFileDialog(const platform::FileDialogRequest& r) override { return SaveFileDialog(r); }
   std::optional<platform::FileDialogResult> SaveFileDialog(const platform::FileDialogRequest& r) override { return OfferedName = r.initialName, Answer; }
   bool OpenAddress(std::string_view) override { return false; }
@@ -43,6 +44,8 @@ class FakeHost : public platform::HostServices {
   std::optional<platform::FileDialogResult> Answer;
   std::string OfferedName;
   std::vector<std::string> Messages;
+  std::vector<std::string> Questions;
+  bool Yes = true;
 };
 
 bool FakeText(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) { return out = {'T'}, true; }
@@ -99,8 +102,9 @@ TEST(SaveRecordCommand, TheLastExtensionChoosesTheWriterOnceTheRecordAndTheSpace
     records::SaveRecord(commands.context);
     const auto bytes = ReadAll(folder.path / c.written);
     EXPECT_EQ(bytes.empty() ? 0 : bytes[0], c.first_byte) << c.written;
-    EXPECT_EQ(commands.host.Messages.size(), c.free_bytes == 8563 ? 1u : 0u);
-    EXPECT_EQ(std::tie(commands.host.OfferedName, rec.view.SaveSelection), std::tuple("old", 0));
+    const bool too_short = c.samples <= 11;  // told before any dialog
+    EXPECT_EQ(commands.host.Messages.size(), c.free_bytes == 8563 || too_short ? 1u : 0u);
+    EXPECT_EQ(std::tie(commands.host.OfferedName, rec.view.SaveSelection), std::tuple(too_short ? "" : "old", 0));
     EXPECT_EQ(rec.view.RecordName, c.first_byte == 'P' ? c.written : "old.out");  // a whole binary record takes its file's name
   }
 }
@@ -144,6 +148,19 @@ TEST(SaveRecordCommand, EveryFailedSaveSaysWhatFailedAndLeavesTheOldFileAsItWas)
     EXPECT_EQ(ReadAll(folder.path / "old.out"), std::vector<std::uint8_t>({'o', 'l', 'd'}));
     EXPECT_EQ(folder.Files(), 3u);  // no temporary file left behind
     EXPECT_EQ(commands.host.Messages, std::vector{Told(message, obstacle != 2, folder.path / name)});
+  }
+}
+
+// A sheet takes 65,530 rows of data: a longer record's sheet says how many of its rows it kept.
+TEST(SaveRecordCommand, ASheetOfMoreRowsThanItTakesSaysHowManyItKept) {
+  Folder folder("records-sheet-rows");
+  for (const std::uint32_t samples : {65530u, 70000u}) {
+    RecordedView rec({1}, samples, 100000);
+    Commands commands(rec.view, folder.path / "big.xls", 2, nullptr);
+    records::SaveRecord(commands.context);
+    const std::vector<std::string> told{"В таблицу записаны первые 65530 строк из " + std::to_string(samples) + ":\n" +
+                                        (folder.path / "big.xls").string()};
+    EXPECT_EQ(commands.host.Messages, samples > 65530 ? told : std::vector<std::string>{});
   }
 }
 

@@ -64,7 +64,7 @@ TEST(RecordFileVersions, OlderLayoutsReadWithTheirDefaultsAndTheSameKindFields) 
     ASSERT_EQ(read.Outcome, ReadOutcome::Loaded) << version;
     for (const auto& c : {read.Record.Channels[0], read.Record.Channels[1], read.Record.Channels[2]}) {
       EXPECT_EQ(std::tuple(c.Settings.CurveMode, c.Settings.CurveSmoothOn, c.Settings.RunMax, c.Settings.DerivedRate, c.Codes.size()),
-                std::tuple(version == '2' ? 2 : 1, version == '2' ? 1 : 0, version == '0' ? 0xFFFF : 3000, 72.5f, 50u));
+                std::tuple(version == '2' ? 2 : 1, version == '2' ? 1 : 0, version == '0' ? -1 : 3000, 72.5f, 50u));
     }
     RecordedView loaded({}, 1);  // without running extremes the second code stands in
     records::ApplyLoadedRecord(loaded.view, read.Record, "v.out");
@@ -148,7 +148,7 @@ TEST(LoadedRecord, AFullFourChannelRecordComesBackWithEveryCodeAndSetting) {
     ch.ZeroOffsetOn = ch.EnteredValueSet = ch.MedianOn = ch.CurveSmoothOn = 1, ch.CurveMode = 2;
     ch.MedianWindow = 5 + k, ch.SmoothingOn = k % 2, ch.SmoothingWindow = 20 + k, ch.NoClamp = k == 2;
     ch.ConfigureFilter();
-    ch.RunMax = 4000 + k, ch.RunMin = k, ch.RateDetector.Rate = 60.5f + k;
+    ch.RunMax = 4000 + k, ch.RunMin = -60 - k, ch.RateDetector.Rate = 60.5f + k;  // below 0 with an offset
     ch.RateDetector.History.resize(20), ch.RateDetector.HistoryCount = k == 1 ? 20 : 12;
     std::iota(ch.RateDetector.History.begin(), ch.RateDetector.History.end(), static_cast<std::uint16_t>(k * 100));
   }
