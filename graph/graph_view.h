@@ -230,6 +230,11 @@ class GraphView {
   std::uint8_t TopPanelShown = 0;
   PixelRect SideArea;
   std::int32_t TopBandHeight = 0;
+  // Where the pointer opens the top group and (besides SideArea) the side group's second form, and
+  // the digital display's column of value indicators; SetViewRect lays them for modes 1, 2 and 4.
+  PixelRect TopZone;
+  PixelRect SideZone2;
+  PixelRect IndicatorColumn;
   std::int32_t PulseAge = 0;
   std::uint32_t DisplayStart = 0;
   // Draws the due rate captions of the radioactivity channels (channels/rate_caption_drawing.cpp).
@@ -242,6 +247,24 @@ class GraphView {
   void ChooseTimeGridStep();
   void ReapplyScales();
   void SetupTestRecord();
+  // Steps the time scale from 0.05 s per division by 0.3 while below 1001 over a 5 s, 1000 Hz span
+  // and writes each step whose time grid is placed badly to the scale test's log; returns how
+  // many were. The view's scales come back as they were.
+  std::uint32_t StartScaleTest();
+  void EmptyOperation();
+  // Line widths of the frame, the grid and the third line setting.
+  void SetFrameWidth(std::int32_t width);
+  void SetGridLineWidth(std::int32_t width);
+  void SetThirdLineWidth(std::int32_t width);
+  // The pH sensor (kind 5), and its values outside 0 to 14, on the view's kind or on a channel's.
+  bool IsPhView() const;
+  static bool IsPhChannel(const VessamorChannel& channel);
+  bool PhOutOfRange(double value) const;
+  bool PhOutOfRange(float value) const;
+  static bool PhOutOfRange(const VessamorChannel& channel, double value);
+  static bool PhOutOfRange(const VessamorChannel& channel, float value);
+  // Every drawn indicator strip gets back the picture kept under it, and the strips are forgotten.
+  void RestoreStripsAfterViewOff();
   void PageForward();
   void PageBack();
   void AutoScrollView();
