@@ -377,6 +377,8 @@ class MainWindow final : public MainWindowServices,
   void PaintMeasureScreen(const platform::PaintContext& context);
   // Display modes 1 (digital indicators) and 4 (analog dial), which paint instead of the graph.
   void PaintOtherDisplayMode(const platform::PaintContext& context);
+  // The digital display's indicators as last drawn, put back by the paints between two values.
+  platform::Surface IndicatorsKept;
   // The channel options panel into buffer 0 while shown; where it stood is restored once it goes.
   void DrawOptionsPanel(platform::WindowRect& clip);
   platform::WindowRect OptionsPanelDrawn;

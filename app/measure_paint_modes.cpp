@@ -26,14 +26,30 @@ void MainWindow::PaintOtherDisplayMode(const platform::PaintContext& context) {
     std::lock_guard lock(view.ViewLock);
     view.Dial.Paint(renderer0_, buffer0, {clip.left, clip.top, clip.right, clip.bottom}, view, screen);
     // The acquisition tick asks for the dial's rectangle only.
-    view.Sweep.DialRect = view.Dial.DialRect;
+    const PixelRect& dial = view.Dial.DialRect;
+    view.Sweep.DialRect = dial;
+    // The needle is drawn anywhere in the dial's rectangle, whatever region asked for this paint.
+    clip = clip.Union({dial.Left, dial.Top, dial.Right, dial.Bottom});
   } else {
     // The digital display: the background over the view, then the value indicators of the shown channels.
     view.ResetFont(renderer0_);
     view.FontSet = 1;
     std::lock_guard lock(view.ViewLock);
     view.LayoutIndicatorStrips();
+    const std::uint32_t drawn_at = view.LastIndicatorPaint;
+    const std::uint8_t was_valid = view.IndicatorPaintValid;
     view.PaintLiveIndicators(renderer0_);
+    // The values change at most every 240 ms; the paints between put back the indicators as last drawn.
+    const bool drew = view.LastIndicatorPaint != drawn_at || view.IndicatorPaintValid != was_valid;
+    if (IndicatorsKept.Width() != buffer0.Width() || IndicatorsKept.Height() != buffer0.Height()) {
+      IndicatorsKept = platform::Surface(buffer0.Width(), buffer0.Height());
+    }
+    for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+      if (view.IndicatorShown[k] == 0 || view.StripSaved[k] == 0) continue;
+      const PixelRect& r = view.IndicatorStrips[k];
+      const platform::WindowRect strip{r.Left, r.Top, r.Right, r.Bottom};
+      drew ? Copy(IndicatorsKept, buffer0, strip) : Copy(buffer0, IndicatorsKept, strip);
+    }
   }
   // As on the graph screen: the channel panel, the side-panel captions, the sensor settings panel.
   DrawOptionsPanel(clip);

@@ -206,7 +206,10 @@ void DialView::Paint(agg_ren& ren, platform::Surface& back, const PixelRect& cli
     if (saved_.Width() != back.Width() || saved_.Height() != back.Height()) {
       saved_ = platform::Surface(back.Width(), back.Height());
     }
+    // The picture is kept over the dial's rectangle too, whatever the first clip: later paints
+    // restore that rectangle from it while recording.
     CopyRect(back, saved_, clip);
+    CopyRect(back, saved_, DialRect);
     DialPrepared = 1;
   }
   CopyRect(saved_, back, view.Recording.load(std::memory_order_acquire) != 0 ? DialRect : clip);

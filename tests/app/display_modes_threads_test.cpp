@@ -102,6 +102,16 @@ TEST(DisplayModes, DialNeedleFollowsTheSignalAndReferenceTicksStandOnTheScale) {
     EXPECT_GE(inside, 4);
     EXPECT_GE(needle, inside - 2) << value << " in " << bottom << ".." << top;
     EXPECT_EQ(beside, 0);
+    // What the window shows of the dial's rectangle is the dial as last painted: no needle of an
+    // earlier paint stays on the screen.
+    {
+      const platform::Surface& screen = rig.Host().Window().Pixels();
+      const platform::Surface& back = w.BackBuffer(0);
+      int stale = 0;
+      for (int y = dial.DialRect.Top; y < dial.DialRect.Bottom; ++y)
+        for (int x = dial.DialRect.Left; x < dial.DialRect.Right; ++x) stale += screen.GetPixel(x, y) == back.GetPixel(x, y) ? 0 : 1;
+      EXPECT_EQ(stale, 0);
+    }
     // The static face: the plate's background round the scale.
     EXPECT_GT(Count(dial_picture, view.ViewRect, 250, 250, 255), view.ViewRect.Width() * view.ViewRect.Height() / 4);
 
@@ -145,6 +155,9 @@ TEST(DisplayModes, DigitalDisplayShowsTheLiveIndicators) {
   SetDisplayModeDigital(w);
   EXPECT_EQ(view.DisplayMode, 1);
   RunFor(rig, 1000);
+  // A repaint between two value updates shows the indicators as they were drawn.
+  w.InvalidateLocal();
+  rig.Step(5);
   const Picture digital = rig.Screen();
   const PixelRect column = view.IndicatorColumn;
   ASSERT_GT(column.Height(), 0);
