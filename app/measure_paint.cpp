@@ -122,6 +122,8 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
     CacheUpdateRequest = 0;
     LayMarkers(view);
   }
+  // A long rebuild is pending (the second step of a long record's fit, say): the box says so.
+  if (!recording && view.PreparingDataRequest.load() != 0) DrawPreparingDataBox();
   // The panels that stand over the graph: the help overlay and, while its button is down, the sensor settings.
   if (Help.Shown != 0) Help.Paint(renderer0_, buffer0);
   if (const AImageButton* settings = FindImageButton(Window(), 75037);
