@@ -533,7 +533,9 @@ class GraphView {
   struct PanelCacheKey {
     PixelRect Column;
     PixelRect Below;
+    std::array<PixelRect, 4> Groups{};
     std::uint8_t Mode = 0;
+    std::uint8_t PanelMode = 0;
     bool English = false;
     friend bool operator==(const PanelCacheKey&, const PanelCacheKey&) = default;
   };
