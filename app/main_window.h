@@ -201,6 +201,8 @@ class MainWindow final : public MainWindowServices,
   // What the next measurement-screen paint copies into the cached background (buffer 3): 2 the
   // client area, 1 the plot, any other non-zero value the scale sliders.
   std::uint8_t CacheUpdateRequest = 0;
+  // Which side-panel captions the next paint of the dial or the digital display draws (0 none).
+  std::uint8_t SidePanelRequest = 0;
   // The last key that acted, so that its auto-repeat does not act again.
   unsigned HeldKey = 0;
 

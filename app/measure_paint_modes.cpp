@@ -53,8 +53,15 @@ void MainWindow::PaintOtherDisplayMode(const platform::PaintContext& context) {
   }
   // As on the graph screen: the channel panel, the side-panel captions, the sensor settings panel.
   DrawOptionsPanel(clip);
-  // Seam: the side-panel captions of the graph screen's painter go here once the main window keeps
-  // their request (the graph screen draws them within GraphView::Paint for now).
+  // The side-panel captions when asked for. Nothing asks on these screens yet: the graph screen's
+  // panels would stand round buttons that these screens hide, over the dial's plate.
+  if (SidePanelRequest != 0) {
+    // The panels round the button groups below the view, and that band with them to the window.
+    view.PaintPanelCaptions(1);
+    SidePanelRequest = 0;
+    const PixelRect& v = view.ViewRect;
+    clip = clip.Union({v.Left, v.Bottom, v.Right, Metrics.ScreenHeight});
+  }
   if (const AImageButton* settings = FindImageButton(Window(), 75037);
       settings != nullptr && settings->State.load() == ControlFrame::kStateDown) {
     PaintSensorSettingsPanel(*this, renderer0_);

@@ -171,6 +171,13 @@ TEST(DisplayModes, DigitalDisplayShowsTheLiveIndicators) {
   EXPECT_LT(face + background, strip.Width() * strip.Height()) << "no digits";
   const PixelRect beside{view.ViewRect.Left + 10, column.Top, column.Left - 10, column.Bottom};
   EXPECT_EQ(Count(digital, beside, 0xFA, 0xFA, 0xFF), beside.Width() * beside.Height());
+  // A caption request draws the side-panel captions below the view, once.
+  const platform::WindowRect band{view.ViewRect.Left, view.ViewRect.Bottom, view.ViewRect.Right, w.Metrics.ScreenHeight};
+  w.SidePanelRequest = 2;
+  w.InvalidateLocal(view.ViewRect);
+  rig.Step(5);
+  EXPECT_EQ(w.SidePanelRequest, 0);
+  EXPECT_GT(rig.Screen().Differences(digital, band), band.Width() * band.Height() / 4);
   rig.Key(key::kSpace);
   rig.Until([&] { return view.RecordViewable != 0; });
   ExpectGraphBack(rig, entered);
