@@ -72,11 +72,16 @@ TEST(DisplayModes, DialNeedleFollowsTheSignalAndReferenceTicksStandOnTheScale) {
     MainWindow& w = rig.Window();
     GraphView& view = rig.View();
     const Picture entered = rig.Screen();
+    AImageButton& file = *FindImageButton(w.Window(), 75010);
+    const std::string graph_face = file.Renderer().style.typeface;
     SwitchToDialMode(w);
     EXPECT_EQ(view.DisplayMode, 4);
     EXPECT_TRUE(FindMainControl(w.Window(), 75004)->IsVisible());
     EXPECT_TRUE(FindMainControl(w.Window(), 74999)->IsVisible());
     EXPECT_FALSE(FindMainControl(w.Window(), 75013)->IsVisible());
+    // Every button's caption in bold "Verdana" on this screen; the graph screen gives the faces back.
+    EXPECT_EQ(file.Renderer().style.typeface, "Verdana");
+    EXPECT_EQ(file.Renderer().style.font_weight, 700);
     rig.Key(key::kSpace);
     RunFor(rig, 1500);
     const Picture dial_picture = rig.Screen();
@@ -139,6 +144,7 @@ TEST(DisplayModes, DialNeedleFollowsTheSignalAndReferenceTicksStandOnTheScale) {
     rig.Key(key::kSpace);
     rig.Until([&] { return view.RecordViewable != 0; });
     ExpectGraphBack(rig, entered);
+    EXPECT_EQ(file.Renderer().style.typeface, graph_face);
   }
 }
 
