@@ -259,4 +259,17 @@ TEST(DisplayModes, PointerOpensAndClosesTheHoverGroups) {
   EXPECT_EQ(w.Controls.TopPanelOpen, 0);
 }
 
+// No command reaches the other modes: the View menu's other three items leave the graph screen as it is.
+TEST(DisplayModes, ViewMenuItemsSelectNoOtherMode) {
+  ReviewRig rig(1366, 768, false);
+  rig.EnterMeasureScreen();
+  const Picture entered = rig.Screen();
+  for (std::int32_t item : {0, 1, 2}) {
+    rig.Window().OnToolbarCommand(3, item, 75009, rig.View());
+    for (int k = 0; k < 4; ++k) rig.Step(33);
+    EXPECT_EQ(rig.View().DisplayMode, 3) << item;
+  }
+  EXPECT_EQ(rig.Screen().Differences(entered, {0, 0, entered.Width, entered.Height}), 0);
+}
+
 }  // namespace
