@@ -240,6 +240,9 @@ class GraphView {
   // graph_view_layout.cpp). Commands from the window take ViewLock themselves; the rest expect
   // the caller to hold it.
   void ChooseTimeGridStep();
+  // After a change of sampling rate, and as a recording starts: the time scale snapped, the
+  // samples per column and the time grid derived again from the rate. The caller holds ViewLock.
+  void RederiveTimeBase();
   void ReapplyScales();
   void SetupTestRecord();
   void PageForward();
