@@ -245,6 +245,9 @@ class GraphView {
   // graph_view_layout.cpp). Commands from the window take ViewLock themselves; the rest expect
   // the caller to hold it.
   void ChooseTimeGridStep();
+  // After a change of sampling rate, and as a recording starts: the time scale snapped, the
+  // samples per column and the time grid derived again from the rate. The caller holds ViewLock.
+  void RederiveTimeBase();
   void ReapplyScales();
   void SetupTestRecord();
   // Steps the time scale from 0.05 s per division by 0.3 while below 1001 over a 5 s, 1000 Hz span
@@ -320,6 +323,10 @@ class GraphView {
   // Where the last time label and the time axis's name were last drawn; the name keeps right of the label.
   PixelRect LastTimeLabel;
   PixelRect TimeNameReach;
+  // The value labels as the last full grid wrote them, so that the axis names keep off them.
+  std::vector<PixelRect> ValueLabelRects;
+  // The caption strip's three texts as last drawn.
+  std::array<PixelRect, 3> HeaderTextReach{};
   PixelRect HelpPanelRect;
   PixelRect SelectionRect;
   std::array<std::int32_t, kLiveChannels> LabelColumnWidths{};
@@ -390,6 +397,14 @@ class GraphView {
   // One set marker with its value captions; partner is the pair's second marker (none: past the end).
   void DrawMarker(agg_ren& surface, std::size_t index, std::size_t partner, std::uint32_t shown);
   void DrawDifferenceRows(agg_ren& surface, std::size_t index, std::size_t partner);
+  // The texts of a pair's difference rows, value and time, one row per shown channel: what the
+  // "Difference values" panel shows for markers `index` and `partner`.
+  struct DifferenceRow {
+    std::size_t Channel = 0;
+    std::string Value;
+    std::string Time;
+  };
+  std::vector<DifferenceRow> DifferenceRowTexts(std::size_t index, std::size_t partner) const;
   void DrawVolumeBox(agg_ren& surface, const VessamorChannel& flow, std::size_t index);
   double DifferenceRowHeight() const;
   // The "Difference values" side panel, kept by the panel painting for the difference rows.

@@ -220,6 +220,7 @@ void GraphView::SetTimeScale(float seconds_per_division) {
       if (Recording.load() == 0) {
         Scale.StartTime = 0.0;
         Scale.EndTime = PlotWidth * Scale.SecondsPerColumn;
+        FullRedraw = 1;  // the time labels of the new grid
       }
       UpdateTimeGrid();
     } else {
@@ -245,6 +246,8 @@ void GraphView::SetValueScale(float value_per_division) {
       for (auto& channel : Channels) channel->ResetColumnReduction();
       RebuildColumnTable(FirstShownColumn, LastShownColumn);
     }
+    // As after a page: the plot and its value labels are drawn afresh, no curve of the old scale stays.
+    FullRedraw = 1;
   }
   RedrawAfterMove(markers);
 }
