@@ -7,8 +7,6 @@
 #include "layout/main_controls.h"
 #include "layout/sensor_settings.h"
 
-bool PaintsOwnDisplayMode(std::uint8_t display_mode) { return display_mode == 1 || display_mode == 4; }
-
 void MainWindow::PaintOtherDisplayMode(const platform::PaintContext& context) {
   GraphView& view = *View;
   platform::Surface& buffer0 = buffers_[0];

@@ -1,11 +1,10 @@
 // Members of the graph view that no path of the program calls: line widths, the pH tests, the
 // strips' restore after the view goes, and the time-grid scale test.
-#include <cmath>
+#include <algorithm>
 
 #include "graph/graph_paint_host.h"
 #include "graph/graph_view.h"
 #include "platform/debug_log.h"
-#include "platform/gdi.h"
 
 namespace {
 

@@ -50,6 +50,8 @@ PixelRect GraphRectangle(const MainWindow& window) {
   return {0, m.ToolbarButtonHeight, m.ScreenWidth, m.ScreenHeight - m.BottomBarHeight};
 }
 
+bool PaintsOwnDisplayMode(std::uint8_t display_mode) { return display_mode == 1 || display_mode == 4; }
+
 void SetDisplayModeDigital(MainWindow& window) {
   if (!window.View || window.View->DisplayMode == 1) return;
   GraphView& view = *window.View;
