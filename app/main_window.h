@@ -201,6 +201,8 @@ class MainWindow final : public MainWindowServices,
   // What the next measurement-screen paint copies into the cached background (buffer 3): 2 the
   // client area, 1 the plot, any other non-zero value the scale sliders.
   std::uint8_t CacheUpdateRequest = 0;
+  // Which side-panel captions the next paint of the dial or the digital display draws (0 none).
+  std::uint8_t SidePanelRequest = 0;
   // The last key that acted, so that its auto-repeat does not act again.
   unsigned HeldKey = 0;
 
@@ -375,6 +377,10 @@ class MainWindow final : public MainWindowServices,
   void DrawStartName();
   void PaintMainScreen(const platform::PaintContext& context);
   void PaintMeasureScreen(const platform::PaintContext& context);
+  // Display modes 1 (digital indicators) and 4 (analog dial), which paint instead of the graph.
+  void PaintOtherDisplayMode(const platform::PaintContext& context);
+  // The digital display's indicators as last drawn, put back by the paints between two values.
+  platform::Surface IndicatorsKept;
   // The channel options panel into buffer 0 while shown; where it stood is restored once it goes.
   void DrawOptionsPanel(platform::WindowRect& clip);
   platform::WindowRect OptionsPanelDrawn;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "layout/display_modes.h"
 #include "platform/cp1251.h"
 #include "platform/gdi.h"
 #include "resources/bitmaps.h"
@@ -80,7 +81,11 @@ void MainWindow::OnPaint(const platform::PaintContext& context) {
   } else if (Bytes.InfoScreenActive.load() != 0 && Bytes.MeasureScreenActive.load() == 0) {
     PaintMainScreen(clipped);
   } else if (Bytes.MeasureScreenActive.load() != 0 && View) {
-    PaintMeasureScreen(clipped);
+    if (PaintsOwnDisplayMode(View->DisplayMode)) {
+      PaintOtherDisplayMode(clipped);
+    } else {
+      PaintMeasureScreen(clipped);
+    }
     // The sliders and the panel under the buttons are drawn now: the buttons may show themselves again.
     HoldBackCopies = 0;
   }

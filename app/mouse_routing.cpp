@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "controls/aimage_button.h"
 #include "controls/stick_button.h"
+#include "layout/hover_panels.h"
 #include "layout/start_screen_title.h"
 
 namespace {
@@ -22,6 +23,27 @@ bool IsRecordButton(std::int32_t id) { return id == 75017 || id == 75022 || id =
 template <std::size_t N>
 bool Among(const std::int32_t (&ids)[N], std::int32_t id) {
   return std::find(std::begin(ids), std::end(ids), id) != std::end(ids);
+}
+
+bool Within(const PixelRect& r, std::int32_t x, std::int32_t y) {
+  return r.Right > r.Left && x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+}
+
+// The hover groups of the screens other than the graph (which has none): the top group over the
+// top zone; the side group's first form in mode 2 while no panel is open, its second form in
+// modes 1 and 4, where the second zone opens it too.
+void MoveOverHoverZones(MainWindow& window, const GraphView& view, std::int32_t x, std::int32_t y) {
+  const std::uint8_t mode = view.DisplayMode;
+  if (mode != 1 && mode != 2 && mode != 4) return;
+  Within(view.TopZone, x, y) ? ShowTopHoverPanel(window) : HideTopHoverPanel(window);
+  if (mode == 2) {
+    if (window.PanelMode != 0) return;
+    Within(view.SideArea, x, y) ? ShowSideHoverPanelA(window) : HideSideHoverPanel(window);
+  } else if (Within(view.SideArea, x, y) || Within(view.SideZone2, x, y)) {
+    ShowSideHoverPanelB(window);
+  } else {
+    CloseSideHoverPanel(window);
+  }
 }
 
 }  // namespace
@@ -207,6 +229,7 @@ void MainWindow::OnMouseMove(unsigned flags, std::int32_t x, std::int32_t y) {
         if (auto* slider = dynamic_cast<StickButton*>(FindControl(id))) near ? slider->StartFadeIn() : slider->StartFadeOut();
       }
     }
+    if (View) MoveOverHoverZones(*this, *View, x, y);
     if (View && !recording) View->OnMouseMove(flags, x, y);
     return;
   }

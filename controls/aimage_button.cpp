@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "controls/control_drawing.h"
+#include "platform/debug_log.h"
 
 using platform::WindowPoint;
 
@@ -116,6 +117,49 @@ void AImageButton::SetBaseColour(std::uint32_t colour) {
   shades_[0] = rgba8(floorAt(r - 120, 0), floorAt(g - 120, 20), floorAt(b - 120, 40), 255);
   shades_[1] = rgba8(floorAt(r - 20, 0), floorAt(g - 20, 0), floorAt(b - 20, 0), 105);
   shades_[2] = rgba8(floorAt(r - 150, 0), floorAt(g - 150, 0), floorAt(b - 150, 0), 255);
+}
+
+void AImageButton::SetBitmap(std::int32_t bitmapId, const std::string& captionText) {
+  if (bitmapId == BitmapId) return;
+  BitmapId = bitmapId;
+  caption_ = captionText;
+  if (SecondBitmapId == 0) SecondBitmapId = kSecondBitmapId;
+  MarkForRebuild();
+}
+
+void AImageButton::SetAnimationOld(std::uint8_t move) {
+  static constexpr std::uint8_t kMoves[7][2] = {{0, 0},           {kNormal, kHover},   {kNormal, kPressed},
+                                                {kHover, kNormal}, {kPressed, kNormal}, {kHover, kPressed},
+                                                {kPressed, kHover}};
+  if (move == 0 || move > 6 || current_ == nullptr) return;
+  const auto [source, target] = std::pair{kMoves[move][0], kMoves[move][1]};
+  if (running_) {
+    StopAnimationTimer();
+    running_ = false;
+  }
+  target_ = source;
+  current_ = &Looks[source];
+  slots_ = SlotsOf(source);
+  SetAnimation(target);
+}
+
+void AImageButton::KillTimerLogged(unsigned id) {
+  KillTimer(id);
+  if (id == kAnimationTimer) running_ = false;
+  platform::MainDebugLog().Write("KillTimer %u button %d\n", id, ControlId());
+}
+
+void AImageButton::SelectAltColours() {
+  if (ColourLevel < 2) return;
+  pair_ = AltColours;
+  slots_ = SlotsOf(target_);
+}
+
+platform::WindowRect AImageButton::ScaledBox(double scale) const {
+  const platform::WindowRect r = Rect();
+  const double cx = r.Width() / 2.0, cy = r.Height() / 2.0;
+  const double hw = r.Width() / 2.0 * scale, hh = r.Height() / 2.0 * scale;
+  return {static_cast<int>(cx - hw), static_cast<int>(cy - hh), static_cast<int>(cx + hw), static_cast<int>(cy + hh)};
 }
 
 void AImageButton::SetAnimation(std::uint8_t target) {

@@ -47,6 +47,18 @@ class AImageButton : public ControlFrame {
   void SelectShadedColours();
   // Three shades of a GDI colour value (0x00BBGGRR).
   void SetBaseColour(std::uint32_t colour);
+  // Replaces the bitmap and the caption when the bitmap id differs; the surfaces are made again.
+  void SetBitmap(std::int32_t bitmapId, const std::string& captionText);
+  // The older form of SetAnimation, by move number: 0 none, 1 normal to hover, 2 normal to pressed,
+  // 3 hover to normal, 4 pressed to normal, 5 hover to pressed, 6 pressed to hover; the move starts
+  // from its source look whatever is shown.
+  void SetAnimationOld(std::uint8_t move);
+  // Kills one of the button's timers, with a line in the diagnostics log when that is open.
+  void KillTimerLogged(unsigned id);
+  // The third stored colour pair, as SelectNormalColours.
+  void SelectAltColours();
+  // The box round the button's centre whose half sizes are the button's times `scale`.
+  platform::WindowRect ScaledBox(double scale) const;
 
   const std::string& Caption() const { return caption_; }
   std::uint8_t TargetLook() const { return target_; }
@@ -88,6 +100,10 @@ class AImageButton : public ControlFrame {
   bool GradientFromColourSet = false;
   ColourPair NormalColours{};
   ColourPair ShadedColours{};
+  ColourPair AltColours{};
+  // The bitmap that SetBitmap loads once beside the button's own.
+  static constexpr std::int32_t kSecondBitmapId = 50023;
+  std::int32_t SecondBitmapId = 0;
   // Where PaintToBuffer puts the button instead of its window rectangle, when set (top-left only).
   bool UsePlacement = false;
   platform::WindowRect Placement;

@@ -57,6 +57,27 @@ void GroupButton::SetState(std::uint8_t state, bool force) {
   Invalidate();
 }
 
+void GroupButton::SetIcon(std::int32_t iconId) {
+  IconId = iconId;
+  Invalidate();
+}
+
+void GroupButton::SetStateAndInvalidate(std::uint8_t state) {
+  State = state;
+  Invalidate();
+}
+
+void GroupButton::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  Invalidate();
+}
+
+void GroupButton::SetCaptionAndFit(const std::string& caption) {
+  caption_ = caption;
+  FitPending = true;
+  Invalidate();
+}
+
 void GroupButton::Notify() {
   Invalidate();
   NotifyPress();

@@ -19,6 +19,14 @@ class GroupButton : public ControlFrame {
   // Any thread: off the window thread it is queued there.
   void Hide();
   void SetState(std::uint8_t state, bool force);
+  // Takes another icon resource for the face.
+  void SetIcon(std::int32_t iconId);
+  void SetStateAndInvalidate(std::uint8_t state);
+  void SetCaption(const std::string& caption);
+  // A new caption that the next paint fits the button to.
+  void SetCaptionAndFit(const std::string& caption);
+  std::int32_t IconId = 0;
+  bool FitPending = false;
 
   const std::string& Caption() const { return caption_; }
   std::uint8_t BehaviourMode() const { return mode_; }

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "controls/control_drawing.h"
+#include "controls/group_button.h"
 #include "platform/gdi.h"
 #include "render/cubic_spline.h"
 #include "resources/palette_bitmap.h"
@@ -381,6 +382,24 @@ void StickButtonMod::DrawChannelOptions(platform::Surface& backBuffer) {
     platform::StretchBlit(view, {p.left, p.top, p.right, p.bottom}, palette_, palette_.Bounds());
   }
   r.Detach();
+}
+
+void StickButtonMod::SetPressState(std::uint8_t state) {
+  State = state;
+  Invalidate();
+}
+
+void StickButtonMod::DrawSwatch(platform::Surface& target, int x, int y, std::uint32_t colour) {
+  if (palette_.Empty()) palette_ = DrawPaletteBitmap();
+  platform::Blit(target, x, y, palette_.Width(), palette_.Height(), palette_, 0, 0);
+  const int top = y + palette_.Height() + 2;
+  const platform::Colour c = FromGdiColour(colour);
+  platform::DrawRoundRect(target, {x, top, x + 35, top + 14}, 6, 6, platform::Pen{{0, 0, 0, 255}, 1}, platform::Brush{c});
+}
+
+void StickButtonMod::SetCaptions(const std::array<std::string, 8>& captions) {
+  Captions = captions;
+  Invalidate();
 }
 
 void StickButtonMod::DrawRows(agg_ren& r, const Layout& at) {

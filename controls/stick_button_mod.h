@@ -62,6 +62,14 @@ class StickButtonMod : public ControlFrame {
   void DrawChannelOptions(platform::Surface& backBuffer);
 
   const platform::Surface& Palette() const { return palette_; }
+  // The palette bitmap, as the panel draws it.
+  const platform::Surface& GetPaletteDC() const { return palette_; }
+  void SetPressState(std::uint8_t state);
+  // The palette at (x, y) of `target` and under it a swatch of `colour` (a GDI colour value), 35
+  // pixels wide with rounded corners.
+  void DrawSwatch(platform::Surface& target, int x, int y, std::uint32_t colour);
+  void SetCaptions(const std::array<std::string, 8>& captions);
+  std::array<std::string, 8> Captions{};
   const Layout& Placed() const { return placed_; }
 
   // Choices and options; the owner sets them up and reads them after a notification.

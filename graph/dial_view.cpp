@@ -206,7 +206,10 @@ void DialView::Paint(agg_ren& ren, platform::Surface& back, const PixelRect& cli
     if (saved_.Width() != back.Width() || saved_.Height() != back.Height()) {
       saved_ = platform::Surface(back.Width(), back.Height());
     }
+    // The picture is kept over the dial's rectangle too, whatever the first clip: later paints
+    // restore that rectangle from it while recording.
     CopyRect(back, saved_, clip);
+    CopyRect(back, saved_, DialRect);
     DialPrepared = 1;
   }
   CopyRect(saved_, back, view.Recording.load(std::memory_order_acquire) != 0 ? DialRect : clip);
@@ -414,7 +417,9 @@ void DialView::UpdateDialNeedle(agg_ren& ren, GraphView& view, const DialScreen&
   if (channel == nullptr) return RotateShapes(ren, DialAngle);
   DialChannel = channel;
   const bool due = screen.NowMs - DialNeedleTick > 199;
-  if (view.Recording.load(std::memory_order_acquire) == 0 || !due || view.LastSampleIndex <= 1) {
+  // While recording the samples so far are counted by SampleCount; LastSampleIndex follows at the stop.
+  const std::uint32_t last = std::max<std::uint32_t>(view.LastSampleIndex, view.SampleCount > 0 ? view.SampleCount - 1 : 0);
+  if (view.Recording.load(std::memory_order_acquire) == 0 || !due || last <= 1) {
     return RotateShapes(ren, DialAngle);
   }
   DialNeedleTick = screen.NowMs;
@@ -455,6 +460,17 @@ void DialView::DrawDialHub(agg_ren& ren) {
     StrokeSpline(ren, points, false, DialRimStyles[c].Colour, DialRimStyles[c].Width);
   }
   ras.reset_clipping();
+}
+
+void DialView::DrawDialReferenceTicks(agg_ren& ren) {
+  ren.Rasterizer().reset();
+  for (std::size_t t : {std::size_t{0}, std::size_t{99}}) {
+    const DialPoint& inner = AnalogDialGeometry[t][0];
+    const DialPoint& outer = AnalogDialGeometry[t][2];
+    ren.DrawLineRgba({inner.x, inner.y, outer.x, outer.y}, rgba8(0, 0, 0, 255), 1.5f);
+  }
+  ren.RenderScanlines();
+  ren.Rasterizer().reset();
 }
 
 void DialView::RotateShapes(agg_ren& ren, float angle) {

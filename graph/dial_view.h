@@ -78,6 +78,9 @@ class DialView {
   void DrawDialScale(agg_ren& ren, GraphView& view, const DialScreen& screen);
   void UpdateDialNeedle(agg_ren& ren, GraphView& view, const DialScreen& screen);
   void DrawDialHub(agg_ren& ren);
+  // Tick 0 and tick 99 from their point 0 to their point 2, black, 1.5 pixels wide: the scale's
+  // left end and its middle, to check the tick table against the drawn face.
+  void DrawDialReferenceTicks(agg_ren& ren);
   void RotateShapes(agg_ren& ren, float angle);
 
   float DialOriginX = 0.0f, DialOriginY = 0.0f;

@@ -230,6 +230,11 @@ class GraphView {
   std::uint8_t TopPanelShown = 0;
   PixelRect SideArea;
   std::int32_t TopBandHeight = 0;
+  // Where the pointer opens the top group and (besides SideArea) the side group's second form, and
+  // the digital display's column of value indicators; SetViewRect lays them for modes 1, 2 and 4.
+  PixelRect TopZone;
+  PixelRect SideZone2;
+  PixelRect IndicatorColumn;
   std::int32_t PulseAge = 0;
   std::uint32_t DisplayStart = 0;
   // Draws the due rate captions of the radioactivity channels (channels/rate_caption_drawing.cpp).
@@ -240,8 +245,29 @@ class GraphView {
   // graph_view_layout.cpp). Commands from the window take ViewLock themselves; the rest expect
   // the caller to hold it.
   void ChooseTimeGridStep();
+  // After a change of sampling rate, and as a recording starts: the time scale snapped, the
+  // samples per column and the time grid derived again from the rate. The caller holds ViewLock.
+  void RederiveTimeBase();
   void ReapplyScales();
   void SetupTestRecord();
+  // Steps the time scale from 0.05 s per division by 0.3 while below 1001 over a 5 s, 1000 Hz span
+  // and writes each step whose time grid is placed badly to the scale test's log; returns how
+  // many were. The view's scales come back as they were.
+  std::uint32_t StartScaleTest();
+  void EmptyOperation();
+  // Line widths of the frame, the grid and the third line setting.
+  void SetFrameWidth(std::int32_t width);
+  void SetGridLineWidth(std::int32_t width);
+  void SetThirdLineWidth(std::int32_t width);
+  // The pH sensor (kind 5), and its values outside 0 to 14, on the view's kind or on a channel's.
+  bool IsPhView() const;
+  static bool IsPhChannel(const VessamorChannel& channel);
+  bool PhOutOfRange(double value) const;
+  bool PhOutOfRange(float value) const;
+  static bool PhOutOfRange(const VessamorChannel& channel, double value);
+  static bool PhOutOfRange(const VessamorChannel& channel, float value);
+  // Every drawn indicator strip gets back the picture kept under it, and the strips are forgotten.
+  void RestoreStripsAfterViewOff();
   void PageForward();
   void PageBack();
   void AutoScrollView();
@@ -297,6 +323,10 @@ class GraphView {
   // Where the last time label and the time axis's name were last drawn; the name keeps right of the label.
   PixelRect LastTimeLabel;
   PixelRect TimeNameReach;
+  // The value labels as the last full grid wrote them, so that the axis names keep off them.
+  std::vector<PixelRect> ValueLabelRects;
+  // The caption strip's three texts as last drawn.
+  std::array<PixelRect, 3> HeaderTextReach{};
   PixelRect HelpPanelRect;
   PixelRect SelectionRect;
   std::array<std::int32_t, kLiveChannels> LabelColumnWidths{};
@@ -309,6 +339,11 @@ class GraphView {
   std::uint8_t ViewChanged = 0;
   // Fit of a long record: the first step ran, the window's timer brings the second.
   std::uint8_t FitPending = 0;
+  // The "preparing data" box: while set, the main window's paint draws it over the graph. Whoever
+  // starts a long rebuild sets it through ShowPreparingData and clears it when the rebuild is done
+  // (its redraw then paints the graph over the box).
+  std::atomic<std::uint8_t> PreparingDataRequest{0};
+  void ShowPreparingData();
   static constexpr std::uint32_t kFitTimerId = 10;
   static constexpr std::uint32_t kFitTimerMs = 33;
   static constexpr std::uint32_t kTwoStepFitSamples = 4000000;
@@ -362,6 +397,14 @@ class GraphView {
   // One set marker with its value captions; partner is the pair's second marker (none: past the end).
   void DrawMarker(agg_ren& surface, std::size_t index, std::size_t partner, std::uint32_t shown);
   void DrawDifferenceRows(agg_ren& surface, std::size_t index, std::size_t partner);
+  // The texts of a pair's difference rows, value and time, one row per shown channel: what the
+  // "Difference values" panel shows for markers `index` and `partner`.
+  struct DifferenceRow {
+    std::size_t Channel = 0;
+    std::string Value;
+    std::string Time;
+  };
+  std::vector<DifferenceRow> DifferenceRowTexts(std::size_t index, std::size_t partner) const;
   void DrawVolumeBox(agg_ren& surface, const VessamorChannel& flow, std::size_t index);
   double DifferenceRowHeight() const;
   // The "Difference values" side panel, kept by the panel painting for the difference rows.
@@ -528,7 +571,9 @@ class GraphView {
   struct PanelCacheKey {
     PixelRect Column;
     PixelRect Below;
+    std::array<PixelRect, 4> Groups{};
     std::uint8_t Mode = 0;
+    std::uint8_t PanelMode = 0;
     bool English = false;
     friend bool operator==(const PanelCacheKey&, const PanelCacheKey&) = default;
   };

@@ -83,6 +83,24 @@ void GraphView::SetViewRect(const PixelRect& rect, std::uint8_t /*flags*/, bool 
 
   HelpPanelRect = PixelRect{rect.Right - Px(605.0f * s), rect.Top + CaptionHeight + Px(20.0f * s),
                             rect.Right - Px(5.0f * s), rect.Bottom - 1};
+  // The screens other than the graph (the digital display 1, the white graph 2, the dial 4) keep
+  // their controls out of sight: the top group shows over the top band, the side group over the
+  // bottom bar or when the pointer reaches the left edge. Their value indicators stand in one
+  // column in the middle of the view.
+  TopZone = SideArea = SideZone2 = IndicatorColumn = PixelRect{};
+  TopBandHeight = 0;
+  if (DisplayMode == 1 || DisplayMode == 2 || DisplayMode == 4) {
+    const std::int32_t toolbar = Px(40.0f * sy);
+    TopBandHeight = CaptionHeight;
+    TopZone = PixelRect{rect.Left, 0, rect.Right, toolbar + CaptionHeight};
+    SideArea = PixelRect{0, screen_height - Px(130.0f * sy), screen_width, screen_height};
+    SideZone2 = PixelRect{0, TopZone.Bottom, Px(40.0f * sx), SideArea.Top};
+    if (DisplayMode == 1) {
+      const std::int32_t middle = rect.Left + rect.Width() / 2;
+      IndicatorColumn = PixelRect{middle - Px(195.0f * s), rect.Top + CaptionHeight + Px(20.0f * s),
+                                  middle + Px(195.0f * s), rect.Bottom - Px(10.0f * s)};
+    }
+  }
   if (MainWindow != nullptr) {
     MainWindow->InitHelpPanel(HelpPanelRect);
     MainWindow->FontScale = s;
@@ -96,15 +114,17 @@ void GraphView::SetViewRect(const PixelRect& rect, std::uint8_t /*flags*/, bool 
 
 void GraphView::LayoutIndicatorStrips() {
   const float s = MainWindow != nullptr ? MainWindow->UiScale() : 1.0f;
-  std::int32_t y = PlotRect.Top;
+  // The digital display stacks its indicators in its own column, the graph at the plot's right edge.
+  const PixelRect& column = DisplayMode == 1 && IndicatorColumn.Height() > 0 ? IndicatorColumn : PlotRect;
+  std::int32_t y = column.Top;
   for (std::size_t k = 0; k < kLiveChannels; ++k) {
     VessamorChannel& channel = *Channels[k];
     IndicatorShown[k] = 0;
     if (IndicatorOn[k] == 0 || channel.Shown == 0 || channel.Enabled == 0) continue;
     const bool large = LargeIndicator[k] != 0;
     const std::int32_t box = Px((large ? 160.0f : 80.0f) * s);
-    const PixelRect strip{PlotRect.Right - Px(390.0f * s), y, PlotRect.Right, y + box};
-    if (strip.Bottom > PlotRect.Bottom) continue;
+    const PixelRect strip{column.Right - Px(390.0f * s), y, column.Right, y + box};
+    if (strip.Bottom > column.Bottom) continue;
     IndicatorStrips[k] = strip;
     IndicatorShown[k] = 1;
     channel.LayoutIndicator(strip, LastShownColumn);
@@ -195,6 +215,10 @@ void GraphView::NewRecord() {
       PlaceTimeTicks();
       RecordViewable = 0;
     }
+    // The view is drawn again empty: no curve, value box or marker of the discarded record stays.
+    ClearMarkedPoints();
+    LastShownColumn = 1;
+    FullRedraw = 1;
   }
   if (MainWindow != nullptr) MainWindow->InvalidateLocal(ViewRect);
 }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -366,6 +367,7 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
   const int stride = paint_rules::ValueLabelStride(h, count, GridRect.Height());
   const std::int32_t right = PlotRect.Left - FrameWidth - 8;
   const VessamorChannel* axis = drawn.empty() ? nullptr : Channels[drawn.front()].get();
+  ValueLabelRects.clear();
   for (int i = 0; i <= count; i += stride) {
     // The top label stays below the caption strip, which is painted over this area afterwards.
     std::int32_t top = std::max(PlotRect.Top + s.ValueTicks[i].Pixel - h / 2,
@@ -377,8 +379,11 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
       const VessamorChannel& channel = *Channels[drawn[n]];
       std::string text;
       if (channel.SensorCode == 5) {
-        // The pH scale has no values outside 0..14.
-        if (tick < 0.0f || tick > 14.0f) continue;
+        // The pH scale has no values outside 0..14; its column stays, so the next kind's labels keep theirs.
+        if (tick < 0.0f || tick > 14.0f) {
+          x_right -= columns[n];
+          continue;
+        }
         text = tick == 0.0f ? "0" : Fixed(tick, std::max<int>(channel.Decimals, 1));
       } else if (n == 0) {
         text = Fixed(tick, std::max<int>(s.ValueLabelDecimals, 1));
@@ -393,6 +398,7 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
       // A column with no room left of the view is not written at all rather than cut.
       if (x_right - width < ViewRect.Left) break;
       platform::DrawText(target, x_right - width, top, text, font, Colour(colour));
+      ValueLabelRects.push_back(PixelRect{x_right - width, top, x_right, top + h});
       x_right -= columns[n];
     }
   }
@@ -455,10 +461,14 @@ void GraphView::DrawCaptionLine() {
       {ViewRect.Left + 0.4 * width, paint_rules::CaptionRecordName(RecordName)},
       {ViewRect.Left + 0.65 * width, frequency},
   };
-  for (const auto& [x, text] : texts) {
+  for (std::size_t n = 0; n < std::size(texts); ++n) {
+    const auto& [x, text] = texts[n];
     const std::string cp1251 = platform::Utf8ToCp1251(text);
     renderer.DrawTextInBox(cp1251.c_str(), x, top, ViewRect.Right - x, bottom - top, 1.2 * sy, rgba8(0, 0, 0, 255),
                            nullptr, 0);
+    // Where the text went, so that the markers' badges keep off it.
+    HeaderTextReach[n] = PixelRect{Px(renderer.style.text_origin_x), Px(top), Px(std::ceil(renderer.style.text_end_x)),
+                                   Px(bottom)};
   }
 }
 
@@ -478,9 +488,30 @@ void GraphView::DrawAxisNames() {
   };
   // Below the caption strip, which is painted after the names.
   double y = std::max(ValueNameRect.Top, ViewRect.Top + CaptionHeight + 2);
+  const double em = renderer.EngineHeight() * 1.5 * s;
   for (const VessamorChannel* channel : named) {
     const std::string text = name(channel->Symbol, channel->Unit);
-    const double x = ValueNameRect.Left;
+    // A name that would cover value labels goes aside: left of them where the view has room,
+    // else right of them, into the plot's corner.
+    const double reach = static_cast<double>(text.size()) * renderer.EngineWidth() * 1.5 * s;
+    const double gap = 6.0 * s;
+    double x = ValueNameRect.Left;
+    const auto covered = [&](double left) {
+      const PixelRect box{Px(left), Px(y + 0.15 * em), Px(left + reach), Px(y + 1.1 * em)};
+      double leftmost = box.Right;
+      bool any = false;
+      for (const PixelRect& label : ValueLabelRects) {
+        if (label.Left < box.Right && box.Left < label.Right && label.Top < box.Bottom && box.Top < label.Bottom) {
+          leftmost = std::min<double>(leftmost, label.Left);
+          any = true;
+        }
+      }
+      return any ? std::optional<double>(leftmost) : std::nullopt;
+    };
+    if (const std::optional<double> label_left = covered(x)) {
+      const double left = *label_left - gap - reach;
+      x = left >= ViewRect.Left + 2 && !covered(left) ? left : PlotRect.Left + FrameWidth + gap;
+    }
     renderer.DrawTextInBox(text.c_str(), x, y, ValueNameRect.Width() * 2.0, ValueNameRect.Height(), 1.5 * s,
                            rgba8(0, 0, 0, 255), nullptr, 0);
     if (coloured) {
@@ -504,7 +535,6 @@ void GraphView::DrawAxisNames() {
   }
   renderer.DrawTextInBox(time.c_str(), x, top, TimeNameRect.Width(), TimeNameRect.Height(), 1.5 * s,
                          rgba8(0, 0, 0, 255), nullptr, 0);
-  const double em = renderer.EngineHeight() * 1.5 * s;
   TimeNameReach = PixelRect{Px(renderer.style.text_origin_x), Px(renderer.style.text_origin_y - 0.8 * em),
                             Px(std::ceil(renderer.style.text_end_x)), Px(std::ceil(renderer.style.text_origin_y + 0.25 * em))};
 }
@@ -521,7 +551,8 @@ void GraphView::PaintPanelCaptions(std::uint8_t mode) {
   const PixelRect below = PaintHost->BelowGraph();
   // The side column comes out the same every time its place and language stay: it is drawn once
   // and copied afterwards.
-  const PanelCacheKey key{column, below, DisplayMode, english};
+  const std::array<PixelRect, 4> groups = PaintHost->ControlGroups();
+  const PanelCacheKey key{column, below, groups, DisplayMode, mode, english};
   if (mode == 0 && PanelCache.Valid && PanelCache.Key == key) {
     Copy(picture, column.Left, column.Top, PanelCache.Column, PixelRect{0, 0, column.Width(), column.Height()});
     Copy(picture, below.Left, below.Top, PanelCache.Below, PixelRect{0, 0, below.Width(), below.Height()});
@@ -536,9 +567,15 @@ void GraphView::PaintPanelCaptions(std::uint8_t mode) {
                           strip->Bounds());
   }
 
-  // Mode 0 stacks three panels in the side column; mode 1 puts four round the control groups.
+  // Mode 0 has three panels: round the view and channel groups with the differences in the side
+  // column where the window lays its controls in groups (the sensor control panel round its own
+  // group too), else stacked in the side column. Mode 1 puts four round the control groups.
   std::vector<std::pair<int, PixelRect>> panels;
-  if (mode == 0) {
+  const bool grouped = !Empty(groups[1]) && !Empty(groups[2]);
+  if (mode == 0 && grouped) {
+    for (int n = 0; n < 3; ++n) panels.emplace_back(165 + n, groups[static_cast<std::size_t>(n)]);
+    panels.emplace_back(168, column);
+  } else if (mode == 0) {
     const std::int32_t margin = Px(8.0 * s);
     const std::int32_t height = (column.Height() - 4 * margin) / 3;
     for (int n = 0; n < 3; ++n) {
@@ -546,7 +583,6 @@ void GraphView::PaintPanelCaptions(std::uint8_t mode) {
       panels.emplace_back(166 + n, PixelRect{column.Left + margin, top, column.Right - margin, top + height});
     }
   } else {
-    const auto groups = PaintHost->ControlGroups();
     for (int n = 0; n < 4; ++n) panels.emplace_back(165 + n, groups[static_cast<std::size_t>(n)]);
   }
   for (const auto& [id, r] : panels) {
@@ -556,12 +592,17 @@ void GraphView::PaintPanelCaptions(std::uint8_t mode) {
     PanelRect outline = filled;
     renderer.style.gradient1 = mode == 0 ? rgba8(250, 248, 255, 255) : rgba8(235, 232, 248, 255);
     renderer.style.gradient2 = rgba8(225, 220, 240, 255);
-    renderer.DrawRoundedPanel(filled, PanelStyle{0, 0, 0, 2, 0}, 1.0f, 1.0f, Agg(kPanelFill), 0.4f);
-    renderer.DrawRoundedPanel(outline, PanelStyle{0, 0, 0, 0, 0}, 1.0f, 4.0f, Agg(kPanelFill), 0.4f);
+    // Both fill the rectangle as given, the outline inside it, so a panel never reaches over the
+    // buttons it goes round.
+    renderer.DrawRoundedPanel(filled, PanelStyle{0, 0, 0, 2, 100}, 1.0f, 1.0f, Agg(kPanelFill), 0.4f);
+    renderer.DrawRoundedPanel(outline, PanelStyle{0, 0, 0, 0, 100}, 1.0f, 4.0f, Agg(kPanelFill), 0.4f);
     const std::string caption = platform::Utf8ToCp1251(PaintHost->PanelCaption(id));
     const double x = filled.x + (15.0 + (id == 166 ? 10.0 : 0.0)) * sx;
-    renderer.DrawTextInBox(caption.c_str(), x, filled.y + 6.0 * s, filled.x + filled.width - x, 30.0 * s, 0.9 * s,
-                           rgba8(0, 0, 0, 255), nullptr, 0);
+    // The caption's baseline 18 x UiScale below the panel's top, in the strip above the buttons.
+    const double scale = 0.9 * s;
+    const double y = filled.y + 18.0 * s - renderer.EngineHeight() * scale;
+    renderer.DrawTextInBox(caption.c_str(), x, y, filled.x + filled.width - x, 30.0 * s, scale, rgba8(0, 0, 0, 255),
+                           nullptr, 0);
     if (id == 168) DifferencePanelRect = r;
   }
   if (mode == 0) {

@@ -28,7 +28,16 @@ void SetDisplayModeGraph(MainWindow& window) {
   if (!window.View) return;
   GraphView& view = *window.View;
   view.DisplayMode = 3;
+  // The fonts are made again at the next paint, in the graph screen's face.
+  view.FontSet = 0;
+  window.Renderer0().style.typeface = "Tahoma";
   HideAllImageButtons(window);
+  for (const MainControls::KeptFace& face : window.Controls.KeptFaces) {
+    face.Button->Renderer().style.typeface = face.Typeface;
+    face.Button->Renderer().style.font_weight = face.Weight;
+    face.Button->BaseTextScale = face.TextScale;
+  }
+  window.Controls.KeptFaces.clear();
   view.SetStyle();
   const ScreenMetrics& m = window.Metrics;
   view.SetViewRect({0, m.ToolbarButtonHeight, m.ScreenWidth, m.ScreenHeight - m.BottomBarHeight}, 255);
@@ -36,17 +45,28 @@ void SetDisplayModeGraph(MainWindow& window) {
   LoadLanguageCaptions(window);
 }
 
+PixelRect GraphRectangle(const MainWindow& window) {
+  const ScreenMetrics& m = window.Metrics;
+  return {0, m.ToolbarButtonHeight, m.ScreenWidth, m.ScreenHeight - m.BottomBarHeight};
+}
+
+bool PaintsOwnDisplayMode(std::uint8_t display_mode) { return display_mode == 1 || display_mode == 4; }
+
 void SetDisplayModeDigital(MainWindow& window) {
   if (!window.View || window.View->DisplayMode == 1) return;
   GraphView& view = *window.View;
   view.DisplayMode = 1;
+  view.FontSet = 0;
   HideAllImageButtons(window);
+  view.TopPanelShown = 0;
   // The colour value 0xFFFAFA: red and green 0xFA, blue 0xFF.
-  view.Style.BackgroundColour = Rgba{0xFA, 0xFA, 0xFF, 255};
-  const PixelRect display = ClientPixels(window);
+  view.SetViewBackground(Rgba{0xFA, 0xFA, 0xFF, 255});
+  const PixelRect display = GraphRectangle(window);
   view.SetViewRect(display, 255);
   LayoutControls(window);
   ApplyControlStyle(window);
+  view.PreviousSensorCode = 255;
+  view.SetupGraphHeader(false, nullptr, false);
   window.InvalidateLocal(display);
   for (std::int32_t id : {75004, 74999, 75037}) {
     if (AImageButton* button = FindImageButton(window.Window(), id)) button->Show();
@@ -57,16 +77,58 @@ void SetDisplayModeDemonstration(MainWindow& window) {
   if (!window.View) return;
   GraphView& view = *window.View;
   view.DisplayMode = 2;
-  view.Style.BackgroundColour = Rgba{255, 255, 255, 255};
-  for (PenSpec& pen : view.Style.Pens) pen.Colour = Rgba{0x1E, 0x1E, 0x1E, 255};
+  view.FontSet = 0;
+  // The graph screen's buttons go; the hover groups bring them over the white graph.
+  HideAllImageButtons(window);
+  // White under dark grey grid lines; the graph screen's own style comes back with its switch.
+  view.SetViewBackground(Rgba{255, 255, 255, 255});
+  view.SetPanelBrush(Rgba{0x1E, 0x1E, 0x1E, 255});
   view.SetViewRect(ClientPixels(window), 255);
   LayoutControls(window);
-  ApplyGraphStyle(window);
+  ApplyControlStyle(window);
+  // The header is rebuilt over the same time range: the record in view stays to be shown on white.
+  view.SetupGraphHeader(true, nullptr, false);
+  {
+    std::lock_guard lock(view.ViewLock);
+    view.FullRedraw = 1;
+  }
   window.InvalidateLocal();
 }
 
+void SwitchToDialMode(MainWindow& window) {
+  if (!window.View || window.View->DisplayMode == DialView::kDisplayMode) return;
+  GraphView& view = *window.View;
+  // Mode 4, the static picture built afresh by the next paint, the rims and the needle's angles.
+  view.Dial.SwitchToDialMode(view);
+  HideAllImageButtons(window);
+  view.TopPanelShown = 0;
+  view.SetViewBackground(Rgba{250, 250, 255, 255});
+  const PixelRect graph = GraphRectangle(window);
+  view.SetViewRect(graph, 255);
+  LayoutControls(window);
+  ApplyControlStyle(window);
+  view.PreviousSensorCode = 255;
+  view.SetupGraphHeader(false, nullptr, false);
+  const double x[] = {0.0, 0.5, 1.0}, y[] = {1.0, 0.5, 0.1};
+  window.Controls.DialProfile.Build(x, y, 3);
+  window.InvalidateLocal(graph);
+  for (std::int32_t id : {75004, 74999}) {
+    if (AImageButton* button = FindImageButton(window.Window(), id)) button->Show();
+  }
+}
+
 void ApplyControlStyle(MainWindow& window) {
+  std::vector<MainControls::KeptFace>& kept = window.Controls.KeptFaces;
+  const bool keep = kept.empty();
   for (const auto& control : window.Controls.Owned) {
-    if (auto* button = dynamic_cast<AImageButton*>(control.get())) StyleDialModeButton(*button, window.Metrics);
+    if (auto* button = dynamic_cast<AImageButton*>(control.get())) {
+      if (keep) {
+        const AggStyle& s = button->Renderer().style;
+        kept.push_back({button, s.typeface, s.font_weight, button->BaseTextScale});
+      }
+      // The graph screen's buttons keep their colours and scaled sizes; every button takes the bold face.
+      StyleGraphButton(*button, window.Metrics);
+      StyleDialModeButton(*button, window.Metrics);
+    }
   }
 }

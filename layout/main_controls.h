@@ -4,12 +4,14 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "controls/aimage_button.h"
 #include "controls/control_frame.h"
 #include "layout/sensor_settings.h"
 #include "platform/window_core.h"
+#include "render/cubic_spline.h"
 
 class MainWindow;
 
@@ -33,6 +35,16 @@ struct MainControls {
   SensorSettingsState SensorSettings;
   // The toolbar list's row whose range list stands; -1 after each opening of a toolbar list.
   std::int32_t HoveredMenuRow = -1;
+  // The profile that the switch to the analog dial builds (x 0, 0.5, 1 to 1, 0.5, 0.1).
+  CubicSpline DialProfile;
+  // The caption faces the other screens' style replaced, given back by the graph screen's switch.
+  struct KeptFace {
+    AImageButton* Button = nullptr;
+    std::string Typeface;
+    int Weight = 400;
+    double TextScale = 1.0;
+  };
+  std::vector<KeptFace> KeptFaces;
 };
 
 // Creates every control of the main window once, hidden, at its creation rectangle, with its ids,

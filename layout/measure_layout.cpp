@@ -55,7 +55,8 @@ std::vector<Placement> MeasureScreenPlacements(const ScreenMetrics& m, const Win
                                                std::int32_t graph_bottom, std::uint8_t display_mode,
                                                bool sensor_menu) {
   std::vector<Placement> out;
-  if (display_mode == 3) PlaceBottomBar(out, m, client, graph_bottom);
+  // The other screens (1, 2 and 4) show parts of the same bottom bar, on hover or for recording.
+  if (display_mode >= 1 && display_mode <= 4) PlaceBottomBar(out, m, client, graph_bottom);
   const int width = client.Width();
   const int W = m.ToolbarButtonWidth, H = m.ToolbarButtonHeight;
   const int button = T(40 * m.ScaleX);
@@ -83,7 +84,10 @@ void LayoutControls(MainWindow& window) {
     return;
   }
   const GraphView& view = *window.View;
-  for (const Placement& p : MeasureScreenPlacements(window.Metrics, client, view.ViewRect.Bottom, view.DisplayMode,
+  // Off the graph screen the bar stands below the main window's graph rectangle, whatever the view covers.
+  const std::int32_t graph_bottom =
+      view.DisplayMode == 3 ? view.ViewRect.Bottom : window.Metrics.ScreenHeight - window.Metrics.BottomBarHeight;
+  for (const Placement& p : MeasureScreenPlacements(window.Metrics, client, graph_bottom, view.DisplayMode,
                                                     c.SensorMenuEnabled != 0)) {
     if (ControlFrame* control = FindMainControl(window.Window(), p.Id)) control->Move(p.Rect);
   }

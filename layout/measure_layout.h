@@ -14,7 +14,7 @@ struct Placement {
   platform::WindowRect Rect;
 };
 
-// The controls the measurement screen places, for the display mode (3 adds the bottom bar's
+// The controls the measurement screen places, for the display mode (1 to 4 add the bottom bar's
 // recording row, view buttons and channel-slot columns to the window buttons and the top bar).
 // `graph_bottom` is the bottom edge of the graph view's rectangle.
 std::vector<Placement> MeasureScreenPlacements(const ScreenMetrics& m, const platform::WindowRect& client,

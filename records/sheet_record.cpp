@@ -2,11 +2,13 @@
 #include "records/sheet_record.h"
 
 #include <bit>
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
 #include "graph/graph_view.h"
 #include "platform/cp1251.h"
+#include "platform/debug_log.h"
 
 namespace records {
 namespace {
@@ -98,6 +100,24 @@ SheetRows CountSheetRows(const GraphView& view, SaveRange range) {
   };
   return {count(PlanRows(view, plan, range, kRowLimit, whole_history)),
           count(PlanRows(view, plan, range, std::numeric_limits<std::uint32_t>::max(), whole_history))};
+}
+
+void SheetRecord::WriteLabelCellWide(std::uint16_t row, std::uint16_t column, std::u16string_view text) {
+  const std::size_t end = text.find(u'\0');
+  std::size_t n = std::min(end == std::u16string_view::npos ? text.size() : end, kLabelLimit);
+  Cell(0x0004, static_cast<std::uint16_t>(n + 8), row, column);
+  Bytes.push_back(static_cast<char>(n));
+  for (std::size_t i = 0; i < n; ++i) Bytes.push_back(static_cast<char>(text[i] & 0xFF));
+}
+
+void SheetRecord::WriteEmptySheet() {
+  WriteBofRecord();
+  WriteEofRecord();
+}
+
+void DumpTwelveValues(const std::uint32_t (&v)[12]) {
+  platform::SecondDebugLog().Write("%x%x%x%x%x%x%x%x%x%x%x%x", v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8],
+                                   v[9], v[10], v[11]);
 }
 
 std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool english) {

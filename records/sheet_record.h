@@ -20,6 +20,10 @@ class SheetRecord {
   void WriteNumberCell(std::uint16_t row, std::uint16_t column, double value);
   // The text in code page 1251, cut to the 255 bytes that the length byte can count.
   void WriteLabelCell(std::uint16_t row, std::uint16_t column, std::string_view utf8);
+  // A label from 16-bit units up to the first 0 (or the end), each unit's low byte written.
+  void WriteLabelCellWide(std::uint16_t row, std::uint16_t column, std::u16string_view text);
+  // A sheet with nothing in it: BOF and EOF only.
+  void WriteEmptySheet();
 
   std::string Bytes;
 
@@ -35,6 +39,8 @@ struct SheetRows {
   std::uint32_t Wanted = 0;
 };
 SheetRows CountSheetRows(const GraphView& view, SaveRange range);
+// Twelve values as "%x" each, run together, to the second diagnostics log when that is open.
+void DumpTwelveValues(const std::uint32_t (&values)[12]);
 
 // The sheet export of `range`; without SaveSelection a history sheet holds the whole rate history.
 std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool english);

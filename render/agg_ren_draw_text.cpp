@@ -221,6 +221,20 @@ struct PolygonSpline {
   PolygonSpline(const interactive_polygon& p, double steps) : path(render_detail::PolygonPath(p, false)) {
     spline.interpolation_step(1.0 / std::max(1.0, steps));
   }
+  // A baseline whose points all coincide has no direction to lay glyphs along (the path transforms
+  // would read past their one remaining vertex): such a line draws nothing.
+  bool HasLength() {
+    double length = 0.0, px = 0.0, py = 0.0, x = 0.0, y = 0.0;
+    bool started = false;
+    spline.rewind(0);
+    for (unsigned cmd = spline.vertex(&x, &y); !agg::is_stop(cmd); cmd = spline.vertex(&x, &y)) {
+      if (!agg::is_vertex(cmd)) continue;
+      if (started && std::isfinite(x) && std::isfinite(y)) length += std::hypot(x - px, y - py);
+      started = true;
+      px = x, py = y;
+    }
+    return length > 1e-6;
+  }
 };
 
 }  // namespace
@@ -228,6 +242,7 @@ struct PolygonSpline {
 void agg_ren::DrawTextAlongPath(const PathText& record) {
   if (!polygons_[1]) return;
   PolygonSpline baseline(*polygons_[1], style.bspline_steps);
+  if (!baseline.HasLength()) return;
   agg::trans_single_path path;
   path.add_path(baseline.spline);
   path.preserve_x_scale(true);
@@ -239,6 +254,7 @@ void agg_ren::DrawTextBetweenPaths(const PathText& record) {
   if (!polygons_[3] || !polygon5) return;
   PolygonSpline lower(*polygons_[3], style.bspline_steps);
   PolygonSpline upper(*polygon5, style.bspline_steps);
+  if (!lower.HasLength() || !upper.HasLength()) return;
   agg::trans_double_path path;
   path.add_paths(lower.spline, upper.spline);
   path.preserve_x_scale(true);

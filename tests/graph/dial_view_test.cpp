@@ -99,6 +99,18 @@ TEST_F(DialPaint, NeedleHoldsItsAngleWhenThereIsNothingNewToShow) {
   for (std::size_t t = 1; t + 1 < DialView::kTicks; ++t) EXPECT_EQ(dial.DialTickMarks[t], 0) << t;
 }
 
+// While recording, the samples so far are the view's sample count; the last index follows only at
+// the stop, and the needle moves all the same.
+TEST_F(DialPaint, NeedleMovesWhileRecordingBeforeTheLastIndexIsKnown) {
+  view.LastSampleIndex = 0;
+  view.SampleCount = 2;
+  PaintAt(1.0);
+  EXPECT_EQ(dial.DialAngle, -0.5f);
+  view.SampleCount = 50;
+  PaintAt(1.0);
+  EXPECT_NEAR(dial.DialAngle, 3.0 / 4.0 * 179.0 - 89.0, 1e-3);
+}
+
 TEST_F(DialPaint, FractionalCodesInterpolateBetweenNeighbouringValues) {
   view.Channel(0).FractionalCodes = 1;
   view.Channel(0).Columns[view.LastShownColumn].MaxCode = 150 * 256 + 128;  // 1.505

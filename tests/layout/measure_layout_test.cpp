@@ -38,12 +38,20 @@ TEST(MeasureLayout, StopsEarlyOutsideTheMeasurementScreen) {
   unready.w.Bytes.MeasureScreenActive = 1;
   LayoutControls(unready.w);
   EXPECT_EQ(unready.Rect(75016), WindowRect::FromSize(0, 0, 40, 40));
-  // The dial screen's mode places only the window buttons and the top bar.
+  // The dial screen's mode places the bottom bar below the graph rectangle, as the graph screen
+  // does; any other mode only the window buttons and the top bar.
   unready.w.View->Ready = 1;
   unready.w.View->DisplayMode = 4;
   LayoutControls(unready.w);
   EXPECT_EQ(unready.Rect(75016), WindowRect::FromSize(1238, 0, 40, 40));
-  EXPECT_EQ(unready.Rect(75004), WindowRect::FromSize(0, 0, 148, 75));
+  const int graph_bottom = unready.w.Metrics.ScreenHeight - unready.w.Metrics.BottomBarHeight;
+  EXPECT_EQ(unready.Rect(75004).top, static_cast<int>(graph_bottom + 35 * unready.w.Metrics.ScaleY));
+  Measure other(1280, 994, false);
+  other.w.Bytes.MeasureScreenActive = 1;
+  other.w.View->DisplayMode = 5;
+  LayoutControls(other.w);
+  EXPECT_EQ(other.Rect(75016), WindowRect::FromSize(1238, 0, 40, 40));
+  EXPECT_EQ(other.Rect(75004), WindowRect::FromSize(0, 0, 148, 75));
 }
 
 TEST(MeasureLayout, NothingOverlapsOrLeavesTheClientAtAnySize) {

@@ -141,6 +141,22 @@ TEST_F(AggRen, PanelStepsSurviveShortRecordsTinyPanelsAndNaNFade) {
   }
 }
 
+// A fresh renderer's path polygons have all their points at one place: text along them draws
+// nothing (and reads nothing beyond the one vertex such a path keeps).
+TEST_F(AggRen, PathTextAlongCoincidentPointsDrawsNothing) {
+  ren.CreateAltFont("Arial", 0, 20, 400);
+  for (double at : {0.0, 120.0}) {
+    interactive_polygon& p = *ren.Polygon(2);
+    p.xn(0) = p.xn(1) = at, p.yn(0) = p.yn(1) = at;
+    ren.DrawTextAlongPath({"Hello", 1.0, kBlack, 0.0});
+    ren.DrawTextAlongPath({"Hello", 1.0, kBlack, 100.0});
+    EXPECT_FALSE(probe::Ink(surface).Any()) << at;
+  }
+  ren.polygon5 = std::make_unique<interactive_polygon>(6, 5.0);
+  ren.DrawTextBetweenPaths({"Hello", 1.0, kBlack, 0.0});
+  EXPECT_FALSE(probe::Ink(surface).Any());
+}
+
 TEST_F(AggRen, PathTextFollowsPolygonTwoAndBetweenPathsNeedsTheFifth) {
   ren.CreateAltFont("Arial", 0, 20, 400);
   interactive_polygon& p = *ren.Polygon(2);
