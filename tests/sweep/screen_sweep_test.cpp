@@ -13,6 +13,7 @@
 #include "../app/fast_clock.h"
 #include "../app/side_panel_checks.h"
 #include "acquisition/device_status.h"
+#include "acquisition/worker_threads.h"
 #include "app/preparation_steps.h"
 #include "app/start_screen_parts.h"
 #include "controls/aimage_button.h"
@@ -276,10 +277,23 @@ struct Sweep {
     // A press while the device worker is busy with a search (a pause it could not take in time, which
     // the stepped clock makes short) finds no unit ready and starts nothing; a user presses again.
     for (int k = 0; k < 20 && w.View->Recording.load() == 0; ++k) {
+      if (k != 0) Settle(3), std::this_thread::sleep_for(std::chrono::milliseconds(20));
       Until([&] { return w.Devices->Searching.load() == 0; });
       w.OnKeyDown(platform::key::kSpace, 1, 0);
     }
-    ASSERT_EQ(w.View->Recording.load(), 1);
+    if (w.View->Recording.load() == 0) {
+      std::ostringstream seen;
+      seen << "worker " << int(DeviceThreadState.load()) << ", connected " << int(ConnectedMask.load());
+      {
+        std::lock_guard lock(w.Devices->TableLock);
+        for (const auto& unit : w.Devices->DeviceTable)
+          if (unit) seen << "; unit " << (unit->IsOpen() ? "open" : "closed") << " status " << int(w.FindDeviceSlot(*unit, 5));
+      }
+      for (const DeviceSlot& slot : w.DeviceSlots)
+        seen << "; slot in use " << int(slot.InUse) << " prepared " << int(slot.Prepared) << " assigned " << int(slot.AssignIndex)
+             << " selected " << int(slot.SelectedForRecord) << " channels " << int(slot.CountChannels());
+      FAIL() << "Space started no recording: " << seen.str();
+    }
     const auto recorded = [&] {
       std::lock_guard lock(w.View->ViewLock);
       bool all = w.View->SampleCount >= 100;
