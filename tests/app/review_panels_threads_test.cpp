@@ -339,3 +339,39 @@ TEST(ReviewPanels, RateChangeDerivesTheTimeGridAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+bool Meet(const PixelRect& a, const PixelRect& b) {
+  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+// Wherever a marker stands, its badge keeps off the caption strip's texts and its value captions
+// off the value indicators.
+TEST(ReviewPanels, MarkerBadgesAndCaptionsKeepOffOtherTexts) {
+  for (const bool english : {false, true}) {
+    ReviewRig rig(1366, 768, english, "wired:04/1195:sine=2048,1000,1;wired:04/1195:sine=2048,800,2");
+    rig.EnterMeasureScreen();
+    rig.Record(3.0);
+    rig.Press(kFit);
+    GraphView& view = rig.View();
+    const WindowRect p = rig.Plot();
+    int checked = 0;
+    for (int at = p.left + 4; at < p.right - 4; at += 7) {
+      rig.Click(MouseButton::Right, at, p.bottom - 8);
+      const MarkerRecord& marker = view.Markers[0];
+      if (marker.Set == 0) continue;
+      ++checked;
+      for (const PixelRect& text : view.HeaderTextReach) EXPECT_FALSE(Meet(marker.BadgeRect, text)) << at;
+      for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+        if (view.IndicatorShown[k] == 0) continue;
+        for (std::uint8_t c = 0; c < marker.ValueCaptionCount; ++c)
+          EXPECT_FALSE(Meet(marker.ValueCaptionRects[c], view.IndicatorStrips[k])) << at;
+      }
+      rig.Click(MouseButton::Right, 2, rig.ViewArea().bottom + 3);
+    }
+    EXPECT_GT(checked, p.Width() / 7 / 2);
+  }
+}
+
+}  // namespace
