@@ -489,6 +489,7 @@ void GraphView::DrawAxisNames() {
   // Below the caption strip, which is painted after the names.
   double y = std::max(ValueNameRect.Top, ViewRect.Top + CaptionHeight + 2);
   const double em = renderer.EngineHeight() * 1.5 * s;
+  ValueNameReach.clear();
   for (const VessamorChannel* channel : named) {
     const std::string text = name(channel->Symbol, channel->Unit);
     // A name that would cover value labels goes aside: left of them where the view has room,
@@ -518,6 +519,9 @@ void GraphView::DrawAxisNames() {
       renderer.DrawTextInBox(text.c_str(), x - 1, y - 1, ValueNameRect.Width() * 2.0, ValueNameRect.Height(),
                              1.5 * s, Agg(channel->Colour), nullptr, 0);
     }
+    ValueNameReach.push_back(PixelRect{Px(renderer.style.text_origin_x), Px(renderer.style.text_origin_y - 0.8 * em),
+                                       Px(std::ceil(renderer.style.text_end_x)),
+                                       Px(std::ceil(renderer.style.text_origin_y + 0.25 * em))});
     y += 30.0 * s;
   }
   const std::string time = name(named.front()->AxisLabel, named.front()->TimeUnit);

@@ -375,3 +375,49 @@ TEST(ReviewPanels, MarkerBadgesAndCaptionsKeepOffOtherTexts) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every unit chosen and marked prepared, then "Measurements".
+void EnterWithUnits(ReviewRig& rig, std::int32_t units) {
+  MainWindow& w = rig.Window();
+  for (std::int32_t i = units - 1; i >= 0; --i) {
+    rig.Press(75163 + i);
+    std::lock_guard lock(w.Devices->TableLock);
+    w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[static_cast<std::size_t>(i)]);
+  }
+  w.RefreshDevices(1);
+  for (std::int32_t i = 0; i < units; ++i) w.Bytes.SensorPrepared[static_cast<std::size_t>(i)] = 1;
+  w.UpdateMeasureButton();
+  rig.Press(75172);
+  ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+}
+
+// The value axes' names keep off the value labels (pH), and each kind's labels keep their own
+// column whether or not a kind before them has a label at that height.
+TEST(ReviewPanels, AxisNamesAndLabelColumnsStayApart) {
+  const struct {
+    const char* units;
+    std::int32_t count;
+    std::size_t columns;
+  } cases[] = {{"auto:kind=5:sine", 1, 1}, {"wired:04/1195:sine;auto:kind=5:sine;wired:15/1063:sine", 3, 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.units);
+    ReviewRig rig(1366, 768, false, c.units);
+    EnterWithUnits(rig, c.count);
+    rig.Record(1.0);
+    rig.Host().Window().Invalidate();
+    rig.Screen();
+    const GraphView& view = rig.View();
+    ASSERT_FALSE(view.ValueLabelRects.empty());
+    for (const PixelRect& name : view.ValueNameReach)
+      for (const PixelRect& label : view.ValueLabelRects) EXPECT_FALSE(Meet(name, label)) << name.Left << "," << name.Top;
+    std::vector<std::int32_t> rights;
+    for (const PixelRect& label : view.ValueLabelRects) rights.push_back(label.Right);
+    std::sort(rights.begin(), rights.end());
+    rights.erase(std::unique(rights.begin(), rights.end()), rights.end());
+    EXPECT_LE(rights.size(), c.columns) << "a label column moved sideways";
+  }
+}
+
+}  // namespace
