@@ -325,6 +325,8 @@ class GraphView {
   PixelRect TimeNameReach;
   // The value labels as the last full grid wrote them, so that the axis names keep off them.
   std::vector<PixelRect> ValueLabelRects;
+  // Where the value axes' names were last drawn.
+  std::vector<PixelRect> ValueNameReach;
   // The caption strip's three texts as last drawn.
   std::array<PixelRect, 3> HeaderTextReach{};
   PixelRect HelpPanelRect;
@@ -340,10 +342,12 @@ class GraphView {
   // Fit of a long record: the first step ran, the window's timer brings the second.
   std::uint8_t FitPending = 0;
   // The "preparing data" box: while set, the main window's paint draws it over the graph. Whoever
-  // starts a long rebuild sets it through ShowPreparingData and clears it when the rebuild is done
-  // (its redraw then paints the graph over the box).
+  // starts a long rebuild calls ShowPreparingData (the box is painted before the work begins) and
+  // HidePreparingData when it is done (the graph is drawn afresh over the box). Window thread;
+  // HidePreparingData expects the caller to hold ViewLock.
   std::atomic<std::uint8_t> PreparingDataRequest{0};
   void ShowPreparingData();
+  void HidePreparingData();
   static constexpr std::uint32_t kFitTimerId = 10;
   static constexpr std::uint32_t kFitTimerMs = 33;
   static constexpr std::uint32_t kTwoStepFitSamples = 4000000;

@@ -95,18 +95,20 @@ void GraphView::ShowPreparingData() {
   if (MainWindow != nullptr) MainWindow->InvalidateLocal(ViewRect);
 }
 
+void GraphView::HidePreparingData() {
+  if (PreparingDataRequest.exchange(0) == 0) return;
+  FullRedraw = 1;
+  if (MainWindow != nullptr) MainWindow->InvalidateLocal(ViewRect);
+}
+
 void GraphView::AutoScrollView() {
   std::uint32_t markers = 0;
   {
     std::lock_guard lock(ViewLock);
     if (!Reviewable() || LastSampleIndex <= 20 || ColumnsPerChannelCount < 3) {
       // A second step whose record has gone takes its box away.
-      if (FitPending != 0 && MainWindow != nullptr) {
-        FullRedraw = 1;
-        MainWindow->InvalidateLocal(ViewRect);
-      }
       FitPending = 0;
-      PreparingDataRequest = 0;
+      HidePreparingData();
       return;
     }
     if (LastSampleIndex >= kTwoStepFitSamples && FitPending == 0) {

@@ -487,15 +487,15 @@ void GraphView::DrawAxisNames() {
     return platform::Utf8ToCp1251(unit.empty() ? quantity : quantity + "," + unit);
   };
   // Below the caption strip, which is painted after the names.
-  double y = std::max(ValueNameRect.Top, ViewRect.Top + CaptionHeight + 2);
+  const double first_y = std::max(ValueNameRect.Top, ViewRect.Top + CaptionHeight + 2);
   const double em = renderer.EngineHeight() * 1.5 * s;
-  for (const VessamorChannel* channel : named) {
-    const std::string text = name(channel->Symbol, channel->Unit);
-    // A name that would cover value labels goes aside: left of them where the view has room,
-    // else right of them, into the plot's corner.
-    const double reach = static_cast<double>(text.size()) * renderer.EngineWidth() * 1.5 * s;
-    const double gap = 6.0 * s;
-    double x = ValueNameRect.Left;
+  // A name that would cover value labels goes aside: left of them where the view has room, else
+  // right of them, into the plot's corner, and then all the names with it, so they stay together.
+  const double corner = PlotRect.Left + FrameWidth + 6.0 * s;
+  std::vector<double> places;
+  for (std::size_t n = 0; n < named.size(); ++n) {
+    const double y = first_y + 30.0 * s * static_cast<double>(n);
+    const double reach = static_cast<double>(name(named[n]->Symbol, named[n]->Unit).size()) * renderer.EngineWidth() * 1.5 * s;
     const auto covered = [&](double left) {
       const PixelRect box{Px(left), Px(y + 0.15 * em), Px(left + reach), Px(y + 1.1 * em)};
       double leftmost = box.Right;
@@ -508,16 +508,29 @@ void GraphView::DrawAxisNames() {
       }
       return any ? std::optional<double>(leftmost) : std::nullopt;
     };
+    double x = ValueNameRect.Left;
     if (const std::optional<double> label_left = covered(x)) {
-      const double left = *label_left - gap - reach;
-      x = left >= ViewRect.Left + 2 && !covered(left) ? left : PlotRect.Left + FrameWidth + gap;
+      const double left = *label_left - 6.0 * s - reach;
+      x = left >= ViewRect.Left + 2 && !covered(left) ? left : corner;
     }
+    places.push_back(x);
+  }
+  if (std::find(places.begin(), places.end(), corner) != places.end()) std::fill(places.begin(), places.end(), corner);
+  ValueNameReach.clear();
+  double y = first_y;
+  for (std::size_t n = 0; n < named.size(); ++n) {
+    const VessamorChannel* channel = named[n];
+    const std::string text = name(channel->Symbol, channel->Unit);
+    const double x = places[n];
     renderer.DrawTextInBox(text.c_str(), x, y, ValueNameRect.Width() * 2.0, ValueNameRect.Height(), 1.5 * s,
                            rgba8(0, 0, 0, 255), nullptr, 0);
     if (coloured) {
       renderer.DrawTextInBox(text.c_str(), x - 1, y - 1, ValueNameRect.Width() * 2.0, ValueNameRect.Height(),
                              1.5 * s, Agg(channel->Colour), nullptr, 0);
     }
+    ValueNameReach.push_back(PixelRect{Px(renderer.style.text_origin_x), Px(renderer.style.text_origin_y - 0.8 * em),
+                                       Px(std::ceil(renderer.style.text_end_x)),
+                                       Px(std::ceil(renderer.style.text_origin_y + 0.25 * em))});
     y += 30.0 * s;
   }
   const std::string time = name(named.front()->AxisLabel, named.front()->TimeUnit);

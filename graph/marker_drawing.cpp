@@ -168,7 +168,28 @@ void GraphView::DrawMarker(agg_ren& surface, std::size_t index, std::size_t part
     return std::any_of(HeaderTextReach.begin(), HeaderTextReach.end(), [&](const PixelRect& r) { return Meets(r, badge); });
   };
   double bx = x + 10 * s;
-  if (covers_text(bx) && !covers_text(x - 10 * s - side)) bx = x - 10 * s - side;
+  if (covers_text(bx)) {
+    if (!covers_text(x - 10 * s - side)) {
+      bx = x - 10 * s - side;
+    } else {
+      // Both sides lie on a text: the badge goes to the nearer end of the texts it meets.
+      double low = bx, high = bx;
+      for (int round = 0; round < 4 && covers_text(low); ++round) {
+        for (const PixelRect& r : HeaderTextReach) {
+          const PixelRect badge{Px(low) - 2, Px(by) - 2, Px(low + side) + 3, Px(by + side) + 3};
+          if (Meets(r, badge)) low = r.Left - side - 6;
+        }
+      }
+      for (int round = 0; round < 4 && covers_text(high); ++round) {
+        for (const PixelRect& r : HeaderTextReach) {
+          const PixelRect badge{Px(high) - 2, Px(by) - 2, Px(high + side) + 3, Px(by + side) + 3};
+          if (Meets(r, badge)) high = r.Right + 6;
+        }
+      }
+      const bool low_fits = low >= ViewRect.Left + 2 && !covers_text(low);
+      bx = low_fits && (x - low < high - x || covers_text(high)) ? low : high;
+    }
+  }
   Panel(surface, bx, by, side, side, rgba8(255, 255, 255, 255), rgba8(10, 10, 70, 155), 2 * s, 3 * s);
   surface.DrawLine(bx + 2, by + 2, bx + side - 2, by + side - 2, ink.r, ink.g, ink.b, ink.a, 1.0f);
   surface.DrawLine(bx + side - 2, by + 2, bx + 2, by + side - 2, ink.r, ink.g, ink.b, ink.a, 1.0f);

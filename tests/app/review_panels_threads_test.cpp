@@ -339,3 +339,85 @@ TEST(ReviewPanels, RateChangeDerivesTheTimeGridAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+bool Meet(const PixelRect& a, const PixelRect& b) {
+  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+// Wherever a marker stands, its badge keeps off the caption strip's texts and its value captions
+// off the value indicators.
+TEST(ReviewPanels, MarkerBadgesAndCaptionsKeepOffOtherTexts) {
+  for (const bool english : {false, true}) {
+    ReviewRig rig(1366, 768, english, "wired:04/1195:sine=2048,1000,1;wired:04/1195:sine=2048,800,2");
+    rig.EnterMeasureScreen();
+    rig.Record(3.0);
+    rig.Press(kFit);
+    GraphView& view = rig.View();
+    const WindowRect p = rig.Plot();
+    int checked = 0;
+    for (int at = p.left + 4; at < p.right - 4; at += 7) {
+      rig.Click(MouseButton::Right, at, p.bottom - 8);
+      const MarkerRecord& marker = view.Markers[0];
+      if (marker.Set == 0) continue;
+      ++checked;
+      for (const PixelRect& text : view.HeaderTextReach) EXPECT_FALSE(Meet(marker.BadgeRect, text)) << at;
+      for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+        if (view.IndicatorShown[k] == 0) continue;
+        for (std::uint8_t c = 0; c < marker.ValueCaptionCount; ++c)
+          EXPECT_FALSE(Meet(marker.ValueCaptionRects[c], view.IndicatorStrips[k])) << at;
+      }
+      rig.Click(MouseButton::Right, 2, rig.ViewArea().bottom + 3);
+    }
+    EXPECT_GT(checked, p.Width() / 7 / 2);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Every unit chosen and marked prepared, then "Measurements".
+void EnterWithUnits(ReviewRig& rig, std::int32_t units) {
+  MainWindow& w = rig.Window();
+  for (std::int32_t i = units - 1; i >= 0; --i) {
+    rig.Press(75163 + i);
+    std::lock_guard lock(w.Devices->TableLock);
+    w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[static_cast<std::size_t>(i)]);
+  }
+  w.RefreshDevices(1);
+  for (std::int32_t i = 0; i < units; ++i) w.Bytes.SensorPrepared[static_cast<std::size_t>(i)] = 1;
+  w.UpdateMeasureButton();
+  rig.Press(75172);
+  ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+}
+
+// The value axes' names keep off the value labels (pH), and each kind's labels keep their own
+// column whether or not a kind before them has a label at that height.
+TEST(ReviewPanels, AxisNamesAndLabelColumnsStayApart) {
+  const struct {
+    const char* units;
+    std::int32_t count;
+    std::size_t columns;
+  } cases[] = {{"auto:kind=5:sine", 1, 1}, {"wired:04/1195:sine;auto:kind=5:sine;wired:15/1063:sine", 3, 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.units);
+    ReviewRig rig(1366, 768, false, c.units);
+    EnterWithUnits(rig, c.count);
+    rig.Record(1.0);
+    rig.Host().Window().Invalidate();
+    rig.Screen();
+    const GraphView& view = rig.View();
+    ASSERT_FALSE(view.ValueLabelRects.empty());
+    for (const PixelRect& name : view.ValueNameReach)
+      for (const PixelRect& label : view.ValueLabelRects) EXPECT_FALSE(Meet(name, label)) << name.Left << "," << name.Top;
+    std::vector<std::int32_t> rights;
+    for (const PixelRect& label : view.ValueLabelRects) rights.push_back(label.Right);
+    std::sort(rights.begin(), rights.end());
+    rights.erase(std::unique(rights.begin(), rights.end()), rights.end());
+    EXPECT_LE(rights.size(), c.columns) << "a label column moved sideways";
+  }
+}
+
+}  // namespace
