@@ -123,7 +123,7 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
     LayMarkers(view);
   }
   // The panels that stand over the graph: the help overlay and, while its button is down, the sensor settings.
-  if (Help.Shown != 0) Help.Paint(renderer0_, buffer0);
+  if (Help.Shown != 0 && !recording) Help.Paint(renderer0_, buffer0);
   if (const AImageButton* settings = FindImageButton(Window(), 75037);
       settings != nullptr && settings->State.load() == ControlFrame::kStateDown) {
     PaintSensorSettingsPanel(*this, renderer0_);

@@ -12,6 +12,7 @@
 #include "controls/stick_button_mod.h"
 #include "layout/display_modes.h"
 #include "layout/measure_layout.h"
+#include "records/record_commands.h"
 #include "resources/string_table.h"
 
 namespace {
@@ -291,9 +292,12 @@ void MainWindow::ReleaseButtonsExcept(std::uint32_t control_id, bool keep_help) 
   toolbar.Recording = View && View->Recording.load() != 0;
   toolbar.PanelMode = PanelMode;
   toolbar.DisplayHold = View ? View->DisplayHold.load() : 0;
+  toolbar.HelpShown = Help.Shown != 0;
   const std::uint8_t panel_before = PanelMode;
   ApplyReleaseRules(toolbar, static_cast<std::int32_t>(control_id), keep_help);
   ApplyToolbarSnapshot(toolbar);
+  // Help went up with the button in use: its panel goes with it.
+  if (Help.Shown != 0 && !toolbar.HelpShown) Help.Hide();
   if (View) View->DisplayHold = toolbar.DisplayHold;
   if (toolbar.SyncScaleSliders && View) {
     const std::pair<std::int32_t, double> scales[] = {{75001, View->Scale.SecondsPerDivision}, {75003, View->Scale.ValuePerDivision}};
@@ -336,6 +340,19 @@ void MainWindow::ClosePopups() {
     }
   }
   if (PanelMode != 0) ClosePanel();
+}
+
+void MainWindow::OfferUnsavedRecord() {
+  GraphView* view = View.get();
+  if (view == nullptr || UnsavedRecord == 0) return;
+  if (view->Recording.load() != 0) view->StopRecordKeepData();
+  UnsavedRecord = 0;
+  // The next entry starts afresh: a record taken here and never written would be lost unasked.
+  if (view->RecordViewable == 0 || view->LiveSetupKept != 0) return;
+  records::SaveRange range;
+  std::string title;
+  records::RecordCommandContext context{*view, host_, range, title, EnglishUi(), nullptr, {}};
+  records::SaveRecord(context);
 }
 
 void MainWindow::LeaveMeasureScreen() {

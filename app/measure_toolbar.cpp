@@ -294,6 +294,7 @@ void MainWindow::MenuNotification(std::int32_t kind, std::int32_t item, GraphVie
     } else if ((item == 2 || item == 3) && view.RecordViewable != 0) {
       if (item == 3) view.SaveSelection = 1;
       records::SaveRecord(context);
+      if (!title.empty()) UnsavedRecord = 0;
     } else if (item == 4 && menu != nullptr) {
       view.Continuous = menu->Items[4].Checked != 0 ? 1 : 0;
     }
