@@ -350,6 +350,12 @@ void AImageButton::DrawGlyph(agg_ren& r, double x, double y, double w, double h,
       const double to = x + w * (right ? (wide ? 0.75 : 0.7) : (wide ? 0.55 : 0.65));
       if (right) {
         ShadowedPolygon(r, {from, top, to, mid, from, bottom}, inverted, b);
+      } else if (!wide && w >= 3 * h) {
+        // In a long, low body the triangle would flatten to a sliver: a head as wide as it is high and a
+        // shaft behind it make the arrow back.
+        const double head = from + (bottom - top), half = (bottom - top) / 6;
+        ShadowedPolygon(r, {head, top, from, mid, head, bottom, head, mid + half, to, mid + half, to, mid - half, head, mid - half},
+                        inverted, b);
       } else {
         ShadowedPolygon(r, {to, top, from, mid, to, bottom}, inverted, b);
       }
