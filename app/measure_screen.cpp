@@ -151,6 +151,7 @@ void MainWindow::ShowMeasureScreen() {
   }
   if (auto* rate = dynamic_cast<StickButton*>(FindControl(75008))) {
     rate->Layout(StickButton::kHorizontal, 75008, 6, 5, RateBreakpoints(), RateSteps(), 0, 200);
+    rate->SetUnitSuffix(true);
   }
   for (std::int32_t id : {75003, 75001, 75008}) ShowControl(id, false);
   ReleaseButtonsExcept(0, false);
@@ -172,6 +173,7 @@ void MainWindow::SetupChannelButtons(bool show) {
     AImageButton* button = Controls.ChannelButtons[k];
     if (button == nullptr) continue;
     button->SetBaseColour(ToColourRef(channel.Colour));
+    button->ShadeByState = 2;
     button->SetStateAndCaption(static_cast<std::uint8_t>(channel.Shown + 1), std::to_string(k + 1), false);
     if (channel.Shown != 0) button->SelectShadedColours();
     AImageButton* slot = Controls.ChannelOptionButtons[k];

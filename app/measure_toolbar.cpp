@@ -433,6 +433,13 @@ void MainWindow::UpdateChannelRecordButtons(std::uint8_t mode) {
     }
     for (std::size_t i = 0; i < buttons.size(); ++i) {
       if (buttons[i] == nullptr) continue;
+      // Each in its channel's colour, filled while the channel is recorded.
+      if (view != nullptr) {
+        const Rgba& c = view->Channel(i).Colour;
+        buttons[i]->SetBaseColour(static_cast<std::uint32_t>(c.R) | static_cast<std::uint32_t>(c.G) << 8 |
+                                  static_cast<std::uint32_t>(c.B) << 16);
+        buttons[i]->ShadeByState = 2;
+      }
       buttons[i]->State = i < n ? ControlFrame::kStateDown : ControlFrame::kStateUp;
       buttons[i]->Interactive = i < n ? 1 : 0;
     }

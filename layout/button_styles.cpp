@@ -269,6 +269,11 @@ void StyleGraphButton(AImageButton& b, const ScreenMetrics& m) {
   b.GlyphFlag2 = v->GlyphFlag2;
   b.ReportHoverWhenDown = v->HoverWhenDown;
   if (id == 75052) b.ZoomFactor = 0.15f;
+  // The hold keeps its two bars in either state; its body shows the shaded colour while it holds.
+  if (id == 74999) {
+    b.SetBaseColour(172 | 140 << 8 | 224 << 16);
+    b.ShadeByState = 1;
+  }
   b.SelectNormalColours();
 }
 

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "controls/aimage_button.h"
+#include "controls/stick_button.h"
 #include "records/binary_record.h"
 #include "records/byte_source.h"
 #include "review_rig.h"
@@ -138,6 +139,62 @@ TEST(MeasureControls, SensorsOneTwoAndFourTickedGiveThreeRecordedChannels) {
   const records::BinaryRead read = records::ReadBinaryRecord(records::MemorySource(bytes), view.SampleCapacity);
   ASSERT_EQ(read.Outcome, records::ReadOutcome::Loaded);
   EXPECT_EQ(read.Record.ChannelCount, 3u);
+}
+
+}  // namespace
+
+namespace {
+
+// Pixels that differ between two same-sized controls' pictures on the screen.
+int LooksApart(const Picture& p, const platform::WindowRect& a, const platform::WindowRect& b) {
+  int n = 0;
+  for (int y = 0; y < std::min(a.Height(), b.Height()); ++y)
+    for (int x = 0; x < std::min(a.Width(), b.Width()); ++x) n += p.Same(p, 0, 0) && !std::equal(p.At(a.left + x, a.top + y), p.At(a.left + x, a.top + y) + 3, p.At(b.left + x, b.top + y)) ? 1 : 0;
+  return n;
+}
+
+TEST(MeasureControls, ButtonsShowTheirStates) {
+  ReviewRig rig;
+  rig.EnterMeasureScreen();
+  MainWindow& w = rig.Window();
+  for (int k = 0; k < 20; ++k) rig.Step(33);
+  // The settings panel of a one-channel sensor: the first record button pressed, the second up, and they look it.
+  rig.Press(75037);
+  for (int k = 0; k < 20; ++k) rig.Step(33);
+  ASSERT_TRUE(Down(w, 75017));
+  ASSERT_FALSE(Down(w, 75022));
+  const Picture shown = rig.Screen();
+  const platform::WindowRect first = FindMainControl(w.Window(), 75017)->Rect(), second = FindMainControl(w.Window(), 75022)->Rect();
+  EXPECT_GT(LooksApart(shown, first, second), first.Width() * first.Height() / 10);
+  // The rate slider's inner labels carry the unit.
+  const auto* rate = dynamic_cast<const StickButton*>(FindMainControl(w.Window(), 75008));
+  ASSERT_NE(rate, nullptr);
+  EXPECT_EQ(rate->Scale().Labels[2], "1k");
+  rig.Press(75043);
+
+  // A channel's show/hide button wears its channel's colour, and hiding the channel changes its look.
+  const platform::WindowRect button = FindMainControl(w.Window(), 75038)->Rect();
+  const Rgba colour = rig.View().Channel(0).Colour;
+  const auto tinted = [&](const Picture& p) {
+    int n = 0;
+    for (int y = button.top; y < button.bottom; ++y)
+      for (int x = button.left; x < button.right; ++x) {
+        // Leaning the channel colour's way from grey, whatever is blended with it.
+        const std::uint8_t* px = p.At(x, y);
+        const int pm = (px[0] + px[1] + px[2]) / 3, cm = (colour.R + colour.G + colour.B) / 3;
+        n += (px[2] - pm) * (colour.R - cm) + (px[1] - pm) * (colour.G - cm) + (px[0] - pm) * (colour.B - cm) > 2000 ? 1 : 0;
+      }
+    return n;
+  };
+  const Picture before = rig.Screen();
+  ASSERT_TRUE(Down(w, 75038));
+  EXPECT_GT(tinted(before), button.Width() * button.Height() / 4);
+  rig.Press(75038);
+  for (int k = 0; k < 20; ++k) rig.Step(33);
+  ASSERT_FALSE(Down(w, 75038));
+  const Picture after = rig.Screen();
+  EXPECT_GT(after.Differences(before, button), button.Width() * button.Height() / 10);
+  EXPECT_LT(tinted(after), tinted(before) / 2);
 }
 
 }  // namespace
