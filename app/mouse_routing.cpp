@@ -28,8 +28,8 @@ bool Among(const std::int32_t (&ids)[N], std::int32_t id) {
 }  // namespace
 
 bool GraphView::InGraphArea(std::int32_t x, std::int32_t y) const {
-  // Both spans: a press below or beside the plot stays with the window.
-  return x >= ViewRect.Left && x <= ViewRect.Right && y >= ViewRect.Top && y <= ViewRect.Bottom;
+  // Either span: a press below or beside the view goes to it too (it pans by the span it is in).
+  return (x >= ViewRect.Left && x <= ViewRect.Right) || (y >= ViewRect.Top && y <= ViewRect.Bottom);
 }
 
 void MainWindow::OnMouse(const platform::MouseEvent& event) {
@@ -235,6 +235,9 @@ void MainWindow::OnMouseMove(unsigned flags, std::int32_t x, std::int32_t y) {
       ShowControl(kHintWindowId, false);
       HintShown = 0;
     }
+    // The hand over what a click on the window acts on: the open panel's sensor zone and the help panel's page.
+    if (PanelMode != 0 && Holds(Controls.SensorSettings.NextSensorZone, x, y)) window.SetCursor(platform::CursorShape::Hand);
+    if (Help.Shown != 0 && !recording && Help.Rect.Contains({x, y})) window.SetCursor(platform::CursorShape::Hand);
     if (ButtonPressed(75052)) {
       const bool near = NearScaleSliders(x, y);
       for (std::int32_t id : {75001, 75003}) {

@@ -49,6 +49,10 @@ TEST(MeasureControls, HelpGoesDownWithARecordingAndStaysUpUnderTheMouse) {
   rig.Mouse(MouseKind::Move, plot.left + 30, plot.bottom - 20);
   EXPECT_TRUE(Down(w, 75186));
   EXPECT_EQ(w.Help.Shown, 1);
+  EXPECT_EQ(rig.Host().Window().Cursor(), platform::CursorShape::Arrow);
+  // The help panel turns its page at a click: the hand over it.
+  rig.Mouse(MouseKind::Move, (help.left + help.right) / 2, help.bottom - 10);
+  EXPECT_EQ(rig.Host().Window().Cursor(), platform::CursorShape::Hand);
   rig.Press(75186);
   EXPECT_FALSE(Down(w, 75186));
   EXPECT_EQ(w.Help.Shown, 0);
@@ -84,6 +88,14 @@ TEST(MeasureControls, FileListStaysUnderTheMouseAndEscapeClosesOnlyIt) {
   EXPECT_NE(rig.View().RecordViewable, 0);
   EXPECT_EQ(rig.Samples(), samples);
   EXPECT_EQ(rig.Host().SaveDialogs, 0);
+
+  // With the record in view, a press below the view but within its width reaches the view.
+  const platform::WindowRect area = rig.ViewArea();
+  const platform::WindowPoint below{area.right - 20, area.bottom + 30};
+  ASSERT_EQ(rig.Host().Window().ControlAt(below), nullptr);
+  rig.Mouse(MouseKind::LeftDown, below.x, below.y);
+  EXPECT_EQ(rig.View().DataDragArmed, 1);
+  rig.Mouse(MouseKind::LeftUp, below.x, below.y);
 
   // The next Escape leaves, but offers to save the record first, once.
   rig.Key(platform::key::kEscape);
