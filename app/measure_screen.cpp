@@ -12,6 +12,7 @@
 #include "controls/stick_button_mod.h"
 #include "layout/display_modes.h"
 #include "layout/measure_layout.h"
+#include "layout/start_screen_title.h"
 #include "records/record_commands.h"
 #include "resources/string_table.h"
 
@@ -402,6 +403,13 @@ void MainWindow::LeaveMeasureScreen() {
   view->Sweep.GraphScreen = 0;
   Bytes.InfoScreenActive = 1;
   if (Hooks.ShowInfoStartPage) Hooks.ShowInfoStartPage(*this);
+  // The title band starts afresh: at rest, its panel to be drawn again.
+  if (StartScreenTitle* title = MouseParts.Title ? MouseParts.Title() : nullptr) {
+    title->Receding = 0;
+    title->PanelPending = 1;
+    title->Frame = 0;
+    title->SlideArmed = 0;
+  }
   StartScreenDirty = 1;
   StartBackgroundComposed = 0;
   FullRepaint = 1;

@@ -28,12 +28,15 @@ void SetDisplayModeGraph(MainWindow& window) {
   if (!window.View) return;
   GraphView& view = *window.View;
   view.DisplayMode = 3;
+  // The screen's fonts are made again at its next paint: the start screen has changed the renderer's since.
+  view.FontSet = 0;
   HideAllImageButtons(window);
   view.SetStyle();
   const ScreenMetrics& m = window.Metrics;
   view.SetViewRect({0, m.ToolbarButtonHeight, m.ScreenWidth, m.ScreenHeight - m.BottomBarHeight}, 255);
   ApplyGraphStyle(window);
   LoadLanguageCaptions(window);
+  view.ResetIndicatorStrips();
 }
 
 void SetDisplayModeDigital(MainWindow& window) {
