@@ -391,6 +391,10 @@ class MainWindow final : public MainWindowServices,
   void LiftMarkers();
   void LayMarkers(GraphView& view);
   platform::Surface MarkerUnder;
+  // The start screen's composed background (buffer 1) while the measurement screen uses buffer 1 for
+  // its plain one; it comes back on the return, so the start screen is composed once per window.
+  platform::Surface StartBackgroundKept;
+  std::uint8_t StartBackgroundSaved = 0;
   std::vector<platform::WindowRect> MarkerAreas;
   // Set on entering the measurement screen: its first paint lays the plain background under the graph.
   std::uint8_t MeasureBackgroundPending = 0;

@@ -411,7 +411,14 @@ void MainWindow::LeaveMeasureScreen() {
     title->SlideArmed = 0;
   }
   StartScreenDirty = 1;
-  StartBackgroundComposed = 0;
+  // The start background composed before comes back as it was; only without it is it composed (and revealed) again.
+  if (StartBackgroundSaved != 0 && BackBuffersReady != 0 && StartBackgroundKept.Width() == buffers_[1].Width() &&
+      StartBackgroundKept.Height() == buffers_[1].Height()) {
+    Copy(buffers_[1], StartBackgroundKept, {0, 0, buffers_[1].Width(), buffers_[1].Height()});
+  } else if (MeasureBackgroundPending == 0) {
+    StartBackgroundComposed = 0;
+  }
+  StartBackgroundSaved = 0;
   FullRepaint = 1;
   MainButtonsShow();
   RefreshDevices(1);

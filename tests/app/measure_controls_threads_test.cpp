@@ -210,3 +210,27 @@ TEST(MeasureControls, ButtonsShowTheirStates) {
 }
 
 }  // namespace
+
+namespace {
+
+// Back from the measurement screen, the start screen is the one composed at first: no second
+// composition, no second reveal, the background as it was.
+TEST(MeasureControls, TheStartScreenIsComposedOncePerWindow) {
+  ReviewRig rig;
+  MainWindow& w = rig.Window();
+  for (int k = 0; k < 60; ++k) rig.Step(33);
+  const std::uint32_t composed = w.StartBackgroundCount;
+  const platform::WindowRect area = w.Panels[1]->Area;
+  const platform::WindowRect below{area.left, area.bottom + 2, w.Metrics.ScreenWidth, w.Metrics.ScreenHeight};
+  const Picture before = rig.Screen();
+  rig.EnterMeasureScreen();
+  for (int k = 0; k < 20; ++k) rig.Step(33);
+  rig.Key(platform::key::kEscape);
+  ASSERT_EQ(w.Bytes.InfoScreenActive.load(), 1);
+  EXPECT_NE(w.CurrentTimerId, kTimerPanelSlide);
+  for (int k = 0; k < 60; ++k) rig.Step(33);
+  EXPECT_EQ(w.StartBackgroundCount, composed);
+  EXPECT_EQ(rig.Screen().Differences(before, below), 0);
+}
+
+}  // namespace
