@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "acquisition/device_families.h"
+#include "acquisition/device_manager.h"
 #include "acquisition/device_status.h"
 #include "acquisition/ft_record_device.h"
 #include "channels/channel_filters.h"
@@ -507,13 +508,18 @@ void GraphView::MarkDeviceInUse(const FTRecordDevice& unit) {
 }
 
 void GraphView::MarkDevicesInUse(bool with_first) {
-  if (MainWindow == nullptr || MainWindow->Bytes.InfoScreenActive.load() == 0) return;
-  for (DeviceSlot& slot : MainWindow->DeviceSlots) {
-    if (slot.InUse == 0 || slot.AssignIndex < 0 || slot.Device == nullptr || !SlotMatches(slot, *slot.Device)) continue;
-    const auto index = static_cast<std::size_t>(slot.AssignIndex);
-    if (index >= MainWindow->Bytes.SensorPrepared.size()) continue;
-    const std::uint8_t prepared = MainWindow->Bytes.SensorPrepared[index].load();
-    slot.SelectedForRecord = prepared;
-    if (with_first) slot.ChannelFlags[0] = prepared;
+  if (MainWindow == nullptr || MainWindow->Bytes.InfoScreenActive.load() == 0 || Devices == nullptr) return;
+  // The tick of sensor button i belongs to the unit listed i-th, whichever slot that unit holds.
+  std::lock_guard lock(Devices->TableLock);
+  for (std::size_t i = 0; i < Devices->DeviceTable.size() && i < MainWindow->Bytes.SensorPrepared.size(); ++i) {
+    const FTRecordDevice* unit = Devices->DeviceTable[i].get();
+    if (unit == nullptr) continue;
+    for (DeviceSlot& slot : MainWindow->DeviceSlots) {
+      if (slot.InUse == 0 || slot.AssignIndex < 0 || !SlotMatches(slot, *unit)) continue;
+      const std::uint8_t prepared = MainWindow->Bytes.SensorPrepared[i].load();
+      slot.SelectedForRecord = prepared;
+      if (with_first) slot.ChannelFlags[0] = prepared;
+      break;
+    }
   }
 }

@@ -160,6 +160,8 @@ class MainWindow final : public MainWindowServices,
   void RefreshToolbar();
   void ToggleChannelOptions(std::int32_t slot);
   void LeaveMeasureScreen();
+  // Offers the save of a record never saved (once); the screen is left whatever the user chooses.
+  void OfferUnsavedRecord();
   void ReleaseButtonsExcept(std::uint32_t control_id) override { ReleaseButtonsExcept(control_id, false); }
   void ReleaseButtonsExcept(std::uint32_t control_id, bool keep_help);
   void ClosePanel();
@@ -196,6 +198,8 @@ class MainWindow final : public MainWindowServices,
   GraphView* CurrentView = nullptr;
   std::uint8_t SensorPageLeft = 0;
   std::uint8_t ReturnToStart = 0;
+  // A record taken on this screen that no save has written yet: leaving offers to save it first.
+  std::uint8_t UnsavedRecord = 0;
   // No path of the interface sets it.
   std::uint8_t ExtendedMode = 0;
   // What the next measurement-screen paint copies into the cached background (buffer 3): 2 the
@@ -346,6 +350,10 @@ class MainWindow final : public MainWindowServices,
   bool InSensorButtonColumn(std::int32_t x, std::int32_t y) const;
   void HideHint();
   void ReleaseMenuButtonsExcept(std::int32_t control_id);
+  // The menu buttons go up unless the first drop-down is open; Help stays while its panel is shown.
+  void ReleaseMenuButtons();
+  // Escape on the measurement screen with a drop-down open closes it and lets its button up.
+  bool CloseDropDowns();
   // Sets the hint's lines and place for a control id or zone hint; the delay timer shows it.
   void ShowSensorHint(std::int32_t id, const platform::WindowRect& anchor);
   void SetHintStyleA();
@@ -389,6 +397,10 @@ class MainWindow final : public MainWindowServices,
   void LiftMarkers();
   void LayMarkers(GraphView& view);
   platform::Surface MarkerUnder;
+  // The start screen's composed background (buffer 1) while the measurement screen uses buffer 1 for
+  // its plain one; it comes back on the return, so the start screen is composed once per window.
+  platform::Surface StartBackgroundKept;
+  std::uint8_t StartBackgroundSaved = 0;
   std::vector<platform::WindowRect> MarkerAreas;
   // The "Difference values" panel's picture as the window last got it (a hash of its pixels).
   std::uint64_t DifferencePanelShown = 0;

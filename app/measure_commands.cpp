@@ -45,6 +45,7 @@ void MainWindow::DispatchButtonPress(std::int32_t, std::int32_t, std::int32_t co
       }
       return;
     case 75050:
+      CloseDropDowns();
       OnKeyDown(platform::key::kEscape, 1, 0);
       return;
     case 75169:
@@ -201,6 +202,7 @@ void MainWindow::OnMeasureCommand(std::int32_t a, std::int32_t b, std::int32_t c
     case kStartStopId:
       ReleaseButtonsExcept(static_cast<std::uint32_t>(control_id), false);
       view->ToggleRecording();
+      if (view->Recording.load() != 0) UnsavedRecord = 1;
       return;
     case kPauseId:
       if (button == nullptr) return;
@@ -222,6 +224,7 @@ void MainWindow::OnMeasureCommand(std::int32_t a, std::int32_t b, std::int32_t c
       return;
     case 75050:
       ReleaseButtonsExcept(0, false);
+      CloseDropDowns();
       OnKeyDown(platform::key::kEscape, 1, 0);
       return;
     case 75181:

@@ -169,7 +169,15 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   if (MeasureBackgroundPending != 0) {
     MeasureBackgroundPending = 0;
     MarkerAreas.clear();  // what lay under the markers belongs to the screen left
-    // Buffer 1 keeps the plain background while the measurement screen is up.
+    // Buffer 1 keeps the plain background while the measurement screen is up; the start screen's is
+    // kept aside for the return.
+    if (StartBackgroundComposed != 0) {
+      if (StartBackgroundKept.Width() != buffers_[1].Width() || StartBackgroundKept.Height() != buffers_[1].Height()) {
+        StartBackgroundKept = platform::Surface(buffers_[1].Width(), buffers_[1].Height());
+      }
+      Copy(StartBackgroundKept, buffers_[1], {0, 0, buffers_[1].Width(), buffers_[1].Height()});
+      StartBackgroundSaved = 1;
+    }
     if (const platform::Surface* background = Bitmap(kStartBackgroundBitmap)) {
       platform::StretchBlit(buffers_[1], {0, 0, Metrics.ScreenWidth, Metrics.ScreenHeight}, *background, background->Bounds());
       Copy(buffer0, buffers_[1], {0, 0, Metrics.ScreenWidth, Metrics.ScreenHeight});
@@ -204,7 +212,7 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   // A long rebuild is pending (the second step of a long record's fit, say): the box says so.
   if (!recording && view.PreparingDataRequest.load() != 0) DrawPreparingDataBox();
   // The panels that stand over the graph: the help overlay and, while its button is down, the sensor settings.
-  if (Help.Shown != 0) Help.Paint(renderer0_, buffer0);
+  if (Help.Shown != 0 && !recording) Help.Paint(renderer0_, buffer0);
   if (const AImageButton* settings = FindImageButton(Window(), 75037);
       settings != nullptr && settings->State.load() == ControlFrame::kStateDown) {
     PaintSensorSettingsPanel(*this, renderer0_);

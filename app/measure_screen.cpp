@@ -12,6 +12,8 @@
 #include "controls/stick_button_mod.h"
 #include "layout/display_modes.h"
 #include "layout/measure_layout.h"
+#include "layout/start_screen_title.h"
+#include "records/record_commands.h"
 #include "resources/string_table.h"
 
 namespace {
@@ -150,6 +152,7 @@ void MainWindow::ShowMeasureScreen() {
   }
   if (auto* rate = dynamic_cast<StickButton*>(FindControl(75008))) {
     rate->Layout(StickButton::kHorizontal, 75008, 6, 5, RateBreakpoints(), RateSteps(), 0, 200);
+    rate->SetUnitSuffix(true);
   }
   for (std::int32_t id : {75003, 75001, 75008}) ShowControl(id, false);
   ReleaseButtonsExcept(0, false);
@@ -171,6 +174,7 @@ void MainWindow::SetupChannelButtons(bool show) {
     AImageButton* button = Controls.ChannelButtons[k];
     if (button == nullptr) continue;
     button->SetBaseColour(ToColourRef(channel.Colour));
+    button->ShadeByState = 2;
     button->SetStateAndCaption(static_cast<std::uint8_t>(channel.Shown + 1), std::to_string(k + 1), false);
     if (channel.Shown != 0) button->SelectShadedColours();
     AImageButton* slot = Controls.ChannelOptionButtons[k];
@@ -291,9 +295,12 @@ void MainWindow::ReleaseButtonsExcept(std::uint32_t control_id, bool keep_help) 
   toolbar.Recording = View && View->Recording.load() != 0;
   toolbar.PanelMode = PanelMode;
   toolbar.DisplayHold = View ? View->DisplayHold.load() : 0;
+  toolbar.HelpShown = Help.Shown != 0;
   const std::uint8_t panel_before = PanelMode;
   ApplyReleaseRules(toolbar, static_cast<std::int32_t>(control_id), keep_help);
   ApplyToolbarSnapshot(toolbar);
+  // Help went up with the button in use: its panel goes with it.
+  if (Help.Shown != 0 && !toolbar.HelpShown) Help.Hide();
   if (View) View->DisplayHold = toolbar.DisplayHold;
   if (toolbar.SyncScaleSliders && View) {
     const std::pair<std::int32_t, double> scales[] = {{75001, View->Scale.SecondsPerDivision}, {75003, View->Scale.ValuePerDivision}};
@@ -336,6 +343,19 @@ void MainWindow::ClosePopups() {
     }
   }
   if (PanelMode != 0) ClosePanel();
+}
+
+void MainWindow::OfferUnsavedRecord() {
+  GraphView* view = View.get();
+  if (view == nullptr || UnsavedRecord == 0) return;
+  if (view->Recording.load() != 0) view->StopRecordKeepData();
+  UnsavedRecord = 0;
+  // The next entry starts afresh: a record taken here and never written would be lost unasked.
+  if (view->RecordViewable == 0 || view->LiveSetupKept != 0) return;
+  records::SaveRange range;
+  std::string title;
+  records::RecordCommandContext context{*view, host_, range, title, EnglishUi(), nullptr, {}};
+  records::SaveRecord(context);
 }
 
 void MainWindow::LeaveMeasureScreen() {
@@ -383,8 +403,22 @@ void MainWindow::LeaveMeasureScreen() {
   view->Sweep.GraphScreen = 0;
   Bytes.InfoScreenActive = 1;
   if (Hooks.ShowInfoStartPage) Hooks.ShowInfoStartPage(*this);
+  // The title band starts afresh: at rest, its panel to be drawn again.
+  if (StartScreenTitle* title = MouseParts.Title ? MouseParts.Title() : nullptr) {
+    title->Receding = 0;
+    title->PanelPending = 1;
+    title->Frame = 0;
+    title->SlideArmed = 0;
+  }
   StartScreenDirty = 1;
-  StartBackgroundComposed = 0;
+  // The start background composed before comes back as it was; only without it is it composed (and revealed) again.
+  if (StartBackgroundSaved != 0 && BackBuffersReady != 0 && StartBackgroundKept.Width() == buffers_[1].Width() &&
+      StartBackgroundKept.Height() == buffers_[1].Height()) {
+    Copy(buffers_[1], StartBackgroundKept, {0, 0, buffers_[1].Width(), buffers_[1].Height()});
+  } else if (MeasureBackgroundPending == 0) {
+    StartBackgroundComposed = 0;
+  }
+  StartBackgroundSaved = 0;
   FullRepaint = 1;
   MainButtonsShow();
   RefreshDevices(1);

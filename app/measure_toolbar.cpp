@@ -312,6 +312,7 @@ void MainWindow::MenuNotification(std::int32_t kind, std::int32_t item, GraphVie
     } else if (item == 2 || item == 3) {  // without a record to save, the save says so
       if (item == 3) view.SaveSelection = 1;
       records::SaveRecord(context);
+      if (!title.empty()) UnsavedRecord = 0;
     } else if (item == 4 && menu != nullptr) {
       view.Continuous = menu->Items[4].Checked != 0 ? 1 : 0;
     }
@@ -450,6 +451,13 @@ void MainWindow::UpdateChannelRecordButtons(std::uint8_t mode) {
     }
     for (std::size_t i = 0; i < buttons.size(); ++i) {
       if (buttons[i] == nullptr) continue;
+      // Each in its channel's colour, filled while the channel is recorded.
+      if (view != nullptr) {
+        const Rgba& c = view->Channel(i).Colour;
+        buttons[i]->SetBaseColour(static_cast<std::uint32_t>(c.R) | static_cast<std::uint32_t>(c.G) << 8 |
+                                  static_cast<std::uint32_t>(c.B) << 16);
+        buttons[i]->ShadeByState = 2;
+      }
       buttons[i]->State = i < n ? ControlFrame::kStateDown : ControlFrame::kStateUp;
       buttons[i]->Interactive = i < n ? 1 : 0;
     }

@@ -5,6 +5,7 @@
 #include "app/hint_window.h"
 #include "app/main_window.h"
 #include "controls/aimage_button.h"
+#include "controls/menu_buttton.h"
 #include "controls/stick_button.h"
 #include "layout/hover_panels.h"
 #include "layout/start_screen_title.h"
@@ -49,8 +50,8 @@ void MoveOverHoverZones(MainWindow& window, const GraphView& view, std::int32_t 
 }  // namespace
 
 bool GraphView::InGraphArea(std::int32_t x, std::int32_t y) const {
-  // Both spans: a press below or beside the plot stays with the window.
-  return x >= ViewRect.Left && x <= ViewRect.Right && y >= ViewRect.Top && y <= ViewRect.Bottom;
+  // Either span: a press below or beside the view goes to it too (it pans by the span it is in).
+  return (x >= ViewRect.Left && x <= ViewRect.Right) || (y >= ViewRect.Top && y <= ViewRect.Bottom);
 }
 
 void MainWindow::OnMouse(const platform::MouseEvent& event) {
@@ -203,7 +204,40 @@ void MainWindow::ReleaseMenuButtonsExcept(std::int32_t control_id) {
     if (button == nullptr || button->State.load() != ControlFrame::kStateDown) continue;
     button->State = ControlFrame::kStateUp;
     button->ResetButtonState();
+    // Help up means its panel down: never one without the other.
+    if (id == 75186 && Help.Shown != 0) Help.Hide();
   }
+}
+
+void MainWindow::ReleaseMenuButtons() {
+  if (const platform::Control* first = FindControl(75009); first != nullptr && first->IsVisible()) return;
+  for (std::int32_t id : kMenuChain) {
+    if (id == 75186 && Help.Shown != 0) continue;
+    auto* button = dynamic_cast<AImageButton*>(FindControl(id));
+    if (button == nullptr || button->State.load() != ControlFrame::kStateDown) continue;
+    button->State = ControlFrame::kStateUp;
+    button->ResetButtonState();
+  }
+  if (auto* second = dynamic_cast<MenuButtton*>(FindControl(50060)); second != nullptr && second->IsVisible()) second->HideAndClear();
+}
+
+bool MainWindow::CloseDropDowns() {
+  bool closed = false;
+  for (std::int32_t id : {75009, 50060}) {
+    auto* menu = dynamic_cast<MenuButtton*>(FindControl(id));
+    if (menu == nullptr || !menu->IsVisible()) continue;
+    menu->HideAndClear();
+    closed = true;
+  }
+  if (!closed) return false;
+  for (std::int32_t id : kMenuChain) {
+    if (id == 75186) continue;
+    auto* button = dynamic_cast<AImageButton*>(FindControl(id));
+    if (button == nullptr || button->State.load() != ControlFrame::kStateDown) continue;
+    button->State = ControlFrame::kStateUp;
+    button->ResetButtonState();
+  }
+  return true;
 }
 
 void MainWindow::OnMouseMove(unsigned flags, std::int32_t x, std::int32_t y) {
@@ -214,7 +248,7 @@ void MainWindow::OnMouseMove(unsigned flags, std::int32_t x, std::int32_t y) {
   const bool recording = View && View->Recording.load() != 0;
   if (Bytes.MeasureScreenActive.load() != 0) {
     ReleaseButtonsExcept(0, true);
-    ReleaseMenuButtonsExcept(0);
+    ReleaseMenuButtons();
     if (CurrentTimerId == kTimerHintDelay || CurrentTimerId == kTimerHintEnd) {
       KillWindowTimer(CurrentTimerId);
       CurrentTimerId = 0;
@@ -223,6 +257,9 @@ void MainWindow::OnMouseMove(unsigned flags, std::int32_t x, std::int32_t y) {
       ShowControl(kHintWindowId, false);
       HintShown = 0;
     }
+    // The hand over what a click on the window acts on: the open panel's sensor zone and the help panel's page.
+    if (PanelMode != 0 && Holds(Controls.SensorSettings.NextSensorZone, x, y)) window.SetCursor(platform::CursorShape::Hand);
+    if (Help.Shown != 0 && !recording && Help.Rect.Contains({x, y})) window.SetCursor(platform::CursorShape::Hand);
     if (ButtonPressed(75052)) {
       const bool near = NearScaleSliders(x, y);
       for (std::int32_t id : {75001, 75003}) {

@@ -211,10 +211,13 @@ void MainWindow::OnKeyDown(unsigned virtual_key, unsigned, unsigned flags) {
   const bool start_pages = Bytes.InfoScreenActive.load() != 0;
   if (virtual_key == key::kEscape) {
     if (repeated) return;
+    // An open drop-down list is closed by Escape, and only it.
+    if (!start_pages && Bytes.MeasureScreenActive.load() != 0 && CloseDropDowns()) return;
     if (start_pages || !SelectActiveView()) {
       StopAcquisition();
       Window().PostClose();
     } else {
+      OfferUnsavedRecord();
       LeaveMeasureScreen();
     }
     return;

@@ -1,9 +1,11 @@
 // The value indicator a shown channel draws in its box on the graph screen, and the scale sliders' showing.
+#include <algorithm>
 #include <cmath>
 
 #include "app/main_window.h"
 #include "app/value_indicators.h"
 #include "channels/vessamor_channel.h"
+#include "controls/control_drawing.h"
 #include "controls/stick_button.h"
 #include "platform/cp1251.h"
 
@@ -28,15 +30,13 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
   const PixelRect& r = channel.LabelRect;
   if (r.Right <= r.Left || r.Bottom <= r.Top) return;
   const rgba8 colour(channel.Colour.R, channel.Colour.G, channel.Colour.B, 255);
-  // The frame: the panel's colour round a white face.
-  // Only the two-pixel rim is blended: the face covers the rest.
+  // The frame: a rounded panel, the panel's colour round a white face; its corners are smaller
+  // with the time line.
   const rgba8 rim(0x0A, 0x0A, 0x46, 0x9B);
-  auto& target = *surface.Base();
-  target.blend_bar(r.Left, r.Top, r.Right - 1, r.Top + 1, rim, 255);
-  target.blend_bar(r.Left, r.Bottom - 2, r.Right - 1, r.Bottom - 1, rim, 255);
-  target.blend_bar(r.Left, r.Top + 2, r.Left + 1, r.Bottom - 3, rim, 255);
-  target.blend_bar(r.Right - 2, r.Top + 2, r.Right - 1, r.Bottom - 3, rim, 255);
-  target.copy_bar(r.Left + 2, r.Top + 2, r.Right - 3, r.Bottom - 3, rgba8(255, 255, 255, 255));
+  const double corner = Metrics.UiScale * (channel.IndicatorStyle != 0 ? 8.0 : 20.0);
+  const double w = r.Right - r.Left, h = r.Bottom - r.Top;
+  control_draw::FlatPanel(surface, r.Left + 1, r.Top + 1, w - 2, h - 2, std::min(corner, h / 2), rgba8(255, 255, 255, 255), rim,
+                          2.0f);
   // A reframe (mode 2, clipped by the caller to the columns newly drawn under the box) puts back
   // the texts the box already shows, so no stripe of the face cuts through them; a new value
   // waits for the next full draw.

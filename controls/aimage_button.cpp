@@ -301,6 +301,14 @@ void AImageButton::Draw(agg_ren& r, platform::Surface& screen) {
   BodyBox = {static_cast<int>(std::floor(box.x)), static_cast<int>(std::floor(box.y)),
              static_cast<int>(std::ceil(box.x + box.width)), static_cast<int>(std::ceil(box.y + box.height))};
   CaptionBox = {};
+  if (ShadeByState != 0 && box.width > 2 && box.height > 2) {
+    const double radius = std::min(CornerRadius, box.height / 2);
+    if (State == kStateDown) {
+      control_draw::FlatPanel(r, box.x, box.y, box.width, box.height, radius, shades_[1], shades_[0]);
+    } else if (ShadeByState == 2) {
+      control_draw::FlatPanel(r, box.x + 1, box.y + 1, box.width - 2, box.height - 2, radius, rgba8(0, 0, 0, 0), shades_[0], 2.0f);
+    }
+  }
   const double scale = TextScale(width, look.Fade);
   if (GlyphMode == 0) {
     DrawCaption(r, box.x, box.y, box.width, box.height, scale, look.ColourB);
@@ -394,6 +402,12 @@ void AImageButton::DrawGlyph(agg_ren& r, double x, double y, double w, double h,
       const double to = x + w * (right ? (wide ? 0.75 : 0.7) : (wide ? 0.55 : 0.65));
       if (right) {
         ShadowedPolygon(r, {from, top, to, mid, from, bottom}, inverted, b);
+      } else if (!wide && w >= 3 * h) {
+        // In a long, low body the triangle would flatten to a sliver: a head as wide as it is high and a
+        // shaft behind it make the arrow back.
+        const double head = from + (bottom - top), half = (bottom - top) / 6;
+        ShadowedPolygon(r, {head, top, from, mid, head, bottom, head, mid + half, to, mid + half, to, mid - half, head, mid - half},
+                        inverted, b);
       } else {
         ShadowedPolygon(r, {to, top, from, mid, to, bottom}, inverted, b);
       }
@@ -412,14 +426,7 @@ void AImageButton::DrawGlyph(agg_ren& r, double x, double y, double w, double h,
       break;
     }
     case 5: {
-      // A button held down shows a triangle (go on) in place of its bars: the panel's pressed look
-      // alone hardly differs from its normal one.
       const double barW = w / 15, barH = 0.4 * h, top = y + 0.3 * h;
-      if (State == kStateDown) {
-        const double left = x + 0.4 * w;
-        ShadowedPolygon(r, {left, top, left + 3 * barW, top + barH / 2, left, top + barH}, inverted, b);
-        break;
-      }
       for (const double left : {x + 0.4 * w, x + 0.4 * w + 2 * barW}) {
         ShadowedPolygon(r, {left, top, left + barW, top, left + barW, top + barH, left, top + barH}, inverted, b);
       }

@@ -98,6 +98,10 @@ class AImageButton : public ControlFrame {
   // The panel's gradient follows the animated colour set instead of the renderer's two gradient
   // colours (the "Measurements" button shows its readiness this way).
   bool GradientFromColourSet = false;
+  // The body carries the base colour's shades: 1 filled with them while down (a toggle whose pressed
+  // look alone hardly differs from its normal one), 2 also outlined with them while up (a channel's
+  // buttons show the channel's colour and whether it is shown or recorded); 0 neither.
+  std::uint8_t ShadeByState = 0;
   ColourPair NormalColours{};
   ColourPair ShadedColours{};
   ColourPair AltColours{};

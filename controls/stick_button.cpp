@@ -31,6 +31,13 @@ std::string BreakpointLabel(float value, const StickScale& scale) {
 
 }  // namespace
 
+void StickButton::SetUnitSuffix(bool on) {
+  StickScale& s = scale_;
+  s.UnitOn = on;
+  for (std::int32_t i = 1; i + 1 < s.Count; ++i) s.Labels[i] = BreakpointLabel(s.Values[i], s);
+  Invalidate();
+}
+
 StickButton::StickButton(ControlOwner& owner)
     : ControlFrame(owner, {BackgroundSource::EveryPaint, false}) {}
 

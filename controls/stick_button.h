@@ -57,6 +57,8 @@ class StickButton : public ControlFrame {
   void StartFadeIn();
 
   const StickScale& Scale() const { return scale_; }
+  // The unit after the inner value labels ("1k", "5k"), or none; the ends stay "min" and "max".
+  void SetUnitSuffix(bool on);
   std::int32_t MarkerPosition() const { return marker_; }
   std::uint8_t Brightness() const { return brightness_; }
   bool Dragging() const { return dragging_; }

@@ -176,7 +176,8 @@ CaptionValues CreationCaption(const AImageButton& b, StyleFamily family, const S
                                  : id == 75016 ? Mode(1, 1)
                                  : id == 75054 ? Mode(1, 4)
                                                : Mode(1);
-      return {1.1 * (id == 75010 ? u : m.ScaleY), 3 * u, mode, Colour(100, 60, 180, 255), {}, {}, {}};
+      // A narrow inset: the bar is low, and its buttons' bodies fill most of it, their captions inside.
+      return {1.1 * (id == 75010 ? u : m.ScaleY), 3 * u, mode, Colour(100, 60, 180, 255), std::max(U(2), 1), {}, {}};
     }
     case StyleFamily::C:
       return {1.1 * u, 8 * u, Mode(4), Colour(254, 252, 255, 255), U(8), Colour(80, 80, 153, 155), graph_gradient};
@@ -268,6 +269,11 @@ void StyleGraphButton(AImageButton& b, const ScreenMetrics& m) {
   b.GlyphFlag2 = v->GlyphFlag2;
   b.ReportHoverWhenDown = v->HoverWhenDown;
   if (id == 75052) b.ZoomFactor = 0.15f;
+  // The hold keeps its two bars in either state; its body shows the shaded colour while it holds.
+  if (id == 74999) {
+    b.SetBaseColour(172 | 140 << 8 | 224 << 16);
+    b.ShadeByState = 1;
+  }
   b.SelectNormalColours();
 }
 

@@ -43,6 +43,7 @@ void SetDisplayModeGraph(MainWindow& window) {
   view.SetViewRect({0, m.ToolbarButtonHeight, m.ScreenWidth, m.ScreenHeight - m.BottomBarHeight}, 255);
   ApplyGraphStyle(window);
   LoadLanguageCaptions(window);
+  view.ResetIndicatorStrips();
 }
 
 PixelRect GraphRectangle(const MainWindow& window) {

@@ -149,6 +149,58 @@ void LoadLanguageCaptions(MainWindow& window) {
     }
     button->SetStateAndCaption(button->State, std::string(LoadString(string, language)), true);
   }
+  ApplyLanguageSizes(window);
+}
+
+void ApplyLanguageSizes(MainWindow& window) {
+  const ScreenMetrics& m = window.Metrics;
+  const bool english = window.UiLanguage == kLanguageEnglish;
+  const float u = m.UiScale;
+  const auto button = [&](std::int32_t id) { return FindImageButton(window.Window(), id); };
+  if (AImageButton* b = button(75004)) {
+    b->AlignMode = english ? 23 : 2;
+    if (!english) b->LayoutStyle = 2;
+  }
+  if (AImageButton* b = button(75013)) b->BaseTextScale = english ? u * 0.9 : u;
+  if (AImageButton* b = button(75052)) {
+    if (english) {
+      b->BaseTextScale = u;
+      b->AlignMode = 2;
+    } else {
+      const bool wide = m.AspectRatio >= 1.5f;
+      b->BaseTextScale = u * 0.85;
+      b->ZoomFactor = wide ? 0.1f : 0.2f;
+      b->AlignMode = wide ? 21 : 10;
+    }
+  }
+  if (AImageButton* b = button(75011)) b->AlignMode = english ? 2 : 1;
+  if (AImageButton* b = button(75172)) {
+    if (english) {
+      b->TextX = 0.15f;
+      b->AlignMode = 0;
+      b->LayoutStyle = 6;
+      b->TextY = 0.3f;
+      b->BaseTextScale = u * 1.2;
+    } else {
+      b->AlignMode = 2;
+      b->LayoutStyle = 0;
+      b->BaseTextScale = u;
+    }
+  }
+  if (AImageButton* b = button(75185)) {
+    b->AlignMode = 0;
+    b->LayoutStyle = 6;
+    if (english) {
+      b->BaseTextScale = u * 1.2;
+      b->TextX = 0.22f;
+      b->TextY = m.WideScreen ? 0.15f : 0.22f;
+    } else {
+      const bool wide = m.AspectRatio > 1.5f;
+      b->BaseTextScale = u;
+      b->TextX = wide ? 0.195f : 0.15f;
+      b->TextY = wide ? 0.2f : 0.25f;
+    }
+  }
 }
 
 void HideAllImageButtons(MainWindow& window) {

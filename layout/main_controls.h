@@ -57,6 +57,9 @@ AImageButton* FindImageButton(const platform::HostWindow& host, std::int32_t id)
 
 // The first caption line of the eleven language-dependent buttons from the string table.
 void LoadLanguageCaptions(MainWindow& window);
+// The sizes and caption placements the captions of the interface language need (Start/Stop, Overview,
+// Scale, Sensors, "Measurements" and "Open file").
+void ApplyLanguageSizes(MainWindow& window);
 
 // Hides every image button of the main window.
 void HideAllImageButtons(MainWindow& window);

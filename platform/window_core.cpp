@@ -388,6 +388,7 @@ void HostWindow::Maximise() {
 
 void HostWindow::SetCursor(CursorShape shape) {
   if (!IsWindowThread()) return;
+  cursor_ = shape;
   if (HostBackend* backend = backend_.load(std::memory_order_acquire)) backend->SetCursor(shape);
 }
 

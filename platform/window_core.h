@@ -181,6 +181,8 @@ class HostWindow {
   void DeliverKeyDown(unsigned virtualKey, unsigned repeat, unsigned flags);
   void DeliverActivate(bool active);
   void SetCursor(CursorShape shape);
+  // The cursor last set (window thread).
+  CursorShape Cursor() const { return cursor_; }
   // Window thread: ends a capture early (a menu closing while a button is held).
   void ReleaseCapture();
 
@@ -226,6 +228,7 @@ class HostWindow {
   unsigned buttonsDown_ = 0;
   std::optional<WindowPoint> lastPoint_;
   bool closed_ = false;
+  CursorShape cursor_ = CursorShape::Arrow;
 
   mutable std::mutex queueMutex_;
   std::deque<std::function<void()>> queue_;

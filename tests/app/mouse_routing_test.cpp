@@ -128,12 +128,14 @@ TEST(MouseRouting, SequencesOnBothScreens) {
   w.View->Active = 1;
   w.View->RecordViewable = 1;
   const PixelRect v = w.View->ViewRect;
-  // The graph-area test needs both spans, edges included: a press below the graph is not forwarded.
+  // The graph-area test needs one span, edges included: a press below the graph within its width is
+  // forwarded, one outside both spans is not.
   const std::int32_t cx = (v.Left + v.Right) / 2, cy = (v.Top + v.Bottom) / 2;
   struct Step { platform::MouseKind kind; std::int32_t x, y; std::uint8_t armed; };
   const Step steps[] = {{platform::MouseKind::LeftDown, cx, cy, 1},           {platform::MouseKind::LeftUp, cx, cy, 0},
-                        {platform::MouseKind::LeftDown, cx, v.Bottom + 1, 0}, {platform::MouseKind::LeftDown, cx, v.Top, 1},
-                        {platform::MouseKind::LeftUp, v.Right + 1, cy, 0}};
+                        {platform::MouseKind::LeftDown, cx, v.Bottom + 1, 1}, {platform::MouseKind::LeftUp, cx, v.Bottom + 1, 0},
+                        {platform::MouseKind::LeftDown, v.Right + 1, v.Bottom + 1, 0},
+                        {platform::MouseKind::LeftDown, cx, v.Top, 1},        {platform::MouseKind::LeftUp, v.Right + 1, cy, 0}};
   for (const Step& s : steps) {
     w.OnMouse({s.kind, {s.x, s.y}, 0});
     EXPECT_EQ(w.View->DataDragArmed, s.armed) << (&s - steps);

@@ -45,6 +45,9 @@ bool Inside(const WindowRect& in, const WindowRect& out, int slack = 0) {
 
 WindowRect Moved(const WindowRect& r, const WindowRect& by) { return {r.left + by.left, r.top + by.top, r.right + by.left, r.bottom + by.top}; }
 
+// The measurement screen's top bar: "<--", File, Sensors, View, "Сенсоры", Help, minimise and close.
+constexpr std::int32_t kTopBar[] = {75050, 75010, 75011, 75012, 75049, 75186, 75054, 75016};
+
 int Distance(platform::Colour p, int r, int g, int b) { return std::abs(p.r - r) + std::abs(p.g - g) + std::abs(p.b - b); }
 
 struct Sweep {
@@ -132,8 +135,13 @@ struct Sweep {
       if (b == nullptr || !b->Painted || r.IsEmpty()) continue;
       // A body at least a fifth of the button's height; the caption inside the button, its middle on the body.
       EXPECT_GE(b->BodyBox.Height() * 5, r.Height()) << "button " << c->Id() << " body " << Show(b->BodyBox);
+      // The top bar's buttons are bodies that fill most of the bar, not strips.
+      if (std::find(std::begin(kTopBar), std::end(kTopBar), c->Id()) != std::end(kTopBar)) {
+        EXPECT_GE(b->BodyBox.Height() * 5, r.Height() * 3) << "top bar button " << c->Id() << " body " << Show(b->BodyBox);
+      }
       if (const WindowRect& cap = b->CaptionBox; !cap.IsEmpty()) {
         EXPECT_TRUE(Inside(cap, {0, 0, r.Width(), r.Height()}, 1)) << "button " << c->Id() << " caption " << Show(cap);
+        EXPECT_TRUE(Inside(cap, b->BodyBox, 1)) << "button " << c->Id() << " caption " << Show(cap) << " outside its body " << Show(b->BodyBox);
         const int middle = (cap.top + cap.bottom) / 2;
         EXPECT_TRUE(middle >= b->BodyBox.top && middle <= b->BodyBox.bottom)
             << "button " << c->Id() << " caption " << Show(cap) << " off its body " << Show(b->BodyBox);
