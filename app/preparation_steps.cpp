@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "acquisition/device_status.h"
+#include "app/adjust_state.h"
 #include "app/main_window.h"
 #include "app/start_screen_parts.h"
 #include "controls/aimage_button.h"
@@ -19,7 +20,37 @@ AImageButton* ActionButton(MainWindow& window) {
   return nullptr;
 }
 
+// The calibration of the page's value boxes' channels cleared; the step state is the page's own.
+void ClearBoxCalibration(InfoPanel& panel) {
+  PreparationSteps kept{};
+  VessamorChannel* first = panel.Box1.Channel;
+  VessamorChannel* second = panel.Box2.Channel != first ? panel.Box2.Channel : nullptr;
+  ResetAdjustState(kept, true, panel.SensorCode, first, second);
+}
+
 }  // namespace
+
+void OnAdjustButton(MainWindow& window, InfoPanel& panel) {
+  if (!window.View) return;
+  PreparationState& s = panel.Steps;
+  const std::int64_t now = window.Window().GetClock().NowMs();
+  // A reference being typed is taken as it stands: the press makes no step of its own.
+  if (panel.FinishValueInputs()) {
+    s.LastPreparationTick = now;
+    return;
+  }
+  VessamorChannel* first = panel.Box1.Channel;
+  const std::uint16_t code = panel.SensorCode;
+  {
+    std::lock_guard lock(window.View->ViewLock);
+    const bool fresh = s.StepIndex == 0 && (code != 6 || (first != nullptr && first->Device != nullptr));
+    if (fresh) ClearBoxCalibration(panel);
+    // The gas kinds measure the increment from here on, on their wider axis.
+    if ((code == 26 || code == 27) && first != nullptr) first->AltConversion = 1;
+  }
+  PressActionButton(panel);
+  s.LastPreparationTick = now;
+}
 
 std::int64_t WindowPreparationHost::NowMs() const { return window_.Window().GetClock().NowMs(); }
 
@@ -96,6 +127,10 @@ void OpenPreparationPage(MainWindow& window, StartScreenParts& parts, std::uint8
   panel.SensorCode = s.SensorCode;
   panel.Wireless = s.DeviceTypeCode == 3 ? 1 : 0;
   panel.BindValueBoxes(s.Device, s.Channels[0], s.Channels[1]);
+  if (window.View) {
+    std::lock_guard lock(window.View->ViewLock);
+    ClearBoxCalibration(panel);
+  }
   ResetPreparationPage(panel);
   panel.SetScreen(InfoPanel::kPreparation);
   panel.PcScreenState = 1;
@@ -172,9 +207,10 @@ void InstallPreparationSteps(MainWindow& window, const std::shared_ptr<StartScre
     const std::uint8_t slot = w.SlotBinder->FindDeviceSlot(*unit, 0) & 3;
     OpenPreparationPage(w, *parts, static_cast<std::uint8_t>(button), slot);
   };
-  hooks.AdjustButton = [parts](MainWindow&) {
-    if (parts->Panel) PressActionButton(*parts->Panel);
+  hooks.AdjustButton = [parts](MainWindow& w) {
+    if (parts->Panel) OnAdjustButton(w, *parts->Panel);
   };
+  hooks.FinishValueInputs = [parts](MainWindow&) { return parts->Panel && parts->Panel->FinishValueInputs(); };
   hooks.ReconcileSlots = [parts](MainWindow& w) { return ChooseStartPageAfterSearch(w, *parts); };
   hooks.InfoPanelKey = [parts](MainWindow& w, unsigned key) { return PreparationKey(w, *parts, key); };
   hooks.InfoPanelMouse = [parts](MainWindow& w, const platform::MouseEvent& event) {

@@ -259,6 +259,10 @@ void MainWindow::OnActivate(bool) {
   if (Closing[1].load() != 0) return;
   Reactivated = 1;
   if (!(View && Bytes.MeasureScreenActive.load() != 0)) StartScreenDirty = 1;
+  // Leaving the window, or coming back to it, takes a value being typed as it stands.
+  if (Bytes.InfoScreenActive.load() != 0 && Panels[1] && Panels[1]->ContentShown != 0 && Hooks.FinishValueInputs) {
+    Hooks.FinishValueInputs(*this);
+  }
   LocalPaint = {1, 1};
   FullRepaint = 1;
   Window().Invalidate(ClientRect.IsEmpty() ? Window().ClientRect() : ClientRect);

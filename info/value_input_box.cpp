@@ -97,6 +97,12 @@ bool ValueInputBox::Refuse(Refusal why) {
 bool ValueInputBox::ParseText(double& value) const {
   std::string text = Text;
   std::ranges::replace(text, ',', '.');
+  // A sign or a separator without a digit reads as nothing typed yet: zero.
+  if (!text.empty() && std::ranges::none_of(text, [](char c) { return c >= '0' && c <= '9'; }) &&
+      text.find_first_not_of("-.") == std::string::npos && text.size() <= 2) {
+    value = 0.0;
+    return true;
+  }
   const char* first = text.data();
   const char* last = first + text.size();
   const auto result = std::from_chars(first, last, value, std::chars_format::fixed);
@@ -160,6 +166,11 @@ bool ValueInputBox::Input(const unsigned* key) {
       }
       accepted = Append(static_cast<char>(*key));
       break;
+  }
+  // The value follows the text as typed.
+  if (accepted) {
+    double typed = 0.0;
+    if (!Text.empty() && ParseText(typed)) Value = static_cast<float>(typed);
   }
   EditState = Text.empty() ? 1 : 2;
   return accepted;
