@@ -56,6 +56,7 @@ InfoPanelOwner StartScreenParts::OwnerFromWindow() {
   owner.WideScreen = w.Metrics.WideScreen;
   owner.PanelHeight = w.Panels[1] ? w.Panels[1]->Area.Height() : 0;
   owner.Devices = w.Devices.get();
+  owner.StepUnitReady = Panel && Panel->Slot != nullptr && Panel->Slot->Prepared != 0;
   return owner;
 }
 

@@ -45,8 +45,7 @@ struct InfoPanelOwner {
   std::int32_t PanelHeight = 0;
   // The units detected now; null before the device layer exists.
   DeviceManager* Devices = nullptr;
-  // The preparation's step, and whether the unit bound to the first value box reports ready.
-  std::uint8_t StepIndex = 0;
+  // The unit bound to the first value box reports ready: its slot is prepared.
   bool StepUnitReady = false;
 };
 

@@ -45,7 +45,7 @@ TEST_F(SensorPages, EveryCodeLanguageUnitAndStepFillsEveryCountedLine) {
                                             << int{step} << (preparation ? " preparation" : " information"));
             Language(english);
             Unit(type);
-            panel.Owner.StepIndex = step;
+            panel.Steps.StepIndex = step;
             panel.SensorCode = static_cast<std::uint16_t>(code);
             for (TextBlock* block : {&panel.Heading, &panel.Body, &panel.Extra}) block->Lines.fill(kStale);
             panel.Extra.LineCount = 5;
@@ -103,7 +103,7 @@ TEST_F(SensorPages, AccelerationWalksSixPositions) {
     for (const Case& c : cases) {
       SCOPED_TRACE(testing::Message() << "step " << int{c.step} << (c.ready ? " ready" : ""));
       panel.SensorCode = 7;
-      panel.Owner.StepIndex = c.step;
+      panel.Steps.StepIndex = c.step;
       panel.Owner.StepUnitReady = c.ready;
       BuildPreparationPage(panel);
       EXPECT_EQ(panel.Body.LineCount, c.lines);
