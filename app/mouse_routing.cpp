@@ -89,6 +89,10 @@ void MainWindow::OnLButtonDown(unsigned flags, std::int32_t x, std::int32_t y) {
             }
           }
         }
+        // The hint about this tick box, waiting or shown, says at once what the click made of it.
+        if (HintId == kHintSensorUsed || HintId == kHintSensorUnused) {
+          ShowSensorHint(prepared != 0 ? kHintSensorUsed : kHintSensorUnused, SensorTickRects[i]);
+        }
         Mouse.PartialRect = SensorTickRects[i];
         Mouse.PartialPending = 1;
         StartScreenDirty = 1;
