@@ -223,6 +223,8 @@ class InfoPanel {
   void PlaceBoxes(bool two, bool optical_density);
   void PlaceActionButton(const std::string& caption);
   void HideBox2();
+  // The box filled from its channel, or from the page's sensor kind without one.
+  void FillBox(ValueInputBox& box);
   void FinishBox(ValueInputBox& box);
   // A key for `box` (null: finish); an accepted value arms the page's step.
   void InputInto(ValueInputBox& box, const unsigned* key);

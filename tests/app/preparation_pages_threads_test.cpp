@@ -172,4 +172,46 @@ TEST_F(PreparationPages, ChoiceRightAfterAnUnpreparedAccelerometerPageIsAccepted
   EXPECT_TRUE(Panel().Notice.empty());
 }
 
+TEST_F(PreparationPages, SilentUnitShowsItsOwnUnitAndNoOtherSensorsValue) {
+  // A type-6 force sensor sends no samples; before it, an accelerometer's page had shown its readings.
+  MainWindow& w = Open("auto:kind=7;auto:kind=59");
+  ValueInputBox& box = Panel().Box1;
+  Press(w, 75163);
+  Until([&] { return box.Shown != 0 && Panel().Steps.StepPending == 0; });
+  Run(400);
+  Press(w, 75164);
+  ASSERT_EQ(Panel().SensorCode, 59);
+  Until([&] { return w.MeasureButtonReady == 1; });
+  Run(400);
+  EXPECT_EQ(box.Unit, "Н");
+  EXPECT_EQ(box.Decimals, 2u);
+  EXPECT_FLOAT_EQ(box.Value, 0.0f);
+  EXPECT_EQ(box.Text, "0.00");
+}
+
+TEST_F(PreparationPages, TickBoxHintFollowsAClickUnderThePointer) {
+  MainWindow& w = Open("wired:15/1063:const=2000");
+  Press(w, 75163);
+  Until([&] { return w.MeasureButtonReady == 1 && Panel().Steps.StepPending == 0; });
+  // The sensor released, its page left: the prepared sensor's tick box stands beside its button.
+  Press(w, 75163);
+  Run(200);
+  Until([&] { return w.SensorChosen[0] != 0 && !w.SensorTickRects[0].IsEmpty(); });
+  const platform::WindowPoint tick = Centre(w.SensorTickRects[0]);
+  const AImageButton& hint = *FindImageButton(w.Window(), 75175);
+  rig->host.Window().DeliverMouse(platform::MouseKind::Move, tick, 0);
+  Run(1200);
+  ASSERT_TRUE(hint.IsVisible());
+  const std::string used = hint.Caption();
+  EXPECT_NE(used.find("будет использоваться"), std::string::npos) << used;
+  // Unticked under the pointer: the hint says so at once, and again when ticked.
+  Click(w, tick);
+  EXPECT_EQ(w.Bytes.SensorPrepared[0].load(), 0);
+  EXPECT_NE(hint.Caption().find("не используется"), std::string::npos) << hint.Caption();
+  Run(100);
+  EXPECT_TRUE(hint.IsVisible());
+  Click(w, tick);
+  EXPECT_EQ(hint.Caption(), used);
+}
+
 }  // namespace
