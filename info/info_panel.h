@@ -121,6 +121,9 @@ class InfoPanel {
   // The breathing option under the point (1 or 2), 0 for none.
   std::uint8_t OptionAt(platform::WindowPoint point) const;
 
+  // The information page's picture for SensorCode, alone in the picture row.
+  void ChooseIntroPicture();
+
   // The device type of the unit whose pages are shown: its slot's, else UnitTypeCode.
   std::uint8_t UnitType() const;
 
@@ -210,7 +213,6 @@ class InfoPanel {
   void ShowStartPage();
   void FinishPage();
   void ChoosePreparationPictures();
-  void ChooseIntroPicture();
   void SetupTemperatureBoxes();
   void SetupTwoChannelBoxes();
   void SetupSimpleValueBox();
