@@ -115,7 +115,20 @@ void WindowPreparationHost::RangeSwitched() {
   if (view != nullptr && parts_.SetupGraphHeader) parts_.SetupGraphHeader(*view);
 }
 
-void WindowPreparationHost::RedrawPanel() { RedrawInfoPanel(window_); }
+void WindowPreparationHost::RedrawPanel() {
+  // While no step changes the page only its value boxes are drawn again, unless something else
+  // asked for the whole panel meanwhile.
+  const InfoPanel* panel = parts_.Panel.get();
+  // The page's small graph is set up by full paints first.
+  const bool partial = panel != nullptr && panel->Steps.PartialPaint != 0 && panel->ScreenNumber() == InfoPanel::kPreparation &&
+                       panel->ButtonSet != 0 && panel->PageSettled != 0;
+  if (!partial || window_.StartScreenDirty != 0 || !window_.Panels[1]) {
+    RedrawInfoPanel(window_);
+    return;
+  }
+  window_.InfoPanelOnly = 1;
+  window_.InvalidateLocal(window_.Panels[1]->Area);
+}
 
 void OpenPreparationPage(MainWindow& window, StartScreenParts& parts, std::uint8_t button, std::uint8_t slot) {
   if (!parts.Panel || slot >= window.DeviceSlots.size()) return;

@@ -91,6 +91,8 @@ bool InfoPanel::RebuildScreen() {
     case kSensorInformation: BuildInformationPage(*this, true); break;
     case kDetectedSensors: BuildDetectedSensorsPage(*this); break;
     case kPreparation:
+      // Built with its small graph already set up, the page shows its boxes' channels as they stay.
+      PageSettled = FirstChannelSetPending == 0 && (PictureAddMode != 2 || PcScreenState == 2) ? 1 : 0;
       BuildPreparationPage(*this);
       SetupPreparationButtons();
       break;

@@ -195,6 +195,9 @@ class InfoPanel {
   std::uint8_t KeepCleanScreen = 0;
   // The small graph's channel set waits for the next picture paint.
   std::uint8_t FirstChannelSetPending = 0;
+  // The last build of the preparation page came after its small graph's set-up: a paint of its value
+  // boxes alone shows them complete.
+  std::uint8_t PageSettled = 0;
   PictureGrid Grid;
   // The computer picture's place on the last paint.
   platform::WindowRect PictureRect;

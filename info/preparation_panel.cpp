@@ -244,7 +244,8 @@ void InfoPanel::ShowLabelledValueBox() {
     Box1.Label = ConductivityRangeLabel(micro, en);
   } else if (SensorCode == 34) {
     Box1.Label = "Optical density";
-    caption = en ? "Backlight" : "Фоновая засветка";
+    // After the dark signal the button asks for the full signal; a full rebuild keeps that.
+    caption = !en ? "Фоновая засветка" : Steps.StepIndex == 1 ? "Signal in the absence of\n absorption" : "Backlight";
   } else if (SensorCode == 7 || SensorCode == 8) {
     if (Steps.StepIndex > Steps.StepCount) Steps.StepIndex = 0;
     Box1.Label = AccelerometerLabel(Steps.StepIndex, en);

@@ -58,6 +58,14 @@ class PreparationPages : public ::testing::Test {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }
+  // The same with the posted calls handled too: the preparation steps the ticks ask for.
+  void RunPumped(int ms) {
+    for (int k = 0; k < ms / 20; ++k) {
+      rig->Step(20);
+      rig->host.Pump();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
   void Press(MainWindow& w, std::int32_t id) {
     AImageButton* button = FindImageButton(w.Window(), id);
     ASSERT_NE(button, nullptr);
@@ -212,6 +220,45 @@ TEST_F(PreparationPages, TickBoxHintFollowsAClickUnderThePointer) {
   EXPECT_TRUE(hint.IsVisible());
   Click(w, tick);
   EXPECT_EQ(hint.Caption(), used);
+}
+
+TEST_F(PreparationPages, WhileNoStepIsMadeOnlyTheValueBoxesArePaintedAgain) {
+  MainWindow& w = Open("wired:15/1063:const=2000");
+  Press(w, 75163);
+  ValueInputBox& box = Panel().Box1;
+  Until([&] { return box.Shown != 0 && Panel().Steps.StepPending == 0 && Panel().Steps.PartialPaint != 0; });
+  Run(400);
+  // Marks in the composed panel: in the heading band and inside the value box.
+  const platform::WindowRect content = w.Panels[1]->ContentArea;
+  const platform::WindowPoint heading{content.left + 40, content.top + 12};
+  const platform::WindowPoint inside = Centre(box.Rect);
+  constexpr platform::Colour kMark{255, 0, 255, 255};
+  platform::Surface& composed = w.BackBuffer(0);
+  for (const platform::WindowPoint p : {heading, inside}) composed.SetPixel(p.x, p.y, kMark);
+  RunPumped(600);
+  EXPECT_EQ(composed.GetPixel(heading.x, heading.y), kMark) << "the page itself is not built again";
+  EXPECT_NE(composed.GetPixel(inside.x, inside.y), kMark) << "the box is drawn again";
+  // A request for the whole panel builds it again.
+  RedrawInfoPanel(w);
+  RunPumped(100);
+  EXPECT_NE(composed.GetPixel(heading.x, heading.y), kMark);
+}
+
+TEST_F(PreparationPages, EnglishOpticalDensityButtonKeepsItsSecondCaption) {
+  MainWindow& w = Open("auto:kind=34", true);
+  Press(w, 75163);
+  Until([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
+  Run(300);
+  const AImageButton& button = *FindImageButton(w.Window(), 75173);
+  EXPECT_EQ(button.Caption(), "Backlight");
+  Press(w, 75173);
+  Until([&] { return Panel().Steps.StepPending == 0; });
+  Run(600);
+  EXPECT_EQ(button.Caption(), "Signal in the absence of\n absorption");
+  // Also through a whole new build of the page, as when the window is activated.
+  w.OnActivate(true);
+  Run(300);
+  EXPECT_EQ(button.Caption(), "Signal in the absence of\n absorption");
 }
 
 }  // namespace
