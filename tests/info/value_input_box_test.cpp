@@ -128,6 +128,20 @@ TEST(ValueInputBox, FormattingQualityAndUnit) {
   box.Render(surface, ValueBoxStyle{0.77f, 0.85f, false});
   EXPECT_FALSE(box.UnitBox.IsEmpty());
   EXPECT_LE(box.UnitBox.right, box.UnitLimit);
+  // The "^" raises the 2 as an exponent: the unit's last columns have ink only in its upper part.
+  int ink = 0, low = 0;
+  const platform::WindowRect u = box.UnitBox;
+  for (int x = u.right - u.Width() / 6; x < u.right; ++x) {
+    for (int y = u.top; y < u.bottom; ++y) {
+      const platform::Colour c = surface.GetPixel(x, y);
+      if (c.r < 100 && c.g < 100 && c.b < 100) {
+        ++ink;
+        low += y > u.top + u.Height() * 2 / 3 ? 1 : 0;
+      }
+    }
+  }
+  EXPECT_GT(ink, 0);
+  EXPECT_EQ(low, 0);
 }
 
 TEST(ValueInputBox, AClickOpensTheSecondBoxFirstAndAnotherFinishesIt) {
