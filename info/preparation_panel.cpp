@@ -176,8 +176,18 @@ void InfoPanel::SetupPreparationButtons() {
 
 void InfoPanel::FillBox(ValueInputBox& box) {
   box.FillFromChannel(box.Channel);
-  if (box.Channel != nullptr) return;
-  // Without a channel of its own the box still names its sensor kind's unit.
+  bool samples = false;
+  if (box.Channel != nullptr) {
+    if (Owner.View != nullptr) {
+      std::lock_guard lock(Owner.View->ViewLock);
+      samples = box.Channel->CodeCount != 0;
+    } else {
+      samples = true;
+    }
+  }
+  if (samples) return;
+  // Without samples of its own the channel may still be set up for the sensor before: the box
+  // names its own sensor kind's unit.
   const SensorKindRow& row = SensorKindRowFor(SensorCode);
   box.Unit = std::string(row.Unit.In(English()));
   if (box.Unit.empty()) box.Unit = "В";

@@ -182,19 +182,27 @@ TEST_F(PreparationPages, ChoiceRightAfterAnUnpreparedAccelerometerPageIsAccepted
 
 TEST_F(PreparationPages, SilentUnitShowsItsOwnUnitAndNoOtherSensorsValue) {
   // A type-6 force sensor sends no samples; before it, an accelerometer's page had shown its readings.
-  MainWindow& w = Open("auto:kind=7;auto:kind=59");
+  for (const bool english : {false, true}) {
+  MainWindow& w = Open("auto:kind=7;auto:kind=59;wired:15/1063:const=2000;auto:kind=7/3", english);
   ValueInputBox& box = Panel().Box1;
   Press(w, 75163);
   Until([&] { return box.Shown != 0 && Panel().Steps.StepPending == 0; });
+  Run(400);
+  // Two positions taken: the box has moved on to the accelerometer's second channel.
+  for (int k = 0; k < 2; ++k) {
+    Press(w, 75173);
+    Until([&] { return Panel().Steps.StepPending == 0; });
+  }
   Run(400);
   Press(w, 75164);
   ASSERT_EQ(Panel().SensorCode, 59);
   Until([&] { return w.MeasureButtonReady == 1; });
   Run(400);
-  EXPECT_EQ(box.Unit, "Н");
+  EXPECT_EQ(box.Unit, english ? "N" : "Н");
   EXPECT_EQ(box.Decimals, 2u);
   EXPECT_FLOAT_EQ(box.Value, 0.0f);
   EXPECT_EQ(box.Text, "0.00");
+  }
 }
 
 TEST_F(PreparationPages, TickBoxHintFollowsAClickUnderThePointer) {
