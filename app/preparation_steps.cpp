@@ -1,7 +1,9 @@
 // The preparation pages and the start page's text hooked into the main window: steps, action button, page opening.
 #include "app/preparation_steps.h"
 
+#include <memory>
 #include <mutex>
+#include <tuple>
 
 #include "acquisition/device_status.h"
 #include "app/adjust_state.h"
@@ -230,10 +232,27 @@ void InstallPreparationSteps(MainWindow& window, const std::shared_ptr<StartScre
     return event.kind == platform::MouseKind::LeftDown && PreparationMouseDown(w, *parts, event.point);
   };
   PreparationCalls calls;
-  calls.PlaceActionButton = [&window](const platform::WindowRect& rect, const std::string& caption) {
+  calls.PlaceActionButton = [&window, single_align = std::make_shared<std::uint8_t>(0)](const platform::WindowRect& rect,
+                                                                                        const std::string& caption) {
     AImageButton* button = ActionButton(window);
     if (button == nullptr) return;
-    button->SetStateAndCaption(button->State, caption, true);
+    // A caption of two lines (split by a newline) is written smaller, in two left-aligned lines.
+    const std::size_t split = caption.find('\n');
+    const bool two = split != std::string::npos;
+    if (two && button->LayoutStyle != 4) {
+      *single_align = button->AlignMode;
+      button->LayoutStyle = 4;
+      std::tie(button->TextX, button->TextY, button->SecondLineY) = std::tuple(0.11f, 0.4f, 0.45f);
+      button->AlignMode = 0;
+      button->BaseTextScale *= 0.95 / 1.3;
+    } else if (!two && button->LayoutStyle == 4) {
+      button->LayoutStyle = 2;
+      std::tie(button->TextX, button->TextY, button->SecondLineY) = std::tuple(0.0f, 0.0f, 0.5f);
+      button->AlignMode = *single_align;
+      button->BaseTextScale *= 1.3 / 0.95;
+    }
+    button->SecondLine = two ? caption.substr(split + 1) : std::string();
+    button->SetStateAndCaption(button->State, two ? caption.substr(0, split) : caption, true);
     if (!button->IsVisible()) {
       button->Move(rect);
       button->Show();
