@@ -18,6 +18,7 @@
 #include "controls/menu_buttton.h"
 #include "controls/stick_button.h"
 #include "controls/stick_button_mod.h"
+#include "info/start_page.h"
 #include "layout/main_controls.h"
 #include "platform/png_writer.h"
 #include "sim/unit_list.h"
@@ -224,9 +225,20 @@ struct Sweep {
       PaintAll();
       Shot(item < 3 ? "start-menu" + std::to_string(item) : "detected");
     }
+    if (catalogue) {
+      // A catalogue row's page, with its sensor's picture.
+      panel.MenuSelection = 1;
+      panel.SetScreen(InfoPanel::kStartPage);
+      PaintAll();
+      SelectMenuItem(panel, 3);
+      PaintAll();
+      Shot("catalogue-row");
+      panel.Body.SubSelection = 0;
+      panel.MenuSelection = 0;
+    }
     for (std::size_t i = 0; i < count; ++i) Choose(i, true);
     // Voltage, pH, conductivity, distance and pulse.
-    for (std::uint16_t code : catalogue ? std::vector<std::uint16_t>{9, 5, 6, 64, 35} : std::vector<std::uint16_t>{}) {
+    for (std::uint16_t code : catalogue ? std::vector<std::uint16_t>{9, 5, 6, 64, 35, 34, 41} : std::vector<std::uint16_t>{}) {
       for (std::uint8_t screen : {InfoPanel::kSensorInformation, InfoPanel::kPreparation}) {
         panel.SensorCode = code;
         panel.Slot = nullptr;
@@ -238,6 +250,22 @@ struct Sweep {
     panel.SetScreen(InfoPanel::kStartPage);
     W().MainButtonsShow();
     Settle();
+  }
+
+  // The accelerometer of unit `i`: its page after each of its first three positions is taken.
+  void AccelerometerSteps(std::size_t i) {
+    const auto id = 75163 + static_cast<std::int32_t>(i);
+    if (FindImageButton(W().Window(), id)->State.load() != ControlFrame::kStateDown) Click(id);
+    Settle();
+    for (int step = 1; step <= 3; ++step) {
+      Click(kActionButtonId);
+      // The step waits its turn on the window's clock.
+      for (int k = 0; k < 400 && parts->Panel->Steps.StepPending != 0; ++k) Settle(2);
+      EXPECT_EQ(parts->Panel->Steps.StepPending, 0) << step;
+      Settle();
+      PaintAll();
+      Shot("accelerometer-step" + std::to_string(step));
+    }
   }
 
   // Unit `i`'s preparation page opened by its button (unless open already), and the unit marked prepared.
@@ -374,6 +402,7 @@ TEST(ScreenSweep, EveryScreenAtEachSizeInBothLanguages) {
       // A wireless accelerometer (three channels) and a temperature sensor.
       Sweep sweep(width, height, english, "auto:kind=7/3;wired:15/1063:sine");
       sweep.StartScreens(false);
+      sweep.AccelerometerSteps(0);
       sweep.MeasureScreen({0, 1}, "measure-4ch", false);
     }
   }
