@@ -284,7 +284,7 @@ void ValueInputBox::Render(platform::Surface& target, const ValueBoxStyle& style
   const double unit_scale = Channel != nullptr ? Channel->UnitTextScale : 1.0;
   platform::Font unit_font{"Arial", std::max(6, Trunc(font.Height * 0.6 * UnitSize * unit_scale)), 0, 400};
   // The unit keeps inside the field, and left of a wireless unit's bar: a long unit is drawn smaller.
-  UnitLimit = Wireless != 0 ? field.right - Trunc(20 * ui) - 2 : field.right - Trunc(8 * ui);
+  UnitLimit = Wireless != 0 ? field.right - Trunc(20 * ui) - std::max(4, Trunc(8 * ui)) : field.right - Trunc(8 * ui);
   const std::string unit = Prefix + Unit;
   const int room = UnitLimit - UnitArea.left;
   for (int width = DrawUnit(nullptr, 0, 0, unit, unit_font, kInk); width > room && unit_font.Height > 6;

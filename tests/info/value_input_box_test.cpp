@@ -13,6 +13,8 @@ namespace {
 
 using Refusal = ValueInputBox::Refusal;
 
+int Trunc(double v) { return static_cast<int>(v); }
+
 // Keys as typed: digits, '-', ',', '.', and 'b' for backspace.
 void Type(ValueInputBox& box, std::string_view keys) {
   for (char c : keys) {
@@ -128,6 +130,8 @@ TEST(ValueInputBox, FormattingQualityAndUnit) {
   box.Render(surface, ValueBoxStyle{0.77f, 0.85f, false});
   EXPECT_FALSE(box.UnitBox.IsEmpty());
   EXPECT_LE(box.UnitBox.right, box.UnitLimit);
+  // A clear gap between the unit and the link-quality bar, which starts 20 x UiScale inside the field.
+  EXPECT_GE(box.Rect.right - Trunc(8 * 0.85) - Trunc(20 * 0.85) - box.UnitBox.right, 4);
   // The "^" raises the 2 as an exponent: the unit's last columns have ink only in its upper part.
   int ink = 0, low = 0;
   const platform::WindowRect u = box.UnitBox;
