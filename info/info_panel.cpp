@@ -472,7 +472,8 @@ void InfoPanel::DrawMenuRow(std::int32_t first_line, std::int32_t bottom) {
   const std::int32_t h = MenuRowHeight();
   const std::int32_t top = bottom - h - Trunc(12 * Owner.ScaleY);
   const std::uint8_t saved_style = r.style.underline_mode;
-  const double margin = Trunc(10 * Owner.ScaleX);
+  // The underline runs a little past the text's ends: the margin counts from the underline.
+  const double margin = Trunc(10 * Owner.ScaleX) + Trunc(8 * ui);
   MenuRowFirstBox = LineBoxes.size();
   for (std::int32_t i = 0; i < items; ++i) {
     const auto k = static_cast<std::size_t>(first_line + i);
