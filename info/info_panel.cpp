@@ -205,6 +205,8 @@ void InfoPanel::PaintScreenPictures() {
         platform::StretchBlit(buffer, {WorkRect.left, top, left, top + fit->cy}, picture, {0, 0, 4, picture.Height()});
       }
       right_of_first = left + fit->cx;
+      // The row between the picture and the body is the page's too: nothing of an earlier page stays in it.
+      platform::FillRect(buffer, {WorkRect.left, top + fit->cy, WorkRect.right, top + fit->cy + 1}, platform::Brush{kWhite});
       WorkRect.top += fit->cy + 1;
       WorkRect.bottom += fit->cy + 1;
       // 3. The pictured computer's screen grid follows the picture's size and place.
@@ -249,7 +251,7 @@ void InfoPanel::PaintScreenPictures() {
       int top = WorkRect.top;
       int x = left;
       if (Picture1 == nullptr) {
-        platform::FillRect(buffer, {WorkRect.left, top, WorkRect.right, top + fit->cy}, platform::Brush{kWhite});
+        platform::FillRect(buffer, {WorkRect.left, top, WorkRect.right, top + fit->cy + 1}, platform::Brush{kWhite});
         WorkRect.top += fit->cy + 1;
       } else {
         // Beside the first picture, at its height, or narrower and lower where the room runs out:
