@@ -310,6 +310,8 @@ void MainWindow::OnButtonHover(std::int32_t, std::int32_t, std::int32_t id) {
     if (!recording && MouseParts.SensorButtonHover) MouseParts.SensorButtonHover(id - 75163);
     HideHint();
   } else if (id == 75171) {
+    // The pointer may jump here straight from a sensor button, which then loses its hover look.
+    ReleaseStartButtonsExcept(id);
     if (MouseParts.SensorButtonHover) MouseParts.SensorButtonHover(-1);
     HideHint();
   } else if (id == 75172) {

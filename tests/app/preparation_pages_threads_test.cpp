@@ -269,4 +269,16 @@ TEST_F(PreparationPages, EnglishOpticalDensityButtonKeepsItsSecondCaption) {
   EXPECT_EQ(button.Caption() + "|" + button.SecondLine, "Signal in the absence of| absorption");
 }
 
+TEST_F(PreparationPages, SensorButtonDropsItsHoverLookWhenThePointerJumpsOntoTheCaption) {
+  MainWindow& w = Open("wired:15/1063:const=2000");
+  AImageButton& sensor = *FindImageButton(w.Window(), 75163);
+  const AImageButton& caption = *FindImageButton(w.Window(), 75171);
+  rig->host.Window().DeliverMouse(platform::MouseKind::Move, Centre(sensor.Rect()), 0);
+  Run(200);
+  ASSERT_EQ(sensor.TargetLook(), AImageButton::kHover);
+  rig->host.Window().DeliverMouse(platform::MouseKind::Move, Centre(caption.Rect()), 0);
+  Run(200);
+  EXPECT_EQ(sensor.TargetLook(), AImageButton::kNormal);
+}
+
 }  // namespace
