@@ -259,8 +259,11 @@ struct Sweep {
     Settle();
     for (int step = 1; step <= 3; ++step) {
       Click(kActionButtonId);
-      // The step waits its turn on the window's clock.
-      for (int k = 0; k < 400 && parts->Panel->Steps.StepPending != 0; ++k) Settle(2);
+      // The step waits its turn on the window's clock and for the unit's next samples.
+      for (int k = 0; k < 5000 && parts->Panel->Steps.StepPending != 0; ++k) {
+        Settle(1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
       EXPECT_EQ(parts->Panel->Steps.StepPending, 0) << step;
       Settle();
       PaintAll();
@@ -400,10 +403,14 @@ TEST(ScreenSweep, EveryScreenAtEachSizeInBothLanguages) {
         sweep.MeasureScreen({0}, "measure-2ch", false);
       }
       // A wireless accelerometer (three channels) and a temperature sensor.
-      Sweep sweep(width, height, english, "auto:kind=7/3;wired:15/1063:sine");
-      sweep.StartScreens(false);
-      sweep.AccelerometerSteps(0);
-      sweep.MeasureScreen({0, 1}, "measure-4ch", false);
+      {
+        Sweep sweep(width, height, english, "auto:kind=7/3;wired:15/1063:sine");
+        sweep.StartScreens(false);
+        sweep.MeasureScreen({0, 1}, "measure-4ch", false);
+      }
+      // The accelerometer's page through its first positions.
+      Sweep steps(width, height, english, "auto:kind=7/3");
+      steps.AccelerometerSteps(0);
     }
   }
 }
