@@ -281,4 +281,20 @@ TEST_F(PreparationPages, SensorButtonDropsItsHoverLookWhenThePointerJumpsOntoThe
   EXPECT_EQ(sensor.TargetLook(), AImageButton::kNormal);
 }
 
+TEST_F(PreparationPages, SetZeroOnTheGasPressurePageMeasuresTheIncrement) {
+  // The absolute pressure sensor is prepared on entry; "Set 0" then makes it measure the increment,
+  // which the measurement screen's scale ratio tells by the channel's alternative conversion.
+  MainWindow& w = Open("auto:kind=26");
+  Press(w, 75163);
+  ValueInputBox& box = Panel().Box1;
+  Until([&] { return box.Shown != 0 && Panel().Steps.StepPending == 0 && w.MeasureButtonReady == 1; });
+  ASSERT_NE(box.Channel, nullptr);
+  EXPECT_EQ(box.Channel->AltConversion, 0);
+  Press(w, 75173);
+  Until([&] { return Panel().Steps.StepPending == 0; });
+  EXPECT_EQ(box.Channel->AltConversion, 1);
+  const VessamorChannel& c = *box.Channel;
+  EXPECT_TRUE(c.ZeroOffsetOn != 0 || c.CodeOffsetOn != 0 || c.FineOffsetOn != 0) << "zeroed";
+}
+
 }  // namespace
