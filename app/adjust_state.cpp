@@ -31,6 +31,8 @@ void ClearCalibration(VessamorChannel& channel, std::uint16_t code) {
   // The two kinds with a second conversion go back to their first one.
   if (code == 26 || code == 27) {
     channel.RawToValueFn = ChooseConversion(SensorKindRowFor(code).Conversion, channel.DeviceTypeCode);
+    channel.NoClamp = 0;
+    channel.ScaleMappingPair = SensorKindRowFor(code).Axis;
   }
 }
 

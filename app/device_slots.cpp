@@ -212,6 +212,13 @@ bool DeviceSlotBinder::AttachDeviceToSlot(FTRecordDevice& unit, std::uint32_t co
   return true;
 }
 
+void DeviceSlotBinder::ReleaseUnpreparedSlots() {
+  std::lock_guard lock(view_.ViewLock);
+  for (DeviceSlot& slot : slots_) {
+    if (slot.InUse != 0 && slot.AssignIndex >= 0 && slot.Prepared == 0) DropChannels(slot);
+  }
+}
+
 std::uint8_t DeviceSlotBinder::ReconcileDeviceSlots(const UnitList& table, std::uint32_t connected, bool unlink_live) {
   std::lock_guard lock(view_.ViewLock);
   // 1. Prepared slots keep their channels; the slots ticked for the record are the candidates.

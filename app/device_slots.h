@@ -41,6 +41,8 @@ class DeviceSlotBinder {
   void PrepareSlotsForGraph(std::uint8_t mode, bool english, const std::function<void()>& setup_header);
   // Marks the first channel of each sensor kind among those slots; the lead channel's index.
   std::uint8_t MarkFirstChannelPerSensor();
+  // Slots whose unit was not prepared give their channels back, as the next search would.
+  void ReleaseUnpreparedSlots();
   // `slot` 0 stands for all four.
   void RebindSlotDevices(const UnitList& table, int slot);
   void ResetAll();

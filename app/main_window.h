@@ -247,6 +247,8 @@ class MainWindow final : public MainWindowServices,
     std::function<void(MainWindow&)> AdjustButton;
     // The unit of sensor button `button` was refused a slot: its information page says why.
     std::function<void(MainWindow&, std::int32_t button)> SensorRefused;
+    // Finishes a value being typed on the preparation page; true when one was.
+    std::function<bool(MainWindow&)> FinishValueInputs;
   } Hooks;
 
   // --- State other parts read and write ---

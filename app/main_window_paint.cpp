@@ -222,14 +222,18 @@ void MainWindow::DrawIntroPanel(PanelAnimation& intro, std::int32_t f) {
     const float width = static_cast<float>(std::trunc(2.0 * ui));
     const double x0 = a.left + ui * 155.0;
     const double step_x = (a.right - x0) / 7.18;
+    // The lines keep inside the panel's rounded corners: near a side they stop a corner short of its ends.
+    const double corner = renderer0_.style.corner_radius + width;
     for (int i = 0; i < 8; ++i) {
       const double x = x0 + i * step_x;
-      renderer0_.DrawLineRgba({x, static_cast<double>(a.top), x, static_cast<double>(a.bottom)}, rgba8(0, 0, 150, 255), width);
+      const double inset = x < a.left + corner || x > a.right - corner ? corner : 0.0;
+      renderer0_.DrawLineRgba({x, a.top + inset, x, a.bottom - inset}, rgba8(0, 0, 150, 255), width);
     }
     const double y1 = a.bottom - ui * 50.0;
     for (int i = 0; i < 6; ++i) {
       const double y = a.top + (y1 - a.top) * i / 5.0;
-      renderer0_.DrawLineRgba({static_cast<double>(a.left), y, static_cast<double>(a.right), y}, rgba8(0, 0, 150, 255), width);
+      const double inset = y < a.top + corner || y > a.bottom - corner ? corner : 0.0;
+      renderer0_.DrawLineRgba({a.left + inset, y, a.right - inset, y}, rgba8(0, 0, 150, 255), width);
     }
     renderer0_.style.gradient1 = rgba8(255, 255, 255, static_cast<std::uint8_t>(fade * 255.0));
     renderer0_.style.gradient2 = rgba8(0, 0, 150, static_cast<std::uint8_t>(fade * 255.0));

@@ -121,6 +121,8 @@ void MainWindow::SensorButtonPress(std::int32_t n) {
     ShowControl(75173, false);
     if (screen != 11 || left_preparation) {
       if (!left_preparation) WaitAcquisitionAck(false, *environment_.Clock);
+      // The page left unprepared gives its channels back before the new sensor asks for some.
+      if (left_preparation && SlotBinder) SlotBinder->ReleaseUnpreparedSlots();
       SensorButtons[slot].TickBox = 0;
       SensorChosen[slot] = 0;
       Bytes.SensorPrepared[slot] = 0;

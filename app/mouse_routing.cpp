@@ -112,6 +112,10 @@ void MainWindow::OnLButtonDown(unsigned flags, std::int32_t x, std::int32_t y) {
             }
           }
         }
+        // The hint about this tick box, waiting or shown, says at once what the click made of it.
+        if (HintId == kHintSensorUsed || HintId == kHintSensorUnused) {
+          ShowSensorHint(prepared != 0 ? kHintSensorUsed : kHintSensorUnused, SensorTickRects[i]);
+        }
         Mouse.PartialRect = SensorTickRects[i];
         Mouse.PartialPending = 1;
         StartScreenDirty = 1;
@@ -366,6 +370,8 @@ void MainWindow::OnButtonHover(std::int32_t, std::int32_t, std::int32_t id) {
     if (!recording && MouseParts.SensorButtonHover) MouseParts.SensorButtonHover(id - 75163);
     HideHint();
   } else if (id == 75171) {
+    // The pointer may jump here straight from a sensor button, which then loses its hover look.
+    ReleaseStartButtonsExcept(id);
     if (MouseParts.SensorButtonHover) MouseParts.SensorButtonHover(-1);
     HideHint();
   } else if (id == 75172) {

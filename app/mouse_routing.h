@@ -7,14 +7,16 @@
 #include <string_view>
 
 #include "platform/host_services.h"
+#include "platform/program_documents.h"
 #include "platform/window_geometry.h"
 
 class StartScreenTitle;
 
-// The maker's web page, opened by the web link and the panel's fourth menu item; empty: nothing opens.
-inline constexpr std::string_view kMakerWebAddress = "";
+// The program's page, opened by the contacts' link and the panel's fourth menu item: the program's
+// own documentation shipped with it; nothing opens when it is not there.
+inline constexpr std::string_view kProgramPage = "README.md";
 inline void OpenMakerWebPage(platform::HostServices& host) {
-  if (!kMakerWebAddress.empty()) host.OpenAddress(kMakerWebAddress);
+  if (const std::string address = platform::ShippedDocumentAddress(kProgramPage); !address.empty()) host.OpenAddress(address);
 }
 
 struct MouseRoutingState {

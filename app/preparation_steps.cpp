@@ -1,9 +1,12 @@
 // The preparation pages and the start page's text hooked into the main window: steps, action button, page opening.
 #include "app/preparation_steps.h"
 
+#include <memory>
 #include <mutex>
+#include <tuple>
 
 #include "acquisition/device_status.h"
+#include "app/adjust_state.h"
 #include "app/main_window.h"
 #include "app/start_screen_parts.h"
 #include "controls/aimage_button.h"
@@ -19,7 +22,37 @@ AImageButton* ActionButton(MainWindow& window) {
   return nullptr;
 }
 
+// The calibration of the page's value boxes' channels cleared; the step state is the page's own.
+void ClearBoxCalibration(InfoPanel& panel) {
+  PreparationSteps kept{};
+  VessamorChannel* first = panel.Box1.Channel;
+  VessamorChannel* second = panel.Box2.Channel != first ? panel.Box2.Channel : nullptr;
+  ResetAdjustState(kept, true, panel.SensorCode, first, second);
+}
+
 }  // namespace
+
+void OnAdjustButton(MainWindow& window, InfoPanel& panel) {
+  if (!window.View) return;
+  PreparationState& s = panel.Steps;
+  const std::int64_t now = window.Window().GetClock().NowMs();
+  // A reference being typed is taken as it stands: the press makes no step of its own.
+  if (panel.FinishValueInputs()) {
+    s.LastPreparationTick = now;
+    return;
+  }
+  VessamorChannel* first = panel.Box1.Channel;
+  const std::uint16_t code = panel.SensorCode;
+  {
+    std::lock_guard lock(window.View->ViewLock);
+    const bool fresh = s.StepIndex == 0 && (code != 6 || (first != nullptr && first->Device != nullptr));
+    if (fresh) ClearBoxCalibration(panel);
+    // The gas kinds measure the increment from here on, on their wider axis.
+    if ((code == 26 || code == 27) && first != nullptr) first->AltConversion = 1;
+  }
+  PressActionButton(panel);
+  s.LastPreparationTick = now;
+}
 
 std::int64_t WindowPreparationHost::NowMs() const { return window_.Window().GetClock().NowMs(); }
 
@@ -84,7 +117,20 @@ void WindowPreparationHost::RangeSwitched() {
   if (view != nullptr && parts_.SetupGraphHeader) parts_.SetupGraphHeader(*view);
 }
 
-void WindowPreparationHost::RedrawPanel() { RedrawInfoPanel(window_); }
+void WindowPreparationHost::RedrawPanel() {
+  // While no step changes the page only its value boxes are drawn again, unless something else
+  // asked for the whole panel meanwhile.
+  const InfoPanel* panel = parts_.Panel.get();
+  // The page's small graph is set up by full paints first.
+  const bool partial = panel != nullptr && panel->Steps.PartialPaint != 0 && panel->ScreenNumber() == InfoPanel::kPreparation &&
+                       panel->ButtonSet != 0 && panel->PageSettled != 0;
+  if (!partial || window_.StartScreenDirty != 0 || !window_.Panels[1]) {
+    RedrawInfoPanel(window_);
+    return;
+  }
+  window_.InfoPanelOnly = 1;
+  window_.InvalidateLocal(window_.Panels[1]->Area);
+}
 
 void OpenPreparationPage(MainWindow& window, StartScreenParts& parts, std::uint8_t button, std::uint8_t slot) {
   if (!parts.Panel || slot >= window.DeviceSlots.size()) return;
@@ -96,6 +142,10 @@ void OpenPreparationPage(MainWindow& window, StartScreenParts& parts, std::uint8
   panel.SensorCode = s.SensorCode;
   panel.Wireless = s.DeviceTypeCode == 3 ? 1 : 0;
   panel.BindValueBoxes(s.Device, s.Channels[0], s.Channels[1]);
+  if (window.View) {
+    std::lock_guard lock(window.View->ViewLock);
+    ClearBoxCalibration(panel);
+  }
   ResetPreparationPage(panel);
   panel.SetScreen(InfoPanel::kPreparation);
   panel.PcScreenState = 1;
@@ -172,19 +222,37 @@ void InstallPreparationSteps(MainWindow& window, const std::shared_ptr<StartScre
     const std::uint8_t slot = w.SlotBinder->FindDeviceSlot(*unit, 0) & 3;
     OpenPreparationPage(w, *parts, static_cast<std::uint8_t>(button), slot);
   };
-  hooks.AdjustButton = [parts](MainWindow&) {
-    if (parts->Panel) PressActionButton(*parts->Panel);
+  hooks.AdjustButton = [parts](MainWindow& w) {
+    if (parts->Panel) OnAdjustButton(w, *parts->Panel);
   };
+  hooks.FinishValueInputs = [parts](MainWindow&) { return parts->Panel && parts->Panel->FinishValueInputs(); };
   hooks.ReconcileSlots = [parts](MainWindow& w) { return ChooseStartPageAfterSearch(w, *parts); };
   hooks.InfoPanelKey = [parts](MainWindow& w, unsigned key) { return PreparationKey(w, *parts, key); };
   hooks.InfoPanelMouse = [parts](MainWindow& w, const platform::MouseEvent& event) {
     return event.kind == platform::MouseKind::LeftDown && PreparationMouseDown(w, *parts, event.point);
   };
   PreparationCalls calls;
-  calls.PlaceActionButton = [&window](const platform::WindowRect& rect, const std::string& caption) {
+  calls.PlaceActionButton = [&window, single_align = std::make_shared<std::uint8_t>(0)](const platform::WindowRect& rect,
+                                                                                        const std::string& caption) {
     AImageButton* button = ActionButton(window);
     if (button == nullptr) return;
-    button->SetStateAndCaption(button->State, caption, true);
+    // A caption of two lines (split by a newline) is written smaller, in two left-aligned lines.
+    const std::size_t split = caption.find('\n');
+    const bool two = split != std::string::npos;
+    if (two && button->LayoutStyle != 4) {
+      *single_align = button->AlignMode;
+      button->LayoutStyle = 4;
+      std::tie(button->TextX, button->TextY, button->SecondLineY) = std::tuple(0.11f, 0.4f, 0.45f);
+      button->AlignMode = 0;
+      button->BaseTextScale *= 0.95 / 1.3;
+    } else if (!two && button->LayoutStyle == 4) {
+      button->LayoutStyle = 2;
+      std::tie(button->TextX, button->TextY, button->SecondLineY) = std::tuple(0.0f, 0.0f, 0.5f);
+      button->AlignMode = *single_align;
+      button->BaseTextScale *= 1.3 / 0.95;
+    }
+    button->SecondLine = two ? caption.substr(split + 1) : std::string();
+    button->SetStateAndCaption(button->State, two ? caption.substr(0, split) : caption, true);
     if (!button->IsVisible()) {
       button->Move(rect);
       button->Show();

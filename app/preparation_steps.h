@@ -6,6 +6,7 @@
 #include "info/preparation_step.h"
 #include "platform/window_events.h"
 
+class InfoPanel;
 class MainWindow;
 struct StartScreenParts;
 
@@ -37,6 +38,8 @@ class WindowPreparationHost final : public PreparationHost {
 void InstallPreparationSteps(MainWindow& window, const std::shared_ptr<StartScreenParts>& parts);
 // Opens the preparation page of the unit on sensor button `button` (0..3) bound to device slot `slot`.
 void OpenPreparationPage(MainWindow& window, StartScreenParts& parts, std::uint8_t button, std::uint8_t slot);
+// The page's action button ("Set 0"): finishes a value being typed, or arms the next step.
+void OnAdjustButton(MainWindow& window, InfoPanel& panel);
 // A key on a temperature sensor's preparation page goes to the box being edited; Enter finishes it.
 bool PreparationKey(MainWindow& window, StartScreenParts& parts, unsigned key);
 // A left press on the preparation page: into a value box of a temperature sensor, or on a breathing option.

@@ -131,12 +131,15 @@ void MainWindow::PaintMainScreen(const platform::PaintContext& context) {
   ClientArea = Window().ClientRect();
   ComposeStartBackground();
   // 2.
+  // The full copy to the window stays due; a partial paint of the panel, which only a preparation
+  // step asks for between two full ones, still copies the whole client area.
   if (ForceFullPaint != 0) {
     PaintArea = ClientArea;
-    InfoPanelOnly = 0;
     BlitToWindow = 1;
   }
   if (FullPaintPending != 0) InfoPanelOnly = 0;
+  // A request for the whole panel made after a partial one wins.
+  if (StartScreenDirty != 0) InfoPanelOnly = 0;
   // 3.
   if (TitleOnlyPaint != 0) {
     TitleOnlyPaint = 0;
@@ -162,7 +165,7 @@ void MainWindow::PaintMainScreen(const platform::PaintContext& context) {
     }
     if (panel.ContentShown != 0) {
       if (Hooks.PaintInfoPanel) Hooks.PaintInfoPanel(*this);
-      PaintTickBoxes();
+      if (InfoPanelOnly == 0) PaintTickBoxes();
       if (StartButtonsDirty != 0) {
         StartButtonsDirty = 0;
         PaintStartButtons();
@@ -173,8 +176,9 @@ void MainWindow::PaintMainScreen(const platform::PaintContext& context) {
   if (InfoPanelOnly == 0 && Hooks.PaintStartTitle) Hooks.PaintStartTitle(*this);
   // 5. Only what this paint covers goes to the window.
   if (BlitToWindow != 0) Copy(context.target, a, PaintArea.Intersect(context.clip));
-  // 6.
+  // 6. The next paint is a full one unless it is asked for as a partial one again.
   FullPaintPending = 0;
+  InfoPanelOnly = 0;
   if (Bytes.SensorPageOpening.load() == 0) Bytes.SensorPagePending = 0;
 }
 
@@ -262,6 +266,10 @@ void MainWindow::OnActivate(bool) {
   if (Closing[1].load() != 0) return;
   Reactivated = 1;
   if (!(View && Bytes.MeasureScreenActive.load() != 0)) StartScreenDirty = 1;
+  // Leaving the window, or coming back to it, takes a value being typed as it stands.
+  if (Bytes.InfoScreenActive.load() != 0 && Panels[1] && Panels[1]->ContentShown != 0 && Hooks.FinishValueInputs) {
+    Hooks.FinishValueInputs(*this);
+  }
   LocalPaint = {1, 1};
   FullRepaint = 1;
   Window().Invalidate(ClientRect.IsEmpty() ? Window().ClientRect() : ClientRect);

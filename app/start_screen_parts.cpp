@@ -17,6 +17,7 @@ constexpr std::int32_t kMeasurementsButton = 75172;
 }  // namespace
 
 void RedrawInfoPanel(MainWindow& window) {
+  window.InfoPanelOnly = 0;
   window.StartScreenDirty = 1;
   if (window.Panels[1]) window.InvalidateLocal(window.Panels[1]->Area);
 }
@@ -56,17 +57,44 @@ InfoPanelOwner StartScreenParts::OwnerFromWindow() {
   owner.WideScreen = w.Metrics.WideScreen;
   owner.PanelHeight = w.Panels[1] ? w.Panels[1]->Area.Height() : 0;
   owner.Devices = w.Devices.get();
+  owner.StepUnitReady = Panel && Panel->Slot != nullptr && Panel->Slot->Prepared != 0;
   return owner;
 }
 
 void StartScreenParts::RebuildInfoPanel() {
   // Without its place (the "Measurements" button places it) the panel has nowhere to go.
   if (!Panel || Window.BackBuffersReady == 0 || !Window.Panels[1] || Window.Panels[1]->ContentArea.IsEmpty()) return;
-  // A partial paint of a preparation page with value boxes redraws the boxes alone.
-  if (Window.InfoPanelOnly != 0 && Panel->ScreenNumber() == InfoPanel::kPreparation && Panel->ButtonSet != 0) return;
+  // A partial paint of a preparation page with value boxes redraws the boxes alone, and the
+  // pictured screen under the small graph's curves as the last full paint left it.
+  if (Window.InfoPanelOnly != 0 && Panel->ScreenNumber() == InfoPanel::kPreparation && Panel->ButtonSet != 0) {
+    Panel->Owner = OwnerFromWindow();
+    if (!ScreenUnderCurves.IsEmpty() && !SavedScreen.Empty()) {
+      platform::Blit(Window.BackBuffer(0), ScreenUnderCurves.left, ScreenUnderCurves.top, ScreenUnderCurves.Width(),
+                     ScreenUnderCurves.Height(), SavedScreen, 0, 0);
+    }
+    Panel->RenderValueBoxes();
+    return;
+  }
   Panel->Owner = OwnerFromWindow();
   Panel->PrepareScreenPaint();
   Panel->RebuildScreen();
+  // The pictured screen is kept before any curve is plotted on it.
+  ScreenUnderCurves = {};
+  if (Panel->ScreenNumber() == InfoPanel::kPreparation && Panel->PictureAddMode == 2 && Panel->Grid.Built()) {
+    const auto& q = Panel->Grid.Quad;
+    const platform::Surface& buffer = Window.BackBuffer(0);
+    const int left = std::max(0, static_cast<int>(std::min({q[0], q[2], q[4], q[6]})) - 2);
+    const int top = std::max(0, static_cast<int>(std::min({q[1], q[3], q[5], q[7]})) - 2);
+    const int right = std::min(buffer.Width(), static_cast<int>(std::max({q[0], q[2], q[4], q[6]})) + 3);
+    const int bottom = std::min(buffer.Height(), static_cast<int>(std::max({q[1], q[3], q[5], q[7]})) + 3);
+    if (right > left && bottom > top) {
+      ScreenUnderCurves = {left, top, right, bottom};
+      if (SavedScreen.Width() != ScreenUnderCurves.Width() || SavedScreen.Height() != ScreenUnderCurves.Height()) {
+        SavedScreen = platform::Surface(ScreenUnderCurves.Width(), ScreenUnderCurves.Height());
+      }
+      platform::Blit(SavedScreen, 0, 0, ScreenUnderCurves.Width(), ScreenUnderCurves.Height(), buffer, left, top);
+    }
+  }
 }
 
 void StartScreenParts::DrawInfoPanelFrame() {
@@ -195,7 +223,8 @@ std::shared_ptr<StartScreenParts> InstallStartScreenParts(MainWindow& window) {
   hooks.PaintInfoPanel = [parts](MainWindow& w) {
     parts->RebuildInfoPanel();
     if (parts->Panel) w.Mouse.WebLinkRect = parts->Panel->WebLinkRect();
-    parts->DrawInfoPanelFrame();
+    // The frame stands from the last full paint.
+    if (w.InfoPanelOnly == 0) parts->DrawInfoPanelFrame();
     parts->PlotMiniGraph();
   };
   hooks.PaintStartTitle = [parts](MainWindow&) { parts->PaintTitle(); };

@@ -35,6 +35,10 @@ struct StartScreenParts {
   std::uint32_t TitleBackground = 0;
   // The background composition whose saved copy holds the frame's left-hand part.
   std::uint32_t FrameKept = 0;
+  // The pictured computer's screen with its grid, as the last full paint of a preparation page drew
+  // it before any curve: a partial paint puts it back under the curves.
+  platform::WindowRect ScreenUnderCurves;
+  platform::Surface SavedScreen;
 
  private:
   // The renderers of buffer 0 and of the background buffer, attached on first use.

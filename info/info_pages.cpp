@@ -173,7 +173,7 @@ void AdaptPreparation(InfoPanel& panel, bool english) {
 
 // The accelerometer's six positions: each axis up, then turned over, a value entered at each.
 void AccelerationWalk(InfoPanel& panel, const pages::CommonTexts& t) {
-  const std::uint8_t step = panel.Owner.StepIndex > kLastAccelerationStep ? 0 : panel.Owner.StepIndex;
+  const std::uint8_t step = panel.Steps.StepIndex > kLastAccelerationStep ? 0 : panel.Steps.StepIndex;
   TextBlock& body = panel.Body;
   body.LineCount = 0;
   body.SetLine(0, t.PreparationOrder, 1.0);

@@ -91,6 +91,8 @@ bool InfoPanel::RebuildScreen() {
     case kSensorInformation: BuildInformationPage(*this, true); break;
     case kDetectedSensors: BuildDetectedSensorsPage(*this); break;
     case kPreparation:
+      // Built with its small graph already set up, the page shows its boxes' channels as they stay.
+      PageSettled = FirstChannelSetPending == 0 && (PictureAddMode != 2 || PcScreenState == 2) ? 1 : 0;
       BuildPreparationPage(*this);
       SetupPreparationButtons();
       break;
@@ -203,6 +205,8 @@ void InfoPanel::PaintScreenPictures() {
         platform::StretchBlit(buffer, {WorkRect.left, top, left, top + fit->cy}, picture, {0, 0, 4, picture.Height()});
       }
       right_of_first = left + fit->cx;
+      // The row between the picture and the body is the page's too: nothing of an earlier page stays in it.
+      platform::FillRect(buffer, {WorkRect.left, top + fit->cy, WorkRect.right, top + fit->cy + 1}, platform::Brush{kWhite});
       WorkRect.top += fit->cy + 1;
       WorkRect.bottom += fit->cy + 1;
       // 3. The pictured computer's screen grid follows the picture's size and place.
@@ -247,7 +251,7 @@ void InfoPanel::PaintScreenPictures() {
       int top = WorkRect.top;
       int x = left;
       if (Picture1 == nullptr) {
-        platform::FillRect(buffer, {WorkRect.left, top, WorkRect.right, top + fit->cy}, platform::Brush{kWhite});
+        platform::FillRect(buffer, {WorkRect.left, top, WorkRect.right, top + fit->cy + 1}, platform::Brush{kWhite});
         WorkRect.top += fit->cy + 1;
       } else {
         // Beside the first picture, at its height, or narrower and lower where the room runs out:
@@ -470,7 +474,8 @@ void InfoPanel::DrawMenuRow(std::int32_t first_line, std::int32_t bottom) {
   const std::int32_t h = MenuRowHeight();
   const std::int32_t top = bottom - h - Trunc(12 * Owner.ScaleY);
   const std::uint8_t saved_style = r.style.underline_mode;
-  const double margin = Trunc(10 * Owner.ScaleX);
+  // The underline runs a little past the text's ends: the margin counts from the underline.
+  const double margin = Trunc(10 * Owner.ScaleX) + Trunc(8 * ui);
   MenuRowFirstBox = LineBoxes.size();
   for (std::int32_t i = 0; i < items; ++i) {
     const auto k = static_cast<std::size_t>(first_line + i);

@@ -45,8 +45,7 @@ struct InfoPanelOwner {
   std::int32_t PanelHeight = 0;
   // The units detected now; null before the device layer exists.
   DeviceManager* Devices = nullptr;
-  // The preparation's step, and whether the unit bound to the first value box reports ready.
-  std::uint8_t StepIndex = 0;
+  // The unit bound to the first value box reports ready: its slot is prepared.
   bool StepUnitReady = false;
 };
 
@@ -122,6 +121,9 @@ class InfoPanel {
   // The breathing option under the point (1 or 2), 0 for none.
   std::uint8_t OptionAt(platform::WindowPoint point) const;
 
+  // The information page's picture for SensorCode, alone in the picture row.
+  void ChooseIntroPicture();
+
   // The device type of the unit whose pages are shown: its slot's, else UnitTypeCode.
   std::uint8_t UnitType() const;
 
@@ -193,6 +195,9 @@ class InfoPanel {
   std::uint8_t KeepCleanScreen = 0;
   // The small graph's channel set waits for the next picture paint.
   std::uint8_t FirstChannelSetPending = 0;
+  // The last build of the preparation page came after its small graph's set-up: a paint of its value
+  // boxes alone shows them complete.
+  std::uint8_t PageSettled = 0;
   PictureGrid Grid;
   // The computer picture's place on the last paint.
   platform::WindowRect PictureRect;
@@ -211,7 +216,6 @@ class InfoPanel {
   void ShowStartPage();
   void FinishPage();
   void ChoosePreparationPictures();
-  void ChooseIntroPicture();
   void SetupTemperatureBoxes();
   void SetupTwoChannelBoxes();
   void SetupSimpleValueBox();
@@ -224,6 +228,8 @@ class InfoPanel {
   void PlaceBoxes(bool two, bool optical_density);
   void PlaceActionButton(const std::string& caption);
   void HideBox2();
+  // The box filled from its channel, or from the page's sensor kind without one.
+  void FillBox(ValueInputBox& box);
   void FinishBox(ValueInputBox& box);
   // A key for `box` (null: finish); an accepted value arms the page's step.
   void InputInto(ValueInputBox& box, const unsigned* key);

@@ -55,7 +55,13 @@ void InfoPanel::HighlightLine(std::int32_t line) {
 }
 
 // No page names a web address, so none has a link zone.
-platform::WindowRect InfoPanel::WebLinkRect() const { return {}; }
+platform::WindowRect InfoPanel::WebLinkRect() const {
+  // The contacts' invitation line, as the last paint placed it.
+  if (CurrentScreen != kStartPage || MenuSelection != 2 || Body.MenuLevel != 0) return {};
+  const bool link = std::any_of(Body.CurrentStep.begin(), Body.CurrentStep.begin() + std::max(Body.Count(), 0),
+                                [](std::uint8_t step) { return step != 0; });
+  return link ? StepLineRect : platform::WindowRect{};
+}
 
 bool InfoPanel::ClickValueBox(platform::WindowPoint point) {
   for (ValueInputBox* box : {&Box2, &Box1}) {

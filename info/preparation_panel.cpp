@@ -9,6 +9,7 @@
 
 #include "acquisition/ft_record_device.h"
 #include "channels/device_slot.h"
+#include "channels/sensor_kind_table.h"
 #include "channels/vessamor_channel.h"
 #include "graph/graph_view.h"
 #include "info/info_panel.h"
@@ -126,6 +127,8 @@ bool InfoPanel::IsTemperatureSensor() const { return In(SensorCode, {1, 2, 3, 4,
 
 void InfoPanel::BindValueBoxes(FTRecordDevice* device, VessamorChannel* first, VessamorChannel* second) {
   Box1.EditState = Box2.EditState = 0;
+  // A new page shows nothing of the last one's readings: a unit that sends no samples reads zero.
+  Box1.Value = Box2.Value = 0.0f;
   const std::uint16_t code = device != nullptr ? device->SensorCode : SensorCode;
   Box1.Device = device;
   Box1.Channel = first;
@@ -171,15 +174,36 @@ void InfoPanel::SetupPreparationButtons() {
   }
 }
 
+void InfoPanel::FillBox(ValueInputBox& box) {
+  box.FillFromChannel(box.Channel);
+  bool samples = false;
+  if (box.Channel != nullptr) {
+    if (Owner.View != nullptr) {
+      std::lock_guard lock(Owner.View->ViewLock);
+      samples = box.Channel->CodeCount != 0;
+    } else {
+      samples = true;
+    }
+  }
+  if (samples) return;
+  // Without samples of its own the channel may still be set up for the sensor before: the box
+  // names its own sensor kind's unit.
+  const SensorKindRow& row = SensorKindRowFor(SensorCode);
+  box.Unit = std::string(row.Unit.In(English()));
+  if (box.Unit.empty()) box.Unit = "В";
+  box.Decimals = std::min<std::uint32_t>(row.Decimals, 6);
+  box.Text = FormatFixed(box.Value, static_cast<int>(box.Decimals));
+}
+
 void InfoPanel::SetupSimpleValueBox() {
   ButtonSet = 1;
-  Box1.FillFromChannel(Box1.Channel);
+  FillBox(Box1);
   ShowSingleValueBox();
 }
 
 void InfoPanel::SetupLabelledValueBox() {
   ButtonSet = 1;
-  Box1.FillFromChannel(Box1.Channel);
+  FillBox(Box1);
   ShowLabelledValueBox();
 }
 
@@ -189,8 +213,8 @@ void InfoPanel::SetupTwoChannelBoxes() {
     return;
   }
   ButtonSet = 2;
-  Box1.FillFromChannel(Box1.Channel);
-  Box2.FillFromChannel(Box2.Channel);
+  FillBox(Box1);
+  FillBox(Box2);
   if (SensorCode == 34) {
     ShowOpticalDensityBoxes();
   } else {
@@ -200,8 +224,8 @@ void InfoPanel::SetupTwoChannelBoxes() {
 
 void InfoPanel::SetupTemperatureBoxes() {
   ButtonSet = 3;
-  Box1.FillFromChannel(Box1.Channel);
-  Box2.FillFromChannel(Box2.Channel);
+  FillBox(Box1);
+  FillBox(Box2);
   ShowLabelledValueBox();
 }
 
@@ -230,7 +254,8 @@ void InfoPanel::ShowLabelledValueBox() {
     Box1.Label = ConductivityRangeLabel(micro, en);
   } else if (SensorCode == 34) {
     Box1.Label = "Optical density";
-    caption = en ? "Backlight" : "Фоновая засветка";
+    // After the dark signal the button asks for the full signal; a full rebuild keeps that.
+    caption = !en ? "Фоновая засветка" : Steps.StepIndex == 1 ? "Signal in the absence of\n absorption" : "Backlight";
   } else if (SensorCode == 7 || SensorCode == 8) {
     if (Steps.StepIndex > Steps.StepCount) Steps.StepIndex = 0;
     Box1.Label = AccelerometerLabel(Steps.StepIndex, en);

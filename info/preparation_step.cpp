@@ -50,6 +50,12 @@ float DetectorCode(GraphView& view, const VessamorChannel& channel) {
   return static_cast<float>(code >> 8) + static_cast<float>(code & 0xFF) / 256.0f;
 }
 
+// A channel's value at the newest column; zero while its unit has sent nothing since the page opened
+// (the columns may still hold another sensor's readings).
+float LiveValue(GraphView& view, const VessamorChannel& channel) {
+  return channel.CodeCount != 0 ? channel.SampleValue(NewestColumn(view)) : 0.0f;
+}
+
 void ShowLive(ValueInputBox& box, float value) {
   box.Value = TruncatedValue(value, box.Decimals);
   box.Text = FormatFixed(box.Value, static_cast<int>(box.Decimals));
@@ -280,10 +286,8 @@ void ApplyPreparationStep(InfoPanel& panel, GraphView& view, PreparationHost& ho
   // 9.
   if (!box1.Editing() && !box2.Editing()) {
     if (code != kOpticalDensity) {
-      if (box1.Channel != nullptr) ShowLive(box1, box1.Channel->SampleValue(NewestColumn(view)));
-      if (panel.ButtonSet == 2 && box2.Shown != 0 && box2.Channel != nullptr) {
-        ShowLive(box2, box2.Channel->SampleValue(NewestColumn(view)));
-      }
+      if (box1.Channel != nullptr) ShowLive(box1, LiveValue(view, *box1.Channel));
+      if (panel.ButtonSet == 2 && box2.Shown != 0 && box2.Channel != nullptr) ShowLive(box2, LiveValue(view, *box2.Channel));
     } else if (box1.Channel != nullptr) {
       VessamorChannel& channel = *box1.Channel;
       const bool prepared = panel.Slot != nullptr && panel.Slot->Prepared != 0;

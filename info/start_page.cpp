@@ -23,6 +23,7 @@ constexpr int kCatalogueRows = 69;
 constexpr int kCatalogueLines = kCatalogueRows + 2;
 constexpr double kCatalogueLinePitch = 18.4;
 constexpr double kHeadingSize = 0.95, kRowSize = 0.92;
+constexpr std::size_t kContactsLinkLine = 4;
 
 // Row 1..69 to sensor code; the wireless rows carry the flag.
 // clang-format off
@@ -104,17 +105,20 @@ void BuildAbout(InfoPanel& panel) {
   panel.MenuFactorB = -820.0 * panel.Owner.ScaleX;
 }
 
+// The contacts are Russian in both interface languages; only the menu row follows the language.
 void BuildContacts(InfoPanel& panel) {
-  const pages::CommonTexts& t = TextsFor(panel);
+  const pages::CommonTexts& t = pages::RussianTexts();
   TextBlock& body = panel.Body;
   body.SubSelection = 0;
   body.CatalogueFirstRow = 0;
   body.Clear(true);
   body.LineCount = 0;
   body.SetLine(0, t.InviteFirst, 1.0);
-  body.SetLine(1, Joined(Language(panel), false, t.InviteProgramPrefix), 1.0);
+  body.SetLine(1, Joined(1049, false, t.InviteProgramPrefix), 1.0);
   for (std::size_t i = 0; i < t.InviteRest.size() && t.InviteRest[i] != nullptr; ++i)
     body.SetLine(static_cast<std::int32_t>(i + 2), t.InviteRest[i], 1.0);
+  // The invitation line is the link to the program's page.
+  body.CurrentStep[kContactsLinkLine] = 1;
   // The lines shrink together to the room above the menu row.
   const std::int32_t lines = body.LineCount;
   const double full = lines * panel.BodyLinePitch(1.0);
@@ -161,6 +165,8 @@ void BuildCatalogue(InfoPanel& panel) {
   body.CatalogueFirstRow = static_cast<std::uint8_t>(std::clamp(k, 0, kCatalogueRows));
   if (body.SubSelection != 0) {
     ShowCatalogueEntry(panel);
+    // The row's page shows its sensor's picture, as its information page does.
+    panel.ChooseIntroPicture();
   } else {
     BuildSensorCataloguePage(panel);
   }

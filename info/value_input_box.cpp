@@ -34,6 +34,21 @@ std::string FirstChars(std::string_view text, std::size_t chars) {
   return std::string(text.substr(0, end));
 }
 
+// A unit is written as the text drawing writes it elsewhere: what follows a "^" smaller and raised
+// to the top of the letters ("м/с^2" as "м/с²"). Returns the width it takes.
+int DrawUnit(platform::Surface* target, int x, int y, std::string_view unit, const platform::Font& font,
+             platform::Colour colour) {
+  const std::size_t caret = unit.find('^');
+  const std::string_view base = unit.substr(0, caret);
+  int width = platform::TextExtent(base, font).cx;
+  if (target != nullptr) platform::DrawText(*target, x, y, base, font, colour);
+  if (caret == std::string_view::npos || caret + 1 >= unit.size()) return width;
+  const std::string_view raised = unit.substr(caret + 1);
+  const platform::Font small{font.Family, std::max(6, font.Height * 3 / 5), 0, font.Weight};
+  if (target != nullptr) platform::DrawText(*target, x + width, y, raised, small, colour);
+  return width + platform::TextExtent(raised, small).cx;
+}
+
 }  // namespace
 
 std::string FormatFixed(double value, int decimals) {
@@ -97,6 +112,12 @@ bool ValueInputBox::Refuse(Refusal why) {
 bool ValueInputBox::ParseText(double& value) const {
   std::string text = Text;
   std::ranges::replace(text, ',', '.');
+  // A sign or a separator without a digit reads as nothing typed yet: zero.
+  if (!text.empty() && std::ranges::none_of(text, [](char c) { return c >= '0' && c <= '9'; }) &&
+      text.find_first_not_of("-.") == std::string::npos && text.size() <= 2) {
+    value = 0.0;
+    return true;
+  }
   const char* first = text.data();
   const char* last = first + text.size();
   const auto result = std::from_chars(first, last, value, std::chars_format::fixed);
@@ -160,6 +181,11 @@ bool ValueInputBox::Input(const unsigned* key) {
       }
       accepted = Append(static_cast<char>(*key));
       break;
+  }
+  // The value follows the text as typed.
+  if (accepted) {
+    double typed = 0.0;
+    if (!Text.empty() && ParseText(typed)) Value = static_cast<float>(typed);
   }
   EditState = Text.empty() ? 1 : 2;
   return accepted;
@@ -258,16 +284,16 @@ void ValueInputBox::Render(platform::Surface& target, const ValueBoxStyle& style
   const double unit_scale = Channel != nullptr ? Channel->UnitTextScale : 1.0;
   platform::Font unit_font{"Arial", std::max(6, Trunc(font.Height * 0.6 * UnitSize * unit_scale)), 0, 400};
   // The unit keeps inside the field, and left of a wireless unit's bar: a long unit is drawn smaller.
-  UnitLimit = Wireless != 0 ? field.right - Trunc(20 * ui) - 2 : field.right - Trunc(8 * ui);
+  UnitLimit = Wireless != 0 ? field.right - Trunc(20 * ui) - std::max(4, Trunc(8 * ui)) : field.right - Trunc(8 * ui);
   const std::string unit = Prefix + Unit;
   const int room = UnitLimit - UnitArea.left;
-  for (int width = platform::TextExtent(unit, unit_font).cx; width > room && unit_font.Height > 6;
-       width = platform::TextExtent(unit, unit_font).cx) {
+  for (int width = DrawUnit(nullptr, 0, 0, unit, unit_font, kInk); width > room && unit_font.Height > 6;
+       width = DrawUnit(nullptr, 0, 0, unit, unit_font, kInk)) {
     unit_font.Height = std::max(6, std::min(unit_font.Height - 1, unit_font.Height * room / std::max(1, width)));
   }
   const int unit_top = Trunc(text_top + font.Height - unit_font.Height - std::max(0.0, UnitRaise) * 0.25);
-  platform::DrawText(target, UnitArea.left, unit_top, unit, unit_font, kInk);
-  UnitBox = platform::WindowRect::FromSize(UnitArea.left, unit_top, platform::TextExtent(unit, unit_font).cx, unit_font.Height);
+  const int unit_width = DrawUnit(&target, UnitArea.left, unit_top, unit, unit_font, kInk);
+  UnitBox = platform::WindowRect::FromSize(UnitArea.left, unit_top, unit_width, unit_font.Height);
   platform::DrawText(target, field.left + Trunc(12 * ui), field.top + Trunc(3 * ui), label,
                      platform::Font{"Arial", label_height, 0, 400}, kLabel);
   // A refused input says why under the box; the typed text stays for correction.

@@ -285,9 +285,11 @@ void DrawProductTitle(agg_ren& renderer, StartScreenTitle& title, float ui_scale
   renderer.DrawRoundedPanel(rect, PanelStyle{0, 0, 0, 1, 100}, 1.0f, 3.0f, FromWord(0x37FFFAFA), 1.0f);
   // Russian and English forms, one line each, both inside the panel: the designed size where the
   // panel holds two lines of it, else as large as it does (ascent, line step and descent in ems).
-  constexpr double kAscent = 0.8, kStep = 1.1, kDescent = 0.25, kMargin = 3.0;
+  // The margin keeps the letters' outlines off the band's edges.
+  constexpr double kAscent = 0.8, kStep = 1.1, kDescent = 0.25;
+  const double margin = std::max(4.0, 5.0 * ui_scale);
   const double unit = renderer.EngineHeight();
-  const double fit = unit > 0.0 ? (a.Height() - 2.0 * kMargin) / ((kAscent + kStep + kDescent) * unit) : 0.0;
+  const double fit = unit > 0.0 ? (a.Height() - 2.0 * margin) / ((kAscent + kStep + kDescent) * unit) : 0.0;
   const double size = std::min(1.6 * ui_scale, fit);
   const double em = unit * size;
   const double x = a.left + 12.0 * ui_scale;
@@ -299,9 +301,10 @@ void DrawProductTitle(agg_ren& renderer, StartScreenTitle& title, float ui_scale
   for (std::size_t k = 0; k < 2; ++k) {
     // Mode 0 puts the baseline one em below the box's top.
     const double top = first_baseline + static_cast<double>(k) * kStep * em - em;
-    renderer.style.glyph_contour_factor = 0.17;
+    // Outlines thin enough to leave the letters' counters open.
+    renderer.style.glyph_contour_factor = 0.09;
     renderer.DrawTextInBox(lines[k].c_str(), x + 1, top + 1, a.Width(), em, size, FromWord(0x9B5A0A0A), nullptr, 0);
-    renderer.style.glyph_contour_factor = 0.15;
+    renderer.style.glyph_contour_factor = 0.07;
     renderer.DrawTextInBox(lines[k].c_str(), x, top, a.Width(), em, size, FromWord(0xF5FFFFFF), nullptr, 0);
     const double baseline = top + em;
     const platform::WindowRect reach{static_cast<int>(std::floor(x)), static_cast<int>(std::floor(baseline - kAscent * em)),

@@ -49,6 +49,11 @@ class HeadlessHost final : public HostServices {
     Opened.emplace_back(address);
     return false;
   }
+  bool ResetIdleTimers() override {
+    ++IdleResets;
+    return false;
+  }
+  void ClearIdleRequest() override { ++IdleClears; }
   bool UserLocaleIsRussian() const override { return LocaleRussian; }
   void SetInterfaceLanguage(bool russian) override { InterfaceRussian = russian; }
   ScreenInfo Screen() const override { return screen_; }
@@ -72,6 +77,9 @@ class HeadlessHost final : public HostServices {
   std::vector<std::pair<std::uint64_t, std::uint64_t>> Progress;  // done, total
   // Addresses the program asked the desktop to open.
   std::vector<std::string> Opened;
+  // Times the program reset the desktop's idle timers, and cleared its request.
+  int IdleResets = 0;
+  int IdleClears = 0;
   DeviceArrivalHandler ArrivalHandler;
   AudioOutput* AudioDevice = nullptr;
 

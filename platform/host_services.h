@@ -91,6 +91,12 @@ class HostServices {
   // Opens a web address or file with the desktop's handler; false when nothing took it.
   virtual bool OpenAddress(std::string_view address) = 0;
 
+  // Tells the desktop's screen saver the user is active, so its idle timers start again: once, at
+  // start-up, with no lasting request. False where the desktop offers no such service.
+  virtual bool ResetIdleTimers() { return false; }
+  // Withdraws whatever the program asked of the desktop's idle timers (at exit).
+  virtual void ClearIdleRequest() {}
+
   // The user's locale language is Russian (the one thing the program asks of it).
   virtual bool UserLocaleIsRussian() const = 0;
   // The language the program chose for its interface; the host's own dialogs and buttons follow it.

@@ -2,6 +2,9 @@
 #include "platform/qt/qt_host.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QFileDialog>
@@ -165,6 +168,17 @@ std::optional<FileDialogResult> QtHost::SaveFileDialog(const FileDialogRequest& 
 
 bool QtHost::OpenAddress(std::string_view address) {
   return QDesktopServices::openUrl(QUrl::fromUserInput(FromUtf8(address)));
+}
+
+bool QtHost::ResetIdleTimers() {
+  // The freedesktop screen-saver service of the session, where the desktop runs one; the call is
+  // not waited for.
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return false;
+  QDBusInterface saver(QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
+                       QStringLiteral("org.freedesktop.ScreenSaver"), bus);
+  if (!saver.isValid()) return false;
+  return saver.call(QDBus::NoBlock, QStringLiteral("SimulateUserActivity")).type() != QDBusMessage::ErrorMessage;
 }
 
 bool QtHost::UserLocaleIsRussian() const { return QLocale::system().language() == QLocale::Russian; }

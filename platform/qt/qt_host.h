@@ -56,6 +56,7 @@ class QtHost final : public HostServices, private HostBackend {
   std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override;
   std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override;
   bool OpenAddress(std::string_view address) override;
+  bool ResetIdleTimers() override;
   bool UserLocaleIsRussian() const override;
   // Russian loads Qt's own Russian texts (its dialogs, standard buttons); English removes them.
   void SetInterfaceLanguage(bool russian) override;

@@ -1,6 +1,8 @@
 // The main window on a headless host: timer steps, the depth and library checks, device arrivals.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <vector>
 
 #include "acquisition/worker_threads.h"
@@ -13,6 +15,25 @@
 namespace {
 
 using apptest::Rig;
+
+TEST(MainWindowTimers, IntroGridKeepsInsideThePanelsRoundedCorners) {
+  Rig rig;
+  MainWindow& w = rig.Create();
+  rig.host.Window().UpdateNow();
+  const platform::WindowRect a = w.Panels[0]->Area;
+  ASSERT_FALSE(a.IsEmpty());
+  // On the top edge of the panel's rectangle, outside its rounding, where the grid's top line would
+  // end: as the desktop left it.
+  const std::array<platform::WindowPoint, 4> corners{{{a.left + 2, a.top}, {a.right - 3, a.top},
+                                                      {a.left + 1, a.top + 1}, {a.right - 2, a.top + 1}}};
+  const auto shown = [&](platform::WindowPoint p) { return rig.host.Window().Pixels().GetPixel(p.x, p.y); };
+  std::array<platform::Colour, 4> before{};
+  for (std::size_t k = 0; k < 4; ++k) before[k] = shown(corners[k]);
+  for (int tick = 0; tick < 38 && w.StartupInProgress != 0; ++tick) {
+    rig.Step(33);
+    for (std::size_t k = 0; k < 4; ++k) EXPECT_EQ(shown(corners[k]), before[k]) << "corner " << k << " tick " << tick;
+  }
+}
 
 TEST(MainWindowTimers, IntroThenStartScreenThenReveal) {
   Rig rig;

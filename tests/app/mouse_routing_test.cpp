@@ -1,6 +1,7 @@
 // Mouse routing on the headless window: mouse sequences on both screens, the hint's delay and lifetime, hint pictures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 #include "app/hint_window.h"
@@ -11,6 +12,7 @@
 #include "layout/main_controls.h"
 #include "layout/start_screen_title.h"
 #include "platform/png_writer.h"
+#include "resources/picture_elements.h"
 
 namespace {
 
@@ -107,11 +109,33 @@ TEST(MouseRouting, SequencesOnBothScreens) {
   EXPECT_EQ(panel.SensorCode, CatalogueRowKind(3).Code);
   press({5, 700});
   EXPECT_FALSE(panel.SubMenuOpen());
-  // The contacts invite to no web site: no line names one, none is a link.
+  // The contacts: sixteen lines and the menu row; the invitation line is the link, and a click on it
+  // opens the program's page.
   press(item(2));
   rig.Paint();
-  EXPECT_TRUE(w.Mouse.WebLinkRect.IsEmpty());
-  for (int k = 0; k < panel.Body.Count(); ++k) EXPECT_EQ(std::string(panel.Body.Text(k)).find("сайт"), std::string::npos) << k;
+  EXPECT_EQ(panel.Body.Count(), 16 + 3);
+  EXPECT_NE(std::string(panel.Body.Text(4)).find("Посетите наш сайт"), std::string::npos);
+  const platform::WindowRect link = w.Mouse.WebLinkRect;
+  ASSERT_FALSE(link.IsEmpty());
+  // It holds the one drawn line, the invitation, and none beside it.
+  EXPECT_EQ(std::count_if(panel.LineBoxes.begin(), panel.LineBoxes.end(), [&](const platform::WindowRect& box) { return link.Contains(centre(box)); }), 1);
+  EXPECT_TRUE(rig.host.Opened.empty());
+  press(centre(link));
+  ASSERT_EQ(rig.host.Opened.size(), 1u);
+  EXPECT_EQ(rig.host.Opened[0].rfind("file://", 0), 0u);
+  EXPECT_NE(rig.host.Opened[0].find("README.md"), std::string::npos);
+  // A catalogue row's page shows its own sensor's picture, not the pictured computer.
+  press(item(1));
+  rig.Paint();
+  press(centre(panel.Body.LineRects[5]));
+  rig.Paint();
+  ASSERT_TRUE(panel.SubMenuOpen());
+  const CatalogueKind fifth = CatalogueRowKind(5);
+  EXPECT_EQ(panel.SensorCode, fifth.Code);
+  EXPECT_EQ(panel.Picture1, nullptr);
+  EXPECT_EQ(panel.Picture2, w.Bitmap(PictureElementResource(IntroPictureElement(fifth.Code, 0, fifth.Wireless))));
+  press({5, 700});
+  press(item(0));
   // A hovered sensor button shows its page, not twice; a move onto the window returns to the start page.
   w.SensorButtons[1].SensorCode = 18;
   w.OnButtonHover(0, 0, 75164);

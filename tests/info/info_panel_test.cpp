@@ -170,4 +170,28 @@ TEST_F(InfoPanelTest, ThreeStepLinesShareOneBandAndTheFirstLineHasNone) {
   EXPECT_FALSE(white(rects[5]));
 }
 
+TEST_F(InfoPanelTest, APagePaintsEveryRowOfItsColumnBelowTheHeading) {
+  // Whatever an earlier page left in the buffer is covered: between picture and body not a row of it stays.
+  std::map<int, platform::Surface> pictures;
+  panel->Owner.Picture = [&](int element) -> const platform::Surface* {
+    const int id = PictureElementResource(element);
+    if (id == 0) return nullptr;
+    auto [at, fresh] = pictures.try_emplace(element);
+    if (fresh) at->second = LoadBitmapResource(id, false);
+    return &at->second;
+  };
+  constexpr platform::Colour kStale{255, 0, 255, 255};
+  for (const auto& [screen, code] : std::vector<std::pair<std::uint8_t, std::uint16_t>>{{0, 0}, {1, 7}, {1, 12}, {11, 9}}) {
+    buffer.Fill(kStale);
+    panel->SensorCode = code;
+    panel->SetScreen(screen);
+    panel->PrepareScreenPaint();
+    ASSERT_TRUE(panel->RebuildScreen());
+    const platform::WindowRect& c = panel->Owner.Content;
+    int stale = 0;
+    for (int y = c.top + 120; y < c.bottom - 20; ++y) stale += buffer.GetPixel((c.left + c.right) / 2, y) == kStale ? 1 : 0;
+    EXPECT_EQ(stale, 0) << "screen " << int{screen} << " code " << code;
+  }
+}
+
 }  // namespace

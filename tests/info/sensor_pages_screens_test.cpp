@@ -81,7 +81,7 @@ TEST(SensorPagesScreens, EveryPageFitsItsPanelAtFourSizesInBothLanguages) {
                                         << " menu " << int{c.menu} << (c.unit_first ? " unit" : ""));
         platform::Blit(buffer, 0, 0, buffer.Width(), buffer.Height(), clean, 0, 0);
         panel.Owner = window_owner;
-        panel.Owner.StepIndex = c.step;
+        panel.Steps.StepIndex = c.step;
         panel.Owner.StepUnitReady = c.ready;
         panel.Owner.Devices = c.unit_first ? &one_unit : &no_unit;
         slot.DeviceTypeCode = c.type;

@@ -13,6 +13,8 @@ namespace {
 
 using Refusal = ValueInputBox::Refusal;
 
+int Trunc(double v) { return static_cast<int>(v); }
+
 // Keys as typed: digits, '-', ',', '.', and 'b' for backspace.
 void Type(ValueInputBox& box, std::string_view keys) {
   for (char c : keys) {
@@ -60,10 +62,11 @@ TEST(ValueInputBox, FinishWritesTheChannelOrRefusesChangingNothing) {
   axis.BottomValue = -20.0;
   const FinishCase cases[] = {
       {"3,5", true, Refusal::None, 3.5f},      {"-12.5", true, Refusal::None, -12.5f},
-      {"", true, Refusal::Empty, 7.0f},        {"-", true, Refusal::NotANumber, 7.0f},
-      {".", false, Refusal::NotANumber, 7.0f}, {"150", true, Refusal::OutOfRange, 7.0f},
-      {"-21", true, Refusal::OutOfRange, 7.0f}, {"99999", false, Refusal::OutOfRange, 7.0f},
-      {"9999", false, Refusal::None, 9999.0f}, {"0.0", true, Refusal::None, 0.0f},
+      {"", true, Refusal::Empty, 7.0f},      {"-", true, Refusal::None, 0.0f},
+      {".", false, Refusal::None, 0.0f},     {"-,", true, Refusal::None, 0.0f},
+      {"150", true, Refusal::OutOfRange, 150.0f}, {"-21", true, Refusal::OutOfRange, -21.0f},
+      {"99999", false, Refusal::OutOfRange, 99999.0f}, {"9999", false, Refusal::None, 9999.0f},
+      {"0.0", true, Refusal::None, 0.0f},     {"4.", true, Refusal::None, 4.0f},
   };
   // The same in the "C" locale and, where installed, in a comma-decimal one.
   const std::string saved = std::setlocale(LC_ALL, nullptr);
@@ -83,11 +86,13 @@ TEST(ValueInputBox, FinishWritesTheChannelOrRefusesChangingNothing) {
       Type(box, c.keys);
       EXPECT_EQ(box.Input(nullptr), c.refusal == Refusal::None) << c.keys;
       EXPECT_EQ(box.LastRefusal, c.refusal) << c.keys;
+      // The value follows the typed text; only an accepted finish reaches the channel.
+      const bool taken = c.bound && c.refusal == Refusal::None;
       EXPECT_FLOAT_EQ(box.Value, c.value) << c.keys;
       EXPECT_EQ(entered, c.refusal == Refusal::None ? 1 : 0) << c.keys;
-      EXPECT_FLOAT_EQ(channel.EnteredValue, c.bound ? c.value : 7.0f) << c.keys;
+      EXPECT_FLOAT_EQ(channel.EnteredValue, taken ? c.value : 7.0f) << c.keys;
       // A finished zero clears the reference, yet still counts as entered.
-      EXPECT_EQ(channel.EnteredValueSet, c.bound && c.value == 0.0f ? 0 : 1) << c.keys;
+      EXPECT_EQ(channel.EnteredValueSet, taken && c.value == 0.0f ? 0 : 1) << c.keys;
       EXPECT_EQ(box.Text, c.keys) << "the text stays for correction";
       EXPECT_EQ(box.RefusalText(true).empty(), c.refusal == Refusal::None);
       EXPECT_EQ(FormatFixed(c.value, 2).find(','), std::string::npos);
@@ -125,6 +130,22 @@ TEST(ValueInputBox, FormattingQualityAndUnit) {
   box.Render(surface, ValueBoxStyle{0.77f, 0.85f, false});
   EXPECT_FALSE(box.UnitBox.IsEmpty());
   EXPECT_LE(box.UnitBox.right, box.UnitLimit);
+  // A clear gap between the unit and the link-quality bar, which starts 20 x UiScale inside the field.
+  EXPECT_GE(box.Rect.right - Trunc(8 * 0.85) - Trunc(20 * 0.85) - box.UnitBox.right, 4);
+  // The "^" raises the 2 as an exponent: the unit's last columns have ink only in its upper part.
+  int ink = 0, low = 0;
+  const platform::WindowRect u = box.UnitBox;
+  for (int x = u.right - u.Width() / 6; x < u.right; ++x) {
+    for (int y = u.top; y < u.bottom; ++y) {
+      const platform::Colour c = surface.GetPixel(x, y);
+      if (c.r < 100 && c.g < 100 && c.b < 100) {
+        ++ink;
+        low += y > u.top + u.Height() * 2 / 3 ? 1 : 0;
+      }
+    }
+  }
+  EXPECT_GT(ink, 0);
+  EXPECT_EQ(low, 0);
 }
 
 TEST(ValueInputBox, AClickOpensTheSecondBoxFirstAndAnotherFinishesIt) {

@@ -70,4 +70,23 @@ TEST_F(TitleDrawing, ProductTitleRestoresTheDefaultFont) {
   EXPECT_NE(Pixels(surface), blank);
 }
 
+TEST_F(TitleDrawing, ProductTitleKeepsAMarginInsideItsBand) {
+  // On a black ground the title's white letters stand out from its dark, translucent band.
+  surface.Fill({0, 0, 0, 255});
+  DrawProductTitle(renderer, title, 1.0f, 1.0f);
+  const platform::WindowRect& band = title.PanelArea;
+  ASSERT_FALSE(band.IsEmpty());
+  int letters = 0, at_edge = 0;
+  for (int y = band.top; y < band.bottom; ++y) {
+    for (int x = band.left; x < band.right; ++x) {
+      const platform::Colour c = surface.GetPixel(x, y);
+      if (c.r < 200 || c.g < 200 || c.b < 200) continue;
+      ++letters;
+      at_edge += y < band.top + 4 || y >= band.bottom - 4 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(letters, 100);
+  EXPECT_EQ(at_edge, 0);
+}
+
 }  // namespace

@@ -20,6 +20,7 @@
 #include "controls/menu_buttton.h"
 #include "controls/stick_button.h"
 #include "controls/stick_button_mod.h"
+#include "info/start_page.h"
 #include "layout/main_controls.h"
 #include "platform/png_writer.h"
 #include "sim/unit_list.h"
@@ -234,9 +235,20 @@ struct Sweep {
       PaintAll();
       Shot(item < 3 ? "start-menu" + std::to_string(item) : "detected");
     }
+    if (catalogue) {
+      // A catalogue row's page, with its sensor's picture.
+      panel.MenuSelection = 1;
+      panel.SetScreen(InfoPanel::kStartPage);
+      PaintAll();
+      SelectMenuItem(panel, 3);
+      PaintAll();
+      Shot("catalogue-row");
+      panel.Body.SubSelection = 0;
+      panel.MenuSelection = 0;
+    }
     for (std::size_t i = 0; i < count; ++i) Choose(i, true);
     // Voltage, pH, conductivity, distance and pulse.
-    for (std::uint16_t code : catalogue ? std::vector<std::uint16_t>{9, 5, 6, 64, 35} : std::vector<std::uint16_t>{}) {
+    for (std::uint16_t code : catalogue ? std::vector<std::uint16_t>{9, 5, 6, 64, 35, 34, 41} : std::vector<std::uint16_t>{}) {
       for (std::uint8_t screen : {InfoPanel::kSensorInformation, InfoPanel::kPreparation}) {
         panel.SensorCode = code;
         panel.Slot = nullptr;
@@ -248,6 +260,25 @@ struct Sweep {
     panel.SetScreen(InfoPanel::kStartPage);
     W().MainButtonsShow();
     Settle();
+  }
+
+  // The accelerometer of unit `i`: its page after each of its first three positions is taken.
+  void AccelerometerSteps(std::size_t i) {
+    const auto id = 75163 + static_cast<std::int32_t>(i);
+    if (FindImageButton(W().Window(), id)->State.load() != ControlFrame::kStateDown) Click(id);
+    Settle();
+    for (int step = 1; step <= 3; ++step) {
+      Click(kActionButtonId);
+      // The step waits its turn on the window's clock and for the unit's next samples.
+      for (int k = 0; k < 5000 && parts->Panel->Steps.StepPending != 0; ++k) {
+        Settle(1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
+      EXPECT_EQ(parts->Panel->Steps.StepPending, 0) << step;
+      Settle();
+      PaintAll();
+      Shot("accelerometer-step" + std::to_string(step));
+    }
   }
 
   // Unit `i`'s preparation page opened by its button (unless open already), and the unit marked prepared.
@@ -414,9 +445,14 @@ TEST(ScreenSweep, EveryScreenAtEachSizeInBothLanguages) {
         sweep.MeasureScreen({0}, "measure-2ch", false);
       }
       // A wireless accelerometer (three channels) and a temperature sensor.
-      Sweep sweep(width, height, english, "auto:kind=7/3;wired:15/1063:sine");
-      sweep.StartScreens(false);
-      sweep.MeasureScreen({0, 1}, "measure-4ch", false);
+      {
+        Sweep sweep(width, height, english, "auto:kind=7/3;wired:15/1063:sine");
+        sweep.StartScreens(false);
+        sweep.MeasureScreen({0, 1}, "measure-4ch", false);
+      }
+      // The accelerometer's page through its first positions.
+      Sweep steps(width, height, english, "auto:kind=7/3");
+      steps.AccelerometerSteps(0);
     }
   }
 }

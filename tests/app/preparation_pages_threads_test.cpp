@@ -1,0 +1,300 @@
+// Preparation pages on the simulated bus with real workers, as a user meets them: the accelerometer's six
+// positions, a typed reference finished three ways, and the channels of a page left unprepared.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <set>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/preparation_steps.h"
+#include "app/start_screen_parts.h"
+#include "app_test_support.h"
+#include "channels/vessamor_channel.h"
+#include "controls/aimage_button.h"
+#include "fast_clock.h"
+#include "sim/unit_list.h"
+
+namespace {
+
+namespace key = platform::key;
+
+platform::WindowPoint Centre(const platform::WindowRect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+class PreparationPages : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    rig.reset();
+    bus.Reset(sim::ClockMode::Virtual);
+  }
+  MainWindow& Open(const std::string& units, bool english = false) {
+    bus.Reset(sim::ClockMode::Virtual);
+    for (const sim::UnitSpec& unit : sim::ParseUnitList(units)) EXPECT_TRUE(sim::AttachUnit(bus, unit));
+    rig.reset();
+    rig = std::make_unique<apptest::Rig>(1366, 768);
+    rig->environment.Clock = &clock;
+    MainWindow& w = rig->Create(english, [this](MainWindow& created) {
+      parts = InstallStartScreenParts(created);
+      InstallPreparationSteps(created, parts);
+    });
+    for (int k = 0; k < 400 && w.Panels[1]->ContentShown == 0; ++k) rig->Step(33);
+    Until([&] { return w.SensorButtons[bus.Units().size() - 1].Unit != nullptr; });
+    return w;
+  }
+  // Pumps the window until `done`; the watchdog only guards against hangs.
+  void Until(const std::function<bool()>& done) {
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30); !done() && std::chrono::steady_clock::now() < end;) {
+      rig->Step(20);
+      rig->host.Pump();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(done());
+  }
+  void Run(int ms) {
+    for (int k = 0; k < ms / 20; ++k) {
+      rig->Step(20);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  // The same with the posted calls handled too: the preparation steps the ticks ask for.
+  void RunPumped(int ms) {
+    for (int k = 0; k < ms / 20; ++k) {
+      rig->Step(20);
+      rig->host.Pump();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  void Press(MainWindow& w, std::int32_t id) {
+    AImageButton* button = FindImageButton(w.Window(), id);
+    ASSERT_NE(button, nullptr);
+    button->State = button->State.load() == ControlFrame::kStateUp ? ControlFrame::kStateDown : ControlFrame::kStateUp;
+    w.OnButtonPress(0, 0, id);
+  }
+  void Click(MainWindow& w, platform::WindowPoint at) {
+    w.OnMouse({platform::MouseKind::LeftDown, at, 0});
+    w.OnMouse({platform::MouseKind::LeftUp, at, 0});
+  }
+  // The page's body as drawn: each line's text, and whether it is marked as the current step.
+  std::vector<std::pair<std::string, int>> Body() {
+    const TextBlock& body = Panel().Body;
+    std::vector<std::pair<std::string, int>> lines;
+    for (std::int32_t i = 0; i < body.Count(); ++i) lines.emplace_back(body.Text(i), body.StepStyle[static_cast<std::size_t>(i)]);
+    return lines;
+  }
+  InfoPanel& Panel() { return *parts->Panel; }
+
+  sim::Bus& bus = sim::Bus::Instance();
+  apptest::FastClock clock;
+  std::unique_ptr<apptest::Rig> rig;
+  std::shared_ptr<StartScreenParts> parts;
+};
+
+TEST_F(PreparationPages, AccelerometerPageWalksItsSixPositions) {
+  struct Position {
+    const char* axis;
+    std::set<int> marked;
+  };
+  // After each press: the axis to lay up and the lines of the next action; the sixth press
+  // prepares the sensor and leads on to the measurement.
+  const Position presses[] = {{"осью X", {3, 4}}, {"осью Y", {1, 2}}, {"осью Y", {3, 4}},
+                           {"осью Z", {1, 2}}, {"осью Z", {3, 4}}, {"осью X", {6}}};
+  for (const char* unit : {"auto:kind=7", "auto:kind=7/3"}) {
+    SCOPED_TRACE(unit);
+    MainWindow& w = Open(unit);
+    Press(w, 75163);
+    ASSERT_EQ(Panel().ScreenNumber(), InfoPanel::kPreparation);
+    Until([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
+    Run(200);
+    std::set<std::vector<std::pair<std::string, int>>> bodies{Body()};
+    for (std::size_t k = 0; k < std::size(presses); ++k) {
+      SCOPED_TRACE(k + 1);
+      Press(w, 75173);
+      Until([&] { return Panel().Steps.StepPending == 0; });
+      Run(200);
+      const auto body = Body();
+      ASSERT_EQ(body.size(), k == 3 || k == 4 ? 6u : 7u);
+      EXPECT_NE(body[1].first.find(presses[k].axis), std::string::npos) << body[1].first;
+      for (std::size_t i = 0; i < body.size(); ++i) EXPECT_EQ(body[i].second, presses[k].marked.count(static_cast<int>(i))) << i;
+      bodies.insert(body);
+    }
+    EXPECT_EQ(bodies.size(), 7u) << "every position reads differently";
+    EXPECT_NE(w.DeviceSlots[0].Prepared, 0);
+  }
+}
+
+TEST_F(PreparationPages, TypedReferenceIsKeptHoweverTheTypingEnds) {
+  enum class End { Enter, SetZero, Activation };
+  const struct {
+    const char* keys;
+    End end;
+    bool reference;
+  } cases[] = {{"30", End::Enter, true}, {"30", End::SetZero, true}, {"30", End::Activation, true}, {"-", End::Enter, false}};
+  std::vector<float> readings;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.keys << " ending " << static_cast<int>(c.end));
+    MainWindow& w = Open("wired:15/1063:const=2000");
+    Press(w, 75163);
+    ValueInputBox& box = Panel().Box1;
+    Until([&] { return box.Shown != 0 && Panel().Steps.StepPending == 0; });
+    Run(300);
+    const float live = box.Value;
+    Click(w, Centre(box.Rect));
+    for (char k : std::string(c.keys)) w.OnKeyDown(k == '-' ? key::kMinus : static_cast<unsigned>(k), 1, 0);
+    Run(100);
+    ASSERT_EQ(box.EditState, 2);
+    switch (c.end) {
+      case End::Enter: w.OnKeyDown(key::kEnter, 1, 0); break;
+      case End::SetZero: Press(w, 75173); break;
+      case End::Activation: w.OnActivate(false); break;
+    }
+    Until([&] { return box.EditState == 0 && Panel().Steps.StepPending == 0; });
+    Run(400);
+    EXPECT_EQ(box.LastRefusal, ValueInputBox::Refusal::None);
+    EXPECT_EQ(box.Channel->ZeroOffsetOn != 0, c.reference);
+    if (!c.reference) {
+      EXPECT_NEAR(box.Value, live, 0.2f);
+      continue;
+    }
+    EXPECT_FLOAT_EQ(box.Channel->ZeroOffset, 30.0f);
+    readings.push_back(box.Value);
+    EXPECT_NEAR(box.Value, live - 30.0f, 0.2f);
+  }
+  ASSERT_EQ(readings.size(), 3u);
+  EXPECT_NEAR(readings[1], readings[0], 0.05f);
+  EXPECT_NEAR(readings[2], readings[0], 0.05f);
+}
+
+TEST_F(PreparationPages, ChoiceRightAfterAnUnpreparedAccelerometerPageIsAccepted) {
+  // The accelerometer binds three channels; the two-channel sensor needs two of the four.
+  MainWindow& w = Open("auto:kind=7;auto:kind=11");
+  Press(w, 75163);
+  ASSERT_EQ(Panel().ScreenNumber(), InfoPanel::kPreparation);
+  Until([&] { return Panel().Box1.Shown != 0; });
+  Run(200);
+  Press(w, 75164);
+  EXPECT_EQ(FindImageButton(w.Window(), 75164)->State.load(), ControlFrame::kStateDown);
+  EXPECT_EQ(Panel().ScreenNumber(), InfoPanel::kPreparation);
+  EXPECT_EQ(Panel().SensorCode, 11);
+  EXPECT_TRUE(Panel().Notice.empty());
+}
+
+TEST_F(PreparationPages, SilentUnitShowsItsOwnUnitAndNoOtherSensorsValue) {
+  // A type-6 force sensor sends no samples; before it, an accelerometer's page had shown its readings.
+  for (const bool english : {false, true}) {
+  MainWindow& w = Open("auto:kind=7;auto:kind=59;wired:15/1063:const=2000;auto:kind=7/3", english);
+  ValueInputBox& box = Panel().Box1;
+  Press(w, 75163);
+  Until([&] { return box.Shown != 0 && Panel().Steps.StepPending == 0; });
+  Run(400);
+  // Two positions taken: the box has moved on to the accelerometer's second channel.
+  for (int k = 0; k < 2; ++k) {
+    Press(w, 75173);
+    Until([&] { return Panel().Steps.StepPending == 0; });
+  }
+  Run(400);
+  Press(w, 75164);
+  ASSERT_EQ(Panel().SensorCode, 59);
+  Until([&] { return w.MeasureButtonReady == 1; });
+  Run(400);
+  EXPECT_EQ(box.Unit, english ? "N" : "Н");
+  EXPECT_EQ(box.Decimals, 2u);
+  EXPECT_FLOAT_EQ(box.Value, 0.0f);
+  EXPECT_EQ(box.Text, "0.00");
+  }
+}
+
+TEST_F(PreparationPages, TickBoxHintFollowsAClickUnderThePointer) {
+  MainWindow& w = Open("wired:15/1063:const=2000");
+  Press(w, 75163);
+  Until([&] { return w.MeasureButtonReady == 1 && Panel().Steps.StepPending == 0; });
+  // The sensor released, its page left: the prepared sensor's tick box stands beside its button.
+  Press(w, 75163);
+  Run(200);
+  Until([&] { return w.SensorChosen[0] != 0 && !w.SensorTickRects[0].IsEmpty(); });
+  const platform::WindowPoint tick = Centre(w.SensorTickRects[0]);
+  const AImageButton& hint = *FindImageButton(w.Window(), 75175);
+  rig->host.Window().DeliverMouse(platform::MouseKind::Move, tick, 0);
+  Run(1200);
+  ASSERT_TRUE(hint.IsVisible());
+  const std::string used = hint.Caption();
+  EXPECT_NE(used.find("будет использоваться"), std::string::npos) << used;
+  // Unticked under the pointer: the hint says so at once, and again when ticked.
+  Click(w, tick);
+  EXPECT_EQ(w.Bytes.SensorPrepared[0].load(), 0);
+  EXPECT_NE(hint.Caption().find("не используется"), std::string::npos) << hint.Caption();
+  Run(100);
+  EXPECT_TRUE(hint.IsVisible());
+  Click(w, tick);
+  EXPECT_EQ(hint.Caption(), used);
+}
+
+TEST_F(PreparationPages, WhileNoStepIsMadeOnlyTheValueBoxesArePaintedAgain) {
+  MainWindow& w = Open("wired:15/1063:const=2000");
+  Press(w, 75163);
+  ValueInputBox& box = Panel().Box1;
+  Until([&] { return box.Shown != 0 && Panel().Steps.StepPending == 0 && Panel().Steps.PartialPaint != 0; });
+  Run(400);
+  // Marks in the composed panel: in the heading band and inside the value box.
+  const platform::WindowRect content = w.Panels[1]->ContentArea;
+  const platform::WindowPoint heading{content.left + 40, content.top + 12};
+  const platform::WindowPoint inside = Centre(box.Rect);
+  constexpr platform::Colour kMark{255, 0, 255, 255};
+  platform::Surface& composed = w.BackBuffer(0);
+  for (const platform::WindowPoint p : {heading, inside}) composed.SetPixel(p.x, p.y, kMark);
+  RunPumped(600);
+  EXPECT_EQ(composed.GetPixel(heading.x, heading.y), kMark) << "the page itself is not built again";
+  EXPECT_NE(composed.GetPixel(inside.x, inside.y), kMark) << "the box is drawn again";
+  // A request for the whole panel builds it again.
+  RedrawInfoPanel(w);
+  RunPumped(100);
+  EXPECT_NE(composed.GetPixel(heading.x, heading.y), kMark);
+}
+
+TEST_F(PreparationPages, EnglishOpticalDensityButtonKeepsItsSecondCaption) {
+  MainWindow& w = Open("auto:kind=34", true);
+  Press(w, 75163);
+  Until([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
+  Run(300);
+  const AImageButton& button = *FindImageButton(w.Window(), 75173);
+  EXPECT_EQ(button.Caption(), "Backlight");
+  Press(w, 75173);
+  Until([&] { return Panel().Steps.StepPending == 0; });
+  Run(600);
+  EXPECT_EQ(button.Caption() + "|" + button.SecondLine, "Signal in the absence of| absorption");
+  // Also through a whole new build of the page, as when the window is activated.
+  w.OnActivate(true);
+  Run(300);
+  EXPECT_EQ(button.Caption() + "|" + button.SecondLine, "Signal in the absence of| absorption");
+}
+
+TEST_F(PreparationPages, SensorButtonDropsItsHoverLookWhenThePointerJumpsOntoTheCaption) {
+  MainWindow& w = Open("wired:15/1063:const=2000");
+  AImageButton& sensor = *FindImageButton(w.Window(), 75163);
+  const AImageButton& caption = *FindImageButton(w.Window(), 75171);
+  rig->host.Window().DeliverMouse(platform::MouseKind::Move, Centre(sensor.Rect()), 0);
+  Run(200);
+  ASSERT_EQ(sensor.TargetLook(), AImageButton::kHover);
+  rig->host.Window().DeliverMouse(platform::MouseKind::Move, Centre(caption.Rect()), 0);
+  Run(200);
+  EXPECT_EQ(sensor.TargetLook(), AImageButton::kNormal);
+}
+
+TEST_F(PreparationPages, SetZeroOnTheGasPressurePageMeasuresTheIncrement) {
+  // The absolute pressure sensor is prepared on entry; "Set 0" then makes it measure the increment,
+  // which the measurement screen's scale ratio tells by the channel's alternative conversion.
+  MainWindow& w = Open("auto:kind=26");
+  Press(w, 75163);
+  ValueInputBox& box = Panel().Box1;
+  Until([&] { return box.Shown != 0 && Panel().Steps.StepPending == 0 && w.MeasureButtonReady == 1; });
+  ASSERT_NE(box.Channel, nullptr);
+  EXPECT_EQ(box.Channel->AltConversion, 0);
+  Press(w, 75173);
+  Until([&] { return Panel().Steps.StepPending == 0; });
+  EXPECT_EQ(box.Channel->AltConversion, 1);
+  const VessamorChannel& c = *box.Channel;
+  EXPECT_TRUE(c.ZeroOffsetOn != 0 || c.CodeOffsetOn != 0 || c.FineOffsetOn != 0) << "zeroed";
+}
+
+}  // namespace
