@@ -24,10 +24,10 @@ struct Form {
 };
 
 // Forms by benchmark argument: plain, median 20, trailing RMS 20, centred mean 20, centred RMS 20,
-// median 20 then centred mean 20.
+// median 20 then centred mean 20, median 100.
 constexpr Form kForms[] = {
-    {0, 0, 0, 0, 1, 0}, {1, 20, 0, 0, 1, 0}, {0, 0, 1, 20, 0, 0},
-    {0, 0, 1, 20, 1, 0}, {0, 0, 1, 20, 1, 1}, {1, 20, 1, 20, 1, 0},
+    {0, 0, 0, 0, 1, 0}, {1, 20, 0, 0, 1, 0}, {0, 0, 1, 20, 0, 0},   {0, 0, 1, 20, 1, 0},
+    {0, 0, 1, 20, 1, 1}, {1, 20, 1, 20, 1, 0}, {1, 100, 0, 0, 1, 0},
 };
 
 const std::vector<std::int16_t>& NoisyCodes() {
@@ -103,6 +103,6 @@ void BM_PlainMinMaxLoop(benchmark::State& state) {
 BENCHMARK(BM_PlainMinMaxLoop)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BuildColumnMinMax)
     ->ArgName("form")
-    ->DenseRange(0, 5)
+    ->DenseRange(0, 6)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

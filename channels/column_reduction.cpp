@@ -92,10 +92,7 @@ class FilterPass {
     Lead = halves.Lead;
     Trail = halves.Trail;
     // The windows can come from a record file without a new configuration: size the state to them.
-    if (Median && State.MedianSorted.size() != MedianWindow) {
-      State.MedianSorted.assign(MedianWindow, 0);
-      State.MedianFull = 0;
-    }
+    if (Median && State.MedianCounts.Size() != MedianWindow) State.MedianFull = 0;
     RingSize = halves.RingSize;
     if (Smoothing && SmoothWindow != 0 && State.SmoothRing.size() != RingSize) {
       State.SmoothRing.assign(RingSize, 0);
@@ -139,45 +136,19 @@ class FilterPass {
       State.MedianNext = t + 1;
       return Codes[t];
     }
-    std::vector<std::int16_t>& window = State.MedianSorted;
+    CodeCountMedian& window = State.MedianCounts;
     bool stepped = false;
     if (State.MedianFull != 0 && State.MedianNext == t) {
       const std::int16_t outgoing = Codes[t - n];
       const std::int16_t incoming = Codes[t];
-      stepped = incoming == outgoing || ReplaceInWindow(window, outgoing, incoming);
+      stepped = incoming == outgoing || window.Step(outgoing, incoming);
     }
     if (!stepped) {
-      std::copy(Codes + (t + 1 - n), Codes + t + 1, window.begin());
-      std::sort(window.begin(), window.end(),
-                [](const std::int16_t& a, const std::int16_t& b) { return CompareSamples(&a, &b) < 0; });
+      window.Fill(Codes + (t + 1 - n), n);
       State.MedianFull = 1;
     }
     State.MedianNext = t + 1;
-    return window[n / 2];
-  }
-
-  // Takes the outgoing code out of the sorted window and puts the incoming one in its place,
-  // moving the codes between the two slots by one. False when the window does not hold the
-  // outgoing code (the codes changed under it): the caller sorts afresh.
-  static bool ReplaceInWindow(std::vector<std::int16_t>& window, std::int16_t outgoing, std::int16_t incoming) {
-    const std::size_t n = window.size();
-    std::int16_t* w = window.data();
-    // Branch-free lower bound: noisy codes make the branches of a plain binary search unpredictable.
-    const std::int16_t* base = w;
-    for (std::size_t len = n; len > 1;) {
-      const std::size_t half = len / 2;
-      base = UnsignedCodeLess(base[half], outgoing) ? base + half : base;
-      len -= half;
-    }
-    std::size_t slot = static_cast<std::size_t>(base - w) + (UnsignedCodeLess(*base, outgoing) ? 1 : 0);
-    if (slot == n || w[slot] != outgoing) return false;
-    if (UnsignedCodeLess(outgoing, incoming)) {
-      for (; slot + 1 < n && UnsignedCodeLess(w[slot + 1], incoming); ++slot) w[slot] = w[slot + 1];
-    } else {
-      for (; slot > 0 && UnsignedCodeLess(incoming, w[slot - 1]); --slot) w[slot] = w[slot - 1];
-    }
-    w[slot] = incoming;
-    return true;
+    return window.Median();
   }
 
   std::int32_t SmoothedAt(std::uint32_t k) {

@@ -406,6 +406,8 @@ class GraphView {
   // Recomputes channel 0's column records first..last and every enabled channel's extremes;
   // backward keeps the last column's start and lays the columns before it down to the first.
   void RebuildColumnTable(std::uint16_t first, std::uint16_t last, bool backward = false);
+  // Every enabled channel's extremes over columns first..last; a long range takes the channels side by side.
+  void UpdateEnabledChannelColumns(std::uint16_t first, std::uint16_t last);
   // A cyclic wrap: every live channel and the sweep start again at sample 0. Takes ViewLock.
   void ResetRecordingBuffers();
   void SetReceivedBytes(std::uint32_t bytes);
