@@ -179,6 +179,7 @@ void MainWindow::StopWorkers() {
   }
   DeviceRunFlag = 0;
   ControlRunFlag = 0;
+  WakeDeviceWorker();
   // Without the library no worker runs, and nothing answers.
   for (std::uint32_t waited = 0; LibraryBound != 0 && DeviceThreadState.load() != kDeviceEnded && waited < kCloseWaitMs;
        waited += kCloseWaitStepMs) {
@@ -195,6 +196,7 @@ void MainWindow::StopAcquisition() {
   } else {
     DeviceRunFlag = 0;
     ControlRunFlag = 0;
+    WakeDeviceWorker();
   }
 }
 
