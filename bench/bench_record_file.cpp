@@ -1,8 +1,10 @@
-// Benchmark of saving and loading a long ".out" record, beside a plain copy of the same bytes.
+// Benchmark of saving and loading ".out" records: a long one beside a plain copy and a memcpy of the
+// same bytes, a small one beside a plain read of its file.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,8 +20,8 @@ namespace {
 constexpr std::uint32_t kCapacity = 8'000'000;
 
 struct Record {
-  Record() {
-    view.Init(kCapacity, PixelRect{0, 0, 1200, 800}, 0, &window);
+  explicit Record(std::uint32_t capacity = kCapacity, const char* name = "long.out") {
+    view.Init(capacity, PixelRect{0, 0, 1200, 800}, 0, &window);
     for (std::size_t k = 0; k < 4; ++k) view.Channel(k).Enabled = 1;
     view.SetChannelFlags(4, 0);
     for (std::size_t k = 0; k < 4; ++k) {
@@ -32,12 +34,15 @@ struct Record {
     view.LastSampleIndex = view.ChannelCapacity - 1;
     const auto folder = std::filesystem::temp_directory_path() / "vessamor-bench-records";
     std::filesystem::create_directories(folder);
-    path = (folder / "long.out").string();
-    copy_path = (folder / "copy.out").string();
+    path = (folder / name).string();
+    copy_path = (folder / (std::string("copy-") + name)).string();
     bytes = records::WriteBinaryRecord(view, {0, view.ChannelCapacity});
     records::WriteFileAtomically(path, bytes, nullptr);
   }
-  ~Record() { std::filesystem::remove_all(std::filesystem::path(path).parent_path()); }
+  ~Record() {
+    std::filesystem::remove(path);
+    std::filesystem::remove(copy_path);
+  }
   bench_support::HeadlessWindow window;
   GraphView view;
   std::string path;
@@ -47,6 +52,12 @@ struct Record {
 
 Record& TheRecord() {
   static Record record;
+  return record;
+}
+
+// Four channels of 2500 codes: a 20 kB file.
+Record& SmallRecord() {
+  static Record record(4 * 2500, "small.out");
   return record;
 }
 
@@ -85,9 +96,48 @@ void BM_PlainCopy(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * r.bytes.size()));
 }
 
+// The bytes of the long record copied from memory to memory: what a load cannot do with less.
+void BM_MemcpyRecordBytes(benchmark::State& state) {
+  Record& r = TheRecord();
+  std::vector<std::uint8_t> buffer(r.bytes.size());
+  for (auto _ : state) {
+    std::memcpy(buffer.data(), r.bytes.data(), r.bytes.size());
+    benchmark::DoNotOptimize(buffer.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * r.bytes.size()));
+}
+
+void BM_LoadSmallRecord(benchmark::State& state) {
+  Record& r = SmallRecord();
+  for (auto _ : state) {
+    const records::FileSource file(r.path);
+    auto read = records::ReadBinaryRecord(file, 4 * 2500);
+    benchmark::DoNotOptimize(read.Record.Channels[3].Codes.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * r.bytes.size()));
+}
+
+// The small file opened, read whole into memory and closed.
+void BM_PlainReadSmall(benchmark::State& state) {
+  Record& r = SmallRecord();
+  std::vector<std::uint8_t> buffer(r.bytes.size());
+  for (auto _ : state) {
+    const int in = ::open(r.path.c_str(), O_RDONLY);
+    const ssize_t got = ::read(in, buffer.data(), buffer.size());
+    ::close(in);
+    if (got != static_cast<ssize_t>(buffer.size())) state.SkipWithError("read failed");
+    benchmark::DoNotOptimize(buffer.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * r.bytes.size()));
+}
+
 }  // namespace
 
 // Throughput by the clock on the wall: the file system's time counts as much as our own.
 BENCHMARK(BM_SaveRecord)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadRecord)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PlainCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MemcpyRecordBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoadSmallRecord)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_PlainReadSmall)->Unit(benchmark::kMicrosecond)->UseRealTime();

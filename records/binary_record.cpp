@@ -2,6 +2,7 @@
 #include "records/binary_record.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -50,11 +51,27 @@ class ByteWriter {
   std::vector<std::uint8_t>& out_;
 };
 
+// Reads a file front to back. The header's many small fields come from one read of its first
+// bytes; the long runs of codes go straight from the source to where they are kept.
 class ByteReader {
  public:
   explicit ByteReader(const ByteSource& source) : source_(source) {}
   bool Bytes(void* out, std::size_t size) {
-    if (!source_.ReadAt(pos_, out, size)) return false;
+    if (pos_ < held_at_ || pos_ - held_at_ > held_ || size > held_ - (pos_ - held_at_)) {
+      if (size >= held_bytes_.size()) {
+        if (!source_.ReadAt(pos_, out, size)) return false;
+        pos_ += size;
+        return true;
+      }
+      // The next stretch of the file, as much of it as the buffer takes.
+      held_at_ = pos_;
+      held_ = static_cast<std::size_t>(std::min<std::uint64_t>(held_bytes_.size(), Remaining()));
+      if (held_ < size || !source_.ReadAt(held_at_, held_bytes_.data(), held_)) {
+        held_ = 0;
+        return false;
+      }
+    }
+    if (size > 0) std::memcpy(out, held_bytes_.data() + (pos_ - held_at_), size);
     pos_ += size;
     return true;
   }
@@ -99,6 +116,11 @@ class ByteReader {
  private:
   const ByteSource& source_;
   std::uint64_t pos_ = 0;
+  // Bytes held from the file at held_at_ on: the whole header of any version fits.
+  std::array<std::uint8_t, 512> held_bytes_{};
+  static_assert(kHeaderBytes + 4 * kLargestBlockBytes + 8 <= 512);
+  std::uint64_t held_at_ = 0;
+  std::size_t held_ = 0;
 };
 
 struct HistoryPart {
