@@ -107,6 +107,12 @@ void MainWindow::InitMainWindow() {
   SlotBinder = std::make_unique<DeviceSlotBinder>(DeviceSlots, *View);
   // The tick's calls into the window run on the window thread.
   View->Hooks.ApplyPreparationStep = [this] { ApplyPreparationStep(); };
+  // Timer 10 brings the second step of a long record's fit, which is then kept in the history.
+  Hooks.AutoScrollStep = [](MainWindow& w) {
+    if (!w.View) return;
+    w.View->AutoScrollView();
+    w.View->SaveViewHistory();
+  };
   View->Hooks.EndSensorPageMeasurement = [this] {
     PostToWindow([this] {
       if (Hooks.EndSensorPageMeasurement) {

@@ -1,9 +1,11 @@
 // The measurement screen's paint: the graph into buffer 0, the cached background, the recording's
 // stripe and the copy to the window.
 #include <algorithm>
+#include <array>
 
 #include "app/measure_paint_host.h"
 #include "controls/stick_button_mod.h"
+#include "layout/main_controls.h"
 #include "layout/sensor_settings.h"
 #include "platform/gdi.h"
 #include "resources/bitmaps.h"
@@ -16,6 +18,67 @@ PixelRect MeasurePaintHost::BelowGraph() const {
 }
 
 std::string_view MeasurePaintHost::PanelCaption(int id) const { return LoadString(id, window_.UiLanguage); }
+
+namespace {
+
+// The bottom band's control groups, as the measurement screen's layout places them (0: no control).
+constexpr std::array<std::array<std::int32_t, 8>, 3> kPanelGroups = {{
+    {75037, 75004, 74999},
+    {75013, 75045, 75046, 75052, 75014, 75053},
+    {75038, 75039, 75040, 75041, 75181, 75182, 75183, 75184},
+}};
+
+}  // namespace
+
+std::array<PixelRect, 4> MeasurePaintHost::ControlGroups() const {
+  std::array<PixelRect, 4> groups{};
+  const PixelRect band = BelowGraph();
+  if (band.Width() <= 0 || band.Height() <= 0) return groups;
+  const double s = window_.Metrics.UiScale;
+  // The groups stand 10 x ScaleX apart: each panel takes less than half of that on either side.
+  const std::int32_t side = std::max(2, static_cast<std::int32_t>(4.5 * window_.Metrics.ScaleX));
+  const std::int32_t below = std::max(3, static_cast<std::int32_t>(5.0 * s));
+  for (std::size_t g = 0; g < kPanelGroups.size(); ++g) {
+    PixelRect around{};
+    bool any = false;
+    for (const std::int32_t id : kPanelGroups[g]) {
+      const ControlFrame* control = id != 0 ? FindMainControl(window_.Window(), id) : nullptr;
+      if (control == nullptr) continue;
+      const platform::WindowRect r = control->Rect();
+      // A button the layout has not placed in the band yet gives no panel.
+      if (r.IsEmpty() || r.top < band.Top || r.bottom > band.Bottom) continue;
+      around = any ? PixelRect{std::min(around.Left, r.left), std::min(around.Top, r.top),
+                               std::max(around.Right, r.right), std::max(around.Bottom, r.bottom)}
+                   : PixelRect{r.left, r.top, r.right, r.bottom};
+      any = true;
+    }
+    if (!any) continue;
+    // The caption stands in the band's top margin, above the buttons.
+    groups[g] = PixelRect{std::max(band.Left, around.Left - side), band.Top + 2, around.Right + side,
+                          std::min(band.Bottom - 2, around.Bottom + below)};
+  }
+  groups[3] = PanelColumn();
+  return groups;
+}
+
+PixelRect MeasurePaintHost::PanelColumn() const {
+  const PixelRect band = BelowGraph();
+  if (band.Width() <= 0 || band.Height() <= 0) return {};
+  const double s = window_.Metrics.UiScale;
+  const std::int32_t margin = std::max(3, static_cast<std::int32_t>(5.0 * s));
+  std::int32_t left = band.Left;
+  for (const auto& group : kPanelGroups) {
+    for (const std::int32_t id : group) {
+      const ControlFrame* control = id != 0 ? FindMainControl(window_.Window(), id) : nullptr;
+      if (control == nullptr) continue;
+      const platform::WindowRect r = control->Rect();
+      if (!r.IsEmpty() && r.top >= band.Top && r.bottom <= band.Bottom) left = std::max(left, r.right);
+    }
+  }
+  if (left == band.Left) return {};
+  const PixelRect column{left + 2 * margin, band.Top + 2, band.Right - 2 * margin, band.Bottom - 2};
+  return column.Width() > 0 && column.Height() > 0 ? column : PixelRect{};
+}
 
 platform::WindowRect SweepStripe(std::uint16_t first_changed, std::uint16_t last_changed, const PixelRect& plot) {
   const platform::WindowRect whole{plot.Left, plot.Top, plot.Right, plot.Bottom};
@@ -104,6 +167,10 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
     view.Painting.ClearRequest = 1;
   }
   // The graph paints over what it left last time, without the markers.
+  // The markers' areas reach outside the view (the differences in their side panel): what they
+  // covered and what they cover now go to the window with the clip.
+  platform::WindowRect marker_reach;
+  for (const platform::WindowRect& area : MarkerAreas) marker_reach = marker_reach.Union(area);
   LiftMarkers();
   if (view.MarkerDragActive == 0) view.Paint();
   if (!recording) {
@@ -121,7 +188,10 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
     }
     CacheUpdateRequest = 0;
     LayMarkers(view);
+    for (const platform::WindowRect& area : MarkerAreas) marker_reach = marker_reach.Union(area);
   }
+  // A long rebuild is pending (the second step of a long record's fit, say): the box says so.
+  if (!recording && view.PreparingDataRequest.load() != 0) DrawPreparingDataBox();
   // The panels that stand over the graph: the help overlay and, while its button is down, the sensor settings.
   if (Help.Shown != 0) Help.Paint(renderer0_, buffer0);
   if (const AImageButton* settings = FindImageButton(Window(), 75037);
@@ -136,6 +206,7 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
     plot = view.PlotRect;
   }
   platform::WindowRect clip = context.clip;
+  if (!recording && !marker_reach.IsEmpty()) clip = clip.Union(marker_reach);
   if (!recording) {
     DrawOptionsPanel(clip);
     Copy(context.target, buffer0, clip);

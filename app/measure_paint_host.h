@@ -10,11 +10,15 @@ class MeasurePaintHost final : public GraphPaintHost {
   platform::Surface& Picture() override { return window_.BackBuffer(0); }
   platform::Surface& Copies() override { return window_.BackBuffer(3); }
   agg_ren& Renderer() override { return window_.Renderer0(); }
-  const platform::Surface* PanelColumnStrip() override { return nullptr; }
-  const platform::Surface* BelowGraphStrip() override { return nullptr; }
-  PixelRect PanelColumn() const override { return {}; }
+  const platform::Surface* PanelColumnStrip() override { return window_.Bitmap(50059); }
+  const platform::Surface* BelowGraphStrip() override { return window_.Bitmap(50060); }
+  // The band below the graph right of the control groups: the "Difference values" panel's place.
+  PixelRect PanelColumn() const override;
   PixelRect BelowGraph() const override;
-  std::array<PixelRect, 4> ControlGroups() const override { return {}; }
+  // Sensor control (the recording row), view record (the six view buttons) and channels (the
+  // channel-slot columns), each round its buttons with room for its caption above them; the
+  // fourth is the panel column.
+  std::array<PixelRect, 4> ControlGroups() const override;
   std::string_view PanelCaption(int id) const override;
 
  private:

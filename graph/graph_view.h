@@ -309,6 +309,11 @@ class GraphView {
   std::uint8_t ViewChanged = 0;
   // Fit of a long record: the first step ran, the window's timer brings the second.
   std::uint8_t FitPending = 0;
+  // The "preparing data" box: while set, the main window's paint draws it over the graph. Whoever
+  // starts a long rebuild sets it through ShowPreparingData and clears it when the rebuild is done
+  // (its redraw then paints the graph over the box).
+  std::atomic<std::uint8_t> PreparingDataRequest{0};
+  void ShowPreparingData();
   static constexpr std::uint32_t kFitTimerId = 10;
   static constexpr std::uint32_t kFitTimerMs = 33;
   static constexpr std::uint32_t kTwoStepFitSamples = 4000000;
@@ -530,7 +535,9 @@ class GraphView {
   struct PanelCacheKey {
     PixelRect Column;
     PixelRect Below;
+    std::array<PixelRect, 4> Groups{};
     std::uint8_t Mode = 0;
+    std::uint8_t PanelMode = 0;
     bool English = false;
     friend bool operator==(const PanelCacheKey&, const PanelCacheKey&) = default;
   };

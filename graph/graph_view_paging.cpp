@@ -90,21 +90,34 @@ void GraphView::PageBack() {
   if (markers == 0 && MainWindow != nullptr && MainWindow->MarkerCaptionsShown != 0) MainWindow->MarkerRedraw = 3;
 }
 
+void GraphView::ShowPreparingData() {
+  PreparingDataRequest = 1;
+  if (MainWindow != nullptr) MainWindow->InvalidateLocal(ViewRect);
+}
+
 void GraphView::AutoScrollView() {
   std::uint32_t markers = 0;
   {
     std::lock_guard lock(ViewLock);
-    if (!Reviewable() || LastSampleIndex <= 20 || ColumnsPerChannelCount < 3) return;
+    if (!Reviewable() || LastSampleIndex <= 20 || ColumnsPerChannelCount < 3) {
+      // A second step whose record has gone takes its box away.
+      if (FitPending != 0 && MainWindow != nullptr) {
+        FullRedraw = 1;
+        MainWindow->InvalidateLocal(ViewRect);
+      }
+      FitPending = 0;
+      PreparingDataRequest = 0;
+      return;
+    }
     if (LastSampleIndex >= kTwoStepFitSamples && FitPending == 0) {
       // A long record is fitted from the window's timer, so the window can show the wait first.
       FitPending = 1;
-      if (MainWindow != nullptr) {
-        MainWindow->InvalidateLocal(ViewRect);
-        MainWindow->SetWindowTimer(kFitTimerId, kFitTimerMs);
-      }
+      ShowPreparingData();
+      if (MainWindow != nullptr) MainWindow->SetWindowTimer(kFitTimerId, kFitTimerMs);
       return;
     }
     FitPending = 0;
+    PreparingDataRequest = 0;
     SelectionRect = PixelRect{PlotRect.Left + 1, PlotRect.Top, PlotRect.Left + 2, PlotRect.Bottom};
     ColumnRecord* base = ColumnTables.data();
     base[1].FirstSample = 0;

@@ -521,7 +521,8 @@ void GraphView::PaintPanelCaptions(std::uint8_t mode) {
   const PixelRect below = PaintHost->BelowGraph();
   // The side column comes out the same every time its place and language stay: it is drawn once
   // and copied afterwards.
-  const PanelCacheKey key{column, below, DisplayMode, english};
+  const std::array<PixelRect, 4> groups = PaintHost->ControlGroups();
+  const PanelCacheKey key{column, below, groups, DisplayMode, mode, english};
   if (mode == 0 && PanelCache.Valid && PanelCache.Key == key) {
     Copy(picture, column.Left, column.Top, PanelCache.Column, PixelRect{0, 0, column.Width(), column.Height()});
     Copy(picture, below.Left, below.Top, PanelCache.Below, PixelRect{0, 0, below.Width(), below.Height()});
@@ -536,9 +537,15 @@ void GraphView::PaintPanelCaptions(std::uint8_t mode) {
                           strip->Bounds());
   }
 
-  // Mode 0 stacks three panels in the side column; mode 1 puts four round the control groups.
+  // Mode 0 has three panels: round the view and channel groups with the differences in the side
+  // column where the window lays its controls in groups (the sensor control panel round its own
+  // group too), else stacked in the side column. Mode 1 puts four round the control groups.
   std::vector<std::pair<int, PixelRect>> panels;
-  if (mode == 0) {
+  const bool grouped = !Empty(groups[1]) && !Empty(groups[2]);
+  if (mode == 0 && grouped) {
+    for (int n = 0; n < 3; ++n) panels.emplace_back(165 + n, groups[static_cast<std::size_t>(n)]);
+    panels.emplace_back(168, column);
+  } else if (mode == 0) {
     const std::int32_t margin = Px(8.0 * s);
     const std::int32_t height = (column.Height() - 4 * margin) / 3;
     for (int n = 0; n < 3; ++n) {
@@ -546,7 +553,6 @@ void GraphView::PaintPanelCaptions(std::uint8_t mode) {
       panels.emplace_back(166 + n, PixelRect{column.Left + margin, top, column.Right - margin, top + height});
     }
   } else {
-    const auto groups = PaintHost->ControlGroups();
     for (int n = 0; n < 4; ++n) panels.emplace_back(165 + n, groups[static_cast<std::size_t>(n)]);
   }
   for (const auto& [id, r] : panels) {
@@ -556,12 +562,17 @@ void GraphView::PaintPanelCaptions(std::uint8_t mode) {
     PanelRect outline = filled;
     renderer.style.gradient1 = mode == 0 ? rgba8(250, 248, 255, 255) : rgba8(235, 232, 248, 255);
     renderer.style.gradient2 = rgba8(225, 220, 240, 255);
-    renderer.DrawRoundedPanel(filled, PanelStyle{0, 0, 0, 2, 0}, 1.0f, 1.0f, Agg(kPanelFill), 0.4f);
-    renderer.DrawRoundedPanel(outline, PanelStyle{0, 0, 0, 0, 0}, 1.0f, 4.0f, Agg(kPanelFill), 0.4f);
+    // Both fill the rectangle as given, the outline inside it, so a panel never reaches over the
+    // buttons it goes round.
+    renderer.DrawRoundedPanel(filled, PanelStyle{0, 0, 0, 2, 100}, 1.0f, 1.0f, Agg(kPanelFill), 0.4f);
+    renderer.DrawRoundedPanel(outline, PanelStyle{0, 0, 0, 0, 100}, 1.0f, 4.0f, Agg(kPanelFill), 0.4f);
     const std::string caption = platform::Utf8ToCp1251(PaintHost->PanelCaption(id));
     const double x = filled.x + (15.0 + (id == 166 ? 10.0 : 0.0)) * sx;
-    renderer.DrawTextInBox(caption.c_str(), x, filled.y + 6.0 * s, filled.x + filled.width - x, 30.0 * s, 0.9 * s,
-                           rgba8(0, 0, 0, 255), nullptr, 0);
+    // The caption's baseline 18 x UiScale below the panel's top, in the strip above the buttons.
+    const double scale = 0.9 * s;
+    const double y = filled.y + 18.0 * s - renderer.EngineHeight() * scale;
+    renderer.DrawTextInBox(caption.c_str(), x, y, filled.x + filled.width - x, 30.0 * s, scale, rgba8(0, 0, 0, 255),
+                           nullptr, 0);
     if (id == 168) DifferencePanelRect = r;
   }
   if (mode == 0) {
