@@ -1,5 +1,6 @@
 // The main window's construction, initialisation, close and release, and the services it offers the other layers.
 #include "app/main_window.h"
+#include "app/filter_panel_window.h"
 #include "app/measure_paint_host.h"
 
 #include <algorithm>
@@ -110,6 +111,12 @@ void MainWindow::InitMainWindow() {
   // Timer 10 brings the second step of a long record's fit, which is then kept in the history.
   Hooks.AutoScrollStep = [](MainWindow& w) {
     if (!w.View) return;
+    // Or a filter change's long rebuild of the shown columns, which then is redrawn as the panel's.
+    const int rebuilt = w.View->RunPendingRebuild();
+    if (rebuilt >= 0 && w.View->FitPending == 0) {
+      MainWindowFilterPanel(w, *w.View).RedrawView(rebuilt > 0);
+      return;
+    }
     w.View->AutoScrollView();
     w.View->SaveViewHistory();
   };

@@ -3,6 +3,7 @@
 #include <thread>
 #include <vector>
 
+#include "channels/main_window_services.h"
 #include "graph/graph_view.h"
 
 namespace {
@@ -10,7 +11,51 @@ namespace {
 // Below this many samples in all, a thread costs more than it saves.
 constexpr std::uint64_t kSamplesForThreads = 1'000'000;
 
+std::size_t Cores() { return std::max(1u, std::thread::hardware_concurrency()); }
+
 }  // namespace
+
+bool GraphView::RefitIsLong(std::uint64_t samples) const {
+  if (samples >= kTwoStepFitSamples) return true;
+  std::size_t enabled = 0, median = 0;
+  for (const auto& channel : Channels) {
+    if (!channel || channel->Enabled == 0) continue;
+    ++enabled;
+    if (channel->MedianOn != 0 && channel->MedianWindow > 1 && MedianSwitch != 0) ++median;
+  }
+  if (median == 0) return false;
+  // The channels share the cores; the median channels of the busiest lane set the time.
+  const std::size_t lanes = std::min(enabled, Cores());
+  const std::uint64_t per_lane = (median + lanes - 1) / lanes;
+  return samples * per_lane >= kLongMedianSamples;
+}
+
+bool GraphView::DeferLongRebuild() {
+  if (MainWindow == nullptr || Recording.load() != 0 || ColumnTables.empty() || LastShownColumn >= ColumnTables.size() ||
+      FirstShownColumn > LastShownColumn) {
+    return false;
+  }
+  const ColumnRecord& from = ColumnTables[FirstShownColumn];
+  const ColumnRecord& to = ColumnTables[LastShownColumn];
+  const std::uint64_t end = to.FirstSample + std::uint64_t{to.SampleCount};
+  if (end <= from.FirstSample || !RefitIsLong(end - from.FirstSample)) return false;
+  RebuildPending = 1;
+  ShowPreparingData();
+  MainWindow->SetWindowTimer(kFitTimerId, kFitTimerMs);
+  return true;
+}
+
+int GraphView::RunPendingRebuild() {
+  std::lock_guard lock(ViewLock);
+  if (RebuildPending == 0) return -1;
+  RebuildPending = 0;
+  PreparingDataRequest = 0;
+  // A record that has gone meanwhile is only redrawn, which takes the box away.
+  if (Recording.load() != 0 || RecordViewable == 0) return 0;
+  RedrawRequested = 1;
+  RebuildColumnTable(FirstShownColumn, LastShownColumn);
+  return std::any_of(Markers.begin(), Markers.end(), [](const MarkerRecord& m) { return m.Set != 0; }) ? 1 : 0;
+}
 
 void GraphView::UpdateEnabledChannelColumns(std::uint16_t first, std::uint16_t last) {
   std::vector<VessamorChannel*> enabled;
@@ -28,7 +73,7 @@ void GraphView::UpdateEnabledChannelColumns(std::uint16_t first, std::uint16_t l
       samples = to.FirstSample + std::uint64_t{to.SampleCount} - from.FirstSample;
     }
   }
-  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  const std::size_t cores = Cores();
   const std::size_t helpers = std::min(enabled.size(), cores) - 1;
   if (helpers == 0 || samples * enabled.size() < kSamplesForThreads) {
     for (VessamorChannel* channel : enabled) channel->UpdateChannelColumns(first, last);

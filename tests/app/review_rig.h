@@ -38,13 +38,15 @@ struct Picture {
 class ReviewRig {
  public:
   // `units` in the simulator's list syntax; by default one voltage sensor giving a 1 Hz sine.
+  // `memory`: the bytes the machine offers, which size the record; by default the small rig's.
   explicit ReviewRig(int width = 1366, int height = 768, bool english = false,
-                     const std::string& units = "wired:04/1195:sine=2048,1500,1")
+                     const std::string& units = "wired:04/1195:sine=2048,1500,1", std::uint64_t memory = 0)
       : units_(sim::ParseUnitList(units).size()) {
     bus_.Reset(sim::ClockMode::Virtual);
     for (const sim::UnitSpec& unit : sim::ParseUnitList(units)) sim::AttachUnit(bus_, unit);
     rig_ = std::make_unique<Rig>(width, height, true, 32, !english);
     rig_->environment.Clock = &clock_;
+    if (memory != 0) rig_->environment.AvailableMemory = [memory] { return memory; };
     MainWindow& w = rig_->Create(english, [this](MainWindow& m) { parts_ = InstallStartScreenParts(m); });
     for (int k = 0; k < 400 && w.Panels[1]->ContentShown == 0; ++k) Step(33);
     Until([&] { return w.SensorButtons[units_ - 1].Unit != nullptr; });
