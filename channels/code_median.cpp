@@ -39,30 +39,8 @@ void CodeCountMedian::Fill(const std::int16_t* codes, std::uint32_t n) {
   }
 }
 
-bool CodeCountMedian::Step(std::int16_t outgoing, std::int16_t incoming) {
-  const std::uint32_t out = static_cast<std::uint16_t>(outgoing);
-  const std::uint32_t in = static_cast<std::uint16_t>(incoming);
-  if (size_ == 0 || counts_[out] == 0) return false;
-  Remove(out);
-  Add(in);
-  // Without branches: on noisy codes either side is as likely as the other.
-  below_ = below_ + static_cast<std::uint32_t>(in < median_) - static_cast<std::uint32_t>(out < median_);
-  // One code left and one entered: the code of the rank is at most one code present away.
-  if (below_ > rank_) {
-    median_ = PresentBelow(median_);
-    below_ -= counts_[median_];
-  } else if (below_ + counts_[median_] <= rank_) {
-    below_ += counts_[median_];
-    median_ = PresentAbove(median_);
-  }
-  return true;
-}
-
-std::uint32_t CodeCountMedian::PresentAbove(std::uint32_t code) const {
+std::uint32_t CodeCountMedian::PresentAboveWord(std::uint32_t code) const {
   std::uint32_t w = code >> 6;
-  const std::uint32_t bit = code & 63;
-  const std::uint64_t bits = bit == 63 ? 0 : present_[w] & (~std::uint64_t{0} << (bit + 1));
-  if (bits != 0) return (w << 6) | static_cast<std::uint32_t>(std::countr_zero(bits));
   // The next word with a code present, through the map of words.
   const std::uint32_t next = w + 1;
   if (next >= kWords) return code;
@@ -76,11 +54,8 @@ std::uint32_t CodeCountMedian::PresentAbove(std::uint32_t code) const {
   return (w << 6) | static_cast<std::uint32_t>(std::countr_zero(present_[w]));
 }
 
-std::uint32_t CodeCountMedian::PresentBelow(std::uint32_t code) const {
+std::uint32_t CodeCountMedian::PresentBelowWord(std::uint32_t code) const {
   std::uint32_t w = code >> 6;
-  const std::uint32_t bit = code & 63;
-  const std::uint64_t bits = present_[w] & ((std::uint64_t{1} << bit) - 1);
-  if (bits != 0) return (w << 6) | (63u - static_cast<std::uint32_t>(std::countl_zero(bits)));
   if (w == 0) return code;
   const std::uint32_t before = w - 1;
   std::uint32_t g = before >> 6;

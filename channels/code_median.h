@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -16,7 +17,24 @@ class CodeCountMedian {
   void Fill(const std::int16_t* codes, std::uint32_t n);
   // The window moves on by one code. False when the window holds no `outgoing` code (the codes
   // changed under it): the caller fills it afresh.
-  bool Step(std::int16_t outgoing, std::int16_t incoming);
+  bool Step(std::int16_t outgoing, std::int16_t incoming) {
+    const std::uint32_t out = static_cast<std::uint16_t>(outgoing);
+    const std::uint32_t in = static_cast<std::uint16_t>(incoming);
+    if (size_ == 0 || counts_[out] == 0) return false;
+    Remove(out);
+    Add(in);
+    // Without branches: on noisy codes either side is as likely as the other.
+    below_ = below_ + static_cast<std::uint32_t>(in < median_) - static_cast<std::uint32_t>(out < median_);
+    // One code left and one entered: the code of the rank is at most one code present away.
+    if (below_ > rank_) {
+      median_ = PresentBelow(median_);
+      below_ -= counts_[median_];
+    } else if (below_ + counts_[median_] <= rank_) {
+      below_ += counts_[median_];
+      median_ = PresentAbove(median_);
+    }
+    return true;
+  }
   std::int16_t Median() const { return static_cast<std::int16_t>(median_); }
   // Codes in the window; 0 before the first fill.
   std::uint32_t Size() const { return size_; }
@@ -35,9 +53,21 @@ class CodeCountMedian {
     word &= ~(gone << (code & 63));
     words_[code >> 12] &= ~(std::uint64_t{word == 0 ? 1u : 0u} << ((code >> 6) & 63));
   }
-  // The nearest code present above or below `code`.
-  std::uint32_t PresentAbove(std::uint32_t code) const;
-  std::uint32_t PresentBelow(std::uint32_t code) const;
+  // The nearest code present above or below `code`: mostly in the same word of the map, else
+  // through the map of words.
+  std::uint32_t PresentAbove(std::uint32_t code) const {
+    const std::uint32_t bit = code & 63;
+    const std::uint64_t bits = bit == 63 ? 0 : present_[code >> 6] & (~std::uint64_t{0} << (bit + 1));
+    if (bits != 0) return (code & ~63u) | static_cast<std::uint32_t>(std::countr_zero(bits));
+    return PresentAboveWord(code);
+  }
+  std::uint32_t PresentBelow(std::uint32_t code) const {
+    const std::uint64_t bits = present_[code >> 6] & ((std::uint64_t{1} << (code & 63)) - 1);
+    if (bits != 0) return (code & ~63u) | (63u - static_cast<std::uint32_t>(std::countl_zero(bits)));
+    return PresentBelowWord(code);
+  }
+  std::uint32_t PresentAboveWord(std::uint32_t code) const;
+  std::uint32_t PresentBelowWord(std::uint32_t code) const;
 
   // Count of each code in the window (65536 entries once filled).
   std::vector<std::uint16_t> counts_;
