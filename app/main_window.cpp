@@ -267,7 +267,15 @@ platform::Surface* MainWindow::BackBufferForButton(const ControlFrame& control) 
 
 platform::Surface* MainWindow::GetBackBufferDC() { return BackBuffersReady != 0 ? &BackBuffer(0) : nullptr; }
 
-platform::Surface& MainWindow::BackBuffer(int index) { return buffers_[static_cast<std::size_t>(index)]; }
+platform::Surface& MainWindow::BackBuffer(int index) {
+  platform::Surface& buffer = buffers_[static_cast<std::size_t>(index)];
+  // The graph's cached background is made the first time the measurement screen asks for it.
+  if (index == 3 && BackBuffersReady != 0 && (buffer.Width() != Metrics.ScreenWidth || buffer.Height() != Metrics.ScreenHeight)) {
+    buffer = platform::Surface(Metrics.ScreenWidth, Metrics.ScreenHeight);
+    renderer3_.Attach(buffer);
+  }
+  return buffer;
+}
 
 const platform::Surface* MainWindow::Bitmap(int id) const {
   for (const auto& [bitmap_id, surface] : bitmaps_) {
