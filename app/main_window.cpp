@@ -95,7 +95,8 @@ void MainWindow::InitMainWindow() {
   // The host is a current system: the radio receiver takes its newer baud rate.
   Bytes.OsMajorVersion = 6;
   // 7. Bitmaps (they exist in one language only).
-  for (int id : kMainWindowBitmaps) bitmaps_.emplace_back(id, LoadBitmapResource(id, EnglishUi()));
+  // Drawn when a screen first shows them: most belong to pages a session may never open.
+  for (int id : kMainWindowBitmaps) bitmaps_.push_back(BitmapSlot{id, false, {}});
   // 9. The record's capacity from the memory the system has free.
   SampleCapacity = SampleCapacityFor(environment_.AvailableMemory ? environment_.AvailableMemory() : 0);
   // 12-13. The graph view and its channels.
@@ -278,8 +279,14 @@ platform::Surface& MainWindow::BackBuffer(int index) {
 }
 
 const platform::Surface* MainWindow::Bitmap(int id) const {
-  for (const auto& [bitmap_id, surface] : bitmaps_) {
-    if (bitmap_id == id) return &surface;
+  std::lock_guard lock(bitmaps_mutex_);
+  for (BitmapSlot& slot : bitmaps_) {
+    if (slot.Id != id) continue;
+    if (!slot.Drawn) {
+      slot.Picture = LoadBitmapResource(id, EnglishUi());
+      slot.Drawn = true;
+    }
+    return &slot.Picture;
   }
   return nullptr;
 }
