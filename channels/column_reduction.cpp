@@ -116,7 +116,11 @@ class FilterPass {
     while (k < end) {
       if (SteadyAt(k)) {
         const std::uint32_t stop = SteadyEnd(end);
-        RunSteady(k, stop, cuts, runs);
+        if (Median) {
+          RunSteadyOverMedian(k, stop, cuts, runs);
+        } else {
+          RunSteady(k, stop, cuts, runs);
+        }
         k = stop;
       } else {
         out[k - first] = OutputAt(k);
@@ -197,7 +201,7 @@ class FilterPass {
 
   // The centred window over raw codes is full and continues at sample k without being cut.
   bool SteadyAt(std::uint32_t k) const {
-    return Smoothing && Centred && !Median && SmoothWindow != 0 && State.SmoothValid != 0 && State.SmoothNext == k &&
+    return Smoothing && Centred && SmoothWindow != 0 && State.SmoothValid != 0 && State.SmoothNext == k &&
            State.SmoothFill == RingSize && k >= Lead + 1 && State.SmoothFrom == k - 1 - Lead &&
            State.SmoothTo == k + Trail && std::uint64_t{k} + Trail + 1 <= Lookahead;
   }
@@ -253,6 +257,46 @@ class FilterPass {
       const std::int64_t v = Codes[State.SmoothFrom + i];
       State.SmoothRing[i] = Rms ? v * v : v;
     }
+  }
+
+  // The same over the median's outputs: what entered the window (squares for RMS) lies in order,
+  // the ring's entries first, then the outputs that enter after them, and the sums run over that.
+  void RunSteadyOverMedian(std::uint32_t k, std::uint32_t stop, const std::vector<std::uint32_t>& cuts,
+                           std::vector<SteadyRun>& runs) {
+    const std::uint32_t base = k - 1 - Lead;  // the oldest sample of the window at k
+    std::vector<std::int64_t>& entered = State.SmoothEntered;
+    entered.resize(stop + Trail - base);
+    for (std::uint32_t i = 0; i < RingSize; ++i) {
+      std::uint32_t slot = State.SmoothFirst + i;
+      if (slot >= RingSize) slot -= RingSize;
+      entered[i] = State.SmoothRing[slot];
+    }
+    for (std::uint32_t t = base + RingSize; t < stop + Trail; ++t) {
+      const std::int64_t v = MedianAt(t);
+      entered[t - base] = Rms ? v * v : v;
+    }
+    std::int64_t sum = State.SmoothSum;
+    auto cut = std::upper_bound(cuts.begin(), cuts.end(), k);
+    for (std::uint32_t t = k; t < stop;) {
+      const std::uint32_t stretch_end = cut != cuts.end() && *cut < stop ? *cut++ : stop;
+      std::int64_t high = std::numeric_limits<std::int64_t>::min();
+      std::int64_t low = std::numeric_limits<std::int64_t>::max();
+      const std::uint32_t stretch_first = t;
+      for (; t < stretch_end; ++t) {
+        sum += entered[t + Trail - base] - entered[t - 1 - Lead - base];
+        high = std::max(high, sum);
+        low = std::min(low, sum);
+      }
+      runs.push_back({stretch_first, stretch_end, OutputOfSum(high), OutputOfSum(low)});
+    }
+    // The ring again holds the window of the last sample, oldest first.
+    const std::uint32_t last = stop - 1;
+    State.SmoothSum = sum;
+    State.SmoothFirst = 0;
+    State.SmoothFrom = last - Lead;
+    State.SmoothTo = last + Trail + 1;
+    State.SmoothNext = stop;
+    std::copy_n(entered.begin() + (State.SmoothFrom - base), RingSize, State.SmoothRing.begin());
   }
 
   void Enter(std::int64_t v) {

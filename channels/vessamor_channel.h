@@ -46,6 +46,8 @@ struct ChannelFilterState {
   std::uint32_t SmoothTo = 0;
   std::uint32_t SmoothNext = 0;
   std::uint8_t SmoothValid = 0;
+  // What entered the centred window over the median's outputs, while a steady stretch is reduced.
+  std::vector<std::int64_t> SmoothEntered;
 
   std::array<NotchStage, 3> Notch{};
   std::uint8_t NotchPrimed = 0;
