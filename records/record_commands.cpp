@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <utility>
 #include <cctype>
 #include <cerrno>
 #include <mutex>
@@ -315,7 +316,7 @@ bool OpenRecord(RecordCommandContext& context) {
   if (read.Outcome == ReadOutcome::NotARecord) return Refuse(context, RecordMessage::NotARecord, path);
   if (read.Outcome == ReadOutcome::Refused) return Refuse(context, RecordMessage::Damaged, path);
   if (read.Record.Damaged) Tell(context, RecordMessage::Damaged, path);
-  const AppliedRecord applied = ApplyLoadedRecord(view, read.Record, title);
+  const AppliedRecord applied = ApplyLoadedRecord(view, std::move(read.Record), title);
   if (!applied.ViewSetUp) return false;
   context.RecordFileTitle = title;
   if (view.MainWindow == nullptr) return true;
