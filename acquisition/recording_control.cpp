@@ -120,6 +120,8 @@ void GraphView::StartRecordingLocked() {
     SampleCount = 0;
     LastSampleIndex = 0;
     RecordViewable = 0;
+    // The rate may have changed since the scales were derived.
+    RederiveTimeBase();
     ResetViewHistory();
     ComputeStartIndexes();
     InitRecordParams(Params[0], this, 2 * ChannelCapacity);

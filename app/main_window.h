@@ -385,6 +385,8 @@ class MainWindow final : public MainWindowServices,
   void LayMarkers(GraphView& view);
   platform::Surface MarkerUnder;
   std::vector<platform::WindowRect> MarkerAreas;
+  // The "Difference values" panel's picture as the window last got it (a hash of its pixels).
+  std::uint64_t DifferencePanelShown = 0;
   // Set on entering the measurement screen: its first paint lays the plain background under the graph.
   std::uint8_t MeasureBackgroundPending = 0;
   void ApplyToolbarSnapshot(struct ToolbarSnapshot& toolbar);

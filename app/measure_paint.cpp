@@ -28,6 +28,17 @@ constexpr std::array<std::array<std::int32_t, 8>, 3> kPanelGroups = {{
     {75038, 75039, 75040, 75041, 75181, 75182, 75183, 75184},
 }};
 
+// A hash of the pixels of `area` (FNV-1a over its rows).
+std::uint64_t PixelHash(const platform::Surface& surface, const platform::WindowRect& area) {
+  const platform::WindowRect inside = area.Intersect({0, 0, surface.Width(), surface.Height()});
+  std::uint64_t hash = 1469598103934665603ull;
+  for (int y = inside.top; y < inside.bottom; ++y) {
+    const std::uint8_t* row = surface.Row(y) + static_cast<std::size_t>(inside.left) * 4;
+    for (int i = 0; i < inside.Width() * 4; ++i) hash = (hash ^ row[i]) * 1099511628211ull;
+  }
+  return hash;
+}
+
 }  // namespace
 
 std::array<PixelRect, 4> MeasurePaintHost::ControlGroups() const {
@@ -207,6 +218,20 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   }
   platform::WindowRect clip = context.clip;
   if (!recording && !marker_reach.IsEmpty()) clip = clip.Union(marker_reach);
+  // The differences stand outside the view, which is what most redraws ask for: a panel whose
+  // rows have changed asks for its own paint, as the host shows only what was asked.
+  if (!recording) {
+    const PixelRect& panel = view.DifferencePanelRect;
+    const platform::WindowRect area{panel.Left, panel.Top, panel.Right, panel.Bottom};
+    const std::uint64_t now = PixelHash(buffer0, area);
+    if (now != DifferencePanelShown) {
+      DifferencePanelShown = now;
+      const platform::WindowRect shown = context.clip.Intersect(area);
+      const bool whole = shown.left == area.left && shown.top == area.top && shown.right == area.right &&
+                         shown.bottom == area.bottom;
+      if (!area.IsEmpty() && !whole) InvalidateLocal(panel);
+    }
+  }
   if (!recording) {
     DrawOptionsPanel(clip);
     Copy(context.target, buffer0, clip);

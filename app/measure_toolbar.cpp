@@ -16,6 +16,7 @@
 #include "controls/stick_button.h"
 #include "layout/sensor_settings.h"
 #include "records/record_commands.h"
+#include "resources/string_table.h"
 
 std::uint32_t RateFromSlider(float kilohertz) {
   const double hertz = std::isfinite(kilohertz) ? std::round(static_cast<double>(kilohertz) * 1000.0) : 0.0;
@@ -62,6 +63,16 @@ void PopUp(AImageButton* button) {
 }
 
 bool Down(const AImageButton* button) { return button != nullptr && button->State.load() == ControlFrame::kStateDown; }
+
+// Overview and paging have nothing to move on an empty record: the user is told so, rather than
+// the press doing nothing. True when the record is empty.
+bool TellEmptyRecord(MainWindow& window, const GraphView& view) {
+  if (view.RecordViewable != 0 || view.Recording.load() != 0) return false;
+  window.Host().ShowMessage(window.EnglishUi() ? "The record is empty: there is nothing to show."
+                                               : "Запись пуста: показывать нечего.",
+                            LoadString(kStringTitle, window.UiLanguage));
+  return true;
+}
 
 }  // namespace
 
@@ -110,6 +121,7 @@ void MainWindow::OnToolbarCommand(std::int32_t kind, std::int32_t item, std::int
       release();
       if (view.RecordViewable == 0) {
         PopUp(button);
+        TellEmptyRecord(*this, view);
       } else if (Down(button)) {
         view.SaveViewHistory();
         view.AutoScrollView();
@@ -159,6 +171,7 @@ void MainWindow::OnToolbarCommand(std::int32_t kind, std::int32_t item, std::int
     case 75045:
     case 75046:
       PopUp(button);
+      if (TellEmptyRecord(*this, view)) return;
       if (control_id == 75045) {
         view.PageBack();
       } else {
@@ -267,6 +280,11 @@ void MainWindow::RateSliderCommand(GraphView& view) {
     }
   }
   LastSliderCommand = 75008;
+  // An empty view shows the new rate's time axis at once; a record keeps its own rate.
+  if (view.RateSetting != remembered && view.RecordViewable == 0 && view.Recording.load() == 0) {
+    std::lock_guard lock(view.ViewLock);
+    view.RederiveTimeBase();
+  }
   InvalidateLocal(view.ViewRect);
 }
 

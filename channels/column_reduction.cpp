@@ -511,6 +511,25 @@ std::int32_t VessamorChannel::FilterNewestSample() {
   return scratch[1].MaxCode;
 }
 
+std::int32_t VessamorChannel::FilteredCodeAt(std::uint32_t index) {
+  const std::uint32_t count = SampleLimit(*this);
+  if (Codes == nullptr || count == 0) return 0;
+  // A private column over the one sample, reduced as the curve's columns are.
+  std::array<ColumnRecord, 2> time_base{};
+  time_base[1].FirstSample = std::min(index, count - 1);
+  time_base[1].SampleCount = 1;
+  std::array<ColumnRecord, 2> scratch{};
+  ReduceColumns(*this, time_base.data(), scratch.data(), 2, 1, 1, true, false);
+  return scratch[1].MaxCode;
+}
+
+float VessamorChannel::CurveValueAt(std::uint32_t index) {
+  float value = ChannelValueOfCode(FilteredCodeAt(index), 2);
+  // As the curve draws it: the gas volume of kind 47 never goes below zero once its zero is set.
+  if (SensorCode == 47 && ZeroOffsetOn != 0 && value < 0.0f) value = 0.0f;
+  return value;
+}
+
 std::int32_t GraphView::RunChannelFilterOnce(std::size_t channel_index) {
   return Channel(std::min(channel_index, kLiveChannels - 1)).FilterNewestSample();
 }

@@ -93,6 +93,10 @@ class VessamorChannel {
   float SampleValue(std::uint16_t column) const;
   // Value of one sample after the channel's filters (exports, volume integration).
   float ValueAtIndex(std::uint32_t index) const;
+  // The filtered code of one sample as the curve's column reduction makes it, and its value where
+  // the curve draws it (marker captions: the caption reads what the curve shows).
+  std::int32_t FilteredCodeAt(std::uint32_t index);
+  float CurveValueAt(std::uint32_t index);
   // Value of a code as the filters hand it out: plain, or code x 256 when smoothing is on.
   float ValueOfFilteredCode(std::int32_t code) const;
   // Value of a code that carries its zero offset already: converted, ZeroOffset subtracted.

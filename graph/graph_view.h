@@ -240,6 +240,9 @@ class GraphView {
   // graph_view_layout.cpp). Commands from the window take ViewLock themselves; the rest expect
   // the caller to hold it.
   void ChooseTimeGridStep();
+  // After a change of sampling rate, and as a recording starts: the time scale snapped, the
+  // samples per column and the time grid derived again from the rate. The caller holds ViewLock.
+  void RederiveTimeBase();
   void ReapplyScales();
   void SetupTestRecord();
   void PageForward();
@@ -297,6 +300,12 @@ class GraphView {
   // Where the last time label and the time axis's name were last drawn; the name keeps right of the label.
   PixelRect LastTimeLabel;
   PixelRect TimeNameReach;
+  // The value labels as the last full grid wrote them, so that the axis names keep off them.
+  std::vector<PixelRect> ValueLabelRects;
+  // Where the value axes' names were last drawn.
+  std::vector<PixelRect> ValueNameReach;
+  // The caption strip's three texts as last drawn.
+  std::array<PixelRect, 3> HeaderTextReach{};
   PixelRect HelpPanelRect;
   PixelRect SelectionRect;
   std::array<std::int32_t, kLiveChannels> LabelColumnWidths{};
@@ -310,10 +319,12 @@ class GraphView {
   // Fit of a long record: the first step ran, the window's timer brings the second.
   std::uint8_t FitPending = 0;
   // The "preparing data" box: while set, the main window's paint draws it over the graph. Whoever
-  // starts a long rebuild sets it through ShowPreparingData and clears it when the rebuild is done
-  // (its redraw then paints the graph over the box).
+  // starts a long rebuild calls ShowPreparingData (the box is painted before the work begins) and
+  // HidePreparingData when it is done (the graph is drawn afresh over the box). Window thread;
+  // HidePreparingData expects the caller to hold ViewLock.
   std::atomic<std::uint8_t> PreparingDataRequest{0};
   void ShowPreparingData();
+  void HidePreparingData();
   static constexpr std::uint32_t kFitTimerId = 10;
   static constexpr std::uint32_t kFitTimerMs = 33;
   static constexpr std::uint32_t kTwoStepFitSamples = 4000000;
@@ -378,6 +389,14 @@ class GraphView {
   // One set marker with its value captions; partner is the pair's second marker (none: past the end).
   void DrawMarker(agg_ren& surface, std::size_t index, std::size_t partner, std::uint32_t shown);
   void DrawDifferenceRows(agg_ren& surface, std::size_t index, std::size_t partner);
+  // The texts of a pair's difference rows, value and time, one row per shown channel: what the
+  // "Difference values" panel shows for markers `index` and `partner`.
+  struct DifferenceRow {
+    std::size_t Channel = 0;
+    std::string Value;
+    std::string Time;
+  };
+  std::vector<DifferenceRow> DifferenceRowTexts(std::size_t index, std::size_t partner) const;
   void DrawVolumeBox(agg_ren& surface, const VessamorChannel& flow, std::size_t index);
   double DifferenceRowHeight() const;
   // The "Difference values" side panel, kept by the panel painting for the difference rows.

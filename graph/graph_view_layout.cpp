@@ -195,6 +195,10 @@ void GraphView::NewRecord() {
       PlaceTimeTicks();
       RecordViewable = 0;
     }
+    // The view is drawn again empty: no curve, value box or marker of the discarded record stays.
+    ClearMarkedPoints();
+    LastShownColumn = 1;
+    FullRedraw = 1;
   }
   if (MainWindow != nullptr) MainWindow->InvalidateLocal(ViewRect);
 }

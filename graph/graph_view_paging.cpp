@@ -95,18 +95,20 @@ void GraphView::ShowPreparingData() {
   if (MainWindow != nullptr) MainWindow->InvalidateLocal(ViewRect);
 }
 
+void GraphView::HidePreparingData() {
+  if (PreparingDataRequest.exchange(0) == 0) return;
+  FullRedraw = 1;
+  if (MainWindow != nullptr) MainWindow->InvalidateLocal(ViewRect);
+}
+
 void GraphView::AutoScrollView() {
   std::uint32_t markers = 0;
   {
     std::lock_guard lock(ViewLock);
     if (!Reviewable() || LastSampleIndex <= 20 || ColumnsPerChannelCount < 3) {
       // A second step whose record has gone takes its box away.
-      if (FitPending != 0 && MainWindow != nullptr) {
-        FullRedraw = 1;
-        MainWindow->InvalidateLocal(ViewRect);
-      }
       FitPending = 0;
-      PreparingDataRequest = 0;
+      HidePreparingData();
       return;
     }
     if (RefitIsLong(std::uint64_t{LastSampleIndex} + 1) && FitPending == 0) {
@@ -220,6 +222,7 @@ void GraphView::SetTimeScale(float seconds_per_division) {
       if (Recording.load() == 0) {
         Scale.StartTime = 0.0;
         Scale.EndTime = PlotWidth * Scale.SecondsPerColumn;
+        FullRedraw = 1;  // the time labels of the new grid
       }
       UpdateTimeGrid();
     } else {
@@ -245,6 +248,8 @@ void GraphView::SetValueScale(float value_per_division) {
       for (auto& channel : Channels) channel->ResetColumnReduction();
       RebuildColumnTable(FirstShownColumn, LastShownColumn);
     }
+    // As after a page: the plot and its value labels are drawn afresh, no curve of the old scale stays.
+    FullRedraw = 1;
   }
   RedrawAfterMove(markers);
 }

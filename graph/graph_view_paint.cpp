@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -366,6 +367,7 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
   const int stride = paint_rules::ValueLabelStride(h, count, GridRect.Height());
   const std::int32_t right = PlotRect.Left - FrameWidth - 8;
   const VessamorChannel* axis = drawn.empty() ? nullptr : Channels[drawn.front()].get();
+  ValueLabelRects.clear();
   for (int i = 0; i <= count; i += stride) {
     // The top label stays below the caption strip, which is painted over this area afterwards.
     std::int32_t top = std::max(PlotRect.Top + s.ValueTicks[i].Pixel - h / 2,
@@ -377,8 +379,11 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
       const VessamorChannel& channel = *Channels[drawn[n]];
       std::string text;
       if (channel.SensorCode == 5) {
-        // The pH scale has no values outside 0..14.
-        if (tick < 0.0f || tick > 14.0f) continue;
+        // The pH scale has no values outside 0..14; its column stays, so the next kind's labels keep theirs.
+        if (tick < 0.0f || tick > 14.0f) {
+          x_right -= columns[n];
+          continue;
+        }
         text = tick == 0.0f ? "0" : Fixed(tick, std::max<int>(channel.Decimals, 1));
       } else if (n == 0) {
         text = Fixed(tick, std::max<int>(s.ValueLabelDecimals, 1));
@@ -393,6 +398,7 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
       // A column with no room left of the view is not written at all rather than cut.
       if (x_right - width < ViewRect.Left) break;
       platform::DrawText(target, x_right - width, top, text, font, Colour(colour));
+      ValueLabelRects.push_back(PixelRect{x_right - width, top, x_right, top + h});
       x_right -= columns[n];
     }
   }
@@ -455,10 +461,14 @@ void GraphView::DrawCaptionLine() {
       {ViewRect.Left + 0.4 * width, paint_rules::CaptionRecordName(RecordName)},
       {ViewRect.Left + 0.65 * width, frequency},
   };
-  for (const auto& [x, text] : texts) {
+  for (std::size_t n = 0; n < std::size(texts); ++n) {
+    const auto& [x, text] = texts[n];
     const std::string cp1251 = platform::Utf8ToCp1251(text);
     renderer.DrawTextInBox(cp1251.c_str(), x, top, ViewRect.Right - x, bottom - top, 1.2 * sy, rgba8(0, 0, 0, 255),
                            nullptr, 0);
+    // Where the text went, so that the markers' badges keep off it.
+    HeaderTextReach[n] = PixelRect{Px(renderer.style.text_origin_x), Px(top), Px(std::ceil(renderer.style.text_end_x)),
+                                   Px(bottom)};
   }
 }
 
@@ -478,15 +488,40 @@ void GraphView::DrawAxisNames() {
   };
   // Below the caption strip, which is painted after the names.
   double y = std::max(ValueNameRect.Top, ViewRect.Top + CaptionHeight + 2);
+  const double em = renderer.EngineHeight() * 1.5 * s;
+  ValueNameReach.clear();
   for (const VessamorChannel* channel : named) {
     const std::string text = name(channel->Symbol, channel->Unit);
-    const double x = ValueNameRect.Left;
+    // A name that would cover value labels goes aside: left of them where the view has room,
+    // else right of them, into the plot's corner.
+    const double reach = static_cast<double>(text.size()) * renderer.EngineWidth() * 1.5 * s;
+    const double gap = 6.0 * s;
+    double x = ValueNameRect.Left;
+    const auto covered = [&](double left) {
+      const PixelRect box{Px(left), Px(y + 0.15 * em), Px(left + reach), Px(y + 1.1 * em)};
+      double leftmost = box.Right;
+      bool any = false;
+      for (const PixelRect& label : ValueLabelRects) {
+        if (label.Left < box.Right && box.Left < label.Right && label.Top < box.Bottom && box.Top < label.Bottom) {
+          leftmost = std::min<double>(leftmost, label.Left);
+          any = true;
+        }
+      }
+      return any ? std::optional<double>(leftmost) : std::nullopt;
+    };
+    if (const std::optional<double> label_left = covered(x)) {
+      const double left = *label_left - gap - reach;
+      x = left >= ViewRect.Left + 2 && !covered(left) ? left : PlotRect.Left + FrameWidth + gap;
+    }
     renderer.DrawTextInBox(text.c_str(), x, y, ValueNameRect.Width() * 2.0, ValueNameRect.Height(), 1.5 * s,
                            rgba8(0, 0, 0, 255), nullptr, 0);
     if (coloured) {
       renderer.DrawTextInBox(text.c_str(), x - 1, y - 1, ValueNameRect.Width() * 2.0, ValueNameRect.Height(),
                              1.5 * s, Agg(channel->Colour), nullptr, 0);
     }
+    ValueNameReach.push_back(PixelRect{Px(renderer.style.text_origin_x), Px(renderer.style.text_origin_y - 0.8 * em),
+                                       Px(std::ceil(renderer.style.text_end_x)),
+                                       Px(std::ceil(renderer.style.text_origin_y + 0.25 * em))});
     y += 30.0 * s;
   }
   const std::string time = name(named.front()->AxisLabel, named.front()->TimeUnit);
@@ -504,7 +539,6 @@ void GraphView::DrawAxisNames() {
   }
   renderer.DrawTextInBox(time.c_str(), x, top, TimeNameRect.Width(), TimeNameRect.Height(), 1.5 * s,
                          rgba8(0, 0, 0, 255), nullptr, 0);
-  const double em = renderer.EngineHeight() * 1.5 * s;
   TimeNameReach = PixelRect{Px(renderer.style.text_origin_x), Px(renderer.style.text_origin_y - 0.8 * em),
                             Px(std::ceil(renderer.style.text_end_x)), Px(std::ceil(renderer.style.text_origin_y + 0.25 * em))};
 }

@@ -49,11 +49,14 @@ int GraphView::RunPendingRebuild() {
   std::lock_guard lock(ViewLock);
   if (RebuildPending == 0) return -1;
   RebuildPending = 0;
-  PreparingDataRequest = 0;
   // A record that has gone meanwhile is only redrawn, which takes the box away.
-  if (Recording.load() != 0 || RecordViewable == 0) return 0;
+  if (Recording.load() != 0 || RecordViewable == 0) {
+    HidePreparingData();
+    return 0;
+  }
   RedrawRequested = 1;
   RebuildColumnTable(FirstShownColumn, LastShownColumn);
+  HidePreparingData();
   return std::any_of(Markers.begin(), Markers.end(), [](const MarkerRecord& m) { return m.Set != 0; }) ? 1 : 0;
 }
 

@@ -78,6 +78,22 @@ void GraphView::ChooseTimeGridStep() {
   Scale.TimeDivisions = TimeDivisions;
 }
 
+void GraphView::RederiveTimeBase() {
+  ChooseTimeGridStep();
+  const auto seconds = static_cast<float>(Scale.SecondsPerDivision);
+  const auto value = static_cast<float>(Scale.ValuePerDivision);
+  Scale.SecondsPerDivision = 0.0;  // so that SetScales cannot skip
+  SetScales(seconds, value, 1);
+  const std::uint32_t rate = RecordViewable != 0 ? RecordRate : RateSetting;
+  SecondsPerSample = rate > 0 ? 1.0 / rate : 0.0;
+  if (RecordViewable == 0) {
+    Scale.StartTime = 0.0;
+    Scale.EndTime = PlotWidth * Scale.SecondsPerColumn;
+  }
+  UpdateTimeGrid();
+  FullRedraw = 1;
+}
+
 void GraphView::ReapplyScales() {
   const auto seconds = static_cast<float>(Scale.SecondsPerDivision);
   const auto value = static_cast<float>(Scale.ValuePerDivision);

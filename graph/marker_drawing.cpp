@@ -86,6 +86,10 @@ PixelRect Union(const PixelRect& a, const PixelRect& b) {
 
 std::int32_t Px(double value) { return static_cast<std::int32_t>(value); }
 
+bool Meets(const PixelRect& a, const PixelRect& b) {
+  return a.Width() > 0 && a.Height() > 0 && a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
 }  // namespace
 
 void GraphView::PreDrawMarkers(agg_ren& target) {
@@ -156,9 +160,36 @@ void GraphView::DrawMarker(agg_ren& surface, std::size_t index, std::size_t part
   const rgba8 ink(10, 10, 70, 255);
   Triangle(surface, {x - 7 * s, top - 14 * s, x + 7 * s, top - 14 * s, x, top}, rgba8(0, 0, 160, 255));
   Triangle(surface, {x, bottom, x - 7 * s, bottom + 10 * s, x + 7 * s, bottom + 10 * s}, rgba8(0, 0, 160, 255));
-  const double bx = x + 10 * s;
   const double by = top - 26 * s;
   const double side = 12 * s;
+  // The badge stands right of the line, or left of it where it would cover a text of the caption strip.
+  const auto covers_text = [&](double left) {
+    const PixelRect badge{Px(left) - 2, Px(by) - 2, Px(left + side) + 3, Px(by + side) + 3};
+    return std::any_of(HeaderTextReach.begin(), HeaderTextReach.end(), [&](const PixelRect& r) { return Meets(r, badge); });
+  };
+  double bx = x + 10 * s;
+  if (covers_text(bx)) {
+    if (!covers_text(x - 10 * s - side)) {
+      bx = x - 10 * s - side;
+    } else {
+      // Both sides lie on a text: the badge goes to the nearer end of the texts it meets.
+      double low = bx, high = bx;
+      for (int round = 0; round < 4 && covers_text(low); ++round) {
+        for (const PixelRect& r : HeaderTextReach) {
+          const PixelRect badge{Px(low) - 2, Px(by) - 2, Px(low + side) + 3, Px(by + side) + 3};
+          if (Meets(r, badge)) low = r.Left - side - 6;
+        }
+      }
+      for (int round = 0; round < 4 && covers_text(high); ++round) {
+        for (const PixelRect& r : HeaderTextReach) {
+          const PixelRect badge{Px(high) - 2, Px(by) - 2, Px(high + side) + 3, Px(by + side) + 3};
+          if (Meets(r, badge)) high = r.Right + 6;
+        }
+      }
+      const bool low_fits = low >= ViewRect.Left + 2 && !covers_text(low);
+      bx = low_fits && (x - low < high - x || covers_text(high)) ? low : high;
+    }
+  }
   Panel(surface, bx, by, side, side, rgba8(255, 255, 255, 255), rgba8(10, 10, 70, 155), 2 * s, 3 * s);
   surface.DrawLine(bx + 2, by + 2, bx + side - 2, by + side - 2, ink.r, ink.g, ink.b, ink.a, 1.0f);
   surface.DrawLine(bx + side - 2, by + 2, bx + 2, by + side - 2, ink.r, ink.g, ink.b, ink.a, 1.0f);
@@ -166,6 +197,8 @@ void GraphView::DrawMarker(agg_ren& surface, std::size_t index, std::size_t part
   surface.DrawLine(x + 0.5, top, x + 0.5, bottom, ink.r, ink.g, ink.b, ink.a, 1.0f);
   surface.RenderScanlines();
   marker.BadgeRect = PixelRect{Px(bx) - 2, Px(by) - 2, Px(bx + side) + 3, Px(by + side) + 3};
+  // A click on the badge, where it is drawn, removes the marker.
+  marker.CaptionRect = marker.BadgeRect;
 
   // Value captions, one box per shown channel, stacked down from the plot's top.
   const std::string time = FormatSampleTime(marker);
@@ -178,11 +211,22 @@ void GraphView::DrawMarker(agg_ren& surface, std::size_t index, std::size_t part
   marker.CaptionArea = PixelRect{};
   marker.ValueCaptionCount = 0;
   double y = top + 2.0;
+  // The captions keep clear of the value indicators: where they would cover one, they start below it.
+  for (bool moved = true; moved;) {
+    moved = false;
+    const PixelRect first{Px(left), Px(y), Px(left + width) + 1, Px(y + (box_height + 2.0) * shown) + 1};
+    for (std::size_t k = 0; k < kLiveChannels; ++k) {
+      if (IndicatorShown[k] == 0 || !Meets(IndicatorStrips[k], first)) continue;
+      y = IndicatorStrips[k].Bottom + 2.0;
+      moved = true;
+    }
+  }
   for (std::size_t k = 0; k < kLiveChannels; ++k) {
     VessamorChannel& channel = *Channels[k];
     if (channel.Shown == 0 || channel.Enabled == 0) continue;
     const bool has_sample = sample < std::min(SampleCount, channel.CodeCapacity);
-    marker.Values[k] = has_sample ? channel.ValueAtIndex(sample) : 0.0f;
+    // The value the curve shows at the marker: the sample filtered as the curve's columns are.
+    marker.Values[k] = has_sample ? channel.CurveValueAt(sample) : 0.0f;
     marker.Times[k] = RecordRate > 0 ? sample / static_cast<double>(RecordRate) : 0.0;
     const Rgba c = channel.Colour;
     Panel(surface, left, y, width, box_height, rgba8(255, 255, 255, 230), rgba8(c.R, c.G, c.B, 255), 2 * s, 4 * s);
@@ -214,6 +258,30 @@ double GraphView::DifferenceRowHeight() const {
   return DifferencePanelRect.Height() / (5.0 * std::max<std::uint8_t>(MarkerCount, 2) / 2.0);
 }
 
+std::vector<GraphView::DifferenceRow> GraphView::DifferenceRowTexts(std::size_t index, std::size_t partner) const {
+  std::vector<DifferenceRow> rows;
+  if (index >= Markers.size() || partner >= Markers.size()) return rows;
+  const MarkerRecord& here = Markers[index];
+  const MarkerRecord& there = Markers[partner];
+  const int time_decimals = RecordRate > 10000 ? 5 : RecordRate > 1000 ? 4 : 3;
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    const VessamorChannel& channel = *Channels[k];
+    if (channel.Shown == 0 || channel.Enabled == 0) continue;
+    double dv = std::fabs(static_cast<double>(here.Values[k]) - there.Values[k]);
+    const double dt = std::fabs(here.Times[k] - there.Times[k]);
+    // Below one unit of the last shown decimal the difference is shown as none.
+    if (channel.Decimals >= 1 && dv < std::pow(10.0, -channel.Decimals)) dv = 0.0;
+    DifferenceRow row;
+    row.Channel = k;
+    row.Value = channel.SensorCode == kBreathingKind
+                    ? Format("%s =%.*f %s", "", channel.Decimals, dv, channel.Unit)
+                    : Format("%s=%.*f %s", channel.Symbol.c_str(), channel.Decimals, dv, channel.Unit);
+    row.Time = Format("%s=%.*f %s", channel.AxisLabel.c_str(), time_decimals, dt, channel.TimeUnit);
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
 void GraphView::DrawDifferenceRows(agg_ren& surface, std::size_t index, std::size_t partner) {
   const PixelRect& panel = DifferencePanelRect;
   if (panel.Width() <= 0 || panel.Height() <= 0) return;
@@ -223,23 +291,13 @@ void GraphView::DrawDifferenceRows(agg_ren& surface, std::size_t index, std::siz
   const double width = panel.Width() - panel.Width() / 15.0;
   // The second pair of four markers takes the lower half of the panel.
   const double first_row = panel.Top + panel.Height() / 6.0 + (index >= 2 ? panel.Height() * 0.4 : 0.0);
-  std::vector<std::size_t> rows;
-  for (std::size_t k = 0; k < kLiveChannels; ++k) {
-    if (Channels[k]->Shown != 0 && Channels[k]->Enabled != 0) rows.push_back(k);
-  }
+  const std::vector<DifferenceRow> rows = DifferenceRowTexts(index, partner);
   if (rows.empty()) return;
   Panel(surface, left - 4 * s, first_row - 4 * s, width + 8 * s, row * rows.size() + 8 * s, rgba8(250, 250, 255, 220),
         rgba8(10, 10, 70, 75), 6 * s, 6 * s);
-  const MarkerRecord& here = Markers[index];
-  const MarkerRecord& there = Markers[partner];
-  const int time_decimals = RecordRate > 10000 ? 5 : RecordRate > 1000 ? 4 : 3;
   double y = first_row;
-  for (const std::size_t k : rows) {
-    const VessamorChannel& channel = *Channels[k];
-    double dv = std::fabs(static_cast<double>(here.Values[k]) - there.Values[k]);
-    const double dt = std::fabs(here.Times[k] - there.Times[k]);
-    // Below one unit of the last shown decimal the difference is shown as none.
-    if (channel.Decimals >= 1 && dv < std::pow(10.0, -channel.Decimals)) dv = 0.0;
+  for (const DifferenceRow& texts : rows) {
+    const VessamorChannel& channel = *Channels[texts.Channel];
     const Rgba c = channel.Colour;
     Panel(surface, left, y + 1, width, row - 2, rgba8(c.R, c.G, c.B, 60), rgba8(c.R, c.G, c.B, 255), 4 * s, 4 * s);
     const double glyph = row * 0.3;
@@ -249,18 +307,14 @@ void GraphView::DrawDifferenceRows(agg_ren& surface, std::size_t index, std::siz
       const rgba8 colour = inset == 0.0 ? rgba8(0, 0, 0, 255) : rgba8(255, 255, 255, 255);
       Triangle(surface, {gx + inset, gy - glyph + inset, gx + glyph - inset, gy, gx + inset, gy + glyph - inset}, colour);
     }
-    const std::string value =
-        channel.SensorCode == kBreathingKind
-            ? Format("%s =%.*f %s", "", channel.Decimals, dv, channel.Unit)
-            : Format("%s=%.*f %s", channel.Symbol.c_str(), channel.Decimals, dv, channel.Unit);
     const double text_scale = 0.9 * s;
     const double value_scale = channel.ValueWidth >= 6 ? text_scale * 0.85 : text_scale;
     const double text_left = gx + glyph + 4 * s;
     // Both texts stand on the row's middle line.
     const double line = surface.EngineHeight();
-    Text(surface, value, text_left, y + (row - line * value_scale) / 2, width / 2, row, value_scale);
-    Text(surface, Format("%s=%.*f %s", channel.AxisLabel.c_str(), time_decimals, dt, channel.TimeUnit),
-         text_left + width / 2 - glyph, y + (row - line * text_scale) / 2, width / 2 - glyph, row, text_scale);
+    Text(surface, texts.Value, text_left, y + (row - line * value_scale) / 2, width / 2, row, value_scale);
+    Text(surface, texts.Time, text_left + width / 2 - glyph, y + (row - line * text_scale) / 2, width / 2 - glyph, row,
+         text_scale);
     y += row;
   }
 }

@@ -38,7 +38,7 @@ struct Picture {
 class ReviewRig {
  public:
   // `units` in the simulator's list syntax; by default one voltage sensor giving a 1 Hz sine.
-  // `memory`: the bytes the machine offers, which size the record; by default the small rig's.
+  // `memory`: the free memory the window sizes its record by (0: the rig's small default).
   explicit ReviewRig(int width = 1366, int height = 768, bool english = false,
                      const std::string& units = "wired:04/1195:sine=2048,1500,1", std::uint64_t memory = 0)
       : units_(sim::ParseUnitList(units).size()) {

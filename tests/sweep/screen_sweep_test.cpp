@@ -11,6 +11,7 @@
 
 #include "../app/app_test_support.h"
 #include "../app/fast_clock.h"
+#include "../app/side_panel_checks.h"
 #include "acquisition/device_status.h"
 #include "app/preparation_steps.h"
 #include "app/start_screen_parts.h"
@@ -291,6 +292,7 @@ struct Sweep {
     Settle();
     PaintAll();
     Shot(name);
+    apptest::ExpectSidePanels(w, Shown(), name);
     // Every recorded channel's curve is drawn in its colour on the plot (the value indicators, in the
     // same colours, left out).
     const PixelRect& plot = w.View->PlotRect;
