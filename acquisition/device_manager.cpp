@@ -78,6 +78,7 @@ DeviceManager::~DeviceManager() {
   std::uint8_t state = DeviceThreadState.load();
   while (state != kDeviceEnded && !DeviceThreadState.compare_exchange_weak(state, kDeviceStopRequest)) {
   }
+  WakeDeviceWorker();
   // The designed waits first; a worker that has not answered by then is waited for all the same,
   // since no unit may go while a worker can still reach it.
   auto wait_for = [this](std::thread& worker, const std::atomic<std::uint8_t>& status, std::uint8_t ended) {

@@ -357,9 +357,7 @@ void GraphView::RebuildColumnTable(std::uint16_t first, std::uint16_t last, bool
   }
   DisplayStart = static_cast<std::uint32_t>(std::floor(Sweep.ScreenStart));
   Sweep.FineDrawing = spc < kFineDrawingSamples ? 1 : 0;
-  for (auto& channel : Channels) {
-    if (channel->Enabled != 0) channel->UpdateChannelColumns(first, last);
-  }
+  UpdateEnabledChannelColumns(first, last);
   Sweep.FirstRedrawColumn = first;
   Sweep.LastRedrawColumn = last;
 }

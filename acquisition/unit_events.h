@@ -1,8 +1,12 @@
 // What a sensor unit asks of the recording it feeds, and the clock it waits on.
 #pragma once
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -36,6 +40,30 @@ class UnitEvents {
   virtual RadioLinkState& RadioLink() = 0;
 };
 
+// A wake-up for a thread that waits at rest: each Wake moves the count on, and a wait ends when
+// the count is no longer the one the waiter saw before it looked at what it waits for.
+class WakeSignal {
+ public:
+  std::uint64_t Count() const { return count_.load(); }
+  void Wake() {
+    {
+      std::lock_guard lock(mutex_);
+      count_.fetch_add(1);
+    }
+    woken_.notify_all();
+  }
+  // Waits at most ms for a Wake after `seen` was read.
+  void WaitFor(std::uint32_t ms, std::uint64_t seen) {
+    std::unique_lock lock(mutex_);
+    woken_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return count_.load() != seen; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable woken_;
+  std::atomic<std::uint64_t> count_{0};
+};
+
 // Milliseconds and sleeps for the units that wait (the type-6 probe, the radio receiver's pause),
 // so tests can step time instead of sleeping.
 class UnitClock {
@@ -43,6 +71,13 @@ class UnitClock {
   virtual ~UnitClock() = default;
   virtual std::uint32_t NowMs() = 0;
   virtual void SleepMs(std::uint32_t ms) = 0;
+  // Rests up to ms, ending early at a Wake of `wake` after `seen`. A clock whose time passes only
+  // in its sleeps sleeps one step of at most step_ms, as a pass of a polling loop would.
+  virtual void RestMs(std::uint32_t ms, std::uint32_t step_ms, WakeSignal& wake, std::uint64_t seen) {
+    (void)wake;
+    (void)seen;
+    SleepMs(std::min(ms, step_ms));
+  }
 };
 
 class SteadyUnitClock final : public UnitClock {
@@ -53,6 +88,7 @@ class SteadyUnitClock final : public UnitClock {
                                           .count());
   }
   void SleepMs(std::uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+  void RestMs(std::uint32_t ms, std::uint32_t, WakeSignal& wake, std::uint64_t seen) override { wake.WaitFor(ms, seen); }
 };
 
 // The process's real clock, the default of every unit.

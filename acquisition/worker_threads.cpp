@@ -39,6 +39,11 @@ bool InfoScreenActive(const DeviceManager& manager) {
 
 }  // namespace
 
+WakeSignal& DeviceWorkerWake() {
+  static WakeSignal wake;
+  return wake;
+}
+
 void ResetWorkerStatus() {
   DeviceThreadState = kDeviceSearch;
   ControlCommand = kControlIdle;
@@ -52,7 +57,10 @@ bool RequestDeviceThreadState(std::uint8_t state) {
   std::uint8_t current = DeviceThreadState.load();
   for (;;) {
     if (current == kDeviceStopRequest || current == kDeviceEnded) return false;
-    if (DeviceThreadState.compare_exchange_weak(current, state)) return true;
+    if (DeviceThreadState.compare_exchange_weak(current, state)) {
+      WakeDeviceWorker();
+      return true;
+    }
   }
 }
 
@@ -66,6 +74,7 @@ void WaitAcquisitionAck(bool short_wait, UnitClock& clock) {
     if (current == kDevicePaused || current == kDeviceStopRequest || current == kDeviceEnded) return;
     if (DeviceThreadState.compare_exchange_weak(current, kDevicePauseRequest)) break;
   }
+  WakeDeviceWorker();
   const std::uint32_t limit = short_wait ? kAckShortWaitMs : kAckWaitMs;
   const std::uint32_t start = clock.NowMs();
   while (DeviceThreadState.load() != kDevicePaused) {
@@ -235,10 +244,12 @@ void DeviceWorker::Begin() {
 }
 
 bool DeviceWorker::Step() {
+  // Read before the flags: a change made after it ends the rest at once.
+  const std::uint64_t wake_seen = DeviceWorkerWake().Count();
   if (DeviceRunFlag.load() == 0) return End();
   const std::uint8_t state = DeviceThreadState.load();
   switch (state) {
-    case kDeviceSearch: return Search();
+    case kDeviceSearch: return Search(wake_seen);
     case kDeviceCommand: return Command();
     case kDeviceStopRequest: return End();
     case kDeviceEnded: AdvanceDeviceThreadState(kDeviceEnded, kDeviceSearch); return true;
@@ -249,10 +260,11 @@ bool DeviceWorker::Step() {
   }
 }
 
-bool DeviceWorker::Search() {
+bool DeviceWorker::Search(std::uint64_t wake_seen) {
   const std::uint32_t now = clock_.NowMs();
   if (now - search_tick_ <= kSearchIntervalMs) {
-    clock_.SleepMs(kIdleSleepMs);
+    // At rest until the next search is due, unless the window asks for something first.
+    clock_.RestMs(kSearchIntervalMs + 1 - (now - search_tick_), kIdleSleepMs, DeviceWorkerWake(), wake_seen);
     return true;
   }
   search_tick_ = now;

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "acquisition/ftdi_api.h"
+#include "acquisition/unit_events.h"
 
 class DeviceManager;
 class FTRecordDevice;
@@ -64,6 +65,11 @@ extern std::atomic<std::uint8_t> SearchOnDemand;
 // Set while the worker may run.
 extern std::atomic<std::uint8_t> DeviceRunFlag;
 extern std::atomic<std::uint8_t> ControlRunFlag;
+
+// Wakes the device worker where it rests between searches: every change of its state, run flag or
+// stop flag by another thread is followed by a Wake.
+WakeSignal& DeviceWorkerWake();
+inline void WakeDeviceWorker() { DeviceWorkerWake().Wake(); }
 
 // Back to the values at start-up (tests).
 void ResetWorkerStatus();
@@ -160,7 +166,7 @@ class DeviceWorker {
   bool Step();
 
  private:
-  bool Search();
+  bool Search(std::uint64_t wake_seen);
   bool Command();
   bool Measure();
   bool Pause();

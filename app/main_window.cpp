@@ -1,5 +1,6 @@
 // The main window's construction, initialisation, close and release, and the services it offers the other layers.
 #include "app/main_window.h"
+#include "app/filter_panel_window.h"
 #include "app/measure_paint_host.h"
 
 #include <algorithm>
@@ -94,7 +95,8 @@ void MainWindow::InitMainWindow() {
   // The host is a current system: the radio receiver takes its newer baud rate.
   Bytes.OsMajorVersion = 6;
   // 7. Bitmaps (they exist in one language only).
-  for (int id : kMainWindowBitmaps) bitmaps_.emplace_back(id, LoadBitmapResource(id, EnglishUi()));
+  // Drawn when a screen first shows them: most belong to pages a session may never open.
+  for (int id : kMainWindowBitmaps) bitmaps_.push_back(BitmapSlot{id, false, {}});
   // 9. The record's capacity from the memory the system has free.
   SampleCapacity = SampleCapacityFor(environment_.AvailableMemory ? environment_.AvailableMemory() : 0);
   // 12-13. The graph view and its channels.
@@ -110,6 +112,12 @@ void MainWindow::InitMainWindow() {
   // Timer 10 brings the second step of a long record's fit, which is then kept in the history.
   Hooks.AutoScrollStep = [](MainWindow& w) {
     if (!w.View) return;
+    // Or a filter change's long rebuild of the shown columns, which then is redrawn as the panel's.
+    const int rebuilt = w.View->RunPendingRebuild();
+    if (rebuilt >= 0 && w.View->FitPending == 0) {
+      MainWindowFilterPanel(w, *w.View).RedrawView(rebuilt > 0);
+      return;
+    }
     w.View->AutoScrollView();
     w.View->SaveViewHistory();
   };
@@ -195,6 +203,7 @@ void MainWindow::StopWorkers() {
   }
   DeviceRunFlag = 0;
   ControlRunFlag = 0;
+  WakeDeviceWorker();
   // Without the library no worker runs, and nothing answers.
   for (std::uint32_t waited = 0; LibraryBound != 0 && DeviceThreadState.load() != kDeviceEnded && waited < kCloseWaitMs;
        waited += kCloseWaitStepMs) {
@@ -211,6 +220,7 @@ void MainWindow::StopAcquisition() {
   } else {
     DeviceRunFlag = 0;
     ControlRunFlag = 0;
+    WakeDeviceWorker();
   }
 }
 
@@ -268,11 +278,25 @@ platform::Surface* MainWindow::BackBufferForButton(const ControlFrame& control) 
 
 platform::Surface* MainWindow::GetBackBufferDC() { return BackBuffersReady != 0 ? &BackBuffer(0) : nullptr; }
 
-platform::Surface& MainWindow::BackBuffer(int index) { return buffers_[static_cast<std::size_t>(index)]; }
+platform::Surface& MainWindow::BackBuffer(int index) {
+  platform::Surface& buffer = buffers_[static_cast<std::size_t>(index)];
+  // The graph's cached background is made the first time the measurement screen asks for it.
+  if (index == 3 && BackBuffersReady != 0 && (buffer.Width() != Metrics.ScreenWidth || buffer.Height() != Metrics.ScreenHeight)) {
+    buffer = platform::Surface(Metrics.ScreenWidth, Metrics.ScreenHeight);
+    renderer3_.Attach(buffer);
+  }
+  return buffer;
+}
 
 const platform::Surface* MainWindow::Bitmap(int id) const {
-  for (const auto& [bitmap_id, surface] : bitmaps_) {
-    if (bitmap_id == id) return &surface;
+  std::lock_guard lock(bitmaps_mutex_);
+  for (BitmapSlot& slot : bitmaps_) {
+    if (slot.Id != id) continue;
+    if (!slot.Drawn) {
+      slot.Picture = LoadBitmapResource(id, EnglishUi());
+      slot.Drawn = true;
+    }
+    return &slot.Picture;
   }
   return nullptr;
 }

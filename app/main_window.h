@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "acquisition/device_manager.h"
@@ -443,5 +444,12 @@ class MainWindow final : public MainWindowServices,
   agg_ren renderer3_;
   std::array<CubicSpline, 3> easing_;
   std::array<platform::Surface, 4> buffers_;
-  std::vector<std::pair<int, platform::Surface>> bitmaps_;
+  // The program's pictures, each drawn the first time a screen asks for it.
+  struct BitmapSlot {
+    int Id = 0;
+    bool Drawn = false;
+    platform::Surface Picture;
+  };
+  mutable std::vector<BitmapSlot> bitmaps_;
+  mutable std::mutex bitmaps_mutex_;
 };

@@ -101,12 +101,12 @@ bool MainWindow::BuildBackBuffers() {
     RefuseDisplayDepth(depth);
     return false;
   }
-  for (int index : {0, 1, 3}) {
+  // Buffer 3, the graph's cached background, waits for the measurement screen.
+  for (int index : {0, 1}) {
     buffers_[static_cast<std::size_t>(index)] = platform::Surface(Metrics.ScreenWidth, Metrics.ScreenHeight);
   }
   BackBuffersReady = 1;
   renderer0_.Attach(buffers_[0]);
-  renderer3_.Attach(buffers_[3]);
   renderer0_.CreateAltFont("Verdana", 20, 24, 900);
   return true;
 }

@@ -144,7 +144,7 @@ void MainWindow::LayMarkers(GraphView& view) {
 void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   GraphView& view = *View;
   platform::Surface& buffer0 = buffers_[0];
-  platform::Surface& buffer3 = buffers_[3];
+  platform::Surface& buffer3 = BackBuffer(3);
   if (view.FontSet == 0) {
     // The screen's texts (captions, help, settings panel) are sized against this font, not the intro's.
     renderer0_.style.font_width = 9.0;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -24,10 +25,10 @@ struct Form {
 };
 
 // Forms by benchmark argument: plain, median 20, trailing RMS 20, centred mean 20, centred RMS 20,
-// median 20 then centred mean 20.
+// median 20 then centred mean 20, median 100.
 constexpr Form kForms[] = {
-    {0, 0, 0, 0, 1, 0}, {1, 20, 0, 0, 1, 0}, {0, 0, 1, 20, 0, 0},
-    {0, 0, 1, 20, 1, 0}, {0, 0, 1, 20, 1, 1}, {1, 20, 1, 20, 1, 0},
+    {0, 0, 0, 0, 1, 0}, {1, 20, 0, 0, 1, 0}, {0, 0, 1, 20, 0, 0},   {0, 0, 1, 20, 1, 0},
+    {0, 0, 1, 20, 1, 1}, {1, 20, 1, 20, 1, 0}, {1, 100, 0, 0, 1, 0},
 };
 
 const std::vector<std::int16_t>& NoisyCodes() {
@@ -98,11 +99,54 @@ void BM_PlainMinMaxLoop(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kSamples);
 }
 
+// The yardstick of the median forms: a sliding median that keeps its window sorted (binary search
+// for the outgoing code, one move of the codes between it and the incoming code's place), over the
+// same codes and columns, window by argument.
+void BM_SortedWindowMedian(benchmark::State& state) {
+  const std::vector<std::int16_t>& codes = NoisyCodes();
+  const auto n = static_cast<std::uint32_t>(state.range(0));
+  std::vector<ColumnRecord> records(kColumns + 1);
+  const double per_column = static_cast<double>(kSamples) / kColumns;
+  std::vector<std::uint16_t> window(n);
+  for (auto _ : state) {
+    std::copy_n(codes.begin(), n, window.begin());
+    std::sort(window.begin(), window.end());
+    for (std::uint32_t c = 1; c <= kColumns; ++c) {
+      const auto first = std::max(static_cast<std::uint32_t>((c - 1) * per_column), n);
+      const auto end = static_cast<std::uint32_t>(c * per_column);
+      std::int16_t high = std::numeric_limits<std::int16_t>::min();
+      std::int16_t low = std::numeric_limits<std::int16_t>::max();
+      for (std::uint32_t j = first; j < end; ++j) {
+        const auto out = static_cast<std::uint16_t>(codes[j - n]);
+        const auto in = static_cast<std::uint16_t>(codes[j]);
+        auto slot = std::lower_bound(window.begin(), window.end(), out);
+        if (in > out) {
+          const auto to = std::lower_bound(slot, window.end(), in);
+          std::move(slot + 1, to, slot);
+          *(to - 1) = in;
+        } else if (in < out) {
+          const auto to = std::upper_bound(window.begin(), slot, in);
+          std::move_backward(to, slot, slot + 1);
+          *to = in;
+        }
+        const auto median = static_cast<std::int16_t>(window[n / 2]);
+        high = std::max(high, median);
+        low = std::min(low, median);
+      }
+      records[c].MaxCode = high;
+      records[c].MinCode = low;
+    }
+    benchmark::DoNotOptimize(records.data());
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kSamples);
+}
+
 }  // namespace
 
+BENCHMARK(BM_SortedWindowMedian)->ArgName("window")->Arg(20)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PlainMinMaxLoop)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BuildColumnMinMax)
     ->ArgName("form")
-    ->DenseRange(0, 5)
+    ->DenseRange(0, 6)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

@@ -1,15 +1,19 @@
 // Benchmark of the text and spreadsheet exports of a 1,000,000-sample record, in rows per second, for
-// each filter form, beside a plain std::to_chars writer of the same rows.
+// each filter form, beside plain writers of the same filtered rows: std::to_chars for the text, the
+// cell records alone for the sheet.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
+#include <bit>
 #include <charconv>
 #include <cstdint>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "bench_support.h"
+#include "channels/channel_filters.h"
 #include "graph/graph_view.h"
 #include "records/file_write.h"
 #include "records/sheet_record.h"
@@ -73,11 +77,25 @@ void BM_Export(benchmark::State& state) {
   state.counters["bytes"] = static_cast<double>(bytes);
 }
 
-// The yardstick: the same rows of an unfiltered record (time with five decimals and four blanks, each
+// Each channel's values as the exports read them, filtered by the form: what the yardsticks write,
+// worked out before they are timed.
+std::vector<std::vector<float>> FilteredValues(const GraphView& view, std::uint32_t channels, std::uint32_t rows) {
+  std::vector<std::vector<float>> values(channels);
+  for (std::uint32_t k = 0; k < channels; ++k) {
+    const VessamorChannel& ch = view.Channel(k);
+    FilteredSampleReader reader(ch);
+    values[k].resize(rows);
+    for (std::uint32_t i = 0; i < rows; ++i) values[k][i] = ch.ValueOfFilteredCode(reader.At(i));
+  }
+  return values;
+}
+
+// The yardstick of the text: the same filtered rows (time with five decimals and four blanks, each
 // value with three decimals filled to eight characters, CR LF) written by std::to_chars alone.
 void BM_ToCharsRows(benchmark::State& state) {
   const auto channels = static_cast<std::uint32_t>(state.range(0));
-  ExportRecord record(channels, kForms[0]);
+  ExportRecord record(channels, kForms[state.range(1)]);
+  const std::vector<std::vector<float>> values = FilteredValues(record.view, channels, kSamples);
   std::size_t bytes = 0;
   for (auto _ : state) {
     std::string out;
@@ -86,8 +104,7 @@ void BM_ToCharsRows(benchmark::State& state) {
       out.append(cell, std::to_chars(cell, cell + sizeof cell, static_cast<double>(i) / 1000, std::chars_format::fixed, 5).ptr);
       out.append(4, ' ');
       for (std::uint32_t k = 0; k < channels; ++k) {
-        const float value = record.view.Channel(k).Codes[i] * kVoltsPerCode;
-        const auto end = std::to_chars(cell, cell + sizeof cell, static_cast<double>(value), std::chars_format::fixed, 3).ptr;
+        const auto end = std::to_chars(cell, cell + sizeof cell, static_cast<double>(values[k][i]), std::chars_format::fixed, 3).ptr;
         out.append(cell, end);
         if (end - cell < 8) out.append(static_cast<std::size_t>(8 - (end - cell)), ' ');
       }
@@ -144,7 +161,41 @@ void BM_TextFile(benchmark::State& state) {
 }
 
 BENCHMARK(BM_TextFile)->ArgNames({"channels", "streamed"})->ArgsProduct({{4}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_ToCharsRows)->ArgName("channels")->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+
+// The yardstick of the sheet: the same cells (the time, then each channel's filtered value) as
+// number records of 19 bytes, column by column, with nothing else.
+void BM_PlainSheetCells(benchmark::State& state) {
+  constexpr std::uint32_t kRows = 65530;
+  const auto channels = static_cast<std::uint32_t>(state.range(0));
+  ExportRecord record(channels, kForms[state.range(1)]);
+  const std::vector<std::vector<float>> values = FilteredValues(record.view, channels, kRows);
+  const auto put = [](std::string& out, std::uint16_t row, std::uint16_t column, double value) {
+    char cell[19] = {0x03, 0x00, 15, 0};
+    cell[4] = static_cast<char>(row & 0xFF);
+    cell[5] = static_cast<char>(row >> 8);
+    cell[6] = static_cast<char>(column & 0xFF);
+    cell[7] = static_cast<char>(column >> 8);
+    std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+    for (int i = 11; i < 19; ++i, bits >>= 8) cell[i] = static_cast<char>(bits & 0xFF);
+    out.append(cell, sizeof cell);
+  };
+  for (auto _ : state) {
+    std::string out;
+    for (std::uint32_t i = 0; i < kRows; ++i) put(out, static_cast<std::uint16_t>(5 + i), 0, i / 1000.0);
+    for (std::uint32_t k = 0; k < channels; ++k) {
+      for (std::uint32_t i = 0; i < kRows; ++i) put(out, static_cast<std::uint16_t>(5 + i), static_cast<std::uint16_t>(k + 1), values[k][i]);
+    }
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.counters["rows/s"] = benchmark::Counter(static_cast<double>(kRows) * static_cast<double>(state.iterations()),
+                                                benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(BM_ToCharsRows)
+    ->ArgNames({"channels", "form"})
+    ->ArgsProduct({{1, 4}, {0, 1, 2, 3}})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainSheetCells)->ArgNames({"channels", "form"})->ArgsProduct({{1, 4}, {0, 3}})->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_Export, &records::WriteTextRecord)
     ->ArgNames({"channels", "form"})
     ->ArgsProduct({{1, 4}, {0, 1, 2, 3}})

@@ -92,10 +92,7 @@ class FilterPass {
     Lead = halves.Lead;
     Trail = halves.Trail;
     // The windows can come from a record file without a new configuration: size the state to them.
-    if (Median && State.MedianSorted.size() != MedianWindow) {
-      State.MedianSorted.assign(MedianWindow, 0);
-      State.MedianFull = 0;
-    }
+    if (Median && State.MedianCounts.Size() != MedianWindow) State.MedianFull = 0;
     RingSize = halves.RingSize;
     if (Smoothing && SmoothWindow != 0 && State.SmoothRing.size() != RingSize) {
       State.SmoothRing.assign(RingSize, 0);
@@ -119,7 +116,11 @@ class FilterPass {
     while (k < end) {
       if (SteadyAt(k)) {
         const std::uint32_t stop = SteadyEnd(end);
-        RunSteady(k, stop, cuts, runs);
+        if (Median) {
+          RunSteadyOverMedian(k, stop, cuts, runs);
+        } else {
+          RunSteady(k, stop, cuts, runs);
+        }
         k = stop;
       } else {
         out[k - first] = OutputAt(k);
@@ -139,45 +140,19 @@ class FilterPass {
       State.MedianNext = t + 1;
       return Codes[t];
     }
-    std::vector<std::int16_t>& window = State.MedianSorted;
+    CodeCountMedian& window = State.MedianCounts;
     bool stepped = false;
     if (State.MedianFull != 0 && State.MedianNext == t) {
       const std::int16_t outgoing = Codes[t - n];
       const std::int16_t incoming = Codes[t];
-      stepped = incoming == outgoing || ReplaceInWindow(window, outgoing, incoming);
+      stepped = incoming == outgoing || window.Step(outgoing, incoming);
     }
     if (!stepped) {
-      std::copy(Codes + (t + 1 - n), Codes + t + 1, window.begin());
-      std::sort(window.begin(), window.end(),
-                [](const std::int16_t& a, const std::int16_t& b) { return CompareSamples(&a, &b) < 0; });
+      window.Fill(Codes + (t + 1 - n), n);
       State.MedianFull = 1;
     }
     State.MedianNext = t + 1;
-    return window[n / 2];
-  }
-
-  // Takes the outgoing code out of the sorted window and puts the incoming one in its place,
-  // moving the codes between the two slots by one. False when the window does not hold the
-  // outgoing code (the codes changed under it): the caller sorts afresh.
-  static bool ReplaceInWindow(std::vector<std::int16_t>& window, std::int16_t outgoing, std::int16_t incoming) {
-    const std::size_t n = window.size();
-    std::int16_t* w = window.data();
-    // Branch-free lower bound: noisy codes make the branches of a plain binary search unpredictable.
-    const std::int16_t* base = w;
-    for (std::size_t len = n; len > 1;) {
-      const std::size_t half = len / 2;
-      base = UnsignedCodeLess(base[half], outgoing) ? base + half : base;
-      len -= half;
-    }
-    std::size_t slot = static_cast<std::size_t>(base - w) + (UnsignedCodeLess(*base, outgoing) ? 1 : 0);
-    if (slot == n || w[slot] != outgoing) return false;
-    if (UnsignedCodeLess(outgoing, incoming)) {
-      for (; slot + 1 < n && UnsignedCodeLess(w[slot + 1], incoming); ++slot) w[slot] = w[slot + 1];
-    } else {
-      for (; slot > 0 && UnsignedCodeLess(incoming, w[slot - 1]); --slot) w[slot] = w[slot - 1];
-    }
-    w[slot] = incoming;
-    return true;
+    return window.Median();
   }
 
   std::int32_t SmoothedAt(std::uint32_t k) {
@@ -226,7 +201,7 @@ class FilterPass {
 
   // The centred window over raw codes is full and continues at sample k without being cut.
   bool SteadyAt(std::uint32_t k) const {
-    return Smoothing && Centred && !Median && SmoothWindow != 0 && State.SmoothValid != 0 && State.SmoothNext == k &&
+    return Smoothing && Centred && SmoothWindow != 0 && State.SmoothValid != 0 && State.SmoothNext == k &&
            State.SmoothFill == RingSize && k >= Lead + 1 && State.SmoothFrom == k - 1 - Lead &&
            State.SmoothTo == k + Trail && std::uint64_t{k} + Trail + 1 <= Lookahead;
   }
@@ -282,6 +257,46 @@ class FilterPass {
       const std::int64_t v = Codes[State.SmoothFrom + i];
       State.SmoothRing[i] = Rms ? v * v : v;
     }
+  }
+
+  // The same over the median's outputs: what entered the window (squares for RMS) lies in order,
+  // the ring's entries first, then the outputs that enter after them, and the sums run over that.
+  void RunSteadyOverMedian(std::uint32_t k, std::uint32_t stop, const std::vector<std::uint32_t>& cuts,
+                           std::vector<SteadyRun>& runs) {
+    const std::uint32_t base = k - 1 - Lead;  // the oldest sample of the window at k
+    std::vector<std::int64_t>& entered = State.SmoothEntered;
+    entered.resize(stop + Trail - base);
+    for (std::uint32_t i = 0; i < RingSize; ++i) {
+      std::uint32_t slot = State.SmoothFirst + i;
+      if (slot >= RingSize) slot -= RingSize;
+      entered[i] = State.SmoothRing[slot];
+    }
+    for (std::uint32_t t = base + RingSize; t < stop + Trail; ++t) {
+      const std::int64_t v = MedianAt(t);
+      entered[t - base] = Rms ? v * v : v;
+    }
+    std::int64_t sum = State.SmoothSum;
+    auto cut = std::upper_bound(cuts.begin(), cuts.end(), k);
+    for (std::uint32_t t = k; t < stop;) {
+      const std::uint32_t stretch_end = cut != cuts.end() && *cut < stop ? *cut++ : stop;
+      std::int64_t high = std::numeric_limits<std::int64_t>::min();
+      std::int64_t low = std::numeric_limits<std::int64_t>::max();
+      const std::uint32_t stretch_first = t;
+      for (; t < stretch_end; ++t) {
+        sum += entered[t + Trail - base] - entered[t - 1 - Lead - base];
+        high = std::max(high, sum);
+        low = std::min(low, sum);
+      }
+      runs.push_back({stretch_first, stretch_end, OutputOfSum(high), OutputOfSum(low)});
+    }
+    // The ring again holds the window of the last sample, oldest first.
+    const std::uint32_t last = stop - 1;
+    State.SmoothSum = sum;
+    State.SmoothFirst = 0;
+    State.SmoothFrom = last - Lead;
+    State.SmoothTo = last + Trail + 1;
+    State.SmoothNext = stop;
+    std::copy_n(entered.begin() + (State.SmoothFrom - base), RingSize, State.SmoothRing.begin());
   }
 
   void Enter(std::int64_t v) {

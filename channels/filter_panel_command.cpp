@@ -20,6 +20,8 @@ std::uint16_t Window(std::int32_t v) {
 // The shown columns again, once the filter state is new; the caller holds the view lock.
 void Rebuild(GraphView& view) {
   view.RedrawRequested = 1;
+  // A long rebuild of a record under review follows from the window's timer, the box shown first.
+  if (view.DeferLongRebuild()) return;
   view.RebuildColumnTable(view.FirstShownColumn, view.LastShownColumn);
 }
 

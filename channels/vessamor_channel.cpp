@@ -39,7 +39,7 @@ void VessamorChannel::ConfigureFilter() {
   // The reduction filters at most this many samples at a time.
   constexpr std::size_t kProcessedCapacity = 130000;
   if (FilterOn != 0 && Filter.Processed.size() != kProcessedCapacity) Filter.Processed.assign(kProcessedCapacity, 0);
-  Filter.MedianSorted.assign(MedianWindow, 0);
+  Filter.MedianFull = 0;
   Filter.SmoothRing.assign(SmoothingWindow != 0 ? SmoothingWindow + 1u : 0u, 0);
   ApplyOffsetHandOver();
   ResetColumnReduction();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "channels/code_median.h"
 #include "channels/column_record.h"
 #include "channels/conversion_types.h"
 #include "channels/pixel_types.h"
@@ -30,8 +31,8 @@ struct ChannelFilterState {
   std::vector<std::int32_t> Processed;
   std::uint32_t ProcessedCount = 0;
 
-  // Sliding median: the window sorted as unsigned codes; it continues only at sample MedianNext.
-  std::vector<std::int16_t> MedianSorted;
+  // Sliding median: the window's codes counted; it continues only at sample MedianNext.
+  CodeCountMedian MedianCounts;
   std::uint32_t MedianNext = 0;
   std::uint8_t MedianFull = 0;
 
@@ -45,6 +46,8 @@ struct ChannelFilterState {
   std::uint32_t SmoothTo = 0;
   std::uint32_t SmoothNext = 0;
   std::uint8_t SmoothValid = 0;
+  // What entered the centred window over the median's outputs, while a steady stretch is reduced.
+  std::vector<std::int64_t> SmoothEntered;
 
   std::array<NotchStage, 3> Notch{};
   std::uint8_t NotchPrimed = 0;

@@ -351,6 +351,17 @@ class GraphView {
   static constexpr std::uint32_t kFitTimerId = 10;
   static constexpr std::uint32_t kFitTimerMs = 33;
   static constexpr std::uint32_t kTwoStepFitSamples = 4000000;
+  // Median samples, in the busiest lane of a rebuild, that take about a tenth of a second.
+  static constexpr std::uint64_t kLongMedianSamples = 4000000;
+  // Whether rebuilding `samples` samples of every enabled channel takes long enough for the box:
+  // a record as long as a two-step fit, or as much median work in one lane.
+  bool RefitIsLong(std::uint64_t samples) const;
+  // A long rebuild of the shown columns of a record under review (after a filter change) is left
+  // to the fit timer so the box shows first; true when it was. Under ViewLock.
+  bool DeferLongRebuild();
+  std::uint8_t RebuildPending = 0;
+  // The timer's step: runs a pending rebuild. -1 when none was pending, else 1 when markers are set.
+  int RunPendingRebuild();
   // Curves drawn by the last DrawChannels, and the column limit a pan sets (0: none).
   std::uint16_t DrawnFirstColumn = 1;
   std::uint16_t DrawnLastColumn = 1;
@@ -453,6 +464,8 @@ class GraphView {
   // Recomputes channel 0's column records first..last and every enabled channel's extremes;
   // backward keeps the last column's start and lays the columns before it down to the first.
   void RebuildColumnTable(std::uint16_t first, std::uint16_t last, bool backward = false);
+  // Every enabled channel's extremes over columns first..last; a long range takes the channels side by side.
+  void UpdateEnabledChannelColumns(std::uint16_t first, std::uint16_t last);
   // A cyclic wrap: every live channel and the sweep start again at sample 0. Takes ViewLock.
   void ResetRecordingBuffers();
   void SetReceivedBytes(std::uint32_t bytes);

@@ -111,7 +111,7 @@ void GraphView::AutoScrollView() {
       HidePreparingData();
       return;
     }
-    if (LastSampleIndex >= kTwoStepFitSamples && FitPending == 0) {
+    if (RefitIsLong(std::uint64_t{LastSampleIndex} + 1) && FitPending == 0) {
       // A long record is fitted from the window's timer, so the window can show the wait first.
       FitPending = 1;
       ShowPreparingData();

@@ -2,9 +2,11 @@
 #include "records/binary_record.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "graph/graph_view.h"
 #include "records/export_plan.h"
@@ -50,11 +52,32 @@ class ByteWriter {
   std::vector<std::uint8_t>& out_;
 };
 
+// Reads a file front to back. The header's many small fields come from one read of its first
+// bytes; the long runs of codes go straight from the source to where they are kept.
 class ByteReader {
  public:
-  explicit ByteReader(const ByteSource& source) : source_(source) {}
+  // A small file is held whole after its first read; of a larger one the stretch the header needs.
+  explicit ByteReader(const ByteSource& source)
+      : source_(source),
+        held_size_(source.Size() <= kWholeFileBytes ? std::max<std::size_t>(static_cast<std::size_t>(source.Size()), kHeldBytes)
+                                                    : kHeldBytes),
+        held_bytes_(new std::uint8_t[held_size_]) {}
   bool Bytes(void* out, std::size_t size) {
-    if (!source_.ReadAt(pos_, out, size)) return false;
+    if (pos_ < held_at_ || pos_ - held_at_ > held_ || size > held_ - (pos_ - held_at_)) {
+      if (size >= held_size_) {
+        if (!source_.ReadAt(pos_, out, size)) return false;
+        pos_ += size;
+        return true;
+      }
+      // The next stretch of the file, as much of it as the buffer takes.
+      held_at_ = pos_;
+      held_ = static_cast<std::size_t>(std::min<std::uint64_t>(held_size_, Remaining()));
+      if (held_ < size || !source_.ReadAt(held_at_, held_bytes_.get(), held_)) {
+        held_ = 0;
+        return false;
+      }
+    }
+    if (size > 0) std::memcpy(out, held_bytes_.get() + (pos_ - held_at_), size);
     pos_ += size;
     return true;
   }
@@ -105,6 +128,14 @@ class ByteReader {
  private:
   const ByteSource& source_;
   std::uint64_t pos_ = 0;
+  // Bytes held from the file at held_at_ on: the whole header of any version fits.
+  static constexpr std::size_t kHeldBytes = 512;
+  static_assert(kHeaderBytes + 4 * kLargestBlockBytes + 8 <= kHeldBytes);
+  static constexpr std::uint64_t kWholeFileBytes = 64 * 1024;
+  std::size_t held_size_;
+  std::unique_ptr<std::uint8_t[]> held_bytes_;
+  std::uint64_t held_at_ = 0;
+  std::size_t held_ = 0;
 };
 
 struct HistoryPart {

@@ -1,8 +1,12 @@
 // A record read from a file, held apart from the view until it is checked, and its hand-over to the graph view.
 #include "records/loaded_record.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <mutex>
 
 #include "graph/graph_view.h"
@@ -247,7 +251,41 @@ bool ValidateLoadedRecord(LoadedRecord& record, std::uint32_t sample_capacity) {
   return any;
 }
 
+namespace {
+
+// Copies a channel's codes into the view. With `release` the record's own copy goes back to the
+// system page by page behind the copy, so a load never holds the record twice.
+void CopyCodes(const std::int16_t* from, std::size_t count, std::int16_t* to, bool release) {
+  constexpr std::size_t kStep = std::size_t{1} << 18;  // codes a step: half a MiB
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  std::uintptr_t released = (reinterpret_cast<std::uintptr_t>(from) + page - 1) & ~(page - 1);
+  for (std::size_t done = 0; done < count;) {
+    const std::size_t n = std::min(kStep, count - done);
+    std::copy_n(from + done, n, to + done);
+    done += n;
+    const std::uintptr_t copied = reinterpret_cast<std::uintptr_t>(from + done) & ~(page - 1);
+    if (release && copied > released) {
+      madvise(reinterpret_cast<void*>(released), copied - released, MADV_DONTNEED);
+      released = copied;
+    }
+  }
+}
+
+AppliedRecord HandOver(GraphView& view, const LoadedRecord& record, const std::string& title, bool release_codes);
+
+}  // namespace
+
 AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, const std::string& title) {
+  return HandOver(view, record, title, false);
+}
+
+AppliedRecord ApplyLoadedRecord(GraphView& view, LoadedRecord&& record, const std::string& title) {
+  return HandOver(view, record, title, true);
+}
+
+namespace {
+
+AppliedRecord HandOver(GraphView& view, const LoadedRecord& record, const std::string& title, bool release_codes) {
   AppliedRecord applied;
   if (view.LiveSetupKept == 0) {
     for (auto& reference : view.ReferenceChannels) {
@@ -294,7 +332,7 @@ AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, con
       const LoadedChannel& loaded = record.Channels[k];
       const std::size_t count =
           loaded.Present && ch.Codes != nullptr ? std::min<std::size_t>(loaded.Codes.size(), ch.CodeCapacity) : 0;
-      std::copy_n(loaded.Codes.begin(), count, ch.Codes);
+      CopyCodes(loaded.Codes.data(), count, ch.Codes, release_codes);
       ch.CodeCount = static_cast<std::uint32_t>(count);
       if (loaded.HasSettings && !loaded.Settings.HasRunRange && count > 1) {
         ch.RunMax = ch.RunMin = ch.Codes[1];
@@ -333,6 +371,8 @@ AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, con
   if (view.SetupHooks.SetupGraphHeader) view.SetupHooks.SetupGraphHeader();
   return applied;
 }
+
+}  // namespace
 
 }  // namespace records
 

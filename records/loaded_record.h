@@ -103,5 +103,8 @@ struct AppliedRecord {
 // a freshly loaded record under the given title. Takes ViewLock for the channel changes; the
 // view's set-up hooks run outside it.
 AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, const std::string& title);
+// The same for a record that is spent by it: its codes are given back to the system as they are
+// copied, so the load holds them once.
+AppliedRecord ApplyLoadedRecord(GraphView& view, LoadedRecord&& record, const std::string& title);
 
 }  // namespace records

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <utility>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -421,7 +422,7 @@ bool OpenRecord(RecordCommandContext& context) {
   if (read.Outcome == ReadOutcome::NotARecord) return Refuse(context, RecordMessage::NotARecord, path);
   if (read.Outcome == ReadOutcome::Refused) return Refuse(context, RecordMessage::Damaged, path);
   if (read.Record.Damaged) Tell(context, RecordMessage::Damaged, path);
-  const AppliedRecord applied = ApplyLoadedRecord(view, read.Record, title);
+  const AppliedRecord applied = ApplyLoadedRecord(view, std::move(read.Record), title);
   if (!applied.ViewSetUp) return false;
   context.RecordFileTitle = title;
   if (!read.Record.Damaged && view.LastSampleIndex + 1u < read.Record.FileSamples) TellPartShown(context, read.Record.FileSamples, path);

@@ -1,5 +1,6 @@
 // The device and control workers on their own threads against the simulated bus, as the window thread sees them.
 #include <mutex>
+#include <thread>
 
 #include "manager_test_support.h"
 
@@ -35,6 +36,51 @@ class WorkersThreadsTest : public ManagerTestBase {
     ASSERT_TRUE(WaitFor([&] { return recording.Ticks.load() > 3 || recording.FullStopCalls.load() > 0; }));
   }
 };
+
+// A clock that notes the device worker's rests and ends each at a wake, or after a watchdog.
+class RestClock : public UnitClock {
+ public:
+  std::uint32_t NowMs() override { return now; }
+  void SleepMs(std::uint32_t ms) override { now += ms; }
+  void RestMs(std::uint32_t ms, std::uint32_t, WakeSignal& wake, std::uint64_t seen) override {
+    asked_ms = ms;
+    resting = true;
+    wake.WaitFor(120000, seen);
+    woken = wake.Count() != seen;
+  }
+  std::atomic<std::uint32_t> now{100000};
+  std::atomic<std::uint32_t> asked_ms{0};
+  std::atomic<bool> resting{false};
+  std::atomic<bool> woken{false};
+};
+
+TEST_F(WorkersThreadsTest, BetweenSearchesTheWorkerRestsUntilTheNextSearchUnlessTheWindowAsksFirst) {
+  RestClock rest;
+  manager->Clock = &rest;
+  DeviceRunFlag = 1;
+  DeviceWorker worker(*manager);
+  worker.Begin();
+  // A pause (as before the window touches the tables), a start or stop command, and the close.
+  const std::function<void()> requests[] = {
+      [] { RequestDeviceThreadState(kDevicePauseRequest); },
+      [] { RequestDeviceThreadState(kDeviceCommand); },
+      [&] { WaitAcquisitionAck(true, clock); },
+  };
+  for (const auto& request : requests) {
+    DeviceThreadState = kDeviceSearch;
+    rest.resting = false;
+    rest.woken = false;
+    std::thread step([&] { worker.Step(); });
+    ASSERT_TRUE(WaitFor([&] { return rest.resting.load(); }));
+    request();
+    step.join();
+    // One rest until the search is due, not a step of 20 ms; the request ended it.
+    EXPECT_EQ(rest.asked_ms.load(), kSearchIntervalMs + 1);
+    EXPECT_TRUE(rest.woken.load());
+  }
+  DeviceThreadState = kDeviceSearch;
+  manager->Clock = &clock;
+}
 
 TEST_F(WorkersThreadsTest, PauseDuringSearchIsAnsweredAfterItAndAStartAfterThePauseRuns) {
   // The type-6 unit's probe keeps the search waiting on the clock; the pause request comes then.

@@ -93,7 +93,7 @@ TEST(SlidingMedian, EqualsSortedWindowMedianForEveryWindow) {
   // Full signed range (so the unsigned ordering shows), ADC codes, and few values.
   for (const auto& codes :
        {RandomCodes(3000, -32768, 32767, 1), RandomCodes(3000, 0, 4095, 2), RandomCodes(3000, 0, 2, 3)}) {
-    for (std::uint16_t n : {1, 2, 3, 7, 64, 255}) {
+    for (std::uint16_t n : {1, 2, 3, 7, 20, 64, 100, 255}) {
       Reduction f(codes, 1);
       f.Configure(1, n, 0, 0, 1, 1);
       // Split calls continue the window; a later call over an earlier range sorts afresh.

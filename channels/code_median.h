@@ -1,0 +1,82 @@
+// Sliding median of 16-bit codes by counting: a count per code and a two-level map of the codes present.
+#pragma once
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <vector>
+
+// The median of a window of codes ordered as unsigned 16-bit numbers: the code of rank n / 2
+// (the upper of the two middle codes for an even window). The codes are few and small, so the
+// window is kept as a count per code rather than sorted: a step changes two counts and moves the
+// median by at most one code present, found through the map in a few word operations, whatever
+// the window's length.
+class CodeCountMedian {
+ public:
+  // Starts afresh over the n > 0 codes from `codes`.
+  void Fill(const std::int16_t* codes, std::uint32_t n);
+  // The window moves on by one code. False when the window holds no `outgoing` code (the codes
+  // changed under it): the caller fills it afresh.
+  bool Step(std::int16_t outgoing, std::int16_t incoming) {
+    const std::uint32_t out = static_cast<std::uint16_t>(outgoing);
+    const std::uint32_t in = static_cast<std::uint16_t>(incoming);
+    if (size_ == 0 || counts_[out] == 0) return false;
+    Remove(out);
+    Add(in);
+    // Without branches: on noisy codes either side is as likely as the other.
+    below_ = below_ + static_cast<std::uint32_t>(in < median_) - static_cast<std::uint32_t>(out < median_);
+    // One code left and one entered: the code of the rank is at most one code present away.
+    if (below_ > rank_) {
+      median_ = PresentBelow(median_);
+      below_ -= counts_[median_];
+    } else if (below_ + counts_[median_] <= rank_) {
+      below_ += counts_[median_];
+      median_ = PresentAbove(median_);
+    }
+    return true;
+  }
+  std::int16_t Median() const { return static_cast<std::int16_t>(median_); }
+  // Codes in the window; 0 before the first fill.
+  std::uint32_t Size() const { return size_; }
+
+ private:
+  // A code enters or leaves; its bits are written whether they change or not, so the noise of
+  // the codes costs no mispredicted branches.
+  void Add(std::uint32_t code) {
+    ++counts_[code];
+    present_[code >> 6] |= std::uint64_t{1} << (code & 63);
+    words_[code >> 12] |= std::uint64_t{1} << ((code >> 6) & 63);
+  }
+  void Remove(std::uint32_t code) {
+    const std::uint64_t gone = --counts_[code] == 0 ? 1 : 0;
+    std::uint64_t& word = present_[code >> 6];
+    word &= ~(gone << (code & 63));
+    words_[code >> 12] &= ~(std::uint64_t{word == 0 ? 1u : 0u} << ((code >> 6) & 63));
+  }
+  // The nearest code present above or below `code`: mostly in the same word of the map, else
+  // through the map of words.
+  std::uint32_t PresentAbove(std::uint32_t code) const {
+    const std::uint32_t bit = code & 63;
+    const std::uint64_t bits = bit == 63 ? 0 : present_[code >> 6] & (~std::uint64_t{0} << (bit + 1));
+    if (bits != 0) return (code & ~63u) | static_cast<std::uint32_t>(std::countr_zero(bits));
+    return PresentAboveWord(code);
+  }
+  std::uint32_t PresentBelow(std::uint32_t code) const {
+    const std::uint64_t bits = present_[code >> 6] & ((std::uint64_t{1} << (code & 63)) - 1);
+    if (bits != 0) return (code & ~63u) | (63u - static_cast<std::uint32_t>(std::countl_zero(bits)));
+    return PresentBelowWord(code);
+  }
+  std::uint32_t PresentAboveWord(std::uint32_t code) const;
+  std::uint32_t PresentBelowWord(std::uint32_t code) const;
+
+  // Count of each code in the window (65536 entries once filled).
+  std::vector<std::uint16_t> counts_;
+  // Bit per code present, and bit per word of those bits that has any set.
+  std::vector<std::uint64_t> present_;
+  std::array<std::uint64_t, 16> words_{};
+  std::uint32_t size_ = 0;
+  std::uint32_t rank_ = 0;
+  std::uint32_t median_ = 0;
+  // Codes in the window below the median.
+  std::uint32_t below_ = 0;
+};
