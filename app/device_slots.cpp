@@ -219,7 +219,7 @@ void DeviceSlotBinder::ReleaseUnpreparedSlots() {
   }
 }
 
-std::uint8_t DeviceSlotBinder::ReconcileDeviceSlots(const UnitList& table, std::uint32_t connected, bool unlink_live) {
+std::uint8_t DeviceSlotBinder::ReconcileDeviceSlots(const UnitList& table, std::uint32_t connected, bool unlink_live, bool settled) {
   std::lock_guard lock(view_.ViewLock);
   // 1. Prepared slots keep their channels; the slots ticked for the record are the candidates.
   std::array<bool, kSlots> keeps_binding{};
@@ -230,7 +230,7 @@ std::uint8_t DeviceSlotBinder::ReconcileDeviceSlots(const UnitList& table, std::
     else DropChannels(slot);
   }
   // 3. No unit at all.
-  if (connected == 0) {
+  if (connected == 0 && settled) {
     for (DeviceSlot& slot : slots_) slot.Reset();
     if (unlink_live) {
       for (std::size_t k = 0; k < kSlots; ++k) view_.Channel(k).Device = nullptr;
@@ -248,6 +248,7 @@ std::uint8_t DeviceSlotBinder::ReconcileDeviceSlots(const UnitList& table, std::
     for (FTRecordDevice* unit : table) {
       if (unit != nullptr && listed == nullptr && Matches(slot, *unit)) listed = unit;
     }
+    if (listed == nullptr && !settled && slot.InUse != 0) listed = slot.Device;
     if (listed == nullptr) {
       slot.Reset();
       continue;

@@ -33,8 +33,10 @@ class DeviceSlotBinder {
   bool AttachDeviceToSlot(FTRecordDevice& unit, std::uint32_t connected);
   // After a search: keeps the slots whose unit is still listed, resets the rest, packs them from
   // slot 0 and idles the live channels no slot holds. `unlink_live`: with no unit connected the
-  // live channels forget their unit too. Returns the slots kept with their binding.
-  std::uint8_t ReconcileDeviceSlots(const UnitList& table, std::uint32_t connected, bool unlink_live);
+  // live channels forget their unit too. Returns the slots kept with their binding. Without
+  // `settled` the table is one a search is rebuilding: a slot whose unit it does not list keeps
+  // that unit (the search's own reconciling comes next), and no unit at all resets nothing.
+  std::uint8_t ReconcileDeviceSlots(const UnitList& table, std::uint32_t connected, bool unlink_live, bool settled = true);
   // Before the measurement screen. Mode 0 frees every slot; otherwise the channels of the ticked,
   // prepared slots are chosen, the lead sensor found and each channel scaled against it.
   // `setup_header` rebuilds the view's header for its sensor kind.

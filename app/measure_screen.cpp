@@ -65,12 +65,16 @@ void MainWindow::GotoGraphScreen() {
   std::uint8_t found = 0;
   bool default_header = true;
   if (SlotBinder && Devices) {
+    // A search the pause did not stop in time has the table half rebuilt: the slots keep their units.
+    bool settled = Devices->Searching.load() == 0;
     UnitList table{};
     {
       std::lock_guard lock(Devices->TableLock);
       for (std::size_t i = 0; i < table.size(); ++i) table[i] = Devices->DeviceTable[i].get();
     }
-    found = SlotBinder->ReconcileDeviceSlots(table, Devices->CountDevices(), false);
+    const std::uint32_t connected = Devices->CountDevices();
+    settled = settled && Devices->Searching.load() == 0;
+    found = SlotBinder->ReconcileDeviceSlots(table, connected, false, settled);
     SlotBinder->PrepareSlotsForGraph(found, EnglishUi(), [&] {
       view->SetupGraphHeader(ExtendedMode != 0, nullptr, false);
       default_header = false;

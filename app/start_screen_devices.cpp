@@ -108,7 +108,12 @@ UnitList MainWindow::ListedUnits() const {
 
 std::uint8_t MainWindow::RefreshDevices(std::uint8_t mode) {
   if (!SlotBinder || !Devices) return 0;
+  // A search closes every unit and lists them again; its table, read meanwhile, is no reason to
+  // forget the sensors the user has chosen and prepared.
+  bool settled = Devices->Searching.load() == 0;
   const UnitList table = ListedUnits();
+  const std::uint32_t connected = Devices->CountDevices();
+  settled = settled && Devices->Searching.load() == 0;
   std::size_t units = 0;
   while (units < table.size() && table[units] != nullptr) ++units;
 
@@ -146,7 +151,7 @@ std::uint8_t MainWindow::RefreshDevices(std::uint8_t mode) {
   // 2.
   const bool unlink = Bytes.InfoScreenActive.load() != 0 ||
                       (Bytes.MeasureScreenActive.load() != 0 && View && View->RecordViewable == 0);
-  SlotBinder->ReconcileDeviceSlots(table, Devices->CountDevices(), unlink);
+  SlotBinder->ReconcileDeviceSlots(table, connected, unlink, settled);
 
   // 3. One button per listed unit.
   for (std::size_t i = 0; i < units; ++i) {

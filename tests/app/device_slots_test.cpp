@@ -115,6 +115,12 @@ TEST(DeviceSlots, ReconcileKeepsListedUnitsPacksWithoutDuplicatesAndTakesReplace
   EXPECT_EQ(r.slots[0].Channels[0]->Device, &b);
   EXPECT_EQ(r.slots[1].CountChannels(), 0);
   EXPECT_EQ(r.Live(0).SensorCode, 0);
+  // A table read while a search rebuilds it (every unit closed, none listed yet) costs no slot its
+  // unit nor its preparation.
+  EXPECT_EQ(r.binder.ReconcileDeviceSlots({}, 0, true, false), 1);
+  EXPECT_EQ(r.slots[0].Device, &b);
+  EXPECT_EQ(r.slots[0].Prepared, 1);
+  EXPECT_EQ(r.slots[0].Channels[0]->Device, &b);
   // Nothing connected: every slot free, every channel unlinked.
   r.binder.ReconcileDeviceSlots({}, 0, true);
   EXPECT_EQ(r.binder.NextFreeSlot, 0);
