@@ -50,6 +50,12 @@ float DetectorCode(GraphView& view, const VessamorChannel& channel) {
   return static_cast<float>(code >> 8) + static_cast<float>(code & 0xFF) / 256.0f;
 }
 
+// A channel's live reading: the rate a rate kind derives, else its value.
+float LiveValue(const VessamorChannel& channel, std::uint16_t column) {
+  if (channel.RateMode != 0 && channel.RateDisplayFn != nullptr) return channel.RateDisplayFn(&channel, column);
+  return channel.SampleValue(column);
+}
+
 void ShowLive(ValueInputBox& box, float value) {
   box.Value = TruncatedValue(value, box.Decimals);
   box.Text = FormatFixed(box.Value, static_cast<int>(box.Decimals));
@@ -280,9 +286,9 @@ void ApplyPreparationStep(InfoPanel& panel, GraphView& view, PreparationHost& ho
   // 9.
   if (!box1.Editing() && !box2.Editing()) {
     if (code != kOpticalDensity) {
-      if (box1.Channel != nullptr) ShowLive(box1, box1.Channel->SampleValue(NewestColumn(view)));
+      if (box1.Channel != nullptr) ShowLive(box1, LiveValue(*box1.Channel, NewestColumn(view)));
       if (panel.ButtonSet == 2 && box2.Shown != 0 && box2.Channel != nullptr) {
-        ShowLive(box2, box2.Channel->SampleValue(NewestColumn(view)));
+        ShowLive(box2, LiveValue(*box2.Channel, NewestColumn(view)));
       }
     } else if (box1.Channel != nullptr) {
       VessamorChannel& channel = *box1.Channel;
