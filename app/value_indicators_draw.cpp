@@ -1,4 +1,5 @@
 // The value indicator a shown channel draws in its box on the graph screen, and the scale sliders' showing.
+#include <algorithm>
 #include <cmath>
 
 #include "app/main_window.h"
@@ -30,6 +31,24 @@ double IndicatorValue(const VessamorChannel& channel, std::uint16_t column, bool
   }
   if (channel.RateMode != 0 && channel.RateDisplayFn != nullptr) return channel.RateDisplayFn(&channel, column);
   return channel.SampleValue(column);
+}
+
+// The value text against the right of its box, next to the unit, as long or short as it is.
+void DrawValueRight(agg_ren& surface, const std::string& text, double x, double y, double w, double h,
+                    const rgba8& colour) {
+  const std::string bytes = platform::Utf8ToCp1251(text);
+  const double scale = surface.style.font_height > 0.0 && h > 0.0 ? 0.9 * h / surface.style.font_height : 1.0;
+  // A little room before the unit, so the last digit does not run into it.
+  const double room = std::max(w - 0.15 * h, 1.0);
+  const double advance = surface.TextAdvance(bytes.c_str(), scale);
+  if (advance > room) {
+    // A text longer than its box (a volume's seven decimals) is drawn smaller, on the same baseline.
+    const double fitted = h * room / advance;
+    DrawTwice(surface, text, x, y + (h - fitted), room, fitted, colour);
+    return;
+  }
+  const double shift = room - advance;
+  DrawTwice(surface, text, x + shift, y, w - shift, h, colour);
 }
 
 }  // namespace
@@ -65,7 +84,7 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
   channel.IndicatorShownValid = 1;
   const IndicatorText shown = IndicatorValueText(value, volume ? kVolumeDecimals : channel.Decimals);
   const IndicatorGeometry& g = channel.ValueLineGeometry;
-  DrawTwice(surface, shown.Text, g[0], g[1], g[2] - g[0], g[3] - g[1], colour);
+  DrawValueRight(surface, shown.Text, g[0], g[1], g[2] - g[0], g[3] - g[1], colour);
   const std::string unit = volume ? std::string("мл") : channel.Unit;
   const bool time_line = channel.IndicatorStyle != 0;
   DrawTwice(surface, unit, g[4], g[5], g[6] - g[4], g[7] - g[5], time_line ? rgba8(100, 100, 100, 255) : rgba8(0, 0, 0, 255));
