@@ -11,6 +11,8 @@
 #include "acquisition/ft_record_device.h"
 #include "channels/conversions.h"
 #include "channels/device_slot.h"
+#include "channels/main_window_services.h"
+#include "channels/rate_detector.h"
 #include "channels/sensor_kind_table.h"
 #include "channels/vessamor_channel.h"
 #include "graph/graph_view.h"
@@ -52,6 +54,14 @@ float DetectorCode(GraphView& view, const VessamorChannel& channel) {
 
 // A channel's live reading: the rate a rate kind derives, else its value.
 float LiveValue(const VessamorChannel& channel, std::uint16_t column) {
+  if (channel.RateMode != 0 && channel.RateDisplayFn == &BreathRateDisplay) {
+    // The breathing hook gives its rate on the measurement screen only; the page shows the same
+    // rate, the entry of the step under way, while the rate is the chosen measurement.
+    const MainWindowServices* window = channel.MainWindow;
+    if (window != nullptr && window->Bytes.BreathingDisplayMode.load() == 1) {
+      return channel.RateDetector.Entry(channel.RateDetector.HistoryCount);
+    }
+  }
   if (channel.RateMode != 0 && channel.RateDisplayFn != nullptr) return channel.RateDisplayFn(&channel, column);
   return channel.SampleValue(column);
 }

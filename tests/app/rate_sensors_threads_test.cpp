@@ -180,16 +180,23 @@ TEST_F(RateSensors, BreathingCountsBreathsWhateverTheReadBatchesInIndicatorRecor
   const struct {
     double per_minute;
     std::size_t chunk;  // bytes the unit hands over at a time; 0: as produced
-  } cases[] = {{15.0, 0}, {18.0, 64}, {30.0, 1000}, {15.0, 2000}};
+    bool english;
+  } cases[] = {{15.0, 0, false}, {18.0, 64, true}, {30.0, 1000, false}, {15.0, 2000, true}};
   for (const auto& c : cases) {
     const std::string hz = std::to_string(c.per_minute / 60.0);
-    MainWindow& w = Open("auto:kind=40:sine=2048,1200," + hz);
+    MainWindow& w = Open("auto:kind=40:sine=2048,1200," + hz, c.english);
     bus.SetChunkBytes(bus.Units()[0], c.chunk);
-    // The page chooses the rate, and the graph takes it.
+    // The page chooses the rate, and the graph takes it; the page reads it too, its unit whole.
     Press(w, 75163);
     ASSERT_EQ(parts->Panel->ScreenNumber(), InfoPanel::kPreparation);
-    Until([&] { return parts->Panel->Box1.Shown != 0; });
+    const ValueInputBox& box = parts->Panel->Box1;
+    Until([&] { return box.Shown != 0; });
     EXPECT_EQ(w.Bytes.BreathingDisplayMode.load(), 1);
+    RunBus(16.0);
+    clock.ReleaseBus();
+    Until([&] { return box.Value != 0.0f; });
+    EXPECT_NEAR(box.Value, c.per_minute, 1.0) << c.per_minute << " " << c.chunk;
+    EXPECT_EQ(box.Unit, c.english ? "cycle/min" : "цикл/мин");
     Measure(w, true);
     StartRecording(w);
     // Two seconds into the second 15-second step; the record is a timed one of 20 seconds.
