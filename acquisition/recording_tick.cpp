@@ -19,6 +19,7 @@ constexpr std::uint8_t kWirelessReceiverType = 3;
 constexpr std::uint8_t kEventTimerType = 8;
 constexpr std::uint16_t kRadiationCode = 37;
 constexpr std::uint16_t kBreathingCode = 40;
+constexpr std::uint16_t kFlowCode = 49;
 // Samples per column below this are taken as this: the sweep's column arithmetic stays finite.
 constexpr double kSmallestSamplesPerColumn = 1e-6;
 
@@ -105,6 +106,9 @@ void GraphView::ComputeStartIndexes() {
     channel.RunMax = 0;
     channel.RunReset = 1;
     channel.TrackingOn = IsRotation(channel.SensorCode) ? 0 : 1;
+    // The decoder sums the flow's values as they come: the volume the indicator shows.
+    channel.PulseOn = channel.SensorCode == kFlowCode ? 1 : 0;
+    channel.AccumulatedVolume = 0.0;
     if (channel.PulseOn != 0) {
       channel.PulseHigh = 0;
       channel.PulseSum = 0.0;
@@ -287,6 +291,8 @@ bool GraphView::ProcessNewSamples() {
   }
   for (auto& live : Channels) {
     VessamorChannel& channel = *live;
+    // The decoder runs on this thread outside the lock; the paint reads the copy under it.
+    if (channel.PulseOn != 0) channel.AccumulatedVolume = channel.PulseSum;
     if (channel.Enabled == 0 || channel.RateMode == 0 || channel.RateProcessFn == nullptr) continue;
     if (channel.RateDetector.Started == 0 && channel.RateInitFn != nullptr) channel.RateInitFn(&channel);
     channel.RateProcessFn(&channel, Sweep.FirstUnprocessed, end - 1);

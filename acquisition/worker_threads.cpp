@@ -1,7 +1,9 @@
 // The device worker's state machine, the control worker's command loop, and the status bytes they share.
 #include "acquisition/worker_threads.h"
 
+#include <algorithm>
 #include <array>
+#include <limits>
 
 #include "acquisition/acquisition_sink.h"
 #include "acquisition/device_manager.h"
@@ -196,12 +198,21 @@ bool UnitFull(const FTRecordDevice& unit) {
   return false;
 }
 
-// A full record ends the recording once every open running unit has sent its record (units
-// started a moment apart each still deliver all their samples); a timed record ends at its limit.
+// A unit can fill its record: it has a byte limit or feeds a channel. A unit with neither (the
+// type-6 unit binds no channel and counts no bytes) would hold a one-shot record open for good.
+bool UnitCanFill(const FTRecordDevice& unit) {
+  if (unit.ByteLimit != std::numeric_limits<std::uint32_t>::max()) return true;
+  return std::any_of(unit.Channels.begin(), unit.Channels.end(), [](const VessamorChannel* channel) {
+    return channel != nullptr && channel->Codes != nullptr && channel->CodeCapacity > 0;
+  });
+}
+
+// A full record ends the recording once every open running unit that can fill has sent its record
+// (units started a moment apart each still deliver all their samples); a timed record ends at its limit.
 bool RecordComplete(const DeviceManager& manager) {
   if (manager.View != nullptr && manager.View->RecordingState.load() > 1) return true;
   for (const auto& unit : manager.DeviceTable) {
-    if (unit && unit->Running != 0 && unit->IsOpen() && !UnitFull(*unit)) return false;
+    if (unit && unit->Running != 0 && unit->IsOpen() && UnitCanFill(*unit) && !UnitFull(*unit)) return false;
   }
   return true;
 }

@@ -20,6 +20,38 @@ void DrawTwice(agg_ren& surface, const std::string& text, double x, double y, do
   surface.DrawTextInBox(bytes.c_str(), x, y, w, h, scale, colour, nullptr, 0);
 }
 
+// A recorded volume is shown to the tenth of a microlitre.
+constexpr int kVolumeDecimals = 7;
+
+// What the box shows: the volume taken so far (flow kinds recording with the volume option), the
+// rate a rate kind derives, or the channel's value at the column.
+double IndicatorValue(const VessamorChannel& channel, std::uint16_t column, bool volume) {
+  if (volume) {
+    const std::uint32_t rate = channel.View != nullptr ? channel.View->RecordRate : 0;
+    return rate > 0 ? channel.AccumulatedVolume / rate : 0.0;
+  }
+  if (channel.RateMode != 0 && channel.RateDisplayFn != nullptr) return channel.RateDisplayFn(&channel, column);
+  return channel.SampleValue(column);
+}
+
+// The value text against the right of its box, next to the unit, as long or short as it is.
+void DrawValueRight(agg_ren& surface, const std::string& text, double x, double y, double w, double h,
+                    const rgba8& colour) {
+  const std::string bytes = platform::Utf8ToCp1251(text);
+  const double scale = surface.style.font_height > 0.0 && h > 0.0 ? 0.9 * h / surface.style.font_height : 1.0;
+  // A little room before the unit, so the last digit does not run into it.
+  const double room = std::max(w - 0.15 * h, 1.0);
+  const double advance = surface.TextAdvance(bytes.c_str(), scale);
+  if (advance > room) {
+    // A text longer than its box (a volume's seven decimals) is drawn smaller, on the same baseline.
+    const double fitted = h * room / advance;
+    DrawTwice(surface, text, x, y + (h - fitted), room, fitted, colour);
+    return;
+  }
+  const double shift = room - advance;
+  DrawTwice(surface, text, x + shift, y, w - shift, h, colour);
+}
+
 }  // namespace
 
 void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, std::int32_t, std::uint8_t mode,
@@ -45,13 +77,13 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
   if (reframe) column = channel.IndicatorShownColumn;
 
   const bool volume = channel.SensorCode == 49 && view->Recording.load() != 0 && channel.VolumeOn != 0;
-  const double value = reframe ? channel.IndicatorShownValue : channel.SampleValue(column);
+  const double value = reframe ? channel.IndicatorShownValue : IndicatorValue(channel, column, volume);
   channel.IndicatorShownValue = value;
   channel.IndicatorShownColumn = column;
   channel.IndicatorShownValid = 1;
-  const IndicatorText shown = IndicatorValueText(value, channel.Decimals);
+  const IndicatorText shown = IndicatorValueText(value, volume ? kVolumeDecimals : channel.Decimals);
   const IndicatorGeometry& g = channel.ValueLineGeometry;
-  DrawTwice(surface, shown.Text, g[0], g[1], g[2] - g[0], g[3] - g[1], colour);
+  DrawValueRight(surface, shown.Text, g[0], g[1], g[2] - g[0], g[3] - g[1], colour);
   const std::string unit = volume ? std::string("мл") : channel.Unit;
   const bool time_line = channel.IndicatorStyle != 0;
   DrawTwice(surface, unit, g[4], g[5], g[6] - g[4], g[7] - g[5], time_line ? rgba8(100, 100, 100, 255) : rgba8(0, 0, 0, 255));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -31,8 +32,11 @@ struct BreathTurn {
   std::uint32_t Index = 0;
 };
 
-// Breathing detector: 15-second steps, cycles counted by a hysteresis on the normalised signal.
+// Breathing detector: 15-second steps, breaths found by a hysteresis on the signal; each step's
+// entry is the rate over the last 15 seconds, from the spacing of the breaths' maxima.
 struct BreathDetectorState {
+  static constexpr std::size_t kMaximaKept = 32;
+
   std::uint32_t StepLength = 0;  // samples; 0 keeps the detector off
   std::uint8_t StepStarted = 0;
   // Negative once a cyclic wrap has moved the step's start out of the present cycle.
@@ -49,10 +53,12 @@ struct BreathDetectorState {
   std::array<BreathTurn, 6> Turns{};
   std::int32_t TurnCount = 0;
   std::int32_t StepCycles = 0;
-  float Accumulator = 0.0f;
   std::uint32_t LastSecondsMark = 1;
-  std::array<std::uint16_t, 16> SecondCounters{};
-  std::uint16_t LastEntry = 0;
+  // The hysteresis has taken its first sample; it then runs on across batches and steps.
+  std::uint8_t Primed = 0;
+  // Sample indexes of the latest maxima, oldest first (negative once a cyclic wrap moved them back).
+  std::array<std::int64_t, kMaximaKept> Maxima{};
+  std::uint32_t MaximaCount = 0;
 };
 
 // A rotation rate and the sample at which it was measured.
@@ -154,7 +160,11 @@ void BreathRateInit(VessamorChannel* channel);
 void BreathRateProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_t last);
 float BreathRateAt(const VessamorChannel* channel, std::uint32_t entry);
 float BreathRateDisplay(const VessamorChannel* channel, std::uint16_t column);
+// Maxima found in first..last; the step's span and the hysteresis carry on from sample to sample.
 std::int32_t BreathFindTurns(VessamorChannel* channel, std::uint32_t first, std::uint32_t last);
+// Breaths per minute over the 15 seconds up to sample `at`: from the mean spacing of the maxima
+// there, or 4 per maximum when there is no spacing to measure.
+float BreathRateNow(const VessamorChannel* channel, std::int64_t at);
 
 // Rotation kinds (SensorCode 73 and 77).
 void RotationInit(VessamorChannel* channel);

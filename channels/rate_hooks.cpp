@@ -12,6 +12,7 @@
 namespace {
 
 constexpr std::uint32_t kBreathStepSeconds = 15;
+constexpr std::int32_t kBreathQuietSpan = 50;
 constexpr std::int32_t kRotationPulseCode = 1000;
 // Rates are written back as 8.8 fixed point; the top of the 16-bit codes bounds them.
 constexpr std::int32_t kLargestCode = 32767;
@@ -56,56 +57,6 @@ void WriteRateLine(VessamorChannel& channel, std::int64_t after, std::int64_t to
   }
 }
 
-// The entry of step s (1..14) from the per-second counters, or of the full step (s = 15).
-std::uint32_t BreathStepEntry(const BreathDetectorState& b, std::uint32_t s) {
-  if (s == 15) {
-    if (b.StepCycles == 0) return 0;
-    const std::int64_t cycles = 4LL * b.StepCycles;
-    return static_cast<std::uint32_t>(std::max<std::int64_t>(b.LastEntry == 0 ? cycles : (b.LastEntry + cycles) / 2, 0));
-  }
-  const float cycles = 4.0f * (static_cast<float>(b.SecondCounters[s]) + b.Accumulator);
-  const float entry = b.LastEntry == 0 ? cycles : (cycles + b.LastEntry) / 2.0f;
-  return static_cast<std::uint32_t>(std::max(std::trunc(entry), 0.0f));
-}
-
-// Folds the cycles of an active batch into the history entry of the current step.
-void BreathUpdateEntry(VessamorChannel& channel, std::int32_t n, std::uint32_t end) {
-  RateDetectorState& d = channel.RateDetector;
-  BreathDetectorState& b = d.Breath;
-  b.Accumulator += static_cast<float>(n);
-  b.StepCycles += n;
-  const auto seconds = static_cast<std::uint32_t>((end - b.StepFirst + 1) / RecordRateOf(channel));
-  const std::uint32_t cur = d.HistoryCount;
-  if (cur == 0) {
-    if (b.LastSecondsMark == 1) {
-      b.SecondCounters.fill(0);
-      b.LastSecondsMark = 2;
-    }
-    d.SetEntry(0, static_cast<std::uint32_t>(std::max<std::int64_t>(d.Entry(0) + 4LL * n, 0)));
-    b.LastEntry = d.Entry(0);
-    for (std::uint32_t k = 1; k <= std::min<std::uint32_t>(seconds, 15); ++k) {
-      b.SecondCounters[k] = static_cast<std::uint16_t>(std::clamp<std::int32_t>(b.SecondCounters[k] + n, 0, 0xFFFF));
-    }
-  } else if (seconds == 0) {
-    d.SetEntry(cur, d.Entry(cur - 1));
-  } else {
-    const std::uint32_t s = std::min<std::uint32_t>(seconds, 15);
-    if (s == b.LastSecondsMark) return;
-    const std::uint32_t entry = BreathStepEntry(b, s);
-    d.SetEntry(cur, entry);
-    b.LastEntry = d.Entry(cur);
-    if (b.Accumulator != 0.0f) {
-      for (std::size_t k = 1; k <= 15; ++k) {
-        const float sum = std::trunc(static_cast<float>(b.SecondCounters[k]) + b.Accumulator);
-        b.SecondCounters[k] = static_cast<std::uint16_t>(std::clamp(sum, 0.0f, 65535.0f));
-      }
-    }
-    b.SecondCounters[s] = 0;
-    b.Accumulator = 0.0f;
-    b.LastSecondsMark = s;
-  }
-}
-
 }  // namespace
 
 void BreathRateInit(VessamorChannel* channel) {
@@ -128,33 +79,50 @@ void BreathRateInit(VessamorChannel* channel) {
 
 std::int32_t BreathFindTurns(VessamorChannel* channel, std::uint32_t first, std::uint32_t last) {
   BreathDetectorState& b = channel->RateDetector.Breath;
-  const std::int32_t span = b.Hi - b.Lo;
-  if (span <= 0) return 0;
   std::int32_t count = 0;
-  bool first_maximum = true;
-  std::uint32_t previous_maximum = 0;
   for (std::uint32_t i = first; i <= last; ++i) {
-    const float x = static_cast<float>(CodeAt(*channel, i) + b.Lo) / static_cast<float>(span);
-    if (x > b.Max) {
-      b.Max = x;
+    const std::int32_t code = CodeAt(*channel, i);
+    // The step's span, from 0 up to its highest code (down to its lowest below 0).
+    if (code > b.Hi) b.Hi = code;
+    else if (code < b.Lo) b.Lo = code;
+    const std::int32_t span = b.Hi - b.Lo;
+    // A span of 50 or less is no breathing.
+    if (span <= kBreathQuietSpan) continue;
+    // The hysteresis works on codes: a turn needs a move of more than h of the span, so a maximum's
+    // place does not depend on where the batches end or on how the span grew before it.
+    const auto v = static_cast<float>(code);
+    const float threshold = b.Hysteresis * static_cast<float>(span);
+    if (b.Primed == 0) {
+      b.Primed = 1;
+      b.Max = b.Min = v;
+      b.MaxIndex = b.MinIndex = i;
+      b.Phase = 0;
+      continue;
+    }
+    if (v > b.Max) {
+      b.Max = v;
       b.MaxIndex = i;
-    } else if (x < b.Min) {
-      b.Min = x;
+    } else if (v < b.Min) {
+      b.Min = v;
       b.MinIndex = i;
     } else if (b.Phase == 0) {
-      if (x - b.Min > b.Hysteresis) {
+      if (v - b.Min > threshold) {
         b.Turns[b.TurnCount++] = BreathTurn{0, b.Min, 0.0f, 0, b.MinIndex};
-        b.Max = x;
+        b.Max = v;
         b.MaxIndex = i;
         b.Phase = 1;
       }
-    } else if (b.Max - x > b.Hysteresis && b.TurnCount > 0 && b.Turns[b.TurnCount - 1].Kind == 0) {
+    } else if (b.Max - v > threshold && b.TurnCount > 0 && b.Turns[b.TurnCount - 1].Kind == 0) {
       const BreathTurn& before = b.Turns[b.TurnCount - 1];
-      const std::uint32_t distance = first_maximum ? b.MaxIndex : b.MaxIndex - previous_maximum;
+      const std::int64_t previous = b.MaximaCount > 0 ? b.Maxima[b.MaximaCount - 1] : 0;
+      const auto distance = static_cast<std::uint32_t>(std::max<std::int64_t>(b.MaxIndex - previous, 0));
       b.Turns[b.TurnCount++] = BreathTurn{1, b.Max, b.Max - before.Value, distance, b.MaxIndex};
-      first_maximum = false;
-      previous_maximum = b.MaxIndex;
-      b.Min = x;
+      if (b.MaximaCount == b.Maxima.size()) {
+        std::move(b.Maxima.begin() + 1, b.Maxima.end(), b.Maxima.begin());
+        --b.MaximaCount;
+      }
+      b.Maxima[b.MaximaCount++] = b.MaxIndex;
+      b.Min = v;
       b.MinIndex = i;
       b.Phase = 0;
       ++count;
@@ -168,52 +136,65 @@ std::int32_t BreathFindTurns(VessamorChannel* channel, std::uint32_t first, std:
   return count;
 }
 
+float BreathRateNow(const VessamorChannel* channel, std::int64_t at) {
+  if (channel == nullptr) return 0.0f;
+  const BreathDetectorState& b = channel->RateDetector.Breath;
+  const std::int64_t rate = RecordRateOf(*channel);
+  const std::int64_t window = rate * kBreathStepSeconds;
+  if (window <= 0) return 0.0f;
+  std::int64_t spacing = 0;
+  std::uint32_t intervals = 0, maxima = 0;
+  for (std::uint32_t k = 0; k < b.MaximaCount; ++k) {
+    const std::int64_t m = b.Maxima[k];
+    if (m > at || at - m >= window) continue;
+    ++maxima;
+    // A spacing longer than the window is a pause, not a breath.
+    const std::int64_t d = k > 0 ? m - b.Maxima[k - 1] : 0;
+    if (d > 0 && d <= window) {
+      spacing += d;
+      ++intervals;
+    }
+  }
+  if (intervals > 0) return static_cast<float>(60.0 * static_cast<double>(rate) * intervals / static_cast<double>(spacing));
+  return 60.0f / kBreathStepSeconds * static_cast<float>(maxima);
+}
+
 void BreathRateProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_t last) {
   if (channel == nullptr) return;
   RateDetectorState& d = channel->RateDetector;
   BreathDetectorState& b = d.Breath;
-  if (b.StepLength == 0 || RecordRateOf(*channel) == 0 || !ClampBatch(*channel, first, last)) return;
+  const std::uint32_t rate = RecordRateOf(*channel);
+  if (b.StepLength == 0 || rate == 0 || !ClampBatch(*channel, first, last)) return;
   std::uint32_t f = first;
   for (;;) {
     if (b.StepStarted == 0) {
+      // The span starts again from 0 with each step; the breaths found so far are kept, so the
+      // rate over the last 15 seconds runs on across the step's start.
       b.Hysteresis = 0.08f;
-      b.Max = b.Min = 0.0f;
-      b.MaxIndex = b.MinIndex = 0;
       b.StepCycles = 0;
-      b.Accumulator = 0.0f;
       b.LastSecondsMark = 1;
       b.Lo = b.Hi = 0;
       d.SetEntry(d.HistoryCount, 0);
       b.StepFirst = f;
       b.StepLast = f + b.StepLength - 1;
-      b.Phase = 0;
-      b.TurnCount = 0;
       b.StepStarted = 1;
     }
     const std::uint32_t end = std::min(last, b.StepLast);
-    bool active = false;
-    for (std::uint32_t i = f; i <= end; ++i) {
-      const std::int32_t code = CodeAt(*channel, i);
-      // The span starts at the first code after a reset, so a flat signal spans nothing.
-      if (b.Lo == 0 && b.Hi == 0) {
-        b.Lo = b.Hi = code;
-      } else if (code > b.Hi) {
-        b.Hi = code;
-      } else if (code < b.Lo) {
-        b.Lo = code;
-      }
-      active = active || b.Hi - b.Lo > 50;
-    }
-    if (!active) {
-      if (b.Phase == 0) b.Lo = b.Hi = 0;
-    } else {
-      BreathUpdateEntry(*channel, BreathFindTurns(channel, f, end), end);
+    b.StepCycles += BreathFindTurns(channel, f, end);
+    // The step's entry follows the rate once a second; a later step's first second repeats the
+    // entry before it.
+    const auto seconds = static_cast<std::uint32_t>(std::min<std::int64_t>((end - b.StepFirst + 1) / rate, 15));
+    const std::uint32_t cur = d.HistoryCount;
+    if (cur > 0 && seconds == 0) {
+      d.SetEntry(cur, d.Entry(cur - 1));
+    } else if (seconds != b.LastSecondsMark) {
+      d.SetEntry(cur, RateHistoryEntry(BreathRateNow(channel, end)));
+      b.LastSecondsMark = seconds;
     }
     if (last < b.StepLast) return;
 
     if (!d.History.empty()) d.HistoryCount = (d.HistoryCount + 1) % static_cast<std::uint32_t>(d.History.size());
     b.StepStarted = 0;
-    b.Accumulator = 0.0f;
     b.LastSecondsMark = 1;
     d.SetEntry(d.HistoryCount, 0);
     if (last == b.StepLast) return;

@@ -276,6 +276,9 @@ class VessamorChannel {
   std::uint8_t CentredSmoothing = 1;
   // The value indicator shows the volume accumulated while recording (flow kinds).
   std::uint8_t VolumeOn = 0;
+  // The decoder's pulse sum as the last acquisition tick saw it: the sum of the flow's values over
+  // the samples recorded so far, which the indicator divides by the rate to show a volume.
+  double AccumulatedVolume = 0.0;
   ChannelFilterState Filter;
 
   float PlotGain = 1.0f;

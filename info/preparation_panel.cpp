@@ -10,6 +10,7 @@
 #include "acquisition/ft_record_device.h"
 #include "channels/device_slot.h"
 #include "channels/sensor_kind_table.h"
+#include "channels/main_window_services.h"
 #include "channels/vessamor_channel.h"
 #include "graph/graph_view.h"
 #include "info/info_panel.h"
@@ -160,6 +161,12 @@ void InfoPanel::SetupPreparationButtons() {
     SetupSimpleValueBox();
   } else if (SensorCode == 40) {
     SpecialMode = 1;
+    // The page's options show the mode the graph takes: the window's byte, the rate when unset.
+    if (Owner.Bytes != nullptr) {
+      std::uint8_t unset = 0;
+      Owner.Bytes->BreathingDisplayMode.compare_exchange_strong(unset, 1);
+      BreathingMode = Owner.Bytes->BreathingDisplayMode.load();
+    }
     if (BreathingMode == 0) BreathingMode = 1;
     SetupSimpleValueBox();
   } else {

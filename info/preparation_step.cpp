@@ -11,6 +11,8 @@
 #include "acquisition/ft_record_device.h"
 #include "channels/conversions.h"
 #include "channels/device_slot.h"
+#include "channels/main_window_services.h"
+#include "channels/rate_detector.h"
 #include "channels/sensor_kind_table.h"
 #include "channels/vessamor_channel.h"
 #include "graph/graph_view.h"
@@ -50,10 +52,22 @@ float DetectorCode(GraphView& view, const VessamorChannel& channel) {
   return static_cast<float>(code >> 8) + static_cast<float>(code & 0xFF) / 256.0f;
 }
 
-// A channel's value at the newest column; zero while its unit has sent nothing since the page opened
-// (the columns may still hold another sensor's readings).
+// A channel's live reading at the newest column: the rate a rate kind derives, else its value; zero
+// while its unit has sent nothing since the page opened (the columns may still hold another sensor's
+// readings).
 float LiveValue(GraphView& view, const VessamorChannel& channel) {
-  return channel.CodeCount != 0 ? channel.SampleValue(NewestColumn(view)) : 0.0f;
+  if (channel.CodeCount == 0) return 0.0f;
+  const std::uint16_t column = NewestColumn(view);
+  if (channel.RateMode != 0 && channel.RateDisplayFn == &BreathRateDisplay) {
+    // The breathing hook gives its rate on the measurement screen only; the page shows the same
+    // rate, the entry of the step under way, while the rate is the chosen measurement.
+    const MainWindowServices* window = channel.MainWindow;
+    if (window != nullptr && window->Bytes.BreathingDisplayMode.load() == 1) {
+      return channel.RateDetector.Entry(channel.RateDetector.HistoryCount);
+    }
+  }
+  if (channel.RateMode != 0 && channel.RateDisplayFn != nullptr) return channel.RateDisplayFn(&channel, column);
+  return channel.SampleValue(column);
 }
 
 void ShowLive(ValueInputBox& box, float value) {

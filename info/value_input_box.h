@@ -38,7 +38,8 @@ class ValueInputBox {
  public:
   // Why the last key or finish was refused; the box shows it in a line under itself.
   enum class Refusal : std::uint8_t { None, Empty, NotANumber, OutOfRange, TooLong };
-  static constexpr std::size_t kUnitChars = 8;
+  // Long enough for every unit a sensor names ("cycle/min", "мм рт.ст."), whole.
+  static constexpr std::size_t kUnitChars = 16;
 
   void SetRect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
   // Text and unit areas and their sizes inside `rect`; `char_width` is the text face's average

@@ -192,6 +192,9 @@ class agg_ren {
   void DrawTextInBox(const char* text, double x, double y, double width, double height, double scale,
                      const rgba8& colour, const rgba8* fill, std::uint8_t mode, std::span<const double> points = {});
 
+  // How far DrawTextInBox's pen travels over the 8-bit code page 1251 `text` at `scale`, without kerning.
+  double TextAdvance(const char* text, double scale);
+
   // Draws a panel and writes the inset panel rectangle back into `rect`. `marker`, when it holds
   // at least 14 doubles, adds the marker stroke. Renders itself.
   void DrawRoundedPanel(PanelRect& rect, const PanelStyle& style, float shadow_scale, float line_width,

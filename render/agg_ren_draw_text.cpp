@@ -60,6 +60,17 @@ double SignedArea(Path& path) {
 
 }  // namespace
 
+double agg_ren::TextAdvance(const char* text, double scale) {
+  if (text == nullptr || !cache_) return 0.0;
+  double advance = 0.0;
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (const agg::glyph_cache* glyph = cache_->glyph(GlyphCode(*c))) {
+      advance += scale * glyph->advance_x + style.letter_spacing * scale;
+    }
+  }
+  return advance;
+}
+
 void agg_ren::DrawTextInBox(const char* text, double x, double y, double width, double height, double scale,
                             const rgba8& colour, const rgba8* fill, std::uint8_t mode, std::span<const double> points) {
   if (!Attached()) return;

@@ -200,6 +200,28 @@ TEST_F(DeviceManagerTest, ByteLimitAndTransferTuning) {
   EXPECT_GT(slots[1]->Channels[0]->CodeCount, 0u);
 }
 
+TEST_F(DeviceManagerTest, OneShotRecordEndsWhenFullThoughATypeSixUnitTakesPart) {
+  // The type-6 unit feeds no channel and counts no bytes: it never fills, and must not hold the
+  // record open once the voltage sensor has sent its record.
+  PlugWired(VoltageSensor());
+  PlugModel<sim::TypeSixUnit>(TypeSix());
+  manager->ScanDevices();
+  ASSERT_TRUE(Unit(0) != nullptr && Unit(1) != nullptr);
+  ASSERT_EQ(Unit(1)->DeviceTypeCode, 6);
+  FillSlot(0, 1);
+  FillSlot(1, 1, 59);
+  recording.Recording = true;
+  StartAll(1000, 400);
+  ASSERT_TRUE(Unit(0)->Running != 0 && Unit(1)->Running != 0);
+  for (int pass = 0; pass < 200 && recording.FullStopCalls.load() == 0; ++pass) {
+    clock.SleepMs(10);
+    PollAllDevices(*manager);
+  }
+  EXPECT_FALSE(Unit(0)->HasRoom());
+  EXPECT_EQ(recording.FullStopCalls.load(), 1);
+  EXPECT_FALSE(recording.Recording.load());
+}
+
 TEST_F(DeviceManagerTest, StopAsksTheWorkerForStopBytesOrASearch) {
   PlugWired(VoltageSensor());
   manager->ScanDevices();

@@ -154,6 +154,23 @@ TEST(BreathingDetector, FlatSignalGivesZeroAndOneCycleInTheFirstStepFour) {
   EXPECT_FLOAT_EQ(BreathRateAt(&f.channel, 5), 4.0f);  // beyond the current step
 }
 
+TEST(BreathingDetector, SteadyBreathingGivesItsRateInEveryStepWhateverTheBatches) {
+  // Four 15-second steps at 100 Hz; each step's entry is the rate at its end.
+  for (const double per_minute : {15.0, 18.0, 30.0, 7.0}) {
+    const std::vector<std::int16_t> signal = Sine(6000, per_minute / 60.0, 100, 1200.0);
+    std::vector<std::uint16_t> first;
+    for (const std::uint32_t batch : {1u, 7u, 100u, 1499u, 6000u}) {
+      RateFixture f(100, InstallBreathingHooks);
+      f.Feed(signal, batch);
+      ASSERT_EQ(f.D().HistoryCount, 4u) << per_minute << " " << batch;
+      for (std::uint32_t i = 0; i < 4; ++i) EXPECT_NEAR(f.D().History[i], per_minute, 1.0) << per_minute << " " << i;
+      const std::vector<std::uint16_t> entries(f.D().History.begin(), f.D().History.begin() + 4);
+      if (first.empty()) first = entries;
+      EXPECT_EQ(entries, first) << per_minute << " " << batch;
+    }
+  }
+}
+
 TEST(BreathingDetector, DisplayShowsTheRateOnlyInRateModeOnTheMeasureScreen) {
   RateFixture f(100, InstallBreathingHooks);
   FakeMainWindow window;

@@ -107,14 +107,17 @@ TEST(ValueInputBox, FormattingQualityAndUnit) {
   for (const auto& [in, out] : cases) EXPECT_EQ(FormatFixed(in.first, in.second), out);
   EXPECT_EQ(LinkQualityLevel(20), 0.0f);
   EXPECT_EQ(LinkQualityLevel(250), 255.0f);
-  // The unit is cut at whole characters, and its layout counts them.
+  // A sensor's unit is kept whole; a longer text is cut at whole characters, and the layout counts them.
   VessamorChannel channel;
-  channel.Unit = "мкСм/смабвгд";
+  channel.Unit = "cycle/min";
   channel.UnitWidth = 0;
   ValueInputBox box;
   box.FillFromChannel(&channel);
-  EXPECT_EQ(box.Unit, "мкСм/сма");
-  EXPECT_EQ(box.UnitLayout, 8u);
+  EXPECT_EQ(box.Unit, "cycle/min");
+  channel.Unit = "мкСм/смабвгдежзийклм";
+  box.FillFromChannel(&channel);
+  EXPECT_EQ(box.Unit, "мкСм/смабвгдежзи");
+  EXPECT_EQ(box.UnitLayout, 16u);
   box.FillFromChannel(nullptr);
   EXPECT_EQ(box.Unit, "В");
   EXPECT_EQ(box.Text, "0.00");

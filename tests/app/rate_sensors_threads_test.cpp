@@ -1,0 +1,277 @@
+// The rate sensors and the flow sensor on the simulated bus with real workers, as a user meets them:
+// the pulse, breathing and radioactivity readings on the preparation page, in the value indicator
+// while recording and in the saved and exported record; the flow volume while recording.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <functional>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/preparation_steps.h"
+#include "app/start_screen_parts.h"
+#include "app_test_support.h"
+#include "channels/conversions.h"
+#include "channels/vessamor_channel.h"
+#include "controls/aimage_button.h"
+#include "fast_clock.h"
+#include "layout/main_controls.h"
+#include "records/binary_record.h"
+#include "records/text_record.h"
+#include "sim/unit_list.h"
+
+namespace {
+
+class RateSensors : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    rig.reset();
+    bus.Reset(sim::ClockMode::Virtual);
+  }
+  // The start screen with a button for each unit of `units`; `memory` bounds the record's length.
+  // Without the preparation steps a sensor needs no calibration before it records.
+  MainWindow& Open(const std::string& units, bool english = false, std::uint64_t memory = 10'000'000,
+                   bool preparation = true) {
+    bus.Reset(sim::ClockMode::Virtual);
+    for (const sim::UnitSpec& unit : sim::ParseUnitList(units)) EXPECT_TRUE(sim::AttachUnit(bus, unit));
+    rig.reset();
+    rig = std::make_unique<apptest::Rig>(1366, 768, true, 32, !english);
+    rig->environment.Clock = &clock;
+    rig->environment.AvailableMemory = [memory] { return memory; };
+    MainWindow& w = rig->Create(english, [this, preparation](MainWindow& created) {
+      parts = InstallStartScreenParts(created);
+      if (preparation) InstallPreparationSteps(created, parts);
+    });
+    // The indicators take new values on the test's clock; no unit measures yet, so nothing reads it meanwhile.
+    w.View->TickClock = &clock;
+    for (int k = 0; k < 400 && w.Panels[1]->ContentShown == 0; ++k) rig->Step(33);
+    Until([&] { return w.SensorButtons[bus.Units().size() - 1].Unit != nullptr; });
+    return w;
+  }
+  // Pumps the window (posted calls, timers, paints) until `done`; the watchdog only guards against hangs.
+  void Until(const std::function<bool()>& done) {
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+         !done() && std::chrono::steady_clock::now() < end;) {
+      rig->Step(20);
+      rig->host.Pump();
+      std::this_thread::sleep_for(std::chrono::microseconds(300));
+    }
+    ASSERT_TRUE(done());
+  }
+  // The bus moves on by `seconds` with the window left alone (a paint would hold the ticks up) and
+  // is held there while the window catches up, until the next call or ReleaseBus.
+  void RunBus(double seconds) {
+    const std::int64_t until = bus.NowUs() + static_cast<std::int64_t>(seconds * 1e6);
+    clock.HoldBusAt(until);
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+         bus.NowUs() < until && std::chrono::steady_clock::now() < end;) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_GE(bus.NowUs(), until);
+    for (int k = 0; k < 5; ++k) {
+      rig->Step(40);
+      rig->host.Pump();
+    }
+  }
+  void Press(MainWindow& w, std::int32_t id) {
+    AImageButton* button = FindImageButton(w.Window(), id);
+    ASSERT_NE(button, nullptr);
+    button->State = button->State.load() == ControlFrame::kStateUp ? ControlFrame::kStateDown : ControlFrame::kStateUp;
+    w.OnButtonPress(0, 0, id);
+  }
+  // Every unit chosen and ticked (the first one's page already open when `page_open`), then the
+  // measurement screen.
+  void Measure(MainWindow& w, bool page_open = false) {
+    for (std::size_t n = bus.Units().size(); n-- > 0;) {
+      if (!page_open || n != 0) Click(75163 + static_cast<std::int32_t>(n));
+      {
+        std::lock_guard lock(w.Devices->TableLock);
+        w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[n]);
+      }
+      w.RefreshDevices(1);
+      w.Bytes.SensorPrepared[n] = 1;
+    }
+    w.UpdateMeasureButton();
+    Press(w, 75172);
+    ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+  }
+  // A left click in the middle of a shown control, as the host delivers it.
+  void Click(std::int32_t id) {
+    const platform::Control* control = FindMainControl(rig->host.Window(), id);
+    ASSERT_TRUE(control != nullptr && control->IsVisible()) << id;
+    const platform::WindowRect r = control->Rect();
+    unsigned held = 0;
+    for (const platform::MouseKind kind : {platform::MouseKind::Move, platform::MouseKind::LeftDown, platform::MouseKind::LeftUp}) {
+      held = kind == platform::MouseKind::LeftDown ? platform::kMouseLeft : 0u;
+      rig->host.Window().DeliverMouse(kind, {(r.left + r.right) / 2, (r.top + r.bottom) / 2}, held);
+    }
+  }
+  // Space starts a recording with the bus held a moment on, so the record's time is what the test lets pass.
+  void StartRecording(MainWindow& w) {
+    clock.HoldBusAt(bus.NowUs() + 200'000);
+    Key(w, platform::key::kSpace);
+    ASSERT_EQ(w.View->Recording.load(), 1);
+  }
+  void Key(MainWindow& w, unsigned key) {
+    w.OnKeyDown(key, 1, 0);
+    rig->host.Pump();
+  }
+  // What the first channel's value indicator shows after a fresh paint.
+  double Indicator(MainWindow& w) {
+    // The boxes take a new value a quarter of a second after the last one, on this thread's clock.
+    clock.SleepMs(500);
+    for (int k = 0; k < 3; ++k) {
+      rig->Step(40);
+      rig->host.Pump();
+    }
+    w.Window().Invalidate();
+    rig->Step(40);
+    return w.View->Channel(0).IndicatorShownValue;
+  }
+
+  sim::Bus& bus = sim::Bus::Instance();
+  apptest::FastClock clock;
+  std::unique_ptr<apptest::Rig> rig;
+  std::shared_ptr<StartScreenParts> parts;
+};
+
+// The values of the rows of a text export: the second column of every row that starts with a number.
+std::vector<double> TextRows(const std::string& text) {
+  std::vector<double> values;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line[0] < '0' || line[0] > '9') continue;
+    std::istringstream row(line);
+    double time = 0.0, value = 0.0;
+    if (row >> time >> value) values.push_back(value);
+  }
+  return values;
+}
+
+TEST_F(RateSensors, PulseReadsItsBeatsPerMinuteOnItsPageAndWhileRecording) {
+  for (const bool english : {false, true}) {
+    // 1.2 beats a second: 72 a minute.
+    MainWindow& w = Open("auto:kind=35:sine=2048,1000,1.2", english);
+    Press(w, 75163);
+    ASSERT_EQ(parts->Panel->ScreenNumber(), InfoPanel::kPreparation);
+    const ValueInputBox& box = parts->Panel->Box1;
+    Until([&] { return box.Shown != 0 && parts->Panel->Steps.StepPending == 0; });
+    // Three five-second windows; the page takes the reading with the samples that follow.
+    RunBus(16.0);
+    clock.ReleaseBus();
+    Until([&] { return box.Value != 0.0f; });
+    EXPECT_NEAR(box.Value, 72.0, 2.0) << english;
+    EXPECT_EQ(box.Unit, english ? "bpm" : "уд.мин");
+
+    Measure(w, true);
+    StartRecording(w);
+    RunBus(16.0);
+    EXPECT_NEAR(Indicator(w), 72.0, 2.0) << english;
+    clock.ReleaseBus();
+    Key(w, platform::key::kSpace);
+  }
+}
+
+TEST_F(RateSensors, BreathingCountsBreathsWhateverTheReadBatchesInIndicatorRecordAndExport) {
+  const struct {
+    double per_minute;
+    std::size_t chunk;  // bytes the unit hands over at a time; 0: as produced
+    bool english;
+  } cases[] = {{15.0, 0, false}, {18.0, 64, true}, {30.0, 1000, false}, {15.0, 2000, true}};
+  for (const auto& c : cases) {
+    const std::string hz = std::to_string(c.per_minute / 60.0);
+    MainWindow& w = Open("auto:kind=40:sine=2048,1200," + hz, c.english);
+    bus.SetChunkBytes(bus.Units()[0], c.chunk);
+    // The page chooses the rate, and the graph takes it; the page reads it too, its unit whole.
+    Press(w, 75163);
+    ASSERT_EQ(parts->Panel->ScreenNumber(), InfoPanel::kPreparation);
+    const ValueInputBox& box = parts->Panel->Box1;
+    Until([&] { return box.Shown != 0; });
+    EXPECT_EQ(w.Bytes.BreathingDisplayMode.load(), 1);
+    RunBus(16.0);
+    clock.ReleaseBus();
+    Until([&] { return box.Value != 0.0f; });
+    EXPECT_NEAR(box.Value, c.per_minute, 1.0) << c.per_minute << " " << c.chunk;
+    EXPECT_EQ(box.Unit, c.english ? "cycle/min" : "цикл/мин");
+    Measure(w, true);
+    StartRecording(w);
+    // Two seconds into the second 15-second step; the record is a timed one of 20 seconds.
+    RunBus(17.0);
+    const double shown = Indicator(w);
+    EXPECT_EQ(w.View->Recording.load(), 1);
+    EXPECT_NEAR(shown, c.per_minute, 1.0) << c.per_minute << " " << c.chunk;
+    clock.ReleaseBus();
+    Until([&] { return w.View->Recording.load() == 0 && w.View->RecordViewable != 0; });
+
+    std::lock_guard lock(w.View->ViewLock);
+    const GraphView& view = *w.View;
+    const records::SaveRange range{0, view.Channel(0).CodeCount};
+    const std::vector<std::uint8_t> file = records::WriteBinaryRecord(view, range);
+    const records::BinaryRead read = records::ReadBinaryRecord(records::MemorySource(file), view.SampleCapacity);
+    ASSERT_EQ(read.Outcome, records::ReadOutcome::Loaded);
+    const std::vector<std::uint16_t>& history = read.Record.Channels[0].History;
+    // Twenty seconds: the first step and the one after it.
+    const std::uint32_t count = read.Record.Channels[0].Settings.HistoryCount;
+    ASSERT_GE(count, 1u);
+    for (std::uint32_t i = 0; i <= count && i < history.size(); ++i) {
+      EXPECT_NEAR(history[i], c.per_minute, 1.0) << c.per_minute << " entry " << i;
+    }
+    const std::vector<double> rows = TextRows(records::WriteTextRecord(view, range, false));
+    ASSERT_GE(rows.size(), 1u);
+    for (const double row : rows) EXPECT_NEAR(row, c.per_minute, 1.0) << c.per_minute << " " << c.chunk;
+  }
+}
+
+TEST_F(RateSensors, RadioactivityShowsThePulsesCountedInItsWindow) {
+  // Two pulses a second: the 40-second window's count grows by two a second.
+  MainWindow& w = Open("auto:kind=37:square=0,2000,2");
+  Measure(w);
+  StartRecording(w);
+  RunBus(30.0);
+  const double shown = Indicator(w);
+  float entry = 0.0f;
+  std::uint32_t samples = 0;
+  {
+    std::lock_guard lock(w.View->ViewLock);
+    entry = w.View->Channel(0).RateDetector.Entry(0);
+    samples = w.View->Channel(0).CodeCount;
+  }
+  clock.ReleaseBus();
+  Key(w, platform::key::kSpace);
+  EXPECT_NEAR(shown, 2.0 * samples / 1000.0, 4.0);
+  EXPECT_NEAR(shown, entry, 2.0);
+}
+
+TEST_F(RateSensors, FlowVolumeGrowsAsTheIntegralOfTheFlow) {
+  const std::int16_t code = 1500;
+  MainWindow& w = Open("auto:kind=48:const=1500");
+  Measure(w);
+  {
+    std::lock_guard lock(w.View->ViewLock);
+    w.View->Channel(0).VolumeOn = 1;
+  }
+  const float flow = LookupFlow(code, nullptr);
+  ASSERT_GT(flow, 0.0f);
+  StartRecording(w);
+  double volumes[2] = {};
+  for (double& volume : volumes) {
+    RunBus(4.0);
+    volume = Indicator(w);
+    std::uint32_t samples = 0;
+    {
+      std::lock_guard lock(w.View->ViewLock);
+      samples = w.View->Channel(0).CodeCount;
+    }
+    // The flow in ml/s times the seconds recorded, within the samples a tick may be behind.
+    EXPECT_NEAR(volume, flow * samples / 125.0, flow * 0.5);
+  }
+  EXPECT_GT(volumes[1], volumes[0] + 3.0 * flow);
+  clock.ReleaseBus();
+  Key(w, platform::key::kSpace);
+}
+
+}  // namespace
