@@ -162,8 +162,10 @@ TEST_F(RateSensors, PulseReadsItsBeatsPerMinuteOnItsPageAndWhileRecording) {
     Until([&] { return box.Shown != 0 && parts->Panel->Steps.StepPending == 0; });
     // Three five-second windows; the page takes the reading with the samples that follow.
     RunBus(16.0);
+    // The device worker may still be taking the samples the bus has sent, and the page's first
+    // readings count fewer beats: the reading settles on the rate as the samples come.
     clock.ReleaseBus();
-    Until([&] { return box.Value != 0.0f; });
+    Until([&] { return std::abs(box.Value - 72.0) <= 2.0; });
     EXPECT_NEAR(box.Value, 72.0, 2.0) << english;
     EXPECT_EQ(box.Unit, english ? "bpm" : "уд.мин");
 
@@ -194,7 +196,7 @@ TEST_F(RateSensors, BreathingCountsBreathsWhateverTheReadBatchesInIndicatorRecor
     EXPECT_EQ(w.Bytes.BreathingDisplayMode.load(), 1);
     RunBus(16.0);
     clock.ReleaseBus();
-    Until([&] { return box.Value != 0.0f; });
+    Until([&] { return std::abs(box.Value - c.per_minute) <= 1.0; });
     EXPECT_NEAR(box.Value, c.per_minute, 1.0) << c.per_minute << " " << c.chunk;
     EXPECT_EQ(box.Unit, c.english ? "cycle/min" : "цикл/мин");
     Measure(w, true);
