@@ -138,7 +138,8 @@ class GraphView {
 
   std::array<Rgba, 4> ChannelColours{Rgba{255, 0, 0, 255}, Rgba{0, 66, 255, 255}, Rgba{240, 0, 255, 255},
                                      Rgba{0, 255, 24, 255}};
-  std::uint8_t DisplayMode = 3;
+  // Set by the window thread, read by the acquisition tick on the device worker.
+  std::atomic<std::uint8_t> DisplayMode{3};
   ViewHistory History;
   PixelRect ViewRect;
 

@@ -53,10 +53,10 @@ float DetectorCode(GraphView& view, const VessamorChannel& channel) {
 }
 
 // A channel's live reading at the newest column: the rate a rate kind derives, else its value; zero
-// while its unit has sent nothing since the page opened (the columns may still hold another sensor's
-// readings).
+// while nothing has been taken since the page's measurement began (the columns may still hold
+// another sensor's readings). The view's count, not the channel's, which the unit writes as it decodes.
 float LiveValue(GraphView& view, const VessamorChannel& channel) {
-  if (channel.CodeCount == 0) return 0.0f;
+  if (view.SampleCount == 0) return 0.0f;
   const std::uint16_t column = NewestColumn(view);
   if (channel.RateMode != 0 && channel.RateDisplayFn == &BreathRateDisplay) {
     // The breathing hook gives its rate on the measurement screen only; the page shows the same
