@@ -162,8 +162,12 @@ void GraphView::Paint() {
   // 1, 2.
   bool restore = paint_rules::RestoreIndicators(Painting.RestoreRequest != 0, Painting.AltRestoreRequest != 0,
                                                 recording, PaintLastSample);
-  Painting.PaintedFirst = FirstShownColumn;
-  Painting.PaintedLast = LastShownColumn;
+  {
+    // A recording that stops on the device worker sets the shown columns anew.
+    std::lock_guard lock(ViewLock);
+    Painting.PaintedFirst = FirstShownColumn;
+    Painting.PaintedLast = LastShownColumn;
+  }
 
   // 3.
   if (Painting.ClearRequest != 0) {

@@ -186,8 +186,9 @@ void InfoPanel::FillBox(ValueInputBox& box) {
   bool samples = false;
   if (box.Channel != nullptr) {
     if (Owner.View != nullptr) {
+      // The view's count of samples taken, not the channel's, which the unit writes as it decodes.
       std::lock_guard lock(Owner.View->ViewLock);
-      samples = box.Channel->CodeCount != 0;
+      samples = Owner.View->SampleCount != 0;
     } else {
       samples = true;
     }

@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <mutex>
 
+#include "acquisition/device_manager.h"
 #include "acquisition/ft_record_device.h"
 #include "channels/conversions.h"
 #include "channels/device_slot.h"
@@ -197,7 +198,12 @@ void ApplyPreparationStep(InfoPanel& panel, GraphView& view, PreparationHost& ho
         channel.ReadingA = channel.p_UD = x;
       } else {
         channel.ReadingB = channel.p_Uz = x;
-        channel.CalibrateTwoPositions(step == 6);
+        {
+          // The unit's decoder reads the calibration as it writes codes.
+          std::unique_lock<std::mutex> layout;
+          if (view.Devices != nullptr) layout = std::unique_lock(view.Devices->CodeLayoutLock);
+          channel.CalibrateTwoPositions(step == 6);
+        }
         channel.StoredCursorCode = 0;
         const std::size_t next = step == 6 ? 0 : step / 2;
         if (next < GraphView::kLiveChannels) {

@@ -1,6 +1,8 @@
 // The graph view's display modes as the main window switches them: view rectangle, button styles and layout.
 #include "layout/display_modes.h"
 
+#include <mutex>
+
 #include "app/main_window.h"
 #include "layout/button_styles.h"
 #include "layout/main_controls.h"
@@ -40,7 +42,11 @@ void SetDisplayModeGraph(MainWindow& window) {
   window.Controls.KeptFaces.clear();
   view.SetStyle();
   const ScreenMetrics& m = window.Metrics;
-  view.SetViewRect({0, m.ToolbarButtonHeight, m.ScreenWidth, m.ScreenHeight - m.BottomBarHeight}, 255);
+  {
+    // The acquisition tick reads the view's geometry while a recording runs.
+    std::lock_guard lock(view.ViewLock);
+    view.SetViewRect({0, m.ToolbarButtonHeight, m.ScreenWidth, m.ScreenHeight - m.BottomBarHeight}, 255);
+  }
   ApplyGraphStyle(window);
   LoadLanguageCaptions(window);
   view.ResetIndicatorStrips();
@@ -56,18 +62,25 @@ bool PaintsOwnDisplayMode(std::uint8_t display_mode) { return display_mode == 1 
 void SetDisplayModeDigital(MainWindow& window) {
   if (!window.View || window.View->DisplayMode == 1) return;
   GraphView& view = *window.View;
-  view.DisplayMode = 1;
-  view.FontSet = 0;
-  HideAllImageButtons(window);
-  view.TopPanelShown = 0;
-  // The colour value 0xFFFAFA: red and green 0xFA, blue 0xFF.
-  view.SetViewBackground(Rgba{0xFA, 0xFA, 0xFF, 255});
   const PixelRect display = GraphRectangle(window);
-  view.SetViewRect(display, 255);
+  HideAllImageButtons(window);
+  {
+    // The acquisition tick reads the view's geometry while a recording runs.
+    std::lock_guard lock(view.ViewLock);
+    view.DisplayMode = 1;
+    view.FontSet = 0;
+    view.TopPanelShown = 0;
+    // The colour value 0xFFFAFA: red and green 0xFA, blue 0xFF.
+    view.SetViewBackground(Rgba{0xFA, 0xFA, 0xFF, 255});
+    view.SetViewRect(display, 255);
+  }
   LayoutControls(window);
   ApplyControlStyle(window);
-  view.PreviousSensorCode = 255;
-  view.SetupGraphHeader(false, nullptr, false);
+  {
+    std::lock_guard lock(view.ViewLock);
+    view.PreviousSensorCode = 255;
+    view.SetupGraphHeader(false, nullptr, false);
+  }
   window.InvalidateLocal(display);
   for (std::int32_t id : {75004, 74999, 75037}) {
     if (AImageButton* button = FindImageButton(window.Window(), id)) button->Show();
@@ -77,20 +90,24 @@ void SetDisplayModeDigital(MainWindow& window) {
 void SetDisplayModeDemonstration(MainWindow& window) {
   if (!window.View) return;
   GraphView& view = *window.View;
-  view.DisplayMode = 2;
-  view.FontSet = 0;
   // The graph screen's buttons go; the hover groups bring them over the white graph.
   HideAllImageButtons(window);
-  // White under dark grey grid lines; the graph screen's own style comes back with its switch.
-  view.SetViewBackground(Rgba{255, 255, 255, 255});
-  view.SetPanelBrush(Rgba{0x1E, 0x1E, 0x1E, 255});
-  view.SetViewRect(ClientPixels(window), 255);
+  {
+    // The acquisition tick reads the view's geometry while a recording runs.
+    std::lock_guard lock(view.ViewLock);
+    view.DisplayMode = 2;
+    view.FontSet = 0;
+    // White under dark grey grid lines; the graph screen's own style comes back with its switch.
+    view.SetViewBackground(Rgba{255, 255, 255, 255});
+    view.SetPanelBrush(Rgba{0x1E, 0x1E, 0x1E, 255});
+    view.SetViewRect(ClientPixels(window), 255);
+  }
   LayoutControls(window);
   ApplyControlStyle(window);
-  // The header is rebuilt over the same time range: the record in view stays to be shown on white.
-  view.SetupGraphHeader(true, nullptr, false);
   {
+    // The header is rebuilt over the same time range: the record in view stays to be shown on white.
     std::lock_guard lock(view.ViewLock);
+    view.SetupGraphHeader(true, nullptr, false);
     view.FullRedraw = 1;
   }
   window.InvalidateLocal();
@@ -99,17 +116,24 @@ void SetDisplayModeDemonstration(MainWindow& window) {
 void SwitchToDialMode(MainWindow& window) {
   if (!window.View || window.View->DisplayMode == DialView::kDisplayMode) return;
   GraphView& view = *window.View;
-  // Mode 4, the static picture built afresh by the next paint, the rims and the needle's angles.
-  view.Dial.SwitchToDialMode(view);
-  HideAllImageButtons(window);
-  view.TopPanelShown = 0;
-  view.SetViewBackground(Rgba{250, 250, 255, 255});
   const PixelRect graph = GraphRectangle(window);
-  view.SetViewRect(graph, 255);
+  HideAllImageButtons(window);
+  {
+    // The acquisition tick reads the view's geometry while a recording runs.
+    std::lock_guard lock(view.ViewLock);
+    // Mode 4, the static picture built afresh by the next paint, the rims and the needle's angles.
+    view.Dial.SwitchToDialMode(view);
+    view.TopPanelShown = 0;
+    view.SetViewBackground(Rgba{250, 250, 255, 255});
+    view.SetViewRect(graph, 255);
+  }
   LayoutControls(window);
   ApplyControlStyle(window);
-  view.PreviousSensorCode = 255;
-  view.SetupGraphHeader(false, nullptr, false);
+  {
+    std::lock_guard lock(view.ViewLock);
+    view.PreviousSensorCode = 255;
+    view.SetupGraphHeader(false, nullptr, false);
+  }
   const double x[] = {0.0, 0.5, 1.0}, y[] = {1.0, 0.5, 0.1};
   window.Controls.DialProfile.Build(x, y, 3);
   window.InvalidateLocal(graph);

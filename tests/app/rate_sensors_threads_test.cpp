@@ -207,7 +207,10 @@ TEST_F(RateSensors, BreathingCountsBreathsWhateverTheReadBatchesInIndicatorRecor
     EXPECT_EQ(w.View->Recording.load(), 1);
     EXPECT_NEAR(shown, c.per_minute, 1.0) << c.per_minute << " " << c.chunk;
     clock.ReleaseBus();
-    Until([&] { return w.View->Recording.load() == 0 && w.View->RecordViewable != 0; });
+    Until([&] {
+      std::lock_guard lock(w.View->ViewLock);
+      return w.View->Recording.load() == 0 && w.View->RecordViewable != 0;
+    });
 
     std::lock_guard lock(w.View->ViewLock);
     const GraphView& view = *w.View;
