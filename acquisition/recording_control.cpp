@@ -1,6 +1,7 @@
 // The graph view's recording control: start and stop, the stops that keep the data or leave a screen, the device wiring.
 #include <algorithm>
 #include <mutex>
+#include <thread>
 #include <utility>
 
 #include "acquisition/device_manager.h"
@@ -164,8 +165,13 @@ void GraphView::FinishRecord(bool converted_order) {
       LastSampleIndex = SampleCount - 1;
       // The record stays on its last screen, whole: every column the sweep has laid, however few
       // of them a paint had reached.
-      FirstShownColumn = 1;
-      LastShownColumn = std::max<std::uint16_t>(Sweep.LastDrawnColumn, 1);
+      const std::uint16_t last = std::max<std::uint16_t>(Sweep.LastDrawnColumn, 1);
+      if (std::this_thread::get_id() == OwnerThread) {
+        FirstShownColumn = 1;
+        LastShownColumn = last;
+      } else {
+        StoppedLastShown = last;
+      }
       for (auto& live : Channels) {
         VessamorChannel& channel = *live;
         if (channel.Enabled == 0) continue;

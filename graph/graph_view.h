@@ -155,7 +155,7 @@ class GraphView {
 
   // Written by the window thread (start, stop) and read by the device worker.
   std::atomic<std::uint8_t> Recording{0};
-  std::uint8_t RecordViewable = 0;
+  std::atomic<std::uint8_t> RecordViewable{0};
   std::uint8_t TimeDivisions = 10;
   std::uint8_t ValueDivisions = 8;
 
@@ -173,6 +173,10 @@ class GraphView {
   double FirstColumnFraction = 0.0;
   std::uint16_t FirstShownColumn = 1;
   std::uint16_t LastShownColumn = 1;
+  // The shown columns are the paint's, on the thread that made the view: a recording stopped on
+  // the device worker leaves its last screen's columns here, under the view lock, for the next paint.
+  std::thread::id OwnerThread = std::this_thread::get_id();
+  std::uint16_t StoppedLastShown = 0;
   std::uint16_t PlotWidth = 0;  // columns; never above the screen width
   std::uint16_t PlotHeight = 0;
   std::uint16_t CursorColumn = 0;

@@ -97,6 +97,11 @@ void GraphView::TakePaintSnapshot() {
        PaintScale.SecondsPerDivision != Scale.SecondsPerDivision)) {
     Painting.ClearRequest = 1;
   }
+  if (StoppedLastShown != 0) {
+    FirstShownColumn = 1;
+    LastShownColumn = StoppedLastShown;
+    StoppedLastShown = 0;
+  }
   if (MoveInProgress != 0) Painting.FullRedrawRunning = 1;
   if (SelectionDrawn != 0 && Painting.ClearRequest == 0) {
     Painting.FullRedrawRunning = 1;
@@ -162,12 +167,8 @@ void GraphView::Paint() {
   // 1, 2.
   bool restore = paint_rules::RestoreIndicators(Painting.RestoreRequest != 0, Painting.AltRestoreRequest != 0,
                                                 recording, PaintLastSample);
-  {
-    // A recording that stops on the device worker sets the shown columns anew.
-    std::lock_guard lock(ViewLock);
-    Painting.PaintedFirst = FirstShownColumn;
-    Painting.PaintedLast = LastShownColumn;
-  }
+  Painting.PaintedFirst = FirstShownColumn;
+  Painting.PaintedLast = LastShownColumn;
 
   // 3.
   if (Painting.ClearRequest != 0) {
