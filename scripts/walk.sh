@@ -3,7 +3,7 @@
 # scripted input, as a build under AddressSanitizer and UndefinedBehaviorSanitizer runs it: both
 # default sensors chosen and prepared, the measurement screen, a recording, fit, zoom and back,
 # markers, paging, the record saved as .out, .txt and .xls and loaded again, back to the start
-# screen, a second recording of both sensors, and the close.
+# screen, a second recording of both sensors saved as the screen is left, and the close.
 #
 #   scripts/walk.sh BUILD_DIR
 #
@@ -203,7 +203,10 @@ click 800 300 3
 click 503 727
 click 596 727
 click 392 676
+# Leaving with a record never saved offers to save it first.
 key Escape
+answer_dialog "Save record" second.out
+wait_file "$records/second.out"
 wait_pixel 200 375 "$purple" "the start screen again"
 
 # The close: the program ends by itself.
@@ -223,7 +226,7 @@ if [ "$status" -ne 0 ]; then
   cat "$work/program.log" >&2
   exit 1
 fi
-for f in walk.out text.txt sheet.xls; do
+for f in walk.out text.txt sheet.xls second.out; do
   [ -s "$records/$f" ] && echo "walk: saved $f ($(stat -c %s "$records/$f") bytes)"
 done
 echo "walk: done, no sanitizer report"
