@@ -133,6 +133,7 @@ void DeviceManager::ListDevices() {
 bool DeviceManager::ScanDevices() {
   if (Manager == 0) return false;
   PreviousMask = ConnectedMask.load();
+  ++SearchCount;
   Searching = 1;
 
   for (auto& unit : DeviceTable) {

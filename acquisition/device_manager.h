@@ -81,6 +81,18 @@ class DeviceManager final : public FTRecordDevice {
   std::atomic<std::uint8_t> PreviousMask{0};
   // 1 from the start of a search until the worker has finished it.
   std::atomic<std::uint8_t> Searching{0};
+  // Searches started so far: a reader of the table tells from it whether a whole search, begun
+  // and ended between its two looks at `Searching`, changed the table under it.
+  std::atomic<std::uint32_t> SearchCount{0};
+  // Taken before reading the table and its connected units: 0 while a search runs.
+  std::uint64_t SearchMark() const {
+    const std::uint32_t started = SearchCount.load();
+    return Searching.load() != 0 ? 0 : started + 1ull;
+  }
+  // True when no search ran at any moment since `mark` was taken: what was read is one table.
+  bool SettledSince(std::uint64_t mark) const {
+    return mark != 0 && Searching.load() == 0 && SearchCount.load() + 1ull == mark;
+  }
   // A cyclic wrap is due at the start of the next poll pass (device worker only).
   std::uint8_t WrapDue = 0;
 

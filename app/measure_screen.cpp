@@ -66,14 +66,14 @@ void MainWindow::GotoGraphScreen() {
   bool default_header = true;
   if (SlotBinder && Devices) {
     // A search the pause did not stop in time has the table half rebuilt: the slots keep their units.
-    bool settled = Devices->Searching.load() == 0;
+    const std::uint64_t mark = Devices->SearchMark();
     UnitList table{};
     {
       std::lock_guard lock(Devices->TableLock);
       for (std::size_t i = 0; i < table.size(); ++i) table[i] = Devices->DeviceTable[i].get();
     }
     const std::uint32_t connected = Devices->CountDevices();
-    settled = settled && Devices->Searching.load() == 0;
+    const bool settled = Devices->SettledSince(mark);
     found = SlotBinder->ReconcileDeviceSlots(table, connected, false, settled);
     SlotBinder->PrepareSlotsForGraph(found, EnglishUi(), [&] {
       view->SetupGraphHeader(ExtendedMode != 0, nullptr, false);

@@ -110,10 +110,10 @@ std::uint8_t MainWindow::RefreshDevices(std::uint8_t mode) {
   if (!SlotBinder || !Devices) return 0;
   // A search closes every unit and lists them again; its table, read meanwhile, is no reason to
   // forget the sensors the user has chosen and prepared.
-  bool settled = Devices->Searching.load() == 0;
+  const std::uint64_t mark = Devices->SearchMark();
   const UnitList table = ListedUnits();
   const std::uint32_t connected = Devices->CountDevices();
-  settled = settled && Devices->Searching.load() == 0;
+  const bool settled = Devices->SettledSince(mark);
   std::size_t units = 0;
   while (units < table.size() && table[units] != nullptr) ++units;
 

@@ -106,6 +106,20 @@ TEST_F(DeviceManagerTest, UnitsLeaveOnlyAfterTheWindowHasReconciledWithoutThem) 
   }
 }
 
+// A reader that looked at the table between two searches, or across a whole one, is told which.
+TEST_F(DeviceManagerTest, TableReadAcrossAWholeSearchIsNotSettled) {
+  const std::uint64_t before = manager->SearchMark();
+  EXPECT_TRUE(manager->SettledSince(before));
+  manager->ScanDevices();
+  manager->Searching = 0;
+  EXPECT_FALSE(manager->SettledSince(before));
+  manager->Searching = 1;
+  EXPECT_EQ(manager->SearchMark(), 0u);
+  EXPECT_FALSE(manager->SettledSince(0));
+  manager->Searching = 0;
+  EXPECT_TRUE(manager->SettledSince(manager->SearchMark()));
+}
+
 TEST_F(DeviceManagerTest, MechanicsUnitSwitchesBackToItsPlainModeOnStop) {
   PlugWired(DemoMechanics());
   manager->ScanDevices();
