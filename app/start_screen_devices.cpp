@@ -67,14 +67,20 @@ bool MainWindow::ChooseSlotsAfterSearch() {
   if (state == kDevicePauseRequest || state == kDevicePaused) return false;
   // A request that waited past the next search's start would find the table and the connected
   // units half rebuilt (none connected at all): the worker asks again once the search is done.
-  if (Devices->Searching.load() != 0) return false;
+  // The request may also reach the window so late that the worker has stopped waiting for its
+  // answer and begun the next search: the table is read between two looks that no search ran.
+  const std::uint64_t mark = Devices->SearchMark();
+  if (mark == 0) return false;
   if (Bytes.MeasureScreenActive.load() != 0) {
+    const UnitList listed = ListedUnits();
+    const std::uint32_t connected = Devices->CountDevices();
+    if (!Devices->SettledSince(mark)) return false;
     for (std::int32_t k = 0; k < 4; ++k) ShowControl(kFirstSensorButton + k, false);
     for (SensorButtonState& button : SensorButtons) button.Unit = nullptr;
     // The answer lets the device layer delete the units it dropped: no slot may keep one.
-    if (Devices->CountDevices() == 0) SlotBinder->ResetAll();
-    else SlotBinder->RebindSlotDevices(ListedUnits(), 0);
-    ShowSensorMenuCaption(*this, Devices->CountDevices() != 0);
+    if (connected == 0) SlotBinder->ResetAll();
+    else SlotBinder->RebindSlotDevices(listed, 0);
+    ShowSensorMenuCaption(*this, connected != 0);
     return true;
   }
   // Before the information panel stands the sensor buttons have no place yet.
