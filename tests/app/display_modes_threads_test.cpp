@@ -64,17 +64,31 @@ bool IsNeedle(const std::uint8_t* px) { return px[2] > px[1] + 50 && px[2] > px[
 // Mode 4: the needle points where the scale puts the value the channel shows, for two constant
 // signals; the reference ticks stand on the scale's arcs at 135.04 and 90.22 degrees.
 TEST(DisplayModes, DialNeedleFollowsTheSignalAndReferenceTicksStandOnTheScale) {
-  for (const char* units : {"wired:04/1195:const=1000", "wired:04/1195:const=3200"}) {
-    SCOPED_TRACE(units);
+  const struct {
+    const char* units;
+    bool switch_while_recording;
+  } cases[] = {{"wired:04/1195:const=1000", false}, {"wired:04/1195:const=3200", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.units);
     // A screen taller than 4:3: the whole dial and the needle's pivot lie inside the window.
-    ReviewRig rig(1280, 1024, false, units);
+    ReviewRig rig(1280, 1024, false, c.units);
     rig.EnterMeasureScreen();
     MainWindow& w = rig.Window();
     GraphView& view = rig.View();
     const Picture entered = rig.Screen();
     AImageButton& file = *FindImageButton(w.Window(), 75010);
     const std::string graph_face = file.Renderer().style.typeface;
+    // Switched during a recording, the header the switch rebuilds sets up again the channels that
+    // the unit writes into; else Start/Stop starts the recording on the dial.
+    std::uint32_t recorded = 0;
+    if (c.switch_while_recording) {
+      rig.Key(key::kSpace);
+      RunFor(rig, 500);
+      recorded = rig.Samples();
+    }
     SwitchToDialMode(w);
+    // The record so far stays.
+    EXPECT_GE(rig.Samples(), recorded);
     EXPECT_EQ(view.DisplayMode, 4);
     EXPECT_TRUE(FindMainControl(w.Window(), 75004)->IsVisible());
     EXPECT_TRUE(FindMainControl(w.Window(), 74999)->IsVisible());
@@ -82,7 +96,7 @@ TEST(DisplayModes, DialNeedleFollowsTheSignalAndReferenceTicksStandOnTheScale) {
     // Every button's caption in bold "Verdana" on this screen; the graph screen gives the faces back.
     EXPECT_EQ(file.Renderer().style.typeface, "Verdana");
     EXPECT_EQ(file.Renderer().style.font_weight, 700);
-    rig.Key(key::kSpace);
+    if (!c.switch_while_recording) rig.Key(key::kSpace);
     RunFor(rig, 1500);
     const Picture dial_picture = rig.Screen();
     const DialView& dial = view.Dial;
@@ -156,11 +170,14 @@ TEST(DisplayModes, DigitalDisplayShowsTheLiveIndicators) {
   MainWindow& w = rig.Window();
   GraphView& view = rig.View();
   const Picture entered = rig.Screen();
-  // The switch comes before the recording: nothing of the interface switches modes, least of all
-  // while units write into the channels whose layout the switch sets up again.
+  // The switch comes during a recording: the header it rebuilds sets up again the channels that the
+  // unit writes into.
+  rig.Key(key::kSpace);
+  RunFor(rig, 500);
+  const std::uint32_t recorded = rig.Samples();
   SetDisplayModeDigital(w);
   EXPECT_EQ(view.DisplayMode, 1);
-  rig.Key(key::kSpace);
+  EXPECT_GE(rig.Samples(), recorded);
   RunFor(rig, 2000);
   // A repaint between two value updates shows the indicators as they were drawn.
   w.InvalidateLocal();
