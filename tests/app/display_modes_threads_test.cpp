@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "controls/aimage_button.h"
+#include "graph/graph_paint_host.h"
 #include "layout/display_modes.h"
 #include "review_rig.h"
 
@@ -96,11 +97,23 @@ TEST(DisplayModes, DialNeedleFollowsTheSignalAndReferenceTicksStandOnTheScale) {
     // Every button's caption in bold "Verdana" on this screen; the graph screen gives the faces back.
     EXPECT_EQ(file.Renderer().style.typeface, "Verdana");
     EXPECT_EQ(file.Renderer().style.font_weight, 700);
+    rig.Step(100);
+    const Picture before_start = rig.Screen();
     if (!c.switch_while_recording) rig.Key(key::kSpace);
     RunFor(rig, 1500);
     const Picture dial_picture = rig.Screen();
     const DialView& dial = view.Dial;
     ASSERT_EQ(dial.DialPrepared, 1);
+    // Start/Stop on the dial brings the side-panel caption round the two buttons, above them, and
+    // the needle's paints keep it.
+    if (!c.switch_while_recording) {
+      EXPECT_EQ(w.SidePanelRequest, 0);
+      const PixelRect panel = view.PaintHost->ControlGroups()[0];
+      const platform::WindowRect caption{panel.Left, panel.Top, panel.Right, FindMainControl(w.Window(), 75004)->Rect().top};
+      ASSERT_FALSE(caption.IsEmpty());
+      EXPECT_GT(dial_picture.Differences(before_start, caption), caption.Width() * caption.Height() / 3);
+      EXPECT_TRUE(view.PaintHost->ControlGroups()[1].Width() <= 0);
+    }
     double value = 0.0, bottom = 0.0, top = 0.0;
     {
       std::lock_guard lock(view.ViewLock);
@@ -195,13 +208,16 @@ TEST(DisplayModes, DigitalDisplayShowsTheLiveIndicators) {
   EXPECT_LT(face + background, strip.Width() * strip.Height()) << "no digits";
   const PixelRect beside{view.ViewRect.Left + 10, column.Top, column.Left - 10, column.Bottom};
   EXPECT_EQ(Count(digital, beside, 0xFA, 0xFA, 0xFF), beside.Width() * beside.Height());
-  // A caption request draws the side-panel captions below the view, once.
-  const platform::WindowRect band{view.ViewRect.Left, view.ViewRect.Bottom, view.ViewRect.Right, w.Metrics.ScreenHeight};
-  w.SidePanelRequest = 2;
-  w.InvalidateLocal(view.ViewRect);
+  // The window's activation brings the side-panel caption round the shown buttons below the view;
+  // the hidden ones get none.
+  w.OnActivate(true);
   rig.Step(5);
   EXPECT_EQ(w.SidePanelRequest, 0);
-  EXPECT_GT(rig.Screen().Differences(digital, band), band.Width() * band.Height() / 4);
+  const PixelRect panel = view.PaintHost->ControlGroups()[0];
+  const platform::WindowRect caption{panel.Left, panel.Top, panel.Right, FindMainControl(w.Window(), 75004)->Rect().top};
+  ASSERT_FALSE(caption.IsEmpty());
+  EXPECT_GT(rig.Screen().Differences(digital, caption), caption.Width() * caption.Height() / 3);
+  EXPECT_EQ(rig.Screen().Differences(digital, FindMainControl(w.Window(), 75038)->Rect()), 0);
   rig.Key(key::kSpace);
   rig.Until([&] { return view.RecordViewable != 0; });
   ExpectGraphBack(rig, entered);
