@@ -83,7 +83,7 @@ TEST(DisplayModes, DialNeedleFollowsTheSignalAndReferenceTicksStandOnTheScale) {
     // the unit writes into; else Start/Stop starts the recording on the dial.
     std::uint32_t recorded = 0;
     if (c.switch_while_recording) {
-      rig.Key(key::kSpace);
+      rig.StartRecording();
       RunFor(rig, 500);
       recorded = rig.Samples();
     }
@@ -99,7 +99,7 @@ TEST(DisplayModes, DialNeedleFollowsTheSignalAndReferenceTicksStandOnTheScale) {
     EXPECT_EQ(file.Renderer().style.font_weight, 700);
     rig.Step(100);
     const Picture before_start = rig.Screen();
-    if (!c.switch_while_recording) rig.Key(key::kSpace);
+    if (!c.switch_while_recording) rig.StartRecording();
     RunFor(rig, 1500);
     const Picture dial_picture = rig.Screen();
     const DialView& dial = view.Dial;
@@ -185,7 +185,7 @@ TEST(DisplayModes, DigitalDisplayShowsTheLiveIndicators) {
   const Picture entered = rig.Screen();
   // The switch comes during a recording: the header it rebuilds sets up again the channels that the
   // unit writes into.
-  rig.Key(key::kSpace);
+  rig.StartRecording();
   RunFor(rig, 500);
   const std::uint32_t recorded = rig.Samples();
   SetDisplayModeDigital(w);
@@ -291,6 +291,36 @@ TEST(DisplayModes, PointerOpensAndClosesTheHoverGroups) {
   // The graph screen keeps its groups as they are.
   move(middle_x, 5);
   EXPECT_EQ(w.Controls.TopPanelOpen, 0);
+}
+
+// The dial shows one channel: showing a channel with data hides the others and puts their buttons
+// up; a channel without data is not shown.
+TEST(DisplayModes, DialShowsOneChannelAtATime) {
+  ReviewRig rig(1366, 768, false, "wired:04/1195:const=1000;wired:04/1195:const=3200");
+  rig.EnterMeasureScreen();
+  MainWindow& w = rig.Window();
+  GraphView& view = rig.View();
+  SwitchToDialMode(w);
+  std::vector<std::size_t> with_data, without;
+  for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) (view.Channel(k).HasData != 0 ? with_data : without).push_back(k);
+  ASSERT_EQ(with_data.size(), 2u);
+  ASSERT_FALSE(without.empty());
+  const auto button = [&](std::size_t k) { return FindImageButton(w.Window(), 75038 + static_cast<std::int32_t>(k)); };
+  const auto down = [&](std::size_t k) { return button(k)->State.load() == ControlFrame::kStateDown; };
+  // The channel buttons come with the side group over the bottom bar.
+  rig.Mouse(platform::MouseKind::Move, 10, w.Metrics.ScreenHeight - 5);
+  const std::size_t a = with_data[0], b = with_data[1];
+  if (down(b)) rig.Press(75038 + static_cast<std::int32_t>(b));
+  ASSERT_FALSE(down(b));
+  rig.Press(75038 + static_cast<std::int32_t>(b));
+  EXPECT_TRUE(down(b));
+  EXPECT_EQ(view.Channel(b).Shown, 1);
+  EXPECT_EQ(view.Channel(a).Shown, 0);
+  EXPECT_FALSE(down(a));
+  rig.Press(75038 + static_cast<std::int32_t>(without[0]));
+  EXPECT_EQ(view.Channel(without[0]).Shown, 0);
+  EXPECT_FALSE(down(without[0]));
+  EXPECT_EQ(view.Channel(b).Shown, 1);
 }
 
 // No command reaches the other modes: the View menu's other three items leave the graph screen as it is.
