@@ -128,6 +128,7 @@ void SendStopCommands(DeviceManager& manager, bool set_idle) {
 namespace {
 thread_local PollPass* current_pass = nullptr;
 thread_local bool device_worker_thread = false;
+thread_local bool window_holds_layout = false;
 }  // namespace
 
 bool IsDeviceWorkerThread() { return device_worker_thread; }
@@ -140,6 +141,7 @@ PollPass::PollPass(DeviceManager& manager)
 }
 
 bool HoldsCodeLayout() {
+  if (window_holds_layout) return true;
   for (const PollPass* pass = PollPass::Current(); pass != nullptr; pass = pass->Outer()) {
     if (pass->HoldsCodeLayout()) return true;
   }
@@ -147,6 +149,16 @@ bool HoldsCodeLayout() {
 }
 
 PollPass::~PollPass() { current_pass = outer_; }
+
+CodeLayoutHold::CodeLayoutHold(DeviceManager* manager) {
+  if (manager == nullptr || HoldsCodeLayout()) return;
+  layout_ = std::unique_lock(manager->CodeLayoutLock);
+  window_holds_layout = true;
+}
+
+CodeLayoutHold::~CodeLayoutHold() {
+  if (layout_.owns_lock()) window_holds_layout = false;
+}
 
 PollPass* PollPass::Current() { return current_pass; }
 

@@ -146,8 +146,23 @@ class OutsideCodeLayout {
 };
 
 // Whether this thread may move the channels' slices without taking the code layout lock: it is
-// in a poll pass that holds it.
+// in a poll pass that holds it, or in a CodeLayoutHold.
 bool HoldsCodeLayout();
+
+// The window's hold of the code layout lock while it sets the channels up again under a running
+// recording: no unit writes a code meanwhile, and the view's own moves of the slices inside it take
+// the lock no second time. Without a manager, or inside a hold already, it holds nothing. Taken
+// after the view's lock, as the view takes it when it moves the slices.
+class CodeLayoutHold {
+ public:
+  explicit CodeLayoutHold(DeviceManager* manager);
+  ~CodeLayoutHold();
+  CodeLayoutHold(const CodeLayoutHold&) = delete;
+  CodeLayoutHold& operator=(const CodeLayoutHold&) = delete;
+
+ private:
+  std::unique_lock<std::mutex> layout_;
+};
 
 // Every running unit starts a new cycle: the view's channels once, then each unit's byte count at
 // the bytes it still holds unparsed (`keeper` at `bytes_kept`).

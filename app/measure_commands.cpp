@@ -2,6 +2,7 @@
 // measurement screen's commands.
 #include <algorithm>
 #include <cstdio>
+#include <mutex>
 
 #include "acquisition/worker_threads.h"
 #include "app/main_window.h"
@@ -205,6 +206,18 @@ void MainWindow::OnMeasureCommand(std::int32_t a, std::int32_t b, std::int32_t c
       ReleaseButtonsExcept(static_cast<std::uint32_t>(control_id), false);
       view->ToggleRecording();
       if (view->Recording.load() != 0) UnsavedRecord = 1;
+      if (view->DisplayMode == DialView::kDisplayMode) {
+        // On the dial the side-panel captions come again, and the redraw reaches down over the
+        // band below the view where they stand, so the buttons there are drawn over them.
+        SidePanelRequest = 1;
+        PixelRect area;
+        {
+          std::lock_guard lock(view->ViewLock);
+          area = view->ViewRect;
+        }
+        area.Bottom = std::max(area.Bottom, Metrics.ScreenHeight);
+        InvalidateLocal(area);
+      }
       return;
     case kPauseId:
       if (button == nullptr) return;

@@ -5,6 +5,7 @@
 
 #include "app/measure_paint_host.h"
 #include "controls/stick_button_mod.h"
+#include "layout/display_modes.h"
 #include "layout/main_controls.h"
 #include "layout/sensor_settings.h"
 #include "platform/gdi.h"
@@ -49,12 +50,14 @@ std::array<PixelRect, 4> MeasurePaintHost::ControlGroups() const {
   // The groups stand 10 x ScaleX apart: each panel takes less than half of that on either side.
   const std::int32_t side = std::max(2, static_cast<std::int32_t>(4.5 * window_.Metrics.ScaleX));
   const std::int32_t below = std::max(3, static_cast<std::int32_t>(5.0 * s));
+  // The dial and the digital display show a few of the buttons: panels only round those.
+  const bool shown_only = window_.View && PaintsOwnDisplayMode(window_.View->DisplayMode);
   for (std::size_t g = 0; g < kPanelGroups.size(); ++g) {
     PixelRect around{};
     bool any = false;
     for (const std::int32_t id : kPanelGroups[g]) {
       const ControlFrame* control = id != 0 ? FindMainControl(window_.Window(), id) : nullptr;
-      if (control == nullptr) continue;
+      if (control == nullptr || (shown_only && !control->IsVisible())) continue;
       const platform::WindowRect r = control->Rect();
       // A button the layout has not placed in the band yet gives no panel.
       if (r.IsEmpty() || r.top < band.Top || r.bottom > band.Bottom) continue;
@@ -75,6 +78,8 @@ std::array<PixelRect, 4> MeasurePaintHost::ControlGroups() const {
 PixelRect MeasurePaintHost::PanelColumn() const {
   const PixelRect band = BelowGraph();
   if (band.Width() <= 0 || band.Height() <= 0) return {};
+  // Beside the few buttons of the dial and the digital display there is no difference to show.
+  if (window_.View && PaintsOwnDisplayMode(window_.View->DisplayMode)) return {};
   const double s = window_.Metrics.UiScale;
   const std::int32_t margin = std::max(3, static_cast<std::int32_t>(5.0 * s));
   std::int32_t left = band.Left;
@@ -192,6 +197,8 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   for (const platform::WindowRect& area : MarkerAreas) marker_reach = marker_reach.Union(area);
   LiftMarkers();
   if (view.MarkerDragActive == 0) view.Paint();
+  // The graph draws its side panels with every paint of its own: no caption request waits.
+  SidePanelRequest = 0;
   if (!recording) {
     // The cached background is the graph alone: nothing drawn over it is restored from it later.
     const platform::WindowRect client{0, 0, Metrics.ScreenWidth, Metrics.ScreenHeight};

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "controls/aimage_button.h"
 #include "graph/dial_view.h"
+#include "graph/graph_paint_host.h"
 #include "layout/display_modes.h"
 #include "layout/main_controls.h"
 #include "layout/sensor_settings.h"
@@ -51,12 +52,15 @@ void MainWindow::PaintOtherDisplayMode(const platform::PaintContext& context) {
   }
   // As on the graph screen: the channel panel, the side-panel captions, the sensor settings panel.
   DrawOptionsPanel(clip);
-  // The side-panel captions when asked for. Nothing asks on these screens yet: the graph screen's
-  // panels would stand round buttons that these screens hide, over the dial's plate.
+  // The side-panel captions when asked for: by the window's activation, and on the dial by Start/Stop.
   if (SidePanelRequest != 0) {
     // The panels round the button groups below the view, and that band with them to the window.
     view.PaintPanelCaptions(1);
     SidePanelRequest = 0;
+    if (view.DisplayMode == DialView::kDisplayMode && view.PaintHost != nullptr) {
+      // The dial's own restores keep the panels, which stand partly in its rectangle.
+      for (const PixelRect& panel : view.PaintHost->ControlGroups()) view.Dial.KeepDrawn(buffer0, panel);
+    }
     const PixelRect& v = view.ViewRect;
     clip = clip.Union({v.Left, v.Bottom, v.Right, Metrics.ScreenHeight});
   }

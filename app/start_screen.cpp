@@ -265,6 +265,8 @@ void MainWindow::OnKeyDown(unsigned virtual_key, unsigned, unsigned flags) {
 void MainWindow::OnActivate(bool) {
   if (Closing[1].load() != 0) return;
   Reactivated = 1;
+  // The side panels' captions come again with the measurement screen.
+  if (View && View->Ready != 0 && Bytes.MeasureScreenActive.load() != 0) SidePanelRequest = 2;
   if (!(View && Bytes.MeasureScreenActive.load() != 0)) StartScreenDirty = 1;
   // Leaving the window, or coming back to it, takes a value being typed as it stands.
   if (Bytes.InfoScreenActive.load() != 0 && Panels[1] && Panels[1]->ContentShown != 0 && Hooks.FinishValueInputs) {

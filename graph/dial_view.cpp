@@ -412,6 +412,11 @@ void DialView::DrawDialScale(agg_ren& ren, GraphView& view, const DialScreen& sc
                     width, height, s * 0.5, rgba8(0x64, 0x64, 0x6E, 0xFF), nullptr, 1);
 }
 
+void DialView::KeepDrawn(const platform::Surface& back, const PixelRect& area) {
+  if (DialPrepared == 0 || saved_.Width() != back.Width() || saved_.Height() != back.Height()) return;
+  CopyRect(back, saved_, area);
+}
+
 void DialView::UpdateDialNeedle(agg_ren& ren, GraphView& view, const DialScreen& screen) {
   const VessamorChannel* channel = FirstShownChannel(view);
   if (channel == nullptr) return RotateShapes(ren, DialAngle);

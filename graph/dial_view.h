@@ -82,6 +82,9 @@ class DialView {
   // left end and its middle, to check the tick table against the drawn face.
   void DrawDialReferenceTicks(agg_ren& ren);
   void RotateShapes(agg_ren& ren, float angle);
+  // What the window has drawn over `area` of the back buffer after the dial (the side-panel
+  // captions) goes into the saved picture, which the later paints restore.
+  void KeepDrawn(const platform::Surface& back, const PixelRect& area);
 
   float DialOriginX = 0.0f, DialOriginY = 0.0f;
   float DialPivotX = 0.0f, DialPivotY = 0.0f;

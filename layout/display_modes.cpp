@@ -3,6 +3,7 @@
 
 #include <mutex>
 
+#include "acquisition/worker_threads.h"
 #include "app/main_window.h"
 #include "layout/button_styles.h"
 #include "layout/main_controls.h"
@@ -13,6 +14,16 @@ namespace {
 PixelRect ClientPixels(MainWindow& window) {
   const platform::WindowRect c = window.Window().ClientRect();
   return {c.left, c.top, c.right, c.bottom};
+}
+
+// The header of the digital display and the dial, over the sensor kind as if new. During a
+// recording it keeps the record and its time scale, so the sweep goes on over the samples the units
+// have written; and no unit writes a code while the channels are set up again.
+void RebuildHeader(GraphView& view) {
+  std::lock_guard lock(view.ViewLock);
+  CodeLayoutHold layout(view.Devices);
+  view.PreviousSensorCode = 255;
+  view.SetupGraphHeader(view.Recording.load() != 0, nullptr, false);
 }
 
 }  // namespace
@@ -76,11 +87,7 @@ void SetDisplayModeDigital(MainWindow& window) {
   }
   LayoutControls(window);
   ApplyControlStyle(window);
-  {
-    std::lock_guard lock(view.ViewLock);
-    view.PreviousSensorCode = 255;
-    view.SetupGraphHeader(false, nullptr, false);
-  }
+  RebuildHeader(view);
   window.InvalidateLocal(display);
   for (std::int32_t id : {75004, 74999, 75037}) {
     if (AImageButton* button = FindImageButton(window.Window(), id)) button->Show();
@@ -107,6 +114,7 @@ void SetDisplayModeDemonstration(MainWindow& window) {
   {
     // The header is rebuilt over the same time range: the record in view stays to be shown on white.
     std::lock_guard lock(view.ViewLock);
+    CodeLayoutHold layout(view.Devices);
     view.SetupGraphHeader(true, nullptr, false);
     view.FullRedraw = 1;
   }
@@ -129,11 +137,7 @@ void SwitchToDialMode(MainWindow& window) {
   }
   LayoutControls(window);
   ApplyControlStyle(window);
-  {
-    std::lock_guard lock(view.ViewLock);
-    view.PreviousSensorCode = 255;
-    view.SetupGraphHeader(false, nullptr, false);
-  }
+  RebuildHeader(view);
   const double x[] = {0.0, 0.5, 1.0}, y[] = {1.0, 0.5, 0.1};
   window.Controls.DialProfile.Build(x, y, 3);
   window.InvalidateLocal(graph);

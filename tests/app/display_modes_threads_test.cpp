@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "controls/aimage_button.h"
+#include "graph/graph_paint_host.h"
 #include "layout/display_modes.h"
 #include "review_rig.h"
 
@@ -64,17 +65,31 @@ bool IsNeedle(const std::uint8_t* px) { return px[2] > px[1] + 50 && px[2] > px[
 // Mode 4: the needle points where the scale puts the value the channel shows, for two constant
 // signals; the reference ticks stand on the scale's arcs at 135.04 and 90.22 degrees.
 TEST(DisplayModes, DialNeedleFollowsTheSignalAndReferenceTicksStandOnTheScale) {
-  for (const char* units : {"wired:04/1195:const=1000", "wired:04/1195:const=3200"}) {
-    SCOPED_TRACE(units);
+  const struct {
+    const char* units;
+    bool switch_while_recording;
+  } cases[] = {{"wired:04/1195:const=1000", false}, {"wired:04/1195:const=3200", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.units);
     // A screen taller than 4:3: the whole dial and the needle's pivot lie inside the window.
-    ReviewRig rig(1280, 1024, false, units);
+    ReviewRig rig(1280, 1024, false, c.units);
     rig.EnterMeasureScreen();
     MainWindow& w = rig.Window();
     GraphView& view = rig.View();
     const Picture entered = rig.Screen();
     AImageButton& file = *FindImageButton(w.Window(), 75010);
     const std::string graph_face = file.Renderer().style.typeface;
+    // Switched during a recording, the header the switch rebuilds sets up again the channels that
+    // the unit writes into; else Start/Stop starts the recording on the dial.
+    std::uint32_t recorded = 0;
+    if (c.switch_while_recording) {
+      rig.StartRecording();
+      RunFor(rig, 500);
+      recorded = rig.Samples();
+    }
     SwitchToDialMode(w);
+    // The record so far stays.
+    EXPECT_GE(rig.Samples(), recorded);
     EXPECT_EQ(view.DisplayMode, 4);
     EXPECT_TRUE(FindMainControl(w.Window(), 75004)->IsVisible());
     EXPECT_TRUE(FindMainControl(w.Window(), 74999)->IsVisible());
@@ -82,11 +97,23 @@ TEST(DisplayModes, DialNeedleFollowsTheSignalAndReferenceTicksStandOnTheScale) {
     // Every button's caption in bold "Verdana" on this screen; the graph screen gives the faces back.
     EXPECT_EQ(file.Renderer().style.typeface, "Verdana");
     EXPECT_EQ(file.Renderer().style.font_weight, 700);
-    rig.Key(key::kSpace);
+    rig.Step(100);
+    const Picture before_start = rig.Screen();
+    if (!c.switch_while_recording) rig.StartRecording();
     RunFor(rig, 1500);
     const Picture dial_picture = rig.Screen();
     const DialView& dial = view.Dial;
     ASSERT_EQ(dial.DialPrepared, 1);
+    // Start/Stop on the dial brings the side-panel caption round the two buttons, above them, and
+    // the needle's paints keep it.
+    if (!c.switch_while_recording) {
+      EXPECT_EQ(w.SidePanelRequest, 0);
+      const PixelRect panel = view.PaintHost->ControlGroups()[0];
+      const platform::WindowRect caption{panel.Left, panel.Top, panel.Right, FindMainControl(w.Window(), 75004)->Rect().top};
+      ASSERT_FALSE(caption.IsEmpty());
+      EXPECT_GT(dial_picture.Differences(before_start, caption), caption.Width() * caption.Height() / 3);
+      EXPECT_TRUE(view.PaintHost->ControlGroups()[1].Width() <= 0);
+    }
     double value = 0.0, bottom = 0.0, top = 0.0;
     {
       std::lock_guard lock(view.ViewLock);
@@ -156,11 +183,14 @@ TEST(DisplayModes, DigitalDisplayShowsTheLiveIndicators) {
   MainWindow& w = rig.Window();
   GraphView& view = rig.View();
   const Picture entered = rig.Screen();
-  // The switch comes before the recording: nothing of the interface switches modes, least of all
-  // while units write into the channels whose layout the switch sets up again.
+  // The switch comes during a recording: the header it rebuilds sets up again the channels that the
+  // unit writes into.
+  rig.StartRecording();
+  RunFor(rig, 500);
+  const std::uint32_t recorded = rig.Samples();
   SetDisplayModeDigital(w);
   EXPECT_EQ(view.DisplayMode, 1);
-  rig.Key(key::kSpace);
+  EXPECT_GE(rig.Samples(), recorded);
   RunFor(rig, 2000);
   // A repaint between two value updates shows the indicators as they were drawn.
   w.InvalidateLocal();
@@ -178,13 +208,16 @@ TEST(DisplayModes, DigitalDisplayShowsTheLiveIndicators) {
   EXPECT_LT(face + background, strip.Width() * strip.Height()) << "no digits";
   const PixelRect beside{view.ViewRect.Left + 10, column.Top, column.Left - 10, column.Bottom};
   EXPECT_EQ(Count(digital, beside, 0xFA, 0xFA, 0xFF), beside.Width() * beside.Height());
-  // A caption request draws the side-panel captions below the view, once.
-  const platform::WindowRect band{view.ViewRect.Left, view.ViewRect.Bottom, view.ViewRect.Right, w.Metrics.ScreenHeight};
-  w.SidePanelRequest = 2;
-  w.InvalidateLocal(view.ViewRect);
+  // The window's activation brings the side-panel caption round the shown buttons below the view;
+  // the hidden ones get none.
+  w.OnActivate(true);
   rig.Step(5);
   EXPECT_EQ(w.SidePanelRequest, 0);
-  EXPECT_GT(rig.Screen().Differences(digital, band), band.Width() * band.Height() / 4);
+  const PixelRect panel = view.PaintHost->ControlGroups()[0];
+  const platform::WindowRect caption{panel.Left, panel.Top, panel.Right, FindMainControl(w.Window(), 75004)->Rect().top};
+  ASSERT_FALSE(caption.IsEmpty());
+  EXPECT_GT(rig.Screen().Differences(digital, caption), caption.Width() * caption.Height() / 3);
+  EXPECT_EQ(rig.Screen().Differences(digital, FindMainControl(w.Window(), 75038)->Rect()), 0);
   rig.Key(key::kSpace);
   rig.Until([&] { return view.RecordViewable != 0; });
   ExpectGraphBack(rig, entered);
@@ -258,6 +291,36 @@ TEST(DisplayModes, PointerOpensAndClosesTheHoverGroups) {
   // The graph screen keeps its groups as they are.
   move(middle_x, 5);
   EXPECT_EQ(w.Controls.TopPanelOpen, 0);
+}
+
+// The dial shows one channel: showing a channel with data hides the others and puts their buttons
+// up; a channel without data is not shown.
+TEST(DisplayModes, DialShowsOneChannelAtATime) {
+  ReviewRig rig(1366, 768, false, "wired:04/1195:const=1000;wired:04/1195:const=3200");
+  rig.EnterMeasureScreen();
+  MainWindow& w = rig.Window();
+  GraphView& view = rig.View();
+  SwitchToDialMode(w);
+  std::vector<std::size_t> with_data, without;
+  for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) (view.Channel(k).HasData != 0 ? with_data : without).push_back(k);
+  ASSERT_EQ(with_data.size(), 2u);
+  ASSERT_FALSE(without.empty());
+  const auto button = [&](std::size_t k) { return FindImageButton(w.Window(), 75038 + static_cast<std::int32_t>(k)); };
+  const auto down = [&](std::size_t k) { return button(k)->State.load() == ControlFrame::kStateDown; };
+  // The channel buttons come with the side group over the bottom bar.
+  rig.Mouse(platform::MouseKind::Move, 10, w.Metrics.ScreenHeight - 5);
+  const std::size_t a = with_data[0], b = with_data[1];
+  if (down(b)) rig.Press(75038 + static_cast<std::int32_t>(b));
+  ASSERT_FALSE(down(b));
+  rig.Press(75038 + static_cast<std::int32_t>(b));
+  EXPECT_TRUE(down(b));
+  EXPECT_EQ(view.Channel(b).Shown, 1);
+  EXPECT_EQ(view.Channel(a).Shown, 0);
+  EXPECT_FALSE(down(a));
+  rig.Press(75038 + static_cast<std::int32_t>(without[0]));
+  EXPECT_EQ(view.Channel(without[0]).Shown, 0);
+  EXPECT_FALSE(down(without[0]));
+  EXPECT_EQ(view.Channel(b).Shown, 1);
 }
 
 // No command reaches the other modes: the View menu's other three items leave the graph screen as it is.
