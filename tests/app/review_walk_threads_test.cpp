@@ -88,3 +88,30 @@ TEST(ReviewWalk, TemperaturePageReadsTheSensorAfterALoadAndEscape) {
 }
 
 }  // namespace
+
+// The record number advances with File > New only: a Save dialog opened and cancelled, however often,
+// offers the same name, and the first New after a recording names the record number 2, whatever sensor
+// the graph's header was set up for.
+TEST(ReviewWalk, RecordNumberAdvancesWithNewOnly) {
+  for (const bool english : {false, true}) {
+    SCOPED_TRACE(english);
+    ReviewRig rig(1366, 768, english, kTemperature);
+    rig.EnterMeasureScreen();
+    rig.Record(1.0);
+    platform::HeadlessHost& host = rig.Host();
+    for (int k = 0; k < 3; ++k) FileCommand(rig, 2);
+    ASSERT_EQ(host.DialogRequests.size(), 3u);
+    const std::string first = english ? "Record 1" : "Запись 1";
+    for (const platform::FileDialogRequest& request : host.DialogRequests) EXPECT_EQ(request.initialName, first);
+    EXPECT_EQ(rig.View().RecordName, first);
+
+    FileCommand(rig, 0);
+    EXPECT_EQ(rig.View().RecordName, english ? "Record 2" : "Запись 2");
+    rig.Record(1.0);
+    FileCommand(rig, 2);
+    ASSERT_EQ(host.DialogRequests.size(), 4u);
+    EXPECT_EQ(host.DialogRequests.back().initialName, english ? "Record 2" : "Запись 2");
+    FileCommand(rig, 0);
+    EXPECT_EQ(rig.View().RecordName, english ? "Record 3" : "Запись 3");
+  }
+}
