@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "info/info_panel.h"
+#include "layout/main_controls.h"
 #include "review_rig.h"
 
 namespace {
@@ -113,5 +114,43 @@ TEST(ReviewWalk, RecordNumberAdvancesWithNewOnly) {
     EXPECT_EQ(host.DialogRequests.back().initialName, english ? "Record 2" : "Запись 2");
     FileCommand(rig, 0);
     EXPECT_EQ(rig.View().RecordName, english ? "Record 3" : "Запись 3");
+  }
+}
+
+// The panel buttons below the graph keep their look through a zoom. The right press that begins the
+// selection sets a marker, which the drawn selection clears again; the paint that takes the marker's
+// areas (the view and the differences panel) away must not copy the graph's picture over the buttons
+// that lie between them.
+TEST(ReviewWalk, PanelButtonsStayDrawnThroughAZoom) {
+  for (const bool english : {false, true}) {
+    SCOPED_TRACE(english);
+    ReviewRig rig(english ? 1920 : 1366, english ? 1080 : 768, english);
+    rig.EnterMeasureScreen();
+    rig.Record(2.0);
+    const apptest::Picture before = rig.Screen();
+    const platform::WindowRect p = rig.Plot();
+    // A user's quick drag: the press, two long moves, the release; between them the host paints
+    // whatever each paint asked for in turn, as a desktop's host does before the pointer moves on.
+    const int x0 = p.left + p.Width() / 7, y0 = p.top + p.Height() / 6, y1 = p.bottom - p.Height() / 3;
+    const auto event = [&](platform::MouseKind kind, int x, int y) {
+      rig.Mouse(kind, x, y);
+      rig.Settle();
+    };
+    event(platform::MouseKind::Move, x0, y0);
+    event(platform::MouseKind::RightDown, x0, y0);
+    event(platform::MouseKind::Move, x0 + p.Width() / 25, y1);
+    event(platform::MouseKind::Move, x0 + p.Width() / 6, y1);
+    event(platform::MouseKind::RightUp, x0 + p.Width() / 6, y1);
+    {
+      std::lock_guard lock(rig.View().ViewLock);
+      ASSERT_EQ(rig.View().CountMarkedPoints(), 0);
+      ASSERT_GT(rig.View().FirstColumnFraction + rig.View().Scale.StartTime, 0.0);  // zoomed in
+    }
+    const apptest::Picture after = rig.Screen();
+    for (const std::int32_t id : {75013, 75045, 75046, 75052, 75014, 75053, 75038, 75039, 75040, 75041, 74999, 75037}) {
+      const ControlFrame* control = FindMainControl(rig.Host().Window(), id);
+      ASSERT_TRUE(control != nullptr && control->IsVisible()) << id;
+      EXPECT_EQ(after.Differences(before, control->Rect()), 0) << id;
+    }
   }
 }
