@@ -44,8 +44,9 @@ float TemperaturePageReading(ReviewRig& rig) {
   return panel.Box1.Value;
 }
 
-// A loaded record of the live sensor's kind does not stay in the channels the start screen's pages read:
-// after a load and Escape, the temperature page reads the sensor again, as it did before.
+// With two units, a record loaded on the measurement screen and Escape back to the start screen: the
+// temperature page reads its sensor again, as the set-up kept at the load is not put back over the
+// unit's binding when the page starts measuring.
 TEST(ReviewWalk, TemperaturePageReadsTheSensorAfterALoadAndEscape) {
   Folder folder("review-walk-load-escape");
   const fs::path saved = folder.path / "temperature.out";
