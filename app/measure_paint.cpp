@@ -2,6 +2,7 @@
 // stripe and the copy to the window.
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include "app/measure_paint_host.h"
 #include "controls/stick_button_mod.h"
@@ -192,9 +193,9 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   }
   // The graph paints over what it left last time, without the markers.
   // The markers' areas reach outside the view (the differences in their side panel): what they
-  // covered and what they cover now go to the window with the clip.
-  platform::WindowRect marker_reach;
-  for (const platform::WindowRect& area : MarkerAreas) marker_reach = marker_reach.Union(area);
+  // covered and what they cover now go to the window besides the clip, each area on its own, as
+  // their bounding box would take in the panel buttons between the view and the differences.
+  std::vector<platform::WindowRect> marker_reach = MarkerAreas;
   LiftMarkers();
   if (view.MarkerDragActive == 0) view.Paint();
   // The graph draws its side panels with every paint of its own: no caption request waits.
@@ -214,7 +215,7 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
     }
     CacheUpdateRequest = 0;
     LayMarkers(view);
-    for (const platform::WindowRect& area : MarkerAreas) marker_reach = marker_reach.Union(area);
+    marker_reach.insert(marker_reach.end(), MarkerAreas.begin(), MarkerAreas.end());
   }
   // A long rebuild is pending (the second step of a long record's fit, say): the box says so.
   if (!recording && view.PreparingDataRequest.load() != 0) DrawPreparingDataBox();
@@ -232,7 +233,6 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
     plot = view.PlotRect;
   }
   platform::WindowRect clip = context.clip;
-  if (!recording && !marker_reach.IsEmpty()) clip = clip.Union(marker_reach);
   // The differences stand outside the view, which is what most redraws ask for: a panel whose
   // rows have changed asks for its own paint, as the host shows only what was asked.
   if (!recording) {
@@ -250,6 +250,14 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   if (!recording) {
     DrawOptionsPanel(clip);
     Copy(context.target, buffer0, clip);
+    for (const platform::WindowRect& area : marker_reach) {
+      if (area.IsEmpty()) continue;
+      Copy(context.target, buffer0, area);
+      // A control standing in the area outside what was asked is drawn again over the copy.
+      for (platform::Control* control : Window().Controls()) {
+        if (control->IsVisible() && control->Rect().Intersects(area) && !control->Rect().Intersects(clip)) control->Invalidate();
+      }
+    }
     return;
   }
   DrawOptionsPanel(clip);

@@ -370,6 +370,9 @@ void MainWindow::LeaveMeasureScreen() {
   if (view->LiveSetupKept != 0) {
     view->RestoreSetupFromReference();
     view->RestoreCaption();
+    // The channels hold the live set-up again: the sensor pages bind their units into them from
+    // here on, and a later start must not put the set-up kept at the load back over those bindings.
+    view->LiveSetupKept = 0;
   }
   ReturnToStart = 1;
   if (PanelMode != 0) ClosePanel();

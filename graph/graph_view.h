@@ -121,6 +121,8 @@ class GraphView {
   std::array<RecordParams, 2> Params{};
 
   std::string RecordName;
+  // The number of the record that File > New starts: 1 for the first, one more with each New.
+  std::int32_t RecordNumber = 1;
   std::string GraphTitle = "Измерение силы тока";
   std::string FrequencyCaption = "частота 1000Гц";
   std::int32_t CaptionNumber = 1;

@@ -204,10 +204,10 @@ void GraphView::NewRecord() {
     FirstShownColumn = 1;
     FirstColumnFraction = 0.0;
     Sweep.ScreenStart = 0.0;
-    ++CaptionNumber;
+    ++RecordNumber;
     const bool english = MainWindow != nullptr && MainWindow->EnglishUi();
     char name[64];
-    std::snprintf(name, sizeof name, english ? "Record %d" : "Запись %d", CaptionNumber);
+    std::snprintf(name, sizeof name, english ? "Record %d" : "Запись %d", RecordNumber);
     RecordName = name;
     if (RecordViewable != 0) {
       Scale.StartTime = 0.0;
