@@ -85,13 +85,15 @@ std::uint8_t WindowPreparationHost::SlotSensorCode(int slot) {
   return s.InUse != 0 && s.Device != nullptr ? s.SensorCode : 0;
 }
 
-void WindowPreparationHost::MarkPrepared(int slot, std::uint8_t) {
+void WindowPreparationHost::MarkPrepared(int slot, std::uint8_t button) {
   if (slot < 0 || slot >= 4) return;
   const auto k = static_cast<std::size_t>(slot);
   DeviceSlot& s = window_.DeviceSlots[k];
   if (s.Device != nullptr && window_.SlotBinder) window_.SlotBinder->MarkSlotForDevice(*s.Device);
   s.Prepared = 1;
-  window_.Bytes.SensorPrepared[k] = 1;
+  // The tick belongs to the sensor's button, in the order the units are listed; the slot the unit
+  // holds is numbered in the order the sensors were chosen.
+  window_.Bytes.SensorPrepared[button < window_.Bytes.SensorPrepared.size() ? button : k] = 1;
   window_.StartButtonsDirty = 1;
 }
 

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <mutex>
+#include <set>
+#include <vector>
 
 #include "info/info_panel.h"
 #include "layout/main_controls.h"
@@ -153,5 +155,39 @@ TEST(ReviewWalk, PanelButtonsStayDrawnThroughAZoom) {
       ASSERT_TRUE(control != nullptr && control->IsVisible()) << id;
       EXPECT_EQ(after.Differences(before, control->Rect()), 0) << id;
     }
+  }
+}
+
+// The sensors a user prepares on their pages, in any order and whichever buttons they are, are the
+// ones recorded: the prepared tick belongs to the unit's button, not to the slot the unit took.
+TEST(ReviewWalk, EverySensorPreparedOnItsPageIsRecorded) {
+  const std::vector<std::vector<std::size_t>> cases = {{1}, {2}};
+  for (const std::vector<std::size_t>& prepared : cases) {
+    SCOPED_TRACE(prepared.size() == 1 ? prepared[0] : prepared[0] * 10 + prepared[1]);
+    ReviewRig rig(1366, 768, false, std::string(kVoltage) + ";" + kVoltage + ";" + kVoltage, 0, true);
+    MainWindow& w = rig.Window();
+    InfoPanel& panel = *rig.Parts().Panel;
+    std::set<const FTRecordDevice*> wanted;
+    for (std::size_t i : prepared) {
+      rig.Press(75163 + static_cast<std::int32_t>(i));
+      rig.Until([&] { return panel.ScreenNumber() == InfoPanel::kPreparation && panel.Box1.Shown != 0; });
+      rig.Press(75173);
+      rig.Until([&] {
+        rig.Step(50);
+        return panel.Steps.StepPending == 0 && w.MeasureButtonReady != 0;
+      });
+      std::lock_guard lock(w.Devices->TableLock);
+      wanted.insert(w.Devices->DeviceTable[i].get());
+    }
+    rig.Press(75172);
+    ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+    rig.Record(0.5);
+    std::set<const FTRecordDevice*> recorded;
+    std::lock_guard lock(rig.View().ViewLock);
+    for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+      const VessamorChannel& c = rig.View().Channel(k);
+      if (c.Enabled != 0 && c.Device != nullptr) recorded.insert(c.Device);
+    }
+    EXPECT_EQ(recorded, wanted);
   }
 }
