@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/preparation_steps.h"
 #include "app/start_screen_parts.h"
 #include "app_test_support.h"
 #include "fast_clock.h"
@@ -39,15 +40,20 @@ class ReviewRig {
  public:
   // `units` in the simulator's list syntax; by default one voltage sensor giving a 1 Hz sine.
   // `memory`: the free memory the window sizes its record by (0: the rig's small default).
+  // `preparation`: the preparation pages run their steps as in the program.
   explicit ReviewRig(int width = 1366, int height = 768, bool english = false,
-                     const std::string& units = "wired:04/1195:sine=2048,1500,1", std::uint64_t memory = 0)
+                     const std::string& units = "wired:04/1195:sine=2048,1500,1", std::uint64_t memory = 0,
+                     bool preparation = false)
       : units_(sim::ParseUnitList(units).size()) {
     bus_.Reset(sim::ClockMode::Virtual);
     for (const sim::UnitSpec& unit : sim::ParseUnitList(units)) sim::AttachUnit(bus_, unit);
     rig_ = std::make_unique<Rig>(width, height, true, 32, !english);
     rig_->environment.Clock = &clock_;
     if (memory != 0) rig_->environment.AvailableMemory = [memory] { return memory; };
-    MainWindow& w = rig_->Create(english, [this](MainWindow& m) { parts_ = InstallStartScreenParts(m); });
+    MainWindow& w = rig_->Create(english, [this, preparation](MainWindow& m) {
+      parts_ = InstallStartScreenParts(m);
+      if (preparation) InstallPreparationSteps(m, parts_);
+    });
     for (int k = 0; k < 400 && w.Panels[1]->ContentShown == 0; ++k) Step(33);
     Until([&] { return w.SensorButtons[units_ - 1].Unit != nullptr; });
   }
