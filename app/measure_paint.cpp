@@ -187,7 +187,7 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   }
   // The graph paints over what it left last time, without the markers.
   // The markers' areas reach outside the view (the differences in their side panel): what they
-  // covered and what they cover now go to the window with the clip.
+  // covered and what they cover now are painted again.
   platform::WindowRect marker_reach;
   for (const platform::WindowRect& area : MarkerAreas) marker_reach = marker_reach.Union(area);
   LiftMarkers();
@@ -225,7 +225,11 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
     plot = view.PlotRect;
   }
   platform::WindowRect clip = context.clip;
-  if (!recording && !marker_reach.IsEmpty()) clip = clip.Union(marker_reach);
+  if (!recording && !marker_reach.IsEmpty()) {
+    clip = clip.Union(marker_reach);
+    // The buttons standing there paint again over the copy.
+    Window().PaintedBeyondClip(marker_reach);
+  }
   // The differences stand outside the view, which is what most redraws ask for: a panel whose
   // rows have changed asks for its own paint, as the host shows only what was asked.
   if (!recording) {
