@@ -95,8 +95,11 @@ void QtHost::SetWindowIcon(const Surface& icon) {
 void QtHost::ShowWindow() {
   if (widget_->isVisible() || window_->IsClosed()) return;
   const QRect area = WorkArea();
-  // The desktop as it stands before the window covers it: the intro plays over it.
-  if (QScreen* screen = QGuiApplication::primaryScreen(); screen != nullptr && desktop_.Empty()) {
+  // The desktop as it stands before the window covers it: the intro plays over it. A platform
+  // without a desktop (offscreen, minimal) has none to give.
+  const QString platform = QGuiApplication::platformName();
+  const bool has_desktop = platform != QStringLiteral("offscreen") && platform != QStringLiteral("minimal");
+  if (QScreen* screen = QGuiApplication::primaryScreen(); has_desktop && screen != nullptr && desktop_.Empty()) {
     const QImage grab = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height())
                             .toImage()
                             .convertToFormat(QImage::Format_RGB32);
