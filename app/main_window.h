@@ -228,6 +228,8 @@ class MainWindow final : public MainWindowServices,
     std::function<void(MainWindow&)> PaintInfoPanel;
     // The information panel goes to its start page; returns its picture's size (0 when none).
     std::function<platform::Size(MainWindow&)> ShowInfoStartPage;
+    // The information panel's pictures stand this far in from its left edge.
+    std::function<void(MainWindow&, std::int32_t)> SetInfoPictureIndent;
     // The channel settings panel has had its first paint.
     std::function<bool(MainWindow&)> SettingsPanelPainted;
     // One step of the title's slide; the step ends timer 8 itself when done.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 #include "layout/display_modes.h"
 #include "platform/cp1251.h"
@@ -158,8 +159,12 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
     renderer0_.style.font_width = Metrics.UiScale * 16.2;
     renderer0_.style.font_height = Metrics.UiScale * 30.6;
     renderer0_.ResetFont();
-    // The intro plays over the start background.
-    if (const platform::Surface* background = Bitmap(kStartBackgroundBitmap)) {
+    // The intro plays over the desktop the window covers where the host could take its picture,
+    // else over the start background.
+    const std::optional<platform::Surface> desktop = host_.DesktopUnderWindow();
+    if (desktop && desktop->Width() >= client.right && desktop->Height() >= client.bottom) {
+      platform::Blit(buffer0, 0, 0, client.right, client.bottom, *desktop, 0, 0);
+    } else if (const platform::Surface* background = Bitmap(kStartBackgroundBitmap)) {
       platform::StretchBlit(buffer0, {0, 0, client.right, client.bottom}, *background, background->Bounds());
     }
     Copy(buffer1, buffer0, client);

@@ -241,8 +241,9 @@ void MainWindow::FinishInfoPanelReveal() {
   platform::Size picture{};
   if (View && View->Recording.load() == 0 && Hooks.ShowInfoStartPage) picture = Hooks.ShowInfoStartPage(*this);
   if (Metrics.AspectRatio > 1.5f) {
-    // Only a picture with a size is fitted; the information panel takes the result.
-    (void)FitInfoPicture(panel.ContentArea.Width(), picture.cx, picture.cy, Metrics.ScaleX, Metrics.ScaleY);
+    // Only a picture with a size is fitted: one narrower than the design's panel stands in by its margin.
+    const auto fit = FitInfoPicture(panel.ContentArea.Width(), picture.cx, picture.cy, Metrics.ScaleX, Metrics.ScaleY);
+    if (fit && Hooks.SetInfoPictureIndent) Hooks.SetInfoPictureIndent(*this, fit->Margin);
   }
   InvalidateLocal(panel.ContentArea);
   for (std::int32_t id : {75172, 75171, 75185}) ShowControl(id, true);

@@ -253,10 +253,8 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
     for (const platform::WindowRect& area : marker_reach) {
       if (area.IsEmpty()) continue;
       Copy(context.target, buffer0, area);
-      // A control standing in the area outside what was asked is drawn again over the copy.
-      for (platform::Control* control : Window().Controls()) {
-        if (control->IsVisible() && control->Rect().Intersects(area) && !control->Rect().Intersects(clip)) control->Invalidate();
-      }
+      // The controls standing in the area paint again over the copy, and it is shown with the rest.
+      Window().PaintedBeyondClip(area);
     }
     return;
   }

@@ -87,13 +87,14 @@ std::uint8_t WindowPreparationHost::SlotSensorCode(int slot) {
 
 void WindowPreparationHost::MarkPrepared(int slot, std::uint8_t button) {
   if (slot < 0 || slot >= 4) return;
-  const auto k = static_cast<std::size_t>(slot);
-  DeviceSlot& s = window_.DeviceSlots[k];
+  DeviceSlot& s = window_.DeviceSlots[static_cast<std::size_t>(slot)];
   if (s.Device != nullptr && window_.SlotBinder) window_.SlotBinder->MarkSlotForDevice(*s.Device);
   s.Prepared = 1;
-  // The tick belongs to the sensor's button, in the order the units are listed; the slot the unit
-  // holds is numbered in the order the sensors were chosen.
-  window_.Bytes.SensorPrepared[button < window_.Bytes.SensorPrepared.size() ? button : k] = 1;
+  // The sensor's button takes its ticked box at once: the search that would show it waits while
+  // the page measures, and choosing another sensor keeps only a sensor whose box is shown.
+  const std::size_t b = button < 4 ? button : static_cast<std::size_t>(slot);
+  window_.Bytes.SensorPrepared[b] = 1;
+  window_.SensorButtons[b].TickBox = 1;
   window_.StartButtonsDirty = 1;
 }
 

@@ -265,9 +265,22 @@ void MainWindow::OnKeyDown(unsigned virtual_key, unsigned, unsigned flags) {
 void MainWindow::OnActivate(bool) {
   if (Closing[1].load() != 0) return;
   Reactivated = 1;
-  // The side panels' captions come again with the measurement screen.
-  if (View && View->Ready != 0 && Bytes.MeasureScreenActive.load() != 0) SidePanelRequest = 2;
-  if (!(View && Bytes.MeasureScreenActive.load() != 0)) StartScreenDirty = 1;
+  if (View && View->Ready != 0 && Bytes.MeasureScreenActive.load() != 0) {
+    // The side panels' captions come again with the measurement screen.
+    SidePanelRequest = 2;
+    // Sliders shown are drawn again; so is the graph, whole, and a marker dragged when the window
+    // lost the mouse is put down where it stands.
+    for (std::int32_t id : {75001, 75003, 75008}) {
+      if (platform::Control* slider = FindControl(id); slider != nullptr && (id != 75008 || PanelMode != 0)) slider->Invalidate();
+    }
+    std::lock_guard lock(View->ViewLock);
+    if (View->Recording.load() == 0) View->Sweep.FullRedraw = 1;
+    for (MarkerRecord& marker : View->Markers) marker.Dragging = 0;
+    View->MarkerDragActive = 0;
+    View->MarkerCaptionsSaved = 0;
+  } else {
+    StartScreenDirty = 1;
+  }
   // Leaving the window, or coming back to it, takes a value being typed as it stands.
   if (Bytes.InfoScreenActive.load() != 0 && Panels[1] && Panels[1]->ContentShown != 0 && Hooks.FinishValueInputs) {
     Hooks.FinishValueInputs(*this);

@@ -237,6 +237,9 @@ std::shared_ptr<StartScreenParts> InstallStartScreenParts(MainWindow& window) {
     const platform::Surface* computer = w.Bitmap(PictureElementResource(kComputerElement));
     return computer != nullptr ? platform::Size{computer->Width(), computer->Height()} : platform::Size{};
   };
+  hooks.SetInfoPictureIndent = [parts](MainWindow&, std::int32_t indent) {
+    if (parts->Panel) parts->Panel->ContentIndent = indent;
+  };
   hooks.InfoScreen = [parts](MainWindow&) { return parts->Panel ? static_cast<int>(parts->Panel->ScreenNumber()) : -1; };
   hooks.SetInfoScreen = [parts](MainWindow& w, std::uint8_t screen, std::int32_t slot, FTRecordDevice* unit) {
     if (!parts->Panel) return;

@@ -1,6 +1,7 @@
 // A host without a display: the window core over a chosen screen, messages recorded, for tests and benchmarks.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 #include <string>
@@ -57,6 +58,12 @@ class HeadlessHost final : public HostServices {
   bool UserLocaleIsRussian() const override { return LocaleRussian; }
   void SetInterfaceLanguage(bool russian) override { InterfaceRussian = russian; }
   ScreenInfo Screen() const override { return screen_; }
+  std::optional<Surface> DesktopUnderWindow() override {
+    if (!Desktop) return std::nullopt;
+    Surface copy(Desktop->Width(), Desktop->Height());
+    for (int y = 0; y < copy.Height(); ++y) std::copy_n(Desktop->Row(y), copy.Width() * 4, copy.Row(y));
+    return copy;
+  }
   std::string CommandLine() const override { return Arguments; }
   AudioOutput* Audio() override { return AudioDevice; }
 
@@ -82,6 +89,8 @@ class HeadlessHost final : public HostServices {
   int IdleClears = 0;
   DeviceArrivalHandler ArrivalHandler;
   AudioOutput* AudioDevice = nullptr;
+  // What the desktop showed under the window; none: no desktop to take.
+  std::optional<Surface> Desktop;
 
  private:
   ScreenInfo screen_;

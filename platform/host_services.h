@@ -102,6 +102,9 @@ class HostServices {
   // The language the program chose for its interface; the host's own dialogs and buttons follow it.
   virtual void SetInterfaceLanguage(bool russian) { (void)russian; }
   virtual ScreenInfo Screen() const = 0;
+  // The picture of the desktop under the window as it stood before the window was shown, the
+  // window's size; none where the host cannot take it or took a screen with nothing on it.
+  virtual std::optional<Surface> DesktopUnderWindow() { return std::nullopt; }
   // The command-line arguments after the program name, joined by single spaces.
   virtual std::string CommandLine() const = 0;
   // The default sound output; none when the host has no audio.

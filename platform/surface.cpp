@@ -47,4 +47,16 @@ void Surface::Fill(Colour c) {
   }
 }
 
+bool IsSingleColour(const Surface& surface) {
+  if (surface.Empty()) return true;
+  const std::uint8_t* first = surface.Row(0);
+  for (int y = 0; y < surface.Height(); ++y) {
+    const std::uint8_t* row = surface.Row(y);
+    for (int x = 0; x < surface.Width(); ++x) {
+      if (!std::equal(row + x * 4, row + x * 4 + 3, first)) return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace platform

@@ -64,4 +64,8 @@ class Surface {
   int stride_ = 0;
 };
 
+// Every pixel has the same colour (alpha aside), or the surface is empty: a grab of a screen with
+// nothing on it.
+bool IsSingleColour(const Surface& surface);
+
 }  // namespace platform

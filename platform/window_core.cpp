@@ -190,6 +190,13 @@ void HostWindow::MarkControlsDirty(const WindowRect& area, std::size_t fromIndex
   }
 }
 
+void HostWindow::PaintedBeyondClip(const WindowRect& area) {
+  const WindowRect inside = area.Intersect(ClientRect());
+  if (inside.IsEmpty()) return;
+  MarkControlsDirty(inside, 0);
+  paintedBeyond_ = paintedBeyond_.Union(inside);
+}
+
 void HostWindow::UpdateNow() {
   if (!IsWindowThread()) {
     Post([this] { UpdateNow(); });
@@ -203,8 +210,10 @@ void HostWindow::UpdateNow() {
   if (!clip.IsEmpty()) {
     // The main window paints over the whole clip, so every control there paints again on top.
     MarkControlsDirty(clip, 0);
+    paintedBeyond_ = {};
     if (handler_ != nullptr) handler_->OnPaint(PaintContext{target, clip, {0, 0}});
-    presented = clip;
+    presented = clip.Union(paintedBeyond_);
+    paintedBeyond_ = {};
   }
   // A paint handler may create, move or destroy controls: walk by serial, bottom to top.
   std::vector<std::uint64_t> order;

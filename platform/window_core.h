@@ -154,6 +154,9 @@ class HostWindow {
   void UpdateNow();
   // Window thread: the bounding box of what the main window must repaint.
   WindowRect DirtyBounds() const { return dirty_; }
+  // Window thread, from the main window's paint handler: it painted this area as well as the one
+  // it was given; the controls there paint again on top and the area is shown with the rest.
+  void PaintedBeyondClip(const WindowRect& area);
   bool NeedsUpdate() const;
 
   // Main-window timers; any thread.
@@ -215,6 +218,8 @@ class HostWindow {
   const Clock& clock_;
   const std::thread::id windowThread_;
   Surface pixels_;
+  // What the paint handler painted past its clip during the paint under way.
+  WindowRect paintedBeyond_;
   MainWindowHandler* handler_ = nullptr;
   std::atomic<HostBackend*> backend_{nullptr};
 

@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QSocketNotifier>
 
+#include <cstring>
 #include <utility>
 #include <QStringList>
 #include <QTranslator>
@@ -93,9 +94,31 @@ void QtHost::SetWindowIcon(const Surface& icon) {
 
 void QtHost::ShowWindow() {
   if (widget_->isVisible() || window_->IsClosed()) return;
-  widget_->setGeometry(WorkArea());
+  const QRect area = WorkArea();
+  // The desktop as it stands before the window covers it: the intro plays over it. A platform
+  // without a desktop (offscreen, minimal) has none to give.
+  const QString platform = QGuiApplication::platformName();
+  const bool has_desktop = platform != QStringLiteral("offscreen") && platform != QStringLiteral("minimal");
+  if (QScreen* screen = QGuiApplication::primaryScreen(); has_desktop && screen != nullptr && desktop_.Empty()) {
+    const QImage grab = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                            .toImage()
+                            .convertToFormat(QImage::Format_RGB32);
+    if (grab.width() == window_->Width() && grab.height() == window_->Height()) {
+      Surface taken(grab.width(), grab.height());
+      for (int y = 0; y < grab.height(); ++y) std::memcpy(taken.Row(y), grab.constScanLine(y), static_cast<std::size_t>(grab.width()) * 4);
+      if (!IsSingleColour(taken)) desktop_ = std::move(taken);
+    }
+  }
+  widget_->setGeometry(area);
   widget_->show();
   widget_->activateWindow();
+}
+
+std::optional<Surface> QtHost::DesktopUnderWindow() {
+  if (desktop_.Empty()) return std::nullopt;
+  Surface copy(desktop_.Width(), desktop_.Height());
+  for (int y = 0; y < copy.Height(); ++y) std::memcpy(copy.Row(y), desktop_.Row(y), static_cast<std::size_t>(copy.Width()) * 4);
+  return copy;
 }
 
 int QtHost::RunEventLoop() {

@@ -61,6 +61,7 @@ class QtHost final : public HostServices, private HostBackend {
   // Russian loads Qt's own Russian texts (its dialogs, standard buttons); English removes them.
   void SetInterfaceLanguage(bool russian) override;
   ScreenInfo Screen() const override;
+  std::optional<Surface> DesktopUnderWindow() override;
   std::string CommandLine() const override;
   bool SetDeviceArrivalHandler(DeviceArrivalHandler handler) override;
   bool ListenForCloseRequests(std::string_view window_class) override;
@@ -77,6 +78,8 @@ class QtHost final : public HostServices, private HostBackend {
   void ShowMinimisedOrMaximised(bool minimised) override;
 
   std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, bool save);
+  // The desktop under the window, taken as the window is first shown; empty when none.
+  Surface desktop_;
 
   std::unique_ptr<HostWindow> window_;
   std::unique_ptr<HostWidget> widget_;

@@ -35,6 +35,34 @@ TEST(MainWindowTimers, IntroGridKeepsInsideThePanelsRoundedCorners) {
   }
 }
 
+// The intro plays over the desktop the window covers when the host has its picture, and over the
+// start background when it has none: outside the intro's panel the window shows that picture.
+TEST(MainWindowTimers, IntroPlaysOverTheDesktopOrTheStartBackground) {
+  for (const bool desktop : {true, false}) {
+    SCOPED_TRACE(desktop);
+    Rig rig;
+    if (desktop) {
+      platform::Surface picture(1280, 994);
+      for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) picture.SetPixel(x, y, {static_cast<std::uint8_t>(x), 90, static_cast<std::uint8_t>(y), 255});
+      rig.host.Desktop = std::move(picture);
+    }
+    MainWindow& w = rig.Create();
+    rig.host.Window().UpdateNow();
+    rig.Step(33);
+    const platform::WindowRect a = w.Panels[0]->Area;
+    const platform::Surface& shown = rig.host.Window().Pixels();
+    for (const platform::WindowPoint p : {platform::WindowPoint{5, 5}, {a.left - 3, a.bottom + 3}, {1270, 980}}) {
+      const platform::Colour c = shown.GetPixel(p.x, p.y);
+      if (desktop) {
+        EXPECT_EQ(c, (platform::Colour{static_cast<std::uint8_t>(p.x), 90, static_cast<std::uint8_t>(p.y), 255})) << p.x;
+      } else {
+        EXPECT_NE(c.g, 90) << p.x;
+      }
+    }
+  }
+}
+
 TEST(MainWindowTimers, IntroThenStartScreenThenReveal) {
   Rig rig;
   MainWindow& w = rig.Create();

@@ -153,6 +153,54 @@ TEST(MeasureControls, SensorsOneTwoAndFourTickedGiveThreeRecordedChannels) {
   EXPECT_EQ(read.Record.ChannelCount, 3u);
 }
 
+// A teacher prepares one sensor on its page, then chooses and prepares the other: both are ticked
+// beside their buttons and both are recorded. Sensor 2 first takes the first slot.
+TEST(MeasureControls, TwoSensorsPreparedOneAfterTheOtherAreBothRecorded) {
+  for (const std::array<std::size_t, 2> order : {std::array<std::size_t, 2>{0, 1}, std::array<std::size_t, 2>{1, 0}}) {
+    SCOPED_TRACE(order[0]);
+    ReviewRig rig(1366, 768, false, "wired:15/1063:sine=2000,300,0.1;wired:04/1195:sine=2048,1500,1", 0, true);
+    MainWindow& w = rig.Window();
+    const auto prepared = [&](std::size_t i) {
+      std::lock_guard lock(w.Devices->TableLock);
+      const FTRecordDevice* unit = w.Devices->DeviceTable[i].get();
+      return std::any_of(w.DeviceSlots.begin(), w.DeviceSlots.end(), [&](const DeviceSlot& s) { return s.Device == unit && s.Prepared != 0; });
+    };
+    // The window's timers run on as the user waits.
+    const auto wait = [&](auto done) {
+      for (int k = 0; k < 3000 && !done(); ++k) rig.Step(20);
+      ASSERT_TRUE(done());
+    };
+    for (std::size_t i : order) {
+      SCOPED_TRACE(i);
+      rig.Press(75163 + static_cast<std::int32_t>(i));
+      wait([&] { return Visible(w, 75173); });
+      rig.Press(75173);
+      wait([&] { return prepared(i) && w.Bytes.SensorPrepared[i].load() != 0; });
+      // The sensor prepared carries its tick box, ticked, from now on.
+      EXPECT_NE(w.SensorButtons[i].TickBox, 0);
+    }
+    EXPECT_NE(w.Bytes.SensorPrepared[order[0]].load(), 0);
+    wait([&] { return w.MeasureButtonReady != 0; });
+    rig.Press(75172);
+    ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+    rig.Record(1.0);
+    GraphView& view = rig.View();
+    std::set<const FTRecordDevice*> units;
+    {
+      std::lock_guard lock(view.ViewLock);
+      for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+        const VessamorChannel& c = view.Channel(k);
+        if (c.Enabled != 0 && c.Device != nullptr) units.insert(c.Device);
+      }
+    }
+    EXPECT_EQ(units.size(), 2u);
+    const std::vector<std::uint8_t> bytes = records::WriteBinaryRecord(view, {0, rig.Samples()});
+    const records::BinaryRead read = records::ReadBinaryRecord(records::MemorySource(bytes), view.SampleCapacity);
+    ASSERT_EQ(read.Outcome, records::ReadOutcome::Loaded);
+    EXPECT_EQ(read.Record.ChannelCount, 2u);
+  }
+}
+
 }  // namespace
 
 namespace {

@@ -316,6 +316,44 @@ TEST(ReviewPanels, ValueScaleDragRepaintsLikeAPage) {
   EXPECT_EQ(StaleAfterFreshPaint(rig, {r.right + 1, rig.Plot().top, rig.Plot().right, rig.Plot().bottom}), 0);
 }
 
+// The bottom bar's buttons stay painted with a marker's difference row shown, after a zoom by the
+// right button and with the Scale panel open: what the window shows of each is what a paint of
+// the whole window gives.
+TEST(ReviewPanels, BottomBarButtonsStayAfterAZoomAndTheScalePanel) {
+  for (const auto& [width, height] : {std::pair{1366, 768}, {1920, 1080}}) {
+    SCOPED_TRACE(width);
+    ReviewRig rig(width, height, width > 1366, "wired:15/1063:sine=2000,300,0.1;wired:04/1195:sine=2048,1500,1");
+    rig.EnterMeasureScreen();
+    rig.Record(4.0);
+    MainWindow& w = rig.Window();
+    std::vector<WindowRect> buttons;
+    for (const std::int32_t id : {74999, 75004, 75013, 75052, 75045, 75046, 75014, 75053, 75038, 75041, 75181, 75184}) {
+      const platform::Control* c = FindMainControl(w.Window(), id);
+      ASSERT_TRUE(c != nullptr && c->IsVisible()) << id;
+      buttons.push_back(c->Rect());
+    }
+    const auto expect_painted = [&](const char* after) {
+      for (const WindowRect& r : buttons) EXPECT_EQ(StaleAfterFreshPaint(rig, r), 0) << after << " at " << r.left << "," << r.top;
+    };
+    expect_painted("the record");
+    const WindowRect plot = rig.Plot();
+    rig.Click(MouseButton::Right, plot.left + plot.Width() / 4, (plot.top + plot.bottom) / 2);
+    rig.Click(MouseButton::Right, plot.left + plot.Width() * 3 / 4, (plot.top + plot.bottom) / 2);
+    ASSERT_EQ(rig.View().CountMarkedPoints(), 2u);
+    expect_painted("the markers");
+    // The differences' panel repainted alone, as it asks when its rows change.
+    w.InvalidateLocal(rig.View().DifferencePanelRect);
+    expect_painted("the differences");
+    rig.Drag(MouseButton::Right, plot.left + plot.Width() / 5, plot.top + plot.Height() / 4, plot.left + plot.Width() / 2,
+             plot.top + plot.Height() / 2, 3);
+    for (int k = 0; k < 10; ++k) rig.Step(33);
+    expect_painted("the zoom");
+    rig.Press(75052);
+    for (int k = 0; k < 10; ++k) rig.Step(33);
+    expect_painted("the Scale panel");
+  }
+}
+
 // A record made after a change of sampling rate labels its time axis over the whole screen.
 TEST(ReviewPanels, RateChangeDerivesTheTimeGridAgain) {
   ReviewRig rig(1366, 768, false);

@@ -358,3 +358,31 @@ TEST(ReviewScreen, FitKeepsEveryKindOfCurveInsideThePlot) {
 }
 
 }  // namespace
+
+namespace {
+
+// The window loses the mouse while a marker is dragged: coming back, the marker is put down and
+// the graph drawn whole, as a paint of the whole window draws it.
+TEST(ReviewScreen, ActivationPutsADraggedMarkerDownAndRedrawsTheGraph) {
+  ReviewRig rig;
+  rig.EnterMeasureScreen();
+  rig.Record(2.0);
+  GraphView& view = rig.View();
+  const platform::WindowRect p = rig.Plot();
+  const int x = p.left + p.Width() / 3, y = (p.top + p.bottom) / 2;
+  rig.Click(platform::MouseButton::Right, x, y);
+  ASSERT_EQ(view.CountMarkedPoints(), 1u);
+  rig.Mouse(platform::MouseKind::RightDown, x, y);
+  rig.Mouse(platform::MouseKind::Move, x + 40, y);
+  ASSERT_EQ(view.MarkerDragActive, 1);
+  rig.Host().Window().DeliverActivate(false);
+  rig.Host().Window().DeliverActivate(true);
+  rig.Settle();
+  EXPECT_EQ(view.MarkerDragActive, 0);
+  for (const MarkerRecord& marker : view.Markers) EXPECT_EQ(marker.Dragging, 0);
+  const Picture shown = rig.Screen();
+  rig.Host().Window().Invalidate();
+  EXPECT_EQ(shown.Differences(rig.Screen(), rig.ViewArea()), 0);
+}
+
+}  // namespace

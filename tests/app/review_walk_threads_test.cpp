@@ -161,7 +161,7 @@ TEST(ReviewWalk, PanelButtonsStayDrawnThroughAZoom) {
 // The sensors a user prepares on their pages, in any order and whichever buttons they are, are the
 // ones recorded: the prepared tick belongs to the unit's button, not to the slot the unit took.
 TEST(ReviewWalk, EverySensorPreparedOnItsPageIsRecorded) {
-  const std::vector<std::vector<std::size_t>> cases = {{1}, {2}};
+  const std::vector<std::vector<std::size_t>> cases = {{1}, {0, 1}, {1, 0}, {2, 0}};
   for (const std::vector<std::size_t>& prepared : cases) {
     SCOPED_TRACE(prepared.size() == 1 ? prepared[0] : prepared[0] * 10 + prepared[1]);
     ReviewRig rig(1366, 768, false, std::string(kVoltage) + ";" + kVoltage + ";" + kVoltage, 0, true);

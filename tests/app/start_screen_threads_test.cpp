@@ -7,6 +7,9 @@
 #include <thread>
 
 #include "app/preparation_steps.h"
+#include "app/screen_metrics.h"
+#include "info/info_panel.h"
+#include "resources/picture_elements.h"
 #include "app/start_screen_parts.h"
 #include "app_test_support.h"
 #include "fast_clock.h"
@@ -108,6 +111,26 @@ TEST_F(StartScreenSensors, PanelGeometryAtThreeSizes) {
               std::vector<WindowRect>({c.area, c.content, c.inner, c.slide})) << c.width;
   }
   EXPECT_EQ(rig->window->Panels[1]->Outline[6], 1736 - 15);  // the bevel's right edge
+}
+
+// On a wide screen the information picture, narrower than the design's panel, stands in by the
+// fitted margin, and inside the panel; at the design's proportions it stands at the edge.
+TEST_F(StartScreenSensors, InformationPictureStandsInByItsMarginOnWideScreens) {
+  for (const auto& [width, height] : {std::pair{1280, 994}, {1366, 768}, {1920, 1080}}) {
+    SCOPED_TRACE(width);
+    MainWindow& w = Open(width, height);
+    for (int k = 0; k < 10; ++k) rig->Step(33);
+    const InfoPanel& panel = *parts->Panel;
+    const WindowRect content = w.Panels[1]->ContentArea;
+    const platform::Surface* computer = w.Bitmap(PictureElementResource(kComputerElement));
+    ASSERT_NE(computer, nullptr);
+    const auto fit = FitInfoPicture(content.Width(), computer->Width(), computer->Height(), w.Metrics.ScaleX, w.Metrics.ScaleY);
+    const std::int32_t margin = w.Metrics.AspectRatio > 1.5f && fit ? fit->Margin : 0;
+    EXPECT_EQ(margin > 0, width != 1280);
+    EXPECT_EQ(panel.ContentIndent, margin);
+    EXPECT_EQ(panel.PictureRect.left, panel.WorkRect.left + margin);
+    EXPECT_LE(panel.PictureRect.right, content.right);
+  }
 }
 
 TEST_F(StartScreenSensors, FirstPaintComposesLaterOnesDoNotAndMeasurementsShowsReadiness) {

@@ -117,4 +117,15 @@ TEST(Cp1251, EveryByteRoundTripsAndBadInputBecomesQuestionMarks) {
   for (const auto& [utf8, cp1251] : cases) EXPECT_EQ(platform::Utf8ToCp1251(utf8), cp1251) << utf8;
 }
 
+TEST(Surface, SingleColourIsAScreenWithNothingOnIt) {
+  platform::Surface empty;
+  EXPECT_TRUE(platform::IsSingleColour(empty));
+  platform::Surface black(8, 4);
+  EXPECT_TRUE(platform::IsSingleColour(black));
+  black.SetPixel(0, 0, {0, 0, 0, 0});  // alpha aside
+  EXPECT_TRUE(platform::IsSingleColour(black));
+  black.SetPixel(7, 3, {1, 0, 0, 255});
+  EXPECT_FALSE(platform::IsSingleColour(black));
+}
+
 }  // namespace

@@ -209,6 +209,31 @@ TEST_F(WindowCoreTest, InvalidatePaintsMainWindowThenControlsOnTop) {
   EXPECT_FALSE(host.NeedsUpdate());
 }
 
+// A paint that reaches past its clip says so: the controls there paint again on top of it.
+TEST_F(WindowCoreTest, PaintPastTheClipRepaintsTheControlsThere) {
+  struct Reaching : RecordingHandler {
+    platform::HostWindow* host = nullptr;
+    WindowRect reach;
+    void OnPaint(const platform::PaintContext& context) override {
+      RecordingHandler::OnPaint(context);
+      if (!reach.IsEmpty()) host->PaintedBeyondClip(reach);
+    }
+  } reaching;
+  reaching.host = &host;
+  host.SetHandler(&reaching);
+  RecordingControl under, away;
+  Create(under, 1, WindowRect::FromSize(200, 200, 40, 40));
+  Create(away, 2, WindowRect::FromSize(400, 400, 10, 10));
+  host.UpdateNow();
+  const std::size_t painted = under.paints.size(), painted_away = away.paints.size();
+  reaching.reach = WindowRect{150, 150, 260, 260};
+  host.Invalidate(WindowRect::FromSize(10, 10, 20, 20));
+  host.UpdateNow();
+  ASSERT_EQ(under.paints.size(), painted + 1);
+  EXPECT_TRUE(under.paints.back().covered);
+  EXPECT_EQ(away.paints.size(), painted_away);
+}
+
 TEST_F(WindowCoreTest, PostAndCloseAreQueuedOnTheWindowThread) {
   int ran = 0;
   host.Post([&] { ++ran; });
