@@ -75,7 +75,7 @@ void MainWindow::OnPaint(const platform::PaintContext& context) {
     Reactivated = 0;
   }
   // 10. The measurement screen's paint belongs to the graph view's painter.
-  const platform::PaintContext clipped{context.target, clip, context.origin};
+  const platform::PaintContext clipped{context.target, clip, context.origin, false, context.areas};
   if (StartupInProgress != 0) {
     PaintIntro(clipped);
   } else if (Bytes.InfoScreenActive.load() != 0 && Bytes.MeasureScreenActive.load() == 0) {
