@@ -441,6 +441,10 @@ class MainWindow final : public MainWindowServices,
   std::shared_ptr<int> life_ = std::make_shared<int>(0);
   bool depth_refused_ = false;
   bool intro_prepared_ = false;
+  // Buffer 1 holds the intro's background only round the panel until the first frame has gone to
+  // the window; KeepIntroBackground copies the rest.
+  bool intro_background_pending_ = false;
+  void KeepIntroBackground();
 
   agg_ren renderer0_;
   agg_ren renderer3_;

@@ -62,6 +62,7 @@ void MainWindow::OnPaint(const platform::PaintContext& context) {
     Bytes.PaintInProgress = 0;
     return;
   }
+  KeepIntroBackground();
   // 7. A foreign paint of the measurement screen redraws the whole graph.
   if (LocalPaint[0] == 0 && Bytes.MeasureScreenActive.load() != 0 && View && View->Sweep.GraphScreen.load() != 0) {
     std::lock_guard lock(View->ViewLock);
@@ -76,7 +77,7 @@ void MainWindow::OnPaint(const platform::PaintContext& context) {
     Reactivated = 0;
   }
   // 10. The measurement screen's paint belongs to the graph view's painter.
-  const platform::PaintContext clipped{context.target, clip, context.origin};
+  const platform::PaintContext clipped{context.target, clip, context.origin, false, context.areas};
   if (StartupInProgress != 0) {
     PaintIntro(clipped);
   } else if (Bytes.InfoScreenActive.load() != 0 && Bytes.MeasureScreenActive.load() == 0) {
@@ -167,7 +168,11 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
     } else if (const platform::Surface* background = Bitmap(kStartBackgroundBitmap)) {
       platform::StretchBlit(buffer0, {0, 0, client.right, client.bottom}, *background, background->Bounds());
     }
-    Copy(buffer1, buffer0, client);
+    // The first frame is shown sooner with only the panel's part of the background kept now: the
+    // rest is kept straight after it, before any later frame or screen reads it.
+    Copy(buffer1, buffer0, area);
+    intro_background_pending_ = true;
+    PostToWindow([this] { KeepIntroBackground(); });
     intro.LastTick = intro.FirstTick = NowMs();
   }
   if (f < kIntroRestoreEnd) Copy(buffer0, buffer1, area);
@@ -203,6 +208,24 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
   // The first frame shows the whole background the intro plays over.
   if (first) shown = shown.Union(context.clip);
   Copy(context.target, source, shown.Intersect(client));
+}
+
+void MainWindow::KeepIntroBackground() {
+  if (!intro_background_pending_ || !Panels[0]) return;
+  intro_background_pending_ = false;
+  // Buffer 0 shows the background everywhere but in the panel's area, which buffer 1 has.
+  const platform::WindowRect client = Window().ClientRect();
+  const platform::WindowRect area = Panels[0]->Area.Intersect(client);
+  if (area.IsEmpty()) {
+    Copy(buffers_[1], buffers_[0], client);
+    return;
+  }
+  for (const platform::WindowRect& band : {platform::WindowRect{client.left, client.top, client.right, area.top},
+                                           platform::WindowRect{client.left, area.bottom, client.right, client.bottom},
+                                           platform::WindowRect{client.left, area.top, area.left, area.bottom},
+                                           platform::WindowRect{area.right, area.top, client.right, area.bottom}}) {
+    Copy(buffers_[1], buffers_[0], band);
+  }
 }
 
 void MainWindow::DrawIntroPanel(PanelAnimation& intro, std::int32_t f) {

@@ -41,6 +41,20 @@ std::uint64_t PixelHash(const platform::Surface& surface, const platform::Window
   return hash;
 }
 
+// The columns the graph's last paint drew curves in, with the reach of the widest pen round them.
+platform::WindowRect DrawnColumns(const GraphView& view) {
+  std::int32_t width = 1;
+  for (const auto& channel : view.Channels) {
+    if (channel != nullptr && channel->Enabled != 0 && channel->Shown != 0) {
+      width = std::max(width, std::clamp(channel->PenWidth, 1, 64));
+    }
+  }
+  const std::int32_t half = (width - 1) / 2;
+  const std::int32_t origin = view.TimeOriginPixel - 1;
+  return {origin + view.DrawnFirstColumn - half - 1, view.PlotRect.Top, origin + view.DrawnLastColumn - half + width + 1,
+          view.PlotRect.Bottom};
+}
+
 }  // namespace
 
 std::array<PixelRect, 4> MeasurePaintHost::ControlGroups() const {
@@ -221,9 +235,11 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   if (!recording && view.PreparingDataRequest.load() != 0) DrawPreparingDataBox();
   // The panels that stand over the graph: the help overlay and, while its button is down, the sensor settings.
   if (Help.Shown != 0 && !recording) Help.Paint(renderer0_, buffer0);
+  bool settings_drawn = false;
   if (const AImageButton* settings = FindImageButton(Window(), 75037);
       settings != nullptr && settings->State.load() == ControlFrame::kStateDown) {
     PaintSensorSettingsPanel(*this, renderer0_);
+    settings_drawn = true;
   }
   {
     // The changed columns are read once, together with the plot they belong to.
@@ -264,11 +280,28 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
     return;
   }
   // A sweep paints a stripe of new columns; only that stripe goes to the window.
-  const platform::WindowRect stripe = SweepStripe(first_changed, last_changed, plot);
   const platform::WindowRect plot_rect{plot.Left, plot.Top, plot.Right, plot.Bottom};
-  Copy(context.target, buffer0, stripe);
-  // The value indicators beside the curves go with it.
-  view.RestoreChannelStrips(context.target);
-  // What else was invalidated (a control that went, a strip) is copied as asked.
-  if (clip.Intersect(plot_rect) != clip) Copy(context.target, buffer0, clip);
+  const platform::WindowRect view_rect{view.ViewRect.Left, view.ViewRect.Top, view.ViewRect.Right, view.ViewRect.Bottom};
+  const bool more_than_sweep = settings_drawn || !OptionsPanelDrawn.IsEmpty() || view.Painting.ViewRepainted != 0 ||
+                               std::any_of(marker_reach.begin(), marker_reach.end(), [](const platform::WindowRect& r) { return !r.IsEmpty(); }) ||
+                               context.areas == nullptr;
+  if (more_than_sweep) {
+    // More than the sweep's stripe was drawn: the window gets all that was invalidated.
+    Copy(context.target, buffer0, clip);
+    return;
+  }
+  Copy(context.target, buffer0, SweepStripe(first_changed, last_changed, plot));
+  Copy(context.target, buffer0, DrawnColumns(view).Intersect(plot_rect));
+  // The value indicators beside the curves go with it, as far as this paint changed them (and the
+  // few pixels their frames may reach beyond).
+  for (const IndicatorBox& box : view.Painting.Indicators) {
+    const PixelRect& r = box.Changed;
+    if (r.Right <= r.Left || r.Bottom <= r.Top) continue;
+    Copy(context.target, buffer0, platform::WindowRect{r.Left - 2, r.Top - 2, r.Right + 2, r.Bottom + 2}.Intersect(view_rect));
+  }
+  // What else was invalidated (a control that went, a strip) is copied as asked; the view's own
+  // invalidation, the tick's, is the stripe and the indicators.
+  for (const platform::WindowRect& area : *context.areas) {
+    if (area != view_rect) Copy(context.target, buffer0, area);
+  }
 }

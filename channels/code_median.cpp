@@ -39,6 +39,39 @@ void CodeCountMedian::Fill(const std::int16_t* codes, std::uint32_t n) {
   }
 }
 
+std::uint32_t CodeCountMedian::Run(const std::int16_t* outgoing, const std::int16_t* incoming,
+                                   std::uint32_t count, std::int32_t* out) {
+  if (size_ == 0) return 0;
+  // The median and the count below it stay in registers over the run.
+  std::uint32_t median = median_;
+  std::uint32_t below = below_;
+  const std::uint32_t rank = rank_;
+  std::uint16_t* const counts = counts_.data();
+  std::uint32_t i = 0;
+  for (; i < count; ++i) {
+    const std::uint32_t leaving = static_cast<std::uint16_t>(outgoing[i]);
+    const std::uint32_t entering = static_cast<std::uint16_t>(incoming[i]);
+    if (leaving != entering) {
+      if (counts[leaving] == 0) break;
+      Remove(leaving);
+      Add(entering);
+      below = below + static_cast<std::uint32_t>(entering < median) - static_cast<std::uint32_t>(leaving < median);
+      // One code left and one entered: the code of the rank is at most one code present away.
+      if (below > rank) {
+        median = PresentBelow(median);
+        below -= counts[median];
+      } else if (below + counts[median] <= rank) {
+        below += counts[median];
+        median = PresentAbove(median);
+      }
+    }
+    out[i] = static_cast<std::int16_t>(median);
+  }
+  median_ = median;
+  below_ = below;
+  return i;
+}
+
 std::uint32_t CodeCountMedian::PresentAboveWord(std::uint32_t code) const {
   std::uint32_t w = code >> 6;
   // The next word with a code present, through the map of words.

@@ -35,23 +35,30 @@ class CodeCountMedian {
     }
     return true;
   }
+  // Steps along `count` codes: outgoing[i] leaves, incoming[i] enters (equal codes change nothing)
+  // and out[i] takes the median. Returns the steps taken, fewer than `count` where the window holds
+  // no outgoing code (the codes changed under it): the caller fills it afresh there.
+  std::uint32_t Run(const std::int16_t* outgoing, const std::int16_t* incoming, std::uint32_t count,
+                    std::int32_t* out);
   std::int16_t Median() const { return static_cast<std::int16_t>(median_); }
   // Codes in the window; 0 before the first fill.
   std::uint32_t Size() const { return size_; }
 
  private:
-  // A code enters or leaves; its bits are written whether they change or not, so the noise of
-  // the codes costs no mispredicted branches.
+  // A code enters or leaves; its bit is written whether it changes or not, so the noise of the
+  // codes costs no mispredicted branches; the map of words changes only as a word of 64 codes
+  // empties or fills, which is rare.
   void Add(std::uint32_t code) {
     ++counts_[code];
-    present_[code >> 6] |= std::uint64_t{1} << (code & 63);
-    words_[code >> 12] |= std::uint64_t{1} << ((code >> 6) & 63);
+    std::uint64_t& word = present_[code >> 6];
+    if (word == 0) words_[code >> 12] |= std::uint64_t{1} << ((code >> 6) & 63);
+    word |= std::uint64_t{1} << (code & 63);
   }
   void Remove(std::uint32_t code) {
     const std::uint64_t gone = --counts_[code] == 0 ? 1 : 0;
     std::uint64_t& word = present_[code >> 6];
     word &= ~(gone << (code & 63));
-    words_[code >> 12] &= ~(std::uint64_t{word == 0 ? 1u : 0u} << ((code >> 6) & 63));
+    if (word == 0) words_[code >> 12] &= ~(std::uint64_t{1} << ((code >> 6) & 63));
   }
   // The nearest code present above or below `code`: mostly in the same word of the map, else
   // through the map of words.

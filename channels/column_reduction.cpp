@@ -112,6 +112,10 @@ class FilterPass {
   // the extremes of the outputs there; each such stretch is added to `runs`.
   void Outputs(std::uint32_t first, std::uint32_t end, std::int32_t* out, const std::vector<std::uint32_t>& cuts,
                std::vector<SteadyRun>& runs) {
+    if (Median && !Smoothing) {
+      MedianOutputs(first, end, out);
+      return;
+    }
     std::uint32_t k = first;
     while (k < end) {
       if (SteadyAt(k)) {
@@ -153,6 +157,22 @@ class FilterPass {
     }
     State.MedianNext = t + 1;
     return window.Median();
+  }
+
+  // Median outputs of samples [first, end): stepped in runs where the window continues, sample by
+  // sample where it starts or is filled afresh.
+  void MedianOutputs(std::uint32_t first, std::uint32_t end, std::int32_t* out) {
+    const std::uint32_t n = MedianWindow;
+    std::uint32_t t = first;
+    while (t < end) {
+      if (t >= n && State.MedianFull != 0 && State.MedianNext == t) {
+        t += State.MedianCounts.Run(Codes + (t - n), Codes + t, end - t, out + (t - first));
+        State.MedianNext = t;
+        if (t == end) break;
+      }
+      out[t - first] = MedianAt(t);
+      ++t;
+    }
   }
 
   std::int32_t SmoothedAt(std::uint32_t k) {
@@ -271,9 +291,15 @@ class FilterPass {
       if (slot >= RingSize) slot -= RingSize;
       entered[i] = State.SmoothRing[slot];
     }
-    for (std::uint32_t t = base + RingSize; t < stop + Trail; ++t) {
-      const std::int64_t v = MedianAt(t);
-      entered[t - base] = Rms ? v * v : v;
+    std::array<std::int32_t, 1024> medians;
+    for (std::uint32_t t = base + RingSize; t < stop + Trail;) {
+      const std::uint32_t count = std::min<std::uint32_t>(stop + Trail - t, medians.size());
+      MedianOutputs(t, t + count, medians.data());
+      for (std::uint32_t i = 0; i < count; ++i) {
+        const std::int64_t v = medians[i];
+        entered[t + i - base] = Rms ? v * v : v;
+      }
+      t += count;
     }
     std::int64_t sum = State.SmoothSum;
     auto cut = std::upper_bound(cuts.begin(), cuts.end(), k);

@@ -585,7 +585,7 @@ class GraphView {
   void GridLinesWithin(platform::Surface& target, const PixelRect& area);
   void DrawSelection(platform::Surface& target);
   void SaveIndicatorBackground(const IndicatorBox& box);
-  void PutIndicatorBackground(const IndicatorBox& box, std::int32_t from_x);
+  void PutIndicatorBackground(IndicatorBox& box, std::int32_t from_x);
   // What the paint took under ViewLock.
   ScaleState PaintScale;
   bool PaintRecording = false;

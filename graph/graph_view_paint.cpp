@@ -34,6 +34,14 @@ PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
 }
 bool Empty(const PixelRect& r) { return r.Right <= r.Left || r.Bottom <= r.Top; }
 
+// Grows `area` to take in `r` as well.
+void Include(PixelRect& area, const PixelRect& r) {
+  if (Empty(r)) return;
+  area = Empty(area) ? r
+                     : PixelRect{std::min(area.Left, r.Left), std::min(area.Top, r.Top), std::max(area.Right, r.Right),
+                                 std::max(area.Bottom, r.Bottom)};
+}
+
 // Copies a rectangle of one surface to a place of another (or of the same one), clipped to both.
 void Copy(platform::Surface& to, std::int32_t x, std::int32_t y, const platform::Surface& from, const PixelRect& r) {
   if (Empty(r)) return;
@@ -169,9 +177,12 @@ void GraphView::Paint() {
                                                 recording, PaintLastSample);
   Painting.PaintedFirst = FirstShownColumn;
   Painting.PaintedLast = LastShownColumn;
+  Painting.ViewRepainted = 0;
+  for (IndicatorBox& box : Painting.Indicators) box.Changed = {};
 
   // 3.
   if (Painting.ClearRequest != 0) {
+    Painting.ViewRepainted = 1;
     Painting.ClearRequest = 0;
     Painting.FullRedrawRunning = 1;
     // A full grid follows below and covers the whole view itself.
@@ -188,6 +199,7 @@ void GraphView::Paint() {
 
   // 4.
   if (Painting.DragCopy != 0) {
+    Painting.ViewRepainted = 1;
     ViewJustFilled = 0;
     Copy(picture, Painting.DragToX, Painting.DragToY, picture, Painting.DragSource);
     Painting.DragCopy = 0;
@@ -196,6 +208,7 @@ void GraphView::Paint() {
 
   // 6.
   if (Painting.FullRedrawRunning != 0) {
+    Painting.ViewRepainted = 1;
     if (recording) Painting.GridMode = 0;
     if (Painting.GridMode == 0) {
       DrawFullGrid(picture);
@@ -242,7 +255,10 @@ void GraphView::Paint() {
   }
 
   // 9.
-  if (SelectionDrawn != 0) DrawSelection(picture);
+  if (SelectionDrawn != 0) {
+    Painting.ViewRepainted = 1;
+    DrawSelection(picture);
+  }
   Painting.SelectionPainted = SelectionDrawn;
 
   // 10.
@@ -266,7 +282,10 @@ void GraphView::Paint() {
 
   // 13.
   if (Painting.FullRedrawRunning != 0) Painting.IndicatorPhase = 0;
-  if (recording && (Painting.FullRedrawRunning != 0 || RateRefresh != 0)) DrawRateLabels(renderer);
+  if (recording && (Painting.FullRedrawRunning != 0 || RateRefresh != 0)) {
+    Painting.ViewRepainted = 1;
+    DrawRateLabels(renderer);
+  }
   Painting.FullRedrawRunning = 0;
 
   // 14.
@@ -642,11 +661,12 @@ void GraphView::SaveIndicatorBackground(const IndicatorBox& box) {
   Copy(PaintHost->Copies(), box.Box.Left - offset, box.Box.Top, PaintHost->Picture(), box.Box);
 }
 
-void GraphView::PutIndicatorBackground(const IndicatorBox& box, std::int32_t from_x) {
+void GraphView::PutIndicatorBackground(IndicatorBox& box, std::int32_t from_x) {
   const std::int32_t offset = box.Box.Width() + 5;
   const std::int32_t left = std::max(box.Box.Left, from_x);
   const PixelRect kept{left - offset, box.Box.Top, box.Box.Right - offset, box.Box.Bottom};
   Copy(PaintHost->Picture(), left, box.Box.Top, PaintHost->Copies(), kept);
+  Include(box.Changed, PixelRect{left, box.Box.Top, box.Box.Right, box.Box.Bottom});
 }
 
 bool GraphView::RestoreIndicatorBackground() {
@@ -728,7 +748,14 @@ void GraphView::DrawIndicators(bool /*moved*/) {
       std::lock_guard lock(ViewLock);
       MainWindow->DrawValueIndicator(*Channels[k], renderer, offset, mode, Painting.PaintedLast);
     }
-    if (mode == 2) renderer.Base()->reset_clipping(true);
+    if (mode == 2) {
+      renderer.Base()->reset_clipping(true);
+      const std::int32_t last_x = TimeOriginPixel + Painting.PaintedLast + 2;
+      Include(box.Changed, PixelRect{std::max(first_x - 3, box.Box.Left), box.Box.Top, std::min(last_x + 1, box.Box.Right),
+                                     box.Box.Bottom});
+    } else {
+      Include(box.Changed, box.Box);
+    }
     PixelRect kept = box.Box;
     if (box.State == 2) kept.Right = std::min(kept.Right, first_x);
     Copy(copies, kept.Left, kept.Top, picture, kept);

@@ -13,6 +13,8 @@ struct IndicatorBox {
   // 1 moved whole, 2 redrawn over the painted columns, 3 and 4 after a full redraw (moving or not).
   std::uint8_t State = 0;
   std::uint8_t SaveMarked = 0;
+  // What the last paint changed of the box in the picture; empty when nothing.
+  PixelRect Changed;
 };
 
 struct PaintState {
@@ -46,4 +48,7 @@ struct PaintState {
   std::array<IndicatorBox, 4> Indicators{};
   // The selection as the last paint drew it.
   std::uint8_t SelectionPainted = 0;
+  // The last paint drew more of the view than the curves' new columns and the value indicators
+  // (the grid, a moved picture, the selection, captions, axis names, rate captions).
+  std::uint8_t ViewRepainted = 0;
 };

@@ -2,13 +2,48 @@
 #include "platform/surface.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
+
+#include <sys/mman.h>
 
 namespace platform {
 
+namespace {
+
+// Buffers this large are mapped on their own, in large pages where the system allows them.
+constexpr std::size_t kMappedBytes = std::size_t{2} << 20;
+
+}  // namespace
+
+void Surface::Release::operator()(std::uint8_t* pixels) const {
+  if (bytes >= kMappedBytes) {
+    munmap(pixels, bytes);
+  } else {
+    std::free(pixels);
+  }
+}
+
 Surface::Surface(int width, int height)
     : width_(std::max(0, width)), height_(std::max(0, height)), stride_(std::max(0, width) * 4) {
-  storage_.assign(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_), 0);
-  pixels_ = storage_.empty() ? nullptr : storage_.data();
+  const std::size_t bytes = static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_);
+  if (bytes == 0) {
+    return;
+  }
+  std::uint8_t* pixels = nullptr;
+  if (bytes >= kMappedBytes) {
+    void* mapped = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) throw std::bad_alloc();
+#if defined(MADV_HUGEPAGE)
+    madvise(mapped, bytes, MADV_HUGEPAGE);
+#endif
+    pixels = static_cast<std::uint8_t*>(mapped);
+  } else {
+    pixels = static_cast<std::uint8_t*>(std::calloc(bytes, 1));
+    if (pixels == nullptr) throw std::bad_alloc();
+  }
+  storage_ = std::unique_ptr<std::uint8_t[], Release>(pixels, Release{bytes});
+  pixels_ = pixels;
 }
 
 Surface Surface::Borrow(std::uint8_t* pixels, int width, int height, int stride) {

@@ -1,8 +1,9 @@
 // A 32-bit BGRA pixel buffer, rows top-down, either owned or borrowed from its creator.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace platform {
 
@@ -43,7 +44,7 @@ class Surface {
   int Height() const { return height_; }
   int Stride() const { return stride_; }
   bool Empty() const { return pixels_ == nullptr || width_ <= 0 || height_ <= 0; }
-  bool Owned() const { return !storage_.empty(); }
+  bool Owned() const { return storage_ != nullptr; }
   std::uint8_t* Pixels() { return pixels_; }
   const std::uint8_t* Pixels() const { return pixels_; }
   std::uint8_t* Row(int y) { return pixels_ + static_cast<std::ptrdiff_t>(y) * stride_; }
@@ -57,7 +58,13 @@ class Surface {
   void Fill(Colour c);
 
  private:
-  std::vector<std::uint8_t> storage_;
+  // Owned pixels come from the system zeroed, untouched until drawn on, and a full-screen buffer in
+  // large pages where the system has them, so making one costs little before it is used.
+  struct Release {
+    std::size_t bytes;
+    void operator()(std::uint8_t* pixels) const;
+  };
+  std::unique_ptr<std::uint8_t[], Release> storage_;
   std::uint8_t* pixels_ = nullptr;
   int width_ = 0;
   int height_ = 0;

@@ -134,6 +134,22 @@ void Control::BringToTop() {
   Invalidate();
 }
 
+namespace {
+
+// Adds an invalidated area to those kept apart, each as it was asked for (the same area twice is
+// kept once); past a handful, the whole window stands for them all.
+void AddDirtyArea(std::vector<WindowRect>& areas, const WindowRect& area, const WindowRect& client) {
+  constexpr std::size_t kKeptApart = 16;
+  if (std::find(areas.begin(), areas.end(), area) != areas.end()) return;
+  if (areas.size() >= kKeptApart) {
+    areas.assign(1, client);
+    return;
+  }
+  areas.push_back(area);
+}
+
+}  // namespace
+
 // ---- HostWindow ----
 
 HostWindow::HostWindow(int width, int height, const Clock& clock)
@@ -169,6 +185,7 @@ void HostWindow::AddDirty(const WindowRect& rect) {
   const WindowRect area = rect.Intersect(ClientRect());
   if (area.IsEmpty() || closed_) return;
   dirty_ = dirty_.Union(area);
+  AddDirtyArea(dirtyAreas_, area, ClientRect());
   if (HostBackend* backend = backend_.load(std::memory_order_acquire)) backend->RequestUpdate(area);
 }
 
@@ -206,12 +223,14 @@ void HostWindow::UpdateNow() {
   Surface& target = pixels_;
   const WindowRect clip = dirty_.Intersect(ClientRect());
   dirty_ = {};
+  std::vector<WindowRect> areas;
+  areas.swap(dirtyAreas_);
   WindowRect presented;
   if (!clip.IsEmpty()) {
     // The main window paints over the whole clip, so every control there paints again on top.
     MarkControlsDirty(clip, 0);
     paintedBeyond_ = {};
-    if (handler_ != nullptr) handler_->OnPaint(PaintContext{target, clip, {0, 0}});
+    if (handler_ != nullptr) handler_->OnPaint(PaintContext{target, clip, {0, 0}, false, &areas});
     presented = clip.Union(paintedBeyond_);
     paintedBeyond_ = {};
   }

@@ -29,6 +29,9 @@ struct PaintContext {
   // A control painted only because what lies below it was painted over it: its own look was not
   // invalidated, so a picture it still holds may go to the window again as it is.
   bool covered = false;
+  // The main window's paint: the areas invalidated since the last paint, each as it was asked
+  // for (clip is their bounding box); none when the window does not keep them apart.
+  const std::vector<WindowRect>* areas = nullptr;
 };
 
 enum class CursorShape { Arrow, Hand };
@@ -226,6 +229,8 @@ class HostWindow {
   std::vector<Control*> controls_;  // z-order, bottom first
   std::uint64_t nextSerial_ = 1;
   WindowRect dirty_;
+  // The areas that make up dirty_, as they were invalidated; overlapping ones are merged.
+  std::vector<WindowRect> dirtyAreas_;
   TimerTable timers_;
 
   // Capture: who got the press, and which buttons are down since.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 
 #include <vector>
 
@@ -10,7 +11,9 @@
 #include "fakes/fake_audio_output.h"
 #include "controls/aimage_button.h"
 #include "layout/main_controls.h"
+#include "platform/gdi.h"
 #include "platform/png_writer.h"
+#include "resources/bitmaps.h"
 
 namespace {
 
@@ -61,6 +64,25 @@ TEST(MainWindowTimers, IntroPlaysOverTheDesktopOrTheStartBackground) {
       }
     }
   }
+}
+
+TEST(MainWindowTimers, IntroKeepsItsWholeBackgroundOnceTheFirstFrameIsOut) {
+  Rig rig;
+  MainWindow& w = rig.Create();
+  rig.host.Window().UpdateNow();
+  rig.host.Pump();
+  const platform::Surface* bitmap = w.Bitmap(kStartBackgroundBitmap);
+  ASSERT_NE(bitmap, nullptr);
+  const platform::WindowRect client = w.Window().ClientRect();
+  platform::Surface background(client.Width(), client.Height());
+  platform::StretchBlit(background, {0, 0, client.right, client.bottom}, *bitmap, bitmap->Bounds());
+  // Buffer 1 is what the intro's panel is lifted off and what the start screen then builds on.
+  const platform::Surface& kept = w.BackBuffer(1);
+  int rows = 0;
+  for (int y = 0; y < client.bottom; ++y) {
+    if (std::memcmp(kept.Row(y), background.Row(y), static_cast<std::size_t>(client.right) * 4) != 0) ++rows;
+  }
+  EXPECT_EQ(rows, 0);
 }
 
 TEST(MainWindowTimers, IntroThenStartScreenThenReveal) {

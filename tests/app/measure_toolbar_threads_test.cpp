@@ -2,6 +2,8 @@
 // pulled while recording, sensor settings refused without units.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "app/start_screen_parts.h"
 #include "app_test_support.h"
 #include "controls/aimage_button.h"
@@ -22,7 +24,8 @@ TEST(ToolbarOnTheBus, PanelFiltersThenAPullLosesNothingRecordedThenSettingsAreRe
   std::shared_ptr<StartScreenParts> parts;
   MainWindow& w = rig.Create(false, [&](MainWindow& created) { parts = InstallStartScreenParts(created); });
   const auto until = [&](const std::function<bool()>& done) {
-    for (int k = 0; k < 20000 && !done(); ++k) rig.host.Pump(), std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto watchdog = std::chrono::steady_clock::now() + std::chrono::minutes(2);  // against hangs only
+    while (!done() && std::chrono::steady_clock::now() < watchdog) rig.host.Pump(), std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_TRUE(done());
   };
   // A click as the button reports it: its state toggled, then the press.

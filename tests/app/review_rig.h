@@ -172,7 +172,9 @@ class ReviewRig {
   }
   template <typename Done>
   void Until(Done done) {
-    for (int k = 0; k < 20000 && !done(); ++k) {
+    // A watchdog against hangs only: a busy machine may take its time.
+    const auto watchdog = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (!done() && std::chrono::steady_clock::now() < watchdog) {
       Settle();
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }

@@ -11,6 +11,7 @@
 
 #include "channel_fixtures.h"
 #include "channels/channel_filters.h"
+#include "channels/code_median.h"
 
 namespace {
 
@@ -116,6 +117,24 @@ TEST(SlidingMedian, EqualsSortedWindowMedianForEveryWindow) {
     f.channel.BuildColumnMinMax(1, f.LastColumn());
     EXPECT_EQ(f.columns[3].MaxCode, on != 0 ? 10 : -1);
   }
+}
+
+TEST(SlidingMedian, RunStepsLikeTheSortedWindowAndStopsWhereTheLeavingCodeIsMissing) {
+  const std::vector<std::int16_t> codes = RandomCodes(2000, 0, 60, 9);
+  const std::vector<std::int32_t> oracle = MedianOracle(codes, 20);
+  CodeCountMedian window;
+  window.Fill(codes.data(), 20);
+  std::vector<std::int32_t> out(codes.size());
+  // Sample 19's window is filled; each step adds the next sample.
+  ASSERT_EQ(window.Run(codes.data(), codes.data() + 20, 1000, out.data()), 1000u);
+  for (std::size_t i = 0; i < 1000; ++i) ASSERT_EQ(out[i], oracle[20 + i]) << i;
+  // The window lies about what leaves next: a code it never held. The run stops before that step
+  // and keeps the last median.
+  std::vector<std::int16_t> leaving(codes.begin() + 1000, codes.begin() + 1010);
+  leaving[4] = 4000;
+  EXPECT_EQ(window.Run(leaving.data(), codes.data() + 1020, 10, out.data()), 4u);
+  EXPECT_EQ(out[3], oracle[1023]);
+  EXPECT_EQ(window.Median(), oracle[1023]);
 }
 
 TEST(MovingMean, CentredAndTrailingMeanAndRmsEqualDirectSums) {

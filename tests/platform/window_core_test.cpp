@@ -234,6 +234,28 @@ TEST_F(WindowCoreTest, PaintPastTheClipRepaintsTheControlsThere) {
   EXPECT_EQ(away.paints.size(), painted_away);
 }
 
+TEST_F(WindowCoreTest, MainWindowPaintGetsTheInvalidatedAreasApart) {
+  host.UpdateNow();
+  // Overlapping and nested areas stay apart, each as asked; the same area twice counts once.
+  const std::vector<WindowRect> asked = {WindowRect::FromSize(0, 0, 300, 200), WindowRect::FromSize(10, 10, 20, 20),
+                                         WindowRect::FromSize(250, 150, 100, 100)};
+  for (const WindowRect& r : asked) host.Invalidate(r);
+  host.Invalidate(asked[0]);
+  host.Invalidate(WindowRect::FromSize(600, 470, 100, 100));  // kept as far as it lies in the window
+  host.UpdateNow();
+  std::vector<WindowRect> expected = asked;
+  expected.push_back(WindowRect{600, 470, 640, 480});
+  EXPECT_EQ(handler.areas.back(), expected);
+  EXPECT_EQ(handler.paints.back(), (WindowRect{0, 0, 640, 480}));
+  // Past sixteen areas the whole window stands for them.
+  for (int i = 0; i < 17; ++i) host.Invalidate(WindowRect::FromSize(20 * i, 5, 10, 10));
+  host.UpdateNow();
+  EXPECT_EQ(handler.areas.back(), std::vector<WindowRect>{host.ClientRect()});
+  host.Invalidate(WindowRect::FromSize(5, 5, 10, 10));
+  host.UpdateNow();
+  EXPECT_EQ(handler.areas.back(), std::vector<WindowRect>{WindowRect::FromSize(5, 5, 10, 10)});
+}
+
 TEST_F(WindowCoreTest, PostAndCloseAreQueuedOnTheWindowThread) {
   int ran = 0;
   host.Post([&] { ++ran; });

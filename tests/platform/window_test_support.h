@@ -18,6 +18,7 @@ class RecordingHandler : public platform::MainWindowHandler {
  public:
   void OnPaint(const platform::PaintContext& context) override {
     paints.push_back(context.clip);
+    areas.push_back(context.areas != nullptr ? *context.areas : std::vector<platform::WindowRect>{});
     paintThreads.push_back(std::this_thread::get_id());
   }
   void OnMouse(const platform::MouseEvent& e) override { mouse.push_back({e.kind, e.point}); }
@@ -26,6 +27,7 @@ class RecordingHandler : public platform::MainWindowHandler {
   void OnClose() override { ++closes; }
 
   std::vector<platform::WindowRect> paints;
+  std::vector<std::vector<platform::WindowRect>> areas;  // of each paint, as invalidated
   std::vector<std::thread::id> paintThreads;
   std::vector<Received> mouse;
   std::vector<unsigned> keys;

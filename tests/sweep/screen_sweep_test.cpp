@@ -4,6 +4,7 @@
 // chooses the sizes; scripts/sweep.sh runs all five, the test run two.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -75,7 +76,9 @@ struct Sweep {
   MainWindow& W() { return *rig->window; }
   template <typename Done>
   void Until(Done done) {
-    for (int k = 0; k < 20000 && !done(); ++k) rig->host.Pump(), std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // A watchdog against hangs only: a busy machine may take its time.
+    const auto watchdog = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (!done() && std::chrono::steady_clock::now() < watchdog) rig->host.Pump(), std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_TRUE(done());
   }
   void Settle(int steps = 12) {
@@ -269,8 +272,10 @@ struct Sweep {
     Settle();
     for (int step = 1; step <= 3; ++step) {
       Click(kActionButtonId);
-      // The step waits its turn on the window's clock and for the unit's next samples.
-      for (int k = 0; k < 5000 && parts->Panel->Steps.StepPending != 0; ++k) {
+      // The step waits its turn on the window's clock and for the unit's next samples, however
+      // slowly a busy machine delivers them (the watchdog is against hangs only).
+      const auto watchdog = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+      while (parts->Panel->Steps.StepPending != 0 && std::chrono::steady_clock::now() < watchdog) {
         Settle(1);
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
       }

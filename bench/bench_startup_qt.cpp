@@ -1,0 +1,159 @@
+// First paint of the program's window on the real Qt window, in a fresh process, beside a bare Qt
+// window's first paint in a fresh process of its own.
+#include <benchmark/benchmark.h>
+
+// The simulator's headers come before Qt's, whose keyword macros would rename their words.
+#include "sim/bus.h"
+#include "sim/d2xx.h"
+#include "sim/unit_list.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QImage>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWidget>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include <unistd.h>
+
+#include "acquisition/device_status.h"
+#include "acquisition/ftdi_binding.h"
+#include "acquisition/worker_threads.h"
+#include "app/main_window.h"
+#include "platform/clock.h"
+#include "platform/qt/qt_host.h"
+
+namespace {
+
+// Names what a fresh copy of this program starts ("bare" or "program"), measures, then ends.
+constexpr const char* kFreshVariable = "VESSAMOR_BENCH_FIRST_PAINT";
+
+// Notes the first paint event a window gets.
+class PaintWatch final : public QObject {
+ public:
+  bool painted = false;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) painted = true;
+    return false;
+  }
+};
+
+// A bare window that shows a picture of its own size.
+class BareWindow final : public QWidget {
+ public:
+  explicit BareWindow(const QSize& size) : picture_(size, QImage::Format_RGB32) {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    picture_.fill(Qt::white);
+    resize(size);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPainter painter(this);
+    for (const QRect& rect : event->region()) painter.drawImage(rect.topLeft(), picture_, rect);
+  }
+
+ private:
+  QImage picture_;
+};
+
+// In the fresh copy: from before the application exists to the first paint shown, in ms, printed
+// for the copy that started it.
+[[noreturn]] void MeasureFresh(const std::string& which) {
+  const auto start = std::chrono::steady_clock::now();
+  if (std::getenv("DISPLAY") == nullptr && std::getenv("QT_QPA_PLATFORM") == nullptr) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
+  static int argc = 1;
+  static char name[] = "bench_startup_qt";
+  static char* argv[] = {name, nullptr};
+  QApplication application(argc, argv);
+  PaintWatch watch;
+  std::unique_ptr<BareWindow> bare;
+  platform::SteadyClock clock;
+  std::unique_ptr<platform::qt::QtHost> host;
+  std::unique_ptr<MainWindow> window;
+  if (which == "bare") {
+    bare = std::make_unique<BareWindow>(QGuiApplication::primaryScreen()->availableGeometry().size());
+    bare->installEventFilter(&watch);
+    bare->show();
+  } else {
+    sim::Bus& bus = sim::Bus::Instance();
+    bus.Reset(sim::ClockMode::RealTime);
+    for (const sim::UnitSpec& unit : sim::DefaultUnits()) sim::AttachUnit(bus, unit);
+    host = std::make_unique<platform::qt::QtHost>(clock);
+    host->Widget().installEventFilter(&watch);
+    MainWindowEnvironment environment = SystemEnvironment();
+    environment.BindLibrary = [] { return BindFtdiLibrary(sim::d2xx::Resolve); };
+    window = std::make_unique<MainWindow>(*host, environment);
+    window->CreateMainWindow(false);
+    host->ShowWindow();
+  }
+  // The paint event is shown once the events it came with are done; a watchdog against a window
+  // that never paints.
+  const auto watchdog = start + std::chrono::seconds(60);
+  while (!watch.painted && std::chrono::steady_clock::now() < watchdog) {
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  }
+  QApplication::processEvents();
+  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  std::printf("first_paint %.3f %d\n", ms, watch.painted ? 1 : 0);
+  std::fflush(stdout);
+  std::_Exit(0);
+}
+
+// Runs a fresh copy of this program for `which`; its first paint in ms, or a negative number.
+double FreshFirstPaint(const char* which) {
+  char exe[4096] = {};
+  const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n <= 0) return -1.0;
+  const std::string command = std::string(kFreshVariable) + "=" + which + " '" +
+                              std::string(exe, static_cast<std::size_t>(n)) +
+                              "' --benchmark_filter=BM_FirstPaintBesideBareWindow 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return -1.0;
+  char line[256];
+  double ms = -1.0;
+  while (std::fgets(line, sizeof line, pipe) != nullptr) {
+    double value = 0.0;
+    int painted = 0;
+    if (std::sscanf(line, "first_paint %lf %d", &value, &painted) == 2 && painted == 1) ms = value;
+  }
+  pclose(pipe);
+  return ms;
+}
+
+// Each iteration starts a bare window and the program, one fresh process each, one after the other.
+void BM_FirstPaintBesideBareWindow(benchmark::State& state) {
+  if (const char* which = std::getenv(kFreshVariable)) MeasureFresh(which);
+  double bare_ms = 0.0, program_ms = 0.0;
+  for (auto _ : state) {
+    const double bare = FreshFirstPaint("bare");
+    const double program = FreshFirstPaint("program");
+    if (bare < 0.0 || program < 0.0) {
+      state.SkipWithError("a fresh process gave no first paint");
+      return;
+    }
+    bare_ms += bare;
+    program_ms += program;
+    state.SetIterationTime(program / 1e3);
+  }
+  const auto runs = static_cast<double>(state.iterations());
+  state.counters["program_ms"] = program_ms / runs;
+  state.counters["bare_window_ms"] = bare_ms / runs;
+  state.counters["ratio"] = program_ms / bare_ms;
+}
+BENCHMARK(BM_FirstPaintBesideBareWindow)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+}  // namespace
