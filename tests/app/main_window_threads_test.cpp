@@ -16,7 +16,7 @@ using apptest::Rig;
 using Clock = std::chrono::steady_clock;
 
 bool WaitFor(const std::function<bool()>& condition) {
-  const auto deadline = Clock::now() + std::chrono::seconds(60);
+  const auto deadline = Clock::now() + std::chrono::seconds(120);
   while (!condition()) {
     if (Clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -45,7 +45,7 @@ class PreparationPages : public ::testing::Test {
   }
   // Pumps the window until `done`; the watchdog only guards against hangs.
   void Until(const std::function<bool()>& done) {
-    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30); !done() && std::chrono::steady_clock::now() < end;) {
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120); !done() && std::chrono::steady_clock::now() < end;) {
       rig->Step(20);
       rig->host.Pump();
       std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -68,7 +68,7 @@ struct StartScreenSensors : ::testing::Test {
     return true;
   }
   bool Settles(MainWindow& w, const std::vector<std::uint32_t>& expected) {
-    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60); std::chrono::steady_clock::now() < end;) {
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120); std::chrono::steady_clock::now() < end;) {
       rig->host.Pump();
       if (Follows(w, expected)) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -39,7 +39,7 @@ struct StartSide : ::testing::Test {
   // The window and the workers run, on the stepped clock, until `done` (a watchdog against hangs only).
   template <typename Done>
   void Until(Done done, int line = __builtin_LINE()) {
-    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60); !done() && std::chrono::steady_clock::now() < end;) {
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120); !done() && std::chrono::steady_clock::now() < end;) {
       rig->host.Pump();
       rig->Step(33);
       std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -29,7 +29,7 @@ TEST_F(DetectedListThreadsTest, ListReadsTheUnitsWhileSearchesPlugAndUnplugThem)
   ASSERT_TRUE(WaitFor([&] { return side.Requests.load() >= 1; }));
   bool plugged = true;
   int searches = side.Requests.load();
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
   while (side.Requests.load() < 8 && std::chrono::steady_clock::now() < deadline) {
     // After each search one unit leaves or comes back.
     if (side.Requests.load() != searches) {
