@@ -203,6 +203,11 @@ TEST_F(RateSensors, BreathingCountsBreathsWhateverTheReadBatchesInIndicatorRecor
     StartRecording(w);
     // Two seconds into the second 15-second step; the record is a timed one of 20 seconds.
     RunBus(17.0);
+    // The device worker may still be decoding what the bus sent: the record reaches those seconds first.
+    Until([&] {
+      std::lock_guard lock(w.View->ViewLock);
+      return w.View->SampleCount >= 16.5 * w.View->RecordRate;
+    });
     const double shown = Indicator(w);
     EXPECT_EQ(w.View->Recording.load(), 1);
     EXPECT_NEAR(shown, c.per_minute, 1.0) << c.per_minute << " " << c.chunk;
