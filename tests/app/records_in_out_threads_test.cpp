@@ -19,12 +19,7 @@ using apptest::Picture;
 using apptest::ReviewRig;
 namespace fs = std::filesystem;
 
-// A fresh folder under the test output folder, removed with its files at the end.
-struct Folder {
-  explicit Folder(const char* n) : path(fs::path(VESSAMOR_TEST_OUTPUT_DIR) / n) { fs::remove_all(path), fs::create_directories(path); }
-  ~Folder() { fs::remove_all(path); }
-  fs::path path;
-};
+using apptest::Folder;
 
 void WriteText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 std::string ReadText(const fs::path& path) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -21,6 +22,16 @@
 #include "sim/unit_list.h"
 
 namespace apptest {
+
+// A fresh folder under the test output folder, removed with its files at the end.
+struct Folder {
+  explicit Folder(const char* name) : path(std::filesystem::path(VESSAMOR_TEST_OUTPUT_DIR) / name) {
+    std::filesystem::remove_all(path);
+    std::filesystem::create_directories(path);
+  }
+  ~Folder() { std::filesystem::remove_all(path); }
+  std::filesystem::path path;
+};
 
 // A copy of the window's pixels (4 bytes each: blue, green, red, alpha).
 struct Picture {

@@ -16,11 +16,7 @@ namespace {
 using apptest::ReviewRig;
 namespace fs = std::filesystem;
 
-struct Folder {
-  explicit Folder(const char* n) : path(fs::path(VESSAMOR_TEST_OUTPUT_DIR) / n) { fs::remove_all(path), fs::create_directories(path); }
-  ~Folder() { fs::remove_all(path); }
-  fs::path path;
-};
+using apptest::Folder;
 
 // File, then the command of the list's row, with the dialog answering `file` (none: cancelled).
 void FileCommand(ReviewRig& rig, int row, const fs::path& file = {}, int filter = 1) {
