@@ -223,6 +223,9 @@ void GraphView::Paint() {
         FirstShownColumn = 1;
         RedrawRequested = 1;
       } else {
+        // A recording stopped on the device worker may still be in its last tick, which reads the
+        // channels' filter settings under the view's lock.
+        std::lock_guard lock(ViewLock);
         for (auto& channel : Channels) channel->ResetColumnReduction();
       }
     }
