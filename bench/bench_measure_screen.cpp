@@ -13,34 +13,15 @@
 #include "platform/headless_host.h"
 #include "sim/bus.h"
 #include "sim/d2xx.h"
+#include "app/fed_measure_screen.h"
 
 namespace {
 
 // The window on the measurement screen with no unit on the bus; its four channels fed as the tick would be.
 struct MeasureScreen {
   MeasureScreen() : host(platform::ScreenInfo{1920, 1080, 32}, clock) {
-    ResetDeviceStatus();
-    ResetWorkerStatus();
-    MainWindowEnvironment environment = SystemEnvironment();
     // The simulated bus, empty: the channels are fed here, not by units.
-    sim::Bus::Instance().Reset(sim::ClockMode::Virtual);
-    environment.BindLibrary = [] { return BindFtdiLibrary(sim::d2xx::Resolve); };
-    environment.AvailableMemory = [] { return std::uint64_t{40'000'000}; };
-    window = std::make_unique<MainWindow>(host, environment);
-    window->CreateMainWindow(false);
-    for (int k = 0; k < 300 && window->StartupInProgress != 0; ++k) {
-      clock.Advance(33);
-      host.Pump();
-    }
-    window->GotoGraphScreen();
-    GraphView& view = *window->View;
-    {
-      std::lock_guard lock(view.ViewLock);
-      for (auto& channel : view.Channels) channel->Enabled = channel->Shown = channel->SavedShown = 1;
-      view.SetChannelFlags(4, 0);
-    }
-    view.Recording = 1;
-    view.ComputeStartIndexes();
+    window = apptest::OpenFedMeasureScreen(host, clock, 40'000'000);
     Feed(3000);
     host.Window().UpdateNow();
   }
@@ -51,10 +32,8 @@ struct MeasureScreen {
   }
   void Feed(std::uint32_t samples) {
     GraphView& view = *window->View;
-    for (std::uint32_t n = 0; n < samples; ++n, ++fed) {
-      for (std::size_t k = 0; k < 4; ++k) {
-        view.Channel(k).AppendCode(static_cast<std::int16_t>(2048 + 1500 * std::sin(0.004 * fed + k)));
-      }
+    for (std::uint32_t n = 0; n < samples; ++n) {
+      apptest::FeedSines(view, fed);
       if (n % 100 == 99) view.AcquisitionTick();
     }
   }

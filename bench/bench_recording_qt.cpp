@@ -6,6 +6,7 @@
 #include "sim/bus.h"
 #include "sim/d2xx.h"
 
+#include "bare_qt_window.h"
 #include <QApplication>
 #include <QImage>
 #include <QPaintEvent>
@@ -114,26 +115,6 @@ struct RecordingWindow {
   std::uint64_t fed = 0;
 };
 
-// A bare window of the same size that shows a picture of its own, repainting an area on request.
-class BareWindow final : public QWidget {
- public:
-  BareWindow(int width, int height) : picture_(width, height, QImage::Format_RGB32) {
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_NoSystemBackground);
-    picture_.fill(Qt::white);
-    resize(width, height);
-  }
-
- protected:
-  void paintEvent(QPaintEvent* event) override {
-    QPainter painter(this);
-    for (const QRect& rect : event->region()) painter.drawImage(rect.topLeft(), picture_, rect);
-  }
-
- private:
-  QImage picture_;
-};
 
 void BM_RecordingWindowThread(benchmark::State& state) {
   RecordingWindow recording;
@@ -167,7 +148,7 @@ void BM_BareQtWindowSameArea(benchmark::State& state) {
     width = recording.host->Widget().width();
     height = recording.host->Widget().height();
   }
-  BareWindow bare(width, height);
+  BareWindow bare(QSize(width, height));
   bare.show();
   QApplication::processEvents();
   double seconds = 0.0;

@@ -7,6 +7,7 @@
 #include "sim/d2xx.h"
 #include "sim/unit_list.h"
 
+#include "bare_qt_window.h"
 #include <QApplication>
 #include <QEvent>
 #include <QImage>
@@ -47,26 +48,6 @@ class PaintWatch final : public QObject {
   }
 };
 
-// A bare window that shows a picture of its own size.
-class BareWindow final : public QWidget {
- public:
-  explicit BareWindow(const QSize& size) : picture_(size, QImage::Format_RGB32) {
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_NoSystemBackground);
-    picture_.fill(Qt::white);
-    resize(size);
-  }
-
- protected:
-  void paintEvent(QPaintEvent* event) override {
-    QPainter painter(this);
-    for (const QRect& rect : event->region()) painter.drawImage(rect.topLeft(), picture_, rect);
-  }
-
- private:
-  QImage picture_;
-};
 
 // In the fresh copy: from before the application exists to the first paint shown, in ms, printed
 // for the copy that started it.

@@ -15,6 +15,7 @@
 #include "platform/headless_host.h"
 #include "sim/bus.h"
 #include "sim/d2xx.h"
+#include "app/fed_measure_screen.h"
 
 namespace {
 
@@ -43,28 +44,7 @@ class FrameClock final : public UnitClock {
 class RecordingPaint : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetDeviceStatus();
-    ResetWorkerStatus();
-    sim::Bus::Instance().Reset(sim::ClockMode::Virtual);
-    MainWindowEnvironment environment = SystemEnvironment();
-    environment.BindLibrary = [] { return BindFtdiLibrary(sim::d2xx::Resolve); };
-    environment.AvailableMemory = [] { return std::uint64_t{10'000'000}; };
-    window = std::make_unique<MainWindow>(host, environment);
-    window->CreateMainWindow(false);
-    for (int k = 0; k < 300 && window->StartupInProgress != 0; ++k) {
-      clock.Advance(33);
-      host.Pump();
-    }
-    window->GotoGraphScreen();
-    GraphView& view = *window->View;
-    {
-      std::lock_guard lock(view.ViewLock);
-      for (auto& channel : view.Channels) channel->Enabled = channel->Shown = channel->SavedShown = 1;
-      view.SetChannelFlags(4, 0);
-    }
-    view.TickClock = &tick_clock;
-    view.Recording = 1;
-    view.ComputeStartIndexes();
+    window = apptest::OpenFedMeasureScreen(host, clock, 10'000'000, &tick_clock);
     host.Window().UpdateNow();
   }
   void TearDown() override {
@@ -78,11 +58,7 @@ class RecordingPaint : public ::testing::Test {
   // One tick's worth of samples, the tick's invalidation of the view, and the paint.
   void Frame(std::uint32_t samples) {
     GraphView& view = *window->View;
-    for (std::uint32_t n = 0; n < samples; ++n, ++fed) {
-      for (std::size_t k = 0; k < 4; ++k) {
-        view.Channel(k).AppendCode(static_cast<std::int16_t>(2048 + 1500 * std::sin(0.004 * fed + k)));
-      }
-    }
+    for (std::uint32_t n = 0; n < samples; ++n) apptest::FeedSines(view, fed);
     tick_clock.now += 40;
     view.AcquisitionTick();
     window->InvalidateLocal(view.ViewRect);
