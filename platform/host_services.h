@@ -103,7 +103,8 @@ class HostServices {
   virtual void SetInterfaceLanguage(bool russian) { (void)russian; }
   virtual ScreenInfo Screen() const = 0;
   // The picture of the desktop under the window as it stood before the window was shown, the
-  // window's size; none where the host cannot take it or took a screen with nothing on it.
+  // window's size; none where the host cannot take it or took a screen with nothing on it. A host
+  // may give it only once.
   virtual std::optional<Surface> DesktopUnderWindow() { return std::nullopt; }
   // The command-line arguments after the program name, joined by single spaces.
   virtual std::string CommandLine() const = 0;

@@ -115,10 +115,9 @@ void QtHost::ShowWindow() {
 }
 
 std::optional<Surface> QtHost::DesktopUnderWindow() {
+  // Given away to the intro's first frame: the host keeps no full-screen picture for the rest of the run.
   if (desktop_.Empty()) return std::nullopt;
-  Surface copy(desktop_.Width(), desktop_.Height());
-  for (int y = 0; y < copy.Height(); ++y) std::memcpy(copy.Row(y), desktop_.Row(y), static_cast<std::size_t>(copy.Width()) * 4);
-  return copy;
+  return std::exchange(desktop_, Surface{});
 }
 
 int QtHost::RunEventLoop() {
