@@ -181,11 +181,11 @@ void BreathRateProcess(VessamorChannel* channel, std::uint32_t first, std::uint3
     }
     const std::uint32_t end = std::min(last, b.StepLast);
     b.StepCycles += BreathFindTurns(channel, f, end);
-    // The step's entry follows the rate once a second; a later step's first second repeats the
-    // entry before it.
+    // The step's entry follows the rate once a second from its second second on; before that a
+    // later step repeats the entry before it, however much of the step the first batch brings.
     const auto seconds = static_cast<std::uint32_t>(std::min<std::int64_t>((end - b.StepFirst + 1) / rate, 15));
     const std::uint32_t cur = d.HistoryCount;
-    if (cur > 0 && seconds == 0) {
+    if (cur > 0 && seconds <= 1) {
       d.SetEntry(cur, d.Entry(cur - 1));
     } else if (seconds != b.LastSecondsMark) {
       d.SetEntry(cur, RateHistoryEntry(BreathRateNow(channel, end)));

@@ -171,6 +171,19 @@ TEST(BreathingDetector, SteadyBreathingGivesItsRateInEveryStepWhateverTheBatches
   }
 }
 
+TEST(BreathingDetector, ALaterStepRepeatsTheEntryBeforeItUntilItsSecondSecondWhateverTheBatches) {
+  // One step whole, then under two seconds of the next (100 Hz): read in small or large batches,
+  // the new step's entry is the last step's rate, never a 0 between steps.
+  const std::vector<std::int16_t> signal = Sine(1699, 0.3, 100, 1200.0);
+  for (const std::uint32_t batch : {1u, 50u, 150u, 199u, 1699u}) {
+    RateFixture f(100, InstallBreathingHooks);
+    f.Feed(signal, batch);
+    ASSERT_EQ(f.D().HistoryCount, 1u) << batch;
+    EXPECT_NEAR(f.D().Entry(0), 18.0, 1.0) << batch;
+    EXPECT_EQ(f.D().Entry(1), f.D().Entry(0)) << batch;
+  }
+}
+
 TEST(BreathingDetector, DisplayShowsTheRateOnlyInRateModeOnTheMeasureScreen) {
   RateFixture f(100, InstallBreathingHooks);
   FakeMainWindow window;
