@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <mutex>
+#include <source_location>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -53,14 +54,14 @@ class RateSensors : public ::testing::Test {
     return w;
   }
   // Pumps the window (posted calls, timers, paints) until `done`; the watchdog only guards against hangs.
-  void Until(const std::function<bool()>& done) {
+  void Until(const std::function<bool()>& done, std::source_location where = std::source_location::current()) {
     for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
          !done() && std::chrono::steady_clock::now() < end;) {
       rig->Step(20);
       rig->host.Pump();
       std::this_thread::sleep_for(std::chrono::microseconds(300));
     }
-    ASSERT_TRUE(done());
+    ASSERT_TRUE(done()) << "waited in vain at line " << where.line();
   }
   // The bus moves on by `seconds` with the window left alone (a paint would hold the ticks up) and
   // is held there while the window catches up, until the next call or ReleaseBus.
@@ -72,6 +73,25 @@ class RateSensors : public ::testing::Test {
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     ASSERT_GE(bus.NowUs(), until);
+    for (int k = 0; k < 5; ++k) {
+      rig->Step(40);
+      rig->host.Pump();
+    }
+  }
+  // The bus let on a tenth of a second at a time until the record holds `seconds` of samples, however
+  // late the device worker took the start; then held there while the window catches up.
+  void RecordFor(MainWindow& w, double seconds) {
+    const auto recorded = [&] {
+      std::lock_guard lock(w.View->ViewLock);
+      return w.View->SampleCount >= seconds * w.View->RecordRate;
+    };
+    std::int64_t held = bus.NowUs();
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+         !recorded() && std::chrono::steady_clock::now() < end;) {
+      if (bus.NowUs() >= held) clock.HoldBusAt(held += 100'000);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(recorded());
     for (int k = 0; k < 5; ++k) {
       rig->Step(40);
       rig->host.Pump();
@@ -171,7 +191,7 @@ TEST_F(RateSensors, PulseReadsItsBeatsPerMinuteOnItsPageAndWhileRecording) {
 
     Measure(w, true);
     StartRecording(w);
-    RunBus(16.0);
+    RecordFor(w, 16.0);
     EXPECT_NEAR(Indicator(w), 72.0, 2.0) << english;
     clock.ReleaseBus();
     Key(w, platform::key::kSpace);
@@ -202,12 +222,7 @@ TEST_F(RateSensors, BreathingCountsBreathsWhateverTheReadBatchesInIndicatorRecor
     Measure(w, true);
     StartRecording(w);
     // Two seconds into the second 15-second step; the record is a timed one of 20 seconds.
-    RunBus(17.0);
-    // The device worker may still be decoding what the bus sent: the record reaches those seconds first.
-    Until([&] {
-      std::lock_guard lock(w.View->ViewLock);
-      return w.View->SampleCount >= 16.5 * w.View->RecordRate;
-    });
+    RecordFor(w, 17.0);
     const double shown = Indicator(w);
     EXPECT_EQ(w.View->Recording.load(), 1);
     EXPECT_NEAR(shown, c.per_minute, 1.0) << c.per_minute << " " << c.chunk;
@@ -268,9 +283,9 @@ TEST_F(RateSensors, FlowVolumeGrowsAsTheIntegralOfTheFlow) {
   ASSERT_GT(flow, 0.0f);
   StartRecording(w);
   double volumes[2] = {};
-  for (double& volume : volumes) {
-    RunBus(4.0);
-    volume = Indicator(w);
+  for (int k = 0; k < 2; ++k) {
+    RecordFor(w, 4.0 * (k + 1));
+    const double volume = volumes[k] = Indicator(w);
     std::uint32_t samples = 0;
     {
       std::lock_guard lock(w.View->ViewLock);
