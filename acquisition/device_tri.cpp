@@ -60,6 +60,22 @@ void DeviceTri::Report(std::uint8_t first, std::uint8_t second) {
   if (Events != nullptr) Events->OnRadioLinkMessage(first, second);
 }
 
+namespace {
+
+// Where two data packets in a row begin at or after `from`, numbered one after the other: the
+// receiver is sending again. `fill` when the buffer holds no such pair.
+std::uint32_t NextPacketPair(const std::uint8_t* buffer, std::uint32_t from, std::uint32_t fill) {
+  for (std::uint32_t p = from; p + kRadioPacketSize + 1 < fill; ++p) {
+    const std::uint8_t* next = buffer + p + kRadioPacketSize;
+    if (buffer[p] == kRadioPacketStart && next[0] == kRadioPacketStart && (((buffer[p + 1] >> 4) + 1) & 15) == (next[1] >> 4)) {
+      return p;
+    }
+  }
+  return fill;
+}
+
+}  // namespace
+
 void DeviceTri::ParseStream() {
   if (ReceiveBuffer == nullptr || ReceiveFill == nullptr) return;
   std::uint8_t* const buffer = ReceiveBuffer;
@@ -82,6 +98,13 @@ void DeviceTri::ParseStream() {
           else if (second == 0x00 || second == 0x02) link.AutoMode = 0;
           break;
         default:
+          // Data packets flow only while the receiver's link is up: a stream taken up after bytes
+          // were lost (a host that could not read in time) picks up at the next whole pair of them.
+          if (const std::uint32_t resume = NextPacketPair(buffer, pos, fill); resume < fill) {
+            link.LinkUp = 1;
+            pos = resume;
+            continue;
+          }
           // Not a link message: whatever follows cannot be trusted either.
           link.LinkUp = 0;
           LinkState = 0;
@@ -98,6 +121,14 @@ void DeviceTri::ParseStream() {
     if (first == kRadioPacketStart) {
       if (fill - pos < kRadioPacketSize) break;  // the rest of the packet comes with the next poll
       while (fill - pos >= kRadioPacketSize && buffer[pos] == kRadioPacketStart) {
+        if (fill - pos > kRadioPacketSize && buffer[pos + kRadioPacketSize] != kRadioPacketStart) {
+          // A packet cut short by lost bytes runs into the next one: none of it is stored, and the
+          // stream resumes at the next whole pair, or the read goes as a broken one.
+          const std::uint32_t resume = NextPacketPair(buffer, pos + 1, fill);
+          pos = resume < fill ? resume : pos + 1;
+          if (resume == fill) break;
+          continue;
+        }
         DecodePacket(buffer + pos, link);
         pos += static_cast<std::uint32_t>(kRadioPacketSize);
       }

@@ -187,7 +187,7 @@ TEST_F(RadioOnSimTest, PulsePacketAddsItsSamplesAndStatus) {
   }
 }
 
-TEST_F(RadioOnSimTest, BadFirstByteWhileTheLinkIsUpDropsTheStreamUntilTheNextLinkUp) {
+TEST_F(RadioOnSimTest, BadFirstByteDropsTheReadAndTheStreamResumesAtTheNextWholePackets) {
   DeviceTri& radio = StartAccelerometer();
   radio.Poll();
   AdvanceUs(2 * kAccelerometerPacketUs);
@@ -202,24 +202,54 @@ TEST_F(RadioOnSimTest, BadFirstByteWhileTheLinkIsUpDropsTheStreamUntilTheNextLin
   EXPECT_EQ(clock.Slept, 100u);
   EXPECT_EQ(fill, 0u);
 
-  // The packets sent while it settled (3..22) find the link down: marker reported, nothing stored.
-  radio.Poll();
-  EXPECT_EQ(events.Messages, (Messages{{0x02, 0x01}, {0x03, 0x0A}}));
-  ExpectAxes(Range(0, 1));
-
-  // After the next link-up, packet 23 follows number 1 with five missing: its history fills 18..22.
-  With<Radio>([](Radio& model) { model.QueueLinkUp(); });
-  AdvanceUs(kAccelerometerPacketUs);
+  // The packets sent while it settled (3..22) show the receiver sending: the stream is taken up
+  // again, and packet 3's history gives back packet 2, lost with the stray bytes.
   radio.Poll();
   EXPECT_EQ(events.Link.LinkUp, 1);
-  ExpectAxes(Range(18, 23, Range(0, 1)));
+  EXPECT_EQ(events.Link.LostCount, 0u);
+  ExpectAxes(Range(0, 22));
+
+  // A host that fell behind finds the driver's queue cut mid-packet: the broken read goes, and
+  // the stream resumes at the next pair of whole packets, the history filling what it can.
+  bus.SetQueueCapacity(unit, 5 * kRadioPacketSize + 12);
+  AdvanceUs(30 * kAccelerometerPacketUs);
+  radio.Poll();
+  bus.SetQueueCapacity(unit, 1 << 20);
+  for (int k = 0; k < 3; ++k) {
+    AdvanceUs(kAccelerometerPacketUs);
+    radio.Poll();
+  }
+  EXPECT_EQ(events.Link.LinkUp, 1);
+  const std::size_t before = axes[0]->CodeCount;
+  AdvanceUs(2 * kAccelerometerPacketUs);
+  radio.Poll();
+  EXPECT_EQ(axes[0]->CodeCount, before + 2 * sim::RadioGroupsPerBlock);
+  EXPECT_EQ(axes[3]->CodeCount, axes[0]->CodeCount);
+  // Nothing of the cut packet was stored: every sample taken is one the receiver sent, in order.
+  const std::array<Codes, 3> stored = {CodesOf(*axes[0]), CodesOf(*axes[1]), CodesOf(*axes[2])};
+  With<Radio>([&](Radio& model) {
+    std::uint64_t sent = 0;
+    for (std::size_t i = 0; i < stored[0].size(); ++i, ++sent) {
+      const auto taken = [&](std::uint64_t n) {
+        const auto xyz = model.SampleAt(n);
+        return xyz[0] == stored[0][i] && xyz[1] == stored[1][i] && xyz[2] == stored[2][i];
+      };
+      while (sent < 60 * sim::RadioGroupsPerBlock && !taken(sent)) ++sent;
+      ASSERT_TRUE(taken(sent)) << "sample " << i;
+    }
+  });
 
   // A link-down message is just as much a broken stream while the link is up, but it is still
-  // reported, so the recording ends instead of waiting for data that never comes.
+  // reported, so the recording ends instead of waiting for data that never comes; a link-up brings
+  // the stream back, its history filling the packets missed.
   With<Radio>([](Radio& model) { model.QueueLinkDown(); });
   radio.Poll();
   EXPECT_EQ(events.Link.LinkUp, 0);
   EXPECT_EQ(events.Messages.back(), (Messages::value_type{0x02, 0x00}));
+  With<Radio>([](Radio& model) { model.QueueLinkUp(); });
+  AdvanceUs(kAccelerometerPacketUs);
+  radio.Poll();
+  EXPECT_EQ(events.Link.LinkUp, 1);
 }
 
 // --- Event timer ---

@@ -12,6 +12,7 @@
 
 #include "../app/app_test_support.h"
 #include "../app/fast_clock.h"
+#include "../app/page_hold.h"
 #include "../app/side_panel_checks.h"
 #include "acquisition/device_status.h"
 #include "acquisition/worker_threads.h"
@@ -279,21 +280,7 @@ struct Sweep {
         Settle(1);
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
       }
-      if (parts->Panel->Steps.StepPending != 0) {
-        // What held the step, for a run that never took it.
-        MainWindow& w = W();
-        const PreparationState& s = parts->Panel->Steps;
-        std::ostringstream seen;
-        seen << "step " << step << " pending: index " << int(s.StepIndex) << ", button " << int(s.StepButton) << " of page "
-             << int(parts->Panel->SensorButton) << ", screen " << int(parts->Panel->ScreenNumber()) << ", last tick "
-             << s.LastPreparationTick << "; page pending " << int(w.Bytes.SensorPagePending.load()) << ", opening "
-             << int(w.Bytes.SensorPageOpening.load()) << ", worker " << int(DeviceThreadState.load()) << ", searching "
-             << int(w.Devices->Searching.load()) << ", connected " << int(ConnectedMask.load()) << ", recording "
-             << int(w.View->Recording.load()) << ", bus " << bus.NowUs() / 1000 << " ms";
-        std::lock_guard lock(w.View->ViewLock);
-        seen << ", " << w.View->SampleCount << " samples, channel 0 codes " << w.View->Channel(0).CodeCount;
-        ADD_FAILURE() << seen.str();
-      }
+      if (parts->Panel->Steps.StepPending != 0) ADD_FAILURE() << "step " << step << ": " << apptest::PageHold(W(), *parts->Panel);
       Settle();
       PaintAll();
       Shot("accelerometer-step" + std::to_string(step));
