@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "channel_fixtures.h"
@@ -90,19 +91,33 @@ struct Reduction : LoneChannel {
   }
 };
 
+// Short windows are stepped in vector registers, with the processor's wider instructions or the
+// plain ones: each test of them runs both ways.
+class BothVectorWidths {
+ public:
+  static constexpr bool kWidths[] = {true, false};
+  ~BothVectorWidths() { CodeCountMedian::UseWideVectors(true); }
+};
+
 TEST(SlidingMedian, EqualsSortedWindowMedianForEveryWindow) {
-  // Full signed range (so the unsigned ordering shows), ADC codes, and few values.
+  BothVectorWidths restore;
+  // Full signed range (so the unsigned ordering shows), ADC codes, and few values; the windows on
+  // either side of each register of 8 codes, and counted ones beyond.
   for (const auto& codes :
        {RandomCodes(3000, -32768, 32767, 1), RandomCodes(3000, 0, 4095, 2), RandomCodes(3000, 0, 2, 3)}) {
-    for (std::uint16_t n : {1, 2, 3, 7, 20, 64, 100, 255}) {
-      Reduction f(codes, 1);
-      f.Configure(1, n, 0, 0, 1, 1);
-      // Split calls continue the window; a later call over an earlier range sorts afresh.
-      f.channel.BuildColumnMinMax(1, 700);
-      f.channel.BuildColumnMinMax(701, f.LastColumn());
-      f.channel.BuildColumnMinMax(300, 420);
-      SCOPED_TRACE(::testing::Message() << "window " << n << " first code " << codes[0]);
-      f.ExpectColumnsMatch(MedianOracle(codes, n));
+    for (bool wide : BothVectorWidths::kWidths) {
+      CodeCountMedian::UseWideVectors(wide);
+      for (std::uint16_t n : {1, 2, 3, 7, 8, 15, 16, 20, 23, 24, 31, 32, 64, 100, 255}) {
+        if (!wide && n >= CodeCountMedian::kSortedCodes) continue;
+        Reduction f(codes, 1);
+        f.Configure(1, n, 0, 0, 1, 1);
+        // Split calls continue the window; a later call over an earlier range sorts afresh.
+        f.channel.BuildColumnMinMax(1, 700);
+        f.channel.BuildColumnMinMax(701, f.LastColumn());
+        f.channel.BuildColumnMinMax(300, 420);
+        SCOPED_TRACE(::testing::Message() << "window " << n << " first code " << codes[0] << " wide " << wide);
+        f.ExpectColumnsMatch(MedianOracle(codes, n));
+      }
     }
   }
   // Codes 5, 10, -1 (65535): as unsigned numbers the middle one is 10, not 5; the view's median
@@ -120,21 +135,34 @@ TEST(SlidingMedian, EqualsSortedWindowMedianForEveryWindow) {
 }
 
 TEST(SlidingMedian, RunStepsLikeTheSortedWindowAndStopsWhereTheLeavingCodeIsMissing) {
+  BothVectorWidths restore;
   const std::vector<std::int16_t> codes = RandomCodes(2000, 0, 60, 9);
-  const std::vector<std::int32_t> oracle = MedianOracle(codes, 20);
-  CodeCountMedian window;
-  window.Fill(codes.data(), 20);
-  std::vector<std::int32_t> out(codes.size());
-  // Sample 19's window is filled; each step adds the next sample.
-  ASSERT_EQ(window.Run(codes.data(), codes.data() + 20, 1000, out.data()), 1000u);
-  for (std::size_t i = 0; i < 1000; ++i) ASSERT_EQ(out[i], oracle[20 + i]) << i;
-  // The window lies about what leaves next: a code it never held. The run stops before that step
-  // and keeps the last median.
-  std::vector<std::int16_t> leaving(codes.begin() + 1000, codes.begin() + 1010);
-  leaving[4] = 4000;
-  EXPECT_EQ(window.Run(leaving.data(), codes.data() + 1020, 10, out.data()), 4u);
-  EXPECT_EQ(out[3], oracle[1023]);
-  EXPECT_EQ(window.Median(), oracle[1023]);
+  // A sorted window both ways, and a counted one.
+  for (const auto& [n, wide] : {std::pair<std::uint32_t, bool>{20, true}, {20, false}, {40, true}}) {
+    SCOPED_TRACE(::testing::Message() << "window " << n << " wide " << wide);
+    CodeCountMedian::UseWideVectors(wide);
+    const std::vector<std::int32_t> oracle = MedianOracle(codes, n);
+    CodeCountMedian window;
+    window.Fill(codes.data(), n);
+    std::vector<std::int32_t> out(codes.size());
+    // Sample n - 1's window is filled; each step adds the next sample.
+    ASSERT_EQ(window.Run(codes.data(), codes.data() + n, 1000, out.data()), 1000u);
+    for (std::size_t i = 0; i < 1000; ++i) ASSERT_EQ(out[i], oracle[n + i]) << i;
+    // The window lies about what leaves next: a code it never held. The run stops before that step
+    // and keeps the last median.
+    std::vector<std::int16_t> leaving(codes.begin() + 1000, codes.begin() + 1010);
+    leaving[4] = 4000;
+    EXPECT_EQ(window.Run(leaving.data(), codes.data() + 1000 + n, 10, out.data()), 4u);
+    EXPECT_EQ(out[3], oracle[1003 + n]);
+    EXPECT_EQ(window.Median(), oracle[1003 + n]);
+    // The same where the codes changed under a window that steps along them: the leaving code
+    // that entered before this run is gone, and the run stops there too.
+    std::vector<std::int16_t> changed = codes;
+    window.Fill(changed.data(), n);
+    changed[7] = 4000;
+    EXPECT_EQ(window.Run(changed.data(), changed.data() + n, 100, out.data()), 7u);
+    EXPECT_EQ(window.Median(), oracle[n + 6]);
+  }
 }
 
 TEST(MovingMean, CentredAndTrailingMeanAndRmsEqualDirectSums) {
