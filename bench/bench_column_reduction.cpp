@@ -77,11 +77,11 @@ void BM_BuildColumnMinMax(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kSamples);
 }
 
-// The median forms on a processor without the wider vector instructions.
+// The median forms on a processor with neither SSE4.1 nor AVX2.
 void BM_BuildColumnMinMaxPlainVectors(benchmark::State& state) {
-  CodeCountMedian::UseWideVectors(false);
+  CodeCountMedian::LimitVectors(CodeCountMedian::VectorSet::kSse2);
   BM_BuildColumnMinMax(state);
-  CodeCountMedian::UseWideVectors(true);
+  CodeCountMedian::LimitVectors(CodeCountMedian::VectorSet::kAvx2);
 }
 
 // The yardstick of the unfiltered form: a plain min/max loop over the same column spans.

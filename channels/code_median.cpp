@@ -101,12 +101,12 @@ std::uint32_t RunSorted(const SortedRun& run) {
 }
 
 #if defined(__GNUC__) && defined(__x86_64__)
-#define VESSAMOR_SORTED_AVX2 1
+#define VESSAMOR_SORTED_BLEND 1
 // The same with the processor's byte alignment and blend, where it has them: about half the
-// instructions a step.
+// instructions a step; with AVX2 they also take no register copies.
 template <int Registers>
-__attribute__((target("avx2"), always_inline)) inline void SortedStepAvx2(__m128i (&window)[Registers], __m128i leaving,
-                                                                         __m128i entering) {
+__attribute__((target("sse4.1"), always_inline)) inline void SortedStepBlend(__m128i (&window)[Registers],
+                                                                            __m128i leaving, __m128i entering) {
   const __m128i least = _mm_set1_epi16(static_cast<std::int16_t>(0x8000));
   const __m128i greatest = _mm_set1_epi16(0x7FFF);
   __m128i kept[Registers];
@@ -123,7 +123,7 @@ __attribute__((target("avx2"), always_inline)) inline void SortedStepAvx2(__m128
 }
 
 template <int Registers>
-__attribute__((target("avx2"))) std::uint32_t RunSortedAvx2(const SortedRun& run) {
+__attribute__((target("sse4.1"), always_inline)) inline std::uint32_t RunSortedBlend(const SortedRun& run) {
   __m128i window[Registers];
   #pragma GCC unroll 4
   for (int r = 0; r < Registers; ++r) window[r] = _mm_load_si128(reinterpret_cast<const __m128i*>(run.sorted + 8 * r));
@@ -140,7 +140,7 @@ __attribute__((target("avx2"))) std::uint32_t RunSortedAvx2(const SortedRun& run
       for (int r = 0; r + 1 < Registers; ++r) found = _mm_or_si128(found, _mm_cmpeq_epi16(window[r], leaving));
       if (_mm_testz_si128(found, found) != 0) break;
     }
-    SortedStepAvx2(window, leaving, _mm_set1_epi16(static_cast<std::int16_t>(run.incoming[i] ^ 0x8000)));
+    SortedStepBlend(window, leaving, _mm_set1_epi16(static_cast<std::int16_t>(run.incoming[i] ^ 0x8000)));
     _mm_store_si128(reinterpret_cast<__m128i*>(lanes.data()), window[MedianRegister(Registers)]);
     run.out[i] = static_cast<std::int16_t>(lanes[median_lane] ^ 0x8000u);
   }
@@ -148,19 +148,41 @@ __attribute__((target("avx2"))) std::uint32_t RunSortedAvx2(const SortedRun& run
   for (int r = 0; r < Registers; ++r) _mm_store_si128(reinterpret_cast<__m128i*>(run.sorted + 8 * r), window[r]);
   return i;
 }
+
+template <int Registers>
+__attribute__((target("sse4.1"))) std::uint32_t RunSortedSse41(const SortedRun& run) {
+  return RunSortedBlend<Registers>(run);
+}
+
+template <int Registers>
+__attribute__((target("avx2"))) std::uint32_t RunSortedAvx2(const SortedRun& run) {
+  return RunSortedBlend<Registers>(run);
+}
 #endif
 
-std::atomic<bool> wide_vectors{true};
+// At most these instructions for the sorted windows (a test hook); the processor's widest at the start.
+std::atomic<CodeCountMedian::VectorSet> vector_limit{CodeCountMedian::VectorSet::kAvx2};
 
 std::uint32_t RunSortedWindow(std::uint32_t registers, const SortedRun& run) {
-#if defined(VESSAMOR_SORTED_AVX2)
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  if (avx2 && wide_vectors.load(std::memory_order_relaxed)) {
+#if defined(VESSAMOR_SORTED_BLEND)
+  static const CodeCountMedian::VectorSet widest = __builtin_cpu_supports("avx2")     ? CodeCountMedian::VectorSet::kAvx2
+                                                   : __builtin_cpu_supports("sse4.1") ? CodeCountMedian::VectorSet::kSse41
+                                                                                      : CodeCountMedian::VectorSet::kSse2;
+  const auto set = std::max(widest, vector_limit.load(std::memory_order_relaxed));
+  if (set == CodeCountMedian::VectorSet::kAvx2) {
     switch (registers) {
       case 1: return RunSortedAvx2<1>(run);
       case 2: return RunSortedAvx2<2>(run);
       case 3: return RunSortedAvx2<3>(run);
       default: return RunSortedAvx2<4>(run);
+    }
+  }
+  if (set == CodeCountMedian::VectorSet::kSse41) {
+    switch (registers) {
+      case 1: return RunSortedSse41<1>(run);
+      case 2: return RunSortedSse41<2>(run);
+      case 3: return RunSortedSse41<3>(run);
+      default: return RunSortedSse41<4>(run);
     }
   }
 #endif
@@ -175,11 +197,11 @@ std::uint32_t RunSortedWindow(std::uint32_t registers, const SortedRun& run) {
 
 }  // namespace
 
-void CodeCountMedian::UseWideVectors(bool use) {
+void CodeCountMedian::LimitVectors(VectorSet widest) {
 #if defined(__SSE2__)
-  wide_vectors.store(use, std::memory_order_relaxed);
+  vector_limit.store(widest, std::memory_order_relaxed);
 #else
-  (void)use;
+  (void)widest;
 #endif
 }
 

@@ -52,9 +52,11 @@ class CodeCountMedian {
   }
   // Windows shorter than this are kept sorted rather than counted.
   static constexpr std::uint32_t kSortedCodes = 32;
-  // False steps sorted windows with the plain vector instructions even where the processor has
-  // wider ones, so that both ways can be checked; true (the start) takes the widest it has.
-  static void UseWideVectors(bool use);
+  // Vector instructions for the sorted windows, widest first: AVX2, SSE4.1, plain SSE2.
+  enum class VectorSet : std::uint8_t { kAvx2, kSse41, kSse2 };
+  // Steps sorted windows with at most the given instructions even where the processor has wider
+  // ones, so that each way can be checked; kAvx2 (the start) takes the widest it has.
+  static void LimitVectors(VectorSet widest);
   // Codes in the window; 0 before the first fill.
   std::uint32_t Size() const { return size_; }
 

@@ -91,31 +91,32 @@ struct Reduction : LoneChannel {
   }
 };
 
-// Short windows are stepped in vector registers, with the processor's wider instructions or the
-// plain ones: each test of them runs both ways.
-class BothVectorWidths {
+// Short windows are stepped in vector registers with the widest instructions the processor has:
+// each test of them runs with each set this processor has (a set it lacks falls back to the next).
+class EachVectorSet {
  public:
-  static constexpr bool kWidths[] = {true, false};
-  ~BothVectorWidths() { CodeCountMedian::UseWideVectors(true); }
+  static constexpr CodeCountMedian::VectorSet kSets[] = {
+      CodeCountMedian::VectorSet::kAvx2, CodeCountMedian::VectorSet::kSse41, CodeCountMedian::VectorSet::kSse2};
+  ~EachVectorSet() { CodeCountMedian::LimitVectors(CodeCountMedian::VectorSet::kAvx2); }
 };
 
 TEST(SlidingMedian, EqualsSortedWindowMedianForEveryWindow) {
-  BothVectorWidths restore;
+  EachVectorSet restore;
   // Full signed range (so the unsigned ordering shows), ADC codes, and few values; the windows on
   // either side of each register of 8 codes, and counted ones beyond.
   for (const auto& codes :
        {RandomCodes(3000, -32768, 32767, 1), RandomCodes(3000, 0, 4095, 2), RandomCodes(3000, 0, 2, 3)}) {
-    for (bool wide : BothVectorWidths::kWidths) {
-      CodeCountMedian::UseWideVectors(wide);
+    for (const CodeCountMedian::VectorSet set : EachVectorSet::kSets) {
+      CodeCountMedian::LimitVectors(set);
       for (std::uint16_t n : {1, 2, 3, 7, 8, 15, 16, 20, 23, 24, 31, 32, 64, 100, 255}) {
-        if (!wide && n >= CodeCountMedian::kSortedCodes) continue;
+        if (set != EachVectorSet::kSets[0] && n >= CodeCountMedian::kSortedCodes) continue;
         Reduction f(codes, 1);
         f.Configure(1, n, 0, 0, 1, 1);
         // Split calls continue the window; a later call over an earlier range sorts afresh.
         f.channel.BuildColumnMinMax(1, 700);
         f.channel.BuildColumnMinMax(701, f.LastColumn());
         f.channel.BuildColumnMinMax(300, 420);
-        SCOPED_TRACE(::testing::Message() << "window " << n << " first code " << codes[0] << " wide " << wide);
+        SCOPED_TRACE(::testing::Message() << "window " << n << " first code " << codes[0] << " set " << int(set));
         f.ExpectColumnsMatch(MedianOracle(codes, n));
       }
     }
@@ -135,12 +136,14 @@ TEST(SlidingMedian, EqualsSortedWindowMedianForEveryWindow) {
 }
 
 TEST(SlidingMedian, RunStepsLikeTheSortedWindowAndStopsWhereTheLeavingCodeIsMissing) {
-  BothVectorWidths restore;
+  EachVectorSet restore;
   const std::vector<std::int16_t> codes = RandomCodes(2000, 0, 60, 9);
-  // A sorted window both ways, and a counted one.
-  for (const auto& [n, wide] : {std::pair<std::uint32_t, bool>{20, true}, {20, false}, {40, true}}) {
-    SCOPED_TRACE(::testing::Message() << "window " << n << " wide " << wide);
-    CodeCountMedian::UseWideVectors(wide);
+  // A sorted window with each set, and a counted one.
+  using Set = CodeCountMedian::VectorSet;
+  for (const auto& [n, set] :
+       {std::pair<std::uint32_t, Set>{20, Set::kAvx2}, {20, Set::kSse41}, {20, Set::kSse2}, {40, Set::kAvx2}}) {
+    SCOPED_TRACE(::testing::Message() << "window " << n << " set " << int(set));
+    CodeCountMedian::LimitVectors(set);
     const std::vector<std::int32_t> oracle = MedianOracle(codes, n);
     CodeCountMedian window;
     window.Fill(codes.data(), n);
