@@ -77,7 +77,7 @@ template <int Registers>
 std::uint32_t RunSorted(const SortedRun& run) {
   __m128i window[Registers];
   #pragma GCC unroll 4
-  for (int r = 0; r < Registers; ++r) window[r] = _mm_load_si128(reinterpret_cast<const __m128i*>(run.sorted + 8 * r));
+  for (int r = 0; r < Registers; ++r) window[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run.sorted + 8 * r));
   const __m128i own = run.OwnLanes(Registers);
   const std::uint32_t median_lane = run.rank - 8 * MedianRegister(Registers);
   alignas(16) std::array<std::uint16_t, 8> lanes{};
@@ -96,7 +96,7 @@ std::uint32_t RunSorted(const SortedRun& run) {
     run.out[i] = static_cast<std::int16_t>(lanes[median_lane] ^ 0x8000u);
   }
   #pragma GCC unroll 4
-  for (int r = 0; r < Registers; ++r) _mm_store_si128(reinterpret_cast<__m128i*>(run.sorted + 8 * r), window[r]);
+  for (int r = 0; r < Registers; ++r) _mm_storeu_si128(reinterpret_cast<__m128i*>(run.sorted + 8 * r), window[r]);
   return i;
 }
 
@@ -126,7 +126,7 @@ template <int Registers>
 __attribute__((target("sse4.1"), always_inline)) inline std::uint32_t RunSortedBlend(const SortedRun& run) {
   __m128i window[Registers];
   #pragma GCC unroll 4
-  for (int r = 0; r < Registers; ++r) window[r] = _mm_load_si128(reinterpret_cast<const __m128i*>(run.sorted + 8 * r));
+  for (int r = 0; r < Registers; ++r) window[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run.sorted + 8 * r));
   const __m128i own = run.OwnLanes(Registers);
   const std::uint32_t median_lane = run.rank - 8 * MedianRegister(Registers);
   alignas(16) std::array<std::uint16_t, 8> lanes{};
@@ -145,7 +145,7 @@ __attribute__((target("sse4.1"), always_inline)) inline std::uint32_t RunSortedB
     run.out[i] = static_cast<std::int16_t>(lanes[median_lane] ^ 0x8000u);
   }
   #pragma GCC unroll 4
-  for (int r = 0; r < Registers; ++r) _mm_store_si128(reinterpret_cast<__m128i*>(run.sorted + 8 * r), window[r]);
+  for (int r = 0; r < Registers; ++r) _mm_storeu_si128(reinterpret_cast<__m128i*>(run.sorted + 8 * r), window[r]);
   return i;
 }
 
@@ -283,7 +283,6 @@ std::uint32_t CodeCountMedian::Run(const std::int16_t* outgoing, const std::int1
   below_ = below;
   return i;
 }
-
 
 std::uint32_t CodeCountMedian::PresentAboveWord(std::uint32_t code) const {
   std::uint32_t w = code >> 6;
