@@ -25,6 +25,8 @@ struct SortedRun {
   std::uint16_t* sorted;
   std::uint32_t size;
   std::uint32_t rank;
+  // Least codes below the window (laid across registers of 16 codes only).
+  std::uint32_t pads;
   const std::int16_t* outgoing;
   const std::int16_t* incoming;
   std::uint32_t count;
@@ -158,10 +160,96 @@ template <int Registers>
 __attribute__((target("avx2"))) std::uint32_t RunSortedAvx2(const SortedRun& run) {
   return RunSortedBlend<Registers>(run);
 }
+
+// A window of 32 to 127 codes in registers of 16 codes, laid across them: place j of the sorted
+// codes is lane j / Registers of register j % Registers, so the place above a code is the same lane
+// of the next register, and only the last register's codes cross to another lane, once a step.
+// Least codes fill the places below the window so that the median lies in the first register.
+template <int Registers>
+__attribute__((target("avx2"))) std::uint32_t RunWideSorted(const SortedRun& run) {
+  const __m256i least = _mm256_set1_epi16(static_cast<std::int16_t>(0x8000));
+  const __m256i greatest = _mm256_set1_epi16(0x7FFF);
+  __m256i window[Registers];
+  __m256i own[Registers];
+  #pragma GCC unroll 9
+  for (int r = 0; r < Registers; ++r) {
+    window[r] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(run.sorted + 16 * r));
+    alignas(32) std::array<std::uint16_t, 16> lanes{};
+    for (std::uint32_t lane = 0; lane < 16; ++lane) {
+      const std::uint32_t place = lane * Registers + r;
+      lanes[lane] = place >= run.pads && place < run.pads + run.size ? 0xFFFF : 0;
+    }
+    own[r] = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes.data()));
+  }
+  const std::uint32_t median_lane = (run.rank + run.pads) / Registers;
+  alignas(32) std::array<std::uint16_t, 16> lanes{};
+  const std::uint32_t searched = run.Searched();
+  std::uint32_t i = 0;
+  for (; i < run.count; ++i) {
+    const __m256i leaving = _mm256_set1_epi16(static_cast<std::int16_t>(run.outgoing[i] ^ 0x8000));
+    if (i < searched) {
+      __m256i found = _mm256_setzero_si256();
+      #pragma GCC unroll 9
+      for (int r = 0; r < Registers; ++r) found = _mm256_or_si256(found, _mm256_and_si256(_mm256_cmpeq_epi16(window[r], leaving), own[r]));
+      if (_mm256_testz_si256(found, found) != 0) break;
+    }
+    const __m256i entering = _mm256_set1_epi16(static_cast<std::int16_t>(run.incoming[i] ^ 0x8000));
+    // The first leaving code goes: the codes below it stay, each code from it on takes the next.
+    const __m256i wrapped_up = _mm256_alignr_epi8(_mm256_permute2x128_si256(window[0], greatest, 0x21), window[0], 2);
+    __m256i kept[Registers];
+    #pragma GCC unroll 9
+    for (int r = 0; r < Registers; ++r) {
+      const __m256i next = r + 1 < Registers ? window[r + 1] : wrapped_up;
+      kept[r] = _mm256_blendv_epi8(next, window[r], _mm256_cmpgt_epi16(leaving, window[r]));
+    }
+    // The entering code comes in: the codes below it stay, each place from its own takes the
+    // greater of the entering code and the code before.
+    const __m256i last = kept[Registers - 1];
+    const __m256i wrapped_down = _mm256_alignr_epi8(last, _mm256_permute2x128_si256(least, last, 0x21), 14);
+    #pragma GCC unroll 9
+    for (int r = 0; r < Registers; ++r) {
+      const __m256i before = r > 0 ? kept[r - 1] : wrapped_down;
+      window[r] = _mm256_blendv_epi8(_mm256_max_epi16(before, entering), kept[r], _mm256_cmpgt_epi16(entering, kept[r]));
+    }
+    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes.data()), window[0]);
+    run.out[i] = static_cast<std::int16_t>(lanes[median_lane] ^ 0x8000u);
+  }
+  #pragma GCC unroll 9
+  for (int r = 0; r < Registers; ++r) _mm256_storeu_si256(reinterpret_cast<__m256i*>(run.sorted + 16 * r), window[r]);
+  return i;
+}
 #endif
 
 // At most these instructions for the sorted windows (a test hook); the processor's widest at the start.
 std::atomic<CodeCountMedian::VectorSet> vector_limit{CodeCountMedian::VectorSet::kAvx2};
+
+// Whether windows of up to kWideSortedCodes codes are kept sorted, in registers of 16 codes.
+bool WideSorted() {
+#if defined(VESSAMOR_SORTED_BLEND)
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  return avx2 && vector_limit.load(std::memory_order_relaxed) == CodeCountMedian::VectorSet::kAvx2;
+#else
+  return false;
+#endif
+}
+
+std::uint32_t RunWideSortedWindow(std::uint32_t registers, const SortedRun& run) {
+#if defined(VESSAMOR_SORTED_BLEND)
+  switch (registers) {
+    case 3: return RunWideSorted<3>(run);
+    case 4: return RunWideSorted<4>(run);
+    case 5: return RunWideSorted<5>(run);
+    case 6: return RunWideSorted<6>(run);
+    case 7: return RunWideSorted<7>(run);
+    case 8: return RunWideSorted<8>(run);
+    default: return RunWideSorted<9>(run);
+  }
+#else
+  (void)registers;
+  (void)run;
+  return 0;
+#endif
+}
 
 std::uint32_t RunSortedWindow(std::uint32_t registers, const SortedRun& run) {
 #if defined(VESSAMOR_SORTED_BLEND)
@@ -209,13 +297,38 @@ void CodeCountMedian::Fill(const std::int16_t* codes, std::uint32_t n) {
   size_ = n;
   rank_ = n / 2;
 #if defined(__SSE2__)
-  if (n < kSortedCodes) {
-    // Registers of 8 codes with room for one more than the window: a step shifts a code in at the top.
-    sorted_registers_ = n / 8 + 1;
-    for (std::uint32_t i = 0; i < n; ++i) sorted_[i] = static_cast<std::uint16_t>(static_cast<std::uint16_t>(codes[i]) ^ 0x8000u);
-    std::fill(sorted_.begin() + n, sorted_.end(), std::uint16_t{0x7FFF});
-    std::sort(sorted_.begin(), sorted_.begin() + n,
+  if (n < kSortedCodes || (n < kWideSortedCodes && WideSorted())) {
+    std::array<std::uint16_t, kSortedSlots> sorted{};
+    for (std::uint32_t i = 0; i < n; ++i) sorted[i] = static_cast<std::uint16_t>(static_cast<std::uint16_t>(codes[i]) ^ 0x8000u);
+    std::sort(sorted.begin(), sorted.begin() + n,
               [](std::uint16_t a, std::uint16_t b) { return static_cast<std::int16_t>(a) < static_cast<std::int16_t>(b); });
+    std::fill(sorted_.begin(), sorted_.end(), std::uint16_t{0x7FFF});
+    if (n < kSortedCodes) {
+      // Registers of 8 codes in order, with room for one more than the window: a step shifts a
+      // code in at the top.
+      sorted_lanes_ = 8;
+      sorted_registers_ = n / 8 + 1;
+      sorted_pads_ = 0;
+      median_slot_ = rank_;
+      std::copy_n(sorted.begin(), n, sorted_.begin());
+    } else {
+      // Registers of 16 codes laid across, with room for one more than the window and for the
+      // least codes below it that bring the median into the first register.
+      const std::uint32_t registers = (n + 14) / 15;
+      sorted_lanes_ = 16;
+      sorted_registers_ = registers;
+      sorted_pads_ = (registers - rank_ % registers) % registers;
+      median_slot_ = (rank_ + sorted_pads_) / registers;
+      for (std::uint32_t place = 0; place < 16 * registers; ++place) {
+        std::uint16_t code = 0x7FFF;
+        if (place < sorted_pads_) {
+          code = 0x8000;
+        } else if (place < sorted_pads_ + n) {
+          code = sorted[place - sorted_pads_];
+        }
+        sorted_[(place % registers) * 16 + place / registers] = code;
+      }
+    }
     return;
   }
 #endif
@@ -251,7 +364,8 @@ std::uint32_t CodeCountMedian::Run(const std::int16_t* outgoing, const std::int1
   if (size_ == 0) return 0;
 #if defined(__SSE2__)
   if (sorted_registers_ != 0) {
-    return RunSortedWindow(sorted_registers_, {sorted_.data(), size_, rank_, outgoing, incoming, count, out});
+    const SortedRun run{sorted_.data(), size_, rank_, sorted_pads_, outgoing, incoming, count, out};
+    return sorted_lanes_ == 16 ? RunWideSortedWindow(sorted_registers_, run) : RunSortedWindow(sorted_registers_, run);
   }
 #endif
   // The median and the count below it stay in registers over the run.

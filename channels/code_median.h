@@ -10,10 +10,10 @@
 // (the upper of the two middle codes for an even window). The codes are few and small, so the
 // window is kept as a count per code rather than sorted: a step changes two counts and moves the
 // median by at most one code present, found through the map in a few word operations, whatever
-// the window's length. A short window (fewer than kSortedCodes codes) is kept sorted in a few
-// vector registers instead, where a step is a fixed sequence of compares and shifts with no
-// branch on the codes: the counting step's branches on which way the median moves miss about
-// every other sample.
+// the window's length. A short window (fewer than kSortedCodes codes, or kWideSortedCodes with
+// AVX2) is kept sorted in vector registers instead, where a step is a fixed sequence of compares,
+// shifts and blends with no branch on the codes: the counting step's branches on which way the
+// median moves miss about every other sample.
 class CodeCountMedian {
  public:
   // Starts afresh over the n > 0 codes from `codes`.
@@ -48,10 +48,12 @@ class CodeCountMedian {
   std::uint32_t Run(const std::int16_t* outgoing, const std::int16_t* incoming, std::uint32_t count,
                     std::int32_t* out);
   std::int16_t Median() const {
-    return static_cast<std::int16_t>(sorted_registers_ != 0 ? sorted_[rank_] ^ 0x8000u : median_);
+    return static_cast<std::int16_t>(sorted_registers_ != 0 ? sorted_[median_slot_] ^ 0x8000u : median_);
   }
-  // Windows shorter than this are kept sorted rather than counted.
+  // Windows shorter than this are kept sorted rather than counted; with AVX2, in registers of 16
+  // codes, windows shorter than kWideSortedCodes.
   static constexpr std::uint32_t kSortedCodes = 32;
+  static constexpr std::uint32_t kWideSortedCodes = 128;
   // Vector instructions for the sorted windows, widest first: AVX2, SSE4.1, plain SSE2.
   enum class VectorSet : std::uint8_t { kAvx2, kSse41, kSse2 };
   // Steps sorted windows with at most the given instructions even where the processor has wider
@@ -98,9 +100,15 @@ class CodeCountMedian {
   std::vector<std::uint64_t> present_;
   std::array<std::uint64_t, 16> words_{};
   // A short window sorted, each code + 0x8000 so that signed compares order the codes as unsigned
-  // numbers, then 0x7FFF up to the end of its registers of 8 codes; 0 registers while counting.
-  alignas(16) std::array<std::uint16_t, kSortedCodes> sorted_{};
+  // numbers, then 0x7FFF up to the end of its registers; 0 registers while counting.
+  static constexpr std::uint32_t kSortedSlots = 16 * 9;
+  alignas(32) std::array<std::uint16_t, kSortedSlots> sorted_{};
   std::uint32_t sorted_registers_ = 0;
+  // Codes a register: 8, or 16 in the registers of AVX2, where the codes are laid across the
+  // registers above sorted_pads_ least codes; the median's slot in sorted_.
+  std::uint32_t sorted_lanes_ = 8;
+  std::uint32_t sorted_pads_ = 0;
+  std::uint32_t median_slot_ = 0;
   std::uint32_t size_ = 0;
   std::uint32_t rank_ = 0;
   std::uint32_t median_ = 0;
