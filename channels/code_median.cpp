@@ -163,8 +163,9 @@ __attribute__((target("avx2"))) std::uint32_t RunSortedAvx2(const SortedRun& run
 
 // A window of 32 to 127 codes in registers of 16 codes, laid across them: place j of the sorted
 // codes is lane j / Registers of register j % Registers, so the place above a code is the same lane
-// of the next register, and only the last register's codes cross to another lane, once a step.
-// Least codes fill the places below the window so that the median lies in the first register.
+// of the next register; only codes that wrap between the last register and the first move to
+// another lane. Least codes fill the places below the window so that the median lies in the first
+// register.
 template <int Registers>
 __attribute__((target("avx2"))) std::uint32_t RunWideSorted(const SortedRun& run) {
   const __m256i least = _mm256_set1_epi16(static_cast<std::int16_t>(0x8000));
