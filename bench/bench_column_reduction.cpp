@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "channels/code_median.h"
 #include "channels/column_record.h"
 #include "channels/vessamor_channel.h"
 
@@ -74,6 +75,13 @@ void BM_BuildColumnMinMax(benchmark::State& state) {
     benchmark::DoNotOptimize(records.data());
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kSamples);
+}
+
+// The median forms on a processor with neither SSE4.1 nor AVX2.
+void BM_BuildColumnMinMaxPlainVectors(benchmark::State& state) {
+  CodeCountMedian::LimitVectors(CodeCountMedian::VectorSet::kSse2);
+  BM_BuildColumnMinMax(state);
+  CodeCountMedian::LimitVectors(CodeCountMedian::VectorSet::kAvx2);
 }
 
 // The yardstick of the unfiltered form: a plain min/max loop over the same column spans.
@@ -148,5 +156,11 @@ BENCHMARK(BM_PlainMinMaxLoop)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BuildColumnMinMax)
     ->ArgName("form")
     ->DenseRange(0, 6)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_BuildColumnMinMaxPlainVectors)
+    ->ArgName("form")
+    ->Arg(1)
+    ->Arg(5)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "channel_fixtures.h"
@@ -90,19 +91,34 @@ struct Reduction : LoneChannel {
   }
 };
 
+// Short windows are stepped in vector registers with the widest instructions the processor has:
+// each test of them runs with each set this processor has (a set it lacks falls back to the next).
+class EachVectorSet {
+ public:
+  static constexpr CodeCountMedian::VectorSet kSets[] = {
+      CodeCountMedian::VectorSet::kAvx2, CodeCountMedian::VectorSet::kSse41, CodeCountMedian::VectorSet::kSse2};
+  ~EachVectorSet() { CodeCountMedian::LimitVectors(CodeCountMedian::VectorSet::kAvx2); }
+};
+
 TEST(SlidingMedian, EqualsSortedWindowMedianForEveryWindow) {
-  // Full signed range (so the unsigned ordering shows), ADC codes, and few values.
+  EachVectorSet restore;
+  // Full signed range (so the unsigned ordering shows), ADC codes, and few values; the windows on
+  // either side of each register of 8 codes, and counted ones beyond.
   for (const auto& codes :
        {RandomCodes(3000, -32768, 32767, 1), RandomCodes(3000, 0, 4095, 2), RandomCodes(3000, 0, 2, 3)}) {
-    for (std::uint16_t n : {1, 2, 3, 7, 20, 64, 100, 255}) {
-      Reduction f(codes, 1);
-      f.Configure(1, n, 0, 0, 1, 1);
-      // Split calls continue the window; a later call over an earlier range sorts afresh.
-      f.channel.BuildColumnMinMax(1, 700);
-      f.channel.BuildColumnMinMax(701, f.LastColumn());
-      f.channel.BuildColumnMinMax(300, 420);
-      SCOPED_TRACE(::testing::Message() << "window " << n << " first code " << codes[0]);
-      f.ExpectColumnsMatch(MedianOracle(codes, n));
+    for (const CodeCountMedian::VectorSet set : EachVectorSet::kSets) {
+      CodeCountMedian::LimitVectors(set);
+      for (std::uint16_t n : {1, 2, 3, 7, 8, 15, 16, 20, 23, 24, 31, 32, 45, 46, 64, 100, 120, 121, 127, 128, 255}) {
+        if (set != EachVectorSet::kSets[0] && n >= CodeCountMedian::kSortedCodes) continue;
+        Reduction f(codes, 1);
+        f.Configure(1, n, 0, 0, 1, 1);
+        // Split calls continue the window; a later call over an earlier range sorts afresh.
+        f.channel.BuildColumnMinMax(1, 700);
+        f.channel.BuildColumnMinMax(701, f.LastColumn());
+        f.channel.BuildColumnMinMax(300, 420);
+        SCOPED_TRACE(::testing::Message() << "window " << n << " first code " << codes[0] << " set " << int(set));
+        f.ExpectColumnsMatch(MedianOracle(codes, n));
+      }
     }
   }
   // Codes 5, 10, -1 (65535): as unsigned numbers the middle one is 10, not 5; the view's median
@@ -120,21 +136,38 @@ TEST(SlidingMedian, EqualsSortedWindowMedianForEveryWindow) {
 }
 
 TEST(SlidingMedian, RunStepsLikeTheSortedWindowAndStopsWhereTheLeavingCodeIsMissing) {
-  const std::vector<std::int16_t> codes = RandomCodes(2000, 0, 60, 9);
-  const std::vector<std::int32_t> oracle = MedianOracle(codes, 20);
-  CodeCountMedian window;
-  window.Fill(codes.data(), 20);
-  std::vector<std::int32_t> out(codes.size());
-  // Sample 19's window is filled; each step adds the next sample.
-  ASSERT_EQ(window.Run(codes.data(), codes.data() + 20, 1000, out.data()), 1000u);
-  for (std::size_t i = 0; i < 1000; ++i) ASSERT_EQ(out[i], oracle[20 + i]) << i;
-  // The window lies about what leaves next: a code it never held. The run stops before that step
-  // and keeps the last median.
-  std::vector<std::int16_t> leaving(codes.begin() + 1000, codes.begin() + 1010);
-  leaving[4] = 4000;
-  EXPECT_EQ(window.Run(leaving.data(), codes.data() + 1020, 10, out.data()), 4u);
-  EXPECT_EQ(out[3], oracle[1023]);
-  EXPECT_EQ(window.Median(), oracle[1023]);
+  EachVectorSet restore;
+  const std::vector<std::int16_t> codes = RandomCodes(2000, 1, 60, 9);
+  // Sorted windows in registers of 8 and (with AVX2) 16 codes with each set, and counted ones.
+  using Set = CodeCountMedian::VectorSet;
+  for (const auto& [n, set] : {std::pair<std::uint32_t, Set>{20, Set::kAvx2}, {20, Set::kSse41}, {20, Set::kSse2},
+                               {40, Set::kAvx2}, {40, Set::kSse41}, {200, Set::kAvx2}}) {
+    SCOPED_TRACE(::testing::Message() << "window " << n << " set " << int(set));
+    CodeCountMedian::LimitVectors(set);
+    const std::vector<std::int32_t> oracle = MedianOracle(codes, n);
+    // The window lies about what leaves next: a code it never held, also the least and the
+    // greatest code. The run stops before that step and keeps the last median.
+    for (const std::int16_t lie : {std::int16_t{4000}, std::int16_t{0}, std::int16_t{-1}}) {
+      CodeCountMedian window;
+      window.Fill(codes.data(), n);
+      std::vector<std::int32_t> out(codes.size());
+      // Sample n - 1's window is filled; each step adds the next sample.
+      ASSERT_EQ(window.Run(codes.data(), codes.data() + n, 1000, out.data()), 1000u);
+      for (std::size_t i = 0; i < 1000; ++i) ASSERT_EQ(out[i], oracle[n + i]) << i;
+      std::vector<std::int16_t> leaving(codes.begin() + 1000, codes.begin() + 1010);
+      leaving[4] = lie;
+      EXPECT_EQ(window.Run(leaving.data(), codes.data() + 1000 + n, 10, out.data()), 4u) << lie;
+      EXPECT_EQ(out[3], oracle[1003 + n]);
+      EXPECT_EQ(window.Median(), oracle[1003 + n]);
+      // The same where the codes changed under a window that steps along them: the leaving code
+      // that entered before this run is gone, and the run stops there too.
+      std::vector<std::int16_t> changed = codes;
+      window.Fill(changed.data(), n);
+      changed[7] = lie;
+      EXPECT_EQ(window.Run(changed.data(), changed.data() + n, 100, out.data()), 7u) << lie;
+      EXPECT_EQ(window.Median(), oracle[n + 6]);
+    }
+  }
 }
 
 TEST(MovingMean, CentredAndTrailingMeanAndRmsEqualDirectSums) {
