@@ -11,6 +11,7 @@
 #include "acquisition/worker_threads.h"
 #include "controls/control_frame.h"
 #include "layout/range_menu.h"
+#include "platform/fonts.h"
 #include "platform/memory_status.h"
 #include "resources/bitmaps.h"
 #include "resources/string_table.h"
@@ -57,6 +58,13 @@ MainWindow::~MainWindow() {
 bool MainWindow::CreateMainWindow(bool command_line_english) {
   platform::HostWindow& window = host_.Window();
   if (window.Width() <= 0 || window.Height() <= 0) return false;
+  // Fontconfig's set-up is the slow part of a first text: the faces the intro and the start
+  // screen's first paint draw with are looked up beside the rest of the start-up.
+  fonts_ahead_ = std::async(std::launch::async, [typeface = renderer0_.style.typeface] {
+    for (const auto& [family, weight] : {std::pair<std::string_view, int>{typeface, 400}, {"Verdana", 900}, {typeface, 700}}) {
+      platform::AverageWidthPerEm(platform::FindFontFile(family, weight, false));
+    }
+  });
   // The window covers the work area; its size is the base of every scale factor.
   Metrics = MeasureScreen(window.Width(), window.Height());
   ClientRect = window.ClientRect();
@@ -97,6 +105,9 @@ void MainWindow::InitMainWindow() {
   // 7. Bitmaps (they exist in one language only).
   // Drawn when a screen first shows them: most belong to pages a session may never open.
   for (int id : kMainWindowBitmaps) bitmaps_.push_back(BitmapSlot{id, false, {}});
+  // Except the start background, which the intro's first frame may play over and the start
+  // screen shows: it is drawn beside the start-up.
+  background_ahead_ = std::async(std::launch::async, [this] { Bitmap(kStartBackgroundBitmap); });
   // 9. The record's capacity from the memory the system has free.
   SampleCapacity = SampleCapacityFor(environment_.AvailableMemory ? environment_.AvailableMemory() : 0);
   // 12-13. The graph view and its channels.

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -458,4 +459,8 @@ class MainWindow final : public MainWindowServices,
   };
   mutable std::vector<BitmapSlot> bitmaps_;
   mutable std::mutex bitmaps_mutex_;
+  // Work the first frames need, done beside the start-up: the font look-ups and the start
+  // background. Last, so that each ends before the members it reaches go.
+  std::future<void> fonts_ahead_;
+  std::future<void> background_ahead_;
 };
