@@ -152,8 +152,9 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
   platform::Surface& buffer1 = buffers_[1];
   const platform::WindowRect client = Window().ClientRect();
 
-  // The first frame, or the first paint of the intro should a tick have come before it.
-  const bool first = f == 0 || !intro_prepared_;
+  // The first paint of the intro, whatever frame a tick has brought: a later paint of the same
+  // frame (the desktop's activation) keeps the background it found, which the host gave once.
+  const bool first = !intro_prepared_;
   if (first) {
     intro_prepared_ = true;
     renderer0_.style.font_weight = 700;
