@@ -12,6 +12,7 @@
 #include "controls/control_frame.h"
 #include "layout/range_menu.h"
 #include "platform/fonts.h"
+#include "platform/gdi.h"
 #include "platform/memory_status.h"
 #include "resources/bitmaps.h"
 #include "resources/string_table.h"
@@ -106,8 +107,18 @@ void MainWindow::InitMainWindow() {
   // Drawn when a screen first shows them: most belong to pages a session may never open.
   for (int id : kMainWindowBitmaps) bitmaps_.push_back(BitmapSlot{id, false, {}});
   // Except the start background, which the intro's first frame may play over and the start
-  // screen shows: it is drawn beside the start-up.
-  background_ahead_ = std::async(std::launch::async, [this] { Bitmap(kStartBackgroundBitmap); });
+  // screen shows: it is drawn beside the start-up, and stretched over the window for the intro.
+  background_ahead_ = std::async(std::launch::async, [this, width = Metrics.ScreenWidth, height = Metrics.ScreenHeight,
+                                                      client = ClientRect] {
+    IntroPictures made;
+    const platform::Surface* bitmap = Bitmap(kStartBackgroundBitmap);
+    if (bitmap == nullptr) return made;
+    made.Stretched = platform::Surface(width, height);
+    platform::StretchBlit(made.Stretched, {0, 0, client.right, client.bottom}, *bitmap, bitmap->Bounds());
+    made.Copy = platform::Surface(width, height);
+    platform::Blit(made.Copy, 0, 0, width, height, made.Stretched, 0, 0);
+    return made;
+  });
   // 9. The record's capacity from the memory the system has free.
   SampleCapacity = SampleCapacityFor(environment_.AvailableMemory ? environment_.AvailableMemory() : 0);
   // 12-13. The graph view and its channels.
@@ -290,6 +301,7 @@ platform::Surface* MainWindow::BackBufferForButton(const ControlFrame& control) 
 platform::Surface* MainWindow::GetBackBufferDC() { return BackBuffersReady != 0 ? &BackBuffer(0) : nullptr; }
 
 platform::Surface& MainWindow::BackBuffer(int index) {
+  if (index == 1) KeepIntroBackground();
   platform::Surface& buffer = buffers_[static_cast<std::size_t>(index)];
   // The graph's cached background is made the first time the measurement screen asks for it.
   if (index == 3 && BackBuffersReady != 0 && (buffer.Width() != Metrics.ScreenWidth || buffer.Height() != Metrics.ScreenHeight)) {

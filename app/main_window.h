@@ -442,10 +442,23 @@ class MainWindow final : public MainWindowServices,
   std::shared_ptr<int> life_ = std::make_shared<int>(0);
   bool depth_refused_ = false;
   bool intro_prepared_ = false;
-  // Buffer 1 holds the intro's background only round the panel until the first frame has gone to
-  // the window; KeepIntroBackground copies the rest.
+  // Buffer 1 holds the intro's background only round the panel until a later paint or a reader of
+  // the buffer needs the rest; KeepIntroBackground copies it then.
   bool intro_background_pending_ = false;
   void KeepIntroBackground();
+  // Buffer 0 came with the picture the intro plays over already in it; buffer 1 came with it too.
+  bool intro_background_taken_ = false;
+  bool intro_background_kept_ = false;
+  // The start background stretched over the window beside the start-up, and a copy of it that
+  // becomes buffer 1.
+  struct IntroPictures {
+    platform::Surface Stretched;
+    platform::Surface Copy;
+  };
+  // The picture the intro plays over, window-sized: the desktop where the host has it, else the
+  // start background. `spare` takes the copy made ahead when it is window-sized; `spare_holds_it`
+  // tells whether that copy is the picture returned.
+  platform::Surface TakeIntroBackground(platform::Surface& spare, bool& spare_holds_it);
 
   agg_ren renderer0_;
   agg_ren renderer3_;
@@ -460,7 +473,8 @@ class MainWindow final : public MainWindowServices,
   mutable std::vector<BitmapSlot> bitmaps_;
   mutable std::mutex bitmaps_mutex_;
   // Work the first frames need, done beside the start-up: the font look-ups and the start
-  // background. Last, so that each ends before the members it reaches go.
+  // background, drawn and stretched over the window. Last, so that each ends before the members
+  // it reaches go.
   std::future<void> fonts_ahead_;
-  std::future<void> background_ahead_;
+  std::future<IntroPictures> background_ahead_;
 };

@@ -2,9 +2,11 @@
 #include "app/main_window.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <numbers>
 #include <optional>
+#include <utility>
 
 #include "layout/display_modes.h"
 #include "platform/cp1251.h"
@@ -63,6 +65,10 @@ void MainWindow::OnPaint(const platform::PaintContext& context) {
     return;
   }
   KeepIntroBackground();
+  // The start background stretched for an intro that played over the desktop goes once it is done.
+  if (background_ahead_.valid() && background_ahead_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+    background_ahead_.get();
+  }
   // 7. A foreign paint of the measurement screen redraws the whole graph.
   if (LocalPaint[0] == 0 && Bytes.MeasureScreenActive.load() != 0 && View && View->Sweep.GraphScreen.load() != 0) {
     std::lock_guard lock(View->ViewLock);
@@ -103,9 +109,17 @@ bool MainWindow::BuildBackBuffers() {
     RefuseDisplayDepth(depth);
     return false;
   }
-  // Buffer 3, the graph's cached background, waits for the measurement screen.
+  // Buffer 3, the graph's cached background, waits for the measurement screen. Buffer 0 of the
+  // intro's first paint is the picture it plays over, made ready beside the start-up.
+  if (StartupInProgress != 0 && !intro_prepared_) {
+    buffers_[0] = TakeIntroBackground(buffers_[1], intro_background_kept_);
+    intro_background_taken_ = !buffers_[0].Empty();
+  }
   for (int index : {0, 1}) {
-    buffers_[static_cast<std::size_t>(index)] = platform::Surface(Metrics.ScreenWidth, Metrics.ScreenHeight);
+    platform::Surface& buffer = buffers_[static_cast<std::size_t>(index)];
+    if (buffer.Width() != Metrics.ScreenWidth || buffer.Height() != Metrics.ScreenHeight) {
+      buffer = platform::Surface(Metrics.ScreenWidth, Metrics.ScreenHeight);
+    }
   }
   BackBuffersReady = 1;
   renderer0_.Attach(buffers_[0]);
@@ -163,17 +177,17 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
     renderer0_.ResetFont();
     // The intro plays over the desktop the window covers where the host could take its picture,
     // else over the start background.
-    const std::optional<platform::Surface> desktop = host_.DesktopUnderWindow();
-    if (desktop && desktop->Width() >= client.right && desktop->Height() >= client.bottom) {
-      platform::Blit(buffer0, 0, 0, client.right, client.bottom, *desktop, 0, 0);
-    } else if (const platform::Surface* background = Bitmap(kStartBackgroundBitmap)) {
-      platform::StretchBlit(buffer0, {0, 0, client.right, client.bottom}, *background, background->Bounds());
+    if (!std::exchange(intro_background_taken_, false)) {
+      platform::Surface spare;
+      bool spare_holds_it = false;
+      const platform::Surface background = TakeIntroBackground(spare, spare_holds_it);
+      platform::Blit(buffer0, 0, 0, client.right, client.bottom, background, 0, 0);
+      intro_background_kept_ = false;
     }
     // The first frame is shown sooner with only the panel's part of the background kept now: the
-    // rest is kept straight after it, before any later frame or screen reads it.
+    // rest is kept when a later paint or a screen first reads it.
     Copy(buffer1, buffer0, area);
-    intro_background_pending_ = true;
-    PostToWindow([this] { KeepIntroBackground(); });
+    intro_background_pending_ = !std::exchange(intro_background_kept_, false);
     intro.LastTick = intro.FirstTick = NowMs();
   }
   if (f < kIntroRestoreEnd) Copy(buffer0, buffer1, area);
@@ -209,6 +223,41 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
   // The first frame shows the whole background the intro plays over.
   if (first) shown = shown.Union(context.clip);
   Copy(context.target, source, shown.Intersect(client));
+}
+
+platform::Surface MainWindow::TakeIntroBackground(platform::Surface& spare, bool& spare_holds_it) {
+  const platform::WindowRect client = Window().ClientRect();
+  const auto fits = [&](const platform::Surface& picture) {
+    return picture.Width() >= client.right && picture.Height() >= client.bottom;
+  };
+  const auto whole = [&](const platform::Surface& picture) {
+    return picture.Width() == Metrics.ScreenWidth && picture.Height() == Metrics.ScreenHeight;
+  };
+  std::optional<platform::Surface> desktop = host_.DesktopUnderWindow();
+  const bool desktop_fits = desktop && fits(*desktop);
+  // Over the desktop the pictures made ahead are waited for only to give buffer 1 its room.
+  IntroPictures made;
+  if (background_ahead_.valid() &&
+      (!desktop_fits || background_ahead_.wait_for(std::chrono::seconds(0)) == std::future_status::ready)) {
+    made = background_ahead_.get();
+  }
+  spare_holds_it = false;
+  if (whole(made.Copy)) spare = std::move(made.Copy);
+  if (desktop_fits && whole(*desktop)) return std::move(*desktop);
+  platform::Surface background(Metrics.ScreenWidth, Metrics.ScreenHeight);
+  if (desktop_fits) {
+    platform::Blit(background, 0, 0, client.right, client.bottom, *desktop, 0, 0);
+    return background;
+  }
+  if (whole(made.Stretched)) {
+    spare_holds_it = whole(spare);
+    return std::move(made.Stretched);
+  }
+  // Without the picture made ahead, the start background is stretched now.
+  if (const platform::Surface* bitmap = Bitmap(kStartBackgroundBitmap)) {
+    platform::StretchBlit(background, {0, 0, client.right, client.bottom}, *bitmap, bitmap->Bounds());
+  }
+  return background;
 }
 
 void MainWindow::KeepIntroBackground() {
