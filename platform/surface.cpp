@@ -7,6 +7,7 @@
 #include <new>
 
 #include <sys/mman.h>
+#include <sys/shm.h>
 
 namespace platform {
 
@@ -18,7 +19,9 @@ constexpr std::size_t kMappedBytes = std::size_t{2} << 20;
 }  // namespace
 
 void Surface::Release::operator()(std::uint8_t* pixels) const {
-  if (bytes >= kMappedBytes) {
+  if (shared) {
+    shmdt(pixels);
+  } else if (bytes >= kMappedBytes) {
     munmap(pixels, bytes);
   } else {
     std::free(pixels);
@@ -43,7 +46,7 @@ Surface::Surface(int width, int height)
     pixels = static_cast<std::uint8_t*>(std::calloc(bytes, 1));
     if (pixels == nullptr) throw std::bad_alloc();
   }
-  storage_ = std::unique_ptr<std::uint8_t[], Release>(pixels, Release{bytes});
+  storage_ = std::unique_ptr<std::uint8_t[], Release>(pixels, Release{bytes, false});
   pixels_ = pixels;
 }
 
@@ -53,6 +56,12 @@ Surface Surface::Borrow(std::uint8_t* pixels, int width, int height, int stride)
   s.width_ = std::max(0, width);
   s.height_ = std::max(0, height);
   s.stride_ = stride;
+  return s;
+}
+
+Surface Surface::AdoptShared(std::uint8_t* pixels, int width, int height) {
+  Surface s = Borrow(pixels, width, height, std::max(0, width) * 4);
+  s.storage_ = std::unique_ptr<std::uint8_t[], Release>(pixels, Release{static_cast<std::size_t>(s.stride_) * static_cast<std::size_t>(s.height_), true});
   return s;
 }
 

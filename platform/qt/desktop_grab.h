@@ -12,9 +12,10 @@ struct _XDisplay;
 
 namespace platform::qt {
 
-// Takes a picture of an area of the X desktop on a connection and a thread of its own. The server
-// copies the area into a picture of its own at once, before the window covers it; its pixels come
-// over while the window is being shown, and only the first frame waits for them.
+// Takes a picture of an area of the X desktop on a connection and a thread of its own, begun as
+// the host is made. The server writes the area into memory shared with this program (or, where it
+// cannot, copies it into a picture of its own and sends that over); the window is shown once the
+// area is taken, and only the first frame waits for the pixels to be made ready.
 class DesktopGrab {
  public:
   // Starts taking the area (in the root window's coordinates) of the display `shown_on` is
@@ -24,8 +25,8 @@ class DesktopGrab {
   DesktopGrab(const DesktopGrab&) = delete;
   DesktopGrab& operator=(const DesktopGrab&) = delete;
 
-  // Waits until the server holds its copy of the area, which it makes as soon as it is asked;
-  // false when it could not be made (no server, a screen of another pixel layout).
+  // Waits until the area is taken, so that the window may cover it; false when it could not be
+  // (no server, a screen of another pixel layout).
   bool WaitTaken();
   // Waits for the pixels and gives them away, opaque; empty when the grab failed or the area is
   // all one colour.
