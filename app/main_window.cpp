@@ -11,7 +11,6 @@
 #include "acquisition/worker_threads.h"
 #include "controls/control_frame.h"
 #include "layout/range_menu.h"
-#include "platform/fonts.h"
 #include "platform/gdi.h"
 #include "platform/memory_status.h"
 #include "resources/bitmaps.h"
@@ -59,13 +58,6 @@ MainWindow::~MainWindow() {
 bool MainWindow::CreateMainWindow(bool command_line_english) {
   platform::HostWindow& window = host_.Window();
   if (window.Width() <= 0 || window.Height() <= 0) return false;
-  // Fontconfig's set-up is the slow part of a first text: the faces the intro and the start
-  // screen's first paint draw with are looked up beside the rest of the start-up.
-  fonts_ahead_ = std::async(std::launch::async, [typeface = renderer0_.style.typeface] {
-    for (const auto& [family, weight] : {std::pair<std::string_view, int>{typeface, 400}, {"Verdana", 900}, {typeface, 700}}) {
-      platform::AverageWidthPerEm(platform::FindFontFile(family, weight, false));
-    }
-  });
   // The window covers the work area; its size is the base of every scale factor.
   Metrics = MeasureScreen(window.Width(), window.Height());
   ClientRect = window.ClientRect();

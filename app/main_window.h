@@ -472,9 +472,9 @@ class MainWindow final : public MainWindowServices,
   };
   mutable std::vector<BitmapSlot> bitmaps_;
   mutable std::mutex bitmaps_mutex_;
-  // Work the first frames need, done beside the start-up: the font look-ups and the start
-  // background, drawn and stretched over the window. Last, so that each ends before the members
-  // it reaches go.
+  // Work done beside the window thread: the start background, drawn and stretched over the window
+  // for the intro's first frame, and the font look-ups for its first text. Last, so that each
+  // ends before the members it reaches go.
   std::future<void> fonts_ahead_;
   std::future<IntroPictures> background_ahead_;
 };

@@ -10,6 +10,7 @@
 
 #include "layout/display_modes.h"
 #include "platform/cp1251.h"
+#include "platform/fonts.h"
 #include "platform/gdi.h"
 #include "resources/bitmaps.h"
 #include "resources/string_table.h"
@@ -189,6 +190,13 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
     Copy(buffer1, buffer0, area);
     intro_background_pending_ = !std::exchange(intro_background_kept_, false);
     intro.LastTick = intro.FirstTick = NowMs();
+    // Fontconfig's set-up is the slow part of a first text, which the intro draws some frames
+    // later: the faces it and the start screen draw with are looked up beside them.
+    fonts_ahead_ = std::async(std::launch::async, [typeface = renderer0_.style.typeface] {
+      for (const auto& [family, weight] : {std::pair<std::string_view, int>{typeface, 400}, {"Verdana", 900}, {typeface, 700}}) {
+        platform::AverageWidthPerEm(platform::FindFontFile(family, weight, false));
+      }
+    });
   }
   if (f < kIntroRestoreEnd) Copy(buffer0, buffer1, area);
 
