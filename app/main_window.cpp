@@ -100,16 +100,19 @@ void MainWindow::InitMainWindow() {
   for (int id : kMainWindowBitmaps) bitmaps_.push_back(BitmapSlot{id, false, {}});
   // Except the start background, which the intro's first frame may play over and the start
   // screen shows: it is drawn beside the start-up, and stretched over the window for the intro.
-  background_ahead_ = std::async(std::launch::async, [this, width = Metrics.ScreenWidth, height = Metrics.ScreenHeight,
-                                                      client = ClientRect] {
-    IntroPictures made;
+  std::promise<platform::Surface> stretched;
+  stretched_ahead_ = stretched.get_future();
+  room_ahead_ = std::async(std::launch::async, [this, width = Metrics.ScreenWidth, height = Metrics.ScreenHeight,
+                                                client = ClientRect, stretched = std::move(stretched)]() mutable {
     const platform::Surface* bitmap = Bitmap(kStartBackgroundBitmap);
-    if (bitmap == nullptr) return made;
-    made.Stretched = platform::Surface(width, height);
-    platform::StretchBlit(made.Stretched, {0, 0, client.right, client.bottom}, *bitmap, bitmap->Bounds());
-    made.Copy = platform::Surface(width, height);
-    platform::Blit(made.Copy, 0, 0, width, height, made.Stretched, 0, 0);
-    return made;
+    const auto stretch = [&] {
+      platform::Surface picture(width, height);
+      if (bitmap != nullptr) platform::StretchBlit(picture, {0, 0, client.right, client.bottom}, *bitmap, bitmap->Bounds());
+      return picture;
+    };
+    // The first goes to the intro's first frame as soon as it is made.
+    stretched.set_value(bitmap != nullptr ? stretch() : platform::Surface{});
+    return bitmap != nullptr ? stretch() : platform::Surface{};
   });
   // 9. The record's capacity from the memory the system has free.
   SampleCapacity = SampleCapacityFor(environment_.AvailableMemory ? environment_.AvailableMemory() : 0);

@@ -8,6 +8,7 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "acquisition/device_manager.h"
@@ -449,16 +450,12 @@ class MainWindow final : public MainWindowServices,
   // Buffer 0 came with the picture the intro plays over already in it; buffer 1 came with it too.
   bool intro_background_taken_ = false;
   bool intro_background_kept_ = false;
-  // The start background stretched over the window beside the start-up, and a copy of it that
-  // becomes buffer 1.
-  struct IntroPictures {
-    platform::Surface Stretched;
-    platform::Surface Copy;
-  };
   // The picture the intro plays over, window-sized: the desktop where the host has it, else the
   // start background. `spare` takes the copy made ahead when it is window-sized; `spare_holds_it`
   // tells whether that copy is the picture returned.
   platform::Surface TakeIntroBackground(platform::Surface& spare, bool& spare_holds_it);
+  // The picture made beside the window thread, waited for or only if it is there.
+  static std::optional<platform::Surface> TakeIfReady(std::future<platform::Surface>& made, bool wait);
 
   agg_ren renderer0_;
   agg_ren renderer3_;
@@ -476,5 +473,8 @@ class MainWindow final : public MainWindowServices,
   // for the intro's first frame, and the font look-ups for its first text. Last, so that each
   // ends before the members it reaches go.
   std::future<void> fonts_ahead_;
-  std::future<IntroPictures> background_ahead_;
+  // The start background stretched over the window twice: first for buffer 0, then as buffer 1's
+  // room, which comes later.
+  std::future<platform::Surface> stretched_ahead_;
+  std::future<platform::Surface> room_ahead_;
 };

@@ -66,9 +66,10 @@ void MainWindow::OnPaint(const platform::PaintContext& context) {
     return;
   }
   KeepIntroBackground();
-  // The start background stretched for an intro that played over the desktop goes once it is done.
-  if (background_ahead_.valid() && background_ahead_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
-    background_ahead_.get();
+  // Once the intro has its background whole, what was made ahead for it and is left goes.
+  if (intro_prepared_ && !intro_background_pending_) {
+    TakeIfReady(stretched_ahead_, false);
+    TakeIfReady(room_ahead_, false);
   }
   // 7. A foreign paint of the measurement screen redraws the whole graph.
   if (LocalPaint[0] == 0 && Bytes.MeasureScreenActive.load() != 0 && View && View->Sweep.GraphScreen.load() != 0) {
@@ -243,23 +244,20 @@ platform::Surface MainWindow::TakeIntroBackground(platform::Surface& spare, bool
   };
   std::optional<platform::Surface> desktop = host_.DesktopUnderWindow();
   const bool desktop_fits = desktop && fits(*desktop);
-  // Over the desktop the pictures made ahead are waited for only to give buffer 1 its room.
-  IntroPictures made;
-  if (background_ahead_.valid() &&
-      (!desktop_fits || background_ahead_.wait_for(std::chrono::seconds(0)) == std::future_status::ready)) {
-    made = background_ahead_.get();
-  }
+  // Over the desktop the start background is not waited for; buffer 1's room is taken if it is there.
+  std::optional<platform::Surface> stretched = TakeIfReady(stretched_ahead_, !desktop_fits);
+  std::optional<platform::Surface> room = TakeIfReady(room_ahead_, false);
   spare_holds_it = false;
-  if (whole(made.Copy)) spare = std::move(made.Copy);
+  if (room && whole(*room)) spare = std::move(*room);
   if (desktop_fits && whole(*desktop)) return std::move(*desktop);
   platform::Surface background(Metrics.ScreenWidth, Metrics.ScreenHeight);
   if (desktop_fits) {
     platform::Blit(background, 0, 0, client.right, client.bottom, *desktop, 0, 0);
     return background;
   }
-  if (whole(made.Stretched)) {
+  if (stretched && whole(*stretched)) {
     spare_holds_it = whole(spare);
-    return std::move(made.Stretched);
+    return std::move(*stretched);
   }
   // Without the picture made ahead, the start background is stretched now.
   if (const platform::Surface* bitmap = Bitmap(kStartBackgroundBitmap)) {
@@ -268,12 +266,27 @@ platform::Surface MainWindow::TakeIntroBackground(platform::Surface& spare, bool
   return background;
 }
 
+std::optional<platform::Surface> MainWindow::TakeIfReady(std::future<platform::Surface>& made, bool wait) {
+  if (!made.valid() || (!wait && made.wait_for(std::chrono::seconds(0)) != std::future_status::ready)) return std::nullopt;
+  try {
+    return made.get();
+  } catch (const std::exception&) {
+    return std::nullopt;  // made without room: the window makes its own
+  }
+}
+
 void MainWindow::KeepIntroBackground() {
   if (!intro_background_pending_ || !Panels[0]) return;
   intro_background_pending_ = false;
   // Buffer 0 shows the background everywhere but in the panel's area, which buffer 1 has.
   const platform::WindowRect client = Window().ClientRect();
   const platform::WindowRect area = Panels[0]->Area.Intersect(client);
+  // Buffer 1 moves into the room made for it beside the start-up where that is ready.
+  if (std::optional<platform::Surface> room = TakeIfReady(room_ahead_, false);
+      room && room->Width() == buffers_[1].Width() && room->Height() == buffers_[1].Height()) {
+    Copy(*room, buffers_[1], area);
+    buffers_[1] = std::move(*room);
+  }
   if (area.IsEmpty()) {
     Copy(buffers_[1], buffers_[0], client);
     return;
