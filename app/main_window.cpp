@@ -13,7 +13,6 @@
 #include "layout/range_menu.h"
 #include "platform/gdi.h"
 #include "platform/memory_status.h"
-#include "platform/thread_priority.h"
 #include "resources/bitmaps.h"
 #include "resources/string_table.h"
 
@@ -111,10 +110,8 @@ void MainWindow::InitMainWindow() {
       if (bitmap != nullptr) platform::StretchBlit(picture, {0, 0, client.right, client.bottom}, *bitmap, bitmap->Bounds());
       return picture;
     };
-    // The first goes to the intro's first frame as soon as it is made; the second, needed later,
-    // yields to the window thread.
+    // The first goes to the intro's first frame as soon as it is made.
     stretched.set_value(bitmap != nullptr ? stretch() : platform::Surface{});
-    platform::YieldToWindowThread();
     return bitmap != nullptr ? stretch() : platform::Surface{};
   });
   // 9. The record's capacity from the memory the system has free.

@@ -12,7 +12,6 @@
 #include "platform/cp1251.h"
 #include "platform/fonts.h"
 #include "platform/gdi.h"
-#include "platform/thread_priority.h"
 #include "resources/bitmaps.h"
 #include "resources/string_table.h"
 
@@ -195,7 +194,6 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
     // Fontconfig's set-up is the slow part of a first text, which the intro draws some frames
     // later: the faces it and the start screen draw with are looked up beside them.
     fonts_ahead_ = std::async(std::launch::async, [typeface = renderer0_.style.typeface] {
-      platform::YieldToWindowThread();
       for (const auto& [family, weight] : {std::pair<std::string_view, int>{typeface, 400}, {"Verdana", 900}, {typeface, 700}}) {
         platform::AverageWidthPerEm(platform::FindFontFile(family, weight, false));
       }
