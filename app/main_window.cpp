@@ -11,6 +11,7 @@
 #include "acquisition/worker_threads.h"
 #include "controls/control_frame.h"
 #include "layout/range_menu.h"
+#include "platform/gdi.h"
 #include "platform/memory_status.h"
 #include "resources/bitmaps.h"
 #include "resources/string_table.h"
@@ -97,6 +98,22 @@ void MainWindow::InitMainWindow() {
   // 7. Bitmaps (they exist in one language only).
   // Drawn when a screen first shows them: most belong to pages a session may never open.
   for (int id : kMainWindowBitmaps) bitmaps_.push_back(BitmapSlot{id, false, {}});
+  // Except the start background, which the intro's first frame may play over and the start
+  // screen shows: it is drawn beside the start-up, and stretched over the window for the intro.
+  std::promise<platform::Surface> stretched;
+  stretched_ahead_ = stretched.get_future();
+  room_ahead_ = std::async(std::launch::async, [this, width = Metrics.ScreenWidth, height = Metrics.ScreenHeight,
+                                                client = ClientRect, stretched = std::move(stretched)]() mutable {
+    const platform::Surface* bitmap = Bitmap(kStartBackgroundBitmap);
+    const auto stretch = [&] {
+      platform::Surface picture(width, height);
+      if (bitmap != nullptr) platform::StretchBlit(picture, {0, 0, client.right, client.bottom}, *bitmap, bitmap->Bounds());
+      return picture;
+    };
+    // The first goes to the intro's first frame as soon as it is made.
+    stretched.set_value(bitmap != nullptr ? stretch() : platform::Surface{});
+    return bitmap != nullptr ? stretch() : platform::Surface{};
+  });
   // 9. The record's capacity from the memory the system has free.
   SampleCapacity = SampleCapacityFor(environment_.AvailableMemory ? environment_.AvailableMemory() : 0);
   // 12-13. The graph view and its channels.
@@ -279,6 +296,7 @@ platform::Surface* MainWindow::BackBufferForButton(const ControlFrame& control) 
 platform::Surface* MainWindow::GetBackBufferDC() { return BackBuffersReady != 0 ? &BackBuffer(0) : nullptr; }
 
 platform::Surface& MainWindow::BackBuffer(int index) {
+  if (index == 1) KeepIntroBackground();
   platform::Surface& buffer = buffers_[static_cast<std::size_t>(index)];
   // The graph's cached background is made the first time the measurement screen asks for it.
   if (index == 3 && BackBuffersReady != 0 && (buffer.Width() != Metrics.ScreenWidth || buffer.Height() != Metrics.ScreenHeight)) {

@@ -5,8 +5,10 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "acquisition/device_manager.h"
@@ -441,10 +443,19 @@ class MainWindow final : public MainWindowServices,
   std::shared_ptr<int> life_ = std::make_shared<int>(0);
   bool depth_refused_ = false;
   bool intro_prepared_ = false;
-  // Buffer 1 holds the intro's background only round the panel until the first frame has gone to
-  // the window; KeepIntroBackground copies the rest.
+  // Buffer 1 holds the intro's background only round the panel until a later paint or a reader of
+  // the buffer needs the rest; KeepIntroBackground copies it then.
   bool intro_background_pending_ = false;
   void KeepIntroBackground();
+  // Buffer 0 came with the picture the intro plays over already in it; buffer 1 came with it too.
+  bool intro_background_taken_ = false;
+  bool intro_background_kept_ = false;
+  // The picture the intro plays over, window-sized: the desktop where the host has it, else the
+  // start background. `spare` takes the copy made ahead when it is window-sized; `spare_holds_it`
+  // tells whether that copy is the picture returned.
+  platform::Surface TakeIntroBackground(platform::Surface& spare, bool& spare_holds_it);
+  // The picture made beside the window thread, waited for or only if it is there.
+  static std::optional<platform::Surface> TakeIfReady(std::future<platform::Surface>& made, bool wait);
 
   agg_ren renderer0_;
   agg_ren renderer3_;
@@ -458,4 +469,12 @@ class MainWindow final : public MainWindowServices,
   };
   mutable std::vector<BitmapSlot> bitmaps_;
   mutable std::mutex bitmaps_mutex_;
+  // Work done beside the window thread: the start background, drawn and stretched over the window
+  // for the intro's first frame, and the font look-ups for its first text. Last, so that each
+  // ends before the members it reaches go.
+  std::future<void> fonts_ahead_;
+  // The start background stretched over the window twice: first for buffer 0, then as buffer 1's
+  // room, which comes later.
+  std::future<platform::Surface> stretched_ahead_;
+  std::future<platform::Surface> room_ahead_;
 };

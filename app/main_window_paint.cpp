@@ -2,12 +2,15 @@
 #include "app/main_window.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <numbers>
 #include <optional>
+#include <utility>
 
 #include "layout/display_modes.h"
 #include "platform/cp1251.h"
+#include "platform/fonts.h"
 #include "platform/gdi.h"
 #include "resources/bitmaps.h"
 #include "resources/string_table.h"
@@ -63,6 +66,11 @@ void MainWindow::OnPaint(const platform::PaintContext& context) {
     return;
   }
   KeepIntroBackground();
+  // Once the intro has its background whole, what was made ahead for it and is left goes.
+  if (intro_prepared_ && !intro_background_pending_) {
+    TakeIfReady(stretched_ahead_, false);
+    TakeIfReady(room_ahead_, false);
+  }
   // 7. A foreign paint of the measurement screen redraws the whole graph.
   if (LocalPaint[0] == 0 && Bytes.MeasureScreenActive.load() != 0 && View && View->Sweep.GraphScreen.load() != 0) {
     std::lock_guard lock(View->ViewLock);
@@ -103,9 +111,17 @@ bool MainWindow::BuildBackBuffers() {
     RefuseDisplayDepth(depth);
     return false;
   }
-  // Buffer 3, the graph's cached background, waits for the measurement screen.
+  // Buffer 3, the graph's cached background, waits for the measurement screen. Buffer 0 of the
+  // intro's first paint is the picture it plays over, made ready beside the start-up.
+  if (StartupInProgress != 0 && !intro_prepared_) {
+    buffers_[0] = TakeIntroBackground(buffers_[1], intro_background_kept_);
+    intro_background_taken_ = !buffers_[0].Empty();
+  }
   for (int index : {0, 1}) {
-    buffers_[static_cast<std::size_t>(index)] = platform::Surface(Metrics.ScreenWidth, Metrics.ScreenHeight);
+    platform::Surface& buffer = buffers_[static_cast<std::size_t>(index)];
+    if (buffer.Width() != Metrics.ScreenWidth || buffer.Height() != Metrics.ScreenHeight) {
+      buffer = platform::Surface(Metrics.ScreenWidth, Metrics.ScreenHeight);
+    }
   }
   BackBuffersReady = 1;
   renderer0_.Attach(buffers_[0]);
@@ -152,8 +168,9 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
   platform::Surface& buffer1 = buffers_[1];
   const platform::WindowRect client = Window().ClientRect();
 
-  // The first frame, or the first paint of the intro should a tick have come before it.
-  const bool first = f == 0 || !intro_prepared_;
+  // The first paint of the intro, whatever frame a tick has brought: a later paint of the same
+  // frame (the desktop's activation) keeps the background it found, which the host gave once.
+  const bool first = !intro_prepared_;
   if (first) {
     intro_prepared_ = true;
     renderer0_.style.font_weight = 700;
@@ -162,18 +179,25 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
     renderer0_.ResetFont();
     // The intro plays over the desktop the window covers where the host could take its picture,
     // else over the start background.
-    const std::optional<platform::Surface> desktop = host_.DesktopUnderWindow();
-    if (desktop && desktop->Width() >= client.right && desktop->Height() >= client.bottom) {
-      platform::Blit(buffer0, 0, 0, client.right, client.bottom, *desktop, 0, 0);
-    } else if (const platform::Surface* background = Bitmap(kStartBackgroundBitmap)) {
-      platform::StretchBlit(buffer0, {0, 0, client.right, client.bottom}, *background, background->Bounds());
+    if (!std::exchange(intro_background_taken_, false)) {
+      platform::Surface spare;
+      bool spare_holds_it = false;
+      const platform::Surface background = TakeIntroBackground(spare, spare_holds_it);
+      platform::Blit(buffer0, 0, 0, client.right, client.bottom, background, 0, 0);
+      intro_background_kept_ = false;
     }
     // The first frame is shown sooner with only the panel's part of the background kept now: the
-    // rest is kept straight after it, before any later frame or screen reads it.
+    // rest is kept when a later paint or a screen first reads it.
     Copy(buffer1, buffer0, area);
-    intro_background_pending_ = true;
-    PostToWindow([this] { KeepIntroBackground(); });
+    intro_background_pending_ = !std::exchange(intro_background_kept_, false);
     intro.LastTick = intro.FirstTick = NowMs();
+    // Fontconfig's set-up is the slow part of a first text, which the intro draws some frames
+    // later: the faces it and the start screen draw with are looked up beside them.
+    fonts_ahead_ = std::async(std::launch::async, [typeface = renderer0_.style.typeface] {
+      for (const auto& [family, weight] : {std::pair<std::string_view, int>{typeface, 400}, {"Verdana", 900}, {typeface, 700}}) {
+        platform::AverageWidthPerEm(platform::FindFontFile(family, weight, false));
+      }
+    });
   }
   if (f < kIntroRestoreEnd) Copy(buffer0, buffer1, area);
 
@@ -210,12 +234,59 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
   Copy(context.target, source, shown.Intersect(client));
 }
 
+platform::Surface MainWindow::TakeIntroBackground(platform::Surface& spare, bool& spare_holds_it) {
+  const platform::WindowRect client = Window().ClientRect();
+  const auto fits = [&](const platform::Surface& picture) {
+    return picture.Width() >= client.right && picture.Height() >= client.bottom;
+  };
+  const auto whole = [&](const platform::Surface& picture) {
+    return picture.Width() == Metrics.ScreenWidth && picture.Height() == Metrics.ScreenHeight;
+  };
+  std::optional<platform::Surface> desktop = host_.DesktopUnderWindow();
+  const bool desktop_fits = desktop && fits(*desktop);
+  // Over the desktop the start background is not waited for; buffer 1's room is taken if it is there.
+  std::optional<platform::Surface> stretched = TakeIfReady(stretched_ahead_, !desktop_fits);
+  std::optional<platform::Surface> room = TakeIfReady(room_ahead_, false);
+  spare_holds_it = false;
+  if (room && whole(*room)) spare = std::move(*room);
+  if (desktop_fits && whole(*desktop)) return std::move(*desktop);
+  platform::Surface background(Metrics.ScreenWidth, Metrics.ScreenHeight);
+  if (desktop_fits) {
+    platform::Blit(background, 0, 0, client.right, client.bottom, *desktop, 0, 0);
+    return background;
+  }
+  if (stretched && whole(*stretched)) {
+    spare_holds_it = whole(spare);
+    return std::move(*stretched);
+  }
+  // Without the picture made ahead, the start background is stretched now.
+  if (const platform::Surface* bitmap = Bitmap(kStartBackgroundBitmap)) {
+    platform::StretchBlit(background, {0, 0, client.right, client.bottom}, *bitmap, bitmap->Bounds());
+  }
+  return background;
+}
+
+std::optional<platform::Surface> MainWindow::TakeIfReady(std::future<platform::Surface>& made, bool wait) {
+  if (!made.valid() || (!wait && made.wait_for(std::chrono::seconds(0)) != std::future_status::ready)) return std::nullopt;
+  try {
+    return made.get();
+  } catch (const std::exception&) {
+    return std::nullopt;  // made without room: the window makes its own
+  }
+}
+
 void MainWindow::KeepIntroBackground() {
   if (!intro_background_pending_ || !Panels[0]) return;
   intro_background_pending_ = false;
   // Buffer 0 shows the background everywhere but in the panel's area, which buffer 1 has.
   const platform::WindowRect client = Window().ClientRect();
   const platform::WindowRect area = Panels[0]->Area.Intersect(client);
+  // Buffer 1 moves into the room made for it beside the start-up where that is ready.
+  if (std::optional<platform::Surface> room = TakeIfReady(room_ahead_, false);
+      room && room->Width() == buffers_[1].Width() && room->Height() == buffers_[1].Height()) {
+    Copy(*room, buffers_[1], area);
+    buffers_[1] = std::move(*room);
+  }
   if (area.IsEmpty()) {
     Copy(buffers_[1], buffers_[0], client);
     return;

@@ -36,9 +36,7 @@ void VessamorChannel::ConfigureFilter() {
   IirOn = (NotchOn != 0 || BandPassOn != 0) ? 1 : 0;
   FractionalCodes = SmoothingOn != 0 ? 1 : 0;
   MedianOdd = (MedianWindow % 2 != 0) ? 1 : 0;
-  // The reduction filters at most this many samples at a time.
-  constexpr std::size_t kProcessedCapacity = 130000;
-  if (FilterOn != 0 && Filter.Processed.size() != kProcessedCapacity) Filter.Processed.assign(kProcessedCapacity, 0);
+  // The reduction's room for a piece of filtered samples is made by its first filtered piece.
   Filter.MedianFull = 0;
   Filter.SmoothRing.assign(SmoothingWindow != 0 ? SmoothingWindow + 1u : 0u, 0);
   ApplyOffsetHandOver();

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -278,8 +279,39 @@ void Blit(Surface& dst, int dx, int dy, int w, int h, const Surface& src, int sx
 }
 
 void StretchBlit(Surface& dst, const Rect& dst_rect, const Surface& src, const Rect& src_rect) {
-  ForEachMappedPixel(dst, dst_rect, src, src_rect,
-                     [](std::uint8_t* d, const std::uint8_t* s) { std::copy(s, s + 4, d); });
+  if (dst_rect.Empty() || src_rect.Empty() || dst.Empty() || src.Empty()) return;
+  const int x0 = std::max(dst_rect.left, 0), x1 = std::min(dst_rect.right, dst.Width());
+  const int y0 = std::max(dst_rect.top, 0), y1 = std::min(dst_rect.bottom, dst.Height());
+  if (x0 >= x1) return;
+  // The nearest source pixel of each destination pixel, as every mapped copy takes it; a row
+  // that takes the same source row as the one above it, whole, is a copy of that row.
+  std::vector<int> columns(static_cast<std::size_t>(x1 - x0));
+  bool whole = true;
+  for (int x = x0; x < x1; ++x) {
+    const long long sx = src_rect.left + (static_cast<long long>(x - dst_rect.left) * src_rect.Width()) / dst_rect.Width();
+    columns[static_cast<std::size_t>(x - x0)] = sx < 0 || sx >= src.Width() ? -1 : static_cast<int>(sx);
+    whole = whole && sx >= 0 && sx < src.Width();
+  }
+  const std::size_t row_bytes = static_cast<std::size_t>(x1 - x0) * 4;
+  long long previous = -1;
+  for (int y = y0; y < y1; ++y) {
+    const long long sy = src_rect.top + (static_cast<long long>(y - dst_rect.top) * src_rect.Height()) / dst_rect.Height();
+    if (sy < 0 || sy >= src.Height()) {
+      previous = -1;
+      continue;
+    }
+    std::uint8_t* drow = dst.Row(y);
+    if (whole && sy == previous) {
+      std::memcpy(drow + x0 * 4, dst.Row(y - 1) + x0 * 4, row_bytes);
+      continue;
+    }
+    const std::uint8_t* srow = src.Row(static_cast<int>(sy));
+    for (int x = x0; x < x1; ++x) {
+      const int sx = columns[static_cast<std::size_t>(x - x0)];
+      if (sx >= 0) std::memcpy(drow + x * 4, srow + sx * 4, 4);
+    }
+    previous = sy;
+  }
 }
 
 void AlphaBlend(Surface& dst, const Rect& dst_rect, const Surface& src, const Rect& src_rect,

@@ -58,12 +58,8 @@ class HeadlessHost final : public HostServices {
   bool UserLocaleIsRussian() const override { return LocaleRussian; }
   void SetInterfaceLanguage(bool russian) override { InterfaceRussian = russian; }
   ScreenInfo Screen() const override { return screen_; }
-  std::optional<Surface> DesktopUnderWindow() override {
-    if (!Desktop) return std::nullopt;
-    Surface copy(Desktop->Width(), Desktop->Height());
-    for (int y = 0; y < copy.Height(); ++y) std::copy_n(Desktop->Row(y), copy.Width() * 4, copy.Row(y));
-    return copy;
-  }
+  // Given once, as the Qt host gives it.
+  std::optional<Surface> DesktopUnderWindow() override { return std::exchange(Desktop, std::nullopt); }
   std::string CommandLine() const override { return Arguments; }
   AudioOutput* Audio() override { return AudioDevice; }
 

@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include <sys/mman.h>
+#include <sys/shm.h>
 
 namespace platform {
 
@@ -17,7 +19,9 @@ constexpr std::size_t kMappedBytes = std::size_t{2} << 20;
 }  // namespace
 
 void Surface::Release::operator()(std::uint8_t* pixels) const {
-  if (bytes >= kMappedBytes) {
+  if (shared) {
+    shmdt(pixels);
+  } else if (bytes >= kMappedBytes) {
     munmap(pixels, bytes);
   } else {
     std::free(pixels);
@@ -42,7 +46,7 @@ Surface::Surface(int width, int height)
     pixels = static_cast<std::uint8_t*>(std::calloc(bytes, 1));
     if (pixels == nullptr) throw std::bad_alloc();
   }
-  storage_ = std::unique_ptr<std::uint8_t[], Release>(pixels, Release{bytes});
+  storage_ = std::unique_ptr<std::uint8_t[], Release>(pixels, Release{bytes, false});
   pixels_ = pixels;
 }
 
@@ -52,6 +56,12 @@ Surface Surface::Borrow(std::uint8_t* pixels, int width, int height, int stride)
   s.width_ = std::max(0, width);
   s.height_ = std::max(0, height);
   s.stride_ = stride;
+  return s;
+}
+
+Surface Surface::AdoptShared(std::uint8_t* pixels, int width, int height) {
+  Surface s = Borrow(pixels, width, height, std::max(0, width) * 4);
+  s.storage_ = std::unique_ptr<std::uint8_t[], Release>(pixels, Release{static_cast<std::size_t>(s.stride_) * static_cast<std::size_t>(s.height_), true});
   return s;
 }
 
@@ -71,25 +81,30 @@ void Surface::SetPixel(int x, int y, Colour c) {
 }
 
 void Surface::Fill(Colour c) {
-  for (int y = 0; y < height_; ++y) {
-    std::uint8_t* p = Row(y);
-    for (int x = 0; x < width_; ++x, p += 4) {
-      p[0] = c.b;
-      p[1] = c.g;
-      p[2] = c.r;
-      p[3] = c.a;
-    }
-  }
+  if (width_ == 0 || height_ == 0) return;
+  // One row pixel by pixel, the others copied from it.
+  const std::uint8_t pixel[4] = {c.b, c.g, c.r, c.a};
+  std::uint8_t* first = Row(0);
+  for (int x = 0; x < width_; ++x) std::memcpy(first + x * 4, pixel, 4);
+  const std::size_t bytes = static_cast<std::size_t>(width_) * 4;
+  for (int y = 1; y < height_; ++y) std::memcpy(Row(y), first, bytes);
 }
 
 bool IsSingleColour(const Surface& surface) {
   if (surface.Empty()) return true;
-  const std::uint8_t* first = surface.Row(0);
+  // Blue, green and red of every pixel against the first one's; alpha is not looked at.
+  std::uint32_t first = 0;
+  std::memcpy(&first, surface.Row(0), 4);
+  first &= 0x00FFFFFFu;
   for (int y = 0; y < surface.Height(); ++y) {
     const std::uint8_t* row = surface.Row(y);
+    std::uint32_t differs = 0;
     for (int x = 0; x < surface.Width(); ++x) {
-      if (!std::equal(row + x * 4, row + x * 4 + 3, first)) return false;
+      std::uint32_t pixel = 0;
+      std::memcpy(&pixel, row + x * 4, 4);
+      differs |= (pixel & 0x00FFFFFFu) ^ first;
     }
+    if (differs != 0) return false;
   }
   return true;
 }

@@ -34,6 +34,9 @@ class Surface {
   Surface(int width, int height);
   // Borrows `pixels` (rows `stride` bytes apart, top row first); the caller keeps it alive.
   static Surface Borrow(std::uint8_t* pixels, int width, int height, int stride);
+  // Owns `pixels`, width x height packed rows attached from a shared-memory segment, and detaches
+  // them when it goes.
+  static Surface AdoptShared(std::uint8_t* pixels, int width, int height);
 
   Surface(Surface&&) noexcept = default;
   Surface& operator=(Surface&&) noexcept = default;
@@ -62,6 +65,7 @@ class Surface {
   // large pages where the system has them, so making one costs little before it is used.
   struct Release {
     std::size_t bytes;
+    bool shared;  // attached from a shared-memory segment
     void operator()(std::uint8_t* pixels) const;
   };
   std::unique_ptr<std::uint8_t[], Release> storage_;

@@ -4,6 +4,7 @@
 #include <agg_gamma_functions.h>
 
 #include <cstring>
+#include <utility>
 
 #include "render/agg_ren_pipeline.h"
 
@@ -63,6 +64,7 @@ void agg_ren::Attach(std::uint8_t* pixels, int width, int height, int stride, in
 
 void agg_ren::Detach() {
   DestroyPrimaryFont();
+  alt_face_.reset();
   alt_cache_.reset();
   alt_engine_.reset();
   for (auto& p : polygons_) p.reset();
@@ -93,11 +95,23 @@ void agg_ren::CreatePrimaryFont() {
   engine_height_ = static_cast<int>(style.font_height);
   // Flipped before anything is cached, so the engine keeps one signature and its cache one font.
   engine_->flip_y(true);
-  platform::SelectFont(*engine_, style.typeface, engine_height_, engine_width_, style.font_weight, false);
-  if (style.precache_count >= 32) cache_->precache(32, static_cast<unsigned>(style.precache_count));
+  primary_face_ = ChosenFace{style.typeface, style.font_weight, engine_height_, engine_width_, style.precache_count};
+}
+
+void agg_ren::LoadChosenFaces() {
+  if (primary_face_ && engine_) {
+    const ChosenFace face = *std::exchange(primary_face_, std::nullopt);
+    platform::SelectFont(*engine_, face.typeface, face.height, face.width, face.weight, false);
+    if (face.precache_count >= 32) cache_->precache(32, static_cast<unsigned>(face.precache_count));
+  }
+  if (alt_face_ && alt_engine_) {
+    const ChosenFace face = *std::exchange(alt_face_, std::nullopt);
+    platform::SelectFont(*alt_engine_, face.typeface, face.height, face.width, face.weight, false);
+  }
 }
 
 void agg_ren::DestroyPrimaryFont() {
+  primary_face_.reset();
   contour_.reset();
   curves_.reset();
   cache_.reset();
@@ -117,7 +131,7 @@ void agg_ren::CreateAltFont(std::string_view typeface, double width, double heig
   alt_cache_ = std::make_unique<FontCache>(*alt_engine_, 32);
   alt_engine_width_ = static_cast<int>(width);
   alt_engine_->flip_y(true);
-  platform::SelectFont(*alt_engine_, typeface, static_cast<int>(height), alt_engine_width_, weight, false);
+  alt_face_ = ChosenFace{std::string(typeface), weight, static_cast<double>(static_cast<int>(height)), alt_engine_width_, 0};
 }
 
 void agg_ren::RenderWith(const rgba8& colour) {

@@ -20,6 +20,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -232,6 +233,8 @@ class agg_ren {
  private:
   void CreatePrimaryFont();
   void DestroyPrimaryFont();
+  // Loads the faces chosen but not loaded yet: a font's file is read when its first text needs it.
+  void LoadChosenFaces();
   void RenderWith(const rgba8& colour);
   template <class VertexSource>
   void FillPath(VertexSource& path, const rgba8& colour);
@@ -267,6 +270,17 @@ class agg_ren {
   agg::rasterizer_scanline_aa<> rasterizer_;
   agg::scanline_u8 scanline_;
   GradientTable gradient_;
+
+  // A face chosen for an engine and not loaded yet.
+  struct ChosenFace {
+    std::string typeface;
+    int weight = 400;
+    double height = 0.0;
+    double width = 0.0;
+    int precache_count = 0;
+  };
+  std::optional<ChosenFace> primary_face_;
+  std::optional<ChosenFace> alt_face_;
 
   double engine_width_ = 9.0;
   double engine_height_ = 17.0;

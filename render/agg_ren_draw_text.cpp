@@ -61,6 +61,7 @@ double SignedArea(Path& path) {
 }  // namespace
 
 double agg_ren::TextAdvance(const char* text, double scale) {
+  LoadChosenFaces();
   if (text == nullptr || !cache_) return 0.0;
   double advance = 0.0;
   for (const char* c = text; *c != '\0'; ++c) {
@@ -89,6 +90,7 @@ void agg_ren::DrawTextInBox(const char* text, double x, double y, double width, 
   }
 
   // 2. Glyph set-up.
+  LoadChosenFaces();
   if (text == nullptr || !cache_) return;
   const double line_height = engine_height_ * scale;
   const double contour_width = style.glyph_contour_factor * line_height;
@@ -194,6 +196,7 @@ void agg_ren::DrawTextInBox(const char* text, double x, double y, double width, 
 
 template <class Transform>
 void agg_ren::DrawPathGlyphs(const PathText& record, Transform& transform) {
+  LoadChosenFaces();
   if (!alt_cache_ || !Attached()) return;
   using Curves = agg::conv_curve<FontCache::path_adaptor_type>;
   using Segments = agg::conv_segmentator<Curves>;

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QtGui/qguiapplication_platform.h>
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
@@ -65,6 +66,11 @@ void ConfigureFileDialog(QFileDialog& dialog) {
 
 QtHost::QtHost(const Clock& clock) {
   const QRect area = WorkArea();
+  if (QGuiApplication::platformName() == QStringLiteral("xcb")) {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    grab_ = std::make_unique<DesktopGrab>(x11 != nullptr ? x11->display() : nullptr, area.x(), area.y(), area.width(),
+                                          area.height());
+  }
   window_ = std::make_unique<HostWindow>(area.width(), area.height(), clock);
   widget_ = std::make_unique<HostWidget>(*window_);
   widget_->setGeometry(area);
@@ -75,6 +81,7 @@ QtHost::QtHost(const Clock& clock) {
 }
 
 QtHost::~QtHost() {
+  grab_.reset();
   instance_notifier_.reset();
   arrival_notifier_.reset();
   timer_.stop();
@@ -99,7 +106,10 @@ void QtHost::ShowWindow() {
   // without a desktop (offscreen, minimal) has none to give.
   const QString platform = QGuiApplication::platformName();
   const bool has_desktop = platform != QStringLiteral("offscreen") && platform != QStringLiteral("minimal");
-  if (QScreen* screen = QGuiApplication::primaryScreen(); has_desktop && screen != nullptr && desktop_.Empty()) {
+  // The X server's copy is made before the window shows; where it could not be made, Qt takes the
+  // desktop here.
+  if (grab_ && !grab_->WaitTaken()) grab_.reset();
+  if (QScreen* screen = QGuiApplication::primaryScreen(); has_desktop && !grab_ && screen != nullptr && desktop_.Empty()) {
     const QImage grab = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height())
                             .toImage()
                             .convertToFormat(QImage::Format_RGB32);
@@ -116,6 +126,12 @@ void QtHost::ShowWindow() {
 
 std::optional<Surface> QtHost::DesktopUnderWindow() {
   // Given away to the intro's first frame: the host keeps no full-screen picture for the rest of the run.
+  if (grab_) {
+    Surface picture = grab_->TakePicture();
+    grab_.reset();
+    if (picture.Width() == window_->Width() && picture.Height() == window_->Height()) return picture;
+    return std::nullopt;
+  }
   if (desktop_.Empty()) return std::nullopt;
   return std::exchange(desktop_, Surface{});
 }

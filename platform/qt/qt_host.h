@@ -9,6 +9,7 @@
 
 #include "platform/host_services.h"
 #include "platform/instance_channel.h"
+#include "platform/qt/desktop_grab.h"
 #include "platform/qt/qt_audio_output.h"
 #include "platform/usb_arrivals.h"
 #include "platform/window_core.h"
@@ -80,6 +81,9 @@ class QtHost final : public HostServices, private HostBackend {
   std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, bool save);
   // The desktop under the window, taken as the window is first shown; empty when none.
   Surface desktop_;
+  // On an X server the desktop is taken from the start on a connection of its own, and comes
+  // when the first frame asks for it.
+  std::unique_ptr<DesktopGrab> grab_;
 
   std::unique_ptr<HostWindow> window_;
   std::unique_ptr<HostWidget> widget_;

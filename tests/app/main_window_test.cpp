@@ -52,6 +52,10 @@ TEST(MainWindowTimers, IntroPlaysOverTheDesktopOrTheStartBackground) {
     }
     MainWindow& w = rig.Create();
     rig.host.Window().UpdateNow();
+    // The desktop makes the window active after its first paint and before the intro's first
+    // tick; the activation's repaint keeps the picture the intro plays over.
+    rig.host.Window().DeliverActivate(true);
+    rig.host.Window().UpdateNow();
     rig.Step(33);
     const platform::WindowRect a = w.Panels[0]->Area;
     const platform::Surface& shown = rig.host.Window().Pixels();
@@ -81,6 +85,27 @@ TEST(MainWindowTimers, IntroKeepsItsWholeBackgroundOnceTheFirstFrameIsOut) {
   int rows = 0;
   for (int y = 0; y < client.bottom; ++y) {
     if (std::memcmp(kept.Row(y), background.Row(y), static_cast<std::size_t>(client.right) * 4) != 0) ++rows;
+  }
+  EXPECT_EQ(rows, 0);
+}
+
+// Over the desktop, buffer 1 (which the intro's panel is lifted off) holds the desktop everywhere
+// once the intro has needed it, whichever room it was made in.
+TEST(MainWindowTimers, IntroKeepsTheDesktopWholeInBufferOne) {
+  Rig rig;
+  platform::Surface picture(1280, 994);
+  for (int y = 0; y < picture.Height(); ++y)
+    for (int x = 0; x < picture.Width(); ++x) picture.SetPixel(x, y, {static_cast<std::uint8_t>(x), 90, static_cast<std::uint8_t>(y), 255});
+  MainWindow& w = rig.Create();
+  platform::Surface desktop(picture.Width(), picture.Height());
+  platform::Blit(desktop, 0, 0, picture.Width(), picture.Height(), picture, 0, 0);
+  rig.host.Desktop = std::move(picture);
+  rig.host.Window().UpdateNow();
+  for (int tick = 0; tick < 3; ++tick) rig.Step(33);
+  const platform::Surface& kept = w.BackBuffer(1);
+  int rows = 0;
+  for (int y = 0; y < desktop.Height(); ++y) {
+    if (std::memcmp(kept.Row(y), desktop.Row(y), static_cast<std::size_t>(desktop.Width()) * 4) != 0) ++rows;
   }
   EXPECT_EQ(rows, 0);
 }

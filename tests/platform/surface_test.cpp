@@ -86,6 +86,36 @@ TEST(Gdi, StretchAndAlphaBlend) {
   EXPECT_EQ(dst.GetPixel(0, 0), kBlue);
 }
 
+// Every stretched pixel is the source pixel nearest its place, whether its row is drawn or taken
+// from the row above, and pixels mapped off the source keep what they had.
+TEST(Gdi, StretchTakesTheNearestSourcePixelEverywhere) {
+  Surface src(7, 5);
+  for (int y = 0; y < 5; ++y) {
+    for (int x = 0; x < 7; ++x) src.SetPixel(x, y, {static_cast<std::uint8_t>(x * 30), static_cast<std::uint8_t>(y * 50), 7, 255});
+  }
+  const std::pair<platform::Rect, platform::Rect> cases[] = {
+      {{0, 0, 23, 17}, {0, 0, 7, 5}},    // enlarged, rows repeated
+      {{2, 3, 5, 4}, {0, 0, 7, 5}},      // reduced
+      {{-4, -3, 20, 30}, {1, 1, 6, 4}},  // off the destination's edges
+      {{0, 0, 23, 17}, {-2, 3, 9, 8}},   // part of the source rectangle off the source
+  };
+  for (const auto& [to, from] : cases) {
+    Surface dst(23, 17);
+    dst.Fill(kBlue);
+    platform::StretchBlit(dst, to, src, from);
+    for (int y = 0; y < dst.Height(); ++y) {
+      for (int x = 0; x < dst.Width(); ++x) {
+        const long long sx = from.left + static_cast<long long>(x - to.left) * from.Width() / to.Width();
+        const long long sy = from.top + static_cast<long long>(y - to.top) * from.Height() / to.Height();
+        const bool mapped = x >= to.left && x < to.right && y >= to.top && y < to.bottom && sx >= 0 && sx < 7 &&
+                            sy >= 0 && sy < 5;
+        const platform::Colour want = mapped ? src.GetPixel(static_cast<int>(sx), static_cast<int>(sy)) : kBlue;
+        ASSERT_EQ(dst.GetPixel(x, y), want) << to.left << "," << to.top << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST(Png, WritesAnImageThatReadsBackAndFailsCleanly) {
   Surface s(5, 3);
   s.SetPixel(4, 2, {10, 20, 30, 255});
