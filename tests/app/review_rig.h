@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include <unistd.h>
+
 #include "app/preparation_steps.h"
 #include "app/start_screen_parts.h"
 #include "app_test_support.h"
@@ -25,7 +27,9 @@ namespace apptest {
 
 // A fresh folder under the test output folder, removed with its files at the end.
 struct Folder {
-  explicit Folder(const char* name) : path(std::filesystem::path(VESSAMOR_TEST_OUTPUT_DIR) / name) {
+  // Named for the process too, so copies of a test program run side by side keep out of each other's way.
+  explicit Folder(const char* name)
+      : path(std::filesystem::path(VESSAMOR_TEST_OUTPUT_DIR) / (std::string(name) + "-" + std::to_string(::getpid()))) {
     std::filesystem::remove_all(path);
     std::filesystem::create_directories(path);
   }
