@@ -172,9 +172,10 @@ TEST_F(RecordingThreadsTest, TwoWiredUnitsRecordAOneShotRecordThatStopsByItselfA
   ExpectStream(1, kSine, 1000, limit);
   EXPECT_EQ(view.Sweep.LastDrawnColumn, limit / 10);
 
-  // The tick's redraw requests: some, and at most one per 30 ms of the worker's time.
+  // The tick's redraw requests: some (a worker given little time may take the whole record in one
+  // batch), and at most one per 30 ms of the worker's time.
   const std::vector<std::uint32_t> times = window.WorkerRedrawTimes();
-  ASSERT_GE(times.size(), 2u);
+  ASSERT_GE(times.size(), 1u);
   for (std::size_t i = 1; i < times.size(); ++i) ASSERT_GE(times[i] - times[i - 1], kGraphRedrawMs);
 }
 
