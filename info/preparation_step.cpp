@@ -10,6 +10,7 @@
 
 #include "acquisition/device_manager.h"
 #include "acquisition/ft_record_device.h"
+#include "acquisition/worker_threads.h"
 #include "channels/conversions.h"
 #include "channels/device_slot.h"
 #include "channels/main_window_services.h"
@@ -40,10 +41,17 @@ std::uint16_t NewestColumn(const GraphView& view) {
   return static_cast<std::uint16_t>(std::min<std::uint32_t>(view.Sweep.ColumnPosition, 0xFFFF));
 }
 
+// The channel's newest sample, filtered as its curve is. The units go on writing codes while a page
+// measures, and the filter looks ahead over what they have written: none is written meanwhile.
+std::int32_t NewestFilteredCode(GraphView& view, std::size_t channel_index) {
+  CodeLayoutHold layout(view.Devices);
+  return view.RunChannelFilterOnce(channel_index);
+}
+
 std::int32_t LiveCodeOf(GraphView& view, const VessamorChannel& channel) {
   const std::uint16_t column = NewestColumn(view);
   if (column != 0 && channel.Columns != nullptr && column < channel.ColumnCapacity) return channel.Columns[column].MaxCode;
-  return view.RunChannelFilterOnce(channel.ChannelIndex);
+  return NewestFilteredCode(view, channel.ChannelIndex);
 }
 
 // The optical-density steps: the detector's code at the newest column, fractional codes as a fraction.
@@ -265,7 +273,7 @@ void ApplyPreparationStep(InfoPanel& panel, GraphView& view, PreparationHost& ho
           if (box2.Channel != nullptr) box2.Channel->SetZeroOffset(box2.LiveCode, true);
           if (view.Channels[2] != nullptr && view.Channel(2).Device != nullptr && view.Channel(2).Device == box1.Device) {
             VessamorChannel& third = view.Channel(2);
-            third.SetZeroOffset(view.RunChannelFilterOnce(2), false);
+            third.SetZeroOffset(NewestFilteredCode(view, 2), false);
           }
         }
       }
