@@ -111,19 +111,15 @@ class ReviewRig {
         return s.InUse != 0 && s.Prepared != 0 && s.AssignIndex >= 0 && s.SelectedForRecord != 0 && s.CountChannels() > 0;
       });
     });
-    // The bus is let on 50 ms at a time, and only while the record has caught up with it to within
-    // a tenth of a second: the record ends within a few tenths of a second of `seconds` however late
-    // a busy machine brings the samples (a bus let run ahead hands them over in one large batch).
+    // The bus is let on 50 ms at a time as the samples come, so the record ends within a few
+    // hundredths of a second of `seconds` however the threads are paced.
     std::int64_t held = bus_.NowUs() + 200'000;
     clock_.HoldBusAt(held);
     StartRecording();
     ASSERT_EQ(View().Recording.load(), 1);
-    const std::int64_t started = bus_.NowUs();
-    const double rate = View().RateSetting;
-    const double wanted = seconds * rate;
+    const double wanted = seconds * View().RateSetting;
     for (int k = 0; k < 200000 && Samples() < wanted; ++k) {
-      const double recorded_us = Samples() * 1e6 / rate;
-      if (bus_.NowUs() >= held && held - started < recorded_us + 100'000) clock_.HoldBusAt(held += 50'000);
+      if (bus_.NowUs() >= held) clock_.HoldBusAt(held += 50'000);
       std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
     Key(platform::key::kSpace);
