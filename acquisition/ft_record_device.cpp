@@ -113,15 +113,16 @@ bool FTRecordDevice::SendStop() {
 void FTRecordDevice::Poll() {
   if (Handle == nullptr) return;
   if (!Succeeded(Ftdi.FT_GetQueueStatus(Handle, &ByteCount))) return;
-  if (ByteCount < 2) {
-    NoDataFlag = 1;
-    return;
-  }
+  const bool queued = ByteCount >= 2;
+  if (!queued) NoDataFlag = 1;
   if (ReceiveBuffer == nullptr || ReceiveFill == nullptr) return;
+  // Frames kept over a cyclic wrap are decoded by the next poll even when nothing new has come:
+  // a unit that has sent its last bytes must not leave them waiting for more.
+  if (!queued && *ReceiveFill < 2) return;
 
   std::uint32_t fill = std::min(*ReceiveFill, ReceiveCapacity);
   // Never more than the buffer holds; the rest stays in the driver's queue for the next poll.
-  const DWORD wanted = std::min<DWORD>(ByteCount, ReceiveCapacity - fill);
+  const DWORD wanted = queued ? std::min<DWORD>(ByteCount, ReceiveCapacity - fill) : 0;
   DWORD got = 0;
   if (wanted > 0) {
     if (!Succeeded(Ftdi.FT_Read(Handle, ReceiveBuffer + fill, wanted, &ByteCount))) return;

@@ -236,6 +236,34 @@ TEST_F(DeviceManagerTest, OneShotRecordEndsWhenFullThoughATypeSixUnitTakesPart) 
   EXPECT_FALSE(recording.Recording.load());
 }
 
+TEST_F(DeviceManagerTest, CyclicWrapDecodesTheKeptFramesThoughNothingNewArrives) {
+  // Two units of 100 codes a cycle; 150 ms bring 50 codes past the limit, which wait for the next
+  // pass's wrap. The units then send nothing more (the measurement has stopped, or the bus is slow):
+  // the kept frames are decoded all the same.
+  PlugWired(VoltageSensor());
+  PlugWired(VoltageSensor());
+  manager->ScanDevices();
+  view.Continuous = 1;
+  SlotStorage& first = FillSlot(0, 1);
+  SlotStorage& second = FillSlot(1, 1);
+  StartAll(1000, 200);
+  ASSERT_TRUE(Unit(0)->Running != 0 && Unit(1)->Running != 0);
+  bus.Advance(std::chrono::milliseconds(150));
+  PollAllDevices(*manager);
+  for (SlotStorage* slot : {&first, &second}) {
+    EXPECT_EQ(slot->Channels[0]->CodeCount, 100u);
+    EXPECT_EQ(slot->Fill, 100u);
+  }
+  ASSERT_NE(manager->WrapDue, 0);
+  PollAllDevices(*manager);
+  EXPECT_EQ(manager->WrapDue, 0);
+  for (SlotStorage* slot : {&first, &second}) {
+    EXPECT_EQ(slot->Fill, 0u);
+    EXPECT_EQ(slot->Channels[0]->CodeCount, 150u);  // this rig's view keeps the codes over a wrap
+  }
+  EXPECT_EQ(Unit(0)->BytesReceived, 100u);
+}
+
 TEST_F(DeviceManagerTest, StopAsksTheWorkerForStopBytesOrASearch) {
   PlugWired(VoltageSensor());
   manager->ScanDevices();

@@ -84,7 +84,7 @@ class ThreadClock : public UnitClock {
   std::uint32_t NowMs() override { return Own(); }
   void SleepMs(std::uint32_t ms) override {
     Own() += ms;
-    {
+    if (!BusFollowsDeviceWorker || IsDeviceWorkerThread()) {
       std::lock_guard lock(hold_mutex_);
       sim::Bus& bus = sim::Bus::Instance();
       const std::int64_t step = std::min<std::int64_t>(std::int64_t{ms} * 1000, held_at_us_ - bus.NowUs());
@@ -101,7 +101,17 @@ class ThreadClock : public UnitClock {
     std::lock_guard lock(hold_mutex_);
     held_at_us_ = us;
   }
+  // Holds the bus where it stands, read under the same lock the sleeps move it with; returns where.
+  std::int64_t HoldBusHere() {
+    std::lock_guard lock(hold_mutex_);
+    held_at_us_ = sim::Bus::Instance().NowUs();
+    return held_at_us_;
+  }
   void ReleaseBus() { HoldBusAt(std::numeric_limits<std::int64_t>::max()); }
+  // Only the device worker's sleeps move the bus: every unit of one poll pass is read at the same
+  // moment, as on a real bus whose polls follow each other within microseconds. Set before any
+  // worker starts.
+  bool BusFollowsDeviceWorker = false;
 
  private:
   static std::uint32_t& Own() {
