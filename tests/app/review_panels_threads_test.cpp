@@ -345,7 +345,10 @@ TEST(ReviewPanels, BottomBarButtonsStayAfterAZoomAndTheScalePanel) {
     for (const int quarter : {1, 3}) {
       rig.Click(MouseButton::Right, view.PlotRect.Left + view.FirstShownColumn - 1 + shown * quarter / 4, (plot.top + plot.bottom) / 2);
     }
-    ASSERT_EQ(rig.View().CountMarkedPoints(), 2u);
+    ASSERT_EQ(rig.View().CountMarkedPoints(), 2u) << "columns " << view.FirstShownColumn << ".." << view.LastShownColumn << " of "
+                                                  << view.PlotWidth << ", " << view.SampleCount << " samples; marker 1 at "
+                                                  << view.Markers[0].Column << " set " << int(view.Markers[0].Set) << ", marker 2 at "
+                                                  << view.Markers[1].Column << " set " << int(view.Markers[1].Set);
     expect_painted("the markers");
     // The differences' panel repainted alone, as it asks when its rows change.
     w.InvalidateLocal(rig.View().DifferencePanelRect);
