@@ -171,8 +171,11 @@ bool ChooseStartPageAfterSearch(MainWindow& window, StartScreenParts& parts) {
       if (panel.Calls.HideActionButton) panel.Calls.HideActionButton();
     }
   }
-  // The heading follows the units found at the next build of the start page.
-  if (panel.ScreenNumber() == InfoPanel::kStartPage) RedrawInfoPanel(window);
+  // The heading follows the units found at the next build of the start page; the detected sensors'
+  // list, built from the units connected when it was drawn (none while a search ran), is drawn again.
+  if (panel.ScreenNumber() == InfoPanel::kStartPage || panel.ScreenNumber() == InfoPanel::kDetectedSensors) {
+    RedrawInfoPanel(window);
+  }
   return true;
 }
 

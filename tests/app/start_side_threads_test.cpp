@@ -1,6 +1,7 @@
 // Sensors chosen and prepared from the start screen through real clicks, on the simulated bus with real workers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -9,6 +10,7 @@
 #include "app_test_support.h"
 #include "controls/aimage_button.h"
 #include "fast_clock.h"
+#include "platform/png_writer.h"
 #include "resources/string_table.h"
 #include "sim/unit_list.h"
 
@@ -108,6 +110,21 @@ TEST_F(StartSide, SilentTypeSixUnitIsPreparedOnEntry) {
   Until([&] { return w.MeasureButtonReady == 1; });
 }
 
+TEST_F(StartSide, DetectedSensorsPageFollowsAUnitUnpluggedAndPluggedAgain) {
+  const std::string units = "auto:kind=53;auto:kind=12";
+  MainWindow& w = Open(units);
+  InfoPanel& panel = *parts->Panel;
+  w.OnButtonHover(0, 0, 75171);
+  Until([&] { return panel.ScreenNumber() == InfoPanel::kDetectedSensors; });
+  const std::vector<platform::Colour> both = SettledPanel();
+  // The page, left open, lists what the next search finds.
+  ASSERT_TRUE(bus.Unplug(bus.Units()[1]));
+  Until([&] { return w.Devices->CountDevices() == 1 && Panel() != both; });
+  EXPECT_EQ(panel.ScreenNumber(), InfoPanel::kDetectedSensors);
+  ASSERT_TRUE(sim::AttachUnit(bus, sim::ParseUnitList(units)[1]));
+  Until([&] { return Panel() == both; });
+}
+
 TEST_F(StartSide, PressedLookRefusalAndNoCurveLeftOnOtherPages) {
   MainWindow& w = Open("auto:kind=53;auto:kind=12;auto:kind=7;wired:15/1063");
   InfoPanel& panel = *parts->Panel;
@@ -138,6 +155,28 @@ TEST_F(StartSide, PressedLookRefusalAndNoCurveLeftOnOtherPages) {
   w.OnButtonHover(0, 0, 75171);
   Until([&] { return panel.ScreenNumber() == InfoPanel::kDetectedSensors && w.View->Recording.load() == 0; });
   Until([&] { return Panel() == detected; });
+  if (Panel() != detected) {
+    // Where the page differs, and both pictures, to see what stayed on it.
+    const WindowRect a = rig->window->Panels[1]->ContentArea;
+    const std::vector<platform::Colour> now = Panel();
+    platform::Surface before(a.Width(), a.Height()), after(a.Width(), a.Height());
+    int differ = 0, left = a.Width(), top = a.Height(), right = 0, bottom = 0;
+    for (int y = 0; y < a.Height(); ++y)
+      for (int x = 0; x < a.Width(); ++x) {
+        const std::size_t k = static_cast<std::size_t>(y) * a.Width() + x;
+        before.SetPixel(x, y, detected[k]);
+        after.SetPixel(x, y, now[k]);
+        if (!(detected[k] == now[k])) {
+          ++differ;
+          left = std::min(left, x), top = std::min(top, y), right = std::max(right, x + 1), bottom = std::max(bottom, y + 1);
+        }
+      }
+    const std::string dir = VESSAMOR_TEST_OUTPUT_DIR;
+    platform::WritePng(before, dir + "/start_side_detected_before.png");
+    platform::WritePng(after, dir + "/start_side_detected_after.png");
+    ADD_FAILURE() << differ << " pixels differ within " << left << "," << top << " to " << right << "," << bottom
+                  << " of the " << a.Width() << "x" << a.Height() << " page; pictures in " << dir;
+  }
 }
 
 }  // namespace
