@@ -40,6 +40,12 @@ MainWindowEnvironment SystemEnvironment() {
   return environment;
 }
 
+std::function<platform::Surface()> DrawStartBackgroundAhead() {
+  auto made = std::make_shared<std::future<platform::Surface>>(
+      std::async(std::launch::async, [] { return LoadBitmapResource(kStartBackgroundBitmap, false); }));
+  return [made] { return made->valid() ? made->get() : platform::Surface{}; };
+}
+
 MainWindow::MainWindow(platform::HostServices& host, MainWindowEnvironment environment)
     : host_(host), environment_(std::move(environment)) {
   BuildEasing(easing_[0], 0.5, 0.5);
@@ -64,6 +70,8 @@ bool MainWindow::CreateMainWindow(bool command_line_english) {
   const bool english = !host_.UserLocaleIsRussian() || command_line_english;
   Bytes.EnglishUi = english ? 1 : 0;
   UiLanguage = english ? kLanguageEnglish : kLanguageRussian;
+  // The start background is drawn from here on, beside the rest of the start-up.
+  StartBackgroundAhead();
   host_.SetInterfaceLanguage(!english);
   host_.SetWindowTitle(LoadString(kStringTitle, UiLanguage));
   host_.SetWindowIcon(LoadIconResource(kMainIcon));
@@ -71,6 +79,38 @@ bool MainWindow::CreateMainWindow(bool command_line_english) {
   InitMainWindow();
   LayoutSuspended = 0;
   return true;
+}
+
+void MainWindow::StartBackgroundAhead() {
+  // The bitmaps (they exist in one language only) are drawn when a screen first shows them: most
+  // belong to pages a session may never open.
+  for (int id : kMainWindowBitmaps) bitmaps_.push_back(BitmapSlot{id, false, {}});
+  // Except the start background, which the intro's first frame may play over and the start
+  // screen shows: it is drawn beside the start-up, and stretched over the window for the intro.
+  std::promise<platform::Surface> stretched;
+  stretched_ahead_ = stretched.get_future();
+  room_ahead_ = std::async(std::launch::async, [this, width = Metrics.ScreenWidth, height = Metrics.ScreenHeight,
+                                                client = ClientRect, stretched = std::move(stretched),
+                                                ahead = environment_.TakeStartBackground]() mutable {
+    if (ahead) {
+      platform::Surface drawn = ahead();
+      std::lock_guard lock(bitmaps_mutex_);
+      for (BitmapSlot& slot : bitmaps_) {
+        if (slot.Id != kStartBackgroundBitmap || slot.Drawn || drawn.Empty()) continue;
+        slot.Picture = std::move(drawn);
+        slot.Drawn = true;
+      }
+    }
+    const platform::Surface* bitmap = Bitmap(kStartBackgroundBitmap);
+    const auto stretch = [&] {
+      platform::Surface picture(width, height);
+      if (bitmap != nullptr) platform::StretchBlit(picture, {0, 0, client.right, client.bottom}, *bitmap, bitmap->Bounds());
+      return picture;
+    };
+    // The first goes to the intro's first frame as soon as it is made.
+    stretched.set_value(bitmap != nullptr ? stretch() : platform::Surface{});
+    return bitmap != nullptr ? stretch() : platform::Surface{};
+  });
 }
 
 void MainWindow::InitMainWindow() {
@@ -95,25 +135,7 @@ void MainWindow::InitMainWindow() {
   Devices->MainWindow = this;
   // The host is a current system: the radio receiver takes its newer baud rate.
   Bytes.OsMajorVersion = 6;
-  // 7. Bitmaps (they exist in one language only).
-  // Drawn when a screen first shows them: most belong to pages a session may never open.
-  for (int id : kMainWindowBitmaps) bitmaps_.push_back(BitmapSlot{id, false, {}});
-  // Except the start background, which the intro's first frame may play over and the start
-  // screen shows: it is drawn beside the start-up, and stretched over the window for the intro.
-  std::promise<platform::Surface> stretched;
-  stretched_ahead_ = stretched.get_future();
-  room_ahead_ = std::async(std::launch::async, [this, width = Metrics.ScreenWidth, height = Metrics.ScreenHeight,
-                                                client = ClientRect, stretched = std::move(stretched)]() mutable {
-    const platform::Surface* bitmap = Bitmap(kStartBackgroundBitmap);
-    const auto stretch = [&] {
-      platform::Surface picture(width, height);
-      if (bitmap != nullptr) platform::StretchBlit(picture, {0, 0, client.right, client.bottom}, *bitmap, bitmap->Bounds());
-      return picture;
-    };
-    // The first goes to the intro's first frame as soon as it is made.
-    stretched.set_value(bitmap != nullptr ? stretch() : platform::Surface{});
-    return bitmap != nullptr ? stretch() : platform::Surface{};
-  });
+  // 7. Bitmaps: made ready as the window was created.
   // 9. The record's capacity from the memory the system has free.
   SampleCapacity = SampleCapacityFor(environment_.AvailableMemory ? environment_.AvailableMemory() : 0);
   // 12-13. The graph view and its channels.

@@ -38,8 +38,14 @@ struct MainWindowEnvironment {
   std::function<std::uint64_t()> AvailableMemory;
   // The device layer's clock (the workers' sleeps and the close's waits).
   UnitClock* Clock = &SystemUnitClock();
+  // Waits for the start background drawn ahead of the window and gives it away; absent, or empty
+  // once given, the window draws its own.
+  std::function<platform::Surface()> TakeStartBackground;
 };
 MainWindowEnvironment SystemEnvironment();
+// Starts drawing the start background at once, on a thread of its own, for the environment's
+// TakeStartBackground: the program's entry calls it before the host starts.
+std::function<platform::Surface()> DrawStartBackgroundAhead();
 
 // Timer ids of the main window.
 inline constexpr unsigned kTimerIntro = 1;
@@ -380,6 +386,8 @@ class MainWindow final : public MainWindowServices,
  private:
   friend class MainWindowFilterPanel;
   void InitMainWindow();
+  // Lists the bitmaps and starts drawing the start background beside the window thread.
+  void StartBackgroundAhead();
   void ReleaseMainWindowObjects();
   void StopWorkers();
   bool BuildBackBuffers();

@@ -3,5 +3,9 @@
 #include "platform/host_entry.h"
 
 int main(int argc, char** argv) {
-  return platform::RunHost(argc, argv, [](platform::HostServices& host) { return RunVessamor(host); });
+  // The start background is drawn from the entry on, beside the host's own start.
+  MainWindowEnvironment environment = SystemEnvironment();
+  environment.TakeStartBackground = DrawStartBackgroundAhead();
+  return platform::RunHost(argc, argv,
+                           [&environment](platform::HostServices& host) { return RunVessamor(host, std::move(environment)); });
 }
