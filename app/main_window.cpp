@@ -40,12 +40,6 @@ MainWindowEnvironment SystemEnvironment() {
   return environment;
 }
 
-std::function<platform::Surface()> DrawStartBackgroundAhead() {
-  auto made = std::make_shared<std::future<platform::Surface>>(
-      std::async(std::launch::async, [] { return LoadBitmapResource(kStartBackgroundBitmap, false); }));
-  return [made] { return made->valid() ? made->get() : platform::Surface{}; };
-}
-
 MainWindow::MainWindow(platform::HostServices& host, MainWindowEnvironment environment)
     : host_(host), environment_(std::move(environment)) {
   BuildEasing(easing_[0], 0.5, 0.5);
@@ -71,7 +65,7 @@ bool MainWindow::CreateMainWindow(bool command_line_english) {
   Bytes.EnglishUi = english ? 1 : 0;
   UiLanguage = english ? kLanguageEnglish : kLanguageRussian;
   // The start background is drawn from here on, beside the rest of the start-up.
-  StartBackgroundAhead();
+  BeginStartBackground();
   host_.SetInterfaceLanguage(!english);
   host_.SetWindowTitle(LoadString(kStringTitle, UiLanguage));
   host_.SetWindowIcon(LoadIconResource(kMainIcon));
@@ -81,26 +75,27 @@ bool MainWindow::CreateMainWindow(bool command_line_english) {
   return true;
 }
 
-void MainWindow::StartBackgroundAhead() {
+void MainWindow::BeginStartBackground() {
   // The bitmaps (they exist in one language only) are drawn when a screen first shows them: most
   // belong to pages a session may never open.
   for (int id : kMainWindowBitmaps) bitmaps_.push_back(BitmapSlot{id, false, {}});
   // Except the start background, which the intro's first frame may play over and the start
   // screen shows: it is drawn beside the start-up, and stretched over the window for the intro.
+  // Begun by the program's entry, it is stretched from when the host told the window's size.
+  if (const std::shared_ptr<StartBackgroundAhead>& ahead = environment_.StartBackground) {
+    const int width = Metrics.ScreenWidth, height = Metrics.ScreenHeight;
+    ahead->TellWindowSize(width, height);
+    if (ahead->Fits(width, height) && ClientRect.left == 0 && ClientRect.top == 0 && ClientRect.right == width &&
+        ClientRect.bottom == height) {
+      stretched_ahead_ = ahead->TakeFirst();
+      room_ahead_ = ahead->TakeRoom();
+      return;
+    }
+  }
   std::promise<platform::Surface> stretched;
   stretched_ahead_ = stretched.get_future();
   room_ahead_ = std::async(std::launch::async, [this, width = Metrics.ScreenWidth, height = Metrics.ScreenHeight,
-                                                client = ClientRect, stretched = std::move(stretched),
-                                                ahead = environment_.TakeStartBackground]() mutable {
-    if (ahead) {
-      platform::Surface drawn = ahead();
-      std::lock_guard lock(bitmaps_mutex_);
-      for (BitmapSlot& slot : bitmaps_) {
-        if (slot.Id != kStartBackgroundBitmap || slot.Drawn || drawn.Empty()) continue;
-        slot.Picture = std::move(drawn);
-        slot.Drawn = true;
-      }
-    }
+                                                client = ClientRect, stretched = std::move(stretched)]() mutable {
     const platform::Surface* bitmap = Bitmap(kStartBackgroundBitmap);
     const auto stretch = [&] {
       platform::Surface picture(width, height);
@@ -333,7 +328,9 @@ const platform::Surface* MainWindow::Bitmap(int id) const {
   for (BitmapSlot& slot : bitmaps_) {
     if (slot.Id != id) continue;
     if (!slot.Drawn) {
-      slot.Picture = LoadBitmapResource(id, EnglishUi());
+      // The start background begun by the program's entry is given once its stretches are made.
+      if (id == kStartBackgroundBitmap && environment_.StartBackground) slot.Picture = environment_.StartBackground->TakeDrawn();
+      if (slot.Picture.Empty()) slot.Picture = LoadBitmapResource(id, EnglishUi());
       slot.Drawn = true;
     }
     return &slot.Picture;

@@ -17,6 +17,7 @@
 #include "app/mouse_routing.h"
 #include "app/panel_animation.h"
 #include "app/screen_metrics.h"
+#include "app/start_background_ahead.h"
 #include "app/test_tone.h"
 #include "channels/main_window_services.h"
 #include "controls/control_owner.h"
@@ -38,14 +39,10 @@ struct MainWindowEnvironment {
   std::function<std::uint64_t()> AvailableMemory;
   // The device layer's clock (the workers' sleeps and the close's waits).
   UnitClock* Clock = &SystemUnitClock();
-  // Waits for the start background drawn ahead of the window and gives it away; absent, or empty
-  // once given, the window draws its own.
-  std::function<platform::Surface()> TakeStartBackground;
+  // The start background begun by the program's entry; absent, the window makes its own.
+  std::shared_ptr<StartBackgroundAhead> StartBackground;
 };
 MainWindowEnvironment SystemEnvironment();
-// Starts drawing the start background at once, on a thread of its own, for the environment's
-// TakeStartBackground: the program's entry calls it before the host starts.
-std::function<platform::Surface()> DrawStartBackgroundAhead();
 
 // Timer ids of the main window.
 inline constexpr unsigned kTimerIntro = 1;
@@ -386,8 +383,8 @@ class MainWindow final : public MainWindowServices,
  private:
   friend class MainWindowFilterPanel;
   void InitMainWindow();
-  // Lists the bitmaps and starts drawing the start background beside the window thread.
-  void StartBackgroundAhead();
+  // Lists the bitmaps and has the start background made beside the window thread.
+  void BeginStartBackground();
   void ReleaseMainWindowObjects();
   void StopWorkers();
   bool BuildBackBuffers();

@@ -80,8 +80,10 @@ class PaintWatch final : public QObject {
   MainWindowEnvironment environment = SystemEnvironment();
   platform::qt::HostHead head;
   if (program) {
-    environment.TakeStartBackground = DrawStartBackgroundAhead();
+    const auto background = std::make_shared<StartBackgroundAhead>();
+    environment.StartBackground = background;
     head = platform::qt::BeginHost();
+    head.size_known = [background](int width, int height) { background->TellWindowSize(width, height); };
   }
   QApplication application(argc, argv);
   PaintWatch watch;

@@ -83,6 +83,7 @@ HostHead BeginHost() {
 
 QtHost::QtHost(const Clock& clock, HostHead head) {
   const QRect area = WorkArea();
+  if (head.size_known) head.size_known(area.width(), area.height());
   if (QGuiApplication::platformName() == QStringLiteral("xcb")) {
     // The grab begun before Qt's start is kept where Qt has opened the same display.
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
@@ -341,8 +342,10 @@ void QtHost::DestroyWindow() {
 
 namespace platform {
 
-int RunHost(int argc, char** argv, const std::function<int(HostServices&)>& program) {
+int RunHost(int argc, char** argv, const std::function<int(HostServices&)>& program,
+            const std::function<void(int width, int height)>& window_size_known) {
   qt::HostHead head = qt::BeginHost();
+  head.size_known = window_size_known;
   QApplication application(argc, argv);
   SteadyClock clock;
   qt::QtHost host(clock, std::move(head));

@@ -1,6 +1,7 @@
 // The Qt host: the real window around the window core, and the host services built on Qt.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <QFileIconProvider>
@@ -41,6 +42,8 @@ class HostWidget;
 struct HostHead {
   // The desktop of the X server the window is to show on, being taken.
   std::unique_ptr<DesktopGrab> grab;
+  // Hears the window's size as soon as the host knows it.
+  std::function<void(int width, int height)> size_known;
 };
 // Prepares Qt's environment (PrepareQtEnvironment) and, where Qt is to show the window on an X
 // server, starts taking that server's desktop. Call before the QApplication is created.
