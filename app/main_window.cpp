@@ -64,6 +64,8 @@ bool MainWindow::CreateMainWindow(bool command_line_english) {
   const bool english = !host_.UserLocaleIsRussian() || command_line_english;
   Bytes.EnglishUi = english ? 1 : 0;
   UiLanguage = english ? kLanguageEnglish : kLanguageRussian;
+  // The start background is drawn from here on, beside the rest of the start-up.
+  BeginStartBackground();
   host_.SetInterfaceLanguage(!english);
   host_.SetWindowTitle(LoadString(kStringTitle, UiLanguage));
   host_.SetWindowIcon(LoadIconResource(kMainIcon));
@@ -71,6 +73,39 @@ bool MainWindow::CreateMainWindow(bool command_line_english) {
   InitMainWindow();
   LayoutSuspended = 0;
   return true;
+}
+
+void MainWindow::BeginStartBackground() {
+  // The bitmaps (they exist in one language only) are drawn when a screen first shows them: most
+  // belong to pages a session may never open.
+  for (int id : kMainWindowBitmaps) bitmaps_.push_back(BitmapSlot{id, false, {}});
+  // Except the start background, which the intro's first frame may play over and the start
+  // screen shows: it is drawn beside the start-up, and stretched over the window for the intro.
+  // Begun by the program's entry, it is stretched from when the host told the window's size.
+  if (const std::shared_ptr<StartBackgroundAhead>& ahead = environment_.StartBackground) {
+    const int width = Metrics.ScreenWidth, height = Metrics.ScreenHeight;
+    ahead->TellWindowSize(width, height);
+    if (ahead->Fits(width, height) && ClientRect.left == 0 && ClientRect.top == 0 && ClientRect.right == width &&
+        ClientRect.bottom == height) {
+      stretched_ahead_ = ahead->TakeFirst();
+      room_ahead_ = ahead->TakeRoom();
+      return;
+    }
+  }
+  std::promise<platform::Surface> stretched;
+  stretched_ahead_ = stretched.get_future();
+  room_ahead_ = std::async(std::launch::async, [this, width = Metrics.ScreenWidth, height = Metrics.ScreenHeight,
+                                                client = ClientRect, stretched = std::move(stretched)]() mutable {
+    const platform::Surface* bitmap = Bitmap(kStartBackgroundBitmap);
+    const auto stretch = [&] {
+      platform::Surface picture(width, height);
+      if (bitmap != nullptr) platform::StretchBlit(picture, {0, 0, client.right, client.bottom}, *bitmap, bitmap->Bounds());
+      return picture;
+    };
+    // The first goes to the intro's first frame as soon as it is made.
+    stretched.set_value(bitmap != nullptr ? stretch() : platform::Surface{});
+    return bitmap != nullptr ? stretch() : platform::Surface{};
+  });
 }
 
 void MainWindow::InitMainWindow() {
@@ -95,25 +130,7 @@ void MainWindow::InitMainWindow() {
   Devices->MainWindow = this;
   // The host is a current system: the radio receiver takes its newer baud rate.
   Bytes.OsMajorVersion = 6;
-  // 7. Bitmaps (they exist in one language only).
-  // Drawn when a screen first shows them: most belong to pages a session may never open.
-  for (int id : kMainWindowBitmaps) bitmaps_.push_back(BitmapSlot{id, false, {}});
-  // Except the start background, which the intro's first frame may play over and the start
-  // screen shows: it is drawn beside the start-up, and stretched over the window for the intro.
-  std::promise<platform::Surface> stretched;
-  stretched_ahead_ = stretched.get_future();
-  room_ahead_ = std::async(std::launch::async, [this, width = Metrics.ScreenWidth, height = Metrics.ScreenHeight,
-                                                client = ClientRect, stretched = std::move(stretched)]() mutable {
-    const platform::Surface* bitmap = Bitmap(kStartBackgroundBitmap);
-    const auto stretch = [&] {
-      platform::Surface picture(width, height);
-      if (bitmap != nullptr) platform::StretchBlit(picture, {0, 0, client.right, client.bottom}, *bitmap, bitmap->Bounds());
-      return picture;
-    };
-    // The first goes to the intro's first frame as soon as it is made.
-    stretched.set_value(bitmap != nullptr ? stretch() : platform::Surface{});
-    return bitmap != nullptr ? stretch() : platform::Surface{};
-  });
+  // 7. Bitmaps: made ready as the window was created.
   // 9. The record's capacity from the memory the system has free.
   SampleCapacity = SampleCapacityFor(environment_.AvailableMemory ? environment_.AvailableMemory() : 0);
   // 12-13. The graph view and its channels.
@@ -311,7 +328,9 @@ const platform::Surface* MainWindow::Bitmap(int id) const {
   for (BitmapSlot& slot : bitmaps_) {
     if (slot.Id != id) continue;
     if (!slot.Drawn) {
-      slot.Picture = LoadBitmapResource(id, EnglishUi());
+      // The start background begun by the program's entry is given once its stretches are made.
+      if (id == kStartBackgroundBitmap && environment_.StartBackground) slot.Picture = environment_.StartBackground->TakeDrawn();
+      if (slot.Picture.Empty()) slot.Picture = LoadBitmapResource(id, EnglishUi());
       slot.Drawn = true;
     }
     return &slot.Picture;

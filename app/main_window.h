@@ -17,6 +17,7 @@
 #include "app/mouse_routing.h"
 #include "app/panel_animation.h"
 #include "app/screen_metrics.h"
+#include "app/start_background_ahead.h"
 #include "app/test_tone.h"
 #include "channels/main_window_services.h"
 #include "controls/control_owner.h"
@@ -38,6 +39,8 @@ struct MainWindowEnvironment {
   std::function<std::uint64_t()> AvailableMemory;
   // The device layer's clock (the workers' sleeps and the close's waits).
   UnitClock* Clock = &SystemUnitClock();
+  // The start background begun by the program's entry; absent, the window makes its own.
+  std::shared_ptr<StartBackgroundAhead> StartBackground;
 };
 MainWindowEnvironment SystemEnvironment();
 
@@ -380,6 +383,8 @@ class MainWindow final : public MainWindowServices,
  private:
   friend class MainWindowFilterPanel;
   void InitMainWindow();
+  // Lists the bitmaps and has the start background made beside the window thread.
+  void BeginStartBackground();
   void ReleaseMainWindowObjects();
   void StopWorkers();
   bool BuildBackBuffers();

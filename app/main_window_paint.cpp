@@ -192,11 +192,14 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
     intro_background_pending_ = !std::exchange(intro_background_kept_, false);
     intro.LastTick = intro.FirstTick = NowMs();
     // Fontconfig's set-up is the slow part of a first text, which the intro draws some frames
-    // later: the faces it and the start screen draw with are looked up beside them.
-    fonts_ahead_ = std::async(std::launch::async, [typeface = renderer0_.style.typeface] {
-      for (const auto& [family, weight] : {std::pair<std::string_view, int>{typeface, 400}, {"Verdana", 900}, {typeface, 700}}) {
-        platform::AverageWidthPerEm(platform::FindFontFile(family, weight, false));
-      }
+    // later: the faces it and the start screen draw with are looked up beside them, from when this
+    // frame is out.
+    PostToWindow([this, typeface = renderer0_.style.typeface] {
+      fonts_ahead_ = std::async(std::launch::async, [typeface] {
+        for (const auto& [family, weight] : {std::pair<std::string_view, int>{typeface, 400}, {"Verdana", 900}, {typeface, 700}}) {
+          platform::AverageWidthPerEm(platform::FindFontFile(family, weight, false));
+        }
+      });
     });
   }
   if (f < kIntroRestoreEnd) Copy(buffer0, buffer1, area);

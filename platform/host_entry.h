@@ -9,7 +9,9 @@ namespace platform {
 
 // Prepares the host system (before anything of it exists), builds the window at the screen's
 // work area and calls program with the services; program sets itself up, calls RunEventLoop and
-// returns the exit code, which RunHost returns.
-int RunHost(int argc, char** argv, const std::function<int(HostServices&)>& program);
+// returns the exit code, which RunHost returns. `window_size_known` hears the window's size as soon
+// as the host knows it, before the window is built.
+int RunHost(int argc, char** argv, const std::function<int(HostServices&)>& program,
+            const std::function<void(int width, int height)>& window_size_known = {});
 
 }  // namespace platform

@@ -3,5 +3,12 @@
 #include "platform/host_entry.h"
 
 int main(int argc, char** argv) {
-  return platform::RunHost(argc, argv, [](platform::HostServices& host) { return RunVessamor(host); });
+  // The start background is drawn from the entry on, beside the host's own start, and stretched
+  // over the window as soon as the host knows its size.
+  MainWindowEnvironment environment = SystemEnvironment();
+  const auto background = std::make_shared<StartBackgroundAhead>();
+  environment.StartBackground = background;
+  return platform::RunHost(
+      argc, argv, [&environment](platform::HostServices& host) { return RunVessamor(host, std::move(environment)); },
+      [background](int width, int height) { background->TellWindowSize(width, height); });
 }

@@ -146,22 +146,43 @@ bool FetchShared(xcb_connection_t* c, xcb_drawable_t drawable, std::int16_t x, s
 
 }  // namespace
 
-DesktopGrab::DesktopGrab(const _XDisplay* shown_on, int x, int y, int width, int height) {
-  std::string display;
-  if (shown_on != nullptr) {
-    if (const char* name = DisplayString(const_cast<_XDisplay*>(shown_on))) display = name;
-  }
-  thread_ = std::thread([this, display = std::move(display), x, y, width, height] { Run(display, x, y, width, height); });
+std::string DisplayName(const _XDisplay* display) {
+  if (display == nullptr) return {};
+  const char* name = DisplayString(const_cast<_XDisplay*>(display));
+  return name != nullptr ? name : "";
+}
+
+DesktopGrab::DesktopGrab(std::string display) : display_(std::move(display)) {
+  thread_ = std::thread([this] { Run(); });
 }
 
 DesktopGrab::~DesktopGrab() {
+  {
+    std::lock_guard lock(mutex_);
+    leaving_ = true;
+  }
+  changed_.notify_all();
   if (thread_.joinable()) thread_.join();
+}
+
+void DesktopGrab::SetArea(int x, int y, int width, int height) {
+  {
+    std::lock_guard lock(mutex_);
+    area_ = Area{x, y, width, height};
+    area_given_ = true;
+  }
+  changed_.notify_all();
+}
+
+bool DesktopGrab::AreaFits() const {
+  return area_given_ && area_.width > 0 && area_.height > 0 && area_.x >= 0 && area_.y >= 0 &&
+         area_.x + area_.width <= screen_width_ && area_.y + area_.height <= screen_height_;
 }
 
 bool DesktopGrab::WaitTaken() {
   std::unique_lock lock(mutex_);
   changed_.wait_for(lock, kAnswerWatchdog, [this] { return answered_; });
-  return taken_;
+  return taken_ && AreaFits();
 }
 
 Surface DesktopGrab::TakePicture() {
@@ -181,24 +202,28 @@ void DesktopGrab::Finish(bool taken, Surface picture) {
   changed_.notify_all();
 }
 
-void DesktopGrab::Run(const std::string& display, int x, int y, int width, int height) {
+void DesktopGrab::Run() {
   int screen_number = 0;
   std::unique_ptr<xcb_connection_t, Disconnect> connection(
-      xcb_connect(display.empty() ? nullptr : display.c_str(), &screen_number));
+      xcb_connect(display_.empty() ? nullptr : display_.c_str(), &screen_number));
   xcb_connection_t* c = connection.get();
-  if (xcb_connection_has_error(c) != 0 || width <= 0 || height <= 0 || x < 0 || y < 0) return Finish(false, {});
+  if (xcb_connection_has_error(c) != 0) return Finish(false, {});
   const xcb_setup_t* setup = xcb_get_setup(c);
   auto roots = xcb_setup_roots_iterator(setup);
   for (int i = 0; i < screen_number && roots.rem > 0; ++i) xcb_screen_next(&roots);
   if (roots.rem <= 0) return Finish(false, {});
   const xcb_screen_t* screen = roots.data;
-  if (!PixelsAreBgrx(setup, screen) || x + width > screen->width_in_pixels || y + height > screen->height_in_pixels) {
+  if (!PixelsAreBgrx(setup, screen) || screen->width_in_pixels == 0 || screen->height_in_pixels == 0) {
     return Finish(false, {});
   }
 
-  const auto w = static_cast<std::uint16_t>(width), h = static_cast<std::uint16_t>(height);
-  const auto left = static_cast<std::int16_t>(x), top = static_cast<std::int16_t>(y);
-  const std::size_t row_bytes = static_cast<std::size_t>(width) * 4;
+  const std::uint16_t w = screen->width_in_pixels, h = screen->height_in_pixels;
+  {
+    std::lock_guard lock(mutex_);
+    screen_width_ = w;
+    screen_height_ = h;
+  }
+  const std::size_t row_bytes = static_cast<std::size_t>(w) * 4;
   const auto taken = [this] {
     {
       std::lock_guard lock(mutex_);
@@ -207,22 +232,22 @@ void DesktopGrab::Run(const std::string& display, int x, int y, int width, int h
     }
     changed_.notify_all();
   };
-  // Where the server shares this machine's memory, it writes the area, windows on it included,
-  // straight into a segment of it: once it has answered, the window may cover the area.
-  SharedSegment segment(row_bytes * static_cast<std::size_t>(height));
+  // Where the server shares this machine's memory, it writes the screen, windows on it included,
+  // straight into a segment of it: once it has answered, the window may cover it.
+  SharedSegment segment(row_bytes * h);
   const std::uint8_t* from = nullptr;
   std::unique_ptr<xcb_get_image_reply_t, FreeReply> image;
-  if (FetchShared(c, screen->root, left, top, w, h, segment)) {
+  if (FetchShared(c, screen->root, 0, 0, w, h, segment)) {
     taken();
     from = segment.Address();
   } else {
-    // Else the server first copies the area into a picture of its own, then sends it.
+    // Else the server first copies the screen into a picture of its own, then sends it.
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
     const xcb_gcontext_t gc = xcb_generate_id(c);
     const std::uint32_t inferiors = XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS;
     const xcb_void_cookie_t made = xcb_create_pixmap_checked(c, screen->root_depth, pixmap, screen->root, w, h);
     xcb_create_gc(c, gc, pixmap, XCB_GC_SUBWINDOW_MODE, &inferiors);
-    const xcb_void_cookie_t copied = xcb_copy_area_checked(c, screen->root, pixmap, gc, left, top, 0, 0, w, h);
+    const xcb_void_cookie_t copied = xcb_copy_area_checked(c, screen->root, pixmap, gc, 0, 0, 0, 0, w, h);
     xcb_free_gc(c, gc);
     // The checks wait for the server's answer: once it has come, the copy is made, and whatever is
     // asked later on another connection (the window's showing) comes after it.
@@ -231,23 +256,36 @@ void DesktopGrab::Run(const std::string& display, int x, int y, int width, int h
     if (made_error || copy_error) return Finish(false, {});
     taken();
     image.reset(xcb_get_image_reply(c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, 0, 0, w, h, ~0u), nullptr));
-    if (image && static_cast<std::size_t>(xcb_get_image_data_length(image.get())) >= row_bytes * static_cast<std::size_t>(height)) {
+    if (image && static_cast<std::size_t>(xcb_get_image_data_length(image.get())) >= row_bytes * h) {
       from = xcb_get_image_data(image.get());
     }
     xcb_free_pixmap(c, pixmap);
     xcb_flush(c);
   }
   if (from == nullptr) return Finish(true, {});
+  // The pixels of the window's area alone are made ready, once the host has said where it lies.
+  Area area;
+  {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return area_given_ || leaving_; });
+    if (!area_given_ || !AreaFits()) {
+      lock.unlock();
+      return Finish(true, {});
+    }
+    area = area_;
+  }
   // The window shows its pixels opaque; a desktop all of one colour is no desktop to play over.
-  // Shared pixels are made so where they lie and kept; sent ones are copied out of the reply.
-  Surface picture = image ? Surface(width, height) : segment.Adopt(width, height);
+  // Shared pixels of the whole screen are made so where they lie and kept; others are copied out.
+  const bool in_place = !image && area.x == 0 && area.y == 0 && area.width == w && area.height == h;
+  Surface picture = in_place ? segment.Adopt(w, h) : Surface(area.width, area.height);
+  from += static_cast<std::size_t>(area.y) * row_bytes + static_cast<std::size_t>(area.x) * 4;
   std::uint32_t first = 0;
   std::memcpy(&first, from, 4);
   first &= 0x00FFFFFFu;
   std::uint32_t differs = 0;
-  for (int row = 0; row < height; ++row, from += row_bytes) {
+  for (int row = 0; row < area.height; ++row, from += row_bytes) {
     std::uint8_t* to = picture.Row(row);
-    for (int column = 0; column < width; ++column) {
+    for (int column = 0; column < area.width; ++column) {
       std::uint32_t pixel = 0;
       std::memcpy(&pixel, from + column * 4, 4);
       differs |= (pixel & 0x00FFFFFFu) ^ first;

@@ -20,7 +20,10 @@
 #include <QScreen>
 #include <QSocketNotifier>
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <QStringList>
 #include <QTranslator>
@@ -64,13 +67,35 @@ void ConfigureFileDialog(QFileDialog& dialog) {
   dialog.setIconProvider(&provider);
 }
 
-QtHost::QtHost(const Clock& clock) {
+HostHead BeginHost() {
+  PrepareQtEnvironment();
+  HostHead head;
+  // Qt chooses X where it is asked to, or where it is not and the session is not Wayland's.
+  const char* display = std::getenv("DISPLAY");
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  const char* session = std::getenv("XDG_SESSION_TYPE");
+  const bool x = platform != nullptr && *platform != '\0'
+                     ? std::string_view(platform).starts_with("xcb")
+                     : session == nullptr || std::string_view(session) != "wayland";
+  if (display != nullptr && *display != '\0' && x) head.grab = std::make_unique<DesktopGrab>(display);
+  return head;
+}
+
+QtHost::QtHost(const Clock& clock, HostHead head) {
   const QRect area = WorkArea();
+  if (head.size_known) head.size_known(area.width(), area.height());
   if (QGuiApplication::platformName() == QStringLiteral("xcb")) {
+    // The grab begun before Qt's start is kept where Qt has opened the same display.
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    grab_ = std::make_unique<DesktopGrab>(x11 != nullptr ? x11->display() : nullptr, area.x(), area.y(), area.width(),
-                                          area.height());
+    const std::string display = DisplayName(x11 != nullptr ? x11->display() : nullptr);
+    if (head.grab && head.grab->Display() == display) {
+      grab_ = std::move(head.grab);
+    } else {
+      grab_ = std::make_unique<DesktopGrab>(display);
+    }
+    grab_->SetArea(area.x(), area.y(), area.width(), area.height());
   }
+  head.grab.reset();
   window_ = std::make_unique<HostWindow>(area.width(), area.height(), clock);
   widget_ = std::make_unique<HostWidget>(*window_);
   widget_->setGeometry(area);
@@ -317,11 +342,13 @@ void QtHost::DestroyWindow() {
 
 namespace platform {
 
-int RunHost(int argc, char** argv, const std::function<int(HostServices&)>& program) {
-  qt::PrepareQtEnvironment();
+int RunHost(int argc, char** argv, const std::function<int(HostServices&)>& program,
+            const std::function<void(int width, int height)>& window_size_known) {
+  qt::HostHead head = qt::BeginHost();
+  head.size_known = window_size_known;
   QApplication application(argc, argv);
   SteadyClock clock;
-  qt::QtHost host(clock);
+  qt::QtHost host(clock, std::move(head));
   return program(host);
 }
 

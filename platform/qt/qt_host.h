@@ -1,6 +1,7 @@
 // The Qt host: the real window around the window core, and the host services built on Qt.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <QFileIconProvider>
@@ -37,11 +38,22 @@ void ConfigureFileDialog(QFileDialog& dialog);
 
 class HostWidget;
 
+// What the host begins before the application object exists, to run beside its construction.
+struct HostHead {
+  // The desktop of the X server the window is to show on, being taken.
+  std::unique_ptr<DesktopGrab> grab;
+  // Hears the window's size as soon as the host knows it.
+  std::function<void(int width, int height)> size_known;
+};
+// Prepares Qt's environment (PrepareQtEnvironment) and, where Qt is to show the window on an X
+// server, starts taking that server's desktop. Call before the QApplication is created.
+HostHead BeginHost();
+
 class QtHost final : public HostServices, private HostBackend {
  public:
   // The QApplication must exist; the calling thread becomes the window thread. The window covers
-  // the primary screen's work area.
-  explicit QtHost(const Clock& clock);
+  // the primary screen's work area. The head begun before the application object is taken over.
+  explicit QtHost(const Clock& clock, HostHead head = {});
   ~QtHost() override;
 
   QWidget& Widget();

@@ -89,6 +89,55 @@ TEST(MainWindowTimers, IntroKeepsItsWholeBackgroundOnceTheFirstFrameIsOut) {
   EXPECT_EQ(rows, 0);
 }
 
+// The start background begun ahead of the window is the one the intro plays over and the start
+// screen keeps, whether its stretches were made for the window's size or for another; drawn empty,
+// the window draws its own.
+TEST(MainWindowTimers, IntroTakesTheStartBackgroundBegunAhead) {
+  const platform::Surface drawn = LoadBitmapResource(kStartBackgroundBitmap, false);
+  ASSERT_FALSE(drawn.Empty());
+  enum class Ahead { Drawn, OtherSize, Marked, Empty };
+  for (const Ahead ahead : {Ahead::Drawn, Ahead::OtherSize, Ahead::Marked, Ahead::Empty}) {
+    SCOPED_TRACE(static_cast<int>(ahead));
+    Rig rig;
+    int draws = 0;
+    // A picture of one colour shows whether the window played over it or drew its own.
+    rig.environment.StartBackground = std::make_shared<StartBackgroundAhead>([ahead, &draws, &drawn] {
+      ++draws;
+      if (ahead == Ahead::Empty) return platform::Surface{};
+      platform::Surface picture(drawn.Width(), drawn.Height());
+      if (ahead == Ahead::Marked) {
+        picture.Fill({10, 200, 20, 255});
+      } else {
+        platform::Blit(picture, 0, 0, drawn.Width(), drawn.Height(), drawn, 0, 0);
+      }
+      return picture;
+    });
+    if (ahead == Ahead::OtherSize) rig.environment.StartBackground->TellWindowSize(640, 480);
+    MainWindow& w = rig.Create();
+    rig.host.Window().UpdateNow();
+    const platform::Surface* bitmap = w.Bitmap(kStartBackgroundBitmap);
+    EXPECT_EQ(draws, 1);
+    ASSERT_NE(bitmap, nullptr);
+    ASSERT_EQ(bitmap->Width(), drawn.Width());
+    ASSERT_EQ(bitmap->Height(), drawn.Height());
+    int differ = 0;
+    for (int y = 0; y < drawn.Height(); ++y) {
+      if (std::memcmp(bitmap->Row(y), drawn.Row(y), static_cast<std::size_t>(drawn.Width()) * 4) != 0) ++differ;
+    }
+    if (ahead == Ahead::Marked) {
+      EXPECT_EQ(differ, drawn.Height());
+      EXPECT_EQ(rig.host.Window().Pixels().GetPixel(5, 5), (platform::Colour{10, 200, 20, 255}));
+      EXPECT_EQ(rig.host.Window().Pixels().GetPixel(1270, 980), (platform::Colour{10, 200, 20, 255}));
+    } else {
+      EXPECT_EQ(differ, 0);
+      platform::Surface stretched(1280, 994);
+      platform::StretchBlit(stretched, {0, 0, 1280, 994}, drawn, drawn.Bounds());
+      EXPECT_EQ(rig.host.Window().Pixels().GetPixel(5, 5), stretched.GetPixel(5, 5));
+      EXPECT_EQ(rig.host.Window().Pixels().GetPixel(1270, 980), stretched.GetPixel(1270, 980));
+    }
+  }
+}
+
 // Over the desktop, buffer 1 (which the intro's panel is lifted off) holds the desktop everywhere
 // once the intro has needed it, whichever room it was made in.
 TEST(MainWindowTimers, IntroKeepsTheDesktopWholeInBufferOne) {
