@@ -14,6 +14,7 @@
 #include "platform/gdi.h"
 #include "platform/memory_status.h"
 #include "resources/bitmaps.h"
+#include "resources/start_background.h"
 #include "resources/string_table.h"
 
 namespace {
@@ -313,7 +314,7 @@ platform::Surface* MainWindow::BackBufferForButton(const ControlFrame& control) 
 platform::Surface* MainWindow::GetBackBufferDC() { return BackBuffersReady != 0 ? &BackBuffer(0) : nullptr; }
 
 platform::Surface& MainWindow::BackBuffer(int index) {
-  if (index == 1) KeepIntroBackground();
+  if (index <= 1) KeepIntroBackground();
   platform::Surface& buffer = buffers_[static_cast<std::size_t>(index)];
   // The graph's cached background is made the first time the measurement screen asks for it.
   if (index == 3 && BackBuffersReady != 0 && (buffer.Width() != Metrics.ScreenWidth || buffer.Height() != Metrics.ScreenHeight)) {
@@ -328,8 +329,10 @@ const platform::Surface* MainWindow::Bitmap(int id) const {
   for (BitmapSlot& slot : bitmaps_) {
     if (slot.Id != id) continue;
     if (!slot.Drawn) {
-      // The start background begun by the program's entry is given once its stretches are made.
+      // The start background begun by the program's entry is given once its stretches are made;
+      // without it, the one kept in the program is lent.
       if (id == kStartBackgroundBitmap && environment_.StartBackground) slot.Picture = environment_.StartBackground->TakeDrawn();
+      if (id == kStartBackgroundBitmap && slot.Picture.Empty()) slot.Picture = StartBackgroundPicture();
       if (slot.Picture.Empty()) slot.Picture = LoadBitmapResource(id, EnglishUi());
       slot.Drawn = true;
     }

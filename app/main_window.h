@@ -451,6 +451,13 @@ class MainWindow final : public MainWindowServices,
   // Buffer 1 holds the intro's background only round the panel until a later paint or a reader of
   // the buffer needs the rest; KeepIntroBackground copies it then.
   bool intro_background_pending_ = false;
+  // The intro's first frame went to the window as buffer 0 held it; buffer 0 holds the window's
+  // former pixels until TakeBackLentFrame copies the frame back, as soon as the frame is out or
+  // before anything reads or draws on buffer 0 sooner.
+  bool intro_frame_lent_ = false;
+  // Buffer 1 is to take the panel's part of the background from the frame lent.
+  bool intro_area_pending_ = false;
+  void TakeBackLentFrame();
   void KeepIntroBackground();
   // Buffer 0 came with the picture the intro plays over already in it; buffer 1 came with it too.
   bool intro_background_taken_ = false;

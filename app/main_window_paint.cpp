@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 #include <optional>
+#include <thread>
 #include <utility>
 
 #include "layout/display_modes.h"
@@ -144,6 +145,7 @@ void MainWindow::RefuseDisplayDepth(int) {
 }
 
 void MainWindow::DrawPreparingDataBox() {
+  TakeBackLentFrame();
   if (BackBuffersReady == 0 || !View) return;
   const double ui = Metrics.UiScale;
   const PixelRect& view = View->ViewRect;
@@ -171,6 +173,12 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
   // The first paint of the intro, whatever frame a tick has brought: a later paint of the same
   // frame (the desktop's activation) keeps the background it found, which the host gave once.
   const bool first = !intro_prepared_;
+  // The first frame is the whole of buffer 0: it becomes the window's pixels as it is, and buffer 0
+  // takes the window's former pixels, which get the frame back when buffer 0 is next read.
+  const platform::Surface& shows = context.target;
+  const bool lend = first && !(f >= target - 1 && f >= kIntroFadeEnd) && context.clip == client &&
+                    shows.Width() == buffer0.Width() && shows.Height() == buffer0.Height() &&
+                    shows.Stride() == buffer0.Stride() && std::ranges::none_of(Window().Controls(), &platform::Control::IsVisible);
   if (first) {
     intro_prepared_ = true;
     renderer0_.style.font_weight = 700;
@@ -187,14 +195,19 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
       intro_background_kept_ = false;
     }
     // The first frame is shown sooner with only the panel's part of the background kept now: the
-    // rest is kept when a later paint or a screen first reads it.
-    Copy(buffer1, buffer0, area);
+    // rest is kept when a later paint or a screen first reads it. Where buffer 1 came with the
+    // picture it has that part too; frame 0, the background alone, leaves it to the window's copy.
+    intro_area_pending_ = lend && f == 0 && !intro_background_kept_;
+    if (!intro_background_kept_ && !intro_area_pending_) Copy(buffer1, buffer0, area);
     intro_background_pending_ = !std::exchange(intro_background_kept_, false);
     intro.LastTick = intro.FirstTick = NowMs();
     // Fontconfig's set-up is the slow part of a first text, which the intro draws some frames
     // later: the faces it and the start screen draw with are looked up beside them, from when this
-    // frame is out.
+    // frame is out. So is buffer 1's room stretched, whose new memory would have been filled
+    // beside the first frame's own, and buffer 0 gets back the frame it lent.
     PostToWindow([this, typeface = renderer0_.style.typeface] {
+      TakeBackLentFrame();
+      if (environment_.StartBackground) environment_.StartBackground->WantRoom();
       fonts_ahead_ = std::async(std::launch::async, [typeface] {
         for (const auto& [family, weight] : {std::pair<std::string_view, int>{typeface, 400}, {"Verdana", 900}, {typeface, 700}}) {
           platform::AverageWidthPerEm(platform::FindFontFile(family, weight, false));
@@ -202,11 +215,13 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
       });
     });
   }
-  if (f < kIntroRestoreEnd) Copy(buffer0, buffer1, area);
+  // Each frame starts from the clean background under the panel, which the first has already.
+  if (f < kIntroRestoreEnd && !first) Copy(buffer0, buffer1, area);
 
   platform::WindowRect shown = area;
   if (f < kIntroFadeEnd) {
-    DrawIntroPanel(intro, f);
+    // Frame 0 is the background alone: the panel fades in from nothing.
+    if (f > 0) DrawIntroPanel(intro, f);
   } else {
     // Grow-out: a pale translucent panel widens to the client edges.
     const std::int32_t d = f - (kIntroFadeEnd - 1);
@@ -234,6 +249,12 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
   const platform::Surface& source = f >= target - 1 && f >= kIntroFadeEnd ? buffer1 : buffer0;
   // The first frame shows the whole background the intro plays over.
   if (first) shown = shown.Union(context.clip);
+  if (lend) {
+    std::swap(context.target, buffer0);
+    renderer0_.Attach(buffer0);
+    intro_frame_lent_ = true;
+    return;
+  }
   Copy(context.target, source, shown.Intersect(client));
 }
 
@@ -270,7 +291,17 @@ platform::Surface MainWindow::TakeIntroBackground(platform::Surface& spare, bool
 }
 
 std::optional<platform::Surface> MainWindow::TakeIfReady(std::future<platform::Surface>& made, bool wait) {
-  if (!made.valid() || (!wait && made.wait_for(std::chrono::seconds(0)) != std::future_status::ready)) return std::nullopt;
+  if (!made.valid()) return std::nullopt;
+  // A picture waited for is due within milliseconds: the thread keeps asking for a while rather than
+  // sleeping, as waking a sleeping thread can take as long again on a virtual machine.
+  const auto asked_until = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait ? 50 : 0);
+  while (made.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+    if (std::chrono::steady_clock::now() >= asked_until) {
+      if (!wait) return std::nullopt;
+      break;
+    }
+    std::this_thread::yield();
+  }
   try {
     return made.get();
   } catch (const std::exception&) {
@@ -278,7 +309,14 @@ std::optional<platform::Surface> MainWindow::TakeIfReady(std::future<platform::S
   }
 }
 
+void MainWindow::TakeBackLentFrame() {
+  if (!std::exchange(intro_frame_lent_, false)) return;
+  Copy(buffers_[0], Window().Pixels(), Window().ClientRect());
+  if (std::exchange(intro_area_pending_, false) && Panels[0]) Copy(buffers_[1], buffers_[0], Panels[0]->Area);
+}
+
 void MainWindow::KeepIntroBackground() {
+  TakeBackLentFrame();
   if (!intro_background_pending_ || !Panels[0]) return;
   intro_background_pending_ = false;
   // Buffer 0 shows the background everywhere but in the panel's area, which buffer 1 has.

@@ -4,10 +4,10 @@
 #include <utility>
 
 #include "platform/gdi.h"
-#include "resources/bitmaps.h"
+#include "resources/start_background.h"
 
 StartBackgroundAhead::StartBackgroundAhead(std::function<platform::Surface()> draw) {
-  if (!draw) draw = [] { return LoadBitmapResource(kStartBackgroundBitmap, false); };
+  if (!draw) draw = [] { return StartBackgroundPicture(); };
   thread_ = std::thread([this, draw = std::move(draw)]() mutable { Run(std::move(draw)); });
 }
 
@@ -35,7 +35,16 @@ bool StartBackgroundAhead::Fits(int width, int height) {
   return width_ == width && height_ == height && width > 0;
 }
 
+void StartBackgroundAhead::WantRoom() {
+  {
+    std::lock_guard lock(mutex_);
+    room_wanted_ = true;
+  }
+  told_.notify_all();
+}
+
 platform::Surface StartBackgroundAhead::TakeDrawn() {
+  WantRoom();
   return drawn_taken_.valid() ? drawn_taken_.get() : platform::Surface{};
 }
 
@@ -55,6 +64,10 @@ void StartBackgroundAhead::Run(std::function<platform::Surface()> draw) {
     return picture;
   };
   first_.set_value(stretch());
+  {
+    std::unique_lock lock(mutex_);
+    told_.wait(lock, [this] { return room_wanted_ || leaving_; });
+  }
   room_.set_value(stretch());
   drawn_.set_value(std::move(drawn));
 }

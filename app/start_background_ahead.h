@@ -11,10 +11,10 @@
 
 // Draws the start background on a thread of its own as soon as it is made, then, once the host has
 // told the window's size, stretches it over a window-sized picture twice: for the intro's first
-// frame, then as the room of the buffer the intro keeps its background in.
+// frame, then, once that frame is out, as the room of the buffer the intro keeps its background in.
 class StartBackgroundAhead {
  public:
-  // `draw` makes the picture (the start background's resource where it is empty).
+  // `draw` makes the picture: where it is empty, the start background kept in the program is lent.
   explicit StartBackgroundAhead(std::function<platform::Surface()> draw = {});
   ~StartBackgroundAhead();
   StartBackgroundAhead(const StartBackgroundAhead&) = delete;
@@ -28,6 +28,9 @@ class StartBackgroundAhead {
   // was told by the time the window asked, or the picture was drawn empty.
   std::future<platform::Surface> TakeFirst() { return first_.get_future(); }
   std::future<platform::Surface> TakeRoom() { return room_.get_future(); }
+  // The first frame is out: the room is stretched now. Before, the new memory it takes would be
+  // filled beside the first frame's own.
+  void WantRoom();
   // Waits for the picture drawn and gives it away once its stretches are made; empty the second time.
   platform::Surface TakeDrawn();
 
@@ -38,6 +41,7 @@ class StartBackgroundAhead {
   std::condition_variable told_;
   int width_ = 0, height_ = 0;
   bool leaving_ = false;
+  bool room_wanted_ = false;
   std::promise<platform::Surface> first_;
   std::promise<platform::Surface> room_;
   std::promise<platform::Surface> drawn_;

@@ -158,9 +158,7 @@ HostWindow::HostWindow(int width, int height, const Clock& clock)
       clock_(clock),
       windowThread_(std::this_thread::get_id()),
       pixels_(width_, height_),
-      dirty_{0, 0, width_, height_} {  // a new window has never been painted
-  pixels_.Fill(Colour{0, 0, 0, 255});
-}
+      dirty_{0, 0, width_, height_} {}  // a new window has never been painted: it shows black till then
 
 HostWindow::~HostWindow() {
   for (Control* control : controls_) {

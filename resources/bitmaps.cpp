@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/gdi.h"
+#include "resources/start_background.h"
 
 using platform::Brush;
 using platform::Colour;
@@ -71,7 +72,7 @@ constexpr Words kForce{"Датчик силы", "Force sensor"};
 constexpr Words kNewtons{"F, Н", "F, N"};
 
 constexpr BitmapRow kBitmaps[] = {
-    {50057, 640, 480, Picture::StartBackground},
+    {kStartBackgroundBitmap, kStartBackgroundWidth, kStartBackgroundHeight, Picture::StartBackground},
     {50058, 640, 240, Picture::Computer},
     {50064, 365, 240, Picture::StartPicture},
     {50065, 180, 173, Picture::HelpPicture},
@@ -123,18 +124,6 @@ constexpr BitmapRow kBitmaps[] = {
 constexpr Colour kInk{40, 40, 50, 255};
 constexpr Colour kUnitBody{235, 200, 60, 255};
 constexpr Colour kCable{60, 60, 70, 255};
-
-Colour Mix(Colour a, Colour b, double t) {
-  auto m = [t](std::uint8_t x, std::uint8_t y) { return static_cast<std::uint8_t>(x + (y - x) * t); };
-  return {m(a.r, b.r), m(a.g, b.g), m(a.b, b.b), 255};
-}
-
-void VerticalGradient(Surface& s, Colour top, Colour bottom) {
-  const int h = std::max(1, s.Height() - 1);
-  for (int y = 0; y < s.Height(); ++y) {
-    platform::FillRect(s, {0, y, s.Width(), y + 1}, Brush{Mix(top, bottom, static_cast<double>(y) / h)});
-  }
-}
 
 Pen Line(Colour c, int width) { return Pen{c, width}; }
 
@@ -252,19 +241,6 @@ void DrawSensor(Surface& s, const BitmapRow& row, bool english) {
   int size = std::max(12, h / 12);
   while (size > 10 && platform::TextExtent(name, Font{"Arial", size, 0, 700}).cx > w - 24) --size;
   Label(s, 12, h - h / 12 - 14, name, size);
-}
-
-void DrawStartBackground(Surface& s) {
-  VerticalGradient(s, Colour{30, 70, 130, 255}, Colour{150, 195, 235, 255});
-  const int w = s.Width(), h = s.Height();
-  for (int x = 0; x < w; x += 32) platform::DrawLine(s, x, 0, x, h - 1, Line(Colour{90, 130, 185, 255}, 1));
-  for (int y = 0; y < h; y += 32) platform::DrawLine(s, 0, y, w - 1, y, Line(Colour{90, 130, 185, 255}, 1));
-  int px = 0, py = h * 2 / 3;
-  for (int x = 0; x < w; x += 4) {
-    const int y = h * 2 / 3 + static_cast<int>(h / 10.0 * std::sin(x / 55.0) * std::exp(-x / 700.0));
-    platform::DrawLine(s, px, py, x, y, Line(Colour{235, 245, 255, 255}, 2));
-    px = x, py = y;
-  }
 }
 
 // Fills a convex polygon row by row: each row spans between the edges that cross its centre.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #include <vector>
@@ -14,10 +15,19 @@
 #include "platform/gdi.h"
 #include "platform/png_writer.h"
 #include "resources/bitmaps.h"
+#include "resources/start_background.h"
 
 namespace {
 
 using apptest::Rig;
+
+// A desktop of the rig's screen whose every pixel tells where it lies: red the column, blue the row.
+platform::Surface MarkedDesktop() {
+  platform::Surface picture(1280, 994);
+  for (int y = 0; y < picture.Height(); ++y)
+    for (int x = 0; x < picture.Width(); ++x) picture.SetPixel(x, y, {static_cast<std::uint8_t>(x), 90, static_cast<std::uint8_t>(y), 255});
+  return picture;
+}
 
 TEST(MainWindowTimers, IntroGridKeepsInsideThePanelsRoundedCorners) {
   Rig rig;
@@ -45,10 +55,7 @@ TEST(MainWindowTimers, IntroPlaysOverTheDesktopOrTheStartBackground) {
     SCOPED_TRACE(desktop);
     Rig rig;
     if (desktop) {
-      platform::Surface picture(1280, 994);
-      for (int y = 0; y < picture.Height(); ++y)
-        for (int x = 0; x < picture.Width(); ++x) picture.SetPixel(x, y, {static_cast<std::uint8_t>(x), 90, static_cast<std::uint8_t>(y), 255});
-      rig.host.Desktop = std::move(picture);
+      rig.host.Desktop = MarkedDesktop();
     }
     MainWindow& w = rig.Create();
     rig.host.Window().UpdateNow();
@@ -138,13 +145,60 @@ TEST(MainWindowTimers, IntroTakesTheStartBackgroundBegunAhead) {
   }
 }
 
+// The start background kept in the program is the one its drawing makes.
+TEST(MainWindowTimers, StartBackgroundKeptInTheProgramIsTheOneDrawn) {
+  const platform::Surface kept = StartBackgroundPicture();
+  const platform::Surface drawn = LoadBitmapResource(kStartBackgroundBitmap, false);
+  ASSERT_EQ(kept.Width(), drawn.Width());
+  ASSERT_EQ(kept.Height(), drawn.Height());
+  for (int y = 0; y < drawn.Height(); ++y) {
+    ASSERT_EQ(std::memcmp(kept.Row(y), drawn.Row(y), static_cast<std::size_t>(drawn.Width()) * 4), 0) << "row " << y;
+  }
+}
+
+// The intro's first frame goes to the window as it stands, and the intro's buffers get it back:
+// every frame, and the buffers the start screen builds on, are what they are when it is copied
+// (which a control shown outside the window makes it be), over the start background or the desktop.
+TEST(MainWindowTimers, IntroFramesAreTheSameWhetherTheFirstIsLentOrCopied) {
+  struct Outside final : platform::Control {};
+  const auto hash = [](const platform::Surface& s) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (int y = 0; y < s.Height(); ++y)
+      for (int i = 0; i < s.Width() * 4; ++i) h = (h ^ s.Row(y)[i]) * 1099511628211ull;
+    return h;
+  };
+  for (const bool desktop : {false, true}) {
+    SCOPED_TRACE(desktop);
+    std::vector<std::uint64_t> played[2];
+    for (const int copied : {0, 1}) {
+      Rig rig;
+      if (desktop) rig.host.Desktop = MarkedDesktop();
+      MainWindow& w = rig.Create();
+      Outside outside;
+      if (copied != 0) {
+        ASSERT_TRUE(outside.Create(rig.host.Window(), 9999, {-20, -20, -10, -10}));
+        outside.Show();
+      }
+      rig.host.Window().UpdateNow();
+      std::vector<std::uint64_t>& frames = played[copied];
+      frames.push_back(hash(rig.host.Window().Pixels()));
+      for (int tick = 0; tick < 100 && w.StartupInProgress != 0; ++tick) {
+        rig.Step(33);
+        frames.push_back(hash(rig.host.Window().Pixels()));
+      }
+      frames.push_back(hash(w.BackBuffer(0)));
+      frames.push_back(hash(w.BackBuffer(1)));
+    }
+    EXPECT_GT(played[0].size(), 40u);
+    EXPECT_EQ(played[0], played[1]);
+  }
+}
+
 // Over the desktop, buffer 1 (which the intro's panel is lifted off) holds the desktop everywhere
 // once the intro has needed it, whichever room it was made in.
 TEST(MainWindowTimers, IntroKeepsTheDesktopWholeInBufferOne) {
   Rig rig;
-  platform::Surface picture(1280, 994);
-  for (int y = 0; y < picture.Height(); ++y)
-    for (int x = 0; x < picture.Width(); ++x) picture.SetPixel(x, y, {static_cast<std::uint8_t>(x), 90, static_cast<std::uint8_t>(y), 255});
+  platform::Surface picture = MarkedDesktop();
   MainWindow& w = rig.Create();
   platform::Surface desktop(picture.Width(), picture.Height());
   platform::Blit(desktop, 0, 0, picture.Width(), picture.Height(), picture, 0, 0);
