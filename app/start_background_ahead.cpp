@@ -64,10 +64,12 @@ void StartBackgroundAhead::Run(std::function<platform::Surface()> draw) {
     return picture;
   };
   first_.set_value(stretch());
+  bool wanted = false;
   {
     std::unique_lock lock(mutex_);
     told_.wait(lock, [this] { return room_wanted_ || leaving_; });
+    wanted = room_wanted_;
   }
-  room_.set_value(stretch());
+  room_.set_value(wanted ? stretch() : platform::Surface{});
   drawn_.set_value(std::move(drawn));
 }
