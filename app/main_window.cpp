@@ -65,7 +65,7 @@ bool MainWindow::CreateMainWindow(bool command_line_english) {
   const bool english = !host_.UserLocaleIsRussian() || command_line_english;
   Bytes.EnglishUi = english ? 1 : 0;
   UiLanguage = english ? kLanguageEnglish : kLanguageRussian;
-  // The start background is drawn from here on, beside the rest of the start-up.
+  // The start background is stretched over the window beside the rest of the start-up.
   BeginStartBackground();
   host_.SetInterfaceLanguage(!english);
   host_.SetWindowTitle(LoadString(kStringTitle, UiLanguage));
@@ -314,7 +314,8 @@ platform::Surface* MainWindow::BackBufferForButton(const ControlFrame& control) 
 platform::Surface* MainWindow::GetBackBufferDC() { return BackBuffersReady != 0 ? &BackBuffer(0) : nullptr; }
 
 platform::Surface& MainWindow::BackBuffer(int index) {
-  if (index <= 1) KeepIntroBackground();
+  if (index == 0) TakeBackLentFrame();
+  if (index == 1) KeepIntroBackground();
   platform::Surface& buffer = buffers_[static_cast<std::size_t>(index)];
   // The graph's cached background is made the first time the measurement screen asks for it.
   if (index == 3 && BackBuffersReady != 0 && (buffer.Width() != Metrics.ScreenWidth || buffer.Height() != Metrics.ScreenHeight)) {

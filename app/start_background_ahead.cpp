@@ -1,4 +1,4 @@
-// The start background made from the program's entry on.
+// The start background stretched over the window from the program's entry on.
 #include "app/start_background_ahead.h"
 
 #include <utility>

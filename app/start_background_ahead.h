@@ -9,9 +9,10 @@
 
 #include "platform/surface.h"
 
-// Draws the start background on a thread of its own as soon as it is made, then, once the host has
-// told the window's size, stretches it over a window-sized picture twice: for the intro's first
-// frame, then, once that frame is out, as the room of the buffer the intro keeps its background in.
+// Takes the start background (the one kept in the program, unless told how to draw another) on a
+// thread of its own as soon as it is made, then, once the host has told the window's size,
+// stretches it over a window-sized picture twice: for the intro's first frame, then, once that
+// frame is out, as the room of the buffer the intro keeps its background in.
 class StartBackgroundAhead {
  public:
   // `draw` makes the picture: where it is empty, the start background kept in the program is lent.

@@ -3,8 +3,8 @@
 #include "platform/host_entry.h"
 
 int main(int argc, char** argv) {
-  // The start background is drawn from the entry on, beside the host's own start, and stretched
-  // over the window as soon as the host knows its size.
+  // The start background kept in the program is stretched over the window on a thread begun here,
+  // as soon as the host knows the window's size.
   MainWindowEnvironment environment = SystemEnvironment();
   const auto background = std::make_shared<StartBackgroundAhead>();
   environment.StartBackground = background;
