@@ -239,19 +239,19 @@ bool MayReplace(RecordCommandContext& context, const std::string& path) {
   return context.Host.AskYesNo(question, "");
 }
 
-void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_index) {
+bool SaveChosenFile(RecordCommandContext& context, std::string path, int filter_index) {
   GraphView& view = context.View;
-  if (view.LastSampleIndex <= kShortestSavedLastIndex) return;
+  if (view.LastSampleIndex <= kShortestSavedLastIndex) return false;
   if (LastExtension(path).empty() && filter_index >= 1 && filter_index <= 3) path += kFilterExtensions[filter_index - 1];
   const RecordKind kind = KindOf(path);
   if (const auto problem = TargetProblem(path)) {
     Tell(context, *problem, path);
     RedrawView(view);
-    return;
+    return false;
   }
   if (!MayReplace(context, path)) {
     RedrawView(view);
-    return;
+    return false;
   }
 
   std::uint8_t shown = 0;
@@ -261,7 +261,7 @@ void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
   if (free_bytes && estimate > *free_bytes / 100 * kUsableSpacePercent) {
     Tell(context, RecordMessage::NoRoom, path);
     RedrawView(view);
-    return;
+    return false;
   }
 
   const RecordStreamFn stream = kind == RecordKind::Text ? FormatsOf(context).StreamText : nullptr;
@@ -274,7 +274,7 @@ void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
     if (!BuildFile(context, kind, context.Range, bytes)) {
       Tell(context, RecordMessage::WriteFailed, path);
       RedrawView(view);
-      return;
+      return false;
     }
     writer.emplace(path);
     writer->Write(bytes);
@@ -282,7 +282,7 @@ void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
   if (!writer->Commit()) {
     Tell(context, WriteProblem(writer->ErrorNumber()), path);
     RedrawView(view);
-    return;
+    return false;
   }
   if (kind == RecordKind::Sheet) {
     const SheetRows rows = [&] {
@@ -302,22 +302,27 @@ void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
     view.RecordName = context.RecordFileTitle;
   }
   RedrawView(view);
+  return true;
 }
 
 // A file longer than the view holds is shown from its start as far as the view reaches. The user is
-// told how much, and the record is named as the part it is, so that no save of it offers to
-// replace the whole file.
+// told how much (of how much, when the file's length in samples is known: not 0), and the record is
+// named as the part it is, so that no save of it offers to replace the whole file.
 void TellPartShown(RecordCommandContext& context, std::uint32_t file_samples, const std::string& path) {
   GraphView& view = context.View;
   const std::uint32_t shown = view.LastSampleIndex + 1u;
   const double rate = view.RecordRate != 0 ? view.RecordRate : kDefaultRecordRate;
   const auto seconds = [&](std::uint32_t samples) { return FixedSeconds(samples / rate); };
-  const std::string part = seconds(shown), whole = seconds(file_samples);
-  const std::string counts = std::to_string(shown) + (context.EnglishUi ? " of " : " из ") + std::to_string(file_samples);
+  const std::string part = seconds(shown);
+  // A file read only in part (beyond the read limit) has a length the load does not know.
+  const bool known = file_samples != 0;
+  const std::string whole = known ? (context.EnglishUi ? " of " : " из ") + seconds(file_samples) + (context.EnglishUi ? " s" : " с") : "";
+  const std::string counts =
+      std::to_string(shown) + (known ? (context.EnglishUi ? " of " : " из ") + std::to_string(file_samples) : "");
   context.Host.ShowMessage(
-      context.EnglishUi ? "The file is longer than the record can hold: the first " + part + " s of " + whole + " s are shown (" +
+      context.EnglishUi ? "The file is longer than the record can hold: the first " + part + " s" + whole + " are shown (" +
                               counts + " samples per channel).\n" + path
-                        : "Файл длиннее, чем вмещает запись: показаны первые " + part + " с из " + whole + " с (" + counts +
+                        : "Файл длиннее, чем вмещает запись: показаны первые " + part + " с" + whole + " (" + counts +
                               " отсчётов на канал).\n" + path,
       "");
   const std::string title = FileTitle(path);
@@ -370,23 +375,26 @@ SaveRange ChooseSaveRange(GraphView& view) {
   return {start, end + 1 - start};
 }
 
-void SaveRecord(RecordCommandContext& context) {
+bool SaveRecord(RecordCommandContext& context) {
   GraphView& view = context.View;
+  bool written = false;
   if (view.RecordViewable == 0 || view.LastSampleIndex <= kShortestSavedLastIndex) {
     const RecordMessage why = view.RecordViewable == 0 ? RecordMessage::NothingToSave : RecordMessage::TooShortToSave;
     context.Host.ShowMessage(RecordMessageText(why, context.EnglishUi), "");
   } else {
     context.Range = ChooseSaveRange(view);
     platform::FileDialogRequest request;
-    request.title = "Save record";
-    request.filters = {{"Record", "*.out"}, {"Excel", "*.xls"}, {"Text", "*.txt"}};
+    const bool english = context.EnglishUi;
+    request.title = english ? "Save record" : "Сохранить запись";
+    request.filters = {{english ? "Record" : "Запись", "*.out"}, {"Excel", "*.xls"}, {english ? "Text" : "Текст", "*.txt"}};
     request.filterIndex = 1;
     request.initialName = OfferedName(view.RecordName);
     // The dialog returns the name as typed; the save asks about the file it will write.
     request.confirmOverwrite = false;
-    if (const auto chosen = context.Host.SaveFileDialog(request)) SaveChosenFile(context, chosen->path, chosen->filterIndex);
+    if (const auto chosen = context.Host.SaveFileDialog(request)) written = SaveChosenFile(context, chosen->path, chosen->filterIndex);
   }
   view.SaveSelection = 0;
+  return written;
 }
 
 bool OpenRecord(RecordCommandContext& context) {
@@ -394,8 +402,8 @@ bool OpenRecord(RecordCommandContext& context) {
   // The units write into the channels while they record: a load would pull the buffer from under them.
   if (view.Recording.load() != 0) return false;
   platform::FileDialogRequest request;
-  request.title = "Load record";
-  request.filters = {{"Record", "*.out"}};
+  request.title = context.EnglishUi ? "Load record" : "Загрузить запись";
+  request.filters = {{context.EnglishUi ? "Record" : "Запись", "*.out"}};
   request.filterIndex = 1;
   request.defaultExtension = "out";
   const auto chosen = context.Host.OpenFileDialog(request);
@@ -407,10 +415,13 @@ bool OpenRecord(RecordCommandContext& context) {
 
   if (LastExtension(path) != ".out") {
     const TextImportFn import = FormatsOf(context).ImportText;
+    const bool goes_on = file.Size() > kTextImportLimit;
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min(file.Size(), kTextImportLimit)));
     if (!file.ReadAt(0, bytes.data(), bytes.size())) return Refuse(context, RecordMessage::CannotOpen, path);
-    if (import == nullptr || import(view, bytes, title) == 0) return Refuse(context, RecordMessage::NotARecord, path);
+    const TextImportResult read = import != nullptr ? import(view, bytes, goes_on, title) : TextImportResult{};
+    if (read.Channels == 0) return Refuse(context, RecordMessage::NotARecord, path);
     context.RecordFileTitle = title;
+    if (read.Cut) TellPartShown(context, read.FileRows, path);
     if (view.MainWindow != nullptr) {
       view.Sweep.FullRedraw = 1;
       view.MainWindow->InvalidateLocal();

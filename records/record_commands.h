@@ -54,7 +54,8 @@ struct RecordCommandContext {
 // the user names (a record too short, or none, is told instead of the dialog): ".out" in the binary layout, ".txt" as text, any other name as a spreadsheet.
 // Only a regular file or a new name in a folder that exists is written, and every failure is
 // told; the file is replaced whole or not at all. Ends with SaveSelection cleared, whatever happened.
-void SaveRecord(RecordCommandContext& context);
+// True when a file was written.
+bool SaveRecord(RecordCommandContext& context);
 
 // Loads the file the user names: a binary record, or any other name through the text import. A
 // file that cannot be opened, holds no record or is damaged is told, and the view keeps its record.

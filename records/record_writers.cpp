@@ -16,8 +16,8 @@ bool WriteBytes(const GraphView& view, const SaveRange& range, bool english, std
   return true;
 }
 
-std::uint32_t ImportText(GraphView& view, std::span<const std::uint8_t> file, const std::string& title) {
-  return ReadTextRecord(view, std::string_view(reinterpret_cast<const char*>(file.data()), file.size()), title);
+TextImportResult ImportText(GraphView& view, std::span<const std::uint8_t> file, bool file_goes_on, const std::string& title) {
+  return ReadTextRecord(view, std::string_view(reinterpret_cast<const char*>(file.data()), file.size()), title, file_goes_on);
 }
 
 bool StreamText(const GraphView& view, const SaveRange& range, bool english, const TextPieceSink& sink) {

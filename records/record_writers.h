@@ -26,8 +26,17 @@ using RecordWriterFn = bool (*)(const GraphView& view, const SaveRange& range, b
 using TextPieceSink = std::function<bool(std::string_view piece, std::uint64_t rows_done, std::uint64_t rows_total)>;
 // Writes an export piece by piece into the sink; false when the sink refused a piece.
 using RecordStreamFn = bool (*)(const GraphView& view, const SaveRange& range, bool english, const TextPieceSink& sink);
-// Reads a text record into the view; the number of channels read, 0 when nothing changed.
-using TextImportFn = std::uint32_t (*)(GraphView& view, std::span<const std::uint8_t> file, const std::string& title);
+// What a text import took: the channels read (0 when nothing changed), and whether the file held
+// more rows than the record took, with the rows it holds (0 when not all of it was read).
+struct TextImportResult {
+  std::uint32_t Channels = 0;
+  bool Cut = false;
+  std::uint32_t FileRows = 0;
+};
+// Reads a text record into the view from the file's bytes, which are its beginning only when
+// `file_goes_on`.
+using TextImportFn = TextImportResult (*)(GraphView& view, std::span<const std::uint8_t> file, bool file_goes_on,
+                                          const std::string& title);
 
 // The text and spreadsheet formats; an empty entry is a format this build cannot handle, whose
 // save reports a write error and whose load changes nothing.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "records/export_plan.h"
+#include "records/record_writers.h"
 
 class GraphView;
 
@@ -26,15 +27,23 @@ bool StreamTextRecord(const GraphView& view, SaveRange range, bool english, cons
 struct TextRecordImport {
   std::uint16_t SensorCode = 0;
   std::uint32_t Rate = 0;
-  // One code array per channel, all of the same length.
+  // One code array per channel, all of the same length, and each channel's sensor kind.
   std::vector<std::vector<std::int16_t>> Codes;
+  std::vector<std::uint16_t> Kinds;
+  // The file holds more rows than were read: the rows end at the last whole row within the
+  // limit. FileRows counts the file's rows when the bytes held all of them, else it is 0.
+  bool Cut = false;
+  std::uint32_t FileRows = 0;
 };
 
 // Reads a record of the older layout; none for a file that is not one. At most `sample_capacity`
-// codes are read in all.
-std::optional<TextRecordImport> ParseTextRecord(std::string_view bytes, std::uint32_t sample_capacity);
+// codes are read in all. With `file_goes_on` the bytes are the file's beginning only: a row they
+// end inside is not read.
+std::optional<TextRecordImport> ParseTextRecord(std::string_view bytes, std::uint32_t sample_capacity,
+                                                bool file_goes_on = false);
 
-// Loads a text record into the view; the number of channels read, 0 when nothing was changed.
-std::uint8_t ReadTextRecord(GraphView& view, std::string_view bytes, const std::string& title);
+// Loads a text record into the view: the number of channels read (0 when nothing was changed), and
+// whether the file held more than the record took (see TextRecordImport).
+TextImportResult ReadTextRecord(GraphView& view, std::string_view bytes, const std::string& title, bool file_goes_on = false);
 
 }  // namespace records

@@ -21,12 +21,15 @@ struct CodeFormula {
   double B = 0.0;
 };
 
-// One code word: the first formula serves channels 1 and 3, the second channels 2 and 4.
+// One code word: the first formula and kind serve channels 1 and 3, the second channels 2 and 4.
+// A word of two quantities names the kind of each, as a recording of that unit sets its channels.
 struct CodeWord {
   std::string_view Word;
   std::uint16_t Code;
   CodeFormula First;
   CodeFormula Second;
+  std::uint16_t FirstKind;
+  std::uint16_t SecondKind;
 };
 
 constexpr CodeFormula kU10{10.824524312896406, 0.021141649048625};
@@ -34,7 +37,7 @@ constexpr CodeFormula kU50{53.668763102725364, 0.10482180293501048};
 constexpr CodeFormula kI002{22.021505376344084, 0.043010752688172};
 constexpr CodeFormula kI02{220.21505376344086, 0.4301075268817204};
 
-constexpr CodeWord Same(std::string_view word, std::uint16_t code, CodeFormula f) { return {word, code, f, f}; }
+constexpr CodeWord Same(std::string_view word, std::uint16_t code, CodeFormula f) { return {word, code, f, f, code, code}; }
 
 constexpr std::array<CodeWord, 21> kCodeWords{{
     Same("U3.3", 0, {0.0, 0.0032258064516}),
@@ -44,11 +47,11 @@ constexpr std::array<CodeWord, 21> kCodeWords{{
     Same("A6", 8, {8.25, 0.01611328125}),
     Same("U10", 9, kU10),
     Same("I2", 10, {2.2021505376344086, 0.0043010752688172}),
-    {"UI", 11, kU10, {2.2021505376344064, 0.0043010752688172}},
-    {"U10I0.02", 20, kU10, kI002},
-    {"U10I0.2", 21, kU10, kI02},
-    {"U50I0.02", 22, kU50, kI002},
-    {"U50I0.2", 23, kU50, kI02},
+    {"UI", 11, kU10, {2.2021505376344064, 0.0043010752688172}, 9, 10},
+    {"U10I0.02", 20, kU10, kI002, 9, 17},
+    {"U10I0.2", 21, kU10, kI02, 9, 18},
+    {"U50I0.02", 22, kU50, kI002, 16, 17},
+    {"U50I0.2", 23, kU50, kI02, 16, 18},
     Same("PS100", 12, {-105.56701030927834, -0.2061855670103092}),
     Same("PU100", 13, {-107.47562296858071, -0.1083423618634886}),
     Same("B100", 14, {100.0, 0.1953125}),
@@ -57,7 +60,7 @@ constexpr std::array<CodeWord, 21> kCodeWords{{
     Same("I0.02", 17, kI002),
     Same("I0.2", 18, kI02),
     Same("G0.1", 19, {1.120162932790224, 0.10183299389002}),
-    {"F", 24, {1800.0, -3.5190615835777126}, {377.7049180327869, 0.7377049180327869}},
+    {"F", 24, {1800.0, -3.5190615835777126}, {377.7049180327869, 0.7377049180327869}, 24, 24},
 }};
 
 // "кан" and "Кoнец" (with a Latin o) as the code page 1251 bytes the files hold.
@@ -79,6 +82,8 @@ class TokenReader {
     while (Pos < Bytes.size() && !IsSpace(Bytes[Pos])) ++Pos;
     return Bytes.substr(start, std::min(Pos - start, kTokenLimit));
   }
+  // The last token ran to the end of the bytes: where the file goes on, it may be cut.
+  bool AtEnd() const { return Pos >= Bytes.size(); }
 
  private:
   static bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
@@ -113,7 +118,7 @@ std::int16_t RawCode(float value, const CodeFormula& f) {
 
 }  // namespace
 
-std::optional<TextRecordImport> ParseTextRecord(std::string_view bytes, std::uint32_t sample_capacity) {
+std::optional<TextRecordImport> ParseTextRecord(std::string_view bytes, std::uint32_t sample_capacity, bool file_goes_on) {
   TokenReader tokens(bytes);
   const std::string_view word = tokens.Next();
   const auto entry =
@@ -130,25 +135,47 @@ std::optional<TextRecordImport> ParseTextRecord(std::string_view bytes, std::uin
   record.SensorCode = entry->Code;
   record.Rate = rate <= 0 || rate > kHighestRecordRate ? kDefaultRecordRate : static_cast<std::uint32_t>(rate);
   record.Codes.resize(channels);
+  for (std::size_t c = 0; c < channels; ++c) record.Kinds.push_back(c % 2 == 0 ? entry->FirstKind : entry->SecondKind);
   const std::uint32_t row_limit = sample_capacity / channels;
-  bool ended = false;
-  for (std::uint32_t rows = 0; rows < row_limit && !ended; ++rows) {
+  std::array<std::string_view, GraphView::kLiveChannels> values{};
+  // Rows past the limit are only counted, so the user can be told how much of the file is shown.
+  std::uint64_t rows = 0;
+  for (bool ended = false; !ended; ++rows) {
     const std::string_view lead = tokens.Next();
-    if (lead.empty() || lead.find(kEndWord) != std::string_view::npos) break;
+    if (lead.find(kEndWord) != std::string_view::npos) break;
+    if (lead.empty()) {
+      record.Cut = record.Cut || file_goes_on;
+      break;
+    }
     for (std::size_t c = 0; c < channels; ++c) {
-      const std::string_view token = tokens.Next();
-      ended = ended || token.empty();
+      values[c] = tokens.Next();
+      ended = ended || values[c].empty();
+    }
+    // The end of what was read, inside a row or on its last value, is not the file's end: the
+    // row goes on beyond it and is left out.
+    ended = ended || tokens.AtEnd();
+    if (ended && file_goes_on) {
+      record.Cut = true;
+      break;
+    }
+    if (rows >= row_limit) {
+      record.Cut = true;
+      if (file_goes_on) break;
+      continue;
+    }
+    for (std::size_t c = 0; c < channels; ++c) {
       const CodeFormula& formula = c % 2 == 0 ? entry->First : entry->Second;
-      record.Codes[c].push_back(RawCode(Single(LeadingNumber<double>(token)), formula));
+      record.Codes[c].push_back(RawCode(Single(LeadingNumber<double>(values[c])), formula));
     }
   }
   if (record.Codes[0].empty()) return std::nullopt;
+  if (record.Cut && !file_goes_on) record.FileRows = static_cast<std::uint32_t>(std::min<std::uint64_t>(rows, std::numeric_limits<std::uint32_t>::max()));
   return record;
 }
 
-std::uint8_t ReadTextRecord(GraphView& view, std::string_view bytes, const std::string& title) {
-  std::optional<TextRecordImport> text = ParseTextRecord(bytes, view.SampleCapacity);
-  if (!text) return 0;
+TextImportResult ReadTextRecord(GraphView& view, std::string_view bytes, const std::string& title, bool file_goes_on) {
+  std::optional<TextRecordImport> text = ParseTextRecord(bytes, view.SampleCapacity, file_goes_on);
+  if (!text) return {};
   LoadedRecord record;
   record.Rate = text->Rate;
   record.ChannelCount = static_cast<std::uint8_t>(text->Codes.size());
@@ -157,16 +184,16 @@ std::uint8_t ReadTextRecord(GraphView& view, std::string_view bytes, const std::
   record.ShowAnyLength = true;
   for (std::size_t c = 0; c < text->Codes.size(); ++c) {
     record.Channels[c].Present = true;
-    record.Channels[c].Settings.SensorCode = text->SensorCode;
+    record.Channels[c].Settings.SensorCode = text->Kinds[c];
     // Every formula of the layout turns a value into a 10-bit code, as the units of type 1 give them.
     record.Channels[c].Settings.DeviceTypeCode = kTextRecordDeviceType;
     record.Channels[c].Codes = std::move(text->Codes[c]);
   }
-  if (!ValidateLoadedRecord(record, view.SampleCapacity)) return 0;
+  if (!ValidateLoadedRecord(record, view.SampleCapacity)) return {};
   ApplyLoadedRecord(view, record, title);
   std::lock_guard lock(view.ViewLock);
   view.RateSetting = record.Rate;
-  return record.ChannelCount;
+  return {record.ChannelCount, text->Cut, text->FileRows};
 }
 
 }  // namespace records

@@ -113,6 +113,82 @@ TEST(RecordsInOut, OlderTextRecordShowsItsOwnValuesWhateverTheLiveChannelsHad) {
   EXPECT_TRUE(rig.Host().Messages.empty());
 }
 
+// A text record of two quantities gives channel 2 the second one, as the unit's own recording does:
+// each channel shows and exports the value the file holds, within one code of the unit's converter.
+TEST(RecordsInOut, TwoQuantityTextRecordGivesEachChannelItsOwnQuantity) {
+  const struct {
+    const char* word;
+    double first, second;            // the file's two values
+    double step_first, step_second;  // one code of each quantity
+    const char* unit;                // the second quantity's
+  } cases[] = {
+      {"UI", 5.0, 1.0, 0.0212, 0.0044, "А"},
+      {"U10I0.02", 5.0, 10.0, 0.0212, 0.044, "мА"},
+      {"U10I0.2", 5.0, 100.0, 0.0212, 0.44, "мА"},
+      {"U50I0.02", 20.0, 10.0, 0.105, 0.044, "мА"},
+      {"U50I0.2", 20.0, 100.0, 0.105, 0.44, "мА"},
+  };
+  Folder folder("records-in-out-pair");
+  ReviewRig rig(1366, 768, false);
+  rig.EnterMeasureScreen();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.word);
+    std::ostringstream text;
+    text << c.word << " rec 100 Hz \xEA\xE0\xED" << 1 << " \xEA\xE0\xED" << 2 << " t\r\n";
+    for (int i = 0; i < 100; ++i) text << i * 0.01 << ' ' << c.first << ' ' << c.second << "\r\n";
+    WriteText(folder.path / "pair.txt", text.str() + "\xCAo\xED\xE5\xF6\r\n");
+    FileCommand(rig, 1, folder.path / "pair.txt");
+    ASSERT_EQ(rig.View().LastSampleIndex, 99u);
+    EXPECT_EQ(rig.View().Channel(0).Unit, "В");
+    EXPECT_EQ(rig.View().Channel(1).Unit, c.unit);
+    const Range first = IndicatorRange(rig, 0), second = IndicatorRange(rig, 1);
+    EXPECT_NEAR(first.Low, c.first, c.step_first);
+    EXPECT_NEAR(second.High, c.second, c.step_second);
+
+    const fs::path again = folder.path / (std::string(c.word) + ".txt");
+    FileCommand(rig, 2, again, 3);
+    const std::vector<Range> exported = ExportedRanges(again);
+    ASSERT_EQ(exported.size(), 2u);
+    EXPECT_NEAR(exported[0].Low, c.first, c.step_first);
+    EXPECT_NEAR(exported[1].High, c.second, c.step_second);
+  }
+  EXPECT_TRUE(rig.Host().Messages.empty());
+}
+
+// A text record with more rows than the record's share ends at the last row it holds whole, and the
+// user is told how much of the file is shown, as a long ".out" file tells it.
+TEST(RecordsInOut, LongerTextRecordThanTheShareEndsAtAWholeRowAndSaysSo) {
+  Folder folder("records-in-out-long-text");
+  // 60,000 samples: 30,000 rows for each of two channels.
+  ReviewRig rig(1366, 768, false, "wired:04/1195:sine=2048,1500,1", 200'000);
+  rig.EnterMeasureScreen();
+  const std::string file = OlderTextRecord(40'000, 2);
+  WriteText(folder.path / "long.txt", file);
+  FileCommand(rig, 1, folder.path / "long.txt");
+  platform::HeadlessHost& host = rig.Host();
+  GraphView& view = rig.View();
+  const std::uint32_t shown = view.LastSampleIndex + 1;
+  ASSERT_LT(shown, 40'000u);
+  ASSERT_EQ(host.Messages.size(), 1u);
+  EXPECT_EQ(host.Messages[0].rfind("Файл длиннее, чем вмещает запись: показаны первые", 0), 0u) << host.Messages[0];
+  EXPECT_NE(host.Messages[0].find("(" + std::to_string(shown) + " из 40000 отсчётов на канал)"), std::string::npos)
+      << host.Messages[0];
+  // The last row shown is the file's row of that index, both of its values.
+  std::istringstream lines(file);
+  std::string line;
+  for (std::uint32_t i = 0; i <= shown; ++i) std::getline(lines, line);
+  std::istringstream row(line);
+  double time = 0, first = 0, second = 0;
+  row >> time >> first >> second;
+  std::lock_guard lock(view.ViewLock);
+  for (const auto& [k, value] : {std::pair{0, first}, std::pair{1, second}}) {
+    ASSERT_EQ(view.Channel(k).CodeCount, shown) << k;
+    EXPECT_EQ(view.Channel(k).Codes[shown - 1],
+              static_cast<std::int16_t>(std::trunc(static_cast<double>(static_cast<float>(value)) / 0.0032258064516)))
+        << k;
+  }
+}
+
 // However short, an imported record is what the view shows next: the old curves and name go.
 TEST(RecordsInOut, TwoRowTextRecordReplacesTheRecordOnShow) {
   Folder folder("records-in-out-short");

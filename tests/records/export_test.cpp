@@ -221,18 +221,62 @@ TEST(TextImport, CodeWordRateAndHeadsGiveChannelsOfTruncatedCodes) {
     EXPECT_EQ(codes, c.codes);
   }
   RecordedView r({7, 7, 7}, 30);
-  ASSERT_EQ(records::ReadTextRecord(r.view, Utf8ToCp1251(cases[0].file), "r"), 2);
+  ASSERT_EQ(records::ReadTextRecord(r.view, Utf8ToCp1251(cases[0].file), "r").Channels, 2u);
   EXPECT_EQ(r.view.LastSampleIndex, 1u);
   EXPECT_EQ(r.view.RateSetting, 1000u);
   EXPECT_EQ(r.view.Channel(1).Codes[1], 1022);
   EXPECT_EQ(r.view.Channel(2).Shown, 0);
 }
 
+// Rows end at the last whole row: at the share of the capacity (the file's rows still counted), or
+// where the bytes read end before the file does, inside a row or on its last value.
+TEST(TextImport, RowsEndAtTheLastWholeRowAndTellWhetherTheFileWentOn) {
+  const std::string head = "U3.3 x 1000 y кан.1 кан.2 z\r\n0 1.0 2.0\r\n";
+  const struct {
+    std::string tail;
+    bool goes_on;
+    std::uint32_t capacity;
+    std::vector<std::vector<std::int16_t>> codes;
+    bool cut;
+    std::uint32_t file_rows;
+  } cases[] = {
+      {"1 0.5 3.3", true, 100, {{310}, {620}}, true, 0},
+      {"1 0.5", true, 100, {{310}, {620}}, true, 0},
+      {"1 0.5 3.3\r\n", true, 100, {{310, 155}, {620, 1022}}, true, 0},
+      {"1 0.5 3.3\r\nКoнец", true, 100, {{310, 155}, {620, 1022}}, false, 0},
+      {"1 0.5 3.3\r\n", false, 100, {{310, 155}, {620, 1022}}, false, 0},
+      {"1 0.5 3.3\r\n2 0.1 0.1\r\nКoнец", false, 5, {{310, 155}, {620, 1022}}, true, 3},
+      {"1 0.5 3.3\r\n2 0.1 0.1\r\n", true, 4, {{310, 155}, {620, 1022}}, true, 0},
+  };
+  for (const auto& c : cases) {
+    const auto record = records::ParseTextRecord(Utf8ToCp1251(head + c.tail), c.capacity, c.goes_on);
+    ASSERT_TRUE(record.has_value()) << c.tail;
+    std::vector<std::vector<std::int16_t>> codes;
+    for (const auto& channel : record->Codes) codes.emplace_back(channel.begin(), channel.end());
+    EXPECT_EQ(codes, c.codes) << c.tail;
+    EXPECT_EQ(record->Cut, c.cut) << c.tail;
+    EXPECT_EQ(record->FileRows, c.file_rows) << c.tail;
+  }
+}
+
+// A code word of two quantities names the second quantity's kind for channels 2 and 4.
+TEST(TextImport, TwoQuantityWordsGiveChannelsTwoAndFourTheSecondKind) {
+  const std::pair<std::string, std::vector<std::uint16_t>> cases[] = {
+      {"UI", {9, 10, 9}},         {"U10I0.02", {9, 17, 9}}, {"U10I0.2", {9, 18, 9}},
+      {"U50I0.02", {16, 17, 16}}, {"U50I0.2", {16, 18, 16}}, {"U10", {9, 9, 9}},
+  };
+  for (const auto& [word, kinds] : cases) {
+    const auto record = records::ParseTextRecord(Utf8ToCp1251(word + " x 100 y кан.1 кан.2 кан.3 z 0 1 1 1"), 1000);
+    ASSERT_TRUE(record.has_value()) << word;
+    EXPECT_EQ(record->Kinds, kinds) << word;
+  }
+}
+
 TEST(TextImport, ForeignOrEmptyFilesChangeNothing) {
   for (const std::string file : {"T120 x 1000 y кан.1 z 0 1", "U3.3 x 1000 y chn.1 z 0 1", "U3.3 x 1000 y кан.1 z",
                                  "U3.3 x 1000 y кан.1 z Кoнец 1", "", "U3.3"}) {
     RecordedView r({7}, 30);
-    EXPECT_EQ(records::ReadTextRecord(r.view, Utf8ToCp1251(file), "r"), 0) << file;
+    EXPECT_EQ(records::ReadTextRecord(r.view, Utf8ToCp1251(file), "r").Channels, 0u) << file;
     EXPECT_EQ(r.view.LastSampleIndex, 29u);
     EXPECT_EQ(r.view.SensorCode, 0);
     EXPECT_EQ(r.view.Channel(0).CodeCount, 30u);
