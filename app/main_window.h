@@ -119,6 +119,8 @@ class MainWindow final : public MainWindowServices,
   void OnTimer(unsigned id) override;
   void OnActivate(bool active) override;
   void OnClose() override;
+  // The desktop's close: it may not drop an unsaved record unasked.
+  bool OnCloseRequest() override { return SettleUnsavedRecord(); }
   // A device interface came or went (1 arrival, 3 removal); window thread.
   void OnDeviceInterfaceChange(const std::string& interface_name, int state);
 
@@ -166,8 +168,13 @@ class MainWindow final : public MainWindowServices,
   void RefreshToolbar();
   void ToggleChannelOptions(std::int32_t slot);
   void LeaveMeasureScreen();
-  // Offers the save of a record never saved (once); the screen is left whatever the user chooses.
-  void OfferUnsavedRecord();
+  // Before an action that drops the record on show (leaving, closing, Open, New): a record not saved
+  // since it was taken is asked about (save, don't save, cancel). False when the action is to stay
+  // undone: Cancel, or a save that was cancelled or failed.
+  bool SettleUnsavedRecord();
+  // The program's own close (its close buttons, Escape where it closes): asked about an unsaved
+  // record first, then the workers are stopped and the window closes.
+  void CloseProgram();
   void ReleaseButtonsExcept(std::uint32_t control_id) override { ReleaseButtonsExcept(control_id, false); }
   void ReleaseButtonsExcept(std::uint32_t control_id, bool keep_help);
   void ClosePanel();
@@ -204,7 +211,8 @@ class MainWindow final : public MainWindowServices,
   GraphView* CurrentView = nullptr;
   std::uint8_t SensorPageLeft = 0;
   std::uint8_t ReturnToStart = 0;
-  // A record taken on this screen that no save has written yet: leaving offers to save it first.
+  // A record taken on this screen that no save has written yet: leaving, closing, Open and New ask
+  // about it first.
   std::uint8_t UnsavedRecord = 0;
   // No path of the interface sets it.
   std::uint8_t ExtendedMode = 0;

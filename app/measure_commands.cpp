@@ -60,9 +60,7 @@ void MainWindow::DispatchButtonPress(std::int32_t, std::int32_t, std::int32_t co
       return;
     case 75167:
     case 75152:
-      if (CurrentTimerId != 0) KillWindowTimer(CurrentTimerId);
-      StopAcquisition();
-      Window().PostClose();
+      CloseProgram();
       return;
     case 75172:
       if (MeasureButtonReady != 0) {
@@ -235,7 +233,7 @@ void MainWindow::OnMeasureCommand(std::int32_t a, std::int32_t b, std::int32_t c
       }
       return;
     case 75016:
-      Window().PostClose();
+      CloseProgram();
       return;
     case 75050:
       ReleaseButtonsExcept(0, false);
@@ -269,6 +267,7 @@ void MainWindow::ToggleRecordingFromButton() {
     start->SetStateAndCaption(1, std::string(LoadString(132, UiLanguage)), true);
   } else {
     View->ToggleRecording();
+    if (View->Recording.load() != 0) UnsavedRecord = 1;
     start->SetStateAndCaption(2, std::string(LoadString(133, UiLanguage)), true);
   }
 }

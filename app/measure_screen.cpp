@@ -23,6 +23,10 @@ constexpr std::int32_t kStartControls[] = {75171, 75172, 75163, 75164, 75165, 75
 constexpr std::int32_t kScaleSliders[] = {75001, 75003};
 constexpr std::int32_t kChannelRecordButtons[] = {75017, 75022, 75027, 75032};
 constexpr std::uint16_t kBloodPressureSensor = 39;
+// A record of this many samples or fewer is not saved, so nothing of it is asked about.
+constexpr std::uint32_t kShortestSavedRecord = 11;
+constexpr char kUnsavedQuestionRu[] = "Запись не сохранена. Сохранить её?";
+constexpr char kUnsavedQuestionEn[] = "The record has not been saved. Save it?";
 // Every control the release rules look at.
 constexpr std::int32_t kToolbarControls[] = {75010, 75011, 75012, 75049, 75050, 75051, 75186, 75016, 75014, 75053,
                                              75054, 75013, 75004, 75037, 74999, 75045, 75046, 75043, 75006, 75017,
@@ -349,17 +353,39 @@ void MainWindow::ClosePopups() {
   if (PanelMode != 0) ClosePanel();
 }
 
-void MainWindow::OfferUnsavedRecord() {
+bool MainWindow::SettleUnsavedRecord() {
   GraphView* view = View.get();
-  if (view == nullptr || UnsavedRecord == 0) return;
-  if (view->Recording.load() != 0) view->StopRecordKeepData();
-  UnsavedRecord = 0;
-  // The next entry starts afresh: a record taken here and never written would be lost unasked.
-  if (view->RecordViewable == 0 || view->LiveSetupKept != 0) return;
+  if (view == nullptr || UnsavedRecord == 0) return true;
+  // A record too short for a file has nothing to keep.
+  const bool recording = view->Recording.load() != 0;
+  const std::uint32_t samples = recording ? view->SampleCount : (view->RecordViewable != 0 ? view->LastSampleIndex + 1 : 0);
+  if (samples <= kShortestSavedRecord) return true;
+  const bool english = EnglishUi();
+  const platform::SaveQuestion question{english ? kUnsavedQuestionEn : kUnsavedQuestionRu,
+                                        std::string(LoadString(kStringTitle, UiLanguage)),
+                                        english ? "Save" : "Сохранить", english ? "Don't save" : "Не сохранять",
+                                        english ? "Cancel" : "Отмена"};
+  const platform::SaveChoice choice = host_.AskToSave(question);
+  if (choice != platform::SaveChoice::Save) return choice == platform::SaveChoice::DontSave;
+  // The record is finished before it is written, as the Start/Stop button's stop finishes it.
+  if (view->Recording.load() != 0) {
+    view->StopRecordKeepData();
+    RefreshToolbar();
+  }
+  view->SaveSelection = 0;
   records::SaveRange range;
   std::string title;
-  records::RecordCommandContext context{*view, host_, range, title, EnglishUi(), nullptr, {}};
-  records::SaveRecord(context);
+  records::RecordCommandContext context{*view, host_, range, title, english, nullptr, {}};
+  if (!records::SaveRecord(context)) return false;
+  UnsavedRecord = 0;
+  return true;
+}
+
+void MainWindow::CloseProgram() {
+  if (!SettleUnsavedRecord()) return;
+  if (CurrentTimerId != 0) KillWindowTimer(CurrentTimerId);
+  StopAcquisition();
+  Window().PostClose();
 }
 
 void MainWindow::LeaveMeasureScreen() {

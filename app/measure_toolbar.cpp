@@ -306,13 +306,17 @@ void MainWindow::MenuNotification(std::int32_t kind, std::int32_t item, GraphVie
       }
     }
     if (item == 0) {
+      if (!SettleUnsavedRecord()) return;
       view.NewRecord();
+      UnsavedRecord = 0;
     } else if (item == 1) {
-      records::OpenRecord(context);
+      // A load that takes nothing leaves the record, and whether it is saved, as it was.
+      if (!SettleUnsavedRecord()) return;
+      if (records::OpenRecord(context)) UnsavedRecord = 0;
     } else if (item == 2 || item == 3) {  // without a record to save, the save says so
       if (item == 3) view.SaveSelection = 1;
-      records::SaveRecord(context);
-      if (!title.empty()) UnsavedRecord = 0;
+      // A part of the record written leaves the record unsaved.
+      if (records::SaveRecord(context) && item == 2) UnsavedRecord = 0;
     } else if (item == 4 && menu != nullptr) {
       view.Continuous = menu->Items[4].Checked != 0 ? 1 : 0;
     }

@@ -37,6 +37,14 @@ class HeadlessHost final : public HostServices {
     Answers.pop_front();
     return yes;
   }
+  // Save questions are recorded and answered from SaveAnswers in turn, Don't save once it is empty.
+  SaveChoice AskToSave(const SaveQuestion& question) override {
+    SaveQuestions.push_back(question);
+    if (SaveAnswers.empty()) return SaveChoice::DontSave;
+    const SaveChoice choice = SaveAnswers.front();
+    SaveAnswers.pop_front();
+    return choice;
+  }
   // File dialogs are counted and answered from DialogAnswers in turn; cancelled once it is empty.
   std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override {
     ++OpenDialogs;
@@ -77,6 +85,8 @@ class HeadlessHost final : public HostServices {
   std::vector<FileDialogRequest> DialogRequests;
   std::vector<std::string> Questions;
   std::deque<bool> Answers;
+  std::vector<SaveQuestion> SaveQuestions;
+  std::deque<SaveChoice> SaveAnswers;
   std::vector<std::pair<std::uint64_t, std::uint64_t>> Progress;  // done, total
   // Addresses the program asked the desktop to open.
   std::vector<std::string> Opened;

@@ -37,6 +37,18 @@ struct FileDialogRequest {
   bool confirmOverwrite = true;
 };
 
+// The answer to a question about a record not yet saved.
+enum class SaveChoice { Save, DontSave, Cancel };
+
+// The question and its three buttons' captions, in the interface's language.
+struct SaveQuestion {
+  std::string text;
+  std::string caption;
+  std::string save;
+  std::string dontSave;
+  std::string cancel;
+};
+
 struct FileDialogResult {
   std::string path;  // UTF-8
   int filterIndex = 1;
@@ -84,6 +96,12 @@ class HostServices {
     (void)text;
     (void)caption;
     return false;
+  }
+  // A modal question with Save, Don't save and Cancel; closing it is Cancel. A host that cannot
+  // ask answers Don't save.
+  virtual SaveChoice AskToSave(const SaveQuestion& question) {
+    (void)question;
+    return SaveChoice::DontSave;
   }
   // Modal; none when the user cancels.
   virtual std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) = 0;

@@ -339,6 +339,12 @@ void HostWindow::Close() {
   if (HostBackend* backend = backend_.load(std::memory_order_acquire)) backend->DestroyWindow();
 }
 
+void HostWindow::RequestClose() {
+  if (!IsWindowThread() || closed_) return;
+  if (handler_ != nullptr && !handler_->OnCloseRequest()) return;
+  Close();
+}
+
 void HostWindow::DeliverMouse(MouseKind kind, WindowPoint point, unsigned flags) {
   if (!IsWindowThread() || closed_) return;
   // The pointer has not moved: nothing to report.

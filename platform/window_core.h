@@ -47,6 +47,8 @@ class MainWindowHandler {
   }
   virtual void OnTimer(unsigned id) { (void)id; }
   virtual void OnActivate(bool active) { (void)active; }
+  // A close asked for from outside the program (the desktop's close); false keeps the window.
+  virtual bool OnCloseRequest() { return true; }
   // A close request; the window is destroyed once this returns.
   virtual void OnClose() {}
 };
@@ -180,6 +182,8 @@ class HostWindow {
   void Maximise();
   // Window thread: the main window's close handler, then the window goes down.
   void Close();
+  // Window thread: a close the main window may refuse (OnCloseRequest), else Close.
+  void RequestClose();
   bool IsClosed() const { return closed_; }
 
   // Window thread, from the host: input in client coordinates.

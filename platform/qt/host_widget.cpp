@@ -110,8 +110,8 @@ void HostWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 void HostWidget::closeEvent(QCloseEvent* event) {
-  // A close from the desktop takes the program's own way out first.
-  if (!allowClose_ && !core_.IsClosed()) core_.Close();
+  // A close from the desktop takes the program's own way out first, which may keep the window.
+  if (!allowClose_ && !core_.IsClosed()) core_.RequestClose();
   if (allowClose_ || core_.IsClosed()) {
     event->accept();
   } else {

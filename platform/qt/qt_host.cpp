@@ -17,7 +17,9 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QSocketNotifier>
 
 #include <cstdlib>
@@ -57,14 +59,16 @@ QIcon ListingIconProvider::icon(const QFileInfo& info) const {
 }
 
 QString ListingIconProvider::type(const QFileInfo& info) const {
-  if (info.isDir()) return QStringLiteral("Folder");
-  return info.suffix().isEmpty() ? QStringLiteral("File") : info.suffix().toUpper() + QStringLiteral(" File");
+  if (info.isDir()) return russian_ ? QStringLiteral("Папка") : QStringLiteral("Folder");
+  if (info.suffix().isEmpty()) return russian_ ? QStringLiteral("Файл") : QStringLiteral("File");
+  return russian_ ? QStringLiteral("Файл ") + info.suffix().toUpper() : info.suffix().toUpper() + QStringLiteral(" File");
 }
 
-void ConfigureFileDialog(QFileDialog& dialog) {
-  static ListingIconProvider provider;
+void ConfigureFileDialog(QFileDialog& dialog, bool russian) {
+  static ListingIconProvider english_provider(false);
+  static ListingIconProvider russian_provider(true);
   dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontUseCustomDirectoryIcons);
-  dialog.setIconProvider(&provider);
+  dialog.setIconProvider(russian ? &russian_provider : &english_provider);
 }
 
 HostHead BeginHost() {
@@ -82,6 +86,12 @@ HostHead BeginHost() {
 }
 
 QtHost::QtHost(const Clock& clock, HostHead head) {
+  // Qt's file dialog writes its folders and history to the user's settings as it closes; they
+  // go to this run's own folder instead, and with it (no folder: Qt's own place, as before).
+  if (settings_.isValid()) {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings_.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_.path());
+  }
   const QRect area = WorkArea();
   if (head.size_known) head.size_known(area.width(), area.height());
   if (QGuiApplication::platformName() == QStringLiteral("xcb")) {
@@ -197,9 +207,23 @@ bool QtHost::AskYesNo(std::string_view text, std::string_view caption) {
   return box.exec() == QMessageBox::Yes;
 }
 
+SaveChoice QtHost::AskToSave(const SaveQuestion& question) {
+  QMessageBox box(QMessageBox::Question, FromUtf8(question.caption), FromUtf8(question.text), QMessageBox::NoButton,
+                  widget_.get());
+  QPushButton* save = box.addButton(FromUtf8(question.save), QMessageBox::AcceptRole);
+  QPushButton* dont_save = box.addButton(FromUtf8(question.dontSave), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(FromUtf8(question.cancel), QMessageBox::RejectRole);
+  box.setDefaultButton(save);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == save) return SaveChoice::Save;
+  if (box.clickedButton() == dont_save) return SaveChoice::DontSave;
+  return SaveChoice::Cancel;
+}
+
 std::optional<FileDialogResult> QtHost::RunFileDialog(const FileDialogRequest& request, bool save) {
   QFileDialog dialog(widget_.get(), FromUtf8(request.title));
-  ConfigureFileDialog(dialog);
+  ConfigureFileDialog(dialog, russian_);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   if (save && !request.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -247,6 +271,7 @@ bool QtHost::ResetIdleTimers() {
 bool QtHost::UserLocaleIsRussian() const { return QLocale::system().language() == QLocale::Russian; }
 
 void QtHost::SetInterfaceLanguage(bool russian) {
+  russian_ = russian;
   if (!russian) {
     qt_russian_.reset();  // a translator leaves the application as it goes
     return;

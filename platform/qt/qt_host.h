@@ -6,6 +6,7 @@
 
 #include <QFileIconProvider>
 #include <QProgressDialog>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "platform/host_services.h"
@@ -24,17 +25,21 @@ namespace platform::qt {
 
 // Icons and type names of a file dialog from what the folder listing tells (the style's folder or
 // file icon, the name's extension), never from a file's contents: reading a special file such as /proc/kmsg or
-// a pipe would hold the window thread for good.
+// a pipe would hold the window thread for good. The type names are in the interface's language.
 class ListingIconProvider final : public QFileIconProvider {
  public:
+  explicit ListingIconProvider(bool russian = false) : russian_(russian) {}
   QIcon icon(IconType type) const override;
   QIcon icon(const QFileInfo& info) const override;
   QString type(const QFileInfo& info) const override;
+
+ private:
+  bool russian_;
 };
 
 // Sets up the program's file dialogs: Qt's own dialog with the listing icon provider, no icons
 // of the folders' own.
-void ConfigureFileDialog(QFileDialog& dialog);
+void ConfigureFileDialog(QFileDialog& dialog, bool russian = false);
 
 class HostWidget;
 
@@ -65,6 +70,7 @@ class QtHost final : public HostServices, private HostBackend {
   int RunEventLoop() override;
   void ShowMessage(std::string_view text, std::string_view caption) override;
   bool AskYesNo(std::string_view text, std::string_view caption) override;
+  SaveChoice AskToSave(const SaveQuestion& question) override;
   void ShowProgress(std::string_view text, std::uint64_t done, std::uint64_t total) override;
   std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override;
   std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override;
@@ -109,6 +115,10 @@ class QtHost final : public HostServices, private HostBackend {
   std::unique_ptr<QSocketNotifier> instance_notifier_;
   QtAudioOutput audio_;
   std::unique_ptr<QTranslator> qt_russian_;
+  bool russian_ = false;
+  // Where Qt keeps the user's settings for this run (the file dialogs' folders and history): a
+  // folder of its own that goes with the run, so nothing of one run's dialogs reaches the next.
+  QTemporaryDir settings_;
   std::unique_ptr<QProgressDialog> progress_;
 };
 

@@ -97,8 +97,16 @@ TEST(MeasureControls, FileListStaysUnderTheMouseAndEscapeClosesOnlyIt) {
   EXPECT_EQ(rig.View().DataDragArmed, 1);
   rig.Mouse(MouseKind::LeftUp, below.x, below.y);
 
-  // The next Escape leaves, but offers to save the record first, once.
+  // The next Escape leaves, but asks about the unsaved record first, once; the save's dialog
+  // cancelled, the screen and the record stay; not saved, the screen is left.
+  rig.Host().SaveAnswers = {platform::SaveChoice::Save, platform::SaveChoice::DontSave};
   rig.Key(platform::key::kEscape);
+  EXPECT_EQ(rig.Host().SaveQuestions.size(), 1u);
+  EXPECT_EQ(rig.Host().SaveDialogs, 1);
+  EXPECT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+  EXPECT_EQ(rig.Samples(), samples);
+  rig.Key(platform::key::kEscape);
+  EXPECT_EQ(rig.Host().SaveQuestions.size(), 2u);
   EXPECT_EQ(w.Bytes.MeasureScreenActive.load(), 0);
   EXPECT_EQ(rig.Host().SaveDialogs, 1);
 }
