@@ -259,19 +259,6 @@ TEST(TextImport, RowsEndAtTheLastWholeRowAndTellWhetherTheFileWentOn) {
   }
 }
 
-// A code word of two quantities names the second quantity's kind for channels 2 and 4.
-TEST(TextImport, TwoQuantityWordsGiveChannelsTwoAndFourTheSecondKind) {
-  const std::pair<std::string, std::vector<std::uint16_t>> cases[] = {
-      {"UI", {9, 10, 9}},         {"U10I0.02", {9, 17, 9}}, {"U10I0.2", {9, 18, 9}},
-      {"U50I0.02", {16, 17, 16}}, {"U50I0.2", {16, 18, 16}}, {"U10", {9, 9, 9}},
-  };
-  for (const auto& [word, kinds] : cases) {
-    const auto record = records::ParseTextRecord(Utf8ToCp1251(word + " x 100 y кан.1 кан.2 кан.3 z 0 1 1 1"), 1000);
-    ASSERT_TRUE(record.has_value()) << word;
-    EXPECT_EQ(record->Kinds, kinds) << word;
-  }
-}
-
 TEST(TextImport, ForeignOrEmptyFilesChangeNothing) {
   for (const std::string file : {"T120 x 1000 y кан.1 z 0 1", "U3.3 x 1000 y chn.1 z 0 1", "U3.3 x 1000 y кан.1 z",
                                  "U3.3 x 1000 y кан.1 z Кoнец 1", "", "U3.3"}) {
