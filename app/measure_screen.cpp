@@ -357,9 +357,14 @@ bool MainWindow::SettleUnsavedRecord() {
   GraphView* view = View.get();
   if (view == nullptr || UnsavedRecord == 0) return true;
   // A record too short for a file has nothing to keep.
-  const bool recording = view->Recording.load() != 0;
-  const std::uint32_t samples = recording ? view->SampleCount : (view->RecordViewable != 0 ? view->LastSampleIndex + 1 : 0);
-  if (samples <= kShortestSavedRecord) return true;
+  {
+    // Read under the view lock: a recording's worker moves the count meanwhile.
+    std::lock_guard lock(view->ViewLock);
+    const bool recording = view->Recording.load() != 0;
+    const std::uint32_t samples =
+        recording ? view->SampleCount : (view->RecordViewable != 0 ? view->LastSampleIndex + 1 : 0);
+    if (samples <= kShortestSavedRecord) return true;
+  }
   const bool english = EnglishUi();
   const platform::SaveQuestion question{english ? kUnsavedQuestionEn : kUnsavedQuestionRu,
                                         std::string(LoadString(kStringTitle, UiLanguage)),
