@@ -172,9 +172,6 @@ class MainWindow final : public MainWindowServices,
   // since it was taken is asked about (save, don't save, cancel). False when the action is to stay
   // undone: Cancel, or a save that was cancelled or failed.
   bool SettleUnsavedRecord();
-  // The program's own close (its close buttons, Escape where it closes): asked about an unsaved
-  // record first, then the workers are stopped and the window closes.
-  void CloseProgram();
   void ReleaseButtonsExcept(std::uint32_t control_id) override { ReleaseButtonsExcept(control_id, false); }
   void ReleaseButtonsExcept(std::uint32_t control_id, bool keep_help);
   void ClosePanel();

@@ -60,7 +60,10 @@ void MainWindow::DispatchButtonPress(std::int32_t, std::int32_t, std::int32_t co
       return;
     case 75167:
     case 75152:
-      CloseProgram();
+      if (!SettleUnsavedRecord()) return;
+      if (CurrentTimerId != 0) KillWindowTimer(CurrentTimerId);
+      StopAcquisition();
+      Window().PostClose();
       return;
     case 75172:
       if (MeasureButtonReady != 0) {
@@ -233,7 +236,7 @@ void MainWindow::OnMeasureCommand(std::int32_t a, std::int32_t b, std::int32_t c
       }
       return;
     case 75016:
-      CloseProgram();
+      if (SettleUnsavedRecord()) Window().PostClose();
       return;
     case 75050:
       ReleaseButtonsExcept(0, false);

@@ -386,13 +386,6 @@ bool MainWindow::SettleUnsavedRecord() {
   return true;
 }
 
-void MainWindow::CloseProgram() {
-  if (!SettleUnsavedRecord()) return;
-  if (CurrentTimerId != 0) KillWindowTimer(CurrentTimerId);
-  StopAcquisition();
-  Window().PostClose();
-}
-
 void MainWindow::LeaveMeasureScreen() {
   GraphView* view = View.get();
   if (view == nullptr) return;

@@ -218,7 +218,9 @@ void MainWindow::OnKeyDown(unsigned virtual_key, unsigned, unsigned flags) {
     // An open drop-down list is closed by Escape, and only it.
     if (!start_pages && Bytes.MeasureScreenActive.load() != 0 && CloseDropDowns()) return;
     if (start_pages || !SelectActiveView()) {
-      CloseProgram();
+      if (!SettleUnsavedRecord()) return;
+      StopAcquisition();
+      Window().PostClose();
     } else if (SettleUnsavedRecord()) {
       // The record is left behind: the next entry starts afresh.
       UnsavedRecord = 0;
