@@ -360,13 +360,7 @@ namespace {
 // over them, so the columns, the indicator and the page read a rate, not the pulses' level.
 void RotationHoldRate(VessamorChannel& channel, std::uint32_t last) {
   const RotationDetectorState& r = channel.RateDetector.Rotation;
-  if (r.Ramp == 0) return;
-  const std::int32_t code = RateCode(r.CurrentRate);
-  const std::int64_t end = std::min<std::int64_t>(last, static_cast<std::int64_t>(channel.CodeCapacity) - 1);
-  for (std::int64_t j = std::max<std::int64_t>(r.LastPulse + 1, 0); j <= end; ++j) {
-    SetCode(channel, j, code);
-    channel.TrackMinMax(static_cast<std::int16_t>(code));
-  }
+  if (r.Ramp != 0) WriteRateLine(channel, r.LastPulse, last, r.CurrentRate, r.CurrentRate);
 }
 
 }  // namespace
