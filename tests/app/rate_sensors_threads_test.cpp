@@ -3,6 +3,7 @@
 // while recording and in the saved and exported record; the flow volume while recording.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -186,6 +187,16 @@ std::vector<double> TextColumn(const std::string& text, std::size_t column) {
   return values;
 }
 
+// The window's pixels in a box, as rows of bytes.
+std::vector<std::uint8_t> ShownPixels(const platform::Surface& s, const PixelRect& r) {
+  std::vector<std::uint8_t> bytes;
+  for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, s.Height()); ++y) {
+    const int left = std::clamp(r.Left, 0, s.Width()), right = std::clamp(r.Right, 0, s.Width());
+    bytes.insert(bytes.end(), s.Row(y) + left * 4, s.Row(y) + right * 4);
+  }
+  return bytes;
+}
+
 // Every rate kind reads its rate, not the signal it comes from, wherever the program shows it: on
 // its page, in the indicator while recording (alone and beside other sensors), in a marker's
 // caption on the record and in the ".txt" rows.
@@ -227,6 +238,15 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
     Measure(w, true);
     StartRecording(w);
     RecordFor(w, c.read_at);
+    // The recording's own paints show the whole box the indicator draws: the window holds there what
+    // the paint drew.
+    clock.SleepMs(500);
+    for (int k = 0; k < 3; ++k) {
+      rig->Step(40);
+      rig->host.Pump();
+    }
+    const PixelRect laid = w.View->Channel(0).LabelRect;
+    EXPECT_EQ(ShownPixels(rig->host.Window().Pixels(), laid), ShownPixels(w.BackBuffer(0), laid)) << "indicator box";
     EXPECT_NEAR(Indicator(w), c.reads, c.within) << "indicator";
     RecordFor(w, c.seconds);
     std::uint32_t samples = 0;
