@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "app/value_indicators.h"
+#include "channels/rate_detector.h"
 #include "channels/vessamor_channel.h"
 #include "controls/control_drawing.h"
 #include "controls/stick_button.h"
@@ -87,6 +88,14 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
   const std::string unit = volume ? std::string("мл") : channel.Unit;
   const bool time_line = channel.IndicatorStyle != 0;
   DrawTwice(surface, unit, g[4], g[5], g[6] - g[4], g[7] - g[5], time_line ? rgba8(100, 100, 100, 255) : rgba8(0, 0, 0, 255));
+  const IndicatorGeometry& second = channel.SecondLineGeometry;
+  if (channel.ExtraValueShown != 0 && second[2] > second[0]) {
+    // The same reading as an angular speed on the line below.
+    const IndicatorText angular = IndicatorValueText(value * kRadiansPerRevolution, channel.Decimals);
+    DrawValueRight(surface, angular.Text, second[0], second[1], second[2] - second[0], second[3] - second[1], colour);
+    DrawTwice(surface, AngularSpeedUnit(EnglishUi()), second[4], second[5], second[6] - second[4], second[7] - second[5],
+              rgba8(0, 0, 0, 255));
+  }
   if (!time_line) return;
   const ColumnRecord* base = view->Channels[0] ? view->Channels[0]->TimeBase : nullptr;
   const bool inside = base != nullptr && column < view->Channels[0]->ColumnCapacity;

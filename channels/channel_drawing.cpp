@@ -263,7 +263,9 @@ void VessamorChannel::LayoutIndicator(const PixelRect& strip, std::uint16_t colu
 
   m.spacing = (IndicatorStyle == 0 ? 20.0 : 8.0) * m.s;
   if (MainWindow != nullptr) MainWindow->LineSpacing = m.spacing;
-  if (IndicatorStyle == 0 && IndicatorTwoLines != 0) m.text_size *= 0.5;
+  // A rotation channel's box adds a line for the angular speed.
+  const bool two_lines = IndicatorTwoLines != 0 || ExtraValueShown != 0;
+  if (IndicatorStyle == 0 && two_lines) m.text_size *= 0.5;
   IndicatorScale = m.text_size;
 
   // Where the boxes of the captioned styles start: the strip's left edge, or the column's pixel
@@ -274,7 +276,7 @@ void VessamorChannel::LayoutIndicator(const PixelRect& strip, std::uint16_t colu
   }
 
   // The second line holds one character more of value.
-  const int lines = IndicatorTwoLines != 0 ? 2 : 1;
+  const int lines = two_lines ? 2 : 1;
   for (int line = 0; line < 2; ++line) {
     IndicatorGeometry& g = line == 0 ? ValueLineGeometry : SecondLineGeometry;
     if (line >= lines) {

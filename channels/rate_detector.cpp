@@ -322,7 +322,7 @@ void CarryRateDetectorOverWrap(VessamorChannel& channel, std::uint32_t first) {
     back(d.ValleyIndex);
   }
   BreathDetectorState& b = d.Breath;
-  for (std::uint32_t k = 0; k < b.MaximaCount; ++k) b.Maxima[k] -= cycle;
+  b.LastMaximum -= cycle;
   if (b.StepStarted != 0) {
     b.StepFirst -= cycle;
     back(b.StepLast);

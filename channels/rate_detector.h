@@ -32,11 +32,11 @@ struct BreathTurn {
   std::uint32_t Index = 0;
 };
 
-// Breathing detector: 15-second steps, breaths found by a hysteresis on the signal; each step's
-// entry is the rate over the last 15 seconds, from the spacing of the breaths' maxima.
+// Breathing detector: 15-second steps, breaths found by a hysteresis on the signal. The entry of a
+// step counts four per breath: in the first step the breaths so far, in a later one, once a second,
+// the breaths of the last 15 seconds halved against the entry before. The batch is walked a whole
+// second at a time, so where the reads end changes nothing.
 struct BreathDetectorState {
-  static constexpr std::size_t kMaximaKept = 32;
-
   std::uint32_t StepLength = 0;  // samples; 0 keeps the detector off
   std::uint8_t StepStarted = 0;
   // Negative once a cyclic wrap has moved the step's start out of the present cycle.
@@ -52,13 +52,19 @@ struct BreathDetectorState {
   std::uint32_t MinIndex = 0;
   std::array<BreathTurn, 6> Turns{};
   std::int32_t TurnCount = 0;
+  // The step's breaths, and those since the last whole second that changed the entry.
   std::int32_t StepCycles = 0;
+  std::int32_t Accumulator = 0;
+  // Breaths of the second under way, counted when it is whole.
+  std::int32_t SecondCycles = 0;
   std::uint32_t LastSecondsMark = 1;
+  // Counter k: the breaths since second k of the step before; 0 unused.
+  std::array<std::uint16_t, 16> SecondCounters{};
+  std::uint16_t LastEntry = 0;
   // The hysteresis has taken its first sample; it then runs on across batches and steps.
   std::uint8_t Primed = 0;
-  // Sample indexes of the latest maxima, oldest first (negative once a cyclic wrap moved them back).
-  std::array<std::int64_t, kMaximaKept> Maxima{};
-  std::uint32_t MaximaCount = 0;
+  // The sample of the latest maximum counted (negative once a cyclic wrap moved it back).
+  std::int64_t LastMaximum = 0;
 };
 
 // A rotation rate and the sample at which it was measured.
@@ -162,9 +168,6 @@ float BreathRateAt(const VessamorChannel* channel, std::uint32_t entry);
 float BreathRateDisplay(const VessamorChannel* channel, std::uint16_t column);
 // Maxima found in first..last; the step's span and the hysteresis carry on from sample to sample.
 std::int32_t BreathFindTurns(VessamorChannel* channel, std::uint32_t first, std::uint32_t last);
-// Breaths per minute over the 15 seconds up to sample `at`: from the mean spacing of the maxima
-// there, or 4 per maximum when there is no spacing to measure.
-float BreathRateNow(const VessamorChannel* channel, std::int64_t at);
 
 // Rotation kinds (SensorCode 73 and 77).
 void RotationInit(VessamorChannel* channel);
@@ -179,6 +182,10 @@ void RotationFillRamp(VessamorChannel* channel, std::uint32_t up_to);
 // length so its windows carry on; a pulse window, which needs its samples again at its end, starts
 // afresh. History and recent rates stay.
 void CarryRateDetectorOverWrap(VessamorChannel& channel, std::uint32_t first);
+
+// Rotation kinds show the angular speed beside the revolutions a second: the value times 2π.
+inline constexpr double kRadiansPerRevolution = 6.2831855;
+inline const char* AngularSpeedUnit(bool english) { return english ? "rad/s" : "рад/сек"; }
 
 // Flow kinds: the value hook is the volume between the markers of pair p.
 float IntegrateBetweenMarkersHook(const VessamorChannel* channel, std::uint32_t pair);

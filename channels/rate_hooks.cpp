@@ -114,14 +114,9 @@ std::int32_t BreathFindTurns(VessamorChannel* channel, std::uint32_t first, std:
       }
     } else if (b.Max - v > threshold && b.TurnCount > 0 && b.Turns[b.TurnCount - 1].Kind == 0) {
       const BreathTurn& before = b.Turns[b.TurnCount - 1];
-      const std::int64_t previous = b.MaximaCount > 0 ? b.Maxima[b.MaximaCount - 1] : 0;
-      const auto distance = static_cast<std::uint32_t>(std::max<std::int64_t>(b.MaxIndex - previous, 0));
+      const auto distance = static_cast<std::uint32_t>(std::max<std::int64_t>(b.MaxIndex - b.LastMaximum, 0));
       b.Turns[b.TurnCount++] = BreathTurn{1, b.Max, b.Max - before.Value, distance, b.MaxIndex};
-      if (b.MaximaCount == b.Maxima.size()) {
-        std::move(b.Maxima.begin() + 1, b.Maxima.end(), b.Maxima.begin());
-        --b.MaximaCount;
-      }
-      b.Maxima[b.MaximaCount++] = b.MaxIndex;
+      b.LastMaximum = b.MaxIndex;
       b.Min = v;
       b.MinIndex = i;
       b.Phase = 0;
@@ -136,28 +131,56 @@ std::int32_t BreathFindTurns(VessamorChannel* channel, std::uint32_t first, std:
   return count;
 }
 
-float BreathRateNow(const VessamorChannel* channel, std::int64_t at) {
-  if (channel == nullptr) return 0.0f;
-  const BreathDetectorState& b = channel->RateDetector.Breath;
-  const std::int64_t rate = RecordRateOf(*channel);
-  const std::int64_t window = rate * kBreathStepSeconds;
-  if (window <= 0) return 0.0f;
-  std::int64_t spacing = 0;
-  std::uint32_t intervals = 0, maxima = 0;
-  for (std::uint32_t k = 0; k < b.MaximaCount; ++k) {
-    const std::int64_t m = b.Maxima[k];
-    if (m > at || at - m >= window) continue;
-    ++maxima;
-    // A spacing longer than the window is a pause, not a breath.
-    const std::int64_t d = k > 0 ? m - b.Maxima[k - 1] : 0;
-    if (d > 0 && d <= window) {
-      spacing += d;
-      ++intervals;
+namespace {
+
+// A whole second `s` (1..15) of the current step has passed: the entry takes the breaths counted.
+void BreathCloseSecond(RateDetectorState& d, std::uint32_t s) {
+  BreathDetectorState& b = d.Breath;
+  const std::int32_t n = b.SecondCycles;
+  b.SecondCycles = 0;
+  // A step whose codes have spanned no more than the quiet span counts nothing and keeps its entry.
+  if (b.Hi - b.Lo <= kBreathQuietSpan) return;
+  const std::uint32_t cur = d.HistoryCount;
+  const auto counter = [](std::int64_t v) { return static_cast<std::uint16_t>(std::clamp<std::int64_t>(v, 0, 0xFFFF)); };
+  if (cur == 0) {
+    // The first step counts up: four per breath so far; each counter takes the breaths from its second on.
+    if (b.LastSecondsMark == 1) {
+      b.SecondCounters.fill(0);
+      b.LastSecondsMark = 2;
     }
+    d.SetEntry(0, static_cast<std::uint32_t>(std::max<std::int64_t>(d.Entry(0) + 4LL * n, 0)));
+    b.LastEntry = d.Entry(0);
+    for (std::uint32_t k = 1; k <= s; ++k) b.SecondCounters[k] = counter(b.SecondCounters[k] + n);
+    return;
   }
-  if (intervals > 0) return static_cast<float>(60.0 * static_cast<double>(rate) * intervals / static_cast<double>(spacing));
-  return 60.0f / kBreathStepSeconds * static_cast<float>(maxima);
+  if (s == b.LastSecondsMark) return;
+  std::int64_t entry = 0;
+  if (s == kBreathStepSeconds) {
+    const std::int64_t cycles = 4LL * b.StepCycles;
+    entry = b.StepCycles == 0 ? 0 : b.LastEntry == 0 ? cycles : (b.LastEntry + cycles) / 2;
+  } else {
+    // The breaths of the last 15 seconds: the counter of this second in the step before and those since.
+    const std::int64_t cycles = 4LL * (b.SecondCounters[s] + b.Accumulator);
+    entry = b.LastEntry == 0 ? cycles : (cycles + b.LastEntry) / 2;
+  }
+  d.SetEntry(cur, static_cast<std::uint32_t>(std::max<std::int64_t>(entry, 0)));
+  b.LastEntry = d.Entry(cur);
+  if (b.Accumulator != 0) {
+    for (std::size_t k = 1; k <= kBreathStepSeconds; ++k) b.SecondCounters[k] = counter(b.SecondCounters[k] + b.Accumulator);
+  }
+  b.SecondCounters[s] = 0;
+  b.Accumulator = 0;
+  b.LastSecondsMark = s;
 }
+
+// The entry of a step about to start: the first one counts up from 0; a later one shows the entry
+// before it until its own counts come.
+void BreathOpenEntry(RateDetectorState& d) {
+  const std::uint32_t cur = d.HistoryCount;
+  d.SetEntry(cur, cur > 0 ? d.Entry(cur - 1) : 0);
+}
+
+}  // namespace
 
 void BreathRateProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_t last) {
   if (channel == nullptr) return;
@@ -168,35 +191,40 @@ void BreathRateProcess(VessamorChannel* channel, std::uint32_t first, std::uint3
   std::uint32_t f = first;
   for (;;) {
     if (b.StepStarted == 0) {
-      // The span starts again from 0 with each step; the breaths found so far are kept, so the
-      // rate over the last 15 seconds runs on across the step's start.
+      // The span starts again from 0 with each step; the hysteresis runs on, so a breath across the
+      // step's start is counted once.
       b.Hysteresis = 0.08f;
       b.StepCycles = 0;
+      b.Accumulator = 0;
+      b.SecondCycles = 0;
       b.LastSecondsMark = 1;
       b.Lo = b.Hi = 0;
-      d.SetEntry(d.HistoryCount, 0);
+      BreathOpenEntry(d);
       b.StepFirst = f;
       b.StepLast = f + b.StepLength - 1;
       b.StepStarted = 1;
     }
-    const std::uint32_t end = std::min(last, b.StepLast);
-    b.StepCycles += BreathFindTurns(channel, f, end);
-    // The step's entry follows the rate once a second from its second second on; before that a
-    // later step repeats the entry before it, however much of the step the first batch brings.
-    const auto seconds = static_cast<std::uint32_t>(std::min<std::int64_t>((end - b.StepFirst + 1) / rate, 15));
-    const std::uint32_t cur = d.HistoryCount;
-    if (cur > 0 && seconds <= 1) {
-      d.SetEntry(cur, d.Entry(cur - 1));
-    } else if (seconds != b.LastSecondsMark) {
-      d.SetEntry(cur, RateHistoryEntry(BreathRateNow(channel, end)));
-      b.LastSecondsMark = seconds;
+    const std::uint32_t step_end = std::min(last, b.StepLast);
+    // A second at a time: the entry changes only as a whole second of the step has passed.
+    while (f <= step_end) {
+      const std::int64_t into = static_cast<std::int64_t>(f) - b.StepFirst;
+      const std::int64_t second = into / rate + 1;
+      const std::int64_t second_last = b.StepFirst + second * rate - 1;
+      const auto end = static_cast<std::uint32_t>(std::min<std::int64_t>(step_end, second_last));
+      const std::int32_t n = BreathFindTurns(channel, f, end);
+      b.StepCycles += n;
+      b.Accumulator += n;
+      b.SecondCycles += n;
+      if (end == second_last) BreathCloseSecond(d, static_cast<std::uint32_t>(std::min<std::int64_t>(second, kBreathStepSeconds)));
+      f = end + 1;
     }
     if (last < b.StepLast) return;
 
     if (!d.History.empty()) d.HistoryCount = (d.HistoryCount + 1) % static_cast<std::uint32_t>(d.History.size());
     b.StepStarted = 0;
+    b.Accumulator = 0;
     b.LastSecondsMark = 1;
-    d.SetEntry(d.HistoryCount, 0);
+    BreathOpenEntry(d);
     if (last == b.StepLast) return;
     f = b.StepLast + 1;
   }
@@ -212,8 +240,10 @@ float BreathRateAt(const VessamorChannel* channel, std::uint32_t entry) {
 float BreathRateDisplay(const VessamorChannel* channel, std::uint16_t column) {
   if (channel == nullptr) return 0.0f;
   const MainWindowServices* window = channel->MainWindow;
+  // The rate unless the signal was chosen: with another sensor beside it the graph's set-up leaves
+  // the choice unset, and the channel is still set up as the rate.
   const bool rate_shown = window != nullptr &&
-                          window->Bytes.BreathingDisplayMode.load(std::memory_order_relaxed) == 1 &&
+                          window->Bytes.BreathingDisplayMode.load(std::memory_order_relaxed) != 2 &&
                           window->Bytes.MeasureScreenActive.load(std::memory_order_relaxed) != 0;
   if (!rate_shown) return channel->SampleValue(column);
   const RateDetectorState& d = channel->RateDetector;
@@ -324,6 +354,17 @@ std::uint32_t RotationPulses(VessamorChannel* channel, std::uint32_t first, std:
   return count;
 }
 
+namespace {
+
+// The codes after the last pulse hold the rate as it stands until the next pulse writes its line
+// over them, so the columns, the indicator and the page read a rate, not the pulses' level.
+void RotationHoldRate(VessamorChannel& channel, std::uint32_t last) {
+  const RotationDetectorState& r = channel.RateDetector.Rotation;
+  if (r.Ramp != 0) WriteRateLine(channel, r.LastPulse, last, r.CurrentRate, r.CurrentRate);
+}
+
+}  // namespace
+
 void RotationProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_t last) {
   if (channel == nullptr) return;
   RotationDetectorState& r = channel->RateDetector.Rotation;
@@ -339,15 +380,19 @@ void RotationProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_
     r.PulseStart = 0;
     r.StepStarted = 1;
   }
-  bool pulse_codes = false;
+  // A pulse still open at the end of the last batch ends in this one, even if it brings no pulse code:
+  // otherwise the next pulse would be taken for the old one, and its rate lost, as the reads fall.
+  bool pulse_codes = r.InPulse != 0;
   for (std::uint32_t i = first; i <= last && !pulse_codes; ++i) pulse_codes = CodeAt(*channel, i) > 999;
   if (pulse_codes) {
     if (RotationPulses(channel, first, last) == 0 && channel->View != nullptr) channel->View->PulseAge = 0;
+    RotationHoldRate(*channel, last);
     return;
   }
   if (static_cast<std::int64_t>(last) - r.LastPulse < static_cast<std::int64_t>(rate / 2)) {
     if (r.Ramp != 0) {
       if (channel->View != nullptr) channel->View->PulseAge = 0;
+      RotationHoldRate(*channel, last);
     } else {
       for (std::uint32_t i = first; i <= last; ++i) SetCode(*channel, i, 0);
     }

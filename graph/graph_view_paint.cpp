@@ -682,7 +682,11 @@ bool GraphView::RestoreIndicatorBackground() {
   Painting.IndicatorPhase = moved ? 2 : 5;
   for (std::size_t k = 0; k < kLiveChannels; ++k) {
     IndicatorBox& box = Painting.Indicators[k];
-    if (IndicatorShown[k] != 0) box.Box = IndicatorStrips[k];
+    if (IndicatorShown[k] != 0) {
+      // A box laid out wider than its strip (a long unit beside a two-digit rate) is kept and shown whole.
+      box.Box = IndicatorStrips[k];
+      Include(box.Box, Channels[k]->LabelRect);
+    }
     box.State = 0;
   }
   bool handled = false;

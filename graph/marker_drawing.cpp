@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "channels/main_window_services.h"
+#include "channels/rate_detector.h"
 #include "graph/graph_view.h"
 #include "platform/cp1251.h"
 #include "render/agg_ren.h"
@@ -203,7 +204,8 @@ void GraphView::DrawMarker(agg_ren& surface, std::size_t index, std::size_t part
   // Value captions, one box per shown channel, stacked down from the plot's top.
   const std::string time = FormatSampleTime(marker);
   const double char_height = MainWindow != nullptr ? MainWindow->IndicatorCharHeight : 17.0;
-  const double box_height = 2.0 * char_height * s + 6.0;
+  const double line_height = char_height * s;
+  const bool english = MainWindow != nullptr && MainWindow->EnglishUi();
   const double width = std::max(marker.CaptionWidth, 1);
   const double left = marker.CaptionState[0] != 0 ? x - width : x + 1;
   const std::uint32_t column = std::min<std::uint32_t>(marker.Column, ColumnsPerChannelCount - 1);
@@ -214,7 +216,7 @@ void GraphView::DrawMarker(agg_ren& surface, std::size_t index, std::size_t part
   // The captions keep clear of the value indicators: where they would cover one, they start below it.
   for (bool moved = true; moved;) {
     moved = false;
-    const PixelRect first{Px(left), Px(y), Px(left + width) + 1, Px(y + (box_height + 2.0) * shown) + 1};
+    const PixelRect first{Px(left), Px(y), Px(left + width) + 1, Px(y + (3.0 * line_height + 8.0) * shown) + 1};
     for (std::size_t k = 0; k < kLiveChannels; ++k) {
       if (IndicatorShown[k] == 0 || !Meets(IndicatorStrips[k], first)) continue;
       y = IndicatorStrips[k].Bottom + 2.0;
@@ -225,15 +227,28 @@ void GraphView::DrawMarker(agg_ren& surface, std::size_t index, std::size_t part
     VessamorChannel& channel = *Channels[k];
     if (channel.Shown == 0 || channel.Enabled == 0) continue;
     const bool has_sample = sample < std::min(SampleCount, channel.CodeCapacity);
-    // The value the curve shows at the marker: the sample filtered as the curve's columns are.
-    marker.Values[k] = has_sample ? channel.CurveValueAt(sample) : 0.0f;
+    // A rate kind shows what its indicator shows for the marker's column: the rate, not the signal it
+    // comes from; the others the value the curve shows there, the sample filtered as its columns are.
+    const bool rate = channel.RateMode != 0 && channel.RateDisplayFn != nullptr;
+    marker.Values[k] = !has_sample ? 0.0f
+                       : rate      ? channel.RateDisplayFn(&channel, static_cast<std::uint16_t>(column))
+                                   : channel.CurveValueAt(sample);
     marker.Times[k] = RecordRate > 0 ? sample / static_cast<double>(RecordRate) : 0.0;
     const Rgba c = channel.Colour;
+    // A rotation caption has a line more: the angular speed.
+    const int lines = channel.ExtraValueShown != 0 ? 3 : 2;
+    const double box_height = lines * line_height + 6.0;
+    const double row = (box_height - 6.0) / lines + 3.0;
     Panel(surface, left, y, width, box_height, rgba8(255, 255, 255, 230), rgba8(c.R, c.G, c.B, 255), 2 * s, 4 * s);
     Text(surface, Format("%s=%.*f %s", channel.Symbol.c_str(), channel.Decimals, marker.Values[k], channel.Unit),
-         left + 4, y + 2, width - 6, box_height / 2, 0.8 * s);
-    Text(surface, channel.AxisLabel + "=" + time + " " + channel.TimeUnit, left + 4, y + box_height / 2, width - 6,
-         box_height / 2, 0.8 * s);
+         left + 4, y + 2, width - 6, row, 0.8 * s);
+    if (lines == 3) {
+      Text(surface, Format("%s%.*f %s", "", channel.Decimals, marker.Values[k] * kRadiansPerRevolution,
+                  AngularSpeedUnit(english)),
+           left + 4, y + 2 + row - 3.0, width - 6, row, 0.8 * s);
+    }
+    Text(surface, channel.AxisLabel + "=" + time + " " + channel.TimeUnit, left + 4, y + box_height - row, width - 6,
+         row, 0.8 * s);
     const PixelRect box{Px(left), Px(y), Px(left + width) + 1, Px(y + box_height) + 1};
     marker.ValueCaptionRects[marker.ValueCaptionCount++] = box;
     marker.CaptionArea = Union(marker.CaptionArea, box);

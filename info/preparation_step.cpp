@@ -71,7 +71,7 @@ float LiveValue(GraphView& view, const VessamorChannel& channel) {
     // The breathing hook gives its rate on the measurement screen only; the page shows the same
     // rate, the entry of the step under way, while the rate is the chosen measurement.
     const MainWindowServices* window = channel.MainWindow;
-    if (window != nullptr && window->Bytes.BreathingDisplayMode.load() == 1) {
+    if (window != nullptr && window->Bytes.BreathingDisplayMode.load() != 2) {
       return channel.RateDetector.Entry(channel.RateDetector.HistoryCount);
     }
   }

@@ -24,8 +24,9 @@ inline constexpr int RadioBlockBytes = 20;
 // Pulse packets: 24 groups of 5 bytes; of their 96 sample places the last two carry status.
 inline constexpr int RadioPulseGroups = 24;
 inline constexpr int RadioPulseSamples = 94;
-// The pulse sensor samples at its own rate, whatever the start packet says.
-inline constexpr std::int64_t RadioPulseSamplePeriodUs = 5000;
+// The pulse sensor samples at 1000 Hz, the rate the program records a pulse at, whatever period the
+// start packet carries: a packet of 94 samples every 94 ms.
+inline constexpr std::int64_t RadioPulseSamplePeriodUs = 1000;
 inline constexpr int RadioQualityOffset = 122;
 inline constexpr int RadioNoiseOffset = 123;
 inline constexpr int RadioPulseFlagOffset = 119;

@@ -3,6 +3,7 @@
 // while recording and in the saved and exported record; the flow volume while recording.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -172,6 +173,117 @@ std::vector<double> TextRows(const std::string& text) {
   return values;
 }
 
+// The values of one column of the rows of a text export (1: the first value after the time).
+std::vector<double> TextColumn(const std::string& text, std::size_t column) {
+  std::vector<double> values;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line[0] < '0' || line[0] > '9') continue;
+    std::istringstream row(line);
+    std::vector<double> cells;
+    for (double cell = 0.0; row >> cell;) cells.push_back(cell);
+    if (column < cells.size()) values.push_back(cells[column]);
+  }
+  return values;
+}
+
+// The window's pixels in a box, as rows of bytes.
+std::vector<std::uint8_t> ShownPixels(const platform::Surface& s, const PixelRect& r) {
+  std::vector<std::uint8_t> bytes;
+  for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, s.Height()); ++y) {
+    const int left = std::clamp(r.Left, 0, s.Width()), right = std::clamp(r.Right, 0, s.Width());
+    bytes.insert(bytes.end(), s.Row(y) + left * 4, s.Row(y) + right * 4);
+  }
+  return bytes;
+}
+
+// Every rate kind reads its rate, not the signal it comes from, wherever the program shows it: on
+// its page, in the indicator while recording (alone and beside other sensors), in a marker's
+// caption on the record and in the ".txt" rows.
+TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
+  const struct {
+    const char* units;  // the rate sensor first
+    double reads;       // on the page, in the indicator, at the marker and in the rows
+    double within;
+    double seconds;  // recorded
+    double read_at;  // seconds into the recording the indicator is read
+    bool english;
+  } cases[] = {
+      {"auto:kind=35:sine=2048,1000,1.2", 72.0, 2.0, 16.0, 16.0, false},
+      {"auto:kind=35/3:sine=512,300,1.2", 72.0, 2.0, 16.0, 16.0, true},
+      // A breath more or less in a 15-second step is 4 a minute.
+      {"auto:kind=40:sine=2048,1200,0.25", 15.0, 4.0, 17.0, 17.0, false},
+      {"auto:kind=40:sine=2048,1200,0.3;auto:kind=37:square=0,2000,2", 18.0, 4.0, 17.0, 17.0, true},
+      {"auto:kind=40:sine=2048,1200,0.5;wired:15/1063:const=2000;wired:04/1195:const=3000", 30.0, 4.0, 17.0, 17.0, false},
+      // Two pulses a second: 80 in the 40-second window, read as it closes; the record's first row.
+      {"auto:kind=37:square=0,2000,2", 80.0, 3.0, 41.0, 39.9, false},
+      // Ten pulses a second: twenty a revolution, or four.
+      {"auto:kind=73:square=0,4095,10", 0.5, 0.02, 3.0, 3.0, false},
+      {"auto:kind=77:square=0,4095,10", 2.5, 0.02, 3.0, 3.0, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.units);
+    MainWindow& w = Open(c.units, c.english);
+    Press(w, 75163);
+    ASSERT_EQ(parts->Panel->ScreenNumber(), InfoPanel::kPreparation);
+    const ValueInputBox& box = parts->Panel->Box1;
+    Until([&] { return box.Shown != 0 && parts->Panel->Steps.StepPending == 0; });
+    // Radioactivity's page would count for a whole window; the others settle on their rate.
+    if (std::string(c.units).rfind("auto:kind=37", 0) != 0) {
+      RunBus(16.0);
+      clock.ReleaseBus();
+      Until([&] { return std::abs(box.Value - c.reads) <= c.within; });
+      EXPECT_NEAR(box.Value, c.reads, c.within) << "page";
+    }
+    Measure(w, true);
+    StartRecording(w);
+    RecordFor(w, c.read_at);
+    // The recording's own paints show the whole box the indicator draws: the window holds there what
+    // the paint drew.
+    clock.SleepMs(500);
+    for (int k = 0; k < 3; ++k) {
+      rig->Step(40);
+      rig->host.Pump();
+    }
+    const PixelRect laid = w.View->Channel(0).LabelRect;
+    EXPECT_EQ(ShownPixels(rig->host.Window().Pixels(), laid), ShownPixels(w.BackBuffer(0), laid)) << "indicator box";
+    EXPECT_NEAR(Indicator(w), c.reads, c.within) << "indicator";
+    RecordFor(w, c.seconds);
+    std::uint32_t samples = 0;
+    {
+      std::lock_guard lock(w.View->ViewLock);
+      samples = w.View->SampleCount;
+    }
+    // The time runs with the bus: the seconds recorded are the samples at the record's rate.
+    EXPECT_NEAR(samples / static_cast<double>(w.View->RecordRate), c.seconds, 0.5);
+    Key(w, platform::key::kSpace);
+    clock.ReleaseBus();
+    Until([&] {
+      std::lock_guard lock(w.View->ViewLock);
+      return w.View->Recording.load() == 0 && w.View->RecordViewable != 0;
+    });
+    // The whole record fitted to the screen, and a marker in its middle.
+    Click(75013);
+    for (int k = 0; k < 5; ++k) rig->Step(40);
+    const PixelRect plot = w.View->PlotRect;
+    const int x = plot.Left - 1 + (w.View->FirstShownColumn + w.View->LastShownColumn) / 2;
+    for (const platform::MouseKind kind : {platform::MouseKind::Move, platform::MouseKind::RightDown, platform::MouseKind::RightUp}) {
+      rig->host.Window().DeliverMouse(kind, {x, (plot.Top + plot.Bottom) / 2},
+                                      kind == platform::MouseKind::RightDown ? platform::kMouseRight : 0u);
+      rig->host.Pump();
+    }
+    rig->Step(40);
+    std::lock_guard lock(w.View->ViewLock);
+    const GraphView& view = *w.View;
+    ASSERT_NE(view.Markers[0].Set, 0);
+    EXPECT_NEAR(view.Markers[0].Values[0], c.reads, c.within) << "marker";
+    const std::vector<double> rows =
+        TextColumn(records::WriteTextRecord(view, records::SaveRange{0, view.Channel(0).CodeCount}, c.english), 1);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_NEAR(rows[rows.size() / 2], c.reads, c.within) << "middle row";
+  }
+}
+
 TEST_F(RateSensors, PulseReadsItsBeatsPerMinuteOnItsPageAndWhileRecording) {
   for (const bool english : {false, true}) {
     // 1.2 beats a second: 72 a minute.
@@ -216,8 +328,8 @@ TEST_F(RateSensors, BreathingCountsBreathsWhateverTheReadBatchesInIndicatorRecor
     EXPECT_EQ(w.Bytes.BreathingDisplayMode.load(), 1);
     RunBus(16.0);
     clock.ReleaseBus();
-    Until([&] { return std::abs(box.Value - c.per_minute) <= 1.0; });
-    EXPECT_NEAR(box.Value, c.per_minute, 1.0) << c.per_minute << " " << c.chunk;
+    Until([&] { return std::abs(box.Value - c.per_minute) <= 4.0; });
+    EXPECT_NEAR(box.Value, c.per_minute, 4.0) << c.per_minute << " " << c.chunk;
     EXPECT_EQ(box.Unit, c.english ? "cycle/min" : "цикл/мин");
     Measure(w, true);
     StartRecording(w);
@@ -225,7 +337,7 @@ TEST_F(RateSensors, BreathingCountsBreathsWhateverTheReadBatchesInIndicatorRecor
     RecordFor(w, 17.0);
     const double shown = Indicator(w);
     EXPECT_EQ(w.View->Recording.load(), 1);
-    EXPECT_NEAR(shown, c.per_minute, 1.0) << c.per_minute << " " << c.chunk;
+    EXPECT_NEAR(shown, c.per_minute, 4.0) << c.per_minute << " " << c.chunk;
     clock.ReleaseBus();
     Until([&] {
       std::lock_guard lock(w.View->ViewLock);
@@ -243,11 +355,11 @@ TEST_F(RateSensors, BreathingCountsBreathsWhateverTheReadBatchesInIndicatorRecor
     const std::uint32_t count = read.Record.Channels[0].Settings.HistoryCount;
     ASSERT_GE(count, 1u);
     for (std::uint32_t i = 0; i <= count && i < history.size(); ++i) {
-      EXPECT_NEAR(history[i], c.per_minute, 1.0) << c.per_minute << " entry " << i;
+      EXPECT_NEAR(history[i], c.per_minute, 4.0) << c.per_minute << " entry " << i;
     }
     const std::vector<double> rows = TextRows(records::WriteTextRecord(view, range, false));
     ASSERT_GE(rows.size(), 1u);
-    for (const double row : rows) EXPECT_NEAR(row, c.per_minute, 1.0) << c.per_minute << " " << c.chunk;
+    for (const double row : rows) EXPECT_NEAR(row, c.per_minute, 4.0) << c.per_minute << " " << c.chunk;
   }
 }
 

@@ -155,7 +155,8 @@ TEST(BreathingDetector, FlatSignalGivesZeroAndOneCycleInTheFirstStepFour) {
 }
 
 TEST(BreathingDetector, SteadyBreathingGivesItsRateInEveryStepWhateverTheBatches) {
-  // Four 15-second steps at 100 Hz; each step's entry is the rate at its end.
+  // Four 15-second steps at 100 Hz; each step's entry counts four per breath, so a breath more or
+  // less in a step is 4 a minute.
   for (const double per_minute : {15.0, 18.0, 30.0, 7.0}) {
     const std::vector<std::int16_t> signal = Sine(6000, per_minute / 60.0, 100, 1200.0);
     std::vector<std::uint16_t> first;
@@ -163,7 +164,7 @@ TEST(BreathingDetector, SteadyBreathingGivesItsRateInEveryStepWhateverTheBatches
       RateFixture f(100, InstallBreathingHooks);
       f.Feed(signal, batch);
       ASSERT_EQ(f.D().HistoryCount, 4u) << per_minute << " " << batch;
-      for (std::uint32_t i = 0; i < 4; ++i) EXPECT_NEAR(f.D().History[i], per_minute, 1.0) << per_minute << " " << i;
+      for (std::uint32_t i = 0; i < 4; ++i) EXPECT_NEAR(f.D().History[i], per_minute, 4.0) << per_minute << " " << i;
       const std::vector<std::uint16_t> entries(f.D().History.begin(), f.D().History.begin() + 4);
       if (first.empty()) first = entries;
       EXPECT_EQ(entries, first) << per_minute << " " << batch;
@@ -179,7 +180,7 @@ TEST(BreathingDetector, ALaterStepRepeatsTheEntryBeforeItUntilItsSecondSecondWha
     RateFixture f(100, InstallBreathingHooks);
     f.Feed(signal, batch);
     ASSERT_EQ(f.D().HistoryCount, 1u) << batch;
-    EXPECT_NEAR(f.D().Entry(0), 18.0, 1.0) << batch;
+    EXPECT_NEAR(f.D().Entry(0), 18.0, 4.0) << batch;
     EXPECT_EQ(f.D().Entry(1), f.D().Entry(0)) << batch;
   }
 }
@@ -199,6 +200,9 @@ TEST(BreathingDetector, DisplayShowsTheRateOnlyInRateModeOnTheMeasureScreen) {
   EXPECT_FLOAT_EQ(BreathRateDisplay(&f.channel, 7), 12.0f);
   window.Bytes.BreathingDisplayMode = 2;
   EXPECT_FLOAT_EQ(BreathRateDisplay(&f.channel, 7), 1.0f);
+  // Left unset beside another sensor: the channel is set up as the rate, and shows it.
+  window.Bytes.BreathingDisplayMode = 0;
+  EXPECT_FLOAT_EQ(BreathRateDisplay(&f.channel, 7), 12.0f);
 }
 
 TEST(RotationDetector, PulsesAThousandSamplesApartGiveTheKindsRate) {
