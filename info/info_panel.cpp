@@ -529,20 +529,21 @@ void InfoPanel::DrawMenuRow(std::int32_t first_line, std::int32_t bottom) {
   const std::int32_t h = MenuRowHeight();
   const std::int32_t top = bottom - h - Trunc(12 * Owner.ScaleY);
   const std::uint8_t saved_style = r.style.underline_mode;
-  // The underline runs a little past the text's ends: the margin counts from the underline.
-  const double margin = Trunc(10 * Owner.ScaleX) + Trunc(8 * ui);
+  // The items keep a margin from the panel's edges in proportion to the panel's width, the same share
+  // at every screen height.
+  const double margin = Trunc(16 * Owner.ScaleX);
   MenuRowFirstBox = LineBoxes.size();
   for (std::int32_t i = 0; i < items; ++i) {
     const auto k = static_cast<std::size_t>(first_line + i);
     double x = WorkRect.left + i * width;
-    // An item wider than its share of the row keeps clear of the panel's edges: its centred
-    // place is measured by a drawing that leaves no ink, and moved in where it would reach out.
+    // An item's centred place is measured by a drawing that leaves no ink.
     const std::string measured = platform::Utf8ToCp1251(Body.Text(first_line + i) != nullptr ? Body.Text(first_line + i) : "");
     const double size = Body.FontSize[k] * ui;
     r.style.underline_mode = 0;
     r.DrawTextInBox(measured.c_str(), x, top, width, kEmHeight * size * kLinePitch, size, rgba8(0, 0, 0, 0), nullptr, 2);
     const double start = r.style.text_origin_x, end = r.style.text_end_x;
-    if (start < WorkRect.left + margin) x += WorkRect.left + margin - start;
+    // The first item starts at the margin; the others move in only where they would reach out.
+    if (i == 0 || start < WorkRect.left + margin) x += WorkRect.left + margin - start;
     else if (end > WorkRect.right - margin) x -= end - (WorkRect.right - margin);
     r.style.underline_mode = i == 0 ? (English() ? 4 : 3) : 2;
     DrawLine(Body.Text(first_line + i), x, top, width, size, 2, 0, 0, 0);
