@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "acquisition/sensor_identification.h"
 #include "channels/main_window_services.h"
 #include "graph/graph_view.h"
 #include "info/info_pages.h"
@@ -85,6 +86,26 @@ TEST_F(InfoPanelTest, APictureSeveralKindsShareLeavesItsFootToEachKindsOwnName) 
       panel->SensorCode = code;
       BuildInformationPage(*panel, true);
       EXPECT_STREQ(KindTitle(*panel), panel->Heading.Text(1)) << code;
+    }
+  }
+}
+
+TEST_F(InfoPanelTest, EverySensorButtonNamesItsKindAsItsPageTitlesIt) {
+  const auto trimmed = [](std::string_view text) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return std::string(text);
+  };
+  for (const SensorKeyEntry& row : SensorKeyTable()) {
+    // Code 0's other sensors show the voltage pages, and the English pages of the pressure sensors share one title.
+    const SensorNames& names = SensorNamesOf(row);
+    if (row.SensorCode == 0 && names.Line1En != "Sensor voltage 3.3V") continue;
+    for (bool english : {false, true}) {
+      if (english && row.SensorCode == 87) continue;
+      bytes.EnglishUi = english ? 1 : 0;
+      panel->SensorCode = row.SensorCode;
+      panel->UnitTypeCode = row.DeviceTypeCode;
+      const std::string button = trimmed(english ? names.Line1En : names.Line1Ru);
+      EXPECT_EQ(std::string(KindTitle(*panel)).rfind(button, 0), 0u) << button << " / " << KindTitle(*panel);
     }
   }
 }
