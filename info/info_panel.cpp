@@ -531,7 +531,7 @@ void InfoPanel::DrawMenuRow(std::int32_t first_line, std::int32_t bottom) {
   const std::uint8_t saved_style = r.style.underline_mode;
   // The items keep a margin from the panel's edges in proportion to the panel's width, the same share
   // at every screen height.
-  const double margin = Trunc(16 * Owner.ScaleX);
+  const double margin = Trunc(19 * Owner.ScaleX);
   MenuRowFirstBox = LineBoxes.size();
   for (std::int32_t i = 0; i < items; ++i) {
     const auto k = static_cast<std::size_t>(first_line + i);
