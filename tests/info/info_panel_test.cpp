@@ -141,26 +141,6 @@ TEST(InfoPicture, CaptionsBreakAtBlanksWithinTheirWidth) {
   for (const Case& c : cases) EXPECT_EQ(WrapText(c.text, font, c.width), c.lines) << c.text;
 }
 
-TEST_F(InfoPanelTest, AKindsPictureAloneFillsItsRowAndIsNamedAtTheBodyTextsHeight) {
-  const platform::Surface belt = LoadBitmapResource(50088, false);
-  panel->Owner.Picture = [&](int element) { return element == 26 ? &belt : nullptr; };
-  panel->SensorCode = 40;
-  panel->SetScreen(InfoPanel::kSensorInformation);
-  panel->PrepareScreenPaint();
-  ASSERT_TRUE(panel->RebuildScreen());
-  const platform::WindowRect& picture = panel->SecondPictureRect;
-  ASSERT_FALSE(picture.IsEmpty());
-  EXPECT_LT(picture.right, panel->PictureRow.right);
-  // Right of the drawing the row carries its last columns: its colours, row by row, never white.
-  for (int y = picture.top; y < picture.bottom; y += 7) {
-    const platform::Colour edge = buffer.GetPixel(picture.right - 3, y);
-    for (int x = picture.right; x < panel->PictureRow.right; x += 13) EXPECT_EQ(buffer.GetPixel(x, y), edge) << x << "," << y;
-  }
-  EXPECT_EQ(panel->CaptionHeight, panel->BodyTextHeight());
-  EXPECT_GE(panel->CaptionBox.top, picture.top + picture.Height() * kSensorDrawingPercent / 100);
-  EXPECT_LE(panel->CaptionBox.bottom, picture.bottom);
-}
-
 TEST(InfoPicture, FitKeepsTheAspectInEvenSizes) {
   struct Case { int width, height, content; float sx, sy; platform::Size fit; };
   const Case cases[] = {
