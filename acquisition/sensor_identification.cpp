@@ -143,8 +143,8 @@ struct SensorNameRow {
   SensorNames Names;
 };
 
-// {SensorCode, variant, {Russian line 1, Russian line 2, English line 1, English line 2}}. Some
-// English lines are Russian text: those sensors were never given English names.
+// {SensorCode, variant, {Russian line 1, Russian line 2, English line 1, English line 2}}. A button
+// names its kind as the kind's information page titles it.
 constexpr SensorNameRow kNameTable[] = {
     {0, kHumidity, {"Датчик влажности", {}, "Humidity sensor", {}}},
     {0, kOpticalDensity, {"Датчик", "оптической плотности", "Optical density", "sensor"}},
@@ -197,13 +197,13 @@ constexpr SensorNameRow kNameTable[] = {
     {46, kPlain, {"Датчик", "температуры +10...+80°С", "Temperature sensor", " +10...+80°C"}},
     {48, kPlain, {"Датчик дыхания", "(спирометр)", "Breath sensor", "(spirometer)"}},
     {51, kPlain, {"Датчик напряжения 2x3.3V", {}, "Sensor voltage 2x3.3V", {}}},
-    {52, kPlain, {"ИК датчик расстояния", {}, "IR sensor (distance)", {}}},
-    {53, kPlain, {"Датчик силы", {}, "Weight sensor", {}}},
+    {52, kPlain, {"ИК датчик расстояния", {}, "IR distance sensor", {}}},
+    {53, kPlain, {"Датчик силы", {}, "Force sensor", {}}},
     {54, kPlain, {"Датчик", "термопара +15...+125°С", "Temperature sensor", "+15...125°C"}},
-    {57, kPlain, {"ИК датчик расстояния", {}, "IR sensor (distance)", {}}},
-    {59, kPlain, {"Датчик силы", {}, "Weight sensor", {}}},
-    {64, kPlain, {"Датчик расстояния 3м", "(ультразвуковой)", "Ultrasonic sensor", {}}},
-    {65, kPlain, {"Датчик расстояния 0.8м", "(ультразвуковой)", "Ultrasonic sensor", {}}},
+    {57, kPlain, {"ИК датчик расстояния", {}, "IR distance sensor", {}}},
+    {59, kPlain, {"Датчик силы", {}, "Force sensor", {}}},
+    {64, kPlain, {"Датчик расстояния 3м", "(ультразвуковой)", "Distance sensor 3m", "(ultrasonic)"}},
+    {65, kPlain, {"Датчик расстояния 0.8м", "(ультразвуковой)", "Distance sensor 0.8m", "(ultrasonic)"}},
     {66, kPlain, {"Датчик силы тока ±2.5А", {}, "Sensor current ±2.5A", {}}},
     {67, kPlain, {"Датчик силы тока ±0.25А", {}, "Sensor current ±0.25A", {}}},
     {68, kPlain, {"Датчик напряжения ±100V", {}, "Sensor voltage ±100V", {}}},
@@ -211,15 +211,15 @@ constexpr SensorNameRow kNameTable[] = {
     {70, kPlain, {"Датчик напряжения ±2.5V", {}, "Sensor voltage ±2.5V", {}}},
     {71, kPlain, {"Датчик напряжения ±0.25V", {}, "Sensor voltage ±0.25V", {}}},
     {72, kPlain, {"Датчик", "температуры -50...+180°С", "Temperature sensor", " -50...+180°C"}},
-    {73, kPlain, {"Набор", "вращательное движение", "Sensor rotation", {}}},
+    {73, kPlain, {"Набор", "вращательное движение", "Rotation sensor", {}}},
     {74, kPlain, {"Демонстрационная", " механика", "Position sensor", {}}},
     {75, kPlain, {"Датчик электрохимического", " потенциала", "Sensor", {}}},
-    {76, kPlain, {"Датчик мутности", "(турбидиметр)", "FNU sensor", {}}},
-    {77, kPlain, {"Датчик частоты вращения", {}, "Sensor rotation", {}}},
+    {76, kPlain, {"Датчик мутности", "(турбидиметр)", "Turbidity sensor", {}}},
+    {77, kPlain, {"Датчик частоты вращения", {}, "Rotation sensor", {}}},
     {78, kPlain, {"Датчик звука ", "двухканальный", "Sound sensor", {}}},
     {79, kPlain, {"Датчик звука", "с интегрированием", "Sound sensor", {}}},
     {80, kPlain, {"Датчик ", "освещённости", "Light sensor", {}}},
-    {83, kPlain, {"Датчик силы", {}, "Weight sensor", {}}},
+    {83, kPlain, {"Датчик силы", {}, "Force sensor", {}}},
     {84, kPlain, {"Датчик ", "атмосферного давления", "Barometr", {}}},
     {85, kPlain, {"Датчик абсолютного", "давления 700кПа", "Absolute pressure sensor", " 700kPa"}},
     {86, kPlain, {"Датчик абсолютного", "давления 115кПа", "Absolute pressure sensor", " 115kPa"}},

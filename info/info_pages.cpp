@@ -198,6 +198,20 @@ void AccelerationWalk(InfoPanel& panel, const pages::CommonTexts& t) {
 
 }  // namespace
 
+namespace {
+
+// The title of an information page: the record's own, or its wireless or fast unit's variant.
+const char* TitleOf(const InfoPanel& panel, const PageRecord& r) {
+  const std::uint8_t unit = panel.UnitType();
+  if ((panel.Wireless != 0 || unit == kWirelessUnitType) && r.WirelessTitle != nullptr) return r.WirelessTitle;
+  if (unit == kFastUnitType && r.FastTitle != nullptr) return r.FastTitle;
+  return r.Heading;
+}
+
+}  // namespace
+
+const char* KindTitle(const InfoPanel& panel) { return TitleOf(panel, *Choose(panel, PageKind::Information).Record); }
+
 void BuildInformationPage(InfoPanel& panel, bool clear_catalogue) {
   const ChosenPage page = Choose(panel, PageKind::Information);
   const PageRecord& r = *page.Record;
@@ -209,10 +223,7 @@ void BuildInformationPage(InfoPanel& panel, bool clear_catalogue) {
   panel.Body.Clear(clear_catalogue);
   panel.Heading.LineCount = 0;
   panel.Heading.SetLine(0, panel.Notice.empty() ? page.Texts->InformationLead : panel.Notice.c_str(), base * r.LeadFactor);
-  const char* title = wireless && r.WirelessTitle != nullptr ? r.WirelessTitle
-                      : fast && r.FastTitle != nullptr       ? r.FastTitle
-                                                             : r.Heading;
-  panel.Heading.SetLine(1, title, base * r.HeadingFactor);
+  panel.Heading.SetLine(1, TitleOf(panel, r), base * r.HeadingFactor);
   FillBody(panel.Body, r);
   const char* rate = wireless ? r.WirelessRate : fast ? r.FastRate : nullptr;
   if (rate != nullptr && panel.Body.LineCount > 0)

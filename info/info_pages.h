@@ -13,5 +13,7 @@ std::uint16_t PageGroupOf(std::uint16_t code, bool preparation);
 // The builders fill the panel's heading, body and extra blocks.
 void BuildInformationPage(InfoPanel& panel, bool clear_catalogue);
 void BuildPreparationPage(InfoPanel& panel);
+// The kind's name as its information page titles it, in the interface's language: the caption of its picture.
+const char* KindTitle(const InfoPanel& panel);
 // The breathing sensor's two options below the body (0 rate, 1 breath-holding time).
 const char* BreathingOptionText(int option, bool english);

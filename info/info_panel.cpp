@@ -19,6 +19,7 @@ namespace {
 const rgba8 kBandColour{248, 247, 255, 255};
 constexpr platform::Colour kSeparator{210, 210, 215, 255};
 constexpr platform::Colour kWhite{255, 255, 255, 255};
+constexpr platform::Colour kCaptionInk{30, 30, 45, 255};
 // The engine's em height at text size 1; a line's pitch is this much of its size.
 constexpr double kEmHeight = 17.0;
 constexpr double kLinePitch = 1.45;
@@ -38,6 +39,37 @@ void FillPolygon(agg_ren& r, std::span<const double> points, const rgba8& colour
 }
 
 }  // namespace
+
+void FitPicturePair(platform::Size& first, platform::Size& second, int room) {
+  if (first.cy <= 0 || second.cy <= 0) return;
+  const double height = std::min(first.cy, second.cy);
+  const double a = first.cx * height / first.cy, b = second.cx * height / second.cy;
+  const double factor = a + b > room && a + b > 0 ? std::max(0, room) / (a + b) : 1.0;
+  const auto even = [](double v) { return std::max(0, Trunc(v) / 2 * 2); };
+  first = {even(a * factor), even(height * factor)};
+  second = {even(b * factor), even(height * factor)};
+}
+
+std::vector<std::string> WrapText(std::string_view text, const platform::Font& font, int width) {
+  std::vector<std::string> lines;
+  std::string line;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t space = text.find(' ', at);
+    const std::string_view word = text.substr(at, space == std::string_view::npos ? std::string_view::npos : space - at);
+    at = space == std::string_view::npos ? text.size() : space + 1;
+    if (word.empty()) continue;
+    const std::string longer = line.empty() ? std::string(word) : line + " " + std::string(word);
+    if (!line.empty() && platform::TextExtent(longer, font).cx > width) {
+      lines.push_back(line);
+      line = std::string(word);
+    } else {
+      line = longer;
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
 
 std::optional<platform::Size> FitPanelPicture(int bitmap_width, int bitmap_height, int content_width, float scale_x,
                                               float scale_y) {
@@ -85,6 +117,8 @@ void InfoPanel::PrepareScreenPaint() {
 bool InfoPanel::RebuildScreen() {
   WorkRect = Owner.Content;
   LineBoxes.clear();
+  PictureRow = SecondPictureRect = CaptionBox = {};
+  PicturesEnd = CaptionHeight = 0;
   MenuRowFirstBox = std::numeric_limits<std::size_t>::max();
   switch (CurrentScreen) {
     case kStartPage: ShowStartPage(); return true;
@@ -124,6 +158,8 @@ void InfoPanel::ShowStartPage() {
 std::int32_t InfoPanel::BodyLinePitch(double font_size) const {
   return Trunc(kEmHeight * font_size * Owner.UiScale * kLinePitch);
 }
+
+std::int32_t InfoPanel::BodyTextHeight() const { return static_cast<std::int32_t>(std::ceil(kEmHeight * Owner.UiScale)); }
 
 std::int32_t InfoPanel::MenuRowHeight() const { return Trunc(kEmHeight * Owner.UiScale * kLinePitch * 1.2); }
 
@@ -183,102 +219,121 @@ void InfoPanel::LayoutTextBlocks() {
 }
 
 void InfoPanel::PaintScreenPictures() {
+  PictureRow = SecondPictureRect = CaptionBox = {};
+  PicturesEnd = CaptionHeight = 0;
   if (Owner.Buffer == nullptr) return;
   platform::Surface& buffer = *Owner.Buffer;
   const platform::Surface* computer = Owner.Picture ? Owner.Picture(kComputerElement) : nullptr;
   const int content_width = Owner.Content.Width();
-  int left = WorkRect.left + ContentIndent;
-  int right_of_first = left;
-  if (Picture1 != nullptr) {
+  const int left = WorkRect.left + ContentIndent;
+  // 1. Each picture is sized from its own bitmap; a picture beside the first shares its row at one
+  // height, both narrowed together where the row is too short for them. A picture of no size is
+  // passed over: its fit would divide by its height.
+  const auto fit_of = [&](const platform::Surface* picture) -> std::optional<platform::Size> {
+    if (picture == nullptr) return std::nullopt;
+    return FitPanelPicture(picture->Width(), picture->Height(), content_width, Owner.ScaleX, Owner.ScaleY);
+  };
+  std::optional<platform::Size> first = fit_of(Picture1), second = fit_of(Picture2);
+  if (first && second) FitPicturePair(*first, *second, WorkRect.right - left);
+  if (first) {
     const platform::Surface& picture = *Picture1;
-    // A picture of no size is passed over: its fit would divide by its height.
-    if (const auto fit = FitPanelPicture(picture.Width(), picture.Height(), content_width, Owner.ScaleX, Owner.ScaleY)) {
-      const int top = WorkRect.top;
-      PictureRect = platform::WindowRect::FromSize(left, top, fit->cx, fit->cy);
-      platform::StretchBlit(buffer, {left, top, left + fit->cx, top + fit->cy}, picture, picture.Bounds());
-      const int edge = std::max(0, picture.Width() - 5);
-      if (left + fit->cx < WorkRect.right) {
-        platform::StretchBlit(buffer, {left + fit->cx, top, WorkRect.right, top + fit->cy}, picture,
-                              {edge, 0, edge + 4, picture.Height()});
+    const int top = WorkRect.top;
+    PictureRect = platform::WindowRect::FromSize(left, top, first->cx, first->cy);
+    PictureRow = {WorkRect.left, top, WorkRect.right, top + first->cy};
+    PicturesEnd = PictureRect.right;
+    platform::StretchBlit(buffer, {left, top, left + first->cx, top + first->cy}, picture, picture.Bounds());
+    // 2. The rest of the row carries the picture's last columns (the second picture's, when it has one).
+    if (!second) CarryLastColumns(buffer, picture, PictureRow, PicturesEnd);
+    if (ContentIndent > 0) {
+      platform::StretchBlit(buffer, {WorkRect.left, top, left, top + first->cy}, picture, {0, 0, 4, picture.Height()});
+    }
+    // The row between the picture and the body is the page's too: nothing of an earlier page stays in it.
+    platform::FillRect(buffer, {WorkRect.left, top + first->cy, WorkRect.right, top + first->cy + 1}, platform::Brush{kWhite});
+    WorkRect.top += first->cy + 1;
+    WorkRect.bottom += first->cy + 1;
+    // 3. The pictured computer's screen grid follows the picture's size and place.
+    if (Picture1 == computer) {
+      Grid.BuildPcScreenGrid(static_cast<float>(picture.Width()) / static_cast<float>(first->cx), left, top);
+      if (PcScreenState == 1) {
+        PcScreenState = 2;
+        PcScreenTop = top;
+        // A page entered anew lays the small graph out again.
+        if (Owner.View != nullptr) Owner.View->MiniGraph.SetUp = 0;
       }
-      if (ContentIndent > 0) {
-        platform::StretchBlit(buffer, {WorkRect.left, top, left, top + fit->cy}, picture, {0, 0, 4, picture.Height()});
-      }
-      right_of_first = left + fit->cx;
-      // The row between the picture and the body is the page's too: nothing of an earlier page stays in it.
-      platform::FillRect(buffer, {WorkRect.left, top + fit->cy, WorkRect.right, top + fit->cy + 1}, platform::Brush{kWhite});
-      WorkRect.top += fit->cy + 1;
-      WorkRect.bottom += fit->cy + 1;
-      // 3. The pictured computer's screen grid follows the picture's size and place.
-      if (Picture1 == computer) {
-        Grid.BuildPcScreenGrid(static_cast<float>(picture.Width()) / static_cast<float>(fit->cx), left, top);
-        if (PcScreenState == 1) {
-          PcScreenState = 2;
-          PcScreenTop = top;
-          // A page entered anew lays the small graph out again.
-          if (Owner.View != nullptr) Owner.View->MiniGraph.SetUp = 0;
-        }
-        if (PcScreenState == 2 && CurrentScreen == kPreparation) SetUpSmallGraph();
-        // 4.
-        if (PictureAddMode == 1) {
-          PcScreenLit = 1;
-          DrawPcScreen(top - PcScreenTop);
-          if (Owner.View != nullptr) Owner.View->MiniGraph.SmallGraph = 0;
-        } else if (PictureAddMode == 2) {
-          PcScreenLit = 1;
-          DrawPcScreen(0);
-          PaintPictureGrid();
-          KeepCleanScreen = 1;
-          if (Owner.View != nullptr) {
-            Owner.View->MiniGraph.SmallGraph = 1;
-            Owner.View->Sweep.InfoLiveGraph = 1;
-          }
-        }
-        // The tick redraws this rectangle while a sensor page measures.
+      if (PcScreenState == 2 && CurrentScreen == kPreparation) SetUpSmallGraph();
+      // 4.
+      if (PictureAddMode == 1) {
+        PcScreenLit = 1;
+        DrawPcScreen(top - PcScreenTop);
+        if (Owner.View != nullptr) Owner.View->MiniGraph.SmallGraph = 0;
+      } else if (PictureAddMode == 2) {
+        PcScreenLit = 1;
+        DrawPcScreen(0);
+        PaintPictureGrid();
+        KeepCleanScreen = 1;
         if (Owner.View != nullptr) {
-          std::lock_guard<std::mutex> lock(Owner.View->ViewLock);
-          Owner.View->Sweep.InfoPanelRect = {PictureRect.left, PictureRect.top, PictureRect.right, PictureRect.bottom};
+          Owner.View->MiniGraph.SmallGraph = 1;
+          Owner.View->Sweep.InfoLiveGraph = 1;
         }
+      }
+      // The tick redraws this rectangle while a sensor page measures.
+      if (Owner.View != nullptr) {
+        std::lock_guard<std::mutex> lock(Owner.View->ViewLock);
+        Owner.View->Sweep.InfoPanelRect = {PictureRect.left, PictureRect.top, PictureRect.right, PictureRect.bottom};
       }
     }
   }
   if (Owner.Bytes != nullptr) Owner.Bytes->SensorPageOpening = 0;
   // 5.
-  SecondPictureRect = {};
-  if (Picture2 != nullptr) {
-    const platform::Surface& picture = *Picture2;
-    if (const auto fit = FitPanelPicture(picture.Width(), picture.Height(), content_width, Owner.ScaleX, Owner.ScaleY)) {
-      int top = WorkRect.top;
-      int x = left;
-      if (Picture1 == nullptr) {
-        platform::FillRect(buffer, {WorkRect.left, top, WorkRect.right, top + fit->cy + 1}, platform::Brush{kWhite});
-        WorkRect.top += fit->cy + 1;
-      } else {
-        // Beside the first picture, at its height, or narrower and lower where the room runs out:
-        // the picture keeps its shape, centred in the first one's height.
-        int height = PictureRect.Height();
-        int width = picture.Width() * height / std::max(1, picture.Height());
-        // Where less than a third of it would fit, it is left out rather than shown as a sliver.
-        if (WorkRect.right - right_of_first < width / 3) return;
-        if (width > WorkRect.right - right_of_first) {
-          width = WorkRect.right - right_of_first;
-          height = width * picture.Height() / std::max(1, picture.Width());
-        }
-        x = right_of_first;
-        top = PictureRect.top + (PictureRect.Height() - height) / 2;
-        if (width > 0 && height > 0) {
-          platform::StretchBlit(buffer, {x, top, x + width, top + height}, picture, picture.Bounds());
-          SecondPictureRect = platform::WindowRect::FromSize(x, top, width, height);
-        }
-        return;
-      }
-      platform::StretchBlit(buffer, {x, top, x + fit->cx, top + fit->cy}, picture, picture.Bounds());
+  if (!second) return;
+  const platform::Surface& picture = *Picture2;
+  int x = left, top = WorkRect.top;
+  if (first) {
+    x = PictureRect.right;
+    top = PictureRect.top;
+  } else {
+    platform::FillRect(buffer, {WorkRect.left, top, WorkRect.right, top + second->cy + 1}, platform::Brush{kWhite});
+    WorkRect.top += second->cy + 1;
+    PictureRow = {WorkRect.left, top, WorkRect.right, top + second->cy};
+    if (ContentIndent > 0) {
       const int edge = std::max(0, picture.Width() - 2);
-      if (ContentIndent > 0) {
-        platform::StretchBlit(buffer, {WorkRect.left, top, left, top + fit->cy}, picture,
-                              {edge, 0, picture.Width(), picture.Height()});
-      }
+      platform::StretchBlit(buffer, {WorkRect.left, top, left, top + second->cy}, picture, {edge, 0, picture.Width(), picture.Height()});
     }
+  }
+  SecondPictureRect = platform::WindowRect::FromSize(x, top, second->cx, second->cy);
+  platform::StretchBlit(buffer, {x, top, x + second->cx, top + second->cy}, picture, picture.Bounds());
+  PicturesEnd = SecondPictureRect.right;
+  CarryLastColumns(buffer, picture, PictureRow, PicturesEnd);
+  // A sensor kind's picture names the kind; the start picture names nothing.
+  if (!Owner.Picture || Picture2 != Owner.Picture(kStartPictureElement)) DrawPictureCaption(KindTitle(*this), SecondPictureRect);
+}
+
+void InfoPanel::CarryLastColumns(platform::Surface& buffer, const platform::Surface& picture, const platform::WindowRect& row,
+                                 std::int32_t from) const {
+  if (from >= row.right || picture.Width() <= 0) return;
+  const int edge = std::max(0, picture.Width() - 5);
+  platform::StretchBlit(buffer, {from, row.top, row.right, row.bottom}, picture,
+                        {edge, 0, std::min(picture.Width(), edge + 4), picture.Height()});
+}
+
+void InfoPanel::DrawPictureCaption(std::string_view text, const platform::WindowRect& picture) {
+  const int pad = std::max(2, Trunc(6 * Owner.UiScale));
+  const int room = picture.Width() - 2 * pad;
+  // At the body text's height, in bold where two lines hold it; the lines stand on the picture's foot.
+  platform::Font font{"Arial", BodyTextHeight(), 0, 700};
+  std::vector<std::string> lines = WrapText(text, font, room);
+  if (lines.size() > 2) {
+    font.Weight = 400;
+    lines = WrapText(text, font, room);
+  }
+  const int cell = platform::GetTextMetrics(font).Height;
+  int y = picture.bottom - pad - static_cast<int>(lines.size()) * cell;
+  CaptionHeight = font.Height;
+  for (const std::string& line : lines) {
+    const int width = platform::DrawText(*Owner.Buffer, picture.left + pad, y, line, font, kCaptionInk);
+    const platform::WindowRect box = platform::WindowRect::FromSize(picture.left + pad, y, width, cell);
+    CaptionBox = CaptionBox.IsEmpty() ? box : CaptionBox.Union(box);
+    y += cell;
   }
 }
 
@@ -474,20 +529,21 @@ void InfoPanel::DrawMenuRow(std::int32_t first_line, std::int32_t bottom) {
   const std::int32_t h = MenuRowHeight();
   const std::int32_t top = bottom - h - Trunc(12 * Owner.ScaleY);
   const std::uint8_t saved_style = r.style.underline_mode;
-  // The underline runs a little past the text's ends: the margin counts from the underline.
-  const double margin = Trunc(10 * Owner.ScaleX) + Trunc(8 * ui);
+  // The items keep a margin from the panel's edges in proportion to the panel's width, the same share
+  // at every screen height.
+  const double margin = Trunc(19 * Owner.ScaleX);
   MenuRowFirstBox = LineBoxes.size();
   for (std::int32_t i = 0; i < items; ++i) {
     const auto k = static_cast<std::size_t>(first_line + i);
     double x = WorkRect.left + i * width;
-    // An item wider than its share of the row keeps clear of the panel's edges: its centred
-    // place is measured by a drawing that leaves no ink, and moved in where it would reach out.
+    // An item's centred place is measured by a drawing that leaves no ink.
     const std::string measured = platform::Utf8ToCp1251(Body.Text(first_line + i) != nullptr ? Body.Text(first_line + i) : "");
     const double size = Body.FontSize[k] * ui;
     r.style.underline_mode = 0;
     r.DrawTextInBox(measured.c_str(), x, top, width, kEmHeight * size * kLinePitch, size, rgba8(0, 0, 0, 0), nullptr, 2);
     const double start = r.style.text_origin_x, end = r.style.text_end_x;
-    if (start < WorkRect.left + margin) x += WorkRect.left + margin - start;
+    // The first item starts at the margin; the others move in only where they would reach out.
+    if (i == 0 || start < WorkRect.left + margin) x += WorkRect.left + margin - start;
     else if (end > WorkRect.right - margin) x -= end - (WorkRect.right - margin);
     r.style.underline_mode = i == 0 ? (English() ? 4 : 3) : 2;
     DrawLine(Body.Text(first_line + i), x, top, width, size, 2, 0, 0, 0);

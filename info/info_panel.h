@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "graph/picture_grid.h"
@@ -16,6 +17,9 @@
 #include "platform/window_geometry.h"
 
 class agg_ren;
+namespace platform {
+struct Font;
+}
 class FTRecordDevice;
 class DeviceManager;
 class GraphView;
@@ -67,6 +71,12 @@ inline constexpr int kStartPictureElement = 5;
 std::optional<platform::Size> FitPanelPicture(int bitmap_width, int bitmap_height, int content_width, float scale_x,
                                               float scale_y);
 
+// Two pictures side by side at the lower one's height, both narrowed together (even sizes, each keeping
+// its shape) where they are wider than `room`.
+void FitPicturePair(platform::Size& first, platform::Size& second, int room);
+// `text` broken at its blanks into lines no wider than `width` where a word allows.
+std::vector<std::string> WrapText(std::string_view text, const platform::Font& font, int width);
+
 // Picture elements by sensor kind: the information page's picture, and the preparation page's
 // picture beside the live small graph (0 none, -1 the pictured computer alone).
 int IntroPictureElement(std::uint16_t code, std::uint8_t unit_type, bool wireless);
@@ -104,6 +114,8 @@ class InfoPanel {
   // A body line's pitch at a size factor, and the menu row's height.
   std::int32_t BodyLinePitch(double font_size) const;
   std::int32_t MenuRowHeight() const;
+  // The em height of body text at its plain size: captions and notices are never smaller.
+  std::int32_t BodyTextHeight() const;
 
   bool English() const;
 
@@ -203,6 +215,13 @@ class InfoPanel {
   platform::WindowRect PictureRect;
   // The second picture beside the first, as last drawn (empty when it stands alone or is absent).
   platform::WindowRect SecondPictureRect;
+  // The row the pictures fill on the last paint and where their own drawings end: the rest of the row
+  // carries their last columns.
+  platform::WindowRect PictureRow;
+  std::int32_t PicturesEnd = 0;
+  // The kind's name over the foot of its picture: its lines' cells and em height (0 when none).
+  platform::WindowRect CaptionBox;
+  std::int32_t CaptionHeight = 0;
   // Pixels the start page's body lines may fill above the menu row, measured by the last layout; 0 unknown.
   std::int32_t StartBodyRoom = 0;
   // The detected-sensors list's lines.
@@ -234,6 +253,11 @@ class InfoPanel {
   // A key for `box` (null: finish); an accepted value arms the page's step.
   void InputInto(ValueInputBox& box, const unsigned* key);
   void SetUpSmallGraph();
+  // The row right of `from` carries the picture's last columns.
+  void CarryLastColumns(platform::Surface& buffer, const platform::Surface& picture, const platform::WindowRect& row,
+                        std::int32_t from) const;
+  // The kind's name on the foot of its picture, at the body text's height.
+  void DrawPictureCaption(std::string_view text, const platform::WindowRect& picture);
   void DrawBodyLines(std::int32_t& y, std::int32_t end_line);
   void DrawMenuRow(std::int32_t first_line, std::int32_t bottom);
   void DrawBreathingOptions(std::int32_t y);

@@ -390,13 +390,16 @@ void InfoPanel::InputInto(ValueInputBox& box, const unsigned* key) {
     Steps.StepPending = 1;
     Steps.StepButton = SensorButton;
   }
-  // The refusal line lies under the box.
-  if (Calls.Invalidate) Calls.Invalidate(box.Rect.Union(box.Rect.Offset(0, Trunc(16 * Owner.UiScale))));
+  // The refusal line lies above the box, in the strip its last render took or the one it takes now.
+  if (Calls.Invalidate) {
+    const platform::WindowRect above{box.Rect.left, box.Rect.top - 2 * BodyTextHeight(), box.Rect.right, box.Rect.top};
+    Calls.Invalidate(box.Rect.Union(above).Union(box.RefusalArea.IsEmpty() ? above : box.RefusalArea));
+  }
 }
 
 void InfoPanel::RenderValueBoxes() {
   if (Owner.Buffer == nullptr || CurrentScreen != kPreparation) return;
-  const ValueBoxStyle style{Owner.ScaleY, Owner.UiScale, English()};
+  const ValueBoxStyle style{Owner.ScaleY, Owner.UiScale, English(), BodyTextHeight()};
   // The link quality is read only while the slot still holds the box's unit.
   const FTRecordDevice* unit = Slot != nullptr ? Slot->Device : nullptr;
   for (ValueInputBox* box : {&Box1, &Box2}) {

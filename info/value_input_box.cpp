@@ -12,6 +12,8 @@
 namespace {
 
 constexpr double kEmHeight = 17.0;
+// A digit's height in the value's face, as a share of its em height.
+constexpr double kDigitHeight = 0.72;
 constexpr platform::Colour kFieldFill{250, 250, 255, 255};
 constexpr platform::Colour kFieldLine{0, 0, 40, 255};
 constexpr platform::Colour kPanelFill{249, 252, 255, 255};
@@ -252,16 +254,33 @@ void ValueInputBox::Render(platform::Surface& target, const ValueBoxStyle& style
                            swatch.Bounds(), 120, false);
     }
   }
-  // 3. The value text, from the right edge of the text area leftwards.
+  // 3. The value text, from the right edge of the text area leftwards, its digits below the label: a field
+  // too low for the full size takes smaller digits.
   const double base = (UseOwnSize != 0 ? OwnSize : 3.2) * ui;
-  const platform::Font font{"Arial", std::max(6, Trunc(std::min(kEmHeight * base * TextSize, 0.85 * field.Height()))), 0, 400};
   const int label_height = std::max(6, Trunc(kEmHeight * ui * 0.8));
-  const int text_top = field.bottom - font.Height - std::max(1, Trunc(2 * ui));
+  const platform::Font label_font{"Arial", label_height, 0, 400};
+  LabelBox = platform::WindowRect::FromSize(field.left + Trunc(12 * ui), field.top + Trunc(3 * ui),
+                                            platform::TextExtent(label, label_font).cx, platform::GetTextMetrics(label_font).Height);
+  platform::Font font{"Arial", std::max(6, Trunc(std::min(kEmHeight * base * TextSize, 0.85 * field.Height()))), 0, 400};
+  const int foot = std::max(1, Trunc(2 * ui));
+  const auto baseline_of = [&](const platform::Font& f) { return field.bottom - f.Height - foot + platform::GetTextMetrics(f).Ascent; };
+  const auto digits_top = [&](const platform::Font& f) { return baseline_of(f) - static_cast<int>(std::ceil(kDigitHeight * f.Height)); };
+  while (font.Height > 6 && digits_top(font) < LabelBox.bottom + foot) --font.Height;
   std::string text;
   if (EditState == 0) text = FormatFixed(Value, static_cast<int>(Decimals));
   if (EditState == 2) text = Text;
-  CharStep = static_cast<float>(platform::TextExtent("0", font).cx);
   const int right = std::min(TextArea.right, field.right - Trunc(10 * ui));
+  // A typed text one character over the length (a sign's room) keeps inside the field too.
+  const auto cells = [&](const platform::Font& f) {
+    const double step = platform::TextExtent("0", f).cx;
+    double width = 0.0;
+    for (char c : text) width += (c == '.' || c == ',' ? 0.5 : 1.0) * step;
+    return width;
+  };
+  while (font.Height > 6 && right - cells(font) < field.left + Trunc(6 * ui)) --font.Height;
+  const int text_top = field.bottom - font.Height - foot;
+  CharStep = static_cast<float>(platform::TextExtent("0", font).cx);
+  int text_left = right;
   if (DigitByDigit == 0) {
     double x = right;
     for (auto it = text.rbegin(); it != text.rend(); ++it) {
@@ -271,11 +290,14 @@ void ValueInputBox::Render(platform::Surface& target, const ValueBoxStyle& style
       const std::string_view glyph(&*it, 1);
       const int inset = point ? 0 : std::max(0, Trunc(CharStep) - platform::TextExtent(glyph, font).cx);
       platform::DrawText(target, Trunc(x) + inset, text_top, glyph, font, kInk);
+      text_left = std::min(text_left, Trunc(x) + inset);
     }
   } else {
     const int width = platform::TextExtent(text, font).cx;
     platform::DrawText(target, right - width, text_top, text, font, kInk);
+    text_left = right - width;
   }
+  ValueBox = {text_left, digits_top(font), right, baseline_of(font)};
   if (EditState == 1) {
     const int caret = right - Trunc(CharStep * 0.4);
     platform::DrawLine(target, caret, text_top + font.Height / 6, caret, text_top + font.Height, platform::Pen{kInk, std::max(1, Trunc(2 * ui))});
@@ -294,11 +316,29 @@ void ValueInputBox::Render(platform::Surface& target, const ValueBoxStyle& style
   const int unit_top = Trunc(text_top + font.Height - unit_font.Height - std::max(0.0, UnitRaise) * 0.25);
   const int unit_width = DrawUnit(&target, UnitArea.left, unit_top, unit, unit_font, kInk);
   UnitBox = platform::WindowRect::FromSize(UnitArea.left, unit_top, unit_width, unit_font.Height);
-  platform::DrawText(target, field.left + Trunc(12 * ui), field.top + Trunc(3 * ui), label,
-                     platform::Font{"Arial", label_height, 0, 400}, kLabel);
-  // A refused input says why under the box; the typed text stays for correction.
-  if (LastRefusal != Refusal::None) {
-    platform::DrawText(target, field.left, Rect.bottom + 1, RefusalText(style.English),
-                       platform::Font{"Arial", std::max(6, Trunc(13 * ui)), 0, 700}, kRefusal);
+  platform::DrawText(target, LabelBox.left, LabelBox.top, label, label_font, kLabel);
+  FieldRect = field;
+  // A refused input says why in a line of its own above the box, at the body text's size; the typed text
+  // stays for correction. The line's strip is cleared at each render, so a notice redrawn stays one clean
+  // colour and one gone leaves nothing.
+  const platform::Font notice_font{"Arial", std::max(6, style.NoticeHeight), 0, 700};
+  const std::string notice = RefusalText(style.English);
+  const int notice_gap = std::max(2, Trunc(4 * ui));
+  const int cell = platform::GetTextMetrics(notice_font).Height;
+  const int notice_left = Rect.left + Trunc(12 * ui);
+  const int notice_width = notice.empty() ? 0 : platform::TextExtent(notice, notice_font).cx;
+  const platform::WindowRect strip{Rect.left, Rect.top - notice_gap - cell, std::max(Rect.right, notice_left + notice_width),
+                                   Rect.top - notice_gap};
+  if (!notice.empty() || !RefusalArea.IsEmpty()) {
+    const platform::WindowRect clear = RefusalArea.IsEmpty() ? strip : strip.Union(RefusalArea);
+    platform::FillRect(target, ToRect(clear), platform::Brush{kPanelFill});
+  }
+  RefusalArea = notice.empty() ? platform::WindowRect{} : strip;
+  RefusalBox = {};
+  RefusalHeight = 0;
+  if (!notice.empty()) {
+    platform::DrawText(target, notice_left, strip.top, notice, notice_font, kRefusal);
+    RefusalBox = platform::WindowRect::FromSize(notice_left, strip.top, notice_width, cell);
+    RefusalHeight = notice_font.Height;
   }
 }

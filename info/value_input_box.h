@@ -32,6 +32,8 @@ struct ValueBoxStyle {
   float ScaleY = 1.0f;
   float UiScale = 1.0f;
   bool English = false;
+  // The em height of the page's body text: a refusal is written at it.
+  int NoticeHeight = 17;
 };
 
 class ValueInputBox {
@@ -65,6 +67,12 @@ class ValueInputBox {
   // link-quality bar's left).
   platform::WindowRect UnitBox;
   int UnitLimit = 0;
+  // What the last render drew: the field, the label's cell, the value from its digits' top to its
+  // baseline, and the refusal line's cell with its em height (0 when none is shown).
+  platform::WindowRect FieldRect, LabelBox, ValueBox, RefusalBox;
+  int RefusalHeight = 0;
+  // The strip above the box the refusal line takes while one is shown; a redraw of the box covers it.
+  platform::WindowRect RefusalArea;
   double TextTop = 0.0, TextHeight = 0.0, UnitHeight = 0.0, UnitRaise = 0.0;
   FTRecordDevice* Device = nullptr;
   VessamorChannel* Channel = nullptr;

@@ -38,6 +38,11 @@ enum class Picture {
   Gauge,            // a sensor box with a dial
   Axes,             // a sensor box with three axis arrows
   WirelessAxes,     // the same without its cable, with an aerial
+  FingerClip,       // the pulse sensor's clip on a finger
+  ChestBelt,        // the breathing sensor's belt round a chest
+  MagneticGate,     // a gate with a magnet passing through it
+  CounterTube,      // a radiation counter tube beside the radiation sign
+  GasSyringe,       // a syringe whose gas is kept at a flask's temperature by a probe
   Box,              // a sensor box with its quantity
 };
 
@@ -47,28 +52,18 @@ struct Words {
   std::string_view In(bool english) const { return english ? En : Ru; }
 };
 
-// A sensor picture serves every kind whose pages show it, so it names the family and the quantity,
-// never one kind's range.
+// A sensor picture may serve several kinds: the information panel writes the kind's own name on
+// its foot, which the drawing leaves free. Only the quantity on the unit's case is the picture's.
 struct BitmapRow {
   int Id;
   int Width;
   int Height;
   Picture Kind;
-  Words Name = {};      // under the picture
   Words Quantity = {};  // on the unit's case
 };
 
-constexpr Words kTemperature{"Датчик температуры", "Temperature sensor"};
 constexpr Words kDegrees{"T, °C", "T, °C"};
-constexpr Words kConductivity{"Датчик электропроводности", "Conductivity sensor"};
-constexpr Words kPh{"Датчик pH", "pH sensor"};
-constexpr Words kAcceleration{"Датчик ускорения", "Acceleration sensor"};
-constexpr Words kWirelessAcceleration{"Беспроводной датчик ускорения", "Wireless acceleration sensor"};
 constexpr Words kAccelerationSymbol{"a, g", "a, g"};
-constexpr Words kVoltageCurrent{"Датчики напряжения и силы тока", "Voltage and current sensors"};
-constexpr Words kSensor{"Датчик", "Sensor"};
-constexpr Words kSound{"Датчик звука", "Sound sensor"};
-constexpr Words kForce{"Датчик силы", "Force sensor"};
 constexpr Words kNewtons{"F, Н", "F, N"};
 
 constexpr BitmapRow kBitmaps[] = {
@@ -81,51 +76,54 @@ constexpr BitmapRow kBitmaps[] = {
     {50060, 2, 147, Picture::Strip},
     {50078, 32, 20, Picture::ArrowLeft},
     {50079, 32, 20, Picture::ArrowRight},
-    {50062, 504, 240, Picture::Leads, kVoltageCurrent},
-    {50085, 504, 240, Picture::Box, {"Датчик влажности", "Humidity sensor"}, {"RH, %", "RH, %"}},
-    {50063, 365, 240, Picture::Circuit, kVoltageCurrent},
-    {50067, 365, 240, Picture::ElectrodeInBeaker, kConductivity, {"G", "G"}},
-    {50074, 365, 240, Picture::ElectrodeInBeaker, kPh, {"pH", "pH"}},
-    {50096, 365, 240, Picture::Axes, kAcceleration, kAccelerationSymbol},
-    {50097, 365, 240, Picture::WirelessAxes, kWirelessAcceleration, kAccelerationSymbol},
-    {50068, 640, 240, Picture::Box, kSensor},
-    {50069, 640, 240, Picture::Rod, kTemperature, kDegrees},
-    {50070, 640, 240, Picture::Rod, kTemperature, kDegrees},
-    {50071, 640, 240, Picture::Rod, kTemperature, kDegrees},
-    {50072, 640, 240, Picture::Box, {"Датчик магнитного поля", "Magnetic field sensor"}, {"B, мТл", "B, mT"}},
-    {50073, 640, 240, Picture::Electrode, kConductivity, {"G", "G"}},
-    {50076, 640, 240, Picture::Electrode, kPh, {"pH", "pH"}},
-    {50077, 640, 240, Picture::Leads, {"Двухканальные датчики", "Two-channel sensors"}},
-    {50080, 640, 240, Picture::Gauge, {"Датчик угла", "Angle sensor"}},
-    {50081, 640, 240, Picture::Gauge, {"Датчик давления", "Pressure sensor"}, {"P, кПа", "P, kPa"}},
-    {50082, 640, 240, Picture::Box, {"Датчик оптической плотности и мутности", "Optical density and turbidity sensor"}},
-    {50083, 640, 240, Picture::Box, {"Датчик пульса", "Pulse sensor"}},
-    {50084, 640, 240, Picture::Box, kSensor},
-    {50086, 640, 240, Picture::Box, {"Датчик радиоактивности", "Radioactivity sensor"}},
-    {50087, 640, 240, Picture::Box, {"Датчик артериального давления", "Blood pressure sensor"}},
-    {50088, 640, 240, Picture::Box, {"Датчик частоты дыхания", "Breathing rate sensor"}},
-    {50089, 640, 240, Picture::Box, {"Датчик положения", "Position sensor"}},
-    {50090, 640, 240, Picture::Box, {"Датчик положения", "Position sensor"}},
-    {50091, 640, 240, Picture::Box, kSound},
-    {50092, 640, 240, Picture::Box, {"Датчик электрокардиограммы", "Electrocardiogram sensor"}},
-    {50093, 640, 240, Picture::Box, {"Газовые законы", "Gas laws"}},
-    {50094, 640, 240, Picture::Box, kSensor},
-    {50095, 640, 240, Picture::Axes, kAcceleration, kAccelerationSymbol},
-    {50098, 640, 240, Picture::WirelessAxes, kWirelessAcceleration, kAccelerationSymbol},
-    {50099, 640, 240, Picture::Box, {"Датчик расстояния", "Distance sensor"}},
-    {50100, 640, 240, Picture::Gauge, {"Демонстрационная механика", "Demonstration mechanics"}},
-    {50101, 640, 240, Picture::Box, kForce, kNewtons},
-    {50102, 640, 240, Picture::Box, kSound},
-    {50103, 640, 240, Picture::Box, {"Датчик частоты вращения", "Rotation speed sensor"}},
-    {50104, 640, 240, Picture::Box, {"Вращательное движение", "Rotational motion"}},
-    {50105, 640, 240, Picture::Box, kForce, kNewtons},
+    {50062, 504, 240, Picture::Leads},
+    {50085, 504, 240, Picture::Box, {"RH, %", "RH, %"}},
+    {50063, 365, 240, Picture::Circuit},
+    {50067, 365, 240, Picture::ElectrodeInBeaker, {"G", "G"}},
+    {50074, 365, 240, Picture::ElectrodeInBeaker, {"pH", "pH"}},
+    {50096, 365, 240, Picture::Axes, kAccelerationSymbol},
+    {50097, 365, 240, Picture::WirelessAxes, kAccelerationSymbol},
+    {50068, 640, 240, Picture::Box},
+    {50069, 640, 240, Picture::Rod, kDegrees},
+    {50070, 640, 240, Picture::Rod, kDegrees},
+    {50071, 640, 240, Picture::Rod, kDegrees},
+    {50072, 640, 240, Picture::Box, {"B, мТл", "B, mT"}},
+    {50073, 640, 240, Picture::Electrode, {"G", "G"}},
+    {50076, 640, 240, Picture::Electrode, {"pH", "pH"}},
+    {50077, 640, 240, Picture::Leads},
+    {50080, 640, 240, Picture::Gauge},
+    {50081, 640, 240, Picture::Gauge, {"P, кПа", "P, kPa"}},
+    {50082, 640, 240, Picture::Box},
+    {50083, 640, 240, Picture::FingerClip},
+    {50084, 640, 240, Picture::Box},
+    {50086, 640, 240, Picture::CounterTube},
+    {50087, 640, 240, Picture::Box},
+    {50088, 640, 240, Picture::ChestBelt},
+    {50089, 640, 240, Picture::MagneticGate},
+    {50090, 640, 240, Picture::Box},
+    {50091, 640, 240, Picture::Box},
+    {50092, 640, 240, Picture::Box},
+    {50093, 640, 240, Picture::GasSyringe},
+    {50094, 640, 240, Picture::Box},
+    {50095, 640, 240, Picture::Axes, kAccelerationSymbol},
+    {50098, 640, 240, Picture::WirelessAxes, kAccelerationSymbol},
+    {50099, 640, 240, Picture::Box},
+    {50100, 640, 240, Picture::Gauge},
+    {50101, 640, 240, Picture::Box, kNewtons},
+    {50102, 640, 240, Picture::Box},
+    {50103, 640, 240, Picture::Box},
+    {50104, 640, 240, Picture::Box},
+    {50105, 640, 240, Picture::Box, kNewtons},
 };
 
 constexpr Colour kInk{40, 40, 50, 255};
 constexpr Colour kUnitBody{235, 200, 60, 255};
 constexpr Colour kCable{60, 60, 70, 255};
+constexpr Colour kRed{200, 30, 30, 255};
+constexpr Colour kMetal{175, 180, 192, 255};
 
 Pen Line(Colour c, int width) { return Pen{c, width}; }
+Brush Fill(Colour c) { return Brush{c}; }
 
 // The unit every sensor picture shows: a rounded yellow case with the USB cable leaving left.
 Rect DrawUnit(Surface& s, int x, int y, int w, int h, bool cable = true) {
@@ -155,10 +153,104 @@ void DrawPlot(Surface& s, const Rect& r, Colour line) {
   }
 }
 
+void FillConvex(Surface& s, std::initializer_list<std::pair<double, double>> corners, Colour colour);
+
+Rect Centred(int cx, int cy, int rx, int ry) { return {cx - rx, cy - ry, cx + rx, cy + ry}; }
+
+// The pulse sensor: its clip closed on a finger, the light shining through the fingertip.
+void DrawFingerClip(Surface& s, int lx, int mid, int w, int h) {
+  const int cx = lx + w / 4, jaw = h / 5;
+  platform::DrawLine(s, lx, mid, cx - 2 * jaw, mid, Line(kCable, 5));
+  platform::DrawRoundRect(s, {cx - 2 * jaw, mid + 3, cx + 2 * jaw, mid + jaw + 3}, jaw / 2, jaw / 2, Line(kInk, 2),
+                          Fill(Colour{70, 75, 90, 255}));
+  platform::DrawRoundRect(s, {cx - jaw, mid - jaw / 2, std::min(w - 4, cx + 6 * jaw), mid + jaw / 2}, jaw, jaw,
+                          Line(Colour{150, 100, 80, 255}, 2), Fill(Colour{240, 200, 170, 255}));
+  platform::DrawRoundRect(s, {cx - 2 * jaw, mid - jaw - 3, cx + 2 * jaw, mid - 3}, jaw / 2, jaw / 2, Line(kInk, 2),
+                          Fill(Colour{70, 75, 90, 255}));
+  platform::DrawEllipse(s, Centred(cx - 2 * jaw, mid, jaw / 3, jaw / 3), Line(kInk, 2), Fill(kMetal));
+  platform::DrawEllipse(s, Centred(cx + jaw / 2, mid - 1, jaw / 3, jaw / 4), Pen{Colour{}, 0, true}, Fill(Colour{235, 40, 40, 255}));
+}
+
+// The breathing sensor: a belt round a chest, its pad on the breastbone.
+void DrawChestBelt(Surface& s, int lx, int mid, int w, int h) {
+  const int tx = std::min(w - w / 6, lx + w / 3), half = std::min(w / 8, h / 2);
+  FillConvex(s, {{tx - half * 1.2, 0.0}, {tx + half * 1.2, 0.0}, {tx + half * 0.95, static_cast<double>(h)},
+                 {tx - half * 0.95, static_cast<double>(h)}},
+             Colour{150, 180, 215, 255});
+  platform::DrawRectangle(s, {tx - half * 5 / 4, mid - h / 12, tx + half * 5 / 4, mid + h / 12}, Line(kInk, 1),
+                          Fill(Colour{40, 70, 140, 255}));
+  const Rect pad{tx - h / 8, mid - h / 7, tx + h / 8, mid + h / 7};
+  platform::DrawRoundRect(s, pad, h / 12, h / 12, Line(kInk, 2), Fill(kMetal));
+  platform::DrawLine(s, lx, mid, pad.left, mid, Line(kCable, 4));
+}
+
+// The magnetic gate: two posts on a base, a magnet passing between them.
+void DrawMagneticGate(Surface& s, int lx, int mid, int w, int h) {
+  const int gx = std::min(w - w / 8, lx + w / 3), half = std::max(20, h / 3);
+  platform::DrawLine(s, lx, mid, gx - half, mid, Line(kCable, 5));
+  platform::DrawRectangle(s, {gx - half - 8, h - h / 8, gx + half + 8, h - 2}, Line(kInk, 2), Fill(Colour{90, 95, 110, 255}));
+  for (int side : {-1, 1}) {
+    const int x = gx + side * half;
+    platform::DrawRectangle(s, {x - 8, h / 10, x + 8, h - h / 8}, Line(kInk, 2), Fill(Colour{120, 125, 140, 255}));
+  }
+  const int m = half * 2 / 3;
+  platform::DrawRectangle(s, {gx - m, mid - h / 14, gx, mid + h / 14}, Line(kInk, 1), Fill(kRed));
+  platform::DrawRectangle(s, {gx, mid - h / 14, gx + m, mid + h / 14}, Line(kInk, 1), Fill(Colour{40, 80, 200, 255}));
+  Label(s, gx - m + 3, mid - h / 14, "N", std::max(10, h / 8), Colour{255, 255, 255, 255});
+  Label(s, gx + m - std::max(10, h / 8), mid - h / 14, "S", std::max(10, h / 8), Colour{255, 255, 255, 255});
+  // The way the magnet moves.
+  const int ay = mid - h / 5;
+  platform::DrawLine(s, gx - m, ay, gx + m, ay, Line(kInk, 2));
+  platform::DrawLine(s, gx + m - 8, ay - 5, gx + m, ay, Line(kInk, 2));
+  platform::DrawLine(s, gx + m - 8, ay + 5, gx + m, ay, Line(kInk, 2));
+}
+
+// The radioactivity sensor: a counter tube with its window, and the radiation sign.
+void DrawCounterTube(Surface& s, int lx, int mid, int w, int h) {
+  const int r = std::max(6, h / 9), tx = lx + w / 12, length = std::min(w / 3, w - tx - 3 * h / 4);
+  platform::DrawLine(s, lx, mid, tx, mid, Line(kCable, 5));
+  platform::DrawRoundRect(s, {tx, mid - r, tx + length, mid + r}, r, r, Line(kInk, 2), Fill(kMetal));
+  platform::DrawEllipse(s, {tx + length - r / 2, mid - r, tx + length + r / 2, mid + r}, Line(kInk, 2), Fill(Colour{120, 90, 60, 255}));
+  // The sign: three blades round a disc on yellow.
+  const int sr = std::min(h * 2 / 5, w / 10), sx = std::min(w - sr - w / 16, tx + length + sr + h / 6), sy = mid;
+  platform::DrawEllipse(s, Centred(sx, sy, sr, sr), Line(kInk, 2), Fill(Colour{250, 215, 40, 255}));
+  for (int blade = 0; blade < 3; ++blade) {
+    const double a = (90.0 + 120.0 * blade) * 3.14159265358979 / 180.0, spread = 30.0 * 3.14159265358979 / 180.0;
+    const double rr = sr * 0.85;
+    FillConvex(s, {{static_cast<double>(sx), static_cast<double>(sy)},
+                   {sx + rr * std::cos(a - spread), sy - rr * std::sin(a - spread)},
+                   {sx + rr * std::cos(a), sy - rr * std::sin(a)},
+                   {sx + rr * std::cos(a + spread), sy - rr * std::sin(a + spread)}},
+               Colour{20, 20, 20, 255});
+  }
+  platform::DrawEllipse(s, Centred(sx, sy, sr / 4, sr / 4), Pen{Colour{}, 0, true}, Fill(Colour{250, 215, 40, 255}));
+  platform::DrawEllipse(s, Centred(sx, sy, sr / 6, sr / 6), Pen{Colour{}, 0, true}, Fill(Colour{20, 20, 20, 255}));
+}
+
+// The gas volume sensor: a syringe on the unit, its gas led into a flask whose temperature a probe reads.
+void DrawGasSyringe(Surface& s, int lx, int mid, int w, int h) {
+  const int r = std::max(8, h / 9), bx = lx + w / 10, length = w / 5;
+  // Plunger, barrel with its scale, piston and nozzle.
+  platform::DrawRectangle(s, {lx, mid - r / 4, bx + r, mid + r / 4}, Line(kInk, 1), Fill(kMetal));
+  platform::DrawRectangle(s, {lx - 2, mid - r, lx + 4, mid + r}, Line(kInk, 1), Fill(kMetal));
+  platform::DrawRectangle(s, {bx, mid - r, bx + length, mid + r}, Line(kInk, 2), Fill(Colour{230, 240, 250, 255}));
+  for (int k = 1; k < 8; ++k) platform::DrawLine(s, bx + length * k / 8, mid - r, bx + length * k / 8, mid - r / 2, Line(kInk, 1));
+  platform::FillRect(s, {bx + 2, mid - r + 2, bx + r, mid + r - 1}, Fill(Colour{40, 40, 45, 255}));
+  const int nx = bx + length;
+  platform::DrawRectangle(s, {nx, mid - r / 3, nx + r, mid + r / 3}, Line(kInk, 1), Fill(Colour{230, 240, 250, 255}));
+  // The flask, its water and the probe in it.
+  const int fx = std::min(w - h / 3 - 4, nx + w / 6), fr = std::max(12, h / 3);
+  platform::DrawLine(s, nx + r, mid, fx - fr / 3, mid - fr, Line(Colour{90, 140, 200, 255}, 3));
+  platform::DrawRectangle(s, {fx - fr / 3, h / 12, fx + fr / 3, mid}, Line(kInk, 2), Fill(Colour{230, 240, 250, 255}));
+  platform::DrawEllipse(s, Centred(fx, mid + fr / 2, fr, fr * 3 / 4), Line(kInk, 2), Fill(Colour{170, 210, 245, 255}));
+  platform::DrawLine(s, fx + fr / 6, 2, fx + fr / 6, mid + fr / 2, Line(Colour{90, 95, 110, 255}, 4));
+}
+
 void DrawSensor(Surface& s, const BitmapRow& row, bool english) {
   const Picture kind = row.Kind;
   VerticalGradient(s, Colour{250, 250, 252, 255}, Colour{215, 222, 235, 255});
-  const int w = s.Width(), h = s.Height();
+  // The drawing keeps above the foot, where the panel writes the kind's name.
+  const int w = s.Width(), h = s.Height() * kSensorDrawingPercent / 100;
   const int uw = w * 2 / 7, uh = h / 3;
   const bool wireless = kind == Picture::WirelessAxes;
   const Rect unit = DrawUnit(s, w / 10, h / 3, uw, uh, !wireless);
@@ -176,71 +268,70 @@ void DrawSensor(Surface& s, const BitmapRow& row, bool english) {
   switch (kind) {
     case Picture::Leads:
     case Picture::Circuit: {
-      const Colour red{200, 30, 30, 255}, black{30, 30, 30, 255};
-      platform::DrawLine(s, lx, mid - 10, w * 3 / 4, h / 5, Line(red, 4));
-      platform::DrawLine(s, lx, mid + 10, w * 3 / 4, h * 4 / 5, Line(black, 4));
-      platform::DrawRectangle(s, {w * 3 / 4, h / 5 - 8, w * 3 / 4 + 30, h / 5 + 8}, Line(kInk, 1), Brush{red});
-      platform::DrawRectangle(s, {w * 3 / 4, h * 4 / 5 - 8, w * 3 / 4 + 30, h * 4 / 5 + 8}, Line(kInk, 1), Brush{black});
+      const Colour black{30, 30, 30, 255};
+      const int clip = std::max(5, h / 20);
+      platform::DrawLine(s, lx, mid - h / 16, w * 3 / 4, h / 8, Line(kRed, 4));
+      platform::DrawLine(s, lx, mid + h / 16, w * 3 / 4, h * 7 / 8, Line(black, 4));
+      platform::DrawRectangle(s, {w * 3 / 4, h / 8 - clip, w * 3 / 4 + 30, h / 8 + clip}, Line(kInk, 1), Brush{kRed});
+      platform::DrawRectangle(s, {w * 3 / 4, h * 7 / 8 - clip, w * 3 / 4 + 30, h * 7 / 8 + clip}, Line(kInk, 1), Brush{black});
       if (kind == Picture::Circuit) {
-        const Rect cell{w * 3 / 4 + 40, h / 5 - 10, w * 3 / 4 + 75, h * 4 / 5 + 10};
+        const Rect cell{w * 3 / 4 + 40, h / 8 - clip, std::min(w - 4, w * 3 / 4 + 75), h * 7 / 8 + clip};
         platform::DrawRectangle(s, cell, Line(kInk, 2), Brush{Colour{90, 140, 220, 255}});
-        Label(s, cell.left + 8, cell.top + 4, "+", 20, Colour{255, 255, 255, 255});
+        Label(s, cell.left + 8, cell.top + 4, "+", std::max(12, h / 8), Colour{255, 255, 255, 255});
       }
       break;
     }
     case Picture::Rod: {
       platform::DrawLine(s, lx, mid, lx + w / 8, mid, Line(kCable, 5));
-      const Rect handle{lx + w / 8, mid - 14, lx + w / 8 + w / 10, mid + 14};
+      const Rect handle{lx + w / 8, mid - h / 10, lx + w / 8 + w / 10, mid + h / 10};
       platform::DrawRoundRect(s, handle, 10, 10, Line(kInk, 2), Brush{Colour{70, 70, 80, 255}});
-      platform::DrawRectangle(s, {handle.right, mid - 5, w * 9 / 10, mid + 5}, Line(kInk, 1),
-                              Brush{Colour{200, 205, 215, 255}});
+      platform::DrawRectangle(s, {handle.right, mid - 5, w * 9 / 10, mid + 5}, Line(kInk, 1), Brush{Colour{200, 205, 215, 255}});
       break;
     }
     case Picture::Electrode:
     case Picture::ElectrodeInBeaker: {
       const int ex = std::min(w - 40, lx + w / 4);
-      platform::DrawLine(s, lx, mid, ex, h / 8, Line(kCable, 5));
+      platform::DrawLine(s, lx, mid, ex, h / 12, Line(kCable, 5));
       if (kind == Picture::ElectrodeInBeaker) {
-        const Rect beaker{ex - 45, h / 2, ex + 45, h * 5 / 6};
-        platform::DrawRectangle(s, {beaker.left, beaker.top + 25, beaker.right, beaker.bottom},
-                                Pen{Colour{}, 0, true}, Brush{Colour{170, 210, 245, 255}});
+        const Rect beaker{ex - 45, h / 2, ex + 45, h};
+        platform::DrawRectangle(s, {beaker.left, beaker.top + h / 8, beaker.right, beaker.bottom}, Pen{Colour{}, 0, true},
+                                Brush{Colour{170, 210, 245, 255}});
         platform::DrawRectangle(s, beaker, Line(kInk, 2), Brush{Colour{}, true});
       }
-      platform::DrawRectangle(s, {ex - 9, h / 8, ex + 9, h * 2 / 3}, Line(kInk, 2), Brush{Colour{225, 240, 250, 255}});
-      platform::DrawEllipse(s, {ex - 14, h * 2 / 3 - 8, ex + 14, h * 2 / 3 + 20}, Line(kInk, 2),
-                            Brush{Colour{225, 240, 250, 255}});
+      platform::DrawRectangle(s, {ex - 9, h / 12, ex + 9, h * 3 / 4}, Line(kInk, 2), Brush{Colour{225, 240, 250, 255}});
+      platform::DrawEllipse(s, {ex - 14, h * 3 / 4 - 8, ex + 14, h * 3 / 4 + 16}, Line(kInk, 2), Brush{Colour{225, 240, 250, 255}});
       break;
     }
     case Picture::Gauge: {
-      const int r = std::min(h / 3, w / 8);
+      const int r = std::min(h * 2 / 5, w / 8);
       const int cx = std::min(w - r - 10, lx + w / 4), cy = mid;
       platform::DrawLine(s, lx, mid, cx - r, cy, Line(kCable, 5));
       platform::DrawEllipse(s, {cx - r, cy - r, cx + r, cy + r}, Line(kInk, 3), Brush{Colour{255, 255, 255, 255}});
-      platform::DrawLine(s, cx, cy, cx + r * 2 / 3, cy - r / 2, Line(Colour{200, 30, 30, 255}, 3));
+      platform::DrawLine(s, cx, cy, cx + r * 2 / 3, cy - r / 2, Line(kRed, 3));
       break;
     }
     case Picture::Axes:
     case Picture::WirelessAxes: {
       const int ox = lx + w / 8, oy = mid;
-      const int len = std::min(h / 3, w / 6);
+      const int len = std::min(h * 2 / 5, w / 6);
       platform::DrawLine(s, lx, mid, ox, oy, Line(kCable, 3));
-      platform::DrawLine(s, ox, oy, ox + len, oy, Line(Colour{200, 30, 30, 255}, 4));
+      platform::DrawLine(s, ox, oy, ox + len, oy, Line(kRed, 4));
       platform::DrawLine(s, ox, oy, ox, oy - len, Line(Colour{30, 150, 40, 255}, 4));
       platform::DrawLine(s, ox, oy, ox - len / 2, oy + len / 2, Line(Colour{30, 60, 200, 255}, 4));
       Label(s, ox + len + 4, oy - 10, "X", 18);
-      Label(s, ox - 6, oy - len - 24, "Y", 18);
-      Label(s, ox - len / 2 - 18, oy + len / 2 - 4, "Z", 18);
+      Label(s, ox + 6, oy - len - 6, "Y", 18);
+      Label(s, ox - len / 2 - 18, oy + len / 2 - 14, "Z", 18);
       break;
     }
+    case Picture::FingerClip: DrawFingerClip(s, lx, mid, w, h); break;
+    case Picture::ChestBelt: DrawChestBelt(s, lx, mid, w, h); break;
+    case Picture::MagneticGate: DrawMagneticGate(s, lx, mid, w, h); break;
+    case Picture::CounterTube: DrawCounterTube(s, lx, mid, w, h); break;
+    case Picture::GasSyringe: DrawGasSyringe(s, lx, mid, w, h); break;
     default:
       break;
   }
   Label(s, unit.left + uw / 3, unit.top + uh / 4, row.Quantity.In(english), std::max(12, uh / 3));
-  // The name in the band below the drawing, smaller where it would not fit the width.
-  const std::string_view name = row.Name.In(english);
-  int size = std::max(12, h / 12);
-  while (size > 10 && platform::TextExtent(name, Font{"Arial", size, 0, 700}).cx > w - 24) --size;
-  Label(s, 12, h - h / 12 - 14, name, size);
 }
 
 // Fills a convex polygon row by row: each row spans between the edges that cross its centre.
@@ -334,11 +425,6 @@ void DrawArrow(Surface& s, bool right) {
 }
 
 }  // namespace
-
-std::string_view PictureName(int id, bool english) {
-  const auto row = std::ranges::find(kBitmaps, id, &BitmapRow::Id);
-  return row == std::end(kBitmaps) ? std::string_view{} : row->Name.In(english);
-}
 
 Surface LoadBitmapResource(int id, bool english) {
   const auto row = std::ranges::find(kBitmaps, id, &BitmapRow::Id);

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <array>
-#include <string_view>
 
 #include "platform/surface.h"
 
@@ -18,8 +17,9 @@ inline constexpr int kStartBackgroundBitmap = 50057;
 // The picture of `id` at its own size, its words in the interface's language; an empty surface
 // for an id the program does not have.
 platform::Surface LoadBitmapResource(int id, bool english);
-// The sensor family a sensor picture names below its drawing; empty for the other pictures.
-std::string_view PictureName(int id, bool english);
+// The share of a sensor picture's height its drawing takes from the top: the foot is left for the
+// kind's name, which the information panel writes.
+inline constexpr int kSensorDrawingPercent = 62;
 
 // The window's icon.
 inline constexpr int kMainIcon = 128;

@@ -13,6 +13,7 @@
 #include "channels/vessamor_channel.h"
 #include "controls/aimage_button.h"
 #include "fast_clock.h"
+#include "resources/bitmaps.h"
 #include "resources/picture_elements.h"
 #include "resources/string_table.h"
 #include "sim/unit_list.h"
@@ -194,8 +195,8 @@ TEST_F(SensorPages, HoveredWirelessAccelerometerShowsItsOwnPage) {
   const platform::Surface* wireless = w.Bitmap(PictureElementResource(35));
   const platform::Surface* wired = w.Bitmap(PictureElementResource(33));
   ASSERT_EQ(Panel().Picture2, wireless);
-  // Halfway down, the wired unit's cable leaves the picture's left edge; the wireless one has none.
-  const int y = wired->Height() / 2;
+  // Halfway down the drawing, the wired unit's cable leaves the picture's left edge; the wireless one has none.
+  const int y = wired->Height() * kSensorDrawingPercent / 200;
   EXPECT_NE(wired->GetPixel(1, y), wireless->GetPixel(1, y));
 }
 

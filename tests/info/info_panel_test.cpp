@@ -6,10 +6,12 @@
 #include <set>
 #include <string>
 
+#include "acquisition/sensor_identification.h"
 #include "channels/main_window_services.h"
 #include "graph/graph_view.h"
 #include "info/info_pages.h"
 #include "info/info_panel.h"
+#include "platform/gdi.h"
 #include "render/agg_ren.h"
 #include "resources/bitmaps.h"
 #include "resources/picture_elements.h"
@@ -59,7 +61,7 @@ TEST(InfoPages, CodesChooseTheirGroupsAndTheRestTheVoltagePages) {
   }
 }
 
-TEST(InfoPicture, APictureSeveralKindsShareNamesNoRangeAndSpeaksTheInterfacesLanguage) {
+TEST_F(InfoPanelTest, APictureSeveralKindsShareLeavesItsFootToEachKindsOwnName) {
   std::map<int, std::set<std::uint16_t>> kinds;  // the kinds whose pages show each picture
   for (std::uint16_t code = 0; code < 256; ++code) {
     for (const int element : {IntroPictureElement(code, 3, false), IntroPictureElement(code, 3, true),
@@ -67,17 +69,76 @@ TEST(InfoPicture, APictureSeveralKindsShareNamesNoRangeAndSpeaksTheInterfacesLan
       kinds[PictureElementResource(element)].insert(code);
   }
   for (const auto& [id, codes] : kinds) {
-    const std::string ru(PictureName(id, false)), en(PictureName(id, true));
-    EXPECT_TRUE(codes.size() == 1 || ru.find_first_of("0123456789") == std::string::npos) << ru;
-    EXPECT_EQ(en.find_first_of("\xD0\xD1"), std::string::npos) << en;  // no Cyrillic
-    if (ru.empty()) continue;  // the computer and the start pictures carry no words
-    // The words drawn are the interface's: the two languages' pictures differ below the drawing.
-    const platform::Surface ru_picture = LoadBitmapResource(id, false), en_picture = LoadBitmapResource(id, true);
-    int differing = 0;
-    for (int y = ru_picture.Height() * 3 / 4; y < ru_picture.Height(); ++y)
-      for (int x = 0; x < ru_picture.Width(); ++x) differing += ru_picture.GetPixel(x, y) != en_picture.GetPixel(x, y);
-    EXPECT_GT(differing, 100) << id;
+    if (id == 0 || id == 50058) continue;  // no picture, and the pictured computer beside every preparation page
+    // The drawing keeps above the foot: there the rows are the plain background, whatever the language.
+    for (bool english : {false, true}) {
+      const platform::Surface picture = LoadBitmapResource(id, english);
+      int drawn = 0;
+      for (int y = picture.Height() * kSensorDrawingPercent / 100 + 2; y < picture.Height(); ++y)
+        for (int x = 1; x < picture.Width(); ++x) drawn += picture.GetPixel(x, y) != picture.GetPixel(0, y);
+      EXPECT_EQ(drawn, 0) << id << (english ? " en" : " ru");
+    }
   }
+  // Each kind's name is the title of its own information page, in the interface's language.
+  for (bool english : {false, true}) {
+    bytes.EnglishUi = english ? 1 : 0;
+    for (std::uint16_t code : {0, 9, 35, 40, 41, 42, 45, 48, 52, 37, 59, 80, 89}) {
+      panel->SensorCode = code;
+      BuildInformationPage(*panel, true);
+      EXPECT_STREQ(KindTitle(*panel), panel->Heading.Text(1)) << code;
+    }
+  }
+}
+
+TEST_F(InfoPanelTest, EverySensorButtonNamesItsKindAsItsPageTitlesIt) {
+  const auto trimmed = [](std::string_view text) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return std::string(text);
+  };
+  for (const SensorKeyEntry& row : SensorKeyTable()) {
+    // Code 0's other sensors show the voltage pages, and the English pages of the pressure sensors share one title.
+    const SensorNames& names = SensorNamesOf(row);
+    if (row.SensorCode == 0 && names.Line1En != "Sensor voltage 3.3V") continue;
+    for (bool english : {false, true}) {
+      if (english && row.SensorCode == 87) continue;
+      bytes.EnglishUi = english ? 1 : 0;
+      panel->SensorCode = row.SensorCode;
+      panel->UnitTypeCode = row.DeviceTypeCode;
+      const std::string button = trimmed(english ? names.Line1En : names.Line1Ru);
+      EXPECT_EQ(std::string(KindTitle(*panel)).rfind(button, 0), 0u) << button << " / " << KindTitle(*panel);
+    }
+  }
+}
+
+TEST(InfoPicture, APairSharesItsRowAtOneHeightNarrowedTogether) {
+  struct Case { platform::Size first, second; int room; platform::Size fit_first, fit_second; };
+  const Case cases[] = {
+      {{680, 254}, {386, 254}, 1200, {680, 254}, {386, 254}},  // room for both at their own sizes
+      {{524, 196}, {298, 196}, 650, {414, 154}, {234, 154}},   // too wide together: both narrowed by 650 / 822
+      {{680, 254}, {400, 200}, 2000, {534, 200}, {400, 200}},  // the lower one's height
+      {{680, 254}, {386, 254}, 0, {0, 0}, {0, 0}},
+  };
+  for (const Case& c : cases) {
+    platform::Size first = c.first, second = c.second;
+    FitPicturePair(first, second, c.room);
+    EXPECT_EQ(first, c.fit_first) << c.room;
+    EXPECT_EQ(second, c.fit_second) << c.room;
+    EXPECT_LE(first.cx + second.cx, std::max(c.room, 0));
+  }
+}
+
+TEST(InfoPicture, CaptionsBreakAtBlanksWithinTheirWidth) {
+  const platform::Font font{"Arial", 16, 0, 700};
+  const int word = platform::TextExtent("Датчик", font).cx, narrow = platform::TextExtent("напряжения ±10V", font).cx - 1;
+  struct Case { const char* text; int width; std::vector<std::string> lines; };
+  const Case cases[] = {
+      {"Датчик пульса", 1000, {"Датчик пульса"}},
+      {"Датчик напряжения ±10V и ±10V", narrow, {"Датчик", "напряжения", "±10V и ±10V"}},
+      {"Датчик  пульса ", word, {"Датчик", "пульса"}},  // blanks never make empty lines
+      {"Спирометр", 1, {"Спирометр"}},                   // a word wider than the room stays whole
+      {"", 100, {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(WrapText(c.text, font, c.width), c.lines) << c.text;
 }
 
 TEST(InfoPicture, FitKeepsTheAspectInEvenSizes) {

@@ -164,3 +164,60 @@ TEST(ValueInputBox, AClickOpensTheSecondBoxFirstAndAnotherFinishesIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// Boxes as the two-box and one-box pages place them at 1280x1024, 1366x768 and 1920x1080, live and typed
+// one character over the length: the digits below the label and inside the field; a refusal in its own
+// line above the box at the notice's height, cleared when the next render has none.
+TEST(ValueInputBox, DigitsKeepBelowTheLabelAndARefusalStandsApartAbove) {
+  struct Case { int width, height; float scale_y, ui; double own; const char* typed; };
+  const Case cases[] = {
+      {300, 70, 1.03f, 1.0f, 3.2, nullptr},      // the low two-box field
+      {450, 97, 1.09f, 1.09f, 2.5, nullptr},
+      {320, 96, 0.77f, 0.77f, 3.2, "1234567"},   // a sign's room over six digits
+      {300, 90, 1.03f, 1.0f, 3.2, "-123.45"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " ui " << c.ui);
+    platform::Surface target(600, 400);
+    ValueInputBox box;
+    box.SetRect(100, 200, c.width, c.height);
+    box.UseOwnSize = c.own != 3.2;
+    box.OwnSize = c.own;
+    box.Label = "Текущее значение 1";
+    box.Value = 556.31f;
+    box.Layout(box.Rect, 17.0 * 3.2 * c.ui * 0.55, 8.0 * c.ui, 994, false);
+    if (c.typed != nullptr) {
+      box.EditState = 2;
+      box.Text = c.typed;
+    }
+    const ValueBoxStyle style{c.scale_y, c.ui, false, Trunc(17 * c.ui) + 1};
+    box.Render(target, style);
+    EXPECT_FALSE(box.ValueBox.Intersects(box.LabelBox)) << box.ValueBox.top << " under " << box.LabelBox.bottom;
+    EXPECT_GE(box.ValueBox.left, box.FieldRect.left);
+    EXPECT_LE(box.ValueBox.bottom, box.FieldRect.bottom);
+    EXPECT_FALSE(box.UnitBox.Intersects(box.LabelBox));
+    EXPECT_EQ(box.RefusalHeight, 0);
+    // Too many digits: the notice at its height above the box, in one colour on the panel's.
+    const unsigned digit = '9';
+    box.EditState = 2;
+    box.Text = "1234567";
+    box.MaxLength = 6;
+    ASSERT_FALSE(box.Input(&digit));
+    box.Render(target, style);
+    EXPECT_EQ(box.RefusalHeight, style.NoticeHeight);
+    EXPECT_LT(box.RefusalBox.bottom, box.Rect.top);
+    EXPECT_FALSE(box.RefusalArea.IsEmpty());
+    const platform::WindowRect area = box.RefusalArea;
+    // Answered: the strip is the panel's colour again.
+    box.Text = "12";
+    box.Input(&digit);
+    box.Render(target, style);
+    EXPECT_EQ(box.RefusalHeight, 0);
+    for (int y = area.top; y < area.bottom; y += 2)
+      for (int x = area.left; x < area.right; x += 3) ASSERT_EQ(target.GetPixel(x, y), target.GetPixel(area.left, area.top)) << x << "," << y;
+  }
+}
+
+}  // namespace

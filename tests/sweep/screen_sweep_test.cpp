@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "../app/app_test_support.h"
 #include "../app/fast_clock.h"
@@ -108,6 +109,7 @@ struct Sweep {
     EXPECT_TRUE(platform::WritePng(Shown(), dir + "/" + name + ".png"));
     CheckControls(w);
     if (w.Bytes.InfoScreenActive.load() != 0) CheckStartScreen(w);
+    if (w.Bytes.InfoScreenActive.load() != 0) CheckPanelPictures(w), CheckValueBoxes(w), CheckMenuMargin(w);
     if (w.Bytes.MeasureScreenActive.load() != 0) {
       // The time axis's name keeps a clear gap (six pixels) from the last time label.
       const PixelRect &label = w.View->LastTimeLabel, &time = w.View->TimeNameReach;
@@ -198,6 +200,107 @@ struct Sweep {
       const double ratio = static_cast<double>(p.Width()) * panel.Picture2->Height() / (p.Height() * panel.Picture2->Width());
       EXPECT_NEAR(ratio, 1.0, 0.05) << "second picture " << Show(p);
     }
+  }
+
+  // The pictures fill their row: right of their own drawings the row carries their last columns, no white
+  // block; a picture beside the pictured computer keeps its place and names its kind at the body text's height.
+  void CheckPanelPictures(MainWindow& w) {
+    const InfoPanel& panel = *parts->Panel;
+    const WindowRect& row = panel.PictureRow;
+    if (!row.IsEmpty() && panel.PicturesEnd < row.right) {
+      int widest = 0;
+      for (int y = row.top; y < row.bottom; y += 2) {
+        int white = 0;
+        for (int x = std::max(panel.PicturesEnd, row.left); x < row.right; ++x) white += Distance(Shown().GetPixel(x, y), 255, 255, 255) == 0;
+        widest = std::max(widest, white);
+      }
+      EXPECT_LE(widest, 2) << "a white block right of the picture ending at " << panel.PicturesEnd << " in the row " << Show(row);
+    }
+    const std::uint8_t screen = panel.ScreenNumber();
+    if (panel.Picture2 == nullptr || (screen != InfoPanel::kSensorInformation && screen != InfoPanel::kPreparation)) return;
+    const WindowRect& picture = panel.SecondPictureRect;
+    ASSERT_FALSE(picture.IsEmpty()) << "the kind's picture left out";
+    const WindowRect content = w.Panels[1]->ContentArea;
+    EXPECT_TRUE(Inside(picture, {panel.PictureRow.left, content.top, panel.PictureRow.right, content.bottom})) << "picture " << Show(picture);
+    EXPECT_GE(panel.CaptionHeight, panel.BodyTextHeight()) << "the picture's caption " << Show(panel.CaptionBox);
+    EXPECT_TRUE(Inside(panel.CaptionBox, picture, 1)) << "caption " << Show(panel.CaptionBox) << " off its picture " << Show(picture);
+  }
+
+  // A value box's value and unit inside its field and clear of its label; a refusal at the body text's
+  // height in one colour on the panel, apart from the box and the page's lines.
+  void CheckValueBoxes(MainWindow& w) {
+    const InfoPanel& panel = *parts->Panel;
+    if (panel.ScreenNumber() != InfoPanel::kPreparation) return;
+    for (const ValueInputBox* box : {&panel.Box1, &panel.Box2}) {
+      if (box->Shown == 0 || box->Rect.IsEmpty()) continue;
+      for (const auto& [name, part] : {std::pair{"value", box->ValueBox}, std::pair{"unit", box->UnitBox}}) {
+        if (part.IsEmpty()) continue;
+        EXPECT_TRUE(Inside(part, box->FieldRect)) << name << " " << Show(part) << " outside its field " << Show(box->FieldRect);
+        EXPECT_FALSE(part.Intersects(box->LabelBox)) << name << " " << Show(part) << " on the label " << Show(box->LabelBox);
+      }
+      EXPECT_TRUE(Inside(box->LabelBox, box->FieldRect, 1)) << "label " << Show(box->LabelBox);
+      if (box->RefusalHeight == 0) continue;
+      const WindowRect& notice = box->RefusalBox;
+      const WindowRect body{panel.WorkRect.left, panel.WorkRect.top, panel.WorkRect.right, w.Panels[1]->ContentArea.bottom};
+      EXPECT_GE(box->RefusalHeight, panel.BodyTextHeight()) << "refusal " << Show(notice);
+      EXPECT_TRUE(Inside(notice, body)) << "refusal " << Show(notice) << " outside the panel " << Show(body);
+      EXPECT_FALSE(notice.Intersects({box->Rect.left - 3, box->Rect.top - 3, box->Rect.right + 3, box->Rect.bottom + 3}))
+          << "refusal " << Show(notice) << " on its box " << Show(box->Rect);
+      for (const WindowRect& line : panel.LineBoxes) EXPECT_FALSE(notice.Intersects(line)) << "refusal on the line " << Show(line);
+      // Every pixel of it lies between the panel's colour and the notice's own.
+      int stray = 0;
+      for (int y = notice.top; y < notice.bottom; ++y) {
+        for (int x = notice.left; x < notice.right; ++x) {
+          const platform::Colour p = Shown().GetPixel(x, y);
+          const double t = std::clamp((255.0 - p.g) / (255.0 - 20.0), 0.0, 1.0);
+          stray += Distance(p, static_cast<int>(249 + t * (200 - 249)), static_cast<int>(252 + t * (20 - 252)),
+                            static_cast<int>(255 + t * (30 - 255))) > 40;
+        }
+      }
+      EXPECT_LE(stray, 2) << "refusal " << Show(notice) << " in more than one colour";
+    }
+  }
+
+  // The start page's first menu item keeps the margin it has at 1366x768, in proportion to the width.
+  void CheckMenuMargin(MainWindow& w) {
+    const InfoPanel& panel = *parts->Panel;
+    if (panel.ScreenNumber() != InfoPanel::kStartPage || panel.MenuRowFirstBox >= panel.LineBoxes.size() || reference_scale <= 0) return;
+    const int margin = panel.LineBoxes[panel.MenuRowFirstBox].left - panel.WorkRect.left;
+    const double expected = reference_margin * w.Metrics.ScaleX / reference_scale;
+    EXPECT_NEAR(margin, expected, 2.0) << "the first menu item's margin";
+  }
+
+  // The temperature sensor's value box refusing a finish without a number, a digit too many and a value
+  // out of the sensor's range.
+  void RefusalMessages(std::size_t i) {
+    const auto id = 75163 + static_cast<std::int32_t>(i);
+    if (FindImageButton(W().Window(), id)->State.load() != ControlFrame::kStateDown) Click(id);
+    Settle();
+    PaintAll();
+    const ValueInputBox& box = parts->Panel->Box1;
+    ASSERT_NE(box.Shown, 0);
+    // The page's own first step takes the box over when it runs: the typing starts after it.
+    const auto watchdog = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (parts->Panel->Steps.StepPending != 0 && std::chrono::steady_clock::now() < watchdog) {
+      Settle(1);
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    const platform::WindowPoint centre{(box.Rect.left + box.Rect.right) / 2, (box.Rect.top + box.Rect.bottom) / 2};
+    rig->host.Window().DeliverMouse(platform::MouseKind::LeftDown, centre, 0);
+    rig->host.Window().DeliverMouse(platform::MouseKind::LeftUp, centre, 0);
+    const auto keys = [&](const std::string& typed) {
+      for (char k : typed) W().OnKeyDown(k == '\n' ? platform::key::kEnter : k == '<' ? platform::key::kBackspace : static_cast<unsigned>(k), 1, 0);
+      Settle(3);
+    };
+    keys(std::string(12, '<') + "\n");
+    Shot("refusal-empty");
+    EXPECT_EQ(box.LastRefusal, ValueInputBox::Refusal::Empty);
+    keys("123456789");
+    Shot("refusal-digits");
+    EXPECT_EQ(box.LastRefusal, ValueInputBox::Refusal::TooLong);
+    keys(std::string(12, '<') + "999\n");
+    Shot("refusal-range");
+    EXPECT_EQ(box.LastRefusal, ValueInputBox::Refusal::OutOfRange);
   }
 
   // The title band hovered, then left: the shapes keep off the title's letters; leaving gives the band back.
@@ -424,7 +527,24 @@ struct Sweep {
   std::string dir;
   std::size_t count = 0;
   int shots = 0;
+  // The first menu item's margin at 1366x768 and that size's horizontal scale (0: not known).
+  int reference_margin = 0;
+  double reference_scale = 0.0;
 };
+
+// The first menu item's margin from the panel's edge on the start page at 1366x768, with no unit attached.
+std::pair<int, double> MenuMarginAt1366(bool english) {
+  sim::Bus::Instance().Reset(sim::ClockMode::Virtual);
+  apptest::Rig rig(1366, 768, true, 32, !english);
+  std::shared_ptr<StartScreenParts> parts;
+  rig.Create(english, [&](MainWindow& w) { parts = InstallStartScreenParts(w); });
+  for (int k = 0; k < 400 && (rig.window->StartupInProgress != 0 || rig.window->Panels[1]->ContentShown == 0); ++k) rig.Step(33);
+  parts->Panel->SetScreen(InfoPanel::kStartPage);
+  parts->RebuildInfoPanel();
+  const InfoPanel& panel = *parts->Panel;
+  if (panel.MenuRowFirstBox >= panel.LineBoxes.size()) return {0, 0.0};
+  return {panel.LineBoxes[panel.MenuRowFirstBox].left - panel.WorkRect.left, rig.window->Metrics.ScaleX};
+}
 
 TEST(ScreenSweep, EveryScreenAtEachSizeInBothLanguages) {
 #ifdef __SANITIZE_ADDRESS__
@@ -433,6 +553,10 @@ TEST(ScreenSweep, EveryScreenAtEachSizeInBothLanguages) {
   const char* fallback = "1366x768,1280x1024";
 #endif
   std::stringstream sizes(Env("VESSAMOR_SWEEP_SIZES", fallback));
+  const std::pair<int, double> margins[2] = {MenuMarginAt1366(false), MenuMarginAt1366(true)};
+  const auto reference = [&](Sweep& sweep, bool english) {
+    std::tie(sweep.reference_margin, sweep.reference_scale) = margins[english ? 1 : 0];
+  };
   for (std::string item; std::getline(sizes, item, ',');) {
     int width = 0, height = 0;
     ASSERT_EQ(std::sscanf(item.c_str(), "%dx%d", &width, &height), 2) << item;
@@ -440,6 +564,7 @@ TEST(ScreenSweep, EveryScreenAtEachSizeInBothLanguages) {
       {
         // A two-channel voltage sensor and a temperature sensor, whose page is opened last.
         Sweep sweep(width, height, english, "auto:kind=51:ramp|sine;wired:15/1063:sine");
+        reference(sweep, english);
         sweep.StartScreens(true);
         sweep.MeasureScreen({1}, "measure-1ch", true);
         sweep.MeasureScreen({0, 1}, "measure-3ch", false);
@@ -455,6 +580,10 @@ TEST(ScreenSweep, EveryScreenAtEachSizeInBothLanguages) {
         Sweep sweep(width, height, english, "auto:kind=7/3;wired:15/1063:sine");
         sweep.StartScreens(false);
         sweep.MeasureScreen({0, 1}, "measure-4ch", false);
+      }
+      {
+        Sweep sweep(width, height, english, "wired:15/1063:sine");
+        sweep.RefusalMessages(0);
       }
       // The accelerometer's page through its first positions.
       Sweep steps(width, height, english, "auto:kind=7/3");
