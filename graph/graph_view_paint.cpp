@@ -438,7 +438,12 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
       float fraction = axis->ScaleMappingPair.Forward != nullptr ? axis->ScaleMappingPair.Forward(&v) : v;
       return static_cast<double>(channel.ScaleMappingPair.Inverse != nullptr ? channel.ScaleMappingPair.Inverse(&fraction) : fraction);
     };
-    const double top = own(s.TopValue), bottom = own(s.BottomValue);
+    // A kind drawn with a plot gain lies at its value times the gain on the axis channel's scale,
+    // from the top value carried onto its own axis.
+    const double top = own(s.TopValue);
+    const double bottom = channel.PlotGainOn != 0 && channel.PlotGain != 0.0f
+                              ? top - (s.TopValue - s.BottomValue) / channel.PlotGain
+                              : own(s.BottomValue);
     const double span = top - bottom;
     if (!std::isfinite(span) || span == 0.0) continue;
     const paint_rules::AxisStep step = paint_rules::ValueGridStep(std::fabs(span) / std::max<std::uint8_t>(ValueDivisions, 1));
