@@ -58,13 +58,16 @@ std::vector<std::uint8_t> GraphView::GridCacheKey() const {
   // The labels name every shown channel in its colour, on its own axis.
   for (std::size_t k = 0; k < kLiveChannels; ++k) {
     const VessamorChannel& c = *Channels[k];
-    for (std::uint8_t v : {c.Enabled, c.Shown}) Append(key, v);
+    for (std::uint8_t v : {c.Enabled, c.Shown, c.FirstOfSensor, c.PlotGainOn}) Append(key, v);
+    Append(key, c.PlotGain);
     Append(key, c.SensorCode);
     Append(key, c.Decimals);
     Append(key, c.Colour);
     Append(key, reinterpret_cast<std::uintptr_t>(c.ScaleMappingPair.Forward));
     Append(key, reinterpret_cast<std::uintptr_t>(c.ScaleMappingPair.Inverse));
     Append(key, LabelColumnWidths[k]);
+    // The names over a column keep its labels from under them.
+    Append(key, AxisName(c));
   }
   return key;
 }

@@ -317,6 +317,24 @@ class GraphView {
   // The redraw after a page, fit or scale change: the markers' captions, the window or the view.
   void RedrawAfterMove(std::uint32_t markers);
 
+  // A value axis left of the plot: the shown channel whose labels it carries, its column's edges,
+  // and the names written over it (the shown channels of that kind, one line per distinct name).
+  struct ValueAxisColumn {
+    std::size_t Channel = 0;
+    std::int32_t Left = 0;
+    std::int32_t Right = 0;
+    std::vector<std::pair<std::size_t, std::string>> Names;
+  };
+  // The columns right to left, the axis channel's first; each kind shown has one.
+  std::vector<ValueAxisColumn> ValueAxisColumns() const;
+  // "quantity,unit", or the quantity alone when the unit is suppressed.
+  static std::string AxisName(const VessamorChannel& channel);
+  // The bold face of the axes' names, a little larger than the labels'.
+  FontSpec AxisNameFont() const { return FontSpec{"Verdana", Style.SmallFont.Height * 13 / 10, 0, 700}; }
+  // Where the names' lines of a column lie: the first in the band above the plot, the others
+  // below it in the column.
+  std::vector<PixelRect> AxisNameLines(const ValueAxisColumn& column) const;
+
   // Layout derived by SetViewRect.
   std::int32_t CaptionHeight = 0;
   std::int32_t FrameWidth = 2;
@@ -329,16 +347,23 @@ class GraphView {
   PixelRect TimeNameRect;
   // Where the last time label and the time axis's name were last drawn; the name keeps right of the label.
   PixelRect LastTimeLabel;
+  std::vector<PixelRect> TimeLabelRects;
   PixelRect TimeNameReach;
   // The value labels as the last full grid wrote them, so that the axis names keep off them.
   std::vector<PixelRect> ValueLabelRects;
+  // Beside each of them: its text and the live channel whose axis it labels.
+  std::vector<std::string> ValueLabelTexts;
+  std::vector<std::uint8_t> ValueLabelChannels;
   // Where the value axes' names were last drawn.
   std::vector<PixelRect> ValueNameReach;
+  std::vector<std::uint8_t> ValueNameChannels;
   // The caption strip's three texts as last drawn.
   std::array<PixelRect, 3> HeaderTextReach{};
   PixelRect HelpPanelRect;
   PixelRect SelectionRect;
   std::array<std::int32_t, kLiveChannels> LabelColumnWidths{};
+  // The band between the caption strip and the plot that holds the value axes' names.
+  std::int32_t NameBandHeight = 0;
   std::uint8_t PanelLayoutFlag = 0;
   std::uint8_t FontSet = 0;
   // Screen-entry flag: the scales are applied again without deriving the ranges.

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "graph/graph_view.h"
+#include "graph/paint_rules.h"
 
 namespace {
 
@@ -60,6 +61,20 @@ std::uint32_t TickCount(double span, double step) {
 
 }  // namespace
 
+paint_rules::AxisStep paint_rules::ValueGridStep(double per_division) {
+  const double v = per_division;
+  if (v < 1.0) {
+    const Mantissa m = MantissaOf(v);
+    const double snapped = m.Value <= 0.101  ? 0.1
+                           : m.Value <= 0.23 ? 0.2
+                           : m.Value <= 0.4  ? 0.25
+                           : m.Value <= 0.71 ? 0.5
+                                             : 1.0;
+    return {ScaledBack(snapped, m.Decimals), m.Decimals};
+  }
+  return {v <= 1.5 ? 1.0 : v <= 2.5 ? 2.0 : v <= 5.0 ? 5.0 : StepAboveFive(v, kLargeValueSteps), 0};
+}
+
 void GraphView::UpdateTimeGrid() {
   const double d = SecondsPerSample * Scale.SamplesPerScreen / std::max<std::uint8_t>(TimeDivisions, 1);
   if (Usable(d)) {
@@ -110,19 +125,9 @@ void GraphView::UpdateValueGrid(bool keep_range) {
   }
   const double v = std::fabs(Scale.TopValue - Scale.BottomValue) / std::max<std::uint8_t>(ValueDivisions, 1);
   if (Usable(v)) {
-    if (v < 1.0) {
-      const Mantissa m = MantissaOf(v);
-      const double snapped = m.Value <= 0.101  ? 0.1
-                             : m.Value <= 0.23 ? 0.2
-                             : m.Value <= 0.4  ? 0.25
-                             : m.Value <= 0.71 ? 0.5
-                                               : 1.0;
-      Scale.ValueLabelStep = ScaledBack(snapped, m.Decimals);
-      Scale.ValueLabelDecimals = m.Decimals;
-    } else {
-      Scale.ValueLabelStep = v <= 1.5 ? 1.0 : v <= 2.5 ? 2.0 : v <= 5.0 ? 5.0 : StepAboveFive(v, kLargeValueSteps);
-      Scale.ValueLabelDecimals = 0;
-    }
+    const paint_rules::AxisStep step = paint_rules::ValueGridStep(v);
+    Scale.ValueLabelStep = step.Step;
+    Scale.ValueLabelDecimals = step.Decimals;
   }
   PlaceValueTicks();
 }
@@ -130,7 +135,8 @@ void GraphView::UpdateValueGrid(bool keep_range) {
 void GraphView::PlaceValueTicks() {
   const double per_pixel = Scale.ValuePerPixel;
   const double top = Scale.TopValue;
-  if (Usable(per_pixel)) Scale.ZeroLinePixel = IntPixel(top / per_pixel + ValueOriginPixel);
+  // A top that arithmetic left a hair short of a whole pixel still puts the zero line on it.
+  if (Usable(per_pixel)) Scale.ZeroLinePixel = IntPixel(top / per_pixel + ValueOriginPixel + 1e-7);
   const double step = Scale.ValueLabelStep;
   const std::uint32_t count = TickCount(top - Scale.BottomValue, step);
   Scale.ValueTickCount = 0;

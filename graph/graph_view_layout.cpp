@@ -5,6 +5,7 @@
 
 #include "channels/main_window_services.h"
 #include "graph/graph_view.h"
+#include "platform/gdi.h"
 #include "render/agg_ren.h"
 #include "render/cubic_spline.h"
 
@@ -35,6 +36,7 @@ void GraphView::SetViewRect(const PixelRect& rect, std::uint8_t /*flags*/, bool 
   std::int32_t width = 0;
   std::int32_t height = 0;
   LabelColumnWidths.fill(0);
+  NameBandHeight = 0;
   if (alternate) {
     left = Px(0.1 * screen_width);
     top = Px(0.1 * screen_height);
@@ -43,16 +45,27 @@ void GraphView::SetViewRect(const PixelRect& rect, std::uint8_t /*flags*/, bool 
   } else {
     const std::int32_t label_strip = LerpInt(996, 564, 70, 40, screen_height);
     const std::int32_t name_height = Style.SmallFont.Height;
-    height = rect.Height() - CaptionHeight - 2 * f - label_strip - name_height;
+    // The value axes' names stand in a band of their own above the plot, clear of the top labels
+    // (which reach at most 10 pixels above it).
+    const FontSpec spec = AxisNameFont();
+    const platform::Font name_font{spec.Face, std::max(spec.Height, 1), spec.Width, spec.Weight};
+    const platform::TextMetrics name_metrics = platform::GetTextMetrics(name_font);
+    NameBandHeight = name_metrics.Height + 10 + 4;
+    height = rect.Height() - CaptionHeight - 2 * f - label_strip - name_height - NameBandHeight;
     width = rect.Width() - 2 * f - Px(20.0f * s) - Px(5.0f * s);
     left = rect.Left + f + Px(4.0f * s) + Px(5.0f * s);
-    top = rect.Top + CaptionHeight + f;
-    // Each sensor's first channel takes a column of value labels left of the plot.
+    top = rect.Top + CaptionHeight + f + NameBandHeight;
+    // Each sensor's first channel takes a column of value labels left of the plot, wide enough for
+    // the names of its kind written over it, with a gap to the next column.
     for (std::size_t k = 0; k < kLiveChannels; ++k) {
       const VessamorChannel& channel = *Channels[k];
       if (channel.FirstOfSensor == 0) continue;
       const std::int32_t characters = std::max(channel.ValueWidth, 0) + (channel.OwnScale != 0 ? 0 : 2);
-      LabelColumnWidths[k] = Px(characters * Style.SmallFont.Height * 0.7);
+      std::int32_t widest_name = 0;
+      for (const auto& other : Channels) {
+        if (other->SensorCode == channel.SensorCode) widest_name = std::max(widest_name, platform::TextExtent(AxisName(*other), name_font).cx);
+      }
+      LabelColumnWidths[k] = std::max(Px(characters * name_height * 0.7), widest_name + Px(0.6 * name_height));
       left += LabelColumnWidths[k];
       width -= LabelColumnWidths[k];
     }
@@ -129,6 +142,21 @@ void GraphView::LayoutIndicatorStrips() {
     IndicatorShown[k] = 1;
     channel.LayoutIndicator(strip, LastShownColumn);
     y += Px((large ? 170.0f : 90.0f) * s);
+  }
+  // The boxes of one screen share one left edge and width, the widest box's (a rate kind's long
+  // unit reaches left of the strip), and each strip holds its whole box: the picture kept under
+  // a strip is then all that a box covers, and no curve shows through it.
+  std::int32_t left = column.Right, right = column.Right;
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    if (IndicatorShown[k] == 0) continue;
+    left = std::min({left, IndicatorStrips[k].Left, Channels[k]->LabelRect.Left});
+    right = std::max({right, IndicatorStrips[k].Right, Channels[k]->LabelRect.Right});
+  }
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    if (IndicatorShown[k] == 0 || (IndicatorStrips[k].Left == left && IndicatorStrips[k].Right == right)) continue;
+    IndicatorStrips[k].Left = left;
+    IndicatorStrips[k].Right = right;
+    Channels[k]->LayoutIndicator(IndicatorStrips[k], LastShownColumn);
   }
 }
 

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "channels/main_window_services.h"
@@ -371,63 +373,86 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
   const ScaleState& s = PaintScale;
   const platform::Font font{Style.SmallFont.Face, std::max(Style.SmallFont.Height, 1), Style.SmallFont.Width, 400};
 
-  // The channels whose labels are written: the shown axis first, then one further left for each
-  // other sensor kind shown. Channels of a kind already written share its labels: the layout gave
-  // each kind one column (its first channel's), and only those columns lie left of the plot.
-  std::vector<std::size_t> drawn;
-  std::vector<std::int32_t> columns;
-  for (std::size_t k = 0; k < kLiveChannels; ++k) {
-    if (Channels[k]->Enabled == 0 || Channels[k]->Shown == 0) continue;
-    const auto same_kind = [&](std::size_t j) { return Channels[j]->SensorCode == Channels[k]->SensorCode; };
-    if (std::any_of(drawn.begin(), drawn.end(), same_kind)) continue;
-    std::int32_t column = LabelColumnWidths[k];
-    for (std::size_t j = 0; j < kLiveChannels && column == 0; ++j) {
-      if (same_kind(j) && Channels[j]->FirstOfSensor != 0) column = LabelColumnWidths[j];
-    }
-    drawn.push_back(k);
-    columns.push_back(column);
-  }
-  const bool coloured = drawn.size() > 1;
+  const std::vector<ValueAxisColumn> axes = ValueAxisColumns();
+  const bool coloured = axes.size() > 1;
   const std::string step_text = Fixed(s.ValueLabelStep, 1);
   const std::int32_t h = std::max(platform::TextExtent("0", font).cy, platform::TextExtent(step_text, font).cy);
-  const int count = std::min<int>(s.ValueTickCount, static_cast<int>(s.ValueTicks.size()) - 1);
-  const int stride = paint_rules::ValueLabelStride(h, count, GridRect.Height());
-  const std::int32_t right = PlotRect.Left - FrameWidth - 8;
-  const VessamorChannel* axis = drawn.empty() ? nullptr : Channels[drawn.front()].get();
+  const VessamorChannel* axis = axes.empty() ? nullptr : Channels[axes.front().Channel].get();
+  const std::int32_t time_row = PlotRect.Bottom + 2 * FrameWidth + 4;
   ValueLabelRects.clear();
-  for (int i = 0; i <= count; i += stride) {
-    // The top label stays below the caption strip, which is painted over this area afterwards.
-    std::int32_t top = std::max(PlotRect.Top + s.ValueTicks[i].Pixel - h / 2,
-                                std::max(PlotRect.Top - 10, ViewRect.Top + CaptionHeight + 1));
-    if (top + h > PlotRect.Bottom + 10) top = PlotRect.Bottom - h;
-    const float tick = s.ValueTicks[i].Value;
-    std::int32_t x_right = right;
-    for (std::size_t n = 0; n < drawn.size(); ++n) {
-      const VessamorChannel& channel = *Channels[drawn[n]];
+  ValueLabelTexts.clear();
+  ValueLabelChannels.clear();
+  // The labels of one column: each value at its pixel below the plot top, thinned where they crowd.
+  const auto write_column = [&](const ValueAxisColumn& column, const std::vector<std::pair<double, std::int32_t>>& ticks,
+                                int decimals) {
+    const VessamorChannel& channel = *Channels[column.Channel];
+    const Rgba colour = coloured ? channel.Colour : Style.TextColour;
+    const std::vector<PixelRect> names = AxisNameLines(column);
+    const int stride = paint_rules::ValueLabelStride(h, static_cast<int>(ticks.size()) - 1, GridRect.Height());
+    std::string previous;
+    for (std::size_t i = 0; i < ticks.size(); i += static_cast<std::size_t>(stride)) {
+      const auto [value, pixel] = ticks[i];
       std::string text;
       if (channel.SensorCode == 5) {
-        // The pH scale has no values outside 0..14; its column stays, so the next kind's labels keep theirs.
-        if (tick < 0.0f || tick > 14.0f) {
-          x_right -= columns[n];
-          continue;
-        }
-        text = tick == 0.0f ? "0" : Fixed(tick, std::max<int>(channel.Decimals, 1));
-      } else if (n == 0) {
-        text = Fixed(tick, std::max<int>(s.ValueLabelDecimals, 1));
+        // The pH scale has no values outside 0..14.
+        if (value < 0.0 || value > 14.0) continue;
+        text = value == 0.0 ? "0" : Fixed(value, std::max<int>(channel.Decimals, 1));
       } else {
-        float fraction = axis->ScaleMappingPair.Forward != nullptr ? axis->ScaleMappingPair.Forward(&tick) : tick;
-        const float own =
-            channel.ScaleMappingPair.Inverse != nullptr ? channel.ScaleMappingPair.Inverse(&fraction) : fraction;
-        text = own == 0.0f ? "0.0" : Fixed(own, std::max<int>(channel.Decimals, 1));
+        text = Fixed(value, std::max(decimals, 1));
       }
-      const Rgba colour = coloured ? channel.Colour : Style.TextColour;
+      // The top label stays below the caption strip, which is painted over this area afterwards.
+      std::int32_t top = std::max(PlotRect.Top + pixel - h / 2, std::max(PlotRect.Top - 10, ViewRect.Top + CaptionHeight + 1));
+      if (top + h > PlotRect.Bottom + 10) top = PlotRect.Bottom - h;
+      // Beside the plot the bottom one keeps above the time labels' row, whose first label begins there.
+      if (column.Right == axes.front().Right) top = std::min(top, time_row - 2 - h);
       const std::int32_t width = platform::TextExtent(text, font).cx;
-      // A column with no room left of the view is not written at all rather than cut.
-      if (x_right - width < ViewRect.Left) break;
-      platform::DrawText(target, x_right - width, top, text, font, Colour(colour));
-      ValueLabelRects.push_back(PixelRect{x_right - width, top, x_right, top + h});
-      x_right -= columns[n];
+      const PixelRect box{column.Right - width, top, column.Right, top + h};
+      // A label is never written twice, nor over a name, nor past its column or the view's edge.
+      const bool under_name = std::any_of(names.begin(), names.end(), [&](const PixelRect& n) {
+        return n.Left < box.Right && box.Left < n.Right && n.Top < box.Bottom + 2 && box.Top < n.Bottom + 2;
+      });
+      const bool crowded = !ValueLabelRects.empty() && ValueLabelChannels.back() == column.Channel &&
+                           box.Top < ValueLabelRects.back().Bottom + 2;
+      if (text == previous || under_name || crowded || box.Left < column.Left || box.Left < ViewRect.Left) continue;
+      previous = text;
+      platform::DrawText(target, box.Left, box.Top, text, font, Colour(colour));
+      ValueLabelRects.push_back(box);
+      ValueLabelTexts.push_back(text);
+      ValueLabelChannels.push_back(static_cast<std::uint8_t>(column.Channel));
     }
+  };
+  for (std::size_t n = 0; n < axes.size(); ++n) {
+    const ValueAxisColumn& column = axes[n];
+    std::vector<std::pair<double, std::int32_t>> ticks;
+    if (n == 0) {
+      const int count = std::min<int>(s.ValueTickCount, static_cast<int>(s.ValueTicks.size()) - 1);
+      for (int i = 0; i <= count; ++i) ticks.emplace_back(s.ValueTicks[i].Value, s.ValueTicks[i].Pixel);
+      write_column(column, ticks, s.ValueLabelDecimals);
+      continue;
+    }
+    // Another kind's axis: the plot's top and bottom read on its own scale, labelled at the round
+    // steps the grid would take for that range, each where the kind's curve lies at that value.
+    const VessamorChannel& channel = *Channels[column.Channel];
+    const auto own = [&](double value) {
+      float v = static_cast<float>(value);
+      float fraction = axis->ScaleMappingPair.Forward != nullptr ? axis->ScaleMappingPair.Forward(&v) : v;
+      return static_cast<double>(channel.ScaleMappingPair.Inverse != nullptr ? channel.ScaleMappingPair.Inverse(&fraction) : fraction);
+    };
+    // A kind drawn with a plot gain lies at its value times the gain on the axis channel's scale,
+    // from the top value carried onto its own axis.
+    const double top = own(s.TopValue);
+    const double bottom = channel.PlotGainOn != 0 && channel.PlotGain != 0.0f
+                              ? top - (s.TopValue - s.BottomValue) / channel.PlotGain
+                              : own(s.BottomValue);
+    const double span = top - bottom;
+    if (!std::isfinite(span) || span == 0.0) continue;
+    const paint_rules::AxisStep step = paint_rules::ValueGridStep(std::fabs(span) / std::max<std::uint8_t>(ValueDivisions, 1));
+    for (double value : paint_rules::RoundTicks(top, bottom, step.Step)) {
+      const double pixel = (top - value) / span * PlotHeight;
+      ticks.emplace_back(value, static_cast<std::int32_t>(std::lround(pixel)));
+    }
+    if (span < 0.0) std::reverse(ticks.begin(), ticks.end());
+    write_column(column, ticks, step.Decimals);
   }
 
   // Time labels.
@@ -444,12 +469,14 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
   }
   const std::vector<bool> shown =
       paint_rules::TimeLabelsShown(lefts, widths, static_cast<double>(GridRect.Right) - PlotRect.Left);
-  const std::int32_t y = PlotRect.Bottom + 2 * FrameWidth + 4;
+  const std::int32_t y = time_row;
   LastTimeLabel = {};
+  TimeLabelRects.clear();
   for (std::size_t i = 0; i < texts.size(); ++i) {
     if (!shown[i]) continue;
     platform::DrawText(target, Px(lefts[i]), y, texts[i], font, Colour(Style.TextColour));
     LastTimeLabel = PixelRect{Px(lefts[i]), y, Px(lefts[i] + widths[i]), y + font.Height};
+    TimeLabelRects.push_back(LastTimeLabel);
   }
 }
 
@@ -499,68 +526,93 @@ void GraphView::DrawCaptionLine() {
   }
 }
 
+std::string GraphView::AxisName(const VessamorChannel& channel) {
+  std::string text = channel.Unit.empty() ? channel.Symbol : channel.Symbol + "," + channel.Unit;
+  // A unit's "^2" and "^3" are written raised, as the other captions show them.
+  for (const auto& [plain, raised] : {std::pair<std::string_view, std::string_view>{"^2", "²"}, {"^3", "³"}}) {
+    for (std::size_t at = text.find(plain); at != std::string::npos; at = text.find(plain, at))
+      text.replace(at, plain.size(), raised);
+  }
+  return text;
+}
+
+std::vector<GraphView::ValueAxisColumn> GraphView::ValueAxisColumns() const {
+  // The shown axis first, then one further left for each other sensor kind shown. Channels of a
+  // kind already there share its labels: the layout gave each kind one column (its first
+  // channel's), and only those columns lie left of the plot.
+  std::vector<ValueAxisColumn> columns;
+  std::int32_t right = PlotRect.Left - FrameWidth - 8;
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    const VessamorChannel& channel = *Channels[k];
+    if (channel.Enabled == 0 || channel.Shown == 0) continue;
+    const auto same_kind = [&](std::size_t j) { return Channels[j]->SensorCode == channel.SensorCode; };
+    if (std::any_of(columns.begin(), columns.end(), [&](const ValueAxisColumn& c) { return same_kind(c.Channel); })) continue;
+    std::int32_t width = LabelColumnWidths[k];
+    for (std::size_t j = 0; j < kLiveChannels && width == 0; ++j) {
+      if (same_kind(j) && Channels[j]->FirstOfSensor != 0) width = LabelColumnWidths[j];
+    }
+    columns.push_back(ValueAxisColumn{k, right - width, right, {}});
+    right -= width;
+  }
+  // Every channel is named while the accelerometer is channel 0's kind, else the shown ones.
+  const bool all = Channels[0]->SensorCode == 7 || Channels[0]->SensorCode == 8;
+  for (ValueAxisColumn& column : columns) {
+    for (std::size_t k = 0; k < kLiveChannels; ++k) {
+      const VessamorChannel& channel = *Channels[k];
+      if (channel.SensorCode != Channels[column.Channel]->SensorCode || !(all || (channel.Enabled != 0 && channel.Shown != 0))) continue;
+      const std::string text = AxisName(channel);
+      const bool named = std::any_of(column.Names.begin(), column.Names.end(), [&](const auto& n) { return n.second == text; });
+      if (!text.empty() && !named) column.Names.emplace_back(k, text);
+    }
+  }
+  return columns;
+}
+
+std::vector<PixelRect> GraphView::AxisNameLines(const ValueAxisColumn& column) const {
+  const FontSpec spec = AxisNameFont();
+  const platform::Font font{spec.Face, std::max(spec.Height, 1), spec.Width, spec.Weight};
+  const std::int32_t line = platform::GetTextMetrics(font).Height;
+  // The first line sits at the band's bottom, clear of the top labels; the others follow it down.
+  const std::int32_t first = PlotRect.Top - NameBandHeight + 2;
+  std::vector<PixelRect> lines;
+  for (std::size_t n = 0; n < column.Names.size(); ++n) {
+    const std::int32_t width = platform::TextExtent(column.Names[n].second, font).cx;
+    const std::int32_t top = n == 0 ? first : PlotRect.Top + static_cast<std::int32_t>(n - 1) * (line + 3) + 2;
+    lines.push_back(PixelRect{std::max(column.Right - width, column.Left), top, column.Right, top + line});
+  }
+  return lines;
+}
+
 void GraphView::DrawAxisNames() {
   if (PaintHost == nullptr) return;
-  agg_ren& renderer = PaintHost->Renderer();
+  platform::Surface& picture = PaintHost->Picture();
   const double s = MainWindow != nullptr ? MainWindow->UiScale() : 1.0;
-  const bool all = Channels[0]->SensorCode == 7 || Channels[0]->SensorCode == 8;
-  std::vector<const VessamorChannel*> named;
-  for (const auto& channel : Channels) {
-    if (all || (channel->Enabled != 0 && channel->Shown != 0)) named.push_back(channel.get());
-  }
-  if (named.empty()) return;
-  const bool coloured = named.size() > 1 || all;
-  const auto name = [](const std::string& quantity, const std::string& unit) {
-    return platform::Utf8ToCp1251(unit.empty() ? quantity : quantity + "," + unit);
-  };
-  // Below the caption strip, which is painted after the names.
-  const double first_y = std::max(ValueNameRect.Top, ViewRect.Top + CaptionHeight + 2);
-  const double em = renderer.EngineHeight() * 1.5 * s;
-  // A name that would cover value labels goes aside: left of them where the view has room, else
-  // right of them, into the plot's corner, and then all the names with it, so they stay together.
-  const double corner = PlotRect.Left + FrameWidth + 6.0 * s;
-  std::vector<double> places;
-  for (std::size_t n = 0; n < named.size(); ++n) {
-    const double y = first_y + 30.0 * s * static_cast<double>(n);
-    const double reach = static_cast<double>(name(named[n]->Symbol, named[n]->Unit).size()) * renderer.EngineWidth() * 1.5 * s;
-    const auto covered = [&](double left) {
-      const PixelRect box{Px(left), Px(y + 0.15 * em), Px(left + reach), Px(y + 1.1 * em)};
-      double leftmost = box.Right;
-      bool any = false;
-      for (const PixelRect& label : ValueLabelRects) {
-        if (label.Left < box.Right && box.Left < label.Right && label.Top < box.Bottom && box.Top < label.Bottom) {
-          leftmost = std::min<double>(leftmost, label.Left);
-          any = true;
-        }
-      }
-      return any ? std::optional<double>(leftmost) : std::nullopt;
-    };
-    double x = ValueNameRect.Left;
-    if (const std::optional<double> label_left = covered(x)) {
-      const double left = *label_left - 6.0 * s - reach;
-      x = left >= ViewRect.Left + 2 && !covered(left) ? left : corner;
-    }
-    places.push_back(x);
-  }
-  if (std::find(places.begin(), places.end(), corner) != places.end()) std::fill(places.begin(), places.end(), corner);
+  const std::vector<ValueAxisColumn> axes = ValueAxisColumns();
+  const FontSpec spec = AxisNameFont();
+  const platform::Font font{spec.Face, std::max(spec.Height, 1), spec.Width, spec.Weight};
+  // Coloured as the labels are: in the channel's colour over a black shadow where several kinds
+  // or channels share the screen.
+  std::size_t names = 0;
+  for (const ValueAxisColumn& column : axes) names += column.Names.size();
+  const bool coloured = names > 1 || Channels[0]->SensorCode == 7 || Channels[0]->SensorCode == 8;
   ValueNameReach.clear();
-  double y = first_y;
-  for (std::size_t n = 0; n < named.size(); ++n) {
-    const VessamorChannel* channel = named[n];
-    const std::string text = name(channel->Symbol, channel->Unit);
-    const double x = places[n];
-    renderer.DrawTextInBox(text.c_str(), x, y, ValueNameRect.Width() * 2.0, ValueNameRect.Height(), 1.5 * s,
-                           rgba8(0, 0, 0, 255), nullptr, 0);
-    if (coloured) {
-      renderer.DrawTextInBox(text.c_str(), x - 1, y - 1, ValueNameRect.Width() * 2.0, ValueNameRect.Height(),
-                             1.5 * s, Agg(channel->Colour), nullptr, 0);
+  ValueNameChannels.clear();
+  for (const ValueAxisColumn& column : axes) {
+    const std::vector<PixelRect> lines = AxisNameLines(column);
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+      const auto& [k, text] = column.Names[n];
+      const PixelRect& at = lines[n];
+      platform::DrawText(picture, at.Left, at.Top, text, font, platform::Colour{0, 0, 0, 255});
+      if (coloured) platform::DrawText(picture, at.Left - 1, at.Top - 1, text, font, Colour(Channels[k]->Colour));
+      ValueNameReach.push_back(PixelRect{at.Left - 1, at.Top - 1, at.Right, at.Bottom});
+      ValueNameChannels.push_back(static_cast<std::uint8_t>(k));
     }
-    ValueNameReach.push_back(PixelRect{Px(renderer.style.text_origin_x), Px(renderer.style.text_origin_y - 0.8 * em),
-                                       Px(std::ceil(renderer.style.text_end_x)),
-                                       Px(std::ceil(renderer.style.text_origin_y + 0.25 * em))});
-    y += 30.0 * s;
   }
-  const std::string time = name(named.front()->AxisLabel, named.front()->TimeUnit);
+  // The time axis is named after the axis channel's (channel 0's with the accelerometer and none shown).
+  const VessamorChannel* timed = !axes.empty() ? Channels[axes.front().Channel].get() : coloured ? Channels[0].get() : nullptr;
+  if (timed == nullptr) return;
+  const std::string time = timed->TimeUnit.empty() ? timed->AxisLabel : timed->AxisLabel + "," + timed->TimeUnit;
+  const platform::Size size = platform::TextExtent(time, font);
   // The name starts a gap right of the last time label where its place would touch that label.
   const double gap = 8.0 * s;
   double x = LastTimeLabel.Right > LastTimeLabel.Left ? std::max<double>(TimeNameRect.Left, LastTimeLabel.Right + gap)
@@ -568,15 +620,12 @@ void GraphView::DrawAxisNames() {
   double top = TimeNameRect.Top;
   // Where a label near the right edge leaves the name no room beside it, the name goes under the
   // labels, against the view's right edge, rather than off the window.
-  const double reach = static_cast<double>(time.size()) * renderer.EngineWidth() * 1.5 * s;
-  if (x + reach > ViewRect.Right - gap / 2) {
-    x = ViewRect.Right - gap / 2 - reach;
+  if (x + size.cx > ViewRect.Right - gap / 2) {
+    x = ViewRect.Right - gap / 2 - size.cx;
     top = std::max<double>(top, LastTimeLabel.Bottom + 2);
   }
-  renderer.DrawTextInBox(time.c_str(), x, top, TimeNameRect.Width(), TimeNameRect.Height(), 1.5 * s,
-                         rgba8(0, 0, 0, 255), nullptr, 0);
-  TimeNameReach = PixelRect{Px(renderer.style.text_origin_x), Px(renderer.style.text_origin_y - 0.8 * em),
-                            Px(std::ceil(renderer.style.text_end_x)), Px(std::ceil(renderer.style.text_origin_y + 0.25 * em))};
+  platform::DrawText(picture, Px(x), Px(top), time, font, platform::Colour{0, 0, 0, 255});
+  TimeNameReach = PixelRect{Px(x), Px(top), Px(x) + size.cx, Px(top) + size.cy};
 }
 
 void GraphView::PaintPanelCaptions(std::uint8_t mode) {

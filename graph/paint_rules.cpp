@@ -2,6 +2,7 @@
 #include "graph/paint_rules.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace paint_rules {
 
@@ -10,6 +11,20 @@ int ValueLabelStride(double label_height, int tick_count, double grid_height) {
   if (needed / 2.0 > 0.8 * grid_height) return 3;
   if (needed > grid_height + 10.0) return 2;
   return 1;
+}
+
+std::vector<double> RoundTicks(double top, double bottom, double step, std::size_t limit) {
+  std::vector<double> ticks;
+  if (!std::isfinite(top) || !std::isfinite(bottom) || !std::isfinite(step) || step <= 0.0) return ticks;
+  if (top < bottom) std::swap(top, bottom);
+  // A hair of tolerance so that an end lying on a multiple keeps its label.
+  const double first = std::floor(top / step + 1e-9), last = std::ceil(bottom / step - 1e-9);
+  if (first - last + 1.0 > static_cast<double>(limit)) return ticks;
+  for (double k = first; k >= last; k -= 1.0) {
+    // Multiples of the step by their index, so that no sum of steps drifts and zero is never "-0".
+    ticks.push_back(k == 0.0 ? 0.0 : k * step);
+  }
+  return ticks;
 }
 
 std::vector<bool> TimeLabelsShown(std::span<const double> lefts, std::span<const double> widths, double span) {

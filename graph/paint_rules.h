@@ -1,4 +1,4 @@
-// The decisions of the graph painting that are plain arithmetic: label thinning, the record name
+// The decisions of the graph painting that are plain arithmetic: value steps and label thinning, the record name
 // in the caption, the indicator background restore and its throttle.
 #pragma once
 
@@ -12,6 +12,17 @@ namespace paint_rules {
 // Every how many value ticks a label is written (1, 2 or 3): labels of height h over count ticks
 // in a grid area of the given height.
 int ValueLabelStride(double label_height, int tick_count, double grid_height);
+
+// The value grid's label step for a value span per division, and the decimals that write it.
+struct AxisStep {
+  double Step = 0.0;
+  std::uint8_t Decimals = 0;
+};
+AxisStep ValueGridStep(double per_division);
+
+// The multiples of `step` from `top` down to `bottom` (either way round), top first; none when the
+// step is not a positive number or would give more than `limit` of them.
+std::vector<double> RoundTicks(double top, double bottom, double step, std::size_t limit = 96);
 
 // Which of the time ticks 0..n-1 get their label; `lefts` and `widths` are the label boxes as
 // placed, `span` the width from the plot's left edge to the grid area's right edge.

@@ -445,14 +445,16 @@ void EnterWithUnits(ReviewRig& rig, std::int32_t units) {
   ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
 }
 
-// The value axes' names keep off the value labels (pH), and each kind's labels keep their own
-// column whether or not a kind before them has a label at that height.
+// The value axes' names keep off the value labels (pH) and out of the plot, and each kind's labels
+// keep their own column whether or not a kind before them has a label at that height, up to four kinds.
 TEST(ReviewPanels, AxisNamesAndLabelColumnsStayApart) {
   const struct {
     const char* units;
     std::int32_t count;
     std::size_t columns;
-  } cases[] = {{"auto:kind=5:sine", 1, 1}, {"wired:04/1195:sine;auto:kind=5:sine;wired:15/1063:sine", 3, 3}};
+  } cases[] = {{"auto:kind=5:sine", 1, 1},
+               {"wired:04/1195:sine;auto:kind=5:sine;wired:15/1063:sine", 3, 3},
+               {"wired:15/1063:sine;wired:04/1195:sine;auto:kind=40:sine;auto:kind=48:sine", 4, 4}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.units);
     ReviewRig rig(1366, 768, false, c.units);
@@ -462,8 +464,10 @@ TEST(ReviewPanels, AxisNamesAndLabelColumnsStayApart) {
     rig.Screen();
     const GraphView& view = rig.View();
     ASSERT_FALSE(view.ValueLabelRects.empty());
-    for (const PixelRect& name : view.ValueNameReach)
+    for (const PixelRect& name : view.ValueNameReach) {
       for (const PixelRect& label : view.ValueLabelRects) EXPECT_FALSE(Meet(name, label)) << name.Left << "," << name.Top;
+      EXPECT_FALSE(Meet(name, view.PlotRect)) << "a name in the plot at " << name.Left << "," << name.Top;
+    }
     std::vector<std::int32_t> rights;
     for (const PixelRect& label : view.ValueLabelRects) rights.push_back(label.Right);
     std::sort(rights.begin(), rights.end());

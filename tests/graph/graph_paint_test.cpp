@@ -18,6 +18,36 @@ TEST(PaintRules, ValueLabelsThinToEverySecondOrThirdTick) {
   for (const auto& c : cases) EXPECT_EQ(paint_rules::ValueLabelStride(20, c[0], c[1]), c[2]) << c[0];
 }
 
+// A second kind's axis is labelled at the steps the grid takes for its own range: round values,
+// none twice, zero as zero, the ends kept where they lie on a step.
+TEST(PaintRules, SecondAxesTakeTheGridsRoundSteps) {
+  const struct {
+    double top, bottom, step;
+    std::uint8_t decimals;
+    std::vector<double> ticks;
+  } cases[] = {
+      {10.0, -10.0, 2.0, 0, {10, 8, 6, 4, 2, 0, -2, -4, -6, -8, -10}},  // a voltage beside a temperature
+      {1.0, 0.0, 0.2, 1, {1.0, 0.8, 0.6, 0.4, 0.2, 0.0}},               // a rate's 0..1 axis
+      {0.93, 0.07, 0.2, 1, {0.8, 0.6, 0.4, 0.2}},
+      {960.0, -12.0, 100.0, 0, {900, 800, 700, 600, 500, 400, 300, 200, 100, 0}},
+      {0.01, -0.01, 0.0025, 3, {0.01, 0.0075, 0.005, 0.0025, 0.0, -0.0025, -0.005, -0.0075, -0.01}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.top);
+    const paint_rules::AxisStep step = paint_rules::ValueGridStep((c.top - c.bottom) / 8.0);  // eight divisions
+    EXPECT_NEAR(step.Step, c.step, 1e-12);
+    EXPECT_EQ(step.Decimals, c.decimals);
+    const std::vector<double> ticks = paint_rules::RoundTicks(c.top, c.bottom, step.Step);
+    ASSERT_EQ(ticks.size(), c.ticks.size());
+    for (std::size_t i = 0; i < ticks.size(); ++i) EXPECT_NEAR(ticks[i], c.ticks[i], 1e-9) << i;
+    EXPECT_FALSE(std::signbit(ticks[ticks.size() / 2]) && ticks[ticks.size() / 2] == 0.0) << "a negative zero";
+    EXPECT_EQ(paint_rules::RoundTicks(c.bottom, c.top, step.Step), ticks) << "either way round";
+  }
+  EXPECT_TRUE(paint_rules::RoundTicks(1.0, 0.0, 0.0).empty());
+  EXPECT_TRUE(paint_rules::RoundTicks(1.0, 0.0, NAN).empty());
+  EXPECT_TRUE(paint_rules::RoundTicks(1e9, 0.0, 1.0).empty()) << "more ticks than the grid holds";
+}
+
 TEST(PaintRules, TimeLabelEndsStayAndTheirNeighboursGiveWayWhenCrowded) {
   // Eleven labels 40 wide, 100 apart, over 1000 pixels: all of them.
   std::vector<double> lefts, widths(11, 40.0);

@@ -7,6 +7,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
 #include <sstream>
 #include <thread>
 #include <tuple>
@@ -51,6 +54,13 @@ WindowRect Moved(const WindowRect& r, const WindowRect& by) { return {r.left + b
 
 // The measurement screen's top bar: "<--", File, Sensors, View, "Сенсоры", Help, minimise and close.
 constexpr std::int32_t kTopBar[] = {75050, 75010, 75011, 75012, 75049, 75186, 75054, 75016};
+
+std::string Show(const PixelRect& r) { return Show(WindowRect{r.Left, r.Top, r.Right, r.Bottom}); }
+
+// Whether two rectangles come within `gap` pixels of each other.
+bool Meet(const PixelRect& a, const PixelRect& b, int gap) {
+  return a.Left < b.Right + gap && b.Left < a.Right + gap && a.Top < b.Bottom + gap && b.Top < a.Bottom + gap;
+}
 
 int Distance(platform::Colour p, int r, int g, int b) { return std::abs(p.r - r) + std::abs(p.g - g) + std::abs(p.b - b); }
 
@@ -116,10 +126,60 @@ struct Sweep {
       EXPECT_TRUE(label.Right <= label.Left || time.Left >= label.Right + 6 || time.Top >= label.Bottom + 2 ||
                   time.Bottom + 2 <= label.Top)
           << "time name at " << time.Left << " on the last time label ending at " << label.Right;
+      CheckValueAxes(*w.View);
+      CheckIndicators(*w.View);
     }
     for (const HelpPanel::LineFit& line : w.Help.Shown != 0 ? w.Help.Lines : std::vector<HelpPanel::LineFit>{})
       EXPECT_TRUE(Inside(line.Line, line.Box, 1)) << "help line " << Show(line.Line) << " outside " << Show(line.Box);
     ++shots;
+  }
+
+  // Each shown kind's value axis: its name and labels outside the plot, in a column of their own, no text on
+  // another, no label written twice.
+  static void CheckValueAxes(const GraphView& view) {
+    std::vector<std::pair<std::uint8_t, PixelRect>> texts;
+    for (std::size_t i = 0; i < view.ValueLabelRects.size(); ++i) texts.push_back({view.ValueLabelChannels[i], view.ValueLabelRects[i]});
+    for (std::size_t i = 0; i < view.ValueNameReach.size(); ++i) texts.push_back({view.ValueNameChannels[i], view.ValueNameReach[i]});
+    const PixelRect& plot = view.PlotRect;
+    // A kind's column: the span of its labels and of its channels' names.
+    std::map<std::uint16_t, std::pair<std::int32_t, std::int32_t>> columns;
+    for (const auto& [channel, r] : texts) {
+      auto [at, fresh] = columns.try_emplace(view.Channel(channel).SensorCode, r.Left, r.Right);
+      if (!fresh) at->second = {std::min(at->second.first, r.Left), std::max(at->second.second, r.Right)};
+    }
+    constexpr std::uint8_t kTimeAxis = 255;
+    for (const PixelRect& r : view.TimeLabelRects) texts.push_back({kTimeAxis, r});
+    texts.push_back({kTimeAxis, view.TimeNameReach});
+    for (const auto& [channel, r] : texts)
+      EXPECT_FALSE(Meet(r, plot, 0)) << "axis text " << Show(r) << " of channel " << int(channel) << " inside the plot " << Show(plot);
+    for (std::size_t a = 0; a < texts.size(); ++a)
+      for (std::size_t b = a + 1; b < texts.size(); ++b)
+        EXPECT_FALSE(Meet(texts[a].second, texts[b].second, 1))
+            << "axis texts " << Show(texts[a].second) << " and " << Show(texts[b].second) << " touch";
+    for (auto a = columns.begin(); a != columns.end(); ++a)
+      for (auto b = std::next(a); b != columns.end(); ++b)
+        EXPECT_TRUE(a->second.second < b->second.first || b->second.second < a->second.first)
+            << "the label columns of kinds " << a->first << " and " << b->first << " share pixels";
+    std::map<std::uint8_t, std::set<std::string>> written;
+    for (std::size_t i = 0; i < view.ValueLabelTexts.size(); ++i)
+      EXPECT_TRUE(written[view.ValueLabelChannels[i]].insert(view.ValueLabelTexts[i]).second)
+          << "channel " << int(view.ValueLabelChannels[i]) << " labels \"" << view.ValueLabelTexts[i] << "\" twice";
+  }
+
+  // The value indicators of one screen share one left edge and width; each lies inside the strip kept for it,
+  // so no curve is drawn over it.
+  static void CheckIndicators(const GraphView& view) {
+    std::optional<PixelRect> first;
+    for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+      if (view.IndicatorShown[k] == 0) continue;
+      const PixelRect& box = view.Channel(k).LabelRect;
+      const PixelRect& strip = view.IndicatorStrips[k];
+      EXPECT_TRUE(box.Left >= strip.Left && box.Right <= strip.Right && box.Top >= strip.Top && box.Bottom <= strip.Bottom)
+          << "indicator " << k << " " << Show(box) << " outside its strip " << Show(strip);
+      if (!first) first = box;
+      EXPECT_TRUE(box.Left == first->Left && box.Right == first->Right)
+          << "indicator " << k << " " << Show(box) << " not in line with " << Show(*first);
+    }
   }
 
   void CheckControls(MainWindow& w) {
@@ -588,6 +648,24 @@ TEST(ScreenSweep, EveryScreenAtEachSizeInBothLanguages) {
       // The accelerometer's page through its first positions.
       Sweep steps(width, height, english, "auto:kind=7/3");
       steps.AccelerometerSteps(0);
+    }
+  }
+}
+
+// One to four sensor kinds on one screen: temperature, voltage, breathing (a rate kind on a 0..1 axis) and flow,
+// each kind's value axis in its own column.
+TEST(ScreenSweep, ValueAxesOfOneToFourKinds) {
+  std::stringstream sizes(Env("VESSAMOR_SWEEP_SIZES", "1366x768,1280x1024"));
+  for (std::string item; std::getline(sizes, item, ',');) {
+    int width = 0, height = 0;
+    ASSERT_EQ(std::sscanf(item.c_str(), "%dx%d", &width, &height), 2) << item;
+    for (bool english : {false, true}) {
+      Sweep sweep(width, height, english,
+                  "wired:15/1063:sine;wired:04/1195:sine=2048,900,0.7;auto:kind=40:sine=2048,1200,0.4;auto:kind=48:ramp");
+      for (std::size_t i = 0; i < 4; ++i) sweep.Choose(i, false);
+      const std::vector<std::vector<std::size_t>> kinds{{2}, {0, 1}, {0, 1, 2}, {0, 1, 2, 3}};
+      for (const std::vector<std::size_t>& prepared : kinds)
+        sweep.MeasureScreen(prepared, "measure-kinds" + std::to_string(prepared.size()) + (prepared.size() == 1 ? "-rate" : ""), false);
     }
   }
 }
