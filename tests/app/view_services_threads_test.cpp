@@ -71,6 +71,37 @@ TEST(ViewServices, ChannelButtonsFollowTheRecordOpened) {
   }
 }
 
+// A recording after a one-channel record was opened shows the live sensors again: both their
+// buttons pressed, each its own label column, the group title.
+TEST(ViewServices, RecordingAfterALoadShowsTheLiveChannelsAgain) {
+  apptest::Folder folder("view-services-give-back");
+  ReviewRig rig(1366, 768, false, "wired:04/1195:sine=2048,1500,1;wired:15/1063:sine=2000,300,0.1");
+  rig.EnterMeasureScreen();
+  // Both units ticked for the record on the start page.
+  for (DeviceSlot& slot : rig.Window().DeviceSlots) slot.SelectedForRecord = 1;
+  rig.Record(1.0);
+  MainWindow& w = rig.Window();
+  GraphView& view = rig.View();
+  const auto expect = [&](std::array<std::uint8_t, 4> states, std::uint16_t firsts, const char* when) {
+    SCOPED_TRACE(when);
+    for (std::size_t k = 0; k < 4; ++k) EXPECT_EQ(w.Controls.ChannelButtons[k]->State.load(), states[k]) << "button " << k + 1;
+    if (firsts == 0) return;
+    std::lock_guard lock(view.ViewLock);
+    EXPECT_EQ(view.FirstOfSensorCount, firsts);
+    for (std::size_t k = 0; k < 2; ++k) EXPECT_EQ(view.Channel(k).FirstOfSensor, k < firsts ? 1 : 0) << "channel " << k + 1;
+  };
+  expect({2, 2, 1, 1}, 0, "the live record");
+  WriteTextRecord(folder.path / "one.txt", 1);
+  Open(rig, folder.path / "one.txt");
+  expect({2, 1, 1, 1}, 1, "the record opened");
+  rig.StartRecording();
+  rig.Until([&] { return rig.Samples() > 300; });
+  rig.Step(40);
+  expect({2, 2, 1, 1}, 2, "the recording");
+  EXPECT_EQ(view.GraphTitle, "Измерение");
+  rig.Key(platform::key::kSpace);
+}
+
 // A record on screen with its markers: one marker gives no difference rows; two give one set,
 // which a recording started next takes off the window for as long as it runs.
 TEST(ViewServices, DifferenceRowsOnlyForAPairAndNoneWhileRecording) {
