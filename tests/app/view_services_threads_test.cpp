@@ -42,39 +42,11 @@ void Open(ReviewRig& rig, const fs::path& file) {
   for (int k = 0; k < 10; ++k) rig.Step(33);
 }
 
-// The buttons of the channels follow each record opened: pressed for a channel it has, up and
-// plain for one it lacks.
-TEST(ViewServices, ChannelButtonsFollowTheRecordOpened) {
+// With two sensors live, the channel buttons follow each record opened (pressed for a channel it
+// has, up for one it lacks), and a recording after that shows the live sensors again: both
+// buttons, each sensor's own label column and the group title.
+TEST(ViewServices, ChannelButtonsFollowTheRecordOpenedAndTheRecordingAfter) {
   apptest::Folder folder("view-services-load");
-  for (const bool english : {false, true}) {
-    SCOPED_TRACE(english ? "en" : "ru");
-    ReviewRig rig(1366, 768, english);
-    rig.EnterMeasureScreen();
-    MainWindow& w = rig.Window();
-    const struct {
-      int channels;
-      std::array<std::uint8_t, 4> states;
-    } loads[] = {{2, {2, 2, 1, 1}}, {1, {2, 1, 1, 1}}};
-    for (const auto& load : loads) {
-      SCOPED_TRACE(load.channels);
-      const fs::path file = folder.path / ("rec" + std::to_string(load.channels) + ".txt");
-      WriteTextRecord(file, load.channels);
-      Open(rig, file);
-      ASSERT_EQ(rig.View().RecordViewable, 1);
-      for (std::size_t k = 0; k < 4; ++k) {
-        const AImageButton* button = w.Controls.ChannelButtons[k];
-        ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->State.load(), load.states[k]) << "button " << k + 1;
-        EXPECT_EQ(w.IndicatorPanes[k], load.states[k] - 1) << "button " << k + 1;
-      }
-    }
-  }
-}
-
-// A recording after a one-channel record was opened shows the live sensors again: both their
-// buttons pressed, each its own label column, the group title.
-TEST(ViewServices, RecordingAfterALoadShowsTheLiveChannelsAgain) {
-  apptest::Folder folder("view-services-give-back");
   ReviewRig rig(1366, 768, false, "wired:04/1195:sine=2048,1500,1;wired:15/1063:sine=2000,300,0.1");
   rig.EnterMeasureScreen();
   // Both units ticked for the record on the start page.
@@ -82,23 +54,27 @@ TEST(ViewServices, RecordingAfterALoadShowsTheLiveChannelsAgain) {
   rig.Record(1.0);
   MainWindow& w = rig.Window();
   GraphView& view = rig.View();
-  const auto expect = [&](std::array<std::uint8_t, 4> states, std::uint16_t firsts, const char* when) {
-    SCOPED_TRACE(when);
-    for (std::size_t k = 0; k < 4; ++k) EXPECT_EQ(w.Controls.ChannelButtons[k]->State.load(), states[k]) << "button " << k + 1;
-    if (firsts == 0) return;
+  const struct {
+    int opened;  // channels of the record opened; 0: a recording
+    std::array<std::uint8_t, 4> states;
+    std::uint16_t firsts;
+  } steps[] = {{1, {2, 1, 1, 1}, 1}, {2, {2, 2, 1, 1}, 1}, {1, {2, 1, 1, 1}, 1}, {0, {2, 2, 1, 1}, 2}};
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.opened);
+    if (step.opened != 0) {
+      const fs::path file = folder.path / ("rec" + std::to_string(step.opened) + ".txt");
+      WriteTextRecord(file, step.opened);
+      Open(rig, file);
+    } else {
+      rig.StartRecording();
+      rig.Until([&] { return rig.Samples() > 300; });
+      rig.Step(40);
+      EXPECT_EQ(view.GraphTitle, "Измерение");
+    }
+    for (std::size_t k = 0; k < 4; ++k) EXPECT_EQ(w.Controls.ChannelButtons[k]->State.load(), step.states[k]) << "button " << k + 1;
     std::lock_guard lock(view.ViewLock);
-    EXPECT_EQ(view.FirstOfSensorCount, firsts);
-    for (std::size_t k = 0; k < 2; ++k) EXPECT_EQ(view.Channel(k).FirstOfSensor, k < firsts ? 1 : 0) << "channel " << k + 1;
-  };
-  expect({2, 2, 1, 1}, 0, "the live record");
-  WriteTextRecord(folder.path / "one.txt", 1);
-  Open(rig, folder.path / "one.txt");
-  expect({2, 1, 1, 1}, 1, "the record opened");
-  rig.StartRecording();
-  rig.Until([&] { return rig.Samples() > 300; });
-  rig.Step(40);
-  expect({2, 2, 1, 1}, 2, "the recording");
-  EXPECT_EQ(view.GraphTitle, "Измерение");
+    EXPECT_EQ(view.FirstOfSensorCount, step.firsts);
+  }
   rig.Key(platform::key::kSpace);
 }
 
