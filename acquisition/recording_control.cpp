@@ -55,6 +55,9 @@ void GiveBackLiveSetup(GraphView& view) {
   if (hooks.RestoreCaption) hooks.RestoreCaption();
   if (hooks.SyncIndicatorPanes) hooks.SyncIndicatorPanes();
   view.LiveSetupKept = 0;
+  // The record's marks go with it: the live channels' first of each sensor are marked again before
+  // the header and the label columns are laid out from them.
+  if (view.MainWindow != nullptr) view.MainWindow->MarkFirstChannelPerSensor();
   if (view.SensorCode != loaded_kind && hooks.SetupGraphHeader) {
     hooks.SetupGraphHeader();
     return;
@@ -103,7 +106,12 @@ void GraphView::StartRecordingLocked() {
   if (Devices == nullptr) return;
   WaitAcquisitionAck(false, *Devices->Clock);
   const std::uint32_t connected = Devices->CountDevices();
-  if (LiveSetupKept != 0) GiveBackLiveSetup(*this);
+  if (LiveSetupKept != 0) {
+    GiveBackLiveSetup(*this);
+    // The buffer was shared out by the record's channels: the live ones take their slices again.
+    std::lock_guard lock(ViewLock);
+    SplitCodeBuffer();
+  }
   const std::uint32_t ready = connected != 0 ? Devices->CountReadyDevices() : 0;
   if (ready == 0) {
     // Nothing is sent; the previous record stays as it was, and the worker searches again.

@@ -192,6 +192,13 @@ class MainWindow final : public MainWindowServices,
   void ShowHideChannel(std::size_t channel, AImageButton* button, GraphView& view);
   void UpdateChannelRecordButtons(std::uint8_t mode) override;
   void ShowScaleSliders(bool shown) override;
+  // What the graph view asks of the window beside (app/view_services.cpp).
+  void SetChannelButton(std::size_t channel, std::uint8_t state, std::uint8_t shown) override;
+  void MarkFirstChannelPerSensor() override;
+  void RestoreArea(agg_ren& target, const PixelRect& rect) override;
+  void CloseFileMenu() override;
+  void ReleaseZoomButton() override;
+  void SetScaleSliders(float value_per_division, float seconds_per_division) override;
   // A channel's value box at the vertical offset (app/value_indicators_draw.cpp).
   void DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, std::int32_t offset, std::uint8_t mode,
                           std::uint16_t column) override;

@@ -275,6 +275,12 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
     return;
   }
   DrawOptionsPanel(clip);
+  // The markers and their rows of the review before go from the window with the recording's first paint.
+  for (const platform::WindowRect& area : marker_reach) {
+    if (area.IsEmpty()) continue;
+    Copy(context.target, buffer0, area);
+    Window().PaintedBeyondClip(area);
+  }
   if (FullRepaint != 0) {
     Copy(context.target, buffer0, ClientRect.IsEmpty() ? clip : ClientRect);
     return;

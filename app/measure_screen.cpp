@@ -307,6 +307,9 @@ void MainWindow::ReleaseButtonsExcept(std::uint32_t control_id, bool keep_help) 
   const std::uint8_t panel_before = PanelMode;
   ApplyReleaseRules(toolbar, static_cast<std::int32_t>(control_id), keep_help);
   ApplyToolbarSnapshot(toolbar);
+  if (const AImageButton* scale = FindImageButton(Window(), 75052)) {
+    ScalePanelPressed = scale->State.load() == ControlFrame::kStateDown ? 1 : 0;
+  }
   // Help went up with the button in use: its panel goes with it.
   if (Help.Shown != 0 && !toolbar.HelpShown) Help.Hide();
   if (View) View->DisplayHold = toolbar.DisplayHold;

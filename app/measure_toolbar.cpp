@@ -181,6 +181,7 @@ void MainWindow::OnToolbarCommand(std::int32_t kind, std::int32_t item, std::int
     case 75052: {
       release();
       const bool down = Down(button);
+      ScalePanelPressed = down ? 1 : 0;
       ShowScaleSliders(down);
       if (!down) view.FullRedraw = 1;
       InvalidateLocal(view.ViewRect);
@@ -296,15 +297,7 @@ void MainWindow::MenuNotification(std::int32_t kind, std::int32_t item, GraphVie
     records::RecordCommandContext context{view, host_, range, title, EnglishUi(), nullptr, {}};
     // A command of the list is the list's end: it closes, and File goes up, before any dialog or
     // message of the command shows over it. The cyclic row only ticks and the list stays.
-    if (item >= 0 && item <= 3) {
-      for (std::int32_t id : {75009, 50060}) {
-        if (auto* list = dynamic_cast<MenuButtton*>(FindControl(id))) list->HideAndClear();
-      }
-      if (AImageButton* file = FindImageButton(Window(), 75010)) {
-        file->State = ControlFrame::kStateUp;
-        file->ResetButtonState();
-      }
-    }
+    if (item >= 0 && item <= 3) CloseFileMenu();
     if (item == 0) {
       if (!SettleUnsavedRecord()) return;
       view.NewRecord();

@@ -21,6 +21,23 @@ class HeadlessWindow : public MainWindowServices {
   void InvalidateLocal(const PixelRect&) override { Redraws.fetch_add(1, std::memory_order_relaxed); }
   void InvalidateLocal() override { Redraws.fetch_add(1, std::memory_order_relaxed); }
   void ClampUnitRate(const DeviceSlot&, std::uint32_t&, std::uint8_t) override {}
+  // Nothing of the window's own stands behind a benchmark.
+  void MarkFirstChannelPerSensor() override {}
+  void SetWindowTimer(std::uint32_t, std::uint32_t) override {}
+  void InitHelpPanel(const PixelRect&) override {}
+  void LayoutPanels() override {}
+  void SetChannelButton(std::size_t, std::uint8_t, std::uint8_t) override {}
+  void DrawValueIndicator(VessamorChannel&, agg_ren&, std::int32_t, std::uint8_t, std::uint16_t) override {}
+  void RestoreArea(agg_ren&, const PixelRect&) override {}
+  void CloseFileMenu() override {}
+  void ClosePopups() override {}
+  void ReleaseButtonsExcept(std::uint32_t) override {}
+  void ReleaseZoomButton() override {}
+  void ShowScaleSliders(bool) override {}
+  void SetScaleSliders(float, float) override {}
+  void NextHelpPage() override {}
+  bool CycleSettingsDevice(std::int32_t, std::int32_t) override { return false; }
+  void UpdateChannelRecordButtons(std::uint8_t) override {}
   std::atomic<std::uint64_t> Redraws{0};
 };
 

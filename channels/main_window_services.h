@@ -50,37 +50,37 @@ class MainWindowServices {
   virtual void ClampUnitRate(const DeviceSlot& slot, std::uint32_t& rate, std::uint8_t shown_channels) = 0;
 
   // Marks the first channel of each sensor among the used slots.
-  virtual void MarkFirstChannelPerSensor() {}
-  // What the graph view asks of the window; each does nothing until the window provides it.
+  virtual void MarkFirstChannelPerSensor() = 0;
+  // What the graph view asks of the window.
   // The view may hold ViewLock while it calls them: none of them may call back into the view.
   // Starts (replacing) a window timer; timer 10 brings the second step of fitting a long record.
-  virtual void SetWindowTimer(std::uint32_t /*id*/, std::uint32_t /*interval_ms*/) {}
+  virtual void SetWindowTimer(std::uint32_t id, std::uint32_t interval_ms) = 0;
   // The help panel takes its rectangle from the view's layout.
-  virtual void InitHelpPanel(const PixelRect& /*rect*/) {}
-  virtual void LayoutPanels() {}
-  // The channel button and its twin: state (1 up, 2 down, animated on a change) and shown flag.
-  virtual void SetChannelButton(std::size_t /*channel*/, std::uint8_t /*state*/, std::uint8_t /*shown*/) {}
+  virtual void InitHelpPanel(const PixelRect& rect) = 0;
+  virtual void LayoutPanels() = 0;
+  // The channel button and its twin: state (1 up, 2 down, animated on a change) and shown flag; any thread.
+  virtual void SetChannelButton(std::size_t channel, std::uint8_t state, std::uint8_t shown) = 0;
   // Draws a channel's value box at the vertical offset; mode 2 clips it to the painted columns.
-  virtual void DrawValueIndicator(VessamorChannel& /*channel*/, agg_ren& /*surface*/, std::int32_t /*offset*/,
-                                  std::uint8_t /*mode*/, std::uint16_t /*column*/) {}
-  // The second back buffer: keeps copies of areas of the first and puts them back into a target.
-  virtual void KeepArea(const PixelRect& /*rect*/) {}
-  virtual void RestoreArea(agg_ren& /*target*/, const PixelRect& /*rect*/) {}
+  virtual void DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, std::int32_t offset, std::uint8_t mode,
+                                  std::uint16_t column) = 0;
+  // Puts an area back into the target from the second back buffer (the graph as last cached).
+  virtual void RestoreArea(agg_ren& target, const PixelRect& rect) = 0;
   // The File menu's new-record command: the drop-down menu closes and the File button returns up.
-  virtual void CloseFileMenu() {}
+  virtual void CloseFileMenu() = 0;
   // What the graph's mouse handling reaches: the measurement screen's popups, the toolbar's toggle
   // buttons (id 0: all of them), the zoom button, the two scale sliders, the help panel's page and
   // the channel record buttons (mode 1 compute, 2 show, 12 both).
-  virtual void ClosePopups() {}
-  virtual void ReleaseButtonsExcept(std::uint32_t /*id*/) {}
-  virtual void ReleaseZoomButton() {}
-  virtual void ShowScaleSliders(bool /*shown*/) {}
-  virtual void SetScaleSliders(float /*value_per_division*/, float /*seconds_per_division*/) {}
-  virtual void NextHelpPage() {}
+  virtual void ClosePopups() = 0;
+  virtual void ReleaseButtonsExcept(std::uint32_t id) = 0;
+  virtual void ReleaseZoomButton() = 0;
+  virtual void ShowScaleSliders(bool shown) = 0;
+  // Any thread: the sliders take the view's scales.
+  virtual void SetScaleSliders(float value_per_division, float seconds_per_division) = 0;
+  virtual void NextHelpPage() = 0;
   // A click on the open sensor settings panel's name row: the panel shows the next unit. False when
   // the click is elsewhere or nothing changed.
-  virtual bool CycleSettingsDevice(std::int32_t /*x*/, std::int32_t /*y*/) { return false; }
-  virtual void UpdateChannelRecordButtons(std::uint8_t /*mode*/) {}
+  virtual bool CycleSettingsDevice(std::int32_t x, std::int32_t y) = 0;
+  virtual void UpdateChannelRecordButtons(std::uint8_t mode) = 0;
 
   bool EnglishUi() const { return Bytes.EnglishUi.load(std::memory_order_relaxed) != 0; }
 

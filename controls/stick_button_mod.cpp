@@ -34,6 +34,7 @@ const rgba8 kCheckFill(250, 250, 255, 255);
 const rgba8 kCheckOutline = Argb(0x9B280000);
 const rgba8 kBlack(0, 0, 0, 255);
 const rgba8 kWhite(255, 255, 255, 255);
+const rgba8 kCloseCross(90, 90, 110, 255);
 
 }  // namespace
 
@@ -347,12 +348,14 @@ void StickButtonMod::DrawChannelOptions(platform::Surface& backBuffer) {
   r.DrawRoundedPanel(box, PanelStyle{0, 0, 0, 2, 100}, 1.0f, 2.0f, kCheckFill, 1.0f);
   const WindowRect& c = at.close;
   control_draw::FlatPanel(r, c.left, c.top, c.Width(), c.Height(), 4 * sy, kCheckFill, kCheckOutline);
-  if (CloseHovered) {
+  {
+    // The box always shows what it does; the cross darkens under the pointer.
     const double a = 0.25, b = 0.75;
+    const rgba8 cross = CloseHovered ? kBlack : kCloseCross;
     r.DrawLineRgba({c.left + a * c.Width(), c.top + a * c.Height(), c.left + b * c.Width(), c.top + b * c.Height()},
-                   kBlack, 2.0f);
+                   cross, 2.0f);
     r.DrawLineRgba({c.left + a * c.Width(), c.top + b * c.Height(), c.left + b * c.Width(), c.top + a * c.Height()},
-                   kBlack, 2.0f);
+                   cross, 2.0f);
     r.RenderScanlines();
   }
 

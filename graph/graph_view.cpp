@@ -209,22 +209,35 @@ void GraphView::SetStyle() {
   Style.Pens[0] = PenSpec{1, Style.TextColour};
 }
 
-void GraphView::SplitCodeBuffer() {
+std::uint32_t GraphView::OwnRate(const VessamorChannel& channel) {
+  const float period = channel.RateDetector.SecondsPerSample;
+  return period > 0.0f ? static_cast<std::uint32_t>(std::lround(1.0 / period)) : 0;
+}
+
+void GraphView::SplitCodeBuffer(bool by_own_rate) {
   // The units write no code while the slices move.
   std::unique_lock<std::mutex> layout;
   if (Devices != nullptr && !HoldsCodeLayout()) layout = std::unique_lock(Devices->CodeLayoutLock);
   std::uint32_t divisor = 0;
-  for (const auto& channel : Channels) divisor += channel->Enabled != 0 ? 1 : 0;
+  for (const auto& channel : Channels) {
+    if (channel->Enabled == 0) continue;
+    // By own rate only the channels sampled at a rate of their own, not the view's, share the buffer.
+    const std::uint32_t own = by_own_rate ? OwnRate(*channel) : 0;
+    divisor += !by_own_rate || (own != 0 && own != RateSetting) ? 1 : 0;
+  }
   if (divisor == 0) divisor = 1;
   ChannelCapacity = SampleCapacity / divisor;
   RecordBytesPerChannel = ChannelCapacity * 2;
   std::int16_t* const base = CodeBuffer.empty() ? nullptr : CodeBuffer.data();
-  std::uint32_t slice = 0;
+  const auto room = static_cast<std::uint32_t>(std::min<std::size_t>(CodeBuffer.size(), SampleCapacity));
+  std::uint32_t start = 0;
   for (auto& channel : Channels) {
-    if (channel->Enabled != 0 && base != nullptr) {
-      channel->Codes = base + static_cast<std::size_t>(slice) * ChannelCapacity;
-      channel->CodeCapacity = ChannelCapacity;
-      ++slice;
+    // Fewer shares than enabled channels: a slice that would pass the buffer's end keeps what is left.
+    const std::uint32_t capacity = start < room ? std::min(ChannelCapacity, room - start) : 0;
+    if (channel->Enabled != 0 && base != nullptr && capacity > 0) {
+      channel->Codes = base + start;
+      channel->CodeCapacity = capacity;
+      start += capacity;
     } else {
       // Shares the first slice's start for readers; a capacity of 0 keeps every writer out.
       channel->Codes = base;
@@ -234,10 +247,9 @@ void GraphView::SplitCodeBuffer() {
   }
 }
 
-void GraphView::SetChannelFlags(std::uint8_t /*count*/, std::uint8_t /*rate_flag*/) {
-  // The per-channel rate divisor comes with the mixed-rate recording; every enabled channel counts.
+void GraphView::SetChannelFlags(std::uint8_t /*count*/, std::uint8_t rate_flag) {
   for (auto& channel : Channels) channel->Shown = channel->Enabled;
-  SplitCodeBuffer();
+  SplitCodeBuffer(rate_flag != 0);
 }
 
 void GraphView::ResetViewState() {

@@ -642,7 +642,11 @@ class GraphView {
   std::vector<ColumnRecord> PaintColumns;
   std::array<std::uint32_t, kLiveChannels> PaintCodeCounts{};
   void AllocateColumnTables();
-  void SplitCodeBuffer();
+  // With `by_own_rate` the buffer is shared only by the enabled channels whose own rate (OwnRate) is
+  // not the view's RateSetting.
+  void SplitCodeBuffer(bool by_own_rate = false);
+  // A channel's own sampling rate: the inverse of its rate detector's sample period, 0 without one.
+  static std::uint32_t OwnRate(const VessamorChannel& channel);
   void DeriveScales();
   void SetupRateDetector(VessamorChannel& channel);
   // Parts of the acquisition tick (acquisition/recording_tick.cpp).

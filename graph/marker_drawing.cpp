@@ -145,7 +145,8 @@ void GraphView::DrawMarkerCaptions(agg_ren& target) {
     bool pair = false;
     if (MarkerCount == 2) pair = i == 0 && set == 2;
     if (MarkerCount == 4) pair = (i == 0 && set >= 2) || (i == 2 && set == 4);
-    DrawMarker(target, i, pair ? partner : used, shown);
+    // Any other marker has no partner: no slot, used or not, stands against it.
+    DrawMarker(target, i, pair ? partner : Markers.size(), shown);
   }
   target.style.panel_line_width = 15.0f;
 }

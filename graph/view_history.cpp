@@ -26,6 +26,9 @@ void GraphView::SaveViewHistory() {
   entry.FirstShownColumn = FirstShownColumn;
   entry.Scale = Scale;
   ClearMarkedPoints();
+  if (MainWindow != nullptr) {
+    MainWindow->SetScaleSliders(static_cast<float>(Scale.ValuePerDivision), static_cast<float>(Scale.SecondsPerDivision));
+  }
 }
 
 void GraphView::RestoreViewHistory(std::int32_t index) {
@@ -69,9 +72,7 @@ void GraphView::RestoreViewHistory(std::int32_t index) {
   } else {
     MainWindow->InvalidateLocal(ViewRect);
   }
-  if (MainWindow->ScalePanelPressed != 0) {
-    MainWindow->SetScaleSliders(static_cast<float>(Scale.ValuePerDivision), static_cast<float>(Scale.SecondsPerDivision));
-  }
+  MainWindow->SetScaleSliders(static_cast<float>(Scale.ValuePerDivision), static_cast<float>(Scale.SecondsPerDivision));
 }
 
 void GraphView::StepViewHistory(bool forward) {

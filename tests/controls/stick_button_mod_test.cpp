@@ -1,6 +1,7 @@
 // Settings panel tests: each item through the filter command to the channel, help, sliders, tabs, palette.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -98,6 +99,24 @@ TEST_F(PanelTest, HelpButtonsToggleTheirHelpAndACheckBoxHidesIt) {
   h.Mouse(MouseKind::Move, At(at.close));  // the close button lights up, and the owner hears of it
   EXPECT_TRUE(panel.CloseHovered);
   EXPECT_EQ(panel.ActionCode, Panel::kCloseHover);
+}
+
+// The close box shows its cross whether or not the pointer is over it, darker when it is.
+TEST_F(PanelTest, CloseBoxShowsItsCross) {
+  const WindowRect c = panel.Placed().close;
+  const auto darkest = [&] {
+    int low = 255 * 3;
+    for (int k = c.Width() / 4 + 1; k < c.Width() * 3 / 4; ++k) {
+      const platform::Colour p = h.owner.composition.GetPixel(kPlace.left + c.left + k, kPlace.top + c.top + k);
+      low = std::min(low, p.r + p.g + p.b);
+    }
+    return low;
+  };
+  const int away = darkest();
+  EXPECT_LT(away, 3 * 150) << "no cross";
+  h.Mouse(MouseKind::Move, At(c));
+  Draw();
+  EXPECT_LT(darkest(), away);
 }
 
 TEST_F(PanelTest, SlidersFollowTheirTrackAndStopAtItsEnds) {

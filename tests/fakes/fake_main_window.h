@@ -1,6 +1,7 @@
 // A headless main window for tests: fixed screen geometry, recorded redraw requests, rate caps by the slot's unit.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <mutex>
 #include <utility>
@@ -36,6 +37,24 @@ class FakeMainWindow : public MainWindowServices {
     ++IndicatorDraws;
   }
   void RestoreArea(agg_ren&, const PixelRect& rect) override { Restored.push_back(rect); }
+  // The window's other services, as a window without controls has them: recorded where a test reads them.
+  void MarkFirstChannelPerSensor() override {}
+  void InitHelpPanel(const PixelRect&) override {}
+  void LayoutPanels() override {}
+  void SetChannelButton(std::size_t channel, std::uint8_t state, std::uint8_t) override {
+    if (channel < ChannelButtons.size()) ChannelButtons[channel] = state;
+  }
+  void CloseFileMenu() override {}
+  void ClosePopups() override {}
+  void ReleaseButtonsExcept(std::uint32_t) override {}
+  void ReleaseZoomButton() override {}
+  void ShowScaleSliders(bool) override {}
+  void SetScaleSliders(float value_per_division, float seconds_per_division) override {
+    Sliders = {value_per_division, seconds_per_division};
+  }
+  void NextHelpPage() override {}
+  bool CycleSettingsDevice(std::int32_t, std::int32_t) override { return false; }
+  void UpdateChannelRecordButtons(std::uint8_t) override {}
 
   std::size_t InvalidateCount() const {
     std::lock_guard<std::mutex> lock(Mutex);
@@ -48,6 +67,8 @@ class FakeMainWindow : public MainWindowServices {
   std::vector<std::pair<std::uint32_t, std::uint32_t>> Timers;
   std::uint32_t IndicatorDraws = 0;
   std::vector<PixelRect> Restored;
+  std::array<std::uint8_t, 4> ChannelButtons{};
+  std::pair<float, float> Sliders{};
 
  private:
   mutable std::mutex Mutex;

@@ -121,6 +121,42 @@ TEST(GraphViewBufferSplit, EnabledChannelsGetConsecutiveSlicesAndDisabledOnesNev
   EXPECT_EQ(view.Channel(0).NewestCode(), 0);
 }
 
+// With the rate flag only the enabled channels sampled at a rate of their own (not the view's 1000 Hz)
+// share the buffer; the slices never pass its end, however few the shares.
+TEST(GraphViewBufferSplit, RateFlagSharesTheBufferByTheChannelsOwnRates) {
+  const struct {
+    std::array<float, 4> periods;  // each channel's sample period; 0: none
+    std::uint32_t capacity;        // per share
+    std::array<std::uint32_t, 4> slices;
+  } cases[] = {
+      {{0.001f, 0.001f, 0.001f, 0.001f}, 1200000, {1200000, 0, 0, 0}},
+      {{0.01f, 0.002f, 0.001f, 0.0f}, 600000, {600000, 600000, 0, 0}},
+      {{0.01f, 0.002f, 0.004f, 0.005f}, 400000, {400000, 400000, 400000, 0}},
+  };
+  for (const auto& c : cases) {
+    FakeMainWindow window;
+    GraphView view;
+    view.Init(1200000, kGraphRect, 0xFF, &window);
+    view.RateSetting = 1000;
+    const std::array<std::uint8_t, 4> enabled{1, 1, 1, 0};
+    for (std::size_t k = 0; k < 4; ++k) {
+      view.Channel(k).Enabled = enabled[k];
+      view.Channel(k).RateDetector.SecondsPerSample = c.periods[k];
+    }
+    view.SetChannelFlags(4, 1);
+    EXPECT_EQ(view.ChannelCapacity, c.capacity);
+    std::uint32_t end = 0;
+    for (std::size_t k = 0; k < 4; ++k) {
+      EXPECT_EQ(view.Channel(k).CodeCapacity, c.slices[k]) << k;
+      if (c.slices[k] != 0) end = static_cast<std::uint32_t>(view.Channel(k).Codes - view.CodeBufferData()) + c.slices[k];
+    }
+    EXPECT_LE(end, 1200000u);
+    // Without the flag every enabled channel is a share.
+    view.SetChannelFlags(4, 0);
+    EXPECT_EQ(view.ChannelCapacity, 400000u);
+  }
+}
+
 TEST(GraphViewCursor, CursorCodeReadsOnlyWithinTheColumnTable) {
   FakeMainWindow window(640, 480);
   GraphView view;
