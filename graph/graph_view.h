@@ -332,8 +332,9 @@ class GraphView {
   PixelRect TimeNameReach;
   // The value labels as the last full grid wrote them, so that the axis names keep off them.
   std::vector<PixelRect> ValueLabelRects;
-  // Where the value axes' names were last drawn.
+  // Where the value axes' names were last drawn, and what they read.
   std::vector<PixelRect> ValueNameReach;
+  std::vector<std::string> ValueNames;
   // The caption strip's three texts as last drawn.
   std::array<PixelRect, 3> HeaderTextReach{};
   PixelRect HelpPanelRect;

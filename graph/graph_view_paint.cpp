@@ -510,8 +510,11 @@ void GraphView::DrawAxisNames() {
   }
   if (named.empty()) return;
   const bool coloured = named.size() > 1 || all;
-  const auto name = [](const std::string& quantity, const std::string& unit) {
-    return platform::Utf8ToCp1251(unit.empty() ? quantity : quantity + "," + unit);
+  const auto words = [](const std::string& quantity, const std::string& unit) {
+    return unit.empty() ? quantity : quantity + "," + unit;
+  };
+  const auto name = [&](const std::string& quantity, const std::string& unit) {
+    return platform::Utf8ToCp1251(words(quantity, unit));
   };
   // Below the caption strip, which is painted after the names.
   const double first_y = std::max(ValueNameRect.Top, ViewRect.Top + CaptionHeight + 2);
@@ -544,6 +547,7 @@ void GraphView::DrawAxisNames() {
   }
   if (std::find(places.begin(), places.end(), corner) != places.end()) std::fill(places.begin(), places.end(), corner);
   ValueNameReach.clear();
+  ValueNames.clear();
   double y = first_y;
   for (std::size_t n = 0; n < named.size(); ++n) {
     const VessamorChannel* channel = named[n];
@@ -558,6 +562,7 @@ void GraphView::DrawAxisNames() {
     ValueNameReach.push_back(PixelRect{Px(renderer.style.text_origin_x), Px(renderer.style.text_origin_y - 0.8 * em),
                                        Px(std::ceil(renderer.style.text_end_x)),
                                        Px(std::ceil(renderer.style.text_origin_y + 0.25 * em))});
+    ValueNames.push_back(words(channel->Symbol, channel->Unit));
     y += 30.0 * s;
   }
   const std::string time = name(named.front()->AxisLabel, named.front()->TimeUnit);

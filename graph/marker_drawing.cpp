@@ -230,8 +230,8 @@ void GraphView::DrawMarker(agg_ren& surface, std::size_t index, std::size_t part
     marker.Times[k] = RecordRate > 0 ? sample / static_cast<double>(RecordRate) : 0.0;
     const Rgba c = channel.Colour;
     Panel(surface, left, y, width, box_height, rgba8(255, 255, 255, 230), rgba8(c.R, c.G, c.B, 255), 2 * s, 4 * s);
-    Text(surface, Format("%s=%.*f %s", channel.Symbol.c_str(), channel.Decimals, marker.Values[k], channel.Unit),
-         left + 4, y + 2, width - 6, box_height / 2, 0.8 * s);
+    marker.ValueCaptions[k] = Format("%s=%.*f %s", channel.Symbol.c_str(), channel.Decimals, marker.Values[k], channel.Unit);
+    Text(surface, marker.ValueCaptions[k], left + 4, y + 2, width - 6, box_height / 2, 0.8 * s);
     Text(surface, channel.AxisLabel + "=" + time + " " + channel.TimeUnit, left + 4, y + box_height / 2, width - 6,
          box_height / 2, 0.8 * s);
     const PixelRect box{Px(left), Px(y), Px(left + width) + 1, Px(y + box_height) + 1};
