@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <iostream>
 #include <mutex>
 #include <set>
@@ -249,14 +250,29 @@ TEST_P(EveryKind, ReadsItsConversionOnItsPageIndicatorMarkerExportAndAxis) {
 
   // A marker two thirds along the columns the stopped record shows.
   const platform::WindowRect plot = rig.Plot();
-  const int column = view.FirstShownColumn + (view.LastShownColumn - view.FirstShownColumn) * 2 / 3;
+  int column = 0;
+  {
+    std::lock_guard lock(view.ViewLock);
+    column = view.FirstShownColumn + (view.LastShownColumn - view.FirstShownColumn) * 2 / 3;
+  }
   rig.Click(platform::MouseButton::Right, plot.left + column - 1, (plot.top + plot.bottom) / 2);
   rig.Screen();
   ASSERT_NE(view.Markers[0].Set, 0);
   ASSERT_NE(view.Markers[0].Drawn, 0);
   const MarkerRecord& marker = view.Markers[0];
   for (std::size_t k = 0; k < c.Boxes.size(); ++k) {
-    if (read(k)) Near("marker " + std::to_string(k + 1), marker.Values[k], wanted(k, marker.Times[k]), tolerance(k));
+    // "symbol=value unit", the symbol and unit those of the axis's name.
+    const std::string name = english ? c.Boxes[k].NameEn : c.Boxes[k].NameRu;
+    const std::string symbol = name.substr(0, name.find(','));
+    const std::string unit = name.find(',') == std::string::npos ? "" : name.substr(name.find(',') + 1);
+    const std::string& caption = marker.ValueCaptions[k];
+    const bool framed = caption.rfind(symbol + "=", 0) == 0 && caption.size() >= unit.size() &&
+                        caption.compare(caption.size() - unit.size(), unit.size(), unit) == 0;
+    Check("marker caption " + std::to_string(k + 1), framed, caption);
+    if (read(k)) {
+      const double value = framed ? std::atof(caption.c_str() + symbol.size() + 1) : NAN;
+      Near("marker " + std::to_string(k + 1), value, wanted(k, marker.Times[k]), tolerance(k));
+    }
   }
 
   // The export's last row: its time, then each channel's value.
