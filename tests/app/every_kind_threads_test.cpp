@@ -100,6 +100,7 @@ const std::vector<KindCase> kKinds = {
     {"kind=31", "const=2600", 2600, {{Angle372FromCode12, "А,град", "A,degr"}}},
     {"kind=32", "const=2600", 2600, {{IlluminanceLowFromCode12, "E,лк", "E,lx"}}},
     {"kind=33", "const=2600", 2600, {{IlluminanceHighFromCode12, "E,лк", "E,lx"}}},
+    // Density and turbidity read 0 until the page's calibration or zero gives them a reference.
     {"kind=34", "const=2600", 2600, {{OpticalDensityFromCode, "D", "D"}}, 1.0, -1.0, false, 0.0, false},
     // 1.2 beats a second, wired and wireless.
     {"kind=35", "sine=2048,1000,1.2", 0, {{nullptr, "Y,уд.мин", "Y,bpm"}}, 16.0, 72.0, false, 2.0},
