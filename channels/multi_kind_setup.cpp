@@ -103,15 +103,8 @@ QuantityPair PairFor(std::uint16_t kind) {
       ranged.RangeCheck = BeyondRange10;
       return {voltage, 51, ranged, 51, 0.0f};
     }
-    case 80: {
-      const SensorKindRow lux{.Symbol = Same("E"), .Unit = {"лк", "lx"}, .Conversion = One(IlluminanceFromCode12),
-                              .Decimals = 0, .ValueWidth = 5, .UnitWidthRu = 2, .UnitWidthEn = 2,
-                              .Axis = VESSAMOR_AXIS(0To6000)};
-      const SensorKindRow kilolux{.Symbol = Same("E"), .Unit = {"клк", "klx"},
-                                  .Conversion = One(IlluminanceKlxFromCode12), .Decimals = 1, .ValueWidth = 5,
-                                  .UnitWidthRu = 3, .UnitWidthEn = 3, .Axis = VESSAMOR_AXIS(0To150)};
-      return {lux, 82, kilolux, 81, 0.025f};
-    }
+    case 80:
+      return {RowOf(82), 82, RowOf(81), 81, 0.025f};
     default: {  // 88
       SensorKindRow field = RowOf(14);
       field.Conversion = One(MagFieldFromCode12);
@@ -148,7 +141,6 @@ void WriteSpeedOrAcceleration(GraphView& view, std::size_t k, bool english) {
                                                   .ValueWidth = 7, .UnitWidthRu = 3, .UnitWidthEn = 3,
                                                   .Axis = VESSAMOR_AXIS(M100To100)};
   VessamorChannel& channel = ApplyRow(view, index, row, speed ? 55 : 56, english);
-  channel.TimeUnit = english ? "s" : "сек";
   SetPlotGain(channel, speed ? 40.0f : 4.0f);
   view.MotionChannels[speed ? 1 : 2] = static_cast<std::uint8_t>(index);
 }
@@ -230,18 +222,9 @@ void SetupAccelerometer(GraphView& view, const SensorSetupTarget& target) {
 }
 
 void SetupGasVolume(GraphView& view, const SensorSetupTarget& target) {
-  const SensorKindRow volume{.Symbol = Same("V"), .Unit = {"мл", "ml"}, .Conversion = One(LookupGasVolume),
-                             .Decimals = 2, .ValueWidth = 6, .UnitWidthRu = 2, .UnitWidthEn = 2,
-                             .Axis = VESSAMOR_AXIS(0To300), .HistoryStepSeconds = 1};
-  const char* seconds = target.English ? "s" : "сек";
-  ApplyRow(view, target.Channel, volume, 47, target.English).TimeUnit = seconds;
+  ApplyRow(view, target.Channel, RowOf(47), 47, target.English);
   if (target.SecondChannelOn) {
-    const SensorKindRow temperature{.Symbol = Same("T"), .Unit = Same("°C"), .Conversion = One(LookupTemp46),
-                                    .Decimals = 2, .ValueWidth = 5, .UnitWidthRu = 2, .UnitWidthEn = 2,
-                                    .Axis = VESSAMOR_AXIS(0To100), .HistoryStepSeconds = 1};
-    VessamorChannel& second = ApplyRow(view, RequestedChannel(view, 1), temperature, 46, target.English);
-    second.TimeUnit = seconds;
-    SetPlotGain(second, 3.0f);
+    SetPlotGain(ApplyRow(view, RequestedChannel(view, 1), RowOf(46), 46, target.English), 3.0f);
   }
   view.SetKindRate(125);
 }
@@ -250,17 +233,23 @@ void SetupFlow(GraphView& view, const SensorSetupTarget& target) {
   SensorKindRow flow{.Symbol = Same("Q"), .Unit = {"мл/сек", "ml/s"}, .Conversion = One(LookupFlow), .Decimals = 1,
                      .ValueWidth = 6, .UnitWidthRu = 6, .UnitWidthEn = 6, .Axis = VESSAMOR_AXIS(0To1000),
                      .HistoryStepSeconds = 1};
-  VessamorChannel& channel = ApplyRow(view, target.Channel, flow, 49, target.English);
-  channel.TimeUnit = target.English ? "s" : "сек";
-  channel.RateValueAtFn = IntegrateBetweenMarkersHook;
-  if (target.RequestPending && target.SecondChannelOn) {
-    flow.Conversion = One(FlowFromCode12);
-    for (std::size_t k = 1; k < RequestCount(view); ++k) {
-      VessamorChannel& further = ApplyRow(view, RequestedChannel(view, k), flow, 50, target.English);
-      further.TimeUnit = channel.TimeUnit;
-      further.PlotGainOn = 0;
-      further.PlotGain = 1.0f;
-      further.RateValueAtFn = IntegrateBetweenMarkersHook;
+  // A unit's further flow channels (code 50) read the flow without the table, with no display gain.
+  const auto further = [&](std::size_t index) {
+    SensorKindRow row = flow;
+    row.Conversion = One(FlowFromCode12);
+    VessamorChannel& channel = ApplyRow(view, index, row, 50, target.English);
+    channel.PlotGainOn = 0;
+    channel.PlotGain = 1.0f;
+    channel.RateValueAtFn = IntegrateBetweenMarkersHook;
+  };
+  if (target.Kind == 50) {
+    // Set up again from its own code, a further channel stays one.
+    further(target.Channel);
+  } else {
+    VessamorChannel& channel = ApplyRow(view, target.Channel, flow, 49, target.English);
+    channel.RateValueAtFn = IntegrateBetweenMarkersHook;
+    if (target.RequestPending && target.SecondChannelOn) {
+      for (std::size_t k = 1; k < RequestCount(view); ++k) further(RequestedChannel(view, k));
     }
   }
   view.SetKindRate(125);
@@ -304,6 +293,13 @@ void SetupHighRateSignal(GraphView& view, const SensorSetupTarget& target) {
   SensorKindRow signal{.Symbol = Same("Y"), .Unit = kNoUnit, .Conversion = One(FractionFromCode12), .Decimals = 3,
                        .ValueWidth = 5, .UnitWidthRu = 1, .UnitWidthEn = 1, .Axis = kIdentityAxis,
                        .Smoothing = SmoothingChoice::Off, .Filter = true, .SymbolCaption = 1};
+  // Set up again from its own code, the sound unit's second channel stays the sound: it shares its
+  // unit with a channel before it.
+  const FTRecordDevice* unit = view.Channel(target.Channel).Device;
+  const bool second_of_unit = !target.RequestPending && target.Kind == 78 && unit != nullptr &&
+                              std::any_of(view.Channels.begin(), view.Channels.begin() + target.Channel,
+                                          [unit](const auto& earlier) { return earlier->Device == unit; });
+  if (second_of_unit) signal.Conversion = One(SoundFromCode12);
   VessamorChannel& channel = ApplyRow(view, target.Channel, signal, target.Kind, target.English);
   std::uint32_t rate = target.Kind == 44 ? 25000 : 10000;
   // The fast unit samples the signal at its own top rate.
@@ -334,7 +330,7 @@ void SetupRateKind(GraphView& view, const SensorSetupTarget& target) {
         channel.Decimals = 2;
         channel.ValueWidth = 4;
         channel.UnitWidth = 1;
-        channel.Unit = " ";
+        channel.Unit.assign(1, ' ');
       }
       break;
     case 73:

@@ -113,6 +113,10 @@ const std::array kRows = std::to_array<SensorKindRow>({
     {.Kind = 46, .Symbol = Same("T"), .Unit = kCelsius, .Conversion = One(LookupTemp46), .Decimals = 2,
      .ValueWidth = 5, .UnitWidthRu = 2, .UnitWidthEn = 2, .Axis = VESSAMOR_AXIS(0To100), .Rate = 125,
      .HistoryStepSeconds = 1},
+    // The gas volume channel of kind 45.
+    {.Kind = 47, .Symbol = Same("V"), .Unit = {"мл", "ml"}, .Conversion = One(LookupGasVolume), .Decimals = 2,
+     .ValueWidth = 6, .UnitWidthRu = 2, .UnitWidthEn = 2, .Axis = VESSAMOR_AXIS(0To300), .Rate = 125,
+     .HistoryStepSeconds = 1},
     {.Kind = 53, .AlsoKind = 59, .Symbol = Same("F"), .Unit = kNewton, .Conversion = One(ForceFromCode12),
      .Decimals = 2, .ValueWidth = 6, .UnitWidthRu = 2, .UnitWidthEn = 2, .Axis = VESSAMOR_AXIS(M20To20)},
     {.Kind = 54, .Symbol = Same("T"), .Unit = kCelsius, .Conversion = One(LookupTemp54), .Decimals = 1,
@@ -147,6 +151,11 @@ const std::array kRows = std::to_array<SensorKindRow>({
     // The Russian interface names the quantity in words; the English one has neither word nor unit.
     {.Kind = 76, .Symbol = {"мутность", "Y"}, .Unit = {"FNU", ""}, .Conversion = One(TurbidityFromCode12),
      .Decimals = 1, .ValueWidth = 5, .UnitWidthRu = 4, .UnitWidthEn = 4, .Axis = VESSAMOR_AXIS(0To250)},
+    // The two channels of kind 80: the whole range in lux, the bright end in kilolux.
+    {.Kind = 81, .Symbol = Same("E"), .Unit = {"клк", "klx"}, .Conversion = One(IlluminanceKlxFromCode12),
+     .Decimals = 1, .ValueWidth = 5, .UnitWidthRu = 3, .UnitWidthEn = 3, .Axis = VESSAMOR_AXIS(0To150)},
+    {.Kind = 82, .Symbol = Same("E"), .Unit = kLux, .Conversion = One(IlluminanceFromCode12), .Decimals = 0,
+     .ValueWidth = 5, .UnitWidthRu = 2, .UnitWidthEn = 2, .Axis = VESSAMOR_AXIS(0To6000)},
     {.Kind = 83, .Symbol = Same("F"), .Unit = kNewton, .Conversion = One(Force83FromCode12), .Decimals = 2,
      .ValueWidth = 6, .UnitWidthRu = 2, .UnitWidthEn = 2, .Axis = VESSAMOR_AXIS(M50To50)},
     {.Kind = 84, .Symbol = Same("P"), .Unit = {"мм рт.ст.", "mm"}, .Conversion = One(AtmPressureFromCode12),

@@ -71,6 +71,7 @@ void SetupKind(GraphView& view, const SetupTarget& target) {
       break;
     case 48:
     case 49:
+    case 50:
       SetupFlow(view, target);
       break;
     case 52:

@@ -357,6 +357,8 @@ class GraphView {
   // Where the value axes' names were last drawn.
   std::vector<PixelRect> ValueNameReach;
   std::vector<std::uint8_t> ValueNameChannels;
+  // What the names read (symbol and unit as the channel gives them), one for each name drawn.
+  std::vector<std::string> ValueNames;
   // The caption strip's three texts as last drawn.
   std::array<PixelRect, 3> HeaderTextReach{};
   PixelRect HelpPanelRect;

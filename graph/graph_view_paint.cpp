@@ -597,6 +597,7 @@ void GraphView::DrawAxisNames() {
   const bool coloured = names > 1 || Channels[0]->SensorCode == 7 || Channels[0]->SensorCode == 8;
   ValueNameReach.clear();
   ValueNameChannels.clear();
+  ValueNames.clear();
   for (const ValueAxisColumn& column : axes) {
     const std::vector<PixelRect> lines = AxisNameLines(column);
     for (std::size_t n = 0; n < lines.size(); ++n) {
@@ -606,6 +607,8 @@ void GraphView::DrawAxisNames() {
       if (coloured) platform::DrawText(picture, at.Left - 1, at.Top - 1, text, font, Colour(Channels[k]->Colour));
       ValueNameReach.push_back(PixelRect{at.Left - 1, at.Top - 1, at.Right, at.Bottom});
       ValueNameChannels.push_back(static_cast<std::uint8_t>(k));
+      const VessamorChannel& named = *Channels[k];
+      ValueNames.push_back(named.Unit.empty() ? named.Symbol : named.Symbol + "," + named.Unit);
     }
   }
   // The time axis is named after the axis channel's (channel 0's with the accelerometer and none shown).

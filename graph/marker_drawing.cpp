@@ -241,8 +241,8 @@ void GraphView::DrawMarker(agg_ren& surface, std::size_t index, std::size_t part
     const double box_height = lines * line_height + 6.0;
     const double row = (box_height - 6.0) / lines + 3.0;
     Panel(surface, left, y, width, box_height, rgba8(255, 255, 255, 230), rgba8(c.R, c.G, c.B, 255), 2 * s, 4 * s);
-    Text(surface, Format("%s=%.*f %s", channel.Symbol.c_str(), channel.Decimals, marker.Values[k], channel.Unit),
-         left + 4, y + 2, width - 6, row, 0.8 * s);
+    marker.ValueCaptions[k] = Format("%s=%.*f %s", channel.Symbol.c_str(), channel.Decimals, marker.Values[k], channel.Unit);
+    Text(surface, marker.ValueCaptions[k], left + 4, y + 2, width - 6, row, 0.8 * s);
     if (lines == 3) {
       Text(surface, Format("%s%.*f %s", "", channel.Decimals, marker.Values[k] * kRadiansPerRevolution,
                   AngularSpeedUnit(english)),

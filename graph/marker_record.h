@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "channels/pixel_types.h"
 
@@ -22,5 +23,6 @@ struct MarkerRecord {
   PixelRect CaptionArea;
   std::array<float, 4> Values{};
   std::array<double, 4> Times{};
+  std::array<std::string, 4> ValueCaptions{};  // the value lines as drawn
   std::uint8_t Drawn = 0;
 };

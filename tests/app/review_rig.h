@@ -9,6 +9,7 @@
 #include <array>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -84,12 +85,13 @@ class ReviewRig {
   platform::WindowRect Plot() { return Rect(View().PlotRect); }
   platform::WindowRect ViewArea() { return Rect(View().ViewRect); }
 
-  // Every unit chosen and ticked for the record, then "Measurements".
-  void EnterMeasureScreen() {
+  // Every unit chosen and ticked for the record (with `chosen`, the user has pressed every unit's
+  // button already, and a page stays open), then "Measurements".
+  void EnterMeasureScreen(bool chosen = false) {
     MainWindow& w = Window();
     for (std::size_t i = units_; i-- > 0;) {
       // Prepared before the window runs anything queued: a search's reconciling leaves a prepared slot bound.
-      Press(75163 + static_cast<std::int32_t>(i), false);
+      if (!chosen) Press(75163 + static_cast<std::int32_t>(i), false);
       {
         std::lock_guard lock(w.Devices->TableLock);
         w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[i]);
@@ -101,8 +103,9 @@ class ReviewRig {
     Press(75172);
     ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
   }
-  // Space, `seconds` of the bus's time (the window left alone meanwhile), Space.
-  void Record(double seconds) {
+  // Space, `seconds` of the bus's time (the window left alone meanwhile), `during` while the
+  // recording still runs, Space.
+  void Record(double seconds, const std::function<void()>& during = {}) {
     // A slot ready to record, as the window's own slots tell: the device worker's tables are not read
     // from here while it searches.
     Until([&] {
@@ -122,6 +125,7 @@ class ReviewRig {
       if (bus_.NowUs() >= held) clock_.HoldBusAt(held += 50'000);
       std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
+    if (during) during();
     Key(platform::key::kSpace);
     clock_.ReleaseBus();
     ASSERT_EQ(View().Recording.load(), 0);
@@ -136,6 +140,16 @@ class ReviewRig {
       Until([&] { return Window().Devices->Searching.load() == 0; });
       Key(platform::key::kSpace);
     }
+  }
+  // The value indicators move on the rig's clock rather than the wall clock's; before any recording.
+  void IndicatorsOnRigClock() { View().TickClock = &clock_; }
+  // What channel `k`'s value indicator shows once the indicators have moved on and the window is painted afresh.
+  double Indicator(std::size_t k) {
+    clock_.SleepMs(500);
+    for (int n = 0; n < 3; ++n) Step(40);
+    Host().Window().Invalidate();
+    Step(40);
+    return View().Channel(k).IndicatorShownValue;
   }
   std::uint32_t Samples() {
     std::lock_guard lock(View().ViewLock);

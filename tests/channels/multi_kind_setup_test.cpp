@@ -23,6 +23,33 @@ TEST(MultiKindTwoQuantities, KindElevenAloneIsOneVoltageChannelThatStaysOne) {
   EXPECT_EQ(f.Ch(0).RawToValueFn, Volts20FromCode16);  // the voltage kind itself has one
 }
 
+// Entering the measurement screen sets every channel up again from the code it carries: the channels
+// a kind writes with another code keep their quantity, conversion and axis name.
+TEST(MultiKindTwoQuantities, ChannelsSetUpAgainFromTheirOwnCodesKeepTheirQuantity) {
+  const struct {
+    std::uint8_t kind;
+    std::array<std::uint16_t, 2> codes;
+    std::array<RawToValueFnType, 2> from;
+    std::array<const char*, 2> names;
+  } cases[] = {
+      {45, {47, 46}, {LookupGasVolume, LookupTemp46}, {"V,ml", "T,°C"}},
+      {80, {82, 81}, {IlluminanceFromCode12, IlluminanceKlxFromCode12}, {"E,lx", "E,klx"}},
+      {48, {49, 50}, {LookupFlow, FlowFromCode12}, {"Q,ml/s", "Q,ml/s"}},
+  };
+  for (const auto& c : cases) {
+    SetupView f(true);
+    f.SetDeviceType(11);
+    f.SetupUnit(c.kind, {0, 1}, 2);
+    for (std::int32_t k = 0; k < 2; ++k) f.view.SetupChannels(0, k);
+    for (std::size_t k = 0; k < 2; ++k) {
+      SCOPED_TRACE(testing::Message() << "kind " << int(c.kind) << " channel " << k);
+      EXPECT_EQ(f.Ch(k).SensorCode, c.codes[k]);
+      EXPECT_EQ(f.Ch(k).RawToValueFn, c.from[k]);
+      EXPECT_EQ(f.Ch(k).Symbol + "," + f.Ch(k).Unit, c.names[k]);
+    }
+  }
+}
+
 TEST(MultiKindAccelerometer, AllFourChannelsTakeTheZeroCodeAndPairOfTheirUnit) {
   struct Case {
     std::uint8_t kind, type;
