@@ -177,4 +177,54 @@ TEST_F(AggRen, PathTextFollowsPolygonTwoAndBetweenPathsNeedsTheFifth) {
   EXPECT_TRUE(probe::Ink(surface).Any());
 }
 
+// A path point that is not a number or lies past what AGG's integer coordinates hold refuses the
+// text along or between the paths, and a size scale that is not a number or would make glyphs
+// larger than any screen refuses it too; a tiny base length lays glyphs far along the path's
+// direction, held short of the integer limit. UBSan stops on any of these converted inside AGG.
+TEST_F(AggRen, PathTextRefusesPointsAndScalesAGGCannotPlace) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  ren.CreateAltFont("Arial", 0, 20, 400);
+  ren.polygon5 = std::make_unique<interactive_polygon>(6, 5.0);
+  const auto lay = [&](double bad_at, std::uint32_t bad_point, bool bad_y) {
+    interactive_polygon& along = *ren.Polygon(2);
+    along.xn(0) = 0, along.yn(0) = 150, along.xn(1) = 400, along.yn(1) = 50;
+    interactive_polygon& lower = *ren.Polygon(4);
+    for (std::uint32_t i = 0; i < 6; ++i) {
+      lower.xn(i) = ren.polygon5->xn(i) = i * 60.0;
+      lower.yn(i) = 150, ren.polygon5->yn(i) = 100;
+    }
+    for (interactive_polygon* p : {&along, &lower, ren.polygon5.get()}) {
+      if (bad_point < p->num_points()) (bad_y ? p->yn(bad_point) : p->xn(bad_point)) = bad_at;
+    }
+  };
+  for (const double bad : {nan, inf, -inf, 1e300, -2.0e6}) {
+    for (const bool bad_y : {false, true}) {
+      surface.Fill(kWhite);
+      lay(bad, 1, bad_y);
+      ren.DrawTextAlongPath({"Hello", 1.0, kBlack, 0.0});
+      ren.DrawTextBetweenPaths({"Hello", 1.0, kBlack, 0.0});
+      EXPECT_FALSE(probe::Ink(surface).Any()) << bad << (bad_y ? " in y" : " in x");
+    }
+  }
+  lay(0.0, 99, false);  // all points sound
+  for (const double scale : {nan, inf, -inf, 1e9, -1e9}) {
+    surface.Fill(kWhite);
+    ren.DrawTextAlongPath({"Hello", scale, kBlack, 0.0});
+    ren.DrawTextBetweenPaths({"Hello", scale, kBlack, 0.0});
+    EXPECT_FALSE(probe::Ink(surface).Any()) << scale;
+  }
+  for (const double base : {1e-9, nan, inf, 1e300}) {
+    ren.DrawTextAlongPath({"Hello", 1.0, kBlack, base});
+    ren.DrawTextAlongPath({"Hello", -400.0 / 20, kBlack, base});
+  }
+  surface.Fill(kWhite);
+  ren.DrawTextAlongPath({"Hello", 1.0, kBlack, 0.0});
+  EXPECT_TRUE(probe::Ink(surface).Any());  // the sound path still draws
+  for (const double height : {nan, inf, 1e300, -1e300}) {
+    ren.CreateAltFont("Arial", height, height, 400);
+    ren.DrawTextAlongPath({"Hello", 1.0, kBlack, 0.0});
+  }
+}
+
 }  // namespace
