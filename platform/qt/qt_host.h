@@ -66,6 +66,7 @@ class QtHost final : public HostServices, private HostBackend {
   void ShowMessage(std::string_view text, std::string_view caption) override;
   bool AskYesNo(std::string_view text, std::string_view caption) override;
   void ShowProgress(std::string_view text, std::uint64_t done, std::uint64_t total) override;
+  void RunAside(std::string_view text, const std::function<void()>& work) override;
   std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override;
   std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override;
   bool OpenAddress(std::string_view address) override;
