@@ -3,6 +3,7 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -102,9 +103,9 @@ struct MemoryPeak {
 };
 
 // Runs `prepare` and then `work` in a fresh child process, measuring `work` alone. A fresh process's
-// peak starts at what it holds when it is made (and is set there again where the kernel allows), so
-// the figure is read the same way every run, whatever earlier benchmarks took. Negative when the
-// child gave no answer.
+// peak starts at what it holds when it is made (and is set there again where the kernel allows), and
+// the heap's free memory is given back before the work, so the figure is read the same way every
+// run, whatever earlier benchmarks took and freed. Negative when the child gave no answer.
 template <class Prepare, class Work>
 MemoryPeak PeakInChild(Prepare prepare, Work work) {
   int pipe_ends[2];
@@ -112,7 +113,10 @@ MemoryPeak PeakInChild(Prepare prepare, Work work) {
   const pid_t child = ::fork();
   if (child == 0) {
     ::close(pipe_ends[0]);
+    // Memory freed earlier but still resident would be taken again unseen: it goes back first.
+    ::malloc_trim(0);
     prepare();
+    ::malloc_trim(0);
     std::ofstream("/proc/self/clear_refs") << "5";
     const double before = StatusKiB("VmRSS");
     work();
