@@ -37,6 +37,20 @@ class RightClip {
   agg::rect_i saved_;
 };
 
+// Whether a glyph's box (in the font's pixels, at `scale` from the pen), grown by the contour's
+// width and a pixel, reaches into the base renderer's clip box.
+bool ReachesClip(const agg_ren::RendererBase* base, const agg::rect_i& bounds, double x, double y, double scale, double grow) {
+  if (base == nullptr) return false;
+  const agg::rect_i clip = base->clip_box();
+  const double margin = std::abs(grow) + 1.0;
+  const double x1 = x + std::min(bounds.x1 * scale, bounds.x2 * scale) - margin;
+  const double x2 = x + std::max(bounds.x1 * scale, bounds.x2 * scale) + margin;
+  const double y1 = y + std::min(bounds.y1 * scale, bounds.y2 * scale) - margin;
+  const double y2 = y + std::max(bounds.y1 * scale, bounds.y2 * scale) + margin;
+  // Not a number compares false and so shows, as it always did.
+  return !(x2 < clip.x1 || x1 > clip.x2 + 1 || y2 < clip.y1 || y1 > clip.y2 + 1);
+}
+
 unsigned GlyphCode(char c) { return platform::Cp1251ToUnicode(static_cast<std::uint8_t>(c)); }
 
 // Twice the signed area of all the contours of a path. Counters run against the outer outlines and
@@ -141,14 +155,18 @@ void agg_ren::DrawTextInBox(const char* text, double x, double y, double width, 
 
     cache_->init_embedded_adaptors(glyph, pen_x, baseline, glyph_scale);
     rasterizer_.reset();
-    if (style.glyph_curves_only) {
-      rasterizer_.add_path(*curves_);
-    } else {
-      // Outward for the whole glyph, so every letter of a line gains the same stem width.
-      contour_->width(SignedArea(*curves_) >= 0.0 ? contour_width : -contour_width);
-      rasterizer_.add_path(*contour_);
+    // A glyph wholly outside the pixels being drawn (a caller's clip to a few fresh columns) only
+    // moves the pen: its outline is never widened nor rasterized.
+    if (ReachesClip(base_.get(), glyph->bounds, pen_x, baseline, glyph_scale, contour_width)) {
+      if (style.glyph_curves_only) {
+        rasterizer_.add_path(*curves_);
+      } else {
+        // Outward for the whole glyph, so every letter of a line gains the same stem width.
+        contour_->width(SignedArea(*curves_) >= 0.0 ? contour_width : -contour_width);
+        rasterizer_.add_path(*contour_);
+      }
+      RenderWith(colour);
     }
-    RenderWith(colour);
 
     const double advance = glyph_scale * glyph->advance_x;
     if (first_glyph) {

@@ -63,6 +63,33 @@ TEST_F(AggRen, RightLimitStopsTheLineAndTheCallersScaleSurvivesACutCaret) {
   EXPECT_EQ(after, probe::Ink(surface).Height());
 }
 
+// Text drawn under a clip to a few columns (as a value box is framed again over fresh columns)
+// leaves those columns exactly as the whole text does, with the glyphs away from them skipped, and
+// nothing outside them; the contour's widening and a raised caret included.
+TEST_F(AggRen, TextUnderAClipLeavesItsColumnsAsTheWholeTextDoes) {
+  const auto draw = [&](agg_ren& r) {
+    r.style.glyph_contour_factor = 0.05;
+    r.DrawTextInBox("12.34^5 W", 10, 10, 360, 120, 2.0, kBlack, nullptr, 0);
+  };
+  platform::Surface whole(400, 200);
+  whole.Fill(kWhite);
+  agg_ren full;
+  full.Attach(whole);
+  draw(full);
+  for (const int left : {0, 37, 120, 250, 390}) {
+    surface.Fill(kWhite);
+    ren.Base()->clip_box(left, 0, left + 5, 199);
+    draw(ren);
+    ren.Base()->reset_clipping(true);
+    for (int y = 0; y < 200; ++y) {
+      for (int x = 0; x < 400; ++x) {
+        const bool inside = x >= left && x <= left + 5;
+        ASSERT_EQ(surface.GetPixel(x, y), inside ? whole.GetPixel(x, y) : kWhite) << left << ": " << x << ", " << y;
+      }
+    }
+  }
+}
+
 // Mean width of the dark runs on row y between two columns: the stem width a reader sees there.
 double StemWidth(const platform::Surface& s, int y, double from, double to) {
   double ink = 0.0;
