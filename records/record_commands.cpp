@@ -277,17 +277,22 @@ void SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
     context.Host.RunAside(SavingText(context), [&] { committed = writer->Commit(); });
     context.Host.ShowProgress(SavingText(context), 1, 1);
   } else {
-    std::vector<std::uint8_t> bytes;
-    if (!BuildFile(context, kind, context.Range, bytes)) {
+    // The file's bytes are made aside too, under the view lock: a paint wanting the lock meanwhile
+    // waits for them as it would have, while the rest of the window goes on.
+    bool built = false;
+    context.Host.RunAside(SavingText(context), [&] {
+      std::vector<std::uint8_t> bytes;
+      built = BuildFile(context, kind, context.Range, bytes);
+      if (!built) return;
+      writer.emplace(path);
+      writer->Write(bytes);
+      committed = writer->Commit();
+    });
+    if (!built) {
       Tell(context, RecordMessage::WriteFailed, path);
       RedrawView(view);
       return;
     }
-    writer.emplace(path);
-    context.Host.RunAside(SavingText(context), [&] {
-      writer->Write(bytes);
-      committed = writer->Commit();
-    });
   }
   if (!committed) {
     Tell(context, WriteProblem(writer->ErrorNumber()), path);
