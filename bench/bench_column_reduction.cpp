@@ -3,10 +3,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <random>
 #include <vector>
 
+#include "bench_support.h"
 #include "channels/code_median.h"
 #include "channels/column_record.h"
 #include "channels/vessamor_channel.h"
@@ -45,35 +48,42 @@ const std::vector<std::int16_t>& NoisyCodes() {
   return codes;
 }
 
-void BM_BuildColumnMinMax(benchmark::State& state) {
-  const Form& form = kForms[state.range(0)];
-  std::vector<std::int16_t> codes = NoisyCodes();
-  std::vector<ColumnRecord> base(kColumns + 1);
-  std::vector<ColumnRecord> records(kColumns + 1);
-  const double per_column = static_cast<double>(kSamples) / kColumns;
-  for (std::uint32_t c = 1; c <= kColumns; ++c) {
-    base[c].FirstSample = static_cast<std::uint32_t>((c - 1) * per_column);
-    base[c].SampleCount = static_cast<std::uint32_t>(c * per_column) - base[c].FirstSample;
+// A channel over the noisy codes, its column spans laid as the yardsticks lay theirs.
+struct Reduction {
+  explicit Reduction(const Form& form) : codes(NoisyCodes()), base(kColumns + 1), records(kColumns + 1) {
+    const double per_column = static_cast<double>(kSamples) / kColumns;
+    for (std::uint32_t c = 1; c <= kColumns; ++c) {
+      base[c].FirstSample = static_cast<std::uint32_t>((c - 1) * per_column);
+      base[c].SampleCount = static_cast<std::uint32_t>(c * per_column) - base[c].FirstSample;
+    }
+    channel.Codes = codes.data();
+    channel.CodeCapacity = kSamples;
+    channel.CodeCount = kSamples;
+    channel.TimeBase = base.data();
+    channel.Columns = records.data();
+    channel.ColumnCapacity = kColumns + 1;
+    channel.MedianOn = form.median_on;
+    channel.MedianWindow = form.median_window;
+    channel.SmoothingOn = form.smoothing_on;
+    channel.SmoothingWindow = form.smoothing_window;
+    channel.CentredSmoothing = form.centred;
+    channel.RmsMode = form.rms;
+    channel.ConfigureFilter();
   }
-  VessamorChannel channel;
-  channel.Codes = codes.data();
-  channel.CodeCapacity = kSamples;
-  channel.CodeCount = kSamples;
-  channel.TimeBase = base.data();
-  channel.Columns = records.data();
-  channel.ColumnCapacity = kColumns + 1;
-  channel.MedianOn = form.median_on;
-  channel.MedianWindow = form.median_window;
-  channel.SmoothingOn = form.smoothing_on;
-  channel.SmoothingWindow = form.smoothing_window;
-  channel.CentredSmoothing = form.centred;
-  channel.RmsMode = form.rms;
-  channel.ConfigureFilter();
-  for (auto _ : state) {
+  const std::vector<ColumnRecord>& Run() {
     channel.ResetColumnReduction();
     channel.BuildColumnMinMax(1, kColumns);
-    benchmark::DoNotOptimize(records.data());
+    return records;
   }
+  std::vector<std::int16_t> codes;
+  std::vector<ColumnRecord> base;
+  std::vector<ColumnRecord> records;
+  VessamorChannel channel;
+};
+
+void BM_BuildColumnMinMax(benchmark::State& state) {
+  Reduction reduction(kForms[state.range(0)]);
+  for (auto _ : state) benchmark::DoNotOptimize(reduction.Run().data());
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kSamples);
 }
 
@@ -85,74 +95,111 @@ void BM_BuildColumnMinMaxPlainVectors(benchmark::State& state) {
 }
 
 // The yardstick of the unfiltered form: a plain min/max loop over the same column spans.
-void BM_PlainMinMaxLoop(benchmark::State& state) {
+void PlainMinMax(std::vector<ColumnRecord>& records) {
   const std::vector<std::int16_t>& codes = NoisyCodes();
-  std::vector<ColumnRecord> records(kColumns + 1);
   const double per_column = static_cast<double>(kSamples) / kColumns;
-  for (auto _ : state) {
-    for (std::uint32_t c = 1; c <= kColumns; ++c) {
-      const auto first = static_cast<std::uint32_t>((c - 1) * per_column);
-      const auto end = static_cast<std::uint32_t>(c * per_column);
-      std::int16_t high = codes[first];
-      std::int16_t low = codes[first];
-      for (std::uint32_t j = first + 1; j < end; ++j) {
-        high = std::max(high, codes[j]);
-        low = std::min(low, codes[j]);
-      }
-      records[c].MaxCode = high;
-      records[c].MinCode = low;
+  for (std::uint32_t c = 1; c <= kColumns; ++c) {
+    const auto first = static_cast<std::uint32_t>((c - 1) * per_column);
+    const auto end = static_cast<std::uint32_t>(c * per_column);
+    std::int16_t high = codes[first];
+    std::int16_t low = codes[first];
+    for (std::uint32_t j = first + 1; j < end; ++j) {
+      high = std::max(high, codes[j]);
+      low = std::min(low, codes[j]);
     }
-    benchmark::DoNotOptimize(records.data());
+    records[c].MaxCode = high;
+    records[c].MinCode = low;
   }
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kSamples);
 }
 
 // The yardstick of the median forms: a sliding median that keeps its window sorted (binary search
 // for the outgoing code, one move of the codes between it and the incoming code's place), over the
-// same codes and columns, window by argument.
-void BM_SortedWindowMedian(benchmark::State& state) {
+// same codes and columns; an even window's median is the upper of its two middle codes, as the
+// program takes it. The first column, where the window fills, is left out.
+void SortedWindowMedian(std::uint32_t n, std::vector<ColumnRecord>& records) {
   const std::vector<std::int16_t>& codes = NoisyCodes();
-  const auto n = static_cast<std::uint32_t>(state.range(0));
-  std::vector<ColumnRecord> records(kColumns + 1);
   const double per_column = static_cast<double>(kSamples) / kColumns;
   std::vector<std::uint16_t> window(n);
-  for (auto _ : state) {
-    std::copy_n(codes.begin(), n, window.begin());
-    std::sort(window.begin(), window.end());
-    for (std::uint32_t c = 1; c <= kColumns; ++c) {
-      const auto first = std::max(static_cast<std::uint32_t>((c - 1) * per_column), n);
-      const auto end = static_cast<std::uint32_t>(c * per_column);
-      std::int16_t high = std::numeric_limits<std::int16_t>::min();
-      std::int16_t low = std::numeric_limits<std::int16_t>::max();
-      for (std::uint32_t j = first; j < end; ++j) {
-        const auto out = static_cast<std::uint16_t>(codes[j - n]);
-        const auto in = static_cast<std::uint16_t>(codes[j]);
-        auto slot = std::lower_bound(window.begin(), window.end(), out);
-        if (in > out) {
-          const auto to = std::lower_bound(slot, window.end(), in);
-          std::move(slot + 1, to, slot);
-          *(to - 1) = in;
-        } else if (in < out) {
-          const auto to = std::upper_bound(window.begin(), slot, in);
-          std::move_backward(to, slot, slot + 1);
-          *to = in;
-        }
-        const auto median = static_cast<std::int16_t>(window[n / 2]);
-        high = std::max(high, median);
-        low = std::min(low, median);
+  std::copy_n(codes.begin(), n, window.begin());
+  std::sort(window.begin(), window.end());
+  for (std::uint32_t c = 1; c <= kColumns; ++c) {
+    const auto first = std::max(static_cast<std::uint32_t>((c - 1) * per_column), n);
+    const auto end = static_cast<std::uint32_t>(c * per_column);
+    std::int16_t high = std::numeric_limits<std::int16_t>::min();
+    std::int16_t low = std::numeric_limits<std::int16_t>::max();
+    for (std::uint32_t j = first; j < end; ++j) {
+      const auto out = static_cast<std::uint16_t>(codes[j - n]);
+      const auto in = static_cast<std::uint16_t>(codes[j]);
+      auto slot = std::lower_bound(window.begin(), window.end(), out);
+      if (in > out) {
+        const auto to = std::lower_bound(slot, window.end(), in);
+        std::move(slot + 1, to, slot);
+        *(to - 1) = in;
+      } else if (in < out) {
+        const auto to = std::upper_bound(window.begin(), slot, in);
+        std::move_backward(to, slot, slot + 1);
+        *to = in;
       }
-      records[c].MaxCode = high;
-      records[c].MinCode = low;
+      const auto median = static_cast<std::int16_t>(window[n / 2]);
+      high = std::max(high, median);
+      low = std::min(low, median);
     }
-    benchmark::DoNotOptimize(records.data());
+    records[c].MaxCode = high;
+    records[c].MinCode = low;
+  }
+}
+
+// The columns' extremes of the program and of a yardstick, from `from` on, must agree.
+void RequireSameColumns(const char* what, const std::vector<ColumnRecord>& program, const std::vector<ColumnRecord>& yardstick,
+                        std::uint32_t from) {
+  for (std::uint32_t c = from; c <= kColumns; ++c) {
+    if (program[c].MinCode != yardstick[c].MinCode || program[c].MaxCode != yardstick[c].MaxCode) {
+      std::fprintf(stderr, "%s: column %u is %d..%d in the program, %d..%d in the yardstick\n", what, c, program[c].MinCode,
+                   program[c].MaxCode, yardstick[c].MinCode, yardstick[c].MaxCode);
+      std::exit(1);
+    }
+  }
+}
+
+// The program's reduction (form by the first argument) and its yardstick in turn, on the process's
+// CPU clock, their columns checked to agree first; the ratio taken pair by pair.
+template <void (*Yardstick)(const Form&, std::vector<ColumnRecord>&)>
+void BM_ReductionBesideYardstick(benchmark::State& state) {
+  const Form& form = kForms[state.range(0)];
+  Reduction reduction(form);
+  std::vector<ColumnRecord> plain(kColumns + 1);
+  Yardstick(form, plain);
+  // The median's first columns, while its window fills, are the program's own business.
+  const std::uint32_t from = form.median_on != 0 ? 2 : 1;
+  RequireSameColumns("reduction", reduction.Run(), plain, from);
+  bench_support::PairedRatio ratio;
+  for (auto _ : state) {
+    double start = bench_support::ProcessCpuSeconds();
+    benchmark::DoNotOptimize(reduction.Run().data());
+    const double spent = bench_support::ProcessCpuSeconds() - start;
+    start = bench_support::ProcessCpuSeconds();
+    Yardstick(form, plain);
+    benchmark::DoNotOptimize(plain.data());
+    ratio.Add(spent, bench_support::ProcessCpuSeconds() - start);
+    state.SetIterationTime(spent);
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kSamples);
+  ratio.Report(state, "ratio_to_yardstick");
 }
+
+void PlainForm(const Form&, std::vector<ColumnRecord>& records) { PlainMinMax(records); }
+void MedianForm(const Form& form, std::vector<ColumnRecord>& records) { SortedWindowMedian(form.median_window, records); }
 
 }  // namespace
 
-BENCHMARK(BM_SortedWindowMedian)->ArgName("window")->Arg(20)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_PlainMinMaxLoop)->Unit(benchmark::kMillisecond)->UseRealTime();
+// Forms 0 (plain), 1 (median 20) and 6 (median 100) beside their yardsticks.
+BENCHMARK_TEMPLATE(BM_ReductionBesideYardstick, &PlainForm)->ArgName("form")->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_ReductionBesideYardstick, &MedianForm)
+    ->ArgName("form")
+    ->Arg(1)
+    ->Arg(6)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildColumnMinMax)
     ->ArgName("form")
     ->DenseRange(0, 6)

@@ -1,14 +1,15 @@
 // Benchmark of the text and spreadsheet exports of a 1,000,000-sample record, in rows per second, for
-// each filter form, beside plain writers of the same filtered rows: std::to_chars for the text, the
-// cell records alone for the sheet.
+// each filter form, beside plain writers of the same bytes from the same codes: std::to_chars for the
+// text, whole cell records for the sheet. Each yardstick's output is checked against the program's
+// before anything is timed, and the two run in turn, their ratio taken pair by pair.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -61,83 +62,151 @@ struct ExportRecord {
   GraphView view;
 };
 
+// The program's export of the whole record.
 template <std::string (*Write)(const GraphView&, records::SaveRange, bool)>
-void BM_Export(benchmark::State& state) {
-  ExportRecord record(static_cast<std::uint32_t>(state.range(0)), kForms[state.range(1)]);
-  std::size_t bytes = 0;
+std::string Program(const ExportRecord& record) {
+  return Write(record.view, {0, kSamples}, false);
+}
+
+// The yardsticks read the codes as the exports do, through each channel's own filter and
+// conversion (the same work on both sides; what is weighed is the writing), one row at a time.
+struct RowValues {
+  RowValues(const GraphView& view, std::uint32_t channels) {
+    for (std::uint32_t k = 0; k < channels; ++k) {
+      readers.emplace_back(view.Channel(k));
+      channel.push_back(&view.Channel(k));
+    }
+  }
+  float At(std::uint32_t k, std::uint32_t i) { return channel[k]->ValueOfFilteredCode(readers[k].At(i)); }
+  std::vector<FilteredSampleReader> readers;
+  std::vector<const VessamorChannel*> channel;
+};
+
+// The head of an export (its lines or records before the first row) and its end, taken from the
+// program's output: a few dozen bytes of names, beside the megabytes of rows the yardstick writes.
+struct Frame {
+  std::string head;
+  std::string tail;
+};
+
+// The text's head is its first four lines; its end the last line.
+Frame TextFrame(const std::string& text) {
+  std::size_t at = 0;
+  for (int line = 0; line < 4; ++line) at = text.find("\r\n", at) + 2;
+  const std::size_t last = text.rfind("\r\n", text.size() - 3) + 2;
+  return {text.substr(0, at), text.substr(last)};
+}
+
+// The yardstick of the text: each row's time with five decimals and four blanks, each value with
+// one decimal more than its channel shows, filled to eight characters (one blank at least), CR LF,
+// by std::to_chars alone.
+std::string TextYardstick(const ExportRecord& record, std::uint32_t channels, const Frame& frame) {
+  RowValues values(record.view, channels);
+  std::vector<int> decimals;
+  for (std::uint32_t k = 0; k < channels; ++k) decimals.push_back(std::min<int>(record.view.Channel(k).Decimals, 8) + 1);
+  const double rate = record.view.RecordRate;
+  std::string out = frame.head;
+  char cell[400];
+  for (std::uint32_t i = 0; i < kSamples; ++i) {
+    out.append(cell, std::to_chars(cell, cell + sizeof cell, static_cast<double>(i) / rate, std::chars_format::fixed, 5).ptr);
+    out.append(4, ' ');
+    for (std::uint32_t k = 0; k < channels; ++k) {
+      const auto end = std::to_chars(cell, cell + sizeof cell, static_cast<double>(values.At(k, i)), std::chars_format::fixed, decimals[k]).ptr;
+      out.append(cell, end);
+      out.append(end - cell < 8 ? static_cast<std::size_t>(8 - (end - cell)) : 1, ' ');
+    }
+    out += "\r\n";
+  }
+  out += frame.tail;
+  return out;
+}
+
+// The sheet's head runs up to the first number cell of the data rows (row 5); its end is the end record.
+Frame SheetFrame(const std::string& sheet) {
+  std::size_t at = 0;
+  const auto word = [&sheet](std::size_t i) {
+    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(sheet[i]) | static_cast<std::uint8_t>(sheet[i + 1]) << 8);
+  };
+  while (at + 8 <= sheet.size() && !(word(at) == 0x0003 && word(at + 4) >= 5)) at += 4 + word(at + 2);
+  return {sheet.substr(0, at), sheet.substr(sheet.size() - 4)};
+}
+
+// The yardstick of the sheet: the time column, then each channel's column, as number records of 19
+// bytes laid out whole, each value the double nearest the shortest decimal of its float (as a sheet
+// shows 9.99 for 9.99f), into room taken once.
+std::string SheetYardstick(const ExportRecord& record, std::uint32_t channels, const Frame& frame) {
+  constexpr std::uint32_t kRows = 65530;
+  RowValues values(record.view, channels);
+  const double rate = record.view.RecordRate;
+  std::string out;
+  out.reserve(frame.head.size() + std::size_t{kRows} * (channels + 1) * 19 + frame.tail.size());
+  out = frame.head;
+  const auto put = [&out](std::uint32_t row, std::uint32_t column, double value) {
+    char cell[19] = {0x03, 0x00, 15, 0};
+    cell[4] = static_cast<char>(row & 0xFF);
+    cell[5] = static_cast<char>(row >> 8);
+    cell[6] = static_cast<char>(column & 0xFF);
+    cell[7] = static_cast<char>(column >> 8);
+    std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+    for (int i = 11; i < 19; ++i, bits >>= 8) cell[i] = static_cast<char>(bits & 0xFF);
+    out.append(cell, sizeof cell);
+  };
+  for (std::uint32_t i = 0; i < kRows; ++i) put(5 + i, 0, i / rate);
+  char text[32];
+  for (std::uint32_t k = 0; k < channels; ++k) {
+    for (std::uint32_t i = 0; i < kRows; ++i) {
+      const float value = values.At(k, i);
+      double number = value;
+      std::from_chars(text, std::to_chars(text, text + sizeof text, value).ptr, number);
+      put(5 + i, k + 1, number);
+    }
+  }
+  out += frame.tail;
+  return out;
+}
+
+// The export and its yardstick in turn, each timed on the process's CPU clock; rows per second of
+// the export, and the ratio of the two pair by pair.
+template <std::string (*Write)(const GraphView&, records::SaveRange, bool),
+          std::string (*Yardstick)(const ExportRecord&, std::uint32_t, const Frame&), Frame (*Framing)(const std::string&)>
+void BM_ExportBesideYardstick(benchmark::State& state) {
+  const auto channels = static_cast<std::uint32_t>(state.range(0));
+  ExportRecord record(channels, kForms[state.range(1)]);
+  const std::string program = Program<Write>(record);
+  const Frame frame = Framing(program);
+  bench_support::RequireSameOutput(Write == &records::WriteSheetRecord ? "sheet" : "text", program,
+                                   Yardstick(record, channels, frame));
+  bench_support::PairedRatio ratio;
+  double program_seconds = 0.0;
   for (auto _ : state) {
-    const std::string out = Write(record.view, {0, kSamples}, false);
-    bytes = out.size();
+    double start = bench_support::ProcessCpuSeconds();
+    const std::string out = Program<Write>(record);
+    const double spent = bench_support::ProcessCpuSeconds() - start;
     benchmark::DoNotOptimize(out.data());
+    start = bench_support::ProcessCpuSeconds();
+    const std::string plain = Yardstick(record, channels, frame);
+    const double plain_spent = bench_support::ProcessCpuSeconds() - start;
+    benchmark::DoNotOptimize(plain.data());
+    program_seconds += spent;
+    ratio.Add(spent, plain_spent);
+    state.SetIterationTime(spent);
   }
   // The sheet holds at most 65530 data rows.
   const std::uint32_t rows = Write == &records::WriteSheetRecord ? 65530 : kSamples;
-  const double written = static_cast<double>(rows) * static_cast<double>(state.iterations());
-  state.counters["rows/s"] = benchmark::Counter(written, benchmark::Counter::kIsRate);
-  state.counters["bytes"] = static_cast<double>(bytes);
+  state.counters["rows/s"] = static_cast<double>(rows) * static_cast<double>(state.iterations()) / program_seconds;
+  state.counters["bytes"] = static_cast<double>(program.size());
+  ratio.Report(state, "ratio_to_yardstick");
 }
 
-// Each channel's values as the exports read them, filtered by the form: what the yardsticks write,
-// worked out before they are timed.
-std::vector<std::vector<float>> FilteredValues(const GraphView& view, std::uint32_t channels, std::uint32_t rows) {
-  std::vector<std::vector<float>> values(channels);
-  for (std::uint32_t k = 0; k < channels; ++k) {
-    const VessamorChannel& ch = view.Channel(k);
-    FilteredSampleReader reader(ch);
-    values[k].resize(rows);
-    for (std::uint32_t i = 0; i < rows; ++i) values[k][i] = ch.ValueOfFilteredCode(reader.At(i));
-  }
-  return values;
-}
-
-// The yardstick of the text: the same filtered rows (time with five decimals and four blanks, each
-// value with three decimals filled to eight characters, CR LF) written by std::to_chars alone.
-void BM_ToCharsRows(benchmark::State& state) {
-  const auto channels = static_cast<std::uint32_t>(state.range(0));
-  ExportRecord record(channels, kForms[state.range(1)]);
-  const std::vector<std::vector<float>> values = FilteredValues(record.view, channels, kSamples);
-  std::size_t bytes = 0;
-  for (auto _ : state) {
-    std::string out;
-    char cell[64];
-    for (std::uint32_t i = 0; i < kSamples; ++i) {
-      out.append(cell, std::to_chars(cell, cell + sizeof cell, static_cast<double>(i) / 1000, std::chars_format::fixed, 5).ptr);
-      out.append(4, ' ');
-      for (std::uint32_t k = 0; k < channels; ++k) {
-        const auto end = std::to_chars(cell, cell + sizeof cell, static_cast<double>(values[k][i]), std::chars_format::fixed, 3).ptr;
-        out.append(cell, end);
-        if (end - cell < 8) out.append(static_cast<std::size_t>(8 - (end - cell)), ' ');
-      }
-      out += "\r\n";
-    }
-    bytes = out.size();
-    benchmark::DoNotOptimize(out.data());
-  }
-  state.counters["rows/s"] = benchmark::Counter(static_cast<double>(kSamples) * static_cast<double>(state.iterations()),
-                                                benchmark::Counter::kIsRate);
-  state.counters["bytes"] = static_cast<double>(bytes);
-}
-
-// Kibibytes of a /proc/self/status line ("VmRSS", "VmHWM").
-double StatusKiB(const std::string& key) {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind(key + ":", 0) == 0) return std::stod(line.substr(key.size() + 1));
-  }
-  return 0.0;
-}
-
-// The full record's text written to a file as a save writes it: whole, then streamed in pieces. The
-// peak of the process's memory beyond what it held with the record made (the kernel's high-water
-// mark, reset before the run) stands beside the file's size.
+// The full record's text written to a file as a save writes it: whole, then streamed in pieces.
+// Beside the file's size, the peak of the memory one such save takes beyond the record, measured in
+// a fresh process.
 void BM_TextFile(benchmark::State& state) {
   const bool streamed = state.range(1) != 0;
   ExportRecord record(static_cast<std::uint32_t>(state.range(0)), kForms[0]);
   const std::string path = "/tmp/vessamor-bench-export-" + std::to_string(::getpid()) + ".txt";
-  std::ofstream("/proc/self/clear_refs") << "5";
-  const double before = StatusKiB("VmRSS");
   std::uint64_t bytes = 0;
-  for (auto _ : state) {
+  const auto save = [&] {
     records::AtomicFileWriter writer(path);
     bytes = 0;
     if (streamed) {
@@ -152,57 +221,27 @@ void BM_TextFile(benchmark::State& state) {
       writer.Write(copy);
     }
     writer.Commit();
-  }
+  };
+  const bench_support::MemoryPeak peak = bench_support::PeakInChild([] {}, save);
+  for (auto _ : state) save();
   ::unlink(path.c_str());
   state.counters["rows/s"] = benchmark::Counter(static_cast<double>(kSamples) * static_cast<double>(state.iterations()),
                                                 benchmark::Counter::kIsRate);
   state.counters["file_MiB"] = static_cast<double>(bytes) / (1 << 20);
-  state.counters["peak_beyond_record_MiB"] = (StatusKiB("VmHWM") - before) / 1024;
+  state.counters["peak_beyond_record_MiB"] = peak.Peak;
 }
 
 BENCHMARK(BM_TextFile)->ArgNames({"channels", "streamed"})->ArgsProduct({{4}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2);
 
-// The yardstick of the sheet: the same cells (the time, then each channel's filtered value) as
-// number records of 19 bytes, column by column, with nothing else.
-void BM_PlainSheetCells(benchmark::State& state) {
-  constexpr std::uint32_t kRows = 65530;
-  const auto channels = static_cast<std::uint32_t>(state.range(0));
-  ExportRecord record(channels, kForms[state.range(1)]);
-  const std::vector<std::vector<float>> values = FilteredValues(record.view, channels, kRows);
-  const auto put = [](std::string& out, std::uint16_t row, std::uint16_t column, double value) {
-    char cell[19] = {0x03, 0x00, 15, 0};
-    cell[4] = static_cast<char>(row & 0xFF);
-    cell[5] = static_cast<char>(row >> 8);
-    cell[6] = static_cast<char>(column & 0xFF);
-    cell[7] = static_cast<char>(column >> 8);
-    std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
-    for (int i = 11; i < 19; ++i, bits >>= 8) cell[i] = static_cast<char>(bits & 0xFF);
-    out.append(cell, sizeof cell);
-  };
-  for (auto _ : state) {
-    std::string out;
-    for (std::uint32_t i = 0; i < kRows; ++i) put(out, static_cast<std::uint16_t>(5 + i), 0, i / 1000.0);
-    for (std::uint32_t k = 0; k < channels; ++k) {
-      for (std::uint32_t i = 0; i < kRows; ++i) put(out, static_cast<std::uint16_t>(5 + i), static_cast<std::uint16_t>(k + 1), values[k][i]);
-    }
-    benchmark::DoNotOptimize(out.data());
-  }
-  state.counters["rows/s"] = benchmark::Counter(static_cast<double>(kRows) * static_cast<double>(state.iterations()),
-                                                benchmark::Counter::kIsRate);
-}
-
-BENCHMARK(BM_ToCharsRows)
+BENCHMARK_TEMPLATE(BM_ExportBesideYardstick, &records::WriteTextRecord, &TextYardstick, &TextFrame)
     ->ArgNames({"channels", "form"})
     ->ArgsProduct({{1, 4}, {0, 1, 2, 3}})
+    ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PlainSheetCells)->ArgNames({"channels", "form"})->ArgsProduct({{1, 4}, {0, 3}})->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_Export, &records::WriteTextRecord)
-    ->ArgNames({"channels", "form"})
-    ->ArgsProduct({{1, 4}, {0, 1, 2, 3}})
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_Export, &records::WriteSheetRecord)
+BENCHMARK_TEMPLATE(BM_ExportBesideYardstick, &records::WriteSheetRecord, &SheetYardstick, &SheetFrame)
     ->ArgNames({"channels", "form"})
     ->ArgsProduct({{1, 4}, {0, 3}})
+    ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -4,9 +4,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -82,6 +85,55 @@ void BM_LoadRecord(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * r.bytes.size()));
 }
 
+// The save beside its yardstick in turn, by the clock on the wall: the same bytes laid out from the
+// view, written to a file beside the target, flushed to the disk and renamed into place (and the
+// folder's entry flushed), as a plain program that keeps the old file safe would. The two files
+// are checked to be the same before anything is timed.
+void PlainSave(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  const std::string temp = path + ".plain-tmp";
+  const int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const ssize_t put = ::write(out, bytes.data(), bytes.size());
+  ::fsync(out);
+  ::close(out);
+  std::filesystem::rename(temp, path);
+  const int folder = ::open(std::filesystem::path(path).parent_path().c_str(), O_RDONLY | O_DIRECTORY);
+  ::fsync(folder);
+  ::close(folder);
+  if (put != static_cast<ssize_t>(bytes.size())) std::abort();
+}
+
+std::vector<std::uint8_t> FileBytes(const std::string& path) {
+  std::vector<std::uint8_t> bytes(std::filesystem::file_size(path));
+  const int in = ::open(path.c_str(), O_RDONLY);
+  const ssize_t got = ::read(in, bytes.data(), bytes.size());
+  ::close(in);
+  if (got != static_cast<ssize_t>(bytes.size())) bytes.clear();
+  return bytes;
+}
+
+void BM_SaveBesidePlainWrite(benchmark::State& state) {
+  Record& r = TheRecord();
+  const auto save = [&r] { return records::WriteFileAtomically(r.path, records::WriteBinaryRecord(r.view, {0, r.view.ChannelCapacity}), nullptr); };
+  const auto plain = [&r] { PlainSave(r.copy_path, records::WriteBinaryRecord(r.view, {0, r.view.ChannelCapacity})); };
+  save();
+  plain();
+  const std::vector<std::uint8_t> saved = FileBytes(r.path), copied = FileBytes(r.copy_path);
+  bench_support::RequireSameOutput(".out save", std::string_view(reinterpret_cast<const char*>(saved.data()), saved.size()),
+                                   std::string_view(reinterpret_cast<const char*>(copied.data()), copied.size()));
+  bench_support::PairedRatio ratio;
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    if (!save()) state.SkipWithError("write failed");
+    const double spent = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    start = std::chrono::steady_clock::now();
+    plain();
+    ratio.Add(spent, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    state.SetIterationTime(spent);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * r.bytes.size()));
+  ratio.Report(state, "ratio_to_plain_save");
+}
+
 // The same bytes read whole and written to another file, with nothing in between.
 void BM_PlainCopy(benchmark::State& state) {
   Record& r = TheRecord();
@@ -134,42 +186,24 @@ void BM_PlainReadSmall(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * r.bytes.size()));
 }
 
-// Resident and peak resident memory of this process in MiB; the peak can be started afresh.
-double StatusMiB(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field, 0) == 0) return std::stod(line.substr(std::strlen(field))) / 1024.0;
-  }
-  return 0.0;
-}
-bool RestartPeak() {
-  std::ofstream clear("/proc/self/clear_refs");
-  clear << "5";
-  return static_cast<bool>(clear);
-}
-
 // The long record loaded into a view as the open command does: read, then handed over. Besides
-// the time, what one load into a fresh view holds at its peak beside what it keeps.
+// the time, what one load into a fresh view holds at its peak beside what it keeps, measured in a
+// fresh process each run.
 void BM_LoadRecordIntoView(benchmark::State& state) {
   Record& r = TheRecord();
-  // Measured once, on the first run: later runs' views reuse memory an earlier load touched.
-  static double kept = 0.0, peak_over_kept = 0.0;
-  if (kept == 0.0) {
-    bench_support::HeadlessWindow window;
-    GraphView fresh;
-    fresh.Init(kCapacity, PixelRect{0, 0, 1200, 800}, 0, &window);
-    const double before = StatusMiB("VmRSS:");
-    const bool peak_known = RestartPeak();
-    {
-      const records::FileSource file(r.path);
-      records::ApplyLoadedRecord(fresh, records::ReadBinaryRecord(file, kCapacity).Record, "long");
-    }
-    kept = StatusMiB("VmRSS:") - before;
-    peak_over_kept = peak_known ? (StatusMiB("VmHWM:") - before) / std::max(kept, 1.0) : 0.0;
-  }
-  state.counters["kept_MiB"] = kept;
-  state.counters["peak_over_kept"] = peak_over_kept;
+  bench_support::HeadlessWindow window;
+  std::unique_ptr<GraphView> fresh;
+  const bench_support::MemoryPeak memory = bench_support::PeakInChild(
+      [&] {
+        fresh = std::make_unique<GraphView>();
+        fresh->Init(kCapacity, PixelRect{0, 0, 1200, 800}, 0, &window);
+      },
+      [&] {
+        const records::FileSource file(r.path);
+        records::ApplyLoadedRecord(*fresh, records::ReadBinaryRecord(file, kCapacity).Record, "long");
+      });
+  state.counters["kept_MiB"] = memory.Kept;
+  state.counters["peak_over_kept"] = memory.Peak / std::max(memory.Kept, 1.0);
   for (auto _ : state) {
     const records::FileSource file(r.path);
     records::ApplyLoadedRecord(r.view, records::ReadBinaryRecord(file, kCapacity).Record, "long");
@@ -183,6 +217,7 @@ void BM_LoadRecordIntoView(benchmark::State& state) {
 // Throughput by the clock on the wall: the file system's time counts as much as our own.
 BENCHMARK(BM_SaveRecord)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadRecord)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SaveBesidePlainWrite)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 BENCHMARK(BM_PlainCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MemcpyRecordBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadSmallRecord)->Unit(benchmark::kMicrosecond)->UseRealTime();

@@ -1,8 +1,22 @@
-// What the acquisition benchmarks stand on instead of a window: a counting main window and a poll clock.
+// What the benchmarks stand on: a counting main window and a poll clock instead of a window; the
+// process's CPU clock, a same-output check and paired ratios for the benchmarks beside yardsticks.
 #pragma once
 
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "acquisition/unit_events.h"
 #include "channels/main_window_services.h"
@@ -48,5 +62,91 @@ class PollClock : public UnitClock {
   void SleepMs(std::uint32_t ms) override { Now += ms; }
   std::uint32_t Now = 0;
 };
+
+// CPU seconds of the whole process: every thread's work, none of the waiting.
+inline double ProcessCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+// A yardstick is worth comparing with only when it makes the same output from the same data: when
+// the two differ, says where and ends the run with a failure.
+inline void RequireSameOutput(std::string_view what, std::string_view program, std::string_view yardstick) {
+  if (program == yardstick) return;
+  const auto at = static_cast<std::size_t>(
+      std::mismatch(program.begin(), program.end(), yardstick.begin(), yardstick.end()).first - program.begin());
+  std::fprintf(stderr, "%.*s: the yardstick's output differs from the program's at byte %zu (sizes %zu and %zu)\n",
+               static_cast<int>(what.size()), what.data(), at, program.size(), yardstick.size());
+  std::exit(1);
+}
+
+// Ratios of the program's time to its yardstick's, taken pair by pair (the two run in turn, so a
+// drift of the machine's speed moves both); reported as the median and the spread.
+class PairedRatio {
+ public:
+  void Add(double program, double yardstick) {
+    if (yardstick > 0.0) ratios_.push_back(program / yardstick);
+  }
+  void Report(benchmark::State& state, const std::string& name = "ratio") {
+    if (ratios_.empty()) return;
+    std::sort(ratios_.begin(), ratios_.end());
+    const std::size_t n = ratios_.size();
+    state.counters[name] = n % 2 == 1 ? ratios_[n / 2] : 0.5 * (ratios_[n / 2 - 1] + ratios_[n / 2]);
+    state.counters[name + "_min"] = ratios_.front();
+    state.counters[name + "_max"] = ratios_.back();
+  }
+
+ private:
+  std::vector<double> ratios_;
+};
+
+// Kibibytes of a line of /proc/self/status ("VmRSS", "VmHWM").
+inline double StatusKiB(std::string_view key) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.size() > key.size() && line.compare(0, key.size(), key) == 0 && line[key.size()] == ':') {
+      return std::stod(line.substr(key.size() + 1));
+    }
+  }
+  return 0.0;
+}
+
+// The resident memory a piece of work takes at its peak and keeps after it, in MiB beyond what the
+// process held before it.
+struct MemoryPeak {
+  double Peak = -1.0;
+  double Kept = -1.0;
+};
+
+// Runs `prepare` and then `work` in a fresh child process, measuring `work` alone. A fresh process's
+// peak starts at what it holds when it is made (and is set there again where the kernel allows), and
+// the heap's free memory is given back before the work, so the figure is read the same way every
+// run, whatever earlier benchmarks took and freed. Negative when the child gave no answer.
+template <class Prepare, class Work>
+MemoryPeak PeakInChild(Prepare prepare, Work work) {
+  int pipe_ends[2];
+  if (::pipe(pipe_ends) != 0) return {};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(pipe_ends[0]);
+    // Memory freed earlier but still resident would be taken again unseen: it goes back first.
+    ::malloc_trim(0);
+    prepare();
+    ::malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const double before = StatusKiB("VmRSS");
+    work();
+    const double answer[2] = {(StatusKiB("VmHWM") - before) / 1024, (StatusKiB("VmRSS") - before) / 1024};
+    const bool sent = ::write(pipe_ends[1], answer, sizeof answer) == static_cast<ssize_t>(sizeof answer);
+    ::_exit(sent ? 0 : 1);
+  }
+  ::close(pipe_ends[1]);
+  double answer[2] = {-1.0, -1.0};
+  const bool got = child > 0 && ::read(pipe_ends[0], answer, sizeof answer) == static_cast<ssize_t>(sizeof answer);
+  ::close(pipe_ends[0]);
+  if (child > 0) ::waitpid(child, nullptr, 0);
+  return got ? MemoryPeak{answer[0], answer[1]} : MemoryPeak{};
+}
 
 }  // namespace bench_support

@@ -801,6 +801,9 @@ void GraphView::DrawIndicators(bool /*moved*/) {
       const std::int32_t last_x = TimeOriginPixel + Painting.PaintedLast + 2;  // and the pen's reach
       renderer.Base()->clip_box(std::max(first_x - 3, box.Box.Left), box.Box.Top, std::min(last_x, box.Box.Right - 1),
                                 box.Box.Bottom - 1);
+      // The rasterizer keeps to the same few columns: the panel and texts outside them cost nothing.
+      const agg::rect_i clip = renderer.Base()->clip_box();
+      renderer.Rasterizer().clip_box(clip.x1 - 1, clip.y1 - 1, clip.x2 + 2, clip.y2 + 2);
     }
     if (MainWindow != nullptr) {
       // The value comes from the live columns, which the tick writes meanwhile.
@@ -809,6 +812,7 @@ void GraphView::DrawIndicators(bool /*moved*/) {
     }
     if (mode == 2) {
       renderer.Base()->reset_clipping(true);
+      renderer.Rasterizer().reset_clipping();
       const std::int32_t last_x = TimeOriginPixel + Painting.PaintedLast + 2;
       Include(box.Changed, PixelRect{std::max(first_x - 3, box.Box.Left), box.Box.Top, std::min(last_x + 1, box.Box.Right),
                                      box.Box.Bottom});

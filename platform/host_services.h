@@ -91,6 +91,14 @@ class HostServices {
     (void)done;
     (void)total;
   }
+  // Runs `work` on a thread of its own while the window goes on drawing, its input held and, should
+  // the work last, a progress box with `text` over it (the one a long task shows already, when it
+  // shows one); returns once the work is done. The work touches neither the window nor anything the
+  // window thread reads meanwhile. A host without a window runs it at once.
+  virtual void RunAside(std::string_view text, const std::function<void()>& work) {
+    (void)text;
+    work();
+  }
   // A modal question with Yes and No; true for Yes. A host that cannot ask answers No.
   virtual bool AskYesNo(std::string_view text, std::string_view caption) {
     (void)text;

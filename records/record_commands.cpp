@@ -207,12 +207,17 @@ bool BuildFile(const RecordCommandContext& context, RecordKind kind, const SaveR
   return writer != nullptr && writer(view, range, context.EnglishUi, bytes);
 }
 
+std::string_view SavingText(const RecordCommandContext& context) {
+  return context.EnglishUi ? "Writing the file" : "Запись файла";
+}
+
 // The text export written piece by piece as it is made, the window drawn and the progress shown
 // between pieces (the view lock let go meanwhile), so that a long record's text is never held
-// whole and the window never stands still. False when a piece could not be written.
+// whole and the window never stands still. The progress stays up for the file's commit; false when
+// a piece could not be written.
 bool StreamTextFile(RecordCommandContext& context, RecordStreamFn stream, AtomicFileWriter& writer) {
   GraphView& view = context.View;
-  const std::string_view text = context.EnglishUi ? "Writing the text file" : "Запись текстового файла";
+  const std::string_view text = SavingText(context);
   std::unique_lock lock(view.ViewLock);
   RestartFilters(view);
   std::uint64_t total = 1;
@@ -224,8 +229,6 @@ bool StreamTextFile(RecordCommandContext& context, RecordStreamFn stream, Atomic
     lock.lock();
     return ok;
   });
-  lock.unlock();
-  context.Host.ShowProgress(text, total, total);
   return written;
 }
 
@@ -266,20 +269,32 @@ bool SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
 
   const RecordStreamFn stream = kind == RecordKind::Text ? FormatsOf(context).StreamText : nullptr;
   std::optional<AtomicFileWriter> writer;
+  bool committed = false;
+  // The file's last bytes, its flush to the disk and its rename run aside, the window drawn meanwhile.
   if (stream != nullptr) {
     writer.emplace(path);
     if (writer->Ok()) StreamTextFile(context, stream, *writer);
+    context.Host.RunAside(SavingText(context), [&] { committed = writer->Commit(); });
+    context.Host.ShowProgress(SavingText(context), 1, 1);
   } else {
-    std::vector<std::uint8_t> bytes;
-    if (!BuildFile(context, kind, context.Range, bytes)) {
+    // The file's bytes are made aside too, under the view lock: a paint wanting the lock meanwhile
+    // waits for them as it would have, while the rest of the window goes on.
+    bool built = false;
+    context.Host.RunAside(SavingText(context), [&] {
+      std::vector<std::uint8_t> bytes;
+      built = BuildFile(context, kind, context.Range, bytes);
+      if (!built) return;
+      writer.emplace(path);
+      writer->Write(bytes);
+      committed = writer->Commit();
+    });
+    if (!built) {
       Tell(context, RecordMessage::WriteFailed, path);
       RedrawView(view);
       return false;
     }
-    writer.emplace(path);
-    writer->Write(bytes);
   }
-  if (!writer->Commit()) {
+  if (!committed) {
     Tell(context, WriteProblem(writer->ErrorNumber()), path);
     RedrawView(view);
     return false;
@@ -429,7 +444,12 @@ bool OpenRecord(RecordCommandContext& context) {
     return true;
   }
 
-  BinaryRead read = ReadBinaryRecord(file, view.SampleCapacity);
+  // A large file is read and checked aside, the window drawn meanwhile; only the hand-over to the
+  // view is the window thread's.
+  BinaryRead read;
+  const std::uint32_t capacity = view.SampleCapacity;
+  context.Host.RunAside(context.EnglishUi ? "Loading the record" : "Загрузка записи",
+                        [&] { read = ReadBinaryRecord(file, capacity); });
   if (read.Outcome == ReadOutcome::NotARecord) return Refuse(context, RecordMessage::NotARecord, path);
   if (read.Outcome == ReadOutcome::Refused) return Refuse(context, RecordMessage::Damaged, path);
   if (read.Record.Damaged) Tell(context, RecordMessage::Damaged, path);

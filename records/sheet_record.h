@@ -1,6 +1,7 @@
 // The spreadsheet record: BIFF records built in memory, and the sheet export of the record.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,6 +15,8 @@ namespace records {
 // One sheet's records, one after the other, as the file holds them (little-endian throughout).
 class SheetRecord {
  public:
+  // A number cell: type, length, row, column, three attribute bytes and the double.
+  static constexpr std::size_t kNumberCellBytes = 19;
   // BOF, then the code page of the labels, so that the Cyrillic ones read right everywhere.
   void WriteBofRecord();
   void WriteEofRecord();

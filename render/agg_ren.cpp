@@ -3,6 +3,8 @@
 
 #include <agg_gamma_functions.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -129,9 +131,14 @@ void agg_ren::CreateAltFont(std::string_view typeface, double width, double heig
   alt_cache_.reset();
   alt_engine_ = std::make_unique<FontEngine>(32);
   alt_cache_ = std::make_unique<FontCache>(*alt_engine_, 32);
-  alt_engine_width_ = static_cast<int>(width);
+  // Whole pixels; a size that is not a number, or past the tallest glyph a path text draws, is held.
+  const auto whole = [](double v) {
+    return std::trunc(std::isnan(v) ? 0.0 : std::clamp(v, -render_detail::kTallestPathGlyph, render_detail::kTallestPathGlyph));
+  };
+  alt_engine_width_ = whole(width);
+  alt_engine_height_ = whole(height);
   alt_engine_->flip_y(true);
-  alt_face_ = ChosenFace{std::string(typeface), weight, static_cast<double>(static_cast<int>(height)), alt_engine_width_, 0};
+  alt_face_ = ChosenFace{std::string(typeface), weight, alt_engine_height_, alt_engine_width_, 0};
 }
 
 void agg_ren::RenderWith(const rgba8& colour) {

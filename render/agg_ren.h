@@ -243,7 +243,7 @@ class agg_ren {
   void RenderGradient(const agg::trans_affine& position, double length);
   void BuildGradientTable(const CubicSpline& profile, const rgba8& at_one, const rgba8& at_zero);
   template <class Transform>
-  void DrawPathGlyphs(const PathText& record, Transform& transform);
+  void DrawPathGlyphs(const PathText& record, const Transform& transform);
 
   // Surface objects: created by Attach, destroyed by Detach.
   std::unique_ptr<FontEngine> engine_;
@@ -285,6 +285,7 @@ class agg_ren {
   double engine_width_ = 9.0;
   double engine_height_ = 17.0;
   double alt_engine_width_ = 9.0;
+  double alt_engine_height_ = 0.0;
   double right_limit_ = 0.0;
   double bottom_limit_ = 0.0;
   std::uint32_t option_ = 0;

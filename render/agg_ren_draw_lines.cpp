@@ -36,9 +36,9 @@ void agg_ren::DrawPolyline(std::span<const double> points, const rgba8& colour, 
     polyline_profile_.width(w);
     polyline_width_ = w;
   }
-  // The renderer counts in 1/256 pixel ints: far points are held where that cannot overflow, and
-  // a point that is not a number breaks the line.
-  constexpr double kFar = 1.0e6;
+  // Far points are held where the renderer's ints cannot overflow; a point that is not a number
+  // breaks the line.
+  constexpr double kFar = render_detail::kFarCoordinate;
   polyline_.remove_all();
   bool pen_down = false;
   for (std::size_t i = 0; i + 1 < points.size(); i += 2) {

@@ -6,6 +6,7 @@
 #include <agg_trans_double_path.h>
 #include <agg_trans_single_path.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -35,6 +36,20 @@ class RightClip {
   agg_ren::RendererBase* base_;
   agg::rect_i saved_;
 };
+
+// Whether a glyph's box (in the font's pixels, at `scale` from the pen), grown by the contour's
+// width and a pixel, reaches into the base renderer's clip box.
+bool ReachesClip(const agg_ren::RendererBase* base, const agg::rect_i& bounds, double x, double y, double scale, double grow) {
+  if (base == nullptr) return false;
+  const agg::rect_i clip = base->clip_box();
+  const double margin = std::abs(grow) + 1.0;
+  const double x1 = x + std::min(bounds.x1 * scale, bounds.x2 * scale) - margin;
+  const double x2 = x + std::max(bounds.x1 * scale, bounds.x2 * scale) + margin;
+  const double y1 = y + std::min(bounds.y1 * scale, bounds.y2 * scale) - margin;
+  const double y2 = y + std::max(bounds.y1 * scale, bounds.y2 * scale) + margin;
+  // Not a number compares false and so shows, as it always did.
+  return !(x2 < clip.x1 || x1 > clip.x2 + 1 || y2 < clip.y1 || y1 > clip.y2 + 1);
+}
 
 unsigned GlyphCode(char c) { return platform::Cp1251ToUnicode(static_cast<std::uint8_t>(c)); }
 
@@ -140,14 +155,18 @@ void agg_ren::DrawTextInBox(const char* text, double x, double y, double width, 
 
     cache_->init_embedded_adaptors(glyph, pen_x, baseline, glyph_scale);
     rasterizer_.reset();
-    if (style.glyph_curves_only) {
-      rasterizer_.add_path(*curves_);
-    } else {
-      // Outward for the whole glyph, so every letter of a line gains the same stem width.
-      contour_->width(SignedArea(*curves_) >= 0.0 ? contour_width : -contour_width);
-      rasterizer_.add_path(*contour_);
+    // A glyph wholly outside the pixels being drawn (a caller's clip to a few fresh columns) only
+    // moves the pen: its outline is never widened nor rasterized.
+    if (ReachesClip(base_.get(), glyph->bounds, pen_x, baseline, glyph_scale, contour_width)) {
+      if (style.glyph_curves_only) {
+        rasterizer_.add_path(*curves_);
+      } else {
+        // Outward for the whole glyph, so every letter of a line gains the same stem width.
+        contour_->width(SignedArea(*curves_) >= 0.0 ? contour_width : -contour_width);
+        rasterizer_.add_path(*contour_);
+      }
+      RenderWith(colour);
     }
-    RenderWith(colour);
 
     const double advance = glyph_scale * glyph->advance_x;
     if (first_glyph) {
@@ -195,14 +214,19 @@ void agg_ren::DrawTextInBox(const char* text, double x, double y, double width, 
 }
 
 template <class Transform>
-void agg_ren::DrawPathGlyphs(const PathText& record, Transform& transform) {
+void agg_ren::DrawPathGlyphs(const PathText& record, const Transform& transform) {
   LoadChosenFaces();
   if (!alt_cache_ || !Attached()) return;
+  // A scale that is not a number would never finish cutting the outlines into pieces; a huge one
+  // would cut them into millions.
+  if (!(std::abs(record.size_scale) * std::max(1.0, alt_engine_height_) <= render_detail::kTallestPathGlyph)) return;
   using Curves = agg::conv_curve<FontCache::path_adaptor_type>;
   using Segments = agg::conv_segmentator<Curves>;
+  using Held = render_detail::HeldTransform<Transform>;
   Curves curves(alt_cache_->path_adaptor());
   Segments segments(curves);
-  agg::conv_transform<Segments, Transform> warped(segments, transform);
+  Held held{transform};
+  agg::conv_transform<Segments, Held> warped(segments, held);
   curves.approximation_scale(3.0);
   segments.approximation_scale(5.0);
 
@@ -210,6 +234,8 @@ void agg_ren::DrawPathGlyphs(const PathText& record, Transform& transform) {
   double x = 50.0 - n * record.size_scale * engine_width_ * 0.5;
   double y = 0.0;
   alt_cache_->reset_last_glyph();
+  // Glyphs held at the far limit cost no cells beyond the surface.
+  rasterizer_.clip_box(0, 0, base_->width(), base_->height());
   for (char c : record.text) {
     const agg::glyph_cache* glyph = alt_cache_->glyph(GlyphCode(c));
     if (!glyph) continue;
@@ -223,6 +249,7 @@ void agg_ren::DrawPathGlyphs(const PathText& record, Transform& transform) {
     x += glyph->advance_x * record.size_scale;
     y += glyph->advance_y * record.size_scale;
   }
+  rasterizer_.reset_clipping();
   rasterizer_.reset();
 }
 
@@ -235,15 +262,17 @@ struct PolygonSpline {
   PolygonSpline(const interactive_polygon& p, double steps) : path(render_detail::PolygonPath(p, false)) {
     spline.interpolation_step(1.0 / std::max(1.0, steps));
   }
-  // A baseline whose points all coincide has no direction to lay glyphs along (the path transforms
-  // would read past their one remaining vertex): such a line draws nothing.
-  bool HasLength() {
+  // A line through points that are not numbers or lie too far for AGG's integer coordinates is
+  // refused; so is one whose points all coincide, with no direction to lay glyphs along (the path
+  // transforms would read past their one remaining vertex).
+  bool Usable(const interactive_polygon& p) {
+    if (!render_detail::PolygonPlaceable(p)) return false;
     double length = 0.0, px = 0.0, py = 0.0, x = 0.0, y = 0.0;
     bool started = false;
     spline.rewind(0);
     for (unsigned cmd = spline.vertex(&x, &y); !agg::is_stop(cmd); cmd = spline.vertex(&x, &y)) {
       if (!agg::is_vertex(cmd)) continue;
-      if (started && std::isfinite(x) && std::isfinite(y)) length += std::hypot(x - px, y - py);
+      if (started) length += std::hypot(x - px, y - py);
       started = true;
       px = x, py = y;
     }
@@ -256,7 +285,7 @@ struct PolygonSpline {
 void agg_ren::DrawTextAlongPath(const PathText& record) {
   if (!polygons_[1]) return;
   PolygonSpline baseline(*polygons_[1], style.bspline_steps);
-  if (!baseline.HasLength()) return;
+  if (!baseline.Usable(*polygons_[1])) return;
   agg::trans_single_path path;
   path.add_path(baseline.spline);
   path.preserve_x_scale(true);
@@ -268,7 +297,7 @@ void agg_ren::DrawTextBetweenPaths(const PathText& record) {
   if (!polygons_[3] || !polygon5) return;
   PolygonSpline lower(*polygons_[3], style.bspline_steps);
   PolygonSpline upper(*polygon5, style.bspline_steps);
-  if (!lower.HasLength() || !upper.HasLength()) return;
+  if (!lower.Usable(*polygons_[3]) || !upper.Usable(*polygon5)) return;
   agg::trans_double_path path;
   path.add_paths(lower.spline, upper.spline);
   path.preserve_x_scale(true);

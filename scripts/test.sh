@@ -43,14 +43,16 @@ cmake --build build-asan-app -j "$jobs" --target vessamor ftd2xx
 bash scripts/walk.sh build-asan-app
 
 if command -v clang++ >/dev/null; then
-  echo "== record reader under libFuzzer (clang), a short run from the seed corpus"
+  echo "== record reader and path text under libFuzzer (clang), a short run of each from its seeds"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
     -DVESSAMOR_DISPLAY_FREE_ONLY=ON -DVESSAMOR_SANITIZE=address,undefined -DVESSAMOR_FUZZ=ON -DVESSAMOR_BUILD_BENCH=OFF
-  cmake --build build-fuzz -j "$jobs" --target record_reader_fuzzer
-  # What the fuzzer writes (new inputs, logs, a crashing input) stays out of the source tree.
-  fuzz_work=$(mktemp -d)
+  cmake --build build-fuzz -j "$jobs" --target record_reader_fuzzer path_text_fuzzer
   mkdir -p build-fuzz/artifacts
-  build-fuzz/fuzz/record_reader_fuzzer -max_total_time=10 -artifact_prefix=build-fuzz/artifacts/ "$fuzz_work" fuzz/corpus
-  rm -rf "$fuzz_work"
+  # What the fuzzers write (new inputs, logs, a crashing input) stays out of the source tree.
+  for target in record_reader:fuzz/corpus path_text:fuzz/path_text_corpus; do
+    fuzz_work=$(mktemp -d)
+    build-fuzz/fuzz/${target%%:*}_fuzzer -max_total_time=10 -artifact_prefix=build-fuzz/artifacts/ "$fuzz_work" "${target#*:}"
+    rm -rf "$fuzz_work"
+  done
 fi

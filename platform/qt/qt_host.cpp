@@ -6,6 +6,7 @@
 #include <QDBusInterface>
 #include <QDBusMessage>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -22,10 +23,12 @@
 #include <QSettings>
 #include <QSocketNotifier>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <QStringList>
 #include <QTranslator>
@@ -198,6 +201,69 @@ void QtHost::ShowProgress(std::string_view text, std::uint64_t done, std::uint64
   progress_->setValue(static_cast<int>(done * 1000 / total));
   // The window under the progress goes on drawing; the dialog keeps its input away meanwhile.
   QCoreApplication::processEvents();
+}
+
+namespace {
+
+// Keeps the user's input from the window while it stands: a task run aside must not be begun again
+// nor the window closed under it.
+class InputHold final : public QObject {
+ public:
+  explicit InputHold(QWidget& widget) : widget_(widget) { widget_.installEventFilter(this); }
+  ~InputHold() override { widget_.removeEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::Wheel:
+        return true;
+      case QEvent::Close:
+        event->ignore();
+        return true;
+      default:
+        return false;
+    }
+  }
+
+ private:
+  QWidget& widget_;
+};
+
+// A task run aside that lasts longer than this shows its progress box.
+constexpr int kAsideBoxDelayMs = 150;
+
+}  // namespace
+
+void QtHost::RunAside(std::string_view text, const std::function<void()>& work) {
+  QEventLoop loop;
+  std::atomic<bool> finished{false};
+  const InputHold hold(*widget_);
+  const bool own_box = !progress_;
+  QTimer::singleShot(kAsideBoxDelayMs, &loop, [&] {
+    if (!own_box || finished.load() || progress_) return;
+    // No count to show: the box says only that the work goes on.
+    progress_ = std::make_unique<QProgressDialog>(FromUtf8(text), QString(), 0, 0, widget_.get());
+    progress_->setWindowModality(Qt::WindowModal);
+    progress_->setMinimumDuration(0);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    progress_->setValue(0);
+  });
+  {
+    std::jthread aside([&] {
+      work();
+      finished.store(true);
+      QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    // The window thread goes on with its events (painting, timers) until the work is done.
+    loop.exec();
+  }
+  if (own_box) progress_.reset();
 }
 
 bool QtHost::AskYesNo(std::string_view text, std::string_view caption) {

@@ -72,6 +72,7 @@ class QtHost final : public HostServices, private HostBackend {
   bool AskYesNo(std::string_view text, std::string_view caption) override;
   SaveChoice AskToSave(const SaveQuestion& question) override;
   void ShowProgress(std::string_view text, std::uint64_t done, std::uint64_t total) override;
+  void RunAside(std::string_view text, const std::function<void()>& work) override;
   std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override;
   std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override;
   bool OpenAddress(std::string_view address) override;

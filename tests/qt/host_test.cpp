@@ -12,8 +12,11 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QScreen>
 
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -191,6 +194,37 @@ TEST_F(QtHostTest, QtTimerAndWorkerRequestsRunOnTheWindowThread) {
   std::thread([&] { host->Window().PostClose(); }).join();
   EXPECT_TRUE(ProcessUntil([&] { return main.closes == 1; }));
   EXPECT_FALSE(host->Widget().isVisible());
+}
+
+// Work run aside goes on a thread of its own while the window goes on with its events: here the work
+// waits until the window thread, meanwhile, has shown the progress box of a work that lasts and had
+// a click sent at the button, which the held input keeps from the window. The box is gone after.
+TEST_F(QtHostTest, WorkRunAsideLeavesTheWindowGoingWithItsInputHeld) {
+  QWidget& w = host->Widget();
+  std::atomic<bool> release{false};
+  bool box_seen = false;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    const auto* box = w.findChild<QProgressDialog*>();
+    if (box == nullptr || !box->isVisible() || release) return;
+    box_seen = box->labelText() == QStringLiteral("Working");
+    Click(w, QPoint(150, 100), QPoint(150, 100));
+    release = true;
+  });
+  watch.start(10);
+  std::thread::id ran_on;
+  host->RunAside("Working", [&] {
+    ran_on = std::this_thread::get_id();
+    QElapsedTimer guard;  // against a window that never turns to its events
+    guard.start();
+    while (!release && guard.elapsed() < 5000) std::this_thread::yield();
+  });
+  EXPECT_NE(ran_on, std::this_thread::get_id());
+  EXPECT_TRUE(box_seen);
+  EXPECT_TRUE(main.clicked.empty());
+  EXPECT_EQ(w.findChild<QProgressDialog*>(), nullptr);
+  Click(w, QPoint(150, 100), QPoint(150, 100));
+  EXPECT_EQ(main.clicked, (std::vector<int>{75004}));  // input reaches the window again
 }
 
 TEST_F(QtHostTest, DesktopCloseTakesTheProgramsWay) {

@@ -63,6 +63,33 @@ TEST_F(AggRen, RightLimitStopsTheLineAndTheCallersScaleSurvivesACutCaret) {
   EXPECT_EQ(after, probe::Ink(surface).Height());
 }
 
+// Text drawn under a clip to a few columns (as a value box is framed again over fresh columns)
+// leaves those columns exactly as the whole text does, with the glyphs away from them skipped, and
+// nothing outside them; the contour's widening and a raised caret included.
+TEST_F(AggRen, TextUnderAClipLeavesItsColumnsAsTheWholeTextDoes) {
+  const auto draw = [&](agg_ren& r) {
+    r.style.glyph_contour_factor = 0.05;
+    r.DrawTextInBox("12.34^5 W", 10, 10, 360, 120, 2.0, kBlack, nullptr, 0);
+  };
+  platform::Surface whole(400, 200);
+  whole.Fill(kWhite);
+  agg_ren full;
+  full.Attach(whole);
+  draw(full);
+  for (const int left : {0, 37, 120, 250, 390}) {
+    surface.Fill(kWhite);
+    ren.Base()->clip_box(left, 0, left + 5, 199);
+    draw(ren);
+    ren.Base()->reset_clipping(true);
+    for (int y = 0; y < 200; ++y) {
+      for (int x = 0; x < 400; ++x) {
+        const bool inside = x >= left && x <= left + 5;
+        ASSERT_EQ(surface.GetPixel(x, y), inside ? whole.GetPixel(x, y) : kWhite) << left << ": " << x << ", " << y;
+      }
+    }
+  }
+}
+
 // Mean width of the dark runs on row y between two columns: the stem width a reader sees there.
 double StemWidth(const platform::Surface& s, int y, double from, double to) {
   double ink = 0.0;
@@ -175,6 +202,56 @@ TEST_F(AggRen, PathTextFollowsPolygonTwoAndBetweenPathsNeedsTheFifth) {
   for (std::uint32_t i = 0; i < 6; ++i) ren.polygon5->xn(i) = i * 60.0, ren.polygon5->yn(i) = 100;
   ren.DrawTextBetweenPaths({"Hello", 1.0, kBlack, 0.0});
   EXPECT_TRUE(probe::Ink(surface).Any());
+}
+
+// A path point that is not a number or lies past what AGG's integer coordinates hold refuses the
+// text along or between the paths, and a size scale that is not a number or would make glyphs
+// larger than any screen refuses it too; a tiny base length lays glyphs far along the path's
+// direction, held short of the integer limit. UBSan stops on any of these converted inside AGG.
+TEST_F(AggRen, PathTextRefusesPointsAndScalesAGGCannotPlace) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  ren.CreateAltFont("Arial", 0, 20, 400);
+  ren.polygon5 = std::make_unique<interactive_polygon>(6, 5.0);
+  const auto lay = [&](double bad_at, std::uint32_t bad_point, bool bad_y) {
+    interactive_polygon& along = *ren.Polygon(2);
+    along.xn(0) = 0, along.yn(0) = 150, along.xn(1) = 400, along.yn(1) = 50;
+    interactive_polygon& lower = *ren.Polygon(4);
+    for (std::uint32_t i = 0; i < 6; ++i) {
+      lower.xn(i) = ren.polygon5->xn(i) = i * 60.0;
+      lower.yn(i) = 150, ren.polygon5->yn(i) = 100;
+    }
+    for (interactive_polygon* p : {&along, &lower, ren.polygon5.get()}) {
+      if (bad_point < p->num_points()) (bad_y ? p->yn(bad_point) : p->xn(bad_point)) = bad_at;
+    }
+  };
+  for (const double bad : {nan, inf, -inf, 1e300, -2.0e6}) {
+    for (const bool bad_y : {false, true}) {
+      surface.Fill(kWhite);
+      lay(bad, 1, bad_y);
+      ren.DrawTextAlongPath({"Hello", 1.0, kBlack, 0.0});
+      ren.DrawTextBetweenPaths({"Hello", 1.0, kBlack, 0.0});
+      EXPECT_FALSE(probe::Ink(surface).Any()) << bad << (bad_y ? " in y" : " in x");
+    }
+  }
+  lay(0.0, 99, false);  // all points sound
+  for (const double scale : {nan, inf, -inf, 1e9, -1e9}) {
+    surface.Fill(kWhite);
+    ren.DrawTextAlongPath({"Hello", scale, kBlack, 0.0});
+    ren.DrawTextBetweenPaths({"Hello", scale, kBlack, 0.0});
+    EXPECT_FALSE(probe::Ink(surface).Any()) << scale;
+  }
+  for (const double base : {1e-9, nan, inf, 1e300}) {
+    ren.DrawTextAlongPath({"Hello", 1.0, kBlack, base});
+    ren.DrawTextAlongPath({"Hello", -400.0 / 20, kBlack, base});
+  }
+  surface.Fill(kWhite);
+  ren.DrawTextAlongPath({"Hello", 1.0, kBlack, 0.0});
+  EXPECT_TRUE(probe::Ink(surface).Any());  // the sound path still draws
+  for (const double height : {nan, inf, 1e300, -1e300}) {
+    ren.CreateAltFont("Arial", height, height, 400);
+    ren.DrawTextAlongPath({"Hello", 1.0, kBlack, 0.0});
+  }
 }
 
 }  // namespace
