@@ -329,6 +329,8 @@ class VessamorChannel {
   // Zero setting, two-position calibration, flow volume and the rate history fill.
   void SetZeroOffset(std::int32_t reading, bool second);
   void StoreZeroOffset(std::int32_t reference, std::int32_t reading, bool second);
+  // The kind's zero reference in 1/256 code: where the conversion crosses zero next to that code.
+  std::int32_t FineZeroReference(std::int32_t reference) const;
   std::uint32_t ResetZeroOffset();
   void ResetCalibration();
   bool CalibrateTwoPositions(bool fourth_channel);

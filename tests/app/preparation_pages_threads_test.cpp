@@ -162,9 +162,10 @@ TEST_F(PreparationPages, TypedReferenceIsKeptHoweverTheTypingEnds) {
       EXPECT_NEAR(box.Value, live, 0.2f);
       continue;
     }
-    EXPECT_FLOAT_EQ(box.Channel->ZeroOffset, 30.0f);
+    // The typed value is what the channel reads from then on.
+    EXPECT_NEAR(box.Channel->ZeroOffset, live - 30.0f, 0.2f);
     readings.push_back(box.Value);
-    EXPECT_NEAR(box.Value, live - 30.0f, 0.2f);
+    EXPECT_NEAR(box.Value, 30.0f, 0.02f);
   }
   ASSERT_EQ(readings.size(), 3u);
   EXPECT_NEAR(readings[1], readings[0], 0.05f);
