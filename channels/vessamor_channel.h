@@ -200,6 +200,8 @@ class VessamorChannel {
   double IndicatorShownValue = 0.0;
   std::uint16_t IndicatorShownColumn = 0;
   std::uint8_t IndicatorShownValid = 0;
+  // What it showed was a recorded volume (flow kinds), which a stopped recording no longer shows.
+  std::uint8_t IndicatorShownVolume = 0;
 
   ScaleState* Scale = nullptr;
   ColumnRecord* Columns = nullptr;

@@ -293,4 +293,66 @@ TEST_F(PreparationValues, AveragingOffAndOnAgainKeepsTheZeroOnceInRecordsAndFile
   }
 }
 
+TEST_F(PreparationValues, VolumeIsDrawnInsideItsBoxAndGoesWhenTheRecordStops) {
+  // Gentle breaths through the spirometer: the flow's curve keeps low, clear of the value box.
+  MainWindow& w = OpenPage("auto:kind=48:sine=40,30,0.5");
+  // Taken as prepared: a zero set at some point of the breath would leave too little flow to count.
+  {
+    std::lock_guard lock(w.Devices->TableLock);
+    w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[0]);
+  }
+  w.RefreshDevices(1);
+  w.Bytes.SensorPrepared[0] = 1;
+  w.UpdateMeasureButton();
+  Click(75172);
+  ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+  GraphView& view = *w.View;
+  VessamorChannel& flow = view.Channel(0);
+  // "Count the volume" in the channel's settings.
+  Click(75181);
+  Run(200);
+  auto& panel = *dynamic_cast<StickButtonMod*>(FindMainControl(rig->host.Window(), 74998));
+  const platform::WindowRect box = panel.Placed().checks[StickButtonMod::kVolumeOption];
+  Click({panel.Rect().left + (box.left + box.right) / 2, panel.Rect().top + (box.top + box.bottom) / 2});
+  Click(75181);
+  Run(200);
+  ASSERT_EQ(flow.VolumeOn, 1);
+  // No stroke of the value's colour on the frame or outside it, beside the box.
+  const auto text_inside = [&](const char* when) {
+    const PixelRect r = flow.LabelRect;
+    const platform::Surface& screen = rig->host.Window().Pixels();
+    int outside = 0;
+    for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, screen.Height()); ++y) {
+      for (int x = std::max(r.Left - 40, 0); x < std::min(r.Left + 3, screen.Width()); ++x) {
+        const platform::Colour c = screen.GetPixel(x, y);
+        outside += c.r > 150 && c.g < 110 && c.b < 110 ? 1 : 0;
+      }
+    }
+    EXPECT_EQ(outside, 0) << when;
+  };
+  clock.HoldBusAt(bus.NowUs() + 200'000);
+  w.OnKeyDown(key::kSpace, 1, 0);
+  ASSERT_EQ(view.Recording.load(), 1);
+  const std::int64_t start = bus.NowUs();
+  for (std::int64_t held = start; held < start + 4'000'000;) {
+    clock.HoldBusAt(held += 100'000);
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60); bus.NowUs() < held && std::chrono::steady_clock::now() < end;) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    clock.SleepMs(300);  // the indicator takes a new value a quarter of a second after the last
+    Run(100);
+    if (flow.IndicatorShownValue > 10.0) text_inside("while recording");
+  }
+  const double volume = flow.IndicatorShownValue;
+  EXPECT_GT(volume, 10.0) << "seven decimals and more than one whole digit";
+  w.OnKeyDown(key::kSpace, 1, 0);
+  clock.ReleaseBus();
+  Until([&] { return view.Recording.load() == 0 && view.RecordViewable != 0; });
+  Run(400);
+  // The box shows the flow again, in its own unit.
+  EXPECT_NE(flow.IndicatorShownValue, volume) << "the volume text goes with the recording";
+  EXPECT_EQ(flow.IndicatorShownVolume, 0);
+  text_inside("after the stop");
+}
+
 }  // namespace
