@@ -98,7 +98,7 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
                 std::min(kept_clip.x2, static_cast<int>(face_right)), std::min(kept_clip.y2, r.Bottom - 3));
   const double value_left = std::max(g[0], face_left);
   DrawValueRight(surface, shown.Text, value_left, g[1], std::max(g[2] - value_left, 1.0), g[3] - g[1], colour);
-  const std::string unit = volume ? std::string("мл") : channel.Unit;
+  const std::string unit = volume ? std::string(EnglishUi() ? "ml" : "мл") : channel.Unit;
   const bool time_line = channel.IndicatorStyle != 0;
   DrawTwice(surface, unit, g[4], g[5], g[6] - g[4], g[7] - g[5], time_line ? rgba8(100, 100, 100, 255) : rgba8(0, 0, 0, 255));
   pixels.clip_box(kept_clip.x1, kept_clip.y1, kept_clip.x2, kept_clip.y2);
