@@ -100,6 +100,10 @@ class DeviceQEMod : public FTRecordDevice {
   bool ConfigurePort() override;
   // At the start of a recording: thresholds, interval and scale for the sensor, position 0.
   void ResetTimingState();
+  // The samples a frame stands for follow the view's rate (the acquisition tick, under the view lock).
+  void FollowViewRate(std::uint32_t view_rate);
+  // The 3 m sensor: frames every 50 ms; the other every 10 ms.
+  bool LongRange() const;
 
   std::uint8_t AlternateFrame = 0;
   std::uint32_t LowerThreshold = 0;
@@ -112,6 +116,8 @@ class DeviceQEMod : public FTRecordDevice {
   std::uint32_t FilterStart = 0;
   std::uint32_t LastCount = 0;
   std::uint16_t LastValue = 0;
+  // The view's rate the interval was worked out for (0: none yet).
+  std::uint32_t IntervalRate = 0;
 
  protected:
   void OnCyclicWrap() override;

@@ -381,6 +381,9 @@ bool DeviceManager::PrepareUnit(FTRecordDevice& unit, const DeviceSlot& slot, st
     unit.BindChannel(0, slot.Channels[2]);
     unit.BindChannel(2, slot.Channels[0]);
   }
+  // The codes are kept as the unit sent them: a channel's zero offset is applied once, where its
+  // values are read, so a record holds the unit's own 12-bit codes whatever the filters were set to.
+  unit.CodeOffsets.fill(0);
 
   unit.Running = 1;
   unit.SetReceiveBuffer(slot.ReceiveBuffer, slot.FillCounter);

@@ -47,19 +47,25 @@ void DeviceQEMod::ResetTimingState() {
   AlternateFrame = 0;
   SpikeFilter = 0;
   Step = 1;
-  const double rate = View != nullptr ? View->RateSetting : 1000.0;
-  if (Channels[0] != nullptr && Channels[0]->SensorCode == kLongRangeSensor) {
-    LowerThreshold = 49776;
-    Interval = rate / 20.0;
-    CountScale = 50000.0f;
-  } else {
-    LowerThreshold = 9776;
-    Interval = rate / 100.0;
-    CountScale = 10000.0f;
-  }
-  FilterStart = static_cast<std::uint32_t>(2.0 * Interval);
+  LowerThreshold = LongRange() ? 49776 : 9776;
+  CountScale = LongRange() ? 50000.0f : 10000.0f;
+  IntervalRate = 0;
+  FollowViewRate(View != nullptr ? View->RateSetting : 0);
   LastCount = 0;
   LastValue = 0;
+}
+
+bool DeviceQEMod::LongRange() const { return Channels[0] != nullptr && Channels[0]->SensorCode == kLongRangeSensor; }
+
+void DeviceQEMod::FollowViewRate(std::uint32_t view_rate) {
+  // The unit sends its frames on its own clock (every 50 ms over the long range, every 10 ms over
+  // the short one), whatever period the start asked for: a frame stands for the samples the view
+  // records in that time, also after a sensor's set-up has changed the rate of a running page.
+  const std::uint32_t rate = view_rate != 0 ? view_rate : 1000;
+  if (rate == IntervalRate) return;
+  IntervalRate = rate;
+  Interval = rate / (LongRange() ? 20.0 : 100.0);
+  FilterStart = static_cast<std::uint32_t>(2.0 * Interval);
 }
 
 void DeviceQEMod::OnCyclicWrap() {
@@ -94,7 +100,8 @@ void DeviceQEMod::ParseStream() {
       }
     } else {
       // The echo came after the third count: the frame stands for several intervals.
-      const double late = std::ceil((static_cast<double>(t3) - LowerThreshold) / CountScale);
+      // Before any start has set the scale, a late frame stands for one interval.
+      const double late = CountScale > 0.0f ? std::ceil((static_cast<double>(t3) - LowerThreshold) / CountScale) : 0.0;
       advance = (std::trunc(late) + 1.0) * Interval;
       delay = delay > kNoEchoDelay ? 0 : static_cast<std::int16_t>(static_cast<std::uint16_t>(t3 - t1 + kLateEchoBias));
     }

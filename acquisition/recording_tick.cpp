@@ -24,11 +24,20 @@ constexpr std::uint16_t kFlowCode = 49;
 constexpr double kSmallestSamplesPerColumn = 1e-6;
 
 bool IsAccelerometer(std::uint16_t code) { return code == 7 || code == 8; }
+
 bool IsDistance(std::uint16_t code) { return code == 52 || code == 57; }
 bool IsRotation(std::uint16_t code) { return code == 73 || code == 77; }
 
 std::uint8_t UnitTypeOf(const VessamorChannel& channel) {
   return channel.Device != nullptr ? channel.Device->DeviceTypeCode : channel.DeviceTypeCode;
+}
+
+// An event timer's frames stand for as many samples as the view now records in their time.
+void FollowTimerRates(GraphView& view) {
+  for (const auto& channel : view.Channels) {
+    if (channel->Device == nullptr || channel->Device->DeviceTypeCode != kEventTimerType) continue;
+    if (auto* timer = dynamic_cast<DeviceQEMod*>(channel->Device)) timer->FollowViewRate(view.RateSetting);
+  }
 }
 
 // Samples the centred smoothing looks ahead of the sample it outputs; 0 for the causal filters.
@@ -117,10 +126,12 @@ void GraphView::ComputeStartIndexes() {
     channel.ResetNotchCascade();
     channel.ResetBandPass();
     channel.ConfigureFilter();
-    if (channel.Enabled == 0) continue;
+    // The event timer places its samples by its own clock of intervals, also while a sensor page
+    // measures with its channel not yet shown.
     if (channel.Device != nullptr && channel.Device->DeviceTypeCode == kEventTimerType) {
       if (auto* timer = dynamic_cast<DeviceQEMod*>(channel.Device)) timer->ResetTimingState();
     }
+    if (channel.Enabled == 0) continue;
     if (channel.RateMode != 0 && channel.RateInitFn != nullptr) {
       channel.RateDetector.Started = 0;
       channel.RateInitFn(&channel);
@@ -394,6 +405,7 @@ void GraphView::AcquisitionTick() {
   RedrawAction action;
   {
     std::lock_guard<std::mutex> lock(ViewLock);
+    FollowTimerRates(*this);
     bool advanced = false;
     if (Sweep.RestartPending.load() != 0) {
       if (now - Sweep.RestartTick.load() <= kSweepRestartMs) return;

@@ -12,6 +12,8 @@
 
 namespace {
 
+using RendererBase = agg_ren::RendererBase;
+
 // Text drawn twice in place: a black outline, then the colour; its height follows the box, whatever
 // face the renderer has for the graph's captions.
 void DrawTwice(agg_ren& surface, const std::string& text, double x, double y, double w, double h, const rgba8& colour) {
@@ -77,17 +79,30 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
   if (reframe && channel.IndicatorShownValid == 0) return;
   if (reframe) column = channel.IndicatorShownColumn;
 
-  const bool volume = channel.SensorCode == 49 && view->Recording.load() != 0 && channel.VolumeOn != 0;
+  // A reframe puts back what the box showed; a new draw shows the volume only while it is recorded.
+  const bool volume = reframe ? channel.IndicatorShownVolume != 0
+                              : channel.SensorCode == 49 && view->Recording.load() != 0 && channel.VolumeOn != 0;
   const double value = reframe ? channel.IndicatorShownValue : IndicatorValue(channel, column, volume);
   channel.IndicatorShownValue = value;
   channel.IndicatorShownColumn = column;
   channel.IndicatorShownValid = 1;
+  channel.IndicatorShownVolume = volume ? 1 : 0;
   const IndicatorText shown = IndicatorValueText(value, volume ? kVolumeDecimals : channel.Decimals);
   const IndicatorGeometry& g = channel.ValueLineGeometry;
-  DrawValueRight(surface, shown.Text, g[0], g[1], g[2] - g[0], g[3] - g[1], colour);
-  const std::string unit = volume ? std::string("мл") : channel.Unit;
+  // The texts stay inside the frame's face, clear of its rounded border: a text too long for its
+  // place is drawn smaller, and nothing of it reaches past the face to outlast the next value.
+  const double inset = std::ceil(std::min(corner, h / 2) / 2.0);
+  const double face_left = r.Left + inset, face_right = r.Right - inset;
+  RendererBase& pixels = *surface.Base();
+  const agg::rect_i kept_clip = pixels.clip_box();
+  pixels.clip_box(std::max(kept_clip.x1, static_cast<int>(face_left)), std::max(kept_clip.y1, r.Top + 2),
+                std::min(kept_clip.x2, static_cast<int>(face_right)), std::min(kept_clip.y2, r.Bottom - 3));
+  const double value_left = std::max(g[0], face_left);
+  DrawValueRight(surface, shown.Text, value_left, g[1], std::max(g[2] - value_left, 1.0), g[3] - g[1], colour);
+  const std::string unit = volume ? std::string(EnglishUi() ? "ml" : "мл") : channel.Unit;
   const bool time_line = channel.IndicatorStyle != 0;
   DrawTwice(surface, unit, g[4], g[5], g[6] - g[4], g[7] - g[5], time_line ? rgba8(100, 100, 100, 255) : rgba8(0, 0, 0, 255));
+  pixels.clip_box(kept_clip.x1, kept_clip.y1, kept_clip.x2, kept_clip.y2);
   const IndicatorGeometry& second = channel.SecondLineGeometry;
   if (channel.ExtraValueShown != 0 && second[2] > second[0]) {
     // The same reading as an angular speed on the line below.

@@ -200,6 +200,8 @@ class VessamorChannel {
   double IndicatorShownValue = 0.0;
   std::uint16_t IndicatorShownColumn = 0;
   std::uint8_t IndicatorShownValid = 0;
+  // What it showed was a recorded volume (flow kinds), which a stopped recording no longer shows.
+  std::uint8_t IndicatorShownVolume = 0;
 
   ScaleState* Scale = nullptr;
   ColumnRecord* Columns = nullptr;
@@ -329,6 +331,8 @@ class VessamorChannel {
   // Zero setting, two-position calibration, flow volume and the rate history fill.
   void SetZeroOffset(std::int32_t reading, bool second);
   void StoreZeroOffset(std::int32_t reference, std::int32_t reading, bool second);
+  // The kind's zero reference in 1/256 code: where the conversion crosses zero next to that code.
+  std::int32_t FineZeroReference(std::int32_t reference) const;
   std::uint32_t ResetZeroOffset();
   void ResetCalibration();
   bool CalibrateTwoPositions(bool fourth_channel);

@@ -93,9 +93,28 @@ void VessamorChannel::SetZeroOffset(std::int32_t reading, bool second) {
   }
 }
 
+std::int32_t VessamorChannel::FineZeroReference(std::int32_t reference) const {
+  // The table gives the whole code nearest the kind's zero; some conversions cross zero between it
+  // and a neighbour (at code 2047.5, say). Between whole codes the value is interpolated linearly,
+  // so the crossing is found to 1/256 of a code, and a zeroed reading then reads zero, not half a code.
+  const std::int32_t fine = reference * 256;
+  if (RawToValueFn == nullptr) return fine;
+  const float at = ConvertCode(reference);
+  if (at == 0.0f || !std::isfinite(at)) return fine;
+  for (const std::int32_t neighbour : {reference - 1, reference + 1}) {
+    const float other = ConvertCode(neighbour);
+    const bool crosses = other == 0.0f || (other < 0.0f) != (at < 0.0f);
+    if (!std::isfinite(other) || !crosses) continue;
+    // The value runs from `at` to `other` over one code: zero lies this far towards the neighbour.
+    const double toward = static_cast<double>(at) / (static_cast<double>(at) - other);
+    return fine + static_cast<std::int32_t>(std::lround(toward * 256.0)) * (neighbour - reference);
+  }
+  return fine;
+}
+
 void VessamorChannel::StoreZeroOffset(std::int32_t reference, std::int32_t reading, bool second) {
   if (FractionalCodes != 0) {
-    const std::int32_t offset = reference * 256 - reading;
+    const std::int32_t offset = FineZeroReference(reference) - reading;
     if (second) {
       FineOffset2 = offset;
       FineOffset2On = 1;
@@ -111,6 +130,8 @@ void VessamorChannel::StoreZeroOffset(std::int32_t reference, std::int32_t readi
     } else {
       CodeOffset = offset;
       FineOffsetOn = 0;
+      // Plain codes take the whole-code offset in their value path from now on.
+      CodeOffsetOn = 1;
     }
   }
 }

@@ -735,9 +735,11 @@ bool GraphView::RestoreIndicatorBackground() {
   for (std::size_t k = 0; k < kLiveChannels; ++k) {
     IndicatorBox& box = Painting.Indicators[k];
     if (IndicatorShown[k] != 0) {
-      // A box laid out wider than its strip (a long unit beside a two-digit rate) is kept and shown whole.
+      // The box's frame takes in its texts where they reach past the strip (a volume's decimals):
+      // all of it is kept, restored and sent to the window, so no part of an earlier value stays.
       box.Box = IndicatorStrips[k];
-      Include(box.Box, Channels[k]->LabelRect);
+      const PixelRect& framed = Channels[k]->LabelRect;
+      if (framed.Right > framed.Left && framed.Bottom > framed.Top) Include(box.Box, framed);
     }
     box.State = 0;
   }
@@ -746,8 +748,10 @@ bool GraphView::RestoreIndicatorBackground() {
   for (std::size_t k = 0; k < kLiveChannels; ++k) {
     IndicatorBox& box = Painting.Indicators[k];
     if (IndicatorShown[k] == 0) continue;
-    // A box not drawn yet (the recording's first screen began before its first sample) is laid now.
-    if (Painting.FullRedrawRunning != 0 || box.Drawn == 0) {
+    // A box not drawn yet (the recording's first screen began before its first sample) is laid now;
+    // so is one still showing the volume of a recording that has stopped.
+    const bool volume_over = Channels[k]->IndicatorShownVolume != 0 && !PaintRecording;
+    if (Painting.FullRedrawRunning != 0 || box.Drawn == 0 || volume_over) {
       SaveIndicatorBackground(box);
       box.Drawn = 0;
       box.State = moved ? 3 : 4;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <initializer_list>
 #include <mutex>
@@ -80,6 +81,8 @@ float LiveValue(GraphView& view, const VessamorChannel& channel) {
 }
 
 void ShowLive(ValueInputBox& box, float value) {
+  // What lies within the last decimal of zero is zero, without a sign: a zeroed input reads 0.000.
+  if (std::fabs(value) < std::pow(10.0f, -static_cast<float>(std::min<std::uint32_t>(box.Decimals, 6)))) value = 0.0f;
   box.Value = TruncatedValue(value, box.Decimals);
   box.Text = FormatFixed(box.Value, static_cast<int>(box.Decimals));
 }
@@ -270,7 +273,9 @@ void ApplyPreparationStep(InfoPanel& panel, GraphView& view, PreparationHost& ho
           }
         }
         if (panel.ButtonSet == 2) {
-          if (box2.Channel != nullptr) box2.Channel->SetZeroOffset(box2.LiveCode, true);
+          // The second box shows a channel of its own (the second quantity of a two-box sensor):
+          // it is zeroed in that channel's own offset, the one its conversion reads.
+          if (box2.Channel != nullptr && box2.Channel != box1.Channel) box2.Channel->SetZeroOffset(box2.LiveCode, false);
           if (view.Channels[2] != nullptr && view.Channel(2).Device != nullptr && view.Channel(2).Device == box1.Device) {
             VessamorChannel& third = view.Channel(2);
             third.SetZeroOffset(NewestFilteredCode(view, 2), false);
@@ -282,9 +287,13 @@ void ApplyPreparationStep(InfoPanel& panel, GraphView& view, PreparationHost& ho
       box1.EditState = 0;
       s.StepIndex = static_cast<std::uint8_t>(s.StepCount + 1);
       if (box1.Channel != nullptr && box1.Channel->EnteredValueSet != 0) {
-        box1.Channel->ZeroOffset = box1.Channel->EnteredValue;
-        box1.Channel->ZeroOffsetOn = 1;
-        box1.Channel->EnteredValueSet = 0;
+        // The typed value is what the channel reads at this moment (a calibration bath's
+        // temperature): the offset is the present reading, without the old offset, less that value.
+        VessamorChannel& channel = *box1.Channel;
+        channel.ZeroOffsetOn = 0;
+        channel.ZeroOffset = channel.SampleValue(NewestColumn(view)) - channel.EnteredValue;
+        channel.ZeroOffsetOn = 1;
+        channel.EnteredValueSet = 0;
       }
     }
     // 8.

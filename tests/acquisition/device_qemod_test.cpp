@@ -34,6 +34,17 @@ TEST_F(DeviceQEModTest, FractionalIntervalsAddUp) {
   }
 }
 
+TEST_F(DeviceQEModTest, FramesFollowARateTheViewTakesWhileRunning) {
+  // A sensor's set-up may change the rate after the start: the frames, sent on the unit's own
+  // clock, then stand for the samples of the new rate.
+  VessamorChannel& channel = Bind(100);
+  Feed(timer, TimerFrame(0, 700, 0));
+  EXPECT_EQ(channel.CodeCount, 10u);
+  timer.FollowViewRate(200);
+  Feed(timer, TimerFrame(0, 700, 0));
+  EXPECT_EQ(channel.CodeCount, 12u);
+}
+
 TEST_F(DeviceQEModTest, ShortRemainderWaitsAndTrackingFollowsTheValues) {
   VessamorChannel& channel = Bind(100);
   channel.TrackingOn = 1;

@@ -1,10 +1,17 @@
 // Preparation pages on the simulated bus with real workers, as a user meets them: the accelerometer's six
-// positions, a typed reference finished three ways, and the channels of a page left unprepared.
+// positions, a typed reference finished three ways, the channels of a page left unprepared, what the
+// boxes read ("Set 0" on two boxes, a typed reference, live accelerations and distances), a zeroed
+// channel through its filters, recordings and files, and the spirometer's volume box.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
+#include <sstream>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -14,8 +21,12 @@
 #include "app_test_support.h"
 #include "channels/vessamor_channel.h"
 #include "controls/aimage_button.h"
+#include "controls/stick_button_mod.h"
 #include "fast_clock.h"
+#include "layout/main_controls.h"
 #include "page_hold.h"
+#include "records/binary_record.h"
+#include "review_rig.h"
 #include "sim/unit_list.h"
 
 namespace {
@@ -85,6 +96,60 @@ class PreparationPages : public ::testing::Test {
     return lines;
   }
   InfoPanel& Panel() { return *parts->Panel; }
+
+  // The first unit's preparation page opened by its sensor button, measuring.
+  MainWindow& OpenPage(const std::string& units) {
+    MainWindow& w = Open(units);
+    Press(w, 75163);
+    Until([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
+    RunPumped(600);
+    return w;
+  }
+  // A left click as the host delivers it, to the control under the point.
+  void ClickAt(platform::WindowPoint at) {
+    for (const auto kind : {platform::MouseKind::Move, platform::MouseKind::LeftDown, platform::MouseKind::LeftUp})
+      rig->host.Window().DeliverMouse(kind, at, kind == platform::MouseKind::LeftDown ? platform::kMouseLeft : 0u);
+    rig->host.Pump();
+  }
+  void ClickControl(std::int32_t id) { ClickAt(Centre(FindMainControl(rig->host.Window(), id)->Rect())); }
+  void Settle(std::function<bool()> done) {
+    Until(std::move(done));
+    RunPumped(600);
+  }
+  // An item of a channel's settings panel clicked, the panel opened and closed by its slot button.
+  void ChannelOption(std::size_t channel, StickButtonMod::Option option) {
+    ClickControl(75181 + static_cast<std::int32_t>(channel));
+    RunPumped(200);
+    const auto& panel = *dynamic_cast<StickButtonMod*>(FindMainControl(rig->host.Window(), 74998));
+    const platform::WindowRect item = panel.Placed().checks[option], at = panel.Rect();
+    ClickAt({at.left + (item.left + item.right) / 2, at.top + (item.top + item.bottom) / 2});
+    ClickControl(75181 + static_cast<std::int32_t>(channel));
+    RunPumped(200);
+  }
+  // The bus let on a tenth of a second at a time, `after` run on the window once it is there.
+  void BusFor(std::int64_t us, const std::function<void()>& after) {
+    const std::int64_t start = bus.NowUs();
+    for (std::int64_t held = start; held < start + us;) {
+      clock.HoldBusAt(held += 100'000);
+      for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60); bus.NowUs() < held && std::chrono::steady_clock::now() < end;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      after();
+    }
+    clock.ReleaseBus();
+  }
+  // Space, `seconds` of the bus, Space.
+  void Record(MainWindow& w, double seconds) {
+    clock.HoldBusAt(bus.NowUs() + 200'000);
+    w.OnKeyDown(key::kSpace, 1, 0);
+    ASSERT_EQ(w.View->Recording.load(), 1);
+    BusFor(static_cast<std::int64_t>(seconds * 1e6), [&] { RunPumped(100); });
+    w.OnKeyDown(key::kSpace, 1, 0);
+    Until([&] { return w.View->Recording.load() == 0 && w.View->RecordViewable != 0; });
+  }
+  // A value box reads zero: its digits all 0, without a sign.
+  static bool ReadsZero(const ValueInputBox& box) {
+    return box.Value == 0.0f && !box.Text.empty() && box.Text.find_first_not_of("0.") == std::string::npos;
+  }
 
   sim::Bus& bus = sim::Bus::Instance();
   apptest::FastClock clock;
@@ -162,9 +227,10 @@ TEST_F(PreparationPages, TypedReferenceIsKeptHoweverTheTypingEnds) {
       EXPECT_NEAR(box.Value, live, 0.2f);
       continue;
     }
-    EXPECT_FLOAT_EQ(box.Channel->ZeroOffset, 30.0f);
+    // The typed value is what the channel reads from then on.
+    EXPECT_NEAR(box.Channel->ZeroOffset, live - 30.0f, 0.2f);
     readings.push_back(box.Value);
-    EXPECT_NEAR(box.Value, live - 30.0f, 0.2f);
+    EXPECT_NEAR(box.Value, 30.0f, 0.02f);
   }
   ASSERT_EQ(readings.size(), 3u);
   EXPECT_NEAR(readings[1], readings[0], 0.05f);
@@ -300,6 +366,178 @@ TEST_F(PreparationPages, SetZeroOnTheGasPressurePageMeasuresTheIncrement) {
   EXPECT_EQ(box.Channel->AltConversion, 1);
   const VessamorChannel& c = *box.Channel;
   EXPECT_TRUE(c.ZeroOffsetOn != 0 || c.CodeOffsetOn != 0 || c.FineOffsetOn != 0) << "zeroed";
+}
+
+TEST_F(PreparationPages, SetZeroReadsZeroInBothBoxesOfEveryTwoBoxKind) {
+  // The inputs shorted, as the page asks: both quantities read zero. The gas volume's second box
+  // is its temperature, which has no zero to set.
+  const std::pair<int, bool> kinds[] = {{11, true}, {20, true}, {21, true}, {22, true}, {23, true}, {25, true},
+                                        {42, true}, {45, false}, {51, true}, {80, true}, {88, true}};
+  for (const auto& [kind, second_zeroed] : kinds) {
+    SCOPED_TRACE(kind);
+    MainWindow& w = OpenPage("auto:kind=" + std::to_string(kind) + ":const=3000|const=1000");
+    const ValueInputBox &first = Panel().Box1, &second = Panel().Box2;
+    ASSERT_EQ(Panel().ButtonSet, 2);
+    ASSERT_NE(first.Channel, second.Channel);
+    const float before = second.Value;
+    EXPECT_FALSE(ReadsZero(first) && ReadsZero(second));
+    Press(w, 75173);
+    Settle([&] { return Panel().Steps.StepPending == 0; });
+    EXPECT_TRUE(ReadsZero(first)) << first.Text;
+    EXPECT_TRUE(second_zeroed ? ReadsZero(second) : second.Value == before) << second.Text;
+  }
+}
+
+TEST_F(PreparationPages, TypedReferenceIsWhatTheChannelReadsThen) {
+  MainWindow& w = OpenPage("wired:15/1063:const=2000");
+  ValueInputBox& box = Panel().Box1;
+  const float live = box.Value;
+  ASSERT_GT(std::fabs(live - 25.5f), 5.0f);
+  // 0 sets no reference; "25,5" is what the channel reads from then on.
+  for (const std::string typed : {"0", "25,5"}) {
+    Click(w, Centre(box.Rect));
+    for (const char k : typed) w.OnKeyDown(k == ',' ? key::kComma : static_cast<unsigned>(k), 1, 0);
+    w.OnKeyDown(key::kEnter, 1, 0);
+    Settle([&] { return box.EditState == 0 && Panel().Steps.StepPending == 0; });
+  }
+  EXPECT_EQ(box.Text, "25.50");
+  std::lock_guard lock(w.View->ViewLock);
+  EXPECT_NEAR(box.Channel->SampleValue(0), 25.5f, 0.01f);
+}
+
+TEST_F(PreparationPages, AccelerometerAndDistanceBoxesFollowTheirInput) {
+  // The box's channel fed a slow sine (an accelerometer's slot channel 0 takes the unit's third
+  // stream; an echo delay is five timer counts a code): over two periods the box reads most of
+  // the sine's span, and the samples come at the rate the page records at.
+  const struct {
+    const char* units;
+    std::int16_t low, high;
+  } cases[] = {{"auto:kind=7:const=2048|const=2048|sine=2048,800,0.5", 1248, 2848},
+               {"auto:kind=7/3:const=512|const=512|sine=512,200,0.5", 312, 712},
+               {"auto:kind=64:sine=1200,400,0.5", 4000, 8000},
+               {"auto:kind=65:sine=1200,400,0.5", 4000, 8000}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.units);
+    GraphView& view = *OpenPage(c.units).View;
+    const ValueInputBox& box = Panel().Box1;
+    const VessamorChannel& channel = *box.Channel;
+    const float span = std::fabs(channel.RawToValueFn(c.high, &channel) - channel.RawToValueFn(c.low, &channel));
+    float low = 1e9f, high = -1e9f;
+    std::uint32_t samples = 0;
+    const std::int64_t start = bus.NowUs();
+    {
+      std::lock_guard lock(view.ViewLock);
+      samples = view.SampleCount;
+    }
+    BusFor(4'000'000, [&] {
+      RunPumped(160);
+      low = std::min(low, box.Value), high = std::max(high, box.Value);
+    });
+    EXPECT_GT(high - low, 0.7f * span) << low << " .. " << high;
+    std::lock_guard lock(view.ViewLock);
+    const double expected = (bus.NowUs() - start) * 1e-6 * view.RateSetting;
+    EXPECT_NEAR(view.SampleCount - samples, expected, 0.2 * expected + view.RateSetting / 5.0);
+    EXPECT_GT(view.Sweep.ColumnPosition, 0u);
+  }
+}
+
+TEST_F(PreparationPages, AveragingOffAndOnAgainKeepsTheZeroOnceInRecordsAndFiles) {
+  apptest::Folder folder("preparation-averaging");
+  // A constant input zeroed, and a ramp over the whole code range zeroed somewhere along it.
+  MainWindow& w = OpenPage("auto:kind=11:const=900|ramp=0,4095,2");
+  Press(w, 75173);
+  Settle([&] { return Panel().Steps.StepPending == 0 && w.MeasureButtonReady == 1; });
+  ASSERT_TRUE(ReadsZero(Panel().Box1)) << Panel().Box1.Text;
+  ClickControl(75172);
+  ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+  GraphView& view = *w.View;
+  const auto in_range = [](const std::int16_t* first, const std::int16_t* last) {
+    const auto [low, high] = std::minmax_element(first, last);
+    return first != last && *low >= 0 && *high <= 4095;
+  };
+  for (const bool averaging : {false, true}) {
+    SCOPED_TRACE(averaging ? "averaging ticked again" : "averaging unticked");
+    // Half a code is the most a whole-code offset leaves of the zero.
+    const double zero = averaging ? 0.0005 : 0.003;
+    for (std::size_t k = 0; k < 2; ++k) ChannelOption(k, StickButtonMod::kAveragingGroup);
+    ASSERT_EQ(view.Channel(0).SmoothingOn, averaging ? 1 : 0);
+    Record(w, 2.0);
+    {
+      std::lock_guard lock(view.ViewLock);
+      for (std::size_t k = 0; k < 2; ++k) EXPECT_TRUE(in_range(view.Channel(k).Codes, view.Channel(k).Codes + view.Channel(k).CodeCount));
+      EXPECT_NEAR(view.Channel(0).ValueAtIndex(view.SampleCount / 2), 0.0, zero);
+      EXPECT_NEAR(view.Channel(0).IndicatorShownValue, 0.0, zero);
+    }
+    const std::string name = averaging ? "on" : "off";
+    const std::filesystem::path out = folder.path / (name + ".out"), text = folder.path / (name + ".txt");
+    for (const auto& [file, filter] : {std::pair{out, 1}, std::pair{text, 3}}) {
+      rig->host.DialogAnswers.push_back({file.string(), filter});
+      w.MenuNotification(0, 2, view);
+      rig->host.Pump();
+    }
+    const records::BinaryRead read = records::ReadBinaryRecord(records::FileSource(out.string()), 10'000'000);
+    ASSERT_EQ(read.Outcome, records::ReadOutcome::Loaded);
+    for (std::size_t k = 0; k < 2; ++k) {
+      const std::vector<std::int16_t>& codes = read.Record.Channels[k].Codes;
+      EXPECT_TRUE(in_range(codes.data(), codes.data() + codes.size())) << k;
+    }
+    // The text export's first channel reads the zero in every row.
+    std::ifstream in(text, std::ios::binary);
+    int rows = 0;
+    for (std::string line; std::getline(in, line);) {
+      std::istringstream row(line);
+      double time = 0.0, value = 0.0;
+      if (line.empty() || line[0] < '0' || line[0] > '9' || !(row >> time >> value)) continue;
+      ++rows;
+      EXPECT_NEAR(value, 0.0, zero) << line;
+    }
+    EXPECT_GT(rows, 100);
+  }
+}
+
+TEST_F(PreparationPages, VolumeIsDrawnInsideItsBoxAndGoesWhenTheRecordStops) {
+  // Gentle breaths through the spirometer, taken as prepared: the flow's curve keeps low, clear of the box.
+  MainWindow& w = OpenPage("auto:kind=48:sine=40,30,0.5");
+  {
+    std::lock_guard lock(w.Devices->TableLock);
+    w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[0]);
+  }
+  w.RefreshDevices(1);
+  w.Bytes.SensorPrepared[0] = 1;
+  w.UpdateMeasureButton();
+  ClickControl(75172);
+  ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+  VessamorChannel& flow = w.View->Channel(0);
+  ChannelOption(0, StickButtonMod::kVolumeOption);
+  ASSERT_EQ(flow.VolumeOn, 1);
+  // No stroke of the value's colour on the frame's left edge or beyond it.
+  const auto text_inside = [&](const char* when) {
+    const PixelRect r = flow.LabelRect;
+    const platform::Surface& screen = rig->host.Window().Pixels();
+    int outside = 0;
+    for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, screen.Height()); ++y) {
+      for (int x = std::max(r.Left - 40, 0); x < std::min(r.Left + 3, screen.Width()); ++x) {
+        const platform::Colour c = screen.GetPixel(x, y);
+        outside += c.r > 150 && c.g < 110 && c.b < 110 ? 1 : 0;
+      }
+    }
+    EXPECT_EQ(outside, 0) << when;
+  };
+  clock.HoldBusAt(bus.NowUs() + 200'000);
+  w.OnKeyDown(key::kSpace, 1, 0);
+  BusFor(4'000'000, [&] {
+    clock.SleepMs(300);  // the indicator takes a new value a quarter of a second after the last
+    RunPumped(100);
+    if (flow.IndicatorShownValue > 10.0) text_inside("while recording");
+  });
+  const double volume = flow.IndicatorShownValue;
+  EXPECT_GT(volume, 10.0) << "seven decimals and more than one whole digit";
+  w.OnKeyDown(key::kSpace, 1, 0);
+  Settle([&] { return w.View->Recording.load() == 0 && w.View->RecordViewable != 0; });
+  // The box shows the flow again, in its own unit.
+  EXPECT_NE(flow.IndicatorShownValue, volume);
+  EXPECT_EQ(flow.IndicatorShownVolume, 0);
+  text_inside("after the stop");
 }
 
 }  // namespace

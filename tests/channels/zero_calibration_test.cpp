@@ -55,6 +55,27 @@ TEST(ZeroSetting, FractionalCodesAndTheSecondOffset) {
   EXPECT_EQ(g.channel.CodeOffset, 0);
 }
 
+TEST(ZeroSetting, FineReferenceIsWhereTheConversionCrossesZero) {
+  // Kind 11's conversions cross zero at code 2047.5, or a quarter code past the table's 2048 falling,
+  // or at 2048 itself: a zeroed reading then reads zero to the 1/256 code.
+  const struct {
+    RawToValueFnType conversion;
+    std::int32_t fine_reference;
+  } cases[] = {{&Volts10FromCode12, 2047 * 256 + 128},
+               {[](std::int16_t c, const VessamorChannel*) { return 2048.25f - c; }, 2048 * 256 + 64},
+               {[](std::int16_t c, const VessamorChannel*) { return c - 2048.0f; }, 2048 * 256}};
+  for (const auto& c : cases) {
+    LoneChannel f;
+    f.channel.SensorCode = 11;
+    f.channel.FractionalCodes = 1;
+    f.channel.RawToValueFn = c.conversion;
+    const std::int32_t reading = 3000 * 256 + 17;
+    f.channel.SetZeroOffset(reading, false);
+    EXPECT_EQ(f.channel.FineOffset, c.fine_reference - reading);
+    EXPECT_NEAR(f.channel.ValueOfFilteredCode(reading), 0.0f, 1e-3f);
+  }
+}
+
 TEST(ZeroSetting, ValueOffsetKindsSubtractThePresentValueOnceHoweverOftenSet) {
   SetupView v;
   VessamorChannel& channel = v.Ch(0);

@@ -90,7 +90,8 @@ TEST_F(PreparationStepTest, ConductivityAlternatesItsRanges) {
 }
 
 TEST_F(PreparationStepTest, TypedReferenceSetsTheOffsetUnlessZero) {
-  const std::pair<std::string_view, float> cases[] = {{"25.0", 25.0f}, {"0", 0.0f}};
+  // The channel reads 0 here: a typed 25 is what it reads from then on, its offset 0 - 25.
+  const std::pair<std::string_view, float> cases[] = {{"25.0", -25.0f}, {"0", 0.0f}};
   for (const auto& [typed, offset] : cases) {
     Open(1);
     Step();
