@@ -130,21 +130,10 @@ void Enclose(Box& r, const IndicatorGeometry& g) {
 // Pixel row of the value 0 of the plotted values, the base every drawing of the curve starts from;
 // nothing when it cannot be had as a number.
 std::optional<double> VessamorChannel::CurveBasePixel() const {
-  if (PlotGainOn == 0) return Scale->ZeroLinePixel;
-  // The axis shown is that of the first shown live channel (else this one); its top value is
-  // carried onto this channel's axis, and a missing map leaves it as it is.
-  const VessamorChannel* axis = this;
-  for (const auto& channel : View->Channels) {
-    if (channel != nullptr && channel->Shown != 0) {
-      axis = channel.get();
-      break;
-    }
-  }
-  const ScaleMapping& shown = axis->ScaleMappingPair;
-  const float top = static_cast<float>(Scale->TopValue);
-  const float fraction = shown.Forward != nullptr ? shown.Forward(&top) : top;
-  const float mapped = ScaleMappingPair.Inverse != nullptr ? ScaleMappingPair.Inverse(&fraction) : fraction;
-  const double base = static_cast<double>(mapped) * PlotGain / Scale->ValuePerPixel + View->ValueOriginPixel;
+  if (!PlotGainApplies()) return Scale->ZeroLinePixel;
+  const std::optional<double> top = GainTopValue();
+  if (!top) return std::nullopt;
+  const double base = *top / Scale->ValuePerPixel + View->ValueOriginPixel;
   if (!std::isfinite(base)) return std::nullopt;
   return base;
 }

@@ -40,21 +40,55 @@ std::int32_t Truncated(double value) {
 
 }  // namespace
 
+const VessamorChannel* VessamorChannel::AxisChannel() const {
+  for (std::size_t k = 0; View != nullptr && k < GraphView::kLiveChannels; ++k) {
+    const VessamorChannel& channel = View->Channel(k);
+    if (channel.Enabled != 0 && channel.Shown != 0) return &channel;
+  }
+  return nullptr;
+}
+
+bool VessamorChannel::PlotGainApplies() const {
+  if (PlotGainOn == 0) return false;
+  // The gain scales a pair's second quantity onto its first quantity's axis; on the axis of any
+  // other kind the product means nothing, and the channel is plotted as every other kind is.
+  const VessamorChannel* axis = AxisChannel();
+  return axis == nullptr || axis == this || (PlotGainAxisKind != 0 && axis->SensorCode == PlotGainAxisKind);
+}
+
+std::optional<double> VessamorChannel::GainTopValue() const {
+  if (Scale == nullptr) return std::nullopt;
+  // The view's top value carried onto this channel's own axis (a missing map leaves it as it is),
+  // times the gain: the plotted value the plot's top row stands for.
+  const VessamorChannel* axis = AxisChannel();
+  const ScaleMapping& shown = (axis != nullptr ? axis : this)->ScaleMappingPair;
+  const float top = static_cast<float>(Scale->TopValue);
+  const float fraction = shown.Forward != nullptr ? shown.Forward(&top) : top;
+  const float mapped = ScaleMappingPair.Inverse != nullptr ? ScaleMappingPair.Inverse(&fraction) : fraction;
+  const double value = static_cast<double>(mapped) * PlotGain;
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
 float VessamorChannel::PlottedValue(float value) const {
+  if (PlotGainApplies()) return value * PlotGain;
   // Another kind beside the axis channel is plotted where its own value axis, labelled beside the
   // axis channel's, puts it: its fraction of its axis read as a value of the axis channel's.
-  const VessamorChannel* axis = nullptr;
-  for (std::size_t k = 0; View != nullptr && k < GraphView::kLiveChannels && axis == nullptr; ++k) {
-    const VessamorChannel& channel = View->Channel(k);
-    if (channel.Enabled != 0 && channel.Shown != 0) axis = &channel;
-  }
-  if (PlotGainOn != 0) return value * PlotGain;
+  const VessamorChannel* axis = AxisChannel();
   if (axis != nullptr && axis != this && axis->SensorCode != SensorCode && ScaleMappingPair.Forward != nullptr &&
       axis->ScaleMappingPair.Inverse != nullptr) {
     float fraction = ScaleMappingPair.Forward(&value);
     value = axis->ScaleMappingPair.Inverse(&fraction);
   }
   return value;
+}
+
+double VessamorChannel::AxisValueOf(float value) const {
+  const double plotted = PlottedValue(value);
+  if (!PlotGainApplies() || Scale == nullptr) return plotted;
+  // A gained curve hangs from the plot's top row: its top value there, the rest gained below it.
+  const std::optional<double> top = GainTopValue();
+  return top ? plotted - *top + Scale->TopValue : plotted;
 }
 
 void VessamorChannel::ComputePlotPoints(std::uint32_t first, std::uint32_t last) {

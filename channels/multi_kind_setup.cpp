@@ -49,9 +49,11 @@ VessamorChannel& ApplyRow(GraphView& view, std::size_t index, const SensorKindRo
   return channel;
 }
 
-void SetPlotGain(VessamorChannel& channel, float gain) {
+// The gain puts the channel on the axis of its pair's first quantity, of kind `axis_kind`.
+void SetPlotGain(VessamorChannel& channel, float gain, std::uint16_t axis_kind) {
   channel.PlotGainOn = 1;
   channel.PlotGain = gain;
+  channel.PlotGainAxisKind = axis_kind;
 }
 
 // ---- two-quantity kinds ----
@@ -104,7 +106,9 @@ QuantityPair PairFor(std::uint16_t kind) {
       return {voltage, 51, ranged, 51, 0.0f};
     }
     case 80:
-      return {RowOf(82), 82, RowOf(81), 81, 0.025f};
+      // The kilolux axis (0..150) spans the lux axis (0..6000) at a gain of 40; its reciprocal
+      // would squeeze the kilolux curve into the plot's top row.
+      return {RowOf(82), 82, RowOf(81), 81, 40.0f};
     default: {  // 88
       SensorKindRow field = RowOf(14);
       field.Conversion = One(MagFieldFromCode12);
@@ -124,7 +128,7 @@ void SetupAnglePair(GraphView& view, const SensorSetupTarget& target) {
     ApplyRow(view, RequestedChannel(view, 0), RowOf(24), 24, target.English);
     angle_channel = RequestedChannel(view, 1);
   }
-  SetPlotGain(ApplyRow(view, angle_channel, angle, 25, target.English), 5.0f);
+  SetPlotGain(ApplyRow(view, angle_channel, angle, 25, target.English), 5.0f, 24);
 }
 
 // ---- motion ----
@@ -141,7 +145,7 @@ void WriteSpeedOrAcceleration(GraphView& view, std::size_t k, bool english) {
                                                   .ValueWidth = 7, .UnitWidthRu = 3, .UnitWidthEn = 3,
                                                   .Axis = VESSAMOR_AXIS(M100To100)};
   VessamorChannel& channel = ApplyRow(view, index, row, speed ? 55 : 56, english);
-  SetPlotGain(channel, speed ? 40.0f : 4.0f);
+  SetPlotGain(channel, speed ? 40.0f : 4.0f, view.Channel(RequestedChannel(view, 0)).SensorCode);
   view.MotionChannels[speed ? 1 : 2] = static_cast<std::uint8_t>(index);
 }
 
@@ -195,7 +199,7 @@ void SetupTwoQuantityKind(GraphView& view, const SensorSetupTarget& target) {
   ApplyRow(view, target.Channel, pair.First, pair.FirstCode, target.English);
   if (!target.SecondChannelOn) return;
   VessamorChannel& second = ApplyRow(view, RequestedChannel(view, 1), pair.Second, pair.SecondCode, target.English);
-  if (pair.Gain != 0.0f) SetPlotGain(second, pair.Gain);
+  if (pair.Gain != 0.0f) SetPlotGain(second, pair.Gain, pair.FirstCode);
 }
 
 void SetupAccelerometer(GraphView& view, const SensorSetupTarget& target) {
@@ -224,7 +228,7 @@ void SetupAccelerometer(GraphView& view, const SensorSetupTarget& target) {
 void SetupGasVolume(GraphView& view, const SensorSetupTarget& target) {
   ApplyRow(view, target.Channel, RowOf(47), 47, target.English);
   if (target.SecondChannelOn) {
-    SetPlotGain(ApplyRow(view, RequestedChannel(view, 1), RowOf(46), 46, target.English), 3.0f);
+    SetPlotGain(ApplyRow(view, RequestedChannel(view, 1), RowOf(46), 46, target.English), 3.0f, 47);
   }
   view.SetKindRate(125);
 }

@@ -136,6 +136,15 @@ class VessamorChannel {
   // channel: multiplied by the plot gain, or, for another kind of sensor, at its fraction of its
   // own axis read on the axis channel's.
   float PlottedValue(float value) const;
+  // Where the curve lies for a value of this channel, as a value of the axis channel's scale.
+  double AxisValueOf(float value) const;
+  // The first enabled, shown live channel: the one whose value axis the plot shows.
+  const VessamorChannel* AxisChannel() const;
+  // The plot gain is in force: it is on, and the axis shown is this channel's own or its pair's
+  // first quantity's (PlotGainAxisKind).
+  bool PlotGainApplies() const;
+  // With the gain in force, the plotted value of the plot's top row; nothing when not a number.
+  std::optional<double> GainTopValue() const;
 
   // Appends one raw code unless the channel is full; every decoder writes through this.
   bool AppendCode(std::int16_t code) {
@@ -284,6 +293,8 @@ class VessamorChannel {
   ChannelFilterState Filter;
 
   float PlotGain = 1.0f;
+  // The kind of the pair's first quantity, on whose axis the gain puts this channel (0: none).
+  std::uint16_t PlotGainAxisKind = 0;
   std::uint16_t Decimals = 2;
   std::int32_t ValueWidth = 6;
   std::int32_t AxisLabelCount = 10;

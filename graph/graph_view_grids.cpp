@@ -70,7 +70,8 @@ paint_rules::AxisStep paint_rules::ValueGridStep(double per_division) {
                            : m.Value <= 0.4  ? 0.25
                            : m.Value <= 0.71 ? 0.5
                                              : 1.0;
-    return {ScaledBack(snapped, m.Decimals), m.Decimals};
+      // A quarter step needs a decimal more, or its labels read a value off their rows.
+    return {ScaledBack(snapped, m.Decimals), static_cast<std::uint8_t>(m.Decimals + (snapped == 0.25 ? 1 : 0))};
   }
   return {v <= 1.5 ? 1.0 : v <= 2.5 ? 2.0 : v <= 5.0 ? 5.0 : StepAboveFive(v, kLargeValueSteps), 0};
 }

@@ -127,19 +127,35 @@ void GraphView::AutoScrollView() {
     base[2].FirstSample = LastSampleIndex - 1;
     base[2].SampleCount = 0;
 
-    double low = std::numeric_limits<double>::infinity();
-    double high = -low;
-    for (const auto& channel : Channels) {
-      if (channel->Enabled == 0 || channel->Shown == 0 || channel->RunMax <= 0) continue;
-      // Every curve's extremes where the plot puts them, on the axis channel's scale.
-      for (const std::int32_t code : {channel->RunMax, channel->RunMin}) {
-        const double value = channel->PlottedValue(RawValue(*channel, code));
-        low = std::min(low, value);
-        high = std::max(high, value);
+    // Every curve's extremes where the plot puts them, on the axis channel's scale. A curve drawn
+    // with a plot gain hangs from the top value, so the range is taken again at the top it gives,
+    // until every curve lies within it.
+    const auto extremes = [&] {
+      std::pair<double, double> range{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+      for (const auto& channel : Channels) {
+        if (channel->Enabled == 0 || channel->Shown == 0 || channel->RunMax <= 0) continue;
+        for (const std::int32_t code : {channel->RunMax, channel->RunMin}) {
+          const double value = channel->AxisValueOf(RawValue(*channel, code));
+          if (!std::isfinite(value)) continue;
+          range.first = std::min(range.first, value);
+          range.second = std::max(range.second, value);
+        }
       }
-    }
-    if (std::isfinite(low) && std::isfinite(high)) {
-      const double margin = ScaleSpan(SensorCode) / 100.0;
+      return range;
+    };
+    const double kept_top = Scale.TopValue;
+    const double margin = ScaleSpan(SensorCode) / 100.0;
+    bool fitted = false;
+    double top = 0.0;
+    double bottom = 0.0;
+    for (int pass = 0; pass < 4; ++pass) {
+      auto [low, high] = extremes();
+      if (!std::isfinite(low) || !std::isfinite(high)) break;
+      if (fitted && low >= bottom && high <= top) break;
+      if (fitted) {
+        low = std::min(low, bottom);
+        high = std::max(high, top);
+      }
       const double span = high - low;
       if (span >= margin) {
         low -= span / 10.0;
@@ -149,11 +165,17 @@ void GraphView::AutoScrollView() {
         low = middle - margin / 2.0;
         high = middle + margin / 2.0;
       }
-      if (high > low) {
-        Scale.TopValue = high;
-        Scale.BottomValue = low;
-        Scale.ValuePerDivision = (high - low) / std::max<std::uint8_t>(ValueDivisions, 1);
-      }
+      if (!(high > low)) break;
+      top = high;
+      bottom = low;
+      fitted = true;
+      Scale.TopValue = top;
+    }
+    Scale.TopValue = kept_top;
+    if (fitted) {
+      Scale.TopValue = top;
+      Scale.BottomValue = bottom;
+      Scale.ValuePerDivision = (top - bottom) / std::max<std::uint8_t>(ValueDivisions, 1);
     }
     ApplySelection(true);
     markers = CountMarkedPoints();

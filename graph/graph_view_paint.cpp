@@ -441,7 +441,7 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
     // A kind drawn with a plot gain lies at its value times the gain on the axis channel's scale,
     // from the top value carried onto its own axis.
     const double top = own(s.TopValue);
-    const double bottom = channel.PlotGainOn != 0 && channel.PlotGain != 0.0f
+    const double bottom = channel.PlotGainApplies() && channel.PlotGain != 0.0f
                               ? top - (s.TopValue - s.BottomValue) / channel.PlotGain
                               : own(s.BottomValue);
     const double span = top - bottom;

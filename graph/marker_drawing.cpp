@@ -29,7 +29,6 @@ void GraphView::ClearMarkedPoints() {
 
 namespace {
 
-constexpr std::uint16_t kBreathingKind = 40;
 constexpr std::uint16_t kFlowKind = 49;
 
 // The panel style values a marker panel changes, put back when it is drawn.
@@ -289,9 +288,8 @@ std::vector<GraphView::DifferenceRow> GraphView::DifferenceRowTexts(std::size_t 
     if (channel.Decimals >= 1 && dv < std::pow(10.0, -channel.Decimals)) dv = 0.0;
     DifferenceRow row;
     row.Channel = k;
-    row.Value = channel.SensorCode == kBreathingKind
-                    ? Format("%s =%.*f %s", "", channel.Decimals, dv, channel.Unit)
-                    : Format("%s=%.*f %s", channel.Symbol.c_str(), channel.Decimals, dv, channel.Unit);
+    // Every row carries its channel's symbol, as the marker captions do, rate kinds too.
+    row.Value = Format("%s=%.*f %s", channel.Symbol.c_str(), channel.Decimals, dv, channel.Unit);
     row.Time = Format("%s=%.*f %s", channel.AxisLabel.c_str(), time_decimals, dt, channel.TimeUnit);
     rows.push_back(std::move(row));
   }

@@ -430,21 +430,6 @@ TEST(ReviewPanels, MarkerBadgesAndCaptionsKeepOffOtherTexts) {
 
 namespace {
 
-// Every unit chosen and marked prepared, then "Measurements".
-void EnterWithUnits(ReviewRig& rig, std::int32_t units) {
-  MainWindow& w = rig.Window();
-  for (std::int32_t i = units - 1; i >= 0; --i) {
-    rig.Press(75163 + i);
-    std::lock_guard lock(w.Devices->TableLock);
-    w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[static_cast<std::size_t>(i)]);
-  }
-  w.RefreshDevices(1);
-  for (std::int32_t i = 0; i < units; ++i) w.Bytes.SensorPrepared[static_cast<std::size_t>(i)] = 1;
-  w.UpdateMeasureButton();
-  rig.Press(75172);
-  ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
-}
-
 // The value axes' names keep off the value labels (pH) and out of the plot, and each kind's labels
 // keep their own column whether or not a kind before them has a label at that height, up to four kinds.
 TEST(ReviewPanels, AxisNamesAndLabelColumnsStayApart) {
@@ -458,7 +443,7 @@ TEST(ReviewPanels, AxisNamesAndLabelColumnsStayApart) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.units);
     ReviewRig rig(1366, 768, false, c.units);
-    EnterWithUnits(rig, c.count);
+    rig.EnterWithEveryUnit();
     rig.Record(1.0);
     rig.Host().Window().Invalidate();
     rig.Screen();

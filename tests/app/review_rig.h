@@ -103,6 +103,22 @@ class ReviewRig {
     Press(75172);
     ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
   }
+  // Every unit's button pressed and the unit marked prepared, the devices refreshed once, then
+  // "Measurements": each unit's channels as its sensor pages would set them.
+  void EnterWithEveryUnit() {
+    MainWindow& w = Window();
+    const auto units = static_cast<std::int32_t>(units_);
+    for (std::int32_t i = units - 1; i >= 0; --i) {
+      Press(75163 + i);
+      std::lock_guard lock(w.Devices->TableLock);
+      w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[static_cast<std::size_t>(i)]);
+    }
+    w.RefreshDevices(1);
+    for (std::int32_t i = 0; i < units; ++i) w.Bytes.SensorPrepared[static_cast<std::size_t>(i)] = 1;
+    w.UpdateMeasureButton();
+    Press(75172);
+    ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+  }
   // Space, `seconds` of the bus's time (the window left alone meanwhile), `during` while the
   // recording still runs, Space.
   void Record(double seconds, const std::function<void()>& during = {}) {
