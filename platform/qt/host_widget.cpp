@@ -62,24 +62,36 @@ void HostWidget::Present(const QRect& rect) {
     return;
   }
   mustShow_ += rect;
+  if (mustShow_.rectCount() > 64) mustShow_ = mustShow_.boundingRect();
   update(rect);
 }
 
 void HostWidget::Request(const QRect& rect) {
   requested_ += rect;
+  // A window that does not paint for long (minimised) keeps no ever longer list: its next paint gives all.
+  if (requested_.rectCount() > 64) {
+    requested_ = QRegion();
+    showAll_ = true;
+  }
   update(rect);
 }
 
 void HostWidget::paintEvent(QPaintEvent* event) {
-  const QRegion asked = std::exchange(requested_, QRegion());
-  const QRegion must = std::exchange(mustShow_, QRegion());
+  // A paint elsewhere (a grab) leaves what Qt's picture still lacks to the next paint into it.
+  const bool to_store = toBackingStore_;
+  const QRegion asked = to_store ? std::exchange(requested_, QRegion()) : QRegion();
+  const QRegion must = to_store ? std::exchange(mustShow_, QRegion()) : QRegion();
   painting_ = true;
   presentedWhilePainting_ = QRegion();
   core_.UpdateNow();
   painting_ = false;
+  if (!to_store && !presentedWhilePainting_.isEmpty()) {
+    mustShow_ += presentedWhilePainting_;
+    update(presentedWhilePainting_);
+  }
 
   QRegion shown = event->region();
-  if (toBackingStore_ && !std::exchange(showAll_, false)) shown -= asked - presentedWhilePainting_ - must;
+  if (to_store && !std::exchange(showAll_, false)) shown -= asked - presentedWhilePainting_ - must;
   const Surface& pixels = core_.Pixels();
   if (!CopyToBackingStore(shown, pixels)) {
     // Wraps the core's BGRA bytes, which are RGB32 on a little-endian machine; nothing is copied.
