@@ -296,18 +296,21 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
     Copy(context.target, buffer0, clip);
     return;
   }
-  Copy(context.target, buffer0, SweepStripe(first_changed, last_changed, plot));
-  Copy(context.target, buffer0, DrawnColumns(view).Intersect(plot_rect));
+  std::vector<platform::WindowRect> changed{SweepStripe(first_changed, last_changed, plot),
+                                            DrawnColumns(view).Intersect(plot_rect)};
   // The value indicators beside the curves go with it, as far as this paint changed them (and the
   // few pixels their frames may reach beyond).
   for (const IndicatorBox& box : view.Painting.Indicators) {
     const PixelRect& r = box.Changed;
     if (r.Right <= r.Left || r.Bottom <= r.Top) continue;
-    Copy(context.target, buffer0, platform::WindowRect{r.Left - 2, r.Top - 2, r.Right + 2, r.Bottom + 2}.Intersect(view_rect));
+    changed.push_back(platform::WindowRect{r.Left - 2, r.Top - 2, r.Right + 2, r.Bottom + 2}.Intersect(view_rect));
   }
   // What else was invalidated (a control that went, a strip) is copied as asked; the view's own
   // invalidation, the tick's, is the stripe and the indicators.
   for (const platform::WindowRect& area : *context.areas) {
-    if (area != view_rect) Copy(context.target, buffer0, area);
+    if (area != view_rect) changed.push_back(area);
   }
+  for (const platform::WindowRect& area : changed) Copy(context.target, buffer0, area);
+  // Only these areas of the window changed: the rest of the view need not be shown again.
+  Window().PaintedOnly(std::move(changed));
 }

@@ -1,19 +1,24 @@
-// Benchmark of saving and loading ".out" records: a long one beside a plain copy and a memcpy of the
-// same bytes, a small one beside a plain read of its file.
+// Benchmark of saving and loading ".out" records: the save and the load of a long one each beside a
+// plain program doing the same (checked first to give the same file, or the same view contents),
+// with a plain copy, a memcpy and a plain read of the bytes as further marks.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <algorithm>
+#include <array>
+#include <thread>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "bench_support.h"
+#include "smoothing_yardstick.h"
 #include "graph/graph_view.h"
 #include "records/binary_record.h"
 #include "records/file_write.h"
@@ -212,6 +217,108 @@ void BM_LoadRecordIntoView(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * r.bytes.size()));
 }
 
+// The yardstick of a load: the header read with one read and its fields taken at their places,
+// each channel's codes read straight into the view's buffers, then the first screen's columns of the
+// smoothed channels reduced plainly (the window's layout of them is the program's). Only the
+// fields the view's contents depend on are read.
+struct PlainLoad {
+  std::uint32_t rate = 0;
+  std::uint32_t samples = 0;
+  std::array<std::uint16_t, 4> smoothing{};
+  std::array<std::uint16_t, 4> median{};
+  std::array<bool, 4> present{};
+};
+
+bool LoadPlainly(const std::string& path, GraphView& view, PlainLoad& out) {
+  constexpr std::size_t kHead = 10, kBlock = 49, kCounts = 8;
+  std::array<std::uint8_t, kHead + 4 * kBlock + kCounts> head{};
+  const int in = ::open(path.c_str(), O_RDONLY);
+  if (in < 0) return false;
+  bool ok = ::pread(in, head.data(), head.size(), 0) == static_cast<ssize_t>(head.size()) && std::memcmp(head.data(), "PELN", 4) == 0;
+  const auto u16 = [&head](std::size_t at) { return static_cast<std::uint16_t>(head[at] | head[at + 1] << 8); };
+  const auto u32 = [&](std::size_t at) { return static_cast<std::uint32_t>(u16(at) | std::uint32_t{u16(at + 2)} << 16); };
+  out.rate = u32(5);
+  std::uint64_t at = head.size();
+  out.samples = u32(kHead + 4 * kBlock);
+  for (std::size_t k = 0; k < 4 && ok; ++k) {
+    const std::size_t block = kHead + k * kBlock;
+    // Only kinds without a rate history or a gain: their blocks are all of one length.
+    ok = head[block + 1] == 1;
+    out.present[k] = u32(block + 2) != 0;
+    out.median[k] = head[block + 32] != 0 ? u16(block + 34) : 0;
+    out.smoothing[k] = head[block + 33] != 0 ? u16(block + 36) : 0;
+    VessamorChannel& channel = view.Channel(k);
+    if (!out.present[k] || !ok) continue;
+    const std::size_t bytes = 2u * out.samples;
+    ok = out.samples <= channel.CodeCapacity &&
+         ::pread(in, channel.Codes, bytes, static_cast<off_t>(at)) == static_cast<ssize_t>(bytes);
+    channel.CodeCount = out.samples;
+    at += bytes;
+  }
+  ::close(in);
+  return ok;
+}
+
+// The long record loaded into a view as the open command does, beside the plain load into a view of
+// its own, in turn on the process's CPU clock: the two views' codes and first-screen columns are
+// checked to agree before anything is timed.
+void BM_LoadBesidePlainLoad(benchmark::State& state) {
+  Record& r = TheRecord();
+  bench_support::HeadlessWindow window;
+  GraphView plain_view;
+  plain_view.Init(kCapacity, PixelRect{0, 0, 1200, 800}, 0, &window);
+  for (std::size_t k = 0; k < 4; ++k) plain_view.Channel(k).Enabled = 1;
+  plain_view.SetChannelFlags(4, 0);
+  const auto load = [&r] {
+    const records::FileSource file(r.path);
+    records::ApplyLoadedRecord(r.view, records::ReadBinaryRecord(file, kCapacity).Record, "long");
+  };
+  load();
+  GraphView& view = r.view;
+  const std::uint32_t first = view.FirstShownColumn, last = view.LastShownColumn;
+  const ColumnRecord* time_base = view.Channel(0).TimeBase;
+  // The channels are reduced side by side where the first screen is long, as the program does.
+  const std::uint64_t span = std::uint64_t{time_base[last].FirstSample} + time_base[last].SampleCount - time_base[first].FirstSample;
+  const std::uint32_t threads = span * 4 >= 1'000'000 ? std::min(4u, std::max(1u, std::thread::hardware_concurrency())) : 1;
+  PlainLoad header;
+  std::vector<bench_support::SmoothedChannel> plain(4);
+  const auto plain_load = [&] {
+    if (!LoadPlainly(r.path, plain_view, header)) std::abort();
+    for (std::size_t k = 0; k < 4; ++k) {
+      plain[k].Codes = plain_view.Channel(k).Codes;
+      plain[k].Smoothing = header.smoothing[k];
+      plain[k].Median = header.median[k];
+    }
+    bench_support::ReduceSmoothed(plain, time_base, first, last, header.samples, threads);
+  };
+  plain_load();
+  for (std::size_t k = 0; k < 4; ++k) {
+    const VessamorChannel& ch = view.Channel(k);
+    const VessamorChannel& mine = plain_view.Channel(k);
+    bench_support::RequireSameOutput(".out load codes",
+                                     std::string_view(reinterpret_cast<const char*>(ch.Codes), 2u * ch.CodeCount),
+                                     std::string_view(reinterpret_cast<const char*>(mine.Codes), 2u * mine.CodeCount));
+    if (ch.SmoothingOn == 0 || ch.MedianOn != (header.median[k] != 0 ? 1 : 0)) {
+      std::fprintf(stderr, ".out load: channel %zu's filters differ from the file's\n", k);
+      std::exit(1);
+    }
+    bench_support::RequireSameColumns(".out load", k, ch.Columns, first, plain[k].Out);
+  }
+  bench_support::PairedRatio ratio;
+  for (auto _ : state) {
+    double start = bench_support::ProcessCpuSeconds();
+    load();
+    const double spent = bench_support::ProcessCpuSeconds() - start;
+    start = bench_support::ProcessCpuSeconds();
+    plain_load();
+    ratio.Add(spent, bench_support::ProcessCpuSeconds() - start);
+    state.SetIterationTime(spent);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * r.bytes.size()));
+  state.counters["threads"] = threads;
+  ratio.Report(state, "ratio_to_plain_load");
+}
+
 }  // namespace
 
 // Throughput by the clock on the wall: the file system's time counts as much as our own.
@@ -223,3 +330,4 @@ BENCHMARK(BM_MemcpyRecordBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadSmallRecord)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_PlainReadSmall)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_LoadRecordIntoView)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_LoadBesidePlainLoad)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);

@@ -16,9 +16,11 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -149,13 +151,36 @@ struct RecordingWindow {
 };
 
 
+// The window's picture as the display shows it must be the program's own; a difference ends the run.
+void RequireShownAsPainted(QWidget& window, const platform::Surface& painted) {
+  const QImage shown = window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  if (shown.width() < window.width() || shown.height() < window.height()) {
+    std::fprintf(stderr, "the window's picture could not be taken from the display\n");
+    std::exit(1);
+  }
+  const int width = std::min(shown.width(), painted.Width()), height = std::min(shown.height(), painted.Height());
+  for (int y = 0; y < height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(shown.constScanLine(y));
+    for (int x = 0; x < width; ++x) {
+      std::uint32_t pixel = 0;
+      std::memcpy(&pixel, painted.Row(y) + 4 * x, 4);
+      if (((row[x] ^ pixel) & 0xFFFFFFu) != 0) {
+        std::fprintf(stderr, "the window shows %06X at %d,%d where the program painted %06X\n", row[x] & 0xFFFFFFu, x, y,
+                     pixel & 0xFFFFFFu);
+        std::exit(1);
+      }
+    }
+  }
+}
+
 // Each iteration is a second of recording, 25 frames: the program's (a frame's samples brought in
 // and ticked, the view painted and shown) with its window alone on the display, then the bare
 // window's with its own alone, each second on the process's CPU clock, so every thread's work counts;
 // the window thread's own share of the program's frames beside it. Showing a window again is done
 // and settled before its second is timed.
+constexpr int kFramesASecond = 25;
+
 void BM_RecordingBesideBareWindow(benchmark::State& state) {
-  constexpr int kFramesASecond = 25;
   Application();
   if (!ScreenAsNamed()) {
     state.SkipWithError("the screen is not 1920x1080");
@@ -163,6 +188,14 @@ void BM_RecordingBesideBareWindow(benchmark::State& state) {
   }
   RecordingWindow recording;
   QWidget& program = recording.host->Widget();
+  // The window shows only what each frame changed: after a second of frames what the display (or
+  // Qt's own picture, off screen) shows must be the program's picture, pixel for pixel.
+  for (int frame = 0; frame < kFramesASecond; ++frame) {
+    recording.Feed();
+    recording.Frame();
+  }
+  for (int k = 0; k < 10; ++k) QApplication::processEvents();
+  RequireShownAsPainted(program, recording.host->Window().Pixels());
   const PixelRect& view = recording.window->View->ViewRect;
   const QRect area(view.Left, view.Top, view.Width(), view.Height());
   BareWindow bare(program.size());

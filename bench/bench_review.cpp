@@ -3,11 +3,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <thread>
 #include <vector>
 
 #include "bench_support.h"
+#include "smoothing_yardstick.h"
 #include "graph/graph_view.h"
 
 namespace {
@@ -59,74 +59,59 @@ void BM_FitWholeRecord(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kSamples);
 }
 
-// The refit spreads its channels over up to four threads: besides the time on the wall, the CPU
-// time of all of them, to set beside the yardstick on one thread.
-void CountRefit(benchmark::State& state, double cpu_seconds, double samples) {
-  state.counters["ns/sample"] = benchmark::Counter(samples * static_cast<double>(state.iterations()),
-                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-  state.counters["cpu_ns/sample"] = 1e9 * cpu_seconds / (samples * static_cast<double>(state.iterations()));
-  state.counters["threads"] = static_cast<double>(std::min(4u, std::max(1u, std::thread::hardware_concurrency())));
-}
+// The threads the refit deals four channels to: one a channel, as many as there are cores.
+std::uint32_t RefitThreads() { return std::min(4u, std::max(1u, std::thread::hardware_concurrency())); }
 
-// Refitting a fitted record of four channels of 10^7 samples each, beside its yardstick: one plain
-// pass that reads every code of the record once, on as many threads.
-void BM_RefitFourLongChannels(benchmark::State& state) {
+// Refitting a fitted record of four channels of 10^7 samples each (centred RMS over 20, with the
+// median over the first argument's window before it when that is not 0), beside its yardstick: the
+// same filters written plainly, folded into the same columns, on as many threads. The yardstick's
+// columns are checked against the program's before anything is timed; the two run in turn on the
+// process's CPU clock (every thread's work), their ratio taken pair by pair.
+void BM_RefitBesideYardstick(benchmark::State& state) {
   constexpr std::uint32_t kLong = 10'000'000;
+  const auto median = static_cast<std::uint16_t>(state.range(0));
   Review review(kLong, 4);
-  review.view.FitPending = 1;
-  review.view.AutoScrollView();
-  const double cpu = bench_support::ProcessCpuSeconds();
-  for (auto _ : state) {
-    review.view.FitPending = 1;
-    review.view.AutoScrollView();
-  }
-  CountRefit(state, bench_support::ProcessCpuSeconds() - cpu, 4.0 * kLong);
-}
-
-// The same refit with the median over 20 samples before the smoothing, as the settings panel sets it.
-void BM_RefitFourLongChannelsMedian(benchmark::State& state) {
-  constexpr std::uint32_t kLong = 10'000'000;
-  Review review(kLong, 4);
-  for (std::uint32_t k = 0; k < 4; ++k) {
+  for (std::uint32_t k = 0; k < 4 && median != 0; ++k) {
     VessamorChannel& channel = review.view.Channel(k);
     channel.MedianOn = 1;
-    channel.MedianWindow = static_cast<std::uint16_t>(state.range(0));
+    channel.MedianWindow = median;
     channel.ConfigureFilter();
   }
-  review.view.FitPending = 1;
-  review.view.AutoScrollView();
-  const double cpu = bench_support::ProcessCpuSeconds();
-  for (auto _ : state) {
+  const auto refit = [&review] {
     review.view.FitPending = 1;
     review.view.AutoScrollView();
-  }
-  CountRefit(state, bench_support::ProcessCpuSeconds() - cpu, 4.0 * kLong);
-}
-
-// The yardstick: every code of the four channels read once, on one thread (argument 1) or one
-// thread a channel (argument 4), as the refit deals them out.
-void BM_ReadFourLongChannels(benchmark::State& state) {
-  constexpr std::uint32_t kLong = 10'000'000;
-  Review review(kLong, 4);
-  const auto threads = static_cast<std::uint32_t>(state.range(0));
-  const auto read = [&review](std::uint32_t share, std::uint32_t shares, std::int64_t& sum) {
-    for (std::uint32_t k = share; k < 4; k += shares) {
-      const std::int16_t* codes = review.view.Channel(k).Codes;
-      for (std::uint32_t i = 0; i < kLong; ++i) sum += codes[i];
-    }
   };
-  const double cpu = bench_support::ProcessCpuSeconds();
-  for (auto _ : state) {
-    std::vector<std::int64_t> sums(threads, 0);
-    {
-      std::vector<std::jthread> helpers;
-      for (std::uint32_t share = 1; share < threads; ++share) helpers.emplace_back(read, share, threads, std::ref(sums[share]));
-      read(0, threads, sums[0]);
-    }
-    benchmark::DoNotOptimize(sums.data());
+  refit();
+  GraphView& view = review.view;
+  const std::uint32_t first = view.FirstShownColumn, last = view.LastShownColumn;
+  std::vector<bench_support::SmoothedChannel> plain(4);
+  for (std::uint32_t k = 0; k < 4; ++k) {
+    plain[k].Codes = view.Channel(k).Codes;
+    plain[k].Smoothing = view.Channel(k).SmoothingWindow;
+    plain[k].Median = median;
   }
-  CountRefit(state, bench_support::ProcessCpuSeconds() - cpu, 4.0 * kLong);
+  const std::uint32_t threads = RefitThreads();
+  const auto yardstick = [&] { bench_support::ReduceSmoothed(plain, view.Channel(0).TimeBase, first, last, view.SampleCount, threads); };
+  yardstick();
+  for (std::uint32_t k = 0; k < 4; ++k) bench_support::RequireSameColumns("refit", k, view.Channel(k).Columns, first, plain[k].Out);
+
+  bench_support::PairedRatio ratio;
+  double program_cpu = 0.0;
+  for (auto _ : state) {
+    double start = bench_support::ProcessCpuSeconds();
+    refit();
+    const double spent = bench_support::ProcessCpuSeconds() - start;
+    start = bench_support::ProcessCpuSeconds();
+    yardstick();
+    benchmark::DoNotOptimize(plain.data());
+    ratio.Add(spent, bench_support::ProcessCpuSeconds() - start);
+    program_cpu += spent;
+    state.SetIterationTime(spent);
+  }
+  const double samples = 4.0 * kLong * static_cast<double>(state.iterations());
+  state.counters["cpu_ns/sample"] = 1e9 * program_cpu / samples;
   state.counters["threads"] = threads;
+  ratio.Report(state, "ratio_to_yardstick");
 }
 
 void BM_ZoomedAkimaFill(benchmark::State& state) {
@@ -142,7 +127,6 @@ void BM_ZoomedAkimaFill(benchmark::State& state) {
 
 BENCHMARK(BM_PageForwardSmoothed)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FitWholeRecord)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RefitFourLongChannels)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_RefitFourLongChannelsMedian)->Arg(20)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ReadFourLongChannels)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond)->UseRealTime();
+// Without a median, and with one over 20 and over 100 samples; timed on the process's CPU clock.
+BENCHMARK(BM_RefitBesideYardstick)->ArgName("median")->Arg(0)->Arg(20)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZoomedAkimaFill)->Unit(benchmark::kMicrosecond);

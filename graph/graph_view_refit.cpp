@@ -11,7 +11,11 @@ namespace {
 // Below this many samples in all, a thread costs more than it saves.
 constexpr std::uint64_t kSamplesForThreads = 1'000'000;
 
-std::size_t Cores() { return std::max(1u, std::thread::hardware_concurrency()); }
+// Asked once: the count is read from the system's files, too slow for every tick of a recording.
+std::size_t Cores() {
+  static const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  return cores;
+}
 
 }  // namespace
 

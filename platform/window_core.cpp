@@ -212,6 +212,8 @@ void HostWindow::PaintedBeyondClip(const WindowRect& area) {
   paintedBeyond_ = paintedBeyond_.Union(inside);
 }
 
+void HostWindow::PaintedOnly(std::vector<WindowRect> areas) { paintedOnly_ = std::move(areas); }
+
 void HostWindow::UpdateNow() {
   if (!IsWindowThread()) {
     Post([this] { UpdateNow(); });
@@ -224,12 +226,21 @@ void HostWindow::UpdateNow() {
   std::vector<WindowRect> areas;
   areas.swap(dirtyAreas_);
   WindowRect presented;
+  // Areas of a paint that changed only parts of its clip, shown each on its own.
+  std::vector<WindowRect> parts;
   if (!clip.IsEmpty()) {
     // The main window paints over the whole clip, so every control there paints again on top.
     MarkControlsDirty(clip, 0);
     paintedBeyond_ = {};
+    paintedOnly_.reset();
     if (handler_ != nullptr) handler_->OnPaint(PaintContext{target, clip, {0, 0}, false, &areas});
-    presented = clip.Union(paintedBeyond_);
+    if (paintedOnly_) {
+      for (const WindowRect& area : *paintedOnly_) parts.push_back(area.Intersect(ClientRect()));
+      presented = paintedBeyond_;
+    } else {
+      presented = clip.Union(paintedBeyond_);
+    }
+    paintedOnly_.reset();
     paintedBeyond_ = {};
   }
   // A paint handler may create, move or destroy controls: walk by serial, bottom to top.
@@ -247,8 +258,11 @@ void HostWindow::UpdateNow() {
     c->OnPaint(PaintContext{target, area, {c->rect_.left, c->rect_.top}, covered});
     presented = presented.Union(area);
   }
-  if (HostBackend* backend = backend_.load(std::memory_order_acquire); backend && !presented.IsEmpty()) {
-    backend->Present(presented);
+  if (HostBackend* backend = backend_.load(std::memory_order_acquire)) {
+    for (const WindowRect& part : parts) {
+      if (!part.IsEmpty()) backend->Present(part);
+    }
+    if (!presented.IsEmpty()) backend->Present(presented);
   }
 }
 

@@ -162,6 +162,10 @@ class HostWindow {
   // Window thread, from the main window's paint handler: it painted this area as well as the one
   // it was given; the controls there paint again on top and the area is shown with the rest.
   void PaintedBeyondClip(const WindowRect& area);
+  // Window thread, from the main window's paint handler: of its clip it changed only these areas
+  // of the pixels (none when the list is empty); the rest still shows what was shown before, so
+  // the host need not show it again.
+  void PaintedOnly(std::vector<WindowRect> areas);
   bool NeedsUpdate() const;
 
   // Main-window timers; any thread.
@@ -227,6 +231,8 @@ class HostWindow {
   Surface pixels_;
   // What the paint handler painted past its clip during the paint under way.
   WindowRect paintedBeyond_;
+  // What the paint handler said it changed of its clip, during the paint under way; unset, the clip.
+  std::optional<std::vector<WindowRect>> paintedOnly_;
   MainWindowHandler* handler_ = nullptr;
   std::atomic<HostBackend*> backend_{nullptr};
 

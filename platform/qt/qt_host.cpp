@@ -392,7 +392,7 @@ bool QtHost::ListenForCloseRequests(std::string_view window_class) {
   return true;
 }
 
-void QtHost::RequestUpdate(const WindowRect& rect) { widget_->update(ToQRect(rect)); }
+void QtHost::RequestUpdate(const WindowRect& rect) { widget_->Request(ToQRect(rect)); }
 
 void QtHost::Present(const WindowRect& rect) { widget_->Present(ToQRect(rect)); }
 

@@ -69,7 +69,13 @@ void Fill(platform::Surface& target, const WindowRect& rect, std::uint32_t colou
 class MainWindow : public platform::MainWindowHandler {
  public:
   void OnPaint(const platform::PaintContext& c) override {
-    Fill(c.target, c.clip, kBackground);
+    if (window != nullptr) {
+      // Only one area changes, and the window is told so.
+      Fill(c.target, changed, changedColour);
+      window->PaintedOnly({changed});
+    } else {
+      Fill(c.target, c.clip, kBackground);
+    }
     paintedOnThread = std::this_thread::get_id();
     ++paints;
   }
@@ -84,6 +90,9 @@ class MainWindow : public platform::MainWindowHandler {
   std::vector<unsigned> timers;
   std::vector<int> clicked;
   std::thread::id paintedOnThread;
+  platform::HostWindow* window = nullptr;
+  WindowRect changed;
+  std::uint32_t changedColour = 0;
   int paints = 0;
   int closes = 0;
 };
@@ -225,6 +234,32 @@ TEST_F(QtHostTest, WorkRunAsideLeavesTheWindowGoingWithItsInputHeld) {
   EXPECT_EQ(w.findChild<QProgressDialog*>(), nullptr);
   Click(w, QPoint(150, 100), QPoint(150, 100));
   EXPECT_EQ(main.clicked, (std::vector<int>{75004}));  // input reaches the window again
+}
+
+// A paint that changes only part of what it was asked to repaint: Qt's picture of the window takes
+// that part, keeps the rest as it was shown, and a grab of the widget shows the same.
+TEST_F(QtHostTest, PaintOfPartOfItsAreaShowsThatPartAndKeepsTheRest) {
+  QWidget& w = host->Widget();
+  ASSERT_TRUE(ProcessUntil([&] { return main.paints > 0; }));
+  main.changed = WindowRect::FromSize(300, 200, 40, 30);
+  main.window = &host->Window();
+  for (const std::uint32_t colour : {0xFF10E010u, 0xFFE01010u}) {
+    main.changedColour = colour;
+    const int before = main.paints;
+    host->Window().Invalidate();
+    ASSERT_TRUE(ProcessUntil([&] { return main.paints > before; }));
+    QApplication::processEvents();
+    const QImage shown = w.screen()->grabWindow(w.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage grabbed = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const std::pair<QPoint, std::uint32_t> probes[] = {{{300, 200}, colour},      {{339, 229}, colour},
+                                                       {{299, 200}, kBackground}, {{340, 229}, kBackground},
+                                                       {{10, 10}, kBackground},   {{150, 100}, kButtonUp}};
+    for (const auto& [p, expected] : probes) {
+      EXPECT_EQ(shown.pixel(p), expected) << p.x() << "," << p.y();
+      EXPECT_EQ(grabbed.pixel(p), expected) << p.x() << "," << p.y();
+    }
+  }
+  main.window = nullptr;
 }
 
 TEST_F(QtHostTest, DesktopCloseTakesTheProgramsWay) {
