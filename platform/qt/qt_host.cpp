@@ -303,10 +303,12 @@ std::optional<FileDialogResult> QtHost::RunFileDialog(const FileDialogRequest& r
     dialog.selectNameFilter(filters[index - 1]);
   }
   if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(FromUtf8(request.defaultExtension));
+  if (!last_folder_.isEmpty()) dialog.setDirectory(last_folder_);
   if (!request.initialName.empty()) dialog.selectFile(FromUtf8(request.initialName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   FileDialogResult result;
   result.path = dialog.selectedFiles().front().toStdString();
+  last_folder_ = QFileInfo(dialog.selectedFiles().front()).absolutePath();
   result.filterIndex = std::max(1, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1);
   return result;
 }

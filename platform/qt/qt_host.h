@@ -120,6 +120,8 @@ class QtHost final : public HostServices, private HostBackend {
   // Where Qt keeps the user's settings for this run (the file dialogs' folders and history): a
   // folder of its own that goes with the run, so nothing of one run's dialogs reaches the next.
   QTemporaryDir settings_;
+  // The folder the last file dialog of this run was accepted in: the next one opens there.
+  QString last_folder_;
   std::unique_ptr<QProgressDialog> progress_;
 };
 
