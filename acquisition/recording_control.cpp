@@ -80,12 +80,15 @@ void GraphView::AttachDevices(DeviceManager& manager, WindowSide& window_side) {
   Hooks.RequestStopRecording = [this] { StopRecording(); };
 }
 
-void GraphView::ToggleRecording() {
+void GraphView::ToggleRecording(ToggleIntent intent) {
   if (ToggleOwner.load() == std::this_thread::get_id()) return;
   std::lock_guard toggle(ToggleLock);
   ToggleScope scope(ToggleOwner);
   if (Recording.load() != 0) {
     if (StopRecordingLocked(false)) AfterToggle();
+  } else if (intent == ToggleIntent::StopOnly) {
+    // The recording ended by itself first: the toolbar is shown as that stop left it.
+    AfterToggle();
   } else {
     StartRecordingLocked();
   }

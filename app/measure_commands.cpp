@@ -205,7 +205,17 @@ void MainWindow::OnMeasureCommand(std::int32_t a, std::int32_t b, std::int32_t c
   switch (control_id) {
     case kStartStopId:
       ReleaseButtonsExcept(static_cast<std::uint32_t>(control_id), false);
-      view->ToggleRecording();
+      // The press acts on what the button showed: released up, it was "Stop". A recording that
+      // ended by itself meanwhile (a full record, stopped by the device worker) is kept as it is.
+      if (button != nullptr ? button->State.load() == ControlFrame::kStateUp : recording) {
+        view->ToggleRecording(GraphView::ToggleIntent::StopOnly);
+      } else if (view->Recording.load() == 0 && !SettleUnsavedRecord()) {
+        // A new recording would replace the record not yet saved: cancelled, "Start" stays up.
+        RefreshToolbar();
+        return;
+      } else {
+        view->ToggleRecording();
+      }
       if (view->Recording.load() != 0) UnsavedRecord = 1;
       if (view->DisplayMode == DialView::kDisplayMode) {
         // On the dial the side-panel captions come again, and the redraw reaches down over the

@@ -234,7 +234,8 @@ void MainWindow::OnKeyDown(unsigned virtual_key, unsigned, unsigned flags) {
     if (repeated || Bytes.MeasureScreenActive.load() == 0 || !SelectActiveView()) return;
     AImageButton* start = FindImageButton(Window(), 75004);
     if (start != nullptr) {
-      if (CurrentView->Recording.load() != 0) {
+      // "Stop" on show is what the key presses, also when the recording has just ended by itself.
+      if (CurrentView->Recording.load() != 0 || start->State.load() == ControlFrame::kStateDown) {
         start->State = ControlFrame::kStateUp;
         start->ResetButtonState();
         if (AImageButton* pause = FindImageButton(Window(), 74999); pause != nullptr && pause->State.load() == ControlFrame::kStateDown) {

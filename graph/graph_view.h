@@ -517,8 +517,11 @@ class GraphView {
   // The device layer the recording drives, and the view as its sink and unit events (window
   // thread, before the workers start).
   void AttachDevices(DeviceManager& manager, WindowSide& window_side);
+  // What a toggle may do: a click on "Stop" only stops, so a recording that ended by itself just
+  // before (a full record) is kept rather than replaced by a new one.
+  enum class ToggleIntent : std::uint8_t { Either, StopOnly };
   // Window thread: starts a recording when none runs, else stops it.
-  void ToggleRecording();
+  void ToggleRecording(ToggleIntent intent = ToggleIntent::Either);
   // Any thread: stops a running recording and keeps it viewable; never starts one. False when
   // none ran, or when a start or stop is under way elsewhere (that one decides).
   bool StopRecording();

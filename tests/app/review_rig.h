@@ -122,6 +122,19 @@ class ReviewRig {
   // Space, `seconds` of the bus's time (the window left alone meanwhile), `during` while the
   // recording still runs, Space.
   void Record(double seconds, const std::function<void()>& during = {}) {
+    const double wanted = seconds * View().RateSetting;
+    RecordUntil([&] { return Samples() >= wanted; });
+    if (during) during();
+    Key(platform::key::kSpace);
+    clock_.ReleaseBus();
+    ASSERT_EQ(View().Recording.load(), 0);
+    Until([&] { return View().RecordViewable != 0; });
+    for (int k = 0; k < 5; ++k) Step(33);
+  }
+  // Space, then the bus let on 50 ms at a time until `reached` (the window left alone meanwhile:
+  // nothing queued for it runs), so it comes within a few hundredths of a second of the bus's time
+  // however the threads are paced. The bus stays held there until ReleaseBus.
+  void RecordUntil(const std::function<bool()>& reached) {
     // A slot ready to record, as the window's own slots tell: the device worker's tables are not read
     // from here while it searches.
     Until([&] {
@@ -130,24 +143,16 @@ class ReviewRig {
         return s.InUse != 0 && s.Prepared != 0 && s.AssignIndex >= 0 && s.SelectedForRecord != 0 && s.CountChannels() > 0;
       });
     });
-    // The bus is let on 50 ms at a time as the samples come, so the record ends within a few
-    // hundredths of a second of `seconds` however the threads are paced.
     std::int64_t held = bus_.NowUs() + 200'000;
     clock_.HoldBusAt(held);
     StartRecording();
     ASSERT_EQ(View().Recording.load(), 1);
-    const double wanted = seconds * View().RateSetting;
-    for (int k = 0; k < 200000 && Samples() < wanted; ++k) {
+    for (int k = 0; k < 200000 && !reached(); ++k) {
       if (bus_.NowUs() >= held) clock_.HoldBusAt(held += 50'000);
       std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
-    if (during) during();
-    Key(platform::key::kSpace);
-    clock_.ReleaseBus();
-    ASSERT_EQ(View().Recording.load(), 0);
-    Until([&] { return View().RecordViewable != 0; });
-    for (int k = 0; k < 5; ++k) Step(33);
   }
+  void ReleaseBus() { clock_.ReleaseBus(); }
   // Space until a recording runs. A press while the device worker is busy with a search (a pause it
   // could not take in time, which the stepped clock makes short) finds no unit ready and starts
   // nothing; a user presses again.
