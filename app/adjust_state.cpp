@@ -27,7 +27,7 @@ void ClearCalibration(VessamorChannel& channel, std::uint16_t code) {
   channel.EnteredValueSet = 0;
   channel.OffsetPending = 0;
   channel.SwapPending = 0;
-  channel.Gain = 1.0f;
+  channel.SetGain(1.0f);
   // The two kinds with a second conversion go back to their first one.
   if (code == 26 || code == 27) {
     channel.RawToValueFn = ChooseConversion(SensorKindRowFor(code).Conversion, channel.DeviceTypeCode);

@@ -31,7 +31,7 @@ void Idle(VessamorChannel& channel) {
   channel.OwnScale = 0;
   channel.SensorCode = 0;
   channel.Device = nullptr;
-  channel.Gain = 1.0f;
+  channel.SetGain(1.0f);
 }
 
 bool Holds(const DeviceSlot& slot, const VessamorChannel* channel) {

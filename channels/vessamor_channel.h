@@ -347,6 +347,14 @@ class VessamorChannel {
   std::uint32_t ResetZeroOffset();
   void ResetCalibration();
   bool CalibrateTwoPositions(bool fourth_channel);
+  // The gain and its square change together: the accelerometer magnitude reads the square.
+  void SetGain(float gain) {
+    Gain = gain;
+    GainSquared = gain * gain;
+  }
+  // An accelerometer axis whose calibration changed gives the magnitude channel (the fourth) the
+  // axes' zero codes; `any_kind` does so whatever this channel's kind.
+  void RefreshMagnitudeZeroCodes(bool any_kind = false);
   void ApplyOffsetHandOver();
   float IntegrateBetweenMarkers(std::uint32_t pair) const;
   void FillRateHistory();

@@ -149,7 +149,7 @@ std::uint32_t VessamorChannel::ResetZeroOffset() {
   FineOffsetOn = 0;
   CodeOffset = 0;
   CodeOffset2 = 0;
-  Gain = 1.0f;
+  SetGain(1.0f);
   return static_cast<std::uint32_t>(deviation);
 }
 
@@ -157,7 +157,19 @@ void VessamorChannel::ResetCalibration() {
   ZeroOffsetOn = 0;
   CalibrationMid = 0.0f;
   ZeroOffset = 0.0f;
-  Gain = 1.0f;
+  SetGain(1.0f);
+  RefreshMagnitudeZeroCodes();
+}
+
+void VessamorChannel::RefreshMagnitudeZeroCodes(bool any_kind) {
+  if (View == nullptr || (!any_kind && SensorCode != 7 && SensorCode != 8)) return;
+  VessamorChannel& magnitude = View->Channel(3);
+  if (&magnitude == this || magnitude.ValueToRawFn == nullptr) return;
+  for (std::size_t k = 0; k < 3; ++k) {
+    magnitude.AxisZeroCodes[k] =
+        SaturateToCode(magnitude.ValueToRawFn(View->Channel(k).CalibrationMid) - magnitude.AdcZeroCode);
+  }
+  if (DeviceTypeCode == 3) std::swap(magnitude.AxisZeroCodes[0], magnitude.AxisZeroCodes[2]);
 }
 
 bool VessamorChannel::CalibrateTwoPositions(bool fourth_channel) {
@@ -166,7 +178,7 @@ bool VessamorChannel::CalibrateTwoPositions(bool fourth_channel) {
   // Two equal readings carry no span to scale by; the channel keeps the calibration it has.
   if (!(half_span > 0.0) || !std::isfinite(half_span)) return false;
 
-  Gain = 1.0f;
+  SetGain(1.0f);
   ZeroOffsetOn = 1;
   FineOffset = 0;
   FineOffsetOn = 0;
@@ -188,7 +200,8 @@ bool VessamorChannel::CalibrateTwoPositions(bool fourth_channel) {
         CalibrationMid = 0.0f;
         ZeroOffsetOn = 0;
         ZeroOffset = 0.0f;
-        Gain = 1.0f;
+        SetGain(1.0f);
+        RefreshMagnitudeZeroCodes();
         return false;
       }
     }
@@ -197,19 +210,16 @@ bool VessamorChannel::CalibrateTwoPositions(bool fourth_channel) {
   if (fourth_channel && View != nullptr) {
     VessamorChannel& magnitude = View->Channel(3);
     if (magnitude.ValueToRawFn != nullptr) {
-      magnitude.GainSquared = 1.0f;
-      magnitude.Gain = 1.0f;
+      magnitude.SetGain(1.0f);
       magnitude.ZeroOffset = 0.0f;
       magnitude.ZeroOffsetOn = 0;
       magnitude.FineOffset = 0;
       magnitude.FineOffsetOn = 0;
-      for (std::size_t k = 0; k < 3; ++k) {
-        magnitude.AxisZeroCodes[k] =
-            SaturateToCode(magnitude.ValueToRawFn(View->Channel(k).CalibrationMid) - magnitude.AdcZeroCode);
-      }
-      if (DeviceTypeCode == 3) std::swap(magnitude.AxisZeroCodes[0], magnitude.AxisZeroCodes[2]);
     }
   }
+  // Every axis calibration moves the magnitude's zero at once, not only the last axis's: a half-done
+  // calibration keeps the magnitude true to the axes as they read.
+  RefreshMagnitudeZeroCodes(fourth_channel);
   return true;
 }
 

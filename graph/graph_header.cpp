@@ -344,6 +344,7 @@ void CopySetup(VessamorChannel& to, const VessamorChannel& from) {
   to.AdcZeroCode = from.AdcZeroCode;
   to.DeviceTypeCode = from.DeviceTypeCode;
   to.Gain = from.Gain;
+  to.GainSquared = from.GainSquared;
   to.MedianOn = from.MedianOn;
   to.SmoothingOn = from.SmoothingOn;
   to.NotchOn = from.NotchOn;

@@ -73,12 +73,19 @@ std::string FamilyForKey(std::uint32_t key) {
 std::unique_ptr<UnitModel> MakeUnitModel(const std::string& family, const std::vector<Signal>& signals,
                                          std::uint32_t key) {
   if (family == AutoFamily) return MakeUnitModel(FamilyForKey(key), signals, key);
-  if (family == "wired") return std::make_unique<WiredUnitModel>(signals);
+  // An accelerometer sends its Z axis first and X third (the program swaps them back): the listed
+  // X, Y, Z signals go out in that order.
+  const SensorKeyEntry* entry = FindSensorKey(key);
+  std::vector<Signal> unit_order = signals;
+  if (entry != nullptr && (entry->SensorCode == 7 || entry->SensorCode == 8) && unit_order.size() >= 3) {
+    std::swap(unit_order[0], unit_order[2]);
+  }
+  if (family == "wired") return std::make_unique<WiredUnitModel>(std::move(unit_order));
   if (family == "radio") {
     constexpr int kPulseSensorCode = 35;
-    const SensorKeyEntry* entry = FindSensorKey(key);
     bool pulse = entry != nullptr && entry->SensorCode == kPulseSensorCode;
-    return std::make_unique<RadioReceiverUnit>(pulse ? RadioLayout::Pulse : RadioLayout::Accelerometer, signals);
+    return std::make_unique<RadioReceiverUnit>(pulse ? RadioLayout::Pulse : RadioLayout::Accelerometer,
+                                               std::move(unit_order));
   }
   if (family == "timer") return std::make_unique<EventTimerUnit>(signals);
   if (family == "typesix") return std::make_unique<TypeSixUnit>();

@@ -406,14 +406,14 @@ TEST_F(PreparationPages, TypedReferenceIsWhatTheChannelReadsThen) {
 }
 
 TEST_F(PreparationPages, AccelerometerAndDistanceBoxesFollowTheirInput) {
-  // The box's channel fed a slow sine (an accelerometer's slot channel 0 takes the unit's third
-  // stream; an echo delay is five timer counts a code): over two periods the box reads most of
-  // the sine's span, and the samples come at the rate the page records at.
+  // The box's channel (an accelerometer's X) fed a slow sine (an echo delay is five timer counts a
+  // code): over two periods the box reads most of the sine's span, and the samples come at the
+  // rate the page records at.
   const struct {
     const char* units;
     std::int16_t low, high;
-  } cases[] = {{"auto:kind=7:const=2048|const=2048|sine=2048,800,0.5", 1248, 2848},
-               {"auto:kind=7/3:const=512|const=512|sine=512,200,0.5", 312, 712},
+  } cases[] = {{"auto:kind=7:sine=2048,800,0.5|const=2048|const=2048", 1248, 2848},
+               {"auto:kind=7/3:sine=512,200,0.5|const=512|const=512", 312, 712},
                {"auto:kind=64:sine=1200,400,0.5", 4000, 8000},
                {"auto:kind=65:sine=1200,400,0.5", 4000, 8000}};
   for (const auto& c : cases) {

@@ -189,3 +189,39 @@ TEST(TwoPositionCalibration, FourthChannelTakesTheAxisZeroCodes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The magnitude channel reads each axis through its squared gain and its zero code: whatever the
+// calibration pages did last (calibrated an axis, started one again, had one refused), both match
+// what the axis itself reads.
+TEST(TwoPositionCalibration, MagnitudeStaysTrueToTheAxesAfterEveryChange) {
+  SetupView v;
+  v.SetDeviceType(11);
+  v.SetupUnit(7, {0, 1, 2, 3});
+  const auto expect_true_to_axes = [&](const char* after) {
+    const VessamorChannel& magnitude = v.Ch(3);
+    for (std::size_t k = 0; k < 3; ++k) {
+      const VessamorChannel& axis = v.Ch(k);
+      EXPECT_FLOAT_EQ(axis.GainSquared, axis.Gain * axis.Gain) << after << " axis " << k;
+      EXPECT_EQ(magnitude.AxisZeroCodes[k], Accel15ToCode12(axis.CalibrationMid) - 2048) << after << " axis " << k;
+    }
+  };
+  VessamorChannel& y = v.Ch(1);
+  y.p_UD = 10.3f;
+  y.p_Uz = -9.5f;
+  ASSERT_TRUE(y.CalibrateTwoPositions(false));  // not the last axis: no flag
+  EXPECT_NE(v.Ch(3).AxisZeroCodes[1], 0);
+  expect_true_to_axes("a calibrated axis");
+  y.ResetCalibration();
+  expect_true_to_axes("an axis started again");
+  ASSERT_TRUE(y.CalibrateTwoPositions(false));
+  // Two readings a hair apart give a gain that throws the cursor column far beyond 200: refused.
+  y.AppendCode(4095);
+  y.p_UD = 0.51f;
+  y.p_Uz = 0.49f;
+  EXPECT_FALSE(y.CalibrateTwoPositions(false));
+  expect_true_to_axes("a refused calibration");
+}
+
+}  // namespace

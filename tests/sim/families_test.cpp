@@ -6,6 +6,7 @@
 #include "sim/event_timer_unit.h"
 #include "sim/radio_receiver_unit.h"
 #include "sim/unit_list.h"
+#include "sim/wired_unit.h"
 #include "sim_test_support.h"
 
 namespace simtest {
@@ -42,7 +43,7 @@ constexpr std::int64_t kPacketUs = 1000 * sim::RadioGroupsPerBlock;  // at the 1
 const Bytes kRadioStart = {0xA7, 0xE8, 0x03, 0x00, 0x00};
 
 TEST_F(FamiliesTest, RadioSendsByteExactPacketsWithWrappingSequenceNumbers) {
-  // X 341, Y 682, Z 1023: high bytes 55 AA FF, low bits 01 10 11 -> 0x6C.
+  // X 341, Y 682, Z 1023, sent Z first: high bytes FF AA 55, low bits 11 10 01 -> 0xE4.
   sim::UnitId unit = PlugKind(7, kRadioType,
                               {sim::Signal::Constant(341), sim::Signal::Constant(682), sim::Signal::Constant(1023)});
   Radio(unit, [](sim::RadioReceiverUnit& radio) {
@@ -58,7 +59,7 @@ TEST_F(FamiliesTest, RadioSendsByteExactPacketsWithWrappingSequenceNumbers) {
   ASSERT_EQ(packet.size(), static_cast<size_t>(sim::RadioPacketLength));
   EXPECT_EQ(Slice(packet, 0, 2), (Bytes{0x05, 0x00}));
   for (int group = 0; group < sim::RadioGroupsPerBlock * sim::RadioBlocksPerPacket; ++group) {
-    ASSERT_EQ(Slice(packet, 2 + 4 * group, 4), (Bytes{0x55, 0xAA, 0xFF, 0x6C})) << group;
+    ASSERT_EQ(Slice(packet, 2 + 4 * group, 4), (Bytes{0xFF, 0xAA, 0x55, 0xE4})) << group;
   }
   EXPECT_EQ(Slice(packet, 122, 2), (Bytes{55, 9}));  // 255 - quality, noise
 
@@ -68,6 +69,19 @@ TEST_F(FamiliesTest, RadioSendsByteExactPacketsWithWrappingSequenceNumbers) {
   ASSERT_EQ(stream.size(), 4u * sim::RadioPacketLength);
   const int expected[] = {14, 15, 0, 1};
   for (int i = 0; i < 4; ++i) EXPECT_EQ(stream[i * sim::RadioPacketLength + 1] >> 4, expected[i]) << i;
+}
+
+TEST_F(FamiliesTest, WiredAccelerometerSendsItsAxesZFirst) {
+  // Signals are listed X, Y, Z; the unit's first channel carries Z, its third X.
+  PlugKind(7, 11, {sim::Signal::Constant(100), sim::Signal::Constant(200), sim::Signal::Constant(300)});
+  Write(handle, {0xA7, 0x03, 0xA3, 0xE8, 0x03, 0xA5});
+  AdvanceUs(1000);
+  Bytes expected;
+  for (auto [channel, code] : {std::pair{0, 300}, {1, 200}, {2, 100}}) {
+    const auto frame = sim::EncodeWiredFrame(channel, static_cast<std::uint16_t>(code));
+    expected.insert(expected.end(), frame.begin(), frame.end());
+  }
+  EXPECT_EQ(ReadAll(handle), expected);
 }
 
 constexpr int kTimerType = 8;
