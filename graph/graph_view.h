@@ -331,8 +331,8 @@ class GraphView {
   static std::string AxisName(const VessamorChannel& channel);
   // The bold face of the axes' names, a little larger than the labels'.
   FontSpec AxisNameFont() const { return FontSpec{"Verdana", Style.SmallFont.Height * 13 / 10, 0, 700}; }
-  // Where the names' lines of a column lie: the first in the band above the plot, the others
-  // below it in the column.
+  // Where the names' lines of a column lie: the first in the band above the plot, the others along
+  // the band beside the plot's column where they fit, else below it in the column.
   std::vector<PixelRect> AxisNameLines(const ValueAxisColumn& column) const;
 
   // Layout derived by SetViewRect.

@@ -572,9 +572,23 @@ std::vector<PixelRect> GraphView::AxisNameLines(const ValueAxisColumn& column) c
   const FontSpec spec = AxisNameFont();
   const platform::Font font{spec.Face, std::max(spec.Height, 1), spec.Width, spec.Weight};
   const std::int32_t line = platform::GetTextMetrics(font).Height;
-  // The first line sits at the band's bottom, clear of the top labels; the others follow it down.
+  // The first line sits at the band's bottom, clear of the top labels.
   const std::int32_t first = PlotRect.Top - NameBandHeight + 2;
   std::vector<PixelRect> lines;
+  // Beside the plot the others follow it along the band, over the plot's top, where they fit; else
+  // (and in the columns further left) they follow it down over the top labels.
+  if (column.Right == PlotRect.Left - FrameWidth - 8) {
+    const std::int32_t gap = std::max<std::int32_t>(line, 8);
+    std::int32_t x = column.Right;
+    for (std::size_t n = 0; n < column.Names.size(); ++n) {
+      const std::int32_t width = platform::TextExtent(column.Names[n].second, font).cx;
+      const std::int32_t left = n == 0 ? std::max(column.Right - width, column.Left) : x + gap;
+      lines.push_back(PixelRect{left, first, left + (n == 0 ? column.Right - left : width), first + line});
+      x = lines.back().Right;
+    }
+    if (lines.back().Right <= ViewRect.Right - gap) return lines;
+    lines.clear();
+  }
   for (std::size_t n = 0; n < column.Names.size(); ++n) {
     const std::int32_t width = platform::TextExtent(column.Names[n].second, font).cx;
     const std::int32_t top = n == 0 ? first : PlotRect.Top + static_cast<std::int32_t>(n - 1) * (line + 3) + 2;

@@ -160,6 +160,11 @@ struct Sweep {
       for (auto b = std::next(a); b != columns.end(); ++b)
         EXPECT_TRUE(a->second.second < b->second.first || b->second.second < a->second.first)
             << "the label columns of kinds " << a->first << " and " << b->first << " share pixels";
+    // The names of the axis beside the plot stand in the band above it, leaving its top labels to it.
+    if (const auto axes = view.ValueAxisColumns(); !axes.empty()) {
+      for (const PixelRect& line : view.AxisNameLines(axes.front()))
+        EXPECT_LE(line.Bottom, plot.Top) << "axis name " << Show(line) << " below the plot's top " << plot.Top;
+    }
     std::map<std::uint8_t, std::set<std::string>> written;
     for (std::size_t i = 0; i < view.ValueLabelTexts.size(); ++i)
       EXPECT_TRUE(written[view.ValueLabelChannels[i]].insert(view.ValueLabelTexts[i]).second)
