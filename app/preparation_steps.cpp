@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "acquisition/device_status.h"
+#include "acquisition/worker_threads.h"
 #include "app/adjust_state.h"
 #include "app/main_window.h"
 #include "app/start_screen_parts.h"
@@ -23,7 +24,9 @@ AImageButton* ActionButton(MainWindow& window) {
 }
 
 // The calibration of the page's value boxes' channels cleared; the step state is the page's own.
-void ClearBoxCalibration(InfoPanel& panel) {
+// The units' decoders read the gains as they write codes.
+void ClearBoxCalibration(InfoPanel& panel, GraphView& view) {
+  CodeLayoutHold layout(view.Devices);
   PreparationSteps kept{};
   VessamorChannel* first = panel.Box1.Channel;
   VessamorChannel* second = panel.Box2.Channel != first ? panel.Box2.Channel : nullptr;
@@ -46,7 +49,7 @@ void OnAdjustButton(MainWindow& window, InfoPanel& panel) {
   {
     std::lock_guard lock(window.View->ViewLock);
     const bool fresh = s.StepIndex == 0 && (code != 6 || (first != nullptr && first->Device != nullptr));
-    if (fresh) ClearBoxCalibration(panel);
+    if (fresh) ClearBoxCalibration(panel, *window.View);
     // The gas kinds measure the increment from here on, on their wider axis.
     if ((code == 26 || code == 27) && first != nullptr) first->AltConversion = 1;
   }
@@ -147,7 +150,7 @@ void OpenPreparationPage(MainWindow& window, StartScreenParts& parts, std::uint8
   panel.BindValueBoxes(s.Device, s.Channels[0], s.Channels[1]);
   if (window.View) {
     std::lock_guard lock(window.View->ViewLock);
-    ClearBoxCalibration(panel);
+    ClearBoxCalibration(panel, *window.View);
   }
   ResetPreparationPage(panel);
   panel.SetScreen(InfoPanel::kPreparation);

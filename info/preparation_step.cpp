@@ -169,6 +169,8 @@ void ApplyPreparationStep(InfoPanel& panel, GraphView& view, PreparationHost& ho
     }
     // 5.
     if (s.StepIndex == 1 && code != kConductivity) {
+      // The units' decoders read the gains as they write codes.
+      CodeLayoutHold layout(view.Devices);
       if (box1.Channel != nullptr) {
         if (const std::uint32_t deviation = box1.Channel->ResetZeroOffset(); deviation != 0) box1.LiveCode = static_cast<std::int32_t>(deviation);
       }
@@ -203,18 +205,16 @@ void ApplyPreparationStep(InfoPanel& panel, GraphView& view, PreparationHost& ho
       const float x = channel.SampleValue(NewestColumn(view));
       const std::uint8_t step = s.StepIndex;
       // Odd steps take the first reading of an axis, even ones the second, and calibrate it.
+      // The unit's decoder reads the calibration (the gains' squares, the magnitude's zero codes)
+      // as it writes codes.
+      CodeLayoutHold layout(view.Devices);
       if (step % 2 == 1) {
         channel.ResetCalibration();
         channel.StoredCursorCode = channel.CursorCode();
         channel.ReadingA = channel.p_UD = x;
       } else {
         channel.ReadingB = channel.p_Uz = x;
-        {
-          // The unit's decoder reads the calibration as it writes codes.
-          std::unique_lock<std::mutex> layout;
-          if (view.Devices != nullptr) layout = std::unique_lock(view.Devices->CodeLayoutLock);
-          channel.CalibrateTwoPositions(step == 6);
-        }
+        channel.CalibrateTwoPositions(step == 6);
         channel.StoredCursorCode = 0;
         const std::size_t next = step == 6 ? 0 : step / 2;
         if (next < GraphView::kLiveChannels) {
