@@ -102,7 +102,6 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
   const std::string unit = volume ? std::string(EnglishUi() ? "ml" : "мл") : channel.Unit;
   const bool time_line = channel.IndicatorStyle != 0;
   DrawTwice(surface, unit, g[4], g[5], g[6] - g[4], g[7] - g[5], time_line ? rgba8(100, 100, 100, 255) : rgba8(0, 0, 0, 255));
-  pixels.clip_box(kept_clip.x1, kept_clip.y1, kept_clip.x2, kept_clip.y2);
   const IndicatorGeometry& second = channel.SecondLineGeometry;
   if (channel.ExtraValueShown != 0 && second[2] > second[0]) {
     // The same reading as an angular speed on the line below.
@@ -111,6 +110,7 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
     DrawTwice(surface, AngularSpeedUnit(EnglishUi()), second[4], second[5], second[6] - second[4], second[7] - second[5],
               rgba8(0, 0, 0, 255));
   }
+  pixels.clip_box(kept_clip.x1, kept_clip.y1, kept_clip.x2, kept_clip.y2);
   if (!time_line) return;
   const ColumnRecord* base = view->Channels[0] ? view->Channels[0]->TimeBase : nullptr;
   const bool inside = base != nullptr && column < view->Channels[0]->ColumnCapacity;

@@ -254,7 +254,17 @@ void VessamorChannel::LayoutIndicator(const PixelRect& strip, std::uint16_t colu
   if (MainWindow != nullptr) MainWindow->LineSpacing = m.spacing;
   // A rotation channel's box adds a line for the angular speed.
   const bool two_lines = IndicatorTwoLines != 0 || ExtraValueShown != 0;
-  if (IndicatorStyle == 0 && two_lines) m.text_size *= 0.5;
+  if (IndicatorStyle == 0 && two_lines) {
+    m.text_size *= 0.5;
+    // Both lines stand inside the box's face, clear of its border: a strip too low for them at
+    // this size takes them and the space between them smaller.
+    const double face = std::max(0.0, static_cast<double>(strip.Bottom) - strip.Top - 10.0 * m.s);
+    const double total = 2.0 * m.char_height * m.text_size + m.spacing;
+    if (total > face && total > 0.0) {
+      m.text_size *= face / total;
+      m.spacing *= face / total;
+    }
+  }
   IndicatorScale = m.text_size;
 
   // Where the boxes of the captioned styles start: the strip's left edge, or the column's pixel

@@ -247,6 +247,12 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
     }
     const PixelRect laid = w.View->Channel(0).LabelRect;
     EXPECT_EQ(ShownPixels(rig->host.Window().Pixels(), laid), ShownPixels(w.BackBuffer(0), laid)) << "indicator box";
+    // Each line of the box (the rotation's angular speed the second) stands inside its face, clear of the border.
+    for (const auto* line : {&w.View->Channel(0).ValueLineGeometry, &w.View->Channel(0).SecondLineGeometry}) {
+      if ((*line)[2] <= (*line)[0]) continue;
+      EXPECT_GE((*line)[1], laid.Top + 4) << "indicator line top";
+      EXPECT_LE((*line)[3], laid.Bottom - 4) << "indicator line bottom";
+    }
     EXPECT_NEAR(Indicator(w), c.reads, c.within) << "indicator";
     RecordFor(w, c.seconds);
     std::uint32_t samples = 0;
