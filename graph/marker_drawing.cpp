@@ -207,20 +207,47 @@ void GraphView::DrawMarker(agg_ren& surface, std::size_t index, std::size_t part
   const double line_height = char_height * s;
   const bool english = MainWindow != nullptr && MainWindow->EnglishUi();
   const double width = std::max(marker.CaptionWidth, 1);
-  const double left = marker.CaptionState[0] != 0 ? x - width : x + 1;
   const std::uint32_t column = std::min<std::uint32_t>(marker.Column, ColumnsPerChannelCount - 1);
   const std::uint32_t sample = ColumnTables[column].FirstSample;
   marker.CaptionArea = PixelRect{};
   marker.ValueCaptionCount = 0;
-  double y = top + 2.0;
+  // The stack's height: two lines a box, three for a rotation channel.
+  double stack = 0.0;
+  for (const auto& channel : Channels) {
+    if (channel->Shown != 0 && channel->Enabled != 0) stack += (channel->ExtraValueShown != 0 ? 3 : 2) * line_height + 8.0;
+  }
   // The captions keep clear of the value indicators: where they would cover one, they start below it.
-  for (bool moved = true; moved;) {
-    moved = false;
-    const PixelRect first{Px(left), Px(y), Px(left + width) + 1, Px(y + (3.0 * line_height + 8.0) * shown) + 1};
-    for (std::size_t k = 0; k < kLiveChannels; ++k) {
-      if (IndicatorShown[k] == 0 || !Meets(IndicatorStrips[k], first)) continue;
-      y = IndicatorStrips[k].Bottom + 2.0;
-      moved = true;
+  const auto clear_top = [&](double at_left) {
+    double at = top + 2.0;
+    for (bool moved = true; moved;) {
+      moved = false;
+      const PixelRect area{Px(at_left), Px(at), Px(at_left + width) + 1, Px(at + stack) + 1};
+      for (std::size_t k = 0; k < kLiveChannels; ++k) {
+        if (IndicatorShown[k] == 0 || !Meets(IndicatorStrips[k], area)) continue;
+        at = IndicatorStrips[k].Bottom + 2.0;
+        moved = true;
+      }
+    }
+    return at;
+  };
+  // Where the stack below the indicators would run past the plot's bottom, it goes on the marker's
+  // other side, or left of the indicators, where it fits; else it ends at the plot's bottom.
+  const double stack_end = PlotRect.Bottom - 2.0;
+  double strips_left = PlotRect.Right;
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    if (IndicatorShown[k] != 0) strips_left = std::min<double>(strips_left, IndicatorStrips[k].Left);
+  }
+  const double own = marker.CaptionState[0] != 0 ? x - width : x + 1;
+  double left = own;
+  double y = clear_top(own);
+  if (y + stack > stack_end) {
+    y = std::max(top + 2.0, stack_end - stack);
+    for (const double other : {marker.CaptionState[0] != 0 ? x + 1 : x - width, strips_left - width - 2.0}) {
+      const double other_y = clear_top(other);
+      if (other < PlotRect.Left || other + width > PlotRect.Right || other_y + stack > stack_end) continue;
+      left = other;
+      y = other_y;
+      break;
     }
   }
   for (std::size_t k = 0; k < kLiveChannels; ++k) {

@@ -399,11 +399,21 @@ bool Meet(const PixelRect& a, const PixelRect& b) {
 }
 
 // Wherever a marker stands, its badge keeps off the caption strip's texts and its value captions
-// off the value indicators.
+// off the value indicators and inside the plot, with two channels and with four on a large screen.
 TEST(ReviewPanels, MarkerBadgesAndCaptionsKeepOffOtherTexts) {
-  for (const bool english : {false, true}) {
-    ReviewRig rig(1366, 768, english, "wired:04/1195:sine=2048,1000,1;wired:04/1195:sine=2048,800,2");
-    rig.EnterMeasureScreen();
+  const struct {
+    int width, height;
+    bool english;
+    const char* units;
+  } cases[] = {{1366, 768, false, "wired:04/1195:sine=2048,1000,1;wired:04/1195:sine=2048,800,2"},
+               {1366, 768, true, "wired:04/1195:sine=2048,1000,1;wired:04/1195:sine=2048,800,2"},
+               {1920, 1080, true,
+                "wired:04/1195:sine;wired:04/1195:sine=2048,800,2;wired:15/1063:sine;wired:04/1195:sine=2048,500,3"}};
+  for (const auto& screen : cases) {
+    const bool english = screen.english;
+    SCOPED_TRACE(screen.width);
+    ReviewRig rig(screen.width, screen.height, english, screen.units);
+    rig.EnterWithEveryUnit();
     rig.Record(3.0);
     rig.Press(kFit);
     GraphView& view = rig.View();
@@ -419,6 +429,10 @@ TEST(ReviewPanels, MarkerBadgesAndCaptionsKeepOffOtherTexts) {
         if (view.IndicatorShown[k] == 0) continue;
         for (std::uint8_t c = 0; c < marker.ValueCaptionCount; ++c)
           EXPECT_FALSE(Meet(marker.ValueCaptionRects[c], view.IndicatorStrips[k])) << at;
+      }
+      for (std::uint8_t c = 0; c < marker.ValueCaptionCount; ++c) {
+        const PixelRect& box = marker.ValueCaptionRects[c];
+        EXPECT_TRUE(box.Top >= view.PlotRect.Top && box.Bottom <= view.PlotRect.Bottom) << at << " caption " << int(c);
       }
       rig.Click(MouseButton::Right, 2, rig.ViewArea().bottom + 3);
     }
