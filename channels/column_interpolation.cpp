@@ -41,11 +41,9 @@ std::int32_t Truncated(double value) {
 }  // namespace
 
 const VessamorChannel* VessamorChannel::AxisChannel() const {
-  for (std::size_t k = 0; View != nullptr && k < GraphView::kLiveChannels; ++k) {
-    const VessamorChannel& channel = View->Channel(k);
-    if (channel.Enabled != 0 && channel.Shown != 0) return &channel;
-  }
-  return nullptr;
+  if (View == nullptr) return nullptr;
+  const std::size_t k = View->AxisChannelIndex();
+  return k < GraphView::kLiveChannels ? &View->Channel(k) : nullptr;
 }
 
 bool VessamorChannel::PlotGainApplies() const {

@@ -327,6 +327,9 @@ class GraphView {
   };
   // The columns right to left, the axis channel's first; each kind shown has one.
   std::vector<ValueAxisColumn> ValueAxisColumns() const;
+  // The channel the value axis and the scale belong to: the first shown one of the header's kind,
+  // else the first shown one (kLiveChannels: none shown).
+  std::size_t AxisChannelIndex() const;
   // "quantity,unit", or the quantity alone when the unit is suppressed.
   static std::string AxisName(const VessamorChannel& channel);
   // The bold face of the axes' names, a little larger than the labels'.

@@ -536,13 +536,27 @@ std::string GraphView::AxisName(const VessamorChannel& channel) {
   return text;
 }
 
+std::size_t GraphView::AxisChannelIndex() const {
+  std::size_t first = kLiveChannels;
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    const VessamorChannel& channel = *Channels[k];
+    if (channel.Enabled == 0 || channel.Shown == 0) continue;
+    if (channel.SensorCode == SensorCode) return k;
+    if (first == kLiveChannels) first = k;
+  }
+  return first;
+}
+
 std::vector<GraphView::ValueAxisColumn> GraphView::ValueAxisColumns() const {
   // The shown axis first, then one further left for each other sensor kind shown. Channels of a
   // kind already there share its labels: the layout gave each kind one column (its first
   // channel's), and only those columns lie left of the plot.
   std::vector<ValueAxisColumn> columns;
   std::int32_t right = PlotRect.Left - FrameWidth - 8;
-  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+  const std::size_t axis = AxisChannelIndex();
+  for (std::size_t n = 0; n < kLiveChannels; ++n) {
+    // The axis channel's kind first, the others in channel order.
+    const std::size_t k = axis < kLiveChannels ? (n == 0 ? axis : (n <= axis ? n - 1 : n)) : n;
     const VessamorChannel& channel = *Channels[k];
     if (channel.Enabled == 0 || channel.Shown == 0) continue;
     const auto same_kind = [&](std::size_t j) { return Channels[j]->SensorCode == channel.SensorCode; };

@@ -61,6 +61,7 @@ TEST(MixedKindsFit, EveryCurveLiesInThePlotWhereItsAxisSays) {
   struct Case {
     const char* units;
     std::set<std::uint16_t> gained;  // kinds whose plot gain is in force
+    bool second_alone_first = false;  // every unit's page opened, the second unit measured alone, then every unit
   } cases[] = {
       // The axis is the first shown channel's (the last unit's): the gas volume's temperature is
       // gained on the volume's axis only.
@@ -70,12 +71,61 @@ TEST(MixedKindsFit, EveryCurveLiesInThePlotWhereItsAxisSays) {
       {"auto:kind=80:sine=2048,1500,0.5", {81}},
       {"auto:kind=80:sine=2048,1500,0.5;auto:kind=1:sine=2048,900,0.3", {}},
       {"auto:kind=11:sine=2048,1500,0.5", {10}},
+      // A temperature measured alone, then beside voltages.
+      {"wired:04/1195:sine;wired:15/1063:sine=2048,900,0.3;wired:04/1195:sine=2048,500,3", {}, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.units);
     ReviewRig rig(1366, 768, true, c.units, 0, true);
+    if (c.second_alone_first) {
+      MainWindow& w = rig.Window();
+      // Every unit's page opened in turn, only the second one's prepared.
+      for (const std::int32_t button : {75163, 75164, 75165}) rig.Press(button);
+      rig.Press(75164);
+      {
+        std::lock_guard lock(w.Devices->TableLock);
+        w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[1]);
+      }
+      w.RefreshDevices(1);
+      w.Bytes.SensorPrepared[1] = 1;
+      w.UpdateMeasureButton();
+      rig.Press(75172);
+      ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+      rig.Press(75050);
+      ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 0);
+    }
     rig.EnterWithEveryUnit();
     rig.Record(6.0);
+    {
+      // Before any fit, as recorded on the header's range: what lies in the plot lies where its
+      // own axis labels say.
+      GraphView& view = rig.View();
+      for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+        const VessamorChannel& ch = view.Channel(k);
+        if (ch.Enabled == 0 || ch.Shown == 0) continue;
+        SCOPED_TRACE(ch.SensorCode);
+        const std::optional<double> base = ch.CurveBasePixel();
+        const std::vector<Label> labels = LabelsOf(view, ColumnChannel(view, k));
+        if (!base || labels.size() < 2 || labels.front().Value == labels.back().Value) continue;
+        const Label& a = labels.front();
+        const Label& b = labels.back();
+        int off_labels = 0, inside = 0;
+        for (std::uint32_t i = 1; i <= view.LastShownColumn; ++i) {
+          const ColumnRecord& col = ch.Columns[i];
+          const double row = *base - col.MaxPixel;
+          if (row <= view.PlotRect.Top + 1 || row >= view.PlotRect.Bottom - 1) continue;
+          ++inside;
+          const double expected = view.PlotRect.Top + a.Row + (ch.ChannelValueOfCode(col.MaxCode, 2) - a.Value) /
+                                                                  (b.Value - a.Value) * (b.Row - a.Row);
+          off_labels += std::fabs(expected - row) > 3.0 ? 1 : 0;
+        }
+        EXPECT_EQ(off_labels, 0) << "before the fit";
+        // Each voltage and temperature lies within its kind's own range: its curve shows.
+        if (ch.SensorCode == 2 || ch.SensorCode == 9) {
+          EXPECT_GT(inside, 0) << "before the fit";
+        }
+      }
+    }
     rig.Press(kFit);
     const Picture fitted = rig.Screen();
     GraphView& view = rig.View();
