@@ -89,18 +89,23 @@ class ReviewRig {
   // button already, and a page stays open), then "Measurements".
   void EnterMeasureScreen(bool chosen = false) {
     MainWindow& w = Window();
-    for (std::size_t i = units_; i-- > 0;) {
-      // Prepared before the window runs anything queued: a search's reconciling leaves a prepared slot bound.
-      if (!chosen) Press(75163 + static_cast<std::int32_t>(i), false);
-      {
-        std::lock_guard lock(w.Devices->TableLock);
-        w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[i]);
+    // A search's reconciling that lands between the marks and the press can leave the button not
+    // ready; a user presses again.
+    for (int attempt = 0; attempt < 5 && w.Bytes.MeasureScreenActive.load() == 0; ++attempt) {
+      Until([&] { return w.Devices->Searching.load() == 0; });
+      for (std::size_t i = units_; i-- > 0;) {
+        // Prepared before the window runs anything queued: a search's reconciling leaves a prepared slot bound.
+        if (!chosen) Press(75163 + static_cast<std::int32_t>(i), false);
+        {
+          std::lock_guard lock(w.Devices->TableLock);
+          w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[i]);
+        }
+        w.RefreshDevices(1);
+        w.Bytes.SensorPrepared[i] = 1;
       }
-      w.RefreshDevices(1);
-      w.Bytes.SensorPrepared[i] = 1;
+      w.UpdateMeasureButton();
+      Press(75172);
     }
-    w.UpdateMeasureButton();
-    Press(75172);
     ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
   }
   // Every unit's button pressed and the unit marked prepared, the devices refreshed once, then
@@ -108,15 +113,18 @@ class ReviewRig {
   void EnterWithEveryUnit() {
     MainWindow& w = Window();
     const auto units = static_cast<std::int32_t>(units_);
-    for (std::int32_t i = units - 1; i >= 0; --i) {
-      Press(75163 + i);
-      std::lock_guard lock(w.Devices->TableLock);
-      w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[static_cast<std::size_t>(i)]);
+    for (int attempt = 0; attempt < 5 && w.Bytes.MeasureScreenActive.load() == 0; ++attempt) {
+      Until([&] { return w.Devices->Searching.load() == 0; });
+      for (std::int32_t i = units - 1; i >= 0; --i) {
+        Press(75163 + i);
+        std::lock_guard lock(w.Devices->TableLock);
+        w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[static_cast<std::size_t>(i)]);
+      }
+      w.RefreshDevices(1);
+      for (std::int32_t i = 0; i < units; ++i) w.Bytes.SensorPrepared[static_cast<std::size_t>(i)] = 1;
+      w.UpdateMeasureButton();
+      Press(75172);
     }
-    w.RefreshDevices(1);
-    for (std::int32_t i = 0; i < units; ++i) w.Bytes.SensorPrepared[static_cast<std::size_t>(i)] = 1;
-    w.UpdateMeasureButton();
-    Press(75172);
     ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
   }
   // Space, `seconds` of the bus's time (the window left alone meanwhile), `during` while the
