@@ -46,11 +46,10 @@ const VessamorChannel* VessamorChannel::AxisChannel() const {
   return k < GraphView::kLiveChannels ? &View->Channel(k) : nullptr;
 }
 
-bool VessamorChannel::PlotGainApplies() const {
+bool VessamorChannel::PlotGainAppliesOn(const VessamorChannel* axis) const {
   if (PlotGainOn == 0) return false;
   // The gain scales a pair's second quantity onto its first quantity's axis; on the axis of any
   // other kind the product means nothing, and the channel is plotted as every other kind is.
-  const VessamorChannel* axis = AxisChannel();
   return axis == nullptr || axis == this || (PlotGainAxisKind != 0 && axis->SensorCode == PlotGainAxisKind);
 }
 
@@ -68,11 +67,10 @@ std::optional<double> VessamorChannel::GainTopValue() const {
   return value;
 }
 
-float VessamorChannel::PlottedValue(float value) const {
-  if (PlotGainApplies()) return value * PlotGain;
+float VessamorChannel::PlottedValueOn(float value, const VessamorChannel* axis) const {
+  if (PlotGainAppliesOn(axis)) return value * PlotGain;
   // Another kind beside the axis channel is plotted where its own value axis, labelled beside the
   // axis channel's, puts it: its fraction of its axis read as a value of the axis channel's.
-  const VessamorChannel* axis = AxisChannel();
   if (axis != nullptr && axis != this && axis->SensorCode != SensorCode && ScaleMappingPair.Forward != nullptr &&
       axis->ScaleMappingPair.Inverse != nullptr) {
     float fraction = ScaleMappingPair.Forward(&value);
@@ -92,11 +90,12 @@ double VessamorChannel::AxisValueOf(float value) const {
 void VessamorChannel::ComputePlotPoints(std::uint32_t first, std::uint32_t last) {
   if (first > last || Shown == 0 || Scale == nullptr || Columns == nullptr || ColumnCapacity == 0) return;
   const double per_pixel = Scale->ValuePerPixel != 0.0 ? Scale->ValuePerPixel : 1.0;
+  const VessamorChannel* axis = AxisChannel();
   const auto value_of = [&](std::int32_t code) {
     float value = ChannelValueOfCode(code, 2);
     // The gas volume of kind 47 never goes below zero once its zero is set.
     if (SensorCode == 47 && ZeroOffsetOn != 0 && value < 0.0f) value = 0.0f;
-    return PlottedValue(value);
+    return PlottedValueOn(value, axis);
   };
   last = std::min(last, ColumnCapacity - 1);
   for (std::uint32_t i = first; i <= last; ++i) {

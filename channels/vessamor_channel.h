@@ -132,17 +132,21 @@ class VessamorChannel {
   // the whole-code and the fine offset the filters have put in force.
   std::int32_t ZeroedCode(std::int32_t code) const;
   virtual void ComputePlotPoints(std::uint32_t first, std::uint32_t last);
-  // A value of this channel where the plot puts it, on the value axis of the view's first shown
-  // channel: multiplied by the plot gain, or, for another kind of sensor, at its fraction of its
+  // A value of this channel where the plot puts it, on the axis channel's value axis: multiplied
+  // by the plot gain, or, for another kind of sensor, at its fraction of its
   // own axis read on the axis channel's.
-  float PlottedValue(float value) const;
+  float PlottedValue(float value) const { return PlottedValueOn(value, AxisChannel()); }
+  // The same with the axis channel already found, for loops over many values.
+  float PlottedValueOn(float value, const VessamorChannel* axis) const;
   // Where the curve lies for a value of this channel, as a value of the axis channel's scale.
   double AxisValueOf(float value) const;
-  // The first enabled, shown live channel: the one whose value axis the plot shows.
+  // The channel whose value axis the plot shows: the first enabled, shown live channel of the
+  // header's kind, else the first enabled, shown one.
   const VessamorChannel* AxisChannel() const;
   // The plot gain is in force: it is on, and the axis shown is this channel's own or its pair's
   // first quantity's (PlotGainAxisKind).
-  bool PlotGainApplies() const;
+  bool PlotGainApplies() const { return PlotGainAppliesOn(AxisChannel()); }
+  bool PlotGainAppliesOn(const VessamorChannel* axis) const;
   // With the gain in force, the plotted value of the plot's top row; nothing when not a number.
   std::optional<double> GainTopValue() const;
 
