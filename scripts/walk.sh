@@ -165,7 +165,7 @@ click 320 390
 wait_pixel 1000 620 "$blue" "the temperature sensor's page"
 click 1050 640
 click 320 485
-wait_pixel 1203 300 "$voltage_page" "the voltage sensor's page"
+wait_pixel 1193 270 "$voltage_page" "the voltage sensor's page"
 click 1050 640
 wait_pixel 272 175 "$blue" "a ready \"Measurements\""
 click 272 155
