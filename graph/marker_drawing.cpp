@@ -231,23 +231,18 @@ void GraphView::DrawMarker(agg_ren& surface, std::size_t index, std::size_t part
     return at;
   };
   // Where the stack below the indicators would run past the plot's bottom, it goes on the marker's
-  // other side, or left of the indicators, where it fits; else it ends at the plot's bottom.
+  // other side if it fits there; else it stays beside its marker and ends at the plot's bottom.
   const double stack_end = PlotRect.Bottom - 2.0;
-  double strips_left = PlotRect.Right;
-  for (std::size_t k = 0; k < kLiveChannels; ++k) {
-    if (IndicatorShown[k] != 0) strips_left = std::min<double>(strips_left, IndicatorStrips[k].Left);
-  }
-  const double own = marker.CaptionState[0] != 0 ? x - width : x + 1;
-  double left = own;
-  double y = clear_top(own);
+  double left = marker.CaptionState[0] != 0 ? x - width : x + 1;
+  double y = clear_top(left);
   if (y + stack > stack_end) {
-    y = std::max(top + 2.0, stack_end - stack);
-    for (const double other : {marker.CaptionState[0] != 0 ? x + 1 : x - width, strips_left - width - 2.0}) {
-      const double other_y = clear_top(other);
-      if (other < PlotRect.Left || other + width > PlotRect.Right || other_y + stack > stack_end) continue;
+    const double other = marker.CaptionState[0] != 0 ? x + 1 : x - width;
+    const double other_y = clear_top(other);
+    if (other >= PlotRect.Left && other + width <= PlotRect.Right && other_y + stack <= stack_end) {
       left = other;
       y = other_y;
-      break;
+    } else {
+      y = std::max(top + 2.0, stack_end - stack);
     }
   }
   for (std::size_t k = 0; k < kLiveChannels; ++k) {
