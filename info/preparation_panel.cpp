@@ -38,7 +38,11 @@ constexpr const char* kAxisLabels[2][6] = {
      "acceleration along Z", "acceleration along Z (180°)"}};
 const char* EnterValue(bool english) { return english ? "Enter value" : "Ввести значение"; }
 
-// Picture elements of the information page by code; codes not listed show element 12.
+// Picture elements of the information page by code; codes not listed show element 12, the bare unit.
+// A picture draws its kind's sensor beside the unit, so kinds share an element only where they share
+// the sensor: the infrared distance sensor has its own element apart from the light sensors', the
+// barometer, whose sensor is inside its unit, shows the bare unit, and the integrating sound sensor
+// (one microphone, wired or not) shows the one-microphone picture, not the two-channel sensor's.
 struct PictureRow {
   Codes codes;
   int element;
@@ -56,7 +60,8 @@ const PictureRow kIntroPictures[] = {
     {{24, 25, 31}, 18},
     {{27}, 23},
     {{28, 48}, 32},
-    {{32, 33, 52, 57, 80, 84}, 22},
+    {{32, 33, 80}, 22},
+    {{52, 57}, 44},
     {{34, 76}, 20},
     {{35}, 21},
     {{37}, 24},
@@ -65,7 +70,7 @@ const PictureRow kIntroPictures[] = {
     {{40}, 26},
     {{41}, 27},
     {{43}, 29},
-    {{44}, 30},
+    {{44, 79}, 30},
     {{45, 46}, 31},
     {{53, 59}, 39},
     {{64, 65}, 37},
@@ -91,7 +96,6 @@ const char* ConductivityRangeLabel(bool micro, bool english) {
 
 int IntroPictureElement(std::uint16_t code, std::uint8_t unit_type, bool wireless) {
   if (code == 7 || code == 8) return unit_type == 3 || wireless ? 35 : 33;
-  if (code == 79) return unit_type == 7 || wireless ? 30 : 40;
   for (const PictureRow& row : kIntroPictures) {
     if (In(code, row.codes)) return row.element;
   }

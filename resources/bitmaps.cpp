@@ -2,14 +2,12 @@
 #include "resources/bitmaps.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <cmath>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 #include "platform/gdi.h"
+#include "resources/sensor_probes.h"
 #include "resources/start_background.h"
 
 using platform::Brush;
@@ -43,6 +41,15 @@ enum class Picture {
   MagneticGate,     // a gate with a magnet passing through it
   CounterTube,      // a radiation counter tube beside the radiation sign
   GasSyringe,       // a syringe whose gas is kept at a flask's temperature by a probe
+  Cuvette,          // a cuvette of solution in its holder, a beam across it
+  LightProbe,       // a probe's window facing a lamp
+  InfraredHead,     // an emitter and receiver pair, the beam to a board and back
+  UltrasonicHead,   // a transducer sending waves to a cart
+  HumidityProbe,    // a probe with a vented cap among droplets
+  Cuff,             // a cuff on an arm with its pump bulb
+  LoadHook,         // a sensor hung from a stand with a load on its hook
+  Microphone,       // a microphone listening to a tuning fork
+  TwoMicrophones,   // the same with two microphones on a forked cable
   Box,              // a sensor box with its quantity
 };
 
@@ -77,7 +84,7 @@ constexpr BitmapRow kBitmaps[] = {
     {50078, 32, 20, Picture::ArrowLeft},
     {50079, 32, 20, Picture::ArrowRight},
     {50062, 504, 240, Picture::Leads},
-    {50085, 504, 240, Picture::Box, {"RH, %", "RH, %"}},
+    {50085, 504, 240, Picture::HumidityProbe, {"RH, %", "RH, %"}},
     {50063, 365, 240, Picture::Circuit},
     {50067, 365, 240, Picture::ElectrodeInBeaker, {"G", "G"}},
     {50074, 365, 240, Picture::ElectrodeInBeaker, {"pH", "pH"}},
@@ -93,34 +100,36 @@ constexpr BitmapRow kBitmaps[] = {
     {50077, 640, 240, Picture::Leads},
     {50080, 640, 240, Picture::Gauge},
     {50081, 640, 240, Picture::Gauge, {"P, кПа", "P, kPa"}},
-    {50082, 640, 240, Picture::Box},
+    {50082, 640, 240, Picture::Cuvette},
     {50083, 640, 240, Picture::FingerClip},
-    {50084, 640, 240, Picture::Box},
+    {50084, 640, 240, Picture::LightProbe},
     {50086, 640, 240, Picture::CounterTube},
-    {50087, 640, 240, Picture::Box},
+    {50087, 640, 240, Picture::Cuff},
     {50088, 640, 240, Picture::ChestBelt},
     {50089, 640, 240, Picture::MagneticGate},
     {50090, 640, 240, Picture::Box},
-    {50091, 640, 240, Picture::Box},
+    {50091, 640, 240, Picture::Microphone},
     {50092, 640, 240, Picture::Box},
     {50093, 640, 240, Picture::GasSyringe},
     {50094, 640, 240, Picture::Box},
     {50095, 640, 240, Picture::Axes, kAccelerationSymbol},
     {50098, 640, 240, Picture::WirelessAxes, kAccelerationSymbol},
-    {50099, 640, 240, Picture::Box},
+    {50099, 640, 240, Picture::UltrasonicHead},
     {50100, 640, 240, Picture::Gauge},
-    {50101, 640, 240, Picture::Box, kNewtons},
-    {50102, 640, 240, Picture::Box},
+    {50101, 640, 240, Picture::LoadHook, kNewtons},
+    {50102, 640, 240, Picture::TwoMicrophones},
     {50103, 640, 240, Picture::Box},
     {50104, 640, 240, Picture::Box},
-    {50105, 640, 240, Picture::Box, kNewtons},
+    {50105, 640, 240, Picture::LoadHook, kNewtons},
+    {50106, 640, 240, Picture::InfraredHead},
 };
 
-constexpr Colour kInk{40, 40, 50, 255};
+using pictures::FillConvex;
+using pictures::kCable;
+using pictures::kInk;
+using pictures::kMetal;
+using pictures::kRed;
 constexpr Colour kUnitBody{235, 200, 60, 255};
-constexpr Colour kCable{60, 60, 70, 255};
-constexpr Colour kRed{200, 30, 30, 255};
-constexpr Colour kMetal{175, 180, 192, 255};
 
 Pen Line(Colour c, int width) { return Pen{c, width}; }
 Brush Fill(Colour c) { return Brush{c}; }
@@ -152,8 +161,6 @@ void DrawPlot(Surface& s, const Rect& r, Colour line) {
     px = x, py = y;
   }
 }
-
-void FillConvex(Surface& s, std::initializer_list<std::pair<double, double>> corners, Colour colour);
 
 Rect Centred(int cx, int cy, int rx, int ry) { return {cx - rx, cy - ry, cx + rx, cy + ry}; }
 
@@ -328,29 +335,19 @@ void DrawSensor(Surface& s, const BitmapRow& row, bool english) {
     case Picture::MagneticGate: DrawMagneticGate(s, lx, mid, w, h); break;
     case Picture::CounterTube: DrawCounterTube(s, lx, mid, w, h); break;
     case Picture::GasSyringe: DrawGasSyringe(s, lx, mid, w, h); break;
+    case Picture::Cuvette: pictures::DrawCuvetteHolder(s, {lx, mid, w, h}); break;
+    case Picture::LightProbe: pictures::DrawLightProbe(s, {lx, mid, w, h}); break;
+    case Picture::InfraredHead: pictures::DrawInfraredHead(s, {lx, mid, w, h}); break;
+    case Picture::UltrasonicHead: pictures::DrawUltrasonicHead(s, {lx, mid, w, h}); break;
+    case Picture::HumidityProbe: pictures::DrawHumidityProbe(s, {lx, mid, w, h}); break;
+    case Picture::Cuff: pictures::DrawCuff(s, {lx, mid, w, h}); break;
+    case Picture::LoadHook: pictures::DrawLoadHook(s, {lx, mid, w, h}); break;
+    case Picture::Microphone: pictures::DrawMicrophones(s, {lx, mid, w, h}, 1); break;
+    case Picture::TwoMicrophones: pictures::DrawMicrophones(s, {lx, mid, w, h}, 2); break;
     default:
       break;
   }
   Label(s, unit.left + uw / 3, unit.top + uh / 4, row.Quantity.In(english), std::max(12, uh / 3));
-}
-
-// Fills a convex polygon row by row: each row spans between the edges that cross its centre.
-void FillConvex(Surface& s, std::initializer_list<std::pair<double, double>> corners, Colour colour) {
-  const std::vector<std::pair<double, double>> p(corners);
-  double top = p[0].second, bottom = p[0].second;
-  for (const auto& c : p) top = std::min(top, c.second), bottom = std::max(bottom, c.second);
-  for (int y = static_cast<int>(top); y <= static_cast<int>(bottom); ++y) {
-    const double cy = y + 0.5;
-    double left = 1e9, right = -1e9;
-    for (std::size_t i = 0; i < p.size(); ++i) {
-      const auto& [x0, y0] = p[i];
-      const auto& [x1, y1] = p[(i + 1) % p.size()];
-      if ((cy < std::min(y0, y1)) || (cy > std::max(y0, y1)) || y0 == y1) continue;
-      const double x = x0 + (cy - y0) * (x1 - x0) / (y1 - y0);
-      left = std::min(left, x), right = std::max(right, x);
-    }
-    if (left < right) platform::FillRect(s, {static_cast<int>(left + 0.5), y, static_cast<int>(right + 0.5), y + 1}, Brush{colour});
-  }
 }
 
 // A monitor seen from the left: its screen is the quadrilateral the information panel lights and
