@@ -223,7 +223,8 @@ void BuildInformationPage(InfoPanel& panel, bool clear_catalogue) {
   panel.Body.Clear(clear_catalogue);
   panel.Heading.LineCount = 0;
   panel.Heading.SetLine(0, panel.Notice.empty() ? page.Texts->InformationLead : panel.Notice.c_str(), base * r.LeadFactor);
-  panel.Heading.SetLine(1, TitleOf(panel, r), base * r.HeadingFactor);
+  panel.PictureCaption = TitleOf(panel, r);
+  panel.Heading.SetLine(1, panel.PictureCaption, base * r.HeadingFactor);
   FillBody(panel.Body, r);
   const char* rate = wireless ? r.WirelessRate : fast ? r.FastRate : nullptr;
   if (rate != nullptr && panel.Body.LineCount > 0)
@@ -236,6 +237,7 @@ void BuildPreparationPage(InfoPanel& panel) {
   const ChosenPage page = Choose(panel, PageKind::Preparation);
   const PageRecord& r = *page.Record;
   const double base = panel.BaseFontSize;
+  panel.PictureCaption = KindTitle(panel);
   panel.Heading.Clear(true);
   panel.Body.Clear(true);
   panel.Heading.LineCount = 0;

@@ -94,6 +94,7 @@ InfoPanel::InfoPanel(std::uint8_t initial_screen, InfoPanelOwner owner) : Owner(
 bool InfoPanel::English() const { return Owner.Bytes != nullptr && Owner.Bytes->EnglishUi.load() != 0; }
 
 std::uint8_t InfoPanel::UnitType() const {
+  if (CurrentScreen == kStartPage) return 0;
   return Slot != nullptr && Slot->Device != nullptr ? Slot->DeviceTypeCode : UnitTypeCode;
 }
 
@@ -119,6 +120,7 @@ bool InfoPanel::RebuildScreen() {
   LineBoxes.clear();
   PictureRow = SecondPictureRect = CaptionBox = {};
   PicturesEnd = CaptionHeight = 0;
+  PictureCaption = nullptr;
   MenuRowFirstBox = std::numeric_limits<std::size_t>::max();
   switch (CurrentScreen) {
     case kStartPage: ShowStartPage(); return true;
@@ -305,7 +307,8 @@ void InfoPanel::PaintScreenPictures() {
   PicturesEnd = SecondPictureRect.right;
   CarryLastColumns(buffer, picture, PictureRow, PicturesEnd);
   // A sensor kind's picture names the kind; the start picture names nothing.
-  if (!Owner.Picture || Picture2 != Owner.Picture(kStartPictureElement)) DrawPictureCaption(KindTitle(*this), SecondPictureRect);
+  if (PictureCaption != nullptr && (!Owner.Picture || Picture2 != Owner.Picture(kStartPictureElement)))
+    DrawPictureCaption(PictureCaption, SecondPictureRect);
 }
 
 void InfoPanel::CarryLastColumns(platform::Surface& buffer, const platform::Surface& picture, const platform::WindowRect& row,

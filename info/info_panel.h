@@ -136,7 +136,8 @@ class InfoPanel {
   // The information page's picture for SensorCode, alone in the picture row.
   void ChooseIntroPicture();
 
-  // The device type of the unit whose pages are shown: its slot's, else UnitTypeCode.
+  // The device type of the unit whose pages are shown: its slot's, else UnitTypeCode; none on the
+  // start page, whose catalogue rows are kinds rather than units.
   std::uint8_t UnitType() const;
 
   // --- The start page under the mouse (info_panel_mouse.cpp); hit rectangles of the last paint ---
@@ -219,7 +220,9 @@ class InfoPanel {
   // carries their last columns.
   platform::WindowRect PictureRow;
   std::int32_t PicturesEnd = 0;
-  // The kind's name over the foot of its picture: its lines' cells and em height (0 when none).
+  // The kind's name over the foot of its picture: the title the last page build chose (null when the
+  // page names no kind), its lines' cells and em height (0 when none).
+  const char* PictureCaption = nullptr;
   platform::WindowRect CaptionBox;
   std::int32_t CaptionHeight = 0;
   // Pixels the start page's body lines may fill above the menu row, measured by the last layout; 0 unknown.

@@ -149,10 +149,10 @@ bool ValueInputBox::Input(const unsigned* key) {
     }
     if (value < low || value > high) return Refuse(Refusal::OutOfRange);
     Value = static_cast<float>(value);
+    // Zero is a reference like any other (an ice bath): the channel reads it from then on.
     if (Channel != nullptr) {
-      const bool zero = Value == 0.0f;
-      Channel->EnteredValue = zero ? 0.0f : Value;
-      Channel->EnteredValueSet = zero ? 0 : 1;
+      Channel->EnteredValue = Value;
+      Channel->EnteredValueSet = 1;
     }
     if (ValueEnteredFlag != nullptr) *ValueEnteredFlag = 1;
     LastRefusal = Refusal::None;

@@ -332,7 +332,7 @@ const PageRecord kPages[] = {
     {{39}, K::Information, "Blood pressure sensor", nullptr, 1.3,
      {kSpec, " range  40 to 210 mm Hg", " operating temperature  10° to 35°C", kRate25}},
     {{39}, K::Preparation, "Preparation of the blood pressure sensor to work", nullptr, 1.0,
-     {kOrder, " - put the cuff on the upper arm;", " - click «Measurements»;", " - pump the cuff to 160-180 mm Hg",
+     {kOrder, " - put the cuff on the upper arm;", " - click «Measurements»;", " - pump the cuff to 200...220 mm Hg",
       "   and let the air out slowly;", " - the procedure is described in «Help»."}},
     {{40}, K::Information, "Frequency of breath sensor", nullptr, 1.3,
      {kSpec, " range  10 to 30 cycles per minute", " the belt goes round the chest", kRate25}},

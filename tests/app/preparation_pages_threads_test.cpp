@@ -199,8 +199,8 @@ TEST_F(PreparationPages, TypedReferenceIsKeptHoweverTheTypingEnds) {
   const struct {
     const char* keys;
     End end;
-    bool reference;
-  } cases[] = {{"30", End::Enter, true}, {"30", End::SetZero, true}, {"30", End::Activation, true}, {"-", End::Enter, false}};
+    float reads;
+  } cases[] = {{"30", End::Enter, 30.0f}, {"30", End::SetZero, 30.0f}, {"30", End::Activation, 30.0f}, {"-", End::Enter, 0.0f}};
   std::vector<float> readings;
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.keys << " ending " << static_cast<int>(c.end));
@@ -222,15 +222,11 @@ TEST_F(PreparationPages, TypedReferenceIsKeptHoweverTheTypingEnds) {
     Until([&] { return box.EditState == 0 && Panel().Steps.StepPending == 0; });
     Run(400);
     EXPECT_EQ(box.LastRefusal, ValueInputBox::Refusal::None);
-    EXPECT_EQ(box.Channel->ZeroOffsetOn != 0, c.reference);
-    if (!c.reference) {
-      EXPECT_NEAR(box.Value, live, 0.2f);
-      continue;
-    }
-    // The typed value is what the channel reads from then on.
-    EXPECT_NEAR(box.Channel->ZeroOffset, live - 30.0f, 0.2f);
-    readings.push_back(box.Value);
-    EXPECT_NEAR(box.Value, 30.0f, 0.02f);
+    EXPECT_NE(box.Channel->ZeroOffsetOn, 0);
+    // The typed value ("-" alone is 0) is what the channel reads from then on.
+    EXPECT_NEAR(box.Channel->ZeroOffset, live - c.reads, 0.2f);
+    EXPECT_NEAR(box.Value, c.reads, 0.02f);
+    if (c.reads != 0.0f) readings.push_back(box.Value);
   }
   ASSERT_EQ(readings.size(), 3u);
   EXPECT_NEAR(readings[1], readings[0], 0.05f);
@@ -393,7 +389,7 @@ TEST_F(PreparationPages, TypedReferenceIsWhatTheChannelReadsThen) {
   ValueInputBox& box = Panel().Box1;
   const float live = box.Value;
   ASSERT_GT(std::fabs(live - 25.5f), 5.0f);
-  // 0 sets no reference; "25,5" is what the channel reads from then on.
+  // Each typed value is what the channel reads from then on, the last one kept.
   for (const std::string typed : {"0", "25,5"}) {
     Click(w, Centre(box.Rect));
     for (const char k : typed) w.OnKeyDown(k == ',' ? key::kComma : static_cast<unsigned>(k), 1, 0);

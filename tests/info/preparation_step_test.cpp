@@ -89,11 +89,12 @@ TEST_F(PreparationStepTest, ConductivityAlternatesItsRanges) {
   EXPECT_EQ(panel.Steps.StepPending, 0);
 }
 
-TEST_F(PreparationStepTest, TypedReferenceSetsTheOffsetUnlessZero) {
-  // The channel reads 0 here: a typed 25 is what it reads from then on, its offset 0 - 25.
-  const std::pair<std::string_view, float> cases[] = {{"25.0", -25.0f}, {"0", 0.0f}};
+TEST_F(PreparationStepTest, TypedReferenceSetsTheOffsetZeroIncluded) {
+  // The channel reads 12 here: a typed value is what it reads from then on, its offset 12 less that value.
+  const std::pair<std::string_view, float> cases[] = {{"25.0", -13.0f}, {"0", 12.0f}};
   for (const auto& [typed, offset] : cases) {
     Open(1);
+    Feed(12000);
     Step();
     host.prepared.clear();
     panel.Box1.EditState = 2;

@@ -47,6 +47,7 @@ TEST_F(SensorPages, EveryCodeLanguageUnitAndStepFillsEveryCountedLine) {
             Unit(type);
             panel.Steps.StepIndex = step;
             panel.SensorCode = static_cast<std::uint16_t>(code);
+            panel.SetScreen(preparation ? InfoPanel::kPreparation : InfoPanel::kSensorInformation);
             for (TextBlock* block : {&panel.Heading, &panel.Body, &panel.Extra}) block->Lines.fill(kStale);
             panel.Extra.LineCount = 5;
             preparation ? BuildPreparationPage(panel) : BuildInformationPage(panel, true);
@@ -82,6 +83,9 @@ TEST_F(SensorPages, TitlesAndLinesByCodeLanguageAndUnit) {
       {0, true, false, 7, 0, 3, true, " sampling rate up to 200kHz"},
       {76, true, false, 0, 0, 1, true, " range  1 to 200 FNU (FTU);"},
       {35, false, false, 0, 1, 1, false, "Датчик пульса беспроводной"},
+      // The cuff is pumped as high as the help says.
+      {39, false, true, 0, 0, 3, true, " - накачайте манжету до 200...220 мм рт.ст."},
+      {39, true, true, 0, 0, 3, true, " - pump the cuff to 200...220 mm Hg"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.code << (c.english ? " en" : " ru") << " type " << int{c.type});
@@ -89,9 +93,20 @@ TEST_F(SensorPages, TitlesAndLinesByCodeLanguageAndUnit) {
     Unit(c.type);
     panel.Wireless = c.wireless;
     panel.SensorCode = c.code;
+    // A sensor's own pages: the start page's catalogue shows kinds, whatever unit a slot holds.
+    panel.SetScreen(c.preparation ? InfoPanel::kPreparation : InfoPanel::kSensorInformation);
     c.preparation ? BuildPreparationPage(panel) : BuildInformationPage(panel, true);
     EXPECT_EQ(Text(c.body ? panel.Body : panel.Heading, c.line), c.text);
   }
+  // The catalogue's rows are kinds: the wireless unit a slot still holds changes none of them.
+  Language(false);
+  Unit(3);
+  panel.Wireless = 0;
+  panel.SensorCode = 7;
+  panel.SetScreen(InfoPanel::kStartPage);
+  BuildInformationPage(panel, false);
+  EXPECT_EQ(Text(panel.Heading, 1), "Датчик ускорения 1.5g");
+  EXPECT_EQ(Text(panel.Body, panel.Body.LineCount - 1), " частота опроса датчика до 25 кГц");
 }
 
 TEST_F(SensorPages, AccelerationWalksSixPositions) {

@@ -91,8 +91,8 @@ TEST(ValueInputBox, FinishWritesTheChannelOrRefusesChangingNothing) {
       EXPECT_FLOAT_EQ(box.Value, c.value) << c.keys;
       EXPECT_EQ(entered, c.refusal == Refusal::None ? 1 : 0) << c.keys;
       EXPECT_FLOAT_EQ(channel.EnteredValue, taken ? c.value : 7.0f) << c.keys;
-      // A finished zero clears the reference, yet still counts as entered.
-      EXPECT_EQ(channel.EnteredValueSet, taken && c.value == 0.0f ? 0 : 1) << c.keys;
+      // A finished zero is a reference like any other.
+      EXPECT_EQ(channel.EnteredValueSet, 1) << c.keys;
       EXPECT_EQ(box.Text, c.keys) << "the text stays for correction";
       EXPECT_EQ(box.RefusalText(true).empty(), c.refusal == Refusal::None);
       EXPECT_EQ(FormatFixed(c.value, 2).find(','), std::string::npos);

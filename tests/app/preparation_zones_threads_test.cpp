@@ -1,0 +1,203 @@
+// A preparation page and the start page's catalogue on the simulated bus with real workers: a typed
+// reference of zero, the tick boxes' hints while a page is open, and catalogue rows opened after a
+// wireless unit's page.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "app/hint_window.h"
+#include "app/preparation_steps.h"
+#include "app/start_screen_parts.h"
+#include "app_test_support.h"
+#include "channels/vessamor_channel.h"
+#include "controls/aimage_button.h"
+#include "fast_clock.h"
+#include "info/start_page.h"
+#include "resources/picture_elements.h"
+#include "sim/unit_list.h"
+
+namespace {
+
+namespace key = platform::key;
+
+platform::WindowPoint Centre(const platform::WindowRect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+class PreparationZones : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    rig.reset();
+    bus.Reset(sim::ClockMode::Virtual);
+  }
+  MainWindow& Open(const std::string& units, bool english) {
+    bus.Reset(sim::ClockMode::Virtual);
+    for (const sim::UnitSpec& unit : sim::ParseUnitList(units)) EXPECT_TRUE(sim::AttachUnit(bus, unit));
+    rig.reset();
+    rig = std::make_unique<apptest::Rig>(1366, 768);
+    rig->environment.Clock = &clock;
+    MainWindow& w = rig->Create(english, [this](MainWindow& created) {
+      parts = InstallStartScreenParts(created);
+      InstallPreparationSteps(created, parts);
+    });
+    for (int k = 0; k < 400 && w.Panels[1]->ContentShown == 0; ++k) rig->Step(33);
+    Until([&] { return w.SensorButtons[bus.Units().size() - 1].Unit != nullptr; });
+    return w;
+  }
+  // The first sensor's preparation page, its sensor prepared: on entry, or by `presses` of its action button.
+  MainWindow& OpenPage(const std::string& units, bool english = false, int presses = 0) {
+    MainWindow& w = Open(units, english);
+    Press(w, 75163);
+    Until([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
+    for (int k = 0; k < presses; ++k) {
+      Run(200);
+      Press(w, 75173);
+      Until([&] { return Panel().Steps.StepPending == 0; });
+    }
+    Until([&] { return w.MeasureButtonReady == 1; });
+    Run(400);
+    return w;
+  }
+  void Until(const std::function<bool()>& done) {
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120); !done() && std::chrono::steady_clock::now() < end;) {
+      rig->Step(20);
+      rig->host.Pump();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(done());
+  }
+  void Run(int ms) {
+    for (int k = 0; k < ms / 20; ++k) {
+      rig->Step(20);
+      rig->host.Pump();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  void Press(MainWindow& w, std::int32_t id) {
+    AImageButton* button = FindImageButton(w.Window(), id);
+    ASSERT_NE(button, nullptr);
+    button->State = button->State.load() == ControlFrame::kStateUp ? ControlFrame::kStateDown : ControlFrame::kStateUp;
+    w.OnButtonPress(0, 0, id);
+  }
+  void Click(MainWindow& w, platform::WindowPoint at) {
+    w.OnMouse({platform::MouseKind::LeftDown, at, 0});
+    w.OnMouse({platform::MouseKind::LeftUp, at, 0});
+    Run(100);
+  }
+  void Hover(platform::WindowPoint at) {
+    rig->host.Window().DeliverMouse(platform::MouseKind::Move, at, 0);
+    Run(1200);
+  }
+  // The catalogue's row `row` clicked, the list moved on by its lower marker until the row is in view.
+  void ClickCatalogueRow(MainWindow& w, int row) {
+    const TextBlock& body = Panel().Body;
+    for (int turn = 0; turn < 10; ++turn) {
+      const int n = body.MenuLevel, k = body.CatalogueFirstRow;
+      ASSERT_GT(n, 3);
+      for (int i = k > 0 ? 2 : 1; i < n - 1; ++i) {
+        if ((k > 0 ? k - 1 + i : i) != row) continue;
+        Click(w, Centre(body.LineRects[static_cast<std::size_t>(i)]));
+        return;
+      }
+      Click(w, Centre(body.LineRects[static_cast<std::size_t>(n - 1)]));
+    }
+    FAIL() << "row " << row << " never came into view";
+  }
+  InfoPanel& Panel() { return *parts->Panel; }
+
+  sim::Bus& bus = sim::Bus::Instance();
+  apptest::FastClock clock;
+  std::unique_ptr<apptest::Rig> rig;
+  std::shared_ptr<StartScreenParts> parts;
+};
+
+TEST_F(PreparationZones, TypedZeroIsAReferenceLikeAnyOther) {
+  // An ice bath, and a reference below it: from the moment it is typed the channel reads it.
+  const std::pair<const char*, float> cases[] = {{"0", 0.0f}, {"-", 0.0f}, {"-5", -5.0f}};
+  for (const auto& [typed, reads] : cases) {
+    SCOPED_TRACE(typed);
+    MainWindow& w = OpenPage("wired:15/1063:const=2000");
+    ValueInputBox& box = Panel().Box1;
+    ASSERT_GT(std::fabs(box.Value - reads), 5.0f) << "the unit reads far from the reference before";
+    Click(w, Centre(box.Rect));
+    for (const char c : std::string(typed)) {
+      w.OnKeyDown(c == ',' ? key::kComma : c == '-' ? key::kMinus : static_cast<unsigned>(c), 1, 0);
+    }
+    w.OnKeyDown(key::kEnter, 1, 0);
+    Until([&] { return box.EditState == 0 && Panel().Steps.StepPending == 0; });
+    Run(600);
+    EXPECT_NEAR(box.Value, reads, 0.02f);
+    EXPECT_EQ(box.Text, FormatFixed(reads, static_cast<int>(box.Decimals)));
+    EXPECT_NE(w.DeviceSlots[0].Prepared, 0);
+    std::lock_guard lock(w.View->ViewLock);
+    EXPECT_NEAR(box.Channel->SampleValue(0), reads, 0.02f);
+  }
+}
+
+TEST_F(PreparationZones, TickBoxAndArrowMarkHintOnAnOpenPreparationPage) {
+  const struct {
+    bool english;
+    const char *tick, *arrow;
+  } cases[] = {{false, "будет использоваться", "подготовлен один датчик"},
+               {true, "will be used in measurements", "one sensor is prepared"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.english);
+    MainWindow& w = OpenPage("wired:15/1063:const=2000", c.english);
+    ASSERT_EQ(Panel().ScreenNumber(), InfoPanel::kPreparation);
+    const AImageButton& hint = *FindImageButton(w.Window(), 75175);
+    ASSERT_FALSE(w.SensorTickRects[0].IsEmpty());
+    ASSERT_FALSE(w.MainTickRect.IsEmpty());
+    for (const auto& [zone, says] : {std::pair{w.SensorTickRects[0], c.tick}, std::pair{w.MainTickRect, c.arrow}}) {
+      Hover(Centre(zone));
+      ASSERT_TRUE(hint.IsVisible()) << says;
+      EXPECT_NE(hint.Caption().find(says), std::string::npos) << hint.Caption();
+      // The hint stands beside its zone, in the window, and the page stays open under it.
+      EXPECT_GE(hint.Rect().left, zone.right);
+      EXPECT_EQ(Panel().ScreenNumber(), InfoPanel::kPreparation);
+      Hover({zone.left - 60, zone.bottom + 60});
+    }
+    EXPECT_FALSE(hint.IsVisible());
+  }
+}
+
+TEST_F(PreparationZones, CatalogueRowsShowTheirOwnKindAfterAWirelessPage) {
+  const struct {
+    int row;
+    bool english;
+    const char *title, *rate;
+  } cases[] = {
+      {40, false, "Датчик ускорения 1.5g", "25 кГц"},
+      {28, false, "Датчик пульса", "25 кГц"},
+      {29, false, "Датчик пульса беспроводной", "1 кГц"},
+      {28, true, "Pulse sensor", "25kHz"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.row);
+    // The wireless accelerometer laid on its six sides.
+    MainWindow& w = OpenPage("auto:kind=7/3", c.english, 6);
+    // On to the measurement screen and back: the start page, its catalogue and the row.
+    Press(w, 75172);
+    ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+    Run(200);
+    w.OnKeyDown(key::kEscape, 1, 0);
+    Until([&] { return w.Bytes.InfoScreenActive.load() != 0 && w.StartScreenDirty == 0; });
+    Run(200);
+    Hover({Centre(w.Panels[1]->Area).x, w.Panels[1]->Area.bottom - 5});
+    ASSERT_EQ(Panel().ScreenNumber(), InfoPanel::kStartPage);
+    Click(w, Centre(Panel().MenuRowRects[static_cast<std::size_t>(Panel().Body.Count() - 2)]));
+    ASSERT_EQ(Panel().MenuSelection, 1);
+    ClickCatalogueRow(w, c.row);
+    ASSERT_TRUE(Panel().SubMenuOpen());
+    const CatalogueKind kind = CatalogueRowKind(c.row);
+    EXPECT_STREQ(Panel().Heading.Text(1), c.title);
+    const TextBlock& body = Panel().Body;
+    // The page's last line is its rate; the menu row's three items follow it.
+    const std::string rate = body.Text(body.Count() - 4);
+    EXPECT_NE(rate.find(c.rate), std::string::npos) << rate;
+    EXPECT_EQ(Panel().Picture2, w.Bitmap(PictureElementResource(IntroPictureElement(kind.Code, 0, kind.Wireless))));
+    EXPECT_STREQ(Panel().PictureCaption, c.title);
+  }
+}
+
+}  // namespace
