@@ -446,8 +446,18 @@ class GraphView {
   // Marker drawing (graph/marker_drawing.cpp), window thread, into the first back buffer.
   void PreDrawMarkers(agg_ren& target);
   void DrawMarkerCaptions(agg_ren& target);
+  // Where a marker's value captions stand: the left and top of its stack and the boxes' width.
+  struct CaptionStack {
+    double Left = 0.0, Top = 0.0, Width = 0.0;
+  };
+  // The stacks of all set markers placed together, so that none lies over another (Markers' order).
+  std::array<CaptionStack, 4> PlaceCaptionStacks(agg_ren& surface);
+  // The lines of marker's caption box for channel k (value, angular speed for a rotation, time);
+  // keeps the value and time at the marker in the record.
+  std::vector<std::string> MarkerCaptionLines(MarkerRecord& marker, std::size_t k, const std::string& time);
   // One set marker with its value captions; partner is the pair's second marker (none: past the end).
-  void DrawMarker(agg_ren& surface, std::size_t index, std::size_t partner, std::uint32_t shown);
+  void DrawMarker(agg_ren& surface, std::size_t index, std::size_t partner, std::uint32_t shown,
+                  const CaptionStack& stack);
   void DrawDifferenceRows(agg_ren& surface, std::size_t index, std::size_t partner);
   // The texts of a pair's difference rows, value and time, one row per shown channel: what the
   // "Difference values" panel shows for markers `index` and `partner`.

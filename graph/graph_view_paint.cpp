@@ -388,9 +388,27 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
     const VessamorChannel& channel = *Channels[column.Channel];
     const Rgba colour = coloured ? channel.Colour : Style.TextColour;
     const std::vector<PixelRect> names = AxisNameLines(column);
-    const int stride = paint_rules::ValueLabelStride(h, static_cast<int>(ticks.size()) - 1, GridRect.Height());
+    // Labels at every n-th tick, the same n down the whole column, so that they read even steps; the
+    // thinning starts on a tick whose value is a multiple of the labelled step.
+    std::vector<std::int32_t> rows;
+    std::vector<double> values;
+    for (const auto& [value, pixel] : ticks) {
+      values.push_back(value);
+      rows.push_back(pixel);
+    }
+    const int stride = paint_rules::EvenLabelStride(
+        paint_rules::ValueLabelStride(h, static_cast<int>(ticks.size()) - 1, GridRect.Height()), h, rows);
+    const std::size_t phase = paint_rules::RoundLabelPhase(values, stride);
+    // The row a label takes: centred on its tick, kept below the caption strip and above the plot's bottom.
+    const auto label_top = [&](std::int32_t pixel) {
+      std::int32_t top = std::max(PlotRect.Top + pixel - h / 2, std::max(PlotRect.Top - 10, ViewRect.Top + CaptionHeight + 1));
+      if (top + h > PlotRect.Bottom + 10) top = PlotRect.Bottom - h;
+      // Beside the plot the bottom one keeps above the time labels' row, whose first label begins there.
+      if (column.Right == axes.front().Right) top = std::min(top, time_row - 2 - h);
+      return top;
+    };
     std::string previous;
-    for (std::size_t i = 0; i < ticks.size(); i += static_cast<std::size_t>(stride)) {
+    for (std::size_t i = phase; i < ticks.size(); i += static_cast<std::size_t>(stride)) {
       const auto [value, pixel] = ticks[i];
       std::string text;
       if (channel.SensorCode == 5) {
@@ -401,10 +419,14 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
         text = Fixed(value, std::max(decimals, 1));
       }
       // The top label stays below the caption strip, which is painted over this area afterwards.
-      std::int32_t top = std::max(PlotRect.Top + pixel - h / 2, std::max(PlotRect.Top - 10, ViewRect.Top + CaptionHeight + 1));
-      if (top + h > PlotRect.Bottom + 10) top = PlotRect.Bottom - h;
-      // Beside the plot the bottom one keeps above the time labels' row, whose first label begins there.
-      if (column.Right == axes.front().Right) top = std::min(top, time_row - 2 - h);
+      const std::int32_t top = label_top(pixel);
+      // An end label pushed off its row gives way to the next one rather than the next to it, so
+      // that the steps between the labels written stay even.
+      const std::size_t next = i + static_cast<std::size_t>(stride);
+      if (top != PlotRect.Top + pixel - h / 2 && next < ticks.size() && top + h + 2 > label_top(ticks[next].second) &&
+          label_top(ticks[next].second) > top) {
+        continue;
+      }
       const std::int32_t width = platform::TextExtent(text, font).cx;
       const PixelRect box{column.Right - width, top, column.Right, top + h};
       // A label is never written twice, nor over a name, nor past its column or the view's edge.
@@ -446,7 +468,11 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
                               : own(s.BottomValue);
     const double span = top - bottom;
     if (!std::isfinite(span) || span == 0.0) continue;
-    const paint_rules::AxisStep step = paint_rules::ValueGridStep(std::fabs(span) / std::max<std::uint8_t>(ValueDivisions, 1));
+    paint_rules::AxisStep step = paint_rules::ValueGridStep(std::fabs(span) / std::max<std::uint8_t>(ValueDivisions, 1));
+    // A step whose labels would crowd goes up to the next round step that leaves them room, rather
+    // than losing labels here and there.
+    const double least = (h + 2.0) * std::fabs(span) / std::max<std::uint16_t>(PlotHeight, 1);
+    if (step.Step < least) step = paint_rules::RoundStepAtLeast(least);
     for (double value : paint_rules::RoundTicks(top, bottom, step.Step)) {
       const double pixel = (top - value) / span * PlotHeight;
       ticks.emplace_back(value, static_cast<std::int32_t>(std::lround(pixel)));

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -73,9 +74,11 @@ std::string Format(const char* format, const char* name, int decimals, double va
   return text;
 }
 
-void Text(agg_ren& surface, const std::string& utf8, double x, double y, double width, double height, double scale) {
+// Writes the text and says how far right it reached.
+double Text(agg_ren& surface, const std::string& utf8, double x, double y, double width, double height, double scale) {
   const std::string bytes = platform::Utf8ToCp1251(utf8);
   surface.DrawTextInBox(bytes.c_str(), x, y, width, height, scale, rgba8(0, 0, 0, 255), nullptr, 0);
+  return surface.style.text_end_x;
 }
 
 PixelRect Union(const PixelRect& a, const PixelRect& b) {
@@ -133,6 +136,7 @@ void GraphView::DrawMarkerCaptions(agg_ren& target) {
   if (set == 0) return;
   std::uint32_t shown = 0;
   for (const auto& channel : Channels) shown += channel->Shown != 0 && channel->Enabled != 0 ? 1 : 0;
+  const std::array<CaptionStack, 4> stacks = PlaceCaptionStacks(target);
 
   for (std::size_t i = used; i-- > 0;) {
     if (Markers[i].Set == 0) continue;
@@ -145,12 +149,13 @@ void GraphView::DrawMarkerCaptions(agg_ren& target) {
     if (MarkerCount == 2) pair = i == 0 && set == 2;
     if (MarkerCount == 4) pair = (i == 0 && set >= 2) || (i == 2 && set == 4);
     // Any other marker has no partner: no slot, used or not, stands against it.
-    DrawMarker(target, i, pair ? partner : Markers.size(), shown);
+    DrawMarker(target, i, pair ? partner : Markers.size(), shown, stacks[i]);
   }
   target.style.panel_line_width = 15.0f;
 }
 
-void GraphView::DrawMarker(agg_ren& surface, std::size_t index, std::size_t partner, std::uint32_t shown) {
+void GraphView::DrawMarker(agg_ren& surface, std::size_t index, std::size_t partner, std::uint32_t shown,
+                           const CaptionStack& stack) {
   MarkerRecord& marker = Markers[index];
   const double s = MainWindow != nullptr ? MainWindow->UiScale() : 1.0;
   const double top = PlotRect.Top;
@@ -201,77 +206,29 @@ void GraphView::DrawMarker(agg_ren& surface, std::size_t index, std::size_t part
   // A click on the badge, where it is drawn, removes the marker.
   marker.CaptionRect = marker.BadgeRect;
 
-  // Value captions, one box per shown channel, stacked down from the plot's top.
+  // Value captions, one box per shown channel, stacked down from where the placing of all markers' stacks put them.
   const std::string time = FormatSampleTime(marker);
-  const double char_height = MainWindow != nullptr ? MainWindow->IndicatorCharHeight : 17.0;
-  const double line_height = char_height * s;
-  const bool english = MainWindow != nullptr && MainWindow->EnglishUi();
-  const double width = std::max(marker.CaptionWidth, 1);
-  const std::uint32_t column = std::min<std::uint32_t>(marker.Column, ColumnsPerChannelCount - 1);
-  const std::uint32_t sample = ColumnTables[column].FirstSample;
+  const double line_height = (MainWindow != nullptr ? MainWindow->IndicatorCharHeight : 17.0) * s;
   marker.CaptionArea = PixelRect{};
   marker.ValueCaptionCount = 0;
-  // The stack's height: two lines a box, three for a rotation channel.
-  double stack = 0.0;
-  for (const auto& channel : Channels) {
-    if (channel->Shown != 0 && channel->Enabled != 0) stack += (channel->ExtraValueShown != 0 ? 3 : 2) * line_height + 8.0;
-  }
-  // The captions keep clear of the value indicators: where they would cover one, they start below it.
-  const auto clear_top = [&](double at_left) {
-    double at = top + 2.0;
-    for (bool moved = true; moved;) {
-      moved = false;
-      const PixelRect area{Px(at_left), Px(at), Px(at_left + width) + 1, Px(at + stack) + 1};
-      for (std::size_t k = 0; k < kLiveChannels; ++k) {
-        if (IndicatorShown[k] == 0 || !Meets(IndicatorStrips[k], area)) continue;
-        at = IndicatorStrips[k].Bottom + 2.0;
-        moved = true;
-      }
-    }
-    return at;
-  };
-  // Where the stack below the indicators would run past the plot's bottom, it goes on the marker's
-  // other side if it fits there; else it stays beside its marker and ends at the plot's bottom.
-  const double stack_end = PlotRect.Bottom - 2.0;
-  double left = marker.CaptionState[0] != 0 ? x - width : x + 1;
-  double y = clear_top(left);
-  if (y + stack > stack_end) {
-    const double other = marker.CaptionState[0] != 0 ? x + 1 : x - width;
-    const double other_y = clear_top(other);
-    if (other >= PlotRect.Left && other + width <= PlotRect.Right && other_y + stack <= stack_end) {
-      left = other;
-      y = other_y;
-    } else {
-      y = std::max(top + 2.0, stack_end - stack);
-    }
-  }
+  const double left = stack.Left;
+  const double width = stack.Width;
+  double y = stack.Top;
   for (std::size_t k = 0; k < kLiveChannels; ++k) {
     VessamorChannel& channel = *Channels[k];
     if (channel.Shown == 0 || channel.Enabled == 0) continue;
-    const bool has_sample = sample < std::min(SampleCount, channel.CodeCapacity);
-    // A rate kind shows what its indicator shows for the marker's column: the rate, not the signal it
-    // comes from; the others the value the curve shows there, the sample filtered as its columns are.
-    const bool rate = channel.RateMode != 0 && channel.RateDisplayFn != nullptr;
-    marker.Values[k] = !has_sample ? 0.0f
-                       : rate      ? channel.RateDisplayFn(&channel, static_cast<std::uint16_t>(column))
-                                   : channel.CurveValueAt(sample);
-    marker.Times[k] = RecordRate > 0 ? sample / static_cast<double>(RecordRate) : 0.0;
+    const std::vector<std::string> lines = MarkerCaptionLines(marker, k, time);
     const Rgba c = channel.Colour;
     // A rotation caption has a line more: the angular speed.
-    const int lines = channel.ExtraValueShown != 0 ? 3 : 2;
-    const double box_height = lines * line_height + 6.0;
-    const double row = (box_height - 6.0) / lines + 3.0;
+    const double count = static_cast<double>(lines.size());
+    const double box_height = count * line_height + 6.0;
+    const double row = (box_height - 6.0) / count + 3.0;
     Panel(surface, left, y, width, box_height, rgba8(255, 255, 255, 230), rgba8(c.R, c.G, c.B, 255), 2 * s, 4 * s);
-    marker.ValueCaptions[k] = Format("%s=%.*f %s", channel.Symbol.c_str(), channel.Decimals, marker.Values[k], channel.Unit);
-    Text(surface, marker.ValueCaptions[k], left + 4, y + 2, width - 6, row, 0.8 * s);
-    if (lines == 3) {
-      Text(surface, Format("%s%.*f %s", "", channel.Decimals, marker.Values[k] * kRadiansPerRevolution,
-                  AngularSpeedUnit(english)),
-           left + 4, y + 2 + row - 3.0, width - 6, row, 0.8 * s);
-    }
-    Text(surface, channel.AxisLabel + "=" + time + " " + channel.TimeUnit, left + 4, y + box_height - row, width - 6,
-         row, 0.8 * s);
+    double reach = Text(surface, lines.front(), left + 4, y + 2, width - 6, row, 0.8 * s);
+    if (lines.size() == 3) reach = std::max(reach, Text(surface, lines[1], left + 4, y + 2 + row - 3.0, width - 6, row, 0.8 * s));
+    reach = std::max(reach, Text(surface, lines.back(), left + 4, y + box_height - row, width - 6, row, 0.8 * s));
     const PixelRect box{Px(left), Px(y), Px(left + width) + 1, Px(y + box_height) + 1};
+    marker.ValueTextRight[marker.ValueCaptionCount] = static_cast<std::int32_t>(std::ceil(reach));
     marker.ValueCaptionRects[marker.ValueCaptionCount++] = box;
     marker.CaptionArea = Union(marker.CaptionArea, box);
     y += box_height + 2.0;
@@ -289,6 +246,138 @@ void GraphView::DrawMarker(agg_ren& surface, std::size_t index, std::size_t part
     MovingCaptionRect = marker.CaptionArea;
     MovingBadgeRect = marker.BadgeRect;
   }
+}
+
+std::vector<std::string> GraphView::MarkerCaptionLines(MarkerRecord& marker, std::size_t k, const std::string& time) {
+  VessamorChannel& channel = *Channels[k];
+  const bool english = MainWindow != nullptr && MainWindow->EnglishUi();
+  const std::uint32_t column = std::min<std::uint32_t>(marker.Column, ColumnsPerChannelCount - 1);
+  const std::uint32_t sample = ColumnTables[column].FirstSample;
+  const bool has_sample = sample < std::min(SampleCount, channel.CodeCapacity);
+  // A rate kind shows what its indicator shows for the marker's column: the rate, not the signal it
+  // comes from; the others the value the curve shows there, the sample filtered as its columns are.
+  const bool rate = channel.RateMode != 0 && channel.RateDisplayFn != nullptr;
+  marker.Values[k] = !has_sample ? 0.0f
+                     : rate      ? channel.RateDisplayFn(&channel, static_cast<std::uint16_t>(column))
+                                 : channel.CurveValueAt(sample);
+  marker.Times[k] = RecordRate > 0 ? sample / static_cast<double>(RecordRate) : 0.0;
+  marker.ValueCaptions[k] = Format("%s=%.*f %s", channel.Symbol.c_str(), channel.Decimals, marker.Values[k], channel.Unit);
+  std::vector<std::string> lines{marker.ValueCaptions[k]};
+  if (channel.ExtraValueShown != 0) {
+    lines.push_back(Format("%s%.*f %s", "", channel.Decimals, marker.Values[k] * kRadiansPerRevolution,
+                           AngularSpeedUnit(english)));
+  }
+  lines.push_back(channel.AxisLabel + "=" + time + " " + channel.TimeUnit);
+  return lines;
+}
+
+std::array<GraphView::CaptionStack, 4> GraphView::PlaceCaptionStacks(agg_ren& surface) {
+  std::array<CaptionStack, 4> stacks{};
+  const std::size_t used = std::min<std::size_t>(MarkerCount, Markers.size());
+  const double s = MainWindow != nullptr ? MainWindow->UiScale() : 1.0;
+  const double line_height = (MainWindow != nullptr ? MainWindow->IndicatorCharHeight : 17.0) * s;
+  // Every marker's stack has the same height: two lines a box, three for a rotation channel.
+  double stack = 0.0;
+  for (const auto& channel : Channels) {
+    if (channel->Shown != 0 && channel->Enabled != 0) stack += (channel->ExtraValueShown != 0 ? 3 : 2) * line_height + 8.0;
+  }
+  struct Marked {
+    std::size_t Index;
+    double X, Width;
+    bool LeftSide;
+  };
+  std::vector<Marked> marked;
+  for (std::size_t i = 0; i < used; ++i) {
+    MarkerRecord& marker = Markers[i];
+    if (marker.Set == 0) continue;
+    const std::string time = FormatSampleTime(marker);
+    // The boxes are as wide as their longest text, so that every character is written.
+    double width = std::max(marker.CaptionWidth, 1);
+    for (std::size_t k = 0; k < kLiveChannels; ++k) {
+      if (Channels[k]->Shown == 0 || Channels[k]->Enabled == 0) continue;
+      for (const std::string& line : MarkerCaptionLines(marker, k, time)) {
+        width = std::max(width, std::ceil(surface.TextAdvance(platform::Utf8ToCp1251(line).c_str(), 0.8 * s)) + 10.0);
+      }
+    }
+    marked.push_back({i, PlotRect.Left + marker.Column - 1.0, width, marker.CaptionState[0] != 0});
+  }
+  // From left to right, so that of two markers close together the left one's captions may stand
+  // on its left and the right one's on its right.
+  std::stable_sort(marked.begin(), marked.end(), [](const Marked& a, const Marked& b) { return a.X < b.X; });
+  std::vector<PixelRect> indicators;
+  for (std::size_t k = 0; k < kLiveChannels; ++k) {
+    if (IndicatorShown[k] != 0) indicators.push_back(IndicatorStrips[k]);
+  }
+  const double top = PlotRect.Top + 2.0;
+  const double end = PlotRect.Bottom - 2.0;
+  const auto area = [&](double left, double width, double at) {
+    return PixelRect{Px(left), Px(at), Px(left + width) + 1, Px(at + stack) + 1};
+  };
+  // The first row from `at` down where the stack meets none of the areas given.
+  const auto lowest_clear = [&](double left, double width, double at, const std::vector<PixelRect>& areas) {
+    for (bool moved = true; moved;) {
+      moved = false;
+      for (const PixelRect& r : areas) {
+        if (!Meets(r, area(left, width, at))) continue;
+        at = r.Bottom + 2.0;
+        moved = true;
+      }
+    }
+    return at;
+  };
+  // The first row from `at` up where it meets none of them.
+  const auto highest_clear = [&](double left, double width, double at, const std::vector<PixelRect>& areas) {
+    for (std::size_t round = 0; round <= areas.size(); ++round) {
+      bool moved = false;
+      for (const PixelRect& r : areas) {
+        if (!Meets(r, area(left, width, at))) continue;
+        at = r.Top - 2.0 - stack;
+        moved = true;
+      }
+      if (!moved) break;
+    }
+    return at;
+  };
+  // Each choice of sides is tried; the cheapest wins: a side other than the usual one costs a
+  // little, a stack pushed below another marker's more, one that ends at the plot's bottom over
+  // the indicators more again, one past the plot's edge or over another stack most.
+  const std::size_t n = marked.size();
+  double best_cost = std::numeric_limits<double>::infinity();
+  std::vector<CaptionStack> best(n);
+  for (std::uint32_t flips = 0; flips < (1u << n); ++flips) {
+    double cost = 0.0;
+    std::vector<PixelRect> placed;
+    std::vector<CaptionStack> layout(n);
+    for (std::size_t j = 0; j < n && cost < best_cost; ++j) {
+      const Marked& m = marked[j];
+      const bool flipped = ((flips >> j) & 1u) != 0;
+      const double left = m.LeftSide != flipped ? m.X - m.Width : m.X + 1.0;
+      cost += flipped ? 1.0 : 0.0;
+      if (left < PlotRect.Left || left + m.Width > PlotRect.Right) cost += 500.0;
+      std::vector<PixelRect> around = indicators;
+      around.insert(around.end(), placed.begin(), placed.end());
+      double y = lowest_clear(left, m.Width, top, around);
+      if (y + stack <= end) {
+        if (y > lowest_clear(left, m.Width, top, indicators) + 0.5) cost += 10.0;
+      } else {
+        y = highest_clear(left, m.Width, std::max(top, end - stack), placed);
+        if (y >= top) {
+          cost += 100.0;
+        } else {
+          y = std::max(top, end - stack);
+          cost += 1000.0;
+        }
+      }
+      layout[j] = CaptionStack{left, y, m.Width};
+      placed.push_back(area(left, m.Width, y));
+    }
+    if (cost < best_cost) {
+      best_cost = cost;
+      best = layout;
+    }
+  }
+  for (std::size_t j = 0; j < n; ++j) stacks[marked[j].Index] = best[j];
+  return stacks;
 }
 
 double GraphView::DifferenceRowHeight() const {

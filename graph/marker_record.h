@@ -24,5 +24,6 @@ struct MarkerRecord {
   std::array<float, 4> Values{};
   std::array<double, 4> Times{};
   std::array<std::string, 4> ValueCaptions{};  // the value lines as drawn
+  std::array<std::int32_t, 4> ValueTextRight{};  // per caption box, how far right its texts reach
   std::uint8_t Drawn = 0;
 };

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace paint_rules {
 
@@ -11,6 +12,43 @@ int ValueLabelStride(double label_height, int tick_count, double grid_height) {
   if (needed / 2.0 > 0.8 * grid_height) return 3;
   if (needed > grid_height + 10.0) return 2;
   return 1;
+}
+
+AxisStep RoundStepAtLeast(double least) {
+  if (!std::isfinite(least) || least <= 0.0) return {1.0, 0};
+  int power = static_cast<int>(std::floor(std::log10(least)));
+  for (int round = 0; round < 3; ++round, ++power) {
+    for (const double mantissa : {1.0, 2.0, 2.5, 5.0}) {
+      const double step = mantissa * std::pow(10.0, power);
+      if (step < least * (1.0 - 1e-9)) continue;
+      // A quarter step needs a decimal more than its power of ten.
+      const int decimals = std::max(0, -power) + (mantissa == 2.5 && power <= 0 ? 1 : 0);
+      return {step, static_cast<std::uint8_t>(std::min(decimals, 6))};
+    }
+  }
+  return {least, 0};
+}
+
+int EvenLabelStride(int rule_stride, double label_height, std::span<const std::int32_t> rows) {
+  int stride = std::max(rule_stride, 1);
+  if (rows.size() < 2) return stride;
+  std::int32_t closest = std::abs(rows[1] - rows[0]);
+  for (std::size_t i = 2; i < rows.size(); ++i) closest = std::min(closest, std::abs(rows[i] - rows[i - 1]));
+  if (closest <= 0) return stride;
+  const double needed = label_height + 2.0;
+  while (stride * static_cast<double>(closest) < needed && stride < static_cast<int>(rows.size())) ++stride;
+  return stride;
+}
+
+std::size_t RoundLabelPhase(std::span<const double> values, int stride) {
+  if (stride <= 1 || values.size() < 2) return 0;
+  const double labelled = std::fabs(values[1] - values[0]) * stride;
+  if (!std::isfinite(labelled) || labelled <= 0.0) return 0;
+  for (std::size_t i = 0; i < std::min<std::size_t>(static_cast<std::size_t>(stride), values.size()); ++i) {
+    const double multiples = values[i] / labelled;
+    if (std::fabs(multiples - std::round(multiples)) < 1e-6) return i;
+  }
+  return 0;
 }
 
 std::vector<double> RoundTicks(double top, double bottom, double step, std::size_t limit) {

@@ -20,6 +20,19 @@ struct AxisStep {
 };
 AxisStep ValueGridStep(double per_division);
 
+// The smallest round step (1, 2, 2.5 or 5 times a power of ten) of at least `least`, with the
+// decimals that write it.
+AxisStep RoundStepAtLeast(double least);
+
+// Every how many ticks a label is written so that the labels stay evenly spaced and never crowd:
+// at least `rule_stride`, and enough ticks apart that two labels of height h keep a 2-pixel gap
+// wherever the ticks' pixel rows lie (`rows`, in order).
+int EvenLabelStride(int rule_stride, double label_height, std::span<const std::int32_t> rows);
+
+// The first tick (below `stride`) to label: the first whose value is a multiple of the labelled
+// step (stride times the tick step), so that thinned labels read round values; else 0.
+std::size_t RoundLabelPhase(std::span<const double> values, int stride);
+
 // The multiples of `step` from `top` down to `bottom` (either way round), top first; none when the
 // step is not a positive number or would give more than `limit` of them.
 std::vector<double> RoundTicks(double top, double bottom, double step, std::size_t limit = 96);
