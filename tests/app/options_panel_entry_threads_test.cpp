@@ -81,21 +81,4 @@ TEST(OptionsPanelEntry, TimerSevenEndsAtTheFirstTickAfterThePanelsFirstPaint) {
   }
 }
 
-// Back on the start screen and in again: the panel has painted before, so the first tick ends it.
-TEST(OptionsPanelEntry, SecondEntryEndsAtTheFirstTick) {
-  ReviewRig rig(1366, 768, false);
-  MainWindow& w = rig.Window();
-  Enter(rig, true);
-  for (int k = 0; k < 10; ++k) rig.Step(33);
-  rig.Key(platform::key::kEscape);
-  for (int k = 0; k < 30; ++k) rig.Step(33);
-  ASSERT_EQ(w.Bytes.InfoScreenActive.load(), 1);
-  rig.Press(75172, false);
-  ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
-  ASSERT_TRUE(OptionsPanel(rig).IsVisible());
-  rig.Step(33);
-  EXPECT_FALSE(OptionsPanel(rig).IsVisible());
-  EXPECT_EQ(w.CurrentTimerId, 0u);
-}
-
 }  // namespace

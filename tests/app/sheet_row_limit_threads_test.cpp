@@ -3,7 +3,6 @@
 // export of the same part says how many of how many; one that keeps them all says nothing.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
