@@ -10,6 +10,7 @@
 #include "acquisition/ftdi_binding.h"
 #include "acquisition/worker_threads.h"
 #include "controls/control_frame.h"
+#include "controls/stick_button_mod.h"
 #include "layout/range_menu.h"
 #include "platform/gdi.h"
 #include "platform/memory_status.h"
@@ -155,6 +156,11 @@ void MainWindow::InitMainWindow() {
     }
     w.View->AutoScrollView();
     w.View->SaveViewHistory();
+  };
+  // Timer 7 ends once the options panel, shown on entering the measurement screen, has painted.
+  Hooks.SettingsPanelPainted = [](MainWindow& w) {
+    const auto* panel = dynamic_cast<const StickButtonMod*>(w.FindControl(kSettingsPanelId));
+    return panel != nullptr && !panel->FirstPaintPending;
   };
   View->Hooks.EndSensorPageMeasurement = [this] {
     PostToWindow([this] {

@@ -108,8 +108,9 @@ void MainWindow::GotoGraphScreen() {
     }
     // The record's code buffer is shared out among the channels in use; a channel left without
     // its slice would hold back every other one.
+    // Shown are the channels in use (SetChannelFlags): one whose unit stays attached but was left
+    // out of this measurement is shown no more than one without a unit, its button up and grey.
     view->SetChannelFlags(enabled, 0);
-    for (auto& channel : view->Channels) channel->Shown = channel->Bound;
   }
   SetupSlider(view->Scale.ValueSpan, view->ValueResolution(true));
   {
@@ -184,7 +185,12 @@ void MainWindow::SetupChannelButtons(bool show) {
     button->SetBaseColour(ToColourRef(channel.Colour));
     button->ShadeByState = 2;
     button->SetStateAndCaption(static_cast<std::uint8_t>(channel.Shown + 1), std::to_string(k + 1), false);
-    if (channel.Shown != 0) button->SelectShadedColours();
+    // The last measurement's colour goes with its channel.
+    if (channel.Shown != 0) {
+      button->SelectShadedColours();
+    } else {
+      button->SelectNormalColours();
+    }
     AImageButton* slot = Controls.ChannelOptionButtons[k];
     if (show) {
       button->Show();

@@ -89,9 +89,15 @@ class StickButtonMod : public ControlFrame {
   rgba8 CurrentColour{0, 0, 0, 255};
   std::uint8_t ActionCode = 0;
   bool CloseHovered = false;
+  // Set at construction; the panel's first paint clears it.
+  bool FirstPaintPending = true;
 
  protected:
-  PaintStep NextPaint() override { return PaintStep::Nothing; }
+  // The owner draws the panel into its back buffer; the window's own paint only marks that it has had one.
+  PaintStep NextPaint() override {
+    FirstPaintPending = false;
+    return PaintStep::Nothing;
+  }
   void OnShowChanged(bool visible) override;
   void OnLButtonDown(platform::WindowPoint point) override;
   void OnLButtonUp(platform::WindowPoint point) override { Release(point); }

@@ -48,9 +48,8 @@ void Open(ReviewRig& rig, const fs::path& file) {
 TEST(ViewServices, ChannelButtonsFollowTheRecordOpenedAndTheRecordingAfter) {
   apptest::Folder folder("view-services-load");
   ReviewRig rig(1366, 768, false, "wired:04/1195:sine=2048,1500,1;wired:15/1063:sine=2000,300,0.1");
-  rig.EnterMeasureScreen();
   // Both units ticked for the record on the start page.
-  for (DeviceSlot& slot : rig.Window().DeviceSlots) slot.SelectedForRecord = 1;
+  rig.EnterWithEveryUnit();
   rig.Record(1.0);
   MainWindow& w = rig.Window();
   GraphView& view = rig.View();
