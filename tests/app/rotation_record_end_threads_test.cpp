@@ -86,14 +86,6 @@ class RotationRecord : public ::testing::Test {
     }
     return {GraphView::kLiveChannels, 0};
   }
-  // Every enabled channel's newest sample, the fewest of them: what the window can count.
-  static std::uint32_t Decoded(GraphView& view) {
-    std::uint32_t fewest = UINT32_MAX;
-    for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
-      if (view.Channel(k).Enabled != 0) fewest = std::min(fewest, view.Channel(k).CodeCount);
-    }
-    return fewest;
-  }
   // Records `seconds` and lets every sample so far through the window's processing; then lets the
   // bus on by `tail` of a column's samples, which the window counts but leaves for the next batch,
   // and presses Space there. Returns how many samples were left so.
@@ -103,13 +95,13 @@ class RotationRecord : public ::testing::Test {
     rig.RecordUntil([&] { return rig.Samples() >= seconds * view.RecordRate; });
     const auto state = [&] {
       std::lock_guard lock(view.ViewLock);
-      return std::array<std::uint32_t, 3>{view.Sweep.FirstUnprocessed, view.SampleCount, Decoded(view)};
+      return std::array<std::uint32_t, 2>{view.Sweep.FirstUnprocessed, view.SampleCount};
     };
     // The counts once they have stayed put a while with the bus held: the worker has decoded and
-    // the tick has counted all the bus sent.
+    // the tick has counted all the bus sent. (The units' own counts are the worker's alone.)
     const auto settled = [&] {
       auto last = state();
-      for (int same = 0; same < 50;) {
+      for (int same = 0; same < 100;) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
         const auto now = state();
         same = now == last ? same + 1 : 0;
@@ -118,7 +110,7 @@ class RotationRecord : public ::testing::Test {
       return last;
     };
     // A millisecond on at a time until a batch has taken everything decoded.
-    for (auto s = settled(); s[0] != s[1] || s[1] != s[2]; s = settled()) rig.Clock().HoldBusAt(bus.NowUs() + 1000);
+    for (auto s = settled(); s[0] != s[1]; s = settled()) rig.Clock().HoldBusAt(bus.NowUs() + 1000);
     double spc = 0.0;
     {
       std::lock_guard lock(view.ViewLock);
