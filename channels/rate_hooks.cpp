@@ -39,10 +39,12 @@ void SetCode(VessamorChannel& channel, std::int64_t i, std::int32_t code) {
   channel.Codes[i] = static_cast<std::int16_t>(code);
 }
 
-// A rate as a code: 8.8 fixed point, 0 for a rate that is not above 0, at most the largest code.
+// A rate as a code: 8.8 fixed point to the nearest 1/256, 0 for a rate that is not above 0, at most
+// the largest code. (Cut rather than rounded, a slow rotation's code would lie a whole step low, and
+// 0.05 rev/s read 0.04 on the indicator, which cuts its digits too.)
 std::int32_t RateCode(double rate) {
   if (!(rate > 0.0)) return 0;
-  return static_cast<std::int32_t>(std::min(rate * 256.0, static_cast<double>(kLargestCode)));
+  return static_cast<std::int32_t>(std::lround(std::min(rate * 256.0, static_cast<double>(kLargestCode))));
 }
 
 // Codes after..to take the straight line from `from` (at `after`) to `to_rate` (at `to`).
