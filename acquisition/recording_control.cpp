@@ -172,6 +172,9 @@ void GraphView::FinishRecord(bool converted_order) {
   {
     std::lock_guard lock(ViewLock);
     if (SampleCount > 1) {
+      // A rotation channel, whose detector writes its rates over the unit's pulses, would otherwise
+      // end on the pulses' raw levels.
+      ProcessRecordTail();
       RecordViewable = 1;
       LastSampleIndex = SampleCount - 1;
       // The record stays on its last screen, whole: every column the sweep has laid, however few

@@ -291,6 +291,15 @@ bool GraphView::ProcessNewSamples() {
   Sweep.WholeSamplesPerColumn = std::max<std::uint32_t>(static_cast<std::uint32_t>(std::min(spc, 4.0e9)), 1);
   if (count < Sweep.WholeSamplesPerColumn) return false;
 
+  ProcessBatch(newest, end);
+  Sweep.NewSamples = count;
+  // A held graph screen keeps its columns; the sweep catches up when the hold ends.
+  const bool held = Sweep.GraphScreen.load() != 0 && DisplayHold.load() != 0;
+  if ((Sweep.GraphScreen.load() != 0 || Sweep.InfoLiveGraph.load() != 0) && !held) ShowFullScreenTicks();
+  return true;
+}
+
+void GraphView::ProcessBatch(std::uint32_t newest, std::uint32_t end) {
   // Incoming samples: everything up to the newest, so the look-ahead of the smoothing reads
   // codes that are already filtered.
   if (Sweep.FirstUnfiltered < newest) {
@@ -300,6 +309,7 @@ bool GraphView::ProcessNewSamples() {
     }
     Sweep.FirstUnfiltered = newest;
   }
+  if (end <= Sweep.FirstUnprocessed) return;
   for (auto& live : Channels) {
     VessamorChannel& channel = *live;
     // The decoder runs on this thread outside the lock; the paint reads the copy under it.
@@ -308,12 +318,12 @@ bool GraphView::ProcessNewSamples() {
     if (channel.RateDetector.Started == 0 && channel.RateInitFn != nullptr) channel.RateInitFn(&channel);
     channel.RateProcessFn(&channel, Sweep.FirstUnprocessed, end - 1);
   }
-  Sweep.NewSamples = count;
   Sweep.FirstUnprocessed = end;
-  // A held graph screen keeps its columns; the sweep catches up when the hold ends.
-  const bool held = Sweep.GraphScreen.load() != 0 && DisplayHold.load() != 0;
-  if ((Sweep.GraphScreen.load() != 0 || Sweep.InfoLiveGraph.load() != 0) && !held) ShowFullScreenTicks();
-  return true;
+}
+
+void GraphView::ProcessRecordTail() {
+  // The record ends at its count: samples the units sent after it are not the record's.
+  if (SampleCount > Sweep.FirstUnprocessed) ProcessBatch(SampleCount, SampleCount);
 }
 
 void GraphView::ShowFullScreenTicks() {

@@ -85,7 +85,8 @@ struct RotationDetectorState {
   double CurrentRate = 0.0;
   std::array<RotationRingEntry, 4> Ring{};
   std::uint8_t RingPos = 0;
-  std::uint32_t HalfSecond = 0;
+  // Samples of the longest pulse interval that still gives a rate; after as long without a pulse the rate falls to 0.
+  std::uint32_t Window = 0;
   std::int32_t HighestCode = 4095;
   float Threshold = 0.5f;
 };
@@ -170,6 +171,11 @@ float BreathRateDisplay(const VessamorChannel* channel, std::uint16_t column);
 std::int32_t BreathFindTurns(VessamorChannel* channel, std::uint32_t first, std::uint32_t last);
 
 // Rotation kinds (SensorCode 73 and 77).
+// Pulses the kind's disc gives a revolution: 20 for the rotation set (73), 4 for the rotation sensor (77).
+std::uint32_t RotationPulsesPerRevolution(std::uint16_t sensor_code);
+// The longest pulse interval, in samples at `record_rate`, of a rotation as slow as the kinds'
+// pages name (0.025 rev/s): 2 s for kind 73, 10 s for kind 77.
+std::uint32_t RotationWindow(std::uint16_t sensor_code, std::uint32_t record_rate);
 void RotationInit(VessamorChannel* channel);
 void RotationProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_t last);
 float RotationValueAt(const VessamorChannel* channel, std::uint32_t entry);

@@ -14,6 +14,8 @@ namespace {
 constexpr std::uint32_t kBreathStepSeconds = 15;
 constexpr std::int32_t kBreathQuietSpan = 50;
 constexpr std::int32_t kRotationPulseCode = 1000;
+// The slowest rotation the rotation kinds' pages name (rev/s).
+constexpr double kSlowestRevolutions = 0.025;
 // Rates are written back as 8.8 fixed point; the top of the 16-bit codes bounds them.
 constexpr std::int32_t kLargestCode = 32767;
 
@@ -37,10 +39,12 @@ void SetCode(VessamorChannel& channel, std::int64_t i, std::int32_t code) {
   channel.Codes[i] = static_cast<std::int16_t>(code);
 }
 
-// A rate as a code: 8.8 fixed point, 0 for a rate that is not above 0, at most the largest code.
+// A rate as a code: 8.8 fixed point to the nearest 1/256, 0 for a rate that is not above 0, at most
+// the largest code. (Cut rather than rounded, a slow rotation's code would lie a whole step low, and
+// 0.05 rev/s read 0.04 on the indicator, which cuts its digits too.)
 std::int32_t RateCode(double rate) {
   if (!(rate > 0.0)) return 0;
-  return static_cast<std::int32_t>(std::min(rate * 256.0, static_cast<double>(kLargestCode)));
+  return static_cast<std::int32_t>(std::lround(std::min(rate * 256.0, static_cast<double>(kLargestCode))));
 }
 
 // Codes after..to take the straight line from `from` (at `after`) to `to_rate` (at `to`).
@@ -260,6 +264,13 @@ void VessamorChannel::FillRateHistory() {
   for (std::uint32_t i = 0; i < current; ++i) RateDetector.SetEntry(i, value);
 }
 
+std::uint32_t RotationPulsesPerRevolution(std::uint16_t sensor_code) { return sensor_code == 77 ? 4 : 20; }
+
+std::uint32_t RotationWindow(std::uint16_t sensor_code, std::uint32_t record_rate) {
+  return static_cast<std::uint32_t>(
+      std::lround(record_rate / (RotationPulsesPerRevolution(sensor_code) * kSlowestRevolutions)));
+}
+
 void RotationInit(VessamorChannel* channel) {
   if (channel == nullptr) return;
   RateDetectorState& d = channel->RateDetector;
@@ -267,7 +278,7 @@ void RotationInit(VessamorChannel* channel) {
   const std::uint32_t rate = RecordRateOf(*channel);
   r = RotationDetectorState{};
   channel->HistoryStepSeconds = 40;
-  r.HalfSecond = rate / 2;
+  r.Window = RotationWindow(channel->SensorCode, rate);
   for (RotationRingEntry& entry : r.Ring) entry = RotationRingEntry{0.0, -2 - static_cast<std::int64_t>(rate)};
   r.Threshold = 0.5f;
   d.Started = 1;
@@ -287,8 +298,11 @@ std::uint32_t RotationPulses(VessamorChannel* channel, std::uint32_t first, std:
   RotationDetectorState& r = channel->RateDetector.Rotation;
   GraphView* view = channel->View;
   const std::uint32_t rate = RecordRateOf(*channel);
+  const std::int64_t window = r.Window;
+  // Kind 77 averages the rates of the pulses of the last half second.
   const std::int64_t half = rate / 2;
   const std::int64_t min_gap = rate / 500;
+  const double per_revolution = RotationPulsesPerRevolution(channel->SensorCode);
   std::uint32_t count = 0;
   for (std::uint32_t i = first; i <= last; ++i) {
     // Decided on the code as it came from the unit, before any rate is written over it.
@@ -306,10 +320,9 @@ std::uint32_t RotationPulses(VessamorChannel* channel, std::uint32_t first, std:
         SetCode(*channel, i, 0);
       } else {
         const std::int64_t interval = i - r.LastPulse;
-        if (interval > 0 && interval < half) {
-          double rate_now = 0.0;
+        if (interval > 0 && interval <= window) {
+          double rate_now = rate / (per_revolution * static_cast<double>(interval));
           if (channel->SensorCode == 77) {
-            rate_now = rate / (4.0 * static_cast<double>(interval));
             r.Ring[r.RingPos] = RotationRingEntry{rate_now, i};
             r.RingPos = static_cast<std::uint8_t>((r.RingPos + 1) % r.Ring.size());
             if (r.PreviousRate > 0.01) {
@@ -324,7 +337,6 @@ std::uint32_t RotationPulses(VessamorChannel* channel, std::uint32_t first, std:
               if (n > 0) rate_now = sum / n;
             }
           } else {
-            rate_now = rate / (20.0 * static_cast<double>(interval));
             if (r.PreviousRate > 0.01) rate_now = std::sqrt((rate_now * rate_now + r.PreviousRate * r.PreviousRate) * 0.5);
           }
           WriteRateLine(*channel, r.LastPulse, i, r.PreviousRate, rate_now);
@@ -341,7 +353,7 @@ std::uint32_t RotationPulses(VessamorChannel* channel, std::uint32_t first, std:
       r.LastPulse = i;
       if (view != nullptr) view->PulseAge = static_cast<std::int32_t>(static_cast<std::int64_t>(i) - view->DisplayStart);
     }
-    if (r.Ramp != 0 && i - r.LastPulse >= half) {
+    if (r.Ramp != 0 && i - r.LastPulse > window) {
       RotationFillRamp(channel, i);
       r.PreviousRate = 0.0;
       r.CurrentRate = 0.0;
@@ -389,7 +401,7 @@ void RotationProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_
     RotationHoldRate(*channel, last);
     return;
   }
-  if (static_cast<std::int64_t>(last) - r.LastPulse < static_cast<std::int64_t>(rate / 2)) {
+  if (static_cast<std::int64_t>(last) - r.LastPulse <= static_cast<std::int64_t>(r.Window)) {
     if (r.Ramp != 0) {
       if (channel->View != nullptr) channel->View->PulseAge = 0;
       RotationHoldRate(*channel, last);

@@ -507,6 +507,9 @@ class GraphView {
   void AcquisitionTick();
   // True when new samples were processed and the display advanced.
   bool ProcessNewSamples();
+  // The record's last samples, fewer than a column, that no batch has taken: the filters and the
+  // rate detectors take them as a last batch, so the record ends on processed values.
+  void ProcessRecordTail();
   void ShowFullScreenTicks();
   // Recomputes channel 0's column records first..last and every enabled channel's extremes;
   // backward keeps the last column's start and lays the columns before it down to the first.
@@ -675,6 +678,8 @@ class GraphView {
   void PlaceTimeTicks();
   void PlaceSweepTicks();
   double GuardedSamplesPerColumn() const;
+  // One batch: the incoming filters up to `newest`, the rate detectors from the first unprocessed sample up to `end`.
+  void ProcessBatch(std::uint32_t newest, std::uint32_t end);
   bool RedrawDue(std::uint32_t now, std::uint32_t interval);
   RecordingEvents UnitEventSink{*this};
   ViewSink SinkAdapter{*this};

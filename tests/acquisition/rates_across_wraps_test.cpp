@@ -65,8 +65,8 @@ class RatesAcrossWrapsTest : public UnitTestBase {
       recording.AcquisitionTick();
       if (recording.Sweep.CycleStartTime != cycle_start) ++run.wraps;
       cycle_start = recording.Sweep.CycleStartTime;
-      // Rotation writes its rates into the codes, up to half a second back: the code beyond that,
-      // by its sample number since the start.
+      // Rotation writes its rates into the codes back to the last pulse, a quarter of a second at
+      // four pulses a second: the code half a second back, by its sample number since the start.
       const std::uint32_t settled = recording.Sweep.FirstUnprocessed;
       if (kind.sensor_code == 73 && settled > kRate / 2) {
         const auto start = static_cast<std::uint64_t>(std::llround(recording.Sweep.CycleStartTime * kRate));

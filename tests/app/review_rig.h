@@ -161,6 +161,7 @@ class ReviewRig {
     }
   }
   void ReleaseBus() { clock_.ReleaseBus(); }
+  FastClock& Clock() { return clock_; }
   // Space until a recording runs. A press while the device worker is busy with a search (a pause it
   // could not take in time, which the stepped clock makes short) finds no unit ready and starts
   // nothing; a user presses again.

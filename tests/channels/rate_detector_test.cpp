@@ -218,16 +218,35 @@ TEST(RotationDetector, PulsesAThousandSamplesApartGiveTheKindsRate) {
   }
 }
 
-TEST(RotationDetector, HalfASecondWithoutPulsesLetsTheRateFallToZero) {
-  RateFixture f(10000, InstallRotationHooks, 100000, 73);
-  f.Feed(Pulses(20000, 1000, 1000, 3, 50, 3000), 250);
+TEST(RotationDetector, TheWindowWithoutPulsesLetsTheRateFallToZero) {
+  // Kind 73's window at 10 kHz: two seconds, the interval of 0.025 rev/s at 20 pulses a revolution.
+  RateFixture f(10000, InstallRotationHooks, 30000, 73);
+  f.Feed(Pulses(30000, 1000, 1000, 3, 50, 3000), 250);
   ASSERT_EQ(f.codes[3000], 128);
   EXPECT_EQ(f.D().Rotation.CurrentRate, 0.0);
-  // A straight fall from the last rate to 0 at the end of the first batch half a second on.
-  constexpr std::size_t kEnd = 8249;
+  // A straight fall from the last rate to 0 at the end of the first batch two seconds on.
+  constexpr std::size_t kEnd = 23249;
   for (std::size_t i = 3001; i <= kEnd; ++i) ASSERT_LE(f.codes[i], f.codes[i - 1]) << i;
   EXPECT_NEAR(f.codes[3000 + (kEnd - 3000) / 2], 64, 1);
-  EXPECT_EQ(*std::max_element(f.codes.begin() + kEnd, f.codes.begin() + 20000), 0);
+  EXPECT_EQ(*std::max_element(f.codes.begin() + kEnd, f.codes.begin() + 30000), 0);
+}
+
+TEST(RotationDetector, PulsesAsFarApartAsTheWindowGiveTheSlowestRateAndFartherNone) {
+  // 0.025 rev/s: one pulse in 2 s at 20 pulses a revolution (73), one in 10 s at 4 (77).
+  for (const auto& [kind, seconds] : {std::pair<std::uint16_t, std::size_t>{73, 2}, {77, 10}}) {
+    const std::size_t window = seconds * 1000;
+    ASSERT_EQ(RotationWindow(kind, 1000), window);
+    for (const std::size_t gap : {window, window + 1}) {
+      RateFixture f(1000, InstallRotationHooks, 3 * gap + 500, kind);
+      f.Feed(Pulses(3 * gap + 500, 100, gap, 3, 20, 3000), 300);
+      const float third = RevolutionsFromCode(f.codes[100 + 2 * gap], nullptr);
+      if (gap == window) {
+        EXPECT_NEAR(third, 0.025f, 1.0f / 256) << kind;
+      } else {
+        EXPECT_EQ(third, 0.0f) << kind << ": each pulse starts afresh";
+      }
+    }
+  }
 }
 
 TEST(RotationDetector, RateCodesSaturateAtTheLargestCode) {
