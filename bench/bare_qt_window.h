@@ -2,6 +2,9 @@
 // size, repainting what it is asked to.
 #pragma once
 
+#include <cstdint>
+#include <fstream>
+
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
@@ -16,6 +19,11 @@ class BareWindow final : public QWidget {
     picture_.fill(Qt::white);
     resize(size);
   }
+  // Showing `picture` from the start.
+  BareWindow(const QSize& size, const QImage& picture) : BareWindow(size) {
+    if (!picture.isNull()) picture_ = picture.convertToFormat(QImage::Format_RGB32);
+  }
+  QImage& Picture() { return picture_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override {
@@ -26,3 +34,14 @@ class BareWindow final : public QWidget {
  private:
   QImage picture_;
 };
+
+// A picture written as its width and height (two 32-bit numbers) and then its rows of 4-byte pixels
+// (blue, green, red, unused); an empty picture when the file cannot be read.
+inline QImage ReadPicture(const char* path) {
+  std::ifstream file(path, std::ios::binary);
+  std::int32_t size[2] = {};
+  if (!file.read(reinterpret_cast<char*>(size), sizeof size) || size[0] <= 0 || size[1] <= 0) return {};
+  QImage picture(size[0], size[1], QImage::Format_RGB32);
+  for (int y = 0; y < size[1]; ++y) file.read(reinterpret_cast<char*>(picture.scanLine(y)), 4 * std::streamsize{size[0]});
+  return file ? picture : QImage();
+}
