@@ -307,13 +307,16 @@ void BM_TextFile(benchmark::State& state) {
   state.counters["peak_beyond_record_MiB"] = peak.Peak;
 }
 
+// The full record's text saved to a file whole and streamed, with the memory one save takes.
 BENCHMARK(BM_TextFile)->ArgNames({"channels", "streamed"})->ArgsProduct({{4}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2);
 
+// The text export beside a plain writer that filters, converts and formats the same codes itself.
 BENCHMARK_TEMPLATE(BM_ExportBesideYardstick, &records::WriteTextRecord, &TextYardstick, &TextFrame)
     ->ArgNames({"channels", "form"})
     ->ArgsProduct({{1, 4}, {0, 1, 2, 3}})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+// The sheet export beside a plain writer of the same cells that filters and converts the codes itself.
 BENCHMARK_TEMPLATE(BM_ExportBesideYardstick, &records::WriteSheetRecord, &SheetYardstick, &SheetFrame)
     ->ArgNames({"channels", "form"})
     ->ArgsProduct({{1, 4}, {0, 3}})
