@@ -463,6 +463,11 @@ void BM_RecordingBesideBareWindow(benchmark::State& state) {
   state.counters["bare_window_core_share"] = bare_seconds / seconds;
   state.counters["program_paints_per_s"] = static_cast<double>(paints) / seconds;
   state.counters["bare_window_frames_per_s"] = static_cast<double>(frames.List.size());
+  double painted = 0.0;
+  for (const Frames::Frame& frame : frames.List) {
+    for (const Frames::Piece& piece : frame.Pieces) painted += piece.Area.width() * piece.Area.height();
+  }
+  state.counters["kpixels_per_frame"] = painted / 1e3 / static_cast<double>(std::max<std::size_t>(frames.List.size(), 1));
   state.counters["samples_per_s"] = static_cast<double>(samples) / seconds;
   state.counters["record_rate"] = recording.Rate();
   ratio.Report(state);
