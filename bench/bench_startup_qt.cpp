@@ -63,7 +63,8 @@ class Display {
     if (::pipe(ends) != 0) return;
     const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
     const std::string fd = std::to_string(ends[1]);
-    xvfb_ = bench_support::Launch({"Xvfb", "-displayfd", fd, "-screen", "0", screen, "-nolisten", "tcp"}, {}, ends[1]);
+    // Xvfb writes the display's number to the pipe's end it inherits.
+    xvfb_ = bench_support::Launch({"Xvfb", "-displayfd", fd, "-screen", "0", screen, "-nolisten", "tcp"}, {});
     ::close(ends[1]);
     char number[32] = {};
     pollfd wait{ends[0], POLLIN, 0};
@@ -83,8 +84,16 @@ class Display {
 // Watches the screen of an X display for damage: what any client draws on it.
 class DamageWatch {
  public:
-  explicit DamageWatch(const std::string& display) : connection_(xcb_connect(display.c_str(), nullptr)) {
-    if (xcb_connection_has_error(connection_) != 0) return;
+  explicit DamageWatch(const std::string& display) {
+    // A connection made just after another one to the server went may be refused: tried again.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+      connection_ = xcb_connect(display.c_str(), nullptr);
+      if (xcb_connection_has_error(connection_) == 0) break;
+      xcb_disconnect(connection_);
+      connection_ = nullptr;
+      ::usleep(50'000);
+    }
+    if (connection_ == nullptr) return;
     screen_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
     const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection_, &xcb_damage_id);
     if (extension == nullptr || extension->present == 0) return;
@@ -95,7 +104,9 @@ class DamageWatch {
     ready_ = true;
     Quiet();
   }
-  ~DamageWatch() { xcb_disconnect(connection_); }
+  ~DamageWatch() {
+    if (connection_ != nullptr) xcb_disconnect(connection_);
+  }
   bool Ready() const { return ready_; }
   int Width() const { return screen_->width_in_pixels; }
   int Height() const { return screen_->height_in_pixels; }
@@ -161,7 +172,7 @@ class DamageWatch {
   }
 
  private:
-  xcb_connection_t* connection_;
+  xcb_connection_t* connection_ = nullptr;
   xcb_screen_t* screen_ = nullptr;
   std::uint8_t first_event_ = 0;
   bool ready_ = false;
@@ -210,6 +221,12 @@ std::string WritePicture(const std::vector<std::uint8_t>& pixels, int width, int
   return path;
 }
 
+// Skips the run, saying why on the error stream too (where a failed repetition stays seen).
+void Skip(benchmark::State& state, const char* why) {
+  std::fprintf(stderr, "%s\n", why);
+  state.SkipWithError(why);
+}
+
 // Each iteration launches the program and the bare window, one after the other, on a screen of the
 // size the arguments name. The set-up takes the program's first frame, gives it to the bare window,
 // and checks that the bare window's first frame shows the same pixels.
@@ -218,16 +235,16 @@ void BM_FirstFrameBesideBareWindow(benchmark::State& state) {
   const auto width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
   Display display(width, height);
   if (display.Name().empty()) {
-    state.SkipWithError("no X display: none is named and Xvfb did not start");
+    Skip(state, "no X display: none is named and Xvfb did not start");
     return;
   }
   DamageWatch watch(display.Name());
   if (!watch.Ready()) {
-    state.SkipWithError("the X display has no damage extension");
+    Skip(state, "the X display has no damage extension");
     return;
   }
   if (watch.Width() != width || watch.Height() != height) {
-    state.SkipWithError("the display is not of the named size");
+    Skip(state, "the display is not of the named size");
     return;
   }
   // As a user starts it: on the X server, the simulated driver beside it, nothing else told.
@@ -236,7 +253,7 @@ void BM_FirstFrameBesideBareWindow(benchmark::State& state) {
                                                      "LD_LIBRARY_PATH=" VESSAMOR_SIM_LIBRARY_DIR};
   const FirstFrame first = Launch(watch, program_command, program_environment, true);
   if (first.Ms < 0.0 || first.Screen.empty()) {
-    state.SkipWithError("the program showed no first frame");
+    Skip(state, "the program showed no first frame");
     return;
   }
   const std::string picture = WritePicture(first.Screen, width, height);
