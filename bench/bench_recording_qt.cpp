@@ -1,10 +1,10 @@
 // The whole process's CPU for a second of recording four units of one channel each at 25 kHz on the
 // simulated bus (real time: the units' bytes come through the driver's calls to the device worker,
 // its decoding and tick), shown on the real Qt window at 1920x1080; beside a bare Qt window, in a
-// process of its own, that paints the same areas with the same pixels at the same moments, taken
-// from a second of the program's frames. The two run in turn, their ratio taken second by second.
-// Without a display both paint off screen on a screen of that size; a display of another size fails
-// the run.
+// process of its own, that paints what the program's frames changed (the recording's stripe and the
+// value indicators' boxes) with the same pixels at the same moments, taken from a second of the
+// program's frames. The two run in turn, their ratio taken second by second. Without a display both
+// paint off screen on a screen of that size; a display of another size fails the run.
 #include <benchmark/benchmark.h>
 
 // The simulator's headers come before Qt's, whose keyword macros would rename their words.
@@ -232,10 +232,11 @@ std::string Difference(const QImage& a, const QImage& b) {
   std::_Exit(0);
 }
 
-// Notes the paints of the program's window, and with `frames` set keeps each one's areas and the
-// pixels painted there: the copy is made as the paint is done (a marker posted as it begins is
-// delivered as soon as it returns, before the next event), from the window core's picture, which
-// the paint showed.
+// Notes the paints of the program's window, and with `frames` set keeps each one's changes: where
+// the window core's picture, which the paint showed, differs from what it showed before, as one
+// rectangle for each band of changed columns (the recording's stripe, each value indicator's box),
+// with the new pixels there. The changes are taken as the paint is done (a marker posted as it
+// begins is delivered as soon as it returns, before the next event).
 class FrameRecorder final : public QObject {
  public:
   FrameRecorder(QWidget& widget, const platform::Surface& pixels) : widget_(widget), pixels_(pixels) {
@@ -244,16 +245,20 @@ class FrameRecorder final : public QObject {
   ~FrameRecorder() override { widget_.removeEventFilter(this); }
   void Record(Frames* frames) {
     frames_ = frames;
+    if (frames != nullptr) previous_ = Picture().copy();
     clock_.start();
   }
   std::uint64_t paints = 0;
+  double painted_pixels = 0.0;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched == &widget_ && event->type() == QEvent::Paint) {
       ++paints;
+      const QRegion& region = static_cast<QPaintEvent*>(event)->region();
+      for (const QRect& area : region) painted_pixels += area.width() * area.height();
       if (frames_ != nullptr) {
-        pending_ += static_cast<QPaintEvent*>(event)->region();
+        pending_ += region;
         if (!std::exchange(posted_, true)) QCoreApplication::postEvent(this, new QEvent(kDone), Qt::HighEventPriority);
       }
     }
@@ -263,19 +268,55 @@ class FrameRecorder final : public QObject {
     if (event->type() != kDone) return QObject::event(event);
     posted_ = false;
     if (frames_ == nullptr) return true;
-    const QImage picture(pixels_.Pixels(), pixels_.Width(), pixels_.Height(), pixels_.Stride(), QImage::Format_RGB32);
     Frames::Frame frame;
     frame.AtUs = clock_.nsecsElapsed() / 1000;
-    for (const QRect& area : std::exchange(pending_, QRegion())) frame.Pieces.push_back({area, picture.copy(area)});
-    frames_->List.push_back(std::move(frame));
+    const QImage picture = Picture();
+    const QRect within = std::exchange(pending_, QRegion()).boundingRect() & picture.rect();
+    // Each column's first and last changed row, -1 where none changed.
+    std::vector<int> top(static_cast<std::size_t>(picture.width()), -1), bottom(top);
+    for (int y = within.top(); y <= within.bottom(); ++y) {
+      const auto* now = reinterpret_cast<const std::uint32_t*>(picture.constScanLine(y));
+      const auto* before = reinterpret_cast<const std::uint32_t*>(previous_.constScanLine(y));
+      for (int x = within.left(); x <= within.right(); ++x) {
+        if (((now[x] ^ before[x]) & 0xFFFFFFu) == 0) continue;
+        if (top[x] < 0) top[x] = y;
+        bottom[x] = y;
+      }
+    }
+    // Bands of changed columns, apart where at least kGap columns in a row are unchanged.
+    constexpr int kGap = 16;
+    for (int x = within.left(); x <= within.right();) {
+      if (top[x] < 0) {
+        ++x;
+        continue;
+      }
+      int last = x, high = top[x], low = bottom[x];
+      for (int k = x + 1; k <= within.right() && k - last <= kGap; ++k) {
+        if (top[k] < 0) continue;
+        last = k;
+        high = std::min(high, top[k]);
+        low = std::max(low, bottom[k]);
+      }
+      const QRect area(x, high, last - x + 1, low - high + 1);
+      frame.Pieces.push_back({area, picture.copy(area)});
+      for (int y = area.top(); y <= area.bottom(); ++y) {
+        std::memcpy(previous_.scanLine(y) + 4 * area.left(), picture.constScanLine(y) + 4 * area.left(), 4 * static_cast<std::size_t>(area.width()));
+      }
+      x = last + 1;
+    }
+    if (!frame.Pieces.empty()) frames_->List.push_back(std::move(frame));
     return true;
   }
 
  private:
+  QImage Picture() const {
+    return QImage(pixels_.Pixels(), pixels_.Width(), pixels_.Height(), pixels_.Stride(), QImage::Format_RGB32);
+  }
   static constexpr QEvent::Type kDone = QEvent::User;
   QWidget& widget_;
   const platform::Surface& pixels_;
   Frames* frames_ = nullptr;
+  QImage previous_;
   QElapsedTimer clock_;
   QRegion pending_;
   bool posted_ = false;
@@ -435,8 +476,10 @@ void BM_RecordingBesideBareWindow(benchmark::State& state) {
   bench_support::PairedRatio ratio;
   double program_seconds = 0.0, bare_seconds = 0.0, window_thread_seconds = 0.0;
   std::uint64_t paints = 0, samples = 0;
+  double painted_pixels = 0.0;
   for (auto _ : state) {
     const std::uint64_t paints_before = recorder.paints;
+    const double painted_before = recorder.painted_pixels;
     const std::uint32_t samples_before = recording.Samples();
     const double start = bench_support::ProcessCpuSeconds();
     const double thread_start = ThreadSeconds();
@@ -444,6 +487,7 @@ void BM_RecordingBesideBareWindow(benchmark::State& state) {
     const double spent = bench_support::ProcessCpuSeconds() - start;
     window_thread_seconds += ThreadSeconds() - thread_start;
     paints += recorder.paints - paints_before;
+    painted_pixels += recorder.painted_pixels - painted_before;
     samples += recording.Samples() - samples_before;
     const double bare_spent = ReplayBeside(path);
     if (bare_spent <= 0.0) {
@@ -467,7 +511,8 @@ void BM_RecordingBesideBareWindow(benchmark::State& state) {
   for (const Frames::Frame& frame : frames.List) {
     for (const Frames::Piece& piece : frame.Pieces) painted += piece.Area.width() * piece.Area.height();
   }
-  state.counters["kpixels_per_frame"] = painted / 1e3 / static_cast<double>(std::max<std::size_t>(frames.List.size(), 1));
+  state.counters["bare_window_kpixels_per_frame"] = painted / 1e3 / static_cast<double>(std::max<std::size_t>(frames.List.size(), 1));
+  state.counters["program_kpixels_per_paint"] = painted_pixels / 1e3 / static_cast<double>(std::max<std::uint64_t>(paints, 1));
   state.counters["samples_per_s"] = static_cast<double>(samples) / seconds;
   state.counters["record_rate"] = recording.Rate();
   ratio.Report(state);
