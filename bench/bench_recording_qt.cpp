@@ -64,39 +64,13 @@ constexpr int kScreenHeight = 1080;
 // Names the frames file a fresh copy of this program replays as the bare window, then ends.
 constexpr const char* kReplayVariable = "VESSAMOR_BENCH_REPLAY";
 
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "bench_recording_qt";
-  static char* argv[] = {name, nullptr};
-  // Without a display the windows paint off screen, on a screen of the named size; the bare
-  // window's process inherits the choice.
-  if (std::getenv("DISPLAY") == nullptr && std::getenv("QT_QPA_PLATFORM") == nullptr) {
-    static const std::string config = "/tmp/vessamor-bench-recording-screen-" + std::to_string(::getpid()) + ".json";
-    if (FILE* file = std::fopen(config.c_str(), "w")) {
-      std::fprintf(file, "{\"screens\": [{\"name\": \"bench\", \"x\": 0, \"y\": 0, \"width\": %d, \"height\": %d}]}\n",
-                   kScreenWidth, kScreenHeight);
-      std::fclose(file);
-    }
-    setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).c_str(), 1);
-  }
-  // One application for the whole run, never destroyed: as a static destroyed at exit it would free
-  // its input devices after Qt's own globals they reach are gone, and crash.
-  static QApplication* application = new QApplication(argc, argv);
-  return *application;
-}
+QApplication& Application() { return BenchApplication(kScreenWidth, kScreenHeight); }
 
 // CPU time of the calling thread, in seconds: the window thread's own work, not the workers'.
 double ThreadSeconds() {
   timespec t{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
-}
-
-// Runs the window thread's event loop for `ms`, sleeping while nothing is due.
-void RunFor(int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-  loop.exec();
 }
 
 // The picture a window shows on the screen, as the display (or Qt's own picture, off screen) has it.
@@ -197,7 +171,7 @@ std::string Difference(const QImage& a, const QImage& b) {
   }
   BareWindow bare(frames.Before.size(), frames.Before);
   bare.show();
-  RunFor(500);
+  RunEventsFor(500);
   QEventLoop loop;
   QElapsedTimer clock;
   std::size_t next = 0;
@@ -225,7 +199,7 @@ std::string Difference(const QImage& a, const QImage& b) {
   schedule();
   loop.exec();
   const double spent = bench_support::ProcessCpuSeconds() - start;
-  RunFor(100);
+  RunEventsFor(100);
   const std::string difference = next == frames.List.size() ? Difference(Shown(bare), frames.After) : "frames left over";
   std::printf("replay %.9f %zu %s\n", spent, next, difference.empty() ? "same" : difference.c_str());
   std::fflush(stdout);
@@ -358,11 +332,11 @@ class RecordingWindow {
     for (int k = 0; ok && k < 20 && w.View->Recording.load() == 0; ++k) {
       ok = Until([&] { return w.Devices->Searching.load() == 0; });
       w.OnKeyDown(platform::key::kSpace, 1, 0);
-      RunFor(100);
+      RunEventsFor(100);
     }
     ok = ok && w.View->Recording.load() == 1;
     // The recording under way, its first screen's start behind it.
-    RunFor(2000);
+    RunEventsFor(2000);
   }
   ~RecordingWindow() {
     host->Widget().hide();
@@ -389,7 +363,7 @@ class RecordingWindow {
   // Waits while the window runs, at most a minute.
   static bool Until(const std::function<bool()>& done) {
     const auto watchdog = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (!done() && std::chrono::steady_clock::now() < watchdog) RunFor(5);
+    while (!done() && std::chrono::steady_clock::now() < watchdog) RunEventsFor(5);
     return done();
   }
   // A left click in the middle of a shown control.
@@ -401,7 +375,7 @@ class RecordingWindow {
     for (const platform::MouseKind kind : {platform::MouseKind::Move, platform::MouseKind::LeftDown, platform::MouseKind::LeftUp}) {
       held = kind == platform::MouseKind::LeftDown ? platform::kMouseLeft : 0u;
       host->Window().DeliverMouse(kind, {(r.left + r.right) / 2, (r.top + r.bottom) / 2}, held);
-      RunFor(5);
+      RunEventsFor(5);
     }
   }
   std::shared_ptr<StartScreenParts> parts_;
@@ -462,7 +436,7 @@ void BM_RecordingBesideBareWindow(benchmark::State& state) {
   Frames frames;
   frames.Before = Shown(program);
   recorder.Record(&frames);
-  RunFor(1000);
+  RunEventsFor(1000);
   recorder.Record(nullptr);
   frames.After = Shown(program);
   const std::string path = (std::filesystem::temp_directory_path() /
@@ -471,7 +445,7 @@ void BM_RecordingBesideBareWindow(benchmark::State& state) {
     state.SkipWithError("the bare window's replay gave no answer");
     return;
   }
-  RunFor(500);
+  RunEventsFor(500);
 
   bench_support::PairedRatio ratio;
   double program_seconds = 0.0, bare_seconds = 0.0, window_thread_seconds = 0.0;
@@ -483,7 +457,7 @@ void BM_RecordingBesideBareWindow(benchmark::State& state) {
     const std::uint32_t samples_before = recording.Samples();
     const double start = bench_support::ProcessCpuSeconds();
     const double thread_start = ThreadSeconds();
-    RunFor(1000);
+    RunEventsFor(1000);
     const double spent = bench_support::ProcessCpuSeconds() - start;
     window_thread_seconds += ThreadSeconds() - thread_start;
     paints += recorder.paints - paints_before;
@@ -494,7 +468,7 @@ void BM_RecordingBesideBareWindow(benchmark::State& state) {
       state.SkipWithError("the bare window's replay gave no answer");
       break;
     }
-    RunFor(500);
+    RunEventsFor(500);
     program_seconds += spent;
     bare_seconds += bare_spent;
     ratio.Add(spent, bare_spent);

@@ -42,10 +42,7 @@ constexpr const char* kBareVariable = "VESSAMOR_BENCH_BARE_PICTURE";
 
 // In the fresh copy: a bare frameless Qt window over the screen's work area, showing the picture.
 [[noreturn]] void RunBareWindow(const char* picture_path) {
-  static int argc = 1;
-  static char name[] = "bench_startup_qt";
-  static char* argv[] = {name, nullptr};
-  QApplication application(argc, argv);
+  QApplication& application = BenchApplication();
   BareWindow bare(QGuiApplication::primaryScreen()->availableGeometry().size(), ReadPicture(picture_path));
   bare.show();
   std::_Exit(application.exec());

@@ -21,7 +21,7 @@
 #include <memory>
 #include <string>
 
-#include <QEventLoop>
+#include "bare_qt_window.h"
 
 #include "acquisition/device_status.h"
 #include "acquisition/ftdi_binding.h"
@@ -43,16 +43,7 @@ namespace {
 constexpr int kTickMs = 5;
 constexpr std::int32_t kFilterWindow = 20;
 
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "bench_window_gaps_qt";
-  static char* argv[] = {name, nullptr};
-  if (std::getenv("DISPLAY") == nullptr && std::getenv("QT_QPA_PLATFORM") == nullptr) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  }
-  static QApplication* application = new QApplication(argc, argv);
-  return *application;
-}
+QApplication& Application() { return BenchApplication(); }
 
 // The program's Qt host, with the file dialogs answered by a name chosen in advance and what the
 // commands tell kept; `aside` false runs the aside work at once instead.
@@ -118,13 +109,6 @@ double LongestGapMs(Run run) {
   return longest;
 }
 
-// Runs the window thread's event loop for `ms`.
-void RunFor(int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-  loop.exec();
-}
-
 // The main window on the Qt host (its timers on the steady clock) and an empty simulated bus, on the
 // measurement screen with its full record loaded through File and filtered through its settings
 // panel's command.
@@ -140,7 +124,7 @@ struct Bench {
     window->CreateMainWindow(false);
     host->ShowWindow();
     const auto watchdog = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (window->StartupInProgress != 0 && std::chrono::steady_clock::now() < watchdog) RunFor(20);
+    while (window->StartupInProgress != 0 && std::chrono::steady_clock::now() < watchdog) RunEventsFor(20);
     window->GotoGraphScreen();
     folder = std::filesystem::temp_directory_path() / ("vessamor-bench-gaps-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
@@ -203,7 +187,7 @@ struct Bench {
       OnFilterPanelCommand(*window->View, panel_window, 3, panel);
       OnFilterPanelCommand(*window->View, panel_window, 4, panel);
     }
-    RunFor(200);
+    RunEventsFor(200);
   }
   bool Filtered() {
     Filter();
