@@ -48,6 +48,7 @@ void BM_ImageButtonFrame(benchmark::State& state) {
     s.host.UpdateNow();
   }
 }
+// One animation frame of an image button, painted into the host window.
 BENCHMARK(BM_ImageButtonFrame);
 
 void BM_SliderPaint(benchmark::State& state) {
@@ -62,6 +63,7 @@ void BM_SliderPaint(benchmark::State& state) {
     s.host.UpdateNow();
   }
 }
+// One paint of a horizontal slider.
 BENCHMARK(BM_SliderPaint);
 
 void BM_SettingsPanelDraw(benchmark::State& state) {
@@ -73,6 +75,7 @@ void BM_SettingsPanelDraw(benchmark::State& state) {
   panel.Enables[StickButtonMod::kSmoothingOption] = 1;
   for (auto _ : state) panel.DrawChannelOptions(s.owner.buffer);
 }
+// The settings panel's channel options drawn into the back buffer.
 BENCHMARK(BM_SettingsPanelDraw);
 
 }  // namespace

@@ -80,6 +80,7 @@ void ConvertFractional(benchmark::State& state, RawToValueFnType convert) {
 
 }  // namespace
 
+// A million codes converted through the channel's function pointer: raw codes, then fractional ones.
 BENCHMARK_CAPTURE(ConvertRaw, FormulaVolts, VoltsFromCode12)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ConvertRaw, FormulaClampedForce, ForceFromCode12)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ConvertRaw, FormulaFlowRoot, FlowFromCode12)->Unit(benchmark::kMillisecond);

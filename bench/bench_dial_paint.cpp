@@ -42,6 +42,7 @@ void BM_DialFirstPaint(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations());
 }
+// The dial's paint with its static picture built afresh.
 BENCHMARK(BM_DialFirstPaint)->Unit(benchmark::kMillisecond);
 
 void BM_DialPaint(benchmark::State& state) {
@@ -54,6 +55,7 @@ void BM_DialPaint(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations());
 }
+// A following paint of the dial, its pointer moved.
 BENCHMARK(BM_DialPaint)->Unit(benchmark::kMillisecond);
 
 }  // namespace

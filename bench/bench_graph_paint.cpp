@@ -31,7 +31,8 @@ void BM_FullGraphPaint(benchmark::State& state) {
   }
   state.counters["columns"] = view.PlotWidth;
 }
-// Screen width, height, and 1 for one sensor of four channels or 4 for four sensors.
+// One full paint of the graph screen of a loaded record. Arguments: screen width, height, and 1 for
+// one sensor of four channels or 4 for four sensors.
 BENCHMARK(BM_FullGraphPaint)
     ->Args({1280, 994, 4})
     ->Args({1920, 1080, 4})
@@ -54,6 +55,7 @@ void BM_FourCurves(benchmark::State& state) {
   }
   state.counters["columns"] = view.PlotWidth;
 }
+// The four curves alone drawn over the plots of a loaded record.
 BENCHMARK(BM_FourCurves)->Args({1280, 994})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 
 }  // namespace

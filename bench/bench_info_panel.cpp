@@ -48,6 +48,7 @@ void BM_RebuildStartPage(benchmark::State& state) {
   PanelBench b(InfoPanel::kStartPage);
   for (auto _ : state) b.Rebuild();
 }
+// The start page rebuilt with its pictures at 1920 x 1080.
 BENCHMARK(BM_RebuildStartPage)->Unit(benchmark::kMillisecond);
 
 // The preparation page lights the computer's screen and draws the mini-graph's axes and grid.
@@ -55,6 +56,7 @@ void BM_RebuildPreparationPage(benchmark::State& state) {
   PanelBench b(InfoPanel::kPreparation);
   for (auto _ : state) b.Rebuild();
 }
+// The preparation page rebuilt, with the computer's screen and the mini-graph's axes.
 BENCHMARK(BM_RebuildPreparationPage)->Unit(benchmark::kMillisecond);
 
 // The preparation page of a two-channel sensor with both value boxes drawn.
@@ -64,6 +66,7 @@ void BM_RebuildTwoBoxPreparationPage(benchmark::State& state) {
   b.panel->BindValueBoxes(nullptr, &b.view.Channel(0), &b.view.Channel(1));
   for (auto _ : state) b.Rebuild();
 }
+// The preparation page of a two-channel sensor rebuilt with both value boxes.
 BENCHMARK(BM_RebuildTwoBoxPreparationPage)->Unit(benchmark::kMillisecond);
 
 // One value box alone, as a partial paint of the page redraws it.
@@ -74,6 +77,7 @@ void BM_RenderValueBox(benchmark::State& state) {
   box.Label = "Текущее значение";
   for (auto _ : state) box.Render(b.back, ValueBoxStyle{1.09f, 1.3f, false});
 }
+// One value box rendered alone.
 BENCHMARK(BM_RenderValueBox)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -39,6 +39,7 @@ void BM_EnterGraphScreenLayout(benchmark::State& state) {
     LayoutControls(*w.window);
   }
 }
+// The graph screen's styles set and its controls laid out, per screen size.
 BENCHMARK(BM_EnterGraphScreenLayout)->Args({1366, 768})->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
 
 void BM_PaintMeasureButtons(benchmark::State& state) {
@@ -55,6 +56,7 @@ void BM_PaintMeasureButtons(benchmark::State& state) {
     benchmark::DoNotOptimize(target.Pixels());
   }
 }
+// Every shown control of the measurement screen painted into a screen-sized buffer.
 BENCHMARK(BM_PaintMeasureButtons)->Args({1366, 768})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
 
 // The settings panel's background and texts (third argument 1) or the first help page (2), into a screen-sized buffer.
@@ -75,6 +77,7 @@ void BM_PaintSettingsPanelOrHelpPage(benchmark::State& state) {
     benchmark::DoNotOptimize(target.Pixels());
   }
 }
+// The settings panel or the first help page painted into a screen-sized buffer.
 BENCHMARK(BM_PaintSettingsPanelOrHelpPage)->Args({1366, 768, 1})->Args({1366, 768, 2})->Args({3840, 2160, 1})->Args({3840, 2160, 2})->Unit(benchmark::kMillisecond);
 
 }  // namespace

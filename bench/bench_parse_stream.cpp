@@ -65,4 +65,5 @@ void ParseStream(benchmark::State& state) {
 
 }  // namespace
 
+// One full receive buffer of four-channel frames decoded, clean and with 1% stray bytes.
 BENCHMARK(ParseStream)->Arg(0)->ArgName("stray_percent")->Arg(1);

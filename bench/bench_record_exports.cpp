@@ -1,7 +1,8 @@
 // Benchmark of the text and spreadsheet exports of a 1,000,000-sample record, in rows per second, for
-// each filter form, beside plain writers of the same bytes from the same codes: std::to_chars for the
-// text, whole cell records for the sheet. Each yardstick's output is checked against the program's
-// before anything is timed, and the two run in turn, their ratio taken pair by pair.
+// each filter form, beside plain writers of the same bytes from the same codes: each value worked out
+// from the codes by the yardstick's own filters and conversion, then std::to_chars for the text,
+// whole cell records for the sheet. Each yardstick's output is checked against the program's before
+// anything is timed, and the two run in turn, their ratio taken pair by pair.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -9,12 +10,12 @@
 #include <algorithm>
 #include <bit>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "bench_support.h"
-#include "channels/channel_filters.h"
 #include "graph/graph_view.h"
 #include "records/file_write.h"
 #include "records/sheet_record.h"
@@ -37,7 +38,7 @@ constexpr Form kForms[] = {{0, 0, 0, 0}, {0, 0, 1, 100}, {1, 100, 0, 0}, {1, 100
 
 // Channels 0..channels-1 of the rate-converting kind, each a slow ramp with some noise.
 struct ExportRecord {
-  ExportRecord(std::uint32_t channels, const Form& form) {
+  ExportRecord(std::uint32_t channels, const Form& form) : form(form) {
     view.Init(kSamples * channels, PixelRect{40, 60, 1240, 860}, 0xFF, &window);
     for (std::uint32_t k = 0; k < GraphView::kLiveChannels; ++k) view.Channel(k).Enabled = k < channels ? 1 : 0;
     view.SetChannelFlags(static_cast<std::uint8_t>(channels), 0);
@@ -58,6 +59,7 @@ struct ExportRecord {
     view.RecordRate = 1000;
     view.LastSampleIndex = kSamples - 1;
   }
+  Form form;
   bench_support::HeadlessWindow window;
   GraphView view;
 };
@@ -68,18 +70,92 @@ std::string Program(const ExportRecord& record) {
   return Write(record.view, {0, kSamples}, false);
 }
 
-// The yardsticks read the codes as the exports do, through each channel's own filter and
-// conversion (the same work on both sides; what is weighed is the writing), one row at a time.
-struct RowValues {
-  RowValues(const GraphView& view, std::uint32_t channels) {
-    for (std::uint32_t k = 0; k < channels; ++k) {
-      readers.emplace_back(view.Channel(k));
-      channel.push_back(&view.Channel(k));
-    }
+// The yardsticks' own reading of the codes, written apart from the program's filters: each row's
+// value worked out from the codes and the volts per code alone. The median over the last `median`
+// codes takes the code nearest the middle of the window's range (odd windows; the earlier arrival
+// on a tie) or the mean of the two nearest (even ones), from a sorted copy of the window; the
+// trailing RMS is the root of the mean square of the last `smoothing` medians (or codes), in 1/256
+// code, and its value lies between those of the codes either side.
+class PlainFilteredValues {
+ public:
+  PlainFilteredValues(const std::int16_t* codes, const Form& form)
+      : codes_(codes),
+        median_(form.median_on != 0 ? form.median_window : 0u),
+        smoothing_(form.smoothing_on != 0 ? form.smoothing_window : 0u),
+        squares_(smoothing_) {}
+
+  // The value of sample i; samples are read in rising order from 0.
+  float Next(std::uint32_t i) {
+    const std::int32_t code = median_ != 0 ? MedianAt(i) : codes_[i];
+    if (smoothing_ == 0) return Volts(code);
+    const std::int64_t square = std::int64_t{code} * code;
+    if (i >= smoothing_) sum_ -= squares_[i % smoothing_];
+    squares_[i % smoothing_] = square;
+    sum_ += square;
+    const std::uint32_t count = std::min(i + 1, smoothing_);
+    const auto fine = static_cast<std::int32_t>(std::sqrt(static_cast<double>(sum_) / count) * 256.0);
+    const std::int32_t whole = fine >> 8;
+    const float low = Volts(whole), high = Volts(whole + 1);
+    return static_cast<float>(low + (high - low) * static_cast<float>(fine & 255) / 256.0);
   }
-  float At(std::uint32_t k, std::uint32_t i) { return channel[k]->ValueOfFilteredCode(readers[k].At(i)); }
-  std::vector<FilteredSampleReader> readers;
-  std::vector<const VessamorChannel*> channel;
+
+ private:
+  static float Volts(std::int32_t code) { return static_cast<float>(static_cast<std::int16_t>(code)) * kVoltsPerCode; }
+
+  std::int32_t MedianAt(std::uint32_t i) {
+    if (i >= median_) sorted_.erase(std::lower_bound(sorted_.begin(), sorted_.end(), codes_[i - median_]));
+    sorted_.insert(std::upper_bound(sorted_.begin(), sorted_.end(), codes_[i]), codes_[i]);
+    if (sorted_.size() == 1) return sorted_.front();
+    const std::int32_t middle = (std::int32_t{sorted_.front()} + sorted_.back()) >> 1;
+    const auto split = std::upper_bound(sorted_.begin(), sorted_.end(), middle);
+    // Codes below the middle (or at it) from `split` down, codes above it from `split` up.
+    auto below = split, above = split;
+    const auto distance = [middle](std::int32_t code) { return code > middle ? code - middle : middle - code; };
+    const std::uint32_t first = i + 1 >= median_ ? i + 1 - median_ : 0;
+    // The earliest `need` arrivals in the window of the codes a and b.
+    const auto earliest = [&](std::int32_t a, std::int32_t b, int need) {
+      std::int32_t sum = 0;
+      for (std::uint32_t k = first; k <= i && need > 0; ++k) {
+        if (codes_[k] == a || codes_[k] == b) sum += codes_[k], --need;
+      }
+      return sum;
+    };
+    int need = median_ % 2 != 0 ? 1 : 2;
+    std::int32_t sum = 0;
+    while (need > 0 && (below != sorted_.begin() || above != sorted_.end())) {
+      const bool has_low = below != sorted_.begin(), has_high = above != sorted_.end();
+      const std::int32_t low = has_low ? *(below - 1) : 0, high = has_high ? *above : 0;
+      if (has_low && has_high && distance(low) == distance(high)) {
+        sum += earliest(low, high, need);
+        need = 0;
+        break;
+      }
+      const bool take_low = has_low && (!has_high || distance(low) < distance(high));
+      if (take_low) {
+        sum += low, --below;
+      } else {
+        sum += high, ++above;
+      }
+      --need;
+    }
+    return median_ % 2 != 0 ? sum : sum >> 1;
+  }
+
+  const std::int16_t* codes_;
+  std::uint32_t median_;
+  std::uint32_t smoothing_;
+  std::vector<std::int16_t> sorted_;
+  std::vector<std::int64_t> squares_;
+  std::int64_t sum_ = 0;
+};
+
+// Every channel's values, row after row.
+struct RowValues {
+  RowValues(const ExportRecord& record, std::uint32_t channels) {
+    for (std::uint32_t k = 0; k < channels; ++k) filters.emplace_back(record.view.Channel(k).Codes, record.form);
+  }
+  float At(std::uint32_t k, std::uint32_t i) { return filters[k].Next(i); }
+  std::vector<PlainFilteredValues> filters;
 };
 
 // The head of an export (its lines or records before the first row) and its end, taken from the
@@ -101,7 +177,7 @@ Frame TextFrame(const std::string& text) {
 // one decimal more than its channel shows, filled to eight characters (one blank at least), CR LF,
 // by std::to_chars alone.
 std::string TextYardstick(const ExportRecord& record, std::uint32_t channels, const Frame& frame) {
-  RowValues values(record.view, channels);
+  RowValues values(record, channels);
   std::vector<int> decimals;
   for (std::uint32_t k = 0; k < channels; ++k) decimals.push_back(std::min<int>(record.view.Channel(k).Decimals, 8) + 1);
   const double rate = record.view.RecordRate;
@@ -136,7 +212,7 @@ Frame SheetFrame(const std::string& sheet) {
 // shows 9.99 for 9.99f), into room taken once.
 std::string SheetYardstick(const ExportRecord& record, std::uint32_t channels, const Frame& frame) {
   constexpr std::uint32_t kRows = 65530;
-  RowValues values(record.view, channels);
+  RowValues values(record, channels);
   const double rate = record.view.RecordRate;
   std::string out;
   out.reserve(frame.head.size() + std::size_t{kRows} * (channels + 1) * 19 + frame.tail.size());
@@ -231,13 +307,16 @@ void BM_TextFile(benchmark::State& state) {
   state.counters["peak_beyond_record_MiB"] = peak.Peak;
 }
 
+// The full record's text saved to a file whole and streamed, with the memory one save takes.
 BENCHMARK(BM_TextFile)->ArgNames({"channels", "streamed"})->ArgsProduct({{4}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2);
 
+// The text export beside a plain writer that filters, converts and formats the same codes itself.
 BENCHMARK_TEMPLATE(BM_ExportBesideYardstick, &records::WriteTextRecord, &TextYardstick, &TextFrame)
     ->ArgNames({"channels", "form"})
     ->ArgsProduct({{1, 4}, {0, 1, 2, 3}})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+// The sheet export beside a plain writer of the same cells that filters and converts the codes itself.
 BENCHMARK_TEMPLATE(BM_ExportBesideYardstick, &records::WriteSheetRecord, &SheetYardstick, &SheetFrame)
     ->ArgNames({"channels", "form"})
     ->ArgsProduct({{1, 4}, {0, 3}})

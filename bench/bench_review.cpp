@@ -125,8 +125,12 @@ void BM_ZoomedAkimaFill(benchmark::State& state) {
 
 }  // namespace
 
+// One page forward through a smoothed 4-million-sample record.
 BENCHMARK(BM_PageForwardSmoothed)->Unit(benchmark::kMicrosecond);
+// The whole smoothed record fitted to the screen.
 BENCHMARK(BM_FitWholeRecord)->Unit(benchmark::kMillisecond);
-// Without a median, and with one over 20 and over 100 samples; timed on the process's CPU clock.
+// A refit of four filtered 10^7-sample channels beside plain filters folded into the same columns:
+// without a median, and with one over 20 and over 100 samples; timed on the process's CPU clock.
 BENCHMARK(BM_RefitBesideYardstick)->ArgName("median")->Arg(0)->Arg(20)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond);
+// A zoomed screen of a tenth of a sample a column, filled by Akima interpolation.
 BENCHMARK(BM_ZoomedAkimaFill)->Unit(benchmark::kMicrosecond);

@@ -58,12 +58,14 @@ void BM_StartScreenFullPaint(benchmark::State& state) {
     benchmark::DoNotOptimize(screen.host.Window().Pixels().Pixels());
   }
 }
+// A full paint of the start screen with both units' buttons, per screen size.
 BENCHMARK(BM_StartScreenFullPaint)->Args({1366, 768})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 
 void BM_RefreshDevices(benchmark::State& state) {
   StartScreen screen(1366, 768);
   for (auto _ : state) benchmark::DoNotOptimize(screen.window->RefreshDevices(1));
 }
+// One refresh of the sensor buttons after a search.
 BENCHMARK(BM_RefreshDevices)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

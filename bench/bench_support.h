@@ -3,7 +3,10 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <malloc.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -13,7 +16,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -101,9 +106,9 @@ class PairedRatio {
   std::vector<double> ratios_;
 };
 
-// Kibibytes of a line of /proc/self/status ("VmRSS", "VmHWM").
-inline double StatusKiB(std::string_view key) {
-  std::ifstream status("/proc/self/status");
+// Kibibytes of a line of /proc/self/status ("VmRSS", "VmHWM"), or of another process's.
+inline double StatusKiB(std::string_view key, pid_t process = 0) {
+  std::ifstream status(process > 0 ? "/proc/" + std::to_string(process) + "/status" : std::string("/proc/self/status"));
   for (std::string line; std::getline(status, line);) {
     if (line.size() > key.size() && line.compare(0, key.size(), key) == 0 && line[key.size()] == ':') {
       return std::stod(line.substr(key.size() + 1));
@@ -147,6 +152,54 @@ MemoryPeak PeakInChild(Prepare prepare, Work work) {
   ::close(pipe_ends[0]);
   if (child > 0) ::waitpid(child, nullptr, 0);
   return got ? MemoryPeak{answer[0], answer[1]} : MemoryPeak{};
+}
+
+// This benchmark program's own file, for fresh copies of it.
+inline std::string OwnPath() {
+  char path[4096] = {};
+  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
+}
+
+// Starts `command` (looked up on PATH) with this process's environment and the variables of
+// `environment` ("NAME=value") over it; its output goes to `output` (a descriptor of this process)
+// or nowhere, its errors nowhere. The process's id, or -1.
+inline pid_t Launch(const std::vector<std::string>& command, const std::vector<std::string>& environment, int output = -1) {
+  std::vector<std::string> variables;
+  for (char** v = environ; *v != nullptr; ++v) {
+    const std::string_view name(*v, std::strcspn(*v, "="));
+    const bool replaced = std::any_of(environment.begin(), environment.end(), [name](const std::string& e) {
+      return e.size() > name.size() && e.compare(0, name.size(), name) == 0 && e[name.size()] == '=';
+    });
+    if (!replaced) variables.emplace_back(*v);
+  }
+  variables.insert(variables.end(), environment.begin(), environment.end());
+  std::vector<char*> argv, envp;
+  for (const std::string& a : command) argv.push_back(const_cast<char*>(a.c_str()));
+  for (const std::string& e : variables) envp.push_back(const_cast<char*>(e.c_str()));
+  argv.push_back(nullptr);
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (output >= 0) posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+  else posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t child = -1;
+  const int failed = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return failed == 0 ? child : -1;
+}
+
+// Ends a process this one started and waits for it: asked first, then made to.
+inline void End(pid_t child) {
+  if (child <= 0) return;
+  ::kill(child, SIGTERM);
+  for (int k = 0; k < 500; ++k) {
+    if (::waitpid(child, nullptr, WNOHANG) != 0) return;
+    ::usleep(10'000);
+  }
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
 }
 
 }  // namespace bench_support

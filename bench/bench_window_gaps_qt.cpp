@@ -1,53 +1,60 @@
-// The longest the window's event loop stands still (the gap between ticks of a timer on the window
-// thread, past its period) while a full record is exported as text, as a sheet and as a record
-// file, and while a large record file is loaded: with the commands' slow steps run aside
-// (argument 1) and, for comparison, all on the window thread (argument 0).
+// The longest the main window's event loop stands still (the gap between ticks of a timer on the
+// window thread, past its period) while its full record, filtered (a median over 20 and smoothing
+// over 20 on every channel, set through the window's settings panel command), is saved through its
+// File list as text, as a sheet and as a record file, and while that record file is loaded through
+// it: the assembled window on the Qt host, with the commands' slow steps run aside (argument 1) and,
+// for comparison, all on the window thread (argument 0).
 #include <benchmark/benchmark.h>
+
+// The simulator's headers come before Qt's, whose keyword macros would rename their words.
+#include "sim/bus.h"
+#include "sim/d2xx.h"
 
 #include <QApplication>
 #include <QTimer>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 
+#include "bare_qt_window.h"
+
+#include "acquisition/device_status.h"
+#include "acquisition/ftdi_binding.h"
+#include "acquisition/worker_threads.h"
+#include "app/filter_panel_window.h"
+#include "app/main_window.h"
 #include "bench_support.h"
+#include "channels/filter_panel_command.h"
 #include "graph/graph_view.h"
 #include "platform/clock.h"
 #include "platform/qt/qt_host.h"
 #include "records/binary_record.h"
 #include "records/file_write.h"
-#include "records/record_commands.h"
 
 namespace {
 
-// Four channels of 16 million codes each: a 128 MB record file; the text of its rows about 2 GB.
-constexpr std::uint32_t kCapacity = 64'000'000;
+// The window's full record (on a machine with the memory for it): four channels of 15 million codes
+// each, a 120 MB record file; the text of its rows about 2 GB.
 constexpr int kTickMs = 5;
+constexpr std::int32_t kFilterWindow = 20;
 
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "bench_window_gaps_qt";
-  static char* argv[] = {name, nullptr};
-  if (std::getenv("DISPLAY") == nullptr && std::getenv("QT_QPA_PLATFORM") == nullptr) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  }
-  static QApplication* application = new QApplication(argc, argv);
-  return *application;
-}
+QApplication& Application() { return BenchApplication(); }
 
-// The program's Qt host for what the commands show (progress, work run aside), with the file
-// dialogs answered by a name chosen in advance; `aside` false runs the aside work at once instead.
+// The program's Qt host, with the file dialogs answered by a name chosen in advance and what the
+// commands tell kept; `aside` false runs the aside work at once instead.
 class AnsweringHost final : public platform::HostServices {
  public:
-  AnsweringHost(platform::qt::QtHost& host, std::string path, bool aside) : host_(host), path_(std::move(path)), aside_(aside) {}
+  explicit AnsweringHost(platform::qt::QtHost& host) : host_(host) {}
   bool SetDeviceArrivalHandler(platform::DeviceArrivalHandler) override { return false; }
   platform::HostWindow& Window() override { return host_.Window(); }
-  void SetWindowTitle(std::string_view) override {}
-  void ShowWindow() override {}
+  void SetWindowTitle(std::string_view title) override { host_.SetWindowTitle(title); }
+  void SetWindowIcon(const platform::Surface& icon) override { host_.SetWindowIcon(icon); }
+  void ShowWindow() override { host_.ShowWindow(); }
   int RunEventLoop() override { return 0; }
   void ShowMessage(std::string_view text, std::string_view) override { told = std::string(text); }
   void ShowProgress(std::string_view text, std::uint64_t done, std::uint64_t total) override { host_.ShowProgress(text, done, total); }
@@ -56,12 +63,17 @@ class AnsweringHost final : public platform::HostServices {
     else work();
   }
   bool AskYesNo(std::string_view, std::string_view) override { return true; }
+  platform::SaveChoice AskToSave(const platform::SaveQuestion&) override { return platform::SaveChoice::DontSave; }
   std::optional<platform::FileDialogResult> OpenFileDialog(const platform::FileDialogRequest&) override { return Answer(); }
   std::optional<platform::FileDialogResult> SaveFileDialog(const platform::FileDialogRequest&) override { return Answer(); }
   bool OpenAddress(std::string_view) override { return false; }
   bool UserLocaleIsRussian() const override { return false; }
   platform::ScreenInfo Screen() const override { return host_.Screen(); }
   std::string CommandLine() const override { return {}; }
+  std::optional<platform::Surface> DesktopUnderWindow() override { return host_.DesktopUnderWindow(); }
+  platform::AudioOutput* Audio() override { return host_.Audio(); }
+  void SetPath(std::string path) { path_ = std::move(path); }
+  void SetAside(bool aside) { aside_ = aside; }
   std::string told;
 
  private:
@@ -73,7 +85,7 @@ class AnsweringHost final : public platform::HostServices {
   }
   platform::qt::QtHost& host_;
   std::string path_;
-  bool aside_;
+  bool aside_ = true;
 };
 
 // The longest gap between a timer's ticks on the window thread, past its period, while `run` runs.
@@ -97,34 +109,105 @@ double LongestGapMs(Run run) {
   return longest;
 }
 
+// The main window on the Qt host (its timers on the steady clock) and an empty simulated bus, on the
+// measurement screen with its full record loaded through File and filtered through its settings
+// panel's command.
 struct Bench {
-  Bench() {
-    Application();
-    host = std::make_unique<platform::qt::QtHost>(clock);
+  Bench() : answering(Host()) {
+    ResetDeviceStatus();
+    ResetWorkerStatus();
+    sim::Bus::Instance().Reset(sim::ClockMode::Virtual);
+    MainWindowEnvironment environment = SystemEnvironment();
+    environment.BindLibrary = [] { return BindFtdiLibrary(sim::d2xx::Resolve); };
+    environment.AvailableMemory = [] { return std::uint64_t{1} << 32; };
+    window = std::make_unique<MainWindow>(answering, environment);
+    window->CreateMainWindow(false);
     host->ShowWindow();
-    view.Init(kCapacity, PixelRect{0, 0, 1200, 800}, 0, &window);
-    for (std::size_t k = 0; k < 4; ++k) view.Channel(k).Enabled = view.Channel(k).Shown = 1;
-    view.SetChannelFlags(4, 0);
-    for (std::size_t k = 0; k < 4; ++k) {
-      VessamorChannel& ch = view.Channel(k);
-      ch.SensorCode = 1;
-      ch.RawToValueFn = [](std::int16_t c, const VessamorChannel*) { return c * 0.0025f; };
-      while (ch.AppendCode(static_cast<std::int16_t>((ch.CodeCount * 7 + k) & 4095))) {
-      }
-    }
-    view.SampleCount = view.ChannelCapacity;
-    view.LastSampleIndex = view.ChannelCapacity - 1;
-    view.RecordRate = 25000;
-    view.RecordViewable = 1;
+    const auto watchdog = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (window->StartupInProgress != 0 && std::chrono::steady_clock::now() < watchdog) RunEventsFor(20);
+    window->GotoGraphScreen();
     folder = std::filesystem::temp_directory_path() / ("vessamor-bench-gaps-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
+    record = (folder / "record.out").string();
+    WriteRecordFile();
+    ok = Load(record) && Filtered();
+    if (!ok) {
+      std::fprintf(stderr, "record not ready: told \"%s\", viewable %d, %u of %u samples (%u written), screen %d\n", answering.told.c_str(),
+                   static_cast<int>(window->View->RecordViewable.load()), window->View->SampleCount, window->View->ChannelCapacity, samples,
+                   window->Bytes.MeasureScreenActive.load());
+    }
   }
   ~Bench() { std::filesystem::remove_all(folder); }
-  platform::SteadyClock clock;
-  std::unique_ptr<platform::qt::QtHost> host;
-  bench_support::HeadlessWindow window;
-  GraphView view;
+
+  static platform::qt::QtHost& Host() {
+    Application();
+    static platform::SteadyClock clock;
+    static platform::qt::QtHost* made = new platform::qt::QtHost(clock);
+    return *made;
+  }
+
+  // The record file: four channels of as many codes as the window's view holds, written once.
+  void WriteRecordFile() {
+    bench_support::HeadlessWindow services;
+    GraphView plain;
+    plain.Init(window->SampleCapacity, PixelRect{0, 0, 1200, 800}, 0, &services);
+    for (std::size_t k = 0; k < 4; ++k) plain.Channel(k).Enabled = plain.Channel(k).Shown = 1;
+    plain.SetChannelFlags(4, 0);
+    samples = plain.ChannelCapacity - 1;
+    for (std::size_t k = 0; k < 4; ++k) {
+      VessamorChannel& ch = plain.Channel(k);
+      ch.SensorCode = 1;
+      ch.RawToValueFn = [](std::int16_t c, const VessamorChannel*) { return c * 0.0025f; };
+      for (std::uint32_t i = 0; i < samples; ++i) ch.AppendCode(static_cast<std::int16_t>((i * 7 + k) & 4095));
+    }
+    plain.SampleCount = samples;
+    plain.LastSampleIndex = samples - 1;
+    plain.RecordRate = 25000;
+    plain.RecordViewable = 1;
+    records::WriteFileAtomically(record, records::WriteBinaryRecord(plain, {0, samples}), nullptr);
+  }
+  // File, then the command of the list's row, the dialog answering `path`.
+  void FileCommand(int row, const std::string& path) {
+    answering.SetPath(path);
+    window->MenuNotification(0, row, *window->View);
+  }
+  bool Load(const std::string& path) {
+    answering.told.clear();
+    FileCommand(1, path);
+    return window->View->RecordViewable != 0 && answering.told.empty() && window->View->SampleCount >= samples;
+  }
+  // A median and smoothing on every channel, as the settings panel's items set them.
+  void Filter() {
+    for (std::uint8_t k = 0; k < 4; ++k) {
+      MainWindowFilterPanel panel_window(*window, *window->View);
+      FilterPanelState panel;
+      panel.Channel = k;
+      panel.MedianOn = panel.AveragingOn = true;
+      panel.MedianWindow = panel.AveragingWindow = kFilterWindow;
+      OnFilterPanelCommand(*window->View, panel_window, 3, panel);
+      OnFilterPanelCommand(*window->View, panel_window, 4, panel);
+    }
+    RunEventsFor(200);
+  }
+  bool Filtered() {
+    Filter();
+    for (std::size_t k = 0; k < 4; ++k) {
+      const VessamorChannel& ch = window->View->Channel(k);
+      if (ch.MedianOn == 0 || ch.SmoothingOn == 0) {
+        std::fprintf(stderr, "channel %zu: median %d (%d), smoothing %d (%d)\n", k, ch.MedianOn, ch.MedianWindow, ch.SmoothingOn, ch.SmoothingWindow);
+        return false;
+      }
+    }
+    return true;
+  }
+
+  AnsweringHost answering;
+  platform::qt::QtHost* host = &Host();
+  std::unique_ptr<MainWindow> window;
   std::filesystem::path folder;
+  std::string record;
+  std::uint32_t samples = 0;
+  bool ok = false;
 };
 
 Bench& TheBench() {
@@ -141,19 +224,20 @@ void Count(benchmark::State& state, double longest, double total) {
 void BM_WindowGapWhileSaving(benchmark::State& state) {
   static constexpr const char* kExtensions[] = {".txt", ".xls", ".out"};
   Bench& b = TheBench();
+  if (!b.ok) {
+    state.SkipWithError("the window's record was not loaded and filtered");
+    return;
+  }
   const std::string path = (b.folder / (std::string("saved") + kExtensions[state.range(0)])).string();
-  AnsweringHost host(*b.host, path, state.range(1) != 0);
-  records::SaveRange range{};
-  std::string title;
-  records::RecordCommandContext context{b.view, host, range, title, true, nullptr, {}};
+  b.answering.SetAside(state.range(1) != 0);
   double longest = 0.0, total = 0.0;
   for (auto _ : state) {
-    const double gap = LongestGapMs([&] { records::SaveRecord(context); });
+    const double gap = LongestGapMs([&] { b.FileCommand(2, path); });
     // The sheet tells how many rows it kept; any other message is a failure.
-    if (!std::filesystem::exists(path) || (!host.told.empty() && state.range(0) != 1)) {
-      state.SkipWithError(("not saved: " + host.told).c_str());
+    if (!std::filesystem::exists(path) || (!b.answering.told.empty() && state.range(0) != 1)) {
+      state.SkipWithError(("not saved: " + b.answering.told).c_str());
     }
-    host.told.clear();
+    b.answering.told.clear();
     longest = std::max(longest, gap);
     total += gap;
     std::filesystem::remove(path);
@@ -161,33 +245,38 @@ void BM_WindowGapWhileSaving(benchmark::State& state) {
   Count(state, longest, total);
 }
 
-// Argument: run aside or not. The record file of the full view, loaded back into it.
+// Argument: run aside or not. The record file of the full view, loaded back into the window, its
+// filters set again after each load.
 void BM_WindowGapWhileLoading(benchmark::State& state) {
   Bench& b = TheBench();
-  const std::string path = (b.folder / "loaded.out").string();
-  if (!std::filesystem::exists(path)) records::WriteFileAtomically(path, records::WriteBinaryRecord(b.view, {0, b.view.ChannelCapacity}), nullptr);
-  AnsweringHost host(*b.host, path, state.range(0) != 0);
-  records::SaveRange range{};
-  std::string title;
-  records::RecordCommandContext context{b.view, host, range, title, true, nullptr, {}};
+  if (!b.ok) {
+    state.SkipWithError("the window's record was not loaded and filtered");
+    return;
+  }
+  b.answering.SetAside(state.range(0) != 0);
   double longest = 0.0, total = 0.0;
   for (auto _ : state) {
     bool loaded = false;
-    const double gap = LongestGapMs([&] { loaded = records::OpenRecord(context); });
-    if (!loaded) state.SkipWithError(("not loaded: " + host.told).c_str());
+    const double gap = LongestGapMs([&] { loaded = b.Load(b.record); });
+    if (!loaded) state.SkipWithError(("not loaded: " + b.answering.told).c_str());
+    state.PauseTiming();
+    b.Filter();
+    state.ResumeTiming();
     longest = std::max(longest, gap);
     total += gap;
   }
-  state.counters["file_MiB"] = static_cast<double>(std::filesystem::file_size(path)) / (1 << 20);
+  state.counters["file_MiB"] = static_cast<double>(std::filesystem::file_size(b.record)) / (1 << 20);
   Count(state, longest, total);
 }
 
 }  // namespace
 
+// The window's longest stand-still while File saves its filtered full record, by kind, aside or not.
 BENCHMARK(BM_WindowGapWhileSaving)
     ->ArgNames({"kind", "aside"})
     ->ArgsProduct({{0, 1, 2}, {0, 1}})
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+// The window's longest stand-still while File loads the full record file, aside or not.
 BENCHMARK(BM_WindowGapWhileLoading)->ArgName("aside")->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();

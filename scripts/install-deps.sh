@@ -8,7 +8,7 @@ packages=(
   libagg-dev libfreetype-dev libfontconfig-dev libpng-dev libudev-dev
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation
   libgtest-dev libgmock-dev libbenchmark-dev
-  libx11-dev libxcb1-dev
+  libx11-dev libxcb1-dev libxcb-damage0-dev
   xvfb xdotool x11-utils x11-apps python3
 )
 
