@@ -50,7 +50,9 @@ QString FromUtf8(std::string_view text) {
 QRect ToQRect(const WindowRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
 // The progress box of a record's file: it stays until the work is done. Neither Escape nor its
-// close button takes it away, so the window under it never gets the user's input mid-file.
+// close button takes it away. It does not block the window: the window core holds the window's
+// input meanwhile, and keeps a close of the window asked for meanwhile until the work's end (a
+// window blocked by a modal box would have its close dropped).
 class HeldProgressDialog final : public QProgressDialog {
  public:
   HeldProgressDialog(const QString& text, int maximum, QWidget* parent)
@@ -58,7 +60,7 @@ class HeldProgressDialog final : public QProgressDialog {
                         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     // A close of the box would otherwise cancel it, and the cancel hides it.
     disconnect(this, &QProgressDialog::canceled, this, &QProgressDialog::cancel);
-    setWindowModality(Qt::WindowModal);
+    setWindowModality(Qt::NonModal);
     setMinimumDuration(0);
     setAutoClose(false);
     setAutoReset(false);
