@@ -27,11 +27,12 @@ void HeadlessHost::RunAside(std::string_view, const std::function<void()>& work)
     work();
     finished.store(true);
   });
-  while (!finished.load()) {
+  // The window thread has its turn at least once, however soon the work ends.
+  do {
     if (DuringProgress) DuringProgress();
     Pump();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  } while (!finished.load());
   aside.join();
 }
 

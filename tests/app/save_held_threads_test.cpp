@@ -10,6 +10,8 @@
 #include <sstream>
 
 #include "controls/menu_buttton.h"
+#include "records/binary_record.h"
+#include "records/sheet_record.h"
 #include "records/text_record.h"
 #include "review_rig.h"
 
@@ -157,6 +159,54 @@ TEST(SaveHeld, InputMidSaveLeavesTheFileWholeAndTheRecordAsItWas) {
     EXPECT_TRUE(FindMainControl(host.Window(), 75009)->IsVisible());
     host.Window().RequestClose();
     rig.Until([&] { return host.Window().IsClosed(); });
+  }
+}
+
+// A record's file is read, and a record's file or a sheet made, aside: input meanwhile changes
+// nothing of the record loaded or of the file written, and a close asked for mid-save ends the
+// program once the file is whole.
+TEST(SaveHeld, InputWhileARecordOrSheetIsMadeAsideLeavesItWhole) {
+  constexpr std::uint32_t kSamples = 60'000;
+  for (const auto& [name, filter] : {std::pair{"copy.out", 1}, std::pair{"copy.xls", 2}}) {
+    SCOPED_TRACE(name);
+    Folder folder("save-held-aside");
+    ReviewRig rig(1366, 768, false);
+    rig.EnterMeasureScreen();
+    WriteRecord(folder.path / "long.out", kSamples, {});
+    platform::HeadlessHost& host = rig.Host();
+    // The load's reading and checking run aside too: what the user does meanwhile waits.
+    host.DuringProgress = [&] {
+      Key(rig, key::kEscape);
+      rig.Press(75004);
+      FileRow(rig, 0);
+    };
+    FileCommand(rig, 1, folder.path / "long.out");
+    GraphView& view = rig.View();
+    ASSERT_EQ(view.LastSampleIndex + 1, kSamples);
+    ASSERT_EQ(rig.Window().Bytes.MeasureScreenActive.load(), 1);
+    ASSERT_EQ(view.Recording.load(), 0);
+    const std::string expected = [&, filter = filter] {
+      std::lock_guard lock(view.ViewLock);
+      if (filter == 2) return records::WriteSheetRecord(view, {0, kSamples}, false);
+      const std::vector<std::uint8_t> bytes = records::WriteBinaryRecord(view, {0, kSamples});
+      return std::string(bytes.begin(), bytes.end());
+    }();
+    bool acted = false;
+    host.DuringProgress = [&] {
+      if (std::exchange(acted, true)) return;
+      Key(rig, key::kEscape);
+      rig.Press(75004);
+      Key(rig, key::kSpace);
+      FileRow(rig, 0);
+      host.Window().RequestClose();
+    };
+    FileCommand(rig, 2, folder.path / name, filter);
+    host.DuringProgress = {};
+    ASSERT_TRUE(acted);
+    rig.Until([&] { return host.Window().IsClosed(); });
+    EXPECT_EQ(ReadAll(folder.path / name), expected);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 2) << "a temporary file is left";
+    EXPECT_TRUE(host.Messages.empty()) << host.Messages.front();
   }
 }
 
