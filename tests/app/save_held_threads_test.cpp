@@ -98,7 +98,8 @@ TEST(SaveHeld, InputMidSaveLeavesTheFileWholeAndTheRecordAsItWas) {
   const struct {
     const char* input;
     std::function<void(ReviewRig&)> act;
-    bool closes;  // the program ends once the file is written
+    bool closes;   // the program ends once the file is written
+    bool unsaved = false;  // the record is not saved, and only its part between markers (none: all) is
   } cases[] = {
       {"Start", [](ReviewRig& rig) { rig.Press(75004); }, false},
       {"Space", [](ReviewRig& rig) { Key(rig, key::kSpace); }, false},
@@ -109,6 +110,8 @@ TEST(SaveHeld, InputMidSaveLeavesTheFileWholeAndTheRecordAsItWas) {
       {"File, New", [](ReviewRig& rig) { FileRow(rig, 0); }, false},
       {"toolbar close", [](ReviewRig& rig) { rig.Press(75016); }, false},
       {"window close", [](ReviewRig& rig) { rig.Host().Window().RequestClose(); }, true},
+      // The close asks about the record still not saved, once the file is written; Cancel keeps it.
+      {"window close, record not saved", [](ReviewRig& rig) { rig.Host().Window().RequestClose(); }, false, true},
   };
   constexpr std::uint32_t kSamples = 60'000;
   for (const auto& c : cases) {
@@ -133,10 +136,12 @@ TEST(SaveHeld, InputMidSaveLeavesTheFileWholeAndTheRecordAsItWas) {
       Key(rig, key::kEscape);
       c.act(rig);
     };
-    FileCommand(rig, 2, folder.path / "copy", 3);
+    rig.Window().UnsavedRecord = c.unsaved ? 1 : 0;
+    host.SaveAnswers = {platform::SaveChoice::Cancel};
+    FileCommand(rig, c.unsaved ? 3 : 2, folder.path / "copy", 3);
     host.DuringProgress = {};
     ASSERT_NE(acted_at, 0u);
-    ASSERT_GT(host.Progress.size(), acted_at + 1) << "the input came after the rows were written";
+    ASSERT_GT(host.Progress.size(), acted_at + 1) << "the save ended before the input";
     EXPECT_LT(host.Progress[acted_at].first, host.Progress[acted_at].second);
     for (int k = 0; k < 5; ++k) rig.Step(33);
 
@@ -145,6 +150,7 @@ TEST(SaveHeld, InputMidSaveLeavesTheFileWholeAndTheRecordAsItWas) {
     EXPECT_TRUE(host.Messages.empty()) << host.Messages.front();
     EXPECT_EQ(host.SaveDialogs, 1);
     EXPECT_EQ(host.OpenDialogs, 1);
+    EXPECT_EQ(host.SaveQuestions.size(), c.unsaved ? 1u : 0u);
     if (c.closes) {
       EXPECT_TRUE(host.Window().IsClosed());
       continue;
@@ -157,6 +163,7 @@ TEST(SaveHeld, InputMidSaveLeavesTheFileWholeAndTheRecordAsItWas) {
     // The program goes on: a click reaches the window again (File opens its list), and a close ends it.
     rig.Press(75010);
     EXPECT_TRUE(FindMainControl(host.Window(), 75009)->IsVisible());
+    host.SaveAnswers = {platform::SaveChoice::DontSave};
     host.Window().RequestClose();
     rig.Until([&] { return host.Window().IsClosed(); });
   }
