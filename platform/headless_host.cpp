@@ -1,6 +1,7 @@
 // A host without a display: the window core over a chosen screen, messages recorded, for tests and benchmarks.
 #include "platform/headless_host.h"
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -18,6 +19,21 @@ int HeadlessHost::RunEventLoop() {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return 0;
+}
+
+void HeadlessHost::RunAside(std::string_view, const std::function<void()>& work) {
+  std::atomic<bool> finished{false};
+  std::thread aside([&] {
+    work();
+    finished.store(true);
+  });
+  // The window thread has its turn at least once, however soon the work ends.
+  do {
+    if (DuringProgress) DuringProgress();
+    Pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  } while (!finished.load());
+  aside.join();
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -28,7 +29,15 @@ class HeadlessHost final : public HostServices {
   // Drains the queue, runs due timers and paints until the window has gone; returns 0.
   int RunEventLoop() override;
   void ShowMessage(std::string_view text, std::string_view) override { Messages.emplace_back(text); }
-  void ShowProgress(std::string_view, std::uint64_t done, std::uint64_t total) override { Progress.emplace_back(done, total); }
+  // Recorded; while the box would stand (done below total), DuringProgress has its turn, as the
+  // user's input and the window's events do under a real progress box.
+  void ShowProgress(std::string_view, std::uint64_t done, std::uint64_t total) override {
+    Progress.emplace_back(done, total);
+    if (done < total && DuringProgress) DuringProgress();
+  }
+  // The work on a thread of its own while the window thread goes on with its loop (queued calls,
+  // timers, paint, and DuringProgress), as the real host runs it.
+  void RunAside(std::string_view text, const std::function<void()>& work) override;
   // Questions are recorded and answered from Answers in turn, No once it is empty.
   bool AskYesNo(std::string_view text, std::string_view) override {
     Questions.emplace_back(text);
@@ -88,6 +97,8 @@ class HeadlessHost final : public HostServices {
   std::vector<SaveQuestion> SaveQuestions;
   std::deque<SaveChoice> SaveAnswers;
   std::vector<std::pair<std::uint64_t, std::uint64_t>> Progress;  // done, total
+  // What happens on the window thread while a progress box stands or work runs aside: none, nothing.
+  std::function<void()> DuringProgress;
   // Addresses the program asked the desktop to open.
   std::vector<std::string> Opened;
   // Times the program reset the desktop's idle timers, and cleared its request.

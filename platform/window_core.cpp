@@ -344,6 +344,10 @@ void HostWindow::PostClose() {
 
 void HostWindow::Close() {
   if (!IsWindowThread() || closed_) return;
+  if (holds_ > 0) {
+    waitingClose_ = WaitingClose::Close;
+    return;
+  }
   if (handler_ != nullptr) handler_->OnClose();
   closed_ = true;
   for (Control* c : controls_) timers_.KillReceiver(c->serial_.load(std::memory_order_relaxed));
@@ -355,12 +359,30 @@ void HostWindow::Close() {
 
 void HostWindow::RequestClose() {
   if (!IsWindowThread() || closed_) return;
+  if (holds_ > 0) {
+    if (waitingClose_ == WaitingClose::None) waitingClose_ = WaitingClose::Request;
+    return;
+  }
   if (handler_ != nullptr && !handler_->OnCloseRequest()) return;
   Close();
 }
 
+void HostWindow::HoldInput() {
+  if (IsWindowThread()) ++holds_;
+}
+
+void HostWindow::ReleaseInput() {
+  if (!IsWindowThread() || holds_ == 0 || --holds_ > 0) return;
+  const WaitingClose waiting = std::exchange(waitingClose_, WaitingClose::None);
+  if (waiting == WaitingClose::Close) {
+    Post([this] { Close(); });
+  } else if (waiting == WaitingClose::Request) {
+    Post([this] { RequestClose(); });
+  }
+}
+
 void HostWindow::DeliverMouse(MouseKind kind, WindowPoint point, unsigned flags) {
-  if (!IsWindowThread() || closed_) return;
+  if (!IsWindowThread() || closed_ || holds_ > 0) return;
   // The pointer has not moved: nothing to report.
   if (kind == MouseKind::Move && lastPoint_ == point) return;
   lastPoint_ = point;
@@ -413,7 +435,7 @@ void HostWindow::Deliver(std::uint64_t receiver, MouseKind kind, WindowPoint poi
 }
 
 void HostWindow::DeliverKeyDown(unsigned virtualKey, unsigned repeat, unsigned flags) {
-  if (!IsWindowThread() || closed_) return;
+  if (!IsWindowThread() || closed_ || holds_ > 0) return;
   if (handler_ != nullptr) handler_->OnKeyDown(virtualKey, repeat, flags);
 }
 

@@ -190,6 +190,14 @@ class HostWindow {
   void RequestClose();
   bool IsClosed() const { return closed_; }
 
+  // Window thread. While a record's file is written or read, whichever thread does the work, the
+  // user's mouse and keys are dropped and a close waits: Close and RequestClose only note it. Holds
+  // nest; the last release carries out the close that waited (the asking one, when that is all
+  // that was asked), queued so that it runs once the file's command has returned.
+  void HoldInput();
+  void ReleaseInput();
+  bool InputHeld() const { return holds_ > 0; }
+
   // Window thread, from the host: input in client coordinates.
   void DeliverMouse(MouseKind kind, WindowPoint point, unsigned flags);
   void DeliverKeyDown(unsigned virtualKey, unsigned repeat, unsigned flags);
@@ -249,9 +257,25 @@ class HostWindow {
   std::optional<WindowPoint> lastPoint_;
   bool closed_ = false;
   CursorShape cursor_ = CursorShape::Arrow;
+  // Window thread: the holds of the input, and the close asked for meanwhile.
+  enum class WaitingClose { None, Request, Close };
+  int holds_ = 0;
+  WaitingClose waitingClose_ = WaitingClose::None;
 
   mutable std::mutex queueMutex_;
   std::deque<std::function<void()>> queue_;
+};
+
+// Holds the window's input for a scope (HostWindow::HoldInput).
+class InputHoldScope {
+ public:
+  explicit InputHoldScope(HostWindow& window) : window_(window) { window_.HoldInput(); }
+  ~InputHoldScope() { window_.ReleaseInput(); }
+  InputHoldScope(const InputHoldScope&) = delete;
+  InputHoldScope& operator=(const InputHoldScope&) = delete;
+
+ private:
+  HostWindow& window_;
 };
 
 // The display depths the program accepts: 32-bit, and the 24-bit visuals that X servers report

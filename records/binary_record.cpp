@@ -177,8 +177,10 @@ void WriteBlock(ByteWriter& w, const GraphView& view, const VessamorChannel& ch,
   w.U16(static_cast<std::uint32_t>(ch.RunMin));
   w.Flag(ch.CurveSmoothOn);
   w.U8(ch.CurveMode == 2 ? 2 : 1);
-  w.F32(ch.RateDetector.Rate);
-  if (RateWindowSeconds(ch.SensorCode) != 0) {
+  // A kind without a rate window has no derived rate, whatever the channel measured before.
+  const bool rate_kind = RateWindowSeconds(ch.SensorCode) != 0;
+  w.F32(rate_kind ? ch.RateDetector.Rate : 0.0f);
+  if (rate_kind) {
     const HistoryPart part = HistoryToSave(view, ch, range, whole);
     w.U32(part.Count);
     w.U32(SavedChannel(ch) ? static_cast<std::uint32_t>(ch.RateDetector.History.size()) : 0);

@@ -121,7 +121,10 @@ void ApplyRateKind(VessamorChannel& ch, const LoadedChannel& loaded, std::uint32
   ch.RateMode = seconds != 0 ? 1 : 0;
   d.History.clear();
   d.HistoryCount = 0;
-  if (seconds == 0) return;
+  if (seconds == 0) {
+    d.Rate = 0.0f;
+    return;
+  }
   const std::uint32_t window = rate * seconds;
   d.Started = 0;
   d.WindowFill = 0;

@@ -18,6 +18,7 @@
 #include "channels/main_window_services.h"
 #include "graph/graph_view.h"
 #include "platform/host_services.h"
+#include "platform/window_core.h"
 #include "records/binary_record.h"
 #include "records/byte_source.h"
 #include "records/export_plan.h"
@@ -392,6 +393,9 @@ SaveRange ChooseSaveRange(GraphView& view) {
 
 bool SaveRecord(RecordCommandContext& context) {
   GraphView& view = context.View;
+  // Nothing of the window's input reaches the record, the view or the channels while the file is
+  // made, and a close waits for the save's end.
+  const platform::InputHoldScope hold(context.Host.Window());
   bool written = false;
   if (view.RecordViewable == 0 || view.LastSampleIndex <= kShortestSavedLastIndex) {
     const RecordMessage why = view.RecordViewable == 0 ? RecordMessage::NothingToSave : RecordMessage::TooShortToSave;
@@ -416,6 +420,8 @@ bool OpenRecord(RecordCommandContext& context) {
   GraphView& view = context.View;
   // The units write into the channels while they record: a load would pull the buffer from under them.
   if (view.Recording.load() != 0) return false;
+  // The window's input waits for the load's end, as it does for a save's.
+  const platform::InputHoldScope hold(context.Host.Window());
   platform::FileDialogRequest request;
   request.title = context.EnglishUi ? "Load record" : "Загрузить запись";
   request.filters = {{context.EnglishUi ? "Record" : "Запись", "*.out"}};

@@ -2,6 +2,7 @@
 #include "platform/qt/qt_host.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusMessage>
@@ -47,6 +48,33 @@ QString FromUtf8(std::string_view text) {
 }
 
 QRect ToQRect(const WindowRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+// The progress box of a record's file: it stays until the work is done. Neither Escape nor its
+// close button takes it away. It does not block the window: the window core holds the window's
+// input meanwhile, and keeps a close of the window asked for meanwhile until the work's end (a
+// window blocked by a modal box would have its close dropped).
+class HeldProgressDialog final : public QProgressDialog {
+ public:
+  HeldProgressDialog(const QString& text, int maximum, QWidget* parent)
+      : QProgressDialog(text, QString(), 0, maximum, parent,
+                        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    // A close of the box would otherwise cancel it, and the cancel hides it.
+    disconnect(this, &QProgressDialog::canceled, this, &QProgressDialog::cancel);
+    setWindowModality(Qt::NonModal);
+    setMinimumDuration(0);
+    setAutoClose(false);
+    setAutoReset(false);
+  }
+
+  void reject() override {}
+
+ protected:
+  void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
+std::unique_ptr<QProgressDialog> MakeProgressBox(std::string_view text, int maximum, QWidget* parent) {
+  return std::make_unique<HeldProgressDialog>(FromUtf8(text), maximum, parent);
+}
 
 QRect WorkArea() {
   const QScreen* screen = QGuiApplication::primaryScreen();
@@ -191,22 +219,17 @@ void QtHost::ShowProgress(std::string_view text, std::uint64_t done, std::uint64
     progress_.reset();
     return;
   }
-  if (!progress_) {
-    progress_ = std::make_unique<QProgressDialog>(FromUtf8(text), QString(), 0, 1000, widget_.get());
-    progress_->setWindowModality(Qt::WindowModal);
-    progress_->setMinimumDuration(0);
-    progress_->setAutoClose(false);
-    progress_->setAutoReset(false);
-  }
+  if (!progress_) progress_ = MakeProgressBox(text, 1000, widget_.get());
   progress_->setValue(static_cast<int>(done * 1000 / total));
-  // The window under the progress goes on drawing; the dialog keeps its input away meanwhile.
+  // The window under the progress goes on drawing; the box, and the window core's hold of the
+  // input that the file's command takes, keep the user's input away meanwhile.
   QCoreApplication::processEvents();
 }
 
 namespace {
 
-// Keeps the user's input from the window while it stands: a task run aside must not be begun again
-// nor the window closed under it.
+// Keeps the user's input from the window while it stands: a task run aside must not be begun again.
+// A close is left to the window core, which keeps it until the task's command is over.
 class InputHold final : public QObject {
  public:
   explicit InputHold(QWidget& widget) : widget_(widget) { widget_.installEventFilter(this); }
@@ -221,9 +244,6 @@ class InputHold final : public QObject {
       case QEvent::KeyPress:
       case QEvent::KeyRelease:
       case QEvent::Wheel:
-        return true;
-      case QEvent::Close:
-        event->ignore();
         return true;
       default:
         return false;
@@ -243,15 +263,13 @@ void QtHost::RunAside(std::string_view text, const std::function<void()>& work) 
   QEventLoop loop;
   std::atomic<bool> finished{false};
   const InputHold hold(*widget_);
+  // A close asked for meanwhile waits for the work's end.
+  const InputHoldScope held(*window_);
   const bool own_box = !progress_;
   QTimer::singleShot(kAsideBoxDelayMs, &loop, [&] {
     if (!own_box || finished.load() || progress_) return;
     // No count to show: the box says only that the work goes on.
-    progress_ = std::make_unique<QProgressDialog>(FromUtf8(text), QString(), 0, 0, widget_.get());
-    progress_->setWindowModality(Qt::WindowModal);
-    progress_->setMinimumDuration(0);
-    progress_->setAutoClose(false);
-    progress_->setAutoReset(false);
+    progress_ = MakeProgressBox(text, 0, widget_.get());
     progress_->setValue(0);
   });
   {

@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QProgressDialog>
@@ -234,6 +235,32 @@ TEST_F(QtHostTest, WorkRunAsideLeavesTheWindowGoingWithItsInputHeld) {
   EXPECT_EQ(w.findChild<QProgressDialog*>(), nullptr);
   Click(w, QPoint(150, 100), QPoint(150, 100));
   EXPECT_EQ(main.clicked, (std::vector<int>{75004}));  // input reaches the window again
+}
+
+// A file's progress box stays up to the work's end: Escape on it and its close leave it standing.
+// While the window core holds the input, the desktop's close waits and is carried out once the hold ends.
+TEST_F(QtHostTest, ProgressBoxStaysAndAHeldCloseWaitsForTheWorksEnd) {
+  host->ShowProgress("Writing", 1, 10);
+  auto* box = host->Widget().findChild<QProgressDialog*>();
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(ProcessUntil([&] { return box->isVisible(); }));
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(box, &escape);
+  box->close();
+  QApplication::processEvents();
+  EXPECT_TRUE(box->isVisible());
+  {
+    const platform::InputHoldScope hold(host->Window());
+    host->Widget().close();
+    Click(host->Widget(), QPoint(150, 100), QPoint(150, 100));
+    QApplication::processEvents();
+    EXPECT_EQ(main.closes, 0);
+    EXPECT_TRUE(main.clicked.empty());
+    host->ShowProgress("Writing", 10, 10);
+  }
+  EXPECT_EQ(host->Widget().findChild<QProgressDialog*>(), nullptr);
+  EXPECT_TRUE(ProcessUntil([&] { return main.closes == 1; }));
+  EXPECT_FALSE(host->Widget().isVisible());
 }
 
 // A paint that changes only part of what it was asked to repaint: Qt's picture of the window takes

@@ -15,6 +15,7 @@
 #include "fakes/fake_window_side.h"
 #include "platform/cp1251.h"
 #include "platform/host_services.h"
+#include "platform/window_core.h"
 #include "record_test_support.h"
 #include "records/binary_record.h"
 #include "records/record_commands.h"
@@ -29,7 +30,7 @@ namespace fs = std::filesystem;
 class FakeHost : public platform::HostServices {
  public:
   bool SetDeviceArrivalHandler(platform::DeviceArrivalHandler) override { return false; }
-  platform::HostWindow& Window() override { std::abort(); }
+  platform::HostWindow& Window() override { return window_; }
   void SetWindowTitle(std::string_view) override {}
   void ShowWindow() override {}
   int RunEventLoop() override { return 0; }
@@ -41,6 +42,8 @@ class FakeHost : public platform::HostServices {
   bool UserLocaleIsRussian() const override { return true; }
   platform::ScreenInfo Screen() const override { return {}; }
   std::string CommandLine() const override { return {}; }
+  platform::FakeClock clock_;
+  platform::HostWindow window_{8, 8, clock_};
   std::optional<platform::FileDialogResult> Answer;
   std::string OfferedName;
   std::vector<std::string> Messages;
