@@ -364,6 +364,12 @@ void MainWindow::PostToWindow(std::function<void()> call) {
 
 void MainWindow::ChooseStartScreenText(std::uint32_t ticket, WindowAnswer& answer) {
   PostToWindow([this, ticket, &answer] {
+    // A record being written or read is busy work: the search asks again, and the slots, the
+    // buttons and the channels stay as the file operation found them.
+    if (Window().InputHeld()) {
+      answer.Store(ticket, false);
+      return;
+    }
     const bool done = Hooks.ReconcileSlots ? Hooks.ReconcileSlots(*this) : ChooseSlotsAfterSearch();
     answer.Store(ticket, done);
   });
