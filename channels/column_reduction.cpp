@@ -452,12 +452,14 @@ void ReduceColumns(VessamorChannel& channel, const ColumnRecord* time_base, Colu
         cuts.push_back(std::max(span.First, piece_first));
         cuts.push_back(std::min(span.End, piece_end));
       }
-      std::sort(cuts.begin(), cuts.end());
+      // Columns laid in order give their cuts in order already.
+      if (!std::is_sorted(cuts.begin(), cuts.end())) std::sort(cuts.begin(), cuts.end());
       cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
       runs.clear();
       pass.Outputs(piece_first, piece_end, processed.data(), cuts, runs);
       channel.Filter.ProcessedCount = piece_end - piece_first;
       // Extremes of samples [from, to) of the piece: the outputs, and the steady runs' extremes.
+      auto next_run = runs.begin();
       const auto extremes = [&](std::uint32_t from, std::uint32_t to) {
         std::int32_t high = std::numeric_limits<std::int32_t>::min();
         std::int32_t low = std::numeric_limits<std::int32_t>::max();
@@ -468,7 +470,10 @@ void ReduceColumns(VessamorChannel& channel, const ColumnRecord* time_base, Colu
           low = std::min(low, l);
         };
         std::uint32_t at = from;
-        auto run = std::partition_point(runs.begin(), runs.end(), [from](const SteadyRun& r) { return r.End <= from; });
+        // Columns come in order: the search goes on from the last column's first run.
+        if (next_run != runs.begin() && std::prev(next_run)->End > from) next_run = runs.begin();
+        while (next_run != runs.end() && next_run->End <= from) ++next_run;
+        auto run = next_run;
         for (; run != runs.end() && run->First < to; ++run) {
           take(at, run->First);
           high = std::max(high, run->High);
@@ -497,7 +502,10 @@ void ReduceColumns(VessamorChannel& channel, const ColumnRecord* time_base, Colu
       piece_first = piece_end;
     }
   }
-  if (hand_on) {
+  if (hand_on && channel.CurveSmoothOn == 0 && columns == channel.Columns) {
+    // Without curve smoothing the interpolation only computes each column's plot points: in one pass.
+    channel.ComputePlotPoints(first, last);
+  } else if (hand_on) {
     for (std::uint32_t c = first; c <= last; ++c) channel.InterpolateColumns(columns[c]);
   }
 }

@@ -138,7 +138,9 @@ void ApplyRateKind(VessamorChannel& ch, const LoadedChannel& loaded, std::uint32
   d.AcceptHistoryCount(static_cast<std::uint32_t>(std::min(loaded.History.size(), d.History.size())));
 }
 
-// Lays channel 0's columns over the whole record from sample 0 and marks the kinds and ratios.
+// Lays channel 0's columns over the whole record from sample 0 and marks the kinds and ratios;
+// the channels' extremes are reduced unless the graph header's set-up, which lays the columns again
+// for its own scales, follows.
 void SetUpView(GraphView& view) {
   view.RateSetting = view.RecordRate;
   view.Scale.SecondsPerDivision = 0.0;
@@ -169,7 +171,11 @@ void SetUpView(GraphView& view) {
   const auto last = static_cast<std::uint16_t>(std::clamp<double>(columns, 1.0, limit));
   view.FirstShownColumn = 1;
   view.LastShownColumn = last;
-  view.RebuildColumnTable(1, last);
+  if (view.SetupHooks.SetupGraphHeader) {
+    view.LayColumnTable(1, last);
+  } else {
+    view.RebuildColumnTable(1, last);
+  }
 
   const VessamorChannel* first = nullptr;
   for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
