@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "channel_fixtures.h"
@@ -45,6 +46,25 @@ std::vector<std::int16_t> Noise(std::size_t count, std::int32_t low, std::int32_
   return codes;
 }
 
+// A lone channel of those codes, `per_column` samples a column, with the trailing form over them.
+struct Trailing : LoneChannel {
+  Trailing(const std::vector<std::int16_t>& codes, std::uint32_t per_column, std::uint32_t median, std::uint16_t n,
+           std::uint8_t rms = 1)
+      : LoneChannel(codes, per_column) {
+    channel.MedianOn = median != 0, channel.MedianWindow = static_cast<std::uint16_t>(median);
+    channel.SmoothingOn = 1, channel.SmoothingWindow = n, channel.CentredSmoothing = 0, channel.RmsMode = rms;
+    channel.ConfigureFilter();
+  }
+  // Every column holds the extremes of the expected outputs of its samples.
+  void Expect(const std::vector<std::int32_t>& expected, const std::string& what) const {
+    for (std::size_t c = 1; c < columns.size(); ++c) {
+      const auto first = expected.begin() + base[c].FirstSample;
+      const auto [low, high] = std::minmax_element(first, first + base[c].SampleCount);
+      ASSERT_EQ(std::pair(columns[c].MinCode, columns[c].MaxCode), std::pair(*low, *high)) << what << " column " << c;
+    }
+  }
+};
+
 TEST(TrailingSmoothing, ColumnsHoldTheExtremesOfTheSampleBySampleRms) {
   // Columns of one sample (every window cut by a column), of a few and of many; the run split over
   // two calls and an earlier stretch rebuilt after them; ADC codes and the full signed range.
@@ -55,20 +75,13 @@ TEST(TrailingSmoothing, ColumnsHoldTheExtremesOfTheSampleBySampleRms) {
         const std::vector<std::int32_t> expected = TrailingRms(in, n);
         for (const std::uint32_t per_column : {1u, 7u, 997u}) {
           for (const std::uint8_t rms : {0, 1}) {  // the trailing form is an RMS either way
-            LoneChannel f(codes, per_column);
-            f.channel.MedianOn = median != 0, f.channel.MedianWindow = static_cast<std::uint16_t>(median);
-            f.channel.SmoothingOn = 1, f.channel.SmoothingWindow = n, f.channel.CentredSmoothing = 0, f.channel.RmsMode = rms;
-            f.channel.ConfigureFilter();
+            Trailing f(codes, per_column, median, n, rms);
             const auto split = static_cast<std::uint16_t>(f.LastColumn() * 2 / 3);
             f.channel.BuildColumnMinMax(1, split);
             f.channel.BuildColumnMinMax(split + 1, f.LastColumn());
             f.channel.BuildColumnMinMax(1, std::max<std::uint16_t>(split / 2, 1));
-            for (std::size_t c = 1; c < f.columns.size(); ++c) {
-              const auto first = expected.begin() + f.base[c].FirstSample;
-              const auto [low, high] = std::minmax_element(first, first + f.base[c].SampleCount);
-              ASSERT_EQ(std::pair(f.columns[c].MinCode, f.columns[c].MaxCode), std::pair(*low, *high))
-                  << "median " << median << " window " << n << " per column " << per_column << " column " << c;
-            }
+            f.Expect(expected, "median " + std::to_string(median) + " window " + std::to_string(n) + " per column " +
+                                   std::to_string(per_column));
           }
         }
       }
@@ -81,16 +94,9 @@ TEST(TrailingSmoothing, ARecordLongerThanOnePieceGivesTheSameColumnsAsTheSums) {
   const std::vector<std::int16_t> codes = Noise(kReductionPieceSamples + 9500, 0, 4095, 13);
   for (const std::uint32_t median : {0u, 3u}) {
     const std::vector<std::int32_t> expected = TrailingRms(Inputs(codes, median), 20);
-    LoneChannel f(codes, 1000);
-    f.channel.MedianOn = median != 0, f.channel.MedianWindow = static_cast<std::uint16_t>(median);
-    f.channel.SmoothingOn = 1, f.channel.SmoothingWindow = 20, f.channel.CentredSmoothing = 0;
-    f.channel.ConfigureFilter();
+    Trailing f(codes, 1000, median, 20);
     f.channel.BuildColumnMinMax(1, f.LastColumn());
-    for (std::size_t c = 1; c < f.columns.size(); ++c) {
-      const auto first = expected.begin() + f.base[c].FirstSample;
-      const auto [low, high] = std::minmax_element(first, first + f.base[c].SampleCount);
-      ASSERT_EQ(std::pair(f.columns[c].MinCode, f.columns[c].MaxCode), std::pair(*low, *high)) << median << " column " << c;
-    }
+    f.Expect(expected, "median " + std::to_string(median));
   }
 }
 
