@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <tuple>
 
 #include "acquisition/device_families.h"
 #include "acquisition/device_manager.h"
@@ -358,10 +359,18 @@ void GraphView::ShowFullScreenTicks() {
 }
 
 void GraphView::RebuildColumnTable(std::uint16_t first, std::uint16_t last, bool backward) {
-  if (ColumnsPerChannelCount < 2 || ColumnTables.empty()) return;
+  std::tie(first, last) = LayColumnTable(first, last, backward);
+  if (first > last) return;
+  UpdateEnabledChannelColumns(first, last);
+  Sweep.FirstRedrawColumn = first;
+  Sweep.LastRedrawColumn = last;
+}
+
+std::pair<std::uint16_t, std::uint16_t> GraphView::LayColumnTable(std::uint16_t first, std::uint16_t last, bool backward) {
+  if (ColumnsPerChannelCount < 2 || ColumnTables.empty()) return {1, 0};
   first = std::max<std::uint16_t>(first, 1);
   last = static_cast<std::uint16_t>(std::min<std::uint32_t>(last, ColumnsPerChannelCount - 1));
-  if (first > last) return;
+  if (first > last) return {first, last};
   ColumnRecord* base = ColumnTables.data();
   const double spc = GuardedSamplesPerColumn();
   double newest = SampleCount;
@@ -384,9 +393,7 @@ void GraphView::RebuildColumnTable(std::uint16_t first, std::uint16_t last, bool
   }
   DisplayStart = static_cast<std::uint32_t>(std::floor(Sweep.ScreenStart));
   Sweep.FineDrawing = spc < kFineDrawingSamples ? 1 : 0;
-  UpdateEnabledChannelColumns(first, last);
-  Sweep.FirstRedrawColumn = first;
-  Sweep.LastRedrawColumn = last;
+  return {first, last};
 }
 
 void GraphView::RestartSweep() {

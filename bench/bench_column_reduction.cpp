@@ -2,6 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -81,8 +82,24 @@ struct Reduction {
   VessamorChannel channel;
 };
 
+void TrailingRms(std::uint16_t n, std::vector<ColumnRecord>& records);
+
+// Every form of the reduction over the ten million codes, one after another; the trailing form's
+// columns are first checked against a plain trailing RMS.
 void BM_BuildColumnMinMax(benchmark::State& state) {
-  Reduction reduction(kForms[state.range(0)]);
+  const Form& form = kForms[state.range(0)];
+  Reduction reduction(form);
+  if (form.smoothing_on != 0 && form.centred == 0 && form.median_on == 0) {
+    std::vector<ColumnRecord> plain(kColumns + 1);
+    TrailingRms(form.smoothing_window, plain);
+    const std::vector<ColumnRecord>& program = reduction.Run();
+    for (std::uint32_t c = 1; c <= kColumns; ++c) {
+      if (program[c].MinCode != plain[c].MinCode || program[c].MaxCode != plain[c].MaxCode) {
+        state.SkipWithError("the trailing form's columns differ from a plain trailing RMS");
+        return;
+      }
+    }
+  }
   for (auto _ : state) benchmark::DoNotOptimize(reduction.Run().data());
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kSamples);
 }
@@ -149,6 +166,31 @@ void SortedWindowMedian(std::uint32_t n, std::vector<ColumnRecord>& records) {
   }
 }
 
+// The yardstick of the trailing form: the root of the mean square of the last n codes (fewer at the
+// start) times 256, the mean an integer quotient, from one running sum of squares, every output
+// folded into its column's extremes.
+void TrailingRms(std::uint16_t n, std::vector<ColumnRecord>& records) {
+  const std::vector<std::int16_t>& codes = NoisyCodes();
+  const double per_column = static_cast<double>(kSamples) / kColumns;
+  std::int64_t sum = 0;
+  for (std::uint32_t c = 1; c <= kColumns; ++c) {
+    const auto first = static_cast<std::uint32_t>((c - 1) * per_column);
+    const auto end = static_cast<std::uint32_t>(c * per_column);
+    std::int32_t high = std::numeric_limits<std::int32_t>::min();
+    std::int32_t low = std::numeric_limits<std::int32_t>::max();
+    for (std::uint32_t j = first; j < end; ++j) {
+      sum += std::int64_t{codes[j]} * codes[j];
+      if (j >= n) sum -= std::int64_t{codes[j - n]} * codes[j - n];
+      const std::int64_t held = std::min<std::int64_t>(j + 1, n);
+      const auto out = static_cast<std::int32_t>(std::sqrt(static_cast<double>(sum / held)) * 256.0);
+      high = std::max(high, out);
+      low = std::min(low, out);
+    }
+    records[c].MaxCode = high;
+    records[c].MinCode = low;
+  }
+}
+
 // The columns' extremes of the program and of a yardstick, from `from` on, must agree.
 void RequireSameColumns(const char* what, const std::vector<ColumnRecord>& program, const std::vector<ColumnRecord>& yardstick,
                         std::uint32_t from) {
@@ -189,6 +231,7 @@ void BM_ReductionBesideYardstick(benchmark::State& state) {
 
 void PlainForm(const Form&, std::vector<ColumnRecord>& records) { PlainMinMax(records); }
 void MedianForm(const Form& form, std::vector<ColumnRecord>& records) { SortedWindowMedian(form.median_window, records); }
+void TrailingForm(const Form& form, std::vector<ColumnRecord>& records) { TrailingRms(form.smoothing_window, records); }
 
 }  // namespace
 
@@ -200,6 +243,9 @@ BENCHMARK_TEMPLATE(BM_ReductionBesideYardstick, &MedianForm)
     ->Arg(6)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+// Form 2 (trailing RMS 20) beside a plain trailing RMS.
+BENCHMARK_TEMPLATE(BM_ReductionBesideYardstick, &TrailingForm)->ArgName("form")->Arg(2)->UseManualTime()->Unit(benchmark::kMillisecond);
+// Every form in turn: form 2 (trailing RMS) and form 3 (centred mean) side by side over the same codes.
 BENCHMARK(BM_BuildColumnMinMax)
     ->ArgName("form")
     ->DenseRange(0, 6)

@@ -1,6 +1,6 @@
-// Benchmark of saving and loading ".out" records: the save and the load of a long one each beside a
-// plain program doing the same (checked first to give the same file, or the same view contents),
-// with a plain copy, a memcpy and a plain read of the bytes as further marks.
+// Benchmark of saving and loading ".out" records: the save, and the load at sizes up to the view's
+// capacity, each beside a plain program doing the same (checked first to give the same file, or
+// the same view contents), with a plain copy, a memcpy and a plain read of the bytes as further marks.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,6 +13,7 @@
 #include <array>
 #include <thread>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -191,7 +192,21 @@ void BM_PlainReadSmall(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * r.bytes.size()));
 }
 
-// The long record loaded into a view as the open command does: read, then handed over. Besides
+// The load of the open command: the file checked and fetched, then its codes read into the view.
+void LoadAsTheProgramDoes(GraphView& view, const std::string& path) {
+  const records::FileSource file(path);
+  records::BinaryRead read = records::CheckBinaryRecord(file, view.SampleCapacity);
+  std::uint64_t from = file.Size(), to = 0;
+  for (const records::LoadedChannel& c : read.Record.Channels) {
+    if (c.FileCodes == 0) continue;
+    from = std::min(from, c.FileCodesAt);
+    to = std::max<std::uint64_t>(to, c.FileCodesAt + 2ull * c.FileCodes);
+  }
+  if (from < to) file.Fetch(from, to - from);
+  records::ApplyLoadedRecord(view, std::move(read.Record), "long");
+}
+
+// The long record loaded into a view as the open command does: checked, then handed over. Besides
 // the time, what one load into a fresh view holds at its peak beside what it keeps, measured in a
 // fresh process each run.
 void BM_LoadRecordIntoView(benchmark::State& state) {
@@ -203,15 +218,11 @@ void BM_LoadRecordIntoView(benchmark::State& state) {
         fresh = std::make_unique<GraphView>();
         fresh->Init(kCapacity, PixelRect{0, 0, 1200, 800}, 0, &window);
       },
-      [&] {
-        const records::FileSource file(r.path);
-        records::ApplyLoadedRecord(*fresh, records::ReadBinaryRecord(file, kCapacity).Record, "long");
-      });
+      [&] { LoadAsTheProgramDoes(*fresh, r.path); });
   state.counters["kept_MiB"] = memory.Kept;
   state.counters["peak_over_kept"] = memory.Peak / std::max(memory.Kept, 1.0);
   for (auto _ : state) {
-    const records::FileSource file(r.path);
-    records::ApplyLoadedRecord(r.view, records::ReadBinaryRecord(file, kCapacity).Record, "long");
+    LoadAsTheProgramDoes(r.view, r.path);
     benchmark::DoNotOptimize(r.view.Channel(3).Codes);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * r.bytes.size()));
@@ -259,33 +270,43 @@ bool LoadPlainly(const std::string& path, GraphView& view, PlainLoad& out) {
   return ok;
 }
 
-// The long record loaded into a view as the open command does, beside the plain load into a view of
-// its own, in turn on the process's CPU clock: the two views' codes and first-screen columns are
-// checked to agree before anything is timed.
+// A record of four channels of `samples` codes each, written once per size.
+Record& RecordOfSize(std::uint32_t samples) {
+  static std::map<std::uint32_t, std::unique_ptr<Record>> records;
+  auto& r = records[samples];
+  if (!r) r = std::make_unique<Record>(4 * samples, ("sized-" + std::to_string(samples) + ".out").c_str());
+  return *r;
+}
+
+// Loading a record of four channels of range(0) codes into a view of eight million (range(0) of two
+// million fills it), as the open command does, beside a plain load into the same view's buffers.
 void BM_LoadBesidePlainLoad(benchmark::State& state) {
-  Record& r = TheRecord();
+  const auto samples = static_cast<std::uint32_t>(state.range(0));
+  const Record& r = RecordOfSize(samples);
   bench_support::HeadlessWindow window;
-  GraphView plain_view;
-  plain_view.Init(kCapacity, PixelRect{0, 0, 1200, 800}, 0, &window);
-  for (std::size_t k = 0; k < 4; ++k) plain_view.Channel(k).Enabled = 1;
-  plain_view.SetChannelFlags(4, 0);
-  const auto load = [&r] {
-    const records::FileSource file(r.path);
-    records::ApplyLoadedRecord(r.view, records::ReadBinaryRecord(file, kCapacity).Record, "long");
-  };
+  GraphView view;
+  view.Init(kCapacity, PixelRect{0, 0, 1200, 800}, 0, &window);
+  const auto load = [&] { LoadAsTheProgramDoes(view, r.path); };
   load();
-  GraphView& view = r.view;
   const std::uint32_t first = view.FirstShownColumn, last = view.LastShownColumn;
   const ColumnRecord* time_base = view.Channel(0).TimeBase;
+  // What the program's load left in the view, for the plain load to give again.
+  std::array<std::vector<std::int16_t>, 4> codes;
+  std::array<std::vector<ColumnRecord>, 4> columns;
+  for (std::size_t k = 0; k < 4; ++k) {
+    const VessamorChannel& ch = view.Channel(k);
+    codes[k].assign(ch.Codes, ch.Codes + ch.CodeCount);
+    columns[k].assign(ch.Columns, ch.Columns + last + 1);
+  }
   // The channels are reduced side by side where the first screen is long, as the program does.
   const std::uint64_t span = std::uint64_t{time_base[last].FirstSample} + time_base[last].SampleCount - time_base[first].FirstSample;
   const std::uint32_t threads = span * 4 >= 1'000'000 ? std::min(4u, std::max(1u, std::thread::hardware_concurrency())) : 1;
   PlainLoad header;
   std::vector<bench_support::SmoothedChannel> plain(4);
   const auto plain_load = [&] {
-    if (!LoadPlainly(r.path, plain_view, header)) std::abort();
+    if (!LoadPlainly(r.path, view, header)) std::abort();
     for (std::size_t k = 0; k < 4; ++k) {
-      plain[k].Codes = plain_view.Channel(k).Codes;
+      plain[k].Codes = view.Channel(k).Codes;
       plain[k].Smoothing = header.smoothing[k];
       plain[k].Median = header.median[k];
     }
@@ -294,15 +315,14 @@ void BM_LoadBesidePlainLoad(benchmark::State& state) {
   plain_load();
   for (std::size_t k = 0; k < 4; ++k) {
     const VessamorChannel& ch = view.Channel(k);
-    const VessamorChannel& mine = plain_view.Channel(k);
     bench_support::RequireSameOutput(".out load codes",
-                                     std::string_view(reinterpret_cast<const char*>(ch.Codes), 2u * ch.CodeCount),
-                                     std::string_view(reinterpret_cast<const char*>(mine.Codes), 2u * mine.CodeCount));
+                                     std::string_view(reinterpret_cast<const char*>(codes[k].data()), 2u * codes[k].size()),
+                                     std::string_view(reinterpret_cast<const char*>(ch.Codes), 2u * ch.CodeCount));
     if (ch.SmoothingOn == 0 || ch.MedianOn != (header.median[k] != 0 ? 1 : 0)) {
-      std::fprintf(stderr, ".out load: channel %zu's filters differ from the file's\n", k);
-      std::exit(1);
+      state.SkipWithError("the loaded channels' filters differ from the file's");
+      return;
     }
-    bench_support::RequireSameColumns(".out load", k, ch.Columns, first, plain[k].Out);
+    bench_support::RequireSameColumns(".out load", k, columns[k].data(), first, plain[k].Out);
   }
   bench_support::PairedRatio ratio;
   for (auto _ : state) {
@@ -316,6 +336,8 @@ void BM_LoadBesidePlainLoad(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * r.bytes.size()));
   state.counters["threads"] = threads;
+  state.counters["first_screen_columns"] = last - first + 1;
+  state.counters["first_screen_samples"] = static_cast<double>(span);
   ratio.Report(state, "ratio_to_plain_load");
 }
 
@@ -330,4 +352,12 @@ BENCHMARK(BM_MemcpyRecordBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadSmallRecord)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_PlainReadSmall)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_LoadRecordIntoView)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
-BENCHMARK(BM_LoadBesidePlainLoad)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+BENCHMARK(BM_LoadBesidePlainLoad)
+    ->ArgName("samples")
+    ->Arg(1000)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Arg(kCapacity / 4)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();

@@ -105,11 +105,11 @@ class FilterPass {
 
   std::int32_t OutputAt(std::uint32_t k) { return Smoothing ? SmoothedAt(k) : MedianAt(k); }
 
-  // Outputs of samples [first, end) into out. Where the centred window runs full over raw codes, the
-  // sum moves along the codes themselves, outside the ring, and the ring is laid again at the end.
-  // Those samples get no output of their own: the output grows with the sum, so the extremes of
-  // the sum between two neighbouring `cuts` (sorted sample numbers where columns start and end) give
-  // the extremes of the outputs there; each such stretch is added to `runs`.
+  // Outputs of samples [first, end) into out. Where the window (centred or trailing) runs full, the
+  // sum moves along the codes (or the median's outputs) themselves, outside the ring, and the ring
+  // is laid again at the end. Those samples get no output of their own: the output grows with the
+  // sum, so the extremes of the sum between two neighbouring `cuts` (sorted sample numbers where
+  // columns start and end) give the extremes of the outputs there; each such stretch is added to `runs`.
   void Outputs(std::uint32_t first, std::uint32_t end, std::int32_t* out, const std::vector<std::uint32_t>& cuts,
                std::vector<SteadyRun>& runs) {
     if (Median && !Smoothing) {
@@ -219,26 +219,36 @@ class FilterPass {
     return static_cast<std::int32_t>((Rms ? std::sqrt(mean) : mean) * 256.0);
   }
 
-  // The centred window over raw codes is full and continues at sample k without being cut.
+  // A full window of either form: the samples it holds, and where the samples that enter and leave
+  // at sample k lie: the centred window holds k - Lead .. k + Trail and takes in k + Trail; the
+  // trailing one holds the SmoothWindow samples up to k and takes in k itself.
+  std::uint32_t FullWindow() const { return Centred ? RingSize : SmoothWindow; }
+  std::uint32_t Ahead() const { return Centred ? Trail : 0; }
+  std::uint32_t Behind() const { return Centred ? Lead + 1 : SmoothWindow; }
+  // The trailing form always sums squares.
+  bool Squares() const { return Rms || !Centred; }
+
+  // The window over raw codes or median outputs is full and continues at sample k without being cut.
   bool SteadyAt(std::uint32_t k) const {
-    return Smoothing && Centred && SmoothWindow != 0 && State.SmoothValid != 0 && State.SmoothNext == k &&
-           State.SmoothFill == RingSize && k >= Lead + 1 && State.SmoothFrom == k - 1 - Lead &&
-           State.SmoothTo == k + Trail && std::uint64_t{k} + Trail + 1 <= Lookahead;
+    return Smoothing && SmoothWindow != 0 && State.SmoothValid != 0 && State.SmoothNext == k &&
+           State.SmoothFill == FullWindow() && k >= Behind() && State.SmoothFrom == k - Behind() &&
+           State.SmoothTo == k + Ahead() && std::uint64_t{k} + Ahead() + 1 <= Lookahead;
   }
   std::uint32_t SteadyEnd(std::uint32_t end) const {
-    const std::uint64_t uncut = std::uint64_t{Lookahead} - Trail;  // samples before it keep the whole window
+    const std::uint64_t uncut = std::uint64_t{Lookahead} - Ahead();  // samples before it keep the whole window
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(end, uncut));
   }
 
-  // The output of a full centred window whose sum is `sum`: the integer quotient over the window,
-  // as SmoothedAt takes it.
+  // The output of a full window whose sum is `sum`: the integer quotient over the window, as
+  // SmoothedAt takes it.
   std::int32_t OutputOfSum(std::int64_t sum) const {
-    const std::int64_t q = sum / static_cast<std::int64_t>(RingSize);
-    return Rms ? static_cast<std::int32_t>(std::sqrt(static_cast<double>(q)) * 256.0) : static_cast<std::int32_t>(q * 256);
+    const std::int64_t q = sum / static_cast<std::int64_t>(FullWindow());
+    return Squares() ? static_cast<std::int32_t>(std::sqrt(static_cast<double>(q)) * 256.0)
+                     : static_cast<std::int32_t>(q * 256);
   }
 
-  // Samples [k, stop) of a steady centred window, stretch by stretch between the cuts: the changes
-  // of the sum side by side, then the sums in order with their extremes.
+  // Samples [k, stop) of a steady window over raw codes, stretch by stretch between the cuts: the
+  // changes of the sum side by side, then the sums in order with their extremes.
   void RunSteady(std::uint32_t k, std::uint32_t stop, const std::vector<std::uint32_t>& cuts, std::vector<SteadyRun>& runs) {
     std::int64_t sum = State.SmoothSum;
     std::array<std::int32_t, 1024> steps;
@@ -250,9 +260,9 @@ class FilterPass {
       const std::uint32_t stretch_first = t;
       while (t < stretch_end) {
         const std::uint32_t count = std::min<std::uint32_t>(stretch_end - t, steps.size());
-        const std::int16_t* entering = Codes + t + Trail;
-        const std::int16_t* leaving = Codes + (t - 1 - Lead);
-        if (Rms) {
+        const std::int16_t* entering = Codes + t + Ahead();
+        const std::int16_t* leaving = Codes + (t - Behind());
+        if (Squares()) {
           SquareSteps(entering, leaving, count, steps.data());
         } else {
           for (std::uint32_t i = 0; i < count; ++i) steps[i] = std::int32_t{entering[i]} - leaving[i];
@@ -267,37 +277,43 @@ class FilterPass {
       runs.push_back({stretch_first, stretch_end, OutputOfSum(high), OutputOfSum(low)});
     }
     // The ring again holds the window of the last sample, oldest first.
-    const std::uint32_t last = stop - 1;
+    LayRing(stop, sum);
+    for (std::uint32_t i = 0; i < FullWindow(); ++i) {
+      const std::int64_t v = Codes[State.SmoothFrom + i];
+      State.SmoothRing[i] = Squares() ? v * v : v;
+    }
+  }
+
+  // The window's bounds and sum after the steady samples before `stop`; the ring's entries follow.
+  void LayRing(std::uint32_t stop, std::int64_t sum) {
     State.SmoothSum = sum;
     State.SmoothFirst = 0;
-    State.SmoothFrom = last - Lead;
-    State.SmoothTo = last + Trail + 1;
+    State.SmoothFrom = stop - Behind();
+    State.SmoothTo = stop + Ahead();
     State.SmoothNext = stop;
-    for (std::uint32_t i = 0; i < RingSize; ++i) {
-      const std::int64_t v = Codes[State.SmoothFrom + i];
-      State.SmoothRing[i] = Rms ? v * v : v;
-    }
   }
 
   // The same over the median's outputs: what entered the window (squares for RMS) lies in order,
   // the ring's entries first, then the outputs that enter after them, and the sums run over that.
   void RunSteadyOverMedian(std::uint32_t k, std::uint32_t stop, const std::vector<std::uint32_t>& cuts,
                            std::vector<SteadyRun>& runs) {
-    const std::uint32_t base = k - 1 - Lead;  // the oldest sample of the window at k
+    const std::uint32_t base = k - Behind();  // the oldest sample of the window before k
+    const std::uint32_t ahead = Ahead();
+    const std::uint32_t behind = Behind();
     std::vector<std::int64_t>& entered = State.SmoothEntered;
-    entered.resize(stop + Trail - base);
-    for (std::uint32_t i = 0; i < RingSize; ++i) {
+    entered.resize(stop + ahead - base);
+    for (std::uint32_t i = 0; i < FullWindow(); ++i) {
       std::uint32_t slot = State.SmoothFirst + i;
       if (slot >= RingSize) slot -= RingSize;
       entered[i] = State.SmoothRing[slot];
     }
     std::array<std::int32_t, 1024> medians;
-    for (std::uint32_t t = base + RingSize; t < stop + Trail;) {
-      const std::uint32_t count = std::min<std::uint32_t>(stop + Trail - t, medians.size());
+    for (std::uint32_t t = base + FullWindow(); t < stop + ahead;) {
+      const std::uint32_t count = std::min<std::uint32_t>(stop + ahead - t, medians.size());
       MedianOutputs(t, t + count, medians.data());
       for (std::uint32_t i = 0; i < count; ++i) {
         const std::int64_t v = medians[i];
-        entered[t + i - base] = Rms ? v * v : v;
+        entered[t + i - base] = Squares() ? v * v : v;
       }
       t += count;
     }
@@ -309,20 +325,15 @@ class FilterPass {
       std::int64_t low = std::numeric_limits<std::int64_t>::max();
       const std::uint32_t stretch_first = t;
       for (; t < stretch_end; ++t) {
-        sum += entered[t + Trail - base] - entered[t - 1 - Lead - base];
+        sum += entered[t + ahead - base] - entered[t - behind - base];
         high = std::max(high, sum);
         low = std::min(low, sum);
       }
       runs.push_back({stretch_first, stretch_end, OutputOfSum(high), OutputOfSum(low)});
     }
     // The ring again holds the window of the last sample, oldest first.
-    const std::uint32_t last = stop - 1;
-    State.SmoothSum = sum;
-    State.SmoothFirst = 0;
-    State.SmoothFrom = last - Lead;
-    State.SmoothTo = last + Trail + 1;
-    State.SmoothNext = stop;
-    std::copy_n(entered.begin() + (State.SmoothFrom - base), RingSize, State.SmoothRing.begin());
+    LayRing(stop, sum);
+    std::copy_n(entered.begin() + (State.SmoothFrom - base), FullWindow(), State.SmoothRing.begin());
   }
 
   void Enter(std::int64_t v) {
@@ -441,12 +452,14 @@ void ReduceColumns(VessamorChannel& channel, const ColumnRecord* time_base, Colu
         cuts.push_back(std::max(span.First, piece_first));
         cuts.push_back(std::min(span.End, piece_end));
       }
-      std::sort(cuts.begin(), cuts.end());
+      // Columns laid in order give their cuts in order already.
+      if (!std::is_sorted(cuts.begin(), cuts.end())) std::sort(cuts.begin(), cuts.end());
       cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
       runs.clear();
       pass.Outputs(piece_first, piece_end, processed.data(), cuts, runs);
       channel.Filter.ProcessedCount = piece_end - piece_first;
       // Extremes of samples [from, to) of the piece: the outputs, and the steady runs' extremes.
+      auto next_run = runs.begin();
       const auto extremes = [&](std::uint32_t from, std::uint32_t to) {
         std::int32_t high = std::numeric_limits<std::int32_t>::min();
         std::int32_t low = std::numeric_limits<std::int32_t>::max();
@@ -457,7 +470,10 @@ void ReduceColumns(VessamorChannel& channel, const ColumnRecord* time_base, Colu
           low = std::min(low, l);
         };
         std::uint32_t at = from;
-        auto run = std::partition_point(runs.begin(), runs.end(), [from](const SteadyRun& r) { return r.End <= from; });
+        // Columns come in order: the search goes on from the last column's first run.
+        if (next_run != runs.begin() && std::prev(next_run)->End > from) next_run = runs.begin();
+        while (next_run != runs.end() && next_run->End <= from) ++next_run;
+        auto run = next_run;
         for (; run != runs.end() && run->First < to; ++run) {
           take(at, run->First);
           high = std::max(high, run->High);
@@ -486,7 +502,10 @@ void ReduceColumns(VessamorChannel& channel, const ColumnRecord* time_base, Colu
       piece_first = piece_end;
     }
   }
-  if (hand_on) {
+  if (hand_on && channel.CurveSmoothOn == 0 && columns == channel.Columns) {
+    // Without curve smoothing the interpolation only computes each column's plot points: in one pass.
+    channel.ComputePlotPoints(first, last);
+  } else if (hand_on) {
     for (std::uint32_t c = first; c <= last; ++c) channel.InterpolateColumns(columns[c]);
   }
 }

@@ -514,6 +514,9 @@ class GraphView {
   // Recomputes channel 0's column records first..last and every enabled channel's extremes;
   // backward keeps the last column's start and lays the columns before it down to the first.
   void RebuildColumnTable(std::uint16_t first, std::uint16_t last, bool backward = false);
+  // The first half of that: channel 0's column records alone, for a caller that has the extremes
+  // reduced later (the first and last column as laid).
+  std::pair<std::uint16_t, std::uint16_t> LayColumnTable(std::uint16_t first, std::uint16_t last, bool backward = false);
   // Every enabled channel's extremes over columns first..last; a long range takes the channels side by side.
   void UpdateEnabledChannelColumns(std::uint16_t first, std::uint16_t last);
   // A cyclic wrap: every live channel and the sweep start again at sample 0. Takes ViewLock.

@@ -56,11 +56,13 @@ class ByteWriter {
 // bytes; the long runs of codes go straight from the source to where they are kept.
 class ByteReader {
  public:
-  // A small file is held whole after its first read; of a larger one the stretch the header needs.
-  explicit ByteReader(const ByteSource& source)
+  // A small file is held whole after its first read, unless only its header is wanted; of a larger
+  // one the stretch the header needs.
+  ByteReader(const ByteSource& source, bool header_only)
       : source_(source),
-        held_size_(source.Size() <= kWholeFileBytes ? std::max<std::size_t>(static_cast<std::size_t>(source.Size()), kHeldBytes)
-                                                    : kHeldBytes),
+        held_size_(source.Size() <= kWholeFileBytes && !header_only
+                       ? std::max<std::size_t>(static_cast<std::size_t>(source.Size()), kHeldBytes)
+                       : kHeldBytes),
         held_bytes_(new std::uint8_t[held_size_]) {}
   bool Bytes(void* out, std::size_t size) {
     if (pos_ < held_at_ || pos_ - held_at_ > held_ || size > held_ - (pos_ - held_at_)) {
@@ -123,6 +125,7 @@ class ByteReader {
     return out.size();
   }
   void Skip(std::uint64_t bytes) { pos_ = bytes > Remaining() ? source_.Size() : pos_ + bytes; }
+  std::uint64_t Position() const { return pos_; }
   std::uint64_t Remaining() const { return pos_ < source_.Size() ? source_.Size() - pos_ : 0; }
 
  private:
@@ -253,9 +256,9 @@ std::vector<std::uint8_t> WriteBinaryRecord(const GraphView& view, const SaveRan
   return out;
 }
 
-BinaryRead ReadBinaryRecord(const ByteSource& source, std::uint32_t sample_capacity) {
+BinaryRead CheckBinaryRecord(const ByteSource& source, std::uint32_t sample_capacity) {
   BinaryRead result;
-  ByteReader r(source);
+  ByteReader r(source, true);
   char magic[4] = {};
   std::uint8_t version = 0;
   if (!r.Bytes(magic, sizeof magic) || std::memcmp(magic, kMagic, sizeof magic) != 0 || !r.U8(version) ||
@@ -278,6 +281,8 @@ BinaryRead ReadBinaryRecord(const ByteSource& source, std::uint32_t sample_capac
   if (record.Rate == 0 || record.Rate > kHighestRecordRate) record.Rate = kDefaultRecordRate;
 
   // Each channel's share of the buffer bounds what is kept; the rest of its codes is passed over.
+  // The codes stay in the file: each channel's place and count there are measured against its size.
+  record.CodeSource = &source;
   const std::uint32_t capacity = sample_capacity / std::max<std::uint32_t>(present, 1);
   const std::uint32_t keep = n <= capacity ? n : (capacity > 0 ? capacity - 1 : 0);
   bool short_read = false;
@@ -287,8 +292,10 @@ BinaryRead ReadBinaryRecord(const ByteSource& source, std::uint32_t sample_capac
       c.Present = false;
       continue;
     }
-    short_read = r.Words(c.Codes, keep) < keep;
-    r.Skip(2ull * (n - keep));
+    c.FileCodesAt = r.Position();
+    c.FileCodes = static_cast<std::uint32_t>(std::min<std::uint64_t>(keep, r.Remaining() / 2));
+    short_read = c.FileCodes < keep;
+    r.Skip(2ull * n);
   }
   for (LoadedChannel& c : record.Channels) {
     const std::uint32_t count = c.Settings.HistoryCount;
@@ -301,6 +308,23 @@ BinaryRead ReadBinaryRecord(const ByteSource& source, std::uint32_t sample_capac
   }
   record.Damaged = short_read;
   if (ValidateLoadedRecord(record, sample_capacity)) result.Outcome = ReadOutcome::Loaded;
+  return result;
+}
+
+BinaryRead ReadBinaryRecord(const ByteSource& source, std::uint32_t sample_capacity) {
+  BinaryRead result = CheckBinaryRecord(source, sample_capacity);
+  LoadedRecord& record = result.Record;
+  if (result.Outcome != ReadOutcome::Loaded) return result;
+  // The codes the check measured, into the record's own vectors.
+  for (LoadedChannel& c : record.Channels) {
+    c.Codes.resize(c.FileCodes);
+    if (c.FileCodes > 0 && !source.ReadAt(c.FileCodesAt, c.Codes.data(), 2u * c.FileCodes)) {
+      result.Outcome = ReadOutcome::Refused;
+      return result;
+    }
+    c.FileCodes = 0;
+  }
+  record.CodeSource = nullptr;
   return result;
 }
 

@@ -30,8 +30,13 @@ struct BinaryRead {
   LoadedRecord Record;
 };
 
-// Reads and checks a record for a view of sample_capacity codes. Never reads past the source's
-// end and never keeps more codes or history entries than the view could hold.
+// Reads and checks a record for a view of sample_capacity codes: the whole header, the history
+// entries, and the place and count of each channel's codes, measured against the file's size. The
+// codes stay in the file (Record.CodeSource is `source`), for the hand-over to read straight into
+// the view. Never reads past the source's end and never keeps more codes or history entries than
+// the view could hold.
+BinaryRead CheckBinaryRecord(const ByteSource& source, std::uint32_t sample_capacity);
+// The same with the codes read into the record's channels: a record that holds them itself.
 BinaryRead ReadBinaryRecord(const ByteSource& source, std::uint32_t sample_capacity);
 
 }  // namespace records

@@ -2,9 +2,11 @@
 #include "records/byte_source.h"
 
 #include <fcntl.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -46,6 +48,23 @@ bool FileSource::ReadAt(std::uint64_t offset, void* out, std::size_t size) const
     size -= static_cast<std::size_t>(n);
   }
   return true;
+}
+
+void FileSource::Fetch(std::uint64_t offset, std::uint64_t size) const {
+  if (fd_ < 0 || offset >= size_) return;
+  size = std::min(size, size_ - offset);
+  // The file's pages handed to the null device: the system reads them into its cache and drops
+  // the hand-over; a failure leaves the read that follows to wait for the disk itself.
+  const int sink = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (sink < 0) return;
+  auto at = static_cast<off_t>(offset);
+  const auto end = static_cast<off_t>(offset + size);
+  while (at < end) {
+    const ssize_t n = ::sendfile(sink, fd_, &at, static_cast<std::size_t>(end - at));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+  }
+  ::close(sink);
 }
 
 }  // namespace records

@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "graph/graph_view.h"
+#include "records/byte_source.h"
 
 namespace records {
 
@@ -140,7 +141,9 @@ void ApplyRateKind(VessamorChannel& ch, const LoadedChannel& loaded, std::uint32
   d.AcceptHistoryCount(static_cast<std::uint32_t>(std::min(loaded.History.size(), d.History.size())));
 }
 
-// Lays channel 0's columns over the whole record from sample 0 and marks the kinds and ratios.
+// Lays channel 0's columns over the whole record from sample 0 and marks the kinds and ratios;
+// the channels' extremes are reduced unless the graph header's set-up, which lays the columns again
+// for its own scales, follows.
 void SetUpView(GraphView& view) {
   view.RateSetting = view.RecordRate;
   view.Scale.SecondsPerDivision = 0.0;
@@ -171,7 +174,11 @@ void SetUpView(GraphView& view) {
   const auto last = static_cast<std::uint16_t>(std::clamp<double>(columns, 1.0, limit));
   view.FirstShownColumn = 1;
   view.LastShownColumn = last;
-  view.RebuildColumnTable(1, last);
+  if (view.SetupHooks.SetupGraphHeader) {
+    view.LayColumnTable(1, last);
+  } else {
+    view.RebuildColumnTable(1, last);
+  }
 
   const VessamorChannel* first = nullptr;
   for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
@@ -224,7 +231,7 @@ bool ValidateLoadedRecord(LoadedRecord& record, std::uint32_t sample_capacity) {
   if (record.Rate == 0 || record.Rate > kHighestRecordRate) record.Rate = kDefaultRecordRate;
   if (record.ChannelCount == 0 || record.ChannelCount > 4) record.ChannelCount = 1;
   for (LoadedChannel& c : record.Channels) {
-    if (c.Codes.empty()) c.Present = false;
+    if (record.CodeCount(c) == 0) c.Present = false;
     if (c.HasSettings) {
       if (!SettingsAreSound(c.Settings)) return false;
       c.Settings.MedianWindow = std::min(c.Settings.MedianWindow, kLargestFilterWindow);
@@ -233,6 +240,7 @@ bool ValidateLoadedRecord(LoadedRecord& record, std::uint32_t sample_capacity) {
     if (c.Present && c.Settings.SensorCode > kHighestSensorCode) return false;
     if (!c.Present) {
       c.Codes.clear();
+      c.FileCodes = 0;
       c.History.clear();
     }
   }
@@ -241,8 +249,11 @@ bool ValidateLoadedRecord(LoadedRecord& record, std::uint32_t sample_capacity) {
   for (LoadedChannel& c : record.Channels) {
     if (!c.Present) continue;
     // A channel longer than its share keeps one code less than the share, as a recording would.
-    if (c.Codes.size() > capacity) c.Codes.resize(capacity > 0 ? capacity - 1 : 0);
-    if (c.Codes.empty()) {
+    if (record.CodeCount(c) > capacity) {
+      c.Codes.resize(std::min<std::size_t>(c.Codes.size(), capacity > 0 ? capacity - 1 : 0));
+      c.FileCodes = capacity > 0 ? capacity - 1 : 0;
+    }
+    if (record.CodeCount(c) == 0) {
       c.Present = false;
       continue;
     }
@@ -333,9 +344,16 @@ AppliedRecord HandOver(GraphView& view, const LoadedRecord& record, const std::s
     for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
       VessamorChannel& ch = view.Channel(k);
       const LoadedChannel& loaded = record.Channels[k];
-      const std::size_t count =
-          loaded.Present && ch.Codes != nullptr ? std::min<std::size_t>(loaded.Codes.size(), ch.CodeCapacity) : 0;
-      CopyCodes(loaded.Codes.data(), count, ch.Codes, release_codes);
+      std::size_t count =
+          loaded.Present && ch.Codes != nullptr ? std::min<std::size_t>(record.CodeCount(loaded), ch.CodeCapacity) : 0;
+      if (record.CodeSource == nullptr) {
+        CopyCodes(loaded.Codes.data(), count, ch.Codes, release_codes);
+      } else if (count > 0 && (applied.ReadFailed || !record.CodeSource->ReadAt(loaded.FileCodesAt, ch.Codes, 2 * count))) {
+        // As of a file that ends here: this channel and those after it come without codes.
+        applied.ReadFailed = true;
+        count = 0;
+        ch.Enabled = ch.Shown = ch.SavedShown = 0;
+      }
       ch.CodeCount = static_cast<std::uint32_t>(count);
       if (loaded.HasSettings && !loaded.Settings.HasRunRange && count > 1) {
         ch.RunMax = ch.RunMin = ch.Codes[1];
@@ -358,6 +376,8 @@ AppliedRecord HandOver(GraphView& view, const LoadedRecord& record, const std::s
     view.SampleCount = shortest;
     view.LastSampleIndex = shortest > 0 ? shortest - 1 : 0;
     if (record.ViewSensorCode) view.SensorCode = *record.ViewSensorCode;
+    // Codes the read could not bring leave nothing of the record shown before.
+    if (!any && applied.ReadFailed) view.RecordViewable = 0;
     long_enough = any && (view.LastSampleIndex >= kViewableLastIndex || record.ShowAnyLength);
     if (long_enough) {
       SetUpView(view);

@@ -11,6 +11,8 @@ class GraphView;
 
 namespace records {
 
+class ByteSource;
+
 // Rates a record may carry; anything else is taken as this default.
 inline constexpr std::uint32_t kHighestRecordRate = 200000;
 inline constexpr std::uint32_t kDefaultRecordRate = 1000;
@@ -60,7 +62,11 @@ struct LoadedChannel {
   RecordChannelSettings Settings;
   // The record holds codes of this channel.
   bool Present = false;
+  // The codes: in Codes, or, for a record whose codes stay in its file until the hand-over
+  // (LoadedRecord::CodeSource), FileCodes of them from byte FileCodesAt on.
   std::vector<std::int16_t> Codes;
+  std::uint64_t FileCodesAt = 0;
+  std::uint32_t FileCodes = 0;
   std::vector<std::uint16_t> History;  // rate kinds only
 };
 
@@ -78,6 +84,11 @@ struct LoadedRecord {
   // The record replaces what the view shows however short it is (a text record).
   bool ShowAnyLength = false;
   std::array<LoadedChannel, 4> Channels;
+  // The file the codes are read from by the hand-over, straight into the view's buffers; none when
+  // the channels hold them. It must outlive the hand-over.
+  const ByteSource* CodeSource = nullptr;
+
+  std::size_t CodeCount(const LoadedChannel& c) const { return CodeSource != nullptr ? c.FileCodes : c.Codes.size(); }
 };
 
 // Seconds of one rate window of a rate kind (pulse, radioactivity, breathing); 0 for other kinds.
@@ -95,6 +106,9 @@ bool ValidateLoadedRecord(LoadedRecord& record, std::uint32_t sample_capacity);
 struct AppliedRecord {
   std::uint32_t MarkersCleared = 0;  // markers set on the view before the load
   bool ViewSetUp = false;            // the record was long enough to be shown (20 samples or more)
+  // The file could not be read to the end of its codes after all (it shrank, or the disk failed):
+  // the channels keep what was read before, as of a damaged file, and the user is told.
+  bool ReadFailed = false;
 };
 
 // Puts a validated record on the view: keeps the live set-up first (once, until a recording gives
@@ -104,7 +118,8 @@ struct AppliedRecord {
 // view's set-up hooks run outside it.
 AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, const std::string& title);
 // The same for a record that is spent by it: its codes are given back to the system as they are
-// copied, so the load holds them once.
+// copied, so the load holds them once. A record whose codes are still in its file has them read
+// from there straight into the channels' buffers.
 AppliedRecord ApplyLoadedRecord(GraphView& view, LoadedRecord&& record, const std::string& title);
 
 }  // namespace records

@@ -416,6 +416,22 @@ bool SaveRecord(RecordCommandContext& context) {
   return written;
 }
 
+namespace {
+
+// Brings the stretch of the file that holds the codes a load keeps into memory.
+void FetchCodes(const ByteSource& file, const LoadedRecord& record) {
+  std::uint64_t from = file.Size();
+  std::uint64_t to = 0;
+  for (const LoadedChannel& c : record.Channels) {
+    if (c.FileCodes == 0) continue;
+    from = std::min(from, c.FileCodesAt);
+    to = std::max<std::uint64_t>(to, c.FileCodesAt + 2ull * c.FileCodes);
+  }
+  if (from < to) file.Fetch(from, to - from);
+}
+
+}  // namespace
+
 bool OpenRecord(RecordCommandContext& context) {
   GraphView& view = context.View;
   // The units write into the channels while they record: a load would pull the buffer from under them.
@@ -450,19 +466,24 @@ bool OpenRecord(RecordCommandContext& context) {
     return true;
   }
 
-  // A large file is read and checked aside, the window drawn meanwhile; only the hand-over to the
-  // view is the window thread's.
+  // The file is checked aside, the window drawn meanwhile, and its pages brought from the disk;
+  // then the hand-over reads the codes straight into the view's buffers, on the window thread.
   BinaryRead read;
   const std::uint32_t capacity = view.SampleCapacity;
-  context.Host.RunAside(context.EnglishUi ? "Loading the record" : "Загрузка записи",
-                        [&] { read = ReadBinaryRecord(file, capacity); });
+  context.Host.RunAside(context.EnglishUi ? "Loading the record" : "Загрузка записи", [&] {
+    read = CheckBinaryRecord(file, capacity);
+    if (read.Outcome == ReadOutcome::Loaded) FetchCodes(file, read.Record);
+  });
   if (read.Outcome == ReadOutcome::NotARecord) return Refuse(context, RecordMessage::NotARecord, path);
   if (read.Outcome == ReadOutcome::Refused) return Refuse(context, RecordMessage::Damaged, path);
   if (read.Record.Damaged) Tell(context, RecordMessage::Damaged, path);
   const AppliedRecord applied = ApplyLoadedRecord(view, std::move(read.Record), title);
+  if (applied.ReadFailed && !read.Record.Damaged) Tell(context, RecordMessage::Damaged, path);
   if (!applied.ViewSetUp) return false;
   context.RecordFileTitle = title;
-  if (!read.Record.Damaged && view.LastSampleIndex + 1u < read.Record.FileSamples) TellPartShown(context, read.Record.FileSamples, path);
+  if (!read.Record.Damaged && !applied.ReadFailed && view.LastSampleIndex + 1u < read.Record.FileSamples) {
+    TellPartShown(context, read.Record.FileSamples, path);
+  }
   if (view.MainWindow == nullptr) return true;
   if (applied.MarkersCleared < 2) {
     view.MainWindow->InvalidateLocal(view.ViewRect);

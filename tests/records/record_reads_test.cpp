@@ -1,7 +1,10 @@
-// How a record file is read: a small file in one read, a long one's header in one read and its codes straight after.
+// How a record file is read: the check reads the header in one read, and the hand-over each channel's
+// codes with one read straight into the view's buffers.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include "record_test_support.h"
@@ -11,44 +14,80 @@ namespace {
 
 using namespace recordtest;
 
-// A file in memory that counts the reads made of it.
+// A file in memory that counts the reads made of it; reads that reach `gone` on fail, as of a
+// file that shrank after it was checked.
 class CountedSource final : public records::ByteSource {
  public:
   explicit CountedSource(const std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
   std::uint64_t Size() const override { return bytes_.Size(); }
   bool ReadAt(std::uint64_t offset, void* out, std::size_t size) const override {
     ++Reads;
-    return bytes_.ReadAt(offset, out, size);
+    return offset + size <= Gone && bytes_.ReadAt(offset, out, size);
   }
   mutable int Reads = 0;
+  std::uint64_t Gone = std::numeric_limits<std::uint64_t>::max();
 
  private:
   records::MemorySource bytes_;
 };
 
-TEST(RecordFileReads, ASmallFileIsReadOnceAndALongOneByItsHeaderThenEachChannelsCodes) {
-  // Four channels of 2500 samples (20 kB), and three of 13000 (78 kB), one of a rate kind with history.
+TEST(RecordFileReads, TheCheckReadsTheHeaderOnceAndTheHandOverEachChannelsCodesIntoTheView) {
+  // Four channels of 2500 samples (20 kB), three of 13000, one of a rate kind with history, and
+  // records that fill the channels' shares of the buffer exactly.
   const struct {
     std::vector<std::uint16_t> kinds;
     std::uint32_t samples;
-    int reads;
+    int check_reads;
   } cases[] = {
-      {{1, 1, 1, 1}, 2500, 1},
-      {{1, 35, 7}, 13000, 1 + 3 + 1},
+      {{1, 1, 1, 1}, 2500, 1}, {{1, 35, 7}, 13000, 1 + 1}, {{1}, kCapacity, 1}, {{1, 1}, kCapacity / 2, 1},
   };
   for (const auto& c : cases) {
+    const std::string name = std::to_string(c.kinds.size()) + " x " + std::to_string(c.samples);
     RecordedView rec(c.kinds, c.samples);
     rec.view.RecordRate = 100;
+    for (std::size_t k = 0; k < c.kinds.size(); ++k) {
+      if (c.kinds[k] == 35) rec.view.Channel(k).RateDetector.History.assign(30, 60), rec.view.Channel(k).RateDetector.HistoryCount = 10;
+    }
     const auto bytes = records::WriteBinaryRecord(rec.view, {0, c.samples});
     const CountedSource counted(bytes);
-    const auto read = records::ReadBinaryRecord(counted, kCapacity);
-    const auto plain = records::ReadBinaryRecord(records::MemorySource(bytes), kCapacity);
-    ASSERT_EQ(read.Outcome, records::ReadOutcome::Loaded) << c.samples;
-    EXPECT_LE(counted.Reads, c.reads) << c.samples;
+    auto read = records::CheckBinaryRecord(counted, kCapacity);
+    ASSERT_EQ(read.Outcome, records::ReadOutcome::Loaded) << name;
+    EXPECT_EQ(counted.Reads, c.check_reads) << name;
+    RecordedView loaded({}, 1);
+    const records::AppliedRecord applied = records::ApplyLoadedRecord(loaded.view, std::move(read.Record), "r.out");
+    EXPECT_EQ(counted.Reads, c.check_reads + static_cast<int>(c.kinds.size())) << name;
+    EXPECT_TRUE(applied.ViewSetUp && !applied.ReadFailed) << name;
+    EXPECT_EQ(loaded.view.SampleCount, c.samples) << name;
     for (std::size_t k = 0; k < c.kinds.size(); ++k) {
-      EXPECT_EQ(read.Record.Channels[k].Codes, plain.Record.Channels[k].Codes) << c.samples << " channel " << k;
-      EXPECT_EQ(read.Record.Channels[k].Codes.size(), c.samples) << c.samples << " channel " << k;
-      EXPECT_EQ(read.Record.Channels[k].History, plain.Record.Channels[k].History);
+      const VessamorChannel& ch = loaded.view.Channel(k);
+      ASSERT_EQ(ch.CodeCount, c.samples) << name << " channel " << k;
+      EXPECT_TRUE(std::equal(ch.Codes, ch.Codes + c.samples, rec.view.Channel(k).Codes)) << name << " channel " << k;
+      EXPECT_EQ(ch.RateDetector.HistoryCount, c.kinds[k] == 35 ? 10u : 0u) << name << " channel " << k;
+    }
+  }
+}
+
+TEST(RecordFileReads, AFileThatShrinksAfterItsCheckKeepsTheChannelsReadBeforeAndSaysSo) {
+  RecordedView rec({1, 1, 1}, 2500);
+  const auto bytes = records::WriteBinaryRecord(rec.view, {0, 2500});
+  const std::uint64_t codes = bytes.size() - 3 * 2 * 2500;
+  // Gone within channel 1's codes: channel 0 stays; gone within channel 0's: nothing is shown,
+  // not even the record the view held before.
+  for (const std::uint64_t gone : {codes + 5000 + 10, codes + 10}) {
+    CountedSource shrinking(bytes);
+    auto read = records::CheckBinaryRecord(shrinking, kCapacity);
+    ASSERT_EQ(read.Outcome, records::ReadOutcome::Loaded);
+    shrinking.Gone = gone;
+    RecordedView loaded({1}, 800);
+    const records::AppliedRecord applied = records::ApplyLoadedRecord(loaded.view, std::move(read.Record), "r.out");
+    const bool first_kept = gone > codes + 5000;
+    EXPECT_TRUE(applied.ReadFailed);
+    EXPECT_EQ(applied.ViewSetUp, first_kept);
+    EXPECT_EQ(loaded.view.RecordViewable, first_kept ? 1 : 0);
+    EXPECT_EQ(loaded.view.SampleCount, first_kept ? 2500u : 0u);
+    for (std::size_t k = 0; k < 3; ++k) {
+      const bool kept = k == 0 && first_kept;
+      EXPECT_EQ(std::tuple(loaded.view.Channel(k).CodeCount, loaded.view.Channel(k).Enabled), std::tuple(kept ? 2500u : 0u, kept ? 1 : 0)) << k;
     }
   }
 }
