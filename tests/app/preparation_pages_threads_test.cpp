@@ -19,6 +19,7 @@
 #include "app/preparation_steps.h"
 #include "app/start_screen_parts.h"
 #include "app_test_support.h"
+#include "pages_fixture.h"
 #include "channels/vessamor_channel.h"
 #include "controls/aimage_button.h"
 #include "controls/stick_button_mod.h"
@@ -35,59 +36,8 @@ namespace key = platform::key;
 
 platform::WindowPoint Centre(const platform::WindowRect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
-class PreparationPages : public ::testing::Test {
+class PreparationPages : public apptest::PagesFixture {
  protected:
-  void TearDown() override {
-    rig.reset();
-    bus.Reset(sim::ClockMode::Virtual);
-  }
-  MainWindow& Open(const std::string& units, bool english = false) {
-    bus.Reset(sim::ClockMode::Virtual);
-    for (const sim::UnitSpec& unit : sim::ParseUnitList(units)) EXPECT_TRUE(sim::AttachUnit(bus, unit));
-    rig.reset();
-    rig = std::make_unique<apptest::Rig>(1366, 768);
-    rig->environment.Clock = &clock;
-    MainWindow& w = rig->Create(english, [this](MainWindow& created) {
-      parts = InstallStartScreenParts(created);
-      InstallPreparationSteps(created, parts);
-    });
-    for (int k = 0; k < 400 && w.Panels[1]->ContentShown == 0; ++k) rig->Step(33);
-    Until([&] { return w.SensorButtons[bus.Units().size() - 1].Unit != nullptr; });
-    return w;
-  }
-  // Pumps the window until `done`; the watchdog only guards against hangs.
-  void Until(const std::function<bool()>& done) {
-    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120); !done() && std::chrono::steady_clock::now() < end;) {
-      rig->Step(20);
-      rig->host.Pump();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_TRUE(done());
-  }
-  void Run(int ms) {
-    for (int k = 0; k < ms / 20; ++k) {
-      rig->Step(20);
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  }
-  // The same with the posted calls handled too: the preparation steps the ticks ask for.
-  void RunPumped(int ms) {
-    for (int k = 0; k < ms / 20; ++k) {
-      rig->Step(20);
-      rig->host.Pump();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  }
-  void Press(MainWindow& w, std::int32_t id) {
-    AImageButton* button = FindImageButton(w.Window(), id);
-    ASSERT_NE(button, nullptr);
-    button->State = button->State.load() == ControlFrame::kStateUp ? ControlFrame::kStateDown : ControlFrame::kStateUp;
-    w.OnButtonPress(0, 0, id);
-  }
-  void Click(MainWindow& w, platform::WindowPoint at) {
-    w.OnMouse({platform::MouseKind::LeftDown, at, 0});
-    w.OnMouse({platform::MouseKind::LeftUp, at, 0});
-  }
   // The page's body as drawn: each line's text, and whether it is marked as the current step.
   std::vector<std::pair<std::string, int>> Body() {
     const TextBlock& body = Panel().Body;
@@ -95,7 +45,6 @@ class PreparationPages : public ::testing::Test {
     for (std::int32_t i = 0; i < body.Count(); ++i) lines.emplace_back(body.Text(i), body.StepStyle[static_cast<std::size_t>(i)]);
     return lines;
   }
-  InfoPanel& Panel() { return *parts->Panel; }
 
   // The first unit's preparation page opened by its sensor button, measuring.
   MainWindow& OpenPage(const std::string& units) {
@@ -150,11 +99,6 @@ class PreparationPages : public ::testing::Test {
   static bool ReadsZero(const ValueInputBox& box) {
     return box.Value == 0.0f && !box.Text.empty() && box.Text.find_first_not_of("0.") == std::string::npos;
   }
-
-  sim::Bus& bus = sim::Bus::Instance();
-  apptest::FastClock clock;
-  std::unique_ptr<apptest::Rig> rig;
-  std::shared_ptr<StartScreenParts> parts;
 };
 
 TEST_F(PreparationPages, AccelerometerPageWalksItsSixPositions) {

@@ -12,6 +12,7 @@
 #include "app/preparation_steps.h"
 #include "app/start_screen_parts.h"
 #include "app_test_support.h"
+#include "pages_fixture.h"
 #include "channels/vessamor_channel.h"
 #include "controls/aimage_button.h"
 #include "fast_clock.h"
@@ -25,69 +26,29 @@ namespace key = platform::key;
 
 platform::WindowPoint Centre(const platform::WindowRect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
-class PreparationZones : public ::testing::Test {
+class PreparationZones : public apptest::PagesFixture {
  protected:
-  void TearDown() override {
-    rig.reset();
-    bus.Reset(sim::ClockMode::Virtual);
-  }
-  MainWindow& Open(const std::string& units, bool english) {
-    bus.Reset(sim::ClockMode::Virtual);
-    for (const sim::UnitSpec& unit : sim::ParseUnitList(units)) EXPECT_TRUE(sim::AttachUnit(bus, unit));
-    rig.reset();
-    rig = std::make_unique<apptest::Rig>(1366, 768);
-    rig->environment.Clock = &clock;
-    MainWindow& w = rig->Create(english, [this](MainWindow& created) {
-      parts = InstallStartScreenParts(created);
-      InstallPreparationSteps(created, parts);
-    });
-    for (int k = 0; k < 400 && w.Panels[1]->ContentShown == 0; ++k) rig->Step(33);
-    Until([&] { return w.SensorButtons[bus.Units().size() - 1].Unit != nullptr; });
-    return w;
-  }
   // The first sensor's preparation page, its sensor prepared: on entry, or by `presses` of its action button.
   MainWindow& OpenPage(const std::string& units, bool english = false, int presses = 0) {
     MainWindow& w = Open(units, english);
     Press(w, 75163);
     Until([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
     for (int k = 0; k < presses; ++k) {
-      Run(200);
+      RunPumped(200);
       Press(w, 75173);
       Until([&] { return Panel().Steps.StepPending == 0; });
     }
     Until([&] { return w.MeasureButtonReady == 1; });
-    Run(400);
+    RunPumped(400);
     return w;
   }
-  void Until(const std::function<bool()>& done) {
-    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120); !done() && std::chrono::steady_clock::now() < end;) {
-      rig->Step(20);
-      rig->host.Pump();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_TRUE(done());
-  }
-  void Run(int ms) {
-    for (int k = 0; k < ms / 20; ++k) {
-      rig->Step(20);
-      rig->host.Pump();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  }
-  void Press(MainWindow& w, std::int32_t id) {
-    AImageButton* button = FindImageButton(w.Window(), id);
-    ASSERT_NE(button, nullptr);
-    button->State = button->State.load() == ControlFrame::kStateUp ? ControlFrame::kStateDown : ControlFrame::kStateUp;
-    w.OnButtonPress(0, 0, id);
-  }
   void Click(MainWindow& w, platform::WindowPoint at) {
-    w.OnMouse({platform::MouseKind::LeftDown, at, 0});
-    w.OnMouse({platform::MouseKind::LeftUp, at, 0});
-    Run(100);
+    PagesFixture::Click(w, at);
+    RunPumped(100);
   }
   void Hover(platform::WindowPoint at) {
     rig->host.Window().DeliverMouse(platform::MouseKind::Move, at, 0);
-    Run(1200);
+    RunPumped(1200);
   }
   // The catalogue's row `row` clicked, the list moved on by its lower marker until the row is in view.
   void ClickCatalogueRow(MainWindow& w, int row) {
@@ -104,12 +65,6 @@ class PreparationZones : public ::testing::Test {
     }
     FAIL() << "row " << row << " never came into view";
   }
-  InfoPanel& Panel() { return *parts->Panel; }
-
-  sim::Bus& bus = sim::Bus::Instance();
-  apptest::FastClock clock;
-  std::unique_ptr<apptest::Rig> rig;
-  std::shared_ptr<StartScreenParts> parts;
 };
 
 TEST_F(PreparationZones, TypedZeroIsAReferenceLikeAnyOther) {
@@ -126,7 +81,7 @@ TEST_F(PreparationZones, TypedZeroIsAReferenceLikeAnyOther) {
     }
     w.OnKeyDown(key::kEnter, 1, 0);
     Until([&] { return box.EditState == 0 && Panel().Steps.StepPending == 0; });
-    Run(600);
+    RunPumped(600);
     EXPECT_NEAR(box.Value, reads, 0.02f);
     EXPECT_EQ(box.Text, FormatFixed(reads, static_cast<int>(box.Decimals)));
     EXPECT_NE(w.DeviceSlots[0].Prepared, 0);
@@ -179,10 +134,10 @@ TEST_F(PreparationZones, CatalogueRowsShowTheirOwnKindAfterAWirelessPage) {
     // On to the measurement screen and back: the start page, its catalogue and the row.
     Press(w, 75172);
     ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
-    Run(200);
+    RunPumped(200);
     w.OnKeyDown(key::kEscape, 1, 0);
     Until([&] { return w.Bytes.InfoScreenActive.load() != 0 && w.StartScreenDirty == 0; });
-    Run(200);
+    RunPumped(200);
     Hover({Centre(w.Panels[1]->Area).x, w.Panels[1]->Area.bottom - 5});
     ASSERT_EQ(Panel().ScreenNumber(), InfoPanel::kStartPage);
     Click(w, Centre(Panel().MenuRowRects[static_cast<std::size_t>(Panel().Body.Count() - 2)]));

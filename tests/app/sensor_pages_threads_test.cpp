@@ -10,6 +10,7 @@
 #include "app/preparation_steps.h"
 #include "app/start_screen_parts.h"
 #include "app_test_support.h"
+#include "pages_fixture.h"
 #include "channels/vessamor_channel.h"
 #include "controls/aimage_button.h"
 #include "fast_clock.h"
@@ -24,55 +25,8 @@ namespace key = platform::key;
 
 platform::WindowPoint Centre(const platform::WindowRect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
-class SensorPages : public ::testing::Test {
+class SensorPages : public apptest::PagesFixture {
  protected:
-  void TearDown() override {
-    rig.reset();
-    bus.Reset(sim::ClockMode::Virtual);
-  }
-  // The start screen with a button for each unit of `units` (the defaults when empty).
-  MainWindow& Open(const std::string& units, bool english = false) {
-    bus.Reset(sim::ClockMode::Virtual);
-    for (const sim::UnitSpec& unit : units.empty() ? sim::DefaultUnits() : sim::ParseUnitList(units)) {
-      EXPECT_TRUE(sim::AttachUnit(bus, unit));
-    }
-    rig.reset();  // the old window and its workers gone before the new one starts
-    rig = std::make_unique<apptest::Rig>(1366, 768);
-    rig->environment.Clock = &clock;
-    MainWindow& w = rig->Create(english, [this](MainWindow& created) {
-      parts = InstallStartScreenParts(created);
-      InstallPreparationSteps(created, parts);
-    });
-    for (int k = 0; k < 400 && w.Panels[1]->ContentShown == 0; ++k) rig->Step(33);
-    Until([&] { return w.SensorButtons[bus.Units().size() - 1].Unit != nullptr; });
-    return w;
-  }
-  // Pumps the window (posted calls, timers, paints) until `done`; the watchdog only guards against hangs.
-  void Until(const std::function<bool()>& done) {
-    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120); !done() && std::chrono::steady_clock::now() < end;) {
-      rig->Step(20);
-      rig->host.Pump();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_TRUE(done());
-  }
-  // The window pumped through at least `ms` of its clock.
-  void Run(int ms) {
-    for (int k = 0; k < ms / 20; ++k) {
-      rig->Step(20);
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  }
-  void Press(MainWindow& w, std::int32_t id) {
-    AImageButton* button = FindImageButton(w.Window(), id);
-    ASSERT_NE(button, nullptr);
-    button->State = button->State.load() == ControlFrame::kStateUp ? ControlFrame::kStateDown : ControlFrame::kStateUp;
-    w.OnButtonPress(0, 0, id);
-  }
-  void Click(MainWindow& w, platform::WindowPoint at) {
-    w.OnMouse({platform::MouseKind::LeftDown, at, 0});
-    w.OnMouse({platform::MouseKind::LeftUp, at, 0});
-  }
   // The sensor of button `n` chosen and ticked, then the measurement screen.
   void Measure(MainWindow& w, std::size_t n) {
     Press(w, 75163 + static_cast<std::int32_t>(n));
@@ -96,13 +50,7 @@ class SensorPages : public ::testing::Test {
       for (int x = r.left; x < r.right; ++x) at.push_back(Pixel({x, y}));
     return at;
   }
-  InfoPanel& Panel() { return *parts->Panel; }
   platform::Colour Pixel(platform::WindowPoint at) { return rig->host.Window().Pixels().GetPixel(at.x, at.y); }
-
-  sim::Bus& bus = sim::Bus::Instance();
-  apptest::FastClock clock;
-  std::unique_ptr<apptest::Rig> rig;
-  std::shared_ptr<StartScreenParts> parts;
 };
 
 TEST_F(SensorPages, TemperatureValueBoxTakesATypedReferenceThroughRepaints) {
