@@ -87,6 +87,7 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
   channel.IndicatorShownColumn = column;
   channel.IndicatorShownValid = 1;
   channel.IndicatorShownVolume = volume ? 1 : 0;
+  if (!reframe) channel.IndicatorShownLive = view->Recording.load() != 0 ? 1 : 0;
   const IndicatorText shown = IndicatorValueText(value, volume ? kVolumeDecimals : channel.Decimals);
   const IndicatorGeometry& g = channel.ValueLineGeometry;
   // The texts stay inside the frame's face, clear of its rounded border: a text too long for its

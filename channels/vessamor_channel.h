@@ -215,6 +215,8 @@ class VessamorChannel {
   std::uint8_t IndicatorShownValid = 0;
   // What it showed was a recorded volume (flow kinds), which a stopped recording no longer shows.
   std::uint8_t IndicatorShownVolume = 0;
+  // It was read while a recording ran, so a recording that stops has it read again.
+  std::uint8_t IndicatorShownLive = 0;
 
   ScaleState* Scale = nullptr;
   ColumnRecord* Columns = nullptr;

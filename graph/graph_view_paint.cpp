@@ -811,7 +811,11 @@ bool GraphView::RestoreIndicatorBackground() {
       box.State = moved ? 3 : 4;
       handled = true;
     } else {
-      if (box.Box.Left < last_x && !moved) {
+      // A value read while the recording ran is read again once it has stopped: the record's
+      // last column, as every later draw of the stopped record shows it.
+      const bool read_live = Channels[k]->IndicatorShownLive != 0 && !PaintRecording;
+      const bool renew = moved || read_live;
+      if (box.Box.Left < last_x && !renew) {
         // The box is opaque: between two moves the new columns under it are only framed over, so
         // its value stays readable; the background it keeps is taken again at the next move.
         box.State = 2;
@@ -821,7 +825,7 @@ bool GraphView::RestoreIndicatorBackground() {
         PutIndicatorBackground(box, box.Box.Left);
         box.SaveMarked = 1;
         handled = true;
-      } else if (moved) {
+      } else if (renew) {
         box.State = 1;
         PutIndicatorBackground(box, box.Box.Left);
         handled = true;
