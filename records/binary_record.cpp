@@ -147,10 +147,17 @@ struct HistoryPart {
 };
 
 // The history entries a save writes: all for a whole record, else those of the range's windows.
+// The breathing and radioactivity kinds count into the entry of the window that runs when the record
+// ends, and show that count: a whole record keeps it too, so its last seconds read as they did.
 HistoryPart HistoryToSave(const GraphView& view, const VessamorChannel& ch, const SaveRange& range, bool whole) {
   if (!SavedChannel(ch)) return {};
-  if (whole) return {0, ch.RateDetector.HistoryCount};
   const std::uint32_t window = view.RecordRate * RateWindowSeconds(ch.SensorCode);
+  const bool running_entry = ch.SensorCode == 37 || ch.SensorCode == 40;
+  if (whole && running_entry && window != 0) {
+    const std::uint64_t covered = (std::uint64_t{range.Count} + window - 1) / window;
+    return {0, static_cast<std::uint32_t>(std::min<std::uint64_t>(covered, ch.RateDetector.History.size()))};
+  }
+  if (whole) return {0, ch.RateDetector.HistoryCount};
   if (window == 0) return {};
   return {range.First / window, range.Count / window};
 }

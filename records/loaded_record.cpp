@@ -138,7 +138,10 @@ void ApplyRateKind(VessamorChannel& ch, const LoadedChannel& loaded, std::uint32
   if (!loaded.Present || loaded.History.empty() || window == 0) return;
   d.History.assign(capacity / window, 0);
   std::copy_n(loaded.History.begin(), std::min(loaded.History.size(), d.History.size()), d.History.begin());
-  d.AcceptHistoryCount(static_cast<std::uint32_t>(std::min(loaded.History.size(), d.History.size())));
+  const std::uint32_t entries = static_cast<std::uint32_t>(std::min(loaded.History.size(), d.History.size()));
+  // The count is of the windows the record holds whole, as at the end of a recording; an entry
+  // beyond them is the count of the window that ran when the record ended.
+  d.AcceptHistoryCount(std::min(entries, ch.CodeCount / window));
 }
 
 // Lays channel 0's columns over the whole record from sample 0 and marks the kinds and ratios;
