@@ -106,7 +106,7 @@ void VessamorChannel::ComputePlotPoints(std::uint32_t first, std::uint32_t last)
   const RawToValueFnType convert = RawToValueFn;
   // A look-up member's table is read here, as the member reads it, without a call per code.
   const std::span<const float> table = LookupTableOf(convert);
-  const auto converted = [&](std::int32_t code) {
+  const auto converted = [&](std::int32_t code) __attribute__((always_inline)) {
     const auto whole = static_cast<std::int16_t>(code);
     if (!table.empty()) {
       if (whole < 0) return table.front();
@@ -114,7 +114,8 @@ void VessamorChannel::ComputePlotPoints(std::uint32_t first, std::uint32_t last)
     }
     return convert != nullptr ? convert(whole, this) : 0.0f;
   };
-  const auto value_of = [&](std::int32_t code) {
+  // Inlined into the loop below: a call per code costs as much as the conversion.
+  const auto value_of = [&](std::int32_t code) __attribute__((always_inline)) {
     const std::int32_t c = shifted ? ZeroedCode(code) : code;
     float value = 0.0f;
     if (fractional) {

@@ -455,17 +455,15 @@ void ReduceColumns(VessamorChannel& channel, const ColumnRecord* time_base, Colu
       // start: a cut equal to the one before is left out as it comes.
       cuts.clear();
       bool in_order = true;
-      const auto cut_at = [&](std::uint32_t at) {
-        if (!cuts.empty()) {
-          if (at == cuts.back()) return;
-          in_order = in_order && at > cuts.back();
-        }
-        cuts.push_back(at);
-      };
       for (const SampleSpan& span : spans) {
         if (span.End <= piece_first || span.First >= piece_end) continue;
-        cut_at(std::max(span.First, piece_first));
-        cut_at(std::min(span.End, piece_end));
+        for (const std::uint32_t at : {std::max(span.First, piece_first), std::min(span.End, piece_end)}) {
+          if (!cuts.empty()) {
+            if (at == cuts.back()) continue;
+            in_order = in_order && at > cuts.back();
+          }
+          cuts.push_back(at);
+        }
       }
       if (!in_order) {
         std::sort(cuts.begin(), cuts.end());
