@@ -8,11 +8,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cmath>
 #include <cstring>
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <climits>
+#include <span>
 #include <thread>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -20,6 +25,9 @@
 
 #include "bench_support.h"
 #include "smoothing_yardstick.h"
+#include "app/screen_metrics.h"
+#include "channels/calibration_tables.h"
+#include "channels/conversions.h"
 #include "graph/graph_view.h"
 #include "records/binary_record.h"
 #include "records/file_write.h"
@@ -29,6 +37,9 @@ namespace {
 
 // Four channels sharing eight million codes: a 16 MB file.
 constexpr std::uint32_t kCapacity = 8'000'000;
+
+// The codes the program's view holds where memory allows: four channels of fifteen million.
+const std::uint32_t kProgramCapacity = SampleCapacityFor(std::numeric_limits<std::uint64_t>::max());
 
 struct Record {
   explicit Record(std::uint32_t capacity = kCapacity, const char* name = "long.out") {
@@ -230,14 +241,16 @@ void BM_LoadRecordIntoView(benchmark::State& state) {
 
 // The yardstick of a load: the header read with one read and its fields taken at their places,
 // each channel's codes read straight into the view's buffers, then the first screen's columns of the
-// smoothed channels reduced plainly (the window's layout of them is the program's). Only the
-// fields the view's contents depend on are read.
+// smoothed channels reduced plainly and their plot points computed (the window's layout of them,
+// its columns and value scale, is the program's). Only the fields the view's contents depend on are read.
 struct PlainLoad {
   std::uint32_t rate = 0;
   std::uint32_t samples = 0;
   std::array<std::uint16_t, 4> smoothing{};
   std::array<std::uint16_t, 4> median{};
   std::array<bool, 4> present{};
+  std::array<float, 4> zero{};
+  std::array<std::int32_t, 4> fine{};
 };
 
 bool LoadPlainly(const std::string& path, GraphView& view, PlainLoad& out) {
@@ -258,6 +271,9 @@ bool LoadPlainly(const std::string& path, GraphView& view, PlainLoad& out) {
     out.present[k] = u32(block + 2) != 0;
     out.median[k] = head[block + 32] != 0 ? u16(block + 34) : 0;
     out.smoothing[k] = head[block + 33] != 0 ? u16(block + 36) : 0;
+    const std::uint32_t zero = u32(block + 6);
+    out.zero[k] = head[block + 28] != 0 ? std::bit_cast<float>(zero) : 0.0f;
+    out.fine[k] = head[block + 26] != 0 ? static_cast<std::int32_t>(u32(block + 18)) : 0;
     VessamorChannel& channel = view.Channel(k);
     if (!out.present[k] || !ok) continue;
     const std::size_t bytes = 2u * out.samples;
@@ -270,6 +286,31 @@ bool LoadPlainly(const std::string& path, GraphView& view, PlainLoad& out) {
   return ok;
 }
 
+// A column's highest and lowest rows, as the curve's painter reads them.
+struct PlotPoint {
+  std::int32_t High = 0;
+  std::int32_t Low = 0;
+};
+
+// The plot points of a smoothed channel's reduced columns: each extreme (code x 256 + fraction)
+// shifted by the fine offset, read between the two neighbouring entries of the kind's calibration
+// table, less the zero offset, and given in rows of the view's value scale.
+void PlotPointsPlainly(std::span<const float> table, float zero, std::int32_t fine, double per_pixel,
+                       const std::vector<bench_support::ColumnExtremes>& columns, std::vector<PlotPoint>& out) {
+  const auto top = static_cast<std::int64_t>(table.size()) - 1;
+  const auto row = [&](std::int32_t extreme) {
+    const auto code = static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{extreme} + fine, INT32_MIN, INT32_MAX));
+    const std::int32_t whole = code >> 8;
+    const float low = table[std::clamp<std::int64_t>(whole, 0, top)];
+    const float high = table[std::clamp<std::int64_t>(std::int64_t{whole} + 1, 0, top)];
+    const float value = static_cast<float>(low + (high - low) * (code & 255) * 0.00390625) - zero;
+    const double pixel = value / per_pixel;
+    return std::isfinite(pixel) ? static_cast<std::int32_t>(std::clamp(pixel, -2.0e9, 2.0e9)) : 0;
+  };
+  out.resize(columns.size());
+  for (std::size_t i = 0; i < columns.size(); ++i) out[i] = {row(columns[i].High), row(columns[i].Low)};
+}
+
 // A record of four channels of `samples` codes each, written once per size.
 Record& RecordOfSize(std::uint32_t samples) {
   static std::map<std::uint32_t, std::unique_ptr<Record>> records;
@@ -278,14 +319,15 @@ Record& RecordOfSize(std::uint32_t samples) {
   return *r;
 }
 
-// Loading a record of four channels of range(0) codes into a view of eight million (range(0) of two
-// million fills it), as the open command does, beside a plain load into the same view's buffers.
+// Loading a record of four channels of range(0) codes into a view of the program's capacity (range(0)
+// of a quarter of it fills it), as the open command does, beside a plain load into the same view's buffers.
+// Work of both: the file's header read, four channels' codes read into the view, the first screen's columns reduced and their plot points computed.
 void BM_LoadBesidePlainLoad(benchmark::State& state) {
   const auto samples = static_cast<std::uint32_t>(state.range(0));
   const Record& r = RecordOfSize(samples);
   bench_support::HeadlessWindow window;
   GraphView view;
-  view.Init(kCapacity, PixelRect{0, 0, 1200, 800}, 0, &window);
+  view.Init(kProgramCapacity, PixelRect{0, 0, 1200, 800}, 0, &window);
   const auto load = [&] { LoadAsTheProgramDoes(view, r.path); };
   load();
   const std::uint32_t first = view.FirstShownColumn, last = view.LastShownColumn;
@@ -301,6 +343,16 @@ void BM_LoadBesidePlainLoad(benchmark::State& state) {
   // The channels are reduced side by side where the first screen is long, as the program does.
   const std::uint64_t span = std::uint64_t{time_base[last].FirstSample} + time_base[last].SampleCount - time_base[first].FirstSample;
   const std::uint32_t threads = span * 4 >= 1'000'000 ? std::min(4u, std::max(1u, std::thread::hardware_concurrency())) : 1;
+  // The kind of the record's channels reads its codes through the 4096-entry table.
+  for (std::size_t k = 0; k < 4; ++k) {
+    if (view.Channel(k).RawToValueFn != &LookupTable4096) {
+      state.SkipWithError("the record's kind does not read through the 4096-entry table");
+      return;
+    }
+  }
+  const std::span<const float> table = CalibrationTables::Instance().Table(CalibrationTableId::Table4096);
+  const double per_pixel = view.Scale.ValuePerPixel;
+  std::array<std::vector<PlotPoint>, 4> points;
   PlainLoad header;
   std::vector<bench_support::SmoothedChannel> plain(4);
   const auto plain_load = [&] {
@@ -311,10 +363,19 @@ void BM_LoadBesidePlainLoad(benchmark::State& state) {
       plain[k].Median = header.median[k];
     }
     bench_support::ReduceSmoothed(plain, time_base, first, last, header.samples, threads);
+    for (std::size_t k = 0; k < 4; ++k) PlotPointsPlainly(table, header.zero[k], header.fine[k], per_pixel, plain[k].Out, points[k]);
   };
   plain_load();
   for (std::size_t k = 0; k < 4; ++k) {
     const VessamorChannel& ch = view.Channel(k);
+    for (std::uint32_t c = first; c <= last; ++c) {
+      const PlotPoint& p = points[k][c - first];
+      if (columns[k][c].MaxPixel != p.High || columns[k][c].MinPixel != p.Low) {
+        std::fprintf(stderr, ".out load: channel %zu column %u rows %d..%d in the program, %d..%d in the yardstick\n", k, c,
+                     columns[k][c].MinPixel, columns[k][c].MaxPixel, p.Low, p.High);
+        std::exit(1);
+      }
+    }
     bench_support::RequireSameOutput(".out load codes",
                                      std::string_view(reinterpret_cast<const char*>(codes[k].data()), 2u * codes[k].size()),
                                      std::string_view(reinterpret_cast<const char*>(ch.Codes), 2u * ch.CodeCount));
@@ -358,6 +419,8 @@ BENCHMARK(BM_LoadBesidePlainLoad)
     ->Arg(10'000)
     ->Arg(100'000)
     ->Arg(1'000'000)
-    ->Arg(kCapacity / 4)
+    ->Arg(2'000'000)
+    ->Arg(5'000'000)
+    ->Arg(SampleCapacityFor(std::numeric_limits<std::uint64_t>::max()) / 4)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime();

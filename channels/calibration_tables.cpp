@@ -70,11 +70,6 @@ const CalibrationTableSource& CalibrationTables::Source(CalibrationTableId id) {
   return kSources[static_cast<std::size_t>(id)];
 }
 
-const CalibrationTables& CalibrationTables::Instance() {
-  static const CalibrationTables tables;
-  return tables;
-}
-
 CalibrationTables::CalibrationTables() {
   for (std::size_t t = 0; t < kCalibrationTableCount; ++t) {
     const CalibrationTableSource& source = kSources[t];

@@ -51,7 +51,10 @@ struct CalibrationTableSource {
 class CalibrationTables {
  public:
   // Built on first use; later calls from any thread share the one instance.
-  static const CalibrationTables& Instance();
+  static const CalibrationTables& Instance() {
+    static const CalibrationTables tables;
+    return tables;
+  }
 
   static std::span<const CalibrationTableSource> Sources();
   static const CalibrationTableSource& Source(CalibrationTableId id);

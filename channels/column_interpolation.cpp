@@ -2,7 +2,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <span>
 
+#include "channels/conversions.h"
 #include "channels/vessamor_channel.h"
 #include "graph/graph_view.h"
 #include "graph/scale_state.h"
@@ -91,11 +93,47 @@ void VessamorChannel::ComputePlotPoints(std::uint32_t first, std::uint32_t last)
   if (first > last || Shown == 0 || Scale == nullptr || Columns == nullptr || ColumnCapacity == 0) return;
   const double per_pixel = Scale->ValuePerPixel != 0.0 ? Scale->ValuePerPixel : 1.0;
   const VessamorChannel* axis = AxisChannel();
-  const auto value_of = [&](std::int32_t code) {
-    float value = ChannelValueOfCode(code, 2);
-    // The gas volume of kind 47 never goes below zero once its zero is set.
-    if (SensorCode == 47 && ZeroOffsetOn != 0 && value < 0.0f) value = 0.0f;
-    return PlottedValueOn(value, axis);
+  // What holds for every column is settled once: the value path of ChannelValueOfCode(code, 2),
+  // then PlottedValueOn, without a call through them per code.
+  const bool gained = PlotGainAppliesOn(axis);
+  const bool mapped = !gained && axis != nullptr && axis != this && axis->SensorCode != SensorCode &&
+                      ScaleMappingPair.Forward != nullptr && axis->ScaleMappingPair.Inverse != nullptr;
+  const bool shifted = CodeOffsetOn != 0 || (FractionalCodes != 0 && FineOffsetOn != 0);
+  const bool fractional = FractionalCodes != 0;
+  const bool zeroed = ZeroOffsetOn != 0;
+  // The gas volume of kind 47 never goes below zero once its zero is set.
+  const bool floored = SensorCode == 47 && ZeroOffsetOn != 0;
+  const RawToValueFnType convert = RawToValueFn;
+  // A look-up member's table is read here, as the member reads it, without a call per code.
+  const std::span<const float> table = LookupTableOf(convert);
+  const auto converted = [&](std::int32_t code) __attribute__((always_inline)) {
+    const auto whole = static_cast<std::int16_t>(code);
+    if (!table.empty()) {
+      if (whole < 0) return table.front();
+      return static_cast<std::size_t>(whole) >= table.size() ? table.back() : table[static_cast<std::size_t>(whole)];
+    }
+    return convert != nullptr ? convert(whole, this) : 0.0f;
+  };
+  // Inlined into the loop below: a call per code costs as much as the conversion.
+  const auto value_of = [&](std::int32_t code) __attribute__((always_inline)) {
+    const std::int32_t c = shifted ? ZeroedCode(code) : code;
+    float value = 0.0f;
+    if (fractional) {
+      const std::int32_t whole = c >> 8;  // arithmetic: the sign is kept
+      const float low = converted(whole);
+      const float high = converted(whole + 1);
+      value = static_cast<float>(low + (high - low) * (c & 255) * 0.00390625);
+    } else {
+      value = converted(c);
+    }
+    if (zeroed) value -= ZeroOffset;
+    if (floored && value < 0.0f) value = 0.0f;
+    if (gained) return value * PlotGain;
+    if (mapped) {
+      float fraction = ScaleMappingPair.Forward(&value);
+      value = axis->ScaleMappingPair.Inverse(&fraction);
+    }
+    return value;
   };
   last = std::min(last, ColumnCapacity - 1);
   for (std::uint32_t i = first; i <= last; ++i) {

@@ -36,7 +36,7 @@ struct SampleSpan {
   std::uint32_t End;
 };
 
-SampleSpan ColumnSpan(const ColumnRecord& base, std::uint32_t limit) {
+inline SampleSpan ColumnSpan(const ColumnRecord& base, std::uint32_t limit) {
   // A column without a sample of its own shows the sample at its start; one past the newest
   // sample shows the newest.
   const std::uint64_t end = std::uint64_t{base.FirstSample} + std::max<std::uint32_t>(base.SampleCount, 1);
@@ -427,10 +427,14 @@ void ReduceColumns(VessamorChannel& channel, const ColumnRecord* time_base, Colu
       columns[c].MinCode = low;
     }
   } else {
+    // The columns' spans, taken once for the bounds, the cuts and the folding of every piece.
+    std::vector<SampleSpan> spans;
+    spans.reserve(last - first + 1u);
     std::uint32_t a = limit;
     std::uint32_t b = 0;
     for (std::uint32_t c = first; c <= last; ++c) {
       const SampleSpan span = ColumnSpan(time_base[c], limit);
+      spans.push_back(span);
       a = std::min(a, span.First);
       b = std::max(b, span.End);
     }
@@ -439,22 +443,32 @@ void ReduceColumns(VessamorChannel& channel, const ColumnRecord* time_base, Colu
     std::vector<std::int32_t>& processed = channel.Filter.Processed;
     std::vector<SteadyRun> runs;
     std::vector<std::uint32_t> cuts;
+    runs.reserve(std::min<std::size_t>(spans.size() + 2u, kReductionPieceSamples));
+    cuts.reserve(std::min<std::size_t>(2u * spans.size(), 2u * kReductionPieceSamples));
     if (processed.size() < kReductionPieceSamples) processed.assign(kReductionPieceSamples, 0);
     // Each piece's outputs are folded into the columns before the next piece overwrites them; a
     // column that spans two pieces starts in the first and is extended in the next.
     for (std::uint32_t piece_first = a; piece_first < b;) {
       const std::uint32_t piece_end = b - piece_first > kReductionPieceSamples ? piece_first + kReductionPieceSamples : b;
       // Where the columns of this piece start and end: no steady run crosses one.
+      // Columns laid in order give their cuts in order already, each column's end its neighbour's
+      // start: a cut equal to the one before is left out as it comes.
       cuts.clear();
-      for (std::uint32_t c = first; c <= last; ++c) {
-        const SampleSpan span = ColumnSpan(time_base[c], limit);
+      bool in_order = true;
+      for (const SampleSpan& span : spans) {
         if (span.End <= piece_first || span.First >= piece_end) continue;
-        cuts.push_back(std::max(span.First, piece_first));
-        cuts.push_back(std::min(span.End, piece_end));
+        for (const std::uint32_t at : {std::max(span.First, piece_first), std::min(span.End, piece_end)}) {
+          if (!cuts.empty()) {
+            if (at == cuts.back()) continue;
+            in_order = in_order && at > cuts.back();
+          }
+          cuts.push_back(at);
+        }
       }
-      // Columns laid in order give their cuts in order already.
-      if (!std::is_sorted(cuts.begin(), cuts.end())) std::sort(cuts.begin(), cuts.end());
-      cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+      if (!in_order) {
+        std::sort(cuts.begin(), cuts.end());
+        cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+      }
       runs.clear();
       pass.Outputs(piece_first, piece_end, processed.data(), cuts, runs);
       channel.Filter.ProcessedCount = piece_end - piece_first;
@@ -484,7 +498,7 @@ void ReduceColumns(VessamorChannel& channel, const ColumnRecord* time_base, Colu
         return std::pair{high, low};
       };
       for (std::uint32_t c = first; c <= last; ++c) {
-        const SampleSpan span = ColumnSpan(time_base[c], limit);
+        const SampleSpan span = spans[c - first];
         const std::uint32_t from = std::max(span.First, piece_first);
         const std::uint32_t to = std::min(span.End, piece_end);
         if (from >= to) continue;

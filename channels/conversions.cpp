@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "channels/calibration_tables.h"
 #include "channels/vessamor_channel.h"
@@ -84,6 +85,30 @@ float LookupTemp54(std::int16_t c, const VessamorChannel*) { return Lookup(Calib
 float LookupCurrent66(std::int16_t c, const VessamorChannel*) { return Lookup(CalibrationTableId::Current66, c); }
 float LookupCurrent67(std::int16_t c, const VessamorChannel*) { return Lookup(CalibrationTableId::Current67, c); }
 float LookupTemp72(std::int16_t c, const VessamorChannel*) { return Lookup(CalibrationTableId::Temp72, c); }
+
+std::span<const float> LookupTableOf(RawToValueFnType convert) {
+  static constexpr std::pair<RawToValueFnType, CalibrationTableId> kLookups[] = {
+      {&LookupTable4096, CalibrationTableId::Table4096},
+      {&LookupTable1024, CalibrationTableId::Table1024},
+      {&LookupTemp2Code12, CalibrationTableId::Temp2Code12},
+      {&LookupTemp2Code10, CalibrationTableId::Temp2Code10},
+      {&LookupTemp3Code12, CalibrationTableId::Temp3Code12},
+      {&LookupTemp3Code10, CalibrationTableId::Temp3Code10},
+      {&LookupTemp4Code12, CalibrationTableId::Temp4Code12},
+      {&LookupTemp4Code10, CalibrationTableId::Temp4Code10},
+      {&LookupTemp46, CalibrationTableId::Temp46},
+      {&LookupGasVolume, CalibrationTableId::GasVolume},
+      {&LookupFlow, CalibrationTableId::Flow},
+      {&LookupDistance, CalibrationTableId::Distance},
+      {&LookupTemp54, CalibrationTableId::Temp54},
+      {&LookupCurrent66, CalibrationTableId::Current66},
+      {&LookupCurrent67, CalibrationTableId::Current67},
+      {&LookupTemp72, CalibrationTableId::Temp72}};
+  for (const auto& [member, id] : kLookups) {
+    if (member == convert) return CalibrationTables::Instance().Table(id);
+  }
+  return {};
+}
 
 // --- Voltage and current ---
 

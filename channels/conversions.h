@@ -24,6 +24,9 @@ float LookupTemp54(std::int16_t code, const VessamorChannel* channel);
 float LookupCurrent66(std::int16_t code, const VessamorChannel* channel);
 float LookupCurrent67(std::int16_t code, const VessamorChannel* channel);
 float LookupTemp72(std::int16_t code, const VessamorChannel* channel);
+// The table a look-up member reads, for a caller that reads many codes of it (entry 0 below code
+// 0, the last entry above the last index, the code taken in 16 bits); empty for any other conversion.
+std::span<const float> LookupTableOf(RawToValueFnType convert);
 
 // Formula members. "Code16" members take the 16 bits of the code as unsigned: their units send
 // twelve bits with four further low bits, so codes from 0x8000 up are large, not negative.

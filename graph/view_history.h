@@ -26,13 +26,16 @@ struct ViewHistory {
   std::uint8_t Wrapped = 0;
   std::int32_t Count = 0;  // entries in use
   std::int32_t NewestIndex = 0;
+  // An entry has been written since the entries were last cleared: only a push makes one to write.
+  std::uint8_t Written = 0;
 
   bool Empty() const { return CurrentIndex < 0; }
   std::int32_t OldestIndex() const { return (NewestIndex - Count + 1 + kEntries) % kEntries; }
   // The entry before an index, in ring order.
   std::int32_t Before(std::int32_t index) const { return (index + kEntries - 1) % kEntries; }
   void Reset() {
-    Entries.fill(ViewHistoryEntry{});
+    if (Written != 0) Entries.fill(ViewHistoryEntry{});
+    Written = 0;
     LastIndex = kEntries - 1;
     CurrentIndex = -1;
     Wrapped = 0;
@@ -40,6 +43,7 @@ struct ViewHistory {
     NewestIndex = 0;
   }
   void Push() {
+    Written = 1;
     if (Empty()) {
       CurrentIndex = NewestIndex = 0;
       Count = 1;
