@@ -37,9 +37,9 @@ TEST(RateAxisNames, ASignalPlottedForACountedRateGoesByItsSymbolAlone) {
     rig.Screen();
     const GraphView& view = rig.View();
     EXPECT_EQ(std::set<std::string>(view.ValueNames.begin(), view.ValueNames.end()), c.names);
-    // Names that share a line stand a blank apart; none covers another.
+    // Names that share a line stand well apart (half a line's height at least); none covers another.
     const std::vector<PixelRect>& at = view.ValueNameReach;
-    const std::int32_t blank = std::max(6, (at.empty() ? 0 : at.front().Height()) / 3);
+    const std::int32_t blank = std::max(8, (at.empty() ? 0 : at.front().Height()) / 2);
     for (std::size_t i = 0; i < at.size(); ++i) {
       for (std::size_t j = i + 1; j < at.size(); ++j) {
         const bool same_line = at[i].Top < at[j].Bottom && at[j].Top < at[i].Bottom;
