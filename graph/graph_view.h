@@ -330,8 +330,10 @@ class GraphView {
   // The channel the value axis and the scale belong to: the first shown one of the header's kind,
   // else the first shown one (kLiveChannels: none shown).
   std::size_t AxisChannelIndex() const;
-  // "quantity,unit", or the quantity alone when the unit is suppressed.
+  // "quantity,unit", or the quantity alone when the unit is suppressed; the first with "^2" and "^3"
+  // raised, as drawn, the second as the channel writes them.
   static std::string AxisName(const VessamorChannel& channel);
+  static std::string PlainAxisName(const VessamorChannel& channel);
   // The bold face of the axes' names, a little larger than the labels'.
   FontSpec AxisNameFont() const { return FontSpec{"Verdana", Style.SmallFont.Height * 13 / 10, 0, 700}; }
   // Where the names' lines of a column lie: the first in the band above the plot, the others along

@@ -65,7 +65,8 @@ void GraphView::SetViewRect(const PixelRect& rect, std::uint8_t /*flags*/, bool 
       for (const auto& other : Channels) {
         if (other->SensorCode == channel.SensorCode) widest_name = std::max(widest_name, platform::TextExtent(AxisName(*other), name_font).cx);
       }
-      LabelColumnWidths[k] = std::max(Px(characters * name_height * 0.7), widest_name + Px(0.6 * name_height));
+      // The names of neighbouring columns stand a name's height apart, so that they read as two.
+      LabelColumnWidths[k] = std::max(Px(characters * name_height * 0.7), widest_name + name_metrics.Height);
       left += LabelColumnWidths[k];
       width -= LabelColumnWidths[k];
     }

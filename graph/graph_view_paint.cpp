@@ -552,8 +552,15 @@ void GraphView::DrawCaptionLine() {
   }
 }
 
+std::string GraphView::PlainAxisName(const VessamorChannel& channel) {
+  // A channel whose indicator reads a rate it counts in the signal (pulse, breathing, radioactivity)
+  // plots that signal, a fraction of the sensor's range: its axis goes by the symbol alone, without
+  // the rate's unit.
+  return channel.Unit.empty() || channel.SymbolCaption != 0 ? channel.Symbol : channel.Symbol + "," + channel.Unit;
+}
+
 std::string GraphView::AxisName(const VessamorChannel& channel) {
-  std::string text = channel.Unit.empty() ? channel.Symbol : channel.Symbol + "," + channel.Unit;
+  std::string text = PlainAxisName(channel);
   // A unit's "^2" and "^3" are written raised, as the other captions show them.
   for (const auto& [plain, raised] : {std::pair<std::string_view, std::string_view>{"^2", "²"}, {"^3", "³"}}) {
     for (std::size_t at = text.find(plain); at != std::string::npos; at = text.find(plain, at))
@@ -662,7 +669,7 @@ void GraphView::DrawAxisNames() {
       ValueNameReach.push_back(PixelRect{at.Left - 1, at.Top - 1, at.Right, at.Bottom});
       ValueNameChannels.push_back(static_cast<std::uint8_t>(k));
       const VessamorChannel& named = *Channels[k];
-      ValueNames.push_back(named.Unit.empty() ? named.Symbol : named.Symbol + "," + named.Unit);
+      ValueNames.push_back(PlainAxisName(named));
     }
   }
   // The time axis is named after the axis channel's (channel 0's with the accelerometer and none shown).

@@ -31,11 +31,14 @@
 namespace {
 
 // One box of a page: the conversion of the code fed (none for a channel the program derives from the
-// others, whose value is left unread), and the value axis's name in Russian and English.
+// others, whose value is left unread), and the value axis's name in Russian and English; a rate
+// counted in the signal it plots has the signal's axis, named by its own names.
 struct Quantity {
   RawToValueFnType Convert;
   const char* NameRu;
   const char* NameEn;
+  const char* AxisRu = nullptr;
+  const char* AxisEn = nullptr;
 };
 
 struct KindCase {
@@ -104,15 +107,15 @@ const std::vector<KindCase> kKinds = {
     // Density and turbidity read 0 until the page's calibration or zero gives them a reference.
     {"kind=34", "const=2600", 2600, {{OpticalDensityFromCode, "D", "D"}}, 1.0, -1.0, false, 0.0, false},
     // 1.2 beats a second, wired and wireless.
-    {"kind=35", "sine=2048,1000,1.2", 0, {{nullptr, "Y,уд.мин", "Y,bpm"}}, 16.0, 72.0, false, 2.0},
-    {"kind=35/3", "sine=512,250,1.2", 0, {{nullptr, "Y,уд.мин", "Y,bpm"}}, 16.0, 72.0, false, 2.0},
+    {"kind=35", "sine=2048,1000,1.2", 0, {{nullptr, "Y,уд.мин", "Y,bpm", "Y", "Y"}}, 16.0, 72.0, false, 2.0},
+    {"kind=35/3", "sine=512,250,1.2", 0, {{nullptr, "Y,уд.мин", "Y,bpm", "Y", "Y"}}, 16.0, 72.0, false, 2.0},
     {"kind=36", "const=2600", 2600, {{MagField36FromCode12, "B,мТл", "B,mT"}}},
     // Two pulses a second, all counted while the window is still filling.
-    {"kind=37", "square=0,2000,2", 0, {{nullptr, "Y,мкР/ч", "Y,mkR/h"}}, 10.0, 2.0, true, 4.0},
+    {"kind=37", "square=0,2000,2", 0, {{nullptr, "Y,мкР/ч", "Y,mkR/h", "Y", "Y"}}, 10.0, 2.0, true, 4.0},
     {"kind=38", "const=2600", 2600, {Signal(Fraction38FromCode12)}},
     {"kind=39", "const=2600", 2600, {{BloodPressureFromCode12, "P,мм рт.ст.", "P,mm Hg"}}},
     // 18 breaths a minute, counted in whole breaths of each 15-second step.
-    {"kind=40", "sine=2048,1200,0.3", 0, {{nullptr, "Y,цикл/мин", "Y,cycle/min"}}, 17.0, 18.0, false, 4.0},
+    {"kind=40", "sine=2048,1200,0.3", 0, {{nullptr, "Y,цикл/мин", "Y,cycle/min", "Y", "Y"}}, 17.0, 18.0, false, 4.0},
     {"kind=41", "const=2600", 2600, {Signal(FractionFromCode12)}},
     {"kind=42", "const=2600", 2600, {Volts10, Volts10}},
     {"kind=43", "const=2600", 2600, {Signal(FractionFromCode12)}},
@@ -300,7 +303,10 @@ TEST_P(EveryKind, ReadsItsConversionOnItsPageIndicatorMarkerExportAndAxis) {
     return names;
   };
   std::vector<std::string> names;
-  for (const Quantity& q : c.Boxes) names.push_back(english ? q.NameEn : q.NameRu);
+  for (const Quantity& q : c.Boxes) {
+    const char* axis = english ? q.AxisEn : q.AxisRu;
+    names.push_back(axis != nullptr ? axis : english ? q.NameEn : q.NameRu);
+  }
   std::ostringstream seen;
   for (const std::string& name : view.ValueNames) seen << '"' << name << "\" ";
   Check("axis", distinct(view.ValueNames) == distinct(names), seen.str());
