@@ -72,6 +72,8 @@ bool MainWindow::CreateMainWindow(bool command_line_english) {
   host_.SetWindowTitle(LoadString(kStringTitle, UiLanguage));
   host_.SetWindowIcon(LoadIconResource(kMainIcon));
   window.SetHandler(this);
+  // The "x" of the top group asks for the close as the desktop's close does, also mid-save.
+  window.SetCloseControl(75016);
   InitMainWindow();
   LayoutSuspended = 0;
   return true;

@@ -365,6 +365,12 @@ void MainWindow::ClosePopups() {
 bool MainWindow::SettleUnsavedRecord() {
   GraphView* view = View.get();
   if (view == nullptr || UnsavedRecord == 0) return true;
+  // A recording ends where the user asked to drop it, as the Start/Stop button's stop ends it: the
+  // question, and a save it leads to, are about the record as it stood then.
+  if (view->Recording.load() != 0) {
+    view->StopRecordKeepData();
+    RefreshToolbar();
+  }
   // A record too short for a file has nothing to keep.
   {
     // Read under the view lock: a recording's worker moves the count meanwhile.
@@ -381,11 +387,6 @@ bool MainWindow::SettleUnsavedRecord() {
                                         english ? "Cancel" : "Отмена"};
   const platform::SaveChoice choice = host_.AskToSave(question);
   if (choice != platform::SaveChoice::Save) return choice == platform::SaveChoice::DontSave;
-  // The record is finished before it is written, as the Start/Stop button's stop finishes it.
-  if (view->Recording.load() != 0) {
-    view->StopRecordKeepData();
-    RefreshToolbar();
-  }
   view->SaveSelection = 0;
   records::SaveRange range;
   std::string title;

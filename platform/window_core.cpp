@@ -382,7 +382,14 @@ void HostWindow::ReleaseInput() {
 }
 
 void HostWindow::DeliverMouse(MouseKind kind, WindowPoint point, unsigned flags) {
-  if (!IsWindowThread() || closed_ || holds_ > 0) return;
+  if (!IsWindowThread() || closed_) return;
+  if (holds_ > 0) {
+    // The user asked for the close with the window's own control: it waits as the desktop's does.
+    if (kind == MouseKind::LeftDown && closeControlId_ != 0) {
+      if (const Control* hit = ControlAt(point); hit != nullptr && hit->id_ == closeControlId_) RequestClose();
+    }
+    return;
+  }
   // The pointer has not moved: nothing to report.
   if (kind == MouseKind::Move && lastPoint_ == point) return;
   lastPoint_ = point;

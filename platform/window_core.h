@@ -193,10 +193,13 @@ class HostWindow {
   // Window thread. While a record's file is written or read, whichever thread does the work, the
   // user's mouse and keys are dropped and a close waits: Close and RequestClose only note it. Holds
   // nest; the last release carries out the close that waited (the asking one, when that is all
-  // that was asked), queued so that it runs once the file's command has returned.
+  // that was asked), queued so that it runs once the file's command has returned. A left press on
+  // the window's own close control (SetCloseControl) is the one input kept: a close that waits.
   void HoldInput();
   void ReleaseInput();
   bool InputHeld() const { return holds_ > 0; }
+  // Window thread: the id of the control that closes the window as the desktop's close does (0: none).
+  void SetCloseControl(int id) { closeControlId_ = id; }
 
   // Window thread, from the host: input in client coordinates.
   void DeliverMouse(MouseKind kind, WindowPoint point, unsigned flags);
@@ -261,6 +264,7 @@ class HostWindow {
   enum class WaitingClose { None, Request, Close };
   int holds_ = 0;
   WaitingClose waitingClose_ = WaitingClose::None;
+  int closeControlId_ = 0;
 
   mutable std::mutex queueMutex_;
   std::deque<std::function<void()>> queue_;

@@ -18,6 +18,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
@@ -229,7 +230,8 @@ void QtHost::ShowProgress(std::string_view text, std::uint64_t done, std::uint64
 namespace {
 
 // Keeps the user's input from the window while it stands: a task run aside must not be begun again.
-// A close is left to the window core, which keeps it until the task's command is over.
+// A close is left to the window core, which keeps it until the task's command is over; so is a left
+// press, which the core, holding its input too, drops unless it asks for the close.
 class InputHold final : public QObject {
  public:
   explicit InputHold(QWidget& widget) : widget_(widget) { widget_.installEventFilter(this); }
@@ -239,6 +241,7 @@ class InputHold final : public QObject {
   bool eventFilter(QObject*, QEvent* event) override {
     switch (event->type()) {
       case QEvent::MouseButtonPress:
+        return static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton;
       case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick:
       case QEvent::KeyPress:

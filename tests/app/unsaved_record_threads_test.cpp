@@ -2,11 +2,14 @@
 // cancelled save) keeps the record and the screen, and with nothing unsaved nothing is asked.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 
 #include "review_rig.h"
+#include "sim/bus.h"
 
 namespace {
 
@@ -64,6 +67,50 @@ TEST(UnsavedRecord, EveryWayOfDroppingItAsksAndCancelKeepsIt) {
     path.act(rig);
     EXPECT_EQ(host.SaveQuestions.size(), 2u);
     EXPECT_TRUE(path.done(rig));
+  }
+}
+
+// Each way taken while a recording runs ("<--" is not: a recording ignores it) stops it
+// there, as Stop does, and asks about the record as it stopped: after Cancel the bus goes on and nothing more reaches the record, "Start" is up again,
+// and "Save" writes the record as it stopped before the way goes on.
+TEST(UnsavedRecord, EveryWayTakenWhileRecordingStopsTheRecordingFirst) {
+  for (const DropPath& path : kPaths) {
+    SCOPED_TRACE(path.name);
+    Folder folder("unsaved-record-recording");
+    ReviewRig rig;
+    rig.EnterMeasureScreen();
+    rig.RecordUntil([&] { return rig.Samples() >= rig.View().RateSetting; });
+    platform::HeadlessHost& host = rig.Host();
+    host.SaveAnswers = {SaveChoice::Cancel, SaveChoice::Save};
+    path.act(rig);
+    if (&path == &kPaths[1]) {
+      // "<--" is not among the commands a recording takes: ignored, the recording goes on.
+      EXPECT_TRUE(host.SaveQuestions.empty());
+      EXPECT_EQ(rig.View().Recording.load(), 1);
+      rig.ReleaseBus();
+      continue;
+    }
+    ASSERT_EQ(host.SaveQuestions.size(), 1u);
+    EXPECT_EQ(rig.View().Recording.load(), 0);
+    const std::uint32_t stopped = rig.Samples();
+    const std::int64_t later = sim::Bus::Instance().NowUs() + 2'000'000;
+    rig.Clock().HoldBusAt(later);
+    rig.Until([&] { return sim::Bus::Instance().NowUs() >= later; });
+    for (int k = 0; k < 5; ++k) rig.Step(33);
+    EXPECT_EQ(rig.Samples(), stopped);
+    EXPECT_EQ(rig.View().LastSampleIndex + 1, stopped);
+    EXPECT_FALSE(path.done(rig));
+    EXPECT_EQ(FindImageButton(host.Window(), 75004)->State.load(), 1);
+
+    host.DialogAnswers.push_back({(folder.path / "stopped.out").string(), 1});
+    path.act(rig);
+    EXPECT_TRUE(path.done(rig));
+    std::string head(16, '\0');
+    std::ifstream(folder.path / "stopped.out", std::ios::binary).read(head.data(), 16);
+    std::uint32_t written = 0;
+    std::memcpy(&written, head.data() + 12, 4);  // the first channel's sample count
+    EXPECT_EQ(written, stopped);
+    rig.ReleaseBus();
   }
 }
 

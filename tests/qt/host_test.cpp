@@ -237,6 +237,29 @@ TEST_F(QtHostTest, WorkRunAsideLeavesTheWindowGoingWithItsInputHeld) {
   EXPECT_EQ(main.clicked, (std::vector<int>{75004}));  // input reaches the window again
 }
 
+// Under work run aside a left click on the window's own close control is the one input kept: it
+// reaches no control meanwhile, and the window closes once the work is done.
+TEST_F(QtHostTest, ClickOnTheCloseControlUnderWorkRunAsideClosesAfterIt) {
+  QWidget& w = host->Widget();
+  host->Window().SetCloseControl(75004);
+  std::atomic<bool> release{false};
+  QTimer click;
+  QObject::connect(&click, &QTimer::timeout, [&] {
+    if (release) return;
+    Click(w, QPoint(150, 100), QPoint(150, 100));
+    release = true;
+  });
+  click.start(10);
+  host->RunAside("Working", [&] {
+    QElapsedTimer guard;
+    guard.start();
+    while (!release && guard.elapsed() < 5000) std::this_thread::yield();
+  });
+  EXPECT_TRUE(release);
+  EXPECT_TRUE(main.clicked.empty());
+  EXPECT_TRUE(ProcessUntil([&] { return main.closes == 1; }));
+}
+
 // A file's progress box stays up to the work's end: Escape on it and its close leave it standing.
 // While the window core holds the input, the desktop's close waits and is carried out once the hold ends.
 TEST_F(QtHostTest, ProgressBoxStaysAndAHeldCloseWaitsForTheWorksEnd) {
