@@ -106,7 +106,7 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
   const IndicatorGeometry& second = channel.SecondLineGeometry;
   if (channel.ExtraValueShown != 0 && second[2] > second[0]) {
     // The same reading as an angular speed on the line below.
-    const IndicatorText angular = IndicatorValueText(value * kRadiansPerRevolution, channel.Decimals);
+    const IndicatorText angular = IndicatorDerivedText(value * kRadiansPerRevolution, channel.Decimals);
     DrawValueRight(surface, angular.Text, second[0], second[1], second[2] - second[0], second[3] - second[1], colour);
     DrawTwice(surface, AngularSpeedUnit(EnglishUi()), second[4], second[5], second[6] - second[4], second[7] - second[5],
               rgba8(0, 0, 0, 255));
