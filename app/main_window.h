@@ -257,8 +257,6 @@ class MainWindow final : public MainWindowServices,
     // A key or a mouse event for the information panel's page; true when the page took it.
     std::function<bool(MainWindow&, unsigned)> InfoPanelKey;
     std::function<bool(MainWindow&, const platform::MouseEvent&)> InfoPanelMouse;
-    // The information panel's progress overlay while its frame slides in, into buffer 0.
-    std::function<void(MainWindow&)> DrawRevealOverlay;
     // The information panel's screen (0 start page, 1 sensor information, 11 preparation); -1 without a panel.
     std::function<int(MainWindow&)> InfoScreen;
     // The information panel shows a screen; for the preparation page of the unit of slot `slot`.

@@ -149,10 +149,10 @@ void MainWindow::PaintMainScreen(const platform::PaintContext& context) {
       Copy(a, b, InfoPanelOnly != 0 ? panel.Area : PaintArea);
       StartScreenDirty = 0;
     }
-    // The reveal's overlay is drawn over the background and kept in it.
+    // The slid-in frame's area is taken into the background and kept there; the information panel
+    // draws no overlay of its own over it.
     if (panel.SlideDone != 0) {
       Copy(a, b, panel.SlideArea);
-      if (Hooks.DrawRevealOverlay) Hooks.DrawRevealOverlay(*this);
       Copy(b, a, panel.SlideArea);
       InfoPanelRevealed = 0;
     }
