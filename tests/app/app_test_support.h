@@ -8,6 +8,8 @@
 #include "acquisition/ftdi_binding.h"
 #include "acquisition/worker_threads.h"
 #include "app/main_window.h"
+#include "controls/aimage_button.h"
+#include "layout/main_controls.h"
 #include "platform/headless_host.h"
 #include "sim/d2xx.h"
 
@@ -47,5 +49,15 @@ struct Rig {
   MainWindowEnvironment environment;
   std::unique_ptr<MainWindow> window;
 };
+
+// A click on image button `id` as the button reports it: its state toggled, then the press.
+// False when the window has no such button.
+inline bool PressButton(MainWindow& w, std::int32_t id) {
+  AImageButton* button = FindImageButton(w.Window(), id);
+  if (button == nullptr) return false;
+  button->State = button->State.load() == ControlFrame::kStateUp ? ControlFrame::kStateDown : ControlFrame::kStateUp;
+  w.OnButtonPress(0, 0, id);
+  return true;
+}
 
 }  // namespace apptest

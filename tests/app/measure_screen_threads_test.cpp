@@ -55,10 +55,7 @@ class MeasureScreen : public ::testing::Test {
   }
   // A click as the button reports it: its state toggled, then the press.
   void Click(MainWindow& w, std::int32_t id) {
-    AImageButton* button = FindImageButton(w.Window(), id);
-    ASSERT_NE(button, nullptr);
-    button->State = button->State.load() == ControlFrame::kStateUp ? ControlFrame::kStateDown : ControlFrame::kStateUp;
-    w.OnButtonPress(0, 0, id);
+    ASSERT_TRUE(apptest::PressButton(w, id)) << id;
   }
   // The sensor of entry `i` chosen, its page's measurement running, then marked prepared.
   void Choose(MainWindow& w, std::size_t i) {

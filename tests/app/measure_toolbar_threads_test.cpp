@@ -30,9 +30,7 @@ TEST(ToolbarOnTheBus, PanelFiltersThenAPullLosesNothingRecordedThenSettingsAreRe
   };
   // A click as the button reports it: its state toggled, then the press.
   const auto click = [&](std::int32_t id) {
-    AImageButton* button = FindImageButton(w.Window(), id);
-    button->State = button->State.load() == ControlFrame::kStateUp ? ControlFrame::kStateDown : ControlFrame::kStateUp;
-    w.OnButtonPress(0, 0, id);
+    apptest::PressButton(w, id);
   };
   // Both units chosen on the start screen, prepared and ticked for the record.
   for (int k = 0; k < 400 && w.Panels[1]->ContentShown == 0; ++k) rig.Step(33);

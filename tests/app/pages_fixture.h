@@ -69,10 +69,7 @@ class PagesFixture : public ::testing::Test {
     }
   }
   void Press(MainWindow& w, std::int32_t id) {
-    AImageButton* button = FindImageButton(w.Window(), id);
-    ASSERT_NE(button, nullptr);
-    button->State = button->State.load() == ControlFrame::kStateUp ? ControlFrame::kStateDown : ControlFrame::kStateUp;
-    w.OnButtonPress(0, 0, id);
+    ASSERT_TRUE(apptest::PressButton(w, id)) << id;
   }
   void Click(MainWindow& w, platform::WindowPoint at) {
     w.OnMouse({platform::MouseKind::LeftDown, at, 0});

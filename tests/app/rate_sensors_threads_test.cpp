@@ -99,10 +99,7 @@ class RateSensors : public ::testing::Test {
     }
   }
   void Press(MainWindow& w, std::int32_t id) {
-    AImageButton* button = FindImageButton(w.Window(), id);
-    ASSERT_NE(button, nullptr);
-    button->State = button->State.load() == ControlFrame::kStateUp ? ControlFrame::kStateDown : ControlFrame::kStateUp;
-    w.OnButtonPress(0, 0, id);
+    ASSERT_TRUE(apptest::PressButton(w, id)) << id;
   }
   // Every unit chosen and ticked (the first one's page already open when `page_open`), then the
   // measurement screen.

@@ -99,10 +99,7 @@ struct Sweep {
   }
   // A click as the button reports it: its state toggled, then the press.
   void Click(std::int32_t id) {
-    AImageButton* button = FindImageButton(W().Window(), id);
-    ASSERT_NE(button, nullptr) << id;
-    button->State = button->State.load() == ControlFrame::kStateUp ? ControlFrame::kStateDown : ControlFrame::kStateUp;
-    W().OnButtonPress(0, 0, id);
+    ASSERT_TRUE(apptest::PressButton(W(), id)) << id;
   }
   void PaintAll() {
     W().StartScreenDirty = W().ForceFullPaint = 1;
