@@ -39,10 +39,10 @@ constexpr const char* kAxisLabels[2][6] = {
 const char* EnterValue(bool english) { return english ? "Enter value" : "Ввести значение"; }
 
 // Picture elements of the information page by code; codes not listed show element 12, the bare unit.
-// A picture draws its kind's sensor beside the unit, so kinds share an element only where they share
-// the sensor: the infrared distance sensor has its own element apart from the light sensors', the
-// barometer, whose sensor is inside its unit, shows the bare unit, and the integrating sound sensor
-// (one microphone, wired or not) shows the one-microphone picture, not the two-channel sensor's.
+// Kinds that share an element share its drawing, whose foot the panel leaves for each kind's own name:
+// element 22 is a sensing head that serves the light, infrared distance and atmospheric pressure
+// units alike, element 40 a microphone unit that serves the two-channel and the integrating sound
+// sensors, and element 32 a flow tube with its mouthpiece for the breath sensors.
 struct PictureRow {
   Codes codes;
   int element;
@@ -60,8 +60,7 @@ const PictureRow kIntroPictures[] = {
     {{24, 25, 31}, 18},
     {{27}, 23},
     {{28, 48}, 32},
-    {{32, 33, 80}, 22},
-    {{52, 57}, 44},
+    {{32, 33, 52, 57, 80, 84}, 22},
     {{34, 76}, 20},
     {{35}, 21},
     {{37}, 24},
@@ -70,7 +69,7 @@ const PictureRow kIntroPictures[] = {
     {{40}, 26},
     {{41}, 27},
     {{43}, 29},
-    {{44, 79}, 30},
+    {{44}, 30},
     {{45, 46}, 31},
     {{53, 59}, 39},
     {{64, 65}, 37},
@@ -81,6 +80,8 @@ const PictureRow kIntroPictures[] = {
     {{83}, 43},
 };
 constexpr int kDefaultIntroPicture = 12;
+// The unit type of the fast unit family, whose integrating sound sensor shows the one-microphone picture.
+constexpr std::uint8_t kFastUnitType = 7;
 
 }  // namespace
 
@@ -96,6 +97,7 @@ const char* ConductivityRangeLabel(bool micro, bool english) {
 
 int IntroPictureElement(std::uint16_t code, std::uint8_t unit_type, bool wireless) {
   if (code == 7 || code == 8) return unit_type == 3 || wireless ? 35 : 33;
+  if (code == 79) return unit_type == kFastUnitType || wireless ? 30 : 40;
   for (const PictureRow& row : kIntroPictures) {
     if (In(code, row.codes)) return row.element;
   }

@@ -42,14 +42,19 @@ enum class Picture {
   CounterTube,      // a radiation counter tube beside the radiation sign
   GasSyringe,       // a syringe whose gas is kept at a flask's temperature by a probe
   Cuvette,          // a cuvette of solution in its holder, a beam across it
-  LightProbe,       // a probe's window facing a lamp
-  InfraredHead,     // an emitter and receiver pair, the beam to a board and back
+  SensingHead,      // a head with a window, its field and the fronts reaching it
   UltrasonicHead,   // a transducer sending waves to a cart
   HumidityProbe,    // a probe with a vented cap among droplets
   Cuff,             // a cuff on an arm with its pump bulb
   LoadHook,         // a sensor hung from a stand with a load on its hook
   Microphone,       // a microphone listening to a tuning fork
-  TwoMicrophones,   // the same with two microphones on a forked cable
+  MicrophoneUnit,   // a microphone unit on its stand listening to a tuning fork
+  FieldProbe,       // a field probe's tip by a bar magnet
+  Electrodes,       // electrodes on a chest and the heart's trace
+  OpticalGate,      // a gate's beam across its gap, a ball falling through
+  FlowTube,         // a flow tube with its mouthpiece
+  Wheel,            // a spoked wheel on the sensor at its hub
+  AxisPulley,       // the sensor's axis with a pulley and a hanging load
   Box,              // a sensor box with its quantity
 };
 
@@ -94,7 +99,7 @@ constexpr BitmapRow kBitmaps[] = {
     {50069, 640, 240, Picture::Rod, kDegrees},
     {50070, 640, 240, Picture::Rod, kDegrees},
     {50071, 640, 240, Picture::Rod, kDegrees},
-    {50072, 640, 240, Picture::Box, {"B, мТл", "B, mT"}},
+    {50072, 640, 240, Picture::FieldProbe, {"B, мТл", "B, mT"}},
     {50073, 640, 240, Picture::Electrode, {"G", "G"}},
     {50076, 640, 240, Picture::Electrode, {"pH", "pH"}},
     {50077, 640, 240, Picture::Leads},
@@ -102,26 +107,25 @@ constexpr BitmapRow kBitmaps[] = {
     {50081, 640, 240, Picture::Gauge, {"P, кПа", "P, kPa"}},
     {50082, 640, 240, Picture::Cuvette},
     {50083, 640, 240, Picture::FingerClip},
-    {50084, 640, 240, Picture::LightProbe},
+    {50084, 640, 240, Picture::SensingHead},
     {50086, 640, 240, Picture::CounterTube},
     {50087, 640, 240, Picture::Cuff},
     {50088, 640, 240, Picture::ChestBelt},
     {50089, 640, 240, Picture::MagneticGate},
-    {50090, 640, 240, Picture::Box},
+    {50090, 640, 240, Picture::OpticalGate},
     {50091, 640, 240, Picture::Microphone},
-    {50092, 640, 240, Picture::Box},
+    {50092, 640, 240, Picture::Electrodes},
     {50093, 640, 240, Picture::GasSyringe},
-    {50094, 640, 240, Picture::Box},
+    {50094, 640, 240, Picture::FlowTube},
     {50095, 640, 240, Picture::Axes, kAccelerationSymbol},
     {50098, 640, 240, Picture::WirelessAxes, kAccelerationSymbol},
     {50099, 640, 240, Picture::UltrasonicHead},
     {50100, 640, 240, Picture::Gauge},
     {50101, 640, 240, Picture::LoadHook, kNewtons},
-    {50102, 640, 240, Picture::TwoMicrophones},
-    {50103, 640, 240, Picture::Box},
-    {50104, 640, 240, Picture::Box},
+    {50102, 640, 240, Picture::MicrophoneUnit},
+    {50103, 640, 240, Picture::AxisPulley},
+    {50104, 640, 240, Picture::Wheel},
     {50105, 640, 240, Picture::LoadHook, kNewtons},
-    {50106, 640, 240, Picture::InfraredHead},
 };
 
 using pictures::FillConvex;
@@ -336,14 +340,19 @@ void DrawSensor(Surface& s, const BitmapRow& row, bool english) {
     case Picture::CounterTube: DrawCounterTube(s, lx, mid, w, h); break;
     case Picture::GasSyringe: DrawGasSyringe(s, lx, mid, w, h); break;
     case Picture::Cuvette: pictures::DrawCuvetteHolder(s, {lx, mid, w, h}); break;
-    case Picture::LightProbe: pictures::DrawLightProbe(s, {lx, mid, w, h}); break;
-    case Picture::InfraredHead: pictures::DrawInfraredHead(s, {lx, mid, w, h}); break;
+    case Picture::SensingHead: pictures::DrawSensingHead(s, {lx, mid, w, h}); break;
     case Picture::UltrasonicHead: pictures::DrawUltrasonicHead(s, {lx, mid, w, h}); break;
     case Picture::HumidityProbe: pictures::DrawHumidityProbe(s, {lx, mid, w, h}); break;
     case Picture::Cuff: pictures::DrawCuff(s, {lx, mid, w, h}); break;
     case Picture::LoadHook: pictures::DrawLoadHook(s, {lx, mid, w, h}); break;
-    case Picture::Microphone: pictures::DrawMicrophones(s, {lx, mid, w, h}, 1); break;
-    case Picture::TwoMicrophones: pictures::DrawMicrophones(s, {lx, mid, w, h}, 2); break;
+    case Picture::Microphone: pictures::DrawMicrophone(s, {lx, mid, w, h}); break;
+    case Picture::MicrophoneUnit: pictures::DrawMicrophoneUnit(s, {lx, mid, w, h}); break;
+    case Picture::FieldProbe: pictures::DrawFieldProbe(s, {lx, mid, w, h}); break;
+    case Picture::Electrodes: pictures::DrawElectrodes(s, {lx, mid, w, h}); break;
+    case Picture::OpticalGate: pictures::DrawOpticalGate(s, {lx, mid, w, h}); break;
+    case Picture::FlowTube: pictures::DrawFlowTube(s, {lx, mid, w, h}); break;
+    case Picture::Wheel: pictures::DrawWheel(s, {lx, mid, w, h}); break;
+    case Picture::AxisPulley: pictures::DrawAxisPulley(s, {lx, mid, w, h}); break;
     default:
       break;
   }

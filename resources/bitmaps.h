@@ -6,11 +6,11 @@
 #include "platform/surface.h"
 
 // The bitmaps the main window loads at start-up, in load order.
-inline constexpr std::array<int, 48> kMainWindowBitmaps = {
+inline constexpr std::array<int, 47> kMainWindowBitmaps = {
     50057, 50058, 50062, 50077, 50063, 50064, 50065, 50067, 50074, 50075, 50076, 50068,
     50069, 50070, 50071, 50072, 50073, 50080, 50081, 50082, 50083, 50084, 50085, 50086,
     50087, 50088, 50089, 50090, 50091, 50092, 50093, 50094, 50095, 50096, 50097, 50098,
-    50099, 50100, 50101, 50102, 50103, 50104, 50105, 50106, 50078, 50079, 50059, 50060};
+    50099, 50100, 50101, 50102, 50103, 50104, 50105, 50078, 50079, 50059, 50060};
 
 inline constexpr int kStartBackgroundBitmap = 50057;
 

@@ -1,5 +1,5 @@
-// The parts the sensor pictures draw beside the unit: each kind's probe, cuff, microphone, cuvette
-// holder or load hook, in the flat inked style of the unit itself.
+// The parts the sensor pictures draw beside the unit: each kind's probe, head, cuff, microphone,
+// electrodes, gate, wheel or pulley, in the flat inked style of the unit itself.
 #pragma once
 
 #include <initializer_list>
@@ -25,10 +25,8 @@ void FillConvex(platform::Surface& s, std::initializer_list<std::pair<double, do
 
 // Optical density and turbidity: a cuvette of solution standing in its holder, the beam across it.
 void DrawCuvetteHolder(platform::Surface& s, const Beside& at);
-// Light: the probe's window facing a shining lamp.
-void DrawLightProbe(platform::Surface& s, const Beside& at);
-// Infrared distance: the emitter and receiver pair, their beam going to a board and coming back.
-void DrawInfraredHead(platform::Surface& s, const Beside& at);
+// Light, infrared distance and atmospheric pressure: a sensing head, its window open to what reaches it.
+void DrawSensingHead(platform::Surface& s, const Beside& at);
 // Ultrasonic distance: the transducer sending its waves towards a cart.
 void DrawUltrasonicHead(platform::Surface& s, const Beside& at);
 // Humidity: a probe with a vented cap among droplets.
@@ -37,7 +35,21 @@ void DrawHumidityProbe(platform::Surface& s, const Beside& at);
 void DrawCuff(platform::Surface& s, const Beside& at);
 // Force: the sensor hung from a stand, a load on its hook and the force's arrow.
 void DrawLoadHook(platform::Surface& s, const Beside& at);
-// Sound: one microphone, or two on a forked cable, listening to a tuning fork.
-void DrawMicrophones(platform::Surface& s, const Beside& at, int count);
+// Sound: a microphone on its cable listening to a tuning fork.
+void DrawMicrophone(platform::Surface& s, const Beside& at);
+// Two-channel and integrating sound: a microphone unit on its stand, its grille turned to a tuning fork.
+void DrawMicrophoneUnit(platform::Surface& s, const Beside& at);
+// Magnetic field: a probe on its handle, its tip in the field of a bar magnet.
+void DrawFieldProbe(platform::Surface& s, const Beside& at);
+// Heart: three electrodes on a chest, their leads joined to the unit's cable, and the heart's trace.
+void DrawElectrodes(platform::Surface& s, const Beside& at);
+// Optical gate: a fork with its beam across the gap, a ball falling through.
+void DrawOpticalGate(platform::Surface& s, const Beside& at);
+// Breathing and its humidity: a flow tube with its mouthpiece, the breath going in and out.
+void DrawFlowTube(platform::Surface& s, const Beside& at);
+// Rotation: a spoked wheel turning on the sensor at its hub.
+void DrawWheel(platform::Surface& s, const Beside& at);
+// Rotation frequency: the sensor's axis with a pulley, a thread wound on it to a hanging load.
+void DrawAxisPulley(platform::Surface& s, const Beside& at);
 
 }  // namespace pictures
