@@ -432,6 +432,9 @@ void MainWindow::LeaveMeasureScreen() {
     view->Sweep.FirstRedrawColumn = 1;
     view->RecordViewable = 0;
     view->ContinuousKept = view->Continuous;
+    // The gas-law pair's one-row-a-second files belong to the record it was measured in: a later
+    // record, of whatever sensors, is written sample by sample unless its own preparation asks again.
+    view->TwoChannelText = 0;
     // The start page's pictured computer shows no live graph until a sensor page measures again.
     view->MiniGraph.SmallGraph = 0;
   }
