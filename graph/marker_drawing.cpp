@@ -31,6 +31,7 @@ void GraphView::ClearMarkedPoints() {
 namespace {
 
 constexpr std::uint16_t kFlowKind = 49;
+constexpr std::uint16_t kBreathingKind = 40;
 
 // A marker's value as a value indicator shows it: cut, not rounded, to `decimals` (formatted with one
 // decimal more and that one dropped), a magnitude below the last decimal's unit shown as 0.
@@ -412,8 +413,10 @@ std::vector<GraphView::DifferenceRow> GraphView::DifferenceRowTexts(std::size_t 
     if (channel.Decimals >= 1 && dv < std::pow(10.0, -channel.Decimals)) dv = 0.0;
     DifferenceRow row;
     row.Channel = k;
-    // Every row carries its channel's symbol, as the marker captions do, rate kinds too.
-    row.Value = Format("%s=%.*f %s", channel.Symbol.c_str(), channel.Decimals, dv, channel.Unit);
+    // Every row carries its channel's symbol, rate kinds too, but for the breathing sensor, whose
+    // row gives the difference alone.
+    const char* name = channel.SensorCode == kBreathingKind ? " " : channel.Symbol.c_str();
+    row.Value = Format("%s=%.*f %s", name, channel.Decimals, dv, channel.Unit);
     row.Time = Format("%s=%.*f %s", channel.AxisLabel.c_str(), time_decimals, dt, channel.TimeUnit);
     rows.push_back(std::move(row));
   }
