@@ -63,6 +63,8 @@ void MainWindow::GotoGraphScreen() {
   StartupInProgress = 0;
   Bytes.MeasureScreenActive = 1;
   Bytes.InfoScreenActive = 0;
+  // No sensor page is opening behind the graph, whose recordings take every sample.
+  Bytes.SensorPageOpening = 0;
   view->Sweep.GraphScreen = 1;
   // The slots are reconciled with the device table and prepared for the graph; with no sensor the
   // view takes the default header.
