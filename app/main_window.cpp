@@ -143,6 +143,8 @@ void MainWindow::InitMainWindow() {
                             Metrics.ScreenHeight - Metrics.BottomBarHeight};
   View->Init(SampleCapacity, view_rect, 255, this);
   View->Ready = 1;
+  // The breathing sensor shows its rate until its page chooses otherwise.
+  if (Bytes.BreathingDisplayMode.load() == 0) Bytes.BreathingDisplayMode = 1;
   View->AttachDevices(*Devices, *this);
   SlotBinder = std::make_unique<DeviceSlotBinder>(DeviceSlots, *View);
   // The tick's calls into the window run on the window thread.

@@ -365,9 +365,6 @@ class MainWindow final : public MainWindowServices,
   void OnMouseMove(unsigned flags, std::int32_t x, std::int32_t y);
   bool NearScaleSliders(std::int32_t x, std::int32_t y);
   std::uint8_t CountTickBoxes();
-  // A record runs on the start side: a preparation page's own measuring, which shows its live values,
-  // does not count.
-  bool RecordingOnStartSide();
   // Over the start page's web-address line; and between the sensor-list caption and the last sensor button.
   bool OnWebLink(std::int32_t x, std::int32_t y) const;
   bool InSensorButtonColumn(std::int32_t x, std::int32_t y) const;

@@ -108,7 +108,7 @@ void MainWindow::HintDelayStep() {
                                HoveredControlId == 75027 || HoveredControlId == 75032;
     if (!recording && settings_hidden && toolbar_free && (PanelMode == 0 || record_button)) ShowHint(5000);
   } else if (Bytes.InfoScreenActive.load() != 0) {
-    if (RecordingOnStartSide()) {
+    if (recording) {
       ShowControl(kHintWindowId, false);
     } else {
       ShowHint(HintId >= 1 && HintId <= 3 ? 8000 : 5000);

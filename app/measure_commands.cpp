@@ -138,6 +138,8 @@ void MainWindow::SensorButtonPress(std::int32_t n) {
       }
       if (attached) {
         if (Hooks.SetInfoScreen) Hooks.SetInfoScreen(*this, 11, n, unit);
+        // The tick holds the samples until the page's pictures are painted.
+        Bytes.SensorPageOpening = 1;
         Bytes.SensorPagePending = 1;
         View->SensorCode = SensorButtons[slot].SensorCode;
         View->DefaultSampleRate(unit->DeviceTypeCode);

@@ -63,6 +63,8 @@ void MainWindow::GotoGraphScreen() {
   StartupInProgress = 0;
   Bytes.MeasureScreenActive = 1;
   Bytes.InfoScreenActive = 0;
+  // No sensor page is opening behind the graph, whose recordings take every sample.
+  Bytes.SensorPageOpening = 0;
   view->Sweep.GraphScreen = 1;
   // The slots are reconciled with the device table and prepared for the graph; with no sensor the
   // view takes the default header.
@@ -432,6 +434,9 @@ void MainWindow::LeaveMeasureScreen() {
     view->Sweep.FirstRedrawColumn = 1;
     view->RecordViewable = 0;
     view->ContinuousKept = view->Continuous;
+    // The gas-law pair's one-row-a-second files belong to the record it was measured in: a later
+    // record, of whatever sensors, is written sample by sample unless its own preparation asks again.
+    view->TwoChannelText = 0;
     // The start page's pictured computer shows no live graph until a sensor page measures again.
     view->MiniGraph.SmallGraph = 0;
   }

@@ -186,11 +186,6 @@ bool MainWindow::InSensorButtonColumn(std::int32_t x, std::int32_t y) const {
   return x >= b.left && x <= b.right && y >= caption->Rect().top && y <= b.top;
 }
 
-bool MainWindow::RecordingOnStartSide() {
-  if (!View || View->Recording.load() == 0) return false;
-  return !Hooks.InfoScreen || Hooks.InfoScreen(*this) != 11;
-}
-
 std::uint8_t MainWindow::CountTickBoxes() {
   TickBoxCount = static_cast<std::uint8_t>(std::count_if(SensorChosen.begin(), SensorChosen.end(), [](std::uint8_t c) { return c != 0; }));
   return TickBoxCount;
@@ -303,8 +298,9 @@ void MainWindow::OnMouseMove(unsigned flags, std::int32_t x, std::int32_t y) {
       MouseParts.StartTitleTimer(1);
     }
   }
-  // The help zones of the tick boxes, on a preparation page as on the other pages.
-  if (RecordingOnStartSide() || (CurrentTimerId != 0 && CurrentTimerId != kTimerHintDelay && CurrentTimerId != kTimerHintEnd)) return;
+  // The help zones of the tick boxes, only while nothing records: a preparation page measuring is
+  // such a recording, and its tick boxes take no click meanwhile either.
+  if (recording || (CurrentTimerId != 0 && CurrentTimerId != kTimerHintDelay && CurrentTimerId != kTimerHintEnd)) return;
   if (CountTickBoxes() == 0) return;
   const bool timer_runs = CurrentTimerId != 0;
   if (Holds(MainTickRect, x, y)) {

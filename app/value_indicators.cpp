@@ -52,14 +52,6 @@ IndicatorText IndicatorValueText(double value, int decimals) {
   return CutText(value, d);
 }
 
-IndicatorText IndicatorDerivedText(double value, int decimals) {
-  const int d = ClampDecimals(decimals);
-  IndicatorText shown;
-  shown.Text = std::isfinite(value) ? Fixed(value, d) : std::string("--");
-  shown.Parsed = std::isfinite(value) ? ParseBack(shown.Text) : value;
-  return shown;
-}
-
 IndicatorText IndicatorTimeText(std::uint32_t rate, std::uint32_t first_sample, bool column_inside) {
   if (rate == 0 || !column_inside) return {};
   const int decimals = rate > 10000 ? 5 : (rate > 1000 ? 4 : 3);

@@ -18,9 +18,6 @@ inline constexpr int kMostIndicatorDecimals = 9;
 // The value cut (not rounded) to `decimals`: formatted with one decimal more and that one dropped;
 // a magnitude below 10^-decimals shows 0. Locale-independent; a value that is not a number shows "--".
 IndicatorText IndicatorValueText(double value, int decimals);
-// A quantity worked out from the reading (the angular speed beside revolutions a second), rounded to
-// its decimals as the marker captions give it.
-IndicatorText IndicatorDerivedText(double value, int decimals);
 // The time of a column's first sample at `rate` Hz: 3 decimals, 4 above 1000 Hz, 5 above 10000 Hz, cut
 // like the value. Empty without a rate or with the column outside the table.
 IndicatorText IndicatorTimeText(std::uint32_t rate, std::uint32_t first_sample, bool column_inside);

@@ -105,8 +105,9 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
   DrawTwice(surface, unit, g[4], g[5], g[6] - g[4], g[7] - g[5], time_line ? rgba8(100, 100, 100, 255) : rgba8(0, 0, 0, 255));
   const IndicatorGeometry& second = channel.SecondLineGeometry;
   if (channel.ExtraValueShown != 0 && second[2] > second[0]) {
-    // The same reading as an angular speed on the line below.
-    const IndicatorText angular = IndicatorDerivedText(value * kRadiansPerRevolution, channel.Decimals);
+    // The same reading as an angular speed on the line below, cut to the decimals as the value is.
+    const IndicatorText angular = IndicatorValueText(value * kRadiansPerRevolution, channel.Decimals);
+    channel.IndicatorShownAngular = angular.Parsed;
     DrawValueRight(surface, angular.Text, second[0], second[1], second[2] - second[0], second[3] - second[1], colour);
     DrawTwice(surface, AngularSpeedUnit(EnglishUi()), second[4], second[5], second[6] - second[4], second[7] - second[5],
               rgba8(0, 0, 0, 255));

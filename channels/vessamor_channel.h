@@ -211,6 +211,8 @@ class VessamorChannel {
 
   // What the value indicator last showed (value and column of its time), so a reframe draws it again.
   double IndicatorShownValue = 0.0;
+  // The angular speed its second line shows (rotation kinds), read back from the text drawn.
+  double IndicatorShownAngular = 0.0;
   std::uint16_t IndicatorShownColumn = 0;
   std::uint8_t IndicatorShownValid = 0;
   // What it showed was a recorded volume (flow kinds), which a stopped recording no longer shows.

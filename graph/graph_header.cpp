@@ -233,7 +233,8 @@ void GraphView::SetupGraphHeader(bool keep_time, const ChannelSetupRequest* requ
   }
 
   if (row.Tail == kBreathingRow) {
-    const bool rate_shown = MainWindow != nullptr && MainWindow->Bytes.BreathingDisplayMode.load() == 1;
+    // The title names what the indicator shows: the breathing rate unless the raw signal (mode 2) is chosen.
+    const bool rate_shown = MainWindow == nullptr || MainWindow->Bytes.BreathingDisplayMode.load() != 2;
     if (english) {
       GraphTitle = rate_shown ? "Breathing rate measurement" : "Breath-holding time measurement";
     } else {

@@ -31,6 +31,21 @@ void GraphView::ClearMarkedPoints() {
 namespace {
 
 constexpr std::uint16_t kFlowKind = 49;
+constexpr std::uint16_t kBreathingKind = 40;
+
+// A marker's value as a value indicator shows it: cut, not rounded, to `decimals` (formatted with one
+// decimal more and that one dropped), a magnitude below the last decimal's unit shown as 0.
+std::string CutValue(double value, int decimals) {
+  const int d = std::clamp(decimals, 0, 9);
+  if (d > 0 && std::fabs(value) < std::pow(10.0, -d)) value = 0.0;
+  char text[400];
+  const int n = std::snprintf(text, sizeof text, "%.*f", d + 1, value);
+  if (n <= 0 || n >= static_cast<int>(sizeof text)) return "--";
+  std::string shown(text, static_cast<std::size_t>(n));
+  shown.pop_back();
+  if (d == 0 && !shown.empty() && shown.back() == '.') shown.pop_back();
+  return shown;
+}
 
 // The panel style values a marker panel changes, put back when it is drawn.
 class PanelScope {
@@ -261,11 +276,10 @@ std::vector<std::string> GraphView::MarkerCaptionLines(MarkerRecord& marker, std
                      : rate      ? channel.RateDisplayFn(&channel, static_cast<std::uint16_t>(column))
                                  : channel.CurveValueAt(sample);
   marker.Times[k] = RecordRate > 0 ? sample / static_cast<double>(RecordRate) : 0.0;
-  marker.ValueCaptions[k] = Format("%s=%.*f %s", channel.Symbol.c_str(), channel.Decimals, marker.Values[k], channel.Unit);
+  marker.ValueCaptions[k] = channel.Symbol + "=" + CutValue(marker.Values[k], channel.Decimals) + " " + channel.Unit;
   std::vector<std::string> lines{marker.ValueCaptions[k]};
   if (channel.ExtraValueShown != 0) {
-    lines.push_back(Format("%s%.*f %s", "", channel.Decimals, marker.Values[k] * kRadiansPerRevolution,
-                           AngularSpeedUnit(english)));
+    lines.push_back(CutValue(marker.Values[k] * kRadiansPerRevolution, channel.Decimals) + " " + AngularSpeedUnit(english));
   }
   lines.push_back(channel.AxisLabel + "=" + time + " " + channel.TimeUnit);
   return lines;
@@ -399,8 +413,10 @@ std::vector<GraphView::DifferenceRow> GraphView::DifferenceRowTexts(std::size_t 
     if (channel.Decimals >= 1 && dv < std::pow(10.0, -channel.Decimals)) dv = 0.0;
     DifferenceRow row;
     row.Channel = k;
-    // Every row carries its channel's symbol, as the marker captions do, rate kinds too.
-    row.Value = Format("%s=%.*f %s", channel.Symbol.c_str(), channel.Decimals, dv, channel.Unit);
+    // Every row carries its channel's symbol, rate kinds too, but for the breathing sensor, whose
+    // row gives the difference alone.
+    const char* name = channel.SensorCode == kBreathingKind ? " " : channel.Symbol.c_str();
+    row.Value = Format("%s=%.*f %s", name, channel.Decimals, dv, channel.Unit);
     row.Time = Format("%s=%.*f %s", channel.AxisLabel.c_str(), time_decimals, dt, channel.TimeUnit);
     rows.push_back(std::move(row));
   }

@@ -221,6 +221,8 @@ void InfoPanel::LayoutTextBlocks() {
 }
 
 void InfoPanel::PaintScreenPictures() {
+  // The page is drawn: the acquisition tick takes the samples in again.
+  if (Owner.Bytes != nullptr) Owner.Bytes->SensorPageOpening = 0;
   PictureRow = SecondPictureRect = CaptionBox = {};
   PicturesEnd = CaptionHeight = 0;
   if (Owner.Buffer == nullptr) return;
@@ -285,7 +287,6 @@ void InfoPanel::PaintScreenPictures() {
       }
     }
   }
-  if (Owner.Bytes != nullptr) Owner.Bytes->SensorPageOpening = 0;
   // 5.
   if (!second) return;
   const platform::Surface& picture = *Picture2;

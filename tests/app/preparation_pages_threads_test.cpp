@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -433,6 +434,71 @@ TEST_F(PreparationPages, AveragingOffAndOnAgainKeepsTheZeroOnceInRecordsAndFiles
     }
     EXPECT_GT(rows, 100);
   }
+}
+
+TEST_F(PreparationPages, RecordAfterAGasLawPairIsWrittenSampleBySample) {
+  // The pair's files hold a row a second; the voltage recorded after it, in its own right, every sample.
+  apptest::Folder folder("preparation-after-gas-pair");
+  MainWindow& w = Open("auto:kind=26;auto:kind=46;wired:04/1195:sine=2048,1500,1");
+  Press(w, 75163);
+  Settle([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0 && w.MeasureButtonReady == 1; });
+  Press(w, 75164);
+  Settle([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
+  Press(w, 75173);
+  Settle([&] { return Panel().Steps.StepPending == 0 && w.MeasureButtonReady == 1; });
+  ASSERT_EQ(w.View->TwoChannelText, 1) << "the pair measures the isochoric process";
+  ClickControl(75172);
+  ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+  Record(w, 2.0);
+  // Escape, the pair unticked, the voltage's page and then its record.
+  w.OnKeyDown(key::kEscape, 1, 0);
+  Settle([&] { return w.Bytes.InfoScreenActive.load() != 0 && w.StartScreenDirty == 0; });
+  for (std::size_t i : {0u, 1u}) {
+    ASSERT_FALSE(w.SensorTickRects[i].IsEmpty()) << i;
+    Click(w, Centre(w.SensorTickRects[i]));
+    RunPumped(100);
+    ASSERT_EQ(w.Bytes.SensorPrepared[i].load(), 0) << i;
+  }
+  Press(w, 75165);
+  Settle([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
+  Press(w, 75173);
+  Settle([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0 && w.MeasureButtonReady == 1; });
+  ClickControl(75172);
+  ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+  Record(w, 2.0);
+  GraphView& view = *w.View;
+  std::uint32_t samples = 0;
+  {
+    std::lock_guard lock(view.ViewLock);
+    samples = view.LastSampleIndex + 1;
+  }
+  ASSERT_GT(samples, 100u);
+  const std::filesystem::path text = folder.path / "voltage.txt", sheet = folder.path / "voltage.xls";
+  for (const auto& [file, filter] : {std::pair{sheet, 2}, std::pair{text, 3}}) {
+    rig->host.DialogAnswers.push_back({file.string(), filter});
+    w.MenuNotification(0, 2, view);
+    rig->host.Pump();
+  }
+  // The text's rows: a time and a value each, one a sample.
+  std::ifstream in(text, std::ios::binary);
+  std::uint32_t rows = 0;
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream row(line);
+    double time = 0.0, value = 0.0;
+    if (!line.empty() && line[0] >= '0' && line[0] <= '9' && (row >> time >> value)) ++rows;
+  }
+  EXPECT_EQ(rows, samples) << ".txt";
+  // The sheet's number cells of its time column, one a sample.
+  std::ifstream book(sheet, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(book)), std::istreambuf_iterator<char>());
+  const auto word = [&](std::size_t at) {
+    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8);
+  };
+  std::uint32_t times = 0;
+  for (std::size_t at = 0; at + 4 <= bytes.size(); at += 4u + word(at + 2)) {
+    if (word(at) == 0x0003 && word(at + 2) == 15 && at + 8 <= bytes.size() && word(at + 6) == 0) ++times;
+  }
+  EXPECT_EQ(times, samples) << ".xls";
 }
 
 TEST_F(PreparationPages, VolumeIsDrawnInsideItsBoxAndGoesWhenTheRecordStops) {

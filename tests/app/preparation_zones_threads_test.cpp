@@ -1,6 +1,6 @@
 // A preparation page and the start page's catalogue on the simulated bus with real workers: a typed
-// reference of zero, the tick boxes' hints while a page is open, and catalogue rows opened after a
-// wireless unit's page.
+// reference of zero, the tick boxes' hints on a measuring page and once it is left, and catalogue
+// rows opened after a wireless unit's page.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -90,29 +90,48 @@ TEST_F(PreparationZones, TypedZeroIsAReferenceLikeAnyOther) {
   }
 }
 
-TEST_F(PreparationZones, TickBoxAndArrowMarkHintOnAnOpenPreparationPage) {
+TEST_F(PreparationZones, TickBoxAndArrowMarkHintOnlyWhileNoPageMeasures) {
+  // A preparation page measures its sensor: no hint, and its tick box takes no click. Its sensor
+  // released, the information page measures nothing: both hints show.
   const struct {
-    bool english;
+    bool english, released;
     const char *tick, *arrow;
-  } cases[] = {{false, "будет использоваться", "подготовлен один датчик"},
-               {true, "will be used in measurements", "one sensor is prepared"}};
+  } cases[] = {{false, false, nullptr, nullptr},
+               {true, false, nullptr, nullptr},
+               {false, true, "будет использоваться", "подготовлен один датчик"},
+               {true, true, "will be used in measurements", "one sensor is prepared"}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.english);
+    SCOPED_TRACE(std::string(c.english ? "English" : "Russian") + (c.released ? ", information page" : ", preparation page"));
     MainWindow& w = OpenPage("wired:15/1063:const=2000", c.english);
     ASSERT_EQ(Panel().ScreenNumber(), InfoPanel::kPreparation);
+    if (c.released) {
+      Press(w, 75163);
+      RunPumped(200);
+      ASSERT_EQ(w.View->Recording.load(), 0);
+    } else {
+      ASSERT_NE(w.View->Recording.load(), 0);
+    }
     const AImageButton& hint = *FindImageButton(w.Window(), 75175);
     ASSERT_FALSE(w.SensorTickRects[0].IsEmpty());
     ASSERT_FALSE(w.MainTickRect.IsEmpty());
     for (const auto& [zone, says] : {std::pair{w.SensorTickRects[0], c.tick}, std::pair{w.MainTickRect, c.arrow}}) {
       Hover(Centre(zone));
+      if (says == nullptr) {
+        EXPECT_FALSE(hint.IsVisible()) << hint.Caption();
+        continue;
+      }
       ASSERT_TRUE(hint.IsVisible()) << says;
       EXPECT_NE(hint.Caption().find(says), std::string::npos) << hint.Caption();
-      // The hint stands beside its zone, in the window, and the page stays open under it.
+      // The hint stands beside its zone, in the window.
       EXPECT_GE(hint.Rect().left, zone.right);
-      EXPECT_EQ(Panel().ScreenNumber(), InfoPanel::kPreparation);
       Hover({zone.left - 60, zone.bottom + 60});
     }
     EXPECT_FALSE(hint.IsVisible());
+    if (!c.released) {
+      Click(w, Centre(w.SensorTickRects[0]));
+      EXPECT_NE(w.Bytes.SensorPrepared[0].load(), 0) << "a click on the measuring page's tick box";
+      EXPECT_EQ(Panel().ScreenNumber(), InfoPanel::kPreparation);
+    }
   }
 }
 

@@ -208,18 +208,20 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
     double seconds;  // recorded
     double read_at;  // seconds into the recording the indicator is read
     bool english;
+    const char* difference;  // how its row between two markers begins ("" for the symbol and "=")
   } cases[] = {
-      {"auto:kind=35:sine=2048,1000,1.2", 72.0, 2.0, 16.0, 16.0, false},
-      {"auto:kind=35/3:sine=512,300,1.2", 72.0, 2.0, 16.0, 16.0, true},
-      // A breath more or less in a 15-second step is 4 a minute.
-      {"auto:kind=40:sine=2048,1200,0.25", 15.0, 4.0, 17.0, 17.0, false},
-      {"auto:kind=40:sine=2048,1200,0.3;auto:kind=37:square=0,2000,2", 18.0, 4.0, 17.0, 17.0, true},
-      {"auto:kind=40:sine=2048,1200,0.5;wired:15/1063:const=2000;wired:04/1195:const=3000", 30.0, 4.0, 17.0, 17.0, false},
+      {"auto:kind=35:sine=2048,1000,1.2", 72.0, 2.0, 16.0, 16.0, false, ""},
+      {"auto:kind=35/3:sine=512,300,1.2", 72.0, 2.0, 16.0, 16.0, true, ""},
+      // A breath more or less in a 15-second step is 4 a minute. The breathing row has no name.
+      {"auto:kind=40:sine=2048,1200,0.25", 15.0, 4.0, 17.0, 17.0, false, " ="},
+      {"auto:kind=40:sine=2048,1200,0.3;auto:kind=37:square=0,2000,2", 18.0, 4.0, 17.0, 17.0, true, " ="},
+      {"auto:kind=40:sine=2048,1200,0.5;wired:15/1063:const=2000;wired:04/1195:const=3000", 30.0, 4.0, 17.0, 17.0, false,
+       " ="},
       // Two pulses a second: 80 in the 40-second window, read as it closes; the record's first row.
-      {"auto:kind=37:square=0,2000,2", 80.0, 3.0, 41.0, 39.9, false},
+      {"auto:kind=37:square=0,2000,2", 80.0, 3.0, 41.0, 39.9, false, ""},
       // Ten pulses a second: twenty a revolution, or four.
-      {"auto:kind=73:square=0,4095,10", 0.5, 0.02, 3.0, 3.0, false},
-      {"auto:kind=77:square=0,4095,10", 2.5, 0.02, 3.0, 3.0, true},
+      {"auto:kind=73:square=0,4095,10", 0.5, 0.02, 3.0, 3.0, false, ""},
+      {"auto:kind=77:square=0,4095,10", 2.5, 0.02, 3.0, 3.0, true, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.units);
@@ -279,10 +281,23 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
       rig->host.Pump();
     }
     rig->Step(40);
+    // A second marker a little further on: the rate stays, and the row between the two says so.
+    for (const platform::MouseKind kind : {platform::MouseKind::Move, platform::MouseKind::RightDown, platform::MouseKind::RightUp}) {
+      rig->host.Window().DeliverMouse(kind, {x + 5, (plot.Top + plot.Bottom) / 2},
+                                      kind == platform::MouseKind::RightDown ? platform::kMouseRight : 0u);
+      rig->host.Pump();
+    }
+    rig->Step(40);
     std::lock_guard lock(w.View->ViewLock);
     const GraphView& view = *w.View;
     ASSERT_NE(view.Markers[0].Set, 0);
     EXPECT_NEAR(view.Markers[0].Values[0], c.reads, c.within) << "marker";
+    const auto differences = view.DifferenceRowTexts(0, 1);
+    ASSERT_FALSE(differences.empty());
+    ASSERT_EQ(differences.front().Channel, 0u);
+    const std::string& row = differences.front().Value;
+    const std::string begins = *c.difference != 0 ? std::string(c.difference) : view.Channel(0).Symbol + "=";
+    EXPECT_EQ(row.substr(0, begins.size()), begins) << row;
     const std::vector<double> rows =
         TextColumn(records::WriteTextRecord(view, records::SaveRange{0, view.Channel(0).CodeCount}, c.english), 1);
     ASSERT_FALSE(rows.empty());
