@@ -20,6 +20,7 @@
 #include "app/preparation_steps.h"
 #include "app/start_screen_parts.h"
 #include "app_test_support.h"
+#include "controls/stick_button_mod.h"
 #include "fast_clock.h"
 #include "layout/main_controls.h"
 #include "sim/unit_list.h"
@@ -193,6 +194,20 @@ class ReviewRig {
     const platform::WindowRect r = control->Rect();
     for (const platform::MouseKind kind : {platform::MouseKind::Move, platform::MouseKind::LeftDown, platform::MouseKind::LeftUp})
       Mouse(kind, (r.left + r.right) / 2, (r.top + r.bottom) / 2, settle);
+  }
+  // Channel k's settings panel opened by its slot button, `choose` given the panel to set its items
+  // as a user leaves them, the item `action` reported to the window, and the panel closed.
+  void ChannelPanel(std::size_t k, std::uint8_t action, const std::function<void(StickButtonMod&)>& choose) {
+    const auto slot = 75181 + static_cast<std::int32_t>(k);
+    Press(slot);
+    auto* panel = dynamic_cast<StickButtonMod*>(FindMainControl(Host().Window(), kSettingsPanelId));
+    ASSERT_TRUE(panel != nullptr && panel->IsVisible());
+    choose(*panel);
+    panel->HelpShown = StickButtonMod::kNoHelp;
+    panel->ActionCode = action;
+    Window().OnButtonPress(0, 0, kSettingsPanelId);
+    Settle();
+    Press(slot);
   }
   // One mouse event at a client point, with the buttons held as a host reports them; then the window settles.
   void Mouse(platform::MouseKind kind, int x, int y, bool settle = true) {
