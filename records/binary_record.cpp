@@ -193,7 +193,9 @@ void WriteBlock(ByteWriter& w, const GraphView& view, const VessamorChannel& ch,
   if (rate_kind) {
     const HistoryPart part = HistoryToSave(view, ch, range, whole);
     w.U32(part.Count);
-    w.U32(SavedChannel(ch) ? static_cast<std::uint32_t>(ch.RateDetector.History.size()) : 0);
+    // A loaded record keeps the capacity its file gave, whatever history the load sized for it.
+    const RateDetectorState& d = ch.RateDetector;
+    w.U32(SavedChannel(ch) ? d.CarriedCapacity.value_or(static_cast<std::uint32_t>(d.History.size())) : 0);
   } else if (IsAccelerometer(ch.SensorCode)) {
     w.F32(ch.Gain);
   }
