@@ -9,9 +9,7 @@
 #include <string>
 
 #include "controls/aimage_button.h"
-#include "info/info_panel.h"
 #include "review_rig.h"
-#include "sim/bus.h"
 
 namespace {
 
@@ -19,7 +17,6 @@ using apptest::Picture;
 using apptest::ReviewRig;
 
 constexpr std::int32_t kFit = 75013;
-constexpr std::int32_t kSetZero = 75173;
 
 // The rows of the plot the channel's colour reaches (left of the value indicators, which ride at
 // the curve's right end), from the plot's top.
@@ -40,39 +37,10 @@ Inked InkedRows(const Picture& p, const PixelRect& plot, const Rgba& c) {
   return rows;
 }
 
-// The window's clock on in steps of 20 ms (its timers run the page's steps) until `done`.
-template <typename Done>
-void StepUntil(ReviewRig& rig, Done done) {
-  for (int k = 0; k < 5000 && !done(); ++k) rig.Step(20);
-  ASSERT_TRUE(done());
-}
-
 // A ±10 V sensor fed a sawtooth over its whole range, zeroed on its preparation page where the
 // sawtooth stands at `zero_at` (a code), then measured with the mains notch on or off.
 void ZeroAndMeasure(ReviewRig& rig, std::int32_t zero_at, bool notch) {
-  MainWindow& w = rig.Window();
-  InfoPanel& page = *rig.Parts().Panel;
-  sim::Bus& bus = sim::Bus::Instance();
-  rig.Press(75163);
-  StepUntil(rig, [&] { return page.Box1.Shown != 0 && page.Box1.Channel != nullptr && page.Steps.StepPending == 0; });
-  // The bus let on in steps of 20 ms until the sawtooth stands within 200 codes above the zero's place.
-  const auto newest = [&] {
-    std::lock_guard lock(rig.View().ViewLock);
-    return std::int32_t{page.Box1.Channel->NewestCode()};
-  };
-  for (int k = 0; k < 400 && !(newest() >= zero_at && newest() < zero_at + 200); ++k) {
-    const std::int64_t to = bus.NowUs() + 20'000;
-    rig.Clock().HoldBusAt(to);
-    rig.Until([&] { return bus.NowUs() >= to; });
-    for (int n = 0; n < 3; ++n) rig.Step(20);
-  }
-  ASSERT_TRUE(newest() >= zero_at && newest() < zero_at + 200) << newest();
-  rig.Press(kSetZero);
-  // The page takes the zero with the samples that come next: the bus goes on 10 ms a step.
-  StepUntil(rig, [&] {
-    rig.Clock().HoldBusAt(bus.NowUs() + 10'000);
-    return page.Steps.StepPending == 0 && w.MeasureButtonReady == 1;
-  });
+  rig.ZeroOnPage(0, [&](std::int32_t code) { return code >= zero_at && code < zero_at + 200; });
   rig.ReleaseBus();
   rig.EnterMeasureScreen(true);
   if (notch) rig.ChannelPanel(0, StickButtonMod::kMains, [](StickButtonMod& p) { p.MainsOn = 1; });
