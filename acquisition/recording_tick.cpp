@@ -115,6 +115,8 @@ void GraphView::ComputeStartIndexes() {
     channel.RunMin = 0;
     channel.RunMax = 0;
     channel.RunReset = 1;
+    // The record is measured here: its history capacity is the detector's own.
+    channel.RateDetector.CarriedCapacity.reset();
     channel.TrackingOn = IsRotation(channel.SensorCode) ? 0 : 1;
     // The decoder sums the flow's values as they come: the volume the indicator shows.
     channel.PulseOn = channel.SensorCode == kFlowCode ? 1 : 0;

@@ -582,8 +582,10 @@ std::int32_t VessamorChannel::FilteredCodeAt(std::uint32_t index) {
   return scratch[1].MaxCode;
 }
 
-float VessamorChannel::CurveValueAt(std::uint32_t index) {
-  float value = ChannelValueOfCode(FilteredCodeAt(index), 2);
+float VessamorChannel::CurveValueAt(std::uint32_t index) { return CurveValueOfCode(FilteredCodeAt(index)); }
+
+float VessamorChannel::CurveValueOfCode(std::int32_t code) const {
+  float value = ChannelValueOfCode(code, 2);
   // As the curve draws it: the gas volume of kind 47 never goes below zero once its zero is set.
   if (SensorCode == 47 && ZeroOffsetOn != 0 && value < 0.0f) value = 0.0f;
   return value;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class VessamorChannel;
@@ -118,6 +119,9 @@ struct RateDetectorState {
   // One entry per window; HistoryCount wraps at History.size().
   std::vector<std::uint16_t> History;
   std::uint32_t HistoryCount = 0;
+  // The history capacity a loaded record carries, saved with it again as it came; none for a record
+  // measured here, whose capacity is its history's size.
+  std::optional<std::uint32_t> CarriedCapacity;
 
   // Set by every init hook; the acquisition tick runs the init hook while it is clear.
   std::uint8_t Started = 0;

@@ -97,6 +97,8 @@ class VessamorChannel {
   // the curve draws it (marker captions: the caption reads what the curve shows).
   std::int32_t FilteredCodeAt(std::uint32_t index);
   float CurveValueAt(std::uint32_t index);
+  // The value the curve draws for a filtered code (a column's extreme): the zero offset applied once.
+  float CurveValueOfCode(std::int32_t code) const;
   // Value of a code as the filters hand it out: plain, or code x 256 when smoothing is on.
   float ValueOfFilteredCode(std::int32_t code) const;
   // Value of a code that carries its zero offset already: converted, ZeroOffset subtracted.

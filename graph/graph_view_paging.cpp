@@ -6,16 +6,6 @@
 #include "channels/main_window_services.h"
 #include "graph/graph_view.h"
 
-namespace {
-
-// Value of a raw code (a recorded extreme) on the channel's full value path.
-float RawValue(const VessamorChannel& channel, std::int32_t code) {
-  if (channel.CodeOffsetOn != 0) code += channel.CodeOffset;
-  return channel.ChannelValueOfCode(channel.FractionalCodes != 0 ? code * 256 : code, 2);
-}
-
-}  // namespace
-
 void GraphView::RedrawAfterMove(std::uint32_t markers) {
   if (MainWindow == nullptr) return;
   if (markers > 0) MainWindow->MarkerRedraw = 1;
@@ -127,18 +117,27 @@ void GraphView::AutoScrollView() {
     base[2].FirstSample = LastSampleIndex - 1;
     base[2].SampleCount = 0;
 
+    // The whole record is laid into the plot and reduced by every channel's filters as it will be
+    // drawn; the range then comes from the columns themselves, the curves exactly as drawn.
+    ApplySelection(true);
+    const std::uint32_t last = std::min<std::uint32_t>(LastShownColumn, PlotWidth);
     // Every curve's extremes where the plot puts them, on the axis channel's scale. A curve drawn
     // with a plot gain hangs from the top value, so the range is taken again at the top it gives,
     // until every curve lies within it.
     const auto extremes = [&] {
       std::pair<double, double> range{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
       for (const auto& channel : Channels) {
-        if (channel->Enabled == 0 || channel->Shown == 0 || channel->RunMax <= 0) continue;
-        for (const std::int32_t code : {channel->RunMax, channel->RunMin}) {
-          const double value = channel->AxisValueOf(RawValue(*channel, code));
-          if (!std::isfinite(value)) continue;
-          range.first = std::min(range.first, value);
-          range.second = std::max(range.second, value);
+        if (channel->Enabled == 0 || channel->Shown == 0 || channel->Columns == nullptr) continue;
+        if (channel->Codes == nullptr || std::min(SampleCount, channel->CodeCapacity) == 0) continue;
+        const std::uint32_t end = std::min(last, channel->ColumnCapacity - 1);
+        for (std::uint32_t c = 1; c <= end; ++c) {
+          const ColumnRecord& column = channel->Columns[c];
+          for (const std::int32_t code : {column.MaxCode, column.MinCode}) {
+            const double value = channel->AxisValueOf(channel->CurveValueOfCode(code));
+            if (!std::isfinite(value)) continue;
+            range.first = std::min(range.first, value);
+            range.second = std::max(range.second, value);
+          }
         }
       }
       return range;
@@ -173,11 +172,17 @@ void GraphView::AutoScrollView() {
     }
     Scale.TopValue = kept_top;
     if (fitted) {
+      // The columns stay as laid and reduced: only where their values lie on the new range is
+      // worked out again.
       Scale.TopValue = top;
       Scale.BottomValue = bottom;
-      Scale.ValuePerDivision = (top - bottom) / std::max<std::uint8_t>(ValueDivisions, 1);
+      Scale.ValuePerDivision = static_cast<float>((top - bottom) / std::max<std::uint8_t>(ValueDivisions, 1));
+      DeriveScales();
+      UpdateValueGrid(true);
+      for (auto& channel : Channels) {
+        if (channel->Enabled != 0) channel->ComputePlotPoints(1, LastShownColumn);
+      }
     }
-    ApplySelection(true);
     markers = CountMarkedPoints();
     ClearMarkedPoints();
   }

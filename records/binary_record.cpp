@@ -165,7 +165,9 @@ HistoryPart HistoryToSave(const GraphView& view, const VessamorChannel& ch, cons
 void WriteBlock(ByteWriter& w, const GraphView& view, const VessamorChannel& ch, const SaveRange& range, bool whole) {
   w.U8(ch.DeviceTypeCode);
   w.U8(std::min<std::uint16_t>(ch.SensorCode, 255));
-  w.U32(SavedChannel(ch) ? ch.CodeCount : 0);
+  // The codes of the channel that the file holds: a unit that sent a few more than the record's
+  // length, or a part of the record, has no more in the file, and a load gives it no more.
+  w.U32(SavedChannel(ch) ? range.Count : 0);
   w.F32(ch.ZeroOffset);
   w.F32(ch.ZeroOffset2);
   w.F32(ch.EnteredValue);
@@ -193,7 +195,9 @@ void WriteBlock(ByteWriter& w, const GraphView& view, const VessamorChannel& ch,
   if (rate_kind) {
     const HistoryPart part = HistoryToSave(view, ch, range, whole);
     w.U32(part.Count);
-    w.U32(SavedChannel(ch) ? static_cast<std::uint32_t>(ch.RateDetector.History.size()) : 0);
+    // A loaded record keeps the capacity its file gave, whatever history the load sized for it.
+    const RateDetectorState& d = ch.RateDetector;
+    w.U32(SavedChannel(ch) ? d.CarriedCapacity.value_or(static_cast<std::uint32_t>(d.History.size())) : 0);
   } else if (IsAccelerometer(ch.SensorCode)) {
     w.F32(ch.Gain);
   }

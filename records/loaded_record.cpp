@@ -122,6 +122,7 @@ void ApplyRateKind(VessamorChannel& ch, const LoadedChannel& loaded, std::uint32
   ch.RateMode = seconds != 0 ? 1 : 0;
   d.History.clear();
   d.HistoryCount = 0;
+  d.CarriedCapacity.reset();
   if (seconds == 0) {
     d.Rate = 0.0f;
     return;
@@ -130,6 +131,7 @@ void ApplyRateKind(VessamorChannel& ch, const LoadedChannel& loaded, std::uint32
   d.Started = 0;
   d.WindowFill = 0;
   d.Rate = loaded.Settings.DerivedRate;
+  d.CarriedCapacity = loaded.Settings.HistoryCapacity;
   if (ch.SensorCode == 40) {
     d.Breath.StepLength = window;
   } else {

@@ -20,7 +20,9 @@
 #include "app/preparation_steps.h"
 #include "app/start_screen_parts.h"
 #include "app_test_support.h"
+#include "controls/stick_button_mod.h"
 #include "fast_clock.h"
+#include "info/info_panel.h"
 #include "layout/main_controls.h"
 #include "sim/unit_list.h"
 
@@ -193,6 +195,52 @@ class ReviewRig {
     const platform::WindowRect r = control->Rect();
     for (const platform::MouseKind kind : {platform::MouseKind::Move, platform::MouseKind::LeftDown, platform::MouseKind::LeftUp})
       Mouse(kind, (r.left + r.right) / 2, (r.top + r.bottom) / 2, settle);
+  }
+  // Unit `unit`'s preparation page opened by its sensor button (a rig made with `preparation`), the
+  // bus let on 20 ms at a time until `when` holds for the unit's newest code, then "Set 0", the bus
+  // going on 10 ms a step until the page has taken the zero from the samples that follow. The bus
+  // is left held.
+  void ZeroOnPage(std::size_t unit, const std::function<bool(std::int32_t)>& when) {
+    MainWindow& w = Window();
+    InfoPanel& page = *Parts().Panel;
+    Press(75163 + static_cast<std::int32_t>(unit));
+    StepUntil([&] { return page.Box1.Shown != 0 && page.Box1.Channel != nullptr && page.Steps.StepPending == 0; });
+    const auto newest = [&] {
+      std::lock_guard lock(View().ViewLock);
+      return std::int32_t{page.Box1.Channel->NewestCode()};
+    };
+    for (int k = 0; k < 400 && !when(newest()); ++k) {
+      const std::int64_t to = bus_.NowUs() + 20'000;
+      clock_.HoldBusAt(to);
+      Until([&] { return bus_.NowUs() >= to; });
+      for (int n = 0; n < 3; ++n) Step(20);
+    }
+    ASSERT_TRUE(when(newest())) << newest();
+    Press(75173);
+    StepUntil([&] {
+      clock_.HoldBusAt(bus_.NowUs() + 10'000);
+      return page.Steps.StepPending == 0 && w.MeasureButtonReady == 1;
+    });
+  }
+  // The window's clock on in steps of 20 ms (its timers run the pages' steps) until `done`.
+  template <typename Done>
+  void StepUntil(Done done) {
+    for (int k = 0; k < 5000 && !done(); ++k) Step(20);
+    ASSERT_TRUE(done());
+  }
+  // Channel k's settings panel opened by its slot button, `choose` given the panel to set its items
+  // as a user leaves them, the item `action` reported to the window, and the panel closed.
+  void ChannelPanel(std::size_t k, std::uint8_t action, const std::function<void(StickButtonMod&)>& choose) {
+    const auto slot = 75181 + static_cast<std::int32_t>(k);
+    Press(slot);
+    auto* panel = dynamic_cast<StickButtonMod*>(FindMainControl(Host().Window(), kSettingsPanelId));
+    ASSERT_TRUE(panel != nullptr && panel->IsVisible());
+    choose(*panel);
+    panel->HelpShown = StickButtonMod::kNoHelp;
+    panel->ActionCode = action;
+    Window().OnButtonPress(0, 0, kSettingsPanelId);
+    Settle();
+    Press(slot);
   }
   // One mouse event at a client point, with the buttons held as a host reports them; then the window settles.
   void Mouse(platform::MouseKind kind, int x, int y, bool settle = true) {

@@ -88,17 +88,23 @@ TEST_F(GraphScales, BackwardRebuildKeepsTheLastColumnsStart) {
 }
 
 TEST_F(GraphScales, FitShowsTheWholeRecordWithMargins) {
+  // The range is the drawn curve's, whatever the running extremes say; without a shown curve the
+  // range stays.
   const struct {
-    std::int32_t run_max, run_min;
+    std::int16_t low, high;
+    bool shown;
     double top, bottom;
-  } cases[] = {{500, 100, 5.4, 0.6}, {300, 300, 3.02, 2.98}, {0, 0, 2.0, -2.0}};
+  } cases[] = {{100, 500, true, 5.4, 0.6}, {300, 300, true, 3.02, 2.98}, {0, 0, true, 0.02, -0.02}, {100, 500, false, 2.0, -2.0}};
   for (const auto& c : cases) {
     Record(3000);
-    view.Channel(0).RunMax = c.run_max;
-    view.Channel(0).RunMin = c.run_min;
+    VessamorChannel& channel = view.Channel(0);
+    for (std::uint32_t i = 0; i < 3000; ++i) channel.Codes[i] = static_cast<std::int16_t>(c.low + (c.high - c.low) * (i % 7) / 6);
+    channel.RunMax = 4000;
+    channel.RunMin = -4000;
+    channel.Shown = c.shown ? 1 : 0;
     view.AutoScrollView();
-    EXPECT_NEAR(view.Scale.TopValue, c.top, 1e-5) << c.run_max;
-    EXPECT_NEAR(view.Scale.BottomValue, c.bottom, 1e-5) << c.run_max;
+    EXPECT_NEAR(view.Scale.TopValue, c.top, 1e-5) << c.high;
+    EXPECT_NEAR(view.Scale.BottomValue, c.bottom, 1e-5) << c.high;
     EXPECT_EQ(FirstShownSample(), 0u);
     EXPECT_GE(LastShownSample(), 2990u);
   }
@@ -107,7 +113,6 @@ TEST_F(GraphScales, FitShowsTheWholeRecordWithMargins) {
   view.AutoScrollView();
   EXPECT_DOUBLE_EQ(view.Scale.SamplesPerColumn, 10.0);
   Record(4000001);
-  view.Channel(0).RunMax = 500;
   view.AutoScrollView();
   EXPECT_EQ(view.FitPending, 1);
   EXPECT_EQ(window.Timers, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{10, 33}}));
