@@ -144,7 +144,7 @@ TEST_F(PreparationPages, TypedReferenceIsKeptHoweverTheTypingEnds) {
     const char* keys;
     End end;
     float reads;
-  } cases[] = {{"30", End::Enter, 30.0f}, {"30", End::SetZero, 30.0f}, {"30", End::Activation, 30.0f}, {"-", End::Enter, 0.0f}};
+  } cases[] = {{"30", End::Enter, 30.0f}, {"30", End::SetZero, 30.0f}, {"30", End::Activation, 30.0f}, {"-0", End::Enter, 0.0f}};
   std::vector<float> readings;
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.keys << " ending " << static_cast<int>(c.end));
@@ -167,7 +167,7 @@ TEST_F(PreparationPages, TypedReferenceIsKeptHoweverTheTypingEnds) {
     Run(400);
     EXPECT_EQ(box.LastRefusal, ValueInputBox::Refusal::None);
     EXPECT_NE(box.Channel->ZeroOffsetOn, 0);
-    // The typed value ("-" alone is 0) is what the channel reads from then on.
+    // The typed value (a zero too) is what the channel reads from then on.
     EXPECT_NEAR(box.Channel->ZeroOffset, live - c.reads, 0.2f);
     EXPECT_NEAR(box.Value, c.reads, 0.02f);
     if (c.reads != 0.0f) readings.push_back(box.Value);
@@ -175,6 +175,39 @@ TEST_F(PreparationPages, TypedReferenceIsKeptHoweverTheTypingEnds) {
   ASSERT_EQ(readings.size(), 3u);
   EXPECT_NEAR(readings[1], readings[0], 0.05f);
   EXPECT_NEAR(readings[2], readings[0], 0.05f);
+}
+
+TEST_F(PreparationPages, ATextWithoutADigitIsRefusedAsAnEmptyOne) {
+  // A sign or a separator alone says no number: the empty box's message, and the reference stays.
+  const struct {
+    const char* keys;
+    bool english;
+  } cases[] = {{"-", false}, {",", true}, {".", false}, {"-,", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    MainWindow& w = Open("wired:15/1063:const=2000", c.english);
+    Press(w, 75163);
+    Settle([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
+    ValueInputBox& box = Panel().Box1;
+    VessamorChannel& channel = *box.Channel;
+    const float live = box.Value;
+    const std::uint8_t offset_on = channel.ZeroOffsetOn;
+    const float offset = channel.ZeroOffset;
+    Click(w, Centre(box.Rect));
+    for (const char k : std::string(c.keys)) w.OnKeyDown(k == '-' ? key::kMinus : k == ',' ? key::kComma : key::kPeriod, 1, 0);
+    w.OnKeyDown(key::kEnter, 1, 0);
+    RunPumped(600);
+    EXPECT_EQ(box.LastRefusal, ValueInputBox::Refusal::Empty);
+    EXPECT_EQ(box.RefusalText(c.english), c.english ? "Enter a number" : "Введите число");
+    EXPECT_FALSE(box.RefusalBox.IsEmpty()) << "the message is drawn under the box";
+    EXPECT_EQ(box.Text, c.keys) << "the text stays for correction";
+    EXPECT_EQ(Panel().Steps.StepPending, 0);
+    EXPECT_EQ(channel.EnteredValueSet, 0);
+    EXPECT_EQ(channel.ZeroOffsetOn, offset_on);
+    EXPECT_EQ(channel.ZeroOffset, offset);
+    std::lock_guard lock(w.View->ViewLock);
+    EXPECT_NEAR(channel.ValueAtIndex(w.View->SampleCount - 1), live, 0.2f);
+  }
 }
 
 TEST_F(PreparationPages, ChoiceRightAfterAnUnpreparedAccelerometerPageIsAccepted) {
