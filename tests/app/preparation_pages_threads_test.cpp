@@ -513,4 +513,45 @@ TEST_F(PreparationPages, VolumeIsDrawnInsideItsBoxAndGoesWhenTheRecordStops) {
   text_inside("after the stop");
 }
 
+TEST_F(PreparationPages, ASensorLeftOutOfTheMeasurementSetsNotItsRate) {
+  // The gas-law pair (pressure and temperature, 125 Hz) prepared and then unticked, before or after
+  // the ±10 V sensor's page: the voltage sensor measured alone records at its own 1000 Hz.
+  const std::string voltage = "wired:04/1195:sine=2048,1500,1";
+  for (const bool voltage_first : {false, true}) {
+    SCOPED_TRACE(voltage_first ? "voltage prepared first" : "voltage prepared last");
+    const std::string gas = "auto:kind=26:const=2000;auto:kind=46:const=2000";
+    MainWindow& w = Open(voltage_first ? voltage + ";" + gas : gas + ";" + voltage);
+    const std::int32_t first_gas = voltage_first ? 1 : 0, volts = voltage_first ? 0 : 2;
+    const auto prepare = [&](std::int32_t unit) {
+      Press(w, 75163 + unit);
+      Until([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
+      // The voltage sensor is prepared by "Set 0"; the gas-law pair on entry.
+      if (unit == volts) Press(w, 75173);
+      Settle([&] { return Panel().Steps.StepPending == 0 && w.Bytes.SensorPrepared[static_cast<std::size_t>(unit)] != 0; });
+    };
+    if (voltage_first) prepare(volts);
+    prepare(first_gas);
+    prepare(first_gas + 1);
+    if (!voltage_first) prepare(volts);
+    // The last page left by its sensor button; the start screen's tick boxes then take clicks.
+    Press(w, 75163 + (voltage_first ? first_gas + 1 : volts));
+    RunPumped(200);
+    for (const std::int32_t unit : {first_gas, first_gas + 1}) {
+      const auto i = static_cast<std::size_t>(unit);
+      Until([&] { return !w.SensorTickRects[i].IsEmpty(); });
+      Click(w, Centre(w.SensorTickRects[i]));
+      RunPumped(100);
+      ASSERT_EQ(w.Bytes.SensorPrepared[i].load(), 0) << unit;
+    }
+    ClickControl(75172);
+    ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+    GraphView& view = *w.View;
+    EXPECT_EQ(view.RateSetting, 1000u);
+    Record(w, 1.0);
+    std::lock_guard lock(view.ViewLock);
+    EXPECT_EQ(view.RecordRate, 1000u);
+    EXPECT_NEAR(view.SampleCount, 1000.0, 250.0);
+  }
+}
+
 }  // namespace
