@@ -360,6 +360,13 @@ void DeviceSlotBinder::PrepareSlotsForGraph(std::uint8_t mode, bool english, con
     else view_.ResetViewState();
     const VessamorChannel& lead = view_.Channel(MarkFirstChannelPerSensor());
     view_.SensorCode = lead.SensorCode;
+    // The rate is the measurement's own: the lead sensor's default, which the set-up of the channels
+    // in it may change, not that of the sensor whose page was opened last. A rate the user chose
+    // stays.
+    if (first != nullptr && view_.RateChosen == 0) {
+      view_.DefaultSampleRate(lead.DeviceTypeCode);
+      view_.SetKindRate(view_.RateSetting);
+    }
     view_.FirstOfSensorCount = std::min<std::uint16_t>(view_.FirstOfSensorCount, 4);
     for (const DeviceSlot& slot : slots_) {
       if (!slot.Complete() || slot.SelectedForRecord == 0) continue;

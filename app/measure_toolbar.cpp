@@ -243,6 +243,7 @@ void MainWindow::RateSliderCommand(GraphView& view) {
   std::uint32_t remembered = view.RateSetting;
   const std::uint32_t asked = RateFromSlider(slider->GetValue());
   view.RateSetting = asked;
+  view.RateChosen = 1;
   if (!view.ClampRateToDevices()) remembered = 0;
   if (view.RecordViewable == 0) view.RecordRate = view.RateSetting;
   if (view.RateSetting != remembered) {

@@ -122,6 +122,7 @@ void OnFilterPanelCommand(GraphView& view, FilterPanelWindow& window, std::uint8
         c.NotchOn = panel.MainsOn ? 1 : 0;
         if (c.NotchOn != 0 && view.RateSetting != kMainsFilterRate) {
           view.RateSetting = kMainsFilterRate;
+          view.RateChosen = 1;
           window.ShowRate(kMainsFilterRate / 1000.0f);
         }
         c.ConfigureFilter();

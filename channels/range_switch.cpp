@@ -105,6 +105,7 @@ void GraphView::DefaultSampleRate(std::uint8_t device_type_code) {
       break;
   }
   RateSetting = rate;
+  RateChosen = 0;
 }
 
 void VessamorChannel::SwapPendingPair() {

@@ -86,8 +86,11 @@ struct RotationDetectorState {
   double CurrentRate = 0.0;
   std::array<RotationRingEntry, 4> Ring{};
   std::uint8_t RingPos = 0;
-  // Samples of the longest pulse interval that still gives a rate; after as long without a pulse the rate falls to 0.
+  // Samples of the longest pulse interval that still gives a rate.
   std::uint32_t Window = 0;
+  // Samples without a pulse after which the rate falls to 0: twice the last interval, at least half
+  // a second and at most the window; the window while no rate stands.
+  std::uint32_t Timeout = 0;
   std::int32_t HighestCode = 4095;
   float Threshold = 0.5f;
 };
@@ -180,6 +183,9 @@ std::uint32_t RotationPulsesPerRevolution(std::uint16_t sensor_code);
 // The longest pulse interval, in samples at `record_rate`, of a rotation as slow as the kinds'
 // pages name (0.025 rev/s): 2 s for kind 73, 10 s for kind 77.
 std::uint32_t RotationWindow(std::uint16_t sensor_code, std::uint32_t record_rate);
+// How long a rate measured over `interval` samples stands without a further pulse: twice the
+// interval, never below half a second and never beyond `window`.
+std::uint32_t RotationTimeout(std::int64_t interval, std::uint32_t record_rate, std::uint32_t window);
 void RotationInit(VessamorChannel* channel);
 void RotationProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_t last);
 float RotationValueAt(const VessamorChannel* channel, std::uint32_t entry);

@@ -271,6 +271,11 @@ std::uint32_t RotationWindow(std::uint16_t sensor_code, std::uint32_t record_rat
       std::lround(record_rate / (RotationPulsesPerRevolution(sensor_code) * kSlowestRevolutions)));
 }
 
+std::uint32_t RotationTimeout(std::int64_t interval, std::uint32_t record_rate, std::uint32_t window) {
+  const std::int64_t half = record_rate / 2;
+  return static_cast<std::uint32_t>(std::min<std::int64_t>(std::max(2 * interval, half), window));
+}
+
 void RotationInit(VessamorChannel* channel) {
   if (channel == nullptr) return;
   RateDetectorState& d = channel->RateDetector;
@@ -279,6 +284,7 @@ void RotationInit(VessamorChannel* channel) {
   r = RotationDetectorState{};
   channel->HistoryStepSeconds = 40;
   r.Window = RotationWindow(channel->SensorCode, rate);
+  r.Timeout = r.Window;
   for (RotationRingEntry& entry : r.Ring) entry = RotationRingEntry{0.0, -2 - static_cast<std::int64_t>(rate)};
   r.Threshold = 0.5f;
   d.Started = 1;
@@ -298,7 +304,6 @@ std::uint32_t RotationPulses(VessamorChannel* channel, std::uint32_t first, std:
   RotationDetectorState& r = channel->RateDetector.Rotation;
   GraphView* view = channel->View;
   const std::uint32_t rate = RecordRateOf(*channel);
-  const std::int64_t window = r.Window;
   // Kind 77 averages the rates of the pulses of the last half second.
   const std::int64_t half = rate / 2;
   const std::int64_t min_gap = rate / 500;
@@ -320,7 +325,7 @@ std::uint32_t RotationPulses(VessamorChannel* channel, std::uint32_t first, std:
         SetCode(*channel, i, 0);
       } else {
         const std::int64_t interval = i - r.LastPulse;
-        if (interval > 0 && interval <= window) {
+        if (interval > 0 && interval <= r.Timeout) {
           double rate_now = rate / (per_revolution * static_cast<double>(interval));
           if (channel->SensorCode == 77) {
             r.Ring[r.RingPos] = RotationRingEntry{rate_now, i};
@@ -342,23 +347,27 @@ std::uint32_t RotationPulses(VessamorChannel* channel, std::uint32_t first, std:
           WriteRateLine(*channel, r.LastPulse, i, r.PreviousRate, rate_now);
           r.PreviousRate = rate_now;
           r.CurrentRate = rate_now;
+          // A stopped disc reads 0 soon after its last pulse, a slow one reads on until its next.
+          r.Timeout = RotationTimeout(interval, rate, r.Window);
         } else {
           RotationFillRamp(channel, i);
           r.PreviousRate = 0.0;
           r.CurrentRate = 0.0;
           r.Ramp = 0;
+          r.Timeout = r.Window;
         }
       }
       r.Ramp = 1;
       r.LastPulse = i;
       if (view != nullptr) view->PulseAge = static_cast<std::int32_t>(static_cast<std::int64_t>(i) - view->DisplayStart);
     }
-    if (r.Ramp != 0 && i - r.LastPulse > window) {
+    if (r.Ramp != 0 && i - r.LastPulse > r.Timeout) {
       RotationFillRamp(channel, i);
       r.PreviousRate = 0.0;
       r.CurrentRate = 0.0;
       r.LastPulse = i;
       r.Ramp = 0;
+      r.Timeout = r.Window;
     } else if (r.Ramp == 0) {
       SetCode(*channel, i, 0);
     }
@@ -390,6 +399,7 @@ void RotationProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_
     r.Ramp = 0;
     r.LastPulse = 0;
     r.PulseStart = 0;
+    r.Timeout = r.Window;
     r.StepStarted = 1;
   }
   // A pulse still open at the end of the last batch ends in this one, even if it brings no pulse code:
@@ -401,7 +411,7 @@ void RotationProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_
     RotationHoldRate(*channel, last);
     return;
   }
-  if (static_cast<std::int64_t>(last) - r.LastPulse <= static_cast<std::int64_t>(r.Window)) {
+  if (static_cast<std::int64_t>(last) - r.LastPulse <= static_cast<std::int64_t>(r.Timeout)) {
     if (r.Ramp != 0) {
       if (channel->View != nullptr) channel->View->PulseAge = 0;
       RotationHoldRate(*channel, last);
@@ -416,6 +426,7 @@ void RotationProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_
   r.CurrentRate = 0.0;
   r.InPulse = 0;
   r.Ramp = 0;
+  r.Timeout = r.Window;
 }
 
 float RotationValueAt(const VessamorChannel*, std::uint32_t) { return 0.0f; }

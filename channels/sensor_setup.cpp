@@ -89,6 +89,7 @@ void SetupKind(GraphView& view, const SetupTarget& target) {
 }  // namespace
 
 void GraphView::SetKindRate(std::uint32_t rate) {
+  if (KindRateHeld != 0) return;
   RateSetting = rate;
   if (RecordViewable == 0) RecordRate = rate;
 }

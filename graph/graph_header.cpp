@@ -259,7 +259,13 @@ void GraphView::SetupGraphHeader(bool keep_time, const ChannelSetupRequest* requ
     if (request_flag && request != nullptr) {
       SetupChannels(request->SetupRequestCount, request->SetupRequestChannels[0]);
     } else {
-      for (std::int32_t i = 0; i < static_cast<std::int32_t>(kLiveChannels); ++i) SetupChannels(0, i);
+      // A sensor left out of the measurement sets none of its rate: the channels in it decide.
+      const bool measuring = std::any_of(Channels.begin(), Channels.end(), [](const auto& c) { return c->SavedShown != 0; });
+      for (std::int32_t i = 0; i < static_cast<std::int32_t>(kLiveChannels); ++i) {
+        KindRateHeld = measuring && Channels[static_cast<std::size_t>(i)]->SavedShown == 0 ? 1 : 0;
+        SetupChannels(0, i);
+      }
+      KindRateHeld = 0;
     }
   }
   SuppressChannelSetup = 0;

@@ -206,8 +206,13 @@ class GraphView {
   void SetupChannels(std::uint8_t take_view_code, std::int32_t channel_index);
   void ResetChannelDisplay(VessamorChannel* channel, bool all);
   void DefaultSampleRate(std::uint8_t device_type_code);
-  // RateSetting, and RecordRate unless a record is being viewed.
+  // RateSetting, and RecordRate unless a record is being viewed; nothing while a channel left out
+  // of the measurement is set up (KindRateHeld).
   void SetKindRate(std::uint32_t rate);
+  std::uint8_t KindRateHeld = 0;
+  // The rate was chosen on the measurement screen (the rate slider, the mains filter), not by a
+  // sensor's default: a new measurement keeps it. A sensor button's default clears it.
+  std::uint8_t RateChosen = 0;
   ChannelSetupRequest SetupRequest;
   // Live channels of the distance, speed and acceleration of a motion sensor; kept between set-ups.
   std::array<std::uint8_t, 3> MotionChannels{0, 1, 2};

@@ -114,7 +114,7 @@ bool ValueInputBox::Refuse(Refusal why) {
 bool ValueInputBox::ParseText(double& value) const {
   std::string text = Text;
   std::ranges::replace(text, ',', '.');
-  // A sign or a separator without a digit reads as nothing typed yet: zero.
+  // A sign or a separator without a digit reads as nothing typed yet: zero (while typing; a finish refuses it).
   if (!text.empty() && std::ranges::none_of(text, [](char c) { return c >= '0' && c <= '9'; }) &&
       text.find_first_not_of("-.") == std::string::npos && text.size() <= 2) {
     value = 0.0;
@@ -136,7 +136,8 @@ bool ValueInputBox::Append(char c) {
 bool ValueInputBox::Input(const unsigned* key) {
   const std::uint32_t decimals = std::min<std::uint32_t>(Decimals, 6);
   if (key == nullptr) {
-    if (Text.empty()) return Refuse(Refusal::Empty);
+    // A sign or a separator alone is no number yet: as if nothing were typed, the reference stays.
+    if (std::ranges::none_of(Text, [](char c) { return c >= '0' && c <= '9'; })) return Refuse(Refusal::Empty);
     double value = 0.0;
     if (!ParseText(value)) return Refuse(Refusal::NotANumber);
     double low = 0.0, high = 0.0;

@@ -40,6 +40,11 @@ std::uint16_t Signal::CodeAt(double seconds, std::uint64_t index) const {
     case SignalShape::Square:
       value = Phase(seconds, FrequencyHz) < 0.5 ? Level : Level + Amplitude;
       break;
+    case SignalShape::Burst:
+      value = Seconds > 0.0 && Phase(seconds, 0.5 / Seconds) >= 0.5 ? Level
+              : Phase(seconds, FrequencyHz) < 0.5                  ? Level
+                                                                   : Level + Amplitude;
+      break;
     case SignalShape::Noise: {
       double unit = static_cast<double>(SplitMix(Seed ^ SplitMix(index)) >> 11) * 0x1.0p-53;
       value = Level + Amplitude * (2.0 * unit - 1.0);
@@ -70,6 +75,7 @@ std::optional<Signal> ParseSignal(const std::string& text) {
   }
   auto arg = [&](size_t i, double fallback) { return i < args.size() ? args[i] : fallback; };
   if (name == "const" && args.size() == 1) return Signal::Constant(args[0]);
+  if (name == "burst" && args.size() == 4 && args[3] > 0.0) return Signal::Burst(args[0], args[1], args[2], args[3]);
   if (args.size() != 0 && args.size() != 3) return std::nullopt;
   if (name == "ramp") return Signal::Ramp(arg(0, 0.0), arg(1, 4095.0), arg(2, 0.5));
   if (name == "sine") return Signal::Sine(arg(0, 2048.0), arg(1, 1500.0), arg(2, 1.0));

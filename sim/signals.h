@@ -7,15 +7,18 @@
 
 namespace sim {
 
-enum class SignalShape { Constant, Ramp, Sine, Square, Noise };
+enum class SignalShape { Constant, Ramp, Sine, Square, Noise, Burst };
 
 // Level and Amplitude are in codes (0..4095); FrequencyHz is the ramp, sine or square repeat rate.
+// A burst is the square for its first Seconds, then Level as long, over and over (a disc that turns
+// and stops).
 struct Signal {
   SignalShape Shape = SignalShape::Constant;
   double Level = 2048.0;
   double Amplitude = 0.0;
   double FrequencyHz = 1.0;
   std::uint64_t Seed = 1;
+  double Seconds = 0.0;
 
   static Signal Constant(double level) { return {SignalShape::Constant, level, 0.0, 1.0, 1}; }
   static Signal Ramp(double low, double high, double hz) {
@@ -27,6 +30,9 @@ struct Signal {
   static Signal Square(double low, double high, double hz) {
     return {SignalShape::Square, low, high - low, hz, 1};
   }
+  static Signal Burst(double low, double high, double hz, double seconds) {
+    return {SignalShape::Burst, low, high - low, hz, 1, seconds};
+  }
   static Signal Noise(double mid, double amplitude, std::uint64_t seed) {
     return {SignalShape::Noise, mid, amplitude, 1.0, seed};
   }
@@ -37,7 +43,7 @@ struct Signal {
 };
 
 // Parses "const=L", "ramp", "ramp=LOW,HIGH,HZ", "sine", "sine=MID,AMP,HZ", "square", "square=LOW,HIGH,HZ",
-// "noise", "noise=MID,AMP,SEED"; empty when the text is not one of them.
+// "noise", "noise=MID,AMP,SEED", "burst=LOW,HIGH,HZ,SECONDS"; empty when the text is not one of them.
 std::optional<Signal> ParseSignal(const std::string& text);
 
 }  // namespace sim

@@ -14,6 +14,10 @@ WiredUnitModel::WiredUnitModel(std::vector<Signal> signals) : signals_(std::move
   if (signals_.empty()) signals_.push_back(Signal::Constant(2048.0));
 }
 
+void WiredUnitModel::SetSignals(std::vector<Signal> signals) {
+  if (!signals.empty()) signals_ = std::move(signals);
+}
+
 void WiredUnitModel::OnWrite(std::span<const std::uint8_t> bytes, std::int64_t now_us) {
   for (std::uint8_t byte : bytes) {
     if (!packet_.empty()) {

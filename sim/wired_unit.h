@@ -38,6 +38,8 @@ class WiredUnitModel : public UnitModel {
   void OnWrite(std::span<const std::uint8_t> bytes, std::int64_t now_us) override;
   void Produce(std::int64_t now_us, std::vector<std::uint8_t>& out) override;
 
+  // The sensor's inputs from now on (a disc that stops, a bath that warms), one per channel.
+  void SetSignals(std::vector<Signal> signals);
   bool Running() const { return running_; }
   const std::vector<StartPacket>& StartPackets() const { return starts_; }
   const std::vector<ModeByte>& ModeBytes() const { return modes_; }

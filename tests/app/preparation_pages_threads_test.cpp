@@ -145,7 +145,7 @@ TEST_F(PreparationPages, TypedReferenceIsKeptHoweverTheTypingEnds) {
     const char* keys;
     End end;
     float reads;
-  } cases[] = {{"30", End::Enter, 30.0f}, {"30", End::SetZero, 30.0f}, {"30", End::Activation, 30.0f}, {"-", End::Enter, 0.0f}};
+  } cases[] = {{"30", End::Enter, 30.0f}, {"30", End::SetZero, 30.0f}, {"30", End::Activation, 30.0f}, {"-0", End::Enter, 0.0f}};
   std::vector<float> readings;
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.keys << " ending " << static_cast<int>(c.end));
@@ -168,7 +168,7 @@ TEST_F(PreparationPages, TypedReferenceIsKeptHoweverTheTypingEnds) {
     Run(400);
     EXPECT_EQ(box.LastRefusal, ValueInputBox::Refusal::None);
     EXPECT_NE(box.Channel->ZeroOffsetOn, 0);
-    // The typed value ("-" alone is 0) is what the channel reads from then on.
+    // The typed value (a zero too) is what the channel reads from then on.
     EXPECT_NEAR(box.Channel->ZeroOffset, live - c.reads, 0.2f);
     EXPECT_NEAR(box.Value, c.reads, 0.02f);
     if (c.reads != 0.0f) readings.push_back(box.Value);
@@ -176,6 +176,39 @@ TEST_F(PreparationPages, TypedReferenceIsKeptHoweverTheTypingEnds) {
   ASSERT_EQ(readings.size(), 3u);
   EXPECT_NEAR(readings[1], readings[0], 0.05f);
   EXPECT_NEAR(readings[2], readings[0], 0.05f);
+}
+
+TEST_F(PreparationPages, ATextWithoutADigitIsRefusedAsAnEmptyOne) {
+  // A sign or a separator alone says no number: the empty box's message, and the reference stays.
+  const struct {
+    const char* keys;
+    bool english;
+  } cases[] = {{"-", false}, {",", true}, {".", false}, {"-,", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    MainWindow& w = Open("wired:15/1063:const=2000", c.english);
+    Press(w, 75163);
+    Settle([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
+    ValueInputBox& box = Panel().Box1;
+    VessamorChannel& channel = *box.Channel;
+    const float live = box.Value;
+    const std::uint8_t offset_on = channel.ZeroOffsetOn;
+    const float offset = channel.ZeroOffset;
+    Click(w, Centre(box.Rect));
+    for (const char k : std::string(c.keys)) w.OnKeyDown(k == '-' ? key::kMinus : k == ',' ? key::kComma : key::kPeriod, 1, 0);
+    w.OnKeyDown(key::kEnter, 1, 0);
+    RunPumped(600);
+    EXPECT_EQ(box.LastRefusal, ValueInputBox::Refusal::Empty);
+    EXPECT_EQ(box.RefusalText(c.english), c.english ? "Enter a number" : "Введите число");
+    EXPECT_FALSE(box.RefusalBox.IsEmpty()) << "the message is drawn under the box";
+    EXPECT_EQ(box.Text, c.keys) << "the text stays for correction";
+    EXPECT_EQ(Panel().Steps.StepPending, 0);
+    EXPECT_EQ(channel.EnteredValueSet, 0);
+    EXPECT_EQ(channel.ZeroOffsetOn, offset_on);
+    EXPECT_EQ(channel.ZeroOffset, offset);
+    std::lock_guard lock(w.View->ViewLock);
+    EXPECT_NEAR(channel.ValueAtIndex(w.View->SampleCount - 1), live, 0.2f);
+  }
 }
 
 TEST_F(PreparationPages, ChoiceRightAfterAnUnpreparedAccelerometerPageIsAccepted) {
@@ -544,6 +577,47 @@ TEST_F(PreparationPages, VolumeIsDrawnInsideItsBoxAndGoesWhenTheRecordStops) {
   EXPECT_NE(flow.IndicatorShownValue, volume);
   EXPECT_EQ(flow.IndicatorShownVolume, 0);
   text_inside("after the stop");
+}
+
+TEST_F(PreparationPages, ASensorLeftOutOfTheMeasurementSetsNotItsRate) {
+  // The gas-law pair (pressure and temperature, 125 Hz) prepared and then unticked, before or after
+  // the ±10 V sensor's page: the voltage sensor measured alone records at its own 1000 Hz.
+  const std::string voltage = "wired:04/1195:sine=2048,1500,1";
+  for (const bool voltage_first : {false, true}) {
+    SCOPED_TRACE(voltage_first ? "voltage prepared first" : "voltage prepared last");
+    const std::string gas = "auto:kind=26:const=2000;auto:kind=46:const=2000";
+    MainWindow& w = Open(voltage_first ? voltage + ";" + gas : gas + ";" + voltage);
+    const std::int32_t first_gas = voltage_first ? 1 : 0, volts = voltage_first ? 0 : 2;
+    const auto prepare = [&](std::int32_t unit) {
+      Press(w, 75163 + unit);
+      Until([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
+      // The voltage sensor is prepared by "Set 0"; the gas-law pair on entry.
+      if (unit == volts) Press(w, 75173);
+      Settle([&] { return Panel().Steps.StepPending == 0 && w.Bytes.SensorPrepared[static_cast<std::size_t>(unit)] != 0; });
+    };
+    if (voltage_first) prepare(volts);
+    prepare(first_gas);
+    prepare(first_gas + 1);
+    if (!voltage_first) prepare(volts);
+    // The last page left by its sensor button; the start screen's tick boxes then take clicks.
+    Press(w, 75163 + (voltage_first ? first_gas + 1 : volts));
+    RunPumped(200);
+    for (const std::int32_t unit : {first_gas, first_gas + 1}) {
+      const auto i = static_cast<std::size_t>(unit);
+      Until([&] { return !w.SensorTickRects[i].IsEmpty(); });
+      Click(w, Centre(w.SensorTickRects[i]));
+      RunPumped(100);
+      ASSERT_EQ(w.Bytes.SensorPrepared[i].load(), 0) << unit;
+    }
+    ClickControl(75172);
+    ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+    GraphView& view = *w.View;
+    EXPECT_EQ(view.RateSetting, 1000u);
+    Record(w, 1.0);
+    std::lock_guard lock(view.ViewLock);
+    EXPECT_EQ(view.RecordRate, 1000u);
+    EXPECT_NEAR(view.SampleCount, 1000.0, 250.0);
+  }
 }
 
 }  // namespace

@@ -68,8 +68,9 @@ class PreparationZones : public apptest::PagesFixture {
 };
 
 TEST_F(PreparationZones, TypedZeroIsAReferenceLikeAnyOther) {
-  // An ice bath, and a reference below it: from the moment it is typed the channel reads it.
-  const std::pair<const char*, float> cases[] = {{"0", 0.0f}, {"-", 0.0f}, {"-5", -5.0f}};
+  // An ice bath (a signed zero too), and a reference below it: from the moment it is typed the channel
+  // reads it.
+  const std::pair<const char*, float> cases[] = {{"0", 0.0f}, {"-0", 0.0f}, {"-5", -5.0f}};
   for (const auto& [typed, reads] : cases) {
     SCOPED_TRACE(typed);
     MainWindow& w = OpenPage("wired:15/1063:const=2000");

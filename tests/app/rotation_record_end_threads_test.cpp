@@ -23,6 +23,7 @@
 #include "records/binary_record.h"
 #include "review_rig.h"
 #include "sim/bus.h"
+#include "sim/wired_unit.h"
 
 namespace {
 
@@ -91,26 +92,28 @@ class RotationRecord : public ::testing::Test {
   // Records `seconds` and lets every sample so far through the window's processing; then lets the
   // bus on by `tail` of a column's samples, which the window counts but leaves for the next batch,
   // and presses Space there. Returns how many samples were left so.
-  static std::uint32_t RecordAndStop(ReviewRig& rig, double seconds, double tail) {
-    GraphView& view = rig.View();
-    sim::Bus& bus = sim::Bus::Instance();
-    rig.RecordUntil([&] { return rig.Samples() >= seconds * view.RecordRate; });
+  // The first unprocessed sample and the count, once they have stayed put a while with the bus
+  // held: the worker has decoded and the tick has counted all the bus sent. (The units' own counts
+  // are the worker's alone.)
+  static std::array<std::uint32_t, 2> Settled(GraphView& view) {
     const auto state = [&] {
       std::lock_guard lock(view.ViewLock);
       return std::array<std::uint32_t, 2>{view.Sweep.FirstUnprocessed, view.SampleCount};
     };
-    // The counts once they have stayed put a while with the bus held: the worker has decoded and
-    // the tick has counted all the bus sent. (The units' own counts are the worker's alone.)
-    const auto settled = [&] {
-      auto last = state();
-      for (int same = 0; same < 100;) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        const auto now = state();
-        same = now == last ? same + 1 : 0;
-        last = now;
-      }
-      return last;
-    };
+    auto last = state();
+    for (int same = 0; same < 100;) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      const auto now = state();
+      same = now == last ? same + 1 : 0;
+      last = now;
+    }
+    return last;
+  }
+  static std::uint32_t RecordAndStop(ReviewRig& rig, double seconds, double tail) {
+    GraphView& view = rig.View();
+    sim::Bus& bus = sim::Bus::Instance();
+    rig.RecordUntil([&] { return rig.Samples() >= seconds * view.RecordRate; });
+    const auto settled = [&] { return Settled(view); };
     // A millisecond on at a time until a batch has taken everything decoded.
     for (auto s = settled(); s[0] != s[1]; s = settled()) rig.Clock().HoldBusAt(bus.NowUs() + 1000);
     const double spc = [&] {
@@ -232,6 +235,61 @@ TEST_F(RotationRecord, EndsOnItsRateInIndicatorCurveMarkerAndFiles) {
     check_rows(stored, end, ".out");
     check_rows(TextRows(ReadFile(fs::path(file).replace_extension(".txt")), place), end, ".txt");
     check_rows(SheetRows(ReadFile(fs::path(file).replace_extension(".xls")), static_cast<std::uint16_t>(k + 1)), end, ".xls");
+  }
+}
+
+// A disc that stops reads 0 soon after its last pulse: half a second at speed, two pulse intervals
+// when slow (at most the interval of the slowest rate the pages name); until then it reads its rate.
+TEST_F(RotationRecord, AStoppedDiscFallsToZeroSoonAndASlowOneReadsOnBetweenPulses) {
+  const struct {
+    const char* units;
+    double rate;    // rev/s
+    double gap;     // seconds between pulses
+    double zero;    // seconds after the stop by which it reads 0
+    bool english;
+  } cases[] = {
+      {"auto:kind=77:square=0,4095,8", 2.0, 0.125, 0.75, false},
+      {"auto:kind=73:square=0,4095,40", 2.0, 0.025, 0.75, true},
+      {"auto:kind=77:square=0,4095,0.2", 0.05, 5.0, 10.5, true},
+      {"auto:kind=73:square=0,4095,1", 0.05, 1.0, 2.5, false},
+  };
+  sim::Bus& bus = sim::Bus::Instance();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.units);
+    ReviewRig rig(c.english ? 1920 : 1366, c.english ? 1080 : 768, c.english, c.units);
+    rig.IndicatorsOnRigClock();
+    rig.EnterMeasureScreen();
+    GraphView& view = rig.View();
+    // The pulses rise half an interval into each; the disc stops just after its third.
+    const double stop = std::max(2.55 * c.gap, 2.0);
+    rig.RecordUntil([&] { return rig.Samples() >= stop * view.RecordRate; });
+    const auto bus_on = [&](double seconds) {
+      const std::int64_t until = bus.NowUs() + static_cast<std::int64_t>(seconds * 1e6);
+      for (std::int64_t held = bus.NowUs(); held < until;) {
+        rig.Clock().HoldBusAt(held = std::min<std::int64_t>(held + 50'000, until));
+        for (auto end = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+             bus.NowUs() < held && std::chrono::steady_clock::now() < end;)
+          std::this_thread::sleep_for(std::chrono::microseconds(200));
+      }
+      Settled(view);
+    };
+    bus_on(0.0);
+    const std::size_t k = RotationChannel(view).first;
+    ASSERT_LT(k, GraphView::kLiveChannels);
+    const double within = 0.006 + c.rate * 0.01;
+    EXPECT_NEAR(rig.Indicator(k), c.rate, within) << "turning";
+    ASSERT_TRUE(bus.WithModel<sim::WiredUnitModel>(bus.Units()[0], [](sim::WiredUnitModel& unit) {
+      unit.SetSignals({sim::Signal::Constant(0)});
+    }));
+    bus_on(0.8 * c.gap);
+    EXPECT_NEAR(rig.Indicator(k), c.rate, within) << "most of an interval after the last pulse";
+    bus_on(c.zero - 0.8 * c.gap);
+    EXPECT_EQ(rig.Indicator(k), 0.0) << c.zero << " s after the stop";
+    rig.Key(platform::key::kSpace);
+    rig.ReleaseBus();
+    rig.Until([&] { return view.Recording.load() == 0 && view.RecordViewable != 0; });
+    std::lock_guard lock(view.ViewLock);
+    EXPECT_EQ(view.Channel(k).ValueAtIndex(view.LastSampleIndex), 0.0f) << "the record ends stopped";
   }
 }
 

@@ -218,17 +218,26 @@ TEST(RotationDetector, PulsesAThousandSamplesApartGiveTheKindsRate) {
   }
 }
 
-TEST(RotationDetector, TheWindowWithoutPulsesLetsTheRateFallToZero) {
-  // Kind 73's window at 10 kHz: two seconds, the interval of 0.025 rev/s at 20 pulses a revolution.
-  RateFixture f(10000, InstallRotationHooks, 30000, 73);
-  f.Feed(Pulses(30000, 1000, 1000, 3, 50, 3000), 250);
-  ASSERT_EQ(f.codes[3000], 128);
-  EXPECT_EQ(f.D().Rotation.CurrentRate, 0.0);
-  // A straight fall from the last rate to 0 at the end of the first batch two seconds on.
-  constexpr std::size_t kEnd = 23249;
-  for (std::size_t i = 3001; i <= kEnd; ++i) ASSERT_LE(f.codes[i], f.codes[i - 1]) << i;
-  EXPECT_NEAR(f.codes[3000 + (kEnd - 3000) / 2], 64, 1);
-  EXPECT_EQ(*std::max_element(f.codes.begin() + kEnd, f.codes.begin() + 30000), 0);
+TEST(RotationDetector, WithoutPulsesTheRateFallsToZeroAfterTwoIntervalsBetweenHalfASecondAndTheWindow) {
+  // Kind 73 at 10 kHz, three pulses `gap` apart: the rate stands for twice the gap, at least half a
+  // second and at most the window (two seconds, the interval of 0.025 rev/s at 20 pulses a revolution).
+  const struct {
+    std::size_t gap;
+    std::size_t end;  // the last sample of the first batch of 250 past the time the rate stands
+  } cases[] = {{1000, 3000 + 5249}, {4000, 9000 + 8249}, {15000, 31000 + 20249}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.gap);
+    const std::size_t last_pulse = 1000 + 2 * c.gap, size = c.end + 3000;
+    RateFixture f(10000, InstallRotationHooks, size, 73);
+    f.Feed(Pulses(size, 1000, c.gap, 3, 50, 3000), 250);
+    const std::int16_t top = f.codes[last_pulse];
+    ASSERT_GT(top, 0);
+    EXPECT_EQ(f.D().Rotation.CurrentRate, 0.0);
+    // A straight fall from the last rate to 0 at the end of that batch.
+    for (std::size_t i = last_pulse + 1; i <= c.end; ++i) ASSERT_LE(f.codes[i], f.codes[i - 1]) << i;
+    EXPECT_NEAR(f.codes[last_pulse + (c.end - last_pulse) / 2], top / 2, 1);
+    EXPECT_EQ(*std::max_element(f.codes.begin() + c.end, f.codes.end()), 0);
+  }
 }
 
 TEST(RotationDetector, PulsesAsFarApartAsTheWindowGiveTheSlowestRateAndFartherNone) {

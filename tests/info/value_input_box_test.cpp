@@ -62,8 +62,9 @@ TEST(ValueInputBox, FinishWritesTheChannelOrRefusesChangingNothing) {
   axis.BottomValue = -20.0;
   const FinishCase cases[] = {
       {"3,5", true, Refusal::None, 3.5f},      {"-12.5", true, Refusal::None, -12.5f},
-      {"", true, Refusal::Empty, 7.0f},      {"-", true, Refusal::None, 0.0f},
-      {".", false, Refusal::None, 0.0f},     {"-,", true, Refusal::None, 0.0f},
+      {"", true, Refusal::Empty, 7.0f},      {"-", true, Refusal::Empty, 0.0f},
+      {".", false, Refusal::Empty, 0.0f},    {"-,", true, Refusal::Empty, 0.0f},
+      {",", true, Refusal::Empty, 0.0f},     {"-0", true, Refusal::None, 0.0f},
       {"150", true, Refusal::OutOfRange, 150.0f}, {"-21", true, Refusal::OutOfRange, -21.0f},
       {"99999", false, Refusal::OutOfRange, 99999.0f}, {"9999", false, Refusal::None, 9999.0f},
       {"0.0", true, Refusal::None, 0.0f},     {"4.", true, Refusal::None, 4.0f},

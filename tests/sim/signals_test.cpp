@@ -12,6 +12,11 @@ namespace {
 TEST_F(BusTest, SignalsClampAndNoiseStaysInItsBandRepeatably) {
   EXPECT_EQ(sim::Signal::Constant(5000).CodeAt(0.0, 0), 4095);
   EXPECT_EQ(sim::Signal::Sine(2048, 1000, 1.0).CodeAt(0.25, 0), 3048);
+  // A burst: the square for its seconds, then low as long.
+  const sim::Signal burst = *sim::ParseSignal("burst=0,4000,8,2");
+  for (const auto& [at, code] : {std::pair{0.03, 0}, {0.1, 4000}, {1.99, 4000}, {2.1, 0}, {3.99, 0}, {4.1, 4000}})
+    EXPECT_EQ(burst.CodeAt(at, 0), code) << at;
+  EXPECT_FALSE(sim::ParseSignal("burst=0,4000,8").has_value());
   const sim::Signal noise = sim::Signal::Noise(2048, 100, 7);
   for (std::uint64_t i = 0; i < 1000; ++i) {
     ASSERT_NEAR(noise.CodeAt(0.0, i), 2048, 100);
