@@ -12,6 +12,9 @@
 #include <QWheelEvent>
 
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <utility>
 
 #include "platform/qt/key_map.h"
@@ -120,11 +123,20 @@ bool HostWidget::CopyToBackingStore(const QRegion& shown, const Surface& pixels)
         std::memcpy(to, from, bytes);
         continue;
       }
-      auto* row = reinterpret_cast<std::uint32_t*>(to);
-      for (int x = 0; x < r.width(); ++x) {
+      int x = 0;
+#if defined(__SSE2__)
+      // Four pixels at a time.
+      const __m128i opaque_alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+      for (; x + 4 <= r.width(); x += 4) {
+        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + std::size_t{4} * static_cast<std::size_t>(x)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + std::size_t{4} * static_cast<std::size_t>(x)), _mm_or_si128(four, opaque_alpha));
+      }
+#endif
+      for (; x < r.width(); ++x) {
         std::uint32_t pixel = 0;
         std::memcpy(&pixel, from + std::size_t{4} * static_cast<std::size_t>(x), 4);
-        row[x] = pixel | 0xFF000000u;
+        pixel |= 0xFF000000u;
+        std::memcpy(to + std::size_t{4} * static_cast<std::size_t>(x), &pixel, 4);
       }
     }
   }
