@@ -228,4 +228,65 @@ TEST_F(MeasureScreen, IndicatorWithValueUnitAndTimeLineToPng) {
   EXPECT_TRUE(platform::WritePng(picture, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/value_indicator.png"));
 }
 
+// A value box is drawn again only when it would look otherwise: its text (a value shown to other
+// decimals), its colour or its box changes; drawn again as it stands, from glyphs rasterised by an
+// earlier draw, it is the picture a first draw gives.
+TEST_F(MeasureScreen, IndicatorIsDrawnAgainOnlyWhenItWouldLookOtherwise) {
+  MainWindow& w = Open(1366, 768, false);
+  Choose(w, 0);
+  Click(w, 75172);
+  w.OnKeyDown(key::kSpace, 1, 0);
+  Until(w, [&] { return Samples(w) > 1500; });
+  w.OnKeyDown(key::kSpace, 1, 0);
+  rig->host.Pump();
+  platform::Surface& picture = w.BackBuffer(0);
+  VessamorChannel& channel = w.View->Channel(0);
+  const PixelRect strip{400, 200, 900, 320};
+  const auto draw = [&] {
+    w.View->IndicatorStrips[0] = strip;
+    std::lock_guard lock(w.View->ViewLock);
+    w.DrawValueIndicator(channel, w.Renderer0(), 0, 0, 20);
+  };
+  const auto changes = [&] {
+    std::lock_guard lock(w.View->ViewLock);
+    return w.IndicatorFaceChanges(channel, 20);
+  };
+  picture.Fill(platform::Colour{255, 255, 255, 255});
+  w.Renderer0().SetGlyphRasterCache(false);
+  draw();
+  const platform::Surface fresh = [&] {
+    platform::Surface copy(picture.Width(), picture.Height());
+    for (int y = 0; y < picture.Height(); ++y) std::copy_n(picture.Row(y), 4 * picture.Width(), copy.Row(y));
+    return copy;
+  }();
+  w.Renderer0().SetGlyphRasterCache(true);
+  draw();
+  picture.Fill(platform::Colour{255, 255, 255, 255});
+  draw();  // every glyph from the kept rasters
+  int differing = 0;
+  for (int y = strip.Top - 4; y < strip.Bottom + 4; ++y) {
+    for (int x = strip.Left - 4; x < strip.Right + 4; ++x) differing += picture.GetPixel(x, y) != fresh.GetPixel(x, y);
+  }
+  EXPECT_EQ(differing, 0);
+
+  EXPECT_FALSE(changes()) << "the same value in the same box";
+  struct Row {
+    const char* change;
+    std::function<void()> apply, undo;
+  };
+  const std::uint16_t decimals = channel.Decimals;
+  const auto colour = channel.Colour;
+  const Row rows[] = {
+      {"another decimal", [&] { channel.Decimals = static_cast<std::uint16_t>(decimals + 1); }, [&] { channel.Decimals = decimals; }},
+      {"another colour", [&] { channel.Colour.G ^= 0x40; }, [&] { channel.Colour = colour; }},
+      {"a wider box", [&] { w.View->IndicatorStrips[0].Right += 40; }, [&] { w.View->IndicatorStrips[0] = strip; }},
+  };
+  for (const Row& row : rows) {
+    row.apply();
+    EXPECT_TRUE(changes()) << row.change;
+    row.undo();
+    EXPECT_FALSE(changes()) << "back from " << row.change;
+  }
+}
+
 }  // namespace
