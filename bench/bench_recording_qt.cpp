@@ -182,12 +182,37 @@ class BareReader {
   std::thread thread_;
 };
 
+// The bare window: a frameless window that shows a picture of its own, repainting what it is asked
+// to; the picture is in the pixel format Qt's own picture of a window has on this kind of display,
+// laid over it as it stands (no blending, no conversion).
+class BareRecordingWindow final : public QWidget {
+ public:
+  explicit BareRecordingWindow(const QSize& size) : picture_(size, QImage::Format_ARGB32_Premultiplied) {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    picture_.fill(Qt::white);
+    resize(size);
+  }
+  QImage& Picture() { return picture_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const QRect& rect : event->region()) painter.drawImage(rect.topLeft(), picture_, rect);
+  }
+
+ private:
+  QImage picture_;
+};
+
 // The bare window's recording: a picture of the screen in which the plot is swept column by column
 // (each column a stroke from its lowest to its highest code, joined to the column before) and the
 // value boxes are drawn where their text changes; each frame shows only the areas it changed.
 class BareRecording {
  public:
-  BareRecording(const BareJob& job, BareWindow& window) : job_(job), window_(window) {
+  BareRecording(const BareJob& job, BareRecordingWindow& window) : job_(job), window_(window) {
     samples_per_column_ = 25000.0 * job.SecondsPerScreen / job.Plot.width();
     ClearPlot();
     for (QRect& shown : shown_boxes_) shown = QRect();
@@ -196,7 +221,6 @@ class BareRecording {
   void Frame(std::int64_t now_ms) {
     reader_.Take(fresh_);
     QPainter painter(&window_.Picture());
-    painter.setRenderHint(QPainter::Antialiasing, true);
     // The curves keep out of the boxes.
     QRegion outside(job_.Plot);
     for (const QRect& box : job_.Boxes) outside -= box;
@@ -204,6 +228,11 @@ class BareRecording {
     QRect changed;
     for (std::size_t k = 0; k < kUnitCount; ++k) {
       read_samples_ += static_cast<std::int64_t>(fresh_[k].size());
+      // Each column a bar two pixels wide from its highest code to its lowest, reaching to where the
+      // column before ended: the min/max envelope, filled rather than stroked.
+      painter.setPen(Qt::NoPen);
+      const QBrush brush(kColours[k]);
+      const auto y = [&](std::uint16_t c) { return job_.Plot.bottom() - (job_.Plot.height() - 1) * c / 4095; };
       for (const std::uint16_t code : fresh_[k]) {
         samples_[k] += 1;
         low_[k] = std::min(low_[k], code);
@@ -211,19 +240,20 @@ class BareRecording {
         last_[k] = code;
         if (samples_[k] < samples_per_column_) continue;
         const int x = job_.Plot.left() + column_[k];
-        const auto y = [&](std::uint16_t c) { return job_.Plot.bottom() - (job_.Plot.height() - 1) * c / 4095.0; };
-        painter.setPen(QPen(kColours[k], 2.0));
-        const QPointF top(x, y(high_[k])), bottom(x, y(low_[k]));
-        painter.drawLine(previous_[k].isNull() ? top : previous_[k], top);
-        painter.drawLine(top, bottom);
-        previous_[k] = bottom;
-        changed |= QRect(x - 3, job_.Plot.top(), 6, job_.Plot.height());
+        int top = y(high_[k]), bottom = y(low_[k]);
+        if (previous_[k] >= 0) {
+          top = std::min(top, previous_[k]);
+          bottom = std::max(bottom, previous_[k]);
+        }
+        painter.fillRect(QRect(x - 1, top, 2, bottom - top + 1), brush);
+        previous_[k] = y(last_[k]);
+        changed |= QRect(x - 1, job_.Plot.top(), 2, job_.Plot.height());
         samples_[k] = 0;
         low_[k] = 0xFFFF;
         high_[k] = 0;
         if (++column_[k] >= job_.Plot.width()) {
           column_[k] = 0;
-          previous_[k] = QPointF();
+          previous_[k] = -1;
           wrapped_ = true;
         }
       }
@@ -290,13 +320,13 @@ class BareRecording {
   }
 
   BareJob job_;
-  BareWindow& window_;
+  BareRecordingWindow& window_;
   BareReader reader_;
   double samples_per_column_ = 1.0;
   std::array<std::vector<std::uint16_t>, kUnitCount> fresh_;
   std::array<int, kUnitCount> samples_{}, column_{};
   std::array<std::uint16_t, kUnitCount> low_{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}, high_{}, last_{};
-  std::array<QPointF, kUnitCount> previous_{};
+  std::array<int, kUnitCount> previous_{-1, -1, -1, -1};
   std::array<QString, kUnitCount> texts_;
   std::array<QRect, kUnitCount> shown_boxes_{};
   std::int64_t last_box_ms_ = -1000;
@@ -315,7 +345,7 @@ class BareRecording {
     std::_Exit(1);
   }
   const QSize screen = QGuiApplication::primaryScreen()->size();
-  BareWindow bare(screen);
+  BareRecordingWindow bare(screen);
   bare.show();
   BareRecording recording(job, bare);
   if (!recording.ok()) {
