@@ -289,4 +289,38 @@ TEST_F(MeasureScreen, IndicatorIsDrawnAgainOnlyWhenItWouldLookOtherwise) {
   }
 }
 
+// While a recording sweeps the plot and its value boxes change, every paint leaves the window
+// showing the graph's picture wherever no control stands: no changed area is left out, none is stale.
+TEST_F(MeasureScreen, RecordingFramesShowTheGraphsPictureEverywhereTheyChangedIt) {
+  MainWindow& w = Open(1366, 768, false);
+  Choose(w, 1);
+  Choose(w, 0);
+  Click(w, 75172);
+  w.OnKeyDown(key::kSpace, 1, 0);
+  Until(w, [&] { return Samples(w) > 200; });
+  const PixelRect view = w.View->ViewRect;
+  std::uint32_t checked = 0;
+  for (int frame = 0; frame < 60; ++frame) {
+    const std::uint32_t before = Samples(w);
+    Until(w, [&] { return Samples(w) > before + 40; });
+    rig->host.Pump();
+    const platform::Surface& shown = w.Window().Pixels();
+    const platform::Surface& picture = w.BackBuffer(0);
+    std::vector<platform::WindowRect> controls;
+    for (const platform::Control* c : w.Window().Controls()) {
+      if (c->IsVisible()) controls.push_back(c->Rect());
+    }
+    int stale = 0;
+    for (int y = view.Top; y < view.Bottom; ++y) {
+      for (int x = view.Left; x < view.Right; ++x) {
+        if (std::any_of(controls.begin(), controls.end(), [&](const platform::WindowRect& r) { return r.Contains({x, y}); })) continue;
+        stale += shown.GetPixel(x, y) != picture.GetPixel(x, y);
+      }
+    }
+    ASSERT_EQ(stale, 0) << "frame " << frame;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 60u);
+}
+
 }  // namespace
