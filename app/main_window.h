@@ -202,6 +202,9 @@ class MainWindow final : public MainWindowServices,
   // A channel's value box at the vertical offset (app/value_indicators_draw.cpp).
   void DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, std::int32_t offset, std::uint8_t mode,
                           std::uint16_t column) override;
+  bool IndicatorFaceChanges(VessamorChannel& channel, std::uint16_t column) override;
+  // What a full draw of the channel's box showing `value` at the column is drawn from.
+  std::string IndicatorFace(const VessamorChannel& channel, double value, bool volume, std::uint16_t column);
   // The channel settings panel's last choice acts on the view (app/filter_panel_window.cpp).
   void FilterPanelCommand(GraphView& view);
   PixelRect SettingsPanelRect;

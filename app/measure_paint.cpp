@@ -57,6 +57,25 @@ platform::WindowRect DrawnColumns(const GraphView& view) {
 
 }  // namespace
 
+void MergeOverlaps(std::vector<platform::WindowRect>& areas) {
+  const auto area_of = [](const platform::WindowRect& r) { return std::int64_t{r.Width()} * r.Height(); };
+  std::erase_if(areas, [](const platform::WindowRect& r) { return r.IsEmpty(); });
+  for (bool merged = true; merged;) {
+    merged = false;
+    for (std::size_t i = 0; i < areas.size() && !merged; ++i) {
+      for (std::size_t j = i + 1; j < areas.size() && !merged; ++j) {
+        if (!areas[i].Intersects(areas[j])) continue;
+        const platform::WindowRect both = areas[i].Union(areas[j]);
+        // Two areas that overlap are one where their box is no larger than the two apart.
+        if (area_of(both) > area_of(areas[i]) + area_of(areas[j])) continue;
+        areas[i] = both;
+        areas.erase(areas.begin() + static_cast<std::ptrdiff_t>(j));
+        merged = true;
+      }
+    }
+  }
+}
+
 std::array<PixelRect, 4> MeasurePaintHost::ControlGroups() const {
   std::array<PixelRect, 4> groups{};
   const PixelRect band = BelowGraph();
@@ -310,6 +329,7 @@ void MainWindow::PaintMeasureScreen(const platform::PaintContext& context) {
   for (const platform::WindowRect& area : *context.areas) {
     if (area != view_rect) changed.push_back(area);
   }
+  MergeOverlaps(changed);
   for (const platform::WindowRect& area : changed) Copy(context.target, buffer0, area);
   // Only these areas of the window changed: the rest of the view need not be shown again.
   Window().PaintedOnly(std::move(changed));

@@ -1,6 +1,8 @@
 // The main window as the graph painting's host: its back buffers, renderer and side-panel places.
 #pragma once
 
+#include <vector>
+
 #include "app/main_window.h"
 #include "graph/graph_paint_host.h"
 
@@ -28,3 +30,7 @@ class MeasurePaintHost final : public GraphPaintHost {
 // The window columns a recording's paint copies: the changed columns from one before the first to
 // the last, clamped to the plot, over its height; a wrap (last before first) copies the whole plot.
 platform::WindowRect SweepStripe(std::uint16_t first_changed, std::uint16_t last_changed, const PixelRect& plot);
+
+// Joins each two of the areas that overlap into their bounding box where that box is no larger than
+// the two apart, so that no pixel is copied twice; empty areas go.
+void MergeOverlaps(std::vector<platform::WindowRect>& areas);

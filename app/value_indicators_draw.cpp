@@ -1,6 +1,7 @@
 // The value indicator a shown channel draws in its box on the graph screen, and the scale sliders' showing.
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "app/main_window.h"
 #include "app/value_indicators.h"
@@ -55,7 +56,58 @@ void DrawValueRight(agg_ren& surface, const std::string& text, double x, double 
   DrawTwice(surface, text, x + shift, y, w - shift, h, colour);
 }
 
+// Whether a new draw shows the volume taken so far: a flow kind recording with the volume option.
+bool ShowsVolume(const VessamorChannel& channel) {
+  return channel.SensorCode == 49 && channel.View != nullptr && channel.View->Recording.load() != 0 && channel.VolumeOn != 0;
+}
+
+// Everything a full draw of the box takes: its frame, texts, colours, places and sizes.
+std::string FaceKey(const VessamorChannel& channel, const std::string& value_text, const std::string& unit,
+                    const std::string& second_text, const std::string& time_text, double corner, bool english) {
+  std::string key;
+  const auto add = [&key](const void* bytes, std::size_t size) { key.append(static_cast<const char*>(bytes), size); };
+  const auto add_text = [&](const std::string& text) {
+    const std::size_t size = text.size();
+    add(&size, sizeof size);
+    key += text;
+  };
+  const PixelRect& r = channel.LabelRect;
+  for (const std::int32_t v : {r.Left, r.Top, r.Right, r.Bottom}) add(&v, sizeof v);
+  add(channel.ValueLineGeometry.data(), sizeof channel.ValueLineGeometry);
+  add(channel.SecondLineGeometry.data(), sizeof channel.SecondLineGeometry);
+  const std::uint8_t bytes[] = {channel.Colour.R, channel.Colour.G, channel.Colour.B, channel.IndicatorStyle,
+                                channel.ExtraValueShown, static_cast<std::uint8_t>(english)};
+  add(bytes, sizeof bytes);
+  add(&corner, sizeof corner);
+  for (const std::string* text : {&value_text, &unit, &second_text, &time_text}) add_text(*text);
+  return key;
+}
+
 }  // namespace
+
+bool MainWindow::IndicatorFaceChanges(VessamorChannel& channel, std::uint16_t column) {
+  GraphView* view = channel.View;
+  if (view == nullptr || channel.ChannelIndex >= GraphView::kLiveChannels || channel.IndicatorShownValid == 0) return true;
+  channel.LayoutIndicator(view->IndicatorStrips[channel.ChannelIndex], column);
+  const bool volume = ShowsVolume(channel);
+  if (volume != (channel.IndicatorShownVolume != 0)) return true;
+  return IndicatorFace(channel, IndicatorValue(channel, column, volume), volume, column) != channel.IndicatorShownFace;
+}
+
+std::string MainWindow::IndicatorFace(const VessamorChannel& channel, double value, bool volume, std::uint16_t column) {
+  const double corner = Metrics.UiScale * (channel.IndicatorStyle != 0 ? 8.0 : 20.0);
+  const std::string value_text = IndicatorValueText(value, volume ? kVolumeDecimals : channel.Decimals).Text;
+  const std::string unit = volume ? std::string(EnglishUi() ? "ml" : "мл") : channel.Unit;
+  const std::string second = channel.ExtraValueShown != 0 ? IndicatorDerivedText(value * kRadiansPerRevolution, channel.Decimals).Text : std::string();
+  std::string time;
+  if (channel.IndicatorStyle != 0 && channel.View != nullptr) {
+    const GraphView& view = *channel.View;
+    const ColumnRecord* base = view.Channels[0] ? view.Channels[0]->TimeBase : nullptr;
+    const bool inside = base != nullptr && column < view.Channels[0]->ColumnCapacity;
+    time = IndicatorTimeText(view.RecordRate, inside ? base[column].FirstSample : 0, inside).Text + " " + channel.TimeUnit;
+  }
+  return FaceKey(channel, value_text, unit, second, time, corner, EnglishUi());
+}
 
 void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, std::int32_t, std::uint8_t mode,
                                     std::uint16_t column) {
@@ -80,14 +132,16 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
   if (reframe) column = channel.IndicatorShownColumn;
 
   // A reframe puts back what the box showed; a new draw shows the volume only while it is recorded.
-  const bool volume = reframe ? channel.IndicatorShownVolume != 0
-                              : channel.SensorCode == 49 && view->Recording.load() != 0 && channel.VolumeOn != 0;
+  const bool volume = reframe ? channel.IndicatorShownVolume != 0 : ShowsVolume(channel);
   const double value = reframe ? channel.IndicatorShownValue : IndicatorValue(channel, column, volume);
   channel.IndicatorShownValue = value;
   channel.IndicatorShownColumn = column;
   channel.IndicatorShownValid = 1;
   channel.IndicatorShownVolume = volume ? 1 : 0;
-  if (!reframe) channel.IndicatorShownLive = view->Recording.load() != 0 ? 1 : 0;
+  if (!reframe) {
+    channel.IndicatorShownLive = view->Recording.load() != 0 ? 1 : 0;
+    channel.IndicatorShownFace = IndicatorFace(channel, value, volume, column);
+  }
   const IndicatorText shown = IndicatorValueText(value, volume ? kVolumeDecimals : channel.Decimals);
   const IndicatorGeometry& g = channel.ValueLineGeometry;
   // The texts stay inside the frame's face, clear of its rounded border: a text too long for its

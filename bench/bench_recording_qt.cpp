@@ -1,16 +1,20 @@
 // The whole process's CPU for a second of recording four units of one channel each at 25 kHz on the
 // simulated bus (real time: the units' bytes come through the driver's calls to the device worker,
 // its decoding and tick), shown on the real Qt window at 1920x1080; beside a bare Qt window, in a
-// process of its own, that paints what the program's frames changed (the recording's stripe and the
-// value indicators' boxes) with the same pixels at the same moments, taken from a second of the
-// program's frames. The two run in turn, their ratio taken second by second. Without a display both
-// paint off screen on a screen of that size; a display of another size fails the run.
+// process of its own, that does the same job as plainly as a careful program would: it starts the
+// same four units on a simulated bus of its own, reads and decodes their bytes on a thread, reduces
+// each screen column to its lowest and highest code, and at the program's frame rate draws the new
+// columns of the four curves with Qt's painter over the same plot, and the four value boxes wherever
+// their text changes (every 241 ms, the program's pace), showing only what it changed. The two run
+// in turn, their ratio taken second by second. Without a display both paint off screen on a screen
+// of that size; a display of another size fails the run.
 #include <benchmark/benchmark.h>
 
 // The simulator's headers come before Qt's, whose keyword macros would rename their words.
 #include "sim/bus.h"
 #include "sim/d2xx.h"
 #include "sim/unit_list.h"
+#include "sim/wired_unit.h"
 
 #include "bare_qt_window.h"
 #include <QApplication>
@@ -34,6 +38,9 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <array>
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -45,6 +52,7 @@
 #include "acquisition/worker_threads.h"
 #include "app/main_window.h"
 #include "app/start_screen_parts.h"
+#include "graph/graph_view.h"
 #include "layout/main_controls.h"
 #include "platform/clock.h"
 #include "platform/qt/qt_host.h"
@@ -61,8 +69,8 @@ constexpr std::size_t kUnitCount = 4;
 constexpr int kScreenWidth = 1920;
 constexpr int kScreenHeight = 1080;
 
-// Names the frames file a fresh copy of this program replays as the bare window, then ends.
-constexpr const char* kReplayVariable = "VESSAMOR_BENCH_REPLAY";
+// Holds the job a fresh copy of this program does as the bare window, then ends.
+constexpr const char* kBareVariable = "VESSAMOR_BENCH_BARE";
 
 QApplication& Application() { return BenchApplication(kScreenWidth, kScreenHeight); }
 
@@ -73,155 +81,300 @@ double ThreadSeconds() {
   return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
 
-// The picture a window shows on the screen, as the display (or Qt's own picture, off screen) has it.
-QImage Shown(QWidget& window) {
-  return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
-}
+// What the bare window copies of the program's screen: its frame rate, the plot, the four value
+// boxes, and the columns a screen of the recording takes, as the environment variable's numbers.
+struct BareJob {
+  double FramesPerSecond = 25.0;
+  QRect Plot;
+  std::array<QRect, kUnitCount> Boxes{};
+  double SecondsPerScreen = 1.0;
 
-// A second of a window's frames: what it showed before them, each frame's moment (µs from the
-// second's start) and areas with their new pixels, and what it showed after them.
-struct Frames {
-  struct Piece {
-    QRect Area;
-    QImage Pixels;
-  };
-  struct Frame {
-    std::int64_t AtUs = 0;
-    std::vector<Piece> Pieces;
-  };
-  QImage Before;
-  QImage After;
-  std::vector<Frame> List;
-
-  bool Write(const std::string& path) const {
-    std::ofstream file(path, std::ios::binary);
-    const auto put = [&file](std::int64_t n) { file.write(reinterpret_cast<const char*>(&n), sizeof n); };
-    const auto image = [&](const QImage& i) {
-      put(i.width());
-      put(i.height());
-      for (int y = 0; y < i.height(); ++y) file.write(reinterpret_cast<const char*>(i.constScanLine(y)), 4 * std::streamsize{i.width()});
-    };
-    image(Before);
-    image(After);
-    put(static_cast<std::int64_t>(List.size()));
-    for (const Frame& frame : List) {
-      put(frame.AtUs);
-      put(static_cast<std::int64_t>(frame.Pieces.size()));
-      for (const Piece& piece : frame.Pieces) {
-        put(piece.Area.x());
-        put(piece.Area.y());
-        image(piece.Pixels);
-      }
+  std::string Encode() const {
+    std::string text = std::to_string(FramesPerSecond) + " " + std::to_string(SecondsPerScreen);
+    for (const QRect& r : {Plot, Boxes[0], Boxes[1], Boxes[2], Boxes[3]}) {
+      for (const int v : {r.x(), r.y(), r.width(), r.height()}) text += " " + std::to_string(v);
     }
-    return static_cast<bool>(file);
+    return text;
   }
-  bool Read(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    const auto get = [&file] {
-      std::int64_t n = 0;
-      file.read(reinterpret_cast<char*>(&n), sizeof n);
-      return n;
-    };
-    const auto image = [&] {
-      const auto width = static_cast<int>(get()), height = static_cast<int>(get());
-      if (!file || width <= 0 || height <= 0 || width > 1 << 14 || height > 1 << 14) return QImage();
-      QImage i(width, height, QImage::Format_RGB32);
-      for (int y = 0; y < height; ++y) file.read(reinterpret_cast<char*>(i.scanLine(y)), 4 * std::streamsize{width});
-      return i;
-    };
-    Before = image();
-    After = image();
-    List.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(get(), 0, 100000)));
-    for (Frame& frame : List) {
-      frame.AtUs = get();
-      frame.Pieces.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(get(), 0, 4096)));
-      for (Piece& piece : frame.Pieces) {
-        const auto x = static_cast<int>(get()), y = static_cast<int>(get());
-        piece.Pixels = image();
-        piece.Area = QRect(x, y, piece.Pixels.width(), piece.Pixels.height());
-      }
+  bool Decode(const char* text) {
+    int v[20] = {};
+    if (std::sscanf(text, "%lf %lf %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d", &FramesPerSecond,
+                    &SecondsPerScreen, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9], &v[10],
+                    &v[11], &v[12], &v[13], &v[14], &v[15], &v[16], &v[17], &v[18], &v[19]) != 22) {
+      return false;
     }
-    return static_cast<bool>(file) && !Before.isNull();
+    Plot = QRect(v[0], v[1], v[2], v[3]);
+    for (std::size_t k = 0; k < kUnitCount; ++k) Boxes[k] = QRect(v[4 + 4 * k], v[5 + 4 * k], v[6 + 4 * k], v[7 + 4 * k]);
+    return FramesPerSecond > 0.0 && SecondsPerScreen > 0.0 && Plot.width() > 1 && Plot.height() > 1;
   }
 };
 
-// Where two pictures differ, or empty when they are the same.
-std::string Difference(const QImage& a, const QImage& b) {
-  if (a.size() != b.size()) return "sizes differ";
-  for (int y = 0; y < a.height(); ++y) {
-    const auto* p = reinterpret_cast<const std::uint32_t*>(a.constScanLine(y));
-    const auto* q = reinterpret_cast<const std::uint32_t*>(b.constScanLine(y));
-    for (int x = 0; x < a.width(); ++x) {
-      if (((p[x] ^ q[x]) & 0xFFFFFFu) != 0) return "at " + std::to_string(x) + "," + std::to_string(y);
+// The four units' codes as a plain reader takes them: each unit opened and started at 25 kHz, its
+// bytes read as they come and cut into two-byte frames, the codes kept per unit until the window
+// takes them.
+class BareReader {
+ public:
+  BareReader() {
+    sim::Bus& bus = sim::Bus::Instance();
+    bus.Reset(sim::ClockMode::RealTime);
+    for (const sim::UnitSpec& unit : sim::ParseUnitList(kUnits)) sim::AttachUnit(bus, unit);
+    for (std::size_t k = 0; k < kUnitCount; ++k) {
+      if (sim::d2xx::FT_Open(static_cast<int>(k), &handles_[k]) != FT_OK) return;
+      // One channel every 40 µs.
+      std::uint8_t start[] = {sim::WiredStartByte, 1, sim::WiredStartMarker, 40, 0, 0};
+      DWORD written = 0;
+      sim::d2xx::FT_Write(handles_[k], start, sizeof start, &written);
+    }
+    ok = true;
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~BareReader() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    for (FT_HANDLE handle : handles_) {
+      if (handle != nullptr) sim::d2xx::FT_Close(handle);
     }
   }
-  return {};
-}
+  // The codes read since the last call, per unit.
+  void Take(std::array<std::vector<std::uint16_t>, kUnitCount>& codes) {
+    std::lock_guard lock(mutex_);
+    for (std::size_t k = 0; k < kUnitCount; ++k) {
+      codes[k].clear();
+      codes[k].swap(codes_[k]);
+    }
+  }
+  bool ok = false;
 
-// In the fresh copy: the bare window shows the frames' first picture, settles, replays the frames
-// at their moments over one second on the process's CPU clock, then checks that it shows the
-// frames' last picture; the seconds and the check are printed for the copy that started it.
-[[noreturn]] void ReplayAsBareWindow(const char* path) {
+ private:
+  void Run() {
+    std::array<std::vector<std::uint8_t>, kUnitCount> bytes;
+    std::array<std::vector<std::uint16_t>, kUnitCount> decoded;
+    while (!stop_) {
+      for (std::size_t k = 0; k < kUnitCount; ++k) {
+        DWORD queued = 0;
+        if (sim::d2xx::FT_GetQueueStatus(handles_[k], &queued) != FT_OK || queued == 0) continue;
+        const std::size_t kept = bytes[k].size();
+        bytes[k].resize(kept + queued);
+        DWORD read = 0;
+        sim::d2xx::FT_Read(handles_[k], bytes[k].data() + kept, queued, &read);
+        bytes[k].resize(kept + read);
+        std::size_t i = 0;
+        for (; i + 1 < bytes[k].size(); i += 2) {
+          decoded[k].push_back(static_cast<std::uint16_t>((bytes[k][i] & 0x7F) | ((bytes[k][i + 1] & 0x1F) << 7)));
+        }
+        bytes[k].erase(bytes[k].begin(), bytes[k].begin() + static_cast<std::ptrdiff_t>(i));
+      }
+      {
+        std::lock_guard lock(mutex_);
+        for (std::size_t k = 0; k < kUnitCount; ++k) {
+          codes_[k].insert(codes_[k].end(), decoded[k].begin(), decoded[k].end());
+          decoded[k].clear();
+        }
+      }
+      // The program's device worker rests as long between its polls.
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  std::array<FT_HANDLE, kUnitCount> handles_{};
+  std::mutex mutex_;
+  std::array<std::vector<std::uint16_t>, kUnitCount> codes_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+// The bare window: a frameless window that shows a picture of its own, repainting what it is asked
+// to; the picture is in the pixel format Qt's own picture of a window has on this kind of display,
+// laid over it as it stands (no blending, no conversion).
+class BareRecordingWindow final : public QWidget {
+ public:
+  explicit BareRecordingWindow(const QSize& size) : picture_(size, QImage::Format_ARGB32_Premultiplied) {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    picture_.fill(Qt::white);
+    resize(size);
+  }
+  QImage& Picture() { return picture_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const QRect& rect : event->region()) painter.drawImage(rect.topLeft(), picture_, rect);
+  }
+
+ private:
+  QImage picture_;
+};
+
+// The bare window's recording: a picture of the screen in which the plot is swept column by column
+// (each column a stroke from its lowest to its highest code, joined to the column before) and the
+// value boxes are drawn where their text changes; each frame shows only the areas it changed.
+class BareRecording {
+ public:
+  BareRecording(const BareJob& job, BareRecordingWindow& window) : job_(job), window_(window) {
+    samples_per_column_ = 25000.0 * job.SecondsPerScreen / job.Plot.width();
+    ClearPlot();
+    for (QRect& shown : shown_boxes_) shown = QRect();
+  }
+  // One frame: the samples read since the last, reduced and drawn; the boxes every 241 ms.
+  void Frame(std::int64_t now_ms) {
+    reader_.Take(fresh_);
+    QPainter painter(&window_.Picture());
+    // The curves keep out of the boxes.
+    QRegion outside(job_.Plot);
+    for (const QRect& box : job_.Boxes) outside -= box;
+    painter.setClipRegion(outside);
+    QRect changed;
+    for (std::size_t k = 0; k < kUnitCount; ++k) {
+      read_samples_ += static_cast<std::int64_t>(fresh_[k].size());
+      // Each column a bar two pixels wide from its highest code to its lowest, reaching to where the
+      // column before ended: the min/max envelope, filled rather than stroked.
+      painter.setPen(Qt::NoPen);
+      const QBrush brush(kColours[k]);
+      const auto y = [&](std::uint16_t c) { return job_.Plot.bottom() - (job_.Plot.height() - 1) * c / 4095; };
+      for (const std::uint16_t code : fresh_[k]) {
+        samples_[k] += 1;
+        low_[k] = std::min(low_[k], code);
+        high_[k] = std::max(high_[k], code);
+        last_[k] = code;
+        if (samples_[k] < samples_per_column_) continue;
+        const int x = job_.Plot.left() + column_[k];
+        int top = y(high_[k]), bottom = y(low_[k]);
+        if (previous_[k] >= 0) {
+          top = std::min(top, previous_[k]);
+          bottom = std::max(bottom, previous_[k]);
+        }
+        painter.fillRect(QRect(x - 1, top, 2, bottom - top + 1), brush);
+        previous_[k] = y(last_[k]);
+        changed |= QRect(x - 1, job_.Plot.top(), 2, job_.Plot.height());
+        samples_[k] = 0;
+        low_[k] = 0xFFFF;
+        high_[k] = 0;
+        if (++column_[k] >= job_.Plot.width()) {
+          column_[k] = 0;
+          previous_[k] = -1;
+          wrapped_ = true;
+        }
+      }
+    }
+    painter.setClipping(false);
+    if (wrapped_) {
+      // A new screen: the plot is cleared and shown whole, the boxes laid again over it.
+      wrapped_ = false;
+      painter.end();
+      ClearPlot();
+      for (std::size_t k = 0; k < kUnitCount; ++k) column_[k] = 0;
+      changed = job_.Plot;
+      painter.begin(&window_.Picture());
+      painter.setRenderHint(QPainter::Antialiasing, true);
+    }
+    if (now_ms - last_box_ms_ >= 241) {
+      last_box_ms_ = now_ms;
+      for (std::size_t k = 0; k < kUnitCount; ++k) {
+        const QString text = QString::number(last_[k] / 4095.0, 'f', 3);
+        if (text == texts_[k] && shown_boxes_[k] == job_.Boxes[k]) continue;
+        texts_[k] = text;
+        shown_boxes_[k] = job_.Boxes[k];
+        DrawBox(painter, job_.Boxes[k], text, kColours[k]);
+        changed |= job_.Boxes[k];
+        window_.update(job_.Boxes[k]);
+      }
+    }
+    if (!changed.isEmpty()) window_.update(changed & job_.Plot);
+    ++frames;
+  }
+  std::int64_t Samples() const { return read_samples_; }
+  bool ok() const { return reader_.ok; }
+  std::uint64_t frames = 0;
+  std::int64_t read_samples_ = 0;
+
+ private:
+  static constexpr std::array<QColor, kUnitCount> kColours = {QColor(255, 0, 0), QColor(0, 64, 255), QColor(255, 0, 255), QColor(0, 255, 0)};
+
+  void ClearPlot() {
+    QPainter painter(&window_.Picture());
+    painter.fillRect(job_.Plot, Qt::white);
+    painter.setPen(QPen(QColor(230, 230, 230), 1.0));
+    for (int i = 1; i < 10; ++i) {
+      const int x = job_.Plot.left() + job_.Plot.width() * i / 10, y = job_.Plot.top() + job_.Plot.height() * i / 10;
+      painter.drawLine(x, job_.Plot.top(), x, job_.Plot.bottom());
+      painter.drawLine(job_.Plot.left(), y, job_.Plot.right(), y);
+    }
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    for (std::size_t k = 0; k < kUnitCount; ++k) {
+      if (!texts_[k].isEmpty()) DrawBox(painter, job_.Boxes[k], texts_[k], kColours[k]);
+    }
+  }
+  static void DrawBox(QPainter& painter, const QRect& box, const QString& text, const QColor& colour) {
+    if (box.isEmpty()) return;
+    painter.fillRect(box, Qt::white);
+    painter.setPen(QPen(QColor(10, 10, 70, 155), 2.0));
+    painter.setBrush(Qt::white);
+    painter.drawRoundedRect(QRectF(box).adjusted(1, 1, -1, -1), 20, 20);
+    QFont font = painter.font();
+    font.setPixelSize(std::max(8, box.height() * 7 / 10));
+    painter.setFont(font);
+    painter.setPen(colour);
+    painter.drawText(box.adjusted(8, 0, -16, 0), Qt::AlignRight | Qt::AlignVCenter, text);
+  }
+
+  BareJob job_;
+  BareRecordingWindow& window_;
+  BareReader reader_;
+  double samples_per_column_ = 1.0;
+  std::array<std::vector<std::uint16_t>, kUnitCount> fresh_;
+  std::array<int, kUnitCount> samples_{}, column_{};
+  std::array<std::uint16_t, kUnitCount> low_{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}, high_{}, last_{};
+  std::array<int, kUnitCount> previous_{-1, -1, -1, -1};
+  std::array<QString, kUnitCount> texts_;
+  std::array<QRect, kUnitCount> shown_boxes_{};
+  std::int64_t last_box_ms_ = -1000;
+  bool wrapped_ = false;
+};
+
+// In the fresh copy: the bare window records for a second and a half to settle, then a second on
+// the process's CPU clock; the seconds, its frames and the codes it took are printed for the copy
+// that started it.
+[[noreturn]] void RunBareWindow(const char* job_text) {
   Application();
-  Frames frames;
-  if (!frames.Read(path)) {
-    std::printf("replay unreadable\n");
+  BareJob job;
+  if (!job.Decode(job_text)) {
+    std::printf("bare unreadable\n");
     std::fflush(stdout);
     std::_Exit(1);
   }
-  BareWindow bare(frames.Before.size(), frames.Before);
+  const QSize screen = QGuiApplication::primaryScreen()->size();
+  BareRecordingWindow bare(screen);
   bare.show();
-  RunEventsFor(500);
-  QEventLoop loop;
+  BareRecording recording(job, bare);
+  if (!recording.ok()) {
+    std::printf("bare no units\n");
+    std::fflush(stdout);
+    std::_Exit(1);
+  }
   QElapsedTimer clock;
-  std::size_t next = 0;
-  QTimer frame_timer;
-  frame_timer.setSingleShot(true);
-  frame_timer.setTimerType(Qt::PreciseTimer);
-  const auto schedule = [&] {
-    if (next < frames.List.size()) frame_timer.start(static_cast<int>(std::max<std::int64_t>(0, frames.List[next].AtUs / 1000 - clock.elapsed())));
-  };
-  // A frame's pixels go into the window's picture and its areas are repainted from it.
-  QObject::connect(&frame_timer, &QTimer::timeout, [&] {
-    for (const Frames::Piece& piece : frames.List[next].Pieces) {
-      for (int y = 0; y < piece.Area.height(); ++y) {
-        std::memcpy(bare.Picture().scanLine(piece.Area.y() + y) + 4 * piece.Area.x(), piece.Pixels.constScanLine(y),
-                    4 * static_cast<std::size_t>(piece.Area.width()));
-      }
-      bare.update(piece.Area);
-    }
-    ++next;
-    schedule();
-  });
-  QTimer::singleShot(1000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-  const double start = bench_support::ProcessCpuSeconds();
   clock.start();
-  schedule();
-  loop.exec();
+  QTimer frames;
+  frames.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&frames, &QTimer::timeout, [&] { recording.Frame(clock.elapsed()); });
+  frames.start(static_cast<int>(std::lround(1000.0 / job.FramesPerSecond)));
+  RunEventsFor(1500);
+  const std::uint64_t frames_before = recording.frames;
+  const double start = bench_support::ProcessCpuSeconds();
+  RunEventsFor(1000);
   const double spent = bench_support::ProcessCpuSeconds() - start;
-  RunEventsFor(100);
-  const std::string difference = next == frames.List.size() ? Difference(Shown(bare), frames.After) : "frames left over";
-  std::printf("replay %.9f %zu %s\n", spent, next, difference.empty() ? "same" : difference.c_str());
+  std::printf("bare %.9f %llu %lld\n", spent, static_cast<unsigned long long>(recording.frames - frames_before),
+              static_cast<long long>(recording.Samples()));
   std::fflush(stdout);
   std::_Exit(0);
 }
 
-// Notes the paints of the program's window, and with `frames` set keeps each one's changes: where
-// the window core's picture, which the paint showed, differs from what it showed before, as one
-// rectangle for each band of changed columns (the recording's stripe, each value indicator's box),
-// with the new pixels there. The changes are taken as the paint is done (a marker posted as it
-// begins is delivered as soon as it returns, before the next event).
-class FrameRecorder final : public QObject {
+// Counts the paints of the program's window and the area they cover.
+class PaintCounter final : public QObject {
  public:
-  FrameRecorder(QWidget& widget, const platform::Surface& pixels) : widget_(widget), pixels_(pixels) {
-    widget.installEventFilter(this);
-  }
-  ~FrameRecorder() override { widget_.removeEventFilter(this); }
-  void Record(Frames* frames) {
-    frames_ = frames;
-    if (frames != nullptr) previous_ = Picture().copy();
-    clock_.start();
-  }
+  explicit PaintCounter(QWidget& widget) : widget_(widget) { widget.installEventFilter(this); }
+  ~PaintCounter() override { widget_.removeEventFilter(this); }
   std::uint64_t paints = 0;
   double painted_pixels = 0.0;
 
@@ -229,71 +382,13 @@ class FrameRecorder final : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched == &widget_ && event->type() == QEvent::Paint) {
       ++paints;
-      const QRegion& region = static_cast<QPaintEvent*>(event)->region();
-      for (const QRect& area : region) painted_pixels += area.width() * area.height();
-      if (frames_ != nullptr) {
-        pending_ += region;
-        if (!std::exchange(posted_, true)) QCoreApplication::postEvent(this, new QEvent(kDone), Qt::HighEventPriority);
-      }
+      for (const QRect& area : static_cast<QPaintEvent*>(event)->region()) painted_pixels += area.width() * area.height();
     }
     return false;
   }
-  bool event(QEvent* event) override {
-    if (event->type() != kDone) return QObject::event(event);
-    posted_ = false;
-    if (frames_ == nullptr) return true;
-    Frames::Frame frame;
-    frame.AtUs = clock_.nsecsElapsed() / 1000;
-    const QImage picture = Picture();
-    const QRect within = std::exchange(pending_, QRegion()).boundingRect() & picture.rect();
-    // Each column's first and last changed row, -1 where none changed.
-    std::vector<int> top(static_cast<std::size_t>(picture.width()), -1), bottom(top);
-    for (int y = within.top(); y <= within.bottom(); ++y) {
-      const auto* now = reinterpret_cast<const std::uint32_t*>(picture.constScanLine(y));
-      const auto* before = reinterpret_cast<const std::uint32_t*>(previous_.constScanLine(y));
-      for (int x = within.left(); x <= within.right(); ++x) {
-        if (((now[x] ^ before[x]) & 0xFFFFFFu) == 0) continue;
-        if (top[x] < 0) top[x] = y;
-        bottom[x] = y;
-      }
-    }
-    // Bands of changed columns, apart where at least kGap columns in a row are unchanged.
-    constexpr int kGap = 16;
-    for (int x = within.left(); x <= within.right();) {
-      if (top[x] < 0) {
-        ++x;
-        continue;
-      }
-      int last = x, high = top[x], low = bottom[x];
-      for (int k = x + 1; k <= within.right() && k - last <= kGap; ++k) {
-        if (top[k] < 0) continue;
-        last = k;
-        high = std::min(high, top[k]);
-        low = std::max(low, bottom[k]);
-      }
-      const QRect area(x, high, last - x + 1, low - high + 1);
-      frame.Pieces.push_back({area, picture.copy(area)});
-      for (int y = area.top(); y <= area.bottom(); ++y) {
-        std::memcpy(previous_.scanLine(y) + 4 * area.left(), picture.constScanLine(y) + 4 * area.left(), 4 * static_cast<std::size_t>(area.width()));
-      }
-      x = last + 1;
-    }
-    if (!frame.Pieces.empty()) frames_->List.push_back(std::move(frame));
-    return true;
-  }
 
  private:
-  QImage Picture() const {
-    return QImage(pixels_.Pixels(), pixels_.Width(), pixels_.Height(), pixels_.Stride(), QImage::Format_RGB32);
-  }
-  static constexpr QEvent::Type kDone = QEvent::User;
   QWidget& widget_;
-  const platform::Surface& pixels_;
-  Frames* frames_ = nullptr;
-  QImage previous_;
-  QElapsedTimer clock_;
-  QRegion pending_;
-  bool posted_ = false;
 };
 
 // The main window on the Qt host and the simulated bus in real time with the four units, as a user
@@ -381,13 +476,20 @@ class RecordingWindow {
   std::shared_ptr<StartScreenParts> parts_;
 };
 
-// Runs the bare window's replay of the frames file in a fresh process while this window runs on:
-// its CPU seconds, or a negative number; a failed check ends the run.
-double ReplayBeside(const std::string& path) {
+// What a second of the bare window cost and did.
+struct BareSecond {
+  double Seconds = -1.0;
+  std::uint64_t Frames = 0;
+  long long Samples = 0;
+};
+
+// Runs the bare window's job in a fresh process while this window runs on.
+BareSecond RunBareBeside(const BareJob& job) {
+  BareSecond second;
   int ends[2];
-  if (::pipe(ends) != 0) return -1.0;
+  if (::pipe(ends) != 0) return second;
   const pid_t child = bench_support::Launch({bench_support::OwnPath(), "--benchmark_filter=BM_RecordingBesideBareWindow"},
-                                            {std::string(kReplayVariable) + "=" + path}, ends[1]);
+                                            {std::string(kBareVariable) + "=" + job.Encode()}, ends[1]);
   ::close(ends[1]);
   std::string said;
   QEventLoop loop;
@@ -402,24 +504,19 @@ double ReplayBeside(const std::string& path) {
   if (child > 0) loop.exec();
   ::close(ends[0]);
   bench_support::End(child);
-  double seconds = -1.0;
-  std::size_t replayed = 0;
-  char check[200] = {};
-  if (std::sscanf(said.c_str(), "replay %lf %zu %199[^\n]", &seconds, &replayed, check) != 3) return -1.0;
-  if (std::strcmp(check, "same") != 0) {
-    std::fprintf(stderr, "the bare window's replay does not show what the program showed: %s\n", check);
-    std::exit(1);
-  }
-  return seconds;
+  unsigned long long frames = 0;
+  if (std::sscanf(said.c_str(), "bare %lf %llu %lld", &second.Seconds, &frames, &second.Samples) != 3) return BareSecond{};
+  second.Frames = frames;
+  return second;
 }
 
-// Each iteration is a second of the program's recording, then a second of the bare window's replay
-// in its own process (the program's window thread runs on meanwhile), each on its process's CPU
-// clock, so every thread's work counts; the program's window then settles before its next second.
-// The set-up takes a second of the program's frames and checks that the bare window, replaying
-// them, ends with the picture the program ended with.
+// Each iteration is a second of the program's recording, then a second of the bare window's job in
+// its own process (the program's window thread runs on meanwhile), each on its process's CPU clock,
+// so every thread's work counts; the program's window then settles before its next second. The
+// set-up takes the program's frame rate, plot and value boxes over a second, for the bare window to
+// do the same.
 void BM_RecordingBesideBareWindow(benchmark::State& state) {
-  if (const char* path = std::getenv(kReplayVariable)) ReplayAsBareWindow(path);
+  if (const char* job = std::getenv(kBareVariable)) RunBareWindow(job);
   Application();
   const QSize screen = QGuiApplication::primaryScreen()->size();
   if (screen.width() != kScreenWidth || screen.height() != kScreenHeight) {
@@ -432,66 +529,71 @@ void BM_RecordingBesideBareWindow(benchmark::State& state) {
     return;
   }
   QWidget& program = recording.host->Widget();
-  FrameRecorder recorder(program, recording.host->Window().Pixels());
-  Frames frames;
-  frames.Before = Shown(program);
-  recorder.Record(&frames);
+  PaintCounter counter(program);
   RunEventsFor(1000);
-  recorder.Record(nullptr);
-  frames.After = Shown(program);
-  const std::string path = (std::filesystem::temp_directory_path() /
-                            ("vessamor-bench-recording-frames-" + std::to_string(::getpid()) + ".bin")).string();
-  if (!frames.Write(path) || ReplayBeside(path) < 0.0) {
-    state.SkipWithError("the bare window's replay gave no answer");
+  BareJob job;
+  job.FramesPerSecond = std::max<double>(1.0, static_cast<double>(counter.paints));
+  {
+    GraphView& view = *recording.window->View;
+    std::lock_guard lock(view.ViewLock);
+    const PixelRect& plot = view.PlotRect;
+    job.Plot = QRect(plot.Left, plot.Top, plot.Right - plot.Left, plot.Bottom - plot.Top);
+    for (std::size_t k = 0; k < kUnitCount; ++k) {
+      const PixelRect& box = view.Painting.Indicators[k].Box;
+      job.Boxes[k] = QRect(box.Left, box.Top, box.Right - box.Left, box.Bottom - box.Top);
+    }
+    job.SecondsPerScreen = view.Scale.SamplesPerColumn * view.PlotWidth / std::max<std::uint32_t>(view.RecordRate, 1u);
+  }
+  if (RunBareBeside(job).Seconds < 0.0) {
+    state.SkipWithError("the bare window gave no answer");
     return;
   }
   RunEventsFor(500);
 
   bench_support::PairedRatio ratio;
   double program_seconds = 0.0, bare_seconds = 0.0, window_thread_seconds = 0.0;
-  std::uint64_t paints = 0, samples = 0;
+  std::uint64_t paints = 0, samples = 0, bare_frames = 0;
+  long long bare_samples = 0;
   double painted_pixels = 0.0;
   for (auto _ : state) {
-    const std::uint64_t paints_before = recorder.paints;
-    const double painted_before = recorder.painted_pixels;
+    const std::uint64_t paints_before = counter.paints;
+    const double painted_before = counter.painted_pixels;
     const std::uint32_t samples_before = recording.Samples();
     const double start = bench_support::ProcessCpuSeconds();
     const double thread_start = ThreadSeconds();
     RunEventsFor(1000);
     const double spent = bench_support::ProcessCpuSeconds() - start;
     window_thread_seconds += ThreadSeconds() - thread_start;
-    paints += recorder.paints - paints_before;
-    painted_pixels += recorder.painted_pixels - painted_before;
+    paints += counter.paints - paints_before;
+    painted_pixels += counter.painted_pixels - painted_before;
     samples += recording.Samples() - samples_before;
-    const double bare_spent = ReplayBeside(path);
-    if (bare_spent <= 0.0) {
-      state.SkipWithError("the bare window's replay gave no answer");
+    const BareSecond bare = RunBareBeside(job);
+    if (bare.Seconds <= 0.0) {
+      state.SkipWithError("the bare window gave no answer");
       break;
     }
     RunEventsFor(500);
     program_seconds += spent;
-    bare_seconds += bare_spent;
-    ratio.Add(spent, bare_spent);
+    bare_seconds += bare.Seconds;
+    bare_frames += bare.Frames;
+    bare_samples += bare.Samples;
+    ratio.Add(spent, bare.Seconds);
     state.SetIterationTime(spent);
   }
-  std::filesystem::remove(path);
   const auto seconds = static_cast<double>(state.iterations());
   state.counters["program_core_share"] = program_seconds / seconds;
   state.counters["window_thread_core_share"] = window_thread_seconds / seconds;
   state.counters["bare_window_core_share"] = bare_seconds / seconds;
   state.counters["program_paints_per_s"] = static_cast<double>(paints) / seconds;
-  state.counters["bare_window_frames_per_s"] = static_cast<double>(frames.List.size());
-  double painted = 0.0;
-  for (const Frames::Frame& frame : frames.List) {
-    for (const Frames::Piece& piece : frame.Pieces) painted += piece.Area.width() * piece.Area.height();
-  }
-  state.counters["bare_window_kpixels_per_frame"] = painted / 1e3 / static_cast<double>(std::max<std::size_t>(frames.List.size(), 1));
+  state.counters["bare_window_frames_per_s"] = static_cast<double>(bare_frames) / seconds;
   state.counters["program_kpixels_per_paint"] = painted_pixels / 1e3 / static_cast<double>(std::max<std::uint64_t>(paints, 1));
   state.counters["samples_per_s"] = static_cast<double>(samples) / seconds;
+  // Each of the bare window's runs reads its units for two and a half seconds.
+  state.counters["bare_window_samples_per_s_per_unit"] = static_cast<double>(bare_samples) / seconds / 2.5 / kUnitCount;
   state.counters["record_rate"] = recording.Rate();
   ratio.Report(state);
 }
-// A second of recording 4 x 25 kHz through the bus and its threads, beside a bare window's replay of its frames.
+// A second of recording 4 x 25 kHz through the bus and its threads, beside a bare window doing the same job.
 BENCHMARK(BM_RecordingBesideBareWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8);
 
 }  // namespace

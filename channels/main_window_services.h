@@ -63,6 +63,12 @@ class MainWindowServices {
   // Draws a channel's value box at the vertical offset; mode 2 clips it to the painted columns.
   virtual void DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, std::int32_t offset, std::uint8_t mode,
                                   std::uint16_t column) = 0;
+  // Whether the channel's value box, drawn now at the column, would look other than it does (its
+  // texts, its box or their places changed). Called under ViewLock.
+  virtual bool IndicatorFaceChanges(VessamorChannel& channel, std::uint16_t column) {
+    (void)channel, (void)column;
+    return true;
+  }
   // Puts an area back into the target from the second back buffer (the graph as last cached).
   virtual void RestoreArea(agg_ren& target, const PixelRect& rect) = 0;
   // The File menu's new-record command: the drop-down menu closes and the File button returns up.

@@ -221,6 +221,9 @@ class VessamorChannel {
   std::uint8_t IndicatorShownVolume = 0;
   // It was read while a recording ran, so a recording that stops has it read again.
   std::uint8_t IndicatorShownLive = 0;
+  // Everything its last full draw was drawn from (box, texts, colours, places): a box that would be
+  // drawn from the same is not drawn again.
+  std::string IndicatorShownFace;
 
   ScaleState* Scale = nullptr;
   ColumnRecord* Columns = nullptr;

@@ -821,7 +821,13 @@ bool GraphView::RestoreIndicatorBackground() {
       // A value read while the recording ran is read again once it has stopped: the record's
       // last column, as every later draw of the stopped record shows it.
       const bool read_live = Channels[k]->IndicatorShownLive != 0 && !PaintRecording;
-      const bool renew = moved || read_live;
+      bool renew = moved || read_live;
+      // A move that would show the same texts in the same box leaves the box as it stands: only
+      // the columns drawn under it are framed over again.
+      if (renew && !read_live && MainWindow != nullptr) {
+        std::lock_guard lock(ViewLock);
+        renew = MainWindow->IndicatorFaceChanges(*Channels[k], Painting.PaintedLast);
+      }
       if (box.Box.Left < last_x && !renew) {
         // The box is opaque: between two moves the new columns under it are only framed over, so
         // its value stays readable; the background it keeps is taken again at the next move.

@@ -113,6 +113,7 @@ void agg_ren::LoadChosenFaces() {
 }
 
 void agg_ren::DestroyPrimaryFont() {
+  glyph_rasters_.clear();
   primary_face_.reset();
   contour_.reset();
   curves_.reset();

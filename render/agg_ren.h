@@ -15,6 +15,7 @@
 #include <agg_renderer_base.h>
 #include <agg_renderer_scanline.h>
 #include <agg_rendering_buffer.h>
+#include <agg_scanline_storage_aa.h>
 #include <agg_scanline_u.h>
 
 #include <array>
@@ -24,6 +25,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/fonts.h"
 #include "platform/surface.h"
@@ -230,6 +233,12 @@ class agg_ren {
   RendererSolid* Solid() { return solid_.get(); }
   const GradientTable& Gradient() const { return gradient_; }
 
+  // Glyphs of the primary engine rasterised so far (each size, outline width and sixteenth of a
+  // pixel of placement once); a font change empties it.
+  std::size_t RasterisedGlyphs() const { return glyph_rasters_.size(); }
+  // Off: every glyph is rasterised from its outline where it is drawn, as a cached one was made.
+  void SetGlyphRasterCache(bool on);
+
  private:
   void CreatePrimaryFont();
   void DestroyPrimaryFont();
@@ -244,6 +253,28 @@ class agg_ren {
   void BuildGradientTable(const CubicSpline& profile, const rgba8& at_one, const rgba8& at_zero);
   template <class Transform>
   void DrawPathGlyphs(const PathText& record, const Transform& transform);
+  // Draws the primary engine's glyph `code` with its pen at (x, y): its coverage rasterised once
+  // for the placement's sixteenth of a pixel, the scale and the outline width, then laid at the
+  // whole pixel.
+  void DrawCachedGlyph(unsigned code, const agg::glyph_cache& glyph, double x, double y, double scale,
+                       double contour_width, const rgba8& colour);
+
+  // A rasterised glyph's key: code, scale and outline width as their bits, placement in sixteenths.
+  struct GlyphRasterKey {
+    unsigned code = 0;
+    std::uint64_t scale = 0, contour = 0;
+    std::uint8_t sub_x = 0, sub_y = 0;
+    bool curves_only = false;
+    friend bool operator==(const GlyphRasterKey&, const GlyphRasterKey&) = default;
+  };
+  struct GlyphRasterHash {
+    std::size_t operator()(const GlyphRasterKey& k) const;
+  };
+  std::unordered_map<GlyphRasterKey, std::vector<agg::int8u>, GlyphRasterHash> glyph_rasters_;
+  bool glyph_raster_cache_ = true;
+  // Rasterises glyphs for the cache, never clipped by what the drawing rasterizer is limited to.
+  agg::rasterizer_scanline_aa<> glyph_rasterizer_;
+  agg::scanline_storage_aa8 glyph_storage_;
 
   // Surface objects: created by Attach, destroyed by Detach.
   std::unique_ptr<FontEngine> engine_;

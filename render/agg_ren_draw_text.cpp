@@ -153,19 +153,11 @@ void agg_ren::DrawTextInBox(const char* text, double x, double y, double width, 
     const bool combined_plus = style.combined_plus && c == '+';
     if (combined_plus) baseline -= 2.0 * style.line_scale;
 
-    cache_->init_embedded_adaptors(glyph, pen_x, baseline, glyph_scale);
     rasterizer_.reset();
     // A glyph wholly outside the pixels being drawn (a caller's clip to a few fresh columns) only
     // moves the pen: its outline is never widened nor rasterized.
     if (ReachesClip(base_.get(), glyph->bounds, pen_x, baseline, glyph_scale, contour_width)) {
-      if (style.glyph_curves_only) {
-        rasterizer_.add_path(*curves_);
-      } else {
-        // Outward for the whole glyph, so every letter of a line gains the same stem width.
-        contour_->width(SignedArea(*curves_) >= 0.0 ? contour_width : -contour_width);
-        rasterizer_.add_path(*contour_);
-      }
-      RenderWith(colour);
+      DrawCachedGlyph(GlyphCode(c), *glyph, pen_x, baseline, glyph_scale, contour_width, colour);
     }
 
     const double advance = glyph_scale * glyph->advance_x;
@@ -211,6 +203,70 @@ void agg_ren::DrawTextInBox(const char* text, double x, double y, double width, 
   }
   // 7.
   rasterizer_.reset();
+}
+
+std::size_t agg_ren::GlyphRasterHash::operator()(const GlyphRasterKey& k) const {
+  std::uint64_t h = k.code;
+  for (const std::uint64_t part : {k.scale, k.contour, std::uint64_t{k.sub_x} << 9 | std::uint64_t{k.sub_y} << 1 | k.curves_only}) {
+    h = (h ^ part) * 0x9E3779B97F4A7C15ull;
+    h ^= h >> 29;
+  }
+  return static_cast<std::size_t>(h);
+}
+
+void agg_ren::SetGlyphRasterCache(bool on) {
+  glyph_raster_cache_ = on;
+  glyph_rasters_.clear();
+}
+
+void agg_ren::DrawCachedGlyph(unsigned code, const agg::glyph_cache& glyph, double x, double y, double scale,
+                              double contour_width, const rgba8& colour) {
+  // The pen to a sixteenth of a pixel: the whole pixels place the raster, the rest is rasterised.
+  constexpr double kSteps = 16.0;
+  const double held_x = render_detail::HeldNear(x), held_y = render_detail::HeldNear(y);
+  const double steps_x = std::floor(held_x * kSteps + 0.5), steps_y = std::floor(held_y * kSteps + 0.5);
+  const double whole_x = std::floor(steps_x / kSteps), whole_y = std::floor(steps_y / kSteps);
+  const double sub_x = steps_x - whole_x * kSteps, sub_y = steps_y - whole_y * kSteps;
+  GlyphRasterKey key;
+  key.code = code;
+  std::memcpy(&key.scale, &scale, sizeof scale);
+  std::memcpy(&key.contour, &contour_width, sizeof contour_width);
+  key.sub_x = static_cast<std::uint8_t>(sub_x);
+  key.sub_y = static_cast<std::uint8_t>(sub_y);
+  key.curves_only = style.glyph_curves_only;
+
+  auto found = glyph_raster_cache_ ? glyph_rasters_.find(key) : glyph_rasters_.end();
+  std::vector<agg::int8u> made;
+  if (found == glyph_rasters_.end()) {
+    // The outline at the placement's fraction of a pixel from the origin, widened outward as a whole
+    // so that every letter of a line gains the same stem width.
+    cache_->init_embedded_adaptors(&glyph, sub_x / kSteps, sub_y / kSteps, scale);
+    glyph_rasterizer_.reset();
+    if (style.glyph_curves_only) {
+      glyph_rasterizer_.add_path(*curves_);
+    } else {
+      contour_->width(SignedArea(*curves_) >= 0.0 ? contour_width : -contour_width);
+      glyph_rasterizer_.add_path(*contour_);
+    }
+    glyph_storage_.prepare();
+    agg::scanline_u8 line;
+    agg::render_scanlines(glyph_rasterizer_, line, glyph_storage_);
+    made.resize(glyph_storage_.byte_size());
+    if (!made.empty()) glyph_storage_.serialize(made.data());
+    glyph_rasterizer_.reset();
+    if (glyph_raster_cache_) {
+      // A run of ever new sizes (a zoom) cannot grow the cache without end.
+      constexpr std::size_t kMostGlyphs = 8192;
+      if (glyph_rasters_.size() >= kMostGlyphs) glyph_rasters_.clear();
+      found = glyph_rasters_.emplace(key, std::move(made)).first;
+    }
+  }
+  const std::vector<agg::int8u>& raster = found != glyph_rasters_.end() ? found->second : made;
+  if (raster.empty() || !solid2_) return;
+  agg::serialized_scanlines_adaptor_aa8 placed(raster.data(), static_cast<unsigned>(raster.size()), whole_x, whole_y);
+  agg::serialized_scanlines_adaptor_aa8::embedded_scanline line;
+  solid2_->color(colour);
+  agg::render_scanlines(placed, line, *solid2_);
 }
 
 template <class Transform>

@@ -2,6 +2,7 @@
 #include "platform/qt/host_widget.h"
 
 #include <QBackingStore>
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QImage>
 #include <QKeyEvent>
@@ -11,6 +12,9 @@
 #include <QWheelEvent>
 
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <utility>
 
 #include "platform/qt/key_map.h"
@@ -61,37 +65,26 @@ void HostWidget::Present(const QRect& rect) {
     presentedWhilePainting_ += rect;
     return;
   }
-  mustShow_ += rect;
-  if (mustShow_.rectCount() > 64) mustShow_ = mustShow_.boundingRect();
   update(rect);
 }
 
-void HostWidget::Request(const QRect& rect) {
-  requested_ += rect;
-  // A window that does not paint for long (minimised) keeps no ever longer list: its next paint gives all.
-  if (requested_.rectCount() > 64) {
-    requested_ = QRegion();
-    showAll_ = true;
-  }
-  update(rect);
+void HostWidget::Request(const QRect&) {
+  // The core paints at the next turn of the event loop, and Qt is asked to show only what that
+  // paint changed (Present): an area asked for and left as it was is neither copied nor sent to the
+  // display again.
+  if (std::exchange(corePaintPosted_, true)) return;
+  QCoreApplication::postEvent(this, new QEvent(kCorePaint));
 }
 
 void HostWidget::paintEvent(QPaintEvent* event) {
-  // A paint elsewhere (a grab) leaves what Qt's picture still lacks to the next paint into it.
-  const bool to_store = toBackingStore_;
-  const QRegion asked = to_store ? std::exchange(requested_, QRegion()) : QRegion();
-  const QRegion must = to_store ? std::exchange(mustShow_, QRegion()) : QRegion();
+  // Whatever is still dirty is painted first (a grab, or an expose before the posted paint).
   painting_ = true;
   presentedWhilePainting_ = QRegion();
   core_.UpdateNow();
   painting_ = false;
-  if (!to_store && !presentedWhilePainting_.isEmpty()) {
-    mustShow_ += presentedWhilePainting_;
-    update(presentedWhilePainting_);
-  }
 
-  QRegion shown = event->region();
-  if (to_store && !std::exchange(showAll_, false)) shown -= asked - presentedWhilePainting_ - must;
+  // The region is what the core presented or what the display lost: all of it comes from the core's pixels.
+  const QRegion& shown = event->region();
   const Surface& pixels = core_.Pixels();
   if (!CopyToBackingStore(shown, pixels)) {
     // Wraps the core's BGRA bytes, which are RGB32 on a little-endian machine; nothing is copied.
@@ -100,12 +93,9 @@ void HostWidget::paintEvent(QPaintEvent* event) {
     for (const QRect& rect : shown) painter.drawImage(rect.topLeft(), image, rect);
   }
 
-  // The core may have repainted more than this event covers (it repaints a bounding box).
+  // The core may have changed more than this event covers: that follows in a paint of its own.
   const QRegion rest = presentedWhilePainting_ - event->region();
-  if (!rest.isEmpty()) {
-    mustShow_ += rest;
-    update(rest);
-  }
+  if (!rest.isEmpty()) update(rest);
 }
 
 bool HostWidget::CopyToBackingStore(const QRegion& shown, const Surface& pixels) {
@@ -113,23 +103,40 @@ bool HostWidget::CopyToBackingStore(const QRegion& shown, const Surface& pixels)
   QBackingStore* store = backingStore();
   auto* image = store != nullptr ? dynamic_cast<QImage*>(store->paintDevice()) : nullptr;
   // Only Qt's own unshared picture of 32-bit pixels, one pixel to a pixel, takes the rows as they
-  // are, each pixel opaque (as Qt's painter lays an RGB32 picture on any of them).
+  // are: a picture without alpha (the X server's 24-bit visual) row by row, one with alpha with
+  // each pixel made opaque (as Qt's painter lays an RGB32 picture on any of them).
   const QImage::Format format = image != nullptr ? image->format() : QImage::Format_Invalid;
   if ((format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 && format != QImage::Format_ARGB32_Premultiplied) ||
       image->devicePixelRatio() != 1.0 || !image->isDetached()) {
     return false;
   }
+  const bool opaque = format == QImage::Format_RGB32;
   const QRect bounds = image->rect() & QRect(0, 0, pixels.Width(), pixels.Height());
   for (const QRect& area : shown) {
     const QRect r = area & bounds;
     if (r.isEmpty()) continue;
+    const std::size_t bytes = std::size_t{4} * static_cast<std::size_t>(r.width());
     for (int y = r.top(); y <= r.bottom(); ++y) {
-      auto* to = reinterpret_cast<std::uint32_t*>(image->scanLine(y)) + r.left();
+      std::uint8_t* to = image->scanLine(y) + std::size_t{4} * static_cast<std::size_t>(r.left());
       const std::uint8_t* from = pixels.Row(y) + std::size_t{4} * static_cast<std::size_t>(r.left());
-      for (int x = 0; x < r.width(); ++x) {
+      if (opaque) {
+        std::memcpy(to, from, bytes);
+        continue;
+      }
+      int x = 0;
+#if defined(__SSE2__)
+      // Four pixels at a time.
+      const __m128i opaque_alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+      for (; x + 4 <= r.width(); x += 4) {
+        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + std::size_t{4} * static_cast<std::size_t>(x)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + std::size_t{4} * static_cast<std::size_t>(x)), _mm_or_si128(four, opaque_alpha));
+      }
+#endif
+      for (; x < r.width(); ++x) {
         std::uint32_t pixel = 0;
         std::memcpy(&pixel, from + std::size_t{4} * static_cast<std::size_t>(x), 4);
-        to[x] = pixel | 0xFF000000u;
+        pixel |= 0xFF000000u;
+        std::memcpy(to + std::size_t{4} * static_cast<std::size_t>(x), &pixel, 4);
       }
     }
   }
@@ -179,13 +186,14 @@ void HostWidget::closeEvent(QCloseEvent* event) {
 }
 
 bool HostWidget::event(QEvent* event) {
+  if (event->type() == kCorePaint) {
+    corePaintPosted_ = false;
+    core_.UpdateNow();
+    return true;
+  }
   switch (event->type()) {
     case QEvent::WindowActivate: core_.DeliverActivate(true); break;
     case QEvent::WindowDeactivate: core_.DeliverActivate(false); break;
-    case QEvent::Show:
-    case QEvent::Resize:
-    case QEvent::WinIdChange:
-    case QEvent::ScreenChangeInternal: showAll_ = true; break;
     case QEvent::UpdateRequest: {
       // Qt paints its backing store from here; a grab paints elsewhere.
       toBackingStore_ = true;

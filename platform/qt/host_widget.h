@@ -1,6 +1,7 @@
 // The one real window: a frameless QWidget that shows the window core's pixels and feeds it input.
 #pragma once
 
+#include <QEvent>
 #include <QRegion>
 #include <QWidget>
 
@@ -12,9 +13,9 @@ class HostWidget final : public QWidget {
  public:
   explicit HostWidget(HostWindow& core);
 
-  // The core changed pixels in this area.
+  // The core changed pixels in this area: Qt shows it again.
   void Present(const QRect& rect);
-  // The core asks to paint this area again.
+  // The core has an area to paint again: it paints soon, and shows what that paint changed.
   void Request(const QRect& rect);
   // Lets the next close event through (the core has handled the close request).
   void AllowClose() { allowClose_ = true; }
@@ -38,16 +39,13 @@ class HostWidget final : public QWidget {
   bool CopyToBackingStore(const QRegion& shown, const Surface& pixels);
 
   HostWindow& core_;
+  // The core's paint asked for and not run yet (one posted event stands for every request).
+  static constexpr QEvent::Type kCorePaint = static_cast<QEvent::Type>(QEvent::User + 71);
+  bool corePaintPosted_ = false;
   bool painting_ = false;
   QRegion presentedWhilePainting_;
-  // Qt's own picture of the window (its backing store) keeps what it was last given. What the core
-  // asked to repaint and then left as it was need not be given again; what it changed outside a
-  // paint, or beyond the paint's area, must be. A paint that is not to the backing store (a grab),
-  // or the first after the window was shown or resized, gives all it is asked for.
-  QRegion requested_;
-  QRegion mustShow_;
+  // Qt's picture of the window is painted (rather than a grab's) while this is set.
   bool toBackingStore_ = false;
-  bool showAll_ = true;
   bool allowClose_ = false;
 };
 

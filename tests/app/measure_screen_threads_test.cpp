@@ -228,4 +228,99 @@ TEST_F(MeasureScreen, IndicatorWithValueUnitAndTimeLineToPng) {
   EXPECT_TRUE(platform::WritePng(picture, std::string(VESSAMOR_TEST_OUTPUT_DIR) + "/value_indicator.png"));
 }
 
+// A value box is drawn again only when it would look otherwise: its text (a value shown to other
+// decimals), its colour or its box changes; drawn again as it stands, from glyphs rasterised by an
+// earlier draw, it is the picture a first draw gives.
+TEST_F(MeasureScreen, IndicatorIsDrawnAgainOnlyWhenItWouldLookOtherwise) {
+  MainWindow& w = Open(1366, 768, false);
+  Choose(w, 0);
+  Click(w, 75172);
+  w.OnKeyDown(key::kSpace, 1, 0);
+  Until(w, [&] { return Samples(w) > 1500; });
+  w.OnKeyDown(key::kSpace, 1, 0);
+  rig->host.Pump();
+  platform::Surface& picture = w.BackBuffer(0);
+  VessamorChannel& channel = w.View->Channel(0);
+  const PixelRect strip{400, 200, 900, 320};
+  const auto draw = [&] {
+    w.View->IndicatorStrips[0] = strip;
+    std::lock_guard lock(w.View->ViewLock);
+    w.DrawValueIndicator(channel, w.Renderer0(), 0, 0, 20);
+  };
+  const auto changes = [&] {
+    std::lock_guard lock(w.View->ViewLock);
+    return w.IndicatorFaceChanges(channel, 20);
+  };
+  picture.Fill(platform::Colour{255, 255, 255, 255});
+  w.Renderer0().SetGlyphRasterCache(false);
+  draw();
+  const platform::Surface fresh = [&] {
+    platform::Surface copy(picture.Width(), picture.Height());
+    for (int y = 0; y < picture.Height(); ++y) std::copy_n(picture.Row(y), 4 * picture.Width(), copy.Row(y));
+    return copy;
+  }();
+  w.Renderer0().SetGlyphRasterCache(true);
+  draw();
+  picture.Fill(platform::Colour{255, 255, 255, 255});
+  draw();  // every glyph from the kept rasters
+  int differing = 0;
+  for (int y = strip.Top - 4; y < strip.Bottom + 4; ++y) {
+    for (int x = strip.Left - 4; x < strip.Right + 4; ++x) differing += picture.GetPixel(x, y) != fresh.GetPixel(x, y);
+  }
+  EXPECT_EQ(differing, 0);
+
+  EXPECT_FALSE(changes()) << "the same value in the same box";
+  struct Row {
+    const char* change;
+    std::function<void()> apply, undo;
+  };
+  const std::uint16_t decimals = channel.Decimals;
+  const auto colour = channel.Colour;
+  const Row rows[] = {
+      {"another decimal", [&] { channel.Decimals = static_cast<std::uint16_t>(decimals + 1); }, [&] { channel.Decimals = decimals; }},
+      {"another colour", [&] { channel.Colour.G ^= 0x40; }, [&] { channel.Colour = colour; }},
+      {"a wider box", [&] { w.View->IndicatorStrips[0].Right += 40; }, [&] { w.View->IndicatorStrips[0] = strip; }},
+  };
+  for (const Row& row : rows) {
+    row.apply();
+    EXPECT_TRUE(changes()) << row.change;
+    row.undo();
+    EXPECT_FALSE(changes()) << "back from " << row.change;
+  }
+}
+
+// While a recording sweeps the plot and its value boxes change, every paint leaves the window
+// showing the graph's picture wherever no control stands: no changed area is left out, none is stale.
+TEST_F(MeasureScreen, RecordingFramesShowTheGraphsPictureEverywhereTheyChangedIt) {
+  MainWindow& w = Open(1366, 768, false);
+  Choose(w, 1);
+  Choose(w, 0);
+  Click(w, 75172);
+  w.OnKeyDown(key::kSpace, 1, 0);
+  Until(w, [&] { return Samples(w) > 200; });
+  const PixelRect view = w.View->ViewRect;
+  std::uint32_t checked = 0;
+  for (int frame = 0; frame < 60; ++frame) {
+    const std::uint32_t before = Samples(w);
+    Until(w, [&] { return Samples(w) > before + 40; });
+    rig->host.Pump();
+    const platform::Surface& shown = w.Window().Pixels();
+    const platform::Surface& picture = w.BackBuffer(0);
+    std::vector<platform::WindowRect> controls;
+    for (const platform::Control* c : w.Window().Controls()) {
+      if (c->IsVisible()) controls.push_back(c->Rect());
+    }
+    int stale = 0;
+    for (int y = view.Top; y < view.Bottom; ++y) {
+      for (int x = view.Left; x < view.Right; ++x) {
+        if (std::any_of(controls.begin(), controls.end(), [&](const platform::WindowRect& r) { return r.Contains({x, y}); })) continue;
+        stale += shown.GetPixel(x, y) != picture.GetPixel(x, y);
+      }
+    }
+    ASSERT_EQ(stale, 0) << "frame " << frame;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 60u);
+}
+
 }  // namespace

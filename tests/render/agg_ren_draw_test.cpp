@@ -101,6 +101,69 @@ double StemWidth(const platform::Surface& s, int y, double from, double to) {
   return runs > 0 ? ink / runs : 0.0;
 }
 
+bool SamePixels(const platform::Surface& a, const platform::Surface& b) {
+  for (int y = 0; y < a.Height(); ++y) {
+    for (int x = 0; x < a.Width(); ++x) {
+      if (a.GetPixel(x, y) != b.GetPixel(x, y)) return false;
+    }
+  }
+  return true;
+}
+
+// Text drawn from rasterised glyphs kept from earlier draws looks as the same text rasterised afresh
+// from the outlines: after other texts, sizes and placements, after a draw clipped to a few columns
+// (which must not keep a clipped glyph), and after a change of font.
+TEST_F(AggRen, GlyphsKeptFromEarlierDrawsLookAsOnesRasterisedAfresh) {
+  struct Row {
+    const char* earlier;
+    double earlier_scale, earlier_x;
+    bool earlier_clipped;
+    const char* text;
+    double scale, x;
+    double font_height;  // 0: the font stays
+  };
+  const Row rows[] = {
+      {"0.844", 2.0, 20.0, false, "0.844", 2.0, 20.0, 0.0},      // the same text again
+      {"0.845", 2.0, 20.3, false, "0.458", 2.0, 20.0, 0.0},      // its digits elsewhere, other fractions
+      {"0.844", 1.0, 20.0, false, "0.844", 2.0, 20.0, 0.0},      // another size
+      {"0.844", 2.0, 20.0, true, "0.844", 2.0, 20.0, 0.0},       // after a clip to a few columns
+      {"Hz -12.5", 1.5, 33.7, false, "Hz -12.5", 1.5, 33.7, 24.0}, // a font of another height
+  };
+  for (const Row& row : rows) {
+    platform::Surface fresh(400, 200);
+    fresh.Fill(kWhite);
+    agg_ren reference;
+    reference.Attach(fresh);
+    reference.SetGlyphRasterCache(false);
+    if (row.font_height > 0.0) {
+      reference.style.font_height = row.font_height;
+      reference.ResetFont();
+    }
+    reference.DrawTextInBox(row.text, row.x, 40.0, 360.0, 120.0, row.scale, rgba8(200, 0, 0, 255), nullptr, 0);
+    ASSERT_TRUE(probe::Ink(fresh).Any()) << row.text;
+
+    agg_ren kept;
+    kept.Attach(surface);
+    surface.Fill(kWhite);
+    if (row.earlier_clipped) kept.Base()->clip_box(60, 0, 64, 199);
+    kept.DrawTextInBox(row.earlier, row.earlier_x, 40.0, 360.0, 120.0, row.earlier_scale, kBlack, nullptr, 0);
+    kept.Base()->reset_clipping(true);
+    const std::size_t glyphs = kept.RasterisedGlyphs();
+    EXPECT_GT(glyphs, 0u) << row.earlier;
+    if (row.font_height > 0.0) {
+      kept.style.font_height = row.font_height;
+      kept.ResetFont();
+      EXPECT_EQ(kept.RasterisedGlyphs(), 0u);
+    }
+    surface.Fill(kWhite);
+    kept.DrawTextInBox(row.text, row.x, 40.0, 360.0, 120.0, row.scale, rgba8(200, 0, 0, 255), nullptr, 0);
+    EXPECT_TRUE(SamePixels(surface, fresh)) << row.earlier << " then " << row.text;
+    if (row.font_height == 0.0 && std::string(row.earlier) == row.text && row.earlier_scale == row.scale && !row.earlier_clipped) {
+      EXPECT_EQ(kept.RasterisedGlyphs(), glyphs) << "the same text again rasterises nothing";
+    }
+  }
+}
+
 TEST_F(AggRen, TheContourThickensEveryGlyphAlikeAloneAndInAWord) {
   const std::string word = "\xE8\xEE\xF2" "01";  // "и" "о" "т" in code page 1251; figures with and without a counter
   const double scale = 3.0;
