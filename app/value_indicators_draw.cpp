@@ -98,7 +98,7 @@ std::string MainWindow::IndicatorFace(const VessamorChannel& channel, double val
   const double corner = Metrics.UiScale * (channel.IndicatorStyle != 0 ? 8.0 : 20.0);
   const std::string value_text = IndicatorValueText(value, volume ? kVolumeDecimals : channel.Decimals).Text;
   const std::string unit = volume ? std::string(EnglishUi() ? "ml" : "мл") : channel.Unit;
-  const std::string second = channel.ExtraValueShown != 0 ? IndicatorDerivedText(value * kRadiansPerRevolution, channel.Decimals).Text : std::string();
+  const std::string second = channel.ExtraValueShown != 0 ? IndicatorValueText(value * kRadiansPerRevolution, channel.Decimals).Text : std::string();
   std::string time;
   if (channel.IndicatorStyle != 0 && channel.View != nullptr) {
     const GraphView& view = *channel.View;
