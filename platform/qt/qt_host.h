@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include <QFileIconProvider>
 #include <QProgressDialog>
@@ -103,6 +104,8 @@ class QtHost final : public HostServices, private HostBackend {
   // On an X server the desktop is taken from the start on a connection of its own, and comes
   // when the first frame asks for it.
   std::unique_ptr<DesktopGrab> grab_;
+  // The screen saver told of the user at start-up, beside it.
+  std::thread idle_reset_;
 
   std::unique_ptr<HostWindow> window_;
   std::unique_ptr<HostWidget> widget_;
