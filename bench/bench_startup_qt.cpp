@@ -5,7 +5,8 @@
 // server's damage to the screen once it has covered all of it, with each process's resident memory
 // at that moment. The two share no code but Qt.
 // Runs on the display DISPLAY names, which must be of the named size, or, without one, on an Xvfb
-// of that size started for the run.
+// of that size started for the run (on the first free display from VESSAMOR_BENCH_FIRST_DISPLAY on,
+// where that is set).
 #include <benchmark/benchmark.h>
 
 #include <xcb/damage.h>
@@ -22,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -41,9 +43,24 @@ class Display {
       name_ = named;
       return;
     }
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    // Where the run is told the first display number it may take, the first free one from there.
+    if (const char* from = std::getenv("VESSAMOR_BENCH_FIRST_DISPLAY"); from != nullptr && *from != '\0') {
+      for (int number = std::atoi(from); number < std::atoi(from) + 8 && name_.empty(); ++number) {
+        const std::string n = std::to_string(number);
+        if (std::filesystem::exists("/tmp/.X" + n + "-lock")) continue;
+        xvfb_ = bench_support::Launch({"Xvfb", ":" + n, "-screen", "0", screen, "-nolisten", "tcp"}, {});
+        for (int k = 0; k < 300 && !std::filesystem::exists("/tmp/.X11-unix/X" + n); ++k) ::usleep(10'000);
+        if (std::filesystem::exists("/tmp/.X11-unix/X" + n)) {
+          name_ = ":" + n;
+        } else {
+          bench_support::End(std::exchange(xvfb_, -1));
+        }
+      }
+      return;
+    }
     int ends[2];
     if (::pipe(ends) != 0) return;
-    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
     const std::string fd = std::to_string(ends[1]);
     // Xvfb writes the display's number to the pipe's end it inherits.
     xvfb_ = bench_support::Launch({"Xvfb", "-displayfd", fd, "-screen", "0", screen, "-nolisten", "tcp"}, {});

@@ -6,7 +6,8 @@
 #   scripts/bench.sh [BUILD_DIR] [FILTER]      (BUILD_DIR: build; FILTER: a benchmark name regex)
 #
 # The Qt benchmarks need a display: without DISPLAY an Xvfb of 1920x1080 is started for them; the
-# start-up benchmark starts an Xvfb of each size it names itself.
+# start-up benchmark starts an Xvfb of each size it names itself (from display number
+# VESSAMOR_BENCH_FIRST_DISPLAY on, where that is set).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
