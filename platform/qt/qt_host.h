@@ -13,7 +13,7 @@
 #include "platform/host_services.h"
 #include "platform/instance_channel.h"
 #include "platform/qt/desktop_grab.h"
-#include "platform/qt/qt_audio_output.h"
+#include "platform/qt/lazy_audio_output.h"
 #include "platform/usb_arrivals.h"
 #include "platform/window_core.h"
 
@@ -117,7 +117,7 @@ class QtHost final : public HostServices, private HostBackend {
   // Close requests of a later start, read on the window thread.
   std::unique_ptr<InstanceListener> instance_;
   std::unique_ptr<QSocketNotifier> instance_notifier_;
-  QtAudioOutput audio_;
+  LazyAudioOutput audio_;
   std::unique_ptr<QTranslator> qt_russian_;
   bool russian_ = false;
   // Where Qt keeps the user's settings for this run (the file dialogs' folders and history): a
