@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -91,6 +92,8 @@ void BM_RefitBesideYardstick(benchmark::State& state) {
     plain[k].Median = median;
   }
   const std::uint32_t threads = RefitThreads();
+  const bool histogram =
+      median != 0 && bench_support::ChooseFasterMedian(plain, view.Channel(0).TimeBase, first, last, view.SampleCount, threads);
   const auto yardstick = [&] { bench_support::ReduceSmoothed(plain, view.Channel(0).TimeBase, first, last, view.SampleCount, threads); };
   yardstick();
   for (std::uint32_t k = 0; k < 4; ++k) bench_support::RequireSameColumns("refit", k, view.Channel(k).Columns, first, plain[k].Out);
@@ -111,7 +114,8 @@ void BM_RefitBesideYardstick(benchmark::State& state) {
   const double samples = 4.0 * kLong * static_cast<double>(state.iterations());
   state.counters["cpu_ns/sample"] = 1e9 * program_cpu / samples;
   state.counters["threads"] = threads;
-  state.SetLabel("yardstick shares: the view's column spans (its time base)");
+  state.SetLabel(std::string(median == 0 ? "" : histogram ? "histogram median; " : "sorted-window median; ") +
+                 "yardstick shares: the view's column spans (its time base)");
   clocks.Report(state, "ratio_to_yardstick");
 }
 
