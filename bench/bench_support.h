@@ -1,5 +1,5 @@
 // What the benchmarks stand on: a counting main window and a poll clock instead of a window; the
-// process's CPU clock, a same-output check and paired ratios for the benchmarks beside yardsticks.
+// wall and CPU clocks, a same-output check and paired ratios for the benchmarks beside yardsticks.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -75,6 +76,24 @@ inline double ProcessCpuSeconds() {
   return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
 
+// Seconds by the clock on the wall: what a user waits.
+inline double WallSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// The time one piece of work took on the wall and on the process's CPU (every thread's).
+struct Spent {
+  double Wall = 0.0;
+  double Cpu = 0.0;
+};
+
+template <class Work>
+Spent Measure(Work&& work) {
+  const double wall = WallSeconds(), cpu = ProcessCpuSeconds();
+  work();
+  return {WallSeconds() - wall, ProcessCpuSeconds() - cpu};
+}
+
 // A yardstick is worth comparing with only when it makes the same output from the same data: when
 // the two differ, says where and ends the run with a failure.
 inline void RequireSameOutput(std::string_view what, std::string_view program, std::string_view yardstick) {
@@ -104,6 +123,37 @@ class PairedRatio {
 
  private:
   std::vector<double> ratios_;
+};
+
+// A program and its yardstick timed in turn on both clocks: the ratio of their wall-clock times
+// (what a user waits on) taken pair by pair, the ratio of their CPU times beside it, and each one's
+// mean wall-clock and CPU milliseconds.
+class PairedClocks {
+ public:
+  void Add(const Spent& program, const Spent& yardstick) {
+    wall_.Add(program.Wall, yardstick.Wall);
+    cpu_.Add(program.Cpu, yardstick.Cpu);
+    program_.Wall += program.Wall;
+    program_.Cpu += program.Cpu;
+    yardstick_.Wall += yardstick.Wall;
+    yardstick_.Cpu += yardstick.Cpu;
+    ++pairs_;
+  }
+  void Report(benchmark::State& state, const std::string& name = "ratio_to_yardstick") {
+    if (pairs_ == 0) return;
+    wall_.Report(state, name);
+    cpu_.Report(state, name + "_cpu");
+    const double per_pair_ms = 1e3 / pairs_;
+    state.counters["program_wall_ms"] = program_.Wall * per_pair_ms;
+    state.counters["program_cpu_ms"] = program_.Cpu * per_pair_ms;
+    state.counters["yardstick_wall_ms"] = yardstick_.Wall * per_pair_ms;
+    state.counters["yardstick_cpu_ms"] = yardstick_.Cpu * per_pair_ms;
+  }
+
+ private:
+  PairedRatio wall_, cpu_;
+  Spent program_, yardstick_;
+  int pairs_ = 0;
 };
 
 // Kibibytes of a line of /proc/self/status ("VmRSS", "VmHWM"), or of another process's.

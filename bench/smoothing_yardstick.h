@@ -1,9 +1,11 @@
 // A yardstick for the smoothed column reduction, written apart from the program's: a centred
-// moving RMS (optionally over a sliding median) folded into each column's extremes, channel by
-// channel on as many threads as the program deals its channels to.
+// moving RMS (optionally over a sliding median, by sorted window or histogram, whichever is faster)
+// folded into each column's extremes, channel by channel on as many threads as the program deals
+// its channels to.
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -23,10 +25,13 @@ struct ColumnExtremes {
 
 // One channel's filtered samples, read in rising order: a median over the last `median` codes
 // (upper middle of an even window, codes ordered as unsigned; the raw code until it fills), then the
-// mean square over the `smoothing` + 1 samples centred on each, given as its root times 256.
+// mean square over the `smoothing` + 1 samples centred on each, given as its root times 256. The
+// median keeps its window sorted, or (`histogram`) counts the window's codes in a histogram of all
+// 65536 and walks the median's code to its place as codes come and go.
 class CentredRms {
  public:
-  CentredRms(const std::int16_t* codes, std::uint32_t limit, std::uint16_t smoothing, std::uint16_t median)
+  CentredRms(const std::int16_t* codes, std::uint32_t limit, std::uint16_t smoothing, std::uint16_t median,
+             bool histogram = false)
       : codes_(codes),
         limit_(limit),
         lead_(smoothing % 2 != 0 ? smoothing / 2 + 1 : smoothing / 2),
@@ -34,7 +39,9 @@ class CentredRms {
         size_(smoothing + 1u),
         squares_(size_ + 1u),
         median_(median),
-        sorted_(median) {}
+        histogram_(histogram),
+        sorted_(histogram ? 0 : median),
+        counts_(histogram && median != 0 ? 65536 : 0) {}
 
   // Extremes of the outputs of samples [first, end).
   ColumnExtremes Fold(std::uint32_t first, std::uint32_t end) {
@@ -107,6 +114,25 @@ class CentredRms {
     if (median_ == 0) return codes_[t];
     if (t + 1 < median_) return codes_[t];
     const auto code = [this](std::uint32_t i) { return static_cast<std::uint16_t>(codes_[i]); };
+    if (histogram_) {
+      const std::uint32_t rank = median_ / 2;
+      if (next_ != t || t + 1 == median_) {
+        std::fill(counts_.begin(), counts_.end(), 0);
+        for (std::uint32_t i = 0; i < median_; ++i) ++counts_[code(t + 1 - median_ + i)];
+        at_ = 0;
+        below_ = 0;
+      } else {
+        const std::uint16_t out = code(t - median_), in = code(t);
+        --counts_[out];
+        below_ -= out < at_ ? 1 : 0;
+        ++counts_[in];
+        below_ += in < at_ ? 1 : 0;
+      }
+      while (below_ > rank) below_ -= counts_[--at_];
+      while (below_ + counts_[at_] <= rank) below_ += counts_[at_++];
+      next_ = t + 1;
+      return static_cast<std::int16_t>(at_);
+    }
     if (next_ != t || t + 1 == median_) {
       for (std::uint32_t i = 0; i < median_; ++i) sorted_[i] = code(t + 1 - median_ + i);
       std::sort(sorted_.begin(), sorted_.end());
@@ -138,7 +164,12 @@ class CentredRms {
   std::uint32_t to_ = 0;
   std::int64_t sum_ = 0;
   std::uint32_t median_;
+  bool histogram_;
   std::vector<std::uint16_t> sorted_;
+  // The histogram's counts, the median's code and how many of the window lie below it.
+  std::vector<std::uint16_t> counts_;
+  std::uint32_t at_ = 0;
+  std::uint32_t below_ = 0;
   std::uint32_t next_ = 0;
 };
 
@@ -148,6 +179,8 @@ struct SmoothedChannel {
   const std::int16_t* Codes = nullptr;
   std::uint16_t Smoothing = 20;
   std::uint16_t Median = 0;
+  // The median by histogram rather than by sorted window.
+  bool Histogram = false;
   std::vector<ColumnExtremes> Out;
 };
 
@@ -158,7 +191,7 @@ inline void ReduceSmoothed(std::vector<SmoothedChannel>& channels, const ColumnR
   const auto reduce = [&](std::uint32_t share) {
     for (std::size_t k = share; k < channels.size(); k += threads) {
       SmoothedChannel& channel = channels[k];
-      CentredRms rms(channel.Codes, limit, channel.Smoothing, channel.Median);
+      CentredRms rms(channel.Codes, limit, channel.Smoothing, channel.Median, channel.Histogram);
       channel.Out.resize(last - first + 1);
       for (std::uint32_t c = first; c <= last; ++c) {
         // A column without samples of its own shows the sample at its start.
@@ -173,6 +206,38 @@ inline void ReduceSmoothed(std::vector<SmoothedChannel>& channels, const ColumnR
   std::vector<std::jthread> helpers;
   for (std::uint32_t share = 1; share < threads; ++share) helpers.emplace_back(reduce, share);
   reduce(0);
+}
+
+// Sets the channels' median to the faster of the sorted window and the histogram here (each run
+// twice on the wall clock, the lesser time of each compared), after checking that the two give the
+// same extremes; true for the histogram.
+inline bool ChooseFasterMedian(std::vector<SmoothedChannel>& channels, const ColumnRecord* time_base, std::uint32_t first,
+                               std::uint32_t last, std::uint32_t limit, std::uint32_t threads) {
+  const auto least = [&](bool histogram) {
+    for (SmoothedChannel& channel : channels) channel.Histogram = histogram;
+    double best = 1e300;
+    for (int k = 0; k < 2; ++k) {
+      const auto start = std::chrono::steady_clock::now();
+      ReduceSmoothed(channels, time_base, first, last, limit, threads);
+      best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+  };
+  const double sorted = least(false);
+  std::vector<std::vector<ColumnExtremes>> by_sorted;
+  for (const SmoothedChannel& channel : channels) by_sorted.push_back(channel.Out);
+  const double histogram = least(true);
+  for (std::size_t k = 0; k < channels.size(); ++k) {
+    for (std::size_t i = 0; i < by_sorted[k].size(); ++i) {
+      if (by_sorted[k][i].High != channels[k].Out[i].High || by_sorted[k][i].Low != channels[k].Out[i].Low) {
+        std::fprintf(stderr, "the histogram median differs from the sorted window's: channel %zu column %zu\n", k, first + i);
+        std::exit(1);
+      }
+    }
+  }
+  const bool faster = histogram <= sorted;
+  for (SmoothedChannel& channel : channels) channel.Histogram = faster;
+  return faster;
 }
 
 // The program's columns first..last of a channel must hold the yardstick's extremes.

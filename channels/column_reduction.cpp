@@ -367,36 +367,80 @@ class FilterPass {
   std::uint32_t RingSize = 0;
 };
 
-// Largest and smallest of n > 0 values (16- or 32-bit), a 128-bit vector of them at a time where
-// the processor has one: the per-sample branches of a fold would keep the columns of a long record slow.
+#if defined(__SSE2__)
+// Lane-wise extremes of two vectors of 16- or 32-bit signed values (SSE2 has no 32-bit max or min).
+template <class T>
+__m128i VectorMax(__m128i a, __m128i b) {
+  if constexpr (sizeof(T) == 2) {
+    return _mm_max_epi16(a, b);
+  } else {
+    const __m128i above = _mm_cmpgt_epi32(b, a);
+    return _mm_or_si128(_mm_and_si128(above, b), _mm_andnot_si128(above, a));
+  }
+}
+template <class T>
+__m128i VectorMin(__m128i a, __m128i b) {
+  if constexpr (sizeof(T) == 2) {
+    return _mm_min_epi16(a, b);
+  } else {
+    const __m128i below = _mm_cmplt_epi32(b, a);
+    return _mm_or_si128(_mm_and_si128(below, b), _mm_andnot_si128(below, a));
+  }
+}
+// The extreme of a vector's lanes, folded halves onto halves.
+template <class T, __m128i (*Fold)(__m128i, __m128i)>
+T LaneExtreme(__m128i v) {
+  v = Fold(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)));
+  v = Fold(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(2, 3, 0, 1)));
+  if constexpr (sizeof(T) == 2) v = Fold(v, _mm_shufflelo_epi16(v, _MM_SHUFFLE(2, 3, 0, 1)));
+  return static_cast<T>(_mm_cvtsi128_si32(v));
+}
+#endif
+
+// Largest and smallest of n values (16- or 32-bit), an empty range giving the type's lowest and
+// highest. Where the processor has 128-bit vectors, four pairs of them take 64 bytes a step: each
+// pair's maxima and minima depend only on their own previous step, so the steps of the four
+// overlap instead of waiting one on another; the pairs are folded together at the end, and a tail
+// shorter than a step is taken a vector at a time, its last vector ending at the last value (a
+// value seen twice changes no extreme).
 template <class T>
 std::pair<T, T> Extremes(const T* values, std::uint32_t n) {
-  T high = values[0];
-  T low = values[0];
-  std::uint32_t j = 1;
+  T high = std::numeric_limits<T>::lowest();
+  T low = std::numeric_limits<T>::max();
+  std::uint32_t j = 0;
 #if defined(__SSE2__)
   constexpr std::uint32_t kLanes = 16 / sizeof(T);
-  if (n >= 2 * kLanes) {
-    __m128i highs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values));
-    __m128i lows = highs;
-    for (j = kLanes; j + kLanes <= n; j += kLanes) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + j));
-      if constexpr (sizeof(T) == 2) {
-        highs = _mm_max_epi16(highs, v);
-        lows = _mm_min_epi16(lows, v);
-      } else {
-        const __m128i above = _mm_cmpgt_epi32(v, highs);
-        const __m128i below = _mm_cmplt_epi32(v, lows);
-        highs = _mm_or_si128(_mm_and_si128(above, v), _mm_andnot_si128(above, highs));
-        lows = _mm_or_si128(_mm_and_si128(below, v), _mm_andnot_si128(below, lows));
-      }
+  constexpr std::uint32_t kStep = 4 * kLanes;
+  if (n >= kLanes) {
+    const auto load = [values](std::uint32_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + at)); };
+    __m128i high0 = load(0), high1 = high0, high2 = high0, high3 = high0;
+    __m128i low0 = high0, low1 = high0, low2 = high0, low3 = high0;
+    for (j = kLanes; j + kStep <= n; j += kStep) {
+      const __m128i a = load(j), b = load(j + kLanes), c = load(j + 2 * kLanes), d = load(j + 3 * kLanes);
+      high0 = VectorMax<T>(high0, a);
+      low0 = VectorMin<T>(low0, a);
+      high1 = VectorMax<T>(high1, b);
+      low1 = VectorMin<T>(low1, b);
+      high2 = VectorMax<T>(high2, c);
+      low2 = VectorMin<T>(low2, c);
+      high3 = VectorMax<T>(high3, d);
+      low3 = VectorMin<T>(low3, d);
     }
-    alignas(16) std::array<T, kLanes> h{};
-    alignas(16) std::array<T, kLanes> l{};
-    _mm_store_si128(reinterpret_cast<__m128i*>(h.data()), highs);
-    _mm_store_si128(reinterpret_cast<__m128i*>(l.data()), lows);
-    high = *std::max_element(h.begin(), h.end());
-    low = *std::min_element(l.begin(), l.end());
+    high0 = VectorMax<T>(VectorMax<T>(high0, high1), VectorMax<T>(high2, high3));
+    low0 = VectorMin<T>(VectorMin<T>(low0, low1), VectorMin<T>(low2, low3));
+    for (; j + kLanes <= n; j += kLanes) {
+      const __m128i v = load(j);
+      high0 = VectorMax<T>(high0, v);
+      low0 = VectorMin<T>(low0, v);
+    }
+    if (j < n) {
+      const __m128i v = load(n - kLanes);
+      high0 = VectorMax<T>(high0, v);
+      low0 = VectorMin<T>(low0, v);
+      j = n;
+    }
+    high = LaneExtreme<T, VectorMax<T>>(high0);
+    low = LaneExtreme<T, VectorMin<T>>(low0);
   }
 #endif
   for (; j < n; ++j) {
@@ -405,6 +449,13 @@ std::pair<T, T> Extremes(const T* values, std::uint32_t n) {
   }
   return {high, low};
 }
+
+}  // namespace
+
+std::pair<std::int16_t, std::int16_t> SpanExtremes(const std::int16_t* values, std::uint32_t n) { return Extremes(values, n); }
+std::pair<std::int32_t, std::int32_t> SpanExtremes(const std::int32_t* values, std::uint32_t n) { return Extremes(values, n); }
+
+namespace {
 
 // Reduces columns first..last of a time base into the given records; with_filters false is the
 // plain reduction. hand_on passes each finished record to the column interpolation.

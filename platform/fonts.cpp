@@ -122,6 +122,8 @@ std::string_view SubstituteFamily(std::string_view family) {
   return sub ? sub->installed : family;
 }
 
+void PrepareFontLookUps() { Config(); }
+
 FontFile FindFontFile(std::string_view family, int weight, bool italic) {
   static std::map<std::tuple<std::string, int, bool>, FontFile> cache;
   std::lock_guard lock(CacheMutex());

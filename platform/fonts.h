@@ -21,6 +21,9 @@ std::string_view SubstituteFamily(std::string_view family);
 // The file of the best installed match for a Windows face name, weight (100..900) and slant.
 // Results are cached; safe from any thread.
 FontFile FindFontFile(std::string_view family, int weight, bool italic);
+// Reads fontconfig's configuration and caches, which the first look-up would otherwise wait for
+// (milliseconds): any thread may call it, once or more, ahead of the first text.
+void PrepareFontLookUps();
 
 // Mean advance of "a".."z" divided by the em size: the font's average character width per em.
 double AverageWidthPerEm(const FontFile& file);

@@ -118,7 +118,8 @@ class HostServices {
   virtual bool OpenAddress(std::string_view address) = 0;
 
   // Tells the desktop's screen saver the user is active, so its idle timers start again: once, at
-  // start-up, with no lasting request. False where the desktop offers no such service.
+  // start-up, with no lasting request. False where the host has no way to tell it; the telling may
+  // go on beside the start-up, and a desktop without the service just does not hear it.
   virtual bool ResetIdleTimers() { return false; }
   // Withdraws whatever the program asked of the desktop's idle timers (at exit).
   virtual void ClearIdleRequest() {}

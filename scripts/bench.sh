@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Runs every benchmark five times and prints, per benchmark, the median of the five repetitions of
-# its time and of each ratio to its yardstick, with their spread (lowest and highest repetition).
+# its time, of each ratio to its yardstick and of each one's wall-clock and CPU milliseconds, with
+# their spread (lowest and highest repetition), and what the benchmark says its yardstick shares.
 #
 #   scripts/bench.sh [BUILD_DIR] [FILTER]      (BUILD_DIR: build; FILTER: a benchmark name regex)
 #
 # The Qt benchmarks need a display: without DISPLAY an Xvfb of 1920x1080 is started for them; the
-# start-up benchmark starts an Xvfb of each size it names itself.
+# start-up benchmark starts an Xvfb of each size it names itself (from display number
+# VESSAMOR_BENCH_FIRST_DISPLAY on, where that is set).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -53,8 +55,9 @@ for path in sorted(pathlib.Path(sys.argv[1]).glob("*.json")):
         times = [r["real_time"] for r in reps]
         cells.append(f"time {statistics.median(times):.4g} {unit} [{min(times):.4g}..{max(times):.4g}]")
         for key in sorted(reps[0]):
-            if key.startswith("ratio") and not key.endswith(("_min", "_max")):
+            if (key.startswith("ratio") and not key.endswith(("_min", "_max"))) or key.endswith(("_wall_ms", "_cpu_ms")):
                 values = [r[key] for r in reps if key in r]
                 cells.append(f"{key} {statistics.median(values):.3g} [{min(values):.3g}..{max(values):.3g}]")
-        print(f"{path.stem}  {name}  n={len(reps)}  " + "  ".join(cells))
+        label = reps[0].get("label", "")
+        print(f"{path.stem}  {name}  n={len(reps)}  " + "  ".join(cells) + (f"  ({label})" if label else ""))
 PY

@@ -1,5 +1,6 @@
 // The audio seam on Qt Multimedia: the default output device through a QAudioSink fed from a looping source.
 #include "platform/qt/qt_audio_output.h"
+#include "platform/qt/lazy_audio_output.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -80,3 +81,8 @@ void QtAudioOutput::Close() {
 }
 
 }  // namespace platform::qt
+
+// The module's entry, which the host's lazily loaded output asks for.
+extern "C" __attribute__((visibility("default"))) platform::AudioOutput* VessamorNewQtAudioOutput() {
+  return new platform::qt::QtAudioOutput();
+}

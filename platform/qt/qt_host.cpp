@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDBusConnection>
-#include <QDBusInterface>
 #include <QDBusMessage>
 #include <QDesktopServices>
 #include <QEventLoop>
@@ -148,6 +147,7 @@ QtHost::QtHost(const Clock& clock, HostHead head) {
 }
 
 QtHost::~QtHost() {
+  if (idle_reset_.joinable()) idle_reset_.join();
   grab_.reset();
   instance_notifier_.reset();
   arrival_notifier_.reset();
@@ -347,14 +347,18 @@ bool QtHost::OpenAddress(std::string_view address) {
 }
 
 bool QtHost::ResetIdleTimers() {
-  // The freedesktop screen-saver service of the session, where the desktop runs one; the call is
-  // not waited for.
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return false;
-  QDBusInterface saver(QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
-                       QStringLiteral("org.freedesktop.ScreenSaver"), bus);
-  if (!saver.isValid()) return false;
-  return saver.call(QDBus::NoBlock, QStringLiteral("SimulateUserActivity")).type() != QDBusMessage::ErrorMessage;
+  // The freedesktop screen-saver service of the session, where the desktop runs one. Reaching the
+  // session's bus takes milliseconds (on X without one, the bus library first tries to start one),
+  // so the call is made on a thread of its own, beside the start-up: the first frame does not wait
+  // for it. A plain message, not waited for: no look-up of the service's interface first.
+  if (idle_reset_.joinable()) return true;
+  idle_reset_ = std::thread([] {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) return;
+    bus.send(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
+                                            QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("SimulateUserActivity")));
+  });
+  return true;
 }
 
 bool QtHost::UserLocaleIsRussian() const { return QLocale::system().language() == QLocale::Russian; }

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include <QFileIconProvider>
 #include <QProgressDialog>
@@ -12,7 +13,7 @@
 #include "platform/host_services.h"
 #include "platform/instance_channel.h"
 #include "platform/qt/desktop_grab.h"
-#include "platform/qt/qt_audio_output.h"
+#include "platform/qt/lazy_audio_output.h"
 #include "platform/usb_arrivals.h"
 #include "platform/window_core.h"
 
@@ -103,6 +104,8 @@ class QtHost final : public HostServices, private HostBackend {
   // On an X server the desktop is taken from the start on a connection of its own, and comes
   // when the first frame asks for it.
   std::unique_ptr<DesktopGrab> grab_;
+  // The screen saver told of the user at start-up, beside it.
+  std::thread idle_reset_;
 
   std::unique_ptr<HostWindow> window_;
   std::unique_ptr<HostWidget> widget_;
@@ -114,7 +117,7 @@ class QtHost final : public HostServices, private HostBackend {
   // Close requests of a later start, read on the window thread.
   std::unique_ptr<InstanceListener> instance_;
   std::unique_ptr<QSocketNotifier> instance_notifier_;
-  QtAudioOutput audio_;
+  LazyAudioOutput audio_;
   std::unique_ptr<QTranslator> qt_russian_;
   bool russian_ = false;
   // Where Qt keeps the user's settings for this run (the file dialogs' folders and history): a

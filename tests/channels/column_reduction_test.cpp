@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
+#include <limits>
 #include <random>
 #include <utility>
 #include <vector>
@@ -282,6 +284,55 @@ TEST(PlainReduction, EmptyColumnShowsTheSampleAtItsStartAndRangesAreClipped) {
   g.channel.UpdateChannelColumns(3, 2);
   EXPECT_EQ(g.columns[0].MaxCode, 0);
   EXPECT_NE(g.columns[3].MaxCode, 0);
+}
+
+// The fold of a span's extremes against a plain loop, for 16- and 32-bit values: every length up to
+// a few vector steps and some longer, at every misalignment, over the patterns below.
+template <class T>
+void ExpectSpanExtremesMatchPlainLoop() {
+  constexpr T kLow = std::numeric_limits<T>::lowest();
+  constexpr T kHigh = std::numeric_limits<T>::max();
+  std::mt19937 generator(5);
+  std::uniform_int_distribution<std::int64_t> any(kLow, kHigh);
+  // The value at place k of a span of n.
+  const std::pair<const char*, std::function<T(std::uint32_t, std::uint32_t)>> patterns[] = {
+      {"random over the whole type", [&](std::uint32_t, std::uint32_t) { return static_cast<T>(any(generator)); }},
+      {"all equal", [](std::uint32_t, std::uint32_t) { return T{-7}; }},
+      {"all the type's lowest", [](std::uint32_t, std::uint32_t) { return kLow; }},
+      {"all the type's highest", [](std::uint32_t, std::uint32_t) { return kHigh; }},
+      {"lowest first, highest last",
+       [](std::uint32_t k, std::uint32_t n) { return k == 0 ? kLow : k + 1 == n ? kHigh : T{3}; }},
+      {"highest first, lowest last",
+       [](std::uint32_t k, std::uint32_t n) { return k == 0 ? kHigh : k + 1 == n ? kLow : T{3}; }},
+      {"lone extremes inside", [](std::uint32_t k, std::uint32_t n) { return k == n / 2 ? kLow : k == n / 3 ? kHigh : T{-2}; }},
+      {"rising through zero", [](std::uint32_t k, std::uint32_t) { return static_cast<T>(static_cast<int>(k) - 60); }},
+  };
+  std::vector<std::uint32_t> lengths;
+  for (std::uint32_t n = 0; n <= 100; ++n) lengths.push_back(n);
+  for (std::uint32_t n : {127u, 128u, 129u, 1000u, 1001u, 7813u}) lengths.push_back(n);
+  for (const auto& [name, value] : patterns) {
+    for (const std::uint32_t n : lengths) {
+      for (std::uint32_t offset = 0; offset < 8; ++offset) {
+        // The span ends the buffer, so a read past it is a read past the allocation.
+        std::vector<T> buffer(offset + n, T{0});
+        for (std::uint32_t k = 0; k < n; ++k) buffer[offset + k] = value(k, n);
+        T high = kLow;
+        T low = kHigh;
+        for (std::uint32_t k = 0; k < n; ++k) {
+          high = std::max(high, buffer[offset + k]);
+          low = std::min(low, buffer[offset + k]);
+        }
+        const auto [fold_high, fold_low] = SpanExtremes(buffer.data() + offset, n);
+        ASSERT_EQ(fold_high, high) << name << ", " << n << " values at offset " << offset << ", " << sizeof(T) << " bytes";
+        ASSERT_EQ(fold_low, low) << name << ", " << n << " values at offset " << offset << ", " << sizeof(T) << " bytes";
+      }
+    }
+  }
+}
+
+TEST(SpanExtremes, EqualAPlainLoopAtEveryLengthAndOffset) {
+  ExpectSpanExtremesMatchPlainLoop<std::int16_t>();
+  ExpectSpanExtremesMatchPlainLoop<std::int32_t>();
 }
 
 TEST(ReductionWhileRecording, CentredSmoothingLooksAheadIntoWrittenCodes) {
