@@ -63,6 +63,10 @@ class AnsweringHost final : public platform::HostServices {
     if (aside_) host_.RunAside(text, work);
     else work();
   }
+  void RunAsideCounted(std::string_view text, const std::function<void()>& work, platform::AsideProgress& progress) override {
+    if (aside_) host_.RunAsideCounted(text, work, progress);
+    else work();
+  }
   bool AskYesNo(std::string_view, std::string_view) override { return true; }
   platform::SaveChoice AskToSave(const platform::SaveQuestion&) override { return platform::SaveChoice::DontSave; }
   std::optional<platform::FileDialogResult> OpenFileDialog(const platform::FileDialogRequest&) override { return Answer(); }

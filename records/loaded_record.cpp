@@ -268,6 +268,17 @@ bool ValidateLoadedRecord(LoadedRecord& record, std::uint32_t sample_capacity) {
   return any;
 }
 
+void PrepareHandOver(GraphView& view, const LoadedRecord& record) {
+  // The hand-over gives each channel with codes its share of the buffer, in channel order.
+  const std::uint32_t capacity = PerChannelCapacity(record, view.SampleCapacity);
+  std::size_t start = 0;
+  for (const LoadedChannel& c : record.Channels) {
+    if (!c.Present) continue;
+    view.PrepareCodePages(start, std::min<std::size_t>(record.CodeCount(c), capacity));
+    start += capacity;
+  }
+}
+
 namespace {
 
 // Copies a channel's codes into the view. With `release` the record's own copy goes back to the
