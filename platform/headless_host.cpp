@@ -36,6 +36,7 @@ void HeadlessHost::RunAside(std::string_view, const std::function<void()>& work)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   } while (!finished.load());
   aside.join();
+  if (AfterAside) AfterAside();
 }
 
 void HeadlessHost::RunAsideCounted(std::string_view text, const std::function<void()>& work, AsideProgress& progress) {
@@ -55,6 +56,7 @@ void HeadlessHost::RunAsideCounted(std::string_view text, const std::function<vo
   } while (!finished.load());
   aside.join();
   progress.HoldEachStep(false);
+  if (AfterAside) AfterAside();
 }
 
 }  // namespace platform

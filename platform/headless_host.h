@@ -102,6 +102,9 @@ class HeadlessHost final : public HostServices {
   std::vector<std::pair<std::uint64_t, std::uint64_t>> Progress;  // done, total
   // What happens on the window thread while a progress box stands or work runs aside: none, nothing.
   std::function<void()> DuringProgress;
+  // What happens on the window thread once work run aside is done, before the command goes on with
+  // what the work found (a file changed under it, for one): none, nothing.
+  std::function<void()> AfterAside;
   // Addresses the program asked the desktop to open.
   std::vector<std::string> Opened;
   // Times the program reset the desktop's idle timers, and cleared its request.

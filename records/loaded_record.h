@@ -115,6 +115,9 @@ struct AppliedRecord {
   // The file could not be read to the end of its codes after all (it shrank, or the disk failed):
   // the channels keep what was read before, as of a damaged file, and the user is told.
   bool ReadFailed = false;
+  // Nothing of the file could be read after all: the view holds no record (none of the one shown
+  // before either), no channel, name or title of one, and is to be drawn again whole.
+  bool Emptied = false;
 };
 
 // Puts a validated record on the view: keeps the live set-up first (once, until a recording gives

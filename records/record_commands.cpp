@@ -119,6 +119,8 @@ constexpr MessageRow kMessages[] = {
     {RecordMessage::CannotOpen, "Ошибка - файл не открывается", "Error - the file cannot be opened"},
     {RecordMessage::NotARecord, "Ошибка - в файле нет записи", "Error - the file holds no record"},
     {RecordMessage::Damaged, "Ошибка - файл повреждён", "Error - the file is damaged"},
+    {RecordMessage::DamagedNothingRead, "Ошибка - файл повреждён: из него ничего не прочитано, прежняя запись закрыта",
+     "Error - the file is damaged: nothing of it could be read, and the record shown before is closed"},
     {RecordMessage::NothingToSave, "Нет записи для сохранения", "There is no record to save"},
     {RecordMessage::TooShortToSave, "Запись слишком короткая: сохраняется запись длиннее 11 отсчётов",
      "The record is too short: only a record of more than 11 samples is saved"},
@@ -484,20 +486,29 @@ bool OpenRecord(RecordCommandContext& context) {
   });
   if (read.Outcome == ReadOutcome::NotARecord) return Refuse(context, RecordMessage::NotARecord, path);
   if (read.Outcome == ReadOutcome::Refused) return Refuse(context, RecordMessage::Damaged, path);
-  if (read.Record.Damaged) Tell(context, RecordMessage::Damaged, path);
   const AppliedRecord applied = ApplyLoadedRecord(view, std::move(read.Record), title);
-  if (applied.ReadFailed && !read.Record.Damaged) Tell(context, RecordMessage::Damaged, path);
+  if (applied.Emptied) {
+    // The file shrank, or the disk failed, after the check: the screen shows that no record is left.
+    if (view.MainWindow != nullptr) {
+      view.Sweep.FullRedraw = 1;
+      view.MainWindow->InvalidateLocal();
+    }
+    return Refuse(context, RecordMessage::DamagedNothingRead, path);
+  }
+  if (applied.ViewSetUp && view.MainWindow != nullptr) {
+    if (applied.MarkersCleared < 2) {
+      view.MainWindow->InvalidateLocal(view.ViewRect);
+    } else {
+      view.Sweep.FullRedraw = 1;
+      view.MainWindow->InvalidateLocal();
+    }
+  }
+  // The message stands over the record as far as it was read.
+  if (read.Record.Damaged || applied.ReadFailed) Tell(context, RecordMessage::Damaged, path);
   if (!applied.ViewSetUp) return false;
   context.RecordFileTitle = title;
   if (!read.Record.Damaged && !applied.ReadFailed && view.LastSampleIndex + 1u < read.Record.FileSamples) {
     TellPartShown(context, read.Record.FileSamples, path);
-  }
-  if (view.MainWindow == nullptr) return true;
-  if (applied.MarkersCleared < 2) {
-    view.MainWindow->InvalidateLocal(view.ViewRect);
-  } else {
-    view.Sweep.FullRedraw = 1;
-    view.MainWindow->InvalidateLocal();
   }
   return true;
 }
