@@ -302,6 +302,34 @@ TEST(SaveHeld, TextMadeAsideIsTheRecordsTextByteForByte) {
   }
 }
 
+// The first load after the start, into a view no record has filled, shows the record as a later load
+// of it does, every code as the file holds it.
+TEST(SaveHeld, TheFirstLoadShowsTheRecordAsALaterLoadDoes) {
+  constexpr std::uint32_t kSamples = 150'000;
+  for (const bool english : {false, true}) {
+    Folder folder("save-held-first");
+    ReviewRig rig(1366, 768, english);
+    rig.EnterMeasureScreen();
+    WriteRecord(folder.path / "record.out", kSamples, {});
+    ASSERT_EQ(rig.View().LiveSetupKept, 0);
+    FileCommand(rig, 1, folder.path / "record.out");
+    for (int k = 0; k < 10; ++k) rig.Step(33);
+    const apptest::Picture first = rig.Screen();
+    GraphView& view = rig.View();
+    ASSERT_EQ(view.LastSampleIndex + 1, kSamples);
+    for (std::uint32_t k = 0; k < 4; ++k) {
+      const VessamorChannel& ch = view.Channel(k);
+      std::uint32_t wrong = 0;
+      for (std::uint32_t i = 0; i < kSamples; ++i) wrong += ch.Codes[i] == static_cast<std::int16_t>((i * (3 + k) + 500 * k) % 4096) ? 0 : 1;
+      EXPECT_EQ(wrong, 0u) << k;
+    }
+    FileCommand(rig, 1, folder.path / "record.out");
+    for (int k = 0; k < 10; ++k) rig.Step(33);
+    EXPECT_EQ(rig.Screen().Differences(first, {0, 0, first.Width, first.Height}), 0);
+    EXPECT_TRUE(rig.Host().Messages.empty());
+  }
+}
+
 // Pixels of the rectangle whose colour stands well apart from grey.
 int Coloured(const apptest::Picture& p, const platform::WindowRect& r) {
   int n = 0;
