@@ -6,6 +6,9 @@
 #include <limits>
 #include <new>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include "acquisition/device_manager.h"
 #include "acquisition/worker_threads.h"
 #include "channels/main_window_services.h"
@@ -43,6 +46,27 @@ bool GraphView::AllocateCodeBuffer(std::uint32_t capacity) {
     } catch (const std::bad_alloc&) {
       if (request <= kMinimumSampleCapacity) return false;
       request = std::max(request / 2, kMinimumSampleCapacity);
+    }
+  }
+}
+
+void GraphView::PrepareCodePages(std::size_t first, std::size_t count) {
+  if (first >= CodeBuffer.size()) return;
+  count = std::min(count, CodeBuffer.size() - first);
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto from = reinterpret_cast<std::uintptr_t>(CodeBuffer.data() + first) & ~(page - 1);
+  const auto to = reinterpret_cast<std::uintptr_t>(CodeBuffer.data() + first + count);
+  if (count == 0 || madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE) == 0) return;
+  // A system without that advice: each page is written with the code it holds, under the view lock
+  // a few mebibytes at a time, so that the window's readers wait no longer than that.
+  constexpr std::size_t kCodesAtOnce = std::size_t{1} << 21;
+  for (std::size_t at = first; at < first + count; at += kCodesAtOnce) {
+    std::lock_guard lock(ViewLock);
+    const std::size_t end = std::min(first + count, at + kCodesAtOnce);
+    for (std::size_t i = at; i < end; i = std::min(end - 1, i + page / sizeof(std::int16_t))) {
+      volatile std::int16_t* code = CodeBuffer.data() + i;
+      *code = *code;
+      if (i == end - 1) break;
     }
   }
 }

@@ -113,6 +113,10 @@ class GraphView {
   const VessamorChannel& Channel(std::size_t index) const { return *Channels[index]; }
   std::size_t CodeBufferSize() const { return CodeBuffer.size(); }
   const std::int16_t* CodeBufferData() const { return CodeBuffer.data(); }
+  // Makes codes [first, first + count) of the shared buffer ready to be written without a wait: their
+  // pages, which the system hands out only as they are first written, are taken now, and no code
+  // changes. For a thread beside the window's, ahead of a write that the window thread will make.
+  void PrepareCodePages(std::size_t first, std::size_t count);
   std::uint32_t ColumnsPerChannel() const { return ColumnsPerChannelCount; }
 
   // Guards the channels, the column tables and the counters between the device worker and the window.

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/aside_progress.h"
+
 namespace platform {
 
 void HeadlessHost::Pump() {
@@ -34,6 +36,27 @@ void HeadlessHost::RunAside(std::string_view, const std::function<void()>& work)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   } while (!finished.load());
   aside.join();
+  if (AfterAside) AfterAside();
+}
+
+void HeadlessHost::RunAsideCounted(std::string_view text, const std::function<void()>& work, AsideProgress& progress) {
+  progress.HoldEachStep(true);
+  std::atomic<bool> finished{false};
+  std::thread aside([&] {
+    work();
+    finished.store(true);
+  });
+  do {
+    if (const auto step = progress.Fresh()) {
+      ShowProgress(text, step->first, step->second);
+      progress.Shown();
+    }
+    Pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  } while (!finished.load());
+  aside.join();
+  progress.HoldEachStep(false);
+  if (AfterAside) AfterAside();
 }
 
 }  // namespace platform

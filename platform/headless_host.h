@@ -38,6 +38,9 @@ class HeadlessHost final : public HostServices {
   // The work on a thread of its own while the window thread goes on with its loop (queued calls,
   // timers, paint, and DuringProgress), as the real host runs it.
   void RunAside(std::string_view text, const std::function<void()>& work) override;
+  // The same, each step the work counts shown (ShowProgress) while the work waits for it, so that
+  // DuringProgress has its turn at every step, as the window would between pieces of the work.
+  void RunAsideCounted(std::string_view text, const std::function<void()>& work, AsideProgress& progress) override;
   // Questions are recorded and answered from Answers in turn, No once it is empty.
   bool AskYesNo(std::string_view text, std::string_view) override {
     Questions.emplace_back(text);
@@ -99,6 +102,9 @@ class HeadlessHost final : public HostServices {
   std::vector<std::pair<std::uint64_t, std::uint64_t>> Progress;  // done, total
   // What happens on the window thread while a progress box stands or work runs aside: none, nothing.
   std::function<void()> DuringProgress;
+  // What happens on the window thread once work run aside is done, before the command goes on with
+  // what the work found (a file changed under it, for one): none, nothing.
+  std::function<void()> AfterAside;
   // Addresses the program asked the desktop to open.
   std::vector<std::string> Opened;
   // Times the program reset the desktop's idle timers, and cleared its request.

@@ -12,6 +12,7 @@
 
 namespace platform {
 
+class AsideProgress;
 class AudioOutput;
 class HostWindow;
 
@@ -98,6 +99,12 @@ class HostServices {
   virtual void RunAside(std::string_view text, const std::function<void()>& work) {
     (void)text;
     work();
+  }
+  // RunAside for work that counts its steps in `progress`: the progress box shows them as they come,
+  // as ShowProgress would, and stays up until the work is done.
+  virtual void RunAsideCounted(std::string_view text, const std::function<void()>& work, AsideProgress& progress) {
+    (void)progress;
+    RunAside(text, work);
   }
   // A modal question with Yes and No; true for Yes. A host that cannot ask answers No.
   virtual bool AskYesNo(std::string_view text, std::string_view caption) {

@@ -270,6 +270,17 @@ bool ValidateLoadedRecord(LoadedRecord& record, std::uint32_t sample_capacity) {
   return any;
 }
 
+void PrepareHandOver(GraphView& view, const LoadedRecord& record) {
+  // The hand-over gives each channel with codes its share of the buffer, in channel order.
+  const std::uint32_t capacity = PerChannelCapacity(record, view.SampleCapacity);
+  std::size_t start = 0;
+  for (const LoadedChannel& c : record.Channels) {
+    if (!c.Present) continue;
+    view.PrepareCodePages(start, std::min<std::size_t>(record.CodeCount(c), capacity));
+    start += capacity;
+  }
+}
+
 namespace {
 
 // Copies a channel's codes into the view. With `release` the record's own copy goes back to the
@@ -381,8 +392,19 @@ AppliedRecord HandOver(GraphView& view, const LoadedRecord& record, const std::s
     view.SampleCount = shortest;
     view.LastSampleIndex = shortest > 0 ? shortest - 1 : 0;
     if (record.ViewSensorCode) view.SensorCode = *record.ViewSensorCode;
-    // Codes the read could not bring leave nothing of the record shown before.
-    if (!any && applied.ReadFailed) view.RecordViewable = 0;
+    // Codes the read could not bring leave nothing of the record shown before: the view is empty,
+    // as after New, with no record's name or title over it.
+    if (!any && applied.ReadFailed) {
+      applied.Emptied = true;
+      view.RecordViewable = 0;
+      view.RecordName.clear();
+      view.GraphTitle.clear();
+      view.DisplayStart = 0;
+      view.FirstShownColumn = 1;
+      view.LastShownColumn = 1;
+      view.Sweep.ScreenStart = 0.0;
+      view.FullRedraw = 1;
+    }
     long_enough = any && (view.LastSampleIndex >= kViewableLastIndex || record.ShowAnyLength);
     if (long_enough) {
       SetUpView(view);
@@ -390,6 +412,10 @@ AppliedRecord HandOver(GraphView& view, const LoadedRecord& record, const std::s
       view.RecordName = title;
       view.RecordViewable = 1;
     }
+  }
+  if (applied.Emptied) {
+    if (view.SetupHooks.ClearMarkedPoints) view.SetupHooks.ClearMarkedPoints();
+    if (view.SetupHooks.SyncIndicatorPanes) view.SetupHooks.SyncIndicatorPanes();
   }
   if (!long_enough) return applied;
   applied.ViewSetUp = true;

@@ -102,6 +102,12 @@ std::uint32_t RateWindowSeconds(std::uint16_t sensor_code);
 // that is not finite, or no codes at all. Nothing but the record is touched.
 bool ValidateLoadedRecord(LoadedRecord& record, std::uint32_t sample_capacity);
 
+// Readies the view's code buffer for the hand-over of a validated record: the pages its codes will be
+// written into are taken from the system, no code changed. Run beside the window thread, ahead of the
+// hand-over, so that the hand-over's first write into a buffer that no record has filled yet is a copy
+// alone. Nothing else of the view is touched.
+void PrepareHandOver(GraphView& view, const LoadedRecord& record);
+
 // What the hand-over found that the caller shows.
 struct AppliedRecord {
   std::uint32_t MarkersCleared = 0;  // markers set on the view before the load
@@ -109,6 +115,9 @@ struct AppliedRecord {
   // The file could not be read to the end of its codes after all (it shrank, or the disk failed):
   // the channels keep what was read before, as of a damaged file, and the user is told.
   bool ReadFailed = false;
+  // Nothing of the file could be read after all: the view holds no record (none of the one shown
+  // before either), no channel, name or title of one, and is to be drawn again whole.
+  bool Emptied = false;
 };
 
 // Puts a validated record on the view: keeps the live set-up first (once, until a recording gives

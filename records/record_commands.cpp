@@ -17,6 +17,7 @@
 
 #include "channels/main_window_services.h"
 #include "graph/graph_view.h"
+#include "platform/aside_progress.h"
 #include "platform/host_services.h"
 #include "platform/window_core.h"
 #include "records/binary_record.h"
@@ -118,6 +119,8 @@ constexpr MessageRow kMessages[] = {
     {RecordMessage::CannotOpen, "Ошибка - файл не открывается", "Error - the file cannot be opened"},
     {RecordMessage::NotARecord, "Ошибка - в файле нет записи", "Error - the file holds no record"},
     {RecordMessage::Damaged, "Ошибка - файл повреждён", "Error - the file is damaged"},
+    {RecordMessage::DamagedNothingRead, "Ошибка - файл повреждён: из него ничего не прочитано, прежняя запись закрыта",
+     "Error - the file is damaged: nothing of it could be read, and the record shown before is closed"},
     {RecordMessage::NothingToSave, "Нет записи для сохранения", "There is no record to save"},
     {RecordMessage::TooShortToSave, "Запись слишком короткая: сохраняется запись длиннее 11 отсчётов",
      "The record is too short: only a record of more than 11 samples is saved"},
@@ -212,25 +215,22 @@ std::string_view SavingText(const RecordCommandContext& context) {
   return context.EnglishUi ? "Writing the file" : "Запись файла";
 }
 
-// The text export written piece by piece as it is made, the window drawn and the progress shown
-// between pieces (the view lock let go meanwhile), so that a long record's text is never held
-// whole and the window never stands still. The progress stays up for the file's commit; false when
-// a piece could not be written.
-bool StreamTextFile(RecordCommandContext& context, RecordStreamFn stream, AtomicFileWriter& writer) {
+// The text export written piece by piece as it is made, each piece's rows counted in `progress`
+// and the view lock let go between pieces, so that a long record's text is never held whole and the
+// window may draw meanwhile. Run aside; false when a piece could not be written.
+bool StreamTextFile(RecordCommandContext& context, RecordStreamFn stream, AtomicFileWriter& writer,
+                    platform::AsideProgress& progress) {
   GraphView& view = context.View;
-  const std::string_view text = SavingText(context);
   std::unique_lock lock(view.ViewLock);
   RestartFilters(view);
-  std::uint64_t total = 1;
-  const bool written = stream(view, context.Range, context.EnglishUi, [&](std::string_view piece, std::uint64_t done, std::uint64_t rows) {
+  return stream(view, context.Range, context.EnglishUi, [&](std::string_view piece, std::uint64_t done, std::uint64_t rows) {
     lock.unlock();
     const bool ok = writer.Write(piece.data(), piece.size());
-    total = std::max<std::uint64_t>(rows, 1);
-    if (ok && done < total) context.Host.ShowProgress(text, done, total);
+    const std::uint64_t total = std::max<std::uint64_t>(rows, 1);
+    if (ok && done < total) progress.Set(done, total);
     lock.lock();
     return ok;
   });
-  return written;
 }
 
 // A file of that name is there: the user says whether it is replaced. Asked about the very name
@@ -271,11 +271,18 @@ bool SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
   const RecordStreamFn stream = kind == RecordKind::Text ? FormatsOf(context).StreamText : nullptr;
   std::optional<AtomicFileWriter> writer;
   bool committed = false;
-  // The file's last bytes, its flush to the disk and its rename run aside, the window drawn meanwhile.
+  // The text's rows are formatted and written aside, the window drawn meanwhile and the progress box
+  // following the rows, and then the file's last bytes, its flush to the disk and its rename.
   if (stream != nullptr) {
-    writer.emplace(path);
-    if (writer->Ok()) StreamTextFile(context, stream, *writer);
-    context.Host.RunAside(SavingText(context), [&] { committed = writer->Commit(); });
+    platform::AsideProgress progress;
+    context.Host.RunAsideCounted(
+        SavingText(context),
+        [&] {
+          writer.emplace(path);
+          if (writer->Ok()) StreamTextFile(context, stream, *writer, progress);
+          committed = writer->Commit();
+        },
+        progress);
     context.Host.ShowProgress(SavingText(context), 1, 1);
   } else {
     // The file's bytes are made aside too, under the view lock: a paint wanting the lock meanwhile
@@ -466,30 +473,42 @@ bool OpenRecord(RecordCommandContext& context) {
     return true;
   }
 
-  // The file is checked aside, the window drawn meanwhile, and its pages brought from the disk;
-  // then the hand-over reads the codes straight into the view's buffers, on the window thread.
+  // The file is checked aside, the window drawn meanwhile, its pages brought from the disk and the
+  // pages of the view's buffer that will hold its codes taken from the system; then the hand-over
+  // reads the codes straight into the view's buffers, on the window thread, a copy alone.
   BinaryRead read;
   const std::uint32_t capacity = view.SampleCapacity;
   context.Host.RunAside(context.EnglishUi ? "Loading the record" : "Загрузка записи", [&] {
     read = CheckBinaryRecord(file, capacity);
-    if (read.Outcome == ReadOutcome::Loaded) FetchCodes(file, read.Record);
+    if (read.Outcome != ReadOutcome::Loaded) return;
+    FetchCodes(file, read.Record);
+    PrepareHandOver(view, read.Record);
   });
   if (read.Outcome == ReadOutcome::NotARecord) return Refuse(context, RecordMessage::NotARecord, path);
   if (read.Outcome == ReadOutcome::Refused) return Refuse(context, RecordMessage::Damaged, path);
-  if (read.Record.Damaged) Tell(context, RecordMessage::Damaged, path);
   const AppliedRecord applied = ApplyLoadedRecord(view, std::move(read.Record), title);
-  if (applied.ReadFailed && !read.Record.Damaged) Tell(context, RecordMessage::Damaged, path);
+  if (applied.Emptied) {
+    // The file shrank, or the disk failed, after the check: the screen shows that no record is left.
+    if (view.MainWindow != nullptr) {
+      view.Sweep.FullRedraw = 1;
+      view.MainWindow->InvalidateLocal();
+    }
+    return Refuse(context, RecordMessage::DamagedNothingRead, path);
+  }
+  if (applied.ViewSetUp && view.MainWindow != nullptr) {
+    if (applied.MarkersCleared < 2) {
+      view.MainWindow->InvalidateLocal(view.ViewRect);
+    } else {
+      view.Sweep.FullRedraw = 1;
+      view.MainWindow->InvalidateLocal();
+    }
+  }
+  // The message stands over the record as far as it was read.
+  if (read.Record.Damaged || applied.ReadFailed) Tell(context, RecordMessage::Damaged, path);
   if (!applied.ViewSetUp) return false;
   context.RecordFileTitle = title;
   if (!read.Record.Damaged && !applied.ReadFailed && view.LastSampleIndex + 1u < read.Record.FileSamples) {
     TellPartShown(context, read.Record.FileSamples, path);
-  }
-  if (view.MainWindow == nullptr) return true;
-  if (applied.MarkersCleared < 2) {
-    view.MainWindow->InvalidateLocal(view.ViewRect);
-  } else {
-    view.Sweep.FullRedraw = 1;
-    view.MainWindow->InvalidateLocal();
   }
   return true;
 }

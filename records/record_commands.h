@@ -28,6 +28,7 @@ enum class RecordMessage {
   CannotOpen,         // the file to load could not be opened
   NotARecord,         // the file holds no record this program reads
   Damaged,            // the record is damaged: nothing, or only what was read, is loaded
+  DamagedNothingRead, // the record could not be read after its check, and the one shown before is gone
   NothingToSave,      // no record is on show (none taken yet, or after New)
   TooShortToSave,     // the record holds too few samples to be worth a file
 };

@@ -21,8 +21,8 @@ struct SaveRange {
 // Builds a record file's bytes from the view; false when nothing can be written.
 using RecordWriterFn = bool (*)(const GraphView& view, const SaveRange& range, bool english,
                                 std::vector<std::uint8_t>& out);
-// Takes one piece of an export as it is written (about a mebibyte, whole rows), with the rows
-// written so far and the rows in all; false stops the export.
+// Takes one piece of an export as it is written (about a quarter of a mebibyte, whole rows), with
+// the rows written so far and the rows in all; false stops the export.
 using TextPieceSink = std::function<bool(std::string_view piece, std::uint64_t rows_done, std::uint64_t rows_total)>;
 // Writes an export piece by piece into the sink; false when the sink refused a piece.
 using RecordStreamFn = bool (*)(const GraphView& view, const SaveRange& range, bool english, const TextPieceSink& sink);

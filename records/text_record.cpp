@@ -12,8 +12,9 @@
 namespace records {
 namespace {
 
-// A piece of a streamed export: written out once this much has gathered.
-constexpr std::size_t kPieceBytes = 1u << 20;
+// A piece of a streamed export: written out once this much has gathered. The save holds the view lock
+// while a piece is made, so a piece is small enough that a paint waiting for the lock waits little.
+constexpr std::size_t kPieceBytes = 1u << 18;
 
 // Text in code page 1251 with CR LF line ends; numbers in the "C" convention whatever the locale.
 // With a sink, the text goes out in pieces as rows are finished.

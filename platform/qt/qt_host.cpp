@@ -24,6 +24,7 @@
 #include <QSettings>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -35,6 +36,7 @@
 #include <QTranslator>
 #include <QUrl>
 
+#include "platform/aside_progress.h"
 #include "platform/host_entry.h"
 #include "platform/qt/host_widget.h"
 #include "platform/qt/qt_environment.h"
@@ -48,6 +50,9 @@ QString FromUtf8(std::string_view text) {
 }
 
 QRect ToQRect(const WindowRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+// A progress box counts in thousandths.
+constexpr int kProgressSteps = 1000;
 
 // The progress box of a record's file: it stays until the work is done. Neither Escape nor its
 // close button takes it away. It does not block the window: the window core holds the window's
@@ -220,8 +225,8 @@ void QtHost::ShowProgress(std::string_view text, std::uint64_t done, std::uint64
     progress_.reset();
     return;
   }
-  if (!progress_) progress_ = MakeProgressBox(text, 1000, widget_.get());
-  progress_->setValue(static_cast<int>(done * 1000 / total));
+  if (!progress_) progress_ = MakeProgressBox(text, kProgressSteps, widget_.get());
+  progress_->setValue(static_cast<int>(done * kProgressSteps / total));
   // The window under the progress goes on drawing; the box, and the window core's hold of the
   // input that the file's command takes, keep the user's input away meanwhile.
   QCoreApplication::processEvents();
@@ -259,10 +264,18 @@ class InputHold final : public QObject {
 
 // A task run aside that lasts longer than this shows its progress box.
 constexpr int kAsideBoxDelayMs = 150;
+// A counted task's box follows its count this often.
+constexpr int kProgressStepMs = 50;
 
 }  // namespace
 
-void QtHost::RunAside(std::string_view text, const std::function<void()>& work) {
+void QtHost::RunAside(std::string_view text, const std::function<void()>& work) { RunAsideShowing(text, work, nullptr); }
+
+void QtHost::RunAsideCounted(std::string_view text, const std::function<void()>& work, AsideProgress& progress) {
+  RunAsideShowing(text, work, &progress);
+}
+
+void QtHost::RunAsideShowing(std::string_view text, const std::function<void()>& work, AsideProgress* progress) {
   QEventLoop loop;
   std::atomic<bool> finished{false};
   const InputHold hold(*widget_);
@@ -271,10 +284,23 @@ void QtHost::RunAside(std::string_view text, const std::function<void()>& work) 
   const bool own_box = !progress_;
   QTimer::singleShot(kAsideBoxDelayMs, &loop, [&] {
     if (!own_box || finished.load() || progress_) return;
-    // No count to show: the box says only that the work goes on.
-    progress_ = MakeProgressBox(text, 0, widget_.get());
+    // Without a count the box says only that the work goes on.
+    progress_ = MakeProgressBox(text, progress != nullptr ? kProgressSteps : 0, widget_.get());
     progress_->setValue(0);
   });
+  // The work's count reaches the box as the window thread's events go on.
+  QTimer steps;
+  if (progress != nullptr) {
+    QObject::connect(&steps, &QTimer::timeout, &loop, [&] {
+      const auto step = progress->Fresh();
+      if (!step) return;
+      if (progress_ && progress_->maximum() > 0 && step->second > 0) {
+        progress_->setValue(static_cast<int>(std::min(step->first, step->second) * kProgressSteps / step->second));
+      }
+      progress->Shown();
+    });
+    steps.start(kProgressStepMs);
+  }
   {
     std::jthread aside([&] {
       work();
@@ -284,6 +310,7 @@ void QtHost::RunAside(std::string_view text, const std::function<void()>& work) 
     // The window thread goes on with its events (painting, timers) until the work is done.
     loop.exec();
   }
+  steps.stop();
   if (own_box) progress_.reset();
 }
 

@@ -74,6 +74,7 @@ class QtHost final : public HostServices, private HostBackend {
   SaveChoice AskToSave(const SaveQuestion& question) override;
   void ShowProgress(std::string_view text, std::uint64_t done, std::uint64_t total) override;
   void RunAside(std::string_view text, const std::function<void()>& work) override;
+  void RunAsideCounted(std::string_view text, const std::function<void()>& work, AsideProgress& progress) override;
   std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override;
   std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override;
   bool OpenAddress(std::string_view address) override;
@@ -99,6 +100,8 @@ class QtHost final : public HostServices, private HostBackend {
   void ShowMinimisedOrMaximised(bool minimised) override;
 
   std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, bool save);
+  // RunAside, with the work's count in the box when there is one.
+  void RunAsideShowing(std::string_view text, const std::function<void()>& work, AsideProgress* progress);
   // The desktop under the window, taken as the window is first shown; empty when none.
   Surface desktop_;
   // On an X server the desktop is taken from the start on a connection of its own, and comes

@@ -1,6 +1,10 @@
 // Tests of the graph view's set-up: buffer and its split, column tables, settings, rate clamp, scales.
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <new>
@@ -40,6 +44,42 @@ TEST(GraphViewInit, BufferHistoryAndColumnTablesFollowCapacityAndScreen) {
     EXPECT_EQ(view.PlotWidth, screen_width);
     EXPECT_EQ(view.ClampPlotWidth(-5), 0);
   }
+}
+
+// Of the pages that hold codes [first, first + count): how many are in memory, and how many there are.
+std::pair<std::size_t, std::size_t> ResidentPages(const std::int16_t* base, std::size_t first, std::size_t count) {
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto from = reinterpret_cast<std::uintptr_t>(base + first) & ~(page - 1);
+  const auto to = reinterpret_cast<std::uintptr_t>(base + first + count);
+  std::vector<unsigned char> pages((to - from + page - 1) / page);
+  if (mincore(reinterpret_cast<void*>(from), to - from, pages.data()) != 0) return {0, pages.size()};
+  return {static_cast<std::size_t>(std::count_if(pages.begin(), pages.end(), [](unsigned char p) { return (p & 1) != 0; })), pages.size()};
+}
+
+// Codes made ready for a write have their pages taken, and keep what they held; pages beyond them,
+// and beyond the buffer, are left to the system.
+TEST(GraphViewCodePages, PreparedCodesHaveTheirPagesAndKeepTheirValues) {
+  constexpr std::uint32_t kCapacity = 40'000'000;  // far beyond what the system hands out from a heap
+  FakeMainWindow window;
+  GraphView view;
+  ASSERT_TRUE(view.Init(kCapacity, kGraphRect, 0xFF, &window));
+  std::int16_t* codes = view.Channel(0).Codes;
+  ASSERT_EQ(codes, view.CodeBufferData());
+  for (std::size_t i = 0; i < 5000; ++i) codes[i] = static_cast<std::int16_t>(i * 7 - 100);
+  const std::size_t size = view.CodeBufferSize();
+  const std::size_t untouched = 20'000'000;
+  // An allocator that hands out memory it has written already leaves nothing to see.
+  if (ResidentPages(codes, untouched, 100'000).first != 0) GTEST_SKIP() << "the buffer's pages are taken from the start";
+  const std::pair<std::size_t, std::size_t> ranges[] = {{0, 5000}, {3000, 10'000'000}, {size - 7, 1000}, {size + 100'000, 5}};
+  for (const auto& [first, count] : ranges) {
+    view.PrepareCodePages(first, count);
+    if (first >= size) continue;
+    const auto [resident, pages] = ResidentPages(codes, first, std::min(count, size - first));
+    EXPECT_EQ(resident, pages) << first;
+  }
+  for (std::size_t i = 0; i < 5000; ++i) ASSERT_EQ(codes[i], static_cast<std::int16_t>(i * 7 - 100)) << i;
+  EXPECT_TRUE(std::all_of(codes + 5000, codes + 10'003'000, [](std::int16_t c) { return c == 0; }));
+  EXPECT_EQ(ResidentPages(codes, untouched, 100'000).first, 0u);
 }
 
 TEST(GraphViewAllocation, ShortMemoryHalvesTheCapacityDownToTheMinimum) {

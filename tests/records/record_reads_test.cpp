@@ -84,6 +84,8 @@ TEST(RecordFileReads, AFileThatShrinksAfterItsCheckKeepsTheChannelsReadBeforeAnd
     EXPECT_TRUE(applied.ReadFailed);
     EXPECT_EQ(applied.ViewSetUp, first_kept);
     EXPECT_EQ(loaded.view.RecordViewable, first_kept ? 1 : 0);
+    EXPECT_EQ(applied.Emptied, !first_kept);
+    EXPECT_EQ(loaded.view.RecordName.empty(), !first_kept);
     EXPECT_EQ(loaded.view.SampleCount, first_kept ? 2500u : 0u);
     for (std::size_t k = 0; k < 3; ++k) {
       const bool kept = k == 0 && first_kept;
