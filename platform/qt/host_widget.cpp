@@ -3,6 +3,7 @@
 
 #include <QBackingStore>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QImage>
 #include <QKeyEvent>
@@ -10,6 +11,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <cstring>
 #if defined(__SSE2__)
@@ -60,6 +62,11 @@ HostWidget::HostWidget(HostWindow& core) : core_(core) {
   resize(core.Width(), core.Height());
 }
 
+HostWidget::~HostWidget() {
+  // The core may outlive Qt's picture of the window.
+  TakeBackPixels();
+}
+
 void HostWidget::Present(const QRect& rect) {
   if (painting_) {
     presentedWhilePainting_ += rect;
@@ -77,16 +84,22 @@ void HostWidget::Request(const QRect&) {
 }
 
 void HostWidget::paintEvent(QPaintEvent* event) {
+  // Qt paints its picture of the window (through a redirection to it) or a grab's.
+  QBackingStore* store = backingStore();
+  toBackingStore_ = store != nullptr && redirected(nullptr) == store->paintDevice();
   // Whatever is still dirty is painted first (a grab, or an expose before the posted paint).
   painting_ = true;
   presentedWhilePainting_ = QRegion();
+  if (toBackingStore_) PlacePixels();
   core_.UpdateNow();
   painting_ = false;
 
-  // The region is what the core presented or what the display lost: all of it comes from the core's pixels.
+  // The region is what the core presented or what the display lost: all of it comes from the core's
+  // pixels, which are already there where they live in Qt's picture of the window.
   const QRegion& shown = event->region();
   const Surface& pixels = core_.Pixels();
-  if (!CopyToBackingStore(shown, pixels)) {
+  const bool inPlace = toBackingStore_ && placedBits_ != nullptr;
+  if (!inPlace && !CopyToBackingStore(shown, pixels)) {
     // Wraps the core's BGRA bytes, which are RGB32 on a little-endian machine; nothing is copied.
     const QImage image(pixels.Pixels(), pixels.Width(), pixels.Height(), pixels.Stride(), QImage::Format_RGB32);
     QPainter painter(this);
@@ -143,6 +156,64 @@ bool HostWidget::CopyToBackingStore(const QRegion& shown, const Surface& pixels)
   return true;
 }
 
+QImage* HostWidget::StoreImage() {
+  const QString platform = QGuiApplication::platformName();
+  const bool x = platform == QLatin1String("xcb");
+  if (!x && platform != QLatin1String("offscreen")) return nullptr;
+  QBackingStore* store = backingStore();
+  auto* image = store != nullptr ? dynamic_cast<QImage*>(store->paintDevice()) : nullptr;
+  if (image == nullptr) return nullptr;
+  // On X Qt keeps the picture of a window without alpha in a format with it, for its painter's sake;
+  // the server takes the window's 24 bits of colour from each pixel and leaves the fourth byte.
+  const bool opaqueWindow = windowHandle() != nullptr && !windowHandle()->format().hasAlpha();
+  const bool plain = image->format() == QImage::Format_RGB32 ||
+                     (x && opaqueWindow && image->format() == QImage::Format_ARGB32_Premultiplied);
+  if (!plain || image->devicePixelRatio() != 1.0 || !image->isDetached() || image->width() < core_.Width() ||
+      image->height() < core_.Height()) {
+    return nullptr;
+  }
+  return image;
+}
+
+void HostWidget::PlacePixels() {
+  QImage* image = StoreImage();
+  // An image's serial number is the high half of its cache key; its low half counts its detaches.
+  const qint64 serial = image != nullptr ? image->cacheKey() >> 32 : 0;
+  if (image != nullptr && placedBits_ == image->constBits() && placedSerial_ == serial) return;
+  // Qt made a new picture (a new size, say): the memory the pixels lived in has gone with the old
+  // one, so the core paints all of them again.
+  const bool lost = placedBits_ != nullptr;
+  placedBits_ = nullptr;
+  if (image == nullptr) {
+    if (lost) core_.PlacePixels(nullptr, 0, false);
+    return;
+  }
+  core_.PlacePixels(image->bits(), static_cast<int>(image->bytesPerLine()), !lost);
+  placedBits_ = image->constBits();
+  placedSerial_ = serial;
+}
+
+void HostWidget::TakeBackPixels() {
+  if (placedBits_ == nullptr) return;
+  placedBits_ = nullptr;
+  core_.PlacePixels(nullptr, 0, true);
+}
+
+void HostWidget::BeginCorePaint() {
+  // The display may still be reading an area the last frame sent from this memory: Qt's own paint
+  // waits for that, and so does the core's.
+  QBackingStore* store = backingStore();
+  if (placedBits_ == nullptr || store == nullptr) return;
+  store->beginPaint(QRegion(rect()));
+  ++storePaints_;
+}
+
+void HostWidget::EndCorePaint() {
+  if (storePaints_ == 0) return;
+  --storePaints_;
+  if (QBackingStore* store = backingStore()) store->endPaint();
+}
+
 void HostWidget::Forward(QMouseEvent* event, MouseKind kind) {
   const QPoint p = event->position().toPoint();
   core_.DeliverMouse(kind, WindowPoint{p.x(), p.y()}, MouseFlags(event));
@@ -194,13 +265,9 @@ bool HostWidget::event(QEvent* event) {
   switch (event->type()) {
     case QEvent::WindowActivate: core_.DeliverActivate(true); break;
     case QEvent::WindowDeactivate: core_.DeliverActivate(false); break;
-    case QEvent::UpdateRequest: {
-      // Qt paints its backing store from here; a grab paints elsewhere.
-      toBackingStore_ = true;
-      const bool handled = QWidget::event(event);
-      toBackingStore_ = false;
-      return handled;
-    }
+    // Qt may let its picture of the window go while the window is hidden, or make a new one of a new size.
+    case QEvent::Hide:
+    case QEvent::Resize: TakeBackPixels(); break;
     default: break;
   }
   return QWidget::event(event);

@@ -423,6 +423,10 @@ void QtHost::RequestUpdate(const WindowRect& rect) { widget_->Request(ToQRect(re
 
 void QtHost::Present(const WindowRect& rect) { widget_->Present(ToQRect(rect)); }
 
+void QtHost::BeginPaint() { widget_->BeginCorePaint(); }
+
+void QtHost::EndPaint() { widget_->EndCorePaint(); }
+
 void QtHost::WakeWindowThread() {
   // Posts an event to the widget's thread; safe from any thread and never waits.
   QMetaObject::invokeMethod(widget_.get(), [this] { window_->DrainQueue(); }, Qt::QueuedConnection);

@@ -97,6 +97,8 @@ class QtHost final : public HostServices, private HostBackend {
   void SetCursor(CursorShape shape) override;
   void DestroyWindow() override;
   void ShowMinimisedOrMaximised(bool minimised) override;
+  void BeginPaint() override;
+  void EndPaint() override;
 
   std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, bool save);
   // The desktop under the window, taken as the window is first shown; empty when none.
