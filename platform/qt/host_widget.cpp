@@ -98,7 +98,7 @@ void HostWidget::paintEvent(QPaintEvent* event) {
   // pixels, which are already there where they live in Qt's picture of the window.
   const QRegion& shown = event->region();
   const Surface& pixels = core_.Pixels();
-  const bool inPlace = toBackingStore_ && placedBits_ != nullptr;
+  const bool inPlace = toBackingStore_ && placedBits_ != nullptr && pixels.Pixels() == placedBits_;
   if (!inPlace && !CopyToBackingStore(shown, pixels)) {
     // Wraps the core's BGRA bytes, which are RGB32 on a little-endian machine; nothing is copied.
     const QImage image(pixels.Pixels(), pixels.Width(), pixels.Height(), pixels.Stride(), QImage::Format_RGB32);
