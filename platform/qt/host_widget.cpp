@@ -63,6 +63,7 @@ HostWidget::HostWidget(HostWindow& core) : core_(core) {
 }
 
 HostWidget::~HostWidget() {
+  StoreReady();
   // The core may outlive Qt's picture of the window.
   TakeBackPixels();
 }
@@ -84,6 +85,7 @@ void HostWidget::Request(const QRect&) {
 }
 
 void HostWidget::paintEvent(QPaintEvent* event) {
+  StoreReady();
   // Qt paints its picture of the window (through a redirection to it) or a grab's.
   QBackingStore* store = backingStore();
   toBackingStore_ = store != nullptr && redirected(nullptr) == store->paintDevice();
@@ -197,6 +199,23 @@ void HostWidget::TakeBackPixels() {
   if (placedBits_ == nullptr) return;
   placedBits_ = nullptr;
   core_.PlacePixels(nullptr, 0, true);
+}
+
+void HostWidget::PrepareStore() {
+  if (isVisible() || storeToucher_.joinable()) return;
+  create();
+  QBackingStore* store = backingStore();
+  if (store == nullptr) return;
+  store->resize(size());
+  QImage* image = StoreImage();
+  if (image == nullptr) return;
+  std::uint8_t* bytes = image->bits();
+  const std::size_t length = static_cast<std::size_t>(image->sizeInBytes());
+  storeToucher_ = std::thread([bytes, length] {
+    // Nothing shows the picture before the first paint, which waits for this; until then the core's
+    // pixels are its own.
+    for (std::size_t at = 0; at < length; at += 4096) bytes[at] = 0;
+  });
 }
 
 void HostWidget::BeginCorePaint() {

@@ -6,6 +6,8 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <thread>
+
 #include "platform/window_core.h"
 
 namespace platform::qt {
@@ -23,6 +25,9 @@ class HostWidget final : public QWidget {
   // the display is kept from reading them meanwhile.
   void BeginCorePaint();
   void EndCorePaint();
+  // Before the window first shows: Qt makes its picture of the window now, and a thread touches its
+  // memory beside the showing, so that the first frame's copy into it waits for no page of it.
+  void PrepareStore();
   // Lets the next close event through (the core has handled the close request).
   void AllowClose() { allowClose_ = true; }
 
@@ -67,6 +72,11 @@ class HostWidget final : public QWidget {
   const uchar* placedBits_ = nullptr;
   qint64 placedSerial_ = 0;
   int storePaints_ = 0;
+  // Touches the memory of Qt's picture of the window before its first paint (PrepareStore).
+  std::thread storeToucher_;
+  void StoreReady() {
+    if (storeToucher_.joinable()) storeToucher_.join();
+  }
 };
 
 }  // namespace platform::qt

@@ -187,6 +187,7 @@ void QtHost::ShowWindow() {
     }
   }
   widget_->setGeometry(area);
+  widget_->PrepareStore();
   widget_->show();
   widget_->activateWindow();
 }
