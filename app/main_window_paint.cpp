@@ -174,9 +174,10 @@ void MainWindow::PaintIntro(const platform::PaintContext& context) {
   // frame (the desktop's activation) keeps the background it found, which the host gave once.
   const bool first = !intro_prepared_;
   // The first frame is the whole of buffer 0: it becomes the window's pixels as it is, and buffer 0
-  // takes the window's former pixels, which get the frame back when buffer 0 is next read.
+  // takes the window's former pixels, which get the frame back when buffer 0 is next read. Pixels
+  // that live in the host's own picture of the window stay there.
   const platform::Surface& shows = context.target;
-  const bool lend = first && !(f >= target - 1 && f >= kIntroFadeEnd) && context.clip == client &&
+  const bool lend = first && !(f >= target - 1 && f >= kIntroFadeEnd) && context.clip == client && shows.Owned() &&
                     shows.Width() == buffer0.Width() && shows.Height() == buffer0.Height() &&
                     shows.Stride() == buffer0.Stride() && std::ranges::none_of(Window().Controls(), &platform::Control::IsVisible);
   if (first) {

@@ -13,7 +13,8 @@ namespace platform {
 
 namespace {
 
-// Buffers this large are mapped on their own, in large pages where the system allows them.
+// Buffers this large are mapped on their own, in ordinary pages: asked for in large ones, the first
+// touch of a full-screen buffer may wait tens of milliseconds while the system makes room for them.
 constexpr std::size_t kMappedBytes = std::size_t{2} << 20;
 
 }  // namespace
@@ -38,9 +39,6 @@ Surface::Surface(int width, int height)
   if (bytes >= kMappedBytes) {
     void* mapped = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) throw std::bad_alloc();
-#if defined(MADV_HUGEPAGE)
-    madvise(mapped, bytes, MADV_HUGEPAGE);
-#endif
     pixels = static_cast<std::uint8_t*>(mapped);
   } else {
     pixels = static_cast<std::uint8_t*>(std::calloc(bytes, 1));

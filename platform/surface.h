@@ -61,8 +61,8 @@ class Surface {
   void Fill(Colour c);
 
  private:
-  // Owned pixels come from the system zeroed, untouched until drawn on, and a full-screen buffer in
-  // large pages where the system has them, so making one costs little before it is used.
+  // Owned pixels come from the system zeroed, untouched until drawn on, so making one costs little
+  // before it is used.
   struct Release {
     std::size_t bytes;
     bool shared;  // attached from a shared-memory segment

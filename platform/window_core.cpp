@@ -2,6 +2,7 @@
 #include "platform/window_core.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace platform {
@@ -214,6 +215,19 @@ void HostWindow::PaintedBeyondClip(const WindowRect& area) {
 
 void HostWindow::PaintedOnly(std::vector<WindowRect> areas) { paintedOnly_ = std::move(areas); }
 
+void HostWindow::PlacePixels(std::uint8_t* pixels, int stride, bool carry) {
+  Surface moved = pixels != nullptr ? Surface::Borrow(pixels, width_, height_, stride) : Surface(width_, height_);
+  if (carry) {
+    const std::size_t bytes = std::size_t{4} * static_cast<std::size_t>(width_);
+    for (int y = 0; y < height_; ++y) {
+      if (moved.Row(y) != pixels_.Row(y)) std::memcpy(moved.Row(y), pixels_.Row(y), bytes);
+    }
+  } else {
+    Invalidate();
+  }
+  pixels_ = std::move(moved);
+}
+
 void HostWindow::UpdateNow() {
   if (!IsWindowThread()) {
     Post([this] { UpdateNow(); });
@@ -222,6 +236,9 @@ void HostWindow::UpdateNow() {
   if (closed_) return;
   Surface& target = pixels_;
   const WindowRect clip = dirty_.Intersect(ClientRect());
+  HostBackend* const host = backend_.load(std::memory_order_acquire);
+  const bool painting = !clip.IsEmpty() || std::any_of(controls_.begin(), controls_.end(), [](const Control* c) { return c->dirty_; });
+  if (painting && host != nullptr) host->BeginPaint();
   dirty_ = {};
   std::vector<WindowRect> areas;
   areas.swap(dirtyAreas_);
@@ -258,6 +275,7 @@ void HostWindow::UpdateNow() {
     c->OnPaint(PaintContext{target, area, {c->rect_.left, c->rect_.top}, covered});
     presented = presented.Union(area);
   }
+  if (painting && host != nullptr) host->EndPaint();
   if (HostBackend* backend = backend_.load(std::memory_order_acquire)) {
     for (const WindowRect& part : parts) {
       if (!part.IsEmpty()) backend->Present(part);

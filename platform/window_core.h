@@ -70,6 +70,10 @@ class HostBackend {
   virtual void DestroyWindow() = 0;
   // Window thread: shows the window minimised (true) or maximised; a host without a desktop ignores it.
   virtual void ShowMinimisedOrMaximised(bool minimised) { (void)minimised; }
+  // Window thread: the window's pixels are about to change, and have changed. A host whose display
+  // may still be reading the pixels (they are its own picture of the window) waits in the first.
+  virtual void BeginPaint() {}
+  virtual void EndPaint() {}
 };
 
 // A child control: an owner-drawn rectangle of the host window. It is created hidden; every
@@ -149,6 +153,13 @@ class HostWindow {
   WindowRect ClientRect() const { return {0, 0, width_, height_}; }
   // The window's pixels as shown: BGRA, top-down; window thread.
   Surface& Pixels() { return pixels_; }
+  // Window thread: the window's pixels move into `pixels` (rows `stride` bytes apart, room for the
+  // whole window), which the host keeps alive until it moves them again: the host's own picture of
+  // the window, so that what is painted there needs no copy on its way to the screen. `carry`
+  // brings what the window shows along (the memory they leave must still be there); without it the
+  // whole window paints again. Null takes the pixels back into memory of the window's own.
+  void PlacePixels(std::uint8_t* pixels, int stride, bool carry);
+  bool PixelsPlaced() const { return !pixels_.Owned(); }
   const Clock& GetClock() const { return clock_; }
   bool IsWindowThread() const { return std::this_thread::get_id() == windowThread_; }
 

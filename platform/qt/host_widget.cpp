@@ -3,6 +3,7 @@
 
 #include <QBackingStore>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QImage>
 #include <QKeyEvent>
@@ -10,6 +11,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <cstring>
 #if defined(__SSE2__)
@@ -60,6 +62,12 @@ HostWidget::HostWidget(HostWindow& core) : core_(core) {
   resize(core.Width(), core.Height());
 }
 
+HostWidget::~HostWidget() {
+  StoreReady();
+  // The core may outlive Qt's picture of the window.
+  TakeBackPixels();
+}
+
 void HostWidget::Present(const QRect& rect) {
   if (painting_) {
     presentedWhilePainting_ += rect;
@@ -77,16 +85,23 @@ void HostWidget::Request(const QRect&) {
 }
 
 void HostWidget::paintEvent(QPaintEvent* event) {
+  StoreReady();
+  // Qt paints its picture of the window (through a redirection to it) or a grab's.
+  QBackingStore* store = backingStore();
+  toBackingStore_ = store != nullptr && redirected(nullptr) == store->paintDevice();
   // Whatever is still dirty is painted first (a grab, or an expose before the posted paint).
   painting_ = true;
   presentedWhilePainting_ = QRegion();
+  if (toBackingStore_) PlacePixels();
   core_.UpdateNow();
   painting_ = false;
 
-  // The region is what the core presented or what the display lost: all of it comes from the core's pixels.
+  // The region is what the core presented or what the display lost: all of it comes from the core's
+  // pixels, which are already there where they live in Qt's picture of the window.
   const QRegion& shown = event->region();
   const Surface& pixels = core_.Pixels();
-  if (!CopyToBackingStore(shown, pixels)) {
+  const bool inPlace = toBackingStore_ && placedBits_ != nullptr && pixels.Pixels() == placedBits_;
+  if (!inPlace && !CopyToBackingStore(shown, pixels)) {
     // Wraps the core's BGRA bytes, which are RGB32 on a little-endian machine; nothing is copied.
     const QImage image(pixels.Pixels(), pixels.Width(), pixels.Height(), pixels.Stride(), QImage::Format_RGB32);
     QPainter painter(this);
@@ -143,6 +158,81 @@ bool HostWidget::CopyToBackingStore(const QRegion& shown, const Surface& pixels)
   return true;
 }
 
+QImage* HostWidget::StoreImage() {
+  const QString platform = QGuiApplication::platformName();
+  const bool x = platform == QLatin1String("xcb");
+  if (!x && platform != QLatin1String("offscreen")) return nullptr;
+  QBackingStore* store = backingStore();
+  auto* image = store != nullptr ? dynamic_cast<QImage*>(store->paintDevice()) : nullptr;
+  if (image == nullptr) return nullptr;
+  // On X Qt keeps the picture of a window without alpha in a format with it, for its painter's sake;
+  // the server takes the window's 24 bits of colour from each pixel and leaves the fourth byte.
+  const bool opaqueWindow = windowHandle() != nullptr && !windowHandle()->format().hasAlpha();
+  const bool plain = image->format() == QImage::Format_RGB32 ||
+                     (x && opaqueWindow && image->format() == QImage::Format_ARGB32_Premultiplied);
+  if (!plain || image->devicePixelRatio() != 1.0 || !image->isDetached() || image->width() < core_.Width() ||
+      image->height() < core_.Height()) {
+    return nullptr;
+  }
+  return image;
+}
+
+void HostWidget::PlacePixels() {
+  QImage* image = StoreImage();
+  // An image's serial number is the high half of its cache key; its low half counts its detaches.
+  const qint64 serial = image != nullptr ? image->cacheKey() >> 32 : 0;
+  if (image != nullptr && placedBits_ == image->constBits() && placedSerial_ == serial) return;
+  // Qt made a new picture (a new size, say): the memory the pixels lived in has gone with the old
+  // one, so the core paints all of them again.
+  const bool lost = placedBits_ != nullptr;
+  placedBits_ = nullptr;
+  if (image == nullptr) {
+    if (lost) core_.PlacePixels(nullptr, 0, false);
+    return;
+  }
+  core_.PlacePixels(image->bits(), static_cast<int>(image->bytesPerLine()), !lost);
+  placedBits_ = image->constBits();
+  placedSerial_ = serial;
+}
+
+void HostWidget::TakeBackPixels() {
+  if (placedBits_ == nullptr) return;
+  placedBits_ = nullptr;
+  core_.PlacePixels(nullptr, 0, true);
+}
+
+void HostWidget::PrepareStore() {
+  if (isVisible() || storeToucher_.joinable()) return;
+  create();
+  QBackingStore* store = backingStore();
+  if (store == nullptr) return;
+  store->resize(size());
+  QImage* image = StoreImage();
+  if (image == nullptr) return;
+  std::uint8_t* bytes = image->bits();
+  const std::size_t length = static_cast<std::size_t>(image->sizeInBytes());
+  storeToucher_ = std::thread([bytes, length] {
+    // Nothing shows the picture before the first paint, which waits for this; until then the core's
+    // pixels are its own.
+    for (std::size_t at = 0; at < length; at += 4096) bytes[at] = 0;
+  });
+}
+
+void HostWidget::BeginCorePaint() {
+  // The display may still be reading an area the last frame sent from this memory: Qt's own paint
+  // waits for that, and so does the core's.
+  QBackingStore* store = backingStore();
+  if (placedBits_ == nullptr || store == nullptr) return;
+  store->beginPaint(QRegion(rect()));
+  ++storePaints_;
+}
+
+void HostWidget::EndCorePaint() {
+  if (storePaints_ == 0) return;
+  --storePaints_;
+  if (QBackingStore* store = backingStore()) store->endPaint();
+}
+
 void HostWidget::Forward(QMouseEvent* event, MouseKind kind) {
   const QPoint p = event->position().toPoint();
   core_.DeliverMouse(kind, WindowPoint{p.x(), p.y()}, MouseFlags(event));
@@ -194,13 +284,9 @@ bool HostWidget::event(QEvent* event) {
   switch (event->type()) {
     case QEvent::WindowActivate: core_.DeliverActivate(true); break;
     case QEvent::WindowDeactivate: core_.DeliverActivate(false); break;
-    case QEvent::UpdateRequest: {
-      // Qt paints its backing store from here; a grab paints elsewhere.
-      toBackingStore_ = true;
-      const bool handled = QWidget::event(event);
-      toBackingStore_ = false;
-      return handled;
-    }
+    // Qt may let its picture of the window go while the window is hidden, or make a new one of a new size.
+    case QEvent::Hide:
+    case QEvent::Resize: TakeBackPixels(); break;
     default: break;
   }
   return QWidget::event(event);

@@ -192,6 +192,7 @@ void QtHost::ShowWindow() {
     }
   }
   widget_->setGeometry(area);
+  widget_->PrepareStore();
   widget_->show();
   widget_->activateWindow();
 }
@@ -449,6 +450,10 @@ bool QtHost::ListenForCloseRequests(std::string_view window_class) {
 void QtHost::RequestUpdate(const WindowRect& rect) { widget_->Request(ToQRect(rect)); }
 
 void QtHost::Present(const WindowRect& rect) { widget_->Present(ToQRect(rect)); }
+
+void QtHost::BeginPaint() { widget_->BeginCorePaint(); }
+
+void QtHost::EndPaint() { widget_->EndCorePaint(); }
 
 void QtHost::WakeWindowThread() {
   // Posts an event to the widget's thread; safe from any thread and never waits.

@@ -98,6 +98,8 @@ class QtHost final : public HostServices, private HostBackend {
   void SetCursor(CursorShape shape) override;
   void DestroyWindow() override;
   void ShowMinimisedOrMaximised(bool minimised) override;
+  void BeginPaint() override;
+  void EndPaint() override;
 
   std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, bool save);
   // RunAside, with the work's count in the box when there is one.

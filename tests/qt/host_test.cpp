@@ -287,14 +287,22 @@ TEST_F(QtHostTest, ProgressBoxStaysAndAHeldCloseWaitsForTheWorksEnd) {
 }
 
 // A paint that changes only part of what it was asked to repaint: Qt's picture of the window takes
-// that part, keeps the rest as it was shown, and a grab of the widget shows the same.
+// that part, keeps the rest as it was shown, and a grab of the widget shows the same; so does the
+// window hidden and shown again between two paints (the window's pixels, kept in Qt's picture while
+// it is shown, go back to the window's own memory meanwhile).
 TEST_F(QtHostTest, PaintOfPartOfItsAreaShowsThatPartAndKeepsTheRest) {
   QWidget& w = host->Widget();
   ASSERT_TRUE(ProcessUntil([&] { return main.paints > 0; }));
   main.changed = WindowRect::FromSize(300, 200, 40, 30);
   main.window = &host->Window();
-  for (const std::uint32_t colour : {0xFF10E010u, 0xFFE01010u}) {
+  for (const std::uint32_t colour : {0xFF10E010u, 0xFFE01010u, 0xFF1010E0u}) {
     main.changedColour = colour;
+    if (colour == 0xFF1010E0u) {
+      w.hide();
+      QApplication::processEvents();
+      EXPECT_FALSE(host->Window().PixelsPlaced());
+      w.show();
+    }
     const int before = main.paints;
     host->Window().Invalidate();
     ASSERT_TRUE(ProcessUntil([&] { return main.paints > before; }));
@@ -308,6 +316,8 @@ TEST_F(QtHostTest, PaintOfPartOfItsAreaShowsThatPartAndKeepsTheRest) {
       EXPECT_EQ(shown.pixel(p), expected) << p.x() << "," << p.y();
       EXPECT_EQ(grabbed.pixel(p), expected) << p.x() << "," << p.y();
     }
+    // What the window paints goes straight into Qt's picture of it.
+    EXPECT_TRUE(host->Window().PixelsPlaced());
   }
   main.window = nullptr;
 }
