@@ -23,6 +23,7 @@
 #include "records/binary_record.h"
 #include "review_rig.h"
 #include "sim/bus.h"
+#include "sim/wired_unit.h"
 
 namespace {
 
@@ -99,17 +100,32 @@ class RotationRecord : public ::testing::Test {
       std::lock_guard lock(view.ViewLock);
       return std::array<std::uint32_t, 2>{view.Sweep.FirstUnprocessed, view.SampleCount};
     };
-    // The counts once they have stayed put a while with the bus held: the worker has decoded and
-    // the tick has counted all the bus sent. (The units' own counts are the worker's alone.)
-    const auto settled = [&] {
-      auto last = state();
-      for (int same = 0; same < 100;) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        const auto now = state();
-        same = now == last ? same + 1 : 0;
-        last = now;
+    // The window is left alone meanwhile, as while recording (a watchdog against hangs only).
+    const auto wait = [](const auto& done) {
+      const auto watchdog = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+      while (!done() && std::chrono::steady_clock::now() < watchdog) std::this_thread::sleep_for(std::chrono::microseconds(200));
+      EXPECT_TRUE(done());
+    };
+    // The samples every recording unit has sent by the time the bus reaches its hold (they start
+    // together, at one rate).
+    const auto sent = [&] {
+      wait([&] { return bus.NowUs() >= rig.Clock().HeldAt(); });
+      std::uint64_t fewest = ~std::uint64_t{0};
+      for (const sim::UnitId unit : bus.Units()) {
+        bus.WithModel<sim::WiredUnitModel>(unit, [&](const sim::WiredUnitModel& m) {
+          if (m.Running()) fewest = std::min(fewest, m.SamplesSent());
+        });
       }
-      return last;
+      return fewest;
+    };
+    // The counts once the window has counted every sample the units sent up to the hold: the
+    // worker has read and decoded them all and the tick has taken them in.
+    const auto settled = [&] {
+      const std::uint64_t due = sent();
+      wait([&] { return state()[1] >= due; });
+      const auto s = state();
+      EXPECT_EQ(s[1], due) << "samples the units did not send";
+      return s;
     };
     // A millisecond on at a time until a batch has taken everything decoded.
     for (auto s = settled(); s[0] != s[1]; s = settled()) rig.Clock().HoldBusAt(bus.NowUs() + 1000);
@@ -117,7 +133,7 @@ class RotationRecord : public ::testing::Test {
       std::lock_guard lock(view.ViewLock);
       return view.Scale.SamplesPerColumn;
     }();
-    // Decoding that lagged behind the counts may still have brought a batch: the bus is let on again.
+    // The tail, less than a column's samples; should it have completed a batch, the bus is let on again.
     auto s = settled();
     for (int k = 0; k < 20 && s[1] == s[0]; ++k, s = settled()) {
       rig.Clock().HoldBusAt(bus.NowUs() + static_cast<std::int64_t>(tail * spc * 1e6 / view.RecordRate));
