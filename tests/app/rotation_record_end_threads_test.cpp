@@ -92,10 +92,17 @@ class RotationRecord : public ::testing::Test {
   // Records `seconds` and lets every sample so far through the window's processing; then lets the
   // bus on by `tail` of a column's samples, which the window counts but leaves for the next batch,
   // and presses Space there. Returns how many samples were left so.
-  static std::uint32_t RecordAndStop(ReviewRig& rig, double seconds, double tail) {
+  // With `late_ms`, the window then holds the view's lock while that long passes on the units'
+  // clock: the device worker, waiting on it, runs late.
+  static std::uint32_t RecordAndStop(ReviewRig& rig, double seconds, double tail, std::uint32_t late_ms = 0) {
     GraphView& view = rig.View();
     sim::Bus& bus = sim::Bus::Instance();
     rig.RecordUntil([&] { return rig.Samples() >= seconds * view.RecordRate; });
+    if (late_ms != 0) {
+      std::lock_guard lock(view.ViewLock);
+      rig.Clock().HoldBusAt(bus.NowUs() + std::int64_t{late_ms} * 1000);
+      rig.Clock().SleepMs(late_ms);
+    }
     const auto state = [&] {
       std::lock_guard lock(view.ViewLock);
       return std::array<std::uint32_t, 2>{view.Sweep.FirstUnprocessed, view.SampleCount};
@@ -159,10 +166,13 @@ TEST_F(RotationRecord, EndsOnItsRateInIndicatorCurveMarkerAndFiles) {
     double seconds;     // recorded before the tail (a sheet holds 6.5 s at 10 kHz)
     double tail;        // of a column's samples after the last batch
     bool english;
+    std::uint32_t late_ms = 0;  // the device worker held up this long mid-record
   } cases[] = {
       {"auto:kind=77:square=0,4095,8", 2.0, "2.00", "12.57", 0.125, 3.0, 0.4, false},
       {"auto:kind=77:square=0,4095,8", 2.0, "2.00", "12.57", 0.125, 3.37, 0.9, true},
       {"auto:kind=77:square=0,4095,8", 2.0, "2.00", "12.57", 0.125, 3.56, 0.2, false},
+      // More than the driver's queue holds comes due while the worker waits: none of it is lost.
+      {"auto:kind=77:square=0,4095,8", 2.0, "2.00", "12.57", 0.125, 1.5, 0.5, true, 4000},
       {"auto:kind=77:square=0,4095,8;wired:15/1063:const=2000;wired:04/1195:sine=2048,1500,1;"
        "auto:kind=40:sine=2048,1200,0.3",
        2.0, "2.00", "12.57", 0.125, 4.5, 0.6, true},
@@ -180,7 +190,7 @@ TEST_F(RotationRecord, EndsOnItsRateInIndicatorCurveMarkerAndFiles) {
     ReviewRig rig(c.english ? 1920 : 1366, c.english ? 1080 : 768, c.english, c.units);
     rig.IndicatorsOnRigClock();
     rig.EnterMeasureScreen();
-    ASSERT_GT(RecordAndStop(rig, c.seconds, c.tail), 0u) << "no samples left after the last batch";
+    ASSERT_GT(RecordAndStop(rig, c.seconds, c.tail, c.late_ms), 0u) << "no samples left after the last batch";
     // The codes step by 1/256 rev/s, and the text rows keep three decimals.
     const double within = 0.006 + c.rate * 0.01;
     GraphView& view = rig.View();
