@@ -8,6 +8,8 @@
 #include <mutex>
 #include <thread>
 
+#include <gtest/gtest.h>
+
 #include "acquisition/unit_events.h"
 #include "acquisition/worker_threads.h"
 #include "sim/bus.h"
@@ -48,5 +50,10 @@ struct FastClock : UnitClock {
   std::mutex mutex_;
   std::int64_t held_at_us_ = std::numeric_limits<std::int64_t>::max();
 };
+
+// A sample lost on the way is never passed over: no unit's bytes met a full driver queue.
+inline void ExpectNoBytesLost(sim::Bus& bus) {
+  for (const sim::UnitId unit : bus.Units()) EXPECT_EQ(bus.OverrunBytes(unit), 0u) << "bytes lost from unit " << unit;
+}
 
 }  // namespace apptest

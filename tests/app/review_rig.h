@@ -75,8 +75,7 @@ class ReviewRig {
   }
   ~ReviewRig() {
     rig_.reset();
-    // A sample lost on the way is never passed over: no unit's bytes met a full driver queue.
-    for (const sim::UnitId unit : bus_.Units()) EXPECT_EQ(bus_.OverrunBytes(unit), 0u) << "bytes lost from unit " << unit;
+    ExpectNoBytesLost(bus_);
     bus_.Reset(sim::ClockMode::Virtual);
   }
 
