@@ -32,12 +32,15 @@ class RateSensors : public ::testing::Test {
  protected:
   void TearDown() override {
     rig.reset();
+    apptest::ExpectNoBytesLost(bus);
     bus.Reset(sim::ClockMode::Virtual);
   }
   // The start screen with a button for each unit of `units`; `memory` bounds the record's length.
   // Without the preparation steps a sensor needs no calibration before it records.
   MainWindow& Open(const std::string& units, bool english = false, std::uint64_t memory = 10'000'000,
                    bool preparation = true) {
+    rig.reset();
+    apptest::ExpectNoBytesLost(bus);  // of the case before
     bus.Reset(sim::ClockMode::Virtual);
     for (const sim::UnitSpec& unit : sim::ParseUnitList(units)) EXPECT_TRUE(sim::AttachUnit(bus, unit));
     rig.reset();

@@ -89,38 +89,58 @@ class RotationRecord : public ::testing::Test {
     }
     return {GraphView::kLiveChannels, 0};
   }
-  // Records `seconds` and lets every sample so far through the window's processing; then lets the
-  // bus on by `tail` of a column's samples, which the window counts but leaves for the next batch,
-  // and presses Space there. Returns how many samples were left so.
-  // The first unprocessed sample and the count, once they have stayed put a while with the bus
-  // held: the worker has decoded and the tick has counted all the bus sent. (The units' own counts
-  // are the worker's alone.)
-  static std::array<std::uint32_t, 2> Settled(GraphView& view) {
+  // The first unprocessed sample and the count, once the window has counted every sample the
+  // units sent up to the bus's hold: the worker has read and decoded them all and the tick has
+  // taken them in. The window is left alone meanwhile, as while recording (a watchdog against
+  // hangs only).
+  static std::array<std::uint32_t, 2> Settled(ReviewRig& rig) {
+    GraphView& view = rig.View();
+    sim::Bus& bus = sim::Bus::Instance();
     const auto state = [&] {
       std::lock_guard lock(view.ViewLock);
       return std::array<std::uint32_t, 2>{view.Sweep.FirstUnprocessed, view.SampleCount};
     };
-    auto last = state();
-    for (int same = 0; same < 100;) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      const auto now = state();
-      same = now == last ? same + 1 : 0;
-      last = now;
+    const auto wait = [](const auto& done) {
+      const auto watchdog = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+      while (!done() && std::chrono::steady_clock::now() < watchdog) std::this_thread::sleep_for(std::chrono::microseconds(200));
+      EXPECT_TRUE(done());
+    };
+    // The samples every recording unit has sent by the time the bus reaches its hold (they start
+    // together, at one rate).
+    wait([&] { return bus.NowUs() >= rig.Clock().HeldAt(); });
+    std::uint64_t due = ~std::uint64_t{0};
+    for (const sim::UnitId unit : bus.Units()) {
+      bus.WithModel<sim::WiredUnitModel>(unit, [&](const sim::WiredUnitModel& m) {
+        if (m.Running()) due = std::min(due, m.SamplesSent());
+      });
     }
-    return last;
+    wait([&] { return state()[1] >= due; });
+    const auto s = state();
+    EXPECT_EQ(s[1], due) << "samples the units did not send";
+    return s;
   }
-  static std::uint32_t RecordAndStop(ReviewRig& rig, double seconds, double tail) {
+  // Records `seconds` and lets every sample so far through the window's processing; then lets the
+  // bus on by `tail` of a column's samples, which the window counts but leaves for the next batch,
+  // and presses Space there. Returns how many samples were left so.
+  // With `late_ms`, the window then holds the view's lock while that long passes on the units'
+  // clock: the device worker, waiting on it, runs late.
+  static std::uint32_t RecordAndStop(ReviewRig& rig, double seconds, double tail, std::uint32_t late_ms = 0) {
     GraphView& view = rig.View();
     sim::Bus& bus = sim::Bus::Instance();
     rig.RecordUntil([&] { return rig.Samples() >= seconds * view.RecordRate; });
-    const auto settled = [&] { return Settled(view); };
+    if (late_ms != 0) {
+      std::lock_guard lock(view.ViewLock);
+      rig.Clock().HoldBusAt(bus.NowUs() + std::int64_t{late_ms} * 1000);
+      rig.Clock().SleepMs(late_ms);
+    }
+    const auto settled = [&] { return Settled(rig); };
     // A millisecond on at a time until a batch has taken everything decoded.
     for (auto s = settled(); s[0] != s[1]; s = settled()) rig.Clock().HoldBusAt(bus.NowUs() + 1000);
     const double spc = [&] {
       std::lock_guard lock(view.ViewLock);
       return view.Scale.SamplesPerColumn;
     }();
-    // Decoding that lagged behind the counts may still have brought a batch: the bus is let on again.
+    // The tail, less than a column's samples; should it have completed a batch, the bus is let on again.
     auto s = settled();
     for (int k = 0; k < 20 && s[1] == s[0]; ++k, s = settled()) {
       rig.Clock().HoldBusAt(bus.NowUs() + static_cast<std::int64_t>(tail * spc * 1e6 / view.RecordRate));
@@ -146,10 +166,13 @@ TEST_F(RotationRecord, EndsOnItsRateInIndicatorCurveMarkerAndFiles) {
     double seconds;     // recorded before the tail (a sheet holds 6.5 s at 10 kHz)
     double tail;        // of a column's samples after the last batch
     bool english;
+    std::uint32_t late_ms = 0;  // the device worker held up this long mid-record
   } cases[] = {
       {"auto:kind=77:square=0,4095,8", 2.0, "2.00", "12.56", 0.125, 3.0, 0.4, false},
       {"auto:kind=77:square=0,4095,8", 2.0, "2.00", "12.56", 0.125, 3.37, 0.9, true},
       {"auto:kind=77:square=0,4095,8", 2.0, "2.00", "12.56", 0.125, 3.56, 0.2, false},
+      // More than the driver's queue holds comes due while the worker waits: none of it is lost.
+      {"auto:kind=77:square=0,4095,8", 2.0, "2.00", "12.56", 0.125, 1.5, 0.5, true, 4000},
       {"auto:kind=77:square=0,4095,8;wired:15/1063:const=2000;wired:04/1195:sine=2048,1500,1;"
        "auto:kind=40:sine=2048,1200,0.3",
        2.0, "2.00", "12.56", 0.125, 4.5, 0.6, true},
@@ -167,7 +190,7 @@ TEST_F(RotationRecord, EndsOnItsRateInIndicatorCurveMarkerAndFiles) {
     ReviewRig rig(c.english ? 1920 : 1366, c.english ? 1080 : 768, c.english, c.units);
     rig.IndicatorsOnRigClock();
     rig.EnterMeasureScreen();
-    ASSERT_GT(RecordAndStop(rig, c.seconds, c.tail), 0u) << "no samples left after the last batch";
+    ASSERT_GT(RecordAndStop(rig, c.seconds, c.tail, c.late_ms), 0u) << "no samples left after the last batch";
     // The codes step by 1/256 rev/s, and the text rows keep three decimals.
     const double within = 0.006 + c.rate * 0.01;
     GraphView& view = rig.View();
@@ -271,7 +294,7 @@ TEST_F(RotationRecord, AStoppedDiscFallsToZeroSoonAndASlowOneReadsOnBetweenPulse
              bus.NowUs() < held && std::chrono::steady_clock::now() < end;)
           std::this_thread::sleep_for(std::chrono::microseconds(200));
       }
-      Settled(view);
+      Settled(rig);
     };
     bus_on(0.0);
     const std::size_t k = RotationChannel(view).first;

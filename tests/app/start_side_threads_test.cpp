@@ -21,6 +21,7 @@ using platform::WindowRect;
 struct StartSide : ::testing::Test {
   void TearDown() override {
     rig.reset();
+    apptest::ExpectNoBytesLost(bus);
     bus.Reset(sim::ClockMode::Virtual);
   }
   // The start screen with a button for each of `units`.
