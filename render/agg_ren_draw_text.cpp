@@ -251,8 +251,12 @@ void agg_ren::DrawCachedGlyph(unsigned code, const agg::glyph_cache& glyph, doub
     glyph_storage_.prepare();
     agg::scanline_u8 line;
     agg::render_scanlines(glyph_rasterizer_, line, glyph_storage_);
-    made.resize(glyph_storage_.byte_size());
-    if (!made.empty()) glyph_storage_.serialize(made.data());
+    // A glyph that covers nothing (a space) keeps no raster: an empty storage's bounds are the
+    // integer limits, which placing would overflow.
+    if (glyph_storage_.min_x() <= glyph_storage_.max_x()) {
+      made.resize(glyph_storage_.byte_size());
+      glyph_storage_.serialize(made.data());
+    }
     glyph_rasterizer_.reset();
     if (glyph_raster_cache_) {
       // A run of ever new sizes (a zoom) cannot grow the cache without end.
