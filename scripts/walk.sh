@@ -158,7 +158,7 @@ menu='r > 240 && g > 180 && g < 215 && b > 165 && b < 200'  # the File menu's it
 voltage_page='b > r + 80'                  # the blue battery in the voltage sensor's picture
 
 # Start screen: both sensors' buttons once the search has found the units.
-wait_pixel 200 375 "$purple" "the temperature sensor's button"
+wait_pixel 400 365 "$purple" "the temperature sensor's button"
 wait_pixel 200 470 "$purple" "the voltage sensor's button"
 # Each chosen and prepared ("Set 0").
 click 320 390
@@ -200,7 +200,7 @@ sleep 1
 
 # Back to the start screen; the temperature sensor's tick taken off, the voltage recorded alone.
 key Escape
-wait_pixel 200 375 "$purple" "the start screen"
+wait_pixel 400 365 "$purple" "the start screen"
 click 516 394
 click 272 155
 wait_pixel 300 47 "$pale" "the measurement screen again"
@@ -219,7 +219,7 @@ key Escape
 answer_save_question
 answer_dialog "Save record" second.out
 wait_file "$records/second.out"
-wait_pixel 200 375 "$purple" "the start screen again"
+wait_pixel 400 365 "$purple" "the start screen again"
 
 # The close: the program ends by itself.
 click 1327 33
