@@ -71,6 +71,26 @@ void GraphView::PrepareCodePages(std::size_t first, std::size_t count) {
   }
 }
 
+CodeVector GraphView::NewCodeBuffer() const {
+  try {
+    return Allocator(CodeBuffer.size());
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+}
+
+bool GraphView::AdoptCodeBuffer(CodeVector& codes) {
+  if (codes.size() != CodeBuffer.size() || codes.empty()) return false;
+  std::unique_lock<std::mutex> layout;
+  if (Devices != nullptr && !HoldsCodeLayout()) layout = std::unique_lock(Devices->CodeLayoutLock);
+  const std::int16_t* const old_base = CodeBuffer.data();
+  CodeBuffer.swap(codes);
+  for (auto& channel : Channels) {
+    if (channel->Codes != nullptr) channel->Codes = CodeBuffer.data() + (channel->Codes - old_base);
+  }
+  return true;
+}
+
 void GraphView::AllocateColumnTables() {
   // Sized once from the screen: no plot can be wider than the screen it is shown on.
   const std::int32_t screen_width = MainWindow != nullptr ? MainWindow->ScreenWidth() : 0;

@@ -117,6 +117,14 @@ class GraphView {
   // pages, which the system hands out only as they are first written, are taken now, and no code
   // changes. For a thread beside the window's, ahead of a write that the window thread will make.
   void PrepareCodePages(std::size_t first, std::size_t count);
+  // A fresh buffer of the shared buffer's size, zeroed, for codes read beside the window thread while
+  // the view goes on showing its own; empty when the memory is not there. Safe beside the window
+  // thread while the buffer keeps its size.
+  CodeVector NewCodeBuffer() const;
+  // Takes `codes`, of the shared buffer's size, as the shared buffer and leaves the former one in it,
+  // each channel's slice at the same place in the new buffer. False, with nothing changed, for a
+  // buffer of another size.
+  bool AdoptCodeBuffer(CodeVector& codes);
   std::uint32_t ColumnsPerChannel() const { return ColumnsPerChannelCount; }
 
   // Guards the channels, the column tables and the counters between the device worker and the window.

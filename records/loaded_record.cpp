@@ -281,6 +281,33 @@ void PrepareHandOver(GraphView& view, const LoadedRecord& record) {
   }
 }
 
+void ReadCodesAhead(const GraphView& view, LoadedRecord& record) {
+  record.ReadyCodes = CodeVector();
+  if (record.CodeSource == nullptr) return;
+  CodeVector codes = view.NewCodeBuffer();
+  if (codes.empty()) return;
+  const std::uint32_t share = PerChannelCapacity(record, view.SampleCapacity);
+  std::size_t start = 0;
+  bool failed = false;
+  for (LoadedChannel& c : record.Channels) {
+    c.ReadyCount = 0;
+    c.ReadyFailed = false;
+    if (!c.Present) continue;
+    const std::size_t count = std::min<std::size_t>(record.CodeCount(c), std::min<std::size_t>(share, codes.size() - start));
+    std::int16_t* const to = codes.data() + start;
+    c.ReadyAt = start;
+    start += share;
+    // As the hand-over reads: a channel the file fails in, and those after it, come without codes.
+    failed = failed || !record.CodeSource->ReadAt(c.FileCodesAt, to, 2 * count);
+    if (failed) {
+      c.ReadyFailed = true;
+      continue;
+    }
+    c.ReadyCount = count;
+  }
+  record.ReadyCodes = std::move(codes);
+}
+
 namespace {
 
 // Copies a channel's codes into the view. With `release` the record's own copy goes back to the
@@ -301,21 +328,23 @@ void CopyCodes(const std::int16_t* from, std::size_t count, std::int16_t* to, bo
   }
 }
 
-AppliedRecord HandOver(GraphView& view, const LoadedRecord& record, const std::string& title, bool release_codes);
+AppliedRecord HandOver(GraphView& view, const LoadedRecord& record, const std::string& title, bool release_codes,
+                       CodeVector* ready);
 
 }  // namespace
 
 AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, const std::string& title) {
-  return HandOver(view, record, title, false);
+  return HandOver(view, record, title, false, nullptr);
 }
 
 AppliedRecord ApplyLoadedRecord(GraphView& view, LoadedRecord&& record, const std::string& title) {
-  return HandOver(view, record, title, true);
+  return HandOver(view, record, title, true, &record.ReadyCodes);
 }
 
 namespace {
 
-AppliedRecord HandOver(GraphView& view, const LoadedRecord& record, const std::string& title, bool release_codes) {
+AppliedRecord HandOver(GraphView& view, const LoadedRecord& record, const std::string& title, bool release_codes,
+                       CodeVector* ready) {
   AppliedRecord applied;
   if (view.LiveSetupKept == 0) {
     for (auto& reference : view.ReferenceChannels) {
@@ -351,6 +380,8 @@ AppliedRecord HandOver(GraphView& view, const LoadedRecord& record, const std::s
         ClearLiveSettings(ch);
       }
     }
+    // Codes read ahead come with their buffer, which takes the place of the view's.
+    const bool ahead = ready != nullptr && record.CodeSource != nullptr && view.AdoptCodeBuffer(*ready);
     // The slices follow the channels with codes, so each has room for what it brings.
     view.SetChannelFlags(record.ChannelCount, 0);
     std::uint32_t shortest = 0;
@@ -362,9 +393,13 @@ AppliedRecord HandOver(GraphView& view, const LoadedRecord& record, const std::s
       const LoadedChannel& loaded = record.Channels[k];
       std::size_t count =
           loaded.Present && ch.Codes != nullptr ? std::min<std::size_t>(record.CodeCount(loaded), ch.CodeCapacity) : 0;
+      const bool read_ahead =
+          ahead && count > 0 && count <= loaded.ReadyCount && ch.Codes == view.CodeBufferData() + loaded.ReadyAt;
       if (record.CodeSource == nullptr) {
         CopyCodes(loaded.Codes.data(), count, ch.Codes, release_codes);
-      } else if (count > 0 && (applied.ReadFailed || !record.CodeSource->ReadAt(loaded.FileCodesAt, ch.Codes, 2 * count))) {
+      } else if (count > 0 && !read_ahead &&
+                 (applied.ReadFailed || (ahead && loaded.ReadyFailed) ||
+                  !record.CodeSource->ReadAt(loaded.FileCodesAt, ch.Codes, 2 * count))) {
         // As of a file that ends here: this channel and those after it come without codes.
         applied.ReadFailed = true;
         count = 0;

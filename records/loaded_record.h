@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-class GraphView;
+#include "graph/graph_view.h"
 
 namespace records {
 
@@ -68,6 +68,11 @@ struct LoadedChannel {
   std::uint64_t FileCodesAt = 0;
   std::uint32_t FileCodes = 0;
   std::vector<std::uint16_t> History;  // rate kinds only
+  // ReadyCount codes read ahead (ReadCodesAhead) stand in LoadedRecord::ReadyCodes from ReadyAt on;
+  // ReadyFailed: the file failed before their end.
+  std::size_t ReadyCount = 0;
+  bool ReadyFailed = false;
+  std::size_t ReadyAt = 0;
 };
 
 struct LoadedRecord {
@@ -87,6 +92,9 @@ struct LoadedRecord {
   // The file the codes are read from by the hand-over, straight into the view's buffers; none when
   // the channels hold them. It must outlive the hand-over.
   const ByteSource* CodeSource = nullptr;
+  // The codes read ahead, in a buffer of the view's size laid out as the hand-over shares the view's
+  // among the channels; the hand-over takes it as the view's and leaves the view's former one here.
+  CodeVector ReadyCodes;
 
   std::size_t CodeCount(const LoadedChannel& c) const { return CodeSource != nullptr ? c.FileCodes : c.Codes.size(); }
 };
@@ -108,6 +116,13 @@ bool ValidateLoadedRecord(LoadedRecord& record, std::uint32_t sample_capacity);
 // alone. Nothing else of the view is touched.
 void PrepareHandOver(GraphView& view, const LoadedRecord& record);
 
+// Reads a validated record's codes from its file into a fresh buffer of the view's size, laid out as
+// the hand-over will share the view's among the channels: the work of the hand-over's reads, done
+// beside the window thread while the view goes on showing its own record. Leaves ReadyCodes empty,
+// for the hand-over to read as before, when the memory for a second buffer is not there. Of the view
+// only the buffer's size is read.
+void ReadCodesAhead(const GraphView& view, LoadedRecord& record);
+
 // What the hand-over found that the caller shows.
 struct AppliedRecord {
   std::uint32_t MarkersCleared = 0;  // markers set on the view before the load
@@ -128,7 +143,8 @@ struct AppliedRecord {
 AppliedRecord ApplyLoadedRecord(GraphView& view, const LoadedRecord& record, const std::string& title);
 // The same for a record that is spent by it: its codes are given back to the system as they are
 // copied, so the load holds them once. A record whose codes are still in its file has them read
-// from there straight into the channels' buffers.
+// from there straight into the channels' buffers, unless they were read ahead: then the buffer that
+// holds them becomes the view's, and the view's former buffer is left in the record to be let go.
 AppliedRecord ApplyLoadedRecord(GraphView& view, LoadedRecord&& record, const std::string& title);
 
 }  // namespace records

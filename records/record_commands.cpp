@@ -473,19 +473,22 @@ bool OpenRecord(RecordCommandContext& context) {
     return true;
   }
 
-  // The file is checked aside, the window drawn meanwhile, its pages brought from the disk and the
-  // pages of the view's buffer that will hold its codes taken from the system; then the hand-over
-  // reads the codes straight into the view's buffers, on the window thread, a copy alone.
+  // The file is checked and its codes read aside into a buffer of their own, the window drawn
+  // meanwhile from the record it shows; the hand-over on the window thread then takes that buffer as
+  // the view's. Without the memory for a second buffer the file's pages are brought from the disk and
+  // the view's pages taken from the system aside, and the hand-over reads the codes, a copy alone.
   BinaryRead read;
   const std::uint32_t capacity = view.SampleCapacity;
-  context.Host.RunAside(context.EnglishUi ? "Loading the record" : "Загрузка записи", [&] {
-    read = CheckBinaryRecord(file, capacity);
-    if (read.Outcome != ReadOutcome::Loaded) return;
+  const std::string_view loading = context.EnglishUi ? "Loading the record" : "Загрузка записи";
+  context.Host.RunAside(loading, [&] { read = CheckBinaryRecord(file, capacity); });
+  if (read.Outcome == ReadOutcome::NotARecord) return Refuse(context, RecordMessage::NotARecord, path);
+  if (read.Outcome == ReadOutcome::Refused) return Refuse(context, RecordMessage::Damaged, path);
+  context.Host.RunAside(loading, [&] {
+    ReadCodesAhead(view, read.Record);
+    if (!read.Record.ReadyCodes.empty()) return;
     FetchCodes(file, read.Record);
     PrepareHandOver(view, read.Record);
   });
-  if (read.Outcome == ReadOutcome::NotARecord) return Refuse(context, RecordMessage::NotARecord, path);
-  if (read.Outcome == ReadOutcome::Refused) return Refuse(context, RecordMessage::Damaged, path);
   const AppliedRecord applied = ApplyLoadedRecord(view, std::move(read.Record), title);
   if (applied.Emptied) {
     // The file shrank, or the disk failed, after the check: the screen shows that no record is left.
@@ -503,6 +506,8 @@ bool OpenRecord(RecordCommandContext& context) {
       view.MainWindow->InvalidateLocal();
     }
   }
+  // The buffer the view gave up goes back to the system aside, while the window draws the record.
+  if (!read.Record.ReadyCodes.empty()) context.Host.RunAside(loading, [&] { read.Record.ReadyCodes = CodeVector(); });
   // The message stands over the record as far as it was read.
   if (read.Record.Damaged || applied.ReadFailed) Tell(context, RecordMessage::Damaged, path);
   if (!applied.ViewSetUp) return false;

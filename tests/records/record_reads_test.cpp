@@ -1,5 +1,6 @@
 // How a record file is read: the check reads the header in one read, and the hand-over each channel's
-// codes with one read straight into the view's buffers.
+// codes with one read straight into the view's buffers, or the reads ahead into a buffer of the view's
+// size that the hand-over then takes as the view's, the same codes in the same places.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -42,27 +43,34 @@ TEST(RecordFileReads, TheCheckReadsTheHeaderOnceAndTheHandOverEachChannelsCodesI
       {{1, 1, 1, 1}, 2500, 1}, {{1, 35, 7}, 13000, 1 + 1}, {{1}, kCapacity, 1}, {{1, 1}, kCapacity / 2, 1},
   };
   for (const auto& c : cases) {
-    const std::string name = std::to_string(c.kinds.size()) + " x " + std::to_string(c.samples);
-    RecordedView rec(c.kinds, c.samples);
-    rec.view.RecordRate = 100;
-    for (std::size_t k = 0; k < c.kinds.size(); ++k) {
-      if (c.kinds[k] == 35) rec.view.Channel(k).RateDetector.History.assign(30, 60), rec.view.Channel(k).RateDetector.HistoryCount = 10;
-    }
-    const auto bytes = records::WriteBinaryRecord(rec.view, {0, c.samples});
-    const CountedSource counted(bytes);
-    auto read = records::CheckBinaryRecord(counted, kCapacity);
-    ASSERT_EQ(read.Outcome, records::ReadOutcome::Loaded) << name;
-    EXPECT_EQ(counted.Reads, c.check_reads) << name;
-    RecordedView loaded({}, 1);
-    const records::AppliedRecord applied = records::ApplyLoadedRecord(loaded.view, std::move(read.Record), "r.out");
-    EXPECT_EQ(counted.Reads, c.check_reads + static_cast<int>(c.kinds.size())) << name;
-    EXPECT_TRUE(applied.ViewSetUp && !applied.ReadFailed) << name;
-    EXPECT_EQ(loaded.view.SampleCount, c.samples) << name;
-    for (std::size_t k = 0; k < c.kinds.size(); ++k) {
-      const VessamorChannel& ch = loaded.view.Channel(k);
-      ASSERT_EQ(ch.CodeCount, c.samples) << name << " channel " << k;
-      EXPECT_TRUE(std::equal(ch.Codes, ch.Codes + c.samples, rec.view.Channel(k).Codes)) << name << " channel " << k;
-      EXPECT_EQ(ch.RateDetector.HistoryCount, c.kinds[k] == 35 ? 10u : 0u) << name << " channel " << k;
+    for (const bool ahead : {false, true}) {
+      const std::string name = std::to_string(c.kinds.size()) + " x " + std::to_string(c.samples) + (ahead ? " ahead" : "");
+      RecordedView rec(c.kinds, c.samples);
+      rec.view.RecordRate = 100;
+      for (std::size_t k = 0; k < c.kinds.size(); ++k) {
+        if (c.kinds[k] == 35) rec.view.Channel(k).RateDetector.History.assign(30, 60), rec.view.Channel(k).RateDetector.HistoryCount = 10;
+      }
+      const auto bytes = records::WriteBinaryRecord(rec.view, {0, c.samples});
+      const CountedSource counted(bytes);
+      auto read = records::CheckBinaryRecord(counted, kCapacity);
+      ASSERT_EQ(read.Outcome, records::ReadOutcome::Loaded) << name;
+      EXPECT_EQ(counted.Reads, c.check_reads) << name;
+      RecordedView loaded({}, 1);
+      const std::int16_t* const former = loaded.view.CodeBufferData();
+      if (ahead) records::ReadCodesAhead(loaded.view, read.Record);
+      const records::AppliedRecord applied = records::ApplyLoadedRecord(loaded.view, std::move(read.Record), "r.out");
+      EXPECT_EQ(counted.Reads, c.check_reads + static_cast<int>(c.kinds.size())) << name;
+      // Read ahead, the view holds the buffer the codes were read into and the record the view's former one.
+      EXPECT_EQ(loaded.view.CodeBufferData() == former, !ahead) << name;
+      EXPECT_EQ(read.Record.ReadyCodes.data() == former, ahead) << name;
+      EXPECT_TRUE(applied.ViewSetUp && !applied.ReadFailed) << name;
+      EXPECT_EQ(loaded.view.SampleCount, c.samples) << name;
+      for (std::size_t k = 0; k < c.kinds.size(); ++k) {
+        const VessamorChannel& ch = loaded.view.Channel(k);
+        ASSERT_EQ(ch.CodeCount, c.samples) << name << " channel " << k;
+        EXPECT_TRUE(std::equal(ch.Codes, ch.Codes + c.samples, rec.view.Channel(k).Codes)) << name << " channel " << k;
+        EXPECT_EQ(ch.RateDetector.HistoryCount, c.kinds[k] == 35 ? 10u : 0u) << name << " channel " << k;
+      }
     }
   }
 }
@@ -74,22 +82,27 @@ TEST(RecordFileReads, AFileThatShrinksAfterItsCheckKeepsTheChannelsReadBeforeAnd
   // Gone within channel 1's codes: channel 0 stays; gone within channel 0's: nothing is shown,
   // not even the record the view held before.
   for (const std::uint64_t gone : {codes + 5000 + 10, codes + 10}) {
-    CountedSource shrinking(bytes);
-    auto read = records::CheckBinaryRecord(shrinking, kCapacity);
-    ASSERT_EQ(read.Outcome, records::ReadOutcome::Loaded);
-    shrinking.Gone = gone;
-    RecordedView loaded({1}, 800);
-    const records::AppliedRecord applied = records::ApplyLoadedRecord(loaded.view, std::move(read.Record), "r.out");
-    const bool first_kept = gone > codes + 5000;
-    EXPECT_TRUE(applied.ReadFailed);
-    EXPECT_EQ(applied.ViewSetUp, first_kept);
-    EXPECT_EQ(loaded.view.RecordViewable, first_kept ? 1 : 0);
-    EXPECT_EQ(applied.Emptied, !first_kept);
-    EXPECT_EQ(loaded.view.RecordName.empty(), !first_kept);
-    EXPECT_EQ(loaded.view.SampleCount, first_kept ? 2500u : 0u);
-    for (std::size_t k = 0; k < 3; ++k) {
-      const bool kept = k == 0 && first_kept;
-      EXPECT_EQ(std::tuple(loaded.view.Channel(k).CodeCount, loaded.view.Channel(k).Enabled), std::tuple(kept ? 2500u : 0u, kept ? 1 : 0)) << k;
+    for (const bool ahead : {false, true}) {
+      CountedSource shrinking(bytes);
+      auto read = records::CheckBinaryRecord(shrinking, kCapacity);
+      ASSERT_EQ(read.Outcome, records::ReadOutcome::Loaded);
+      shrinking.Gone = gone;
+      RecordedView loaded({1}, 800);
+      if (ahead) records::ReadCodesAhead(loaded.view, read.Record);
+      const records::AppliedRecord applied = records::ApplyLoadedRecord(loaded.view, std::move(read.Record), "r.out");
+      const bool first_kept = gone > codes + 5000;
+      EXPECT_TRUE(applied.ReadFailed);
+      EXPECT_EQ(applied.ViewSetUp, first_kept);
+      EXPECT_EQ(loaded.view.RecordViewable, first_kept ? 1 : 0);
+      EXPECT_EQ(applied.Emptied, !first_kept);
+      EXPECT_EQ(loaded.view.RecordName.empty(), !first_kept);
+      EXPECT_EQ(loaded.view.SampleCount, first_kept ? 2500u : 0u);
+      for (std::size_t k = 0; k < 3; ++k) {
+        const bool kept = k == 0 && first_kept;
+        EXPECT_EQ(std::tuple(loaded.view.Channel(k).CodeCount, loaded.view.Channel(k).Enabled), std::tuple(kept ? 2500u : 0u, kept ? 1 : 0)) << k << ahead;
+      }
+      const std::int16_t* kept = loaded.view.Channel(0).Codes;
+      EXPECT_TRUE(!first_kept || std::equal(kept, kept + 2500, rec.view.Channel(0).Codes)) << ahead;
     }
   }
 }
