@@ -226,7 +226,8 @@ bool ReadBlock(ByteReader& r, std::uint8_t version, LoadedChannel& channel, std:
 
 }  // namespace
 
-std::vector<std::uint8_t> WriteBinaryRecord(const GraphView& view, const SaveRange& requested) {
+std::vector<std::uint8_t> WriteBinaryRecord(const GraphView& view, const SaveRange& requested,
+                                            const std::function<void()>& pause) {
   SaveRange range = requested;
   std::uint8_t shown = 0;
   for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
@@ -256,7 +257,12 @@ std::vector<std::uint8_t> WriteBinaryRecord(const GraphView& view, const SaveRan
   w.U32(view.LastSampleIndex);
   for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
     const VessamorChannel& ch = view.Channel(k);
-    if (SavedChannel(ch)) w.Bytes(ch.Codes + range.First, 2u * range.Count);
+    if (!SavedChannel(ch)) continue;
+    constexpr std::uint32_t kCodesAtOnce = std::uint32_t{1} << 20;
+    for (std::uint32_t done = 0; done < range.Count; done += kCodesAtOnce) {
+      if (done > 0 && pause) pause();
+      w.Bytes(ch.Codes + range.First + done, 2u * std::min(kCodesAtOnce, range.Count - done));
+    }
   }
   for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
     const VessamorChannel& ch = view.Channel(k);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "records/byte_source.h"
@@ -16,8 +17,11 @@ namespace records {
 inline constexpr std::uint8_t kBinaryRecordVersion = '2';
 
 // The file of the view's shown channels with codes, samples range.First onwards, range.Count of
-// them (fewer when a channel holds fewer). The caller holds ViewLock or the view is idle.
-std::vector<std::uint8_t> WriteBinaryRecord(const GraphView& view, const SaveRange& range);
+// them (fewer when a channel holds fewer). The caller holds ViewLock or the view is idle. A caller
+// whose view changes only by codes added after the range may let the lock go for a moment at each
+// `pause`, called between pieces of a few mebibytes of the codes.
+std::vector<std::uint8_t> WriteBinaryRecord(const GraphView& view, const SaveRange& range,
+                                            const std::function<void()>& pause = {});
 
 enum class ReadOutcome {
   NotARecord,  // no magic or an unknown version: the user is told, and nothing changes

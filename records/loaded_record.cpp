@@ -281,6 +281,16 @@ void PrepareHandOver(GraphView& view, const LoadedRecord& record) {
   }
 }
 
+void GiveBackPages(void* data, std::size_t bytes) {
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(data) + page - 1) & ~(page - 1);
+  const std::uintptr_t to = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(page - 1);
+  constexpr std::uintptr_t kStep = std::uintptr_t{4} << 20;
+  for (std::uintptr_t at = from; at < to; at += kStep) {
+    madvise(reinterpret_cast<void*>(at), std::min(kStep, to - at), MADV_DONTNEED);
+  }
+}
+
 void ReadCodesAhead(const GraphView& view, LoadedRecord& record) {
   record.ReadyCodes = CodeVector();
   if (record.CodeSource == nullptr) return;

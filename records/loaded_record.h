@@ -123,6 +123,11 @@ void PrepareHandOver(GraphView& view, const LoadedRecord& record);
 // only the buffer's size is read.
 void ReadCodesAhead(const GraphView& view, LoadedRecord& record);
 
+// Gives the pages of a large block back to the system a few mebibytes at a time, its contents lost,
+// so that freeing it afterwards is quick. Freeing a large block whole holds the process's memory map
+// until every page is gone, and each other thread that meets a fresh page meanwhile waits.
+void GiveBackPages(void* data, std::size_t bytes);
+
 // What the hand-over found that the caller shows.
 struct AppliedRecord {
   std::uint32_t MarkersCleared = 0;  // markers set on the view before the load

@@ -13,6 +13,7 @@
 #include <charconv>
 #include <cmath>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "channels/main_window_services.h"
@@ -201,10 +202,16 @@ void RestartFilters(GraphView& view) {
 bool BuildFile(const RecordCommandContext& context, RecordKind kind, const SaveRange& range,
                std::vector<std::uint8_t>& bytes) {
   GraphView& view = context.View;
-  std::lock_guard lock(view.ViewLock);
+  std::unique_lock lock(view.ViewLock);
   RestartFilters(view);
   if (kind == RecordKind::Binary) {
-    bytes = WriteBinaryRecord(view, range);
+    // The input is held and the codes saved are not written meanwhile: a paint may take the lock
+    // between pieces of them.
+    bytes = WriteBinaryRecord(view, range, [&] {
+      lock.unlock();
+      std::this_thread::yield();
+      lock.lock();
+    });
     return true;
   }
   const RecordWriterFn writer = kind == RecordKind::Text ? FormatsOf(context).WriteText : FormatsOf(context).WriteSheet;
@@ -295,6 +302,7 @@ bool SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
       writer.emplace(path);
       writer->Write(bytes);
       committed = writer->Commit();
+      GiveBackPages(bytes.data(), bytes.size());
     });
     if (!built) {
       Tell(context, RecordMessage::WriteFailed, path);
@@ -507,7 +515,12 @@ bool OpenRecord(RecordCommandContext& context) {
     }
   }
   // The buffer the view gave up goes back to the system aside, while the window draws the record.
-  if (!read.Record.ReadyCodes.empty()) context.Host.RunAside(loading, [&] { read.Record.ReadyCodes = CodeVector(); });
+  if (!read.Record.ReadyCodes.empty()) {
+    context.Host.RunAside(loading, [&] {
+      GiveBackPages(read.Record.ReadyCodes.data(), read.Record.ReadyCodes.size() * sizeof(std::int16_t));
+      read.Record.ReadyCodes = CodeVector();
+    });
+  }
   // The message stands over the record as far as it was read.
   if (read.Record.Damaged || applied.ReadFailed) Tell(context, RecordMessage::Damaged, path);
   if (!applied.ViewSetUp) return false;

@@ -75,6 +75,17 @@ TEST(RecordFileReads, TheCheckReadsTheHeaderOnceAndTheHandOverEachChannelsCodesI
   }
 }
 
+// A save that lets the view lock go between pieces of the codes writes the same bytes, pausing
+// within each channel longer than a piece and never after the last piece.
+TEST(RecordFileReads, ASaveThatPausesBetweenPiecesWritesTheSameFile) {
+  constexpr std::uint32_t kSamples = (1u << 20) + 10;
+  RecordedView rec({1, 7, 1}, kSamples, 4 * kSamples);
+  int pauses = 0;
+  const auto paused = records::WriteBinaryRecord(rec.view, {0, kSamples}, [&] { ++pauses; });
+  EXPECT_EQ(paused, records::WriteBinaryRecord(rec.view, {0, kSamples}));
+  EXPECT_EQ(pauses, 3);
+}
+
 TEST(RecordFileReads, AFileThatShrinksAfterItsCheckKeepsTheChannelsReadBeforeAndSaysSo) {
   RecordedView rec({1, 1, 1}, 2500);
   const auto bytes = records::WriteBinaryRecord(rec.view, {0, 2500});
