@@ -194,7 +194,12 @@ std::vector<std::uint8_t> FileBytes(const std::string& path) {
 
 void BM_SaveBesidePlainWrite(benchmark::State& state) {
   Record& r = TheRecord();
-  const auto save = [&r] { return records::WriteFileAtomically(r.path, records::WriteBinaryRecord(r.view, {0, r.view.ChannelCapacity}), nullptr); };
+  // As the program saves: the file streamed from the view, piece by piece, into its atomic writer.
+  const auto save = [&r] {
+    records::AtomicFileWriter writer(r.path);
+    const auto write = [&](const void* data, std::size_t size) { return writer.Write(data, size); };
+    return records::StreamBinaryRecord(r.view, {0, r.view.ChannelCapacity}, write) && writer.Commit();
+  };
   const auto plain = [&r] { PlainSave(r.copy_path, PlainSerialize(r.view)); };
   save();
   plain();

@@ -226,8 +226,8 @@ bool ReadBlock(ByteReader& r, std::uint8_t version, LoadedChannel& channel, std:
 
 }  // namespace
 
-std::vector<std::uint8_t> WriteBinaryRecord(const GraphView& view, const SaveRange& requested,
-                                            const std::function<void()>& pause) {
+bool StreamBinaryRecord(const GraphView& view, const SaveRange& requested, const BytesSink& write,
+                        const std::function<void()>& pause) {
   SaveRange range = requested;
   std::uint8_t shown = 0;
   for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
@@ -240,14 +240,9 @@ std::vector<std::uint8_t> WriteBinaryRecord(const GraphView& view, const SaveRan
     }
   }
   const bool whole = requested.First == 0 && requested.Count == view.LastSampleIndex + 1;
-  std::vector<std::uint8_t> out;
-  std::size_t size = kHeaderBytes + GraphView::kLiveChannels * kLargestBlockBytes + 8;
-  for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
-    const VessamorChannel& ch = view.Channel(k);
-    if (SavedChannel(ch)) size += 2u * range.Count + 2u * HistoryToSave(view, ch, range, whole).Count;
-  }
-  out.reserve(size);
-  ByteWriter w(out);
+  std::vector<std::uint8_t> head;
+  head.reserve(kHeaderBytes + GraphView::kLiveChannels * kLargestBlockBytes + 8);
+  ByteWriter w(head);
   w.Bytes(kMagic, sizeof kMagic);
   w.U8(kBinaryRecordVersion);
   w.U32(view.RecordRate);
@@ -255,21 +250,42 @@ std::vector<std::uint8_t> WriteBinaryRecord(const GraphView& view, const SaveRan
   for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) WriteBlock(w, view, view.Channel(k), range, whole);
   w.U32(range.Count);
   w.U32(view.LastSampleIndex);
+  if (!write(head.data(), head.size())) return false;
+  // The codes go out as they stand in the view, a few mebibytes at a time.
   for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
     const VessamorChannel& ch = view.Channel(k);
     if (!SavedChannel(ch)) continue;
     constexpr std::uint32_t kCodesAtOnce = std::uint32_t{1} << 20;
     for (std::uint32_t done = 0; done < range.Count; done += kCodesAtOnce) {
       if (done > 0 && pause) pause();
-      w.Bytes(ch.Codes + range.First + done, 2u * std::min(kCodesAtOnce, range.Count - done));
+      if (!write(ch.Codes + range.First + done, 2u * std::min(kCodesAtOnce, range.Count - done))) return false;
     }
   }
+  std::vector<std::uint8_t> history;
+  ByteWriter h(history);
   for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
     const VessamorChannel& ch = view.Channel(k);
     if (RateWindowSeconds(ch.SensorCode) == 0) continue;
     const HistoryPart part = HistoryToSave(view, ch, range, whole);
-    for (std::uint32_t i = 0; i < part.Count; ++i) w.U16(ch.RateDetector.Entry(part.First + i));
+    for (std::uint32_t i = 0; i < part.Count; ++i) h.U16(ch.RateDetector.Entry(part.First + i));
   }
+  return history.empty() || write(history.data(), history.size());
+}
+
+std::vector<std::uint8_t> WriteBinaryRecord(const GraphView& view, const SaveRange& range) {
+  std::vector<std::uint8_t> out;
+  std::size_t size = kHeaderBytes + GraphView::kLiveChannels * kLargestBlockBytes + 8;
+  for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) {
+    const VessamorChannel& ch = view.Channel(k);
+    const std::uint32_t held = ch.CodeCount > range.First ? ch.CodeCount - range.First : 0;
+    if (SavedChannel(ch)) size += 2u * std::min(range.Count, held) + 2u * ch.RateDetector.HistoryCount;
+  }
+  out.reserve(size);
+  StreamBinaryRecord(view, range, [&](const void* data, std::size_t bytes) {
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    out.insert(out.end(), p, p + bytes);
+    return true;
+  });
   return out;
 }
 

@@ -17,11 +17,16 @@ namespace records {
 inline constexpr std::uint8_t kBinaryRecordVersion = '2';
 
 // The file of the view's shown channels with codes, samples range.First onwards, range.Count of
-// them (fewer when a channel holds fewer). The caller holds ViewLock or the view is idle. A caller
-// whose view changes only by codes added after the range may let the lock go for a moment at each
-// `pause`, called between pieces of a few mebibytes of the codes.
-std::vector<std::uint8_t> WriteBinaryRecord(const GraphView& view, const SaveRange& range,
-                                            const std::function<void()>& pause = {});
+// them (fewer when a channel holds fewer). The caller holds ViewLock or the view is idle.
+std::vector<std::uint8_t> WriteBinaryRecord(const GraphView& view, const SaveRange& range);
+
+// Takes each piece of a file in turn; false stops the file there.
+using BytesSink = std::function<bool(const void* data, std::size_t size)>;
+// The same file handed to `write` piece by piece, the codes straight from the view's buffer a few
+// mebibytes at a time: false when a write failed. A caller whose view changes only by codes added
+// after the range may let the view lock go for a moment at each `pause`, between pieces of codes.
+bool StreamBinaryRecord(const GraphView& view, const SaveRange& range, const BytesSink& write,
+                        const std::function<void()>& pause = {});
 
 enum class ReadOutcome {
   NotARecord,  // no magic or an unknown version: the user is told, and nothing changes

@@ -198,22 +198,12 @@ void RestartFilters(GraphView& view) {
   }
 }
 
-// The bytes of the chosen kind of file; false when this build has no writer for it.
+// The bytes of a text or sheet file; false when this build has no writer for it.
 bool BuildFile(const RecordCommandContext& context, RecordKind kind, const SaveRange& range,
                std::vector<std::uint8_t>& bytes) {
   GraphView& view = context.View;
-  std::unique_lock lock(view.ViewLock);
+  std::lock_guard lock(view.ViewLock);
   RestartFilters(view);
-  if (kind == RecordKind::Binary) {
-    // The input is held and the codes saved are not written meanwhile: a paint may take the lock
-    // between pieces of them.
-    bytes = WriteBinaryRecord(view, range, [&] {
-      lock.unlock();
-      std::this_thread::yield();
-      lock.lock();
-    });
-    return true;
-  }
   const RecordWriterFn writer = kind == RecordKind::Text ? FormatsOf(context).WriteText : FormatsOf(context).WriteSheet;
   return writer != nullptr && writer(view, range, context.EnglishUi, bytes);
 }
@@ -291,6 +281,23 @@ bool SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
         },
         progress);
     context.Host.ShowProgress(SavingText(context), 1, 1);
+  } else if (kind == RecordKind::Binary) {
+    // A record file goes out aside, its codes straight from the view in pieces, the view lock let go
+    // between them: the input is held and the codes saved are not written meanwhile.
+    context.Host.RunAside(SavingText(context), [&] {
+      writer.emplace(path);
+      {
+        std::unique_lock lock(view.ViewLock);
+        RestartFilters(view);
+        const auto write = [&](const void* data, std::size_t size) { return writer->Write(data, size); };
+        StreamBinaryRecord(view, context.Range, write, [&] {
+          lock.unlock();
+          std::this_thread::yield();
+          lock.lock();
+        });
+      }
+      committed = writer->Commit();
+    });
   } else {
     // The file's bytes are made aside too, under the view lock: a paint wanting the lock meanwhile
     // waits for them as it would have, while the rest of the window goes on.
@@ -302,7 +309,6 @@ bool SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
       writer.emplace(path);
       writer->Write(bytes);
       committed = writer->Commit();
-      GiveBackPages(bytes.data(), bytes.size());
     });
     if (!built) {
       Tell(context, RecordMessage::WriteFailed, path);

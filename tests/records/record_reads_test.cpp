@@ -75,15 +75,26 @@ TEST(RecordFileReads, TheCheckReadsTheHeaderOnceAndTheHandOverEachChannelsCodesI
   }
 }
 
-// A save that lets the view lock go between pieces of the codes writes the same bytes, pausing
-// within each channel longer than a piece and never after the last piece.
-TEST(RecordFileReads, ASaveThatPausesBetweenPiecesWritesTheSameFile) {
+// A record file handed out in pieces is the file made whole, pausing within each channel longer
+// than a piece and never after the last; a failed write stops it.
+TEST(RecordFileReads, ARecordFileStreamedInPiecesIsTheWholeFile) {
   constexpr std::uint32_t kSamples = (1u << 20) + 10;
   RecordedView rec({1, 7, 1}, kSamples, 4 * kSamples);
-  int pauses = 0;
-  const auto paused = records::WriteBinaryRecord(rec.view, {0, kSamples}, [&] { ++pauses; });
-  EXPECT_EQ(paused, records::WriteBinaryRecord(rec.view, {0, kSamples}));
-  EXPECT_EQ(pauses, 3);
+  for (const int fail_at : {-1, 0, 2}) {
+    std::vector<std::uint8_t> streamed;
+    int pauses = 0, writes = 0;
+    const bool ok = records::StreamBinaryRecord(
+        rec.view, {0, kSamples},
+        [&](const void* data, std::size_t size) {
+          if (writes++ == fail_at) return false;
+          streamed.insert(streamed.end(), static_cast<const std::uint8_t*>(data), static_cast<const std::uint8_t*>(data) + size);
+          return true;
+        },
+        [&] { ++pauses; });
+    EXPECT_EQ(ok, fail_at < 0) << fail_at;
+    EXPECT_TRUE(!ok || streamed == records::WriteBinaryRecord(rec.view, {0, kSamples}));
+    EXPECT_EQ(std::tuple(pauses, writes), fail_at < 0 ? std::tuple(3, 7) : std::tuple(fail_at / 2, fail_at + 1)) << fail_at;
+  }
 }
 
 TEST(RecordFileReads, AFileThatShrinksAfterItsCheckKeepsTheChannelsReadBeforeAndSaysSo) {
