@@ -175,8 +175,9 @@ TEST(MeasureControls, TwoSensorsPreparedOneAfterTheOtherAreBothRecorded) {
     };
     // The window's timers run on as the user waits.
     const auto wait = [&](auto done) {
-      for (int k = 0; k < 3000 && !done(); ++k) rig.Step(20);
-      ASSERT_TRUE(done());
+      bool met = done();
+      for (int k = 0; k < 3000 && !met; ++k) rig.Step(20), met = done();
+      ASSERT_TRUE(met);
     };
     for (std::size_t i : order) {
       SCOPED_TRACE(i);

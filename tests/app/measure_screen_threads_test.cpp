@@ -47,11 +47,13 @@ class MeasureScreen : public ::testing::Test {
   }
   template <typename Done>
   void Until(MainWindow&, Done done) {
-    for (int k = 0; k < 60000 && !done(); ++k) {
+    bool met = done();
+    for (int k = 0; k < 60000 && !met; ++k) {
       rig->host.Pump();
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      met = done();
     }
-    ASSERT_TRUE(done());
+    ASSERT_TRUE(met);
   }
   // A click as the button reports it: its state toggled, then the press.
   void Click(MainWindow& w, std::int32_t id) {

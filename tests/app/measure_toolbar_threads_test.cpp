@@ -25,8 +25,12 @@ TEST(ToolbarOnTheBus, PanelFiltersThenAPullLosesNothingRecordedThenSettingsAreRe
   MainWindow& w = rig.Create(false, [&](MainWindow& created) { parts = InstallStartScreenParts(created); });
   const auto until = [&](const std::function<bool()>& done) {
     const auto watchdog = std::chrono::steady_clock::now() + std::chrono::minutes(2);  // against hangs only
-    while (!done() && std::chrono::steady_clock::now() < watchdog) rig.host.Pump(), std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_TRUE(done());
+    bool met = done();
+    while (!met && std::chrono::steady_clock::now() < watchdog) {
+      rig.host.Pump(), std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      met = done();
+    }
+    ASSERT_TRUE(met);
   };
   // A click as the button reports it: its state toggled, then the press.
   const auto click = [&](std::int32_t id) {

@@ -46,12 +46,14 @@ class PagesFixture : public ::testing::Test {
   }
   // Pumps the window (posted calls, timers, paints) until `done`; the watchdog only guards against hangs.
   void Until(const std::function<bool()>& done) {
-    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120); !done() && std::chrono::steady_clock::now() < end;) {
+    bool met = done();
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120); !met && std::chrono::steady_clock::now() < end;) {
       rig->Step(20);
       rig->host.Pump();
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      met = done();
     }
-    ASSERT_TRUE(done());
+    ASSERT_TRUE(met);
   }
   // The window's clock through at least `ms`, its timers and paints only.
   void Run(int ms) {

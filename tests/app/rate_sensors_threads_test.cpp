@@ -59,13 +59,14 @@ class RateSensors : public ::testing::Test {
   }
   // Pumps the window (posted calls, timers, paints) until `done`; the watchdog only guards against hangs.
   void Until(const std::function<bool()>& done, std::source_location where = std::source_location::current()) {
-    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-         !done() && std::chrono::steady_clock::now() < end;) {
+    bool met = done();
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120); !met && std::chrono::steady_clock::now() < end;) {
       rig->Step(20);
       rig->host.Pump();
       std::this_thread::sleep_for(std::chrono::microseconds(300));
+      met = done();
     }
-    ASSERT_TRUE(done()) << "waited in vain at line " << where.line();
+    ASSERT_TRUE(met) << "waited in vain at line " << where.line();
   }
   // The bus moves on by `seconds` with the window left alone (a paint would hold the ticks up) and
   // is held there while the window catches up, until the next call or ReleaseBus.

@@ -225,8 +225,9 @@ class ReviewRig {
   // The window's clock on in steps of 20 ms (its timers run the pages' steps) until `done`.
   template <typename Done>
   void StepUntil(Done done) {
-    for (int k = 0; k < 5000 && !done(); ++k) Step(20);
-    ASSERT_TRUE(done());
+    bool met = done();
+    for (int k = 0; k < 5000 && !met; ++k) Step(20), met = done();
+    ASSERT_TRUE(met);
   }
   // Channel k's settings panel opened by its slot button, `choose` given the panel to set its items
   // as a user leaves them, the item `action` reported to the window, and the panel closed.
@@ -281,11 +282,13 @@ class ReviewRig {
   void Until(Done done) {
     // A watchdog against hangs only: a busy machine may take its time.
     const auto watchdog = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-    while (!done() && std::chrono::steady_clock::now() < watchdog) {
+    bool met = done();
+    while (!met && std::chrono::steady_clock::now() < watchdog) {
       Settle();
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      met = done();
     }
-    ASSERT_TRUE(done());
+    ASSERT_TRUE(met);
   }
 
  private:

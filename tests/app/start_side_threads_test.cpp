@@ -42,12 +42,15 @@ struct StartSide : ::testing::Test {
   // The window and the workers run, on the stepped clock, until `done` (a watchdog against hangs only).
   template <typename Done>
   void Until(Done done, int line = __builtin_LINE()) {
-    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120); !done() && std::chrono::steady_clock::now() < end;) {
+    // Each look is taken once: a picture met once is met, whatever the next search shows after it.
+    bool met = done();
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120); !met && std::chrono::steady_clock::now() < end;) {
       rig->host.Pump();
       rig->Step(33);
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      met = done();
     }
-    ASSERT_TRUE(done()) << "waited at line " << line;
+    ASSERT_TRUE(met) << "waited at line " << line;
   }
   // A left click at the control's centre, as the mouse gives it.
   void Click(std::int32_t id) {

@@ -90,8 +90,12 @@ struct Sweep {
   void Until(Done done) {
     // A watchdog against hangs only: a busy machine may take its time.
     const auto watchdog = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-    while (!done() && std::chrono::steady_clock::now() < watchdog) rig->host.Pump(), std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_TRUE(done());
+    bool met = done();
+    while (!met && std::chrono::steady_clock::now() < watchdog) {
+      rig->host.Pump(), std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      met = done();
+    }
+    ASSERT_TRUE(met);
   }
   void Settle(int steps = 12) {
     rig->host.Pump();
