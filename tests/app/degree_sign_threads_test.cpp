@@ -55,17 +55,12 @@ std::vector<Ink> Glyphs(const Picture& p, const WindowRect& r) {
   return glyphs;
 }
 
-Ink Together(const std::vector<Ink>& glyphs) {
-  Ink all;
-  for (const Ink& g : glyphs) all.Add(g.left, g.top), all.Add(g.right, g.bottom);
-  return all;
-}
-
 // The unit's first glyph is the degree sign; it stands at the top of the letter after it, or of the
 // digits where it stands alone, at the size a degree sign has beside them.
 void ExpectDegreeAtTheTop(const Picture& p, const WindowRect& digits_area, const WindowRect& unit_area, const char* where) {
   SCOPED_TRACE(where);
-  const Ink digits = Together(Glyphs(p, digits_area));
+  Ink digits;
+  for (const Ink& g : Glyphs(p, digits_area)) digits.Add(g.left, g.top), digits.Add(g.right, g.bottom);
   const std::vector<Ink> unit = Glyphs(p, unit_area);
   ASSERT_FALSE(digits.Empty());
   ASSERT_FALSE(unit.empty());
