@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 #include "app/main_window.h"
 #include "app/value_indicators.h"
@@ -23,6 +24,9 @@ void DrawTwice(agg_ren& surface, const std::string& text, double x, double y, do
   surface.DrawTextInBox(bytes.c_str(), x, y, w, h, scale, rgba8(0, 0, 0, 255), nullptr, 0);
   surface.DrawTextInBox(bytes.c_str(), x, y, w, h, scale, colour, nullptr, 0);
 }
+
+// The unit of the angle kinds in English.
+constexpr std::string_view kDegreeSign = "°";
 
 // A recorded volume is shown to the tenth of a microlitre.
 constexpr int kVolumeDecimals = 7;
@@ -156,7 +160,15 @@ void MainWindow::DrawValueIndicator(VessamorChannel& channel, agg_ren& surface, 
   DrawValueRight(surface, shown.Text, value_left, g[1], std::max(g[2] - value_left, 1.0), g[3] - g[1], colour);
   const std::string unit = volume ? std::string(EnglishUi() ? "ml" : "мл") : channel.Unit;
   const bool time_line = channel.IndicatorStyle != 0;
-  DrawTwice(surface, unit, g[4], g[5], g[6] - g[4], g[7] - g[5], time_line ? rgba8(100, 100, 100, 255) : rgba8(0, 0, 0, 255));
+  const rgba8 unit_colour = time_line ? rgba8(100, 100, 100, 255) : rgba8(0, 0, 0, 255);
+  if (unit == kDegreeSign) {
+    // A degree sign alone is written at the digits' size on their baseline: its ring stands at the
+    // top of the digits, where a degree sign belongs. At the unit's smaller size it would be a
+    // small ring halfway up the digits, read as a stray dot.
+    DrawTwice(surface, unit, g[4], g[1], g[6] - g[4], g[3] - g[1], unit_colour);
+  } else {
+    DrawTwice(surface, unit, g[4], g[5], g[6] - g[4], g[7] - g[5], unit_colour);
+  }
   const IndicatorGeometry& second = channel.SecondLineGeometry;
   if (channel.ExtraValueShown != 0 && second[2] > second[0]) {
     // The same reading as an angular speed on the line below, cut to the decimals as the value is.

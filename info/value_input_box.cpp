@@ -305,16 +305,20 @@ void ValueInputBox::Render(platform::Surface& target, const ValueBoxStyle& style
   }
   // 4. The unit and the label.
   const double unit_scale = Channel != nullptr ? Channel->UnitTextScale : 1.0;
-  platform::Font unit_font{"Arial", std::max(6, Trunc(font.Height * 0.6 * UnitSize * unit_scale)), 0, 400};
+  const std::string unit = Prefix + Unit;
+  // A degree sign alone is written in the digits' font on their baseline: its ring stands at the top
+  // of the digits, where a degree sign belongs, not low beside them as a small unit's would.
+  const bool degree_sign = unit == "°";
+  platform::Font unit_font = degree_sign ? font : platform::Font{"Arial", std::max(6, Trunc(font.Height * 0.6 * UnitSize * unit_scale)), 0, 400};
   // The unit keeps inside the field, and left of a wireless unit's bar: a long unit is drawn smaller.
   UnitLimit = Wireless != 0 ? field.right - Trunc(20 * ui) - std::max(4, Trunc(8 * ui)) : field.right - Trunc(8 * ui);
-  const std::string unit = Prefix + Unit;
   const int room = UnitLimit - UnitArea.left;
   for (int width = DrawUnit(nullptr, 0, 0, unit, unit_font, kInk); width > room && unit_font.Height > 6;
        width = DrawUnit(nullptr, 0, 0, unit, unit_font, kInk)) {
     unit_font.Height = std::max(6, std::min(unit_font.Height - 1, unit_font.Height * room / std::max(1, width)));
   }
-  const int unit_top = Trunc(text_top + font.Height - unit_font.Height - std::max(0.0, UnitRaise) * 0.25);
+  const int unit_top = degree_sign ? text_top + font.Height - unit_font.Height
+                                   : Trunc(text_top + font.Height - unit_font.Height - std::max(0.0, UnitRaise) * 0.25);
   const int unit_width = DrawUnit(&target, UnitArea.left, unit_top, unit, unit_font, kInk);
   UnitBox = platform::WindowRect::FromSize(UnitArea.left, unit_top, unit_width, unit_font.Height);
   platform::DrawText(target, LabelBox.left, LabelBox.top, label, label_font, kLabel);

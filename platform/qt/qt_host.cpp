@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 #include <QIcon>
@@ -23,6 +24,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSocketNotifier>
+#include <QTreeView>
 
 #include <algorithm>
 #include <atomic>
@@ -86,6 +88,65 @@ QRect WorkArea() {
   return screen ? screen->availableGeometry() : QRect(0, 0, 1280, 994);
 }
 
+// Keeps a file dialog wide enough for its listing's columns. Qt sizes the columns from sample texts
+// ("128.88 GB", "10/29/81 02:02PM") that real sizes, type names and dates overrun, and cuts them
+// short with an ellipsis; here each column follows its widest text as the listing fills in (the
+// folder is read on a thread of its own, so after the dialog shows), and the dialog grows to show
+// them all, never past the work area: there the list scrolls sideways instead.
+class FileDialogFit final : public QObject {
+ public:
+  FileDialogFit(QFileDialog& dialog, QTreeView& list, const QRect& area)
+      : QObject(&dialog), dialog_(dialog), list_(list), area_(area) {
+    QHeaderView& header = *list_.header();
+    header.setStretchLastSection(false);
+    header.setSectionResizeMode(QHeaderView::ResizeToContents);
+    QObject::connect(&header, &QHeaderView::sectionResized, this, [this] { Schedule(); });
+    dialog_.installEventFilter(this);
+    list_.viewport()->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Show || event->type() == QEvent::Resize) Schedule();
+    return false;
+  }
+
+ private:
+  // Once for every change that comes in one pass of the event loop.
+  void Schedule() {
+    if (pending_) return;
+    pending_ = true;
+    QMetaObject::invokeMethod(this, [this] { Fit(); }, Qt::QueuedConnection);
+  }
+
+  void Fit() {
+    pending_ = false;
+    if (!dialog_.isVisible()) return;
+    const QRect area = area_.isValid() ? area_ : WorkArea();
+    const QRect inner = dialog_.geometry();
+    const QRect outer = dialog_.frameGeometry();
+    // What the window manager's frame adds on each side.
+    const int left_frame = inner.left() - outer.left(), right_frame = outer.right() - inner.right();
+    const int top_frame = inner.top() - outer.top(), bottom_frame = outer.bottom() - inner.bottom();
+    const int short_by = list_.header()->length() - list_.viewport()->width();
+    const int most_width = area.width() - left_frame - right_frame;
+    const int most_height = area.height() - top_frame - bottom_frame;
+    const int width = std::max(std::min(inner.width() + std::max(short_by, 0), most_width), dialog_.minimumWidth());
+    const int height = std::max(std::min(inner.height(), most_height), dialog_.minimumHeight());
+    if (width == inner.width() && height == inner.height() && area.contains(outer)) return;
+    // Grown about its middle, and kept on the work area.
+    const int left = std::clamp(inner.left() - (width - inner.width()) / 2, area.left() + left_frame,
+                                std::max(area.left() + left_frame, area.right() + 1 - right_frame - width));
+    const int top = std::clamp(inner.top(), area.top() + top_frame,
+                               std::max(area.top() + top_frame, area.bottom() + 1 - bottom_frame - height));
+    dialog_.setGeometry(left, top, width, height);
+  }
+
+  QFileDialog& dialog_;
+  QTreeView& list_;
+  QRect area_;
+  bool pending_ = false;
+};
+
 }  // namespace
 
 QIcon ListingIconProvider::icon(IconType type) const { return QFileIconProvider::icon(type); }
@@ -100,11 +161,13 @@ QString ListingIconProvider::type(const QFileInfo& info) const {
   return russian_ ? QStringLiteral("Файл ") + info.suffix().toUpper() : info.suffix().toUpper() + QStringLiteral(" File");
 }
 
-void ConfigureFileDialog(QFileDialog& dialog, bool russian) {
+void ConfigureFileDialog(QFileDialog& dialog, bool russian, const QRect& area) {
   static ListingIconProvider english_provider(false);
   static ListingIconProvider russian_provider(true);
   dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontUseCustomDirectoryIcons);
   dialog.setIconProvider(russian ? &russian_provider : &english_provider);
+  dialog.setViewMode(QFileDialog::Detail);
+  if (QTreeView* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) new FileDialogFit(dialog, *list, area);
 }
 
 HostHead BeginHost() {

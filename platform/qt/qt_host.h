@@ -6,6 +6,7 @@
 #include <thread>
 
 #include <QFileIconProvider>
+#include <QRect>
 #include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -38,9 +39,10 @@ class ListingIconProvider final : public QFileIconProvider {
   bool russian_;
 };
 
-// Sets up the program's file dialogs: Qt's own dialog with the listing icon provider, no icons
-// of the folders' own.
-void ConfigureFileDialog(QFileDialog& dialog, bool russian = false);
+// Sets up the program's file dialogs: Qt's own dialog in its detail view with the listing icon
+// provider, no icons of the folders' own. Each column of the listing is as wide as its widest text
+// and the dialog grows to show them all, within `area` (none: the primary screen's work area).
+void ConfigureFileDialog(QFileDialog& dialog, bool russian = false, const QRect& area = {});
 
 class HostWidget;
 

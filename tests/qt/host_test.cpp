@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -16,10 +17,13 @@
 #include <QProgressDialog>
 #include <QTimer>
 #include <QScreen>
+#include <QStyledItemDelegate>
+#include <QTreeView>
 
 #include <atomic>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "platform/qt/host_widget.h"
 #include "platform/qt/qt_environment.h"
@@ -357,6 +361,91 @@ TEST_F(QtHostTest, FileDialogsListFilesWithoutReadingThem) {
   QFileDialog dialog;
   platform::qt::ConfigureFileDialog(dialog);
   EXPECT_EQ(dialog.iconProvider()->type(QFileInfo(file.fileName())), QStringLiteral("File"));
+}
+
+// How many pixels a cell of a list view is short of showing its text whole: the text's width against
+// the room the item delegate lays it out in (positive: the text is cut with an ellipsis).
+class CellRoom : public QStyledItemDelegate {
+ public:
+  int ShortBy(const QTreeView& list, const QModelIndex& index) const {
+    QStyleOptionViewItem option;
+    option.initFrom(&list);
+    option.rect = list.visualRect(index);
+    const int icon = list.style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, &list);
+    option.decorationSize = list.iconSize().isValid() ? list.iconSize() : QSize(icon, icon);
+    initStyleOption(&option, index);
+    const QRect room = list.style()->subElementRect(QStyle::SE_ItemViewItemText, &option, &list);
+    const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
+    return option.fontMetrics.horizontalAdvance(option.text) - (room.width() - 2 * margin);
+  }
+};
+
+// The file dialogs show every column of their listing whole, sizes, type names and dates of both
+// languages, on the small and the large screen, and stay on the screen.
+TEST_F(QtHostTest, FileDialogListingShowsEveryColumnWhole) {
+  const QString folder = QStringLiteral(VESSAMOR_TEST_OUTPUT_DIR "/dialog-listing");
+  QDir(folder).removeRecursively();
+  ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/Папка")));
+  const std::pair<const char*, qint64> files[] = {{"Запись опыта 1.out", 400012}, {"big.out", 12345678},
+                                                  {"mid.out", 362500},            {"tiny.out", 3},
+                                                  {"notes.txt", 2500}};
+  for (const auto& [name, size] : files) {
+    QFile file(folder + QLatin1Char('/') + QString::fromUtf8(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size)) << name;
+  }
+  const int entries = static_cast<int>(std::size(files)) + 1;
+  const struct {
+    QRect area;
+    bool russian;
+  } cases[] = {{{0, 0, 1366, 768}, true}, {{0, 0, 1366, 768}, false}, {{0, 0, 1920, 1080}, true}, {{0, 0, 1920, 1080}, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(QStringLiteral("%1x%2 %3").arg(c.area.width()).arg(c.area.height()).arg(c.russian ? "ru" : "en").toStdString());
+    host->SetInterfaceLanguage(c.russian);
+    QFileDialog dialog(&host->Widget());
+    platform::qt::ConfigureFileDialog(dialog, c.russian, c.area);
+    dialog.setDirectory(folder);
+    auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    ASSERT_NE(list, nullptr);
+    dialog.show();
+    const QAbstractItemModel& model = *list->model();
+    const CellRoom room;
+    const auto cells = [&] {
+      std::vector<QModelIndex> all;
+      for (int row = 0; row < model.rowCount(list->rootIndex()); ++row) {
+        for (int column = 0; column < model.columnCount(list->rootIndex()); ++column) all.push_back(model.index(row, column, list->rootIndex()));
+      }
+      return all;
+    };
+    // The folder is read on a thread of the model's own: the sizes and dates come in after the show.
+    const auto listed = [&] {
+      if (model.rowCount(list->rootIndex()) != entries) return false;
+      for (const QModelIndex& cell : cells()) {
+        if (cell.column() != 1 && cell.data().toString().isEmpty()) return false;
+      }
+      return true;
+    };
+    const auto whole = [&] {
+      for (const QModelIndex& cell : cells()) {
+        if (room.ShortBy(*list, cell) > 0 || list->visualRect(cell).right() >= list->viewport()->width()) return false;
+      }
+      return true;
+    };
+    ProcessUntil([&] { return listed() && whole(); });
+    ASSERT_TRUE(listed());
+    for (const QModelIndex& cell : cells()) {
+      EXPECT_LE(room.ShortBy(*list, cell), 0) << cell.data().toString().toStdString();
+      EXPECT_LT(list->visualRect(cell).right(), list->viewport()->width()) << cell.data().toString().toStdString();
+    }
+    const QHeaderView& header = *list->header();
+    const QFontMetrics header_font(header.font());
+    for (int column = 0; column < header.count(); ++column) {
+      const QString label = model.headerData(column, Qt::Horizontal).toString();
+      EXPECT_LT(header_font.horizontalAdvance(label), header.sectionSize(column)) << label.toStdString();
+    }
+    EXPECT_TRUE(c.area.contains(dialog.frameGeometry())) << dialog.frameGeometry().width();
+    dialog.hide();
+  }
+  host->SetInterfaceLanguage(false);
 }
 
 }  // namespace
