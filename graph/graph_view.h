@@ -82,6 +82,8 @@ class GraphView {
   // Below this the view would be of no use; the allocation gives up retrying here.
   static constexpr std::uint32_t kMinimumSampleCapacity = 65536;
   static constexpr std::size_t kScaleSpanCount = 89;
+  // How far past the plot's top or bottom a value label on an end tick may stand.
+  static constexpr std::int32_t kValueLabelReach = 10;
 
   explicit GraphView(CodeBufferAllocator allocator = nullptr);
   GraphView(const GraphView&) = delete;
@@ -363,6 +365,8 @@ class GraphView {
   std::int32_t GridLineWidth = 1;
   PixelRect GridRect;        // the plot with its frame and tick margins
   PixelRect ValueTickStrip;  // left of the plot
+  // The plot with its value scale, reaching as far as the labels on its end ticks do.
+  PixelRect ValueScaleArea() const;
   PixelRect TimeTickStrip;   // below the plot
   PixelRect CaptionRect;
   PixelRect ValueNameRect;

@@ -231,7 +231,8 @@ bool GraphView::VerticalPan(std::int32_t x, std::int32_t y, PixelRect& redraw) {
     for (auto& channel : Channels) channel->ResetColumnReduction();
     RebuildColumnTable(FirstShownColumn, LastShownColumn);
   }
-  redraw = PixelRect{ViewRect.Left, PlotRect.Top, PlotRect.Right, PlotRect.Bottom};
+  // The labels on the end ticks reach past the plot: they go whole, old and new.
+  redraw = ValueScaleArea();
   return true;
 }
 

@@ -367,6 +367,11 @@ void GraphView::DrawGrid(std::uint8_t mode, platform::Surface& target) {
   Painting.PreviousSelection = s;
 }
 
+PixelRect GraphView::ValueScaleArea() const {
+  return PixelRect{ViewRect.Left, std::max(PlotRect.Top - kValueLabelReach, ViewRect.Top), PlotRect.Right,
+                   std::min(PlotRect.Bottom + kValueLabelReach, ViewRect.Bottom)};
+}
+
 void GraphView::DrawAxisLabels(platform::Surface& target) {
   Fill(target, ValueTickStrip, Style.BackgroundColour);
   Fill(target, TimeTickStrip, Style.BackgroundColour);
@@ -401,8 +406,9 @@ void GraphView::DrawAxisLabels(platform::Surface& target) {
     const std::size_t phase = paint_rules::RoundLabelPhase(values, stride);
     // The row a label takes: centred on its tick, kept below the caption strip and above the plot's bottom.
     const auto label_top = [&](std::int32_t pixel) {
-      std::int32_t top = std::max(PlotRect.Top + pixel - h / 2, std::max(PlotRect.Top - 10, ViewRect.Top + CaptionHeight + 1));
-      if (top + h > PlotRect.Bottom + 10) top = PlotRect.Bottom - h;
+      std::int32_t top =
+          std::max(PlotRect.Top + pixel - h / 2, std::max(PlotRect.Top - kValueLabelReach, ViewRect.Top + CaptionHeight + 1));
+      if (top + h > PlotRect.Bottom + kValueLabelReach) top = PlotRect.Bottom - h;
       // Beside the plot the bottom one keeps above the time labels' row, whose first label begins there.
       if (column.Right == axes.front().Right) top = std::min(top, time_row - 2 - h);
       return top;
@@ -664,6 +670,9 @@ void GraphView::DrawAxisNames() {
     for (std::size_t n = 0; n < lines.size(); ++n) {
       const auto& [k, text] = column.Names[n];
       const PixelRect& at = lines[n];
+      // A paint that did not clear the view writes the name again: over its own background, not
+      // over itself, whose smoothed edges would darken with every paint.
+      Fill(picture, PixelRect{at.Left - 1, at.Top - 1, at.Right, at.Bottom}, Style.BackgroundColour);
       platform::DrawText(picture, at.Left, at.Top, text, font, platform::Colour{0, 0, 0, 255});
       if (coloured) platform::DrawText(picture, at.Left - 1, at.Top - 1, text, font, Colour(Channels[k]->Colour));
       ValueNameReach.push_back(PixelRect{at.Left - 1, at.Top - 1, at.Right, at.Bottom});
@@ -688,8 +697,9 @@ void GraphView::DrawAxisNames() {
     x = ViewRect.Right - gap / 2 - size.cx;
     top = std::max<double>(top, LastTimeLabel.Bottom + 2);
   }
-  platform::DrawText(picture, Px(x), Px(top), time, font, platform::Colour{0, 0, 0, 255});
   TimeNameReach = PixelRect{Px(x), Px(top), Px(x) + size.cx, Px(top) + size.cy};
+  Fill(picture, TimeNameReach, Style.BackgroundColour);
+  platform::DrawText(picture, Px(x), Px(top), time, font, platform::Colour{0, 0, 0, 255});
 }
 
 void GraphView::PaintPanelCaptions(std::uint8_t mode) {

@@ -25,10 +25,9 @@ void GraphView::SaveViewHistory() {
   entry.LastShownColumn = LastShownColumn;
   entry.FirstShownColumn = FirstShownColumn;
   entry.Scale = Scale;
+  // The sliders are left where they are: a slider's own first press saves the view it leaves, and
+  // its mark must stay where the user put it.
   ClearMarkedPoints();
-  if (MainWindow != nullptr) {
-    MainWindow->SetScaleSliders(static_cast<float>(Scale.ValuePerDivision), static_cast<float>(Scale.SecondsPerDivision));
-  }
 }
 
 void GraphView::RestoreViewHistory(std::int32_t index) {
@@ -72,7 +71,10 @@ void GraphView::RestoreViewHistory(std::int32_t index) {
   } else {
     MainWindow->InvalidateLocal(ViewRect);
   }
-  MainWindow->SetScaleSliders(static_cast<float>(Scale.ValuePerDivision), static_cast<float>(Scale.SecondsPerDivision));
+  // The scale panel's sliders, when it is open, show the scales the view came back to.
+  if (MainWindow->ScalePanelPressed != 0) {
+    MainWindow->SetScaleSliders(static_cast<float>(Scale.ValuePerDivision), static_cast<float>(Scale.SecondsPerDivision));
+  }
 }
 
 void GraphView::StepViewHistory(bool forward) {

@@ -316,6 +316,33 @@ TEST(ReviewPanels, ValueScaleDragRepaintsLikeAPage) {
   EXPECT_EQ(StaleAfterFreshPaint(rig, {r.right + 1, rig.Plot().top, rig.Plot().right, rig.Plot().bottom}), 0);
 }
 
+// A left drag of the value axis to the plot's top or bottom edge leaves the value scale as a paint
+// of the whole window gives it: no part of a label is left, not even of one that stood on the top
+// or bottom tick with its text reaching past the plot.
+TEST(ReviewPanels, ValueAxisDragLeavesNoPartOfALabel) {
+  const struct {
+    int width, height;
+    bool english, to_top;
+  } cases[] = {{1366, 768, false, true}, {1366, 768, false, false}, {1920, 1080, true, true}, {1920, 1080, true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << (c.to_top ? " to the top" : " to the bottom"));
+    ReviewRig rig(c.width, c.height, c.english);
+    rig.EnterMeasureScreen();
+    rig.Record(2.0);
+    const GraphView& view = rig.View();
+    const WindowRect plot = rig.Plot(), area = rig.ViewArea();
+    rig.Host().Window().Invalidate();
+    const bool past_edge = std::any_of(view.ValueLabelRects.begin(), view.ValueLabelRects.end(),
+                                       [&](const PixelRect& r) { return r.Top < plot.top || r.Bottom > plot.bottom; });
+    ASSERT_TRUE(past_edge) << "no label on the top or bottom tick";
+    const double top = view.Scale.TopValue;
+    const int x = (plot.left + plot.right) / 2, y = (plot.top + plot.bottom) / 2;
+    rig.Drag(MouseButton::Left, x, y, x, c.to_top ? plot.top + 1 : plot.bottom - 2, 6);
+    ASSERT_NE(view.Scale.TopValue, top) << "the axis did not move";
+    EXPECT_EQ(StaleAfterFreshPaint(rig, {area.left, area.top, plot.left, area.bottom}), 0);
+  }
+}
+
 // The bottom bar's buttons stay painted with a marker's difference row shown, after a zoom by the
 // right button and with the Scale panel open: what the window shows of each is what a paint of
 // the whole window gives.

@@ -1,5 +1,6 @@
 // What the graph view asks of the assembled window: the channel buttons after a load, the marker
-// differences before and during a recording, the zoom button and the scale sliders after a zoom.
+// differences before and during a recording, the zoom button and the scale sliders after a zoom, and
+// the first click on a scale slider.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -112,7 +113,8 @@ TEST(ViewServices, DifferenceRowsOnlyForAPairAndNoneWhileRecording) {
   rig.Key(platform::key::kSpace);
 }
 
-// A zoom by the right button lets the Scale button up with its sliders, which hold the new scales.
+// A zoom by the right button lets the Scale button up with its sliders; pressed again, the button
+// shows them holding the new scales.
 TEST(ViewServices, SelectionZoomReleasesTheZoomButtonAndSetsTheSliders) {
   ReviewRig rig(1366, 768, true);
   rig.EnterMeasureScreen();
@@ -135,6 +137,9 @@ TEST(ViewServices, SelectionZoomReleasesTheZoomButtonAndSetsTheSliders) {
   ASSERT_TRUE(time != nullptr && value != nullptr);
   EXPECT_FALSE(time->IsVisible());
   EXPECT_FALSE(value->IsVisible());
+  rig.Press(75052);
+  for (int k = 0; k < 10; ++k) rig.Step(33);
+  ASSERT_TRUE(time->IsVisible() && value->IsVisible());
   // A slider shows its step at or below the scale: nearer the new scale than the one before the zoom.
   const struct {
     StickButton* slider;
@@ -143,6 +148,60 @@ TEST(ViewServices, SelectionZoomReleasesTheZoomButtonAndSetsTheSliders) {
   for (const auto& s : sliders) {
     ASSERT_NE(s.before, s.now);
     EXPECT_LT(std::fabs(s.slider->GetValue() - s.now), std::fabs(s.slider->GetValue() - s.before)) << s.slider->Id();
+  }
+}
+
+// The first click on a scale slider sets its scale, whatever set the view up just before: the
+// measurement screen entered (a new header), a recording or a record loaded. The slider's mark
+// stays where it was clicked and the axis is labelled anew; the middle button then takes the view
+// back, and the mark with it.
+TEST(ViewServices, FirstClickOnAScaleSliderSetsItsScale) {
+  apptest::Folder folder("first-slider-click");
+  const fs::path file = folder.path / "rec.txt";
+  WriteTextRecord(file, 1);
+  enum Before { kEntered, kRecorded, kLoaded };
+  const struct {
+    std::int32_t slider;
+    Before before;
+  } cases[] = {{75001, kEntered}, {75001, kRecorded}, {75001, kLoaded},
+               {75003, kEntered}, {75003, kRecorded}, {75003, kLoaded}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.slider << " after " << (c.before == kEntered ? "entering" : c.before == kRecorded ? "a recording" : "a load"));
+    ReviewRig rig(1366, 768, false);
+    rig.EnterMeasureScreen();
+    if (c.before == kRecorded) rig.Record(2.0);
+    if (c.before == kLoaded) Open(rig, file);
+    GraphView& view = rig.View();
+    rig.Press(75052);
+    for (int k = 0; k < 10; ++k) rig.Step(33);
+    auto* slider = dynamic_cast<StickButton*>(FindMainControl(rig.Window().Window(), c.slider));
+    ASSERT_TRUE(slider != nullptr && slider->IsVisible());
+    const bool time = c.slider == 75001;
+    const auto scale = [&] { return static_cast<float>(time ? view.Scale.SecondsPerDivision : view.Scale.ValuePerDivision); };
+    const float before = scale();
+    const std::int32_t mark = slider->MarkerPosition();
+    // The time slider's "10" as the tester clicked it; on the value slider an inner mark of another value.
+    const StickScale& s = slider->Scale();
+    std::int32_t i = time ? 7 : s.Count / 2;
+    if (!time && s.Values[i] == before) ++i;
+    if (time) {
+      ASSERT_EQ(s.Labels[7], "10");
+    }
+    const float chosen = s.Values[i];
+    const WindowRect r = slider->Rect();
+    const WindowRect labels = time ? WindowRect{rig.Plot().left, rig.Plot().bottom, rig.Plot().right, rig.ViewArea().bottom}
+                                   : WindowRect{rig.ViewArea().left, rig.Plot().top, rig.Plot().left, rig.Plot().bottom};
+    const Picture shown = rig.Screen();
+    rig.Click(MouseButton::Left, time ? r.left + s.Positions[i] : (r.left + r.right) / 2, time ? (r.top + r.bottom) / 2 : r.top + s.Positions[i]);
+    for (int k = 0; k < 5; ++k) rig.Step(33);
+    EXPECT_EQ(scale(), chosen) << "before " << before;
+    EXPECT_EQ(slider->MarkerPosition(), s.Positions[i]) << "the mark went back";
+    EXPECT_EQ(slider->GetValue(), chosen);
+    EXPECT_GT(shown.Differences(rig.Screen(), labels), 0) << "the axis labels stayed";
+    rig.Click(MouseButton::Middle, (rig.Plot().left + rig.Plot().right) / 2, (rig.Plot().top + rig.Plot().bottom) / 2);
+    for (int k = 0; k < 5; ++k) rig.Step(33);
+    EXPECT_EQ(scale(), before) << "the middle button's step back";
+    EXPECT_EQ(slider->MarkerPosition(), mark);
   }
 }
 
