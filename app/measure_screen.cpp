@@ -421,6 +421,9 @@ void MainWindow::LeaveMeasureScreen() {
     if (sensor == nullptr) continue;
     sensor->State = 1;
     sensor->ResetButtonState();
+    // Hidden while the measurement screen shows, a button keeps the look it was hidden in (the chosen
+    // sensor's pressed one): the start page shows them up from its first frame.
+    sensor->SettleNormalLook();
   }
   if (CurrentTimerId != 0) {
     KillWindowTimer(CurrentTimerId);

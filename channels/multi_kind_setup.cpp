@@ -329,8 +329,8 @@ void SetupRateKind(GraphView& view, const SensorSetupTarget& target) {
       view.ContinuousKept = 1;
       break;
     case 40:
-      if (view.MainWindow != nullptr &&
-          view.MainWindow->Bytes.BreathingDisplayMode.load(std::memory_order_relaxed) == 2) {
+      TakeBreathingChoice(channel);
+      if (channel.BreathRateShown == 0) {
         channel.Decimals = 2;
         channel.ValueWidth = 4;
         channel.UnitWidth = 1;

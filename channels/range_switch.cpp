@@ -44,12 +44,17 @@ void SwitchConductivity(VessamorChannel& channel, std::uint8_t code, const Condu
   channel.UnitTextScale = 1.0f;
 }
 
-// The breathing sensor shows its rate in cycles per minute only in display mode 1, else the signal.
+// The breathing sensor shows its rate in cycles per minute when the rate is chosen, else the
+// signal; with the choice cleared it keeps what it showed. Without a window it shows the signal.
 void SwitchBreathing(VessamorChannel& channel) {
   const MainWindowServices* window = channel.MainWindow;
   const bool english = window != nullptr && window->EnglishUi();
-  const bool rate_display =
-      window != nullptr && window->Bytes.BreathingDisplayMode.load(std::memory_order_relaxed) == 1;
+  if (window != nullptr) {
+    TakeBreathingChoice(channel);
+  } else {
+    channel.BreathRateShown = 0;
+  }
+  const bool rate_display = channel.BreathRateShown != 0;
   channel.Symbol = "Y";
   channel.AxisLabel = "t";
   channel.TimeUnit = english ? "s" : "сек";

@@ -174,6 +174,9 @@ void BreathRateInit(VessamorChannel* channel);
 void BreathRateProcess(VessamorChannel* channel, std::uint32_t first, std::uint32_t last);
 float BreathRateAt(const VessamorChannel* channel, std::uint32_t entry);
 float BreathRateDisplay(const VessamorChannel* channel, std::uint16_t column);
+// A breathing channel's set-up takes the window's choice, the rate (1) or the signal (any other),
+// while one stands; with the choice cleared (0) the channel keeps what it showed.
+void TakeBreathingChoice(VessamorChannel& channel);
 // Maxima found in first..last; the step's span and the hysteresis carry on from sample to sample.
 std::int32_t BreathFindTurns(VessamorChannel* channel, std::uint32_t first, std::uint32_t last);
 

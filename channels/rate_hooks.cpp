@@ -241,13 +241,18 @@ float BreathRateAt(const VessamorChannel* channel, std::uint32_t entry) {
   return d.Entry(entry);
 }
 
+void TakeBreathingChoice(VessamorChannel& channel) {
+  const MainWindowServices* window = channel.MainWindow;
+  const std::uint8_t mode = window != nullptr ? window->Bytes.BreathingDisplayMode.load(std::memory_order_relaxed) : 0;
+  if (mode != 0) channel.BreathRateShown = mode == 1 ? 1 : 0;
+}
+
 float BreathRateDisplay(const VessamorChannel* channel, std::uint16_t column) {
   if (channel == nullptr) return 0.0f;
   const MainWindowServices* window = channel->MainWindow;
-  // The rate unless the signal was chosen: with another sensor beside it the graph's set-up leaves
-  // the choice unset, and the channel is still set up as the rate.
-  const bool rate_shown = window != nullptr &&
-                          window->Bytes.BreathingDisplayMode.load(std::memory_order_relaxed) != 2 &&
+  // What the channel was set up as, alone or beside other sensors: the window's choice is cleared
+  // once several are measured, and with it the channel's own stands.
+  const bool rate_shown = window != nullptr && channel->BreathRateShown != 0 &&
                           window->Bytes.MeasureScreenActive.load(std::memory_order_relaxed) != 0;
   if (!rate_shown) return channel->SampleValue(column);
   const RateDetectorState& d = channel->RateDetector;

@@ -332,6 +332,10 @@ class VessamorChannel {
   float ScaleRatio = 1.0f;
   std::uint8_t AltConversion = 0;
   std::uint8_t RateMode = 0;
+  // What a breathing channel was last set up to show: its rate (1) or, prepared for breath holding,
+  // its signal (0). The window's choice is cleared once several sensors are measured; the channel
+  // keeps showing what it was set up as.
+  std::uint8_t BreathRateShown = 1;
   std::uint8_t SymbolCaption = 0;
   std::uint32_t HistoryStepSeconds = 0;
   // The indicator and the marker captions add the rate detector's running value (rotation kinds).

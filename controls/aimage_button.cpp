@@ -81,6 +81,18 @@ void AImageButton::Release() {
   SetAnimation(kNormal);
 }
 
+void AImageButton::SettleNormalLook() {
+  if (current_ == nullptr) return;
+  if (running_) {
+    StopAnimationTimer();
+    running_ = false;
+  }
+  target_ = kNormal;
+  current_ = &Looks[kNormal];
+  slots_ = SlotsOf(kNormal);
+  Invalidate();
+}
+
 void AImageButton::SetStateAndCaption(std::uint8_t state, const std::string& text, bool force) {
   if (!IsCreated() || (State == state && !force)) return;
   State = state;

@@ -42,6 +42,9 @@ class AImageButton : public ControlFrame {
   void SetStateAndCaption(std::uint8_t state, const std::string& text, bool force);
   void SetAnimation(std::uint8_t target);
   void Release();
+  // The normal look at once, with no move from the look shown: a hidden button comes back up in
+  // the first frame it is shown again.
+  void SettleNormalLook();
   void SetAnimationSteps(std::uint8_t frames1, std::uint8_t frames2, std::uint8_t frames3, std::uint8_t flag);
   void SelectNormalColours();
   void SelectShadedColours();

@@ -233,8 +233,11 @@ void GraphView::SetupGraphHeader(bool keep_time, const ChannelSetupRequest* requ
   }
 
   if (row.Tail == kBreathingRow) {
-    // The title names what the indicator shows: the breathing rate unless the raw signal (mode 2) is chosen.
-    const bool rate_shown = MainWindow == nullptr || MainWindow->Bytes.BreathingDisplayMode.load() != 2;
+    // The title names what the indicator shows: the breathing rate unless the raw signal is chosen;
+    // with the choice cleared, what the breathing channel was set up as.
+    const std::uint8_t mode = MainWindow != nullptr ? MainWindow->Bytes.BreathingDisplayMode.load() : 1;
+    const auto breathing = std::find_if(Channels.begin(), Channels.end(), [](const auto& c) { return c->SensorCode == 40; });
+    const bool rate_shown = mode == 1 || (mode == 0 && (breathing == Channels.end() || (*breathing)->BreathRateShown != 0));
     if (english) {
       GraphTitle = rate_shown ? "Breathing rate measurement" : "Breath-holding time measurement";
     } else {
@@ -330,6 +333,7 @@ void CopySetup(VessamorChannel& to, const VessamorChannel& from) {
   to.Symbol = from.Symbol;
   to.TimeUnit = from.TimeUnit;
   to.Unit = from.Unit;
+  to.BreathRateShown = from.BreathRateShown;
   to.AxisTextScale = from.AxisTextScale;
   to.UnitTextScale = from.UnitTextScale;
   to.Enabled = from.Enabled;

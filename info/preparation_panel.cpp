@@ -167,10 +167,12 @@ void InfoPanel::SetupPreparationButtons() {
     SetupSimpleValueBox();
   } else if (SensorCode == 40) {
     SpecialMode = 1;
-    // The page's options show the mode the graph takes: the window's byte, the rate when unset.
+    // The page's options show the mode the graph takes: the window's byte; once several sensors
+    // were measured it is cleared, and the page takes what the unit's channel was set up as.
     if (Owner.Bytes != nullptr) {
+      const VessamorChannel* channel = Slot != nullptr ? Slot->Channels[0] : nullptr;
       std::uint8_t unset = 0;
-      Owner.Bytes->BreathingDisplayMode.compare_exchange_strong(unset, 1);
+      Owner.Bytes->BreathingDisplayMode.compare_exchange_strong(unset, channel == nullptr || channel->BreathRateShown != 0 ? 1 : 2);
       BreathingMode = Owner.Bytes->BreathingDisplayMode.load();
     }
     if (BreathingMode == 0) BreathingMode = 1;

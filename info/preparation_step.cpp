@@ -70,11 +70,8 @@ float LiveValue(GraphView& view, const VessamorChannel& channel) {
   const std::uint16_t column = NewestColumn(view);
   if (channel.RateMode != 0 && channel.RateDisplayFn == &BreathRateDisplay) {
     // The breathing hook gives its rate on the measurement screen only; the page shows the same
-    // rate, the entry of the step under way, while the rate is the chosen measurement.
-    const MainWindowServices* window = channel.MainWindow;
-    if (window != nullptr && window->Bytes.BreathingDisplayMode.load() != 2) {
-      return channel.RateDetector.Entry(channel.RateDetector.HistoryCount);
-    }
+    // rate, the entry of the step under way, while the channel is set up for the rate.
+    if (channel.BreathRateShown != 0) return channel.RateDetector.Entry(channel.RateDetector.HistoryCount);
   }
   if (channel.RateMode != 0 && channel.RateDisplayFn != nullptr) return channel.RateDisplayFn(&channel, column);
   return channel.SampleValue(column);

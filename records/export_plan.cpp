@@ -11,6 +11,8 @@ namespace {
 
 bool IsRateKind(std::uint16_t code) { return code == 35 || code == 37 || code == 40; }
 bool IsFrequencyKind(std::uint16_t code) { return IsRateKind(code) || code == 46 || code == 47; }
+// A breathing channel prepared for breath holding shows its signal, and its rows are the signal's.
+bool ShowsSignal(const VessamorChannel& channel) { return channel.SensorCode == 40 && channel.BreathRateShown == 0; }
 
 // Last sample of the record plus one, within what the channels can hold.
 std::uint32_t RecordEnd(const GraphView& view) {
@@ -25,7 +27,7 @@ std::uint32_t Least(std::uint64_t a, std::uint64_t b) { return static_cast<std::
 std::uint32_t ExportRate(const GraphView& view) { return std::max<std::uint32_t>(view.RecordRate, 1); }
 
 bool HasRateHistory(const VessamorChannel& channel) {
-  return channel.RateMode != 0 && IsRateKind(channel.SensorCode);
+  return channel.RateMode != 0 && IsRateKind(channel.SensorCode) && !ShowsSignal(channel);
 }
 
 std::uint32_t SamplesPerEntry(const VessamorChannel& channel) {
@@ -60,13 +62,14 @@ ExportPlan ClassifyChannels(const GraphView& view) {
     if (!SavedChannel(channel)) continue;
     plan.Shown.push_back(c);
     const std::uint16_t code = channel.SensorCode;
-    IsRateKind(code) ? ++plan.RateCount : ++plan.OtherCount;
+    const bool signal = ShowsSignal(channel);
+    IsRateKind(code) && !signal ? ++plan.RateCount : ++plan.OtherCount;
     if (code == 46 || code == 47) plan.PerSecond = true;
     if (code == 64) plan.Decimation = 1;
     if (code == 65) plan.Decimation = 2;
     if (code == 49) plan.Volume = true;
     if (code == 73 || code == 77) plan.RateCount = 0;
-    if (IsFrequencyKind(code)) plan.FrequencyChannel = c;
+    if (IsFrequencyKind(code) && !signal) plan.FrequencyChannel = c;
   }
   if (plan.OtherCount > 1) plan.Decimation = 0;
   if (plan.OtherCount > 2) plan.PerSecond = false;

@@ -59,9 +59,9 @@ class MeasureScreen : public ::testing::Test {
   void Click(MainWindow& w, std::int32_t id) {
     ASSERT_TRUE(apptest::PressButton(w, id)) << id;
   }
-  // The sensor of entry `i` chosen, its page's measurement running, then marked prepared.
+  // The sensor of entry `i` chosen by the mouse, its page's measurement running, then marked prepared.
   void Choose(MainWindow& w, std::size_t i) {
-    Click(w, 75163 + static_cast<std::int32_t>(i));
+    MouseClick(w, 75163 + static_cast<std::int32_t>(i));
     EXPECT_EQ(w.Controls.SensorButtons[i]->State.load(), 2);
     EXPECT_EQ(parts->Panel->ScreenNumber(), 11);
     EXPECT_EQ(w.View->Recording.load(), 1);
@@ -75,6 +75,32 @@ class MeasureScreen : public ::testing::Test {
   static std::uint32_t Samples(MainWindow& w) {
     std::lock_guard lock(w.View->ViewLock);
     return w.View->SampleCount;
+  }
+  // A left click in the middle of a shown control, as the host delivers it: the button takes its
+  // pressed look as a user sees it.
+  void MouseClick(MainWindow& w, std::int32_t id) {
+    const platform::Control* control = FindMainControl(w.Window(), id);
+    ASSERT_TRUE(control != nullptr && control->IsVisible()) << id;
+    const WindowRect r = control->Rect();
+    for (const platform::MouseKind kind : {platform::MouseKind::Move, platform::MouseKind::LeftDown, platform::MouseKind::LeftUp}) {
+      rig->host.Window().DeliverMouse(kind, {(r.left + r.right) / 2, (r.top + r.bottom) / 2},
+                                      kind == platform::MouseKind::LeftDown ? platform::kMouseLeft : 0u);
+    }
+    rig->host.Pump();
+  }
+  // The window's pixels over each sensor button.
+  std::vector<std::vector<std::uint8_t>> SensorButtonPixels(MainWindow& w) {
+    std::vector<std::vector<std::uint8_t>> shown;
+    const platform::Surface& s = w.Window().Pixels();
+    for (const AImageButton* sensor : w.Controls.SensorButtons) {
+      std::vector<std::uint8_t>& bytes = shown.emplace_back();
+      if (sensor == nullptr || !sensor->IsVisible()) continue;
+      const WindowRect r = sensor->Rect();
+      for (int y = std::max(r.top, 0); y < std::min(r.bottom, s.Height()); ++y) {
+        bytes.insert(bytes.end(), s.Row(y) + std::clamp(r.left, 0, s.Width()) * 4, s.Row(y) + std::clamp(r.right, 0, s.Width()) * 4);
+      }
+    }
+    return shown;
   }
   std::set<std::int32_t> Visible(MainWindow& w) {
     std::set<std::int32_t> shown;
@@ -92,9 +118,16 @@ class MeasureScreen : public ::testing::Test {
 TEST_F(MeasureScreen, ChooseEnterRecordBySpaceAndLeaveByEscape) {
   MainWindow& w = Open(1280, 994, false);
   const std::set<std::int32_t> start_set = Visible(w);
+  // Every sensor button up, as the start page first shows them.
+  const auto up = SensorButtonPixels(w);
+  ASSERT_FALSE(up[0].empty());
+  ASSERT_FALSE(up[1].empty());
+  // The second, then the first, which stays down.
+  Choose(w, 1);
   Choose(w, 0);
+  EXPECT_NE(SensorButtonPixels(w)[0], up[0]) << "the chosen sensor's button down";
   ASSERT_EQ(w.MeasureButtonReady, 1);
-  Click(w, 75172);
+  MouseClick(w, 75172);
   ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
   const std::span<const std::int32_t> ids = MeasureScreenIds();
   EXPECT_EQ(Visible(w), std::set<std::int32_t>(ids.begin(), ids.end()));
@@ -117,6 +150,12 @@ TEST_F(MeasureScreen, ChooseEnterRecordBySpaceAndLeaveByEscape) {
   EXPECT_EQ(w.View->Sweep.GraphScreen.load(), 0);
   EXPECT_EQ(Samples(w), kept);
   for (AImageButton* sensor : w.Controls.SensorButtons) EXPECT_EQ(sensor->State.load(), 1);
+  // The first frame of the start page shows every sensor button up.
+  const auto left = SensorButtonPixels(w);
+  for (std::size_t i = 0; i < 2; ++i) {
+    ASSERT_EQ(left[i].size(), up[i].size()) << "sensor button " << i;
+    EXPECT_TRUE(std::equal(left[i].begin(), left[i].end(), up[i].begin())) << "sensor button " << i;
+  }
   EXPECT_EQ(w.MeasureButtonReady, 1);
   EXPECT_EQ(Visible(w), start_set);
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <source_location>
@@ -16,6 +17,7 @@
 
 #include "app/preparation_steps.h"
 #include "app/start_screen_parts.h"
+#include "app/value_indicators.h"
 #include "app_test_support.h"
 #include "channels/conversions.h"
 #include "channels/vessamor_channel.h"
@@ -24,6 +26,7 @@
 #include "layout/main_controls.h"
 #include "records/binary_record.h"
 #include "records/text_record.h"
+#include "review_rig.h"
 #include "sim/unit_list.h"
 
 namespace {
@@ -201,32 +204,54 @@ std::vector<std::uint8_t> ShownPixels(const platform::Surface& s, const PixelRec
   return bytes;
 }
 
+// The encoded text a value box's face key holds for `text`.
+std::string FaceText(const std::string& text) {
+  const std::size_t size = text.size();
+  return std::string(reinterpret_cast<const char*>(&size), sizeof size) + text;
+}
+
 // Every rate kind reads its rate, not the signal it comes from, wherever the program shows it: on
 // its page, in the indicator while recording (alone and beside other sensors), in a marker's
-// caption on the record and in the ".txt" rows.
+// caption on the record, in the ".txt" rows and once the record is loaded again. The breathing
+// sensor prepared for breath holding reads its signal in all those places instead.
 TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
   const struct {
     const char* units;  // the rate sensor first
+    bool hold;          // the breathing page's breath-holding option chosen
     double reads;       // on the page, in the indicator, at the marker and in the rows
     double within;
+    int decimals;       // of the indicator's value
+    const char* unit;   // beside it
     double seconds;  // recorded
     double read_at;  // seconds into the recording the indicator is read
     bool english;
     const char* difference;  // how its row between two markers begins ("" for the symbol and "=")
+    const char* title;       // of the graph, when it is checked
   } cases[] = {
-      {"auto:kind=35:sine=2048,1000,1.2", 72.0, 2.0, 16.0, 16.0, false, ""},
-      {"auto:kind=35/3:sine=512,300,1.2", 72.0, 2.0, 16.0, 16.0, true, ""},
+      {"auto:kind=35:sine=2048,1000,1.2", false, 72.0, 2.0, 0, "уд.мин", 16.0, 16.0, false, "", nullptr},
+      {"auto:kind=35/3:sine=512,300,1.2", false, 72.0, 2.0, 0, "bpm", 16.0, 16.0, true, "", nullptr},
       // A breath more or less in a 15-second step is 4 a minute. The breathing row has no name.
-      {"auto:kind=40:sine=2048,1200,0.25", 15.0, 4.0, 17.0, 17.0, false, " ="},
-      {"auto:kind=40:sine=2048,1200,0.3;auto:kind=37:square=0,2000,2", 18.0, 4.0, 17.0, 17.0, true, " ="},
-      {"auto:kind=40:sine=2048,1200,0.5;wired:15/1063:const=2000;wired:04/1195:const=3000", 30.0, 4.0, 17.0, 17.0, false,
-       " ="},
+      {"auto:kind=40:sine=2048,1200,0.25", false, 15.0, 4.0, 0, "цикл/мин", 17.0, 17.0, false, " =",
+       "Измерение частоты дыхания"},
+      {"auto:kind=40:sine=2048,1200,0.3;auto:kind=37:square=0,2000,2", false, 18.0, 4.0, 0, "cycle/min", 17.0, 17.0, true,
+       " =", "Measurement"},
+      {"auto:kind=40:sine=2048,1200,0.5;wired:15/1063:const=2000;wired:04/1195:const=3000", false, 30.0, 4.0, 0,
+       "цикл/мин", 17.0, 17.0, false, " =", "Измерение"},
+      // Breath held: the signal, 3000 of 4095, with two decimals and no unit.
+      {"auto:kind=40:const=3000", true, 0.7326, 0.004, 2, " ", 6.0, 6.0, false, " =", "Измерение времени задержки дыхания"},
+      {"auto:kind=40:const=3000", true, 0.7326, 0.004, 2, " ", 6.0, 6.0, true, " =", "Breath-holding time measurement"},
+      {"auto:kind=40:const=3000;wired:04/1195:const=2000", true, 0.7326, 0.004, 2, " ", 6.0, 6.0, false, " =",
+       "Измерение"},
+      {"auto:kind=40:const=3000;auto:kind=37:square=0,2000,2", true, 0.7326, 0.004, 2, " ", 6.0, 6.0, true, " =",
+       "Measurement"},
       // Two pulses a second: 80 in the 40-second window, read as it closes; the record's first row.
-      {"auto:kind=37:square=0,2000,2", 80.0, 3.0, 41.0, 39.9, false, ""},
+      {"auto:kind=37:square=0,2000,2", false, 80.0, 3.0, 0, "мкР/ч", 41.0, 39.9, false, "", nullptr},
       // Ten pulses a second: twenty a revolution, or four.
-      {"auto:kind=73:square=0,4095,10", 0.5, 0.02, 3.0, 3.0, false, ""},
-      {"auto:kind=77:square=0,4095,10", 2.5, 0.02, 3.0, 3.0, true, ""},
+      {"auto:kind=73:square=0,4095,10", false, 0.5, 0.02, 2, "об/сек", 3.0, 3.0, false, "", nullptr},
+      {"auto:kind=77:square=0,4095,10", false, 2.5, 0.02, 2, "rev/s", 3.0, 3.0, true, "", nullptr},
   };
+  apptest::Folder folder("rate-kinds-read");
+  int record = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.units);
     MainWindow& w = Open(c.units, c.english);
@@ -234,6 +259,17 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
     ASSERT_EQ(parts->Panel->ScreenNumber(), InfoPanel::kPreparation);
     const ValueInputBox& box = parts->Panel->Box1;
     Until([&] { return box.Shown != 0 && parts->Panel->Steps.StepPending == 0; });
+    if (c.hold) {
+      // The second option, as the user clicks it on the page.
+      const platform::WindowRect option = parts->Panel->OptionRects[1];
+      ASSERT_FALSE(option.IsEmpty());
+      const platform::WindowPoint at{option.left + 10, (option.top + option.bottom) / 2};
+      rig->host.Window().DeliverMouse(platform::MouseKind::Move, at, 0u);
+      rig->host.Window().DeliverMouse(platform::MouseKind::LeftDown, at, platform::kMouseLeft);
+      rig->host.Window().DeliverMouse(platform::MouseKind::LeftUp, at, 0u);
+      rig->host.Pump();
+      ASSERT_EQ(parts->Panel->BreathingMode, 2);
+    }
     // Radioactivity's page would count for a whole window; the others settle on their rate.
     if (std::string(c.units).rfind("auto:kind=37", 0) != 0) {
       RunBus(16.0);
@@ -259,7 +295,18 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
       EXPECT_GE((*line)[1], laid.Top + 4) << "indicator line top";
       EXPECT_LE((*line)[3], laid.Bottom - 4) << "indicator line bottom";
     }
-    EXPECT_NEAR(Indicator(w), c.reads, c.within) << "indicator";
+    // The indicator's value with its decimals and unit, as the box draws them.
+    const auto indicator_shows = [&](const char* where) {
+      const double shown = Indicator(w);
+      EXPECT_NEAR(shown, c.reads, c.within) << where;
+      const std::string& face = w.View->Channel(0).IndicatorShownFace;
+      EXPECT_NE(face.find(FaceText(IndicatorValueText(shown, c.decimals).Text) + FaceText(c.unit)), std::string::npos)
+          << where << ": " << shown << " " << w.View->Channel(0).Unit;
+      if (c.title != nullptr) {
+        EXPECT_EQ(w.View->GraphTitle, c.title) << where;
+      }
+    };
+    indicator_shows("indicator");
     RecordFor(w, c.seconds);
     std::uint32_t samples = 0;
     {
@@ -292,20 +339,35 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
       rig->host.Pump();
     }
     rig->Step(40);
-    std::lock_guard lock(w.View->ViewLock);
-    const GraphView& view = *w.View;
-    ASSERT_NE(view.Markers[0].Set, 0);
-    EXPECT_NEAR(view.Markers[0].Values[0], c.reads, c.within) << "marker";
-    const auto differences = view.DifferenceRowTexts(0, 1);
-    ASSERT_FALSE(differences.empty());
-    ASSERT_EQ(differences.front().Channel, 0u);
-    const std::string& row = differences.front().Value;
-    const std::string begins = *c.difference != 0 ? std::string(c.difference) : view.Channel(0).Symbol + "=";
-    EXPECT_EQ(row.substr(0, begins.size()), begins) << row;
-    const std::vector<double> rows =
-        TextColumn(records::WriteTextRecord(view, records::SaveRange{0, view.Channel(0).CodeCount}, c.english), 1);
-    ASSERT_FALSE(rows.empty());
-    EXPECT_NEAR(rows[rows.size() / 2], c.reads, c.within) << "middle row";
+    {
+      std::lock_guard lock(w.View->ViewLock);
+      const GraphView& view = *w.View;
+      ASSERT_NE(view.Markers[0].Set, 0);
+      EXPECT_NEAR(view.Markers[0].Values[0], c.reads, c.within) << "marker";
+      EXPECT_NE(view.Markers[0].ValueCaptions[0].find(" " + std::string(c.unit)), std::string::npos)
+          << view.Markers[0].ValueCaptions[0];
+      const auto differences = view.DifferenceRowTexts(0, 1);
+      ASSERT_FALSE(differences.empty());
+      ASSERT_EQ(differences.front().Channel, 0u);
+      const std::string& row = differences.front().Value;
+      const std::string begins = *c.difference != 0 ? std::string(c.difference) : view.Channel(0).Symbol + "=";
+      EXPECT_EQ(row.substr(0, begins.size()), begins) << row;
+      const std::vector<double> rows =
+          TextColumn(records::WriteTextRecord(view, records::SaveRange{0, view.Channel(0).CodeCount}, c.english), 1);
+      ASSERT_FALSE(rows.empty());
+      EXPECT_NEAR(rows[rows.size() / 2], c.reads, c.within) << "middle row";
+    }
+    // Saved as ".out" and loaded again from the File menu: the record reads as it did.
+    const std::string file = (folder.path / ("rec" + std::to_string(++record) + ".out")).string();
+    rig->host.DialogAnswers.push_back({file, 1});
+    w.MenuNotification(0, 2, *w.View);
+    rig->host.Pump();
+    rig->host.DialogAnswers.push_back({file, 1});
+    w.MenuNotification(0, 1, *w.View);
+    Until([&] { return w.View->RecordName == std::filesystem::path(file).filename().string(); });
+    Click(75013);
+    for (int k = 0; k < 5; ++k) rig->Step(40);
+    indicator_shows("loaded");
   }
 }
 

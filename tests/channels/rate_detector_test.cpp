@@ -185,7 +185,7 @@ TEST(BreathingDetector, ALaterStepRepeatsTheEntryBeforeItUntilItsSecondSecondWha
   }
 }
 
-TEST(BreathingDetector, DisplayShowsTheRateOnlyInRateModeOnTheMeasureScreen) {
+TEST(BreathingDetector, DisplayShowsWhatTheChannelWasSetUpAsOnTheMeasureScreen) {
   RateFixture f(100, InstallBreathingHooks);
   FakeMainWindow window;
   f.channel.MainWindow = &window;
@@ -196,13 +196,20 @@ TEST(BreathingDetector, DisplayShowsTheRateOnlyInRateModeOnTheMeasureScreen) {
   d.HistoryCount = 2;
   f.columns[7].FirstSample = 1500 + 20;
   f.columns[7].MaxCode = 4095;
-  window.Bytes.BreathingDisplayMode = window.Bytes.MeasureScreenActive = 1;
-  EXPECT_FLOAT_EQ(BreathRateDisplay(&f.channel, 7), 12.0f);
-  window.Bytes.BreathingDisplayMode = 2;
+  window.Bytes.MeasureScreenActive = 1;
+  // The choice the channel is set up with; cleared beside another sensor (0), the channel keeps its own.
+  const struct {
+    std::uint8_t mode;
+    float shows;
+  } steps[] = {{1, 12.0f}, {0, 12.0f}, {2, 1.0f}, {0, 1.0f}, {1, 12.0f}};
+  for (const auto& step : steps) {
+    window.Bytes.BreathingDisplayMode = step.mode;
+    TakeBreathingChoice(f.channel);
+    EXPECT_FLOAT_EQ(BreathRateDisplay(&f.channel, 7), step.shows) << int(step.mode);
+  }
+  // Off the measurement screen, the signal.
+  window.Bytes.MeasureScreenActive = 0;
   EXPECT_FLOAT_EQ(BreathRateDisplay(&f.channel, 7), 1.0f);
-  // Left unset beside another sensor: the channel is set up as the rate, and shows it.
-  window.Bytes.BreathingDisplayMode = 0;
-  EXPECT_FLOAT_EQ(BreathRateDisplay(&f.channel, 7), 12.0f);
 }
 
 TEST(RotationDetector, PulsesAThousandSamplesApartGiveTheKindsRate) {
