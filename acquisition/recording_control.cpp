@@ -137,6 +137,8 @@ void GraphView::StartRecordingLocked() {
     ResetViewHistory();
     ComputeStartIndexes();
     InitRecordParams(Params[0], this, 2 * ChannelCapacity);
+    // The new record's files are laid out for its own channels, not a loaded record's.
+    if (Sweep.GraphScreen.load() != 0) DecideTwoChannelText();
   }
   // The flag follows the start, as the units' own closes during it must not stop anything.
   if (Devices->StartAllDevices(Params[0])) {

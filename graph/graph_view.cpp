@@ -237,6 +237,17 @@ bool GraphView::ClampRateToDevices() {
   return RateSetting == before;
 }
 
+void GraphView::DecideTwoChannelText() {
+  constexpr std::uint16_t kPressure = 26, kTemperature = 46;
+  bool pressure = false, temperature = false;
+  for (const auto& channel : Channels) {
+    if (channel->SavedShown == 0) continue;
+    pressure = pressure || channel->SensorCode == kPressure;
+    temperature = temperature || channel->SensorCode == kTemperature;
+  }
+  TwoChannelText = pressure && temperature ? 1 : 0;
+}
+
 void GraphView::SetStyle() {
   const float ui_scale = MainWindow != nullptr ? MainWindow->UiScale() : 1.0f;
   const float scale_y = MainWindow != nullptr ? MainWindow->ScaleY() : 1.0f;

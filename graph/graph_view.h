@@ -141,7 +141,12 @@ class GraphView {
   std::string TimeAxisLabel = "t,сек";
   std::string ValueAxisLabel = "U,B";
   std::uint8_t CaptionFlag = 0;
+  // The files' two-channel layout, a row a second: the gas-law pair's record (pressure and
+  // temperature) alone takes it. Set by the pair's preparation and by a load of the pair's record;
+  // a record that begins otherwise decides it from its own channels.
   std::uint8_t TwoChannelText = 0;
+  // Decides TwoChannelText from the channels measured (saved-shown).
+  void DecideTwoChannelText();
 
   MainWindowServices* MainWindow = nullptr;
 
