@@ -91,7 +91,8 @@ class GraphView {
   // could be had at all, in which case every channel refuses codes.
   bool Init(std::uint32_t capacity, const PixelRect& rect, std::uint8_t flags, MainWindowServices* main_window);
   void ApplyChannelSettings(const StartupSettings& settings);
-  // True when every unit can deliver RateSetting as it is.
+  // Each unit in the measurement (its slot prepared, in use and ticked for the record) clamps
+  // RateSetting for its channels measured; true when every one can deliver it as it is.
   bool ClampRateToDevices();
   void SetStyle();
 

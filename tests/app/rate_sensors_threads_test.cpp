@@ -4,14 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <source_location>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/preparation_steps.h"
@@ -24,6 +30,7 @@
 #include "layout/main_controls.h"
 #include "records/binary_record.h"
 #include "records/text_record.h"
+#include "review_rig.h"
 #include "sim/unit_list.h"
 
 namespace {
@@ -145,8 +152,8 @@ class RateSensors : public ::testing::Test {
     w.OnKeyDown(key, 1, 0);
     rig->host.Pump();
   }
-  // What the first channel's value indicator shows after a fresh paint.
-  double Indicator(MainWindow& w) {
+  // What channel k's value indicator shows after a fresh paint.
+  double Indicator(MainWindow& w, std::size_t k = 0) {
     // The boxes take a new value a quarter of a second after the last one, on this thread's clock.
     clock.SleepMs(500);
     for (int k = 0; k < 3; ++k) {
@@ -155,7 +162,7 @@ class RateSensors : public ::testing::Test {
     }
     w.Window().Invalidate();
     rig->Step(40);
-    return w.View->Channel(0).IndicatorShownValue;
+    return w.View->Channel(k).IndicatorShownValue;
   }
 
   sim::Bus& bus = sim::Bus::Instance();
@@ -191,6 +198,30 @@ std::vector<double> TextColumn(const std::string& text, std::size_t column) {
   return values;
 }
 
+// The number cells of one column of a sheet's data rows (from row 5), in row order.
+std::vector<double> SheetColumn(const std::string& bytes, std::uint16_t column) {
+  std::vector<std::pair<std::uint16_t, double>> cells;
+  const auto word = [&](std::size_t at) {
+    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8);
+  };
+  for (std::size_t at = 0; at + 4 <= bytes.size(); at += 4u + word(at + 2)) {
+    if (word(at) != 0x0003 || word(at + 2) != 15 || at + 19 > bytes.size() || word(at + 6) != column || word(at + 4) < 5) continue;
+    std::uint64_t raw = 0;
+    std::memcpy(&raw, bytes.data() + at + 11, 8);
+    cells.emplace_back(word(at + 4), std::bit_cast<double>(raw));
+  }
+  std::stable_sort(cells.begin(), cells.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<double> values;
+  for (const auto& cell : cells) values.push_back(cell.second);
+  return values;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ostringstream out;
+  out << std::ifstream(path, std::ios::binary).rdbuf();
+  return out.str();
+}
+
 // The window's pixels in a box, as rows of bytes.
 std::vector<std::uint8_t> ShownPixels(const platform::Surface& s, const PixelRect& r) {
   std::vector<std::uint8_t> bytes;
@@ -203,7 +234,8 @@ std::vector<std::uint8_t> ShownPixels(const platform::Surface& s, const PixelRec
 
 // Every rate kind reads its rate, not the signal it comes from, wherever the program shows it: on
 // its page, in the indicator while recording (alone and beside other sensors), in a marker's
-// caption on the record and in the ".txt" rows.
+// caption on the record and in the ".txt" and ".xls" rows; beside a unit of another family the
+// measurement runs at a rate both keep, and its seconds are the bus's.
 TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
   const struct {
     const char* units;  // the rate sensor first
@@ -213,6 +245,8 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
     double read_at;  // seconds into the recording the indicator is read
     bool english;
     const char* difference;  // how its row between two markers begins ("" for the symbol and "=")
+    double second = 0.0;     // the second sensor's rate, in its indicator and the files (0: not read)
+    double second_within = 0.0;
   } cases[] = {
       {"auto:kind=35:sine=2048,1000,1.2", 72.0, 2.0, 16.0, 16.0, false, ""},
       {"auto:kind=35/3:sine=512,300,1.2", 72.0, 2.0, 16.0, 16.0, true, ""},
@@ -226,7 +260,11 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
       // Ten pulses a second: twenty a revolution, or four.
       {"auto:kind=73:square=0,4095,10", 0.5, 0.02, 3.0, 3.0, false, ""},
       {"auto:kind=77:square=0,4095,10", 2.5, 0.02, 3.0, 3.0, true, ""},
+      // The wireless receiver sends 1000 samples a second whatever the rotation sensor would take.
+      {"auto:kind=77:square=0,4095,10;auto:kind=35/3:sine=512,300,1.2", 2.5, 0.02, 16.0, 16.0, false, "", 72.0, 2.0},
   };
+  apptest::Folder folder("rate-kinds-files");
+  int record = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.units);
     MainWindow& w = Open(c.units, c.english);
@@ -260,6 +298,9 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
       EXPECT_LE((*line)[3], laid.Bottom - 4) << "indicator line bottom";
     }
     EXPECT_NEAR(Indicator(w), c.reads, c.within) << "indicator";
+    if (c.second != 0.0) {
+      EXPECT_NEAR(Indicator(w, 1), c.second, c.second_within) << "second indicator";
+    }
     RecordFor(w, c.seconds);
     std::uint32_t samples = 0;
     {
@@ -292,20 +333,34 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
       rig->host.Pump();
     }
     rig->Step(40);
-    std::lock_guard lock(w.View->ViewLock);
-    const GraphView& view = *w.View;
-    ASSERT_NE(view.Markers[0].Set, 0);
-    EXPECT_NEAR(view.Markers[0].Values[0], c.reads, c.within) << "marker";
-    const auto differences = view.DifferenceRowTexts(0, 1);
-    ASSERT_FALSE(differences.empty());
-    ASSERT_EQ(differences.front().Channel, 0u);
-    const std::string& row = differences.front().Value;
-    const std::string begins = *c.difference != 0 ? std::string(c.difference) : view.Channel(0).Symbol + "=";
-    EXPECT_EQ(row.substr(0, begins.size()), begins) << row;
-    const std::vector<double> rows =
-        TextColumn(records::WriteTextRecord(view, records::SaveRange{0, view.Channel(0).CodeCount}, c.english), 1);
-    ASSERT_FALSE(rows.empty());
-    EXPECT_NEAR(rows[rows.size() / 2], c.reads, c.within) << "middle row";
+    GraphView& view = *w.View;
+    {
+      std::lock_guard lock(view.ViewLock);
+      ASSERT_NE(view.Markers[0].Set, 0);
+      EXPECT_NEAR(view.Markers[0].Values[0], c.reads, c.within) << "marker";
+      const auto differences = view.DifferenceRowTexts(0, 1);
+      ASSERT_FALSE(differences.empty());
+      ASSERT_EQ(differences.front().Channel, 0u);
+      const std::string& row = differences.front().Value;
+      const std::string begins = *c.difference != 0 ? std::string(c.difference) : view.Channel(0).Symbol + "=";
+      EXPECT_EQ(row.substr(0, begins.size()), begins) << row;
+    }
+    // Saved through File as text and as a sheet: the middle row of each sensor read reads its rate.
+    const std::filesystem::path file = folder.path / ("rec" + std::to_string(++record));
+    for (const int filter : {2, 3}) {
+      rig->host.DialogAnswers.push_back({file.string(), filter});
+      w.MenuNotification(0, 2, view);
+      rig->host.Pump();
+    }
+    const std::string text = ReadFile(std::filesystem::path(file).replace_extension(".txt"));
+    const std::string sheet = ReadFile(std::filesystem::path(file).replace_extension(".xls"));
+    for (const auto& [k, reads, within] : {std::tuple{std::size_t{0}, c.reads, c.within}, std::tuple{std::size_t{1}, c.second, c.second_within}}) {
+      if (reads == 0.0) continue;
+      for (const auto& [rows, what] : {std::pair{TextColumn(text, k + 1), ".txt"}, std::pair{SheetColumn(sheet, static_cast<std::uint16_t>(k + 1)), ".xls"}}) {
+        ASSERT_FALSE(rows.empty()) << what << " channel " << k;
+        EXPECT_NEAR(rows[rows.size() / 2], reads, within) << what << " middle row of channel " << k;
+      }
+    }
   }
 }
 
