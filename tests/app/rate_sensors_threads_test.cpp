@@ -26,6 +26,7 @@
 #include "channels/conversions.h"
 #include "channels/vessamor_channel.h"
 #include "controls/aimage_button.h"
+#include "controls/stick_button.h"
 #include "fast_clock.h"
 #include "layout/main_controls.h"
 #include "records/binary_record.h"
@@ -113,8 +114,8 @@ class RateSensors : public ::testing::Test {
     ASSERT_TRUE(apptest::PressButton(w, id)) << id;
   }
   // Every unit chosen and ticked (the first one's page already open when `page_open`), then the
-  // measurement screen.
-  void Measure(MainWindow& w, bool page_open = false) {
+  // measurement screen; the last `left_out` units prepared but unticked.
+  void Measure(MainWindow& w, bool page_open = false, std::size_t left_out = 0) {
     for (std::size_t n = bus.Units().size(); n-- > 0;) {
       if (!page_open || n != 0) Click(75163 + static_cast<std::int32_t>(n));
       {
@@ -124,6 +125,7 @@ class RateSensors : public ::testing::Test {
       w.RefreshDevices(1);
       w.Bytes.SensorPrepared[n] = 1;
     }
+    for (std::size_t n = bus.Units().size() - left_out; n < bus.Units().size(); ++n) w.Bytes.SensorPrepared[n] = 0;
     w.UpdateMeasureButton();
     Press(w, 75172);
     ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
@@ -361,6 +363,79 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
         EXPECT_NEAR(rows[rows.size() / 2], reads, within) << what << " middle row of channel " << k;
       }
     }
+  }
+}
+
+// A measurement's rate is one every unit in it keeps, whichever screen set it last: entering the
+// measurement (the lead sensor's default), the rate slider, a record of another rate opened and
+// then Start, leaving and entering again. The seconds recorded are the bus's.
+TEST_F(RateSensors, MeasurementRateIsOneEveryUnitInItKeeps) {
+  const struct {
+    const char* units;
+    std::size_t left_out;   // the last units prepared but unticked
+    std::uint32_t entered;  // Hz on entering
+    std::uint32_t fastest;  // the slider's 25 kHz as the units keep it
+  } cases[] = {
+      {"auto:kind=77:square=0,4095,10", 0, 10000, 25000},
+      {"auto:kind=77:square=0,4095,10;auto:kind=35/3:sine=512,300,1.2", 0, 1000, 1000},
+      {"auto:kind=35/3:sine=512,300,1.2;auto:kind=77:square=0,4095,10", 0, 1000, 1000},
+      {"auto:kind=77:square=0,4095,10;auto:kind=35/3:sine=512,300,1.2", 1, 10000, 25000},
+      {"auto:kind=64:const=1500;auto:kind=35/3:sine=512,300,1.2", 0, 1000, 1000},
+      {"auto:kind=77:square=0,4095,10;auto:kind=64:const=1500", 0, 1000, 25000},
+  };
+  apptest::Folder folder("measurement-rate");
+  const auto save = [&](MainWindow& w, const std::filesystem::path& file) {
+    rig->host.DialogAnswers.push_back({file.string(), 1});
+    w.MenuNotification(0, 2, *w.View);
+    rig->host.Pump();
+  };
+  const auto record = [&](MainWindow& w, std::uint32_t rate, const char* what) {
+    StartRecording(w);
+    RecordFor(w, 1.0);
+    std::uint32_t samples = 0;
+    {
+      std::lock_guard lock(w.View->ViewLock);
+      samples = w.View->SampleCount;
+    }
+    EXPECT_EQ(w.View->RecordRate, rate) << what;
+    EXPECT_NEAR(samples / static_cast<double>(w.View->RecordRate), (bus.NowUs() - recording_started_us) * 1e-6, 0.3) << what;
+    Key(w, platform::key::kSpace);
+    clock.ReleaseBus();
+    Until([&] { return w.View->Recording.load() == 0 && w.View->RecordViewable != 0; });
+  };
+  // A record of the rotation sensor alone, at its own 10 kHz.
+  const std::filesystem::path other = folder.path / "other.out";
+  {
+    MainWindow& w = Open("auto:kind=77:square=0,4095,10");
+    Measure(w);
+    record(w, 10000, "the rotation alone");
+    save(w, other);
+  }
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.units);
+    MainWindow& w = Open(c.units);
+    Press(w, 75163);
+    Until([&] { return parts->Panel->Box1.Shown != 0 && parts->Panel->Steps.StepPending == 0; });
+    Measure(w, true, c.left_out);
+    EXPECT_EQ(w.View->RateSetting, c.entered) << "entered";
+    auto* slider = dynamic_cast<StickButton*>(FindMainControl(w.Window(), 75008));
+    ASSERT_NE(slider, nullptr);
+    slider->SetValue(25.0f);
+    w.OnButtonPress(0, 0, 75008);
+    EXPECT_EQ(w.View->RateSetting, c.fastest) << "the slider";
+    // The record opened shows at its own rate; Start records at the measurement's.
+    rig->host.DialogAnswers.push_back({other.string(), 1});
+    w.MenuNotification(0, 1, *w.View);
+    rig->host.Pump();
+    ASSERT_EQ(w.View->RecordRate, 10000u) << "opened";
+    record(w, c.fastest, "after a record opened");
+    // Back on the start screen and in again: the sensors' rate again, as the units in it keep it.
+    Key(w, platform::key::kEscape);
+    Until([&] { return w.Bytes.InfoScreenActive.load() != 0 && w.MeasureButtonReady == 1; });
+    Press(w, 75172);
+    ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+    EXPECT_EQ(w.View->RateSetting, c.entered) << "entered again";
+    record(w, c.entered, "entered again");
   }
 }
 
