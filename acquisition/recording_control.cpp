@@ -59,7 +59,11 @@ void GiveBackLiveSetup(GraphView& view) {
   // the header and the label columns are laid out from them.
   if (view.MainWindow != nullptr) view.MainWindow->MarkFirstChannelPerSensor();
   if (view.SensorCode != loaded_kind && hooks.SetupGraphHeader) {
+    // The header is the live kinds' again, but the rate stays the measurement's as the record found
+    // it: the kinds' own rates would undo what the units in it keep, or what the user chose.
+    const std::uint32_t rate = view.RateSetting;
     hooks.SetupGraphHeader();
+    view.RateSetting = rate;
     return;
   }
   std::lock_guard lock(view.ViewLock);
@@ -132,11 +136,15 @@ void GraphView::StartRecordingLocked() {
     SampleCount = 0;
     LastSampleIndex = 0;
     RecordViewable = 0;
+    // On the measurement screen the record is taken at a rate every unit in it keeps.
+    if (Sweep.GraphScreen.load() != 0) ClampRateToDevices();
     // The rate may have changed since the scales were derived.
     RederiveTimeBase();
     ResetViewHistory();
     ComputeStartIndexes();
     InitRecordParams(Params[0], this, 2 * ChannelCapacity);
+    // The new record's files are laid out for its own channels, not a loaded record's.
+    if (Sweep.GraphScreen.load() != 0) DecideTwoChannelText();
   }
   // The flag follows the start, as the units' own closes during it must not stop anything.
   if (Devices->StartAllDevices(Params[0])) {

@@ -342,6 +342,7 @@ void DeviceSlotBinder::PrepareSlotsForGraph(std::uint8_t mode, bool english, con
     ResetAll();
     view_.ResetViewState();
     view_.LeadChannel = 255;
+    view_.TwoChannelText = 0;
     if (setup_header) setup_header();
     return;
   }
@@ -368,6 +369,8 @@ void DeviceSlotBinder::PrepareSlotsForGraph(std::uint8_t mode, bool english, con
       view_.SetKindRate(view_.RateSetting);
     }
     view_.FirstOfSensorCount = std::min<std::uint16_t>(view_.FirstOfSensorCount, 4);
+    // The files' layout is this measurement's: a pair's page opened earlier sets none of it.
+    view_.DecideTwoChannelText();
     for (const DeviceSlot& slot : slots_) {
       if (!slot.Complete() || slot.SelectedForRecord == 0) continue;
       for (VessamorChannel* channel : slot.Channels) {

@@ -91,6 +91,12 @@ void MainWindow::GotoGraphScreen() {
     view->SensorCode = 0;
     view->SetupGraphHeader(ExtendedMode != 0, nullptr, false);
   }
+  // The rate the sensors' set-up chose is one every unit in the measurement keeps, as the rate
+  // slider keeps it: the wireless receiver, for one, sends 1000 samples a second whatever it is asked.
+  if (!view->ClampRateToDevices()) {
+    std::lock_guard lock(view->ViewLock);
+    view->RecordRate = view->RateSetting;
+  }
   view->Continuous = view->ContinuousKept;
   view->DisplayMode = 0;
   SetDisplayModeGraph(*this);

@@ -220,7 +220,8 @@ bool GraphView::ClampRateToDevices() {
   if (MainWindow == nullptr) return true;
   const std::uint32_t before = RateSetting;
   for (const DeviceSlot& slot : MainWindow->DeviceSlots) {
-    if (slot.Device == nullptr || slot.Prepared == 0 || slot.InUse == 0) continue;
+    // A unit left out of the measurement is not started, so it holds no rate back.
+    if (slot.Device == nullptr || slot.Prepared == 0 || slot.InUse == 0 || slot.SelectedForRecord == 0) continue;
     // The rate is for the next recording, which the live set-up makes: while a loaded record is
     // shown its channels hold the record's layout, and the live one is kept aside.
     std::uint8_t shown = 0;
@@ -235,6 +236,17 @@ bool GraphView::ClampRateToDevices() {
     MainWindow->ClampUnitRate(slot, RateSetting, shown);
   }
   return RateSetting == before;
+}
+
+void GraphView::DecideTwoChannelText() {
+  constexpr std::uint16_t kPressure = 26, kTemperature = 46;
+  bool pressure = false, temperature = false;
+  for (const auto& channel : Channels) {
+    if (channel->SavedShown == 0) continue;
+    pressure = pressure || channel->SensorCode == kPressure;
+    temperature = temperature || channel->SensorCode == kTemperature;
+  }
+  TwoChannelText = pressure && temperature ? 1 : 0;
 }
 
 void GraphView::SetStyle() {

@@ -93,7 +93,8 @@ class GraphView {
   // could be had at all, in which case every channel refuses codes.
   bool Init(std::uint32_t capacity, const PixelRect& rect, std::uint8_t flags, MainWindowServices* main_window);
   void ApplyChannelSettings(const StartupSettings& settings);
-  // True when every unit can deliver RateSetting as it is.
+  // Each unit in the measurement (its slot prepared, in use and ticked for the record) clamps
+  // RateSetting for its channels measured; true when every one can deliver it as it is.
   bool ClampRateToDevices();
   void SetStyle();
 
@@ -143,7 +144,12 @@ class GraphView {
   std::string TimeAxisLabel = "t,сек";
   std::string ValueAxisLabel = "U,B";
   std::uint8_t CaptionFlag = 0;
+  // The files' two-channel layout, a row a second: the gas-law pair's record (pressure and
+  // temperature) alone takes it. Set by the pair's preparation and by a load of the pair's record;
+  // a record that begins otherwise decides it from its own channels.
   std::uint8_t TwoChannelText = 0;
+  // Decides TwoChannelText from the channels measured (saved-shown).
+  void DecideTwoChannelText();
 
   MainWindowServices* MainWindow = nullptr;
 

@@ -470,68 +470,119 @@ TEST_F(PreparationPages, AveragingOffAndOnAgainKeepsTheZeroOnceInRecordsAndFiles
 }
 
 TEST_F(PreparationPages, RecordAfterAGasLawPairIsWrittenSampleBySample) {
-  // The pair's files hold a row a second; the voltage recorded after it, in its own right, every sample.
+  // The pair's files hold a row a second; the voltage recorded after it, in its own right, every
+  // sample, however the pair's layout was met: its record measured and left, its pages only, or its
+  // record opened on the measurement screen before the voltage's Start.
+  enum class Pair { Measured, PagesOnly, RecordOpened };
+  const struct {
+    const char* name;
+    Pair pair;
+  } cases[] = {{"pair measured, then left out", Pair::Measured},
+               {"pair's pages only, then left out", Pair::PagesOnly},
+               {"pair's record opened, then Start", Pair::RecordOpened}};
   apptest::Folder folder("preparation-after-gas-pair");
-  MainWindow& w = Open("auto:kind=26;auto:kind=46;wired:04/1195:sine=2048,1500,1");
-  Press(w, 75163);
-  Settle([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0 && w.MeasureButtonReady == 1; });
-  Press(w, 75164);
-  Settle([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
-  Press(w, 75173);
-  Settle([&] { return Panel().Steps.StepPending == 0 && w.MeasureButtonReady == 1; });
-  ASSERT_EQ(w.View->TwoChannelText, 1) << "the pair measures the isochoric process";
-  ClickControl(75172);
-  ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
-  Record(w, 2.0);
-  // Escape, the pair unticked, the voltage's page and then its record.
-  w.OnKeyDown(key::kEscape, 1, 0);
-  Settle([&] { return w.Bytes.InfoScreenActive.load() != 0 && w.StartScreenDirty == 0; });
-  for (std::size_t i : {0u, 1u}) {
-    ASSERT_FALSE(w.SensorTickRects[i].IsEmpty()) << i;
-    Click(w, Centre(w.SensorTickRects[i]));
-    RunPumped(100);
-    ASSERT_EQ(w.Bytes.SensorPrepared[i].load(), 0) << i;
-  }
-  Press(w, 75165);
-  Settle([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
-  Press(w, 75173);
-  Settle([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0 && w.MeasureButtonReady == 1; });
-  ClickControl(75172);
-  ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
-  Record(w, 2.0);
-  GraphView& view = *w.View;
-  std::uint32_t samples = 0;
-  {
-    std::lock_guard lock(view.ViewLock);
-    samples = view.LastSampleIndex + 1;
-  }
-  ASSERT_GT(samples, 100u);
-  const std::filesystem::path text = folder.path / "voltage.txt", sheet = folder.path / "voltage.xls";
-  for (const auto& [file, filter] : {std::pair{sheet, 2}, std::pair{text, 3}}) {
-    rig->host.DialogAnswers.push_back({file.string(), filter});
-    w.MenuNotification(0, 2, view);
-    rig->host.Pump();
-  }
-  // The text's rows: a time and a value each, one a sample.
-  std::ifstream in(text, std::ios::binary);
-  std::uint32_t rows = 0;
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream row(line);
-    double time = 0.0, value = 0.0;
-    if (!line.empty() && line[0] >= '0' && line[0] <= '9' && (row >> time >> value)) ++rows;
-  }
-  EXPECT_EQ(rows, samples) << ".txt";
-  // The sheet's number cells of its time column, one a sample.
-  std::ifstream book(sheet, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(book)), std::istreambuf_iterator<char>());
-  const auto word = [&](std::size_t at) {
-    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8);
+  // The rows of a ".txt": a time and a value each; the number cells of a ".xls"'s time column.
+  const auto text_rows = [](const std::filesystem::path& text) {
+    std::ifstream in(text, std::ios::binary);
+    std::uint32_t rows = 0;
+    for (std::string line; std::getline(in, line);) {
+      std::istringstream row(line);
+      double time = 0.0, value = 0.0;
+      if (!line.empty() && line[0] >= '0' && line[0] <= '9' && (row >> time >> value)) ++rows;
+    }
+    return rows;
   };
-  std::uint32_t times = 0;
-  for (std::size_t at = 0; at + 4 <= bytes.size(); at += 4u + word(at + 2)) {
-    if (word(at) == 0x0003 && word(at + 2) == 15 && at + 8 <= bytes.size() && word(at + 6) == 0) ++times;
+  const auto sheet_rows = [](const std::filesystem::path& sheet) {
+    std::ifstream book(sheet, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(book)), std::istreambuf_iterator<char>());
+    const auto word = [&](std::size_t at) {
+      return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8);
+    };
+    std::uint32_t times = 0;
+    for (std::size_t at = 0; at + 4 <= bytes.size(); at += 4u + word(at + 2)) {
+      if (word(at) == 0x0003 && word(at + 2) == 15 && at + 8 <= bytes.size() && word(at + 6) == 0) ++times;
+    }
+    return times;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MainWindow& w = Open("auto:kind=26;auto:kind=46;wired:04/1195:sine=2048,1500,1");
+    const std::string name = std::to_string(static_cast<int>(c.pair));
+    const auto save = [&](const std::string& stem, std::initializer_list<int> filters) {
+      for (const int filter : filters) {
+        const char* extension = filter == 1 ? ".out" : filter == 2 ? ".xls" : ".txt";
+        rig->host.DialogAnswers.push_back({(folder.path / (stem + name + extension)).string(), filter});
+        w.MenuNotification(0, 2, *w.View);
+        rig->host.Pump();
+      }
+    };
+    // The pair's own record, measured or opened, keeps a row a second.
+    const auto per_second = [&](const char* what) {
+      std::uint32_t samples = 0;
+      {
+        std::lock_guard lock(w.View->ViewLock);
+        samples = w.View->LastSampleIndex + 1;
+      }
+      ASSERT_GT(samples, 100u) << what;
+      save("pair", {2, 3});
+      for (const std::uint32_t rows : {text_rows(folder.path / ("pair" + name + ".txt")), sheet_rows(folder.path / ("pair" + name + ".xls"))}) {
+        EXPECT_GE(rows, 1u) << what;
+        EXPECT_LE(rows, samples / w.View->RecordRate + 1) << what;
+      }
+    };
+    Press(w, 75163);
+    Settle([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0 && w.MeasureButtonReady == 1; });
+    Press(w, 75164);
+    Settle([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
+    Press(w, 75173);
+    Settle([&] { return Panel().Steps.StepPending == 0 && w.MeasureButtonReady == 1; });
+    ASSERT_EQ(w.View->TwoChannelText, 1) << "the pair measures the isochoric process";
+    if (c.pair == Pair::PagesOnly) {
+      // The page left by its sensor button.
+      Press(w, 75164);
+      RunPumped(200);
+    } else {
+      ClickControl(75172);
+      ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+      Record(w, 2.0);
+      per_second("measured");
+      save("pair", {1});
+      w.OnKeyDown(key::kEscape, 1, 0);
+    }
+    // The pair unticked, the voltage's page and then its record.
+    Settle([&] { return w.Bytes.InfoScreenActive.load() != 0 && w.StartScreenDirty == 0; });
+    for (std::size_t i : {0u, 1u}) {
+      Until([&] { return !w.SensorTickRects[i].IsEmpty(); });
+      Click(w, Centre(w.SensorTickRects[i]));
+      RunPumped(100);
+      ASSERT_EQ(w.Bytes.SensorPrepared[i].load(), 0) << i;
+    }
+    Press(w, 75165);
+    Settle([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
+    Press(w, 75173);
+    Settle([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0 && w.MeasureButtonReady == 1; });
+    ClickControl(75172);
+    ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+    GraphView& view = *w.View;
+    if (c.pair == Pair::RecordOpened) {
+      rig->host.DialogAnswers.push_back({(folder.path / ("pair" + name + ".out")).string(), 1});
+      w.MenuNotification(0, 1, view);
+      rig->host.Pump();
+      ASSERT_EQ(view.RecordViewable, 1);
+      per_second("opened");
+    }
+    Record(w, 2.0);
+    std::uint32_t samples = 0;
+    {
+      std::lock_guard lock(view.ViewLock);
+      samples = view.LastSampleIndex + 1;
+    }
+    ASSERT_GT(samples, 100u);
+    save("voltage", {2, 3});
+    // One row a sample.
+    EXPECT_EQ(text_rows(folder.path / ("voltage" + name + ".txt")), samples) << ".txt";
+    EXPECT_EQ(sheet_rows(folder.path / ("voltage" + name + ".xls")), samples) << ".xls";
   }
-  EXPECT_EQ(times, samples) << ".xls";
 }
 
 TEST_F(PreparationPages, VolumeIsDrawnInsideItsBoxAndGoesWhenTheRecordStops) {

@@ -4,24 +4,30 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <source_location>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/preparation_steps.h"
 #include "app/start_screen_parts.h"
-#include "app/value_indicators.h"
 #include "app_test_support.h"
 #include "channels/conversions.h"
 #include "channels/vessamor_channel.h"
 #include "controls/aimage_button.h"
+#include "app/value_indicators.h"
+#include "controls/stick_button.h"
 #include "fast_clock.h"
 #include "layout/main_controls.h"
 #include "records/binary_record.h"
@@ -109,8 +115,8 @@ class RateSensors : public ::testing::Test {
     ASSERT_TRUE(apptest::PressButton(w, id)) << id;
   }
   // Every unit chosen and ticked (the first one's page already open when `page_open`), then the
-  // measurement screen.
-  void Measure(MainWindow& w, bool page_open = false) {
+  // measurement screen; the last `left_out` units prepared but unticked.
+  void Measure(MainWindow& w, bool page_open = false, std::size_t left_out = 0) {
     for (std::size_t n = bus.Units().size(); n-- > 0;) {
       if (!page_open || n != 0) Click(75163 + static_cast<std::int32_t>(n));
       {
@@ -120,6 +126,7 @@ class RateSensors : public ::testing::Test {
       w.RefreshDevices(1);
       w.Bytes.SensorPrepared[n] = 1;
     }
+    for (std::size_t n = bus.Units().size() - left_out; n < bus.Units().size(); ++n) w.Bytes.SensorPrepared[n] = 0;
     w.UpdateMeasureButton();
     Press(w, 75172);
     ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
@@ -148,8 +155,8 @@ class RateSensors : public ::testing::Test {
     w.OnKeyDown(key, 1, 0);
     rig->host.Pump();
   }
-  // What the first channel's value indicator shows after a fresh paint.
-  double Indicator(MainWindow& w) {
+  // What channel k's value indicator shows after a fresh paint.
+  double Indicator(MainWindow& w, std::size_t k = 0) {
     // The boxes take a new value a quarter of a second after the last one, on this thread's clock.
     clock.SleepMs(500);
     for (int k = 0; k < 3; ++k) {
@@ -158,7 +165,7 @@ class RateSensors : public ::testing::Test {
     }
     w.Window().Invalidate();
     rig->Step(40);
-    return w.View->Channel(0).IndicatorShownValue;
+    return w.View->Channel(k).IndicatorShownValue;
   }
 
   sim::Bus& bus = sim::Bus::Instance();
@@ -194,6 +201,30 @@ std::vector<double> TextColumn(const std::string& text, std::size_t column) {
   return values;
 }
 
+// The number cells of one column of a sheet's data rows (from row 5), in row order.
+std::vector<double> SheetColumn(const std::string& bytes, std::uint16_t column) {
+  std::vector<std::pair<std::uint16_t, double>> cells;
+  const auto word = [&](std::size_t at) {
+    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8);
+  };
+  for (std::size_t at = 0; at + 4 <= bytes.size(); at += 4u + word(at + 2)) {
+    if (word(at) != 0x0003 || word(at + 2) != 15 || at + 19 > bytes.size() || word(at + 6) != column || word(at + 4) < 5) continue;
+    std::uint64_t raw = 0;
+    std::memcpy(&raw, bytes.data() + at + 11, 8);
+    cells.emplace_back(word(at + 4), std::bit_cast<double>(raw));
+  }
+  std::stable_sort(cells.begin(), cells.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<double> values;
+  for (const auto& cell : cells) values.push_back(cell.second);
+  return values;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ostringstream out;
+  out << std::ifstream(path, std::ios::binary).rdbuf();
+  return out.str();
+}
+
 // The window's pixels in a box, as rows of bytes.
 std::vector<std::uint8_t> ShownPixels(const platform::Surface& s, const PixelRect& r) {
   std::vector<std::uint8_t> bytes;
@@ -212,8 +243,9 @@ std::string FaceText(const std::string& text) {
 
 // Every rate kind reads its rate, not the signal it comes from, wherever the program shows it: on
 // its page, in the indicator while recording (alone and beside other sensors), in a marker's
-// caption on the record, in the ".txt" rows and once the record is loaded again. The breathing
-// sensor prepared for breath holding reads its signal in all those places instead.
+// caption on the record, in the ".txt" and ".xls" rows and once the record is loaded again; beside
+// a unit of another family the measurement runs at a rate both keep, and its seconds are the bus's.
+// The breathing sensor prepared for breath holding reads its signal in all those places instead.
 TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
   const struct {
     const char* units;  // the rate sensor first
@@ -227,6 +259,8 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
     bool english;
     const char* difference;  // how its row between two markers begins ("" for the symbol and "=")
     const char* title;       // of the graph, when it is checked
+    double second = 0.0;     // the second sensor's rate, in its indicator and the files (0: not read)
+    double second_within = 0.0;
   } cases[] = {
       {"auto:kind=35:sine=2048,1000,1.2", false, 72.0, 2.0, 0, "уд.мин", 16.0, 16.0, false, "", nullptr},
       {"auto:kind=35/3:sine=512,300,1.2", false, 72.0, 2.0, 0, "bpm", 16.0, 16.0, true, "", nullptr},
@@ -249,6 +283,9 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
       // Ten pulses a second: twenty a revolution, or four.
       {"auto:kind=73:square=0,4095,10", false, 0.5, 0.02, 2, "об/сек", 3.0, 3.0, false, "", nullptr},
       {"auto:kind=77:square=0,4095,10", false, 2.5, 0.02, 2, "rev/s", 3.0, 3.0, true, "", nullptr},
+      // The wireless receiver sends 1000 samples a second whatever the rotation sensor would take.
+      {"auto:kind=77:square=0,4095,10;auto:kind=35/3:sine=512,300,1.2", false, 2.5, 0.02, 2, "об/сек", 16.0, 16.0, false,
+       "", nullptr, 72.0, 2.0},
   };
   apptest::Folder folder("rate-kinds-read");
   int record = 0;
@@ -307,6 +344,9 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
       }
     };
     indicator_shows("indicator");
+    if (c.second != 0.0) {
+      EXPECT_NEAR(Indicator(w, 1), c.second, c.second_within) << "second indicator";
+    }
     RecordFor(w, c.seconds);
     std::uint32_t samples = 0;
     {
@@ -339,9 +379,9 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
       rig->host.Pump();
     }
     rig->Step(40);
+    GraphView& view = *w.View;
     {
-      std::lock_guard lock(w.View->ViewLock);
-      const GraphView& view = *w.View;
+      std::lock_guard lock(view.ViewLock);
       ASSERT_NE(view.Markers[0].Set, 0);
       EXPECT_NEAR(view.Markers[0].Values[0], c.reads, c.within) << "marker";
       EXPECT_NE(view.Markers[0].ValueCaptions[0].find(" " + std::string(c.unit)), std::string::npos)
@@ -352,22 +392,107 @@ TEST_F(RateSensors, RateKindsReadTheirRateOnPageIndicatorMarkerAndTextRows) {
       const std::string& row = differences.front().Value;
       const std::string begins = *c.difference != 0 ? std::string(c.difference) : view.Channel(0).Symbol + "=";
       EXPECT_EQ(row.substr(0, begins.size()), begins) << row;
-      const std::vector<double> rows =
-          TextColumn(records::WriteTextRecord(view, records::SaveRange{0, view.Channel(0).CodeCount}, c.english), 1);
-      ASSERT_FALSE(rows.empty());
-      EXPECT_NEAR(rows[rows.size() / 2], c.reads, c.within) << "middle row";
+    }
+    // Saved through File as text and as a sheet: the middle row of each sensor read reads its rate.
+    const std::filesystem::path file = folder.path / ("rec" + std::to_string(++record));
+    for (const int filter : {2, 3}) {
+      rig->host.DialogAnswers.push_back({file.string(), filter});
+      w.MenuNotification(0, 2, view);
+      rig->host.Pump();
+    }
+    const std::string text = ReadFile(std::filesystem::path(file).replace_extension(".txt"));
+    const std::string sheet = ReadFile(std::filesystem::path(file).replace_extension(".xls"));
+    for (const auto& [k, reads, within] : {std::tuple{std::size_t{0}, c.reads, c.within}, std::tuple{std::size_t{1}, c.second, c.second_within}}) {
+      if (reads == 0.0) continue;
+      for (const auto& [rows, what] : {std::pair{TextColumn(text, k + 1), ".txt"}, std::pair{SheetColumn(sheet, static_cast<std::uint16_t>(k + 1)), ".xls"}}) {
+        ASSERT_FALSE(rows.empty()) << what << " channel " << k;
+        EXPECT_NEAR(rows[rows.size() / 2], reads, within) << what << " middle row of channel " << k;
+      }
     }
     // Saved as ".out" and loaded again from the File menu: the record reads as it did.
-    const std::string file = (folder.path / ("rec" + std::to_string(++record) + ".out")).string();
-    rig->host.DialogAnswers.push_back({file, 1});
+    const std::string out = std::filesystem::path(file).replace_extension(".out").string();
+    rig->host.DialogAnswers.push_back({out, 1});
     w.MenuNotification(0, 2, *w.View);
     rig->host.Pump();
-    rig->host.DialogAnswers.push_back({file, 1});
+    rig->host.DialogAnswers.push_back({out, 1});
     w.MenuNotification(0, 1, *w.View);
-    Until([&] { return w.View->RecordName == std::filesystem::path(file).filename().string(); });
+    Until([&] { return w.View->RecordName == std::filesystem::path(out).filename().string(); });
     Click(75013);
     for (int k = 0; k < 5; ++k) rig->Step(40);
     indicator_shows("loaded");
+  }
+}
+
+// A measurement's rate is one every unit in it keeps, whichever screen set it last: entering the
+// measurement (the lead sensor's default), the rate slider, a record of another rate opened and
+// then Start, leaving and entering again. The seconds recorded are the bus's.
+TEST_F(RateSensors, MeasurementRateIsOneEveryUnitInItKeeps) {
+  const struct {
+    const char* units;
+    std::size_t left_out;   // the last units prepared but unticked
+    std::uint32_t entered;  // Hz on entering
+    std::uint32_t fastest;  // the slider's 25 kHz as the units keep it
+  } cases[] = {
+      {"auto:kind=77:square=0,4095,10", 0, 10000, 25000},
+      {"auto:kind=77:square=0,4095,10;auto:kind=35/3:sine=512,300,1.2", 0, 1000, 1000},
+      {"auto:kind=35/3:sine=512,300,1.2;auto:kind=77:square=0,4095,10", 0, 1000, 1000},
+      {"auto:kind=77:square=0,4095,10;auto:kind=35/3:sine=512,300,1.2", 1, 10000, 25000},
+      {"auto:kind=64:const=1500;auto:kind=35/3:sine=512,300,1.2", 0, 1000, 1000},
+      {"auto:kind=77:square=0,4095,10;auto:kind=64:const=1500", 0, 1000, 25000},
+  };
+  apptest::Folder folder("measurement-rate");
+  const auto save = [&](MainWindow& w, const std::filesystem::path& file) {
+    rig->host.DialogAnswers.push_back({file.string(), 1});
+    w.MenuNotification(0, 2, *w.View);
+    rig->host.Pump();
+  };
+  const auto record = [&](MainWindow& w, std::uint32_t rate, const char* what) {
+    StartRecording(w);
+    RecordFor(w, 1.0);
+    std::uint32_t samples = 0;
+    {
+      std::lock_guard lock(w.View->ViewLock);
+      samples = w.View->SampleCount;
+    }
+    EXPECT_EQ(w.View->RecordRate, rate) << what;
+    EXPECT_NEAR(samples / static_cast<double>(w.View->RecordRate), (bus.NowUs() - recording_started_us) * 1e-6, 0.3) << what;
+    Key(w, platform::key::kSpace);
+    clock.ReleaseBus();
+    Until([&] { return w.View->Recording.load() == 0 && w.View->RecordViewable != 0; });
+  };
+  // A record of the rotation sensor alone, at its own 10 kHz.
+  const std::filesystem::path other = folder.path / "other.out";
+  {
+    MainWindow& w = Open("auto:kind=77:square=0,4095,10");
+    Measure(w);
+    record(w, 10000, "the rotation alone");
+    save(w, other);
+  }
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.units);
+    MainWindow& w = Open(c.units);
+    Press(w, 75163);
+    Until([&] { return parts->Panel->Box1.Shown != 0 && parts->Panel->Steps.StepPending == 0; });
+    Measure(w, true, c.left_out);
+    EXPECT_EQ(w.View->RateSetting, c.entered) << "entered";
+    auto* slider = dynamic_cast<StickButton*>(FindMainControl(w.Window(), 75008));
+    ASSERT_NE(slider, nullptr);
+    slider->SetValue(25.0f);
+    w.OnButtonPress(0, 0, 75008);
+    EXPECT_EQ(w.View->RateSetting, c.fastest) << "the slider";
+    // The record opened shows at its own rate; Start records at the measurement's.
+    rig->host.DialogAnswers.push_back({other.string(), 1});
+    w.MenuNotification(0, 1, *w.View);
+    rig->host.Pump();
+    ASSERT_EQ(w.View->RecordRate, 10000u) << "opened";
+    record(w, c.fastest, "after a record opened");
+    // Back on the start screen and in again: the sensors' rate again, as the units in it keep it.
+    Key(w, platform::key::kEscape);
+    Until([&] { return w.Bytes.InfoScreenActive.load() != 0 && w.MeasureButtonReady == 1; });
+    Press(w, 75172);
+    ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
+    EXPECT_EQ(w.View->RateSetting, c.entered) << "entered again";
+    record(w, c.entered, "entered again");
   }
 }
 

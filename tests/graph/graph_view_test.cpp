@@ -214,11 +214,13 @@ TEST(GraphViewRateClamp, UnitsInUseLimitTheRateByTheirShownChannels) {
     std::uint8_t shown, described;
     std::uint32_t expected;
     bool unchanged;
+    std::uint8_t ticked = 1;
   } cases[] = {
       {8000, 3, 1, 5000, false},
       {100, 2, 1, 125, false},
       {1000, 2, 1, 1000, true},
-      {8000, 3, 0, 8000, true},  // a slot not yet prepared is not asked
+      {8000, 3, 0, 8000, true},      // a slot not yet prepared is not asked
+      {8000, 0, 1, 8000, true, 0},   // nor one left out of the record
   };
   for (const auto& c : cases) {
     FakeMainWindow window;
@@ -229,6 +231,7 @@ TEST(GraphViewRateClamp, UnitsInUseLimitTheRateByTheirShownChannels) {
     slot.Device = &unit;
     slot.InUse = 1;
     slot.Prepared = c.described;
+    slot.SelectedForRecord = c.ticked;
     slot.DeviceTypeCode = unit.DeviceTypeCode = 11;
     for (std::uint8_t k = 0; k < 4; ++k) {
       slot.Channels[k] = &view.Channel(k);
