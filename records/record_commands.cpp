@@ -510,7 +510,9 @@ bool OpenRecord(RecordCommandContext& context) {
       view.Sweep.FullRedraw = 1;
       view.MainWindow->InvalidateLocal();
     }
-    return Refuse(context, RecordMessage::DamagedNothingRead, path);
+    bool nothing_read = true;
+    for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) nothing_read = nothing_read && view.Channel(k).CodeCount == 0;
+    return Refuse(context, nothing_read ? RecordMessage::DamagedNothingRead : RecordMessage::Damaged, path);
   }
   if (applied.ViewSetUp && view.MainWindow != nullptr) {
     if (applied.MarkersCleared < 2) {
