@@ -20,8 +20,9 @@ TextImportResult ImportText(GraphView& view, std::span<const std::uint8_t> file,
   return ReadTextRecord(view, std::string_view(reinterpret_cast<const char*>(file.data()), file.size()), title, file_goes_on);
 }
 
-bool StreamText(const GraphView& view, const SaveRange& range, bool english, const TextPieceSink& sink) {
-  return StreamTextRecord(view, range, english, sink);
+bool StreamText(const GraphView& view, const SaveRange& range, bool english, const TextPieceSink& sink,
+                std::mutex* view_lock) {
+  return StreamTextRecord(view, range, english, sink, view_lock);
 }
 
 }  // namespace
