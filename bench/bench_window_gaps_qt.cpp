@@ -4,7 +4,9 @@
 // File list as text, as a sheet and as a record file, and while that record file is loaded through
 // it, into the window that showed it or into one just started: the assembled window on the Qt host,
 // with the commands' slow steps run aside (argument 1) and, for comparison, all on the window thread
-// (argument 0). What it writes goes when it ends.
+// (argument 0). The text export is also timed beside its yardstick, the same stream with the view lock
+// held while each piece is formatted (let go only while it is written), in the same run. What it
+// writes goes when it ends.
 #include <benchmark/benchmark.h>
 
 // The simulator's headers come before Qt's, whose keyword macros would rename their words.
@@ -20,6 +22,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "bare_qt_window.h"
@@ -36,6 +39,8 @@
 #include "platform/qt/qt_host.h"
 #include "records/binary_record.h"
 #include "records/file_write.h"
+#include "records/record_writers.h"
+#include "records/text_record.h"
 
 namespace {
 
@@ -45,6 +50,25 @@ constexpr int kTickMs = 5;
 constexpr std::int32_t kFilterWindow = 20;
 
 QApplication& Application() { return BenchApplication(); }
+
+// The yardstick of the text stream: the view lock held while each piece of rows is formatted, let go
+// only while the piece is written, the same text.
+bool StreamFormattedUnderLock(const GraphView& view, const records::SaveRange& range, bool english,
+                              const records::TextPieceSink& sink, std::mutex* view_lock) {
+  std::unique_lock lock(*view_lock);
+  return records::StreamTextRecord(view, range, english, [&](std::string_view piece, std::uint64_t done, std::uint64_t rows) {
+    lock.unlock();
+    const bool ok = sink(piece, done, rows);
+    lock.lock();
+    return ok;
+  });
+}
+
+// The formats the bench's windows save with: the program's, or with the yardstick's text stream.
+records::RecordFormats& BenchFormats() {
+  static records::RecordFormats formats = records::InstalledFormats();
+  return formats;
+}
 
 // The program's Qt host, with the file dialogs answered by a name chosen in advance and what the
 // commands tell kept; `aside` false runs the aside work at once instead.
@@ -124,6 +148,7 @@ struct Session {
     MainWindowEnvironment environment = SystemEnvironment();
     environment.BindLibrary = [] { return BindFtdiLibrary(sim::d2xx::Resolve); };
     environment.AvailableMemory = [] { return std::uint64_t{1} << 32; };
+    environment.RecordFormats = &BenchFormats();
     window = std::make_unique<MainWindow>(answering, environment);
     window->CreateMainWindow(false);
     host.ShowWindow();
@@ -279,6 +304,36 @@ void BM_WindowGapWhileSaving(benchmark::State& state) {
   Count(state, longest, total);
 }
 
+// Argument: 0 the yardstick (each piece formatted under the view lock), 1 the program's stream (the
+// lock held only while codes are copied). The whole filtered record saved as text, aside.
+void BM_WindowGapWhileExportingText(benchmark::State& state) {
+  Bench& b = TheBench();
+  if (!b.ok) {
+    state.SkipWithError("the window's record was not loaded and filtered");
+    return;
+  }
+  const std::string path = (b.folder / "exported.txt").string();
+  b.answering().SetAside(true);
+  BenchFormats().StreamText = state.range(0) == 0 ? &StreamFormattedUnderLock : records::InstalledFormats().StreamText;
+  double longest = 0.0, total = 0.0;
+  // Both ways write the same text: the same length every time.
+  static std::uintmax_t bytes = 0;
+  for (auto _ : state) {
+    const double gap = LongestGapMs([&] { b.FileCommand(2, path); });
+    if (!std::filesystem::exists(path) || !b.answering().told.empty()) state.SkipWithError(("not saved: " + b.answering().told).c_str());
+    const std::uintmax_t size = std::filesystem::file_size(path);
+    if (bytes != 0 && size != bytes) state.SkipWithError("the text's length changed");
+    bytes = size;
+    b.answering().told.clear();
+    longest = std::max(longest, gap);
+    total += gap;
+    std::filesystem::remove(path);
+  }
+  BenchFormats().StreamText = records::InstalledFormats().StreamText;
+  state.counters["text_MiB"] = static_cast<double>(bytes) / (1 << 20);
+  Count(state, longest, total);
+}
+
 // Argument: run aside or not. The record file of the full view, loaded back into the window, its
 // filters set again after each load.
 void BM_WindowGapWhileLoading(benchmark::State& state) {
@@ -338,6 +393,9 @@ BENCHMARK(BM_WindowGapWhileSaving)
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+// The window's longest stand-still while File saves the whole filtered record as text, beside the
+// yardstick that formats each piece under the view lock.
+BENCHMARK(BM_WindowGapWhileExportingText)->ArgName("lock_free")->Arg(0)->Arg(1)->Iterations(6)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The window's longest stand-still while File loads the full record file, aside or not.
 BENCHMARK(BM_WindowGapWhileLoading)->ArgName("aside")->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The same for the first load after the window's start.
