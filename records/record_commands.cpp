@@ -198,14 +198,17 @@ void RestartFilters(GraphView& view) {
   }
 }
 
-// The bytes of a text or sheet file; false when this build has no writer for it.
+// The bytes of a text or sheet file; false when this build has no writer for it. The writer holds the
+// view lock only while it reads the view.
 bool BuildFile(const RecordCommandContext& context, RecordKind kind, const SaveRange& range,
                std::vector<std::uint8_t>& bytes) {
   GraphView& view = context.View;
-  std::lock_guard lock(view.ViewLock);
-  RestartFilters(view);
+  {
+    std::lock_guard lock(view.ViewLock);
+    RestartFilters(view);
+  }
   const RecordWriterFn writer = kind == RecordKind::Text ? FormatsOf(context).WriteText : FormatsOf(context).WriteSheet;
-  return writer != nullptr && writer(view, range, context.EnglishUi, bytes);
+  return writer != nullptr && writer(view, range, context.EnglishUi, bytes, &view.ViewLock);
 }
 
 std::string_view SavingText(const RecordCommandContext& context) {
@@ -311,8 +314,7 @@ bool SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
       committed = writer->Commit();
     });
   } else {
-    // The file's bytes are made aside too, under the view lock: a paint wanting the lock meanwhile
-    // waits for them as it would have, while the rest of the window goes on.
+    // The file's bytes are made aside too, the view lock held only while the view is read.
     bool built = false;
     context.Host.RunAside(SavingText(context), [&] {
       std::vector<std::uint8_t> bytes;

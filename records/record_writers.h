@@ -19,9 +19,10 @@ struct SaveRange {
   std::uint32_t Count = 0;
 };
 
-// Builds a record file's bytes from the view; false when nothing can be written.
+// Builds a record file's bytes from the view, taking the view's lock `view_lock` (which the caller
+// does not hold) to read the view; false when nothing can be written.
 using RecordWriterFn = bool (*)(const GraphView& view, const SaveRange& range, bool english,
-                                std::vector<std::uint8_t>& out);
+                                std::vector<std::uint8_t>& out, std::mutex* view_lock);
 // Takes one piece of an export as it is written (about a quarter of a mebibyte, whole rows), with
 // the rows written so far and the rows in all; false stops the export.
 using TextPieceSink = std::function<bool(std::string_view piece, std::uint64_t rows_done, std::uint64_t rows_total)>;
