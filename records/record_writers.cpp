@@ -21,7 +21,7 @@ bool WriteTextBytes(const GraphView& view, const SaveRange& range, bool english,
 
 bool WriteSheetBytes(const GraphView& view, const SaveRange& range, bool english, std::vector<std::uint8_t>& out,
                      std::mutex* view_lock) {
-  const std::string bytes = WriteSheetRecord(view, range, english, view_lock);
+  const std::string bytes = WriteSheetRecordAside(view, range, english, view_lock);
   out.assign(bytes.begin(), bytes.end());
   return true;
 }

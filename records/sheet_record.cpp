@@ -131,18 +131,18 @@ void DumpTwelveValues(const std::uint32_t (&v)[12]) {
 }
 
 std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool english) {
-  return WriteSheetRecord(view, range, english, nullptr);
+  return WriteSheetRecordAside(view, range, english, nullptr);
 }
 
 std::string WriteSheetRecordAlt(const GraphView& view, SaveRange range, bool english, bool per_sample) {
-  return WriteSheetRecordAlt(view, range, english, per_sample, nullptr);
+  return WriteSheetRecordAltAside(view, range, english, per_sample, nullptr);
 }
 
-std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool english, std::mutex* codes_lock) {
+std::string WriteSheetRecordAside(const GraphView& view, SaveRange range, bool english, std::mutex* codes_lock) {
   std::unique_lock head = codes_lock != nullptr ? std::unique_lock(*codes_lock) : std::unique_lock<std::mutex>();
   if (view.TwoChannelText != 0) {
     if (head.owns_lock()) head.unlock();
-    return WriteSheetRecordAlt(view, range, english, false, codes_lock);
+    return WriteSheetRecordAltAside(view, range, english, false, codes_lock);
   }
   const ExportPlan plan = ClassifyChannels(view);
   SheetRecord sheet;
@@ -174,8 +174,8 @@ std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool englis
   return std::move(sheet.Bytes);
 }
 
-std::string WriteSheetRecordAlt(const GraphView& view, SaveRange range, bool english, bool per_sample,
-                                std::mutex* codes_lock) {
+std::string WriteSheetRecordAltAside(const GraphView& view, SaveRange range, bool english, bool per_sample,
+                                     std::mutex* codes_lock) {
   std::unique_lock head = codes_lock != nullptr ? std::unique_lock(*codes_lock) : std::unique_lock<std::mutex>();
   const ExportPlan plan = ClassifyTwoChannel(view, per_sample);
   SheetRecord sheet;

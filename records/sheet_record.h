@@ -53,8 +53,8 @@ std::string WriteSheetRecordAlt(const GraphView& view, SaveRange range, bool eng
 // The same sheets made beside the window: the view is read only under `codes_lock` (the view's lock,
 // not held by the caller), the heads whole and the codes a few tens of thousands at a time
 // (CellReader); the cells are worked out and laid out with the lock free.
-std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool english, std::mutex* codes_lock);
-std::string WriteSheetRecordAlt(const GraphView& view, SaveRange range, bool english, bool per_sample,
-                                std::mutex* codes_lock);
+std::string WriteSheetRecordAside(const GraphView& view, SaveRange range, bool english, std::mutex* codes_lock);
+std::string WriteSheetRecordAltAside(const GraphView& view, SaveRange range, bool english, bool per_sample,
+                                     std::mutex* codes_lock);
 
 }  // namespace records
