@@ -31,6 +31,10 @@
 #include "render/agg_ren.h"
 #include "render/cubic_spline.h"
 
+namespace records {
+struct RecordFormats;
+}
+
 // What the window takes from the system at start-up; tests replace each.
 struct MainWindowEnvironment {
   // Binds the D2XX entry points; false when the library or a required name is missing.
@@ -41,6 +45,8 @@ struct MainWindowEnvironment {
   UnitClock* Clock = &SystemUnitClock();
   // The start background begun by the program's entry; absent, the window makes its own.
   std::shared_ptr<StartBackgroundAhead> StartBackground;
+  // The record formats File writes and reads; none: the installed ones.
+  const records::RecordFormats* RecordFormats = nullptr;
 };
 MainWindowEnvironment SystemEnvironment();
 

@@ -81,7 +81,7 @@ void MainWindow::DispatchButtonPress(std::int32_t, std::int32_t, std::int32_t co
       if (View && Bytes.MeasureScreenActive.load() != 0) {
         records::SaveRange range;
         std::string title;
-        records::RecordCommandContext context{*View, host_, range, title, EnglishUi(), nullptr, {}};
+        records::RecordCommandContext context{*View, host_, range, title, EnglishUi(), environment_.RecordFormats, {}};
         // Nothing loaded (the dialog cancelled, or the file refused with its message): back to the
         // start screen the teacher came from, not an empty graph with nothing to record.
         if (!records::OpenRecord(context)) OnKeyDown(platform::key::kEscape, 1, 0);

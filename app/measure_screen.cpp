@@ -398,7 +398,7 @@ bool MainWindow::SettleUnsavedRecord() {
   view->SaveSelection = 0;
   records::SaveRange range;
   std::string title;
-  records::RecordCommandContext context{*view, host_, range, title, english, nullptr, {}};
+  records::RecordCommandContext context{*view, host_, range, title, english, environment_.RecordFormats, {}};
   if (!records::SaveRecord(context)) return false;
   UnsavedRecord = 0;
   return true;

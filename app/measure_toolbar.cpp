@@ -295,7 +295,7 @@ void MainWindow::MenuNotification(std::int32_t kind, std::int32_t item, GraphVie
   if (kind == 0) {
     records::SaveRange range;
     std::string title;
-    records::RecordCommandContext context{view, host_, range, title, EnglishUi(), nullptr, {}};
+    records::RecordCommandContext context{view, host_, range, title, EnglishUi(), environment_.RecordFormats, {}};
     // A command of the list is the list's end: it closes, and File goes up, before any dialog or
     // message of the command shows over it. The cyclic row only ticks and the list stays.
     if (item >= 0 && item <= 3) CloseFileMenu();

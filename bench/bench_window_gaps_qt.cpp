@@ -4,7 +4,9 @@
 // File list as text, as a sheet and as a record file, and while that record file is loaded through
 // it, into the window that showed it or into one just started: the assembled window on the Qt host,
 // with the commands' slow steps run aside (argument 1) and, for comparison, all on the window thread
-// (argument 0). What it writes goes when it ends.
+// (argument 0). The text export is also timed beside its yardstick, the same stream with the view lock
+// held while each piece is formatted (let go only while it is written), in the same run. What it
+// writes goes when it ends.
 #include <benchmark/benchmark.h>
 
 // The simulator's headers come before Qt's, whose keyword macros would rename their words.
@@ -15,11 +17,13 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "bare_qt_window.h"
@@ -36,6 +40,8 @@
 #include "platform/qt/qt_host.h"
 #include "records/binary_record.h"
 #include "records/file_write.h"
+#include "records/record_writers.h"
+#include "records/text_record.h"
 
 namespace {
 
@@ -45,6 +51,25 @@ constexpr int kTickMs = 5;
 constexpr std::int32_t kFilterWindow = 20;
 
 QApplication& Application() { return BenchApplication(); }
+
+// The yardstick of the text stream: the view lock held while each piece of rows is formatted, let go
+// only while the piece is written, the same text.
+bool StreamFormattedUnderLock(const GraphView& view, const records::SaveRange& range, bool english,
+                              const records::TextPieceSink& sink, std::mutex* view_lock) {
+  std::unique_lock lock(*view_lock);
+  return records::StreamTextRecord(view, range, english, [&](std::string_view piece, std::uint64_t done, std::uint64_t rows) {
+    lock.unlock();
+    const bool ok = sink(piece, done, rows);
+    lock.lock();
+    return ok;
+  });
+}
+
+// The formats the bench's windows save with: the program's, or with the yardstick's text stream.
+records::RecordFormats& BenchFormats() {
+  static records::RecordFormats formats = records::InstalledFormats();
+  return formats;
+}
 
 // The program's Qt host, with the file dialogs answered by a name chosen in advance and what the
 // commands tell kept; `aside` false runs the aside work at once instead.
@@ -94,8 +119,10 @@ class AnsweringHost final : public platform::HostServices {
 };
 
 // The longest gap between a timer's ticks on the window thread, past its period, while `run` runs.
+// With `probe`, each tick also takes that lock as a paint does, and the longest wait for it is kept
+// in `longest_wait` (ms), besides counting in the gap.
 template <class Run>
-double LongestGapMs(Run run) {
+double LongestGapMs(Run run, std::mutex* probe = nullptr, double* longest_wait = nullptr) {
   using Clock = std::chrono::steady_clock;
   Clock::time_point last = Clock::now();
   double longest = 0.0;
@@ -103,6 +130,11 @@ double LongestGapMs(Run run) {
   QObject::connect(&timer, &QTimer::timeout, [&] {
     const Clock::time_point now = Clock::now();
     longest = std::max(longest, std::chrono::duration<double, std::milli>(now - last).count() - kTickMs);
+    // The wait for the lock is the window's stand-still too: it counts in the gap to the next tick.
+    if (probe != nullptr && longest_wait != nullptr) {
+      { const std::lock_guard lock(*probe); }
+      *longest_wait = std::max(*longest_wait, std::chrono::duration<double, std::milli>(Clock::now() - now).count());
+    }
     last = now;
   });
   timer.start(kTickMs);
@@ -124,6 +156,7 @@ struct Session {
     MainWindowEnvironment environment = SystemEnvironment();
     environment.BindLibrary = [] { return BindFtdiLibrary(sim::d2xx::Resolve); };
     environment.AvailableMemory = [] { return std::uint64_t{1} << 32; };
+    environment.RecordFormats = &BenchFormats();
     window = std::make_unique<MainWindow>(answering, environment);
     window->CreateMainWindow(false);
     host.ShowWindow();
@@ -279,6 +312,64 @@ void BM_WindowGapWhileSaving(benchmark::State& state) {
   Count(state, longest, total);
 }
 
+// The whole filtered record saved as text, aside, by the program's stream (the view lock held only
+// while codes are copied) and by the yardstick (each piece formatted under the view lock) in turn, the
+// yardstick first in every other iteration, so that what else the machine does meets both alike.
+// Per way: the longest stand-still, its mean over the iterations and the iterations past 50 ms, and
+// the longest a paint's taking of the view lock waited.
+void BM_WindowGapWhileExportingText(benchmark::State& state) {
+  Bench& b = TheBench();
+  if (!b.ok) {
+    state.SkipWithError("the window's record was not loaded and filtered");
+    return;
+  }
+  const std::string path = (b.folder / "exported.txt").string();
+  b.answering().SetAside(true);
+  constexpr double kStandStillMs = 50.0;
+  struct Way {
+    records::RecordStreamFn Stream;
+    double Longest = 0.0, Total = 0.0, LongestWait = 0.0;
+    int Over = 0;
+  };
+  std::array<Way, 2> ways{Way{records::InstalledFormats().StreamText}, Way{&StreamFormattedUnderLock}};
+  std::uintmax_t bytes = 0;
+  int iteration = 0;
+  for (auto _ : state) {
+    for (int turn = 0; turn < 2; ++turn) {
+      Way& way = ways[static_cast<std::size_t>((turn + iteration) % 2)];
+      BenchFormats().StreamText = way.Stream;
+      double wait = 0.0;
+      const double gap = LongestGapMs([&] { b.FileCommand(2, path); }, &b.window().View->ViewLock, &wait);
+      if (!std::filesystem::exists(path) || !b.answering().told.empty()) state.SkipWithError(("not saved: " + b.answering().told).c_str());
+      // Both ways write the same text: the same length every time.
+      const std::uintmax_t size = std::filesystem::exists(path) ? std::filesystem::file_size(path) : 0;
+      if (bytes != 0 && size != bytes) state.SkipWithError("the two ways wrote texts of different lengths");
+      bytes = size;
+      b.answering().told.clear();
+      std::fprintf(stderr, "%s: stand-still %.1f ms, wait for the view lock %.1f ms\n",
+                   way.Stream == &StreamFormattedUnderLock ? "formatted under the lock" : "lock free", gap, wait);
+      way.LongestWait = std::max(way.LongestWait, wait);
+      way.Longest = std::max(way.Longest, gap);
+      way.Total += gap;
+      way.Over += gap > kStandStillMs ? 1 : 0;
+      std::filesystem::remove(path);
+    }
+    ++iteration;
+  }
+  BenchFormats().StreamText = records::InstalledFormats().StreamText;
+  const double n = static_cast<double>(state.iterations());
+  state.counters["text_MiB"] = static_cast<double>(bytes) / (1 << 20);
+  state.counters["longest_gap_ms"] = ways[0].Longest;
+  state.counters["mean_longest_gap_ms"] = ways[0].Total / n;
+  state.counters["runs_over_50ms"] = ways[0].Over;
+  state.counters["longest_lock_wait_ms"] = ways[0].LongestWait;
+  state.counters["yardstick_longest_lock_wait_ms"] = ways[1].LongestWait;
+  state.counters["yardstick_longest_gap_ms"] = ways[1].Longest;
+  state.counters["yardstick_mean_longest_gap_ms"] = ways[1].Total / n;
+  state.counters["yardstick_runs_over_50ms"] = ways[1].Over;
+  state.SetLabel("yardstick: the same text, each piece formatted under the view lock");
+}
+
 // Argument: run aside or not. The record file of the full view, loaded back into the window, its
 // filters set again after each load.
 void BM_WindowGapWhileLoading(benchmark::State& state) {
@@ -338,6 +429,9 @@ BENCHMARK(BM_WindowGapWhileSaving)
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+// The window's longest stand-still while File saves the whole filtered record as text, beside the
+// yardstick that formats each piece under the view lock.
+BENCHMARK(BM_WindowGapWhileExportingText)->Iterations(8)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The window's longest stand-still while File loads the full record file, aside or not.
 BENCHMARK(BM_WindowGapWhileLoading)->ArgName("aside")->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The same for the first load after the window's start.

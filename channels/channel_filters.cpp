@@ -202,6 +202,12 @@ FilteredSampleReader::FilteredSampleReader(const VessamorChannel& channel)
       MedianWindow(Median ? channel.MedianWindow : 0),
       Outputs(Width) {}
 
+std::uint32_t FilteredSampleReader::Reach() const { return Width + (Median ? Channel.MedianWindow : 0u) + 1; }
+
+std::int16_t FilteredSampleReader::CodeAt(std::uint32_t index) const {
+  return Copy != nullptr ? Copy[index - CopyFirst] : Channel.Codes[index];
+}
+
 void FilteredSampleReader::Restart(std::uint32_t index) {
   const std::uint32_t first = Width == 0 ? index : index + 1 >= Width ? index + 1 - Width : 0;
   const std::uint32_t n = Median ? Channel.MedianWindow : 1u;
@@ -215,7 +221,7 @@ void FilteredSampleReader::Restart(std::uint32_t index) {
 }
 
 void FilteredSampleReader::Step(bool wanted) {
-  const std::int16_t code = Channel.Codes[Next];
+  const std::int16_t code = CodeAt(Next);
   if (Median) MedianWindow.Push(code);
   if (Next++ < FirstKept || !wanted) return;
   Last = Median ? MedianWindow.Output() : code;
@@ -229,8 +235,8 @@ void FilteredSampleReader::Step(bool wanted) {
 
 std::int32_t FilteredSampleReader::At(std::uint32_t index) {
   if (Channel.Codes == nullptr || index >= Channel.CodeCapacity) return 0;
-  if (!Median && !Smoothing) return Channel.Codes[index];
-  const std::uint32_t span = Width + (Median ? Channel.MedianWindow : 0u) + 1;
+  if (!Median && !Smoothing) return CodeAt(index);
+  const std::uint32_t span = Reach();
   if (!Started || index + 1 < Next || index + 1 - Next > span) Restart(index);
   // Without smoothing only the last output is read; the ones skipped on the way are not needed.
   while (Next <= index) Step(Width != 0 || Next == index);

@@ -72,8 +72,17 @@ class FilteredSampleReader {
  public:
   explicit FilteredSampleReader(const VessamorChannel& channel);
   std::int32_t At(std::uint32_t index);
+  // Samples before an index that At may read besides it: the filters' reach back.
+  std::uint32_t Reach() const;
+  // Reads the channel's codes from `codes`, a copy of them from sample `first` on, in place of the
+  // channel's own; the copy must hold every sample At reads, up to Reach() before the index.
+  void ReadFrom(const std::int16_t* codes, std::uint32_t first) {
+    Copy = codes;
+    CopyFirst = first;
+  }
 
  private:
+  std::int16_t CodeAt(std::uint32_t index) const;
   void Restart(std::uint32_t index);
   void Step(bool wanted);
 
@@ -90,4 +99,6 @@ class FilteredSampleReader {
   std::uint32_t Next = 0;       // the next sample to take in
   std::uint32_t FirstKept = 0;  // outputs before this sample stay out of the smoothing
   std::int32_t Last = 0;        // the newest median output (or code)
+  const std::int16_t* Copy = nullptr;
+  std::uint32_t CopyFirst = 0;
 };

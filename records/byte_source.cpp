@@ -18,6 +18,13 @@ bool MemorySource::ReadAt(std::uint64_t offset, void* out, std::size_t size) con
   return true;
 }
 
+std::size_t MemorySource::ReadUpTo(std::uint64_t offset, void* out, std::size_t size) const {
+  if (offset >= bytes_.size()) return 0;
+  const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, bytes_.size() - offset));
+  if (n > 0) std::memcpy(out, bytes_.data() + offset, n);
+  return n;
+}
+
 FileSource::FileSource(const std::string& path) {
   // A pipe would hold the open until a writer comes: it is opened without waiting, then refused.
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -37,17 +44,21 @@ FileSource::~FileSource() {
 
 bool FileSource::ReadAt(std::uint64_t offset, void* out, std::size_t size) const {
   if (fd_ < 0 || offset > size_ || size > size_ - offset) return false;
+  return ReadUpTo(offset, out, size) == size;
+}
+
+std::size_t FileSource::ReadUpTo(std::uint64_t offset, void* out, std::size_t size) const {
+  if (fd_ < 0) return 0;
   auto* p = static_cast<std::uint8_t*>(out);
-  while (size > 0) {
-    const ssize_t n = ::pread(fd_, p, size, static_cast<off_t>(offset));
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pread(fd_, p + done, size - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
     // A file that shrank while being read ends the read like a short file.
-    if (n <= 0) return false;
-    p += n;
-    offset += static_cast<std::uint64_t>(n);
-    size -= static_cast<std::size_t>(n);
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
   }
-  return true;
+  return done;
 }
 
 void FileSource::Fetch(std::uint64_t offset, std::uint64_t size) const {

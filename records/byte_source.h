@@ -14,6 +14,11 @@ class ByteSource {
   virtual std::uint64_t Size() const = 0;
   // Copies size bytes from offset; false, with nothing promised of out, when they are not all there.
   virtual bool ReadAt(std::uint64_t offset, void* out, std::size_t size) const = 0;
+  // Copies as many of size bytes from offset as are there: the number copied, fewer than size when
+  // the source ends first (a file that shrank since it was opened ends where it now ends).
+  virtual std::size_t ReadUpTo(std::uint64_t offset, void* out, std::size_t size) const {
+    return ReadAt(offset, out, size) ? size : 0;
+  }
   // Makes size bytes from offset quick to read: a file's are brought from the disk into memory.
   virtual void Fetch(std::uint64_t offset, std::uint64_t size) const {
     (void)offset;
@@ -26,6 +31,7 @@ class MemorySource final : public ByteSource {
   explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
   std::uint64_t Size() const override { return bytes_.size(); }
   bool ReadAt(std::uint64_t offset, void* out, std::size_t size) const override;
+  std::size_t ReadUpTo(std::uint64_t offset, void* out, std::size_t size) const override;
 
  private:
   std::span<const std::uint8_t> bytes_;
@@ -42,6 +48,7 @@ class FileSource final : public ByteSource {
   bool Ok() const { return fd_ >= 0; }
   std::uint64_t Size() const override { return size_; }
   bool ReadAt(std::uint64_t offset, void* out, std::size_t size) const override;
+  std::size_t ReadUpTo(std::uint64_t offset, void* out, std::size_t size) const override;
   // Waits for the disk, copying nothing into the program: a read of the bytes after it is a copy
   // from the system's cache alone.
   void Fetch(std::uint64_t offset, std::uint64_t size) const override;

@@ -136,10 +136,29 @@ double RowTime(const GraphView& view, const ExportPlan& plan, const ExportRows& 
   return static_cast<double>(at) / ExportRate(view);
 }
 
+void CellReader::Cover(std::uint8_t index, std::uint32_t sample, FilteredSampleReader& reader) {
+  // Codes copied at a time: 64 KiB of a channel, a few microseconds under the lock.
+  constexpr std::uint32_t kCodesATake = 1u << 15;
+  CodeCopy& copy = Copies.at(index);
+  const std::uint32_t reach = reader.Reach();
+  const std::uint32_t from = sample > reach ? sample - reach : 0;
+  if (from >= copy.First && sample < copy.End) return;
+  std::lock_guard lock(*CodesLock);
+  const VessamorChannel& channel = View.Channel(index);
+  // A sample beyond the channel's room is read as 0, without its codes.
+  if (channel.Codes == nullptr || sample >= channel.CodeCapacity) return;
+  const std::uint32_t end = static_cast<std::uint32_t>(std::min<std::uint64_t>(std::uint64_t{sample} + kCodesATake, channel.CodeCapacity));
+  copy.Codes.assign(channel.Codes + from, channel.Codes + end);
+  copy.First = from;
+  copy.End = end;
+  reader.ReadFrom(copy.Codes.data(), from);
+}
+
 float CellReader::Filtered(std::uint8_t index, std::uint32_t sample) {
   const VessamorChannel& channel = View.Channel(index);
   std::unique_ptr<FilteredSampleReader>& reader = Readers.at(index);
   if (!reader) reader = std::make_unique<FilteredSampleReader>(channel);
+  if (CodesLock != nullptr) Cover(index, sample, *reader);
   return channel.ValueOfFilteredCode(reader->At(sample));
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,18 +72,33 @@ std::string FixedText(double value, int decimals);
 // Column 0 of a row: the sample's time, the second's end or the history entry's end.
 double RowTime(const GraphView& view, const ExportPlan& plan, const ExportRows& rows, std::uint32_t at);
 // Reads the cells of an export row after row; each channel's filter windows are carried from one
-// sample to the next.
+// sample to the next. Without `codes_lock` the codes are read where they stand in the view (the
+// caller holds the view lock, or nothing else touches the view); with it, from copies of a few
+// tens of thousands of codes at a time, each taken under that lock, so that a reader formatting
+// the cells beside the window holds the view lock only while it copies. The channels' settings and
+// rate histories are read as they stand: the save that exports holds the window's input, and no
+// recording runs, so nothing changes them meanwhile.
 class CellReader {
  public:
-  explicit CellReader(const GraphView& view) : View(view) {}
+  explicit CellReader(const GraphView& view, std::mutex* codes_lock = nullptr) : View(view), CodesLock(codes_lock) {}
   // A channel's value in a row, as both exports write it.
   float Value(std::uint8_t channel, const ExportRows& rows, std::uint32_t at);
 
  private:
+  // Codes of one channel copied from the view: samples First up to End.
+  struct CodeCopy {
+    std::vector<std::int16_t> Codes;
+    std::uint32_t First = 0;
+    std::uint32_t End = 0;
+  };
   float Filtered(std::uint8_t channel, std::uint32_t index);
+  // Makes the channel's copy hold what its reader reads for `sample`.
+  void Cover(std::uint8_t channel, std::uint32_t sample, FilteredSampleReader& reader);
 
   const GraphView& View;
+  std::mutex* CodesLock;
   std::array<std::unique_ptr<FilteredSampleReader>, 4> Readers;
+  std::array<CodeCopy, 4> Copies;
 };
 
 }  // namespace records

@@ -307,13 +307,14 @@ void ReadCodesAhead(const GraphView& view, LoadedRecord& record) {
     std::int16_t* const to = codes.data() + start;
     c.ReadyAt = start;
     start += share;
-    // As the hand-over reads: a channel the file fails in, and those after it, come without codes.
-    failed = failed || !record.CodeSource->ReadAt(c.FileCodesAt, to, 2 * count);
+    // As the hand-over reads: the channel the file ends in keeps the codes read before its end, and
+    // those after it come without codes.
     if (failed) {
       c.ReadyFailed = true;
       continue;
     }
-    c.ReadyCount = count;
+    c.ReadyCount = record.CodeSource->ReadUpTo(c.FileCodesAt, to, 2 * count) / 2;
+    failed = c.ReadyFailed = c.ReadyCount < count;
   }
   record.ReadyCodes = std::move(codes);
 }
@@ -403,18 +404,23 @@ AppliedRecord HandOver(GraphView& view, const LoadedRecord& record, const std::s
       const LoadedChannel& loaded = record.Channels[k];
       std::size_t count =
           loaded.Present && ch.Codes != nullptr ? std::min<std::size_t>(record.CodeCount(loaded), ch.CodeCapacity) : 0;
-      const bool read_ahead =
-          ahead && count > 0 && count <= loaded.ReadyCount && ch.Codes == view.CodeBufferData() + loaded.ReadyAt;
+      const bool in_place = ahead && count > 0 && ch.Codes == view.CodeBufferData() + loaded.ReadyAt;
       if (record.CodeSource == nullptr) {
         CopyCodes(loaded.Codes.data(), count, ch.Codes, release_codes);
-      } else if (count > 0 && !read_ahead &&
-                 (applied.ReadFailed || (ahead && loaded.ReadyFailed) ||
-                  !record.CodeSource->ReadAt(loaded.FileCodesAt, ch.Codes, 2 * count))) {
-        // As of a file that ends here: this channel and those after it come without codes.
-        applied.ReadFailed = true;
+      } else if (applied.ReadFailed) {
+        // The file ended in an earlier channel: this one comes without codes.
         count = 0;
-        ch.Enabled = ch.Shown = ch.SavedShown = 0;
+      } else if (in_place && (loaded.ReadyFailed || count <= loaded.ReadyCount)) {
+        // Read ahead into their place; the file may have ended inside them.
+        applied.ReadFailed = loaded.ReadyFailed;
+        count = std::min(count, loaded.ReadyCount);
+      } else if (count > 0) {
+        const std::size_t read = record.CodeSource->ReadUpTo(loaded.FileCodesAt, ch.Codes, 2 * count) / 2;
+        applied.ReadFailed = read < count;
+        count = read;
       }
+      // The channel the file ended in keeps the codes read before its end; one without any is not shown.
+      if (count == 0 && applied.ReadFailed) ch.Enabled = ch.Shown = ch.SavedShown = 0;
       ch.CodeCount = static_cast<std::uint32_t>(count);
       if (loaded.HasSettings && !loaded.Settings.HasRunRange && count > 1) {
         ch.RunMax = ch.RunMin = ch.Codes[1];
@@ -437,9 +443,10 @@ AppliedRecord HandOver(GraphView& view, const LoadedRecord& record, const std::s
     view.SampleCount = shortest;
     view.LastSampleIndex = shortest > 0 ? shortest - 1 : 0;
     if (record.ViewSensorCode) view.SensorCode = *record.ViewSensorCode;
-    // Codes the read could not bring leave nothing of the record shown before: the view is empty,
-    // as after New, with no record's name or title over it.
-    if (!any && applied.ReadFailed) {
+    long_enough = any && (view.LastSampleIndex >= kViewableLastIndex || record.ShowAnyLength);
+    // A read that failed has written over the record shown before and brought too little to show:
+    // the view is empty, as after New, with no record's name or title over it.
+    if (!long_enough && applied.ReadFailed) {
       applied.Emptied = true;
       view.RecordViewable = 0;
       view.RecordName.clear();
@@ -450,7 +457,6 @@ AppliedRecord HandOver(GraphView& view, const LoadedRecord& record, const std::s
       view.Sweep.ScreenStart = 0.0;
       view.FullRedraw = 1;
     }
-    long_enough = any && (view.LastSampleIndex >= kViewableLastIndex || record.ShowAnyLength);
     if (long_enough) {
       SetUpView(view);
       if (record.ViewSensorCode) view.SensorCode = *record.ViewSensorCode;

@@ -69,7 +69,7 @@ struct LoadedChannel {
   std::uint32_t FileCodes = 0;
   std::vector<std::uint16_t> History;  // rate kinds only
   // ReadyCount codes read ahead (ReadCodesAhead) stand in LoadedRecord::ReadyCodes from ReadyAt on;
-  // ReadyFailed: the file failed before their end.
+  // ReadyFailed: the file ended before the channel's end (in it, ReadyCount short, or before it).
   std::size_t ReadyCount = 0;
   bool ReadyFailed = false;
   std::size_t ReadyAt = 0;
@@ -133,10 +133,11 @@ struct AppliedRecord {
   std::uint32_t MarkersCleared = 0;  // markers set on the view before the load
   bool ViewSetUp = false;            // the record was long enough to be shown (20 samples or more)
   // The file could not be read to the end of its codes after all (it shrank, or the disk failed):
-  // the channels keep what was read before, as of a damaged file, and the user is told.
+  // as of a damaged file, the channel it ended in keeps the codes read before and its count says how
+  // many, those after it come without codes, and the user is told.
   bool ReadFailed = false;
-  // Nothing of the file could be read after all: the view holds no record (none of the one shown
-  // before either), no channel, name or title of one, and is to be drawn again whole.
+  // Too little of the file could be read after all to be shown: the view holds no record (none of
+  // the one shown before either), no name or title of one, and is to be drawn again whole.
   bool Emptied = false;
 };
 

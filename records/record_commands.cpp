@@ -198,36 +198,41 @@ void RestartFilters(GraphView& view) {
   }
 }
 
-// The bytes of a text or sheet file; false when this build has no writer for it.
+// The bytes of a text or sheet file; false when this build has no writer for it. The writer holds the
+// view lock only while it reads the view.
 bool BuildFile(const RecordCommandContext& context, RecordKind kind, const SaveRange& range,
                std::vector<std::uint8_t>& bytes) {
   GraphView& view = context.View;
-  std::lock_guard lock(view.ViewLock);
-  RestartFilters(view);
+  {
+    std::lock_guard lock(view.ViewLock);
+    RestartFilters(view);
+  }
   const RecordWriterFn writer = kind == RecordKind::Text ? FormatsOf(context).WriteText : FormatsOf(context).WriteSheet;
-  return writer != nullptr && writer(view, range, context.EnglishUi, bytes);
+  return writer != nullptr && writer(view, range, context.EnglishUi, bytes, &view.ViewLock);
 }
 
 std::string_view SavingText(const RecordCommandContext& context) {
   return context.EnglishUi ? "Writing the file" : "Запись файла";
 }
 
-// The text export written piece by piece as it is made, each piece's rows counted in `progress`
-// and the view lock let go between pieces, so that a long record's text is never held whole and the
-// window may draw meanwhile. Run aside; false when a piece could not be written.
+// The text export written piece by piece as it is made, each piece's rows counted in `progress`, so
+// that a long record's text is never held whole. The stream holds the view lock only to copy what it
+// reads of the view, and formats and writes with it free: a paint meanwhile never waits for a piece.
+// Run aside; false when a piece could not be written.
 bool StreamTextFile(RecordCommandContext& context, RecordStreamFn stream, AtomicFileWriter& writer,
                     platform::AsideProgress& progress) {
   GraphView& view = context.View;
-  std::unique_lock lock(view.ViewLock);
-  RestartFilters(view);
-  return stream(view, context.Range, context.EnglishUi, [&](std::string_view piece, std::uint64_t done, std::uint64_t rows) {
-    lock.unlock();
+  {
+    std::lock_guard lock(view.ViewLock);
+    RestartFilters(view);
+  }
+  const auto sink = [&](std::string_view piece, std::uint64_t done, std::uint64_t rows) {
     const bool ok = writer.Write(piece.data(), piece.size());
     const std::uint64_t total = std::max<std::uint64_t>(rows, 1);
     if (ok && done < total) progress.Set(done, total);
-    lock.lock();
     return ok;
-  });
+  };
+  return stream(view, context.Range, context.EnglishUi, sink, &view.ViewLock);
 }
 
 // A file of that name is there: the user says whether it is replaced. Asked about the very name
@@ -282,25 +287,34 @@ bool SaveChosenFile(RecordCommandContext& context, std::string path, int filter_
         progress);
     context.Host.ShowProgress(SavingText(context), 1, 1);
   } else if (kind == RecordKind::Binary) {
-    // A record file goes out aside, its codes straight from the view in pieces, the view lock let go
-    // between them: the input is held and the codes saved are not written meanwhile.
+    // A record file goes out aside, its codes from the view in pieces, each copied under the view
+    // lock and written with it free: a paint meanwhile waits for no write.
     context.Host.RunAside(SavingText(context), [&] {
       writer.emplace(path);
       {
+        constexpr std::size_t kBytesATake = std::size_t{1} << 18;
+        std::vector<std::uint8_t> piece;
         std::unique_lock lock(view.ViewLock);
         RestartFilters(view);
-        const auto write = [&](const void* data, std::size_t size) { return writer->Write(data, size); };
-        StreamBinaryRecord(view, context.Range, write, [&] {
-          lock.unlock();
-          std::this_thread::yield();
-          lock.lock();
-        });
+        const auto write = [&](const void* data, std::size_t size) {
+          const auto* bytes = static_cast<const std::uint8_t*>(data);
+          for (std::size_t done = 0; done < size;) {
+            const std::size_t n = std::min(kBytesATake, size - done);
+            piece.assign(bytes + done, bytes + done + n);
+            lock.unlock();
+            const bool ok = writer->Write(piece.data(), n);
+            lock.lock();
+            if (!ok) return false;
+            done += n;
+          }
+          return true;
+        };
+        StreamBinaryRecord(view, context.Range, write);
       }
       committed = writer->Commit();
     });
   } else {
-    // The file's bytes are made aside too, under the view lock: a paint wanting the lock meanwhile
-    // waits for them as it would have, while the rest of the window goes on.
+    // The file's bytes are made aside too, the view lock held only while the view is read.
     bool built = false;
     context.Host.RunAside(SavingText(context), [&] {
       std::vector<std::uint8_t> bytes;
@@ -510,7 +524,9 @@ bool OpenRecord(RecordCommandContext& context) {
       view.Sweep.FullRedraw = 1;
       view.MainWindow->InvalidateLocal();
     }
-    return Refuse(context, RecordMessage::DamagedNothingRead, path);
+    bool nothing_read = true;
+    for (std::size_t k = 0; k < GraphView::kLiveChannels; ++k) nothing_read = nothing_read && view.Channel(k).CodeCount == 0;
+    return Refuse(context, nothing_read ? RecordMessage::DamagedNothingRead : RecordMessage::Damaged, path);
   }
   if (applied.ViewSetUp && view.MainWindow != nullptr) {
     if (applied.MarkersCleared < 2) {

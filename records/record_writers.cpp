@@ -9,9 +9,19 @@
 namespace records {
 namespace {
 
-template <std::string (*Write)(const GraphView&, SaveRange, bool)>
-bool WriteBytes(const GraphView& view, const SaveRange& range, bool english, std::vector<std::uint8_t>& out) {
-  const std::string bytes = Write(view, range, english);
+bool WriteTextBytes(const GraphView& view, const SaveRange& range, bool english, std::vector<std::uint8_t>& out,
+                    std::mutex* view_lock) {
+  const std::string bytes = [&] {
+    const std::unique_lock lock = view_lock != nullptr ? std::unique_lock(*view_lock) : std::unique_lock<std::mutex>();
+    return WriteTextRecord(view, range, english);
+  }();
+  out.assign(bytes.begin(), bytes.end());
+  return true;
+}
+
+bool WriteSheetBytes(const GraphView& view, const SaveRange& range, bool english, std::vector<std::uint8_t>& out,
+                     std::mutex* view_lock) {
+  const std::string bytes = WriteSheetRecordAside(view, range, english, view_lock);
   out.assign(bytes.begin(), bytes.end());
   return true;
 }
@@ -20,14 +30,15 @@ TextImportResult ImportText(GraphView& view, std::span<const std::uint8_t> file,
   return ReadTextRecord(view, std::string_view(reinterpret_cast<const char*>(file.data()), file.size()), title, file_goes_on);
 }
 
-bool StreamText(const GraphView& view, const SaveRange& range, bool english, const TextPieceSink& sink) {
-  return StreamTextRecord(view, range, english, sink);
+bool StreamText(const GraphView& view, const SaveRange& range, bool english, const TextPieceSink& sink,
+                std::mutex* view_lock) {
+  return StreamTextRecord(view, range, english, sink, view_lock);
 }
 
 }  // namespace
 
 const RecordFormats& InstalledFormats() {
-  static const RecordFormats formats{&WriteBytes<&WriteTextRecord>, &WriteBytes<&WriteSheetRecord>, &ImportText,
+  static const RecordFormats formats{&WriteTextBytes, &WriteSheetBytes, &ImportText,
                                      &StreamText};
   return formats;
 }

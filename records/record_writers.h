@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,14 +19,17 @@ struct SaveRange {
   std::uint32_t Count = 0;
 };
 
-// Builds a record file's bytes from the view; false when nothing can be written.
+// Builds a record file's bytes from the view, taking the view's lock `view_lock` (which the caller
+// does not hold) to read the view; false when nothing can be written.
 using RecordWriterFn = bool (*)(const GraphView& view, const SaveRange& range, bool english,
-                                std::vector<std::uint8_t>& out);
+                                std::vector<std::uint8_t>& out, std::mutex* view_lock);
 // Takes one piece of an export as it is written (about a quarter of a mebibyte, whole rows), with
 // the rows written so far and the rows in all; false stops the export.
 using TextPieceSink = std::function<bool(std::string_view piece, std::uint64_t rows_done, std::uint64_t rows_total)>;
-// Writes an export piece by piece into the sink; false when the sink refused a piece.
-using RecordStreamFn = bool (*)(const GraphView& view, const SaveRange& range, bool english, const TextPieceSink& sink);
+// Writes an export piece by piece into the sink, taking the view's lock `view_lock` (which the
+// caller does not hold) only to read the view; false when the sink refused a piece.
+using RecordStreamFn = bool (*)(const GraphView& view, const SaveRange& range, bool english, const TextPieceSink& sink,
+                                std::mutex* view_lock);
 // What a text import took: the channels read (0 when nothing changed), and whether the file held
 // more rows than the record took, with the rows it holds (0 when not all of it was read).
 struct TextImportResult {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <limits>
+#include <mutex>
 
 #include "graph/graph_view.h"
 #include "platform/cp1251.h"
@@ -39,7 +40,7 @@ double CellNumber(float value) {
 }
 
 void WriteColumns(SheetRecord& sheet, const GraphView& view, const ExportPlan& plan, const ExportRows& rows,
-                  std::uint16_t first_row) {
+                  std::uint16_t first_row, std::mutex* codes_lock) {
   if (plan.Shown.empty()) return;
   // The whole sheet's room at once, the end record included: the cells never move as it grows.
   const std::uint64_t count = rows.End > rows.First ? (std::uint64_t{rows.End} - rows.First + rows.Step - 1) / rows.Step : 0;
@@ -47,7 +48,7 @@ void WriteColumns(SheetRecord& sheet, const GraphView& view, const ExportPlan& p
   ForEachRow(rows, [&](std::uint32_t at, std::uint32_t row) {
     sheet.WriteNumberCell(static_cast<std::uint16_t>(first_row + row), 0, RowTime(view, plan, rows, at));
   });
-  CellReader cells(view);
+  CellReader cells(view, codes_lock);
   for (const std::uint8_t c : plan.Shown) {
     ForEachRow(rows, [&](std::uint32_t at, std::uint32_t row) {
       sheet.WriteNumberCell(static_cast<std::uint16_t>(first_row + row), c + 1, CellNumber(cells.Value(c, rows, at)));
@@ -130,7 +131,19 @@ void DumpTwelveValues(const std::uint32_t (&v)[12]) {
 }
 
 std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool english) {
-  if (view.TwoChannelText != 0) return WriteSheetRecordAlt(view, range, english, false);
+  return WriteSheetRecordAside(view, range, english, nullptr);
+}
+
+std::string WriteSheetRecordAlt(const GraphView& view, SaveRange range, bool english, bool per_sample) {
+  return WriteSheetRecordAltAside(view, range, english, per_sample, nullptr);
+}
+
+std::string WriteSheetRecordAside(const GraphView& view, SaveRange range, bool english, std::mutex* codes_lock) {
+  std::unique_lock head = codes_lock != nullptr ? std::unique_lock(*codes_lock) : std::unique_lock<std::mutex>();
+  if (view.TwoChannelText != 0) {
+    if (head.owns_lock()) head.unlock();
+    return WriteSheetRecordAltAside(view, range, english, false, codes_lock);
+  }
   const ExportPlan plan = ClassifyChannels(view);
   SheetRecord sheet;
   sheet.WriteBofRecord();
@@ -154,19 +167,25 @@ std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool englis
     first_row = 6;
   }
   const bool whole_history = view.SaveSelection == 0 && plan.HistorySheet();
-  WriteColumns(sheet, view, plan, PlanRows(view, plan, range, kRowLimit, whole_history), first_row);
+  const ExportRows rows = PlanRows(view, plan, range, kRowLimit, whole_history);
+  if (head.owns_lock()) head.unlock();
+  WriteColumns(sheet, view, plan, rows, first_row, codes_lock);
   sheet.WriteEofRecord();
   return std::move(sheet.Bytes);
 }
 
-std::string WriteSheetRecordAlt(const GraphView& view, SaveRange range, bool english, bool per_sample) {
+std::string WriteSheetRecordAltAside(const GraphView& view, SaveRange range, bool english, bool per_sample,
+                                     std::mutex* codes_lock) {
+  std::unique_lock head = codes_lock != nullptr ? std::unique_lock(*codes_lock) : std::unique_lock<std::mutex>();
   const ExportPlan plan = ClassifyTwoChannel(view, per_sample);
   SheetRecord sheet;
   sheet.WriteBofRecord();
   sheet.WriteLabelCell(0, 4, Say(english, "Частота,сек", "Frequency,s"));
   sheet.WriteNumberCell(1, 4, FrequencySeconds(view, plan));
   WriteColumnHeads(sheet, view, plan, english);
-  WriteColumns(sheet, view, plan, PlanRows(view, plan, range, kRowLimit, false), 5);
+  const ExportRows rows = PlanRows(view, plan, range, kRowLimit, false);
+  if (head.owns_lock()) head.unlock();
+  WriteColumns(sheet, view, plan, rows, 5, codes_lock);
   sheet.WriteEofRecord();
   return std::move(sheet.Bytes);
 }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -49,5 +50,11 @@ void DumpTwelveValues(const std::uint32_t (&values)[12]);
 std::string WriteSheetRecord(const GraphView& view, SaveRange range, bool english);
 // The two-channel record's sheet: per-second rows, or (per_sample) one row per sample.
 std::string WriteSheetRecordAlt(const GraphView& view, SaveRange range, bool english, bool per_sample);
+// The same sheets made beside the window: the view is read only under `codes_lock` (the view's lock,
+// not held by the caller), the heads whole and the codes a few tens of thousands at a time
+// (CellReader); the cells are worked out and laid out with the lock free.
+std::string WriteSheetRecordAside(const GraphView& view, SaveRange range, bool english, std::mutex* codes_lock);
+std::string WriteSheetRecordAltAside(const GraphView& view, SaveRange range, bool english, bool per_sample,
+                                     std::mutex* codes_lock);
 
 }  // namespace records

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <limits>
+#include <mutex>
 #include <string_view>
 
 #include "graph/graph_view.h"
@@ -12,8 +13,7 @@
 namespace records {
 namespace {
 
-// A piece of a streamed export: written out once this much has gathered. The save holds the view lock
-// while a piece is made, so a piece is small enough that a paint waiting for the lock waits little.
+// A piece of a streamed export: written out once this much has gathered.
 constexpr std::size_t kPieceBytes = 1u << 18;
 
 // Text in code page 1251 with CR LF line ends; numbers in the "C" convention whatever the locale.
@@ -107,8 +107,9 @@ void WriteVolumeLines(CodePageText& out, const GraphView& view, const ExportPlan
   out.LineEnd().LineEnd();
 }
 
-void WriteRows(CodePageText& out, const GraphView& view, const ExportPlan& plan, const ExportRows& rows) {
-  CellReader cells(view);
+void WriteRows(CodePageText& out, const GraphView& view, const ExportPlan& plan, const ExportRows& rows,
+               std::mutex* codes_lock) {
+  CellReader cells(view, codes_lock);
   out.RowsTotal = rows.End > rows.First ? (std::uint64_t{rows.End} - rows.First + rows.Step - 1) / rows.Step : 0;
   ForEachRow(rows, [&](std::uint32_t at, std::uint32_t row) {
     if (out.Failed) return;
@@ -125,7 +126,13 @@ void WriteRows(CodePageText& out, const GraphView& view, const ExportPlan& plan,
   });
 }
 
-void WriteText(CodePageText& out, const GraphView& view, SaveRange range) {
+// Holds the codes lock, when there is one, while the export's head is made from the view.
+std::unique_lock<std::mutex> HoldForHead(std::mutex* codes_lock) {
+  return codes_lock != nullptr ? std::unique_lock(*codes_lock) : std::unique_lock<std::mutex>();
+}
+
+void WriteText(CodePageText& out, const GraphView& view, SaveRange range, std::mutex* codes_lock) {
+  std::unique_lock head = HoldForHead(codes_lock);
   const ExportPlan plan = ClassifyChannels(view);
   const bool no_channel = plan.OtherCount == 0 && plan.RateCount == 0;
   if (plan.HistorySheet() || plan.PerSecond) {
@@ -136,18 +143,21 @@ void WriteText(CodePageText& out, const GraphView& view, SaveRange range) {
   }
   WriteHeads(out, view, plan);
   if (plan.Volume && CountMarkedPoints(view) >= 2) WriteVolumeLines(out, view, plan);
-  if (!no_channel) {
-    WriteRows(out, view, plan, PlanRows(view, plan, range, std::numeric_limits<std::uint32_t>::max(), false));
-  }
+  const ExportRows rows = PlanRows(view, plan, range, std::numeric_limits<std::uint32_t>::max(), false);
+  if (head.owns_lock()) head.unlock();
+  if (!no_channel) WriteRows(out, view, plan, rows, codes_lock);
   out.Say("конец записи", "end of record").LineEnd();
 }
 
-void WriteTextAlt(CodePageText& out, const GraphView& view, SaveRange range, bool per_sample) {
+void WriteTextAlt(CodePageText& out, const GraphView& view, SaveRange range, bool per_sample, std::mutex* codes_lock) {
+  std::unique_lock head = HoldForHead(codes_lock);
   const ExportPlan plan = ClassifyTwoChannel(view, per_sample);
   if (per_sample) out.Say("Частота 125Гц", "Frequency 125Hz").LineEnd();
   else out.Say("Частота ", "Frequency ").Number(FrequencySeconds(view, plan)).Say(" сек", " s").LineEnd();
   WriteHeads(out, view, plan);
-  WriteRows(out, view, plan, PlanRows(view, plan, range, std::numeric_limits<std::uint32_t>::max(), false));
+  const ExportRows rows = PlanRows(view, plan, range, std::numeric_limits<std::uint32_t>::max(), false);
+  if (head.owns_lock()) head.unlock();
+  WriteRows(out, view, plan, rows, codes_lock);
   out.Say("конец записи", "end of record").LineEnd();
 }
 
@@ -156,22 +166,27 @@ void WriteTextAlt(CodePageText& out, const GraphView& view, SaveRange range, boo
 std::string WriteTextRecord(const GraphView& view, SaveRange range, bool english) {
   if (view.TwoChannelText != 0) return WriteTextRecordAlt(view, range, english, false);
   CodePageText out(english);
-  WriteText(out, view, range);
+  WriteText(out, view, range, nullptr);
   return std::move(out.Bytes);
 }
 
 std::string WriteTextRecordAlt(const GraphView& view, SaveRange range, bool english, bool per_sample) {
   CodePageText out(english);
-  WriteTextAlt(out, view, range, per_sample);
+  WriteTextAlt(out, view, range, per_sample, nullptr);
   return std::move(out.Bytes);
 }
 
-bool StreamTextRecord(const GraphView& view, SaveRange range, bool english, const TextPieceSink& sink) {
+bool StreamTextRecord(const GraphView& view, SaveRange range, bool english, const TextPieceSink& sink,
+                      std::mutex* codes_lock) {
   CodePageText out(english, &sink);
-  if (view.TwoChannelText != 0) {
-    WriteTextAlt(out, view, range, false);
+  const bool two_channel = [&] {
+    const std::unique_lock hold = HoldForHead(codes_lock);
+    return view.TwoChannelText != 0;
+  }();
+  if (two_channel) {
+    WriteTextAlt(out, view, range, false, codes_lock);
   } else {
-    WriteText(out, view, range);
+    WriteText(out, view, range, codes_lock);
   }
   out.RowsDone = out.RowsTotal;
   out.Flush(true);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,7 +22,12 @@ std::string WriteTextRecordAlt(const GraphView& view, SaveRange range, bool engl
 
 // The export of `range` (the two-channel record's when the view holds one) handed over piece by
 // piece in order, so that no more than a piece of it is held; false when the sink refused a piece.
-bool StreamTextRecord(const GraphView& view, SaveRange range, bool english, const TextPieceSink& sink);
+// With `codes_lock` (the view's lock, not held by the caller) the view is read only under it: the
+// head whole, the codes a few tens of thousands at a time (CellReader); the cells are worked out and
+// formatted, and the pieces handed over, with the lock free. Without it the caller holds the lock or
+// nothing else touches the view.
+bool StreamTextRecord(const GraphView& view, SaveRange range, bool english, const TextPieceSink& sink,
+                      std::mutex* codes_lock = nullptr);
 
 // A text record as read, before it touches the view.
 struct TextRecordImport {

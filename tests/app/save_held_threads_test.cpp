@@ -399,9 +399,9 @@ TEST(SaveHeld, AFileShrunkMidLoadLeavesNoRecordOnTheScreen) {
     const fs::path shrinks = folder.path / "shrinks.out";
     WriteRecord(shrinks, 3000, {});
     platform::HeadlessHost& host = rig.Host();
-    // Checked whole, then cut inside the first channel's codes: 10 bytes of a version '2' header and
-    // four blocks of 49.
-    host.AfterAside = [&] { fs::resize_file(shrinks, 10 + 4 * 49 + 8 + 10); };
+    // Checked whole, then cut where the first channel's codes begin: 10 bytes of a version '2' header,
+    // four blocks of 49 and the two counts.
+    host.AfterAside = [&] { fs::resize_file(shrinks, 10 + 4 * 49 + 8); };
     FileCommand(rig, 1, shrinks);
     host.AfterAside = {};
     const std::string told = std::string(records::RecordMessageText(records::RecordMessage::DamagedNothingRead, size.english)) +

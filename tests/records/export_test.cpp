@@ -134,7 +134,8 @@ TEST(TextExport, RussianRecordIsCodePage1251WithCrLfAndEveryRowWhateverTheLocale
 // A long record's text goes out in pieces of whole rows, a mebibyte or so each, that together are
 // the export made whole; the rows counted rise to the total; a refused piece ends it.
 TEST(TextExport, StreamedPiecesOfWholeRowsMakeTheWholeExport) {
-  for (const bool two_channel : {false, true}) {
+  // Locked: the stream takes the view lock itself and reads the codes from copies it takes under it.
+  for (const auto& [two_channel, locked] : {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
     RecordedView r({1, 1}, 100000, 200000);
     MakePlain(r.view, 1000, [](std::size_t k, std::uint32_t i) { return (i * 7 + k * 300) % 4000; });
     r.view.TwoChannelText = two_channel ? 1 : 0;
@@ -142,11 +143,13 @@ TEST(TextExport, StreamedPiecesOfWholeRowsMakeTheWholeExport) {
     std::vector<std::uint64_t> done;
     std::uint64_t total = 0;
     EXPECT_TRUE(records::StreamTextRecord(r.view, {0, 100000}, true, [&](std::string_view piece, std::uint64_t rows, std::uint64_t all) {
+      EXPECT_TRUE(!locked || r.view.ViewLock.try_lock()) << "a piece handed over under the view lock";
+      if (locked) r.view.ViewLock.unlock();
       EXPECT_LE(piece.size(), (1u << 20) + 200);
       EXPECT_TRUE(piece.ends_with("\r\n"));
       joined += piece, done.push_back(rows), total = all;
       return true;
-    }));
+    }, locked ? &r.view.ViewLock : nullptr));
     EXPECT_EQ(joined, two_channel ? records::WriteTextRecordAlt(r.view, {0, 100000}, true, false)
                                   : records::WriteTextRecord(r.view, {0, 100000}, true));
     EXPECT_GE(done.size(), two_channel ? 1u : 2u);

@@ -51,8 +51,8 @@ class FakeHost : public platform::HostServices {
   bool Yes = true;
 };
 
-bool FakeText(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) { return out = {'T'}, true; }
-bool FakeSheet(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out) { return out = {'S'}, true; }
+bool FakeText(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out, std::mutex*) { return out = {'T'}, true; }
+bool FakeSheet(const GraphView&, const records::SaveRange&, bool, std::vector<std::uint8_t>& out, std::mutex*) { return out = {'S'}, true; }
 const records::RecordFormats kFakeFormats{&FakeText, &FakeSheet, nullptr};
 
 // The commands on a view, with the file the dialog names (none: cancelled).

@@ -3,6 +3,8 @@
 // size that the hand-over then takes as the view's, the same codes in the same places.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -24,6 +26,10 @@ class CountedSource final : public records::ByteSource {
   bool ReadAt(std::uint64_t offset, void* out, std::size_t size) const override {
     ++Reads;
     return offset + size <= Gone && bytes_.ReadAt(offset, out, size);
+  }
+  std::size_t ReadUpTo(std::uint64_t offset, void* out, std::size_t size) const override {
+    ++Reads;
+    return offset < Gone ? bytes_.ReadUpTo(offset, out, static_cast<std::size_t>(std::min<std::uint64_t>(size, Gone - offset))) : 0;
   }
   mutable int Reads = 0;
   std::uint64_t Gone = std::numeric_limits<std::uint64_t>::max();
@@ -97,34 +103,42 @@ TEST(RecordFileReads, ARecordFileStreamedInPiecesIsTheWholeFile) {
   }
 }
 
-TEST(RecordFileReads, AFileThatShrinksAfterItsCheckKeepsTheChannelsReadBeforeAndSaysSo) {
+TEST(RecordFileReads, AFileThatShrinksAfterItsCheckKeepsTheCodesReadBeforeAndSaysSo) {
   RecordedView rec({1, 1, 1}, 2500);
   const auto bytes = records::WriteBinaryRecord(rec.view, {0, 2500});
   const std::uint64_t codes = bytes.size() - 3 * 2 * 2500;
-  // Gone within channel 1's codes: channel 0 stays; gone within channel 0's: nothing is shown,
-  // not even the record the view held before.
-  for (const std::uint64_t gone : {codes + 5000 + 10, codes + 10}) {
+  // Where the file ends once checked, and the codes each channel keeps: the one it ends in keeps
+  // those before its end (a half code is none), those after it none. A record too short to show
+  // leaves nothing shown, not even the record the view held before.
+  const struct {
+    std::uint64_t gone;
+    std::array<std::uint32_t, 3> kept;
+  } cases[] = {
+      {codes + 5000 + 3000, {2500, 1500, 0}}, {codes + 5000 + 10, {2500, 5, 0}}, {codes + 5000, {2500, 0, 0}},
+      {codes + 3001, {1500, 0, 0}},           {codes + 10, {5, 0, 0}},           {codes, {0, 0, 0}},
+  };
+  for (const auto& c : cases) {
     for (const bool ahead : {false, true}) {
+      const std::string name = std::to_string(c.gone - codes) + (ahead ? " ahead" : "");
       CountedSource shrinking(bytes);
       auto read = records::CheckBinaryRecord(shrinking, kCapacity);
       ASSERT_EQ(read.Outcome, records::ReadOutcome::Loaded);
-      shrinking.Gone = gone;
+      shrinking.Gone = c.gone;
       RecordedView loaded({1}, 800);
       if (ahead) records::ReadCodesAhead(loaded.view, read.Record);
       const records::AppliedRecord applied = records::ApplyLoadedRecord(loaded.view, std::move(read.Record), "r.out");
-      const bool first_kept = gone > codes + 5000;
-      EXPECT_TRUE(applied.ReadFailed);
-      EXPECT_EQ(applied.ViewSetUp, first_kept);
-      EXPECT_EQ(loaded.view.RecordViewable, first_kept ? 1 : 0);
-      EXPECT_EQ(applied.Emptied, !first_kept);
-      EXPECT_EQ(loaded.view.RecordName.empty(), !first_kept);
-      EXPECT_EQ(loaded.view.SampleCount, first_kept ? 2500u : 0u);
+      std::uint32_t shortest = 2500;
+      for (const std::uint32_t n : c.kept) shortest = n > 0 ? std::min(shortest, n) : shortest;
+      const bool shown = c.kept[0] > 0 && shortest > 20;
+      EXPECT_TRUE(applied.ReadFailed) << name;
+      EXPECT_EQ(std::tuple(applied.ViewSetUp, applied.Emptied), std::tuple(shown, !shown)) << name;
+      EXPECT_EQ(std::tuple(loaded.view.RecordViewable.load(), loaded.view.RecordName.empty()), std::tuple(shown ? 1 : 0, !shown)) << name;
+      EXPECT_EQ(loaded.view.SampleCount, c.kept[0] > 0 ? shortest : 0u) << name;
       for (std::size_t k = 0; k < 3; ++k) {
-        const bool kept = k == 0 && first_kept;
-        EXPECT_EQ(std::tuple(loaded.view.Channel(k).CodeCount, loaded.view.Channel(k).Enabled), std::tuple(kept ? 2500u : 0u, kept ? 1 : 0)) << k << ahead;
+        const VessamorChannel& ch = loaded.view.Channel(k);
+        EXPECT_EQ(std::tuple(ch.CodeCount, ch.Enabled), std::tuple(c.kept[k], c.kept[k] > 0 ? 1 : 0)) << name << " channel " << k;
+        EXPECT_TRUE(std::equal(ch.Codes, ch.Codes + ch.CodeCount, rec.view.Channel(k).Codes)) << name << " channel " << k;
       }
-      const std::int16_t* kept = loaded.view.Channel(0).Codes;
-      EXPECT_TRUE(!first_kept || std::equal(kept, kept + 2500, rec.view.Channel(0).Codes)) << ahead;
     }
   }
 }
