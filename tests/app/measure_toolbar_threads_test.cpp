@@ -36,7 +36,8 @@ TEST(ToolbarOnTheBus, PanelFiltersThenAPullLosesNothingRecordedThenSettingsAreRe
   const auto click = [&](std::int32_t id) {
     apptest::PressButton(w, id);
   };
-  // Both units chosen on the start screen, prepared and ticked for the record.
+  // Both units chosen on the start screen, prepared and both tick boxes ticked (which the window
+  // reads into the slots as it leaves the start screen).
   for (int k = 0; k < 400 && w.Panels[1]->ContentShown == 0; ++k) rig.Step(33);
   until([&] { return w.SensorButtons[0].Unit != nullptr && w.SensorButtons[1].Unit != nullptr; });
   for (std::int32_t i : {1, 0}) {
@@ -45,7 +46,7 @@ TEST(ToolbarOnTheBus, PanelFiltersThenAPullLosesNothingRecordedThenSettingsAreRe
     w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[static_cast<std::size_t>(i)]);
   }
   w.RefreshDevices(1);
-  for (DeviceSlot& slot : w.DeviceSlots) slot.SelectedForRecord = 1;
+  for (auto& ticked : w.Bytes.SensorPrepared) ticked = 1;
   w.GotoGraphScreen();
   GraphView& view = *w.View;
 
@@ -81,7 +82,8 @@ TEST(ToolbarOnTheBus, PanelFiltersThenAPullLosesNothingRecordedThenSettingsAreRe
   EXPECT_TRUE(opened.Right > opened.Left && w.Window().DirtyBounds().Contains({opened.Left, opened.Top}));
   click(75037);
 
-  // One unit pulled while recording: every sample before is the unit's ramp, and the record stays viewable.
+  // One unit pulled while both record: every sample before is its unit's ramp, the pull ends the
+  // recording at once, and the record stays viewable.
   w.OnKeyDown(platform::key::kSpace, 1, 0);
   ASSERT_EQ(view.Recording.load(), 1);
   // While recording previous scale is dropped (its button stays as the click left it); the channel panel still opens.
@@ -96,8 +98,7 @@ TEST(ToolbarOnTheBus, PanelFiltersThenAPullLosesNothingRecordedThenSettingsAreRe
   });
   const std::array<const VessamorChannel*, 2> recorded{first, w.DeviceSlots[1].Channels[0]};
   ASSERT_TRUE(bus.Unplug(bus.Units()[1]));
-  until([] { return ConnectedMask.load() == 1; });
-  if (view.Recording.load() != 0) w.OnKeyDown(platform::key::kSpace, 1, 0);
+  until([&] { return ConnectedMask.load() == 1 && view.Recording.load() == 0; });
   rig.host.Pump();
   {
     std::lock_guard lock(view.ViewLock);
@@ -105,6 +106,7 @@ TEST(ToolbarOnTheBus, PanelFiltersThenAPullLosesNothingRecordedThenSettingsAreRe
     EXPECT_NE(view.RecordViewable, 0);
     const std::uint16_t period = StartPeriodUs(view.RecordRate);
     for (std::size_t s = 0; s < 2; ++s) {
+      ASSERT_GE(recorded[s]->CodeCount, pulled_at) << s;
       for (std::uint32_t i = 0; i < pulled_at; ++i) {
         ASSERT_EQ(recorded[s]->Codes[i], ramp.CodeAt(i * period * 1e-6, i)) << s << " " << i;
       }

@@ -47,11 +47,17 @@ class PreparationPages : public apptest::PagesFixture {
     return lines;
   }
 
-  // The first unit's preparation page opened by its sensor button, measuring.
+  // The first unit's preparation page opened by its sensor button, measuring: its boxes read the
+  // samples of the unit's first 0.6 s of bus time, however slowly the worker brings them.
   MainWindow& OpenPage(const std::string& units) {
     MainWindow& w = Open(units);
     Press(w, 75163);
     Until([&] { return Panel().Box1.Shown != 0 && Panel().Steps.StepPending == 0; });
+    const std::int64_t from = bus.NowUs();
+    Until([&] {
+      std::lock_guard lock(w.View->ViewLock);
+      return bus.NowUs() - from >= 600'000 && w.View->SampleCount > 0;
+    });
     RunPumped(600);
     return w;
   }

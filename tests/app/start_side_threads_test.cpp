@@ -63,10 +63,14 @@ struct StartSide : ::testing::Test {
     const WindowRect r = FindImageButton(rig->window->Window(), id)->Rect();
     return rig->host.Window().Pixels().GetPixel(r.left + static_cast<int>(fx * r.Width()), r.top + static_cast<int>(fy * r.Height()));
   }
-  // The panel once it stays the same over a tenth of a second, however slowly the workers run.
+  // The panel once it stays the same over a whole search of the device worker, the window's answer
+  // to it painted: a search lists the units afresh, however slowly the workers run.
   std::vector<platform::Colour> SettledPanel() {
     std::vector<platform::Colour> shown = Panel();
-    for (int k = 0; k < 300; ++k) {
+    for (int k = 0; k < 20; ++k) {
+      // The next search starts once the one begun after this look has been answered.
+      const std::uint32_t searches = rig->window->Devices->SearchCount.load();
+      Until([&] { return rig->window->Devices->SearchCount.load() >= searches + 2; });
       rig->Step(100);
       std::vector<platform::Colour> next = Panel();
       if (next == shown) break;
