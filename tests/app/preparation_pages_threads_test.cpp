@@ -480,12 +480,9 @@ TEST_F(PreparationPages, RecordAfterAGasLawPairIsWrittenSampleBySample) {
   // sample, however the pair's layout was met: its record measured and left, its pages only, or its
   // record opened on the measurement screen before the voltage's Start.
   enum class Pair { Measured, PagesOnly, RecordOpened };
-  const struct {
-    const char* name;
-    Pair pair;
-  } cases[] = {{"pair measured, then left out", Pair::Measured},
-               {"pair's pages only, then left out", Pair::PagesOnly},
-               {"pair's record opened, then Start", Pair::RecordOpened}};
+  const std::pair<const char*, Pair> cases[] = {{"pair measured, then left out", Pair::Measured},
+                                                {"pair's pages only, then left out", Pair::PagesOnly},
+                                                {"pair's record opened, then Start", Pair::RecordOpened}};
   apptest::Folder folder("preparation-after-gas-pair");
   // The rows of a ".txt": a time and a value each; the number cells of a ".xls"'s time column.
   const auto text_rows = [](const std::filesystem::path& text) {
@@ -510,30 +507,30 @@ TEST_F(PreparationPages, RecordAfterAGasLawPairIsWrittenSampleBySample) {
     }
     return times;
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [trace, pair] : cases) {
+    SCOPED_TRACE(trace);
     MainWindow& w = Open("auto:kind=26;auto:kind=46;wired:04/1195:sine=2048,1500,1");
-    const std::string name = std::to_string(static_cast<int>(c.pair));
-    const auto save = [&](const std::string& stem, std::initializer_list<int> filters) {
+    const auto file = [&](const char* stem, const char* extension) {
+      return folder.path / (stem + std::to_string(static_cast<int>(pair)) + extension);
+    };
+    const auto save = [&](const char* stem, std::initializer_list<int> filters) {
       for (const int filter : filters) {
-        const char* extension = filter == 1 ? ".out" : filter == 2 ? ".xls" : ".txt";
-        rig->host.DialogAnswers.push_back({(folder.path / (stem + name + extension)).string(), filter});
+        rig->host.DialogAnswers.push_back({file(stem, filter == 1 ? ".out" : filter == 2 ? ".xls" : ".txt").string(), filter});
         w.MenuNotification(0, 2, *w.View);
         rig->host.Pump();
       }
     };
+    const auto samples = [&] {
+      std::lock_guard lock(w.View->ViewLock);
+      return w.View->LastSampleIndex + 1;
+    };
     // The pair's own record, measured or opened, keeps a row a second.
     const auto per_second = [&](const char* what) {
-      std::uint32_t samples = 0;
-      {
-        std::lock_guard lock(w.View->ViewLock);
-        samples = w.View->LastSampleIndex + 1;
-      }
-      ASSERT_GT(samples, 100u) << what;
+      ASSERT_GT(samples(), 100u) << what;
       save("pair", {2, 3});
-      for (const std::uint32_t rows : {text_rows(folder.path / ("pair" + name + ".txt")), sheet_rows(folder.path / ("pair" + name + ".xls"))}) {
+      for (const std::uint32_t rows : {text_rows(file("pair", ".txt")), sheet_rows(file("pair", ".xls"))}) {
         EXPECT_GE(rows, 1u) << what;
-        EXPECT_LE(rows, samples / w.View->RecordRate + 1) << what;
+        EXPECT_LE(rows, samples() / w.View->RecordRate + 1) << what;
       }
     };
     Press(w, 75163);
@@ -543,7 +540,7 @@ TEST_F(PreparationPages, RecordAfterAGasLawPairIsWrittenSampleBySample) {
     Press(w, 75173);
     Settle([&] { return Panel().Steps.StepPending == 0 && w.MeasureButtonReady == 1; });
     ASSERT_EQ(w.View->TwoChannelText, 1) << "the pair measures the isochoric process";
-    if (c.pair == Pair::PagesOnly) {
+    if (pair == Pair::PagesOnly) {
       // The page left by its sensor button.
       Press(w, 75164);
       RunPumped(200);
@@ -570,24 +567,19 @@ TEST_F(PreparationPages, RecordAfterAGasLawPairIsWrittenSampleBySample) {
     ClickControl(75172);
     ASSERT_EQ(w.Bytes.MeasureScreenActive.load(), 1);
     GraphView& view = *w.View;
-    if (c.pair == Pair::RecordOpened) {
-      rig->host.DialogAnswers.push_back({(folder.path / ("pair" + name + ".out")).string(), 1});
+    if (pair == Pair::RecordOpened) {
+      rig->host.DialogAnswers.push_back({file("pair", ".out").string(), 1});
       w.MenuNotification(0, 1, view);
       rig->host.Pump();
       ASSERT_EQ(view.RecordViewable, 1);
       per_second("opened");
     }
     Record(w, 2.0);
-    std::uint32_t samples = 0;
-    {
-      std::lock_guard lock(view.ViewLock);
-      samples = view.LastSampleIndex + 1;
-    }
-    ASSERT_GT(samples, 100u);
+    ASSERT_GT(samples(), 100u);
     save("voltage", {2, 3});
     // One row a sample.
-    EXPECT_EQ(text_rows(folder.path / ("voltage" + name + ".txt")), samples) << ".txt";
-    EXPECT_EQ(sheet_rows(folder.path / ("voltage" + name + ".xls")), samples) << ".xls";
+    EXPECT_EQ(text_rows(file("voltage", ".txt")), samples()) << ".txt";
+    EXPECT_EQ(sheet_rows(file("voltage", ".xls")), samples()) << ".xls";
   }
 }
 
