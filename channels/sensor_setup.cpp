@@ -136,7 +136,13 @@ void GraphView::SetupChannels(std::uint8_t take_view_code, std::int32_t channel_
     target.SecondChannelOn = SetupRequest.SetupRequestCount != 1;
     const std::size_t count = std::min<std::size_t>(SetupRequest.SetupRequestCount, kLiveChannels);
     for (std::size_t k = 0; k < count; ++k) {
-      ResetChannelDisplay(Channels[LiveIndex(SetupRequest.SetupRequestChannels[k])].get(), false);
+      VessamorChannel& requested = *Channels[LiveIndex(SetupRequest.SetupRequestChannels[k])];
+      ResetChannelDisplay(&requested, false);
+      // A channel that held a pair's second quantity before takes this kind's gain or none: a gain
+      // left behind would lift or sink its curve off its own axis.
+      requested.PlotGainOn = 0;
+      requested.PlotGain = 1.0f;
+      requested.PlotGainAxisKind = 0;
     }
     target.Channel = LiveIndex(channel_index);
   }

@@ -3,8 +3,10 @@
 // difference rows name their quantities.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 #include <string>
 
@@ -62,6 +64,7 @@ TEST(MixedKindsFit, EveryCurveLiesInThePlotWhereItsAxisSays) {
     const char* units;
     std::set<std::uint16_t> gained;  // kinds whose plot gain is in force
     bool second_alone_first = false;  // every unit's page opened, the second unit measured alone, then every unit
+    std::set<std::uint16_t> flat{};  // kinds read as a constant: their curve lies on one value line
   } cases[] = {
       // The axis is the first shown channel's (the last unit's): the gas volume's temperature is
       // gained on the volume's axis only.
@@ -73,15 +76,19 @@ TEST(MixedKindsFit, EveryCurveLiesInThePlotWhereItsAxisSays) {
       {"auto:kind=11:sine=2048,1500,0.5", {10}},
       // A temperature measured alone, then beside voltages.
       {"wired:04/1195:sine;wired:15/1063:sine=2048,900,0.3;wired:04/1195:sine=2048,500,3", {}, true},
+      // The angle pair's page opened on channels 0 and 1, then the temperature measured alone: the
+      // pair comes to channels 1 and 2, and the first angle is plotted without the narrower one's gain.
+      {"auto:kind=25;wired:15/1063:sine", {25}, true, {24, 25}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.units);
     ReviewRig rig(1366, 768, true, c.units, 0, true);
     if (c.second_alone_first) {
       MainWindow& w = rig.Window();
-      // Every unit's page opened in turn, only the second one's prepared.
-      for (const std::int32_t button : {75163, 75164, 75165}) rig.Press(button);
-      rig.Press(75164);
+      // Every unit's page opened in turn, then the second one's (unless open already), only it prepared.
+      const auto units = std::count(c.units, c.units + std::strlen(c.units), ';') + 1;
+      for (std::int32_t button = 75163; button < 75163 + units; ++button) rig.Press(button);
+      if (units > 2) rig.Press(75164);
       {
         std::lock_guard lock(w.Devices->TableLock);
         w.SlotBinder->MarkSlotForDevice(*w.Devices->DeviceTable[1]);
@@ -120,8 +127,8 @@ TEST(MixedKindsFit, EveryCurveLiesInThePlotWhereItsAxisSays) {
           off_labels += std::fabs(expected - row) > 3.0 ? 1 : 0;
         }
         EXPECT_EQ(off_labels, 0) << "before the fit";
-        // Each voltage and temperature lies within its kind's own range: its curve shows.
-        if (ch.SensorCode == 2 || ch.SensorCode == 9) {
+        // Each voltage, temperature and constant reading lies within its kind's own range: its curve shows.
+        if (ch.SensorCode == 2 || ch.SensorCode == 9 || c.flat.count(ch.SensorCode) == 1) {
           EXPECT_GT(inside, 0) << "before the fit";
         }
       }
@@ -162,7 +169,9 @@ TEST(MixedKindsFit, EveryCurveLiesInThePlotWhereItsAxisSays) {
       }
       EXPECT_EQ(off_labels, 0);
       // The curve swings over the plot rather than lying flat on an edge, and shows.
-      EXPECT_GT(lowest - highest, plot.Height() / 8.0);
+      if (c.flat.count(ch.SensorCode) == 0) {
+        EXPECT_GT(lowest - highest, plot.Height() / 8.0);
+      }
       EXPECT_GT(InkedRows(fitted, plot, ch.Colour), 5);
     }
     EXPECT_GE(shown, 2);
