@@ -81,15 +81,19 @@ void AImageButton::Release() {
   SetAnimation(kNormal);
 }
 
-void AImageButton::SettleNormalLook() {
-  if (current_ == nullptr) return;
+void AImageButton::SettleOn(std::uint8_t look) {
   if (running_) {
     StopAnimationTimer();
     running_ = false;
   }
-  target_ = kNormal;
-  current_ = &Looks[kNormal];
-  slots_ = SlotsOf(kNormal);
+  target_ = look;
+  current_ = &Looks[look];
+  slots_ = SlotsOf(look);
+}
+
+void AImageButton::SettleNormalLook() {
+  if (current_ == nullptr) return;
+  SettleOn(kNormal);
   Invalidate();
 }
 
@@ -145,13 +149,7 @@ void AImageButton::SetAnimationOld(std::uint8_t move) {
                                                 {kPressed, kHover}};
   if (move == 0 || move > 6 || current_ == nullptr) return;
   const auto [source, target] = std::pair{kMoves[move][0], kMoves[move][1]};
-  if (running_) {
-    StopAnimationTimer();
-    running_ = false;
-  }
-  target_ = source;
-  current_ = &Looks[source];
-  slots_ = SlotsOf(source);
+  SettleOn(source);
   SetAnimation(target);
 }
 

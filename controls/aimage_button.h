@@ -138,6 +138,8 @@ class AImageButton : public ControlFrame {
   bool Pressable() const { return Interactive != 0 && LayoutStyle != 3; }
   void Press();
   void ToggleState() { State = State == kStateUp ? kStateDown : kStateUp; }
+  // Stops any move and shows `look` at once.
+  void SettleOn(std::uint8_t look);
   const ColourSlots& SlotsOf(std::uint8_t look) const { return look == kNormal ? pair_.rest : pair_.active; }
   void ShowFrame(int frame);
   double TextScale(double width, float fade) const;
