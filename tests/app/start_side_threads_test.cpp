@@ -36,7 +36,9 @@ struct StartSide : ::testing::Test {
       InstallPreparationSteps(created, parts);
     });
     const std::size_t last = bus.Units().size() - 1;
-    Until([&] { return w.StartupInProgress == 0 && w.SensorButtons[last].Unit != nullptr; });
+    // The info panel has slid in and shows its start page and the sensor list's caption: only then
+    // can the mouse reach the caption, and a page it opens is not replaced by the start page.
+    Until([&] { return w.StartupInProgress == 0 && w.SensorButtons[last].Unit != nullptr && w.Panels[1]->ContentShown != 0; });
     return w;
   }
   // The window and the workers run, on the stepped clock, until `done` (a watchdog against hangs only).
