@@ -48,6 +48,11 @@ class WiredUnitModel : public UnitModel {
   int MalformedBytes() const { return malformed_; }
   // Sample sets (one frame per streamed channel) sent since the last start.
   std::uint64_t SamplesSent() const { return samples_sent_; }
+  // Sample sets the unit has sent by `now_us` since the last start once the host has read up to
+  // then (what it has sent so far lags until the next read).
+  std::uint64_t SamplesDueAt(std::int64_t now_us) const {
+    return running_ && now_us > start_us_ ? static_cast<std::uint64_t>(now_us - start_us_) / period_us_ : samples_sent_;
+  }
 
  private:
   void Start(std::int64_t now_us);

@@ -108,10 +108,11 @@ class RotationRecord : public ::testing::Test {
     // The samples every recording unit has sent by the time the bus reaches its hold (they start
     // together, at one rate).
     wait([&] { return bus.NowUs() >= rig.Clock().HeldAt(); });
+    const std::int64_t held = bus.NowUs();
     std::uint64_t due = ~std::uint64_t{0};
     for (const sim::UnitId unit : bus.Units()) {
       bus.WithModel<sim::WiredUnitModel>(unit, [&](const sim::WiredUnitModel& m) {
-        if (m.Running()) due = std::min(due, m.SamplesSent());
+        if (m.Running()) due = std::min(due, m.SamplesDueAt(held));
       });
     }
     wait([&] { return state()[1] >= due; });
