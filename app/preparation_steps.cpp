@@ -166,7 +166,12 @@ bool ChooseStartPageAfterSearch(MainWindow& window, StartScreenParts& parts) {
     return true;
   }
   InfoPanel& panel = *parts.Panel;
-  if (window.Devices->CountDevices() == 0) {
+  // A search's answer may reach the window only once the next search has begun, which clears the
+  // connected units until it finds them again: only a count read between two searches says that
+  // nothing is connected.
+  const std::uint64_t mark = window.Devices->SearchMark();
+  const bool none = window.Devices->CountDevices() == 0;
+  if (none && window.Devices->SettledSince(mark)) {
     // Nothing connected: back to the start page, which asks for a sensor.
     if (panel.ScreenNumber() != InfoPanel::kStartPage || panel.Steps.PreparedShown != 0) {
       panel.Steps.PreparedShown = 0;
