@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "acquisition/worker_threads.h"
 #include "channels/main_window_services.h"
 #include "graph/graph_view.h"
 
@@ -299,7 +300,11 @@ void GraphView::SetupGraphHeader(bool keep_time, const ChannelSetupRequest* requ
     if (time_base != nullptr && ColumnsPerChannelCount >= 2) time_base[1].FirstSample = 0;
     // A loaded record of another kind than the live sensor is what the user opened: it stays.
     if (kind != PreviousSensorCode && LiveSetupKept == 0) {
-      for (auto& channel : Channels) channel->CodeCount = 0;
+      {
+        // A device worker that did not pause in time may still be writing a unit's codes.
+        CodeLayoutHold layout(Devices);
+        for (auto& channel : Channels) channel->CodeCount = 0;
+      }
       SampleCount = 0;
       LastSampleIndex = 0;
       RecordViewable = 0;
