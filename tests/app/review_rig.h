@@ -143,7 +143,8 @@ class ReviewRig {
   }
   // Space, then the bus let on 50 ms at a time until `reached` (the window left alone meanwhile:
   // nothing queued for it runs), so it comes within a few hundredths of a second of the bus's time
-  // however the threads are paced. The bus stays held there until ReleaseBus.
+  // however the threads are paced. The bus stays held there until ReleaseBus. A watchdog against
+  // hangs only: two minutes with no sample recorded.
   void RecordUntil(const std::function<bool()>& reached) {
     // A slot ready to record, as the window's own slots tell: the device worker's tables are not read
     // from here while it searches.
@@ -157,9 +158,15 @@ class ReviewRig {
     clock_.HoldBusAt(held);
     StartRecording();
     ASSERT_EQ(View().Recording.load(), 1);
-    for (int k = 0; k < 200000 && !reached(); ++k) {
+    std::uint32_t seen = Samples();
+    for (auto watchdog = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+         !reached() && std::chrono::steady_clock::now() < watchdog;) {
       if (bus_.NowUs() >= held) clock_.HoldBusAt(held += 50'000);
       std::this_thread::sleep_for(std::chrono::microseconds(100));
+      if (const std::uint32_t now = Samples(); now != seen) {
+        seen = now;
+        watchdog = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+      }
     }
   }
   void ReleaseBus() { clock_.ReleaseBus(); }

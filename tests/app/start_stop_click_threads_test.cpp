@@ -40,6 +40,12 @@ struct Kept {
 
 Kept AfterAWhile(ReviewRig& rig) {
   rig.ReleaseBus();
+  // The button shows "Start" once the window has taken the device worker's word that the recording
+  // ended, which a busy machine may bring late.
+  rig.Until([&] {
+    rig.Step(33);
+    return StartState(rig) == ControlFrame::kStateUp;
+  });
   for (int k = 0; k < 10; ++k) rig.Step(33);
   return {rig.Samples(), rig.Screen()};
 }
