@@ -423,6 +423,9 @@ bool DeviceManager::StartAllDevices(const RecordParams& params) {
   const std::uint32_t rate = View != nullptr ? View->RateSetting : 0;
   bool started = false;
   {
+    // A worker that did not pause in time may still be polling: no unit is bound, started or given
+    // its buffer under a poll pass.
+    CodeLayoutHold layout(this);
     std::lock_guard lock(TableLock);
     for (auto& entry : DeviceTable) {
       FTRecordDevice* unit = entry.get();
