@@ -173,11 +173,12 @@ TEST(MeasureControls, TwoSensorsPreparedOneAfterTheOtherAreBothRecorded) {
       const FTRecordDevice* unit = w.Devices->DeviceTable[i].get();
       return std::any_of(w.DeviceSlots.begin(), w.DeviceSlots.end(), [&](const DeviceSlot& s) { return s.Device == unit && s.Prepared != 0; });
     };
-    // The window's timers run on as the user waits.
+    // The window's timers run on as the user waits, however slowly the workers answer.
     const auto wait = [&](auto done) {
-      bool met = done();
-      for (int k = 0; k < 3000 && !met; ++k) rig.Step(20), met = done();
-      ASSERT_TRUE(met);
+      rig.Until([&] {
+        rig.Step(20);
+        return done();
+      });
     };
     for (std::size_t i : order) {
       SCOPED_TRACE(i);

@@ -229,12 +229,14 @@ class ReviewRig {
       return page.Steps.StepPending == 0 && w.MeasureButtonReady == 1;
     });
   }
-  // The window's clock on in steps of 20 ms (its timers run the pages' steps) until `done`.
+  // The window's clock on in steps of 20 ms (its timers run the pages' steps) until `done`, however
+  // slowly the workers answer (the watchdog of Until).
   template <typename Done>
   void StepUntil(Done done) {
-    bool met = done();
-    for (int k = 0; k < 5000 && !met; ++k) Step(20), met = done();
-    ASSERT_TRUE(met);
+    Until([&] {
+      Step(20);
+      return done();
+    });
   }
   // Channel k's settings panel opened by its slot button, `choose` given the panel to set its items
   // as a user leaves them, the item `action` reported to the window, and the panel closed.
