@@ -324,8 +324,7 @@ std::size_t DeviceManager::RetiredCount() const {
 
 // --- Start and stop ---
 
-bool DeviceManager::PrepareUnit(FTRecordDevice& unit, const DeviceSlot& slot, std::uint32_t rate, bool info_screen,
-                                bool& failed) {
+bool DeviceManager::PrepareUnit(FTRecordDevice& unit, const DeviceSlot& slot, std::uint32_t rate, bool info_screen) {
   if (slot.ReceiveBuffer == nullptr || slot.FillCounter == nullptr) return false;
   std::uint16_t period = StartPeriodUs(rate);
   auto& packet = unit.StartPacket;
@@ -396,8 +395,8 @@ bool DeviceManager::PrepareUnit(FTRecordDevice& unit, const DeviceSlot& slot, st
   const bool counted = unit.DeviceTypeCode != 3 && unit.DeviceTypeCode != 6 && unit.DeviceTypeCode != 8;
   unit.ByteLimit = counted ? packet[1] * ByteLimit : std::numeric_limits<std::uint32_t>::max();
   if (!TuneFtdiTransfer(unit, rate) || Ftdi.FT_Purge(unit.Handle, FT_PURGE_RX) != FT_OK) {
+    if (unit.IsOpen()) unit.Close(0);
     unit.Running = 0;
-    failed = true;
     return false;
   }
   unit.StartTick = Clock->NowMs();
@@ -431,15 +430,7 @@ bool DeviceManager::StartAllDevices(const RecordParams& params) {
       const std::uint8_t status = Window->FindDeviceSlot(*unit, 5);
       if ((status & kReadyMask) < (info_screen ? kReadyOnInfoScreen : kReady)) continue;
       const DeviceSlot& slot = MainWindow->DeviceSlots[status & 3];
-      bool failed = false;
-      {
-        // A worker that did not pause in time may still be polling: no unit is bound, started or
-        // given its buffer under a poll pass. Taken after the table's lock, as the view takes it.
-        CodeLayoutHold layout(this);
-        started = PrepareUnit(*unit, slot, rate, info_screen, failed) || started;
-      }
-      // Closed once the hold is let go: a close may stop the recording, which takes the view's lock.
-      if (failed && unit->IsOpen()) unit->Close(0);
+      started = PrepareUnit(*unit, slot, rate, info_screen) || started;
     }
   }
   if (!started) return false;

@@ -110,9 +110,8 @@ class DeviceManager final : public FTRecordDevice {
   void Adopt(FTRecordDevice& unit, std::uint8_t slot);
   void Renumber(std::size_t entry);
   void ListDevices();
-  // Packet, channel binding, buffer and byte limit of one unit; false when it does not start, with
-  // `failed` set when its transfer could not be set up (the caller closes it).
-  bool PrepareUnit(FTRecordDevice& unit, const DeviceSlot& slot, std::uint32_t rate, bool info_screen, bool& failed);
+  // Packet, channel binding, buffer and byte limit of one unit; false when it does not start.
+  bool PrepareUnit(FTRecordDevice& unit, const DeviceSlot& slot, std::uint32_t rate, bool info_screen);
 
   std::vector<std::unique_ptr<FTRecordDevice>> retired_;
   std::uint32_t retire_ticket_ = 0;
