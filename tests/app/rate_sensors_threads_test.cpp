@@ -93,8 +93,7 @@ class RateSensors : public ::testing::Test {
     }
   }
   // The bus let on a tenth of a second at a time until the record holds `seconds` of samples, however
-  // late the device worker took the start (the bus waits at its first hold until the worker has
-  // sent the start and measures); then held there while the window catches up.
+  // late the device worker took the start; then held there while the window catches up.
   void RecordFor(MainWindow& w, double seconds) {
     const auto recorded = [&] {
       std::lock_guard lock(w.View->ViewLock);
@@ -103,7 +102,7 @@ class RateSensors : public ::testing::Test {
     std::int64_t held = bus.NowUs();
     for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
          !recorded() && std::chrono::steady_clock::now() < end;) {
-      if (bus.NowUs() >= held && DeviceThreadState.load() == kDeviceMeasuring) clock.HoldBusAt(held += 100'000);
+      if (bus.NowUs() >= held) clock.HoldBusAt(held += 100'000);
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     ASSERT_TRUE(recorded());
