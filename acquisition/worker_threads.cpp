@@ -80,7 +80,10 @@ void WaitAcquisitionAck(bool short_wait, UnitClock& clock) {
   const std::uint32_t limit = short_wait ? kAckShortWaitMs : kAckWaitMs;
   const std::uint32_t start = clock.NowMs();
   while (DeviceThreadState.load() != kDevicePaused) {
-    if (clock.NowMs() - start >= limit) return;
+    if (clock.NowMs() - start >= limit) {
+      WaitForPollPassUnderWay();
+      return;
+    }
     clock.SleepMs(kAckPollMs);
   }
 }
@@ -126,6 +129,11 @@ void SendStopCommands(DeviceManager& manager, bool set_idle) {
 }
 
 namespace {
+// Held by the device worker for the whole of each poll pass.
+std::mutex& PollPassUnderWay() {
+  static std::mutex lock;
+  return lock;
+}
 thread_local PollPass* current_pass = nullptr;
 thread_local bool device_worker_thread = false;
 thread_local bool window_holds_layout = false;
@@ -231,8 +239,19 @@ bool RecordComplete(const DeviceManager& manager) {
 
 }  // namespace
 
+void WaitForPollPassUnderWay() {
+  // A poll pass of this thread, or the window's own hold of the code layout, would wait on itself.
+  if (IsDeviceWorkerThread() || PollPass::Current() != nullptr || HoldsCodeLayout()) return;
+  std::lock_guard wait(PollPassUnderWay());
+}
+
 void PollAllDevices(DeviceManager& manager) {
   PollResult = 0;
+  std::lock_guard under_way(PollPassUnderWay());
+  // The window may be setting the units and channels up: a pass begun after it asked for the pause
+  // touches none of them.
+  const std::uint8_t state = DeviceThreadState.load();
+  if (state == kDevicePauseRequest || state == kDevicePaused) return;
   if (manager.WrapDue != 0) WrapAllUnits(manager, nullptr, 0);
   PollPass pass(manager);
   // Only this thread changes the table while it polls, so the entries are read without the lock.

@@ -111,6 +111,40 @@ TEST_F(WorkersThreadsTest, PauseDuringSearchIsAnsweredAfterItAndAStartAfterThePa
   EXPECT_EQ(WiredStops(wired), 1);
 }
 
+TEST_F(WorkersThreadsTest, AWindowThatGaveUpWaitingForThePauseGoesOnOnlyAfterThePollPassUnderWay) {
+  // The window's own clock, which tells when its wait has run to its limit.
+  struct WindowClock : UnitClock {
+    std::uint32_t NowMs() override { return now; }
+    void SleepMs(std::uint32_t ms) override {
+      now += ms;
+      if (now >= kAckWaitMs) gave_up = true;
+    }
+    std::atomic<std::uint32_t> now{0};
+    std::atomic<bool> gave_up{false};
+  } window_clock;
+  // One tick outlasts the window's wait; it lingers a moment more so a window that went on at once
+  // would find it still under way.
+  std::atomic<bool> hold{false}, in_tick{false};
+  recording.DuringTick = [&] {
+    if (!hold.load()) return;
+    in_tick = true;
+    WaitFor([&] { return window_clock.gave_up.load(); });
+    std::this_thread::sleep_for(50ms);
+    hold = false;
+  };
+  PlugWired(VoltageSensor());
+  manager->StartWorkers();
+  StartMeasuring();
+  hold = true;
+  ASSERT_TRUE(WaitFor([&] { return in_tick.load(); }));
+  WaitAcquisitionAck(false, window_clock);
+  EXPECT_EQ(window_clock.now.load(), kAckWaitMs);
+  EXPECT_FALSE(hold.load());
+  // The request stands, and the worker answers it after the pass.
+  EXPECT_TRUE(WaitFor([] { return DeviceThreadState.load() == kDevicePaused; }));
+  Close();
+}
+
 TEST_F(WorkersThreadsTest, UnplugDuringMeasuringClosesTheUnitAndReturnsToSearch) {
   const sim::UnitId wired = PlugWired(VoltageSensor());
   manager->StartWorkers();

@@ -50,7 +50,10 @@ inline bool WaitFor(const std::function<bool()>& condition) {
 // The recording as the device layer sees it: a stop (full record or last unit gone) stops all units as the view does.
 class FakeRecording : public AcquisitionSink, public UnitEvents {
  public:
-  void AcquisitionTick() override { Ticks.fetch_add(1); }
+  void AcquisitionTick() override {
+    Ticks.fetch_add(1);
+    if (DuringTick) DuringTick();
+  }
   void StopFullRecord() override {
     FullStopCalls.fetch_add(1);
     if (Recording.exchange(false) && Manager != nullptr) Manager->StopAllDevices();
@@ -73,6 +76,8 @@ class FakeRecording : public AcquisitionSink, public UnitEvents {
   std::atomic<int> FullStopCalls{0};
   std::atomic<int> DeviceEndCalls{0};
   std::function<void()> OnDeviceEnd;
+  // Set before any worker starts.
+  std::function<void()> DuringTick;
   RadioLinkState Link;
 };
 

@@ -94,6 +94,22 @@ TEST_F(WorkerStepTest, APauseRequestDuringADeviceEndIsNotOverwritten) {
   EXPECT_EQ(DeviceThreadState.load(), kDevicePauseRequest);
 }
 
+TEST_F(WorkerStepTest, APassBegunAfterThePauseRequestPollsNothing) {
+  PlugWired(VoltageSensor());
+  FindAndStart();
+  for (const std::uint8_t state : {kDevicePauseRequest, kDevicePaused, kDeviceMeasuring}) {
+    SCOPED_TRACE(static_cast<int>(state));
+    const std::uint32_t codes = slots[0]->Channels[0]->CodeCount;
+    const int ticks = recording.Ticks.load();
+    bus.Advance(std::chrono::milliseconds(50));
+    DeviceThreadState = state;
+    PollAllDevices(*manager);
+    const bool polled = state == kDeviceMeasuring;
+    EXPECT_EQ(recording.Ticks.load() > ticks, polled);
+    EXPECT_EQ(slots[0]->Channels[0]->CodeCount > codes, polled);
+  }
+}
+
 TEST_F(WorkerStepTest, EndingWhileMeasuringSendsTheStopBytesFirst) {
   struct Case {
     const char* name;
