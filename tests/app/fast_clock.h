@@ -19,13 +19,15 @@ namespace apptest {
 // Only the device worker's sleeps move the bus, as the units' bytes are read on that thread alone:
 // a worker that runs late in real time is never late in the bus's time, so the driver's queue
 // holds what a real worker polling every few milliseconds would find (another thread's sleeps
-// would let the units stream on unread until the queue overruns).
+// would let the units stream on unread until the queue overruns). Nor do a paused worker's sleeps:
+// they last as long as the window's work in real time, which a real pause spends in milliseconds
+// but a loaded test machine may stretch into many seconds of the bus's time.
 struct FastClock : UnitClock {
   static inline thread_local std::uint32_t now = 100000;
   std::uint32_t NowMs() override { return now; }
   void SleepMs(std::uint32_t ms) override {
     now += ms;
-    if (IsDeviceWorkerThread()) {
+    if (IsDeviceWorkerThread() && DeviceThreadState.load() != kDevicePaused) {
       std::lock_guard lock(mutex_);
       sim::Bus& bus = sim::Bus::Instance();
       const std::int64_t room = std::max<std::int64_t>(held_at_us_ - bus.NowUs(), 0);
