@@ -129,7 +129,7 @@ void SendStopCommands(DeviceManager& manager, bool set_idle) {
 }
 
 namespace {
-// Held by the device worker for the whole of each poll pass.
+// Held by the device worker for the whole of each poll pass and each search's scan.
 std::mutex& PollPassUnderWay() {
   static std::mutex lock;
   return lock;
@@ -310,8 +310,12 @@ bool DeviceWorker::Search(std::uint64_t wake_seen) {
     return true;
   }
   search_tick_ = now;
-  if (DeviceThreadState.load() == kDevicePauseRequest) return true;
-  manager_.ScanDevices();
+  {
+    // The search closes and opens the units: a window that gave up waiting for the pause waits for it.
+    std::lock_guard under_way(PollPassUnderWay());
+    if (DeviceThreadState.load() == kDevicePauseRequest) return true;
+    manager_.ScanDevices();
+  }
   manager_.PreviousMask = ConnectedMask.load();
   manager_.Searching = 0;
   if (ClosingFlag.load() != 0) return End();

@@ -82,10 +82,10 @@ bool AdvanceDeviceThreadState(std::uint8_t from, std::uint8_t to);
 // Pauses the device worker before the window touches the tables or the channels: sets the pause
 // request (unless the worker is already paused or has ended) and polls every 10 ms until it answers,
 // giving up after 1000 ms, or 250 ms with the short wait.
-// A worker that has not answered when the wait gives up may be in a poll pass: the window waits for
-// that pass to end, and a pass begun after the request polls nothing.
+// A worker that has not answered when the wait gives up may be in a poll pass or a search's scan: the
+// window waits for it to end, and a pass begun after the request polls nothing.
 void WaitAcquisitionAck(bool short_wait, UnitClock& clock);
-// Returns once no poll pass is under way on the device worker. Called without the table's, the
+// Returns once no poll pass or scan is under way on the device worker. Called without the table's, the
 // view's or the code layout lock: a pass takes them.
 void WaitForPollPassUnderWay();
 
