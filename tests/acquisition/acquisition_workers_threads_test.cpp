@@ -111,8 +111,9 @@ TEST_F(WorkersThreadsTest, PauseDuringSearchIsAnsweredAfterItAndAStartAfterThePa
   EXPECT_EQ(WiredStops(wired), 1);
 }
 
-TEST_F(WorkersThreadsTest, AWindowThatGaveUpWaitingForThePauseGoesOnOnlyAfterThePollPassUnderWay) {
-  // The window's own clock, which tells when its wait has run to its limit.
+// Holds the device worker where it calls Hold until the window's wait for the pause has given up, and
+// a moment more, so a window that went on at once would find the work still under way.
+struct HeldWork {
   struct WindowClock : UnitClock {
     std::uint32_t NowMs() override { return now; }
     void SleepMs(std::uint32_t ms) override {
@@ -121,28 +122,49 @@ TEST_F(WorkersThreadsTest, AWindowThatGaveUpWaitingForThePauseGoesOnOnlyAfterThe
     }
     std::atomic<std::uint32_t> now{0};
     std::atomic<bool> gave_up{false};
-  } window_clock;
-  // One tick outlasts the window's wait; it lingers a moment more so a window that went on at once
-  // would find it still under way.
-  std::atomic<bool> hold{false}, in_tick{false};
-  recording.DuringTick = [&] {
-    if (!hold.load()) return;
-    in_tick = true;
-    WaitFor([&] { return window_clock.gave_up.load(); });
+  } window;
+  std::atomic<bool> armed{false}, held{false};
+  void Hold() {
+    if (!IsDeviceWorkerThread() || !armed.load()) return;
+    held = true;
+    WaitFor([&] { return window.gave_up.load(); });
     std::this_thread::sleep_for(50ms);
-    hold = false;
-  };
+    armed = false;
+  }
+  // The window goes on only once the held work has ended; the worker then answers the pause.
+  void ExpectTheWindowWaitsForIt() {
+    ASSERT_TRUE(WaitFor([&] { return held.load(); }));
+    WaitAcquisitionAck(false, window);
+    EXPECT_EQ(window.now.load(), kAckWaitMs);
+    EXPECT_FALSE(armed.load());
+    EXPECT_TRUE(WaitFor([] { return DeviceThreadState.load() == kDevicePaused; }));
+  }
+};
+
+TEST_F(WorkersThreadsTest, AWindowThatGaveUpWaitingForThePauseGoesOnOnlyAfterThePollPassUnderWay) {
+  HeldWork work;
+  recording.DuringTick = [&] { work.Hold(); };
   PlugWired(VoltageSensor());
   manager->StartWorkers();
   StartMeasuring();
-  hold = true;
-  ASSERT_TRUE(WaitFor([&] { return in_tick.load(); }));
-  WaitAcquisitionAck(false, window_clock);
-  EXPECT_EQ(window_clock.now.load(), kAckWaitMs);
-  EXPECT_FALSE(hold.load());
-  // The request stands, and the worker answers it after the pass.
-  EXPECT_TRUE(WaitFor([] { return DeviceThreadState.load() == kDevicePaused; }));
+  work.armed = true;
+  work.ExpectTheWindowWaitsForIt();
   Close();
+}
+
+TEST_F(WorkersThreadsTest, AWindowThatGaveUpWaitingForThePauseGoesOnOnlyAfterTheSearchUnderWay) {
+  // The type-6 unit's probe keeps the search's scan waiting on the clock.
+  PlugModel<sim::TypeSixUnit>(TypeSix());
+  HeldWork work;
+  work.armed = true;
+  DeviceManager* searching = manager.get();
+  clock.OnSleep = [&work, searching](std::uint32_t) {
+    if (searching->Searching.load() != 0) work.Hold();
+  };
+  manager->StartWorkers();
+  work.ExpectTheWindowWaitsForIt();
+  Close();
+  clock.OnSleep = nullptr;
 }
 
 TEST_F(WorkersThreadsTest, UnplugDuringMeasuringClosesTheUnitAndReturnsToSearch) {
